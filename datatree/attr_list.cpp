@@ -1,0 +1,153 @@
+#include "datatree/attr_list.h"
+
+#include <cstring>
+#include <exception>
+
+namespace tf {
+
+void AttrList::setError(int32_t code) {
+  if (code != kNoError && code != kNotFound) code = kGenericError;
+  // The text follows the code only when the code changes, so a fresh list that has
+  // only ever succeeded still shows an empty text.
+  if (code != m_errorCode) m_textCode = static_cast<int8_t>(code);
+  m_errorCode = code;
+}
+
+const char* AttrList::errorText() const {
+  switch (m_textCode) {
+    case kNoError:
+      return "No error";
+    case kNotFound:
+      return "Not found";
+    case kGenericError:
+      return "Generic error";
+    default:
+      return "";
+  }
+}
+
+int AttrList::Clear() {
+  m_items.clear();
+  resetCursor();
+  setError(kNoError);
+  return 1;
+}
+
+int AttrList::Assign(const AttrList& other) {
+  try {
+    for (const NodeAttr& a : other.m_items) m_items.push_back(a);
+  } catch (const std::exception&) {
+    resetCursor();
+    setError(kGenericError);
+    return Count();
+  }
+  resetCursor();
+  setError(kNoError);
+  return Count();
+}
+
+int AttrList::Append(const NodeAttr& attr) {
+  try {
+    m_items.push_back(attr);
+  } catch (const std::exception&) {
+    setError(kGenericError);
+    return 0;
+  }
+  resetCursor();
+  setError(kNoError);
+  return 1;
+}
+
+int AttrList::Set(const char* name, AttrValue value, int replace) {
+  if (!name) {
+    setError(kGenericError);
+    return 0;
+  }
+  try {
+    if (replace) {
+      for (NodeAttr& a : m_items) {
+        if (a.name == name) {
+          a.value = std::move(value);
+          resetCursor();
+          setError(kNoError);
+          return 1;
+        }
+      }
+    }
+    m_items.push_back(NodeAttr{name, std::move(value)});
+  } catch (const std::exception&) {
+    setError(kGenericError);
+    return 0;
+  }
+  resetCursor();
+  setError(kNoError);
+  return 1;
+}
+
+NodeAttr* AttrList::Find(const char* name) {
+  const int count = Count();
+  if (!name || count == 0) {
+    setError(kNotFound);
+    return nullptr;
+  }
+  // The search begins just after the attribute found last, so reading attributes in
+  // the order they were written finds each at the first comparison. A cursor taken on
+  // a list that has changed since is not trusted.
+  int start = (m_cursorCount == count) ? m_cursor + 1 : 0;
+  if (start >= count) start = 0;
+  const size_t len = std::strlen(name);
+  for (int k = 0; k < count; ++k) {
+    int i = start + k;
+    if (i >= count) i -= count;
+    const std::string& n = m_items[static_cast<size_t>(i)].name;
+    if (n.size() == len && (len == 0 || n[0] == name[0]) && std::memcmp(n.data(), name, len) == 0) {
+      m_cursor = i;
+      m_cursorCount = count;
+      setError(kNoError);
+      return &m_items[static_cast<size_t>(i)];
+    }
+  }
+  setError(kNotFound);
+  return nullptr;
+}
+
+NodeAttr* AttrList::At(int index) {
+  if (index < 0 || index >= Count()) {
+    setError(kNotFound);
+    return nullptr;
+  }
+  setError(kNoError);
+  return &m_items[static_cast<size_t>(index)];
+}
+
+const AttrValue& AttrList::ValueOf(const char* name) {
+  NodeAttr* a = Find(name);
+  if (!a) return AttrValue::Unset();
+  if (!a->value.IsSet()) {
+    setError(kNotFound);
+    return AttrValue::Unset();
+  }
+  return a->value;
+}
+
+const AttrValue& AttrList::ValueAt(int index) {
+  NodeAttr* a = At(index);
+  if (!a) return AttrValue::Unset();
+  if (!a->value.IsSet()) {
+    setError(kNotFound);
+    return AttrValue::Unset();
+  }
+  return a->value;
+}
+
+const char* AttrList::NameAt(int index) {
+  NodeAttr* a = At(index);
+  if (!a) return nullptr;
+  if (!a->value.IsSet()) {
+    setError(kNotFound);
+    return nullptr;
+  }
+  return a->name.c_str();
+}
+
+}  // namespace tf

@@ -1,0 +1,48 @@
+// Questions: how every layer below the windows asks the user something. The window
+// program answers with its own dialogs, the command-line program on the terminal,
+// and the tests with scripted replies.
+#pragma once
+
+#include <string>
+
+namespace tf {
+
+// The platform's standard result codes, which callers compare answers with.
+constexpr int IDOK = 1;
+constexpr int IDCANCEL = 2;
+constexpr int IDYES = 6;
+constexpr int IDNO = 7;
+
+// Button sets of ShowMessage.
+constexpr int MB_OK = 0;           // one "OK" button; answers IDCANCEL
+constexpr int MB_OKCANCEL = 1;     // "OK", "Cancel"
+constexpr int MB_YESNOCANCEL = 3;  // "Yes", "No", "Cancel"
+constexpr int MB_YESNO = 4;        // "Yes", "No"
+
+class Questions {
+ public:
+  virtual ~Questions() = default;
+
+  // Shows `text` (already prepared, see PrepareMessageText) with `caption` (null: the
+  // program's title) and a button set; returns the result code of the button pressed,
+  // or 0 for an empty text.
+  virtual int ShowMessage(const std::string& text, const char* caption, int buttonSet) = 0;
+
+  // Folder chooser: `start` may be empty, `prompt` empty means "Choose a folder".
+  // True with the chosen path in `out`.
+  virtual bool ChooseFolder(const std::string& start, const std::string& prompt,
+                            std::string* out) = 0;
+
+  // Open-file chooser with one filter (name and pattern, may be empty) and "All files".
+  virtual bool ChooseFileToOpen(const std::string& filterName, const std::string& filterPattern,
+                                const std::string& title, const std::string& initialFolder,
+                                std::string* out) = 0;
+
+  // Save-file chooser; `inOut` proposes a name and receives the chosen one.
+  virtual bool ChooseFileToSave(const std::string& filterName, const std::string& filterPattern,
+                                const std::string& defaultExtension,
+                                const std::string& initialFolder, const std::string& title,
+                                bool overwritePrompt, std::string* inOut) = 0;
+};
+
+}  // namespace tf

@@ -1,0 +1,30 @@
+#!/usr/bin/env bash
+# Installs the Debian packages Twinfold needs to build, test and benchmark.
+# Quiet and quick when everything is already there; refreshes the package
+# lists only when something has to be installed.
+set -euo pipefail
+
+packages=(
+  # build
+  make cmake ninja-build g++ pkg-config
+  # tests, sanitizers, fuzzers, formatting
+  libgtest-dev libgmock-dev clang libclang-rt-14-dev clang-format
+  # the window program and its offscreen tests
+  qt6-base-dev fonts-dejavu-core
+  # the zip plug-in and the document summary reader
+  libzip-dev libgsf-1-dev
+)
+
+missing=()
+for p in "${packages[@]}"; do
+  if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed'; then
+    missing+=("$p")
+  fi
+done
+[ ${#missing[@]} -eq 0 ] && exit 0
+
+sudo=""
+[ "$(id -u)" -eq 0 ] || sudo="sudo"
+echo "Installing: ${missing[*]}"
+$sudo apt-get update -qq
+DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null

@@ -1,0 +1,70 @@
+// ScriptedQuestions: a Questions implementation for tests. Each question asked is
+// recorded with its exact text, caption and button set, and answered from a queue of
+// scripted replies (an unexpected question answers Cancel and is recorded too).
+#pragma once
+
+#include <deque>
+#include <string>
+#include <vector>
+
+#include "platform/questions.h"
+
+namespace tf::testing {
+
+struct AskedMessage {
+  std::string text;
+  std::string caption;  // "" for a null caption
+  bool nullCaption = false;
+  int buttonSet = 0;
+};
+
+class ScriptedQuestions : public Questions {
+ public:
+  // Replies, used in order by ShowMessage.
+  std::deque<int> answers;
+  // Results of the choosers, used in order; an empty string means "cancelled".
+  std::deque<std::string> folders;
+  std::deque<std::string> files;
+
+  std::vector<AskedMessage> asked;
+  std::vector<std::string> prompts;  // prompts/titles of the choosers, in order
+
+  int ShowMessage(const std::string& text, const char* caption, int buttonSet) override {
+    if (text.empty()) return 0;
+    asked.push_back({text, caption ? caption : "", caption == nullptr, buttonSet});
+    if (answers.empty()) return IDCANCEL;
+    int a = answers.front();
+    answers.pop_front();
+    return a;
+  }
+
+  bool ChooseFolder(const std::string&, const std::string& prompt, std::string* out) override {
+    prompts.push_back(prompt);
+    return take(folders, out);
+  }
+
+  bool ChooseFileToOpen(const std::string&, const std::string&, const std::string& title,
+                        const std::string&, std::string* out) override {
+    prompts.push_back(title);
+    return take(files, out);
+  }
+
+  bool ChooseFileToSave(const std::string&, const std::string&, const std::string&,
+                        const std::string&, const std::string& title, bool,
+                        std::string* inOut) override {
+    prompts.push_back(title);
+    return take(files, inOut);
+  }
+
+ private:
+  static bool take(std::deque<std::string>& queue, std::string* out) {
+    if (queue.empty()) return false;
+    std::string v = queue.front();
+    queue.pop_front();
+    if (v.empty()) return false;
+    *out = v;
+    return true;
+  }
+};
+
+}  // namespace tf::testing
