@@ -26,16 +26,32 @@ const char* AttrList::errorText() const {
   }
 }
 
+const std::vector<NodeAttr>& AttrList::items() const {
+  static const std::vector<NodeAttr> kEmpty;
+  return m_items ? *m_items : kEmpty;
+}
+
+std::vector<NodeAttr>& AttrList::mutableItems() {
+  if (!m_items) m_items = std::make_unique<std::vector<NodeAttr>>();
+  return *m_items;
+}
+
 int AttrList::Clear() {
-  m_items.clear();
+  m_items.reset();
   resetCursor();
   setError(kNoError);
   return 1;
 }
 
 int AttrList::Assign(const AttrList& other) {
+  if (this == &other) return Count();
   try {
-    for (const NodeAttr& a : other.m_items) m_items.push_back(a);
+    std::vector<NodeAttr> copy(other.items());
+    if (copy.empty()) {
+      m_items.reset();
+    } else {
+      mutableItems() = std::move(copy);
+    }
   } catch (const std::exception&) {
     resetCursor();
     setError(kGenericError);
@@ -48,7 +64,7 @@ int AttrList::Assign(const AttrList& other) {
 
 int AttrList::Append(const NodeAttr& attr) {
   try {
-    m_items.push_back(attr);
+    mutableItems().push_back(attr);
   } catch (const std::exception&) {
     setError(kGenericError);
     return 0;
@@ -65,7 +81,7 @@ int AttrList::Set(const char* name, AttrValue value, int replace) {
   }
   try {
     if (replace) {
-      for (NodeAttr& a : m_items) {
+      for (NodeAttr& a : mutableItems()) {
         if (a.name == name) {
           a.value = std::move(value);
           resetCursor();
@@ -74,7 +90,7 @@ int AttrList::Set(const char* name, AttrValue value, int replace) {
         }
       }
     }
-    m_items.push_back(NodeAttr{name, std::move(value)});
+    mutableItems().push_back(NodeAttr{name, std::move(value)});
   } catch (const std::exception&) {
     setError(kGenericError);
     return 0;
@@ -99,12 +115,12 @@ NodeAttr* AttrList::Find(const char* name) {
   for (int k = 0; k < count; ++k) {
     int i = start + k;
     if (i >= count) i -= count;
-    const std::string& n = m_items[static_cast<size_t>(i)].name;
+    const std::string& n = (*m_items)[static_cast<size_t>(i)].name;
     if (n.size() == len && (len == 0 || n[0] == name[0]) && std::memcmp(n.data(), name, len) == 0) {
       m_cursor = i;
       m_cursorCount = count;
       setError(kNoError);
-      return &m_items[static_cast<size_t>(i)];
+      return &(*m_items)[static_cast<size_t>(i)];
     }
   }
   setError(kNotFound);
@@ -117,7 +133,7 @@ NodeAttr* AttrList::At(int index) {
     return nullptr;
   }
   setError(kNoError);
-  return &m_items[static_cast<size_t>(index)];
+  return &(*m_items)[static_cast<size_t>(index)];
 }
 
 const AttrValue& AttrList::ValueOf(const char* name) {

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -26,9 +27,9 @@ class AttrList {
   AttrList(const AttrList&) = delete;
   AttrList& operator=(const AttrList&) = delete;
 
-  int Count() const { return static_cast<int>(m_items.size()); }
+  int Count() const { return m_items ? static_cast<int>(m_items->size()) : 0; }
   int Clear();
-  // Copies every attribute of `other` in order after the present ones; returns the count.
+  // Replaces the attributes by copies of those of `other`, in order; returns the count.
   int Assign(const AttrList& other);
   int Append(const NodeAttr& attr);
   // Replaces the value of the first attribute named `name` when `replace` is set and
@@ -51,15 +52,21 @@ class AttrList {
   // "No error", "Generic error" or "Not found"; empty until the code first changes.
   const char* errorText() const;
 
-  const std::vector<NodeAttr>& items() const { return m_items; }
+  const std::vector<NodeAttr>& items() const;
 
  private:
   void setError(int32_t code);
-  void resetCursor() { m_cursor = 0; m_cursorCount = -1; }
+  void resetCursor() {
+    m_cursor = 0;
+    m_cursorCount = -1;
+  }
 
-  std::vector<NodeAttr> m_items;
+  std::vector<NodeAttr>& mutableItems();
+
+  // Created on the first insertion: most nodes of a result tree have no attributes.
+  std::unique_ptr<std::vector<NodeAttr>> m_items;
   int32_t m_errorCode = kNoError;
-  int8_t m_textCode = -1;  // code whose text errorText() shows; -1: empty text
+  int8_t m_textCode = -1;      // code whose text errorText() shows; -1: empty text
   int32_t m_cursor = 0;        // index of the attribute found last
   int32_t m_cursorCount = -1;  // item count when the cursor was taken; -1: no cursor
 };

@@ -21,7 +21,9 @@ char* duplicate(const char* text) {
 
 }  // namespace
 
-AttrValue::AttrValue(const AttrValue& other) { copyFrom(other); }
+AttrValue::AttrValue(const AttrValue& other) {
+  copyFrom(other);
+}
 
 AttrValue::AttrValue(AttrValue&& other) noexcept : m_v(other.m_v), m_type(other.m_type) {
   other.m_type = kUnset;
@@ -47,7 +49,9 @@ AttrValue& AttrValue::operator=(AttrValue&& other) noexcept {
   return *this;
 }
 
-AttrValue::~AttrValue() { release(); }
+AttrValue::~AttrValue() {
+  release();
+}
 
 void AttrValue::release() {
   if (m_type == kString) std::free(m_v.s);
@@ -228,7 +232,9 @@ void AttrValue::SetReal(double v) {
   m_v.r = v;
 }
 
-void AttrValue::Reset() { release(); }
+void AttrValue::Reset() {
+  release();
+}
 
 const AttrValue& AttrValue::Unset() {
   static const AttrValue unset;

@@ -34,10 +34,10 @@ class DataNode : public TreeNode {
 };
 
 // Search flags.
-constexpr int FIND_FORWARD = 16;      // walk siblings through next links (else previous)
-constexpr int FIND_SIBLINGS = 32;     // also walk the siblings of the current node
-constexpr int FIND_CHILDREN = 64;     // begin with the children of the start node
-constexpr int FIND_DESCEND = 128;     // keep descending level by level
+constexpr int FIND_FORWARD = 16;            // walk siblings through next links (else previous)
+constexpr int FIND_SIBLINGS = 32;           // also walk the siblings of the current node
+constexpr int FIND_CHILDREN = 64;           // begin with the children of the start node
+constexpr int FIND_DESCEND = 128;           // keep descending level by level
 constexpr int FIND_SELF_AND_NEXT = 48;      // a node and its following siblings
 constexpr int FIND_SELF_AND_CHILDREN = 80;  // a node, then its direct children
 

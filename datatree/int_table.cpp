@@ -34,7 +34,7 @@ int IntTable::Resize(int64_t n) {
   if (n < 1 || n > kMaxEntries) return 0;
   m_data = static_cast<int64_t*>(std::calloc(static_cast<size_t>(n), sizeof(int64_t)));
   if (!m_data) return 0;
-  m_count = n;
+  m_count = static_cast<int32_t>(n);
   return 1;
 }
 
@@ -44,7 +44,7 @@ int IntTable::ResizeMatrix(int64_t rows, int64_t columns) {
     return 0;
   }
   if (!Resize(rows * columns)) return 0;
-  m_columns = columns;
+  m_columns = static_cast<int32_t>(columns);
   return 1;
 }
 
@@ -56,11 +56,12 @@ int IntTable::Set(int64_t index, int64_t value, int grow) {
   }
   if (!grow || index >= kMaxEntries) return 0;
   const int64_t n = index + 1;
-  auto* bigger = static_cast<int64_t*>(std::realloc(m_data, static_cast<size_t>(n) * sizeof(int64_t)));
+  auto* bigger =
+      static_cast<int64_t*>(std::realloc(m_data, static_cast<size_t>(n) * sizeof(int64_t)));
   if (!bigger) return 0;
   std::memset(bigger + m_count, 0, static_cast<size_t>(n - m_count) * sizeof(int64_t));
   m_data = bigger;
-  m_count = n;
+  m_count = static_cast<int32_t>(n);
   m_data[index] = value;
   return 1;
 }

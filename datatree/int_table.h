@@ -29,9 +29,10 @@ class IntTable {
   const int64_t* data() const { return m_data; }
 
  private:
+  // 16 bytes: every node carries two tables, most of them empty.
   int64_t* m_data = nullptr;
-  int64_t m_count = 0;
-  int64_t m_columns = 0;
+  int32_t m_count = 0;
+  int32_t m_columns = 0;
 };
 
 }  // namespace tf

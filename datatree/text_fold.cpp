@@ -26,8 +26,12 @@ std::string fold(std::string_view text) {
 
 }  // namespace
 
-std::string FoldUpper(std::string_view text) { return fold<true>(text); }
-std::string FoldLower(std::string_view text) { return fold<false>(text); }
+std::string FoldUpper(std::string_view text) {
+  return fold<true>(text);
+}
+std::string FoldLower(std::string_view text) {
+  return fold<false>(text);
+}
 
 int CompareIgnoringCase(std::string_view a, std::string_view b) {
   return FoldUpper(a).compare(FoldUpper(b));

@@ -24,7 +24,9 @@ std::recursive_mutex& nodeLockInstance() {
 
 }  // namespace
 
-std::recursive_mutex& NodeLock() { return nodeLockInstance(); }
+std::recursive_mutex& NodeLock() {
+  return nodeLockInstance();
+}
 
 char* CopyNodeText(const char* text) {
   if (!text) return nullptr;
@@ -35,7 +37,9 @@ char* CopyNodeText(const char* text) {
   return copy;
 }
 
-void TreeNode::TEST_SetInstanceCounter(uint32_t value) { g_instanceCounter.store(value); }
+void TreeNode::TEST_SetInstanceCounter(uint32_t value) {
+  g_instanceCounter.store(value);
+}
 
 TreeNode::TreeNode() {
   instanceNo = g_instanceCounter.fetch_add(2, std::memory_order_relaxed) + 1;
@@ -63,7 +67,9 @@ int TreeNode::Create(const NodeParams* params) {
   return OnCreate(params);
 }
 
-int TreeNode::Destroy() { return Cleanup(); }
+int TreeNode::Destroy() {
+  return Cleanup();
+}
 
 int TreeNode::AttachFromParams(const NodeParams* params) {
   if (!params) return 0;
@@ -186,8 +192,12 @@ int TreeNode::MoveDown(int queryOnly) {
   return next->MoveUp(0);
 }
 
-int TreeNode::OnCreate(const NodeParams*) { return 1; }
+int TreeNode::OnCreate(const NodeParams*) {
+  return 1;
+}
 
-int TreeNode::Cleanup() { return 0; }
+int TreeNode::Cleanup() {
+  return 0;
+}
 
 }  // namespace tf

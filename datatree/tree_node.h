@@ -12,8 +12,8 @@ constexpr int ATTACH_AS_CHILD = 1;  // ref is the new parent; without it ref is 
 constexpr int ATTACH_AT_END = 2;    // last child of ref, or last sibling of ref's chain
 constexpr int ATTACH_BEFORE = 4;    // sibling mode without 2: just before ref
 constexpr int ATTACH_LAST_CHILD = ATTACH_AS_CHILD | ATTACH_AT_END;  // 3, the common case
-constexpr int ATTACH_FIRST_CHILD = ATTACH_AS_CHILD;                  // 1
-constexpr int ATTACH_ROOT = ATTACH_AT_END;                           // 2, with a null parent
+constexpr int ATTACH_FIRST_CHILD = ATTACH_AS_CHILD;                 // 1
+constexpr int ATTACH_ROOT = ATTACH_AT_END;                          // 2, with a null parent
 
 class TreeNode;
 
