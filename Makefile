@@ -40,7 +40,7 @@ asan: deps
 tsan: deps
 	cmake -S . -B build-tsan $(GENERATOR) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTWINFOLD_GUI=OFF \
 	  -DTWINFOLD_BENCH=OFF -DTWINFOLD_SANITIZE=thread
-	cmake --build build-tsan -j $(JOBS)
+	cmake --build build-tsan -j $(JOBS) --target thread_tests
 	cd build-tsan && TSAN_OPTIONS=halt_on_error=1 ctest --output-on-failure -j $(JOBS) -L thread
 
 # libFuzzer targets, built with clang. `make fuzz-replay` runs every corpus once (CI);
