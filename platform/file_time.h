@@ -1,0 +1,42 @@
+// File times: 64-bit counts of 100 ns since 1601-01-01 UTC and their conversions.
+#pragma once
+
+#include <cstdint>
+#include <ctime>
+
+namespace tf {
+
+constexpr int64_t kFileTimeDay = 864000000000LL;              // 100-ns intervals in one day
+constexpr int64_t kFileTimeSecond = 10000000LL;               // 100-ns intervals in one second
+constexpr int64_t kFileTimeUnixEpoch = 116444736000000000LL;  // 1970-01-01 as a file time
+
+// A calendar time; months and days count from 1, dayOfWeek from 0 = Sunday.
+struct CalendarTime {
+  int year = 1601;
+  int month = 1;
+  int day = 1;
+  int hour = 0;
+  int minute = 0;
+  int second = 0;
+  int dayOfWeek = 1;
+  int milliseconds = 0;
+};
+
+// (seconds + 11644473600) * 10^7 + nanoseconds / 100.
+int64_t FileTimeFromTimespec(const std::timespec& ts);
+std::timespec TimespecFromFileTime(int64_t fileTime);
+int64_t FileTimeFromUnixSeconds(int64_t seconds);
+// The current time as a file time.
+int64_t FileTimeNow();
+
+// Converts in the local time zone (TZ); false when the time cannot be represented.
+bool FileTimeToLocal(int64_t fileTime, CalendarTime* out);
+// The UTC file time of a local calendar time (dayOfWeek is ignored); false when invalid.
+bool LocalToFileTime(const CalendarTime& local, int64_t* out);
+// Same in UTC, for tests and for formats that store UTC.
+bool FileTimeToUtc(int64_t fileTime, CalendarTime* out);
+bool UtcToFileTime(const CalendarTime& utc, int64_t* out);
+// The file time of the local midnight that begins the day holding `fileTime`.
+int64_t LocalMidnightBefore(int64_t fileTime);
+
+}  // namespace tf

@@ -1,0 +1,210 @@
+#include "platform/folder_lister.h"
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <linux/magic.h>
+#include <sys/stat.h>
+#include <sys/statfs.h>
+#include <sys/sysmacros.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <cerrno>
+#include <cstring>
+
+#include "platform/dos_attributes.h"
+#include "platform/file_time.h"
+#include "platform/mount_table.h"
+#include "platform/standard_paths.h"
+
+namespace tf {
+namespace {
+
+constexpr size_t kBufferSize = 64 * 1024;
+
+// Remembered once: a kernel or sandbox that refuses statx is not asked again.
+std::atomic<bool> g_noStatx{false};
+
+struct EntryStat {
+  FileInfo info;
+  mode_t mode = 0;
+  uint64_t device = 0;
+};
+
+void fillInfo(const char* name, mode_t mode, EntryStat* out) {
+  out->mode = mode;
+  FileInfo& f = out->info;
+  f.attributes = 0;
+  if (!(mode & S_IWUSR)) f.attributes |= kAttrReadOnly;
+  if (name[0] == '.') f.attributes |= kAttrHidden;
+  if (S_ISDIR(mode)) {
+    f.attributes |= kAttrDirectory;
+    f.size = 0;
+  }
+}
+
+std::timespec toTimespec(const struct statx_timestamp& t) {
+  std::timespec ts{};
+  ts.tv_sec = static_cast<time_t>(t.tv_sec);
+  ts.tv_nsec = static_cast<long>(t.tv_nsec);
+  return ts;
+}
+
+bool statEntry(int dirFd, const char* name, EntryStat* out) {
+  if (!g_noStatx.load(std::memory_order_relaxed)) {
+    struct statx sx {};
+    const unsigned mask =
+        STATX_TYPE | STATX_MODE | STATX_SIZE | STATX_ATIME | STATX_MTIME | STATX_BTIME;
+    if (statx(dirFd, name, AT_SYMLINK_NOFOLLOW | AT_NO_AUTOMOUNT, mask, &sx) == 0) {
+      out->info.size = static_cast<int64_t>(sx.stx_size);
+      out->info.accessed = FileTimeFromTimespec(toTimespec(sx.stx_atime));
+      out->info.modified = FileTimeFromTimespec(toTimespec(sx.stx_mtime));
+      out->info.created =
+          (sx.stx_mask & STATX_BTIME) ? FileTimeFromTimespec(toTimespec(sx.stx_btime)) : 0;
+      out->device = makedev(sx.stx_dev_major, sx.stx_dev_minor);
+      fillInfo(name, sx.stx_mode, out);
+      return true;
+    }
+    if (errno != ENOSYS && errno != EPERM) return false;
+    g_noStatx.store(true, std::memory_order_relaxed);  // only a hint: racing stores agree
+  }
+  struct stat st {};
+  if (fstatat(dirFd, name, &st, AT_SYMLINK_NOFOLLOW) != 0) return false;
+  out->info.size = static_cast<int64_t>(st.st_size);
+  out->info.accessed = FileTimeFromTimespec(st.st_atim);
+  out->info.modified = FileTimeFromTimespec(st.st_mtim);
+  out->info.created = 0;
+  out->device = st.st_dev;
+  fillInfo(name, st.st_mode, out);
+  return true;
+}
+
+// Trash folders hold what the user already threw away: never offered as duplicates.
+// Those are ".Trash" (shared, with a folder per user) and ".Trash-<uid>" at the top of a
+// file system, and "Trash" in the user's data folder (checked by the caller).
+bool isTrashName(const char* name) {
+  if (std::strcmp(name, ".Trash") == 0) return true;
+  if (std::strncmp(name, ".Trash-", 7) != 0 || name[7] == 0) return false;
+  for (const char* p = name + 7; *p; ++p)
+    if (*p < '0' || *p > '9') return false;
+  return true;
+}
+
+// Opens a folder whose path may exceed PATH_MAX by walking it one component at a time.
+int openLongPath(const std::string& path) {
+  int fd = open(path[0] == '/' ? "/" : ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  size_t pos = 0;
+  while (fd >= 0 && pos < path.size()) {
+    size_t slash = path.find('/', pos);
+    if (slash == std::string::npos) slash = path.size();
+    const std::string part = path.substr(pos, slash - pos);
+    pos = slash + 1;
+    if (part.empty()) continue;
+    const int next = openat(fd, part.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    close(fd);
+    fd = next;
+  }
+  return fd;
+}
+
+}  // namespace
+
+FolderLister::FolderLister() = default;
+
+FolderLister::~FolderLister() {
+  Close();
+}
+
+bool FolderLister::Open(const std::string& folderPath) {
+  Close();
+  if (folderPath.empty()) return false;
+  m_fd = open(folderPath.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (m_fd < 0 && errno == ENAMETOOLONG) m_fd = openLongPath(folderPath);
+  if (m_fd < 0) return false;
+  struct stat st {};
+  struct statfs sf {};
+  if (fstat(m_fd, &st) != 0) {
+    Close();
+    return false;
+  }
+  m_dev = st.st_dev;
+  m_onFat = fstatfs(m_fd, &sf) == 0 && sf.f_type == MSDOS_SUPER_MAGIC;
+  m_path = folderPath;
+  while (m_path.size() > 1 && m_path.back() == '/') m_path.pop_back();
+  m_inDataHome = m_path == DataHome();
+  if (m_buf.size() != kBufferSize) m_buf.resize(kBufferSize);
+  m_pos = m_end = 0;
+  return true;
+}
+
+bool FolderLister::fill() {
+  const ssize_t n = getdents64(m_fd, m_buf.data(), m_buf.size());
+  if (n <= 0) return false;  // 0 is the end; an error ends the listing too
+  m_pos = 0;
+  m_end = static_cast<size_t>(n);
+  return true;
+}
+
+bool FolderLister::Next() {
+  if (m_fd < 0) return false;
+  for (;;) {
+    if (m_pos >= m_end && !fill()) return false;
+    const auto* d = reinterpret_cast<const struct dirent64*>(m_buf.data() + m_pos);
+    m_pos += d->d_reclen;
+    const char* n = d->d_name;
+    if (n[0] == '.' && (n[1] == 0 || (n[1] == '.' && n[2] == 0))) continue;
+    m_name.assign(n);
+    m_haveStat = false;
+    if (classify(d->d_type)) return true;
+  }
+}
+
+// Decides whether the current entry is listed and as what; false passes it over.
+bool FolderLister::classify(unsigned char type) {
+  EntryStat es;
+  if (type == DT_UNKNOWN || type == DT_DIR) {
+    // Folders are stat'ed anyway to notice a mount; the result serves Stat later.
+    if (!statEntry(m_fd, m_name.c_str(), &es)) return false;
+    m_stat = es.info;
+    m_haveStat = true;
+    if (S_ISREG(es.mode)) {
+      m_kind = EntryKind::kFile;
+      return true;
+    }
+    if (!S_ISDIR(es.mode)) return false;
+    m_kind = EntryKind::kFolder;
+    if (isTrashName(m_name.c_str()) || (m_inDataHome && m_name == "Trash"))
+      m_kind = EntryKind::kSkippedFolder;
+    else if (es.device != m_dev && MountTable::IsPseudoType(MountTable::TypeOfDevice(es.device)))
+      m_kind = EntryKind::kSkippedFolder;
+    return true;
+  }
+  if (type != DT_REG) return false;
+  m_kind = EntryKind::kFile;
+  return true;
+}
+
+bool FolderLister::Stat(FileInfo* out) {
+  if (m_fd < 0 || m_name.empty()) return false;
+  if (!m_haveStat) {
+    EntryStat es;
+    if (!statEntry(m_fd, m_name.c_str(), &es)) return false;
+    // A name that was a file in the listing and is something else now has been replaced.
+    if (m_kind == EntryKind::kFile && !S_ISREG(es.mode)) return false;
+    m_stat = es.info;
+    m_haveStat = true;
+  }
+  *out = m_stat;
+  if (m_onFat) out->attributes |= ReadDosAttributes(m_fd, m_name.c_str());
+  return true;
+}
+
+void FolderLister::Close() {
+  if (m_fd >= 0) close(m_fd);
+  m_fd = -1;
+  m_pos = m_end = 0;
+  m_name.clear();
+  m_haveStat = false;
+}
+
+}  // namespace tf

@@ -1,0 +1,210 @@
+#include "platform/process_launcher.h"
+
+#include <fcntl.h>
+#include <poll.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <time.h>
+#include <unistd.h>
+
+#include <cerrno>
+
+#include "platform/path_utils.h"
+
+namespace tf {
+namespace {
+
+// The argument vector is built before fork: the child of a threaded program may only make
+// async-signal-safe calls.
+std::vector<char*> argvOf(const std::vector<std::string>& args) {
+  std::vector<char*> argv;
+  for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
+  argv.push_back(nullptr);
+  return argv;
+}
+
+[[noreturn]] void reportAndExit(int pipeFd, int error) {
+  while (write(pipeFd, &error, sizeof error) < 0 && errno == EINTR) {
+  }
+  _exit(127);
+}
+
+// In the started process: a clean signal state, no terminal input, the working folder,
+// then the program. Anything that fails is reported through `pipeFd`.
+[[noreturn]] void execChild(char* const* argv, const char* workFolder, int pipeFd) {
+  sigset_t none;
+  sigemptyset(&none);
+  sigprocmask(SIG_SETMASK, &none, nullptr);
+  signal(SIGPIPE, SIG_DFL);
+  const int devNull = open("/dev/null", O_RDONLY);
+  if (devNull >= 0) {
+    dup2(devNull, STDIN_FILENO);
+    if (devNull != STDIN_FILENO) close(devNull);
+  }
+  if (workFolder && chdir(workFolder) != 0) reportAndExit(pipeFd, errno);
+  execvp(argv[0], argv);
+  reportAndExit(pipeFd, errno);
+}
+
+// Reads the child's report: end of file means exec succeeded (the pipe closed with it).
+bool execSucceeded(int readFd) {
+  int error = 0;
+  for (;;) {
+    const ssize_t n = read(readFd, &error, sizeof error);
+    if (n < 0 && errno == EINTR) continue;
+    return n == 0;
+  }
+}
+
+int waitForExit(pid_t pid, int timeoutMs) {
+  const int stepMs = 10;
+  for (int waited = 0;; waited += stepMs) {
+    int status = 0;
+    const pid_t r = waitpid(pid, &status, WNOHANG);
+    if (r == pid) return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    if (r < 0 && errno != EINTR) return -1;
+    if (waited >= timeoutMs) {
+      kill(pid, SIGKILL);
+      waitpid(pid, &status, 0);
+      return -1;
+    }
+    const struct timespec pause = {0, stepMs * 1000000L};
+    nanosleep(&pause, nullptr);
+  }
+}
+
+// A path that begins with '-' would be read as an option by the program it is given to.
+std::string safeArgument(const std::string& path) {
+  if (path.empty() || path[0] != '-') return path;
+  return "./" + path;
+}
+
+std::string folderOf(const std::string& path) {
+  std::string folder;
+  SplitPath(path, &folder, nullptr);
+  if (folder.size() > 1 && folder.back() == '/') folder.pop_back();
+  return folder;
+}
+
+}  // namespace
+
+bool RunCommand(const std::vector<std::string>& args, const std::string& workFolder) {
+  if (args.empty() || args[0].empty()) return false;
+  std::vector<char*> argv = argvOf(args);
+  const char* folder = workFolder.empty() ? nullptr : workFolder.c_str();
+  int fds[2];
+  if (pipe2(fds, O_CLOEXEC) != 0) return false;
+  const pid_t child = fork();
+  if (child == 0) {
+    // The middle process only starts the real one in a new session and leaves, so the
+    // program is adopted by init (or the session's reaper) and we reap the middle now.
+    close(fds[0]);
+    setsid();
+    const pid_t grandchild = fork();
+    if (grandchild < 0) reportAndExit(fds[1], errno);
+    if (grandchild == 0) execChild(argv.data(), folder, fds[1]);
+    _exit(0);
+  }
+  close(fds[1]);
+  if (child < 0) {
+    close(fds[0]);
+    return false;
+  }
+  int status = 0;
+  while (waitpid(child, &status, 0) < 0 && errno == EINTR) {
+  }
+  const bool ok = execSucceeded(fds[0]);
+  close(fds[0]);
+  return ok;
+}
+
+bool RunAndWait(const std::vector<std::string>& args, int timeoutMs) {
+  if (args.empty() || args[0].empty()) return false;
+  std::vector<char*> argv = argvOf(args);
+  int fds[2];
+  if (pipe2(fds, O_CLOEXEC) != 0) return false;
+  const pid_t child = fork();
+  if (child == 0) {
+    close(fds[0]);
+    const int devNull = open("/dev/null", O_WRONLY);
+    if (devNull >= 0) {
+      dup2(devNull, STDOUT_FILENO);
+      dup2(devNull, STDERR_FILENO);
+    }
+    execChild(argv.data(), nullptr, fds[1]);
+  }
+  close(fds[1]);
+  if (child < 0) {
+    close(fds[0]);
+    return false;
+  }
+  const bool started = execSucceeded(fds[0]);
+  close(fds[0]);
+  const int code = waitForExit(child, timeoutMs);
+  return started && code == 0;
+}
+
+bool OpenWithDefaultViewer(const std::string& path, const std::string& workFolder,
+                           bool /*fallBack*/) {
+  if (path.empty()) return false;
+  // An absolute path can neither begin with '-' nor depend on the working folder.
+  const std::string full = AbsolutePath(path);
+  const std::string folder = workFolder.empty() ? folderOf(full) : workFolder;
+  return RunCommand({"xdg-open", safeArgument(full)}, folder);
+}
+
+bool BrowseFile(const std::string& path, const std::string& verb) {
+  if (path.empty()) return false;
+  const std::string full = AbsolutePath(path);
+  const std::string folder = folderOf(full);
+  if (PathKind(folder) != PATH_FOLDER) return false;
+  if (verb == "explore") {
+    const std::vector<std::string> call = {"dbus-send",
+                                           "--session",
+                                           "--print-reply",
+                                           "--reply-timeout=3000",
+                                           "--dest=org.freedesktop.FileManager1",
+                                           "--type=method_call",
+                                           "/org/freedesktop/FileManager1",
+                                           "org.freedesktop.FileManager1.ShowItems",
+                                           "array:string:" + FileUri(full),
+                                           "string:"};
+    if (RunAndWait(call, 5000)) return true;
+  }
+  return RunCommand({"xdg-open", safeArgument(folder)}, folder);
+}
+
+std::vector<std::string> SplitCommandLine(const std::string& text) {
+  std::vector<std::string> args;
+  std::string current;
+  bool inQuotes = false;
+  bool pending = false;  // an argument has begun, even if it is still empty ("")
+  for (size_t i = 0; i < text.size(); ++i) {
+    const char c = text[i];
+    if (c == '"') {
+      if (inQuotes && i + 1 < text.size() && text[i + 1] == '"') {
+        current += '"';
+        ++i;
+      } else {
+        inQuotes = !inQuotes;
+      }
+      pending = true;
+    } else if (!inQuotes &&
+               (c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\v' || c == '\f')) {
+      if (pending) args.push_back(current);
+      current.clear();
+      pending = false;
+    } else {
+      current += c;
+      pending = true;
+    }
+  }
+  if (pending) args.push_back(current);
+  return args;
+}
+
+std::string FileUri(const std::string& absolutePath) {
+  return "file://" + PercentEncodePath(absolutePath);
+}
+
+}  // namespace tf

@@ -1,0 +1,35 @@
+// Starting other programs: detached processes without a shell, the desktop's default
+// viewer and file manager, and the splitting of a tool's command line into arguments.
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace tf {
+
+// Starts `args[0]` (searched on PATH when it holds no '/') with `args` as its argument
+// vector, detached in a session of its own, in `workFolder` when that is not empty. No
+// shell is involved, so every argument reaches the program exactly as given. True only
+// when the program is known to have been executed; the process is never waited for and
+// leaves no zombie behind.
+bool RunCommand(const std::vector<std::string>& args, const std::string& workFolder = {});
+// Runs a program the same way but waits up to `timeoutMs` for it and answers whether it
+// exited with status 0 (a program still running then is killed and counts as failure).
+bool RunAndWait(const std::vector<std::string>& args, int timeoutMs);
+// Opens `path` with the desktop's program for its type (xdg-open), in `workFolder` or else
+// the file's folder. True when xdg-open was started. `fallBack` is kept for callers: the
+// desktop's opener already falls back to a generic viewer by itself.
+bool OpenWithDefaultViewer(const std::string& path, const std::string& workFolder, bool fallBack);
+// Shows a file's folder: verb "open" opens the folder; "explore" asks the file manager to
+// show the file selected (org.freedesktop.FileManager1.ShowItems over D-Bus) and opens the
+// folder when no file manager answers. True when something was started.
+bool BrowseFile(const std::string& path, const std::string& verb);
+// Splits a command line into arguments: blanks separate them, double quotes group, and ""
+// inside quotes stands for one literal quote; there are no other escapes. A pair of quotes
+// outside quotes gives an empty argument.
+std::vector<std::string> SplitCommandLine(const std::string& text);
+// The file:// URI of an absolute path, every byte outside the unreserved set and '/'
+// percent-encoded.
+std::string FileUri(const std::string& absolutePath);
+
+}  // namespace tf

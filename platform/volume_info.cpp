@@ -1,0 +1,125 @@
+#include "platform/volume_info.h"
+
+#include <linux/magic.h>
+#include <sys/stat.h>
+#include <sys/statfs.h>
+#include <sys/statvfs.h>
+#include <sys/sysmacros.h>
+
+#include <fstream>
+#include <set>
+
+#include "platform/display_format.h"
+#include "platform/mount_table.h"
+#include "platform/path_utils.h"
+
+namespace tf {
+namespace {
+
+constexpr int64_t kMiB = 1024 * 1024;
+
+// Memory-backed and image file systems hold nothing the user would scan as a drive.
+bool isMemoryOrImageType(const std::string& type) {
+  return type == "tmpfs" || type == "ramfs" || type == "squashfs" || type == "devtmpfs" ||
+         type == "fuse.portal" || type == "fuse.gvfsd-fuse";
+}
+
+// The kernel marks removable disks in sysfs; a partition inherits its disk's mark.
+bool isRemovableDevice(uint64_t device) {
+  const std::string base =
+      "/sys/dev/block/" + std::to_string(major(device)) + ":" + std::to_string(minor(device));
+  for (const char* rel : {"/removable", "/../removable"}) {
+    std::ifstream in(base + rel);
+    int flag = 0;
+    if (in >> flag) return flag == 1;
+  }
+  return false;
+}
+
+bool isFolder(const std::string& path) {
+  struct stat st {};
+  return ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+}  // namespace
+
+uint32_t FatSectorsPerCluster(bool fat32, int64_t totalBytes) {
+  if (fat32) {
+    if (totalBytes < (int64_t{1} << 33)) return 8;
+    if (totalBytes < (int64_t{1} << 34)) return 16;
+    if (totalBytes < (int64_t{1} << 35)) return 32;
+    return 64;
+  }
+  static const struct {
+    int64_t below;
+    uint32_t sectors;
+  } kTable[] = {{0x2000000, 1},   {0x4000000, 2},   {0x8000000, 4},  {0xFF00000, 8},
+                {0x1FF00000, 16}, {0x3FF00000, 32}, {0x7FF00000, 64}};
+  for (const auto& row : kTable)
+    if (totalBytes < row.below) return row.sectors;
+  return 128;
+}
+
+bool IsFat32ClusterCount(uint64_t clusters) {
+  return clusters >= 65525;
+}
+
+int64_t QueryVolumeSpace(const std::string& path, uint32_t* bytesPerSector,
+                         uint32_t* sectorsPerCluster, uint32_t* flags, int64_t* freeBytes) {
+  if (path.empty()) return 0;
+  const int kind = PathKind(path);
+  if (kind == PATH_MISSING) return 0;
+  std::string folder = path;
+  if (kind == PATH_FILE) {
+    SplitPath(path, &folder, nullptr);
+    if (folder.empty()) folder = ".";
+  }
+  struct statvfs vs {};
+  struct statfs fs {};
+  if (statvfs(folder.c_str(), &vs) != 0 || statfs(folder.c_str(), &fs) != 0) return 0;
+  const int64_t unit = static_cast<int64_t>(vs.f_frsize ? vs.f_frsize : vs.f_bsize);
+  const int64_t total = static_cast<int64_t>(vs.f_blocks) * unit;
+  uint32_t sectorSize = 512;
+  uint32_t perCluster = static_cast<uint32_t>(unit / 512 ? unit / 512 : 1);
+  uint32_t fsFlags = kVolumeCaseSensitive | kVolumeCasePreserved;
+  if (fs.f_type == MSDOS_SUPER_MAGIC) {
+    perCluster = FatSectorsPerCluster(IsFat32ClusterCount(vs.f_blocks), total);
+    fsFlags = kVolumeCasePreserved;
+  }
+  if (vs.f_flag & ST_RDONLY) fsFlags |= kVolumeReadOnly;
+  if (bytesPerSector) *bytesPerSector = sectorSize;
+  if (sectorsPerCluster) *sectorsPerCluster = perCluster;
+  if (flags) *flags = fsFlags;
+  if (freeBytes) *freeBytes = static_cast<int64_t>(vs.f_bfree) * unit;
+  return total;
+}
+
+std::string DriveSummaryLine(const std::string& mountPoint, int64_t total, int64_t freeBytes) {
+  std::string totalNumber, totalUnit, freeNumber, freeUnit;
+  FormatSize(total, &totalNumber, &totalUnit);
+  FormatSize(freeBytes, &freeNumber, &freeUnit);
+  return mountPoint + " " + totalNumber + " " + totalUnit + " Free: " + freeNumber + " " + freeUnit;
+}
+
+bool BuildDriveSummaryList(std::vector<DriveSummary>* out) {
+  if (!out) return false;
+  const std::vector<MountEntry> mounts = MountTable::Current();
+  if (mounts.empty()) return false;
+  out->clear();
+  std::set<uint64_t> listed;
+  for (const MountEntry& m : mounts) {
+    if (MountTable::IsPseudoType(m.type) || isMemoryOrImageType(m.type)) continue;
+    // An overlay is the root of a container and counts there, nowhere else.
+    if (m.type == "overlay" && m.mountPoint != "/") continue;
+    if (listed.count(m.device) || !isFolder(m.mountPoint)) continue;
+    if (isRemovableDevice(m.device)) continue;
+    int64_t freeBytes = 0;
+    const int64_t total = QueryVolumeSpace(m.mountPoint, nullptr, nullptr, nullptr, &freeBytes);
+    if (total <= 0) continue;
+    listed.insert(m.device);
+    out->push_back({m.mountPoint, DriveSummaryLine(m.mountPoint, total, freeBytes)});
+  }
+  return true;
+}
+
+}  // namespace tf

@@ -1,0 +1,356 @@
+#include "platform/file_ops.h"
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstdlib>
+
+#include "platform/path_utils.h"
+#include "platform/standard_paths.h"
+#include "platform/trash.h"
+#include "tests/platform/scratch_folder.h"
+#include "tests/support/scripted_questions.h"
+
+namespace tf {
+namespace {
+
+using testing::Exists;
+using testing::ReadFile;
+using testing::ScratchFolder;
+using testing::WriteFile;
+
+// The user's trash lives in a data folder that does not exist yet when the first file is
+// trashed, as on a fresh account.
+class TrashHome : public ::testing::Environment {
+ public:
+  void SetUp() override {
+    m_folder = std::make_unique<ScratchFolder>();
+    setenv("XDG_DATA_HOME", (*m_folder / "data").c_str(), 1);
+  }
+  void TearDown() override { m_folder.reset(); }
+
+ private:
+  std::unique_ptr<ScratchFolder> m_folder;
+};
+[[maybe_unused]] ::testing::Environment* const g_trashHome =
+    ::testing::AddGlobalTestEnvironment(new TrashHome);
+
+struct stat statOf(const std::string& path) {
+  struct stat st {};
+  EXPECT_EQ(lstat(path.c_str(), &st), 0) << path;
+  return st;
+}
+
+// Names of the folder's entries that a failed copy could have left behind.
+int leftovers(const std::string& folder) {
+  int n = 0;
+  DIR* d = opendir(folder.c_str());
+  if (!d) return -1;
+  while (const dirent* e = readdir(d))
+    if (std::string(e->d_name).find(".tf-copy-") != std::string::npos) ++n;
+  closedir(d);
+  return n;
+}
+
+bool differentDevices(const std::string& a, const std::string& b) {
+  struct stat sa {
+  }, sb{};
+  return stat(a.c_str(), &sa) == 0 && stat(b.c_str(), &sb) == 0 && sa.st_dev != sb.st_dev;
+}
+
+// A file with known bytes, an odd mode and a modification time with nanoseconds.
+std::string makeSource(const ScratchFolder& dir, const std::string& name, size_t size) {
+  std::string bytes(size, '\0');
+  for (size_t i = 0; i < size; ++i) bytes[i] = static_cast<char>(i * 7 + 3);
+  const std::string path = dir / name;
+  EXPECT_TRUE(WriteFile(path, bytes));
+  EXPECT_EQ(chmod(path.c_str(), 0640), 0);
+  const struct timespec times[2] = {{1000000000, 0}, {1234567890, 987654321}};
+  EXPECT_EQ(utimensat(AT_FDCWD, path.c_str(), times, 0), 0);
+  return path;
+}
+
+void expectSameFileData(const std::string& copy, const std::string& bytes) {
+  const struct stat st = statOf(copy);
+  EXPECT_EQ(ReadFile(copy), bytes);
+  EXPECT_EQ(st.st_mode & 07777, 0640u);
+  EXPECT_EQ(st.st_mtim.tv_sec, 1234567890);
+  EXPECT_EQ(st.st_mtim.tv_nsec, 987654321);
+}
+
+class AcrossFileSystems : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    if (!differentDevices("/tmp", "/dev/shm")) GTEST_SKIP() << "/tmp and /dev/shm are one";
+    m_here = std::make_unique<ScratchFolder>("/tmp");
+    m_there = std::make_unique<ScratchFolder>("/dev/shm");
+  }
+  void TearDown() override { TEST_FailCopyAfterBytes(-1); }
+
+  std::unique_ptr<ScratchFolder> m_here;
+  std::unique_ptr<ScratchFolder> m_there;
+  testing::ScriptedQuestions m_questions;
+};
+
+TEST_F(AcrossFileSystems, CopyAndMoveKeepBytesTimeAndMode) {
+  const std::string source = makeSource(*m_here, "big file.bin", 3 * 1024 * 1024 + 17);
+  const std::string bytes = ReadFile(source);
+  ASSERT_TRUE(ShellFileOp(&m_questions, FO_COPY, source, *m_there / "copy.bin", true));
+  expectSameFileData(*m_there / "copy.bin", bytes);
+  EXPECT_EQ(ReadFile(source), bytes);
+
+  // A folder as destination receives the file under its own name.
+  ASSERT_TRUE(ShellFileOp(&m_questions, FO_MOVE, source, m_there->path(), true));
+  EXPECT_FALSE(Exists(source));
+  expectSameFileData(*m_there / "big file.bin", bytes);
+  EXPECT_TRUE(m_questions.asked.empty());
+  EXPECT_EQ(leftovers(m_there->path()), 0);
+}
+
+TEST_F(AcrossFileSystems, AnInterruptedCopyLeavesNoPartialFile) {
+  const std::string source = makeSource(*m_here, "s.bin", 2 * 1024 * 1024);
+  const std::string bytes = ReadFile(source);
+  TEST_FailCopyAfterBytes(1024 * 1024 + 5);  // the disk fills up halfway
+  EXPECT_FALSE(ShellFileOp(&m_questions, FO_MOVE, source, *m_there / "d.bin", true));
+  EXPECT_FALSE(ShellFileOp(&m_questions, FO_COPY, source, *m_there / "d.bin", true));
+  EXPECT_EQ(CopyFileHooked("s.bin", "d.bin", m_here->path(), m_there->path(), false), 0);
+  EXPECT_FALSE(Exists(*m_there / "d.bin"));
+  EXPECT_EQ(leftovers(m_there->path()), 0);
+  EXPECT_EQ(ReadFile(source), bytes);
+  expectSameFileData(source, bytes);
+
+  // An existing destination survives a failed replacement unchanged.
+  ASSERT_TRUE(WriteFile(*m_there / "d.bin", "old"));
+  m_questions.answers = {IDYES};
+  EXPECT_FALSE(ShellFileOp(&m_questions, FO_MOVE, source, *m_there / "d.bin", true));
+  EXPECT_EQ(ReadFile(*m_there / "d.bin"), "old");
+  EXPECT_EQ(ReadFile(source), bytes);
+}
+
+TEST_F(AcrossFileSystems, ProgressIsReportedAndCanCancel) {
+  const std::string source = makeSource(*m_here, "p.bin", 3 * 1024 * 1024);
+  std::vector<int64_t> seen;
+  const CopyProgress stopAtTwo = [&](int64_t copied, int64_t total) {
+    EXPECT_EQ(total, 3 * 1024 * 1024);
+    seen.push_back(copied);
+    return seen.size() < 2;
+  };
+  EXPECT_FALSE(ShellFileOp(nullptr, FO_MOVE, source, *m_there / "p.bin", false, stopAtTwo));
+  EXPECT_EQ(seen, (std::vector<int64_t>{1024 * 1024, 2 * 1024 * 1024}));
+  EXPECT_FALSE(Exists(*m_there / "p.bin"));
+  EXPECT_EQ(leftovers(m_there->path()), 0);
+  EXPECT_EQ(ReadFile(source).size(), 3u * 1024 * 1024);
+  seen.clear();
+  EXPECT_TRUE(ShellFileOp(nullptr, FO_COPY, source, *m_there / "p.bin", false,
+                          [&](int64_t copied, int64_t) {
+                            seen.push_back(copied);
+                            return true;
+                          }));
+  EXPECT_EQ(seen.back(), 3 * 1024 * 1024);
+}
+
+TEST_F(AcrossFileSystems, ACollisionAsksAndSkipOrCancelChangeNothing) {
+  const std::string source = makeSource(*m_here, "same name", 100);
+  const std::string target = *m_there / "same name";
+  ASSERT_TRUE(WriteFile(target, "theirs"));
+  m_questions.answers = {IDNO, IDCANCEL};
+  EXPECT_FALSE(ShellFileOp(&m_questions, FO_MOVE, source, target, true));
+  EXPECT_FALSE(ShellFileOp(&m_questions, FO_COPY, source, m_there->path(), true));
+  EXPECT_EQ(ReadFile(target), "theirs");
+  EXPECT_TRUE(Exists(source));
+  ASSERT_EQ(m_questions.asked.size(), 2u);
+  EXPECT_EQ(m_questions.asked[0].text,
+            target +
+                "\nA file with this name already exists in the destination folder.\n"
+                "Do you want to replace it?");
+  EXPECT_EQ(m_questions.asked[0].caption, "Replace file ?");
+  EXPECT_EQ(m_questions.asked[0].buttonSet, MB_YESNOCANCEL);
+
+  // Without confirmation nothing is asked and nothing is overwritten.
+  EXPECT_FALSE(ShellFileOp(&m_questions, FO_MOVE, source, target, false));
+  EXPECT_FALSE(ShellFileOp(nullptr, FO_COPY, source, target, true));
+  EXPECT_EQ(m_questions.asked.size(), 2u);
+  EXPECT_EQ(ReadFile(target), "theirs");
+
+  m_questions.answers = {IDYES};
+  const std::string bytes = ReadFile(source);
+  EXPECT_TRUE(ShellFileOp(&m_questions, FO_MOVE, source, target, true));
+  expectSameFileData(target, bytes);
+  EXPECT_FALSE(Exists(source));
+}
+
+TEST(FileOps, MoveWithinAFileSystemIsARename) {
+  ScratchFolder dir;
+  const std::string source = makeSource(dir, "a", 10);
+  const ino_t inode = statOf(source).st_ino;
+  ASSERT_EQ(mkdir((dir / "to").c_str(), 0700), 0);
+  ASSERT_TRUE(ShellFileOp(nullptr, FO_MOVE, source, dir / "to/b", false));
+  EXPECT_EQ(statOf(dir / "to/b").st_ino, inode);
+  EXPECT_FALSE(Exists(source));
+  // A file is never moved onto itself, nor onto a hard link of itself.
+  ASSERT_EQ(link((dir / "to/b").c_str(), (dir / "to/c").c_str()), 0);
+  testing::ScriptedQuestions questions;
+  questions.answers = {IDYES};
+  EXPECT_FALSE(ShellFileOp(&questions, FO_MOVE, dir / "to/b", dir / "to/c", true));
+  EXPECT_FALSE(ShellFileOp(&questions, FO_COPY, dir / "to/b", dir / "to/b", true));
+  EXPECT_EQ(ReadFile(dir / "to/b").size(), 10u);
+  EXPECT_FALSE(ShellFileOp(nullptr, FO_MOVE, dir / "missing", dir / "x", false));
+  EXPECT_FALSE(ShellFileOp(nullptr, 3, dir / "to/b", dir / "x", false));
+}
+
+TEST(FileOps, HooksCanCancelAndDecideTheResult) {
+  ScratchFolder dir;
+  ASSERT_TRUE(WriteFile(dir / "src", "data"));
+  std::vector<std::pair<std::string, int>> calls;
+  const FileHook refuse = [&](const std::string& t, int v) {
+    calls.emplace_back(t, v);
+    return 0;
+  };
+  const FileHook record = [&](const std::string& t, int v) {
+    calls.emplace_back(t, v);
+    return v + 40;
+  };
+  EXPECT_EQ(CopyFileHooked("src", "", dir.path(), dir / "missing-folder", false), 0);
+  EXPECT_EQ(CopyFileHooked("src", "dst", dir.path(), dir.path(), false, refuse, record), 0);
+  EXPECT_FALSE(Exists(dir / "dst"));
+  EXPECT_EQ(CopyFileHooked("src", "dst", dir.path(), dir.path(), false, {}, record), 41);
+  EXPECT_EQ(ReadFile(dir / "dst"), "data");
+  ASSERT_TRUE(WriteFile(dir / "dst", "keep"));
+  EXPECT_EQ(CopyFileHooked("src", "dst", dir.path(), dir.path(), true), 0);
+  EXPECT_EQ(ReadFile(dir / "dst"), "keep");
+  EXPECT_EQ(CopyFileHooked("src", "dst", dir.path(), dir.path(), false), 1);
+  EXPECT_EQ(ReadFile(dir / "dst"), "data");
+  EXPECT_EQ(DeleteFileHooked("dst", dir.path(), refuse, {}), 0);
+  EXPECT_TRUE(Exists(dir / "dst"));
+  EXPECT_EQ(DeleteFileHooked("dst", dir.path(), {}, record), 41);
+  EXPECT_FALSE(Exists(dir / "dst"));
+  EXPECT_EQ(DeleteFileHooked("dst", dir.path(), {}, record), 40);
+  const std::vector<std::pair<std::string, int>> expected = {
+      {dir / "dst", -1}, {dir / "dst", 1}, {dir / "dst", -1}, {dir / "dst", 1}, {dir / "dst", 0}};
+  EXPECT_EQ(calls, expected);
+  EXPECT_EQ(leftovers(dir.path()), 0);
+}
+
+TEST(Trash, ADeletedFileLandsInTheUsersTrashWithItsInfo) {
+  ScratchFolder dir;
+  ASSERT_TRUE(WriteFile(dir / "doomed file.txt", "keep me"));
+  // The trash must not depend on the current folder (Qt 6.4 would use ./files).
+  ASSERT_EQ(chdir(dir.path().c_str()), 0);
+  testing::ScriptedQuestions questions;
+  questions.answers = {IDNO, IDYES};
+  EXPECT_FALSE(ShellDelete(&questions, "doomed file.txt", dir.path(), true));
+  EXPECT_TRUE(Exists(dir / "doomed file.txt"));
+  ASSERT_EQ(questions.asked.size(), 1u);
+  EXPECT_EQ(questions.asked[0].text,
+            dir / "doomed file.txt" + "\nAre you sure you want to move this file to the trash?");
+  EXPECT_EQ(questions.asked[0].caption, "Delete file ?");
+  EXPECT_EQ(questions.asked[0].buttonSet, MB_YESNO);
+
+  EXPECT_TRUE(ShellDelete(&questions, "doomed file.txt", dir.path(), true));
+  ASSERT_EQ(chdir("/"), 0);
+  EXPECT_FALSE(Exists(dir / "doomed file.txt"));
+  EXPECT_FALSE(Exists(dir / "files"));
+  const std::string trash = DataHome() + "/Trash";
+  EXPECT_EQ(ReadFile(trash + "/files/doomed file.txt"), "keep me");
+  const std::string info = ReadFile(trash + "/info/doomed file.txt.trashinfo");
+  EXPECT_NE(info.find("[Trash Info]"), std::string::npos);
+  EXPECT_NE(info.find("Path="), std::string::npos);
+  EXPECT_EQ(statOf(trash).st_mode & 0777, 0700u);
+
+  // Without confirmation nothing is asked, and the file still goes to the trash.
+  ASSERT_TRUE(WriteFile(dir / "doomed file.txt", "second"));
+  EXPECT_TRUE(ShellDelete(nullptr, "doomed file.txt", dir.path(), false));
+  EXPECT_EQ(questions.asked.size(), 2u);
+  EXPECT_FALSE(Exists(dir / "doomed file.txt"));
+  EXPECT_FALSE(ShellDelete(nullptr, "doomed file.txt", dir.path(), false));  // gone already
+}
+
+TEST(Trash, AFileOnAnotherFileSystemIsTrashedThereOrStays) {
+  if (!differentDevices("/dev/shm", "/tmp")) GTEST_SKIP() << "/tmp and /dev/shm are one";
+  ScratchFolder dir("/dev/shm");
+  ASSERT_TRUE(WriteFile(dir / "elsewhere", "precious"));
+  std::string trashed;
+  if (MoveToTrash(dir / "elsewhere", &trashed)) {
+    EXPECT_FALSE(Exists(dir / "elsewhere"));
+    EXPECT_EQ(ReadFile(trashed), "precious");
+    EXPECT_TRUE(IsInTrashFolder(trashed));
+    EXPECT_EQ(trashed.rfind("/dev/shm/", 0), 0u) << trashed;  // never copied off its volume
+    unlink(trashed.c_str());
+    std::string files, name;
+    SplitPath(trashed, &files, &name);
+    unlink((files + "../info/" + name + ".trashinfo").c_str());
+  } else {
+    EXPECT_EQ(ReadFile(dir / "elsewhere"), "precious");
+  }
+}
+
+TEST(Trash, NamesQtCannotCarryAreTrashedByteForByte) {
+  ScratchFolder dir;
+  const std::string odd = "odd\xff\xfe name%.txt";
+  const std::string longName = std::string(250, 'L');
+  ASSERT_TRUE(WriteFile(dir / odd, "odd"));
+  ASSERT_TRUE(WriteFile(dir / longName, "long"));
+  ASSERT_TRUE(WriteFile(dir / "second", "2"));
+  const std::string trash = DataHome() + "/Trash";
+  std::string whereOdd, whereLong;
+  ASSERT_TRUE(MoveToTrash(dir / odd, &whereOdd));
+  ASSERT_TRUE(MoveToTrash(dir / longName, &whereLong));
+  EXPECT_FALSE(Exists(dir / odd));
+  EXPECT_EQ(whereOdd, trash + "/files/" + odd);
+  EXPECT_EQ(ReadFile(whereOdd), "odd");
+  EXPECT_EQ(ReadFile(whereLong), "long");
+  const std::string info = ReadFile(trash + "/info/" + odd + ".trashinfo");
+  EXPECT_EQ(info.rfind("[Trash Info]\nPath=" + PercentEncodePath(dir / odd) + "\nDeletionDate=", 0),
+            0u)
+      << info;
+  EXPECT_NE(info.find("%FF%FE%20name%25.txt"), std::string::npos);
+  std::string name;
+  SplitPath(whereLong, nullptr, &name);
+  EXPECT_LE(name.size() + 10, 255u);  // its record's name must fit too
+  EXPECT_TRUE(Exists(trash + "/info/" + name + ".trashinfo"));
+
+  // A second file of the same name gets a name of its own in the trash.
+  ASSERT_TRUE(WriteFile(dir / odd, "odd again"));
+  std::string again;
+  ASSERT_TRUE(MoveToTrash(dir / odd, &again));
+  EXPECT_NE(again, whereOdd);
+  EXPECT_EQ(ReadFile(again), "odd again");
+  EXPECT_EQ(ReadFile(whereOdd), "odd");
+
+  if (differentDevices("/dev/shm", "/tmp")) {
+    ScratchFolder shm("/dev/shm");
+    ASSERT_TRUE(WriteFile(shm / odd, "far"));
+    std::string far;
+    if (MoveToTrash(shm / odd, &far)) {
+      EXPECT_EQ(far.rfind("/dev/shm/.Trash", 0), 0u) << far;
+      EXPECT_EQ(ReadFile(far), "far");
+      std::string files, farName;
+      SplitPath(far, &files, &farName);
+      const std::string record = files + "../info/" + farName + ".trashinfo";
+      // Records at the top of a file system hold paths relative to it.
+      EXPECT_NE(ReadFile(record).find("Path=" + PercentEncodePath(shm.path().substr(9))),
+                std::string::npos);
+      unlink(far.c_str());
+      unlink(record.c_str());
+    } else {
+      EXPECT_EQ(ReadFile(shm / odd), "far");
+    }
+  }
+}
+
+TEST(Trash, RecognisesOnlyTrashFolders) {
+  const std::string uid = std::to_string(getuid());
+  EXPECT_TRUE(IsInTrashFolder(DataHome() + "/Trash/files/x"));
+  EXPECT_TRUE(IsInTrashFolder("/mnt/.Trash-" + uid + "/files/x"));
+  EXPECT_TRUE(IsInTrashFolder("/mnt/.Trash/" + uid + "/files/x"));
+  EXPECT_FALSE(IsInTrashFolder("/home/u/files/x"));
+  EXPECT_FALSE(IsInTrashFolder("/mnt/.Trash-" + uid + "/info/x"));
+  EXPECT_FALSE(IsInTrashFolder("/mnt/.Trash-99999999/files/x"));
+  EXPECT_FALSE(IsInTrashFolder("x"));
+}
+
+}  // namespace
+}  // namespace tf

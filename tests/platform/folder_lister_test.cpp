@@ -1,0 +1,200 @@
+#include "platform/folder_lister.h"
+
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <map>
+#include <set>
+
+#include "platform/dos_attributes.h"
+#include "platform/file_time.h"
+#include "tests/platform/scratch_folder.h"
+
+namespace tf {
+namespace {
+
+using testing::ScratchFolder;
+using testing::WriteFile;
+
+struct Listed {
+  std::map<std::string, FileInfo> files;
+  std::set<std::string> folders;
+  std::set<std::string> skipped;
+};
+
+Listed listAll(const std::string& folder) {
+  Listed out;
+  FolderLister lister;
+  EXPECT_TRUE(lister.Open(folder)) << folder;
+  while (lister.Next()) {
+    FileInfo info;
+    switch (lister.kind()) {
+      case EntryKind::kFile:
+        EXPECT_TRUE(lister.Stat(&info)) << lister.name();
+        out.files[lister.name()] = info;
+        break;
+      case EntryKind::kFolder:
+        out.folders.insert(lister.name());
+        break;
+      case EntryKind::kSkippedFolder:
+        out.skipped.insert(lister.name());
+        break;
+    }
+  }
+  return out;
+}
+
+void setTimes(const std::string& path, int64_t seconds, long nanoseconds) {
+  const struct timespec times[2] = {{seconds - 100, 0}, {seconds, nanoseconds}};
+  ASSERT_EQ(utimensat(AT_FDCWD, path.c_str(), times, AT_SYMLINK_NOFOLLOW), 0) << path;
+}
+
+TEST(FolderLister, YieldsExactlyTheRegularFilesOfAHostileFolder) {
+  ScratchFolder dir;
+  ASSERT_TRUE(WriteFile(dir / "plain.txt", "0123456789"));
+  const std::string badName = "bad\xff\xfe name.txt";
+  ASSERT_TRUE(WriteFile(dir / badName, "x"));
+  const std::string longName = std::string(246, 'n') + ".txt";  // 250 bytes
+  ASSERT_TRUE(WriteFile(dir / longName, ""));
+  ASSERT_TRUE(WriteFile(dir / ".hidden", ""));
+  ASSERT_TRUE(WriteFile(dir / "readonly", ""));
+  ASSERT_EQ(chmod((dir / "readonly").c_str(), 0444), 0);
+  const int fd = open((dir / "sparse").c_str(), O_CREAT | O_WRONLY, 0600);
+  ASSERT_GE(fd, 0);
+  ASSERT_EQ(ftruncate(fd, int64_t{5} << 30), 0);
+  close(fd);
+  ASSERT_EQ(symlink("plain.txt", (dir / "link to file").c_str()), 0);
+  ASSERT_EQ(symlink("self", (dir / "self").c_str()), 0);  // a loop of one
+  ASSERT_EQ(symlink(".", (dir / "dot link").c_str()), 0);
+  ASSERT_EQ(mkfifo((dir / "fifo").c_str(), 0600), 0);
+  ASSERT_EQ(mkdir((dir / "sub").c_str(), 0700), 0);
+  ASSERT_EQ(mkdir((dir / "locked").c_str(), 0700), 0);
+  ASSERT_TRUE(WriteFile(dir / "locked/inside", ""));
+  ASSERT_EQ(chmod((dir / "locked").c_str(), 0), 0);
+  ASSERT_EQ(mkdir((dir / ".Trash-1000").c_str(), 0700), 0);
+  setTimes(dir / "plain.txt", 981173106, 123456789);  // 2001-02-03 04:05:06.123456789 UTC
+
+  const Listed l = listAll(dir.path());
+  std::set<std::string> names;
+  for (const auto& [name, info] : l.files) names.insert(name);
+  EXPECT_EQ(names, (std::set<std::string>{"plain.txt", badName, longName, ".hidden", "readonly",
+                                          "sparse"}));
+  EXPECT_EQ(l.folders, (std::set<std::string>{"sub", "locked"}));
+  EXPECT_EQ(l.skipped, std::set<std::string>{".Trash-1000"});
+
+  const FileInfo& plain = l.files.at("plain.txt");
+  EXPECT_EQ(plain.size, 10);
+  EXPECT_EQ(plain.modified, (981173106 + 11644473600LL) * 10000000 + 1234567);
+  EXPECT_EQ(plain.accessed, (981173006 + 11644473600LL) * 10000000);
+  EXPECT_TRUE(plain.created == 0 || plain.created > kFileTimeUnixEpoch);
+  EXPECT_EQ(plain.attributes, 0u);
+  EXPECT_EQ(l.files.at("sparse").size, int64_t{5} << 30);
+  EXPECT_EQ(l.files.at(".hidden").attributes, kAttrHidden);
+  EXPECT_EQ(l.files.at("readonly").attributes, kAttrReadOnly);
+  EXPECT_EQ(l.files.at(badName).size, 1);
+
+  // The locked folder: root lists it anyway, anyone else gets a clean refusal.
+  FolderLister locked;
+  EXPECT_EQ(locked.Open(dir / "locked"), geteuid() == 0);
+  if (geteuid() != 0) {
+    EXPECT_FALSE(locked.Next());
+  }
+}
+
+TEST(FolderLister, AnEntryThatVanishesBeforeItsStatIsAnsweredFalse) {
+  ScratchFolder dir;
+  ASSERT_TRUE(WriteFile(dir / "going", "x"));
+  ASSERT_TRUE(WriteFile(dir / "staying", "y"));
+  FolderLister lister;
+  ASSERT_TRUE(lister.Open(dir.path()));
+  int statted = 0;
+  while (lister.Next()) {
+    FileInfo info;
+    if (lister.name() == "going") {
+      ASSERT_EQ(unlink((dir / "going").c_str()), 0);
+      EXPECT_FALSE(lister.Stat(&info));
+    } else {
+      EXPECT_TRUE(lister.Stat(&info));
+      ++statted;
+    }
+  }
+  EXPECT_EQ(statted, 1);
+  // A file replaced by a FIFO between listing and stat is not taken for a file either.
+  ASSERT_TRUE(WriteFile(dir / "swapped", ""));
+  ASSERT_TRUE(lister.Open(dir.path()));
+  while (lister.Next()) {
+    if (lister.name() != "swapped") continue;
+    ASSERT_EQ(unlink((dir / "swapped").c_str()), 0);
+    ASSERT_EQ(mkfifo((dir / "swapped").c_str(), 0600), 0);
+    FileInfo info;
+    EXPECT_FALSE(lister.Stat(&info));
+  }
+}
+
+TEST(FolderLister, WalksAFolderChainDeeperThanPathMax) {
+  ScratchFolder dir;
+  const std::string part(60, 'd');
+  int fd = open(dir.path().c_str(), O_RDONLY | O_DIRECTORY);
+  for (int depth = 0; depth < 100; ++depth) {
+    ASSERT_EQ(mkdirat(fd, part.c_str(), 0700), 0);
+    const int next = openat(fd, part.c_str(), O_RDONLY | O_DIRECTORY);
+    close(fd);
+    fd = next;
+    ASSERT_GE(fd, 0);
+  }
+  const int file = openat(fd, "bottom.txt", O_CREAT | O_WRONLY, 0600);
+  ASSERT_EQ(write(file, "abc", 3), 3);
+  close(file);
+  close(fd);
+
+  // Depth first, as the scan walks: the bottom file is reached through a 6000-byte path.
+  std::string path = dir.path();
+  int depth = 0;
+  FolderLister lister;
+  for (;;) {
+    ASSERT_TRUE(lister.Open(path)) << depth;
+    ASSERT_TRUE(lister.Next());
+    if (lister.kind() == EntryKind::kFile) break;
+    path += "/" + lister.name();
+    ++depth;
+  }
+  EXPECT_EQ(depth, 100);
+  EXPECT_GT(path.size(), 4096u);
+  EXPECT_EQ(lister.name(), "bottom.txt");
+  FileInfo info;
+  ASSERT_TRUE(lister.Stat(&info));
+  EXPECT_EQ(info.size, 3);
+}
+
+TEST(FolderLister, NeverEntersPseudoFileSystems) {
+  FolderLister lister;
+  ASSERT_TRUE(lister.Open("/"));
+  std::map<std::string, EntryKind> kinds;
+  while (lister.Next()) kinds[lister.name()] = lister.kind();
+  if (kinds.count("proc")) {
+    EXPECT_EQ(kinds["proc"], EntryKind::kSkippedFolder);
+  }
+  if (kinds.count("sys")) {
+    EXPECT_EQ(kinds["sys"], EntryKind::kSkippedFolder);
+  }
+  if (kinds.count("tmp")) {
+    EXPECT_EQ(kinds["tmp"], EntryKind::kFolder);
+  }
+  EXPECT_FALSE(lister.Open(""));
+  EXPECT_FALSE(lister.Open("/nonexistent/folder"));
+  EXPECT_FALSE(lister.Next());
+  FileInfo info;
+  EXPECT_FALSE(lister.Stat(&info));
+}
+
+TEST(FolderLister, ListsAFolderOfManyEntriesCompletely) {
+  ScratchFolder dir;
+  // More entries than one directory read returns.
+  for (int i = 0; i < 3000; ++i) ASSERT_TRUE(WriteFile(dir / ("f" + std::to_string(i)), ""));
+  EXPECT_EQ(listAll(dir.path()).files.size(), 3000u);
+}
+
+}  // namespace
+}  // namespace tf

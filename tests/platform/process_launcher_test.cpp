@@ -1,0 +1,160 @@
+#include "platform/process_launcher.h"
+
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <time.h>
+#include <unistd.h>
+
+#include <sys/stat.h>
+
+#include <cerrno>
+#include <cstdlib>
+
+#include "tests/platform/scratch_folder.h"
+
+namespace tf {
+namespace {
+
+using testing::Exists;
+using testing::ReadFile;
+using testing::ScratchFolder;
+
+// Waits for the recorder's output (it renames it into place when complete).
+std::string waitForRecord(const std::string& path) {
+  for (int i = 0; i < 500 && !Exists(path); ++i) {
+    const struct timespec pause = {0, 10000000};
+    nanosleep(&pause, nullptr);
+  }
+  return ReadFile(path);
+}
+
+// Decodes "<length>\n<bytes>\n" records: the working folder, then the arguments.
+std::vector<std::string> decode(const std::string& record) {
+  std::vector<std::string> out;
+  size_t pos = 0;
+  while (pos < record.size()) {
+    const size_t newline = record.find('\n', pos);
+    if (newline == std::string::npos) break;
+    const size_t length = std::stoul(record.substr(pos, newline - pos));
+    out.push_back(record.substr(newline + 1, length));
+    pos = newline + 1 + length + 1;
+  }
+  return out;
+}
+
+TEST(RunCommand, PassesEveryArgumentThroughUntouched) {
+  ScratchFolder dir;
+  const std::string out = dir / "record";
+  const std::vector<std::string> hostile = {"two words",
+                                            "\"quoted\"",
+                                            "'single'",
+                                            "$(touch " + dir / "pwned" + ")",
+                                            "a;b && c",
+                                            "-rf",
+                                            "--option=value",
+                                            "bad\xff\xfe bytes",
+                                            "",
+                                            "back\\slash",
+                                            "new\nline",
+                                            "`uname`",
+                                            "*",
+                                            "~"};
+  std::vector<std::string> args = {TF_ARGV_RECORDER, out};
+  args.insert(args.end(), hostile.begin(), hostile.end());
+  ASSERT_TRUE(RunCommand(args, dir.path()));
+  const std::vector<std::string> got = decode(waitForRecord(out));
+  ASSERT_EQ(got.size(), hostile.size() + 1);
+  EXPECT_EQ(got[0], dir.path());  // the working folder
+  for (size_t i = 0; i < hostile.size(); ++i) EXPECT_EQ(got[i + 1], hostile[i]) << i;
+  EXPECT_FALSE(Exists(dir / "pwned"));
+}
+
+TEST(RunCommand, ReportsWhatCannotStartAndLeavesNoZombie) {
+  ScratchFolder dir;
+  EXPECT_FALSE(RunCommand({dir / "no such program"}));
+  EXPECT_FALSE(RunCommand({"tf-no-such-program-on-path"}));
+  EXPECT_FALSE(RunCommand({}));
+  EXPECT_FALSE(RunCommand({TF_ARGV_RECORDER, dir / "r"}, dir / "missing folder"));
+  ASSERT_TRUE(testing::WriteFile(dir / "not executable", "#!/bin/sh\n"));
+  EXPECT_FALSE(RunCommand({dir / "not executable"}));
+  EXPECT_TRUE(RunCommand({TF_ARGV_RECORDER, dir / "r2"}));
+  waitForRecord(dir / "r2");
+  // Every process started here was either reaped or handed to another parent.
+  int status = 0;
+  EXPECT_EQ(waitpid(-1, &status, WNOHANG), -1);
+  EXPECT_EQ(errno, ECHILD);
+}
+
+TEST(RunCommand, WaitingVariantSeesTheExitStatus) {
+  ScratchFolder dir;
+  EXPECT_TRUE(RunAndWait({TF_ARGV_RECORDER, dir / "r"}, 5000));
+  EXPECT_FALSE(RunAndWait({TF_ARGV_RECORDER}, 5000));  // exits with 2
+  EXPECT_FALSE(RunAndWait({"tf-no-such-program-on-path"}, 5000));
+}
+
+// Puts the recorder on PATH under `name` for one test, recording to `record`.
+class StandIn {
+ public:
+  StandIn(const ScratchFolder& dir, const std::string& name, const std::string& record)
+      : m_savedPath(std::getenv("PATH") ? std::getenv("PATH") : "") {
+    const std::string bin = dir / "bin";
+    mkdir(bin.c_str(), 0700);
+    EXPECT_EQ(symlink(TF_ARGV_RECORDER, (bin + "/" + name).c_str()), 0);
+    setenv("PATH", (bin + ":" + m_savedPath).c_str(), 1);
+    setenv("TF_RECORD_TO", record.c_str(), 1);
+  }
+  ~StandIn() {
+    setenv("PATH", m_savedPath.c_str(), 1);
+    unsetenv("TF_RECORD_TO");
+  }
+
+ private:
+  std::string m_savedPath;
+};
+
+TEST(Desktop, ViewerGetsOneAbsolutePathThatCannotPassForAnOption) {
+  ScratchFolder dir;
+  ASSERT_TRUE(testing::WriteFile(dir / "-rf --help", "x"));
+  StandIn opener(dir, "xdg-open", dir / "record");
+  ASSERT_EQ(chdir(dir.path().c_str()), 0);
+  ASSERT_TRUE(OpenWithDefaultViewer("-rf --help", "", false));
+  ASSERT_EQ(chdir("/"), 0);
+  const std::vector<std::string> got = decode(waitForRecord(dir / "record"));
+  EXPECT_EQ(got, (std::vector<std::string>{dir.path(), dir / "-rf --help"}));
+}
+
+TEST(Desktop, ExploreAsksTheFileManagerToSelectTheFile) {
+  ScratchFolder dir;
+  ASSERT_TRUE(testing::WriteFile(dir / "a b#.txt", "x"));
+  StandIn fileManager(dir, "dbus-send", dir / "record");
+  ASSERT_TRUE(BrowseFile(dir / "a b#.txt", "explore"));
+  const std::vector<std::string> got = decode(waitForRecord(dir / "record"));
+  ASSERT_EQ(got.size(), 10u);  // the working folder, then nine arguments
+  EXPECT_EQ(got[1], "--session");
+  EXPECT_EQ(got[8], "array:string:" + FileUri(dir / "a b#.txt"));
+  EXPECT_NE(got[8].find("a%20b%23.txt"), std::string::npos);
+  EXPECT_EQ(got[9], "string:");
+  EXPECT_FALSE(BrowseFile(dir / "missing/x", "open"));
+}
+
+TEST(CommandLine, SplitsLikeTheToolsExpect) {
+  using V = std::vector<std::string>;
+  EXPECT_EQ(SplitCommandLine("xdg-open \"%f1\""), (V{"xdg-open", "%f1"}));
+  EXPECT_EQ(SplitCommandLine("  a\tb  c "), (V{"a", "b", "c"}));
+  EXPECT_EQ(SplitCommandLine("\"C:/My Tools/x\" -n"), (V{"C:/My Tools/x", "-n"}));
+  EXPECT_EQ(SplitCommandLine("\"say \"\"hi\"\"\""), (V{"say \"hi\""}));
+  EXPECT_EQ(SplitCommandLine("a\"b c\"d"), (V{"ab cd"}));
+  EXPECT_EQ(SplitCommandLine("x \"\" y"), (V{"x", "", "y"}));
+  EXPECT_EQ(SplitCommandLine("back\\\"slash"), (V{"back\\slash"}));  // no escapes: " opens
+  EXPECT_EQ(SplitCommandLine("\"unterminated arg"), (V{"unterminated arg"}));
+  EXPECT_EQ(SplitCommandLine(""), V{});
+  EXPECT_EQ(SplitCommandLine("a\xff b"), (V{"a\xff", "b"}));
+}
+
+TEST(CommandLine, FileUrisEncodeEveryOddByte) {
+  EXPECT_EQ(FileUri("/a b/c#d%e\xff"), "file:///a%20b/c%23d%25e%FF");
+  EXPECT_EQ(FileUri("/x-y_z.~"), "file:///x-y_z.~");
+}
+
+}  // namespace
+}  // namespace tf
