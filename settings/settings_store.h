@@ -1,0 +1,83 @@
+// SettingsStore: the program's options tree ("options"), its defaults, the settings
+// file it is loaded from and saved to, and typed access to its keys.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "datatree/data_node.h"
+
+namespace tf {
+
+// Where the settings live by default; the platform layer works these out.
+struct SettingsLocations {
+  std::string settingsFile;  // the settings file used until a Load succeeds
+  std::string backupFolder;  // default of "common:backup"
+};
+
+class SettingsStore {
+ public:
+  SettingsStore() = default;
+  SettingsStore(const SettingsStore&) = delete;
+  SettingsStore& operator=(const SettingsStore&) = delete;
+  ~SettingsStore();
+
+  // Replaces the tree by a new "options" root (desc "1.0") holding every default and
+  // the default tool. 0 when the root cannot be created.
+  int SetDefaults(const SettingsLocations& places);
+  // 1 when the file was read and held a tree, which then replaces the whole root and
+  // makes `path` the settings file. 0 otherwise, with tree and file name untouched.
+  int Load(const std::string& path);
+  // Writes the tree to the settings file through a temporary file in the same folder
+  // that is renamed over the old one, creating the folder when missing. 1 when the
+  // new file is in place; 0 without a root or when any step failed, in which case the
+  // previous file is untouched and no temporary file is left.
+  int Save();
+  // The node of a ':'-separated path below the root, created (with every missing
+  // node on the way, each as the last child) when missing; `created` is set to 1 only
+  // then. Null without a root or for a path without names.
+  DataNode* GetOrCreate(const std::string& path, int* created = nullptr);
+
+  int32_t GetTooltips();
+  int32_t GetShowTips();
+  int32_t GetFilterFlag();
+  std::string GetFilterText();
+  int32_t GetBrowseMode();
+  int32_t GetPriority();
+  std::string GetBackupFolder();
+  // Flag setters store 1 for any non-zero argument. Each returns 0 when the key's node
+  // cannot be had.
+  int SetTooltips(int32_t on);
+  int SetShowTips(int32_t on);
+  int SetFilterFlag(int32_t on);
+  int SetFilterText(const std::string& path);
+  int SetBrowseMode(int32_t mode);
+  int SetPriority(int32_t priority);
+  int SetBackupFolder(const std::string& folder);
+
+  DataNode* root() const { return m_root; }
+  const std::string& fileName() const { return m_fileName; }
+
+  // Test hook: Save's temporary file fails after this many bytes (negative: never),
+  // as on a full disk.
+  void TEST_SetWriteLimit(long bytes) { m_writeLimit = bytes; }
+
+ private:
+  enum class WriteResult { kWritten, kNotCreated, kFailed };
+
+  // The key's node; one this call creates gets `defaultValue` in val.
+  DataNode* key(const char* path, int32_t defaultValue, int* created);
+  int32_t getNumber(const char* path, int32_t defaultValue);
+  int setNumber(const char* path, int32_t value);
+  std::string getText(const char* path, int32_t defaultNumber, const std::string& defaultText);
+  int setText(const char* path, int32_t defaultNumber, const std::string& text);
+  int saveFile();
+  WriteResult writeFile(const std::string& path, const std::string& text) const;
+
+  DataNode* m_root = nullptr;
+  std::string m_fileName;
+  std::string m_defaultBackup;
+  long m_writeLimit = -1;
+};
+
+}  // namespace tf

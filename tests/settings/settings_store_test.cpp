@@ -1,0 +1,222 @@
+// The settings store on real files: the exact file of the defaults, loading damaged
+// and partial files, saves that fail without harming the file already on disk, and
+// the registered-tool nodes it keeps.
+#include <gtest/gtest.h>
+#include <stdlib.h>
+
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+#include "datatree/node_xml.h"
+#include "settings/settings_store.h"
+#include "settings/tool_node.h"
+
+namespace tf {
+namespace {
+
+namespace fs = std::filesystem;
+
+class SettingsStoreTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    char pattern[] = "/tmp/twinfold-settings-XXXXXX";
+    ASSERT_NE(mkdtemp(pattern), nullptr);
+    m_dir = pattern;
+    m_places = {m_dir + "/config/twinfold.dat", m_dir + "/Backup"};
+    ASSERT_EQ(m_store.SetDefaults(m_places), 1);
+  }
+  void TearDown() override { fs::remove_all(m_dir); }
+
+  std::string path(const std::string& name) const { return m_dir + "/" + name; }
+  static std::string contents(const std::string& file) {
+    std::ifstream in(file, std::ios::binary);
+    return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  }
+  static void put(const std::string& file, const std::string& text) {
+    std::ofstream(file, std::ios::binary) << text;
+  }
+  static std::vector<std::string> filesIn(const std::string& folder) {
+    std::vector<std::string> names;
+    for (const auto& e : fs::directory_iterator(folder)) names.push_back(e.path().filename());
+    return names;
+  }
+  int toolCount() {
+    int n = 0;
+    for (DataNode* t = m_store.GetOrCreate("tools_section")->FirstChild(); t; t = t->Next()) ++n;
+    return n;
+  }
+
+  std::string m_dir;
+  SettingsLocations m_places;
+  SettingsStore m_store;
+};
+
+const char kDefaultFile[] =
+    "<node name=\"options\" desc=\"1.0\">\r\n"
+    "\t<node name=\"common\">\r\n"
+    "\t\t<node name=\"tooltips\" val=\"1\"/>\r\n"
+    "\t\t<node name=\"showtips\" val=\"1\"/>\r\n"
+    "\t\t<node name=\"filter\" val=\"1\"/>\r\n"
+    "\t\t<node name=\"browse\"/>\r\n"
+    "\t\t<node name=\"prior\" val=\"1\"/>\r\n"
+    "\t\t<node name=\"backup\" desc=\"BACKUP\"/>\r\n"
+    "\t</node>\r\n"
+    "\t<node name=\"tools_section\">\r\n"
+    "\t\t<node name=\"tool\" desc=\"Text editor\">\r\n"
+    "\t\t\t<attr name=\"command\">xdg-open &#38;#34;%f1&#38;#34;</attr>\r\n"
+    "\t\t\t<attr name=\"directory\">%w</attr>\r\n"
+    "\t\t</node>\r\n"
+    "\t</node>\r\n"
+    "</node>";
+
+TEST_F(SettingsStoreTest, DefaultsSaveToTheExpectedFile) {
+  ASSERT_EQ(m_store.Save(), 1);  // also creates the missing folder
+  std::string expected = kDefaultFile;
+  expected.replace(expected.find("BACKUP"), 6, m_places.backupFolder);
+  EXPECT_EQ(contents(m_places.settingsFile), expected);
+  EXPECT_EQ(filesIn(m_dir + "/config"), std::vector<std::string>{"twinfold.dat"});
+  std::string name, command, directory;
+  ASSERT_TRUE(ReadToolNode(m_store.GetOrCreate("tools_section")->FirstChild(), &name, &command,
+                           &directory));
+  EXPECT_EQ(name + "|" + command + "|" + directory, "Text editor|xdg-open \"%f1\"|%w");
+}
+
+TEST_F(SettingsStoreTest, MissingKeysAreCreatedWithDefaultsAndSavedInOrder) {
+  const std::string file = path("root_only.dat");
+  put(file, "<node name=\"options\" desc=\"1.0\"><node name=\"extra\" val=\"5\"/></node>");
+  ASSERT_EQ(m_store.Load(file), 1);
+  EXPECT_EQ(m_store.fileName(), file);
+  EXPECT_EQ(toolCount(), 0);  // a file without tools keeps none
+  EXPECT_EQ(m_store.GetPriority(), 1);
+  EXPECT_EQ(m_store.GetBrowseMode(), 0);
+  // Creating "common:filter" through its text must not leave the flag at 0.
+  EXPECT_EQ(m_store.GetFilterText(), "");
+  EXPECT_EQ(m_store.GetFilterFlag(), 1);
+  EXPECT_EQ(m_store.GetBackupFolder(), m_places.backupFolder);
+  EXPECT_EQ(m_store.SetTooltips(0), 1);
+  EXPECT_EQ(m_store.SetShowTips(7), 1);
+  EXPECT_EQ(m_store.SetPriority(-2), 1);
+  EXPECT_EQ(m_store.GetOrCreate("common:showtips")->val, 1);
+  EXPECT_EQ(m_store.GetOrCreate("common:prior")->val, -2);  // sign-extended
+  ASSERT_EQ(m_store.Save(), 1);
+  EXPECT_EQ(contents(file),
+            "<node name=\"options\" desc=\"1.0\">\r\n"
+            "\t<node name=\"extra\" val=\"5\"/>\r\n"
+            "\t<node name=\"tools_section\"/>\r\n"
+            "\t<node name=\"common\">\r\n"
+            "\t\t<node name=\"prior\" val=\"-2\"/>\r\n"
+            "\t\t<node name=\"browse\"/>\r\n"
+            "\t\t<node name=\"filter\" val=\"1\"/>\r\n"
+            "\t\t<node name=\"backup\" desc=\"" +
+                m_places.backupFolder +
+                "\"/>\r\n"
+                "\t\t<node name=\"tooltips\"/>\r\n"
+                "\t\t<node name=\"showtips\" val=\"1\"/>\r\n"
+                "\t</node>\r\n"
+                "</node>");
+  SettingsStore again;
+  ASSERT_EQ(again.Load(file), 1);
+  EXPECT_EQ(again.GetTooltips(), 0);  // a zero value, written without val, reads as 0
+  EXPECT_EQ(again.GetPriority(), -2);
+}
+
+TEST_F(SettingsStoreTest, UnreadableFilesKeepTheDefaults) {
+  ASSERT_EQ(m_store.Save(), 1);
+  const std::string valid = contents(m_places.settingsFile);
+  fs::create_directory(path("folder"));
+  std::vector<std::string> bad = {path("missing.dat"), path("folder"), path("empty.dat"),
+                                  path("garbage.dat"), path("foreign.dat")};
+  put(path("empty.dat"), "");
+  put(path("garbage.dat"), std::string("\0\x01\xff<<>>\"", 8));
+  put(path("foreign.dat"), "<html><body>settings</body></html>");
+  for (size_t cut = 0; cut <= valid.find('>'); ++cut) {
+    bad.push_back(path("cut" + std::to_string(cut)));
+    put(bad.back(), valid.substr(0, cut));
+  }
+  for (const std::string& file : bad) {
+    EXPECT_EQ(m_store.Load(file), 0) << file;
+    EXPECT_EQ(m_store.fileName(), m_places.settingsFile);
+    EXPECT_EQ(toolCount(), 1);
+  }
+  // Any longer cut reads what it holds and fills the rest from the defaults.
+  for (size_t cut = valid.find('>') + 1; cut < valid.size(); cut += 5) {
+    SettingsStore store;
+    put(path("cut"), valid.substr(0, cut));
+    ASSERT_EQ(store.Load(path("cut")), 1) << cut;
+    EXPECT_STREQ(store.root()->Name(), "options");
+    EXPECT_EQ(store.GetTooltips(), 1);
+    EXPECT_EQ(store.GetPriority(), 1);
+  }
+}
+
+TEST_F(SettingsStoreTest, FailedSavesLeaveThePreviousFileAlone) {
+  ASSERT_EQ(m_store.Save(), 1);
+  const std::string before = contents(m_places.settingsFile);
+  m_store.SetPriority(0);
+  std::string next;
+  ASSERT_EQ(WriteNodeXml(m_store.root(), &next, false), 1);
+  for (long limit : {0L, 1L, 100L, static_cast<long>(next.size()) - 1}) {
+    m_store.TEST_SetWriteLimit(limit);
+    EXPECT_EQ(m_store.Save(), 0) << limit;
+    EXPECT_EQ(contents(m_places.settingsFile), before);
+    EXPECT_EQ(filesIn(m_dir + "/config"), std::vector<std::string>{"twinfold.dat"});
+  }
+  m_store.TEST_SetWriteLimit(-1);
+
+  // A folder that is a file, and a settings "file" that is a folder.
+  put(path("plain"), "x");
+  SettingsStore blocked;
+  ASSERT_EQ(blocked.SetDefaults({path("plain/twinfold.dat"), path("Backup")}), 1);
+  EXPECT_EQ(blocked.Save(), 0);
+  fs::create_directories(path("taken/twinfold.dat/inner"));
+  ASSERT_EQ(blocked.SetDefaults({path("taken/twinfold.dat"), path("Backup")}), 1);
+  EXPECT_EQ(blocked.Save(), 0);
+  EXPECT_EQ(filesIn(path("taken")), std::vector<std::string>{"twinfold.dat"});
+
+  SettingsStore empty;
+  EXPECT_EQ(empty.Save(), 0);
+  EXPECT_EQ(empty.GetOrCreate("common:prior"), nullptr);
+  EXPECT_EQ(empty.GetPriority(), 1);
+  EXPECT_EQ(empty.GetTooltips(), 1);
+  EXPECT_EQ(empty.SetPriority(3), 0);
+}
+
+TEST_F(SettingsStoreTest, PathsResolveFromTheRoot) {
+  int created = -1;
+  DataNode* prior = m_store.GetOrCreate("common:prior", &created);
+  EXPECT_EQ(created, 0);
+  EXPECT_EQ(m_store.GetOrCreate("options:common:prior", &created), prior);
+  EXPECT_EQ(created, 0);
+  DataNode* list = m_store.GetOrCreate("recent_section:scanfolders_inc", &created);
+  ASSERT_TRUE(list);
+  EXPECT_EQ(created, 1);
+  EXPECT_EQ(m_store.GetOrCreate("recent_section::scanfolders_inc:", &created), list);
+  EXPECT_EQ(created, 0);
+  EXPECT_EQ(m_store.GetOrCreate("recent_section:", &created), list->Parent());
+  EXPECT_EQ(m_store.GetOrCreate("", &created), nullptr);
+  EXPECT_EQ(m_store.GetOrCreate(":::", &created), nullptr);
+  EXPECT_EQ(created, 0);
+}
+
+TEST_F(SettingsStoreTest, ToolTextsSurviveASaveWhole) {
+  DataNode* tools = m_store.GetOrCreate("tools_section");
+  const std::string name = "a<b>&\"c\" &#60;";
+  const std::string command = "sh -c 'echo \"%f1\" > /tmp/x && cat <\"%f2\"'";
+  AddToolNode(tools, name, command, "");
+  ASSERT_EQ(m_store.Save(), 1);
+  SettingsStore again;
+  ASSERT_EQ(again.Load(m_places.settingsFile), 1);
+  DataNode* tool = again.GetOrCreate("tools_section")->LastChild();
+  std::string n, c, d = "stale";
+  ASSERT_TRUE(ReadToolNode(tool, &n, &c, &d));
+  EXPECT_EQ(n, name);
+  EXPECT_EQ(c, command);
+  EXPECT_EQ(d, "");
+  EXPECT_FALSE(ReadToolNode(nullptr, &n, &c, &d));
+}
+
+}  // namespace
+}  // namespace tf

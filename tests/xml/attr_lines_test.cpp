@@ -1,0 +1,97 @@
+// The line form of attribute lists (backup descriptors): exact bytes, whole values,
+// damaged lines and files that cannot be written or read.
+#include <gtest/gtest.h>
+#include <stdlib.h>
+
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+
+#include "datatree/node_xml.h"
+
+namespace tf {
+namespace {
+
+class AttrLinesTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    char pattern[] = "/tmp/twinfold-lines-XXXXXX";
+    ASSERT_NE(mkdtemp(pattern), nullptr);
+    m_dir = pattern;
+  }
+  void TearDown() override { std::filesystem::remove_all(m_dir); }
+
+  std::string path(const std::string& name) const { return m_dir + "/" + name; }
+  static std::string contents(const std::string& file) {
+    std::ifstream in(file, std::ios::binary);
+    return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  }
+  static void put(const std::string& file, const std::string& text) {
+    std::ofstream(file, std::ios::binary) << text;
+  }
+
+  std::string m_dir;
+};
+
+TEST_F(AttrLinesTest, WritesExactLinesAndReadsThemBack) {
+  AttrList list;
+  list.Set("name", AttrValue::FromString("photo 1.jpg"), 0);
+  list.Set("path", AttrValue::FromString("/home/u/a\tb/\xff\xfe"), 0);
+  list.Set("size", AttrValue::FromInt64(-9000000000), 0);
+  list.Set("ratio", AttrValue::FromReal(0.5), 0);
+  list.Set("unset", AttrValue(), 0);
+  const std::string file = path("1.jpg.backup_info");
+  ASSERT_EQ(WriteAttrLines(file, list, "\t"), 1);
+  EXPECT_EQ(contents(file),
+            "name\tphoto 1.jpg\r\npath\t/home/u/a\tb/\xff\xfe\r\nsize\t-9000000000\r\n"
+            "ratio\t0.500000\r\nunset\t\r\n");
+  AttrList read;
+  ASSERT_EQ(ReadAttrLines(file, &read, "\t"), 1);
+  ASSERT_EQ(read.Count(), 4);  // an empty value is not read back
+  EXPECT_STREQ(read.ValueOf("path").AsString(), "/home/u/a\tb/\xff\xfe");
+  EXPECT_STREQ(read.ValueOf("size").AsString(), "-9000000000");
+
+  // Long values are written whole.
+  AttrList longList;
+  const std::string big(40000, 'x');
+  longList.Set("long", AttrValue::FromString(big), 0);
+  ASSERT_EQ(WriteAttrLines(file, longList, "\t"), 1);
+  ASSERT_EQ(ReadAttrLines(file, &read, "\t"), 1);
+  EXPECT_EQ(std::string(read.ValueOf("long").AsString()), big);
+}
+
+TEST_F(AttrLinesTest, DamagedLinesCostOnlyThemselves) {
+  const std::string file = path("damaged");
+  put(file, std::string("junk line\r\nkey\tvalue\r\n\tno name\r\nno value\t\r\nlone\nlf\tv\r\n"
+                        "nul\tab\0cd\r\n\0\tx\r\nlast\tno line end",
+                        86));
+  AttrList list;
+  list.Set("stale", AttrValue::FromString("x"), 0);
+  ASSERT_EQ(ReadAttrLines(file, &list, "\t"), 1);
+  ASSERT_EQ(list.Count(), 4);
+  EXPECT_STREQ(list.NameAt(0), "key");
+  EXPECT_STREQ(list.NameAt(1), "lone\nlf");  // only CR LF ends a line
+  EXPECT_STREQ(list.ValueAt(2).AsString(), "ab");
+  EXPECT_STREQ(list.ValueOf("last").AsString(), "no line end");
+
+  // A separator of several bytes; a value may hold it again.
+  put(file, "a: b: c\r\n");
+  ASSERT_EQ(ReadAttrLines(file, &list, ": "), 1);
+  EXPECT_STREQ(list.ValueOf("a").AsString(), "b: c");
+  EXPECT_EQ(ReadAttrLines(file, &list, ""), 1);
+  EXPECT_EQ(list.Count(), 0);
+}
+
+TEST_F(AttrLinesTest, FilesThatCannotBeWrittenOrReadAreReported) {
+  AttrList list;
+  list.Set("k", AttrValue::FromString("v"), 0);
+  EXPECT_EQ(WriteAttrLines("/dev/full", list, "\t"), 0);
+  EXPECT_EQ(WriteAttrLines(path("missing/x"), list, "\t"), 0);
+  EXPECT_EQ(ReadAttrLines(path("missing"), &list, "\t"), 0);
+  EXPECT_EQ(ReadAttrLines(m_dir, &list, "\t"), 0);  // a folder
+  EXPECT_EQ(list.Count(), 1);                       // left as it was
+}
+
+}  // namespace
+}  // namespace tf

@@ -1,0 +1,387 @@
+// The XML form of data trees: the exact bytes written, lossless round trips of hostile
+// texts, and reading damaged, truncated and foreign text without harm.
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <limits>
+#include <memory>
+#include <random>
+#include <sstream>
+#include <streambuf>
+#include <string>
+#include <vector>
+
+#include "datatree/node_xml.h"
+
+namespace tf {
+namespace {
+
+struct TreeDeleter {
+  void operator()(DataNode* n) const { DeleteNode(n); }
+};
+using Tree = std::unique_ptr<DataNode, TreeDeleter>;
+
+Tree Parse(const std::string& text) {
+  return Tree(ParseNodeXml(nullptr, text));
+}
+
+std::string Write(const DataNode* node, bool writeAll, const std::string& styleSheet = "") {
+  std::string text;
+  EXPECT_EQ(WriteNodeXml(node, &text, writeAll, styleSheet), 1);
+  return text;
+}
+
+std::string NullOr(const char* s) {
+  return s ? "\"" + std::string(s) + "\"" : "null";
+}
+
+// Every persisted field, attribute and entry of both subtrees, level by level.
+void ExpectSameTree(const DataNode* a, const DataNode* b, const std::string& where = "root") {
+  SCOPED_TRACE(where);
+  ASSERT_TRUE(a && b);
+  EXPECT_EQ(NullOr(a->name), NullOr(b->name));
+  EXPECT_EQ(NullOr(a->desc), NullOr(b->desc));
+  EXPECT_EQ(a->id, b->id);
+  EXPECT_EQ(a->kind, b->kind);
+  EXPECT_EQ(a->group, b->group);
+  EXPECT_EQ(a->val, b->val);
+  EXPECT_EQ(a->val2, b->val2);
+  const auto& xa = a->attrs.items();
+  const auto& xb = b->attrs.items();
+  ASSERT_EQ(xa.size(), xb.size());
+  for (size_t i = 0; i < xa.size(); ++i) {
+    const char ta = xa[i].value.type() == AttrValue::kStringRef ? 's' : xa[i].value.type();
+    EXPECT_EQ(xa[i].name, xb[i].name);
+    EXPECT_EQ(ta, xb[i].value.type()) << xa[i].name;
+    EXPECT_EQ(xa[i].value.FullText(), xb[i].value.FullText()) << xa[i].name;
+  }
+  ASSERT_EQ(a->itable.count(), b->itable.count());
+  for (int64_t i = 0; i < a->itable.count(); ++i) EXPECT_EQ(a->itable.Get(i), b->itable.Get(i));
+  const DataNode* ca = a->FirstChild();
+  const DataNode* cb = b->FirstChild();
+  for (int k = 0; ca || cb; ++k, ca = ca->Next(), cb = cb->Next()) {
+    ASSERT_TRUE(ca && cb) << "child count differs at " << k;
+    ExpectSameTree(ca, cb, where + "/" + std::to_string(k));
+  }
+}
+
+Tree SampleTree() {
+  Tree root(CreateNode(nullptr, "root", ATTACH_ROOT));
+  SetDesc(root.get(), "d");
+  root->id = 7;
+  root->kind = -3;
+  root->group = 2;
+  root->val = 5000000000;
+  root->val2 = -1;
+  root->attrs.Set("text", AttrValue::FromString("hello"), 0);
+  root->attrs.Set("ref", AttrValue::FromStringRef("borrowed"), 0);
+  root->attrs.Set("int", AttrValue::FromInt(-42), 0);
+  root->attrs.Set("big", AttrValue::FromInt64(std::numeric_limits<int64_t>::min()), 0);
+  root->attrs.Set("real", AttrValue::FromReal(2.5), 0);
+  root->attrs.Set("unset", AttrValue(), 0);
+  root->attrs.Set("zero", AttrValue::FromInt(0), 0);
+  root->attrs.Set("empty", AttrValue::FromString(""), 0);
+  root->itable.Set(1, 9, 1);
+  root->itable.Set(3, -1, 1);
+  DataNode* a = CreateNode(root.get(), "a", ATTACH_LAST_CHILD);
+  CreateNode(a, "b", ATTACH_LAST_CHILD)->val = 1;
+  CreateNode(root.get(), nullptr, ATTACH_LAST_CHILD);
+  return root;
+}
+
+TEST(NodeXmlWriter, WritesEveryFieldInItsFixedForm) {
+  Tree root = SampleTree();
+  EXPECT_EQ(Write(root.get(), false),
+            "<node name=\"root\" desc=\"d\" id=\"7\" kind=\"-3\" group=\"2\" val=\"5000000000\" "
+            "val2=\"-1\">\r\n"
+            "\t<attr name=\"text\">hello</attr>\r\n"
+            "\t<attr name=\"ref\">borrowed</attr>\r\n"
+            "\t<attr name=\"int\" type=\"i\">-42</attr>\r\n"
+            "\t<attr name=\"big\" type=\"q\">-9223372036854775808</attr>\r\n"
+            "\t<attr name=\"real\" type=\"r\">2.500000</attr>\r\n"
+            "\t<iattr name=\"1\" val=\"9\"/>\r\n"
+            "\t<iattr name=\"3\" val=\"-1\"/>\r\n"
+            "\t<node name=\"a\">\r\n"
+            "\t\t<node name=\"b\" val=\"1\"/>\r\n"
+            "\t</node>\r\n"
+            "\t<node/>\r\n"
+            "</node>");
+  // A subtree written from inside the tree keeps its absolute indentation.
+  EXPECT_EQ(Write(root->FirstChild(), false),
+            "\r\n\t<node name=\"a\">\r\n\t\t<node name=\"b\" val=\"1\"/>\r\n\t</node>");
+}
+
+TEST(NodeXmlWriter, WriteAllAndStyleSheetAndEscapes) {
+  Tree root(CreateNode(nullptr, "a\"<>&b", ATTACH_ROOT));
+  root->attrs.Set("zero", AttrValue::FromInt(0), 0);
+  root->attrs.Set("empty", AttrValue::FromString(""), 0);
+  root->attrs.Set("<", AttrValue::FromString("x&y"), 0);
+  root->itable.Set(1, 2, 1);
+  EXPECT_EQ(Write(root.get(), true, "mcfilter.xsl"),
+            "<?xml version=\"1.0\"?><?xml-stylesheet type=\"text/xsl\" href=\"mcfilter.xsl\" ?>\r\n"
+            "<node name=\"a&#34;&#60;&#62;&#38;b\">\r\n"
+            "\t<attr name=\"zero\" type=\"i\">0</attr>\r\n"
+            "\t<attr name=\"empty\"></attr>\r\n"
+            "\t<attr name=\"&#60;\">x&#38;y</attr>\r\n"
+            "\t<iattr name=\"0\" val=\"0\"/>\r\n"
+            "\t<iattr name=\"1\" val=\"2\"/>\r\n"
+            "</node>");
+}
+
+// A stream that takes `room` bytes and then fails, as a full disk does.
+class FullDisk : public std::streambuf {
+ public:
+  explicit FullDisk(size_t room) : m_room(room) {}
+  std::string written;
+
+ protected:
+  int_type overflow(int_type c) override {
+    if (c == traits_type::eof()) return traits_type::not_eof(c);
+    if (written.size() >= m_room) return traits_type::eof();
+    written += traits_type::to_char_type(c);
+    return c;
+  }
+
+ private:
+  size_t m_room;
+};
+
+TEST(NodeXmlWriter, ReportsEveryFailedWrite) {
+  Tree root = SampleTree();
+  const std::string full = Write(root.get(), false);
+  for (size_t room = 0; room <= full.size(); ++room) {
+    FullDisk disk(room);
+    std::ostream out(&disk);
+    XmlSink sink{&out, false};
+    EXPECT_EQ(WriteNodeXml(root.get(), &sink, nullptr), room == full.size() ? 1 : 0) << room;
+    EXPECT_EQ(disk.written, full.substr(0, room));
+  }
+  std::string out;
+  EXPECT_EQ(WriteNodeXml(nullptr, &out, false), 0);
+  EXPECT_EQ(WriteNodeXmlFile(root.get(), "/dev/full", false), 0);
+  EXPECT_EQ(WriteNodeXmlFile(root.get(), "/nonexistent-folder/x.dat", false), 0);
+}
+
+Tree HostileTree() {
+  std::string allBytes;
+  for (int c = 1; c < 256; ++c) allBytes += static_cast<char>(c);
+  std::string big;
+  while (big.size() < 10240) big += allBytes;
+  Tree root(CreateNode(nullptr, "q\"<>&\r\n\t\xff\xfe end", ATTACH_ROOT));
+  SetDesc(root.get(), "");
+  root->attrs.Set("", AttrValue::FromString("no name &#60; literal"), 0);
+  root->attrs.Set("<big>", AttrValue::FromString(big), 0);
+  root->attrs.Set("empty", AttrValue::FromString(""), 0);
+  root->attrs.Set("ref", AttrValue::FromStringRef("borrowed \"&\""), 0);
+  root->attrs.Set("i-", AttrValue::FromInt(std::numeric_limits<int32_t>::min()), 0);
+  root->attrs.Set("i+", AttrValue::FromInt(std::numeric_limits<int32_t>::max()), 0);
+  root->attrs.Set("q-", AttrValue::FromInt64(std::numeric_limits<int64_t>::min()), 0);
+  root->attrs.Set("q+", AttrValue::FromInt64(std::numeric_limits<int64_t>::max()), 0);
+  root->attrs.Set("r", AttrValue::FromReal(-1e300), 0);
+  root->attrs.Set("r", AttrValue::FromReal(0.125), 0);  // a repeated name stays repeated
+  root->attrs.Set("r0", AttrValue::FromReal(0.0), 0);
+  root->itable.Set(0, std::numeric_limits<int64_t>::min(), 1);
+  root->itable.Set(2, std::numeric_limits<int64_t>::max(), 1);
+  DataNode* child = CreateNode(root.get(), nullptr, ATTACH_LAST_CHILD);
+  SetDesc(child, "&#60; & &amp; \xc3\x28 '/>");
+  child->id = std::numeric_limits<int32_t>::min();
+  child->kind = std::numeric_limits<int32_t>::max();
+  child->group = -1;
+  child->val = std::numeric_limits<int64_t>::min();
+  child->val2 = std::numeric_limits<int64_t>::max();
+  DataNode* grandchild = CreateNode(child, "</node>", ATTACH_LAST_CHILD);
+  CreateNode(grandchild, nullptr, ATTACH_LAST_CHILD);  // no field at all
+  CreateNode(root.get(), "last", ATTACH_LAST_CHILD);
+  return root;
+}
+
+TEST(NodeXmlRoundTrip, HostileTextsComeBackWhole) {
+  Tree original = HostileTree();
+  const std::string text = Write(original.get(), true);
+  long consumed = 0;
+  Tree read(ParseNodeXml(nullptr, text.data(), static_cast<long>(text.size()), &consumed));
+  EXPECT_EQ(consumed, static_cast<long>(text.size()));
+  ExpectSameTree(original.get(), read.get());
+  EXPECT_EQ(Write(read.get(), true), text);
+}
+
+TEST(NodeXmlRoundTrip, DeepNestingIsCutButTheRestIsRead) {
+  std::string text;
+  for (int i = 0; i < 300; ++i) text += "<node name=\"n" + std::to_string(i) + "\">";
+  for (int i = 0; i < 300; ++i) text += "</node>";
+  text = "<node name=\"top\">" + text + "<node name=\"after\"/></node>";
+  Tree root = Parse(text);
+  ASSERT_TRUE(root);
+  int levels = 1;
+  for (DataNode* n = root->FirstChild(); n; n = n->FirstChild()) ++levels;
+  EXPECT_EQ(levels, kMaxXmlNodeDepth);
+  EXPECT_STREQ(root->LastChild()->Name(), "after");
+  // The kept tree writes and reads back in full.
+  Tree again = Parse(Write(root.get(), false));
+  ExpectSameTree(root.get(), again.get());
+}
+
+TEST(NodeXmlReader, ReadsWhatTheFormatAllows) {
+  Tree t = Parse(
+      "<?xml version=\"1.0\"?><?xml-stylesheet type=\"text/xsl\" href=\"x.xsl\" ?>\r\n"
+      "<attr name=\"early\">ignored</attr><NODE name=\"n\" name=\"second\" other=\"x\">"
+      "<attr name=\"q\" type=\"q\">-5</attr><attr name=\"f\" type=\"f\">x</attr>"
+      "<attr>nameless</attr><attr name=\"e\"></attr>"
+      "<iattr name=\"3\" val=\"7\"/><iattr name=\"9\"/><unknown/></attr>"
+      "<iattr name=\"99999999\" val=\"1\"/>"
+      "<node/><node name=\"c\"></node></node><node name=\"second root\"/>");
+  ASSERT_TRUE(t);
+  EXPECT_STREQ(t->Name(), "n");
+  ASSERT_EQ(t->attrs.Count(), 3);
+  EXPECT_EQ(t->attrs.At(0)->value.type(), 'q');
+  EXPECT_EQ(t->attrs.At(0)->value.AsInt64(), -5);
+  EXPECT_EQ(t->attrs.At(1)->value.type(), 's');
+  EXPECT_STREQ(t->attrs.At(1)->value.AsString(), "x");
+  EXPECT_EQ(t->attrs.At(2)->value.AsString(), nullptr);
+  ASSERT_EQ(t->itable.count(), 4);
+  EXPECT_EQ(t->itable.Get(2), 0);
+  EXPECT_EQ(t->itable.Get(3), 7);
+  // "<node/>" is a node without fields; it is not lost.
+  ASSERT_TRUE(t->FirstChild());
+  EXPECT_EQ(t->FirstChild()->name, nullptr);
+  EXPECT_STREQ(t->LastChild()->Name(), "c");
+  EXPECT_EQ(t->Next(), nullptr);
+
+  // A nested parse appends under its parent and reports how far it read.
+  const std::string two = "<node name=\"x\"/>\r\n<node name=\"y\"/>";
+  long consumed = -1;
+  DataNode* x = ParseNodeXml(t.get(), two.data(), -1, &consumed);
+  EXPECT_EQ(x, t->LastChild());
+  EXPECT_EQ(consumed, static_cast<long>(two.find('\r')));
+
+  // Files from before texts were escaped: an unescaped "<" ends the value, as it always
+  // did, and a "&" that starts no reference stays.
+  Tree old = Parse("<node name=\"a & b\"><attr name=\"v\">x<y</attr></node>");
+  ASSERT_TRUE(old);
+  EXPECT_STREQ(old->Name(), "a & b");
+  EXPECT_STREQ(old->attrs.ValueOf("v").AsString(), "x");
+}
+
+TEST(NodeXmlReader, EveryPrefixReadsAPrefixOfTheTree) {
+  Tree original = SampleTree();
+  original->attrs.Set("real", AttrValue(), 1);  // "2." is no prefix of 2.5 as a number
+  const std::string text = Write(original.get(), false);
+  std::vector<const DataNode*> order;
+  for (const DataNode* n = original.get(); n;) {
+    order.push_back(n);
+    if (n->FirstChild()) {
+      n = n->FirstChild();
+      continue;
+    }
+    while (n && !n->Next()) n = n->Parent();
+    if (n) n = n->Next();
+  }
+  for (size_t length = 0; length <= text.size(); ++length) {
+    SCOPED_TRACE(length);
+    Tree t(ParseNodeXml(nullptr, text.data(), static_cast<long>(length), nullptr));
+    ASSERT_EQ(t != nullptr, length > text.find('>'));
+    size_t k = 0;
+    for (const DataNode* n = t.get(); n; ++k) {
+      ASSERT_LT(k, order.size());
+      const DataNode* o = order[k];
+      EXPECT_STREQ(n->Name(), o->Name());
+      EXPECT_EQ(n->val, o->val);
+      ASSERT_LE(n->attrs.Count(), o->attrs.Count());
+      for (const NodeAttr& a : n->attrs.items()) {
+        const NodeAttr* b = const_cast<DataNode*>(o)->attrs.Find(a.name);
+        ASSERT_TRUE(b) << a.name;
+        // A cut value reads as the start of its text ("-4" of "-42"; "-" alone is 0).
+        const bool start = b->value.FullText().rfind(a.value.FullText(), 0) == 0;
+        EXPECT_TRUE(start || (a.value.AsString() == nullptr && a.value.AsInt64() == 0))
+            << a.name << " " << a.value.FullText();
+      }
+      for (int64_t i = 0; i < n->itable.count(); ++i) EXPECT_EQ(n->itable.Get(i), o->itable.Get(i));
+      if (n->FirstChild()) {
+        n = n->FirstChild();
+        continue;
+      }
+      while (n && !n->Next()) n = n->Parent();
+      if (n) n = n->Next();
+    }
+    if (length == text.size()) {
+      EXPECT_EQ(k, order.size());
+    }
+  }
+}
+
+TEST(NodeXmlReader, DamagedAndForeignTextIsHarmless) {
+  const std::string valid = Write(HostileTree().get(), true);
+  // Every single byte replaced by each of the markup characters.
+  for (size_t i = 0; i < valid.size(); i += 53) {
+    for (char c : std::string("<>\"/ =\0", 7)) {
+      std::string damaged = valid;
+      damaged[i] = c;
+      Parse(damaged);
+    }
+  }
+  std::mt19937 random(12345);
+  const std::string pieces[] = {"<",    ">",     "/",    "\"",   "=",    " ", "node",
+                                "attr", "iattr", "name", "val",  "type", "i", "r",
+                                "q",    "&#",    "60;",  "\r\n", "\xff", "9"};
+  for (int round = 0; round < 2000; ++round) {
+    std::string text;
+    const int count = static_cast<int>(random() % 60);
+    for (int k = 0; k < count; ++k) text += pieces[random() % std::size(pieces)];
+    Tree t = Parse(text);
+    if (t) Write(t.get(), false);
+  }
+  EXPECT_FALSE(Parse("<html><body><p>Hello</p></body></html>"));
+  EXPECT_FALSE(Parse(std::string("\x89PNG\r\n\x1a\n\0\0\0\rIHDR", 16)));
+  EXPECT_FALSE(Parse(""));
+  std::istringstream empty("");
+  EXPECT_FALSE(LoadTreeXml(empty));
+  EXPECT_FALSE(LoadTreeXmlFile("/nonexistent-folder/twinfold.dat"));
+}
+
+TEST(NodeXmlTagAttributes, AcceptsOnlyWellFormedTags) {
+  AttrList list;
+  auto parse = [&list](const std::string& text) {
+    return ParseTagAttributes(&list, text.data(), static_cast<long>(text.size()));
+  };
+  EXPECT_EQ(parse(" name=\"a\" desc=\"\">"), 1);
+  ASSERT_EQ(list.Count(), 2);
+  EXPECT_STREQ(list.ValueOf("desc").AsString(), "");
+  EXPECT_EQ(parse("  a=\"1\"b=\"&#60;\"/>"), 1);
+  EXPECT_STREQ(list.ValueAt(1).AsString(), "&#60;");  // the tag's values are not decoded
+  EXPECT_EQ(parse(">"), 1);
+  EXPECT_EQ(list.Count(), 0);
+  EXPECT_EQ(parse(""), 0);
+  EXPECT_EQ(ParseTagAttributes(&list, nullptr, 5), 0);
+  for (const char* bad : {" name=\"a\"", " name=a>", " =\"x\">", " name \"x\">", " name=\"open>",
+                          " name=\"a\" junk>"}) {
+    EXPECT_EQ(parse(bad), 0) << bad;
+  }
+  EXPECT_EQ(parse(" " + std::string(600, 'n') + "=\"x\">"), 0);
+}
+
+TEST(NodeXmlEscapes, ReferencesDecodeOnceAndOnlyWhenWellFormed) {
+  EXPECT_EQ(EscapeString("a<b\"c"), "a&#60;b&#34;c");
+  std::string all;
+  for (int c = 1; c < 256; ++c) all += static_cast<char>(c);
+  EXPECT_EQ(UnescapeString(EscapeString(all)), all);
+  EXPECT_EQ(UnescapeString("&#38;#60;"), "&#60;");
+  EXPECT_EQ(UnescapeString("&#9;&#255;"), "\t\xff");
+  const std::string kept = "& &# &#; &#0; &#256; &#1234; &#x3c; &#60 &#6a; end&";
+  EXPECT_EQ(UnescapeString(kept), kept);
+
+  // A borrowed text is never written to: it may be a literal in read-only memory.
+  AttrValue ref = AttrValue::FromStringRef("x &#60; y");
+  EXPECT_STREQ(UnescapeText(&ref), "x < y");
+  EXPECT_EQ(ref.type(), AttrValue::kString);
+  AttrValue plain = AttrValue::FromStringRef("plain");
+  EXPECT_STREQ(EscapeText(&plain), "plain");
+  EXPECT_EQ(plain.type(), AttrValue::kStringRef);
+  AttrValue owned = AttrValue::FromString("<\">");
+  EXPECT_STREQ(EscapeText(&owned), "&#60;&#34;&#62;");
+  AttrValue number = AttrValue::FromInt(60);
+  EXPECT_EQ(EscapeText(&number), nullptr);
+  EXPECT_EQ(UnescapeText(&number), nullptr);
+}
+
+}  // namespace
+}  // namespace tf
