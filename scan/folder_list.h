@@ -1,0 +1,62 @@
+// The folder lists of a search descriptor: the folders to scan ("folders" > "include")
+// and the sub-folders to leave out ("folders" > "exclude"), the rules for adding and
+// removing entries, and the lies-below test that the scan engine shares.
+//
+// Entries are children of "include" and "exclude" named by their full path, in the
+// order they were added; an include entry's `group` is 0 when the path named an
+// existing folder when it was added, -1 otherwise. Paths compare case-sensitively.
+// Every operation on a null descriptor answers 0 / false / nothing.
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "datatree/data_node.h"
+#include "platform/questions.h"
+
+namespace tf {
+
+// Results of AddInclude and AddExclude.
+constexpr int kFolderNotAdded = 0;  // node could not be created, or no descriptor
+constexpr int kFolderAdded = 1;     // appended
+constexpr int kFolderRefused = 2;   // already listed (or, for includes, below an entry)
+// Result of the page actions for a path that is not an existing folder (the caller
+// beeps); nothing is asked and nothing changes.
+constexpr int kFolderNotAFolder = -1;
+
+// True when `a` lies strictly below `b`: both non-empty, trailing '/' dropped, `a`
+// begins with `b` followed by '/'. So "/data2" is not below "/data", and a folder is
+// not below itself.
+bool IsBelow(std::string_view a, std::string_view b);
+
+// True when some include entry names an existing folder now. Creates "folders" and
+// "include" when missing.
+bool HasUsableInclude(DataNode* descriptor);
+
+// kFolderRefused when the path is listed (the same path, a trailing '/' aside) or lies
+// below a listed entry. Otherwise every entry below the new path is removed, the path
+// is appended and kFolderAdded returned.
+int AddInclude(DataNode* descriptor, const std::string& path);
+bool RemoveInclude(DataNode* descriptor, const std::string& path);
+// kFolderRefused when the path is listed already.
+int AddExclude(DataNode* descriptor, const std::string& path);
+bool RemoveExclude(DataNode* descriptor, const std::string& path);
+
+// The paths of the include and exclude entries, in order.
+std::vector<std::string> IncludePaths(DataNode* descriptor);
+std::vector<std::string> ExcludePaths(DataNode* descriptor);
+// The exclude entries, in order, that lie below `root` (a scan's exclude list),
+// without trailing '/', so that they compare equal to the folder paths of a walk.
+std::vector<std::string> ExcludesUnder(DataNode* descriptor, std::string_view root);
+
+// The folder page's "add folder to search list": the path must be an existing folder
+// (else kFolderNotAFolder); a refusal is explained to the user.
+int AddIncludeFolder(DataNode* descriptor, const std::string& path, Questions& questions);
+// The folder page's "add folder to exclusion list": the path must be an existing
+// folder below `selectedInclude` (the include entry selected on the page); otherwise
+// the user is told and nothing changes.
+int AddExcludeFolder(DataNode* descriptor, const std::string& path,
+                     const std::string& selectedInclude, Questions& questions);
+
+}  // namespace tf

@@ -1,0 +1,162 @@
+#include "scan/folder_list.h"
+
+#include <gtest/gtest.h>
+#include <stdlib.h>
+
+#include <filesystem>
+#include <fstream>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "tests/support/scripted_questions.h"
+
+namespace tf {
+namespace {
+
+namespace fs = std::filesystem;
+using Paths = std::vector<std::string>;
+
+class FolderListTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    char pattern[] = "/tmp/tf_folders_XXXXXX";
+    ASSERT_NE(mkdtemp(pattern), nullptr);
+    m_top = pattern;
+    m_descriptor = CreateNode(nullptr, "Descriptor", ATTACH_ROOT);
+  }
+  void TearDown() override {
+    DeleteNode(m_descriptor);
+    std::error_code ec;
+    fs::remove_all(m_top, ec);
+  }
+  std::string dir(const std::string& relative) {
+    const std::string p = m_top + "/" + relative;
+    fs::create_directories(p);
+    return p;
+  }
+
+  std::string m_top;
+  DataNode* m_descriptor = nullptr;
+  testing::ScriptedQuestions m_questions;
+};
+
+TEST(IsBelow, NeedsASeparatorAfterThePrefix) {
+  EXPECT_TRUE(IsBelow("/data/x", "/data/"));
+  EXPECT_TRUE(IsBelow("/data/x/", "/data"));
+  EXPECT_TRUE(IsBelow("/data/x/y", "/data"));
+  EXPECT_FALSE(IsBelow("/data2", "/data"));
+  EXPECT_FALSE(IsBelow("/data", "/data"));
+  EXPECT_FALSE(IsBelow("/data/", "/data"));
+  EXPECT_FALSE(IsBelow("/data", "/data/x"));
+  EXPECT_FALSE(IsBelow("/DATA/x", "/data"));  // Linux paths keep their case
+  EXPECT_FALSE(IsBelow("", "/data"));
+  EXPECT_FALSE(IsBelow("/data/x", ""));
+  EXPECT_TRUE(IsBelow("/home", "/"));
+  EXPECT_FALSE(IsBelow("/", "/"));
+  EXPECT_TRUE(IsBelow("/a\\b/c", "/a\\b"));  // a backslash is a plain character
+  EXPECT_FALSE(IsBelow("/a\\b", "/a"));
+}
+
+TEST_F(FolderListTest, AddingAParentReplacesItsChildren) {
+  const std::string data = dir("data"), oldDir = dir("data/old"), other = dir("other");
+  const std::string deeper = dir("data/new/deeper");
+  EXPECT_EQ(AddInclude(m_descriptor, oldDir), kFolderAdded);
+  EXPECT_EQ(AddInclude(m_descriptor, other), kFolderAdded);
+  EXPECT_EQ(AddInclude(m_descriptor, deeper), kFolderAdded);
+  EXPECT_EQ(AddInclude(m_descriptor, data), kFolderAdded);
+  EXPECT_EQ(IncludePaths(m_descriptor), (Paths{other, data}));
+
+  // A child of a listed folder, or the folder again, is refused with the path named.
+  EXPECT_EQ(AddIncludeFolder(m_descriptor, oldDir, m_questions), kFolderRefused);
+  EXPECT_EQ(AddIncludeFolder(m_descriptor, data + "/", m_questions), kFolderRefused);
+  ASSERT_EQ(m_questions.asked.size(), 2u);
+  EXPECT_EQ(m_questions.asked[0].text,
+            oldDir + "\nThis folder or its parent already exists in the scan list");
+  EXPECT_EQ(m_questions.asked[0].caption, "Cannot add folder");
+  EXPECT_EQ(m_questions.asked[0].buttonSet, MB_OK);
+  EXPECT_EQ(IncludePaths(m_descriptor), (Paths{other, data}));
+
+  // "/x/data2" is a sibling of "/x/data", not its child.
+  const std::string data2 = dir("data2");
+  EXPECT_EQ(AddIncludeFolder(m_descriptor, data2, m_questions), kFolderAdded);
+  EXPECT_EQ(IncludePaths(m_descriptor), (Paths{other, data, data2}));
+
+  EXPECT_TRUE(RemoveInclude(m_descriptor, data));
+  EXPECT_FALSE(RemoveInclude(m_descriptor, data));
+  EXPECT_EQ(IncludePaths(m_descriptor), (Paths{other, data2}));
+}
+
+TEST_F(FolderListTest, OnlyExistingFoldersComeFromThePage) {
+  const std::string missing = m_top + "/missing";
+  fs::path file = fs::path(dir("d")) / "file.txt";
+  std::ofstream(file) << "x";
+  EXPECT_EQ(AddIncludeFolder(m_descriptor, missing, m_questions), kFolderNotAFolder);
+  EXPECT_EQ(AddIncludeFolder(m_descriptor, file.string(), m_questions), kFolderNotAFolder);
+  EXPECT_TRUE(m_questions.asked.empty());
+  EXPECT_TRUE(IncludePaths(m_descriptor).empty());
+
+  // Added directly (the recent list may name a folder since removed): marked -1.
+  EXPECT_EQ(AddInclude(m_descriptor, missing), kFolderAdded);
+  DataNode* include = FindByPath(m_descriptor, "folders:include", ':');
+  ASSERT_NE(include, nullptr);
+  EXPECT_EQ(include->FirstChild()->group, -1);
+}
+
+TEST_F(FolderListTest, UsableIncludeFollowsTheDisk) {
+  EXPECT_FALSE(HasUsableInclude(m_descriptor));
+  EXPECT_NE(FindByPath(m_descriptor, "folders:include", ':'), nullptr);  // created
+  const std::string gone = dir("gone");
+  EXPECT_EQ(AddInclude(m_descriptor, gone), kFolderAdded);
+  EXPECT_EQ(FindByPath(m_descriptor, "folders:include", ':')->FirstChild()->group, 0);
+  EXPECT_TRUE(HasUsableInclude(m_descriptor));
+  fs::remove(gone);
+  EXPECT_FALSE(HasUsableInclude(m_descriptor));
+  AddInclude(m_descriptor, dir("kept"));
+  EXPECT_TRUE(HasUsableInclude(m_descriptor));
+}
+
+TEST_F(FolderListTest, ExcludesMustLieBelowTheSelectedFolder) {
+  const std::string a = dir("a"), b = dir("b"), aOld = dir("a/old"), bTmp = dir("b/tmp");
+  const std::string aDeep = dir("a/x/deep");
+  AddInclude(m_descriptor, a);
+  AddInclude(m_descriptor, b);
+  EXPECT_EQ(AddExcludeFolder(m_descriptor, aOld, a, m_questions), kFolderAdded);
+  EXPECT_EQ(AddExcludeFolder(m_descriptor, bTmp, a, m_questions), kFolderRefused);
+  EXPECT_EQ(AddExcludeFolder(m_descriptor, a, a, m_questions), kFolderRefused);
+  EXPECT_EQ(AddExcludeFolder(m_descriptor, aOld, "", m_questions), kFolderRefused);
+  ASSERT_EQ(m_questions.asked.size(), 3u);
+  for (const auto& q : m_questions.asked) {
+    EXPECT_EQ(q.text, "Folder must be a sub-folder of the selected scan folder");
+    EXPECT_EQ(q.caption, "Cannot add folder");
+    EXPECT_EQ(q.buttonSet, MB_OK);
+  }
+  EXPECT_EQ(AddExcludeFolder(m_descriptor, bTmp, b, m_questions), kFolderAdded);
+  EXPECT_EQ(AddExcludeFolder(m_descriptor, aDeep, a, m_questions), kFolderAdded);
+  EXPECT_EQ(AddExclude(m_descriptor, aOld), kFolderRefused);
+  EXPECT_EQ(m_questions.asked.size(), 3u);
+
+  EXPECT_EQ(ExcludesUnder(m_descriptor, a), (Paths{aOld, aDeep}));
+  EXPECT_EQ(AddExclude(m_descriptor, aOld + "/"), kFolderRefused);
+  EXPECT_EQ(AddExclude(m_descriptor, bTmp + "/sub/"), kFolderAdded);  // typed by hand
+  EXPECT_EQ(ExcludesUnder(m_descriptor, b + "/"), (Paths{bTmp, bTmp + "/sub"}));
+  EXPECT_TRUE(ExcludesUnder(m_descriptor, aOld).empty());
+  EXPECT_TRUE(RemoveExclude(m_descriptor, aOld));
+  EXPECT_EQ(ExcludesUnder(m_descriptor, a), (Paths{aDeep}));
+}
+
+TEST_F(FolderListTest, OddNamesAreKeptByteForByte) {
+  const std::vector<std::string> names = {"with space", "quote\"and'",    "less<more>",
+                                          "new\nline",  "\xff\xfe latin", std::string(200, 'n')};
+  Paths added;
+  for (const std::string& n : names) {
+    added.push_back(dir(n + "/" + n));
+    EXPECT_EQ(AddIncludeFolder(m_descriptor, added.back(), m_questions), kFolderAdded) << n;
+  }
+  EXPECT_EQ(IncludePaths(m_descriptor), added);
+  EXPECT_TRUE(HasUsableInclude(m_descriptor));
+  EXPECT_TRUE(m_questions.asked.empty());
+}
+
+}  // namespace
+}  // namespace tf

@@ -1,0 +1,204 @@
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+
+#include "scan/attribute_filter.h"
+#include "scan/filter_nodes.h"
+#include "scan/filter_set.h"
+#include "scan/name_filter.h"
+#include "scan/size_filter.h"
+
+namespace tf {
+namespace {
+
+struct NodeDeleter {
+  void operator()(DataNode* n) const { DeleteNode(n); }
+};
+using NodePtr = std::unique_ptr<DataNode, NodeDeleter>;
+
+NodePtr nameNode(const char* include, const char* exclude = nullptr) {
+  NodePtr node(CreateNameFilterNode(nullptr));
+  SetFilterEnabled(node.get(), 1);
+  if (include) SetNameInclude(node.get(), include);
+  if (exclude) SetNameExclude(node.get(), exclude);
+  return node;
+}
+
+TEST(NameFilter, ReadsMaskTextLikeTheEditorsWriteIt) {
+  NodePtr node = nameNode(" *.doc , *.txt");
+  NameFilter f;
+  ASSERT_TRUE(f.Load(node.get()));
+  EXPECT_FALSE(f.IncludesAll());
+  EXPECT_EQ(f.IncludeList().Count(), 2);
+  EXPECT_TRUE(f.MatchName("a.doc"));
+  EXPECT_TRUE(f.MatchName("B.TXT"));
+  EXPECT_FALSE(f.MatchName("c.pdf"));
+  EXPECT_EQ(NameFilter::CleanMaskText(" *.log, *.tmp"), "*.log;*.tmp");
+}
+
+TEST(NameFilter, StarDotStarAnywhereTakesEveryFile) {
+  for (const char* text : {"*.doc;*.*;*.txt", "*", "*.txt,*", "", "   "}) {
+    NodePtr node = nameNode(text);
+    NameFilter f;
+    f.Load(node.get());
+    EXPECT_TRUE(f.IncludesAll()) << "'" << text << "'";
+    EXPECT_TRUE(f.MatchName("photo.jpg")) << text;
+  }
+  NodePtr absent(CreateNode(nullptr, "filter_name", ATTACH_ROOT));
+  absent->val = 1;
+  NameFilter f;
+  f.Load(absent.get());
+  EXPECT_TRUE(f.IncludesAll());
+}
+
+TEST(NameFilter, ExcludeRules) {
+  NodePtr node = nameNode("*.*", "*.bak;~*");
+  NameFilter f;
+  f.Load(node.get());
+  EXPECT_TRUE(f.MatchName("a.txt"));
+  EXPECT_FALSE(f.MatchName("a.BAK"));
+  EXPECT_FALSE(f.MatchName("~lock.txt"));
+
+  // An exclude text that begins with ';' excludes nothing; so does an empty one.
+  for (const char* text : {";*.bak", "", " , "}) {
+    NodePtr n = nameNode("*.bak", text);
+    NameFilter g;
+    g.Load(n.get());
+    EXPECT_TRUE(g.ExcludesNone()) << "'" << text << "'";
+    EXPECT_TRUE(g.MatchName("a.bak")) << text;
+  }
+}
+
+TEST(NameFilter, DisabledAcceptsAndLongTextIsCut) {
+  NodePtr node = nameNode("*.doc");
+  SetFilterEnabled(node.get(), 0);
+  NameFilter f;
+  f.Load(node.get());
+  EXPECT_FALSE(f.IsActive());
+  EXPECT_TRUE(f.MatchName("a.pdf"));
+
+  // Past 1023 bytes the text is ignored, even in the middle of a mask.
+  std::string text = "*.q" + std::string(1010, 'z');  // one mask of 1013 bytes
+  text += ";*.abcdefgh";                              // its 'h' is byte 1024
+  NodePtr longNode = nameNode(text.c_str());
+  NameFilter g;
+  g.Load(longNode.get());
+  EXPECT_TRUE(g.MatchName("x.abcdefg"));
+  EXPECT_FALSE(g.MatchName("x.abcdefgh"));
+}
+
+NodePtr sizeNode(int32_t choice, int32_t v1, int32_t u1, int32_t v2 = 0, int32_t u2 = 0) {
+  NodePtr node(CreateSizeFilterNode(nullptr));
+  SetFilterEnabled(node.get(), 1);
+  SetSizeSwitch(node.get(), choice);
+  SetSizeValue1(node.get(), v1);
+  SetSizeUnits1(node.get(), u1);
+  SetSizeValue2(node.get(), v2);
+  SetSizeUnits2(node.get(), u2);
+  return node;
+}
+
+bool sizeTakes(const NodePtr& node, int64_t size) {
+  SizeFilter f;
+  f.Load(node.get());
+  FileInfo info;
+  info.size = size;
+  return f.Match(info);
+}
+
+TEST(SizeFilter, BoundsAreInclusive) {
+  NodePtr atMost = sizeNode(1, 1, 1);
+  EXPECT_TRUE(sizeTakes(atMost, 0));
+  EXPECT_TRUE(sizeTakes(atMost, 1048576));
+  EXPECT_FALSE(sizeTakes(atMost, 1048577));
+
+  NodePtr atLeast = sizeNode(0, 3, 2);  // 3 GB: beyond 32 bits
+  EXPECT_FALSE(sizeTakes(atLeast, 3221225471LL));
+  EXPECT_TRUE(sizeTakes(atLeast, 3221225472LL));
+  EXPECT_TRUE(sizeTakes(atLeast, INT64_MAX));
+
+  NodePtr between = sizeNode(2, 10, 0, 2, 1);  // 10 KB .. 2 MB
+  EXPECT_FALSE(sizeTakes(between, 10239));
+  EXPECT_TRUE(sizeTakes(between, 10240));
+  EXPECT_TRUE(sizeTakes(between, 2097152));
+  EXPECT_FALSE(sizeTakes(between, 2097153));
+}
+
+TEST(SizeFilter, UnknownCodesFallBack) {
+  NodePtr oddUnit = sizeNode(1, 5, 9);  // unknown unit: KB
+  EXPECT_TRUE(sizeTakes(oddUnit, 5120));
+  EXPECT_FALSE(sizeTakes(oddUnit, 5121));
+  NodePtr oddSwitch = sizeNode(7, 1, 0);  // unknown switch: at least
+  EXPECT_FALSE(sizeTakes(oddSwitch, 1023));
+  EXPECT_TRUE(sizeTakes(oddSwitch, 1024));
+  // The defaults of a new node: at least 1 MB, but the node is disabled.
+  NodePtr fresh(CreateSizeFilterNode(nullptr));
+  EXPECT_TRUE(sizeTakes(fresh, 0));
+  SetFilterEnabled(fresh.get(), 1);
+  EXPECT_FALSE(sizeTakes(fresh, 1048575));
+}
+
+TEST(AttributeFilter, RulesPerBit) {
+  NodePtr node(CreateAttributeFilterNode(nullptr));
+  SetFilterEnabled(node.get(), 1);
+  SetAttrHidden(node.get(), 1);
+  SetAttrSystem(node.get(), 2);
+  AttributeFilter f;
+  f.Load(node.get());
+  auto takes = [&f](uint32_t attributes) {
+    FileInfo info;
+    info.attributes = attributes;
+    return f.Match(info);
+  };
+  EXPECT_TRUE(takes(kAttrHidden));
+  EXPECT_TRUE(takes(kAttrHidden | kAttrReadOnly | kAttrArchive));
+  EXPECT_FALSE(takes(kAttrHidden | kAttrSystem));
+  EXPECT_FALSE(takes(0));
+  EXPECT_FALSE(takes(kAttrSystem));
+
+  SetAttrHidden(node.get(), 0);
+  SetAttrSystem(node.get(), 0);
+  SetAttrReadOnly(node.get(), 2);
+  SetAttrArchive(node.get(), 5);  // unknown rule: ignored
+  f.Load(node.get());
+  EXPECT_TRUE(takes(kAttrArchive));
+  EXPECT_TRUE(takes(0));
+  EXPECT_FALSE(takes(kAttrReadOnly));
+}
+
+TEST(FilterSet, BuildsActiveFiltersFromTheDescriptor) {
+  NodePtr filters(CreateNode(nullptr, "filters", ATTACH_ROOT));
+  UtcFilterClock clock;
+  DataNode* name = CreateNameFilterNode(filters.get());
+  DataNode* size = CreateSizeFilterNode(filters.get());
+  CreateTimeFilterNode(filters.get(), clock);
+  CreateAttributeFilterNode(filters.get());
+
+  FilterSet set;
+  EXPECT_EQ(set.LoadFrom(filters.get(), clock), 0);  // all disabled
+  FileInfo big{"a.jpg", 5 << 20, 0, 0, 0, 0};
+  EXPECT_TRUE(set.Match(big));
+
+  SetFilterEnabled(name, 1);
+  SetNameInclude(name, "*.jpg");
+  SetFilterEnabled(size, 1);
+  SetSizeSwitch(size, 1);  // at most 1 MB
+  EXPECT_EQ(set.LoadFrom(filters.get(), clock), 2);
+  FileInfo small{"b.jpg", 1000, 0, 0, 0, 0};
+  FileInfo other{"b.png", 1000, 0, 0, 0, 0};
+  EXPECT_TRUE(set.Match(small));
+  EXPECT_FALSE(set.Match(big));
+  EXPECT_FALSE(set.Match(other));
+  // The split used while listing: the name alone, then what a stat gives.
+  EXPECT_TRUE(set.MatchName("b.jpg"));
+  EXPECT_FALSE(set.MatchName("b.png"));
+  EXPECT_TRUE(set.MatchInfo(other));  // the name is not asked again
+  EXPECT_FALSE(set.MatchInfo(big));
+
+  EXPECT_EQ(set.LoadFrom(nullptr, clock), 0);
+  EXPECT_TRUE(set.Match(other));
+}
+
+}  // namespace
+}  // namespace tf

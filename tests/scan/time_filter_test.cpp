@@ -1,0 +1,235 @@
+#include "scan/time_filter.h"
+
+#include <gtest/gtest.h>
+
+#include <memory>
+
+#include "scan/filter_nodes.h"
+
+namespace tf {
+namespace {
+
+constexpr int64_t kHour = 3600 * kFileTimeSecond;
+
+// Central European time: UTC+1, and UTC+2 from the last Sunday of March to the last
+// Sunday of October, changing at 01:00 UTC.
+class CentralEuropeClock : public FilterClock {
+ public:
+  explicit CentralEuropeClock(const LocalTime& now) : m_now(ToUtc(now)) {}
+  int64_t NowUtc() const override { return m_now; }
+  LocalTime ToLocal(int64_t utc) const override { return m_utc.ToLocal(utc + offset(utc)); }
+  int64_t ToUtc(const LocalTime& t) const override {
+    const int64_t wall = m_utc.ToUtc(t);
+    return offset(wall - 2 * kHour) == 2 * kHour ? wall - 2 * kHour : wall - kHour;
+  }
+
+ private:
+  static int64_t lastSunday(int year, int month) {
+    const int last = DaysInMonth(year, month);
+    return DaysFromCivil(year, month, last - DayOfWeek(year, month, last));
+  }
+  int64_t offset(int64_t utc) const {
+    const int year = m_utc.ToLocal(utc).year;
+    const int64_t begin = lastSunday(year, 3) * kFileTimeDay + kHour;
+    const int64_t end = lastSunday(year, 10) * kFileTimeDay + kHour;
+    return utc >= begin && utc < end ? 2 * kHour : kHour;
+  }
+  UtcFilterClock m_utc;
+  int64_t m_now;
+};
+
+LocalTime at(int y, int mo, int d, int h = 0, int mi = 0) {
+  LocalTime t;
+  t.year = y, t.month = mo, t.day = d, t.hour = h, t.minute = mi;
+  return t;
+}
+
+struct NodeDeleter {
+  void operator()(DataNode* n) const { DeleteNode(n); }
+};
+
+class TimeFilterTest : public ::testing::Test {
+ protected:
+  // Loads a filter for `choice` with the clock standing at `now` (local time).
+  void load(const LocalTime& now, int32_t choice) {
+    m_clock = std::make_unique<CentralEuropeClock>(now);
+    SetFilterEnabled(node(), 1);
+    SetTimeSwitch(node(), choice);
+    m_filter = std::make_unique<TimeFilter>(*m_clock);
+    m_filter->Load(node());
+  }
+  DataNode* node() {
+    if (!m_node) m_node.reset(CreateTimeFilterNode(nullptr, UtcFilterClock()));
+    return m_node.get();
+  }
+  int64_t local(const LocalTime& t) const { return m_clock->ToUtc(t); }
+  // The filter's bounds, checked one tick outside each as well.
+  void expectBounds(int64_t lower, int64_t upper) {
+    EXPECT_EQ(m_filter->Lower(), lower);
+    EXPECT_EQ(m_filter->Upper(), upper);
+    EXPECT_TRUE(takesModified(lower));
+    EXPECT_TRUE(takesModified(upper));
+    if (lower > 0) {
+      EXPECT_FALSE(takesModified(lower - 1));
+    }
+    if (upper < INT64_MAX) {
+      EXPECT_FALSE(takesModified(upper + 1));
+    }
+  }
+  void expectPeriod(const LocalTime& first, const LocalTime& last) {
+    const int64_t endOfLast = local(at(last.year, last.month, last.day + 1)) - 1;
+    expectBounds(local(first), endOfLast);
+  }
+  bool takesModified(int64_t t) {
+    FileInfo info;
+    info.lastWriteTime = t;
+    return m_filter->Match(info);
+  }
+
+  std::unique_ptr<DataNode, NodeDeleter> m_node;
+  std::unique_ptr<CentralEuropeClock> m_clock;
+  std::unique_ptr<TimeFilter> m_filter;
+};
+
+TEST_F(TimeFilterTest, TodayRunsFromLocalMidnightToTheLastTick) {
+  load(at(2026, 6, 10, 15), 0);
+  expectPeriod(at(2026, 6, 10), at(2026, 6, 10));
+  EXPECT_EQ(m_filter->Lower(), DaysFromCivil(2026, 6, 9) * kFileTimeDay + 22 * kHour);
+  load(at(2026, 6, 10, 15), 42);  // unknown choice: today
+  expectPeriod(at(2026, 6, 10), at(2026, 6, 10));
+}
+
+TEST_F(TimeFilterTest, ThisWeekStartsOnSunday) {
+  load(at(2026, 6, 14, 10), 1);  // a Sunday: that day only
+  expectPeriod(at(2026, 6, 14), at(2026, 6, 14));
+  load(at(2026, 6, 13, 10), 1);  // a Saturday: the whole week
+  expectPeriod(at(2026, 6, 7), at(2026, 6, 13));
+  // Summer time began on Sunday 29 March 2026; the week still starts at its midnight,
+  // which lies 47 hours, not 48, before Tuesday's.
+  load(at(2026, 3, 31, 12), 1);
+  expectPeriod(at(2026, 3, 29), at(2026, 3, 31));
+  EXPECT_EQ(local(at(2026, 3, 31)) - m_filter->Lower(), 47 * kHour);
+}
+
+TEST_F(TimeFilterTest, ThisMonth) {
+  load(at(2026, 3, 31, 23, 59), 2);
+  expectPeriod(at(2026, 3, 1), at(2026, 3, 31));
+  load(at(2026, 1, 1, 0, 0), 2);
+  expectPeriod(at(2026, 1, 1), at(2026, 1, 1));
+}
+
+TEST_F(TimeFilterTest, PreviousMonthsAreCutToTheMonthsLength) {
+  SetTimePrevValue(node(), 1);
+  SetTimePrevUnits(node(), 2);
+  load(at(2026, 3, 31, 9), 3);
+  expectPeriod(at(2026, 2, 28), at(2026, 3, 31));
+  load(at(2028, 3, 31, 9), 3);  // a leap year
+  expectPeriod(at(2028, 2, 29), at(2028, 3, 31));
+  load(at(2026, 1, 15, 9), 3);  // across the year
+  expectPeriod(at(2025, 12, 15), at(2026, 1, 15));
+  SetTimePrevValue(node(), 14);  // more than a year back
+  load(at(2026, 2, 15, 9), 3);
+  expectPeriod(at(2024, 12, 15), at(2026, 2, 15));
+}
+
+TEST_F(TimeFilterTest, PreviousDaysAndWeeks) {
+  SetTimePrevValue(node(), 2);
+  SetTimePrevUnits(node(), 1);
+  load(at(2026, 6, 10, 9), 3);
+  expectPeriod(at(2026, 5, 27), at(2026, 6, 10));
+  SetTimePrevValue(node(), 3);
+  SetTimePrevUnits(node(), 0);
+  load(at(2026, 3, 1, 9), 3);
+  expectPeriod(at(2026, 2, 26), at(2026, 3, 1));
+  SetTimePrevUnits(node(), 9);  // unknown units: days
+  load(at(2026, 3, 1, 9), 3);
+  expectPeriod(at(2026, 2, 26), at(2026, 3, 1));
+  SetTimePrevValue(node(), -5);  // never into the future: today only
+  load(at(2026, 3, 1, 9), 3);
+  expectPeriod(at(2026, 3, 1), at(2026, 3, 1));
+  SetTimePrevValue(node(), 2000000000);  // back past 1601: from the start of time
+  load(at(2026, 3, 1, 9), 3);
+  EXPECT_EQ(m_filter->Lower(), 0);
+}
+
+TEST_F(TimeFilterTest, DatesAreReadAsLocalDays) {
+  load(at(2026, 6, 10), 0);
+  // 00:30 on 6 May local is still 5 May in UTC: the filter goes by the local day.
+  SetTimeDate1(node(), local(at(2026, 5, 6, 0, 30)));
+  SetTimeDate2(node(), local(at(2026, 5, 20, 18)));
+  EXPECT_EQ(GetTimeDate1Part(node(), 2, *m_clock), 6);
+  EXPECT_EQ(GetTimeDate1Part(node(), 1, *m_clock), 5);
+  EXPECT_EQ(GetTimeDate1Part(node(), 0, *m_clock), 2026);
+
+  SetTimeDateMode(node(), 0);  // after
+  load(at(2026, 6, 10), 4);
+  expectBounds(local(at(2026, 5, 6)), INT64_MAX);
+  SetTimeDateMode(node(), 1);  // before
+  load(at(2026, 6, 10), 4);
+  expectBounds(0, local(at(2026, 5, 6)));
+  SetTimeDateMode(node(), 7);  // unknown: before
+  load(at(2026, 6, 10), 4);
+  expectBounds(0, local(at(2026, 5, 6)));
+
+  // A damaged date far beyond any file time does not overflow the bounds.
+  SetTimeDate1(node(), INT64_MAX);
+  SetTimeDateMode(node(), 0);
+  load(at(2026, 6, 10), 4);
+  EXPECT_FALSE(takesModified(local(at(2026, 6, 10))));
+  SetTimeDate1(node(), local(at(2026, 5, 6, 0, 30)));
+
+  SetTimeDateMode(node(), 2);  // between, in order and the other way round
+  load(at(2026, 6, 10), 4);
+  expectPeriod(at(2026, 5, 6), at(2026, 5, 20));
+  const int64_t lower = m_filter->Lower(), upper = m_filter->Upper();
+  SetTimeDate1(node(), local(at(2026, 5, 20, 18)));
+  SetTimeDate2(node(), local(at(2026, 5, 6, 0, 30)));
+  load(at(2026, 6, 10), 4);
+  EXPECT_EQ(m_filter->Lower(), lower);
+  EXPECT_EQ(m_filter->Upper(), upper);
+}
+
+TEST_F(TimeFilterTest, MissingTimesFallBack) {
+  load(at(2026, 6, 10, 12), 0);
+  const int64_t in = local(at(2026, 6, 10, 8));
+  const int64_t out = local(at(2026, 6, 1, 8));
+  auto takes = [this](int mode, int64_t written, int64_t created, int64_t accessed) {
+    SetTimeMode(node(), mode);
+    m_filter->Load(node());
+    FileInfo info;
+    info.lastWriteTime = written;
+    info.creationTime = created;
+    info.lastAccessTime = accessed;
+    return m_filter->Match(info);
+  };
+  EXPECT_TRUE(takes(TimeFilter::kModified, 0, in, out));  // judged by creation
+  EXPECT_TRUE(takes(TimeFilter::kModified, 0, 0, in));
+  EXPECT_FALSE(takes(TimeFilter::kModified, out, in, in));
+  EXPECT_FALSE(takes(TimeFilter::kCreated, in, out, out));
+  EXPECT_TRUE(takes(TimeFilter::kCreated, in, 0, out));
+  EXPECT_TRUE(takes(TimeFilter::kCreated, 0, 0, in));
+  EXPECT_TRUE(takes(TimeFilter::kAccessed, out, out, in));
+  EXPECT_TRUE(takes(TimeFilter::kAccessed, in, out, 0));
+  EXPECT_TRUE(takes(TimeFilter::kAccessed, 0, in, 0));
+  EXPECT_TRUE(takes(9, in, out, out));  // unknown mode: modified
+  EXPECT_FALSE(takes(TimeFilter::kModified, 0, 0, 0));
+}
+
+TEST(FilterClock, CalendarArithmetic) {
+  EXPECT_EQ(DaysFromCivil(1601, 1, 1), 0);
+  EXPECT_EQ(DayOfWeek(1601, 1, 1), 1);
+  EXPECT_EQ(DayOfWeek(2026, 12, 6), 0);
+  EXPECT_EQ(DaysInMonth(2100, 2), 28);
+  EXPECT_EQ(DaysInMonth(2000, 2), 29);
+  for (int64_t days : {0LL, 59LL, 60LL, 146096LL, 154000LL, 400000LL}) {
+    int y, m, d;
+    CivilFromDays(days, &y, &m, &d);
+    EXPECT_EQ(DaysFromCivil(y, m, d), days);
+  }
+  UtcFilterClock clock;
+  EXPECT_EQ(clock.ToUtc(clock.ToLocal(kUnixEpochFileTime)), kUnixEpochFileTime);
+  EXPECT_EQ(clock.ToLocal(kUnixEpochFileTime).year, 1970);
+}
+
+}  // namespace
+}  // namespace tf
