@@ -1,0 +1,68 @@
+#include <gtest/gtest.h>
+
+#include "app/registered_tool.h"
+
+namespace tf {
+namespace {
+
+using Args = std::vector<std::string>;
+
+ToolMacroContext contextFor(const Args& files) {
+  return ToolMacroContext{files, "/usr/bin", "/usr/bin", "/tmp/"};
+}
+
+TEST(ToolMacros, ExpandInsideEachArgument) {
+  Args files = {"/data/x.txt", "/other/dir/y.tar.gz"};
+  for (int i = 3; i <= 12; ++i) files.push_back("/f" + std::to_string(i));
+  const auto context = contextFor(files);
+  EXPECT_EQ(ExpandToolArguments({"%d1", "%n1", "%2", "%w/ed", "%s", "%tout", "--x=%f1"}, context),
+            (Args{"/data/", "x.txt", "/other/dir/y.tar.gz", "/usr/bin/ed", "/usr/bin", "/tmp/out",
+                  "--x=/data/x.txt"}));
+  // Every digit belongs to the number; numbers past the list (however long) give "".
+  EXPECT_EQ(
+      ExpandToolArguments({"%f12", "%12x", "%f01", "[%f13]", "[%f99999999999999999]"}, context),
+      (Args{"/f12", "/f12x", "/data/x.txt", "[]", "[]"}));
+  // A '%' that starts no macro is an ordinary character.
+  EXPECT_EQ(ExpandToolArguments({"100%", "%%", "%x%f1", "%0", "a%%n1"}, context),
+            (Args{"100%", "%%", "%x/data/x.txt", "%0", "a%x.txt"}));
+  // A numbered macro without a number ends the expansion for the rest of the line.
+  EXPECT_EQ(ExpandToolArguments({"%n1", "x%f0y%f2", "%f2"}, context),
+            (Args{"x.txt", "x%f0y%f2", "%f2"}));
+  EXPECT_EQ(ExpandToolArguments({"%n1-%d", "%f1"}, context), (Args{"x.txt-%d", "%f1"}));
+}
+
+TEST(ToolMacros, HostileFileNamesStayInsideTheirArgument) {
+  const Args hostile = {"/t/with space.txt",
+                        "/t/quo\"te's.txt",
+                        "/t/100%f1%w%%.txt",
+                        "/t/$(rm -rf ~);x`id`",
+                        "/t/-rf",
+                        "/t/\xFF\xFEraw",
+                        "/t/%f2"};
+  Args args;
+  for (size_t i = 1; i <= hostile.size(); ++i) args.push_back("%f" + std::to_string(i));
+  // Inserted text is never scanned again, so macros inside names stay literal.
+  EXPECT_EQ(ExpandToolArguments(args, contextFor(hostile)), hostile);
+  EXPECT_EQ(ExpandToolArguments({"%n5", "--name=%n3"}, contextFor(hostile)),
+            (Args{"-rf", "--name=100%f1%w%%.txt"}));
+}
+
+TEST(ToolMacros, WorkingDirectoryExpandsItsFirstMacroOnly) {
+  const auto context = contextFor({"/data/sub/x.txt", "/b%w/y"});
+  const std::pair<std::string, std::string> cases[] = {
+      {"", ""},
+      {"/plain/dir", "/plain/dir"},
+      {"%w", "/usr/bin"},
+      {"%t%w", "/tmp/%w"},
+      {"%d2", "/b%w/"},
+      {"%d1/%d1/%d12", "/data/sub///data/sub//%d12"},
+      {"%f1", "%f1"},  // no meaning for a folder: used as written
+      {"%d0/%w", "%d0/%w"},
+      {"x%", "x%"},
+  };
+  for (const auto& [directory, expected] : cases)
+    EXPECT_EQ(ExpandToolDirectory(directory, context), expected) << directory;
+}
+
+}  // namespace
+}  // namespace tf

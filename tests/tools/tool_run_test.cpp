@@ -1,0 +1,122 @@
+#include <gtest/gtest.h>
+#include <stdlib.h>
+
+#include <chrono>
+#include <filesystem>
+#include <fstream>
+#include <thread>
+
+#include "app/registered_tool.h"
+#include "app/tools_section.h"
+#include "settings/settings_store.h"
+#include "settings/tool_node.h"
+
+namespace tf {
+namespace {
+
+namespace fs = std::filesystem;
+using Args = std::vector<std::string>;
+
+class ToolRunTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    char pattern[] = "/tmp/tf-tools-XXXXXX";
+    m_dir = mkdtemp(pattern);
+  }
+  void TearDown() override { fs::remove_all(m_dir); }
+
+  // The arguments the helper wrote in `folder`; waits for the detached process.
+  static bool readArguments(const std::string& folder, Args* out) {
+    const std::string file = folder + "/argv.out";
+    for (int i = 0; i < 500 && !fs::exists(file); ++i)
+      std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    std::ifstream in(file, std::ios::binary);
+    if (!in) return false;
+    std::string bytes((std::istreambuf_iterator<char>(in)), {});
+    out->clear();
+    size_t start = 0;
+    for (size_t zero = bytes.find('\0'); zero != std::string::npos;
+         zero = bytes.find('\0', start)) {
+      out->push_back(bytes.substr(start, zero - start));
+      start = zero + 1;
+    }
+    return true;
+  }
+
+  std::string m_dir;
+};
+
+TEST_F(ToolRunTest, HostileNamesReachTheProgramUnchanged) {
+  const std::string hostile = m_dir + "/odd name \"q\" 'a' $(touch pwned); x`id` -rf %f2 \xFF.txt";
+  const std::string second = m_dir + "/-second";
+  DataNode* tool = AddToolNode(nullptr, "argv",
+                               std::string("\"") + TF_ARGV_HELPER +
+                                   "\" "
+                                   "\"%f1\" %f2 --name=%n1 \"%f3\" -- %d2",
+                               "%d1");
+  ASSERT_NE(tool, nullptr);
+  RegisteredTool registered;
+  ASSERT_TRUE(registered.Load(tool));
+  ASSERT_TRUE(registered.Run({hostile, second}));
+  Args got;
+  ASSERT_TRUE(readArguments(m_dir, &got));
+  const std::string name = hostile.substr(m_dir.size() + 1);
+  EXPECT_EQ(got, (Args{hostile, second, "--name=" + name, "", "--", m_dir + "/"}));
+  EXPECT_FALSE(fs::exists(m_dir + "/pwned"));
+  DeleteNode(tool);
+}
+
+TEST_F(ToolRunTest, ToolsSurviveTheSettingsFileAndRunByIndex) {
+  SettingsStore store;
+  ASSERT_EQ(store.SetDefaults({m_dir + "/twinfold.dat", m_dir + "/Backup"}), 1);
+  DataNode* section = ToolsSection(&store);
+  ASSERT_NE(section, nullptr);
+  const std::string workFolder = m_dir + "/work <&\"dir\">";
+  fs::create_directories(workFolder);
+  AddToolNode(section, "Dump <args> & \"more\"",
+              std::string("\"") + TF_ARGV_HELPER + "\" \"%f1\" \"\"\"quoted\"\"\" %w %t",
+              workFolder);
+  ASSERT_EQ(store.Save(), 1);
+
+  SettingsStore loaded;
+  ASSERT_EQ(loaded.Load(m_dir + "/twinfold.dat"), 1);
+  DataNode* tools = ToolsSection(&loaded);
+  EXPECT_EQ(ToolNames(tools), (Args{"Text editor", "Dump <args> & \"more\""}));
+  EXPECT_FALSE(RunToolAt(tools, 2, {"/x"}));  // no tool there
+  EXPECT_FALSE(RunToolAt(tools, -1, {"/x"}));
+  ASSERT_TRUE(RunToolAt(tools, 1, {"/some file"}));
+  Args got;
+  ASSERT_TRUE(readArguments(workFolder, &got));
+  EXPECT_EQ(got,
+            (Args{"/some file", "\"quoted\"", "/usr/bin", MakeToolMacroContext({}).tempFolder}));
+
+  // The default tool opens the first file with the desktop's program from /usr/bin.
+  RegisteredTool editor;
+  ASSERT_TRUE(editor.Load(ToolAt(tools, 0)));
+  ToolLaunch launch;
+  ASSERT_TRUE(editor.Prepare(MakeToolMacroContext({"/a b.txt", "/c"}), &launch));
+  EXPECT_EQ(launch.arguments, (Args{"xdg-open", "/a b.txt"}));
+  EXPECT_EQ(launch.directory, "/usr/bin");
+  // A sub-section lives among the tools without becoming one or shifting their indexes.
+  ASSERT_NE(ToolsSection(&loaded, "results"), nullptr);
+  EXPECT_EQ(tools->FirstChild()->Next()->Next()->Name(), std::string("results"));
+  EXPECT_EQ(ToolNames(tools).size(), 2u);
+  EXPECT_EQ(ToolAt(tools, 2), nullptr);
+  EXPECT_EQ(ToolsSection(&loaded, "a:b"), nullptr);
+}
+
+TEST_F(ToolRunTest, InvalidToolsStartNothing) {
+  DataNode* empty = AddToolNode(nullptr, "nothing", "", "");
+  DataNode* blank = AddToolNode(nullptr, "blank", "   ", "");
+  DataNode* missing = AddToolNode(nullptr, "missing", m_dir + "/no-such-program %f1", "");
+  RegisteredTool tool;
+  EXPECT_FALSE(tool.Load(nullptr));
+  for (DataNode* node : {empty, blank, missing}) {
+    ASSERT_TRUE(tool.Load(node));
+    EXPECT_FALSE(tool.Run({"/x"})) << tool.name();
+    DeleteNode(node);
+  }
+}
+
+}  // namespace
+}  // namespace tf
