@@ -1,0 +1,147 @@
+#include "ui/mc_main.h"
+
+#include <map>
+
+#include <QAction>
+#include <QApplication>
+#include <QFontInfo>
+#include <QHelpEvent>
+#include <QMenu>
+#include <QMenuBar>
+#include <QTest>
+#include <QWidget>
+
+#include <gtest/gtest.h>
+
+namespace tf {
+namespace {
+
+class ScriptedMain : public MCMain {
+ public:
+  std::map<int, int> states;  // command id -> state; missing ids are enabled
+  int busyTicks = 0;
+  int asked = 0;
+  bool nestTick = false;
+
+  int CommandState(int commandId) override {
+    ++asked;
+    auto it = states.find(commandId);
+    return it == states.end() ? kCommandEnabled : it->second;
+  }
+
+ protected:
+  void OnBusyTick() override {
+    ++busyTicks;
+    if (nestTick) TEST_Tick(0);  // as a dialog opened from a tick would
+  }
+};
+
+QAction* AddCommand(QMenu* menu, const char* text, int id) {
+  QAction* action = menu->addAction(text);
+  action->setData(id);
+  return action;
+}
+
+TEST(MCMain, MenuStateFollowsCommandState) {
+  ScriptedMain app;
+  QMenuBar bar;
+  QMenu* find = bar.addMenu("&Find");
+  QAction* start = AddCommand(find, "&Start search", 32813);
+  QAction* stop = AddCommand(find, "Sto&p search", 32814);
+  find->addSeparator();
+  QAction* plain = find->addAction("no command");
+  QMenu* settings = bar.addMenu("&Settings");
+  QMenu* masks = settings->addMenu("&Load masks");
+  QAction* mask = AddCommand(masks, "one.mcf", 40000);
+
+  app.states = {{32813, kCommandDisabled}, {40000, kCommandDisabled | kCommandChecked}};
+  app.UpdateMenuState(&bar);
+  EXPECT_FALSE(start->isEnabled());
+  EXPECT_TRUE(stop->isEnabled());
+  EXPECT_TRUE(plain->isEnabled());
+  EXPECT_FALSE(mask->isEnabled());
+  EXPECT_TRUE(mask->isChecked());
+  EXPECT_EQ(app.asked, 3);  // neither the separator nor the plain item is asked about
+
+  app.states = {{32814, kCommandDisabled}};
+  app.WatchMenus(&bar);
+  emit find->aboutToShow();
+  EXPECT_TRUE(start->isEnabled());
+  EXPECT_FALSE(stop->isEnabled());
+  EXPECT_FALSE(mask->isEnabled());  // only the menu about to open is updated
+  emit settings->aboutToShow();
+  EXPECT_TRUE(mask->isEnabled());
+  EXPECT_FALSE(mask->isChecked());
+}
+
+TEST(MCMain, TimerTicksAndCountsSecondsWhileRunning) {
+  ScriptedMain app;
+  QWidget window;
+  ASSERT_TRUE(app.Initialize(&window, "Quorvan Twinfold"));
+  EXPECT_FALSE(app.Initialize(&window, "again"));
+  EXPECT_EQ(window.windowTitle(), "Quorvan Twinfold");
+  app.SetTitle("Twinfold - 3 files");
+  EXPECT_EQ(window.windowTitle(), "Twinfold - 3 files");
+
+  QTest::qWait(200);
+  EXPECT_GE(app.busyTicks, 2);
+
+  app.SetRunning(1);
+  app.TEST_Tick(100000);
+  EXPECT_GE(app.seconds(), 99);
+  EXPECT_LE(app.seconds(), 100);
+
+  app.nestTick = true;
+  const int before = app.busyTicks;
+  app.TEST_Tick(0);
+  EXPECT_EQ(app.busyTicks, before + 1);
+
+  app.Shutdown();
+  const int after = app.busyTicks;
+  QTest::qWait(120);
+  EXPECT_EQ(app.busyTicks, after);
+}
+
+// Counts the tooltip events that reach it.
+class TipProbe : public QWidget {
+ public:
+  int tips = 0;
+
+ protected:
+  bool event(QEvent* e) override {
+    if (e->type() == QEvent::ToolTip) ++tips;
+    return QWidget::event(e);
+  }
+};
+
+TEST(MCMain, FontsDecorationAndTooltipSwitch) {
+  ScriptedMain app;
+  EXPECT_EQ(app.Font(0), nullptr);  // none before Initialize
+  ASSERT_TRUE(app.Initialize(nullptr, "t"));
+  ASSERT_NE(app.Font(4), nullptr);
+  EXPECT_EQ(app.Font(4)->pixelSize(), 12);
+  // The missing families fall back to what the desktop has, keeping the pitch.
+  EXPECT_TRUE(QFontInfo(*app.Font(4)).fixedPitch());
+  EXPECT_FALSE(QFontInfo(*app.Font(0)).fixedPitch());
+  EXPECT_TRUE(app.Font(2)->bold());
+  EXPECT_EQ(app.Font(8), nullptr);
+  EXPECT_EQ(app.Font(-1), nullptr);
+
+  TipProbe probe;
+  app.Decorate(&probe, 2, "Start search");
+  EXPECT_EQ(probe.toolTip(), "Start search");
+  EXPECT_TRUE(probe.font().bold());
+
+  QHelpEvent tip(QEvent::ToolTip, QPoint(1, 1), QPoint(1, 1));
+  QApplication::sendEvent(&probe, &tip);
+  EXPECT_EQ(probe.tips, 1);
+  app.SetToolTips(false);
+  QApplication::sendEvent(&probe, &tip);
+  EXPECT_EQ(probe.tips, 1);
+  app.SetToolTips(true);
+  QApplication::sendEvent(&probe, &tip);
+  EXPECT_EQ(probe.tips, 2);
+}
+
+}  // namespace
+}  // namespace tf

@@ -1,0 +1,80 @@
+#include "ui/control_helpers.h"
+
+#include <QAbstractButton>
+#include <QButtonGroup>
+#include <QComboBox>
+#include <QWidget>
+
+namespace tf {
+
+void SetRedraw(QWidget* window, bool on) {
+  window->setUpdatesEnabled(on);
+  if (on) window->repaint();
+}
+
+int SetCheck(QAbstractButton* button, int state) {
+  const bool checked = state == 2 ? !button->isChecked() : state != 0;
+  button->setChecked(checked);
+  return button->isChecked() ? 1 : 0;
+}
+
+bool IsChecked(const QAbstractButton* button) {
+  return button->isChecked();
+}
+
+void EnableControl(QWidget* control, bool enable) {
+  if (control->isEnabled() != enable) control->setEnabled(enable);
+}
+
+void SetRadioGroup(const std::vector<RadioChoice>& group, int value) {
+  for (const RadioChoice& choice : group) {
+    QAbstractButton* button = choice.button;
+    // Exclusive groups refuse to clear their checked button; lift that for the moment.
+    QButtonGroup* buttonGroup = button->group();
+    const bool groupExclusive = buttonGroup && buttonGroup->exclusive();
+    const bool autoExclusive = button->autoExclusive();
+    if (groupExclusive) buttonGroup->setExclusive(false);
+    button->setAutoExclusive(false);
+    button->setChecked(choice.id == value);
+    button->setAutoExclusive(autoExclusive);
+    if (groupExclusive) buttonGroup->setExclusive(true);
+  }
+}
+
+int RadioValue(const std::vector<RadioChoice>& group) {
+  for (const RadioChoice& choice : group)
+    if (choice.button->isChecked()) return choice.id;
+  return 0;
+}
+
+void ComboClear(QComboBox* combo) {
+  combo->clear();
+}
+
+int ComboFill(QComboBox* combo, const std::vector<std::string>& texts, int count) {
+  int added = 0;
+  for (const std::string& text : texts) {
+    if (text.empty() || (count >= 0 && added >= count)) break;
+    ComboAdd(combo, text);
+    ++added;
+  }
+  return added;
+}
+
+int ComboAdd(QComboBox* combo, const std::string& text) {
+  combo->addItem(QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())));
+  return combo->count() - 1;
+}
+
+int ComboSelectText(QComboBox* combo, const std::string& text) {
+  const int index = combo->findText(
+      QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())), Qt::MatchExactly);
+  if (index >= 0) combo->setCurrentIndex(index);
+  return index;
+}
+
+int ComboSelection(const QComboBox* combo) {
+  return combo->currentIndex();
+}
+
+}  // namespace tf

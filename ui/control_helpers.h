@@ -1,0 +1,42 @@
+// Helpers for the buttons, check boxes, option buttons and combo boxes of dialogs.
+#pragma once
+
+#include <string>
+#include <vector>
+
+class QAbstractButton;
+class QComboBox;
+class QWidget;
+
+namespace tf {
+
+// Switches repainting of `window` off or on; on repaints it at once.
+void SetRedraw(QWidget* window, bool on);
+
+// 0 clears, 1 sets, 2 toggles the check mark; returns the new state (0 or 1).
+int SetCheck(QAbstractButton* button, int state);
+bool IsChecked(const QAbstractButton* button);
+// Enables or disables, touching the control only when its state changes.
+void EnableControl(QWidget* control, bool enable);
+
+// An option button of a group and the value it stands for (never 0).
+struct RadioChoice {
+  int id;
+  QAbstractButton* button;
+};
+// Checks the button whose id is `value` and clears the others (all, when none matches).
+void SetRadioGroup(const std::vector<RadioChoice>& group, int value);
+// The id of the first checked button, or 0.
+int RadioValue(const std::vector<RadioChoice>& group);
+
+void ComboClear(QComboBox* combo);
+// Adds texts in order until an empty one or `count` of them (-1: all); returns how many.
+int ComboFill(QComboBox* combo, const std::vector<std::string>& texts, int count = -1);
+// Appends a text; returns its index.
+int ComboAdd(QComboBox* combo, const std::string& text);
+// Selects the entry that is exactly `text`; its index, or -1 (the selection stays).
+int ComboSelectText(QComboBox* combo, const std::string& text);
+// The selected index, or -1.
+int ComboSelection(const QComboBox* combo);
+
+}  // namespace tf

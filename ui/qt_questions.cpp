@@ -1,0 +1,118 @@
+#include "ui/qt_questions.h"
+
+#include <filesystem>
+#include <system_error>
+#include <utility>
+
+#include <QFile>
+#include <QFileDialog>
+#include <QStringList>
+
+#include "ui/chosen_path.h"
+
+namespace tf {
+
+namespace {
+
+QString textOf(const std::string& text) {
+  return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+QString pathOf(const std::string& path) {
+  return QFile::decodeName(QByteArray(path.data(), static_cast<qsizetype>(path.size())));
+}
+
+// One filter named by the caller ("Mask collection", or "Exe file (*.exe)" that already
+// shows its pattern), then every file.
+QStringList nameFilters(const std::string& filterName, const std::string& filterPattern) {
+  QStringList filters;
+  if (!filterPattern.empty()) {
+    const QString patterns = textOf(filterPattern).replace(';', ' ');
+    QString name = filterName.empty() ? patterns : textOf(filterName);
+    if (!name.contains('(' + patterns + ')')) name += " (" + patterns + ')';
+    filters << name;
+  }
+  filters << "All files (*)";
+  return filters;
+}
+
+// Qt's own file dialog shows a name that is not UTF-8 with replacement characters and
+// then refuses it as missing. This one accepts such a choice when it names exactly one
+// existing file (or folder, when choosing folders).
+class ByteSafeFileDialog : public QFileDialog {
+ public:
+  using QFileDialog::QFileDialog;
+
+ protected:
+  void accept() override {
+    const QStringList files = selectedFiles();
+    std::string bytes;
+    if (acceptMode() == AcceptOpen && files.size() == 1 &&
+        files.front().contains(QChar::ReplacementCharacter) &&
+        ChosenPathBytes(files.front(), false, &bytes)) {
+      std::error_code error;
+      const bool folder = std::filesystem::is_directory(bytes, error);
+      if (folder == (fileMode() == Directory)) {
+        QDialog::accept();
+        return;
+      }
+    }
+    QFileDialog::accept();
+  }
+};
+
+// Runs the dialog and hands back the chosen path's own bytes.
+bool runChooser(QFileDialog& dialog, bool lastMayBeNew, std::string* out) {
+  if (dialog.exec() != QDialog::Accepted) return false;
+  const QStringList chosen = dialog.selectedFiles();
+  if (chosen.isEmpty()) return false;
+  return ChosenPathBytes(chosen.front(), lastMayBeNew, out);
+}
+
+}  // namespace
+
+QtQuestions::QtQuestions(QWidget* owner, std::string programTitle)
+    : m_owner(owner), m_programTitle(std::move(programTitle)) {}
+
+int QtQuestions::ShowMessage(const std::string& text, const char* caption, int buttonSet) {
+  return tf::ShowMessage(m_owner, text, caption, buttonSet, m_programTitle);
+}
+
+bool QtQuestions::ChooseFolder(const std::string& start, const std::string& prompt,
+                               std::string* out) {
+  ByteSafeFileDialog dialog(m_owner, prompt.empty() ? QString("Choose a folder") : textOf(prompt));
+  dialog.setFileMode(QFileDialog::Directory);
+  dialog.setOption(QFileDialog::ShowDirsOnly);
+  if (!start.empty()) dialog.setDirectory(pathOf(start));
+  return runChooser(dialog, false, out);
+}
+
+bool QtQuestions::ChooseFileToOpen(const std::string& filterName, const std::string& filterPattern,
+                                   const std::string& title, const std::string& initialFolder,
+                                   std::string* out) {
+  ByteSafeFileDialog dialog(m_owner, textOf(title));
+  dialog.setFileMode(QFileDialog::ExistingFile);
+  dialog.setAcceptMode(QFileDialog::AcceptOpen);
+  dialog.setNameFilters(nameFilters(filterName, filterPattern));
+  if (!initialFolder.empty()) dialog.setDirectory(pathOf(initialFolder));
+  return runChooser(dialog, false, out);
+}
+
+bool QtQuestions::ChooseFileToSave(const std::string& filterName, const std::string& filterPattern,
+                                   const std::string& defaultExtension,
+                                   const std::string& initialFolder, const std::string& title,
+                                   bool overwritePrompt, std::string* inOut) {
+  ByteSafeFileDialog dialog(m_owner, textOf(title));
+  dialog.setFileMode(QFileDialog::AnyFile);
+  dialog.setAcceptMode(QFileDialog::AcceptSave);
+  dialog.setNameFilters(nameFilters(filterName, filterPattern));
+  QString suffix = textOf(defaultExtension);
+  if (suffix.startsWith('.')) suffix.remove(0, 1);
+  if (!suffix.isEmpty()) dialog.setDefaultSuffix(suffix);
+  dialog.setOption(QFileDialog::DontConfirmOverwrite, !overwritePrompt);
+  if (!initialFolder.empty()) dialog.setDirectory(pathOf(initialFolder));
+  if (!inOut->empty()) dialog.selectFile(pathOf(*inOut));
+  return runChooser(dialog, true, inOut);
+}
+
+}  // namespace tf
