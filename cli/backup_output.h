@@ -1,0 +1,25 @@
+// The backup folder's entries as the command line shows them (text or JSON), and the
+// lookup of an entry by the name a user types.
+#pragma once
+
+#include <cstdio>
+#include <string>
+
+#include "datatree/data_node.h"
+
+namespace tf {
+
+// The entry named by `name`: its stored name or full path, else its original name or
+// its number when exactly one entry has it. Null with the reason in `problem`.
+DataNode* FindBackupEntry(DataNode* entries, const std::string& name, std::string* problem);
+
+// One header line, then one tab-separated line per entry: number, original name,
+// location, placed, type, size, comment. Control characters, backslashes and bytes that
+// are not UTF-8 are written as escapes, so every entry stays on one line.
+bool WriteBackupText(DataNode* entries, std::FILE* out);
+// {"folder_entries":[{...}]} with the same fields plus the stored name and the size in
+// bytes. A text that is not UTF-8 is written with U+FFFD for its bad bytes and again,
+// exactly, as "<field>_base64".
+bool WriteBackupJson(DataNode* entries, std::FILE* out);
+
+}  // namespace tf

@@ -1,0 +1,80 @@
+#include "cli/terminal_questions.h"
+
+#include <cctype>
+
+namespace tf {
+namespace {
+
+const char* choicesOf(int buttonSet) {
+  switch (buttonSet) {
+    case MB_OKCANCEL:
+      return "[o]k/[c]ancel";
+    case MB_YESNOCANCEL:
+      return "[y]es/[n]o/[c]ancel";
+    case MB_YESNO:
+      return "[y]es/[n]o";
+    default:
+      return nullptr;
+  }
+}
+
+// The answer that leaves everything as it is.
+int refusal(int buttonSet) {
+  return buttonSet == MB_YESNO ? IDNO : IDCANCEL;
+}
+
+int answerOf(char c, int buttonSet) {
+  c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  if (buttonSet == MB_OKCANCEL) return c == 'o' ? IDOK : (c == 'c' ? IDCANCEL : 0);
+  if (c == 'y') return IDYES;
+  if (c == 'n') return IDNO;
+  if (c == 'c' && buttonSet == MB_YESNOCANCEL) return IDCANCEL;
+  return 0;
+}
+
+}  // namespace
+
+bool TerminalQuestions::readLine(std::string* line) {
+  line->clear();
+  for (int c; (c = std::fgetc(m_in)) != EOF;) {
+    if (c == '\n') return true;
+    line->push_back(static_cast<char>(c));
+  }
+  return !line->empty();
+}
+
+int TerminalQuestions::ShowMessage(const std::string& text, const char* caption, int buttonSet) {
+  if (text.empty()) return 0;
+  std::fprintf(m_out, "%s: %s\n", caption ? caption : "Twinfold", text.c_str());
+  const char* choices = choicesOf(buttonSet);
+  if (!choices) return IDCANCEL;  // a plain message: its one button answers Cancel
+  if (!m_interactive) {
+    std::fprintf(m_out, "(no terminal to answer on: taken as %s)\n",
+                 refusal(buttonSet) == IDNO ? "No" : "Cancel");
+    return refusal(buttonSet);
+  }
+  for (std::string line;;) {
+    std::fprintf(m_out, "%s? ", choices);
+    std::fflush(m_out);
+    if (!readLine(&line)) return refusal(buttonSet);
+    int answer = line.empty() ? 0 : answerOf(line[0], buttonSet);
+    if (answer) return answer;
+  }
+}
+
+bool TerminalQuestions::ChooseFolder(const std::string&, const std::string&, std::string*) {
+  return false;
+}
+
+bool TerminalQuestions::ChooseFileToOpen(const std::string&, const std::string&, const std::string&,
+                                         const std::string&, std::string*) {
+  return false;
+}
+
+bool TerminalQuestions::ChooseFileToSave(const std::string&, const std::string&, const std::string&,
+                                         const std::string&, const std::string&, bool,
+                                         std::string*) {
+  return false;
+}
+
+}  // namespace tf

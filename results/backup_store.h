@@ -1,0 +1,96 @@
+// BackupStore: the backup folder, where files moved out of the way are kept (plainly or
+// compressed by the zip plug-in) beside a descriptor of where they came from, and from
+// where they are restored, copied or deleted.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <string>
+
+#include "datatree/data_node.h"
+#include "platform/questions.h"
+
+namespace tf {
+
+class ZipPlugin;
+class ZipFileInterface;
+
+// Texts shown by the store.
+constexpr const char* kZipInitErrorText =
+    "Error initializing Zip library.\nPlease contact tech support at "
+    "the Twinfold issue tracker";
+constexpr const char* kBackupErrorText = "Error during backup operation";
+constexpr const char* kErrorCaption = "Error";
+
+class BackupStore {
+ public:
+  // `questions` answers the copy's collision questions and shows the store's messages;
+  // `zip` may be null (no plug-in: backups are plain copies). Neither is owned.
+  BackupStore(Questions& questions, ZipPlugin* zip);
+  ~BackupStore();
+  BackupStore(const BackupStore&) = delete;
+  BackupStore& operator=(const BackupStore&) = delete;
+
+  // Forgets the old folder and entries and keeps `path` (none when empty). 1 when it is
+  // an existing folder.
+  int SetFolder(const std::string& path);
+  // Rebuilds the entries from the folder: one child of "backup_files" per stored copy
+  // (by number, then name), named by its full path, desc = its original name, the
+  // descriptor's lines as attributes. 1 when a folder is set.
+  int LoadEntries();
+  // The "backup_files" root, loaded first when asked or not yet loaded; null without a
+  // folder. Every reload deletes the entry nodes handed out before.
+  DataNode* Entries(bool reload);
+
+  // Stores a copy of the file and its descriptor, both written and flushed before it
+  // answers 1. On failure nothing new is left in the folder and no entry is added.
+  // `comment` may be null.
+  int AddToBackup(const std::string& sourcePath, const char* comment);
+  // Copies the entry back to its original place (a taken name is asked about) and, when
+  // that worked, moves the stored files to the trash and reloads. 0 only when a
+  // compressed entry met a missing zip plug-in; else 1, also when nothing was restored
+  // (see LastActionDone).
+  int RestoreEntry(DataNode* entry);
+  // Copies the entry into `folder` and keeps it; answers as RestoreEntry.
+  int CopyEntryTo(DataNode* entry, const std::string& folder);
+  // Moves the entry's stored copy and descriptor to the trash and reloads; 1 when the
+  // stored copy went.
+  int DeleteEntry(DataNode* entry);
+  // Moves every file of the backup folder to the trash (files that are no entry too)
+  // and reloads. Always 1.
+  int DeleteAllEntries();
+  // testOnly: 1 when the entry's "location" is an existing folder. Otherwise shows that
+  // folder through the browse hook and answers its result.
+  int BrowseEntryFolder(DataNode* entry, bool testOnly);
+
+  // Whether the last Add, Restore, Copy or Delete did its work.
+  bool LastActionDone() const { return m_lastDone; }
+  const std::string& Folder() const { return m_folder; }
+  bool Compress() const { return m_compress; }
+  // How BrowseEntryFolder opens a folder; the program sets it from the browse option.
+  void SetBrowseHook(std::function<bool(const std::string& folder)> hook) {
+    m_browse = std::move(hook);
+  }
+
+ private:
+  int64_t freeNumber(const std::string& name) const;
+  bool compressTo(const std::string& source, const std::string& name, const std::string& archive);
+  bool archiveHolds(ZipFileInterface* zip, const std::string& archive, int64_t size);
+  DataNode* addEntry(const std::string& storedPath, const std::string& source);
+  bool sourceOf(DataNode* entry, std::string* source, std::string* scratch, int* answer);
+  bool extract(ZipFileInterface* zip, const std::string& archive, const std::string& name,
+               std::string* extracted, std::string* scratch);
+  void dropScratch(const std::string& scratch);
+  void readDescriptor(DataNode* entry);
+  std::string descriptorOf(DataNode* entry) const;
+
+  Questions& m_questions;
+  ZipPlugin* m_zip;
+  std::string m_folder;  // empty: none
+  DataNode* m_entries = nullptr;
+  bool m_compress = true;
+  bool m_lastDone = false;
+  std::function<bool(const std::string&)> m_browse;
+};
+
+}  // namespace tf

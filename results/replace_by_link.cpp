@@ -1,0 +1,136 @@
+#include "results/replace_by_link.h"
+
+#include <filesystem>
+#include <fstream>
+#include <system_error>
+
+#include "datatree/text_fold.h"
+#include "platform/path_utils.h"
+#include "platform/shortcuts.h"
+
+namespace tf {
+namespace fs = std::filesystem;
+
+namespace {
+
+std::string formatPath(const char* pattern, const std::string& path) {
+  std::string text = pattern;
+  auto at = text.find("%s");
+  if (at != std::string::npos) text.replace(at, 2, path);
+  return text;
+}
+
+bool sameFile(const std::string& a, const std::string& b) {
+  if (a == b) return true;
+  std::error_code ec;
+  return fs::equivalent(a, b, ec) && !ec;
+}
+
+// The group holding the file: the view's selected group, else the group of the
+// results that lists it.
+DataNode* groupOf(const Selection& selection, const std::string& path) {
+  if (selection.group) return selection.group;
+  for (DataNode* g = selection.groupsRoot ? selection.groupsRoot->FirstChild() : nullptr; g;
+       g = g->Next())
+    if (FindChild(g, path.c_str())) return g;
+  return nullptr;
+}
+
+}  // namespace
+
+std::vector<std::string> LinkCandidates(DataNode* group, const std::string& path) {
+  std::vector<std::string> candidates;
+  for (DataNode* f = group ? group->FirstChild() : nullptr; f; f = f->Next())
+    if (path != f->Name()) candidates.push_back(f->Name());
+  return candidates;
+}
+
+int PreselectedCandidate(const std::vector<std::string>& candidates,
+                         const std::string& suggestion) {
+  if (suggestion.empty()) return -1;
+  const std::string wanted = FoldUpper(suggestion);
+  for (size_t i = 0; i < candidates.size(); ++i)
+    if (FoldUpper(candidates[i]).compare(0, wanted.size(), wanted) == 0) return static_cast<int>(i);
+  return -1;
+}
+
+bool LinkTargetUsable(const std::string& target) {
+  std::error_code ec;
+  if (target.empty() || !fs::is_regular_file(target, ec)) return false;
+  std::ifstream in(target, std::ios::binary);
+  return in.is_open();
+}
+
+bool AcceptLinkTarget(const std::string& fileToReplace, const std::string& target,
+                      Questions& questions) {
+  if (sameFile(fileToReplace, target)) {
+    questions.ShowMessage(kSameNamesText, kSameNamesCaption, MB_OK);
+    return false;
+  }
+  return LinkTargetUsable(target);
+}
+
+void LinkBrowseFilter(const std::string& fileToReplace, std::string* description,
+                      std::string* pattern) {
+  const std::string name = FileNameOf(fileToReplace);
+  auto dot = name.rfind('.');
+  if (dot == std::string::npos || dot == 0 || dot + 1 == name.size()) {
+    *description = "";
+    *pattern = "*.*";
+    return;
+  }
+  const std::string ext = name.substr(dot + 1);
+  *description = ext + " file";
+  *pattern = "*." + ext;
+}
+
+bool ReplaceFileByLink(const std::string& path, const std::string& target, FileShell& shell) {
+  std::error_code ec;
+  const fs::path linkTo = fs::absolute(target, ec);
+  if (ec) return false;
+  const fs::path folder = fs::path(path).parent_path();
+  fs::path temporary;
+  for (int n = 1; n < 1000 && temporary.empty(); ++n) {
+    fs::path candidate = folder / (".twinfold-link-" + std::to_string(n));
+    if (CreateShortcut(linkTo.string(), candidate.string()))
+      temporary = candidate;
+    else if (!fs::exists(fs::symlink_status(candidate, ec)))
+      return false;
+  }
+  if (temporary.empty()) return false;
+  if (!shell.Trash(path, false)) {
+    fs::remove(temporary, ec);
+    return false;
+  }
+  fs::rename(temporary, path, ec);
+  return !ec;
+}
+
+int ReplaceByLink(Selection& selection, LinksHistory& history, Questions& questions,
+                  ReplaceLinkDialog& dialog, FileShell& shell, FileActions& actions) {
+  if (selection.view == ResultView::kSeparate && !selection.group) return 0;
+  if (selection.paths.empty()) return 0;
+  if (selection.paths.size() > 1) {
+    questions.ShowMessage(kOneFileToReplaceText, "More than one file selected", MB_OK);
+    return 0;
+  }
+  const std::string path = selection.paths.front();
+  if (history.InLinkHistory(path) &&
+      questions.ShowMessage(formatPath(kReplaceLinkTargetQuestion, path), kReplaceLinkTargetCaption,
+                            MB_YESNO) != IDYES)
+    return 0;
+  const std::vector<std::string> candidates = LinkCandidates(groupOf(selection, path), path);
+  std::string suggestion;
+  history.LinkHistoryPathOf(path, &suggestion);
+  std::string target;
+  if (!dialog.Ask(path, candidates, PreselectedCandidate(candidates, suggestion), &target))
+    return 0;
+  // The dialog's rules once more: a link to the file itself would point into the trash.
+  if (sameFile(path, target) || !LinkTargetUsable(target)) return 0;
+  if (!ReplaceFileByLink(path, target, shell)) return 0;
+  actions.RemoveFileFromResults(selection, path);
+  history.AddLinkHistory(target);
+  return 1;
+}
+
+}  // namespace tf

@@ -1,0 +1,110 @@
+// Helpers of the backup, zip and link tests: temporary folders, a private trash, file
+// bytes and times, a small full file system and the plug-in's place in the build.
+#pragma once
+
+#include <fcntl.h>
+#include <stdlib.h>
+#include <sys/mount.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+namespace tf::testing {
+
+// A new folder under /tmp, removed with everything in it at the end of the test.
+class TempDir {
+ public:
+  TempDir() {
+    char pattern[] = "/tmp/twinfold-test-XXXXXX";
+    const char* made = ::mkdtemp(pattern);
+    m_path = made ? made : "";
+  }
+  ~TempDir() {
+    std::error_code ec;
+    std::filesystem::remove_all(m_path, ec);
+  }
+  TempDir(const TempDir&) = delete;
+  TempDir& operator=(const TempDir&) = delete;
+  const std::string& path() const { return m_path; }
+  std::string operator/(const std::string& name) const { return m_path + "/" + name; }
+
+ private:
+  std::string m_path;
+};
+
+// Points the trash at a folder of this test process, before anything is trashed, so
+// the tests never touch the user's own trash. Returns the trash's "files" folder.
+inline std::string PrivateTrashFiles() {
+  static TempDir home;  // removed with the trash when the process ends
+  static const bool set = ::setenv("XDG_DATA_HOME", home.path().c_str(), 1) == 0;
+  (void)set;
+  return home.path() + "/Trash/files";
+}
+
+inline void WriteBytes(const std::string& path, const std::string& bytes) {
+  std::ofstream out(path, std::ios::binary | std::ios::trunc);
+  out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+}
+
+inline std::string ReadBytes(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+inline void SetMtime(const std::string& path, time_t seconds, long nanoseconds) {
+  struct timespec times[2] = {{0, UTIME_OMIT}, {seconds, nanoseconds}};
+  ::utimensat(AT_FDCWD, path.c_str(), times, AT_SYMLINK_NOFOLLOW);
+}
+
+inline struct timespec Mtime(const std::string& path) {
+  struct stat st {};
+  ::lstat(path.c_str(), &st);
+  return st.st_mtim;
+}
+
+inline bool SameMtime(const std::string& a, const std::string& b) {
+  struct timespec x = Mtime(a), y = Mtime(b);
+  return x.tv_sec == y.tv_sec && x.tv_nsec == y.tv_nsec;
+}
+
+// Names directly in a folder, sorted.
+inline std::vector<std::string> NamesIn(const std::string& folder) {
+  std::vector<std::string> names;
+  std::error_code ec;
+  for (std::filesystem::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec))
+    names.push_back(it->path().filename().string());
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
+// Where the build put the zip plug-in, and a place where there is none.
+inline std::vector<std::string> WithPlugin() {
+  return {std::string(TWINFOLD_PLUGIN_DIR) + "/libpacklet.so"};
+}
+inline std::vector<std::string> WithoutPlugin() {
+  return {"/nonexistent/libpacklet.so"};
+}
+
+// A 1 MiB tmpfs mounted on a temporary folder: a file system that fills up. Mounting
+// needs root; ok() is false where it cannot be had.
+class SmallFileSystem {
+ public:
+  SmallFileSystem() { m_ok = ::mount("tmpfs", m_dir.path().c_str(), "tmpfs", 0, "size=1m") == 0; }
+  ~SmallFileSystem() {
+    if (m_ok) ::umount2(m_dir.path().c_str(), MNT_DETACH);
+  }
+  bool ok() const { return m_ok; }
+  const std::string& path() const { return m_dir.path(); }
+
+ private:
+  TempDir m_dir;
+  bool m_ok = false;
+};
+
+}  // namespace tf::testing

@@ -1,0 +1,173 @@
+// The zip plug-in module as the program loads it: probing, acquiring, and archives
+// written and read back through the "ZipFile 1.00" interface.
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <string>
+
+#include "app/zip_plugin.h"
+#include "tests/backup/backup_test_support.h"
+
+namespace tf {
+namespace {
+
+using testing::Mtime;
+using testing::ReadBytes;
+using testing::SetMtime;
+using testing::TempDir;
+using testing::WithoutPlugin;
+using testing::WithPlugin;
+using testing::WriteBytes;
+
+// Builds an archive of one entry named `entryName` holding `source`.
+bool MakeArchive(ZipFileInterface* zip, const std::string& archive, const std::string& source,
+                 const std::string& entryName) {
+  if (!zip->ZipCreate(archive.c_str(), 1)) return false;
+  bool added = zip->ZipAddFile(source.c_str(), entryName.c_str(), 0);
+  return zip->ZipCommit(archive.c_str()) && added;
+}
+
+TEST(ZipPlugin, ProbeFindsTheModuleOrLeavesNothingLoaded) {
+  ZipPlugin missing(WithoutPlugin());
+  EXPECT_FALSE(missing.Probe());
+  EXPECT_EQ(missing.AcquireZipInterface(), nullptr);
+
+  ZipPlugin plugin(WithPlugin());
+  ASSERT_TRUE(plugin.Probe()) << WithPlugin().front();
+  EXPECT_EQ(plugin.LoadedPath(), WithPlugin().front());
+
+  ZipFileInterface* a = plugin.AcquireZipInterface();
+  ZipFileInterface* b = plugin.AcquireZipInterface();
+  ASSERT_NE(a, nullptr);
+  ASSERT_NE(b, nullptr);
+  EXPECT_STREQ(a->LibIID(), "ZipFile 1.00");
+  plugin.ReleaseZipInterface(a);
+  plugin.ReleaseZipInterface(b);
+  plugin.ReleaseZipInterface(nullptr);
+  EXPECT_TRUE(plugin.IsLoaded());
+}
+
+TEST(ZipPlugin, ModuleAnswersOnlyItsOwnInterfaceAndCountsObjects) {
+  DynamicLibrary library;
+  ASSERT_TRUE(library.Open(WithPlugin().front())) << library.LastError();
+  auto create = reinterpret_cast<CreateInterface2Fn>(library.Symbol("CreateInterface2"));
+  auto destroy = reinterpret_cast<DeleteInterfaceFn>(library.Symbol("DeleteInterface"));
+  auto count = reinterpret_cast<RefCountFn>(library.Symbol("RefCount"));
+  ASSERT_TRUE(create && destroy && count);
+  WLibExInterface* object = reinterpret_cast<WLibExInterface*>(1);
+  EXPECT_EQ(create("ZipFile 2.00", &object), 0);
+  EXPECT_EQ(object, nullptr);
+  ASSERT_EQ(create("ZipFile 1.00", &object), 1);
+  EXPECT_EQ(count(), 1);
+  EXPECT_EQ(destroy(&object), 1);
+  EXPECT_EQ(object, nullptr);
+  EXPECT_EQ(destroy(&object), 1);  // a null object is fine
+  EXPECT_EQ(count(), 0);
+}
+
+TEST(ZipPlugin, ArchiveKeepsBytesNameTimeAndModeOfItsEntry) {
+  TempDir dir;
+  ZipPlugin plugin(WithPlugin());
+  ASSERT_TRUE(plugin.Probe());
+  ZipFileInterface* zip = plugin.AcquireZipInterface();
+  ASSERT_NE(zip, nullptr);
+
+  std::string bytes(300000, '\0');
+  for (size_t i = 0; i < bytes.size(); ++i) bytes[i] = static_cast<char>(i * 7 % 251);
+  const std::string name = "odd \"name\" <x>\n\xff\xfe.bin";
+  const std::string source = dir / name;
+  WriteBytes(source, bytes);
+  SetMtime(source, 1234567890, 987654321);
+  ::chmod(source.c_str(), 0440);
+  const std::string archive = dir / "1.odd.zipp";
+  ASSERT_TRUE(MakeArchive(zip, archive, source, name));
+  EXPECT_FALSE(zip->ZipCreate(archive.c_str(), 1));  // never replaces an archive
+
+  ASSERT_TRUE(zip->ZipOpen(archive.c_str()));
+  char info[4096];
+  EXPECT_TRUE(zip->ZipGetInfo(info, sizeof info));
+  ASSERT_TRUE(zip->ZipFirst());
+  char stored[2048];
+  ASSERT_TRUE(zip->ZipGetName(stored, sizeof stored));
+  EXPECT_EQ(std::string(stored), name);
+  char tiny[4];
+  EXPECT_FALSE(zip->ZipGetName(tiny, sizeof tiny));  // cut names are refused, not cut
+
+  ZipEntry* entry = zip->ZipGetEntry();
+  ASSERT_NE(entry, nullptr);
+  // The caller reads the path at byte 8 and the size at byte 28.
+  const char* raw = reinterpret_cast<const char*>(entry);
+  char* pathAt8 = nullptr;
+  int32_t sizeAt28 = 0;
+  std::memcpy(&pathAt8, raw + 8, sizeof pathAt8);
+  std::memcpy(&sizeAt28, raw + 28, sizeof sizeAt28);
+  EXPECT_EQ(std::string(pathAt8), name);
+  EXPECT_EQ(sizeAt28, 300000);
+  EXPECT_EQ(entry->size64, 300000);
+  entry->Release();
+
+  const std::string out = dir / "restored";
+  ASSERT_TRUE(zip->ZipExtract(out.c_str()));
+  EXPECT_EQ(ReadBytes(out), bytes);
+  EXPECT_EQ(Mtime(out).tv_sec, 1234567890);
+  EXPECT_EQ(Mtime(out).tv_nsec, 987654321);
+  struct stat st {};
+  ::stat(out.c_str(), &st);
+  EXPECT_EQ(st.st_mode & 07777, 0440u);
+  // An existing file is never replaced by an extraction.
+  WriteBytes(dir / "taken", "keep me");
+  EXPECT_FALSE(zip->ZipExtract((dir / "taken").c_str()));
+  EXPECT_EQ(ReadBytes(dir / "taken"), "keep me");
+  EXPECT_FALSE(zip->ZipNext());
+  EXPECT_TRUE(zip->ZipClose());
+  plugin.ReleaseZipInterface(zip);
+}
+
+TEST(ZipPlugin, DamagedArchivesAreRefused) {
+  TempDir dir;
+  ZipPlugin plugin(WithPlugin());
+  ASSERT_TRUE(plugin.Probe());
+  ZipFileInterface* zip = plugin.AcquireZipInterface();
+  ASSERT_NE(zip, nullptr);
+  const std::string source = dir / "a.txt";
+  WriteBytes(source, std::string(5000, 'a'));
+  const std::string archive = dir / "a.zipp";
+  ASSERT_TRUE(MakeArchive(zip, archive, source, "a.txt"));
+  const std::string good = ReadBytes(archive);
+
+  WriteBytes(dir / "garbage.zipp", "PK\x03\x04 this is no archive");
+  EXPECT_FALSE(zip->ZipOpen((dir / "garbage.zipp").c_str()));
+  EXPECT_FALSE(zip->ZipFirst());
+  // Every cut-off prefix either fails to open or fails to extract; none crashes.
+  for (size_t cut = 0; cut < good.size(); cut += 7) {
+    const std::string part = dir / "part.zipp";
+    WriteBytes(part, good.substr(0, cut));
+    if (zip->ZipOpen(part.c_str()) && zip->ZipFirst()) {
+      std::filesystem::remove(dir / "out");
+      EXPECT_FALSE(zip->ZipExtract((dir / "out").c_str())) << cut;
+    }
+    zip->ZipClose();
+  }
+  plugin.ReleaseZipInterface(zip);
+}
+
+TEST(ZipPlugin, CommitOnAFullFileSystemFailsAndLeavesNoArchive) {
+  testing::SmallFileSystem small;
+  if (!small.ok()) GTEST_SKIP() << "cannot mount a small tmpfs here";
+  TempDir dir;
+  std::string noise(3 << 20, '\0');
+  uint32_t x = 12345;
+  for (char& c : noise) c = static_cast<char>((x = x * 1103515245 + 12345) >> 16);
+  WriteBytes(dir / "big.bin", noise);
+  ZipPlugin plugin(WithPlugin());
+  ASSERT_TRUE(plugin.Probe());
+  ZipFileInterface* zip = plugin.AcquireZipInterface();
+  ASSERT_NE(zip, nullptr);
+  const std::string archive = small.path() + "/1.big.bin.zipp";
+  EXPECT_FALSE(MakeArchive(zip, archive, dir / "big.bin", "big.bin"));
+  EXPECT_TRUE(testing::NamesIn(small.path()).empty());
+  plugin.ReleaseZipInterface(zip);
+}
+
+}  // namespace
+}  // namespace tf
