@@ -51,7 +51,7 @@ build-fuzz/build.ninja:
 	  -DTWINFOLD_GUI=OFF -DTWINFOLD_TESTS=OFF -DTWINFOLD_BENCH=OFF -DTWINFOLD_FUZZ=ON
 
 fuzz-build: deps build-fuzz/build.ninja
-	cmake --build build-fuzz -j $(JOBS)
+	cmake --build build-fuzz -j $(JOBS) --target fuzz_targets
 
 fuzz-replay: fuzz-build
 	fuzz/run.sh build-fuzz/bin replay
