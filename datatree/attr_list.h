@@ -1,5 +1,9 @@
 // NodeAttr and AttrList: the ordered, named attributes of a node, with the last
 // operation's error code and a search cursor that makes in-order reads cheap.
+//
+// Thread safety: every lookup moves the cursor and sets the error code, so reading a
+// list is a write. Two threads may not even read one node at once; a worker that needs
+// a node's attributes works on its own copy.
 #pragma once
 
 #include <cstdint>

@@ -4,11 +4,9 @@
 #include <cstdint>
 #include <ctime>
 
-namespace tf {
+#include "datatree/file_time_units.h"
 
-constexpr int64_t kFileTimeDay = 864000000000LL;              // 100-ns intervals in one day
-constexpr int64_t kFileTimeSecond = 10000000LL;               // 100-ns intervals in one second
-constexpr int64_t kFileTimeUnixEpoch = 116444736000000000LL;  // 1970-01-01 as a file time
+namespace tf {
 
 // A calendar time; months and days count from 1, dayOfWeek from 0 = Sunday.
 struct CalendarTime {

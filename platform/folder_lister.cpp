@@ -26,14 +26,14 @@ constexpr size_t kBufferSize = 64 * 1024;
 std::atomic<bool> g_noStatx{false};
 
 struct EntryStat {
-  FileInfo info;
+  StatInfo info;
   mode_t mode = 0;
   uint64_t device = 0;
 };
 
 void fillInfo(const char* name, mode_t mode, EntryStat* out) {
   out->mode = mode;
-  FileInfo& f = out->info;
+  StatInfo& f = out->info;
   f.attributes = 0;
   if (!(mode & S_IWUSR)) f.attributes |= kAttrReadOnly;
   if (name[0] == '.') f.attributes |= kAttrHidden;
@@ -184,7 +184,7 @@ bool FolderLister::classify(unsigned char type) {
   return true;
 }
 
-bool FolderLister::Stat(FileInfo* out) {
+bool FolderLister::Stat(StatInfo* out) {
   if (m_fd < 0 || m_name.empty()) return false;
   if (!m_haveStat) {
     EntryStat es;

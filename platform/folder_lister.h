@@ -9,7 +9,7 @@ namespace tf {
 
 // Times are 100-ns intervals since 1601-01-01 UTC:
 // (seconds + 11644473600) * 10^7 + nanoseconds / 100.
-struct FileInfo {
+struct StatInfo {
   int64_t size = 0;
   int64_t created = 0;  // birth time from statx, 0 where the file system keeps none
   int64_t accessed = 0;
@@ -45,7 +45,7 @@ class FolderLister {
   EntryKind kind() const { return m_kind; }
   // Size, times and attributes of the current entry, from one statx relative to the open
   // folder without following links. False when the entry vanished or cannot be read.
-  bool Stat(FileInfo* out);
+  bool Stat(StatInfo* out);
   void Close();
 
  private:
@@ -63,7 +63,7 @@ class FolderLister {
   std::string m_name;
   EntryKind m_kind = EntryKind::kFile;
   bool m_haveStat = false;  // m_stat holds the current entry (taken to learn its type)
-  FileInfo m_stat;
+  StatInfo m_stat;
 };
 
 }  // namespace tf

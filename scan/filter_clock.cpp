@@ -54,7 +54,7 @@ int DaysInMonth(int year, int month) {
 int64_t UtcFilterClock::NowUtc() const {
   using namespace std::chrono;
   const auto since = duration_cast<nanoseconds>(system_clock::now().time_since_epoch());
-  return kUnixEpochFileTime + since.count() / 100;
+  return kFileTimeUnixEpoch + since.count() / 100;
 }
 
 LocalTime UtcFilterClock::ToLocal(int64_t utcFileTime) const {

@@ -5,12 +5,9 @@
 
 #include <cstdint>
 
-namespace tf {
+#include "datatree/file_time_units.h"
 
-// File-time units: 100 ns. One day and the offset of the Unix epoch from 1601-01-01.
-constexpr int64_t kFileTimeDay = 864000000000LL;
-constexpr int64_t kFileTimeSecond = 10000000LL;
-constexpr int64_t kUnixEpochFileTime = 116444736000000000LL;
+namespace tf {
 
 // A broken-down local time. month 1..12, day 1..31.
 struct LocalTime {

@@ -19,7 +19,7 @@ using testing::ScratchFolder;
 using testing::WriteFile;
 
 struct Listed {
-  std::map<std::string, FileInfo> files;
+  std::map<std::string, StatInfo> files;
   std::set<std::string> folders;
   std::set<std::string> skipped;
 };
@@ -29,7 +29,7 @@ Listed listAll(const std::string& folder) {
   FolderLister lister;
   EXPECT_TRUE(lister.Open(folder)) << folder;
   while (lister.Next()) {
-    FileInfo info;
+    StatInfo info;
     switch (lister.kind()) {
       case EntryKind::kFile:
         EXPECT_TRUE(lister.Stat(&info)) << lister.name();
@@ -84,7 +84,7 @@ TEST(FolderLister, YieldsExactlyTheRegularFilesOfAHostileFolder) {
   EXPECT_EQ(l.folders, (std::set<std::string>{"sub", "locked"}));
   EXPECT_EQ(l.skipped, std::set<std::string>{".Trash-1000"});
 
-  const FileInfo& plain = l.files.at("plain.txt");
+  const StatInfo& plain = l.files.at("plain.txt");
   EXPECT_EQ(plain.size, 10);
   EXPECT_EQ(plain.modified, (981173106 + 11644473600LL) * 10000000 + 1234567);
   EXPECT_EQ(plain.accessed, (981173006 + 11644473600LL) * 10000000);
@@ -111,7 +111,7 @@ TEST(FolderLister, AnEntryThatVanishesBeforeItsStatIsAnsweredFalse) {
   ASSERT_TRUE(lister.Open(dir.path()));
   int statted = 0;
   while (lister.Next()) {
-    FileInfo info;
+    StatInfo info;
     if (lister.name() == "going") {
       ASSERT_EQ(unlink((dir / "going").c_str()), 0);
       EXPECT_FALSE(lister.Stat(&info));
@@ -128,7 +128,7 @@ TEST(FolderLister, AnEntryThatVanishesBeforeItsStatIsAnsweredFalse) {
     if (lister.name() != "swapped") continue;
     ASSERT_EQ(unlink((dir / "swapped").c_str()), 0);
     ASSERT_EQ(mkfifo((dir / "swapped").c_str(), 0600), 0);
-    FileInfo info;
+    StatInfo info;
     EXPECT_FALSE(lister.Stat(&info));
   }
 }
@@ -163,7 +163,7 @@ TEST(FolderLister, WalksAFolderChainDeeperThanPathMax) {
   EXPECT_EQ(depth, 100);
   EXPECT_GT(path.size(), 4096u);
   EXPECT_EQ(lister.name(), "bottom.txt");
-  FileInfo info;
+  StatInfo info;
   ASSERT_TRUE(lister.Stat(&info));
   EXPECT_EQ(info.size, 3);
 }
@@ -185,7 +185,7 @@ TEST(FolderLister, NeverEntersPseudoFileSystems) {
   EXPECT_FALSE(lister.Open(""));
   EXPECT_FALSE(lister.Open("/nonexistent/folder"));
   EXPECT_FALSE(lister.Next());
-  FileInfo info;
+  StatInfo info;
   EXPECT_FALSE(lister.Stat(&info));
 }
 

@@ -227,8 +227,8 @@ TEST(FilterClock, CalendarArithmetic) {
     EXPECT_EQ(DaysFromCivil(y, m, d), days);
   }
   UtcFilterClock clock;
-  EXPECT_EQ(clock.ToUtc(clock.ToLocal(kUnixEpochFileTime)), kUnixEpochFileTime);
-  EXPECT_EQ(clock.ToLocal(kUnixEpochFileTime).year, 1970);
+  EXPECT_EQ(clock.ToUtc(clock.ToLocal(kFileTimeUnixEpoch)), kFileTimeUnixEpoch);
+  EXPECT_EQ(clock.ToLocal(kFileTimeUnixEpoch).year, 1970);
 }
 
 }  // namespace

@@ -1,0 +1,75 @@
+// RunResult: the run-wide side of duplicate grouping: merges finished scans' indexes into
+// one result tree, finalises it (splits by time and size, totals) and removes files from
+// it for the file actions.
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <mutex>
+
+#include "datatree/data_node.h"
+#include "duplicates/duplicate_index.h"
+
+namespace tf {
+
+// A local calendar time, to the second.
+struct LocalStamp {
+  int year = 0;
+  int month = 0;
+  int day = 0;
+  int hour = 0;
+  int minute = 0;
+  int second = 0;
+};
+
+// Converts a file time to local time; false when it cannot. The core does not read the
+// time zone itself: the caller passes the platform's conversion.
+using LocalTimeOf = std::function<bool(int64_t fileTime, LocalStamp* out)>;
+
+// The process-wide lock held by every merge.
+std::mutex& MergeLock();
+
+class RunResult {
+ public:
+  RunResult() = default;
+  ~RunResult();
+  RunResult(const RunResult&) = delete;
+  RunResult& operator=(const RunResult&) = delete;
+
+  // Folds a finished scan's index into the run, under the merge lock. When the run has
+  // no map yet it takes the index over whole (`scanIndex` becomes null); otherwise the
+  // index is left to its owner, emptied of the groups that moved into the run.
+  void Merge(std::unique_ptr<DuplicateIndex>& scanIndex);
+  // Splits the groups by last-modified time (local, to the second) and by size where the
+  // run's "settings" ask for it (null settings: no split), drops groups left with fewer
+  // than two files, and sets every group's kind, totals, name and description and the
+  // root's file count. Nothing happens without a root.
+  void Finalise(DataNode* settings, const LocalTimeOf& localTime);
+  // Removes a file node of the result: 1 when its group keeps two or more files (the
+  // group's totals shrink), 2 when the whole group was deleted (with `dropGroup`), 0 when
+  // the node is not a file of this result. The root's file count follows.
+  int RemoveFile(DataNode* file, bool dropGroup);
+
+  DataNode* Root() const { return m_root; }
+  // Files in groups after finalising (the root's val2); 0 without a root.
+  int64_t FileCount() const { return m_root ? m_root->val2 : 0; }
+  // Frees the run map but keeps the result tree (a finished search).
+  void ClearMap() { m_index.reset(); }
+  // Deletes the tree and the map.
+  void Clear();
+  bool HasMap() const { return m_index != nullptr; }
+  // Set by Finalise and RemoveFile, cleared by the reader.
+  bool TakeChanged() { return m_changed.exchange(false); }
+
+ private:
+  void fold(const DuplicateIndex& scan);
+  void splitGroup(DataNode* group, bool byTime, bool bySize, const LocalTimeOf& localTime);
+
+  DataNode* m_root = nullptr;               // "Duplicate files results", owned
+  std::unique_ptr<DuplicateIndex> m_index;  // the run map; its own root was handed to m_root
+  std::atomic<bool> m_changed{false};
+};
+
+}  // namespace tf

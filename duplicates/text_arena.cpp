@@ -1,0 +1,36 @@
+#include "duplicates/text_arena.h"
+
+#include <cstring>
+
+namespace tf {
+
+std::string_view TextArena::Store(std::string_view text) {
+  if (text.empty()) return std::string_view();
+  if (text.size() > kChunkSize / 4) {
+    // A long text gets a block of its own, so that it wastes no chunk tail; it goes in
+    // front of the current chunk, which stays the one being filled.
+    auto block = std::make_unique<char[]>(text.size());
+    std::memcpy(block.get(), text.data(), text.size());
+    std::string_view stored(block.get(), text.size());
+    m_chunks.insert(m_chunks.end() - (m_chunks.empty() ? 0 : 1), std::move(block));
+    m_reserved += text.size();
+    return stored;
+  }
+  if (kChunkSize - m_used < text.size()) {
+    m_chunks.push_back(std::make_unique<char[]>(kChunkSize));
+    m_used = 0;
+    m_reserved += kChunkSize;
+  }
+  char* at = m_chunks.back().get() + m_used;
+  std::memcpy(at, text.data(), text.size());
+  m_used += text.size();
+  return std::string_view(at, text.size());
+}
+
+void TextArena::Clear() {
+  m_chunks.clear();
+  m_used = kChunkSize;
+  m_reserved = 0;
+}
+
+}  // namespace tf

@@ -1,0 +1,22 @@
+// The platform services the scan engine needs (file systems of paths, local time, the
+// clock), in plain types so that engine sources need not see the platform's headers.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "duplicates/run_result.h"
+
+namespace tf {
+
+// A name of the file system that holds `path` (its mount point); two paths are on one
+// file system when the names are equal. Empty when unknown.
+std::string PlatformDriveOf(const std::string& path);
+// The local calendar time of a file time; false when it cannot be represented.
+bool PlatformLocalStamp(int64_t fileTime, LocalStamp* out, int* millisecond);
+// The UTC file time of a local calendar time; false when invalid.
+bool PlatformFileTimeOfLocal(const LocalStamp& local, int millisecond, int64_t* out);
+// Now, as a UTC file time.
+int64_t PlatformNow();
+
+}  // namespace tf

@@ -1,0 +1,43 @@
+// FolderEnumerator: lists one folder at a time for a folder scan, asking the scan's
+// filters about every file while the folder is read, under the process-wide lock that
+// lets only one folder be listed at a time.
+#pragma once
+
+#include <memory>
+#include <mutex>
+#include <string>
+
+#include "scan/entry_filter.h"
+#include "scan/folder_listing.h"
+
+namespace tf {
+
+class FolderLister;
+
+// Held while a folder is read, so that scans of several folders do not make the disks
+// seek between them.
+std::mutex& EnumerationLock();
+
+class FolderEnumerator {
+ public:
+  FolderEnumerator();
+  ~FolderEnumerator();
+  FolderEnumerator(const FolderEnumerator&) = delete;
+  FolderEnumerator& operator=(const FolderEnumerator&) = delete;
+
+  // The filters asked about each file (null: every file is taken); not owned, must
+  // outlive the listings. True when not null.
+  bool SetFilters(EntryFilter* filters);
+  // Fills `out` with the accepted regular files and the sub-folders to enter, in the
+  // order the file system gives them. A folder that cannot be listed gives an empty
+  // listing and still true; false only without `out`. Files that vanish between the
+  // listing and their stat are left out. Pseudo file systems and trash folders are
+  // never offered as sub-folders; symbolic links are neither followed nor recorded.
+  bool List(const std::string& folder, FolderListing* out);
+
+ private:
+  std::unique_ptr<FolderLister> m_lister;  // reused for every folder
+  EntryFilter* m_filters = nullptr;
+};
+
+}  // namespace tf

@@ -1,0 +1,112 @@
+// FolderScan: the walk over one included folder on a worker thread of its own, filing
+// every file that the filters take into the scan's duplicate index.
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "datatree/data_node.h"
+#include "duplicates/duplicate_index.h"
+#include "scan/filter_clock.h"
+
+namespace tf {
+
+// Applies a search priority (0 lowest, 1 normal, other values highest) to the calling
+// thread; called by each worker as it begins.
+using PriorityHook = std::function<void(int priority)>;
+
+// How a FolderScan is set up. The scan works on its own copies of the two nodes: even
+// reading an attribute moves the list's search cursor, so no two workers may read one
+// node. The clock must outlive the scan.
+struct ScanParams {
+  std::string root;
+  std::vector<std::string> excludes;   // full paths of excluded folders below root
+  DataNode* filters = nullptr;         // "filters" (null: every file is taken)
+  DataNode* settings = nullptr;        // "settings" (null: the index stays unconfigured)
+  const FilterClock* clock = nullptr;  // for the time filter; null: UTC
+};
+
+class FolderScan {
+ public:
+  // States. The interface thread writes 1->8, 2..5->5 and 3/4->2; the worker writes 2,
+  // 3->4, 5->8 and 6; the merge writes 7.
+  static constexpr int kNew = 0;
+  static constexpr int kReady = 1;
+  static constexpr int kRunning = 2;
+  static constexpr int kPauseRequested = 3;
+  static constexpr int kPaused = 4;
+  static constexpr int kStopRequested = 5;
+  static constexpr int kCompleted = 6;
+  static constexpr int kAccepted = 7;
+  static constexpr int kStopped = 8;
+
+  FolderScan();
+  ~FolderScan();  // stops the worker and waits for it
+  FolderScan(const FolderScan&) = delete;
+  FolderScan& operator=(const FolderScan&) = delete;
+
+  // Only before the first Configure (state 0): copies the parameters, state 1.
+  bool Configure(const ScanParams& params);
+  // Starts the worker once; it applies `priority` through `hook` (may be empty) to
+  // itself. False when a worker was started before or cannot be.
+  bool StartThread(int priority, const PriorityHook& hook);
+  // Asks the worker to stop and waits, 100 ms at a time, until it has noticed; a scan
+  // that never started is stopped at once; a finished one is left alone.
+  void Stop();
+  // From a pause (3 or 4) back to running.
+  bool Resume();
+  // Merged: state 7; the index goes unless the run took it over.
+  void Accept();
+  // Waits for a worker that has ended (or is ending) to be gone.
+  void Join();
+
+  // For the merge, once the state is 6: the index (the run may take it over).
+  std::unique_ptr<DuplicateIndex>& Index() { return m_index; }
+  DataNode* TakeResultRoot() { return m_index ? m_index->TakeResultRoot() : nullptr; }
+  DataNode* ResultRoot() const { return m_index ? m_index->ResultRoot() : nullptr; }
+  const DuplicateMap* IndexMap() const { return m_index ? &m_index->Map() : nullptr; }
+
+  const std::string& Root() const { return m_root; }
+  int state() const { return m_state.load(std::memory_order_acquire); }
+  bool started() const { return m_started; }
+  long foldersEntered() const { return m_foldersEntered.load(std::memory_order_relaxed); }
+  // "ready", "%ld folders...", "suspended", "completed", "accepted" or "stopped".
+  std::string StatusText() const;
+
+  // Test hook: asks a running worker to pause at its next check (2 -> 3).
+  bool TEST_RequestPause();
+
+ private:
+  void run(int priority, PriorityHook hook);
+  void prepareWorker();
+  bool walk(const std::string& folder);
+  bool isExcluded(const std::string& path);
+  bool check();  // false: stop
+
+  // Release on the worker's writes so that the index it built is seen by whoever
+  // observes 6; acquire on the reads.
+  std::atomic<int> m_state{kNew};
+  std::atomic<long> m_foldersEntered{0};
+  bool m_started = false;  // interface thread only
+  std::thread m_thread;
+
+  // Set by Configure before the worker starts; then the worker's alone.
+  std::string m_root;
+  std::vector<std::string> m_excludes;
+  bool m_exclusionActive = false;
+  DataNode* m_filtersNode = nullptr;  // owned copies
+  DataNode* m_settingsNode = nullptr;
+  const FilterClock* m_clock = nullptr;
+
+  // Built by the worker; read by the merge after state 6.
+  std::unique_ptr<DuplicateIndex> m_index;
+  struct Walker;
+  std::unique_ptr<Walker> m_walker;  // filters, enumerator and listing buffers
+};
+
+}  // namespace tf

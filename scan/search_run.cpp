@@ -1,0 +1,278 @@
+#include "scan/search_run.h"
+
+#include <cinttypes>
+#include <cstdio>
+#include <string_view>
+#include <vector>
+
+#include "scan/engine_platform.h"
+#include "scan/folder_list.h"
+#include "scan/local_filter_clock.h"
+
+namespace tf {
+
+namespace {
+
+constexpr auto kPollStep = std::chrono::milliseconds(100);
+
+bool isBusy(const FolderScan& scan) {
+  const int state = scan.state();
+  // A started worker may not have taken its first step yet: its folder is busy already.
+  return (state >= FolderScan::kRunning && state <= FolderScan::kStopRequested &&
+          state != FolderScan::kPaused) ||
+         (state == FolderScan::kReady && scan.started());
+}
+
+std::string_view withoutTrailingSlash(std::string_view path) {
+  while (path.size() > 1 && path.back() == '/') path.remove_suffix(1);
+  return path;
+}
+
+// A folder listed twice, or below another listed folder, is scanned once, as part of
+// the outer one: scanned twice, each of its files would be grouped with itself, and
+// acting on such a "duplicate" would remove the only copy.
+bool isCovered(const std::vector<std::string>& roots, size_t index) {
+  for (size_t other = 0; other < roots.size(); ++other) {
+    if (other == index) continue;
+    if (IsBelow(roots[index], roots[other])) return true;
+    if (other < index && withoutTrailingSlash(roots[other]) == withoutTrailingSlash(roots[index])) {
+      return true;
+    }
+  }
+  return false;
+}
+
+}  // namespace
+
+SearchRun::SearchRun() : SearchRun(Options()) {}
+
+SearchRun::SearchRun(Options options) : m_options(std::move(options)) {
+  if (!m_options.driveOf) m_options.driveOf = PlatformDriveOf;
+  if (!m_options.localTime) {
+    m_options.localTime = [](int64_t fileTime, LocalStamp* out) {
+      return PlatformLocalStamp(fileTime, out, nullptr);
+    };
+  }
+  if (!m_options.clock) {
+    m_ownClock = std::make_unique<LocalFilterClock>();
+    m_options.clock = m_ownClock.get();
+  }
+  // No platform call sets a thread's priority yet; until one exists the workers run at
+  // the normal priority whatever the option says.
+}
+
+SearchRun::~SearchRun() {
+  Reset();
+}
+
+bool SearchRun::Prepare(const DataNode* descriptor) {
+  Reset();
+  if (!descriptor) return false;
+  m_descriptor = CloneNode(descriptor, nullptr, 1);
+  DataNode* folders = FindChild(m_descriptor, "folders");
+  if (!m_descriptor || !folders) return false;
+  DataNode* include = FindChild(folders, "include");
+  DataNode* filters = FindChild(m_descriptor, "filters");
+  m_settings = FindChild(m_descriptor, "settings");
+  std::vector<std::string> roots;
+  for (DataNode* entry = include ? include->FirstChild() : nullptr; entry; entry = entry->Next())
+    roots.emplace_back(entry->Name());
+  for (size_t i = 0; i < roots.size(); ++i) {
+    if (isCovered(roots, i)) continue;
+    ScanParams params;
+    params.root = roots[i];
+    params.excludes = ExcludesUnder(m_descriptor, params.root);
+    params.filters = filters;
+    params.settings = m_settings;
+    params.clock = m_options.clock;
+    auto scan = std::make_unique<FolderScan>();
+    if (!scan->Configure(params)) continue;
+    m_drives.push_back(m_options.driveOf(params.root));
+    m_scans.push_back(std::move(scan));
+    ++m_ready;
+  }
+  m_state = kPrepared;
+  progress();
+  return true;
+}
+
+bool SearchRun::Start() {
+  if (state() > kPrepared) return false;
+  m_ticked = false;
+  waitForMerge();
+  m_result.Clear();
+  m_state = kRunning;
+  Tick();
+  return true;
+}
+
+void SearchRun::Tick() {
+  const auto now = std::chrono::steady_clock::now();
+  if (state() == kRunning &&
+      (!m_ticked || now - m_lastTick > std::chrono::milliseconds(m_options.tickMs))) {
+    if (m_running < kMaxRunningScans && m_ready > 0) startNextScan();
+    if (m_mergeIdle.load(std::memory_order_acquire)) {
+      for (auto& scan : m_scans) {
+        if (scan->state() != FolderScan::kCompleted) continue;
+        startMerge(scan.get());
+        break;
+      }
+    }
+    recount();
+    m_lastTick = now;
+    m_ticked = true;
+    progress();
+  }
+  // A run that is reset, only prepared, stopped or cancelled never finalises: only a
+  // running search can have found everything it was asked for.
+  if (state() == kRunning && m_running == 0 && m_ready == 0 &&
+      m_mergeIdle.load(std::memory_order_acquire)) {
+    mergeRemaining();
+    finalise();
+  }
+}
+
+void SearchRun::startNextScan() {
+  for (size_t i = 0; i < m_scans.size(); ++i) {
+    FolderScan& scan = *m_scans[i];
+    const int current = scan.state();
+    const bool waiting = current == FolderScan::kReady && !scan.started();
+    if (!waiting && current != FolderScan::kPaused) continue;
+    if (busyDrive(m_drives[i])) continue;
+    if (waiting ? scan.StartThread(m_options.priority, m_options.applyPriority) : scan.Resume())
+      return;  // one scan per tick
+  }
+}
+
+bool SearchRun::busyDrive(const std::string& drive) const {
+  for (size_t i = 0; i < m_scans.size(); ++i)
+    if (isBusy(*m_scans[i]) && m_drives[i] == drive) return true;
+  return false;
+}
+
+void SearchRun::startMerge(FolderScan* scan) {
+  waitForMerge();
+  scan->Join();  // the worker has ended its walk; let its thread go
+  m_mergeIdle.store(false, std::memory_order_release);
+  try {
+    m_mergeThread = std::thread([this, scan] {
+      try {
+        m_result.Merge(scan->Index());
+      } catch (...) {
+        // Out of memory: the groups merged so far stay; the scan counts as merged.
+      }
+      scan->Accept();
+      m_mergeIdle.store(true, std::memory_order_release);
+    });
+  } catch (const std::system_error&) {
+    m_mergeIdle.store(true, std::memory_order_release);  // tried again on a later tick
+  }
+}
+
+void SearchRun::waitForMerge() {
+  if (m_mergeThread.joinable()) m_mergeThread.join();
+}
+
+void SearchRun::mergeRemaining() {
+  for (;;) {
+    FolderScan* completed = nullptr;
+    for (auto& scan : m_scans) {
+      if (scan->state() == FolderScan::kCompleted) {
+        completed = scan.get();
+        break;
+      }
+    }
+    if (!completed) break;
+    if (m_mergeIdle.load(std::memory_order_acquire)) startMerge(completed);
+    std::this_thread::sleep_for(kPollStep);
+  }
+  waitForMerge();
+}
+
+void SearchRun::finalise() {
+  m_running = -1;
+  setStatus("Finalizing...");
+  m_state = kFinalising;
+  m_result.Finalise(m_settings, m_options.localTime);
+  const int64_t found = m_result.FileCount();
+  if (found <= 0) {
+    setStatus("Finished (NO FILES FOUND)");
+  } else {
+    char text[64];
+    std::snprintf(text, sizeof text, "Finished (%" PRId64 " files found)", found);
+    setStatus(text);
+  }
+  m_state = kFinished;
+  progress();
+}
+
+void SearchRun::recount() {
+  m_running = 0;
+  m_ready = 0;
+  for (const auto& scan : m_scans) {
+    const int current = scan->state();
+    if (current >= FolderScan::kRunning && current <= FolderScan::kStopRequested) {
+      ++m_running;
+    } else if (current == FolderScan::kReady) {
+      ++(scan->started() ? m_running : m_ready);
+    }
+  }
+}
+
+void SearchRun::StopAll() {
+  const int current = state();
+  if (current < kRunning || current > kStopping) return;
+  m_state = kStopping;
+  for (auto& scan : m_scans) {
+    const int scanState = scan->state();
+    if (scanState >= FolderScan::kReady && scanState <= FolderScan::kCompleted) scan->Stop();
+  }
+  waitForMerge();
+  m_state = kStopped;
+}
+
+void SearchRun::Cancel() {
+  waitForMerge();
+  m_state = kCancelled;
+  m_result.ClearMap();
+}
+
+void SearchRun::Reset() {
+  StopAll();
+  waitForMerge();
+  m_state = kReset;
+  m_running = 0;
+  m_ready = 0;
+  m_result.Clear();
+  m_scans.clear();  // each scan waits for its worker
+  m_drives.clear();
+  DeleteNode(m_descriptor);
+  m_descriptor = nullptr;
+  m_settings = nullptr;
+  m_ticked = false;
+}
+
+bool SearchRun::StatusOf(const std::string& folder, std::string* text) const {
+  if (text) text->clear();
+  for (const auto& scan : m_scans) {
+    if (scan->Root() != folder) continue;
+    if (text) *text = scan->StatusText();
+    return true;
+  }
+  return false;
+}
+
+int SearchRun::RemoveFile(DataNode* file, bool dropGroup) {
+  return m_result.RemoveFile(file, dropGroup);
+}
+
+void SearchRun::setStatus(const std::string& text) {
+  m_statusLine = text;
+  if (m_options.onStatus) m_options.onStatus(text);
+}
+
+void SearchRun::progress() {
+  if (m_options.onProgress) m_options.onProgress();
+}
+
+}  // namespace tf

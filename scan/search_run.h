@@ -1,0 +1,137 @@
+// SearchRun: one search over the folders of a descriptor: starts a FolderScan per
+// included folder, merges the finished ones and finalises the duplicate groups.
+//
+// Driven from one thread (the interface thread, or the command-line loop):
+//
+//   tf::SearchRun::Options options;        // tickMs = 1000 as in the window program
+//   options.tickMs = 50;                   // a command line may tick faster
+//   tf::SearchRun run(options);
+//   if (run.Prepare(descriptorRoot) && run.Start()) {
+//     while (run.state() != tf::SearchRun::kFinished) {
+//       run.Tick();                        // does work at most once per tickMs
+//       sleep a little;                    // e.g. 20 ms
+//     }
+//   }
+//   run.StatusLine();   // "Finished (%ld files found)" or "Finished (NO FILES FOUND)"
+//   run.ResultRoot();   // "Duplicate files results": groups (kind 1) of file nodes
+//   run.FileCount();    // files in groups
+//   run.Cancel();       // the search is handled: frees the run map, keeps the groups
+//
+// Every member is called from that one thread; the workers and the merge thread touch
+// only their own scan, their index and the run's result while it merges.
+#pragma once
+
+#include <atomic>
+#include <chrono>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "datatree/data_node.h"
+#include "duplicates/run_result.h"
+#include "scan/filter_clock.h"
+#include "scan/folder_scan.h"
+
+namespace tf {
+
+class SearchRun {
+ public:
+  // Run states.
+  static constexpr int kReset = 0;
+  static constexpr int kPrepared = 1;
+  static constexpr int kRunning = 2;
+  static constexpr int kStopping = 5;
+  static constexpr int kFinalising = 6;
+  static constexpr int kFinished = 7;
+  static constexpr int kCancelled = 8;
+  static constexpr int kStopped = 9;
+
+  static constexpr int kMaxRunningScans = 5;
+
+  struct Options {
+    int tickMs = 1000;  // least time between two ticks that do work
+    int priority = 1;   // option "common:prior": 0 low, 1 normal, else high
+    // Applied by each worker to itself; empty: the workers keep the normal priority.
+    PriorityHook applyPriority;
+    // Names the file system of a path (scans on one file system run one at a time);
+    // empty: the mount point from the platform.
+    std::function<std::string(const std::string&)> driveOf;
+    // Local time of a file time, for the split by time; empty: the platform's.
+    LocalTimeOf localTime;
+    // The time filter's clock; null: the local clock of the platform.
+    const FilterClock* clock = nullptr;
+    // The status line ("Finalizing...", "Finished (...)") and the progress display.
+    std::function<void(const std::string&)> onStatus;
+    std::function<void()> onProgress;
+  };
+
+  SearchRun();
+  explicit SearchRun(Options options);
+  ~SearchRun();  // Reset
+  SearchRun(const SearchRun&) = delete;
+  SearchRun& operator=(const SearchRun&) = delete;
+
+  // Resets, copies the descriptor and sets up one scan per include entry with the
+  // exclude entries below it. False without a descriptor or its "folders" node.
+  bool Prepare(const DataNode* descriptor);
+  // From states 0 and 1 only: drops an earlier result, state 2, one Tick at once.
+  bool Start();
+  // Starts scans and merges, at most once per tickMs; finalises when all are done.
+  void Tick();
+  // From states 2..5: stops every scan and waits for each; state 9. A merge under way
+  // is finished first, so the result stays whole.
+  void StopAll();
+  // The finished search is handled: state 8; frees the run map, keeps the result.
+  void Cancel();
+  // Stops everything and forgets the scans, the result and the descriptor copy.
+  void Reset();
+
+  // The status text of the scan of `folder` (paths compared exactly); false and an
+  // empty text when no scan has that root.
+  bool StatusOf(const std::string& folder, std::string* text) const;
+  // Removes a file node from the result: 1 when its group remains, 2 when the group
+  // went with it, 0 when it is not a file of this result.
+  int RemoveFile(DataNode* file, bool dropGroup);
+
+  int state() const { return m_state.load(std::memory_order_acquire); }
+  int running() const { return m_running; }
+  int ready() const { return m_ready; }
+  DataNode* ResultRoot() const { return m_result.Root(); }
+  int64_t FileCount() const { return m_result.FileCount(); }
+  const std::string& StatusLine() const { return m_statusLine; }
+  // True once after the result was finalised or a file was removed from it.
+  bool TakeResultChanged() { return m_result.TakeChanged(); }
+  const std::vector<std::unique_ptr<FolderScan>>& Scans() const { return m_scans; }
+
+ private:
+  void startNextScan();
+  void startMerge(FolderScan* scan);
+  void waitForMerge();
+  void mergeRemaining();
+  void finalise();
+  void recount();
+  bool busyDrive(const std::string& drive) const;
+  void setStatus(const std::string& text);
+  void progress();
+
+  Options m_options;
+  std::unique_ptr<FilterClock> m_ownClock;
+  std::atomic<int> m_state{kReset};
+  DataNode* m_descriptor = nullptr;  // the run's own copy
+  DataNode* m_settings = nullptr;
+  std::vector<std::unique_ptr<FolderScan>> m_scans;  // in include order
+  std::vector<std::string> m_drives;                 // file system of each scan's root
+  int m_running = 0;
+  int m_ready = 0;
+  RunResult m_result;
+  std::thread m_mergeThread;
+  std::atomic<bool> m_mergeIdle{true};
+  bool m_ticked = false;
+  std::chrono::steady_clock::time_point m_lastTick;
+  std::string m_statusLine;
+};
+
+}  // namespace tf

@@ -1,0 +1,119 @@
+// Helpers of the scan engine tests: temporary folder trees with files of chosen sizes
+// and times, descriptors over them, and a run driven to its end.
+#pragma once
+
+#include <algorithm>
+#include <chrono>
+#include <cstdint>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <set>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "datatree/data_node.h"
+#include "scan/filter_clock.h"
+#include "scan/search_run.h"
+
+namespace tf::testing {
+
+namespace fs = std::filesystem;
+
+// A fresh folder under `base` (default /tmp), removed with everything in it.
+class TempTree {
+ public:
+  explicit TempTree(const std::string& base = "/tmp") {
+    std::string pattern = base + "/twinfold-engine-XXXXXX";
+    if (char* made = mkdtemp(pattern.data())) m_root = made;
+  }
+  ~TempTree() {
+    std::error_code ignored;
+    if (!m_root.empty()) fs::remove_all(m_root, ignored);
+  }
+  TempTree(const TempTree&) = delete;
+  TempTree& operator=(const TempTree&) = delete;
+
+  const std::string& root() const { return m_root; }
+  std::string Path(const std::string& relative) const { return m_root + "/" + relative; }
+
+  // A file of `size` bytes (sparse) whose last-write time is `seconds` after 2020-01-01.
+  std::string File(const std::string& relative, int64_t size = 3, int seconds = 0) const {
+    const std::string path = Path(relative);
+    fs::create_directories(fs::path(path).parent_path());
+    { std::ofstream(path, std::ios::binary); }
+    fs::resize_file(path, static_cast<uintmax_t>(size));
+    const std::chrono::sys_seconds day{std::chrono::sys_days{std::chrono::year{2020} / 1 / 1}};
+    const auto when = std::chrono::file_clock::from_sys(day + std::chrono::seconds(seconds));
+    fs::last_write_time(path, when);
+    return path;
+  }
+  std::string Folder(const std::string& relative) const {
+    fs::create_directories(Path(relative));
+    return Path(relative);
+  }
+
+ private:
+  std::string m_root;
+};
+
+// A descriptor with the given include and exclude folders and criteria; filters are
+// absent (every file taken) unless added by the caller.
+inline DataNode* MakeDescriptor(const std::vector<std::string>& include,
+                                const std::vector<std::string>& exclude, int name = 0, int time = 0,
+                                int size = 0) {
+  DataNode* root = CreateNode(nullptr, "Descriptor", ATTACH_ROOT);
+  DataNode* folders = CreateNode(root, "folders", ATTACH_LAST_CHILD);
+  DataNode* in = CreateNode(folders, "include", ATTACH_LAST_CHILD);
+  DataNode* out = CreateNode(folders, "exclude", ATTACH_LAST_CHILD);
+  for (const std::string& path : include) CreateNode(in, path.c_str(), ATTACH_LAST_CHILD);
+  for (const std::string& path : exclude) CreateNode(out, path.c_str(), ATTACH_LAST_CHILD);
+  CreateNode(root, "filters", ATTACH_LAST_CHILD);
+  DataNode* settings = CreateNode(root, "settings", ATTACH_LAST_CHILD);
+  settings->attrs.Set("name", AttrValue::FromInt(name), 1);
+  settings->attrs.Set("symbols", AttrValue::FromInt(5), 1);
+  settings->attrs.Set("time", AttrValue::FromInt(time), 1);
+  settings->attrs.Set("size", AttrValue::FromInt(size), 1);
+  return root;
+}
+
+inline SearchRun::Options FastOptions() {
+  SearchRun::Options options;
+  options.tickMs = 0;
+  return options;
+}
+
+// Ticks until the run is finished (or a minute has passed); false on the timeout.
+inline bool RunToEnd(SearchRun& run) {
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+  while (run.state() != SearchRun::kFinished) {
+    if (std::chrono::steady_clock::now() > deadline) return false;
+    run.Tick();
+    std::this_thread::sleep_for(std::chrono::milliseconds(2));
+  }
+  return true;
+}
+
+using Group = std::vector<std::string>;
+
+inline Group Sorted(Group group) {
+  std::sort(group.begin(), group.end());
+  return group;
+}
+
+// The groups of a result as sorted path lists, in a set.
+inline std::set<Group> GroupsOf(const DataNode* root) {
+  std::set<Group> groups;
+  for (const DataNode* g = root ? root->FirstChild() : nullptr; g; g = g->Next()) {
+    Group paths;
+    for (const DataNode* f = g->FirstChild(); f; f = f->Next()) paths.push_back(f->Name());
+    std::sort(paths.begin(), paths.end());
+    groups.insert(paths);
+  }
+  return groups;
+}
+
+}  // namespace tf::testing

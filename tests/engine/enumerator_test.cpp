@@ -1,0 +1,110 @@
+// Listing one folder: what is taken, what is passed over, and what the filters are
+// asked, with real files (odd names, links, a file that vanishes while it is listed).
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "engine_support.h"
+#include "scan/folder_enumerator.h"
+
+namespace tf {
+namespace {
+
+using testing::TempTree;
+namespace fs = std::filesystem;
+
+// Records the questions and answers by name; removes a chosen file when its name is
+// asked about, as if another program deleted it between listing and stat.
+class RecordingFilter : public EntryFilter {
+ public:
+  std::vector<std::string> names;
+  std::map<std::string, EntryDetails> details;
+  std::string refuse;
+  std::string removeOnAsk;
+  std::string folder;
+
+  bool AcceptName(std::string_view name) override {
+    names.emplace_back(name);
+    if (name == removeOnAsk) fs::remove(folder + "/" + std::string(name));
+    return name != refuse;
+  }
+  bool AcceptDetails(std::string_view name, const EntryDetails& d) override {
+    details[std::string(name)] = d;
+    return true;
+  }
+};
+
+std::map<std::string, int64_t> filesOf(const FolderListing& listing) {
+  std::map<std::string, int64_t> files;
+  for (const auto& f : listing.files()) files[std::string(listing.NameOf(f))] = f.size;
+  return files;
+}
+
+std::vector<std::string> foldersOf(const FolderListing& listing) {
+  std::vector<std::string> folders;
+  for (const auto& f : listing.folders()) folders.emplace_back(listing.NameOf(f));
+  std::sort(folders.begin(), folders.end());
+  return folders;
+}
+
+TEST(FolderEnumerator, TakesRegularFilesAndFoldersOnly) {
+  TempTree tree;
+  const std::string odd = "a b\n<c>\"d'\xff\xfe.txt";
+  tree.File(odd, 7);
+  tree.File("big.iso", int64_t{5} << 30);  // sparse, 5 GB
+  tree.File("sub/inner.txt");
+  tree.Folder("empty");
+  fs::create_symlink(tree.root(), tree.Path("loop"));               // a link to a folder
+  fs::create_symlink(tree.Path("big.iso"), tree.Path("link.iso"));  // a link to a file
+  fs::create_symlink(tree.Path("nowhere"), tree.Path("dangling"));
+
+  FolderEnumerator enumerator;
+  RecordingFilter filter;
+  enumerator.SetFilters(&filter);
+  FolderListing listing;
+  ASSERT_TRUE(enumerator.List(tree.root(), &listing));
+  EXPECT_EQ(filesOf(listing),
+            (std::map<std::string, int64_t>{{odd, 7}, {"big.iso", int64_t{5} << 30}}));
+  EXPECT_EQ(foldersOf(listing), (std::vector<std::string>{"empty", "sub"}));
+  // The filters were asked about files only, and the details carry the times.
+  EXPECT_EQ(filter.names.size(), 2u);
+  const EntryDetails& big = filter.details["big.iso"];
+  EXPECT_EQ(big.size, int64_t{5} << 30);
+  EXPECT_GT(big.modified, 116444736000000000LL);  // after 1970
+  EXPECT_EQ(big.attributes & 0x10, 0u);
+}
+
+TEST(FolderEnumerator, RefusedAndVanishedFilesAreLeftOut) {
+  TempTree tree;
+  tree.File("keep.txt");
+  tree.File("refused.txt");
+  tree.File("gone.txt");
+  FolderEnumerator enumerator;
+  RecordingFilter filter;
+  filter.folder = tree.root();
+  filter.refuse = "refused.txt";
+  filter.removeOnAsk = "gone.txt";
+  enumerator.SetFilters(&filter);
+  FolderListing listing;
+  ASSERT_TRUE(enumerator.List(tree.root(), &listing));
+  EXPECT_EQ(filesOf(listing), (std::map<std::string, int64_t>{{"keep.txt", 3}}));
+  // A refused name costs no stat: its details were never asked for.
+  EXPECT_EQ(filter.details.count("refused.txt"), 0u);
+  EXPECT_EQ(filter.details.count("gone.txt"), 0u);
+
+  // A folder that cannot be listed is empty; without filters every file is taken.
+  EXPECT_TRUE(enumerator.List(tree.Path("missing"), &listing));
+  EXPECT_TRUE(listing.files().empty());
+  EXPECT_TRUE(enumerator.List(tree.Path("keep.txt"), &listing));
+  EXPECT_TRUE(listing.files().empty());
+  EXPECT_FALSE(enumerator.List(tree.root(), nullptr));
+  FolderEnumerator unfiltered;
+  EXPECT_TRUE(unfiltered.List(tree.root(), &listing));
+  EXPECT_EQ(listing.files().size(), 2u);
+}
+
+}  // namespace
+}  // namespace tf

@@ -1,0 +1,320 @@
+// Whole searches over prepared folder trees: the groups found, the status texts, the
+// scheduling of scans, and stopping or restarting a search while it runs.
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+
+#include <atomic>
+#include <chrono>
+#include <map>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <thread>
+
+#include "engine_support.h"
+#include "scan/filter_nodes.h"
+#include "scan/folder_enumerator.h"
+#include "scan/search_run.h"
+
+namespace tf {
+namespace {
+
+using testing::FastOptions;
+using testing::Group;
+using testing::GroupsOf;
+using testing::MakeDescriptor;
+using testing::RunToEnd;
+using testing::TempTree;
+
+TEST(SearchRun, GroupsFilesAcrossFoldersAndScans) {
+  TempTree one;
+  TempTree two;
+  one.File("x.txt", 3);
+  one.File("b/x.txt", 3);
+  one.File("c/x.txt", 3, 5);  // another time: no partner
+  one.File("c/d/y.dat", 10);
+  one.File("unique.bin");
+  two.File("deep/er/y.dat", 10);
+  two.File("Y.dat", 10);  // case matters
+  DataNode* descriptor = MakeDescriptor({one.root(), two.root() + "/"}, {});
+  std::vector<std::string> statuses;
+  SearchRun::Options options = FastOptions();
+  options.onStatus = [&](const std::string& text) { statuses.push_back(text); };
+  SearchRun run(options);
+  ASSERT_TRUE(run.Prepare(descriptor));
+  EXPECT_EQ(run.state(), SearchRun::kPrepared);
+  EXPECT_EQ(run.ready(), 2);
+  DeleteNode(descriptor);  // the run works on its own copy
+  ASSERT_TRUE(run.Start());
+  ASSERT_TRUE(RunToEnd(run));
+  EXPECT_EQ(GroupsOf(run.ResultRoot()),
+            (std::set<Group>{{one.Path("b/x.txt"), one.Path("x.txt")},
+                             testing::Sorted({one.Path("c/d/y.dat"), two.Path("deep/er/y.dat")})}));
+  EXPECT_EQ(run.FileCount(), 4);
+  EXPECT_EQ(statuses, (std::vector<std::string>{"Finalizing...", "Finished (4 files found)"}));
+  EXPECT_EQ(run.StatusLine(), "Finished (4 files found)");
+  std::string status;
+  EXPECT_TRUE(run.StatusOf(one.root(), &status));
+  EXPECT_EQ(status, "accepted");
+  EXPECT_FALSE(run.StatusOf(one.Path("b"), &status));
+  EXPECT_EQ(status, "");
+  EXPECT_EQ(run.running(), -1);
+  EXPECT_TRUE(run.TakeResultChanged());
+  EXPECT_FALSE(run.Start());  // a finished run is not started again
+
+  // Handling the finish frees the map but keeps the groups, which files can leave.
+  run.Cancel();
+  EXPECT_EQ(run.state(), SearchRun::kCancelled);
+  DataNode* group = run.ResultRoot()->FirstChild();
+  ASSERT_NE(group, nullptr);
+  EXPECT_EQ(run.RemoveFile(group->FirstChild(), true), 2);
+  EXPECT_EQ(run.FileCount(), 2);
+  for (int i = 0; i < 3; ++i) run.Tick();  // nothing more happens
+  EXPECT_EQ(run.state(), SearchRun::kCancelled);
+}
+
+// A whole search over `descriptor` (deleted here), and the groups it found.
+struct Searched {
+  std::unique_ptr<SearchRun> run = std::make_unique<SearchRun>(FastOptions());
+  std::set<Group> groups;
+};
+
+Searched search(DataNode* descriptor) {
+  Searched found;
+  const bool prepared = found.run->Prepare(descriptor);
+  DeleteNode(descriptor);
+  EXPECT_TRUE(prepared && found.run->Start() && RunToEnd(*found.run));
+  found.groups = GroupsOf(found.run->ResultRoot());
+  return found;
+}
+
+// What the walk takes: excluded folders are skipped with everything below them (and
+// exclusions that are never met do no harm), links are neither followed nor recorded,
+// odd names are kept byte for byte, the name filter chooses the files.
+TEST(SearchRun, WhatTheWalkTakes) {
+  TempTree tree;
+  const std::string odd = "new\nline \xff\"<q>.txt";
+  tree.File("a/" + odd);
+  tree.File("b/" + odd);
+  tree.File("a/skip/" + odd);
+  tree.File("a/skip/more/" + odd);
+  tree.File("a/x.doc");
+  tree.File("b/x.doc");
+  std::filesystem::create_symlink(tree.root(), tree.Path("a/up"));
+  std::filesystem::create_symlink(tree.Path("a"), tree.Path("b/side"));
+  std::filesystem::create_symlink(tree.Path("a/x.doc"), tree.Path("x.doc"));
+  const std::vector<std::string> excludes = {tree.Path("a/skip"), tree.Path("a/none"), "/else"};
+  EXPECT_EQ(search(MakeDescriptor({tree.root()}, excludes)).groups,
+            (std::set<Group>{{tree.Path("a/" + odd), tree.Path("b/" + odd)},
+                             {tree.Path("a/x.doc"), tree.Path("b/x.doc")}}));
+
+  DataNode* descriptor = MakeDescriptor({tree.root()}, excludes);
+  DataNode* nameFilter = CreateNameFilterNode(FindChild(descriptor, "filters"));
+  SetNameInclude(nameFilter, "*.DOC");
+  SetFilterEnabled(nameFilter, 1);
+  EXPECT_EQ(search(descriptor).groups,
+            (std::set<Group>{{tree.Path("a/x.doc"), tree.Path("b/x.doc")}}));
+}
+
+// A folder listed twice or inside another listed folder is walked once: otherwise its
+// files would be grouped with themselves.
+TEST(SearchRun, NestedOrRepeatedIncludesScanEachFileOnce) {
+  TempTree tree;
+  tree.File("in/a.txt");
+  tree.File("other/a.txt");
+  const Searched found = search(MakeDescriptor(
+      {tree.Path("in"), tree.root() + "/", tree.Path("other"), tree.root(), tree.Path("in/")}, {}));
+  EXPECT_EQ(found.groups, (std::set<Group>{{tree.Path("in/a.txt"), tree.Path("other/a.txt")}}));
+  EXPECT_EQ(found.run->Scans().size(), 1u);
+}
+
+TEST(SearchRun, NoGroupsMeansNoFilesFound) {
+  TempTree tree;
+  tree.File("a");
+  tree.File("sub/b");
+  for (const std::vector<std::string>& include :
+       {std::vector<std::string>{tree.root()}, std::vector<std::string>{},
+        std::vector<std::string>{tree.Path("vanished")}}) {
+    const Searched found = search(MakeDescriptor(include, {}));
+    EXPECT_TRUE(found.groups.empty());
+    EXPECT_EQ(found.run->StatusLine(), "Finished (NO FILES FOUND)");
+  }
+  SearchRun run(FastOptions());
+  EXPECT_FALSE(run.Prepare(nullptr));
+  DataNode* bare = CreateNode(nullptr, "Descriptor", ATTACH_ROOT);
+  EXPECT_FALSE(run.Prepare(bare));  // no "folders"
+  DeleteNode(bare);
+}
+
+TEST(SearchRun, LargeSparseFilesKeepTheirSize) {
+  TempTree tree;
+  const int64_t fiveGb = int64_t{5} << 30;
+  tree.File("a/disk.img", fiveGb);
+  tree.File("b/disk.img", fiveGb);
+  tree.File("c/disk.img", fiveGb + 1);
+  const Searched found = search(MakeDescriptor({tree.root()}, {}));
+  ASSERT_EQ(found.groups.size(), 1u);
+  const DataNode* group = found.run->ResultRoot()->FirstChild();
+  EXPECT_EQ(group->val, 2 * fiveGb);
+  EXPECT_EQ(group->val2, 2);
+  EXPECT_EQ(group->FirstChild()->val, fiveGb);
+}
+
+TEST(SearchRun, FoldersOnTwoFileSystems) {
+  struct stat shm {};
+  struct stat tmp {};
+  if (stat("/dev/shm", &shm) != 0 || stat("/tmp", &tmp) != 0 || shm.st_dev == tmp.st_dev)
+    GTEST_SKIP() << "/tmp and /dev/shm are not two file systems here";
+  TempTree onTmp;
+  TempTree onShm("/dev/shm");
+  onTmp.File("p/same.txt");
+  onShm.File("q/same.txt");
+  onShm.File("alone.txt");
+  EXPECT_EQ(search(MakeDescriptor({onTmp.root(), onShm.root()}, {}, 0, 1, 1)).groups,
+            (std::set<Group>{{onShm.Path("q/same.txt"), onTmp.Path("p/same.txt")}}));
+}
+
+// A tree of `folders` folders of `files` files, every name twice.
+void makeBusyTree(const TempTree& tree, int folders, int files) {
+  for (int d = 0; d < folders; ++d)
+    for (int f = 0; f < files; ++f)
+      tree.File("d" + std::to_string(d) + "/f" + std::to_string((d / 2) * files + f));
+}
+
+TEST(SearchRun, VanishingFilesAndFoldersDoNotDisturbTheWalk) {
+  TempTree tree;
+  makeBusyTree(tree, 200, 10);
+  DataNode* descriptor = MakeDescriptor({tree.root()}, {});
+  SearchRun run(FastOptions());
+  ASSERT_TRUE(run.Prepare(descriptor));
+  std::atomic<bool> done{false};
+  std::thread remover([&] {
+    for (int d = 199; d >= 0 && !done; d -= 3) {
+      std::error_code ignored;
+      std::filesystem::remove_all(tree.Path("d" + std::to_string(d)), ignored);
+    }
+  });
+  ASSERT_TRUE(run.Start());
+  const bool finished = RunToEnd(run);
+  done = true;
+  remover.join();
+  ASSERT_TRUE(finished);
+  // Every group is a pair of files from two sibling folders that were present.
+  for (const Group& group : GroupsOf(run.ResultRoot())) EXPECT_EQ(group.size(), 2u);
+  EXPECT_LE(run.FileCount(), 2000);
+  DeleteNode(descriptor);
+}
+
+TEST(SearchRun, StopWhileAScanIsPaused) {
+  TempTree tree;
+  makeBusyTree(tree, 4, 3);
+  DataNode* descriptor = MakeDescriptor({tree.Path("d0"), tree.Path("d1")}, {});
+  SearchRun::Options options = FastOptions();
+  options.driveOf = [](const std::string&) { return std::string("one"); };
+  SearchRun run(options);
+  ASSERT_TRUE(run.Prepare(descriptor));
+  ASSERT_EQ(run.Scans().size(), 2u);
+  FolderScan* first = run.Scans()[0].get();
+  {
+    std::lock_guard<std::mutex> hold(EnumerationLock());
+    ASSERT_TRUE(run.Start());
+    for (int i = 0; i < 2000 && first->state() != FolderScan::kRunning; ++i)
+      std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    ASSERT_TRUE(first->TEST_RequestPause());
+    run.Tick();  // the second scan shares the drive: it waits
+    EXPECT_FALSE(run.Scans()[1]->started());
+  }
+  for (int i = 0; i < 2000 && first->state() != FolderScan::kPaused; ++i)
+    std::this_thread::sleep_for(std::chrono::milliseconds(2));
+  run.StopAll();
+  EXPECT_EQ(run.state(), SearchRun::kStopped);
+  std::string status;
+  run.StatusOf(tree.Path("d0"), &status);
+  EXPECT_EQ(status, "stopped");
+  run.StatusOf(tree.Path("d1"), &status);
+  EXPECT_EQ(status, "stopped");  // never started: stopped at once
+  for (int i = 0; i < 3; ++i) run.Tick();
+  EXPECT_EQ(run.state(), SearchRun::kStopped);  // a stopped search does not finish
+  EXPECT_EQ(run.StatusLine(), "");
+  DeleteNode(descriptor);
+}
+
+TEST(SearchRun, StopAndResetBeforeStartAndRestartWhileRunning) {
+  TempTree tree;
+  makeBusyTree(tree, 60, 20);
+  DataNode* descriptor = MakeDescriptor({tree.root()}, {});
+  SearchRun run(FastOptions());
+  run.StopAll();  // nothing prepared: nothing to do
+  run.Reset();
+  ASSERT_TRUE(run.Prepare(descriptor));
+  run.StopAll();
+  EXPECT_EQ(run.state(), SearchRun::kPrepared);  // only a running search stops
+  run.Tick();
+  EXPECT_EQ(run.state(), SearchRun::kPrepared);  // nor does a prepared one finish
+  for (int round = 0; round < 3; ++round) {
+    ASSERT_TRUE(run.Prepare(descriptor));
+    ASSERT_TRUE(run.Start());
+    run.Tick();
+  }
+  ASSERT_TRUE(RunToEnd(run));
+  EXPECT_EQ(run.FileCount(), 1200);
+  EXPECT_EQ(GroupsOf(run.ResultRoot()).size(), 600u);
+  run.Reset();
+  EXPECT_EQ(run.state(), SearchRun::kReset);
+  EXPECT_EQ(run.ResultRoot(), nullptr);
+  run.Tick();
+  EXPECT_EQ(run.state(), SearchRun::kReset);
+  DeleteNode(descriptor);
+}
+
+// At most one scan started per tick, at most five at once, never two on one drive.
+TEST(SearchRun, SchedulingRules) {
+  TempTree tree;
+  std::vector<std::string> roots;
+  std::map<std::string, std::string> driveOf;
+  for (int i = 0; i < 9; ++i) {
+    const std::string name = "r" + std::to_string(i);
+    for (int d = 0; d < 20; ++d)
+      tree.File(name + "/d" + std::to_string(d) + "/f" + std::to_string(d));
+    roots.push_back(tree.Path(name));
+    driveOf[roots.back()] = i < 7 ? "drive" + std::to_string(i) : "drive0";
+  }
+  DataNode* descriptor = MakeDescriptor(roots, {}, 0, 1, 1);
+  SearchRun::Options options = FastOptions();
+  options.driveOf = [&](const std::string& path) { return driveOf.at(path); };
+  SearchRun run(options);
+  ASSERT_TRUE(run.Prepare(descriptor));
+  const auto& scans = run.Scans();
+  auto startedCount = [&] {
+    int n = 0;
+    for (const auto& s : scans) n += s->started();
+    return n;
+  };
+  int before = 0;
+  ASSERT_TRUE(run.Start());
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+  while (run.state() != SearchRun::kFinished && std::chrono::steady_clock::now() < deadline) {
+    const int now = startedCount();
+    EXPECT_LE(now - before, 1);
+    before = now;
+    int busy = 0;
+    std::map<std::string, int> perDrive;
+    for (const auto& s : scans) {
+      const int st = s->state();
+      if ((st >= FolderScan::kRunning && st <= FolderScan::kStopRequested) ||
+          (st == FolderScan::kReady && s->started())) {
+        ++busy;
+        EXPECT_EQ(++perDrive[driveOf[s->Root()]], 1) << s->Root();
+      }
+    }
+    EXPECT_LE(busy, SearchRun::kMaxRunningScans);
+    run.Tick();
+  }
+  ASSERT_EQ(run.state(), SearchRun::kFinished);
+  EXPECT_EQ(run.FileCount(), 9 * 20);  // f<d> in each root pairs up across roots
+  DeleteNode(descriptor);
+}
+
+}  // namespace
+}  // namespace tf
