@@ -1,0 +1,101 @@
+#!/usr/bin/env bash
+# Times twinfold-cli against bfs listing the same trees (names, sizes, times), warm cache,
+# in one run, and measures peak memory. Usage: bench/run.sh [BIN_DIR] [--quick]
+#   BIN_DIR  where twinfold-cli and twinfold-make-tree are (default: build/bin)
+#   --quick  100,000-file trees only (no million-file tree, no /usr)
+# Trees are generated once under $BENCH_DIR (default /tmp/twinfold-bench) and reused.
+set -euo pipefail
+
+bin=${1:-build/bin}
+quick=0
+[ "${2:-}" = "--quick" ] && quick=1
+bench_dir=${BENCH_DIR:-/tmp/twinfold-bench}
+cli=$bin/twinfold-cli
+maker=$bin/twinfold-make-tree
+for tool in "$cli" "$maker"; do
+  [ -x "$tool" ] || { echo "run.sh: $tool is missing; build it first" >&2; exit 1; }
+done
+
+need=()
+command -v hyperfine >/dev/null || need+=(hyperfine)
+command -v bfs >/dev/null || need+=(bfs)
+[ -x /usr/bin/time ] || need+=(time)
+if [ ${#need[@]} -gt 0 ]; then
+  sudo=""
+  [ "$(id -u)" -eq 0 ] || sudo="sudo"
+  $sudo apt-get update -qq
+  DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq "${need[@]}" >/dev/null
+fi
+
+mkdir -p "$bench_dir"
+results=$bench_dir/results
+mkdir -p "$results"
+
+# make_tree NAME FILES MODE: builds $bench_dir/NAME once (a stamp marks a finished tree).
+make_tree() {
+  local dir=$bench_dir/$1
+  if [ ! -e "$dir.done" ]; then
+    rm -rf "$dir"
+    echo "Generating $dir ($2 files, $3)..."
+    "$maker" --files "$2" --seed 7 --mode "$3" "$dir"
+    touch "$dir.done"
+  fi
+}
+
+# mean_seconds CSV: the mean of the first command of a hyperfine CSV export.
+mean_of() { awk -F, -v row="$2" 'NR == row + 1 { print $2 }' "$1"; }
+
+# peak_kb COMMAND...: maximum resident set size in KiB.
+peak_kb() {
+  /usr/bin/time -v "$@" 2>&1 >/dev/null | awk -F: '/Maximum resident set size/ { print $2 + 0 }'
+}
+
+declare -A seconds files
+compare() {  # compare LABEL ROOT
+  local label=$1 root=$2 csv=$results/$1.csv
+  files[$label]=$(bfs "$root" -type f -printf . 2>/dev/null | wc -c)  # names may hold newlines
+  echo
+  echo "== $label: $root (${files[$label]} files)"
+  hyperfine --warmup 1 --runs "${RUNS:-5}" --export-csv "$csv" --style basic \
+    -n twinfold-cli "$cli --no-progress --format text '$root'" \
+    -n bfs "bfs '$root' -type f -printf '%f %s %T@\n' 2>/dev/null" | grep -E 'Time|±|faster' || true
+  seconds[$label]=$(mean_of "$csv" 1)
+  local idle peak
+  idle=$(peak_kb "$cli" --no-progress "$bench_dir/empty")
+  peak=$(peak_kb "$cli" --no-progress --format text "$root")
+  # Wall times on a busy machine include waiting for a processor; the processor times
+  # (user + system) are given beside them.
+  awk -F, -v l="$label" -v i="$idle" -v p="$peak" -v n="${files[$label]}" '
+    NR == 2 { t = $2; tc = $5 + $6 }
+    NR == 3 { b = $2; bc = $5 + $6 }
+    END {
+      r = t / b; per = (p - i) * 1024 / (n > 0 ? n : 1);
+      printf "%s: twinfold-cli %.3f s, bfs %.3f s, ratio %.2f (target <= 1.25: %s)\n",
+             l, t, b, r, r <= 1.25 ? "met" : "MISSED";
+      printf "%s: processor time twinfold-cli %.3f s, bfs %.3f s, ratio %.2f\n",
+             l, tc, bc, tc / bc;
+      printf "%s: peak %d KiB, idle %d KiB, %.0f bytes per file above idle (target < 250: %s)\n",
+             l, p, i, per, per < 250 ? "met" : "MISSED";
+    }' "$csv" | tee -a "$results/summary.txt"
+}
+
+mkdir -p "$bench_dir/empty"
+: > "$results/summary.txt"
+make_tree mixed-100k 100000 mixed
+make_tree one-name-100k 100000 one-name
+make_tree flat-100k 100000 flat
+compare mixed-100k "$bench_dir/mixed-100k"
+compare one-name-100k "$bench_dir/one-name-100k"
+compare flat-100k "$bench_dir/flat-100k"
+if [ "$quick" -eq 0 ]; then
+  make_tree mixed-1m 1000000 mixed
+  compare mixed-1m "$bench_dir/mixed-1m"
+  compare usr /usr
+  awk -v a="${seconds[mixed-1m]}" -v b="${seconds[mixed-100k]}" 'BEGIN {
+    r = a / b;
+    printf "scaling: 1,000,000 files take %.2f x the time of 100,000 (target <= 11: %s)\n",
+           r, r <= 11 ? "met" : "MISSED";
+  }' | tee -a "$results/summary.txt"
+fi
+echo
+echo "Summary in $results/summary.txt"

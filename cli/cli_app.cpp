@@ -1,0 +1,162 @@
+#include "cli/cli_app.h"
+
+#include <cerrno>
+#include <cstring>
+#include <filesystem>
+#include <string>
+#include <system_error>
+#include <vector>
+
+#include "cli/cli_options.h"
+#include "cli/csv_writer.h"
+#include "cli/descriptor_builder.h"
+#include "cli/json_writer.h"
+#include "cli/output_sink.h"
+#include "cli/result_order.h"
+#include "cli/search_driver.h"
+#include "cli/text_writer.h"
+#include "datatree/node_xml.h"
+#include "platform/standard_paths.h"
+#include "settings/settings_store.h"
+
+#ifndef TWINFOLD_VERSION
+#define TWINFOLD_VERSION "unknown"
+#endif
+
+namespace tf {
+namespace {
+
+void say(const CliStreams& io, const std::string& line) {
+  std::fprintf(io.err, "twinfold-cli: %s\n", line.c_str());
+}
+
+int usageError(const CliStreams& io, const std::string& line) {
+  say(io, line);
+  std::fputs(CliUsage(), io.err);
+  return kExitUsage;
+}
+
+int64_t bytesOf(const SizeBound& bound) {
+  static const int64_t kUnit[3] = {1024, 1048576, 1073741824};
+  return int64_t{bound.value} * kUnit[bound.units];
+}
+
+// The scan priority of the settings: the given file, else the user's settings file when it
+// exists. The settings are only read; twinfold-cli never writes them.
+bool readPriority(const CliOptions& options, const CliStreams& io, int* priority) {
+  SettingsStore store;
+  store.SetDefaults(SettingsLocations{DefaultSettingsFile(), DefaultBackupFolder()});
+  if (!options.settingsFile.empty()) {
+    if (!store.Load(options.settingsFile)) {
+      say(io, options.settingsFile + ": cannot read the settings file");
+      return false;
+    }
+  } else {
+    store.Load(DefaultSettingsFile());  // missing or damaged: the defaults stay
+  }
+  *priority = store.GetPriority();
+  return true;
+}
+
+// Writes beside the target and renames over it, so that a failed write never leaves a
+// damaged or truncated descriptor where a good one was.
+bool saveDescriptor(const DataNode* descriptor, const std::string& fileName) {
+  const std::string temporary = fileName + ".tmp-twinfold";
+  std::error_code error;
+  if (!WriteNodeXmlFile(descriptor, temporary, false)) {
+    std::filesystem::remove(temporary, error);
+    return false;
+  }
+  std::filesystem::rename(temporary, fileName, error);
+  if (error) std::filesystem::remove(temporary, error);
+  return !error;
+}
+
+NodePtr buildDescriptor(const CliOptions& options, const CliStreams& io) {
+  NodePtr descriptor = options.descriptorFile.empty()
+                           ? DescriptorBuilder::NewDescriptor()
+                           : DescriptorBuilder::LoadDescriptor(options.descriptorFile);
+  if (!descriptor) {
+    say(io, options.descriptorFile.empty()
+                ? std::string("cannot create the search descriptor")
+                : options.descriptorFile + ": cannot read a search descriptor from this file");
+    return nullptr;
+  }
+  DescriptorBuilder::ApplyCriteria(options, descriptor.get());
+  std::vector<std::string> notes;
+  DescriptorBuilder::ApplyFolders(options, descriptor.get(), &notes);
+  for (const std::string& note : notes) say(io, note);
+  return descriptor;
+}
+
+bool writeResult(const CliOptions& options, const SearchDriver& search, OutputSink* sink) {
+  const auto groups = OrderResults(search.Result(), options.sortBy, options.reverse);
+  switch (options.format) {
+    case OutputFormat::kCsv:
+      WriteCsv(groups, sink);
+      break;
+    case OutputFormat::kJson:
+      WriteJson(groups, search.FileCount(), sink);
+      break;
+    case OutputFormat::kText:
+      WriteText(groups, search.StatusLine(), sink);
+      break;
+  }
+  return sink->Finish();
+}
+
+// Everything after a valid command line.
+int search(const CliOptions& options, const CliStreams& io) {
+  int priority = 1;
+  if (!readPriority(options, io, &priority)) return kExitFailed;
+  NodePtr descriptor = buildDescriptor(options, io);
+  if (!descriptor) return kExitFailed;
+  if (!options.saveDescriptorFile.empty() &&
+      !saveDescriptor(descriptor.get(), options.saveDescriptorFile)) {
+    say(io, options.saveDescriptorFile +
+                ": cannot save the search descriptor: " + std::strerror(errno));
+    return kExitFailed;
+  }
+  std::vector<std::string> notes;
+  const bool usable = DescriptorBuilder::CheckIncludes(descriptor.get(), &notes);
+  if (!options.descriptorFile.empty())
+    for (const std::string& note : notes) say(io, note);
+  if (!usable) {
+    say(io, "no folder to scan");
+    return kExitFailed;
+  }
+  const bool progress = options.progress.value_or(io.errIsTerminal);
+  SearchDriver driver(io.tickMilliseconds, priority, progress ? io.err : nullptr,
+                      progress && io.errIsTerminal);
+  if (!driver.Run(descriptor.get())) {
+    say(io, "the search could not run: " + driver.Error());
+    return kExitFailed;
+  }
+  OutputSink sink(io.out);
+  if (writeResult(options, driver, &sink) || sink.ReaderGone()) return kExitOk;
+  say(io, std::string("cannot write the output: ") + std::strerror(sink.ErrorCode()));
+  return kExitFailed;
+}
+
+}  // namespace
+
+int RunCli(int argc, char** argv, const CliStreams& io) {
+  CliOptions options;
+  std::string error;
+  if (!ParseCliOptions(argc, argv, &options, &error)) return usageError(io, error);
+  if (options.help) {
+    std::fputs(CliUsage(), io.out);
+    return std::fflush(io.out) == 0 || errno == EPIPE ? kExitOk : kExitFailed;
+  }
+  if (options.version) {
+    std::fprintf(io.out, "twinfold-cli %s\n", TWINFOLD_VERSION);
+    return kExitOk;
+  }
+  if (options.folders.empty() && options.descriptorFile.empty())
+    return usageError(io, "no folder given");
+  if (options.minSize && options.maxSize && bytesOf(*options.minSize) > bytesOf(*options.maxSize))
+    return usageError(io, "--min-size is larger than --max-size");
+  return search(options, io);
+}
+
+}  // namespace tf

@@ -1,0 +1,70 @@
+// CliOptions: what the command line of twinfold-cli asks for, and the parser that fills it.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace tf {
+
+enum class OutputFormat { kText, kCsv, kJson };
+
+// Orders of the result lists: groups and their files by name (the unified list's first key),
+// by size (its second), by file count or type (the groups list's keys), or files by time
+// (the files list's key).
+enum class SortBy { kName, kSize, kCount, kType, kTime };
+
+// A size bound as the size filter stores it: a value and a unit (0 KB, 1 MB, 2 GB).
+struct SizeBound {
+  int32_t value = 0;
+  int32_t units = 0;
+};
+
+// A time filter choice, coded as the time filter node stores it.
+struct TimeChoice {
+  int32_t choice = 0;     // "switch": 0 today, 1 this week, 2 this month, 3 previous, 4 date
+  int32_t prevValue = 1;  // N of "during the previous N"
+  int32_t prevUnits = 0;  // 0 days, 1 weeks, 2 months
+  int32_t dateMode = 1;   // 0 after, 1 before, 2 between
+  int64_t date1 = 0;      // UTC file times of the chosen local dates
+  int64_t date2 = 0;
+};
+
+struct CliOptions {
+  std::vector<std::string> folders;
+  std::vector<std::string> excludes;
+  // Criteria: the preset (1..4, the index of the predefined set) is applied first, then the
+  // single criteria given on their own.
+  int preset = 0;  // 0: none given (a new descriptor already holds true duplicates)
+  std::optional<int> name;
+  std::optional<int> symbols;
+  std::optional<int> time;
+  std::optional<int> size;
+  std::optional<std::string> includeMasks;
+  std::optional<std::string> excludeMasks;
+  std::optional<SizeBound> minSize;
+  std::optional<SizeBound> maxSize;
+  std::optional<TimeChoice> timeFilter;
+  std::optional<int> timeOf;  // 0 modified, 1 created, 2 accessed
+  // Attribute rules in the filter's order: read-only, archive, hidden, system;
+  // 0 any, 1 must be set, 2 must be clear. Unset when --attr was not given.
+  std::optional<int> attrRules[4];
+  std::string descriptorFile;
+  std::string saveDescriptorFile;
+  std::string settingsFile;
+  SortBy sortBy = SortBy::kName;
+  bool reverse = false;
+  OutputFormat format = OutputFormat::kText;
+  std::optional<bool> progress;  // unset: on when stderr is a terminal
+  bool help = false;
+  bool version = false;
+};
+
+// Parses argv[1..argc-1]. On a usage error returns false with a one-line reason in `error`.
+bool ParseCliOptions(int argc, char** argv, CliOptions* options, std::string* error);
+
+// The usage text printed by --help and after a usage error.
+const char* CliUsage();
+
+}  // namespace tf

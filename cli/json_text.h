@@ -1,0 +1,18 @@
+// Text helpers of the JSON output: UTF-8 validation, JSON string quoting and base64.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace tf {
+
+// True when `text` is well-formed UTF-8 (no overlong forms, surrogates or values past
+// U+10FFFF).
+bool IsValidUtf8(std::string_view text);
+// `text` as a quoted JSON string: quotes, backslashes and control characters escaped, and
+// each byte that is not part of a well-formed UTF-8 sequence replaced by U+FFFD.
+std::string JsonQuoted(std::string_view text);
+// Standard base64 (RFC 4648) with padding.
+std::string Base64(std::string_view bytes);
+
+}  // namespace tf

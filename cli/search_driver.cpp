@@ -1,0 +1,88 @@
+#include "cli/search_driver.h"
+
+#include <chrono>
+#include <thread>
+
+#include "cli/text_writer.h"
+#include "scan/search_run.h"
+
+namespace tf {
+namespace {
+
+// Progress on a terminal is redrawn at most this often; a log gets a line at most once a
+// second, and the final statuses always.
+constexpr auto kRedrawInterval = std::chrono::milliseconds(200);
+constexpr auto kLogInterval = std::chrono::milliseconds(1000);
+
+}  // namespace
+
+SearchDriver::SearchDriver(int tickMilliseconds, int priority, std::FILE* progress,
+                           bool rewriteLine)
+    : m_tickMilliseconds(tickMilliseconds > 0 ? tickMilliseconds : 1),
+      m_priority(priority),
+      m_progress(progress),
+      m_rewriteLine(rewriteLine) {}
+
+SearchDriver::~SearchDriver() = default;
+
+bool SearchDriver::Run(DataNode* descriptor) {
+  SearchRun::Options options;
+  options.tickMs = m_tickMilliseconds;
+  options.priority = m_priority;
+  options.onStatus = [this](const std::string& text) { m_statusLine = text; };
+  m_run = std::make_unique<SearchRun>(std::move(options));
+  m_statusLine = "Scanning folders...";
+  if (!m_run->Prepare(descriptor)) {
+    m_error = "the search descriptor has no folder list";
+    return false;
+  }
+  if (!m_run->Start()) {
+    m_error = "the search did not start";
+    return false;
+  }
+  auto lastRedraw = std::chrono::steady_clock::now();
+  while (m_run->state() != SearchRun::kFinished) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(m_tickMilliseconds));
+    m_run->Tick();
+    const auto now = std::chrono::steady_clock::now();
+    if (now - lastRedraw >= (m_rewriteLine ? kRedrawInterval : kLogInterval)) {
+      report(false);
+      lastRedraw = now;
+    }
+  }
+  m_statusLine = m_run->StatusLine();
+  report(true);
+  if (m_progress && m_rewriteLine) std::fputs("\n", m_progress);
+  m_run->Cancel();  // the result is handled: the run map can go, the groups stay
+  return true;
+}
+
+const DataNode* SearchDriver::Result() const {
+  return m_run ? m_run->ResultRoot() : nullptr;
+}
+
+int64_t SearchDriver::FileCount() const {
+  return m_run ? m_run->FileCount() : 0;
+}
+
+// One line per folder ("FOLDER: status") and the status line. On a terminal the whole
+// report is one line that is drawn over; elsewhere only changed reports are written.
+void SearchDriver::report(bool force) {
+  if (!m_progress) return;
+  std::string text;
+  for (const auto& scan : m_run->Scans()) {
+    if (!text.empty()) text += m_rewriteLine ? "; " : "\n";
+    text += TerminalSafe(scan->Root()) + ": " + scan->StatusText();
+  }
+  text += m_rewriteLine ? " | " : "\n";
+  text += m_statusLine;
+  if (!force && text == m_lastReport) return;
+  m_lastReport = text;
+  if (m_rewriteLine)
+    std::fprintf(m_progress, "\r\x1b[K%s", text.c_str());
+  else
+    std::fprintf(m_progress, "%s\n", text.c_str());
+  std::fflush(m_progress);
+}
+
+}  // namespace tf

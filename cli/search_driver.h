@@ -1,0 +1,49 @@
+// SearchDriver: runs one search of a descriptor to its end, ticking the run at a fixed
+// interval and reporting the folder statuses and the status line as they change.
+#pragma once
+
+#include <cstdint>
+#include <cstdio>
+#include <memory>
+#include <string>
+
+#include "datatree/data_node.h"
+
+namespace tf {
+
+class SearchRun;
+
+class SearchDriver {
+ public:
+  // `progress`: where folder statuses and status lines go (null: nowhere); with
+  // `rewriteLine` (a terminal) they overwrite one line instead of adding lines.
+  SearchDriver(int tickMilliseconds, int priority, std::FILE* progress, bool rewriteLine);
+  ~SearchDriver();
+  SearchDriver(const SearchDriver&) = delete;
+  SearchDriver& operator=(const SearchDriver&) = delete;
+
+  // Prepares, starts and ticks the run until it has finished. False when the run could not
+  // be prepared or started; the reason is in Error().
+  bool Run(DataNode* descriptor);
+
+  // After Run: the result tree (owned by the run), the number of files in groups and the
+  // final status line ("Finished (%ld files found)" or "Finished (NO FILES FOUND)").
+  const DataNode* Result() const;
+  int64_t FileCount() const;
+  const std::string& StatusLine() const { return m_statusLine; }
+  const std::string& Error() const { return m_error; }
+
+ private:
+  void report(bool force);
+
+  int m_tickMilliseconds;
+  int m_priority;
+  std::FILE* m_progress;
+  bool m_rewriteLine;
+  std::unique_ptr<SearchRun> m_run;
+  std::string m_statusLine;
+  std::string m_lastReport;
+  std::string m_error;
+};
+
+}  // namespace tf

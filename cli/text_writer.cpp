@@ -1,0 +1,86 @@
+#include "cli/text_writer.h"
+
+#include <algorithm>
+#include <cstdio>
+
+#include "platform/display_format.h"
+
+namespace tf {
+namespace {
+
+std::string groupLine(const DataNode* group) {
+  std::string number, unit;
+  FormatSize(group->val, &number, &unit);
+  char size[64];
+  std::snprintf(size, sizeof size, "$ %8s %s", number.c_str(), unit.c_str());
+  return TerminalSafe(group->Name()) + "  " + size + "\n";
+}
+
+// The date and time of the last file time asked for: files of one group mostly share
+// their time, and the locale's formats are slow.
+class TimeTexts {
+ public:
+  const std::string& Of(int64_t fileTime) {
+    if (!m_valid || fileTime != m_time) {
+      std::string date, time;
+      FormatDate(fileTime, &date);
+      FormatTime(fileTime, &time);
+      m_text = date + " " + time;
+      m_time = fileTime;
+      m_valid = true;
+    }
+    return m_text;
+  }
+
+ private:
+  bool m_valid = false;
+  int64_t m_time = 0;
+  std::string m_text;
+};
+
+std::string fileLine(const DataNode* file, TimeTexts* times) {
+  std::string number, unit;
+  FormatSize(file->val, &number, &unit);
+  return "  " + TerminalSafe(file->Name()) + "  " + number + " " + unit + "  " +
+         times->Of(file->val2) + "\n";
+}
+
+}  // namespace
+
+std::string TerminalSafe(std::string_view text) {
+  const auto isControl = [](char c) { return static_cast<unsigned char>(c) < 0x20 || c == 0x7F; };
+  if (std::find_if(text.begin(), text.end(), isControl) == text.end()) return std::string(text);
+  std::string out;
+  out.reserve(text.size());
+  for (char c : text) {
+    const auto byte = static_cast<unsigned char>(c);
+    if (byte >= 0x20 && byte != 0x7F) {
+      out += c;
+    } else if (c == '\n') {
+      out += "\\n";
+    } else if (c == '\t') {
+      out += "\\t";
+    } else if (c == '\r') {
+      out += "\\r";
+    } else {
+      char code[8];
+      std::snprintf(code, sizeof code, "\\x%02X", byte);
+      out += code;
+    }
+  }
+  return out;
+}
+
+bool WriteText(const std::vector<OrderedGroup>& groups, const std::string& statusLine,
+               OutputSink* sink) {
+  TimeTexts times;
+  for (const OrderedGroup& entry : groups) {
+    if (!sink->Write(groupLine(entry.group))) return false;
+    for (const DataNode* file : entry.files)
+      if (!sink->Write(fileLine(file, &times))) return false;
+  }
+  sink->Write(statusLine + "\n");
+  return !sink->Failed();
+}
+
+}  // namespace tf

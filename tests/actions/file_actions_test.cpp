@@ -1,0 +1,351 @@
+#include "results/file_actions.h"
+
+#include <gtest/gtest.h>
+#include <stdlib.h>
+
+#include <filesystem>
+#include <fstream>
+#include <memory>
+#include <set>
+
+#include "duplicates/run_result.h"
+#include "platform/file_ops.h"
+#include "tests/support/scripted_questions.h"
+
+namespace tf {
+namespace {
+
+namespace fs = std::filesystem;
+using testing::ScriptedQuestions;
+
+const std::string kLinkQuestionTail =
+    "\nYou have just created a link to this file.\nAre you sure you want to delete it?";
+
+// The trash must land in a folder of the test's own, so XDG_DATA_HOME is set before any
+// file is trashed.
+class FileActionsTest : public ::testing::Test {
+ protected:
+  static void SetUpTestSuite() {
+    char pattern[] = "/tmp/tf-actions-home-XXXXXX";
+    s_home = mkdtemp(pattern);
+    setenv("XDG_DATA_HOME", (s_home + "/share").c_str(), 1);
+  }
+  static void TearDownTestSuite() { fs::remove_all(s_home); }
+
+  void SetUp() override {
+    char pattern[] = "/tmp/tf-actions-XXXXXX";
+    m_dir = mkdtemp(pattern);
+  }
+  void TearDown() override { fs::remove_all(m_dir); }
+
+  std::string makeFile(const std::string& relative, const std::string& bytes) {
+    const std::string path = m_dir + "/" + relative;
+    fs::create_directories(fs::path(path).parent_path());
+    std::ofstream(path, std::ios::binary) << bytes;
+    return path;
+  }
+
+  // Groups the files by name, as a finished search would show them.
+  void groupFiles(const std::vector<std::string>& paths) {
+    DataNode* settings = CreateNode(nullptr, "settings", ATTACH_ROOT);
+    for (const char* key : {"name", "symbols", "time", "size"})
+      settings->attrs.Set(key, AttrValue::FromInt(std::string(key) == "name" ? 0 : 1), 1);
+    auto index = std::make_unique<DuplicateIndex>();
+    index->Configure(settings);
+    for (const std::string& path : paths) {
+      fs::path p(path);
+      index->AddFile(p.parent_path().string() + "/", p.filename().string(),
+                     static_cast<int64_t>(fs::file_size(p)), 0);
+    }
+    m_result.Merge(index);
+    m_result.Finalise(settings, {});
+    DeleteNode(settings);
+  }
+
+  DataNode* groupNamed(const std::string& key) { return FindChild(m_result.Root(), key.c_str()); }
+
+  std::vector<std::string> trashedNames() {
+    std::set<std::string> names;
+    const fs::path files = s_home + "/share/Trash/files";
+    if (fs::exists(files))
+      for (const auto& entry : fs::directory_iterator(files)) names.insert(entry.path().filename());
+    return {names.begin(), names.end()};
+  }
+
+  FileActionHooks hooks() {
+    FileActionHooks h;
+    h.removeFile = [this](DataNode* file) { return m_result.RemoveFile(file, true); };
+    h.isLinkTarget = [this](const std::string& path) { return m_linkTargets.count(path) > 0; };
+    h.resultsChanged = [this](int answer, const std::string& group) {
+      m_changes.push_back(std::to_string(answer) + ":" + group);
+    };
+    h.rebuildView = [this] { ++m_rebuilds; };
+    h.browseMode = [this] { return m_browseMode; };
+    return h;
+  }
+
+  static std::string s_home;
+  std::string m_dir;
+  RunResult m_result;
+  std::set<std::string> m_linkTargets;
+  std::vector<std::string> m_changes;
+  int m_rebuilds = 0;
+  int m_browseMode = 0;
+};
+std::string FileActionsTest::s_home;
+
+// The desktop cannot be started here: opening and browsing are recorded instead. Trash,
+// move and copy are the real ones.
+class RecordingShell : public PlatformFileShell {
+ public:
+  using PlatformFileShell::PlatformFileShell;
+  bool OpenFile(const std::string& path, const std::string& folder) override {
+    calls.push_back("open " + path + " in " + folder);
+    return true;
+  }
+  bool ShowFolder(const std::string& path, const std::string& folder, bool explore) override {
+    calls.push_back((explore ? "explore " : "open folder ") + folder + " for " + path);
+    return true;
+  }
+  std::vector<std::string> calls;
+};
+
+TEST_F(FileActionsTest, OpenAndBrowseAskBeforeTakingEveryFile) {
+  const std::string a = makeFile("one/a.txt", "1"), b = makeFile("two/a.txt", "2");
+  ScriptedQuestions questions;
+  RecordingShell shell(questions);
+  FileActions actions(questions, shell, hooks());
+  Selection selection{{a, b}, nullptr, nullptr, ResultView::kUnified, -1};
+
+  questions.answers = {IDNO, IDCANCEL, IDYES};
+  EXPECT_EQ(actions.OpenSelected(selection), 1);
+  EXPECT_EQ(actions.OpenSelected(selection), 1);  // cancelled: nothing opens
+  EXPECT_EQ(actions.OpenSelected(selection), 1);
+  EXPECT_EQ(shell.calls, (std::vector<std::string>{"open " + a + " in " + m_dir + "/one",
+                                                   "open " + a + " in " + m_dir + "/one",
+                                                   "open " + b + " in " + m_dir + "/two"}));
+  ASSERT_EQ(questions.asked.size(), 3u);
+  EXPECT_EQ(questions.asked[0].text,
+            "There is more than one file selected. Would you like to open ALL SELECTED files?");
+  EXPECT_EQ(questions.asked[0].caption, "More than one file selected");
+  EXPECT_EQ(questions.asked[0].buttonSet, MB_YESNOCANCEL);
+
+  // Browse: a folder that went away is skipped; mode 1 asks the file manager.
+  shell.calls.clear();
+  questions.asked.clear();
+  const std::string gone = m_dir + "/gone/x.txt";
+  selection.paths = {a, gone};
+  m_browseMode = 1;
+  questions.answers = {IDYES};
+  EXPECT_EQ(actions.BrowseSelected(selection), 1);
+  EXPECT_EQ(shell.calls, (std::vector<std::string>{"explore " + m_dir + "/one for " + a}));
+  EXPECT_EQ(questions.asked.at(0).text,
+            "There is more than one file selected. Would you like to browse ALL SELECTED folders?");
+  EXPECT_EQ(questions.asked.at(0).caption, "More than one file selected");
+
+  // One file asks nothing; no selection does nothing and answers 0.
+  m_browseMode = 0;
+  shell.calls.clear();
+  selection.paths = {a};
+  EXPECT_EQ(actions.BrowseSelected(selection), 1);
+  EXPECT_EQ(shell.calls, (std::vector<std::string>{"open folder " + m_dir + "/one for " + a}));
+  selection.paths.clear();
+  EXPECT_EQ(actions.OpenSelected(selection), 0);
+  EXPECT_EQ(actions.BrowseSelected(selection), 0);
+  EXPECT_EQ(questions.asked.size(), 1u);
+}
+
+TEST_F(FileActionsTest, DeletingALinkTargetAnsweredYesSilencesTheRest) {
+  const std::string a = makeFile("x/dup.txt", "aa"), b = makeFile("y/dup.txt", "aa"),
+                    c = makeFile("z/dup.txt", "aa");
+  groupFiles({a, b, c});
+  m_linkTargets = {a};
+  ScriptedQuestions questions;
+  RecordingShell shell(questions);
+  FileActions actions(questions, shell, hooks());
+  Selection selection{{a, b, c}, m_result.Root(), nullptr, ResultView::kUnified, -1};
+
+  questions.answers = {IDYES};
+  EXPECT_EQ(actions.DeleteSelected(selection, false), 1);
+  ASSERT_EQ(questions.asked.size(), 1u);  // no trash question for any of the three
+  EXPECT_EQ(questions.asked[0].text, a + kLinkQuestionTail);
+  EXPECT_EQ(questions.asked[0].caption, "Delete file ?");
+  EXPECT_EQ(questions.asked[0].buttonSet, MB_YESNO);
+  EXPECT_FALSE(fs::exists(a) || fs::exists(b) || fs::exists(c));
+  EXPECT_EQ(trashedNames().size(), 3u);
+  // The group went with its second-last file; the last one was no longer in the results.
+  EXPECT_EQ(m_changes, (std::vector<std::string>{"1:dup.txt", "2:dup.txt"}));
+  EXPECT_EQ(m_result.Root()->FirstChild(), nullptr);
+  EXPECT_EQ(m_rebuilds, 0);  // the unified view keeps its state
+}
+
+TEST_F(FileActionsTest, DeletingALinkTargetAnsweredNoKeepsItAndConfirmsTheOthers) {
+  const std::string a = makeFile("x/k.txt", "k"), b = makeFile("y/k.txt", "k"),
+                    c = makeFile("z/k.txt", "k");
+  groupFiles({a, b, c});
+  m_linkTargets = {a};
+  ScriptedQuestions questions;
+  RecordingShell shell(questions);
+  FileActions actions(questions, shell, hooks());
+  DataNode* group = groupNamed("k.txt");
+  ASSERT_NE(group, nullptr);
+  Selection selection{{a, b, c}, m_result.Root(), group, ResultView::kSeparate, -1};
+
+  questions.answers = {IDNO, IDYES, IDNO};
+  EXPECT_EQ(actions.DeleteSelected(selection, false), 1);
+  ASSERT_EQ(questions.asked.size(), 3u);
+  EXPECT_EQ(questions.asked[1].text, b + "\nAre you sure you want to move this file to the trash?");
+  EXPECT_EQ(questions.asked[2].text, c + "\nAre you sure you want to move this file to the trash?");
+  EXPECT_TRUE(fs::exists(a));
+  EXPECT_FALSE(fs::exists(b));
+  EXPECT_TRUE(fs::exists(c));  // the trash question was answered No
+  // The group keeps a and c, with its totals lowered; the view is rebuilt once.
+  EXPECT_EQ(group->val2, 2);
+  EXPECT_EQ(group->val, 2);
+  EXPECT_EQ(m_rebuilds, 1);
+}
+
+TEST_F(FileActionsTest, DeleteAfterBackupAsksNothingAndNeedsAGroupInTheSeparateView) {
+  const std::string a = makeFile("p/two.txt", "22"), b = makeFile("q/two.txt", "22");
+  const std::string gone = makeFile("p/gone.txt", "22");
+  groupFiles({a, b, gone, makeFile("q/gone.txt", "22")});
+  ScriptedQuestions questions;
+  RecordingShell shell(questions);
+  FileActions actions(questions, shell, hooks());
+  Selection selection{{a}, m_result.Root(), nullptr, ResultView::kSeparate, -1};
+  EXPECT_EQ(actions.DeleteSelected(selection, true), 0);  // no group selected
+  EXPECT_EQ(actions.MoveOrCopySelected(selection, true), 0);
+  EXPECT_TRUE(fs::exists(a));
+
+  // A file that vanished since the search cannot be trashed: the results stay.
+  fs::remove(gone);
+  selection = {{gone}, m_result.Root(), groupNamed("gone.txt"), ResultView::kSeparate, -1};
+  EXPECT_EQ(actions.DeleteSelected(selection, true), 1);
+  EXPECT_NE(groupNamed("gone.txt"), nullptr);
+
+  selection = {{a}, m_result.Root(), groupNamed("two.txt"), ResultView::kSeparate, -1};
+  EXPECT_EQ(actions.DeleteSelected(selection, true), 1);
+  EXPECT_TRUE(questions.asked.empty());
+  EXPECT_FALSE(fs::exists(a));
+  EXPECT_TRUE(fs::exists(b));
+  // One file of a group of two: the whole group leaves the results.
+  EXPECT_EQ(groupNamed("two.txt"), nullptr);
+  EXPECT_EQ(m_changes, (std::vector<std::string>{"2:two.txt"}));
+  EXPECT_EQ(m_rebuilds, 2);
+}
+
+TEST_F(FileActionsTest, MoveTakesOneFileAndUpdatesTheResults) {
+  const std::string a = makeFile("m1/mv <\"odd\">.txt", "abc"),
+                    b = makeFile("m2/mv <\"odd\">.txt", "abc"),
+                    c = makeFile("m3/mv <\"odd\">.txt", "abc");
+  const std::string target = m_dir + "/target";
+  fs::create_directories(target);
+  groupFiles({a, b, c});
+  ScriptedQuestions questions;
+  RecordingShell shell(questions);
+  FileActions actions(questions, shell, hooks());
+  DataNode* group = groupNamed("mv <\"odd\">.txt");
+  ASSERT_NE(group, nullptr);
+  Selection selection{{a, b}, m_result.Root(), group, ResultView::kSeparate, -1};
+
+  // Two files: the message speaks of copying, for a move as well.
+  EXPECT_EQ(actions.MoveOrCopySelected(selection, true), 0);
+  ASSERT_EQ(questions.asked.size(), 1u);
+  EXPECT_EQ(questions.asked[0].text, "You can copy only one selected file at a time.");
+  EXPECT_EQ(questions.asked[0].caption, "More than one file selected");
+  EXPECT_EQ(questions.asked[0].buttonSet, MB_OK);
+
+  // A link target answered No, then a cancelled folder choice: nothing moves.
+  selection.paths = {a};
+  m_linkTargets = {a};
+  questions.answers = {IDNO, IDYES};
+  questions.folders = {""};
+  EXPECT_EQ(actions.MoveOrCopySelected(selection, true), 0);
+  EXPECT_EQ(actions.MoveOrCopySelected(selection, true), 0);
+  EXPECT_EQ(questions.asked.at(1).text, a + kLinkQuestionTail);
+  EXPECT_EQ(questions.prompts, (std::vector<std::string>{"Move selected file to the folder:"}));
+  EXPECT_TRUE(fs::exists(a));
+
+  questions.answers = {IDYES};
+  questions.folders = {target};
+  EXPECT_EQ(actions.MoveOrCopySelected(selection, true), 1);
+  EXPECT_FALSE(fs::exists(a));
+  EXPECT_TRUE(fs::exists(target + "/mv <\"odd\">.txt"));
+  EXPECT_EQ(group->val2, 2);  // the group stays, selected, with two files
+  EXPECT_EQ(selection.group, group);
+  EXPECT_EQ(m_changes, (std::vector<std::string>{"1:mv <\"odd\">.txt"}));
+}
+
+TEST_F(FileActionsTest, CopyLeavesResultsAndNeverOverwritesUnasked) {
+  const std::string a = makeFile("c1/same.bin", "new bytes"),
+                    b = makeFile("c2/same.bin", "new bytes");
+  const std::string taken = makeFile("dest/same.bin", "old");
+  groupFiles({a, b});
+  ScriptedQuestions questions;
+  RecordingShell shell(questions);
+  FileActions actions(questions, shell, hooks());
+  Selection selection{{a}, m_result.Root(), nullptr, ResultView::kUnified, -1};
+
+  // The destination holds the name: the collision question decides, and No keeps both.
+  questions.folders = {m_dir + "/dest/"};
+  questions.answers = {IDNO};
+  EXPECT_EQ(actions.MoveOrCopySelected(selection, false), 0);
+  ASSERT_EQ(questions.asked.size(), 1u);
+  EXPECT_EQ(questions.asked[0].caption, "Replace file ?");
+  EXPECT_EQ(questions.prompts, (std::vector<std::string>{"Copy selected file to the folder:"}));
+  std::ifstream in(taken);
+  EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), "old");
+
+  // Copying a file into its own folder is refused before anything is touched.
+  questions.folders = {m_dir + "/c1"};
+  EXPECT_EQ(actions.MoveOrCopySelected(selection, false), 0);
+  EXPECT_EQ(fs::file_size(a), 9u);
+
+  questions.folders = {m_dir};
+  EXPECT_EQ(actions.MoveOrCopySelected(selection, false), 1);
+  EXPECT_TRUE(fs::exists(a));
+  EXPECT_EQ(fs::file_size(m_dir + "/same.bin"), 9u);
+  EXPECT_NE(groupNamed("same.bin"), nullptr);  // a copy changes no result
+  EXPECT_TRUE(m_changes.empty());
+}
+
+TEST_F(FileActionsTest, RemovalMatchesPathsExactly) {
+  // Two files whose paths differ only in case are different files here.
+  const std::string upper = makeFile("r/Case.txt", "1"), lower = makeFile("r/case.txt", "1");
+  const std::string other = makeFile("s/Case.txt", "1");
+  groupFiles({upper, lower, other});
+  ScriptedQuestions questions;
+  RecordingShell shell(questions);
+  FileActions actions(questions, shell, hooks());
+  Selection selection{{}, m_result.Root(), nullptr, ResultView::kUnified, -1};
+  EXPECT_EQ(actions.RemoveFileFromResults(selection, m_dir + "/r/CASE.TXT"), 0);
+  EXPECT_EQ(actions.RemoveFileFromResults(selection, lower), 0);  // in no group: unique key
+  EXPECT_EQ(actions.RemoveFileFromResults(selection, upper), 2);
+}
+
+TEST_F(FileActionsTest, ToolAndPropertiesHandOff) {
+  const std::string a = makeFile("t/a b.txt", "1"), b = makeFile("t/c.txt", "2");
+  ScriptedQuestions questions;
+  RecordingShell shell(questions);
+  FileActionHooks h = hooks();
+  std::vector<std::string> ran;
+  h.runTool = [&](int index, const std::vector<std::string>& paths) {
+    ran = paths;
+    return index == 1;
+  };
+  std::string shown;
+  h.showProperties = [&](DataNode* info) { shown = info->Name(); };
+  FileActions actions(questions, shell, h);
+  Selection selection{{a, b}, nullptr, nullptr, ResultView::kUnified, -1};
+  EXPECT_EQ(actions.RunSelectedTool(selection), 0);  // no tool chosen
+  EXPECT_TRUE(ran.empty());
+  selection.toolIndex = 1;
+  EXPECT_EQ(actions.RunSelectedTool(selection), 1);
+  EXPECT_EQ(ran, selection.paths);
+  EXPECT_EQ(actions.ShowSelectedProperties(selection), 1);
+  EXPECT_EQ(shown, a);
+  EXPECT_TRUE(questions.asked.empty());
+}
+
+}  // namespace
+}  // namespace tf

@@ -1,0 +1,272 @@
+// twinfold-cli as a user runs it: the built program on real folders, every output form,
+// bad command lines, missing folders, descriptors and readers that go away.
+#include <fcntl.h>
+#include <spawn.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+extern char** environ;
+
+namespace {
+
+namespace fs = std::filesystem;
+
+struct Outcome {
+  int status = -1;  // exit status; -1 when killed by a signal
+  std::string out;
+  std::string err;
+};
+
+std::string readFile(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::stringstream text;
+  text << in.rdbuf();
+  return text.str();
+}
+
+class CliEndToEnd : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    char pattern[] = "/tmp/twinfold-cli-test-XXXXXX";
+    ASSERT_NE(mkdtemp(pattern), nullptr);
+    m_dir = pattern;
+    m_tree = m_dir + "/tree";  // what is scanned; the outputs stay beside it
+    // Settings of the user running the tests must not change what the program does.
+    setenv("XDG_CONFIG_HOME", (m_dir + "/config").c_str(), 1);
+  }
+  void TearDown() override { fs::remove_all(m_dir); }
+
+  // A file of `size` bytes (sparse) with the given modification time (Unix seconds).
+  void makeFile(const std::string& relative, off_t size, time_t mtime = 1700000000) {
+    const std::string path = m_tree + "/" + relative;
+    fs::create_directories(fs::path(path).parent_path());
+    const int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    ASSERT_GE(fd, 0) << path;
+    ASSERT_EQ(ftruncate(fd, size), 0);
+    const timespec times[2] = {{mtime, 0}, {mtime, 0}};
+    ASSERT_EQ(futimens(fd, times), 0);
+    close(fd);
+  }
+
+  // Runs the program with stdout to `stdoutPath` (a file of the test folder by default).
+  Outcome run(std::vector<std::string> args, const std::string& stdoutPath = "") {
+    args.insert(args.begin(), TWINFOLD_CLI_PATH);
+    const std::string outPath = stdoutPath.empty() ? m_dir + "/stdout" : stdoutPath;
+    const std::string errPath = m_dir + "/stderr";
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, 1, outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
+                                     0644);
+    posix_spawn_file_actions_addopen(&actions, 2, errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
+                                     0644);
+    Outcome outcome = spawnAndWait(args, &actions);
+    posix_spawn_file_actions_destroy(&actions);
+    if (stdoutPath.empty()) outcome.out = readFile(outPath);
+    outcome.err = readFile(errPath);
+    return outcome;
+  }
+
+  // Runs the program writing into a pipe whose reading end is already closed.
+  Outcome runIntoClosedPipe(std::vector<std::string> args) {
+    args.insert(args.begin(), TWINFOLD_CLI_PATH);
+    int fds[2];
+    EXPECT_EQ(pipe(fds), 0);
+    close(fds[0]);
+    const std::string errPath = m_dir + "/stderr";
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_adddup2(&actions, fds[1], 1);
+    posix_spawn_file_actions_addopen(&actions, 2, errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
+                                     0644);
+    Outcome outcome = spawnAndWait(args, &actions);
+    posix_spawn_file_actions_destroy(&actions);
+    close(fds[1]);
+    outcome.err = readFile(errPath);
+    return outcome;
+  }
+
+  std::string m_dir;
+  std::string m_tree;
+
+ private:
+  static Outcome spawnAndWait(const std::vector<std::string>& args,
+                              posix_spawn_file_actions_t* actions) {
+    std::vector<char*> argv;
+    for (const std::string& arg : args) argv.push_back(const_cast<char*>(arg.c_str()));
+    argv.push_back(nullptr);
+    Outcome outcome;
+    pid_t pid = 0;
+    if (posix_spawn(&pid, argv[0], actions, nullptr, argv.data(), environ) != 0) return outcome;
+    int status = 0;
+    waitpid(pid, &status, 0);
+    outcome.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    return outcome;
+  }
+};
+
+std::vector<std::string> lines(const std::string& text) {
+  std::vector<std::string> out;
+  std::stringstream in(text);
+  for (std::string line; std::getline(in, line);) out.push_back(line);
+  return out;
+}
+
+TEST_F(CliEndToEnd, TextListsTrueDuplicatesLikeTheUnifiedList) {
+  makeFile("one/Report.txt", 2048);
+  makeFile("two/deep/Report.txt", 2048);
+  makeFile("two/report.txt", 2048);                // another name: case matters
+  makeFile("three/Report.txt", 2048, 1600000000);  // another time
+  makeFile("three/other.txt", 10);
+  const Outcome result = run({"--no-progress", m_tree});
+  ASSERT_EQ(result.status, 0) << result.err;
+  EXPECT_EQ(result.err, "");
+  const auto out = lines(result.out);
+  ASSERT_EQ(out.size(), 4u) << result.out;
+  EXPECT_EQ(out[0], "Report.txt  $        4 K");
+  EXPECT_EQ(out[1].rfind("  " + m_tree + "/one/Report.txt  2 K  ", 0), 0u) << out[1];
+  EXPECT_EQ(out[2].rfind("  " + m_tree + "/two/deep/Report.txt  2 K  ", 0), 0u) << out[2];
+  EXPECT_EQ(out[3], "Finished (2 files found)");
+
+  // Progress goes to stderr only: the folder's last status, then the status line.
+  const Outcome shown = run({"--progress", m_tree});
+  EXPECT_EQ(shown.out, result.out);
+  EXPECT_TRUE(shown.err.ends_with(m_tree + ": accepted\nFinished (2 files found)\n")) << shown.err;
+}
+
+TEST_F(CliEndToEnd, CriteriaAndFiltersReachTheSearch) {
+  makeFile("a/paper.doc", 100);
+  makeFile("b/paper.pdf", 5000, 1500000000);
+  makeFile("a/photo.jpg", 3000);
+  makeFile("b/photo.jpg", 3000);
+  makeFile("c/photo.jpg", 3000);
+  // Different formats of a file: extensions, times and sizes may differ.
+  Outcome result = run({"--preset", "formats", "--format", "csv", m_tree});
+  ASSERT_EQ(result.status, 0) << result.err;
+  EXPECT_NE(result.out.find("paper.*,*,2,5100,"), std::string::npos) << result.out;
+  // Leaving out a folder, and taking only files of at least 4 K.
+  result = run({"--exclude", m_tree + "/c", "--format", "csv", m_tree});
+  EXPECT_NE(result.out.find("photo.jpg,jpg,2,6000,"), std::string::npos) << result.out;
+  result = run({"--min-size", "4K", m_tree});
+  EXPECT_EQ(result.out, "Finished (NO FILES FOUND)\n");
+  result = run({"--include", "*.doc;*.pdf", "--name", "noext", "--time", "any", "--size", "any",
+                "--format", "json", m_tree});
+  EXPECT_NE(result.out.find("\"key\":\"paper.*\""), std::string::npos) << result.out;
+  EXPECT_EQ(result.out.find("photo"), std::string::npos) << result.out;
+}
+
+TEST_F(CliEndToEnd, CsvQuotesOddNamesAndKeepsTheirBytes) {
+  const std::string odd = "say \"hi\", then\nleave.txt";
+  makeFile("x/" + odd, 7);
+  makeFile("y/" + odd, 7);
+  const Outcome result = run({"--format", "csv", "--sort", "size", m_tree});
+  ASSERT_EQ(result.status, 0) << result.err;
+  const std::string quotedKey = "\"say \"\"hi\"\", then\nleave.txt\"";
+  const std::string expected = "group,type,count,group_size,path,size,modified\r\n" + quotedKey +
+                               ",txt,2,14,\"" + m_tree +
+                               "/x/say \"\"hi\"\", then\nleave.txt\",7,133444736000000000\r\n";
+  EXPECT_EQ(result.out.substr(0, expected.size()), expected);
+}
+
+TEST_F(CliEndToEnd, JsonGivesNamesThatAreNotUtf8ByteForByte) {
+  makeFile("p/caf\xE9.txt", 1);
+  makeFile("q/caf\xE9.txt", 1);
+  const Outcome result = run({"--format", "json", m_tree});
+  ASSERT_EQ(result.status, 0) << result.err;
+  EXPECT_NE(result.out.find("\"key\":\"caf\xEF\xBF\xBD.txt\",\"key_base64\":\"Y2Fm6S50eHQ=\""),
+            std::string::npos)
+      << result.out;
+  EXPECT_NE(result.out.find("\"path_base64\":"), std::string::npos);
+  EXPECT_EQ(result.out.find("\xE9"), std::string::npos);  // the output itself is UTF-8
+  EXPECT_NE(result.out.find("\"modified\":133444736000000000"), std::string::npos);
+  EXPECT_TRUE(result.out.ends_with("],\"files\":2}\n")) << result.out;
+}
+
+TEST_F(CliEndToEnd, BadCommandLinesExitTwoWithTheUsage) {
+  makeFile("a/x", 1);
+  for (const std::vector<std::string>& args :
+       std::vector<std::vector<std::string>>{{"--frobnicate", m_tree},
+                                             {"--format", "yaml", m_tree},
+                                             {"--symbols", "12", m_tree},
+                                             {},
+                                             {"--min-size", "2M", "--max-size", "1M", m_tree},
+                                             {m_tree, "--sort"}}) {
+    const Outcome result = run(args);
+    EXPECT_EQ(result.status, 2) << (args.empty() ? "" : args[0]);
+    EXPECT_EQ(result.err.rfind("twinfold-cli: ", 0), 0u) << result.err;
+    EXPECT_NE(result.err.find("Usage: twinfold-cli"), std::string::npos);
+    EXPECT_EQ(result.out, "");
+  }
+  const Outcome help = run({"--help"});
+  EXPECT_EQ(help.status, 0);
+  EXPECT_EQ(help.out.rfind("Usage: twinfold-cli", 0), 0u);
+}
+
+TEST_F(CliEndToEnd, MissingFoldersAreNamedAndSkipped) {
+  makeFile("real/a.txt", 5);
+  makeFile("real/sub/a.txt", 5);
+  const std::string missing = m_tree + "/no such folder";
+  Outcome result = run({missing, m_tree + "/real"});
+  EXPECT_EQ(result.status, 0);
+  EXPECT_EQ(result.err, "twinfold-cli: " + missing + ": no such folder; skipped\n");
+  EXPECT_NE(result.out.find("Finished (2 files found)"), std::string::npos);
+
+  result = run({missing, m_tree + "/real/a.txt"});  // a file is no folder either
+  EXPECT_EQ(result.status, 1);
+  EXPECT_NE(result.err.find(missing + ": no such folder; skipped"), std::string::npos);
+  EXPECT_NE(result.err.find("twinfold-cli: no folder to scan"), std::string::npos);
+  EXPECT_EQ(result.out, "");
+}
+
+TEST_F(CliEndToEnd, SavedDescriptorRepeatsTheSearch) {
+  makeFile("d/holiday1.jpg", 10);
+  makeFile("e/holiday2.jpg", 20);
+  const std::string saved = m_dir + "/search.xml";
+  const Outcome first = run({"--preset", "named", "--save-descriptor", saved, m_tree});
+  ASSERT_EQ(first.status, 0) << first.err;
+  EXPECT_NE(first.out.find("holid*.jpg"), std::string::npos) << first.out;
+  const Outcome again = run({"--descriptor", saved});
+  EXPECT_EQ(again.status, 0) << again.err;
+  EXPECT_EQ(again.out, first.out);
+
+  // A file that cannot be read, or holds no descriptor, stops the run naming the file.
+  std::ofstream(m_dir + "/junk.xml") << "<node name=\"options\"/>";
+  for (const std::string& bad : {m_dir + "/absent.xml", m_dir + "/junk.xml"}) {
+    const Outcome result = run({"--descriptor", bad, m_tree});
+    EXPECT_EQ(result.status, 1);
+    EXPECT_EQ(result.err.find("twinfold-cli: " + bad + ": "), 0u) << result.err;
+  }
+  const Outcome noSettings = run({"--settings", m_dir + "/absent.dat", m_tree});
+  EXPECT_EQ(noSettings.status, 1);
+  EXPECT_EQ(noSettings.err.find("twinfold-cli: " + m_dir + "/absent.dat: "), 0u) << noSettings.err;
+  // Saving where no file can be made fails before any search, and leaves nothing behind.
+  const Outcome unsaved = run({"--save-descriptor", m_dir + "/none/x.xml", m_tree});
+  EXPECT_EQ(unsaved.status, 1);
+  EXPECT_FALSE(fs::exists(m_dir + "/none"));
+}
+
+TEST_F(CliEndToEnd, ClosedPipeEndsQuietlyAndFullDiskIsAnError) {
+  for (int i = 0; i < 3000; ++i) {  // far more output than a pipe buffer holds
+    makeFile("m/file" + std::to_string(i) + ".dat", 1);
+    makeFile("n/file" + std::to_string(i) + ".dat", 1);
+  }
+  const Outcome piped = runIntoClosedPipe({"--format", "json", m_tree});
+  EXPECT_EQ(piped.status, 0);  // not killed by SIGPIPE
+  EXPECT_EQ(piped.err, "");
+  if (access("/dev/full", W_OK) == 0) {
+    const Outcome full = run({m_tree}, "/dev/full");
+    EXPECT_EQ(full.status, 1);
+    EXPECT_NE(full.err.find("cannot write the output"), std::string::npos) << full.err;
+  }
+}
+
+}  // namespace
