@@ -128,7 +128,8 @@ bool FolderLister::Open(const std::string& folderPath) {
     return false;
   }
   m_dev = st.st_dev;
-  m_onFat = fstatfs(m_fd, &sf) == 0 && sf.f_type == MSDOS_SUPER_MAGIC;
+  m_dosSource = fstatfs(m_fd, &sf) == 0 ? DosAttributeSourceOf(static_cast<int64_t>(sf.f_type))
+                                        : DosAttributeSource::kNone;
   m_path = folderPath;
   while (m_path.size() > 1 && m_path.back() == '/') m_path.pop_back();
   m_inDataHome = m_path == DataHome();
@@ -195,7 +196,8 @@ bool FolderLister::Stat(StatInfo* out) {
     m_haveStat = true;
   }
   *out = m_stat;
-  if (m_onFat) out->attributes |= ReadDosAttributes(m_fd, m_name.c_str());
+  if (m_dosSource != DosAttributeSource::kNone)
+    out->attributes |= ReadDosAttributes(m_fd, m_name.c_str(), m_dosSource);
   return true;
 }
 

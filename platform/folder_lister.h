@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/dos_attributes.h"
+
 namespace tf {
 
 // Times are 100-ns intervals since 1601-01-01 UTC:
@@ -56,8 +58,8 @@ class FolderLister {
   std::vector<char> m_buf;  // raw directory records as the kernel returned them
   size_t m_pos = 0;
   size_t m_end = 0;
-  uint64_t m_dev = 0;         // device of the open folder, to notice mounts below it
-  bool m_onFat = false;       // DOS attributes are kept by this file system
+  uint64_t m_dev = 0;  // device of the open folder, to notice mounts below it
+  DosAttributeSource m_dosSource = DosAttributeSource::kNone;  // where DOS bits are kept
   bool m_inDataHome = false;  // the user's Trash folder is a child of this one
   std::string m_path;
   std::string m_name;

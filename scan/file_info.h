@@ -5,14 +5,9 @@
 #include <cstdint>
 #include <string_view>
 
-namespace tf {
+#include "datatree/file_attributes.h"
 
-// Attribute bits of FileInfo::attributes.
-constexpr uint32_t kAttrReadOnly = 0x01;
-constexpr uint32_t kAttrHidden = 0x02;
-constexpr uint32_t kAttrSystem = 0x04;
-constexpr uint32_t kAttrDirectory = 0x10;
-constexpr uint32_t kAttrArchive = 0x20;
+namespace tf {
 
 // One directory entry. `name` is the entry's own name (no folder), borrowed for the
 // duration of the call. Times are file times: 100-ns counts since 1601-01-01 UTC, 0

@@ -3,6 +3,7 @@
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <sys/xattr.h>
 #include <unistd.h>
 
 #include <map>
@@ -194,6 +195,30 @@ TEST(FolderLister, ListsAFolderOfManyEntriesCompletely) {
   // More entries than one directory read returns.
   for (int i = 0; i < 3000; ++i) ASSERT_TRUE(WriteFile(dir / ("f" + std::to_string(i)), ""));
   EXPECT_EQ(listAll(dir.path()).files.size(), 3000u);
+}
+
+TEST(DosAttributes, ReadFromTheExtendedAttributesOfNtfsAndSamba) {
+  const unsigned char be[4] = {0, 0, 0, 0x27};  // read-only, hidden, system, archive
+  const unsigned char le[4] = {0x24, 0, 0, 0};
+  EXPECT_EQ(DecodeDosAttributeValue(be, 4, true), kAttrSystem | kAttrArchive);
+  EXPECT_EQ(DecodeDosAttributeValue(le, 4, false), kAttrSystem | kAttrArchive);
+  EXPECT_EQ(DecodeDosAttributeValue(le, 4, true), 0u);
+  EXPECT_EQ(DecodeDosAttributeValue(be, 3, true), 0u);  // damaged value
+  EXPECT_EQ(DosAttributeSourceOf(0x4d44), DosAttributeSource::kFat);
+  EXPECT_EQ(DosAttributeSourceOf(0xFE534D42), DosAttributeSource::kSamba);
+  EXPECT_EQ(DosAttributeSourceOf(0xEF53), DosAttributeSource::kNone);  // ext4
+
+  // The read path itself, on a file carrying the attribute a Samba share shows.
+  ScratchFolder dir;
+  ASSERT_TRUE(WriteFile(dir / "a.txt", "x"));
+  if (setxattr((dir / "a.txt").c_str(), "user.cifs.dosattrib", le, 4, 0) != 0)
+    GTEST_SKIP() << "no user extended attributes here";
+  const int fd = open(dir.path().c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  ASSERT_GE(fd, 0);
+  EXPECT_EQ(ReadDosAttributes(fd, "a.txt", DosAttributeSource::kSamba), kAttrSystem | kAttrArchive);
+  EXPECT_EQ(ReadDosAttributes(fd, "a.txt", DosAttributeSource::kNtfs), 0u);
+  EXPECT_EQ(ReadDosAttributes(fd, "missing", DosAttributeSource::kSamba), 0u);
+  close(fd);
 }
 
 }  // namespace
