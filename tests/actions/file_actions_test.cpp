@@ -21,6 +21,22 @@ using testing::ScriptedQuestions;
 const std::string kLinkQuestionTail =
     "\nYou have just created a link to this file.\nAre you sure you want to delete it?";
 
+// The desktop cannot be started here: opening and browsing are recorded instead. Trash,
+// move and copy are the real ones.
+class RecordingShell : public PlatformFileShell {
+ public:
+  using PlatformFileShell::PlatformFileShell;
+  bool OpenFile(const std::string& path, const std::string& folder) override {
+    calls.push_back("open " + path + " in " + folder);
+    return true;
+  }
+  bool ShowFolder(const std::string& path, const std::string& folder, bool explore) override {
+    calls.push_back((explore ? "explore " : "open folder ") + folder + " for " + path);
+    return true;
+  }
+  std::vector<std::string> calls;
+};
+
 // The trash must land in a folder of the test's own, so XDG_DATA_HOME is set before any
 // file is trashed.
 class FileActionsTest : public ::testing::Test {
@@ -91,30 +107,14 @@ class FileActionsTest : public ::testing::Test {
   std::vector<std::string> m_changes;
   int m_rebuilds = 0;
   int m_browseMode = 0;
+  ScriptedQuestions questions;
+  RecordingShell shell{questions};
+  FileActions actions{questions, shell, hooks()};
 };
 std::string FileActionsTest::s_home;
 
-// The desktop cannot be started here: opening and browsing are recorded instead. Trash,
-// move and copy are the real ones.
-class RecordingShell : public PlatformFileShell {
- public:
-  using PlatformFileShell::PlatformFileShell;
-  bool OpenFile(const std::string& path, const std::string& folder) override {
-    calls.push_back("open " + path + " in " + folder);
-    return true;
-  }
-  bool ShowFolder(const std::string& path, const std::string& folder, bool explore) override {
-    calls.push_back((explore ? "explore " : "open folder ") + folder + " for " + path);
-    return true;
-  }
-  std::vector<std::string> calls;
-};
-
 TEST_F(FileActionsTest, OpenAndBrowseAskBeforeTakingEveryFile) {
   const std::string a = makeFile("one/a.txt", "1"), b = makeFile("two/a.txt", "2");
-  ScriptedQuestions questions;
-  RecordingShell shell(questions);
-  FileActions actions(questions, shell, hooks());
   Selection selection{{a, b}, nullptr, nullptr, ResultView::kUnified, -1};
 
   questions.answers = {IDNO, IDCANCEL, IDYES};
@@ -160,9 +160,6 @@ TEST_F(FileActionsTest, DeletingALinkTargetAnsweredYesSilencesTheRest) {
                     c = makeFile("z/dup.txt", "aa");
   groupFiles({a, b, c});
   m_linkTargets = {a};
-  ScriptedQuestions questions;
-  RecordingShell shell(questions);
-  FileActions actions(questions, shell, hooks());
   Selection selection{{a, b, c}, m_result.Root(), nullptr, ResultView::kUnified, -1};
 
   questions.answers = {IDYES};
@@ -184,9 +181,6 @@ TEST_F(FileActionsTest, DeletingALinkTargetAnsweredNoKeepsItAndConfirmsTheOthers
                     c = makeFile("z/k.txt", "k");
   groupFiles({a, b, c});
   m_linkTargets = {a};
-  ScriptedQuestions questions;
-  RecordingShell shell(questions);
-  FileActions actions(questions, shell, hooks());
   DataNode* group = groupNamed("k.txt");
   ASSERT_NE(group, nullptr);
   Selection selection{{a, b, c}, m_result.Root(), group, ResultView::kSeparate, -1};
@@ -209,9 +203,6 @@ TEST_F(FileActionsTest, DeleteAfterBackupAsksNothingAndNeedsAGroupInTheSeparateV
   const std::string a = makeFile("p/two.txt", "22"), b = makeFile("q/two.txt", "22");
   const std::string gone = makeFile("p/gone.txt", "22");
   groupFiles({a, b, gone, makeFile("q/gone.txt", "22")});
-  ScriptedQuestions questions;
-  RecordingShell shell(questions);
-  FileActions actions(questions, shell, hooks());
   Selection selection{{a}, m_result.Root(), nullptr, ResultView::kSeparate, -1};
   EXPECT_EQ(actions.DeleteSelected(selection, true), 0);  // no group selected
   EXPECT_EQ(actions.MoveOrCopySelected(selection, true), 0);
@@ -241,9 +232,6 @@ TEST_F(FileActionsTest, MoveTakesOneFileAndUpdatesTheResults) {
   const std::string target = m_dir + "/target";
   fs::create_directories(target);
   groupFiles({a, b, c});
-  ScriptedQuestions questions;
-  RecordingShell shell(questions);
-  FileActions actions(questions, shell, hooks());
   DataNode* group = groupNamed("mv <\"odd\">.txt");
   ASSERT_NE(group, nullptr);
   Selection selection{{a, b}, m_result.Root(), group, ResultView::kSeparate, -1};
@@ -281,9 +269,6 @@ TEST_F(FileActionsTest, CopyLeavesResultsAndNeverOverwritesUnasked) {
                     b = makeFile("c2/same.bin", "new bytes");
   const std::string taken = makeFile("dest/same.bin", "old");
   groupFiles({a, b});
-  ScriptedQuestions questions;
-  RecordingShell shell(questions);
-  FileActions actions(questions, shell, hooks());
   Selection selection{{a}, m_result.Root(), nullptr, ResultView::kUnified, -1};
 
   // The destination holds the name: the collision question decides, and No keeps both.
@@ -314,9 +299,6 @@ TEST_F(FileActionsTest, RemovalMatchesPathsExactly) {
   const std::string upper = makeFile("r/Case.txt", "1"), lower = makeFile("r/case.txt", "1");
   const std::string other = makeFile("s/Case.txt", "1");
   groupFiles({upper, lower, other});
-  ScriptedQuestions questions;
-  RecordingShell shell(questions);
-  FileActions actions(questions, shell, hooks());
   Selection selection{{}, m_result.Root(), nullptr, ResultView::kUnified, -1};
   EXPECT_EQ(actions.RemoveFileFromResults(selection, m_dir + "/r/CASE.TXT"), 0);
   EXPECT_EQ(actions.RemoveFileFromResults(selection, lower), 0);  // in no group: unique key
@@ -325,8 +307,6 @@ TEST_F(FileActionsTest, RemovalMatchesPathsExactly) {
 
 TEST_F(FileActionsTest, ToolAndPropertiesHandOff) {
   const std::string a = makeFile("t/a b.txt", "1"), b = makeFile("t/c.txt", "2");
-  ScriptedQuestions questions;
-  RecordingShell shell(questions);
   FileActionHooks h = hooks();
   std::vector<std::string> ran;
   h.runTool = [&](int index, const std::vector<std::string>& paths) {
@@ -335,14 +315,14 @@ TEST_F(FileActionsTest, ToolAndPropertiesHandOff) {
   };
   std::string shown;
   h.showProperties = [&](DataNode* info) { shown = info->Name(); };
-  FileActions actions(questions, shell, h);
+  FileActions tooled(questions, shell, h);
   Selection selection{{a, b}, nullptr, nullptr, ResultView::kUnified, -1};
-  EXPECT_EQ(actions.RunSelectedTool(selection), 0);  // no tool chosen
+  EXPECT_EQ(tooled.RunSelectedTool(selection), 0);  // no tool chosen
   EXPECT_TRUE(ran.empty());
   selection.toolIndex = 1;
-  EXPECT_EQ(actions.RunSelectedTool(selection), 1);
+  EXPECT_EQ(tooled.RunSelectedTool(selection), 1);
   EXPECT_EQ(ran, selection.paths);
-  EXPECT_EQ(actions.ShowSelectedProperties(selection), 1);
+  EXPECT_EQ(tooled.ShowSelectedProperties(selection), 1);
   EXPECT_EQ(shown, a);
   EXPECT_TRUE(questions.asked.empty());
 }

@@ -107,31 +107,31 @@ bool sizeTakes(const NodePtr& node, int64_t size) {
   return f.Match(info);
 }
 
-TEST(SizeFilter, BoundsAreInclusive) {
-  NodePtr atMost = sizeNode(1, 1, 1);
-  EXPECT_TRUE(sizeTakes(atMost, 0));
-  EXPECT_TRUE(sizeTakes(atMost, 1048576));
-  EXPECT_FALSE(sizeTakes(atMost, 1048577));
-
-  NodePtr atLeast = sizeNode(0, 3, 2);  // 3 GB: beyond 32 bits
-  EXPECT_FALSE(sizeTakes(atLeast, 3221225471LL));
-  EXPECT_TRUE(sizeTakes(atLeast, 3221225472LL));
-  EXPECT_TRUE(sizeTakes(atLeast, INT64_MAX));
-
-  NodePtr between = sizeNode(2, 10, 0, 2, 1);  // 10 KB .. 2 MB
-  EXPECT_FALSE(sizeTakes(between, 10239));
-  EXPECT_TRUE(sizeTakes(between, 10240));
-  EXPECT_TRUE(sizeTakes(between, 2097152));
-  EXPECT_FALSE(sizeTakes(between, 2097153));
-}
-
-TEST(SizeFilter, UnknownCodesFallBack) {
-  NodePtr oddUnit = sizeNode(1, 5, 9);  // unknown unit: KB
-  EXPECT_TRUE(sizeTakes(oddUnit, 5120));
-  EXPECT_FALSE(sizeTakes(oddUnit, 5121));
-  NodePtr oddSwitch = sizeNode(7, 1, 0);  // unknown switch: at least
-  EXPECT_FALSE(sizeTakes(oddSwitch, 1023));
-  EXPECT_TRUE(sizeTakes(oddSwitch, 1024));
+TEST(SizeFilter, BoundsAreInclusiveAndUnknownCodesFallBack) {
+  // Switch 0 at least, 1 at most, 2 between; units 0 KB, 1 MB, 2 GB.
+  const struct {
+    int32_t choice, v1, u1, v2, u2;
+    int64_t size;
+    bool takes;
+  } cases[] = {
+      {1, 1, 1, 0, 0, 0, true},
+      {1, 1, 1, 0, 0, 1048576, true},
+      {1, 1, 1, 0, 0, 1048577, false},
+      {0, 3, 2, 0, 0, 3221225471LL, false},  // 3 GB: beyond 32 bits
+      {0, 3, 2, 0, 0, 3221225472LL, true},
+      {0, 3, 2, 0, 0, INT64_MAX, true},
+      {2, 10, 0, 2, 1, 10239, false},
+      {2, 10, 0, 2, 1, 10240, true},
+      {2, 10, 0, 2, 1, 2097152, true},
+      {2, 10, 0, 2, 1, 2097153, false},
+      {1, 5, 9, 0, 0, 5120, true},  // unknown unit: KB
+      {1, 5, 9, 0, 0, 5121, false},
+      {7, 1, 0, 0, 0, 1023, false},  // unknown switch: at least
+      {7, 1, 0, 0, 0, 1024, true},
+  };
+  for (const auto& c : cases)
+    EXPECT_EQ(sizeTakes(sizeNode(c.choice, c.v1, c.u1, c.v2, c.u2), c.size), c.takes)
+        << c.choice << " " << c.v1 << " " << c.u1 << " " << c.size;
   // The defaults of a new node: at least 1 MB, but the node is disabled.
   NodePtr fresh(CreateSizeFilterNode(nullptr));
   EXPECT_TRUE(sizeTakes(fresh, 0));

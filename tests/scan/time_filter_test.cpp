@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <string>
 
 #include "scan/filter_nodes.h"
 
@@ -118,35 +119,28 @@ TEST_F(TimeFilterTest, ThisMonth) {
   expectPeriod(at(2026, 1, 1), at(2026, 1, 1));
 }
 
-TEST_F(TimeFilterTest, PreviousMonthsAreCutToTheMonthsLength) {
-  SetTimePrevValue(node(), 1);
-  SetTimePrevUnits(node(), 2);
-  load(at(2026, 3, 31, 9), 3);
-  expectPeriod(at(2026, 2, 28), at(2026, 3, 31));
-  load(at(2028, 3, 31, 9), 3);  // a leap year
-  expectPeriod(at(2028, 2, 29), at(2028, 3, 31));
-  load(at(2026, 1, 15, 9), 3);  // across the year
-  expectPeriod(at(2025, 12, 15), at(2026, 1, 15));
-  SetTimePrevValue(node(), 14);  // more than a year back
-  load(at(2026, 2, 15, 9), 3);
-  expectPeriod(at(2024, 12, 15), at(2026, 2, 15));
-}
-
-TEST_F(TimeFilterTest, PreviousDaysAndWeeks) {
-  SetTimePrevValue(node(), 2);
-  SetTimePrevUnits(node(), 1);
-  load(at(2026, 6, 10, 9), 3);
-  expectPeriod(at(2026, 5, 27), at(2026, 6, 10));
-  SetTimePrevValue(node(), 3);
-  SetTimePrevUnits(node(), 0);
-  load(at(2026, 3, 1, 9), 3);
-  expectPeriod(at(2026, 2, 26), at(2026, 3, 1));
-  SetTimePrevUnits(node(), 9);  // unknown units: days
-  load(at(2026, 3, 1, 9), 3);
-  expectPeriod(at(2026, 2, 26), at(2026, 3, 1));
-  SetTimePrevValue(node(), -5);  // never into the future: today only
-  load(at(2026, 3, 1, 9), 3);
-  expectPeriod(at(2026, 3, 1), at(2026, 3, 1));
+TEST_F(TimeFilterTest, PreviousPeriodsAreCalendarPeriods) {
+  // Units: 0 days, 1 weeks, 2 months (cut to the month's length), unknown as days.
+  const struct {
+    int32_t value, units;
+    LocalTime now, first;
+  } cases[] = {
+      {1, 2, at(2026, 3, 31, 9), at(2026, 2, 28)},
+      {1, 2, at(2028, 3, 31, 9), at(2028, 2, 29)},    // a leap year
+      {1, 2, at(2026, 1, 15, 9), at(2025, 12, 15)},   // across the year
+      {14, 2, at(2026, 2, 15, 9), at(2024, 12, 15)},  // more than a year back
+      {2, 1, at(2026, 6, 10, 9), at(2026, 5, 27)},
+      {3, 0, at(2026, 3, 1, 9), at(2026, 2, 26)},
+      {3, 9, at(2026, 3, 1, 9), at(2026, 2, 26)},
+      {-5, 0, at(2026, 3, 1, 9), at(2026, 3, 1)},  // never into the future: today only
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(std::to_string(c.value) + " " + std::to_string(c.units));
+    SetTimePrevValue(node(), c.value);
+    SetTimePrevUnits(node(), c.units);
+    load(c.now, 3);
+    expectPeriod(c.first, c.now);
+  }
   SetTimePrevValue(node(), 2000000000);  // back past 1601: from the start of time
   load(at(2026, 3, 1, 9), 3);
   EXPECT_EQ(m_filter->Lower(), 0);
