@@ -12,8 +12,8 @@ class QPushButton;
 
 namespace tf {
 
-// The caption of a message that names none.
-inline constexpr char kProgramTitle[] = "Twinfold";
+// The caption of a message that names none: the application title of window captions.
+inline constexpr char kProgramTitle[] = "Quorvan Twinfold";
 
 class MessageBox : public QDialog {
   Q_OBJECT

@@ -109,7 +109,7 @@ TEST(MessageBox, ShowsTheCentredTextCaptionAndTips) {
       },
       [] { return ShowMessage(nullptr, "0123456789", nullptr, MB_OK); });
   EXPECT_EQ(text, std::string(35, ' ') + "0123456789" + std::string(35, ' '));
-  EXPECT_EQ(caption, "Twinfold");
+  EXPECT_EQ(caption, "Quorvan Twinfold");
   EXPECT_EQ(textTip, "Message");
   EXPECT_EQ(okTip, "Close");
   EXPECT_TRUE(okHasFocus);
