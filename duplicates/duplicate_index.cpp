@@ -12,14 +12,17 @@ int settingOf(DataNode* settings, const char* name) {
   return settings->attrs.ValueOf(name).AsInt();
 }
 
+// `folder` must be followed by a NUL in memory (the index stores folders so), which
+// lets it become the description without a copy of its own.
 DataNode* makeFileNode(DataNode* group, std::string_view folder, std::string_view name,
                        int64_t size, int64_t modified) {
-  std::string path;
-  path.reserve(folder.size() + name.size());
-  path.append(folder).append(name);
+  // One buffer per thread for the path: a node per grouped file is made, and a fresh
+  // text for each would cost an allocation more.
+  thread_local std::string path;
+  path.assign(folder).append(name);
   DataNode* node = CreateNode(group, path.c_str(), ATTACH_LAST_CHILD);
   if (!node) return nullptr;
-  SetDesc(node, std::string(folder));
+  SetDesc(node, folder.data() ? folder.data() : "");
   node->val = size;
   node->val2 = modified;
   return node;
@@ -88,11 +91,15 @@ int DuplicateIndex::addLocked(std::string_view folder, std::string_view name, in
     built = MakeDuplicateKey(name, m_rule, m_symbols);
     key = built;
   }
-  auto at = m_map.lower_bound(key);
-  if (at != m_map.end() && at->first == key) {
+  auto at = m_map.find(key);
+  if (at != m_map.end()) {
     FileRecord& first = at->second;
     if (!first.group) first.group = makeGroup(at->first, first);
-    if (first.group) makeFileNode(first.group, folder, name, size, modified);
+    if (first.group) {
+      thread_local std::string folderText;  // `folder` need not end in a NUL
+      folderText.assign(folder);
+      makeFileNode(first.group, folderText, name, size, modified);
+    }
     return 1;
   }
   FileRecord record;
@@ -103,7 +110,7 @@ int DuplicateIndex::addLocked(std::string_view folder, std::string_view name, in
   record.size = size;
   record.modified = modified;
   const std::string_view storedKey = m_rule == NameRule::kExact ? storedName : m_texts.Store(key);
-  m_map.emplace_hint(at, storedKey, record);
+  m_map.emplace(storedKey, record);
   return 0;
 }
 
@@ -112,7 +119,7 @@ uint32_t DuplicateIndex::InternFolder(std::string_view folder) {
   // only one worth looking for.
   if (!m_folders.empty() && m_folders.back() == folder)
     return static_cast<uint32_t>(m_folders.size() - 1);
-  m_folders.push_back(m_texts.Store(folder));
+  m_folders.push_back(m_texts.StoreTerminated(folder));
   return static_cast<uint32_t>(m_folders.size() - 1);
 }
 
@@ -142,23 +149,23 @@ std::pair<DuplicateMap::iterator, bool> DuplicateIndex::Insert(std::string_view 
                                                                const FileRecord& record,
                                                                const DuplicateIndex& source,
                                                                uint32_t folder) {
-  auto at = m_map.lower_bound(key);
-  if (at != m_map.end() && at->first == key) return {at, false};
+  auto at = m_map.find(key);
+  if (at != m_map.end()) return {at, false};
   FileRecord copy = record;
   const std::string_view storedName = m_texts.Store(source.NameOf(record));
   copy.name = storedName.data();
   copy.folder = folder;
   copy.group = nullptr;
   const std::string_view storedKey = key == source.NameOf(record) ? storedName : m_texts.Store(key);
-  return {m_map.emplace_hint(at, storedKey, copy), true};
+  return m_map.emplace(storedKey, copy);
 }
 
 size_t DuplicateIndex::ApproximateBytes() const {
-  // A map node of libstdc++: the red-black links (32 bytes) and the value, rounded up
-  // to the allocator's 16-byte steps with its 8-byte header.
-  const size_t node = 32 + sizeof(DuplicateMap::value_type);
+  // A hash node of libstdc++: the next link, the value and the cached hash, rounded up
+  // to the allocator's 16-byte steps with its 8-byte header; and a bucket pointer each.
+  const size_t node = 8 + sizeof(DuplicateMap::value_type) + 8;
   const size_t perEntry = (node + 8 + 15) / 16 * 16;
-  return m_map.size() * perEntry + m_texts.ReservedBytes() +
+  return m_map.size() * perEntry + m_map.bucket_count() * sizeof(void*) + m_texts.ReservedBytes() +
          m_folders.capacity() * sizeof(std::string_view);
 }
 

@@ -3,10 +3,10 @@
 #pragma once
 
 #include <cstdint>
-#include <map>
 #include <mutex>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 #include "datatree/data_node.h"
@@ -26,9 +26,10 @@ struct FileRecord {
   DataNode* group = nullptr;  // null until a second file with the key arrives
 };
 
-// Keys compare as byte strings, so case matters and the order is byte order. The key
-// views point into the owning index's arena.
-using DuplicateMap = std::map<std::string_view, FileRecord>;
+// Keys compare as byte strings, so case matters. The map has no order: whoever needs the
+// keys in order (merging) sorts them in byte order. The key views point into the owning
+// index's arena.
+using DuplicateMap = std::unordered_map<std::string_view, FileRecord>;
 
 // The process-wide lock that serialises insertions into every duplicate index.
 std::mutex& IndexLock();

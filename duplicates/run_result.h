@@ -65,7 +65,7 @@ class RunResult {
 
  private:
   void fold(const DuplicateIndex& scan);
-  void splitGroup(DataNode* group, bool byTime, bool bySize, const LocalTimeOf& localTime);
+  class Splitter;
 
   DataNode* m_root = nullptr;               // "Duplicate files results", owned
   std::unique_ptr<DuplicateIndex> m_index;  // the run map; its own root was handed to m_root

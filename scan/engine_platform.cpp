@@ -2,6 +2,7 @@
 
 #include "platform/file_time.h"
 #include "platform/mount_table.h"
+#include "platform/scan_priority.h"
 
 namespace tf {
 
@@ -27,6 +28,10 @@ bool PlatformFileTimeOfLocal(const LocalStamp& local, int millisecond, int64_t* 
   time.second = local.second;
   time.milliseconds = millisecond;
   return out && LocalToFileTime(time, out);
+}
+
+void PlatformApplyScanPriority(int priority) {
+  ApplyScanPriority(priority);
 }
 
 int64_t PlatformNow() {

@@ -16,6 +16,9 @@ std::string PlatformDriveOf(const std::string& path);
 bool PlatformLocalStamp(int64_t fileTime, LocalStamp* out, int* millisecond);
 // The UTC file time of a local calendar time; false when invalid.
 bool PlatformFileTimeOfLocal(const LocalStamp& local, int millisecond, int64_t* out);
+// Applies a search priority (0 low, 1 normal, else high) to the calling thread; a
+// priority the system refuses is skipped quietly.
+void PlatformApplyScanPriority(int priority);
 // Now, as a UTC file time.
 int64_t PlatformNow();
 

@@ -52,6 +52,8 @@ struct FolderScan::Walker {
   FilterSet filters;
   FilterSetJudge judge{filters};
   FolderEnumerator enumerator;
+  // Reused folder after folder: its buffers are allocated once, not per folder.
+  FolderListing listing;
 };
 
 FolderScan::FolderScan() = default;
@@ -184,16 +186,21 @@ bool FolderScan::check() {
 
 bool FolderScan::walk(const std::string& folder) {
   if (!check()) return false;
-  FolderListing listing;
+  FolderListing& listing = m_walker->listing;
   m_walker->enumerator.List(folder, &listing);
   const std::string prefix = folderWithSlash(folder);
   for (const FolderListing::File& file : listing.files()) {
     m_index->AddFile(prefix, listing.NameOf(file), file.size, file.modified);
     if (!check()) return false;
   }
-  for (const FolderListing::Folder& sub : listing.folders()) {
+  if (listing.folders().empty()) return true;
+  // The shared listing is refilled below; only the sub-folders' names are kept here.
+  FolderListing subfolders;
+  for (const FolderListing::Folder& sub : listing.folders())
+    subfolders.AddFolder(listing.NameOf(sub));
+  for (const FolderListing::Folder& sub : subfolders.folders()) {
     std::string path = prefix;
-    path.append(listing.NameOf(sub));
+    path.append(subfolders.NameOf(sub));
     if (isExcluded(path)) continue;
     m_foldersEntered.fetch_add(1, std::memory_order_relaxed);
     if (!walk(path)) return false;

@@ -1,5 +1,6 @@
 #include "scan/search_run.h"
 
+#include <algorithm>
 #include <cinttypes>
 #include <cstdio>
 #include <string_view>
@@ -57,8 +58,7 @@ SearchRun::SearchRun(Options options) : m_options(std::move(options)) {
     m_ownClock = std::make_unique<LocalFilterClock>();
     m_options.clock = m_ownClock.get();
   }
-  // No platform call sets a thread's priority yet; until one exists the workers run at
-  // the normal priority whatever the option says.
+  if (!m_options.applyPriority) m_options.applyPriority = PlatformApplyScanPriority;
 }
 
 SearchRun::~SearchRun() {
@@ -150,7 +150,7 @@ bool SearchRun::busyDrive(const std::string& drive) const {
   return false;
 }
 
-void SearchRun::startMerge(FolderScan* scan) {
+bool SearchRun::startMerge(FolderScan* scan) {
   waitForMerge();
   scan->Join();  // the worker has ended its walk; let its thread go
   m_mergeIdle.store(false, std::memory_order_release);
@@ -166,7 +166,9 @@ void SearchRun::startMerge(FolderScan* scan) {
     });
   } catch (const std::system_error&) {
     m_mergeIdle.store(true, std::memory_order_release);  // tried again on a later tick
+    return false;
   }
+  return true;
 }
 
 void SearchRun::waitForMerge() {
@@ -183,10 +185,16 @@ void SearchRun::mergeRemaining() {
       }
     }
     if (!completed) break;
-    if (m_mergeIdle.load(std::memory_order_acquire)) startMerge(completed);
-    std::this_thread::sleep_for(kPollStep);
+    // startMerge waits for the merge under way itself; only a merge thread that could
+    // not be started makes us wait a little and try again.
+    if (!startMerge(completed)) std::this_thread::sleep_for(pollStep());
   }
   waitForMerge();
+}
+
+std::chrono::milliseconds SearchRun::pollStep() const {
+  // A run that ticks fast (the command line) must not wait longer than one tick.
+  return std::min(kPollStep, std::chrono::milliseconds(std::max(1, m_options.tickMs)));
 }
 
 void SearchRun::finalise() {

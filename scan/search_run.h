@@ -54,7 +54,7 @@ class SearchRun {
   struct Options {
     int tickMs = 1000;  // least time between two ticks that do work
     int priority = 1;   // option "common:prior": 0 low, 1 normal, else high
-    // Applied by each worker to itself; empty: the workers keep the normal priority.
+    // Applied by each worker to itself; empty: the platform's (nice and I/O class).
     PriorityHook applyPriority;
     // Names the file system of a path (scans on one file system run one at a time);
     // empty: the mount point from the platform.
@@ -108,8 +108,10 @@ class SearchRun {
 
  private:
   void startNextScan();
-  void startMerge(FolderScan* scan);
+  // False when no merge thread could be started (the scan stays completed).
+  bool startMerge(FolderScan* scan);
   void waitForMerge();
+  std::chrono::milliseconds pollStep() const;
   void mergeRemaining();
   void finalise();
   void recount();
