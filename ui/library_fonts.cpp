@@ -24,17 +24,17 @@ constexpr FontSpec kFonts[kLibraryFontCount] = {
 
 QFont LibraryFont(int index) {
   if (index < 0 || index >= kLibraryFontCount) return QFont();
-  const FontSpec& spec = kFonts[index];
+  const FontSpec& wanted = kFonts[index];
   const bool fixed = index == kFixedPitchFont;
   QFont font;
   // fontconfig resolves the generic names to whatever the desktop installed.
-  font.setFamilies({QString::fromLatin1(spec.family), fixed ? "monospace" : "sans-serif"});
+  font.setFamilies({QString::fromLatin1(wanted.family), fixed ? "monospace" : "sans-serif"});
   font.setStyleHint(fixed ? QFont::Monospace : QFont::SansSerif);
   font.setFixedPitch(fixed);
-  font.setPixelSize(spec.pixelHeight);
-  font.setBold(spec.style == kBold);
-  font.setItalic(spec.style == kItalic);
-  font.setUnderline(spec.style == kUnderlined);
+  font.setPixelSize(wanted.pixelHeight);
+  font.setBold(wanted.style == kBold);
+  font.setItalic(wanted.style == kItalic);
+  font.setUnderline(wanted.style == kUnderlined);
   return font;
 }
 

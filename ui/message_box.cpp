@@ -52,11 +52,11 @@ MessageBox::MessageBox(QWidget* owner, const std::string& text, const QString& c
   m_closeResult = layout.closeResult;
   auto* row = new QHBoxLayout;
   row->addStretch();
-  for (const MessageButton& spec : layout.buttons) {
-    QPushButton* button = m_buttons[slotOf(spec.controlId)];
-    button->setText(QString::fromUtf8(spec.label.c_str()));
-    if (!spec.toolTip.empty()) button->setToolTip(QString::fromUtf8(spec.toolTip.c_str()));
-    const int result = spec.result;
+  for (const MessageButton& shown : layout.buttons) {
+    QPushButton* button = m_buttons[slotOf(shown.controlId)];
+    button->setText(QString::fromUtf8(shown.label.c_str()));
+    if (!shown.toolTip.empty()) button->setToolTip(QString::fromUtf8(shown.toolTip.c_str()));
+    const int result = shown.result;
     connect(button, &QPushButton::clicked, this, [this, result] { done(result); });
     row->addWidget(button);
     button->show();
