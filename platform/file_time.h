@@ -8,18 +8,6 @@
 
 namespace tf {
 
-// A calendar time; months and days count from 1, dayOfWeek from 0 = Sunday.
-struct CalendarTime {
-  int year = 1601;
-  int month = 1;
-  int day = 1;
-  int hour = 0;
-  int minute = 0;
-  int second = 0;
-  int dayOfWeek = 1;
-  int milliseconds = 0;
-};
-
 // (seconds + 11644473600) * 10^7 + nanoseconds / 100.
 int64_t FileTimeFromTimespec(const std::timespec& ts);
 std::timespec TimespecFromFileTime(int64_t fileTime);

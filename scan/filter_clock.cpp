@@ -67,12 +67,12 @@ LocalTime UtcFilterClock::ToLocal(int64_t utcFileTime) const {
   t.hour = static_cast<int>(ms / 3600000);
   t.minute = static_cast<int>(ms / 60000 % 60);
   t.second = static_cast<int>(ms / 1000 % 60);
-  t.millisecond = static_cast<int>(ms % 1000);
+  t.milliseconds = static_cast<int>(ms % 1000);
   return t;
 }
 
 int64_t UtcFilterClock::ToUtc(const LocalTime& t) const {
-  const int64_t ms = ((int64_t{t.hour} * 60 + t.minute) * 60 + t.second) * 1000 + t.millisecond;
+  const int64_t ms = ((int64_t{t.hour} * 60 + t.minute) * 60 + t.second) * 1000 + t.milliseconds;
   return DaysFromCivil(t.year, t.month, t.day) * kFileTimeDay + ms * 10000;
 }
 

@@ -9,16 +9,8 @@
 
 namespace tf {
 
-// A broken-down local time. month 1..12, day 1..31.
-struct LocalTime {
-  int year = 1601;
-  int month = 1;
-  int day = 1;
-  int hour = 0;
-  int minute = 0;
-  int second = 0;
-  int millisecond = 0;
-};
+// A broken-down local time (dayOfWeek is not used by the filters).
+using LocalTime = CalendarTime;
 
 class FilterClock {
  public:

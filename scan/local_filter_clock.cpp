@@ -19,7 +19,7 @@ LocalTime LocalFilterClock::ToLocal(int64_t utcFileTime) const {
   local.hour = stamp.hour;
   local.minute = stamp.minute;
   local.second = stamp.second;
-  local.millisecond = millisecond;
+  local.milliseconds = millisecond;
   return local;
 }
 
@@ -27,11 +27,11 @@ int64_t LocalFilterClock::ToUtc(const LocalTime& local) const {
   const LocalStamp stamp{local.year, local.month,  local.day,
                          local.hour, local.minute, local.second};
   int64_t utc = 0;
-  if (PlatformFileTimeOfLocal(stamp, local.millisecond, &utc)) return utc;
+  if (PlatformFileTimeOfLocal(stamp, local.milliseconds, &utc)) return utc;
   // A local time the zone skips: take it as UTC, off by the zone's offset at most.
   return DaysFromCivil(local.year, local.month, local.day) * kFileTimeDay +
          ((local.hour * 60 + local.minute) * 60 + local.second) * kFileTimeSecond +
-         local.millisecond * 10000LL;
+         local.milliseconds * 10000LL;
 }
 
 }  // namespace tf

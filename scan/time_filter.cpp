@@ -32,7 +32,7 @@ int64_t TimeFilter::endOfDay(int64_t days) const {
   if (days > kLastDay) return INT64_MAX;
   LocalTime t;
   CivilFromDays(days, &t.year, &t.month, &t.day);
-  t.hour = 23, t.minute = 59, t.second = 59, t.millisecond = 999;
+  t.hour = 23, t.minute = 59, t.second = 59, t.milliseconds = 999;
   // File times count 100 ns: the day lasts to the end of its last millisecond.
   return m_clock.ToUtc(t) + 9999;
 }
