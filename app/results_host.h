@@ -1,0 +1,51 @@
+// ResultsHost: what the result views ask of the program that owns the search results
+// (the window program's controller; the tests script it). The views only read the
+// result tree; every change to it goes through RemoveFile.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "datatree/data_node.h"
+#include "platform/questions.h"
+#include "results/file_actions.h"
+
+namespace tf {
+
+class ResultsHost {
+ public:
+  virtual ~ResultsHost() = default;
+
+  // The root whose children are the duplicate groups of the last search; null before
+  // the first search.
+  virtual DataNode* GroupsRoot() = 0;
+  // Counts the changes of the result tree (a search finished, a file left its group).
+  // A view refills on activation when the count differs from the one it last filled at,
+  // so each view keeps its own record.
+  virtual uint64_t ResultGeneration() = 0;
+  // Takes a file node out of its group, dropping a group left with one file: 1 when the
+  // group stays, 2 when it went, 0 when there is no result.
+  virtual int RemoveFile(DataNode* file) = 0;
+
+  // Names of the registered tools, in list order.
+  virtual std::vector<std::string> ToolNames() = 0;
+  // Runs the tool at `index` on the files; true when it started.
+  virtual bool RunTool(int index, const std::vector<std::string>& paths) = 0;
+  // True while a backup folder is available.
+  virtual bool BackupAvailable() = 0;
+  // 1: Browse shows the file in the file manager; other values open its folder.
+  virtual int BrowseMode() = 0;
+  // True for a file the user has just made a link to.
+  virtual bool IsLinkTarget(const std::string& path) = 0;
+  // Fills and shows the properties of a file; returns when they are closed.
+  virtual void ShowProperties(DataNode* fileInfo) = 0;
+
+  virtual Questions& Ask() = 0;
+  virtual FileShell& Shell() = 0;
+
+  // The program's current-file slot, read by the file information views; null clears.
+  virtual void SetCurrentFile(DataNode* file) = 0;
+};
+
+}  // namespace tf
