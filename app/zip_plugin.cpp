@@ -8,7 +8,11 @@ namespace tf {
 std::vector<std::string> ZipPlugin::DefaultCandidates() {
   std::vector<std::string> paths;
   std::string folder = ExecutableFolder();
-  if (!folder.empty()) paths.push_back(folder + "/" + kZipModuleFileName);
+  if (!folder.empty()) {
+    // Beside the program in the build folder; in PREFIX/lib/twinfold once installed.
+    paths.push_back(folder + "/" + kZipModuleFileName);
+    paths.push_back(folder + "/" TWINFOLD_PLUGIN_FOLDER "/" + kZipModuleFileName);
+  }
   paths.push_back(kZipModuleFileName);
   return paths;
 }

@@ -14,8 +14,3 @@ add_library(tf_scan STATIC
   ${CMAKE_CURRENT_LIST_DIR}/collection_files.cpp
 )
 target_link_libraries(tf_scan PUBLIC tf_datatree)
-
-# The shipped collection and the style sheet that shows collection files in a browser;
-# the program looks for collections in share/twinfold/Filters.
-install(FILES ${PROJECT_SOURCE_DIR}/data/Standard.mcf ${PROJECT_SOURCE_DIR}/data/mcfilter.xsl
-        DESTINATION ${CMAKE_INSTALL_DATADIR}/twinfold/Filters)

@@ -1,0 +1,33 @@
+#!/usr/bin/env bash
+# Usage: check_install.sh BUILD_DIR HAS_WINDOW_PROGRAM(0|1). Installs the build into a scratch prefix and
+# checks that every part is where the programs look for it.
+set -euo pipefail
+build=$1
+gui=$2
+scratch=$(mktemp -d)
+trap 'rm -rf "$scratch"' EXIT
+prefix=$scratch/prefix
+
+cmake --install "$build" --prefix "$prefix" >/dev/null
+
+fail() { echo "install_layout_test: $*" >&2; exit 1; }
+expect() { [ -e "$prefix/$1" ] || fail "missing $1"; }
+
+expect bin/twinfold-cli
+[ "$gui" = 1 ] && expect bin/twinfold
+expect share/twinfold/Filters/Standard.mcf
+expect share/twinfold/Filters/mcfilter.xsl
+expect share/twinfold/help/tfhidx.htm
+expect share/applications/twinfold.desktop
+expect share/icons/hicolor/scalable/apps/twinfold.svg
+plugin=$(find "$prefix" -name libpacklet.so -print -quit)
+[ -n "$plugin" ] || fail "missing libpacklet.so"
+
+# The installed command-line program finds the installed plug-in: a backup is compressed.
+mkdir -p "$scratch/work/backup"
+echo "some text" >"$scratch/work/report.txt"
+(cd "$scratch" && HOME="$scratch" XDG_CONFIG_HOME="$scratch/config" \
+  "$prefix/bin/twinfold-cli" backup add work/report.txt --keep --folder "$scratch/work/backup" \
+  >/dev/null)
+[ -e "$scratch/work/backup/1.report.txt.zipp" ] || fail "the installed program did not load its plug-in"
+echo "install layout ok"
