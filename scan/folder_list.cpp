@@ -110,10 +110,15 @@ std::vector<std::string> ExcludesUnder(DataNode* descriptor, std::string_view ro
   return out;
 }
 
-int AddIncludeFolder(DataNode* descriptor, const std::string& path, Questions& questions) {
+bool IsExistingFolder(const std::string& path) {
+  return isFolder(path);
+}
+
+int AddIncludeFolder(DataNode* descriptor, const std::string& path, Questions& questions,
+                     const FolderAdder& add) {
   if (!descriptor) return kFolderNotAdded;
   if (!isFolder(path)) return kFolderNotAFolder;
-  const int result = AddInclude(descriptor, path);
+  const int result = add ? add(path) : AddInclude(descriptor, path);
   if (result == kFolderRefused)
     questions.ShowMessage(path + "\nThis folder or its parent already exists in the scan list",
                           "Cannot add folder", MB_OK);
@@ -121,7 +126,8 @@ int AddIncludeFolder(DataNode* descriptor, const std::string& path, Questions& q
 }
 
 int AddExcludeFolder(DataNode* descriptor, const std::string& path,
-                     const std::string& selectedInclude, Questions& questions) {
+                     const std::string& selectedInclude, Questions& questions,
+                     const FolderAdder& add) {
   if (!descriptor) return kFolderNotAdded;
   if (!isFolder(path)) return kFolderNotAFolder;
   if (!IsBelow(path, selectedInclude)) {
@@ -129,7 +135,30 @@ int AddExcludeFolder(DataNode* descriptor, const std::string& path,
                           "Cannot add folder", MB_OK);
     return kFolderRefused;
   }
-  return AddExclude(descriptor, path);
+  return add ? add(path) : AddExclude(descriptor, path);
+}
+
+std::vector<std::string> FoldersOfDrop(const std::vector<std::string>& items,
+                                       const LinkResolver& resolveLink) {
+  std::vector<std::string> out;
+  for (const std::string& item : items) {
+    std::string path = item;
+    if (items.size() == 1 && resolveLink) {
+      std::string target;
+      const int link = resolveLink(item, &target);
+      if (link < 0) break;
+      if (link > 0) path = target;
+    }
+    std::error_code ec;
+    if (!isFolder(path) && std::filesystem::exists(path, ec)) {
+      // A file stands for its folder; a relative name without one stays as it is.
+      path = std::string(trimSlashes(path));
+      const size_t slash = path.rfind('/');
+      if (slash != std::string::npos) path.erase(slash == 0 ? 1 : slash);
+    }
+    out.push_back(std::move(path));
+  }
+  return out;
 }
 
 }  // namespace tf

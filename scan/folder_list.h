@@ -8,6 +8,7 @@
 // Every operation on a null descriptor answers 0 / false / nothing.
 #pragma once
 
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -50,13 +51,35 @@ std::vector<std::string> ExcludePaths(DataNode* descriptor);
 // without trailing '/', so that they compare equal to the folder paths of a walk.
 std::vector<std::string> ExcludesUnder(DataNode* descriptor, std::string_view root);
 
+// True when `path` names an existing folder (a link to one counts).
+bool IsExistingFolder(const std::string& path);
+
+// How the folder page's adds reach the descriptor: the window program routes them
+// through its controller, which also updates the status line. Answers as AddInclude or
+// AddExclude. Empty: AddInclude / AddExclude on the descriptor itself.
+using FolderAdder = std::function<int(const std::string& path)>;
+
 // The folder page's "add folder to search list": the path must be an existing folder
-// (else kFolderNotAFolder); a refusal is explained to the user.
-int AddIncludeFolder(DataNode* descriptor, const std::string& path, Questions& questions);
+// (else kFolderNotAFolder, and nothing is asked); a refusal is explained to the user.
+int AddIncludeFolder(DataNode* descriptor, const std::string& path, Questions& questions,
+                     const FolderAdder& add = {});
 // The folder page's "add folder to exclusion list": the path must be an existing
 // folder below `selectedInclude` (the include entry selected on the page); otherwise
 // the user is told and nothing changes.
 int AddExcludeFolder(DataNode* descriptor, const std::string& path,
-                     const std::string& selectedInclude, Questions& questions);
+                     const std::string& selectedInclude, Questions& questions,
+                     const FolderAdder& add = {});
+
+// Answers whether `path` is a link: 0 no link, 1 a link whose target went to `target`,
+// -1 a link that leads nowhere.
+using LinkResolver = std::function<int(const std::string& path, std::string* target)>;
+
+// The folders that items dropped onto the folder page stand for, in order: a folder
+// stands for itself and a file for the folder holding it. When exactly one item is
+// dropped and it is a link, its target is taken instead, and a link that leads nowhere
+// gives nothing. Items that do not exist are passed on as they are (they will be
+// refused as no folder).
+std::vector<std::string> FoldersOfDrop(const std::vector<std::string>& items,
+                                       const LinkResolver& resolveLink);
 
 }  // namespace tf

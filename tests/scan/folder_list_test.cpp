@@ -145,6 +145,51 @@ TEST_F(FolderListTest, ExcludesMustLieBelowTheSelectedFolder) {
   EXPECT_EQ(ExcludesUnder(m_descriptor, a), (Paths{aDeep}));
 }
 
+TEST_F(FolderListTest, PageAddsGoThroughTheGivenAdderAndExplainItsRefusal) {
+  const std::string a = dir("a"), aOld = dir("a/old");
+  Paths routed;
+  int answer = kFolderAdded;
+  const FolderAdder adder = [&](const std::string& p) {
+    routed.push_back(p);
+    return answer;
+  };
+  EXPECT_EQ(AddIncludeFolder(m_descriptor, m_top + "/none", m_questions, adder), kFolderNotAFolder);
+  EXPECT_EQ(AddIncludeFolder(m_descriptor, a, m_questions, adder), kFolderAdded);
+  EXPECT_EQ(AddExcludeFolder(m_descriptor, aOld, "/elsewhere", m_questions, adder), kFolderRefused);
+  EXPECT_EQ(routed, (Paths{a}));  // neither the missing folder nor the misplaced exclude
+  EXPECT_TRUE(IncludePaths(m_descriptor).empty());  // the adder alone changes the lists
+
+  answer = kFolderRefused;  // the owner found it listed meanwhile
+  EXPECT_EQ(AddIncludeFolder(m_descriptor, a, m_questions, adder), kFolderRefused);
+  ASSERT_EQ(m_questions.asked.size(), 2u);
+  EXPECT_EQ(m_questions.asked[1].text,
+            a + "\nThis folder or its parent already exists in the scan list");
+}
+
+TEST_F(FolderListTest, DroppedItemsStandForTheirFolders) {
+  const std::string d = dir("d"), e = dir("e x"), file = d + "/f.txt";
+  std::ofstream(file) << "x";
+  fs::create_symlink(file, m_top + "/to_file");
+  fs::create_symlink(e, m_top + "/to_folder");
+  fs::create_symlink(m_top + "/nowhere", m_top + "/dangling");
+  const LinkResolver resolve = [](const std::string& p, std::string* target) {
+    std::error_code ec;
+    if (!fs::is_symlink(p, ec)) return 0;
+    const fs::path t = fs::canonical(p, ec);
+    if (ec) return -1;
+    *target = t.string();
+    return 1;
+  };
+  const std::string missing = m_top + "/missing";
+  EXPECT_EQ(FoldersOfDrop({d, file, e + "/", missing}, resolve), (Paths{d, d, e + "/", missing}));
+  // One link alone stands for its target; one that leads nowhere gives nothing.
+  EXPECT_EQ(FoldersOfDrop({m_top + "/to_file"}, resolve), (Paths{fs::canonical(d).string()}));
+  EXPECT_TRUE(FoldersOfDrop({m_top + "/dangling"}, resolve).empty());
+  // Among several items a link to a folder is taken as the folder it names.
+  EXPECT_EQ(FoldersOfDrop({m_top + "/to_folder", file}, resolve), (Paths{m_top + "/to_folder", d}));
+  EXPECT_TRUE(FoldersOfDrop({}, resolve).empty());
+}
+
 TEST_F(FolderListTest, OddNamesAreKeptByteForByte) {
   const std::vector<std::string> names = {"with space", "quote\"and'",    "less<more>",
                                           "new\nline",  "\xff\xfe latin", std::string(200, 'n')};

@@ -1,0 +1,112 @@
+// The criteria page: what it shows for the stored criteria and what each choice stores.
+#include "ui/criteria_page.h"
+
+#include <memory>
+
+#include <QComboBox>
+#include <QRadioButton>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+#include "duplicates/search_descriptor.h"
+#include "tests/gui_search/scripted_search_host.h"
+
+namespace tf {
+namespace {
+
+// A radio takes clicks on its circle and text only, not on the rest of its row.
+void click(QRadioButton* radio) {
+  QTest::mouseClick(radio, Qt::LeftButton, {}, QPoint(6, radio->height() / 2));
+}
+
+struct CriteriaFixture {
+  testing::ScriptedSearchHost host;
+  std::unique_ptr<CriteriaPage> page;
+  SearchDescriptor& d = host.descriptor;
+
+  CriteriaFixture() {
+    page = std::make_unique<CriteriaPage>(host, nullptr);
+    page->show();
+    EXPECT_TRUE(QTest::qWaitForWindowExposed(page.get()));
+  }
+  // The checked value of the name, time and size radios (-1 for none) and N shown.
+  std::string shown() const {
+    auto checked = [](auto radio, int count) {
+      for (int v = 0; v < count; ++v)
+        if (radio(v)->isChecked()) return v;
+      return -1;
+    };
+    return std::to_string(checked([&](int v) { return page->nameRadio(v); }, 3)) + " " +
+           std::to_string(checked([&](int v) { return page->timeRadio(v); }, 2)) + " " +
+           std::to_string(checked([&](int v) { return page->sizeRadio(v); }, 2)) + " N" +
+           page->symbolsCombo()->currentText().toStdString();
+  }
+  std::string stored() const {
+    return std::to_string(d.GetName()) + " " + std::to_string(d.GetTime()) + " " +
+           std::to_string(d.GetSize()) + " N" + std::to_string(d.GetSymbols());
+  }
+};
+
+TEST(CriteriaPage, ChoosingNSwitchesToFirstSymbolsAndRadiosStoreTheirValue) {
+  CriteriaFixture f;
+  EXPECT_EQ(f.shown(), "0 0 0 N5");
+  // Two steps down the list of N: 7, and the name rule follows.
+  QTest::keyClick(f.page->symbolsCombo(), Qt::Key_Down);
+  QTest::keyClick(f.page->symbolsCombo(), Qt::Key_Down);
+  EXPECT_EQ(f.stored(), "2 0 0 N7");
+  EXPECT_EQ(f.shown(), "2 0 0 N7");
+
+  click(f.page->nameRadio(1));
+  click(f.page->timeRadio(1));
+  click(f.page->sizeRadio(1));
+  EXPECT_EQ(f.stored(), "1 1 1 N7");
+  EXPECT_EQ(f.shown(), "1 1 1 N7");
+  click(f.page->sizeRadio(0));
+  EXPECT_EQ(f.stored(), "1 1 0 N7");
+}
+
+TEST(CriteriaPage, PredefinedSetsLeaveNAndKeepTheirTextShown) {
+  CriteriaFixture f;
+  f.d.SetSymbols(8, true);
+  QComboBox* presets = f.page->presetCombo();
+  for (int i = 0; i < 3; ++i) QTest::keyClick(presets, Qt::Key_Down);
+  EXPECT_EQ(presets->currentText(), "Different formats of a file");
+  EXPECT_EQ(f.stored(), "1 1 1 N8");
+  EXPECT_EQ(f.shown(), "1 1 1 N8");
+  QTest::keyClick(presets, Qt::Key_Down);
+  EXPECT_EQ(f.shown(), "2 1 1 N8");
+  EXPECT_EQ(presets->currentText(), "Named versions of a file");
+
+  // The blank first entry changes nothing.
+  QTest::keyClick(presets, Qt::Key_Home);
+  EXPECT_EQ(presets->currentIndex(), 0);
+  EXPECT_EQ(f.stored(), "2 1 1 N8");
+}
+
+TEST(CriteriaPage, StoredValuesOutOfRangeShowAsTheFirstChoice) {
+  CriteriaFixture f;
+  DataNode* settings = f.d.SettingsNode();
+  settings->attrs.Set("name", AttrValue::FromInt(9), 1);
+  settings->attrs.Set("symbols", AttrValue::FromInt(3), 1);
+  settings->attrs.Set("time", AttrValue::FromInt(-4), 1);
+  f.page->Update();
+  EXPECT_EQ(f.shown(), "0 0 0 N5");
+  // The shown radio differs from what is stored, so clicking it stores its value.
+  click(f.page->nameRadio(0));
+  EXPECT_EQ(f.d.GetName(), 0);
+  EXPECT_EQ(f.d.GetSymbols(), 3);  // N is stored only when chosen
+}
+
+TEST(CriteriaPage, ChangesMadeElsewhereReachThePageUntilItGoes) {
+  testing::ScriptedSearchHost host;
+  {
+    CriteriaPage page(host, nullptr);
+    host.descriptor.SetTime(1, true);
+    EXPECT_TRUE(page.timeRadio(1)->isChecked());
+  }
+  EXPECT_TRUE(host.descriptor.SetName(2, true));  // no page left to update: no crash
+}
+
+}  // namespace
+}  // namespace tf

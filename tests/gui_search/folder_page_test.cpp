@@ -1,0 +1,230 @@
+// The folder page: adds and removes through the host with the messages of the folder
+// list, the exclude list following the selected folder, drops and the recent menus.
+#include "ui/folder_page.h"
+
+#include <filesystem>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include <QAbstractButton>
+#include <QAction>
+#include <QApplication>
+#include <QDropEvent>
+#include <QListWidget>
+#include <QMenu>
+#include <QMimeData>
+#include <QTest>
+#include <QTreeWidget>
+#include <QUrl>
+
+#include <gtest/gtest.h>
+
+#include "tests/gui_search/scripted_search_host.h"
+#include "tests/platform/scratch_folder.h"
+#include "ui/drive_chooser.h"
+#include "ui/list_helpers.h"
+
+namespace tf {
+namespace {
+
+namespace fs = std::filesystem;
+using Paths = std::vector<std::string>;
+
+enum Command { kAddFolder, kAddDrive, kRemoveFolder, kBrowse, kAddExclude, kRemoveExclude };
+
+Paths rows(QTreeWidget* list) {
+  Paths out;
+  for (int i = 0; i < list->topLevelItemCount(); ++i) out.push_back(RowText(list->topLevelItem(i)));
+  return out;
+}
+
+struct PageFixture {
+  testing::ScratchFolder scratch;
+  testing::ScriptedSearchHost host;
+  std::unique_ptr<FolderPage> page;
+
+  PageFixture() {
+    page = std::make_unique<FolderPage>(host);
+    page->resize(500, 500);
+    page->show();
+    EXPECT_TRUE(QTest::qWaitForWindowExposed(page.get()));
+  }
+  std::string dir(const std::string& relative) {
+    const std::string p = scratch / relative;
+    fs::create_directories(p);
+    return p;
+  }
+  // Clicks a command (the left part of the buttons that also carry a recent menu).
+  void click(int command) {
+    QWidget* button = page->commandButton(command);
+    QTest::mouseClick(button, Qt::LeftButton, {}, QPoint(4, button->height() / 2));
+  }
+  void select(const std::string& include) {
+    const int row = FindRow(page->includeList(), include, -1, nullptr);
+    ASSERT_GE(row, 0) << include;
+    page->includeList()->setCurrentItem(page->includeList()->topLevelItem(row));
+  }
+  // Drops local files given as percent-encoded URLs, so any bytes survive.
+  void drop(const Paths& paths, QWidget* onto) {
+    QList<QUrl> urls;
+    for (const std::string& p : paths)
+      urls.push_back(QUrl::fromEncoded(
+          "file://" + QByteArray(p.data(), qsizetype(p.size())).toPercentEncoding("/")));
+    QMimeData mime;
+    mime.setUrls(urls);
+    const QPointF at = onto->mapTo(page.get(), onto->rect().center());
+    // A drop follows a drag that entered the page and was accepted there.
+    QDragEnterEvent enter(at.toPoint(), Qt::CopyAction, &mime, Qt::LeftButton, {});
+    QApplication::sendEvent(page.get(), &enter);
+    ASSERT_TRUE(enter.isAccepted());
+    QDropEvent event(at, Qt::CopyAction, &mime, Qt::LeftButton, {});
+    QApplication::sendEvent(page.get(), &event);
+  }
+};
+
+TEST(FolderPage, AddsThroughTheHostRefusesNestingAndKeepsTheSelection) {
+  PageFixture f;
+  const std::string data = f.dir("data"), old = f.dir("data/old"), other = f.dir("other");
+  f.host.questions.folders = {old, other, data, old, ""};
+  for (int i = 0; i < 5; ++i) f.click(kAddFolder);
+  ASSERT_EQ(f.host.questions.prompts.size(), 5u);
+  EXPECT_EQ(f.host.questions.prompts[0], "Choose folder to be checked for duplicate files:");
+
+  // The parent replaced its child; adding the child again is refused with its name.
+  EXPECT_EQ(rows(f.page->includeList()), (Paths{other, data}));
+  ASSERT_EQ(f.host.questions.asked.size(), 1u);
+  EXPECT_EQ(f.host.questions.asked[0].text,
+            old + "\nThis folder or its parent already exists in the scan list");
+  EXPECT_EQ(f.host.questions.asked[0].caption, "Cannot add folder");
+  EXPECT_EQ(f.host.changes, (Paths{"+inc " + old, "+inc " + other, "+inc " + data, "+inc " + old}));
+  EXPECT_EQ(f.page->SelectedInclude(), data);  // the new entry is selected
+
+  // Statuses come from the host; a rebuild keeps the selected path.
+  f.host.statuses[other] = "completed";
+  f.select(other);
+  f.page->RefreshStatuses();
+  EXPECT_EQ(f.page->includeList()->topLevelItem(0)->text(1), "completed");
+  f.page->Rebuild();
+  EXPECT_EQ(f.page->SelectedInclude(), other);
+  f.page->ClearStatuses();
+  EXPECT_EQ(f.page->includeList()->topLevelItem(0)->text(1), "");
+
+  // Removing the selected entry selects the first one left.
+  f.click(kRemoveFolder);
+  EXPECT_EQ(rows(f.page->includeList()), (Paths{data}));
+  EXPECT_EQ(f.page->SelectedInclude(), data);
+  EXPECT_EQ(f.host.changes.back(), "-inc " + other);
+}
+
+TEST(FolderPage, ExcludesOnlyBelowTheSelectedFolder) {
+  PageFixture f;
+  const std::string a = f.dir("a"), b = f.dir("b"), aOld = f.dir("a/old"), bTmp = f.dir("b/tmp");
+  f.page->AddIncludePath(a);
+  f.page->AddIncludePath(b);
+  f.select(a);
+  f.host.questions.folders = {aOld, bTmp};
+  f.click(kAddExclude);
+  f.click(kAddExclude);
+  EXPECT_EQ(f.host.questions.prompts,
+            (Paths{"Choose sub-folder to exclude", "Choose sub-folder to exclude"}));
+  ASSERT_EQ(f.host.questions.asked.size(), 1u);
+  EXPECT_EQ(f.host.questions.asked[0].text,
+            "Folder must be a sub-folder of the selected scan folder");
+  EXPECT_EQ(rows(f.page->excludeList()), (Paths{aOld}));
+
+  f.select(b);
+  EXPECT_TRUE(rows(f.page->excludeList()).empty());
+  f.host.questions.folders = {bTmp};
+  f.click(kAddExclude);
+  EXPECT_EQ(rows(f.page->excludeList()), (Paths{bTmp}));
+  f.select(a);
+  EXPECT_EQ(rows(f.page->excludeList()), (Paths{aOld}));
+
+  f.page->excludeList()->setCurrentItem(f.page->excludeList()->topLevelItem(0));
+  f.click(kRemoveExclude);
+  EXPECT_TRUE(rows(f.page->excludeList()).empty());
+  EXPECT_EQ(ExcludePaths(f.host.descriptor.Root()), (Paths{bTmp}));
+}
+
+TEST(FolderPage, WhatIsNoFolderAddsNothingAndAsksNothing) {
+  PageFixture f;
+  const std::string file = f.scratch / "plain.txt";
+  ASSERT_TRUE(testing::WriteFile(file, "x"));
+  f.host.questions.folders = {file, f.scratch / "missing"};
+  f.click(kAddFolder);
+  f.click(kAddFolder);
+  EXPECT_EQ(f.page->AddExcludePath(file), kFolderNotAFolder);
+  EXPECT_TRUE(f.host.changes.empty());
+  EXPECT_TRUE(f.host.questions.asked.empty());
+  EXPECT_EQ(f.page->includeList()->topLevelItemCount(), 0);
+}
+
+TEST(FolderPage, DropsFollowTheListTheyFallOn) {
+  PageFixture f;
+  const std::string odd = f.dir("odd \xff\xfe <\"name\">"),
+                    sub = f.dir("odd \xff\xfe <\"name\">/sub");
+  const std::string other = f.dir("other"), target = f.dir("target");
+  ASSERT_TRUE(testing::WriteFile(odd + "/file.txt", "x"));
+  fs::create_symlink(target, f.scratch / "link");
+  fs::create_symlink(f.scratch / "gone", f.scratch / "dangling");
+
+  // A file stands for its folder, kept byte for byte; a lone link for its target.
+  f.drop({odd + "/file.txt"}, f.page->includeList());
+  f.drop({f.scratch / "dangling"}, f.page->includeList());
+  f.drop({f.scratch / "link"}, f.page->includeList());
+  EXPECT_EQ(rows(f.page->includeList()), (Paths{odd, fs::canonical(target).string()}));
+  EXPECT_TRUE(f.host.questions.asked.empty());
+
+  // Onto the exclusion list only folders below the selected one, without a message.
+  f.select(odd);
+  f.drop({sub, other, sub + "/"}, f.page->excludeList());
+  EXPECT_EQ(rows(f.page->excludeList()), (Paths{sub}));
+  EXPECT_EQ(IncludePaths(f.host.descriptor.Root()).size(), 2u);
+  EXPECT_TRUE(f.host.questions.asked.empty());
+}
+
+TEST(FolderPage, RecentMenusOfferTheSavedFolders) {
+  PageFixture f;
+  const std::string a = f.dir("a"), aSub = f.dir("a/sub"), b = f.dir("b");
+  f.page->AddIncludePath(a);
+  f.page->AddIncludePath(b);
+  f.select(a);
+  f.page->AddExcludePath(aSub);
+  f.page->SaveRecentFolders();
+  f.page->RemoveSelectedInclude();  // a goes; b is selected now
+
+  QMenu* menu = f.page->RecentMenu(false);
+  QList<QAction*> actions = menu->actions();
+  ASSERT_EQ(actions.size(), 4);  // "Clear List", separator, newest first
+  EXPECT_EQ(actions[0]->text(), "Clear List");
+  EXPECT_TRUE(actions[1]->isSeparator());
+  EXPECT_EQ(actions[2]->text().toStdString(), b);
+  EXPECT_EQ(actions[3]->text().toStdString(), a);
+  actions[3]->trigger();
+  EXPECT_EQ(rows(f.page->includeList()), (Paths{b, a}));
+  EXPECT_EQ(f.page->SelectedInclude(), a);
+
+  f.page->excludeList()->setCurrentItem(f.page->excludeList()->topLevelItem(0));
+  f.page->RemoveSelectedExclude();
+  f.page->RecentMenu(true)->actions()[2]->trigger();  // the only exclude: a/sub
+  EXPECT_EQ(rows(f.page->excludeList()), (Paths{aSub}));
+  EXPECT_EQ(f.host.changes.back(), "+exc " + aSub);
+  EXPECT_TRUE(f.host.questions.asked.empty());
+
+  f.page->RecentMenu(false)->actions()[0]->trigger();
+  EXPECT_TRUE(f.page->RecentMenu(false)->actions().isEmpty());
+}
+
+TEST(DriveChooser, GivesTheMountPointOfTheChosenLine) {
+  const std::vector<DriveSummary> drives = {{"/", "/ 20 GB Free: 3 GB"},
+                                            {"/media/my disk", "/media/my disk 1 TB Free: 1 TB"}};
+  DriveChooser chooser(drives, nullptr);
+  EXPECT_EQ(chooser.list()->item(1)->text(), "/media/my disk 1 TB Free: 1 TB");
+  EXPECT_EQ(chooser.ChosenMountPoint(), "/");
+  chooser.list()->setCurrentRow(1);
+  EXPECT_EQ(chooser.ChosenMountPoint(), "/media/my disk");
+}
+
+}  // namespace
+}  // namespace tf
