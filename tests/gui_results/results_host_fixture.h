@@ -1,0 +1,107 @@
+// A scripted program around the results pane: a real result tree grouped from real files
+// in a temporary folder, the real trash (in a folder of the test's own), recorded opening,
+// browsing, tools and properties, and scripted answers to every question.
+#pragma once
+
+#include <stdlib.h>
+
+#include <filesystem>
+#include <fstream>
+#include <memory>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "app/results_host.h"
+#include "duplicates/run_result.h"
+#include "tests/support/scripted_questions.h"
+
+namespace tf::testing {
+
+class RecordingShell : public PlatformFileShell {
+ public:
+  using PlatformFileShell::PlatformFileShell;
+  bool OpenFile(const std::string& path, const std::string&) override {
+    opened.push_back(path);
+    return true;
+  }
+  bool ShowFolder(const std::string& path, const std::string&, bool) override {
+    browsed.push_back(path);
+    return true;
+  }
+  bool Trash(const std::string& path, bool confirm) override {
+    ++trashCalls;
+    if (duringTrash) duringTrash();
+    return PlatformFileShell::Trash(path, confirm);
+  }
+  std::vector<std::string> opened, browsed;
+  int trashCalls = 0;
+  std::function<void()> duringTrash;
+};
+
+class ScriptedHost : public ResultsHost {
+ public:
+  ScriptedHost() {
+    char pattern[] = "/tmp/tf-results-XXXXXX";
+    dir = mkdtemp(pattern);
+    // The trash must land in the test's own folder.
+    setenv("XDG_DATA_HOME", (dir + "/share").c_str(), 1);
+  }
+  ~ScriptedHost() override { std::filesystem::remove_all(dir); }
+
+  // Writes the files (relative path -> size in bytes) and groups them by exact name,
+  // as a finished search would.
+  void Search(const std::vector<std::pair<std::string, int>>& files) {
+    DataNode* settings = CreateNode(nullptr, "settings", ATTACH_ROOT);
+    settings->attrs.Set("name", AttrValue::FromInt(0), 1);
+    for (const char* key : {"symbols", "time", "size"})
+      settings->attrs.Set(key, AttrValue::FromInt(1), 1);
+    auto index = std::make_unique<DuplicateIndex>();
+    index->Configure(settings);
+    for (const auto& [relative, size] : files) {
+      const std::filesystem::path path = dir + "/" + relative;
+      std::filesystem::create_directories(path.parent_path());
+      std::ofstream(path, std::ios::binary) << std::string(static_cast<size_t>(size), 'x');
+      index->AddFile(path.parent_path().string() + "/", path.filename().string(), size,
+                     130000000000000000LL + size);
+    }
+    result.Clear();
+    result.Merge(index);
+    result.Finalise(settings, {});
+    DeleteNode(settings);
+    ++generation;
+  }
+  std::string path(const std::string& relative) const { return dir + "/" + relative; }
+
+  DataNode* GroupsRoot() override { return result.Root(); }
+  uint64_t ResultGeneration() override { return generation; }
+  int RemoveFile(DataNode* file) override {
+    ++generation;
+    return result.RemoveFile(file, true);
+  }
+  std::vector<std::string> ToolNames() override { return tools; }
+  bool RunTool(int index, const std::vector<std::string>& paths) override {
+    ran.push_back(std::to_string(index) + ":" + std::to_string(paths.size()));
+    return true;
+  }
+  bool BackupAvailable() override { return backup; }
+  int BrowseMode() override { return 0; }
+  bool IsLinkTarget(const std::string& p) override { return linkTargets.count(p) > 0; }
+  void ShowProperties(DataNode* info) override { properties.push_back(info->Name()); }
+  Questions& Ask() override { return questions; }
+  FileShell& Shell() override { return shell; }
+  void SetCurrentFile(DataNode* file) override { current = file; }
+
+  std::string dir;
+  RunResult result;
+  uint64_t generation = 0;
+  std::vector<std::string> tools{"Text editor"};
+  std::vector<std::string> ran, properties;
+  bool backup = false;
+  std::set<std::string> linkTargets;
+  DataNode* current = nullptr;
+  ScriptedQuestions questions;
+  RecordingShell shell{questions};
+};
+
+}  // namespace tf::testing

@@ -1,0 +1,332 @@
+#include "ui/result_list_view.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QEvent>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QItemSelectionModel>
+#include <QLabel>
+#include <QMenu>
+#include <QPushButton>
+#include <QTableView>
+#include <QVBoxLayout>
+
+#include "ui/control_helpers.h"
+#include "ui/list_helpers.h"
+#include "ui/result_rows_model.h"
+
+namespace tf {
+
+namespace {
+
+struct ButtonText {
+  const char* caption;
+  const char* toolTip;
+};
+
+constexpr ButtonText kButtonTexts[] = {
+    {"Open", "Open selected file"},
+    {"Browse", "Browse selected folder"},
+    {"<< Run", "Run selected tool"},
+    {"Move to Backup", "Move file to the Backup folder"},
+    {"Move...", "Move file to..."},
+    {"Copy...", "Copy file to..."},
+    {"Replace by a link...", "Replace file by link to the other file (duplicate)"},
+    {"Delete", "Delete file"},
+};
+
+// Eats mouse and keyboard input while installed on the application.
+class InputSwallower : public QObject {
+ protected:
+  bool eventFilter(QObject*, QEvent* event) override {
+    switch (event->type()) {
+      case QEvent::MouseButtonPress:
+      case QEvent::MouseButtonRelease:
+      case QEvent::MouseButtonDblClick:
+      case QEvent::Wheel:
+      case QEvent::KeyPress:
+      case QEvent::KeyRelease:
+      case QEvent::ShortcutOverride:
+        return true;
+      default:
+        return false;
+    }
+  }
+};
+
+// Clicks and keys that the user gave while a long action ran are waiting in the queues;
+// delivered now they would start the action again. Everything queued is delivered once
+// with the input eaten on the way, so other events (painting, timers) still happen.
+void discardPendingInput() {
+  InputSwallower swallower;
+  qApp->installEventFilter(&swallower);
+  QCoreApplication::sendPostedEvents();
+  QCoreApplication::processEvents(QEventLoop::AllEvents);
+  qApp->removeEventFilter(&swallower);
+}
+
+}  // namespace
+
+ResultListView::ResultListView(ResultsHost& host, std::function<int(DataNode*)> removeFile,
+                               QWidget* parent)
+    : QWidget(parent),
+      m_host(host),
+      m_actions(host.Ask(), host.Shell(), actionHooks(std::move(removeFile))) {
+  buildButtonRows();
+  buildContextMenu();
+}
+
+FileActionHooks ResultListView::actionHooks(std::function<int(DataNode*)> removeFile) {
+  FileActionHooks hooks;
+  hooks.isLinkTarget = [this](const std::string& path) { return m_host.IsLinkTarget(path); };
+  hooks.removeFile = std::move(removeFile);
+  hooks.runTool = [this](int index, const std::vector<std::string>& paths) {
+    return m_host.RunTool(index, paths);
+  };
+  hooks.showProperties = [this](DataNode* info) { m_host.ShowProperties(info); };
+  hooks.browseMode = [this] { return m_host.BrowseMode(); };
+  hooks.resultsChanged = [this](int answer, const std::string& group) {
+    resultsChanged(answer, group);
+  };
+  hooks.rebuildView = [this] {
+    if (m_inCommand)
+      m_pending = Pending::kRebuild;
+    else
+      rebuild();
+  };
+  hooks.buttonsChanged = [this] { RecomputeButtons(); };
+  return hooks;
+}
+
+void ResultListView::buildButtonRows() {
+  for (int command = 0; command < kProperties; ++command) {
+    auto* button = new QPushButton(QString::fromUtf8(kButtonTexts[command].caption), this);
+    button->setToolTip(QString::fromUtf8(kButtonTexts[command].toolTip));
+    button->setEnabled(false);
+    connect(button, &QPushButton::clicked, this,
+            [this, command] { RunCommand(static_cast<Command>(command)); });
+    m_buttons[static_cast<size_t>(command)] = button;
+  }
+  QPalette palette = m_buttons[kDelete]->palette();
+  palette.setColor(QPalette::ButtonText, QColor(128, 0, 0));
+  m_buttons[kDelete]->setPalette(palette);
+
+  m_toolBox = new QComboBox(this);
+  m_toolBox->setSizeAdjustPolicy(QComboBox::AdjustToContents);
+  m_toolBox->setMinimumContentsLength(12);
+
+  m_buttonRows = new QWidget(this);
+  auto* rows = new QVBoxLayout(m_buttonRows);
+  rows->setContentsMargins(0, 0, 0, 0);
+  auto* first = new QHBoxLayout;
+  first->addWidget(m_buttons[kOpen]);
+  first->addWidget(m_buttons[kBrowse]);
+  first->addWidget(new QLabel(QStringLiteral("Run tool:"), m_buttonRows));
+  first->addWidget(m_toolBox);
+  first->addWidget(m_buttons[kRun]);
+  first->addStretch(1);
+  auto* second = new QHBoxLayout;
+  for (Command command : {kMoveToBackup, kMove, kCopy, kReplaceByLink, kDelete})
+    second->addWidget(m_buttons[command]);
+  second->addStretch(1);
+  rows->addLayout(first);
+  rows->addLayout(second);
+}
+
+void ResultListView::buildContextMenu() {
+  m_menu = new QMenu(QStringLiteral("FILE"), this);
+  const auto addItem = [this](const char* text, Command command) {
+    QAction* action = m_menu->addAction(QString::fromUtf8(text));
+    connect(action, &QAction::triggered, this, [this, command] { RunCommand(command); });
+  };
+  addItem("Open", kOpen);
+  addItem("Browse", kBrowse);
+  m_menu->addSeparator();
+  addItem("Move to Backup", kMoveToBackup);
+  addItem("Move...", kMove);
+  addItem("Copy...", kCopy);
+  addItem("Delete", kDelete);
+  m_menu->addSeparator();
+  addItem("Properties", kProperties);
+}
+
+ResultListView::~ResultListView() = default;
+
+QWidget* ResultListView::takeButtonRows() {
+  return m_buttonRows;
+}
+
+void ResultListView::RunCommand(Command command) {
+  if (m_busy && command != kOpen && command != kBrowse) return;
+  if (m_inCommand) return;
+  m_inCommand = true;
+  Selection selection = currentSelection();
+  switch (command) {
+    case kOpen:
+      m_actions.OpenSelected(selection);
+      break;
+    case kBrowse:
+      m_actions.BrowseSelected(selection);
+      break;
+    case kRun:
+      selection.toolIndex = ComboSelection(m_toolBox);
+      m_actions.RunSelectedTool(selection);
+      break;
+    case kMove:
+    case kCopy:
+      m_actions.MoveOrCopySelected(selection, command == kMove);
+      break;
+    case kDelete:
+      m_actions.DeleteSelected(selection, false);
+      break;
+    case kProperties:
+      m_actions.ShowSelectedProperties(selection);
+      break;
+    case kMoveToBackup:   // the backup folder's own commands do this
+    case kReplaceByLink:  // likewise the link replacement
+    case kCommandCount:
+      break;
+  }
+  m_inCommand = false;
+  const Pending pending = std::exchange(m_pending, Pending::kNone);
+  if (pending == Pending::kRebuild)
+    rebuild();
+  else if (pending == Pending::kRefill)
+    refillAfterRemoval(m_pendingAnswer, m_pendingGroup);
+  RecomputeButtons();
+  discardPendingInput();
+}
+
+void ResultListView::resultsChanged(int answer, const std::string& groupName) {
+  if (!m_inCommand) {
+    refillAfterRemoval(answer, groupName);
+    return;
+  }
+  m_pending = Pending::kRefill;
+  m_pendingAnswer = answer;
+  m_pendingGroup = groupName;
+}
+
+void ResultListView::RefillToolBox() {
+  const std::vector<std::string> names = m_host.ToolNames();
+  ComboClear(m_toolBox);
+  m_toolCount = ComboFill(m_toolBox, names);
+  if (m_toolCount > 0) m_toolBox->setCurrentIndex(0);
+  RecomputeButtons();
+}
+
+void ResultListView::RecomputeButtons() {
+  const ResultButtons enabled =
+      EnabledButtons(selectedFileCount(), m_host.BackupAvailable(), m_toolCount);
+  EnableControl(m_buttons[kOpen], enabled.open);
+  EnableControl(m_buttons[kBrowse], enabled.browse);
+  EnableControl(m_buttons[kDelete], enabled.remove);
+  EnableControl(m_buttons[kMoveToBackup], enabled.moveToBackup);
+  EnableControl(m_buttons[kRun], enabled.run);
+  EnableControl(m_buttons[kMove], enabled.move);
+  EnableControl(m_buttons[kCopy], enabled.copy);
+  EnableControl(m_buttons[kReplaceByLink], enabled.replaceByLink);
+}
+
+int ResultListView::RemoveFileFromResults(const std::string& path) {
+  // While a search runs the lists are empty and the host's tree is being built.
+  if (m_busy) return 0;
+  Selection selection = currentSelection();
+  return m_actions.RemoveFileFromResults(selection, path);
+}
+
+void ResultListView::Activate() {
+  if (!m_busy && changedSinceFilled()) rebuild();
+  setCurrentFile(currentFileOfSelection());
+}
+
+bool ResultListView::changedSinceFilled() const {
+  return !m_everFilled || m_filledGeneration != m_host.ResultGeneration();
+}
+
+void ResultListView::markFilled() {
+  m_everFilled = true;
+  m_filledGeneration = m_host.ResultGeneration();
+}
+
+void ResultListView::setCurrentFile(DataNode* file) {
+  if (!isHidden()) m_host.SetCurrentFile(file);
+}
+
+void ResultListView::showContextMenu(QAbstractItemView* list, const QPoint& pos) {
+  if (selectedFileCount() < 1) return;
+  m_menu->popup(list->viewport()->mapToGlobal(pos));
+}
+
+QTableView* ResultListView::makeList(ResultRowsModel* model, bool severalRows) {
+  auto* list = new QTableView(this);
+  list->setModel(model);
+  list->setSelectionBehavior(QAbstractItemView::SelectRows);
+  list->setSelectionMode(severalRows ? QAbstractItemView::ExtendedSelection
+                                     : QAbstractItemView::SingleSelection);
+  list->setEditTriggers(QAbstractItemView::NoEditTriggers);
+  list->setShowGrid(true);
+  list->setWordWrap(false);
+  list->setTabKeyNavigation(false);
+  list->setCornerButtonEnabled(false);
+  // Every row is one line high, so a list of a million rows costs no measuring.
+  QHeaderView* rowsHeader = list->verticalHeader();
+  rowsHeader->hide();
+  rowsHeader->setSectionResizeMode(QHeaderView::Fixed);
+  rowsHeader->setDefaultSectionSize(list->fontMetrics().height() + 4);
+  QHeaderView* header = list->horizontalHeader();
+  header->setSectionsClickable(true);
+  header->setHighlightSections(false);
+  header->setStretchLastSection(false);
+  header->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+  list->setContextMenuPolicy(Qt::CustomContextMenu);
+  list->viewport()->installEventFilter(this);
+  list->setProperty("resultList", static_cast<int>(model->List()));
+  return list;
+}
+
+bool ResultListView::eventFilter(QObject* watched, QEvent* event) {
+  if (event->type() == QEvent::Resize) {
+    auto* list = qobject_cast<QTableView*>(watched->parent());
+    if (list && list->viewport() == watched) applyWidths(list);
+  }
+  return QWidget::eventFilter(watched, event);
+}
+
+void ResultListView::headerClicked(ResultRowsModel* model, int* key, int column, bool waitCursor) {
+  const int next = SortKeyAfterHeaderClick(model->List(), column, *key);
+  if (next < 0) {
+    QApplication::beep();
+    return;
+  }
+  *key = next;
+  if (waitCursor) QApplication::setOverrideCursor(Qt::WaitCursor);
+  model->Sort(next);
+  if (waitCursor) QApplication::restoreOverrideCursor();
+}
+
+void ResultListView::selectRow(QTableView* list, int index) {
+  const int row = ClampRowIndex(index, list->model()->rowCount());
+  if (row < 0) return;
+  const QModelIndex at = list->model()->index(row, 0);
+  list->selectionModel()->setCurrentIndex(
+      at, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+  list->scrollTo(at);
+}
+
+void ResultListView::applyWidths(QTableView* list) {
+  const auto kind = static_cast<ResultList>(list->property("resultList").toInt());
+  SetColumnWidths(list->horizontalHeader(), list->viewport()->width(), ColumnWidthTable(kind),
+                  false);
+}
+
+std::vector<int> ResultListView::selectedRows(const QTableView* list) {
+  std::vector<int> rows;
+  for (const QModelIndex& index : list->selectionModel()->selectedRows())
+    rows.push_back(index.row());
+  std::sort(rows.begin(), rows.end());
+  return rows;
+}
+
+}  // namespace tf

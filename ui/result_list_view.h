@@ -1,0 +1,131 @@
+// ResultListView: what the separate lists view and the unified list view share: the two
+// rows of action buttons, the tool box, the "FILE" context menu, and the commands that
+// hand the selected files to FileActions.
+#pragma once
+
+#include <array>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include <QWidget>
+
+#include "app/results_host.h"
+#include "results/file_actions.h"
+#include "results/result_rows.h"
+
+class QAbstractItemView;
+class QComboBox;
+class QMenu;
+class QPushButton;
+class QTableView;
+
+namespace tf {
+
+class ResultRowsModel;
+
+class ResultListView : public QWidget {
+  Q_OBJECT
+
+ public:
+  enum Command {
+    kOpen,
+    kBrowse,
+    kRun,
+    kMoveToBackup,
+    kMove,
+    kCopy,
+    kReplaceByLink,
+    kDelete,
+    kProperties,  // context menu only
+    kCommandCount
+  };
+
+  // `removeFile` takes a file node out of the results (see ResultsHost::RemoveFile) and
+  // must leave no row of this view pointing at a deleted node.
+  ResultListView(ResultsHost& host, std::function<int(DataNode*)> removeFile, QWidget* parent);
+  ~ResultListView() override;
+
+  // The button of a command (null for kProperties).
+  QPushButton* button(Command command) const { return m_buttons[command]; }
+  QComboBox* toolBox() const { return m_toolBox; }
+  QMenu* contextMenu() const { return m_menu; }
+  // The filling (separate view) or cleared (unified view) flag: actions are ignored.
+  bool busy() const { return m_busy; }
+
+  // Runs a command on the selected files, as its button or menu item does.
+  void RunCommand(Command command);
+  void RefillToolBox();
+  void RecomputeButtons();
+  // See ResultsPane::RemoveFileFromResults.
+  int RemoveFileFromResults(const std::string& path);
+
+  // Refills the lists when the results changed since this view last filled them, then
+  // makes the program's current file the one this view has selected.
+  void Activate();
+  virtual void OnSearchStarted() = 0;
+  virtual void OnSearchFinished() = 0;
+  // Forgets every row of a node that is gone.
+  virtual void DropRows(const std::vector<const DataNode*>& gone) = 0;
+
+ protected:
+  // Full paths of the selected file rows in list order, and the separate view's group.
+  virtual Selection currentSelection() const = 0;
+  virtual int selectedFileCount() const = 0;
+  // The file the current-file slot shows for this view's selection, or null.
+  virtual DataNode* currentFileOfSelection() const = 0;
+  // Refills after a file left the results (1: keep the named group, 2: first row).
+  virtual void refillAfterRemoval(int answer, const std::string& groupName) = 0;
+  // Empties and refills every list of the view, selecting the first group.
+  virtual void rebuild() = 0;
+
+  // The two rows of buttons with the tool box, for the view's layout.
+  QWidget* takeButtonRows();
+  // Opens the "FILE" menu at `pos` of `list` when a file is selected.
+  void showContextMenu(QAbstractItemView* list, const QPoint& pos);
+  // Report-style list over `model`, its "File" column sized to what the others leave.
+  QTableView* makeList(ResultRowsModel* model, bool severalRows);
+  // Sorts `model` by the key a click on `column` gives; a wait cursor when asked.
+  void headerClicked(ResultRowsModel* model, int* key, int column, bool waitCursor);
+  // Selects, focuses and shows row `index` (clamped) of `list`.
+  static void selectRow(QTableView* list, int index);
+  static std::vector<int> selectedRows(const QTableView* list);
+  // Sizes the columns to the list's width: "File" gets what the others leave.
+  static void applyWidths(QTableView* list);
+
+  // Sets the program's current file; only the view on show does, so that the hidden one,
+  // refilled at the end of a search, does not take the slot from it.
+  void setCurrentFile(DataNode* file);
+  void setBusy(bool busy) { m_busy = busy; }
+  bool changedSinceFilled() const;
+  void markFilled();
+
+  ResultsHost& m_host;
+
+  bool eventFilter(QObject* watched, QEvent* event) override;
+
+ private:
+  enum class Pending { kNone, kRefill, kRebuild };
+  FileActionHooks actionHooks(std::function<int(DataNode*)> removeFile);
+  void buildButtonRows();
+  void buildContextMenu();
+  void resultsChanged(int answer, const std::string& groupName);
+
+  FileActions m_actions;
+  std::array<QPushButton*, kCommandCount> m_buttons{};
+  QComboBox* m_toolBox;
+  QWidget* m_buttonRows;
+  QMenu* m_menu;
+  int m_toolCount = 0;
+  bool m_busy = false;
+  bool m_inCommand = false;
+  bool m_everFilled = false;
+  uint64_t m_filledGeneration = 0;
+  // A refill asked for while a command runs waits until it ends, so that a delete of
+  // many files refills once.
+  Pending m_pending = Pending::kNone;
+  int m_pendingAnswer = 0;
+  std::string m_pendingGroup;
+};
+
+}  // namespace tf

@@ -1,0 +1,43 @@
+// ResultRowsModel: the rows of one result list as pointers into the result tree; every
+// cell's text is made from its node when the list asks for it.
+#pragma once
+
+#include <vector>
+
+#include <QAbstractTableModel>
+
+#include "datatree/data_node.h"
+#include "results/result_rows.h"
+
+namespace tf {
+
+class ResultRowsModel : public QAbstractTableModel {
+  Q_OBJECT
+
+ public:
+  explicit ResultRowsModel(ResultList list, QObject* parent = nullptr);
+
+  // Replaces every row (a model reset: the selection goes).
+  void SetRows(std::vector<DataNode*> rows);
+  void Clear() { SetRows({}); }
+  // Sorts by `key`; selected rows stay selected (the persistent indexes move with them).
+  void Sort(int key);
+  // Takes out the rows of nodes that are gone (compared, never read); true when any went.
+  bool DropRows(const std::vector<const DataNode*>& gone);
+
+  DataNode* Node(int row) const;
+  const std::vector<DataNode*>& Rows() const { return m_rows; }
+  ResultList List() const { return m_list; }
+
+  int rowCount(const QModelIndex& parent = QModelIndex()) const override;
+  int columnCount(const QModelIndex& parent = QModelIndex()) const override;
+  QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
+  QVariant headerData(int section, Qt::Orientation orientation,
+                      int role = Qt::DisplayRole) const override;
+
+ private:
+  ResultList m_list;
+  std::vector<DataNode*> m_rows;  // not owned: the result tree owns the nodes
+};
+
+}  // namespace tf

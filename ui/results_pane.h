@@ -1,0 +1,76 @@
+// ResultsPane: the mode bar ("Separated", "Unified", "Backup") over the view of the active
+// mode: the separate lists, the unified list, or the backup folder page.
+#pragma once
+
+#include <string>
+
+#include <QWidget>
+
+#include "app/results_host.h"
+#include "results/file_actions.h"
+
+class QAbstractButton;
+class QButtonGroup;
+class QStackedWidget;
+
+namespace tf {
+
+class SeparateListsView;
+class UnifiedListView;
+
+class ResultsPane : public QWidget {
+  Q_OBJECT
+
+ public:
+  static constexpr int kSeparateMode = 0;
+  static constexpr int kUnifiedMode = 1;
+  static constexpr int kBackupMode = 2;
+
+  // `host` must outlive the pane.
+  explicit ResultsPane(ResultsHost& host, QWidget* parent = nullptr);
+  ~ResultsPane() override;
+
+  // Shows the view of `mode` (0, 1 or 2), refilling it first when the results changed since
+  // it was last filled. Nothing happens for the current mode, an unknown one, or the backup
+  // mode while "Backup" is disabled.
+  void SetMode(int mode);
+  int Mode() const { return m_mode; }
+
+  // Enables the "Backup" mode button; disabling it while the backup page shows goes back
+  // to the separate lists. Both list views recompute their buttons.
+  void EnableBackup(bool enabled);
+
+  // A search began: both views empty their lists and ignore actions until it finishes.
+  void OnSearchStarted();
+  // A search finished: both views show its groups, selecting the first one.
+  void OnSearchFinished();
+  // The registered tools changed: both views refill their tool boxes.
+  void OnToolsChanged();
+
+  // Takes a file that left its place (moved, backed up, replaced) out of the results and
+  // refills `view`: 0 when the path is not among its rows' files, else the answer of the
+  // host's RemoveFile (1 the group stays, 2 it went).
+  int RemoveFileFromResults(ResultView view, const std::string& path);
+
+  // Puts the backup folder's view on the backup page (the pane takes it over).
+  void SetBackupView(QWidget* view);
+
+  SeparateListsView* separateView() const { return m_separate; }
+  UnifiedListView* unifiedView() const { return m_unified; }
+  QAbstractButton* modeButton(int mode) const;
+
+ private:
+  // The host's RemoveFile, after which neither view keeps a row of a deleted node.
+  int removeFile(DataNode* file);
+  void updateModeBar();
+
+  ResultsHost& m_host;
+  QButtonGroup* m_modeBar;
+  QStackedWidget* m_stack;
+  SeparateListsView* m_separate;
+  UnifiedListView* m_unified;
+  QWidget* m_backupPage;
+  int m_mode = kSeparateMode;
+};
+
+}  // namespace tf

@@ -1,0 +1,145 @@
+#include "ui/separate_lists_view.h"
+
+#include <QApplication>
+#include <QHeaderView>
+#include <QItemSelectionModel>
+#include <QLabel>
+#include <QTableView>
+#include <QVBoxLayout>
+
+#include "ui/result_rows_model.h"
+
+namespace tf {
+
+SeparateListsView::SeparateListsView(ResultsHost& host, std::function<int(DataNode*)> removeFile,
+                                     QWidget* parent)
+    : ResultListView(host, std::move(removeFile), parent),
+      m_groups(new ResultRowsModel(ResultList::kGroups, this)),
+      m_files(new ResultRowsModel(ResultList::kFiles, this)) {
+  m_groupsList = makeList(m_groups, false);
+  m_filesList = makeList(m_files, true);
+  auto* layout = new QVBoxLayout(this);
+  layout->addWidget(new QLabel(QStringLiteral("Duplicate files:"), this));
+  layout->addWidget(m_groupsList, 1);
+  layout->addWidget(new QLabel(QStringLiteral("Found copies of the selected file :"), this));
+  layout->addWidget(m_filesList, 1);
+  layout->addWidget(takeButtonRows());
+
+  connect(m_groupsList->horizontalHeader(), &QHeaderView::sectionClicked, this,
+          [this](int column) { headerClicked(m_groups, &m_groupsKey, column, true); });
+  connect(m_filesList->horizontalHeader(), &QHeaderView::sectionClicked, this,
+          [this](int column) { headerClicked(m_files, &m_filesKey, column, false); });
+  connect(m_groupsList->selectionModel(), &QItemSelectionModel::selectionChanged, this,
+          [this] { groupSelectionChanged(); });
+  connect(m_filesList->selectionModel(), &QItemSelectionModel::selectionChanged, this,
+          &SeparateListsView::fileSelectionChanged);
+  connect(m_filesList, &QWidget::customContextMenuRequested, this,
+          [this](const QPoint& pos) { showContextMenu(m_filesList, pos); });
+}
+
+void SeparateListsView::FillGroups(const std::string& name) {
+  QApplication::setOverrideCursor(Qt::WaitCursor);
+  setBusy(true);
+  m_selectedGroup = nullptr;
+  m_files->Clear();
+  setCurrentFile(nullptr);
+  std::vector<DataNode*> rows = GroupRows(m_host.GroupsRoot());
+  SortRows(ResultList::kGroups, m_groupsKey, &rows);
+  m_groups->SetRows(std::move(rows));
+  QApplication::restoreOverrideCursor();
+  setBusy(false);
+  markFilled();
+  selectRow(m_groupsList, FindRowByName(m_groups->Rows(), name));
+  applyWidths(m_groupsList);
+  RecomputeButtons();
+}
+
+void SeparateListsView::groupSelectionChanged() {
+  if (busy()) return;
+  const std::vector<int> rows = selectedRows(m_groupsList);
+  DataNode* group = rows.empty() ? nullptr : m_groups->Node(rows.front());
+  if (group == m_selectedGroup) return;
+  m_selectedGroup = group;
+  if (group)
+    fillFiles();
+  else
+    m_files->Clear();
+  RecomputeButtons();
+}
+
+void SeparateListsView::fillFiles() {
+  std::vector<DataNode*> rows = FileRows(m_selectedGroup);
+  SortRows(ResultList::kFiles, m_filesKey, &rows);
+  m_files->SetRows(std::move(rows));
+  selectRow(m_filesList, 0);
+  applyWidths(m_filesList);
+}
+
+void SeparateListsView::fileSelectionChanged(const QItemSelection& selected,
+                                             const QItemSelection& deselected) {
+  // Fewer than two selected: the file whose row changed becomes current.
+  if (selectedRows(m_filesList).size() < 2) {
+    const QItemSelection& changed = selected.isEmpty() ? deselected : selected;
+    if (!changed.isEmpty()) setCurrentFile(m_files->Node(changed.indexes().first().row()));
+  } else {
+    setCurrentFile(nullptr);
+  }
+  RecomputeButtons();
+}
+
+void SeparateListsView::OnSearchStarted() {
+  m_selectedGroup = nullptr;
+  m_groups->Clear();
+  m_files->Clear();
+  m_host.SetCurrentFile(nullptr);  // it pointed into the tree the search replaces
+  setBusy(true);
+  RecomputeButtons();
+}
+
+void SeparateListsView::OnSearchFinished() {
+  setBusy(false);
+  rebuild();
+}
+
+void SeparateListsView::rebuild() {
+  m_selectedGroup = nullptr;
+  m_groups->Clear();
+  m_files->Clear();
+  RefillToolBox();
+  FillGroups(std::string());
+}
+
+void SeparateListsView::refillAfterRemoval(int answer, const std::string& groupName) {
+  FillGroups(answer == 1 ? groupName : std::string());
+}
+
+void SeparateListsView::DropRows(const std::vector<const DataNode*>& gone) {
+  for (const DataNode* node : gone) {
+    if (node != m_selectedGroup) continue;
+    m_selectedGroup = nullptr;
+    m_files->Clear();
+  }
+  m_groups->DropRows(gone);
+  m_files->DropRows(gone);
+  RecomputeButtons();
+}
+
+Selection SeparateListsView::currentSelection() const {
+  Selection selection;
+  for (int row : selectedRows(m_filesList)) selection.paths.push_back(m_files->Node(row)->Name());
+  selection.groupsRoot = m_host.GroupsRoot();
+  selection.group = m_selectedGroup;
+  selection.view = ResultView::kSeparate;
+  return selection;
+}
+
+DataNode* SeparateListsView::currentFileOfSelection() const {
+  const std::vector<int> rows = selectedRows(m_filesList);
+  return rows.size() == 1 ? m_files->Node(rows.front()) : nullptr;
+}
+
+int SeparateListsView::selectedFileCount() const {
+  return static_cast<int>(selectedRows(m_filesList).size());
+}
+
+}  // namespace tf

@@ -1,0 +1,56 @@
+// SeparateListsView: the groups list over the files list of the selected group, with the
+// action buttons below them.
+#pragma once
+
+#include "ui/result_list_view.h"
+
+class QItemSelection;
+class QTableView;
+
+namespace tf {
+
+class SeparateListsView : public ResultListView {
+  Q_OBJECT
+
+ public:
+  SeparateListsView(ResultsHost& host, std::function<int(DataNode*)> removeFile,
+                    QWidget* parent = nullptr);
+
+  QTableView* groupsList() const { return m_groupsList; }
+  QTableView* filesList() const { return m_filesList; }
+  ResultRowsModel* groupsModel() const { return m_groups; }
+  ResultRowsModel* filesModel() const { return m_files; }
+  DataNode* selectedGroup() const { return m_selectedGroup; }
+  int groupsKey() const { return m_groupsKey; }
+  int filesKey() const { return m_filesKey; }
+
+  // Rebuilds the groups list from the results, selecting the group named `name` (the
+  // first group when empty or not found).
+  void FillGroups(const std::string& name);
+
+  void OnSearchStarted() override;
+  void OnSearchFinished() override;
+  void DropRows(const std::vector<const DataNode*>& gone) override;
+
+ protected:
+  Selection currentSelection() const override;
+  int selectedFileCount() const override;
+  DataNode* currentFileOfSelection() const override;
+  void refillAfterRemoval(int answer, const std::string& groupName) override;
+  void rebuild() override;
+
+ private:
+  void groupSelectionChanged();
+  void fileSelectionChanged(const QItemSelection& selected, const QItemSelection& deselected);
+  void fillFiles();
+
+  ResultRowsModel* m_groups;
+  ResultRowsModel* m_files;
+  QTableView* m_groupsList;
+  QTableView* m_filesList;
+  DataNode* m_selectedGroup = nullptr;  // not owned
+  int m_groupsKey = kInitialSortKey;
+  int m_filesKey = kInitialSortKey;
+};
+
+}  // namespace tf

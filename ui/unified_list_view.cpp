@@ -1,0 +1,110 @@
+#include "ui/unified_list_view.h"
+
+#include <QApplication>
+#include <QHeaderView>
+#include <QItemSelectionModel>
+#include <QLabel>
+#include <QTableView>
+#include <QVBoxLayout>
+
+#include "ui/result_rows_model.h"
+
+namespace tf {
+
+UnifiedListView::UnifiedListView(ResultsHost& host, std::function<int(DataNode*)> removeFile,
+                                 QWidget* parent)
+    : ResultListView(host, std::move(removeFile), parent),
+      m_model(new ResultRowsModel(ResultList::kUnified, this)) {
+  m_list = makeList(m_model, true);
+  auto* layout = new QVBoxLayout(this);
+  layout->addWidget(new QLabel(QStringLiteral("Duplicate files:"), this));
+  layout->addWidget(m_list, 1);
+  layout->addWidget(takeButtonRows());
+
+  connect(m_list->horizontalHeader(), &QHeaderView::sectionClicked, this,
+          [this](int column) { headerClicked(m_model, &m_key, column, false); });
+  connect(m_list->selectionModel(), &QItemSelectionModel::selectionChanged, this,
+          &UnifiedListView::selectionChanged);
+  connect(m_list, &QWidget::customContextMenuRequested, this,
+          [this](const QPoint& pos) { showContextMenu(m_list, pos); });
+}
+
+void UnifiedListView::Fill(const std::string& name) {
+  QApplication::setOverrideCursor(Qt::WaitCursor);
+  m_model->SetRows(SortedUnifiedRows(m_host.GroupsRoot(), m_key));
+  QApplication::restoreOverrideCursor();
+  markFilled();
+  selectRow(m_list, FindGroupRow(m_model->Rows(), m_host.GroupsRoot(), name));
+  applyWidths(m_list);
+  RecomputeButtons();
+}
+
+void UnifiedListView::selectionChanged(const QItemSelection& selected,
+                                       const QItemSelection& deselected) {
+  const QModelIndex current = m_list->selectionModel()->currentIndex();
+  for (const QModelIndex& index : deselected.indexes()) {
+    // A row left neither selected nor current has lost all its states.
+    if (index.row() != current.row()) {
+      setCurrentFile(nullptr);
+      break;
+    }
+  }
+  if (!selected.isEmpty() && selectedRows(m_list).size() < 2) {
+    DataNode* node = m_model->Node(selected.indexes().first().row());
+    setCurrentFile(node && !IsGroupRow(node) ? node : nullptr);
+  }
+  RecomputeButtons();
+}
+
+void UnifiedListView::OnSearchStarted() {
+  m_model->Clear();
+  m_host.SetCurrentFile(nullptr);  // it pointed into the tree the search replaces
+  setBusy(true);
+  RecomputeButtons();
+}
+
+void UnifiedListView::OnSearchFinished() {
+  setBusy(false);
+  rebuild();
+}
+
+void UnifiedListView::rebuild() {
+  m_model->Clear();
+  RefillToolBox();
+  Fill(std::string());
+}
+
+void UnifiedListView::refillAfterRemoval(int answer, const std::string& groupName) {
+  Fill(answer == 1 ? groupName : std::string());
+}
+
+void UnifiedListView::DropRows(const std::vector<const DataNode*>& gone) {
+  m_model->DropRows(gone);
+  RecomputeButtons();
+}
+
+Selection UnifiedListView::currentSelection() const {
+  Selection selection;
+  for (int row : selectedRows(m_list)) {
+    const DataNode* node = m_model->Node(row);
+    if (!IsGroupRow(node)) selection.paths.push_back(node->Name());
+  }
+  selection.groupsRoot = m_host.GroupsRoot();
+  selection.view = ResultView::kUnified;
+  return selection;
+}
+
+DataNode* UnifiedListView::currentFileOfSelection() const {
+  const std::vector<int> rows = selectedRows(m_list);
+  DataNode* node = rows.size() == 1 ? m_model->Node(rows.front()) : nullptr;
+  return node && !IsGroupRow(node) ? node : nullptr;
+}
+
+int UnifiedListView::selectedFileCount() const {
+  int count = 0;
+  for (int row : selectedRows(m_list))
+    if (!IsGroupRow(m_model->Node(row))) ++count;
+  return count;
+}
+
+}  // namespace tf

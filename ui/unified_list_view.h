@@ -1,0 +1,46 @@
+// UnifiedListView: one list of every group row followed by its files, with the action
+// buttons below it.
+#pragma once
+
+#include "ui/result_list_view.h"
+
+class QItemSelection;
+class QTableView;
+
+namespace tf {
+
+class UnifiedListView : public ResultListView {
+  Q_OBJECT
+
+ public:
+  UnifiedListView(ResultsHost& host, std::function<int(DataNode*)> removeFile,
+                  QWidget* parent = nullptr);
+
+  QTableView* list() const { return m_list; }
+  ResultRowsModel* model() const { return m_model; }
+  int sortKey() const { return m_key; }
+
+  // Rebuilds the list from the results, selecting the row named `name` (the first row when
+  // empty or not found).
+  void Fill(const std::string& name);
+
+  void OnSearchStarted() override;
+  void OnSearchFinished() override;
+  void DropRows(const std::vector<const DataNode*>& gone) override;
+
+ protected:
+  Selection currentSelection() const override;
+  int selectedFileCount() const override;
+  DataNode* currentFileOfSelection() const override;
+  void refillAfterRemoval(int answer, const std::string& groupName) override;
+  void rebuild() override;
+
+ private:
+  void selectionChanged(const QItemSelection& selected, const QItemSelection& deselected);
+
+  ResultRowsModel* m_model;
+  QTableView* m_list;
+  int m_key = kInitialSortKey;
+};
+
+}  // namespace tf
