@@ -70,6 +70,13 @@ int resolveLink(const std::string& path, std::string* target) {
 FolderPage::FolderPage(SearchHost& host, QWidget* parent) : QWidget(parent), m_host(host) {
   setAcceptDrops(true);
   m_includes = makeList(this, {"Folder Name", "Status"});
+  // The folder takes what the status leaves; the status is as wide as its longest text.
+  QHeaderView* header = m_includes->header();
+  header->setStretchLastSection(false);
+  header->setSectionResizeMode(0, QHeaderView::Stretch);
+  header->setSectionResizeMode(kStatusColumn, QHeaderView::Fixed);
+  header->resizeSection(kStatusColumn,
+                        m_includes->fontMetrics().horizontalAdvance("888888 folders...") + 12);
   m_excludes = makeList(this, {"Folder Name"});
   m_excludes->setHeaderHidden(true);
   m_addInclude = makeAddButton(this, "Add folder to search list");

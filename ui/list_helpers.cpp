@@ -1,5 +1,6 @@
 #include "ui/list_helpers.h"
 
+#include <QFontMetrics>
 #include <QHeaderView>
 #include <QItemSelectionModel>
 #include <QScrollBar>
@@ -26,6 +27,16 @@ void SetColumnWidths(QHeaderView* header, int clientWidth, const std::vector<int
   const std::vector<int> widths = ComputeColumnWidths(table, header->count(), clientWidth, arrow);
   for (int column = 0; column < static_cast<int>(widths.size()); ++column)
     header->resizeSection(column, widths[column]);
+}
+
+std::vector<int> ScaleColumnTable(std::vector<int> table, const QFontMetrics& metrics) {
+  constexpr int kDesignCharWidth = 5;
+  const int charWidth = metrics.averageCharWidth();
+  if (charWidth <= kDesignCharWidth) return table;
+  for (int& width : table) {
+    if (width > 0) width = width * charWidth / kDesignCharWidth;
+  }
+  return table;
 }
 
 void SetColumnWidths(QTreeView* list, const std::vector<int>& table, bool subtractScrollBar) {

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+class QFontMetrics;
 class QHeaderView;
 class QTreeView;
 class QTreeWidget;
@@ -17,6 +18,10 @@ namespace tf {
 // ComputeColumnWidths); `subtractScrollBar` keeps room for a vertical scroll bar.
 void SetColumnWidths(QHeaderView* header, int clientWidth, const std::vector<int>& table,
                      bool subtractScrollBar);
+// The pixel entries of a width table were chosen for an 8-point dialog font whose
+// characters average 5 pixels; a wider font widens them in proportion, so that sizes and
+// dates are not cut. Percentages and the end mark stay as they are.
+std::vector<int> ScaleColumnTable(std::vector<int> table, const QFontMetrics& metrics);
 // The same for a list, over the width of its viewport.
 void SetColumnWidths(QTreeView* list, const std::vector<int>& table, bool subtractScrollBar);
 

@@ -109,7 +109,9 @@ void ResultListView::buildButtonRows() {
     m_buttons[static_cast<size_t>(command)] = button;
   }
   QPalette palette = m_buttons[kDelete]->palette();
-  palette.setColor(QPalette::ButtonText, QColor(128, 0, 0));
+  // Dark red only while it can be pressed; disabled, it greys out like its neighbours.
+  for (QPalette::ColorGroup group : {QPalette::Active, QPalette::Inactive})
+    palette.setColor(group, QPalette::ButtonText, QColor(128, 0, 0));
   m_buttons[kDelete]->setPalette(palette);
 
   m_toolBox = new QComboBox(this);
@@ -317,8 +319,8 @@ void ResultListView::selectRow(QTableView* list, int index) {
 
 void ResultListView::applyWidths(QTableView* list) {
   const auto kind = static_cast<ResultList>(list->property("resultList").toInt());
-  SetColumnWidths(list->horizontalHeader(), list->viewport()->width(), ColumnWidthTable(kind),
-                  false);
+  SetColumnWidths(list->horizontalHeader(), list->viewport()->width(),
+                  ScaleColumnTable(ColumnWidthTable(kind), list->fontMetrics()), false);
 }
 
 std::vector<int> ResultListView::selectedRows(const QTableView* list) {

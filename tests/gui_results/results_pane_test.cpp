@@ -16,6 +16,7 @@
 #include <QTest>
 
 #include "tests/gui_results/results_host_fixture.h"
+#include "ui/list_helpers.h"
 #include "ui/result_rows_model.h"
 #include "ui/separate_lists_view.h"
 #include "ui/unified_list_view.h"
@@ -122,9 +123,11 @@ TEST_F(ResultsPaneTest, LayoutTextsAndModeBar) {
     QApplication::processEvents();
     QTableView* groups = separate()->groupsList();
     QHeaderView* header = groups->horizontalHeader();
-    EXPECT_EQ(header->sectionSize(1), 60);
-    EXPECT_EQ(header->sectionSize(3), 80);
-    EXPECT_EQ(header->sectionSize(0), groups->viewport()->width() - 180);
+    const std::vector<int> pixels = ScaleColumnTable({0, 60, 40, 80}, groups->fontMetrics());
+    EXPECT_EQ(header->sectionSize(1), pixels[1]);
+    EXPECT_EQ(header->sectionSize(3), pixels[3]);
+    EXPECT_EQ(header->sectionSize(0),
+              groups->viewport()->width() - pixels[1] - pixels[2] - pixels[3]);
   }
 
   EXPECT_EQ(pane.Mode(), 0);

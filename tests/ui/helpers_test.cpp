@@ -4,6 +4,8 @@
 #include <QButtonGroup>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QFont>
+#include <QFontMetrics>
 #include <QHeaderView>
 #include <QRadioButton>
 #include <QStyle>
@@ -81,6 +83,18 @@ TEST(ListHelpers, ColumnWidthsFromTheTable) {
   const int arrow = list.style()->pixelMetric(QStyle::PM_ScrollBarExtent);
   SetColumnWidths(list.header(), 420, {100, -100, 0}, true);
   EXPECT_EQ(list.header()->sectionSize(1), 320 - arrow);
+}
+
+TEST(ListHelpers, WiderFontsWidenOnlyThePixelColumns) {
+  QFont font;
+  font.setPixelSize(40);
+  const QFontMetrics metrics(font);
+  ASSERT_GT(metrics.averageCharWidth(), 5);
+  const std::vector<int> scaled = ScaleColumnTable({-100, 60, 40, 0}, metrics);
+  EXPECT_EQ(scaled[0], -100);
+  EXPECT_EQ(scaled[1], 60 * metrics.averageCharWidth() / 5);
+  EXPECT_GT(scaled[2], 40);
+  EXPECT_EQ(scaled[3], 0);
 }
 
 TEST(ControlHelpers, ChecksRadiosAndCombos) {
