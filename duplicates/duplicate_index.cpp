@@ -1,5 +1,7 @@
 #include "duplicates/duplicate_index.h"
 
+#include <algorithm>
+#include <functional>
 #include <string>
 
 namespace tf {
@@ -12,20 +14,9 @@ int settingOf(DataNode* settings, const char* name) {
   return settings->attrs.ValueOf(name).AsInt();
 }
 
-// `folder` must be followed by a NUL in memory (the index stores folders so), which
-// lets it become the description without a copy of its own.
-DataNode* makeFileNode(DataNode* group, std::string_view folder, std::string_view name,
-                       int64_t size, int64_t modified) {
-  // One buffer per thread for the path: a node per grouped file is made, and a fresh
-  // text for each would cost an allocation more.
-  thread_local std::string path;
-  path.assign(folder).append(name);
-  DataNode* node = CreateNode(group, path.c_str(), ATTACH_LAST_CHILD);
-  if (!node) return nullptr;
-  SetDesc(node, folder.data() ? folder.data() : "");
-  node->val = size;
-  node->val2 = modified;
-  return node;
+uint32_t hashOf(std::string_view text) {
+  const uint64_t h = std::hash<std::string_view>()(text);
+  return static_cast<uint32_t>(h ^ (h >> 32));
 }
 
 }  // namespace
@@ -40,16 +31,22 @@ DuplicateIndex::~DuplicateIndex() {
 }
 
 void DuplicateIndex::clear() {
-  m_map.clear();
+  m_files.clear();
+  m_keys.clear();
   m_folders.clear();
+  m_slots.clear();
+  m_slots.shrink_to_fit();
+  m_groups.clear();
+  m_groups.shrink_to_fit();
+  m_lastFolder.clear();
+  m_lastParts.clear();
   m_texts.Clear();
-  DeleteNode(m_root);
-  m_root = nullptr;
 }
 
 bool DuplicateIndex::Configure(DataNode* settings) {
   if (!settings) return false;
   clear();
+  DeleteNode(m_root);
   m_root = CreateNode(nullptr, kResultRootName, ATTACH_ROOT);
   const int name = settingOf(settings, "name");
   const int symbols = settingOf(settings, "symbols");
@@ -79,11 +76,11 @@ int DuplicateIndex::Add(const DataNode* file) {
 int DuplicateIndex::AddFile(std::string_view folder, std::string_view name, int64_t size,
                             int64_t modified) {
   std::lock_guard<std::mutex> lock(IndexLock());
-  return addLocked(folder, name, size, modified);
+  return AddFileLocked(folder, name, size, modified);
 }
 
-int DuplicateIndex::addLocked(std::string_view folder, std::string_view name, int64_t size,
-                              int64_t modified) {
+int DuplicateIndex::AddFileLocked(std::string_view folder, std::string_view name, int64_t size,
+                                  int64_t modified) {
   if (!m_root) return 0;
   std::string built;
   std::string_view key = name;
@@ -91,52 +88,165 @@ int DuplicateIndex::addLocked(std::string_view folder, std::string_view name, in
     built = MakeDuplicateKey(name, m_rule, m_symbols);
     key = built;
   }
-  auto at = m_map.find(key);
-  if (at != m_map.end()) {
-    FileRecord& first = at->second;
-    if (!first.group) first.group = makeGroup(at->first, first);
-    if (first.group) {
-      thread_local std::string folderText;  // `folder` need not end in a NUL
-      folderText.assign(folder);
-      makeFileNode(first.group, folderText, name, size, modified);
+  bool isNew = false;
+  const uint32_t id = findOrInsertKey(key, hashOf(key), &isNew);
+  if (isNew) m_keys[id].text = m_texts.StorePrefixed(key);
+  FileRecord file;
+  // In exact mode the key is the name: one copy serves every file of the key.
+  file.name = m_rule == NameRule::kExact ? m_keys[id].text : m_texts.StorePrefixed(name);
+  file.size = size;
+  file.modified = modified;
+  file.folder = internFolder(folder);
+  appendFile(id, file);
+  if (m_keys[id].count == 2) m_groups.push_back(id);
+  return m_keys[id].count >= 2 ? 1 : 0;
+}
+
+uint32_t DuplicateIndex::findOrInsertKey(std::string_view key, uint64_t hash, bool* isNew) {
+  if (m_slots.empty() && !m_keys.empty()) rebuildSlots();
+  if ((m_keys.size() + 1) * 4 > m_slots.size() * 3) growSlots();
+  const uint32_t tag = static_cast<uint32_t>(hash);
+  const size_t mask = m_slots.size() - 1;
+  for (size_t i = tag & mask;; i = (i + 1) & mask) {
+    const uint64_t slot = m_slots[i];
+    if (slot == 0) {
+      const uint32_t id = m_keys.push_back(KeyRecord());
+      m_slots[i] = (uint64_t{tag} << 32) | (uint64_t{id} + 1);
+      *isNew = true;
+      return id;
     }
-    return 1;
+    if (static_cast<uint32_t>(slot >> 32) != tag) continue;
+    const uint32_t id = static_cast<uint32_t>(slot) - 1;
+    if (TextArena::Prefixed(m_keys[id].text) == key) {
+      *isNew = false;
+      return id;
+    }
   }
-  FileRecord record;
-  const std::string_view storedName = m_texts.Store(name);
-  record.name = storedName.data();
-  record.nameLength = static_cast<uint32_t>(storedName.size());
-  record.folder = InternFolder(folder);
-  record.size = size;
-  record.modified = modified;
-  const std::string_view storedKey = m_rule == NameRule::kExact ? storedName : m_texts.Store(key);
-  m_map.emplace(storedKey, record);
-  return 0;
 }
 
-uint32_t DuplicateIndex::InternFolder(std::string_view folder) {
-  // A scan hands over the files of one folder after another, so the last folder is the
-  // only one worth looking for.
-  if (!m_folders.empty() && m_folders.back() == folder)
-    return static_cast<uint32_t>(m_folders.size() - 1);
-  m_folders.push_back(m_texts.StoreTerminated(folder));
-  return static_cast<uint32_t>(m_folders.size() - 1);
+void DuplicateIndex::growSlots() {
+  std::vector<uint64_t> old;
+  old.swap(m_slots);
+  m_slots.assign(old.empty() ? 16 : old.size() * 2, 0);
+  const size_t mask = m_slots.size() - 1;
+  for (const uint64_t slot : old) {
+    if (slot == 0) continue;
+    size_t i = static_cast<uint32_t>(slot >> 32) & mask;
+    while (m_slots[i] != 0) i = (i + 1) & mask;
+    m_slots[i] = slot;
+  }
 }
 
-DataNode* DuplicateIndex::makeGroup(std::string_view key, FileRecord& first) {
-  DataNode* group = CreateNode(m_root, std::string(key).c_str(), ATTACH_LAST_CHILD);
-  if (group) AddFileNode(group, first);
-  return group;
+void DuplicateIndex::ReleaseLookup() {
+  std::vector<uint64_t>().swap(m_slots);
 }
 
-DataNode* DuplicateIndex::AddFileNode(DataNode* group, const FileRecord& record) const {
-  return makeFileNode(group, FolderOf(record), NameOf(record), record.size, record.modified);
+void DuplicateIndex::rebuildSlots() {
+  size_t size = 16;
+  while (m_keys.size() * 4 >= size * 3) size *= 2;
+  m_slots.assign(size, 0);
+  const size_t mask = size - 1;
+  for (size_t id = 0; id < m_keys.size(); ++id) {
+    const uint32_t tag = hashOf(KeyText(static_cast<uint32_t>(id)));
+    size_t i = tag & mask;
+    while (m_slots[i] != 0) i = (i + 1) & mask;
+    m_slots[i] = (uint64_t{tag} << 32) | (uint64_t{id} + 1);
+  }
 }
 
-std::string DuplicateIndex::PathOf(const FileRecord& record) const {
-  std::string path(FolderOf(record));
-  path.append(NameOf(record));
+void DuplicateIndex::appendFile(uint32_t key, const FileRecord& file) {
+  FileRecord copy = file;
+  copy.next = kNoEntry;
+  const uint32_t id = m_files.push_back(copy);
+  KeyRecord& record = m_keys[key];
+  if (record.last == kNoEntry)
+    record.first = id;
+  else
+    m_files[record.last].next = id;
+  record.last = id;
+  ++record.count;
+}
+
+uint32_t DuplicateIndex::internFolder(std::string_view folder) {
+  // A scan hands over the files of one folder after another, and a folder's neighbour
+  // shares most of its path: only the parts after the common beginning are new.
+  if (!m_lastParts.empty() && folder == m_lastFolder) return m_lastParts.back().second;
+  size_t common = 0;
+  const size_t limit = std::min(folder.size(), m_lastFolder.size());
+  while (common < limit && folder[common] == m_lastFolder[common]) ++common;
+  // A kept part must end where a part of the new folder ends too.
+  while (!m_lastParts.empty()) {
+    const size_t end = m_lastParts.back().first;
+    if (end <= common && (end == 0 || folder[end - 1] == '/' || end == folder.size())) break;
+    m_lastParts.pop_back();
+  }
+  m_lastFolder.assign(folder);
+  size_t pos = m_lastParts.empty() ? 0 : m_lastParts.back().first;
+  uint32_t parent = m_lastParts.empty() ? kNoEntry : m_lastParts.back().second;
+  if (m_lastParts.empty() && folder.empty()) {
+    parent = m_folders.push_back(FolderRecord{m_texts.StorePrefixed(""), kNoEntry});
+    m_lastParts.emplace_back(0, parent);
+  }
+  while (pos < folder.size()) {
+    const size_t slash = folder.find('/', pos);
+    const size_t end = slash == std::string_view::npos ? folder.size() : slash + 1;
+    parent = m_folders.push_back(
+        FolderRecord{m_texts.StorePrefixed(folder.substr(pos, end - pos)), parent});
+    m_lastParts.emplace_back(end, parent);
+    pos = end;
+  }
+  return parent;
+}
+
+void DuplicateIndex::AppendFolder(uint32_t folder, std::string* out) const {
+  if (folder == kNoEntry) return;
+  // Parts from the top down; folder chains are as deep as the folder tree.
+  uint32_t chain[64];
+  size_t depth = 0;
+  uint32_t at = folder;
+  while (at != kNoEntry && depth < 64) {
+    chain[depth++] = at;
+    at = m_folders[at].parent;
+  }
+  if (at != kNoEntry) AppendFolder(at, out);  // deeper than the chain holds
+  while (depth > 0) out->append(TextArena::Prefixed(m_folders[chain[--depth]].part));
+}
+
+std::string DuplicateIndex::PathOf(const FileRecord& file) const {
+  std::string path;
+  AppendFolder(file.folder, &path);
+  path.append(NameOf(file));
   return path;
+}
+
+std::vector<std::string> DuplicateIndex::Keys() const {
+  std::vector<std::string> keys;
+  keys.reserve(m_keys.size());
+  for (size_t i = 0; i < m_keys.size(); ++i) keys.emplace_back(KeyText(static_cast<uint32_t>(i)));
+  return keys;
+}
+
+void DuplicateIndex::MakeGroupNodes(DataNode* root) const {
+  if (!root) return;
+  while (DataNode* child = root->FirstChild()) DeleteNode(child);
+  std::string path;
+  for (const uint32_t key : m_groups) {
+    DataNode* group = CreateNode(root, std::string(KeyText(key)).c_str(), ATTACH_LAST_CHILD);
+    if (!group) continue;
+    for (uint32_t f = m_keys[key].first; f != kNoEntry; f = m_files[f].next) {
+      const FileRecord& file = m_files[f];
+      path.clear();
+      AppendFolder(file.folder, &path);
+      const size_t folderLength = path.size();
+      path.append(NameOf(file));
+      DataNode* node = CreateNode(group, path.c_str(), ATTACH_LAST_CHILD);
+      if (!node) continue;
+      path.resize(folderLength);
+      SetDesc(node, path.c_str());
+      node->val = file.size;
+      node->val2 = file.modified;
+    }
+  }
 }
 
 DataNode* DuplicateIndex::TakeResultRoot() {
@@ -145,28 +255,42 @@ DataNode* DuplicateIndex::TakeResultRoot() {
   return root;
 }
 
-std::pair<DuplicateMap::iterator, bool> DuplicateIndex::Insert(std::string_view key,
-                                                               const FileRecord& record,
-                                                               const DuplicateIndex& source,
-                                                               uint32_t folder) {
-  auto at = m_map.find(key);
-  if (at != m_map.end()) return {at, false};
-  FileRecord copy = record;
-  const std::string_view storedName = m_texts.Store(source.NameOf(record));
-  copy.name = storedName.data();
-  copy.folder = folder;
-  copy.group = nullptr;
-  const std::string_view storedKey = key == source.NameOf(record) ? storedName : m_texts.Store(key);
-  return m_map.emplace(storedKey, copy);
+void DuplicateIndex::Absorb(DuplicateIndex& other) {
+  if (&other == this) return;
+  m_texts.Adopt(other.m_texts);
+  const uint32_t base = static_cast<uint32_t>(m_folders.size());
+  for (size_t i = 0; i < other.m_folders.size(); ++i) {
+    FolderRecord folder = other.m_folders[i];
+    if (folder.parent != kNoEntry) folder.parent += base;
+    m_folders.push_back(folder);
+  }
+  m_lastFolder.clear();
+  m_lastParts.clear();
+  std::vector<uint32_t> formed;
+  for (size_t k = 0; k < other.m_keys.size(); ++k) {
+    const KeyRecord& theirs = other.m_keys[k];
+    const std::string_view text = TextArena::Prefixed(theirs.text);
+    bool isNew = false;
+    const uint32_t id = findOrInsertKey(text, hashOf(text), &isNew);
+    if (isNew) m_keys[id].text = theirs.text;  // the text came over with the arena
+    const uint32_t before = m_keys[id].count;
+    for (uint32_t f = theirs.first; f != kNoEntry; f = other.m_files[f].next) {
+      FileRecord file = other.m_files[f];
+      if (file.folder != kNoEntry) file.folder += base;
+      appendFile(id, file);
+    }
+    if (before < 2 && m_keys[id].count >= 2) formed.push_back(id);
+  }
+  std::sort(formed.begin(), formed.end(),
+            [this](uint32_t a, uint32_t b) { return KeyText(a) < KeyText(b); });
+  m_groups.insert(m_groups.end(), formed.begin(), formed.end());
+  other.clear();
 }
 
 size_t DuplicateIndex::ApproximateBytes() const {
-  // A hash node of libstdc++: the next link, the value and the cached hash, rounded up
-  // to the allocator's 16-byte steps with its 8-byte header; and a bucket pointer each.
-  const size_t node = 8 + sizeof(DuplicateMap::value_type) + 8;
-  const size_t perEntry = (node + 8 + 15) / 16 * 16;
-  return m_map.size() * perEntry + m_map.bucket_count() * sizeof(void*) + m_texts.ReservedBytes() +
-         m_folders.capacity() * sizeof(std::string_view);
+  return m_files.ReservedBytes() + m_keys.ReservedBytes() + m_folders.ReservedBytes() +
+         m_slots.capacity() * sizeof(uint64_t) + m_groups.capacity() * sizeof(uint32_t) +
+         m_texts.ReservedBytes();
 }
 
 }  // namespace tf

@@ -1,12 +1,19 @@
-// DuplicateIndex: files one folder scan's files under their group keys and builds the
-// group nodes of that scan's result tree as soon as a key has a second file.
+// DuplicateIndex: files one folder scan's files under their group keys. A key with a
+// second file is a group; the group nodes themselves are made only when the result is
+// finished (RunResult::Finalise), and only for the files that stay in a group, so that a
+// scan of millions of files keeps a few dozen bytes per file.
 #pragma once
 
+#include <algorithm>
+#include <cstddef>
 #include <cstdint>
+#include <cstring>
+#include <memory>
 #include <mutex>
+#include <new>
 #include <string>
 #include <string_view>
-#include <unordered_map>
+#include <type_traits>
 #include <vector>
 
 #include "datatree/data_node.h"
@@ -15,21 +22,89 @@
 
 namespace tf {
 
-// The value stored per key: the first file met under the key. Lean on purpose (one per
-// scanned file): the name lives in the index's arena and the folder is shared.
-struct FileRecord {
-  const char* name = nullptr;  // file name, not NUL-terminated, in the index's arena
-  uint32_t nameLength = 0;
-  uint32_t folder = 0;   // index into the index's folder table
-  int64_t modified = 0;  // last-write time, 100 ns since 1601 UTC
-  int64_t size = 0;
-  DataNode* group = nullptr;  // null until a second file with the key arrives
+constexpr uint32_t kNoEntry = 0xFFFFFFFFu;
+
+// Records in blocks: past the first block (which grows until it is full) records never
+// move, so a table of millions of records never needs room for two of itself. A
+// reference to a record of the first block is good only until the next push_back.
+template <typename T>
+class BlockArray {
+ public:
+  static_assert(std::is_trivially_copyable_v<T> && std::is_trivially_destructible_v<T>);
+  static constexpr size_t kShift = 14;
+  static constexpr size_t kBlock = size_t{1} << kShift;
+
+  size_t size() const { return m_size; }
+  bool empty() const { return m_size == 0; }
+  T& operator[](size_t i) { return block(i >> kShift)[i & (kBlock - 1)]; }
+  const T& operator[](size_t i) const { return block(i >> kShift)[i & (kBlock - 1)]; }
+  uint32_t push_back(const T& value) {
+    if (m_size < kBlock) {
+      // The first block grows by doubling up to its full size, so that the many small
+      // indexes (one per folder scan) stay small.
+      if (m_size == m_firstCapacity) growFirst();
+    } else if ((m_size & (kBlock - 1)) == 0) {
+      // Left uninitialised: pages the table has not reached yet are never touched.
+      m_blocks.emplace_back(static_cast<T*>(::operator new(kBlock * sizeof(T))));
+    }
+    new (&block(m_size >> kShift)[m_size & (kBlock - 1)]) T(value);
+    return static_cast<uint32_t>(m_size++);
+  }
+  void clear() {
+    m_blocks.clear();
+    m_blocks.shrink_to_fit();
+    m_size = 0;
+    m_firstCapacity = 0;
+  }
+  size_t ReservedBytes() const {
+    return m_blocks.empty()
+               ? 0
+               : (m_blocks.size() - 1) * kBlock * sizeof(T) + m_firstCapacity * sizeof(T);
+  }
+
+ private:
+  struct Free {
+    void operator()(T* p) const { ::operator delete(p); }
+  };
+  T* block(size_t b) const { return m_blocks[b].get(); }
+  void growFirst() {
+    const size_t capacity = m_firstCapacity == 0 ? 16 : std::min(kBlock, m_firstCapacity * 2);
+    T* grown = static_cast<T*>(::operator new(capacity * sizeof(T)));
+    if (m_size > 0) std::memcpy(static_cast<void*>(grown), m_blocks[0].get(), m_size * sizeof(T));
+    if (m_blocks.empty())
+      m_blocks.emplace_back(grown);
+    else
+      m_blocks[0].reset(grown);
+    m_firstCapacity = capacity;
+  }
+
+  std::vector<std::unique_ptr<T, Free>> m_blocks;
+  size_t m_size = 0;
+  size_t m_firstCapacity = 0;  // elements the first block holds
 };
 
-// Keys compare as byte strings, so case matters. The map has no order: whoever needs the
-// keys in order (merging) sorts them in byte order. The key views point into the owning
-// index's arena.
-using DuplicateMap = std::unordered_map<std::string_view, FileRecord>;
+// One scanned file: 32 bytes. The name and the folder live in the index's tables.
+struct FileRecord {
+  const char* name = nullptr;  // length-prefixed text in the index's arena
+  int64_t size = 0;
+  int64_t modified = 0;        // last-write time, 100 ns since 1601 UTC
+  uint32_t folder = kNoEntry;  // in the index's folder table
+  uint32_t next = kNoEntry;    // the next file under the same key, in arrival order
+};
+
+// One key: its files form a chain in the order they arrived.
+struct KeyRecord {
+  const char* text = nullptr;  // length-prefixed; the first file's name in exact mode
+  uint32_t first = kNoEntry;
+  uint32_t last = kNoEntry;
+  uint32_t count = 0;
+};
+
+// A folder as its last part below its parent: paths share their common beginning.
+struct FolderRecord {
+  const char* part = nullptr;  // length-prefixed, normally ending in '/'
+  uint32_t parent = kNoEntry;
+};
 
 // The process-wide lock that serialises insertions into every duplicate index.
 std::mutex& IndexLock();
@@ -49,49 +124,73 @@ class DuplicateIndex {
   // the index has no root.
   int Add(const DataNode* file);
   // The same without a node: `folder` ends in '/' (or is empty), `name` is the file name.
+  // Takes the index lock.
   int AddFile(std::string_view folder, std::string_view name, int64_t size, int64_t modified);
+  // For callers that file many files at once under one hold of IndexLock().
+  int AddFileLocked(std::string_view folder, std::string_view name, int64_t size, int64_t modified);
 
-  // Hands the result root over; the index forgets it (and makes no more groups). The
-  // records' group references stay valid as long as the caller keeps the tree.
+  // Hands the result root over; the index forgets it (and files nothing more).
   DataNode* TakeResultRoot();
   bool HasResult() const { return m_root != nullptr; }
   DataNode* ResultRoot() const { return m_root; }
-  const DuplicateMap& Map() const { return m_map; }
+  // Puts a node for every group (named by its key, kind 0, no totals), with its files in
+  // arrival order, under `root` (replacing its children): the groups as they stand before
+  // the result is finished. Without an argument: under the index's own result root.
+  void MakeGroupNodes(DataNode* root) const;
+  void MakeGroupNodes() { MakeGroupNodes(m_root); }
 
   NameRule nameRule() const { return m_rule; }
   int symbols() const { return m_symbols; }
   bool splitBySize() const { return m_splitBySize; }
   bool splitByTime() const { return m_splitByTime; }
 
-  // The full path of a record of this index.
-  std::string PathOf(const FileRecord& record) const;
-  std::string_view FolderOf(const FileRecord& record) const { return m_folders[record.folder]; }
-  std::string_view NameOf(const FileRecord& record) const {
-    return std::string_view(record.name, record.nameLength);
-  }
+  // Distinct keys, and their texts (in no particular order).
+  size_t KeyCount() const { return m_keys.size(); }
+  std::vector<std::string> Keys() const;
+  // Keys with two or more files, in the order they became groups.
+  const std::vector<uint32_t>& GroupOrder() const { return m_groups; }
+  const KeyRecord& Key(uint32_t id) const { return m_keys[id]; }
+  const FileRecord& File(uint32_t id) const { return m_files[id]; }
+  std::string_view KeyText(uint32_t id) const { return TextArena::Prefixed(m_keys[id].text); }
+  std::string_view NameOf(const FileRecord& file) const { return TextArena::Prefixed(file.name); }
+  // Appends the folder of a file (ending in '/', as it was filed) to `out`.
+  void AppendFolder(uint32_t folder, std::string* out) const;
+  // The full path of a file.
+  std::string PathOf(const FileRecord& file) const;
 
-  // Merging: files a record of `source` under `key` in this index's map. `folder` is the
-  // record's folder already interned here (InternFolder). Returns the entry and whether
-  // the key was new; the texts of a new entry are copied into this index.
-  std::pair<DuplicateMap::iterator, bool> Insert(std::string_view key, const FileRecord& record,
-                                                 const DuplicateIndex& source, uint32_t folder);
-  // The id of a folder text in this index's table (the last one is reused when equal).
-  uint32_t InternFolder(std::string_view folder);
-  // A file node "path" (desc = folder, val = size, val2 = time) under `group`.
-  DataNode* AddFileNode(DataNode* group, const FileRecord& record) const;
+  // Folds every file of `other` into this index: keys already here get the other's
+  // files after their own, new keys come over whole. Keys that become groups here are
+  // added to the group order in the byte order of their texts. `other` ends up empty;
+  // its texts now live in this index.
+  void Absorb(DuplicateIndex& other);
 
-  // Heap bytes held by the map, the arena and the folder table (not the nodes).
+  // Frees the key lookup (rebuilt when a key is looked up again): once the result is
+  // being made, only the files and groups are needed.
+  void ReleaseLookup();
+
+  // Heap bytes held by the tables and texts (not the nodes).
   size_t ApproximateBytes() const;
 
  private:
-  int addLocked(std::string_view folder, std::string_view name, int64_t size, int64_t modified);
-  DataNode* makeGroup(std::string_view key, FileRecord& first);
+  uint32_t findOrInsertKey(std::string_view key, uint64_t hash, bool* isNew);
+  void growSlots();
+  void rebuildSlots();
+  uint32_t internFolder(std::string_view folder);
+  void appendFile(uint32_t key, const FileRecord& file);
   void clear();
 
   DataNode* m_root = nullptr;
-  DuplicateMap m_map;
   TextArena m_texts;
-  std::vector<std::string_view> m_folders;  // texts in m_texts
+  BlockArray<FileRecord> m_files;
+  BlockArray<KeyRecord> m_keys;
+  BlockArray<FolderRecord> m_folders;
+  // Open addressing over the keys: key id + 1 (0 empty) and the upper hash bits.
+  std::vector<uint64_t> m_slots;
+  std::vector<uint32_t> m_groups;
+  // The folder path filed last and the folder ids of its parts, so that the next
+  // folder (usually the same or a neighbour) is interned by its new parts only.
+  std::string m_lastFolder;
+  std::vector<std::pair<size_t, uint32_t>> m_lastParts;  // (end offset, folder id)
   NameRule m_rule = NameRule::kExact;
   int m_symbols = 0;
   bool m_splitBySize = true;

@@ -12,93 +12,11 @@ namespace tf {
 
 namespace {
 
-constexpr uint32_t kNotInterned = std::numeric_limits<uint32_t>::max();
-
-// Moves `node` to the end (or the front) of `group`'s children.
-void moveInto(DataNode* node, DataNode* group, int flags) {
-  node->Detach();
-  node->Attach(group, flags);
-}
-
-// The files of a merged entry join `group`: the moved nodes of its group, or a new node
-// for its single file.
-void addEntryFiles(const DuplicateIndex& scan, const FileRecord& entry, DataNode* group) {
-  if (!entry.group) {
-    scan.AddFileNode(group, entry);
-    return;
-  }
-  while (DataNode* file = entry.group->FirstChild()) moveInto(file, group, ATTACH_LAST_CHILD);
-}
-
 int countFilesUpTo(const DataNode* group, int limit) {
   int count = 0;
   for (const DataNode* f = group->FirstChild(); f && count < limit; f = f->Next()) ++count;
   return count;
 }
-
-}  // namespace
-
-std::mutex& MergeLock() {
-  static std::mutex lock;
-  return lock;
-}
-
-RunResult::~RunResult() {
-  DeleteNode(m_root);
-}
-
-void RunResult::Clear() {
-  m_index.reset();
-  DeleteNode(m_root);
-  m_root = nullptr;
-}
-
-void RunResult::Merge(std::unique_ptr<DuplicateIndex>& scanIndex) {
-  std::lock_guard<std::mutex> lock(MergeLock());
-  if (!scanIndex) return;
-  if (!m_root || !m_index) {
-    if (!scanIndex->HasResult()) return;
-    DeleteNode(m_root);
-    m_root = scanIndex->TakeResultRoot();
-    m_index = std::move(scanIndex);
-    return;
-  }
-  fold(*scanIndex);
-}
-
-void RunResult::fold(const DuplicateIndex& scan) {
-  // Groups that form here are appended in the byte order of their keys.
-  std::vector<const DuplicateMap::value_type*> entries;
-  entries.reserve(scan.Map().size());
-  for (const auto& item : scan.Map()) entries.push_back(&item);
-  std::sort(entries.begin(), entries.end(),
-            [](const auto* a, const auto* b) { return a->first < b->first; });
-  std::vector<uint32_t> folders;  // the scan's folder ids, interned in the run map
-  for (const auto* item : entries) {
-    const std::string_view key = item->first;
-    const FileRecord& entry = item->second;
-    if (entry.folder >= folders.size()) folders.resize(entry.folder + 1, kNotInterned);
-    uint32_t& folder = folders[entry.folder];
-    if (folder == kNotInterned) folder = m_index->InternFolder(scan.FolderOf(entry));
-    auto [at, isNew] = m_index->Insert(key, entry, scan, folder);
-    FileRecord& mine = at->second;
-    if (isNew) {
-      if (entry.group) {
-        moveInto(entry.group, m_root, ATTACH_LAST_CHILD);
-        mine.group = entry.group;
-      }
-      continue;
-    }
-    if (!mine.group) {
-      mine.group = CreateNode(m_root, std::string(key).c_str(), ATTACH_LAST_CHILD);
-      if (!mine.group) continue;
-      m_index->AddFileNode(mine.group, mine);
-    }
-    addEntryFiles(scan, entry, mine.group);
-  }
-}
-
-namespace {
 
 // Where a file goes when its group is split: files with equal keys stay together.
 struct SubKey {
@@ -117,35 +35,84 @@ struct SubKeyHash {
   }
 };
 
+// Groups this small are split by comparing every pair: cheaper than any hashing.
+constexpr size_t kSmallGroup = 12;
+
 }  // namespace
 
-// Splits groups by size and local time to the second. The local time of a second is
-// looked up once per run (a time zone lookup costs far more than the rest of a split),
-// and the partition is worked out before any node moves, so that a file left alone by
-// the split is deleted at once instead of getting a group of its own first.
+std::mutex& MergeLock() {
+  static std::mutex lock;
+  return lock;
+}
+
+RunResult::~RunResult() {
+  DeleteNode(m_root);
+}
+
+void RunResult::Clear() {
+  m_index.reset();
+  DeleteNode(m_root);
+  m_root = nullptr;
+  m_built = false;
+}
+
+void RunResult::Merge(std::unique_ptr<DuplicateIndex>& scanIndex) {
+  std::lock_guard<std::mutex> lock(MergeLock());
+  if (!scanIndex) return;
+  if (!m_root || !m_index) {
+    if (!scanIndex->HasResult()) return;
+    DeleteNode(m_root);
+    m_root = scanIndex->TakeResultRoot();
+    // Nodes put there for inspection are not the result: that is made by Finalise.
+    while (DataNode* child = m_root->FirstChild()) DeleteNode(child);
+    m_index = std::move(scanIndex);
+    m_built = false;
+    return;
+  }
+  // Groups that form here are appended in the byte order of their keys.
+  m_index->Absorb(*scanIndex);
+}
+
+// Partitions the files of a key by size and local time to the second. The local time of
+// a second is looked up once per run (a time zone lookup costs far more than the rest of
+// a split), and only for files whose size another file of the key shares when sizes
+// split too: a file of a size of its own stays alone whatever its time.
 class RunResult::Splitter {
  public:
-  Splitter(bool byTime, bool bySize, const LocalTimeOf& localTime)
-      : m_byTime(byTime), m_bySize(bySize), m_localTime(localTime) {}
+  Splitter(const DuplicateIndex& index, bool byTime, bool bySize, const LocalTimeOf& localTime)
+      : m_index(index), m_byTime(byTime), m_bySize(bySize), m_localTime(localTime) {}
 
-  void Split(DataNode* group);
+  // Fills files() with the key's files in arrival order and partOf() with the part of
+  // each, numbered in the order the parts first appear; counts() holds their sizes.
+  void Split(uint32_t key);
+
+  const std::vector<uint32_t>& files() const { return m_files; }
+  const std::vector<uint32_t>& partOf() const { return m_partOf; }
+  const std::vector<uint32_t>& counts() const { return m_counts; }
 
  private:
   static constexpr int64_t kSecond = 10000000;  // file time units
   static constexpr int64_t kNoStamp = std::numeric_limits<int64_t>::min();
 
-  SubKey keyOf(const DataNode* file);
+  SubKey keyOf(const FileRecord& file);
   int64_t stampOf(int64_t second);
-  void place(DataNode* group);
+  bool sizeIsShared(size_t i) const;
+  uint32_t newPart() {
+    m_counts.push_back(0);
+    return static_cast<uint32_t>(m_counts.size() - 1);
+  }
 
+  const DuplicateIndex& m_index;
   bool m_byTime;
   bool m_bySize;
   const LocalTimeOf& m_localTime;
   std::unordered_map<int64_t, int64_t> m_stamps;  // second -> packed stamp or kNoStamp
   std::unordered_map<SubKey, uint32_t, SubKeyHash> m_parts;
-  std::vector<uint32_t> m_partOf;      // part of each file; part 0 stays in the group
-  std::vector<uint32_t> m_counts;      // files per part
-  std::vector<DataNode*> m_partNodes;  // group node of each part, null for lone files
+  std::unordered_map<int64_t, uint32_t> m_sizeCounts;
+  std::vector<uint32_t> m_files;
+  std::vector<uint32_t> m_partOf;
+  std::vector<uint32_t> m_counts;
+  std::vector<SubKey> m_keys;  // of the files, for small groups
 };
 
 int64_t RunResult::Splitter::stampOf(int64_t second) {
@@ -164,76 +131,194 @@ int64_t RunResult::Splitter::stampOf(int64_t second) {
   return at->second;
 }
 
-SubKey RunResult::Splitter::keyOf(const DataNode* file) {
+SubKey RunResult::Splitter::keyOf(const FileRecord& file) {
   SubKey key;
-  if (m_bySize) key.size = file->val;
+  if (m_bySize) key.size = file.size;
   if (!m_byTime) return key;
   // The local time to the second depends on the whole second only.
-  int64_t second = file->val2 / kSecond;
-  if (file->val2 % kSecond < 0) --second;
+  int64_t second = file.modified / kSecond;
+  if (file.modified % kSecond < 0) --second;
   const int64_t stamp = stampOf(second);
   if (stamp != kNoStamp) {
     key.time = stamp;
     key.timeKind = 1;
   } else {
     // Without a local time the second itself still separates different times.
-    key.time = file->val2 / kSecond;
+    key.time = file.modified / kSecond;
     key.timeKind = 2;
   }
   return key;
 }
 
-void RunResult::Splitter::Split(DataNode* group) {
-  m_partOf.clear();
-  m_counts.clear();
-  m_parts.clear();
-  for (DataNode* file = group->FirstChild(); file; file = file->Next()) {
-    auto [at, isNew] = m_parts.try_emplace(keyOf(file), static_cast<uint32_t>(m_counts.size()));
-    if (isNew) m_counts.push_back(0);
-    ++m_counts[at->second];
-    m_partOf.push_back(at->second);
+bool RunResult::Splitter::sizeIsShared(size_t i) const {
+  if (!m_bySize) return true;
+  const int64_t size = m_index.File(m_files[i]).size;
+  if (m_files.size() <= kSmallGroup) {
+    for (size_t j = 0; j < m_files.size(); ++j)
+      if (j != i && m_index.File(m_files[j]).size == size) return true;
+    return false;
   }
-  if (m_counts.size() > 1) place(group);
+  return m_sizeCounts.find(size)->second > 1;
 }
 
-void RunResult::Splitter::place(DataNode* group) {
-  // New groups go just before the split one, in the order their first files came; a
-  // moved file becomes the first of its new group.
-  m_partNodes.assign(m_counts.size(), nullptr);
-  for (size_t part = 1; part < m_counts.size(); ++part) {
-    if (m_counts[part] < 2) continue;
-    m_partNodes[part] = CreateNode(group, group->Name(), ATTACH_BEFORE);
-    if (!m_partNodes[part]) m_partNodes[part] = group;  // no memory: the files stay
+void RunResult::Splitter::Split(uint32_t key) {
+  m_files.clear();
+  m_partOf.clear();
+  m_counts.clear();
+  for (uint32_t f = m_index.Key(key).first; f != kNoEntry; f = m_index.File(f).next)
+    m_files.push_back(f);
+  const bool small = m_files.size() <= kSmallGroup;
+  if (!small && m_bySize) {
+    m_sizeCounts.clear();
+    for (const uint32_t f : m_files) ++m_sizeCounts[m_index.File(f).size];
   }
-  // The files are still in their first order: the i-th one is in part m_partOf[i].
-  DataNode* next = nullptr;
-  size_t i = 0;
-  for (DataNode* file = group->FirstChild(); file; file = next, ++i) {
-    next = file->Next();
-    const uint32_t part = m_partOf[i];
-    if (part == 0) continue;
-    DataNode* target = m_partNodes[part];
-    if (!target) {
-      DeleteNode(file);  // alone with its time and size: no duplicate
-    } else if (target != group) {
-      moveInto(file, target, ATTACH_FIRST_CHILD);
+  if (!small) m_parts.clear();
+  m_keys.clear();
+  for (size_t i = 0; i < m_files.size(); ++i) {
+    uint32_t part = 0;
+    if (!sizeIsShared(i)) {
+      part = newPart();
+      if (small) m_keys.push_back(SubKey{0, 0, -1});  // equal to no other file's key
+    } else if (small) {
+      const SubKey sub = keyOf(m_index.File(m_files[i]));
+      size_t j = 0;
+      while (j < i && !(m_keys[j] == sub)) ++j;
+      part = j < i ? m_partOf[j] : newPart();
+      m_keys.push_back(sub);
+    } else {
+      auto [at, isNew] = m_parts.try_emplace(keyOf(m_index.File(m_files[i])), 0);
+      if (isNew) at->second = newPart();
+      part = at->second;
     }
+    ++m_counts[part];
+    m_partOf.push_back(part);
   }
 }
+
+namespace {
+
+// Makes the result nodes of the run map's groups, one group after another.
+class GroupBuilder {
+ public:
+  GroupBuilder(const DuplicateIndex& index, DataNode* root) : m_index(index), m_root(root) {}
+
+  // A group node named and described after the key with the files `files` (ids), in this
+  // order; dropped when fewer than two file nodes could be made.
+  void Emit(const uint32_t* files, size_t count, bool reversed);
+  void SetKey(std::string_view key) {
+    m_name = GroupNameOf(key);
+    m_desc = GroupDescriptionOf(key);
+  }
+
+ private:
+  DataNode* fileNode(DataNode* group, uint32_t id);
+
+  const DuplicateIndex& m_index;
+  DataNode* m_root;
+  std::string m_name;
+  std::string m_desc;
+  std::string m_path;
+  uint32_t m_folder = kNoEntry;  // the folder whose text m_path begins with
+  size_t m_folderLength = 0;
+};
+
+DataNode* GroupBuilder::fileNode(DataNode* group, uint32_t id) {
+  const FileRecord& file = m_index.File(id);
+  if (file.folder != m_folder || m_folder == kNoEntry) {
+    m_path.clear();
+    m_index.AppendFolder(file.folder, &m_path);
+    m_folder = file.folder;
+    m_folderLength = m_path.size();
+  }
+  m_path.resize(m_folderLength);
+  m_path.append(m_index.NameOf(file));
+  DataNode* node = CreateNode(group, m_path.c_str(), ATTACH_LAST_CHILD);
+  if (!node) return nullptr;
+  m_path[m_folderLength] = '\0';  // the folder alone, as the description
+  SetDesc(node, m_path.c_str());
+  node->val = file.size;
+  node->val2 = file.modified;
+  return node;
+}
+
+void GroupBuilder::Emit(const uint32_t* files, size_t count, bool reversed) {
+  DataNode* group = CreateNode(m_root, m_name.c_str(), ATTACH_LAST_CHILD);
+  if (!group) return;
+  int64_t made = 0;
+  int64_t total = 0;
+  for (size_t i = 0; i < count; ++i) {
+    const uint32_t id = files[reversed ? count - 1 - i : i];
+    if (!fileNode(group, id)) continue;
+    ++made;
+    total += m_index.File(id).size;
+  }
+  if (made < 2) {
+    // A group of one is no duplicate, also when a partner's node could not be made.
+    DeleteNode(group);
+    return;
+  }
+  SetDesc(group, m_desc);
+  group->kind = 1;
+  group->val = total;
+  group->val2 = made;
+  m_root->val2 += made;
+}
+
+}  // namespace
 
 void RunResult::Finalise(DataNode* settings, const LocalTimeOf& localTime) {
   m_changed = true;
   if (!m_root) return;
+  if (m_built || !m_index) {
+    recountTree();
+    return;
+  }
+  m_built = true;
+  m_index->ReleaseLookup();  // room for the nodes
   const bool byTime = settings && settings->attrs.ValueOf("time").AsInt() == 0;
   const bool bySize = settings && settings->attrs.ValueOf("size").AsInt() == 0;
-  if (byTime || bySize) {
-    Splitter splitter(byTime, bySize, localTime);
-    for (DataNode* group = m_root->FirstChild(); group;) {
-      DataNode* next = group->Next();
-      splitter.Split(group);
-      group = next;
+  m_root->val2 = 0;
+  GroupBuilder builder(*m_index, m_root);
+  Splitter splitter(*m_index, byTime, bySize, localTime);
+  std::vector<uint32_t> files;
+  std::vector<uint32_t> starts;
+  std::vector<uint32_t> sorted;
+  for (const uint32_t key : m_index->GroupOrder()) {
+    builder.SetKey(m_index->KeyText(key));
+    if (!byTime && !bySize) {
+      files.clear();
+      for (uint32_t f = m_index->Key(key).first; f != kNoEntry; f = m_index->File(f).next)
+        files.push_back(f);
+      builder.Emit(files.data(), files.size(), false);
+      continue;
     }
+    splitter.Split(key);
+    const auto& counts = splitter.counts();
+    const auto& partOf = splitter.partOf();
+    const auto& inOrder = splitter.files();
+    // The files of each part together, in their first order.
+    starts.assign(counts.size() + 1, 0);
+    for (size_t p = 0; p < counts.size(); ++p) starts[p + 1] = starts[p] + counts[p];
+    sorted.resize(inOrder.size());
+    files.assign(starts.begin(), starts.end() - 1);  // next free place of each part
+    for (size_t i = 0; i < inOrder.size(); ++i) sorted[files[partOf[i]]++] = inOrder[i];
+    // Parts formed later stand before the split group, in the order they formed; a file
+    // moved into such a part became its first, so they list their files last to first.
+    for (size_t p = 1; p < counts.size(); ++p) {
+      if (counts[p] >= 2) builder.Emit(sorted.data() + starts[p], counts[p], true);
+    }
+    if (counts[0] >= 2) builder.Emit(sorted.data(), counts[0], false);
   }
+}
+
+void RunResult::MakeUnfinishedGroups() {
+  std::lock_guard<std::mutex> lock(MergeLock());
+  if (!m_root || !m_index || m_built) return;
+  m_index->MakeGroupNodes(m_root);
+  m_built = true;
+}
+
+void RunResult::recountTree() {
   m_root->val2 = 0;
   for (DataNode* group = m_root->FirstChild(); group;) {
     DataNode* next = group->Next();
@@ -244,7 +329,6 @@ void RunResult::Finalise(DataNode* settings, const LocalTimeOf& localTime) {
       total += f->val;
     }
     if (count < 2) {
-      // A group of one is no duplicate, also when a partner's node could not be made.
       DeleteNode(group);
     } else {
       const std::string key = group->Name();

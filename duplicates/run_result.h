@@ -40,13 +40,17 @@ class RunResult {
 
   // Folds a finished scan's index into the run, under the merge lock. When the run has
   // no map yet it takes the index over whole (`scanIndex` becomes null); otherwise the
-  // index is left to its owner, emptied of the groups that moved into the run.
+  // index is left to its owner, emptied: its files now belong to the run map.
   void Merge(std::unique_ptr<DuplicateIndex>& scanIndex);
   // Splits the groups by last-modified time (local, to the second) and by size where the
   // run's "settings" ask for it (null settings: no split), drops groups left with fewer
   // than two files, and sets every group's kind, totals, name and description and the
-  // root's file count. Nothing happens without a root.
+  // root's file count. The group and file nodes are made here, for the files that stay
+  // in groups only. Nothing happens without a root.
   void Finalise(DataNode* settings, const LocalTimeOf& localTime);
+  // A search stopped before its end shows what its merged scans grouped so far: makes
+  // the nodes of those groups, unsplit and without totals, unless the result was made.
+  void MakeUnfinishedGroups();
   // Removes a file node of the result: 1 when its group keeps two or more files (the
   // group's totals shrink), 2 when the whole group was deleted (with `dropGroup`), 0 when
   // the node is not a file of this result. The root's file count follows.
@@ -64,11 +68,12 @@ class RunResult {
   bool TakeChanged() { return m_changed.exchange(false); }
 
  private:
-  void fold(const DuplicateIndex& scan);
+  void recountTree();
   class Splitter;
 
   DataNode* m_root = nullptr;               // "Duplicate files results", owned
   std::unique_ptr<DuplicateIndex> m_index;  // the run map; its own root was handed to m_root
+  bool m_built = false;                     // the groups of m_index are nodes under m_root
   std::atomic<bool> m_changed{false};
 };
 

@@ -109,7 +109,7 @@ int openLongPath(const std::string& path) {
 
 }  // namespace
 
-FolderLister::FolderLister() = default;
+FolderLister::FolderLister() : m_dataHome(DataHome()) {}
 
 FolderLister::~FolderLister() {
   Close();
@@ -130,12 +130,105 @@ bool FolderLister::Open(const std::string& folderPath) {
   m_dev = st.st_dev;
   m_dosSource = fstatfs(m_fd, &sf) == 0 ? DosAttributeSourceOf(static_cast<int64_t>(sf.f_type))
                                         : DosAttributeSource::kNone;
+  m_statFolders = true;
+  return beginListing(folderPath);
+}
+
+bool FolderLister::Open(const FolderHandle& handle, const std::string& folderPath) {
+  Close();
+  if (handle.fd < 0) return false;
+  m_fd = handle.fd;
+  m_borrowed = true;
+  m_dev = handle.device;
+  m_dosSource = handle.dosSource;
+  readMountParents();
+  m_statFolders = m_mountParents.count({handle.device, handle.inode}) > 0;
+  return beginListing(folderPath);
+}
+
+bool FolderLister::beginListing(const std::string& folderPath) {
   m_path = folderPath;
   while (m_path.size() > 1 && m_path.back() == '/') m_path.pop_back();
-  m_inDataHome = m_path == DataHome();
+  m_inDataHome = m_path == m_dataHome;
   if (m_buf.size() != kBufferSize) m_buf.resize(kBufferSize);
   m_pos = m_end = 0;
   return true;
+}
+
+void FolderLister::readMountParents() {
+  if (m_haveMountParents) return;
+  m_haveMountParents = true;
+  for (const MountEntry& mount : MountTable::Current()) {
+    const std::string& point = mount.mountPoint;
+    const size_t slash = point.rfind('/');
+    if (point.size() < 2 || slash == std::string::npos) continue;
+    const std::string parent = slash == 0 ? "/" : point.substr(0, slash);
+    struct stat st {};
+    if (::stat(parent.c_str(), &st) == 0) m_mountParents.emplace(st.st_dev, st.st_ino);
+  }
+}
+
+namespace {
+
+bool fillHandle(int fd, const FolderHandle* parent, FolderHandle* out) {
+  struct stat st {};
+  if (fstat(fd, &st) != 0) return false;
+  out->fd = fd;
+  out->device = st.st_dev;
+  out->inode = st.st_ino;
+  if (parent && parent->device == out->device) {
+    out->dosSource = parent->dosSource;
+  } else {
+    struct statfs sf {};
+    out->dosSource = fstatfs(fd, &sf) == 0 ? DosAttributeSourceOf(static_cast<int64_t>(sf.f_type))
+                                           : DosAttributeSource::kNone;
+  }
+  return true;
+}
+
+}  // namespace
+
+bool FolderLister::OpenHandle(const std::string& path, FolderHandle* out) {
+  *out = FolderHandle();
+  if (path.empty()) return false;
+  int fd = open(path.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (fd < 0 && errno == ENAMETOOLONG) fd = openLongPath(path);
+  if (fd < 0) return false;
+  if (!fillHandle(fd, nullptr, out)) {
+    close(fd);
+    return false;
+  }
+  return true;
+}
+
+int FolderLister::OpenChild(const FolderHandle& parent, const std::string& name,
+                            const std::string& path, FolderHandle* out) {
+  *out = FolderHandle();
+  int fd = -1;
+  if (parent.fd >= 0) {
+    fd = openat(parent.fd, name.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC | O_NOFOLLOW);
+  } else {
+    fd = open(path.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC | O_NOFOLLOW);
+    if (fd < 0 && errno == ENAMETOOLONG) fd = openLongPath(path);
+  }
+  if (fd < 0) return 0;
+  if (!fillHandle(fd, &parent, out)) {
+    close(fd);
+    *out = FolderHandle();
+    return 0;
+  }
+  // Something mounted there since the mount table was read.
+  if (out->device != parent.device &&
+      MountTable::IsPseudoType(MountTable::TypeOfDevice(out->device))) {
+    CloseHandle(out);
+    return -1;
+  }
+  return 1;
+}
+
+void FolderLister::CloseHandle(FolderHandle* handle) {
+  if (handle->fd >= 0) close(handle->fd);
+  handle->fd = -1;
 }
 
 bool FolderLister::fill() {
@@ -163,6 +256,12 @@ bool FolderLister::Next() {
 // Decides whether the current entry is listed and as what; false passes it over.
 bool FolderLister::classify(unsigned char type) {
   EntryStat es;
+  if (type == DT_DIR && !m_statFolders) {
+    m_kind = EntryKind::kFolder;
+    if (isTrashName(m_name.c_str()) || (m_inDataHome && m_name == "Trash"))
+      m_kind = EntryKind::kSkippedFolder;
+    return true;
+  }
   if (type == DT_UNKNOWN || type == DT_DIR) {
     // Folders are stat'ed anyway to notice a mount; the result serves Stat later.
     if (!statEntry(m_fd, m_name.c_str(), &es)) return false;
@@ -202,8 +301,9 @@ bool FolderLister::Stat(StatInfo* out) {
 }
 
 void FolderLister::Close() {
-  if (m_fd >= 0) close(m_fd);
+  if (m_fd >= 0 && !m_borrowed) close(m_fd);
   m_fd = -1;
+  m_borrowed = false;
   m_pos = m_end = 0;
   m_name.clear();
   m_haveStat = false;

@@ -2,7 +2,9 @@
 #pragma once
 
 #include <cstdint>
+#include <set>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "platform/dos_attributes.h"
@@ -25,6 +27,16 @@ struct StatInfo {
 // entered.
 enum class EntryKind { kFile, kFolder, kSkippedFolder };
 
+// A folder kept open while a walk enters its sub-folders: they are opened relative to it
+// (no walk along the whole path for each), and its file system is known without asking
+// again. Owned by the walk; close with FolderLister::CloseHandle.
+struct FolderHandle {
+  int fd = -1;
+  uint64_t device = 0;
+  uint64_t inode = 0;
+  DosAttributeSource dosSource = DosAttributeSource::kNone;
+};
+
 // One folder at a time; not thread-safe; reusable after Close or a new Open.
 // Cost: the listing itself, plus one statx only for entries a caller asks Stat for; the
 // entry type comes from the listing (only file systems that do not give it cost an
@@ -39,6 +51,20 @@ class FolderLister {
 
   // False when the folder cannot be listed (callers treat it as empty).
   bool Open(const std::string& folderPath);
+
+  // For walks. OpenHandle opens a folder by its path. OpenChild opens the sub-folder
+  // `name` (as just listed) of `parent`, whose path is `path`: 1 opened, 0 it cannot be
+  // opened (counts as empty), -1 a pseudo file system is mounted there (never entered).
+  // A parent without an open fd has its sub-folders opened by path.
+  bool OpenHandle(const std::string& path, FolderHandle* out);
+  int OpenChild(const FolderHandle& parent, const std::string& name, const std::string& path,
+                FolderHandle* out);
+  static void CloseHandle(FolderHandle* handle);
+  // Lists the folder of an open handle (which stays open: the caller owns it). Sub-folder
+  // entries cost no stat of their own here: OpenChild notices mounts. Only a folder that
+  // holds a mount point of the table read when the lister was made has its sub-folders
+  // checked one by one, so that an automounted folder is never triggered.
+  bool Open(const FolderHandle& handle, const std::string& folderPath);
   // Advances to the next regular file or folder; "." and ".." never appear; symbolic
   // links, sockets, FIFOs and devices are passed over. False at the end or on a read error.
   bool Next();
@@ -53,14 +79,22 @@ class FolderLister {
  private:
   bool fill();
   bool classify(unsigned char type);
+  bool beginListing(const std::string& folderPath);
+  void readMountParents();
 
   int m_fd = -1;
-  std::vector<char> m_buf;  // raw directory records as the kernel returned them
+  bool m_borrowed = false;    // m_fd belongs to a FolderHandle
+  bool m_statFolders = true;  // folder entries are stat'ed to notice mounts
+  std::vector<char> m_buf;    // raw directory records as the kernel returned them
   size_t m_pos = 0;
   size_t m_end = 0;
   uint64_t m_dev = 0;  // device of the open folder, to notice mounts below it
   DosAttributeSource m_dosSource = DosAttributeSource::kNone;  // where DOS bits are kept
   bool m_inDataHome = false;  // the user's Trash folder is a child of this one
+  std::string m_dataHome;     // read once per lister
+  bool m_haveMountParents = false;
+  std::set<std::pair<uint64_t, uint64_t>> m_mountParents;  // (device, inode) of folders
+                                                           // that hold a mount point
   std::string m_path;
   std::string m_name;
   EntryKind m_kind = EntryKind::kFile;

@@ -23,6 +23,28 @@ bool FolderEnumerator::List(const std::string& folder, FolderListing* out) {
   out->Clear();
   std::lock_guard<std::mutex> lock(EnumerationLock());
   if (!m_lister->Open(folder)) return true;  // counts as an empty folder
+  return listOpen(out);
+}
+
+bool FolderEnumerator::List(const FolderHandle& folder, const std::string& path,
+                            FolderListing* out) {
+  if (!out) return false;
+  out->Clear();
+  std::lock_guard<std::mutex> lock(EnumerationLock());
+  if (!m_lister->Open(folder, path)) return true;  // counts as an empty folder
+  return listOpen(out);
+}
+
+bool FolderEnumerator::OpenRoot(const std::string& path, FolderHandle* out) {
+  return m_lister->OpenHandle(path, out);
+}
+
+int FolderEnumerator::Enter(const FolderHandle& parent, const std::string& name,
+                            const std::string& path, FolderHandle* out) {
+  return m_lister->OpenChild(parent, name, path, out);
+}
+
+bool FolderEnumerator::listOpen(FolderListing* out) {
   while (m_lister->Next()) {
     const std::string& name = m_lister->name();
     if (m_lister->kind() == EntryKind::kFolder) {

@@ -13,6 +13,7 @@
 namespace tf {
 
 class FolderLister;
+struct FolderHandle;
 
 // Held while a folder is read, so that scans of several folders do not make the disks
 // seek between them.
@@ -34,8 +35,16 @@ class FolderEnumerator {
   // listing and their stat are left out. Pseudo file systems and trash folders are
   // never offered as sub-folders; symbolic links are neither followed nor recorded.
   bool List(const std::string& folder, FolderListing* out);
+  // The same for a folder a walk holds open; its sub-folders are then entered with
+  // Enter (1 opened, 0 cannot be opened: counts as empty, -1 never to be entered).
+  bool List(const FolderHandle& folder, const std::string& path, FolderListing* out);
+  bool OpenRoot(const std::string& path, FolderHandle* out);
+  int Enter(const FolderHandle& parent, const std::string& name, const std::string& path,
+            FolderHandle* out);
 
  private:
+  bool listOpen(FolderListing* out);
+
   std::unique_ptr<FolderLister> m_lister;  // reused for every folder
   EntryFilter* m_filters = nullptr;
 };

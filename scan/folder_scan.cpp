@@ -1,9 +1,11 @@
 #include "scan/folder_scan.h"
 
+#include <algorithm>
 #include <chrono>
 #include <string_view>
 #include <system_error>
 
+#include "platform/folder_lister.h"
 #include "scan/entry_filter.h"
 #include "scan/filter_set.h"
 #include "scan/folder_enumerator.h"
@@ -13,6 +15,10 @@ namespace tf {
 namespace {
 
 constexpr auto kPollStep = std::chrono::milliseconds(100);
+constexpr size_t kFilesPerBatch = 256;
+// Folders deeper than this are not kept open while their sub-folders are walked (those
+// are opened by their paths), so that a deep tree cannot use up the open files.
+constexpr size_t kHeldFolders = 128;
 
 // The scan's filter set, asked by the enumerator through the plain entry interface.
 class FilterSetJudge : public EntryFilter {
@@ -32,6 +38,15 @@ class FilterSetJudge : public EntryFilter {
 
  private:
   FilterSet& m_set;
+};
+
+// Closes a walked folder however its walk ends (also by an exception).
+struct HeldFolder {
+  FolderHandle handle;
+  HeldFolder() = default;
+  HeldFolder(const HeldFolder&) = delete;
+  HeldFolder& operator=(const HeldFolder&) = delete;
+  ~HeldFolder() { FolderLister::CloseHandle(&handle); }
 };
 
 std::string folderWithSlash(const std::string& folder) {
@@ -54,6 +69,8 @@ struct FolderScan::Walker {
   FolderEnumerator enumerator;
   // Reused folder after folder: its buffers are allocated once, not per folder.
   FolderListing listing;
+  // The sub-folder names of each level of the walk, reused likewise.
+  std::vector<std::unique_ptr<FolderListing>> levels;
 };
 
 FolderScan::FolderScan() = default;
@@ -156,7 +173,12 @@ void FolderScan::run(int priority, PriorityHook hook) {
   try {
     if (hook) hook(priority);
     prepareWorker();
-    const bool walked = walk(m_root);
+    bool walked = false;
+    {
+      HeldFolder root;
+      m_walker->enumerator.OpenRoot(m_root, &root.handle);  // unopenable: an empty root
+      walked = walk(m_root, root.handle, 0);
+    }
     m_walker.reset();  // the listing buffers are not needed any more
     if (walked) m_state.store(kCompleted, std::memory_order_release);
   } catch (...) {
@@ -176,6 +198,9 @@ void FolderScan::prepareWorker() {
 }
 
 bool FolderScan::check() {
+  // Called for every file: a plain read answers the common case without a locked
+  // instruction.
+  if (m_state.load(std::memory_order_relaxed) == kRunning) return true;
   int current = kPauseRequested;
   if (m_state.compare_exchange_strong(current, kPaused, std::memory_order_acq_rel)) {
     while (state() == kPaused) std::this_thread::sleep_for(kPollStep);
@@ -184,26 +209,44 @@ bool FolderScan::check() {
   return !m_state.compare_exchange_strong(current, kStopped, std::memory_order_acq_rel);
 }
 
-bool FolderScan::walk(const std::string& folder) {
+bool FolderScan::walk(const std::string& folder, FolderHandle& handle, size_t depth) {
   if (!check()) return false;
   FolderListing& listing = m_walker->listing;
-  m_walker->enumerator.List(folder, &listing);
+  m_walker->enumerator.List(handle, folder, &listing);
+  if (depth >= kHeldFolders) FolderLister::CloseHandle(&handle);  // see kHeldFolders
   const std::string prefix = folderWithSlash(folder);
-  for (const FolderListing::File& file : listing.files()) {
-    m_index->AddFile(prefix, listing.NameOf(file), file.size, file.modified);
+  // Files go to the index in batches under one hold of the index lock; a stop asked
+  // meanwhile is noticed after the batch (a stopped scan's index is never merged).
+  const auto& files = listing.files();
+  for (size_t begin = 0; begin < files.size();) {
+    const size_t end = std::min(files.size(), begin + kFilesPerBatch);
+    {
+      std::lock_guard<std::mutex> lock(IndexLock());
+      for (size_t i = begin; i < end; ++i)
+        m_index->AddFileLocked(prefix, listing.NameOf(files[i]), files[i].size, files[i].modified);
+    }
+    begin = end;
     if (!check()) return false;
   }
   if (listing.folders().empty()) return true;
   // The shared listing is refilled below; only the sub-folders' names are kept here.
-  FolderListing subfolders;
+  auto& levels = m_walker->levels;
+  if (levels.size() <= depth) levels.resize(depth + 1);
+  if (!levels[depth]) levels[depth] = std::make_unique<FolderListing>();
+  FolderListing& subfolders = *levels[depth];
+  subfolders.Clear();
   for (const FolderListing::Folder& sub : listing.folders())
     subfolders.AddFolder(listing.NameOf(sub));
+  std::string path;
+  std::string name;
   for (const FolderListing::Folder& sub : subfolders.folders()) {
-    std::string path = prefix;
-    path.append(subfolders.NameOf(sub));
+    name.assign(subfolders.NameOf(sub));
+    path.assign(prefix).append(name);
     if (isExcluded(path)) continue;
+    HeldFolder child;
+    if (m_walker->enumerator.Enter(handle, name, path, &child.handle) < 0) continue;
     m_foldersEntered.fetch_add(1, std::memory_order_relaxed);
-    if (!walk(path)) return false;
+    if (!walk(path, child.handle, depth + 1)) return false;
   }
   return true;
 }

@@ -31,6 +31,8 @@ struct ScanParams {
   const FilterClock* clock = nullptr;  // for the time filter; null: UTC
 };
 
+struct FolderHandle;
+
 class FolderScan {
  public:
   // States. The interface thread writes 1->8, 2..5->5 and 3/4->2; the worker writes 2,
@@ -69,7 +71,7 @@ class FolderScan {
   std::unique_ptr<DuplicateIndex>& Index() { return m_index; }
   DataNode* TakeResultRoot() { return m_index ? m_index->TakeResultRoot() : nullptr; }
   DataNode* ResultRoot() const { return m_index ? m_index->ResultRoot() : nullptr; }
-  const DuplicateMap* IndexMap() const { return m_index ? &m_index->Map() : nullptr; }
+  const DuplicateIndex* IndexOf() const { return m_index.get(); }
 
   const std::string& Root() const { return m_root; }
   int state() const { return m_state.load(std::memory_order_acquire); }
@@ -84,7 +86,7 @@ class FolderScan {
  private:
   void run(int priority, PriorityHook hook);
   void prepareWorker();
-  bool walk(const std::string& folder);
+  bool walk(const std::string& folder, FolderHandle& handle, size_t depth);
   bool isExcluded(const std::string& path);
   bool check();  // false: stop
 

@@ -125,8 +125,10 @@ void SearchRun::Tick() {
   }
   // A run that is reset, only prepared, stopped or cancelled never finalises: only a
   // running search can have found everything it was asked for.
-  if (state() == kRunning && m_running == 0 && m_ready == 0 &&
-      m_mergeIdle.load(std::memory_order_acquire)) {
+  // A merge still under way is waited for here rather than on the next tick: the
+  // remaining merges below block this thread the same way.
+  if (state() == kRunning && m_running == 0 && m_ready == 0) {
+    waitForMerge();
     mergeRemaining();
     finalise();
   }
@@ -228,6 +230,10 @@ void SearchRun::recount() {
 }
 
 void SearchRun::StopAll() {
+  stopAll(true);
+}
+
+void SearchRun::stopAll(bool keepFound) {
   const int current = state();
   if (current < kRunning || current > kStopping) return;
   m_state = kStopping;
@@ -236,6 +242,8 @@ void SearchRun::StopAll() {
     if (scanState >= FolderScan::kReady && scanState <= FolderScan::kCompleted) scan->Stop();
   }
   waitForMerge();
+  // The result lists show what a stopped search found so far.
+  if (keepFound) m_result.MakeUnfinishedGroups();
   m_state = kStopped;
 }
 
@@ -246,7 +254,7 @@ void SearchRun::Cancel() {
 }
 
 void SearchRun::Reset() {
-  StopAll();
+  stopAll(false);  // the result goes anyway
   waitForMerge();
   m_state = kReset;
   m_running = 0;

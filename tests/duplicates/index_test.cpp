@@ -57,9 +57,11 @@ TEST(DuplicateIndex, FilesAGroupOnlyWhenASecondFileArrives) {
   node->val2 = 77;
   EXPECT_EQ(index.Add(node), 0);
   EXPECT_EQ(index.AddFile("/b/", "report.txt", 1, 1), 0);  // case matters
+  index.MakeGroupNodes();
   EXPECT_EQ(index.ResultRoot()->FirstChild(), nullptr);
   EXPECT_EQ(index.AddFile("/c/", "Report.txt", 3, 4), 1);
   EXPECT_EQ(index.AddFile("/d/", "Report.txt", 3, 4), 1);
+  index.MakeGroupNodes();
   const DataNode* group = index.ResultRoot()->FirstChild();
   ASSERT_NE(group, nullptr);
   EXPECT_STREQ(group->Name(), "Report.txt");
@@ -70,7 +72,7 @@ TEST(DuplicateIndex, FilesAGroupOnlyWhenASecondFileArrives) {
   EXPECT_EQ(first->val2, 77);
   EXPECT_EQ(testing::GroupsInOrder(index.ResultRoot()),
             (std::vector<Group>{{"/a/Report.txt", "/c/Report.txt", "/d/Report.txt"}}));
-  EXPECT_EQ(index.Map().size(), 2u);
+  EXPECT_EQ(index.KeyCount(), 2u);
   DeleteNode(node);
   DeleteNode(settings);
 }
@@ -79,7 +81,7 @@ TEST(DuplicateIndex, WithoutCriteriaNothingIsFiled) {
   DuplicateIndex unconfigured;
   EXPECT_FALSE(unconfigured.Configure(nullptr));
   EXPECT_EQ(unconfigured.AddFile("/a/", "x", 1, 1), 0);
-  EXPECT_TRUE(unconfigured.Map().empty());
+  EXPECT_EQ(unconfigured.KeyCount(), 0u);
 }
 
 TEST(RunResult, SplitsBySizeAndDropsSingles) {
@@ -136,6 +138,28 @@ TEST(RunResult, MergesScansInKeyOrder) {
                                                            {"/2/c.doc", "/3/c.c"}}));
   EXPECT_STREQ(run.Root()->FirstChild()->Desc(), "*");
   EXPECT_EQ(run.FileCount(), 10);
+  DeleteNode(settings);
+}
+
+TEST(RunResult, AStoppedSearchShowsItsGroupsUnsplitAndWithoutTotals) {
+  DataNode* settings = MakeSettings(0, 5, 0, 0);
+  RunResult run;
+  for (const std::vector<File>& files : std::vector<std::vector<File>>{
+           {{"/a/x.TXT", 1, 1}, {"/b/x.TXT", 2, 2}, {"/a/y", 3, 3}}, {{"/c/y", 4, 4}}}) {
+    auto index = indexOf(settings, files);
+    run.Merge(index);
+  }
+  run.MakeUnfinishedGroups();
+  EXPECT_EQ(GroupsInOrder(run.Root()),
+            (std::vector<Group>{{"/a/x.TXT", "/b/x.TXT"}, {"/a/y", "/c/y"}}));
+  const DataNode* group = run.Root()->FirstChild();
+  EXPECT_STREQ(group->Name(), "x.TXT");
+  EXPECT_EQ(group->kind, 0);
+  EXPECT_EQ(group->val2, 0);
+  EXPECT_STREQ(group->FirstChild()->Desc(), "/a/");
+  EXPECT_EQ(run.FileCount(), 0);
+  run.MakeUnfinishedGroups();  // made once only
+  EXPECT_EQ(GroupsInOrder(run.Root()).size(), 2u);
   DeleteNode(settings);
 }
 

@@ -96,30 +96,42 @@ TEST(SplitOrderTest, WholeTreeMatchesTheOrderRulesForRandomFiles) {
     std::mt19937 random(seed);
     for (int time = 0; time <= 1; ++time) {
       for (int size = 0; size <= 1; ++size) {
-        DataNode* settings = MakeSettings(1 + static_cast<int>(seed % 2), 5, time, size);
+        const int nameRule = 1 + static_cast<int>(seed % 2);
+        DataNode* settings = MakeSettings(nameRule, 5, time, size);
+        // The same files grouped without any split give the tree the rules start from.
+        DataNode* unsplit = MakeSettings(nameRule, 5, 1, 1);
         RunResult run;
+        RunResult plain;
         const int scans = 1 + static_cast<int>(seed % 3);
         std::mt19937 files(seed);
         for (int s = 0; s < scans; ++s) {
           auto index = std::make_unique<DuplicateIndex>();
+          auto plainIndex = std::make_unique<DuplicateIndex>();
           index->Configure(settings);
+          plainIndex->Configure(unsplit);
           for (int i = 0; i < 60; ++i) {
             // Few sizes and seconds, and times that differ below the second, so that
             // splits make groups of one, of several and none at all.
             const std::string folder = "/s" + std::to_string(s) + "/d" + std::to_string(i) + "/";
             const int64_t second = static_cast<int64_t>(files() % 4) * 3599;
-            index->AddFile(folder, names[files() % 7], static_cast<int64_t>(files() % 3),
-                           second * kSecond + files() % kSecond);
+            const char* name = names[files() % 7];
+            const auto bytes = static_cast<int64_t>(files() % 3);
+            const int64_t time = second * kSecond + files() % kSecond;
+            index->AddFile(folder, name, bytes, time);
+            plainIndex->AddFile(folder, name, bytes, time);
           }
           run.Merge(index);
+          plain.Merge(plainIndex);
         }
-        DataNode* expected = CloneNode(run.Root(), nullptr, 1);
+        plain.Finalise(unsplit, FakeLocalTime);
+        DataNode* expected = CloneNode(plain.Root(), nullptr, 1);
         referenceFinalise(expected, time == 0, size == 0);
         run.Finalise(settings, FakeLocalTime);
         ASSERT_EQ(dump(run.Root()), dump(expected))
             << "seed " << seed << " time " << time << " size " << size;
         DeleteNode(expected);
         DeleteNode(settings);
+        DeleteNode(unsplit);
       }
     }
   }

@@ -4,10 +4,12 @@
 
 #include <filesystem>
 #include <map>
+#include <set>
 #include <string>
 #include <vector>
 
 #include "engine_support.h"
+#include "platform/folder_lister.h"
 #include "scan/folder_enumerator.h"
 
 namespace tf {
@@ -104,6 +106,30 @@ TEST(FolderEnumerator, RefusedAndVanishedFilesAreLeftOut) {
   FolderEnumerator unfiltered;
   EXPECT_TRUE(unfiltered.List(tree.root(), &listing));
   EXPECT_EQ(listing.files().size(), 2u);
+}
+
+TEST(FolderEnumerator, NeverEntersAPseudoFileSystemMountedBelowAWalkedFolder) {
+  FolderEnumerator enumerator;
+  FolderHandle root;
+  ASSERT_TRUE(enumerator.OpenRoot("/", &root));
+  FolderListing listing;
+  ASSERT_TRUE(enumerator.List(root, "/", &listing));
+  std::set<std::string> listed;
+  for (const auto& folder : listing.folders()) listed.insert(std::string(listing.NameOf(folder)));
+  for (const std::string name : {"proc", "sys"}) {
+    // Neither offered nor, asked for directly (as if mounted after the walk began),
+    // opened.
+    EXPECT_EQ(listed.count(name), 0u) << name;
+    FolderHandle child;
+    const int entered = enumerator.Enter(root, name, "/" + name, &child);
+    EXPECT_NE(entered, 1) << name;  // -1, or 0 where the folder is not there at all
+    FolderLister::CloseHandle(&child);
+  }
+  FolderHandle tmp;
+  EXPECT_EQ(enumerator.Enter(root, "tmp", "/tmp", &tmp), 1);
+  EXPECT_GE(tmp.fd, 0);
+  FolderLister::CloseHandle(&tmp);
+  FolderLister::CloseHandle(&root);
 }
 
 }  // namespace

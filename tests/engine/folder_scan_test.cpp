@@ -4,6 +4,7 @@
 
 #include <chrono>
 #include <mutex>
+#include <set>
 #include <string>
 #include <thread>
 
@@ -64,11 +65,11 @@ TEST(FolderScan, StopBeforeStartAndAfterTheEnd) {
   finished.Stop();
   EXPECT_EQ(finished.StatusText(), "completed");
   EXPECT_EQ(finished.foldersEntered(), 1);
-  ASSERT_NE(finished.IndexMap(), nullptr);
-  EXPECT_EQ(finished.IndexMap()->size(), 1u);
+  ASSERT_NE(finished.IndexOf(), nullptr);
+  EXPECT_EQ(finished.IndexOf()->KeyCount(), 1u);
   finished.Accept();
   EXPECT_EQ(finished.StatusText(), "accepted");
-  EXPECT_EQ(finished.IndexMap(), nullptr);
+  EXPECT_EQ(finished.IndexOf(), nullptr);
 }
 
 TEST(FolderScan, StopDuringAPauseEndsTheWalk) {
@@ -107,10 +108,30 @@ TEST(FolderScan, ExcludedFoldersAreSkippedWithEverythingBelow) {
   ASSERT_TRUE(scan.Configure(setup.params));
   ASSERT_TRUE(scan.StartThread(1, nullptr));
   ASSERT_TRUE(waitFor(scan, FolderScan::kCompleted));
-  std::set<std::string> names;
-  for (const auto& [key, record] : *scan.IndexMap()) names.insert(std::string(key));
+  const auto keys = scan.IndexOf()->Keys();
+  const std::set<std::string> names(keys.begin(), keys.end());
   EXPECT_EQ(names, (std::set<std::string>{"x", "w"}));
   EXPECT_EQ(scan.foldersEntered(), 2);  // keep, keep/skip
+}
+
+TEST(FolderScan, AWalkDeeperThanTheFoldersItKeepsOpenFindsEverything) {
+  TempTree tree;
+  std::string chain;
+  for (int depth = 0; depth < 150; ++depth) {
+    chain += "level " + std::to_string(depth) + "/";
+    if (depth == 10 || depth == 140) tree.File(chain + "at" + std::to_string(depth));
+  }
+  tree.File(chain + "bottom");
+  tree.File("top");
+  ScanSetup setup(tree.root());
+  FolderScan scan;
+  ASSERT_TRUE(scan.Configure(setup.params));
+  ASSERT_TRUE(scan.StartThread(1, nullptr));
+  ASSERT_TRUE(waitFor(scan, FolderScan::kCompleted));
+  const auto keys = scan.IndexOf()->Keys();
+  EXPECT_EQ(std::set<std::string>(keys.begin(), keys.end()),
+            (std::set<std::string>{"top", "at10", "at140", "bottom"}));
+  EXPECT_EQ(scan.foldersEntered(), 150);
 }
 
 }  // namespace
