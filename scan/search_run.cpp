@@ -14,8 +14,6 @@ namespace tf {
 
 namespace {
 
-constexpr auto kPollStep = std::chrono::milliseconds(100);
-
 bool isBusy(const FolderScan& scan) {
   const int state = scan.state();
   // A started worker may not have taken its first step yet: its folder is busy already.
@@ -123,14 +121,18 @@ void SearchRun::Tick() {
     m_ticked = true;
     progress();
   }
+  // The groups are formed on the merge thread, so that a big result never holds up the
+  // thread that ticks (the window's); the tick only notices the end and reports it.
+  if (state() == kFinalising) {
+    if (m_mergeIdle.load(std::memory_order_acquire)) finishFinalise();
+    return;
+  }
   // A run that is reset, only prepared, stopped or cancelled never finalises: only a
-  // running search can have found everything it was asked for.
-  // A merge still under way is waited for here rather than on the next tick: the
-  // remaining merges below block this thread the same way.
-  if (state() == kRunning && m_running == 0 && m_ready == 0) {
-    waitForMerge();
-    mergeRemaining();
-    finalise();
+  // running search can have found everything it was asked for. Merges still to come are
+  // started one per tick and never waited for here.
+  if (state() == kRunning && m_running == 0 && m_ready == 0 &&
+      m_mergeIdle.load(std::memory_order_acquire) && !startCompletedMerge()) {
+    startFinalise();
   }
 }
 
@@ -177,33 +179,38 @@ void SearchRun::waitForMerge() {
   if (m_mergeThread.joinable()) m_mergeThread.join();
 }
 
-void SearchRun::mergeRemaining() {
-  for (;;) {
-    FolderScan* completed = nullptr;
-    for (auto& scan : m_scans) {
-      if (scan->state() == FolderScan::kCompleted) {
-        completed = scan.get();
-        break;
-      }
-    }
-    if (!completed) break;
-    // startMerge waits for the merge under way itself; only a merge thread that could
-    // not be started makes us wait a little and try again.
-    if (!startMerge(completed)) std::this_thread::sleep_for(pollStep());
+bool SearchRun::startCompletedMerge() {
+  for (auto& scan : m_scans) {
+    if (scan->state() != FolderScan::kCompleted) continue;
+    startMerge(scan.get());  // a thread that cannot be had now is tried on a later tick
+    return true;
   }
+  return false;
+}
+
+void SearchRun::startFinalise() {
   waitForMerge();
-}
-
-std::chrono::milliseconds SearchRun::pollStep() const {
-  // A run that ticks fast (the command line) must not wait longer than one tick.
-  return std::min(kPollStep, std::chrono::milliseconds(std::max(1, m_options.tickMs)));
-}
-
-void SearchRun::finalise() {
   m_running = -1;
   setStatus("Finalizing...");
   m_state = kFinalising;
-  m_result.Finalise(m_settings, m_options.localTime);
+  m_mergeIdle.store(false, std::memory_order_release);
+  auto work = [this] {
+    try {
+      m_result.Finalise(m_settings, m_options.localTime);
+    } catch (...) {
+      // Out of memory: the groups formed so far stay.
+    }
+    m_mergeIdle.store(true, std::memory_order_release);
+  };
+  try {
+    m_mergeThread = std::thread(work);
+  } catch (const std::system_error&) {
+    work();  // no thread to spare: form the groups here
+  }
+}
+
+void SearchRun::finishFinalise() {
+  waitForMerge();
   const int64_t found = m_result.FileCount();
   if (found <= 0) {
     setStatus("Finished (NO FILES FOUND)");
@@ -235,6 +242,12 @@ void SearchRun::StopAll() {
 
 void SearchRun::stopAll(bool keepFound) {
   const int current = state();
+  if (current == kFinalising) {
+    // The walk is over; the groups being formed are kept whole.
+    waitForMerge();
+    m_state = kStopped;
+    return;
+  }
   if (current < kRunning || current > kStopping) return;
   m_state = kStopping;
   for (auto& scan : m_scans) {

@@ -18,7 +18,9 @@
 //   run.Cancel();       // the search is handled: frees the run map, keeps the groups
 //
 // Every member is called from that one thread; the workers and the merge thread touch
-// only their own scan, their index and the run's result while it merges.
+// only their own scan, their index and the run's result while it merges or forms the
+// groups (state kFinalising). The result is the caller's again from kFinished, or after
+// StopAll.
 #pragma once
 
 #include <atomic>
@@ -107,13 +109,14 @@ class SearchRun {
   const std::vector<std::unique_ptr<FolderScan>>& Scans() const { return m_scans; }
 
  private:
+  void stopAll(bool keepFound);
   void startNextScan();
   // False when no merge thread could be started (the scan stays completed).
   bool startMerge(FolderScan* scan);
   void waitForMerge();
-  std::chrono::milliseconds pollStep() const;
-  void mergeRemaining();
-  void finalise();
+  bool startCompletedMerge();
+  void startFinalise();
+  void finishFinalise();
   void recount();
   bool busyDrive(const std::string& drive) const;
   void setStatus(const std::string& text);

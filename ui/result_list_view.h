@@ -64,7 +64,10 @@ class ResultListView : public QWidget {
   // makes the program's current file the one this view has selected.
   void Activate();
   virtual void OnSearchStarted() = 0;
-  virtual void OnSearchFinished() = 0;
+  // The search ended: the view on show fills at once; a hidden one (`fillNow` false) only
+  // leaves its searching state and fills when it is next activated, so the end of a big
+  // search does not fill a list nobody sees.
+  virtual void OnSearchFinished(bool fillNow) = 0;
   // Forgets every row of a node that is gone.
   virtual void DropRows(const std::vector<const DataNode*>& gone) = 0;
 

@@ -92,8 +92,8 @@ void ResultsPane::OnSearchStarted() {
 }
 
 void ResultsPane::OnSearchFinished() {
-  m_separate->OnSearchFinished();
-  m_unified->OnSearchFinished();
+  m_separate->OnSearchFinished(m_mode == kSeparateMode);
+  m_unified->OnSearchFinished(m_mode == kUnifiedMode);
 }
 
 void ResultsPane::OnToolsChanged() {

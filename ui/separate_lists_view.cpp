@@ -96,9 +96,10 @@ void SeparateListsView::OnSearchStarted() {
   RecomputeButtons();
 }
 
-void SeparateListsView::OnSearchFinished() {
+void SeparateListsView::OnSearchFinished(bool fillNow) {
   setBusy(false);
-  rebuild();
+  if (fillNow) rebuild();
+  RecomputeButtons();
 }
 
 void SeparateListsView::rebuild() {

@@ -29,7 +29,7 @@ class SeparateListsView : public ResultListView {
   void FillGroups(const std::string& name);
 
   void OnSearchStarted() override;
-  void OnSearchFinished() override;
+  void OnSearchFinished(bool fillNow) override;
   void DropRows(const std::vector<const DataNode*>& gone) override;
 
  protected:

@@ -63,9 +63,10 @@ void UnifiedListView::OnSearchStarted() {
   RecomputeButtons();
 }
 
-void UnifiedListView::OnSearchFinished() {
+void UnifiedListView::OnSearchFinished(bool fillNow) {
   setBusy(false);
-  rebuild();
+  if (fillNow) rebuild();
+  RecomputeButtons();
 }
 
 void UnifiedListView::rebuild() {

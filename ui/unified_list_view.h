@@ -25,7 +25,7 @@ class UnifiedListView : public ResultListView {
   void Fill(const std::string& name);
 
   void OnSearchStarted() override;
-  void OnSearchFinished() override;
+  void OnSearchFinished(bool fillNow) override;
   void DropRows(const std::vector<const DataNode*>& gone) override;
 
  protected:

@@ -332,6 +332,10 @@ TEST_F(ResultsPaneTest, SearchClearsTheListsAndActionsWaitForItsEnd) {
   pane.OnSearchFinished();
   EXPECT_FALSE(unified()->busy());
   EXPECT_EQ(unified()->model()->rowCount(), 3);
+  // The hidden view is not filled at the end of a search, only when it is shown.
+  EXPECT_FALSE(separate()->busy());
+  EXPECT_EQ(separate()->groupsModel()->rowCount(), 0);
+  pane.SetMode(0);
   EXPECT_EQ(separate()->groupsModel()->rowCount(), 1);
 }
 
