@@ -1,0 +1,133 @@
+#include "app/app_shell.h"
+
+#include <filesystem>
+#include <system_error>
+
+#include "app/recent_section.h"
+#include "app/tools_section.h"
+#include "app/zip_plugin.h"
+#include "duplicates/search_descriptor.h"
+#include "results/backup_store.h"
+#include "results/links_history.h"
+#include "scan/local_filter_clock.h"
+#include "scan/mask_collection.h"
+#include "settings/settings_store.h"
+
+namespace tf {
+
+namespace fs = std::filesystem;
+
+AppShell::AppShell(Questions& questions, SearchPanes& panes, ShellPlaces places)
+    : m_questions(questions),
+      m_panes(panes),
+      m_places(std::move(places)),
+      m_settings(std::make_unique<SettingsStore>()),
+      m_zip(std::make_unique<ZipPlugin>(m_places.zipCandidates)),
+      m_descriptor(std::make_unique<SearchDescriptor>()),
+      m_masks(std::make_unique<MaskCollection>()),
+      m_links(std::make_unique<LinksHistory>()) {
+  SearchControl::Options options;
+  options.tickMs = m_places.tickMs;
+  options.clock = m_places.clock;
+  m_search = std::make_unique<SearchControl>(m_descriptor.get(), &m_panes, std::move(options));
+}
+
+AppShell::~AppShell() {
+  Shutdown();
+}
+
+bool AppShell::LoadSettings() {
+  if (!m_settings->SetDefaults({m_places.settingsFile, m_places.defaultBackupFolder})) return false;
+  if (!m_descriptor->Root() && !m_descriptor->Create(LocalFilterClock())) return false;
+  std::error_code error;
+  if (m_settings->Load(m_places.settingsFile))
+    m_settingsSource = SettingsSource::kLoaded;
+  else if (fs::exists(m_places.settingsFile, error))
+    m_settingsSource = SettingsSource::kDamaged;
+  else
+    m_settingsSource = SettingsSource::kDefaults;
+  m_search->SetPriority(m_settings->GetPriority());
+  return true;
+}
+
+bool AppShell::OpenStores() {
+  if (!m_backup) m_backup = std::make_unique<BackupStore>(m_questions, m_zip.get());
+  const std::string folder = m_settings->GetBackupFolder();
+  std::error_code error;
+  // Only the program's own default is made; a folder the user chose is never created.
+  if (!folder.empty() && folder == m_places.defaultBackupFolder && !fs::exists(folder, error))
+    fs::create_directories(folder, error);
+  m_backup->SetFolder(folder);
+  m_backup->LoadEntries();
+
+  bool loaded = false;
+  if (m_settings->GetFilterFlag() == 0) {
+    const std::string file = m_settings->GetFilterText();
+    loaded = !file.empty() && m_masks->LoadFromFile(file);
+  }
+  if (!loaded) m_masks->AddBuiltInGroups();
+  RefreshCollectionFiles();
+  return true;
+}
+
+bool AppShell::ProbeZip() {
+  return m_zip->Probe();
+}
+
+void AppShell::keepDamagedSettings() {
+  std::error_code error;
+  const std::string& file = m_places.settingsFile;
+  if (fs::exists(file, error)) fs::rename(file, file + ".damaged", error);
+}
+
+void AppShell::Shutdown() {
+  if (m_shutDown) return;
+  m_shutDown = true;
+  m_zip->Unload();
+  if (m_settings->root()) {
+    if (m_settingsSource == SettingsSource::kDamaged) keepDamagedSettings();
+    m_settings->Save();
+  }
+  // The run works on its own copy of the descriptor, so stopping it first changes nothing
+  // but keeps the control from ever seeing a deleted descriptor.
+  m_search->Detach();
+  m_descriptor.reset();
+  m_backup.reset();
+  m_links = std::make_unique<LinksHistory>();
+}
+
+void AppShell::LoadBuiltInMasks() {
+  m_masks->AddBuiltInGroups();
+}
+
+bool AppShell::LoadMasksCommand(int commandId) {
+  const int index = commandId - kFirstLoadMasksCommand;
+  if (index < 0 || index >= static_cast<int>(m_collectionFiles.size())) return false;
+  return m_masks->LoadFromFile(m_collectionFiles[index].path);
+}
+
+void AppShell::RefreshCollectionFiles() {
+  m_collectionFiles = ListCollectionFiles(m_places.collectionFolders);
+}
+
+DataNode* AppShell::RecentSection(const std::string& name) {
+  return tf::RecentSection(m_settings.get(), name);
+}
+
+DataNode* AppShell::ToolsSection(const std::string& subName) {
+  return tf::ToolsSection(m_settings.get(), subName);
+}
+
+int AppShell::AddLinkHistory(const std::string& path) {
+  return m_links->AddLinkHistory(path);
+}
+
+DataNode* AppShell::InLinkHistory(const std::string& path) const {
+  return m_links->InLinkHistory(path);
+}
+
+int AppShell::LinkHistoryPathOf(const std::string& path, std::string* out) const {
+  return m_links->LinkHistoryPathOf(path, out);
+}
+
+}  // namespace tf

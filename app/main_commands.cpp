@@ -1,0 +1,74 @@
+#include "app/main_commands.h"
+
+#include <algorithm>
+#include <filesystem>
+#include <system_error>
+
+#include "app/app_shell.h"
+
+namespace tf {
+
+namespace {
+
+constexpr int kEnabled = 0;
+constexpr int kDisabled = 2;
+constexpr int kSmallCaptionLimit = 21;
+
+}  // namespace
+
+const std::vector<MenuDefinition>& MainMenus() {
+  static const std::vector<MenuDefinition> menus = {
+      {"&Find",
+       {{kCmdStartSearch, "&Start search\tCtrl-S", "Ctrl+S"},
+        {kCmdStopSearch, "Sto&p search\tCtrl-P", "Ctrl+P"},
+        {0, "", ""},
+        {kCmdExit, "E&xit", ""}}},
+      {"&Settings",
+       {{kCmdRegisteredTools, "Registered &tools\tCtrl-T", "Ctrl+T"},
+        {0, "", ""},
+        {kCmdOptions, "&Options...\tCtrl+I", "Ctrl+I"},
+        {0, "", ""},
+        {kCmdMaskCollection, "&Mask collection...\tCtrl+M", "Ctrl+M"},
+        {kCmdBuiltInMasks, "&Load built-in masks", ""},
+        {0, "", ""}}},
+      {"&Help", {{kCmdHelp, "&Help\tF1", "F1"}, {kCmdAbout, "&About...", ""}}},
+  };
+  return menus;
+}
+
+int MainCommandState(AppShell& shell, int commandId) {
+  switch (commandId) {
+    case kCmdStartSearch:
+      return shell.Search().CanStart() ? kEnabled : kDisabled;
+    case kCmdStopSearch:
+      return shell.Search().CanStop() ? kEnabled : kDisabled;
+    default:
+      return kEnabled;
+  }
+}
+
+FramePlacement PlaceFrame(int captionHeight, int areaX, int areaY, int areaWidth, int areaHeight) {
+  const bool small = captionHeight < kSmallCaptionLimit;
+  const int width = std::min(small ? 800 : 1060, areaWidth);
+  const int height = std::min(small ? 594 : 748, areaHeight);
+  return {areaX + areaWidth / 2 - width / 2, areaY + areaHeight / 2 - height / 2, width, height};
+}
+
+std::string SecondInstanceText(const std::string& programTitle) {
+  return programTitle + " already running.\n Do you want switch to already running program?";
+}
+
+std::string AboutText(const std::string& programTitle, const std::string& version) {
+  return programTitle + " " + version +
+         "\n\nFinds duplicate and similar files by name, size and modification time.\n"
+         "File contents are never read.";
+}
+
+std::string ChooseHelpIndex(const std::vector<std::string>& candidates) {
+  std::error_code error;
+  for (const std::string& path : candidates)
+    if (std::filesystem::is_regular_file(path, error)) return path;
+  return candidates.empty() ? std::string() : candidates.front();
+}
+
+}  // namespace tf

@@ -1,0 +1,70 @@
+// The main window's commands: their numbers, menu texts and keys, the menus that hold
+// them, the state of each, the frame's size rule and the texts of start-up.
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace tf {
+
+class AppShell;
+
+constexpr int kCmdStartSearch = 32813;
+constexpr int kCmdStopSearch = 32814;
+constexpr int kCmdExit = 57665;
+constexpr int kCmdRegisteredTools = 32815;
+constexpr int kCmdOptions = 32774;
+constexpr int kCmdMaskCollection = 32775;
+constexpr int kCmdBuiltInMasks = 32806;
+constexpr int kCmdHelp = 32777;
+constexpr int kCmdAbout = 57664;
+// "&Load masks" items: kFirstLoadMasksCommand (40000) + index, up to this one.
+constexpr int kLastLoadMasksCommand = 40100;
+
+// One menu entry; a separator has id 0. `text` is shown as it stands, the part after
+// '\t' as the key; `keys` is the key sequence in portable form ("Ctrl+S"), empty for none.
+struct MenuEntry {
+  int id;
+  const char* text;
+  const char* keys;
+};
+
+struct MenuDefinition {
+  const char* title;
+  std::vector<MenuEntry> entries;
+};
+
+// "&Find", "&Settings", "&Help", in menu-bar order.
+const std::vector<MenuDefinition>& MainMenus();
+constexpr const char* kLoadMasksMenuText = "&Load masks";
+// Where the "&Load masks" pop-up goes in the "&Settings" menu (separators count).
+constexpr int kLoadMasksPosition = 7;
+
+// kCommandEnabled or kCommandDisabled (bit 1) for a command of the main window: starting
+// needs an include folder that exists, stopping a running search.
+int MainCommandState(AppShell& shell, int commandId);
+
+// The frame's outer size and place: 800 x 594 when the caption is lower than 21 pixels,
+// else 1060 x 748, each capped to the work area, centred in it.
+struct FramePlacement {
+  int x;
+  int y;
+  int width;
+  int height;
+};
+FramePlacement PlaceFrame(int captionHeight, int areaX, int areaY, int areaWidth, int areaHeight);
+
+constexpr const char* kProductName = "Twinfold";
+constexpr const char* kSecondInstanceCaption = "Second instance of Twinfold";
+// "<title> already running.\n Do you want switch to already running program?"
+std::string SecondInstanceText(const std::string& programTitle);
+// The text of the about box.
+std::string AboutText(const std::string& programTitle, const std::string& version);
+// Shown by the commands whose dialogs are not part of this version.
+constexpr const char* kNotAvailableText = "This command is not available in this version.";
+
+// The first of the candidates that is a file, else the first candidate (whose failure to
+// open is then the viewer's to report); empty for no candidates.
+std::string ChooseHelpIndex(const std::vector<std::string>& candidates);
+
+}  // namespace tf

@@ -1,0 +1,205 @@
+#include "app/search_control.h"
+
+#include <chrono>
+#include <thread>
+
+#include "duplicates/search_descriptor.h"
+#include "scan/folder_list.h"
+#include "scan/search_run.h"
+
+namespace tf {
+
+namespace {
+
+// Tries the lock every millisecond until `milliseconds` have passed. The status line is
+// hardly ever contended, so polling costs nothing, and unlike the timed wait of
+// std::timed_mutex it is seen by the thread checker.
+bool lockWithin(std::unique_lock<std::mutex>& lock, int milliseconds) {
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(milliseconds);
+  while (std::chrono::steady_clock::now() < deadline) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    if (lock.try_lock()) return true;
+  }
+  return false;
+}
+
+}  // namespace
+
+SearchControl::SearchControl(SearchDescriptor* descriptor, SearchPanes* panes, Options options)
+    : m_descriptor(descriptor), m_panes(panes), m_options(std::move(options)) {}
+
+SearchControl::~SearchControl() {
+  Detach();
+}
+
+int64_t SearchControl::now() const {
+  if (m_options.clock) return m_options.clock();
+  return std::chrono::duration_cast<std::chrono::milliseconds>(
+             std::chrono::steady_clock::now().time_since_epoch())
+      .count();
+}
+
+void SearchControl::waitCursor(bool on) {
+  if (m_panes) m_panes->SetWaitCursor(on);
+}
+
+int SearchControl::StartSearch() {
+  waitCursor(true);
+  bool listsEmptied = false;
+  if (m_run) {
+    // The lists point into the result that is about to go, so they are emptied first,
+    // also when no new search can start after all.
+    if (m_panes) m_panes->OnSearchStarted();
+    listsEmptied = true;
+    m_run->Reset();  // stops every scan and waits for it
+    m_run.reset();
+    ++m_generation;
+  }
+  if (!m_descriptor || !HasUsableInclude(m_descriptor->Root())) {
+    waitCursor(false);
+    return 0;
+  }
+  if (m_panes) {
+    if (!listsEmptied) m_panes->OnSearchStarted();
+    m_panes->ClearProgress();
+  }
+  SearchRun::Options runOptions;
+  runOptions.tickMs = m_options.tickMs;
+  runOptions.priority = m_options.priority;
+  // Both are called from Tick, on this thread.
+  runOptions.onStatus = [this](const std::string& text) { SetStatusText(text); };
+  runOptions.onProgress = [this] { RefreshProgress(); };
+  m_run = std::make_unique<SearchRun>(std::move(runOptions));
+  SetStatusText(kStatusScanning);
+  // The run keeps its own copy of the descriptor: later edits reach only the next search.
+  if (m_run->Prepare(m_descriptor->Root()) && m_run->Start() && m_panes)
+    m_panes->SetSearching(true);
+  waitCursor(false);
+  return 1;
+}
+
+int SearchControl::StopSearch() {
+  if (!m_run) {
+    SetStatusText(std::string());
+    return 1;
+  }
+  SetStatusText(kStatusStopped);
+  m_run->StopAll();
+  if (m_panes) {
+    m_panes->SetSearching(false);
+    m_panes->OnSearchFinished();
+    m_panes->RefreshProgress();
+  }
+  return 1;
+}
+
+int SearchControl::FinishSearch() {
+  if (!m_run) return 1;
+  waitCursor(true);
+  // The state leaves 7 here, so the next tick does not finish the search again.
+  m_run->Cancel();
+  ++m_generation;
+  if (m_panes) {
+    m_panes->SetSearching(false);
+    m_panes->OnSearchFinished();
+    m_panes->RefreshProgress();
+  }
+  const int64_t start = now();
+  const bool active = m_panes && m_panes->IsActive();
+  m_flashDeadline = start + (active ? kFlashActiveMs : kFlashInactiveMs);
+  m_nextFlash = start + kFlashIntervalMs;
+  if (m_panes) m_panes->Flash();
+  waitCursor(false);
+  return 1;
+}
+
+int SearchControl::SetStatusText(const std::string& text) {
+  std::unique_lock<std::mutex> lock(m_statusLock, std::try_to_lock);
+  if (!lock && !lockWithin(lock, m_statusWaitMs)) return 0;
+  if (m_panes) m_panes->SetStatusLine(text);
+  return 1;
+}
+
+int SearchControl::RefreshProgress() {
+  if (m_panes) m_panes->RefreshProgress();
+  return 1;
+}
+
+int SearchControl::ChangeIncludeFolder(bool add, const std::string& path) {
+  if (!m_descriptor) return 0;
+  DataNode* root = m_descriptor->Root();
+  const int result = add ? AddInclude(root, path) : (RemoveInclude(root, path) ? 1 : 0);
+  SetStatusText(HasUsableInclude(root) ? kStatusClickToStart : kStatusChooseFolders);
+  RefreshProgress();
+  return result;
+}
+
+int SearchControl::ChangeExcludeFolder(bool add, const std::string& path) {
+  if (!m_descriptor) return 0;
+  DataNode* root = m_descriptor->Root();
+  const int result = add ? AddExclude(root, path) : (RemoveExclude(root, path) ? 1 : 0);
+  RefreshProgress();
+  return result;
+}
+
+void SearchControl::Tick() {
+  if (m_flashDeadline) {
+    const int64_t time = now();
+    if (time >= *m_flashDeadline) {
+      m_flashDeadline.reset();
+      if (m_panes) m_panes->StopFlash();
+    } else if (time >= m_nextFlash) {
+      if (m_panes) m_panes->Flash();
+      m_nextFlash = time + kFlashIntervalMs;
+    }
+  }
+  if (!m_run) return;
+  m_run->Tick();
+  if (m_run->state() == SearchRun::kFinished) FinishSearch();
+}
+
+void SearchControl::OnActivate(bool active) {
+  if (!active || !m_flashDeadline) return;
+  m_flashDeadline.reset();
+  if (m_panes) m_panes->StopFlash();
+}
+
+bool SearchControl::CanStart() const {
+  return m_descriptor && HasUsableInclude(m_descriptor->Root());
+}
+
+bool SearchControl::CanStop() const {
+  return m_run && m_run->state() == SearchRun::kRunning;
+}
+
+DataNode* SearchControl::GroupsRoot() const {
+  return m_run ? m_run->ResultRoot() : nullptr;
+}
+
+uint64_t SearchControl::ResultGeneration() {
+  if (m_run && m_run->TakeResultChanged()) ++m_generation;
+  return m_generation;
+}
+
+int SearchControl::RemoveFile(DataNode* file) {
+  if (!m_run) return 0;
+  const int result = m_run->RemoveFile(file, true);
+  if (result) ResultGeneration();
+  return result;
+}
+
+std::string SearchControl::FolderStatus(const std::string& path) const {
+  std::string text;
+  if (m_run) m_run->StatusOf(path, &text);
+  return text;
+}
+
+void SearchControl::Detach() {
+  m_panes = nullptr;
+  if (m_run) m_run->Reset();
+  m_run.reset();
+  m_descriptor = nullptr;
+  m_flashDeadline.reset();
+}
+
+}  // namespace tf

@@ -1,0 +1,114 @@
+// SearchControl: the interface side of a search. Turns "Start search" and "Stop search"
+// into operations on a SearchRun, polls the run on the window's ticks, keeps the status
+// line and the progress panes current, handles the end of a search and flashes the window.
+// Every member runs on the interface thread; the run's workers never reach the panes.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <optional>
+#include <string>
+
+#include "app/search_panes.h"
+#include "datatree/data_node.h"
+
+namespace tf {
+
+class SearchDescriptor;
+class SearchRun;
+
+// Status line texts outside the run's own ("Finalizing...", "Finished (...)").
+constexpr const char* kStatusChooseFolders = "Choose folders/drives to be scanned";
+constexpr const char* kStatusClickToStart = "<- Click to start search";
+constexpr const char* kStatusScanning = "Scanning folders...";
+constexpr const char* kStatusStopped = "Stopped";
+
+// How long a finished search flashes the window, and how often.
+constexpr int64_t kFlashActiveMs = 3000;
+constexpr int64_t kFlashInactiveMs = 12000;
+constexpr int64_t kFlashIntervalMs = 800;
+// The longest wait for the status line before a text is dropped.
+constexpr int kStatusLockWaitMs = 5000;
+
+class SearchControl {
+ public:
+  struct Options {
+    int tickMs = 1000;  // least time between two ticks of the run that do work
+    int priority = 1;   // option "common:prior"
+    // Milliseconds of a steady clock; empty: std::chrono::steady_clock.
+    std::function<int64_t()> clock;
+  };
+
+  // Neither is owned; both must outlive the control or be let go with Detach.
+  SearchControl(SearchDescriptor* descriptor, SearchPanes* panes, Options options);
+  ~SearchControl();
+  SearchControl(const SearchControl&) = delete;
+  SearchControl& operator=(const SearchControl&) = delete;
+
+  // 1 when a run was prepared (started or not); 0 when no include folder exists on disk.
+  // Any earlier run is stopped, waited for and dropped first.
+  int StartSearch();
+  // 1. Without a run only the status line is cleared; otherwise the run stops and its
+  // partial result is shown; it stays until the next StartSearch.
+  int StopSearch();
+  // 1. The run's finish is handled once: the run map goes, the groups are shown and the
+  // window flashes.
+  int FinishSearch();
+  // 1, or 0 when the status line could not be had within kStatusLockWaitMs.
+  int SetStatusText(const std::string& text);
+  int RefreshProgress();
+  // Result of AddInclude/RemoveInclude (add: kFolderAdded etc., remove: 1 or 0). The status
+  // line then says whether a search can start.
+  int ChangeIncludeFolder(bool add, const std::string& path);
+  int ChangeExcludeFolder(bool add, const std::string& path);
+
+  // One idle or timer tick: flashing, then polling the run.
+  void Tick();
+  // The main window's activation changed; activation ends the flashing.
+  void OnActivate(bool active);
+
+  // "&Start search" needs an include folder that exists on disk; "Sto&p search" a running
+  // search.
+  bool CanStart() const;
+  bool CanStop() const;
+  bool IsFlashing() const { return m_flashDeadline.has_value(); }
+
+  // The current run (null before the first search) and its result.
+  SearchRun* Run() const { return m_run.get(); }
+  DataNode* GroupsRoot() const;
+  // Counts the changes of the result: a new search, a finished one, a removed file.
+  uint64_t ResultGeneration();
+  // RemoveFile of the run, dropping a group left with one file; 0 without a run.
+  int RemoveFile(DataNode* file);
+  // The scan status of an include folder in the current run; empty when none knows it.
+  std::string FolderStatus(const std::string& path) const;
+  int Priority() const { return m_options.priority; }
+  void SetPriority(int priority) { m_options.priority = priority; }
+
+  // Stops and drops the run and lets go of the descriptor and the panes; nothing reaches
+  // them afterwards.
+  void Detach();
+
+  // Holds the status line as another writer would, for the tests of the lock.
+  std::mutex& TEST_StatusLock() { return m_statusLock; }
+  void TEST_SetStatusWait(int milliseconds) { m_statusWaitMs = milliseconds; }
+
+ private:
+  int64_t now() const;
+  void waitCursor(bool on);
+
+  SearchDescriptor* m_descriptor;
+  SearchPanes* m_panes;
+  Options m_options;
+  std::unique_ptr<SearchRun> m_run;
+  // Orders the writers of the status line; waited for at most m_statusWaitMs.
+  std::mutex m_statusLock;
+  int m_statusWaitMs = kStatusLockWaitMs;
+  std::optional<int64_t> m_flashDeadline;
+  int64_t m_nextFlash = 0;
+  uint64_t m_generation = 0;
+};
+
+}  // namespace tf

@@ -1,0 +1,242 @@
+// The main window: start-up with and without settings, the menus and their states, the
+// single-instance question, and whole searches started from the keys and the search bar.
+#include <gtest/gtest.h>
+
+#include <sys/socket.h>
+#include <sys/un.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstdio>
+
+#include <QAction>
+#include <QDir>
+#include <QLocalServer>
+#include <QMenu>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QTableView>
+#include <QTest>
+
+#include "app/main_commands.h"
+#include "main_window_support.h"
+#include "scan/folder_list.h"
+#include "scan/mask_collection.h"
+#include "settings/settings_store.h"
+#include "ui/results_pane.h"
+#include "ui/separate_lists_view.h"
+#include "ui/single_instance.h"
+
+namespace tf {
+namespace {
+
+namespace fs = std::filesystem;
+using testing::TempTree;
+using testing::Window;
+
+bool WaitForStatus(Window& w, const std::string& prefix, int ms = 20000) {
+  return QTest::qWaitFor([&] { return w.status().rfind(prefix, 0) == 0; }, ms);
+}
+
+std::vector<std::string> GroupKeys(Window& w) {
+  QAbstractItemModel* model = w.controller.resultsPane()->separateView()->groupsList()->model();
+  std::vector<std::string> keys;
+  for (int row = 0; row < model->rowCount(); ++row)
+    keys.push_back(model->index(row, 0).data().toString().toStdString());
+  std::sort(keys.begin(), keys.end());
+  return keys;
+}
+
+TEST(MainWindow, FirstStartShowsMenusAndSavesSettingsOnClose) {
+  TempTree places;
+  Window w(places);
+  ASSERT_TRUE(w.started);
+  EXPECT_EQ(w.frame.windowTitle().toStdString(), "Quorvan Twinfold");
+  EXPECT_EQ(w.status(), "Choose folders/drives to be scanned");
+  EXPECT_TRUE(fs::is_directory(places.Path("data/Backup")));
+
+  const std::vector<std::string> titles = {"&Find", "&Settings", "&Help"};
+  for (int i = 0; i < 3; ++i) EXPECT_EQ(w.frame.menu(i)->title().toStdString(), titles[i]);
+  QAction* start = w.frame.action(kCmdStartSearch);
+  QAction* stop = w.frame.action(kCmdStopSearch);
+  ASSERT_TRUE(start && stop);
+  EXPECT_EQ(start->text().toStdString(), "&Start search\tCtrl-S");
+  EXPECT_EQ(start->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_S));
+  EXPECT_EQ(w.frame.action(kCmdOptions)->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_I));
+  EXPECT_EQ(w.frame.action(kCmdHelp)->shortcut(), QKeySequence(Qt::Key_F1));
+  // Nothing to scan yet, and no search to stop.
+  EXPECT_FALSE(start->isEnabled());
+  EXPECT_FALSE(stop->isEnabled());
+  EXPECT_FALSE(w.controller.searchBar()->startButton()->isEnabled());
+  EXPECT_FALSE(w.controller.searchBar()->stopButton()->isEnabled());
+  EXPECT_TRUE(w.frame.action(kCmdAbout)->isEnabled());
+  EXPECT_EQ(w.frame.loadMasksMenu(), nullptr);  // no collection files
+
+  // "Expand/Collapse" narrows the search column to its button and widens it again (the
+  // split sets sizes through a ratio, which may round a pixel away).
+  SearchWindow* column = w.controller.searchWindow();
+  QRect first;
+  ASSERT_TRUE(w.controller.split()->GetPaneRect(kRectFirstPane, &first));
+  EXPECT_NEAR(first.width(), column->Width(true), 1);
+  emit column->expandCollapseToggled(true);
+  ASSERT_TRUE(w.controller.split()->GetPaneRect(kRectFirstPane, &first));
+  EXPECT_NEAR(first.width(), column->Width(false), 1);
+  w.frame.resize(w.frame.width() + 100, w.frame.height());
+  QCoreApplication::processEvents();
+  ASSERT_TRUE(w.controller.split()->GetPaneRect(kRectFirstPane, &first));
+  EXPECT_NEAR(first.width(), column->Width(false), 1);  // fixed while the frame grows
+  emit column->expandCollapseToggled(false);
+  ASSERT_TRUE(w.controller.split()->GetPaneRect(kRectFirstPane, &first));
+  EXPECT_NEAR(first.width(), column->Width(true), 1);
+
+  w.frame.close();
+  const std::string saved = places.Path("config/twinfold.dat");
+  ASSERT_TRUE(fs::exists(saved));
+  fs::remove(saved);
+  w.controller.Shutdown();  // already done by the close
+  EXPECT_FALSE(fs::exists(saved));
+  EXPECT_TRUE(w.questions.asked.empty());
+}
+
+TEST(MainWindow, SettingsFileAndMaskFilesShapeTheStart) {
+  TempTree places;
+  {
+    SettingsStore store;
+    store.SetDefaults({places.Path("config/twinfold.dat"), places.Path("data/Backup")});
+    store.SetTooltips(0);
+    ASSERT_EQ(store.Save(), 1);
+  }
+  fs::create_directories(places.Path("data/Filters"));
+  for (const char* name : {"b&w.mcf", "Audio.mcf"}) {
+    MaskCollection masks;
+    masks.SetUpdating(true);
+    masks.AddGroup(MaskGroup{0, name, "*.wav;", 1, 0});
+    masks.SetUpdating(false);
+    ASSERT_TRUE(masks.SaveToFile(places.Path(std::string("data/Filters/") + name)));
+  }
+  Window w(places);
+  ASSERT_TRUE(w.started);
+  EXPECT_FALSE(w.controller.toolTips());
+  QMenu* loadMasks = w.frame.loadMasksMenu();
+  ASSERT_NE(loadMasks, nullptr);
+  EXPECT_EQ(w.frame.menu(1)->actions().indexOf(loadMasks->menuAction()), kLoadMasksPosition);
+  ASSERT_EQ(loadMasks->actions().size(), 2);
+  EXPECT_EQ(loadMasks->actions()[0]->text().toStdString(), "Audio");
+  EXPECT_EQ(loadMasks->actions()[1]->text().toStdString(), "b&&w");
+  EXPECT_EQ(loadMasks->actions()[1]->data().toInt(), kFirstLoadMasksCommand + 1);
+
+  loadMasks->actions()[1]->trigger();
+  MaskGroup group;
+  ASSERT_TRUE(w.controller.shell()->Masks().GetGroup(1, &group));
+  EXPECT_EQ(group.name, "b&w.mcf");
+  EXPECT_EQ(w.controller.shell()->Masks().Count(), 1);
+  w.frame.action(kCmdBuiltInMasks)->trigger();
+  EXPECT_EQ(w.controller.shell()->Masks().Count(), 6);
+}
+
+TEST(MainWindow, SecondInstanceAsksFirst) {
+  TempTree places;
+  const QString name = testing::UniqueInstanceName();
+  Window first(places, name);
+  ASSERT_TRUE(first.started);
+
+  Window cancelled(places, name);  // no scripted answer: Cancel
+  EXPECT_FALSE(cancelled.started);
+  ASSERT_EQ(cancelled.questions.asked.size(), 1u);
+  const auto& asked = cancelled.questions.asked[0];
+  EXPECT_EQ(asked.caption, "Second instance of Twinfold");
+  EXPECT_EQ(asked.text,
+            "Quorvan Twinfold already running.\n Do you want switch to already running program?");
+  EXPECT_EQ(asked.buttonSet, MB_YESNOCANCEL);
+
+  TempTree otherPlaces;
+  {
+    testing::ScriptedQuestions yes;
+    yes.answers = {IDYES};
+    CMainFrame frame;
+    MainController controller;
+    EXPECT_FALSE(controller.Init(&frame, testing::SetupIn(otherPlaces, &yes, name)));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return first.controller.raiseCount() == 1; }, 5000));
+  }
+  // Ended before anything was built: nothing is saved.
+  EXPECT_FALSE(fs::exists(otherPlaces.Path("config/twinfold.dat")));
+
+  testing::ScriptedQuestions no;
+  no.answers = {IDNO};
+  CMainFrame frame;
+  MainController second;
+  EXPECT_TRUE(second.Init(&frame, testing::SetupIn(otherPlaces, &no, name)));
+  EXPECT_EQ(no.asked.size(), 1u);
+  QTest::qWait(50);
+  EXPECT_EQ(first.controller.raiseCount(), 1);
+}
+
+// An instance that crashed leaves its socket file behind; the next start takes it over
+// without asking.
+TEST(MainWindow, LeftoverSocketOfACrashedInstanceIsTakenOver) {
+  const QString name = testing::UniqueInstanceName();
+  const std::string path = (QDir::tempPath() + QLatin1Char('/') + name).toStdString();
+  const int fd = socket(AF_UNIX, SOCK_STREAM, 0);
+  ASSERT_GE(fd, 0);
+  sockaddr_un address{};
+  address.sun_family = AF_UNIX;
+  std::snprintf(address.sun_path, sizeof address.sun_path, "%s", path.c_str());
+  ASSERT_EQ(bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+  close(fd);  // the file stays, nobody listens
+  ASSERT_TRUE(fs::exists(path));
+  QLocalServer plain;
+  ASSERT_FALSE(plain.listen(name));  // what a plain listen makes of it
+
+  TempTree places;
+  Window w(places, name);
+  EXPECT_TRUE(w.started);
+  EXPECT_TRUE(w.questions.asked.empty());
+  EXPECT_TRUE(w.controller.instance()->listening());
+}
+
+TEST(MainWindow, SearchFromKeysAndBarShowsTheGroups) {
+  TempTree places;
+  TempTree tree;
+  tree.File("a/report.txt", 10);
+  tree.File("b/report.txt", 10);
+  tree.File("b/photo.jpg", 20);
+  tree.File("c/d/photo.jpg", 20);
+  tree.File("c/alone.txt", 5);
+  Window w(places);
+  ASSERT_TRUE(w.started);
+  EXPECT_EQ(w.controller.ChangeIncludeFolder(true, tree.root()), kFolderAdded);
+  EXPECT_EQ(w.status(), "<- Click to start search");
+  QAction* start = w.frame.action(kCmdStartSearch);
+  QAction* stop = w.frame.action(kCmdStopSearch);
+  EXPECT_TRUE(start->isEnabled());
+  EXPECT_TRUE(w.controller.searchBar()->startButton()->isEnabled());
+  EXPECT_FALSE(stop->isEnabled());
+
+  w.frame.activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(&w.frame));
+  QTest::keyClick(&w.frame, Qt::Key_S, Qt::ControlModifier);
+  ASSERT_TRUE(WaitForStatus(w, "Finished"));
+  EXPECT_EQ(w.status(), "Finished (4 files found)");
+  EXPECT_EQ(GroupKeys(w), (std::vector<std::string>{"photo.jpg", "report.txt"}));
+  EXPECT_FALSE(stop->isEnabled());  // after the search finished
+  EXPECT_FALSE(w.controller.searchBar()->stopButton()->isEnabled());
+  EXPECT_TRUE(w.controller.searchBar()->startButton()->isEnabled());
+
+  // Again from the bar, after one of the twins went away.
+  fs::remove(tree.Path("c/d/photo.jpg"));
+  QTest::mouseClick(w.controller.searchBar()->startButton(), Qt::LeftButton);
+  ASSERT_TRUE(WaitForStatus(w, "Finished"));
+  EXPECT_EQ(w.status(), "Finished (2 files found)");
+  EXPECT_EQ(GroupKeys(w), (std::vector<std::string>{"report.txt"}));
+
+  // The folder vanished just before a start: the old result goes and no list may keep
+  // rows that point into it.
+  fs::rename(tree.root(), tree.root() + ".moved");
+  w.controller.OnCommand(kCmdStartSearch);
+  w.frame.repaint();
+  EXPECT_TRUE(GroupKeys(w).empty());
+  fs::rename(tree.root() + ".moved", tree.root());
+}
+
+}  // namespace
+}  // namespace tf

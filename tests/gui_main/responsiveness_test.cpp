@@ -1,0 +1,132 @@
+// A search over some 300,000 files must leave the event loop turning, and "Stop" must
+// answer at once: the workers walk the folders, the ticks only poll.
+#include <gtest/gtest.h>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <functional>
+#include <string>
+
+#include <QElapsedTimer>
+#include <QPushButton>
+#include <QTest>
+#include <QTimer>
+
+#include "duplicates/search_descriptor.h"
+#include "main_window_support.h"
+
+namespace tf {
+namespace {
+
+using testing::TempTree;
+using testing::Window;
+
+constexpr int kFolders = 300;
+constexpr int kFilesPerFolder = 1000;
+constexpr qint64 kLongestStallMs = 200;
+// Under the sanitizers the timings say nothing, and the other tests run the same walk.
+#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
+constexpr bool kTimed = false;
+#else
+constexpr bool kTimed = true;
+#endif
+
+// Empty files, a thousand to a folder; the same names recur in every folder. The files
+// of a folder are hard links to one seed file (a file system allows only so many links
+// to one file): a link is only a name, so the tree takes a second or two to make where
+// creating 300,000 files takes a minute.
+bool MakeBigTree(const TempTree& tree, const TempTree& seeds) {
+  for (int f = 0; f < kFolders; ++f) {
+    const std::string seed = seeds.Path("seed" + std::to_string(f));
+    const int fd = open(seed.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
+    if (fd < 0) return false;
+    close(fd);
+    const std::string folder = tree.Path("d" + std::to_string(f));
+    if (mkdir(folder.c_str(), 0755) != 0) return false;
+    for (int i = 0; i < kFilesPerFolder; ++i) {
+      const std::string file = folder + "/file" + std::to_string(i) + ".dat";
+      if (link(seed.c_str(), file.c_str()) != 0) return false;
+    }
+  }
+  return true;
+}
+
+// The longest time between two turns of the event loop while it is being watched, and
+// what `where` said right after it.
+class StallMeter {
+ public:
+  explicit StallMeter(std::function<std::string()> where) {
+    m_timer.setInterval(5);
+    QObject::connect(&m_timer, &QTimer::timeout, [this, where] {
+      const qint64 now = m_clock.elapsed();
+      if (now - m_last > m_longest) {
+        m_longest = now - m_last;
+        m_where = where();
+      }
+      m_last = now;
+    });
+    m_clock.start();
+    m_timer.start();
+  }
+  qint64 longest() const { return m_longest; }
+  const std::string& where() const { return m_where; }
+
+ private:
+  QTimer m_timer;
+  QElapsedTimer m_clock;
+  qint64 m_last = 0;
+  qint64 m_longest = 0;
+  std::string m_where;
+};
+
+TEST(MainWindowResponsiveness, BigSearchKeepsTheLoopTurningAndStopsAtOnce) {
+  if (!kTimed) GTEST_SKIP() << "timings under the sanitizers say nothing";
+  TempTree places;
+  TempTree tree;
+  ASSERT_TRUE(MakeBigTree(tree, places));
+  Window w(places);
+  ASSERT_TRUE(w.started);
+  w.controller.ChangeIncludeFolder(true, tree.root());
+  // Any time: every name makes one group of all its files.
+  w.controller.Descriptor().SetTime(kAnyValue, false);
+  QPushButton* start = w.controller.searchBar()->startButton();
+  QPushButton* stop = w.controller.searchBar()->stopButton();
+
+  QElapsedTimer took;
+  took.start();
+  qint64 longest = 0;
+  std::string where;
+  {
+    StallMeter meter([&] { return w.status(); });
+    QTest::mouseClick(start, Qt::LeftButton);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return w.status().rfind("Finished", 0) == 0; }, 60000));
+    QTest::qWait(100);  // the turn after the last tick counts too
+    longest = meter.longest();
+    where = meter.where();
+  }
+  const qint64 searchMs = took.elapsed();
+  ::testing::Test::RecordProperty("longest_stall_ms", static_cast<int>(longest));
+  ::testing::Test::RecordProperty("search_ms", static_cast<int>(searchMs));
+  EXPECT_EQ(w.status(), "Finished (300000 files found)");
+  EXPECT_LT(longest, kLongestStallMs)
+      << "the longest stall ended at \"" << where << "\"; the search took " << searchMs << " ms";
+
+  // Stopped a third of the way through (but at least after the first walk began).
+  QTest::mouseClick(start, Qt::LeftButton);
+  ASSERT_TRUE(stop->isEnabled());
+  QTest::qWait(static_cast<int>(std::clamp<qint64>(searchMs / 3, 100, 1000)));
+  ASSERT_TRUE(stop->isEnabled()) << "the search ended before it could be stopped";
+  took.restart();
+  QTest::mouseClick(stop, Qt::LeftButton);
+  const qint64 stopMs = took.elapsed();
+  ::testing::Test::RecordProperty("stop_ms", static_cast<int>(stopMs));
+  EXPECT_LT(stopMs, kLongestStallMs);
+  EXPECT_EQ(w.status(), "Stopped");
+  EXPECT_FALSE(stop->isEnabled());
+  EXPECT_TRUE(start->isEnabled());
+}
+
+}  // namespace
+}  // namespace tf

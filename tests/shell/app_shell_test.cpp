@@ -1,0 +1,166 @@
+// Start-up and shutdown of the application shell with real settings, backup and mask
+// collection files in temporary folders.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "app/app_shell.h"
+#include "results/backup_store.h"
+#include "scan/mask_collection.h"
+#include "settings/settings_store.h"
+#include "shell_support.h"
+#include "tests/support/scripted_questions.h"
+
+namespace tf {
+namespace {
+
+namespace fs = std::filesystem;
+using testing::RecordingPanes;
+using testing::ScriptedQuestions;
+using testing::TempTree;
+
+std::string ReadAll(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::ostringstream text;
+  text << in.rdbuf();
+  return text.str();
+}
+
+ShellPlaces PlacesIn(const TempTree& tree) {
+  ShellPlaces places;
+  places.settingsFile = tree.Path("config/twinfold.dat");
+  places.defaultBackupFolder = tree.Path("data/Backup");
+  places.collectionFolders = {tree.Path("data/Filters"), tree.Path("share/Filters")};
+  places.zipCandidates = {tree.Path("no-such-plugin.so")};
+  return places;
+}
+
+void WriteCollection(const std::string& path, const std::string& groupName) {
+  MaskCollection masks;
+  masks.SetUpdating(true);
+  masks.AddGroup(MaskGroup{0, groupName, "*.txt;", 1, 0});
+  masks.SetUpdating(false);
+  fs::create_directories(fs::path(path).parent_path());
+  ASSERT_TRUE(masks.SaveToFile(path));
+}
+
+struct Shell {
+  explicit Shell(const TempTree& tree) : shell(questions, panes, PlacesIn(tree)) {}
+  ScriptedQuestions questions;
+  RecordingPanes panes;
+  AppShell shell;
+};
+
+TEST(AppShell, FirstStartUsesDefaultsAndShutdownWritesThemOnce) {
+  TempTree tree;
+  Shell s(tree);
+  ASSERT_TRUE(s.shell.LoadSettings());
+  EXPECT_EQ(s.shell.settingsSource(), SettingsSource::kDefaults);
+  ASSERT_TRUE(s.shell.OpenStores());
+  EXPECT_TRUE(fs::is_directory(tree.Path("data/Backup")));  // the default is made
+  EXPECT_EQ(s.shell.Backup()->Folder(), tree.Path("data/Backup"));
+  EXPECT_EQ(s.shell.Masks().Count(), 6);  // the built-in groups
+  EXPECT_TRUE(s.shell.CollectionFiles().empty());
+  EXPECT_FALSE(s.shell.ProbeZip());  // no plug-in: start-up goes on
+  ASSERT_NE(s.shell.Descriptor(), nullptr);
+  EXPECT_FALSE(fs::exists(tree.Path("config/twinfold.dat")));
+
+  s.shell.Shutdown();
+  const std::string saved = tree.Path("config/twinfold.dat");
+  ASSERT_TRUE(fs::exists(saved));
+  SettingsStore reread;
+  EXPECT_EQ(reread.Load(saved), 1);
+  EXPECT_EQ(s.shell.Descriptor(), nullptr);
+  EXPECT_EQ(s.shell.Backup(), nullptr);
+
+  fs::remove(saved);
+  s.shell.Shutdown();  // the second call does nothing
+  EXPECT_FALSE(fs::exists(saved));
+  EXPECT_TRUE(s.questions.asked.empty());
+}
+
+TEST(AppShell, SettingsFileChoosesPriorityBackupAndMasks) {
+  TempTree tree;
+  const ShellPlaces places = PlacesIn(tree);
+  WriteCollection(tree.Path("mine.mcf"), "Mine");
+  {
+    SettingsStore store;
+    store.SetDefaults({places.settingsFile, places.defaultBackupFolder});
+    store.SetPriority(0);
+    store.SetBackupFolder(tree.Path("chosen/Backup"));
+    store.SetFilterFlag(0);
+    store.SetFilterText(tree.Path("mine.mcf"));
+    ASSERT_EQ(store.Save(), 1);
+  }
+  Shell s(tree);
+  ASSERT_TRUE(s.shell.LoadSettings());
+  EXPECT_EQ(s.shell.settingsSource(), SettingsSource::kLoaded);
+  EXPECT_EQ(s.shell.Search().Priority(), 0);
+  ASSERT_TRUE(s.shell.OpenStores());
+  EXPECT_FALSE(fs::exists(tree.Path("chosen")));  // a folder the user chose is never made
+  EXPECT_FALSE(fs::exists(tree.Path("data/Backup")));
+  ASSERT_EQ(s.shell.Masks().Count(), 1);
+  MaskGroup group;
+  ASSERT_TRUE(s.shell.Masks().GetGroup(1, &group));
+  EXPECT_EQ(group.name, "Mine");
+
+  // The collection named by the settings is gone: the built-in groups stand in.
+  fs::remove(tree.Path("mine.mcf"));
+  Shell again(tree);
+  ASSERT_TRUE(again.shell.LoadSettings());
+  ASSERT_TRUE(again.shell.OpenStores());
+  EXPECT_EQ(again.shell.Masks().Count(), 6);
+}
+
+TEST(AppShell, DamagedSettingsFileIsKeptAside) {
+  TempTree tree;
+  const std::string file = tree.Path("config/twinfold.dat");
+  fs::create_directories(tree.Path("config"));
+  const std::string damaged = "this is not a tree\n";
+  std::ofstream(file, std::ios::binary) << damaged;
+  {
+    Shell s(tree);
+    ASSERT_TRUE(s.shell.LoadSettings());
+    EXPECT_EQ(s.shell.settingsSource(), SettingsSource::kDamaged);
+    EXPECT_EQ(s.shell.Search().Priority(), 1);  // the defaults
+  }                                             // the destructor shuts down
+  EXPECT_EQ(ReadAll(file + ".damaged"), damaged);
+  SettingsStore reread;
+  EXPECT_EQ(reread.Load(file), 1);
+}
+
+TEST(AppShell, LoadMasksMenuLoadsTheChosenFile) {
+  TempTree tree;
+  WriteCollection(tree.Path("data/Filters/Beta.mcf"), "User beta");
+  WriteCollection(tree.Path("share/Filters/alpha.mcf"), "Installed alpha");
+  WriteCollection(tree.Path("share/Filters/Beta.mcf"), "Installed beta");  // hidden
+  fs::create_directories(tree.Path("data/Filters"));
+  std::ofstream(tree.Path("data/Filters/broken.mcf")) << "not a collection";
+  Shell s(tree);
+  ASSERT_TRUE(s.shell.LoadSettings());
+  ASSERT_TRUE(s.shell.OpenStores());
+  const auto& files = s.shell.CollectionFiles();
+  ASSERT_EQ(files.size(), 3u);
+  EXPECT_EQ(files[0].name, "Beta");
+  EXPECT_EQ(files[1].name, "broken");
+  EXPECT_EQ(files[2].name, "alpha");
+
+  MaskGroup group;
+  ASSERT_TRUE(s.shell.LoadMasksCommand(kFirstLoadMasksCommand));
+  ASSERT_TRUE(s.shell.Masks().GetGroup(1, &group));
+  EXPECT_EQ(group.name, "User beta");
+  EXPECT_FALSE(s.shell.LoadMasksCommand(kFirstLoadMasksCommand + 1));  // unchanged
+  EXPECT_EQ(s.shell.Masks().Count(), 1);
+  EXPECT_FALSE(s.shell.LoadMasksCommand(kFirstLoadMasksCommand - 1));
+  EXPECT_FALSE(s.shell.LoadMasksCommand(kFirstLoadMasksCommand + 3));
+  ASSERT_TRUE(s.shell.LoadMasksCommand(kFirstLoadMasksCommand + 2));
+  ASSERT_TRUE(s.shell.Masks().GetGroup(1, &group));
+  EXPECT_EQ(group.name, "Installed alpha");
+  s.shell.LoadBuiltInMasks();
+  EXPECT_EQ(s.shell.Masks().Count(), 6);
+}
+
+}  // namespace
+}  // namespace tf

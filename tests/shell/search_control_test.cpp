@@ -1,0 +1,217 @@
+// The search control over real folder trees: the status texts of a whole search, stop and
+// restart while scans run, the flashing of a finished search and the status line's lock.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <future>
+#include <mutex>
+#include <thread>
+
+#include "app/search_control.h"
+#include "duplicates/search_descriptor.h"
+#include "scan/folder_list.h"
+#include "scan/local_filter_clock.h"
+#include "scan/search_run.h"
+#include "shell_support.h"
+
+namespace tf {
+namespace {
+
+using testing::RecordingPanes;
+using testing::TempTree;
+using testing::TickToEnd;
+
+struct Fixture {
+  explicit Fixture(int tickMs, std::function<int64_t()> clock = {}) {
+    descriptor.Create(LocalFilterClock());
+    control = std::make_unique<SearchControl>(&descriptor, &panes,
+                                              SearchControl::Options{tickMs, 1, std::move(clock)});
+  }
+  SearchDescriptor descriptor;
+  RecordingPanes panes;
+  std::unique_ptr<SearchControl> control;
+};
+
+int GroupCount(DataNode* root) {
+  int count = 0;
+  for (DataNode* group = root ? root->FirstChild() : nullptr; group; group = group->Next()) ++count;
+  return count;
+}
+
+TEST(SearchControl, WholeSearchGoesThroughItsStatusTexts) {
+  TempTree tree;
+  tree.File("a/x.txt");
+  tree.File("b/x.txt");
+  tree.File("b/alone.txt");
+  Fixture f(10);
+  EXPECT_FALSE(f.control->CanStart());
+  EXPECT_FALSE(f.control->CanStop());  // before the first search
+
+  EXPECT_EQ(f.control->ChangeIncludeFolder(true, tree.root()), kFolderAdded);
+  EXPECT_EQ(f.control->ChangeIncludeFolder(true, tree.Path("a")), kFolderRefused);
+  EXPECT_TRUE(f.control->CanStart());
+  const uint64_t before = f.control->ResultGeneration();
+  ASSERT_EQ(f.control->StartSearch(), 1);
+  EXPECT_TRUE(f.control->CanStop());
+  ASSERT_TRUE(TickToEnd(*f.control));
+
+  EXPECT_FALSE(f.control->CanStop());  // after it finished
+  EXPECT_EQ(f.panes.lines,
+            (std::vector<std::string>{kStatusClickToStart, kStatusClickToStart, kStatusScanning,
+                                      "Finalizing...", "Finished (2 files found)"}));
+  EXPECT_EQ(f.panes.calls, (std::vector<std::string>{"started", "clear", "searching 1",
+                                                     "searching 0", "finished"}));
+  EXPECT_EQ(GroupCount(f.control->GroupsRoot()), 1);
+  EXPECT_EQ(f.panes.flashes, 1);
+  EXPECT_NE(f.control->ResultGeneration(), before);
+  EXPECT_EQ(f.control->FolderStatus(tree.root()), "accepted");
+
+  // A file leaving its group takes the group with it; the lists learn of the change.
+  const uint64_t shown = f.control->ResultGeneration();
+  DataNode* group = f.control->GroupsRoot()->FirstChild();
+  EXPECT_EQ(f.control->RemoveFile(group->FirstChild()), 2);
+  EXPECT_EQ(GroupCount(f.control->GroupsRoot()), 0);
+  EXPECT_NE(f.control->ResultGeneration(), shown);
+
+  // The folder went away: no new search, but the lists let go of the old result before
+  // it is deleted.
+  std::filesystem::rename(tree.root(), tree.root() + ".moved");
+  f.panes.calls.clear();
+  EXPECT_EQ(f.control->StartSearch(), 0);
+  EXPECT_EQ(f.panes.calls, std::vector<std::string>{"started"});
+  EXPECT_EQ(f.control->GroupsRoot(), nullptr);
+  std::filesystem::rename(tree.root() + ".moved", tree.root());
+
+  // Removing the only folder tells the user to choose one again.
+  EXPECT_EQ(f.control->ChangeIncludeFolder(false, tree.root()), 1);
+  EXPECT_EQ(f.panes.lines.back(), kStatusChooseFolders);
+}
+
+TEST(SearchControl, NothingToScanOrNothingFound) {
+  TempTree tree;
+  Fixture f(10);
+  f.control->ChangeIncludeFolder(true, tree.Folder("gone"));
+  std::filesystem::remove(tree.Path("gone"));
+  f.panes.lines.clear();
+  EXPECT_FALSE(f.control->CanStart());
+  EXPECT_EQ(f.control->StartSearch(), 0);
+  EXPECT_TRUE(f.panes.calls.empty());
+  EXPECT_EQ(f.control->Run(), nullptr);
+
+  // Stop without any search only clears the status line.
+  EXPECT_EQ(f.control->StopSearch(), 1);
+  EXPECT_EQ(f.panes.lines, std::vector<std::string>{""});
+
+  tree.File("one.txt");
+  f.control->ChangeIncludeFolder(true, tree.root());
+  f.panes.active = false;
+  ASSERT_EQ(f.control->StartSearch(), 1);
+  ASSERT_TRUE(TickToEnd(*f.control));
+  EXPECT_EQ(f.panes.lines.back(), "Finished (NO FILES FOUND)");
+  EXPECT_EQ(f.panes.flashes, 1);  // an empty result flashes the window too
+  EXPECT_TRUE(f.control->IsFlashing());
+}
+
+// With a work interval of a second the second folder's scan starts only on a later tick,
+// so the search is still running when it is stopped or started again.
+TEST(SearchControl, StopAndRestartWhileRunning) {
+  TempTree one;
+  TempTree two;
+  one.File("x.txt");
+  two.File("x.txt");
+  Fixture f(1000);
+  f.control->ChangeIncludeFolder(true, one.root());
+  f.control->ChangeIncludeFolder(true, two.root());
+
+  ASSERT_EQ(f.control->StartSearch(), 1);
+  ASSERT_TRUE(f.control->CanStop());
+  f.panes.calls.clear();
+  EXPECT_EQ(f.control->StopSearch(), 1);
+  EXPECT_EQ(f.control->Run()->state(), SearchRun::kStopped);
+  EXPECT_FALSE(f.control->CanStop());
+  EXPECT_EQ(f.panes.lines.back(), kStatusStopped);
+  EXPECT_EQ(f.panes.calls, (std::vector<std::string>{"searching 0", "finished"}));
+  f.control->Tick();  // a stopped run is not finished again
+  EXPECT_EQ(f.panes.flashes, 0);
+
+  ASSERT_EQ(f.control->StartSearch(), 1);
+  const uint64_t generation = f.control->ResultGeneration();
+  ASSERT_EQ(f.control->StartSearch(), 1);  // the running one is stopped and dropped
+  EXPECT_NE(f.control->ResultGeneration(), generation);
+  EXPECT_EQ(f.control->Run()->state(), SearchRun::kRunning);
+  ASSERT_TRUE(TickToEnd(*f.control));
+  EXPECT_EQ(f.panes.lines.back(), "Finished (2 files found)");
+  EXPECT_EQ(GroupCount(f.control->GroupsRoot()), 1);
+}
+
+TEST(SearchControl, FinishedSearchFlashesForItsTime) {
+  TempTree tree;
+  tree.File("x.txt");
+  int64_t now = 0;
+  for (bool active : {true, false}) {
+    Fixture f(10, [&now] { return now; });
+    f.control->ChangeIncludeFolder(true, tree.root());
+    f.panes.active = active;
+    now = 0;
+    ASSERT_EQ(f.control->StartSearch(), 1);
+    ASSERT_TRUE(TickToEnd(*f.control));
+    EXPECT_EQ(f.panes.flashes, 1) << active;
+    const int64_t deadline = active ? kFlashActiveMs : kFlashInactiveMs;
+    for (now = 1; now < deadline; now += 50) f.control->Tick();
+    EXPECT_TRUE(f.control->IsFlashing());
+    // Every 800 ms up to the deadline, checked on 50 ms ticks.
+    EXPECT_EQ(f.panes.flashes, 1 + (deadline - 1) / kFlashIntervalMs) << active;
+    now = deadline;
+    f.control->Tick();
+    EXPECT_FALSE(f.control->IsFlashing());
+    EXPECT_EQ(f.panes.flashStops, 1);
+    const int flashes = f.panes.flashes;
+    now += 5000;
+    f.control->Tick();
+    EXPECT_EQ(f.panes.flashes, flashes);
+  }
+}
+
+TEST(SearchControl, ActivationStopsTheFlashing) {
+  TempTree tree;
+  tree.File("x.txt");
+  int64_t now = 0;
+  Fixture f(10, [&now] { return now; });
+  f.control->ChangeIncludeFolder(true, tree.root());
+  f.panes.active = false;
+  ASSERT_EQ(f.control->StartSearch(), 1);
+  ASSERT_TRUE(TickToEnd(*f.control));
+  now = 2000;
+  f.control->Tick();
+  f.control->OnActivate(false);
+  EXPECT_TRUE(f.control->IsFlashing());
+  f.control->OnActivate(true);
+  EXPECT_FALSE(f.control->IsFlashing());
+  EXPECT_EQ(f.panes.flashStops, 1);
+  const int flashes = f.panes.flashes;
+  now = 4000;
+  f.control->Tick();
+  EXPECT_EQ(f.panes.flashes, flashes);
+}
+
+TEST(SearchControl, StatusTextIsDroppedWhenTheLineStaysTaken) {
+  Fixture f(10);
+  f.control->TEST_SetStatusWait(50);
+  std::promise<void> holding;
+  std::promise<void> done;
+  std::thread other([&] {
+    std::lock_guard<std::mutex> hold(f.control->TEST_StatusLock());
+    holding.set_value();
+    done.get_future().wait();
+  });
+  holding.get_future().wait();
+  EXPECT_EQ(f.control->SetStatusText("lost"), 0);
+  done.set_value();
+  other.join();
+  EXPECT_TRUE(f.panes.lines.empty());
+  EXPECT_EQ(f.control->SetStatusText("shown"), 1);
+  EXPECT_EQ(f.panes.lines, std::vector<std::string>{"shown"});
+}
+
+}  // namespace
+}  // namespace tf

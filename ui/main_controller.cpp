@@ -1,0 +1,361 @@
+#include "ui/main_controller.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCursor>
+#include <QLayout>
+#include <QMenuBar>
+#include <QVBoxLayout>
+
+#include "app/main_commands.h"
+#include "app/tools_section.h"
+#include "app/zip_plugin.h"
+#include "platform/path_utils.h"
+#include "platform/process_launcher.h"
+#include "platform/standard_paths.h"
+#include "results/backup_store.h"
+#include "settings/settings_store.h"
+#include "ui/main_frame.h"
+#include "ui/message_box.h"
+#include "ui/qt_questions.h"
+#include "ui/results_pane.h"
+#include "ui/search_bar.h"
+#include "ui/search_window.h"
+#include "ui/single_instance.h"
+#include "ui/split_window.h"
+
+#ifndef TWINFOLD_VERSION
+#define TWINFOLD_VERSION "unknown"
+#endif
+
+namespace tf {
+
+namespace {
+
+// The search column's share of the frame until it takes its own width.
+constexpr double kSearchColumnRatio = 0.35;
+
+}  // namespace
+
+ControllerSetup DefaultSetup(const std::string& settingsFile) {
+  ControllerSetup setup;
+  setup.places.settingsFile = settingsFile.empty() ? DefaultSettingsFile() : settingsFile;
+  setup.places.defaultBackupFolder = DefaultBackupFolder();
+  setup.places.collectionFolders = CollectionFolders();
+  setup.places.zipCandidates = ZipPlugin::DefaultCandidates();
+  setup.instanceName = SingleInstance::DefaultName();
+  // The build folder holds the help in the installed layout too.
+  setup.helpFiles = {HelpIndexFile()};
+  return setup;
+}
+
+MainController::MainController() = default;
+
+MainController::~MainController() {
+  Shutdown();
+}
+
+bool MainController::Init(CMainFrame* frame, ControllerSetup setup) {
+  if (m_frame || !frame) return false;
+  m_frame = frame;
+  m_setup = std::move(setup);
+  if (m_setup.questions) {
+    m_questions = m_setup.questions;
+  } else {
+    m_ownQuestions = std::make_unique<QtQuestions>(frame);
+    m_questions = m_ownQuestions.get();
+  }
+  m_fileShell = std::make_unique<PlatformFileShell>(*m_questions);
+  if (!Initialize(frame, kProgramTitle)) return false;
+  m_frame->SetCommandHandler([this](int id) { OnCommand(id); });
+  m_frame->SetCloseHandler([this] { Shutdown(); });
+  m_frame->PlaceOnScreen();
+
+  if (!m_setup.instanceName.isEmpty() && !askAboutOtherInstance()) {
+    m_shutDown = true;  // nothing was built, nothing is saved
+    MCMain::Shutdown();
+    return false;
+  }
+
+  m_shell = std::make_unique<AppShell>(*m_questions, *this, m_setup.places);
+  if (!m_shell->LoadSettings()) return false;
+  SetToolTips(m_shell->Settings().GetTooltips() != 0);
+  SetShowTips(m_shell->Settings().GetShowTips() != 0);
+  createPanes();
+  if (!m_shell->OpenStores()) return false;
+  m_shell->Backup()->SetBrowseHook(
+      [](const std::string& folder) { return BrowseFile(folder, "open"); });
+  m_results->EnableBackup(BackupAvailable());
+  rebuildMasksMenu();
+
+  SetWaitCursor(true);
+  if (m_setup.showWindow) m_frame->showNormal();
+  m_frame->centralWidget()->layout()->activate();
+  setSearchColumn(true);
+  if (m_setup.probeZip) m_shell->ProbeZip();
+  if (m_setup.showWindow) {
+    m_frame->raise();
+    m_frame->activateWindow();
+  }
+  m_shell->Search().SetStatusText(kStatusChooseFolders);
+  UpdateCommandStates();
+  SetWaitCursor(false);
+  return true;
+}
+
+bool MainController::askAboutOtherInstance() {
+  m_instance = std::make_unique<SingleInstance>(m_setup.instanceName);
+  if (m_instance->Listen()) {
+    connect(m_instance.get(), &SingleInstance::raiseRequested, this, &MainController::bringToFront);
+    return true;
+  }
+  const int answer = m_questions->ShowMessage(SecondInstanceText(kProgramTitle),
+                                              kSecondInstanceCaption, MB_YESNOCANCEL);
+  if (answer == IDYES) {
+    m_instance->SendRaise();
+    return false;
+  }
+  if (answer != IDNO) return false;
+  m_instance.reset();  // a second full instance, without a server of its own
+  return true;
+}
+
+void MainController::bringToFront() {
+  ++m_raised;
+  if (!m_frame) return;
+  m_frame->showNormal();
+  m_frame->raise();
+  m_frame->activateWindow();
+}
+
+void MainController::createPanes() {
+  m_searchWindow = new SearchWindow(*this, this, nullptr);
+  m_rightColumn = new QWidget;
+  m_rightColumn->setObjectName(QStringLiteral("ResultsColumn"));
+  auto* column = new QVBoxLayout(m_rightColumn);
+  column->setContentsMargins(0, 0, 0, 0);
+  column->setSpacing(0);
+  m_bar = new SearchBar(this, m_rightColumn);
+  m_results = new ResultsPane(*this, m_rightColumn);
+  column->addWidget(m_bar);
+  column->addWidget(m_results, 1);
+  m_split = new SplitWindow(m_frame->view(), nullptr, m_searchWindow, m_rightColumn, false,
+                            kSearchColumnRatio);
+  m_frame->view()->layout()->addWidget(m_split);
+  connect(m_bar, &SearchBar::startClicked, this, [this] { OnCommand(kCmdStartSearch); });
+  connect(m_bar, &SearchBar::stopClicked, this, [this] { OnCommand(kCmdStopSearch); });
+  connect(m_searchWindow, &SearchWindow::expandCollapseToggled, this,
+          [this](bool narrow) { setSearchColumn(!narrow); });
+}
+
+void MainController::setSearchColumn(bool wide) {
+  if (!m_split || !m_searchWindow) return;
+  m_split->setUpdatesEnabled(false);
+  m_split->SetFixedPane(kFirstPane, false);
+  m_split->SetPaneSize(kFirstPane, m_searchWindow->Width(wide));
+  m_split->SetFixedPane(kFirstPane, true);
+  m_split->setUpdatesEnabled(true);
+}
+
+void MainController::rebuildMasksMenu() {
+  m_shell->RefreshCollectionFiles();
+  m_frame->RebuildLoadMasksMenu(m_shell->CollectionFiles());
+}
+
+int MainController::OnCommand(int commandId) {
+  if (!m_shell || m_shell->IsShutDown()) return 1;
+  switch (commandId) {
+    case kCmdStartSearch:
+      m_shell->Search().StartSearch();
+      break;
+    case kCmdStopSearch:
+      m_shell->Search().StopSearch();
+      break;
+    case kCmdExit:
+      m_frame->close();
+      return 1;
+    case kCmdRegisteredTools:
+    case kCmdOptions:
+    case kCmdMaskCollection:
+      m_questions->ShowMessage(kNotAvailableText, nullptr, MB_OK);
+      break;
+    case kCmdBuiltInMasks:
+      m_shell->LoadBuiltInMasks();
+      break;
+    case kCmdHelp:
+      showHelp();
+      break;
+    case kCmdAbout:
+      showAbout();
+      break;
+    default:
+      if (commandId >= kFirstLoadMasksCommand && commandId <= kLastLoadMasksCommand) {
+        m_shell->LoadMasksCommand(commandId);
+        rebuildMasksMenu();
+      }
+      break;
+  }
+  UpdateCommandStates();
+  return 1;
+}
+
+int MainController::CommandState(int commandId) {
+  if (!m_shell || m_shell->IsShutDown()) return kCommandDisabled;
+  return MainCommandState(*m_shell, commandId);
+}
+
+void MainController::UpdateCommandStates() {
+  if (!m_frame || !m_shell || m_shell->IsShutDown()) return;
+  UpdateMenuState(m_frame->menuBar());
+  if (m_bar) m_bar->UpdateButtons(m_shell->Search().CanStart());
+}
+
+void MainController::showHelp() {
+  const std::string index = ChooseHelpIndex(m_setup.helpFiles);
+  if (!index.empty()) OpenWithDefaultViewer(index, std::string(), false);
+}
+
+void MainController::showAbout() {
+  m_questions->ShowMessage(AboutText(kProgramTitle, TWINFOLD_VERSION), "About Twinfold", MB_OK);
+}
+
+void MainController::onTick() {
+  if (!m_shell || m_shell->IsShutDown()) return;
+  m_shell->Search().Tick();
+  UpdateCommandStates();
+}
+
+void MainController::OnActivate(bool active) {
+  if (m_shell && !m_shell->IsShutDown()) m_shell->Search().OnActivate(active);
+}
+
+void MainController::Shutdown() {
+  if (m_shutDown) return;
+  m_shutDown = true;
+  MCMain::Shutdown();  // no tick reaches the panes from here on
+  if (m_searchWindow && m_shell && !m_shell->IsShutDown()) m_searchWindow->SaveRecentFolders();
+  if (m_split) {
+    m_split->Destroy(true, true);
+    delete m_split;
+  }
+  delete m_searchWindow;
+  delete m_rightColumn;
+  if (m_shell) m_shell->Shutdown();
+  while (m_waitCursors > 0) SetWaitCursor(false);
+}
+
+// ResultsHost
+
+DataNode* MainController::GroupsRoot() {
+  return m_shell ? m_shell->Search().GroupsRoot() : nullptr;
+}
+
+uint64_t MainController::ResultGeneration() {
+  return m_shell ? m_shell->Search().ResultGeneration() : 0;
+}
+
+int MainController::RemoveFile(DataNode* file) {
+  if (file == m_currentFile) m_currentFile = nullptr;
+  return m_shell ? m_shell->Search().RemoveFile(file) : 0;
+}
+
+std::vector<std::string> MainController::ToolNames() {
+  return m_shell ? tf::ToolNames(m_shell->ToolsSection()) : std::vector<std::string>();
+}
+
+bool MainController::RunTool(int index, const std::vector<std::string>& paths) {
+  return m_shell && RunToolAt(m_shell->ToolsSection(), index, paths);
+}
+
+bool MainController::BackupAvailable() {
+  return m_shell && m_shell->Backup() && PathKind(m_shell->Backup()->Folder()) == 2;
+}
+
+int MainController::BrowseMode() {
+  return m_shell ? m_shell->Settings().GetBrowseMode() : 0;
+}
+
+bool MainController::IsLinkTarget(const std::string& path) {
+  return m_shell && m_shell->InLinkHistory(path) != nullptr;
+}
+
+void MainController::ShowProperties(DataNode*) {
+  // The file properties dialog comes with the file information views.
+}
+
+Questions& MainController::Ask() {
+  return *m_questions;
+}
+
+FileShell& MainController::Shell() {
+  return *m_fileShell;
+}
+
+// SearchHost
+
+SearchDescriptor& MainController::Descriptor() {
+  return *m_shell->Descriptor();
+}
+
+int MainController::ChangeIncludeFolder(bool add, const std::string& path) {
+  const int result = m_shell->Search().ChangeIncludeFolder(add, path);
+  UpdateCommandStates();
+  return result;
+}
+
+int MainController::ChangeExcludeFolder(bool add, const std::string& path) {
+  return m_shell->Search().ChangeExcludeFolder(add, path);
+}
+
+std::string MainController::FolderStatus(const std::string& path) {
+  return m_shell ? m_shell->Search().FolderStatus(path) : std::string();
+}
+
+DataNode* MainController::RecentSection(const std::string& name) {
+  return m_shell ? m_shell->RecentSection(name) : nullptr;
+}
+
+// SearchPanes
+
+void MainController::OnSearchStarted() {
+  if (m_results) m_results->OnSearchStarted();
+}
+
+void MainController::OnSearchFinished() {
+  if (m_results) m_results->OnSearchFinished();
+}
+
+void MainController::ClearProgress() {
+  if (m_searchWindow) m_searchWindow->ClearFolders();
+  if (m_bar) m_bar->SetStatusText(std::string());
+}
+
+void MainController::RefreshProgress() {
+  if (m_searchWindow) m_searchWindow->RefreshFolders();
+  if (m_bar) m_bar->update();
+}
+
+void MainController::SetStatusLine(const std::string& text) {
+  if (m_bar) m_bar->SetStatusText(text);
+}
+
+void MainController::SetSearching(bool searching) {
+  if (m_bar) m_bar->SetSearching(searching);
+  UpdateCommandStates();
+}
+
+void MainController::Flash() {
+  if (m_frame) QApplication::alert(m_frame, 500);
+}
+
+void MainController::SetWaitCursor(bool wait) {
+  if (wait) {
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    ++m_waitCursors;
+  } else if (m_waitCursors > 0) {
+    QApplication::restoreOverrideCursor();
+    --m_waitCursors;
+  }
+}
+
+}  // namespace tf

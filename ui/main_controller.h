@@ -1,0 +1,141 @@
+// MainController: the window program's one controller. It builds and owns, from start-up
+// to shutdown, the application shell (options, descriptor, search, backup store, mask
+// collections, plug-in) and the panes of the main window, routes the menu commands,
+// answers their states, and drives the search from the window library's ticks.
+#pragma once
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include <QPointer>
+#include <QString>
+
+#include "app/app_shell.h"
+#include "app/results_host.h"
+#include "app/search_host.h"
+#include "app/search_panes.h"
+#include "results/file_actions.h"
+#include "ui/mc_main.h"
+#include "ui/results_pane.h"
+#include "ui/search_bar.h"
+#include "ui/search_window.h"
+#include "ui/split_window.h"
+
+namespace tf {
+
+class CMainFrame;
+class SingleInstance;
+
+struct ControllerSetup {
+  ShellPlaces places;
+  // The single-instance server's name; empty: no check.
+  QString instanceName;
+  // Who answers the questions (null: the program's message box over the frame).
+  Questions* questions = nullptr;
+  // Help index files, the installed one first.
+  std::vector<std::string> helpFiles;
+  bool probeZip = true;
+  // False keeps the frame hidden (tests that need no window on screen).
+  bool showWindow = true;
+};
+
+// Where the program keeps its files on this system; `settingsFile` overrides the
+// settings file when not empty.
+ControllerSetup DefaultSetup(const std::string& settingsFile);
+
+class MainController : public MCMain, public ResultsHost, public SearchHost, public SearchPanes {
+  Q_OBJECT
+
+ public:
+  MainController();
+  ~MainController() override;
+
+  // Builds everything in start-up order over `frame`; false ends the program (another
+  // instance was chosen, or a part could not be built). Nothing is saved then.
+  bool Init(CMainFrame* frame, ControllerSetup setup);
+  // Runs a command of the menus, the keys or the search bar; always 1.
+  int OnCommand(int commandId);
+  int CommandState(int commandId) override;
+  // Saves the recent folders, deletes the panes, then shuts the shell down (plug-in,
+  // options saved, descriptor, backup store, search). A second call does nothing.
+  void Shutdown();
+
+  AppShell* shell() const { return m_shell.get(); }
+  CMainFrame* frame() const { return m_frame; }
+  SearchBar* searchBar() const { return m_bar; }
+  ResultsPane* resultsPane() const { return m_results; }
+  SearchWindow* searchWindow() const { return m_searchWindow; }
+  SplitWindow* split() const { return m_split; }
+  SingleInstance* instance() const { return m_instance.get(); }
+  int raiseCount() const { return m_raised; }
+  // Pushes the command states into the menus and the search bar (each tick does).
+  void UpdateCommandStates();
+
+  // ResultsHost
+  DataNode* GroupsRoot() override;
+  uint64_t ResultGeneration() override;
+  int RemoveFile(DataNode* file) override;
+  std::vector<std::string> ToolNames() override;
+  bool RunTool(int index, const std::vector<std::string>& paths) override;
+  bool BackupAvailable() override;
+  int BrowseMode() override;
+  bool IsLinkTarget(const std::string& path) override;
+  void ShowProperties(DataNode* fileInfo) override;
+  Questions& Ask() override;
+  FileShell& Shell() override;
+  void SetCurrentFile(DataNode* file) override { m_currentFile = file; }
+
+  // SearchHost
+  SearchDescriptor& Descriptor() override;
+  int ChangeIncludeFolder(bool add, const std::string& path) override;
+  int ChangeExcludeFolder(bool add, const std::string& path) override;
+  std::string FolderStatus(const std::string& path) override;
+  DataNode* RecentSection(const std::string& name) override;
+
+  // SearchPanes
+  void OnSearchStarted() override;
+  void OnSearchFinished() override;
+  void ClearProgress() override;
+  void RefreshProgress() override;
+  void SetStatusLine(const std::string& text) override;
+  void SetSearching(bool searching) override;
+  void Flash() override;
+  void StopFlash() override {}
+  bool IsActive() override { return active(); }
+  void SetWaitCursor(bool wait) override;
+
+ protected:
+  void OnBusyTick() override { onTick(); }
+  void OnInactiveTick() override { onTick(); }
+  void OnActivate(bool active) override;
+
+ private:
+  bool askAboutOtherInstance();
+  void createPanes();
+  void setSearchColumn(bool wide);
+  void rebuildMasksMenu();
+  void showHelp();
+  void showAbout();
+  void bringToFront();
+  void onTick();
+
+  CMainFrame* m_frame = nullptr;
+  ControllerSetup m_setup;
+  std::unique_ptr<Questions> m_ownQuestions;
+  Questions* m_questions = nullptr;
+  std::unique_ptr<PlatformFileShell> m_fileShell;
+  std::unique_ptr<SingleInstance> m_instance;
+  std::unique_ptr<AppShell> m_shell;
+  QPointer<SplitWindow> m_split;
+  QPointer<SearchWindow> m_searchWindow;
+  QPointer<QWidget> m_rightColumn;
+  QPointer<SearchBar> m_bar;
+  QPointer<ResultsPane> m_results;
+  DataNode* m_currentFile = nullptr;
+  int m_waitCursors = 0;
+  int m_raised = 0;
+  bool m_shutDown = false;
+};
+
+}  // namespace tf
