@@ -18,47 +18,11 @@
 #include "datatree/data_node.h"
 #include "scan/filter_clock.h"
 #include "scan/search_run.h"
+#include "tests/support/temp_tree.h"
 
 namespace tf::testing {
 
 namespace fs = std::filesystem;
-
-// A fresh folder under `base` (default /tmp), removed with everything in it.
-class TempTree {
- public:
-  explicit TempTree(const std::string& base = "/tmp") {
-    std::string pattern = base + "/twinfold-engine-XXXXXX";
-    if (char* made = mkdtemp(pattern.data())) m_root = made;
-  }
-  ~TempTree() {
-    std::error_code ignored;
-    if (!m_root.empty()) fs::remove_all(m_root, ignored);
-  }
-  TempTree(const TempTree&) = delete;
-  TempTree& operator=(const TempTree&) = delete;
-
-  const std::string& root() const { return m_root; }
-  std::string Path(const std::string& relative) const { return m_root + "/" + relative; }
-
-  // A file of `size` bytes (sparse) whose last-write time is `seconds` after 2020-01-01.
-  std::string File(const std::string& relative, int64_t size = 3, int seconds = 0) const {
-    const std::string path = Path(relative);
-    fs::create_directories(fs::path(path).parent_path());
-    { std::ofstream(path, std::ios::binary); }
-    fs::resize_file(path, static_cast<uintmax_t>(size));
-    const std::chrono::sys_seconds day{std::chrono::sys_days{std::chrono::year{2020} / 1 / 1}};
-    const auto when = std::chrono::file_clock::from_sys(day + std::chrono::seconds(seconds));
-    fs::last_write_time(path, when);
-    return path;
-  }
-  std::string Folder(const std::string& relative) const {
-    fs::create_directories(Path(relative));
-    return Path(relative);
-  }
-
- private:
-  std::string m_root;
-};
 
 // A descriptor with the given include and exclude folders and criteria; filters are
 // absent (every file taken) unless added by the caller.

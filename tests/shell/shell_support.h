@@ -17,41 +17,9 @@
 #include "app/search_control.h"
 #include "app/search_panes.h"
 #include "scan/search_run.h"
+#include "tests/support/temp_tree.h"
 
 namespace tf::testing {
-
-class TempTree {
- public:
-  TempTree() {
-    std::string pattern = std::filesystem::temp_directory_path().string() + "/tf-shell-XXXXXX";
-    if (char* made = mkdtemp(pattern.data())) m_root = made;
-  }
-  ~TempTree() {
-    std::error_code error;
-    std::filesystem::remove_all(m_root, error);
-  }
-  TempTree(const TempTree&) = delete;
-  TempTree& operator=(const TempTree&) = delete;
-
-  const std::string& root() const { return m_root; }
-  std::string Path(const std::string& relative) const { return m_root + "/" + relative; }
-  // A file of `size` bytes whose modification time is `seconds` after 2020-01-01.
-  std::string File(const std::string& relative, int64_t size = 3, int seconds = 0) const {
-    const std::string path = Path(relative);
-    std::filesystem::create_directories(std::filesystem::path(path).parent_path());
-    std::ofstream(path, std::ios::binary) << std::string(static_cast<size_t>(size), 'x');
-    const timespec times[2] = {{1577836800 + seconds, 0}, {1577836800 + seconds, 0}};
-    utimensat(AT_FDCWD, path.c_str(), times, 0);
-    return path;
-  }
-  std::string Folder(const std::string& relative) const {
-    std::filesystem::create_directories(Path(relative));
-    return Path(relative);
-  }
-
- private:
-  std::string m_root;
-};
 
 class RecordingPanes : public SearchPanes {
  public:
