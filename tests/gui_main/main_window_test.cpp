@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <cstdio>
 
+#include <QAbstractButton>
 #include <QAction>
 #include <QDir>
 #include <QLocalServer>
@@ -26,6 +27,7 @@
 #include "ui/results_pane.h"
 #include "ui/separate_lists_view.h"
 #include "ui/single_instance.h"
+#include "ui/unified_list_view.h"
 
 namespace tf {
 namespace {
@@ -218,6 +220,16 @@ TEST(MainWindow, SearchFromKeysAndBarShowsTheGroups) {
   ASSERT_TRUE(WaitForStatus(w, "Finished"));
   EXPECT_EQ(w.status(), "Finished (4 files found)");
   EXPECT_EQ(GroupKeys(w), (std::vector<std::string>{"photo.jpg", "report.txt"}));
+  // The unified list: each group followed by its files.
+  QTest::mouseClick(w.controller.resultsPane()->modeButton(1), Qt::LeftButton);
+  QAbstractItemModel* unified = w.controller.resultsPane()->unifiedView()->list()->model();
+  std::vector<std::string> rows;
+  for (int row = 0; row < unified->rowCount(); ++row)
+    rows.push_back(unified->index(row, 0).data().toString().toStdString());
+  EXPECT_EQ(rows, (std::vector<std::string>{"photo.jpg", tree.Path("b/photo.jpg"),
+                                            tree.Path("c/d/photo.jpg"), "report.txt",
+                                            tree.Path("a/report.txt"), tree.Path("b/report.txt")}));
+  QTest::mouseClick(w.controller.resultsPane()->modeButton(0), Qt::LeftButton);
   EXPECT_FALSE(stop->isEnabled());  // after the search finished
   EXPECT_FALSE(w.controller.searchBar()->stopButton()->isEnabled());
   EXPECT_TRUE(w.controller.searchBar()->startButton()->isEnabled());
