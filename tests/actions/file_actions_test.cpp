@@ -11,6 +11,7 @@
 #include "duplicates/run_result.h"
 #include "platform/file_ops.h"
 #include "tests/support/scripted_questions.h"
+#include "tests/support/temp_tree.h"
 
 namespace tf {
 namespace {
@@ -48,11 +49,7 @@ class FileActionsTest : public ::testing::Test {
   }
   static void TearDownTestSuite() { fs::remove_all(s_home); }
 
-  void SetUp() override {
-    char pattern[] = "/tmp/tf-actions-XXXXXX";
-    m_dir = mkdtemp(pattern);
-  }
-  void TearDown() override { fs::remove_all(m_dir); }
+  void SetUp() override { ASSERT_FALSE(m_dir.empty()); }
 
   std::string makeFile(const std::string& relative, const std::string& bytes) {
     const std::string path = m_dir + "/" + relative;
@@ -101,7 +98,8 @@ class FileActionsTest : public ::testing::Test {
   }
 
   static std::string s_home;
-  std::string m_dir;
+  testing::TempTree m_tree;
+  const std::string m_dir = m_tree.root();
   RunResult m_result;
   std::set<std::string> m_linkTargets;
   std::vector<std::string> m_changes;

@@ -1,20 +1,17 @@
 #include <gtest/gtest.h>
-#include <stdlib.h>
-
-#include <filesystem>
 
 #include "app/recent_section.h"
 #include "results/recent_list.h"
 #include "settings/settings_store.h"
+#include "tests/support/temp_tree.h"
 
 namespace tf {
 namespace {
 
-namespace fs = std::filesystem;
-
 TEST(RecentSettings, ListsRoundTripThroughTheSettingsFile) {
-  char pattern[] = "/tmp/tf-recent-XXXXXX";
-  const std::string dir = mkdtemp(pattern);
+  testing::TempTree temp;
+  const std::string dir = temp.root();
+  ASSERT_FALSE(dir.empty());
   const std::string file = dir + "/twinfold.dat";
   const std::vector<std::string> typed = {
       "*.txt", "<*>.log", "say \"cheese\"*", "a&b", "&#60;", "/media/Ü\xFF/folder with spaces",
@@ -51,7 +48,6 @@ TEST(RecentSettings, ListsRoundTripThroughTheSettingsFile) {
   EXPECT_EQ(RecentSection(&loaded, ""), nullptr);
   EXPECT_EQ(RecentSection(&loaded, "x:y"), nullptr);
   EXPECT_EQ(RecentSection(nullptr, kRecentMasksExclude), nullptr);
-  fs::remove_all(dir);
 }
 
 }  // namespace

@@ -15,27 +15,15 @@
 #include <string>
 #include <vector>
 
+#include "tests/support/temp_tree.h"
+
 namespace tf::testing {
 
-// A new folder under /tmp, removed with everything in it at the end of the test.
-class TempDir {
+// A new temporary folder, removed with everything in it at the end of the test.
+class TempDir : public TempTree {
  public:
-  TempDir() {
-    char pattern[] = "/tmp/twinfold-test-XXXXXX";
-    const char* made = ::mkdtemp(pattern);
-    m_path = made ? made : "";
-  }
-  ~TempDir() {
-    std::error_code ec;
-    std::filesystem::remove_all(m_path, ec);
-  }
-  TempDir(const TempDir&) = delete;
-  TempDir& operator=(const TempDir&) = delete;
-  const std::string& path() const { return m_path; }
-  std::string operator/(const std::string& name) const { return m_path + "/" + name; }
-
- private:
-  std::string m_path;
+  const std::string& path() const { return root(); }
+  std::string operator/(const std::string& name) const { return Path(name); }
 };
 
 // Points the trash at a folder of this test process, before anything is trashed, so

@@ -15,6 +15,8 @@
 #include <string>
 #include <vector>
 
+#include "tests/support/temp_tree.h"
+
 extern char** environ;
 
 namespace {
@@ -37,14 +39,10 @@ std::string readFile(const std::string& path) {
 class CliEndToEnd : public ::testing::Test {
  protected:
   void SetUp() override {
-    char pattern[] = "/tmp/twinfold-cli-test-XXXXXX";
-    ASSERT_NE(mkdtemp(pattern), nullptr);
-    m_dir = pattern;
-    m_tree = m_dir + "/tree";  // what is scanned; the outputs stay beside it
+    ASSERT_FALSE(m_dir.empty());
     // Settings of the user running the tests must not change what the program does.
     setenv("XDG_CONFIG_HOME", (m_dir + "/config").c_str(), 1);
   }
-  void TearDown() override { fs::remove_all(m_dir); }
 
   // A file of `size` bytes (sparse) with the given modification time (Unix seconds).
   void makeFile(const std::string& relative, off_t size, time_t mtime = 1700000000) {
@@ -95,8 +93,9 @@ class CliEndToEnd : public ::testing::Test {
     return outcome;
   }
 
-  std::string m_dir;
-  std::string m_tree;
+  tf::testing::TempTree m_temp;
+  const std::string m_dir = m_temp.root();
+  const std::string m_tree = m_dir + "/tree";  // what is scanned; the outputs stay beside it
 
  private:
   static Outcome spawnAndWait(const std::vector<std::string>& args,

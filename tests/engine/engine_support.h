@@ -18,6 +18,7 @@
 #include "datatree/data_node.h"
 #include "scan/filter_clock.h"
 #include "scan/search_run.h"
+#include "tests/duplicates/grouping_support.h"
 #include "tests/support/temp_tree.h"
 
 namespace tf::testing {
@@ -61,23 +62,13 @@ inline bool RunToEnd(SearchRun& run) {
   return true;
 }
 
-using Group = std::vector<std::string>;
-
 inline Group Sorted(Group group) {
   std::sort(group.begin(), group.end());
   return group;
 }
 
-// The groups of a result as sorted path lists, in a set.
 inline std::set<Group> GroupsOf(const DataNode* root) {
-  std::set<Group> groups;
-  for (const DataNode* g = root ? root->FirstChild() : nullptr; g; g = g->Next()) {
-    Group paths;
-    for (const DataNode* f = g->FirstChild(); f; f = f->Next()) paths.push_back(f->Name());
-    std::sort(paths.begin(), paths.end());
-    groups.insert(paths);
-  }
-  return groups;
+  return CanonicalGroups(root);
 }
 
 }  // namespace tf::testing

@@ -1,7 +1,6 @@
 #include "scan/folder_list.h"
 
 #include <gtest/gtest.h>
-#include <stdlib.h>
 
 #include <filesystem>
 #include <fstream>
@@ -10,6 +9,7 @@
 #include <vector>
 
 #include "tests/support/scripted_questions.h"
+#include "tests/support/temp_tree.h"
 
 namespace tf {
 namespace {
@@ -19,25 +19,13 @@ using Paths = std::vector<std::string>;
 
 class FolderListTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    char pattern[] = "/tmp/tf_folders_XXXXXX";
-    ASSERT_NE(mkdtemp(pattern), nullptr);
-    m_top = pattern;
-    m_descriptor = CreateNode(nullptr, "Descriptor", ATTACH_ROOT);
-  }
-  void TearDown() override {
-    DeleteNode(m_descriptor);
-    std::error_code ec;
-    fs::remove_all(m_top, ec);
-  }
-  std::string dir(const std::string& relative) {
-    const std::string p = m_top + "/" + relative;
-    fs::create_directories(p);
-    return p;
-  }
+  void SetUp() override { ASSERT_FALSE(m_top.empty()); }
+  void TearDown() override { DeleteNode(m_descriptor); }
+  std::string dir(const std::string& relative) { return m_tree.Folder(relative); }
 
-  std::string m_top;
-  DataNode* m_descriptor = nullptr;
+  testing::TempTree m_tree;
+  const std::string m_top = m_tree.root();
+  DataNode* m_descriptor = CreateNode(nullptr, "Descriptor", ATTACH_ROOT);
   testing::ScriptedQuestions m_questions;
 };
 

@@ -1,7 +1,6 @@
 #include "scan/mask_collection_editor.h"
 
 #include <gtest/gtest.h>
-#include <stdlib.h>
 
 #include <filesystem>
 #include <fstream>
@@ -11,6 +10,7 @@
 
 #include "scan/collection_files.h"
 #include "tests/support/scripted_questions.h"
+#include "tests/support/temp_tree.h"
 
 namespace tf {
 namespace {
@@ -21,18 +21,13 @@ using Lines = std::vector<std::string>;
 class EditorTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    char pattern[] = "/tmp/tf_editor_XXXXXX";
-    ASSERT_NE(mkdtemp(pattern), nullptr);
-    m_top = pattern;
+    ASSERT_FALSE(m_top.empty());
     m_source.AddBuiltInGroups();
-  }
-  void TearDown() override {
-    std::error_code ec;
-    fs::remove_all(m_top, ec);
   }
   void touch(const std::string& path) { std::ofstream(path) << "x"; }
 
-  std::string m_top;
+  testing::TempTree m_tree;
+  const std::string m_top = m_tree.root();
   MaskCollection m_source;
   testing::ScriptedQuestions m_questions;
 };

@@ -1,13 +1,14 @@
 #include "scan/mask_collection.h"
 
 #include <gtest/gtest.h>
-#include <stdlib.h>
 
 #include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <string>
 #include <vector>
+
+#include "tests/support/temp_tree.h"
 
 namespace tf {
 namespace {
@@ -32,16 +33,11 @@ MaskGroup group(const std::string& name, const std::string& masks, int number = 
 class MaskCollectionTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    char pattern[] = "/tmp/tf_masks_XXXXXX";
-    ASSERT_NE(mkdtemp(pattern), nullptr);
-    m_top = pattern;
+    ASSERT_FALSE(m_top.empty());
     m_builtIn.AddBuiltInGroups();
   }
-  void TearDown() override {
-    std::error_code ec;
-    fs::remove_all(m_top, ec);
-  }
-  std::string m_top;
+  testing::TempTree m_tree;
+  const std::string m_top = m_tree.root();
   MaskCollection m_builtIn;
 };
 

@@ -2,7 +2,6 @@
 // and partial files, saves that fail without harming the file already on disk, and
 // the registered-tool nodes it keeps.
 #include <gtest/gtest.h>
-#include <stdlib.h>
 
 #include <filesystem>
 #include <fstream>
@@ -13,6 +12,7 @@
 #include "datatree/node_xml.h"
 #include "settings/settings_store.h"
 #include "settings/tool_node.h"
+#include "tests/support/temp_tree.h"
 
 namespace tf {
 namespace {
@@ -22,14 +22,10 @@ namespace fs = std::filesystem;
 class SettingsStoreTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    char pattern[] = "/tmp/twinfold-settings-XXXXXX";
-    ASSERT_NE(mkdtemp(pattern), nullptr);
-    m_dir = pattern;
+    ASSERT_FALSE(m_dir.empty());
     m_places = {m_dir + "/config/twinfold.dat", m_dir + "/Backup"};
     ASSERT_EQ(m_store.SetDefaults(m_places), 1);
   }
-  void TearDown() override { fs::remove_all(m_dir); }
-
   std::string path(const std::string& name) const { return m_dir + "/" + name; }
   static std::string contents(const std::string& file) {
     std::ifstream in(file, std::ios::binary);
@@ -49,7 +45,8 @@ class SettingsStoreTest : public ::testing::Test {
     return n;
   }
 
-  std::string m_dir;
+  testing::TempTree m_tree;
+  const std::string m_dir = m_tree.root();
   SettingsLocations m_places;
   SettingsStore m_store;
 };

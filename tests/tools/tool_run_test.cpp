@@ -1,5 +1,4 @@
 #include <gtest/gtest.h>
-#include <stdlib.h>
 
 #include <chrono>
 #include <filesystem>
@@ -10,6 +9,7 @@
 #include "app/tools_section.h"
 #include "settings/settings_store.h"
 #include "settings/tool_node.h"
+#include "tests/support/temp_tree.h"
 
 namespace tf {
 namespace {
@@ -19,11 +19,7 @@ using Args = std::vector<std::string>;
 
 class ToolRunTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    char pattern[] = "/tmp/tf-tools-XXXXXX";
-    m_dir = mkdtemp(pattern);
-  }
-  void TearDown() override { fs::remove_all(m_dir); }
+  void SetUp() override { ASSERT_FALSE(m_dir.empty()); }
 
   // The arguments the helper wrote in `folder`; waits for the detached process.
   static bool readArguments(const std::string& folder, Args* out) {
@@ -43,7 +39,8 @@ class ToolRunTest : public ::testing::Test {
     return true;
   }
 
-  std::string m_dir;
+  testing::TempTree m_tree;
+  const std::string m_dir = m_tree.root();
 };
 
 TEST_F(ToolRunTest, HostileNamesReachTheProgramUnchanged) {

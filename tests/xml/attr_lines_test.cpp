@@ -1,7 +1,6 @@
 // The line form of attribute lists (backup descriptors): exact bytes, whole values,
 // damaged lines and files that cannot be written or read.
 #include <gtest/gtest.h>
-#include <stdlib.h>
 
 #include <filesystem>
 #include <fstream>
@@ -9,18 +8,14 @@
 #include <string>
 
 #include "datatree/node_xml.h"
+#include "tests/support/temp_tree.h"
 
 namespace tf {
 namespace {
 
 class AttrLinesTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    char pattern[] = "/tmp/twinfold-lines-XXXXXX";
-    ASSERT_NE(mkdtemp(pattern), nullptr);
-    m_dir = pattern;
-  }
-  void TearDown() override { std::filesystem::remove_all(m_dir); }
+  void SetUp() override { ASSERT_FALSE(m_dir.empty()); }
 
   std::string path(const std::string& name) const { return m_dir + "/" + name; }
   static std::string contents(const std::string& file) {
@@ -31,7 +26,8 @@ class AttrLinesTest : public ::testing::Test {
     std::ofstream(file, std::ios::binary) << text;
   }
 
-  std::string m_dir;
+  testing::TempTree m_tree;
+  const std::string m_dir = m_tree.root();
 };
 
 TEST_F(AttrLinesTest, WritesExactLinesAndReadsThemBack) {

@@ -65,13 +65,22 @@ TEST(ZipPlugin, ModuleAnswersOnlyItsOwnInterfaceAndCountsObjects) {
   EXPECT_EQ(count(), 0);
 }
 
-TEST(ZipPlugin, ArchiveKeepsBytesNameTimeAndModeOfItsEntry) {
-  TempDir dir;
-  ZipPlugin plugin(WithPlugin());
-  ASSERT_TRUE(plugin.Probe());
-  ZipFileInterface* zip = plugin.AcquireZipInterface();
-  ASSERT_NE(zip, nullptr);
+// A loaded plug-in with one interface acquired, and a folder for the archives.
+class ZipArchiveTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_TRUE(plugin.Probe());
+    zip = plugin.AcquireZipInterface();
+    ASSERT_NE(zip, nullptr);
+  }
+  void TearDown() override { plugin.ReleaseZipInterface(zip); }
 
+  TempDir dir;
+  ZipPlugin plugin{WithPlugin()};
+  ZipFileInterface* zip = nullptr;
+};
+
+TEST_F(ZipArchiveTest, ArchiveKeepsBytesNameTimeAndModeOfItsEntry) {
   std::string bytes(300000, '\0');
   for (size_t i = 0; i < bytes.size(); ++i) bytes[i] = static_cast<char>(i * 7 % 251);
   const std::string name = "odd \"name\" <x>\n\xff\xfe.bin";
@@ -120,15 +129,9 @@ TEST(ZipPlugin, ArchiveKeepsBytesNameTimeAndModeOfItsEntry) {
   EXPECT_EQ(ReadBytes(dir / "taken"), "keep me");
   EXPECT_FALSE(zip->ZipNext());
   EXPECT_TRUE(zip->ZipClose());
-  plugin.ReleaseZipInterface(zip);
 }
 
-TEST(ZipPlugin, DamagedArchivesAreRefused) {
-  TempDir dir;
-  ZipPlugin plugin(WithPlugin());
-  ASSERT_TRUE(plugin.Probe());
-  ZipFileInterface* zip = plugin.AcquireZipInterface();
-  ASSERT_NE(zip, nullptr);
+TEST_F(ZipArchiveTest, DamagedArchivesAreRefused) {
   const std::string source = dir / "a.txt";
   WriteBytes(source, std::string(5000, 'a'));
   const std::string archive = dir / "a.zipp";
@@ -148,25 +151,18 @@ TEST(ZipPlugin, DamagedArchivesAreRefused) {
     }
     zip->ZipClose();
   }
-  plugin.ReleaseZipInterface(zip);
 }
 
-TEST(ZipPlugin, CommitOnAFullFileSystemFailsAndLeavesNoArchive) {
+TEST_F(ZipArchiveTest, CommitOnAFullFileSystemFailsAndLeavesNoArchive) {
   testing::SmallFileSystem small;
   if (!small.ok()) GTEST_SKIP() << "cannot mount a small tmpfs here";
-  TempDir dir;
   std::string noise(3 << 20, '\0');
   uint32_t x = 12345;
   for (char& c : noise) c = static_cast<char>((x = x * 1103515245 + 12345) >> 16);
   WriteBytes(dir / "big.bin", noise);
-  ZipPlugin plugin(WithPlugin());
-  ASSERT_TRUE(plugin.Probe());
-  ZipFileInterface* zip = plugin.AcquireZipInterface();
-  ASSERT_NE(zip, nullptr);
   const std::string archive = small.path() + "/1.big.bin.zipp";
   EXPECT_FALSE(MakeArchive(zip, archive, dir / "big.bin", "big.bin"));
   EXPECT_TRUE(testing::NamesIn(small.path()).empty());
-  plugin.ReleaseZipInterface(zip);
 }
 
 }  // namespace
