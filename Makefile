@@ -5,6 +5,8 @@ BUILD      ?= build
 JOBS       ?= $(shell nproc)
 GENERATOR  := -G Ninja
 CMAKE_ARGS ?=
+# Warnings are errors in every build these targets make.
+WERROR    := -DTWINFOLD_WERROR=ON
 
 .PHONY: all deps configure build test run asan tsan fuzz fuzz-replay format format-check bench clean
 
@@ -14,7 +16,7 @@ deps:
 	@scripts/install-deps.sh
 
 $(BUILD)/build.ninja:
-	cmake -S . -B $(BUILD) $(GENERATOR) $(CMAKE_ARGS)
+	cmake -S . -B $(BUILD) $(GENERATOR) $(WERROR) $(CMAKE_ARGS)
 
 configure: deps $(BUILD)/build.ninja
 
@@ -30,7 +32,7 @@ run: build
 
 # The whole suite under AddressSanitizer and UndefinedBehaviorSanitizer.
 asan: deps
-	cmake -S . -B build-asan $(GENERATOR) -DCMAKE_BUILD_TYPE=Debug -DTWINFOLD_BENCH=OFF \
+	cmake -S . -B build-asan $(GENERATOR) $(WERROR) -DCMAKE_BUILD_TYPE=Debug -DTWINFOLD_BENCH=OFF \
 	  -DTWINFOLD_SANITIZE=address,undefined
 	cmake --build build-asan -j $(JOBS)
 	cd build-asan && QT_QPA_PLATFORM=offscreen ASAN_OPTIONS=detect_leaks=1 \
@@ -38,7 +40,7 @@ asan: deps
 
 # The tests that run threads, under ThreadSanitizer.
 tsan: deps
-	cmake -S . -B build-tsan $(GENERATOR) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTWINFOLD_GUI=OFF \
+	cmake -S . -B build-tsan $(GENERATOR) $(WERROR) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTWINFOLD_GUI=OFF \
 	  -DTWINFOLD_BENCH=OFF -DTWINFOLD_SANITIZE=thread
 	cmake --build build-tsan -j $(JOBS) --target thread_tests
 	cd build-tsan && TSAN_OPTIONS=halt_on_error=1 ctest --output-on-failure -j $(JOBS) -L thread
@@ -47,7 +49,7 @@ tsan: deps
 # `make fuzz FUZZ_SECONDS=600` fuzzes each target for that long.
 FUZZ_SECONDS ?= 60
 build-fuzz/build.ninja:
-	CC=clang CXX=clang++ cmake -S . -B build-fuzz $(GENERATOR) -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+	CC=clang CXX=clang++ cmake -S . -B build-fuzz $(GENERATOR) $(WERROR) -DCMAKE_BUILD_TYPE=RelWithDebInfo \
 	  -DTWINFOLD_GUI=OFF -DTWINFOLD_TESTS=OFF -DTWINFOLD_BENCH=OFF -DTWINFOLD_FUZZ=ON
 
 fuzz-build: deps build-fuzz/build.ninja

@@ -5,12 +5,12 @@
 
 #include "app/recent_section.h"
 #include "app/tools_section.h"
-#include "app/zip_plugin.h"
-#include "duplicates/search_descriptor.h"
+#include "platform/zip_plugin.h"
 #include "results/backup_store.h"
 #include "results/links_history.h"
-#include "scan/local_filter_clock.h"
 #include "scan/mask_collection.h"
+#include "search/local_filter_clock.h"
+#include "search/search_descriptor.h"
 #include "settings/settings_store.h"
 
 namespace tf {

@@ -19,8 +19,8 @@
 
 #include "app/search_control.h"
 #include "app/search_panes.h"
+#include "base/questions.h"
 #include "datatree/data_node.h"
-#include "platform/questions.h"
 #include "scan/collection_files.h"
 
 namespace tf {

@@ -1,6 +1,6 @@
 #include "app/message_text.h"
 
-#include "platform/questions.h"
+#include "base/questions.h"
 
 namespace tf {
 

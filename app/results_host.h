@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "base/questions.h"
 #include "datatree/data_node.h"
-#include "platform/questions.h"
 #include "results/file_actions.h"
 
 namespace tf {

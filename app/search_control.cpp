@@ -3,9 +3,9 @@
 #include <chrono>
 #include <thread>
 
-#include "duplicates/search_descriptor.h"
 #include "scan/folder_list.h"
-#include "scan/search_run.h"
+#include "search/search_descriptor.h"
+#include "search/search_run.h"
 
 namespace tf {
 

@@ -5,9 +5,9 @@
 
 #include <string>
 
+#include "base/questions.h"
 #include "datatree/data_node.h"
-#include "duplicates/search_descriptor.h"
-#include "platform/questions.h"
+#include "search/search_descriptor.h"
 
 namespace tf {
 

@@ -6,12 +6,12 @@
 #include <memory>
 #include <system_error>
 
-#include "app/zip_plugin.h"
 #include "cli/backup_output.h"
 #include "cli/terminal_questions.h"
 #include "platform/file_ops.h"
 #include "platform/path_utils.h"
 #include "platform/standard_paths.h"
+#include "platform/zip_plugin.h"
 #include "results/backup_names.h"
 #include "results/backup_store.h"
 #include "results/links_history.h"

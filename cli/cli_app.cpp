@@ -16,6 +16,7 @@
 #include "cli/search_driver.h"
 #include "cli/text_writer.h"
 #include "datatree/node_xml.h"
+#include "platform/node_files.h"
 #include "platform/standard_paths.h"
 #include "settings/settings_store.h"
 

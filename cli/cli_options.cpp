@@ -5,7 +5,7 @@
 #include <ctime>
 #include <string_view>
 
-#include "datatree/text_fold.h"
+#include "base/text_fold.h"
 #include "platform/file_time.h"
 
 namespace tf {

@@ -4,10 +4,11 @@
 #include <system_error>
 
 #include "datatree/node_xml.h"
-#include "duplicates/search_descriptor.h"
+#include "platform/node_files.h"
 #include "scan/filter_nodes.h"
 #include "scan/folder_list.h"
-#include "scan/local_filter_clock.h"
+#include "search/local_filter_clock.h"
+#include "search/search_descriptor.h"
 
 namespace tf {
 namespace {

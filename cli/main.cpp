@@ -5,19 +5,18 @@
 #include <string_view>
 
 #include "cli/cli_app.h"
-#ifdef TWINFOLD_CLI_BACKUP
+
 #include "cli/backup_command.h"
-#endif
 
 int main(int argc, char** argv) {
   // A reader that goes away (`twinfold-cli ... | head`) must not kill the process: the
   // failed write is noticed and the run ends quietly.
   std::signal(SIGPIPE, SIG_IGN);
-#ifdef TWINFOLD_CLI_BACKUP
+
   // "twinfold-cli backup ARGS": the backup folder's commands, with "backup" as argv[0].
   if (argc > 1 && std::string_view(argv[1]) == "backup")
     return RunBackupCommand(argc - 1, argv + 1);
-#endif
+
   tf::CliStreams streams;
   streams.errIsTerminal = isatty(STDERR_FILENO) == 1;
   return tf::RunCli(argc, argv, streams);

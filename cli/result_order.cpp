@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <string_view>
 
-#include "datatree/text_fold.h"
+#include "base/text_fold.h"
 
 namespace tf {
 namespace {

@@ -5,7 +5,7 @@
 #include <thread>
 
 #include "cli/text_writer.h"
-#include "scan/search_run.h"
+#include "search/search_run.h"
 
 namespace tf {
 namespace {

@@ -5,7 +5,7 @@
 #include <cstdio>
 #include <string>
 
-#include "platform/questions.h"
+#include "base/questions.h"
 
 namespace tf {
 

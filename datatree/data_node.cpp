@@ -5,7 +5,7 @@
 #include <exception>
 #include <new>
 
-#include "datatree/text_fold.h"
+#include "base/text_fold.h"
 
 namespace tf {
 

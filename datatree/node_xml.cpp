@@ -4,7 +4,6 @@
 #include <cstdio>
 #include <cstring>
 #include <exception>
-#include <fstream>
 #include <iterator>
 #include <limits>
 #include <ostream>
@@ -449,17 +448,6 @@ int WriteNodeXml(const DataNode* node, std::string* out, bool writeAll,
   return ok;
 }
 
-int WriteNodeXmlFile(const DataNode* node, const std::string& fileName, bool writeAll,
-                     const std::string& styleSheet) {
-  std::ofstream file(fileName, std::ios::binary | std::ios::trunc);
-  if (!file) return 0;
-  XmlSink sink{&file, writeAll};
-  int ok = WriteNodeXml(node, &sink, styleSheet.c_str());
-  file.flush();
-  file.close();
-  return ok && !file.fail() ? 1 : 0;
-}
-
 DataNode* ParseNodeXml(DataNode* parent, const char* text, long length, long* consumed) {
   if (!text) return nullptr;
   const size_t n = length < 0 ? std::strlen(text) : static_cast<size_t>(length);
@@ -477,12 +465,6 @@ DataNode* LoadTreeXml(std::istream& in) {
   std::string text;
   if (!readRest(in, &text) || text.empty()) return nullptr;
   return ParseNodeXml(nullptr, text);
-}
-
-DataNode* LoadTreeXmlFile(const std::string& fileName) {
-  std::ifstream file(fileName, std::ios::binary);
-  if (!file) return nullptr;
-  return LoadTreeXml(file);
 }
 
 int ParseTagAttributes(AttrList* list, const char* text, long length) {
@@ -523,17 +505,6 @@ std::string FormatAttrLines(const AttrList& list, const std::string& separator) 
   return out;
 }
 
-int WriteAttrLines(const std::string& fileName, const AttrList& list,
-                   const std::string& separator) {
-  std::ofstream file(fileName, std::ios::binary | std::ios::trunc);
-  if (!file) return 0;
-  const std::string text = FormatAttrLines(list, separator);
-  file.write(text.data(), static_cast<std::streamsize>(text.size()));
-  file.flush();
-  file.close();
-  return file.fail() ? 0 : 1;
-}
-
 int ParseAttrLines(AttrList* list, std::string_view text, const std::string& separator) {
   if (!list) return 0;
   list->Clear();
@@ -556,15 +527,6 @@ int ParseAttrLines(AttrList* list, std::string_view text, const std::string& sep
     list->Set(std::string(name),
               AttrValue::FromBytes(value.data(), static_cast<long>(value.size())), 0);
   }
-  return 1;
-}
-
-int ReadAttrLines(const std::string& fileName, AttrList* list, const std::string& separator) {
-  std::ifstream file(fileName, std::ios::binary);
-  if (!file) return 0;
-  std::string text;
-  if (!readRest(file, &text)) return 0;
-  ParseAttrLines(list, text, separator);
   return 1;
 }
 

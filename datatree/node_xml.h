@@ -31,12 +31,9 @@ constexpr int kMaxXmlNodeDepth = 256;
 // 1 when everything was written; 0 for a null node or sink or at the first failed
 // write (what was written stays written).
 int WriteNodeXml(const DataNode* node, XmlSink* sink, const char* styleSheet);
-// The same into a string (replacing its content) or into a file created or truncated
-// for the purpose; 0 when the file cannot be created or a write, flush or close fails.
+// The same into a string, replacing its content (platform/node_files.h saves it).
 int WriteNodeXml(const DataNode* node, std::string* out, bool writeAll,
                  const std::string& styleSheet = std::string());
-int WriteNodeXmlFile(const DataNode* node, const std::string& fileName, bool writeAll,
-                     const std::string& styleSheet = std::string());
 
 // Builds the node of the first `node` element of `text` (with its attributes, integer
 // entries and child elements) under `parent`, or as a new root when parent is null.
@@ -51,7 +48,6 @@ inline DataNode* ParseNodeXml(DataNode* parent, std::string_view text) {
 // Reads from the stream's position to its end and parses that as a new root; null for
 // an empty or unreadable stream or a text without a `node` element.
 DataNode* LoadTreeXml(std::istream& in);
-DataNode* LoadTreeXmlFile(const std::string& fileName);
 
 // Parses the attributes of one tag, `name="value" ...` up to and including the `>` or
 // `/` that ends the tag, into `list` as string attributes (values are not decoded).
@@ -61,15 +57,11 @@ int ParseTagAttributes(AttrList* list, const char* text, long length);
 // The line form: name, separator, value, CR LF per attribute, in list order; an unset
 // value writes as an empty text. Values are written whole.
 std::string FormatAttrLines(const AttrList& list, const std::string& separator);
-// 1 when the file was created and every byte written, flushed and closed; else 0.
-int WriteAttrLines(const std::string& fileName, const AttrList& list, const std::string& separator);
 // Clears `list` and reads the line form: each line that holds the separator and has a
 // non-empty name and a non-empty value gives one string attribute; other lines are
 // passed over. A NUL byte ends the name or value it stands in. 0 for an empty
 // separator.
 int ParseAttrLines(AttrList* list, std::string_view text, const std::string& separator);
-// 1 when the file could be read (then as ParseAttrLines), 0 when it cannot be opened.
-int ReadAttrLines(const std::string& fileName, AttrList* list, const std::string& separator);
 
 // `"`, `<`, `>` and `&` become "&#34;", "&#60;", "&#62;" and "&#38;"; nothing else
 // changes.

@@ -1,6 +1,6 @@
 #include "duplicates/duplicate_key.h"
 
-#include "datatree/text_fold.h"
+#include "base/text_fold.h"
 
 namespace tf {
 

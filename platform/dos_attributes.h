@@ -5,7 +5,7 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "datatree/file_attributes.h"
+#include "base/file_attributes.h"
 
 namespace tf {
 

@@ -9,8 +9,8 @@
 #include <cerrno>
 #include <vector>
 
+#include "base/questions.h"
 #include "platform/path_utils.h"
-#include "platform/questions.h"
 #include "platform/trash.h"
 
 namespace tf {

@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <ctime>
 
-#include "datatree/file_time_units.h"
+#include "base/file_time_units.h"
 
 namespace tf {
 

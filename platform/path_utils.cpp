@@ -8,8 +8,8 @@
 #include <set>
 #include <vector>
 
+#include "base/text_fold.h"
 #include "datatree/data_node.h"
-#include "datatree/text_fold.h"
 #include "platform/folder_lister.h"
 #include "platform/mount_table.h"
 

@@ -5,7 +5,7 @@
 #include <functional>
 #include <string>
 
-#include "platform/questions.h"
+#include "base/questions.h"
 #include "results/backup_store.h"
 
 namespace tf {

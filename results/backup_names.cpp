@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-#include "datatree/text_fold.h"
+#include "base/text_fold.h"
 
 namespace tf {
 namespace {

@@ -8,11 +8,12 @@
 #include <system_error>
 #include <vector>
 
-#include "app/zip_plugin.h"
 #include "datatree/node_xml.h"
 #include "platform/file_ops.h"
 #include "platform/file_time.h"
+#include "platform/node_files.h"
 #include "platform/path_utils.h"
+#include "platform/zip_plugin.h"
 #include "results/backup_names.h"
 #include "results/backup_view.h"
 #include "results/links_history.h"

@@ -7,8 +7,8 @@
 #include <functional>
 #include <string>
 
+#include "base/questions.h"
 #include "datatree/data_node.h"
-#include "platform/questions.h"
 
 namespace tf {
 

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <charconv>
 
-#include "datatree/text_fold.h"
+#include "base/text_fold.h"
 #include "platform/display_format.h"
 
 namespace tf {

@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "base/questions.h"
 #include "datatree/data_node.h"
-#include "platform/questions.h"
 
 namespace tf {
 

@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "platform/questions.h"
+#include "base/questions.h"
 #include "results/backup_store.h"
 #include "results/file_actions.h"
 

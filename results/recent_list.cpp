@@ -1,6 +1,6 @@
 #include "results/recent_list.h"
 
-#include "datatree/text_fold.h"
+#include "base/text_fold.h"
 
 namespace tf {
 

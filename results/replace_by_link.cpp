@@ -4,7 +4,7 @@
 #include <fstream>
 #include <system_error>
 
-#include "datatree/text_fold.h"
+#include "base/text_fold.h"
 #include "platform/path_utils.h"
 #include "platform/shortcuts.h"
 

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/questions.h"
+#include "base/questions.h"
 #include "results/file_actions.h"
 #include "results/links_history.h"
 

@@ -4,7 +4,7 @@
 #include <cinttypes>
 #include <cstdio>
 
-#include "datatree/text_fold.h"
+#include "base/text_fold.h"
 #include "platform/display_format.h"
 
 namespace tf {

@@ -5,7 +5,7 @@
 #include <set>
 #include <system_error>
 
-#include "datatree/text_fold.h"
+#include "base/text_fold.h"
 
 namespace tf {
 

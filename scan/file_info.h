@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <string_view>
 
-#include "datatree/file_attributes.h"
+#include "base/file_attributes.h"
 
 namespace tf {
 

@@ -5,7 +5,7 @@
 
 #include <cstdint>
 
-#include "datatree/file_time_units.h"
+#include "base/file_time_units.h"
 
 namespace tf {
 

@@ -13,8 +13,8 @@
 #include <string_view>
 #include <vector>
 
+#include "base/questions.h"
 #include "datatree/data_node.h"
-#include "platform/questions.h"
 
 namespace tf {
 

@@ -4,8 +4,9 @@
 #include <filesystem>
 #include <system_error>
 
+#include "base/text_fold.h"
 #include "datatree/node_xml.h"
-#include "datatree/text_fold.h"
+#include "platform/node_files.h"
 #include "scan/name_filter.h"
 
 namespace tf {

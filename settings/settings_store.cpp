@@ -7,6 +7,7 @@
 #include <system_error>
 
 #include "datatree/node_xml.h"
+#include "platform/node_files.h"
 #include "settings/tool_node.h"
 
 namespace tf {

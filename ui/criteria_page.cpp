@@ -10,7 +10,7 @@
 #include <QVBoxLayout>
 
 #include "app/search_host.h"
-#include "duplicates/search_descriptor.h"
+#include "search/search_descriptor.h"
 #include "ui/mc_main.h"
 
 namespace tf {

@@ -9,10 +9,10 @@
 
 #include "app/main_commands.h"
 #include "app/tools_section.h"
-#include "app/zip_plugin.h"
 #include "platform/path_utils.h"
 #include "platform/process_launcher.h"
 #include "platform/standard_paths.h"
+#include "platform/zip_plugin.h"
 #include "results/backup_store.h"
 #include "settings/settings_store.h"
 #include "ui/main_frame.h"

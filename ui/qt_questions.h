@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "platform/questions.h"
+#include "base/questions.h"
 #include "ui/message_box.h"
 
 class QWidget;

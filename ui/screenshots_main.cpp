@@ -13,8 +13,8 @@
 #include <QThread>
 
 #include "app/app_shell.h"
-#include "platform/questions.h"
-#include "scan/search_run.h"
+#include "base/questions.h"
+#include "search/search_run.h"
 #include "ui/folder_page.h"
 #include "ui/main_controller.h"
 #include "ui/main_frame.h"

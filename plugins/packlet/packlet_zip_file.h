@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <string>
 
-#include "app/zip_file_interface.h"
+#include "platform/zip_file_interface.h"
 
 namespace tf::packlet {
 

@@ -5,8 +5,8 @@
 #include <cctype>
 #include <string>
 
-#include "app/zip_plugin.h"
 #include "datatree/node_xml.h"
+#include "platform/zip_plugin.h"
 #include "results/backup_names.h"
 #include "results/backup_store.h"
 #include "results/links_history.h"

@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "app/zip_plugin.h"
+#include "platform/zip_plugin.h"
 #include "results/backup_folder_change.h"
 #include "results/backup_store.h"
 #include "results/backup_view.h"

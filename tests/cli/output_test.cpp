@@ -7,13 +7,13 @@
 #include <string>
 #include <vector>
 
+#include "base/text_fold.h"
 #include "cli/cli_options.h"
 #include "cli/csv_writer.h"
 #include "cli/descriptor_builder.h"
 #include "cli/json_text.h"
 #include "cli/json_writer.h"
 #include "cli/result_order.h"
-#include "datatree/text_fold.h"
 
 namespace tf {
 namespace {

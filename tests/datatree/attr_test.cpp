@@ -4,10 +4,10 @@
 #include <cstdint>
 #include <string>
 
+#include "base/text_fold.h"
 #include "datatree/attr_list.h"
 #include "datatree/attr_value.h"
 #include "datatree/int_table.h"
-#include "datatree/text_fold.h"
 
 namespace tf {
 namespace {

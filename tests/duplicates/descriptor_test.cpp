@@ -3,8 +3,8 @@
 #include <gtest/gtest.h>
 
 #include "duplicates/duplicate_index.h"
-#include "duplicates/search_descriptor.h"
 #include "scan/filter_nodes.h"
+#include "search/search_descriptor.h"
 
 namespace tf {
 namespace {

@@ -17,7 +17,7 @@
 
 #include "datatree/data_node.h"
 #include "scan/filter_clock.h"
-#include "scan/search_run.h"
+#include "search/search_run.h"
 #include "tests/duplicates/grouping_support.h"
 #include "tests/support/temp_tree.h"
 

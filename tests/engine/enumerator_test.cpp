@@ -10,7 +10,7 @@
 
 #include "engine_support.h"
 #include "platform/folder_lister.h"
-#include "scan/folder_enumerator.h"
+#include "search/folder_enumerator.h"
 
 namespace tf {
 namespace {

@@ -9,8 +9,8 @@
 #include <thread>
 
 #include "engine_support.h"
-#include "scan/folder_enumerator.h"
-#include "scan/folder_scan.h"
+#include "search/folder_enumerator.h"
+#include "search/folder_scan.h"
 
 namespace tf {
 namespace {

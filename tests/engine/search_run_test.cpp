@@ -14,8 +14,8 @@
 
 #include "engine_support.h"
 #include "scan/filter_nodes.h"
-#include "scan/folder_enumerator.h"
-#include "scan/search_run.h"
+#include "search/folder_enumerator.h"
+#include "search/search_run.h"
 
 namespace tf {
 namespace {

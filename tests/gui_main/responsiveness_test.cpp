@@ -14,8 +14,8 @@
 #include <QTest>
 #include <QTimer>
 
-#include "duplicates/search_descriptor.h"
 #include "main_window_support.h"
+#include "search/search_descriptor.h"
 
 namespace tf {
 namespace {

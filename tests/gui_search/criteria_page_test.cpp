@@ -9,7 +9,7 @@
 
 #include <gtest/gtest.h>
 
-#include "duplicates/search_descriptor.h"
+#include "search/search_descriptor.h"
 #include "tests/gui_search/scripted_search_host.h"
 
 namespace tf {

@@ -6,7 +6,7 @@
 #include <numeric>
 #include <random>
 
-#include "datatree/text_fold.h"
+#include "base/text_fold.h"
 
 namespace tf {
 namespace {

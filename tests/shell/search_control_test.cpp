@@ -8,10 +8,10 @@
 #include <thread>
 
 #include "app/search_control.h"
-#include "duplicates/search_descriptor.h"
 #include "scan/folder_list.h"
-#include "scan/local_filter_clock.h"
-#include "scan/search_run.h"
+#include "search/local_filter_clock.h"
+#include "search/search_descriptor.h"
+#include "search/search_run.h"
 #include "shell_support.h"
 
 namespace tf {

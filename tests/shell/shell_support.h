@@ -16,7 +16,7 @@
 
 #include "app/search_control.h"
 #include "app/search_panes.h"
-#include "scan/search_run.h"
+#include "search/search_run.h"
 #include "tests/support/temp_tree.h"
 
 namespace tf::testing {

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/questions.h"
+#include "base/questions.h"
 
 namespace tf::testing {
 

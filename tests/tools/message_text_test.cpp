@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "platform/questions.h"
+#include "base/questions.h"
 
 namespace tf {
 namespace {

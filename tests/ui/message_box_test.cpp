@@ -11,7 +11,7 @@
 
 #include <gtest/gtest.h>
 
-#include "platform/questions.h"
+#include "base/questions.h"
 #include "ui/qt_questions.h"
 
 namespace tf {

@@ -8,6 +8,7 @@
 #include <string>
 
 #include "datatree/node_xml.h"
+#include "platform/node_files.h"
 #include "tests/support/temp_tree.h"
 
 namespace tf {

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "datatree/node_xml.h"
+#include "platform/node_files.h"
 
 namespace tf {
 namespace {

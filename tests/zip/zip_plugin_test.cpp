@@ -5,7 +5,7 @@
 #include <cstring>
 #include <string>
 
-#include "app/zip_plugin.h"
+#include "platform/zip_plugin.h"
 #include "tests/backup/backup_test_support.h"
 
 namespace tf {

@@ -1,4 +1,4 @@
-#include "scan/folder_scan.h"
+#include "search/folder_scan.h"
 
 #include <algorithm>
 #include <chrono>
@@ -8,7 +8,7 @@
 #include "platform/folder_lister.h"
 #include "scan/entry_filter.h"
 #include "scan/filter_set.h"
-#include "scan/folder_enumerator.h"
+#include "search/folder_enumerator.h"
 
 namespace tf {
 

@@ -1,4 +1,4 @@
-#include "scan/engine_platform.h"
+#include "search/engine_platform.h"
 
 #include "platform/file_time.h"
 #include "platform/mount_table.h"

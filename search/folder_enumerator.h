@@ -8,7 +8,7 @@
 #include <string>
 
 #include "scan/entry_filter.h"
-#include "scan/folder_listing.h"
+#include "search/folder_listing.h"
 
 namespace tf {
 

@@ -4,7 +4,7 @@
 
 #include <cstdint>
 
-#include "app/wlib_ex_interface.h"
+#include "platform/wlib_ex_interface.h"
 
 namespace tf {
 

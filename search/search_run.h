@@ -35,7 +35,7 @@
 #include "datatree/data_node.h"
 #include "duplicates/run_result.h"
 #include "scan/filter_clock.h"
-#include "scan/folder_scan.h"
+#include "search/folder_scan.h"
 
 namespace tf {
 

@@ -1,6 +1,6 @@
-#include "scan/local_filter_clock.h"
+#include "search/local_filter_clock.h"
 
-#include "scan/engine_platform.h"
+#include "search/engine_platform.h"
 
 namespace tf {
 

@@ -1,4 +1,4 @@
-#include "scan/folder_listing.h"
+#include "search/folder_listing.h"
 
 namespace tf {
 

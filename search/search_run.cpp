@@ -1,4 +1,4 @@
-#include "scan/search_run.h"
+#include "search/search_run.h"
 
 #include <algorithm>
 #include <cinttypes>
@@ -6,9 +6,9 @@
 #include <string_view>
 #include <vector>
 
-#include "scan/engine_platform.h"
 #include "scan/folder_list.h"
-#include "scan/local_filter_clock.h"
+#include "search/engine_platform.h"
+#include "search/local_filter_clock.h"
 
 namespace tf {
 

@@ -1,4 +1,4 @@
-#include "datatree/text_fold.h"
+#include "base/text_fold.h"
 
 namespace tf {
 

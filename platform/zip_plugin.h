@@ -5,8 +5,8 @@
 #include <string>
 #include <vector>
 
-#include "app/zip_file_interface.h"
 #include "platform/dynamic_library.h"
+#include "platform/zip_file_interface.h"
 
 namespace tf {
 

@@ -1,4 +1,4 @@
-#include "duplicates/search_descriptor.h"
+#include "search/search_descriptor.h"
 
 #include "scan/filter_nodes.h"
 

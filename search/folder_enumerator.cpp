@@ -1,4 +1,4 @@
-#include "scan/folder_enumerator.h"
+#include "search/folder_enumerator.h"
 
 #include "platform/folder_lister.h"
 

@@ -1,4 +1,4 @@
-#include "app/zip_plugin.h"
+#include "platform/zip_plugin.h"
 
 #include <exception>
 #include <utility>

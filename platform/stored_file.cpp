@@ -1,0 +1,278 @@
+#include "platform/stored_file.h"
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <stdio.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <cerrno>
+#include <climits>
+#include <cstdlib>
+#include <cstring>
+#include <random>
+
+namespace tf {
+namespace {
+
+class Fd {
+ public:
+  explicit Fd(int fd) : m_fd(fd) {}
+  ~Fd() {
+    if (m_fd >= 0) close(m_fd);
+  }
+  Fd(const Fd&) = delete;
+  Fd& operator=(const Fd&) = delete;
+  int get() const { return m_fd; }
+  // Closes now and reports whether the close succeeded (a full NFS disk says so here).
+  bool closeNow() {
+    const int fd = m_fd;
+    m_fd = -1;
+    return fd < 0 || close(fd) == 0;
+  }
+
+ private:
+  int m_fd;
+};
+
+void setError(std::string* error, std::string text) {
+  if (error) *error = std::move(text);
+}
+
+std::string systemText(int code) {
+  return std::strerror(code);
+}
+
+std::string folderOf(const std::string& path) {
+  const size_t slash = path.rfind('/');
+  if (slash == std::string::npos) return ".";
+  if (slash == 0) return "/";
+  return path.substr(0, slash);
+}
+
+bool writeAll(int fd, std::string_view bytes) {
+  const char* data = bytes.data();
+  size_t left = bytes.size();
+  while (left > 0) {
+    const ssize_t n = write(fd, data, left);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) {
+      if (n == 0) errno = ENOSPC;
+      return false;
+    }
+    data += n;
+    left -= static_cast<size_t>(n);
+  }
+  return true;
+}
+
+// A name no other saver picks: the process id, a counter and a random part.
+std::string temporaryNameFor(const std::string& path) {
+  static std::atomic<unsigned> counter{0};
+  thread_local std::mt19937 random{std::random_device{}()};
+  char suffix[64];
+  std::snprintf(suffix, sizeof suffix, ".tmp-%ld-%u-%08x", static_cast<long>(getpid()),
+                counter.fetch_add(1, std::memory_order_relaxed), static_cast<unsigned>(random()));
+  return path + suffix;
+}
+
+void syncFolder(const std::string& folder) {
+  const int fd = open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (fd < 0) return;
+  fsync(fd);  // best effort: some file systems refuse to sync a folder
+  close(fd);
+}
+
+}  // namespace
+
+int ReadStoredFile(const std::string& path, std::string* out, size_t maxBytes, std::string* error) {
+  if (!out) return 0;
+  out->clear();
+  if (path.empty()) {
+    setError(error, "no file name");
+    return 0;
+  }
+  // O_NONBLOCK: a FIFO planted under the name must not wait for a writer; the fstat
+  // below turns it away before anything is read.
+  Fd fd(open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY));
+  if (fd.get() < 0) {
+    setError(error, errno == ENOENT ? "does not exist" : systemText(errno));
+    return 0;
+  }
+  struct stat st {};
+  if (fstat(fd.get(), &st) != 0) {
+    setError(error, systemText(errno));
+    return 0;
+  }
+  if (!S_ISREG(st.st_mode)) {
+    setError(error, "is not a regular file");
+    return 0;
+  }
+  if (st.st_size < 0 || static_cast<uint64_t>(st.st_size) > maxBytes) {
+    setError(error, "is larger than " + std::to_string(maxBytes) + " bytes");
+    return 0;
+  }
+  const int flags = fcntl(fd.get(), F_GETFL);
+  if (flags >= 0) fcntl(fd.get(), F_SETFL, flags & ~O_NONBLOCK);
+  out->resize(static_cast<size_t>(st.st_size));
+  size_t got = 0;
+  // The file may grow while it is read: one byte past the cap means it is too large.
+  for (;;) {
+    if (got == out->size()) {
+      if (out->size() > maxBytes) {
+        out->clear();
+        setError(error, "is larger than " + std::to_string(maxBytes) + " bytes");
+        return 0;
+      }
+      out->resize(out->size() + 4096);
+    }
+    const ssize_t n = read(fd.get(), out->data() + got, out->size() - got);
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0) {
+      setError(error, systemText(errno));
+      out->clear();
+      return 0;
+    }
+    if (n == 0) break;
+    got += static_cast<size_t>(n);
+  }
+  out->resize(got);
+  if (got > maxBytes) {
+    out->clear();
+    setError(error, "is larger than " + std::to_string(maxBytes) + " bytes");
+    return 0;
+  }
+  return 1;
+}
+
+int SaveStoredFile(const std::string& path, std::string_view bytes, std::string* error,
+                   bool makeFolder) {
+  if (path.empty() || path.back() == '/') {
+    setError(error, "no file name");
+    return 0;
+  }
+  std::string target = path;
+  struct stat st {};
+  if (lstat(path.c_str(), &st) == 0) {
+    if (S_ISLNK(st.st_mode)) {
+      // Settings kept in another folder and linked in stay linked: the link's target is
+      // replaced, provided it is a regular file.
+      char* real = realpath(path.c_str(), nullptr);
+      struct stat targetStat {};
+      if (!real || stat(real, &targetStat) != 0 || !S_ISREG(targetStat.st_mode)) {
+        std::free(real);
+        setError(error, "is a link to something that is not a regular file");
+        return 0;
+      }
+      target = real;
+      std::free(real);
+    } else if (!S_ISREG(st.st_mode)) {
+      setError(error, "exists and is not a regular file");
+      return 0;
+    }
+  } else if (errno != ENOENT) {
+    setError(error, systemText(errno));
+    return 0;
+  }
+  const std::string folder = folderOf(target);
+  if (makeFolder && !MakeFolders(folder)) {
+    setError(error, "cannot create the folder " + folder);
+    return 0;
+  }
+  const std::string temporary = temporaryNameFor(target);
+  Fd fd(open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0644));
+  if (fd.get() < 0) {
+    setError(error, systemText(errno));
+    return 0;
+  }
+  // Keep the permissions of the file being replaced (a private settings file stays private).
+  if (S_ISREG(st.st_mode) || S_ISLNK(st.st_mode)) {
+    struct stat old {};
+    if (stat(target.c_str(), &old) == 0) fchmod(fd.get(), old.st_mode & 07777);
+  }
+  if (!writeAll(fd.get(), bytes) || fsync(fd.get()) != 0 || !fd.closeNow()) {
+    const int code = errno;
+    unlink(temporary.c_str());
+    setError(error, systemText(code));
+    return 0;
+  }
+  if (rename(temporary.c_str(), target.c_str()) != 0) {
+    const int code = errno;
+    unlink(temporary.c_str());
+    setError(error, systemText(code));
+    return 0;
+  }
+  syncFolder(folder);
+  return 1;
+}
+
+int SetAsideDamagedFile(const std::string& path, std::string* newPath) {
+  struct stat st {};
+  if (lstat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return 0;
+  for (int n = 0; n < 1000; ++n) {
+    std::string name = path + ".damaged";
+    if (n > 0) name += "." + std::to_string(n);
+    // A hard link claims the new name only when it is free; the old name goes after.
+    if (link(path.c_str(), name.c_str()) == 0) {
+      unlink(path.c_str());
+      if (newPath) *newPath = name;
+      return 1;
+    }
+    if (errno != EEXIST) {
+      // File systems without hard links: rename, but only onto a name seen free.
+      struct stat taken {};
+      if (lstat(name.c_str(), &taken) == 0) continue;
+      if (rename(path.c_str(), name.c_str()) != 0) return 0;
+      if (newPath) *newPath = name;
+      return 1;
+    }
+  }
+  return 0;
+}
+
+int ListFolderNames(const std::string& folder, std::vector<std::string>* names) {
+  if (!names) return 0;
+  names->clear();
+  DIR* dir = opendir(folder.c_str());
+  if (!dir) return 0;
+  while (const dirent* entry = readdir(dir)) {
+    const char* name = entry->d_name;
+    if (std::strcmp(name, ".") == 0 || std::strcmp(name, "..") == 0) continue;
+    names->emplace_back(name);
+  }
+  closedir(dir);
+  return 1;
+}
+
+int MakeFolders(const std::string& folder) {
+  if (folder.empty()) return 0;
+  struct stat st {};
+  if (stat(folder.c_str(), &st) == 0) return S_ISDIR(st.st_mode) ? 1 : 0;
+  std::string partial;
+  size_t pos = 0;
+  while (pos <= folder.size()) {
+    size_t slash = folder.find('/', pos);
+    if (slash == std::string::npos) slash = folder.size();
+    partial = folder.substr(0, slash);
+    if (!partial.empty() && mkdir(partial.c_str(), 0755) != 0 && errno != EEXIST) return 0;
+    pos = slash + 1;
+  }
+  return stat(folder.c_str(), &st) == 0 && S_ISDIR(st.st_mode) ? 1 : 0;
+}
+
+int RemoveStoredFile(const std::string& path) {
+  struct stat st {};
+  if (lstat(path.c_str(), &st) != 0) return errno == ENOENT ? 1 : 0;
+  if (S_ISDIR(st.st_mode)) return 0;
+  return unlink(path.c_str()) == 0 || errno == ENOENT ? 1 : 0;
+}
+
+int ClaimFileName(const std::string& path) {
+  const int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0644);
+  if (fd < 0) return 0;
+  close(fd);
+  return 1;
+}
+
+}  // namespace tf
