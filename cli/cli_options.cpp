@@ -13,6 +13,7 @@ namespace {
 
 const char kUsage[] =
     "Usage: twinfold-cli [options] FOLDER...\n"
+    "  or:  twinfold-cli backup list|add|restore|delete [ARGS]...\n"
     "Finds duplicate and similar files by name, size and modification time.\n"
     "\n"
     "Folders:\n"

@@ -1,4 +1,4 @@
-// twinfold: the window program. Usage: twinfold [--settings FILE]
+// twinfold: the window program. Usage: twinfold [--settings FILE] [--help] [--version]
 #include <fcntl.h>
 #include <unistd.h>
 
@@ -18,7 +18,13 @@ namespace {
 void usage(std::FILE* to) {
   std::fputs(
       "Usage: twinfold [--settings FILE]\n"
-      "  --settings FILE   read the settings from FILE and save them there\n",
+      "Finds duplicate and similar files by name, size and modification time, in a window.\n"
+      "\n"
+      "  --settings FILE   read the settings from FILE and save them there\n"
+      "  --help            show this help\n"
+      "  --version         show the version\n"
+      "\n"
+      "Qt's own options (-platform, -style, ...) are accepted too.\n",
       to);
 }
 
@@ -46,10 +52,15 @@ void quitOnSignals(QApplication& app) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  // Answered before Qt starts, so that they work without a display.
   for (int i = 1; i < argc; ++i) {
     if (std::strcmp(argv[i], "--help") == 0 || std::strcmp(argv[i], "-h") == 0) {
       usage(stdout);
-      return 0;
+      return std::fflush(stdout) == 0 ? 0 : 1;
+    }
+    if (std::strcmp(argv[i], "--version") == 0) {
+      std::fputs("twinfold " TWINFOLD_VERSION "\n", stdout);
+      return std::fflush(stdout) == 0 ? 0 : 1;
     }
   }
   // Takes Qt's own options (-platform, -style, ...) out of argv first.
