@@ -8,7 +8,7 @@ CMAKE_ARGS ?=
 # Warnings are errors in every build these targets make.
 WERROR    := -DTWINFOLD_WERROR=ON
 
-.PHONY: all deps configure build test run asan tsan fuzz fuzz-replay format format-check bench clean
+.PHONY: all deps configure build test run package asan tsan fuzz fuzz-replay format format-check bench clean
 
 all: build
 
@@ -29,6 +29,10 @@ test: build
 run: build
 	@if [ -x $(BUILD)/bin/twinfold ]; then $(BUILD)/bin/twinfold; \
 	else $(BUILD)/bin/twinfold-cli --help; fi
+
+# The Debian package, in $(BUILD)/ (twinfold_VERSION-1_ARCH.deb).
+package: build
+	cmake --build $(BUILD) --target package
 
 # The whole suite under AddressSanitizer and UndefinedBehaviorSanitizer.
 asan: deps

@@ -13,6 +13,8 @@ packages=(
   qt6-base-dev fonts-dejavu-core
   # the zip plug-in and the document summary reader
   libzip-dev libgsf-1-dev
+  # the Debian package: manual pages, run-time dependencies, checks, completion, opening files
+  help2man dpkg-dev lintian man-db bash-completion xdg-utils
 )
 
 missing=()

@@ -1,0 +1,191 @@
+# bash completion for twinfold-cli: its options and their fixed values, folders where a
+# folder is asked for, and the backup folder's entries for "backup restore|delete".
+
+# A word as the program will receive it: quotes and backslashes gone, "~/" expanded.
+_twinfold_cli_unquote()
+{
+    local word=$1
+    case $word in
+        \'*\') word=${word:1:${#word}-2} ;;
+        \"*\") word=${word:1:${#word}-2} ;;
+        *) word=${word//\\/} ;;
+    esac
+    [[ $word == \~/* ]] && word=$HOME/${word:2}
+    printf '%s\n' "$word"
+}
+
+# The stored names of the backup folder's entries, one a line, as the program itself lists
+# them, in the folder that --folder or --settings on the line choose.
+_twinfold_cli_backup_entries()
+{
+    local -a where=()
+    local i
+    for ((i = 2; i < cword; i++)); do
+        case ${words[i]} in
+            --folder | --settings)
+                ((i + 1 < cword)) || break
+                where+=("${words[i]}" "$(_twinfold_cli_unquote "${words[i + 1]}")")
+                ;;
+        esac
+    done
+    # Names with escapes other than \" and \\ (control characters, bytes that are not
+    # UTF-8) cannot be typed back as they are listed, so they are not offered.
+    "$(_twinfold_cli_unquote "${words[0]}")" backup list --format json "${where[@]}" \
+        2>/dev/null |
+        sed -n 's/^{"number":[0-9]*,"stored":"\(\([^"\\]\|\\["\\]\)*\)",.*/\1/p' |
+        sed 's/\\\(["\\]\)/\1/g'
+}
+
+# Offers each of the given words that begins with $cur, quoted for the command line.
+_twinfold_cli_offer()
+{
+    local typed candidate
+    typed=$(_twinfold_cli_unquote "$cur")
+    for candidate; do
+        [[ $candidate == "$typed"* ]] && COMPREPLY+=("$(printf '%q' "$candidate")")
+    done
+}
+
+_twinfold_cli_backup()
+{
+    local command="" i
+    for ((i = 2; i < cword; i++)); do
+        case ${words[i]} in
+            --folder | --settings | --format | --comment) ((i++)) ;;
+            -*) ;;
+            *)
+                command=${words[i]}
+                break
+                ;;
+        esac
+    done
+
+    case $prev in
+        --folder)
+            _filedir -d
+            return
+            ;;
+        --settings)
+            _filedir
+            return
+            ;;
+        --format)
+            COMPREPLY=($(compgen -W 'text json' -- "$cur"))
+            return
+            ;;
+        --comment) return ;;
+    esac
+
+    if [[ $cur == -* ]]; then
+        local options="--folder --settings"
+        case $command in
+            "") ((cword == 2)) && options+=" --help" ;;
+            list) options+=" --format" ;;
+            add) options+=" --comment --keep" ;;
+        esac
+        COMPREPLY=($(compgen -W "$options" -- "$cur"))
+        return
+    fi
+    case $command in
+        "") COMPREPLY=($(compgen -W 'list add restore delete' -- "$cur")) ;;
+        add) _filedir ;;
+        restore | delete)
+            local -a entries
+            mapfile -t entries < <(_twinfold_cli_backup_entries)
+            _twinfold_cli_offer "${entries[@]}"
+            ;;
+    esac
+}
+
+_twinfold_cli()
+{
+    local cur prev words cword split
+    _init_completion -s || return
+
+    if [[ ${words[1]-} == backup ]] && ((cword > 1)); then
+        _twinfold_cli_backup
+        return
+    fi
+
+    # After "--" every word is a folder.
+    local i
+    for ((i = 1; i < cword; i++)); do
+        if [[ ${words[i]} == -- ]]; then
+            _filedir -d
+            return
+        fi
+    done
+
+    case $prev in
+        --exclude)
+            _filedir -d
+            return
+            ;;
+        --descriptor | --save-descriptor | --settings)
+            _filedir
+            return
+            ;;
+        --preset)
+            COMPREPLY=($(compgen -W 'true-duplicates versions formats named' -- "$cur"))
+            return
+            ;;
+        --name)
+            COMPREPLY=($(compgen -W 'exact noext first' -- "$cur"))
+            return
+            ;;
+        --symbols)
+            COMPREPLY=($(compgen -W '5 6 7 8 9 10' -- "$cur"))
+            return
+            ;;
+        --time | --size)
+            COMPREPLY=($(compgen -W 'same any' -- "$cur"))
+            return
+            ;;
+        --time-filter)
+            COMPREPLY=($(compgen -W 'today week month last: after: before: between:' \
+                -- "$cur"))
+            [[ ${COMPREPLY-} == *: ]] && compopt -o nospace
+            return
+            ;;
+        --time-of)
+            COMPREPLY=($(compgen -W 'modified created accessed' -- "$cur"))
+            return
+            ;;
+        --attr)
+            # A comma-separated list: complete its last rule, keep the ones before.
+            local done="" rule=$cur
+            if [[ $cur == *,* ]]; then
+                done=${cur%,*},
+                rule=${cur##*,}
+            fi
+            local name rules=""
+            for name in readonly archive hidden system; do
+                rules+=" +$name -$name $name=any"
+            done
+            COMPREPLY=($(compgen -P "$done" -W "$rules" -- "$rule"))
+            compopt -o nospace
+            return
+            ;;
+        --sort)
+            COMPREPLY=($(compgen -W 'name size count type time' -- "$cur"))
+            return
+            ;;
+        --format)
+            COMPREPLY=($(compgen -W 'text csv json' -- "$cur"))
+            return
+            ;;
+        --include | --exclude-masks | --min-size | --max-size) return ;;
+    esac
+    $split && return
+
+    if [[ $cur == -* ]]; then
+        COMPREPLY=($(compgen -W '--exclude --descriptor --save-descriptor --preset --name
+            --symbols --time --size --include --exclude-masks --min-size --max-size
+            --time-filter --time-of --attr --sort --reverse --format --progress --no-progress
+            --settings --help --version' -- "$cur"))
+        return
+    fi
+    _filedir -d
+    ((cword == 1)) && COMPREPLY+=($(compgen -W 'backup' -- "$cur"))
+}
+complete -F _twinfold_cli twinfold-cli
