@@ -55,6 +55,13 @@ set(CPACK_PACKAGE_VENDOR "Twinfold developers")
 set(CPACK_PACKAGE_CONTACT "${TWINFOLD_MAINTAINER}")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY
     "find duplicate and similar files by name, size and modification time")
+if(TARGET twinfold)
+  set(programs "the Qt window program twinfold and the command-line program
+twinfold-cli for scripts, which prints the groups as text, CSV or JSON.")
+else()
+  set(programs "the command-line program twinfold-cli for scripts,
+which prints the groups as text, CSV or JSON.")
+endif()
 set(CPACK_PACKAGE_DESCRIPTION
     "Twinfold finds duplicate and similar files by their names, sizes and
 modification times, without reading their contents, and lets you act on
@@ -62,9 +69,7 @@ them safely: open them, show their folder, move or copy them, replace one
 by a link to its twin, or send it to a restorable backup folder or the
 trash. Nothing it does deletes the only copy of a file.
 .
-The package holds the Qt window program twinfold and the command-line
-program twinfold-cli for scripts, which prints the groups as text, CSV or
-JSON.")
+The package holds ${programs}")
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_STRIP_FILES ON)
 set(CPACK_INSTALL_DEFAULT_DIRECTORY_PERMISSIONS

@@ -18,8 +18,12 @@ expect bin/twinfold-cli
 expect share/twinfold/Filters/Standard.mcf
 expect share/twinfold/Filters/mcfilter.xsl
 expect share/twinfold/help/tfhidx.htm
-expect share/applications/twinfold.desktop
-expect share/icons/hicolor/scalable/apps/twinfold.svg
+if [ "$gui" = 1 ]; then
+  expect share/applications/twinfold.desktop
+  expect share/icons/hicolor/scalable/apps/twinfold.svg
+else
+  [ ! -e "$prefix/share/applications/twinfold.desktop" ] || fail "a desktop entry without its program"
+fi
 plugin=$(find "$prefix" -name libpacklet.so -print -quit)
 [ -n "$plugin" ] || fail "missing libpacklet.so"
 

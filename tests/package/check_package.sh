@@ -57,14 +57,13 @@ expect=(
   usr/share/twinfold/Filters/Standard.mcf
   usr/share/twinfold/Filters/mcfilter.xsl
   usr/share/twinfold/help/tfhidx.htm
-  usr/share/applications/twinfold.desktop
-  usr/share/icons/hicolor/scalable/apps/twinfold.svg
   usr/share/man/man1/twinfold-cli.1.gz
   usr/share/bash-completion/completions/twinfold-cli
   usr/share/doc/twinfold/copyright
   usr/share/doc/twinfold/changelog.Debian.gz
 )
-[ "$gui" = 1 ] && expect+=(usr/bin/twinfold usr/share/man/man1/twinfold.1.gz)
+[ "$gui" = 1 ] && expect+=(usr/bin/twinfold usr/share/man/man1/twinfold.1.gz
+  usr/share/applications/twinfold.desktop usr/share/icons/hicolor/scalable/apps/twinfold.svg)
 for path in "${expect[@]}"; do
   grep -q " \./$path\$" "$scratch/contents" || fail "the package lacks /$path"
 done
