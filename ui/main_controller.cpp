@@ -1,15 +1,10 @@
 #include "ui/main_controller.h"
 
-#include <QAction>
-#include <QApplication>
-#include <QCursor>
 #include <QLayout>
 #include <QMenuBar>
 #include <QVBoxLayout>
 
 #include "app/main_commands.h"
-#include "app/tools_section.h"
-#include "platform/path_utils.h"
 #include "platform/process_launcher.h"
 #include "platform/standard_paths.h"
 #include "platform/zip_plugin.h"
@@ -65,7 +60,9 @@ bool MainController::Init(CMainFrame* frame, ControllerSetup setup) {
     m_ownQuestions = std::make_unique<QtQuestions>(frame);
     m_questions = m_ownQuestions.get();
   }
-  m_fileShell = std::make_unique<PlatformFileShell>(*m_questions);
+  m_resultsHost = std::make_unique<WindowResultsHost>(*this, *m_questions);
+  m_searchHost = std::make_unique<WindowSearchHost>(*this, *m_questions);
+  m_searchPanes = std::make_unique<WindowSearchPanes>(*this);
   if (!Initialize(frame, kProgramTitle)) return false;
   m_frame->SetCommandHandler([this](int id) { OnCommand(id); });
   m_frame->SetCloseHandler([this] { Shutdown(); });
@@ -77,18 +74,17 @@ bool MainController::Init(CMainFrame* frame, ControllerSetup setup) {
     return false;
   }
 
-  m_shell = std::make_unique<AppShell>(*m_questions, *this, m_setup.places);
+  m_shell = std::make_unique<AppShell>(*m_questions, *m_searchPanes, m_setup.places);
   if (!m_shell->LoadSettings()) return false;
   SetToolTips(m_shell->Settings().GetTooltips() != 0);
-  SetShowTips(m_shell->Settings().GetShowTips() != 0);
   createPanes();
   if (!m_shell->OpenStores()) return false;
   m_shell->Backup()->SetBrowseHook(
       [](const std::string& folder) { return BrowseFile(folder, "open"); });
-  m_results->EnableBackup(BackupAvailable());
+  m_results->EnableBackup(m_resultsHost->BackupAvailable());
   rebuildMasksMenu();
 
-  SetWaitCursor(true);
+  m_searchPanes->SetWaitCursor(true);
   if (m_setup.showWindow) m_frame->showNormal();
   m_frame->centralWidget()->layout()->activate();
   setSearchColumn(true);
@@ -99,7 +95,7 @@ bool MainController::Init(CMainFrame* frame, ControllerSetup setup) {
   }
   m_shell->Search().SetStatusText(kStatusChooseFolders);
   UpdateCommandStates();
-  SetWaitCursor(false);
+  m_searchPanes->SetWaitCursor(false);
   return true;
 }
 
@@ -129,14 +125,14 @@ void MainController::bringToFront() {
 }
 
 void MainController::createPanes() {
-  m_searchWindow = new SearchWindow(*this, this, nullptr);
+  m_searchWindow = new SearchWindow(*m_searchHost, this, nullptr);
   m_rightColumn = new QWidget;
   m_rightColumn->setObjectName(QStringLiteral("ResultsColumn"));
   auto* column = new QVBoxLayout(m_rightColumn);
   column->setContentsMargins(0, 0, 0, 0);
   column->setSpacing(0);
   m_bar = new SearchBar(this, m_rightColumn);
-  m_results = new ResultsPane(*this, m_rightColumn);
+  m_results = new ResultsPane(*m_resultsHost, m_rightColumn);
   column->addWidget(m_bar);
   column->addWidget(m_results, 1);
   m_split = new SplitWindow(m_frame->view(), nullptr, m_searchWindow, m_rightColumn, false,
@@ -241,121 +237,7 @@ void MainController::Shutdown() {
   delete m_searchWindow;
   delete m_rightColumn;
   if (m_shell) m_shell->Shutdown();
-  while (m_waitCursors > 0) SetWaitCursor(false);
-}
-
-// ResultsHost
-
-DataNode* MainController::GroupsRoot() {
-  return m_shell ? m_shell->Search().GroupsRoot() : nullptr;
-}
-
-uint64_t MainController::ResultGeneration() {
-  return m_shell ? m_shell->Search().ResultGeneration() : 0;
-}
-
-int MainController::RemoveFile(DataNode* file) {
-  if (file == m_currentFile) m_currentFile = nullptr;
-  return m_shell ? m_shell->Search().RemoveFile(file) : 0;
-}
-
-std::vector<std::string> MainController::ToolNames() {
-  return m_shell ? tf::ToolNames(m_shell->ToolsSection()) : std::vector<std::string>();
-}
-
-bool MainController::RunTool(int index, const std::vector<std::string>& paths) {
-  return m_shell && RunToolAt(m_shell->ToolsSection(), index, paths);
-}
-
-bool MainController::BackupAvailable() {
-  return m_shell && m_shell->Backup() && PathKind(m_shell->Backup()->Folder()) == 2;
-}
-
-int MainController::BrowseMode() {
-  return m_shell ? m_shell->Settings().GetBrowseMode() : 0;
-}
-
-bool MainController::IsLinkTarget(const std::string& path) {
-  return m_shell && m_shell->InLinkHistory(path) != nullptr;
-}
-
-void MainController::ShowProperties(DataNode*) {
-  // The file properties dialog comes with the file information views.
-}
-
-Questions& MainController::Ask() {
-  return *m_questions;
-}
-
-FileShell& MainController::Shell() {
-  return *m_fileShell;
-}
-
-// SearchHost
-
-SearchDescriptor& MainController::Descriptor() {
-  return *m_shell->Descriptor();
-}
-
-int MainController::ChangeIncludeFolder(bool add, const std::string& path) {
-  const int result = m_shell->Search().ChangeIncludeFolder(add, path);
-  UpdateCommandStates();
-  return result;
-}
-
-int MainController::ChangeExcludeFolder(bool add, const std::string& path) {
-  return m_shell->Search().ChangeExcludeFolder(add, path);
-}
-
-std::string MainController::FolderStatus(const std::string& path) {
-  return m_shell ? m_shell->Search().FolderStatus(path) : std::string();
-}
-
-DataNode* MainController::RecentSection(const std::string& name) {
-  return m_shell ? m_shell->RecentSection(name) : nullptr;
-}
-
-// SearchPanes
-
-void MainController::OnSearchStarted() {
-  if (m_results) m_results->OnSearchStarted();
-}
-
-void MainController::OnSearchFinished() {
-  if (m_results) m_results->OnSearchFinished();
-}
-
-void MainController::ClearProgress() {
-  if (m_searchWindow) m_searchWindow->ClearFolders();
-  if (m_bar) m_bar->SetStatusText(std::string());
-}
-
-void MainController::RefreshProgress() {
-  if (m_searchWindow) m_searchWindow->RefreshFolders();
-  if (m_bar) m_bar->update();
-}
-
-void MainController::SetStatusLine(const std::string& text) {
-  if (m_bar) m_bar->SetStatusText(text);
-}
-
-void MainController::SetSearching(bool searching) {
-  if (m_bar) m_bar->SetSearching(searching);
-  UpdateCommandStates();
-}
-
-void MainController::Flash() {
-  if (m_frame) QApplication::alert(m_frame, 500);
-}
-
-void MainController::SetWaitCursor(bool wait) {
-  if (wait) {
-    QApplication::setOverrideCursor(Qt::WaitCursor);
-    ++m_waitCursors;
-  } else if (m_waitCursors > 0) {
-    QApplication::restoreOverrideCursor();
-    --m_waitCursors;
-  }
+  if (m_searchPanes) m_searchPanes->ReleaseWaitCursors();
 }
 
 }  // namespace tf

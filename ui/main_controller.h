@@ -1,7 +1,8 @@
-// MainController: the window program's one controller. It builds and owns, from start-up
-// to shutdown, the application shell (options, descriptor, search, backup store, mask
-// collections, plug-in) and the panes of the main window, routes the menu commands,
-// answers their states, and drives the search from the window library's ticks.
+// MainController: the window program's owner. It builds, from start-up to shutdown, the
+// application shell (options, descriptor, search, backup store, mask collections,
+// plug-in), the panes of the main window and one adapter per host interface the panes and
+// the shell talk to; it routes the menu commands, answers their states and drives the
+// search from the window library's ticks.
 #pragma once
 
 #include <memory>
@@ -12,15 +13,14 @@
 #include <QString>
 
 #include "app/app_shell.h"
-#include "app/results_host.h"
-#include "app/search_host.h"
-#include "app/search_panes.h"
-#include "results/file_actions.h"
 #include "ui/mc_main.h"
 #include "ui/results_pane.h"
 #include "ui/search_bar.h"
 #include "ui/search_window.h"
 #include "ui/split_window.h"
+#include "ui/window_results_host.h"
+#include "ui/window_search_host.h"
+#include "ui/window_search_panes.h"
 
 namespace tf {
 
@@ -44,7 +44,7 @@ struct ControllerSetup {
 // settings file when not empty.
 ControllerSetup DefaultSetup(const std::string& settingsFile);
 
-class MainController : public MCMain, public ResultsHost, public SearchHost, public SearchPanes {
+class MainController : public MCMain {
   Q_OBJECT
 
  public:
@@ -69,41 +69,10 @@ class MainController : public MCMain, public ResultsHost, public SearchHost, pub
   SplitWindow* split() const { return m_split; }
   SingleInstance* instance() const { return m_instance.get(); }
   int raiseCount() const { return m_raised; }
+  // The search window's host; null before Init.
+  WindowSearchHost* searchHost() const { return m_searchHost.get(); }
   // Pushes the command states into the menus and the search bar (each tick does).
   void UpdateCommandStates();
-
-  // ResultsHost
-  DataNode* GroupsRoot() override;
-  uint64_t ResultGeneration() override;
-  int RemoveFile(DataNode* file) override;
-  std::vector<std::string> ToolNames() override;
-  bool RunTool(int index, const std::vector<std::string>& paths) override;
-  bool BackupAvailable() override;
-  int BrowseMode() override;
-  bool IsLinkTarget(const std::string& path) override;
-  void ShowProperties(DataNode* fileInfo) override;
-  Questions& Ask() override;
-  FileShell& Shell() override;
-  void SetCurrentFile(DataNode* file) override { m_currentFile = file; }
-
-  // SearchHost
-  SearchDescriptor& Descriptor() override;
-  int ChangeIncludeFolder(bool add, const std::string& path) override;
-  int ChangeExcludeFolder(bool add, const std::string& path) override;
-  std::string FolderStatus(const std::string& path) override;
-  DataNode* RecentSection(const std::string& name) override;
-
-  // SearchPanes
-  void OnSearchStarted() override;
-  void OnSearchFinished() override;
-  void ClearProgress() override;
-  void RefreshProgress() override;
-  void SetStatusLine(const std::string& text) override;
-  void SetSearching(bool searching) override;
-  void Flash() override;
-  void StopFlash() override {}
-  bool IsActive() override { return active(); }
-  void SetWaitCursor(bool wait) override;
 
  protected:
   void OnBusyTick() override { onTick(); }
@@ -124,16 +93,17 @@ class MainController : public MCMain, public ResultsHost, public SearchHost, pub
   ControllerSetup m_setup;
   std::unique_ptr<Questions> m_ownQuestions;
   Questions* m_questions = nullptr;
-  std::unique_ptr<PlatformFileShell> m_fileShell;
   std::unique_ptr<SingleInstance> m_instance;
+  // Declared before the shell and destroyed after it, which keeps a reference to the panes.
+  std::unique_ptr<WindowResultsHost> m_resultsHost;
+  std::unique_ptr<WindowSearchHost> m_searchHost;
+  std::unique_ptr<WindowSearchPanes> m_searchPanes;
   std::unique_ptr<AppShell> m_shell;
   QPointer<SplitWindow> m_split;
   QPointer<SearchWindow> m_searchWindow;
   QPointer<QWidget> m_rightColumn;
   QPointer<SearchBar> m_bar;
   QPointer<ResultsPane> m_results;
-  DataNode* m_currentFile = nullptr;
-  int m_waitCursors = 0;
   int m_raised = 0;
   bool m_shutDown = false;
 };

@@ -60,9 +60,6 @@ class MCMain : public QObject {
   // Tooltips of the whole program on or off.
   void SetToolTips(bool on) { m_toolTips = on; }
   bool toolTips() const { return m_toolTips; }
-  // The main window's show-tips flag, kept for the settings.
-  void SetShowTips(bool on) { m_showTips = on; }
-  bool showTips() const { return m_showTips; }
 
   // Asks CommandState for every action that carries a command id in its data, recursing
   // into sub-menus, and enables, disables and checks it accordingly.
@@ -98,7 +95,6 @@ class MCMain : public QObject {
   bool m_inTick = false;
   bool m_active = true;
   bool m_toolTips = true;
-  bool m_showTips = true;
   std::string m_title;
   std::array<QFont, kLibraryFontCount> m_fonts;
 };

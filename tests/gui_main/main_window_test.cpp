@@ -206,7 +206,7 @@ TEST(MainWindow, SearchFromKeysAndBarShowsTheGroups) {
   tree.File("c/alone.txt", 5);
   Window w(places);
   ASSERT_TRUE(w.started);
-  EXPECT_EQ(w.controller.ChangeIncludeFolder(true, tree.root()), kFolderAdded);
+  EXPECT_EQ(w.controller.searchHost()->ChangeIncludeFolder(true, tree.root()), kFolderAdded);
   EXPECT_EQ(w.status(), "<- Click to start search");
   QAction* start = w.frame.action(kCmdStartSearch);
   QAction* stop = w.frame.action(kCmdStopSearch);

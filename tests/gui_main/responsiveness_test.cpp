@@ -88,9 +88,9 @@ TEST(MainWindowResponsiveness, BigSearchKeepsTheLoopTurningAndStopsAtOnce) {
   ASSERT_TRUE(MakeBigTree(tree, places));
   Window w(places);
   ASSERT_TRUE(w.started);
-  w.controller.ChangeIncludeFolder(true, tree.root());
+  w.controller.searchHost()->ChangeIncludeFolder(true, tree.root());
   // Any time: every name makes one group of all its files.
-  w.controller.Descriptor().SetTime(kAnyValue, false);
+  w.controller.searchHost()->Descriptor().SetTime(kAnyValue, false);
   QPushButton* start = w.controller.searchBar()->startButton();
   QPushButton* stop = w.controller.searchBar()->stopButton();
 

@@ -1,0 +1,60 @@
+#include "ui/window_results_host.h"
+
+#include "app/app_shell.h"
+#include "app/tools_section.h"
+#include "platform/path_utils.h"
+#include "results/backup_store.h"
+#include "settings/settings_store.h"
+#include "ui/main_controller.h"
+
+namespace tf {
+
+WindowResultsHost::WindowResultsHost(MainController& owner, Questions& questions)
+    : m_owner(owner), m_questions(questions), m_fileShell(questions) {}
+
+DataNode* WindowResultsHost::GroupsRoot() {
+  AppShell* shell = m_owner.shell();
+  return shell ? shell->Search().GroupsRoot() : nullptr;
+}
+
+uint64_t WindowResultsHost::ResultGeneration() {
+  AppShell* shell = m_owner.shell();
+  return shell ? shell->Search().ResultGeneration() : 0;
+}
+
+int WindowResultsHost::RemoveFile(DataNode* file) {
+  if (file == m_currentFile) m_currentFile = nullptr;
+  AppShell* shell = m_owner.shell();
+  return shell ? shell->Search().RemoveFile(file) : 0;
+}
+
+std::vector<std::string> WindowResultsHost::ToolNames() {
+  AppShell* shell = m_owner.shell();
+  return shell ? tf::ToolNames(shell->ToolsSection()) : std::vector<std::string>();
+}
+
+bool WindowResultsHost::RunTool(int index, const std::vector<std::string>& paths) {
+  AppShell* shell = m_owner.shell();
+  return shell && RunToolAt(shell->ToolsSection(), index, paths);
+}
+
+bool WindowResultsHost::BackupAvailable() {
+  AppShell* shell = m_owner.shell();
+  return shell && shell->Backup() && PathKind(shell->Backup()->Folder()) == 2;
+}
+
+int WindowResultsHost::BrowseMode() {
+  AppShell* shell = m_owner.shell();
+  return shell ? shell->Settings().GetBrowseMode() : 0;
+}
+
+bool WindowResultsHost::IsLinkTarget(const std::string& path) {
+  AppShell* shell = m_owner.shell();
+  return shell && shell->InLinkHistory(path) != nullptr;
+}
+
+void WindowResultsHost::ShowProperties(DataNode*) {
+  // The file properties dialog comes with the file information views.
+}
+
+}  // namespace tf

@@ -1,0 +1,41 @@
+// WindowResultsHost: the result views' host in the window program. It reads the result
+// tree of the controller's search, runs the registered tools, asks the controller's
+// questions and acts on files through the desktop.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "app/results_host.h"
+#include "results/file_actions.h"
+
+namespace tf {
+
+class MainController;
+
+class WindowResultsHost : public ResultsHost {
+ public:
+  WindowResultsHost(MainController& owner, Questions& questions);
+
+  DataNode* GroupsRoot() override;
+  uint64_t ResultGeneration() override;
+  int RemoveFile(DataNode* file) override;
+  std::vector<std::string> ToolNames() override;
+  bool RunTool(int index, const std::vector<std::string>& paths) override;
+  bool BackupAvailable() override;
+  int BrowseMode() override;
+  bool IsLinkTarget(const std::string& path) override;
+  void ShowProperties(DataNode* fileInfo) override;
+  Questions& Ask() override { return m_questions; }
+  FileShell& Shell() override { return m_fileShell; }
+  void SetCurrentFile(DataNode* file) override { m_currentFile = file; }
+
+ private:
+  MainController& m_owner;
+  Questions& m_questions;
+  PlatformFileShell m_fileShell;
+  // The file a result list last made current; RemoveFile clears it when that file goes.
+  DataNode* m_currentFile = nullptr;
+};
+
+}  // namespace tf
