@@ -1,17 +1,13 @@
 // twinfold: the window program. Usage: twinfold [--settings FILE] [--help] [--version]
-#include <fcntl.h>
-#include <unistd.h>
-
-#include <csignal>
 #include <cstdio>
 #include <cstring>
 #include <string>
 
 #include <QApplication>
-#include <QSocketNotifier>
 
 #include "ui/main_controller.h"
 #include "ui/main_frame.h"
+#include "ui/signal_quit.h"
 
 namespace {
 
@@ -26,27 +22,6 @@ void usage(std::FILE* to) {
       "\n"
       "Qt's own options (-platform, -style, ...) are accepted too.\n",
       to);
-}
-
-int g_signalPipe[2] = {-1, -1};
-
-void onSignal(int) {
-  const char byte = 1;
-  // Only async-signal-safe work here: the event loop reads the byte and ends itself.
-  [[maybe_unused]] const ssize_t written = write(g_signalPipe[1], &byte, 1);
-}
-
-// Ends the event loop on SIGTERM, SIGINT and SIGHUP, so that the settings are saved as on
-// a normal close.
-void quitOnSignals(QApplication& app) {
-  if (pipe2(g_signalPipe, O_CLOEXEC | O_NONBLOCK) != 0) return;
-  auto* notifier = new QSocketNotifier(g_signalPipe[0], QSocketNotifier::Read, &app);
-  QObject::connect(notifier, &QSocketNotifier::activated, &app, [] { QApplication::quit(); });
-  struct sigaction action {};
-  action.sa_handler = onSignal;
-  sigemptyset(&action.sa_mask);
-  action.sa_flags = SA_RESTART;
-  for (int signal : {SIGTERM, SIGINT, SIGHUP}) sigaction(signal, &action, nullptr);
 }
 
 }  // namespace
@@ -79,11 +54,14 @@ int main(int argc, char** argv) {
       return 2;
     }
   }
-  quitOnSignals(app);
+  tf::SignalQuit endOnSignal;
   tf::CMainFrame frame;
   tf::MainController controller;
   if (!controller.Init(&frame, tf::DefaultSetup(settingsFile))) return 0;
-  const int result = app.exec();
+  // A signal during start-up (while the single-instance question or a message was shown)
+  // ends the program here: the main loop would not see it any more.
+  const int result = endOnSignal.received() ? 0 : app.exec();
+  if (endOnSignal.received()) endOnSignal.KeepQuestionsFromWaiting();
   controller.Shutdown();  // the frame may still be open when a signal ended the loop
   return result;
 }
