@@ -2,19 +2,13 @@
 // descriptor or the defaults and the command line, as the search window would build it.
 #pragma once
 
-#include <memory>
 #include <string>
 #include <vector>
 
 #include "cli/cli_options.h"
-#include "datatree/data_node.h"
+#include "datatree/node_ptr.h"
 
 namespace tf {
-
-struct NodeDeleter {
-  void operator()(DataNode* node) const { DeleteNode(node); }
-};
-using NodePtr = std::unique_ptr<DataNode, NodeDeleter>;
 
 class DescriptorBuilder {
  public:

@@ -9,9 +9,9 @@ std::string FileNameOf(const std::string& path) {
 
 int LinksHistory::AddLinkHistory(const std::string& fullPath) {
   if (fullPath.empty()) return 0;
-  if (!m_root) m_root = CreateNode(nullptr, "Links History", ATTACH_ROOT);
+  if (!m_root) m_root.reset(CreateNode(nullptr, "Links History", ATTACH_ROOT));
   if (!m_root) return 0;
-  DataNode* record = CreateNode(m_root, fullPath.c_str(), ATTACH_LAST_CHILD);
+  DataNode* record = CreateNode(m_root.get(), fullPath.c_str(), ATTACH_LAST_CHILD);
   if (!record) return 0;
   SetDesc(record, FileNameOf(fullPath));
   return 1;
@@ -19,7 +19,7 @@ int LinksHistory::AddLinkHistory(const std::string& fullPath) {
 
 DataNode* LinksHistory::InLinkHistory(const std::string& path) const {
   if (!m_root || path.empty()) return nullptr;
-  return FindChild(m_root, path.c_str());
+  return FindChild(m_root.get(), path.c_str());
 }
 
 int LinksHistory::LinkHistoryPathOf(const std::string& path, std::string* out) const {

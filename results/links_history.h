@@ -4,17 +4,12 @@
 
 #include <string>
 
-#include "datatree/data_node.h"
+#include "datatree/node_ptr.h"
 
 namespace tf {
 
 class LinksHistory {
  public:
-  LinksHistory() = default;
-  ~LinksHistory() { DeleteNode(m_root); }
-  LinksHistory(const LinksHistory&) = delete;
-  LinksHistory& operator=(const LinksHistory&) = delete;
-
   // Appends a target (the same path may be recorded twice); 0 for an empty path.
   int AddLinkHistory(const std::string& fullPath);
   // The record whose path equals `path` byte for byte, or null.
@@ -23,10 +18,10 @@ class LinksHistory {
   // 0 when there is none.
   int LinkHistoryPathOf(const std::string& path, std::string* out) const;
   // The "Links History" root, null until the first record.
-  DataNode* Root() const { return m_root; }
+  DataNode* Root() const { return m_root.get(); }
 
  private:
-  DataNode* m_root = nullptr;
+  NodePtr m_root;
 };
 
 // The name part of a path: what follows its last '/'.

@@ -6,17 +6,13 @@
 #include <vector>
 
 #include "datatree/data_node.h"
+#include "datatree/node_ptr.h"
 
 namespace tf {
 namespace {
 
-struct TreeDeleter {
-  void operator()(DataNode* n) const { DeleteNode(n); }
-};
-using Tree = std::unique_ptr<DataNode, TreeDeleter>;
-
-Tree Root(const char* name) {
-  return Tree(CreateNode(nullptr, name, ATTACH_ROOT));
+NodePtr Root(const char* name) {
+  return NodePtr(CreateNode(nullptr, name, ATTACH_ROOT));
 }
 
 std::vector<std::string> ChildNames(const DataNode* parent) {
@@ -39,7 +35,7 @@ void ExpectConsistent(const TreeNode* node) {
 }
 
 TEST(DataTree, CreationOrderDepthAndNumbers) {
-  Tree root = Root("r");
+  NodePtr root = Root("r");
   ASSERT_TRUE(root);
   EXPECT_EQ(root->depth, 0);
   EXPECT_EQ(root->nextSibling, nullptr);
@@ -55,16 +51,16 @@ TEST(DataTree, CreationOrderDepthAndNumbers) {
 
 TEST(DataTree, InstanceNumbersCarryPastTheSignedLimit) {
   TreeNode::TEST_SetInstanceCounter(0x7FFFFFFC);
-  Tree n1 = Root("x");
-  Tree n2 = Root("y");
-  Tree n3 = Root("z");
+  NodePtr n1 = Root("x");
+  NodePtr n2 = Root("y");
+  NodePtr n3 = Root("z");
   EXPECT_EQ(n1->instanceNo, 0x7FFFFFFDu);
   EXPECT_EQ(n2->instanceNo, 0x7FFFFFFFu);
   EXPECT_EQ(n3->instanceNo, 0x80000001u);
 }
 
 TEST(DataTree, SiblingAttachModes) {
-  Tree root = Root("r");
+  NodePtr root = Root("r");
   DataNode* a = CreateNode(root.get(), "a", ATTACH_LAST_CHILD);
   DataNode* b = CreateNode(root.get(), "b", ATTACH_LAST_CHILD);
   // After the last child in sibling mode: becomes the new last child.
@@ -91,7 +87,7 @@ TEST(DataTree, SiblingAttachModes) {
 }
 
 TEST(DataTree, DetachMoveAndRenumber) {
-  Tree root = Root("r");
+  NodePtr root = Root("r");
   DataNode* only = CreateNode(root.get(), "only", ATTACH_LAST_CHILD);
   DataNode* deep =
       CreateNode(CreateNode(only, "mid", ATTACH_LAST_CHILD), "deep", ATTACH_LAST_CHILD);
@@ -119,7 +115,7 @@ TEST(DataTree, DetachMoveAndRenumber) {
 }
 
 TEST(DataTree, DeletionOfSubtreesForestsAndVeryDeepChains) {
-  Tree root = Root("r");
+  NodePtr root = Root("r");
   DataNode* a = CreateNode(root.get(), "a", ATTACH_LAST_CHILD);
   CreateNode(a, "a1", ATTACH_LAST_CHILD);
   DataNode* b = CreateNode(root.get(), "b", ATTACH_LAST_CHILD);
@@ -143,7 +139,7 @@ TEST(DataTree, DeletionOfSubtreesForestsAndVeryDeepChains) {
 }
 
 TEST(DataTree, CloneCopiesEverythingDeeply) {
-  Tree root = Root("src");
+  NodePtr root = Root("src");
   root->kind = 1;
   root->id = 2;
   root->group = 3;
@@ -156,7 +152,7 @@ TEST(DataTree, CloneCopiesEverythingDeeply) {
   CreateNode(child, "grandchild", ATTACH_LAST_CHILD);
   CreateNode(root.get(), "second", ATTACH_LAST_CHILD);
 
-  Tree copy(CloneNode(root.get(), nullptr, 1));
+  NodePtr copy(CloneNode(root.get(), nullptr, 1));
   ASSERT_TRUE(copy);
   EXPECT_STREQ(copy->Name(), "src");
   EXPECT_STREQ(copy->Desc(), "desc");
@@ -172,13 +168,13 @@ TEST(DataTree, CloneCopiesEverythingDeeply) {
   EXPECT_EQ(ChildNames(copy->FirstChild()), (std::vector<std::string>{"grandchild"}));
   ExpectConsistent(copy.get());
 
-  Tree shallow(CloneNode(root.get(), nullptr, 0));
+  NodePtr shallow(CloneNode(root.get(), nullptr, 0));
   EXPECT_EQ(shallow->firstChild, nullptr);
   EXPECT_EQ(CloneNode(nullptr, nullptr, 1), nullptr);
 }
 
 TEST(DataTree, NameSearchFlags) {
-  Tree root = Root("options");
+  NodePtr root = Root("options");
   DataNode* common = CreateNode(root.get(), "common", ATTACH_LAST_CHILD);
   DataNode* tips = CreateNode(common, "tooltips", ATTACH_LAST_CHILD);
   DataNode* other = CreateNode(root.get(), "other", ATTACH_LAST_CHILD);
@@ -209,7 +205,7 @@ TEST(DataTree, NameSearchFlags) {
 }
 
 TEST(DataTree, IdAndPathSearches) {
-  Tree root = Root("options");
+  NodePtr root = Root("options");
   DataNode* common = CreateNode(root.get(), "common", ATTACH_LAST_CHILD);
   DataNode* tips = CreateNode(common, "tooltips", ATTACH_LAST_CHILD);
   DataNode* section = CreateNode(root.get(), "recent_section", ATTACH_LAST_CHILD);

@@ -7,6 +7,7 @@
 #include <random>
 
 #include "base/text_fold.h"
+#include "datatree/node_ptr.h"
 
 namespace tf {
 namespace {
@@ -15,11 +16,10 @@ namespace {
 class Tree {
  public:
   Tree() : m_root(CreateNode(nullptr, "Duplicate files results", ATTACH_ROOT)) {}
-  ~Tree() { DeleteNode(m_root); }
-  DataNode* root() const { return m_root; }
+  DataNode* root() const { return m_root.get(); }
 
   DataNode* group(const std::string& name, const std::string& type) {
-    DataNode* g = CreateNode(m_root, name.c_str(), ATTACH_LAST_CHILD);
+    DataNode* g = CreateNode(m_root.get(), name.c_str(), ATTACH_LAST_CHILD);
     g->kind = 1;
     SetDesc(g, type);
     return g;
@@ -34,7 +34,7 @@ class Tree {
   }
 
  private:
-  DataNode* m_root;
+  NodePtr m_root;
 };
 
 std::vector<std::string> names(const std::vector<DataNode*>& rows) {

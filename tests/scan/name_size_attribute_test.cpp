@@ -3,6 +3,7 @@
 #include <memory>
 #include <string>
 
+#include "datatree/node_ptr.h"
 #include "scan/attribute_filter.h"
 #include "scan/filter_nodes.h"
 #include "scan/filter_set.h"
@@ -11,11 +12,6 @@
 
 namespace tf {
 namespace {
-
-struct NodeDeleter {
-  void operator()(DataNode* n) const { DeleteNode(n); }
-};
-using NodePtr = std::unique_ptr<DataNode, NodeDeleter>;
 
 NodePtr nameNode(const char* include, const char* exclude = nullptr) {
   NodePtr node(CreateNameFilterNode(nullptr));

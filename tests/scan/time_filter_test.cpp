@@ -5,6 +5,7 @@
 #include <memory>
 #include <string>
 
+#include "datatree/node_ptr.h"
 #include "scan/filter_nodes.h"
 
 namespace tf {
@@ -45,10 +46,6 @@ LocalTime at(int y, int mo, int d, int h = 0, int mi = 0) {
   return t;
 }
 
-struct NodeDeleter {
-  void operator()(DataNode* n) const { DeleteNode(n); }
-};
-
 class TimeFilterTest : public ::testing::Test {
  protected:
   // Loads a filter for `choice` with the clock standing at `now` (local time).
@@ -87,7 +84,7 @@ class TimeFilterTest : public ::testing::Test {
     return m_filter->Match(info);
   }
 
-  std::unique_ptr<DataNode, NodeDeleter> m_node;
+  NodePtr m_node;
   std::unique_ptr<CentralEuropeClock> m_clock;
   std::unique_ptr<TimeFilter> m_filter;
 };

@@ -11,19 +11,15 @@
 #include <string>
 #include <vector>
 
+#include "datatree/node_ptr.h"
 #include "datatree/node_xml.h"
 #include "platform/node_files.h"
 
 namespace tf {
 namespace {
 
-struct TreeDeleter {
-  void operator()(DataNode* n) const { DeleteNode(n); }
-};
-using Tree = std::unique_ptr<DataNode, TreeDeleter>;
-
-Tree Parse(const std::string& text) {
-  return Tree(ParseNodeXml(nullptr, text));
+NodePtr Parse(const std::string& text) {
+  return NodePtr(ParseNodeXml(nullptr, text));
 }
 
 std::string Write(const DataNode* node, bool writeAll, const std::string& styleSheet = "") {
@@ -66,8 +62,8 @@ void ExpectSameTree(const DataNode* a, const DataNode* b, const std::string& whe
   }
 }
 
-Tree SampleTree() {
-  Tree root(CreateNode(nullptr, "root", ATTACH_ROOT));
+NodePtr SampleTree() {
+  NodePtr root(CreateNode(nullptr, "root", ATTACH_ROOT));
   SetDesc(root.get(), "d");
   root->id = 7;
   root->kind = -3;
@@ -91,7 +87,7 @@ Tree SampleTree() {
 }
 
 TEST(NodeXmlWriter, WritesEveryFieldInItsFixedForm) {
-  Tree root = SampleTree();
+  NodePtr root = SampleTree();
   EXPECT_EQ(Write(root.get(), false),
             "<node name=\"root\" desc=\"d\" id=\"7\" kind=\"-3\" group=\"2\" val=\"5000000000\" "
             "val2=\"-1\">\r\n"
@@ -113,7 +109,7 @@ TEST(NodeXmlWriter, WritesEveryFieldInItsFixedForm) {
 }
 
 TEST(NodeXmlWriter, WriteAllAndStyleSheetAndEscapes) {
-  Tree root(CreateNode(nullptr, "a\"<>&b", ATTACH_ROOT));
+  NodePtr root(CreateNode(nullptr, "a\"<>&b", ATTACH_ROOT));
   root->attrs.Set("zero", AttrValue::FromInt(0), 0);
   root->attrs.Set("empty", AttrValue::FromString(""), 0);
   root->attrs.Set("<", AttrValue::FromString("x&y"), 0);
@@ -148,7 +144,7 @@ class FullDisk : public std::streambuf {
 };
 
 TEST(NodeXmlWriter, ReportsEveryFailedWrite) {
-  Tree root = SampleTree();
+  NodePtr root = SampleTree();
   const std::string full = Write(root.get(), false);
   for (size_t room = 0; room <= full.size(); ++room) {
     FullDisk disk(room);
@@ -163,12 +159,12 @@ TEST(NodeXmlWriter, ReportsEveryFailedWrite) {
   EXPECT_EQ(WriteNodeXmlFile(root.get(), "/nonexistent-folder/x.dat", false), 0);
 }
 
-Tree HostileTree() {
+NodePtr HostileTree() {
   std::string allBytes;
   for (int c = 1; c < 256; ++c) allBytes += static_cast<char>(c);
   std::string big;
   while (big.size() < 10240) big += allBytes;
-  Tree root(CreateNode(nullptr, "q\"<>&\r\n\t\xff\xfe end", ATTACH_ROOT));
+  NodePtr root(CreateNode(nullptr, "q\"<>&\r\n\t\xff\xfe end", ATTACH_ROOT));
   SetDesc(root.get(), "");
   root->attrs.Set("", AttrValue::FromString("no name &#60; literal"), 0);
   root->attrs.Set("<big>", AttrValue::FromString(big), 0);
@@ -197,10 +193,10 @@ Tree HostileTree() {
 }
 
 TEST(NodeXmlRoundTrip, HostileTextsComeBackWhole) {
-  Tree original = HostileTree();
+  NodePtr original = HostileTree();
   const std::string text = Write(original.get(), true);
   long consumed = 0;
-  Tree read(ParseNodeXml(nullptr, text.data(), static_cast<long>(text.size()), &consumed));
+  NodePtr read(ParseNodeXml(nullptr, text.data(), static_cast<long>(text.size()), &consumed));
   EXPECT_EQ(consumed, static_cast<long>(text.size()));
   ExpectSameTree(original.get(), read.get());
   EXPECT_EQ(Write(read.get(), true), text);
@@ -211,19 +207,19 @@ TEST(NodeXmlRoundTrip, DeepNestingIsCutButTheRestIsRead) {
   for (int i = 0; i < 300; ++i) text += "<node name=\"n" + std::to_string(i) + "\">";
   for (int i = 0; i < 300; ++i) text += "</node>";
   text = "<node name=\"top\">" + text + "<node name=\"after\"/></node>";
-  Tree root = Parse(text);
+  NodePtr root = Parse(text);
   ASSERT_TRUE(root);
   int levels = 1;
   for (DataNode* n = root->FirstChild(); n; n = n->FirstChild()) ++levels;
   EXPECT_EQ(levels, kMaxXmlNodeDepth);
   EXPECT_STREQ(root->LastChild()->Name(), "after");
   // The kept tree writes and reads back in full.
-  Tree again = Parse(Write(root.get(), false));
+  NodePtr again = Parse(Write(root.get(), false));
   ExpectSameTree(root.get(), again.get());
 }
 
 TEST(NodeXmlReader, ReadsWhatTheFormatAllows) {
-  Tree t = Parse(
+  NodePtr t = Parse(
       "<?xml version=\"1.0\"?><?xml-stylesheet type=\"text/xsl\" href=\"x.xsl\" ?>\r\n"
       "<attr name=\"early\">ignored</attr><NODE name=\"n\" name=\"second\" other=\"x\">"
       "<attr name=\"q\" type=\"q\">-5</attr><attr name=\"f\" type=\"f\">x</attr>"
@@ -257,14 +253,14 @@ TEST(NodeXmlReader, ReadsWhatTheFormatAllows) {
 
   // Files from before texts were escaped: an unescaped "<" ends the value, as it always
   // did, and a "&" that starts no reference stays.
-  Tree old = Parse("<node name=\"a & b\"><attr name=\"v\">x<y</attr></node>");
+  NodePtr old = Parse("<node name=\"a & b\"><attr name=\"v\">x<y</attr></node>");
   ASSERT_TRUE(old);
   EXPECT_STREQ(old->Name(), "a & b");
   EXPECT_STREQ(old->attrs.ValueOf("v").AsString(), "x");
 }
 
 TEST(NodeXmlReader, EveryPrefixReadsAPrefixOfTheTree) {
-  Tree original = SampleTree();
+  NodePtr original = SampleTree();
   original->attrs.Set("real", AttrValue(), 1);  // "2." is no prefix of 2.5 as a number
   const std::string text = Write(original.get(), false);
   std::vector<const DataNode*> order;
@@ -279,7 +275,7 @@ TEST(NodeXmlReader, EveryPrefixReadsAPrefixOfTheTree) {
   }
   for (size_t length = 0; length <= text.size(); ++length) {
     SCOPED_TRACE(length);
-    Tree t(ParseNodeXml(nullptr, text.data(), static_cast<long>(length), nullptr));
+    NodePtr t(ParseNodeXml(nullptr, text.data(), static_cast<long>(length), nullptr));
     ASSERT_EQ(t != nullptr, length > text.find('>'));
     size_t k = 0;
     for (const DataNode* n = t.get(); n; ++k) {
@@ -328,7 +324,7 @@ TEST(NodeXmlReader, DamagedAndForeignTextIsHarmless) {
     std::string text;
     const int count = static_cast<int>(random() % 60);
     for (int k = 0; k < count; ++k) text += pieces[random() % std::size(pieces)];
-    Tree t = Parse(text);
+    NodePtr t = Parse(text);
     if (t) Write(t.get(), false);
   }
   EXPECT_FALSE(Parse("<html><body><p>Hello</p></body></html>"));
