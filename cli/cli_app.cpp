@@ -12,12 +12,12 @@
 #include "cli/descriptor_builder.h"
 #include "cli/json_writer.h"
 #include "cli/output_sink.h"
-#include "cli/result_order.h"
 #include "cli/search_driver.h"
 #include "cli/text_writer.h"
 #include "datatree/node_xml.h"
 #include "platform/node_files.h"
 #include "platform/standard_paths.h"
+#include "results/result_rows.h"
 #include "settings/settings_store.h"
 
 #ifndef TWINFOLD_VERSION
@@ -91,16 +91,18 @@ NodePtr buildDescriptor(const CliOptions& options, const CliStreams& io) {
 }
 
 bool writeResult(const CliOptions& options, const SearchDriver& search, OutputSink* sink) {
-  const auto groups = OrderResults(search.Result(), options.sortBy, options.reverse);
+  const ListKeys keys = ListKeysFor(options.sortBy, options.reverse);
+  const std::vector<DataNode*> rows =
+      SortedGroupsWithFiles(search.Result(), keys.groups, keys.files);
   switch (options.format) {
     case OutputFormat::kCsv:
-      WriteCsv(groups, sink);
+      WriteCsv(rows, sink);
       break;
     case OutputFormat::kJson:
-      WriteJson(groups, search.FileCount(), sink);
+      WriteJson(rows, search.FileCount(), sink);
       break;
     case OutputFormat::kText:
-      WriteText(groups, search.StatusLine(), sink);
+      WriteText(rows, search.StatusLine(), sink);
       break;
   }
   return sink->Finish();

@@ -7,6 +7,7 @@
 
 #include "base/text_fold.h"
 #include "platform/file_time.h"
+#include "results/result_rows.h"
 
 namespace tf {
 namespace {
@@ -297,6 +298,23 @@ bool ParseCliOptions(int argc, char** argv, CliOptions* options, std::string* er
 
 const char* CliUsage() {
   return kUsage;
+}
+
+ListKeys ListKeysFor(SortBy sortBy, bool reverse) {
+  const int turned = reverse ? kSortReversed : 0;
+  switch (sortBy) {
+    case SortBy::kSize:
+      return {kSortByVal | turned, kSortByVal | turned};
+    case SortBy::kCount:
+      return {kSortByVal2 | turned, kSortByName};
+    case SortBy::kType:
+      return {kSortByDesc | turned, kSortByName};
+    case SortBy::kTime:
+      return {kSortByName, kSortByVal2 | turned};
+    case SortBy::kName:
+      break;
+  }
+  return {kSortByName | turned, kSortByName};
 }
 
 }  // namespace tf

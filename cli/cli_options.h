@@ -67,4 +67,14 @@ bool ParseCliOptions(int argc, char** argv, CliOptions* options, std::string* er
 // The usage text printed by --help and after a usage error.
 const char* CliUsage();
 
+// The result-list sort keys (results/result_rows.h) of a --sort order: the groups sorted as
+// the groups list sorts them, the files of each as the files list does. --reverse turns
+// round only what the order is about: by name, count and type the files stay by path, by
+// time the groups stay by name.
+struct ListKeys {
+  int groups;
+  int files;
+};
+ListKeys ListKeysFor(SortBy sortBy, bool reverse);
+
 }  // namespace tf

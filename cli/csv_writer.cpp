@@ -1,5 +1,7 @@
 #include "cli/csv_writer.h"
 
+#include "results/result_rows.h"
+
 namespace tf {
 
 std::string CsvField(std::string_view field) {
@@ -13,18 +15,18 @@ std::string CsvField(std::string_view field) {
   return out;
 }
 
-bool WriteCsv(const std::vector<OrderedGroup>& groups, OutputSink* sink) {
+bool WriteCsv(const std::vector<DataNode*>& rows, OutputSink* sink) {
   sink->Write("group,type,count,group_size,path,size,modified\r\n");
-  for (const OrderedGroup& entry : groups) {
-    const std::string groupFields =
-        CsvField(entry.group->Name()) + ',' + CsvField(entry.group->Desc()) + ',' +
-        std::to_string(entry.group->val2) + ',' + std::to_string(entry.group->val) + ',';
-    for (const DataNode* file : entry.files) {
-      const std::string line = groupFields + CsvField(file->Name()) + ',' +
-                               std::to_string(file->val) + ',' + std::to_string(file->val2) +
-                               "\r\n";
-      if (!sink->Write(line)) return false;
+  std::string groupFields;
+  for (const DataNode* row : rows) {
+    if (IsGroupRow(row)) {
+      groupFields = CsvField(row->Name()) + ',' + CsvField(row->Desc()) + ',' +
+                    std::to_string(row->val2) + ',' + std::to_string(row->val) + ',';
+      continue;
     }
+    const std::string line = groupFields + CsvField(row->Name()) + ',' + std::to_string(row->val) +
+                             ',' + std::to_string(row->val2) + "\r\n";
+    if (!sink->Write(line)) return false;
   }
   return !sink->Failed();
 }

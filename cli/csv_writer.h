@@ -6,15 +6,16 @@
 #include <vector>
 
 #include "cli/output_sink.h"
-#include "cli/result_order.h"
+#include "datatree/data_node.h"
 
 namespace tf {
 
 // `field` as an RFC 4180 field: quoted, with its quotes doubled, when it holds a comma, a
 // quote, CR or LF; otherwise as it is. Bytes are kept exactly, valid UTF-8 or not.
 std::string CsvField(std::string_view field);
-// A header line "group,type,count,group_size,path,size,modified" and one line per file,
-// CR LF after each; modified is the 64-bit file time. False when the sink failed.
-bool WriteCsv(const std::vector<OrderedGroup>& groups, OutputSink* sink);
+// A header line "group,type,count,group_size,path,size,modified" and one line per file of
+// `rows` (group rows, each followed by its file rows), CR LF after each; modified is the
+// 64-bit file time. False when the sink failed.
+bool WriteCsv(const std::vector<DataNode*>& rows, OutputSink* sink);
 
 }  // namespace tf

@@ -3,6 +3,7 @@
 #include <string>
 
 #include "cli/json_text.h"
+#include "results/result_rows.h"
 
 namespace tf {
 namespace {
@@ -22,18 +23,20 @@ void appendText(std::string* out, const char* name, std::string_view text) {
   }
 }
 
-std::string groupJson(const OrderedGroup& entry) {
+// The group's object from the group row at `at` and the file rows after it; `at` moves
+// past them.
+std::string groupJson(const std::vector<DataNode*>& rows, size_t* at) {
+  const DataNode* group = rows[(*at)++];
   std::string out = "{";
-  appendText(&out, "key", entry.group->Name());
+  appendText(&out, "key", group->Name());
   out += ',';
-  appendText(&out, "type", entry.group->Desc());
-  out += ",\"count\":" + std::to_string(entry.group->val2);
-  out += ",\"size\":" + std::to_string(entry.group->val);
+  appendText(&out, "type", group->Desc());
+  out += ",\"count\":" + std::to_string(group->val2);
+  out += ",\"size\":" + std::to_string(group->val);
   out += ",\"files\":[";
-  bool first = true;
-  for (const DataNode* file : entry.files) {
+  for (bool first = true; *at < rows.size() && !IsGroupRow(rows[*at]); first = false) {
+    const DataNode* file = rows[(*at)++];
     out += first ? "{" : ",{";
-    first = false;
     appendText(&out, "path", file->Name());
     out += ",\"size\":" + std::to_string(file->val);
     out += ",\"modified\":" + std::to_string(file->val2) + "}";
@@ -44,15 +47,16 @@ std::string groupJson(const OrderedGroup& entry) {
 
 }  // namespace
 
-bool WriteJson(const std::vector<OrderedGroup>& groups, int64_t fileCount, OutputSink* sink) {
+bool WriteJson(const std::vector<DataNode*>& rows, int64_t fileCount, OutputSink* sink) {
   sink->Write("{\"groups\":[");
-  bool first = true;
-  for (const OrderedGroup& entry : groups) {
+  size_t at = 0;
+  while (at < rows.size() && !IsGroupRow(rows[at])) ++at;  // a listing begins with a group
+  const bool any = at < rows.size();
+  for (bool first = true; at < rows.size(); first = false) {
     if (!sink->Write(first ? "\n" : ",\n")) return false;
-    first = false;
-    sink->Write(groupJson(entry));
+    sink->Write(groupJson(rows, &at));
   }
-  sink->Write(groups.empty() ? "]," : "\n],");
+  sink->Write(any ? "\n]," : "],");
   sink->Write("\"files\":" + std::to_string(fileCount) + "}\n");
   return !sink->Failed();
 }

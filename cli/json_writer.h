@@ -5,14 +5,15 @@
 #include <vector>
 
 #include "cli/output_sink.h"
-#include "cli/result_order.h"
+#include "datatree/data_node.h"
 
 namespace tf {
 
 // {"groups":[{"key","type","count","size","files":[{"path","size","modified"}]}],"files":N},
-// one group per line. modified is the 64-bit file time. A key or path that is not valid
-// UTF-8 is given with replacement characters and, beside it, its exact bytes in
-// "key_base64" or "path_base64". False when the sink failed.
-bool WriteJson(const std::vector<OrderedGroup>& groups, int64_t fileCount, OutputSink* sink);
+// one group per line, from `rows` (group rows, each followed by its file rows). modified
+// is the 64-bit file time. A key or path that is not valid UTF-8 is given with
+// replacement characters and, beside it, its exact bytes in "key_base64" or "path_base64".
+// False when the sink failed.
+bool WriteJson(const std::vector<DataNode*>& rows, int64_t fileCount, OutputSink* sink);
 
 }  // namespace tf

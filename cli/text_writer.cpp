@@ -4,6 +4,7 @@
 #include <cstdio>
 
 #include "platform/display_format.h"
+#include "results/result_rows.h"
 
 namespace tf {
 namespace {
@@ -71,14 +72,11 @@ std::string TerminalSafe(std::string_view text) {
   return out;
 }
 
-bool WriteText(const std::vector<OrderedGroup>& groups, const std::string& statusLine,
+bool WriteText(const std::vector<DataNode*>& rows, const std::string& statusLine,
                OutputSink* sink) {
   TimeTexts times;
-  for (const OrderedGroup& entry : groups) {
-    if (!sink->Write(groupLine(entry.group))) return false;
-    for (const DataNode* file : entry.files)
-      if (!sink->Write(fileLine(file, &times))) return false;
-  }
+  for (const DataNode* row : rows)
+    if (!sink->Write(IsGroupRow(row) ? groupLine(row) : fileLine(row, &times))) return false;
   sink->Write(statusLine + "\n");
   return !sink->Failed();
 }

@@ -242,6 +242,19 @@ void sortUnified(int key, std::vector<DataNode*>* rows) {
   rows->swap(sorted);
 }
 
+// Each group row of `root` in the `groups` order followed by its files in the `files` order.
+std::vector<DataNode*> sortedBlocks(const DataNode* root, const Order& groups, const Order& files) {
+  std::vector<DataNode*> rows;
+  const std::vector<DataNode*> groupRows = GroupRows(root);
+  if (root) rows.reserve(groupRows.size() + static_cast<size_t>(std::max<int64_t>(root->val2, 0)));
+  std::vector<DataNode*> children;
+  for (const Keyed& group : sortKeyed(groupRows.begin(), groupRows.end(), groups)) {
+    children = FileRows(group.node);
+    appendBlock(group.node, children.begin(), children.end(), files, &rows);
+  }
+  return rows;
+}
+
 std::string sizeText(int64_t size) {
   std::string number, unit;
   FormatSize(size, &number, &unit);
@@ -345,16 +358,11 @@ std::vector<DataNode*> UnifiedRows(const DataNode* root) {
 }
 
 std::vector<DataNode*> SortedUnifiedRows(const DataNode* root, int key) {
-  std::vector<DataNode*> rows;
-  const std::vector<DataNode*> groups = GroupRows(root);
-  if (root) rows.reserve(groups.size() + static_cast<size_t>(std::max<int64_t>(root->val2, 0)));
-  const Order files = unifiedFileOrder(key);
-  std::vector<DataNode*> children;
-  for (const Keyed& group : sortKeyed(groups.begin(), groups.end(), unifiedGroupOrder(key))) {
-    children = FileRows(group.node);
-    appendBlock(group.node, children.begin(), children.end(), files, &rows);
-  }
-  return rows;
+  return sortedBlocks(root, unifiedGroupOrder(key), unifiedFileOrder(key));
+}
+
+std::vector<DataNode*> SortedGroupsWithFiles(const DataNode* root, int groupKey, int fileKey) {
+  return sortedBlocks(root, groupOrder(groupKey), fileOrder(fileKey));
 }
 
 void SortRows(ResultList list, int key, std::vector<DataNode*>* rows) {

@@ -51,6 +51,10 @@ void SortRows(ResultList list, int key, std::vector<DataNode*>* rows);
 
 // UnifiedRows already sorted by `key`: what SortRows would make of them, built in one go.
 std::vector<DataNode*> SortedUnifiedRows(const DataNode* root, int key);
+// The unified list's shape with a key for each kind of row: the groups of `root` as the
+// groups list sorts them by `groupKey`, each followed by its files as the files list
+// sorts them by `fileKey`.
+std::vector<DataNode*> SortedGroupsWithFiles(const DataNode* root, int groupKey, int fileKey);
 
 // Case-insensitive comparison of two zero-ended names, <0, 0 or >0, as CompareIgnoringCase
 // (ASCII and Latin-1 letters fold), without allocating while both texts are ASCII.

@@ -1,19 +1,17 @@
-// The parts of twinfold-cli that need no search: options, result order and the writers.
+// The parts of twinfold-cli that need no search: options, sort orders and the writers.
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <cstdint>
 
 #include <string>
 #include <vector>
 
-#include "base/text_fold.h"
 #include "cli/cli_options.h"
 #include "cli/csv_writer.h"
 #include "cli/descriptor_builder.h"
 #include "cli/json_text.h"
 #include "cli/json_writer.h"
-#include "cli/result_order.h"
+#include "results/result_rows.h"
 
 namespace tf {
 namespace {
@@ -161,16 +159,16 @@ class ResultTree {
   NodePtr m_root;
 };
 
-std::vector<std::string> names(const std::vector<OrderedGroup>& groups) {
+// The listing of `--sort key [--reverse]`: group names, and file paths indented.
+std::vector<std::string> listing(const DataNode* root, SortBy key, bool reverse) {
+  const ListKeys keys = ListKeysFor(key, reverse);
   std::vector<std::string> out;
-  for (const auto& g : groups) {
-    out.push_back(g.group->Name());
-    for (const DataNode* f : g.files) out.push_back("  " + std::string(f->Name()));
-  }
+  for (const DataNode* row : SortedGroupsWithFiles(root, keys.groups, keys.files))
+    out.push_back(IsGroupRow(row) ? row->Name() : "  " + std::string(row->Name()));
   return out;
 }
 
-TEST(ResultOrder, FollowsTheListKeysAndNeverReversesTieBreaks) {
+TEST(SortOption, ReversesOnlyWhatTheOrderIsAbout) {
   ResultTree tree;
   DataNode* b = tree.Group("b.txt", "txt");
   tree.File(b, "/y/b.txt", 5, 1);
@@ -184,49 +182,32 @@ TEST(ResultOrder, FollowsTheListKeysAndNeverReversesTieBreaks) {
   tree.File(c, "/r/c", 2, 0);
 
   using V = std::vector<std::string>;
-  EXPECT_EQ(names(OrderResults(tree.Root(), SortBy::kName, false)),
+  const DataNode* root = tree.Root();
+  EXPECT_EQ(listing(root, SortBy::kName, false),
             (V{"A.txt", "  /a/A.txt", "  /z/A.txt", "b.txt", "  /X/b.txt", "  /y/b.txt", "c",
                "  /p/c", "  /q/c", "  /r/c"}));
   // Reversed: only the groups turn round; the files of a group stay by path.
-  EXPECT_EQ(names(OrderResults(tree.Root(), SortBy::kName, true))[0], "c");
-  EXPECT_EQ(names(OrderResults(tree.Root(), SortBy::kName, true))[1], "  /p/c");
-  // Totals 10, 10, 10: all equal, so by name in both directions.
-  EXPECT_EQ(names(OrderResults(tree.Root(), SortBy::kSize, false)),
+  EXPECT_EQ(listing(root, SortBy::kName, true)[0], "c");
+  EXPECT_EQ(listing(root, SortBy::kName, true)[1], "  /p/c");
+  // Totals 10, 10, 10: all equal, so by name in both directions; the files by size.
+  EXPECT_EQ(listing(root, SortBy::kSize, false),
             (V{"A.txt", "  /a/A.txt", "  /z/A.txt", "b.txt", "  /X/b.txt", "  /y/b.txt", "c",
                "  /p/c", "  /q/c", "  /r/c"}));
-  EXPECT_EQ(names(OrderResults(tree.Root(), SortBy::kSize, true)),
+  EXPECT_EQ(listing(root, SortBy::kSize, true),
             (V{"A.txt", "  /z/A.txt", "  /a/A.txt", "b.txt", "  /X/b.txt", "  /y/b.txt", "c",
                "  /r/c", "  /p/c", "  /q/c"}));
-  EXPECT_EQ(names(OrderResults(tree.Root(), SortBy::kCount, false))[0], "c");
-  EXPECT_EQ(names(OrderResults(tree.Root(), SortBy::kType, false))[0], "c");  // "?" < "txt"
-  const V byTime = names(OrderResults(tree.Root(), SortBy::kTime, false));
+  EXPECT_EQ(listing(root, SortBy::kCount, false)[0], "c");
+  EXPECT_EQ(listing(root, SortBy::kCount, true)[0], "A.txt");
+  EXPECT_EQ(listing(root, SortBy::kCount, true)[1], "  /a/A.txt");
+  EXPECT_EQ(listing(root, SortBy::kType, false)[0], "c");  // "?" < "txt"
+  EXPECT_EQ(listing(root, SortBy::kType, true)[6], "c");
+  const V byTime = listing(root, SortBy::kTime, false);
   EXPECT_EQ(byTime[1], "  /z/A.txt");  // newest first
   EXPECT_EQ(byTime[7], "  /p/c");      // equal times: by path
-}
-
-TEST(ResultOrder, NameOrderAgreesWithCaseFoldingComparison) {
-  // Few letters, mixed case, Latin-1 letters in UTF-8 and stray bytes: many near-ties.
-  const std::vector<std::string> pieces = {"a",    "A", "b", "_", "\xC3\xA9", "\xC3\x89",
-                                           "\xE9", "z", "Z", "/", "\xC3\xBF", "1"};
-  for (uint32_t seed = 1; seed <= 50; ++seed) {
-    ResultTree tree;
-    uint32_t state = seed;
-    const auto next = [&state] { return (state = state * 1103515245u + 12345u) >> 16; };
-    for (int g = 0; g < 40; ++g) {
-      std::string name;
-      for (uint32_t n = next() % 5; n > 0; --n) name += pieces[next() % pieces.size()];
-      tree.File(tree.Group(name.c_str(), "?"), "/x/" + name, 1, 1);
-    }
-    std::vector<std::string> expected;
-    for (const DataNode* g = tree.Root()->FirstChild(); g; g = g->Next())
-      expected.push_back(g->Name());
-    std::stable_sort(expected.begin(), expected.end(),
-                     [](const auto& a, const auto& b) { return CompareIgnoringCase(a, b) < 0; });
-    std::vector<std::string> actual;
-    for (const auto& g : OrderResults(tree.Root(), SortBy::kName, false))
-      actual.push_back(g.group->Name());
-    EXPECT_EQ(actual, expected) << seed;
-  }
+  const V byTimeReversed = listing(root, SortBy::kTime, true);
+  EXPECT_EQ(byTimeReversed[0], "A.txt");  // the groups stay by name
+  EXPECT_EQ(byTimeReversed[1], "  /a/A.txt");
+  EXPECT_EQ(byTimeReversed[9], "  /q/c");  // equal times still by path
 }
 
 TEST(CsvWriter, QuotesOnlyWhatRfc4180Requires) {
@@ -262,7 +243,7 @@ TEST(JsonWriter, GivesExactBytesBesideReplacedText) {
   tree.File(g, "/a/caf\xE9.txt", 1, 130000000000000000);
   tree.File(g, "/b \"q\"/caf\xE9.txt", 1, -1);
   OutputSink sink(nullptr);
-  ASSERT_TRUE(WriteJson(OrderResults(tree.Root(), SortBy::kName, false), 2, &sink));
+  ASSERT_TRUE(WriteJson(SortedGroupsWithFiles(tree.Root(), kSortByName, kSortByName), 2, &sink));
   const std::string& out = sink.Collected();
   EXPECT_NE(out.find("\"key\":\"caf\xEF\xBF\xBD.txt\",\"key_base64\":\"Y2Fm6S50eHQ=\""),
             std::string::npos)
