@@ -21,7 +21,7 @@
 #include <gtest/gtest.h>
 
 #include "tests/gui_search/scripted_search_host.h"
-#include "tests/platform/scratch_folder.h"
+#include "tests/support/temp_tree.h"
 #include "ui/drive_chooser.h"
 #include "ui/list_helpers.h"
 
@@ -40,7 +40,7 @@ Paths rows(QTreeWidget* list) {
 }
 
 struct PageFixture {
-  testing::ScratchFolder scratch;
+  testing::TempTree scratch;
   testing::ScriptedSearchHost host;
   std::unique_ptr<FolderPage> page;
 

@@ -9,7 +9,7 @@
 #include "platform/file_time.h"
 #include "platform/mount_table.h"
 #include "platform/volume_info.h"
-#include "tests/platform/scratch_folder.h"
+#include "tests/support/temp_tree.h"
 
 namespace tf {
 namespace {
@@ -178,7 +178,7 @@ TEST(FatClusters, TableBoundsForBothFamilies) {
 }
 
 TEST(Volumes, AFileGivesTheSpaceOfItsFoldersVolume) {
-  testing::ScratchFolder dir;
+  testing::TempTree dir;
   ASSERT_TRUE(testing::WriteFile(dir / "f", "x"));
   int64_t freeOfFile = -1, freeOfFolder = -1;
   uint32_t sector = 0, cluster = 0, flags = 0;

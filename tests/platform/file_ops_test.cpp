@@ -11,15 +11,15 @@
 #include "platform/path_utils.h"
 #include "platform/standard_paths.h"
 #include "platform/trash.h"
-#include "tests/platform/scratch_folder.h"
 #include "tests/support/scripted_questions.h"
+#include "tests/support/temp_tree.h"
 
 namespace tf {
 namespace {
 
 using testing::Exists;
 using testing::ReadFile;
-using testing::ScratchFolder;
+using testing::TempTree;
 using testing::WriteFile;
 
 // The user's trash lives in a data folder that does not exist yet when the first file is
@@ -27,13 +27,13 @@ using testing::WriteFile;
 class TrashHome : public ::testing::Environment {
  public:
   void SetUp() override {
-    m_folder = std::make_unique<ScratchFolder>();
+    m_folder = std::make_unique<TempTree>();
     setenv("XDG_DATA_HOME", (*m_folder / "data").c_str(), 1);
   }
   void TearDown() override { m_folder.reset(); }
 
  private:
-  std::unique_ptr<ScratchFolder> m_folder;
+  std::unique_ptr<TempTree> m_folder;
 };
 [[maybe_unused]] ::testing::Environment* const g_trashHome =
     ::testing::AddGlobalTestEnvironment(new TrashHome);
@@ -62,7 +62,7 @@ bool differentDevices(const std::string& a, const std::string& b) {
 }
 
 // A file with known bytes, an odd mode and a modification time with nanoseconds.
-std::string makeSource(const ScratchFolder& dir, const std::string& name, size_t size) {
+std::string makeSource(const TempTree& dir, const std::string& name, size_t size) {
   std::string bytes(size, '\0');
   for (size_t i = 0; i < size; ++i) bytes[i] = static_cast<char>(i * 7 + 3);
   const std::string path = dir / name;
@@ -85,13 +85,13 @@ class AcrossFileSystems : public ::testing::Test {
  protected:
   void SetUp() override {
     if (!differentDevices("/tmp", "/dev/shm")) GTEST_SKIP() << "/tmp and /dev/shm are one";
-    m_here = std::make_unique<ScratchFolder>("/tmp");
-    m_there = std::make_unique<ScratchFolder>("/dev/shm");
+    m_here = std::make_unique<TempTree>("/tmp");
+    m_there = std::make_unique<TempTree>("/dev/shm");
   }
   void TearDown() override { TEST_FailCopyAfterBytes(-1); }
 
-  std::unique_ptr<ScratchFolder> m_here;
-  std::unique_ptr<ScratchFolder> m_there;
+  std::unique_ptr<TempTree> m_here;
+  std::unique_ptr<TempTree> m_there;
   testing::ScriptedQuestions m_questions;
 };
 
@@ -183,7 +183,7 @@ TEST_F(AcrossFileSystems, ACollisionAsksAndSkipOrCancelChangeNothing) {
 }
 
 TEST(FileOps, MoveWithinAFileSystemIsARename) {
-  ScratchFolder dir;
+  TempTree dir;
   const std::string source = makeSource(dir, "a", 10);
   const ino_t inode = statOf(source).st_ino;
   ASSERT_EQ(mkdir((dir / "to").c_str(), 0700), 0);
@@ -202,7 +202,7 @@ TEST(FileOps, MoveWithinAFileSystemIsARename) {
 }
 
 TEST(FileOps, HooksCanCancelAndDecideTheResult) {
-  ScratchFolder dir;
+  TempTree dir;
   ASSERT_TRUE(WriteFile(dir / "src", "data"));
   std::vector<std::pair<std::string, int>> calls;
   const FileHook refuse = [&](const std::string& t, int v) {
@@ -235,7 +235,7 @@ TEST(FileOps, HooksCanCancelAndDecideTheResult) {
 }
 
 TEST(Trash, ADeletedFileLandsInTheUsersTrashWithItsInfo) {
-  ScratchFolder dir;
+  TempTree dir;
   ASSERT_TRUE(WriteFile(dir / "doomed file.txt", "keep me"));
   // The trash must not depend on the current folder (Qt 6.4 would use ./files).
   ASSERT_EQ(chdir(dir.path().c_str()), 0);
@@ -270,7 +270,7 @@ TEST(Trash, ADeletedFileLandsInTheUsersTrashWithItsInfo) {
 
 TEST(Trash, AFileOnAnotherFileSystemIsTrashedThereOrStays) {
   if (!differentDevices("/dev/shm", "/tmp")) GTEST_SKIP() << "/tmp and /dev/shm are one";
-  ScratchFolder dir("/dev/shm");
+  TempTree dir("/dev/shm");
   ASSERT_TRUE(WriteFile(dir / "elsewhere", "precious"));
   std::string trashed;
   if (MoveToTrash(dir / "elsewhere", &trashed)) {
@@ -288,7 +288,7 @@ TEST(Trash, AFileOnAnotherFileSystemIsTrashedThereOrStays) {
 }
 
 TEST(Trash, NamesQtCannotCarryAreTrashedByteForByte) {
-  ScratchFolder dir;
+  TempTree dir;
   const std::string odd = "odd\xff\xfe name%.txt";
   const std::string longName = std::string(250, 'L');
   ASSERT_TRUE(WriteFile(dir / odd, "odd"));
@@ -321,7 +321,7 @@ TEST(Trash, NamesQtCannotCarryAreTrashedByteForByte) {
   EXPECT_EQ(ReadFile(whereOdd), "odd");
 
   if (differentDevices("/dev/shm", "/tmp")) {
-    ScratchFolder shm("/dev/shm");
+    TempTree shm("/dev/shm");
     ASSERT_TRUE(WriteFile(shm / odd, "far"));
     std::string far;
     if (MoveToTrash(shm / odd, &far)) {

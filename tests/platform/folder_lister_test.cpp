@@ -11,12 +11,12 @@
 
 #include "platform/dos_attributes.h"
 #include "platform/file_time.h"
-#include "tests/platform/scratch_folder.h"
+#include "tests/support/temp_tree.h"
 
 namespace tf {
 namespace {
 
-using testing::ScratchFolder;
+using testing::TempTree;
 using testing::WriteFile;
 
 struct Listed {
@@ -53,7 +53,7 @@ void setTimes(const std::string& path, int64_t seconds, long nanoseconds) {
 }
 
 TEST(FolderLister, YieldsExactlyTheRegularFilesOfAHostileFolder) {
-  ScratchFolder dir;
+  TempTree dir;
   ASSERT_TRUE(WriteFile(dir / "plain.txt", "0123456789"));
   const std::string badName = "bad\xff\xfe name.txt";
   ASSERT_TRUE(WriteFile(dir / badName, "x"));
@@ -105,7 +105,7 @@ TEST(FolderLister, YieldsExactlyTheRegularFilesOfAHostileFolder) {
 }
 
 TEST(FolderLister, AnEntryThatVanishesBeforeItsStatIsAnsweredFalse) {
-  ScratchFolder dir;
+  TempTree dir;
   ASSERT_TRUE(WriteFile(dir / "going", "x"));
   ASSERT_TRUE(WriteFile(dir / "staying", "y"));
   FolderLister lister;
@@ -135,7 +135,7 @@ TEST(FolderLister, AnEntryThatVanishesBeforeItsStatIsAnsweredFalse) {
 }
 
 TEST(FolderLister, WalksAFolderChainDeeperThanPathMax) {
-  ScratchFolder dir;
+  TempTree dir;
   const std::string part(60, 'd');
   int fd = open(dir.path().c_str(), O_RDONLY | O_DIRECTORY);
   for (int depth = 0; depth < 100; ++depth) {
@@ -191,7 +191,7 @@ TEST(FolderLister, NeverEntersPseudoFileSystems) {
 }
 
 TEST(FolderLister, ListsAFolderOfManyEntriesCompletely) {
-  ScratchFolder dir;
+  TempTree dir;
   // More entries than one directory read returns.
   for (int i = 0; i < 3000; ++i) ASSERT_TRUE(WriteFile(dir / ("f" + std::to_string(i)), ""));
   EXPECT_EQ(listAll(dir.path()).files.size(), 3000u);
@@ -209,7 +209,7 @@ TEST(DosAttributes, ReadFromTheExtendedAttributesOfNtfsAndSamba) {
   EXPECT_EQ(DosAttributeSourceOf(0xEF53), DosAttributeSource::kNone);  // ext4
 
   // The read path itself, on a file carrying the attribute a Samba share shows.
-  ScratchFolder dir;
+  TempTree dir;
   ASSERT_TRUE(WriteFile(dir / "a.txt", "x"));
   if (setxattr((dir / "a.txt").c_str(), "user.cifs.dosattrib", le, 4, 0) != 0)
     GTEST_SKIP() << "no user extended attributes here";

@@ -10,13 +10,13 @@
 #include "datatree/data_node.h"
 #include "platform/shortcuts.h"
 #include "platform/standard_paths.h"
-#include "tests/platform/scratch_folder.h"
+#include "tests/support/temp_tree.h"
 
 namespace tf {
 namespace {
 
 using testing::Exists;
-using testing::ScratchFolder;
+using testing::TempTree;
 using testing::WriteFile;
 
 TEST(PathText, JoinAddsExactlyOneSeparator) {
@@ -74,7 +74,7 @@ TEST(PathText, MasksIgnoreCaseAndStarDotStarMatchesAll) {
 }
 
 TEST(PathKinds, FilesFoldersAndWhatCannotBeOpened) {
-  ScratchFolder dir;
+  TempTree dir;
   ASSERT_TRUE(WriteFile(dir / "f", "12345"));
   ASSERT_EQ(mkfifo((dir / "fifo").c_str(), 0600), 0);
   EXPECT_EQ(PathKind(dir / "f"), PATH_FILE);
@@ -95,7 +95,7 @@ TEST(PathKinds, FilesFoldersAndWhatCannotBeOpened) {
 
 TEST(PathKinds, DriveRootIsTheMountPointEvenForMissingPaths) {
   EXPECT_EQ(DriveRoot("/"), "/");
-  ScratchFolder dir;
+  TempTree dir;
   const std::string root = DriveRoot(dir.path());
   ASSERT_FALSE(root.empty());
   EXPECT_EQ(DriveRoot(dir / "not/yet/there"), root);
@@ -108,7 +108,7 @@ TEST(PathKinds, DriveRootIsTheMountPointEvenForMissingPaths) {
 }
 
 TEST(FileSearch, FindsByNameIgnoringCaseDepthFirst) {
-  ScratchFolder dir;
+  TempTree dir;
   ASSERT_EQ(mkdir((dir / "a").c_str(), 0700), 0);
   ASSERT_EQ(mkdir((dir / "a/b").c_str(), 0700), 0);
   ASSERT_TRUE(WriteFile(dir / "a/b/Target.TXT", "x"));
@@ -131,7 +131,7 @@ std::string chainText(const TreeNode* node) {
 }
 
 TEST(FileSearch, ListMatchingFilesBuildsNumberedChains) {
-  ScratchFolder dir;
+  TempTree dir;
   for (const char* f : {"a.mcf", "B.MCF", "c.txt"}) ASSERT_TRUE(WriteFile(dir / f, ""));
   ASSERT_EQ(mkdir((dir / "sub").c_str(), 0700), 0);
   ASSERT_TRUE(WriteFile(dir / "sub/d.mcf", ""));
@@ -155,7 +155,7 @@ TEST(FileSearch, ListMatchingFilesBuildsNumberedChains) {
 }
 
 TEST(Shortcuts, AreSymbolicLinksThatNeverReplaceAFile) {
-  ScratchFolder dir;
+  TempTree dir;
   ASSERT_TRUE(WriteFile(dir / "kept file", "data"));
   ASSERT_TRUE(WriteFile(dir / "taken", "mine"));
   ASSERT_EQ(chdir(dir.path().c_str()), 0);

@@ -2,7 +2,6 @@
 
 #include <gtest/gtest.h>
 #include <sys/wait.h>
-#include <time.h>
 #include <unistd.h>
 
 #include <sys/stat.h>
@@ -10,40 +9,18 @@
 #include <cerrno>
 #include <cstdlib>
 
-#include "tests/platform/scratch_folder.h"
+#include "tests/support/argv_record.h"
+#include "tests/support/temp_tree.h"
 
 namespace tf {
 namespace {
 
 using testing::Exists;
-using testing::ReadFile;
-using testing::ScratchFolder;
-
-// Waits for the recorder's output (it renames it into place when complete).
-std::string waitForRecord(const std::string& path) {
-  for (int i = 0; i < 500 && !Exists(path); ++i) {
-    const struct timespec pause = {0, 10000000};
-    nanosleep(&pause, nullptr);
-  }
-  return ReadFile(path);
-}
-
-// Decodes "<length>\n<bytes>\n" records: the working folder, then the arguments.
-std::vector<std::string> decode(const std::string& record) {
-  std::vector<std::string> out;
-  size_t pos = 0;
-  while (pos < record.size()) {
-    const size_t newline = record.find('\n', pos);
-    if (newline == std::string::npos) break;
-    const size_t length = std::stoul(record.substr(pos, newline - pos));
-    out.push_back(record.substr(newline + 1, length));
-    pos = newline + 1 + length + 1;
-  }
-  return out;
-}
+using testing::ReadArgvRecord;
+using testing::TempTree;
 
 TEST(RunCommand, PassesEveryArgumentThroughUntouched) {
-  ScratchFolder dir;
+  TempTree dir;
   const std::string out = dir / "record";
   const std::vector<std::string> hostile = {"two words",
                                             "\"quoted\"",
@@ -62,7 +39,7 @@ TEST(RunCommand, PassesEveryArgumentThroughUntouched) {
   std::vector<std::string> args = {TF_ARGV_RECORDER, out};
   args.insert(args.end(), hostile.begin(), hostile.end());
   ASSERT_TRUE(RunCommand(args, dir.path()));
-  const std::vector<std::string> got = decode(waitForRecord(out));
+  const std::vector<std::string> got = ReadArgvRecord(out);
   ASSERT_EQ(got.size(), hostile.size() + 1);
   EXPECT_EQ(got[0], dir.path());  // the working folder
   for (size_t i = 0; i < hostile.size(); ++i) EXPECT_EQ(got[i + 1], hostile[i]) << i;
@@ -70,7 +47,7 @@ TEST(RunCommand, PassesEveryArgumentThroughUntouched) {
 }
 
 TEST(RunCommand, ReportsWhatCannotStartAndLeavesNoZombie) {
-  ScratchFolder dir;
+  TempTree dir;
   EXPECT_FALSE(RunCommand({dir / "no such program"}));
   EXPECT_FALSE(RunCommand({"tf-no-such-program-on-path"}));
   EXPECT_FALSE(RunCommand({}));
@@ -78,7 +55,7 @@ TEST(RunCommand, ReportsWhatCannotStartAndLeavesNoZombie) {
   ASSERT_TRUE(testing::WriteFile(dir / "not executable", "#!/bin/sh\n"));
   EXPECT_FALSE(RunCommand({dir / "not executable"}));
   EXPECT_TRUE(RunCommand({TF_ARGV_RECORDER, dir / "r2"}));
-  waitForRecord(dir / "r2");
+  ReadArgvRecord(dir / "r2");
   // Every process started here was either reaped or handed to another parent.
   int status = 0;
   EXPECT_EQ(waitpid(-1, &status, WNOHANG), -1);
@@ -86,7 +63,7 @@ TEST(RunCommand, ReportsWhatCannotStartAndLeavesNoZombie) {
 }
 
 TEST(RunCommand, WaitingVariantSeesTheExitStatus) {
-  ScratchFolder dir;
+  TempTree dir;
   EXPECT_TRUE(RunAndWait({TF_ARGV_RECORDER, dir / "r"}, 5000));
   EXPECT_FALSE(RunAndWait({TF_ARGV_RECORDER}, 5000));  // exits with 2
   EXPECT_FALSE(RunAndWait({"tf-no-such-program-on-path"}, 5000));
@@ -95,7 +72,7 @@ TEST(RunCommand, WaitingVariantSeesTheExitStatus) {
 // Puts the recorder on PATH under `name` for one test, recording to `record`.
 class StandIn {
  public:
-  StandIn(const ScratchFolder& dir, const std::string& name, const std::string& record)
+  StandIn(const TempTree& dir, const std::string& name, const std::string& record)
       : m_savedPath(std::getenv("PATH") ? std::getenv("PATH") : "") {
     const std::string bin = dir / "bin";
     mkdir(bin.c_str(), 0700);
@@ -113,22 +90,22 @@ class StandIn {
 };
 
 TEST(Desktop, ViewerGetsOneAbsolutePathThatCannotPassForAnOption) {
-  ScratchFolder dir;
+  TempTree dir;
   ASSERT_TRUE(testing::WriteFile(dir / "-rf --help", "x"));
   StandIn opener(dir, "xdg-open", dir / "record");
   ASSERT_EQ(chdir(dir.path().c_str()), 0);
   ASSERT_TRUE(OpenWithDefaultViewer("-rf --help", "", false));
   ASSERT_EQ(chdir("/"), 0);
-  const std::vector<std::string> got = decode(waitForRecord(dir / "record"));
+  const std::vector<std::string> got = ReadArgvRecord(dir / "record");
   EXPECT_EQ(got, (std::vector<std::string>{dir.path(), dir / "-rf --help"}));
 }
 
 TEST(Desktop, ExploreAsksTheFileManagerToSelectTheFile) {
-  ScratchFolder dir;
+  TempTree dir;
   ASSERT_TRUE(testing::WriteFile(dir / "a b#.txt", "x"));
   StandIn fileManager(dir, "dbus-send", dir / "record");
   ASSERT_TRUE(BrowseFile(dir / "a b#.txt", "explore"));
-  const std::vector<std::string> got = decode(waitForRecord(dir / "record"));
+  const std::vector<std::string> got = ReadArgvRecord(dir / "record");
   ASSERT_EQ(got.size(), 10u);  // the working folder, then nine arguments
   EXPECT_EQ(got[1], "--session");
   EXPECT_EQ(got[8], "array:string:" + FileUri(dir / "a b#.txt"));

@@ -1,12 +1,16 @@
 // TempTree: a fresh temporary folder for a test, with files of chosen sizes and times,
-// removed with everything in it when the test ends.
+// removed with everything in it when the test ends; and the small file helpers the tests
+// share.
 #pragma once
+
+#include <sys/stat.h>
 
 #include <chrono>
 #include <cstdint>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <sstream>
 #include <string>
 
 namespace tf::testing {
@@ -20,14 +24,23 @@ class TempTree {
     if (char* made = mkdtemp(pattern.data())) m_root = made;
   }
   ~TempTree() {
+    if (m_root.empty()) return;
+    namespace fs = std::filesystem;
     std::error_code ignored;
-    if (!m_root.empty()) std::filesystem::remove_all(m_root, ignored);
+    // Folders a test made unreadable are opened up again first.
+    for (auto it = fs::recursive_directory_iterator(m_root, ignored);
+         !ignored && it != fs::recursive_directory_iterator(); it.increment(ignored))
+      if (it->is_directory(ignored) && !it->is_symlink(ignored)) chmod(it->path().c_str(), 0700);
+    fs::remove_all(m_root, ignored);
   }
   TempTree(const TempTree&) = delete;
   TempTree& operator=(const TempTree&) = delete;
 
+  // The folder itself; empty when it could not be made.
   const std::string& root() const { return m_root; }
+  const std::string& path() const { return m_root; }
   std::string Path(const std::string& relative) const { return m_root + "/" + relative; }
+  std::string operator/(const std::string& relative) const { return Path(relative); }
 
   // A file of `size` bytes (sparse) whose last-write time is `seconds` after 2020-01-01.
   std::string File(const std::string& relative, int64_t size = 3, int seconds = 0) const {
@@ -49,5 +62,27 @@ class TempTree {
  private:
   std::string m_root;
 };
+
+// Writes `bytes` to `path` (replacing it); false on any failure.
+inline bool WriteFile(const std::string& path, const std::string& bytes) {
+  std::ofstream out(path, std::ios::binary | std::ios::trunc);
+  out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+  return static_cast<bool>(out.flush());
+}
+
+// The whole content of `path`, or "<missing>".
+inline std::string ReadFile(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  if (!in) return "<missing>";
+  std::stringstream s;
+  s << in.rdbuf();
+  return s.str();
+}
+
+// True when anything (a dangling link too) is at `path`.
+inline bool Exists(const std::string& path) {
+  struct stat st {};
+  return lstat(path.c_str(), &st) == 0;
+}
 
 }  // namespace tf::testing

@@ -1,14 +1,13 @@
 #include <gtest/gtest.h>
 
-#include <chrono>
+#include <cstdlib>
 #include <filesystem>
-#include <fstream>
-#include <thread>
 
 #include "app/registered_tool.h"
 #include "app/tools_section.h"
 #include "settings/settings_store.h"
 #include "settings/tool_node.h"
+#include "tests/support/argv_record.h"
 #include "tests/support/temp_tree.h"
 
 namespace tf {
@@ -17,37 +16,25 @@ namespace {
 namespace fs = std::filesystem;
 using Args = std::vector<std::string>;
 
+// The tools run the argument recorder, which writes to the file TF_RECORD_TO names.
 class ToolRunTest : public ::testing::Test {
  protected:
-  void SetUp() override { ASSERT_FALSE(m_dir.empty()); }
-
-  // The arguments the helper wrote in `folder`; waits for the detached process.
-  static bool readArguments(const std::string& folder, Args* out) {
-    const std::string file = folder + "/argv.out";
-    for (int i = 0; i < 500 && !fs::exists(file); ++i)
-      std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    std::ifstream in(file, std::ios::binary);
-    if (!in) return false;
-    std::string bytes((std::istreambuf_iterator<char>(in)), {});
-    out->clear();
-    size_t start = 0;
-    for (size_t zero = bytes.find('\0'); zero != std::string::npos;
-         zero = bytes.find('\0', start)) {
-      out->push_back(bytes.substr(start, zero - start));
-      start = zero + 1;
-    }
-    return true;
+  void SetUp() override {
+    ASSERT_FALSE(m_dir.empty());
+    setenv("TF_RECORD_TO", m_record.c_str(), 1);
   }
+  void TearDown() override { unsetenv("TF_RECORD_TO"); }
 
   testing::TempTree m_tree;
   const std::string m_dir = m_tree.root();
+  const std::string m_record = m_tree.Path("record");
 };
 
 TEST_F(ToolRunTest, HostileNamesReachTheProgramUnchanged) {
   const std::string hostile = m_dir + "/odd name \"q\" 'a' $(touch pwned); x`id` -rf %f2 \xFF.txt";
   const std::string second = m_dir + "/-second";
   DataNode* tool = AddToolNode(nullptr, "argv",
-                               std::string("\"") + TF_ARGV_HELPER +
+                               std::string("\"") + TF_ARGV_RECORDER +
                                    "\" "
                                    "\"%f1\" %f2 --name=%n1 \"%f3\" -- %d2",
                                "%d1");
@@ -55,10 +42,10 @@ TEST_F(ToolRunTest, HostileNamesReachTheProgramUnchanged) {
   RegisteredTool registered;
   ASSERT_TRUE(registered.Load(tool));
   ASSERT_TRUE(registered.Run({hostile, second}));
-  Args got;
-  ASSERT_TRUE(readArguments(m_dir, &got));
+  const Args got = testing::ReadArgvRecord(m_record);
   const std::string name = hostile.substr(m_dir.size() + 1);
-  EXPECT_EQ(got, (Args{hostile, second, "--name=" + name, "", "--", m_dir + "/"}));
+  // The working folder, then the arguments.
+  EXPECT_EQ(got, (Args{m_dir, hostile, second, "--name=" + name, "", "--", m_dir + "/"}));
   EXPECT_FALSE(fs::exists(m_dir + "/pwned"));
   DeleteNode(tool);
 }
@@ -71,7 +58,7 @@ TEST_F(ToolRunTest, ToolsSurviveTheSettingsFileAndRunByIndex) {
   const std::string workFolder = m_dir + "/work <&\"dir\">";
   fs::create_directories(workFolder);
   AddToolNode(section, "Dump <args> & \"more\"",
-              std::string("\"") + TF_ARGV_HELPER + "\" \"%f1\" \"\"\"quoted\"\"\" %w %t",
+              std::string("\"") + TF_ARGV_RECORDER + "\" \"%f1\" \"\"\"quoted\"\"\" %w %t",
               workFolder);
   ASSERT_EQ(store.Save(), 1);
 
@@ -82,10 +69,9 @@ TEST_F(ToolRunTest, ToolsSurviveTheSettingsFileAndRunByIndex) {
   EXPECT_FALSE(RunToolAt(tools, 2, {"/x"}));  // no tool there
   EXPECT_FALSE(RunToolAt(tools, -1, {"/x"}));
   ASSERT_TRUE(RunToolAt(tools, 1, {"/some file"}));
-  Args got;
-  ASSERT_TRUE(readArguments(workFolder, &got));
-  EXPECT_EQ(got,
-            (Args{"/some file", "\"quoted\"", "/usr/bin", MakeToolMacroContext({}).tempFolder}));
+  EXPECT_EQ(testing::ReadArgvRecord(m_record),
+            (Args{workFolder, "/some file", "\"quoted\"", "/usr/bin",
+                  MakeToolMacroContext({}).tempFolder}));
 
   // The default tool opens the first file with the desktop's program from /usr/bin.
   RegisteredTool editor;
