@@ -63,7 +63,6 @@ class RunResult {
   void ClearMap() { m_index.reset(); }
   // Deletes the tree and the map.
   void Clear();
-  bool HasMap() const { return m_index != nullptr; }
   // Set by Finalise and RemoveFile, cleared by the reader.
   bool TakeChanged() { return m_changed.exchange(false); }
 

@@ -91,8 +91,4 @@ void SearchTabBar::CheckTab(int mode) {
   m_tabs[static_cast<size_t>(mode)]->setChecked(true);  // the exclusive group clears the rest
 }
 
-int SearchTabBar::CheckedTab() const {
-  return m_group->checkedId();
-}
-
 }  // namespace tf

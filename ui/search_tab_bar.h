@@ -24,8 +24,6 @@ class SearchTabBar : public QWidget {
 
   // Checks the tab of `mode` (0 to 3) and clears the others.
   void CheckTab(int mode);
-  // The mode whose tab is checked, or -1.
-  int CheckedTab() const;
 
   // The size the bar was laid out for when it was made.
   QSize naturalSize() const { return m_natural; }

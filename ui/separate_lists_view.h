@@ -22,7 +22,6 @@ class SeparateListsView : public ResultListView {
   ResultRowsModel* filesModel() const { return m_files; }
   DataNode* selectedGroup() const { return m_selectedGroup; }
   int groupsKey() const { return m_groupsKey; }
-  int filesKey() const { return m_filesKey; }
 
   // Rebuilds the groups list from the results, selecting the group named `name` (the
   // first group when empty or not found).

@@ -61,7 +61,6 @@ class SplitLayout {
   bool dragging() const { return m_dragging; }
   bool locked() const { return m_locked; }
   void setLocked(bool locked) { m_locked = locked; }
-  int fixedPane() const { return m_fixedPane; }
   int fixedSize() const { return m_fixedSize; }
   bool firstShown() const { return m_firstShown; }
   bool secondShown() const { return m_secondShown; }
