@@ -2,15 +2,14 @@
 
 #include <unistd.h>
 
-#include <filesystem>
 #include <memory>
-#include <system_error>
 
 #include "cli/backup_output.h"
 #include "cli/terminal_questions.h"
 #include "platform/file_ops.h"
 #include "platform/path_utils.h"
 #include "platform/standard_paths.h"
+#include "platform/stored_file.h"
 #include "platform/zip_plugin.h"
 #include "results/backup_names.h"
 #include "results/backup_store.h"
@@ -30,7 +29,8 @@ constexpr const char* kUsage =
     "       twinfold-cli backup restore NAME...\n"
     "       twinfold-cli backup delete NAME...\n"
     "options: --folder DIR (the backup folder), --settings FILE (where the folder is set)\n"
-    "NAME: a stored name (\"3.report.doc\"), an original name or a number, when it is unique\n";
+    "NAME: a stored name (\"3.report.doc.zipp\"), or, when it is unique, a number and\n"
+    "      original name (\"3.report.doc\"), an original name or a number\n";
 
 struct BackupArgs {
   std::string command;
@@ -87,7 +87,7 @@ std::string backupFolderOf(const BackupArgs& args, std::FILE* err) {
     std::fprintf(err,
                  "twinfold-cli backup: cannot read the settings file %s; using the "
                  "default backup folder\n",
-                 file.c_str());
+                 TerminalText(file).c_str());
   std::string folder = settings.GetBackupFolder();
   return folder.empty() ? DefaultBackupFolder() : folder;
 }
@@ -96,15 +96,15 @@ int addFiles(BackupStore& store, const BackupArgs& args, Questions& questions,
              const BackupCommandIo& io) {
   int status = kExitOk;
   for (const std::string& file : args.operands) {
-    std::error_code ec;
-    const std::string path = std::filesystem::absolute(file, ec).string();
-    if (ec || !store.AddToBackup(path, args.hasComment ? args.comment.c_str() : nullptr)) {
-      std::fprintf(io.err, "twinfold-cli backup: cannot back up %s\n", file.c_str());
+    const std::string path = AbsolutePath(file);
+    if (!store.AddToBackup(path, args.hasComment ? args.comment.c_str() : nullptr)) {
+      std::fprintf(io.err, "twinfold-cli backup: cannot back up %s: %s\n",
+                   TerminalText(file).c_str(), TerminalText(store.LastProblem()).c_str());
       status = kExitFailed;
       continue;
     }
-    DataNode* entry = store.Entries(false)->LastChild();
-    std::fprintf(io.out, "stored %s as %s\n", path.c_str(), FileNameOf(entry->Name()).c_str());
+    std::fprintf(io.out, "stored %s as %s\n", TerminalText(path).c_str(),
+                 TerminalText(FileNameOf(store.LastStoredPath())).c_str());
     if (args.keep) continue;
     std::string folder, name;
     SplitPath(path, &folder, &name);
@@ -112,7 +112,7 @@ int addFiles(BackupStore& store, const BackupArgs& args, Questions& questions,
       std::fprintf(io.err,
                    "twinfold-cli backup: %s is backed up but could not be moved to "
                    "the trash\n",
-                   file.c_str());
+                   TerminalText(file).c_str());
       status = kExitFailed;
     }
   }
@@ -137,15 +137,19 @@ int actOnEntries(BackupStore& store, const BackupArgs& args, const BackupCommand
   for (const std::string& path : stored) {
     DataNode* entry = FindChild(store.Entries(false), path.c_str());
     bool done = false;
+    std::string problem = "it is no longer in the backup folder";
     if (entry && restore)
       done = store.RestoreEntry(entry) && store.LastActionDone();
     else if (entry)
       done = store.DeleteEntry(entry) == 1;
+    if (entry && !done) problem = store.LastProblem();
     const char* verb = restore ? "restore" : "delete";
+    const std::string shown = TerminalText(FileNameOf(path));
     if (done)
-      std::fprintf(io.out, "%sd %s\n", verb, FileNameOf(path).c_str());
+      std::fprintf(io.out, "%sd %s\n", verb, shown.c_str());
     else
-      std::fprintf(io.err, "twinfold-cli backup: cannot %s %s\n", verb, FileNameOf(path).c_str());
+      std::fprintf(io.err, "twinfold-cli backup: cannot %s %s: %s\n", verb, shown.c_str(),
+                   TerminalText(problem.empty() ? "nothing was done" : problem).c_str());
     if (!done) status = kExitFailed;
   }
   return status;
@@ -154,17 +158,16 @@ int actOnEntries(BackupStore& store, const BackupArgs& args, const BackupCommand
 int runCommand(const BackupArgs& args, Questions& questions, const BackupCommandIo& io) {
   const std::string folder = backupFolderOf(args, io.err);
   const bool isDefault = args.folder.empty() && folder == DefaultBackupFolder();
-  std::error_code ec;
   // The default folder is the program's own and made on first use; a folder the user
   // chose is never created.
-  if (args.command == "add" && isDefault) std::filesystem::create_directories(folder, ec);
+  if (args.command == "add" && isDefault) MakeFolders(folder);
   ZipPlugin plugin(io.pluginCandidates.empty() ? ZipPlugin::DefaultCandidates()
                                                : io.pluginCandidates);
   plugin.Probe();
   BackupStore store(questions, &plugin);
   if (!store.SetFolder(folder)) {
     std::fprintf(io.err, "twinfold-cli backup: the backup folder %s does not exist\n",
-                 folder.c_str());
+                 TerminalText(folder).c_str());
     return kExitFailed;
   }
   if (args.command == "list") {
@@ -192,7 +195,7 @@ int RunBackupCommandWith(int argc, char** argv, const BackupCommandIo& io) {
     if (!known || (args.command != "list" && args.operands.empty()) ||
         (args.command == "list" && !args.operands.empty())) {
       if (error.empty()) error = "unknown command or missing operands";
-      std::fprintf(io.err, "twinfold-cli backup: %s\n%s", error.c_str(), kUsage);
+      std::fprintf(io.err, "twinfold-cli backup: %s\n%s", TerminalText(error).c_str(), kUsage);
       return kExitUsage;
     }
     std::unique_ptr<TerminalQuestions> terminal;
@@ -203,7 +206,7 @@ int RunBackupCommandWith(int argc, char** argv, const BackupCommandIo& io) {
     }
     return runCommand(args, *questions, io);
   } catch (const std::exception& e) {
-    std::fprintf(io.err, "twinfold-cli backup: %s\n", e.what());
+    std::fprintf(io.err, "twinfold-cli backup: %s\n", TerminalText(e.what()).c_str());
     return kExitFailed;
   }
 }

@@ -6,6 +6,7 @@
 
 #include "platform/display_format.h"
 #include "results/backup_names.h"
+#include "results/backup_store.h"
 #include "results/links_history.h"
 
 namespace tf {
@@ -109,10 +110,11 @@ std::string attr(DataNode* entry, const char* name) {
   return text ? text : "-";
 }
 
-int64_t sizeValue(const std::string& text) {
-  int64_t value = 0;
-  std::from_chars(text.data(), text.data() + text.size(), value);
-  return value;
+// The "size" attribute as a byte count; false when it is missing or no count.
+bool sizeValue(const std::string& text, int64_t* value) {
+  if (text.empty()) return false;
+  auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), *value);
+  return ec == std::errc() && end == text.data() + text.size() && *value >= 0;
 }
 
 void jsonField(std::string* out, const char* name, const std::string& value) {
@@ -128,31 +130,44 @@ std::vector<DataNode*> entriesOf(DataNode* root) {
 
 }  // namespace
 
+std::string TerminalText(const std::string& text) {
+  return escapedText(text);
+}
+
 DataNode* FindBackupEntry(DataNode* entries, const std::string& name, std::string* problem) {
-  std::vector<DataNode*> byName, byNumber;
+  // Tried in this order; the first kind of name that any entry has decides.
+  std::vector<DataNode*> byNumberedName, byName, byNumber;
   for (DataNode* e : entriesOf(entries)) {
     const std::string stored = FileNameOf(e->Name());
     if (name == e->Name() || name == stored) return e;
+    const int64_t number = StoredNumberOf(stored);
+    if (number >= 0 && name == StoredName(number, e->Desc(), false)) byNumberedName.push_back(e);
     if (name == e->Desc()) byName.push_back(e);
-    if (std::to_string(StoredNumberOf(stored)) == name) byNumber.push_back(e);
+    if (number >= 0 && std::to_string(number) == name) byNumber.push_back(e);
   }
-  const auto& found = byName.empty() ? byNumber : byName;
-  if (found.size() == 1) return found.front();
-  *problem = found.empty() ? "no backup entry is named " + name
-                           : name + " names more than one backup entry; give the stored name";
+  for (const auto* found : {&byNumberedName, &byName, &byNumber}) {
+    if (found->empty()) continue;
+    if (found->size() == 1) return found->front();
+    *problem = escapedText(name) + " names more than one backup entry; give the stored name";
+    return nullptr;
+  }
+  *problem = "no backup entry is named " + escapedText(name);
   return nullptr;
 }
 
 bool WriteBackupText(DataNode* entries, std::FILE* out) {
   std::string text = "number\tname\tlocation\tplaced\ttype\tsize\tcomment\n";
   for (DataNode* e : entriesOf(entries)) {
-    std::string number, unit;
-    const std::string size = attr(e, "size");
-    if (size != "-") FormatSize(sizeValue(size), &number, &unit);
+    std::string number, unit, size = "-";
+    int64_t bytes = 0;
+    if (sizeValue(attr(e, "size"), &bytes)) {
+      FormatSize(bytes, &number, &unit);
+      size = number + " " + unit;
+    }
     text += std::to_string(StoredNumberOf(FileNameOf(e->Name()))) + "\t" + escapedText(e->Desc()) +
             "\t" + escapedText(attr(e, "location")) + "\t" + escapedText(attr(e, "placed")) + "\t" +
-            escapedText(attr(e, "type")) + "\t" + (size == "-" ? size : number + " " + unit) +
-            "\t" + escapedText(attr(e, "comment")) + "\n";
+            escapedText(attr(e, "type")) + "\t" + size + "\t" + escapedText(attr(e, "comment")) +
+            "\n";
   }
   return std::fwrite(text.data(), 1, text.size(), out) == text.size() && std::fflush(out) == 0;
 }
@@ -169,9 +184,10 @@ bool WriteBackupJson(DataNode* entries, std::FILE* out) {
     jsonField(&text, "name", e->Desc());
     for (const char* key : {"location", "placed", "modified", "type", "comment"})
       jsonField(&text, key, attr(e, key));
-    const std::string size = attr(e, "size");
-    text += ",\"size\":" + (size == "-" ? std::string("null") : std::to_string(sizeValue(size)));
-    text += std::string(",\"compressed\":") + (IsCompressedName(stored) ? "true" : "false") + "}";
+    int64_t bytes = 0;
+    text += ",\"size\":" +
+            (sizeValue(attr(e, "size"), &bytes) ? std::to_string(bytes) : std::string("null"));
+    text += std::string(",\"compressed\":") + (IsCompressedEntry(e) ? "true" : "false") + "}";
   }
   text += "\n]}\n";
   return std::fwrite(text.data(), 1, text.size(), out) == text.size() && std::fflush(out) == 0;

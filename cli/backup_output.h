@@ -9,8 +9,13 @@
 
 namespace tf {
 
-// The entry named by `name`: its stored name or full path, else its original name or
-// its number when exactly one entry has it. Null with the reason in `problem`.
+// `text` for one line of the terminal: control characters, backslashes and bytes that are
+// not UTF-8 written as escapes.
+std::string TerminalText(const std::string& text);
+
+// The entry named by `name`: its stored name or full path; else, when exactly one entry
+// has it, its number and original name as "<n>.<name>" (the stored name of a plain
+// copy), its original name, or its number. Null with the reason in `problem`.
 DataNode* FindBackupEntry(DataNode* entries, const std::string& name, std::string* problem);
 
 // One header line, then one tab-separated line per entry: number, original name,

@@ -1,30 +1,26 @@
 #include "results/backup_folder_change.h"
 
-#include <filesystem>
-#include <system_error>
 #include <vector>
 
 #include "platform/file_ops.h"
 #include "platform/path_utils.h"
+#include "platform/stored_file.h"
 
 namespace tf {
-namespace fs = std::filesystem;
 
 namespace {
 
 bool isFolder(const std::string& path) {
-  std::error_code ec;
-  return !path.empty() && fs::is_directory(path, ec);
+  return !path.empty() && PathKind(path) == PATH_FOLDER;
 }
 
+// The files of the folder that a copy can read.
 std::vector<std::string> filesOf(const std::string& folder) {
-  std::vector<std::string> names;
-  std::error_code ec;
-  for (fs::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
-    std::error_code typeError;
-    if (it->is_regular_file(typeError)) names.push_back(it->path().filename().string());
-  }
-  return names;
+  std::vector<std::string> names, files;
+  ListFolderNames(folder, &names);
+  for (std::string& name : names)
+    if (PathKind(JoinPath(name, folder)) == PATH_FILE) files.push_back(std::move(name));
+  return files;
 }
 
 }  // namespace

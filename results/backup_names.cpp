@@ -1,6 +1,8 @@
 #include "results/backup_names.h"
 
 #include <cstring>
+#include <unordered_map>
+#include <unordered_set>
 
 #include "base/text_fold.h"
 
@@ -24,23 +26,78 @@ bool IsCompressedName(const std::string& storedName) {
   return endsWith(storedName, kZippSuffix);
 }
 
-std::string OriginalNameOf(const std::string& storedName) {
+std::string OriginalNameOf(const std::string& storedName, bool compressed) {
   auto dot = storedName.find('.');
   std::string name = dot == std::string::npos ? std::string() : storedName.substr(dot + 1);
-  if (IsCompressedName(name)) name.resize(name.size() - std::strlen(kZippSuffix));
+  if (compressed && IsCompressedName(name)) name.resize(name.size() - std::strlen(kZippSuffix));
   return name;
 }
 
-std::string DescriptorPathOf(const std::string& storedPath) {
-  std::string base = storedPath;
-  if (IsCompressedName(base)) base.resize(base.size() - std::strlen(kZippSuffix));
+std::string DescriptorNameOf(const std::string& stored, bool compressed) {
+  std::string base = stored;
+  if (compressed && IsCompressedName(base)) base.resize(base.size() - std::strlen(kZippSuffix));
   return base + kDescriptorSuffix;
 }
 
-std::string LegacyDescriptorPathOf(const std::string& storedPath) {
-  auto slash = storedPath.rfind('/');
-  auto at = storedPath.find(kZippSuffix, slash == std::string::npos ? 0 : slash);
-  return storedPath.substr(0, at) + kDescriptorSuffix;
+std::vector<BackupFiles> PairBackupFiles(const std::vector<std::string>& names) {
+  const std::unordered_set<std::string> present(names.begin(), names.end());
+  struct Candidate {
+    const std::string* copy;
+    std::string descriptor;
+    bool compressed;
+  };
+  std::vector<Candidate> candidates;
+  std::unordered_map<std::string, int> asCopy, asDescriptor;
+  for (const std::string& name : names) {
+    for (bool compressed : {false, true}) {
+      if (compressed && !IsCompressedName(name)) continue;
+      std::string descriptor = DescriptorNameOf(name, compressed);
+      if (!present.count(descriptor)) continue;
+      ++asCopy[name];
+      ++asDescriptor[descriptor];
+      candidates.push_back({&name, std::move(descriptor), compressed});
+    }
+  }
+  auto count = [](const std::unordered_map<std::string, int>& m, const std::string& k) {
+    auto it = m.find(k);
+    return it == m.end() ? 0 : it->second;
+  };
+  std::unordered_map<std::string, const Candidate*> paired;
+  for (const Candidate& c : candidates)
+    if (count(asCopy, *c.copy) == 1 && count(asDescriptor, c.descriptor) == 1 &&
+        count(asDescriptor, *c.copy) == 0 && count(asCopy, c.descriptor) == 0)
+      paired[*c.copy] = &c;
+  std::vector<BackupFiles> files;
+  std::unordered_set<std::string> seen;
+  for (const std::string& name : names) {
+    if (!seen.insert(name).second) continue;
+    auto it = paired.find(name);
+    if (it != paired.end())
+      files.push_back({name, it->second->descriptor, it->second->compressed});
+    else if (!IsDescriptorName(name))
+      files.push_back({name, std::string(), IsCompressedName(name)});
+  }
+  return files;
+}
+
+std::vector<std::string> PairingRivals(const std::string& stored, bool compressed) {
+  const size_t zipp = std::strlen(kZippSuffix), info = std::strlen(kDescriptorSuffix);
+  const std::string base = compressed ? stored.substr(0, stored.size() - zipp) : stored;
+  const std::string descriptor = base + kDescriptorSuffix;
+  // The other copy the descriptor could belong to, and the descriptor's own descriptor.
+  std::vector<std::string> rivals = {compressed ? base : base + kZippSuffix,
+                                     descriptor + kDescriptorSuffix};
+  // The other descriptor the copy could have.
+  if (IsCompressedName(stored))
+    rivals.push_back(compressed ? stored + kDescriptorSuffix
+                                : stored.substr(0, stored.size() - zipp) + kDescriptorSuffix);
+  // The copies the copy itself could be the descriptor of.
+  if (endsWith(stored, kDescriptorSuffix)) {
+    const std::string owner = stored.substr(0, stored.size() - info);
+    rivals.push_back(owner);
+    rivals.push_back(owner + kZippSuffix);
+  }
+  return rivals;
 }
 
 bool IsDescriptorName(const std::string& name) {

@@ -1,9 +1,11 @@
 // How the files of the backup folder are named: stored copies ("<n>.<name>", plus
-// ".zipp" when compressed) and their descriptors ("<n>.<name>.backup_info").
+// ".zipp" when compressed) and their descriptors ("<n>.<name>.backup_info"), and which
+// descriptor belongs to which copy when names themselves end in those suffixes.
 #pragma once
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 namespace tf {
 
@@ -12,18 +14,35 @@ constexpr const char* kDescriptorSuffix = ".backup_info";
 
 // "<number>.<original name>", with ".zipp" when `compressed`.
 std::string StoredName(int64_t number, const std::string& originalName, bool compressed);
-// True for a stored name of a compressed copy (ending in ".zipp").
+// True for a name ending in ".zipp".
 bool IsCompressedName(const std::string& storedName);
-// The original name held in a stored name: after its first '.', without a final ".zipp".
-std::string OriginalNameOf(const std::string& storedName);
-// The descriptor beside a stored copy: the stored path without a final ".zipp", plus
-// ".backup_info".
-std::string DescriptorPathOf(const std::string& storedPath);
-// The descriptor name older backup folders used: the stored path cut at the first ".zipp"
-// anywhere in it. Differs from DescriptorPathOf only for names holding ".zipp" inside.
-std::string LegacyDescriptorPathOf(const std::string& storedPath);
-// True for names the backup list leaves out: "*.backup_info", ignoring case.
+// The original name held in a stored name: after its first '.', without the final ".zipp"
+// of a compressed copy.
+std::string OriginalNameOf(const std::string& storedName, bool compressed);
+// The descriptor name of a stored copy: the stored name without the final ".zipp" of a
+// compressed copy, plus ".backup_info". Works on paths as well as names.
+std::string DescriptorNameOf(const std::string& stored, bool compressed);
+// True for names the backup list leaves out unless they are a stored copy with a
+// descriptor of their own: "*.backup_info", ignoring case.
 bool IsDescriptorName(const std::string& name);
+
+// A stored copy found in the backup folder.
+struct BackupFiles {
+  std::string stored;      // the copy's file name
+  std::string descriptor;  // its own descriptor's name; empty when it has none
+  bool compressed = false;
+};
+// The stored copies among the regular files `names` of a backup folder, in the given
+// order. A copy and a descriptor are paired only when neither could belong to another
+// file of the folder (a name ending in ".zipp" may be a plain copy or an archive; one
+// ending in ".backup_info" may be a copy or a descriptor): a copy whose own descriptor
+// cannot be told for sure has none, and a descriptor is never lent to another copy.
+// Names ending in ".backup_info" that are no paired copy are left out.
+std::vector<BackupFiles> PairBackupFiles(const std::vector<std::string>& names);
+// The names that must be absent for a new copy `stored` (and its descriptor) to pair
+// only with each other.
+std::vector<std::string> PairingRivals(const std::string& stored, bool compressed);
+
 // The text stored as "type": what follows the last '.' of the name, "?" without one.
 std::string BackupTypeOf(const std::string& fileName);
 // A comment as one descriptor line: every line break (CR LF, LF or CR) becomes " \ ";

@@ -1,61 +1,59 @@
 #include "results/backup_store.h"
 
 #include <algorithm>
-#include <chrono>
-#include <cstdio>
-#include <exception>
-#include <filesystem>
-#include <system_error>
 #include <vector>
 
-#include "datatree/node_xml.h"
 #include "platform/file_ops.h"
 #include "platform/file_time.h"
+#include "platform/folder_lister.h"
 #include "platform/node_files.h"
+#include "platform/path_status.h"
 #include "platform/path_utils.h"
+#include "platform/standard_paths.h"
+#include "platform/stored_file.h"
 #include "platform/zip_plugin.h"
 #include "results/backup_names.h"
 #include "results/backup_view.h"
 #include "results/links_history.h"
 
 namespace tf {
-namespace fs = std::filesystem;
 
 namespace {
 
 constexpr const char* kSeparator = "\t";
-// Extracted copies wait in a folder of their own inside the backup folder, so an
-// archive's entry name can never reach or replace a file outside it or a stored file.
-constexpr const char* kScratchPrefix = ".twinfold-restore-";
-
-bool isFolder(const std::string& path) {
-  std::error_code ec;
-  return !path.empty() && fs::is_directory(path, ec);
-}
+// The longest archive member name read.
+constexpr int kMemberNameBytes = 2048;
 
 bool exists(const std::string& path) {
-  std::error_code ec;
-  return fs::exists(fs::symlink_status(path, ec));
+  PathStatus st;
+  StatPath(path, &st, false);
+  return st.exists;
 }
 
-int64_t fileTimeOf(fs::file_time_type time) {
-  auto sys = std::chrono::file_clock::to_sys(time);
-  auto ns = std::chrono::duration_cast<std::chrono::nanoseconds>(sys.time_since_epoch()).count();
-  std::timespec ts{};
-  ts.tv_sec = static_cast<time_t>(ns / 1000000000);
-  ts.tv_nsec = static_cast<long>(ns % 1000000000);
-  if (ts.tv_nsec < 0) {
-    ts.tv_nsec += 1000000000;
-    --ts.tv_sec;
+// The regular files directly in `folder` (links, sub-folders and devices left out).
+std::vector<std::string> regularFilesIn(const std::string& folder) {
+  std::vector<std::string> names;
+  FolderLister lister;
+  if (!lister.Open(folder)) return names;
+  while (lister.Next())
+    if (lister.kind() == EntryKind::kFile) names.push_back(lister.name());
+  return names;
+}
+
+bool hasParentStep(const std::string& path) {
+  size_t start = 0;
+  while (start <= path.size()) {
+    size_t slash = path.find('/', start);
+    if (slash == std::string::npos) slash = path.size();
+    if (path.compare(start, slash - start, "..") == 0 && slash - start == 2) return true;
+    start = slash + 1;
   }
-  return FileTimeFromTimespec(ts);
+  return false;
 }
 
-// The entry name of an archive as a plain name: never a path, never "." or "..".
-std::string safeEntryName(const std::string& stored, const std::string& fallback) {
-  std::string name = FileNameOf(stored);
-  if (name.empty() || name == "." || name == "..") return fallback;
-  return name;
+// A name that may stand alone as a file name in a folder.
+bool isPlainFileName(const std::string& name) {
+  return !name.empty() && name != "." && name != ".." && name.find('/') == std::string::npos;
 }
 
 void setText(DataNode* entry, const char* name, const std::string& value) {
@@ -71,11 +69,16 @@ BackupStore::~BackupStore() {
   DeleteNode(m_entries);
 }
 
+bool BackupStore::fail(const std::string& problem) {
+  m_problem = problem;
+  return false;
+}
+
 int BackupStore::SetFolder(const std::string& path) {
   DeleteNode(m_entries);
   m_entries = nullptr;
   m_folder = path;
-  return isFolder(m_folder) ? 1 : 0;
+  return !m_folder.empty() && PathKind(m_folder) == PATH_FOLDER ? 1 : 0;
 }
 
 int BackupStore::LoadEntries() {
@@ -83,24 +86,22 @@ int BackupStore::LoadEntries() {
   DeleteNode(m_entries);
   m_entries = CreateNode(nullptr, "backup_files", ATTACH_ROOT);
   if (!m_entries) return 0;
-  std::vector<std::string> names;
-  std::error_code ec;
-  for (fs::directory_iterator it(m_folder, ec), end; !ec && it != end; it.increment(ec)) {
-    std::error_code typeError;
-    if (!it->is_regular_file(typeError) || it->is_symlink(typeError)) continue;
-    std::string name = it->path().filename().string();
-    if (!IsDescriptorName(name)) names.push_back(name);
-  }
-  // Readdir order differs from run to run; the number order is the order of storing.
-  std::sort(names.begin(), names.end(), [](const std::string& a, const std::string& b) {
-    int64_t na = StoredNumberOf(a), nb = StoredNumberOf(b);
-    return na != nb ? na < nb : a < b;
+  std::vector<BackupFiles> files = PairBackupFiles(regularFilesIn(m_folder));
+  // Listing order differs from run to run; the number order is the order of storing.
+  std::sort(files.begin(), files.end(), [](const BackupFiles& a, const BackupFiles& b) {
+    int64_t na = StoredNumberOf(a.stored), nb = StoredNumberOf(b.stored);
+    return na != nb ? na < nb : a.stored < b.stored;
   });
-  for (const std::string& name : names) {
-    DataNode* entry = CreateNode(m_entries, JoinPath(name, m_folder).c_str(), ATTACH_LAST_CHILD);
+  for (const BackupFiles& file : files) {
+    DataNode* entry =
+        CreateNode(m_entries, JoinPath(file.stored, m_folder).c_str(), ATTACH_LAST_CHILD);
     if (!entry) continue;
-    readDescriptor(entry);
-    SetDesc(entry, OriginalNameOf(name));
+    entry->kind = file.compressed ? kBackupEntryCompressed : 0;
+    // A descriptor that cannot be read leaves the entry without an origin.
+    if (!file.descriptor.empty() &&
+        ReadAttrLines(JoinPath(file.descriptor, m_folder), &entry->attrs, kSeparator))
+      entry->kind |= kBackupEntryDescribed;
+    SetDesc(entry, OriginalNameOf(file.stored, file.compressed));
   }
   return 1;
 }
@@ -111,41 +112,55 @@ DataNode* BackupStore::Entries(bool reload) {
 }
 
 std::string BackupStore::descriptorOf(DataNode* entry) const {
-  std::string path = DescriptorPathOf(entry->Name());
-  if (!exists(path)) {
-    std::string legacy = LegacyDescriptorPathOf(entry->Name());
-    if (exists(legacy)) return legacy;
-  }
-  return path;
+  return IsDescribedEntry(entry) ? DescriptorNameOf(entry->Name(), IsCompressedEntry(entry))
+                                 : std::string();
 }
 
-void BackupStore::readDescriptor(DataNode* entry) {
-  entry->attrs.Clear();
-  ReadAttrLines(descriptorOf(entry), &entry->attrs, kSeparator);
-}
-
-int64_t BackupStore::freeNumber(const std::string& name) const {
-  // A number is free only when neither form of the copy nor its descriptor exists,
-  // so a fall-back from compressed to plain can never land on another entry's files.
+// Claims the first number whose copy and descriptor names this call can create and whose
+// copy would pair with nothing else; the two names are then empty files of this process.
+bool BackupStore::claimNumber(const std::string& name, bool compressed, std::string* stored,
+                              std::string* descriptor) {
+  auto cannotCreate = [&](const std::string& file) {
+    std::string why = WhyCannotCreateIn(m_folder, file);
+    return fail("cannot store " + name + " in the backup folder: " +
+                (why.empty() ? "cannot create " + JoinPath(file, m_folder) : why));
+  };
   for (int64_t number = 1; number < INT64_MAX; ++number) {
-    std::string plain = JoinPath(StoredName(number, name, false), m_folder);
-    if (!exists(plain) && !exists(plain + kZippSuffix) && !exists(DescriptorPathOf(plain)))
-      return number;
+    const std::string storedName = StoredName(number, name, compressed);
+    const std::string descriptorName = DescriptorNameOf(storedName, compressed);
+    *stored = JoinPath(storedName, m_folder);
+    *descriptor = JoinPath(descriptorName, m_folder);
+    if (!ClaimFileName(*descriptor)) {
+      if (exists(*descriptor)) continue;
+      return cannotCreate(descriptorName);
+    }
+    if (!ClaimFileName(*stored)) {
+      RemoveStoredFile(*descriptor);
+      if (exists(*stored)) continue;
+      return cannotCreate(storedName);
+    }
+    const std::vector<std::string> rivals = PairingRivals(storedName, compressed);
+    if (std::none_of(rivals.begin(), rivals.end(),
+                     [&](const std::string& r) { return exists(JoinPath(r, m_folder)); }))
+      return true;
+    RemoveStoredFile(*stored);
+    RemoveStoredFile(*descriptor);
   }
-  return -1;
+  return fail("no free number for " + name + " in the backup folder");
 }
 
 bool BackupStore::archiveHolds(ZipFileInterface* zip, const std::string& archive, int64_t size) {
   if (!zip->ZipOpen(archive.c_str()) || !zip->ZipFirst()) return false;
   ZipEntry* entry = zip->ZipGetEntry();
-  bool ok = entry && entry->size64 == size;
+  bool ok = entry && entry->size64 == size && !zip->ZipNext();
   if (entry) entry->Release();
   zip->ZipClose();
   return ok;
 }
 
+// Writes the archive over the empty file claimed for it.
 bool BackupStore::compressTo(const std::string& source, const std::string& name,
-                             const std::string& archive) {
+                             const std::string& archive, int64_t size) {
   ZipFileInterface* zip = m_zip ? m_zip->AcquireZipInterface() : nullptr;
   if (!zip) {
     m_compress = false;
@@ -153,9 +168,7 @@ bool BackupStore::compressTo(const std::string& source, const std::string& name,
   }
   bool done = false;
   try {
-    std::error_code ec;
-    auto size = static_cast<int64_t>(fs::file_size(source, ec));
-    if (!ec && zip->ZipCreate(archive.c_str(), 1)) {
+    if (zip->ZipCreate(archive.c_str(), 0)) {
       bool added = zip->ZipAddFile(source.c_str(), name.c_str(), 0);
       // A commit that failed (a full disk) must not count as a stored copy.
       bool committed = zip->ZipCommit(archive.c_str());
@@ -165,77 +178,100 @@ bool BackupStore::compressTo(const std::string& source, const std::string& name,
     done = false;
   }
   m_zip->ReleaseZipInterface(zip);
-  if (!done) DeleteFileHooked(FileNameOf(archive), m_folder);
   return done;
-}
-
-DataNode* BackupStore::addEntry(const std::string& storedPath, const std::string& source) {
-  std::error_code ec;
-  auto size = fs::file_size(source, ec);
-  if (ec) return nullptr;
-  auto mtime = fs::last_write_time(source, ec);
-  if (ec) return nullptr;
-  std::string folder, name;
-  SplitPath(source, &folder, &name);
-  DataNode* entry = CreateNode(m_entries, storedPath.c_str(), ATTACH_LAST_CHILD);
-  if (!entry) return nullptr;
-  SetDesc(entry, name);
-  setText(entry, "location", folder);
-  setText(entry, "placed", PlacedText(FileTimeNow()));
-  setText(entry, "modified", ModifiedText(fileTimeOf(mtime)));
-  setText(entry, "type", BackupTypeOf(name));
-  setText(entry, "size", std::to_string(size));
-  return entry;
 }
 
 int BackupStore::AddToBackup(const std::string& sourcePath, const char* comment) {
   m_lastDone = false;
-  std::error_code ec;
-  const std::string source = fs::absolute(sourcePath, ec).string();
-  if (ec || !fs::is_regular_file(fs::symlink_status(source, ec)) || !Entries(false)) return 0;
+  m_problem.clear();
+  m_lastStored.clear();
+  const std::string source = AbsolutePath(sourcePath);
+  PathStatus st;
+  if (!StatPath(source, &st, false) || !st.regular)
+    return fail(source + (st.exists ? " is not a regular file" : " does not exist")), 0;
+  if (!Entries(false)) return fail("the backup folder " + m_folder + " cannot be listed"), 0;
   std::string sourceFolder, name;
   SplitPath(source, &sourceFolder, &name);
-  int64_t number = freeNumber(name);
-  if (number < 0) return 0;
-  const std::string plainName = StoredName(number, name, false);
-  std::string storedPath = JoinPath(plainName, m_folder);
-  if (m_compress && compressTo(source, name, storedPath + kZippSuffix)) {
-    storedPath += kZippSuffix;
-  } else if (!CopyFileHooked(name, plainName, sourceFolder, m_folder, true)) {
-    return 0;
+  std::string stored, descriptor;
+  bool compressed = m_compress && m_zip;
+  // A copy that cannot be compressed is stored plainly, under a number claimed anew.
+  for (;; compressed = false) {
+    if (!claimNumber(name, compressed, &stored, &descriptor)) return 0;
+    if (compressed ? compressTo(source, name, stored, st.size)
+                   : CopyFileHooked(name, FileNameOf(stored), sourceFolder, m_folder, false))
+      break;
+    RemoveStoredFile(stored);
+    RemoveStoredFile(descriptor);
+    if (!compressed) {
+      const std::string why = WhyCannotCreateIn(m_folder, FileNameOf(stored));
+      return fail("cannot copy " + source + " to the backup folder" +
+                  (why.empty() ? std::string() : ": " + why)),
+             0;
+    }
   }
-  fs::permissions(storedPath, fs::perms::owner_read | fs::perms::owner_write, fs::perm_options::add,
-                  ec);
-  DataNode* entry = addEntry(storedPath, source);
-  if (entry) setText(entry, "comment", DescriptorComment(comment ? comment : ""));
-  const std::string descriptor = DescriptorPathOf(storedPath);
-  if (!entry || !WriteAttrLines(descriptor, entry->attrs, kSeparator)) {
+  AddOwnerWrite(stored);
+  DataNode* entry = CreateNode(m_entries, stored.c_str(), ATTACH_LAST_CHILD);
+  if (entry) {
+    entry->kind = (compressed ? kBackupEntryCompressed : 0) | kBackupEntryDescribed;
+    SetDesc(entry, name);
+    setText(entry, "location", sourceFolder);
+    setText(entry, "placed", PlacedText(FileTimeNow()));
+    setText(entry, "modified", ModifiedText(st.modified));
+    setText(entry, "type", BackupTypeOf(name));
+    setText(entry, "size", std::to_string(st.size));
+    setText(entry, "comment", DescriptorComment(comment ? comment : ""));
+  }
+  std::string error;
+  AttrList written;
+  // "Stored" only for a copy that is there with a descriptor that reads back as written.
+  bool ok = entry && WriteAttrLines(descriptor, entry->attrs, kSeparator, &error) &&
+            ReadAttrLines(descriptor, &written, kSeparator, &error) &&
+            written.Count() == entry->attrs.Count() && StatPath(stored, &st, false) && st.regular;
+  for (int i = 0; ok && i < written.Count(); ++i)
+    ok = written.ValueAt(i).FullText() == entry->attrs.ValueAt(i).FullText();
+  if (!ok) {
     // Half an entry would be listed without its origin: take the new files back.
     DeleteNode(entry);
-    DeleteFileHooked(FileNameOf(descriptor), m_folder);
-    DeleteFileHooked(FileNameOf(storedPath), m_folder);
-    return 0;
+    RemoveStoredFile(descriptor);
+    RemoveStoredFile(stored);
+    return fail("cannot write the descriptor " + descriptor +
+                (error.empty() ? std::string() : ": " + error)),
+           0;
   }
+  m_lastStored = stored;
   m_lastDone = true;
   return 1;
 }
 
-bool BackupStore::extract(ZipFileInterface* zip, const std::string& archive,
-                          const std::string& name, std::string* extracted, std::string* scratch) {
-  if (!zip->ZipOpen(archive.c_str())) return false;
-  std::vector<char> stored(2048, '\0');
-  if (!zip->ZipFirst() || !zip->ZipGetName(stored.data(), static_cast<int>(stored.size()))) {
+bool BackupStore::extract(ZipFileInterface* zip, const std::string& archive, std::string* extracted,
+                          std::string* scratch) {
+  const std::string shown = FileNameOf(archive);
+  if (!zip->ZipOpen(archive.c_str()))
+    return fail(shown + " cannot be read as an archive (it is damaged or no archive)");
+  std::vector<char> member(kMemberNameBytes, '\0');
+  if (!zip->ZipFirst() || !zip->ZipGetName(member.data(), static_cast<int>(member.size()))) {
     m_questions.ShowMessage(kBackupErrorText, kErrorCaption, MB_OK);
-    return false;
+    return fail("the archive " + shown + " holds no file it can name (it is damaged)");
   }
-  for (int n = 1; n < 10000 && scratch->empty(); ++n) {
-    std::string folder = JoinPath(kScratchPrefix + std::to_string(n), m_folder);
-    std::error_code ec;
-    if (fs::create_directory(folder, ec)) *scratch = folder;
+  const std::string memberName = member.data();
+  if (!memberName.empty() && memberName.back() == '/')
+    return fail("the archive " + shown + " holds a folder, not a file");
+  const std::string fileName = FileNameOf(memberName);
+  if (!isPlainFileName(fileName))
+    return fail("the archive " + shown + " names its file \"" + memberName +
+                "\", which is no file name");
+  if (zip->ZipNext() || !zip->ZipFirst())
+    return fail("the archive " + shown + " holds more than one file");
+  std::string why;
+  if (!MakeScratchFolder(TempFolder(), scratch, &why))
+    return fail("no place to unpack " + shown + ": " + why);
+  *extracted = JoinPath(fileName, *scratch);
+  if (!zip->ZipExtract(extracted->c_str())) {
+    why = WhyCannotCreateIn(*scratch, fileName);
+    return fail("cannot unpack " + shown + ": " +
+                (why.empty() ? "the archive is damaged or the disk is full" : why));
   }
-  if (scratch->empty()) return false;
-  *extracted = JoinPath(safeEntryName(stored.data(), name), *scratch);
-  return zip->ZipExtract(extracted->c_str());
+  return true;
 }
 
 // The file to copy for an entry: the stored copy itself, or the copy extracted from
@@ -244,73 +280,125 @@ bool BackupStore::sourceOf(DataNode* entry, std::string* source, std::string* sc
                            int* answer) {
   *answer = 1;
   *source = entry->Name();
-  if (!IsCompressedName(FileNameOf(*source))) return exists(*source);
+  if (!IsCompressedEntry(entry)) {
+    PathStatus st;
+    if (StatPath(*source, &st, false) && st.regular) return true;
+    return fail("the stored copy " + *source + " is missing");
+  }
   ZipFileInterface* zip = m_zip ? m_zip->AcquireZipInterface() : nullptr;
   if (!zip) {
     m_questions.ShowMessage(kZipInitErrorText, kErrorCaption, MB_OK);
     *answer = 0;
-    return false;
+    return fail("the zip plug-in, needed to unpack " + FileNameOf(*source) + ", cannot be loaded");
   }
   std::string extracted;
   bool ok = false;
   try {
-    ok = extract(zip, *source, entry->Desc(), &extracted, scratch);
+    ok = extract(zip, *source, &extracted, scratch);
   } catch (...) {
-    ok = false;
+    ok = fail("the archive " + FileNameOf(*source) + " cannot be unpacked");
   }
+  zip->ZipClose();
   m_zip->ReleaseZipInterface(zip);
   *source = ok ? extracted : std::string();
   return ok;
 }
 
-void BackupStore::dropScratch(const std::string& scratch) {
-  if (scratch.empty()) return;
-  std::error_code ec;
-  fs::remove_all(scratch, ec);
+// Where a restore goes: the entry's original place, or another one the user chooses when
+// that place is now a folder.
+bool BackupStore::restorePlace(DataNode* entry, std::string* destination) {
+  const std::string stored = FileNameOf(entry->Name());
+  if (!IsDescribedEntry(entry))
+    return fail(stored + " has no descriptor of its own, so its original place is unknown");
+  const std::string location = entry->attrs.ValueOf("location").FullText();
+  const std::string desc = entry->Desc();
+  if (location.empty() || location.front() != '/')
+    return fail("the original place \"" + location + "\" of " + stored +
+                " is not an absolute path");
+  if (hasParentStep(location))
+    return fail("the original place \"" + location + "\" of " + stored + " contains \"..\"");
+  if (!isPlainFileName(desc))
+    return fail("the stored name " + stored + " gives no file name to restore to");
+  *destination = JoinPath(desc, location);
+  if (PathKind(*destination) == PATH_FOLDER) {
+    const std::string title = *destination + " is now a folder: choose another place for " + desc;
+    std::string chosen = desc;
+    if (!m_questions.ChooseFileToSave("", "", "", location, title, true, &chosen) || chosen.empty())
+      return fail(*destination + " is now a folder, and no other place was chosen");
+    if (chosen.front() != '/' || hasParentStep(chosen))
+      return fail("the chosen place \"" + chosen + "\" is not an absolute path without \"..\"");
+    if (PathKind(chosen) == PATH_FOLDER) return fail("the chosen place " + chosen + " is a folder");
+    *destination = chosen;
+  }
+  std::string folder, name;
+  SplitPath(*destination, &folder, &name);
+  const std::string why = WhyCannotCreateIn(folder, name);
+  if (!why.empty()) return fail("cannot restore to " + *destination + ": " + why);
+  return true;
+}
+
+// Copies `source` to `destination` (a taken name is asked about); on failure says why.
+bool BackupStore::copyOut(const std::string& source, const std::string& destination) {
+  const bool taken = exists(destination);
+  if (ShellFileOp(&m_questions, FO_COPY, source, destination, true)) return true;
+  if (taken && exists(destination))
+    return fail(destination + " is already there and was kept as it is");
+  std::string folder, name;
+  SplitPath(destination, &folder, &name);
+  const std::string why = WhyCannotCreateIn(folder, name);
+  return fail("cannot copy to " + destination + ": " +
+              (why.empty() ? "the copy failed (is the disk full?)" : why));
 }
 
 int BackupStore::RestoreEntry(DataNode* entry) {
   m_lastDone = false;
-  if (!entry || m_folder.empty()) return 1;
-  const std::string location = entry->attrs.ValueOf("location").FullText();
-  const std::string desc = entry->Desc();
-  // Without its origin an entry has nowhere to go back to.
-  if (location.empty() || location.back() != '/' || desc.empty()) {
-    m_questions.ShowMessage(kBackupErrorText, kErrorCaption, MB_OK);
-    return 1;
-  }
+  m_problem.clear();
+  if (!entry || m_folder.empty()) return fail("no backup entry was given"), 1;
+  std::string destination;
+  if (!restorePlace(entry, &destination)) return 1;
+  // The stored files leave the folder once the copy is back: a folder they cannot leave
+  // would leave the entry listed beside its restored copy.
+  const std::string stuck = WhyCannotCreateIn(m_folder, FileNameOf(entry->Name()));
+  if (!stuck.empty())
+    return fail("the stored copy cannot be taken out of the backup folder: " + stuck), 1;
   std::string source, scratch;
   int answer = 1;
-  if (sourceOf(entry, &source, &scratch, &answer) &&
-      ShellFileOp(&m_questions, FO_COPY, source, location + desc, true)) {
-    m_lastDone = true;
-    DeleteEntry(entry);
+  if (sourceOf(entry, &source, &scratch, &answer) && copyOut(source, destination)) {
+    if (DeleteEntry(entry))
+      m_lastDone = true;
+    else
+      fail("the copy is back at " + destination + ", but the stored copy could not be moved " +
+           "to the trash");
   }
-  dropScratch(scratch);
+  RemoveScratchFolder(scratch);
   LoadEntries();
   return answer;
 }
 
 int BackupStore::CopyEntryTo(DataNode* entry, const std::string& folder) {
   m_lastDone = false;
-  if (!entry || folder.empty()) return 1;
+  m_problem.clear();
+  if (!entry || folder.empty()) return fail("no backup entry or folder was given"), 1;
   std::string source, scratch;
   int answer = 1;
   if (sourceOf(entry, &source, &scratch, &answer))
-    m_lastDone =
-        ShellFileOp(&m_questions, FO_COPY, source, JoinPath(FileNameOf(source), folder), true);
-  dropScratch(scratch);
+    m_lastDone = copyOut(source, JoinPath(FileNameOf(source), folder));
+  RemoveScratchFolder(scratch);
   return answer;
 }
 
 int BackupStore::DeleteEntry(DataNode* entry) {
+  m_problem.clear();
   if (!entry) return 0;
   const std::string stored = entry->Name();
   const std::string descriptor = descriptorOf(entry);
   std::string folder, name;
   SplitPath(stored, &folder, &name);
-  if (!ShellDelete(&m_questions, name, folder, false)) return 0;
-  if (exists(descriptor)) {
+  if (!ShellDelete(&m_questions, name, folder, false)) {
+    const std::string why = WhyCannotCreateIn(folder, name);
+    return fail("cannot move " + stored + " to the trash" + (why.empty() ? "" : ": " + why)), 0;
+  }
+  if (!descriptor.empty() && exists(descriptor)) {
     SplitPath(descriptor, &folder, &name);
     ShellDelete(&m_questions, name, folder, false);
   }
@@ -319,14 +407,8 @@ int BackupStore::DeleteEntry(DataNode* entry) {
 }
 
 int BackupStore::DeleteAllEntries() {
-  std::vector<std::string> names;
-  std::error_code ec;
-  for (fs::directory_iterator it(m_folder, ec), end; !ec && it != end; it.increment(ec)) {
-    std::error_code typeError;
-    if (!it->is_directory(typeError) || it->is_symlink(typeError))
-      names.push_back(it->path().filename().string());
-  }
-  for (const std::string& name : names) ShellDelete(&m_questions, name, m_folder, false);
+  for (const std::string& name : regularFilesIn(m_folder))
+    ShellDelete(&m_questions, name, m_folder, false);
   LoadEntries();
   return 1;
 }
@@ -334,7 +416,7 @@ int BackupStore::DeleteAllEntries() {
 int BackupStore::BrowseEntryFolder(DataNode* entry, bool testOnly) {
   if (!entry) return 0;
   const std::string location = entry->attrs.ValueOf("location").FullText();
-  if (!isFolder(location)) return 0;
+  if (location.empty() || PathKind(location) != PATH_FOLDER) return 0;
   if (testOnly) return 1;
   return m_browse && m_browse(location) ? 1 : 0;
 }

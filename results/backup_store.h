@@ -22,6 +22,18 @@ constexpr const char* kZipInitErrorText =
 constexpr const char* kBackupErrorText = "Error during backup operation";
 constexpr const char* kErrorCaption = "Error";
 
+// Bits of an entry node's `kind`: how its copy is stored, and whether it has a descriptor
+// of its own (without one its origin is unknown and it is never restored).
+constexpr int32_t kBackupEntryCompressed = 1;
+constexpr int32_t kBackupEntryDescribed = 2;
+
+inline bool IsCompressedEntry(const DataNode* entry) {
+  return (entry->kind & kBackupEntryCompressed) != 0;
+}
+inline bool IsDescribedEntry(const DataNode* entry) {
+  return (entry->kind & kBackupEntryDescribed) != 0;
+}
+
 class BackupStore {
  public:
   // `questions` answers the copy's collision questions and shows the store's messages;
@@ -43,18 +55,22 @@ class BackupStore {
   DataNode* Entries(bool reload);
 
   // Stores a copy of the file and its descriptor, both written and flushed before it
-  // answers 1. On failure nothing new is left in the folder and no entry is added.
-  // `comment` may be null.
+  // answers 1. The number is claimed by creating the new names exclusively, so that runs
+  // at the same time (other processes too) never share one. On failure nothing new is
+  // left in the folder and no entry is added. `comment` may be null.
   int AddToBackup(const std::string& sourcePath, const char* comment);
-  // Copies the entry back to its original place (a taken name is asked about) and, when
-  // that worked, moves the stored files to the trash and reloads. 0 only when a
+  // Copies the entry back to its original place (a taken name is asked about; a place
+  // that is now a folder asks for another one) and, when that worked, moves the stored
+  // files to the trash and reloads. Refused before anything is copied: an entry without
+  // a descriptor, an original place that is relative or holds "..", a stored name that
+  // gives no file name, and a backup folder the stored files cannot leave. 0 only when a
   // compressed entry met a missing zip plug-in; else 1, also when nothing was restored
-  // (see LastActionDone).
+  // (see LastActionDone and LastProblem).
   int RestoreEntry(DataNode* entry);
   // Copies the entry into `folder` and keeps it; answers as RestoreEntry.
   int CopyEntryTo(DataNode* entry, const std::string& folder);
-  // Moves the entry's stored copy and descriptor to the trash and reloads; 1 when the
-  // stored copy went.
+  // Moves the entry's stored copy and its own descriptor to the trash and reloads; 1 when
+  // the stored copy went.
   int DeleteEntry(DataNode* entry);
   // Moves every file of the backup folder to the trash (files that are no entry too)
   // and reloads. Always 1.
@@ -63,8 +79,11 @@ class BackupStore {
   // folder through the browse hook and answers its result.
   int BrowseEntryFolder(DataNode* entry, bool testOnly);
 
-  // Whether the last Add, Restore, Copy or Delete did its work.
+  // Whether the last Add, Restore, Copy or Delete did its work; when not, why (a sentence
+  // naming the file and the cause), and the stored copy the last Add made.
   bool LastActionDone() const { return m_lastDone; }
+  const std::string& LastProblem() const { return m_problem; }
+  const std::string& LastStoredPath() const { return m_lastStored; }
   const std::string& Folder() const { return m_folder; }
   bool Compress() const { return m_compress; }
   // How BrowseEntryFolder opens a folder; the program sets it from the browse option.
@@ -73,15 +92,17 @@ class BackupStore {
   }
 
  private:
-  int64_t freeNumber(const std::string& name) const;
-  bool compressTo(const std::string& source, const std::string& name, const std::string& archive);
+  bool fail(const std::string& problem);
+  bool claimNumber(const std::string& name, bool compressed, std::string* stored,
+                   std::string* descriptor);
+  bool compressTo(const std::string& source, const std::string& name, const std::string& archive,
+                  int64_t size);
   bool archiveHolds(ZipFileInterface* zip, const std::string& archive, int64_t size);
-  DataNode* addEntry(const std::string& storedPath, const std::string& source);
+  bool restorePlace(DataNode* entry, std::string* destination);
+  bool copyOut(const std::string& source, const std::string& destination);
   bool sourceOf(DataNode* entry, std::string* source, std::string* scratch, int* answer);
-  bool extract(ZipFileInterface* zip, const std::string& archive, const std::string& name,
-               std::string* extracted, std::string* scratch);
-  void dropScratch(const std::string& scratch);
-  void readDescriptor(DataNode* entry);
+  bool extract(ZipFileInterface* zip, const std::string& archive, std::string* extracted,
+               std::string* scratch);
   std::string descriptorOf(DataNode* entry) const;
 
   Questions& m_questions;
@@ -90,6 +111,8 @@ class BackupStore {
   DataNode* m_entries = nullptr;
   bool m_compress = true;
   bool m_lastDone = false;
+  std::string m_problem;
+  std::string m_lastStored;
   std::function<bool(const std::string&)> m_browse;
 };
 

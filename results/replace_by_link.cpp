@@ -1,15 +1,12 @@
 #include "results/replace_by_link.h"
 
-#include <filesystem>
-#include <fstream>
-#include <system_error>
-
 #include "base/text_fold.h"
+#include "platform/path_status.h"
 #include "platform/path_utils.h"
 #include "platform/shortcuts.h"
+#include "platform/stored_file.h"
 
 namespace tf {
-namespace fs = std::filesystem;
 
 namespace {
 
@@ -21,9 +18,7 @@ std::string formatPath(const char* pattern, const std::string& path) {
 }
 
 bool sameFile(const std::string& a, const std::string& b) {
-  if (a == b) return true;
-  std::error_code ec;
-  return fs::equivalent(a, b, ec) && !ec;
+  return a == b || SameFile(a, b);
 }
 
 // The group holding the file: the view's selected group, else the group of the
@@ -55,10 +50,7 @@ int PreselectedCandidate(const std::vector<std::string>& candidates,
 }
 
 bool LinkTargetUsable(const std::string& target) {
-  std::error_code ec;
-  if (target.empty() || !fs::is_regular_file(target, ec)) return false;
-  std::ifstream in(target, std::ios::binary);
-  return in.is_open();
+  return !target.empty() && PathKind(target) == PATH_FILE;
 }
 
 bool AcceptLinkTarget(const std::string& fileToReplace, const std::string& target,
@@ -85,25 +77,29 @@ void LinkBrowseFilter(const std::string& fileToReplace, std::string* description
 }
 
 bool ReplaceFileByLink(const std::string& path, const std::string& target, FileShell& shell) {
-  std::error_code ec;
-  const fs::path linkTo = fs::absolute(target, ec);
-  if (ec) return false;
-  const fs::path folder = fs::path(path).parent_path();
-  fs::path temporary;
+  const std::string linkTo = AbsolutePath(target);
+  std::string folder;
+  SplitPath(path, &folder, nullptr);
+  std::string temporary;
   for (int n = 1; n < 1000 && temporary.empty(); ++n) {
-    fs::path candidate = folder / (".twinfold-link-" + std::to_string(n));
-    if (CreateShortcut(linkTo.string(), candidate.string()))
+    std::string candidate = JoinPath(".twinfold-link-" + std::to_string(n), folder);
+    if (CreateShortcut(linkTo, candidate)) {
       temporary = candidate;
-    else if (!fs::exists(fs::symlink_status(candidate, ec)))
-      return false;
+      continue;
+    }
+    PathStatus taken;
+    StatPath(candidate, &taken, false);
+    if (!taken.exists) return false;  // not a taken name: links cannot be made here
   }
   if (temporary.empty()) return false;
   if (!shell.Trash(path, false)) {
-    fs::remove(temporary, ec);
+    RemoveStoredFile(temporary);
     return false;
   }
-  fs::rename(temporary, path, ec);
-  return !ec;
+  // Whatever took the name since the file left is never replaced.
+  if (RenameNoReplace(temporary, path)) return true;
+  RemoveStoredFile(temporary);
+  return false;
 }
 
 int ReplaceByLink(Selection& selection, LinksHistory& history, Questions& questions,

@@ -2,12 +2,20 @@
 // they refuse when no one is there to answer.
 #include <gtest/gtest.h>
 
+#include <sys/wait.h>
+
 #include <cstdio>
+#include <cstdlib>
+#include <set>
 #include <string>
 #include <vector>
 
 #include "cli/backup_command.h"
 #include "cli/terminal_questions.h"
+#include "platform/zip_plugin.h"
+#include "results/backup_names.h"
+#include "results/backup_store.h"
+#include "results/links_history.h"
 #include "settings/settings_store.h"
 #include "tests/backup/backup_test_support.h"
 #include "tests/support/scripted_questions.h"
@@ -100,6 +108,145 @@ TEST_F(BackupCliTest, WithoutATerminalNothingIsOverwritten) {
   EXPECT_EQ(run({"restore", "doc.txt", "--folder", backup.path()}, &person), 0) << errors;
   EXPECT_EQ(ReadBytes(files / "doc.txt"), "backed up");
   EXPECT_EQ(person.asked.size(), 1u);
+}
+
+// Eight "backup add" processes let loose at once on one folder, plainly and compressed:
+// each says "stored" for a copy of its own, under a number of its own, whose descriptor
+// leads back to the file it came from.
+TEST_F(BackupCliTest, RunsAtTheSameTimeClaimNumbersOfTheirOwn) {
+  constexpr int kRuns = 8;
+  for (bool zip : {true, false}) {
+    TempDir folder;
+    std::vector<std::string> sources;
+    for (int i = 0; i < kRuns; ++i) {
+      const std::string dir = files / ((zip ? "zip-" : "plain-") + std::to_string(i));
+      std::filesystem::create_directory(dir);
+      WriteBytes(dir + "/report.txt", "copy " + std::to_string(i) + std::string(i * 4096, '.'));
+      sources.push_back(dir + "/report.txt");
+    }
+    int gate[2];
+    ASSERT_EQ(::pipe(gate), 0);
+    std::vector<pid_t> children;
+    for (int i = 0; i < kRuns; ++i) {
+      const pid_t pid = ::fork();
+      ASSERT_GE(pid, 0);
+      if (pid == 0) {
+        ::close(gate[1]);
+        char c;
+        while (::read(gate[0], &c, 1) > 0) {
+        }  // the parent closing the gate starts every run at once
+        std::FILE* out = std::fopen((sources[i] + ".out").c_str(), "w");
+        TerminalQuestions nobody(stdin, out, false);
+        std::vector<std::string> args = {"backup",   "add",      "--keep",
+                                         sources[i], "--folder", folder.path()};
+        std::vector<char*> argv;
+        for (std::string& a : args) argv.push_back(a.data());
+        BackupCommandIo io{out, out, &nobody,
+                           zip ? testing::WithPlugin() : testing::WithoutPlugin()};
+        const int status = RunBackupCommandWith(static_cast<int>(argv.size()), argv.data(), io);
+        std::fclose(out);
+        ::_exit(status);
+      }
+      children.push_back(pid);
+    }
+    ::close(gate[0]);
+    ::close(gate[1]);
+    std::set<std::string> storedAs;
+    for (int i = 0; i < kRuns; ++i) {
+      int status = 0;
+      ::waitpid(children[i], &status, 0);
+      const std::string said = ReadBytes(sources[i] + ".out");
+      EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << said;
+      const std::string prefix = "stored " + sources[i] + " as ";
+      ASSERT_EQ(said.substr(0, prefix.size()), prefix) << said;
+      storedAs.insert(said.substr(prefix.size()));
+    }
+    EXPECT_EQ(storedAs.size(), static_cast<size_t>(kRuns));
+
+    // Each entry's copy holds the bytes of the file its descriptor names.
+    testing::ScriptedQuestions questions;
+    ZipPlugin plugin(testing::WithPlugin());
+    plugin.Probe();
+    BackupStore store(questions, &plugin);
+    ASSERT_EQ(store.SetFolder(folder.path()), 1);
+    std::set<int64_t> numbers;
+    for (DataNode* e = store.Entries(true)->FirstChild(); e; e = e->Next()) {
+      EXPECT_EQ(IsCompressedEntry(e), zip);
+      numbers.insert(StoredNumberOf(FileNameOf(e->Name())));
+      TempDir copy;
+      ASSERT_EQ(store.CopyEntryTo(e, copy.path()), 1);
+      ASSERT_TRUE(store.LastActionDone()) << store.LastProblem();
+      const std::string origin = e->attrs.ValueOf("location").FullText() + "report.txt";
+      EXPECT_EQ(ReadBytes(copy / NamesIn(copy.path()).front()), ReadBytes(origin)) << e->Name();
+    }
+    EXPECT_EQ(numbers.size(), static_cast<size_t>(kRuns));
+  }
+}
+
+// What the commands print about names goes to a terminal: no name may move the cursor,
+// ring or end a line early. A size that is no number is shown as unknown.
+TEST_F(BackupCliTest, MessagesEscapeNamesAndUnreadableSizesAreUnknown) {
+  const std::string name = "bell\a\x1b[2J.txt";
+  WriteBytes(files / name, "x");
+  ASSERT_EQ(run({"add", files / name, "--folder", backup.path()}), 0) << errors;
+  EXPECT_EQ(output.find('\x1b'), std::string::npos) << output;
+  EXPECT_NE(output.find(" as 1.bell\\x07\\x1b[2J.txt.zipp\n"), std::string::npos) << output;
+  ASSERT_EQ(run({"restore", name, "--folder", backup.path()}), 0) << errors;
+  EXPECT_EQ(output, "restored 1.bell\\x07\\x1b[2J.txt.zipp\n");
+  ASSERT_EQ(run({"add", "--keep", files / name, "--folder", backup.path()}), 0) << errors;
+  ASSERT_EQ(run({"delete", name, "--folder", backup.path()}), 0) << errors;
+  EXPECT_EQ(output, "deleted 1.bell\\x07\\x1b[2J.txt.zipp\n");
+  EXPECT_EQ(run({"list", "--folder", backup / "gone\x1b"}), 1);
+  EXPECT_NE(errors.find("gone\\x1b does not exist"), std::string::npos) << errors;
+
+  WriteBytes(backup / "2.a.txt", "a");
+  WriteBytes(backup / "2.a.txt.backup_info", "location\t/x/\r\nsize\t12 bytes\r\n");
+  ASSERT_EQ(run({"list", "--format", "json", "--folder", backup.path()}), 0) << errors;
+  EXPECT_NE(output.find("\"size\":null"), std::string::npos) << output;
+  ASSERT_EQ(run({"list", "--folder", backup.path()}), 0) << errors;
+  EXPECT_NE(output.find("\ta.txt\t/x/\t-\t-\t-\t-\n"), std::string::npos) << output;
+}
+
+// README's backup lines, run as written by the real program from a scratch folder, with
+// the settings, the backup folder and the trash in temporary places. The delete line
+// needs an entry again, so the add line runs once more before it.
+TEST(BackupReadme, ExamplesRunAsWritten) {
+  std::vector<std::string> lines;
+  const std::string readme = ReadBytes(TWINFOLD_README);
+  for (size_t at = 0; (at = readme.find("\ntwinfold-cli backup ", at)) != std::string::npos;) {
+    const size_t end = readme.find('\n', at + 1);
+    lines.push_back(readme.substr(at + 1, end - at - 1));
+    at = end;
+  }
+  ASSERT_EQ(lines.size(), 4u);
+  TempDir scratch, home;
+  std::filesystem::create_directory(scratch / "old");
+  const std::string cli = TWINFOLD_CLI;
+  const std::string shell = "cd '" + scratch.path() + "' && export XDG_DATA_HOME='" +
+                            home / "data" + "' XDG_CONFIG_HOME='" + home / "config" +
+                            "' XDG_CACHE_HOME='" + home / "cache" + "' PATH='" +
+                            cli.substr(0, cli.rfind('/')) + ":/usr/bin:/bin' && { ";
+  // The line keeps its comment: the output is caught after it, on the next line.
+  auto runLine = [&](const std::string& line) {
+    const std::string log = home / "log";
+    const int status = std::system((shell + line + "\n} > '" + log + "' 2>&1").c_str());
+    return std::make_pair(status, ReadBytes(log));
+  };
+  WriteBytes(scratch / "old/report.txt", "the report");
+  for (const std::string& line : lines) {
+    if (line.find(" delete ") != std::string::npos) {
+      WriteBytes(scratch / "old/report.txt", "the report");
+      ASSERT_EQ(runLine(lines.front()).first, 0);
+    }
+    const auto [status, said] = runLine(line);
+    EXPECT_EQ(status, 0) << line << "\n" << said;
+    if (line.find(" list ") != std::string::npos)  // the case the examples must cover
+      EXPECT_NE(said.find("\"stored\":\"1.report.txt.zipp\""), std::string::npos) << said;
+    if (line.find(" restore ") != std::string::npos)
+      EXPECT_EQ(ReadBytes(scratch / "old/report.txt"), "the report");
+  }
+  EXPECT_TRUE(NamesIn(home / "data/twinfold/Backup").empty());
+  EXPECT_FALSE(std::filesystem::exists(scratch / "old/report.txt"));  // in the trash
 }
 
 TEST(TerminalQuestions, RepromptsUntilAnAnswerFitsTheButtons) {

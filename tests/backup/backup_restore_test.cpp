@@ -35,6 +35,10 @@ class BackupRestoreTest : public ::testing::TestWithParam<bool> {
     std::string folder = files.path() + "/", name = FileNameOf(path);
     ASSERT_TRUE(ShellDelete(&questions, name, folder, false));
   }
+  std::string source(const std::string& name) {
+    WriteBytes(files / name, name);
+    return files / name;
+  }
   DataNode* onlyEntry() {
     DataNode* root = store.Entries(false);
     return root && root->FirstChild() && !root->FirstChild()->Next() ? root->FirstChild() : nullptr;
@@ -143,6 +147,73 @@ TEST_P(BackupRestoreTest, DeletingAnEntryLeavesEntriesWithTheSamePrefix) {
   EXPECT_EQ(store.Entries(false)->FirstChild(), nullptr);
 }
 
+// Restores that cannot finish say so, and why, before anything is copied where they can.
+TEST_P(BackupRestoreTest, RestoresThatCannotFinishSayWhy) {
+  const std::string path = files / "doc.txt";
+  WriteBytes(path, "kept");
+  moveToBackup(path);
+  auto refused = [&](const char* reason) {
+    EXPECT_EQ(store.RestoreEntry(onlyEntry()), 1);
+    EXPECT_FALSE(store.LastActionDone());
+    EXPECT_NE(store.LastProblem().find(reason), std::string::npos) << store.LastProblem();
+    EXPECT_NE(onlyEntry(), nullptr);
+    EXPECT_FALSE(std::filesystem::is_regular_file(path));
+  };
+  {
+    // The stored copy could not leave a read-only backup folder: nothing is restored. A
+    // copy still works, compressed too: it unpacks in the temporary folder.
+    testing::ReadOnlyFolder readOnly(backup.path());
+    if (readOnly.ok()) {
+      refused(::geteuid() == 0 ? "read-only" : "permission");
+      EXPECT_EQ(store.CopyEntryTo(onlyEntry(), elsewhere.path()), 1);
+      EXPECT_TRUE(store.LastActionDone()) << store.LastProblem();
+      EXPECT_EQ(NamesIn(elsewhere.path()).size(), 1u);
+    }
+  }
+  if (GetParam()) {
+    const char* tmp = std::getenv("TMPDIR");
+    const std::string saved = tmp ? tmp : "";
+    ::setenv("TMPDIR", (files / "no such folder").c_str(), 1);
+    refused("no such folder does not exist");
+    tmp ? ::setenv("TMPDIR", saved.c_str(), 1) : ::unsetenv("TMPDIR");
+  }
+
+  // The place is now a folder: another one is asked for, and nothing goes inside it.
+  std::filesystem::create_directory(path);
+  refused("is now a folder, and no other place was chosen");
+  ASSERT_EQ(questions.prompts.size(), 1u);
+  EXPECT_NE(questions.prompts[0].find("is now a folder"), std::string::npos);
+  questions.files = {elsewhere / "doc (restored).txt"};
+  EXPECT_EQ(store.RestoreEntry(onlyEntry()), 1);
+  EXPECT_TRUE(store.LastActionDone()) << store.LastProblem();
+  EXPECT_EQ(ReadBytes(elsewhere / "doc (restored).txt"), "kept");
+  EXPECT_TRUE(std::filesystem::is_empty(path));
+
+  // Origins that cannot be trusted or reached.
+  const std::vector<std::pair<std::string, std::string>> origins = {
+      {"relative/", "not an absolute path"},
+      {files.path() + "/../" + FileNameOf(files.path()) + "/", "contains \"..\""},
+      {files.path() + "/gone/", "gone does not exist"},
+      {"/" + std::string(300, 'n') + "/", "is too long"}};
+  for (const auto& [location, reason] : origins) {
+    WriteBytes(backup / "1.doc.txt", "planted");
+    WriteBytes(backup / "1.doc.txt.backup_info", "location\t" + location + "\r\n");
+    store.LoadEntries();
+    refused(reason.c_str());
+  }
+  // A stored name that gives ".." as the name to restore to.
+  ::unlink((backup / "1.doc.txt").c_str());
+  ::unlink((backup / "1.doc.txt.backup_info").c_str());
+  WriteBytes(backup / "2...", "dots");
+  WriteBytes(backup / "2....backup_info", "location\t" + files.path() + "/\r\n");
+  store.LoadEntries();
+  refused("gives no file name");
+
+  // A name the backup folder cannot hold is refused with that reason.
+  EXPECT_EQ(store.AddToBackup(source(std::string(250, 'l')), nullptr), 0);
+  EXPECT_NE(store.LastProblem().find("is too long"), std::string::npos) << store.LastProblem();
+}
+
 INSTANTIATE_TEST_SUITE_P(PlainAndCompressed, BackupRestoreTest, ::testing::Bool(),
                          [](const auto& info) { return info.param ? "Zip" : "Plain"; });
 
@@ -175,8 +246,7 @@ class HostileArchiveTest : public ::testing::Test {
 
 TEST_F(HostileArchiveTest, EntryNamesWithPathsStayInsideTheBackupFolder) {
   const std::string outside = files.path() + "/escaped.txt";
-  for (const std::string& entryName :
-       {std::string("../../escaped.txt"), outside, std::string("..")}) {
+  for (const std::string& entryName : {std::string("../../escaped.txt"), outside}) {
     plant(entryName, target.path());
     ASSERT_EQ(store.RestoreEntry(store.Entries(true)->FirstChild()), 1) << entryName;
     EXPECT_FALSE(std::filesystem::exists(outside)) << entryName;
@@ -186,6 +256,37 @@ TEST_F(HostileArchiveTest, EntryNamesWithPathsStayInsideTheBackupFolder) {
     EXPECT_EQ(ReadBytes(restored), "payload") << entryName;
     std::filesystem::remove(restored);
   }
+}
+
+// Archives that would be restored only in part, or as something else than one file, are
+// refused whole, with the reason.
+TEST_F(HostileArchiveTest, ArchivesNotHoldingOneFileAreRefused) {
+  WriteBytes(files / "payload", "payload");
+  ZipFileInterface* zip = plugin.AcquireZipInterface();
+  ASSERT_NE(zip, nullptr);
+  const std::string archive = backup / "1.evil.txt.zipp";
+  struct Case {
+    std::vector<std::string> members;
+    const char* reason;
+  };
+  for (const Case& c : {Case{{"evil.txt", "second.txt"}, "more than one file"},
+                        Case{{"folder/"}, "a folder, not a file"}, Case{{".."}, "no file name"}}) {
+    ::unlink(archive.c_str());
+    ASSERT_TRUE(zip->ZipCreate(archive.c_str(), 1));
+    for (const std::string& m : c.members)
+      ASSERT_TRUE(zip->ZipAddFile((files / "payload").c_str(), m.c_str(), 0));
+    ASSERT_TRUE(zip->ZipCommit(archive.c_str()));
+    WriteBytes(backup / "1.evil.txt.backup_info", "location\t" + target.path() + "/\r\n");
+    ASSERT_EQ(store.RestoreEntry(store.Entries(true)->FirstChild()), 1);
+    EXPECT_FALSE(store.LastActionDone());
+    EXPECT_NE(store.LastProblem().find(c.reason), std::string::npos) << store.LastProblem();
+    EXPECT_TRUE(NamesIn(target.path()).empty());
+    EXPECT_EQ(NamesIn(backup.path()).size(), 2u);
+  }
+  plugin.ReleaseZipInterface(zip);
+  WriteBytes(archive, "PK\x03\x04 but nothing after");
+  ASSERT_EQ(store.RestoreEntry(store.Entries(true)->FirstChild()), 1);
+  EXPECT_NE(store.LastProblem().find("damaged"), std::string::npos) << store.LastProblem();
 }
 
 TEST_F(HostileArchiveTest, ArchiveWithoutEntryOrWithoutPluginShowsTheMessages) {

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cctype>
+#include <map>
 #include <string>
 
 #include "datatree/node_xml.h"
@@ -155,23 +156,81 @@ TEST_P(BackupStoreTest, FullFileSystemFailsCleanly) {
   EXPECT_TRUE(std::filesystem::exists(fits));
 }
 
+// Names that end like the store's own suffixes come back as they went in, each entry
+// keeps its own descriptor, and a copy that lost its descriptor touches no other entry.
+TEST_P(BackupStoreTest, SuffixNamesRoundTripAndOrphansTouchNoOtherEntry) {
+  const std::vector<std::string> names = {"x.zipp", "y.backup_info", "x", "z.zipp.zipp"};
+  std::map<std::string, std::string> storedAs;
+  for (const std::string& name : names) {
+    ASSERT_EQ(store.AddToBackup(source(name, name), ""), 1) << store.LastProblem();
+    storedAs[name] = FileNameOf(store.LastStoredPath());
+  }
+  // A copy that lost its descriptor, named so that cutting at ".zipp" gives the
+  // descriptor of "x".
+  const std::string orphan = std::to_string(StoredNumberOf(storedAs["x"])) + ".x.zipped";
+  WriteBytes(backup / orphan, "orphan");
+
+  DataNode* stray = nullptr;
+  int count = 0;
+  for (DataNode* e = store.Entries(true)->FirstChild(); e; e = e->Next(), ++count) {
+    const std::string stored = FileNameOf(e->Name());
+    if (stored == orphan) {
+      stray = e;
+      continue;
+    }
+    EXPECT_EQ(stored, storedAs[e->Desc()]);
+    EXPECT_EQ(e->attrs.Count(), 6) << stored;
+    EXPECT_EQ(e->attrs.ValueOf("location").FullText(), files.path() + "/") << stored;
+    EXPECT_EQ(IsCompressedEntry(e), compressed()) << stored;
+  }
+  EXPECT_EQ(count, 5);
+  ASSERT_NE(stray, nullptr);
+  EXPECT_EQ(stray->attrs.Count(), 0);
+  EXPECT_EQ(store.RestoreEntry(stray), 1);
+  EXPECT_FALSE(store.LastActionDone());
+  EXPECT_NE(store.LastProblem().find("no descriptor"), std::string::npos) << store.LastProblem();
+  const size_t files_before = NamesIn(backup.path()).size();
+  for (DataNode* e = store.Entries(false)->FirstChild(); e; e = e->Next())
+    if (FileNameOf(e->Name()) == orphan) {
+      ASSERT_EQ(store.DeleteEntry(e), 1);
+      break;
+    }
+  EXPECT_EQ(NamesIn(backup.path()).size(), files_before - 1);  // the orphan alone
+
+  // Every entry goes back to its own name with its own bytes.
+  for (const std::string& name : names) ::unlink((files / name).c_str());
+  while (DataNode* e = store.Entries(false)->FirstChild()) {
+    const std::string name = e->Desc();
+    ASSERT_EQ(store.RestoreEntry(e), 1);
+    ASSERT_TRUE(store.LastActionDone()) << name << ": " << store.LastProblem();
+  }
+  for (const std::string& name : names) EXPECT_EQ(ReadBytes(files / name), name);
+  EXPECT_TRUE(NamesIn(backup.path()).empty());
+}
+
 INSTANTIATE_TEST_SUITE_P(PlainAndCompressed, BackupStoreTest, ::testing::Bool(),
                          [](const auto& info) { return info.param ? "Zip" : "Plain"; });
 
-TEST(BackupNames, StoredAndDescriptorNames) {
-  EXPECT_EQ(OriginalNameOf("12.a.b.c"), "a.b.c");
-  EXPECT_EQ(OriginalNameOf("3.x.zipp"), "x");
-  // ".zipp" inside a name is part of the name, not the mark of an archive.
-  EXPECT_EQ(OriginalNameOf("3.a.zipped.txt"), "a.zipped.txt");
-  EXPECT_FALSE(IsCompressedName("3.a.zipped.txt"));
-  EXPECT_EQ(DescriptorPathOf("/b/3.a.zipped.txt"), "/b/3.a.zipped.txt.backup_info");
-  EXPECT_EQ(DescriptorPathOf("/b/3.a.zipped.txt.zipp"), "/b/3.a.zipped.txt.backup_info");
-  EXPECT_EQ(LegacyDescriptorPathOf("/b.zipp/3.a.zipped.txt"), "/b.zipp/3.a.backup_info");
-  EXPECT_EQ(StoredNumberOf("11.a.txt"), 11);
-  EXPECT_EQ(StoredNumberOf("a.txt"), -1);
+// Which descriptor belongs to which copy when the names themselves are ambiguous.
+TEST(BackupNames, PairingLendsNoDescriptor) {
+  auto pairs = [](std::vector<std::string> names) {
+    std::string text;
+    for (const BackupFiles& f : PairBackupFiles(names))
+      text += f.stored + (f.compressed ? "(z)" : "") + "->" + f.descriptor + " ";
+    return text;
+  };
+  // An archive of "a", and a plain copy of "a.zipp" that lost its descriptor... or the other
+  // way round: no one can tell, so neither takes a descriptor.
+  EXPECT_EQ(pairs({"1.a.zipp", "1.a.backup_info", "1.a.zipp.backup_info", "1.a.zipp.zipp"}),
+            "1.a.zipp(z)-> 1.a.zipp.zipp(z)-> ");
+  // The descriptor of a plain "1.a" is not lent to a stray "1.a.zipp".
+  EXPECT_EQ(pairs({"1.a", "1.a.zipp", "1.a.backup_info"}), "1.a-> 1.a.zipp(z)-> ");
+  // A plain copy of "b.backup_info" is listed; a descriptor alone is not.
+  EXPECT_EQ(pairs({"2.b.backup_info", "2.b.backup_info.backup_info", "3.c.BACKUP_INFO"}),
+            "2.b.backup_info->2.b.backup_info.backup_info ");
+  EXPECT_EQ(pairs({"4.d.zipp", "4.d.backup_info"}), "4.d.zipp(z)->4.d.backup_info ");
+  EXPECT_EQ(OriginalNameOf("4.d.zipp", false), "d.zipp");
   EXPECT_EQ(StoredNumberOf("99999999999999999999.a"), -1);
-  EXPECT_EQ(BackupTypeOf("a."), "?");
-  EXPECT_EQ(DescriptorComment("a\r\rb"), "a \\  \\ b");
 }
 
 }  // namespace

@@ -95,4 +95,30 @@ class SmallFileSystem {
   bool m_ok = false;
 };
 
+// Makes a folder read-only for the length of a test: a read-only bind mount for root (whom
+// permissions do not stop), the mode 0555 for anyone else. ok() is false where neither
+// works.
+class ReadOnlyFolder {
+ public:
+  explicit ReadOnlyFolder(const std::string& path) : m_path(path) {
+    if (::geteuid() == 0) {
+      m_mounted = ::mount(path.c_str(), path.c_str(), nullptr, MS_BIND, nullptr) == 0;
+      m_ok = m_mounted && ::mount(nullptr, path.c_str(), nullptr, MS_REMOUNT | MS_BIND | MS_RDONLY,
+                                  nullptr) == 0;
+    } else {
+      m_ok = ::chmod(path.c_str(), 0555) == 0;
+    }
+  }
+  ~ReadOnlyFolder() {
+    if (m_mounted) ::umount2(m_path.c_str(), MNT_DETACH);
+    if (::geteuid() != 0) ::chmod(m_path.c_str(), 0755);
+  }
+  bool ok() const { return m_ok; }
+
+ private:
+  std::string m_path;
+  bool m_mounted = false;
+  bool m_ok = false;
+};
+
 }  // namespace tf::testing

@@ -1,0 +1,128 @@
+#include "platform/path_status.h"
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <stdio.h>
+#include <stdlib.h>
+#include <sys/stat.h>
+#include <sys/statvfs.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <climits>
+#include <cstring>
+
+#include "platform/file_time.h"
+
+namespace tf {
+namespace {
+
+std::string withoutTrailingSlash(const std::string& folder) {
+  std::string f = folder;
+  while (f.size() > 1 && f.back() == '/') f.pop_back();
+  return f;
+}
+
+}  // namespace
+
+bool StatPath(const std::string& path, PathStatus* out, bool followLinks) {
+  *out = PathStatus{};
+  if (path.empty()) return false;
+  struct stat st {};
+  if ((followLinks ? ::stat(path.c_str(), &st) : ::lstat(path.c_str(), &st)) != 0) {
+    // A dangling link still takes its name.
+    if (followLinks && ::lstat(path.c_str(), &st) == 0) {
+      out->exists = true;
+      out->link = false;
+    }
+    return false;
+  }
+  out->exists = true;
+  out->regular = S_ISREG(st.st_mode);
+  out->folder = S_ISDIR(st.st_mode);
+  out->link = S_ISLNK(st.st_mode);
+  out->size = static_cast<int64_t>(st.st_size);
+  out->modified = FileTimeFromTimespec(st.st_mtim);
+  out->device = static_cast<uint64_t>(st.st_dev);
+  out->inode = static_cast<uint64_t>(st.st_ino);
+  return true;
+}
+
+bool SameFile(const std::string& a, const std::string& b) {
+  PathStatus x, y;
+  return StatPath(a, &x, true) && StatPath(b, &y, true) && x.device == y.device &&
+         x.inode == y.inode;
+}
+
+std::string WhyCannotCreateIn(const std::string& folder, const std::string& name) {
+  const std::string f = withoutTrailingSlash(folder.empty() ? std::string(".") : folder);
+  struct stat st {};
+  if (::stat(f.c_str(), &st) != 0) {
+    if (errno == ENOENT || errno == ENOTDIR) return "the folder " + f + " does not exist";
+    if (errno == ENAMETOOLONG) return "the path " + f + " is too long";
+    return "cannot reach the folder " + f + ": " + std::strerror(errno);
+  }
+  if (!S_ISDIR(st.st_mode)) return f + " is not a folder";
+  long nameMax = ::pathconf(f.c_str(), _PC_NAME_MAX);
+  if (nameMax <= 0) nameMax = NAME_MAX;
+  if (static_cast<long>(name.size()) > nameMax)
+    return "the name " + name + " is too long (" + std::to_string(name.size()) +
+           " bytes, the folder takes at most " + std::to_string(nameMax) + ")";
+  if (f.size() + 1 + name.size() >= PATH_MAX) return "the path " + f + "/" + name + " is too long";
+  struct statvfs vfs {};
+  if (::statvfs(f.c_str(), &vfs) == 0 && (vfs.f_flag & ST_RDONLY))
+    return f + " is on a read-only file system";
+  if (::access(f.c_str(), W_OK | X_OK) != 0) {
+    if (errno == EROFS) return f + " is on a read-only file system";
+    if (errno == EACCES || errno == EPERM) return "no permission to write in " + f;
+    return "cannot write in " + f + ": " + std::strerror(errno);
+  }
+  return {};
+}
+
+int AddOwnerWrite(const std::string& path) {
+  struct stat st {};
+  if (::lstat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return 0;
+  if ((st.st_mode & (S_IRUSR | S_IWUSR)) == (S_IRUSR | S_IWUSR)) return 1;
+  return ::chmod(path.c_str(), (st.st_mode & 07777) | S_IRUSR | S_IWUSR) == 0 ? 1 : 0;
+}
+
+int MakeScratchFolder(const std::string& parent, std::string* out, std::string* error) {
+  std::string pattern = withoutTrailingSlash(parent.empty() ? std::string("/tmp") : parent);
+  if (pattern != "/") pattern += '/';
+  pattern += "twinfold-restore-XXXXXX";
+  if (char* made = ::mkdtemp(pattern.data())) {
+    *out = made;
+    return 1;
+  }
+  if (error) {
+    const std::string why = WhyCannotCreateIn(parent, "twinfold-restore-XXXXXX");
+    *error = why.empty()
+                 ? std::string("cannot make a folder in ") + parent + ": " + std::strerror(errno)
+                 : why;
+  }
+  return 0;
+}
+
+int RemoveScratchFolder(const std::string& folder) {
+  if (folder.empty()) return 1;
+  if (DIR* dir = ::opendir(folder.c_str())) {
+    while (const dirent* entry = ::readdir(dir)) {
+      if (std::strcmp(entry->d_name, ".") == 0 || std::strcmp(entry->d_name, "..") == 0) continue;
+      ::unlinkat(::dirfd(dir), entry->d_name, 0);  // a sub-folder refuses, and stays
+    }
+    ::closedir(dir);
+  }
+  return ::rmdir(folder.c_str()) == 0 || errno == ENOENT ? 1 : 0;
+}
+
+int RenameNoReplace(const std::string& from, const std::string& to) {
+  if (::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0) return 1;
+  if (errno != EINVAL && errno != ENOSYS) return 0;
+  // File systems without RENAME_NOREPLACE: a hard link refuses a taken name just as well.
+  if (::link(from.c_str(), to.c_str()) != 0) return 0;
+  ::unlink(from.c_str());
+  return 1;
+}
+
+}  // namespace tf

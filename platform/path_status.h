@@ -1,0 +1,47 @@
+// What is at a path without following a final link, why a file cannot be made in a folder,
+// and the few changes the backup folder and link replacement make beyond stored_file.h:
+// a private scratch folder, the owner's write bit, a rename that never replaces.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+namespace tf {
+
+struct PathStatus {
+  bool exists = false;   // anything at all, a dangling link too
+  bool regular = false;  // a regular file (a link only when links are followed)
+  bool folder = false;
+  bool link = false;  // the name itself is a symbolic link (never with followLinks)
+  int64_t size = 0;
+  int64_t modified = 0;  // file time (100 ns since 1601)
+  uint64_t device = 0;
+  uint64_t inode = 0;
+};
+
+// Fills *out for `path`; false when nothing is there or it cannot be asked (following
+// links, a dangling link answers false with `exists` set: its name is taken).
+bool StatPath(const std::string& path, PathStatus* out, bool followLinks);
+// Whether the two paths reach the same file (device and inode, links followed).
+bool SameFile(const std::string& a, const std::string& b);
+
+// Why a new file `name` cannot be made in `folder`, in words a user can act on ("the folder
+// ... does not exist", "the name ... is too long", "no permission to write in ...", "... is
+// on a read-only file system"); empty when, as far as can be told, it can.
+std::string WhyCannotCreateIn(const std::string& folder, const std::string& name);
+
+// Sets the owner's read and write bits of a regular file (a copy kept from a read-only
+// source must stay removable). 1 on success.
+int AddOwnerWrite(const std::string& path);
+
+// A new folder only this process uses, made inside `parent`; 1 with its path in *out, or 0
+// with the reason in *error.
+int MakeScratchFolder(const std::string& parent, std::string* out, std::string* error = nullptr);
+// Removes a scratch folder: the files and links directly in it, then the folder itself.
+// Sub-folders are never entered. 1 when it is gone.
+int RemoveScratchFolder(const std::string& folder);
+
+// Renames `from` to `to` only when `to` is free; 1 on success.
+int RenameNoReplace(const std::string& from, const std::string& to);
+
+}  // namespace tf
