@@ -74,6 +74,11 @@ bool BackupStore::fail(const std::string& problem) {
   return false;
 }
 
+int BackupStore::answerWith(int answer, const std::string& problem) {
+  m_problem = problem;
+  return answer;
+}
+
 int BackupStore::SetFolder(const std::string& path) {
   DeleteNode(m_entries);
   m_entries = nullptr;
@@ -188,8 +193,8 @@ int BackupStore::AddToBackup(const std::string& sourcePath, const char* comment)
   const std::string source = AbsolutePath(sourcePath);
   PathStatus st;
   if (!StatPath(source, &st, false) || !st.regular)
-    return fail(source + (st.exists ? " is not a regular file" : " does not exist")), 0;
-  if (!Entries(false)) return fail("the backup folder " + m_folder + " cannot be listed"), 0;
+    return answerWith(0, source + (st.exists ? " is not a regular file" : " does not exist"));
+  if (!Entries(false)) return answerWith(0, "the backup folder " + m_folder + " cannot be listed");
   std::string sourceFolder, name;
   SplitPath(source, &sourceFolder, &name);
   std::string stored, descriptor;
@@ -204,9 +209,8 @@ int BackupStore::AddToBackup(const std::string& sourcePath, const char* comment)
     RemoveStoredFile(descriptor);
     if (!compressed) {
       const std::string why = WhyCannotCreateIn(m_folder, FileNameOf(stored));
-      return fail("cannot copy " + source + " to the backup folder" +
-                  (why.empty() ? std::string() : ": " + why)),
-             0;
+      return answerWith(0, "cannot copy " + source + " to the backup folder" +
+                               (why.empty() ? std::string() : ": " + why));
     }
   }
   AddOwnerWrite(stored);
@@ -234,9 +238,8 @@ int BackupStore::AddToBackup(const std::string& sourcePath, const char* comment)
     DeleteNode(entry);
     RemoveStoredFile(descriptor);
     RemoveStoredFile(stored);
-    return fail("cannot write the descriptor " + descriptor +
-                (error.empty() ? std::string() : ": " + error)),
-           0;
+    return answerWith(0, "cannot write the descriptor " + descriptor +
+                             (error.empty() ? std::string() : ": " + error));
   }
   m_lastStored = stored;
   m_lastDone = true;
@@ -353,14 +356,14 @@ bool BackupStore::copyOut(const std::string& source, const std::string& destinat
 int BackupStore::RestoreEntry(DataNode* entry) {
   m_lastDone = false;
   m_problem.clear();
-  if (!entry || m_folder.empty()) return fail("no backup entry was given"), 1;
+  if (!entry || m_folder.empty()) return answerWith(1, "no backup entry was given");
   std::string destination;
   if (!restorePlace(entry, &destination)) return 1;
   // The stored files leave the folder once the copy is back: a folder they cannot leave
   // would leave the entry listed beside its restored copy.
   const std::string stuck = WhyCannotCreateIn(m_folder, FileNameOf(entry->Name()));
   if (!stuck.empty())
-    return fail("the stored copy cannot be taken out of the backup folder: " + stuck), 1;
+    return answerWith(1, "the stored copy cannot be taken out of the backup folder: " + stuck);
   std::string source, scratch;
   int answer = 1;
   if (sourceOf(entry, &source, &scratch, &answer) && copyOut(source, destination)) {
@@ -378,7 +381,7 @@ int BackupStore::RestoreEntry(DataNode* entry) {
 int BackupStore::CopyEntryTo(DataNode* entry, const std::string& folder) {
   m_lastDone = false;
   m_problem.clear();
-  if (!entry || folder.empty()) return fail("no backup entry or folder was given"), 1;
+  if (!entry || folder.empty()) return answerWith(1, "no backup entry or folder was given");
   std::string source, scratch;
   int answer = 1;
   if (sourceOf(entry, &source, &scratch, &answer))
@@ -396,7 +399,8 @@ int BackupStore::DeleteEntry(DataNode* entry) {
   SplitPath(stored, &folder, &name);
   if (!ShellDelete(&m_questions, name, folder, false)) {
     const std::string why = WhyCannotCreateIn(folder, name);
-    return fail("cannot move " + stored + " to the trash" + (why.empty() ? "" : ": " + why)), 0;
+    return answerWith(0,
+                      "cannot move " + stored + " to the trash" + (why.empty() ? "" : ": " + why));
   }
   if (!descriptor.empty() && exists(descriptor)) {
     SplitPath(descriptor, &folder, &name);

@@ -92,7 +92,9 @@ class BackupStore {
   }
 
  private:
+  // Keep `problem` as the reason of the failure; answer false, or `answer`.
   bool fail(const std::string& problem);
+  int answerWith(int answer, const std::string& problem);
   bool claimNumber(const std::string& name, bool compressed, std::string* stored,
                    std::string* descriptor);
   bool compressTo(const std::string& source, const std::string& name, const std::string& archive,
