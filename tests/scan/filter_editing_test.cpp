@@ -1,0 +1,167 @@
+// The editing rules of the filter editors: typed sizes at and past their limits, masks
+// joined from collection groups as the name filter then reads them, and dates chosen
+// from calendar lists in a zone with summer time.
+#include "scan/filter_editing.h"
+
+#include <gtest/gtest.h>
+
+#include <climits>
+#include <string>
+
+#include "datatree/node_ptr.h"
+#include "scan/filter_nodes.h"
+#include "scan/name_filter.h"
+#include "scan/size_filter.h"
+#include "scan/time_filter.h"
+#include "tests/scan/central_europe_clock.h"
+
+namespace tf {
+namespace {
+
+using testing::At;
+using testing::CentralEuropeClock;
+using testing::kHour;
+
+TEST(FilterEditing, TypedSizesClampToWhatTheFilterCanHold) {
+  EXPECT_EQ(SizeValueFromText("3000000000"), INT32_MAX);
+  EXPECT_EQ(SizeValueFromText("-5"), 0);
+  EXPECT_EQ(SizeValueFromText(""), 0);
+  EXPECT_EQ(SizeValueFromText("2147483647"), INT32_MAX);
+  EXPECT_EQ(SizeValueFromText("2147483648"), INT32_MAX);
+  EXPECT_EQ(SizeValueFromText("2147483646"), INT32_MAX - 1);
+  // Far past 64 bits: still the largest value, never a wrapped one.
+  EXPECT_EQ(SizeValueFromText("99999999999999999999999999"), INT32_MAX);
+  EXPECT_EQ(SizeValueFromText("-99999999999999999999999999"), 0);
+  EXPECT_EQ(SizeValueFromText("  12 MB"), 12);
+  EXPECT_EQ(SizeValueFromText("+7"), 7);
+  EXPECT_EQ(SizeValueFromText("MB"), 0);
+
+  // The largest stored value in GB is still a bound the filter orders correctly.
+  NodePtr node(CreateSizeFilterNode(nullptr));
+  SetFilterEnabled(node.get(), 1);
+  SetSizeSwitch(node.get(), 2);
+  SetSizeValue1(node.get(), SizeValueFromText("-1"));
+  SetSizeValue2(node.get(), SizeValueFromText("5000000000"));
+  SetSizeUnits2(node.get(), 2);
+  auto filter = SizeFilter::Make(node.get());
+  ASSERT_TRUE(filter);
+  EXPECT_EQ(filter->Lower(), 0);
+  EXPECT_EQ(filter->Upper(), int64_t{INT32_MAX} * 1073741824);
+}
+
+TEST(FilterEditing, GroupMasksReplaceAllFilesOrJoinAsSeparateMasks) {
+  const std::string documents = "*.doc;*.txt;*.pdf;";
+  std::string text = AddGroupMasks("*.*", documents);
+  EXPECT_EQ(text, documents);
+  EXPECT_EQ(AddGroupMasks(text, documents), documents + documents);
+  EXPECT_EQ(AddGroupMasks("", "*.zip;"), "*.zip;");
+
+  // A text typed without a closing separator keeps its last mask.
+  NodePtr node(CreateNameFilterNode(nullptr));
+  SetFilterEnabled(node.get(), 1);
+  for (const char* typed : {"*.jpg", "*.jpg ", "*.jpg,", "*.jpg;"}) {
+    SCOPED_TRACE(typed);
+    SetNameInclude(node.get(), AddGroupMasks(typed, documents));
+    auto filter = NameFilter::Make(node.get());
+    ASSERT_TRUE(filter);
+    EXPECT_TRUE(filter->MatchName("beach.JPG"));
+    EXPECT_TRUE(filter->MatchName("notes.txt"));
+    EXPECT_FALSE(filter->MatchName("song.flac"));
+  }
+  // "*.*" somewhere else than alone is kept: the filter already takes every file.
+  EXPECT_EQ(AddGroupMasks("*.*;", "*.zip;"), "*.*;*.zip;");
+}
+
+TEST(FilterEditing, RecentListsSkipTextsThatSelectNothingInParticular) {
+  EXPECT_FALSE(RemembersIncludeMasks(""));
+  EXPECT_FALSE(RemembersIncludeMasks("*.*"));
+  EXPECT_TRUE(RemembersIncludeMasks(" "));
+  EXPECT_TRUE(RemembersIncludeMasks("*.*;*.doc"));
+  EXPECT_FALSE(RemembersExcludeMasks(""));
+  EXPECT_FALSE(RemembersExcludeMasks("*.*"));
+  EXPECT_FALSE(RemembersExcludeMasks(" "));
+  EXPECT_TRUE(RemembersExcludeMasks("*.tmp"));
+}
+
+TEST(FilterEditing, DatePartsKeepTheDayInsideTheMonth) {
+  // 31 January turned to April, February and back.
+  CalendarDate date{2026, 1, 31};
+  date = WithDatePart(date, kDateMonth, 4);
+  EXPECT_EQ(date, (CalendarDate{2026, 4, 30}));
+  date = WithDatePart(WithDatePart(date, kDateDay, 31), kDateMonth, 2);
+  EXPECT_EQ(date, (CalendarDate{2026, 2, 28}));
+  date = WithDatePart(date, kDateMonth, 3);
+  EXPECT_EQ(date, (CalendarDate{2026, 3, 28}));  // the cut day stays cut
+
+  // 29 February: kept in leap years, 28 in the others, 1900 and 2100 among them.
+  date = WithDatePart(CalendarDate{2024, 2, 1}, kDateDay, 29);
+  EXPECT_EQ(date, (CalendarDate{2024, 2, 29}));
+  EXPECT_EQ(WithDatePart(date, kDateYear, 2000), (CalendarDate{2000, 2, 29}));
+  EXPECT_EQ(WithDatePart(date, kDateYear, 2023), (CalendarDate{2023, 2, 28}));
+  EXPECT_EQ(WithDatePart(date, kDateYear, 2100), (CalendarDate{2100, 2, 28}));
+  EXPECT_EQ(WithDatePart(CalendarDate{2023, 2, 28}, kDateDay, 29), (CalendarDate{2023, 2, 28}));
+}
+
+TEST(FilterEditing, StoredDatesReadBackAsTheChosenLocalDay) {
+  // Every day of a leap year, with the clock at a time of day that each change of
+  // summer time skips or repeats, and just before midnight, where UTC is a day behind
+  // or ahead of the local date.
+  for (int hour : {2, 23}) {
+    CentralEuropeClock clock(At(2026, 7, 1, hour, 30));
+    for (int64_t day = DaysFromCivil(2024, 1, 1); day < DaysFromCivil(2025, 1, 1); ++day) {
+      CalendarDate date;
+      CivilFromDays(day, &date.year, &date.month, &date.day);
+      const int64_t stored = StoredTimeOfDate(date, clock);
+      ASSERT_EQ(StoredDate(stored, clock), date) << hour << " " << day;
+      const LocalTime local = clock.ToLocal(stored);
+      // The present time of day, but where the zone skips it (one hour in March).
+      if (!(date == CalendarDate{2024, 3, 31} && hour == 2)) {
+        ASSERT_EQ(local.hour, hour) << day;
+        ASSERT_EQ(local.minute, 30) << day;
+      }
+    }
+  }
+}
+
+TEST(FilterEditing, EditedDatesSelectDatesAndAReversedRangeCoversTheSameDays) {
+  CentralEuropeClock clock(At(2026, 3, 31, 23, 45));
+  NodePtr node(CreateTimeFilterNode(nullptr, clock));
+  SetFilterEnabled(node.get(), 1);
+  SetTimeDateMode(node.get(), 2);
+  const int64_t date2 = GetTimeDate2(node.get());
+
+  // The editor sets day, then month: 31 March turned to February is the 28th.
+  EXPECT_EQ(StoreDatePart(node.get(), 1, kDateDay, 31, clock), (CalendarDate{2026, 3, 31}));
+  EXPECT_EQ(StoreDatePart(node.get(), 1, kDateMonth, 2, clock), (CalendarDate{2026, 2, 28}));
+  EXPECT_EQ(GetTimeSwitch(node.get()), 4);
+  EXPECT_EQ(GetTimeDate2(node.get()), date2);  // the other date is left alone
+  EXPECT_EQ(StoreDatePart(node.get(), 2, kDateYear, 2025, clock), (CalendarDate{2025, 3, 31}));
+  EXPECT_EQ(StoreDatePart(nullptr, 1, kDateDay, 3, clock), CalendarDate{});
+
+  // Date 1 lies after date 2: the filter takes 31 March 2025 to 28 February 2026.
+  TimeFilter reversed(clock);
+  ASSERT_TRUE(reversed.Load(node.get()));
+  StoreDatePart(node.get(), 1, kDateYear, 2025, clock);
+  StoreDatePart(node.get(), 1, kDateMonth, 3, clock);
+  StoreDatePart(node.get(), 1, kDateDay, 31, clock);
+  StoreDatePart(node.get(), 2, kDateYear, 2026, clock);
+  StoreDatePart(node.get(), 2, kDateMonth, 2, clock);
+  TimeFilter ordered(clock);
+  ASSERT_TRUE(ordered.Load(node.get()));
+  EXPECT_EQ(reversed.Lower(), ordered.Lower());
+  EXPECT_EQ(reversed.Upper(), ordered.Upper());
+  EXPECT_EQ(ordered.Lower(), clock.ToUtc(At(2025, 3, 31)));
+  EXPECT_EQ(ordered.Upper(), clock.ToUtc(At(2026, 3, 1)) - 1);
+}
+
+TEST(FilterEditing, OfferedYearsEndNineYearsBackAtTheLocalNewYear) {
+  // Half past midnight on New Year's Day is still the old year in UTC.
+  CentralEuropeClock clock(At(2027, 1, 1, 0, 30));
+  const std::vector<int> years = OfferedYears(clock);
+  ASSERT_EQ(years.size(), 10u);
+  EXPECT_EQ(years.front(), 2027);
+  EXPECT_EQ(years.back(), 2018);
+}
+
+}  // namespace
+}  // namespace tf
