@@ -7,6 +7,7 @@
 
 #include "base/questions.h"
 #include "datatree/data_node.h"
+#include "scan/mask_collection.h"
 #include "search/search_descriptor.h"
 
 namespace tf {
@@ -29,6 +30,10 @@ class SearchHost {
   // The options node "recent_section:" + name, created when missing; null without an
   // options store.
   virtual DataNode* RecentSection(const std::string& name) = 0;
+
+  // The program's current mask collection, whose groups the name filter editor offers;
+  // null when there is none.
+  virtual const MaskCollection* Masks() { return nullptr; }
 
   virtual Questions& Ask() = 0;
 };

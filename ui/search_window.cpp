@@ -6,6 +6,7 @@
 #include <QToolButton>
 
 #include "ui/criteria_page.h"
+#include "ui/filters_page.h"
 #include "ui/folder_page.h"
 #include "ui/search_tab_bar.h"
 #include "ui/split_window.h"
@@ -24,13 +25,13 @@ SearchWindow::SearchWindow(SearchHost& host, MCMain* main, QWidget* parent)
   m_tabBar = new SearchTabBar(main, this);
   m_folderPage = new FolderPage(host, this);
   m_criteriaPage = new CriteriaPage(host, main, this);
-  // The filters and preview pages are filled in by their own parts of the program.
-  m_filtersPage = new QWidget(this);
+  m_filtersPage = new FiltersPage(host, main, nullptr, this);
   m_filtersPage->setObjectName("FiltersPage");
+  // The preview page is filled in by its own part of the program.
   m_previewPage = new QWidget(this);
   m_previewPage->setObjectName("PreviewPage");
   for (QWidget* page : {static_cast<QWidget*>(m_folderPage), static_cast<QWidget*>(m_criteriaPage),
-                        m_filtersPage, m_previewPage})
+                        static_cast<QWidget*>(m_filtersPage), m_previewPage})
     page->hide();
 
   const QSize bar = m_tabBar->naturalSize();
@@ -79,15 +80,18 @@ void SearchWindow::SetMode(int mode) {
   if (mode <= kSearchModeSettings) m_lastSearchMode = mode;
 }
 
-void SearchWindow::leavePage(int /*mode*/) {
+void SearchWindow::leavePage(int mode) {
   // Leaving the preview closes its preview once that page exists; the others keep
-  // their state.
+  // their state, but the filters page remembers the masks that were typed.
+  if (mode == kSearchModeFilters) m_filtersPage->Leave();
 }
 
 void SearchWindow::activatePage(int mode) {
   if (mode == kSearchModeFolders) {
     m_folderPage->Rebuild();
     m_folderPage->RefreshStatuses();
+  } else if (mode == kSearchModeFilters) {
+    m_filtersPage->Update();
   } else if (mode == kSearchModeSettings) {
     m_criteriaPage->Update();
   }

@@ -8,6 +8,7 @@
 namespace tf {
 
 class CriteriaPage;
+class FiltersPage;
 class FolderPage;
 class MCMain;
 class SearchHost;
@@ -51,7 +52,7 @@ class SearchWindow : public QWidget {
 
   FolderPage* folderPage() const { return m_folderPage; }
   CriteriaPage* criteriaPage() const { return m_criteriaPage; }
-  QWidget* filtersPage() const { return m_filtersPage; }
+  FiltersPage* filtersPage() const { return m_filtersPage; }
   QWidget* previewPage() const { return m_previewPage; }
   SearchTabBar* tabBar() const { return m_tabBar; }
   SplitWindow* split() const { return m_split; }
@@ -72,7 +73,7 @@ class SearchWindow : public QWidget {
   SearchTabBar* m_tabBar = nullptr;
   FolderPage* m_folderPage = nullptr;
   CriteriaPage* m_criteriaPage = nullptr;
-  QWidget* m_filtersPage = nullptr;
+  FiltersPage* m_filtersPage = nullptr;
   QWidget* m_previewPage = nullptr;
   SplitWindow* m_split = nullptr;
   int m_folderPageWidth = 0;

@@ -33,4 +33,9 @@ DataNode* WindowSearchHost::RecentSection(const std::string& name) {
   return shell ? shell->RecentSection(name) : nullptr;
 }
 
+const MaskCollection* WindowSearchHost::Masks() {
+  AppShell* shell = m_owner.shell();
+  return shell ? &shell->Masks() : nullptr;
+}
+
 }  // namespace tf

@@ -20,6 +20,7 @@ class WindowSearchHost : public SearchHost {
   int ChangeExcludeFolder(bool add, const std::string& path) override;
   std::string FolderStatus(const std::string& path) override;
   DataNode* RecentSection(const std::string& name) override;
+  const MaskCollection* Masks() override;
   Questions& Ask() override { return m_questions; }
 
  private:

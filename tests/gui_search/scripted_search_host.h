@@ -1,7 +1,7 @@
 // ScriptedSearchHost: the program's side of the search window for tests: a real search
 // descriptor whose folder lists change as the controller would change them, scan
-// statuses set by the test, recent sections under an options root of its own, and
-// scripted answers to questions.
+// statuses set by the test, recent sections under an options root of its own, the
+// built-in mask collection, and scripted answers to questions.
 #pragma once
 
 #include <map>
@@ -11,6 +11,7 @@
 #include "app/search_host.h"
 #include "scan/filter_clock.h"
 #include "scan/folder_list.h"
+#include "scan/mask_collection.h"
 #include "tests/support/scripted_questions.h"
 
 namespace tf::testing {
@@ -20,6 +21,7 @@ class ScriptedSearchHost : public SearchHost {
   ScriptedSearchHost() {
     descriptor.Create(clock);
     options = CreateNode(nullptr, "options", ATTACH_ROOT);
+    masks.AddBuiltInGroups();
   }
   ~ScriptedSearchHost() override { DeleteNode(options); }
 
@@ -40,12 +42,14 @@ class ScriptedSearchHost : public SearchHost {
     DataNode* node = FindChild(options, name.c_str());
     return node ? node : CreateNode(options, name.c_str(), ATTACH_LAST_CHILD);
   }
+  const MaskCollection* Masks() override { return &masks; }
   Questions& Ask() override { return questions; }
 
   UtcFilterClock clock;
   SearchDescriptor descriptor;
   DataNode* options = nullptr;
   ScriptedQuestions questions;
+  MaskCollection masks;  // the built-in groups
   std::map<std::string, std::string> statuses;
   std::vector<std::string> changes;  // "+inc /path", "-exc /path", ... in order
 };

@@ -1,0 +1,433 @@
+// The filters page: each sub-page set through mouse and key events, then a real search
+// over a prepared tree, whose groups twinfold-cli must find too with the equivalent
+// options; the selector's highlights and the recent mask lists.
+#include "ui/filters_page.h"
+
+#include <sys/stat.h>
+
+#include <chrono>
+#include <ctime>
+#include <filesystem>
+#include <memory>
+#include <set>
+#include <string>
+#include <vector>
+
+#include <QAbstractItemView>
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QMenu>
+#include <QProcess>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTest>
+#include <QTimer>
+
+#include <gtest/gtest.h>
+
+#include "results/recent_list.h"
+#include "scan/filter_nodes.h"
+#include "search/local_filter_clock.h"
+#include "tests/engine/engine_support.h"
+#include "tests/gui_search/scripted_search_host.h"
+#include "ui/attribute_filter_page.h"
+#include "ui/name_filter_page.h"
+#include "ui/search_tab_bar.h"
+#include "ui/search_window.h"
+#include "ui/size_filter_page.h"
+#include "ui/time_filter_page.h"
+
+namespace tf {
+namespace {
+
+namespace fs = std::filesystem;
+using testing::Group;
+using Groups = std::set<Group>;
+
+// Clicks a check box or radio on its mark, where it takes clicks.
+void clickMark(QAbstractButton* button) {
+  QTest::mouseClick(button, Qt::LeftButton, {}, QPoint(6, button->height() / 2));
+}
+
+// Opens the combo's list, walks to `text` with the arrow keys and takes it with Return,
+// so the combo reports one choice, as a person's would.
+void choose(QComboBox* combo, const QString& text) {
+  const int index = combo->findText(text);
+  ASSERT_GE(index, 0) << text.toStdString();
+  combo->showPopup();
+  QAbstractItemView* view = combo->view();
+  if (!view->currentIndex().isValid()) view->setCurrentIndex(view->model()->index(0, 0));
+  while (view->currentIndex().row() < index) QTest::keyClick(view, Qt::Key_Down);
+  while (view->currentIndex().row() > index) QTest::keyClick(view, Qt::Key_Up);
+  QTest::keyClick(view, Qt::Key_Return);
+  ASSERT_EQ(combo->currentIndex(), index);
+}
+
+// Replaces the text of a line edit by typing.
+void type(QLineEdit* edit, const QString& text) {
+  QTest::keyClick(edit, Qt::Key_A, Qt::ControlModifier);
+  QTest::keyClick(edit, Qt::Key_Delete);
+  QTest::keyClicks(edit, text);
+}
+
+// Clicks `button`, and in the menu it opens the entry `entry` (none when empty, or
+// when the menu lacks it: the menu is closed). Answers what the menu offered, in
+// order, a separator as "-"; nothing when no menu opened.
+QStringList pickFromMenu(QAbstractButton* button, const QString& entry) {
+  QStringList offered;
+  QTimer poll;
+  QObject::connect(&poll, &QTimer::timeout, [&] {
+    auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+    if (!menu || !menu->isVisible()) return;
+    poll.stop();
+    QAction* target = nullptr;
+    for (QAction* action : menu->actions()) {
+      offered << (action->isSeparator() ? QString("-") : action->text());
+      if (!action->isSeparator() && action->text() == entry) target = action;
+    }
+    if (target)
+      QTest::mouseClick(menu, Qt::LeftButton, {}, menu->actionGeometry(target).center());
+    else
+      menu->close();
+  });
+  poll.start(5);
+  QTest::mouseClick(button, Qt::LeftButton);
+  return offered;
+}
+
+std::string text(QLineEdit* edit) {
+  return edit->text().toStdString();
+}
+
+struct FiltersFixture {
+  testing::TempTree tree;
+  testing::ScriptedSearchHost host;
+  std::unique_ptr<FiltersPage> page;
+
+  FiltersFixture() {
+    EXPECT_FALSE(tree.root().empty());
+    host.ChangeIncludeFolder(true, tree.root());
+    page = std::make_unique<FiltersPage>(host, nullptr);
+    page->resize(420, 700);
+    page->show();
+    EXPECT_TRUE(QTest::qWaitForWindowExposed(page.get()));
+  }
+
+  // Two copies, in a/ and b/, of a file of `size` bytes modified at `mtime`, so that
+  // they make one group unless a filter leaves them out.
+  void pair(const std::string& name, int64_t size = 3, time_t mtime = 1700000000) {
+    for (const char* folder : {"a/", "b/"}) {
+      const std::string path = tree.File(folder + name, size);
+      fs::last_write_time(
+          path, std::chrono::file_clock::from_sys(std::chrono::system_clock::from_time_t(mtime)));
+    }
+  }
+  Group group(const std::string& name) const {
+    return Group{tree.Path("a/" + name), tree.Path("b/" + name)};
+  }
+
+  void selectSubPage(int index) { QTest::mouseClick(page->selectorButton(index), Qt::LeftButton); }
+
+  // The groups of a real search over the descriptor the page edits.
+  Groups searchInWindow() {
+    SearchRun run(testing::FastOptions());
+    EXPECT_TRUE(run.Prepare(host.descriptor.Root()));
+    EXPECT_TRUE(run.Start());
+    EXPECT_TRUE(testing::RunToEnd(run));
+    return testing::GroupsOf(run.ResultRoot());
+  }
+
+  // The groups twinfold-cli finds over the same tree with `options`.
+  Groups searchWithCli(const QStringList& options) {
+    QProcess cli;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("XDG_CONFIG_HOME", QString::fromStdString(tree.Path("config")));
+    cli.setProcessEnvironment(env);
+    cli.start(TWINFOLD_CLI_PATH, QStringList(options)
+                                     << "--format"
+                                     << "csv" << QString::fromStdString(tree.root()));
+    EXPECT_TRUE(cli.waitForFinished(60000));
+    EXPECT_EQ(cli.exitCode(), 0) << cli.readAllStandardError().toStdString();
+    // Lines "group,type,count,group_size,path,size,modified"; a group's lines follow
+    // each other.
+    Groups groups;
+    Group current;
+    QString currentKey;
+    const QStringList lines = QString::fromUtf8(cli.readAllStandardOutput()).split("\r\n");
+    for (qsizetype i = 1; i < lines.size(); ++i) {
+      const QStringList fields = lines[i].split(',');
+      if (fields.size() != 7) continue;
+      const QString key = QStringList(fields.mid(0, 4)).join(',');
+      if (key != currentKey && !current.empty()) groups.insert(testing::Sorted(current));
+      if (key != currentKey) current.clear();
+      currentKey = key;
+      current.push_back(fields[4].toStdString());
+    }
+    if (!current.empty()) groups.insert(testing::Sorted(current));
+    return groups;
+  }
+
+  std::vector<std::string> recent(const char* name) {
+    RecentList list;
+    list.Bind(host.RecentSection(name), name);
+    return list.MenuTexts();
+  }
+};
+
+TEST(FiltersPage, NameMasksFromTheCollectionAndTypedSelectTheSameGroupsAsTheCli) {
+  FiltersFixture f;
+  for (const char* name : {"report.doc", "notes.txt", "photo.jpg", "song.flac"}) f.pair(name);
+  NameFilterPage* names = f.page->namePage();
+  QLineEdit* include = names->edit(NameFilterPage::kInclude);
+  QLineEdit* exclude = names->edit(NameFilterPage::kExclude);
+  EXPECT_EQ(f.page->CurrentSubPage(), FiltersPage::kNamePage);
+  EXPECT_TRUE(names->isVisible());
+  EXPECT_FALSE(f.page->selectorButton(0)->font().bold());
+  clickMark(names->enableBox());
+  EXPECT_EQ(GetFilterEnabled(f.host.descriptor.NameFilterNode()), 1);
+  EXPECT_TRUE(f.page->selectorButton(0)->font().bold());
+  EXPECT_FALSE(f.page->selectorButton(1)->font().bold());
+
+  // Adding to "*.*" replaces it; adding again appends; choosing replaces; Cancel keeps.
+  QAbstractButton* add = names->addButton(NameFilterPage::kInclude);
+  const QStringList offered = pickFromMenu(add, "Documents");
+  EXPECT_EQ(offered, (QStringList{"Cancel", "-", "Executable, Libraries", "Internet files",
+                                  "Documents", "Images", "Archives", "Temporary"}));
+  EXPECT_EQ(text(include), "*.doc;*.txt;*.pdf;");
+  pickFromMenu(add, "Documents");
+  EXPECT_EQ(text(include), "*.doc;*.txt;*.pdf;*.doc;*.txt;*.pdf;");
+  pickFromMenu(names->chooseButton(NameFilterPage::kInclude), "Images");
+  EXPECT_EQ(text(include), "*.bmp;*.gif;*.jpg;");
+  pickFromMenu(add, "Cancel");
+  pickFromMenu(add, "Documents");
+  const std::string masks = "*.bmp;*.gif;*.jpg;*.doc;*.txt;*.pdf;";
+  EXPECT_EQ(GetNameInclude(f.host.descriptor.NameFilterNode()), masks);
+  type(exclude, "notes.*");
+  EXPECT_EQ(GetNameExclude(f.host.descriptor.NameFilterNode()), "notes.*");
+
+  const Groups expected = {f.group("photo.jpg"), f.group("report.doc")};
+  EXPECT_EQ(f.searchInWindow(), expected);
+  EXPECT_EQ(
+      f.searchWithCli({"--include", QString::fromStdString(masks), "--exclude-masks", "notes.*"}),
+      expected);
+
+  // Nothing was remembered yet; leaving the sub-page remembers both texts.
+  EXPECT_FALSE(names->recentButton(NameFilterPage::kInclude)->isEnabled());
+  EXPECT_TRUE(pickFromMenu(names->recentButton(NameFilterPage::kInclude), "").isEmpty());
+  f.selectSubPage(FiltersPage::kSizePage);
+  EXPECT_TRUE(f.page->sizePage()->isVisible());
+  EXPECT_EQ(f.recent("dlg_filters_name_inc"), std::vector<std::string>{masks});
+  EXPECT_EQ(f.recent("dlg_filters_name_exc"), std::vector<std::string>{"notes.*"});
+
+  // "Include all files" and "Exclude no files" select nothing in particular, nor does a
+  // lone blank among the excludes: leaving keeps the lists as they were.
+  f.selectSubPage(FiltersPage::kNamePage);
+  QTest::mouseClick(names->allButton(NameFilterPage::kInclude), Qt::LeftButton);
+  QTest::mouseClick(names->allButton(NameFilterPage::kExclude), Qt::LeftButton);
+  EXPECT_EQ(text(include), "*.*");
+  EXPECT_EQ(text(exclude), "");
+  EXPECT_TRUE(GetNameExclude(f.host.descriptor.NameFilterNode()).empty());
+  f.selectSubPage(FiltersPage::kTimePage);
+  f.selectSubPage(FiltersPage::kNamePage);
+  type(exclude, " ");
+  f.page->Leave();
+  EXPECT_EQ(f.recent("dlg_filters_name_inc").size(), 1u);
+  EXPECT_EQ(f.recent("dlg_filters_name_exc").size(), 1u);
+
+  // A recent text comes back into its box and into the filter.
+  ASSERT_TRUE(names->recentButton(NameFilterPage::kInclude)->isEnabled());
+  EXPECT_EQ(
+      pickFromMenu(names->recentButton(NameFilterPage::kInclude), QString::fromStdString(masks)),
+      (QStringList{"Clear List", "-", QString::fromStdString(masks)}));
+  EXPECT_EQ(text(include), masks);
+  EXPECT_EQ(GetNameInclude(f.host.descriptor.NameFilterNode()), masks);
+  // "Clear List" empties the list and leaves the text; the button goes grey.
+  pickFromMenu(names->recentButton(NameFilterPage::kExclude), "Clear List");
+  EXPECT_TRUE(f.recent("dlg_filters_name_exc").empty());
+  EXPECT_EQ(text(exclude), " ");
+  EXPECT_FALSE(names->recentButton(NameFilterPage::kExclude)->isEnabled());
+}
+
+TEST(FiltersPage, SizesClampAndTheSecondValueBelongsToBetween) {
+  FiltersFixture f;
+  f.pair("small.bin", 1000);
+  f.pair("mid.bin", 3000);
+  f.pair("big.bin", 2097152);
+  f.pair("over.bin", 2097153);
+  f.selectSubPage(FiltersPage::kSizePage);
+  SizeFilterPage* sizes = f.page->sizePage();
+  DataNode* node = f.host.descriptor.SizeFilterNode();
+  clickMark(sizes->enableBox());
+  EXPECT_TRUE(f.page->selectorButton(FiltersPage::kSizePage)->font().bold());
+  EXPECT_FALSE(sizes->valueEdit(2)->isVisible());
+
+  choose(sizes->switchCombo(), "Between");
+  EXPECT_TRUE(sizes->valueEdit(2)->isVisible());
+  EXPECT_TRUE(sizes->unitsCombo(2)->isVisible());
+  type(sizes->valueEdit(1), "3000000000");
+  EXPECT_EQ(GetSizeValue1(node), 2147483647);
+  type(sizes->valueEdit(1), "-5");
+  EXPECT_EQ(GetSizeValue1(node), 0);
+  type(sizes->valueEdit(1), "2");
+  choose(sizes->unitsCombo(1), "KB");
+  type(sizes->valueEdit(2), "2");
+  choose(sizes->unitsCombo(2), "MB");
+  EXPECT_EQ(GetSizeSwitch(node), 2);
+  EXPECT_EQ(GetSizeUnits2(node), 1);
+
+  // Both bounds are inclusive: exactly 2 MB is in, one byte more is out.
+  Groups expected = {f.group("big.bin"), f.group("mid.bin")};
+  EXPECT_EQ(f.searchInWindow(), expected);
+  EXPECT_EQ(f.searchWithCli({"--min-size", "2K", "--max-size", "2M"}), expected);
+
+  choose(sizes->switchCombo(), "At most");
+  EXPECT_FALSE(sizes->valueEdit(2)->isVisible());
+  EXPECT_EQ(GetSizeValue2(node), 2);  // hidden, not forgotten
+  expected = {f.group("small.bin")};
+  EXPECT_EQ(f.searchInWindow(), expected);
+  EXPECT_EQ(f.searchWithCli({"--max-size", "2K"}), expected);
+
+  // Switching the filter off lets every file through again.
+  clickMark(sizes->enableBox());
+  EXPECT_FALSE(f.page->selectorButton(FiltersPage::kSizePage)->font().bold());
+  EXPECT_EQ(f.searchInWindow().size(), 4u);
+}
+
+// A local time as Unix seconds.
+time_t localTime(int year, int month, int day, int hour = 12) {
+  std::tm tm{};
+  tm.tm_year = year - 1900;
+  tm.tm_mon = month - 1;
+  tm.tm_mday = day;
+  tm.tm_hour = hour;
+  tm.tm_isdst = -1;
+  return std::mktime(&tm);
+}
+
+TEST(FiltersPage, PreviousWeeksAndDateRangesSelectTheSameGroupsAsTheCli) {
+  FiltersFixture f;
+  const time_t now = std::time(nullptr);
+  std::tm today{};
+  localtime_r(&now, &today);
+  const int lastYear = today.tm_year + 1900 - 1;
+  f.pair("recent.txt", 3, now - 3 * 86400);
+  f.pair("older.txt", 3, now - 40 * 86400);
+  f.pair("winter.txt", 3, localTime(lastYear, 2, 15));
+  f.pair("spring.txt", 3, localTime(lastYear, 4, 15));
+  f.pair("summer.txt", 3, localTime(lastYear, 7, 15));
+
+  f.selectSubPage(FiltersPage::kTimePage);
+  TimeFilterPage* times = f.page->timePage();
+  DataNode* node = f.host.descriptor.TimeFilterNode();
+  clickMark(times->enableBox());
+  EXPECT_TRUE(times->choiceRadio(0)->isChecked());
+  // Choosing a count or a unit of "During the previous" selects that period.
+  choose(times->prevValueCombo(), "2");
+  EXPECT_TRUE(times->choiceRadio(3)->isChecked());
+  EXPECT_EQ(GetTimeSwitch(node), 3);
+  clickMark(times->choiceRadio(1));
+  choose(times->prevUnitsCombo(), "week(s)");
+  EXPECT_TRUE(times->choiceRadio(3)->isChecked());
+  EXPECT_EQ(GetTimePrevValue(node), 2);
+
+  Groups expected = {f.group("recent.txt")};
+  EXPECT_EQ(f.searchInWindow(), expected);
+  EXPECT_EQ(f.searchWithCli({"--time-filter", "last:2w"}), expected);
+
+  // Between 1 March and 30 June of last year; 31 June is cut to the 30th.
+  EXPECT_FALSE(times->dateCombo(2, 0)->isVisible());
+  choose(times->dateModeCombo(), "Between");
+  EXPECT_TRUE(times->dateCombo(2, 0)->isVisible());
+  EXPECT_EQ(GetTimeSwitch(node), 3);  // the mode alone changes no period
+  const QString year = QString::number(lastYear);
+  choose(times->dateCombo(1, 0), year);
+  EXPECT_TRUE(times->choiceRadio(4)->isChecked());
+  choose(times->dateCombo(1, 1), "Mar");
+  choose(times->dateCombo(1, 2), "1");
+  choose(times->dateCombo(2, 0), year);
+  choose(times->dateCombo(2, 2), "31");
+  choose(times->dateCombo(2, 1), "Jun");
+  EXPECT_EQ(times->dateCombo(2, 2)->currentText(), "30");
+  EXPECT_EQ(GetTimeSwitch(node), 4);
+  EXPECT_EQ(GetTimeDate2Part(node, 2, LocalFilterClock()), 30);
+
+  expected = {f.group("spring.txt")};
+  EXPECT_EQ(f.searchInWindow(), expected);
+  const std::string y = std::to_string(lastYear);
+  EXPECT_EQ(f.searchWithCli({"--time-filter",
+                             QString::fromStdString("between:" + y + "-03-01:" + y + "-06-30")}),
+            expected);
+
+  // "After" hides the second date without forgetting it.
+  const int64_t date2 = GetTimeDate2(node);
+  choose(times->dateModeCombo(), "After");
+  EXPECT_FALSE(times->dateCombo(2, 0)->isVisible());
+  EXPECT_EQ(GetTimeDate2(node), date2);
+  expected = {f.group("spring.txt"), f.group("summer.txt"), f.group("older.txt"),
+              f.group("recent.txt")};
+  EXPECT_EQ(f.searchInWindow(), expected);
+  EXPECT_EQ(f.searchWithCli({"--time-filter", QString::fromStdString("after:" + y + "-03-01")}),
+            expected);
+}
+
+TEST(FiltersPage, AttributeRulesSelectTheSameGroupsAsTheCli) {
+  FiltersFixture f;
+  f.pair(".hidden.cfg");
+  f.pair(".locked.cfg");
+  f.pair("plain.cfg");
+  for (const char* folder : {"a/", "b/"})
+    ASSERT_EQ(chmod(f.tree.Path(std::string(folder) + ".locked.cfg").c_str(), 0444), 0);
+
+  f.selectSubPage(FiltersPage::kAttributePage);
+  AttributeFilterPage* attributes = f.page->attributePage();
+  clickMark(attributes->enableBox());
+  choose(attributes->ruleCombo(AttributeFilterPage::kHidden), "On");
+  choose(attributes->ruleCombo(AttributeFilterPage::kReadOnly), "Off");
+  EXPECT_EQ(GetAttrHidden(f.host.descriptor.AttributeFilterNode()), 1);
+  EXPECT_EQ(GetAttrReadOnly(f.host.descriptor.AttributeFilterNode()), 2);
+
+  Groups expected = {f.group(".hidden.cfg")};
+  EXPECT_EQ(f.searchInWindow(), expected);
+  EXPECT_EQ(f.searchWithCli({"--attr", "+hidden,-readonly"}), expected);
+
+  choose(attributes->ruleCombo(AttributeFilterPage::kHidden), "Any");
+  choose(attributes->ruleCombo(AttributeFilterPage::kReadOnly), "On");
+  expected = {f.group(".locked.cfg")};
+  EXPECT_EQ(f.searchInWindow(), expected);
+  EXPECT_EQ(f.searchWithCli({"--attr", "+readonly"}), expected);
+}
+
+TEST(FiltersPage, ShowsWhatWasStoredAndRemembersMasksWhenTheWindowLeavesIt) {
+  testing::ScriptedSearchHost host;
+  DataNode* sizeNode = host.descriptor.SizeFilterNode();
+  SetFilterEnabled(sizeNode, 1);
+  SetSizeSwitch(sizeNode, 9);  // unknown: read as "At least", and so shown
+  SetSizeValue1(sizeNode, 77);
+  SetAttrSystem(host.descriptor.AttributeFilterNode(), 2);
+  SetTimeDateMode(host.descriptor.TimeFilterNode(), 2);
+  SearchWindow window(host, nullptr);
+  window.resize(window.Width(true), 700);
+  window.show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+  QTest::mouseClick(window.tabBar()->tab(kSearchModeFilters), Qt::LeftButton);
+  FiltersPage* page = window.filtersPage();
+  ASSERT_TRUE(page->isVisible());
+  EXPECT_TRUE(page->selectorButton(FiltersPage::kSizePage)->font().bold());
+  EXPECT_FALSE(page->selectorButton(FiltersPage::kNamePage)->font().bold());
+  EXPECT_EQ(page->sizePage()->switchCombo()->currentText(), "At least");
+  EXPECT_EQ(page->sizePage()->valueEdit(1)->text(), "77");
+  EXPECT_EQ(page->attributePage()->ruleCombo(AttributeFilterPage::kSystem)->currentText(), "Off");
+  EXPECT_TRUE(page->sizePage()->enableBox()->isChecked());
+  EXPECT_EQ(page->timePage()->dateModeCombo()->currentText(), "Between");
+
+  type(page->namePage()->edit(NameFilterPage::kInclude), "*.iso");
+  QTest::mouseClick(window.tabBar()->tab(kSearchModeSettings), Qt::LeftButton);
+  RecentList recent;
+  recent.Bind(host.RecentSection("dlg_filters_name_inc"), "dlg_filters_name_inc");
+  EXPECT_EQ(recent.MenuTexts(), std::vector<std::string>{"*.iso"});
+}
+
+}  // namespace
+}  // namespace tf
