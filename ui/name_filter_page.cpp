@@ -47,13 +47,12 @@ NameFilterPage::NameFilterPage(SearchHost& host, MCMain* main, QWidget* parent)
     decorate(m_choose[side], kChooseText);
     decorate(m_add[side], kAddText);
     decorate(m_recent[side], kRecentText);
+    // The two group commands carry the longest texts: each gets the whole width.
     auto* buttons = new QGridLayout;
-    buttons->addWidget(m_choose[side], 0, 0);
-    buttons->addWidget(m_all[side], 0, 1);
-    buttons->addWidget(m_add[side], 1, 0);
-    buttons->addWidget(m_recent[side], 1, 1);
-    buttons->setColumnStretch(0, 3);
-    buttons->setColumnStretch(1, 2);
+    buttons->addWidget(m_choose[side], 0, 0, 1, 2);
+    buttons->addWidget(m_add[side], 1, 0, 1, 2);
+    buttons->addWidget(m_all[side], 2, 0);
+    buttons->addWidget(m_recent[side], 2, 1);
     body()->addLayout(buttons);
     if (side == kInclude) body()->addSpacing(10);
 

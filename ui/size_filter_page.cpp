@@ -42,11 +42,13 @@ SizeFilterPage::SizeFilterPage(SearchHost& host, MCMain* main, QWidget* parent)
   for (int i = 0; i < 2; ++i) {
     m_values[i] = new QLineEdit(this);
     m_values[i]->setAlignment(Qt::AlignRight);
+    // Room for the largest value that is stored, 2147483647.
+    m_values[i]->setMaximumWidth(m_values[i]->fontMetrics().horizontalAdvance("88888888888") + 16);
     m_units[i] = makeCombo(this, {"KB", "MB", "GB"});
     grid->addWidget(m_values[i], i, 1);
     grid->addWidget(m_units[i], i, 2);
   }
-  grid->setColumnStretch(1, 1);
+  grid->setColumnStretch(3, 1);
   body()->addLayout(grid);
 
   connect(m_switch, &QComboBox::activated, this, [this](int index) {

@@ -76,7 +76,7 @@ TimeFilterPage::TimeFilterPage(SearchHost& host, MCMain* main, const FilterClock
   dates->addWidget(m_dateMode, 0, 1);
   m_and = new QLabel("and", this);
   m_and->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-  dates->addWidget(m_and, 1, 0);
+  dates->addWidget(m_and, 1, 1);
   QStringList years, months, days;
   for (int year : OfferedYears(m_clock)) years << QString::number(year);
   for (const char* month : kMonths) months << month;
