@@ -1,6 +1,7 @@
 // twinfold-screenshots: pictures of the real main window for the documentation. It
 // starts the program's controller on a settings file of its own, searches a prepared
-// folder, and saves PNG pictures of the window, each search page and a message box.
+// folder, and saves PNG pictures of the window, each search page, each sub-page of the
+// filters page and a message box.
 // Usage: twinfold-screenshots OUTPUT_FOLDER SEARCH_FOLDER [EXCLUDED_SUB_FOLDER]
 #include <cstdio>
 #include <string>
@@ -14,7 +15,9 @@
 
 #include "app/app_shell.h"
 #include "base/questions.h"
+#include "scan/filter_nodes.h"
 #include "search/search_run.h"
+#include "ui/filters_page.h"
 #include "ui/folder_page.h"
 #include "ui/main_controller.h"
 #include "ui/main_frame.h"
@@ -57,6 +60,37 @@ bool searchToTheEnd(tf::MainController& controller) {
     if (run && run->state() == tf::SearchRun::kCancelled) return true;
   }
   return false;
+}
+
+// Each sub-page of the filters page, with its filter enabled and set as a person might
+// set it (the second size and the second date shown). The search is over, so the
+// settings change no picture taken before.
+bool saveFilterSubPages(tf::MainController& controller, const QString& out) {
+  tf::SearchDescriptor& descriptor = *controller.shell()->Descriptor();
+  tf::SetFilterEnabled(descriptor.NameFilterNode(), 1);
+  tf::SetNameInclude(descriptor.NameFilterNode(), "*.jpg;*.png;*.pdf;");
+  tf::SetNameExclude(descriptor.NameFilterNode(), "~*.*;*.tmp");
+  tf::SetFilterEnabled(descriptor.SizeFilterNode(), 1);
+  tf::SetSizeSwitch(descriptor.SizeFilterNode(), 2);
+  tf::SetSizeValue1(descriptor.SizeFilterNode(), 100);
+  tf::SetSizeUnits1(descriptor.SizeFilterNode(), 0);
+  tf::SetFilterEnabled(descriptor.TimeFilterNode(), 1);
+  tf::SetTimeSwitch(descriptor.TimeFilterNode(), 4);
+  tf::SetTimeDateMode(descriptor.TimeFilterNode(), 2);
+  tf::SetFilterEnabled(descriptor.AttributeFilterNode(), 1);
+  tf::SetAttrHidden(descriptor.AttributeFilterNode(), 2);
+  tf::SetAttrReadOnly(descriptor.AttributeFilterNode(), 1);
+  tf::SearchWindow* window = controller.searchWindow();
+  window->SetMode(tf::kSearchModeFilters);
+  window->filtersPage()->Update();
+  const char* names[] = {"page-filters-name.png", "page-filters-size.png", "page-filters-time.png",
+                         "page-filters-attributes.png"};
+  bool ok = true;
+  for (int i = 0; i < 4; ++i) {
+    window->filtersPage()->ShowSubPage(i);
+    ok = save(window, out, names[i]) && ok;
+  }
+  return ok;
 }
 
 }  // namespace
@@ -102,6 +136,7 @@ int main(int argc, char** argv) {
     controller.searchWindow()->SetMode(mode);
     ok = save(controller.searchWindow(), out, pages[mode]) && ok;
   }
+  ok = saveFilterSubPages(controller, out) && ok;
 
   tf::MessageBox box(
       &frame, std::string(argv[2]) + "\nThis folder or its parent already exists in the scan list",
