@@ -14,18 +14,15 @@
 #include <vector>
 
 #include <QAbstractItemView>
-#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QLineEdit>
-#include <QMenu>
 #include <QProcess>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTest>
-#include <QTimer>
 
 #include <gtest/gtest.h>
 
@@ -33,6 +30,7 @@
 #include "scan/filter_nodes.h"
 #include "tests/engine/engine_support.h"
 #include "tests/gui_search/scripted_search_host.h"
+#include "tests/support/popup_menu_events.h"
 #include "ui/attribute_filter_page.h"
 #include "ui/name_filter_page.h"
 #include "ui/search_tab_bar.h"
@@ -71,31 +69,6 @@ void type(QLineEdit* edit, const QString& text) {
   QTest::keyClick(edit, Qt::Key_A, Qt::ControlModifier);
   QTest::keyClick(edit, Qt::Key_Delete);
   QTest::keyClicks(edit, text);
-}
-
-// Clicks `button`, and in the menu it opens the entry `entry` (none when empty, or
-// when the menu lacks it: the menu is closed). Answers what the menu offered, in
-// order, a separator as "-"; nothing when no menu opened.
-QStringList pickFromMenu(QAbstractButton* button, const QString& entry) {
-  QStringList offered;
-  QTimer poll;
-  QObject::connect(&poll, &QTimer::timeout, [&] {
-    auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
-    if (!menu || !menu->isVisible()) return;
-    poll.stop();
-    QAction* target = nullptr;
-    for (QAction* action : menu->actions()) {
-      offered << (action->isSeparator() ? QString("-") : action->text());
-      if (!action->isSeparator() && action->text() == entry) target = action;
-    }
-    if (target)
-      QTest::mouseClick(menu, Qt::LeftButton, {}, menu->actionGeometry(target).center());
-    else
-      menu->close();
-  });
-  poll.start(5);
-  QTest::mouseClick(button, Qt::LeftButton);
-  return offered;
 }
 
 std::string text(QLineEdit* edit) {
@@ -182,16 +155,16 @@ TEST(FiltersPage, NameMasksFromTheCollectionAndTypedSelectTheSameGroupsAsTheCli)
 
   // Adding to "*.*" replaces it; adding again appends; choosing replaces; Cancel keeps.
   QAbstractButton* add = names->addButton(NameFilterPage::kInclude);
-  const QStringList offered = pickFromMenu(add, "Documents");
+  const QStringList offered = testing::PickFromMenu(add, "Documents");
   EXPECT_EQ(offered, (QStringList{"Cancel", "-", "Executable, Libraries", "Internet files",
                                   "Documents", "Images", "Archives", "Temporary"}));
   EXPECT_EQ(text(include), "*.doc;*.txt;*.pdf;");
-  pickFromMenu(add, "Documents");
+  testing::PickFromMenu(add, "Documents");
   EXPECT_EQ(text(include), "*.doc;*.txt;*.pdf;*.doc;*.txt;*.pdf;");
-  pickFromMenu(names->chooseButton(NameFilterPage::kInclude), "Images");
+  testing::PickFromMenu(names->chooseButton(NameFilterPage::kInclude), "Images");
   EXPECT_EQ(text(include), "*.bmp;*.gif;*.jpg;");
-  pickFromMenu(add, "Cancel");
-  pickFromMenu(add, "Documents");
+  testing::PickFromMenu(add, "Cancel");
+  testing::PickFromMenu(add, "Documents");
   const std::string masks = "*.bmp;*.gif;*.jpg;*.doc;*.txt;*.pdf;";
   type(exclude, "notes.*");
 
@@ -203,7 +176,7 @@ TEST(FiltersPage, NameMasksFromTheCollectionAndTypedSelectTheSameGroupsAsTheCli)
 
   // Nothing was remembered yet; leaving the sub-page remembers both texts.
   EXPECT_FALSE(names->recentButton(NameFilterPage::kInclude)->isEnabled());
-  EXPECT_TRUE(pickFromMenu(names->recentButton(NameFilterPage::kInclude), "").isEmpty());
+  EXPECT_TRUE(testing::PickFromMenu(names->recentButton(NameFilterPage::kInclude), "").isEmpty());
   f.selectSubPage(FiltersPage::kSizePage);
   EXPECT_EQ(f.recent("dlg_filters_name_inc"), std::vector<std::string>{masks});
   EXPECT_EQ(f.recent("dlg_filters_name_exc"), std::vector<std::string>{"notes.*"});
@@ -224,12 +197,12 @@ TEST(FiltersPage, NameMasksFromTheCollectionAndTypedSelectTheSameGroupsAsTheCli)
 
   // A recent text comes back into its box and into the filter.
   ASSERT_TRUE(names->recentButton(NameFilterPage::kInclude)->isEnabled());
-  EXPECT_EQ(
-      pickFromMenu(names->recentButton(NameFilterPage::kInclude), QString::fromStdString(masks)),
-      (QStringList{"Clear List", "-", QString::fromStdString(masks)}));
+  EXPECT_EQ(testing::PickFromMenu(names->recentButton(NameFilterPage::kInclude),
+                                  QString::fromStdString(masks)),
+            (QStringList{"Clear List", "-", QString::fromStdString(masks)}));
   EXPECT_EQ(GetNameInclude(f.host.descriptor.NameFilterNode()), masks);
   // "Clear List" empties the list and leaves the text; the button goes grey.
-  pickFromMenu(names->recentButton(NameFilterPage::kExclude), "Clear List");
+  testing::PickFromMenu(names->recentButton(NameFilterPage::kExclude), "Clear List");
   EXPECT_EQ(text(exclude), " ");
   EXPECT_FALSE(names->recentButton(NameFilterPage::kExclude)->isEnabled());
 }
