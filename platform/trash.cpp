@@ -1,159 +1,100 @@
 #include "platform/trash.h"
 
+#include <dirent.h>
 #include <fcntl.h>
+#include <gio/gio.h>
 #include <stdio.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <cerrno>
-#include <cstdlib>
-#include <ctime>
 #include <string_view>
+#include <vector>
 
-#include <QtCore/QFile>
-#include <QtCore/QString>
-
-#include "platform/mount_table.h"
 #include "platform/path_utils.h"
 #include "platform/standard_paths.h"
 
 namespace tf {
 namespace {
 
-constexpr std::string_view kInfoSuffix = ".trashinfo";
-constexpr size_t kNameMax = 255;
+// What identifies an item whatever its name: a trashed item is renamed, never copied.
+struct Identity {
+  dev_t device = 0;
+  ino_t inode = 0;
+};
 
-bool makeFolder(const std::string& path) {
-  if (mkdir(path.c_str(), 0700) == 0) return true;
+bool identityOf(const std::string& path, Identity* id) {
   struct stat st {};
-  return errno == EEXIST && ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
-}
-
-// Creates every missing folder of `path`, each with mode 0700.
-bool makeFolders(const std::string& path) {
-  for (size_t slash = path.find('/', 1); slash != std::string::npos;
-       slash = path.find('/', slash + 1))
-    if (!makeFolder(path.substr(0, slash))) return false;
-  return makeFolder(path);
-}
-
-// Without an existing $XDG_DATA_HOME/Trash, the trash call of the Qt version we build
-// against puts the file in ./files below the current folder and still reports success.
-void prepareHomeTrash() {
-  const std::string trash = DataHome() + "/Trash";
-  makeFolders(trash + "/files");
-  makeFolders(trash + "/info");
-}
-
-bool lexists(const std::string& path) {
-  struct stat st {};
-  return lstat(path.c_str(), &st) == 0;
-}
-
-// Qt can trash a path only when its bytes survive the trip through UTF-16 and its name
-// leaves room for the ".trashinfo" record; other paths are trashed by hand.
-bool qtCanTrash(const std::string& path) {
-  const QByteArray bytes(path.data(), static_cast<qsizetype>(path.size()));
-  if (QFile::encodeName(QFile::decodeName(bytes)) != bytes) return false;
-  return DisplayNameOf(path).size() + kInfoSuffix.size() <= kNameMax;
-}
-
-bool qtMoveToTrash(const std::string& path, std::string* where) {
-  QString inTrash;
-  const QString name = QFile::decodeName(QByteArray(path.data(), qsizetype(path.size())));
-  if (!QFile::moveToTrash(name, &inTrash)) return false;
-  const QByteArray placed = QFile::encodeName(inTrash);
-  where->assign(placed.constData(), static_cast<size_t>(placed.size()));
+  if (lstat(path.c_str(), &st) != 0) return false;
+  *id = {st.st_dev, st.st_ino};
   return true;
 }
 
-uint64_t deviceOf(const std::string& path) {
-  struct stat st {};
-  return lstat(path.c_str(), &st) == 0 ? st.st_dev : ~uint64_t{0};
+bool isItem(const std::string& path, const Identity& id) {
+  Identity here;
+  return identityOf(path, &here) && here.device == id.device && here.inode == id.inode;
 }
 
-// A folder we may keep trash in: a real folder (no link), owned by us, not open to others.
-bool isPrivateFolder(const std::string& path) {
-  struct stat st {};
-  return lstat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode) && st.st_uid == getuid() &&
-         (st.st_mode & 077) == 0;
+// The top folder of the file system holding `folder`: the last folder upwards that is
+// still on its device, found the way the trash itself finds it.
+std::string topFolderOf(const std::string& folder, dev_t device) {
+  std::string top = folder;
+  while (top.size() > 1) {
+    std::string parent;
+    SplitPath(top, &parent, nullptr);
+    if (parent.size() > 1) parent.pop_back();  // the trailing '/'
+    struct stat st {};
+    if (parent.empty() || lstat(parent.c_str(), &st) != 0 || st.st_dev != device) break;
+    top = parent;
+  }
+  return top;
 }
 
-// The trash folder for `path` and the top folder its record is relative to ("" for the
-// user's own trash, whose records hold absolute paths).
-bool findTrashFor(const std::string& path, std::string* trash, std::string* top) {
+// The "files" folders an item from `path` may have been put in: the user's own trash and
+// the two trash folders at the top of its file system.
+std::vector<std::string> trashFoldersFor(const std::string& path, const Identity& id) {
+  std::vector<std::string> folders{DataHome() + "/Trash/files"};
+  // GLib reads $XDG_DATA_HOME once per process; look where it put the item too.
+  const std::string gioHome = std::string(g_get_user_data_dir()) + "/Trash/files";
+  if (gioHome != folders.front()) folders.push_back(gioHome);
   std::string folder;
   SplitPath(path, &folder, nullptr);
-  if (folder.empty()) folder = "./";
-  const uint64_t device = deviceOf(folder);
-  if (device == deviceOf(DataHome())) {
-    *trash = DataHome() + "/Trash";
-    top->clear();
-    struct stat st {};
-    return lstat(trash->c_str(), &st) == 0 && S_ISDIR(st.st_mode) && st.st_uid == getuid();
-  }
-  const std::string mount = MountTable::MountPointOf(folder);
-  if (mount.empty() || deviceOf(mount) != device) return false;
-  const std::string base = mount == "/" ? "" : mount;
+  if (folder.size() > 1) folder.pop_back();
+  std::string top = topFolderOf(folder, id.device);
+  if (top == "/") top.clear();
   const std::string uid = std::to_string(getuid());
-  struct stat shared {};
-  // A shared .Trash counts only as a sticky folder that is no link.
-  if (lstat((base + "/.Trash").c_str(), &shared) == 0 && S_ISDIR(shared.st_mode) &&
-      (shared.st_mode & S_ISVTX)) {
-    *trash = base + "/.Trash/" + uid;
-  } else {
-    *trash = base + "/.Trash-" + uid;
+  folders.push_back(top + "/.Trash/" + uid + "/files");
+  folders.push_back(top + "/.Trash-" + uid + "/files");
+  return folders;
+}
+
+// The entry of a trash "files" folder that is the item. A name taken in the trash gets a
+// number after the part before its first dot, so only names beginning with that part are
+// looked at.
+std::string findInFolder(const std::string& files, const std::string& name, const Identity& id) {
+  const std::string_view stem = std::string_view(name).substr(0, name.find('.'));
+  DIR* dir = opendir(files.c_str());
+  if (!dir) return {};
+  std::string found;
+  while (const dirent* entry = readdir(dir)) {
+    const std::string_view entryName = entry->d_name;
+    if (entryName.substr(0, stem.size()) != stem) continue;
+    const std::string candidate = files + "/" + std::string(entryName);
+    if (isItem(candidate, id)) {
+      found = candidate;
+      break;
+    }
   }
-  *top = mount;
-  makeFolder(*trash);
-  return isPrivateFolder(*trash) && makeFolder(*trash + "/files") && makeFolder(*trash + "/info");
+  closedir(dir);
+  return found;
 }
 
-std::string deletionDate() {
-  const time_t now = time(nullptr);
-  struct tm tm {};
-  localtime_r(&now, &tm);
-  char buf[32];
-  strftime(buf, sizeof buf, "%Y-%m-%dT%H:%M:%S", &tm);
-  return buf;
-}
-
-// Claims a free name in the trash by creating its record; the name is cut so that the
-// record's file name stays within the file system's limit.
-bool writeRecord(const std::string& trash, const std::string& name, const std::string& record,
-                 std::string* trashName) {
-  const std::string stem = name.substr(0, kNameMax - kInfoSuffix.size() - 8);
-  for (int n = 1; n < 10000; ++n) {
-    *trashName = n == 1 ? stem : stem + "." + std::to_string(n);
-    const std::string info = trash + "/info/" + *trashName + std::string(kInfoSuffix);
-    const int fd = open(info.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
-    if (fd < 0 && errno == EEXIST) continue;
-    if (fd < 0) return false;
-    const bool ok = write(fd, record.data(), record.size()) == ssize_t(record.size());
-    if (close(fd) == 0 && ok) return true;
-    unlink(info.c_str());
-    return false;
+std::string findInTrash(const std::string& path, const Identity& id) {
+  const std::string name = DisplayNameOf(path);
+  for (const std::string& files : trashFoldersFor(path, id)) {
+    std::string found = findInFolder(files, name, id);
+    if (!found.empty()) return found;
   }
-  return false;
-}
-
-bool handMoveToTrash(const std::string& path, std::string* where) {
-  std::string trash, top;
-  if (!findTrashFor(path, &trash, &top)) return false;
-  std::string original = path;
-  if (!top.empty() && top != "/")
-    original = path.substr(top.size() + 1);
-  else if (top == "/")
-    original = path.substr(1);
-  const std::string record = "[Trash Info]\nPath=" + PercentEncodePath(original) +
-                             "\nDeletionDate=" + deletionDate() + "\n";
-  std::string trashName;
-  if (!writeRecord(trash, DisplayNameOf(path), record, &trashName)) return false;
-  *where = trash + "/files/" + trashName;
-  if (renameat2(AT_FDCWD, path.c_str(), AT_FDCWD, where->c_str(), RENAME_NOREPLACE) == 0)
-    return true;
-  unlink((trash + "/info/" + trashName + std::string(kInfoSuffix)).c_str());
-  return false;
+  return {};
 }
 
 }  // namespace
@@ -179,19 +120,38 @@ bool IsInTrashFolder(const std::string& path) {
 }
 
 bool MoveToTrash(const std::string& path, std::string* trashedPath) {
-  if (path.empty() || path.back() == '/' || !lexists(path)) return false;
+  if (path.empty() || path.back() == '/') return false;
   const std::string full = AbsolutePath(path);
-  prepareHomeTrash();
-  std::string where;
-  const bool moved = qtCanTrash(full) ? qtMoveToTrash(full, &where) : handMoveToTrash(full, &where);
-  if (!moved) return false;
-  if (!IsInTrashFolder(where) || !lexists(where) || lexists(full)) {
-    // Moved somewhere that is no trash: bring it back rather than lose track of it.
-    if (!lexists(full) && lexists(where))
-      renameat2(AT_FDCWD, where.c_str(), AT_FDCWD, full.c_str(), RENAME_NOREPLACE);
-    return false;
-  }
+  Identity id;
+  if (!identityOf(full, &id)) return false;
+  // GLib takes the path as bytes, so any name the file system holds can be trashed. It
+  // only ever renames: an item it cannot put in a trash on its own file system stays.
+  GFile* file = g_vfs_get_file_for_path(g_vfs_get_local(), full.c_str());
+  if (!file) return false;
+  GError* error = nullptr;
+  const bool trashed = g_file_trash(file, nullptr, &error);
+  if (error) g_error_free(error);
+  g_object_unref(file);
+  // Success counts only when the item has really left its place for a trash folder.
+  if (!trashed || isItem(full, id)) return false;
+  const std::string where = findInTrash(full, id);
+  if (where.empty()) return false;
   if (trashedPath) *trashedPath = where;
+  return true;
+}
+
+bool RestoreFromTrash(const std::string& trashedPath, const std::string& original) {
+  std::string files, name;
+  SplitPath(trashedPath, &files, &name);
+  // Only an item with its record beside it in a trash folder is taken back.
+  const std::string record = files + "../info/" + name + ".trashinfo";
+  struct stat st {};
+  if (files.size() < 7 || files.compare(files.size() - 7, 7, "/files/") != 0 ||
+      lstat(record.c_str(), &st) != 0)
+    return false;
+  if (renameat2(AT_FDCWD, trashedPath.c_str(), AT_FDCWD, original.c_str(), RENAME_NOREPLACE) != 0)
+    return false;
+  unlink(record.c_str());
   return true;
 }
 

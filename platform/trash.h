@@ -7,10 +7,14 @@ namespace tf {
 
 // Moves `path` (a file, link or folder) to the trash of its file system: the user's
 // $XDG_DATA_HOME/Trash for the home file system (created, mode 0700, when missing), else
-// the .Trash/<uid> or .Trash-<uid> folder at the top of the file system holding it. True
-// only when the item now lies in a trash folder; on failure the item stays where it was.
-// `trashedPath` receives its new place.
+// the .Trash/<uid> or .Trash-<uid> folder at the top of the file system holding it. The
+// item is only ever renamed, never copied or deleted. True only when the item has left its
+// place and now lies in a trash folder; on failure (no trash on its file system, a name too
+// long for the trash's record) it stays where it was. `trashedPath` receives its new place.
 bool MoveToTrash(const std::string& path, std::string* trashedPath = nullptr);
+// Puts an item MoveToTrash left at `trashedPath` back at `original` (which must be free)
+// and drops its trash record. True when it is back.
+bool RestoreFromTrash(const std::string& trashedPath, const std::string& original);
 // Whether `path` is the "files" sub-folder entry of a trash folder, i.e. a place
 // MoveToTrash may leave an item.
 bool IsInTrashFolder(const std::string& path);

@@ -9,8 +9,10 @@ packages=(
   make cmake ninja-build g++ pkg-config
   # tests, sanitizers, fuzzers, formatting
   libgtest-dev libgmock-dev clang libclang-rt-14-dev clang-format
-  # the window program and its offscreen tests
-  qt6-base-dev fonts-dejavu-core
+  # the trash (GLib's GIO)
+  libglib2.0-dev
+  # the window program and its offscreen tests; the desktop opener for Open and Browse
+  qt6-base-dev fonts-dejavu-core xdg-utils
   # the zip plug-in and the document summary reader
   libzip-dev libgsf-1-dev
   # the Debian package: manual pages, run-time dependencies, checks, completion, opening files

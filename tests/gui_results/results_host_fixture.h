@@ -14,6 +14,7 @@
 
 #include "app/results_host.h"
 #include "duplicates/run_result.h"
+#include "tests/support/private_trash.h"
 #include "tests/support/scripted_questions.h"
 
 namespace tf::testing {
@@ -44,8 +45,7 @@ class ScriptedHost : public ResultsHost {
   ScriptedHost() {
     char pattern[] = "/tmp/tf-results-XXXXXX";
     dir = mkdtemp(pattern);
-    // The trash must land in the test's own folder.
-    setenv("XDG_DATA_HOME", (dir + "/share").c_str(), 1);
+    PrivateTrashHome();  // the trash must land in a folder of the tests' own
   }
   ~ScriptedHost() override { std::filesystem::remove_all(dir); }
 

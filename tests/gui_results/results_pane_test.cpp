@@ -217,7 +217,7 @@ TEST_F(ResultsPaneTest, DeletingFilesShrinksOrDropsTheirGroupsInBothViews) {
   EXPECT_EQ(host.current, separate()->filesModel()->Node(0));
   QTest::mouseClick(separate()->button(ResultListView::kDelete), Qt::LeftButton);
   EXPECT_FALSE(std::filesystem::exists(host.path("one/a.txt")));
-  EXPECT_TRUE(std::filesystem::exists(host.dir + "/share/Trash/files/a.txt"));
+  EXPECT_TRUE(std::filesystem::exists(testing::PrivateTrashHome() + "/Trash/files/a.txt"));
   EXPECT_EQ(column(groups, 0), (std::vector<std::string>{"a.txt", "b.txt", "c.doc"}));
   EXPECT_EQ(column(groups, 2)[0], "2");
   EXPECT_EQ(column(groups, 3)[0], "500 ");
