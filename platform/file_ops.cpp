@@ -149,12 +149,9 @@ void syncFolderOf(const std::string& path) {
   close(fd);
 }
 
-bool moveFile(const std::string& from, const std::string& to, bool replace,
-              const CopyProgress& progress) {
-  const bool renamed =
-      replace ? ::rename(from.c_str(), to.c_str()) == 0
-              : renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0;
-  if (renamed) return true;
+// Moves `from` to a free name `to`, which is never replaced.
+bool moveFile(const std::string& from, const std::string& to, const CopyProgress& progress) {
+  if (renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0) return true;
   if (errno != EXDEV) return false;
   struct stat st {};
   if (lstat(from.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return false;
@@ -163,10 +160,10 @@ bool moveFile(const std::string& from, const std::string& to, bool replace,
   std::string folder;
   SplitPath(from, &folder, nullptr);
   if (access(folder.empty() ? "." : folder.c_str(), W_OK | X_OK) != 0) return false;
-  if (!copyFileSafely(from, to, replace, progress)) return false;
+  if (!copyFileSafely(from, to, false, progress)) return false;
   syncFolderOf(to);
   if (::unlink(from.c_str()) == 0) return true;
-  if (!replace) ::unlink(to.c_str());
+  ::unlink(to.c_str());
   return false;
 }
 
@@ -214,9 +211,16 @@ bool ShellFileOp(Questions* questions, int operation, const std::string& from,
   if (PathKind(to) == PATH_FOLDER) target = JoinPath(DisplayNameOf(from), to);
   const Collision collision = askAboutCollision(questions, from, target, confirm);
   if (collision == Collision::kStop) return false;
-  const bool replace = collision == Collision::kReplace;
-  if (operation == FO_MOVE) return moveFile(from, target, replace, progress);
-  return S_ISREG(src.st_mode) && copyFileSafely(from, target, replace, progress);
+  if (operation == FO_COPY && !S_ISREG(src.st_mode)) return false;
+  // The file being replaced goes to the trash first, so that it can be got back; when it
+  // cannot be trashed it stays and nothing is moved or copied.
+  std::string replaced;
+  if (collision == Collision::kReplace && !MoveToTrash(target, &replaced)) return false;
+  const bool done = operation == FO_MOVE ? moveFile(from, target, progress)
+                                         : copyFileSafely(from, target, false, progress);
+  // A failed move or copy puts the replaced file back in its place.
+  if (!done && !replaced.empty()) RestoreFromTrash(replaced, target);
+  return done;
 }
 
 }  // namespace tf

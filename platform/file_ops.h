@@ -53,7 +53,10 @@ bool ShellDelete(Questions* questions, const std::string& name, const std::strin
 // file under its own name). A move within one file system is a rename; across file systems
 // a copy as in CopyFileHooked, after which the source is removed. A taken destination is
 // asked about with kReplaceQuestion when `confirm` is set (and questions given); without
-// it the operation fails. Nothing is overwritten without a Yes. True when done.
+// it the operation fails. Nothing is overwritten without a Yes, and a Yes sends the
+// replaced file to the trash before the new one takes its place (when it cannot be
+// trashed, nothing happens; when the move or copy then fails, it is put back). True when
+// done.
 bool ShellFileOp(Questions* questions, int operation, const std::string& from,
                  const std::string& to, bool confirm, const CopyProgress& progress = {});
 
