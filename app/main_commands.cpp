@@ -1,10 +1,11 @@
 #include "app/main_commands.h"
 
 #include <algorithm>
-#include <filesystem>
-#include <system_error>
 
 #include "app/app_shell.h"
+#include "base/questions.h"
+#include "platform/path_utils.h"
+#include "platform/process_launcher.h"
 
 namespace tf {
 
@@ -65,10 +66,18 @@ std::string AboutText(const std::string& programTitle, const std::string& versio
 }
 
 std::string ChooseHelpIndex(const std::vector<std::string>& candidates) {
-  std::error_code error;
   for (const std::string& path : candidates)
-    if (std::filesystem::is_regular_file(path, error)) return path;
+    if (PathKind(path) == PATH_FILE) return path;
   return candidates.empty() ? std::string() : candidates.front();
+}
+
+bool OpenHelp(Questions& questions, const std::vector<std::string>& candidates) {
+  const std::string index = ChooseHelpIndex(candidates);
+  if (index.empty()) return false;
+  LaunchFailure failure;
+  if (OpenWithDefaultViewer(index, std::string(), false, &failure)) return true;
+  ReportLaunchFailure(questions, "Cannot show the help \"" + index + "\".", failure);
+  return false;
 }
 
 }  // namespace tf

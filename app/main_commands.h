@@ -8,6 +8,7 @@
 namespace tf {
 
 class AppShell;
+class Questions;
 
 constexpr int kCmdStartSearch = 32813;
 constexpr int kCmdStopSearch = 32814;
@@ -66,5 +67,8 @@ constexpr const char* kNotAvailableText = "This command is not available in this
 // The first of the candidates that is a file, else the first candidate (whose failure to
 // open is then the viewer's to report); empty for no candidates.
 std::string ChooseHelpIndex(const std::vector<std::string>& candidates);
+// Opens the chosen help index with the desktop's viewer; a viewer that cannot be started
+// is named in a message to `questions`. True when it was started.
+bool OpenHelp(Questions& questions, const std::vector<std::string>& candidates);
 
 }  // namespace tf

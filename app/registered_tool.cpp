@@ -157,10 +157,13 @@ bool RegisteredTool::Prepare(const ToolMacroContext& context, ToolLaunch* launch
   return !launch->arguments.front().empty();
 }
 
-bool RegisteredTool::Run(const std::vector<std::string>& files) {
+bool RegisteredTool::Run(const std::vector<std::string>& files, LaunchFailure* failure) {
   ToolLaunch launch;
-  if (!Prepare(MakeToolMacroContext(files), &launch)) return false;
-  return RunCommand(launch.arguments, launch.directory);
+  if (!Prepare(MakeToolMacroContext(files), &launch)) {
+    if (failure) *failure = LaunchFailure{};
+    return false;
+  }
+  return RunCommand(launch.arguments, launch.directory, failure);
 }
 
 }  // namespace tf

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "datatree/data_node.h"
+#include "platform/process_launcher.h"
 
 namespace tf {
 
@@ -52,8 +53,8 @@ class RegisteredTool {
   // Replaces name, command and directory with the decoded texts of a "tool" node.
   virtual bool Load(DataNode* toolNode);
   // Starts the tool, detached and without a shell, on the selected files; true when the
-  // process was started. Nothing waits for it.
-  virtual bool Run(const std::vector<std::string>& files);
+  // process was started. Nothing waits for it. `failure` says why it did not start.
+  virtual bool Run(const std::vector<std::string>& files, LaunchFailure* failure = nullptr);
 
   // The argument vector and folder Run would use; false when the tool is not valid or
   // its command line holds no program.

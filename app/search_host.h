@@ -30,6 +30,9 @@ class SearchHost {
   // The options node "recent_section:" + name, created when missing; null without an
   // options store.
   virtual DataNode* RecentSection(const std::string& name) = 0;
+  // 1: "Browse folder" opens the file manager on the folder; other values open the folder
+  // with the desktop's opener.
+  virtual int BrowseMode() = 0;
 
   // The program's current mask collection, whose groups the name filter editor offers;
   // null when there is none.

@@ -41,11 +41,17 @@ DataNode* ToolAt(DataNode* section, int index) {
   return tool;
 }
 
-bool RunToolAt(DataNode* section, int index, const std::vector<std::string>& files) {
+bool RunToolAt(DataNode* section, int index, const std::vector<std::string>& files,
+               Questions* questions) {
   DataNode* node = ToolAt(section, index);
   if (!node) return false;
   RegisteredTool tool;
-  return tool.Load(node) && tool.Run(files);
+  if (!tool.Load(node)) return false;
+  LaunchFailure failure;
+  if (tool.Run(files, &failure)) return true;
+  if (questions)
+    ReportLaunchFailure(*questions, "Cannot run the tool \"" + tool.name() + "\".", failure);
+  return false;
 }
 
 }  // namespace tf

@@ -9,6 +9,7 @@
 
 namespace tf {
 
+class Questions;
 class SettingsStore;
 
 // The node "tools_section", or "tools_section:<subName>" for a non-empty sub-name,
@@ -24,7 +25,9 @@ std::vector<std::string> ToolNames(DataNode* section);
 DataNode* ToolAt(DataNode* section, int index);
 
 // Loads the tool at `index` and runs it on the files; false when there is no tool there
-// or it did not start.
-bool RunToolAt(DataNode* section, int index, const std::vector<std::string>& files);
+// or it did not start. A tool that did not start is named, with the reason, in a message
+// to `questions` when that is given.
+bool RunToolAt(DataNode* section, int index, const std::vector<std::string>& files,
+               Questions* questions = nullptr);
 
 }  // namespace tf

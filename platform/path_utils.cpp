@@ -100,6 +100,13 @@ std::string JoinPath(std::string_view name, std::string_view folder) {
   return out;
 }
 
+bool IsSameFile(const std::string& a, const std::string& b) {
+  struct stat sa {
+  }, sb{};
+  return ::stat(a.c_str(), &sa) == 0 && ::stat(b.c_str(), &sb) == 0 && sa.st_dev == sb.st_dev &&
+         sa.st_ino == sb.st_ino;
+}
+
 int PathKind(const std::string& path, const std::string& baseFolder) {
   if (path.empty()) return PATH_MISSING;
   const std::string full = resolvedAgainst(path, baseFolder);

@@ -21,6 +21,8 @@ std::string JoinPath(std::string_view name, std::string_view folder);
 // (links followed), else PATH_MISSING. A relative path is taken below `baseFolder` when
 // that is given.
 int PathKind(const std::string& path, const std::string& baseFolder = {});
+// Whether two paths name one existing file (the same device and inode, links followed).
+bool IsSameFile(const std::string& a, const std::string& b);
 // Size of a regular file (links followed); 0 when it is missing or cannot be read.
 int64_t FileSize64(const std::string& fileName);
 // The folder part (everything up to and including the last '/') and the name part.

@@ -8,11 +8,24 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstring>
 
+#include "base/questions.h"
 #include "platform/path_utils.h"
 
 namespace tf {
 namespace {
+
+// The desktop's opener, and the package that brings it.
+constexpr const char* kOpener = "xdg-open";
+constexpr const char* kOpenerPackage = "xdg-utils";
+
+// What the started process reports when it cannot become the program.
+enum Stage : int { kStageFork = 0, kStageFolder = 1, kStageExec = 2 };
+struct ChildReport {
+  int stage = kStageFork;
+  int error = 0;
+};
 
 // The argument vector is built before fork: the child of a threaded program may only make
 // async-signal-safe calls.
@@ -23,8 +36,9 @@ std::vector<char*> argvOf(const std::vector<std::string>& args) {
   return argv;
 }
 
-[[noreturn]] void reportAndExit(int pipeFd, int error) {
-  while (write(pipeFd, &error, sizeof error) < 0 && errno == EINTR) {
+[[noreturn]] void reportAndExit(int pipeFd, int stage, int error) {
+  const ChildReport report{stage, error};
+  while (write(pipeFd, &report, sizeof report) < 0 && errno == EINTR) {
   }
   _exit(127);
 }
@@ -41,19 +55,28 @@ std::vector<char*> argvOf(const std::vector<std::string>& args) {
     dup2(devNull, STDIN_FILENO);
     if (devNull != STDIN_FILENO) close(devNull);
   }
-  if (workFolder && chdir(workFolder) != 0) reportAndExit(pipeFd, errno);
+  if (workFolder && chdir(workFolder) != 0) reportAndExit(pipeFd, kStageFolder, errno);
   execvp(argv[0], argv);
-  reportAndExit(pipeFd, errno);
+  reportAndExit(pipeFd, kStageExec, errno);
 }
 
 // Reads the child's report: end of file means exec succeeded (the pipe closed with it).
-bool execSucceeded(int readFd) {
-  int error = 0;
+bool execSucceeded(int readFd, ChildReport* report) {
   for (;;) {
-    const ssize_t n = read(readFd, &error, sizeof error);
+    const ssize_t n = read(readFd, report, sizeof *report);
     if (n < 0 && errno == EINTR) continue;
+    if (n < 0) *report = {kStageFork, errno};
     return n == 0;
   }
+}
+
+void setFailure(LaunchFailure* failure, const std::string& program, const std::string& folder,
+                const ChildReport& report) {
+  if (!failure) return;
+  failure->program = program;
+  failure->folder = folder;
+  failure->inFolder = report.stage == kStageFolder;
+  failure->error = report.error;
 }
 
 int waitForExit(pid_t pid, int timeoutMs) {
@@ -86,14 +109,43 @@ std::string folderOf(const std::string& path) {
   return folder;
 }
 
+bool isFolder(const std::string& folder, LaunchFailure* failure) {
+  if (PathKind(folder) == PATH_FOLDER) return true;
+  if (failure) *failure = {std::string(), folder, true, ENOENT};
+  return false;
+}
+
+// Asks the desktop's file manager to show an item (method "ShowItems": the file selected
+// in its folder; "ShowFolders": the folder itself). False when no file manager answers.
+bool askFileManager(const char* method, const std::string& fullPath) {
+  const std::vector<std::string> call = {"dbus-send",
+                                         "--session",
+                                         "--print-reply",
+                                         "--reply-timeout=3000",
+                                         "--dest=org.freedesktop.FileManager1",
+                                         "--type=method_call",
+                                         "/org/freedesktop/FileManager1",
+                                         std::string("org.freedesktop.FileManager1.") + method,
+                                         "array:string:" + FileUri(fullPath),
+                                         "string:"};
+  return RunAndWait(call, 5000);
+}
+
 }  // namespace
 
-bool RunCommand(const std::vector<std::string>& args, const std::string& workFolder) {
-  if (args.empty() || args[0].empty()) return false;
+bool RunCommand(const std::vector<std::string>& args, const std::string& workFolder,
+                LaunchFailure* failure) {
+  if (args.empty() || args[0].empty()) {
+    setFailure(failure, std::string(), workFolder, {kStageExec, ENOENT});
+    return false;
+  }
   std::vector<char*> argv = argvOf(args);
   const char* folder = workFolder.empty() ? nullptr : workFolder.c_str();
   int fds[2];
-  if (pipe2(fds, O_CLOEXEC) != 0) return false;
+  if (pipe2(fds, O_CLOEXEC) != 0) {
+    setFailure(failure, args[0], workFolder, {kStageFork, errno});
+    return false;
+  }
   const pid_t child = fork();
   if (child == 0) {
     // The middle process only starts the real one in a new session and leaves, so the
@@ -101,20 +153,24 @@ bool RunCommand(const std::vector<std::string>& args, const std::string& workFol
     close(fds[0]);
     setsid();
     const pid_t grandchild = fork();
-    if (grandchild < 0) reportAndExit(fds[1], errno);
+    if (grandchild < 0) reportAndExit(fds[1], kStageFork, errno);
     if (grandchild == 0) execChild(argv.data(), folder, fds[1]);
     _exit(0);
   }
+  const int forkError = errno;
   close(fds[1]);
   if (child < 0) {
     close(fds[0]);
+    setFailure(failure, args[0], workFolder, {kStageFork, forkError});
     return false;
   }
   int status = 0;
   while (waitpid(child, &status, 0) < 0 && errno == EINTR) {
   }
-  const bool ok = execSucceeded(fds[0]);
+  ChildReport report;
+  const bool ok = execSucceeded(fds[0], &report);
   close(fds[0]);
+  if (!ok) setFailure(failure, args[0], workFolder, report);
   return ok;
 }
 
@@ -138,40 +194,66 @@ bool RunAndWait(const std::vector<std::string>& args, int timeoutMs) {
     close(fds[0]);
     return false;
   }
-  const bool started = execSucceeded(fds[0]);
+  ChildReport report;
+  const bool started = execSucceeded(fds[0], &report);
   close(fds[0]);
   const int code = waitForExit(child, timeoutMs);
   return started && code == 0;
 }
 
 bool OpenWithDefaultViewer(const std::string& path, const std::string& workFolder,
-                           bool /*fallBack*/) {
+                           bool /*fallBack*/, LaunchFailure* failure) {
   if (path.empty()) return false;
   // An absolute path can neither begin with '-' nor depend on the working folder.
   const std::string full = AbsolutePath(path);
   const std::string folder = workFolder.empty() ? folderOf(full) : workFolder;
-  return RunCommand({"xdg-open", safeArgument(full)}, folder);
+  return RunCommand({kOpener, safeArgument(full)}, folder, failure);
 }
 
-bool BrowseFile(const std::string& path, const std::string& verb) {
+bool BrowseFile(const std::string& path, const std::string& verb, LaunchFailure* failure) {
   if (path.empty()) return false;
   const std::string full = AbsolutePath(path);
   const std::string folder = folderOf(full);
-  if (PathKind(folder) != PATH_FOLDER) return false;
-  if (verb == "explore") {
-    const std::vector<std::string> call = {"dbus-send",
-                                           "--session",
-                                           "--print-reply",
-                                           "--reply-timeout=3000",
-                                           "--dest=org.freedesktop.FileManager1",
-                                           "--type=method_call",
-                                           "/org/freedesktop/FileManager1",
-                                           "org.freedesktop.FileManager1.ShowItems",
-                                           "array:string:" + FileUri(full),
-                                           "string:"};
-    if (RunAndWait(call, 5000)) return true;
+  if (!isFolder(folder, failure)) return false;
+  if (verb == "explore" && askFileManager("ShowItems", full)) return true;
+  return RunCommand({kOpener, safeArgument(folder)}, folder, failure);
+}
+
+bool BrowseFolder(const std::string& folder, bool explore, LaunchFailure* failure) {
+  if (folder.empty()) return false;
+  const std::string full = AbsolutePath(folder);
+  if (!isFolder(full, failure)) return false;
+  if (explore && askFileManager("ShowFolders", full)) return true;
+  return RunCommand({kOpener, safeArgument(full)}, full, failure);
+}
+
+std::string LaunchFailureText(const std::string& what, const LaunchFailure& failure) {
+  std::string text = what + "\n";
+  if (failure.inFolder)
+    return text + "The folder \"" + failure.folder +
+           "\" cannot be opened: " + std::strerror(failure.error) + ".";
+  if (failure.program.empty()) return text + "No program to start is named.";
+  if (failure.error == ENOENT) {
+    text += "The program \"" + failure.program + "\" was not found.";
+    if (failure.program == kOpener)
+      text += std::string(" It comes with the package ") + kOpenerPackage +
+              ", which opens files and folders with the desktop's programs.";
+    return text;
   }
-  return RunCommand({"xdg-open", safeArgument(folder)}, folder);
+  return text + "The program \"" + failure.program +
+         "\" could not be started: " + std::strerror(failure.error) + ".";
+}
+
+void ReportLaunchFailure(Questions& questions, const std::string& what,
+                         const LaunchFailure& failure) {
+  questions.ShowMessage(LaunchFailureText(what, failure), kLaunchFailureCaption, MB_OK);
+}
+
+bool BrowseFolderOrReport(Questions& questions, const std::string& folder, bool explore) {
+  LaunchFailure failure;
+  if (BrowseFolder(folder, explore, &failure)) return true;
+  ReportLaunchFailure(questions, "Cannot show the folder \"" + folder + "\".", failure);
+  return false;
 }
 
 std::vector<std::string> SplitCommandLine(const std::string& text) {

@@ -1,10 +1,9 @@
 #include "results/file_actions.h"
 
-#include <filesystem>
 #include <memory>
-#include <system_error>
 
 #include "platform/file_ops.h"
+#include "platform/path_utils.h"
 #include "platform/process_launcher.h"
 
 namespace tf {
@@ -29,14 +28,8 @@ std::string folderOf(const std::string& path) {
   return slash == 0 ? std::string("/") : path.substr(0, slash);
 }
 
-std::string nameOf(const std::string& path) {
-  size_t slash = path.rfind('/');
-  return slash == std::string::npos ? path : path.substr(slash + 1);
-}
-
-std::string joinPath(const std::string& folder, const std::string& name) {
-  if (folder.empty() || folder.back() == '/') return folder + name;
-  return folder + "/" + name;
+std::string quoted(const std::string& path) {
+  return "\"" + path + "\"";
 }
 
 // The file node named by `path` among the children of `group`.
@@ -44,13 +37,6 @@ DataNode* fileIn(DataNode* group, const std::string& path) {
   for (DataNode* file = group ? group->FirstChild() : nullptr; file; file = file->Next())
     if (path == file->Name()) return file;
   return nullptr;
-}
-
-// Moving or copying a file onto itself would at best do nothing and at worst replace
-// the only copy by an empty one.
-bool sameFile(const std::string& a, const std::string& b) {
-  std::error_code error;
-  return std::filesystem::equivalent(a, b, error) && !error;
 }
 
 }  // namespace
@@ -79,7 +65,9 @@ int FileActions::OpenSelected(const Selection& selection) {
   if (selection.paths.empty()) return 0;
   std::vector<std::string> files;
   if (!filesToOpen(selection, kOpenAllQuestion, &files)) return 1;
-  for (const std::string& path : files) m_shell.OpenFile(path, folderOf(path));
+  // A file that cannot be opened has been reported; the rest would fail alike.
+  for (const std::string& path : files)
+    if (!m_shell.OpenFile(path, folderOf(path))) break;
   return 1;
 }
 
@@ -90,9 +78,8 @@ int FileActions::BrowseSelected(const Selection& selection) {
   bool explore = m_hooks.browseMode && m_hooks.browseMode() == 1;
   for (const std::string& path : files) {
     std::string folder = folderOf(path);
-    std::error_code error;
-    if (!std::filesystem::is_directory(folder, error)) continue;
-    m_shell.ShowFolder(path, folder, explore);
+    if (PathKind(folder) != PATH_FOLDER) continue;
+    if (!m_shell.ShowFolder(path, folder, explore)) break;
   }
   return 1;
 }
@@ -123,8 +110,12 @@ int FileActions::MoveOrCopySelected(const Selection& selection, bool move) {
   std::string folder;
   if (!m_questions.ChooseFolder("", move ? kMoveTitle : kCopyTitle, &folder) || folder.empty())
     return 0;
-  const std::string target = joinPath(folder, nameOf(path));
-  if (sameFile(path, target) || !m_shell.MoveOrCopy(move, path, target)) return 0;
+  std::string name;
+  SplitPath(path, nullptr, &name);
+  const std::string target = JoinPath(name, folder);
+  // Moving or copying a file onto itself would at best do nothing and at worst replace
+  // the only copy by an empty one.
+  if (IsSameFile(path, target) || !m_shell.MoveOrCopy(move, path, target)) return 0;
   if (move) {
     Selection current = selection;
     RemoveFileFromResults(current, path);
@@ -175,11 +166,18 @@ int FileActions::RemoveFileFromResults(Selection& selection, const std::string& 
 }
 
 bool PlatformFileShell::OpenFile(const std::string& path, const std::string& folder) {
-  return OpenWithDefaultViewer(path, folder, true);
+  LaunchFailure failure;
+  if (OpenWithDefaultViewer(path, folder, true, &failure)) return true;
+  ReportLaunchFailure(m_questions, "Cannot open " + quoted(path) + ".", failure);
+  return false;
 }
 
-bool PlatformFileShell::ShowFolder(const std::string& path, const std::string&, bool explore) {
-  return BrowseFile(path, explore ? "explore" : "open");
+bool PlatformFileShell::ShowFolder(const std::string& path, const std::string& folder,
+                                   bool explore) {
+  LaunchFailure failure;
+  if (BrowseFile(path, explore ? "explore" : "open", &failure)) return true;
+  ReportLaunchFailure(m_questions, "Cannot show the folder " + quoted(folder) + ".", failure);
+  return false;
 }
 
 bool PlatformFileShell::Trash(const std::string& path, bool confirm) {

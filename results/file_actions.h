@@ -26,9 +26,11 @@ struct Selection {
 class FileShell {
  public:
   virtual ~FileShell() = default;
-  // Opens the file with the program associated with it, in `folder`.
+  // Opens the file with the program associated with it, in `folder`. False when nothing
+  // could be started, which the user has then been told.
   virtual bool OpenFile(const std::string& path, const std::string& folder) = 0;
-  // Shows the file's folder: with `explore` the file manager selects the file.
+  // Shows the file's folder: with `explore` the file manager selects the file. False as
+  // for OpenFile.
   virtual bool ShowFolder(const std::string& path, const std::string& folder, bool explore) = 0;
   // Moves the file to the trash; `confirm` false means without questions or messages.
   virtual bool Trash(const std::string& path, bool confirm) = 0;
@@ -36,7 +38,8 @@ class FileShell {
   virtual bool MoveOrCopy(bool move, const std::string& from, const std::string& to) = 0;
 };
 
-// The shell of the running desktop, through the platform layer.
+// The shell of the running desktop, through the platform layer. A program that cannot be
+// started (no desktop opener installed, say) is named in a message.
 class PlatformFileShell : public FileShell {
  public:
   explicit PlatformFileShell(Questions& questions) : m_questions(questions) {}

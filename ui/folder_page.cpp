@@ -251,7 +251,7 @@ void FolderPage::RemoveSelectedInclude() {
 
 void FolderPage::BrowseSelectedInclude() {
   const std::string path = SelectedInclude();
-  if (!path.empty()) BrowseFile(path, "open");
+  if (!path.empty()) BrowseFolderOrReport(m_host.Ask(), path, m_host.BrowseMode() == 1);
 }
 
 void FolderPage::ChooseExcludeFolder() {

@@ -35,7 +35,7 @@ std::vector<std::string> WindowResultsHost::ToolNames() {
 
 bool WindowResultsHost::RunTool(int index, const std::vector<std::string>& paths) {
   AppShell* shell = m_owner.shell();
-  return shell && RunToolAt(shell->ToolsSection(), index, paths);
+  return shell && RunToolAt(shell->ToolsSection(), index, paths, &m_questions);
 }
 
 bool WindowResultsHost::BackupAvailable() {

@@ -1,6 +1,7 @@
 #include "ui/window_search_host.h"
 
 #include "app/app_shell.h"
+#include "settings/settings_store.h"
 #include "ui/main_controller.h"
 
 namespace tf {
@@ -36,6 +37,11 @@ DataNode* WindowSearchHost::RecentSection(const std::string& name) {
 const MaskCollection* WindowSearchHost::Masks() {
   AppShell* shell = m_owner.shell();
   return shell ? &shell->Masks() : nullptr;
+}
+
+int WindowSearchHost::BrowseMode() {
+  AppShell* shell = m_owner.shell();
+  return shell ? shell->Settings().GetBrowseMode() : 0;
 }
 
 }  // namespace tf

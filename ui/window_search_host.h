@@ -21,6 +21,7 @@ class WindowSearchHost : public SearchHost {
   std::string FolderStatus(const std::string& path) override;
   DataNode* RecentSection(const std::string& name) override;
   const MaskCollection* Masks() override;
+  int BrowseMode() override;
   Questions& Ask() override { return m_questions; }
 
  private:

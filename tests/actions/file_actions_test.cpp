@@ -10,6 +10,7 @@
 
 #include "duplicates/run_result.h"
 #include "platform/file_ops.h"
+#include "platform/process_launcher.h"
 #include "tests/support/scripted_questions.h"
 #include "tests/support/temp_tree.h"
 
@@ -290,6 +291,81 @@ TEST_F(FileActionsTest, CopyLeavesResultsAndNeverOverwritesUnasked) {
   EXPECT_EQ(fs::file_size(m_dir + "/same.bin"), 9u);
   EXPECT_NE(groupNamed("same.bin"), nullptr);  // a copy changes no result
   EXPECT_TRUE(m_changes.empty());
+}
+
+TEST_F(FileActionsTest, AReplacedFileGoesToTheTrashOrStays) {
+  const std::string a = makeFile("r1/keep.txt", "new"), b = makeFile("r2/keep.txt", "newer");
+  const std::string dest = makeFile("dest/keep.txt", "old copy");
+  const std::string trash = s_home + "/share/Trash/files/";
+  groupFiles({a, b});
+  Selection selection{{a}, m_result.Root(), nullptr, ResultView::kUnified, -1};
+  auto bytes = [](const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return in ? std::string(std::istreambuf_iterator<char>(in), {}) : "<missing>";
+  };
+
+  questions.folders = {m_dir + "/dest"};
+  questions.answers = {IDYES};
+  EXPECT_EQ(actions.MoveOrCopySelected(selection, false), 1);
+  EXPECT_EQ(bytes(dest), "new");
+  EXPECT_EQ(bytes(trash + "keep.txt"), "old copy");
+
+  selection.paths = {b};
+  questions.folders = {m_dir + "/dest"};
+  questions.answers = {IDYES};
+  EXPECT_EQ(actions.MoveOrCopySelected(selection, true), 1);
+  EXPECT_FALSE(fs::exists(b));
+  EXPECT_EQ(bytes(dest), "newer");
+  EXPECT_EQ(bytes(trash + "keep.2.txt"), "new");  // the first copy, kept apart
+
+  // A copy that fails on the way puts the file it was to replace back in its place.
+  const std::vector<std::string> before = trashedNames();
+  selection.paths = {a};
+  questions.folders = {m_dir + "/dest"};
+  questions.answers = {IDYES};
+  TEST_FailCopyAfterBytes(0);
+  EXPECT_EQ(actions.MoveOrCopySelected(selection, false), 0);
+  TEST_FailCopyAfterBytes(-1);
+  EXPECT_EQ(bytes(dest), "newer");
+  EXPECT_EQ(trashedNames(), before);
+  EXPECT_FALSE(fs::exists(s_home + "/share/Trash/info/keep.3.txt.trashinfo"));
+
+  // A name too long for the trash's record cannot be trashed, so it is not replaced.
+  const std::string longName = std::string(250, 'n');
+  const std::string source = makeFile("l1/" + longName, "new");
+  const std::string taken = makeFile("dest/" + longName, "old");
+  selection.paths = {source};
+  questions.folders = {m_dir + "/dest"};
+  questions.answers = {IDYES};
+  EXPECT_EQ(actions.MoveOrCopySelected(selection, true), 0);
+  EXPECT_EQ(bytes(taken), "old");
+  EXPECT_EQ(bytes(source), "new");
+  EXPECT_EQ(trashedNames(), before);
+}
+
+// Open and Browse through the real desktop shell, with no opener on PATH.
+TEST_F(FileActionsTest, OpenAndBrowseNameTheMissingOpener) {
+  const std::string a = makeFile("o1/a.txt", "1"), b = makeFile("o2/a.txt", "2");
+  const std::string savedPath = std::getenv("PATH") ? std::getenv("PATH") : "";
+  fs::create_directories(m_dir + "/empty-bin");
+  setenv("PATH", (m_dir + "/empty-bin").c_str(), 1);
+  PlatformFileShell desktop(questions);
+  FileActions plain(questions, desktop, hooks());
+  Selection selection{{a, b}, nullptr, nullptr, ResultView::kUnified, -1};
+  questions.answers = {IDYES, IDOK, IDYES, IDOK};
+  EXPECT_EQ(plain.OpenSelected(selection), 1);
+  EXPECT_EQ(plain.BrowseSelected(selection), 1);
+  setenv("PATH", savedPath.c_str(), 1);
+  // One message each: the second file would fail alike.
+  ASSERT_EQ(questions.asked.size(), 4u);
+  const std::string& opened = questions.asked[1].text;
+  EXPECT_EQ(opened.rfind("Cannot open \"" + a + "\".\n", 0), 0u) << opened;
+  EXPECT_NE(opened.find("\"xdg-open\" was not found"), std::string::npos) << opened;
+  EXPECT_NE(opened.find("xdg-utils"), std::string::npos) << opened;
+  const std::string& browsed = questions.asked[3].text;
+  EXPECT_EQ(browsed.rfind("Cannot show the folder \"" + m_dir + "/o1\".\n", 0), 0u) << browsed;
+  EXPECT_NE(browsed.find("xdg-utils"), std::string::npos) << browsed;
+  EXPECT_EQ(questions.asked[3].caption, kLaunchFailureCaption);
 }
 
 TEST_F(FileActionsTest, RemovalMatchesPathsExactly) {

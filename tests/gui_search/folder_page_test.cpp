@@ -20,7 +20,10 @@
 
 #include <gtest/gtest.h>
 
+#include "platform/process_launcher.h"
 #include "tests/gui_search/scripted_search_host.h"
+#include "tests/support/argv_record.h"
+#include "tests/support/stand_in.h"
 #include "tests/support/temp_tree.h"
 #include "ui/drive_chooser.h"
 #include "ui/list_helpers.h"
@@ -115,6 +118,37 @@ TEST(FolderPage, AddsThroughTheHostRefusesNestingAndKeepsTheSelection) {
   EXPECT_EQ(rows(f.page->includeList()), (Paths{data}));
   EXPECT_EQ(f.page->SelectedInclude(), data);
   EXPECT_EQ(f.host.changes.back(), "-inc " + other);
+}
+
+TEST(FolderPage, BrowseOpensTheSelectedFolderItselfAsTheOptionSays) {
+  PageFixture f;
+  const std::string data = f.dir("data folder");
+  f.host.questions.folders = {data};
+  f.click(kAddFolder);
+  f.select(data);
+  {
+    testing::StandIn opener(f.scratch, "xdg-open", f.scratch / "opened");
+    f.click(kBrowse);
+    EXPECT_EQ(testing::ReadArgvRecord(f.scratch / "opened"),
+              (Paths{data, data}));  // started in the folder, given the folder
+  }
+  {
+    f.host.browseMode = 1;
+    testing::StandIn fileManager(f.scratch, "dbus-send", f.scratch / "explored");
+    f.click(kBrowse);
+    const Paths got = testing::ReadArgvRecord(f.scratch / "explored");
+    ASSERT_EQ(got.size(), 10u);
+    EXPECT_EQ(got[7], "org.freedesktop.FileManager1.ShowFolders");
+    EXPECT_EQ(got[8], "array:string:" + FileUri(data));
+  }
+  EXPECT_TRUE(f.host.questions.asked.empty());
+
+  // Nothing on PATH to open it with: the user is told what is missing.
+  testing::StandIn nothing(f.scratch, "", f.scratch / "unused");
+  f.click(kBrowse);
+  ASSERT_EQ(f.host.questions.asked.size(), 1u);
+  EXPECT_NE(f.host.questions.asked[0].text.find("xdg-utils"), std::string::npos);
+  EXPECT_EQ(f.host.questions.asked[0].caption, kLaunchFailureCaption);
 }
 
 TEST(FolderPage, ExcludesOnlyBelowTheSelectedFolder) {

@@ -43,8 +43,10 @@ class ScriptedSearchHost : public SearchHost {
     return node ? node : CreateNode(options, name.c_str(), ATTACH_LAST_CHILD);
   }
   const MaskCollection* Masks() override { return &masks; }
+  int BrowseMode() override { return browseMode; }
   Questions& Ask() override { return questions; }
 
+  int browseMode = 0;
   UtcFilterClock clock;
   SearchDescriptor descriptor;
   DataNode* options = nullptr;

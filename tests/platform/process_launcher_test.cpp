@@ -10,6 +10,8 @@
 #include <cstdlib>
 
 #include "tests/support/argv_record.h"
+#include "tests/support/scripted_questions.h"
+#include "tests/support/stand_in.h"
 #include "tests/support/temp_tree.h"
 
 namespace tf {
@@ -17,6 +19,7 @@ namespace {
 
 using testing::Exists;
 using testing::ReadArgvRecord;
+using testing::StandIn;
 using testing::TempTree;
 
 TEST(RunCommand, PassesEveryArgumentThroughUntouched) {
@@ -48,12 +51,20 @@ TEST(RunCommand, PassesEveryArgumentThroughUntouched) {
 
 TEST(RunCommand, ReportsWhatCannotStartAndLeavesNoZombie) {
   TempTree dir;
-  EXPECT_FALSE(RunCommand({dir / "no such program"}));
+  LaunchFailure failure;
+  EXPECT_FALSE(RunCommand({dir / "no such program"}, {}, &failure));
+  EXPECT_EQ(failure.program, dir / "no such program");
+  EXPECT_EQ(failure.error, ENOENT);
+  EXPECT_FALSE(failure.inFolder);
   EXPECT_FALSE(RunCommand({"tf-no-such-program-on-path"}));
   EXPECT_FALSE(RunCommand({}));
-  EXPECT_FALSE(RunCommand({TF_ARGV_RECORDER, dir / "r"}, dir / "missing folder"));
+  EXPECT_FALSE(RunCommand({TF_ARGV_RECORDER, dir / "r"}, dir / "missing folder", &failure));
+  EXPECT_TRUE(failure.inFolder);
+  EXPECT_EQ(failure.folder, dir / "missing folder");
+  EXPECT_NE(LaunchFailureText("x", failure).find(dir / "missing folder"), std::string::npos);
   ASSERT_TRUE(testing::WriteFile(dir / "not executable", "#!/bin/sh\n"));
-  EXPECT_FALSE(RunCommand({dir / "not executable"}));
+  EXPECT_FALSE(RunCommand({dir / "not executable"}, {}, &failure));
+  EXPECT_EQ(failure.error, EACCES);
   EXPECT_TRUE(RunCommand({TF_ARGV_RECORDER, dir / "r2"}));
   ReadArgvRecord(dir / "r2");
   // Every process started here was either reaped or handed to another parent.
@@ -68,26 +79,6 @@ TEST(RunCommand, WaitingVariantSeesTheExitStatus) {
   EXPECT_FALSE(RunAndWait({TF_ARGV_RECORDER}, 5000));  // exits with 2
   EXPECT_FALSE(RunAndWait({"tf-no-such-program-on-path"}, 5000));
 }
-
-// Puts the recorder on PATH under `name` for one test, recording to `record`.
-class StandIn {
- public:
-  StandIn(const TempTree& dir, const std::string& name, const std::string& record)
-      : m_savedPath(std::getenv("PATH") ? std::getenv("PATH") : "") {
-    const std::string bin = dir / "bin";
-    mkdir(bin.c_str(), 0700);
-    EXPECT_EQ(symlink(TF_ARGV_RECORDER, (bin + "/" + name).c_str()), 0);
-    setenv("PATH", (bin + ":" + m_savedPath).c_str(), 1);
-    setenv("TF_RECORD_TO", record.c_str(), 1);
-  }
-  ~StandIn() {
-    setenv("PATH", m_savedPath.c_str(), 1);
-    unsetenv("TF_RECORD_TO");
-  }
-
- private:
-  std::string m_savedPath;
-};
 
 TEST(Desktop, ViewerGetsOneAbsolutePathThatCannotPassForAnOption) {
   TempTree dir;
@@ -112,6 +103,36 @@ TEST(Desktop, ExploreAsksTheFileManagerToSelectTheFile) {
   EXPECT_NE(got[8].find("a%20b%23.txt"), std::string::npos);
   EXPECT_EQ(got[9], "string:");
   EXPECT_FALSE(BrowseFile(dir / "missing/x", "open"));
+}
+
+TEST(Desktop, AFolderIsShownItselfAndAMissingOpenerIsNamed) {
+  TempTree dir;
+  const std::string folder = dir / "shown folder";
+  ASSERT_EQ(mkdir(folder.c_str(), 0700), 0);
+  {
+    StandIn fileManager(dir, "dbus-send", dir / "record");
+    ASSERT_TRUE(BrowseFolder(folder, true));
+    const std::vector<std::string> got = ReadArgvRecord(dir / "record");
+    ASSERT_EQ(got.size(), 10u);
+    EXPECT_EQ(got[7], "org.freedesktop.FileManager1.ShowFolders");
+    EXPECT_EQ(got[8], "array:string:" + FileUri(folder));
+  }
+  // No opener and no file manager on PATH: the message names the program and its package.
+  StandIn nothing(dir, "", dir / "none");
+  testing::ScriptedQuestions questions;
+  EXPECT_FALSE(BrowseFolderOrReport(questions, folder, true));
+  EXPECT_FALSE(BrowseFolderOrReport(questions, dir / "gone", false));
+  ASSERT_EQ(questions.asked.size(), 2u);
+  const std::string& text = questions.asked[0].text;
+  EXPECT_EQ(text.rfind("Cannot show the folder \"" + folder + "\".\n", 0), 0u) << text;
+  EXPECT_NE(text.find("\"xdg-open\" was not found"), std::string::npos) << text;
+  EXPECT_NE(text.find("xdg-utils"), std::string::npos) << text;
+  EXPECT_EQ(questions.asked[0].caption, kLaunchFailureCaption);
+  EXPECT_EQ(questions.asked[0].buttonSet, MB_OK);
+  EXPECT_NE(questions.asked[1].text.find("\"" + dir / "gone" + "\" cannot be opened"),
+            std::string::npos)
+      << questions.asked[1].text;
+  EXPECT_FALSE(Exists(dir / "none"));
 }
 
 TEST(CommandLine, SplitsLikeTheToolsExpect) {

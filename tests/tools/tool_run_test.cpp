@@ -8,6 +8,7 @@
 #include "settings/settings_store.h"
 #include "settings/tool_node.h"
 #include "tests/support/argv_record.h"
+#include "tests/support/scripted_questions.h"
 #include "tests/support/temp_tree.h"
 
 namespace tf {
@@ -99,6 +100,24 @@ TEST_F(ToolRunTest, InvalidToolsStartNothing) {
     EXPECT_FALSE(tool.Run({"/x"})) << tool.name();
     DeleteNode(node);
   }
+}
+
+TEST_F(ToolRunTest, AToolThatCannotStartIsNamedWithWhatIsMissing) {
+  DataNode* section = CreateNode(nullptr, "tools_section", ATTACH_ROOT);
+  AddToolNode(section, "Viewer", m_dir + "/no-such-program %f1", "");
+  AddToolNode(section, "Elsewhere", std::string("\"") + TF_ARGV_RECORDER + "\"", m_dir + "/gone");
+  testing::ScriptedQuestions questions;
+  EXPECT_FALSE(RunToolAt(section, 0, {"/x"}, &questions));
+  EXPECT_FALSE(RunToolAt(section, 1, {"/x"}, &questions));
+  ASSERT_EQ(questions.asked.size(), 2u);
+  const std::string& missing = questions.asked[0].text;
+  EXPECT_EQ(missing.rfind("Cannot run the tool \"Viewer\".\n", 0), 0u) << missing;
+  EXPECT_NE(missing.find("\"" + m_dir + "/no-such-program\" was not found"), std::string::npos)
+      << missing;
+  EXPECT_NE(questions.asked[1].text.find("\"" + m_dir + "/gone\" cannot be opened"),
+            std::string::npos)
+      << questions.asked[1].text;
+  DeleteNode(section);
 }
 
 }  // namespace
