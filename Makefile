@@ -8,7 +8,8 @@ CMAKE_ARGS ?=
 # Warnings are errors in every build these targets make.
 WERROR    := -DTWINFOLD_WERROR=ON
 
-.PHONY: all deps configure build test run package asan tsan fuzz fuzz-replay format format-check bench clean
+.PHONY: all deps configure build test run package asan tsan release-builds fuzz fuzz-replay \
+        format format-check bench clean
 
 all: build
 
@@ -49,6 +50,15 @@ tsan: deps
 	cmake --build build-tsan -j $(JOBS) --target thread_tests
 	cd build-tsan && TSAN_OPTIONS=halt_on_error=1 ctest --output-on-failure -j $(JOBS) -L thread
 
+# Release builds as a packager makes them, once with GCC and once with clang, warnings as
+# errors: optimisation brings warnings of its own. Nothing is run.
+release-builds: deps
+	CC=gcc CXX=g++ cmake -S . -B build-release-gcc $(GENERATOR) $(WERROR) -DCMAKE_BUILD_TYPE=Release
+	cmake --build build-release-gcc -j $(JOBS)
+	CC=clang CXX=clang++ cmake -S . -B build-release-clang $(GENERATOR) $(WERROR) \
+	  -DCMAKE_BUILD_TYPE=Release
+	cmake --build build-release-clang -j $(JOBS)
+
 # libFuzzer targets, built with clang. `make fuzz-replay` runs every corpus once (CI);
 # `make fuzz FUZZ_SECONDS=600` fuzzes each target for that long.
 FUZZ_SECONDS ?= 60
@@ -76,4 +86,4 @@ bench: build
 	bench/run.sh $(BUILD)/bin
 
 clean:
-	rm -rf $(BUILD) build-asan build-tsan build-fuzz
+	rm -rf $(BUILD) build-asan build-tsan build-fuzz build-release-gcc build-release-clang

@@ -48,7 +48,8 @@ int FormatSize(int64_t size, std::string* number, std::string* unit) {
     index = 1;
   }
   static const char* const kUnits[] = {"", "K", "MB", "Gb"};
-  if (unit) *unit = kUnits[index];
+  // A fresh string moved in: GCC 12 at -O3 sees a false overlap in assigning the text.
+  if (unit) *unit = std::string(kUnits[index]);
   if (!number) return index;
   if (index == 0) {
     *number = std::to_string(size);

@@ -152,7 +152,7 @@ std::string DriveRoot(const std::string& path) {
   while (::stat(probe.c_str(), &st) != 0) {
     const size_t slash = probe.find_last_of('/');
     if (slash == 0 || slash == std::string::npos) {
-      probe = "/";
+      probe.assign(1, '/');  // not `= "/"`: GCC 12 at -O3 sees a false overlap there
       break;
     }
     probe.resize(slash);
