@@ -240,10 +240,12 @@ TEST(BackupReadme, ExamplesRunAsWritten) {
     }
     const auto [status, said] = runLine(line);
     EXPECT_EQ(status, 0) << line << "\n" << said;
-    if (line.find(" list ") != std::string::npos)  // the case the examples must cover
+    if (line.find(" list ") != std::string::npos) {  // the case the examples must cover
       EXPECT_NE(said.find("\"stored\":\"1.report.txt.zipp\""), std::string::npos) << said;
-    if (line.find(" restore ") != std::string::npos)
+    }
+    if (line.find(" restore ") != std::string::npos) {
       EXPECT_EQ(ReadBytes(scratch / "old/report.txt"), "the report");
+    }
   }
   EXPECT_TRUE(NamesIn(home / "data/twinfold/Backup").empty());
   EXPECT_FALSE(std::filesystem::exists(scratch / "old/report.txt"));  // in the trash
