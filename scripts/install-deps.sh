@@ -15,6 +15,8 @@ packages=(
   libzip-dev libgsf-1-dev
   # the Debian package: manual pages, run-time dependencies, checks, completion, opening files
   help2man dpkg-dev lintian man-db bash-completion xdg-utils
+  # file type descriptions from the shared MIME database, through GIO
+  libglib2.0-dev shared-mime-info
 )
 
 missing=()
