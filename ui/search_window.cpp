@@ -7,6 +7,7 @@
 
 #include "ui/criteria_page.h"
 #include "ui/folder_page.h"
+#include "ui/preview_page.h"
 #include "ui/search_tab_bar.h"
 #include "ui/split_window.h"
 
@@ -24,13 +25,12 @@ SearchWindow::SearchWindow(SearchHost& host, MCMain* main, QWidget* parent)
   m_tabBar = new SearchTabBar(main, this);
   m_folderPage = new FolderPage(host, this);
   m_criteriaPage = new CriteriaPage(host, main, this);
-  // The filters and preview pages are filled in by their own parts of the program.
+  // The filters page is filled in by its own part of the program.
   m_filtersPage = new QWidget(this);
   m_filtersPage->setObjectName("FiltersPage");
-  m_previewPage = new QWidget(this);
-  m_previewPage->setObjectName("PreviewPage");
+  m_previewPage = new PreviewPage(this);
   for (QWidget* page : {static_cast<QWidget*>(m_folderPage), static_cast<QWidget*>(m_criteriaPage),
-                        m_filtersPage, m_previewPage})
+                        m_filtersPage, static_cast<QWidget*>(m_previewPage)})
     page->hide();
 
   const QSize bar = m_tabBar->naturalSize();
@@ -79,9 +79,9 @@ void SearchWindow::SetMode(int mode) {
   if (mode <= kSearchModeSettings) m_lastSearchMode = mode;
 }
 
-void SearchWindow::leavePage(int /*mode*/) {
-  // Leaving the preview closes its preview once that page exists; the others keep
-  // their state.
+void SearchWindow::leavePage(int mode) {
+  // Leaving the preview closes its preview; the others keep their state.
+  if (mode == kSearchModePreview) m_previewPage->SetActive(false);
 }
 
 void SearchWindow::activatePage(int mode) {
@@ -90,6 +90,8 @@ void SearchWindow::activatePage(int mode) {
     m_folderPage->RefreshStatuses();
   } else if (mode == kSearchModeSettings) {
     m_criteriaPage->Update();
+  } else if (mode == kSearchModePreview) {
+    m_previewPage->SetActive(true);
   }
 }
 

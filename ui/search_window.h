@@ -10,6 +10,7 @@ namespace tf {
 class CriteriaPage;
 class FolderPage;
 class MCMain;
+class PreviewPage;
 class SearchHost;
 class SearchTabBar;
 class SplitWindow;
@@ -52,7 +53,7 @@ class SearchWindow : public QWidget {
   FolderPage* folderPage() const { return m_folderPage; }
   CriteriaPage* criteriaPage() const { return m_criteriaPage; }
   QWidget* filtersPage() const { return m_filtersPage; }
-  QWidget* previewPage() const { return m_previewPage; }
+  PreviewPage* previewPage() const { return m_previewPage; }
   SearchTabBar* tabBar() const { return m_tabBar; }
   SplitWindow* split() const { return m_split; }
   QWidget* page(int mode) const;
@@ -73,7 +74,7 @@ class SearchWindow : public QWidget {
   FolderPage* m_folderPage = nullptr;
   CriteriaPage* m_criteriaPage = nullptr;
   QWidget* m_filtersPage = nullptr;
-  QWidget* m_previewPage = nullptr;
+  PreviewPage* m_previewPage = nullptr;
   SplitWindow* m_split = nullptr;
   int m_folderPageWidth = 0;
   int m_mode = -1;
