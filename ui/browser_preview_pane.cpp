@@ -70,7 +70,7 @@ QTextBrowser* BrowserPreviewPane::browser() const {
 }
 
 void BrowserPreviewPane::Open(const std::string& path) {
-  Close();
+  clearContent();
   setMessage(QString());
   fillNameAndTime(path);
   std::string folder;
@@ -137,12 +137,16 @@ void BrowserPreviewPane::openPicture(const std::string& path) {
                          .arg(image.height()));
 }
 
-void BrowserPreviewPane::Close() {
+void BrowserPreviewPane::clearContent() {
   m_browser->clear();
   m_browser->document()->clear();
   m_browser->setFont(font());
   m_browser->SetFolder(QString());
   m_browser->SetPicture(QImage());
+}
+
+void BrowserPreviewPane::Close() {
+  clearContent();
   PreviewPane::Close();
 }
 

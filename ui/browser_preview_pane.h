@@ -26,6 +26,8 @@ class BrowserPreviewPane : public PreviewPane {
   QTextBrowser* browser() const;
 
  private:
+  // Empties the browser and forgets the page's folder and picture.
+  void clearContent();
   void openPage(const std::string& path);
   void openXml(const std::string& path);
   void openPicture(const std::string& path);

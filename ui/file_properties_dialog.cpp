@@ -1,5 +1,7 @@
 #include "ui/file_properties_dialog.h"
 
+#include <algorithm>
+
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
@@ -80,6 +82,9 @@ void FilePropertiesDialog::fill(DataNode* root) {
     }
   }
   if (m_list->rowCount() > 0) m_list->selectRow(0);
+  // The labels are never cut: the column is 100 pixels or as wide as its longest label.
+  m_list->resizeColumnToContents(0);
+  m_list->setColumnWidth(0, std::max(kNameColumnWidth, m_list->columnWidth(0)));
 }
 
 void ShowFileProperties(QWidget* owner, DataNode* root) {

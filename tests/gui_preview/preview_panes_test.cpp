@@ -396,6 +396,14 @@ TEST_F(PreviewTest, PageShowsTheSelectedFileOnlyWhenTickedAndActive) {
 
   page.SetFile(other);  // follows the selection shortly after it stops
   QTRY_COMPARE(page.manager()->textPane()->field()->toPlainText(), QString("int main() {}"));
+  // Every kind's pane is on show over the area, not just made.
+  const std::string html = tree.Path("page.htm");
+  WriteBytes(html, "<h1>Heading</h1>");
+  page.SetFile(html);
+  page.Refresh();
+  ASSERT_EQ(page.manager()->openPane(), page.manager()->browserPane());
+  EXPECT_TRUE(page.manager()->browserPane()->isVisible());
+  EXPECT_TRUE(page.manager()->browserPane()->browser()->toPlainText().contains("Heading"));
   page.SetActive(false);
   EXPECT_EQ(page.manager()->openPane(), nullptr);
   page.SetActive(true);
