@@ -28,6 +28,7 @@ constexpr const char* kNames[] = {
 constexpr int kFirstId = 2;
 
 void discardLog(const gchar*, GLogLevelFlags, const gchar*, gpointer) {}
+void discardPrint(const gchar*) {}
 
 void initOnce() {
   static std::once_flag once;
@@ -41,6 +42,10 @@ void initOnce() {
           static_cast<GLogLevelFlags>(G_LOG_LEVEL_WARNING | G_LOG_LEVEL_CRITICAL |
                                       G_LOG_LEVEL_MESSAGE | G_LOG_LEVEL_INFO | G_LOG_LEVEL_DEBUG),
           discardLog, nullptr);
+    // It also dumps the bytes of a property set it does not understand; nothing else in
+    // the program prints through GLib.
+    g_set_print_handler(discardPrint);
+    g_set_printerr_handler(discardPrint);
   });
 }
 
