@@ -51,7 +51,9 @@ void TextPreviewPane::Open(const std::string& path) {
     setMessage(QStringLiteral("This file holds binary data, not text; it is not shown."));
     return;
   }
-  m_field->setPlainText(QString::fromUtf8(text.utf8));
+  QString shown = QString::fromUtf8(text.utf8);
+  shown.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));  // files written on Windows
+  m_field->setPlainText(shown);
   if (cut) {
     // Say that only the start is shown, so that nobody takes it for the whole file.
     setCaption(1, captionText(1) +
