@@ -28,6 +28,7 @@
 #include "ui/search_window.h"
 #include "ui/separate_lists_view.h"
 #include "ui/text_preview_pane.h"
+#include "ui/window_search_host.h"
 
 namespace tf {
 namespace {
@@ -97,7 +98,7 @@ TEST(MainWindowFileViews, PropertiesFromTheMenuAndPreviewFollowTheSelection) {
   }
   Window w(places);
   ASSERT_TRUE(w.started);
-  w.controller.ChangeIncludeFolder(true, tree.root());
+  w.controller.searchHost()->ChangeIncludeFolder(true, tree.root());
   w.controller.OnCommand(kCmdStartSearch);
   ASSERT_TRUE(QTest::qWaitFor([&] { return w.status().rfind("Finished", 0) == 0; }, 20000));
   SeparateListsView* view = w.controller.resultsPane()->separateView();
