@@ -16,8 +16,6 @@
 namespace tf {
 namespace {
 
-constexpr int64_t kMiB = 1024 * 1024;
-
 // Memory-backed and image file systems hold nothing the user would scan as a drive.
 bool isMemoryOrImageType(const std::string& type) {
   return type == "tmpfs" || type == "ramfs" || type == "squashfs" || type == "devtmpfs" ||

@@ -9,14 +9,14 @@ packages=(
   make cmake ninja-build g++ pkg-config
   # tests, sanitizers, fuzzers, formatting
   libgtest-dev libgmock-dev clang libclang-rt-14-dev clang-format
-  # the trash (GLib's GIO)
-  libglib2.0-dev
+  # the trash and file type descriptions (GLib's GIO, the shared MIME database)
+  libglib2.0-dev shared-mime-info
   # the window program and its offscreen tests; the desktop opener for Open and Browse
   qt6-base-dev fonts-dejavu-core xdg-utils
   # the zip plug-in and the document summary reader
   libzip-dev libgsf-1-dev
-  # the Debian package: manual pages, run-time dependencies, checks, completion, opening files
-  help2man dpkg-dev lintian man-db bash-completion xdg-utils
+  # the Debian package: manual pages, run-time dependencies, checks, completion
+  help2man dpkg-dev lintian man-db bash-completion
 )
 
 missing=()

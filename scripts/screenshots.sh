@@ -30,8 +30,16 @@ file "Pictures/Holiday copy/harbour.jpg" 3120640 "2024-07-15 09:10:41"
 file "Old laptop/Pictures/beach.jpg" 2483712 "2024-07-14 18:22:05"
 file "Documents/tax return 2025.pdf" 845213 "2026-03-02 11:47:10"
 file "Old laptop/Documents/tax return 2025.pdf" 845213 "2026-03-02 11:47:10"
-file "Documents/notes.txt" 4210 "2026-10-30 08:15:00"
-file "Old laptop/Documents/notes.txt" 4210 "2026-10-30 08:15:00"
+# text PATH TIME: a file of real text (for the preview), last modified at that time.
+text() {
+  mkdir -p "$(dirname "$home/$1")"
+  for i in $(seq 1 60); do
+    printf 'Day %02d: checked the backup disk, %d photos copied, nothing lost.\n' "$i" $((i * 7))
+  done >"$home/$1"
+  touch -d "$2" "$home/$1"
+}
+text "Documents/notes.txt" "2026-10-30 08:15:00"
+text "Old laptop/Documents/notes.txt" "2026-10-30 08:15:00"
 file "Music/Quartet in D/01 Allegro.flac" 31457280 "2025-01-20 20:05:12"
 file "Downloads/01 Allegro.flac" 31457280 "2025-01-20 20:05:12"
 file "Documents/letter.odt" 18877 "2026-11-02 16:40:00"

@@ -12,6 +12,7 @@
 #include "settings/settings_store.h"
 #include "ui/main_frame.h"
 #include "ui/message_box.h"
+#include "ui/preview_page.h"
 #include "ui/qt_questions.h"
 #include "ui/results_pane.h"
 #include "ui/search_bar.h"
@@ -89,6 +90,7 @@ bool MainController::Init(CMainFrame* frame, ControllerSetup setup) {
   m_frame->centralWidget()->layout()->activate();
   setSearchColumn(true);
   if (m_setup.probeZip) m_shell->ProbeZip();
+  m_searchWindow->previewPage()->AttachZip(&m_shell->Zip());
   if (m_setup.showWindow) {
     m_frame->raise();
     m_frame->activateWindow();

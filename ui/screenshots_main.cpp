@@ -13,17 +13,30 @@
 #include <QTemporaryDir>
 #include <QThread>
 
+#include <QAbstractItemModel>
+#include <QCheckBox>
+#include <QFile>
+#include <QLinearGradient>
+#include <QPainter>
+#include <QTableView>
+
 #include "app/app_shell.h"
 #include "base/questions.h"
+#include "platform/zip_plugin.h"
+#include "results/file_properties.h"
 #include "scan/filter_nodes.h"
 #include "search/search_run.h"
+#include "ui/file_properties_dialog.h"
 #include "ui/filters_page.h"
 #include "ui/folder_page.h"
 #include "ui/main_controller.h"
 #include "ui/main_frame.h"
 #include "ui/message_box.h"
+#include "ui/preview_page.h"
 #include "ui/results_pane.h"
+#include "ui/screenshot_document.h"
 #include "ui/search_window.h"
+#include "ui/separate_lists_view.h"
 
 namespace {
 
@@ -93,6 +106,74 @@ bool saveFilterSubPages(tf::MainController& controller, const QString& out) {
   return ok;
 }
 
+bool writeText(const QString& path, const QByteArray& bytes) {
+  QFile file(path);
+  return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
+}
+
+// A landscape of sky, sea and sand, so that the picture previews show something real.
+QImage landscape(int width, int height) {
+  QImage image(width, height, QImage::Format_RGB32);
+  QPainter painter(&image);
+  QLinearGradient sky(0, 0, 0, height * 0.55);
+  sky.setColorAt(0, QColor(70, 130, 200));
+  sky.setColorAt(1, QColor(190, 220, 245));
+  painter.fillRect(0, 0, width, height, sky);
+  painter.setBrush(QColor(255, 220, 90));
+  painter.setPen(Qt::NoPen);
+  painter.drawEllipse(QPointF(width * 0.75, height * 0.22), height * 0.09, height * 0.09);
+  painter.fillRect(QRectF(0, height * 0.55, width, height * 0.25), QColor(30, 90, 150));
+  painter.fillRect(QRectF(0, height * 0.8, width, height * 0.2), QColor(230, 205, 150));
+  return image;
+}
+
+// Sample files of every kind the preview shows, made in `folder`.
+bool writeSamples(const QString& folder, tf::ZipPlugin& zip) {
+  bool ok = writeText(folder + "/notes.txt",
+                      "Moving day checklist\n"
+                      "====================\n\n"
+                      "- Book the van for Saturday, 8:00\n"
+                      "- Ask Zoë and Björn to help carry the piano\n"
+                      "- Photos: keep the folder on the backup disk, delete the copies\n"
+                      "- Café on the corner opens at 7:30\n\n"
+                      "Meter readings: water 1 204.5 m³, power 58 812 kWh\n");
+  ok = writeText(folder + "/main.cpp",
+                 "#include <cstdio>\n\n"
+                 "// Prints the sizes given on the command line, largest first.\n"
+                 "int main(int argc, char** argv) {\n"
+                 "  for (int i = 1; i < argc; ++i) std::puts(argv[i]);\n"
+                 "  return 0;\n"
+                 "}\n") &&
+       ok;
+  ok = landscape(96, 64).save(folder + "/logo.png") && ok;
+  ok = writeText(folder + "/index.html",
+                 "<html><body><h2>Harbour festival</h2><img src=\"logo.png\" align=\"right\">"
+                 "<p>The <b>harbour festival</b> opens on <i>Saturday 14 June</i> with a parade "
+                 "of boats. Stalls along the quay sell fish, bread and ice cream.</p>"
+                 "<table border=\"1\" cellpadding=\"3\"><tr><th>Time</th><th>Event</th></tr>"
+                 "<tr><td>10:00</td><td>Parade</td></tr><tr><td>14:30</td><td>Regatta</td></tr>"
+                 "<tr><td>21:00</td><td>Fireworks</td></tr></table>"
+                 "<p><a href=\"https://example.org\">Programme online</a></p></body></html>") &&
+       ok;
+  ok = landscape(640, 400).save(folder + "/beach.png") && ok;
+  ok = landscape(800, 500).save(folder + "/sunset.bmp", "BMP") && ok;
+  ok = tf::WriteScreenshotDocument((folder + "/report.doc").toStdString()) && ok;
+  tf::ZipFileInterface* writer = zip.AcquireZipInterface();
+  if (!writer) return false;
+  const std::string archive = (folder + "/holiday.zip").toStdString();
+  bool zipped = writer->ZipCreate(archive.c_str(), 1);
+  const char* entries[][2] = {
+      {"notes.txt", "docs/notes.txt"},     {"main.cpp", "src/main.cpp"},
+      {"index.html", "web/index.html"},    {"logo.png", "web/logo.png"},
+      {"beach.png", "pictures/beach.png"}, {"sunset.bmp", "pictures/sunset.bmp"}};
+  for (const auto& entry : entries)
+    zipped =
+        writer->ZipAddFile((folder + "/" + entry[0]).toStdString().c_str(), entry[1], 0) && zipped;
+  zipped = writer->ZipCommit(archive.c_str()) && zipped;
+  zip.ReleaseZipInterface(writer);
+  return ok && zipped;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -137,6 +218,49 @@ int main(int argc, char** argv) {
     ok = save(controller.searchWindow(), out, pages[mode]) && ok;
   }
   ok = saveFilterSubPages(controller, out) && ok;
+
+  // The preview of each kind, and the properties of an office document.
+  const QString samples = scratch.filePath(QStringLiteral("samples"));
+  QDir().mkpath(samples);
+  if (!writeSamples(samples, controller.shell()->Zip())) {
+    std::fputs("twinfold-screenshots: the sample files could not be made\n", stderr);
+    return 1;
+  }
+  tf::SearchWindow* search = controller.searchWindow();
+  search->SetMode(3);
+  search->previewPage()->showBox()->setChecked(true);
+  const char* previews[][2] = {
+      {"notes.txt", "preview-text.png"},    {"main.cpp", "preview-source.png"},
+      {"index.html", "preview-html.png"},   {"beach.png", "preview-image.png"},
+      {"sunset.bmp", "preview-bitmap.png"}, {"holiday.zip", "preview-zip.png"}};
+  for (const auto& preview : previews) {
+    search->previewPage()->SetFile((samples + "/" + preview[0]).toStdString());
+    search->previewPage()->Refresh();
+    ok = save(search, out, preview[1]) && ok;
+  }
+  // The preview follows the selection in the results: the twin notes.
+  tf::SeparateListsView* separate = controller.resultsPane()->separateView();
+  QAbstractItemModel* groups = separate->groupsList()->model();
+  for (int row = 0; row < groups->rowCount(); ++row)
+    if (groups->index(row, 0).data().toString() == QLatin1String("notes.txt"))
+      separate->groupsList()->selectRow(row);
+  settle();
+  separate->filesList()->selectRow(0);
+  ok = save(&frame, out, "main-window-preview.png") && ok;
+  search->previewPage()->showBox()->setChecked(false);
+  search->SetMode(0);
+
+  {
+    const std::string document = (samples + "/report.doc").toStdString();
+    tf::DataNode* root = tf::CreateNode(nullptr, document.c_str(), tf::ATTACH_ROOT);
+    tf::FillFileProperties(root);
+    tf::FilePropertiesDialog dialog(root, &frame);
+    dialog.resize(520, 520);
+    dialog.show();
+    ok = save(&dialog, out, "file-properties.png") && ok;
+    dialog.hide();
+    tf::DeleteNode(root);
+  }
 
   tf::MessageBox box(
       &frame, std::string(argv[2]) + "\nThis folder or its parent already exists in the scan list",

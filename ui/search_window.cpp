@@ -8,6 +8,7 @@
 #include "ui/criteria_page.h"
 #include "ui/filters_page.h"
 #include "ui/folder_page.h"
+#include "ui/preview_page.h"
 #include "ui/search_tab_bar.h"
 #include "ui/split_window.h"
 
@@ -27,11 +28,9 @@ SearchWindow::SearchWindow(SearchHost& host, MCMain* main, QWidget* parent)
   m_criteriaPage = new CriteriaPage(host, main, this);
   m_filtersPage = new FiltersPage(host, main, nullptr, this);
   m_filtersPage->setObjectName("FiltersPage");
-  // The preview page is filled in by its own part of the program.
-  m_previewPage = new QWidget(this);
-  m_previewPage->setObjectName("PreviewPage");
+  m_previewPage = new PreviewPage(this);
   for (QWidget* page : {static_cast<QWidget*>(m_folderPage), static_cast<QWidget*>(m_criteriaPage),
-                        static_cast<QWidget*>(m_filtersPage), m_previewPage})
+                        static_cast<QWidget*>(m_filtersPage), static_cast<QWidget*>(m_previewPage)})
     page->hide();
 
   const QSize bar = m_tabBar->naturalSize();
@@ -81,9 +80,10 @@ void SearchWindow::SetMode(int mode) {
 }
 
 void SearchWindow::leavePage(int mode) {
-  // Leaving the preview closes its preview once that page exists; the others keep
-  // their state, but the filters page remembers the masks that were typed.
+  // Leaving the preview closes its preview; the filters page remembers the masks that were
+  // typed; the others keep their state.
   if (mode == kSearchModeFilters) m_filtersPage->Leave();
+  if (mode == kSearchModePreview) m_previewPage->SetActive(false);
 }
 
 void SearchWindow::activatePage(int mode) {
@@ -94,6 +94,8 @@ void SearchWindow::activatePage(int mode) {
     m_filtersPage->Update();
   } else if (mode == kSearchModeSettings) {
     m_criteriaPage->Update();
+  } else if (mode == kSearchModePreview) {
+    m_previewPage->SetActive(true);
   }
 }
 

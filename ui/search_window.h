@@ -11,6 +11,7 @@ class CriteriaPage;
 class FiltersPage;
 class FolderPage;
 class MCMain;
+class PreviewPage;
 class SearchHost;
 class SearchTabBar;
 class SplitWindow;
@@ -53,7 +54,7 @@ class SearchWindow : public QWidget {
   FolderPage* folderPage() const { return m_folderPage; }
   CriteriaPage* criteriaPage() const { return m_criteriaPage; }
   FiltersPage* filtersPage() const { return m_filtersPage; }
-  QWidget* previewPage() const { return m_previewPage; }
+  PreviewPage* previewPage() const { return m_previewPage; }
   SearchTabBar* tabBar() const { return m_tabBar; }
   SplitWindow* split() const { return m_split; }
   QWidget* page(int mode) const;
@@ -74,7 +75,7 @@ class SearchWindow : public QWidget {
   FolderPage* m_folderPage = nullptr;
   CriteriaPage* m_criteriaPage = nullptr;
   FiltersPage* m_filtersPage = nullptr;
-  QWidget* m_previewPage = nullptr;
+  PreviewPage* m_previewPage = nullptr;
   SplitWindow* m_split = nullptr;
   int m_folderPageWidth = 0;
   int m_mode = -1;

@@ -4,8 +4,13 @@
 #include "app/tools_section.h"
 #include "platform/path_utils.h"
 #include "results/backup_store.h"
+#include "results/file_properties.h"
 #include "settings/settings_store.h"
+#include "ui/file_properties_dialog.h"
 #include "ui/main_controller.h"
+#include "ui/main_frame.h"
+#include "ui/preview_page.h"
+#include "ui/search_window.h"
 
 namespace tf {
 
@@ -53,8 +58,15 @@ bool WindowResultsHost::IsLinkTarget(const std::string& path) {
   return shell && shell->InLinkHistory(path) != nullptr;
 }
 
-void WindowResultsHost::ShowProperties(DataNode*) {
-  // The file properties dialog comes with the file information views.
+void WindowResultsHost::ShowProperties(DataNode* fileInfo) {
+  if (FillFileProperties(fileInfo)) ShowFileProperties(m_owner.frame(), fileInfo);
+}
+
+void WindowResultsHost::SetCurrentFile(DataNode* file) {
+  m_currentFile = file;
+  // The preview follows the selection (it is gone while the window closes).
+  if (SearchWindow* search = m_owner.searchWindow())
+    search->previewPage()->SetFile(file ? file->Name() : "");
 }
 
 }  // namespace tf

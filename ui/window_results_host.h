@@ -28,7 +28,7 @@ class WindowResultsHost : public ResultsHost {
   void ShowProperties(DataNode* fileInfo) override;
   Questions& Ask() override { return m_questions; }
   FileShell& Shell() override { return m_fileShell; }
-  void SetCurrentFile(DataNode* file) override { m_currentFile = file; }
+  void SetCurrentFile(DataNode* file) override;
 
  private:
   MainController& m_owner;

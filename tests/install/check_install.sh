@@ -24,6 +24,13 @@ if [ "$gui" = 1 ]; then
 else
   [ ! -e "$prefix/share/applications/twinfold.desktop" ] || fail "a desktop entry without its program"
 fi
+# Every page and picture the installed manual links to is installed beside it.
+help=$prefix/share/twinfold/help
+for page in "$help"/*.htm; do
+  for target in $(grep -oE '(href|src)="[^"#:]+' "$page" | sed -E 's/^(href|src)="//'); do
+    [ -e "$help/$target" ] || fail "$(basename "$page") links to missing $target"
+  done
+done
 plugin=$(find "$prefix" -name libpacklet.so -print -quit)
 [ -n "$plugin" ] || fail "missing libpacklet.so"
 

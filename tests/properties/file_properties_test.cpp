@@ -1,0 +1,227 @@
+// The facts and summary properties of real files made here: plain files, compound
+// documents written with libgsf's writer, damaged copies of them, and things that are not
+// regular files.
+#include "results/file_properties.h"
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <chrono>
+#include <clocale>
+#include <cstdlib>
+#include <ctime>
+#include <fstream>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "platform/document_summary.h"
+#include "platform/file_facts.h"
+#include "results/preview_kind.h"
+#include "tests/support/ole2_writer.h"
+#include "tests/support/temp_tree.h"
+
+namespace tf {
+namespace {
+
+using testing::Ole2Property;
+using testing::TempTree;
+using testing::WriteOle2Document;
+
+using NodePtr = std::unique_ptr<DataNode, int (*)(TreeNode*)>;
+
+NodePtr propertiesOf(const std::string& path, int* result = nullptr) {
+  NodePtr root(CreateNode(nullptr, path.c_str(), ATTACH_ROOT), &DeleteNode);
+  const int filled = FillFileProperties(root.get());
+  if (result) *result = filled;
+  return root;
+}
+
+std::vector<std::string> labels(DataNode* root) {
+  std::vector<std::string> out;
+  for (DataNode* c = root->FirstChild(); c; c = c->Next()) out.push_back(c->Name());
+  return out;
+}
+
+std::string value(DataNode* root, const char* label) {
+  DataNode* child = FindChild(root, label);
+  return child ? child->Desc() : "<missing>";
+}
+
+std::string readAll(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+void writeAll(const std::string& path, const std::string& bytes) {
+  std::ofstream(path, std::ios::binary) << bytes;
+}
+
+class FileProperties : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    std::setlocale(LC_ALL, "C.UTF-8");
+    setenv("TZ", "UTC0", 1);
+    tzset();
+  }
+  void TearDown() override {
+    unsetenv("TZ");
+    tzset();
+  }
+  TempTree tree;
+};
+
+TEST_F(FileProperties, PlainFileHasItsFactsAndNoSummary) {
+  const std::string path = tree.File("notes.txt", 1536, 3661);  // 2020-01-01 01:01:01
+  chmod(path.c_str(), 0444);
+  int result = 0;
+  NodePtr root = propertiesOf(path, &result);
+  ASSERT_EQ(result, 1);
+  EXPECT_EQ(labels(root.get()),
+            (std::vector<std::string>{"Name", "Location", "Type", "Size", "Size (bytes)",
+                                      "Last modified", "Created", "Last accessed", "Attributes"}));
+  EXPECT_EQ(value(root.get(), "Name"), "notes.txt");
+  EXPECT_EQ(value(root.get(), "Location"), tree.root() + "/");
+  EXPECT_EQ(value(root.get(), "Size"), "1.50 K ");
+  EXPECT_EQ(value(root.get(), "Size (bytes)"), "1536");
+  EXPECT_EQ(value(root.get(), "Last modified"), "01/01/20 01:01:01 ");
+  EXPECT_EQ(value(root.get(), "Attributes"), " -R");
+  // The MIME database knows text files; only an unknown type falls back on the extension.
+  EXPECT_NE(value(root.get(), "Type"), "?");
+  EXPECT_FALSE(value(root.get(), "Type").empty());
+  EXPECT_FALSE(value(root.get(), "Last accessed").empty());
+}
+
+TEST_F(FileProperties, UnknownTypeFallsBackOnTheExtensionThenAQuestionMark) {
+  const std::string odd = tree.Path("data.Qz7");
+  writeAll(odd, std::string("\x01\x02\x03\x04\xfe\xff", 6));
+  NodePtr root = propertiesOf(odd);
+  const std::string type = value(root.get(), "Type");
+  // Either the database names it ("binary data"/"unknown") or the extension shows.
+  EXPECT_TRUE(type == "qz7" || type.find("data") != std::string::npos) << type;
+  EXPECT_EQ(LowerExtension("/a/b/Report.TXT"), "txt");
+  EXPECT_EQ(LowerExtension("/a.b/noext"), "");
+  EXPECT_EQ(LowerExtension("/x/.bashrc"), "");
+}
+
+TEST_F(FileProperties, MissingFilesFoldersAndFifosAreNotFilled) {
+  int result = 1;
+  NodePtr missing = propertiesOf(tree.Path("gone.txt"), &result);
+  EXPECT_EQ(result, 0);
+  EXPECT_EQ(missing->FirstChild(), nullptr);
+  NodePtr folder = propertiesOf(tree.Folder("sub"), &result);
+  EXPECT_EQ(result, 0);
+  const std::string fifo = tree.Path("pipe.doc");
+  ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+  NodePtr pipe = propertiesOf(fifo, &result);  // must not block on the open
+  EXPECT_EQ(result, 0);
+  std::vector<SummaryProperty> props;
+  EXPECT_EQ(ReadDocumentSummary(fifo, &props), 0);
+}
+
+TEST_F(FileProperties, CompoundDocumentShowsItsSummaryInOrder) {
+  const std::string doc = tree.Path("report.doc");
+  ASSERT_TRUE(WriteOle2Document(
+      doc, {{"dc:creator", std::string("Ann Smith")},
+            {"dc:title", std::string("Quarterly report")},
+            {"gsf:page-count", 12},
+            {"meta:creation-date", int64_t{1700000000}},  // 2023-11-14 22:13:20 UTC
+            {"dc:subject", std::string()},                // empty: left out
+            {"meta:generator", std::string("Writer 2.0")}}));
+  NodePtr root = propertiesOf(doc);
+  DataNode* heading = FindChild(root.get(), kSummaryHeading);
+  ASSERT_NE(heading, nullptr);
+  EXPECT_EQ(heading, root->LastChild());
+  std::vector<std::pair<std::string, std::string>> shown;
+  for (const NodeAttr& attr : heading->attrs.items())
+    shown.emplace_back(attr.name, attr.value.FullText());
+  EXPECT_EQ(shown,
+            (std::vector<std::pair<std::string, std::string>>{{"Title", "Quarterly report"},
+                                                              {"Author", "Ann Smith"},
+                                                              {"Created", "2023-11-14 22:13:20"},
+                                                              {"Page Count", "12"},
+                                                              {"AppName", "Writer 2.0"}}));
+}
+
+TEST_F(FileProperties, BooleanAndRealValuesReadBackInTheirForms) {
+  const std::string doc = tree.Path("flags.xls");
+  ASSERT_TRUE(WriteOle2Document(doc, {{"gsf:security", true}, {"gsf:word-count", 2.5}}));
+  std::vector<SummaryProperty> props;
+  ASSERT_EQ(ReadDocumentSummary(doc, &props), 1);
+  std::vector<std::string> texts;
+  for (const SummaryProperty& p : props) texts.push_back(SummaryPropertyText(p));
+  // The word count (15) stored as a real, the security (19) as a boolean.
+  EXPECT_EQ(texts, (std::vector<std::string>{"2.50", "True/Yes"}));
+  SummaryProperty no;
+  no.kind = SummaryProperty::kBoolean;
+  EXPECT_EQ(SummaryPropertyText(no), "False/No");
+  SummaryProperty real;
+  real.kind = SummaryProperty::kReal;
+  real.real = 1.0 / 3;
+  EXPECT_EQ(SummaryPropertyText(real), "0.33");
+  // The editing time is a span: it reads as hours, minutes and seconds, not as a date.
+  SummaryProperty editing;
+  editing.id = 10;
+  editing.kind = SummaryProperty::kFileTime;
+  editing.fileTime = int64_t{3 * 3600 + 25 * 60 + 7} * 10000000;
+  EXPECT_EQ(SummaryPropertyText(editing), "3:25:07");
+}
+
+TEST_F(FileProperties, DamagedDocumentsNeverHurt) {
+  const std::string doc = tree.Path("good.doc");
+  ASSERT_TRUE(WriteOle2Document(doc, {{"dc:title", std::string("Intact")}}));
+  const std::string good = readAll(doc);
+  ASSERT_GT(good.size(), 1024u);
+  std::vector<SummaryProperty> props;
+  ASSERT_EQ(ReadDocumentSummaryBytes(good.data(), good.size(), &props), 1);
+  ASSERT_EQ(props.size(), 1u);
+  // Every cut of the file, and every 7th byte in turn set to 0xFF: the reader answers
+  // without crashing, and a file that still reads gives well-formed properties.
+  for (size_t cut = 0; cut < good.size(); cut += 61)
+    ReadDocumentSummaryBytes(good.data(), cut, &props);
+  for (size_t at = 0; at < good.size(); at += 7) {
+    std::string bad = good;
+    bad[at] = static_cast<char>(0xFF);
+    if (ReadDocumentSummaryBytes(bad.data(), bad.size(), &props)) {
+      for (const SummaryProperty& p : props) EXPECT_GE(p.id, 2);
+    }
+  }
+  const std::string damaged = tree.Path("damaged.doc");
+  writeAll(damaged, good.substr(0, 600));
+  NodePtr root = propertiesOf(damaged);
+  EXPECT_EQ(FindChild(root.get(), kSummaryHeading), nullptr);
+  EXPECT_EQ(value(root.get(), "Name"), "damaged.doc");
+}
+
+TEST_F(FileProperties, HugeSparseFileCostsOnlyItsHead) {
+  const std::string big = tree.File("huge.txt", int64_t{10} << 30);
+  const auto start = std::chrono::steady_clock::now();
+  std::string head;
+  int64_t size = 0;
+  ASSERT_EQ(ReadFileHead(big, 4096, &head, &size), 1);
+  EXPECT_EQ(head.size(), 4096u);
+  EXPECT_EQ(size, int64_t{10} << 30);
+  NodePtr root = propertiesOf(big);
+  EXPECT_EQ(value(root.get(), "Size (bytes)"), "10737418240");
+  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(2));
+}
+
+TEST(PreviewKind, ChosenByTheLowerCasedExtensionOfAnExistingFile) {
+  TempTree tree;
+  EXPECT_EQ(PreviewKind(tree.File("README")), kPreviewText);
+  EXPECT_EQ(PreviewKind(tree.File("LOG.TXT")), kPreviewText);
+  EXPECT_EQ(PreviewKind(tree.File(".profile")), kPreviewText);
+  EXPECT_EQ(PreviewKind(tree.File("page.HTML")), kPreviewHtml);
+  EXPECT_EQ(PreviewKind(tree.File("main.Cpp")), kPreviewSource);
+  EXPECT_EQ(PreviewKind(tree.File("old.bmp")), kPreviewBitmap);
+  EXPECT_EQ(PreviewKind(tree.File("photo.jpeg")), kPreviewWebImage);
+  EXPECT_EQ(PreviewKind(tree.File("tool.exe")), kPreviewNone);
+  const std::string zip = tree.File("pack.zip");
+  EXPECT_EQ(PreviewKind(zip, true), kPreviewZip);
+  EXPECT_EQ(PreviewKind(zip, false), kPreviewNone);
+  EXPECT_EQ(PreviewKind(tree.Path("absent.txt")), kPreviewNone);
+  EXPECT_EQ(PreviewKind(tree.Folder("dir.txt")), kPreviewNone);
+}
+
+}  // namespace
+}  // namespace tf
