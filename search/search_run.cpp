@@ -83,6 +83,7 @@ bool SearchRun::Prepare(const DataNode* descriptor) {
     params.filters = filters;
     params.settings = m_settings;
     params.clock = m_options.clock;
+    params.walked = &m_walked;
     auto scan = std::make_unique<FolderScan>();
     if (!scan->Configure(params)) continue;
     m_drives.push_back(m_options.driveOf(params.root));
@@ -99,6 +100,7 @@ bool SearchRun::Start() {
   m_ticked = false;
   waitForMerge();
   m_result.Clear();
+  m_walked.Clear();
   m_state = kRunning;
   Tick();
   return true;
@@ -255,8 +257,29 @@ void SearchRun::stopAll(bool keepFound) {
     if (scanState >= FolderScan::kReady && scanState <= FolderScan::kCompleted) scan->Stop();
   }
   waitForMerge();
-  // The result lists show what a stopped search found so far.
-  if (keepFound) m_result.MakeUnfinishedGroups();
+  // The result lists show what a stopped search found so far: a stopped scan's index
+  // holds whole batches of files, as good as a finished one's up to where it stopped.
+  if (keepFound) {
+    for (auto& scan : m_scans) {
+      const int scanState = scan->state();
+      if (scanState != FolderScan::kCompleted && scanState != FolderScan::kStopped) continue;
+      try {
+        m_result.Merge(scan->Index());
+      } catch (...) {
+        // Out of memory: the groups merged so far stay.
+      }
+      if (scanState == FolderScan::kCompleted) {
+        scan->Accept();
+      } else {
+        scan->Index().reset();
+      }
+    }
+    try {
+      m_result.Finalise(m_settings, m_options.localTime);
+    } catch (...) {
+      // Out of memory: the groups formed so far stay.
+    }
+  }
   m_state = kStopped;
 }
 

@@ -36,6 +36,7 @@
 #include "duplicates/run_result.h"
 #include "scan/filter_clock.h"
 #include "search/folder_scan.h"
+#include "search/walked_folders.h"
 
 namespace tf {
 
@@ -83,8 +84,9 @@ class SearchRun {
   bool Start();
   // Starts scans and merges, at most once per tickMs; finalises when all are done.
   void Tick();
-  // From states 2..5: stops every scan and waits for each; state 9. A merge under way
-  // is finished first, so the result stays whole.
+  // From states 2..5: stops every scan and waits for each; state 9. What every scan
+  // found up to its stop is merged and formed into groups (split and totalled as at the
+  // end of a search), so that the result shows everything found so far.
   void StopAll();
   // The finished search is handled: state 8; frees the run map, keeps the result.
   void Cancel();
@@ -129,6 +131,7 @@ class SearchRun {
   DataNode* m_settings = nullptr;
   std::vector<std::unique_ptr<FolderScan>> m_scans;  // in include order
   std::vector<std::string> m_drives;                 // file system of each scan's root
+  WalkedFolders m_walked;                            // by every scan of this search
   int m_running = 0;
   int m_ready = 0;
   RunResult m_result;
