@@ -88,6 +88,10 @@ class SearchRun {
   // found up to its stop is merged and formed into groups (split and totalled as at the
   // end of a search), so that the result shows everything found so far.
   void StopAll();
+  // The same without waiting for the groups: they are formed on the merge thread while
+  // the state stays 5, and a later Tick sees them done and sets state 9. For the window,
+  // whose thread must not stall while a big result is formed.
+  void BeginStop();
   // The finished search is handled: state 8; frees the run map, keeps the result.
   void Cancel();
   // Stops everything and forgets the scans, the result and the descriptor copy.
@@ -112,6 +116,8 @@ class SearchRun {
 
  private:
   void stopAll(bool keepFound);
+  void stopScans();
+  void formStoppedResult();
   void startNextScan();
   // False when no merge thread could be started (the scan stays completed).
   bool startMerge(FolderScan* scan);
@@ -138,6 +144,7 @@ class SearchRun {
   std::thread m_mergeThread;
   std::atomic<bool> m_mergeIdle{true};
   bool m_ticked = false;
+  bool m_formingStopped = false;  // the merge thread forms a stopped search's groups
   std::chrono::steady_clock::time_point m_lastTick;
   std::string m_statusLine;
 };

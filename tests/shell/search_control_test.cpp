@@ -33,6 +33,15 @@ struct Fixture {
   std::unique_ptr<SearchControl> control;
 };
 
+bool TickUntilStopped(SearchControl& control) {
+  for (int i = 0; i < 20000 && control.Run()->state() != SearchRun::kStopped; ++i) {
+    control.Tick();
+    std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  }
+  control.Tick();
+  return control.Run()->state() == SearchRun::kStopped;
+}
+
 int GroupCount(DataNode* root) {
   int count = 0;
   for (DataNode* group = root ? root->FirstChild() : nullptr; group; group = group->Next()) ++count;
@@ -130,6 +139,8 @@ TEST(SearchControl, StopPartWayShowsTheGroupsFoundSoFar) {
   for (int i = 0; i < 100000 && scan.foldersEntered() < 20; ++i)
     std::this_thread::sleep_for(std::chrono::microseconds(100));
   EXPECT_EQ(f.control->StopSearch(), 1);
+  ASSERT_TRUE(TickUntilStopped(*f.control));  // the groups form beside the window
+  EXPECT_EQ(f.panes.calls.back(), "finished");
   EXPECT_EQ(f.control->FolderStatus(tree.root()), "stopped");
   EXPECT_NE(f.control->ResultGeneration(), generation);
   const std::vector<DataNode*> groups = GroupRows(f.control->GroupsRoot());
@@ -152,8 +163,8 @@ TEST(SearchControl, StopAndRestartWhileRunning) {
   ASSERT_TRUE(f.control->CanStop());
   f.panes.calls.clear();
   EXPECT_EQ(f.control->StopSearch(), 1);
-  EXPECT_EQ(f.control->Run()->state(), SearchRun::kStopped);
   EXPECT_FALSE(f.control->CanStop());
+  ASSERT_TRUE(TickUntilStopped(*f.control));
   EXPECT_EQ(f.panes.lines.back(), kStatusStopped);
   EXPECT_EQ(f.panes.calls, (std::vector<std::string>{"searching 0", "finished"}));
   f.control->Tick();  // a stopped run is not finished again
