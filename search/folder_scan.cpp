@@ -68,6 +68,7 @@ struct FolderScan::Walker {
   };
   std::vector<Level> levels;  // [0] is the root
   std::string path;           // of the folder at hand
+  std::string name;           // of the sub-folder being entered
   size_t openLevels = 0;      // open levels below the root
   size_t firstOpen = 1;       // the levels between the root and this one are closed
 
@@ -281,7 +282,8 @@ bool FolderScan::visit(size_t depth) {
 int FolderScan::enter(size_t depth) {
   Walker& w = *m_walker;
   Walker::Level& level = w.levels[depth];
-  const std::string name(level.subfolders.NameOf(level.subfolders.folders()[level.next++]));
+  std::string& name = w.name;
+  name.assign(level.subfolders.NameOf(level.subfolders.folders()[level.next++]));
   w.path.resize(level.pathLength);
   if (w.path.empty() || w.path.back() != '/') w.path += '/';
   const size_t nameStart = w.path.size();

@@ -8,7 +8,9 @@
 #include <cstddef>
 #include <cstdint>
 #include <mutex>
-#include <unordered_set>
+#include <set>
+#include <utility>
+#include <vector>
 
 namespace tf {
 
@@ -20,20 +22,16 @@ class WalkedFolders {
   void Clear();
 
  private:
-  struct Id {
-    uint64_t device;
-    uint64_t inode;
-    bool operator==(const Id&) const = default;
-  };
-  struct IdHash {
-    size_t operator()(const Id& id) const {
-      uint64_t h = id.inode * 0x9E3779B97F4A7C15ull ^ (id.device + 0x632BE59BD9B4E019ull);
-      return static_cast<size_t>(h ^ (h >> 31));
-    }
-  };
+  bool insert(uint64_t key);
 
   std::mutex m_lock;  // the scans of one search run on threads of their own
-  std::unordered_set<Id, IdHash> m_ids;
+  // Every folder costs one claim, so the common case is one word in an open-addressing
+  // table: the device's number in m_devices above an inode below 2^48. Others go to
+  // m_others.
+  std::vector<uint64_t> m_devices;
+  std::vector<uint64_t> m_slots;  // key + 1; 0 is empty
+  size_t m_used = 0;
+  std::set<std::pair<uint64_t, uint64_t>> m_others;
 };
 
 }  // namespace tf
