@@ -53,6 +53,7 @@ int SearchControl::StartSearch() {
     listsEmptied = true;
     m_run->Reset();  // stops every scan and waits for it
     m_run.reset();
+    m_stopPending = false;
     ++m_generation;
   }
   if (!m_descriptor || !HasUsableInclude(m_descriptor->Root())) {
@@ -84,13 +85,22 @@ int SearchControl::StopSearch() {
     return 1;
   }
   SetStatusText(kStatusStopped);
-  m_run->StopAll();
+  // The groups found so far are formed on the run's merge thread, so that stopping a big
+  // search does not stall the window; the lists show them on the tick that sees them done.
+  m_run->BeginStop();
+  if (m_panes) m_panes->SetSearching(false);
+  m_stopPending = true;
+  showStopped();
+  return 1;
+}
+
+void SearchControl::showStopped() {
+  if (!m_stopPending || !m_run || m_run->state() == SearchRun::kStopping) return;
+  m_stopPending = false;
   if (m_panes) {
-    m_panes->SetSearching(false);
     m_panes->OnSearchFinished();
     m_panes->RefreshProgress();
   }
-  return 1;
 }
 
 int SearchControl::FinishSearch() {
@@ -155,6 +165,7 @@ void SearchControl::Tick() {
   }
   if (!m_run) return;
   m_run->Tick();
+  showStopped();
   if (m_run->state() == SearchRun::kFinished) FinishSearch();
 }
 
@@ -198,6 +209,7 @@ void SearchControl::Detach() {
   m_panes = nullptr;
   if (m_run) m_run->Reset();
   m_run.reset();
+  m_stopPending = false;
   m_descriptor = nullptr;
   m_flashDeadline.reset();
 }

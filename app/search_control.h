@@ -51,7 +51,8 @@ class SearchControl {
   // Any earlier run is stopped, waited for and dropped first.
   int StartSearch();
   // 1. Without a run only the status line is cleared; otherwise the run stops and its
-  // partial result is shown; it stays until the next StartSearch.
+  // partial result is shown (once its groups are formed: on a later Tick when there are
+  // many); it stays until the next StartSearch.
   int StopSearch();
   // 1. The run's finish is handled once: the run map goes, the groups are shown and the
   // window flashes.
@@ -98,6 +99,7 @@ class SearchControl {
  private:
   int64_t now() const;
   void waitCursor(bool on);
+  void showStopped();
 
   SearchDescriptor* m_descriptor;
   SearchPanes* m_panes;
@@ -109,6 +111,7 @@ class SearchControl {
   std::optional<int64_t> m_flashDeadline;
   int64_t m_nextFlash = 0;
   uint64_t m_generation = 0;
+  bool m_stopPending = false;  // stopped; the lists wait for the groups found so far
 };
 
 }  // namespace tf

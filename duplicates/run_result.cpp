@@ -311,13 +311,6 @@ void RunResult::Finalise(DataNode* settings, const LocalTimeOf& localTime) {
   }
 }
 
-void RunResult::MakeUnfinishedGroups() {
-  std::lock_guard<std::mutex> lock(MergeLock());
-  if (!m_root || !m_index || m_built) return;
-  m_index->MakeGroupNodes(m_root);
-  m_built = true;
-}
-
 void RunResult::recountTree() {
   m_root->val2 = 0;
   for (DataNode* group = m_root->FirstChild(); group;) {

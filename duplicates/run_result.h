@@ -48,9 +48,6 @@ class RunResult {
   // root's file count. The group and file nodes are made here, for the files that stay
   // in groups only. Nothing happens without a root.
   void Finalise(DataNode* settings, const LocalTimeOf& localTime);
-  // A search stopped before its end shows what its merged scans grouped so far: makes
-  // the nodes of those groups, unsplit and without totals, unless the result was made.
-  void MakeUnfinishedGroups();
   // Removes a file node of the result: 1 when its group keeps two or more files (the
   // group's totals shrink), 2 when the whole group was deleted (with `dropGroup`), 0 when
   // the node is not a file of this result. The root's file count follows.

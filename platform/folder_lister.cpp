@@ -226,6 +226,32 @@ int FolderLister::OpenChild(const FolderHandle& parent, const std::string& name,
   return 1;
 }
 
+bool FolderLister::Reopen(const FolderHandle& from, const std::string& relative, uint64_t device,
+                          uint64_t inode, FolderHandle* out) {
+  *out = FolderHandle();
+  if (from.fd < 0 || relative.empty() || relative[0] == '/') return false;
+  int fd = from.fd;
+  size_t pos = 0;
+  while (pos < relative.size()) {
+    size_t slash = relative.find('/', pos);
+    if (slash == std::string::npos) slash = relative.size();
+    const std::string part = relative.substr(pos, slash - pos);
+    pos = slash + 1;
+    if (part.empty()) continue;
+    const int next = openat(fd, part.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC | O_NOFOLLOW);
+    if (fd != from.fd) close(fd);
+    if (next < 0) return false;
+    fd = next;
+  }
+  if (fd == from.fd) return false;
+  if (!fillHandle(fd, &from, out) || out->device != device || out->inode != inode) {
+    close(fd);
+    *out = FolderHandle();
+    return false;
+  }
+  return true;
+}
+
 void FolderLister::CloseHandle(FolderHandle* handle) {
   if (handle->fd >= 0) close(handle->fd);
   handle->fd = -1;

@@ -60,6 +60,13 @@ class FolderLister {
   int OpenChild(const FolderHandle& parent, const std::string& name, const std::string& path,
                 FolderHandle* out);
   static void CloseHandle(FolderHandle* handle);
+  // Opens again a folder whose handle a walk closed, by `relative` (names separated by
+  // '/', ".." among them) from the open folder `from`, one name at a time and without
+  // following links: no path is ever walked from the root. True only when the folder
+  // reached is the one recorded (`device`, `inode`), so that a folder moved meanwhile is
+  // never taken for another.
+  static bool Reopen(const FolderHandle& from, const std::string& relative, uint64_t device,
+                     uint64_t inode, FolderHandle* out);
   // Lists the folder of an open handle (which stays open: the caller owns it). Sub-folder
   // entries cost no stat of their own here: OpenChild notices mounts. Only a folder that
   // holds a mount point of the table read when the lister was made has its sub-folders

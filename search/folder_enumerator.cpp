@@ -63,6 +63,7 @@ bool FolderEnumerator::listOpen(FolderListing* out) {
     out->AddFile(name, info.size, info.modified);
   }
   m_lister->Close();
+  out->DropRepeatedFiles();
   return true;
 }
 

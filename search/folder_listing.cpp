@@ -1,5 +1,7 @@
 #include "search/folder_listing.h"
 
+#include <functional>
+
 namespace tf {
 
 void FolderListing::Clear() {
@@ -16,6 +18,31 @@ void FolderListing::AddFile(std::string_view name, int64_t size, int64_t modifie
 void FolderListing::AddFolder(std::string_view name) {
   m_folders.push_back(Folder{m_names.size(), name.size()});
   m_names.append(name);
+}
+
+void FolderListing::DropRepeatedFiles() {
+  constexpr uint32_t kEmpty = 0xFFFFFFFFu;
+  const size_t count = m_files.size();
+  if (count < 2) return;
+  size_t slots = 4;
+  while (slots < 2 * count) slots <<= 1;
+  m_slots.assign(slots, kEmpty);
+  const std::hash<std::string_view> hash;
+  size_t kept = 0;
+  for (size_t i = 0; i < count; ++i) {
+    const std::string_view name = NameOf(m_files[i]);
+    size_t at = hash(name) & (slots - 1);
+    bool repeated = false;
+    for (; m_slots[at] != kEmpty; at = (at + 1) & (slots - 1)) {
+      if (NameOf(m_files[m_slots[at]]) != name) continue;
+      repeated = true;
+      break;
+    }
+    if (repeated) continue;
+    m_files[kept] = m_files[i];  // kept <= i: the files still to look at stay in place
+    m_slots[at] = static_cast<uint32_t>(kept++);
+  }
+  m_files.resize(kept);
 }
 
 }  // namespace tf

@@ -26,6 +26,10 @@ class FolderListing {
   void Clear();
   void AddFile(std::string_view name, int64_t size, int64_t modified);
   void AddFolder(std::string_view name);
+  // Keeps the first of files listed under one name: a file removed and made again while
+  // its folder is read can be listed twice, and one file must never become two members
+  // of a group.
+  void DropRepeatedFiles();
 
   const std::vector<File>& files() const { return m_files; }
   const std::vector<Folder>& folders() const { return m_folders; }
@@ -40,6 +44,7 @@ class FolderListing {
   std::string m_names;
   std::vector<File> m_files;
   std::vector<Folder> m_folders;
+  std::vector<uint32_t> m_slots;  // open addressing over the files, reused
 };
 
 }  // namespace tf

@@ -16,9 +16,10 @@ namespace {
 
 constexpr auto kPollStep = std::chrono::milliseconds(100);
 constexpr size_t kFilesPerBatch = 256;
-// Folders deeper than this are not kept open while their sub-folders are walked (those
-// are opened by their paths), so that a deep tree cannot use up the open files.
-constexpr size_t kHeldFolders = 128;
+// The walk keeps the root and at most this many of the deepest folders on its way open,
+// so that a deep tree cannot use up the open files; a folder closed on the way down is
+// opened again from its sub-folder ("..") on the way back, never along its whole path.
+constexpr size_t kHeldFolders = 64;
 
 // The scan's filter set, asked by the enumerator through the plain entry interface.
 class FilterSetJudge : public EntryFilter {
@@ -40,20 +41,6 @@ class FilterSetJudge : public EntryFilter {
   FilterSet& m_set;
 };
 
-// Closes a walked folder however its walk ends (also by an exception).
-struct HeldFolder {
-  FolderHandle handle;
-  HeldFolder() = default;
-  HeldFolder(const HeldFolder&) = delete;
-  HeldFolder& operator=(const HeldFolder&) = delete;
-  ~HeldFolder() { FolderLister::CloseHandle(&handle); }
-};
-
-std::string folderWithSlash(const std::string& folder) {
-  if (!folder.empty() && folder.back() == '/') return folder;
-  return folder + '/';
-}
-
 // Excluded folders are compared with the paths the walk builds, which never end in '/'.
 std::string withoutTrailingSlash(std::string path) {
   while (path.size() > 1 && path.back() == '/') path.pop_back();
@@ -69,8 +56,25 @@ struct FolderScan::Walker {
   FolderEnumerator enumerator;
   // Reused folder after folder: its buffers are allocated once, not per folder.
   FolderListing listing;
-  // The sub-folder names of each level of the walk, reused likewise.
-  std::vector<std::unique_ptr<FolderListing>> levels;
+  // A folder on the way from the root to the one being walked.
+  struct Level {
+    FolderHandle handle;  // closed while deeper levels hold the descriptors
+    uint64_t device = 0;  // what it was when entered, to know it again when reopened
+    uint64_t inode = 0;
+    size_t pathLength = 0;     // its path is the first pathLength bytes of `path`
+    size_t nameStart = 0;      // where its own name begins there
+    size_t next = 0;           // its next sub-folder to enter
+    FolderListing subfolders;  // reused likewise
+  };
+  std::vector<Level> levels;  // [0] is the root
+  std::string path;           // of the folder at hand
+  std::string name;           // of the sub-folder being entered
+  size_t openLevels = 0;      // open levels below the root
+  size_t firstOpen = 1;       // the levels between the root and this one are closed
+
+  ~Walker() {
+    for (Level& level : levels) FolderLister::CloseHandle(&level.handle);
+  }
 };
 
 FolderScan::FolderScan() = default;
@@ -91,6 +95,11 @@ bool FolderScan::Configure(const ScanParams& params) {
   m_filtersNode = params.filters ? CloneNode(params.filters, nullptr, 1) : nullptr;
   m_settingsNode = params.settings ? CloneNode(params.settings, nullptr, 1) : nullptr;
   m_clock = params.clock;
+  m_walked = params.walked;
+  if (!m_walked) {
+    m_ownWalked = std::make_unique<WalkedFolders>();
+    m_walked = m_ownWalked.get();
+  }
   m_exclusionActive = !m_excludes.empty();
   m_state.store(kReady, std::memory_order_release);
   return true;
@@ -173,18 +182,14 @@ void FolderScan::run(int priority, PriorityHook hook) {
   try {
     if (hook) hook(priority);
     prepareWorker();
-    bool walked = false;
-    {
-      HeldFolder root;
-      m_walker->enumerator.OpenRoot(m_root, &root.handle);  // unopenable: an empty root
-      walked = walk(m_root, root.handle, 0);
-    }
-    m_walker.reset();  // the listing buffers are not needed any more
+    const bool walked = walkTree();
+    m_walker.reset();  // the listing buffers and the open folders are not needed any more
     if (walked) m_state.store(kCompleted, std::memory_order_release);
   } catch (...) {
     // Out of memory in the middle of a walk: what the index holds may be half filed,
     // so the scan ends as stopped and delivers nothing.
     m_index.reset();
+    m_walker.reset();
     m_state.store(kStopped, std::memory_order_release);
   }
 }
@@ -209,14 +214,51 @@ bool FolderScan::check() {
   return !m_state.compare_exchange_strong(current, kStopped, std::memory_order_acq_rel);
 }
 
-bool FolderScan::walk(const std::string& folder, FolderHandle& handle, size_t depth) {
+// Depth first, without recursion (a tree may be deeper than any stack): files of a folder
+// are filed before its sub-folders are entered, in the order the file system lists them.
+bool FolderScan::walkTree() {
+  Walker& w = *m_walker;
+  w.path = m_root;
+  if (w.levels.empty()) w.levels.emplace_back();
+  Walker::Level& root = w.levels[0];
+  w.enumerator.OpenRoot(m_root, &root.handle);  // unopenable: an empty root
+  root.device = root.handle.device;
+  root.inode = root.handle.inode;
+  root.pathLength = w.path.size();
+  // A root that this search walks already, under another name, adds nothing.
+  if (root.handle.fd >= 0 && !m_walked->Claim(root.device, root.inode))
+    FolderLister::CloseHandle(&root.handle);
+  if (!visit(0)) return false;
+  size_t depth = 0;
+  for (;;) {
+    const Walker::Level& level = w.levels[depth];
+    if (level.next >= level.subfolders.folders().size()) {
+      if (depth == 0) return true;
+      leave(depth--);
+      continue;
+    }
+    const int entered = enter(depth);
+    if (entered < 0) return false;
+    if (entered == 0) continue;
+    ++depth;
+    if (!visit(depth)) return false;
+  }
+}
+
+// Lists the folder of a level, files its files and keeps the names of its sub-folders.
+bool FolderScan::visit(size_t depth) {
   if (!check()) return false;
-  FolderListing& listing = m_walker->listing;
-  m_walker->enumerator.List(handle, folder, &listing);
-  if (depth >= kHeldFolders) FolderLister::CloseHandle(&handle);  // see kHeldFolders
-  const std::string prefix = folderWithSlash(folder);
+  Walker& w = *m_walker;
+  Walker::Level& level = w.levels[depth];
+  level.next = 0;
+  level.subfolders.Clear();
+  FolderListing& listing = w.listing;
+  w.path.resize(level.pathLength);
+  w.enumerator.List(level.handle, w.path, &listing);
+  if (w.path.empty() || w.path.back() != '/') w.path += '/';
+  const std::string_view prefix = w.path;
   // Files go to the index in batches under one hold of the index lock; a stop asked
-  // meanwhile is noticed after the batch (a stopped scan's index is never merged).
+  // meanwhile is noticed after the batch, so the index holds whole batches only.
   const auto& files = listing.files();
   for (size_t begin = 0; begin < files.size();) {
     const size_t end = std::min(files.size(), begin + kFilesPerBatch);
@@ -228,27 +270,86 @@ bool FolderScan::walk(const std::string& folder, FolderHandle& handle, size_t de
     begin = end;
     if (!check()) return false;
   }
-  if (listing.folders().empty()) return true;
   // The shared listing is refilled below; only the sub-folders' names are kept here.
-  auto& levels = m_walker->levels;
-  if (levels.size() <= depth) levels.resize(depth + 1);
-  if (!levels[depth]) levels[depth] = std::make_unique<FolderListing>();
-  FolderListing& subfolders = *levels[depth];
-  subfolders.Clear();
   for (const FolderListing::Folder& sub : listing.folders())
-    subfolders.AddFolder(listing.NameOf(sub));
-  std::string path;
-  std::string name;
-  for (const FolderListing::Folder& sub : subfolders.folders()) {
-    name.assign(subfolders.NameOf(sub));
-    path.assign(prefix).append(name);
-    if (isExcluded(path)) continue;
-    HeldFolder child;
-    if (m_walker->enumerator.Enter(handle, name, path, &child.handle) < 0) continue;
-    m_foldersEntered.fetch_add(1, std::memory_order_relaxed);
-    if (!walk(path, child.handle, depth + 1)) return false;
-  }
+    level.subfolders.AddFolder(listing.NameOf(sub));
+  w.path.resize(level.pathLength);
   return true;
+}
+
+// Opens the next sub-folder of a level as the level below: 1 entered, 0 passed over
+// (excluded, walked already, never to be entered, or unopenable: then empty), -1 stop.
+int FolderScan::enter(size_t depth) {
+  Walker& w = *m_walker;
+  Walker::Level& level = w.levels[depth];
+  std::string& name = w.name;
+  name.assign(level.subfolders.NameOf(level.subfolders.folders()[level.next++]));
+  w.path.resize(level.pathLength);
+  if (w.path.empty() || w.path.back() != '/') w.path += '/';
+  const size_t nameStart = w.path.size();
+  w.path += name;
+  if (isExcluded(w.path) || level.handle.fd < 0) return 0;
+  FolderHandle child;
+  const int opened = w.enumerator.Enter(level.handle, name, w.path, &child);
+  if (opened < 0) return 0;
+  if (opened > 0 && !m_walked->Claim(child.device, child.inode)) {
+    FolderLister::CloseHandle(&child);  // reached before, through a bind mount
+    return 0;
+  }
+  m_foldersEntered.fetch_add(1, std::memory_order_relaxed);
+  if (opened == 0) return check() ? 0 : -1;
+  if (w.levels.size() <= depth + 1) w.levels.emplace_back();  // `level` moves
+  Walker::Level& sub = w.levels[depth + 1];
+  sub.handle = child;
+  sub.device = child.device;
+  sub.inode = child.inode;
+  sub.pathLength = w.path.size();
+  sub.nameStart = nameStart;
+  ++w.openLevels;
+  keepOpenLevelsBounded(depth + 1);
+  return 1;
+}
+
+void FolderScan::keepOpenLevelsBounded(size_t deepest) {
+  Walker& w = *m_walker;
+  while (w.openLevels > kHeldFolders && w.firstOpen < deepest) {
+    FolderHandle& handle = w.levels[w.firstOpen++].handle;
+    if (handle.fd < 0) continue;
+    FolderLister::CloseHandle(&handle);
+    --w.openLevels;
+  }
+}
+
+// Back from a level to its parent, which is opened again first when the walk closed it:
+// from the level itself by "..", or else from the nearest open folder above it by the
+// names in between; a parent that is not where it was has its other sub-folders left.
+void FolderScan::leave(size_t depth) {
+  Walker& w = *m_walker;
+  Walker::Level& level = w.levels[depth];
+  Walker::Level& parent = w.levels[depth - 1];
+  if (depth > 1 && parent.handle.fd < 0) {
+    bool reopened = level.handle.fd >= 0 && FolderLister::Reopen(level.handle, "..", parent.device,
+                                                                 parent.inode, &parent.handle);
+    if (!reopened) {
+      size_t above = depth - 2;
+      while (above > 0 && w.levels[above].handle.fd < 0) --above;
+      const size_t from = w.levels[above + 1].nameStart;
+      reopened = FolderLister::Reopen(w.levels[above].handle,
+                                      w.path.substr(from, parent.pathLength - from), parent.device,
+                                      parent.inode, &parent.handle);
+    }
+    if (reopened) {
+      ++w.openLevels;
+      w.firstOpen = std::min(w.firstOpen, depth - 1);
+    } else {
+      parent.next = parent.subfolders.folders().size();
+    }
+  }
+  if (level.handle.fd >= 0) {
+    FolderLister::CloseHandle(&level.handle);
+    --w.openLevels;
+  }
+  w.path.resize(parent.pathLength);
 }
 
 bool FolderScan::isExcluded(const std::string& path) {

@@ -13,6 +13,7 @@
 #include "datatree/data_node.h"
 #include "duplicates/duplicate_index.h"
 #include "scan/filter_clock.h"
+#include "search/walked_folders.h"
 
 namespace tf {
 
@@ -29,9 +30,10 @@ struct ScanParams {
   DataNode* filters = nullptr;         // "filters" (null: every file is taken)
   DataNode* settings = nullptr;        // "settings" (null: the index stays unconfigured)
   const FilterClock* clock = nullptr;  // for the time filter; null: UTC
+  // The folders walked by every scan of the search (must outlive the scan); null: the
+  // scan keeps its own, so that it still walks each folder once.
+  WalkedFolders* walked = nullptr;
 };
-
-struct FolderHandle;
 
 class FolderScan {
  public:
@@ -86,7 +88,11 @@ class FolderScan {
  private:
   void run(int priority, PriorityHook hook);
   void prepareWorker();
-  bool walk(const std::string& folder, FolderHandle& handle, size_t depth);
+  bool walkTree();
+  bool visit(size_t depth);
+  int enter(size_t depth);
+  void leave(size_t depth);
+  void keepOpenLevelsBounded(size_t depth);
   bool isExcluded(const std::string& path);
   bool check();  // false: stop
 
@@ -104,6 +110,8 @@ class FolderScan {
   DataNode* m_filtersNode = nullptr;  // owned copies
   DataNode* m_settingsNode = nullptr;
   const FilterClock* m_clock = nullptr;
+  WalkedFolders* m_walked = nullptr;
+  std::unique_ptr<WalkedFolders> m_ownWalked;
 
   // Built by the worker; read by the merge after state 6.
   std::unique_ptr<DuplicateIndex> m_index;

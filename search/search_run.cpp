@@ -83,6 +83,7 @@ bool SearchRun::Prepare(const DataNode* descriptor) {
     params.filters = filters;
     params.settings = m_settings;
     params.clock = m_options.clock;
+    params.walked = &m_walked;
     auto scan = std::make_unique<FolderScan>();
     if (!scan->Configure(params)) continue;
     m_drives.push_back(m_options.driveOf(params.root));
@@ -99,12 +100,21 @@ bool SearchRun::Start() {
   m_ticked = false;
   waitForMerge();
   m_result.Clear();
+  m_walked.Clear();
   m_state = kRunning;
   Tick();
   return true;
 }
 
 void SearchRun::Tick() {
+  if (m_formingStopped) {
+    if (!m_mergeIdle.load(std::memory_order_acquire)) return;
+    waitForMerge();
+    m_formingStopped = false;
+    m_state = kStopped;
+    progress();
+    return;
+  }
   const auto now = std::chrono::steady_clock::now();
   if (state() == kRunning &&
       (!m_ticked || now - m_lastTick > std::chrono::milliseconds(m_options.tickMs))) {
@@ -240,24 +250,73 @@ void SearchRun::StopAll() {
   stopAll(true);
 }
 
+void SearchRun::BeginStop() {
+  const int current = state();
+  if (current == kFinalising || current < kRunning || current > kStopping || m_formingStopped) {
+    stopAll(true);
+    return;
+  }
+  stopScans();
+  m_mergeIdle.store(false, std::memory_order_release);
+  m_formingStopped = true;
+  try {
+    m_mergeThread = std::thread([this] {
+      formStoppedResult();
+      m_mergeIdle.store(true, std::memory_order_release);
+    });
+  } catch (const std::system_error&) {
+    formStoppedResult();  // no thread to spare: form the groups here
+    m_mergeIdle.store(true, std::memory_order_release);
+  }
+}
+
 void SearchRun::stopAll(bool keepFound) {
   const int current = state();
-  if (current == kFinalising) {
+  if (current == kFinalising || m_formingStopped) {
     // The walk is over; the groups being formed are kept whole.
     waitForMerge();
+    m_formingStopped = false;
     m_state = kStopped;
     return;
   }
   if (current < kRunning || current > kStopping) return;
+  stopScans();
+  if (keepFound) formStoppedResult();
+  m_state = kStopped;
+}
+
+void SearchRun::stopScans() {
   m_state = kStopping;
   for (auto& scan : m_scans) {
     const int scanState = scan->state();
     if (scanState >= FolderScan::kReady && scanState <= FolderScan::kCompleted) scan->Stop();
   }
   waitForMerge();
-  // The result lists show what a stopped search found so far.
-  if (keepFound) m_result.MakeUnfinishedGroups();
-  m_state = kStopped;
+}
+
+// The result lists show what a stopped search found so far: a stopped scan's index holds
+// whole batches of files, as good as a finished one's up to where it stopped. Runs on the
+// merge thread or, with none running, on the calling one.
+void SearchRun::formStoppedResult() {
+  for (auto& scan : m_scans) {
+    const int scanState = scan->state();
+    if (scanState != FolderScan::kCompleted && scanState != FolderScan::kStopped) continue;
+    try {
+      m_result.Merge(scan->Index());
+    } catch (...) {
+      // Out of memory: the groups merged so far stay.
+    }
+    if (scanState == FolderScan::kCompleted) {
+      scan->Accept();
+    } else {
+      scan->Index().reset();
+    }
+  }
+  try {
+    m_result.Finalise(m_settings, m_options.localTime);
+  } catch (...) {
+    // Out of memory: the groups formed so far stay.
+  }
 }
 
 void SearchRun::Cancel() {

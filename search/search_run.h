@@ -36,6 +36,7 @@
 #include "duplicates/run_result.h"
 #include "scan/filter_clock.h"
 #include "search/folder_scan.h"
+#include "search/walked_folders.h"
 
 namespace tf {
 
@@ -83,9 +84,14 @@ class SearchRun {
   bool Start();
   // Starts scans and merges, at most once per tickMs; finalises when all are done.
   void Tick();
-  // From states 2..5: stops every scan and waits for each; state 9. A merge under way
-  // is finished first, so the result stays whole.
+  // From states 2..5: stops every scan and waits for each; state 9. What every scan
+  // found up to its stop is merged and formed into groups (split and totalled as at the
+  // end of a search), so that the result shows everything found so far.
   void StopAll();
+  // The same without waiting for the groups: they are formed on the merge thread while
+  // the state stays 5, and a later Tick sees them done and sets state 9. For the window,
+  // whose thread must not stall while a big result is formed.
+  void BeginStop();
   // The finished search is handled: state 8; frees the run map, keeps the result.
   void Cancel();
   // Stops everything and forgets the scans, the result and the descriptor copy.
@@ -110,6 +116,8 @@ class SearchRun {
 
  private:
   void stopAll(bool keepFound);
+  void stopScans();
+  void formStoppedResult();
   void startNextScan();
   // False when no merge thread could be started (the scan stays completed).
   bool startMerge(FolderScan* scan);
@@ -129,12 +137,14 @@ class SearchRun {
   DataNode* m_settings = nullptr;
   std::vector<std::unique_ptr<FolderScan>> m_scans;  // in include order
   std::vector<std::string> m_drives;                 // file system of each scan's root
+  WalkedFolders m_walked;                            // by every scan of this search
   int m_running = 0;
   int m_ready = 0;
   RunResult m_result;
   std::thread m_mergeThread;
   std::atomic<bool> m_mergeIdle{true};
   bool m_ticked = false;
+  bool m_formingStopped = false;  // the merge thread forms a stopped search's groups
   std::chrono::steady_clock::time_point m_lastTick;
   std::string m_statusLine;
 };

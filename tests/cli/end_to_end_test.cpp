@@ -142,6 +142,23 @@ TEST_F(CliEndToEnd, TextListsTrueDuplicatesLikeTheUnifiedList) {
   EXPECT_TRUE(shown.err.ends_with(m_tree + ": accepted\nFinished (2 files found)\n")) << shown.err;
 }
 
+// A folder given again through a symbolic link is searched once: its files are not
+// offered as duplicates of themselves.
+TEST_F(CliEndToEnd, AFolderGivenAgainThroughALinkIsSearchedOnce) {
+  makeFile("x/only.txt", 10);
+  makeFile("x/deep/twin.txt", 10);
+  makeFile("y/twin.txt", 10);
+  fs::create_symlink(m_tree + "/x", m_tree + "/link-to-x");
+  const Outcome result =
+      run({"--no-progress", m_tree + "/x", m_tree + "/link-to-x", m_tree + "/y"});
+  ASSERT_EQ(result.status, 0) << result.err;
+  const auto out = lines(result.out);
+  ASSERT_EQ(out.size(), 4u) << result.out;
+  EXPECT_EQ(out[1].rfind("  " + m_tree + "/x/deep/twin.txt  ", 0), 0u) << out[1];
+  EXPECT_EQ(out[2].rfind("  " + m_tree + "/y/twin.txt  ", 0), 0u) << out[2];
+  EXPECT_EQ(out[3], "Finished (2 files found)");
+}
+
 TEST_F(CliEndToEnd, CriteriaAndFiltersReachTheSearch) {
   makeFile("a/paper.doc", 100);
   makeFile("b/paper.pdf", 5000, 1500000000);

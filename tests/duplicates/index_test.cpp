@@ -141,28 +141,6 @@ TEST(RunResult, MergesScansInKeyOrder) {
   DeleteNode(settings);
 }
 
-TEST(RunResult, AStoppedSearchShowsItsGroupsUnsplitAndWithoutTotals) {
-  DataNode* settings = MakeSettings(0, 5, 0, 0);
-  RunResult run;
-  for (const std::vector<File>& files : std::vector<std::vector<File>>{
-           {{"/a/x.TXT", 1, 1}, {"/b/x.TXT", 2, 2}, {"/a/y", 3, 3}}, {{"/c/y", 4, 4}}}) {
-    auto index = indexOf(settings, files);
-    run.Merge(index);
-  }
-  run.MakeUnfinishedGroups();
-  EXPECT_EQ(GroupsInOrder(run.Root()),
-            (std::vector<Group>{{"/a/x.TXT", "/b/x.TXT"}, {"/a/y", "/c/y"}}));
-  const DataNode* group = run.Root()->FirstChild();
-  EXPECT_STREQ(group->Name(), "x.TXT");
-  EXPECT_EQ(group->kind, 0);
-  EXPECT_EQ(group->val2, 0);
-  EXPECT_STREQ(group->FirstChild()->Desc(), "/a/");
-  EXPECT_EQ(run.FileCount(), 0);
-  run.MakeUnfinishedGroups();  // made once only
-  EXPECT_EQ(GroupsInOrder(run.Root()).size(), 2u);
-  DeleteNode(settings);
-}
-
 TEST(RunResult, NothingMergedMeansNoFiles) {
   RunResult run;
   run.Finalise(nullptr, FakeLocalTime);

@@ -2,7 +2,11 @@
 // scheduling of scans, and stopping or restarting a search while it runs.
 #include <gtest/gtest.h>
 
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <atomic>
 #include <chrono>
@@ -127,6 +131,155 @@ TEST(SearchRun, NestedOrRepeatedIncludesScanEachFileOnce) {
       {tree.Path("in"), tree.root() + "/", tree.Path("other"), tree.root(), tree.Path("in/")}, {}));
   EXPECT_EQ(found.groups, (std::set<Group>{{tree.Path("in/a.txt"), tree.Path("other/a.txt")}}));
   EXPECT_EQ(found.run->Scans().size(), 1u);
+}
+
+// A folder reached a second time is walked once, whichever scan reaches it first and
+// whether or not the scans run at the same time: through a symbolic link given as a
+// folder to search, beside the folder or in front of it, or inside another one.
+TEST(SearchRun, AFolderReachedTwiceIsWalkedOnce) {
+  TempTree tree;
+  tree.File("a/x/one.txt");
+  tree.File("a/x/deep/two.txt");
+  tree.File("other/one.txt");
+  namespace fs = std::filesystem;
+  fs::create_symlink(tree.Path("a/x"), tree.Path("a/link-to-x"));
+  fs::create_symlink(tree.Path("a/x"), tree.Path("outside"));
+  fs::create_symlink(tree.Path("a"), tree.Path("also-a"));
+  // The folders to search, and where the walk that comes first finds a/x/one.txt.
+  const std::vector<std::pair<std::vector<std::string>, std::string>> cases = {
+      {{tree.Path("a/x"), tree.Path("a/link-to-x")}, "a/x"},
+      {{tree.Path("a/link-to-x"), tree.Path("a/x")}, "a/link-to-x"},
+      {{tree.Path("a"), tree.Path("outside")}, "a/x"},
+      {{tree.Path("outside"), tree.Path("also-a"), tree.Path("a")}, "outside"},
+  };
+  const std::set<std::string> places = {tree.Path("a/x/one.txt"), tree.Path("a/link-to-x/one.txt"),
+                                        tree.Path("outside/one.txt"),
+                                        tree.Path("also-a/x/one.txt")};
+  for (const bool together : {false, true}) {
+    for (const auto& [folders, first] : cases) {
+      std::vector<std::string> include = folders;
+      include.push_back(tree.Path("other"));
+      SearchRun::Options options = FastOptions();
+      // Each root its own file system: the scans run side by side.
+      if (together) options.driveOf = [](const std::string& path) { return path; };
+      SearchRun run(options);
+      DataNode* descriptor = MakeDescriptor(include, {});
+      ASSERT_TRUE(run.Prepare(descriptor) && run.Start() && RunToEnd(run));
+      DeleteNode(descriptor);
+      const std::set<Group> groups = GroupsOf(run.ResultRoot());
+      ASSERT_EQ(groups.size(), 1u) << first << " " << together;
+      std::set<std::string> group(groups.begin()->begin(), groups.begin()->end());
+      ASSERT_EQ(group.size(), 2u);  // never one file twice
+      ASSERT_EQ(groups.begin()->size(), 2u);
+      EXPECT_EQ(group.erase(tree.Path("other/one.txt")), 1u);
+      EXPECT_TRUE(places.count(*group.begin()) > 0) << *group.begin();
+      if (!together) {
+        EXPECT_EQ(*group.begin(), tree.Path(first + "/one.txt"));
+      }
+      EXPECT_EQ(run.FileCount(), 2);
+    }
+  }
+}
+
+// Removes the files of a folder and its sub-folders that hold files only.
+void emptyFolder(int fd) {
+  DIR* dir = fdopendir(dup(fd));
+  ASSERT_NE(dir, nullptr);
+  while (const dirent* entry = readdir(dir)) {
+    const std::string name = entry->d_name;
+    if (name == "." || name == "..") continue;
+    if (entry->d_type != DT_DIR) {
+      unlinkat(fd, name.c_str(), 0);
+      continue;
+    }
+    const int sub = openat(fd, name.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    emptyFolder(sub);
+    close(sub);
+    unlinkat(fd, name.c_str(), AT_REMOVEDIR);
+  }
+  closedir(dir);
+}
+
+// A chain of folders deeper than any path the system takes is walked in time that grows
+// with its depth, through a bounded number of open folders, and finds the files at every
+// depth, also in folders beside the chain that are entered on the way back up.
+TEST(SearchRun, AChainFarDeeperThanPathsGoIsWalkedQuicklyWithFewOpenFolders) {
+  TempTree tree;
+  constexpr int kDepth = 3600;
+  tree.File("bottom.dat", 7);
+  std::set<Group> expected;
+  std::string path = tree.Path("chain");
+  int fd = open(tree.root().c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  ASSERT_EQ(mkdirat(fd, "chain", 0700), 0);
+  for (int depth = 0; depth <= kDepth; ++depth) {
+    const int next = openat(fd, depth == 0 ? "chain" : "level", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    close(fd);
+    fd = next;
+    ASSERT_GE(fd, 0) << depth;
+    if (depth > 0) path += "/level";
+    const bool side = depth % 400 == 7;
+    // Listed before or after "level" as the file system likes: one of them is entered
+    // after the walk came back up from the chain below.
+    for (const char* name : {"a-side", "level", "z-side"}) {
+      if (std::string(name) == "level" ? depth == kDepth : !side) continue;
+      ASSERT_EQ(mkdirat(fd, name, 0700), 0);
+      if (std::string(name) == "level") continue;
+      const std::string file = std::string(1, name[0]) + std::to_string(depth) + ".dat";
+      const int dir = openat(fd, name, O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+      close(openat(dir, file.c_str(), O_CREAT | O_WRONLY | O_CLOEXEC, 0600));
+      close(dir);
+      tree.File(file, 0);
+      expected.insert(testing::Sorted({path + "/" + name + "/" + file, tree.Path(file)}));
+    }
+  }
+  const int bottom = openat(fd, "bottom.dat", O_CREAT | O_WRONLY | O_CLOEXEC, 0600);
+  close(fd);
+  ASSERT_EQ(ftruncate(bottom, 7), 0);
+  close(bottom);
+  expected.insert(testing::Sorted({path + "/bottom.dat", tree.Path("bottom.dat")}));
+  ASSERT_GT(path.size(), 5u * 4096);
+
+  int openNow = 0;
+  if (DIR* fds = opendir("/proc/self/fd")) {
+    while (readdir(fds)) ++openNow;
+    closedir(fds);
+  }
+  rlimit saved{};
+  ASSERT_EQ(getrlimit(RLIMIT_NOFILE, &saved), 0);
+  rlimit low = saved;
+  low.rlim_cur = static_cast<rlim_t>(openNow + 96);
+  ASSERT_EQ(setrlimit(RLIMIT_NOFILE, &low), 0);
+  const auto start = std::chrono::steady_clock::now();
+  SearchRun run(FastOptions());
+  DataNode* descriptor = MakeDescriptor({tree.root()}, {}, 0, 1, 1);
+  const bool finished = run.Prepare(descriptor) && run.Start() && RunToEnd(run);
+  const double seconds =
+      std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+  setrlimit(RLIMIT_NOFILE, &saved);
+  DeleteNode(descriptor);
+  ASSERT_TRUE(finished);
+  std::set<Group> found;
+  for (const Group& group : GroupsOf(run.ResultRoot())) found.insert(testing::Sorted(group));
+  EXPECT_EQ(found, expected);
+  // "chain", its levels and the folders beside them.
+  EXPECT_EQ(run.Scans()[0]->foldersEntered(), 1 + kDepth + static_cast<long>(expected.size() - 1));
+  EXPECT_LT(seconds, 20.0);  // each folder opened again from the root: minutes
+
+  // Undone from the bottom up, one folder relative to the next.
+  fd = open(tree.Path("chain").c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  for (int depth = 0; depth < kDepth; ++depth) {
+    const int next = openat(fd, "level", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    close(fd);
+    fd = next;
+  }
+  for (int depth = kDepth; depth > 0; --depth) {
+    emptyFolder(fd);
+    const int up = openat(fd, "..", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    close(fd);
+    fd = up;
+    ASSERT_EQ(unlinkat(fd, "level", AT_REMOVEDIR), 0);
+  }
+  close(fd);
 }
 
 TEST(SearchRun, NoGroupsMeansNoFilesFound) {
@@ -266,6 +419,38 @@ TEST(SearchRun, StopAndResetBeforeStartAndRestartWhileRunning) {
   run.Tick();
   EXPECT_EQ(run.state(), SearchRun::kReset);
   DeleteNode(descriptor);
+}
+
+// A search stopped part-way shows what its scans found up to the stop, the scan that was
+// stopped included, as finished groups (split, totalled, groups of one dropped).
+TEST(SearchRun, AStoppedSearchShowsTheGroupsFoundSoFar) {
+  TempTree tree;
+  constexpr int kFolders = 1500;
+  for (int d = 0; d < kFolders; ++d) {
+    tree.File("d" + std::to_string(d) + "/common.txt");
+  }
+  DataNode* descriptor = MakeDescriptor({tree.root()}, {});
+  SearchRun run(FastOptions());
+  ASSERT_TRUE(run.Prepare(descriptor) && run.Start());
+  DeleteNode(descriptor);
+  const FolderScan& scan = *run.Scans()[0];
+  for (int i = 0; i < 100000 && scan.foldersEntered() < 20; ++i)
+    std::this_thread::sleep_for(std::chrono::microseconds(100));
+  run.StopAll();
+  EXPECT_EQ(run.state(), SearchRun::kStopped);
+  std::string status;
+  run.StatusOf(tree.root(), &status);
+  EXPECT_EQ(status, "stopped");
+  const DataNode* group = run.ResultRoot() ? run.ResultRoot()->FirstChild() : nullptr;
+  ASSERT_NE(group, nullptr);
+  EXPECT_STREQ(group->Name(), "common.txt");
+  EXPECT_EQ(group->kind, 1);
+  EXPECT_GE(group->val2, 20);
+  EXPECT_LT(group->val2, kFolders);
+  EXPECT_EQ(group->val, 3 * group->val2);
+  EXPECT_EQ(group->Next(), nullptr);
+  EXPECT_EQ(run.FileCount(), group->val2);
+  EXPECT_TRUE(run.TakeResultChanged());  // for the result lists to fill themselves
 }
 
 // At most one scan started per tick, at most five at once, never two on one drive.

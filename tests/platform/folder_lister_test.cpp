@@ -169,6 +169,37 @@ TEST(FolderLister, WalksAFolderChainDeeperThanPathMax) {
   EXPECT_EQ(info.size, 3);
 }
 
+// A walk opens a folder it closed again from another open one: only when it is still the
+// folder it was, never one that took its place, and never through a link.
+TEST(FolderLister, ReopenFindsOnlyTheSameFolderAgain) {
+  TempTree dir;
+  ASSERT_EQ(mkdir((dir / "a").c_str(), 0700), 0);
+  ASSERT_EQ(mkdir((dir / "a/b").c_str(), 0700), 0);
+  ASSERT_EQ(mkdir((dir / "a/b/c").c_str(), 0700), 0);
+  ASSERT_EQ(symlink("b", (dir / "a/link").c_str()), 0);
+  FolderLister lister;
+  FolderHandle a, b, c, again;
+  ASSERT_TRUE(lister.OpenHandle(dir.Path("a"), &a));
+  ASSERT_TRUE(lister.OpenHandle(dir.Path("a/b"), &b));
+  ASSERT_TRUE(lister.OpenHandle(dir.Path("a/b/c"), &c));
+  FolderLister::CloseHandle(&b);
+  ASSERT_TRUE(FolderLister::Reopen(c, "..", b.device, b.inode, &again));
+  FolderLister::CloseHandle(&again);
+  ASSERT_TRUE(FolderLister::Reopen(a, "b", b.device, b.inode, &again));
+  FolderLister::CloseHandle(&again);
+  EXPECT_FALSE(FolderLister::Reopen(a, "link", b.device, b.inode, &again));
+  EXPECT_FALSE(FolderLister::Reopen(a, "b/c", b.device, b.inode, &again));
+
+  ASSERT_EQ(rename((dir / "a/b").c_str(), (dir / "a/moved").c_str()), 0);
+  ASSERT_EQ(mkdir((dir / "a/b").c_str(), 0700), 0);
+  EXPECT_FALSE(FolderLister::Reopen(a, "b", b.device, b.inode, &again));
+  EXPECT_EQ(again.fd, -1);
+  ASSERT_TRUE(FolderLister::Reopen(c, "..", b.device, b.inode, &again));
+  FolderLister::CloseHandle(&again);
+  FolderLister::CloseHandle(&a);
+  FolderLister::CloseHandle(&c);
+}
+
 TEST(FolderLister, NeverEntersPseudoFileSystems) {
   FolderLister lister;
   ASSERT_TRUE(lister.Open("/"));

@@ -8,6 +8,7 @@
 #include <thread>
 
 #include "app/search_control.h"
+#include "results/result_rows.h"
 #include "scan/folder_list.h"
 #include "search/local_filter_clock.h"
 #include "search/search_descriptor.h"
@@ -31,6 +32,15 @@ struct Fixture {
   RecordingPanes panes;
   std::unique_ptr<SearchControl> control;
 };
+
+bool TickUntilStopped(SearchControl& control) {
+  for (int i = 0; i < 20000 && control.Run()->state() != SearchRun::kStopped; ++i) {
+    control.Tick();
+    std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  }
+  control.Tick();
+  return control.Run()->state() == SearchRun::kStopped;
+}
 
 int GroupCount(DataNode* root) {
   int count = 0;
@@ -114,6 +124,32 @@ TEST(SearchControl, NothingToScanOrNothingFound) {
 
 // With a work interval of a second the second folder's scan starts only on a later tick,
 // so the search is still running when it is stopped or started again.
+// Stopped part-way through a big tree, a search shows what it found: both result lists
+// (the groups, and each group followed by its files) get rows, and they learn that the
+// result changed.
+TEST(SearchControl, StopPartWayShowsTheGroupsFoundSoFar) {
+  TempTree tree;
+  constexpr int kFolders = 1500;
+  for (int d = 0; d < kFolders; ++d) tree.File("d" + std::to_string(d) + "/common.txt");
+  Fixture f(1000);
+  f.control->ChangeIncludeFolder(true, tree.root());
+  ASSERT_EQ(f.control->StartSearch(), 1);
+  const uint64_t generation = f.control->ResultGeneration();
+  const FolderScan& scan = *f.control->Run()->Scans()[0];
+  for (int i = 0; i < 100000 && scan.foldersEntered() < 20; ++i)
+    std::this_thread::sleep_for(std::chrono::microseconds(100));
+  EXPECT_EQ(f.control->StopSearch(), 1);
+  ASSERT_TRUE(TickUntilStopped(*f.control));  // the groups form beside the window
+  EXPECT_EQ(f.panes.calls.back(), "finished");
+  EXPECT_EQ(f.control->FolderStatus(tree.root()), "stopped");
+  EXPECT_NE(f.control->ResultGeneration(), generation);
+  const std::vector<DataNode*> groups = GroupRows(f.control->GroupsRoot());
+  ASSERT_EQ(groups.size(), 1u);
+  EXPECT_GE(groups[0]->val2, 20);
+  EXPECT_LT(groups[0]->val2, kFolders);
+  EXPECT_EQ(UnifiedRows(f.control->GroupsRoot()).size(), static_cast<size_t>(1 + groups[0]->val2));
+}
+
 TEST(SearchControl, StopAndRestartWhileRunning) {
   TempTree one;
   TempTree two;
@@ -127,8 +163,8 @@ TEST(SearchControl, StopAndRestartWhileRunning) {
   ASSERT_TRUE(f.control->CanStop());
   f.panes.calls.clear();
   EXPECT_EQ(f.control->StopSearch(), 1);
-  EXPECT_EQ(f.control->Run()->state(), SearchRun::kStopped);
   EXPECT_FALSE(f.control->CanStop());
+  ASSERT_TRUE(TickUntilStopped(*f.control));
   EXPECT_EQ(f.panes.lines.back(), kStatusStopped);
   EXPECT_EQ(f.panes.calls, (std::vector<std::string>{"searching 0", "finished"}));
   f.control->Tick();  // a stopped run is not finished again
