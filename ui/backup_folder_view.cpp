@@ -63,6 +63,7 @@ BackupFolderView::BackupFolderView(BackupStore& store, Questions& questions, QWi
   m_list->setEditTriggers(QAbstractItemView::NoEditTriggers);
   m_list->setShowGrid(true);
   m_list->setWordWrap(false);
+  m_list->setTextElideMode(Qt::ElideMiddle);  // a folder's last parts say most
   m_list->setTabKeyNavigation(false);
   m_list->setCornerButtonEnabled(false);
   m_list->setMouseTracking(false);  // hovering never selects
@@ -255,7 +256,8 @@ void BackupFolderView::headerClicked(int column) {
 void BackupFolderView::applyWidths(bool atCreation) {
   const std::vector<int> table =
       ScaleColumnTable(atCreation ? kWidthsAtCreation : kWidthsAfterResize, m_list->fontMetrics());
-  SetColumnWidths(m_list->horizontalHeader(), m_list->viewport()->width(), table, true);
+  // The viewport is already narrower by a scroll bar that shows.
+  SetColumnWidths(m_list->horizontalHeader(), m_list->viewport()->width(), table, false);
 }
 
 bool BackupFolderView::eventFilter(QObject* watched, QEvent* event) {

@@ -33,7 +33,10 @@ bool ProgressFileShell::Trash(const std::string& path, bool confirm) {
 }
 
 bool ProgressFileShell::MoveOrCopy(bool move, const std::string& from, const std::string& to) {
-  const QString label = move ? QStringLiteral("Moving file...") : QStringLiteral("Copying file...");
+  const std::string name = from.substr(from.rfind('/') + 1);
+  const QString label =
+      (move ? QStringLiteral("Moving %1...") : QStringLiteral("Copying %1..."))
+          .arg(QString::fromUtf8(name.data(), static_cast<qsizetype>(name.size())));
   return run(label, [&](const CopyProgress& progress) {
     return ShellFileOp(&m_questions, move ? FO_MOVE : FO_COPY, from, to, true, progress);
   });

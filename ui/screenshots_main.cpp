@@ -336,7 +336,7 @@ int main(int argc, char** argv) {
     QTimer::singleShot(300, dialog,
                        [&, dialog] { ok = save(dialog, out, "progress-dialog.png") && ok; });
   };
-  tf::LongWork::RunOnce(&frame, QStringLiteral("Copying file..."),
+  tf::LongWork::RunOnce(&frame, QStringLiteral("Copying 01 Allegro.flac..."),
                         [](const tf::CopyProgress& progress) {
                           for (int step = 0; step < 60; ++step) {
                             std::this_thread::sleep_for(std::chrono::milliseconds(25));

@@ -21,6 +21,10 @@ QLineEdit* readOnlyBox(const std::string& text, QWidget* parent) {
   auto* box = new QLineEdit(fromBytes(text), parent);
   box->setReadOnly(true);
   box->setCursorPosition(0);
+  // Greyed like a label, so that it does not invite typing.
+  QPalette palette = box->palette();
+  palette.setColor(QPalette::Base, palette.color(QPalette::Window));
+  box->setPalette(palette);
   return box;
 }
 
@@ -38,7 +42,7 @@ bool WindowBackupDetailsDialog::Ask(const std::string& fileName, const std::stri
   auto* comment = new QPlainTextEdit(&dialog);
   comment->setObjectName(QStringLiteral("comment"));
   comment->setTabChangesFocus(true);
-  comment->setMinimumHeight(comment->fontMetrics().lineSpacing() * 4);
+  comment->setFixedHeight(comment->fontMetrics().lineSpacing() * 5 + 10);
   auto* deleteOriginal = new QCheckBox(QStringLiteral("Delete original file"), &dialog);
   deleteOriginal->setObjectName(QStringLiteral("deleteOriginal"));
   deleteOriginal->setToolTip(QStringLiteral("Delete source file"));

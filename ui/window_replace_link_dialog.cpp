@@ -35,6 +35,9 @@ bool WindowReplaceLinkDialog::Ask(const std::string& fileToReplace,
   auto* replaced = new QLineEdit(fromBytes(fileToReplace), &dialog);
   replaced->setObjectName(QStringLiteral("replaced"));
   replaced->setReadOnly(true);
+  QPalette greyed = replaced->palette();
+  greyed.setColor(QPalette::Base, greyed.color(QPalette::Window));
+  replaced->setPalette(greyed);
   auto* targetBox = new QLineEdit(&dialog);
   targetBox->setObjectName(QStringLiteral("target"));
   targetBox->setMaxLength(kMaxTargetChars);

@@ -13,6 +13,7 @@
 #include <QDialog>
 #include <QElapsedTimer>
 #include <QHeaderView>
+#include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMenu>
@@ -226,6 +227,70 @@ TEST_F(BackupActionsTest, ABackupFromTheResultsIsRestoredCopiedAndDeletedFromThe
   EXPECT_FALSE(view->button(BackupFolderView::kDeleteAll)->isEnabled());
 }
 
+TEST_F(BackupActionsTest, ThePageTextsWidthsAndMenusActOnTheSelectedEntry) {
+  search({{"one/r.txt", 30}, {"two/r.txt", 30}});
+  // "Move to Backup" from the "FILE" menu, the original kept.
+  selectFile(0);
+  onDialog(QStringLiteral("BackupDetailsDialog"), [](QDialog* dialog) {
+    auto* file = dialog->findChild<QLineEdit*>(QStringLiteral("file"));
+    EXPECT_EQ(file->text(), "r.txt");
+    EXPECT_TRUE(file->isReadOnly());
+    EXPECT_TRUE(dialog->findChild<QCheckBox*>(QStringLiteral("deleteOriginal"))->isChecked());
+    dialog->findChild<QCheckBox*>(QStringLiteral("deleteOriginal"))->setChecked(false);
+    dialog->accept();
+  });
+  separate()->contextMenu()->actions()[3]->trigger();  // "Move to Backup"
+  EXPECT_TRUE(fs::exists(host.path("one/r.txt")) && fs::exists(host.path("two/r.txt")));
+  EXPECT_EQ(separate()->groupsModel()->rowCount(), 1);
+
+  pane.SetMode(ResultsPane::kBackupMode);
+  ASSERT_EQ(view->list()->rowCount(), 1);
+  std::vector<std::string> labels, tips, items;
+  for (const QLabel* label : view->findChildren<QLabel*>())
+    labels.push_back(label->text().toStdString());
+  EXPECT_EQ(labels, (std::vector<std::string>{"Files:", "File details"}));
+  for (int command = 0; command < BackupFolderView::kCommandCount; ++command)
+    tips.push_back(
+        view->button(static_cast<BackupFolderView::Command>(command))->toolTip().toStdString());
+  EXPECT_EQ(tips,
+            (std::vector<std::string>{"Restore file", "Copy file to...", "Browse original folder",
+                                      "Delete file", "Delete all files"}));
+  for (auto command : {BackupFolderView::kDelete, BackupFolderView::kDeleteAll})
+    EXPECT_EQ(view->button(command)->palette().color(QPalette::ButtonText), QColor(128, 0, 0));
+  for (const QAction* action : view->contextMenu()->actions())
+    items.push_back(action->isSeparator() ? "-" : action->text().toStdString());
+  EXPECT_EQ(view->contextMenu()->title(), "BACKUP");
+  EXPECT_EQ(items, (std::vector<std::string>{"Restore", "Copy...", "Delete", "-", "Browse"}));
+
+  // "Original location" takes what the others leave, after every resize.
+  for (int width : {900, 700}) {
+    pane.resize(width, 600);
+    QApplication::processEvents();
+    QHeaderView* header = view->list()->horizontalHeader();
+    int others = 0;
+    for (int column : {0, 2, 3, 4}) others += header->sectionSize(column);
+    EXPECT_EQ(header->sectionSize(1), view->list()->viewport()->width() - others);
+  }
+
+  // The menu's Browse and Copy..., then Restore: the original is there already, and
+  // refusing to replace it keeps the entry.
+  view->contextMenu()->actions()[4]->trigger();
+  EXPECT_EQ(host.browsedBackup, std::vector<std::string>{host.path("one/")});
+  const std::string copies = host.path("copies");
+  fs::create_directories(copies);
+  host.questions.folders = {copies};
+  view->contextMenu()->actions()[1]->trigger();
+  EXPECT_EQ(namesIn(copies), std::vector<std::string>{"r.txt"});
+  host.questions.answers = {IDNO};
+  view->contextMenu()->actions()[0]->trigger();
+  EXPECT_EQ(view->list()->rowCount(), 1);
+  EXPECT_EQ(host.questions.asked.back().caption, "Replace file ?");
+  fs::remove(host.path("one/r.txt"));
+  view->contextMenu()->actions()[0]->trigger();
+  EXPECT_EQ(contentOf(host.path("one/r.txt")), std::string(30, 'x'));
+  EXPECT_EQ(view->list()->rowCount(), 0);
+}
+
 TEST_F(BackupActionsTest, ALinkFromTheResultsResolvesToTheTwinAndTheFileGoesToTheTrash) {
   search({{"one/" + kOddName, 40}, {"two/" + kOddName, 40}, {"three/" + kOddName, 40}});
   const std::string replaced = host.path("one/" + kOddName);
@@ -308,7 +373,7 @@ TEST_F(BackupActionsTest, ACancelledCopyOfABigFileLeavesNothingAndTheWindowKeeps
   });
   LongWork::TEST_OnDialogShown() = [&](QProgressDialog* dialog) {
     shownAt = clock.elapsed();
-    EXPECT_EQ(dialog->labelText(), "Copying file...");
+    EXPECT_EQ(dialog->labelText(), "Copying big.bin...");
     for (auto* button : dialog->findChildren<QPushButton*>())
       if (button->text() == "Cancel") QTest::mouseClick(button, Qt::LeftButton);
   };
