@@ -175,8 +175,14 @@ DataNode* BackupFolderView::selectedEntry() const {
   const QList<QTableWidgetItem*> items = m_list->selectedItems();
   if (items.isEmpty()) return nullptr;
   const int row = items.front()->row();
-  return row >= 0 && row < static_cast<int>(m_rows.size()) ? m_rows[static_cast<size_t>(row)]
-                                                           : nullptr;
+  if (row < 0 || row >= static_cast<int>(m_rows.size())) return nullptr;
+  // A new backup folder in the options reloads the store behind the page's back: a row
+  // counts only while its entry is still one of the store's.
+  const DataNode* wanted = m_rows[static_cast<size_t>(row)];
+  DataNode* root = m_store.Entries(false);
+  for (DataNode* entry = root ? root->FirstChild() : nullptr; entry; entry = entry->Next())
+    if (entry == wanted) return entry;
+  return nullptr;
 }
 
 void BackupFolderView::selectionChanged() {
@@ -202,7 +208,10 @@ void BackupFolderView::recomputeButtons() {
 void BackupFolderView::RunCommand(Command command) {
   if (m_inCommand) return;
   DataNode* entry = selectedEntry();
-  if (!entry && command != kDeleteAll) return;
+  if (!entry && command != kDeleteAll) {
+    recomputeButtons();  // the row's entry was forgotten (another folder was chosen)
+    return;
+  }
   m_inCommand = true;
   // Copying, unpacking and trashing run off the window's thread, with progress.
   static constexpr const char* kLabels[] = {"Restoring the file...", "Copying the file...", "", "",

@@ -291,6 +291,25 @@ TEST_F(BackupActionsTest, ThePageTextsWidthsAndMenusActOnTheSelectedEntry) {
   EXPECT_EQ(view->list()->rowCount(), 0);
 }
 
+TEST_F(BackupActionsTest, AnotherBackupFolderLeavesNoRowOnAForgottenEntry) {
+  search({{"one/k.txt", 8}, {"two/k.txt", 8}});
+  ASSERT_TRUE(host.store.AddToBackup(host.path("one/k.txt"), nullptr));
+  pane.SetMode(ResultsPane::kBackupMode);
+  ASSERT_EQ(view->list()->rowCount(), 1);
+  fs::create_directories(host.path("other"));
+  host.store.SetFolder(host.path("other"));  // as the options dialog does
+  fs::remove(host.path("one/k.txt"));
+  click(view->list(), view->list()->model()->index(0, 1));
+  pressBackupButton(BackupFolderView::kRestore);
+  view->RunCommand(BackupFolderView::kDelete);
+  EXPECT_FALSE(fs::exists(host.path("one/k.txt")));
+  EXPECT_EQ(namesIn(backupFolder()).size(), 2u);
+  EXPECT_FALSE(view->button(BackupFolderView::kRestore)->isEnabled());
+  pane.SetMode(ResultsPane::kSeparateMode);
+  pane.SetMode(ResultsPane::kBackupMode);
+  EXPECT_EQ(view->list()->rowCount(), 0);
+}
+
 TEST_F(BackupActionsTest, ALinkFromTheResultsResolvesToTheTwinAndTheFileGoesToTheTrash) {
   search({{"one/" + kOddName, 40}, {"two/" + kOddName, 40}, {"three/" + kOddName, 40}});
   const std::string replaced = host.path("one/" + kOddName);
