@@ -217,8 +217,12 @@ void BackupFolderView::RunCommand(Command command) {
   static constexpr const char* kLabels[] = {"Restoring the file...", "Copying the file...", "", "",
                                             "Moving the backup files to the trash..."};
   const QString label = QString::fromUtf8(kLabels[command]);
-  m_store.SetStepRunner([this, label](const LongWork::Job& step) {
-    return LongWork::RunOnce(window(), label, step);
+  bool cancelled = false;
+  m_store.SetStepRunner([this, label, &cancelled](const LongWork::Job& step) {
+    LongWork work(window(), label);
+    const bool done = work.Run(step);
+    cancelled = cancelled || work.Cancelled();
+    return done;
   });
   switch (command) {
     case kRestore:
@@ -248,6 +252,10 @@ void BackupFolderView::RunCommand(Command command) {
       break;
   }
   m_store.SetStepRunner({});
+  // Why a restore, copy or delete did nothing, unless the user stopped it.
+  const bool acted = command == kRestore || command == kCopy || command == kDelete;
+  if (acted && !cancelled && !m_store.LastActionDone() && !m_store.LastProblem().empty())
+    m_questions.ShowMessage(m_store.LastProblem(), kErrorCaption, MB_OK);
   m_inCommand = false;
   recomputeButtons();
   DiscardPendingInput();

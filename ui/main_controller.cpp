@@ -82,7 +82,7 @@ bool MainController::Init(CMainFrame* frame, ControllerSetup setup) {
   createPanes();
   if (!m_shell->OpenStores()) return false;
   m_shell->Backup()->SetBrowseHook([this](const std::string& folder) {
-    return BrowseFile(folder, m_shell->Settings().GetBrowseMode() == 1 ? "explore" : "open");
+    return BrowseFolder(folder, m_shell->Settings().GetBrowseMode() == 1);
   });
   m_results->SetBackupView(new BackupFolderView(*m_shell->Backup(), *m_questions));
   m_results->EnableBackup(m_resultsHost->BackupAvailable());

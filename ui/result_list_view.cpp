@@ -200,13 +200,26 @@ void ResultListView::deleteSelected(const Selection& selection) {
 void ResultListView::moveToBackup(Selection& selection) {
   BackupStore* store = m_host.Backup();
   if (!store) return;
-  store->SetStepRunner([this](const LongWork::Job& step) {
-    return LongWork::RunOnce(window(), QStringLiteral("Moving the file to the backup folder..."),
-                             step);
+  bool cancelled = false;
+  store->SetStepRunner([this, &cancelled](const LongWork::Job& step) {
+    LongWork work(window(), QStringLiteral("Moving the file to the backup folder..."));
+    const bool done = work.Run(step);
+    cancelled = cancelled || work.Cancelled();
+    return done;
   });
-  WindowBackupDetailsDialog dialog(window());
-  MoveToBackup(selection, *store, m_host.Ask(), dialog, m_actions);
+  // Only a backup that was asked for and failed has a reason to show.
+  struct AskedDialog : WindowBackupDetailsDialog {
+    using WindowBackupDetailsDialog::WindowBackupDetailsDialog;
+    bool Ask(const std::string& name, const std::string& folder, BackupDetails* details) override {
+      accepted = WindowBackupDetailsDialog::Ask(name, folder, details);
+      return accepted;
+    }
+    bool accepted = false;
+  } dialog(window());
+  const int made = MoveToBackup(selection, *store, m_host.Ask(), dialog, m_actions);
   store->SetStepRunner({});
+  if (!made && dialog.accepted && !cancelled && !store->LastProblem().empty())
+    m_host.Ask().ShowMessage(store->LastProblem(), kErrorCaption, MB_OK);
 }
 
 void ResultListView::resultsChanged(int answer, const std::string& groupName) {
