@@ -307,6 +307,7 @@ int main(int argc, char** argv) {
   };
   for (const auto& [path, comment] : kept)
     controller.shell()->Backup()->AddToBackup(home + path, comment);
+  controller.searchWindow()->SetMode(0);  // the folders beside it, as after a search
   controller.resultsPane()->SetMode(2);
   ok = save(&frame, out, "main-window-backup.png") && ok;
   controller.resultsPane()->SetMode(0);
