@@ -13,6 +13,9 @@
 
 namespace tf {
 
+class BackupStore;
+class LinksHistory;
+
 class ResultsHost {
  public:
   virtual ~ResultsHost() = default;
@@ -40,6 +43,11 @@ class ResultsHost {
   virtual bool IsLinkTarget(const std::string& path) = 0;
   // Fills and shows the properties of a file; returns when they are closed.
   virtual void ShowProperties(DataNode* fileInfo) = 0;
+
+  // The backup folder that "Move to Backup" keeps files in, and the files links were
+  // made to; null where the program has none.
+  virtual BackupStore* Backup() { return nullptr; }
+  virtual LinksHistory* Links() { return nullptr; }
 
   virtual Questions& Ask() = 0;
   virtual FileShell& Shell() = 0;

@@ -175,12 +175,13 @@ void TEST_FailCopyAfterBytes(int64_t bytes) {
 
 int CopyFileHooked(const std::string& sourceName, const std::string& targetName,
                    const std::string& sourceFolder, const std::string& targetFolder,
-                   bool failIfExists, const FileHook& before, const FileHook& after) {
+                   bool failIfExists, const FileHook& before, const FileHook& after,
+                   const CopyProgress& progress) {
   if (sourceName.empty()) return 0;
   const std::string source = JoinPath(sourceName, sourceFolder);
   const std::string target = JoinPath(targetName.empty() ? sourceName : targetName, targetFolder);
   return runHooked(target, before, after, [&] {
-    return source != target && copyFileSafely(source, target, !failIfExists);
+    return source != target && copyFileSafely(source, target, !failIfExists, progress);
   });
 }
 

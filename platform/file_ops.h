@@ -37,10 +37,12 @@ constexpr const char* kTrashCaption = "Delete file ?";
 // name). The copy is written under a temporary name beside the target, synced, checked for
 // size and given the source's modification time and mode before it takes the target's
 // name, so a failed copy leaves no partial target. With failIfExists an existing target is
-// kept and the copy fails; without, it is replaced. Result 1/0, or the after hook's.
+// kept and the copy fails; without, it is replaced. `progress` is told how far it got
+// and may stop it. Result 1/0, or the after hook's.
 int CopyFileHooked(const std::string& sourceName, const std::string& targetName,
                    const std::string& sourceFolder, const std::string& targetFolder,
-                   bool failIfExists, const FileHook& before = {}, const FileHook& after = {});
+                   bool failIfExists, const FileHook& before = {}, const FileHook& after = {},
+                   const CopyProgress& progress = {});
 // Unlinks folder/name for good: only for the program's own scratch files, never for the
 // user's files (those go through ShellDelete). Result 1/0, or the after hook's.
 int DeleteFileHooked(const std::string& name, const std::string& folder,

@@ -199,14 +199,24 @@ int BackupStore::AddToBackup(const std::string& sourcePath, const char* comment)
   SplitPath(source, &sourceFolder, &name);
   std::string stored, descriptor;
   bool compressed = m_compress && m_zip;
+  bool stopped = false;
   // A copy that cannot be compressed is stored plainly, under a number claimed anew.
   for (;; compressed = false) {
     if (!claimNumber(name, compressed, &stored, &descriptor)) return 0;
-    if (compressed ? compressTo(source, name, stored, st.size)
-                   : CopyFileHooked(name, FileNameOf(stored), sourceFolder, m_folder, false))
-      break;
+    const bool done = runStep([&](const CopyProgress& progress) {
+      const CopyProgress watched = [&](int64_t copied, int64_t total) {
+        stopped = stopped || (progress && !progress(copied, total));
+        return !stopped;
+      };
+      // Packing tells no progress: a cancel that came meanwhile undoes it afterwards.
+      if (compressed) return compressTo(source, name, stored, st.size) && watched(1, 1);
+      return CopyFileHooked(name, FileNameOf(stored), sourceFolder, m_folder, false, {}, {},
+                            watched) != 0;
+    });
+    if (done) break;
     RemoveStoredFile(stored);
     RemoveStoredFile(descriptor);
+    if (stopped) return answerWith(0, "the backup of " + source + " was cancelled");
     if (!compressed) {
       const std::string why = WhyCannotCreateIn(m_folder, FileNameOf(stored));
       return answerWith(0, "cannot copy " + source + " to the backup folder" +
@@ -341,9 +351,16 @@ bool BackupStore::restorePlace(DataNode* entry, std::string* destination) {
 }
 
 // Copies `source` to `destination` (a taken name is asked about); on failure says why.
-bool BackupStore::copyOut(const std::string& source, const std::string& destination) {
+bool BackupStore::copyOut(const std::string& source, const std::string& destination,
+                          const CopyProgress& progress) {
   const bool taken = exists(destination);
-  if (ShellFileOp(&m_questions, FO_COPY, source, destination, true)) return true;
+  bool stopped = false;
+  const CopyProgress watched = [&](int64_t copied, int64_t total) {
+    stopped = stopped || (progress && !progress(copied, total));
+    return !stopped;
+  };
+  if (ShellFileOp(&m_questions, FO_COPY, source, destination, true, watched)) return true;
+  if (stopped) return fail("the copy to " + destination + " was cancelled");
   if (taken && exists(destination))
     return fail(destination + " is already there and was kept as it is");
   std::string folder, name;
@@ -366,7 +383,10 @@ int BackupStore::RestoreEntry(DataNode* entry) {
     return answerWith(1, "the stored copy cannot be taken out of the backup folder: " + stuck);
   std::string source, scratch;
   int answer = 1;
-  if (sourceOf(entry, &source, &scratch, &answer) && copyOut(source, destination)) {
+  if (runStep([&](const CopyProgress& progress) {
+        return sourceOf(entry, &source, &scratch, &answer) &&
+               copyOut(source, destination, progress);
+      })) {
     if (DeleteEntry(entry))
       m_lastDone = true;
     else
@@ -384,8 +404,10 @@ int BackupStore::CopyEntryTo(DataNode* entry, const std::string& folder) {
   if (!entry || folder.empty()) return answerWith(1, "no backup entry or folder was given");
   std::string source, scratch;
   int answer = 1;
-  if (sourceOf(entry, &source, &scratch, &answer))
-    m_lastDone = copyOut(source, JoinPath(FileNameOf(source), folder));
+  m_lastDone = runStep([&](const CopyProgress& progress) {
+    return sourceOf(entry, &source, &scratch, &answer) &&
+           copyOut(source, JoinPath(FileNameOf(source), folder), progress);
+  });
   RemoveScratchFolder(scratch);
   return answer;
 }
@@ -411,10 +433,21 @@ int BackupStore::DeleteEntry(DataNode* entry) {
 }
 
 int BackupStore::DeleteAllEntries() {
-  for (const std::string& name : regularFilesIn(m_folder))
-    ShellDelete(&m_questions, name, m_folder, false);
+  const std::vector<std::string> names = regularFilesIn(m_folder);
+  runStep([&](const CopyProgress& progress) {
+    const auto count = static_cast<int64_t>(names.size());
+    for (size_t i = 0; i < names.size(); ++i) {
+      if (progress && !progress(static_cast<int64_t>(i), count)) return false;
+      ShellDelete(&m_questions, names[i], m_folder, false);
+    }
+    return true;
+  });
   LoadEntries();
   return 1;
+}
+
+bool BackupStore::runStep(const std::function<bool(const CopyProgress&)>& step) {
+  return m_runner ? m_runner(step) : step(CopyProgress());
 }
 
 int BackupStore::BrowseEntryFolder(DataNode* entry, bool testOnly) {

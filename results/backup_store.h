@@ -9,6 +9,7 @@
 
 #include "base/questions.h"
 #include "datatree/data_node.h"
+#include "platform/file_ops.h"
 
 namespace tf {
 
@@ -86,6 +87,13 @@ class BackupStore {
   const std::string& LastStoredPath() const { return m_lastStored; }
   const std::string& Folder() const { return m_folder; }
   bool Compress() const { return m_compress; }
+  // Runs one of the store's long file steps (packing or copying a file in, unpacking and
+  // copying it out, trashing the whole folder); the window program runs them off its
+  // thread with a progress dialog. The step is told how far a copy has got and is
+  // stopped, leaving nothing half-written, when the callback answers false. Without a
+  // runner a step runs at once.
+  using StepRunner = std::function<bool(const std::function<bool(const CopyProgress&)>& step)>;
+  void SetStepRunner(StepRunner runner) { m_runner = std::move(runner); }
   // How BrowseEntryFolder opens a folder; the program sets it from the browse option.
   void SetBrowseHook(std::function<bool(const std::string& folder)> hook) {
     m_browse = std::move(hook);
@@ -101,11 +109,13 @@ class BackupStore {
                   int64_t size);
   bool archiveHolds(ZipFileInterface* zip, const std::string& archive, int64_t size);
   bool restorePlace(DataNode* entry, std::string* destination);
-  bool copyOut(const std::string& source, const std::string& destination);
+  bool copyOut(const std::string& source, const std::string& destination,
+               const CopyProgress& progress);
   bool sourceOf(DataNode* entry, std::string* source, std::string* scratch, int* answer);
   bool extract(ZipFileInterface* zip, const std::string& archive, std::string* extracted,
                std::string* scratch);
   std::string descriptorOf(DataNode* entry) const;
+  bool runStep(const std::function<bool(const CopyProgress&)>& step);
 
   Questions& m_questions;
   ZipPlugin* m_zip;
@@ -116,6 +126,7 @@ class BackupStore {
   std::string m_problem;
   std::string m_lastStored;
   std::function<bool(const std::string&)> m_browse;
+  StepRunner m_runner;
 };
 
 }  // namespace tf

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Writes PNG pictures of the main window (before and after a search, both result views),
-# of each search page, of each sub-page of the filters page and of a message box into
+# Writes PNG pictures of the main window (before and after a search, both result views,
+# the backup folder page), of each search page, of each sub-page of the filters page, of
+# a message box, of the backup and link dialogs and of a progress dialog into
 # docs/screenshots/. It needs no display: the program runs on Qt's offscreen platform
 # over a small made-up folder tree.
 # Usage: scripts/screenshots.sh [BUILD_DIR]   (default: build)
@@ -10,7 +11,7 @@ build=${1:-build}
 
 scripts/install-deps.sh
 [ -f "$build/build.ninja" ] || cmake -S . -B "$build" -G Ninja
-cmake --build "$build" -j "$(nproc)" --target twinfold-screenshots
+cmake --build "$build" -j "$(nproc)" --target twinfold-screenshots packlet
 
 demo=${TMPDIR:-/tmp}/twinfold-demo
 settings=$demo-settings

@@ -10,6 +10,8 @@
 #include "platform/zip_plugin.h"
 #include "results/backup_store.h"
 #include "settings/settings_store.h"
+#include "ui/backup_folder_view.h"
+#include "ui/gui_thread_questions.h"
 #include "ui/main_frame.h"
 #include "ui/message_box.h"
 #include "ui/preview_page.h"
@@ -55,12 +57,11 @@ bool MainController::Init(CMainFrame* frame, ControllerSetup setup) {
   if (m_frame || !frame) return false;
   m_frame = frame;
   m_setup = std::move(setup);
-  if (m_setup.questions) {
-    m_questions = m_setup.questions;
-  } else {
-    m_ownQuestions = std::make_unique<QtQuestions>(frame);
-    m_questions = m_ownQuestions.get();
-  }
+  if (!m_setup.questions) m_ownQuestions = std::make_unique<QtQuestions>(frame);
+  // File work runs off the window's thread and may ask from there.
+  m_guiQuestions = std::make_unique<GuiThreadQuestions>(m_setup.questions ? *m_setup.questions
+                                                                          : *m_ownQuestions);
+  m_questions = m_guiQuestions.get();
   m_resultsHost = std::make_unique<WindowResultsHost>(*this, *m_questions);
   m_searchHost = std::make_unique<WindowSearchHost>(*this, *m_questions);
   m_searchPanes = std::make_unique<WindowSearchPanes>(*this);
@@ -80,8 +81,10 @@ bool MainController::Init(CMainFrame* frame, ControllerSetup setup) {
   SetToolTips(m_shell->Settings().GetTooltips() != 0);
   createPanes();
   if (!m_shell->OpenStores()) return false;
-  m_shell->Backup()->SetBrowseHook(
-      [](const std::string& folder) { return BrowseFile(folder, "open"); });
+  m_shell->Backup()->SetBrowseHook([this](const std::string& folder) {
+    return BrowseFolder(folder, m_shell->Settings().GetBrowseMode() == 1);
+  });
+  m_results->SetBackupView(new BackupFolderView(*m_shell->Backup(), *m_questions));
   m_results->EnableBackup(m_resultsHost->BackupAvailable());
   rebuildMasksMenu();
 

@@ -92,6 +92,7 @@ class MainController : public MCMain {
   CMainFrame* m_frame = nullptr;
   ControllerSetup m_setup;
   std::unique_ptr<Questions> m_ownQuestions;
+  std::unique_ptr<Questions> m_guiQuestions;
   Questions* m_questions = nullptr;
   std::unique_ptr<SingleInstance> m_instance;
   // Declared before the shell and destroyed after it, which keeps a reference to the panes.

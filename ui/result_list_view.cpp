@@ -12,9 +12,18 @@
 #include <QTableView>
 #include <QVBoxLayout>
 
+#include "results/backup_store.h"
+#include "results/links_history.h"
+#include "results/move_to_backup.h"
+#include "results/replace_by_link.h"
 #include "ui/control_helpers.h"
 #include "ui/list_helpers.h"
+#include "ui/long_work.h"
+#include "ui/pending_input.h"
+#include "ui/progress_file_shell.h"
 #include "ui/result_rows_model.h"
+#include "ui/window_backup_details_dialog.h"
+#include "ui/window_replace_link_dialog.h"
 
 namespace tf {
 
@@ -35,36 +44,6 @@ constexpr ButtonText kButtonTexts[] = {
     {"Replace by a link...", "Replace file by link to the other file (duplicate)"},
     {"Delete", "Delete file"},
 };
-
-// Eats mouse and keyboard input while installed on the application.
-class InputSwallower : public QObject {
- protected:
-  bool eventFilter(QObject*, QEvent* event) override {
-    switch (event->type()) {
-      case QEvent::MouseButtonPress:
-      case QEvent::MouseButtonRelease:
-      case QEvent::MouseButtonDblClick:
-      case QEvent::Wheel:
-      case QEvent::KeyPress:
-      case QEvent::KeyRelease:
-      case QEvent::ShortcutOverride:
-        return true;
-      default:
-        return false;
-    }
-  }
-};
-
-// Clicks and keys that the user gave while a long action ran are waiting in the queues;
-// delivered now they would start the action again. Everything queued is delivered once
-// with the input eaten on the way, so other events (painting, timers) still happen.
-void discardPendingInput() {
-  InputSwallower swallower;
-  qApp->installEventFilter(&swallower);
-  QCoreApplication::sendPostedEvents();
-  QCoreApplication::processEvents(QEventLoop::AllEvents);
-  qApp->removeEventFilter(&swallower);
-}
 
 }  // namespace
 
@@ -180,13 +159,20 @@ void ResultListView::RunCommand(Command command) {
       m_actions.MoveOrCopySelected(selection, command == kMove);
       break;
     case kDelete:
-      m_actions.DeleteSelected(selection, false);
+      deleteSelected(selection);
       break;
     case kProperties:
       m_actions.ShowSelectedProperties(selection);
       break;
-    case kMoveToBackup:   // the backup folder's own commands do this
-    case kReplaceByLink:  // likewise the link replacement
+    case kMoveToBackup:
+      moveToBackup(selection);
+      break;
+    case kReplaceByLink:
+      if (LinksHistory* links = m_host.Links()) {
+        WindowReplaceLinkDialog dialog(window(), m_host.Ask());
+        ReplaceByLink(selection, *links, m_host.Ask(), dialog, m_host.Shell(), m_actions);
+      }
+      break;
     case kCommandCount:
       break;
   }
@@ -197,7 +183,43 @@ void ResultListView::RunCommand(Command command) {
   else if (pending == Pending::kRefill)
     refillAfterRemoval(m_pendingAnswer, m_pendingGroup);
   RecomputeButtons();
-  discardPendingInput();
+  DiscardPendingInput();
+}
+
+void ResultListView::deleteSelected(const Selection& selection) {
+  // The files of one delete share one progress dialog and one "Cancel", after which the
+  // files not yet begun stay where they are.
+  auto* progress = dynamic_cast<ProgressFileShell*>(&m_host.Shell());
+  if (progress && selection.paths.size() > 1)
+    progress->BeginBatch(QStringLiteral("Moving files to the trash..."),
+                         static_cast<int>(selection.paths.size()));
+  m_actions.DeleteSelected(selection, false);
+  if (progress) progress->EndBatch();
+}
+
+void ResultListView::moveToBackup(Selection& selection) {
+  BackupStore* store = m_host.Backup();
+  if (!store) return;
+  bool cancelled = false;
+  store->SetStepRunner([this, &cancelled](const LongWork::Job& step) {
+    LongWork work(window(), QStringLiteral("Moving the file to the backup folder..."));
+    const bool done = work.Run(step);
+    cancelled = cancelled || work.Cancelled();
+    return done;
+  });
+  // Only a backup that was asked for and failed has a reason to show.
+  struct AskedDialog : WindowBackupDetailsDialog {
+    using WindowBackupDetailsDialog::WindowBackupDetailsDialog;
+    bool Ask(const std::string& name, const std::string& folder, BackupDetails* details) override {
+      accepted = WindowBackupDetailsDialog::Ask(name, folder, details);
+      return accepted;
+    }
+    bool accepted = false;
+  } dialog(window());
+  const int made = MoveToBackup(selection, *store, m_host.Ask(), dialog, m_actions);
+  store->SetStepRunner({});
+  if (!made && dialog.accepted && !cancelled && !store->LastProblem().empty())
+    m_host.Ask().ShowMessage(store->LastProblem(), kErrorCaption, MB_OK);
 }
 
 void ResultListView::resultsChanged(int answer, const std::string& groupName) {

@@ -113,6 +113,8 @@ class ResultListView : public QWidget {
   void buildButtonRows();
   void buildContextMenu();
   void resultsChanged(int answer, const std::string& groupName);
+  void deleteSelected(const Selection& selection);
+  void moveToBackup(Selection& selection);
 
   FileActions m_actions;
   std::array<QPushButton*, kCommandCount> m_buttons{};

@@ -6,6 +6,7 @@
 #include <QStackedWidget>
 #include <QVBoxLayout>
 
+#include "ui/backup_folder_view.h"
 #include "ui/separate_lists_view.h"
 #include "ui/unified_list_view.h"
 
@@ -70,6 +71,7 @@ void ResultsPane::SetMode(int mode) {
     m_mode = mode;
     if (mode == kSeparateMode) m_separate->Activate();
     if (mode == kUnifiedMode) m_unified->Activate();
+    if (mode == kBackupMode && m_backupView) m_backupView->Activate();
   }
   updateModeBar();
 }
@@ -107,8 +109,9 @@ int ResultsPane::RemoveFileFromResults(ResultView view, const std::string& path)
   return target->RemoveFileFromResults(path);
 }
 
-void ResultsPane::SetBackupView(QWidget* view) {
+void ResultsPane::SetBackupView(BackupFolderView* view) {
   if (!view || view == m_backupPage) return;
+  m_backupView = view;
   m_stack->insertWidget(kBackupMode, view);
   m_stack->removeWidget(m_backupPage);
   delete m_backupPage;

@@ -15,6 +15,7 @@ class QStackedWidget;
 
 namespace tf {
 
+class BackupFolderView;
 class SeparateListsView;
 class UnifiedListView;
 
@@ -52,8 +53,10 @@ class ResultsPane : public QWidget {
   // host's RemoveFile (1 the group stays, 2 it went).
   int RemoveFileFromResults(ResultView view, const std::string& path);
 
-  // Puts the backup folder's view on the backup page (the pane takes it over).
-  void SetBackupView(QWidget* view);
+  // Puts the backup folder's view on the backup page (the pane takes it over); it is
+  // refilled each time the page is shown.
+  void SetBackupView(BackupFolderView* view);
+  BackupFolderView* backupView() const { return m_backupView; }
 
   SeparateListsView* separateView() const { return m_separate; }
   UnifiedListView* unifiedView() const { return m_unified; }
@@ -70,6 +73,7 @@ class ResultsPane : public QWidget {
   SeparateListsView* m_separate;
   UnifiedListView* m_unified;
   QWidget* m_backupPage;
+  BackupFolderView* m_backupView = nullptr;
   int m_mode = kSeparateMode;
 };
 

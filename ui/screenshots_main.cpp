@@ -1,17 +1,25 @@
 // twinfold-screenshots: pictures of the real main window for the documentation. It
 // starts the program's controller on a settings file of its own, searches a prepared
 // folder, and saves PNG pictures of the window, each search page, each sub-page of the
-// filters page and a message box.
+// filters page, a message box, the backup folder page, the backup and link dialogs and a
+// progress dialog.
 // Usage: twinfold-screenshots OUTPUT_FOLDER SEARCH_FOLDER [EXCLUDED_SUB_FOLDER]
+#include <chrono>
 #include <cstdio>
 #include <string>
+#include <thread>
 
 #include <QApplication>
+#include <QDialog>
 #include <QDir>
 #include <QElapsedTimer>
+#include <QLineEdit>
 #include <QPixmap>
+#include <QPlainTextEdit>
+#include <QProgressDialog>
 #include <QTemporaryDir>
 #include <QThread>
+#include <QTimer>
 
 #include <QAbstractItemModel>
 #include <QCheckBox>
@@ -23,20 +31,25 @@
 #include "app/app_shell.h"
 #include "base/questions.h"
 #include "platform/zip_plugin.h"
+#include "results/backup_store.h"
 #include "results/file_properties.h"
 #include "scan/filter_nodes.h"
 #include "search/search_run.h"
 #include "ui/file_properties_dialog.h"
 #include "ui/filters_page.h"
 #include "ui/folder_page.h"
+#include "ui/long_work.h"
 #include "ui/main_controller.h"
 #include "ui/main_frame.h"
 #include "ui/message_box.h"
 #include "ui/preview_page.h"
+#include "ui/qt_questions.h"
 #include "ui/results_pane.h"
 #include "ui/screenshot_document.h"
 #include "ui/search_window.h"
 #include "ui/separate_lists_view.h"
+#include "ui/window_backup_details_dialog.h"
+#include "ui/window_replace_link_dialog.h"
 
 namespace {
 
@@ -60,6 +73,22 @@ bool save(QWidget* widget, const QString& folder, const char* name) {
   }
   std::fprintf(stderr, "twinfold-screenshots: cannot write %s\n", path.toLocal8Bit().constData());
   return false;
+}
+
+// Saves the dialog that is about to open as `name` after `prepare` has filled it in,
+// then closes it.
+void saveNextDialog(const QString& folder, const char* name, bool* ok,
+                    std::function<void(QDialog*)> prepare) {
+  QTimer::singleShot(200, [=] {
+    auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+    if (!dialog) {
+      *ok = false;
+      return;
+    }
+    prepare(dialog);
+    *ok = save(dialog, folder, name) && *ok;
+    dialog->reject();
+  });
 }
 
 // Runs the search to its end on the controller's own ticks.
@@ -268,6 +297,55 @@ int main(int argc, char** argv) {
   box.show();
   ok = save(&box, out, "message-box.png") && ok;
   box.hide();
+
+  // A few files kept in the backup folder, on the results pane's "Backup" page.
+  const std::string home = argv[2];
+  const std::pair<const char*, const char*> kept[] = {
+      {"/Old laptop/Documents/notes.txt", "the newer copy is in Documents"},
+      {"/Old laptop/Pictures/beach.jpg", "same picture as Pictures/2024"},
+      {"/Old laptop/Documents/tax return 2025.pdf", nullptr},
+  };
+  for (const auto& [path, comment] : kept)
+    controller.shell()->Backup()->AddToBackup(home + path, comment);
+  controller.searchWindow()->SetMode(0);  // the folders beside it, as after a search
+  controller.resultsPane()->SetMode(2);
+  ok = save(&frame, out, "main-window-backup.png") && ok;
+  controller.resultsPane()->SetMode(0);
+
+  tf::WindowBackupDetailsDialog details(&frame);
+  tf::BackupDetails filled;
+  saveNextDialog(out, "backup-file-details.png", &ok, [](QDialog* dialog) {
+    dialog->findChild<QPlainTextEdit*>(QStringLiteral("comment"))
+        ->setPlainText(QStringLiteral("the newer copy is in Documents"));
+  });
+  details.Ask("notes.txt", home + "/Old laptop/Documents/", &filled);
+
+  tf::QtQuestions questions(&frame);
+  tf::WindowReplaceLinkDialog link(&frame, questions);
+  const std::vector<std::string> twins = {home + "/Pictures/2024/beach.jpg",
+                                          home + "/Pictures/Holiday copy/beach.jpg",
+                                          home + "/Old laptop/Pictures/beach.jpg"};
+  saveNextDialog(out, "replace-by-link.png", &ok, [&](QDialog* dialog) {
+    dialog->findChild<QLineEdit*>(QStringLiteral("target"))
+        ->setText(QString::fromStdString(twins[0]));
+  });
+  std::string target;
+  link.Ask(home + "/Old laptop/Cache/beach.jpg", twins, 0, &target);
+
+  // A long copy, as the progress dialog shows it once half a second has gone.
+  tf::LongWork::TEST_OnDialogShown() = [&](QProgressDialog* dialog) {
+    QTimer::singleShot(300, dialog,
+                       [&, dialog] { ok = save(dialog, out, "progress-dialog.png") && ok; });
+  };
+  tf::LongWork::RunOnce(&frame, QStringLiteral("Copying 01 Allegro.flac..."),
+                        [](const tf::CopyProgress& progress) {
+                          for (int step = 0; step < 60; ++step) {
+                            std::this_thread::sleep_for(std::chrono::milliseconds(25));
+                            if (!progress(step * 12, 1000)) return false;
+                          }
+                          return true;
+                        });
+  tf::LongWork::TEST_OnDialogShown() = {};
 
   controller.Shutdown();
   return ok ? 0 : 1;

@@ -15,7 +15,17 @@
 namespace tf {
 
 WindowResultsHost::WindowResultsHost(MainController& owner, Questions& questions)
-    : m_owner(owner), m_questions(questions), m_fileShell(questions) {}
+    : m_owner(owner), m_questions(questions), m_fileShell(questions, owner.frame()) {}
+
+BackupStore* WindowResultsHost::Backup() {
+  AppShell* shell = m_owner.shell();
+  return shell ? shell->Backup() : nullptr;
+}
+
+LinksHistory* WindowResultsHost::Links() {
+  AppShell* shell = m_owner.shell();
+  return shell ? &shell->Links() : nullptr;
+}
 
 DataNode* WindowResultsHost::GroupsRoot() {
   AppShell* shell = m_owner.shell();

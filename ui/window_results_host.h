@@ -8,6 +8,7 @@
 
 #include "app/results_host.h"
 #include "results/file_actions.h"
+#include "ui/progress_file_shell.h"
 
 namespace tf {
 
@@ -15,6 +16,8 @@ class MainController;
 
 class WindowResultsHost : public ResultsHost {
  public:
+  // `questions` must answer on any thread (GuiThreadQuestions): the file work asks
+  // from a worker.
   WindowResultsHost(MainController& owner, Questions& questions);
 
   DataNode* GroupsRoot() override;
@@ -26,6 +29,8 @@ class WindowResultsHost : public ResultsHost {
   int BrowseMode() override;
   bool IsLinkTarget(const std::string& path) override;
   void ShowProperties(DataNode* fileInfo) override;
+  BackupStore* Backup() override;
+  LinksHistory* Links() override;
   Questions& Ask() override { return m_questions; }
   FileShell& Shell() override { return m_fileShell; }
   void SetCurrentFile(DataNode* file) override;
@@ -33,7 +38,8 @@ class WindowResultsHost : public ResultsHost {
  private:
   MainController& m_owner;
   Questions& m_questions;
-  PlatformFileShell m_fileShell;
+  // Moves, copies and trashing off the window's thread, with progress and "Cancel".
+  ProgressFileShell m_fileShell;
   // The file a result list last made current; RemoveFile clears it when that file goes.
   DataNode* m_currentFile = nullptr;
 };

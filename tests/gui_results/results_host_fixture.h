@@ -1,6 +1,8 @@
 // A scripted program around the results pane: a real result tree grouped from real files
-// in a temporary folder, the real trash (in a folder of the test's own), recorded opening,
-// browsing, tools and properties, and scripted answers to every question.
+// in a temporary folder, the real trash (in a folder of the test's own), a real backup
+// folder with the real zip plug-in, recorded opening, browsing, tools and properties, and
+// scripted answers to every question (asked on the window's thread, whichever thread
+// asks).
 #pragma once
 
 #include <stdlib.h>
@@ -14,14 +16,19 @@
 
 #include "app/results_host.h"
 #include "duplicates/run_result.h"
+#include "platform/zip_plugin.h"
+#include "results/backup_store.h"
+#include "results/links_history.h"
 #include "tests/support/private_trash.h"
 #include "tests/support/scripted_questions.h"
+#include "ui/gui_thread_questions.h"
+#include "ui/progress_file_shell.h"
 
 namespace tf::testing {
 
-class RecordingShell : public PlatformFileShell {
+class RecordingShell : public ProgressFileShell {
  public:
-  using PlatformFileShell::PlatformFileShell;
+  using ProgressFileShell::ProgressFileShell;
   bool OpenFile(const std::string& path, const std::string&) override {
     opened.push_back(path);
     return true;
@@ -33,7 +40,7 @@ class RecordingShell : public PlatformFileShell {
   bool Trash(const std::string& path, bool confirm) override {
     ++trashCalls;
     if (duringTrash) duringTrash();
-    return PlatformFileShell::Trash(path, confirm);
+    return ProgressFileShell::Trash(path, confirm);
   }
   std::vector<std::string> opened, browsed;
   int trashCalls = 0;
@@ -46,6 +53,13 @@ class ScriptedHost : public ResultsHost {
     char pattern[] = "/tmp/tf-results-XXXXXX";
     dir = mkdtemp(pattern);
     PrivateTrashHome();  // the trash must land in a folder of the tests' own
+    std::filesystem::create_directories(dir + "/Backup");
+    zip.Probe();
+    store.SetFolder(dir + "/Backup");
+    store.SetBrowseHook([this](const std::string& folder) {
+      browsedBackup.push_back(folder);
+      return true;
+    });
   }
   ~ScriptedHost() override { std::filesystem::remove_all(dir); }
 
@@ -88,7 +102,9 @@ class ScriptedHost : public ResultsHost {
   int BrowseMode() override { return 0; }
   bool IsLinkTarget(const std::string& p) override { return linkTargets.count(p) > 0; }
   void ShowProperties(DataNode* info) override { properties.push_back(info->Name()); }
-  Questions& Ask() override { return questions; }
+  BackupStore* Backup() override { return backup ? &store : nullptr; }
+  LinksHistory* Links() override { return &links; }
+  Questions& Ask() override { return guiQuestions; }
   FileShell& Shell() override { return shell; }
   void SetCurrentFile(DataNode* file) override { current = file; }
 
@@ -101,7 +117,12 @@ class ScriptedHost : public ResultsHost {
   std::set<std::string> linkTargets;
   DataNode* current = nullptr;
   ScriptedQuestions questions;
-  RecordingShell shell{questions};
+  GuiThreadQuestions guiQuestions{questions};
+  RecordingShell shell{guiQuestions};
+  ZipPlugin zip{{std::string(TWINFOLD_PLUGIN_DIR) + "/libpacklet.so"}};
+  BackupStore store{guiQuestions, &zip};
+  LinksHistory links;
+  std::vector<std::string> browsedBackup;
 };
 
 }  // namespace tf::testing

@@ -1,0 +1,450 @@
+// The backup folder page, "Move to Backup", "Replace by a link..." and the progress of long
+// file work, driven through the real widgets on real files: the real trash (in the test's
+// own folder), the real zip plug-in, the file system checked afterwards.
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QContextMenuEvent>
+#include <QDialog>
+#include <QElapsedTimer>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMenu>
+#include <QPlainTextEdit>
+#include <QProgressDialog>
+#include <QPushButton>
+#include <QTableView>
+#include <QTableWidget>
+#include <QTest>
+#include <QTimer>
+
+#include "tests/gui_results/results_host_fixture.h"
+#include "tests/support/private_trash.h"
+#include "ui/backup_folder_view.h"
+#include "ui/long_work.h"
+#include "ui/result_rows_model.h"
+#include "ui/results_pane.h"
+#include "ui/separate_lists_view.h"
+#include "ui/unified_list_view.h"
+
+namespace tf {
+namespace {
+
+namespace fs = std::filesystem;
+using testing::ScriptedHost;
+
+// Spaces, quotes, '<', a line break and a byte that is not UTF-8.
+const std::string kOddName = "odd 'q' \"d\" <x>\n\xe9.doc";
+
+std::string contentOf(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+std::vector<std::string> namesIn(const std::string& folder) {
+  std::vector<std::string> names;
+  std::error_code ec;
+  for (const auto& entry : fs::directory_iterator(folder, ec))
+    names.push_back(entry.path().filename().string());
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
+// Acts on the next dialog of `objectName` once it is open (it runs its own loop).
+void onDialog(const QString& objectName, std::function<void(QDialog*)> act) {
+  auto* timer = new QTimer;
+  timer->setInterval(10);
+  QObject::connect(timer, &QTimer::timeout, [timer, objectName, act] {
+    auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+    if (!dialog || dialog->objectName() != objectName) return;
+    timer->stop();
+    timer->deleteLater();
+    act(dialog);
+  });
+  timer->start();
+}
+
+void click(QAbstractItemView* list, const QModelIndex& index) {
+  QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualRect(index).center());
+}
+
+class BackupActionsTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    host.backup = true;
+    view = new BackupFolderView(host.store, host.guiQuestions);
+    pane.SetBackupView(view);
+    pane.EnableBackup(true);
+    pane.resize(900, 700);
+    pane.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&pane));
+    m_trashedBefore = trashed();
+  }
+  void TearDown() override { LongWork::TEST_OnDialogShown() = {}; }
+
+  void search(const std::vector<std::pair<std::string, int>>& files) {
+    pane.OnSearchStarted();
+    host.Search(files);
+    pane.OnSearchFinished();
+  }
+  SeparateListsView* separate() { return pane.separateView(); }
+  void selectFile(int row) {
+    click(separate()->filesList(), separate()->filesModel()->index(row, 0));
+  }
+  std::string backupFolder() const { return host.dir + "/Backup"; }
+  // How many files went to the trash since the test began (the trash is the whole
+  // test program's).
+  size_t trashed() const {
+    return namesIn(testing::PrivateTrashHome() + "/Trash/files").size() - m_trashedBefore;
+  }
+  std::vector<std::string> backupCells(int column) const {
+    std::vector<std::string> texts;
+    for (int row = 0; row < view->list()->rowCount(); ++row)
+      texts.push_back(view->list()->item(row, column)->text().toStdString());
+    return texts;
+  }
+  void pressBackupButton(BackupFolderView::Command command) {
+    QTest::mouseClick(view->button(command), Qt::LeftButton);
+  }
+  // Moves the selected file to the backup folder through "Backup file details".
+  void moveToBackup(const QString& comment, bool deleteOriginal) {
+    onDialog(QStringLiteral("BackupDetailsDialog"), [=](QDialog* dialog) {
+      auto* box = dialog->findChild<QPlainTextEdit*>(QStringLiteral("comment"));
+      EXPECT_EQ(dialog->focusWidget(), box);
+      const QStringList lines = comment.split(QLatin1Char('\n'));
+      for (qsizetype line = 0; line < lines.size(); ++line) {
+        if (line > 0) QTest::keyClick(box, Qt::Key_Return);
+        QTest::keyClicks(box, lines[line]);
+      }
+      dialog->findChild<QCheckBox*>(QStringLiteral("deleteOriginal"))->setChecked(deleteOriginal);
+      dialog->accept();
+    });
+    QTest::mouseClick(separate()->button(ResultListView::kMoveToBackup), Qt::LeftButton);
+  }
+
+  ScriptedHost host;
+  ResultsPane pane{host};
+  BackupFolderView* view = nullptr;
+  size_t m_trashedBefore = 0;
+};
+
+TEST_F(BackupActionsTest, ABackupFromTheResultsIsRestoredCopiedAndDeletedFromThePage) {
+  search({{"one/" + kOddName, 70}, {"two/" + kOddName, 70}});
+  const std::string original = host.path("one/" + kOddName);
+  const std::string twin = host.path("two/" + kOddName);
+  selectFile(0);
+  const std::string chosen = separate()->filesModel()->index(0, 0).data().toString().toStdString();
+  const std::string moved = chosen.find("one/") != std::string::npos ? original : twin;
+  moveToBackup(QStringLiteral("first line\nsecond"), true);
+
+  // Packed by the plug-in, described, and the original in the trash and out of the lists.
+  EXPECT_EQ(namesIn(backupFolder()), (std::vector<std::string>{"1." + kOddName + ".backup_info",
+                                                               "1." + kOddName + ".zipp"}));
+  EXPECT_FALSE(fs::exists(moved));
+  EXPECT_EQ(trashed(), 1u);
+  EXPECT_EQ(separate()->groupsModel()->rowCount(), 0);
+  const std::string descriptor = contentOf(backupFolder() + "/1." + kOddName + ".backup_info");
+  EXPECT_NE(descriptor.find("comment\tfirst line \\ second\r\n"), std::string::npos);
+
+  QTest::mouseClick(pane.modeButton(ResultsPane::kBackupMode), Qt::LeftButton);
+  ASSERT_EQ(view->list()->rowCount(), 1);
+  EXPECT_EQ(backupCells(3), std::vector<std::string>{"doc"});
+  EXPECT_NE(view->details()->toPlainText().indexOf(QStringLiteral("first line \\ second")), -1);
+  for (auto command :
+       {BackupFolderView::kRestore, BackupFolderView::kCopy, BackupFolderView::kBrowse,
+        BackupFolderView::kDelete, BackupFolderView::kDeleteAll})
+    EXPECT_TRUE(view->button(command)->isEnabled()) << command;
+
+  pressBackupButton(BackupFolderView::kBrowse);
+  EXPECT_EQ(host.browsedBackup, std::vector<std::string>{moved.substr(0, moved.rfind('/') + 1)});
+
+  // Copy... unpacks the entry into the chosen folder and keeps it.
+  const std::string elsewhere = host.path("elsewhere");
+  fs::create_directories(elsewhere);
+  host.questions.folders = {elsewhere};
+  pressBackupButton(BackupFolderView::kCopy);
+  EXPECT_EQ(host.questions.prompts.back(), "Choose folder for copying");
+  EXPECT_EQ(contentOf(elsewhere + "/" + kOddName), std::string(70, 'x'));
+  EXPECT_EQ(view->list()->rowCount(), 1);
+
+  // Restore puts it back, byte for byte, and its stored files go to the trash.
+  pressBackupButton(BackupFolderView::kRestore);
+  EXPECT_EQ(contentOf(moved), std::string(70, 'x'));
+  EXPECT_EQ(namesIn(backupFolder()), std::vector<std::string>{});
+  EXPECT_EQ(view->list()->rowCount(), 0);
+  for (auto command :
+       {BackupFolderView::kRestore, BackupFolderView::kCopy, BackupFolderView::kBrowse,
+        BackupFolderView::kDelete, BackupFolderView::kDeleteAll})
+    EXPECT_FALSE(view->button(command)->isEnabled()) << command;
+
+  // Three more backups, kept beside their originals this time.
+  pane.SetMode(ResultsPane::kSeparateMode);
+  search(
+      {{"one/b.txt", 300}, {"two/b.txt", 300}, {"one/" + kOddName, 20}, {"two/" + kOddName, 20}});
+  for (int file = 0; file < 3; ++file) {
+    separate()->groupsList()->selectRow(file < 2 ? 0 : 1);
+    selectFile(file % 2);
+    moveToBackup(QString(), false);
+  }
+  EXPECT_EQ(trashed(), 3u);  // nothing more went to the trash
+  pane.SetMode(ResultsPane::kBackupMode);
+  ASSERT_EQ(view->list()->rowCount(), 3);
+
+  // Sorted by size: the largest first, then reversed by a second click.
+  QHeaderView* header = view->list()->horizontalHeader();
+  const QPoint sizeAt(header->sectionViewportPosition(4) + 5, header->height() / 2);
+  QTest::mouseClick(header->viewport(), Qt::LeftButton, {}, sizeAt);
+  EXPECT_EQ(backupCells(0)[0], "b.txt");
+  EXPECT_EQ(backupCells(0)[1], "b.txt");
+  QTest::mouseClick(header->viewport(), Qt::LeftButton, {}, sizeAt);
+  EXPECT_EQ(view->sortKey(), kBackupSortSize | kBackupSortReversed);
+  EXPECT_NE(backupCells(0)[0], "b.txt");
+  EXPECT_EQ(backupCells(0)[2], "b.txt");
+
+  // Delete from the "BACKUP" menu: one entry's two files go to the trash.
+  const QPoint row0 = view->list()->visualRect(view->list()->model()->index(0, 0)).center();
+  QTest::mouseClick(view->list()->viewport(), Qt::LeftButton, {}, row0);
+  QContextMenuEvent menuEvent(QContextMenuEvent::Mouse, row0,
+                              view->list()->viewport()->mapToGlobal(row0));
+  QApplication::sendEvent(view->list()->viewport(), &menuEvent);
+  ASSERT_TRUE(view->contextMenu()->isVisible());
+  view->contextMenu()->actions()[2]->trigger();  // "Delete"
+  view->contextMenu()->hide();
+  EXPECT_EQ(view->list()->rowCount(), 2);
+  EXPECT_EQ(namesIn(backupFolder()).size(), 4u);
+  EXPECT_EQ(trashed(), 5u);
+
+  // "Delete All Files" asks first; No keeps everything.
+  host.questions.answers = {IDNO, IDYES};
+  pressBackupButton(BackupFolderView::kDeleteAll);
+  EXPECT_EQ(host.questions.asked.back().text, "Delete all backup files?");
+  EXPECT_EQ(host.questions.asked.back().caption, "Submit operation");
+  EXPECT_EQ(view->list()->rowCount(), 2);
+  pressBackupButton(BackupFolderView::kDeleteAll);
+  EXPECT_EQ(namesIn(backupFolder()), std::vector<std::string>{});
+  EXPECT_EQ(trashed(), 9u);
+  EXPECT_EQ(view->list()->rowCount(), 0);
+  EXPECT_FALSE(view->button(BackupFolderView::kDeleteAll)->isEnabled());
+}
+
+TEST_F(BackupActionsTest, ThePageTextsWidthsAndMenusActOnTheSelectedEntry) {
+  search({{"one/r.txt", 30}, {"two/r.txt", 30}});
+  // "Move to Backup" from the "FILE" menu, the original kept.
+  selectFile(0);
+  onDialog(QStringLiteral("BackupDetailsDialog"), [](QDialog* dialog) {
+    auto* file = dialog->findChild<QLineEdit*>(QStringLiteral("file"));
+    EXPECT_EQ(file->text(), "r.txt");
+    EXPECT_TRUE(file->isReadOnly());
+    EXPECT_TRUE(dialog->findChild<QCheckBox*>(QStringLiteral("deleteOriginal"))->isChecked());
+    dialog->findChild<QCheckBox*>(QStringLiteral("deleteOriginal"))->setChecked(false);
+    dialog->accept();
+  });
+  separate()->contextMenu()->actions()[3]->trigger();  // "Move to Backup"
+  EXPECT_TRUE(fs::exists(host.path("one/r.txt")) && fs::exists(host.path("two/r.txt")));
+  EXPECT_EQ(separate()->groupsModel()->rowCount(), 1);
+
+  pane.SetMode(ResultsPane::kBackupMode);
+  ASSERT_EQ(view->list()->rowCount(), 1);
+  std::vector<std::string> labels, tips, items;
+  for (const QLabel* label : view->findChildren<QLabel*>())
+    labels.push_back(label->text().toStdString());
+  EXPECT_EQ(labels, (std::vector<std::string>{"Files:", "File details"}));
+  for (int command = 0; command < BackupFolderView::kCommandCount; ++command)
+    tips.push_back(
+        view->button(static_cast<BackupFolderView::Command>(command))->toolTip().toStdString());
+  EXPECT_EQ(tips,
+            (std::vector<std::string>{"Restore file", "Copy file to...", "Browse original folder",
+                                      "Delete file", "Delete all files"}));
+  for (auto command : {BackupFolderView::kDelete, BackupFolderView::kDeleteAll})
+    EXPECT_EQ(view->button(command)->palette().color(QPalette::ButtonText), QColor(128, 0, 0));
+  for (const QAction* action : view->contextMenu()->actions())
+    items.push_back(action->isSeparator() ? "-" : action->text().toStdString());
+  EXPECT_EQ(view->contextMenu()->title(), "BACKUP");
+  EXPECT_EQ(items, (std::vector<std::string>{"Restore", "Copy...", "Delete", "-", "Browse"}));
+
+  // "Original location" takes what the others leave, after every resize.
+  for (int width : {900, 700}) {
+    pane.resize(width, 600);
+    QApplication::processEvents();
+    QHeaderView* header = view->list()->horizontalHeader();
+    int others = 0;
+    for (int column : {0, 2, 3, 4}) others += header->sectionSize(column);
+    EXPECT_EQ(header->sectionSize(1), view->list()->viewport()->width() - others);
+  }
+
+  // The menu's Browse and Copy..., then Restore: the original is there already, and
+  // refusing to replace it keeps the entry.
+  view->contextMenu()->actions()[4]->trigger();
+  EXPECT_EQ(host.browsedBackup, std::vector<std::string>{host.path("one/")});
+  const std::string copies = host.path("copies");
+  fs::create_directories(copies);
+  host.questions.folders = {copies};
+  view->contextMenu()->actions()[1]->trigger();
+  EXPECT_EQ(namesIn(copies), std::vector<std::string>{"r.txt"});
+  host.questions.answers = {IDNO};
+  view->contextMenu()->actions()[0]->trigger();
+  EXPECT_EQ(view->list()->rowCount(), 1);
+  // The taken name was asked about, and after the No the reason nothing happened is told.
+  ASSERT_GE(host.questions.asked.size(), 2u);
+  EXPECT_EQ(host.questions.asked[host.questions.asked.size() - 2].caption, "Replace file ?");
+  EXPECT_EQ(host.questions.asked.back().caption, "Error");
+  EXPECT_NE(host.questions.asked.back().text.find("kept as it is"), std::string::npos);
+  fs::remove(host.path("one/r.txt"));
+  view->contextMenu()->actions()[0]->trigger();
+  EXPECT_EQ(contentOf(host.path("one/r.txt")), std::string(30, 'x'));
+  EXPECT_EQ(view->list()->rowCount(), 0);
+}
+
+TEST_F(BackupActionsTest, AnotherBackupFolderLeavesNoRowOnAForgottenEntry) {
+  search({{"one/k.txt", 8}, {"two/k.txt", 8}});
+  ASSERT_TRUE(host.store.AddToBackup(host.path("one/k.txt"), nullptr));
+  pane.SetMode(ResultsPane::kBackupMode);
+  ASSERT_EQ(view->list()->rowCount(), 1);
+  fs::create_directories(host.path("other"));
+  host.store.SetFolder(host.path("other"));  // as the options dialog does
+  fs::remove(host.path("one/k.txt"));
+  click(view->list(), view->list()->model()->index(0, 1));
+  pressBackupButton(BackupFolderView::kRestore);
+  view->RunCommand(BackupFolderView::kDelete);
+  EXPECT_FALSE(fs::exists(host.path("one/k.txt")));
+  EXPECT_EQ(namesIn(backupFolder()).size(), 2u);
+  EXPECT_FALSE(view->button(BackupFolderView::kRestore)->isEnabled());
+  pane.SetMode(ResultsPane::kSeparateMode);
+  pane.SetMode(ResultsPane::kBackupMode);
+  EXPECT_EQ(view->list()->rowCount(), 0);
+}
+
+TEST_F(BackupActionsTest, ALinkFromTheResultsResolvesToTheTwinAndTheFileGoesToTheTrash) {
+  search({{"one/" + kOddName, 40}, {"two/" + kOddName, 40}, {"three/" + kOddName, 40}});
+  const std::string replaced = host.path("one/" + kOddName);
+  // Find the row of "one/" among the files of the group.
+  int row = 0;
+  for (; row < 3; ++row) {
+    selectFile(row);
+    if (host.current && host.current->Name() == replaced) break;
+  }
+  ASSERT_LT(row, 3);
+  std::string twin;
+  onDialog(QStringLiteral("ReplaceLinkDialog"), [&](QDialog* dialog) {
+    auto* target = dialog->findChild<QLineEdit*>(QStringLiteral("target"));
+    auto* found = dialog->findChild<QListWidget*>(QStringLiteral("found"));
+    QPushButton* replace = nullptr;
+    for (auto* button : dialog->findChildren<QPushButton*>())
+      if (button->text() == "Replace file") replace = button;
+    EXPECT_EQ(dialog->focusWidget(), target);
+    EXPECT_EQ(found->count(), 2);
+    EXPECT_FALSE(replace->isEnabled());
+    QTest::keyClicks(target, QStringLiteral("/no/such/file"));
+    EXPECT_FALSE(replace->isEnabled());
+    QListWidgetItem* item = found->item(1);
+    const QPoint at = found->visualItemRect(item).center();
+    QTest::mouseClick(found->viewport(), Qt::LeftButton, {}, at);
+    QTest::mouseDClick(found->viewport(), Qt::LeftButton, {}, at);
+    EXPECT_EQ(target->text(), item->text());
+    EXPECT_TRUE(replace->isEnabled());
+    twin = item->text().contains(QStringLiteral("/two/")) ? host.path("two/" + kOddName)
+                                                          : host.path("three/" + kOddName);
+    QTest::mouseClick(replace, Qt::LeftButton);
+  });
+  QTest::mouseClick(separate()->button(ResultListView::kReplaceByLink), Qt::LeftButton);
+
+  ASSERT_FALSE(twin.empty());
+  EXPECT_TRUE(fs::is_symlink(replaced));
+  EXPECT_EQ(fs::canonical(replaced), fs::canonical(twin));
+  EXPECT_EQ(trashed(), 1u);
+  EXPECT_EQ(namesIn(host.path("one")), std::vector<std::string>{kOddName});  // no temporary left
+  EXPECT_NE(host.links.InLinkHistory(twin), nullptr);
+  EXPECT_EQ(separate()->filesModel()->rowCount(), 2);
+
+  // The twin is now a link target: replacing it asks first; No leaves it alone.
+  host.questions.answers = {IDNO};
+  for (row = 0; row < 2; ++row) {
+    selectFile(row);
+    if (host.current && host.current->Name() == twin) break;
+  }
+  QTest::mouseClick(separate()->button(ResultListView::kReplaceByLink), Qt::LeftButton);
+  EXPECT_EQ(host.questions.asked.back().caption, "Replace file ?");
+  EXPECT_TRUE(fs::is_regular_file(fs::symlink_status(twin)));
+}
+
+TEST_F(BackupActionsTest, ACancelledCopyOfABigFileLeavesNothingAndTheWindowKeepsPainting) {
+  search({{"one/big.bin", 1}, {"two/big.bin", 1}});
+  const std::string big = host.path("one/big.bin");
+  {
+    // A sparse gibibyte: nothing to read from disk, but every byte gets written.
+    const int fd = ::open(big.c_str(), O_WRONLY | O_TRUNC);
+    ASSERT_GE(fd, 0);
+    ASSERT_EQ(::ftruncate(fd, int64_t{1} << 30), 0);
+    ::close(fd);
+  }
+  const std::string target = host.path("target");
+  fs::create_directories(target);
+  selectFile(0);
+  const bool firstIsBig =
+      separate()->filesModel()->index(0, 0).data().toString().contains(QStringLiteral("/one/"));
+  if (!firstIsBig) selectFile(1);
+
+  // The window's clock ticks every 20 ms; the longest pause between ticks shows how long
+  // the window could not repaint.
+  QElapsedTimer clock;
+  clock.start();
+  qint64 last = 0, longestPause = 0, shownAt = -1;
+  QTimer tick;
+  QObject::connect(&tick, &QTimer::timeout, [&] {
+    longestPause = std::max(longestPause, clock.elapsed() - last);
+    last = clock.elapsed();
+  });
+  LongWork::TEST_OnDialogShown() = [&](QProgressDialog* dialog) {
+    shownAt = clock.elapsed();
+    EXPECT_EQ(dialog->labelText(), "Copying big.bin...");
+    for (auto* button : dialog->findChildren<QPushButton*>())
+      if (button->text() == "Cancel") QTest::mouseClick(button, Qt::LeftButton);
+  };
+  host.questions.folders = {target};
+  tick.start(20);
+  last = clock.elapsed();
+  QTest::mouseClick(separate()->button(ResultListView::kCopy), Qt::LeftButton);
+  tick.stop();
+
+  EXPECT_GE(shownAt, LongWork::kShowAfterMs);
+  EXPECT_LT(longestPause, 200);
+  EXPECT_EQ(namesIn(target), std::vector<std::string>{});  // no copy, no temporary
+  EXPECT_EQ(fs::file_size(big), uint64_t{1} << 30);
+  EXPECT_EQ(separate()->filesModel()->rowCount(), 2);
+}
+
+TEST_F(BackupActionsTest, CancellingADeleteOfManyFilesKeepsTheFilesNotYetBegun) {
+  std::vector<std::pair<std::string, int>> files;
+  for (int i = 0; i < 6; ++i) files.push_back({"d" + std::to_string(i) + "/x.txt", 3});
+  search(files);
+  // Each trash takes a while; the dialog appears during the work and is cancelled.
+  host.shell.duringTrash = [] { QTest::qWait(150); };
+  bool shown = false;
+  LongWork::TEST_OnDialogShown() = [&](QProgressDialog* dialog) {
+    shown = true;
+    EXPECT_EQ(dialog->maximum(), 6);
+    for (auto* button : dialog->findChildren<QPushButton*>())
+      if (button->text() == "Cancel") QTest::mouseClick(button, Qt::LeftButton);
+  };
+  QTableView* list = separate()->filesList();
+  list->selectAll();
+  host.questions.answers = std::deque<int>(6, IDYES);
+  QTest::mouseClick(separate()->button(ResultListView::kDelete), Qt::LeftButton);
+  EXPECT_TRUE(shown);
+  const size_t gone = trashed();
+  EXPECT_GT(gone, 0u);
+  EXPECT_LT(gone, 6u);
+  size_t left = 0;
+  for (int i = 0; i < 6; ++i) left += fs::exists(host.path("d" + std::to_string(i) + "/x.txt"));
+  EXPECT_EQ(left + gone, 6u);
+}
+
+}  // namespace
+}  // namespace tf
