@@ -26,19 +26,19 @@ int ToolListEditor::RowToSelect(const std::vector<ToolRow>& rows, const std::str
   return 0;
 }
 
-DetachedNode ToolListEditor::NewTool() const {
-  return DetachedNode(AddToolNode(nullptr, std::string(), std::string(), std::string()));
+NodePtr ToolListEditor::NewTool() const {
+  return NodePtr(AddToolNode(nullptr, std::string(), std::string(), std::string()));
 }
 
-bool ToolListEditor::AppendTool(DetachedNode tool) {
+bool ToolListEditor::AppendTool(NodePtr tool) {
   if (!m_section || !tool) return false;
   if (!tool->Attach(m_section, ATTACH_LAST_CHILD)) return false;
   tool.release();  // the section owns it now
   return true;
 }
 
-DetachedNode ToolListEditor::CopyOf(DataNode* tool) const {
-  return DetachedNode(tool ? CloneNode(tool, nullptr, 1) : nullptr);
+NodePtr ToolListEditor::CopyOf(DataNode* tool) const {
+  return NodePtr(tool ? CloneNode(tool, nullptr, 1) : nullptr);
 }
 
 void ToolListEditor::CopyBack(const DataNode& copy, DataNode* tool) {

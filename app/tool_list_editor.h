@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "datatree/data_node.h"
+#include "datatree/node_ptr.h"
 
 namespace tf {
 
@@ -17,12 +18,6 @@ struct ToolRow {
   std::string directory;
   DataNode* node;
 };
-
-// Deletes a node (with its subtree) that is not linked into a tree.
-struct DetachedNodeDeleter {
-  void operator()(DataNode* node) const { DeleteNode(node); }
-};
-using DetachedNode = std::unique_ptr<DataNode, DetachedNodeDeleter>;
 
 class ToolListEditor {
  public:
@@ -36,12 +31,12 @@ class ToolListEditor {
   static int RowToSelect(const std::vector<ToolRow>& rows, const std::string& remembered);
 
   // "Add": a new "tool" node without a parent, for the description dialog.
-  DetachedNode NewTool() const;
+  NodePtr NewTool() const;
   // After OK: the node becomes the last child of the section. False (the node stays
   // with the caller) without a section.
-  bool AppendTool(DetachedNode tool);
+  bool AppendTool(NodePtr tool);
   // "Edit": a copy of `tool` for the description dialog.
-  DetachedNode CopyOf(DataNode* tool) const;
+  NodePtr CopyOf(DataNode* tool) const;
   // After OK: the copy's name, desc and attributes replace those of `tool`.
   static void CopyBack(const DataNode& copy, DataNode* tool);
   // "Remove": deletes the tool at once.

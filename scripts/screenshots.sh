@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # Writes PNG pictures of the main window (before and after a search, both result views),
-# of each search page, of each sub-page of the filters page and of a message box into
-# docs/screenshots/. It needs no display: the program runs on Qt's offscreen platform
-# over a small made-up folder tree.
+# of each search page, of each sub-page of the filters page, of a message box and of the
+# "&Settings" dialogs into docs/screenshots/. It needs no display: the program runs on
+# Qt's offscreen platform over a small made-up folder tree.
 # Usage: scripts/screenshots.sh [BUILD_DIR]   (default: build)
 set -euo pipefail
 cd "$(dirname "$0")/.."

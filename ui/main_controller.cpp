@@ -17,6 +17,7 @@
 #include "ui/results_pane.h"
 #include "ui/search_bar.h"
 #include "ui/search_window.h"
+#include "ui/settings_dialogs.h"
 #include "ui/single_instance.h"
 #include "ui/split_window.h"
 
@@ -83,6 +84,7 @@ bool MainController::Init(CMainFrame* frame, ControllerSetup setup) {
   m_shell->Backup()->SetBrowseHook(
       [](const std::string& folder) { return BrowseFile(folder, "open"); });
   m_results->EnableBackup(m_resultsHost->BackupAvailable());
+  m_results->OnToolsChanged();
   rebuildMasksMenu();
 
   m_searchPanes->SetWaitCursor(true);
@@ -173,12 +175,19 @@ int MainController::OnCommand(int commandId) {
       m_frame->close();
       return 1;
     case kCmdRegisteredTools:
+      OpenToolList(*m_shell, *m_questions, m_frame, [this] { m_results->OnToolsChanged(); });
+      break;
     case kCmdOptions:
+      OpenProgramOptions(
+          *m_shell, *m_questions, m_frame, [this](bool on) { m_results->EnableBackup(on); },
+          [this] { SetToolTips(m_shell->Settings().GetTooltips() != 0); });
+      break;
     case kCmdMaskCollection:
-      m_questions->ShowMessage(kNotAvailableText, nullptr, MB_OK);
+      if (OpenMaskCollectionEditor(*m_shell, *m_questions, m_frame)) masksChanged();
       break;
     case kCmdBuiltInMasks:
       m_shell->LoadBuiltInMasks();
+      masksChanged();
       break;
     case kCmdHelp:
       showHelp();
@@ -188,7 +197,7 @@ int MainController::OnCommand(int commandId) {
       break;
     default:
       if (commandId >= kFirstLoadMasksCommand && commandId <= kLastLoadMasksCommand) {
-        m_shell->LoadMasksCommand(commandId);
+        if (m_shell->LoadMasksCommand(commandId)) masksChanged();
         rebuildMasksMenu();
       }
       break;
@@ -206,6 +215,11 @@ void MainController::UpdateCommandStates() {
   if (!m_frame || !m_shell || m_shell->IsShutDown()) return;
   UpdateMenuState(m_frame->menuBar());
   if (m_bar) m_bar->UpdateButtons(m_shell->Search().CanStart());
+}
+
+void MainController::masksChanged() {
+  rebuildMasksMenu();
+  emit masksReplaced();
 }
 
 void MainController::showHelp() {

@@ -21,10 +21,10 @@ TEST(ToolListEditor, NewToolsAndCopiesReachTheListOnlyAfterOk) {
   ToolListEditor editor(section.root);
 
   // Cancelled: the detached node goes, the list is as before.
-  { DetachedNode cancelled = editor.NewTool(); }
+  { NodePtr cancelled = editor.NewTool(); }
   ASSERT_EQ(editor.Rows().size(), 1u);
 
-  DetachedNode added = editor.NewTool();
+  NodePtr added = editor.NewTool();
   EXPECT_EQ(StoreToolForm({"", "cmd", ""}, added.get()), ToolFormField::kName);
   EXPECT_EQ(StoreToolForm({"Diff", "", ""}, added.get()), ToolFormField::kCommand);
   EXPECT_EQ(editor.Rows().size(), 1u);  // refusals leave the list alone
@@ -38,11 +38,11 @@ TEST(ToolListEditor, NewToolsAndCopiesReachTheListOnlyAfterOk) {
   DataNode* first = ToolAt(section.root, 0);
   first->attrs.Set("icon", AttrValue::FromString("editor.png"), 1);
   {
-    DetachedNode copy = editor.CopyOf(first);
+    NodePtr copy = editor.CopyOf(first);
     StoreToolForm({"Changed", "x", "y"}, copy.get());
   }
   EXPECT_EQ(editor.Rows()[0].name, "Text editor");
-  DetachedNode copy = editor.CopyOf(first);
+  NodePtr copy = editor.CopyOf(first);
   StoreToolForm({"Viewer", "less \"%f1\"", "/tmp"}, copy.get());
   ToolListEditor::CopyBack(*copy, first);
   const std::vector<ToolRow> rows = editor.Rows();
