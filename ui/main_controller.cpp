@@ -197,8 +197,10 @@ int MainController::OnCommand(int commandId) {
       break;
     default:
       if (commandId >= kFirstLoadMasksCommand && commandId <= kLastLoadMasksCommand) {
-        if (m_shell->LoadMasksCommand(commandId)) masksChanged();
-        rebuildMasksMenu();
+        if (m_shell->LoadMasksCommand(commandId))
+          masksChanged();
+        else
+          rebuildMasksMenu();
       }
       break;
   }
