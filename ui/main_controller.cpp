@@ -183,11 +183,11 @@ int MainController::OnCommand(int commandId) {
           [this] { SetToolTips(m_shell->Settings().GetTooltips() != 0); });
       break;
     case kCmdMaskCollection:
-      if (OpenMaskCollectionEditor(*m_shell, *m_questions, m_frame)) masksChanged();
+      // The filters page reads the collection whenever it offers its groups.
+      if (OpenMaskCollectionEditor(*m_shell, *m_questions, m_frame)) rebuildMasksMenu();
       break;
     case kCmdBuiltInMasks:
       m_shell->LoadBuiltInMasks();
-      masksChanged();
       break;
     case kCmdHelp:
       showHelp();
@@ -197,10 +197,8 @@ int MainController::OnCommand(int commandId) {
       break;
     default:
       if (commandId >= kFirstLoadMasksCommand && commandId <= kLastLoadMasksCommand) {
-        if (m_shell->LoadMasksCommand(commandId))
-          masksChanged();
-        else
-          rebuildMasksMenu();
+        m_shell->LoadMasksCommand(commandId);
+        rebuildMasksMenu();
       }
       break;
   }
@@ -217,11 +215,6 @@ void MainController::UpdateCommandStates() {
   if (!m_frame || !m_shell || m_shell->IsShutDown()) return;
   UpdateMenuState(m_frame->menuBar());
   if (m_bar) m_bar->UpdateButtons(m_shell->Search().CanStart());
-}
-
-void MainController::masksChanged() {
-  rebuildMasksMenu();
-  emit masksReplaced();
 }
 
 void MainController::showHelp() {

@@ -74,10 +74,6 @@ class MainController : public MCMain {
   // Pushes the command states into the menus and the search bar (each tick does).
   void UpdateCommandStates();
 
- signals:
-  // The program's mask collection has other groups now; whatever offers them rebuilds.
-  void masksReplaced();
-
  protected:
   void OnBusyTick() override { onTick(); }
   void OnInactiveTick() override { onTick(); }
@@ -88,7 +84,6 @@ class MainController : public MCMain {
   void createPanes();
   void setSearchColumn(bool wide);
   void rebuildMasksMenu();
-  void masksChanged();
   void showHelp();
   void showAbout();
   void bringToFront();
