@@ -61,8 +61,6 @@ constexpr const char* kSecondInstanceCaption = "Second instance of Twinfold";
 std::string SecondInstanceText(const std::string& programTitle);
 // The text of the about box.
 std::string AboutText(const std::string& programTitle, const std::string& version);
-// Shown by the commands whose dialogs are not part of this version.
-constexpr const char* kNotAvailableText = "This command is not available in this version.";
 
 // The first of the candidates that is a file, else the first candidate (whose failure to
 // open is then the viewer's to report); empty for no candidates.

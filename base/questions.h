@@ -43,6 +43,14 @@ class Questions {
                                 const std::string& defaultExtension,
                                 const std::string& initialFolder, const std::string& title,
                                 bool overwritePrompt, std::string* inOut) = 0;
+
+  // Chooser of a program to run: programs here carry no extension, so the window program
+  // offers the files with an execute bit (and every file). Without such a filter it is
+  // the open-file chooser.
+  virtual bool ChooseProgram(const std::string& title, const std::string& initialFolder,
+                             std::string* out) {
+    return ChooseFileToOpen(std::string(), std::string(), title, initialFolder, out);
+  }
 };
 
 }  // namespace tf

@@ -130,7 +130,11 @@ bool MaskCollectionEditor::Load(const std::string& initialFolder) {
   if (!m_questions.ChooseFileToOpen(kFilterName, kFilterPattern, "Open mask collection file",
                                     initialFolder, &path))
     return false;
-  if (!m_work.LoadFromFile(path)) return false;
+  if (!m_work.LoadFromFile(path)) {
+    // The collection stays as it was; say so rather than look as if nothing was chosen.
+    showError("Cannot load mask collection file");
+    return false;
+  }
   m_selected = m_work.Count() > 0 ? 1 : 0;
   return true;
 }
@@ -141,7 +145,9 @@ bool MaskCollectionEditor::Save(const std::string& initialFolder) {
                                     "Save mask collection to file", true, &path))
     return false;
   if (std::filesystem::path(path).extension().empty()) path += MaskCollection::kExtension;
-  return m_work.SaveToFile(path);
+  if (m_work.SaveToFile(path)) return true;
+  showError("Cannot save mask collection file");
+  return false;
 }
 
 }  // namespace tf

@@ -49,7 +49,8 @@ class MaskCollectionEditor {
   void MoveDown();
   // "Create new collection": every group goes, then one new group is made.
   void CreateNewCollection();
-  // "Load" and "Save", through the file choosers; false when cancelled or failed.
+  // "Load" and "Save", through the file choosers; false when cancelled or failed (a
+  // failure is told to the user).
   bool Load(const std::string& initialFolder);
   bool Save(const std::string& initialFolder);
 

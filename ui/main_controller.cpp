@@ -19,6 +19,7 @@
 #include "ui/results_pane.h"
 #include "ui/search_bar.h"
 #include "ui/search_window.h"
+#include "ui/settings_dialogs.h"
 #include "ui/single_instance.h"
 #include "ui/split_window.h"
 
@@ -86,6 +87,7 @@ bool MainController::Init(CMainFrame* frame, ControllerSetup setup) {
   });
   m_results->SetBackupView(new BackupFolderView(*m_shell->Backup(), *m_questions));
   m_results->EnableBackup(m_resultsHost->BackupAvailable());
+  m_results->OnToolsChanged();
   rebuildMasksMenu();
 
   m_searchPanes->SetWaitCursor(true);
@@ -176,9 +178,16 @@ int MainController::OnCommand(int commandId) {
       m_frame->close();
       return 1;
     case kCmdRegisteredTools:
+      OpenToolList(*m_shell, *m_questions, m_frame, [this] { m_results->OnToolsChanged(); });
+      break;
     case kCmdOptions:
+      OpenProgramOptions(
+          *m_shell, *m_questions, m_frame, [this](bool on) { m_results->EnableBackup(on); },
+          [this] { SetToolTips(m_shell->Settings().GetTooltips() != 0); });
+      break;
     case kCmdMaskCollection:
-      m_questions->ShowMessage(kNotAvailableText, nullptr, MB_OK);
+      // The filters page reads the collection whenever it offers its groups.
+      if (OpenMaskCollectionEditor(*m_shell, *m_questions, m_frame)) rebuildMasksMenu();
       break;
     case kCmdBuiltInMasks:
       m_shell->LoadBuiltInMasks();

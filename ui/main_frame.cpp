@@ -110,7 +110,8 @@ void CMainFrame::RebuildLoadMasksMenu(const std::vector<CollectionFile>& files) 
   if (!settings) return;
   if (m_loadMasks) {
     settings->removeAction(m_loadMasks->menuAction());
-    delete m_loadMasks;
+    // Later: the rebuild may run inside one of this menu's own items.
+    m_loadMasks->deleteLater();
     m_loadMasks = nullptr;
   }
   if (files.empty()) return;

@@ -6,6 +6,8 @@
 
 #include <QFile>
 #include <QFileDialog>
+#include <QFileSystemModel>
+#include <QSortFilterProxyModel>
 #include <QStringList>
 
 #include "ui/chosen_path.h"
@@ -69,6 +71,28 @@ bool runChooser(QFileDialog& dialog, bool lastMayBeNew, std::string* out) {
   return ChosenPathBytes(chosen.front(), lastMayBeNew, out);
 }
 
+// Shows folders and, while `programsOnly`, only the files with an execute bit.
+class ProgramsProxy : public QSortFilterProxyModel {
+ public:
+  using QSortFilterProxyModel::QSortFilterProxyModel;
+  void setProgramsOnly(bool on) {
+    m_programsOnly = on;
+    invalidateFilter();
+  }
+
+ protected:
+  bool filterAcceptsRow(int row, const QModelIndex& parent) const override {
+    if (!m_programsOnly) return true;
+    auto* files = qobject_cast<QFileSystemModel*>(sourceModel());
+    if (!files) return true;
+    const QFileInfo info = files->fileInfo(files->index(row, 0, parent));
+    return info.isDir() || info.isExecutable();
+  }
+
+ private:
+  bool m_programsOnly = true;
+};
+
 }  // namespace
 
 QtQuestions::QtQuestions(QWidget* owner, std::string programTitle)
@@ -113,6 +137,24 @@ bool QtQuestions::ChooseFileToSave(const std::string& filterName, const std::str
   if (!initialFolder.empty()) dialog.setDirectory(pathOf(initialFolder));
   if (!inOut->empty()) dialog.selectFile(pathOf(*inOut));
   return runChooser(dialog, true, inOut);
+}
+
+bool QtQuestions::ChooseProgram(const std::string& title, const std::string& initialFolder,
+                                std::string* out) {
+  ByteSafeFileDialog dialog(m_owner, textOf(title));
+  dialog.setFileMode(QFileDialog::ExistingFile);
+  dialog.setAcceptMode(QFileDialog::AcceptOpen);
+  // The filter by execute bit needs Qt's own dialog: a desktop's dialog takes no proxy.
+  dialog.setOption(QFileDialog::DontUseNativeDialog);
+  const QString programs = QStringLiteral("Programs (*)");
+  dialog.setNameFilters({programs, QStringLiteral("All files (*)")});
+  auto* proxy = new ProgramsProxy(&dialog);
+  dialog.setProxyModel(proxy);
+  QObject::connect(
+      &dialog, &QFileDialog::filterSelected, proxy,
+      [proxy, programs](const QString& filter) { proxy->setProgramsOnly(filter == programs); });
+  if (!initialFolder.empty()) dialog.setDirectory(pathOf(initialFolder));
+  return runChooser(dialog, false, out);
 }
 
 }  // namespace tf

@@ -26,6 +26,8 @@ class QtQuestions : public Questions {
                         const std::string& defaultExtension, const std::string& initialFolder,
                         const std::string& title, bool overwritePrompt,
                         std::string* inOut) override;
+  bool ChooseProgram(const std::string& title, const std::string& initialFolder,
+                     std::string* out) override;
 
  private:
   QWidget* m_owner;

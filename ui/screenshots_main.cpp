@@ -29,19 +29,23 @@
 #include <QTableView>
 
 #include "app/app_shell.h"
+#include "app/tools_section.h"
 #include "base/questions.h"
 #include "platform/zip_plugin.h"
 #include "results/backup_store.h"
 #include "results/file_properties.h"
 #include "scan/filter_nodes.h"
 #include "search/search_run.h"
+#include "settings/tool_node.h"
 #include "ui/file_properties_dialog.h"
 #include "ui/filters_page.h"
 #include "ui/folder_page.h"
 #include "ui/long_work.h"
 #include "ui/main_controller.h"
 #include "ui/main_frame.h"
+#include "ui/mask_collection_dialog.h"
 #include "ui/message_box.h"
+#include "ui/options_dialog.h"
 #include "ui/preview_page.h"
 #include "ui/qt_questions.h"
 #include "ui/results_pane.h"
@@ -50,6 +54,8 @@
 #include "ui/separate_lists_view.h"
 #include "ui/window_backup_details_dialog.h"
 #include "ui/window_replace_link_dialog.h"
+#include "ui/tool_description_dialog.h"
+#include "ui/tool_list_dialog.h"
 
 namespace {
 
@@ -203,6 +209,38 @@ bool writeSamples(const QString& folder, tf::ZipPlugin& zip) {
   return ok && zipped;
 }
 
+// The dialogs of the "&Settings" menu, each shown as its command opens it.
+bool saveSettingsDialogs(tf::MainController& controller, tf::CMainFrame& frame,
+                         const QString& out) {
+  tf::AppShell& shell = *controller.shell();
+  tf::Questions& questions = controller.searchHost()->Ask();
+  tf::DataNode* tools = shell.ToolsSection();
+  tf::AddToolNode(tools, "Compare", "meld \"%f1\" \"%f2\"", "%d1");
+  bool ok = true;
+  {
+    tf::OptionsDialog dialog(shell, questions, {}, {}, &frame);
+    dialog.show();
+    ok = save(&dialog, out, "dialog-options.png") && ok;
+  }
+  {
+    tf::ToolListDialog dialog(tools, questions, &frame);
+    dialog.show();
+    ok = save(&dialog, out, "dialog-registered-tools.png") && ok;
+  }
+  {
+    tf::ToolDescriptionDialog dialog(tf::ToolAt(tools, 1), questions, &frame);
+    dialog.show();
+    ok = save(&dialog, out, "dialog-tool-description.png") && ok;
+  }
+  {
+    tf::MaskCollectionDialog dialog(shell.Masks(), questions, std::string(),
+                                    tf::MaskCollectionDialog::Mode::kEdit, &frame);
+    dialog.show();
+    ok = save(&dialog, out, "dialog-mask-collection.png") && ok;
+  }
+  return ok;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -297,6 +335,7 @@ int main(int argc, char** argv) {
   box.show();
   ok = save(&box, out, "message-box.png") && ok;
   box.hide();
+  ok = saveSettingsDialogs(controller, frame, out) && ok;
 
   // A few files kept in the backup folder, on the results pane's "Backup" page.
   const std::string home = argv[2];

@@ -28,6 +28,8 @@ class ScriptedQuestions : public Questions {
 
   std::vector<AskedMessage> asked;
   std::vector<std::string> prompts;  // prompts/titles of the choosers, in order
+  std::vector<std::string> starts;   // the folder each chooser started in, in order
+  std::vector<std::string> filters;  // the filter name of each file chooser, in order
 
   int ShowMessage(const std::string& text, const char* caption, int buttonSet) override {
     if (text.empty()) return 0;
@@ -38,21 +40,27 @@ class ScriptedQuestions : public Questions {
     return a;
   }
 
-  bool ChooseFolder(const std::string&, const std::string& prompt, std::string* out) override {
+  bool ChooseFolder(const std::string& start, const std::string& prompt,
+                    std::string* out) override {
     prompts.push_back(prompt);
+    starts.push_back(start);
     return take(folders, out);
   }
 
-  bool ChooseFileToOpen(const std::string&, const std::string&, const std::string& title,
-                        const std::string&, std::string* out) override {
+  bool ChooseFileToOpen(const std::string& filterName, const std::string&, const std::string& title,
+                        const std::string& start, std::string* out) override {
     prompts.push_back(title);
+    starts.push_back(start);
+    filters.push_back(filterName);
     return take(files, out);
   }
 
-  bool ChooseFileToSave(const std::string&, const std::string&, const std::string&,
-                        const std::string&, const std::string& title, bool,
+  bool ChooseFileToSave(const std::string& filterName, const std::string&, const std::string&,
+                        const std::string& start, const std::string& title, bool,
                         std::string* inOut) override {
     prompts.push_back(title);
+    starts.push_back(start);
+    filters.push_back(filterName);
     return take(files, inOut);
   }
 

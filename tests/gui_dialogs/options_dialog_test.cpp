@@ -1,0 +1,177 @@
+// "Program Options" through the main window's command: what OK stores and applies, what
+// Cancel and the refusals leave, and the two choosers.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+
+#include <QAction>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTest>
+
+#include "app/main_commands.h"
+#include "dialog_support.h"
+#include "results/backup_store.h"
+#include "scan/mask_collection.h"
+#include "ui/options_dialog.h"
+
+namespace tf {
+namespace {
+
+namespace fs = std::filesystem;
+using testing::StoredSettings;
+using testing::TempTree;
+using testing::WhenShown;
+using testing::Window;
+
+void TypeInto(QLineEdit* box, const std::string& text) {
+  box->setFocus();
+  box->selectAll();
+  QTest::keyClick(box, Qt::Key_Delete);
+  QTest::keyClicks(box, QString::fromStdString(text));
+}
+
+// Near the left edge: a check box or option button answers only on its mark and text.
+void Click(QAbstractButton* button) {
+  QTest::mouseClick(button, Qt::LeftButton, {}, QPoint(6, button->height() / 2));
+}
+
+std::string WriteCollectionFile(const std::string& path) {
+  MaskCollection masks;
+  masks.AddBuiltInGroups();
+  EXPECT_TRUE(masks.SaveToFile(path));
+  return path;
+}
+
+TEST(OptionsDialog, OkStoresEveryFieldAndMovesTheBackupFiles) {
+  TempTree places;
+  Window w(places);
+  ASSERT_TRUE(w.started);
+  const std::string oldBackup = places.Path("data/Backup");
+  const std::string kept = places.File("data/Backup/1.report.txt", 4);
+  const std::string newBackup = places.Folder("elsewhere/Backup");
+  const std::string collection = WriteCollectionFile(places.Path("mine.mcf"));
+  w.questions.files = {collection};
+  w.questions.folders = {newBackup};
+  w.questions.answers = {IDYES};  // copy the backup files along
+
+  WhenShown<OptionsDialog>([&](OptionsDialog* d) {
+    EXPECT_EQ(d->windowTitle().toStdString(), "Program Options");
+    EXPECT_EQ(d->focusWidget(), d->tooltipsBox());
+    EXPECT_TRUE(d->tooltipsBox()->isChecked());
+    EXPECT_EQ(d->priorityList()->currentIndex(), 1);
+    EXPECT_TRUE(d->builtInMasksButton()->isChecked());
+    EXPECT_FALSE(d->maskFileBox()->isEnabled());
+    EXPECT_FALSE(d->maskFileChooser()->isEnabled());
+    EXPECT_EQ(d->backupBox()->text().toStdString(), oldBackup);
+    EXPECT_TRUE(d->backupErrorLabel()->isHidden());
+
+    Click(d->tooltipsBox());
+    d->browseList()->setFocus();
+    QTest::keyClick(d->browseList(), Qt::Key_Down);
+    d->priorityList()->setFocus();
+    QTest::keyClick(d->priorityList(), Qt::Key_Down);
+    Click(d->maskFileButton());
+    EXPECT_TRUE(d->maskFileChooser()->isEnabled());
+    Click(d->maskFileChooser());
+    EXPECT_EQ(d->maskFileBox()->text().toStdString(), collection);
+    // Typing shows at once whether the folder exists.
+    TypeInto(d->backupBox(), places.Path("nowhere"));
+    EXPECT_FALSE(d->backupErrorLabel()->isHidden());
+    EXPECT_EQ(d->backupErrorLabel()->text().toStdString(), "Error: folder does not exist!");
+    Click(d->backupChooser());
+    EXPECT_EQ(d->backupBox()->text().toStdString(), newBackup);
+    EXPECT_TRUE(d->backupErrorLabel()->isHidden());
+    Click(d->okButton());
+  });
+  w.frame.action(kCmdOptions)->trigger();
+
+  EXPECT_EQ(w.questions.prompts,
+            (std::vector<std::string>{"Choose mask collection file",
+                                      "Choose directory for storing backup files"}));
+  // The mask chooser starts in the collection folder, the folder chooser at the box's text.
+  EXPECT_EQ(w.questions.starts,
+            (std::vector<std::string>{places.Path("data/Filters"), places.Path("nowhere")}));
+  EXPECT_EQ(w.questions.filters.at(0), "Mask collection file (*.mcf)");
+  ASSERT_EQ(w.questions.asked.size(), 1u);
+  EXPECT_EQ(w.questions.asked[0].text, "Would you like to copy backup files to the new location?");
+  EXPECT_TRUE(fs::exists(newBackup + "/1.report.txt"));
+  EXPECT_TRUE(fs::exists(kept));  // the old folder keeps its files
+  // Applied at once: tooltips off, the store on the new folder with the copied entry.
+  EXPECT_FALSE(w.controller.toolTips());
+  EXPECT_EQ(w.controller.shell()->Backup()->Folder(), newBackup);
+  EXPECT_NE(w.controller.shell()->Backup()->Entries(false)->FirstChild(), nullptr);
+
+  w.controller.Shutdown();
+  StoredSettings stored(places.Path("config/twinfold.dat"));
+  ASSERT_TRUE(stored.loaded);
+  EXPECT_EQ(stored.store.GetTooltips(), 0);
+  EXPECT_EQ(stored.store.GetBrowseMode(), 1);
+  EXPECT_EQ(stored.store.GetPriority(), 2);
+  EXPECT_EQ(stored.store.GetFilterFlag(), 0);
+  EXPECT_EQ(stored.store.GetFilterText(), collection);
+  EXPECT_EQ(stored.store.GetBackupFolder(), newBackup);
+}
+
+TEST(OptionsDialog, RefusalsKeepTheDialogOpenAndCancelStoresNothing) {
+  TempTree places;
+  Window w(places);
+  ASSERT_TRUE(w.started);
+  const std::string oldBackup = places.Path("data/Backup");
+  std::ofstream(places.Path("damaged.mcf")) << "<node name=\"Filters\"><node";
+  w.questions.answers = {IDOK, IDNO, IDYES};
+
+  WhenShown<OptionsDialog>([&](OptionsDialog* d) {
+    // A collection file that cannot be loaded: told, nothing stored, still open.
+    Click(d->maskFileButton());
+    TypeInto(d->maskFileBox(), places.Path("damaged.mcf"));
+    Click(d->okButton());
+    EXPECT_TRUE(d->isVisible());
+    EXPECT_EQ(d->focusWidget(), d->maskFileBox());
+    Click(d->builtInMasksButton());
+
+    // A new backup folder that does not exist: No keeps the dialog open ...
+    TypeInto(d->backupBox(), places.Path("missing"));
+    Click(d->okButton());
+    EXPECT_TRUE(d->isVisible());
+    EXPECT_FALSE(fs::exists(places.Path("missing")));  // never made
+    // ... Yes goes back to the folder in use and closes it.
+    Click(d->okButton());
+    EXPECT_FALSE(d->isVisible());
+  });
+  w.frame.action(kCmdOptions)->trigger();
+  ASSERT_EQ(w.questions.asked.size(), 3u);
+  EXPECT_EQ(w.questions.asked[0].caption, "Error");
+  EXPECT_NE(w.questions.asked[0].text.find("damaged.mcf"), std::string::npos);
+  EXPECT_EQ(w.questions.asked[1].text,
+            "New backup folder does not exist. Would you like to set previous backup folder?");
+  EXPECT_EQ(w.questions.asked[1].caption, "Backup folder changed");
+  EXPECT_EQ(w.controller.shell()->Settings().GetBackupFolder(), oldBackup);
+  EXPECT_TRUE(w.controller.resultsPane()->modeButton(ResultsPane::kBackupMode)->isEnabled());
+
+  WhenShown<OptionsDialog>([&](OptionsDialog* d) {
+    Click(d->tooltipsBox());
+    d->priorityList()->setFocus();
+    QTest::keyClick(d->priorityList(), Qt::Key_Up);
+    TypeInto(d->backupBox(), places.Folder("other"));
+    Click(d->cancelButton());
+  });
+  w.frame.action(kCmdOptions)->trigger();
+  EXPECT_TRUE(w.controller.toolTips());
+
+  w.controller.Shutdown();
+  StoredSettings stored(places.Path("config/twinfold.dat"));
+  ASSERT_TRUE(stored.loaded);
+  EXPECT_EQ(stored.store.GetTooltips(), 1);
+  EXPECT_EQ(stored.store.GetPriority(), 1);
+  EXPECT_EQ(stored.store.GetFilterFlag(), 1);
+  EXPECT_EQ(stored.store.GetBackupFolder(), oldBackup);
+}
+
+}  // namespace
+}  // namespace tf
