@@ -1,10 +1,9 @@
 #include "app/app_shell.h"
 
-#include <filesystem>
-#include <system_error>
-
 #include "app/recent_section.h"
 #include "app/tools_section.h"
+#include "platform/path_utils.h"
+#include "platform/stored_file.h"
 #include "platform/zip_plugin.h"
 #include "results/backup_store.h"
 #include "results/links_history.h"
@@ -14,8 +13,6 @@
 #include "settings/settings_store.h"
 
 namespace tf {
-
-namespace fs = std::filesystem;
 
 AppShell::AppShell(Questions& questions, SearchPanes& panes, ShellPlaces places)
     : m_questions(questions),
@@ -39,13 +36,21 @@ AppShell::~AppShell() {
 bool AppShell::LoadSettings() {
   if (!m_settings->SetDefaults({m_places.settingsFile, m_places.defaultBackupFolder})) return false;
   if (!m_descriptor->Root() && !m_descriptor->Create(LocalFilterClock())) return false;
-  std::error_code error;
-  if (m_settings->Load(m_places.settingsFile))
+  if (m_settings->Load(m_places.settingsFile)) {
     m_settingsSource = SettingsSource::kLoaded;
-  else if (fs::exists(m_places.settingsFile, error))
-    m_settingsSource = SettingsSource::kDamaged;
-  else
-    m_settingsSource = SettingsSource::kDefaults;
+  } else {
+    switch (NameKind(m_places.settingsFile)) {
+      case NAME_FREE:
+        m_settingsSource = SettingsSource::kDefaults;
+        break;
+      case NAME_FILE:
+        m_settingsSource = SettingsSource::kDamaged;
+        break;
+      default:  // a folder, a device, a FIFO, a dangling link: not ours to replace
+        m_settingsSource = SettingsSource::kNotAFile;
+        break;
+    }
+  }
   m_search->SetPriority(m_settings->GetPriority());
   return true;
 }
@@ -53,10 +58,9 @@ bool AppShell::LoadSettings() {
 bool AppShell::OpenStores() {
   if (!m_backup) m_backup = std::make_unique<BackupStore>(m_questions, m_zip.get());
   const std::string folder = m_settings->GetBackupFolder();
-  std::error_code error;
   // Only the program's own default is made; a folder the user chose is never created.
-  if (!folder.empty() && folder == m_places.defaultBackupFolder && !fs::exists(folder, error))
-    fs::create_directories(folder, error);
+  if (!folder.empty() && folder == m_places.defaultBackupFolder && NameKind(folder) == NAME_FREE)
+    MakeFolders(folder);
   m_backup->SetFolder(folder);
   m_backup->LoadEntries();
 
@@ -74,10 +78,11 @@ bool AppShell::ProbeZip() {
   return m_zip->Probe();
 }
 
-void AppShell::keepDamagedSettings() {
-  std::error_code error;
-  const std::string& file = m_places.settingsFile;
-  if (fs::exists(file, error)) fs::rename(file, file + ".damaged", error);
+bool AppShell::keepDamagedSettings() {
+  // The file may have been mended or removed while the program ran; only what is still
+  // a regular file needs keeping.
+  if (NameKind(m_settings->fileName()) != NAME_FILE) return true;
+  return SetAsideDamagedFile(m_settings->fileName()) == 1;
 }
 
 void AppShell::Shutdown() {
@@ -85,8 +90,12 @@ void AppShell::Shutdown() {
   m_shutDown = true;
   m_zip->Unload();
   if (m_settings->root()) {
-    if (m_settingsSource == SettingsSource::kDamaged) keepDamagedSettings();
-    m_settings->Save();
+    // A damaged file that cannot be set aside is not saved over: it may be all that is
+    // left of the user's settings. A name held by something other than a file is left
+    // alone.
+    bool save = m_settingsSource != SettingsSource::kNotAFile;
+    if (m_settingsSource == SettingsSource::kDamaged) save = keepDamagedSettings();
+    if (save) m_settings->Save();
   }
   // The run works on its own copy of the descriptor, so stopping it first changes nothing
   // but keeps the control from ever seeing a deleted descriptor.

@@ -42,8 +42,12 @@ struct ShellPlaces {
   std::function<int64_t()> clock;              // empty: the steady clock
 };
 
-// What became of the settings file at start-up.
-enum class SettingsSource { kDefaults, kLoaded, kDamaged };
+// What became of the settings file at start-up: missing (defaults, saved at shutdown),
+// loaded, damaged (a regular file that could not be read: defaults, and at shutdown it
+// is set aside as "<name>.damaged" or "<name>.damaged.N" before the new one is saved),
+// or not a file (a folder, a device, a FIFO, a dangling link: defaults, and nothing is
+// saved there or set aside).
+enum class SettingsSource { kDefaults, kLoaded, kDamaged, kNotAFile };
 
 class AppShell {
  public:
@@ -64,10 +68,9 @@ class AppShell {
   bool OpenStores();
   // Loads the zip plug-in when one is there; true when it is.
   bool ProbeZip();
-  // Releases the plug-in, saves the options and deletes the descriptor, the backup
-  // store, the search run and the link history, in that order. A second call does
-  // nothing. A settings file that could not be read is kept beside the new one as
-  // "<name>.damaged" before it is overwritten.
+  // Releases the plug-in, saves the options (see SettingsSource for a settings file
+  // that could not be read) and deletes the descriptor, the backup store, the search
+  // run and the link history, in that order. A second call does nothing.
   void Shutdown();
   bool IsShutDown() const { return m_shutDown; }
 
@@ -101,7 +104,8 @@ class AppShell {
   const ShellPlaces& places() const { return m_places; }
 
  private:
-  void keepDamagedSettings();
+  // Sets a damaged settings file aside; false when it is still in the way.
+  bool keepDamagedSettings();
 
   Questions& m_questions;
   SearchPanes& m_panes;

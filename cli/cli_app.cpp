@@ -2,9 +2,7 @@
 
 #include <cerrno>
 #include <cstring>
-#include <filesystem>
 #include <string>
-#include <system_error>
 #include <vector>
 
 #include "cli/cli_options.h"
@@ -48,8 +46,9 @@ bool readPriority(const CliOptions& options, const CliStreams& io, int* priority
   SettingsStore store;
   store.SetDefaults(SettingsLocations{DefaultSettingsFile(), DefaultBackupFolder()});
   if (!options.settingsFile.empty()) {
-    if (!store.Load(options.settingsFile)) {
-      say(io, options.settingsFile + ": cannot read the settings file");
+    std::string error;
+    if (!store.Load(options.settingsFile, &error)) {
+      say(io, options.settingsFile + ": cannot read the settings file: " + error);
       return false;
     }
   } else {
@@ -59,28 +58,16 @@ bool readPriority(const CliOptions& options, const CliStreams& io, int* priority
   return true;
 }
 
-// Writes beside the target and renames over it, so that a failed write never leaves a
-// damaged or truncated descriptor where a good one was.
-bool saveDescriptor(const DataNode* descriptor, const std::string& fileName) {
-  const std::string temporary = fileName + ".tmp-twinfold";
-  std::error_code error;
-  if (!WriteNodeXmlFile(descriptor, temporary, false)) {
-    std::filesystem::remove(temporary, error);
-    return false;
-  }
-  std::filesystem::rename(temporary, fileName, error);
-  if (error) std::filesystem::remove(temporary, error);
-  return !error;
-}
-
 NodePtr buildDescriptor(const CliOptions& options, const CliStreams& io) {
+  std::string error;
   NodePtr descriptor = options.descriptorFile.empty()
                            ? DescriptorBuilder::NewDescriptor()
-                           : DescriptorBuilder::LoadDescriptor(options.descriptorFile);
+                           : DescriptorBuilder::LoadDescriptor(options.descriptorFile, &error);
   if (!descriptor) {
     say(io, options.descriptorFile.empty()
                 ? std::string("cannot create the search descriptor")
-                : options.descriptorFile + ": cannot read a search descriptor from this file");
+                : options.descriptorFile +
+                      ": cannot read a search descriptor from this file: " + error);
     return nullptr;
   }
   DescriptorBuilder::ApplyCriteria(options, descriptor.get());
@@ -114,10 +101,13 @@ int search(const CliOptions& options, const CliStreams& io) {
   if (!readPriority(options, io, &priority)) return kExitFailed;
   NodePtr descriptor = buildDescriptor(options, io);
   if (!descriptor) return kExitFailed;
+  // The one atomic save: a failed write leaves a good descriptor as it was, and a name
+  // held by a FIFO, a device, a folder or a dangling link is refused, not replaced.
+  std::string error;
   if (!options.saveDescriptorFile.empty() &&
-      !saveDescriptor(descriptor.get(), options.saveDescriptorFile)) {
-    say(io, options.saveDescriptorFile +
-                ": cannot save the search descriptor: " + std::strerror(errno));
+      !WriteNodeXmlFile(descriptor.get(), options.saveDescriptorFile, false, std::string(),
+                        &error)) {
+    say(io, options.saveDescriptorFile + ": cannot save the search descriptor: " + error);
     return kExitFailed;
   }
   std::vector<std::string> notes;

@@ -1,10 +1,8 @@
 #include "cli/descriptor_builder.h"
 
-#include <filesystem>
-#include <system_error>
-
 #include "datatree/node_xml.h"
 #include "platform/node_files.h"
+#include "platform/path_utils.h"
 #include "scan/filter_nodes.h"
 #include "scan/folder_list.h"
 #include "search/local_filter_clock.h"
@@ -115,11 +113,6 @@ void applyFilters(const CliOptions& o, DataNode* filters) {
   }
 }
 
-bool isFolder(const std::string& path) {
-  std::error_code error;
-  return std::filesystem::is_directory(path, error);
-}
-
 }  // namespace
 
 NodePtr DescriptorBuilder::NewDescriptor() {
@@ -128,9 +121,13 @@ NodePtr DescriptorBuilder::NewDescriptor() {
   return NodePtr(CloneNode(descriptor.Root(), nullptr, 1));
 }
 
-NodePtr DescriptorBuilder::LoadDescriptor(const std::string& fileName) {
-  NodePtr root(LoadTreeXmlFile(fileName));
-  if (!root || std::string(root->Name()) != "Descriptor") return nullptr;
+NodePtr DescriptorBuilder::LoadDescriptor(const std::string& fileName, std::string* error) {
+  NodePtr root(LoadTreeXmlFile(fileName, error));
+  if (!root) return nullptr;
+  if (std::string(root->Name()) != "Descriptor") {
+    if (error) *error = "holds no search descriptor";
+    return nullptr;
+  }
   completeDescriptor(root.get());
   return root;
 }
@@ -144,7 +141,7 @@ void DescriptorBuilder::ApplyFolders(const CliOptions& options, DataNode* descri
                                      std::vector<std::string>* notes) {
   for (const std::string& folder : options.folders) {
     const std::string path = AbsoluteFolder(folder);
-    if (!isFolder(path)) {
+    if (PathKind(path) != PATH_FOLDER) {
       notes->push_back(folder + ": no such folder; skipped");
     } else if (AddInclude(descriptor, path) == kFolderRefused) {
       notes->push_back(folder + ": this folder or its parent is already in the scan list");
@@ -166,7 +163,7 @@ bool DescriptorBuilder::CheckIncludes(DataNode* descriptor, std::vector<std::str
   bool usable = false;
   DataNode* include = findPath(descriptor, "folders", "include");
   for (DataNode* entry = include ? include->FirstChild() : nullptr; entry; entry = entry->Next()) {
-    if (isFolder(entry->Name()))
+    if (PathKind(entry->Name()) == PATH_FOLDER)
       usable = true;
     else
       notes->push_back(std::string(entry->Name()) + ": no such folder; skipped");
@@ -175,10 +172,7 @@ bool DescriptorBuilder::CheckIncludes(DataNode* descriptor, std::vector<std::str
 }
 
 std::string DescriptorBuilder::AbsoluteFolder(const std::string& path) {
-  std::error_code error;
-  std::filesystem::path absolute = std::filesystem::absolute(path, error);
-  if (error) absolute = path;
-  std::string text = absolute.lexically_normal().string();
+  std::string text = LexicallyNormal(AbsolutePath(path));
   while (text.size() > 1 && text.back() == '/') text.pop_back();
   return text;
 }

@@ -17,8 +17,9 @@ class DescriptorBuilder {
   static NodePtr NewDescriptor();
   // Reads a saved descriptor (the XML form of a "Descriptor" tree); the nodes a search needs
   // and the file lacks are added with their defaults. Null when the file cannot be read or
-  // holds no descriptor.
-  static NodePtr LoadDescriptor(const std::string& fileName);
+  // holds no descriptor, with the reason in *error (when given). Only a regular file of a
+  // sane size is read; a FIFO or a device is refused without waiting on it.
+  static NodePtr LoadDescriptor(const std::string& fileName, std::string* error = nullptr);
 
   // Applies the criteria and filters of `options` to `descriptor`.
   static void ApplyCriteria(const CliOptions& options, DataNode* descriptor);

@@ -121,6 +121,16 @@ int PathKind(const std::string& path, const std::string& baseFolder) {
   return PATH_FILE;
 }
 
+int NameKind(const std::string& path) {
+  if (path.empty()) return NAME_FREE;
+  struct stat st {};
+  if (::lstat(path.c_str(), &st) != 0) return NAME_FREE;
+  if (S_ISLNK(st.st_mode) && ::stat(path.c_str(), &st) != 0) return NAME_OTHER;
+  if (S_ISREG(st.st_mode)) return NAME_FILE;
+  if (S_ISDIR(st.st_mode)) return NAME_FOLDER;
+  return NAME_OTHER;
+}
+
 int64_t FileSize64(const std::string& fileName) {
   if (PathKind(fileName) != PATH_FILE) return 0;
   struct stat st {};
@@ -141,6 +151,37 @@ std::string AbsolutePath(const std::string& path) {
   if (!cwd) return path;
   std::string out = JoinPath(path, cwd);
   std::free(cwd);
+  return out;
+}
+
+std::string LexicallyNormal(std::string_view path) {
+  if (path.empty()) return std::string();
+  const bool absolute = path.front() == '/';
+  const bool trailing = path.size() > 1 && path.back() == '/';
+  std::vector<std::string_view> parts;
+  size_t pos = 0;
+  while (pos <= path.size()) {
+    size_t slash = path.find('/', pos);
+    if (slash == std::string_view::npos) slash = path.size();
+    const std::string_view part = path.substr(pos, slash - pos);
+    pos = slash + 1;
+    if (part.empty() || part == ".") continue;
+    if (part == "..") {
+      if (!parts.empty() && parts.back() != "..") {
+        parts.pop_back();
+        continue;
+      }
+      if (absolute) continue;
+    }
+    parts.push_back(part);
+  }
+  std::string out = absolute ? "/" : "";
+  for (size_t i = 0; i < parts.size(); ++i) {
+    if (i > 0) out += '/';
+    out += parts[i];
+  }
+  if (out.empty()) return ".";
+  if (trailing && out.back() != '/') out += '/';
   return out;
 }
 

@@ -23,6 +23,14 @@ std::string JoinPath(std::string_view name, std::string_view folder);
 int PathKind(const std::string& path, const std::string& baseFolder = {});
 // Whether two paths name one existing file (the same device and inode, links followed).
 bool IsSameFile(const std::string& a, const std::string& b);
+// What occupies a name, without opening it. NAME_FILE and NAME_FOLDER follow links;
+// NAME_OTHER is anything else that holds the name: a FIFO, a device, a socket, a link
+// whose target is missing. Used where a name must not be replaced or made.
+constexpr int NAME_FREE = 0;
+constexpr int NAME_FILE = 1;
+constexpr int NAME_FOLDER = 2;
+constexpr int NAME_OTHER = 3;
+int NameKind(const std::string& path);
 // Size of a regular file (links followed); 0 when it is missing or cannot be read.
 int64_t FileSize64(const std::string& fileName);
 // The folder part (everything up to and including the last '/') and the name part.
@@ -30,6 +38,10 @@ int64_t FileSize64(const std::string& fileName);
 void SplitPath(std::string_view path, std::string* folder, std::string* name);
 // `path` anchored at the current folder when it is relative (not otherwise normalised).
 std::string AbsolutePath(const std::string& path);
+// `path` with "." components and doubled '/' dropped and each ".." taking away the
+// component before it (text only: links are not resolved; ".." at the root stays at the
+// root, leading ".." of a relative path stay). A trailing '/' is kept.
+std::string LexicallyNormal(std::string_view path);
 // The mount point of the file system holding `path` (or, for a path that does not exist,
 // its nearest existing ancestor), such as "/" or "/media/usb"; empty when unknown. Two
 // paths are on the same drive when their roots are equal.

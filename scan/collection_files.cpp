@@ -1,17 +1,15 @@
 #include "scan/collection_files.h"
 
 #include <algorithm>
-#include <filesystem>
 #include <set>
-#include <system_error>
 
 #include "base/text_fold.h"
+#include "platform/path_utils.h"
+#include "platform/stored_file.h"
 
 namespace tf {
 
 namespace {
-
-namespace fs = std::filesystem;
 
 bool isCollectionName(const std::string& fileName) {
   return fileName.size() > 4 && FoldUpper(fileName.substr(fileName.size() - 4)) == ".MCF";
@@ -19,13 +17,13 @@ bool isCollectionName(const std::string& fileName) {
 
 std::vector<CollectionFile> filesOf(const std::string& folder) {
   std::vector<CollectionFile> out;
-  std::error_code ec;
-  fs::directory_iterator it(folder, ec), end;
-  for (; !ec && it != end; it.increment(ec)) {
-    const std::string fileName = it->path().filename().string();
-    std::error_code typeError;
-    if (!isCollectionName(fileName) || !it->is_regular_file(typeError)) continue;
-    out.push_back({it->path().string(), fileName.substr(0, fileName.size() - 4)});
+  std::vector<std::string> names;
+  ListFolderNames(folder, &names);
+  for (const std::string& fileName : names) {
+    if (!isCollectionName(fileName)) continue;
+    std::string path = JoinPath(fileName, folder);
+    if (PathKind(path) != PATH_FILE) continue;
+    out.push_back({std::move(path), fileName.substr(0, fileName.size() - 4)});
   }
   std::sort(out.begin(), out.end(), [](const CollectionFile& a, const CollectionFile& b) {
     const int c = CompareIgnoringCase(a.name, b.name);

@@ -1,7 +1,6 @@
 #include "scan/folder_list.h"
 
-#include <filesystem>
-#include <system_error>
+#include "platform/path_utils.h"
 
 namespace tf {
 
@@ -14,11 +13,6 @@ std::string_view trimSlashes(std::string_view p) {
 
 bool samePath(std::string_view a, std::string_view b) {
   return trimSlashes(a) == trimSlashes(b);
-}
-
-bool isFolder(const std::string& path) {
-  std::error_code ec;
-  return !path.empty() && std::filesystem::is_directory(path, ec);
 }
 
 // The "include" or "exclude" list node, created with "folders" when `create` is set.
@@ -59,7 +53,7 @@ bool IsBelow(std::string_view a, std::string_view b) {
 bool HasUsableInclude(DataNode* descriptor) {
   DataNode* list = listNode(descriptor, "include", true);
   for (DataNode* c = list ? list->FirstChild() : nullptr; c; c = c->Next())
-    if (isFolder(c->Name())) return true;
+    if (PathKind(c->Name()) == PATH_FOLDER) return true;
   return false;
 }
 
@@ -75,7 +69,7 @@ int AddInclude(DataNode* descriptor, const std::string& path) {
   }
   DataNode* entry = CreateNode(list, path.c_str(), ATTACH_LAST_CHILD);
   if (!entry) return kFolderNotAdded;
-  entry->group = isFolder(path) ? 0 : -1;
+  entry->group = PathKind(path) == PATH_FOLDER ? 0 : -1;
   return kFolderAdded;
 }
 
@@ -111,13 +105,13 @@ std::vector<std::string> ExcludesUnder(DataNode* descriptor, std::string_view ro
 }
 
 bool IsExistingFolder(const std::string& path) {
-  return isFolder(path);
+  return PathKind(path) == PATH_FOLDER;
 }
 
 int AddIncludeFolder(DataNode* descriptor, const std::string& path, Questions& questions,
                      const FolderAdder& add) {
   if (!descriptor) return kFolderNotAdded;
-  if (!isFolder(path)) return kFolderNotAFolder;
+  if (PathKind(path) != PATH_FOLDER) return kFolderNotAFolder;
   const int result = add ? add(path) : AddInclude(descriptor, path);
   if (result == kFolderRefused)
     questions.ShowMessage(path + "\nThis folder or its parent already exists in the scan list",
@@ -129,7 +123,7 @@ int AddExcludeFolder(DataNode* descriptor, const std::string& path,
                      const std::string& selectedInclude, Questions& questions,
                      const FolderAdder& add) {
   if (!descriptor) return kFolderNotAdded;
-  if (!isFolder(path)) return kFolderNotAFolder;
+  if (PathKind(path) != PATH_FOLDER) return kFolderNotAFolder;
   if (!IsBelow(path, selectedInclude)) {
     questions.ShowMessage("Folder must be a sub-folder of the selected scan folder",
                           "Cannot add folder", MB_OK);
@@ -149,8 +143,8 @@ std::vector<std::string> FoldersOfDrop(const std::vector<std::string>& items,
       if (link < 0) break;
       if (link > 0) path = target;
     }
-    std::error_code ec;
-    if (!isFolder(path) && std::filesystem::exists(path, ec)) {
+    const int kind = NameKind(path);
+    if (kind == NAME_FILE || kind == NAME_OTHER) {
       // A file stands for its folder; a relative name without one stays as it is.
       path = std::string(trimSlashes(path));
       const size_t slash = path.rfind('/');

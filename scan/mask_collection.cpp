@@ -1,12 +1,12 @@
 #include "scan/mask_collection.h"
 
 #include <algorithm>
-#include <filesystem>
-#include <system_error>
+#include <unordered_set>
 
 #include "base/text_fold.h"
 #include "datatree/node_xml.h"
 #include "platform/node_files.h"
+#include "platform/path_utils.h"
 #include "scan/name_filter.h"
 
 namespace tf {
@@ -44,8 +44,44 @@ std::vector<std::string> masksOf(std::string_view text) {
   return out;
 }
 
+// The file name without its folder and its extension (a leading dot begins none).
 std::string baseName(const std::string& path) {
-  return std::filesystem::path(path).stem().string();
+  std::string name;
+  SplitPath(path, nullptr, &name);
+  const size_t dot = name.rfind('.');
+  if (dot != std::string::npos && dot > 0 && name != "..") name.erase(dot);
+  return name;
+}
+
+// Where each of `positions.size()` groups ends up when they are inserted one after the
+// other, group i at index positions[i] (0-based, at most i) of the list made so far.
+// Walked backwards, the last group takes its index for good and every earlier one takes
+// the positions[i]-th place still free; a Fenwick tree finds that place in log time, so
+// a file of any order loads in n log n rather than n² shifts.
+std::vector<size_t> finalPlaces(const std::vector<size_t>& positions) {
+  const size_t n = positions.size();
+  std::vector<size_t> tree(n + 1, 0);  // counts of free places
+  for (size_t i = 1; i <= n; ++i) {
+    tree[i] += 1;
+    const size_t up = i + (i & (~i + 1));
+    if (up <= n) tree[up] += tree[i];
+  }
+  size_t top = 1;
+  while (top * 2 <= n) top *= 2;
+  std::vector<size_t> places(n);
+  for (size_t i = n; i-- > 0;) {
+    // The (positions[i] + 1)-th free place.
+    size_t at = 0, left = positions[i] + 1;
+    for (size_t step = top; step > 0; step /= 2) {
+      if (at + step <= n && tree[at + step] < left) {
+        at += step;
+        left -= tree[at];
+      }
+    }
+    places[i] = at;  // 0-based
+    for (size_t k = at + 1; k <= n; k += k & (~k + 1)) tree[k] -= 1;
+  }
+  return places;
 }
 
 }  // namespace
@@ -57,20 +93,35 @@ MaskCollection::~MaskCollection() {
 }
 
 DataNode* MaskCollection::nodeOf(int number) const {
-  for (DataNode* c = m_root ? m_root->FirstChild() : nullptr; c; c = c->Next())
-    if (c->id == number) return c;
-  return nullptr;
+  if (number < 1 || number > lastNumber()) return nullptr;
+  return m_ordered[static_cast<size_t>(number) - 1];
 }
 
 DataNode* MaskCollection::nodeNamed(const std::string& name) const {
-  return FindChild(m_root, name.c_str());
+  // Node names end at the first NUL, as they always have for the lookup by name.
+  const auto it = m_byName.find(std::string(name.c_str()));
+  return it == m_byName.end() ? nullptr : it->second;
 }
 
 int MaskCollection::lastNumber() const {
-  int last = 0;
-  for (DataNode* c = m_root ? m_root->FirstChild() : nullptr; c; c = c->Next())
-    last = std::max(last, c->id);
-  return last;
+  return static_cast<int>(m_ordered.size());
+}
+
+void MaskCollection::renumberFrom(size_t index) {
+  for (size_t i = index; i < m_ordered.size(); ++i) m_ordered[i]->id = static_cast<int>(i) + 1;
+}
+
+DataNode* MaskCollection::makeNode(const MaskGroup& group) {
+  DataNode* node = m_root ? CreateNode(m_root, group.name.c_str(), ATTACH_LAST_CHILD) : nullptr;
+  if (!node) return nullptr;
+  SetDesc(node, group.masks);
+  node->kind = group.temporary;
+  node->group = group.fileCount;
+  node->val = group.totalSize;
+  node->val2 = group.secondTotal;
+  node->attrs.Set(kEnabledAttr, AttrValue::FromInt(group.enabled), 1);
+  m_byName.emplace(node->Name(), node);
+  return node;
 }
 
 void MaskCollection::fill(const DataNode* node, MaskGroup* out) {
@@ -93,19 +144,10 @@ int MaskCollection::AddGroup(const MaskGroup& group) {
   if (nodeNamed(group.name)) return m_lastError = kNameExists, 0;
   const int last = lastNumber();
   const int number = group.number <= 0 || group.number > last ? last + 1 : group.number;
-  DataNode* node = m_root ? CreateNode(m_root, group.name.c_str(), ATTACH_LAST_CHILD) : nullptr;
+  DataNode* node = makeNode(group);
   if (!node) return m_lastError = kCannotCreateNode, 0;
-  if (number <= last) {
-    for (DataNode* c = m_root->FirstChild(); c; c = c->Next())
-      if (c != node && c->id >= number) ++c->id;
-  }
-  node->id = number;
-  SetDesc(node, group.masks);
-  node->kind = group.temporary;
-  node->group = group.fileCount;
-  node->val = group.totalSize;
-  node->val2 = group.secondTotal;
-  node->attrs.Set(kEnabledAttr, AttrValue::FromInt(group.enabled), 1);
+  m_ordered.insert(m_ordered.begin() + (number - 1), node);
+  renumberFrom(static_cast<size_t>(number) - 1);
   ++m_count;
   m_modified = true;
   return number;
@@ -114,10 +156,11 @@ int MaskCollection::AddGroup(const MaskGroup& group) {
 bool MaskCollection::DeleteGroup(const std::string& name) {
   DataNode* node = nodeNamed(name);
   if (!node) return false;
-  const int number = node->id;
+  const size_t index = static_cast<size_t>(node->id) - 1;
+  m_byName.erase(node->Name());
   DeleteNode(node);
-  for (DataNode* c = m_root->FirstChild(); c; c = c->Next())
-    if (c->id > number) --c->id;
+  m_ordered.erase(m_ordered.begin() + static_cast<std::ptrdiff_t>(index));
+  renumberFrom(index);
   --m_count;
   m_modified = true;
   if (!m_updating) rebuildIndex();
@@ -142,6 +185,7 @@ void MaskCollection::SwapNumbers(int a, int b) {
   DataNode* nb = nodeOf(b);
   if (!na || !nb) return;
   std::swap(na->id, nb->id);
+  std::swap(m_ordered[static_cast<size_t>(a) - 1], m_ordered[static_cast<size_t>(b) - 1]);
   m_modified = true;
   if (!m_updating) rebuildIndex();
 }
@@ -149,6 +193,8 @@ void MaskCollection::SwapNumbers(int a, int b) {
 void MaskCollection::Clear() {
   if (m_root)
     while (m_root->FirstChild()) DeleteNode(m_root->FirstChild());
+  m_ordered.clear();
+  m_byName.clear();
   m_count = 0;
   dropIndex();
 }
@@ -169,10 +215,8 @@ void MaskCollection::dropIndex() {
 
 void MaskCollection::rebuildIndex() {
   dropIndex();
-  const int last = lastNumber();
-  for (int number = 1; number <= last; ++number) {
-    DataNode* node = nodeOf(number);
-    if (!node) continue;
+  m_compiled.reserve(m_ordered.size());
+  for (DataNode* node : m_ordered) {
     IndexedGroup entry{node, MaskList()};
     for (const std::string& mask : masksOf(node->Desc())) {
       std::vector<DataNode*>& groups = m_index[FoldUpper(mask)];
@@ -215,10 +259,8 @@ bool MaskCollection::SaveToFile(const std::string& path) {
   DataNode* file = CreateNode(nullptr, kRootName, ATTACH_ROOT);
   if (!file || path.empty()) return DeleteNode(file), false;
   bool built = true;
-  const int last = lastNumber();
-  for (int number = 1; number <= last && built; ++number) {
-    const DataNode* g = nodeOf(number);
-    if (!g) continue;
+  for (const DataNode* g : m_ordered) {
+    const int number = g->id;
     MaskGroup group;
     fill(g, &group);
     DataNode* node = CreateNode(file, g->Name(), ATTACH_LAST_CHILD);
@@ -231,15 +273,9 @@ bool MaskCollection::SaveToFile(const std::string& path) {
     node->group = group.fileCount;
     node->val = group.totalSize;
   }
-  const std::string temp = path + ".part";
-  built = built && WriteNodeXmlFile(file, temp, false, kStyleSheet);
+  built = built && WriteNodeXmlFile(file, path, false, kStyleSheet);
   DeleteNode(file);
-  std::error_code ec;
-  if (built) std::filesystem::rename(temp, path, ec);
-  if (!built || ec) {
-    std::filesystem::remove(temp, ec);
-    return false;
-  }
+  if (!built) return false;
   m_name = baseName(path);
   m_modified = false;
   return true;
@@ -251,8 +287,11 @@ bool MaskCollection::LoadFromFile(const std::string& path) {
     DeleteNode(file);
     return false;
   }
-  Clear();
-  SetUpdating(true);
+  // The groups as AddGroup would take them one by one, up to the first it would refuse;
+  // their final order is worked out at once instead of shifting the list for each.
+  std::vector<MaskGroup> groups;
+  std::vector<size_t> positions;
+  std::unordered_set<std::string> names;
   for (DataNode* c = file->FirstChild(); c; c = c->Next()) {
     MaskGroup group;
     group.number = c->id;
@@ -262,8 +301,28 @@ bool MaskCollection::LoadFromFile(const std::string& path) {
     group.enabled = c->val2 ? 1 : 0;
     group.fileCount = c->group;
     group.totalSize = c->val;
-    if (!AddGroup(group)) break;
+    if (group.name.empty() || group.masks.empty() || !names.insert(group.name).second) break;
+    const size_t count = groups.size();
+    positions.push_back(group.number <= 0 || static_cast<size_t>(group.number) > count
+                            ? count
+                            : static_cast<size_t>(group.number) - 1);
+    groups.push_back(std::move(group));
   }
+  Clear();
+  SetUpdating(true);
+  const std::vector<size_t> places = finalPlaces(positions);
+  m_ordered.assign(groups.size(), nullptr);
+  for (size_t i = 0; i < groups.size(); ++i) {
+    DataNode* node = makeNode(groups[i]);
+    if (!node) {
+      // Out of memory part-way: keep the groups made so far, in their order.
+      m_ordered.erase(std::remove(m_ordered.begin(), m_ordered.end(), nullptr), m_ordered.end());
+      break;
+    }
+    m_ordered[places[i]] = node;
+  }
+  renumberFrom(0);
+  m_count = static_cast<int>(m_ordered.size());
   SetUpdating(false);
   DeleteNode(file);
   m_name = baseName(path);
@@ -297,10 +356,8 @@ void MaskCollection::ResetCounters() {
 }
 
 bool MaskCollection::GetCounted(int n, MaskGroup* out) const {
-  const int last = lastNumber();
-  for (int number = 1; number <= last; ++number) {
-    const DataNode* node = nodeOf(number);
-    if (node && node->val != 0 && n-- == 0) {
+  for (const DataNode* node : m_ordered) {
+    if (node->val != 0 && n-- == 0) {
       fill(node, out);
       return true;
     }

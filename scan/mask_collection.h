@@ -6,6 +6,7 @@
 #include <map>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 #include "datatree/data_node.h"
@@ -95,11 +96,18 @@ class MaskCollection {
   DataNode* nodeOf(int number) const;
   DataNode* nodeNamed(const std::string& name) const;
   int lastNumber() const;
+  // Sets the ids of the groups from `index` on to their place in the order.
+  void renumberFrom(size_t index);
+  // A new group node (not yet numbered or placed in the order); null when it cannot be
+  // created.
+  DataNode* makeNode(const MaskGroup& group);
   static void fill(const DataNode* node, MaskGroup* out);
   void rebuildIndex();
   void dropIndex();
 
-  DataNode* m_root = nullptr;  // the groups are its children, in no particular order
+  DataNode* m_root = nullptr;        // the groups are its children, in no particular order
+  std::vector<DataNode*> m_ordered;  // group n is m_ordered[n - 1]
+  std::unordered_map<std::string, DataNode*> m_byName;  // the groups by name
   int m_count = 0;
   bool m_modified = false;
   bool m_updating = false;

@@ -1,6 +1,6 @@
 #include "scan/mask_collection_editor.h"
 
-#include <filesystem>
+#include "platform/path_utils.h"
 
 namespace tf {
 
@@ -144,7 +144,11 @@ bool MaskCollectionEditor::Save(const std::string& initialFolder) {
   if (!m_questions.ChooseFileToSave(kFilterName, kFilterPattern, "mcf", initialFolder,
                                     "Save mask collection to file", true, &path))
     return false;
-  if (std::filesystem::path(path).extension().empty()) path += MaskCollection::kExtension;
+  // A name without an extension gets ".mcf"; a leading dot does not begin one.
+  std::string name;
+  SplitPath(path, nullptr, &name);
+  const size_t dot = name.rfind('.');
+  if (dot == std::string::npos || dot == 0 || name == "..") path += MaskCollection::kExtension;
   if (m_work.SaveToFile(path)) return true;
   showError("Cannot save mask collection file");
   return false;

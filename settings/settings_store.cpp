@@ -1,13 +1,8 @@
 #include "settings/settings_store.h"
 
-#include <cstdio>
-#include <exception>
-#include <filesystem>
-#include <random>
-#include <system_error>
-
 #include "datatree/node_xml.h"
 #include "platform/node_files.h"
+#include "platform/stored_file.h"
 #include "settings/tool_node.h"
 
 namespace tf {
@@ -41,15 +36,6 @@ int64_t storedNumber(int32_t value) {
   return static_cast<int64_t>(value);
 }
 
-// A name for the temporary file beside `target` that no other save is using.
-std::string temporaryName(const std::string& target, int attempt) {
-  static std::mt19937_64 random{std::random_device{}()};
-  char suffix[48];
-  std::snprintf(suffix, sizeof suffix, ".tmp-%d-%016llx", attempt,
-                static_cast<unsigned long long>(random()));
-  return target + suffix;
-}
-
 }  // namespace
 
 SettingsStore::~SettingsStore() {
@@ -76,8 +62,8 @@ int SettingsStore::SetDefaults(const SettingsLocations& places) {
   return 1;
 }
 
-int SettingsStore::Load(const std::string& path) {
-  DataNode* tree = LoadTreeXmlFile(path);
+int SettingsStore::Load(const std::string& path, std::string* error) {
+  DataNode* tree = LoadTreeXmlFile(path, error);
   if (!tree) return 0;
   DeleteNode(m_root);
   m_root = tree;
@@ -85,59 +71,13 @@ int SettingsStore::Load(const std::string& path) {
   return 1;
 }
 
-SettingsStore::WriteResult SettingsStore::writeFile(const std::string& path,
-                                                    const std::string& text) const {
-  // "x": never open a file that exists, so a name in use elsewhere is left alone.
-  std::FILE* file = std::fopen(path.c_str(), "wbx");
-  if (!file) return WriteResult::kNotCreated;
-  size_t size = text.size();
-  bool ok = true;
-  if (m_writeLimit >= 0 && size > static_cast<size_t>(m_writeLimit)) {
-    size = static_cast<size_t>(m_writeLimit);
-    ok = false;
-  }
-  if (size > 0 && std::fwrite(text.data(), 1, size, file) != size) ok = false;
-  if (std::fflush(file) != 0) ok = false;
-  if (std::fclose(file) != 0) ok = false;
-  return ok ? WriteResult::kWritten : WriteResult::kFailed;
-}
-
-int SettingsStore::Save() {
-  try {
-    return saveFile();
-  } catch (const std::exception&) {
-    return 0;  // memory or the random source failed before any file was touched
-  }
-}
-
-int SettingsStore::saveFile() {
+int SettingsStore::Save(std::string* error) {
   if (!m_root || m_fileName.empty()) return 0;
   std::string text;
   if (!WriteNodeXml(m_root, &text, false)) return 0;
-  namespace fs = std::filesystem;
-  std::error_code ec;
-  const fs::path folder = fs::path(m_fileName).parent_path();
-  if (!folder.empty()) {
-    fs::create_directories(folder, ec);
-    if (ec) return 0;
-  }
   // The old file stays whole until the new one is complete: a full disk or a crash
   // mid-write then costs this save, never the settings already on disk.
-  for (int attempt = 0; attempt < 16; ++attempt) {
-    const std::string temporary = temporaryName(m_fileName, attempt);
-    const WriteResult written = writeFile(temporary, text);
-    if (written == WriteResult::kNotCreated) {
-      if (fs::exists(fs::symlink_status(temporary, ec))) continue;  // name in use: retry
-      return 0;
-    }
-    if (written == WriteResult::kWritten) {
-      fs::rename(temporary, m_fileName, ec);
-      if (!ec) return 1;
-    }
-    fs::remove(temporary, ec);
-    return 0;
-  }
-  return 0;
+  return SaveStoredFile(m_fileName, text, error, true);
 }
 
 DataNode* SettingsStore::GetOrCreate(const std::string& path, int* created) {

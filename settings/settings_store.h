@@ -26,13 +26,14 @@ class SettingsStore {
   // the default tool. 0 when the root cannot be created.
   int SetDefaults(const SettingsLocations& places);
   // 1 when the file was read and held a tree, which then replaces the whole root and
-  // makes `path` the settings file. 0 otherwise, with tree and file name untouched.
-  int Load(const std::string& path);
-  // Writes the tree to the settings file through a temporary file in the same folder
-  // that is renamed over the old one, creating the folder when missing. 1 when the
-  // new file is in place; 0 without a root or when any step failed, in which case the
-  // previous file is untouched and no temporary file is left.
-  int Save();
+  // makes `path` the settings file. 0 otherwise, with tree and file name untouched and
+  // the reason in *error (when given). Only a regular file of a sane size is read.
+  int Load(const std::string& path, std::string* error = nullptr);
+  // Writes the tree to the settings file with the atomic save, creating the folder when
+  // missing. 1 when the new file is in place; 0 without a root or when any step failed
+  // (a name held by anything but a regular file is refused), in which case the previous
+  // file is untouched, no temporary file is left and *error says why.
+  int Save(std::string* error = nullptr);
   // The node of a ':'-separated path below the root, created (with every missing
   // node on the way, each as the last child) when missing; `created` is set to 1 only
   // then. Null without a root or for a path without names.
@@ -58,26 +59,17 @@ class SettingsStore {
   DataNode* root() const { return m_root; }
   const std::string& fileName() const { return m_fileName; }
 
-  // Test hook: Save's temporary file fails after this many bytes (negative: never),
-  // as on a full disk.
-  void TEST_SetWriteLimit(long bytes) { m_writeLimit = bytes; }
-
  private:
-  enum class WriteResult { kWritten, kNotCreated, kFailed };
-
   // The key's node; one this call creates gets `defaultValue` in val.
   DataNode* key(const char* path, int32_t defaultValue, int* created);
   int32_t getNumber(const char* path, int32_t defaultValue);
   int setNumber(const char* path, int32_t value);
   std::string getText(const char* path, int32_t defaultNumber, const std::string& defaultText);
   int setText(const char* path, int32_t defaultNumber, const std::string& text);
-  int saveFile();
-  WriteResult writeFile(const std::string& path, const std::string& text) const;
 
   DataNode* m_root = nullptr;
   std::string m_fileName;
   std::string m_defaultBackup;
-  long m_writeLimit = -1;
 };
 
 }  // namespace tf

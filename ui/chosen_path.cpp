@@ -1,16 +1,16 @@
 #include "ui/chosen_path.h"
 
-#include <filesystem>
-#include <system_error>
+#include <vector>
 
 #include <QFile>
 #include <QStringList>
 
+#include "platform/path_utils.h"
+#include "platform/stored_file.h"
+
 namespace tf {
 
 namespace {
-
-namespace fs = std::filesystem;
 
 std::string bytesOf(const QString& text) {
   const QByteArray bytes = QFile::encodeName(text);
@@ -18,8 +18,7 @@ std::string bytesOf(const QString& text) {
 }
 
 bool existsHere(const std::string& path) {
-  std::error_code error;
-  return fs::exists(fs::symlink_status(path, error));
+  return NameKind(path) != NAME_FREE;
 }
 
 std::string joined(const std::string& folder, const std::string& name) {
@@ -37,10 +36,9 @@ Match matchName(const std::string& folder, const QString& component, std::string
     return Match::One;
   }
   Match match = Match::None;
-  std::error_code error;
-  for (fs::directory_iterator it(folder.empty() ? "." : folder, error), end; !error && it != end;
-       it.increment(error)) {
-    const std::string entry = it->path().filename().native();
+  std::vector<std::string> entries;
+  ListFolderNames(folder.empty() ? "." : folder, &entries);
+  for (const std::string& entry : entries) {
     if (QFile::decodeName(QByteArray(entry.data(), static_cast<qsizetype>(entry.size()))) !=
         component)
       continue;

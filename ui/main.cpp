@@ -2,9 +2,11 @@
 #include <cstdio>
 #include <cstring>
 #include <string>
+#include <utility>
 
 #include <QApplication>
 
+#include "platform/path_utils.h"
 #include "ui/main_controller.h"
 #include "ui/main_frame.h"
 #include "ui/signal_quit.h"
@@ -57,7 +59,17 @@ int main(int argc, char** argv) {
   tf::SignalQuit endOnSignal;
   tf::CMainFrame frame;
   tf::MainController controller;
-  if (!controller.Init(&frame, tf::DefaultSetup(settingsFile))) return 0;
+  tf::ControllerSetup setup = tf::DefaultSetup(settingsFile);
+  // A folder, a device or a FIFO under the settings name is neither read nor replaced:
+  // the program runs on its defaults and says so, as nothing of this run will be kept.
+  const std::string& used = setup.places.settingsFile;
+  const int kind = tf::NameKind(used);
+  if (kind == tf::NAME_FOLDER || kind == tf::NAME_OTHER)
+    std::fprintf(stderr,
+                 "twinfold: %s is not a regular file; the settings are neither read from it "
+                 "nor saved there\n",
+                 used.c_str());
+  if (!controller.Init(&frame, std::move(setup))) return 0;
   // A signal during start-up (while the single-instance question or a message was shown)
   // ends the program here: the main loop would not see it any more.
   const int result = endOnSignal.received() ? 0 : app.exec();

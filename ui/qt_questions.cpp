@@ -1,7 +1,5 @@
 #include "ui/qt_questions.h"
 
-#include <filesystem>
-#include <system_error>
 #include <utility>
 
 #include <QFile>
@@ -10,6 +8,7 @@
 #include <QSortFilterProxyModel>
 #include <QStringList>
 
+#include "platform/path_utils.h"
 #include "ui/chosen_path.h"
 
 namespace tf {
@@ -52,8 +51,7 @@ class ByteSafeFileDialog : public QFileDialog {
     if (acceptMode() == AcceptOpen && files.size() == 1 &&
         files.front().contains(QChar::ReplacementCharacter) &&
         ChosenPathBytes(files.front(), false, &bytes)) {
-      std::error_code error;
-      const bool folder = std::filesystem::is_directory(bytes, error);
+      const bool folder = PathKind(bytes) == PATH_FOLDER;
       if (folder == (fileMode() == Directory)) {
         QDialog::accept();
         return;

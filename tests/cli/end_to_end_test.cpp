@@ -270,6 +270,75 @@ TEST_F(CliEndToEnd, SavedDescriptorRepeatsTheSearch) {
   EXPECT_FALSE(fs::exists(m_dir + "/none"));
 }
 
+// Saving a descriptor never follows a name planted beside the target and never replaces
+// anything but a regular file.
+TEST_F(CliEndToEnd, SavedDescriptorReplacesOnlyARegularFile) {
+  makeFile("d/a.txt", 1);
+  alarm(120);  // a run that waits on a FIFO ends the test here
+  // The name a save once used for its temporary file, planted as a link to another file.
+  const std::string target = m_dir + "/search.xml";
+  const std::string victim = m_dir + "/victim.txt";
+  std::ofstream(victim) << "precious";
+  ASSERT_EQ(symlink(victim.c_str(), (target + ".tmp-twinfold").c_str()), 0);
+  const Outcome saved = run({"--save-descriptor", target, m_tree});
+  ASSERT_EQ(saved.status, 0) << saved.err;
+  EXPECT_EQ(readFile(victim), "precious");
+  EXPECT_TRUE(fs::is_regular_file(fs::symlink_status(target)));
+  EXPECT_NE(readFile(target).find("Descriptor"), std::string::npos);
+
+  ASSERT_EQ(mkfifo((m_dir + "/fifo").c_str(), 0600), 0);
+  fs::create_directory(m_dir + "/folder");
+  fs::create_symlink("/dev/null", m_dir + "/device");
+  fs::create_symlink(m_dir + "/nowhere", m_dir + "/dangling");
+  for (const char* name : {"fifo", "folder", "device", "dangling"}) {
+    const std::string path = m_dir + "/" + name;
+    const Outcome result = run({"--save-descriptor", path, m_tree});
+    EXPECT_EQ(result.status, 1) << name;
+    EXPECT_EQ(result.err.find("twinfold-cli: " + path + ": cannot save the search descriptor: "),
+              0u)
+        << result.err;
+    EXPECT_EQ(result.out, "") << name;  // refused before any search
+  }
+  EXPECT_TRUE(fs::is_fifo(m_dir + "/fifo"));
+  EXPECT_TRUE(fs::is_empty(m_dir + "/folder"));
+  EXPECT_TRUE(fs::is_symlink(m_dir + "/device"));
+  EXPECT_FALSE(fs::exists(m_dir + "/nowhere"));
+  alarm(0);
+}
+
+// Descriptors and settings are read only from regular files of a sane size: a FIFO, a
+// device or a huge file is refused at once with the reason; a default settings file that
+// is no file leaves the defaults.
+TEST_F(CliEndToEnd, SpecialFilesAreRefusedWithoutWaiting) {
+  makeFile("d/a.txt", 1);
+  makeFile("e/a.txt", 1);
+  ASSERT_EQ(mkfifo((m_dir + "/fifo").c_str(), 0600), 0);
+  {
+    std::ofstream huge(m_dir + "/huge.xml");
+    huge.seekp(static_cast<std::streamoff>(65) << 20);
+    huge << "x";
+  }
+  alarm(120);
+  for (const std::string& special : {m_dir + "/fifo", std::string("/dev/zero")}) {
+    for (const char* option : {"--descriptor", "--settings"}) {
+      const Outcome result = run({option, special, m_tree});
+      EXPECT_EQ(result.status, 1) << option << " " << special;
+      EXPECT_EQ(result.err.find("twinfold-cli: " + special + ": "), 0u) << result.err;
+      EXPECT_NE(result.err.find("is not a regular file"), std::string::npos) << result.err;
+    }
+  }
+  const Outcome huge = run({"--descriptor", m_dir + "/huge.xml"});
+  EXPECT_EQ(huge.status, 1);
+  EXPECT_NE(huge.err.find("is larger than"), std::string::npos) << huge.err;
+
+  fs::create_directories(m_dir + "/config/twinfold");
+  ASSERT_EQ(mkfifo((m_dir + "/config/twinfold/twinfold.dat").c_str(), 0600), 0);
+  const Outcome defaults = run({m_tree});
+  EXPECT_EQ(defaults.status, 0) << defaults.err;
+  EXPECT_NE(defaults.out.find("a.txt"), std::string::npos);
+  alarm(0);
+}
+
 TEST_F(CliEndToEnd, ClosedPipeEndsQuietlyAndFullDiskIsAnError) {
   for (int i = 0; i < 3000; ++i) {  // far more output than a pipe buffer holds
     makeFile("m/file" + std::to_string(i) + ".dat", 1);

@@ -46,10 +46,6 @@ while IFS= read -r line; do
   case "$file" in
     platform/* | tests/* | bench/* | fuzz/*) continue ;;
   esac
-  if [ -f tests/layering/filesystem_allowed.txt ] &&
-      grep -qxF "$file" tests/layering/filesystem_allowed.txt; then
-    continue
-  fi
   echo "file system outside platform/: $line"
   failures=$((failures + 1))
 done < <(grep -rnE 'std::filesystem|#include <(filesystem|fstream)>' --include='*.h' --include='*.cpp' \

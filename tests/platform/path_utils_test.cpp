@@ -93,6 +93,31 @@ TEST(PathKinds, FilesFoldersAndWhatCannotBeOpened) {
   }
 }
 
+TEST(PathKinds, NameKindSeesWhatHoldsANameWithoutOpeningIt) {
+  TempTree dir;
+  ASSERT_TRUE(WriteFile(dir / "f", "1"));
+  ASSERT_EQ(chmod((dir / "f").c_str(), 0), 0);
+  ASSERT_EQ(mkfifo((dir / "fifo").c_str(), 0600), 0);
+  ASSERT_EQ(symlink(dir.path().c_str(), (dir / "to-folder").c_str()), 0);
+  ASSERT_EQ(symlink((dir / "gone").c_str(), (dir / "dangling").c_str()), 0);
+  EXPECT_EQ(NameKind(dir / "f"), NAME_FILE);  // unreadable, still a file
+  EXPECT_EQ(NameKind(dir.path()), NAME_FOLDER);
+  EXPECT_EQ(NameKind(dir / "to-folder"), NAME_FOLDER);
+  EXPECT_EQ(NameKind(dir / "fifo"), NAME_OTHER);
+  EXPECT_EQ(NameKind("/dev/null"), NAME_OTHER);
+  EXPECT_EQ(NameKind(dir / "dangling"), NAME_OTHER);
+  EXPECT_EQ(NameKind(dir / "gone"), NAME_FREE);
+  EXPECT_EQ(NameKind(""), NAME_FREE);
+}
+
+TEST(PathText, LexicallyNormalDropsDotsWithoutTouchingTheDisk) {
+  EXPECT_EQ(LexicallyNormal("/a/./b//c/../d/"), "/a/b/d/");
+  EXPECT_EQ(LexicallyNormal("/../x/.."), "/");
+  EXPECT_EQ(LexicallyNormal("../a/../../b"), "../../b");
+  EXPECT_EQ(LexicallyNormal("a/.."), ".");
+  EXPECT_EQ(LexicallyNormal("/no-such/../tmp"), "/tmp");
+}
+
 TEST(PathKinds, DriveRootIsTheMountPointEvenForMissingPaths) {
   EXPECT_EQ(DriveRoot("/"), "/");
   TempTree dir;

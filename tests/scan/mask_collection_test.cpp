@@ -2,12 +2,18 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <chrono>
 #include <filesystem>
 #include <fstream>
+#include <random>
 #include <sstream>
 #include <string>
 #include <vector>
 
+#include "tests/support/file_size_limit.h"
 #include "tests/support/temp_tree.h"
 
 namespace tf {
@@ -138,7 +144,6 @@ TEST_F(MaskCollectionTest, SaveThenLoadGivesTheSameCollection) {
   const std::string path = m_top + "/My set.mcf";
   ASSERT_TRUE(m_builtIn.SaveToFile(path));
   EXPECT_EQ(m_builtIn.Name(), "My set");
-  EXPECT_FALSE(fs::exists(path + ".part"));
 
   std::ifstream in(path, std::ios::binary);
   std::stringstream text;
@@ -175,15 +180,95 @@ TEST_F(MaskCollectionTest, BadFilesLeaveTheCollectionAlone) {
     EXPECT_FALSE(m_builtIn.LoadFromFile(path)) << path;
     EXPECT_EQ(names(m_builtIn), kBuiltInNames);
   }
-  // A file that cannot be written leaves the older one as it was.
-  const std::string path = m_top + "/kept.mcf";
-  ASSERT_TRUE(m_builtIn.SaveToFile(path));
+  // A file that cannot be written whole leaves the older one as it was, and nothing else.
+  const std::string path = m_top + "/kept/kept.mcf";
+  fs::create_directory(m_top + "/kept");
+  MaskCollection small;
+  small.SetUpdating(true);
+  small.AddGroup(group("Small", "*.s"));
+  small.SetUpdating(false);
+  ASSERT_TRUE(small.SaveToFile(path));
   const auto before = fs::file_size(path);
-  fs::create_directory(path + ".part");  // the temporary name is taken
-  MaskCollection empty;
-  EXPECT_FALSE(empty.SaveToFile(path));
+  {
+    testing::FileSizeLimit full(before);
+    EXPECT_FALSE(m_builtIn.SaveToFile(path));
+  }
   EXPECT_EQ(fs::file_size(path), before);
-  EXPECT_FALSE(empty.SaveToFile(m_top + "/no/such/folder/x.mcf"));
+  EXPECT_EQ(std::distance(fs::directory_iterator(m_top + "/kept"), fs::directory_iterator()), 1);
+  EXPECT_FALSE(m_builtIn.SaveToFile(m_top + "/no/such/folder/x.mcf"));
+  // A name held by a folder is not a collection file to replace.
+  fs::create_directory(m_top + "/taken.mcf");
+  EXPECT_FALSE(m_builtIn.SaveToFile(m_top + "/taken.mcf"));
+  EXPECT_TRUE(fs::is_directory(m_top + "/taken.mcf"));
+
+  // Special files are refused at once, not read (a FIFO without writer would wait).
+  ASSERT_EQ(mkfifo((m_top + "/fifo.mcf").c_str(), 0600), 0);
+  alarm(60);
+  for (const std::string& special : {m_top + "/fifo.mcf", std::string("/dev/zero")}) {
+    EXPECT_FALSE(m_builtIn.LoadFromFile(special)) << special;
+    EXPECT_EQ(names(m_builtIn), kBuiltInNames);
+  }
+  alarm(0);
+}
+
+// The groups of a file in any order of numbers end up exactly where adding them one by one
+// would put them.
+TEST_F(MaskCollectionTest, LoadingPlacesGroupsAsAddingThemOneByOne) {
+  std::mt19937 random(7);
+  for (int round = 0; round < 20; ++round) {
+    const int count = 1 + static_cast<int>(random() % 60);
+    std::vector<MaskGroup> groups;
+    for (int i = 0; i < count; ++i)
+      groups.push_back(group("g" + std::to_string(i), "*.g" + std::to_string(i),
+                             static_cast<int>(random() % (count + 3)) - 1));
+    MaskCollection added;
+    added.SetUpdating(true);
+    for (const MaskGroup& g : groups) ASSERT_GT(added.AddGroup(g), 0);
+    added.SetUpdating(false);
+
+    std::string xml = "<node name=\"Filters\">";
+    for (const MaskGroup& g : groups)
+      xml += "<node name=\"" + g.name + "\" desc=\"" + g.masks + "\" id=\"" +
+             std::to_string(g.number) + "\" val2=\"1\"/>";
+    xml += "</node>";
+    const std::string path = m_top + "/order.mcf";
+    std::ofstream(path, std::ios::binary) << xml;
+    MaskCollection loaded;
+    ASSERT_TRUE(loaded.LoadFromFile(path));
+    ASSERT_EQ(names(loaded), names(added)) << xml;
+    EXPECT_EQ(loaded.GroupsWithMask("*.g0"), added.GroupsWithMask("*.g0"));
+  }
+}
+
+// 40,000 groups, in the order a save writes them and in the reverse order (every group
+// first), load in well under the bound; the list of groups used to be searched from the
+// start for every group added.
+TEST_F(MaskCollectionTest, LargeCollectionsLoadInLinearTime) {
+  constexpr int kGroups = 40000;
+  for (bool reversed : {false, true}) {
+    std::string xml = "<node name=\"Filters\">";
+    for (int i = 1; i <= kGroups; ++i)
+      xml += "<node name=\"Group " + std::to_string(i) + "\" desc=\"*.e" + std::to_string(i) +
+             ";x" + std::to_string(i) + "*.*\" id=\"" + std::to_string(reversed ? 1 : i) +
+             "\" val2=\"1\"/>";
+    xml += "</node>";
+    const std::string path = m_top + "/large.mcf";
+    std::ofstream(path, std::ios::binary) << xml;
+
+    MaskCollection masks;
+    const auto start = std::chrono::steady_clock::now();
+    ASSERT_TRUE(masks.LoadFromFile(path));
+    const std::chrono::duration<double> took = std::chrono::steady_clock::now() - start;
+    EXPECT_LT(took.count(), 3.0) << (reversed ? "reversed" : "in order");
+    ASSERT_EQ(masks.Count(), kGroups);
+    MaskGroup g;
+    ASSERT_TRUE(masks.GetGroup(1, &g));
+    EXPECT_EQ(g.name, reversed ? "Group 40000" : "Group 1");
+    EXPECT_EQ(masks.GroupsWithMask("*.E7"), (std::vector<int>{reversed ? kGroups - 6 : 7}));
+    bool temporary = true;
+    EXPECT_EQ(masks.Account("a.e7", 1, 0, &temporary), 1);
+    EXPECT_FALSE(temporary);
+  }
 }
 
 TEST_F(MaskCollectionTest, AssignFromCopiesUpToTheLimit) {

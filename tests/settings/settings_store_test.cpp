@@ -12,6 +12,7 @@
 #include "datatree/node_xml.h"
 #include "settings/settings_store.h"
 #include "settings/tool_node.h"
+#include "tests/support/file_size_limit.h"
 #include "tests/support/temp_tree.h"
 
 namespace tf {
@@ -155,13 +156,18 @@ TEST_F(SettingsStoreTest, FailedSavesLeaveThePreviousFileAlone) {
   m_store.SetPriority(0);
   std::string next;
   ASSERT_EQ(WriteNodeXml(m_store.root(), &next, false), 1);
-  for (long limit : {0L, 1L, 100L, static_cast<long>(next.size()) - 1}) {
-    m_store.TEST_SetWriteLimit(limit);
-    EXPECT_EQ(m_store.Save(), 0) << limit;
+  for (rlim_t limit : {rlim_t{0}, rlim_t{1}, rlim_t{100}, rlim_t{next.size() - 1}}) {
+    std::string error;
+    {
+      testing::FileSizeLimit full(limit);
+      EXPECT_EQ(m_store.Save(&error), 0) << limit;
+    }
+    EXPECT_FALSE(error.empty());
     EXPECT_EQ(contents(m_places.settingsFile), before);
     EXPECT_EQ(filesIn(m_dir + "/config"), std::vector<std::string>{"twinfold.dat"});
   }
-  m_store.TEST_SetWriteLimit(-1);
+  ASSERT_EQ(m_store.Save(), 1);
+  EXPECT_EQ(contents(m_places.settingsFile), next);
 
   // A folder that is a file, and a settings "file" that is a folder.
   put(path("plain"), "x");

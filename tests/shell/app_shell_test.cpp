@@ -1,5 +1,8 @@
 // Start-up and shutdown of the application shell with real settings, backup and mask
 // collection files in temporary folders.
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -114,21 +117,89 @@ TEST(AppShell, SettingsFileChoosesPriorityBackupAndMasks) {
   EXPECT_EQ(again.shell.Masks().Count(), 6);
 }
 
-TEST(AppShell, DamagedSettingsFileIsKeptAside) {
+TEST(AppShell, DamagedSettingsFilesAreKeptAsideNeverOverwritten) {
   TempTree tree;
   const std::string file = tree.Path("config/twinfold.dat");
   fs::create_directories(tree.Path("config"));
-  const std::string damaged = "this is not a tree\n";
-  std::ofstream(file, std::ios::binary) << damaged;
+  for (const char* damaged : {"this is not a tree\n", "nor this\n"}) {
+    std::ofstream(file, std::ios::binary) << damaged;
+    {
+      Shell s(tree);
+      ASSERT_TRUE(s.shell.LoadSettings());
+      EXPECT_EQ(s.shell.settingsSource(), SettingsSource::kDamaged);
+      EXPECT_EQ(s.shell.Search().Priority(), 1);  // the defaults
+    }                                             // the destructor shuts down
+    SettingsStore reread;
+    EXPECT_EQ(reread.Load(file), 1);
+  }
+  EXPECT_EQ(ReadAll(file + ".damaged"), "this is not a tree\n");
+  EXPECT_EQ(ReadAll(file + ".damaged.1"), "nor this\n");
+
+  // Far larger than any settings file: refused unread, and kept aside like any damage.
   {
+    std::ofstream big(file, std::ios::binary);
+    big.seekp(static_cast<std::streamoff>(65) << 20);
+    big << "end";
+  }
+  Shell s(tree);
+  ASSERT_TRUE(s.shell.LoadSettings());
+  EXPECT_EQ(s.shell.settingsSource(), SettingsSource::kDamaged);
+  s.shell.Shutdown();
+  EXPECT_EQ(fs::file_size(file + ".damaged.2"), (uintmax_t{65} << 20) + 3);
+}
+
+// A settings name held by a folder, a FIFO or a device: nothing is read from it (nor waited
+// on), nothing is set aside, and the defaults of the run are not saved over it.
+TEST(AppShell, SettingsNameThatIsNoFileIsLeftAlone) {
+  TempTree tree;
+  fs::create_directories(tree.Path("folder/twinfold.dat"));
+  ASSERT_EQ(mkfifo(tree.Path("fifo").c_str(), 0600), 0);
+  alarm(60);  // a start-up that waits on the FIFO ends the test here
+  for (const std::string& path :
+       {tree.Path("folder/twinfold.dat"), tree.Path("fifo"), std::string("/dev/zero")}) {
+    ScriptedQuestions questions;
+    RecordingPanes panes;
+    ShellPlaces places = PlacesIn(tree);
+    places.settingsFile = path;
+    AppShell shell(questions, panes, places);
+    ASSERT_TRUE(shell.LoadSettings());
+    EXPECT_EQ(shell.settingsSource(), SettingsSource::kNotAFile) << path;
+    EXPECT_EQ(shell.Search().Priority(), 1);
+    ASSERT_TRUE(shell.OpenStores());
+    shell.Shutdown();
+    EXPECT_FALSE(fs::exists(path + ".damaged")) << path;
+  }
+  alarm(0);
+  EXPECT_TRUE(fs::is_empty(tree.Path("folder/twinfold.dat")));
+  EXPECT_TRUE(fs::is_fifo(tree.Path("fifo")));
+  EXPECT_FALSE(fs::exists(tree.Path("folder/twinfold.dat.damaged")));
+}
+
+// The collection the settings name may be a FIFO or a device: start-up goes on with the
+// built-in groups instead of waiting or reading without end, and the menu leaves it out.
+TEST(AppShell, MaskCollectionThatIsNoFileGivesTheBuiltInGroups) {
+  TempTree tree;
+  const ShellPlaces places = PlacesIn(tree);
+  fs::create_directories(tree.Path("data/Filters"));
+  ASSERT_EQ(mkfifo(tree.Path("data/Filters/fifo.mcf").c_str(), 0600), 0);
+  WriteCollection(tree.Path("data/Filters/real.mcf"), "Real");
+  alarm(60);
+  for (const std::string& named : {tree.Path("data/Filters/fifo.mcf"), std::string("/dev/zero")}) {
+    {
+      SettingsStore store;
+      store.SetDefaults({places.settingsFile, places.defaultBackupFolder});
+      store.SetFilterFlag(0);
+      store.SetFilterText(named);
+      ASSERT_EQ(store.Save(), 1);
+    }
     Shell s(tree);
     ASSERT_TRUE(s.shell.LoadSettings());
-    EXPECT_EQ(s.shell.settingsSource(), SettingsSource::kDamaged);
-    EXPECT_EQ(s.shell.Search().Priority(), 1);  // the defaults
-  }                                             // the destructor shuts down
-  EXPECT_EQ(ReadAll(file + ".damaged"), damaged);
-  SettingsStore reread;
-  EXPECT_EQ(reread.Load(file), 1);
+    ASSERT_TRUE(s.shell.OpenStores());
+    EXPECT_EQ(s.shell.Masks().Count(), 6) << named;
+    ASSERT_EQ(s.shell.CollectionFiles().size(), 1u);
+    EXPECT_EQ(s.shell.CollectionFiles()[0].name, "real");
+  }
+  alarm(0);
 }
 
 TEST(AppShell, LoadMasksMenuLoadsTheChosenFile) {

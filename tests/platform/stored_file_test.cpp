@@ -1,0 +1,160 @@
+// The program's own files on real folders: reads that refuse what is not a regular file
+// without waiting on it, saves that never follow a planted name and never leave half a
+// file, and damaged files kept under names that do not overwrite older ones.
+#include "platform/stored_file.h"
+
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+#include "tests/support/file_size_limit.h"
+#include "tests/support/temp_tree.h"
+
+namespace tf {
+namespace {
+
+using testing::ReadFile;
+using testing::TempTree;
+using testing::WriteFile;
+
+// Every test here must end long before this; a read that waits on a FIFO kills the run.
+class StoredFile : public ::testing::Test {
+ protected:
+  void SetUp() override { alarm(60); }
+  void TearDown() override { alarm(0); }
+};
+
+std::vector<std::string> namesIn(const std::string& folder) {
+  std::vector<std::string> names;
+  ListFolderNames(folder, &names);
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
+TEST_F(StoredFile, ReadTakesOnlyRegularFilesUpToTheCap) {
+  TempTree dir;
+  ASSERT_EQ(mkfifo((dir / "fifo").c_str(), 0600), 0);
+  ASSERT_EQ(mkdir((dir / "folder").c_str(), 0700), 0);
+  ASSERT_TRUE(WriteFile(dir / "small", "abc"));
+  ASSERT_EQ(symlink((dir / "small").c_str(), (dir / "link").c_str()), 0);
+  std::string text = "old", error;
+
+  // No writer ever opens the FIFO: a blocking open or read would never return.
+  for (const std::string& path : {dir / "fifo", std::string("/dev/zero"), dir / "folder"}) {
+    EXPECT_EQ(ReadStoredFile(path, &text, kMaxStoredFileBytes, &error), 0) << path;
+    EXPECT_EQ(error, "is not a regular file") << path;
+    EXPECT_EQ(text, "");
+  }
+  EXPECT_EQ(ReadStoredFile(dir / "missing", &text, kMaxStoredFileBytes, &error), 0);
+  EXPECT_EQ(error, "does not exist");
+
+  ASSERT_EQ(ReadStoredFile(dir / "link", &text), 1);
+  EXPECT_EQ(text, "abc");
+  EXPECT_EQ(ReadStoredFile(dir / "small", &text, 3), 1);
+  EXPECT_EQ(ReadStoredFile(dir / "small", &text, 2, &error), 0);
+  EXPECT_NE(error.find("larger than"), std::string::npos);
+
+  // A sparse file one byte over the real cap costs nothing to make and must not be read.
+  const int fd = open((dir / "huge").c_str(), O_WRONLY | O_CREAT, 0600);
+  ASSERT_GE(fd, 0);
+  ASSERT_EQ(ftruncate(fd, static_cast<off_t>(kMaxStoredFileBytes) + 1), 0);
+  close(fd);
+  EXPECT_EQ(ReadStoredFile(dir / "huge", &text, kMaxStoredFileBytes, &error), 0);
+  EXPECT_NE(error.find("larger than"), std::string::npos);
+  EXPECT_LT(text.capacity(), size_t{1} << 20);  // nothing of it was held
+}
+
+TEST_F(StoredFile, SaveReplacesWholeFilesAndRefusesEverythingElse) {
+  TempTree dir;
+  // A private file stays private, and a link to a file stays a link to the new file.
+  ASSERT_TRUE(WriteFile(dir / "private", "old"));
+  ASSERT_EQ(chmod((dir / "private").c_str(), 0600), 0);
+  ASSERT_EQ(SaveStoredFile(dir / "private", "new"), 1);
+  struct stat st {};
+  ASSERT_EQ(stat((dir / "private").c_str(), &st), 0);
+  EXPECT_EQ(st.st_mode & 0777, 0600u);
+  ASSERT_EQ(mkdir((dir / "kept").c_str(), 0700), 0);
+  ASSERT_TRUE(WriteFile(dir / "kept/real", "before"));
+  ASSERT_EQ(symlink((dir / "kept/real").c_str(), (dir / "linked").c_str()), 0);
+  ASSERT_EQ(SaveStoredFile(dir / "linked", "after"), 1);
+  ASSERT_EQ(lstat((dir / "linked").c_str(), &st), 0);
+  EXPECT_TRUE(S_ISLNK(st.st_mode));
+  EXPECT_EQ(ReadFile(dir / "kept/real"), "after");
+
+  // A FIFO, a folder, a device behind a link and a dangling link are never replaced.
+  ASSERT_EQ(mkfifo((dir / "fifo").c_str(), 0600), 0);
+  ASSERT_EQ(mkdir((dir / "folder").c_str(), 0700), 0);
+  ASSERT_EQ(symlink("/dev/null", (dir / "device").c_str()), 0);
+  ASSERT_EQ(symlink((dir / "nowhere").c_str(), (dir / "dangling").c_str()), 0);
+  const std::vector<std::string> before = namesIn(dir.path());
+  for (const char* name : {"fifo", "folder", "device", "dangling"}) {
+    std::string error;
+    EXPECT_EQ(SaveStoredFile(dir / name, "x", &error), 0) << name;
+    EXPECT_FALSE(error.empty()) << name;
+  }
+  EXPECT_EQ(namesIn(dir.path()), before);  // no temporary left, nothing made
+  ASSERT_EQ(lstat((dir / "fifo").c_str(), &st), 0);
+  EXPECT_TRUE(S_ISFIFO(st.st_mode));
+
+  // Missing folders are made only when asked for.
+  EXPECT_EQ(SaveStoredFile(dir / "a/b/c.dat", "x"), 0);
+  EXPECT_FALSE(testing::Exists(dir / "a"));
+  EXPECT_EQ(SaveStoredFile(dir / "a/b/c.dat", "x", nullptr, true), 1);
+  EXPECT_EQ(ReadFile(dir / "a/b/c.dat"), "x");
+}
+
+TEST_F(StoredFile, FailedSaveLeavesTheOldFileByteForByte) {
+  TempTree dir;
+  const std::string old(5000, 'o');
+  ASSERT_TRUE(WriteFile(dir / "data", old));
+  const std::string larger(20000, 'n');
+  for (rlim_t limit : {rlim_t{0}, rlim_t{4096}, rlim_t{larger.size() - 1}}) {
+    std::string error;
+    {
+      testing::FileSizeLimit full(limit);
+      EXPECT_EQ(SaveStoredFile(dir / "data", larger, &error), 0) << limit;
+    }
+    EXPECT_FALSE(error.empty());
+    EXPECT_EQ(ReadFile(dir / "data"), old);
+    EXPECT_EQ(namesIn(dir.path()), std::vector<std::string>{"data"});
+  }
+  if (geteuid() != 0) {  // root writes into read-only folders
+    ASSERT_EQ(chmod(dir.path().c_str(), 0500), 0);
+    EXPECT_EQ(SaveStoredFile(dir / "data", larger), 0);
+    ASSERT_EQ(chmod(dir.path().c_str(), 0700), 0);
+    EXPECT_EQ(ReadFile(dir / "data"), old);
+    EXPECT_EQ(namesIn(dir.path()), std::vector<std::string>{"data"});
+  }
+}
+
+TEST_F(StoredFile, DamagedFilesAreSetAsideWithoutOverwritingOlderOnes) {
+  TempTree dir;
+  std::string aside;
+  for (const char* generation : {"first", "second", "third"}) {
+    ASSERT_TRUE(WriteFile(dir / "settings", generation));
+    ASSERT_EQ(SetAsideDamagedFile(dir / "settings", &aside), 1);
+    EXPECT_EQ(ReadFile(aside), generation);
+  }
+  EXPECT_EQ(aside, dir / "settings.damaged.2");
+  EXPECT_EQ(ReadFile(dir / "settings.damaged"), "first");
+  EXPECT_EQ(ReadFile(dir / "settings.damaged.1"), "second");
+  EXPECT_FALSE(testing::Exists(dir / "settings"));
+
+  // Only a regular file is ever moved.
+  ASSERT_EQ(mkfifo((dir / "fifo").c_str(), 0600), 0);
+  ASSERT_EQ(mkdir((dir / "folder").c_str(), 0700), 0);
+  ASSERT_EQ(symlink("/dev/null", (dir / "device").c_str()), 0);
+  for (const char* name : {"fifo", "folder", "device", "missing"})
+    EXPECT_EQ(SetAsideDamagedFile(dir / name), 0) << name;
+  EXPECT_EQ(namesIn(dir.path()),
+            (std::vector<std::string>{"device", "fifo", "folder", "settings.damaged",
+                                      "settings.damaged.1", "settings.damaged.2"}));
+}
+
+}  // namespace
+}  // namespace tf
