@@ -52,10 +52,10 @@
 #include "ui/screenshot_document.h"
 #include "ui/search_window.h"
 #include "ui/separate_lists_view.h"
-#include "ui/window_backup_details_dialog.h"
-#include "ui/window_replace_link_dialog.h"
 #include "ui/tool_description_dialog.h"
 #include "ui/tool_list_dialog.h"
+#include "ui/window_backup_details_dialog.h"
+#include "ui/window_replace_link_dialog.h"
 
 namespace {
 
