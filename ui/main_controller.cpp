@@ -221,8 +221,8 @@ void MainController::UpdateCommandStates() {
 }
 
 void MainController::showHelp() {
-  const std::string index = ChooseHelpIndex(m_setup.helpFiles);
-  if (!index.empty()) OpenWithDefaultViewer(index, std::string(), false);
+  // A help page that cannot be shown (no desktop opener) says so rather than nothing.
+  OpenHelp(*m_questions, m_setup.helpFiles);
 }
 
 void MainController::showAbout() {

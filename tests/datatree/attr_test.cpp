@@ -55,7 +55,8 @@ TEST(AttrValue, OwnedTextIsCopiedBorrowedTextIsNot) {
   EXPECT_STREQ(borrowed.AsString(), "jello");
   copy = borrowed;  // reassignment frees the old owned copy (ASan checks)
   EXPECT_EQ(copy.AsString(), buf);
-  copy = copy;
+  const AttrValue& same = copy;  // through a reference: assigning a value to itself is legal
+  copy = same;
   EXPECT_EQ(copy.type(), 'f');
 }
 

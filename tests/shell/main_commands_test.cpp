@@ -1,12 +1,14 @@
 // The main window's command table, the frame's size rule and the choice of help file.
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <set>
 #include <string>
 
 #include "app/main_commands.h"
 #include "scan/collection_files.h"
 #include "shell_support.h"
+#include "tests/support/scripted_questions.h"
 
 namespace tf {
 namespace {
@@ -61,6 +63,22 @@ TEST(MainCommands, HelpIndexIsTheFirstThatExists) {
   EXPECT_EQ(ChooseHelpIndex({installed, source}), installed);
   EXPECT_EQ(ChooseHelpIndex({tree.Path("none.htm")}), tree.Path("none.htm"));
   EXPECT_EQ(ChooseHelpIndex({}), "");
+}
+
+// F1 on a desktop without an opener names what is missing instead of doing nothing.
+TEST(MainCommands, HelpThatCannotBeShownSaysWhy) {
+  testing::TempTree tree;
+  const std::string index = tree.File("share/help/tfhidx.htm");
+  const std::string savedPath = std::getenv("PATH") ? std::getenv("PATH") : "";
+  setenv("PATH", tree.Path("empty-bin").c_str(), 1);
+  testing::ScriptedQuestions questions;
+  questions.answers = {IDOK};
+  EXPECT_FALSE(OpenHelp(questions, {index}));
+  setenv("PATH", savedPath.c_str(), 1);
+  ASSERT_EQ(questions.asked.size(), 1u);
+  EXPECT_EQ(questions.asked[0].text.rfind("Cannot show the help \"" + index + "\".", 0), 0u)
+      << questions.asked[0].text;
+  EXPECT_NE(questions.asked[0].text.find("xdg-utils"), std::string::npos);
 }
 
 }  // namespace
