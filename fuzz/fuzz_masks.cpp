@@ -89,17 +89,17 @@ std::vector<Token> tokens(const Chars& p) {
   std::vector<Token> out;
   for (size_t i = 0; i < p.size(); ++i) {
     if (p[i] == '*') {
-      out.push_back({Token::kStar});
+      out.push_back({Token::kStar, 0, {}});
     } else if (p[i] == '?') {
-      out.push_back({Token::kOne});
+      out.push_back({Token::kOne, 0, {}});
     } else if (p[i] == '<') {
       size_t close = i + 1;
       while (close < p.size() && p[close] != '>') ++close;
       if (close == p.size()) {
-        out.push_back({Token::kChar, '<'});
+        out.push_back({Token::kChar, '<', {}});
         continue;
       }
-      Token set{Token::kSet};
+      Token set{Token::kSet, 0, {}};
       for (size_t k = i + 1; k < close; ++k) {
         if (k + 2 < close && p[k + 1] == '-') {
           set.ranges.emplace_back(p[k], p[k + 2]);
@@ -111,7 +111,7 @@ std::vector<Token> tokens(const Chars& p) {
       out.push_back(set);
       i = close;
     } else {
-      out.push_back({Token::kChar, p[i]});
+      out.push_back({Token::kChar, p[i], {}});
     }
   }
   return out;
