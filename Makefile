@@ -41,6 +41,7 @@ asan: deps
 	  -DTWINFOLD_SANITIZE=address,undefined
 	cmake --build build-asan -j $(JOBS)
 	cd build-asan && QT_QPA_PLATFORM=offscreen ASAN_OPTIONS=detect_leaks=1 \
+	  LSAN_OPTIONS=suppressions=$(CURDIR)/tests/support/lsan_suppressions.txt \
 	  UBSAN_OPTIONS=print_stacktrace=1 ctest --output-on-failure -j $(JOBS)
 
 # The tests that run threads, under ThreadSanitizer.
