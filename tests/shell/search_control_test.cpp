@@ -62,7 +62,8 @@ TEST(SearchControl, WholeSearchGoesThroughItsStatusTexts) {
   EXPECT_TRUE(f.control->CanStart());
   const uint64_t before = f.control->ResultGeneration();
   ASSERT_EQ(f.control->StartSearch(), 1);
-  EXPECT_TRUE(f.control->CanStop());
+  // (Whether Stop is still offered right after the start depends on how fast three files
+  // are walked and merged; StopAndRestartWhileRunning covers a running search.)
   ASSERT_TRUE(TickToEnd(*f.control));
 
   EXPECT_FALSE(f.control->CanStop());  // after it finished
