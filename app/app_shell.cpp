@@ -52,6 +52,7 @@ bool AppShell::LoadSettings() {
     }
   }
   m_search->SetPriority(m_settings->GetPriority());
+  RestoreSearch(m_settings.get(), m_descriptor->Root(), &m_keptPlace);
   return true;
 }
 
@@ -103,6 +104,10 @@ void AppShell::Shutdown() {
   m_descriptor.reset();
   m_backup.reset();
   m_links = std::make_unique<LinksHistory>();
+}
+
+void AppShell::RememberSearch(const WindowPlace& place) {
+  if (!m_shutDown && m_descriptor) KeepSearch(m_settings.get(), m_descriptor->Root(), place);
 }
 
 void AppShell::LoadBuiltInMasks() {

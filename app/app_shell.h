@@ -17,6 +17,7 @@
 #include <string>
 #include <vector>
 
+#include "app/remembered_search.h"
 #include "app/search_control.h"
 #include "app/search_panes.h"
 #include "base/questions.h"
@@ -83,6 +84,12 @@ class AppShell {
   void RefreshCollectionFiles();
   const std::vector<CollectionFile>& CollectionFiles() const { return m_collectionFiles; }
 
+  // The window place of the remembered search read by LoadSettings (not valid when none).
+  const WindowPlace& KeptWindowPlace() const { return m_keptPlace; }
+  // Keeps the search descriptor and `place` with the options while the remembered search
+  // is on (see KeepSearch); called before Shutdown saves them.
+  void RememberSearch(const WindowPlace& place);
+
   // The options node "recent_section:"+name / "tools_section"[:sub], created when
   // missing; null before LoadSettings.
   DataNode* RecentSection(const std::string& name);
@@ -112,6 +119,7 @@ class AppShell {
   ShellPlaces m_places;
   bool m_shutDown = false;
   SettingsSource m_settingsSource = SettingsSource::kDefaults;
+  WindowPlace m_keptPlace;
   std::unique_ptr<SettingsStore> m_settings;
   std::unique_ptr<ZipPlugin> m_zip;
   std::unique_ptr<SearchDescriptor> m_descriptor;

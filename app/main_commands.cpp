@@ -23,6 +23,8 @@ const std::vector<MenuDefinition>& MainMenus() {
        {{kCmdStartSearch, "&Start search\tCtrl-S", "Ctrl+S"},
         {kCmdStopSearch, "Sto&p search\tCtrl-P", "Ctrl+P"},
         {0, "", ""},
+        {kCmdExportResults, "&Export results...", ""},
+        {0, "", ""},
         {kCmdExit, "E&xit", ""}}},
       {"&Settings",
        {{kCmdRegisteredTools, "Registered &tools\tCtrl-T", "Ctrl+T"},
@@ -43,6 +45,10 @@ int MainCommandState(AppShell& shell, int commandId) {
       return shell.Search().CanStart() ? kEnabled : kDisabled;
     case kCmdStopSearch:
       return shell.Search().CanStop() ? kEnabled : kDisabled;
+    case kCmdExportResults: {
+      const DataNode* groups = shell.Search().GroupsRoot();
+      return !shell.Search().CanStop() && groups && groups->FirstChild() ? kEnabled : kDisabled;
+    }
     default:
       return kEnabled;
   }

@@ -13,6 +13,7 @@ class Questions;
 constexpr int kCmdStartSearch = 32813;
 constexpr int kCmdStopSearch = 32814;
 constexpr int kCmdExit = 57665;
+constexpr int kCmdExportResults = 32840;
 constexpr int kCmdRegisteredTools = 32815;
 constexpr int kCmdOptions = 32774;
 constexpr int kCmdMaskCollection = 32775;
@@ -42,7 +43,8 @@ constexpr const char* kLoadMasksMenuText = "&Load masks";
 constexpr int kLoadMasksPosition = 7;
 
 // kCommandEnabled or kCommandDisabled (bit 1) for a command of the main window: starting
-// needs an include folder that exists, stopping a running search.
+// needs an include folder that exists, stopping a running search, exporting a finished
+// result with at least one group.
 int MainCommandState(AppShell& shell, int commandId);
 
 // The frame's outer size and place: 800 x 594 when the caption is lower than 21 pixels,

@@ -6,15 +6,15 @@
 #include <vector>
 
 #include "cli/cli_options.h"
-#include "cli/csv_writer.h"
 #include "cli/descriptor_builder.h"
-#include "cli/json_writer.h"
 #include "cli/output_sink.h"
 #include "cli/search_driver.h"
 #include "cli/text_writer.h"
 #include "datatree/node_xml.h"
 #include "platform/node_files.h"
 #include "platform/standard_paths.h"
+#include "results/csv_writer.h"
+#include "results/json_writer.h"
 #include "results/result_rows.h"
 #include "settings/settings_store.h"
 

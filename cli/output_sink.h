@@ -6,9 +6,11 @@
 #include <string>
 #include <string_view>
 
+#include "results/text_sink.h"
+
 namespace tf {
 
-class OutputSink {
+class OutputSink : public TextSink {
  public:
   // Writes to `file` (not owned), or collects the text in memory when `file` is null.
   explicit OutputSink(std::FILE* file) : m_file(file) {}
@@ -16,11 +18,11 @@ class OutputSink {
   OutputSink& operator=(const OutputSink&) = delete;
 
   // Nothing more is written once a write has failed; false from then on.
-  bool Write(std::string_view text);
+  bool Write(std::string_view text) override;
   // Flushes the stream; false when this or an earlier write failed.
   bool Finish();
 
-  bool Failed() const { return m_failed; }
+  bool Failed() const override { return m_failed; }
   // The failure was a closed pipe: the reader has gone, which is not an error to report.
   bool ReaderGone() const { return m_readerGone; }
   // errno of the failure, 0 while none.

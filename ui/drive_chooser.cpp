@@ -11,6 +11,7 @@ DriveChooser::DriveChooser(const std::vector<DriveSummary>& drives, QWidget* own
     : QDialog(owner), m_drives(drives) {
   setWindowTitle("Add drive to search list");
   m_list = new QListWidget(this);
+  m_list->setAccessibleName(QStringLiteral("Drives"));
   for (const DriveSummary& drive : m_drives) m_list->addItem(QString::fromUtf8(drive.line));
   if (m_list->count() > 0) m_list->setCurrentRow(0);
   auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);

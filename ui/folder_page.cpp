@@ -78,6 +78,9 @@ FolderPage::FolderPage(SearchHost& host, QWidget* parent) : QWidget(parent), m_h
   header->resizeSection(kStatusColumn,
                         m_includes->fontMetrics().horizontalAdvance("888888 folders...") + 12);
   m_excludes = makeList(this, {"Folder Name"});
+  // Named for screen readers; the page shows them by place, under their buttons.
+  m_includes->setAccessibleName(QStringLiteral("Folders to search"));
+  m_excludes->setAccessibleName(QStringLiteral("Folders to leave out"));
   m_excludes->setHeaderHidden(true);
   m_addInclude = makeAddButton(this, "Add folder to search list");
   m_addDrive = new QPushButton("Add drive to search list", this);

@@ -1,7 +1,10 @@
 #include "ui/main_controller.h"
 
+#include <QFileDialog>
+#include <QGuiApplication>
 #include <QLayout>
 #include <QMenuBar>
+#include <QScreen>
 #include <QVBoxLayout>
 
 #include "app/main_commands.h"
@@ -9,6 +12,7 @@
 #include "platform/standard_paths.h"
 #include "platform/zip_plugin.h"
 #include "results/backup_store.h"
+#include "results/result_export.h"
 #include "settings/settings_store.h"
 #include "ui/backup_folder_view.h"
 #include "ui/gui_thread_questions.h"
@@ -79,6 +83,7 @@ bool MainController::Init(CMainFrame* frame, ControllerSetup setup) {
 
   m_shell = std::make_unique<AppShell>(*m_questions, *m_searchPanes, m_setup.places);
   if (!m_shell->LoadSettings()) return false;
+  placeAsKept();
   SetToolTips(m_shell->Settings().GetTooltips() != 0);
   createPanes();
   if (!m_shell->OpenStores()) return false;
@@ -121,6 +126,18 @@ bool MainController::askAboutOtherInstance() {
   if (answer != IDNO) return false;
   m_instance.reset();  // a second full instance, without a server of its own
   return true;
+}
+
+void MainController::placeAsKept() {
+  const WindowPlace& kept = m_shell->KeptWindowPlace();
+  if (!kept.valid) return;
+  const QRect place(kept.x, kept.y, kept.width, kept.height);
+  // A place on a screen that is gone (or shrank) would hide the window: keep the default.
+  QScreen* screen = QGuiApplication::screenAt(place.center());
+  if (!screen || !screen->availableGeometry().intersects(place)) return;
+  // The same measure as kept: the frame's inside, without the window manager's border.
+  m_frame->setGeometry(
+      QRect(place.topLeft(), place.size().boundedTo(screen->availableGeometry().size())));
 }
 
 void MainController::bringToFront() {
@@ -173,6 +190,9 @@ int MainController::OnCommand(int commandId) {
       break;
     case kCmdStopSearch:
       m_shell->Search().StopSearch();
+      break;
+    case kCmdExportResults:
+      exportResults();
       break;
     case kCmdExit:
       m_frame->close();
@@ -229,6 +249,36 @@ void MainController::showAbout() {
   m_questions->ShowMessage(AboutText(kProgramTitle, TWINFOLD_VERSION), "About Twinfold", MB_OK);
 }
 
+void MainController::exportResults() {
+  if (MainCommandState(*m_shell, kCmdExportResults) != 0) return;
+  static const QStringList kTypes = {QStringLiteral("HTML report (*.html *.htm)"),
+                                     QStringLiteral("CSV (*.csv)"),
+                                     QStringLiteral("JSON (*.json)")};
+  static const ExportFormat kFormats[] = {ExportFormat::kHtml, ExportFormat::kCsv,
+                                          ExportFormat::kJson};
+  QFileDialog dialog(m_frame, QStringLiteral("Export results"));
+  dialog.setObjectName(QStringLiteral("ExportDialog"));
+  dialog.setAcceptMode(QFileDialog::AcceptSave);
+  dialog.setFileMode(QFileDialog::AnyFile);
+  // Qt's own dialog: the same everywhere, and reachable by keyboard and tests alike.
+  dialog.setOption(QFileDialog::DontUseNativeDialog);
+  dialog.setNameFilters(kTypes);
+  dialog.setDefaultSuffix(QStringLiteral("html"));
+  connect(&dialog, &QFileDialog::filterSelected, &dialog, [&dialog](const QString& type) {
+    static const char* const kSuffixes[] = {"html", "csv", "json"};
+    const int index = static_cast<int>(kTypes.indexOf(type));
+    if (index >= 0) dialog.setDefaultSuffix(QString::fromLatin1(kSuffixes[index]));
+  });
+  if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return;
+  const std::string path = dialog.selectedFiles().front().toStdString();
+  const int typeIndex = static_cast<int>(kTypes.indexOf(dialog.selectedNameFilter()));
+  const ExportFormat format = ExportFormatOf(path, kFormats[typeIndex < 0 ? 0 : typeIndex]);
+  std::string error;
+  if (!ExportResult(m_shell->Search().GroupsRoot(), format, path, &error))
+    m_questions->ShowMessage("Cannot export the results to \"" + path + "\":\n" + error, nullptr,
+                             MB_OK);
+}
+
 void MainController::onTick() {
   if (!m_shell || m_shell->IsShutDown()) return;
   m_shell->Search().Tick();
@@ -244,6 +294,11 @@ void MainController::Shutdown() {
   m_shutDown = true;
   MCMain::Shutdown();  // no tick reaches the panes from here on
   if (m_searchWindow && m_shell && !m_shell->IsShutDown()) m_searchWindow->SaveRecentFolders();
+  if (m_shell && !m_shell->IsShutDown() && m_frame) {
+    const QRect shown = m_frame->isMaximized() || m_frame->isMinimized() ? m_frame->normalGeometry()
+                                                                         : m_frame->geometry();
+    m_shell->RememberSearch({shown.x(), shown.y(), shown.width(), shown.height(), true});
+  }
   if (m_split) {
     m_split->Destroy(true, true);
     delete m_split;

@@ -86,7 +86,11 @@ class MainController : public MCMain {
   void rebuildMasksMenu();
   void showHelp();
   void showAbout();
+  // Asks for a file and writes the result there in the format its type or name chooses.
+  void exportResults();
   void bringToFront();
+  // Puts the frame where the remembered search left it, when that is on a screen.
+  void placeAsKept();
   void onTick();
 
   CMainFrame* m_frame = nullptr;

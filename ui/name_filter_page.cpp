@@ -36,8 +36,10 @@ std::string bytesOf(const QString& text) {
 NameFilterPage::NameFilterPage(SearchHost& host, MCMain* main, QWidget* parent)
     : FilterSubPage(host, main, parent) {
   for (int side = kInclude; side <= kExclude; ++side) {
-    body()->addWidget(new QLabel(kCaptions[side], this));
+    auto* caption = new QLabel(kCaptions[side], this);
+    body()->addWidget(caption);
     m_edits[side] = new QLineEdit(this);
+    caption->setBuddy(m_edits[side]);  // the caption names the box for screen readers
     body()->addWidget(m_edits[side]);
     m_all[side] = new QPushButton(kAllTexts[side], this);
     m_choose[side] = new QPushButton(kChooseText, this);

@@ -1,11 +1,14 @@
 #include "ui/result_list_view.h"
 
+#include <algorithm>
+
 #include <QApplication>
 #include <QComboBox>
 #include <QEvent>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QItemSelectionModel>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QMenu>
 #include <QPushButton>
@@ -304,13 +307,30 @@ QTableView* ResultListView::makeList(ResultRowsModel* model, bool severalRows) {
   header->setHighlightSections(false);
   header->setStretchLastSection(false);
   header->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+  header->setSortIndicatorShown(true);
+  showSortKey(list, model->List(), kInitialSortKey);
   list->setContextMenuPolicy(Qt::CustomContextMenu);
   list->viewport()->installEventFilter(this);
+  list->installEventFilter(this);
   list->setProperty("resultList", static_cast<int>(model->List()));
+  static const char* const kListNames[] = {"Groups", "Files of the group", "Groups and files"};
+  list->setAccessibleName(QString::fromLatin1(kListNames[static_cast<int>(model->List())]));
+  // A double click on a file opens it, as in a file manager; on a group row it does nothing.
+  connect(list, &QAbstractItemView::doubleClicked, this, [this, model](const QModelIndex& at) {
+    const DataNode* node = model->Node(at.row());
+    if (node && !IsGroupRow(node)) RunCommand(kOpen);
+  });
+  m_lists.push_back(list);
   return list;
 }
 
 bool ResultListView::eventFilter(QObject* watched, QEvent* event) {
+  if (event->type() == QEvent::KeyPress) {
+    auto* list = qobject_cast<QTableView*>(watched);
+    if (list && std::find(m_lists.begin(), m_lists.end(), list) != m_lists.end() &&
+        listKey(list, static_cast<QKeyEvent*>(event)))
+      return true;
+  }
   if (event->type() == QEvent::Resize) {
     auto* list = qobject_cast<QTableView*>(watched->parent());
     if (list && list->viewport() == watched) applyWidths(list);
@@ -321,6 +341,9 @@ bool ResultListView::eventFilter(QObject* watched, QEvent* event) {
 void ResultListView::headerClicked(ResultRowsModel* model, int* key, int column, bool waitCursor) {
   const int next = SortKeyAfterHeaderClick(model->List(), column, *key);
   if (next < 0) {
+    // The header moved its indicator to the clicked column on its own: put it back.
+    for (QTableView* list : m_lists)
+      if (list->model() == model) showSortKey(list, model->List(), *key);
     QApplication::beep();
     return;
   }
@@ -328,6 +351,53 @@ void ResultListView::headerClicked(ResultRowsModel* model, int* key, int column,
   if (waitCursor) QApplication::setOverrideCursor(Qt::WaitCursor);
   model->Sort(next);
   if (waitCursor) QApplication::restoreOverrideCursor();
+  for (QTableView* list : m_lists) {
+    if (list->model() != model) continue;
+    showSortKey(list, model->List(), next);
+    if (list->currentIndex().isValid()) list->scrollTo(list->currentIndex());
+  }
+}
+
+void ResultListView::showSortKey(QTableView* list, ResultList kind, int key) {
+  constexpr int kKeyBits = 15;
+  for (int column = 0; column < ColumnCount(kind); ++column) {
+    // The column whose click (from no key at all) gives this key is the one sorted by.
+    if ((SortKeyAfterHeaderClick(kind, column, 0) & kKeyBits) != (key & kKeyBits)) continue;
+    // Names and types go up from A; sizes, counts and times start with the largest.
+    const bool upward = (key & kKeyBits) == kSortByName || (key & kKeyBits) == kSortByDesc;
+    const bool reversed = (key & kSortReversed) != 0;
+    list->horizontalHeader()->setSortIndicator(
+        column, upward != reversed ? Qt::AscendingOrder : Qt::DescendingOrder);
+    return;
+  }
+}
+
+bool ResultListView::listKey(QTableView* list, const QKeyEvent* key) {
+  if (key->matches(QKeySequence::SelectAll)) {
+    auto* model = static_cast<ResultRowsModel*>(list->model());
+    if (list->selectionMode() != QAbstractItemView::ExtendedSelection) return true;
+    QItemSelection files;
+    const int last = model->columnCount() - 1;
+    for (int row = 0; row < model->rowCount(); ++row) {
+      const DataNode* node = model->Node(row);
+      if (!node || IsGroupRow(node)) continue;
+      files.select(model->index(row, 0), model->index(row, last));
+    }
+    list->selectionModel()->select(files, QItemSelectionModel::ClearAndSelect);
+    return true;
+  }
+  if (key->modifiers() & ~Qt::KeypadModifier) return false;
+  switch (key->key()) {
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+      if (selectedFileCount() > 0) RunCommand(kOpen);
+      return true;
+    case Qt::Key_Delete:
+      if (selectedFileCount() > 0) RunCommand(kDelete);
+      return true;
+    default:
+      return false;
+  }
 }
 
 void ResultListView::selectRow(QTableView* list, int index) {

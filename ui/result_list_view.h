@@ -16,6 +16,7 @@
 
 class QAbstractItemView;
 class QComboBox;
+class QKeyEvent;
 class QMenu;
 class QPushButton;
 class QTableView;
@@ -88,11 +89,14 @@ class ResultListView : public QWidget {
   void showContextMenu(QAbstractItemView* list, const QPoint& pos);
   // Report-style list over `model`, its "File" column sized to what the others leave.
   QTableView* makeList(ResultRowsModel* model, bool severalRows);
-  // Sorts `model` by the key a click on `column` gives; a wait cursor when asked.
+  // Sorts `model` by the key a click on `column` gives; a wait cursor when asked. The
+  // header shows the new key, and the current row stays in view.
   void headerClicked(ResultRowsModel* model, int* key, int column, bool waitCursor);
   // Selects, focuses and shows row `index` (clamped) of `list`.
   static void selectRow(QTableView* list, int index);
   static std::vector<int> selectedRows(const QTableView* list);
+  // Shows `key` as the header's sort indicator: its column, and the arrow of its direction.
+  static void showSortKey(QTableView* list, ResultList kind, int key);
   // Sizes the columns to the list's width: "File" gets what the others leave.
   static void applyWidths(QTableView* list);
 
@@ -115,6 +119,11 @@ class ResultListView : public QWidget {
   void resultsChanged(int answer, const std::string& groupName);
   void deleteSelected(const Selection& selection);
   void moveToBackup(Selection& selection);
+  // The keys of a file manager on a list: Enter opens, Delete deletes, Ctrl+A selects
+  // every file row. True when the key was one of them.
+  bool listKey(QTableView* list, const QKeyEvent* key);
+
+  std::vector<QTableView*> m_lists;
 
   FileActions m_actions;
   std::array<QPushButton*, kCommandCount> m_buttons{};

@@ -1,8 +1,8 @@
 // twinfold-screenshots: pictures of the real main window for the documentation. It
 // starts the program's controller on a settings file of its own, searches a prepared
 // folder, and saves PNG pictures of the window, each search page, each sub-page of the
-// filters page, a message box, the backup folder page, the backup and link dialogs and a
-// progress dialog.
+// filters page, a message box, the backup folder page, the backup and link dialogs, a
+// progress dialog and the HTML report of "Export results...".
 // Usage: twinfold-screenshots OUTPUT_FOLDER SEARCH_FOLDER [EXCLUDED_SUB_FOLDER]
 #include <chrono>
 #include <cstdio>
@@ -18,6 +18,7 @@
 #include <QPlainTextEdit>
 #include <QProgressDialog>
 #include <QTemporaryDir>
+#include <QTextBrowser>
 #include <QThread>
 #include <QTimer>
 
@@ -34,6 +35,7 @@
 #include "platform/zip_plugin.h"
 #include "results/backup_store.h"
 #include "results/file_properties.h"
+#include "results/result_export.h"
 #include "scan/filter_nodes.h"
 #include "search/search_run.h"
 #include "settings/tool_node.h"
@@ -243,6 +245,26 @@ bool saveSettingsDialogs(tf::MainController& controller, tf::CMainFrame& frame,
 
 }  // namespace
 
+// The HTML report of the result, as "Export results..." writes it, shown by Qt's own
+// HTML view (the report needs nothing from outside the file).
+bool saveReport(tf::MainController& controller, const QString& file, const QString& out) {
+  std::string error;
+  if (!tf::ExportResult(controller.shell()->Search().GroupsRoot(), tf::ExportFormat::kHtml,
+                        file.toStdString(), &error)) {
+    std::fprintf(stderr, "twinfold-screenshots: cannot export: %s\n", error.c_str());
+    return false;
+  }
+  QFile report(file);
+  if (!report.open(QIODevice::ReadOnly)) return false;
+  QTextBrowser view;
+  view.setHtml(QString::fromUtf8(report.readAll()));
+  view.resize(900, 560);
+  view.show();
+  const bool ok = save(&view, out, "html-report.png");
+  view.hide();
+  return ok;
+}
+
 int main(int argc, char** argv) {
   QApplication app(argc, argv);
   if (argc < 3) {
@@ -277,6 +299,7 @@ int main(int argc, char** argv) {
   controller.resultsPane()->SetMode(1);
   ok = save(&frame, out, "main-window-unified.png") && ok;
   controller.resultsPane()->SetMode(0);
+  ok = saveReport(controller, scratch.filePath(QStringLiteral("report.html")), out) && ok;
 
   const char* pages[] = {"page-folders.png", "page-filters.png", "page-settings.png",
                          "page-preview.png"};

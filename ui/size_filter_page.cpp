@@ -41,6 +41,7 @@ SizeFilterPage::SizeFilterPage(SearchHost& host, MCMain* main, QWidget* parent)
   grid->addWidget(m_and, 1, 0);
   for (int i = 0; i < 2; ++i) {
     m_values[i] = new QLineEdit(this);
+    m_values[i]->setAccessibleName(i == 0 ? QStringLiteral("Size") : QStringLiteral("Second size"));
     m_values[i]->setAlignment(Qt::AlignRight);
     // Room for the largest value that is stored, 2147483647.
     m_values[i]->setMaximumWidth(m_values[i]->fontMetrics().horizontalAdvance("88888888888") + 16);

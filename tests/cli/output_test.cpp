@@ -7,10 +7,11 @@
 #include <vector>
 
 #include "cli/cli_options.h"
-#include "cli/csv_writer.h"
 #include "cli/descriptor_builder.h"
-#include "cli/json_text.h"
-#include "cli/json_writer.h"
+#include "cli/output_sink.h"
+#include "results/csv_writer.h"
+#include "results/json_text.h"
+#include "results/json_writer.h"
 #include "results/result_rows.h"
 
 namespace tf {

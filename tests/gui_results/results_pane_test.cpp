@@ -376,3 +376,72 @@ TEST_F(ResultsPaneTest, NamesThatAreNotUtf8ReachTheActionsByteForByte) {
 
 }  // namespace
 }  // namespace tf
+
+namespace tf {
+namespace {
+
+TEST_F(ResultsPaneTest, KeysAndDoubleClicksActAsInAFileManager) {
+  pane.SetMode(1);
+  QTableView* list = unified()->list();
+  QHeaderView* header = list->horizontalHeader();
+  EXPECT_TRUE(header->isSortIndicatorShown());
+  EXPECT_EQ(header->sortIndicatorSection(), 0);
+  clickHeader(list, 1);  // by size: largest first
+  EXPECT_EQ(header->sortIndicatorSection(), 1);
+  const Qt::SortOrder largestFirst = header->sortIndicatorOrder();
+  clickHeader(list, 1);
+  EXPECT_NE(header->sortIndicatorOrder(), largestFirst);
+  clickHeader(list, 2);  // "Time" does not sort the unified list: the indicator stays
+  EXPECT_EQ(header->sortIndicatorSection(), 1);
+  clickHeader(list, 0);
+
+  // Double click and Enter open files; on a group row they do nothing.
+  const auto at = [&](int row) { return list->visualRect(list->model()->index(row, 0)).center(); };
+  const auto doubleClick = [&](int row) {
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, at(row));
+    QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, at(row));
+  };
+  doubleClick(0);
+  EXPECT_TRUE(host.shell.opened.empty());
+  doubleClick(1);
+  click(list, 2);
+  QTest::keyClick(list, Qt::Key_Return);
+  EXPECT_EQ(host.shell.opened, (std::vector<std::string>{column(list, 0)[1], column(list, 0)[2]}));
+
+  // Ctrl+A takes every file row and no group row.
+  QTest::keyClick(list, Qt::Key_A, Qt::ControlModifier);
+  EXPECT_EQ(selected(list), (std::vector<int>{1, 2, 3, 5, 6, 8, 9}));
+
+  // Delete sends the selected file to the trash.
+  host.questions.answers = {IDYES};
+  click(list, 8);
+  ASSERT_EQ(column(list, 0)[8], host.path("one/c.doc"));
+  QTest::keyClick(list, Qt::Key_Delete);
+  EXPECT_FALSE(std::filesystem::exists(host.path("one/c.doc")));
+  EXPECT_TRUE(std::filesystem::exists(testing::PrivateTrashHome() + "/Trash/files/c.doc"));
+  EXPECT_EQ(column(list, 0).size(), 7u);  // the c.doc group went with its second file
+}
+
+TEST_F(ResultsPaneTest, TheSelectedRowStaysInViewAfterAResort) {
+  std::vector<std::pair<std::string, int>> files;
+  for (int i = 0; i < 300; ++i) {
+    const std::string name = "g" + std::to_string(1000 + i);
+    files.push_back({"x/" + name, 10 + i});
+    files.push_back({"y/" + name, 10 + i});
+  }
+  searchAgain(files);
+  QTableView* groups = separate()->groupsList();
+  click(groups, 250);
+  const auto shown = [&] {
+    return groups->viewport()->rect().intersects(groups->visualRect(groups->currentIndex()));
+  };
+  ASSERT_TRUE(shown());
+  clickHeader(groups, 0);  // reversed: the row moves to the top part
+  EXPECT_EQ(groups->currentIndex().row(), 49);
+  EXPECT_TRUE(shown());
+  clickHeader(groups, 3);  // largest first
+  EXPECT_TRUE(shown());
+}
+
+}  // namespace
+}  // namespace tf

@@ -29,7 +29,7 @@ TEST(MainCommands, EveryCommandOnceAndItsKeysAsShown) {
       EXPECT_EQ(shown, entry.keys) << entry.text;
     }
   }
-  EXPECT_EQ(ids.size(), 9u);
+  EXPECT_EQ(ids.size(), 10u);
   // "&Load masks" follows the last entry of "&Settings".
   EXPECT_EQ(MainMenus()[1].entries.size(), static_cast<size_t>(kLoadMasksPosition));
   EXPECT_EQ(kLastLoadMasksCommand - kFirstLoadMasksCommand, kMaxCollectionFiles);

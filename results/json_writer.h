@@ -4,8 +4,8 @@
 #include <cstdint>
 #include <vector>
 
-#include "cli/output_sink.h"
 #include "datatree/data_node.h"
+#include "results/text_sink.h"
 
 namespace tf {
 
@@ -14,6 +14,6 @@ namespace tf {
 // is the 64-bit file time. A key or path that is not valid UTF-8 is given with
 // replacement characters and, beside it, its exact bytes in "key_base64" or "path_base64".
 // False when the sink failed.
-bool WriteJson(const std::vector<DataNode*>& rows, int64_t fileCount, OutputSink* sink);
+bool WriteJson(const std::vector<DataNode*>& rows, int64_t fileCount, TextSink* sink);
 
 }  // namespace tf

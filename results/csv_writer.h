@@ -5,8 +5,8 @@
 #include <string_view>
 #include <vector>
 
-#include "cli/output_sink.h"
 #include "datatree/data_node.h"
+#include "results/text_sink.h"
 
 namespace tf {
 
@@ -16,6 +16,6 @@ std::string CsvField(std::string_view field);
 // A header line "group,type,count,group_size,path,size,modified" and one line per file of
 // `rows` (group rows, each followed by its file rows), CR LF after each; modified is the
 // 64-bit file time. False when the sink failed.
-bool WriteCsv(const std::vector<DataNode*>& rows, OutputSink* sink);
+bool WriteCsv(const std::vector<DataNode*>& rows, TextSink* sink);
 
 }  // namespace tf

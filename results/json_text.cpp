@@ -1,14 +1,11 @@
-#include "cli/json_text.h"
+#include "results/json_text.h"
 
 #include <cstdint>
 #include <cstdio>
 
 namespace tf {
-namespace {
 
-// Length of the well-formed UTF-8 sequence that starts at text[pos], or 0 when the byte
-// there does not start one.
-size_t sequenceLength(std::string_view text, size_t pos) {
+size_t Utf8SequenceLength(std::string_view text, size_t pos) {
   const auto byte = [&](size_t i) { return static_cast<uint8_t>(text[i]); };
   const uint8_t lead = byte(pos);
   if (lead < 0x80) return 1;
@@ -33,6 +30,8 @@ size_t sequenceLength(std::string_view text, size_t pos) {
     if ((byte(pos + i) & 0xC0) != 0x80) return 0;
   return length;
 }
+
+namespace {
 
 void appendEscaped(std::string* out, char c) {
   switch (c) {
@@ -73,7 +72,7 @@ void appendEscaped(std::string* out, char c) {
 
 bool IsValidUtf8(std::string_view text) {
   for (size_t pos = 0; pos < text.size();) {
-    const size_t length = sequenceLength(text, pos);
+    const size_t length = Utf8SequenceLength(text, pos);
     if (length == 0) return false;
     pos += length;
   }
@@ -85,7 +84,7 @@ std::string JsonQuoted(std::string_view text) {
   out.reserve(text.size() + 2);
   out += '"';
   for (size_t pos = 0; pos < text.size();) {
-    const size_t length = sequenceLength(text, pos);
+    const size_t length = Utf8SequenceLength(text, pos);
     if (length == 0) {
       out += "\xEF\xBF\xBD";  // U+FFFD REPLACEMENT CHARACTER
       ++pos;

@@ -1,4 +1,4 @@
-#include "cli/csv_writer.h"
+#include "results/csv_writer.h"
 
 #include "results/result_rows.h"
 
@@ -15,7 +15,7 @@ std::string CsvField(std::string_view field) {
   return out;
 }
 
-bool WriteCsv(const std::vector<DataNode*>& rows, OutputSink* sink) {
+bool WriteCsv(const std::vector<DataNode*>& rows, TextSink* sink) {
   sink->Write("group,type,count,group_size,path,size,modified\r\n");
   std::string groupFields;
   for (const DataNode* row : rows) {

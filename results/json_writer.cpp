@@ -1,8 +1,8 @@
-#include "cli/json_writer.h"
+#include "results/json_writer.h"
 
 #include <string>
 
-#include "cli/json_text.h"
+#include "results/json_text.h"
 #include "results/result_rows.h"
 
 namespace tf {
@@ -47,7 +47,7 @@ std::string groupJson(const std::vector<DataNode*>& rows, size_t* at) {
 
 }  // namespace
 
-bool WriteJson(const std::vector<DataNode*>& rows, int64_t fileCount, OutputSink* sink) {
+bool WriteJson(const std::vector<DataNode*>& rows, int64_t fileCount, TextSink* sink) {
   sink->Write("{\"groups\":[");
   size_t at = 0;
   while (at < rows.size() && !IsGroupRow(rows[at])) ++at;  // a listing begins with a group

@@ -1,4 +1,4 @@
-// Text helpers of the JSON output: UTF-8 validation, JSON string quoting and base64.
+// Text helpers of the written results: UTF-8 validation, JSON string quoting and base64.
 #pragma once
 
 #include <string>
@@ -6,6 +6,9 @@
 
 namespace tf {
 
+// Length of the well-formed UTF-8 sequence that starts at text[pos], or 0 when the byte
+// there does not start one.
+size_t Utf8SequenceLength(std::string_view text, size_t pos);
 // True when `text` is well-formed UTF-8 (no overlong forms, surrogates or values past
 // U+10FFFF).
 bool IsValidUtf8(std::string_view text);

@@ -1,0 +1,120 @@
+// The remembered search across restarts of the real window program: folders, exclusions,
+// filters, criteria and the window's place come back while the option is on; an older
+// settings file without its section, or the option off, starts with the defaults.
+#include <gtest/gtest.h>
+
+#include <QComboBox>
+#include <QTest>
+#include <QTreeWidget>
+
+#include "app/remembered_search.h"
+#include "datatree/node_xml.h"
+#include "main_window_support.h"
+#include "scan/filter_nodes.h"
+#include "search/search_descriptor.h"
+#include "settings/settings_store.h"
+#include "ui/criteria_page.h"
+#include "ui/folder_page.h"
+#include "ui/window_search_host.h"
+
+namespace tf {
+namespace {
+
+std::string descriptorXml(testing::Window& w) {
+  std::string xml;
+  WriteNodeXml(w.controller.shell()->Descriptor()->Root(), &xml, false);
+  return xml;
+}
+
+// The descriptor's "folders" and "settings" (the filters hold the dates of their making).
+std::string foldersAndCriteria(testing::Window& w) {
+  std::string folders, criteria;
+  WriteNodeXml(w.controller.shell()->Descriptor()->FoldersNode(), &folders, true);
+  WriteNodeXml(w.controller.shell()->Descriptor()->SettingsNode(), &criteria, true);
+  return folders + criteria;
+}
+
+QStringList shownFolders(QTreeWidget* list) {
+  QStringList folders;
+  for (int i = 0; i < list->topLevelItemCount(); ++i) folders << list->topLevelItem(i)->text(0);
+  return folders;
+}
+
+// Starts a window, changes folders, exclusions, a criterion, a filter and the place, and
+// closes it as a person would. Answers the descriptor as it was at the end.
+std::string searchAndClose(const testing::TempTree& places, const testing::TempTree& tree,
+                           bool remember) {
+  testing::Window w(places);
+  EXPECT_TRUE(w.started);
+  EXPECT_TRUE(RememberSearchOn(&w.controller.shell()->Settings()));
+  if (!remember) SetRememberSearchOn(&w.controller.shell()->Settings(), false);
+  w.controller.searchHost()->ChangeIncludeFolder(true, tree.Path("photos"));
+  w.controller.searchHost()->ChangeExcludeFolder(true, tree.Path("photos/cache"));
+  QComboBox* symbols = w.controller.searchWindow()->criteriaPage()->symbolsCombo();
+  symbols->setFocus();
+  QTest::keyClick(symbols, Qt::Key_End);
+  SearchDescriptor* descriptor = w.controller.shell()->Descriptor();
+  DataNode* names = descriptor->NameFilterNode();
+  EXPECT_TRUE(names);
+  EXPECT_TRUE(SetFilterEnabled(names, 1));
+  w.frame.setGeometry(40, 50, 700, 520);
+  const std::string xml = descriptorXml(w);
+  w.frame.close();
+  return xml;
+}
+
+TEST(RememberedSearch, ComesBackAfterARestart) {
+  testing::TempTree places;
+  testing::TempTree tree;
+  tree.Folder("photos/cache");
+  const std::string before = searchAndClose(places, tree, true);
+
+  testing::Window again(places);
+  ASSERT_TRUE(again.started);
+  EXPECT_EQ(descriptorXml(again), before);
+  FolderPage* folders = again.controller.searchWindow()->folderPage();
+  EXPECT_TRUE(shownFolders(folders->includeList()).join('|').contains("photos"));
+  EXPECT_TRUE(shownFolders(folders->excludeList()).join('|').contains("cache"));
+  QComboBox* symbols = again.controller.searchWindow()->criteriaPage()->symbolsCombo();
+  EXPECT_EQ(symbols->currentIndex(), symbols->count() - 1);
+  EXPECT_EQ(again.frame.geometry(), QRect(40, 50, 700, 520));
+}
+
+TEST(RememberedSearch, OptionOffOrOlderFileStartsWithTheDefaults) {
+  testing::TempTree places;
+  testing::TempTree tree;
+  tree.Folder("photos/cache");
+  std::string defaults;
+  QRect defaultPlace;
+  {
+    testing::Window fresh(places);
+    ASSERT_TRUE(fresh.started);
+    defaults = foldersAndCriteria(fresh);
+    defaultPlace = fresh.frame.geometry();
+    fresh.controller.Shutdown();
+  }
+  // The option switched off before closing: nothing of that search comes back, and the
+  // choice itself is kept.
+  searchAndClose(places, tree, false);
+  {
+    testing::Window again(places);
+    ASSERT_TRUE(again.started);
+    EXPECT_FALSE(RememberSearchOn(&again.controller.shell()->Settings()));
+    EXPECT_EQ(shownFolders(again.controller.searchWindow()->folderPage()->includeList()).size(), 0);
+    again.controller.Shutdown();
+  }
+  // A settings file written before the section existed.
+  const std::string file = places.Path("config/twinfold.dat");
+  SettingsStore older;
+  ASSERT_TRUE(older.SetDefaults({file, places.Path("data/Backup")}));
+  ASSERT_TRUE(older.Save());
+  testing::Window fromOlder(places);
+  ASSERT_TRUE(fromOlder.started);
+  EXPECT_TRUE(RememberSearchOn(&fromOlder.controller.shell()->Settings()));
+  EXPECT_EQ(foldersAndCriteria(fromOlder), defaults);
+  EXPECT_EQ(GetFilterEnabled(fromOlder.controller.shell()->Descriptor()->NameFilterNode()), 0);
+  EXPECT_EQ(fromOlder.frame.geometry(), defaultPlace);
+}
+
+}  // namespace
+}  // namespace tf
