@@ -41,6 +41,12 @@ class ResultsHost {
   virtual int BrowseMode() = 0;
   // True for a file the user has just made a link to.
   virtual bool IsLinkTarget(const std::string& path) = 0;
+  // The protected folder that holds `path` (one the user marked so that no action changes
+  // its files), or empty when the file may be changed.
+  virtual std::string ProtectedFolderOf(const std::string& path) {
+    (void)path;
+    return {};
+  }
   // Fills and shows the properties of a file; returns when they are closed.
   virtual void ShowProperties(DataNode* fileInfo) = 0;
 
