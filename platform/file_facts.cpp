@@ -12,6 +12,7 @@
 #include "base/file_attributes.h"
 #include "platform/dos_attributes.h"
 #include "platform/file_time.h"
+#include "platform/unique_fd.h"
 
 namespace tf {
 namespace {
@@ -24,12 +25,6 @@ int64_t fileTimeOf(const struct statx_timestamp& t) {
 }
 
 // Closes the descriptor on every way out.
-struct FdGuard {
-  int fd;
-  ~FdGuard() {
-    if (fd >= 0) close(fd);
-  }
-};
 
 }  // namespace
 
@@ -42,15 +37,15 @@ bool ReadFileFacts(const std::string& path, FileFacts* out) {
       slash == std::string::npos ? "." : (slash == 0 ? "/" : path.substr(0, slash));
   const std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
   if (name.empty()) return false;
-  FdGuard dir{open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC)};
-  if (dir.fd < 0) return false;
+  UniqueFd dir(open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+  if (dir.get() < 0) return false;
 
   FileFacts facts;
   struct statx sx {};
   const unsigned mask =
       STATX_TYPE | STATX_MODE | STATX_SIZE | STATX_BLOCKS | STATX_ATIME | STATX_MTIME | STATX_BTIME;
   mode_t mode = 0;
-  if (statx(dir.fd, name.c_str(), AT_NO_AUTOMOUNT, mask, &sx) == 0) {
+  if (statx(dir.get(), name.c_str(), AT_NO_AUTOMOUNT, mask, &sx) == 0) {
     mode = sx.stx_mode;
     facts.size = static_cast<int64_t>(sx.stx_size);
     facts.allocated = static_cast<int64_t>(sx.stx_blocks) * 512;
@@ -60,7 +55,7 @@ bool ReadFileFacts(const std::string& path, FileFacts* out) {
   } else {
     struct stat st {};
     if (errno != ENOSYS && errno != EPERM) return false;
-    if (fstatat(dir.fd, name.c_str(), &st, 0) != 0) return false;
+    if (fstatat(dir.get(), name.c_str(), &st, 0) != 0) return false;
     mode = st.st_mode;
     facts.size = static_cast<int64_t>(st.st_size);
     facts.allocated = static_cast<int64_t>(st.st_blocks) * 512;
@@ -71,11 +66,11 @@ bool ReadFileFacts(const std::string& path, FileFacts* out) {
   if (!(mode & S_IWUSR)) facts.attributes |= kAttrReadOnly;
   if (name[0] == '.') facts.attributes |= kAttrHidden;
   struct statfs sf {};
-  if (fstatfs(dir.fd, &sf) == 0) {
+  if (fstatfs(dir.get(), &sf) == 0) {
     facts.clusterBytes = static_cast<int64_t>(sf.f_bsize);
     const DosAttributeSource source = DosAttributeSourceOf(static_cast<int64_t>(sf.f_type));
     if (source != DosAttributeSource::kNone)
-      facts.attributes |= ReadDosAttributes(dir.fd, name.c_str(), source);
+      facts.attributes |= ReadDosAttributes(dir.get(), name.c_str(), source);
   }
   *out = facts;
   return true;
@@ -84,10 +79,10 @@ bool ReadFileFacts(const std::string& path, FileFacts* out) {
 int ReadFileHead(const std::string& path, size_t maxBytes, std::string* out, int64_t* fileSize) {
   if (!out || path.empty()) return 0;
   out->clear();
-  FdGuard file{open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY)};
-  if (file.fd < 0) return 0;
+  UniqueFd file(open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY));
+  if (file.get() < 0) return 0;
   struct stat st {};
-  if (fstat(file.fd, &st) != 0 || !S_ISREG(st.st_mode)) return 0;
+  if (fstat(file.get(), &st) != 0 || !S_ISREG(st.st_mode)) return 0;
   if (fileSize) *fileSize = static_cast<int64_t>(st.st_size);
   // A file that grows while it is read is cut at what was asked for.
   const size_t want =
@@ -95,7 +90,7 @@ int ReadFileHead(const std::string& path, size_t maxBytes, std::string* out, int
   out->resize(want);
   size_t have = 0;
   while (have < want) {
-    const ssize_t got = read(file.fd, out->data() + have, want - have);
+    const ssize_t got = read(file.get(), out->data() + have, want - have);
     if (got < 0 && errno == EINTR) continue;
     if (got < 0) {
       out->clear();

@@ -12,6 +12,7 @@
 #include "base/questions.h"
 #include "platform/path_utils.h"
 #include "platform/trash.h"
+#include "platform/unique_fd.h"
 
 namespace tf {
 namespace {
@@ -19,26 +20,6 @@ namespace {
 constexpr size_t kCopyChunk = 1 << 20;
 
 std::atomic<int64_t> g_failAfterBytes{-1};
-
-// Closes a descriptor when it goes out of scope.
-class FdCloser {
- public:
-  explicit FdCloser(int fd) : m_fd(fd) {}
-  ~FdCloser() {
-    if (m_fd >= 0) close(m_fd);
-  }
-  FdCloser(const FdCloser&) = delete;
-  FdCloser& operator=(const FdCloser&) = delete;
-  int get() const { return m_fd; }
-  int release() {
-    const int fd = m_fd;
-    m_fd = -1;
-    return fd;
-  }
-
- private:
-  int m_fd;
-};
 
 bool writeAll(int fd, const char* data, size_t size, int64_t* written) {
   while (size > 0) {
@@ -95,11 +76,11 @@ bool renameIntoPlace(const std::string& temp, const std::string& target, bool re
 // then the final name. On failure nothing is left behind and the source is untouched.
 bool copyFileSafely(const std::string& source, const std::string& target, bool replace,
                     const CopyProgress& progress = {}) {
-  FdCloser in(open(source.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK));
+  UniqueFd in(open(source.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK));
   struct stat st {};
   if (in.get() < 0 || fstat(in.get(), &st) != 0 || !S_ISREG(st.st_mode)) return false;
   std::string temp;
-  FdCloser out(createTempBeside(target, &temp));
+  UniqueFd out(createTempBeside(target, &temp));
   if (out.get() < 0) return false;
   int64_t copied = 0;
   bool ok =

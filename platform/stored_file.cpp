@@ -3,38 +3,21 @@
 #include <dirent.h>
 #include <fcntl.h>
 #include <stdio.h>
+#include <sys/random.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <atomic>
 #include <cerrno>
+#include <chrono>
 #include <climits>
 #include <cstdlib>
 #include <cstring>
-#include <random>
+
+#include "platform/unique_fd.h"
 
 namespace tf {
 namespace {
-
-class Fd {
- public:
-  explicit Fd(int fd) : m_fd(fd) {}
-  ~Fd() {
-    if (m_fd >= 0) close(m_fd);
-  }
-  Fd(const Fd&) = delete;
-  Fd& operator=(const Fd&) = delete;
-  int get() const { return m_fd; }
-  // Closes now and reports whether the close succeeded (a full NFS disk says so here).
-  bool closeNow() {
-    const int fd = m_fd;
-    m_fd = -1;
-    return fd < 0 || close(fd) == 0;
-  }
-
- private:
-  int m_fd;
-};
 
 void setError(std::string* error, std::string text) {
   if (error) *error = std::move(text);
@@ -67,13 +50,17 @@ bool writeAll(int fd, std::string_view bytes) {
   return true;
 }
 
-// A name no other saver picks: the process id, a counter and a random part.
+// A name no other saver picks: the process id, a counter and a random part. The random
+// part comes from the kernel without waiting; when it cannot be had, the clock serves, since
+// the O_EXCL create below turns a clash into another try rather than a lost file.
 std::string temporaryNameFor(const std::string& path) {
   static std::atomic<unsigned> counter{0};
-  thread_local std::mt19937 random{std::random_device{}()};
+  unsigned random = 0;
+  if (getrandom(&random, sizeof random, GRND_NONBLOCK) != static_cast<ssize_t>(sizeof random))
+    random = static_cast<unsigned>(std::chrono::steady_clock::now().time_since_epoch().count());
   char suffix[64];
   std::snprintf(suffix, sizeof suffix, ".tmp-%ld-%u-%08x", static_cast<long>(getpid()),
-                counter.fetch_add(1, std::memory_order_relaxed), static_cast<unsigned>(random()));
+                counter.fetch_add(1, std::memory_order_relaxed), random);
   return path + suffix;
 }
 
@@ -95,7 +82,7 @@ int ReadStoredFile(const std::string& path, std::string* out, size_t maxBytes, s
   }
   // O_NONBLOCK: a FIFO planted under the name must not wait for a writer; the fstat
   // below turns it away before anything is read.
-  Fd fd(open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY));
+  UniqueFd fd(open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY));
   if (fd.get() < 0) {
     setError(error, errno == ENOENT ? "does not exist" : systemText(errno));
     return 0;
@@ -180,8 +167,15 @@ int SaveStoredFile(const std::string& path, std::string_view bytes, std::string*
     setError(error, "cannot create the folder " + folder);
     return 0;
   }
-  const std::string temporary = temporaryNameFor(target);
-  Fd fd(open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0644));
+  // A name taken by a stranded temporary of an earlier save (or a planted one) is passed
+  // over for a fresh one.
+  std::string temporary;
+  UniqueFd fd;
+  for (int attempt = 0; attempt < 8; ++attempt) {
+    temporary = temporaryNameFor(target);
+    fd.reset(open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0644));
+    if (fd.get() >= 0 || errno != EEXIST) break;
+  }
   if (fd.get() < 0) {
     setError(error, systemText(errno));
     return 0;
