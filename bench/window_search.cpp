@@ -5,11 +5,14 @@
 // result lists. Each round starts the search again, as the button does.
 //
 //   twinfold-bench-window [--runs N] [--warmup N] [--name exact|noext|first] [--symbols N]
-//                         [--time same|any] [--size same|any] [--json FILE] FOLDER...
+//                         [--time same|any] [--size same|any] [--json FILE]
+//                         [--stop-after SECONDS] FOLDER...
 //
 // Prints one line per timed round ("round 1: 1234 groups, 5678 files, 1.234 s") and then
 // "mean 1.234 s"; --json writes the groups of the last round as `twinfold-cli --format json`
-// prints them.
+// prints them. With --stop-after, "Stop" is clicked that long after the start instead, and
+// each round says how long the click took to return and how long until the groups found
+// so far were shown.
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -61,6 +64,7 @@ struct Arguments {
   int time = -1;
   int size = -1;
   std::string json;
+  double stopAfter = -1;
   std::vector<std::string> folders;
 };
 
@@ -96,6 +100,8 @@ bool parse(int argc, char** argv, Arguments* a) {
       a->size = choice(value, {"same", "any"});
     } else if (option == "--json") {
       a->json = value;
+    } else if (option == "--stop-after") {
+      a->stopAfter = std::atof(value);
     } else {
       return false;
     }
@@ -132,7 +138,8 @@ int main(int argc, char** argv) {
   if (!parse(argc, argv, &arguments)) {
     std::fprintf(stderr,
                  "usage: twinfold-bench-window [--runs N] [--warmup N] [--name exact|noext|first]"
-                 " [--symbols N] [--time same|any] [--size same|any] [--json FILE] FOLDER...\n");
+                 " [--symbols N] [--time same|any] [--size same|any] [--json FILE]"
+                 " [--stop-after SECONDS] FOLDER...\n");
     return 2;
   }
   QTemporaryDir places;
@@ -161,22 +168,38 @@ int main(int argc, char** argv) {
     return 1;
   }
 
+  using Clock = std::chrono::steady_clock;
+  const auto since = [](Clock::time_point begin) {
+    return std::chrono::duration<double>(Clock::now() - begin).count();
+  };
   double total = 0;
   for (int round = -arguments.warmup; round < arguments.runs; ++round) {
-    const auto begin = std::chrono::steady_clock::now();
+    const auto begin = Clock::now();
     start->click();
     const SearchRun* run = controller.shell()->Search().Run();
-    // FinishSearch hands the groups to the lists and leaves the run cancelled.
-    while (run && run->state() != SearchRun::kCancelled)
-      QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
-    const double seconds =
-        std::chrono::duration<double>(std::chrono::steady_clock::now() - begin).count();
     if (!run) return 1;
+    // FinishSearch hands the groups to the lists and leaves the run cancelled; a stopped
+    // run shows what it found once its groups are formed.
+    double stopSeconds = -1;
+    while (run->state() != SearchRun::kCancelled && run->state() != SearchRun::kStopped) {
+      if (arguments.stopAfter >= 0 && stopSeconds < 0 && since(begin) >= arguments.stopAfter &&
+          run->state() == SearchRun::kRunning) {
+        const auto asked = Clock::now();
+        controller.searchBar()->stopButton()->click();
+        stopSeconds = since(asked);
+        continue;
+      }
+      QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+    }
+    const double seconds = since(begin);
     if (round < 0) continue;
     total += seconds;
-    std::printf("round %d: %lld groups, %lld files, %.3f s\n", round + 1,
+    std::printf("round %d: %lld groups, %lld files, %.3f s", round + 1,
                 static_cast<long long>(countGroups(run->ResultRoot())),
                 static_cast<long long>(run->FileCount()), seconds);
+    if (stopSeconds >= 0)
+      std::printf(" (stop answered in %.3f s, shown %.3f s after the start)", stopSeconds, seconds);
+    std::printf("\n");
   }
   std::printf("mean %.3f s\n", total / arguments.runs);
   std::fflush(stdout);
