@@ -26,6 +26,7 @@ AppShell::AppShell(Questions& questions, SearchPanes& panes, ShellPlaces places)
   SearchControl::Options options;
   options.tickMs = m_places.tickMs;
   options.clock = m_places.clock;
+  options.wake = m_places.wakeTick;
   m_search = std::make_unique<SearchControl>(m_descriptor.get(), &m_panes, std::move(options));
 }
 

@@ -39,8 +39,11 @@ struct ShellPlaces {
   std::string defaultBackupFolder;             // made at start-up while it is the one in use
   std::vector<std::string> collectionFolders;  // searched for ".mcf" files, in order
   std::vector<std::string> zipCandidates;      // plug-in modules tried in order
-  int tickMs = 1000;                           // the search run's work interval
-  std::function<int64_t()> clock;              // empty: the steady clock
+  int tickMs = 1000;                           // the search run's longest step interval
+  // Called from the search's threads for a Tick soon on the window's thread (see
+  // SearchControl::Options::wake); empty: the ticks of the window's timer only.
+  std::function<void()> wakeTick;
+  std::function<int64_t()> clock;  // empty: the steady clock
 };
 
 // What became of the settings file at start-up: missing (defaults, saved at shutdown),

@@ -70,6 +70,7 @@ int SearchControl::StartSearch() {
   // Both are called from Tick, on this thread.
   runOptions.onStatus = [this](const std::string& text) { SetStatusText(text); };
   runOptions.onProgress = [this] { RefreshProgress(); };
+  runOptions.onWork = m_options.wake;
   m_run = std::make_unique<SearchRun>(std::move(runOptions));
   SetStatusText(kStatusScanning);
   // The run keeps its own copy of the descriptor: later edits reach only the next search.

@@ -1,7 +1,8 @@
 // SearchControl: the interface side of a search. Turns "Start search" and "Stop search"
 // into operations on a SearchRun, polls the run on the window's ticks, keeps the status
 // line and the progress panes current, handles the end of a search and flashes the window.
-// Every member runs on the interface thread; the run's workers never reach the panes.
+// Every member runs on the interface thread; the run's workers never reach the panes: they
+// only ask, through Options::wake, for the next Tick to come soon.
 #pragma once
 
 #include <cstdint>
@@ -35,10 +36,13 @@ constexpr int kStatusLockWaitMs = 5000;
 class SearchControl {
  public:
   struct Options {
-    int tickMs = 1000;  // least time between two ticks of the run that do work
+    int tickMs = 1000;  // longest time between two steps of the run without news
     int priority = 1;   // option "common:prior"
     // Milliseconds of a steady clock; empty: std::chrono::steady_clock.
     std::function<int64_t()> clock;
+    // Called from the run's threads when a scan or merge has ended: the window should call
+    // Tick soon, on its own thread. Empty: the run's steps wait for tickMs.
+    std::function<void()> wake;
   };
 
   // Neither is owned; both must outlive the control or be let go with Detach.

@@ -97,5 +97,38 @@ if [ "$quick" -eq 0 ]; then
            r, r <= 11 ? "met" : "MISSED";
   }' | tee -a "$results/summary.txt"
 fi
+
+# The window program's search, through its real controller on the offscreen platform
+# (twinfold-bench-window), beside twinfold-cli on the same folders in the same run: the
+# mixed tree as one folder, and its five biggest sub-folders as five included folders.
+window=$bin/twinfold-bench-window
+window_vs_cli() {  # window_vs_cli LABEL FOLDER...
+  local label=$1 csv=$results/window-$1.csv quoted
+  shift
+  quoted=$(printf "'%s' " "$@")
+  echo
+  echo "== window-$label: $# included folder(s)"
+  hyperfine --warmup 1 --runs "${RUNS:-5}" --export-csv "$csv" --style basic \
+    -n twinfold-cli "$cli --no-progress --format text $quoted" | grep -E 'Time|±' || true
+  # The window's time runs from the click on "Start search" to the groups in the lists.
+  local shown
+  shown=$(QT_QPA_PLATFORM=offscreen "$window" --warmup 1 --runs "${RUNS:-5}" "$@" 2>/dev/null |
+    awk '/^mean/ { print $2 }')
+  awk -F, -v l="window-$label" -v w="$shown" 'NR == 2 {
+      r = w / $2;
+      printf "%s: window program %.3f s, twinfold-cli %.3f s, ratio %.2f (target <= 1.15: %s)\n",
+             l, w, $2, r, r <= 1.15 ? "met" : "MISSED";
+    }' "$csv" | tee -a "$results/summary.txt"
+}
+if [ -x "$window" ]; then
+  window_vs_cli one-folder "$bench_dir/mixed-100k"
+  mapfile -t five < <(for dir in "$bench_dir/mixed-100k"/*/; do
+    printf '%s\t%s\n' "$(bfs "$dir" -type f -printf . 2>/dev/null | wc -c)" "${dir%/}"
+  done | sort -k1,1nr -k2 | head -5 | cut -f2)
+  window_vs_cli five-folders "${five[@]}"
+else
+  echo "run.sh: $window is missing (built with the window program); its comparison is left out"
+fi
+
 echo
 echo "Summary in $results/summary.txt"

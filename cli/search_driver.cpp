@@ -1,8 +1,6 @@
 #include "cli/search_driver.h"
 
-#include <algorithm>
 #include <chrono>
-#include <thread>
 
 #include "cli/text_writer.h"
 #include "search/search_run.h"
@@ -31,6 +29,13 @@ bool SearchDriver::Run(DataNode* descriptor) {
   options.tickMs = m_tickMilliseconds;
   options.priority = m_priority;
   options.onStatus = [this](const std::string& text) { m_statusLine = text; };
+  options.onWork = [this] {
+    {
+      std::lock_guard<std::mutex> lock(m_wakeLock);
+      m_workPending = true;
+    }
+    m_woken.notify_one();
+  };
   m_run = std::make_unique<SearchRun>(std::move(options));
   m_statusLine = "Scanning folders...";
   if (!m_run->Prepare(descriptor)) {
@@ -42,12 +47,15 @@ bool SearchDriver::Run(DataNode* descriptor) {
     return false;
   }
   auto lastRedraw = std::chrono::steady_clock::now();
-  // The run does its periodic work once per tick interval, but the end of a search
-  // (merges, forming the groups off this thread) is noticed on any call: polling more
-  // often than the interval costs next to nothing and ends the run sooner.
-  const auto poll = std::chrono::milliseconds(std::min(m_tickMilliseconds, 2));
+  // Sleeps until the run has news (a scan or merge ended, the groups are formed), or for
+  // one tick interval, which keeps the progress report moving.
+  const auto interval = std::chrono::milliseconds(m_tickMilliseconds);
   while (m_run->state() != SearchRun::kFinished) {
-    std::this_thread::sleep_for(poll);
+    {
+      std::unique_lock<std::mutex> lock(m_wakeLock);
+      m_woken.wait_for(lock, interval, [this] { return m_workPending; });
+      m_workPending = false;
+    }
     m_run->Tick();
     const auto now = std::chrono::steady_clock::now();
     if (now - lastRedraw >= (m_rewriteLine ? kRedrawInterval : kLogInterval)) {

@@ -1,10 +1,13 @@
-// SearchDriver: runs one search of a descriptor to its end, ticking the run at a fixed
-// interval and reporting the folder statuses and the status line as they change.
+// SearchDriver: runs one search of a descriptor to its end, ticking the run whenever it
+// reports that a scan or merge ended (and at least once per tick interval), and reporting
+// the folder statuses and the status line as they change.
 #pragma once
 
+#include <condition_variable>
 #include <cstdint>
 #include <cstdio>
 #include <memory>
+#include <mutex>
 #include <string>
 
 #include "datatree/data_node.h"
@@ -40,6 +43,11 @@ class SearchDriver {
   int m_priority;
   std::FILE* m_progress;
   bool m_rewriteLine;
+  // The run's threads wake the loop through these; they are declared before the run so
+  // that they outlive its workers.
+  std::mutex m_wakeLock;
+  std::condition_variable m_woken;
+  bool m_workPending = false;
   std::unique_ptr<SearchRun> m_run;
   std::string m_statusLine;
   std::string m_lastReport;

@@ -96,6 +96,7 @@ bool FolderScan::Configure(const ScanParams& params) {
   m_settingsNode = params.settings ? CloneNode(params.settings, nullptr, 1) : nullptr;
   m_clock = params.clock;
   m_walked = params.walked;
+  m_onEnd = params.onEnd;
   if (!m_walked) {
     m_ownWalked = std::make_unique<WalkedFolders>();
     m_walked = m_ownWalked.get();
@@ -117,17 +118,24 @@ bool FolderScan::StartThread(int priority, const PriorityHook& hook) {
 }
 
 void FolderScan::Stop() {
+  if (RequestStop()) WaitForStop();
+}
+
+bool FolderScan::RequestStop() {
   int current = state();
   if (current == kReady &&
       m_state.compare_exchange_strong(current, kStopped, std::memory_order_acq_rel)) {
-    return;
+    return false;
   }
   // The worker may have moved on meanwhile (to 2, or to 6 when it finished): only a
   // state still in 2..5 becomes a stop request.
   while (current >= kRunning && current <= kStopRequested &&
          !m_state.compare_exchange_weak(current, kStopRequested, std::memory_order_acq_rel)) {
   }
-  if (current < kRunning || current > kStopRequested) return;
+  return current >= kRunning && current <= kStopRequested;
+}
+
+void FolderScan::WaitForStop() {
   while (state() == kStopRequested) std::this_thread::sleep_for(kPollStep);
   Join();
 }
@@ -192,6 +200,8 @@ void FolderScan::run(int priority, PriorityHook hook) {
     m_walker.reset();
     m_state.store(kStopped, std::memory_order_release);
   }
+  // After the last change of state: a step taken on this news sees the scan ended.
+  if (m_onEnd) m_onEnd();
 }
 
 void FolderScan::prepareWorker() {

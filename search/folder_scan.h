@@ -33,6 +33,10 @@ struct ScanParams {
   // The folders walked by every scan of the search (must outlive the scan); null: the
   // scan keeps its own, so that it still walks each folder once.
   WalkedFolders* walked = nullptr;
+  // Called on the worker once its walk has ended (completed or stopped), after the state
+  // says so, so that whoever drives the search can take the next step at once; empty:
+  // nobody is told.
+  std::function<void()> onEnd;
 };
 
 class FolderScan {
@@ -62,6 +66,10 @@ class FolderScan {
   // Asks the worker to stop and waits, 100 ms at a time, until it has noticed; a scan
   // that never started is stopped at once; a finished one is left alone.
   void Stop();
+  // Stop in two halves, so that several scans are asked before any is waited for: true
+  // when a worker was asked and must be waited for with WaitForStop.
+  bool RequestStop();
+  void WaitForStop();
   // From a pause (3 or 4) back to running.
   bool Resume();
   // Merged: state 7; the index goes unless the run took it over.
@@ -112,6 +120,7 @@ class FolderScan {
   const FilterClock* m_clock = nullptr;
   WalkedFolders* m_walked = nullptr;
   std::unique_ptr<WalkedFolders> m_ownWalked;
+  std::function<void()> m_onEnd;
 
   // Built by the worker; read by the merge after state 6.
   std::unique_ptr<DuplicateIndex> m_index;

@@ -84,6 +84,7 @@ bool SearchRun::Prepare(const DataNode* descriptor) {
     params.settings = m_settings;
     params.clock = m_options.clock;
     params.walked = &m_walked;
+    params.onEnd = [this] { wake(); };
     auto scan = std::make_unique<FolderScan>();
     if (!scan->Configure(params)) continue;
     m_drives.push_back(m_options.driveOf(params.root));
@@ -99,6 +100,7 @@ bool SearchRun::Start() {
   if (state() > kPrepared) return false;
   m_ticked = false;
   waitForMerge();
+  m_wakePending.store(false, std::memory_order_relaxed);
   m_result.Clear();
   m_walked.Clear();
   m_state = kRunning;
@@ -116,8 +118,12 @@ void SearchRun::Tick() {
     return;
   }
   const auto now = std::chrono::steady_clock::now();
+  // A step is taken as soon as a scan or a merge has ended, so that the next scan or merge
+  // never waits for the clock; without such news, once per tickMs to refresh the progress
+  // (and to retry a thread that could not be had).
   if (state() == kRunning &&
-      (!m_ticked || now - m_lastTick > std::chrono::milliseconds(m_options.tickMs))) {
+      (!m_ticked || m_wakePending.exchange(false, std::memory_order_acq_rel) ||
+       now - m_lastTick >= std::chrono::milliseconds(m_options.tickMs))) {
     if (m_running < kMaxRunningScans && m_ready > 0) startNextScan();
     if (m_mergeIdle.load(std::memory_order_acquire)) {
       for (auto& scan : m_scans) {
@@ -177,6 +183,7 @@ bool SearchRun::startMerge(FolderScan* scan) {
       }
       scan->Accept();
       m_mergeIdle.store(true, std::memory_order_release);
+      wake();
     });
   } catch (const std::system_error&) {
     m_mergeIdle.store(true, std::memory_order_release);  // tried again on a later tick
@@ -211,6 +218,7 @@ void SearchRun::startFinalise() {
       // Out of memory: the groups formed so far stay.
     }
     m_mergeIdle.store(true, std::memory_order_release);
+    wake();
   };
   try {
     m_mergeThread = std::thread(work);
@@ -263,6 +271,7 @@ void SearchRun::BeginStop() {
     m_mergeThread = std::thread([this] {
       formStoppedResult();
       m_mergeIdle.store(true, std::memory_order_release);
+      wake();
     });
   } catch (const std::system_error&) {
     formStoppedResult();  // no thread to spare: form the groups here
@@ -287,10 +296,17 @@ void SearchRun::stopAll(bool keepFound) {
 
 void SearchRun::stopScans() {
   m_state = kStopping;
+  // Every worker is asked first and then waited for, so that the wait for one worker to
+  // notice covers all that run beside it.
+  std::vector<FolderScan*> asked;
   for (auto& scan : m_scans) {
     const int scanState = scan->state();
-    if (scanState >= FolderScan::kReady && scanState <= FolderScan::kCompleted) scan->Stop();
+    if (scanState >= FolderScan::kReady && scanState <= FolderScan::kCompleted &&
+        scan->RequestStop()) {
+      asked.push_back(scan.get());
+    }
   }
+  for (FolderScan* scan : asked) scan->WaitForStop();
   waitForMerge();
 }
 
@@ -361,6 +377,16 @@ void SearchRun::setStatus(const std::string& text) {
 
 void SearchRun::progress() {
   if (m_options.onProgress) m_options.onProgress();
+}
+
+void SearchRun::wake() {
+  m_wakePending.store(true, std::memory_order_release);
+  if (!m_options.onWork) return;
+  try {
+    m_options.onWork();
+  } catch (...) {
+    // The owner could not be told; it takes the step on its clock instead.
+  }
 }
 
 }  // namespace tf

@@ -4,12 +4,12 @@
 // Driven from one thread (the interface thread, or the command-line loop):
 //
 //   tf::SearchRun::Options options;        // tickMs = 1000 as in the window program
-//   options.tickMs = 50;                   // a command line may tick faster
+//   options.onWork = [&] { wake the driving thread; };   // from any thread
 //   tf::SearchRun run(options);
 //   if (run.Prepare(descriptorRoot) && run.Start()) {
 //     while (run.state() != tf::SearchRun::kFinished) {
-//       run.Tick();                        // does work at most once per tickMs
-//       sleep a little;                    // e.g. 20 ms
+//       wait until woken, or at most tickMs;
+//       run.Tick();                        // takes a step when woken or tickMs passed
 //     }
 //   }
 //   run.StatusLine();   // "Finished (%ld files found)" or "Finished (NO FILES FOUND)"
@@ -55,8 +55,10 @@ class SearchRun {
   static constexpr int kMaxRunningScans = 5;
 
   struct Options {
-    int tickMs = 1000;  // least time between two ticks that do work
-    int priority = 1;   // option "common:prior": 0 low, 1 normal, else high
+    // Longest time between two steps when nothing wakes the run (the progress display
+    // is refreshed on each step); a scan or merge that ends wakes it at once.
+    int tickMs = 1000;
+    int priority = 1;  // option "common:prior": 0 low, 1 normal, else high
     // Applied by each worker to itself; empty: the platform's (nice and I/O class).
     PriorityHook applyPriority;
     // Names the file system of a path (scans on one file system run one at a time);
@@ -69,6 +71,10 @@ class SearchRun {
     // The status line ("Finalizing...", "Finished (...)") and the progress display.
     std::function<void(const std::string&)> onStatus;
     std::function<void()> onProgress;
+    // Called on a worker or the merge thread whenever a scan has ended, a merge is done or
+    // the groups are formed: the owner should call Tick soon, on its own thread. It must
+    // not call into the run itself. Empty: the run waits for its steps of tickMs.
+    std::function<void()> onWork;
   };
 
   SearchRun();
@@ -82,7 +88,9 @@ class SearchRun {
   bool Prepare(const DataNode* descriptor);
   // From states 0 and 1 only: drops an earlier result, state 2, one Tick at once.
   bool Start();
-  // Starts scans and merges, at most once per tickMs; finalises when all are done.
+  // Takes a step when something ended since the last one (see onWork) or tickMs has
+  // passed: starts at most one scan, starts a merge, refreshes the progress; finalises
+  // when all are done.
   void Tick();
   // From states 2..5: stops every scan and waits for each; state 9. What every scan
   // found up to its stop is merged and formed into groups (split and totalled as at the
@@ -129,6 +137,8 @@ class SearchRun {
   bool busyDrive(const std::string& drive) const;
   void setStatus(const std::string& text);
   void progress();
+  // Any thread: something ended; the next Tick takes a step.
+  void wake();
 
   Options m_options;
   std::unique_ptr<FilterClock> m_ownClock;
@@ -143,6 +153,7 @@ class SearchRun {
   RunResult m_result;
   std::thread m_mergeThread;
   std::atomic<bool> m_mergeIdle{true};
+  std::atomic<bool> m_wakePending{false};
   bool m_ticked = false;
   bool m_formingStopped = false;  // the merge thread forms a stopped search's groups
   std::chrono::steady_clock::time_point m_lastTick;

@@ -81,7 +81,11 @@ bool MainController::Init(CMainFrame* frame, ControllerSetup setup) {
     return false;
   }
 
-  m_shell = std::make_unique<AppShell>(*m_questions, *m_searchPanes, m_setup.places);
+  // A scan or merge that ends brings the next step of the search at once, not on the
+  // next timer tick.
+  ShellPlaces places = m_setup.places;
+  places.wakeTick = [this] { WakeTick(); };
+  m_shell = std::make_unique<AppShell>(*m_questions, *m_searchPanes, std::move(places));
   if (!m_shell->LoadSettings()) return false;
   placeAsKept();
   SetToolTips(m_shell->Settings().GetTooltips() != 0);

@@ -104,6 +104,17 @@ void MCMain::WatchMenus(QMenuBar* menuBar) {
   }
 }
 
+void MCMain::WakeTick() {
+  if (m_wakePosted.exchange(true, std::memory_order_acq_rel)) return;
+  QMetaObject::invokeMethod(
+      this,
+      [this] {
+        m_wakePosted.store(false, std::memory_order_release);
+        if (m_initialized) tick(m_clock.elapsed());
+      },
+      Qt::QueuedConnection);
+}
+
 void MCMain::tick(int64_t nowMs) {
   // A tick that opens a dialog runs the event loop, which fires the timer again.
   if (m_inTick) return;

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <array>
+#include <atomic>
 #include <cstdint>
 #include <string>
 
@@ -71,6 +72,10 @@ class MCMain : public QObject {
   // The state of a command (kCommandEnabled, kCommandDisabled, kCommandChecked bits).
   virtual int CommandState(int commandId);
 
+  // From any thread: one tick soon on the window's thread, beside the timer's. Calls that
+  // come before that tick has run make no further ticks.
+  void WakeTick();
+
   // Runs one timer tick as if the clock read `nowMs`.
   void TEST_Tick(int64_t nowMs) { tick(nowMs); }
 
@@ -93,6 +98,7 @@ class MCMain : public QObject {
   QElapsedTimer m_clock;
   TickCounter m_ticks;
   bool m_inTick = false;
+  std::atomic<bool> m_wakePosted{false};
   bool m_active = true;
   bool m_toolTips = true;
   std::string m_title;

@@ -10,6 +10,7 @@
 
 #include <atomic>
 #include <chrono>
+#include <condition_variable>
 #include <map>
 #include <memory>
 #include <mutex>
@@ -498,6 +499,89 @@ TEST(SearchRun, SchedulingRules) {
   }
   ASSERT_EQ(run.state(), SearchRun::kFinished);
   EXPECT_EQ(run.FileCount(), 9 * 20);  // f<d> in each root pairs up across roots
+  DeleteNode(descriptor);
+}
+
+// With a tick interval longer than any test, a run ticked only when it says it has news
+// still starts every scan (one per step, one per drive at a time), merges each and forms
+// the groups, the same as a run ticked all the time.
+TEST(SearchRun, TickedOnlyWhenWokenItRunsToTheSameEnd) {
+  TempTree tree;
+  std::vector<std::string> roots;
+  std::map<std::string, std::string> driveOf;
+  for (int i = 0; i < 7; ++i) {
+    const std::string name = "r" + std::to_string(i);
+    for (int d = 0; d < 30; ++d)
+      tree.File(name + "/d" + std::to_string(d % 4) + "/f" + std::to_string(d), d % 3, d % 2);
+    roots.push_back(tree.Path(name));
+    driveOf[roots.back()] = i < 5 ? "shared" : "own" + std::to_string(i);
+  }
+  DataNode* descriptor = MakeDescriptor(roots, {});
+  SearchRun::Options options = FastOptions();
+  options.driveOf = [&](const std::string& path) { return driveOf.at(path); };
+  SearchRun ticked(options);
+  ASSERT_TRUE(ticked.Prepare(descriptor) && ticked.Start() && RunToEnd(ticked));
+
+  std::mutex lock;
+  std::condition_variable woken;
+  int wakes = 0;
+  options.tickMs = 3600 * 1000;
+  options.onWork = [&] {
+    {
+      std::lock_guard<std::mutex> hold(lock);
+      ++wakes;
+    }
+    woken.notify_one();
+  };
+  SearchRun run(options);
+  ASSERT_TRUE(run.Prepare(descriptor) && run.Start());
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+  int seen = 0;
+  while (run.state() != SearchRun::kFinished) {
+    {
+      std::unique_lock<std::mutex> hold(lock);
+      ASSERT_TRUE(woken.wait_until(hold, deadline, [&] { return wakes > seen; }))
+          << "the run waits for its clock in state " << run.state();
+      seen = wakes;
+    }
+    run.Tick();
+  }
+  EXPECT_EQ(run.StatusLine(), ticked.StatusLine());
+  EXPECT_EQ(GroupsOf(run.ResultRoot()), GroupsOf(ticked.ResultRoot()));
+  EXPECT_GT(run.FileCount(), 0);
+  DeleteNode(descriptor);
+}
+
+// Stop asks every running scan before it waits for any; each ends stopped, and what they
+// found is formed into groups.
+TEST(SearchRun, StopAllEndsSeveralRunningScans) {
+  TempTree tree;
+  std::vector<std::string> roots;
+  for (int i = 0; i < 3; ++i) {
+    for (int d = 0; d < 400; ++d)
+      tree.File("r" + std::to_string(i) + "/d" + std::to_string(d) + "/same.txt");
+    roots.push_back(tree.Path("r" + std::to_string(i)));
+  }
+  DataNode* descriptor = MakeDescriptor(roots, {});
+  SearchRun::Options options = FastOptions();
+  options.driveOf = [](const std::string& path) { return path; };
+  SearchRun run(options);
+  ASSERT_TRUE(run.Prepare(descriptor));
+  {
+    // The walks wait for the listing lock until all three have been started.
+    std::lock_guard<std::mutex> hold(EnumerationLock());
+    ASSERT_TRUE(run.Start());
+    run.Tick();
+    run.Tick();
+    EXPECT_EQ(run.running(), 3);
+  }
+  run.StopAll();
+  EXPECT_EQ(run.state(), SearchRun::kStopped);
+  for (const auto& scan : run.Scans()) {
+    const int state = scan->state();
+    EXPECT_TRUE(state == FolderScan::kStopped || state == FolderScan::kAccepted) << state;
+  }
+  EXPECT_LE(run.FileCount(), 1200);
   DeleteNode(descriptor);
 }
 

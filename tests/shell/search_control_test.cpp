@@ -2,6 +2,7 @@
 // restart while scans run, the flashing of a finished search and the status line's lock.
 #include <gtest/gtest.h>
 
+#include <condition_variable>
 #include <filesystem>
 #include <future>
 #include <mutex>
@@ -23,10 +24,11 @@ using testing::TempTree;
 using testing::TickToEnd;
 
 struct Fixture {
-  explicit Fixture(int tickMs, std::function<int64_t()> clock = {}) {
+  explicit Fixture(int tickMs, std::function<int64_t()> clock = {},
+                   std::function<void()> wake = {}) {
     descriptor.Create(LocalFilterClock());
-    control = std::make_unique<SearchControl>(&descriptor, &panes,
-                                              SearchControl::Options{tickMs, 1, std::move(clock)});
+    control = std::make_unique<SearchControl>(
+        &descriptor, &panes, SearchControl::Options{tickMs, 1, std::move(clock), std::move(wake)});
   }
   SearchDescriptor descriptor;
   RecordingPanes panes;
@@ -96,6 +98,46 @@ TEST(SearchControl, WholeSearchGoesThroughItsStatusTexts) {
   // Removing the only folder tells the user to choose one again.
   EXPECT_EQ(f.control->ChangeIncludeFolder(false, tree.root()), 1);
   EXPECT_EQ(f.panes.lines.back(), kStatusChooseFolders);
+}
+
+// The window ticks when the run's threads ask for it: with a tick interval longer than
+// the test, a search over several folders still reaches its end through those ticks alone,
+// with the status texts of any search.
+TEST(SearchControl, TicksAskedForByTheRunFinishTheSearch) {
+  TempTree tree;
+  for (const char* folder : {"a", "b", "c", "d", "e"}) {
+    tree.File(std::string(folder) + "/x.txt");
+    tree.File(std::string(folder) + "/sub/" + folder + ".txt");
+  }
+  std::mutex lock;
+  std::condition_variable woken;
+  int wakes = 0;
+  Fixture f(3600 * 1000, {}, [&] {
+    {
+      std::lock_guard<std::mutex> hold(lock);
+      ++wakes;
+    }
+    woken.notify_one();
+  });
+  for (const char* folder : {"a", "b", "c", "d", "e"})
+    f.control->ChangeIncludeFolder(true, tree.Path(folder));
+  f.panes.lines.clear();
+  ASSERT_EQ(f.control->StartSearch(), 1);
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+  int seen = 0;
+  while (f.control->Run()->state() != SearchRun::kCancelled) {
+    {
+      std::unique_lock<std::mutex> hold(lock);
+      ASSERT_TRUE(woken.wait_until(hold, deadline, [&] { return wakes > seen; }))
+          << "no tick asked for in run state " << f.control->Run()->state();
+      seen = wakes;
+    }
+    f.control->Tick();
+  }
+  EXPECT_EQ(f.panes.lines, (std::vector<std::string>{kStatusScanning, "Finalizing...",
+                                                     "Finished (5 files found)"}));
+  EXPECT_EQ(f.panes.calls.back(), "finished");
+  EXPECT_EQ(GroupCount(f.control->GroupsRoot()), 1);
 }
 
 TEST(SearchControl, NothingToScanOrNothingFound) {

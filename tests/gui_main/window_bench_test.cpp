@@ -1,0 +1,72 @@
+// twinfold-bench-window, which times the window program's search through its real
+// controller, finds what twinfold-cli finds on the same folders with the same criteria:
+// one folder, five folders, and five with other criteria give byte for byte the same JSON.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include <QProcess>
+
+#include "tests/support/temp_tree.h"
+
+namespace tf {
+namespace {
+
+using testing::ReadFile;
+using testing::TempTree;
+
+// The standard output of `program`, which must end by itself with status 0.
+std::string output(const char* program, const QStringList& arguments) {
+  QProcess process;
+  process.start(QString::fromUtf8(program), arguments);
+  if (!process.waitForFinished(60000)) return "<did not end>";
+  EXPECT_EQ(process.exitCode(), 0) << program << ": " << process.readAllStandardError().data();
+  return process.readAllStandardOutput().toStdString();
+}
+
+size_t countOf(const std::string& text, const std::string& part) {
+  size_t count = 0;
+  for (size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1)) ++count;
+  return count;
+}
+
+TEST(WindowBench, FindsTheGroupsTheCommandLineFinds) {
+  TempTree tree;
+  QStringList parts;
+  for (int part = 0; part < 5; ++part) {
+    const std::string folder = "part" + std::to_string(part);
+    // Names shared within and across the parts, with sizes and times that split some.
+    for (int i = 0; i < 40; ++i) {
+      tree.File(folder + "/d" + std::to_string(i % 6) + "/file" +
+                    std::to_string((i * 7 + part) % 25) + (i % 3 ? ".txt" : ".dat"),
+                i % 4, (i + part) % 3);
+    }
+    tree.File(folder + "/odd \xff name.txt", 5);
+    parts << QString::fromStdString(tree.Path(folder));
+  }
+  TempTree out;
+  struct Case {
+    QStringList folders;
+    QStringList criteria;
+  };
+  const std::vector<Case> cases = {{{QString::fromStdString(tree.root())}, {}},
+                                   {parts, {}},
+                                   {parts, {"--name", "noext", "--time", "any", "--size", "any"}}};
+  for (size_t i = 0; i < cases.size(); ++i) {
+    const Case& c = cases[i];
+    const std::string json = out.Path("groups" + std::to_string(i) + ".json");
+    const std::string timed =
+        output(TF_BENCH_WINDOW_PROGRAM,
+               QStringList(c.criteria) << "--json" << QString::fromStdString(json) << c.folders);
+    EXPECT_NE(timed.find("round 1: "), std::string::npos) << timed;
+    const std::string printed =
+        output(TF_TWINFOLD_CLI_PROGRAM,
+               QStringList{"--no-progress", "--format", "json"} << c.criteria << c.folders);
+    EXPECT_GT(countOf(printed, "{\"key"), 5u) << i;
+    EXPECT_EQ(ReadFile(json), printed) << i;
+  }
+}
+
+}  // namespace
+}  // namespace tf
