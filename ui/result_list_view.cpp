@@ -78,6 +78,12 @@ FileActionHooks ResultListView::actionHooks(std::function<int(DataNode*)> remove
       rebuild();
   };
   hooks.buttonsChanged = [this] { RecomputeButtons(); };
+  hooks.protectedFolderOf = [this](const std::string& path) {
+    return m_host.ProtectedFolderOf(path);
+  };
+  hooks.removals = [this](bool begin) {
+    if (m_removals) m_removals(begin);
+  };
   return hooks;
 }
 
