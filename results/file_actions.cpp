@@ -200,9 +200,11 @@ int FileActions::DeleteSelected(const Selection& selection, bool afterBackup) {
   const FileIndex index(selection);
   std::vector<std::string> changed;
   std::vector<DataNode*> files;
+  std::unordered_set<const DataNode*> listed;  // a path given twice is acted on once
   for (const std::string& path : selection.paths) {
     if (path.empty()) continue;
     DataNode* file = index.Find(path);
+    if (file && !listed.insert(file).second) continue;
     if (unchanged(file))
       files.push_back(file);
     else

@@ -15,7 +15,6 @@
 #include "platform/file_time.h"
 #include "platform/path_status.h"
 #include "platform/process_launcher.h"
-#include "scan/folder_list.h"
 #include "tests/support/scripted_questions.h"
 #include "tests/support/temp_tree.h"
 
@@ -416,77 +415,6 @@ TEST_F(FileActionsTest, ToolAndPropertiesHandOff) {
   EXPECT_EQ(tooled.ShowSelectedProperties(selection), 1);
   EXPECT_EQ(shown, a);
   EXPECT_TRUE(questions.asked.empty());
-}
-
-TEST_F(FileActionsTest, ProtectedFilesAreRefusedWholeAndNamedWithTheirFolder) {
-  const std::string ref = makeFile("ref/p.txt", "pp"), copy = makeFile("work/p.txt", "pp");
-  // Only whole folder names count: "ref2" does not lie in "ref".
-  const std::string near = makeFile("ref2/q.txt", "q"), other = makeFile("work/q.txt", "q");
-  groupFiles({ref, copy, near, other});
-  FileActionHooks h = hooks();
-  h.protectedFolderOf = [this](const std::string& path) {
-    return ProtectedFolderHolding({m_dir + "/ref/"}, path);
-  };
-  FileActions guarded(questions, shell, h);
-  Selection selection{{copy, ref}, m_result.Root(), nullptr, ResultView::kUnified, -1};
-  const std::vector<std::string> trashedBefore = trashedNames();
-
-  EXPECT_EQ(guarded.DeleteSelected(selection, false), 1);
-  selection.paths = {ref};
-  EXPECT_EQ(guarded.MoveOrCopySelected(selection, true), 0);
-  ASSERT_EQ(questions.asked.size(), 2u);
-  for (const testing::AskedMessage& asked : questions.asked) {
-    EXPECT_EQ(asked.caption, kProtectedCaption);
-    EXPECT_NE(
-        asked.text.find("\"" + ref + "\"\nlies in the protected folder\n\"" + m_dir + "/ref/\""),
-        std::string::npos)
-        << asked.text;
-  }
-  EXPECT_TRUE(questions.prompts.empty());  // refused before the folder is asked for
-  EXPECT_TRUE(fs::exists(ref) && fs::exists(copy));
-  EXPECT_EQ(trashedNames(), trashedBefore);
-  EXPECT_EQ(groupNamed("p.txt")->val2, 2);
-
-  // A neighbour's name is no match.
-  questions.answers = {IDYES};
-  selection.paths = {near};
-  EXPECT_EQ(guarded.DeleteSelected(selection, false), 1);
-  EXPECT_FALSE(fs::exists(near));
-}
-
-TEST_F(FileActionsTest, DeletingEveryCopyOfAGroupAsksWithNoAsTheDefault) {
-  const std::string a = makeFile("g1/all.txt", "a"), b = makeFile("g2/all.txt", "a");
-  const std::string c = makeFile("g1/some.txt", "c"), d = makeFile("g2/some.txt", "c"),
-                    e = makeFile("g3/some.txt", "c");
-  groupFiles({a, b, c, d, e});
-  Selection selection{{a, c, b}, m_result.Root(), nullptr, ResultView::kUnified, -1};
-
-  // Enter takes the default answer, which must leave every file where it is.
-  questions.answers = {testing::kPressEnter};
-  EXPECT_EQ(actions.DeleteSelected(selection, false), 1);
-  ASSERT_EQ(questions.asked.size(), 1u);
-  EXPECT_EQ(questions.asked[0].caption, kLastCopyCaption);
-  EXPECT_EQ(questions.asked[0].buttonSet, MB_YESNO | MB_DEFBUTTON2);
-  EXPECT_NE(questions.asked[0].text.find("group \"all.txt\""), std::string::npos);
-  EXPECT_EQ(questions.asked[0].text.find("some.txt"), std::string::npos);
-  EXPECT_TRUE(fs::exists(a) && fs::exists(b) && fs::exists(c));
-  EXPECT_TRUE(m_changes.empty());
-
-  // Two files of three leave a copy: no such question, only the trash's own.
-  questions.asked.clear();
-  questions.answers = {IDYES};
-  selection.paths = {c, d};
-  EXPECT_EQ(actions.DeleteSelected(selection, false), 1);
-  ASSERT_EQ(questions.asked.size(), 1u);
-  EXPECT_EQ(questions.asked[0].caption, "Delete file ?");
-  EXPECT_TRUE(fs::exists(e));
-
-  questions.asked.clear();
-  questions.answers = {IDYES, IDYES};
-  selection.paths = {a, b};
-  EXPECT_EQ(actions.DeleteSelected(selection, false), 1);
-  EXPECT_EQ(questions.asked.at(0).caption, kLastCopyCaption);
-  EXPECT_FALSE(fs::exists(a) || fs::exists(b));
 }
 
 TEST_F(FileActionsTest, FilesChangedSinceTheSearchAreLeftInTheirGroupAndNamedOnce) {

@@ -116,6 +116,7 @@ TEST_F(GuardActionsTest, DeletingTheLastCopiesAsksAndEnterKeepsThem) {
   EXPECT_EQ(host.questions.asked[0].caption, kLastCopyCaption);
   EXPECT_EQ(host.questions.asked[0].buttonSet, MB_YESNO | MB_DEFBUTTON2);
   EXPECT_NE(host.questions.asked[0].text.find("group \"b.txt\""), std::string::npos);
+  EXPECT_EQ(host.questions.asked[0].text.find("a.txt"), std::string::npos);  // a copy stays
   for (const char* file : {"ref/b.txt", "work/b.txt", "old/a.txt"})
     EXPECT_TRUE(fs::exists(host.path(file))) << file;
 
