@@ -58,7 +58,7 @@ std::string PrepareMessageText(const std::string& text) {
 
 ButtonLayout LayoutForButtonSet(int buttonSet) {
   ButtonLayout layout;
-  switch (buttonSet) {
+  switch (ButtonsOf(buttonSet)) {
     case MB_OKCANCEL:
       layout.buttons = {{kMessageButtonFirst, "OK", IDOK, ""},
                         {kMessageButtonSecond, "Cancel", IDCANCEL, ""}};

@@ -43,7 +43,7 @@ struct ButtonLayout {
 };
 
 // Layout of MB_OKCANCEL, MB_YESNOCANCEL, MB_YESNO; any other set is the plain message
-// with one "OK" button that answers IDCANCEL.
+// with one "OK" button that answers IDCANCEL. MB_DEFBUTTON2 changes no button.
 ButtonLayout LayoutForButtonSet(int buttonSet);
 
 // The answer of pressing `controlId` in a box of `buttonSet`; 0 for a hidden control.

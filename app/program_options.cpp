@@ -1,6 +1,7 @@
 #include "app/program_options.h"
 
 #include "app/app_shell.h"
+#include "app/remembered_search.h"
 #include "results/backup_store.h"
 #include "scan/mask_collection.h"
 #include "settings/settings_store.h"
@@ -26,6 +27,7 @@ ProgramOptions ReadProgramOptions(AppShell& shell) {
   options.builtInMasks = store.GetFilterFlag() != 0;
   options.maskFile = store.GetFilterText();
   options.backupFolder = store.GetBackupFolder();
+  options.rememberSearch = RememberSearchOn(&store);
   return options;
 }
 
@@ -50,6 +52,7 @@ OptionsOutcome ConfirmProgramOptions(AppShell& shell, ProgramOptions* options, Q
   store.SetFilterFlag(options->builtInMasks ? 1 : 0);
   store.SetFilterText(options->maskFile);
   store.SetBackupFolder(options->backupFolder);
+  SetRememberSearchOn(&store, options->rememberSearch);
   if (shell.Backup()) ApplyBackupFolder(*shell.Backup(), options->backupFolder, enableBackup);
   shell.Search().SetPriority(store.GetPriority());
   return OptionsOutcome::kStored;

@@ -20,6 +20,7 @@ struct ProgramOptions {
   bool builtInMasks = true;
   std::string maskFile;  // the collection loaded at start-up without built-in masks
   std::string backupFolder;
+  bool rememberSearch = true;  // the last search comes back at the next start
 };
 
 constexpr const char* kBadMaskFileCaption = "Error";

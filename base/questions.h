@@ -18,6 +18,19 @@ constexpr int MB_OK = 0;           // one "OK" button; answers IDCANCEL
 constexpr int MB_OKCANCEL = 1;     // "OK", "Cancel"
 constexpr int MB_YESNOCANCEL = 3;  // "Yes", "No", "Cancel"
 constexpr int MB_YESNO = 4;        // "Yes", "No"
+// Added to a set: its second button ("No" of MB_YESNO and MB_YESNOCANCEL, "Cancel" of
+// MB_OKCANCEL) is the default, the one Enter presses, instead of the first. For questions
+// whose "Yes" cannot be undone.
+constexpr int MB_DEFBUTTON2 = 0x100;
+
+// The button set without the default-button choice.
+constexpr int ButtonsOf(int buttonSet) {
+  return buttonSet & 0xFF;
+}
+// True when the second button of the set is the default.
+constexpr bool SecondButtonIsDefault(int buttonSet) {
+  return (buttonSet & MB_DEFBUTTON2) != 0;
+}
 
 class Questions {
  public:

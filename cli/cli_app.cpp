@@ -16,6 +16,7 @@
 #include "results/csv_writer.h"
 #include "results/json_writer.h"
 #include "results/result_rows.h"
+#include "scan/folder_list.h"
 #include "settings/settings_store.h"
 
 #ifndef TWINFOLD_VERSION
@@ -77,7 +78,8 @@ NodePtr buildDescriptor(const CliOptions& options, const CliStreams& io) {
   return descriptor;
 }
 
-bool writeResult(const CliOptions& options, const SearchDriver& search, OutputSink* sink) {
+bool writeResult(const CliOptions& options, const SearchDriver& search,
+                 const std::vector<std::string>& protectedFolders, OutputSink* sink) {
   const ListKeys keys = ListKeysFor(options.sortBy, options.reverse);
   const std::vector<DataNode*> rows =
       SortedGroupsWithFiles(search.Result(), keys.groups, keys.files);
@@ -86,7 +88,7 @@ bool writeResult(const CliOptions& options, const SearchDriver& search, OutputSi
       WriteCsv(rows, sink);
       break;
     case OutputFormat::kJson:
-      WriteJson(rows, search.FileCount(), sink);
+      WriteJson(rows, search.FileCount(), sink, protectedFolders);
       break;
     case OutputFormat::kText:
       WriteText(rows, search.StatusLine(), sink);
@@ -126,7 +128,8 @@ int search(const CliOptions& options, const CliStreams& io) {
     return kExitFailed;
   }
   OutputSink sink(io.out);
-  if (writeResult(options, driver, &sink) || sink.ReaderGone()) return kExitOk;
+  if (writeResult(options, driver, ProtectedFolders(descriptor.get()), &sink) || sink.ReaderGone())
+    return kExitOk;
   say(io, std::string("cannot write the output: ") + std::strerror(sink.ErrorCode()));
   return kExitFailed;
 }

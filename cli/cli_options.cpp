@@ -19,6 +19,8 @@ const char kUsage[] =
     "\n"
     "Folders:\n"
     "  --exclude FOLDER         leave out this sub-folder (repeatable)\n"
+    "  --protect FOLDER         mark a scanned folder, or one below it, protected: its files\n"
+    "                           are marked \"protected\" in the JSON output (repeatable)\n"
     "  --descriptor FILE        start from a saved search descriptor\n"
     "  --save-descriptor FILE   save the search descriptor before searching\n"
     "Criteria:\n"
@@ -212,6 +214,8 @@ bool applyValue(std::string_view option, const std::string& value, CliOptions* o
     return false;
   else if (option == "--exclude")
     o->excludes.push_back(value);
+  else if (option == "--protect")
+    o->protects.push_back(value);
   else if (option == "--descriptor")
     o->descriptorFile = value;
   else if (option == "--save-descriptor")
@@ -235,9 +239,9 @@ bool applyValue(std::string_view option, const std::string& value, CliOptions* o
 
 bool takesValue(std::string_view option) {
   for (const char* known :
-       {"--exclude", "--preset", "--name", "--symbols", "--time", "--size", "--include",
-        "--exclude-masks", "--min-size", "--max-size", "--time-filter", "--time-of", "--attr",
-        "--descriptor", "--save-descriptor", "--settings", "--sort", "--format"})
+       {"--exclude", "--protect", "--preset", "--name", "--symbols", "--time", "--size",
+        "--include", "--exclude-masks", "--min-size", "--max-size", "--time-filter", "--time-of",
+        "--attr", "--descriptor", "--save-descriptor", "--settings", "--sort", "--format"})
     if (option == known) return true;
   return false;
 }

@@ -34,6 +34,7 @@ struct TimeChoice {
 struct CliOptions {
   std::vector<std::string> folders;
   std::vector<std::string> excludes;
+  std::vector<std::string> protects;  // folders whose files no action may change
   // Criteria: the preset (1..4, the index of the predefined set) is applied first, then the
   // single criteria given on their own.
   int preset = 0;  // 0: none given (a new descriptor already holds true duplicates)

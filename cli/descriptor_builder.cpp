@@ -157,6 +157,12 @@ void DescriptorBuilder::ApplyFolders(const CliOptions& options, DataNode* descri
     else
       AddExclude(descriptor, path);
   }
+  for (const std::string& folder : options.protects) {
+    const std::string path = AbsoluteFolder(folder);
+    if (!ProtectFolder(descriptor, path) &&
+        ProtectedFolderHolding(ProtectedFolders(descriptor), path).empty())
+      notes->push_back(folder + ": protected folder lies in no scanned folder");
+  }
 }
 
 bool DescriptorBuilder::CheckIncludes(DataNode* descriptor, std::vector<std::string>* notes) {

@@ -5,14 +5,16 @@
 namespace tf {
 namespace {
 
+// The answers offered; the default one, which an empty line gives, in capitals.
 const char* choicesOf(int buttonSet) {
-  switch (buttonSet) {
+  const bool second = SecondButtonIsDefault(buttonSet);
+  switch (ButtonsOf(buttonSet)) {
     case MB_OKCANCEL:
-      return "[o]k/[c]ancel";
+      return second ? "[o]k/[C]ANCEL" : "[o]k/[c]ancel";
     case MB_YESNOCANCEL:
-      return "[y]es/[n]o/[c]ancel";
+      return second ? "[y]es/[N]O/[c]ancel" : "[y]es/[n]o/[c]ancel";
     case MB_YESNO:
-      return "[y]es/[n]o";
+      return second ? "[y]es/[N]O" : "[y]es/[n]o";
     default:
       return nullptr;
   }
@@ -20,10 +22,17 @@ const char* choicesOf(int buttonSet) {
 
 // The answer that leaves everything as it is.
 int refusal(int buttonSet) {
-  return buttonSet == MB_YESNO ? IDNO : IDCANCEL;
+  return ButtonsOf(buttonSet) == MB_YESNO ? IDNO : IDCANCEL;
+}
+
+// The answer an empty line gives: only a set with a default second button has one.
+int defaultAnswer(int buttonSet) {
+  if (!SecondButtonIsDefault(buttonSet)) return 0;
+  return ButtonsOf(buttonSet) == MB_OKCANCEL ? IDCANCEL : IDNO;
 }
 
 int answerOf(char c, int buttonSet) {
+  buttonSet = ButtonsOf(buttonSet);
   c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
   if (buttonSet == MB_OKCANCEL) return c == 'o' ? IDOK : (c == 'c' ? IDCANCEL : 0);
   if (c == 'y') return IDYES;
@@ -57,7 +66,7 @@ int TerminalQuestions::ShowMessage(const std::string& text, const char* caption,
     std::fprintf(m_out, "%s? ", choices);
     std::fflush(m_out);
     if (!readLine(&line)) return refusal(buttonSet);
-    int answer = line.empty() ? 0 : answerOf(line[0], buttonSet);
+    int answer = line.empty() ? defaultAnswer(buttonSet) : answerOf(line[0], buttonSet);
     if (answer) return answer;
   }
 }

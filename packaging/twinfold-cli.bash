@@ -117,7 +117,7 @@ _twinfold_cli()
     done
 
     case $prev in
-        --exclude)
+        --exclude | --protect)
             _filedir -d
             return
             ;;
@@ -179,7 +179,7 @@ _twinfold_cli()
     $split && return
 
     if [[ $cur == -* ]]; then
-        COMPREPLY=($(compgen -W '--exclude --descriptor --save-descriptor --preset --name
+        COMPREPLY=($(compgen -W '--exclude --protect --descriptor --save-descriptor --preset --name
             --symbols --time --size --include --exclude-masks --min-size --max-size
             --time-filter --time-of --attr --sort --reverse --format --progress --no-progress
             --settings --help --version' -- "$cur"))

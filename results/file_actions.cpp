@@ -1,8 +1,12 @@
 #include "results/file_actions.h"
 
 #include <memory>
+#include <string_view>
+#include <unordered_map>
+#include <unordered_set>
 
 #include "platform/file_ops.h"
+#include "platform/path_status.h"
 #include "platform/path_utils.h"
 #include "platform/process_launcher.h"
 
@@ -37,6 +41,64 @@ DataNode* fileIn(DataNode* group, const std::string& path) {
   for (DataNode* file = group ? group->FirstChild() : nullptr; file; file = file->Next())
     if (path == file->Name()) return file;
   return nullptr;
+}
+
+// The file node of a path in the results a selection's view shows.
+DataNode* fileOf(const Selection& selection, const std::string& path) {
+  if (selection.view == ResultView::kSeparate) return fileIn(selection.group, path);
+  DataNode* file = nullptr;
+  DataNode* group = selection.groupsRoot ? selection.groupsRoot->FirstChild() : nullptr;
+  for (; group && !file; group = group->Next()) file = fileIn(group, path);
+  return file;
+}
+
+// The file nodes of a view by path, built once for a delete of many files: looking each
+// one up among all groups would cost a walk of the results per file.
+class FileIndex {
+ public:
+  explicit FileIndex(const Selection& selection) {
+    if (selection.view == ResultView::kSeparate) {
+      addGroup(selection.group);
+      return;
+    }
+    DataNode* group = selection.groupsRoot ? selection.groupsRoot->FirstChild() : nullptr;
+    for (; group; group = group->Next()) addGroup(group);
+  }
+  DataNode* Find(const std::string& path) const {
+    auto it = m_files.find(path);
+    return it == m_files.end() ? nullptr : it->second;
+  }
+
+ private:
+  void addGroup(DataNode* group) {
+    for (DataNode* file = group ? group->FirstChild() : nullptr; file; file = file->Next())
+      m_files.emplace(std::string_view(file->Name()), file);
+  }
+  std::unordered_map<std::string_view, DataNode*> m_files;
+};
+
+bool unchanged(const DataNode* file) {
+  PathStatus now;
+  // The search listed names without following links: a link is compared as itself.
+  if (!file || !StatPath(file->Name(), &now, false)) return false;
+  return now.size == file->val && now.modified == file->val2;
+}
+
+int fileCount(const DataNode* group) {
+  int count = 0;
+  for (const DataNode* f = group ? group->FirstChild() : nullptr; f; f = f->Next()) ++count;
+  return count;
+}
+
+// At most this many names in one message; the rest are counted.
+constexpr size_t kNamesShown = 15;
+
+std::string namedList(const std::vector<std::string>& names) {
+  std::string text;
+  for (size_t i = 0; i < names.size() && i < kNamesShown; ++i) text += "\n" + quoted(names[i]);
+  if (names.size() > kNamesShown)
+    text += "\n... and " + std::to_string(names.size() - kNamesShown) + " more";
+  return text;
 }
 
 }  // namespace
@@ -105,6 +167,7 @@ int FileActions::MoveOrCopySelected(const Selection& selection, bool move) {
     return 0;
   }
   const std::string& path = selection.paths.front();
+  if (move && RefuseProtected(selection.paths)) return 0;
   bool linkTarget = m_hooks.isLinkTarget && m_hooks.isLinkTarget(path);
   if (move && linkTarget && !confirmLinkTargetDelete(path)) return 0;
   std::string folder;
@@ -115,7 +178,12 @@ int FileActions::MoveOrCopySelected(const Selection& selection, bool move) {
   const std::string target = JoinPath(name, folder);
   // Moving or copying a file onto itself would at best do nothing and at worst replace
   // the only copy by an empty one.
-  if (IsSameFile(path, target) || !m_shell.MoveOrCopy(move, path, target)) return 0;
+  if (IsSameFile(path, target)) return 0;
+  if (move && !UnchangedSinceSearch(selection, path)) {
+    ReportChanged({path});
+    return 0;
+  }
+  if (!m_shell.MoveOrCopy(move, path, target)) return 0;
   if (move) {
     Selection current = selection;
     RemoveFileFromResults(current, path);
@@ -126,17 +194,126 @@ int FileActions::MoveOrCopySelected(const Selection& selection, bool move) {
 
 int FileActions::DeleteSelected(const Selection& selection, bool afterBackup) {
   if (!mayChangeFiles(selection)) return 0;
+  // After a backup the file was checked before it was kept.
+  if (!afterBackup && RefuseProtected(selection.paths)) return 1;
   Selection current = selection;
-  bool confirm = !afterBackup;
+  const FileIndex index(selection);
+  std::vector<std::string> changed;
+  std::vector<DataNode*> files;
+  std::unordered_set<const DataNode*> listed;  // a path given twice is acted on once
   for (const std::string& path : selection.paths) {
+    if (path.empty()) continue;
+    DataNode* file = index.Find(path);
+    if (file && !listed.insert(file).second) continue;
+    if (unchanged(file))
+      files.push_back(file);
+    else
+      changed.push_back(path);
+  }
+  if (!afterBackup && !confirmLastCopies(files)) files.clear();
+  bool confirm = !afterBackup;
+  // Many files are asked about once, not one question per file.
+  if (confirm && files.size() > 1) {
+    const std::string text = "Are you sure you want to move these " + std::to_string(files.size()) +
+                             " files to the trash?";
+    if (m_questions.ShowMessage(text, kTrashCaption, MB_YESNO) != IDYES) files.clear();
+    confirm = false;
+  }
+  std::vector<DataNode*> trashed;
+  for (DataNode* file : files) {
+    const std::string path = file->Name();
     if (m_hooks.isLinkTarget && m_hooks.isLinkTarget(path)) {
       if (!confirmLinkTargetDelete(path)) continue;
-      confirm = false;  // the user has just answered for this file and the rest
+      confirm = false;  // the user has just answered for this file
     }
-    if (m_shell.Trash(path, confirm)) RemoveFileFromResults(current, path);
+    // Once more just before: the questions and the files before it took their time.
+    if (!unchanged(file)) {
+      changed.push_back(path);
+      continue;
+    }
+    if (m_shell.Trash(path, confirm)) trashed.push_back(file);
   }
+  removeFromResults(current, trashed);
   if (selection.view == ResultView::kSeparate && m_hooks.rebuildView) m_hooks.rebuildView();
+  ReportChanged(changed);
   return 1;
+}
+
+bool FileActions::RefuseProtected(const std::vector<std::string>& paths) {
+  if (!m_hooks.protectedFolderOf) return false;
+  std::string first, folder;
+  size_t count = 0;
+  for (const std::string& path : paths) {
+    const std::string holder = m_hooks.protectedFolderOf(path);
+    if (holder.empty()) continue;
+    if (count++ == 0) {
+      first = path;
+      folder = holder;
+    }
+  }
+  if (count == 0) return false;
+  std::string text = quoted(first) + "\nlies in the protected folder\n" + quoted(folder);
+  if (count > 1) text += "\n(and " + std::to_string(count - 1) + " more selected files)";
+  text += "\nNo file of a protected folder is moved, deleted, backed up or replaced by a link.";
+  m_questions.ShowMessage(text, kProtectedCaption, MB_OK);
+  return true;
+}
+
+bool FileActions::UnchangedSinceSearch(const Selection& selection, const std::string& path) {
+  return unchanged(fileOf(selection, path));
+}
+
+void FileActions::ReportChanged(const std::vector<std::string>& paths) {
+  if (paths.empty()) return;
+  m_questions.ShowMessage(
+      "These files changed or went away since the search. They were left as they are and "
+      "stay in their groups:" +
+          namedList(paths),
+      kChangedCaption, MB_OK);
+}
+
+bool FileActions::confirmLastCopies(const std::vector<DataNode*>& files) {
+  std::unordered_map<const DataNode*, int> chosen;
+  for (const DataNode* file : files) ++chosen[file->Parent()];
+  std::vector<std::string> whole;
+  for (const DataNode* file : files) {
+    const DataNode* group = file->Parent();
+    auto it = chosen.find(group);
+    if (it == chosen.end()) continue;
+    if (it->second >= fileCount(group)) whole.emplace_back(group ? group->Name() : "");
+    chosen.erase(it);  // each group once, in the order of the selection
+  }
+  if (whole.empty()) return true;
+  std::string text = whole.size() == 1 ? "Every remaining file of the group " +
+                                             quoted(whole.front()) + " is selected."
+                                       : "Every remaining file of " + std::to_string(whole.size()) +
+                                             " groups is selected:" + namedList(whole);
+  text += "\nDeleting them leaves no copy in its place.\nDelete them all?";
+  return m_questions.ShowMessage(text, kLastCopyCaption, MB_YESNO | MB_DEFBUTTON2) == IDYES;
+}
+
+void FileActions::removeFromResults(Selection& selection, const std::vector<DataNode*>& files) {
+  if (files.empty() || !m_hooks.removeFile) return;
+  if (m_hooks.removals) m_hooks.removals(true);
+  // A group left with one file goes with that file: its node must not be touched again.
+  std::unordered_set<const DataNode*> gone;
+  int answer = 0;
+  std::string groupName;
+  for (DataNode* file : files) {
+    if (gone.count(file)) continue;
+    DataNode* group = file->Parent();
+    std::vector<const DataNode*> members;
+    if (group && fileCount(group) <= 2)
+      for (const DataNode* f = group->FirstChild(); f; f = f->Next()) members.push_back(f);
+    groupName = group ? group->Name() : "";
+    answer = m_hooks.removeFile(file);
+    if (answer == 2) {
+      gone.insert(members.begin(), members.end());
+      if (selection.group == group) selection.group = nullptr;
+    }
+  }
+  if (m_hooks.removals) m_hooks.removals(false);
+  if (answer && m_hooks.resultsChanged) m_hooks.resultsChanged(answer, groupName);
 }
 
 int FileActions::ShowSelectedProperties(const Selection& selection) {
@@ -149,13 +326,7 @@ int FileActions::ShowSelectedProperties(const Selection& selection) {
 }
 
 int FileActions::RemoveFileFromResults(Selection& selection, const std::string& path) {
-  DataNode* file = nullptr;
-  if (selection.view == ResultView::kSeparate) {
-    file = fileIn(selection.group, path);
-  } else {
-    DataNode* group = selection.groupsRoot ? selection.groupsRoot->FirstChild() : nullptr;
-    for (; group && !file; group = group->Next()) file = fileIn(group, path);
-  }
+  DataNode* file = fileOf(selection, path);
   if (!file || !m_hooks.removeFile) return 0;
   DataNode* group = file->Parent();
   const std::string groupName = group ? group->Name() : "";

@@ -71,7 +71,17 @@ struct FileActionHooks {
   // After a delete in the separate view: rebuild it and select its first group.
   std::function<void()> rebuildView;
   std::function<void()> buttonsChanged;
+  // The protected folder that holds a file, or "" when actions may change it.
+  std::function<std::string(const std::string& path)> protectedFolderOf;
+  // Called with true before a delete takes many files out of the results one after
+  // another, and with false after the last: the views may then drop their rows once.
+  std::function<void(bool begin)> removals;
 };
+
+// Texts of the guards every changing action passes.
+constexpr const char* kProtectedCaption = "Protected folder";
+constexpr const char* kChangedCaption = "Files changed since the search";
+constexpr const char* kLastCopyCaption = "Delete every copy ?";
 
 class FileActions {
  public:
@@ -96,12 +106,29 @@ class FileActions {
   // `selection.group` becomes null.
   int RemoveFileFromResults(Selection& selection, const std::string& path);
 
+  // The guards of Delete, Move, Move to Backup and Replace by link, which call them
+  // before they change anything.
+  // When a file of `paths` lies in a protected folder, says so naming the folder and
+  // answers true: the action must not go on.
+  bool RefuseProtected(const std::vector<std::string>& paths);
+  // Whether the file still has the size and modification time the search found (the
+  // file node of the selection's results); false when it changed, went or is not in the
+  // results.
+  bool UnchangedSinceSearch(const Selection& selection, const std::string& path);
+  // Names, in one message, the files left alone because they changed since the search.
+  void ReportChanged(const std::vector<std::string>& paths);
+
  private:
   // The files an Open or Browse works on after the "more than one" question.
   bool filesToOpen(const Selection& selection, const char* question,
                    std::vector<std::string>* files);
   bool confirmLinkTargetDelete(const std::string& path);
   bool mayChangeFiles(const Selection& selection) const;
+  // The last-copy question for the groups whose every remaining file is to go; true
+  // when the user answered Yes (or no group is concerned).
+  bool confirmLastCopies(const std::vector<DataNode*>& files);
+  // Takes the trashed files out of the results at once and refills the view once.
+  void removeFromResults(Selection& selection, const std::vector<DataNode*>& files);
 
   Questions& m_questions;
   FileShell& m_shell;

@@ -4,6 +4,7 @@
 
 #include "results/json_text.h"
 #include "results/result_rows.h"
+#include "scan/folder_list.h"
 
 namespace tf {
 namespace {
@@ -25,7 +26,8 @@ void appendText(std::string* out, const char* name, std::string_view text) {
 
 // The group's object from the group row at `at` and the file rows after it; `at` moves
 // past them.
-std::string groupJson(const std::vector<DataNode*>& rows, size_t* at) {
+std::string groupJson(const std::vector<DataNode*>& rows, size_t* at,
+                      const std::vector<std::string>& protectedFolders) {
   const DataNode* group = rows[(*at)++];
   std::string out = "{";
   appendText(&out, "key", group->Name());
@@ -39,7 +41,11 @@ std::string groupJson(const std::vector<DataNode*>& rows, size_t* at) {
     out += first ? "{" : ",{";
     appendText(&out, "path", file->Name());
     out += ",\"size\":" + std::to_string(file->val);
-    out += ",\"modified\":" + std::to_string(file->val2) + "}";
+    out += ",\"modified\":" + std::to_string(file->val2);
+    if (!protectedFolders.empty() &&
+        !ProtectedFolderHolding(protectedFolders, file->Name()).empty())
+      out += ",\"protected\":true";
+    out += '}';
   }
   out += "]}";
   return out;
@@ -47,14 +53,15 @@ std::string groupJson(const std::vector<DataNode*>& rows, size_t* at) {
 
 }  // namespace
 
-bool WriteJson(const std::vector<DataNode*>& rows, int64_t fileCount, TextSink* sink) {
+bool WriteJson(const std::vector<DataNode*>& rows, int64_t fileCount, TextSink* sink,
+               const std::vector<std::string>& protectedFolders) {
   sink->Write("{\"groups\":[");
   size_t at = 0;
   while (at < rows.size() && !IsGroupRow(rows[at])) ++at;  // a listing begins with a group
   const bool any = at < rows.size();
   for (bool first = true; at < rows.size(); first = false) {
     if (!sink->Write(first ? "\n" : ",\n")) return false;
-    sink->Write(groupJson(rows, &at));
+    sink->Write(groupJson(rows, &at, protectedFolders));
   }
   sink->Write(any ? "\n]," : "],");
   sink->Write("\"files\":" + std::to_string(fileCount) + "}\n");

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 #include <vector>
 
 #include "datatree/data_node.h"
@@ -11,9 +12,11 @@ namespace tf {
 
 // {"groups":[{"key","type","count","size","files":[{"path","size","modified"}]}],"files":N},
 // one group per line, from `rows` (group rows, each followed by its file rows). modified
-// is the 64-bit file time. A key or path that is not valid UTF-8 is given with
+// is the 64-bit file time. A file in one of `protectedFolders` has "protected":true after
+// its time (the others have no such field). A key or path that is not valid UTF-8 is given with
 // replacement characters and, beside it, its exact bytes in "key_base64" or "path_base64".
 // False when the sink failed.
-bool WriteJson(const std::vector<DataNode*>& rows, int64_t fileCount, TextSink* sink);
+bool WriteJson(const std::vector<DataNode*>& rows, int64_t fileCount, TextSink* sink,
+               const std::vector<std::string>& protectedFolders = {});
 
 }  // namespace tf

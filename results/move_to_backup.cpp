@@ -24,10 +24,16 @@ int MoveToBackup(Selection& selection, BackupStore& store, Questions& questions,
     return 0;
   }
   const std::string path = selection.paths.front();
+  if (actions.RefuseProtected(selection.paths)) return 0;
   std::string folder, name;
   SplitPath(path, &folder, &name);
   BackupDetails details;
   if (!dialog.Ask(name, folder, &details)) return 0;
+  // What is kept must be the file the search found.
+  if (!actions.UnchangedSinceSearch(selection, path)) {
+    actions.ReportChanged({path});
+    return 0;
+  }
   const std::string comment = cutComment(details.comment);
   if (!store.AddToBackup(path, comment.empty() ? nullptr : comment.c_str())) return 0;
   if (details.deleteOriginal) {

@@ -111,6 +111,7 @@ int ReplaceByLink(Selection& selection, LinksHistory& history, Questions& questi
     return 0;
   }
   const std::string path = selection.paths.front();
+  if (actions.RefuseProtected(selection.paths)) return 0;
   if (history.InLinkHistory(path) &&
       questions.ShowMessage(formatPath(kReplaceLinkTargetQuestion, path), kReplaceLinkTargetCaption,
                             MB_YESNO) != IDYES)
@@ -123,6 +124,10 @@ int ReplaceByLink(Selection& selection, LinksHistory& history, Questions& questi
     return 0;
   // The dialog's rules once more: a link to the file itself would point into the trash.
   if (sameFile(path, target) || !LinkTargetUsable(target)) return 0;
+  if (!actions.UnchangedSinceSearch(selection, path)) {
+    actions.ReportChanged({path});
+    return 0;
+  }
   if (!ReplaceFileByLink(path, target, shell)) return 0;
   actions.RemoveFileFromResults(selection, path);
   history.AddLinkHistory(target);

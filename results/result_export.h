@@ -3,6 +3,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "datatree/data_node.h"
 
@@ -16,8 +17,9 @@ ExportFormat ExportFormatOf(const std::string& path, ExportFormat fallback);
 
 // Writes the groups under `root` (groups by key, the files of each by path, the order of
 // twinfold-cli's default) in `format` and saves them as `path`, replacing an older file
-// only when the new one is complete. 1 on success; 0 with the reason in *error.
+// only when the new one is complete; JSON marks the files in `protectedFolders` as
+// twinfold-cli does. 1 on success; 0 with the reason in *error.
 int ExportResult(const DataNode* root, ExportFormat format, const std::string& path,
-                 std::string* error);
+                 std::string* error, const std::vector<std::string>& protectedFolders = {});
 
 }  // namespace tf

@@ -33,6 +33,43 @@ std::vector<std::string> pathsOf(DataNode* list) {
   return out;
 }
 
+constexpr const char* kProtectedAttr = "protected";
+constexpr const char* kProtectCaption = "Protect folder";
+
+bool marked(DataNode* node) {
+  return node->attrs.ValueOf(kProtectedAttr).AsInt() == 1;
+}
+
+void mark(DataNode* node) {
+  node->attrs.Set(kProtectedAttr, AttrValue::FromInt(1), 1);
+}
+
+// The include entry that is `path` or holds it.
+DataNode* includeHolding(DataNode* descriptor, std::string_view path) {
+  DataNode* list = listNode(descriptor, "include", false);
+  for (DataNode* c = list ? list->FirstChild() : nullptr; c; c = c->Next())
+    if (samePath(c->Name(), path) || IsBelow(path, c->Name())) return c;
+  return nullptr;
+}
+
+// The protected sub-folder marks of an include entry.
+DataNode* subMark(DataNode* include, std::string_view path) {
+  for (DataNode* c = include->FirstChild(); c; c = c->Next())
+    if (marked(c) && samePath(c->Name(), path)) return c;
+  return nullptr;
+}
+
+// Marks `path` below `include`, unless the entry or a mark above already covers it.
+void addSubMark(DataNode* include, const std::string& path) {
+  if (marked(include) || samePath(include->Name(), path)) {
+    mark(include);
+    return;
+  }
+  for (DataNode* c = include->FirstChild(); c; c = c->Next())
+    if (marked(c) && (samePath(c->Name(), path) || IsBelow(path, c->Name()))) return;
+  if (DataNode* node = CreateNode(include, path.c_str(), ATTACH_LAST_CHILD)) mark(node);
+}
+
 bool removeEntry(DataNode* descriptor, const char* which, const std::string& path) {
   DataNode* entry = FindChild(listNode(descriptor, which, false), path.c_str());
   if (!entry) return false;
@@ -62,14 +99,22 @@ int AddInclude(DataNode* descriptor, const std::string& path) {
   if (!list || path.empty()) return kFolderNotAdded;
   for (DataNode* c = list->FirstChild(); c; c = c->Next())
     if (samePath(c->Name(), path) || IsBelow(path, c->Name())) return kFolderRefused;
+  // The protection of entries the new one takes in stays with their folders.
+  std::vector<std::string> keptMarks;
   for (DataNode* c = list->FirstChild(); c;) {
     DataNode* next = c->Next();
-    if (IsBelow(c->Name(), path)) DeleteNode(c);
+    if (IsBelow(c->Name(), path)) {
+      if (marked(c)) keptMarks.emplace_back(c->Name());
+      for (DataNode* m = c->FirstChild(); m; m = m->Next())
+        if (marked(m)) keptMarks.emplace_back(m->Name());
+      DeleteNode(c);
+    }
     c = next;
   }
   DataNode* entry = CreateNode(list, path.c_str(), ATTACH_LAST_CHILD);
   if (!entry) return kFolderNotAdded;
   entry->group = PathKind(path) == PATH_FOLDER ? 0 : -1;
+  for (const std::string& kept : keptMarks) addSubMark(entry, kept);
   return kFolderAdded;
 }
 
@@ -102,6 +147,110 @@ std::vector<std::string> ExcludesUnder(DataNode* descriptor, std::string_view ro
   for (const std::string& p : ExcludePaths(descriptor))
     if (IsBelow(p, root)) out.emplace_back(trimSlashes(p));
   return out;
+}
+
+bool ProtectFolder(DataNode* descriptor, const std::string& path) {
+  DataNode* include = includeHolding(descriptor, path);
+  if (!include || path.empty() ||
+      !ProtectedFolderHolding(ProtectedFolders(descriptor), path).empty())
+    return false;
+  if (samePath(include->Name(), path)) {
+    // The whole entry covers every mark below it.
+    for (DataNode* c = include->FirstChild(); c;) {
+      DataNode* next = c->Next();
+      if (marked(c)) DeleteNode(c);
+      c = next;
+    }
+    mark(include);
+    return true;
+  }
+  for (DataNode* c = include->FirstChild(); c;) {
+    DataNode* next = c->Next();
+    if (marked(c) && IsBelow(c->Name(), path)) DeleteNode(c);
+    c = next;
+  }
+  addSubMark(include, path);
+  return true;
+}
+
+bool UnprotectFolder(DataNode* descriptor, const std::string& path) {
+  DataNode* include = includeHolding(descriptor, path);
+  if (!include) return false;
+  if (samePath(include->Name(), path)) {
+    if (!marked(include)) return false;
+    // The entry is written again as one that was never marked.
+    std::vector<NodeAttr> kept;
+    for (const NodeAttr& attr : include->attrs.items())
+      if (attr.name != kProtectedAttr) kept.push_back(attr);
+    include->attrs.Clear();
+    for (const NodeAttr& attr : kept) include->attrs.Append(attr);
+    return true;
+  }
+  DataNode* node = subMark(include, path);
+  if (!node) return false;
+  DeleteNode(node);
+  return true;
+}
+
+std::vector<std::string> ProtectedFolders(DataNode* descriptor) {
+  std::vector<std::string> out;
+  DataNode* list = listNode(descriptor, "include", false);
+  for (DataNode* c = list ? list->FirstChild() : nullptr; c; c = c->Next()) {
+    if (marked(c)) out.emplace_back(c->Name());
+    for (DataNode* m = c->FirstChild(); m; m = m->Next())
+      if (marked(m)) out.emplace_back(m->Name());
+  }
+  return out;
+}
+
+bool IsIncludeProtected(DataNode* descriptor, const std::string& include) {
+  DataNode* entry = FindChild(listNode(descriptor, "include", false), include.c_str());
+  return entry && marked(entry);
+}
+
+std::vector<std::string> ProtectedBelow(DataNode* descriptor, const std::string& include) {
+  std::vector<std::string> out;
+  DataNode* entry = FindChild(listNode(descriptor, "include", false), include.c_str());
+  for (DataNode* m = entry ? entry->FirstChild() : nullptr; m; m = m->Next())
+    if (marked(m)) out.emplace_back(m->Name());
+  return out;
+}
+
+std::string ProtectedFolderHolding(const std::vector<std::string>& protectedFolders,
+                                   std::string_view path) {
+  for (const std::string& folder : protectedFolders)
+    if (samePath(folder, path) || IsBelow(path, folder)) return folder;
+  return {};
+}
+
+int ToggleProtectedFolder(DataNode* descriptor, const std::string& path, Questions& questions) {
+  if (!descriptor || path.empty()) return kProtectionUnchanged;
+  const std::vector<std::string> marks = ProtectedFolders(descriptor);
+  for (const std::string& folder : marks) {
+    if (!samePath(folder, path)) continue;
+    const int answer =
+        questions.ShowMessage(path +
+                                  "\nThis folder is protected: no action changes its files.\n"
+                                  "Remove the protection?",
+                              kProtectCaption, MB_YESNO | MB_DEFBUTTON2);
+    return answer == IDYES && UnprotectFolder(descriptor, folder) ? kProtectionRemoved
+                                                                  : kProtectionUnchanged;
+  }
+  if (PathKind(path) != PATH_FOLDER) return kFolderNotAFolder;
+  const std::string holder = ProtectedFolderHolding(marks, path);
+  if (!holder.empty()) {
+    questions.ShowMessage(path + "\nThis folder lies in the protected folder\n" + holder,
+                          kProtectCaption, MB_OK);
+    return kProtectionUnchanged;
+  }
+  if (!includeHolding(descriptor, path)) {
+    questions.ShowMessage(path +
+                              "\nOnly a folder of the search list, or a folder below one, "
+                              "can be protected",
+                          kProtectCaption, MB_OK);
+    return kProtectionUnchanged;
+  }
+  return ProtectFolder(descriptor, path) ? kProtectionAdded : kProtectionUnchanged;
 }
 
 bool IsExistingFolder(const std::string& path) {

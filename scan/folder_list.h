@@ -51,6 +51,42 @@ std::vector<std::string> ExcludePaths(DataNode* descriptor);
 // without trailing '/', so that they compare equal to the folder paths of a walk.
 std::vector<std::string> ExcludesUnder(DataNode* descriptor, std::string_view root);
 
+// Protected folders, whose files no action moves, deletes, backs up or replaces by a
+// link. An include entry protected as a whole carries the attribute "protected" = 1; a
+// protected folder below it is a child node of the entry, named by its full path, with
+// the same attribute. Descriptors written before protection existed simply lack both.
+// Paths compare as the folder lists' entries do (byte for byte, a trailing '/' aside).
+
+// Results of ToggleProtectedFolder besides kFolderNotAFolder.
+constexpr int kProtectionUnchanged = 0;  // refused or declined; the user has been told
+constexpr int kProtectionAdded = 1;
+constexpr int kProtectionRemoved = 2;
+
+// Marks `path` protected: it must be an include entry or lie below one, and not lie in
+// a protected folder already. Marks below it are dropped, as it covers them. True when
+// the mark was added.
+bool ProtectFolder(DataNode* descriptor, const std::string& path);
+// Takes the mark off `path` itself (not off a folder above it). True when one was there.
+bool UnprotectFolder(DataNode* descriptor, const std::string& path);
+// Every protected folder, the include entries' own marks and the marks below each, in
+// list order.
+std::vector<std::string> ProtectedFolders(DataNode* descriptor);
+// Whether the include entry `include` is protected as a whole, and the protected
+// folders marked below it.
+bool IsIncludeProtected(DataNode* descriptor, const std::string& include);
+std::vector<std::string> ProtectedBelow(DataNode* descriptor, const std::string& include);
+// The protected folder that holds `path` or is `path`, or "": a whole-component prefix
+// match on the paths as written, without resolving links (a result file's path is the
+// include entry's path and the names below it, so the two always compare).
+std::string ProtectedFolderHolding(const std::vector<std::string>& protectedFolders,
+                                   std::string_view path);
+
+// The folder page's "Protect folder...": a marked folder is offered to be unmarked (a
+// Yes/No question); an unmarked one is marked when ProtectFolder allows, else the user is
+// told why not. A path that is no existing folder and no mark answers kFolderNotAFolder
+// without a word.
+int ToggleProtectedFolder(DataNode* descriptor, const std::string& path, Questions& questions);
+
 // True when `path` names an existing folder (a link to one counts).
 bool IsExistingFolder(const std::string& path);
 

@@ -28,6 +28,9 @@ namespace {
 
 constexpr const char* kRecentLists[2] = {"scanfolders_inc", "scanfolders_exc"};
 constexpr int kStatusColumn = 1;
+constexpr const char* kProtectedStatus = "protected";
+constexpr const char* kProtectedTip =
+    "Protected: no action moves, deletes, backs up or links the files in this folder";
 
 QString shown(const std::string& bytes) {
   return QString::fromUtf8(bytes.data(), static_cast<qsizetype>(bytes.size()));
@@ -75,8 +78,9 @@ FolderPage::FolderPage(SearchHost& host, QWidget* parent) : QWidget(parent), m_h
   header->setStretchLastSection(false);
   header->setSectionResizeMode(0, QHeaderView::Stretch);
   header->setSectionResizeMode(kStatusColumn, QHeaderView::Fixed);
-  header->resizeSection(kStatusColumn,
-                        m_includes->fontMetrics().horizontalAdvance("888888 folders...") + 12);
+  header->resizeSection(
+      kStatusColumn,
+      m_includes->fontMetrics().horizontalAdvance("protected, 888888 folders...") + 12);
   m_excludes = makeList(this, {"Folder Name"});
   // Named for screen readers; the page shows them by place, under their buttons.
   m_includes->setAccessibleName(QStringLiteral("Folders to search"));
@@ -88,12 +92,17 @@ FolderPage::FolderPage(SearchHost& host, QWidget* parent) : QWidget(parent), m_h
   m_browse = new QPushButton("Browse folder", this);
   m_addExclude = makeAddButton(this, "Add folder to exclusion list");
   m_removeExclude = new QPushButton("Remove folder from exclusion list", this);
+  m_protect = new QPushButton("Protect folder...", this);
+  m_protect->setToolTip(
+      "Mark a folder to search, or a folder below one, so that no action changes its files "
+      "(choose a protected folder to take the mark off)");
 
   auto* includeButtons = new QGridLayout;
   includeButtons->addWidget(m_addInclude, 0, 0);
   includeButtons->addWidget(m_addDrive, 0, 1);
   includeButtons->addWidget(m_removeInclude, 1, 0);
   includeButtons->addWidget(m_browse, 1, 1);
+  includeButtons->addWidget(m_protect, 2, 0);
   auto* excludeButtons = new QGridLayout;
   excludeButtons->addWidget(m_addExclude, 0, 0);
   excludeButtons->addWidget(m_removeExclude, 0, 1);
@@ -121,6 +130,7 @@ FolderPage::FolderPage(SearchHost& host, QWidget* parent) : QWidget(parent), m_h
   connect(m_browse, &QPushButton::clicked, this, &FolderPage::BrowseSelectedInclude);
   connect(m_addExclude, &QToolButton::clicked, this, &FolderPage::ChooseExcludeFolder);
   connect(m_removeExclude, &QPushButton::clicked, this, &FolderPage::RemoveSelectedExclude);
+  connect(m_protect, &QPushButton::clicked, this, &FolderPage::ChooseProtectedFolder);
   connect(m_includes, &QTreeWidget::itemSelectionChanged, this, &FolderPage::RebuildExcludes);
   Rebuild();
 }
@@ -128,9 +138,9 @@ FolderPage::FolderPage(SearchHost& host, QWidget* parent) : QWidget(parent), m_h
 FolderPage::~FolderPage() = default;
 
 QWidget* FolderPage::commandButton(int index) const {
-  QWidget* buttons[] = {m_addInclude, m_addDrive,   m_removeInclude,
-                        m_browse,     m_addExclude, m_removeExclude};
-  return index >= 0 && index < 6 ? buttons[index] : nullptr;
+  QWidget* buttons[] = {m_addInclude, m_addDrive,      m_removeInclude, m_browse,
+                        m_addExclude, m_removeExclude, m_protect};
+  return index >= 0 && index < 7 ? buttons[index] : nullptr;
 }
 
 std::string FolderPage::SelectedInclude() const {
@@ -148,8 +158,20 @@ void FolderPage::Rebuild() {
   {
     const QSignalBlocker quiet(m_includes);
     m_includes->clear();
-    for (const std::string& path : IncludePaths(m_host.Descriptor().Root()))
+    DataNode* root = m_host.Descriptor().Root();
+    for (const std::string& path : IncludePaths(root)) {
       AddRow(m_includes, path, 0, -1);
+      QTreeWidgetItem* row = m_includes->topLevelItem(m_includes->topLevelItemCount() - 1);
+      // Protected folders below the entry hang under its row; they are shown, not
+      // chosen: the page's commands work on the folders to search.
+      for (const std::string& below : ProtectedBelow(root, path)) {
+        auto* mark = new QTreeWidgetItem(row, {shown(below), QString(kProtectedStatus)});
+        mark->setFlags(Qt::ItemIsEnabled);
+        mark->setToolTip(0, kProtectedTip);
+      }
+      row->setExpanded(true);
+      if (IsIncludeProtected(root, path)) row->setToolTip(0, kProtectedTip);
+    }
     const int row = FindRow(m_includes, previous, -1, nullptr);
     SelectRow(m_includes, row < 0 ? 0 : row, true);
   }
@@ -175,17 +197,27 @@ void FolderPage::RebuildExcludes() {
   if (row >= 0) SelectRow(m_excludes, row, true);
 }
 
+QString FolderPage::statusText(const std::string& include, const std::string& scanStatus) const {
+  // Both show: the mark first, as it stays while the scan status comes and goes.
+  if (!IsIncludeProtected(m_host.Descriptor().Root(), include)) return shown(scanStatus);
+  if (scanStatus.empty()) return QString(kProtectedStatus);
+  return QString(kProtectedStatus) + ", " + shown(scanStatus);
+}
+
 void FolderPage::RefreshStatuses() {
   for (int i = 0; i < m_includes->topLevelItemCount(); ++i) {
     QTreeWidgetItem* row = m_includes->topLevelItem(i);
-    const QString status = shown(m_host.FolderStatus(RowText(row)));
+    const std::string path = RowText(row);
+    const QString status = statusText(path, m_host.FolderStatus(path));
     if (row->text(kStatusColumn) != status) row->setText(kStatusColumn, status);
   }
 }
 
 void FolderPage::ClearStatuses() {
-  for (int i = 0; i < m_includes->topLevelItemCount(); ++i)
-    m_includes->topLevelItem(i)->setText(kStatusColumn, {});
+  for (int i = 0; i < m_includes->topLevelItemCount(); ++i) {
+    QTreeWidgetItem* row = m_includes->topLevelItem(i);
+    row->setText(kStatusColumn, statusText(RowText(row), {}));
+  }
 }
 
 void FolderPage::SaveRecentFolders() {
@@ -268,6 +300,20 @@ void FolderPage::RemoveSelectedExclude() {
   if (path.empty()) return;
   m_host.ChangeExcludeFolder(false, path);
   RebuildExcludes();
+}
+
+void FolderPage::ChooseProtectedFolder() {
+  std::string path;
+  if (m_host.Ask().ChooseFolder(SelectedInclude(),
+                                "Choose folder whose files are protected:", &path))
+    ToggleProtectedPath(path);
+}
+
+int FolderPage::ToggleProtectedPath(const std::string& path) {
+  const int result = ToggleProtectedFolder(m_host.Descriptor().Root(), path, m_host.Ask());
+  if (result == kFolderNotAFolder) QApplication::beep();
+  if (result == kProtectionAdded || result == kProtectionRemoved) Rebuild();
+  return result;
 }
 
 QMenu* FolderPage::RecentMenu(bool exclude) {

@@ -47,12 +47,17 @@ class FolderPage : public QWidget {
   void BrowseSelectedInclude();  // "Browse folder"
   void ChooseExcludeFolder();    // "Add folder to exclusion list"
   void RemoveSelectedExclude();  // "Remove folder from exclusion list"
+  void ChooseProtectedFolder();  // "Protect folder..."
 
   // Adds a folder to scan, or a folder to leave out below the selected include entry,
   // as a chooser, a recent menu or a drop would; a path that is no folder beeps. The
   // result of the add (kFolder* of the folder list).
   int AddIncludePath(const std::string& path);
   int AddExcludePath(const std::string& path);
+  // Marks a folder to search, or a folder below one, protected, or takes the mark off
+  // a protected one after asking (see ToggleProtectedFolder); a path that is no folder
+  // beeps. The toggle's result.
+  int ToggleProtectedPath(const std::string& path);
   // Handles paths dropped onto the page; `ontoExcludeList` when they fell on the list of
   // folders left out.
   void DropPaths(const std::vector<std::string>& paths, bool ontoExcludeList);
@@ -67,7 +72,7 @@ class FolderPage : public QWidget {
 
   QTreeWidget* includeList() const { return m_includes; }
   QTreeWidget* excludeList() const { return m_excludes; }
-  // The command buttons in the order of the comments above.
+  // The command buttons in the order of the comments above (6: "Protect folder...").
   QWidget* commandButton(int index) const;
 
  protected:
@@ -79,6 +84,8 @@ class FolderPage : public QWidget {
   void fillRecentMenu(bool exclude);
   void recentChosen(bool exclude, int command);
   void selectInclude(const std::string& path);
+  // The "Status" text of an include row: the scan status, and whether it is protected.
+  QString statusText(const std::string& include, const std::string& scanStatus) const;
 
   SearchHost& m_host;
   QTreeWidget* m_includes = nullptr;
@@ -89,6 +96,7 @@ class FolderPage : public QWidget {
   QPushButton* m_browse = nullptr;
   QToolButton* m_addExclude = nullptr;
   QPushButton* m_removeExclude = nullptr;
+  QPushButton* m_protect = nullptr;
   QMenu* m_recentMenus[2] = {nullptr, nullptr};
 };
 

@@ -13,6 +13,7 @@
 #include "platform/zip_plugin.h"
 #include "results/backup_store.h"
 #include "results/result_export.h"
+#include "scan/folder_list.h"
 #include "settings/settings_store.h"
 #include "ui/backup_folder_view.h"
 #include "ui/gui_thread_questions.h"
@@ -278,7 +279,10 @@ void MainController::exportResults() {
   const int typeIndex = static_cast<int>(kTypes.indexOf(dialog.selectedNameFilter()));
   const ExportFormat format = ExportFormatOf(path, kFormats[typeIndex < 0 ? 0 : typeIndex]);
   std::string error;
-  if (!ExportResult(m_shell->Search().GroupsRoot(), format, path, &error))
+  const std::vector<std::string> protectedFolders =
+      m_shell->Descriptor() ? ProtectedFolders(m_shell->Descriptor()->Root())
+                            : std::vector<std::string>();
+  if (!ExportResult(m_shell->Search().GroupsRoot(), format, path, &error, protectedFolders))
     m_questions->ShowMessage("Cannot export the results to \"" + path + "\":\n" + error, nullptr,
                              MB_OK);
 }

@@ -7,6 +7,7 @@
 #include <QVBoxLayout>
 
 #include "app/message_text.h"
+#include "base/questions.h"
 
 namespace tf {
 
@@ -67,9 +68,11 @@ MessageBox::MessageBox(QWidget* owner, const std::string& text, const QString& c
   column->addLayout(row);
   column->setSizeConstraint(QLayout::SetFixedSize);
 
-  // The first button has the focus; the lone "OK" of a plain message stands in for it.
-  QPushButton* first = button(kMessageButtonFirst);
-  QPushButton* focus = first ? first : button(kMessageButtonSecond);
+  // The first button has the focus, or the second when the set asks for it; the lone
+  // "OK" of a plain message stands in for either.
+  QPushButton* focus = m_buttons[slotOf(layout.buttons.front().controlId)];
+  if (SecondButtonIsDefault(buttonSet) && layout.buttons.size() > 1)
+    focus = m_buttons[slotOf(layout.buttons[1].controlId)];
   focus->setDefault(true);
   focus->setFocus();
 }

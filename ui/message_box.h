@@ -20,7 +20,8 @@ class MessageBox : public QDialog {
 
  public:
   // A box over `owner` showing `text` centred as PrepareMessageText does, with the buttons
-  // of `buttonSet` (MB_OKCANCEL, MB_YESNOCANCEL, MB_YESNO, anything else a lone "OK").
+  // of `buttonSet` (MB_OKCANCEL, MB_YESNOCANCEL, MB_YESNO, anything else a lone "OK"),
+  // the first one the default unless MB_DEFBUTTON2 is added.
   MessageBox(QWidget* owner, const std::string& text, const QString& caption, int buttonSet);
 
   // The button of a control id (1, 2 or 7), or null while that button is hidden.

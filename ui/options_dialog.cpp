@@ -131,6 +131,12 @@ void OptionsDialog::build() {
   backup->addWidget(m_backupError);
   grid->addLayout(backup, row++, 1);
 
+  m_rememberSearch = new QCheckBox(QStringLiteral("Remember the last search"), this);
+  m_rememberSearch->setToolTip(
+      QStringLiteral("Bring back the folders, filters and criteria of the last search at the "
+                     "next start"));
+  grid->addWidget(m_rememberSearch, row++, 1);
+
   auto* buttons = new QDialogButtonBox(this);
   m_ok = buttons->addButton(QDialogButtonBox::Ok);
   m_ok->setToolTip(QStringLiteral("Save options"));
@@ -158,6 +164,7 @@ void OptionsDialog::showOptions(const ProgramOptions& options) {
   (options.builtInMasks ? m_builtIn : m_fromFile)->setChecked(true);
   putPath(m_maskFile, options.maskFile);
   putPath(m_backup, options.backupFolder);
+  m_rememberSearch->setChecked(options.rememberSearch);
   updateMaskFileControls();
   updateBackupError();
 }
@@ -204,6 +211,7 @@ void OptionsDialog::accept() {
   options.builtInMasks = m_builtIn->isChecked();
   options.maskFile = pathOf(m_maskFile);
   options.backupFolder = pathOf(m_backup);
+  options.rememberSearch = m_rememberSearch->isChecked();
   updateBackupError();
   switch (ConfirmProgramOptions(m_shell, &options, m_questions, m_enableBackup)) {
     case OptionsOutcome::kBadMaskFile:

@@ -31,6 +31,7 @@ class OptionsDialog : public QDialog {
   ~OptionsDialog() override;
 
   QCheckBox* tooltipsBox() const { return m_tooltips; }
+  QCheckBox* rememberSearchBox() const { return m_rememberSearch; }
   QComboBox* browseList() const { return m_browse; }
   QComboBox* priorityList() const { return m_priority; }
   QRadioButton* builtInMasksButton() const { return m_builtIn; }
@@ -59,6 +60,7 @@ class OptionsDialog : public QDialog {
   EnableBackupFn m_enableBackup;
   std::function<void()> m_reapply;
   QCheckBox* m_tooltips = nullptr;
+  QCheckBox* m_rememberSearch = nullptr;
   QComboBox* m_browse = nullptr;
   QComboBox* m_priority = nullptr;
   QRadioButton* m_builtIn = nullptr;

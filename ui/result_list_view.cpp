@@ -78,6 +78,12 @@ FileActionHooks ResultListView::actionHooks(std::function<int(DataNode*)> remove
       rebuild();
   };
   hooks.buttonsChanged = [this] { RecomputeButtons(); };
+  hooks.protectedFolderOf = [this](const std::string& path) {
+    return m_host.ProtectedFolderOf(path);
+  };
+  hooks.removals = [this](bool begin) {
+    if (m_removals) m_removals(begin);
+  };
   return hooks;
 }
 
@@ -416,10 +422,14 @@ void ResultListView::applyWidths(QTableView* list) {
 }
 
 std::vector<int> ResultListView::selectedRows(const QTableView* list) {
+  // Read from the ranges: the model's own list of selected rows checks each row against
+  // every range, which a selection of thousands of separate rows makes take seconds.
+  // Rows are selected whole, so every range spans the whole row.
   std::vector<int> rows;
-  for (const QModelIndex& index : list->selectionModel()->selectedRows())
-    rows.push_back(index.row());
+  for (const QItemSelectionRange& range : list->selectionModel()->selection())
+    for (int row = range.top(); row <= range.bottom(); ++row) rows.push_back(row);
   std::sort(rows.begin(), rows.end());
+  rows.erase(std::unique(rows.begin(), rows.end()), rows.end());
   return rows;
 }
 

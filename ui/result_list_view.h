@@ -54,6 +54,13 @@ class ResultListView : public QWidget {
   // The filling (separate view) or cleared (unified view) flag: actions are ignored.
   bool busy() const { return m_busy; }
 
+  // `removals(true)` and `removals(false)` bracket a delete that takes many files out
+  // one after another: until the closing call the removed rows may be kept back and
+  // dropped at once, as no repaint happens between.
+  void SetRemovalBatch(std::function<void(bool begin)> removals) {
+    m_removals = std::move(removals);
+  }
+
   // Runs a command on the selected files, as its button or menu item does.
   void RunCommand(Command command);
   void RefillToolBox();
@@ -112,6 +119,7 @@ class ResultListView : public QWidget {
   bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
+  std::function<void(bool)> m_removals;
   enum class Pending { kNone, kRefill, kRebuild };
   FileActionHooks actionHooks(std::function<int(DataNode*)> removeFile);
   void buildButtonRows();

@@ -32,6 +32,9 @@ ResultsPane::ResultsPane(ResultsHost& host, QWidget* parent)
   const auto removeFile = [this](DataNode* file) { return this->removeFile(file); };
   m_separate = new SeparateListsView(host, removeFile, this);
   m_unified = new UnifiedListView(host, removeFile, this);
+  const auto batch = [this](bool begin) { batchRemovals(begin); };
+  m_separate->SetRemovalBatch(batch);
+  m_unified->SetRemovalBatch(batch);
   m_backupPage = new QWidget(this);
 
   auto* bar = new QHBoxLayout;
@@ -126,19 +129,38 @@ QAbstractButton* ResultsPane::modeButton(int mode) const {
 int ResultsPane::removeFile(DataNode* file) {
   // Both views may hold rows of the file and, when its group goes, of the group and its
   // other files: they must let go of them before anything repaints.
+  // Only a group of at most two files goes with one of them, so only then are its rows
+  // gathered: a group of thousands costs nothing per file.
   std::vector<const DataNode*> group;
   if (DataNode* parent = file->Parent()) {
     group.push_back(parent);
-    for (const DataNode* f = parent->FirstChild(); f; f = f->Next()) group.push_back(f);
+    for (const DataNode* f = parent->FirstChild(); f && group.size() <= 3; f = f->Next())
+      group.push_back(f);
   }
   const int answer = m_host.RemoveFile(file);
   if (answer == 0) return 0;
+  m_host.SetCurrentFile(nullptr);
+  if (m_batching) {
+    if (answer == 2)
+      m_gone.insert(m_gone.end(), group.begin(), group.end());
+    else
+      m_gone.push_back(file);
+    return answer;
+  }
   const std::vector<const DataNode*> gone =
       answer == 2 ? group : std::vector<const DataNode*>{file};
-  m_host.SetCurrentFile(nullptr);
   m_separate->DropRows(gone);
   m_unified->DropRows(gone);
   return answer;
+}
+
+void ResultsPane::batchRemovals(bool begin) {
+  m_batching = begin;
+  if (begin || m_gone.empty()) return;
+  // Every list is copied and reset once for the whole run, not once per file.
+  m_separate->DropRows(m_gone);
+  m_unified->DropRows(m_gone);
+  m_gone.clear();
 }
 
 }  // namespace tf

@@ -4,6 +4,8 @@
 
 #include <string>
 
+#include <vector>
+
 #include <QWidget>
 
 #include "app/results_host.h"
@@ -65,6 +67,8 @@ class ResultsPane : public QWidget {
  private:
   // The host's RemoveFile, after which neither view keeps a row of a deleted node.
   int removeFile(DataNode* file);
+  // Opens (true) or closes a run of removals whose rows both views drop once, at the end.
+  void batchRemovals(bool begin);
   void updateModeBar();
 
   ResultsHost& m_host;
@@ -75,6 +79,8 @@ class ResultsPane : public QWidget {
   QWidget* m_backupPage;
   BackupFolderView* m_backupView = nullptr;
   int m_mode = kSeparateMode;
+  bool m_batching = false;
+  std::vector<const DataNode*> m_gone;  // rows of a run of removals not yet dropped
 };
 
 }  // namespace tf

@@ -1,8 +1,9 @@
 // twinfold-screenshots: pictures of the real main window for the documentation. It
 // starts the program's controller on a settings file of its own, searches a prepared
-// folder, and saves PNG pictures of the window, each search page, each sub-page of the
-// filters page, a message box, the backup folder page, the backup and link dialogs, a
-// progress dialog and the HTML report of "Export results...".
+// folder, and saves PNG pictures of the window, each search page (the folders page also
+// with a protected folder), each sub-page of the filters page, a message box, the backup
+// folder page, the backup and link dialogs, a progress dialog and the HTML report of
+// "Export results...".
 // Usage: twinfold-screenshots OUTPUT_FOLDER SEARCH_FOLDER [EXCLUDED_SUB_FOLDER]
 #include <chrono>
 #include <cstdio>
@@ -308,6 +309,11 @@ int main(int argc, char** argv) {
     ok = save(controller.searchWindow(), out, pages[mode]) && ok;
   }
   ok = saveFilterSubPages(controller, out) && ok;
+
+  // A reference folder below the folder to search, marked protected.
+  controller.searchWindow()->SetMode(0);
+  controller.searchWindow()->folderPage()->ToggleProtectedPath(std::string(argv[2]) + "/Pictures");
+  ok = save(controller.searchWindow(), out, "page-folders-protected.png") && ok;
 
   // The preview of each kind, and the properties of an office document.
   const QString samples = scratch.filePath(QStringLiteral("samples"));

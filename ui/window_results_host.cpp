@@ -5,12 +5,14 @@
 #include "platform/path_utils.h"
 #include "results/backup_store.h"
 #include "results/file_properties.h"
+#include "scan/folder_list.h"
 #include "settings/settings_store.h"
 #include "ui/file_properties_dialog.h"
 #include "ui/main_controller.h"
 #include "ui/main_frame.h"
 #include "ui/preview_page.h"
 #include "ui/search_window.h"
+#include "ui/window_search_host.h"
 
 namespace tf {
 
@@ -66,6 +68,12 @@ int WindowResultsHost::BrowseMode() {
 bool WindowResultsHost::IsLinkTarget(const std::string& path) {
   AppShell* shell = m_owner.shell();
   return shell && shell->InLinkHistory(path) != nullptr;
+}
+
+std::string WindowResultsHost::ProtectedFolderOf(const std::string& path) {
+  WindowSearchHost* search = m_owner.searchHost();
+  if (!search) return {};
+  return ProtectedFolderHolding(ProtectedFolders(search->Descriptor().Root()), path);
 }
 
 void WindowResultsHost::ShowProperties(DataNode* fileInfo) {

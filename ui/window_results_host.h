@@ -28,6 +28,8 @@ class WindowResultsHost : public ResultsHost {
   bool BackupAvailable() override;
   int BrowseMode() override;
   bool IsLinkTarget(const std::string& path) override;
+  // From the folder page's marks as they are now, in the search descriptor.
+  std::string ProtectedFolderOf(const std::string& path) override;
   void ShowProperties(DataNode* fileInfo) override;
   BackupStore* Backup() override;
   LinksHistory* Links() override;

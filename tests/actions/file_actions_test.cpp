@@ -1,7 +1,9 @@
 #include "results/file_actions.h"
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <stdlib.h>
+#include <sys/stat.h>
 
 #include <filesystem>
 #include <fstream>
@@ -10,6 +12,8 @@
 
 #include "duplicates/run_result.h"
 #include "platform/file_ops.h"
+#include "platform/file_time.h"
+#include "platform/path_status.h"
 #include "platform/process_launcher.h"
 #include "tests/support/scripted_questions.h"
 #include "tests/support/temp_tree.h"
@@ -68,8 +72,10 @@ class FileActionsTest : public ::testing::Test {
     index->Configure(settings);
     for (const std::string& path : paths) {
       fs::path p(path);
-      index->AddFile(p.parent_path().string() + "/", p.filename().string(),
-                     static_cast<int64_t>(fs::file_size(p)), 0);
+      PathStatus found;
+      StatPath(path, &found, false);
+      index->AddFile(p.parent_path().string() + "/", p.filename().string(), found.size,
+                     found.modified);
     }
     m_result.Merge(index);
     m_result.Finalise(settings, {});
@@ -154,48 +160,55 @@ TEST_F(FileActionsTest, OpenAndBrowseAskBeforeTakingEveryFile) {
   EXPECT_EQ(questions.asked.size(), 1u);
 }
 
-TEST_F(FileActionsTest, DeletingALinkTargetAnsweredYesSilencesTheRest) {
+TEST_F(FileActionsTest, ManyFilesAreAskedAboutOnceAndALinkTargetOnItsOwn) {
   const std::string a = makeFile("x/dup.txt", "aa"), b = makeFile("y/dup.txt", "aa"),
                     c = makeFile("z/dup.txt", "aa");
   groupFiles({a, b, c});
   m_linkTargets = {a};
   Selection selection{{a, b, c}, m_result.Root(), nullptr, ResultView::kUnified, -1};
 
-  questions.answers = {IDYES};
+  // Every copy of the group is selected: the last-copy question comes first, then the
+  // trash's one question for the three, then the link target's own.
+  questions.answers = {IDYES, IDYES, IDYES};
   EXPECT_EQ(actions.DeleteSelected(selection, false), 1);
-  ASSERT_EQ(questions.asked.size(), 1u);  // no trash question for any of the three
-  EXPECT_EQ(questions.asked[0].text, a + kLinkQuestionTail);
-  EXPECT_EQ(questions.asked[0].caption, "Delete file ?");
-  EXPECT_EQ(questions.asked[0].buttonSet, MB_YESNO);
+  ASSERT_EQ(questions.asked.size(), 3u);
+  EXPECT_EQ(questions.asked[0].caption, kLastCopyCaption);
+  EXPECT_EQ(questions.asked[1].text, "Are you sure you want to move these 3 files to the trash?");
+  EXPECT_EQ(questions.asked[1].caption, "Delete file ?");
+  EXPECT_EQ(questions.asked[2].text, a + kLinkQuestionTail);
+  EXPECT_EQ(questions.asked[2].caption, "Delete file ?");
+  EXPECT_EQ(questions.asked[2].buttonSet, MB_YESNO);
   EXPECT_FALSE(fs::exists(a) || fs::exists(b) || fs::exists(c));
-  EXPECT_EQ(trashedNames().size(), 3u);
-  // The group went with its second-last file; the last one was no longer in the results.
-  EXPECT_EQ(m_changes, (std::vector<std::string>{"1:dup.txt", "2:dup.txt"}));
+  // The group went with its second-last file, and the view heard of it once.
+  EXPECT_EQ(m_changes, (std::vector<std::string>{"2:dup.txt"}));
   EXPECT_EQ(m_result.Root()->FirstChild(), nullptr);
   EXPECT_EQ(m_rebuilds, 0);  // the unified view keeps its state
 }
 
-TEST_F(FileActionsTest, DeletingALinkTargetAnsweredNoKeepsItAndConfirmsTheOthers) {
+TEST_F(FileActionsTest, ALinkTargetAnsweredNoStaysAndTheTrashQuestionCanRefuseAll) {
   const std::string a = makeFile("x/k.txt", "k"), b = makeFile("y/k.txt", "k"),
-                    c = makeFile("z/k.txt", "k");
-  groupFiles({a, b, c});
+                    c = makeFile("z/k.txt", "k"), d = makeFile("w/k.txt", "k");
+  groupFiles({a, b, c, d});
   m_linkTargets = {a};
   DataNode* group = groupNamed("k.txt");
   ASSERT_NE(group, nullptr);
   Selection selection{{a, b, c}, m_result.Root(), group, ResultView::kSeparate, -1};
 
-  questions.answers = {IDNO, IDYES, IDNO};
+  questions.answers = {IDNO};
   EXPECT_EQ(actions.DeleteSelected(selection, false), 1);
-  ASSERT_EQ(questions.asked.size(), 3u);
-  EXPECT_EQ(questions.asked[1].text, b + "\nAre you sure you want to move this file to the trash?");
-  EXPECT_EQ(questions.asked[2].text, c + "\nAre you sure you want to move this file to the trash?");
+  EXPECT_TRUE(fs::exists(a) && fs::exists(b) && fs::exists(c));
+
+  questions.asked.clear();
+  questions.answers = {IDYES, IDNO};
+  EXPECT_EQ(actions.DeleteSelected(selection, false), 1);
+  ASSERT_EQ(questions.asked.size(), 2u);
+  EXPECT_EQ(questions.asked[1].text, a + kLinkQuestionTail);
   EXPECT_TRUE(fs::exists(a));
-  EXPECT_FALSE(fs::exists(b));
-  EXPECT_TRUE(fs::exists(c));  // the trash question was answered No
-  // The group keeps a and c, with its totals lowered; the view is rebuilt once.
+  EXPECT_FALSE(fs::exists(b) || fs::exists(c));
+  // The group keeps a and d, with its totals lowered; the view is rebuilt each time.
   EXPECT_EQ(group->val2, 2);
   EXPECT_EQ(group->val, 2);
-  EXPECT_EQ(m_rebuilds, 1);
+  EXPECT_EQ(m_rebuilds, 2);
 }
 
 TEST_F(FileActionsTest, DeleteAfterBackupAsksNothingAndNeedsAGroupInTheSeparateView) {
@@ -207,11 +220,14 @@ TEST_F(FileActionsTest, DeleteAfterBackupAsksNothingAndNeedsAGroupInTheSeparateV
   EXPECT_EQ(actions.MoveOrCopySelected(selection, true), 0);
   EXPECT_TRUE(fs::exists(a));
 
-  // A file that vanished since the search cannot be trashed: the results stay.
+  // A file that vanished since the search is named and stays in the results.
   fs::remove(gone);
   selection = {{gone}, m_result.Root(), groupNamed("gone.txt"), ResultView::kSeparate, -1};
   EXPECT_EQ(actions.DeleteSelected(selection, true), 1);
   EXPECT_NE(groupNamed("gone.txt"), nullptr);
+  ASSERT_EQ(questions.asked.size(), 1u);
+  EXPECT_EQ(questions.asked[0].caption, kChangedCaption);
+  questions.asked.clear();
 
   selection = {{a}, m_result.Root(), groupNamed("two.txt"), ResultView::kSeparate, -1};
   EXPECT_EQ(actions.DeleteSelected(selection, true), 1);
@@ -399,6 +415,73 @@ TEST_F(FileActionsTest, ToolAndPropertiesHandOff) {
   EXPECT_EQ(tooled.ShowSelectedProperties(selection), 1);
   EXPECT_EQ(shown, a);
   EXPECT_TRUE(questions.asked.empty());
+}
+
+TEST_F(FileActionsTest, FilesChangedSinceTheSearchAreLeftInTheirGroupAndNamedOnce) {
+  std::vector<std::string> files;
+  for (const char* folder : {"c1", "c2", "c3", "c4", "c5"})
+    files.push_back(makeFile(std::string(folder) + "/ch.txt", "same"));
+  groupFiles(files);
+  std::ofstream(files[0], std::ios::app) << "grown";  // a new size
+  PathStatus was;
+  ASSERT_TRUE(StatPath(files[1], &was, false));
+  const std::timespec later = TimespecFromFileTime(was.modified + 10'000'000);
+  const std::timespec times[2] = {later, later};
+  ASSERT_EQ(utimensat(AT_FDCWD, files[1].c_str(), times, 0), 0);  // only a new time
+  fs::remove(files[2]);
+  Selection selection{{files[0], files[1], files[2], files[3]},
+                      m_result.Root(),
+                      groupNamed("ch.txt"),
+                      ResultView::kSeparate,
+                      -1};
+
+  questions.answers = {IDYES, IDOK};
+  EXPECT_EQ(actions.DeleteSelected(selection, false), 1);
+  EXPECT_FALSE(fs::exists(files[3]));
+  EXPECT_TRUE(fs::exists(files[0]) && fs::exists(files[1]));
+  ASSERT_EQ(questions.asked.size(), 2u);  // the trash's question, then one message
+  EXPECT_EQ(questions.asked[1].caption, kChangedCaption);
+  for (int i : {0, 1, 2})
+    EXPECT_NE(questions.asked[1].text.find("\"" + files[i] + "\""), std::string::npos);
+  EXPECT_EQ(questions.asked[1].text.find(files[3]), std::string::npos);
+  // They stay in their group for the user to look at: four of five files are left.
+  EXPECT_EQ(groupNamed("ch.txt")->val2, 4);
+
+  // Move checks just before moving: the folder was chosen, the changed file stays.
+  questions.asked.clear();
+  questions.folders = {m_dir};
+  selection.paths = {files[0]};
+  EXPECT_EQ(actions.MoveOrCopySelected(selection, true), 0);
+  EXPECT_TRUE(fs::exists(files[0]));
+  ASSERT_EQ(questions.asked.size(), 1u);
+  EXPECT_EQ(questions.asked[0].caption, kChangedCaption);
+}
+
+TEST_F(FileActionsTest, ADeleteOfManyFilesUpdatesTheResultsOnce) {
+  std::vector<std::string> selected;
+  std::vector<std::string> all;
+  for (int g = 0; g < 60; ++g) {
+    const std::string name = "f" + std::to_string(g) + ".txt";
+    all.push_back(makeFile("one/" + name, "x"));
+    all.push_back(makeFile("two/" + name, "x"));
+    selected.push_back(all.back());
+  }
+  // One group whose every copy goes: its second file must not be touched once the group
+  // went with the first.
+  selected.push_back(all[0]);
+  groupFiles(all);
+  FileActionHooks h = hooks();
+  std::vector<bool> brackets;
+  h.removals = [&](bool begin) { brackets.push_back(begin); };
+  FileActions batch(questions, shell, h);
+  Selection selection{selected, m_result.Root(), nullptr, ResultView::kUnified, -1};
+  const size_t trashedBefore = trashedNames().size();
+  questions.answers = {IDYES, IDYES};
+  EXPECT_EQ(batch.DeleteSelected(selection, false), 1);
+  EXPECT_EQ(brackets, (std::vector<bool>{true, false}));
+  EXPECT_EQ(m_changes.size(), 1u);
+  EXPECT_EQ(m_result.Root()->FirstChild(), nullptr);
+  EXPECT_EQ(trashedNames().size(), trashedBefore + 61);
 }
 
 }  // namespace

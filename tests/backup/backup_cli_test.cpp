@@ -265,6 +265,24 @@ TEST(TerminalQuestions, RepromptsUntilAnAnswerFitsTheButtons) {
   std::fclose(out);
 }
 
+TEST(TerminalQuestions, AnEmptyLineTakesTheDefaultSecondButtonOnly) {
+  std::FILE* in = std::tmpfile();
+  std::FILE* out = std::tmpfile();
+  std::fputs("\n\n\ny\n", in);
+  std::rewind(in);
+  TerminalQuestions person(in, out, true);
+  EXPECT_EQ(person.ShowMessage("Delete them all?", "Delete every copy ?", MB_YESNO | MB_DEFBUTTON2),
+            IDNO);
+  // Without a default an empty line is asked again.
+  EXPECT_EQ(person.ShowMessage("Replace?", nullptr, MB_YESNO), IDYES);
+  std::rewind(out);
+  char shown[256] = {};
+  std::fread(shown, 1, sizeof shown - 1, out);
+  EXPECT_NE(std::string(shown).find("[y]es/[N]O? "), std::string::npos) << shown;
+  std::fclose(in);
+  std::fclose(out);
+}
+
 TEST_F(BackupCliTest, UsageErrorsAndTheFolderFromTheSettings) {
   EXPECT_EQ(run({}), 2);
   EXPECT_EQ(run({"frobnicate"}), 2);

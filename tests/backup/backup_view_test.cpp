@@ -4,6 +4,7 @@
 
 #include <string>
 
+#include "platform/path_status.h"
 #include "platform/zip_plugin.h"
 #include "results/backup_folder_change.h"
 #include "results/backup_store.h"
@@ -178,7 +179,12 @@ class MoveToBackupTest : public ::testing::Test {
     for (const std::string& path : {files / "a.txt", files / "b/a.txt"}) {
       std::filesystem::create_directories(std::filesystem::path(path).parent_path());
       WriteBytes(path, "same");
-      CreateNode(group, path.c_str(), ATTACH_LAST_CHILD);
+      // The size and time the search found, which Move to Backup compares before acting.
+      DataNode* file = CreateNode(group, path.c_str(), ATTACH_LAST_CHILD);
+      PathStatus found;
+      StatPath(path, &found, false);
+      file->val = found.size;
+      file->val2 = found.modified;
     }
     selection.groupsRoot = results;
     selection.group = group;

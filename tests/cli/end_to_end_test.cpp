@@ -207,6 +207,26 @@ TEST_F(CliEndToEnd, JsonGivesNamesThatAreNotUtf8ByteForByte) {
   EXPECT_TRUE(result.out.ends_with("],\"files\":2}\n")) << result.out;
 }
 
+TEST_F(CliEndToEnd, ProtectedFoldersMarkTheirFilesInTheJson) {
+  makeFile("ref/keep.txt", 3);
+  makeFile("ref2/keep.txt", 3);  // beside the protected folder, not in it
+  makeFile("work/keep.txt", 3);
+  const Outcome result = run({"--format", "json", "--protect", m_tree + "/ref", "--protect",
+                              m_dir + "/elsewhere", m_tree});
+  ASSERT_EQ(result.status, 0) << result.err;
+  const std::string protectedFile = "{\"path\":\"" + m_tree + "/ref/keep.txt\",\"size\":3,";
+  const size_t at = result.out.find(protectedFile);
+  ASSERT_NE(at, std::string::npos) << result.out;
+  EXPECT_NE(result.out.find(",\"protected\":true}", at), std::string::npos) << result.out;
+  // The one marked file is the only one with the field.
+  EXPECT_EQ(result.out.find("\"protected\""), result.out.rfind("\"protected\""));
+  EXPECT_NE(result.err.find("elsewhere: protected folder lies in no scanned folder"),
+            std::string::npos)
+      << result.err;
+  const Outcome help = run({"--help"});
+  EXPECT_NE(help.out.find("--protect FOLDER"), std::string::npos);
+}
+
 TEST_F(CliEndToEnd, BadCommandLinesExitTwoWithTheUsage) {
   makeFile("a/x", 1);
   for (const std::vector<std::string>& args :

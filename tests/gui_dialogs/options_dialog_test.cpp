@@ -14,11 +14,17 @@
 #include <QRadioButton>
 #include <QTest>
 
+#include <QTreeWidget>
+
 #include "app/main_commands.h"
+#include "app/remembered_search.h"
 #include "dialog_support.h"
 #include "results/backup_store.h"
 #include "scan/mask_collection.h"
+#include "ui/folder_page.h"
 #include "ui/options_dialog.h"
+#include "ui/search_window.h"
+#include "ui/window_search_host.h"
 
 namespace tf {
 namespace {
@@ -116,6 +122,49 @@ TEST(OptionsDialog, OkStoresEveryFieldAndMovesTheBackupFiles) {
   EXPECT_EQ(stored.store.GetFilterFlag(), 0);
   EXPECT_EQ(stored.store.GetFilterText(), collection);
   EXPECT_EQ(stored.store.GetBackupFolder(), newBackup);
+}
+
+TEST(OptionsDialog, RememberTheLastSearchIsOnByDefaultAndTheNextStartFollowsIt) {
+  TempTree places;
+  const std::string photos = places.Folder("photos");
+  const auto includesShown = [](Window& w) {
+    return w.controller.searchWindow()->folderPage()->includeList()->topLevelItemCount();
+  };
+  // Clicks the box, answering whether it was checked, and OK.
+  const auto toggle = [](Window& w) {
+    bool wasOn = false;
+    WhenShown<OptionsDialog>([&](OptionsDialog* d) {
+      wasOn = d->rememberSearchBox()->isChecked();
+      EXPECT_EQ(d->rememberSearchBox()->text().toStdString(), "Remember the last search");
+      Click(d->rememberSearchBox());
+      Click(d->okButton());
+    });
+    w.frame.action(kCmdOptions)->trigger();
+    return wasOn;
+  };
+  {
+    Window w(places);
+    ASSERT_TRUE(w.started);
+    w.controller.searchHost()->ChangeIncludeFolder(true, photos);
+    EXPECT_TRUE(toggle(w));
+    w.controller.Shutdown();
+  }
+  {
+    StoredSettings stored(places.Path("config/twinfold.dat"));
+    ASSERT_TRUE(stored.loaded);
+    EXPECT_FALSE(RememberSearchOn(&stored.store));
+  }
+  {
+    Window w(places);
+    ASSERT_TRUE(w.started);
+    EXPECT_EQ(includesShown(w), 0);  // the search was not kept
+    EXPECT_FALSE(toggle(w));
+    w.controller.searchHost()->ChangeIncludeFolder(true, photos);
+    w.controller.Shutdown();
+  }
+  Window w(places);
+  ASSERT_TRUE(w.started);
+  EXPECT_EQ(includesShown(w), 1);
 }
 
 TEST(OptionsDialog, RefusalsKeepTheDialogOpenAndCancelStoresNothing) {

@@ -4,6 +4,8 @@
 #include <gtest/gtest.h>
 
 #include <QComboBox>
+#include <QPushButton>
+#include <QTableView>
 #include <QTest>
 #include <QTreeWidget>
 
@@ -11,10 +13,14 @@
 #include "datatree/node_xml.h"
 #include "main_window_support.h"
 #include "scan/filter_nodes.h"
+#include "scan/folder_list.h"
 #include "search/search_descriptor.h"
 #include "settings/settings_store.h"
 #include "ui/criteria_page.h"
 #include "ui/folder_page.h"
+#include "ui/result_rows_model.h"
+#include "ui/results_pane.h"
+#include "ui/unified_list_view.h"
 #include "ui/window_search_host.h"
 
 namespace tf {
@@ -78,6 +84,43 @@ TEST(RememberedSearch, ComesBackAfterARestart) {
   QComboBox* symbols = again.controller.searchWindow()->criteriaPage()->symbolsCombo();
   EXPECT_EQ(symbols->currentIndex(), symbols->count() - 1);
   EXPECT_EQ(again.frame.geometry(), QRect(40, 50, 700, 520));
+}
+
+TEST(RememberedSearch, ProtectedFoldersGuardTheWindowsActionsAndComeBack) {
+  testing::TempTree places;
+  testing::TempTree tree;
+  const std::string ref = tree.File("ref/a.txt", 3), work = tree.File("work/a.txt", 3);
+  {
+    testing::Window w(places);
+    ASSERT_TRUE(w.started);
+    w.controller.searchHost()->ChangeIncludeFolder(true, tree.root());
+    w.controller.searchHost()->Descriptor().SetTime(kAnyValue, false);
+    FolderPage* page = w.controller.searchWindow()->folderPage();
+    ASSERT_EQ(page->ToggleProtectedPath(tree.Path("ref")), kProtectionAdded);
+    QTest::mouseClick(w.controller.searchBar()->startButton(), Qt::LeftButton);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return w.status().rfind("Finished", 0) == 0; }, 10000));
+    ResultsPane* pane = w.controller.resultsPane();
+    pane->SetMode(1);
+    QTableView* list = pane->unifiedView()->list();
+    const ResultRowsModel* model = pane->unifiedView()->model();
+    for (int row = 0; row < model->rowCount(); ++row)
+      if (ref == model->Node(row)->Name())
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
+                          list->visualRect(model->index(row, 0)).center());
+    QTest::keyClick(list, Qt::Key_Delete);
+    ASSERT_EQ(w.questions.asked.size(), 1u);
+    EXPECT_EQ(w.questions.asked[0].caption, "Protected folder");
+    EXPECT_TRUE(std::filesystem::exists(ref));
+    w.frame.close();
+  }
+  testing::Window again(places);
+  ASSERT_TRUE(again.started);
+  EXPECT_EQ(ProtectedFolders(again.controller.shell()->Descriptor()->Root()),
+            std::vector<std::string>{tree.Path("ref")});
+  QTreeWidget* includes = again.controller.searchWindow()->folderPage()->includeList();
+  ASSERT_EQ(includes->topLevelItemCount(), 1);
+  ASSERT_EQ(includes->topLevelItem(0)->childCount(), 1);
+  EXPECT_EQ(includes->topLevelItem(0)->child(0)->text(1), "protected");
 }
 
 TEST(RememberedSearch, OptionOffOrOlderFileStartsWithTheDefaults) {

@@ -10,12 +10,19 @@
 #include <string>
 
 #include <QElapsedTimer>
+#include <QItemSelectionModel>
 #include <QPushButton>
+#include <QTableView>
 #include <QTest>
 #include <QTimer>
 
 #include "main_window_support.h"
 #include "search/search_descriptor.h"
+#include "tests/support/private_trash.h"
+#include "ui/result_rows_model.h"
+#include "ui/results_pane.h"
+#include "ui/unified_list_view.h"
+#include "ui/window_search_host.h"
 
 namespace tf {
 namespace {
@@ -126,6 +133,73 @@ TEST(MainWindowResponsiveness, BigSearchKeepsTheLoopTurningAndStopsAtOnce) {
   EXPECT_EQ(w.status(), "Stopped");
   EXPECT_FALSE(stop->isEnabled());
   EXPECT_TRUE(start->isEnabled());
+}
+
+// Ten thousand selected files go to the real trash one after another beside the window,
+// which keeps repainting; the lists take the removals in at the end, once.
+TEST(MainWindowResponsiveness, DeletingTenThousandFilesKeepsTheLoopTurningAndRefillsOnce) {
+  if (!kTimed) GTEST_SKIP() << "timings under the sanitizers say nothing";
+  testing::PrivateTrashHome();
+  constexpr int kGroups = 10000;
+  TempTree places;
+  TempTree tree;
+  for (const char* side : {"keep", "drop"}) {
+    const std::string folder = tree.Path(side);
+    ASSERT_EQ(mkdir(folder.c_str(), 0755), 0);
+    for (int i = 0; i < kGroups; ++i) {
+      const std::string file = folder + "/file" + std::to_string(i) + ".dat";
+      const int fd = open(file.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
+      ASSERT_GE(fd, 0);
+      close(fd);
+    }
+  }
+  Window w(places);
+  ASSERT_TRUE(w.started);
+  w.controller.searchHost()->ChangeIncludeFolder(true, tree.root());
+  w.controller.searchHost()->Descriptor().SetTime(kAnyValue, false);
+  QTest::mouseClick(w.controller.searchBar()->startButton(), Qt::LeftButton);
+  ASSERT_TRUE(QTest::qWaitFor([&] { return w.status().rfind("Finished", 0) == 0; }, 60000));
+
+  ResultsPane* pane = w.controller.resultsPane();
+  pane->SetMode(1);
+  UnifiedListView* view = pane->unifiedView();
+  QTableView* list = view->list();
+  ResultRowsModel* model = view->model();
+  ASSERT_EQ(model->rowCount(), 3 * kGroups);
+  QItemSelection drop;
+  const std::string dropped = tree.Path("drop") + "/";
+  for (int row = 0; row < model->rowCount(); ++row)
+    if (std::string(model->Node(row)->Name()).rfind(dropped, 0) == 0)
+      drop.select(model->index(row, 0), model->index(row, model->columnCount() - 1));
+  list->selectionModel()->select(drop, QItemSelectionModel::ClearAndSelect);
+  int resets = 0;
+  QObject::connect(model, &QAbstractItemModel::modelReset, [&] { ++resets; });
+  w.questions.answers = {IDYES};  // the one question for all of them
+
+  QElapsedTimer took;
+  took.start();
+  qint64 longest = 0;
+  {
+    StallMeter meter([] { return std::string(); });
+    list->setFocus();
+    QTest::keyClick(list, Qt::Key_Delete);
+    QTest::qWait(50);
+    longest = meter.longest();
+  }
+  const qint64 deleteMs = took.elapsed();
+  ::testing::Test::RecordProperty("delete_longest_stall_ms", static_cast<int>(longest));
+  ::testing::Test::RecordProperty("delete_ms", static_cast<int>(deleteMs));
+  ::testing::Test::RecordProperty("delete_model_resets", resets);
+  std::printf("deleted %d files in %lld ms; longest stall %lld ms; list resets %d\n", kGroups,
+              static_cast<long long>(deleteMs), static_cast<long long>(longest), resets);
+  ASSERT_EQ(w.questions.asked.size(), 1u);
+  EXPECT_EQ(model->rowCount(), 0);  // every group went with its second file
+  struct stat gone {};
+  EXPECT_NE(stat((dropped + "file0.dat").c_str(), &gone), 0);
+  EXPECT_EQ(stat((tree.Path("keep") + "/file0.dat").c_str(), &gone), 0);
+  EXPECT_LT(longest, kLongestStallMs);
+  // Dropping the rows and refilling: the list is reset twice for the whole delete.
+  EXPECT_LE(resets, 2);
 }
 
 }  // namespace

@@ -5,7 +5,9 @@
 // asks).
 #pragma once
 
+#include <fcntl.h>
 #include <stdlib.h>
+#include <sys/stat.h>
 
 #include <filesystem>
 #include <fstream>
@@ -16,9 +18,11 @@
 
 #include "app/results_host.h"
 #include "duplicates/run_result.h"
+#include "platform/file_time.h"
 #include "platform/zip_plugin.h"
 #include "results/backup_store.h"
 #include "results/links_history.h"
+#include "scan/folder_list.h"
 #include "tests/support/private_trash.h"
 #include "tests/support/scripted_questions.h"
 #include "ui/gui_thread_questions.h"
@@ -76,8 +80,12 @@ class ScriptedHost : public ResultsHost {
       const std::filesystem::path path = dir + "/" + relative;
       std::filesystem::create_directories(path.parent_path());
       std::ofstream(path, std::ios::binary) << std::string(static_cast<size_t>(size), 'x');
-      index->AddFile(path.parent_path().string() + "/", path.filename().string(), size,
-                     130000000000000000LL + size);
+      // The file gets the time the search records, as the actions compare the two.
+      const int64_t modified = 130000000000000000LL + size;
+      const std::timespec times[2] = {TimespecFromFileTime(modified),
+                                      TimespecFromFileTime(modified)};
+      utimensat(AT_FDCWD, path.c_str(), times, 0);
+      index->AddFile(path.parent_path().string() + "/", path.filename().string(), size, modified);
     }
     result.Clear();
     result.Merge(index);
@@ -101,6 +109,9 @@ class ScriptedHost : public ResultsHost {
   bool BackupAvailable() override { return backup; }
   int BrowseMode() override { return 0; }
   bool IsLinkTarget(const std::string& p) override { return linkTargets.count(p) > 0; }
+  std::string ProtectedFolderOf(const std::string& p) override {
+    return ProtectedFolderHolding(protectedFolders, p);
+  }
   void ShowProperties(DataNode* info) override { properties.push_back(info->Name()); }
   BackupStore* Backup() override { return backup ? &store : nullptr; }
   LinksHistory* Links() override { return &links; }
@@ -115,6 +126,7 @@ class ScriptedHost : public ResultsHost {
   std::vector<std::string> ran, properties;
   bool backup = false;
   std::set<std::string> linkTargets;
+  std::vector<std::string> protectedFolders;
   DataNode* current = nullptr;
   ScriptedQuestions questions;
   GuiThreadQuestions guiQuestions{questions};

@@ -21,6 +21,7 @@
 #include <gtest/gtest.h>
 
 #include "platform/process_launcher.h"
+#include "scan/folder_list.h"
 #include "tests/gui_search/scripted_search_host.h"
 #include "tests/support/argv_record.h"
 #include "tests/support/stand_in.h"
@@ -34,7 +35,15 @@ namespace {
 namespace fs = std::filesystem;
 using Paths = std::vector<std::string>;
 
-enum Command { kAddFolder, kAddDrive, kRemoveFolder, kBrowse, kAddExclude, kRemoveExclude };
+enum Command {
+  kAddFolder,
+  kAddDrive,
+  kRemoveFolder,
+  kBrowse,
+  kAddExclude,
+  kRemoveExclude,
+  kProtect
+};
 
 Paths rows(QTreeWidget* list) {
   Paths out;
@@ -118,6 +127,45 @@ TEST(FolderPage, AddsThroughTheHostRefusesNestingAndKeepsTheSelection) {
   EXPECT_EQ(rows(f.page->includeList()), (Paths{data}));
   EXPECT_EQ(f.page->SelectedInclude(), data);
   EXPECT_EQ(f.host.changes.back(), "-inc " + other);
+}
+
+TEST(FolderPage, ProtectMarksAFolderToSearchOrOneBelowAndTheStatusShowsIt) {
+  PageFixture f;
+  const std::string data = f.dir("data"), ref = f.dir("data/ref"), other = f.dir("other");
+  f.host.questions.folders = {data, other};
+  f.click(kAddFolder);
+  f.click(kAddFolder);
+  QTreeWidget* list = f.page->includeList();
+  EXPECT_EQ(f.page->commandButton(kProtect)->property("text").toString(), "Protect folder...");
+
+  // A folder below the selected entry: it hangs under the entry's row, marked.
+  f.select(data);
+  f.host.questions.folders = {ref, other};
+  f.click(kProtect);
+  EXPECT_EQ(f.host.questions.starts.back(), data);  // the chooser starts at the entry
+  ASSERT_EQ(list->topLevelItem(0)->childCount(), 1);
+  EXPECT_EQ(list->topLevelItem(0)->child(0)->text(0).toStdString(), ref);
+  EXPECT_EQ(list->topLevelItem(0)->child(0)->text(1), "protected");
+  EXPECT_FALSE(list->topLevelItem(0)->child(0)->flags() & Qt::ItemIsSelectable);
+  EXPECT_EQ(list->topLevelItem(0)->text(1), "");
+  // A whole entry: the status shows the mark, with the scan status beside it.
+  f.click(kProtect);
+  EXPECT_EQ(ProtectedFolders(f.host.Descriptor().Root()), (Paths{ref, other}));
+  EXPECT_EQ(list->topLevelItem(1)->text(1), "protected");
+  f.host.statuses[other] = "completed";
+  f.page->RefreshStatuses();
+  EXPECT_EQ(list->topLevelItem(1)->text(1), "protected, completed");
+  f.page->ClearStatuses();
+  EXPECT_EQ(list->topLevelItem(1)->text(1), "protected");
+  EXPECT_EQ(rows(list), (Paths{data, other}));  // the marks are no folders to search
+
+  // Choosing a protected folder again offers to take the mark off; Yes does.
+  f.host.questions.folders = {ref};
+  f.host.questions.answers = {IDYES};
+  f.click(kProtect);
+  EXPECT_EQ(f.host.questions.asked.back().caption, "Protect folder");
+  EXPECT_EQ(list->topLevelItem(0)->childCount(), 0);
+  EXPECT_EQ(ProtectedFolders(f.host.Descriptor().Root()), Paths{other});
 }
 
 TEST(FolderPage, BrowseOpensTheSelectedFolderItselfAsTheOptionSays) {

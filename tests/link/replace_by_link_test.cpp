@@ -4,6 +4,7 @@
 
 #include <string>
 
+#include "platform/path_status.h"
 #include "results/links_history.h"
 #include "results/replace_by_link.h"
 #include "tests/backup/backup_test_support.h"
@@ -54,7 +55,12 @@ class ReplaceByLinkTest : public ::testing::Test {
       std::filesystem::create_directories(dir / folder);
       const std::string path = dir / (std::string(folder) + "/report.doc");
       WriteBytes(path, std::string("copy in ") + folder);
-      CreateNode(group, path.c_str(), ATTACH_LAST_CHILD);
+      // The size and time the search found, which the action compares before replacing.
+      DataNode* file = CreateNode(group, path.c_str(), ATTACH_LAST_CHILD);
+      PathStatus found;
+      StatPath(path, &found, false);
+      file->val = found.size;
+      file->val2 = found.modified;
     }
     selection.groupsRoot = results;
     selection.group = group;
@@ -112,6 +118,19 @@ TEST_F(ReplaceByLinkTest, ReplacesTheFileByALinkAndRemembersTheTarget) {
   EXPECT_EQ(questions.asked[0].caption, "Replace file ?");
   EXPECT_EQ(questions.asked[0].buttonSet, MB_YESNO);
   EXPECT_EQ(ReadBytes(path("a")), "copy in a");
+}
+
+TEST_F(ReplaceByLinkTest, AFileChangedSinceTheSearchIsNotReplaced) {
+  selection.paths = {path("b")};
+  dialog.target = path("a");
+  WriteBytes(path("b"), "rewritten after the search");
+  EXPECT_EQ(ReplaceByLink(selection, history, questions, dialog, shell, actions), 0);
+  EXPECT_FALSE(std::filesystem::is_symlink(path("b")));
+  EXPECT_EQ(ReadBytes(path("b")), "rewritten after the search");
+  ASSERT_FALSE(questions.asked.empty());
+  EXPECT_EQ(questions.asked.back().caption, kChangedCaption);
+  EXPECT_NE(questions.asked.back().text.find(path("b")), std::string::npos);
+  EXPECT_EQ(history.InLinkHistory(path("a")), nullptr);  // nothing was recorded
 }
 
 TEST_F(ReplaceByLinkTest, FailedTrashLeavesTheFileAndNoLink) {

@@ -105,6 +105,7 @@ expect "b" "$(words backup bags)"
 expect "bags b" "bags"
 expect "-- b" "bags"
 expect "--exclude m" "my pictures"
+expect "--protect m" "my pictures"
 expect "--settings n" "notes.txt"
 expect "backup add b" "$(words b.txt bags)"
 

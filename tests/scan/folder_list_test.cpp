@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "datatree/node_xml.h"
+#include "platform/node_files.h"
 #include "tests/support/scripted_questions.h"
 #include "tests/support/temp_tree.h"
 
@@ -189,6 +191,94 @@ TEST_F(FolderListTest, OddNamesAreKeptByteForByte) {
   EXPECT_EQ(IncludePaths(m_descriptor), added);
   EXPECT_TRUE(HasUsableInclude(m_descriptor));
   EXPECT_TRUE(m_questions.asked.empty());
+}
+
+TEST_F(FolderListTest, ProtectionMarksFollowTheFoldersTheyCover) {
+  const std::string data = dir("data"), ref = dir("data/ref"), deep = dir("data/ref/deep");
+  const std::string other = dir("other");
+  ASSERT_EQ(AddInclude(m_descriptor, ref), kFolderAdded);
+  // Only an include entry or a folder below one can be protected.
+  EXPECT_FALSE(ProtectFolder(m_descriptor, other));
+  EXPECT_TRUE(ProtectFolder(m_descriptor, deep));
+  EXPECT_FALSE(ProtectFolder(m_descriptor, deep + "/"));  // marked already
+  EXPECT_EQ(ProtectedBelow(m_descriptor, ref), Paths{deep});
+  // The whole entry takes in the mark below it.
+  EXPECT_TRUE(ProtectFolder(m_descriptor, ref));
+  EXPECT_TRUE(IsIncludeProtected(m_descriptor, ref));
+  EXPECT_EQ(ProtectedFolders(m_descriptor), Paths{ref});
+  // A parent entry taking the old one in keeps its protection as a mark below it.
+  ASSERT_EQ(AddInclude(m_descriptor, data), kFolderAdded);
+  EXPECT_FALSE(IsIncludeProtected(m_descriptor, data));
+  EXPECT_EQ(ProtectedFolders(m_descriptor), Paths{ref});
+  EXPECT_EQ(ProtectedFolderHolding(ProtectedFolders(m_descriptor), deep + "/f.txt"), ref);
+  EXPECT_EQ(ProtectedFolderHolding(ProtectedFolders(m_descriptor), ref + "2/f.txt"), "");
+  EXPECT_EQ(ProtectedFolderHolding(ProtectedFolders(m_descriptor), data + "/f.txt"), "");
+  EXPECT_FALSE(UnprotectFolder(m_descriptor, deep));  // no mark of its own
+  EXPECT_TRUE(UnprotectFolder(m_descriptor, ref));
+  EXPECT_TRUE(ProtectedFolders(m_descriptor).empty());
+  EXPECT_EQ(IncludePaths(m_descriptor), Paths{data});  // marks are not folders to search
+}
+
+TEST_F(FolderListTest, TheProtectCommandTogglesAndExplainsRefusals) {
+  const std::string data = dir("data"), ref = dir("data/ref"), inner = dir("data/ref/in");
+  ASSERT_EQ(AddInclude(m_descriptor, data), kFolderAdded);
+  EXPECT_EQ(ToggleProtectedFolder(m_descriptor, m_top + "/missing", m_questions),
+            kFolderNotAFolder);
+  EXPECT_EQ(ToggleProtectedFolder(m_descriptor, ref, m_questions), kProtectionAdded);
+  EXPECT_EQ(ToggleProtectedFolder(m_descriptor, inner, m_questions), kProtectionUnchanged);
+  EXPECT_EQ(ToggleProtectedFolder(m_descriptor, dir("elsewhere"), m_questions),
+            kProtectionUnchanged);
+  ASSERT_EQ(m_questions.asked.size(), 2u);
+  EXPECT_EQ(m_questions.asked[0].text,
+            inner + "\nThis folder lies in the protected folder\n" + ref);
+  EXPECT_NE(m_questions.asked[1].text.find("Only a folder of the search list"), std::string::npos);
+  // Taking a mark off is asked, with No the default; a folder gone since can be unmarked.
+  fs::remove_all(ref);
+  m_questions.answers = {testing::kPressEnter, IDYES};
+  EXPECT_EQ(ToggleProtectedFolder(m_descriptor, ref, m_questions), kProtectionUnchanged);
+  EXPECT_EQ(m_questions.asked.back().buttonSet, MB_YESNO | MB_DEFBUTTON2);
+  EXPECT_EQ(ToggleProtectedFolder(m_descriptor, ref, m_questions), kProtectionRemoved);
+  EXPECT_TRUE(ProtectedFolders(m_descriptor).empty());
+}
+
+TEST_F(FolderListTest, DescriptorFilesKeepTheMarksAndOlderFilesLoadUnchanged) {
+  // A descriptor file from before protection existed: folders without any mark.
+  const std::string older =
+      "<node name=\"Descriptor\">\n"
+      "  <node name=\"folders\">\n"
+      "    <node name=\"include\">\n"
+      "      <node name=\"/srv/photos\"/>\n"
+      "    </node>\n"
+      "    <node name=\"exclude\"/>\n"
+      "  </node>\n"
+      "</node>\n";
+  DataNode* loaded = ParseNodeXml(nullptr, older);
+  ASSERT_NE(loaded, nullptr);
+  EXPECT_TRUE(ProtectedFolders(loaded).empty());
+  EXPECT_FALSE(IsIncludeProtected(loaded, "/srv/photos"));
+  EXPECT_EQ(IncludePaths(loaded), Paths{"/srv/photos"});
+  std::string again;
+  WriteNodeXml(loaded, &again, false);
+  DeleteNode(loaded);
+  DataNode* reread = ParseNodeXml(nullptr, again);
+  std::string third;
+  WriteNodeXml(reread, &third, false);
+  DeleteNode(reread);
+  EXPECT_EQ(third, again);
+  EXPECT_EQ(again.find("protected"), std::string::npos);
+
+  const std::string data = dir("data"), ref = dir("data/ref"), other = dir("other");
+  ASSERT_EQ(AddInclude(m_descriptor, data), kFolderAdded);
+  ASSERT_EQ(AddInclude(m_descriptor, other), kFolderAdded);
+  ASSERT_TRUE(ProtectFolder(m_descriptor, ref));
+  ASSERT_TRUE(ProtectFolder(m_descriptor, other));
+  const std::string file = m_top + "/search.xml";
+  ASSERT_EQ(WriteNodeXmlFile(m_descriptor, file, false), 1);
+  DataNode* back = LoadTreeXmlFile(file);
+  ASSERT_NE(back, nullptr);
+  EXPECT_EQ(ProtectedFolders(back), (Paths{ref, other}));
+  EXPECT_EQ(IncludePaths(back), (Paths{data, other}));
+  DeleteNode(back);
 }
 
 }  // namespace

@@ -18,9 +18,12 @@ struct AskedMessage {
   int buttonSet = 0;
 };
 
+// A scripted reply that presses Enter: the set's default button answers.
+constexpr int kPressEnter = -1;
+
 class ScriptedQuestions : public Questions {
  public:
-  // Replies, used in order by ShowMessage.
+  // Replies, used in order by ShowMessage (kPressEnter for the default button).
   std::deque<int> answers;
   // Results of the choosers, used in order; an empty string means "cancelled".
   std::deque<std::string> folders;
@@ -37,7 +40,7 @@ class ScriptedQuestions : public Questions {
     if (answers.empty()) return IDCANCEL;
     int a = answers.front();
     answers.pop_front();
-    return a;
+    return a == kPressEnter ? defaultAnswer(buttonSet) : a;
   }
 
   bool ChooseFolder(const std::string& start, const std::string& prompt,
@@ -65,6 +68,19 @@ class ScriptedQuestions : public Questions {
   }
 
  private:
+  static int defaultAnswer(int buttonSet) {
+    const bool second = SecondButtonIsDefault(buttonSet);
+    switch (ButtonsOf(buttonSet)) {
+      case MB_OKCANCEL:
+        return second ? IDCANCEL : IDOK;
+      case MB_YESNOCANCEL:
+      case MB_YESNO:
+        return second ? IDNO : IDYES;
+      default:
+        return IDCANCEL;
+    }
+  }
+
   static bool take(std::deque<std::string>& queue, std::string* out) {
     if (queue.empty()) return false;
     std::string v = queue.front();

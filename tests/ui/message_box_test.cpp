@@ -75,6 +75,23 @@ TEST(MessageBox, EachButtonSetShowsItsButtonsInOrder) {
   }
 }
 
+TEST(MessageBox, EnterPressesTheDefaultButtonWhichMayBeTheSecond) {
+  const auto pressEnter = [](int set) {
+    return WhileShown([](MessageBox* box) { QTest::keyClick(box, Qt::Key_Return); },
+                      [set] { return ShowMessage(nullptr, "Delete them all?", "Test", set); });
+  };
+  EXPECT_EQ(pressEnter(MB_YESNO), IDYES);
+  EXPECT_EQ(pressEnter(MB_YESNO | MB_DEFBUTTON2), IDNO);
+  EXPECT_EQ(pressEnter(MB_YESNOCANCEL | MB_DEFBUTTON2), IDNO);
+  EXPECT_EQ(pressEnter(MB_OKCANCEL | MB_DEFBUTTON2), IDCANCEL);
+  EXPECT_EQ(pressEnter(MB_OK | MB_DEFBUTTON2), IDCANCEL);  // its one button
+  // The buttons themselves stay as the set has them.
+  std::string row;
+  WhileShown([&row](MessageBox* box) { row = ButtonRow(box), box->done(0); },
+             [] { return ShowMessage(nullptr, "Text", nullptr, MB_YESNO | MB_DEFBUTTON2); });
+  EXPECT_EQ(row, "Yes No");
+}
+
 TEST(MessageBox, ButtonsAnswerThePlatformCodes) {
   EXPECT_EQ(ClickButton(MB_OKCANCEL, 1), IDOK);
   EXPECT_EQ(ClickButton(MB_OKCANCEL, 2), IDCANCEL);

@@ -1,0 +1,163 @@
+// The guards every changing action passes, driven through the real widgets on real files:
+// a protected folder refuses every way of acting, deleting the last copies of a group asks
+// with "No" as the default, and a file changed since the search is left and named.
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QApplication>
+#include <QDialog>
+#include <QMenu>
+#include <QPushButton>
+#include <QTableView>
+#include <QTest>
+#include <QTimer>
+
+#include "results/file_actions.h"
+#include "tests/gui_results/results_host_fixture.h"
+#include "tests/support/private_trash.h"
+#include "ui/result_rows_model.h"
+#include "ui/results_pane.h"
+#include "ui/separate_lists_view.h"
+#include "ui/unified_list_view.h"
+
+namespace tf {
+namespace {
+
+namespace fs = std::filesystem;
+using testing::ScriptedHost;
+using Command = ResultListView::Command;
+
+std::vector<std::string> namesIn(const std::string& folder) {
+  std::vector<std::string> names;
+  std::error_code ec;
+  for (const auto& entry : fs::directory_iterator(folder, ec))
+    names.push_back(entry.path().filename().string());
+  return names;
+}
+
+class GuardActionsTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    host.backup = true;
+    host.Search({{"ref/a.txt", 10},
+                 {"work/a.txt", 10},
+                 {"old/a.txt", 10},
+                 {"ref/b.txt", 20},
+                 {"work/b.txt", 20}});
+    pane.resize(900, 700);
+    pane.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&pane));
+    pane.OnSearchFinished();
+    pane.SetMode(1);
+  }
+
+  // Selects the file rows of `paths` in the unified list, as clicks with Ctrl would.
+  void selectFiles(const std::vector<std::string>& paths) {
+    QTableView* list = pane.unifiedView()->list();
+    list->clearSelection();
+    for (const std::string& path : paths) {
+      const ResultRowsModel* model = pane.unifiedView()->model();
+      for (int row = 0; row < model->rowCount(); ++row) {
+        if (path != model->Node(row)->Name()) continue;
+        list->scrollTo(model->index(row, 0));
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, Qt::ControlModifier,
+                          list->visualRect(model->index(row, 0)).center());
+      }
+    }
+  }
+
+  std::string trash() const { return testing::PrivateTrashHome() + "/Trash/files"; }
+
+  ScriptedHost host;
+  ResultsPane pane{host};
+};
+
+TEST_F(GuardActionsTest, AProtectedFileIsRefusedByEveryWayOfActing) {
+  host.protectedFolders = {host.path("ref")};
+  const std::vector<std::string> trashedBefore = namesIn(trash());
+  UnifiedListView* view = pane.unifiedView();
+  QTableView* list = view->list();
+  selectFiles({host.path("ref/a.txt")});
+  ASSERT_EQ(list->selectionModel()->selectedRows().size(), 1);
+
+  // The buttons, the Delete key and the context menu's items.
+  for (Command command : {ResultListView::kDelete, ResultListView::kMove,
+                          ResultListView::kMoveToBackup, ResultListView::kReplaceByLink}) {
+    ASSERT_TRUE(view->button(command)->isEnabled()) << command;
+    QTest::mouseClick(view->button(command), Qt::LeftButton);
+  }
+  QTest::keyClick(list, Qt::Key_Delete);
+  for (QAction* item : view->contextMenu()->actions())
+    if (item->text() == "Delete" || item->text() == "Move to Backup" || item->text() == "Move...")
+      item->trigger();
+  // A selection that holds one protected file among others is refused whole.
+  selectFiles({host.path("work/b.txt"), host.path("ref/b.txt")});
+  QTest::keyClick(list, Qt::Key_Delete);
+
+  ASSERT_EQ(host.questions.asked.size(), 9u);
+  for (const testing::AskedMessage& asked : host.questions.asked) {
+    EXPECT_EQ(asked.caption, kProtectedCaption);
+    EXPECT_NE(asked.text.find("protected folder\n\"" + host.path("ref") + "\""), std::string::npos)
+        << asked.text;
+  }
+  EXPECT_TRUE(host.questions.prompts.empty());  // no folder was asked for
+  for (const char* file : {"ref/a.txt", "work/a.txt", "ref/b.txt", "work/b.txt"})
+    EXPECT_TRUE(fs::is_regular_file(fs::symlink_status(host.path(file)))) << file;
+  EXPECT_EQ(namesIn(trash()), trashedBefore);
+  EXPECT_TRUE(namesIn(host.path("Backup")).empty());
+  EXPECT_EQ(host.result.Root()->val2, 5);  // every file still in the results
+}
+
+TEST_F(GuardActionsTest, DeletingTheLastCopiesAsksAndEnterKeepsThem) {
+  selectFiles({host.path("ref/b.txt"), host.path("work/b.txt"), host.path("old/a.txt")});
+  host.questions.answers = {testing::kPressEnter};
+  QTest::mouseClick(pane.unifiedView()->button(ResultListView::kDelete), Qt::LeftButton);
+  ASSERT_EQ(host.questions.asked.size(), 1u);
+  EXPECT_EQ(host.questions.asked[0].caption, kLastCopyCaption);
+  EXPECT_EQ(host.questions.asked[0].buttonSet, MB_YESNO | MB_DEFBUTTON2);
+  EXPECT_NE(host.questions.asked[0].text.find("group \"b.txt\""), std::string::npos);
+  EXPECT_EQ(host.questions.asked[0].text.find("a.txt"), std::string::npos);  // a copy stays
+  for (const char* file : {"ref/b.txt", "work/b.txt", "old/a.txt"})
+    EXPECT_TRUE(fs::exists(host.path(file))) << file;
+
+  // Yes, then the trash's one question for the three files.
+  host.questions.answers = {IDYES, IDYES};
+  QTest::keyClick(pane.unifiedView()->list(), Qt::Key_Delete);
+  for (const char* file : {"ref/b.txt", "work/b.txt", "old/a.txt"})
+    EXPECT_FALSE(fs::exists(host.path(file))) << file;
+  EXPECT_EQ(host.result.Root()->val2, 2);
+}
+
+TEST_F(GuardActionsTest, AFileChangedAfterTheSearchIsLeftInItsGroupAndNamed) {
+  pane.SetMode(0);
+  SeparateListsView* view = pane.separateView();
+  QTableView* files = view->filesList();
+  ASSERT_EQ(view->filesModel()->rowCount(), 3);
+  // Someone writes to one of the copies after the search.
+  const std::string changed = view->filesModel()->Node(0)->Name();
+  const std::string other = view->filesModel()->Node(1)->Name();
+  std::ofstream(changed, std::ios::app) << "edited";
+  QTest::mouseClick(files->viewport(), Qt::LeftButton, {},
+                    files->visualRect(view->filesModel()->index(0, 0)).center());
+  QTest::mouseClick(files->viewport(), Qt::LeftButton, Qt::ControlModifier,
+                    files->visualRect(view->filesModel()->index(1, 0)).center());
+  ASSERT_EQ(files->selectionModel()->selectedRows().size(), 2);
+  host.questions.answers = {IDYES, IDOK};
+  QTest::keyClick(files, Qt::Key_Delete);
+
+  EXPECT_FALSE(fs::exists(other));
+  EXPECT_EQ(fs::file_size(changed), 16u);  // untouched, with the new bytes
+  ASSERT_EQ(host.questions.asked.size(), 2u);
+  EXPECT_EQ(host.questions.asked[1].caption, kChangedCaption);
+  EXPECT_NE(host.questions.asked[1].text.find("\"" + changed + "\""), std::string::npos);
+  // Its group stays, with the changed file and the copy that was not selected.
+  std::vector<std::string> left;
+  for (int row = 0; row < view->filesModel()->rowCount(); ++row)
+    left.push_back(view->filesModel()->Node(row)->Name());
+  EXPECT_EQ(left.size(), 2u);
+  EXPECT_NE(std::find(left.begin(), left.end(), changed), left.end());
+  EXPECT_EQ(std::find(left.begin(), left.end(), other), left.end());
+}
+
+}  // namespace
+}  // namespace tf
