@@ -10,6 +10,7 @@
 #include <mutex>
 
 #include "datatree/data_node.h"
+#include "datatree/node_arena.h"
 #include "duplicates/duplicate_index.h"
 
 namespace tf {
@@ -68,6 +69,7 @@ class RunResult {
   class Splitter;
 
   DataNode* m_root = nullptr;               // "Duplicate files results", owned
+  std::unique_ptr<NodeArena> m_arena;       // where the file nodes of m_root live
   std::unique_ptr<DuplicateIndex> m_index;  // the run map; its own root was handed to m_root
   bool m_built = false;                     // the groups of m_index are nodes under m_root
   std::atomic<bool> m_changed{false};
