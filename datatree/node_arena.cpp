@@ -40,7 +40,7 @@ namespace {
 constexpr size_t kAlign = alignof(ArenaNode);
 static_assert(kAlign <= alignof(std::max_align_t));
 
-size_t roundUp(size_t size) {
+constexpr size_t roundUp(size_t size) {
   return (size + kAlign - 1) & ~(kAlign - 1);
 }
 
@@ -66,27 +66,24 @@ void NodeArena::releaseBlock(Block* block) {
   if (shared) releaseShared(shared);
 }
 
-char* NodeArena::reserve(size_t size) {
+bool NodeArena::makeRoom(size_t bytes) {
   static_assert(sizeof(Block) <= kHeadSize);
-  size = roundUp(size);
-  if (size > kBlockSize - kHeadSize) return nullptr;
-  if (!m_block || m_used + size > kBlockSize) {
-    if (!m_shared) {
-      m_shared = new (std::nothrow) Shared;
-      if (!m_shared) return nullptr;
-    }
-    void* memory = std::aligned_alloc(kBlockSize, kBlockSize);
-    if (!memory) return nullptr;
-    m_reserved += kBlockSize;
-    if (m_block) releaseBlock(m_block);
-    m_block = new (memory) Block;
-    m_block->shared = m_shared;
-    m_shared->holds.fetch_add(1, std::memory_order_relaxed);
-    m_used = kHeadSize;
+  if (m_block && m_used + bytes <= m_top) return true;
+  if (bytes > kBlockSize - kHeadSize) return false;
+  if (!m_shared) {
+    m_shared = new (std::nothrow) Shared;
+    if (!m_shared) return false;
   }
-  char* at = reinterpret_cast<char*>(m_block) + m_used;
-  m_used += size;
-  return at;
+  void* memory = std::aligned_alloc(kBlockSize, kBlockSize);
+  if (!memory) return false;
+  m_reserved += kBlockSize;
+  if (m_block) releaseBlock(m_block);
+  m_block = new (memory) Block;
+  m_block->shared = m_shared;
+  m_shared->holds.fetch_add(1, std::memory_order_relaxed);
+  m_used = kHeadSize;
+  m_top = kBlockSize;
+  return true;
 }
 
 char* NodeArena::StoreShared(std::string_view text) {
@@ -116,11 +113,14 @@ char* NodeArena::StoreShared(std::string_view text) {
 
 DataNode* NodeArena::Create(DataNode* parent, std::string_view name, const char* desc, int flags) {
   std::lock_guard<std::recursive_mutex> lock(NodeLock());
+  // Nodes fill a block from the front and their names from the back, so that names need
+  // no alignment; a name too long for a block is a heap text.
+  constexpr size_t kNodeSize = roundUp(sizeof(ArenaNode));
   const size_t textSize = name.size() + 1;
-  // The name follows its node in the block; a name too long for a block is a heap text.
-  const bool nameInBlock = roundUp(sizeof(ArenaNode)) + roundUp(textSize) <= kBlockSize - kHeadSize;
-  char* at = reserve(roundUp(sizeof(ArenaNode)) + (nameInBlock ? textSize : 0));
-  if (!at) return nullptr;
+  const bool nameInBlock = kNodeSize + textSize <= kBlockSize - kHeadSize;
+  if (!makeRoom(kNodeSize + (nameInBlock ? textSize : 0))) return nullptr;
+  char* at = reinterpret_cast<char*>(m_block) + m_used;
+  m_used += kNodeSize;
   ArenaNode* node = new (at) ArenaNode;
   m_block->holds.fetch_add(1, std::memory_order_relaxed);
   NodeParams params;
@@ -132,7 +132,8 @@ DataNode* NodeArena::Create(DataNode* parent, std::string_view name, const char*
     return nullptr;
   }
   if (nameInBlock) {
-    char* text = at + roundUp(sizeof(ArenaNode));
+    m_top -= textSize;
+    char* text = reinterpret_cast<char*>(m_block) + m_top;
     std::memcpy(text, name.data(), name.size());
     text[name.size()] = '\0';
     node->BorrowTexts(text, const_cast<char*>(desc));

@@ -44,14 +44,15 @@ class NodeArena {
   struct Block;
   friend class ArenaNode;
 
-  // Room for `size` bytes (8-aligned) in the current block, starting a new one when it
-  // is full; null when no block can be had.
-  char* reserve(size_t size);
+  // Room for `bytes` between the nodes and the texts of the current block, starting a new
+  // block when there is none; false when no block can be had.
+  bool makeRoom(size_t bytes);
   static void releaseBlock(Block* block);
   static void releaseShared(Shared* shared);
 
   Block* m_block = nullptr;    // the block being filled; the arena holds it
-  size_t m_used = 0;           // bytes used in m_block
+  size_t m_used = 0;           // end of the nodes in m_block
+  size_t m_top = 0;            // start of the texts in m_block
   Shared* m_shared = nullptr;  // the shared texts; the arena and every block hold it
   size_t m_reserved = 0;
 };
