@@ -59,7 +59,8 @@ void RunResult::Clear() {
 
 void RunResult::Merge(std::unique_ptr<DuplicateIndex>& scanIndex) {
   std::lock_guard<std::mutex> lock(MergeLock());
-  if (!scanIndex) return;
+  // A finished result has spent its map: files come too late to join it.
+  if (!scanIndex || m_built) return;
   if (!m_root || !m_index) {
     if (!scanIndex->HasResult()) return;
     DeleteNode(m_root);

@@ -41,7 +41,8 @@ class RunResult {
 
   // Folds a finished scan's index into the run, under the merge lock. When the run has
   // no map yet it takes the index over whole (`scanIndex` becomes null); otherwise the
-  // index is left to its owner, emptied: its files now belong to the run map.
+  // index is left to its owner, emptied: its files now belong to the run map. After
+  // Finalise nothing is merged until Clear.
   void Merge(std::unique_ptr<DuplicateIndex>& scanIndex);
   // Splits the groups by last-modified time (local, to the second) and by size where the
   // run's "settings" ask for it (null settings: no split), drops groups left with fewer
