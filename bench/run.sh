@@ -130,5 +130,34 @@ else
   echo "run.sh: $window is missing (built with the window program); its comparison is left out"
 fi
 
+# Memory per file above an idle run, in one table: per scanned file on the big trees
+# (target <= 150 bytes) and per grouped file where nearly every file is grouped (target
+# <= 250 bytes). The grouped count is the one the search itself reports.
+idle_kb=$(peak_kb "$cli" --no-progress "$bench_dir/empty")
+found_of() {  # found_of ARGS...: the files in groups, from the final status line
+  "$cli" --no-progress --format text "$@" | tail -n 1 | sed -n 's/.*(\([0-9]*\) files\{0,1\} found).*/\1/p'
+}
+memory_line() {  # memory_line LABEL UNIT TARGET FILES ARGS...
+  local label=$1 unit=$2 target=$3 n=$4 peak
+  shift 4
+  peak=$(peak_kb "$cli" --no-progress --format text "$@")
+  awk -v l="$label" -v u="$unit" -v t="$target" -v n="$n" -v p="$peak" -v i="$idle_kb" 'BEGIN {
+    per = (p - i) * 1024 / (n > 0 ? n : 1);
+    printf "memory %s: %.0f bytes per %s file above idle (peak %d KiB, idle %d KiB, %d files; target <= %d: %s)\n",
+           l, per, u, p, i, n, t, per <= t ? "met" : "MISSED";
+  }' | tee -a "$results/summary.txt"
+}
+echo
+echo "== memory per file"
+one_name=$bench_dir/one-name-100k
+memory_line one-name-100k grouped 250 "$(found_of "$one_name")" "$one_name"
+if [ "$quick" -eq 0 ]; then
+  first5=(--name first --symbols 5 --time any --size any)
+  memory_line "mixed-1m ${first5[*]}" grouped 250 \
+    "$(found_of "${first5[@]}" "$bench_dir/mixed-1m")" "${first5[@]}" "$bench_dir/mixed-1m"
+  memory_line mixed-1m scanned 150 "${files[mixed-1m]}" "$bench_dir/mixed-1m"
+  memory_line usr scanned 150 "${files[usr]}" /usr
+fi
+
 echo
 echo "Summary in $results/summary.txt"

@@ -5,16 +5,22 @@
 
 namespace tf {
 
+AttrList::~AttrList() {
+  dropItems();
+}
+
 void AttrList::setError(int32_t code) {
   if (code != kNoError && code != kNotFound) code = kGenericError;
   // The text follows the code only when the code changes, so a fresh list that has
   // only ever succeeded still shows an empty text.
-  if (code != m_errorCode) m_textCode = static_cast<int8_t>(code);
-  m_errorCode = code;
+  uintptr_t bits = m_bits;
+  if (code != errorCode())
+    bits = (bits & ~kTextMask) | (static_cast<uintptr_t>(code + 1) << kTextShift);
+  m_bits = (bits & ~kErrorMask) | static_cast<uintptr_t>(code);
 }
 
 const char* AttrList::errorText() const {
-  switch (m_textCode) {
+  switch (static_cast<int>((m_bits & kTextMask) >> kTextShift) - 1) {
     case kNoError:
       return "No error";
     case kNotFound:
@@ -28,17 +34,22 @@ const char* AttrList::errorText() const {
 
 const std::vector<NodeAttr>& AttrList::items() const {
   static const std::vector<NodeAttr> kEmpty;
-  return m_items ? *m_items : kEmpty;
+  const Items* list = held();
+  return list ? list->attrs : kEmpty;
 }
 
-std::vector<NodeAttr>& AttrList::mutableItems() {
-  if (!m_items) m_items = std::make_unique<std::vector<NodeAttr>>();
-  return *m_items;
+AttrList::Items& AttrList::mutableItems() {
+  if (!held()) m_bits = reinterpret_cast<uintptr_t>(new Items) | (m_bits & kCodeBits);
+  return *held();
+}
+
+void AttrList::dropItems() {
+  delete held();
+  m_bits &= kCodeBits;
 }
 
 int AttrList::Clear() {
-  m_items.reset();
-  resetCursor();
+  dropItems();
   setError(kNoError);
   return 1;
 }
@@ -48,9 +59,9 @@ int AttrList::Assign(const AttrList& other) {
   try {
     std::vector<NodeAttr> copy(other.items());
     if (copy.empty()) {
-      m_items.reset();
+      dropItems();
     } else {
-      mutableItems() = std::move(copy);
+      mutableItems().attrs = std::move(copy);
     }
   } catch (const std::exception&) {
     resetCursor();
@@ -64,7 +75,7 @@ int AttrList::Assign(const AttrList& other) {
 
 int AttrList::Append(const NodeAttr& attr) {
   try {
-    mutableItems().push_back(attr);
+    mutableItems().attrs.push_back(attr);
   } catch (const std::exception&) {
     setError(kGenericError);
     return 0;
@@ -81,7 +92,7 @@ int AttrList::Set(const char* name, AttrValue value, int replace) {
   }
   try {
     if (replace) {
-      for (NodeAttr& a : mutableItems()) {
+      for (NodeAttr& a : mutableItems().attrs) {
         if (a.name == name) {
           a.value = std::move(value);
           resetCursor();
@@ -90,7 +101,7 @@ int AttrList::Set(const char* name, AttrValue value, int replace) {
         }
       }
     }
-    mutableItems().push_back(NodeAttr{name, std::move(value)});
+    mutableItems().attrs.push_back(NodeAttr{name, std::move(value)});
   } catch (const std::exception&) {
     setError(kGenericError);
     return 0;
@@ -109,18 +120,19 @@ NodeAttr* AttrList::Find(const char* name) {
   // The search begins just after the attribute found last, so reading attributes in
   // the order they were written finds each at the first comparison. A cursor taken on
   // a list that has changed since is not trusted.
-  int start = (m_cursorCount == count) ? m_cursor + 1 : 0;
+  Items& list = *held();
+  int start = (list.cursorCount == count) ? list.cursor + 1 : 0;
   if (start >= count) start = 0;
   const size_t len = std::strlen(name);
   for (int k = 0; k < count; ++k) {
     int i = start + k;
     if (i >= count) i -= count;
-    const std::string& n = (*m_items)[static_cast<size_t>(i)].name;
+    const std::string& n = list.attrs[static_cast<size_t>(i)].name;
     if (n.size() == len && (len == 0 || n[0] == name[0]) && std::memcmp(n.data(), name, len) == 0) {
-      m_cursor = i;
-      m_cursorCount = count;
+      list.cursor = i;
+      list.cursorCount = count;
       setError(kNoError);
-      return &(*m_items)[static_cast<size_t>(i)];
+      return &list.attrs[static_cast<size_t>(i)];
     }
   }
   setError(kNotFound);
@@ -133,7 +145,7 @@ NodeAttr* AttrList::At(int index) {
     return nullptr;
   }
   setError(kNoError);
-  return &(*m_items)[static_cast<size_t>(index)];
+  return &held()->attrs[static_cast<size_t>(index)];
 }
 
 const AttrValue& AttrList::ValueOf(const char* name) {

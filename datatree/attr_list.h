@@ -7,7 +7,6 @@
 #pragma once
 
 #include <cstdint>
-#include <memory>
 #include <string>
 #include <vector>
 
@@ -30,8 +29,9 @@ class AttrList {
   AttrList() = default;
   AttrList(const AttrList&) = delete;
   AttrList& operator=(const AttrList&) = delete;
+  ~AttrList();
 
-  int Count() const { return m_items ? static_cast<int>(m_items->size()) : 0; }
+  int Count() const { return held() ? static_cast<int>(held()->attrs.size()) : 0; }
   int Clear();
   // Replaces the attributes by copies of those of `other`, in order; returns the count.
   int Assign(const AttrList& other);
@@ -52,27 +52,41 @@ class AttrList {
   // The name of a set attribute at `index`; null when there is none.
   const char* NameAt(int index);
 
-  int32_t errorCode() const { return m_errorCode; }
+  int32_t errorCode() const { return static_cast<int32_t>(m_bits & kErrorMask); }
   // "No error", "Generic error" or "Not found"; empty until the code first changes.
   const char* errorText() const;
 
   const std::vector<NodeAttr>& items() const;
 
  private:
+  // The attributes with the search cursor, made on the first insertion: most nodes (a
+  // result holds one per grouped file) never have attributes.
+  struct alignas(16) Items {
+    std::vector<NodeAttr> attrs;
+    int32_t cursor = 0;        // index of the attribute found last
+    int32_t cursorCount = -1;  // item count when the cursor was taken; -1: no cursor
+  };
+
+  // m_bits holds the Items pointer (16-aligned, so its low four bits are free), the error
+  // code in bits 0-1 and the code whose text errorText() shows, plus one, in bits 2-3
+  // (0: empty text). One word, as every node carries a list.
+  static constexpr uintptr_t kErrorMask = 3;
+  static constexpr uintptr_t kTextShift = 2;
+  static constexpr uintptr_t kTextMask = 3 << kTextShift;
+  static constexpr uintptr_t kCodeBits = kErrorMask | kTextMask;
+
+  Items* held() const { return reinterpret_cast<Items*>(m_bits & ~kCodeBits); }
+  Items& mutableItems();
+  void dropItems();
   void setError(int32_t code);
   void resetCursor() {
-    m_cursor = 0;
-    m_cursorCount = -1;
+    if (Items* list = held()) {
+      list->cursor = 0;
+      list->cursorCount = -1;
+    }
   }
 
-  std::vector<NodeAttr>& mutableItems();
-
-  // Created on the first insertion: most nodes of a result tree have no attributes.
-  std::unique_ptr<std::vector<NodeAttr>> m_items;
-  int32_t m_errorCode = kNoError;
-  int8_t m_textCode = -1;      // code whose text errorText() shows; -1: empty text
-  int32_t m_cursor = 0;        // index of the attribute found last
-  int32_t m_cursorCount = -1;  // item count when the cursor was taken; -1: no cursor
+  uintptr_t m_bits = 0;
 };
 
 }  // namespace tf

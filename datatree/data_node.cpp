@@ -200,17 +200,13 @@ DataNode* CloneNode(const DataNode* source, DataNode* parent, int deep) {
 
 const char* SetName(TreeNode* node, const char* text) {
   if (!node) return nullptr;
-  char* copy = CopyNodeText(text);
-  std::free(node->name);
-  node->name = copy;
+  node->TakeName(CopyNodeText(text));
   return node->name;
 }
 
 const char* SetDesc(TreeNode* node, const char* text) {
   if (!node) return nullptr;
-  char* copy = CopyNodeText(text);
-  std::free(node->desc);
-  node->desc = copy;
+  node->TakeDesc(CopyNodeText(text));
   return node->desc;
 }
 

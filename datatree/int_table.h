@@ -24,15 +24,16 @@ class IntTable {
   int64_t Get(int64_t index) const;
   int64_t GetCell(int64_t row, int64_t column) const;
 
-  int64_t count() const { return m_count; }
-  int64_t columns() const { return m_columns; }
-  const int64_t* data() const { return m_data; }
+  int64_t count() const { return m_block ? m_block[0] : 0; }
+  int64_t columns() const { return m_block ? m_block[1] : 0; }
+  const int64_t* data() const { return m_block ? m_block + kHeader : nullptr; }
 
  private:
-  // 16 bytes: every node carries two tables, most of them empty.
-  int64_t* m_data = nullptr;
-  int32_t m_count = 0;
-  int32_t m_columns = 0;
+  static constexpr int64_t kHeader = 2;  // count and column count, before the entries
+  int64_t* entries() const { return m_block + kHeader; }
+  // One pointer: every node carries two tables and nearly all of them stay empty. A
+  // table with entries holds one heap block: count, columns, then the entries.
+  int64_t* m_block = nullptr;
 };
 
 }  // namespace tf

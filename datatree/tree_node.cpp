@@ -46,8 +46,34 @@ TreeNode::TreeNode() {
 }
 
 TreeNode::~TreeNode() {
-  std::free(name);
-  std::free(desc);
+  freeTexts();
+}
+
+void TreeNode::freeTexts() {
+  if (!(m_borrowed & kBorrowedName)) std::free(name);
+  if (!(m_borrowed & kBorrowedDesc)) std::free(desc);
+  name = nullptr;
+  desc = nullptr;
+  m_borrowed = 0;
+}
+
+void TreeNode::TakeName(char* owned) {
+  if (!(m_borrowed & kBorrowedName)) std::free(name);
+  m_borrowed &= static_cast<uint8_t>(~kBorrowedName);
+  name = owned;
+}
+
+void TreeNode::TakeDesc(char* owned) {
+  if (!(m_borrowed & kBorrowedDesc)) std::free(desc);
+  m_borrowed &= static_cast<uint8_t>(~kBorrowedDesc);
+  desc = owned;
+}
+
+void TreeNode::BorrowTexts(char* borrowedName, char* borrowedDesc) {
+  freeTexts();
+  name = borrowedName;
+  desc = borrowedDesc;
+  m_borrowed = kBorrowedName | kBorrowedDesc;
 }
 
 int TreeNode::Create(const NodeParams* params) {
@@ -58,10 +84,7 @@ int TreeNode::Create(const NodeParams* params) {
   val = params->val;
   val2 = params->val2;
   id = params->id;
-  std::free(name);
-  std::free(desc);
-  name = nullptr;
-  desc = nullptr;
+  freeTexts();
   name = CopyNodeText(params->name);
   desc = CopyNodeText(params->desc);
   return OnCreate(params);

@@ -48,20 +48,34 @@ class TreeNode {
   virtual int OnCreate(const NodeParams* params);
   virtual int Cleanup();
 
+  // The fields in an order that leaves no holes: a result holds a node per grouped file.
   int32_t kind = 0;
   int32_t id = 0;
   uint32_t instanceNo = 0;
-  char* name = nullptr;  // owned heap text, may be null
-  char* desc = nullptr;  // owned heap text, may be null
   int32_t group = 0;
+  int32_t depth = 0;
+
+ private:
+  uint8_t m_borrowed = 0;  // kBorrowed* bits; fills the hole after depth
+
+ public:
+  char* name = nullptr;  // heap text (or kept by a node arena), may be null
+  char* desc = nullptr;  // heap text (or kept by a node arena), may be null
   int64_t val = 0;
   int64_t val2 = 0;
-  int32_t depth = 0;
   TreeNode* parent = nullptr;
   TreeNode* firstChild = nullptr;
   TreeNode* lastChild = nullptr;
   TreeNode* prevSibling = nullptr;
   TreeNode* nextSibling = nullptr;
+
+  // Replace name or desc by `owned` (a heap text from CopyNodeText, or null), freeing the
+  // text before unless the node only borrows it.
+  void TakeName(char* owned);
+  void TakeDesc(char* owned);
+  // Points name and desc at texts kept elsewhere (a node arena) for the node's lifetime;
+  // they are never freed through the node. Texts the node owned before are freed.
+  void BorrowTexts(char* borrowedName, char* borrowedDesc);
 
   // Test hook: the value the next constructed node's number is derived from.
   static void TEST_SetInstanceCounter(uint32_t value);
@@ -71,6 +85,11 @@ class TreeNode {
   void unlink();
   // Sets depth from the parent and renumbers every node below, without recursion.
   void renumberDepths();
+
+ private:
+  static constexpr uint8_t kBorrowedName = 1;
+  static constexpr uint8_t kBorrowedDesc = 2;
+  void freeTexts();
 };
 
 // The process-wide node lock, created before main. Only CreateNode takes it, so that

@@ -55,11 +55,19 @@ class BlockArray {
     m_blocks.shrink_to_fit();
     m_size = 0;
     m_firstCapacity = 0;
+    m_released = 0;
+  }
+  // Frees every block whose records all lie below `end`; reading those records again is
+  // an error. A table read from front to back gives back its memory as it goes.
+  void ReleaseBelow(size_t end) {
+    for (; m_released < m_blocks.size() && (m_released + 1) * kBlock <= end; ++m_released)
+      m_blocks[m_released].reset();
   }
   size_t ReservedBytes() const {
-    return m_blocks.empty()
-               ? 0
-               : (m_blocks.size() - 1) * kBlock * sizeof(T) + m_firstCapacity * sizeof(T);
+    if (m_blocks.empty()) return 0;
+    size_t bytes = m_blocks[0] ? m_firstCapacity * sizeof(T) : 0;
+    for (size_t b = 1; b < m_blocks.size(); ++b) bytes += m_blocks[b] ? kBlock * sizeof(T) : 0;
+    return bytes;
   }
 
  private:
@@ -81,6 +89,7 @@ class BlockArray {
   std::vector<std::unique_ptr<T, Free>> m_blocks;
   size_t m_size = 0;
   size_t m_firstCapacity = 0;  // elements the first block holds
+  size_t m_released = 0;       // blocks freed from the front
 };
 
 // One scanned file: 32 bytes. The name and the folder live in the index's tables.
@@ -153,6 +162,9 @@ class DuplicateIndex {
   const FileRecord& File(uint32_t id) const { return m_files[id]; }
   std::string_view KeyText(uint32_t id) const { return TextArena::Prefixed(m_keys[id].text); }
   std::string_view NameOf(const FileRecord& file) const { return TextArena::Prefixed(file.name); }
+  // Files filed, and folder records: a file or folder id is below these.
+  size_t FileCount() const { return m_files.size(); }
+  size_t FolderCount() const { return m_folders.size(); }
   // Appends the folder of a file (ending in '/', as it was filed) to `out`.
   void AppendFolder(uint32_t folder, std::string* out) const;
   // The full path of a file.
@@ -167,6 +179,13 @@ class DuplicateIndex {
   // Frees the key lookup (rebuilt when a key is looked up again): once the result is
   // being made, only the files and groups are needed.
   void ReleaseLookup();
+
+  // For making the result, which spends the map as it goes. TagFile replaces the link
+  // of a file to the next of its key by `tag`: the key chains are read no more.
+  // ReleaseFilesBelow frees the records of the files below `end` (in whole blocks): they
+  // are read no more either.
+  void TagFile(uint32_t id, uint32_t tag) { m_files[id].next = tag; }
+  void ReleaseFilesBelow(size_t end) { m_files.ReleaseBelow(end); }
 
   // Heap bytes held by the tables and texts (not the nodes).
   size_t ApproximateBytes() const;

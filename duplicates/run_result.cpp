@@ -53,12 +53,14 @@ void RunResult::Clear() {
   m_index.reset();
   DeleteNode(m_root);
   m_root = nullptr;
+  m_arena.reset();
   m_built = false;
 }
 
 void RunResult::Merge(std::unique_ptr<DuplicateIndex>& scanIndex) {
   std::lock_guard<std::mutex> lock(MergeLock());
-  if (!scanIndex) return;
+  // A finished result has spent its map: files come too late to join it.
+  if (!scanIndex || m_built) return;
   if (!m_root || !m_index) {
     if (!scanIndex->HasResult()) return;
     DeleteNode(m_root);
@@ -197,24 +199,44 @@ void RunResult::Splitter::Split(uint32_t key) {
 
 namespace {
 
-// Makes the result nodes of the run map's groups, one group after another.
+// Makes the result nodes in two passes, so that the run map can be given back while
+// they are made. The first pass settles the groups: it makes their nodes in their final
+// order and tags every file of a group with its group. The second makes the file nodes
+// in the order the files were filed, freeing the map's file records behind it. Within a
+// key, files were filed in the order they stand in its chain, so a group listing its
+// files last to first takes each new one as its first child. File nodes come from the
+// result's arena, and the files of one folder share one desc text.
 class GroupBuilder {
  public:
-  GroupBuilder(const DuplicateIndex& index, DataNode* root) : m_index(index), m_root(root) {}
+  GroupBuilder(DuplicateIndex& index, DataNode* root, NodeArena* arena)
+      : m_index(index), m_root(root), m_arena(arena) {}
 
-  // A group node named and described after the key with the files `files` (ids), in this
-  // order; dropped when fewer than two file nodes could be made.
-  void Emit(const uint32_t* files, size_t count, bool reversed);
   void SetKey(std::string_view key) {
     m_name = GroupNameOf(key);
     m_desc = GroupDescriptionOf(key);
   }
+  // First pass: a group node named and described after the key, listing its files in
+  // filing order or, `reversed`, last to first. The tag for its files; kNoEntry when the
+  // node could not be made.
+  uint32_t AddGroup(bool reversed);
+  // Second pass: the file nodes, then the groups' totals. Groups left with fewer than two
+  // files (a node that could not be made) are dropped. The map's file records are gone
+  // afterwards.
+  void MakeFiles();
 
  private:
-  DataNode* fileNode(DataNode* group, uint32_t id);
+  struct Group {
+    DataNode* node;
+    bool reversed;
+  };
 
-  const DuplicateIndex& m_index;
+  DataNode* fileNode(const FileRecord& file, const Group& group);
+
+  DuplicateIndex& m_index;
   DataNode* m_root;
+  NodeArena* m_arena;
+  std::vector<Group> m_groups;
+  std::vector<const char*> m_folderDesc;  // by folder id, once a file of it has a node
   std::string m_name;
   std::string m_desc;
   std::string m_path;
@@ -222,46 +244,63 @@ class GroupBuilder {
   size_t m_folderLength = 0;
 };
 
-DataNode* GroupBuilder::fileNode(DataNode* group, uint32_t id) {
-  const FileRecord& file = m_index.File(id);
+uint32_t GroupBuilder::AddGroup(bool reversed) {
+  DataNode* node = CreateNode(m_root, m_name.c_str(), ATTACH_LAST_CHILD);
+  if (!node) return kNoEntry;
+  SetDesc(node, m_desc);
+  node->kind = 1;
+  m_groups.push_back(Group{node, reversed});
+  return static_cast<uint32_t>(m_groups.size() - 1);
+}
+
+DataNode* GroupBuilder::fileNode(const FileRecord& file, const Group& group) {
   if (file.folder != m_folder || m_folder == kNoEntry) {
     m_path.clear();
     m_index.AppendFolder(file.folder, &m_path);
     m_folder = file.folder;
     m_folderLength = m_path.size();
   }
+  const char* desc = nullptr;
+  if (file.folder < m_folderDesc.size()) {
+    const char*& shared = m_folderDesc[file.folder];
+    if (!shared) shared = m_arena->StoreShared(std::string_view(m_path).substr(0, m_folderLength));
+    desc = shared;
+  }
   m_path.resize(m_folderLength);
   m_path.append(m_index.NameOf(file));
-  DataNode* node = CreateNode(group, m_path.c_str(), ATTACH_LAST_CHILD);
+  DataNode* node = m_arena->Create(group.node, m_path, desc,
+                                   group.reversed ? ATTACH_FIRST_CHILD : ATTACH_LAST_CHILD);
   if (!node) return nullptr;
-  m_path[m_folderLength] = '\0';  // the folder alone, as the description
-  SetDesc(node, m_path.c_str());
+  if (!desc) SetDesc(node, std::string(m_path, 0, m_folderLength));
   node->val = file.size;
   node->val2 = file.modified;
   return node;
 }
 
-void GroupBuilder::Emit(const uint32_t* files, size_t count, bool reversed) {
-  DataNode* group = CreateNode(m_root, m_name.c_str(), ATTACH_LAST_CHILD);
-  if (!group) return;
-  int64_t made = 0;
-  int64_t total = 0;
-  for (size_t i = 0; i < count; ++i) {
-    const uint32_t id = files[reversed ? count - 1 - i : i];
-    if (!fileNode(group, id)) continue;
-    ++made;
-    total += m_index.File(id).size;
+void GroupBuilder::MakeFiles() {
+  m_folderDesc.assign(m_index.FolderCount(), nullptr);
+  const size_t count = m_index.FileCount();
+  for (size_t id = 0; id < count; ++id) {
+    const FileRecord& file = m_index.File(static_cast<uint32_t>(id));
+    if (file.next != kNoEntry) fileNode(file, m_groups[file.next]);
+    m_index.ReleaseFilesBelow(id + 1);
   }
-  if (made < 2) {
-    // A group of one is no duplicate, also when a partner's node could not be made.
-    DeleteNode(group);
-    return;
+  for (const Group& group : m_groups) {
+    int64_t made = 0;
+    int64_t total = 0;
+    for (const DataNode* f = group.node->FirstChild(); f; f = f->Next()) {
+      ++made;
+      total += f->val;
+    }
+    if (made < 2) {
+      // A group of one is no duplicate, also when a partner's node could not be made.
+      DeleteNode(group.node);
+      continue;
+    }
+    group.node->val = total;
+    group.node->val2 = made;
+    m_root->val2 += made;
   }
-  SetDesc(group, m_desc);
-  group->kind = 1;
-  group->val = total;
-  group->val2 = made;
-  m_root->val2 += made;
 }
 
 }  // namespace
@@ -278,37 +317,38 @@ void RunResult::Finalise(DataNode* settings, const LocalTimeOf& localTime) {
   const bool byTime = settings && settings->attrs.ValueOf("time").AsInt() == 0;
   const bool bySize = settings && settings->attrs.ValueOf("size").AsInt() == 0;
   m_root->val2 = 0;
-  GroupBuilder builder(*m_index, m_root);
+  m_arena = std::make_unique<NodeArena>();
+  GroupBuilder builder(*m_index, m_root, m_arena.get());
   Splitter splitter(*m_index, byTime, bySize, localTime);
   std::vector<uint32_t> files;
-  std::vector<uint32_t> starts;
-  std::vector<uint32_t> sorted;
+  std::vector<uint32_t> tagOf;
   for (const uint32_t key : m_index->GroupOrder()) {
     builder.SetKey(m_index->KeyText(key));
+    // The chain is read before its links are overwritten by the tags.
     if (!byTime && !bySize) {
       files.clear();
       for (uint32_t f = m_index->Key(key).first; f != kNoEntry; f = m_index->File(f).next)
         files.push_back(f);
-      builder.Emit(files.data(), files.size(), false);
+      const uint32_t tag = builder.AddGroup(false);
+      for (const uint32_t f : files) m_index->TagFile(f, tag);
       continue;
     }
     splitter.Split(key);
     const auto& counts = splitter.counts();
     const auto& partOf = splitter.partOf();
-    const auto& inOrder = splitter.files();
-    // The files of each part together, in their first order.
-    starts.assign(counts.size() + 1, 0);
-    for (size_t p = 0; p < counts.size(); ++p) starts[p + 1] = starts[p] + counts[p];
-    sorted.resize(inOrder.size());
-    files.assign(starts.begin(), starts.end() - 1);  // next free place of each part
-    for (size_t i = 0; i < inOrder.size(); ++i) sorted[files[partOf[i]]++] = inOrder[i];
     // Parts formed later stand before the split group, in the order they formed; a file
     // moved into such a part became its first, so they list their files last to first.
+    tagOf.assign(counts.size(), kNoEntry);
     for (size_t p = 1; p < counts.size(); ++p) {
-      if (counts[p] >= 2) builder.Emit(sorted.data() + starts[p], counts[p], true);
+      if (counts[p] >= 2) tagOf[p] = builder.AddGroup(true);
     }
-    if (counts[0] >= 2) builder.Emit(sorted.data(), counts[0], false);
+    if (counts[0] >= 2) tagOf[0] = builder.AddGroup(false);
+    const auto& inOrder = splitter.files();
+    for (size_t i = 0; i < inOrder.size(); ++i) m_index->TagFile(inOrder[i], tagOf[partOf[i]]);
   }
+  builder.MakeFiles();
+  // The map's file records are gone: nothing more can be read from it.
+  m_index.reset();
 }
 
 void RunResult::recountTree() {

@@ -10,6 +10,7 @@
 #include <mutex>
 
 #include "datatree/data_node.h"
+#include "datatree/node_arena.h"
 #include "duplicates/duplicate_index.h"
 
 namespace tf {
@@ -40,7 +41,8 @@ class RunResult {
 
   // Folds a finished scan's index into the run, under the merge lock. When the run has
   // no map yet it takes the index over whole (`scanIndex` becomes null); otherwise the
-  // index is left to its owner, emptied: its files now belong to the run map.
+  // index is left to its owner, emptied: its files now belong to the run map. After
+  // Finalise nothing is merged until Clear.
   void Merge(std::unique_ptr<DuplicateIndex>& scanIndex);
   // Splits the groups by last-modified time (local, to the second) and by size where the
   // run's "settings" ask for it (null settings: no split), drops groups left with fewer
@@ -68,6 +70,7 @@ class RunResult {
   class Splitter;
 
   DataNode* m_root = nullptr;               // "Duplicate files results", owned
+  std::unique_ptr<NodeArena> m_arena;       // where the file nodes of m_root live
   std::unique_ptr<DuplicateIndex> m_index;  // the run map; its own root was handed to m_root
   bool m_built = false;                     // the groups of m_index are nodes under m_root
   std::atomic<bool> m_changed{false};

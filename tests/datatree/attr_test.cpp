@@ -93,6 +93,24 @@ TEST(AttrList, DuplicateNamesAndReplace) {
   EXPECT_STREQ(list.errorText(), "Generic error");
 }
 
+TEST(AttrList, CodesOutliveTheAttributes) {
+  AttrList list;
+  EXPECT_EQ(list.Find("a"), nullptr);  // on an empty list
+  EXPECT_EQ(list.errorCode(), AttrList::kNotFound);
+  list.Set("a", AttrValue::FromInt(1), 0);
+  EXPECT_STREQ(list.errorText(), "No error");
+  EXPECT_EQ(list.Find("b"), nullptr);
+  list.Clear();  // the attributes go; the codes stay the list's own
+  EXPECT_EQ(list.errorCode(), AttrList::kNoError);
+  EXPECT_STREQ(list.errorText(), "No error");
+  EXPECT_EQ(list.Set(static_cast<const char*>(nullptr), AttrValue(), 0), 0);
+  EXPECT_STREQ(list.errorText(), "Generic error");
+  EXPECT_EQ(list.Count(), 0);
+  list.Set("c", AttrValue::FromInt(3), 0);
+  EXPECT_EQ(list.ValueOf("c").AsInt(), 3);
+  EXPECT_STREQ(list.errorText(), "No error");
+}
+
 TEST(AttrList, LookupsOfMissingOrUnsetValuesGiveTheSharedUnset) {
   AttrList list;
   list.Set("empty", AttrValue(), 0);
@@ -123,6 +141,10 @@ TEST(IntTable, GrowsResizesAndGuardsIndexes) {
   EXPECT_EQ(t.ResizeMatrix(2, 3), 1);
   t.Set(1 * 3 + 2, 42, 0);
   EXPECT_EQ(t.GetCell(1, 2), 42);
+  t.Set(8, 1, 1);  // a grown matrix keeps its columns and cells
+  EXPECT_EQ(t.columns(), 3);
+  EXPECT_EQ(t.GetCell(1, 2), 42);
+  EXPECT_EQ(t.GetCell(2, 1), 0);
   EXPECT_EQ(t.GetCell(INT64_MAX, 2), 0);
   EXPECT_EQ(t.ResizeMatrix(0, 3), 0);
   EXPECT_EQ(t.count(), 0);

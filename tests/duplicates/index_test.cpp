@@ -151,6 +151,23 @@ TEST(RunResult, NothingMergedMeansNoFiles) {
   EXPECT_EQ(run.Root(), nullptr);
 }
 
+TEST(RunResult, AFinishedResultTakesNoLateFilesUntilCleared) {
+  DataNode* settings = MakeSettings(0, 5, 1, 1);
+  RunResult run;
+  runOf(run, settings, {{{"/a/x", 1, 1}, {"/b/x", 2, 1}}});
+  DataNode* root = run.Root();
+  auto late = indexOf(settings, {{"/c/x", 4, 1}, {"/c/y", 8, 1}, {"/d/y", 8, 1}});
+  run.Merge(late);
+  run.Finalise(settings, FakeLocalTime);
+  EXPECT_EQ(run.Root(), root);
+  EXPECT_EQ(GroupsInOrder(root), (std::vector<Group>{{"/a/x", "/b/x"}}));
+  EXPECT_EQ(run.FileCount(), 2);
+  run.Clear();
+  runOf(run, settings, {{{"/c/y", 8, 1}, {"/d/y", 8, 1}}});
+  EXPECT_EQ(GroupsInOrder(run.Root()), (std::vector<Group>{{"/c/y", "/d/y"}}));
+  DeleteNode(settings);
+}
+
 TEST(RunResult, RemovingFilesKeepsTotalsAndDropsGroupsOfOne) {
   DataNode* settings = MakeSettings(0, 5, 1, 1);
   RunResult run;

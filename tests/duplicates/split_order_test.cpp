@@ -137,6 +137,58 @@ TEST(SplitOrderTest, WholeTreeMatchesTheOrderRulesForRandomFiles) {
   }
 }
 
+// The run map gives its file records back block by block while the nodes are made: with
+// groups whose files lie in several blocks, in several scans, the tree must be the same.
+TEST(SplitOrderTest, ResultsSpanningManyRecordBlocksMatchTheOrderRules) {
+  constexpr size_t kPerScan = 2 * BlockArray<FileRecord>::kBlock / 3 + 7;
+  const char* names[] = {"a.txt", "b.jpg", "c", "d.tar.gz", "unique"};
+  for (int time = 0; time <= 1; ++time) {
+    for (int size = 0; size <= 1; ++size) {
+      DataNode* settings = MakeSettings(1, 5, time, size);
+      DataNode* unsplit = MakeSettings(1, 5, 1, 1);
+      RunResult run;
+      RunResult plain;
+      std::mt19937 files(static_cast<uint32_t>(time * 2 + size));
+      for (int s = 0; s < 4; ++s) {
+        auto index = std::make_unique<DuplicateIndex>();
+        auto plainIndex = std::make_unique<DuplicateIndex>();
+        index->Configure(settings);
+        plainIndex->Configure(unsplit);
+        for (size_t i = 0; i < kPerScan; ++i) {
+          const std::string folder = "/s" + std::to_string(s) + "/d" + std::to_string(i / 50) + "/";
+          const uint32_t pick = files() % 5;
+          const std::string name = pick == 4 ? "u" + std::to_string(i) : names[pick];
+          const auto bytes = static_cast<int64_t>(files() % 3);
+          const int64_t modified = static_cast<int64_t>(files() % 5) * 3599 * kSecond;
+          index->AddFile(folder, name, bytes, modified);
+          plainIndex->AddFile(folder, name, bytes, modified);
+        }
+        run.Merge(index);
+        plain.Merge(plainIndex);
+      }
+      plain.Finalise(unsplit, FakeLocalTime);
+      DataNode* expected = CloneNode(plain.Root(), nullptr, 1);
+      referenceFinalise(expected, time == 0, size == 0);
+      run.Finalise(settings, FakeLocalTime);
+      ASSERT_EQ(dump(run.Root()), dump(expected)) << "time " << time << " size " << size;
+      // Files leave one by one, in no particular order, and the rest stay sound.
+      for (DataNode* g = run.Root()->FirstChild(); g;) {
+        DataNode* next = g->Next();
+        while (g->FirstChild() &&
+               run.RemoveFile(g->FirstChild()->Next() ? g->FirstChild()->Next() : g->FirstChild(),
+                              true) == 1) {
+        }
+        g = next;
+      }
+      EXPECT_EQ(run.Root()->FirstChild(), nullptr);
+      EXPECT_EQ(run.FileCount(), 0);
+      DeleteNode(expected);
+      DeleteNode(settings);
+      DeleteNode(unsplit);
+    }
+  }
+}
+
 TEST(SplitOrderTest, GroupsFormedByMergingFollowTheByteOrderOfTheirNames) {
   DataNode* settings = MakeSettings(0, 5, 1, 1);
   RunResult run;

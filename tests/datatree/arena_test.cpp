@@ -1,0 +1,86 @@
+// Nodes made in a node arena: texts, sharing, deletion one by one, and nodes that
+// outlive their arena. Under AddressSanitizer a freed borrowed text or a block given
+// back too early is a failure, and a block never given back is a leak.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "datatree/node_arena.h"
+#include "datatree/node_ptr.h"
+
+namespace tf {
+namespace {
+
+TEST(NodeArena, NodesAreOrdinaryNodesOfTheirTree) {
+  NodePtr root(CreateNode(nullptr, "root", ATTACH_ROOT));
+  NodeArena arena;
+  char* folder = arena.StoreShared("/a/b/");
+  DataNode* first = arena.Create(root.get(), "/a/b/one", folder, ATTACH_LAST_CHILD);
+  DataNode* second = arena.Create(root.get(), "/a/b/two", folder, ATTACH_LAST_CHILD);
+  DataNode* front = arena.Create(root.get(), "/front", nullptr, ATTACH_FIRST_CHILD);
+  ASSERT_TRUE(first && second && front);
+  EXPECT_EQ(root->FirstChild(), front);
+  EXPECT_EQ(front->Next(), first);
+  EXPECT_EQ(root->LastChild(), second);
+  EXPECT_EQ(second->depth, 1);
+  EXPECT_STREQ(first->Name(), "/a/b/one");
+  EXPECT_STREQ(second->Desc(), "/a/b/");
+  EXPECT_EQ(first->desc, second->desc);  // one copy for the folder
+  EXPECT_STREQ(front->Desc(), "");
+  EXPECT_LT(first->instanceNo, second->instanceNo);
+
+  // Texts set later are the node's own; the borrowed ones are left alone.
+  SetName(first, "/a/b/renamed");
+  SetDesc(first, "/a/");
+  EXPECT_STREQ(first->Name(), "/a/b/renamed");
+  EXPECT_STREQ(second->Desc(), "/a/b/");
+  first->attrs.Set("k", AttrValue::FromString("v"), 0);
+  first->itable.Set(2, 9, 1);
+  NodePtr copy(CloneNode(first, nullptr, 1));
+  EXPECT_STREQ(copy->Name(), "/a/b/renamed");
+  EXPECT_STREQ(copy->attrs.ValueOf("k").AsString(), "v");
+  EXPECT_EQ(copy->itable.Get(2), 9);
+  EXPECT_EQ(FindByName(root.get(), "/a/b/two", FIND_CHILDREN), second);
+  EXPECT_EQ(FindByDesc(root.get(), "/a/", FIND_CHILDREN | FIND_SIBLINGS | FIND_FORWARD), first);
+
+  // Without a parent the node is a root, as CreateNode makes it.
+  NodePtr loose(arena.Create(nullptr, "/loose", nullptr, ATTACH_ROOT));
+  ASSERT_NE(loose, nullptr);
+  EXPECT_EQ(loose->Parent(), nullptr);
+}
+
+TEST(NodeArena, BlocksGoBackAsTheirNodesAreDeletedInAnyOrder) {
+  NodePtr root(CreateNode(nullptr, "root", ATTACH_ROOT));
+  std::vector<DataNode*> nodes;
+  const std::string padding(3000, 'x');
+  {
+    NodeArena arena;
+    // Long names fill several blocks; one name longer than a block is a heap text.
+    char* folder = arena.StoreShared("/many/");
+    for (int i = 0; i < 1500; ++i) {
+      nodes.push_back(arena.Create(root.get(), "/many/" + std::to_string(i) + padding, folder,
+                                   ATTACH_LAST_CHILD));
+      ASSERT_NE(nodes.back(), nullptr);
+    }
+    const std::string huge(NodeArena::kBlockSize + 10, 'h');
+    DataNode* big = arena.Create(root.get(), huge, folder, ATTACH_LAST_CHILD);
+    ASSERT_NE(big, nullptr);
+    EXPECT_EQ(std::string(big->Name()), huge);
+    EXPECT_GE(arena.ReservedBytes(), 4 * NodeArena::kBlockSize);
+    DeleteNode(big);
+  }
+  // The arena is gone; its nodes and their shared desc are not.
+  for (size_t i = 0; i < nodes.size(); i += 2) DeleteNode(nodes[i]);
+  for (size_t i = 1; i < nodes.size(); i += 2) {
+    EXPECT_EQ(nodes[i]->Name(), "/many/" + std::to_string(i) + padding);
+    EXPECT_STREQ(nodes[i]->Desc(), "/many/");
+  }
+  int left = 0;
+  for (DataNode* c = root->FirstChild(); c; c = c->Next()) ++left;
+  EXPECT_EQ(left, 750);
+  // The rest go with their parent.
+}
+
+}  // namespace
+}  // namespace tf
