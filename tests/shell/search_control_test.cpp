@@ -165,8 +165,6 @@ TEST(SearchControl, NothingToScanOrNothingFound) {
   EXPECT_TRUE(f.control->IsFlashing());
 }
 
-// With a work interval of a second the second folder's scan starts only on a later tick,
-// so the search is still running when it is stopped or started again.
 // Stopped part-way through a big tree, a search shows what it found: both result lists
 // (the groups, and each group followed by its files) get rows, and they learn that the
 // result changed.
@@ -193,6 +191,8 @@ TEST(SearchControl, StopPartWayShowsTheGroupsFoundSoFar) {
   EXPECT_EQ(UnifiedRows(f.control->GroupsRoot()).size(), static_cast<size_t>(1 + groups[0]->val2));
 }
 
+// With a work interval of a second the second folder's scan starts only on a later tick,
+// so the search is still running when it is stopped or started again.
 TEST(SearchControl, StopAndRestartWhileRunning) {
   TempTree one;
   TempTree two;
