@@ -37,6 +37,10 @@ struct ScanParams {
   // says so, so that whoever drives the search can take the next step at once; empty:
   // nobody is told.
   std::function<void()> onEnd;
+  // Several threads read the folders ahead of the walk (for a solid-state disk); the
+  // walk still files them on its own thread, in the order it would alone. False: the
+  // walk reads each folder itself, one at a time in the whole program.
+  bool readAhead = false;
 };
 
 class FolderScan {
@@ -95,13 +99,15 @@ class FolderScan {
 
  private:
   void run(int priority, PriorityHook hook);
-  void prepareWorker();
+  void prepareWorker(int priority, const PriorityHook& hook);
   bool walkTree();
   bool visit(size_t depth);
   int enter(size_t depth);
   void leave(size_t depth);
   void keepOpenLevelsBounded(size_t depth);
   bool isExcluded(const std::string& path);
+  void startListers(int priority, const PriorityHook& hook);
+  void queueSubfolders(size_t depth);
   bool check();  // false: stop
 
   // Release on the worker's writes so that the index it built is seen by whoever
@@ -115,6 +121,7 @@ class FolderScan {
   std::string m_root;
   std::vector<std::string> m_excludes;
   bool m_exclusionActive = false;
+  bool m_readAhead = false;
   DataNode* m_filtersNode = nullptr;  // owned copies
   DataNode* m_settingsNode = nullptr;
   const FilterClock* m_clock = nullptr;
