@@ -230,8 +230,7 @@ int FolderLister::OpenBelow(const FolderHandle& root, const std::string& relativ
                             FolderHandle* out) {
   *out = FolderHandle();
   if (root.fd < 0 || relative.empty() || relative[0] == '/') return 0;
-  const int fd =
-      openat(root.fd, relative.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC | O_NOFOLLOW);
+  const int fd = openat(root.fd, relative.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC | O_NOFOLLOW);
   if (fd < 0) return 0;
   if (!fillHandle(fd, &root, out)) {
     close(fd);

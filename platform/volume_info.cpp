@@ -1,11 +1,11 @@
 #include "platform/volume_info.h"
 
+#include <dirent.h>
 #include <linux/magic.h>
 #include <sys/stat.h>
 #include <sys/statfs.h>
 #include <sys/statvfs.h>
 #include <sys/sysmacros.h>
-#include <dirent.h>
 #include <unistd.h>
 
 #include <climits>
@@ -85,8 +85,7 @@ bool isSpinningDisk(const std::string& disk, int depth) {
     return false;
   // On a SATA port (libata) or a SAS end device; anything else (USB bridges, virtual
   // SCSI hosts, ...) counts as solid-state.
-  return disk.find("/ata") != std::string::npos ||
-         disk.find("/end_device-") != std::string::npos;
+  return disk.find("/ata") != std::string::npos || disk.find("/end_device-") != std::string::npos;
 }
 
 }  // namespace
@@ -108,8 +107,8 @@ bool IsOnSpinningDisk(const std::string& path, const std::string& sysRoot) {
     }
     if (device == 0) return false;
   }
-  std::string folder = resolvedPath(sysRoot + "/dev/block/" + std::to_string(major(device)) +
-                                    ":" + std::to_string(minor(device)));
+  std::string folder = resolvedPath(sysRoot + "/dev/block/" + std::to_string(major(device)) + ":" +
+                                    std::to_string(minor(device)));
   if (folder.empty()) return false;
   if (fileExists(folder + "/partition")) folder = folder.substr(0, folder.rfind('/'));
   return isSpinningDisk(folder, 0);

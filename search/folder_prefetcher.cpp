@@ -80,8 +80,13 @@ void FolderPrefetcher::QueueFront(const std::string& relativeBase, const std::st
     std::lock_guard<std::mutex> lock(m_lock);
     m_queue.insert(m_queue.begin(), jobs.begin(), jobs.end());
     forgetFarListings(jobs.size());
+    if (m_idle == 0) return;
   }
-  m_work.notify_all();
+  // Waking a lister costs a switch of threads: only those asleep are woken.
+  if (jobs.size() > 1)
+    m_work.notify_all();
+  else
+    m_work.notify_one();
 }
 
 void FolderPrefetcher::forgetFarListings(size_t pushed) {
@@ -108,21 +113,53 @@ std::shared_ptr<FolderPrefetcher::Job> FolderPrefetcher::Pop() {
     if (m_queue.empty()) return nullptr;
     job = std::move(m_queue.front());
     m_queue.pop_front();
+    // One more folder came within reach of the listers; wake one only when one sleeps.
+    if (m_idle == 0 || m_queue.size() < kReadAhead || m_queue[kReadAhead - 1]->state != kQueued)
+      return job;
   }
-  m_work.notify_one();  // one more folder came within reach of the listers
+  m_work.notify_one();
   return job;
 }
 
-int FolderPrefetcher::WaitRead(const Job& job, const std::function<bool()>& keepWaiting) {
+int FolderPrefetcher::WaitRead(const Job& job, FolderEnumerator& helper,
+                               const std::function<bool()>& keepWaiting) {
   std::unique_lock<std::mutex> lock(m_lock);
   while (job.state == kReading) {
-    if (m_read.wait_for(lock, kWaitStep) == std::cv_status::no_timeout) continue;
+    // Rather than wait idle, the walk reads a folder that no lister has begun.
+    if (std::shared_ptr<Job> other = nextToRead()) {
+      other->state = kReading;
+      lock.unlock();
+      read(*other, helper);
+      lock.lock();
+      other->state = kRead;
+      continue;
+    }
+    ++m_walkWaits;
+    const bool woken = m_read.wait_for(lock, kWaitStep) == std::cv_status::no_timeout;
+    --m_walkWaits;
+    if (woken) continue;
     lock.unlock();
     const bool wait = keepWaiting();
     lock.lock();
     if (!wait) return -1;
   }
   return job.state;
+}
+
+// Fills the job's result; only the thread that marked it kReading touches it meanwhile.
+void FolderPrefetcher::read(Job& job, FolderEnumerator& enumerator) {
+  FolderHandle folder;
+  int opened = 0;
+  try {
+    opened = enumerator.OpenBelow(m_root, job.relative, &folder);
+    if (opened > 0) enumerator.List(folder, job.path, &job.listing);
+  } catch (...) {
+    opened = 0;  // out of memory: the walk reads this folder itself
+  }
+  FolderLister::CloseHandle(&folder);
+  job.opened = opened;
+  job.device = folder.device;
+  job.inode = folder.inode;
 }
 
 void FolderPrefetcher::Drop(size_t count) {
@@ -133,36 +170,22 @@ void FolderPrefetcher::Drop(size_t count) {
 void FolderPrefetcher::listerLoop(size_t index, int priority, std::function<void(int)> hook) {
   if (hook) hook(priority);
   FolderEnumerator& enumerator = *m_enumerators[index];
+  std::unique_lock<std::mutex> lock(m_lock);
   for (;;) {
-    std::shared_ptr<Job> job;
-    {
-      std::unique_lock<std::mutex> lock(m_lock);
-      m_work.wait(lock, [&] {
-        if (m_quit.load(std::memory_order_relaxed)) return true;
-        job = nextToRead();
-        return job != nullptr;
-      });
-      if (m_quit.load(std::memory_order_relaxed)) return;
-      job->state = kReading;
+    std::shared_ptr<Job> job = nextToRead();
+    if (m_quit.load(std::memory_order_relaxed)) return;
+    if (!job) {
+      ++m_idle;
+      m_work.wait(lock);
+      --m_idle;
+      continue;
     }
-    // Only this lister touches the job until it is marked read.
-    FolderHandle folder;
-    int opened = 0;
-    try {
-      opened = enumerator.OpenBelow(m_root, job->relative, &folder);
-      if (opened > 0) enumerator.List(folder, job->path, &job->listing);
-    } catch (...) {
-      opened = 0;  // out of memory: the walk reads this folder itself
-    }
-    FolderLister::CloseHandle(&folder);
-    {
-      std::lock_guard<std::mutex> lock(m_lock);
-      job->opened = opened;
-      job->device = folder.device;
-      job->inode = folder.inode;
-      job->state = kRead;
-    }
-    m_read.notify_all();
+    job->state = kReading;
+    lock.unlock();
+    read(*job, enumerator);
+    lock.lock();
+    job->state = kRead;
+    if (m_walkWaits > 0) m_read.notify_one();
   }
 }
 

@@ -34,10 +34,10 @@ class FolderPrefetcher {
   // One folder to read: its path below the root, as the walk will enter it.
   struct Job {
     std::string relative;
-    std::string path;    // the full path, for the lister's own checks
-    bool skip = false;   // excluded: never read
-    int state = 0;       // kQueued, kReading, kRead (under the prefetcher's lock)
-    int opened = 0;      // as FolderLister::OpenChild
+    std::string path;     // the full path, for the lister's own checks
+    bool skip = false;    // excluded: never read
+    int state = 0;        // kQueued, kReading, kRead (under the prefetcher's lock)
+    int opened = 0;       // as FolderLister::OpenChild
     uint64_t device = 0;  // of the folder read, to know it is the one the walk entered
     uint64_t inode = 0;
     FolderListing listing;
@@ -74,19 +74,24 @@ class FolderPrefetcher {
   // Waits while a lister reads a popped `job`, calling `keepWaiting` every few
   // milliseconds: kRead when a lister read it, kQueued when none began it (the walk reads
   // it itself), -1 when `keepWaiting` said to give up (a stop).
-  int WaitRead(const Job& job, const std::function<bool()>& keepWaiting);
+  // Meanwhile the walk reads queued folders itself with `helper` (which must not take the
+  // program-wide listing lock).
+  int WaitRead(const Job& job, FolderEnumerator& helper, const std::function<bool()>& keepWaiting);
   // Drops the next `count` queued folders: the walk will not enter them after all.
   void Drop(size_t count);
 
  private:
   void listerLoop(size_t index, int priority, std::function<void(int)> hook);
-  std::shared_ptr<Job> nextToRead();  // under m_lock
+  std::shared_ptr<Job> nextToRead();    // under m_lock
   void forgetFarListings(size_t from);  // under m_lock
+  void read(Job& job, FolderEnumerator& enumerator);
 
   std::mutex m_lock;
   std::condition_variable m_work;  // a folder was queued, or the listers must end
   std::condition_variable m_read;  // a folder was read
   std::deque<std::shared_ptr<Job>> m_queue;
+  int m_idle = 0;       // listers asleep for want of work
+  int m_walkWaits = 0;  // the walk waits for a listing
   std::atomic<bool> m_quit{false};
   FolderHandle m_root;
   std::vector<std::unique_ptr<FolderEnumerator>> m_enumerators;

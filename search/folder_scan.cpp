@@ -87,8 +87,8 @@ struct FolderScan::Walker {
   PriorityHook hook;
   FolderPrefetcher prefetcher;
   std::shared_ptr<FolderPrefetcher::Job> entering;
-  size_t rootPrefix = 0;         // bytes of `path` before a folder's path below the root
-  std::vector<bool> excluded;    // of the sub-folders being queued, reused
+  size_t rootPrefix = 0;       // bytes of `path` before a folder's path below the root
+  std::vector<bool> excluded;  // of the sub-folders being queued, reused
 
   ~Walker() {
     prefetcher.Stop();  // before the filters and the root it reads below go
@@ -239,7 +239,8 @@ void FolderScan::prepareWorker(int priority, const PriorityHook& hook) {
 void FolderScan::startListers(int priority, const PriorityHook& hook) {
   Walker& w = *m_walker;
   const unsigned cores = std::thread::hardware_concurrency();
-  const unsigned listers = std::clamp(cores, 1u, kMostListers);
+  unsigned listers = std::clamp(cores, 1u, kMostListers);
+  if (const char* n = getenv("TF_LISTERS")) listers = atoi(n);
   for (unsigned i = 0; i < listers; ++i) {
     auto filters = std::make_unique<Walker::ListerFilters>();
     filters->filters.LoadFrom(m_filtersNode, m_clock ? *m_clock : w.utcClock);
@@ -311,7 +312,7 @@ bool FolderScan::visit(size_t depth) {
   const std::shared_ptr<FolderPrefetcher::Job> job = std::move(w.entering);
   const FolderListing* read = nullptr;
   if (job) {
-    const int state = w.prefetcher.WaitRead(*job, [this] { return check(); });
+    const int state = w.prefetcher.WaitRead(*job, w.enumerator, [this] { return check(); });
     if (state < 0) return false;
     if (state == FolderPrefetcher::kRead && job->opened > 0 && job->device == level.device &&
         job->inode == level.inode)
@@ -431,7 +432,8 @@ void FolderScan::leave(size_t depth) {
       ++w.openLevels;
       w.firstOpen = std::min(w.firstOpen, depth - 1);
     } else {
-      if (w.prefetcher.running()) w.prefetcher.Drop(parent.subfolders.folders().size() - parent.next);
+      if (w.prefetcher.running())
+        w.prefetcher.Drop(parent.subfolders.folders().size() - parent.next);
       parent.next = parent.subfolders.folders().size();
     }
   }
