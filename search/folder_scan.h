@@ -88,6 +88,8 @@ class FolderScan {
   const DuplicateIndex* IndexOf() const { return m_index.get(); }
 
   const std::string& Root() const { return m_root; }
+  // Whether lister threads read the folders ahead of this walk.
+  bool readsAhead() const { return m_readAhead; }
   int state() const { return m_state.load(std::memory_order_acquire); }
   bool started() const { return m_started; }
   long foldersEntered() const { return m_foldersEntered.load(std::memory_order_relaxed); }
