@@ -13,6 +13,7 @@ namespace {
 // pushed well behind that are given back, so that memory stays bounded by the depth.
 constexpr size_t kReadAhead = 32;
 constexpr size_t kKeepRead = 2 * kReadAhead;
+constexpr size_t kWakeUnread = kReadAhead / 4;
 constexpr auto kWaitStep = std::chrono::milliseconds(20);
 
 }  // namespace
@@ -100,6 +101,15 @@ void FolderPrefetcher::forgetFarListings(size_t pushed) {
   }
 }
 
+bool FolderPrefetcher::wantsLister() const {
+  if (m_queue.empty()) return false;
+  if (m_queue.front()->state == kQueued) return true;
+  size_t unread = 0;
+  for (size_t at = 0; at < m_queue.size() && at < kReadAhead; ++at)
+    if (m_queue[at]->state == kQueued) ++unread;
+  return unread >= kWakeUnread;
+}
+
 std::shared_ptr<FolderPrefetcher::Job> FolderPrefetcher::nextToRead() {
   for (size_t at = 0; at < m_queue.size() && at < kReadAhead; ++at)
     if (m_queue[at]->state == kQueued) return m_queue[at];
@@ -113,9 +123,10 @@ std::shared_ptr<FolderPrefetcher::Job> FolderPrefetcher::Pop() {
     if (m_queue.empty()) return nullptr;
     job = std::move(m_queue.front());
     m_queue.pop_front();
-    // One more folder came within reach of the listers; wake one only when one sleeps.
-    if (m_idle == 0 || m_queue.size() < kReadAhead || m_queue[kReadAhead - 1]->state != kQueued)
-      return job;
+    // A sleeping lister is woken when the walk is about to need a folder nobody reads,
+    // or when enough folders wait for it; waking it for every folder the walk enters
+    // would cost a switch of threads each time.
+    if (m_idle == 0 || !wantsLister()) return job;
   }
   m_work.notify_one();
   return job;

@@ -83,6 +83,7 @@ class FolderPrefetcher {
  private:
   void listerLoop(size_t index, int priority, std::function<void(int)> hook);
   std::shared_ptr<Job> nextToRead();    // under m_lock
+  bool wantsLister() const;             // under m_lock
   void forgetFarListings(size_t from);  // under m_lock
   void read(Job& job, FolderEnumerator& enumerator);
 

@@ -239,8 +239,9 @@ void FolderScan::prepareWorker(int priority, const PriorityHook& hook) {
 void FolderScan::startListers(int priority, const PriorityHook& hook) {
   Walker& w = *m_walker;
   const unsigned cores = std::thread::hardware_concurrency();
-  unsigned listers = std::clamp(cores, 1u, kMostListers);
-  if (const char* n = getenv("TF_LISTERS")) listers = atoi(n);
+  // The walk reads folders itself while it would wait: one core is its own, and on a
+  // machine of one core nothing is gained by reading ahead.
+  const unsigned listers = std::min(cores > 1 ? cores - 1 : 0u, kMostListers);
   for (unsigned i = 0; i < listers; ++i) {
     auto filters = std::make_unique<Walker::ListerFilters>();
     filters->filters.LoadFrom(m_filtersNode, m_clock ? *m_clock : w.utcClock);

@@ -88,7 +88,8 @@ class FolderScan {
   const DuplicateIndex* IndexOf() const { return m_index.get(); }
 
   const std::string& Root() const { return m_root; }
-  // Whether lister threads read the folders ahead of this walk.
+  // Whether lister threads may read ahead of this walk (not on a spinning disk, nor with
+  // one thread per disk).
   bool readsAhead() const { return m_readAhead; }
   int state() const { return m_state.load(std::memory_order_acquire); }
   bool started() const { return m_started; }
