@@ -1,5 +1,6 @@
 // FolderScan: the walk over one included folder on a worker thread of its own, filing
-// every file that the filters take into the scan's duplicate index.
+// every file that the filters take into the scan's duplicate index; on a solid-state disk
+// lister threads read the folders it will enter next ahead of it (FolderPrefetcher).
 #pragma once
 
 #include <atomic>

@@ -12,8 +12,10 @@
 #include <tuple>
 #include <vector>
 
+#include "duplicates/duplicate_index.h"
 #include "engine_support.h"
 #include "scan/filter_nodes.h"
+#include "search/folder_scan.h"
 #include "search/search_run.h"
 
 namespace tf {
@@ -183,6 +185,55 @@ TEST(ReadAhead, APausedWalkResumesToTheWholeResultAndAStopIsQuick) {
     EXPECT_TRUE(scan->state() == FolderScan::kStopped || scan->state() == FolderScan::kCompleted);
     EXPECT_LT(took, std::chrono::milliseconds(200));
   }
+  DeleteNode(descriptor);
+}
+
+// A folder replaced after it was read ahead and before the walk enters it is read again:
+// the walk finds what is there when it enters, never a listing of the folder that went.
+TEST(ReadAhead, AFolderReplacedAfterItWasReadAheadIsReadAgain) {
+  TempTree tree;
+  for (const char* side : {"a", "b"}) {
+    for (int i = 0; i < 600; ++i) tree.File(std::string("top/") + side + "/f" + std::to_string(i));
+    tree.File(std::string("top/") + side + "/" + side + "-old");
+  }
+  DataNode* descriptor = MakeDescriptor({tree.root()}, {});
+  ScanParams params;
+  params.root = tree.root();
+  params.filters = FindChild(descriptor, "filters");
+  params.settings = FindChild(descriptor, "settings");
+  params.readAhead = true;
+  FolderScan scan;
+  ASSERT_TRUE(scan.Configure(params));
+  {
+    // The walk stops at the first files of the first of "a" and "b" it enters, while the
+    // other one is read ahead.
+    std::lock_guard<std::mutex> hold(IndexLock());
+    ASSERT_TRUE(scan.StartThread(1, nullptr));
+    for (int i = 0; i < 3000 && scan.foldersEntered() < 2; ++i)
+      std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    ASSERT_EQ(scan.foldersEntered(), 2);  // "top" and the first side
+    ASSERT_TRUE(scan.TEST_RequestPause());
+  }
+  for (int i = 0; i < 3000 && scan.state() != FolderScan::kPaused; ++i)
+    std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  ASSERT_EQ(scan.state(), FolderScan::kPaused);
+  std::this_thread::sleep_for(std::chrono::milliseconds(200));
+  for (const std::string side : {"a", "b"}) {
+    fs::rename(tree.Path("top/" + side), tree.Path("gone-" + side));
+    tree.File("top/" + side + "/" + side + "-new");
+  }
+  ASSERT_TRUE(scan.Resume());
+  for (int i = 0; i < 5000 && scan.state() != FolderScan::kCompleted; ++i)
+    std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  ASSERT_EQ(scan.state(), FolderScan::kCompleted);
+  const auto keys = scan.IndexOf()->Keys();
+  const std::set<std::string> names(keys.begin(), keys.end());
+  // The side being walked keeps the files listed before; the other is the new folder.
+  const bool aFirst = names.count("a-old") > 0;
+  EXPECT_EQ(names.count(aFirst ? "b-new" : "a-new"), 1u);
+  EXPECT_EQ(names.count(aFirst ? "b-old" : "a-old"), 0u);
+  EXPECT_EQ(names.count(aFirst ? "a-new" : "b-new"), 0u);
+  EXPECT_EQ(scan.foldersEntered(), 3);
   DeleteNode(descriptor);
 }
 
