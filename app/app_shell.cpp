@@ -53,6 +53,7 @@ bool AppShell::LoadSettings() {
     }
   }
   m_search->SetPriority(m_settings->GetPriority());
+  m_search->SetOneThreadPerDisk(m_settings->GetOneThreadPerDisk() != 0);
   RestoreSearch(m_settings.get(), m_descriptor->Root(), &m_keptPlace);
   return true;
 }

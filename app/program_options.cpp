@@ -28,6 +28,7 @@ ProgramOptions ReadProgramOptions(AppShell& shell) {
   options.maskFile = store.GetFilterText();
   options.backupFolder = store.GetBackupFolder();
   options.rememberSearch = RememberSearchOn(&store);
+  options.oneThreadPerDisk = store.GetOneThreadPerDisk() != 0;
   return options;
 }
 
@@ -53,8 +54,10 @@ OptionsOutcome ConfirmProgramOptions(AppShell& shell, ProgramOptions* options, Q
   store.SetFilterText(options->maskFile);
   store.SetBackupFolder(options->backupFolder);
   SetRememberSearchOn(&store, options->rememberSearch);
+  store.SetOneThreadPerDisk(options->oneThreadPerDisk ? 1 : 0);
   if (shell.Backup()) ApplyBackupFolder(*shell.Backup(), options->backupFolder, enableBackup);
   shell.Search().SetPriority(store.GetPriority());
+  shell.Search().SetOneThreadPerDisk(store.GetOneThreadPerDisk() != 0);
   return OptionsOutcome::kStored;
 }
 

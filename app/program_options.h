@@ -20,7 +20,8 @@ struct ProgramOptions {
   bool builtInMasks = true;
   std::string maskFile;  // the collection loaded at start-up without built-in masks
   std::string backupFolder;
-  bool rememberSearch = true;  // the last search comes back at the next start
+  bool rememberSearch = true;     // the last search comes back at the next start
+  bool oneThreadPerDisk = false;  // every walk reads one folder at a time
 };
 
 constexpr const char* kBadMaskFileCaption = "Error";
@@ -41,7 +42,7 @@ enum class OptionsOutcome {
 // "OK" of the dialog. A collection file is checked first, because the backup folder step
 // may already have copied files when it answers. Then the backup folder change (which may
 // put the current folder back into `options->backupFolder`), the setters in the dialog's
-// order, ApplyBackupFolder and the scan priority of the next search. `enableBackup`
+// order, ApplyBackupFolder, and the scan priority and walk of the next search. `enableBackup`
 // receives whether the backup features are available.
 OptionsOutcome ConfirmProgramOptions(AppShell& shell, ProgramOptions* options, Questions& questions,
                                      const EnableBackupFn& enableBackup);

@@ -67,6 +67,7 @@ int SearchControl::StartSearch() {
   SearchRun::Options runOptions;
   runOptions.tickMs = m_options.tickMs;
   runOptions.priority = m_options.priority;
+  runOptions.oneThreadPerDisk = m_options.oneThreadPerDisk;
   // Both are called from Tick, on this thread.
   runOptions.onStatus = [this](const std::string& text) { SetStatusText(text); };
   runOptions.onProgress = [this] { RefreshProgress(); };

@@ -43,6 +43,7 @@ class SearchControl {
     // Called from the run's threads when a scan or merge has ended: the window should call
     // Tick soon, on its own thread. Empty: the run's steps wait for tickMs.
     std::function<void()> wake;
+    bool oneThreadPerDisk = false;  // option "common:one_thread_per_disk"
   };
 
   // Neither is owned; both must outlive the control or be let go with Detach.
@@ -91,6 +92,8 @@ class SearchControl {
   std::string FolderStatus(const std::string& path) const;
   int Priority() const { return m_options.priority; }
   void SetPriority(int priority) { m_options.priority = priority; }
+  bool OneThreadPerDisk() const { return m_options.oneThreadPerDisk; }
+  void SetOneThreadPerDisk(bool on) { m_options.oneThreadPerDisk = on; }
 
   // Stops and drops the run and lets go of the descriptor and the panes; nothing reaches
   // them afterwards.

@@ -41,9 +41,10 @@ int64_t bytesOf(const SizeBound& bound) {
   return int64_t{bound.value} * kUnit[bound.units];
 }
 
-// The scan priority of the settings: the given file, else the user's settings file when it
-// exists. The settings are only read; twinfold-cli never writes them.
-bool readPriority(const CliOptions& options, const CliStreams& io, int* priority) {
+// The scan priority and walk of the settings: the given file, else the user's settings
+// file when it exists. The settings are only read; twinfold-cli never writes them.
+bool readPriority(const CliOptions& options, const CliStreams& io, int* priority,
+                  bool* oneThreadPerDisk) {
   SettingsStore store;
   store.SetDefaults(SettingsLocations{DefaultSettingsFile(), DefaultBackupFolder()});
   if (!options.settingsFile.empty()) {
@@ -56,6 +57,7 @@ bool readPriority(const CliOptions& options, const CliStreams& io, int* priority
     store.Load(DefaultSettingsFile());  // missing or damaged: the defaults stay
   }
   *priority = store.GetPriority();
+  *oneThreadPerDisk = store.GetOneThreadPerDisk() != 0;
   return true;
 }
 
@@ -100,7 +102,8 @@ bool writeResult(const CliOptions& options, const SearchDriver& search,
 // Everything after a valid command line.
 int search(const CliOptions& options, const CliStreams& io) {
   int priority = 1;
-  if (!readPriority(options, io, &priority)) return kExitFailed;
+  bool oneThreadPerDisk = false;
+  if (!readPriority(options, io, &priority, &oneThreadPerDisk)) return kExitFailed;
   NodePtr descriptor = buildDescriptor(options, io);
   if (!descriptor) return kExitFailed;
   // The one atomic save: a failed write leaves a good descriptor as it was, and a name
@@ -123,6 +126,7 @@ int search(const CliOptions& options, const CliStreams& io) {
   const bool progress = options.progress.value_or(io.errIsTerminal);
   SearchDriver driver(io.tickMilliseconds, priority, progress ? io.err : nullptr,
                       progress && io.errIsTerminal);
+  driver.SetOneThreadPerDisk(options.oneThreadPerDisk || oneThreadPerDisk);
   if (!driver.Run(descriptor.get())) {
     say(io, "the search could not run: " + driver.Error());
     return kExitFailed;

@@ -44,6 +44,8 @@ const char kUsage[] =
     "  --reverse                reverse the order of the sort key\n"
     "  --format FORMAT          text (default), csv or json\n"
     "  --progress, --no-progress  folder statuses on stderr (default: when it is a terminal)\n"
+    "  --one-thread-per-disk    read one folder at a time, also on solid-state disks\n"
+    "                           (as always on spinning disks; the results are the same)\n"
     "  --settings FILE          read the program's settings from FILE\n"
     "  --help                   show this help\n"
     "  --version                show the version\n"
@@ -253,6 +255,8 @@ bool applyFlag(std::string_view option, CliOptions* o) {
     o->progress = true;
   else if (option == "--no-progress")
     o->progress = false;
+  else if (option == "--one-thread-per-disk")
+    o->oneThreadPerDisk = true;
   else if (option == "--help")
     o->help = true;
   else if (option == "--version")

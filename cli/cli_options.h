@@ -57,7 +57,8 @@ struct CliOptions {
   SortBy sortBy = SortBy::kName;
   bool reverse = false;
   OutputFormat format = OutputFormat::kText;
-  std::optional<bool> progress;  // unset: on when stderr is a terminal
+  std::optional<bool> progress;   // unset: on when stderr is a terminal
+  bool oneThreadPerDisk = false;  // else as the settings say
   bool help = false;
   bool version = false;
 };

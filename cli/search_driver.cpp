@@ -28,6 +28,7 @@ bool SearchDriver::Run(DataNode* descriptor) {
   SearchRun::Options options;
   options.tickMs = m_tickMilliseconds;
   options.priority = m_priority;
+  options.oneThreadPerDisk = m_oneThreadPerDisk;
   options.onStatus = [this](const std::string& text) { m_statusLine = text; };
   options.onWork = [this] {
     {

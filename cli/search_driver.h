@@ -25,6 +25,8 @@ class SearchDriver {
   SearchDriver(const SearchDriver&) = delete;
   SearchDriver& operator=(const SearchDriver&) = delete;
 
+  // Every folder walk reads one folder at a time, also on a solid-state disk.
+  void SetOneThreadPerDisk(bool on) { m_oneThreadPerDisk = on; }
   // Prepares, starts and ticks the run until it has finished. False when the run could not
   // be prepared or started; the reason is in Error().
   bool Run(DataNode* descriptor);
@@ -41,6 +43,7 @@ class SearchDriver {
 
   int m_tickMilliseconds;
   int m_priority;
+  bool m_oneThreadPerDisk = false;
   std::FILE* m_progress;
   bool m_rewriteLine;
   // The run's threads wake the loop through these; they are declared before the run so

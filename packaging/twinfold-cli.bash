@@ -182,7 +182,7 @@ _twinfold_cli()
         COMPREPLY=($(compgen -W '--exclude --protect --descriptor --save-descriptor --preset --name
             --symbols --time --size --include --exclude-masks --min-size --max-size
             --time-filter --time-of --attr --sort --reverse --format --progress --no-progress
-            --settings --help --version' -- "$cur"))
+            --one-thread-per-disk --settings --help --version' -- "$cur"))
         return
     fi
     _filedir -d

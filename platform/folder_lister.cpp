@@ -226,6 +226,25 @@ int FolderLister::OpenChild(const FolderHandle& parent, const std::string& name,
   return 1;
 }
 
+int FolderLister::OpenBelow(const FolderHandle& root, const std::string& relative,
+                            FolderHandle* out) {
+  *out = FolderHandle();
+  if (root.fd < 0 || relative.empty() || relative[0] == '/') return 0;
+  const int fd = openat(root.fd, relative.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC | O_NOFOLLOW);
+  if (fd < 0) return 0;
+  if (!fillHandle(fd, &root, out)) {
+    close(fd);
+    *out = FolderHandle();
+    return 0;
+  }
+  if (out->device != root.device &&
+      MountTable::IsPseudoType(MountTable::TypeOfDevice(out->device))) {
+    CloseHandle(out);
+    return -1;
+  }
+  return 1;
+}
+
 bool FolderLister::Reopen(const FolderHandle& from, const std::string& relative, uint64_t device,
                           uint64_t inode, FolderHandle* out) {
   *out = FolderHandle();
@@ -255,6 +274,12 @@ bool FolderLister::Reopen(const FolderHandle& from, const std::string& relative,
 void FolderLister::CloseHandle(FolderHandle* handle) {
   if (handle->fd >= 0) close(handle->fd);
   handle->fd = -1;
+}
+
+bool FolderLister::DuplicateHandle(const FolderHandle& handle, FolderHandle* out) {
+  *out = handle;
+  out->fd = handle.fd >= 0 ? fcntl(handle.fd, F_DUPFD_CLOEXEC, 0) : -1;
+  return out->fd >= 0;
 }
 
 bool FolderLister::fill() {

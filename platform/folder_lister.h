@@ -59,7 +59,14 @@ class FolderLister {
   bool OpenHandle(const std::string& path, FolderHandle* out);
   int OpenChild(const FolderHandle& parent, const std::string& name, const std::string& path,
                 FolderHandle* out);
+  // Opens the folder `relative` (names separated by '/') below the open folder `root` in
+  // one call, the last name not followed when it is a link; codes as OpenChild, with a
+  // pseudo file system noticed against `root`'s. For listing a folder ahead of a walk,
+  // which opens it again itself and compares device and inode.
+  int OpenBelow(const FolderHandle& root, const std::string& relative, FolderHandle* out);
   static void CloseHandle(FolderHandle* handle);
+  // A second handle on the folder of `handle`, closed on its own; false when none.
+  static bool DuplicateHandle(const FolderHandle& handle, FolderHandle* out);
   // Opens again a folder whose handle a walk closed, by `relative` (names separated by
   // '/', ".." among them) from the open folder `from`, one name at a time and without
   // following links: no path is ever walked from the root. True only when the folder

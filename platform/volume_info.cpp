@@ -1,10 +1,15 @@
 #include "platform/volume_info.h"
 
+#include <dirent.h>
 #include <linux/magic.h>
 #include <sys/stat.h>
 #include <sys/statfs.h>
 #include <sys/statvfs.h>
 #include <sys/sysmacros.h>
+#include <unistd.h>
+
+#include <climits>
+#include <cstdlib>
 
 #include <fstream>
 #include <set>
@@ -12,6 +17,7 @@
 #include "platform/display_format.h"
 #include "platform/mount_table.h"
 #include "platform/path_utils.h"
+#include "platform/stored_file.h"
 
 namespace tf {
 namespace {
@@ -39,7 +45,74 @@ bool isFolder(const std::string& path) {
   return ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
 }
 
+// Kernel names of disks that never spin, whatever their queue says (a virtual disk
+// reports what the host told it, often "rotational" for an image on any medium).
+bool isSolidStateName(const std::string& name) {
+  for (const char* prefix : {"vd", "xvd", "nvme", "mmcblk", "loop", "zram", "nbd", "ram", "pmem"})
+    if (name.rfind(prefix, 0) == 0) return true;
+  return false;
+}
+
+std::string resolvedPath(const std::string& path) {
+  char buffer[PATH_MAX];
+  return realpath(path.c_str(), buffer) ? std::string(buffer) : std::string();
+}
+
+bool fileExists(const std::string& path) {
+  struct stat st {};
+  return ::stat(path.c_str(), &st) == 0;
+}
+
+// `disk` is a resolved sysfs folder of a whole block device.
+bool isSpinningDisk(const std::string& disk, int depth) {
+  if (depth > 8) return false;
+  // Device-mapper and RAID volumes: as the disks they are made of.
+  std::vector<std::string> slaves;
+  if (ListFolderNames(disk + "/slaves", &slaves) && !slaves.empty()) {
+    for (const std::string& slave : slaves) {
+      std::string below = resolvedPath(disk + "/slaves/" + slave);
+      if (below.empty()) continue;
+      if (fileExists(below + "/partition")) below = below.substr(0, below.rfind('/'));
+      if (isSpinningDisk(below, depth + 1)) return true;
+    }
+    return false;
+  }
+  const std::string name = disk.substr(disk.rfind('/') + 1);
+  if (isSolidStateName(name)) return false;
+  std::string rotational;
+  if (!ReadStoredFile(disk + "/queue/rotational", &rotational, 4096) || rotational.empty() ||
+      rotational[0] != '1')
+    return false;
+  // On a SATA port (libata) or a SAS end device; anything else (USB bridges, virtual
+  // SCSI hosts, ...) counts as solid-state.
+  return disk.find("/ata") != std::string::npos || disk.find("/end_device-") != std::string::npos;
+}
+
 }  // namespace
+
+bool IsOnSpinningDisk(const std::string& path, const std::string& sysRoot) {
+  struct stat st {};
+  if (path.empty() || ::stat(path.c_str(), &st) != 0) return false;
+  uint64_t device = st.st_dev;
+  if (major(device) == 0) {
+    // No block device of its own (btrfs subvolumes among others): the mount's source.
+    device = 0;
+    for (const MountEntry& mount : MountTable::Current()) {
+      struct stat source {};
+      if (mount.device == st.st_dev && mount.source.rfind("/dev/", 0) == 0 &&
+          ::stat(mount.source.c_str(), &source) == 0 && S_ISBLK(source.st_mode)) {
+        device = source.st_rdev;
+        break;
+      }
+    }
+    if (device == 0) return false;
+  }
+  std::string folder = resolvedPath(sysRoot + "/dev/block/" + std::to_string(major(device)) + ":" +
+                                    std::to_string(minor(device)));
+  if (folder.empty()) return false;
+  if (fileExists(folder + "/partition")) folder = folder.substr(0, folder.rfind('/'));
+  return isSpinningDisk(folder, 0);
+}
 
 uint32_t FatSectorsPerCluster(bool fat32, int64_t totalBytes) {
   if (fat32) {

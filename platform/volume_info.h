@@ -25,6 +25,14 @@ uint32_t FatSectorsPerCluster(bool fat32, int64_t totalBytes);
 // Whether a FAT volume with this many clusters is FAT32 (FAT12/16 stop below 65525).
 bool IsFat32ClusterCount(uint64_t clusters);
 
+// Whether the file system holding `path` lies on a spinning disk, where reading several
+// folders at once only makes the heads seek: a SATA or SAS disk whose kernel queue says
+// it rotates (also under a partition, a device-mapper or RAID volume when any disk below
+// rotates). Virtual disks (virtio, Xen), NVMe, memory cards, loop and memory devices
+// count as solid-state whatever they report, as do file systems without a block device.
+// `sysRoot` is where sysfs is mounted.
+bool IsOnSpinningDisk(const std::string& path, const std::string& sysRoot = "/sys");
+
 // One line of the drive list: the mount point is kept beside its text because mount
 // points may hold blanks.
 struct DriveSummary {

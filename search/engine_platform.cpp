@@ -3,11 +3,16 @@
 #include "platform/file_time.h"
 #include "platform/mount_table.h"
 #include "platform/scan_priority.h"
+#include "platform/volume_info.h"
 
 namespace tf {
 
 std::string PlatformDriveOf(const std::string& path) {
   return MountTable::MountPointOf(path);
+}
+
+bool PlatformOnSpinningDisk(const std::string& path) {
+  return IsOnSpinningDisk(path);
 }
 
 bool PlatformLocalStamp(int64_t fileTime, LocalStamp* out, int* millisecond) {

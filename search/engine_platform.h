@@ -12,6 +12,9 @@ namespace tf {
 // A name of the file system that holds `path` (its mount point); two paths are on one
 // file system when the names are equal. Empty when unknown.
 std::string PlatformDriveOf(const std::string& path);
+// Whether `path` lies on a spinning (SATA or SAS) disk, whose folders are best read one at
+// a time; virtual disks count as solid-state.
+bool PlatformOnSpinningDisk(const std::string& path);
 // The local calendar time of a file time; false when it cannot be represented.
 bool PlatformLocalStamp(int64_t fileTime, LocalStamp* out, int* millisecond);
 // The UTC file time of a local calendar time; false when invalid.

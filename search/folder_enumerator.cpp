@@ -21,7 +21,8 @@ bool FolderEnumerator::SetFilters(EntryFilter* filters) {
 bool FolderEnumerator::List(const std::string& folder, FolderListing* out) {
   if (!out) return false;
   out->Clear();
-  std::lock_guard<std::mutex> lock(EnumerationLock());
+  std::unique_lock<std::mutex> lock(EnumerationLock(), std::defer_lock);
+  if (m_serialised) lock.lock();
   if (!m_lister->Open(folder)) return true;  // counts as an empty folder
   return listOpen(out);
 }
@@ -30,7 +31,8 @@ bool FolderEnumerator::List(const FolderHandle& folder, const std::string& path,
                             FolderListing* out) {
   if (!out) return false;
   out->Clear();
-  std::lock_guard<std::mutex> lock(EnumerationLock());
+  std::unique_lock<std::mutex> lock(EnumerationLock(), std::defer_lock);
+  if (m_serialised) lock.lock();
   if (!m_lister->Open(folder, path)) return true;  // counts as an empty folder
   return listOpen(out);
 }
@@ -44,8 +46,14 @@ int FolderEnumerator::Enter(const FolderHandle& parent, const std::string& name,
   return m_lister->OpenChild(parent, name, path, out);
 }
 
+int FolderEnumerator::OpenBelow(const FolderHandle& root, const std::string& relative,
+                                FolderHandle* out) {
+  return m_lister->OpenBelow(root, relative, out);
+}
+
 bool FolderEnumerator::listOpen(FolderListing* out) {
   while (m_lister->Next()) {
+    if (m_cancel && m_cancel->load(std::memory_order_relaxed)) break;
     const std::string& name = m_lister->name();
     if (m_lister->kind() == EntryKind::kFolder) {
       out->AddFolder(name);

@@ -3,6 +3,7 @@
 // lets only one folder be listed at a time.
 #pragma once
 
+#include <atomic>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -29,6 +30,12 @@ class FolderEnumerator {
   // The filters asked about each file (null: every file is taken); not owned, must
   // outlive the listings. True when not null.
   bool SetFilters(EntryFilter* filters);
+  // Off for the walks that read several folders at once on a solid-state disk, where
+  // nothing is gained by waiting for the other scans' listings.
+  void SetSerialised(bool serialised) { m_serialised = serialised; }
+  // A flag that ends a listing part-way when set (the listing is then incomplete and
+  // the caller throws it away); null: every listing runs to its end.
+  void SetCancel(const std::atomic<bool>* cancel) { m_cancel = cancel; }
   // Fills `out` with the accepted regular files and the sub-folders to enter, in the
   // order the file system gives them. A folder that cannot be listed gives an empty
   // listing and still true; false only without `out`. Files that vanish between the
@@ -41,12 +48,17 @@ class FolderEnumerator {
   bool OpenRoot(const std::string& path, FolderHandle* out);
   int Enter(const FolderHandle& parent, const std::string& name, const std::string& path,
             FolderHandle* out);
+  // Opens the folder `relative` below the open folder `root` in one step, for listing it
+  // ahead of the walk: 1 opened, 0 cannot be opened, -1 never to be entered.
+  int OpenBelow(const FolderHandle& root, const std::string& relative, FolderHandle* out);
 
  private:
   bool listOpen(FolderListing* out);
 
   std::unique_ptr<FolderLister> m_lister;  // reused for every folder
   EntryFilter* m_filters = nullptr;
+  bool m_serialised = true;
+  const std::atomic<bool>* m_cancel = nullptr;
 };
 
 }  // namespace tf

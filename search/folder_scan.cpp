@@ -9,6 +9,7 @@
 #include "scan/entry_filter.h"
 #include "scan/filter_set.h"
 #include "search/folder_enumerator.h"
+#include "search/folder_prefetcher.h"
 
 namespace tf {
 
@@ -20,6 +21,8 @@ constexpr size_t kFilesPerBatch = 256;
 // so that a deep tree cannot use up the open files; a folder closed on the way down is
 // opened again from its sub-folder ("..") on the way back, never along its whole path.
 constexpr size_t kHeldFolders = 64;
+// Threads that read folders ahead of a walk on a solid-state disk, at most.
+constexpr unsigned kMostListers = 4;
 
 // The scan's filter set, asked by the enumerator through the plain entry interface.
 class FilterSetJudge : public EntryFilter {
@@ -72,7 +75,23 @@ struct FolderScan::Walker {
   size_t openLevels = 0;      // open levels below the root
   size_t firstOpen = 1;       // the levels between the root and this one are closed
 
+  // Reading ahead: each lister's own filters (a filter set is not shared between
+  // threads), the listers, and the listing taken for the folder being entered.
+  struct ListerFilters {
+    FilterSet filters;
+    FilterSetJudge judge{filters};
+  };
+  std::vector<std::unique_ptr<ListerFilters>> listerFilters;
+  std::vector<EntryFilter*> listerJudges;
+  int priority = 1;
+  PriorityHook hook;
+  FolderPrefetcher prefetcher;
+  std::shared_ptr<FolderPrefetcher::Job> entering;
+  size_t rootPrefix = 0;       // bytes of `path` before a folder's path below the root
+  std::vector<bool> excluded;  // of the sub-folders being queued, reused
+
   ~Walker() {
+    prefetcher.Stop();  // before the filters and the root it reads below go
     for (Level& level : levels) FolderLister::CloseHandle(&level.handle);
   }
 };
@@ -102,6 +121,7 @@ bool FolderScan::Configure(const ScanParams& params) {
     m_walked = m_ownWalked.get();
   }
   m_exclusionActive = !m_excludes.empty();
+  m_readAhead = params.readAhead;
   m_state.store(kReady, std::memory_order_release);
   return true;
 }
@@ -189,7 +209,7 @@ void FolderScan::run(int priority, PriorityHook hook) {
   }
   try {
     if (hook) hook(priority);
-    prepareWorker();
+    prepareWorker(priority, hook);
     const bool walked = walkTree();
     m_walker.reset();  // the listing buffers and the open folders are not needed any more
     if (walked) m_state.store(kCompleted, std::memory_order_release);
@@ -204,12 +224,32 @@ void FolderScan::run(int priority, PriorityHook hook) {
   if (m_onEnd) m_onEnd();
 }
 
-void FolderScan::prepareWorker() {
+void FolderScan::prepareWorker(int priority, const PriorityHook& hook) {
   m_walker = std::make_unique<Walker>();
   m_walker->filters.LoadFrom(m_filtersNode, m_clock ? *m_clock : m_walker->utcClock);
   m_walker->enumerator.SetFilters(&m_walker->judge);
+  m_walker->enumerator.SetSerialised(!m_readAhead);
   m_index = std::make_unique<DuplicateIndex>();
   m_index->Configure(m_settingsNode);
+  if (m_readAhead) startListers(priority, hook);
+}
+
+// Each lister gets filters of its own, loaded here one after another: reading the filter
+// nodes moves their cursors, so only this thread reads them.
+void FolderScan::startListers(int priority, const PriorityHook& hook) {
+  Walker& w = *m_walker;
+  const unsigned cores = std::thread::hardware_concurrency();
+  // The walk reads folders itself while it would wait: one core is its own, and on a
+  // machine of one core nothing is gained by reading ahead.
+  const unsigned listers = std::min(cores > 1 ? cores - 1 : 0u, kMostListers);
+  for (unsigned i = 0; i < listers; ++i) {
+    auto filters = std::make_unique<Walker::ListerFilters>();
+    filters->filters.LoadFrom(m_filtersNode, m_clock ? *m_clock : w.utcClock);
+    w.listerJudges.push_back(&filters->judge);
+    w.listerFilters.push_back(std::move(filters));
+  }
+  w.priority = priority;
+  w.hook = hook;
 }
 
 bool FolderScan::check() {
@@ -238,6 +278,9 @@ bool FolderScan::walkTree() {
   // A root that this search walks already, under another name, adds nothing.
   if (root.handle.fd >= 0 && !m_walked->Claim(root.device, root.inode))
     FolderLister::CloseHandle(&root.handle);
+  w.rootPrefix = w.path.size() + (w.path.empty() || w.path.back() != '/' ? 1 : 0);
+  if (root.handle.fd >= 0 && !w.listerJudges.empty())
+    w.prefetcher.Start(root.handle, w.listerJudges, w.priority, w.hook);
   if (!visit(0)) return false;
   size_t depth = 0;
   for (;;) {
@@ -249,7 +292,10 @@ bool FolderScan::walkTree() {
     }
     const int entered = enter(depth);
     if (entered < 0) return false;
-    if (entered == 0) continue;
+    if (entered == 0) {
+      w.entering.reset();  // read ahead in vain
+      continue;
+    }
     ++depth;
     if (!visit(depth)) return false;
   }
@@ -262,9 +308,22 @@ bool FolderScan::visit(size_t depth) {
   Walker::Level& level = w.levels[depth];
   level.next = 0;
   level.subfolders.Clear();
-  FolderListing& listing = w.listing;
   w.path.resize(level.pathLength);
-  w.enumerator.List(level.handle, w.path, &listing);
+  // A listing read ahead serves when it is of this very folder; else it is read here.
+  const std::shared_ptr<FolderPrefetcher::Job> job = std::move(w.entering);
+  const FolderListing* read = nullptr;
+  if (job) {
+    const int state = w.prefetcher.WaitRead(*job, w.enumerator, [this] { return check(); });
+    if (state < 0) return false;
+    if (state == FolderPrefetcher::kRead && job->opened > 0 && job->device == level.device &&
+        job->inode == level.inode)
+      read = &job->listing;
+  }
+  if (!read) {
+    w.enumerator.List(level.handle, w.path, &w.listing);
+    read = &w.listing;
+  }
+  const FolderListing& listing = *read;
   if (w.path.empty() || w.path.back() != '/') w.path += '/';
   const std::string_view prefix = w.path;
   // Files go to the index in batches under one hold of the index lock; a stop asked
@@ -283,8 +342,29 @@ bool FolderScan::visit(size_t depth) {
   // The shared listing is refilled below; only the sub-folders' names are kept here.
   for (const FolderListing::Folder& sub : listing.folders())
     level.subfolders.AddFolder(listing.NameOf(sub));
+  if (w.prefetcher.running()) queueSubfolders(depth);
   w.path.resize(level.pathLength);
   return true;
+}
+
+// Hands the sub-folders of the folder just visited (its path ends in '/') to the
+// listers, in the order enter() will take them; excluded ones are marked, not read.
+void FolderScan::queueSubfolders(size_t depth) {
+  Walker& w = *m_walker;
+  const Walker::Level& level = w.levels[depth];
+  const auto& folders = level.subfolders.folders();
+  w.excluded.assign(folders.size(), level.handle.fd < 0);
+  if (m_exclusionActive) {
+    const size_t base = w.path.size();
+    for (size_t i = 0; i < folders.size(); ++i) {
+      w.path += level.subfolders.NameOf(folders[i]);
+      for (const std::string& excluded : m_excludes)
+        if (excluded == w.path) w.excluded[i] = true;
+      w.path.resize(base);
+    }
+  }
+  const std::string relative = w.path.size() > w.rootPrefix ? w.path.substr(w.rootPrefix) : "";
+  w.prefetcher.QueueFront(relative, w.path, level.subfolders, w.excluded);
 }
 
 // Opens the next sub-folder of a level as the level below: 1 entered, 0 passed over
@@ -294,6 +374,7 @@ int FolderScan::enter(size_t depth) {
   Walker::Level& level = w.levels[depth];
   std::string& name = w.name;
   name.assign(level.subfolders.NameOf(level.subfolders.folders()[level.next++]));
+  if (w.prefetcher.running()) w.entering = w.prefetcher.Pop();
   w.path.resize(level.pathLength);
   if (w.path.empty() || w.path.back() != '/') w.path += '/';
   const size_t nameStart = w.path.size();
@@ -352,6 +433,8 @@ void FolderScan::leave(size_t depth) {
       ++w.openLevels;
       w.firstOpen = std::min(w.firstOpen, depth - 1);
     } else {
+      if (w.prefetcher.running())
+        w.prefetcher.Drop(parent.subfolders.folders().size() - parent.next);
       parent.next = parent.subfolders.folders().size();
     }
   }

@@ -1,5 +1,6 @@
 // FolderScan: the walk over one included folder on a worker thread of its own, filing
-// every file that the filters take into the scan's duplicate index.
+// every file that the filters take into the scan's duplicate index; on a solid-state disk
+// lister threads read the folders it will enter next ahead of it (FolderPrefetcher).
 #pragma once
 
 #include <atomic>
@@ -37,6 +38,10 @@ struct ScanParams {
   // says so, so that whoever drives the search can take the next step at once; empty:
   // nobody is told.
   std::function<void()> onEnd;
+  // Several threads read the folders ahead of the walk (for a solid-state disk); the
+  // walk still files them on its own thread, in the order it would alone. False: the
+  // walk reads each folder itself, one at a time in the whole program.
+  bool readAhead = false;
 };
 
 class FolderScan {
@@ -84,6 +89,9 @@ class FolderScan {
   const DuplicateIndex* IndexOf() const { return m_index.get(); }
 
   const std::string& Root() const { return m_root; }
+  // Whether lister threads may read ahead of this walk (not on a spinning disk, nor with
+  // one thread per disk).
+  bool readsAhead() const { return m_readAhead; }
   int state() const { return m_state.load(std::memory_order_acquire); }
   bool started() const { return m_started; }
   long foldersEntered() const { return m_foldersEntered.load(std::memory_order_relaxed); }
@@ -95,13 +103,15 @@ class FolderScan {
 
  private:
   void run(int priority, PriorityHook hook);
-  void prepareWorker();
+  void prepareWorker(int priority, const PriorityHook& hook);
   bool walkTree();
   bool visit(size_t depth);
   int enter(size_t depth);
   void leave(size_t depth);
   void keepOpenLevelsBounded(size_t depth);
   bool isExcluded(const std::string& path);
+  void startListers(int priority, const PriorityHook& hook);
+  void queueSubfolders(size_t depth);
   bool check();  // false: stop
 
   // Release on the worker's writes so that the index it built is seen by whoever
@@ -115,6 +125,7 @@ class FolderScan {
   std::string m_root;
   std::vector<std::string> m_excludes;
   bool m_exclusionActive = false;
+  bool m_readAhead = false;
   DataNode* m_filtersNode = nullptr;  // owned copies
   DataNode* m_settingsNode = nullptr;
   const FilterClock* m_clock = nullptr;

@@ -47,6 +47,7 @@ SearchRun::SearchRun() : SearchRun(Options()) {}
 
 SearchRun::SearchRun(Options options) : m_options(std::move(options)) {
   if (!m_options.driveOf) m_options.driveOf = PlatformDriveOf;
+  if (!m_options.spinningDisk) m_options.spinningDisk = PlatformOnSpinningDisk;
   if (!m_options.localTime) {
     m_options.localTime = [](int64_t fileTime, LocalStamp* out) {
       return PlatformLocalStamp(fileTime, out, nullptr);
@@ -85,6 +86,7 @@ bool SearchRun::Prepare(const DataNode* descriptor) {
     params.clock = m_options.clock;
     params.walked = &m_walked;
     params.onEnd = [this] { wake(); };
+    params.readAhead = !m_options.oneThreadPerDisk && !m_options.spinningDisk(params.root);
     auto scan = std::make_unique<FolderScan>();
     if (!scan->Configure(params)) continue;
     m_drives.push_back(m_options.driveOf(params.root));

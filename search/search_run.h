@@ -64,6 +64,12 @@ class SearchRun {
     // Names the file system of a path (scans on one file system run one at a time);
     // empty: the mount point from the platform.
     std::function<std::string(const std::string&)> driveOf;
+    // Option "common:one_thread_per_disk": every folder walk reads its folders on its own
+    // thread, one at a time, as on a spinning disk. Off, a walk on a solid-state disk
+    // has several threads read ahead of it (same results, in the same order).
+    bool oneThreadPerDisk = false;
+    // Whether a path lies on a spinning disk; empty: the platform's answer.
+    std::function<bool(const std::string&)> spinningDisk;
     // Local time of a file time, for the split by time; empty: the platform's.
     LocalTimeOf localTime;
     // The time filter's clock; null: the local clock of the platform.

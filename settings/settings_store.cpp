@@ -18,6 +18,7 @@ constexpr const char* kFilter = "common:filter";
 constexpr const char* kBrowse = "common:browse";
 constexpr const char* kPriority = "common:prior";
 constexpr const char* kBackup = "common:backup";
+constexpr const char* kOneThreadPerDisk = "common:one_thread_per_disk";
 constexpr const char* kToolsSection = "tools_section";
 
 constexpr int32_t kDefaultTooltips = 1;
@@ -25,6 +26,7 @@ constexpr int32_t kDefaultShowTips = 1;
 constexpr int32_t kDefaultFilterFlag = 1;
 constexpr int32_t kDefaultBrowseMode = 0;
 constexpr int32_t kDefaultPriority = 1;
+constexpr int32_t kDefaultOneThreadPerDisk = 0;
 
 constexpr const char* kDefaultToolName = "Text editor";
 constexpr const char* kDefaultToolCommand = "xdg-open \"%f1\"";
@@ -166,6 +168,9 @@ int32_t SettingsStore::GetBrowseMode() {
 int32_t SettingsStore::GetPriority() {
   return getNumber(kPriority, kDefaultPriority);
 }
+int32_t SettingsStore::GetOneThreadPerDisk() {
+  return getNumber(kOneThreadPerDisk, kDefaultOneThreadPerDisk) != 0 ? 1 : 0;
+}
 std::string SettingsStore::GetBackupFolder() {
   return getText(kBackup, 0, m_defaultBackup);
 }
@@ -187,6 +192,9 @@ int SettingsStore::SetBrowseMode(int32_t mode) {
 }
 int SettingsStore::SetPriority(int32_t priority) {
   return setNumber(kPriority, priority);
+}
+int SettingsStore::SetOneThreadPerDisk(int32_t on) {
+  return setNumber(kOneThreadPerDisk, on ? 1 : 0);
 }
 int SettingsStore::SetBackupFolder(const std::string& folder) {
   return setText(kBackup, 0, folder);

@@ -46,6 +46,8 @@ class SettingsStore {
   int32_t GetBrowseMode();
   int32_t GetPriority();
   std::string GetBackupFolder();
+  // 1: every folder walk reads its folders on one thread, as on a spinning disk.
+  int32_t GetOneThreadPerDisk();
   // Flag setters store 1 for any non-zero argument. Each returns 0 when the key's node
   // cannot be had.
   int SetTooltips(int32_t on);
@@ -55,6 +57,7 @@ class SettingsStore {
   int SetBrowseMode(int32_t mode);
   int SetPriority(int32_t priority);
   int SetBackupFolder(const std::string& folder);
+  int SetOneThreadPerDisk(int32_t on);
 
   DataNode* root() const { return m_root; }
   const std::string& fileName() const { return m_fileName; }

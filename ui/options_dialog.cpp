@@ -94,6 +94,12 @@ void OptionsDialog::build() {
   m_priority->addItems({QStringLiteral("Low"), QStringLiteral("Normal"), QStringLiteral("High")});
   grid->addWidget(m_priority, row++, 1, Qt::AlignLeft);
 
+  label("Folder walk");
+  m_oneThreadPerDisk = new QCheckBox(QStringLiteral("One thread per disk"), this);
+  m_oneThreadPerDisk->setToolTip(
+      QStringLiteral("Read one folder at a time, also on solid-state disks"));
+  grid->addWidget(m_oneThreadPerDisk, row++, 1);
+
   label("Default mask collection");
   auto* masks = new QVBoxLayout;
   m_builtIn = new QRadioButton(QStringLiteral("Use built-in masks"), this);
@@ -161,6 +167,7 @@ void OptionsDialog::showOptions(const ProgramOptions& options) {
   m_tooltips->setChecked(options.tooltips);
   m_browse->setCurrentIndex(options.browseMode);
   m_priority->setCurrentIndex(options.priority);
+  m_oneThreadPerDisk->setChecked(options.oneThreadPerDisk);
   (options.builtInMasks ? m_builtIn : m_fromFile)->setChecked(true);
   putPath(m_maskFile, options.maskFile);
   putPath(m_backup, options.backupFolder);
@@ -208,6 +215,7 @@ void OptionsDialog::accept() {
   options.tooltips = m_tooltips->isChecked();
   options.browseMode = m_browse->currentIndex();
   options.priority = m_priority->currentIndex();
+  options.oneThreadPerDisk = m_oneThreadPerDisk->isChecked();
   options.builtInMasks = m_builtIn->isChecked();
   options.maskFile = pathOf(m_maskFile);
   options.backupFolder = pathOf(m_backup);

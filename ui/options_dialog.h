@@ -34,6 +34,7 @@ class OptionsDialog : public QDialog {
   QCheckBox* rememberSearchBox() const { return m_rememberSearch; }
   QComboBox* browseList() const { return m_browse; }
   QComboBox* priorityList() const { return m_priority; }
+  QCheckBox* oneThreadPerDiskBox() const { return m_oneThreadPerDisk; }
   QRadioButton* builtInMasksButton() const { return m_builtIn; }
   QRadioButton* maskFileButton() const { return m_fromFile; }
   QLineEdit* maskFileBox() const { return m_maskFile; }
@@ -63,6 +64,7 @@ class OptionsDialog : public QDialog {
   QCheckBox* m_rememberSearch = nullptr;
   QComboBox* m_browse = nullptr;
   QComboBox* m_priority = nullptr;
+  QCheckBox* m_oneThreadPerDisk = nullptr;
   QRadioButton* m_builtIn = nullptr;
   QRadioButton* m_fromFile = nullptr;
   QLineEdit* m_maskFile = nullptr;

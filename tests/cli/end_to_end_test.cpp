@@ -140,6 +140,11 @@ TEST_F(CliEndToEnd, TextListsTrueDuplicatesLikeTheUnifiedList) {
   const Outcome shown = run({"--progress", m_tree});
   EXPECT_EQ(shown.out, result.out);
   EXPECT_TRUE(shown.err.ends_with(m_tree + ": accepted\nFinished (2 files found)\n")) << shown.err;
+
+  // One thread per disk finds the same, in the same order.
+  const Outcome alone = run({"--no-progress", "--one-thread-per-disk", m_tree});
+  EXPECT_EQ(alone.status, 0) << alone.err;
+  EXPECT_EQ(alone.out, result.out);
 }
 
 // A folder given again through a symbolic link is searched once: its files are not

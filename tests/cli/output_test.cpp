@@ -54,10 +54,10 @@ TEST(CliOptions, RefusesWhatCannotBeMeant) {
 TEST(CliOptions, ReadsValuesInBothSpellingsAndKeepsFolderLikeArguments) {
   CliOptions o;
   std::string error;
-  ASSERT_TRUE(parse(
-      {"--min-size=10MB", "--max-size", "2g", "--attr", "+hidden,-system", "--attr", "readonly=any",
-       "--time-filter", "last:3w", "--include", "", "-", "--", "--reverse", "a b"},
-      &o, &error))
+  ASSERT_TRUE(parse({"--min-size=10MB", "--max-size", "2g", "--attr", "+hidden,-system", "--attr",
+                     "readonly=any", "--time-filter", "last:3w", "--include", "",
+                     "--one-thread-per-disk", "-", "--", "--reverse", "a b"},
+                    &o, &error))
       << error;
   EXPECT_EQ(o.minSize->value, 10);
   EXPECT_EQ(o.minSize->units, 1);
@@ -71,6 +71,7 @@ TEST(CliOptions, ReadsValuesInBothSpellingsAndKeepsFolderLikeArguments) {
   EXPECT_EQ(o.timeFilter->prevValue, 3);
   EXPECT_EQ(o.timeFilter->prevUnits, 1);
   EXPECT_EQ(*o.includeMasks, "");
+  EXPECT_TRUE(o.oneThreadPerDisk);
   EXPECT_FALSE(o.reverse);  // after "--" it is a folder
   EXPECT_EQ(o.folders, (std::vector<std::string>{"-", "--reverse", "a b"}));
 }

@@ -366,6 +366,7 @@ TEST(SearchRun, StopWhileAScanIsPaused) {
   DataNode* descriptor = MakeDescriptor({tree.Path("d0"), tree.Path("d1")}, {});
   SearchRun::Options options = FastOptions();
   options.driveOf = [](const std::string&) { return std::string("one"); };
+  options.oneThreadPerDisk = true;  // so that the listing lock holds the walk back
   SearchRun run(options);
   ASSERT_TRUE(run.Prepare(descriptor));
   ASSERT_EQ(run.Scans().size(), 2u);

@@ -19,8 +19,10 @@
 #include "app/main_commands.h"
 #include "app/remembered_search.h"
 #include "dialog_support.h"
+#include "platform/volume_info.h"
 #include "results/backup_store.h"
 #include "scan/mask_collection.h"
+#include "search/search_run.h"
 #include "ui/folder_page.h"
 #include "ui/options_dialog.h"
 #include "ui/search_window.h"
@@ -165,6 +167,50 @@ TEST(OptionsDialog, RememberTheLastSearchIsOnByDefaultAndTheNextStartFollowsIt) 
   Window w(places);
   ASSERT_TRUE(w.started);
   EXPECT_EQ(includesShown(w), 1);
+}
+
+// "One thread per disk" is stored, and the next search walks with one thread per disk;
+// switched off again, a walk on a solid-state disk reads ahead again.
+TEST(OptionsDialog, OneThreadPerDiskReachesTheSettingsFileAndTheNextSearch) {
+  TempTree places;
+  TempTree tree;
+  tree.File("a/x.txt");
+  tree.File("b/x.txt");
+  Window w(places);
+  ASSERT_TRUE(w.started);
+  ASSERT_EQ(w.controller.searchHost()->ChangeIncludeFolder(true, tree.root()), 1);
+  auto searchReadsAhead = [&] {
+    w.controller.OnCommand(kCmdStartSearch);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return w.status().rfind("Finished", 0) == 0; }, 20000));
+    const SearchRun* run = w.controller.shell()->Search().Run();
+    return run && !run->Scans().empty() && run->Scans()[0]->readsAhead();
+  };
+  const bool solidState = !IsOnSpinningDisk(tree.root());
+  EXPECT_EQ(searchReadsAhead(), solidState);
+
+  for (const bool on : {true, false, true}) {
+    WhenShown<OptionsDialog>([&](OptionsDialog* d) {
+      EXPECT_EQ(d->oneThreadPerDiskBox()->isChecked(), !on);
+      Click(d->oneThreadPerDiskBox());
+      EXPECT_EQ(d->oneThreadPerDiskBox()->isChecked(), on);
+      Click(d->okButton());
+    });
+    w.frame.action(kCmdOptions)->trigger();
+    EXPECT_EQ(w.controller.shell()->Settings().GetOneThreadPerDisk(), on ? 1 : 0);
+    EXPECT_EQ(searchReadsAhead(), !on && solidState);
+  }
+  // Cancel leaves the option as it was.
+  WhenShown<OptionsDialog>([&](OptionsDialog* d) {
+    Click(d->oneThreadPerDiskBox());
+    Click(d->cancelButton());
+  });
+  w.frame.action(kCmdOptions)->trigger();
+  EXPECT_FALSE(searchReadsAhead());
+
+  w.controller.Shutdown();
+  StoredSettings stored(places.Path("config/twinfold.dat"));
+  ASSERT_TRUE(stored.loaded);
+  EXPECT_EQ(stored.store.GetOneThreadPerDisk(), 1);
 }
 
 TEST(OptionsDialog, RefusalsKeepTheDialogOpenAndCancelStoresNothing) {

@@ -1,0 +1,241 @@
+// The walk whose folders several threads read ahead finds exactly what the walk of one
+// thread finds, in the same order, on random trees checked against a reference listing;
+// and it still pauses and stops at once.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <chrono>
+#include <map>
+#include <random>
+#include <string>
+#include <thread>
+#include <tuple>
+#include <vector>
+
+#include "duplicates/duplicate_index.h"
+#include "engine_support.h"
+#include "scan/filter_nodes.h"
+#include "search/folder_scan.h"
+#include "search/search_run.h"
+
+namespace tf {
+namespace {
+
+using testing::FastOptions;
+using testing::Group;
+using testing::GroupsOf;
+using testing::MakeDescriptor;
+using testing::RunToEnd;
+using testing::TempTree;
+
+namespace fs = std::filesystem;
+
+// Every group and file of a result in the order the result holds them.
+std::vector<std::string> orderedResult(const DataNode* root) {
+  std::vector<std::string> lines;
+  for (const DataNode* g = root ? root->FirstChild() : nullptr; g; g = g->Next()) {
+    lines.push_back("group " + std::string(g->Name()));
+    for (const DataNode* f = g->FirstChild(); f; f = f->Next()) lines.push_back(f->Name());
+  }
+  return lines;
+}
+
+struct Walked {
+  std::vector<std::string> ordered;
+  std::set<Group> groups;
+  std::vector<long> foldersEntered;
+};
+
+Walked walk(const DataNode* descriptor, bool oneThread) {
+  SearchRun::Options options = FastOptions();
+  options.oneThreadPerDisk = oneThread;
+  options.spinningDisk = [](const std::string&) { return false; };
+  SearchRun run(options);
+  Walked walked;
+  EXPECT_TRUE(run.Prepare(descriptor) && run.Start() && RunToEnd(run));
+  walked.ordered = orderedResult(run.ResultRoot());
+  walked.groups = GroupsOf(run.ResultRoot());
+  for (const auto& scan : run.Scans()) walked.foldersEntered.push_back(scan->foldersEntered());
+  return walked;
+}
+
+// A random tree of folders up to five deep, wide and narrow, whose files share a few
+// names, sizes and times so that many fall into groups.
+struct RandomTree {
+  TempTree tree;
+  std::vector<std::string> folders;                          // relative, "" the root
+  std::vector<std::tuple<std::string, int64_t, int>> files;  // relative path, size, time
+
+  explicit RandomTree(uint32_t seed) {
+    std::mt19937 random(seed);
+    folders.push_back("");
+    for (int i = 0; i < 60; ++i) {
+      const std::string& parent = folders[random() % folders.size()];
+      if (std::count(parent.begin(), parent.end(), '/') >= 5) continue;
+      const std::string folder = parent + "d" + std::to_string(i) + "/";
+      tree.Folder(folder);
+      folders.push_back(folder);
+    }
+    const char* names[] = {"a.txt", "b.txt", "A.txt", "c", ".hidden", "report.doc", "x y.dat"};
+    for (int i = 0; i < 400; ++i) {
+      const std::string path = folders[random() % folders.size()] + names[random() % 7];
+      if (fs::exists(tree.Path(path))) continue;
+      const int64_t size = static_cast<int64_t>(random() % 3);
+      const int time = static_cast<int>(random() % 2) * 86400;
+      tree.File(path, size, time);
+      files.emplace_back(path, size, time);
+    }
+  }
+
+  // The groups of true duplicates (same name, size and time) outside `excluded` folders.
+  std::set<Group> reference(const std::vector<std::string>& excluded, bool docOnly) const {
+    std::map<std::tuple<std::string, int64_t, int>, Group> byKey;
+    for (const auto& [path, size, time] : files) {
+      bool skip = false;
+      for (const std::string& folder : excluded) skip = skip || path.rfind(folder, 0) == 0;
+      const std::string name = path.substr(path.rfind('/') + 1);
+      if (skip || (docOnly && name != "report.doc")) continue;
+      byKey[{name, size, time}].push_back(tree.Path(path));
+    }
+    std::set<Group> groups;
+    for (auto& [key, paths] : byKey) {
+      if (paths.size() < 2) continue;
+      std::sort(paths.begin(), paths.end());
+      groups.insert(paths);
+    }
+    return groups;
+  }
+};
+
+TEST(ReadAhead, BothWalksAgreeWithTheReferenceAndWithEachOther) {
+  for (uint32_t seed = 1; seed <= 12; ++seed) {
+    RandomTree random(seed);
+    // Some seeds leave out two folders, some filter by name, some search two folders.
+    std::vector<std::string> excluded;
+    if (seed % 3 == 0 && random.folders.size() > 6) {
+      excluded = {random.folders[3], random.folders[6]};
+      std::sort(excluded.begin(), excluded.end());
+      if (excluded[1].rfind(excluded[0], 0) == 0) excluded.pop_back();
+    }
+    std::vector<std::string> excludePaths;
+    for (const std::string& folder : excluded) excludePaths.push_back(random.tree.Path(folder));
+    std::vector<std::string> include = {random.tree.root()};
+    if (seed % 4 == 1 && random.folders.size() > 2 && !random.folders[1].empty()) {
+      include = {random.tree.Path(random.folders[1]), random.tree.root()};
+    }
+    DataNode* descriptor = MakeDescriptor(include, excludePaths, 0, 0, 0);
+    const bool docOnly = seed % 5 == 2;
+    if (docOnly) {
+      DataNode* nameFilter = CreateNameFilterNode(FindChild(descriptor, "filters"));
+      SetNameInclude(nameFilter, "*.doc");
+      SetFilterEnabled(nameFilter, 1);
+    }
+    const Walked one = walk(descriptor, true);
+    const Walked several = walk(descriptor, false);
+    DeleteNode(descriptor);
+    EXPECT_EQ(one.groups, random.reference(excluded, docOnly)) << "seed " << seed;
+    EXPECT_EQ(several.ordered, one.ordered) << "seed " << seed;
+    EXPECT_EQ(several.foldersEntered, one.foldersEntered) << "seed " << seed;
+  }
+}
+
+// A tree wide and deep enough that the walk is still busy when it is paused and stopped.
+void makeBusyTree(TempTree& tree) {
+  for (int a = 0; a < 40; ++a)
+    for (int b = 0; b < 10; ++b)
+      for (int f = 0; f < 10; ++f)
+        tree.File("p" + std::to_string(a) + "/q" + std::to_string(b) + "/f" + std::to_string(f), 1);
+}
+
+TEST(ReadAhead, APausedWalkResumesToTheWholeResultAndAStopIsQuick) {
+  TempTree tree;
+  makeBusyTree(tree);
+  DataNode* descriptor = MakeDescriptor({tree.root()}, {});
+  const Walked alone = walk(descriptor, true);
+
+  SearchRun::Options options = FastOptions();
+  options.spinningDisk = [](const std::string&) { return false; };
+  {
+    SearchRun run(options);
+    ASSERT_TRUE(run.Prepare(descriptor) && run.Start());
+    FolderScan* scan = run.Scans()[0].get();
+    for (int i = 0; i < 2000 && scan->foldersEntered() < 5; ++i)
+      std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    if (scan->TEST_RequestPause()) {
+      for (int i = 0; i < 2000 && scan->state() != FolderScan::kPaused; ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+      EXPECT_EQ(scan->state(), FolderScan::kPaused);
+      const long entered = scan->foldersEntered();
+      std::this_thread::sleep_for(std::chrono::milliseconds(150));
+      EXPECT_EQ(scan->foldersEntered(), entered);  // the listers read ahead, the walk waits
+      EXPECT_TRUE(scan->Resume());
+    }
+    ASSERT_TRUE(RunToEnd(run));
+    EXPECT_EQ(orderedResult(run.ResultRoot()), alone.ordered);
+  }
+  {
+    SearchRun run(options);
+    ASSERT_TRUE(run.Prepare(descriptor) && run.Start());
+    FolderScan* scan = run.Scans()[0].get();
+    for (int i = 0; i < 2000 && scan->foldersEntered() < 5; ++i)
+      std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    const auto asked = std::chrono::steady_clock::now();
+    scan->Stop();
+    const auto took = std::chrono::steady_clock::now() - asked;
+    EXPECT_TRUE(scan->state() == FolderScan::kStopped || scan->state() == FolderScan::kCompleted);
+    EXPECT_LT(took, std::chrono::milliseconds(200));
+  }
+  DeleteNode(descriptor);
+}
+
+// A folder replaced after it was read ahead and before the walk enters it is read again:
+// the walk finds what is there when it enters, never a listing of the folder that went.
+TEST(ReadAhead, AFolderReplacedAfterItWasReadAheadIsReadAgain) {
+  TempTree tree;
+  for (const char* side : {"a", "b"}) {
+    for (int i = 0; i < 600; ++i) tree.File(std::string("top/") + side + "/f" + std::to_string(i));
+    tree.File(std::string("top/") + side + "/" + side + "-old");
+  }
+  DataNode* descriptor = MakeDescriptor({tree.root()}, {});
+  ScanParams params;
+  params.root = tree.root();
+  params.filters = FindChild(descriptor, "filters");
+  params.settings = FindChild(descriptor, "settings");
+  params.readAhead = true;
+  FolderScan scan;
+  ASSERT_TRUE(scan.Configure(params));
+  {
+    // The walk stops at the first files of the first of "a" and "b" it enters, while the
+    // other one is read ahead.
+    std::lock_guard<std::mutex> hold(IndexLock());
+    ASSERT_TRUE(scan.StartThread(1, nullptr));
+    for (int i = 0; i < 3000 && scan.foldersEntered() < 2; ++i)
+      std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    ASSERT_EQ(scan.foldersEntered(), 2);  // "top" and the first side
+    ASSERT_TRUE(scan.TEST_RequestPause());
+  }
+  for (int i = 0; i < 3000 && scan.state() != FolderScan::kPaused; ++i)
+    std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  ASSERT_EQ(scan.state(), FolderScan::kPaused);
+  std::this_thread::sleep_for(std::chrono::milliseconds(200));
+  for (const std::string side : {"a", "b"}) {
+    fs::rename(tree.Path("top/" + side), tree.Path("gone-" + side));
+    tree.File("top/" + side + "/" + side + "-new");
+  }
+  ASSERT_TRUE(scan.Resume());
+  for (int i = 0; i < 5000 && scan.state() != FolderScan::kCompleted; ++i)
+    std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  ASSERT_EQ(scan.state(), FolderScan::kCompleted);
+  const auto keys = scan.IndexOf()->Keys();
+  const std::set<std::string> names(keys.begin(), keys.end());
+  // The side being walked keeps the files listed before; the other is the new folder.
+  const bool aFirst = names.count("a-old") > 0;
+  EXPECT_EQ(names.count(aFirst ? "b-new" : "a-new"), 1u);
+  EXPECT_EQ(names.count(aFirst ? "b-old" : "a-old"), 0u);
+  EXPECT_EQ(names.count(aFirst ? "a-new" : "b-new"), 0u);
+  EXPECT_EQ(scan.foldersEntered(), 3);
+  DeleteNode(descriptor);
+}
+
+}  // namespace
+}  // namespace tf
