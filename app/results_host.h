@@ -10,7 +10,7 @@
 #include "base/questions.h"
 #include "datatree/data_node.h"
 #include "results/file_actions.h"
-#include "results/hard_links.h"
+#include "duplicates/hard_links.h"
 
 namespace tf {
 

@@ -3,7 +3,6 @@
 #include <chrono>
 #include <thread>
 
-#include "platform/path_status.h"
 #include "scan/folder_list.h"
 #include "search/search_descriptor.h"
 #include "search/search_run.h"
@@ -57,8 +56,6 @@ int SearchControl::StartSearch() {
     m_stopPending = false;
     ++m_generation;
   }
-  m_links.Clear();
-  m_linksRead = false;
   if (!m_descriptor || !HasUsableInclude(m_descriptor->Root())) {
     waitCursor(false);
     return 0;
@@ -75,6 +72,7 @@ int SearchControl::StartSearch() {
   runOptions.onStatus = [this](const std::string& text) { SetStatusText(text); };
   runOptions.onProgress = [this] { RefreshProgress(); };
   runOptions.onWork = m_options.wake;
+  runOptions.readHardLinks = true;  // the lists mark them and the helpers need them
   m_run = std::make_unique<SearchRun>(std::move(runOptions));
   SetStatusText(kStatusScanning);
   // The run keeps its own copy of the descriptor: later edits reach only the next search.
@@ -102,23 +100,10 @@ int SearchControl::StopSearch() {
 void SearchControl::showStopped() {
   if (!m_stopPending || !m_run || m_run->state() == SearchRun::kStopping) return;
   m_stopPending = false;
-  readHardLinks();
   if (m_panes) {
     m_panes->OnSearchFinished();
     m_panes->RefreshProgress();
   }
-}
-
-void SearchControl::readHardLinks() {
-  if (m_linksRead || !m_run) return;
-  m_linksRead = true;
-  // Only a file with more than one name needs a record; most have one.
-  m_links.Build(m_run->ResultRoot(), [](const std::string& path, LinkIdentity* out) {
-    FileIdentity identity;
-    if (!ReadFileIdentity(path, &identity) || identity.names < 2) return false;
-    *out = {identity.device, identity.inode};
-    return true;
-  });
 }
 
 int SearchControl::FinishSearch() {
@@ -127,7 +112,6 @@ int SearchControl::FinishSearch() {
   // The state leaves 7 here, so the next tick does not finish the search again.
   m_run->Cancel();
   ++m_generation;
-  readHardLinks();
   if (m_panes) {
     m_panes->SetSearching(false);
     m_panes->OnSearchFinished();
@@ -211,9 +195,12 @@ uint64_t SearchControl::ResultGeneration() {
   return m_generation;
 }
 
+const HardLinks* SearchControl::HardLinkSets() const {
+  return m_run ? &m_run->Links() : nullptr;
+}
+
 int SearchControl::RemoveFile(DataNode* file) {
   if (!m_run) return 0;
-  m_links.BeforeRemove(file);
   const int result = m_run->RemoveFile(file, true);
   if (result) ResultGeneration();
   return result;
@@ -227,7 +214,6 @@ std::string SearchControl::FolderStatus(const std::string& path) const {
 
 void SearchControl::Detach() {
   m_panes = nullptr;
-  m_links.Clear();
   if (m_run) m_run->Reset();
   m_run.reset();
   m_stopPending = false;

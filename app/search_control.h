@@ -14,7 +14,7 @@
 
 #include "app/search_panes.h"
 #include "datatree/data_node.h"
-#include "results/hard_links.h"
+#include "duplicates/hard_links.h"
 
 namespace tf {
 
@@ -89,9 +89,8 @@ class SearchControl {
   uint64_t ResultGeneration();
   // RemoveFile of the run, dropping a group left with one file; 0 without a run.
   int RemoveFile(DataNode* file);
-  // The files of the result that are other names of one file, read when the lists are
-  // about to show a result.
-  const HardLinks& HardLinkSets() const { return m_links; }
+  // The grouped files that are names of one file; null without a run.
+  const HardLinks* HardLinkSets() const;
   // The scan status of an include folder in the current run; empty when none knows it.
   std::string FolderStatus(const std::string& path) const;
   int Priority() const { return m_options.priority; }
@@ -111,8 +110,6 @@ class SearchControl {
   int64_t now() const;
   void waitCursor(bool on);
   void showStopped();
-  // Reads the hard links of the result once, before the lists first show it.
-  void readHardLinks();
 
   SearchDescriptor* m_descriptor;
   SearchPanes* m_panes;
@@ -124,9 +121,7 @@ class SearchControl {
   std::optional<int64_t> m_flashDeadline;
   int64_t m_nextFlash = 0;
   uint64_t m_generation = 0;
-  bool m_stopPending = false;
-  HardLinks m_links;
-  bool m_linksRead = false;  // stopped; the lists wait for the groups found so far
+  bool m_stopPending = false;  // stopped; the lists wait for the groups found so far
 };
 
 }  // namespace tf

@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "datatree/data_node.h"
-#include "results/hard_links.h"
+#include "duplicates/hard_links.h"
 
 namespace tf {
 

@@ -139,9 +139,6 @@ void ResultListView::buildContextMenu() {
   addItem("Move...", kMove);
   addItem("Copy...", kCopy);
   addItem("Delete", kDelete);
-  m_menu->addSeparator();
-  addItem("Properties", kProperties);
-
   const MenuDefinition& helpers = SelectMenu();
   m_selectMenu = new QMenu(QString::fromUtf8(helpers.title), this);
   for (const MenuEntry& entry : helpers.entries) {
@@ -157,6 +154,8 @@ void ResultListView::buildContextMenu() {
   }
   m_menu->addSeparator();
   m_menu->addMenu(m_selectMenu);
+  m_menu->addSeparator();
+  addItem("Properties", kProperties);
 }
 
 bool ResultListView::HasGroups() const {

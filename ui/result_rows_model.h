@@ -8,7 +8,7 @@
 #include <QAbstractTableModel>
 
 #include "datatree/data_node.h"
-#include "results/hard_links.h"
+#include "duplicates/hard_links.h"
 #include "results/result_rows.h"
 
 namespace tf {

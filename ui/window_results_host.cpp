@@ -78,7 +78,7 @@ std::string WindowResultsHost::ProtectedFolderOf(const std::string& path) {
 
 const HardLinks* WindowResultsHost::HardLinkSets() {
   AppShell* shell = m_owner.shell();
-  return shell ? &shell->Search().HardLinkSets() : nullptr;
+  return shell ? shell->Search().HardLinkSets() : nullptr;
 }
 
 void WindowResultsHost::ShowProperties(DataNode* fileInfo) {

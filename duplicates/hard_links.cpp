@@ -1,10 +1,8 @@
-#include "results/hard_links.h"
+#include "duplicates/hard_links.h"
 
 #include <map>
 #include <utility>
 #include <vector>
-
-#include "results/result_rows.h"
 
 namespace tf {
 
@@ -15,7 +13,7 @@ void HardLinks::Build(DataNode* root, const LinkIdentityOf& identityOf) {
   for (DataNode* group = root->FirstChild(); group; group = group->Next())
     for (DataNode* file = group->FirstChild(); file; file = file->Next()) {
       LinkIdentity identity;
-      if (!IsGroupRow(file) && identityOf(file->Name(), &identity))
+      if (file->kind == 0 && identityOf(file->Name(), &identity))
         byIdentity[{identity.device, identity.inode}].push_back(file);
     }
   uint32_t next = 1;
