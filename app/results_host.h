@@ -9,8 +9,8 @@
 
 #include "base/questions.h"
 #include "datatree/data_node.h"
-#include "results/file_actions.h"
 #include "duplicates/hard_links.h"
+#include "results/file_actions.h"
 
 namespace tf {
 
