@@ -6,12 +6,15 @@
 
 namespace tf {
 
-void HardLinks::Build(DataNode* root, const LinkIdentityOf& identityOf) {
+void HardLinks::Build(DataNode* root, const LinkIdentityOf& identityOf,
+                      const std::atomic<bool>* giveUp) {
   m_sets.clear();
   if (!root || !identityOf) return;
   std::map<std::pair<uint64_t, uint64_t>, std::vector<const DataNode*>> byIdentity;
   for (DataNode* group = root->FirstChild(); group; group = group->Next())
     for (DataNode* file = group->FirstChild(); file; file = file->Next()) {
+      // Relaxed: the flag only shortens the work; the thread that set it joins this one.
+      if (giveUp && giveUp->load(std::memory_order_relaxed)) return;
       LinkIdentity identity;
       if (file->kind == 0 && identityOf(file->Name(), &identity))
         byIdentity[{identity.device, identity.inode}].push_back(file);

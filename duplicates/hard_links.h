@@ -3,6 +3,7 @@
 // and the selection helpers never take one name of a file for a kept copy of it.
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 #include <functional>
 #include <string>
@@ -25,8 +26,10 @@ class HardLinks {
   // Forgets the last result, reads the identity of every file in the groups under `root`
   // and records the files that share theirs with another file of the result; each group's
   // total (val) then counts the bytes of such a file once. Call once per new result: the
-  // totals are changed in place.
-  void Build(DataNode* root, const LinkIdentityOf& identityOf);
+  // totals are changed in place. When `giveUp` turns true the reading ends early and
+  // nothing is recorded or changed (a search stopped while its groups are formed).
+  void Build(DataNode* root, const LinkIdentityOf& identityOf,
+             const std::atomic<bool>* giveUp = nullptr);
   void Clear();
 
   // The number shared by every name of one file (1, 2, ...), or 0 for a file that is the

@@ -104,6 +104,7 @@ bool SearchRun::Start() {
   m_ticked = false;
   waitForMerge();
   m_wakePending.store(false, std::memory_order_relaxed);
+  m_skipLinks.store(false, std::memory_order_relaxed);
   m_links.Clear();
   m_result.Clear();
   m_walked.Clear();
@@ -283,6 +284,7 @@ void SearchRun::stopAll(bool keepFound) {
   const int current = state();
   if (current == kFinalising || m_formingStopped) {
     // The walk is over; the groups being formed are kept whole.
+    m_skipLinks.store(true, std::memory_order_relaxed);
     waitForMerge();
     m_formingStopped = false;
     m_state = kStopped;
@@ -335,13 +337,16 @@ void SearchRun::finalise() {
   try {
     m_result.Finalise(m_settings, m_options.localTime);
     if (m_options.readHardLinks)
-      m_links.Build(m_result.Root(), [](const std::string& path, LinkIdentity* out) {
-        // Only a file with more than one name needs a record; most have one.
-        FileIdentity identity;
-        if (!ReadFileIdentity(path, &identity) || identity.names < 2) return false;
-        *out = {identity.device, identity.inode};
-        return true;
-      });
+      m_links.Build(
+          m_result.Root(),
+          [](const std::string& path, LinkIdentity* out) {
+            // Only a file with more than one name needs a record; most have one.
+            FileIdentity identity;
+            if (!ReadFileIdentity(path, &identity) || identity.names < 2) return false;
+            *out = {identity.device, identity.inode};
+            return true;
+          },
+          &m_skipLinks);
   } catch (...) {
     // Out of memory: the groups formed so far stay.
   }

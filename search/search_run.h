@@ -170,6 +170,9 @@ class SearchRun {
   std::thread m_mergeThread;
   std::atomic<bool> m_mergeIdle{true};
   std::atomic<bool> m_wakePending{false};
+  // Set by a stop while the groups are formed: the hard links are left unread then, so
+  // that the stop does not wait for a statx of every grouped file.
+  std::atomic<bool> m_skipLinks{false};
   bool m_ticked = false;
   bool m_formingStopped = false;  // the merge thread forms a stopped search's groups
   std::chrono::steady_clock::time_point m_lastTick;
