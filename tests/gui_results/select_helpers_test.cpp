@@ -144,7 +144,7 @@ TEST_F(SelectHelpersTest, EachHelperInTheUnifiedListThenDeleteTrashesExactlyTheS
   EXPECT_EQ(trashed(), chosen);
   for (const char* kept : {"one/a.txt", "keep/b.txt", "one/c.txt", "two/c.txt"})
     EXPECT_TRUE(fs::exists(host.path(kept))) << kept;
-  // a.txt keeps one file and goes; so do b.txt and c.txt's... c.txt keeps its two names.
+  // a.txt and b.txt keep one file each and go; c.txt keeps the two names of one file.
   EXPECT_EQ(host.GroupsRoot()->FirstChild() ? host.GroupsRoot()->FirstChild()->Name() : "",
             std::string("c.txt"));
 }
