@@ -26,7 +26,6 @@
 #include "platform/zip_plugin.h"
 #include "results/backup_store.h"
 #include "results/links_history.h"
-#include "results/selection_rules.h"
 #include "scan/folder_list.h"
 #include "tests/support/private_trash.h"
 #include "tests/support/scripted_questions.h"
@@ -120,11 +119,6 @@ class ScriptedHost : public ResultsHost {
     return result.RemoveFile(file, true);
   }
   const HardLinks* HardLinkSets() override { return &hardLinks; }
-  std::string ProtectedFolderOf(const std::string& p) override {
-    for (const std::string& folder : protectedFolders)
-      if (PathInFolder(p, path(folder))) return path(folder);
-    return {};
-  }
   std::vector<std::string> ToolNames() override { return tools; }
   bool RunTool(int index, const std::vector<std::string>& paths) override {
     ran.push_back(std::to_string(index) + ":" + std::to_string(paths.size()));
@@ -148,7 +142,6 @@ class ScriptedHost : public ResultsHost {
   // hard links of earlier ones (relative path -> relative path of the file).
   std::map<std::string, int64_t> times;
   std::map<std::string, std::string> linkTo;
-  std::vector<std::string> protectedFolders;  // relative
   HardLinks hardLinks;
   RunResult result;
   uint64_t generation = 0;

@@ -43,7 +43,7 @@ class SelectHelpersTest : public ::testing::Test {
                   {"keep/b.txt", kBase + 5 * kDay}, {"one/c.txt", kBase + kDay},
                   {"two/c.txt", kBase + kDay},      {"three/c.txt", kBase}};
     host.linkTo = {{"two/c.txt", "one/c.txt"}};
-    host.protectedFolders = {"keep"};
+    host.protectedFolders = {host.path("keep")};
     host.Search({{"one/a.txt", 100},
                  {"two/a.txt", 200},
                  {"three/a.txt", 300},
