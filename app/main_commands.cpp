@@ -39,7 +39,33 @@ const std::vector<MenuDefinition>& MainMenus() {
   return menus;
 }
 
+const MenuDefinition& SelectMenu() {
+  static const MenuDefinition menu = {
+      "S&elect",
+      {{kCmdSelectAllButNewest, "All but the &newest", ""},
+       {kCmdSelectAllButOldest, "All but the &oldest", ""},
+       {kCmdSelectAllButLargest, "All but the &largest", ""},
+       {kCmdSelectAllButInFolder, "All but the one in a &folder...", ""},
+       {kCmdSelectAllInFolder, "All in a f&older...", ""},
+       {0, "", ""},
+       {kCmdSelectInvert, "&Invert selection", ""},
+       {kCmdSelectClear, "&Clear selection", ""}}};
+  return menu;
+}
+
+bool SelectRuleOf(int commandId, SelectRule* rule) {
+  static constexpr SelectRule kRules[] = {SelectRule::kAllButNewest,  SelectRule::kAllButOldest,
+                                          SelectRule::kAllButLargest, SelectRule::kAllButInFolder,
+                                          SelectRule::kAllInFolder,   SelectRule::kInvert,
+                                          SelectRule::kClear};
+  if (commandId < kCmdSelectAllButNewest || commandId > kCmdSelectClear) return false;
+  *rule = kRules[commandId - kCmdSelectAllButNewest];
+  return true;
+}
+
 int MainCommandState(AppShell& shell, int commandId) {
+  SelectRule rule;
+  if (SelectRuleOf(commandId, &rule)) commandId = kCmdExportResults;  // the same condition
   switch (commandId) {
     case kCmdStartSearch:
       return shell.Search().CanStart() ? kEnabled : kDisabled;

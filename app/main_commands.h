@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "results/selection_rules.h"
+
 namespace tf {
 
 class AppShell;
@@ -20,6 +22,14 @@ constexpr int kCmdMaskCollection = 32775;
 constexpr int kCmdBuiltInMasks = 32806;
 constexpr int kCmdHelp = 32777;
 constexpr int kCmdAbout = 57664;
+// The "&Select" menu: the selection helpers of the result lists.
+constexpr int kCmdSelectAllButNewest = 32850;
+constexpr int kCmdSelectAllButOldest = 32851;
+constexpr int kCmdSelectAllButLargest = 32852;
+constexpr int kCmdSelectAllButInFolder = 32853;
+constexpr int kCmdSelectAllInFolder = 32854;
+constexpr int kCmdSelectInvert = 32855;
+constexpr int kCmdSelectClear = 32856;
 // "&Load masks" items: kFirstLoadMasksCommand (40000) + index, up to this one.
 constexpr int kLastLoadMasksCommand = 40100;
 
@@ -38,6 +48,11 @@ struct MenuDefinition {
 
 // "&Find", "&Settings", "&Help", in menu-bar order.
 const std::vector<MenuDefinition>& MainMenus();
+// "&Select", which the menu bar shows after "&Find" and the result lists' context menu
+// holds; its commands are enabled while a finished result with groups is shown.
+const MenuDefinition& SelectMenu();
+// The helper a "&Select" command runs; false for other commands.
+bool SelectRuleOf(int commandId, SelectRule* rule);
 constexpr const char* kLoadMasksMenuText = "&Load masks";
 // Where the "&Load masks" pop-up goes in the "&Settings" menu (separators count).
 constexpr int kLoadMasksPosition = 7;

@@ -9,6 +9,7 @@
 
 #include "base/questions.h"
 #include "datatree/data_node.h"
+#include "duplicates/hard_links.h"
 #include "results/file_actions.h"
 
 namespace tf {
@@ -47,6 +48,8 @@ class ResultsHost {
     (void)path;
     return {};
   }
+  // The files of the result that are other names of one file; null when none are known.
+  virtual const HardLinks* HardLinkSets() { return nullptr; }
   // Fills and shows the properties of a file; returns when they are closed.
   virtual void ShowProperties(DataNode* fileInfo) = 0;
 

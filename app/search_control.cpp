@@ -72,6 +72,7 @@ int SearchControl::StartSearch() {
   runOptions.onStatus = [this](const std::string& text) { SetStatusText(text); };
   runOptions.onProgress = [this] { RefreshProgress(); };
   runOptions.onWork = m_options.wake;
+  runOptions.readHardLinks = true;  // the lists mark them and the helpers need them
   m_run = std::make_unique<SearchRun>(std::move(runOptions));
   SetStatusText(kStatusScanning);
   // The run keeps its own copy of the descriptor: later edits reach only the next search.
@@ -192,6 +193,10 @@ DataNode* SearchControl::GroupsRoot() const {
 uint64_t SearchControl::ResultGeneration() {
   if (m_run && m_run->TakeResultChanged()) ++m_generation;
   return m_generation;
+}
+
+const HardLinks* SearchControl::HardLinkSets() const {
+  return m_run ? &m_run->Links() : nullptr;
 }
 
 int SearchControl::RemoveFile(DataNode* file) {

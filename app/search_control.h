@@ -14,6 +14,7 @@
 
 #include "app/search_panes.h"
 #include "datatree/data_node.h"
+#include "duplicates/hard_links.h"
 
 namespace tf {
 
@@ -88,6 +89,8 @@ class SearchControl {
   uint64_t ResultGeneration();
   // RemoveFile of the run, dropping a group left with one file; 0 without a run.
   int RemoveFile(DataNode* file);
+  // The grouped files that are names of one file; null without a run.
+  const HardLinks* HardLinkSets() const;
   // The scan status of an include folder in the current run; empty when none knows it.
   std::string FolderStatus(const std::string& path) const;
   int Priority() const { return m_options.priority; }

@@ -54,6 +54,19 @@ bool SameFile(const std::string& a, const std::string& b) {
          x.inode == y.inode;
 }
 
+bool ReadFileIdentity(const std::string& path, FileIdentity* out) {
+  struct statx sx {};
+  // Device and inode come with every answer; the link count is the one field asked for,
+  // and a network file system may answer from its cache.
+  if (path.empty() || statx(AT_FDCWD, path.c_str(), AT_STATX_DONT_SYNC | AT_NO_AUTOMOUNT,
+                            STATX_NLINK | STATX_INO, &sx) != 0)
+    return false;
+  out->device = (static_cast<uint64_t>(sx.stx_dev_major) << 32) | sx.stx_dev_minor;
+  out->inode = sx.stx_ino;
+  out->names = sx.stx_nlink;
+  return true;
+}
+
 std::string WhyCannotCreateIn(const std::string& folder, const std::string& name) {
   const std::string f = withoutTrailingSlash(folder.empty() ? std::string(".") : folder);
   struct stat st {};

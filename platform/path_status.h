@@ -25,6 +25,16 @@ bool StatPath(const std::string& path, PathStatus* out, bool followLinks);
 // Whether the two paths reach the same file (device and inode, links followed).
 bool SameFile(const std::string& a, const std::string& b);
 
+// Which file a path reaches (links followed), and how many names that file has.
+struct FileIdentity {
+  uint64_t device = 0;
+  uint64_t inode = 0;
+  uint32_t names = 0;  // hard links, 1 for a file with one name
+};
+// Fills *out for `path` from one statx that asks only for the inode and the link count;
+// false when the file cannot be asked.
+bool ReadFileIdentity(const std::string& path, FileIdentity* out);
+
 // Why a new file `name` cannot be made in `folder`, in words a user can act on ("the folder
 // ... does not exist", "the name ... is too long", "no permission to write in ...", "... is
 // on a read-only file system"); empty when, as far as can be told, it can.

@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Writes PNG pictures of the main window (before and after a search, both result views,
-# the backup folder page), of each search page, of each sub-page of the filters page, of
+# the backup folder page, the open "Select" menu), of each search page, of each sub-page of the filters page, of
 # a message box, of the backup and link dialogs, of a progress dialog, of the "&Settings"
 # dialogs and of the HTML report of "Export results..." into docs/screenshots/. It needs
 # no display: the program runs on Qt's offscreen platform over a small made-up folder tree.
@@ -46,6 +46,9 @@ file "Downloads/01 Allegro.flac" 31457280 "2025-01-20 20:05:12"
 file "Documents/letter.odt" 18877 "2026-11-02 16:40:00"
 file "Old laptop/Cache/thumbs.db" 65536 "2023-05-01 10:00:00"
 file "Old laptop/Cache/beach.jpg" 2483712 "2024-07-14 18:22:05"
+# A second name of one file (a hard link), which the lists mark.
+mkdir -p "$home/Desktop"
+ln "$home/Pictures/2024/beach.jpg" "$home/Desktop/beach.jpg"
 
 mkdir -p docs/screenshots
 HOME=$settings XDG_CONFIG_HOME=$settings/config XDG_DATA_HOME=$settings/data QT_QPA_PLATFORM=offscreen \

@@ -6,6 +6,7 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/path_status.h"
 #include "scan/folder_list.h"
 #include "search/engine_platform.h"
 #include "search/local_filter_clock.h"
@@ -103,6 +104,8 @@ bool SearchRun::Start() {
   m_ticked = false;
   waitForMerge();
   m_wakePending.store(false, std::memory_order_relaxed);
+  m_skipLinks.store(false, std::memory_order_relaxed);
+  m_links.Clear();
   m_result.Clear();
   m_walked.Clear();
   m_state = kRunning;
@@ -214,11 +217,7 @@ void SearchRun::startFinalise() {
   m_state = kFinalising;
   m_mergeIdle.store(false, std::memory_order_release);
   auto work = [this] {
-    try {
-      m_result.Finalise(m_settings, m_options.localTime);
-    } catch (...) {
-      // Out of memory: the groups formed so far stay.
-    }
+    finalise();
     m_mergeIdle.store(true, std::memory_order_release);
     wake();
   };
@@ -285,6 +284,7 @@ void SearchRun::stopAll(bool keepFound) {
   const int current = state();
   if (current == kFinalising || m_formingStopped) {
     // The walk is over; the groups being formed are kept whole.
+    m_skipLinks.store(true, std::memory_order_relaxed);
     waitForMerge();
     m_formingStopped = false;
     m_state = kStopped;
@@ -330,8 +330,23 @@ void SearchRun::formStoppedResult() {
       scan->Index().reset();
     }
   }
+  finalise();
+}
+
+void SearchRun::finalise() {
   try {
     m_result.Finalise(m_settings, m_options.localTime);
+    if (m_options.readHardLinks)
+      m_links.Build(
+          m_result.Root(),
+          [](const std::string& path, LinkIdentity* out) {
+            // Only a file with more than one name needs a record; most have one.
+            FileIdentity identity;
+            if (!ReadFileIdentity(path, &identity) || identity.names < 2) return false;
+            *out = {identity.device, identity.inode};
+            return true;
+          },
+          &m_skipLinks);
   } catch (...) {
     // Out of memory: the groups formed so far stay.
   }
@@ -349,6 +364,7 @@ void SearchRun::Reset() {
   m_state = kReset;
   m_running = 0;
   m_ready = 0;
+  m_links.Clear();
   m_result.Clear();
   m_scans.clear();  // each scan waits for its worker
   m_drives.clear();
@@ -369,6 +385,7 @@ bool SearchRun::StatusOf(const std::string& folder, std::string* text) const {
 }
 
 int SearchRun::RemoveFile(DataNode* file, bool dropGroup) {
+  m_links.BeforeRemove(file);
   return m_result.RemoveFile(file, dropGroup);
 }
 

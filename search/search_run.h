@@ -33,6 +33,7 @@
 #include <vector>
 
 #include "datatree/data_node.h"
+#include "duplicates/hard_links.h"
 #include "duplicates/run_result.h"
 #include "scan/filter_clock.h"
 #include "search/folder_scan.h"
@@ -81,6 +82,9 @@ class SearchRun {
     // the groups are formed: the owner should call Tick soon, on its own thread. It must
     // not call into the run itself. Empty: the run waits for its steps of tickMs.
     std::function<void()> onWork;
+    // Reads, on the thread that forms the groups, which grouped files are names of one
+    // file (one statx per grouped file), for the window's marks and helpers.
+    bool readHardLinks = false;
   };
 
   SearchRun();
@@ -122,6 +126,9 @@ class SearchRun {
   int running() const { return m_running; }
   int ready() const { return m_ready; }
   DataNode* ResultRoot() const { return m_result.Root(); }
+  // The grouped files that are names of one file, once the groups are formed (empty
+  // without Options::readHardLinks).
+  const HardLinks& Links() const { return m_links; }
   int64_t FileCount() const { return m_result.FileCount(); }
   const std::string& StatusLine() const { return m_statusLine; }
   // True once after the result was finalised or a file was removed from it.
@@ -138,6 +145,8 @@ class SearchRun {
   void waitForMerge();
   bool startCompletedMerge();
   void startFinalise();
+  // Finalises the result and, when asked, reads its hard links.
+  void finalise();
   void finishFinalise();
   void recount();
   bool busyDrive(const std::string& drive) const;
@@ -157,9 +166,13 @@ class SearchRun {
   int m_running = 0;
   int m_ready = 0;
   RunResult m_result;
+  HardLinks m_links;  // of m_result's groups; written where the groups are formed
   std::thread m_mergeThread;
   std::atomic<bool> m_mergeIdle{true};
   std::atomic<bool> m_wakePending{false};
+  // Set by a stop while the groups are formed: the hard links are left unread then, so
+  // that the stop does not wait for a statx of every grouped file.
+  std::atomic<bool> m_skipLinks{false};
   bool m_ticked = false;
   bool m_formingStopped = false;  // the merge thread forms a stopped search's groups
   std::chrono::steady_clock::time_point m_lastTick;

@@ -224,6 +224,10 @@ int MainController::OnCommand(int commandId) {
       showAbout();
       break;
     default:
+      if (SelectRule rule; SelectRuleOf(commandId, &rule)) {
+        if (CommandState(commandId) == 0) m_results->RunSelectHelper(rule);
+        break;
+      }
       if (commandId >= kFirstLoadMasksCommand && commandId <= kLastLoadMasksCommand) {
         m_shell->LoadMasksCommand(commandId);
         rebuildMasksMenu();
@@ -236,6 +240,10 @@ int MainController::OnCommand(int commandId) {
 
 int MainController::CommandState(int commandId) {
   if (!m_shell || m_shell->IsShutDown()) return kCommandDisabled;
+  // The helpers work on the list on show, so not on the backup page.
+  SelectRule rule;
+  if (SelectRuleOf(commandId, &rule) && (!m_results || !m_results->listView()))
+    return kCommandDisabled;
   return MainCommandState(*m_shell, commandId);
 }
 

@@ -79,21 +79,28 @@ QAction* CMainFrame::addCommand(QMenu* menu, int id, const char* text, const cha
   return action;
 }
 
+QMenu* CMainFrame::addMenu(const MenuDefinition& definition) {
+  QMenu* menu = menuBar()->addMenu(QString::fromUtf8(definition.title));
+  for (const MenuEntry& entry : definition.entries) {
+    if (entry.id == 0)
+      menu->addSeparator();
+    else
+      addCommand(menu, entry.id, entry.text, entry.keys);
+  }
+  return menu;
+}
+
 void CMainFrame::buildMenus() {
   for (const MenuDefinition& definition : MainMenus()) {
-    QMenu* menu = menuBar()->addMenu(QString::fromUtf8(definition.title));
-    m_menus.push_back(menu);
-    for (const MenuEntry& entry : definition.entries) {
-      if (entry.id == 0)
-        menu->addSeparator();
-      else
-        addCommand(menu, entry.id, entry.text, entry.keys);
-    }
+    m_menus.push_back(addMenu(definition));
+    // "Select" acts on the results, like an edit menu beside the first one.
+    if (m_menus.size() == 1) m_selectMenu = addMenu(SelectMenu());
   }
 }
 
 QAction* CMainFrame::action(int commandId) const {
   std::vector<QMenu*> menus = m_menus;
+  menus.push_back(m_selectMenu);
   if (m_loadMasks) menus.push_back(m_loadMasks);
   for (QMenu* menu : menus)
     for (QAction* action : menu->actions())

@@ -9,6 +9,7 @@
 
 #include <QMainWindow>
 
+#include "app/main_commands.h"
 #include "scan/collection_files.h"
 
 class QAction;
@@ -32,7 +33,10 @@ class CMainFrame : public QMainWindow {
   QWidget* view() const { return m_view; }
   // The action of a command number, or null (also looks into "&Load masks").
   QAction* action(int commandId) const;
+  // "&Find", "&Settings" and "&Help" by their place in the command table; "Select",
+  // which the menu bar shows after "&Find", is selectMenu().
   QMenu* menu(int index) const;
+  QMenu* selectMenu() const { return m_selectMenu; }
   // Replaces the "&Load masks" pop-up of "&Settings" by one listing `files` (command
   // kFirstLoadMasksCommand + n for the n-th); no files, no pop-up.
   void RebuildLoadMasksMenu(const std::vector<CollectionFile>& files);
@@ -48,9 +52,11 @@ class CMainFrame : public QMainWindow {
  private:
   void buildMenus();
   QAction* addCommand(QMenu* menu, int id, const char* text, const char* keys);
+  QMenu* addMenu(const MenuDefinition& definition);
 
   QWidget* m_view;
   std::vector<QMenu*> m_menus;
+  QMenu* m_selectMenu = nullptr;
   QMenu* m_loadMasks = nullptr;
   std::function<void(int)> m_onCommand;
   std::function<void()> m_onClose;

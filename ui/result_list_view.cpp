@@ -1,6 +1,7 @@
 #include "ui/result_list_view.h"
 
 #include <algorithm>
+#include <unordered_set>
 
 #include <QApplication>
 #include <QComboBox>
@@ -15,6 +16,7 @@
 #include <QTableView>
 #include <QVBoxLayout>
 
+#include "app/main_commands.h"
 #include "results/backup_store.h"
 #include "results/links_history.h"
 #include "results/move_to_backup.h"
@@ -137,8 +139,56 @@ void ResultListView::buildContextMenu() {
   addItem("Move...", kMove);
   addItem("Copy...", kCopy);
   addItem("Delete", kDelete);
+  const MenuDefinition& helpers = SelectMenu();
+  m_selectMenu = new QMenu(QString::fromUtf8(helpers.title), this);
+  for (const MenuEntry& entry : helpers.entries) {
+    if (entry.id == 0) {
+      m_selectMenu->addSeparator();
+      continue;
+    }
+    SelectRule rule = SelectRule::kClear;
+    SelectRuleOf(entry.id, &rule);
+    QAction* action = m_selectMenu->addAction(QString::fromUtf8(entry.text));
+    action->setData(entry.id);
+    connect(action, &QAction::triggered, this, [this, rule] { RunSelectHelper(rule); });
+  }
+  m_menu->addSeparator();
+  m_menu->addMenu(m_selectMenu);
   m_menu->addSeparator();
   addItem("Properties", kProperties);
+}
+
+bool ResultListView::HasGroups() const {
+  const DataNode* root = m_host.GroupsRoot();
+  return !m_busy && root && root->FirstChild();
+}
+
+bool ResultListView::RunSelectHelper(SelectRule rule) {
+  if (!HasGroups() || m_inCommand) return false;
+  SelectionContext context;
+  if (RuleNeedsFolder(rule)) {
+    const char* prompt = rule == SelectRule::kAllButInFolder
+                             ? "Choose the folder whose copy each group keeps"
+                             : "Choose the folder whose files are selected";
+    if (!m_host.Ask().ChooseFolder(m_lastFolder, prompt, &context.folder) || context.folder.empty())
+      return false;
+    m_lastFolder = context.folder;
+  }
+  context.isProtected = [this](const DataNode* file) {
+    return !m_host.ProtectedFolderOf(file->Name()).empty();
+  };
+  std::unordered_set<const DataNode*> before;
+  if (rule == SelectRule::kInvert) {
+    const std::vector<const DataNode*> selected = selectedFiles();
+    before.insert(selected.begin(), selected.end());
+  }
+  context.wasSelected = [&before](const DataNode* file) { return before.count(file) > 0; };
+  context.links = m_host.HardLinkSets();
+  QApplication::setOverrideCursor(Qt::WaitCursor);
+  selectFiles(ChooseFiles(m_host.GroupsRoot(), rule, context));
+  QApplication::restoreOverrideCursor();
+  RecomputeButtons();
+  return true;
 }
 
 ResultListView::~ResultListView() = default;
@@ -288,8 +338,11 @@ void ResultListView::setCurrentFile(DataNode* file) {
 }
 
 void ResultListView::showContextMenu(QAbstractItemView* list, const QPoint& pos) {
-  if (selectedFileCount() < 1) return;
-  m_menu->popup(list->viewport()->mapToGlobal(pos));
+  // Without a selected file only the helpers that make a selection apply.
+  const bool files = selectedFileCount() >= 1;
+  if (!files && !HasGroups()) return;
+  for (QAction* action : m_selectMenu->actions()) action->setEnabled(HasGroups());
+  (files ? m_menu : m_selectMenu)->popup(list->viewport()->mapToGlobal(pos));
 }
 
 QTableView* ResultListView::makeList(ResultRowsModel* model, bool severalRows) {
@@ -321,6 +374,7 @@ QTableView* ResultListView::makeList(ResultRowsModel* model, bool severalRows) {
   list->setProperty("resultList", static_cast<int>(model->List()));
   static const char* const kListNames[] = {"Groups", "Files of the group", "Groups and files"};
   list->setAccessibleName(QString::fromLatin1(kListNames[static_cast<int>(model->List())]));
+  model->SetLinks([this] { return m_host.HardLinkSets(); });
   // A double click on a file opens it, as in a file manager; on a group row it does nothing.
   connect(list, &QAbstractItemView::doubleClicked, this, [this, model](const QModelIndex& at) {
     const DataNode* node = model->Node(at.row());

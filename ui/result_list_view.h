@@ -13,6 +13,7 @@
 #include "app/results_host.h"
 #include "results/file_actions.h"
 #include "results/result_rows.h"
+#include "results/selection_rules.h"
 
 class QAbstractItemView;
 class QComboBox;
@@ -51,6 +52,9 @@ class ResultListView : public QWidget {
   QPushButton* button(Command command) const { return m_buttons[command]; }
   QComboBox* toolBox() const { return m_toolBox; }
   QMenu* contextMenu() const { return m_menu; }
+  // The "Select" pop-up of the context menu (also shown alone on a list without a
+  // selected file).
+  QMenu* selectMenu() const { return m_selectMenu; }
   // The filling (separate view) or cleared (unified view) flag: actions are ignored.
   bool busy() const { return m_busy; }
 
@@ -63,6 +67,12 @@ class ResultListView : public QWidget {
 
   // Runs a command on the selected files, as its button or menu item does.
   void RunCommand(Command command);
+  // Selects the files that `rule` picks in every group the view shows, asking for the
+  // folder first where the rule needs one. False when nothing was done (no groups, busy,
+  // or the folder chooser was cancelled).
+  bool RunSelectHelper(SelectRule rule);
+  // True while the view has groups and takes commands.
+  bool HasGroups() const;
   void RefillToolBox();
   void RecomputeButtons();
   // See ResultsPane::RemoveFileFromResults.
@@ -89,6 +99,10 @@ class ResultListView : public QWidget {
   virtual void refillAfterRemoval(int answer, const std::string& groupName) = 0;
   // Empties and refills every list of the view, selecting the first group.
   virtual void rebuild() = 0;
+  // The view's selected files (what "Invert" turns over), in no particular order.
+  virtual std::vector<const DataNode*> selectedFiles() const = 0;
+  // Makes exactly `files` (in tree order) the view's selected files.
+  virtual void selectFiles(const std::vector<DataNode*>& files) = 0;
 
   // The two rows of buttons with the tool box, for the view's layout.
   QWidget* takeButtonRows();
@@ -138,6 +152,8 @@ class ResultListView : public QWidget {
   QComboBox* m_toolBox;
   QWidget* m_buttonRows;
   QMenu* m_menu;
+  QMenu* m_selectMenu;
+  std::string m_lastFolder;  // where the folder chooser of the helpers starts
   int m_toolCount = 0;
   bool m_busy = false;
   bool m_inCommand = false;

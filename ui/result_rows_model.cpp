@@ -62,13 +62,29 @@ int ResultRowsModel::columnCount(const QModelIndex& parent) const {
   return parent.isValid() ? 0 : ColumnCount(m_list);
 }
 
+uint32_t ResultRowsModel::linkSet(const DataNode* node, int column) const {
+  if (column != 0 || m_list == ResultList::kGroups || IsGroupRow(node) || !m_links) return 0;
+  const HardLinks* links = m_links();
+  return links ? links->SetOf(node) : 0;
+}
+
 QVariant ResultRowsModel::data(const QModelIndex& index, int role) const {
-  if (role != Qt::DisplayRole || !index.isValid()) return QVariant();
+  if ((role != Qt::DisplayRole && role != Qt::ToolTipRole) || !index.isValid()) return QVariant();
   const DataNode* node = Node(index.row());
   if (!node) return QVariant();
+  const uint32_t set = linkSet(node, index.column());
+  if (role == Qt::ToolTipRole) {
+    if (!set) return QVariant();
+    return QStringLiteral(
+               "A hard link: the same file as every row marked \u2261%1. Removing "
+               "one of its names frees no space, and no name of it counts as a "
+               "kept copy of another.")
+        .arg(set);
+  }
   // Names that are not UTF-8 show with replacement characters; the node keeps the bytes.
   const std::string text = CellText(m_list, node, index.column());
-  return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+  const QString cell = QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+  return set ? QStringLiteral("\u2261%1 ").arg(set) + cell : cell;
 }
 
 QVariant ResultRowsModel::headerData(int section, Qt::Orientation orientation, int role) const {

@@ -2,11 +2,13 @@
 // cell's text is made from its node when the list asks for it.
 #pragma once
 
+#include <functional>
 #include <vector>
 
 #include <QAbstractTableModel>
 
 #include "datatree/data_node.h"
+#include "duplicates/hard_links.h"
 #include "results/result_rows.h"
 
 namespace tf {
@@ -25,6 +27,11 @@ class ResultRowsModel : public QAbstractTableModel {
   // Takes out the rows of nodes that are gone (compared, never read); true when any went.
   bool DropRows(const std::vector<const DataNode*>& gone);
 
+  // Where the model learns which files are names of one file: such a file's "File" cell
+  // begins with a mark and the number the other names share ("≡2 "), and its tool tip
+  // says what that means.
+  void SetLinks(std::function<const HardLinks*()> links) { m_links = std::move(links); }
+
   DataNode* Node(int row) const;
   const std::vector<DataNode*>& Rows() const { return m_rows; }
   ResultList List() const { return m_list; }
@@ -36,8 +43,12 @@ class ResultRowsModel : public QAbstractTableModel {
                       int role = Qt::DisplayRole) const override;
 
  private:
+  // The hard-link number of a file row's "File" cell, 0 for none.
+  uint32_t linkSet(const DataNode* node, int column) const;
+
   ResultList m_list;
   std::vector<DataNode*> m_rows;  // not owned: the result tree owns the nodes
+  std::function<const HardLinks*()> m_links;
 };
 
 }  // namespace tf

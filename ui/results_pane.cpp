@@ -91,6 +91,17 @@ void ResultsPane::EnableBackup(bool enabled) {
   m_unified->RecomputeButtons();
 }
 
+ResultListView* ResultsPane::listView() const {
+  if (m_mode == kSeparateMode) return m_separate;
+  if (m_mode == kUnifiedMode) return m_unified;
+  return nullptr;
+}
+
+bool ResultsPane::RunSelectHelper(SelectRule rule) {
+  ResultListView* view = listView();
+  return view && view->RunSelectHelper(rule);
+}
+
 void ResultsPane::OnSearchStarted() {
   m_separate->OnSearchStarted();
   m_unified->OnSearchStarted();

@@ -10,6 +10,7 @@
 
 #include "app/results_host.h"
 #include "results/file_actions.h"
+#include "results/selection_rules.h"
 
 class QAbstractButton;
 class QButtonGroup;
@@ -18,6 +19,7 @@ class QStackedWidget;
 namespace tf {
 
 class BackupFolderView;
+class ResultListView;
 class SeparateListsView;
 class UnifiedListView;
 
@@ -59,6 +61,11 @@ class ResultsPane : public QWidget {
   // refilled each time the page is shown.
   void SetBackupView(BackupFolderView* view);
   BackupFolderView* backupView() const { return m_backupView; }
+
+  // The list view on show, or null on the backup page.
+  ResultListView* listView() const;
+  // Runs a selection helper in the list view on show; false when none ran.
+  bool RunSelectHelper(SelectRule rule);
 
   SeparateListsView* separateView() const { return m_separate; }
   UnifiedListView* unifiedView() const { return m_unified; }

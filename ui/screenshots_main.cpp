@@ -27,10 +27,13 @@
 #include <QCheckBox>
 #include <QFile>
 #include <QLinearGradient>
+#include <QMenu>
+#include <QMenuBar>
 #include <QPainter>
 #include <QTableView>
 
 #include "app/app_shell.h"
+#include "app/main_commands.h"
 #include "app/tools_section.h"
 #include "base/questions.h"
 #include "platform/zip_plugin.h"
@@ -98,6 +101,32 @@ void saveNextDialog(const QString& folder, const char* name, bool* ok,
     *ok = save(dialog, folder, name) && *ok;
     dialog->reject();
   });
+}
+
+// The frame with its "Select" menu open after a helper has chosen the files: the menu is a
+// window of its own, so its picture is drawn onto the frame's where it stands.
+bool saveSelectMenu(tf::CMainFrame& frame, tf::MainController& controller, const QString& out) {
+  controller.resultsPane()->SetMode(1);
+  controller.OnCommand(tf::kCmdSelectAllButNewest);
+  QMenu* menu = frame.selectMenu();
+  QAction* title = menu->menuAction();
+  menu->popup(frame.menuBar()->mapToGlobal(frame.menuBar()->actionGeometry(title).bottomLeft()));
+  settle();
+  QPixmap picture = frame.grab();
+  {
+    QPainter painter(&picture);
+    painter.drawPixmap(frame.mapFromGlobal(menu->pos()), menu->grab());
+  }
+  menu->hide();
+  controller.OnCommand(tf::kCmdSelectClear);
+  controller.resultsPane()->SetMode(0);
+  const QString path = out + QStringLiteral("/menu-select.png");
+  if (!picture.save(path, "PNG")) {
+    std::fprintf(stderr, "twinfold-screenshots: cannot write %s\n", path.toLocal8Bit().constData());
+    return false;
+  }
+  std::printf("wrote %s\n", path.toLocal8Bit().constData());
+  return true;
 }
 
 // Runs the search to its end on the controller's own ticks.
@@ -299,6 +328,7 @@ int main(int argc, char** argv) {
   ok = save(&frame, out, "main-window-results.png") && ok;
   controller.resultsPane()->SetMode(1);
   ok = save(&frame, out, "main-window-unified.png") && ok;
+  ok = saveSelectMenu(frame, controller, out) && ok;
   controller.resultsPane()->SetMode(0);
   ok = saveReport(controller, scratch.filePath(QStringLiteral("report.html")), out) && ok;
 

@@ -40,6 +40,7 @@ SeparateListsView::SeparateListsView(ResultsHost& host, std::function<int(DataNo
 void SeparateListsView::FillGroups(const std::string& name) {
   QApplication::setOverrideCursor(Qt::WaitCursor);
   setBusy(true);
+  leaveSpanning();
   m_selectedGroup = nullptr;
   m_files->Clear();
   setCurrentFile(nullptr);
@@ -70,13 +71,24 @@ void SeparateListsView::groupSelectionChanged() {
 void SeparateListsView::fillFiles() {
   std::vector<DataNode*> rows = FileRows(m_selectedGroup);
   SortRows(ResultList::kFiles, m_filesKey, &rows);
+  m_showingChosen = true;  // the old group's rows leave, not its chosen files
   m_files->SetRows(std::move(rows));
-  selectRow(m_filesList, 0);
+  m_showingChosen = false;
+  if (m_spanning)
+    showChosen();
+  else
+    selectRow(m_filesList, 0);
   applyWidths(m_filesList);
 }
 
 void SeparateListsView::fileSelectionChanged(const QItemSelection& selected,
                                              const QItemSelection& deselected) {
+  if (m_spanning && !m_showingChosen) {
+    // A change by hand changes the selected group's part of the selection.
+    for (const QModelIndex& index : deselected.indexes())
+      m_chosen.erase(m_files->Node(index.row()));
+    for (const QModelIndex& index : selected.indexes()) m_chosen.insert(m_files->Node(index.row()));
+  }
   // Fewer than two selected: the file whose row changed becomes current.
   if (selectedRows(m_filesList).size() < 2) {
     const QItemSelection& changed = selected.isEmpty() ? deselected : selected;
@@ -88,6 +100,7 @@ void SeparateListsView::fileSelectionChanged(const QItemSelection& selected,
 }
 
 void SeparateListsView::OnSearchStarted() {
+  leaveSpanning();
   m_selectedGroup = nullptr;
   m_groups->Clear();
   m_files->Clear();
@@ -116,6 +129,7 @@ void SeparateListsView::refillAfterRemoval(int answer, const std::string& groupN
 
 void SeparateListsView::DropRows(const std::vector<const DataNode*>& gone) {
   for (const DataNode* node : gone) {
+    m_chosen.erase(node);
     if (node != m_selectedGroup) continue;
     m_selectedGroup = nullptr;
     m_files->Clear();
@@ -127,6 +141,17 @@ void SeparateListsView::DropRows(const std::vector<const DataNode*>& gone) {
 
 Selection SeparateListsView::currentSelection() const {
   Selection selection;
+  if (m_spanning) {
+    // The files of every group, so an action looks for them in every group.
+    const DataNode* root = m_host.GroupsRoot();
+    for (const DataNode* group = root ? root->FirstChild() : nullptr; group; group = group->Next())
+      for (const DataNode* file = group->FirstChild(); file; file = file->Next())
+        if (m_chosen.count(file)) selection.paths.push_back(file->Name());
+    selection.groupsRoot = m_host.GroupsRoot();
+    selection.group = m_selectedGroup;
+    selection.view = ResultView::kUnified;
+    return selection;
+  }
   for (int row : selectedRows(m_filesList)) selection.paths.push_back(m_files->Node(row)->Name());
   selection.groupsRoot = m_host.GroupsRoot();
   selection.group = m_selectedGroup;
@@ -139,7 +164,42 @@ DataNode* SeparateListsView::currentFileOfSelection() const {
   return rows.size() == 1 ? m_files->Node(rows.front()) : nullptr;
 }
 
+std::vector<const DataNode*> SeparateListsView::selectedFiles() const {
+  if (m_spanning) return {m_chosen.begin(), m_chosen.end()};
+  std::vector<const DataNode*> files;
+  for (int row : selectedRows(m_filesList)) files.push_back(m_files->Node(row));
+  return files;
+}
+
+void SeparateListsView::selectFiles(const std::vector<DataNode*>& files) {
+  m_chosen.clear();
+  m_chosen.insert(files.begin(), files.end());
+  m_spanning = true;
+  showChosen();
+}
+
+void SeparateListsView::showChosen() {
+  QItemSelection selection;
+  const int last = m_files->columnCount() - 1;
+  for (int row = 0; row < m_files->rowCount(); ++row)
+    if (m_chosen.count(m_files->Node(row)))
+      selection.select(m_files->index(row, 0), m_files->index(row, last));
+  m_showingChosen = true;
+  QItemSelectionModel* model = m_filesList->selectionModel();
+  model->select(selection, QItemSelectionModel::ClearAndSelect);
+  if (m_files->rowCount() > 0)
+    model->setCurrentIndex(m_files->index(0, 0), QItemSelectionModel::NoUpdate);
+  m_showingChosen = false;
+  RecomputeButtons();
+}
+
+void SeparateListsView::leaveSpanning() {
+  m_spanning = false;
+  m_chosen.clear();
+}
+
 int SeparateListsView::selectedFileCount() const {
+  if (m_spanning) return static_cast<int>(m_chosen.size());
   return static_cast<int>(selectedRows(m_filesList).size());
 }
 

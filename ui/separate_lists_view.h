@@ -1,6 +1,10 @@
 // SeparateListsView: the groups list over the files list of the selected group, with the
-// action buttons below them.
+// action buttons below them. After a selection helper ran, the view's selection spans
+// every group: the files list shows the selected group's part of it, changes made there
+// by hand change that part, and the actions work on all of it, until the lists refill.
 #pragma once
+
+#include <unordered_set>
 
 #include "ui/result_list_view.h"
 
@@ -37,8 +41,13 @@ class SeparateListsView : public ResultListView {
   DataNode* currentFileOfSelection() const override;
   void refillAfterRemoval(int answer, const std::string& groupName) override;
   void rebuild() override;
+  std::vector<const DataNode*> selectedFiles() const override;
+  void selectFiles(const std::vector<DataNode*>& files) override;
 
  private:
+  // Selects the rows of the files list that are chosen, leaving the current row at the top.
+  void showChosen();
+  void leaveSpanning();
   void groupSelectionChanged();
   void fileSelectionChanged(const QItemSelection& selected, const QItemSelection& deselected);
   void fillFiles();
@@ -50,6 +59,11 @@ class SeparateListsView : public ResultListView {
   DataNode* m_selectedGroup = nullptr;  // not owned
   int m_groupsKey = kInitialSortKey;
   int m_filesKey = kInitialSortKey;
+  // The selection across groups that a helper made; nodes are only compared until a
+  // refill clears it (DropRows takes out those that go sooner).
+  std::unordered_set<const DataNode*> m_chosen;
+  bool m_spanning = false;
+  bool m_showingChosen = false;  // the files list's selection is being set from m_chosen
 };
 
 }  // namespace tf

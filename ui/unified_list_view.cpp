@@ -7,6 +7,8 @@
 #include <QTableView>
 #include <QVBoxLayout>
 
+#include <unordered_set>
+
 #include "ui/result_rows_model.h"
 
 namespace tf {
@@ -99,6 +101,41 @@ DataNode* UnifiedListView::currentFileOfSelection() const {
   const std::vector<int> rows = selectedRows(m_list);
   DataNode* node = rows.size() == 1 ? m_model->Node(rows.front()) : nullptr;
   return node && !IsGroupRow(node) ? node : nullptr;
+}
+
+std::vector<const DataNode*> UnifiedListView::selectedFiles() const {
+  std::vector<const DataNode*> files;
+  for (int row : selectedRows(m_list)) {
+    const DataNode* node = m_model->Node(row);
+    if (node && !IsGroupRow(node)) files.push_back(node);
+  }
+  return files;
+}
+
+void UnifiedListView::selectFiles(const std::vector<DataNode*>& files) {
+  const std::unordered_set<const DataNode*> chosen(files.begin(), files.end());
+  // One range per run of neighbouring rows: a helper's choice is mostly whole groups but
+  // one row, so the selection model gets about a range per group, not one per file.
+  QItemSelection selection;
+  const int last = m_model->columnCount() - 1;
+  const int count = m_model->rowCount();
+  int firstChosen = -1;
+  for (int row = 0; row < count;) {
+    if (!chosen.count(m_model->Node(row))) {
+      ++row;
+      continue;
+    }
+    const int begin = row;
+    while (row < count && chosen.count(m_model->Node(row))) ++row;
+    if (firstChosen < 0) firstChosen = begin;
+    selection.append(QItemSelectionRange(m_model->index(begin, 0), m_model->index(row - 1, last)));
+  }
+  QItemSelectionModel* model = m_list->selectionModel();
+  model->select(selection, QItemSelectionModel::ClearAndSelect);
+  if (firstChosen >= 0) {
+    model->setCurrentIndex(m_model->index(firstChosen, 0), QItemSelectionModel::NoUpdate);
+    m_list->scrollTo(m_model->index(firstChosen, 0));
+  }
 }
 
 int UnifiedListView::selectedFileCount() const {

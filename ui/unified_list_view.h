@@ -34,6 +34,8 @@ class UnifiedListView : public ResultListView {
   DataNode* currentFileOfSelection() const override;
   void refillAfterRemoval(int answer, const std::string& groupName) override;
   void rebuild() override;
+  std::vector<const DataNode*> selectedFiles() const override;
+  void selectFiles(const std::vector<DataNode*>& files) override;
 
  private:
   void selectionChanged(const QItemSelection& selected, const QItemSelection& deselected);

@@ -76,6 +76,11 @@ std::string WindowResultsHost::ProtectedFolderOf(const std::string& path) {
   return ProtectedFolderHolding(ProtectedFolders(search->Descriptor().Root()), path);
 }
 
+const HardLinks* WindowResultsHost::HardLinkSets() {
+  AppShell* shell = m_owner.shell();
+  return shell ? shell->Search().HardLinkSets() : nullptr;
+}
+
 void WindowResultsHost::ShowProperties(DataNode* fileInfo) {
   if (FillFileProperties(fileInfo)) ShowFileProperties(m_owner.frame(), fileInfo);
 }

@@ -9,8 +9,11 @@
 #include <stdlib.h>
 #include <sys/stat.h>
 
+#include <unistd.h>
+
 #include <filesystem>
 #include <fstream>
+#include <map>
 #include <memory>
 #include <set>
 #include <string>
@@ -19,6 +22,7 @@
 #include "app/results_host.h"
 #include "duplicates/run_result.h"
 #include "platform/file_time.h"
+#include "platform/path_status.h"
 #include "platform/zip_plugin.h"
 #include "results/backup_store.h"
 #include "results/links_history.h"
@@ -79,19 +83,31 @@ class ScriptedHost : public ResultsHost {
     for (const auto& [relative, size] : files) {
       const std::filesystem::path path = dir + "/" + relative;
       std::filesystem::create_directories(path.parent_path());
-      std::ofstream(path, std::ios::binary) << std::string(static_cast<size_t>(size), 'x');
+      std::filesystem::remove(path);
+      if (linkTo.count(relative))
+        ::link(this->path(linkTo[relative]).c_str(), path.c_str());
+      else
+        std::ofstream(path, std::ios::binary) << std::string(static_cast<size_t>(size), 'x');
       // The file gets the time the search records, as the actions compare the two.
-      const int64_t modified = 130000000000000000LL + size;
-      const std::timespec times[2] = {TimespecFromFileTime(modified),
-                                      TimespecFromFileTime(modified)};
-      utimensat(AT_FDCWD, path.c_str(), times, 0);
+      const int64_t modified =
+          times.count(relative) ? times[relative] : 130000000000000000LL + size;
+      const std::timespec stamps[2] = {TimespecFromFileTime(modified),
+                                       TimespecFromFileTime(modified)};
+      utimensat(AT_FDCWD, path.c_str(), stamps, 0);
       index->AddFile(path.parent_path().string() + "/", path.filename().string(), size, modified);
     }
+    hardLinks.Clear();
     result.Clear();
     result.Merge(index);
     result.Finalise(settings, {});
     DeleteNode(settings);
     ++generation;
+    hardLinks.Build(result.Root(), [](const std::string& path, LinkIdentity* out) {
+      FileIdentity identity;
+      if (!ReadFileIdentity(path, &identity) || identity.names < 2) return false;
+      *out = {identity.device, identity.inode};
+      return true;
+    });
   }
   std::string path(const std::string& relative) const { return dir + "/" + relative; }
 
@@ -99,8 +115,10 @@ class ScriptedHost : public ResultsHost {
   uint64_t ResultGeneration() override { return generation; }
   int RemoveFile(DataNode* file) override {
     ++generation;
+    hardLinks.BeforeRemove(file);
     return result.RemoveFile(file, true);
   }
+  const HardLinks* HardLinkSets() override { return &hardLinks; }
   std::vector<std::string> ToolNames() override { return tools; }
   bool RunTool(int index, const std::vector<std::string>& paths) override {
     ran.push_back(std::to_string(index) + ":" + std::to_string(paths.size()));
@@ -120,6 +138,11 @@ class ScriptedHost : public ResultsHost {
   void SetCurrentFile(DataNode* file) override { current = file; }
 
   std::string dir;
+  // For the next Search: last-write times (relative path -> file time), files made as
+  // hard links of earlier ones (relative path -> relative path of the file).
+  std::map<std::string, int64_t> times;
+  std::map<std::string, std::string> linkTo;
+  HardLinks hardLinks;
   RunResult result;
   uint64_t generation = 0;
   std::vector<std::string> tools{"Text editor"};

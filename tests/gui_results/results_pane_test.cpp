@@ -285,8 +285,9 @@ TEST_F(ResultsPaneTest, ButtonsAndTheContextMenuFollowTheSelectedFiles) {
   std::vector<std::string> items;
   for (const QAction* action : menu->actions())
     items.push_back(action->isSeparator() ? "-" : action->text().toStdString());
-  EXPECT_EQ(items, (std::vector<std::string>{"Open", "Browse", "-", "Move to Backup", "Move...",
-                                             "Copy...", "Delete", "-", "Properties"}));
+  EXPECT_EQ(items,
+            (std::vector<std::string>{"Open", "Browse", "-", "Move to Backup", "Move...", "Copy...",
+                                      "Delete", "-", "S&elect", "-", "Properties"}));
   menu->actions().back()->trigger();  // Properties of the first selected file
   menu->hide();
   EXPECT_EQ(host.properties, std::vector<std::string>{column(files, 0)[0]});

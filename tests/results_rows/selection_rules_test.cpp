@@ -1,0 +1,205 @@
+#include "results/selection_rules.h"
+
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <random>
+#include <set>
+
+#include "datatree/node_ptr.h"
+#include "platform/path_status.h"
+#include "tests/support/temp_tree.h"
+
+namespace tf {
+namespace {
+
+class Groups {
+ public:
+  Groups() : m_root(CreateNode(nullptr, "Duplicate files results", ATTACH_ROOT)) {}
+  DataNode* root() const { return m_root.get(); }
+  DataNode* group() {
+    DataNode* g = CreateNode(m_root.get(), "g", ATTACH_LAST_CHILD);
+    g->kind = 1;
+    return g;
+  }
+  DataNode* file(DataNode* g, const std::string& path, int64_t size, int64_t time) {
+    DataNode* f = CreateNode(g, path.c_str(), ATTACH_LAST_CHILD);
+    f->val = size;
+    f->val2 = time;
+    g->val += size;
+    return f;
+  }
+
+ private:
+  NodePtr m_root;
+};
+
+std::set<std::string> chosen(const DataNode* root, SelectRule rule,
+                             const SelectionContext& context = {}) {
+  std::set<std::string> out;
+  for (const DataNode* file : ChooseFiles(root, rule, context)) out.insert(file->Name());
+  return out;
+}
+
+using Names = std::set<std::string>;
+
+TEST(SelectionRules, EachRuleKeepsOneFileAndBreaksTiesByNameOrder) {
+  Groups groups;
+  DataNode* g = groups.group();
+  // Tree order differs from name order on purpose: ties go to the name that sorts first.
+  groups.file(g, "/d/c", 10, 200);
+  groups.file(g, "/d/B", 30, 200);
+  groups.file(g, "/d/a", 30, 100);
+  groups.file(g, "/e/a", 20, 100);
+  EXPECT_EQ(chosen(groups.root(), SelectRule::kAllButNewest), (Names{"/d/a", "/d/c", "/e/a"}));
+  EXPECT_EQ(chosen(groups.root(), SelectRule::kAllButOldest), (Names{"/d/B", "/d/c", "/e/a"}));
+  EXPECT_EQ(chosen(groups.root(), SelectRule::kAllButLargest), (Names{"/d/B", "/d/c", "/e/a"}));
+  SelectionContext in;
+  in.folder = "/e/";
+  EXPECT_EQ(chosen(groups.root(), SelectRule::kAllButInFolder, in),
+            (Names{"/d/B", "/d/a", "/d/c"}));
+  EXPECT_EQ(chosen(groups.root(), SelectRule::kAllInFolder, in), (Names{"/e/a"}));
+  // Every file in the folder: the first in the lists' name order (which ignores case) stays.
+  in.folder = "/";
+  EXPECT_EQ(chosen(groups.root(), SelectRule::kAllInFolder, in), (Names{"/d/B", "/d/c", "/e/a"}));
+  // No file in the folder: the group is left alone by "all but the one in".
+  in.folder = "/d/a";  // a file's path is not a folder holding it
+  EXPECT_TRUE(chosen(groups.root(), SelectRule::kAllButInFolder, in).empty());
+  EXPECT_TRUE(chosen(groups.root(), SelectRule::kClear).empty());
+}
+
+TEST(SelectionRules, InvertTurnsOverButNeverPicksAWholeGroup) {
+  Groups groups;
+  DataNode* g = groups.group();
+  groups.file(g, "/x/2", 1, 1);
+  groups.file(g, "/x/1", 1, 1);
+  groups.file(g, "/x/3", 1, 1);
+  DataNode* h = groups.group();
+  groups.file(h, "/y/1", 1, 1);
+  groups.file(h, "/y/2", 1, 1);
+  const std::set<std::string> before{"/x/2", "/y/1", "/y/2"};
+  SelectionContext context;
+  context.wasSelected = [&](const DataNode* file) { return before.count(file->Name()) > 0; };
+  // The first group turns over; the second, wholly picked before, turns to nothing; and a
+  // group with nothing picked would turn to everything, so its first name stays.
+  EXPECT_EQ(chosen(groups.root(), SelectRule::kInvert, context), (Names{"/x/1", "/x/3"}));
+  context.wasSelected = [](const DataNode*) { return false; };
+  EXPECT_EQ(chosen(groups.root(), SelectRule::kInvert, context), (Names{"/x/2", "/x/3", "/y/2"}));
+}
+
+TEST(SelectionRules, ProtectedFilesAreNeverPickedAndCountAsKept) {
+  Groups groups;
+  DataNode* g = groups.group();
+  groups.file(g, "/keep/old", 1, 1);
+  groups.file(g, "/work/new", 1, 9);
+  groups.file(g, "/work/mid", 1, 5);
+  SelectionContext context;
+  context.isProtected = [](const DataNode* f) { return PathInFolder(f->Name(), "/keep"); };
+  EXPECT_EQ(chosen(groups.root(), SelectRule::kAllButNewest, context), (Names{"/work/mid"}));
+  // Everything in /work is picked: the protected file is the kept copy.
+  context.folder = "/work";
+  EXPECT_EQ(chosen(groups.root(), SelectRule::kAllInFolder, context),
+            (Names{"/work/mid", "/work/new"}));
+  context.folder = "/";
+  EXPECT_EQ(chosen(groups.root(), SelectRule::kAllInFolder, context),
+            (Names{"/work/mid", "/work/new"}));
+}
+
+// The hard links are real: the identities come from the file system.
+TEST(SelectionRules, AHardLinkOfAPickedFileIsNoKeptCopy) {
+  testing::TempTree tree;
+  const std::string a = tree.File("a/f", 5, 100);
+  const std::string b = tree.Path("b/f");
+  tree.Folder("b");
+  ASSERT_EQ(link(a.c_str(), b.c_str()), 0);
+  const std::string c = tree.File("c/f", 5, 50);
+  const std::string d = tree.File("d/f", 5, 50);
+  Groups groups;
+  DataNode* g = groups.group();
+  groups.file(g, c, 5, 50);
+  groups.file(g, b, 5, 100);
+  groups.file(g, a, 5, 100);
+  groups.file(g, d, 5, 50);
+  HardLinks links;
+  links.Build(groups.root(), [](const std::string& path, LinkIdentity* out) {
+    FileIdentity identity;
+    if (!ReadFileIdentity(path, &identity) || identity.names < 2) return false;
+    *out = {identity.device, identity.inode};
+    return true;
+  });
+  EXPECT_NE(links.SetOf(g->LastChild()->Prev()), 0u);
+  EXPECT_EQ(links.SetOf(g->LastChild()->Prev()), links.SetOf(g->FirstChild()->Next()));
+  EXPECT_EQ(links.SetOf(g->FirstChild()), 0u);
+  EXPECT_EQ(g->val, 15) << "the two names of one file count once";
+
+  SelectionContext context;
+  context.links = &links;
+  // The newest file has two names: both are kept, not one kept and the other picked.
+  EXPECT_EQ(chosen(groups.root(), SelectRule::kAllButNewest, context), (Names{c, d}));
+  // Oldest: c is kept; both names of the linked file may go, as c is a copy of its own.
+  EXPECT_EQ(chosen(groups.root(), SelectRule::kAllButOldest, context), (Names{a, b, d}));
+  // Picking a, c and d keeps only b, another name of a: not a copy, so the first name in
+  // order (a) is kept with its other name.
+  const std::set<std::string> before{b};
+  context.wasSelected = [&](const DataNode* file) { return before.count(file->Name()) > 0; };
+  EXPECT_EQ(chosen(groups.root(), SelectRule::kInvert, context), (Names{c, d}));
+
+  // One name leaves the group: the other still counts once.
+  links.BeforeRemove(g->FirstChild()->Next());
+  g->val -= 5;
+  DeleteNode(g->FirstChild()->Next());
+  EXPECT_EQ(g->val, 15);
+}
+
+// Random groups against the promises, for every rule.
+TEST(SelectionRules, EveryGroupKeepsAnUnpickedCopyAndNoProtectedFileIsPicked) {
+  std::mt19937 random(15);
+  Groups groups;
+  for (int n = 0; n < 400; ++n) {
+    DataNode* g = groups.group();
+    const int count = 2 + static_cast<int>(random() % 5);
+    for (int i = 0; i < count; ++i)
+      groups.file(g, "/" + std::to_string(random() % 3) + "/" + std::to_string(random() % 4),
+                  1 + random() % 3, random() % 3);
+  }
+  SelectionContext context;
+  context.folder = "/1";
+  context.isProtected = [](const DataNode* f) { return f->Name()[3] == '0'; };
+  context.wasSelected = [](const DataNode* f) { return f->Name()[3] == '1'; };
+  for (SelectRule rule :
+       {SelectRule::kAllButNewest, SelectRule::kAllButOldest, SelectRule::kAllButLargest,
+        SelectRule::kAllButInFolder, SelectRule::kAllInFolder, SelectRule::kInvert}) {
+    std::set<const DataNode*> picked;
+    for (const DataNode* f : ChooseFiles(groups.root(), rule, context)) picked.insert(f);
+    for (const DataNode* g = groups.root()->FirstChild(); g; g = g->Next()) {
+      int left = 0;
+      for (const DataNode* f = g->FirstChild(); f; f = f->Next()) {
+        left += picked.count(f) == 0;
+        if (picked.count(f)) {
+          EXPECT_FALSE(context.isProtected(f)) << f->Name();
+        }
+      }
+      EXPECT_GE(left, 1) << "rule " << static_cast<int>(rule);
+    }
+  }
+}
+
+TEST(SelectionRules, AllButTheNewestOfFiftyThousandGroupsIsQuick) {
+  Groups groups;
+  for (int n = 0; n < 50000; ++n) {
+    DataNode* g = groups.group();
+    groups.file(g, "/data/a/file" + std::to_string(n), 10, n);
+    groups.file(g, "/data/b/file" + std::to_string(n), 10, n + 1);
+  }
+  SelectionContext context;
+  context.isProtected = [](const DataNode* f) { return PathInFolder(f->Name(), "/keep"); };
+  const auto start = std::chrono::steady_clock::now();
+  const size_t picked = ChooseFiles(groups.root(), SelectRule::kAllButNewest, context).size();
+  const auto took = std::chrono::steady_clock::now() - start;
+  EXPECT_EQ(picked, 50000u);
+  EXPECT_LT(took, std::chrono::milliseconds(300));
+}
+
+}  // namespace
+}  // namespace tf
