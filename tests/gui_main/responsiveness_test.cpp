@@ -19,6 +19,7 @@
 #include "main_window_support.h"
 #include "search/search_descriptor.h"
 #include "tests/support/private_trash.h"
+#include "tests/support/timed.h"
 #include "ui/result_rows_model.h"
 #include "ui/results_pane.h"
 #include "ui/unified_list_view.h"
@@ -33,12 +34,7 @@ using testing::Window;
 constexpr int kFolders = 300;
 constexpr int kFilesPerFolder = 1000;
 constexpr qint64 kLongestStallMs = 200;
-// Under the sanitizers the timings say nothing, and the other tests run the same walk.
-#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
-constexpr bool kTimed = false;
-#else
-constexpr bool kTimed = true;
-#endif
+using testing::kTimed;
 
 // Empty files, a thousand to a folder; the same names recur in every folder. The files
 // of a folder are hard links to one seed file (a file system allows only so many links

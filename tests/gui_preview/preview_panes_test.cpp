@@ -22,6 +22,7 @@
 #include "results/preview_kind.h"
 #include "tests/backup/backup_test_support.h"
 #include "tests/support/temp_tree.h"
+#include "tests/support/timed.h"
 #include "ui/bitmap_preview_pane.h"
 #include "ui/browser_preview_pane.h"
 #include "ui/preview_manager.h"
@@ -36,18 +37,7 @@ using testing::TempTree;
 using testing::WithPlugin;
 using testing::WriteBytes;
 
-// The sanitizers slow everything down several times; time limits hold only without them.
-#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
-constexpr bool kTimed = false;
-#elif defined(__has_feature)
-#if __has_feature(address_sanitizer)
-constexpr bool kTimed = false;
-#else
-constexpr bool kTimed = true;
-#endif
-#else
-constexpr bool kTimed = true;
-#endif
+using testing::kTimed;
 
 uint32_t crc32(const std::string& bytes) {
   uint32_t crc = 0xFFFFFFFFu;
