@@ -15,6 +15,7 @@
 #include <QTableView>
 
 #include "app/results_host.h"
+#include "base/silent_questions.h"
 #include "duplicates/run_result.h"
 #include "results/result_rows.h"
 #include "ui/result_rows_model.h"
@@ -25,20 +26,6 @@
 namespace {
 
 using namespace tf;
-
-class NoQuestions : public Questions {
- public:
-  int ShowMessage(const std::string&, const char*, int) override { return IDNO; }
-  bool ChooseFolder(const std::string&, const std::string&, std::string*) override { return false; }
-  bool ChooseFileToOpen(const std::string&, const std::string&, const std::string&,
-                        const std::string&, std::string*) override {
-    return false;
-  }
-  bool ChooseFileToSave(const std::string&, const std::string&, const std::string&,
-                        const std::string&, const std::string&, bool, std::string*) override {
-    return false;
-  }
-};
 
 class BenchHost : public ResultsHost {
  public:
@@ -60,7 +47,7 @@ class BenchHost : public ResultsHost {
 
   RunResult result;
   uint64_t generation = 1;
-  NoQuestions questions;
+  SilentQuestions questions{IDNO};
   PlatformFileShell shell{questions};
 };
 

@@ -25,6 +25,7 @@
 #include <QTemporaryDir>
 
 #include "base/questions.h"
+#include "base/silent_questions.h"
 #include "cli/descriptor_builder.h"
 #include "results/result_export.h"
 #include "search/search_descriptor.h"
@@ -37,24 +38,6 @@
 namespace {
 
 using namespace tf;
-
-// Nothing in a search asks; a question that came anyway is answered "no".
-class NoQuestions : public Questions {
- public:
-  int ShowMessage(const std::string& text, const char*, int) override {
-    std::fprintf(stderr, "twinfold-bench-window: asked: %s\n", text.c_str());
-    return IDNO;
-  }
-  bool ChooseFolder(const std::string&, const std::string&, std::string*) override { return false; }
-  bool ChooseFileToOpen(const std::string&, const std::string&, const std::string&,
-                        const std::string&, std::string*) override {
-    return false;
-  }
-  bool ChooseFileToSave(const std::string&, const std::string&, const std::string&,
-                        const std::string&, const std::string&, bool, std::string*) override {
-    return false;
-  }
-};
 
 struct Arguments {
   int runs = 1;
@@ -145,7 +128,7 @@ int main(int argc, char** argv) {
   QTemporaryDir places;
   if (!places.isValid()) return 1;
   const std::string placesPath = places.path().toStdString();
-  NoQuestions questions;
+  SilentQuestions questions(IDNO, stderr);
   ControllerSetup setup;
   setup.places.settingsFile = placesPath + "/twinfold.dat";
   setup.places.defaultBackupFolder = placesPath + "/Backup";

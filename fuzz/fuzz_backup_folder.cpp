@@ -22,6 +22,7 @@
 #include <vector>
 
 #include "base/questions.h"
+#include "base/silent_questions.h"
 #include "cli/backup_output.h"
 #include "results/backup_names.h"
 #include "results/backup_store.h"
@@ -31,20 +32,6 @@ namespace {
 
 constexpr size_t kMaxFiles = 64;
 constexpr size_t kMaxNameBytes = 200;
-
-class NoQuestions : public tf::Questions {
- public:
-  int ShowMessage(const std::string&, const char*, int) override { return tf::IDCANCEL; }
-  bool ChooseFolder(const std::string&, const std::string&, std::string*) override { return false; }
-  bool ChooseFileToOpen(const std::string&, const std::string&, const std::string&,
-                        const std::string&, std::string*) override {
-    return false;
-  }
-  bool ChooseFileToSave(const std::string&, const std::string&, const std::string&,
-                        const std::string&, const std::string&, bool, std::string*) override {
-    return false;
-  }
-};
 
 const std::string& scratchFolder() {
   static const std::string folder = [] {
@@ -98,7 +85,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     present.insert(name);
   }
 
-  NoQuestions questions;
+  tf::SilentQuestions questions(tf::IDCANCEL);
   tf::BackupStore store(questions, nullptr);
   check(store.SetFolder(folder) == 1);
   tf::DataNode* entries = store.Entries(true);
