@@ -1,6 +1,8 @@
 #include "cli/terminal_questions.h"
 
 #include <cctype>
+#include <cstdio>
+#include <string>
 
 namespace tf {
 namespace {
@@ -41,6 +43,25 @@ int answerOf(char c, int buttonSet) {
   return 0;
 }
 
+// The message as the terminal may show it: a file name in it must not send escape
+// sequences, so control characters other than the message's own line breaks and tabs
+// are written as \xHH.
+std::string shownText(const std::string& text) {
+  std::string shown;
+  shown.reserve(text.size());
+  for (const char c : text) {
+    const auto byte = static_cast<unsigned char>(c);
+    if ((byte < 0x20 && c != '\n' && c != '\t') || byte == 0x7f) {
+      char escaped[5];
+      std::snprintf(escaped, sizeof escaped, "\\x%02X", byte);
+      shown += escaped;
+    } else {
+      shown += c;
+    }
+  }
+  return shown;
+}
+
 }  // namespace
 
 bool TerminalQuestions::readLine(std::string* line) {
@@ -54,7 +75,7 @@ bool TerminalQuestions::readLine(std::string* line) {
 
 int TerminalQuestions::ShowMessage(const std::string& text, const char* caption, int buttonSet) {
   if (text.empty()) return 0;
-  std::fprintf(m_out, "%s: %s\n", caption ? caption : "Twinfold", text.c_str());
+  std::fprintf(m_out, "%s: %s\n", caption ? caption : "Twinfold", shownText(text).c_str());
   const char* choices = choicesOf(buttonSet);
   if (!choices) return IDCANCEL;  // a plain message: its one button answers Cancel
   if (!m_interactive) {

@@ -283,6 +283,18 @@ TEST(TerminalQuestions, AnEmptyLineTakesTheDefaultSecondButtonOnly) {
   std::fclose(out);
 }
 
+TEST(TerminalQuestions, NamesCannotSendEscapeSequences) {
+  std::FILE* out = std::tmpfile();
+  TerminalQuestions person(stdin, out, false);
+  person.ShowMessage("Delete\n /tmp/a\x1b]0;owned\x07\rb.txt\t?", "Delete", MB_YESNO);
+  std::rewind(out);
+  char shown[256] = {};
+  std::fread(shown, 1, sizeof shown - 1, out);
+  const std::string expected = "Delete: Delete\n /tmp/a\\x1B]0;owned\\x07\\x0Db.txt\t?\n";
+  EXPECT_EQ(std::string(shown).substr(0, expected.size()), expected);
+  std::fclose(out);
+}
+
 TEST_F(BackupCliTest, UsageErrorsAndTheFolderFromTheSettings) {
   EXPECT_EQ(run({}), 2);
   EXPECT_EQ(run({"frobnicate"}), 2);
