@@ -16,6 +16,7 @@
 #include "ui/list_helpers.h"
 #include "ui/long_work.h"
 #include "ui/pending_input.h"
+#include "ui/qt_text.h"
 
 namespace tf {
 
@@ -44,10 +45,6 @@ const std::vector<int> kWidthsAfterResize = {120, -100, 70, 40, 80};
 constexpr const char* kChooseCopyFolder = "Choose folder for copying";
 constexpr const char* kDeleteAllQuestion = "Delete all backup files?";
 constexpr const char* kDeleteAllCaption = "Submit operation";
-
-QString fromBytes(const std::string& text) {
-  return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-}
 
 }  // namespace
 
@@ -153,7 +150,7 @@ void BackupFolderView::fillRows(const std::string& selectName) {
   for (size_t row = 0; row < m_rows.size(); ++row) {
     for (int column = 0; column < kColumnCount; ++column) {
       const std::string text = BackupCellText(m_rows[row], static_cast<BackupColumn>(column));
-      auto* item = new QTableWidgetItem(fromBytes(text));
+      auto* item = new QTableWidgetItem(QtText(text));
       if (column == static_cast<int>(BackupColumn::kSize))
         item->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
       m_list->setItem(static_cast<int>(row), column, item);
@@ -190,7 +187,7 @@ void BackupFolderView::selectionChanged() {
   if (!entry) {
     m_details->clear();
   } else {
-    QString text = fromBytes(BackupDetailsText(entry));
+    QString text = QtText(BackupDetailsText(entry));
     text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
     m_details->setPlainText(text);
   }

@@ -1,4 +1,5 @@
 #include "ui/control_helpers.h"
+#include "ui/qt_text.h"
 
 #include <QAbstractButton>
 #include <QButtonGroup>
@@ -62,13 +63,12 @@ int ComboFill(QComboBox* combo, const std::vector<std::string>& texts, int count
 }
 
 int ComboAdd(QComboBox* combo, const std::string& text) {
-  combo->addItem(QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())));
+  combo->addItem(QtText(text));
   return combo->count() - 1;
 }
 
 int ComboSelectText(QComboBox* combo, const std::string& text) {
-  const int index = combo->findText(
-      QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())), Qt::MatchExactly);
+  const int index = combo->findText(QtText(text), Qt::MatchExactly);
   if (index >= 0) combo->setCurrentIndex(index);
   return index;
 }

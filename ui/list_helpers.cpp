@@ -9,6 +9,7 @@
 #include <QTreeWidget>
 
 #include "ui/column_widths.h"
+#include "ui/qt_text.h"
 
 namespace tf {
 
@@ -45,7 +46,7 @@ void SetColumnWidths(QTreeView* list, const std::vector<int>& table, bool subtra
 
 int AddRow(QTreeWidget* list, const std::string& text, int64_t value, int index) {
   auto* row = new QTreeWidgetItem;
-  row->setText(0, QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())));
+  row->setText(0, QtText(text));
   row->setData(0, kBytesRole, QByteArray(text.data(), static_cast<qsizetype>(text.size())));
   row->setData(0, kValueRole, QVariant::fromValue<qint64>(value));
   const int count = list->topLevelItemCount();

@@ -1,4 +1,5 @@
 #include "ui/mask_collection_dialog.h"
+#include "ui/qt_text.h"
 
 #include <cstring>
 
@@ -15,10 +16,6 @@
 namespace tf {
 
 namespace {
-
-QString textOf(const std::string& text) {
-  return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-}
 
 std::string bytesOf(const QLineEdit* box) {
   return box->text().toUtf8().toStdString();
@@ -157,7 +154,7 @@ void MaskCollectionDialog::build(Mode mode) {
 void MaskCollectionDialog::refill() {
   m_filling = true;
   m_groups->clear();
-  for (const std::string& line : m_editor.Lines()) m_groups->addItem(textOf(line));
+  for (const std::string& line : m_editor.Lines()) m_groups->addItem(QtText(line));
   m_groups->setCurrentRow(m_editor.Selected() - 1);
   m_filling = false;
   showSelected();
@@ -166,8 +163,8 @@ void MaskCollectionDialog::refill() {
 void MaskCollectionDialog::showSelected() {
   MaskGroup group;
   const bool found = m_editor.Collection().GetGroup(m_editor.Selected(), &group);
-  m_name->setText(textOf(group.name));
-  m_masks->setText(textOf(group.masks));
+  m_name->setText(QtText(group.name));
+  m_masks->setText(QtText(group.masks));
   m_enabled->setChecked(found && group.enabled != 0);
   m_temporary->setChecked(found && group.temporary != 0);
   updateButtons();

@@ -10,14 +10,11 @@
 
 #include "platform/path_utils.h"
 #include "ui/chosen_path.h"
+#include "ui/qt_text.h"
 
 namespace tf {
 
 namespace {
-
-QString textOf(const std::string& text) {
-  return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-}
 
 QString pathOf(const std::string& path) {
   return QFile::decodeName(QByteArray(path.data(), static_cast<qsizetype>(path.size())));
@@ -28,8 +25,8 @@ QString pathOf(const std::string& path) {
 QStringList nameFilters(const std::string& filterName, const std::string& filterPattern) {
   QStringList filters;
   if (!filterPattern.empty()) {
-    const QString patterns = textOf(filterPattern).replace(';', ' ');
-    QString name = filterName.empty() ? patterns : textOf(filterName);
+    const QString patterns = QtText(filterPattern).replace(';', ' ');
+    QString name = filterName.empty() ? patterns : QtText(filterName);
     if (!name.contains('(' + patterns + ')')) name += " (" + patterns + ')';
     filters << name;
   }
@@ -102,7 +99,7 @@ int QtQuestions::ShowMessage(const std::string& text, const char* caption, int b
 
 bool QtQuestions::ChooseFolder(const std::string& start, const std::string& prompt,
                                std::string* out) {
-  ByteSafeFileDialog dialog(m_owner, prompt.empty() ? QString("Choose a folder") : textOf(prompt));
+  ByteSafeFileDialog dialog(m_owner, prompt.empty() ? QString("Choose a folder") : QtText(prompt));
   dialog.setFileMode(QFileDialog::Directory);
   dialog.setOption(QFileDialog::ShowDirsOnly);
   if (!start.empty()) dialog.setDirectory(pathOf(start));
@@ -112,7 +109,7 @@ bool QtQuestions::ChooseFolder(const std::string& start, const std::string& prom
 bool QtQuestions::ChooseFileToOpen(const std::string& filterName, const std::string& filterPattern,
                                    const std::string& title, const std::string& initialFolder,
                                    std::string* out) {
-  ByteSafeFileDialog dialog(m_owner, textOf(title));
+  ByteSafeFileDialog dialog(m_owner, QtText(title));
   dialog.setFileMode(QFileDialog::ExistingFile);
   dialog.setAcceptMode(QFileDialog::AcceptOpen);
   dialog.setNameFilters(nameFilters(filterName, filterPattern));
@@ -124,11 +121,11 @@ bool QtQuestions::ChooseFileToSave(const std::string& filterName, const std::str
                                    const std::string& defaultExtension,
                                    const std::string& initialFolder, const std::string& title,
                                    bool overwritePrompt, std::string* inOut) {
-  ByteSafeFileDialog dialog(m_owner, textOf(title));
+  ByteSafeFileDialog dialog(m_owner, QtText(title));
   dialog.setFileMode(QFileDialog::AnyFile);
   dialog.setAcceptMode(QFileDialog::AcceptSave);
   dialog.setNameFilters(nameFilters(filterName, filterPattern));
-  QString suffix = textOf(defaultExtension);
+  QString suffix = QtText(defaultExtension);
   if (suffix.startsWith('.')) suffix.remove(0, 1);
   if (!suffix.isEmpty()) dialog.setDefaultSuffix(suffix);
   dialog.setOption(QFileDialog::DontConfirmOverwrite, !overwritePrompt);
@@ -139,7 +136,7 @@ bool QtQuestions::ChooseFileToSave(const std::string& filterName, const std::str
 
 bool QtQuestions::ChooseProgram(const std::string& title, const std::string& initialFolder,
                                 std::string* out) {
-  ByteSafeFileDialog dialog(m_owner, textOf(title));
+  ByteSafeFileDialog dialog(m_owner, QtText(title));
   dialog.setFileMode(QFileDialog::ExistingFile);
   dialog.setAcceptMode(QFileDialog::AcceptOpen);
   // The filter by execute bit needs Qt's own dialog: a desktop's dialog takes no proxy.

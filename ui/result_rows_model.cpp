@@ -1,4 +1,5 @@
 #include "ui/result_rows_model.h"
+#include "ui/qt_text.h"
 
 #include <algorithm>
 #include <unordered_map>
@@ -83,7 +84,7 @@ QVariant ResultRowsModel::data(const QModelIndex& index, int role) const {
   }
   // Names that are not UTF-8 show with replacement characters; the node keeps the bytes.
   const std::string text = CellText(m_list, node, index.column());
-  const QString cell = QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+  const QString cell = QtText(text);
   return set ? QStringLiteral("\u2261%1 ").arg(set) + cell : cell;
 }
 

@@ -5,6 +5,7 @@
 #include <QPushButton>
 
 #include "ui/mc_main.h"
+#include "ui/qt_text.h"
 
 namespace tf {
 
@@ -45,7 +46,7 @@ void SearchBar::UpdateButtons(bool canStart) {
 }
 
 void SearchBar::SetStatusText(const std::string& text) {
-  m_status->setText(QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())));
+  m_status->setText(QtText(text));
   m_status->repaint();
 }
 

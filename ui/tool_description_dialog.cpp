@@ -1,4 +1,5 @@
 #include "ui/tool_description_dialog.h"
+#include "ui/qt_text.h"
 
 #include <QDialogButtonBox>
 #include <QFile>
@@ -16,10 +17,6 @@
 namespace tf {
 
 namespace {
-
-QString textOf(const std::string& text) {
-  return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-}
 
 std::string bytesOf(const QLineEdit* box) {
   return box->text().toUtf8().toStdString();
@@ -53,9 +50,9 @@ ToolDescriptionDialog::ToolDescriptionDialog(DataNode* tool, Questions& question
   build();
   std::string name, command, directory;
   ReadToolNode(m_tool, &name, &command, &directory);
-  m_name->setText(textOf(name));
-  m_command->setText(textOf(command));
-  m_directory->setText(textOf(directory));
+  m_name->setText(QtText(name));
+  m_command->setText(QtText(command));
+  m_directory->setText(QtText(directory));
   updateOk();
   m_name->setFocus();
 }
@@ -119,14 +116,14 @@ void ToolDescriptionDialog::chooseProgram() {
   std::string chosen;
   if (!m_questions.ChooseProgram("Choose executable file", "/usr/bin", &chosen)) return;
   // At the caret, over the selection; the clipboard is left as the user had it.
-  m_command->insert(textOf(ProgramPathForCommandLine(chosen)));
+  m_command->insert(QtText(ProgramPathForCommandLine(chosen)));
   m_command->setFocus();
 }
 
 void ToolDescriptionDialog::chooseDirectory() {
   std::string chosen;
   if (m_questions.ChooseFolder(bytesOf(m_directory), "Choose working directory", &chosen))
-    m_directory->setText(textOf(chosen));
+    m_directory->setText(QtText(chosen));
 }
 
 void ToolDescriptionDialog::accept() {

@@ -9,15 +9,12 @@
 
 #include "settings/tool_node.h"
 #include "ui/list_helpers.h"
+#include "ui/qt_text.h"
 #include "ui/tool_description_dialog.h"
 
 namespace tf {
 
 namespace {
-
-QString textOf(const std::string& text) {
-  return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-}
 
 // "Name" 120 pixels, the command line and the working directory half the rest each.
 const std::vector<int> kColumnWidths = {120, -50, -50};
@@ -86,7 +83,7 @@ void ToolListDialog::refill(const std::string& remembered) {
   m_list->setRowCount(static_cast<int>(rows.size()));
   for (int r = 0; r < static_cast<int>(rows.size()); ++r) {
     const ToolRow& row = rows[static_cast<size_t>(r)];
-    const QString texts[3] = {textOf(row.name), textOf(row.command), textOf(row.directory)};
+    const QString texts[3] = {QtText(row.name), QtText(row.command), QtText(row.directory)};
     for (int column = 0; column < 3; ++column) {
       auto* item = new QTableWidgetItem(texts[column]);
       item->setToolTip(texts[column]);

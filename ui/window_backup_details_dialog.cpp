@@ -1,4 +1,5 @@
 #include "ui/window_backup_details_dialog.h"
+#include "ui/qt_text.h"
 
 #include <QCheckBox>
 #include <QDialog>
@@ -13,12 +14,8 @@ namespace tf {
 
 namespace {
 
-QString fromBytes(const std::string& text) {
-  return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-}
-
 QLineEdit* readOnlyBox(const std::string& text, QWidget* parent) {
-  auto* box = new QLineEdit(fromBytes(text), parent);
+  auto* box = new QLineEdit(QtText(text), parent);
   box->setReadOnly(true);
   box->setCursorPosition(0);
   // Greyed like a label, so that it does not invite typing.

@@ -12,16 +12,13 @@
 #include <QVBoxLayout>
 
 #include "ui/chosen_path.h"
+#include "ui/qt_text.h"
 
 namespace tf {
 
 namespace {
 
 constexpr int kMaxTargetChars = 511;
-
-QString fromBytes(const std::string& text) {
-  return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-}
 
 }  // namespace
 
@@ -32,7 +29,7 @@ bool WindowReplaceLinkDialog::Ask(const std::string& fileToReplace,
   dialog.setWindowTitle(QStringLiteral("Replace file by link to another file"));
   dialog.setObjectName(QStringLiteral("ReplaceLinkDialog"));
 
-  auto* replaced = new QLineEdit(fromBytes(fileToReplace), &dialog);
+  auto* replaced = new QLineEdit(QtText(fileToReplace), &dialog);
   replaced->setObjectName(QStringLiteral("replaced"));
   replaced->setReadOnly(true);
   QPalette greyed = replaced->palette();
@@ -57,8 +54,8 @@ bool WindowReplaceLinkDialog::Ask(const std::string& fileToReplace,
   // UTF-8 reaches the link as it is on disk.
   std::map<QString, std::string> bytesOf;
   for (const std::string& candidate : candidates) {
-    found->addItem(fromBytes(candidate));
-    bytesOf[fromBytes(candidate)] = candidate;
+    found->addItem(QtText(candidate));
+    bytesOf[QtText(candidate)] = candidate;
   }
   if (preselected >= 0 && preselected < found->count()) found->setCurrentRow(preselected);
 
@@ -82,8 +79,8 @@ bool WindowReplaceLinkDialog::Ask(const std::string& fileToReplace,
     LinkBrowseFilter(fileToReplace, &description, &pattern);
     if (m_questions.ChooseFileToOpen(description, pattern, kChooseLinkTargetTitle, targetBytes(),
                                      &chosen)) {
-      bytesOf[fromBytes(chosen)] = chosen;
-      targetBox->setText(fromBytes(chosen));
+      bytesOf[QtText(chosen)] = chosen;
+      targetBox->setText(QtText(chosen));
     }
     recheck();
   });
