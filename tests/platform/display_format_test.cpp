@@ -148,35 +148,6 @@ TEST_F(PinnedLocale, LocalMidnightFollowsDaylightSaving) {
   EXPECT_EQ(midnight, FileTimeFromUnixSeconds(1711839600));  // 2024-03-30 23:00 UTC
 }
 
-TEST(FatClusters, TableBoundsForBothFamilies) {
-  const struct {
-    bool fat32;
-    int64_t bytes;
-    uint32_t sectors;
-  } cases[] = {
-      {false, 0, 1},
-      {false, 0x1FFFFFF, 1},
-      {false, 0x2000000, 2},
-      {false, 0x7FFFFFF, 4},
-      {false, 0x8000000, 8},
-      {false, 0xFEFFFFF, 8},
-      {false, 0xFF00000, 16},
-      {false, 0x1FF00000, 32},
-      {false, 0x3FF00000, 64},
-      {false, 0x7FEFFFFF, 64},
-      {false, 0x7FF00000, 128},
-      {false, int64_t{5} << 30, 128},
-      {true, (int64_t{1} << 33) - 1, 8},
-      {true, int64_t{1} << 33, 16},
-      {true, int64_t{1} << 34, 32},
-      {true, int64_t{1} << 35, 64},
-  };
-  for (const auto& c : cases)
-    EXPECT_EQ(FatSectorsPerCluster(c.fat32, c.bytes), c.sectors) << c.fat32 << " " << c.bytes;
-  EXPECT_FALSE(IsFat32ClusterCount(65524));
-  EXPECT_TRUE(IsFat32ClusterCount(65525));
-}
-
 TEST(Volumes, AFileGivesTheSpaceOfItsFoldersVolume) {
   testing::TempTree dir;
   ASSERT_TRUE(testing::WriteFile(dir / "f", "x"));
