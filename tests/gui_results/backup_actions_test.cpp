@@ -375,13 +375,16 @@ TEST_F(BackupActionsTest, ALinkFromTheResultsResolvesToTheTwinAndTheFileGoesToTh
 }
 
 TEST_F(BackupActionsTest, ACancelledCopyOfABigFileLeavesNothingAndTheWindowKeepsPainting) {
+  constexpr int64_t kBigSize = int64_t{4} << 30;
   search({{"one/big.bin", 1}, {"two/big.bin", 1}});
   const std::string big = host.path("one/big.bin");
   {
-    // A sparse gibibyte: nothing to read from disk, but every byte gets written.
+    // Sparse gibibytes: nothing to read from disk, but every byte gets written. Four, so
+    // that an idle machine writing into its page cache is still copying when the dialog
+    // comes and its Cancel is pressed.
     const int fd = ::open(big.c_str(), O_WRONLY | O_TRUNC);
     ASSERT_GE(fd, 0);
-    ASSERT_EQ(::ftruncate(fd, int64_t{1} << 30), 0);
+    ASSERT_EQ(::ftruncate(fd, kBigSize), 0);
     ::close(fd);
   }
   const std::string target = host.path("target");
@@ -416,7 +419,7 @@ TEST_F(BackupActionsTest, ACancelledCopyOfABigFileLeavesNothingAndTheWindowKeeps
   EXPECT_GE(shownAt, LongWork::kShowAfterMs);
   EXPECT_LT(longestPause, 200);
   EXPECT_EQ(namesIn(target), std::vector<std::string>{});  // no copy, no temporary
-  EXPECT_EQ(fs::file_size(big), uint64_t{1} << 30);
+  EXPECT_EQ(fs::file_size(big), static_cast<uintmax_t>(kBigSize));
   EXPECT_EQ(separate()->filesModel()->rowCount(), 2);
 }
 
