@@ -27,6 +27,7 @@
 #include "base/questions.h"
 #include "base/silent_questions.h"
 #include "cli/descriptor_builder.h"
+#include "platform/process_memory.h"
 #include "results/result_export.h"
 #include "search/search_descriptor.h"
 #include "search/search_run.h"
@@ -116,6 +117,7 @@ int64_t countGroups(const DataNode* root) {
 
 int main(int argc, char** argv) {
   if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+  tf::ReturnLargeBlocksWhenFreed();
   QApplication app(argc, argv);
   Arguments arguments;
   if (!parse(argc, argv, &arguments)) {

@@ -7,11 +7,13 @@
 #include "cli/cli_app.h"
 
 #include "cli/backup_command.h"
+#include "platform/process_memory.h"
 
 int main(int argc, char** argv) {
   // A reader that goes away (`twinfold-cli ... | head`) must not kill the process: the
   // failed write is noticed and the run ends quietly.
   std::signal(SIGPIPE, SIG_IGN);
+  tf::ReturnLargeBlocksWhenFreed();
 
   // "twinfold-cli backup ARGS": the backup folder's commands, with "backup" as argv[0].
   if (argc > 1 && std::string_view(argv[1]) == "backup")

@@ -141,6 +141,12 @@ void DuplicateIndex::ReleaseLookup() {
   std::vector<uint64_t>().swap(m_slots);
 }
 
+void DuplicateIndex::ReleaseKeys() {
+  m_keys.clear();
+  ReleaseLookup();
+  std::vector<uint32_t>().swap(m_groups);
+}
+
 void DuplicateIndex::rebuildSlots() {
   size_t size = 16;
   while (m_keys.size() * 4 >= size * 3) size *= 2;

@@ -179,6 +179,9 @@ class DuplicateIndex {
   // Frees the key lookup (rebuilt when a key is looked up again): once the result is
   // being made, only the files and groups are needed.
   void ReleaseLookup();
+  // Frees the keys, their lookup and the group order: once every file of a group is
+  // tagged with it, the files are read without their keys.
+  void ReleaseKeys();
 
   // For making the result, which spends the map as it goes. TagFile replaces the link
   // of a file to the next of its key by `tag`: the key chains are read no more.

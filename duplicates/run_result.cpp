@@ -346,6 +346,7 @@ void RunResult::Finalise(DataNode* settings, const LocalTimeOf& localTime) {
     const auto& inOrder = splitter.files();
     for (size_t i = 0; i < inOrder.size(); ++i) m_index->TagFile(inOrder[i], tagOf[partOf[i]]);
   }
+  m_index->ReleaseKeys();  // the tags now say where each file goes
   builder.MakeFiles();
   // The map's file records are gone: nothing more can be read from it.
   m_index.reset();

@@ -215,6 +215,9 @@ void SearchRun::startFinalise() {
   m_running = -1;
   setStatus("Finalizing...");
   m_state = kFinalising;
+  // Every scan has ended: the folders they walked need no more remembering, and the
+  // memory goes to the groups' nodes.
+  m_walked.Clear();
   m_mergeIdle.store(false, std::memory_order_release);
   auto work = [this] {
     finalise();

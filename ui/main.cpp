@@ -7,6 +7,7 @@
 #include <QApplication>
 
 #include "platform/path_utils.h"
+#include "platform/process_memory.h"
 #include "ui/main_controller.h"
 #include "ui/main_frame.h"
 #include "ui/signal_quit.h"
@@ -40,6 +41,7 @@ int main(int argc, char** argv) {
       return std::fflush(stdout) == 0 ? 0 : 1;
     }
   }
+  tf::ReturnLargeBlocksWhenFreed();
   // Takes Qt's own options (-platform, -style, ...) out of argv first.
   QApplication app(argc, argv);
   QApplication::setApplicationName(QStringLiteral("twinfold"));
