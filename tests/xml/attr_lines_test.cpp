@@ -2,9 +2,6 @@
 // damaged lines and files that cannot be written or read.
 #include <gtest/gtest.h>
 
-#include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <string>
 
 #include "datatree/node_xml.h"
@@ -19,13 +16,6 @@ class AttrLinesTest : public ::testing::Test {
   void SetUp() override { ASSERT_FALSE(m_dir.empty()); }
 
   std::string path(const std::string& name) const { return m_dir + "/" + name; }
-  static std::string contents(const std::string& file) {
-    std::ifstream in(file, std::ios::binary);
-    return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-  }
-  static void put(const std::string& file, const std::string& text) {
-    std::ofstream(file, std::ios::binary) << text;
-  }
 
   testing::TempTree m_tree;
   const std::string m_dir = m_tree.root();
@@ -40,7 +30,7 @@ TEST_F(AttrLinesTest, WritesExactLinesAndReadsThemBack) {
   list.Set("unset", AttrValue(), 0);
   const std::string file = path("1.jpg.backup_info");
   ASSERT_EQ(WriteAttrLines(file, list, "\t"), 1);
-  EXPECT_EQ(contents(file),
+  EXPECT_EQ(testing::ReadFile(file),
             "name\tphoto 1.jpg\r\npath\t/home/u/a\tb/\xff\xfe\r\nsize\t-9000000000\r\n"
             "ratio\t0.500000\r\nunset\t\r\n");
   AttrList read;
@@ -56,11 +46,19 @@ TEST_F(AttrLinesTest, WritesExactLinesAndReadsThemBack) {
   ASSERT_EQ(WriteAttrLines(file, longList, "\t"), 1);
   ASSERT_EQ(ReadAttrLines(file, &read, "\t"), 1);
   EXPECT_EQ(std::string(read.ValueOf("long").AsString()), big);
+
+  // Files that cannot be written or read are reported and leave the list as it was.
+  EXPECT_EQ(WriteAttrLines("/dev/full", list, "\t"), 0);
+  EXPECT_EQ(WriteAttrLines(path("missing/x"), list, "\t"), 0);
+  EXPECT_EQ(ReadAttrLines(path("missing"), &read, "\t"), 0);
+  EXPECT_EQ(ReadAttrLines(m_dir, &read, "\t"), 0);  // a folder
+  EXPECT_EQ(read.Count(), 1);
 }
 
 TEST_F(AttrLinesTest, DamagedLinesCostOnlyThemselves) {
   const std::string file = path("damaged");
-  put(file, std::string("junk line\r\nkey\tvalue\r\n\tno name\r\nno value\t\r\nlone\nlf\tv\r\n"
+  testing::WriteFile(
+      file, std::string("junk line\r\nkey\tvalue\r\n\tno name\r\nno value\t\r\nlone\nlf\tv\r\n"
                         "nul\tab\0cd\r\n\0\tx\r\nlast\tno line end",
                         86));
   AttrList list;
@@ -73,21 +71,11 @@ TEST_F(AttrLinesTest, DamagedLinesCostOnlyThemselves) {
   EXPECT_STREQ(list.ValueOf("last").AsString(), "no line end");
 
   // A separator of several bytes; a value may hold it again.
-  put(file, "a: b: c\r\n");
+  testing::WriteFile(file, "a: b: c\r\n");
   ASSERT_EQ(ReadAttrLines(file, &list, ": "), 1);
   EXPECT_STREQ(list.ValueOf("a").AsString(), "b: c");
   EXPECT_EQ(ReadAttrLines(file, &list, ""), 1);
   EXPECT_EQ(list.Count(), 0);
-}
-
-TEST_F(AttrLinesTest, FilesThatCannotBeWrittenOrReadAreReported) {
-  AttrList list;
-  list.Set("k", AttrValue::FromString("v"), 0);
-  EXPECT_EQ(WriteAttrLines("/dev/full", list, "\t"), 0);
-  EXPECT_EQ(WriteAttrLines(path("missing/x"), list, "\t"), 0);
-  EXPECT_EQ(ReadAttrLines(path("missing"), &list, "\t"), 0);
-  EXPECT_EQ(ReadAttrLines(m_dir, &list, "\t"), 0);  // a folder
-  EXPECT_EQ(list.Count(), 1);                       // left as it was
 }
 
 }  // namespace
