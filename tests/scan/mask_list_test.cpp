@@ -15,62 +15,41 @@ bool matches(std::initializer_list<const char*> masks, const std::string& name) 
   return list.Match(name);
 }
 
-TEST(MaskList, MaskForms) {
+// What the random comparison below cannot draw: the extension rules around the dot.
+// Wildcards, sets and letter case are left to that comparison.
+TEST(MaskList, TheDotSeparatesAnExtensionOnlyWhereANameHasOne) {
   const struct {
     const char* mask;
     const char* name;
     bool expected;
   } cases[] = {
-      // Extensions ignore case, Latin-1 letters included, also inside wildcard patterns.
       {"*.TMP", "A.Tmp", true},
-      {"*.tmp", "b.TMP", true},
       {"*.tmp", "b.TMP2", false},
-      {"*.TMP", "tmp", false},
       {"*.ÉTÉ", "x.été", true},
-      {"ça*.txt", "ÇAVA.TXT", true},
       {"*.ete", "x.été", false},
       // A mask without a dot takes any extension.
-      {"readme", "readme", true},
       {"readme", "README.TXT", true},
-      {"readme", "readme2", false},
       {"readme", "my.readme", false},
-      {"*", "anything.at.all", true},
       {"*.*", "noext", true},
       // A leading dot and names below three characters have no extension.
       {"*.profile", ".profile", false},
-      {".profile", ".profile", true},
       {"*", ".profile", true},
       {"ab.*", "ab", true},
       {"*.b", "ab", false},
-      {"*.b", "a.b", true},
       {"x.*", "x.", false},
-      {"x.*", "x", true},
       // "*." (below 3 characters): no extension or an empty one; "ab.": only a final dot.
       {"*.", "makefile", true},
       {"*.", "odd.", true},
       {"*.", "main.c", false},
       {"ab.", "ab.", true},
-      {"ab.", "abc", false},
       {"abc.", "abc", false},
-      // Wildcards, character sets and ranges.
-      {"a*b", "aXbYb", true},  // needs a second try after the first 'b'
-      {"*ab*ab", "xabyabab", true},
-      {"a*b", "aXbYc", false},
-      {"caf?", "café", true},  // '?' is one character, not one byte
+      // '?' is one character, not one byte; a '<' without its '>' is itself.
+      {"caf?", "café", true},
       {"caf?", "cafés", false},
-      {"caf??", "café", false},
       {"rep<0-9>.txt", "REP7.TXT", true},
-      {"rep<0-9>.txt", "repx.txt", false},
-      {"<a-c>x", "Bx", true},
-      {"<A-C>x", "bx", true},
       {"<_-z>", "Q", true},  // the range holds 'q'
-      {"<xyé>1", "É1", true},
-      {"a<b", "a<b", true},  // no closing bracket: '<' is itself
-      {"~*.*", "~WRL0001.tmp", true},
-      {"*.~*", "doc.~1~", true},
-      {"**.t*", "a.t", true},
+      {"a<b", "a<b", true},
       {"", "", false},
-      {"", "a", false},
   };
   for (const auto& c : cases)
     EXPECT_EQ(matches({c.mask}, c.name), c.expected) << c.mask << " " << c.name;
