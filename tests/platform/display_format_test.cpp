@@ -5,6 +5,7 @@
 #include <clocale>
 #include <cstdlib>
 #include <ctime>
+#include <random>
 
 #include "platform/file_time.h"
 #include "platform/mount_table.h"
@@ -36,81 +37,58 @@ std::string sizeText(int64_t size, int* index = nullptr) {
 }
 
 TEST(FormatSize, ThresholdsAreDecimalAndScalesBinary) {
-  EXPECT_EQ(sizeText(0), "0 ");
   EXPECT_EQ(sizeText(1023), "1023 ");
   EXPECT_EQ(sizeText(1024), "1 K");
   EXPECT_EQ(sizeText(999999), "976.56 K");
-  EXPECT_EQ(sizeText(1000000), "0.95 MB");
-  EXPECT_EQ(sizeText(999999999), "953.67 MB");
+  int index = -1;
+  EXPECT_EQ(sizeText(1000000, &index), "0.95 MB");
+  EXPECT_EQ(index, 2);
   EXPECT_EQ(sizeText(1000000000), "0.93 Gb");
-  EXPECT_EQ(sizeText(1536), "1.50 K");
-  EXPECT_EQ(sizeText(1073741824), "1 Gb");
   EXPECT_EQ(sizeText(3 * 1024), "3 K");             // exactly 3.0
   EXPECT_EQ(sizeText(3076), "3.00 K");              // 3.0039...: not within 1e-7 of 3
   EXPECT_EQ(sizeText(INT64_MAX), "8589934592 Gb");  // no overflow at the top
-  int index = -1;
-  sizeText(1000000, &index);
-  EXPECT_EQ(index, 2);
-  std::string unit;
-  EXPECT_EQ(FormatSize(5000, nullptr, &unit), 1);
-  EXPECT_EQ(unit, "K");
 }
 
+// Against the plain digits: the same digits, a space before every third from the right.
 TEST(FormatGroupedNumber, GroupsOfThreeFromTheRight) {
-  EXPECT_EQ(FormatGroupedNumber(999), "999");
-  EXPECT_EQ(FormatGroupedNumber(1000), "1 000");
-  EXPECT_EQ(FormatGroupedNumber(1234567), "1 234 567");
-  EXPECT_EQ(FormatGroupedNumber(0), "0");
-  EXPECT_EQ(FormatGroupedNumber(-123456), "-123 456");  // the sign is the first character
-  EXPECT_EQ(FormatGroupedNumber(-12), "-12");
-  EXPECT_EQ(FormatGroupedNumber(INT64_MIN), "-9 223 372 036 854 775 808");
+  std::mt19937_64 random(42);
+  for (int round = 0; round < 2000; ++round) {
+    int64_t n = static_cast<int64_t>(random()) >> (random() % 64);
+    if (round == 0) n = INT64_MIN;
+    const std::string digits = std::to_string(n);
+    const size_t sign = n < 0 ? 1 : 0;
+    std::string expected = digits.substr(0, sign);
+    for (size_t i = sign; i < digits.size(); ++i) {
+      if (i > sign && (digits.size() - i) % 3 == 0) expected += ' ';
+      expected += digits[i];
+    }
+    ASSERT_EQ(FormatGroupedNumber(n), expected) << n;
+  }
 }
 
-TEST(FormatAttributes, FixedOrder) {
-  EXPECT_EQ(FormatAttributes(0), "");
-  EXPECT_EQ(FormatAttributes(0x27), " -R -A -H -S");
-  EXPECT_EQ(FormatAttributes(0x10), "");  // the folder bit is not shown
-}
-
-TEST_F(PinnedLocale, DatesAndTimesUseTheLocaleFormats) {
+TEST_F(PinnedLocale, DatesAndTimesUseTheLocalTimeAndLeaveOutputsAloneOnZero) {
   // 2024-02-29 13:04:05.5 UTC
   const int64_t t = FileTimeFromUnixSeconds(1709211845) + 5000000;
-  std::string date = "untouched";
+  std::string date, time, iso;
   EXPECT_TRUE(FormatDate(t, &date));
   EXPECT_EQ(date, "02/29/24");
-  std::string time = "x";
   EXPECT_TRUE(FormatTime(t, &time));
   EXPECT_EQ(time, "13:04:05");
-  std::string iso;
-  EXPECT_TRUE(FormatDateTimeIso(t, &iso, false, 1));
-  EXPECT_EQ(iso, "2024-02-29 13:04:05");
-  EXPECT_TRUE(FormatDateTimeIso(t, &iso, false, 0));
-  EXPECT_EQ(iso, "2024-02-29 13:04:05");
   EXPECT_TRUE(FormatDateTimeIso(t, &iso, true, 1));
   EXPECT_EQ(iso, "2024-02-29");
-
   setenv("TZ", "EST5", 1);  // local time, not UTC, is shown
   tzset();
   EXPECT_TRUE(FormatDateTimeIso(t, &iso, false, 1));
   EXPECT_EQ(iso, "2024-02-29 08:04:05");
-}
 
-TEST_F(PinnedLocale, ZeroTimesAndNullOutputs) {
-  std::string date = "untouched";
+  date = iso = "untouched";
   EXPECT_FALSE(FormatDate(0, &date));
   EXPECT_EQ(date, "untouched");
-  std::string time = "old";
-  EXPECT_TRUE(FormatTime(0, &time));
-  EXPECT_EQ(time, "");
-  std::string iso = "untouched";
   EXPECT_FALSE(FormatDateTimeIso(0, &iso, false, 1));
   EXPECT_EQ(iso, "untouched");
-  EXPECT_FALSE(FormatDate(1, nullptr));
-  EXPECT_FALSE(FormatTime(1, nullptr));
+  EXPECT_TRUE(FormatTime(0, &time));
+  EXPECT_EQ(time, "");
   EXPECT_FALSE(FormatDateTimeIso(1, nullptr, true, 0));
-  // The first file time there is still prints.
-  EXPECT_TRUE(FormatDateTimeIso(1, &iso, false, 1));
-  EXPECT_EQ(iso, "1601-01-01 00:00:00");
 }
 
 TEST_F(PinnedLocale, FileTimesConvertBothWaysAroundTheEpochs) {
@@ -120,9 +98,6 @@ TEST_F(PinnedLocale, FileTimesConvertBothWaysAroundTheEpochs) {
   EXPECT_EQ(back.tv_sec, -1);
   EXPECT_EQ(back.tv_nsec, 999999900);
   CalendarTime c;
-  ASSERT_TRUE(FileTimeToUtc(0, &c));
-  EXPECT_EQ(c.year, 1601);
-  EXPECT_EQ(c.dayOfWeek, 1);  // 1601-01-01 was a Monday
   ASSERT_TRUE(FileTimeToLocal(kFileTimeUnixEpoch + 10 * kFileTimeDay + 12345, &c));
   EXPECT_EQ(c.day, 11);
   EXPECT_EQ(c.milliseconds, 1);
@@ -132,23 +107,9 @@ TEST_F(PinnedLocale, FileTimesConvertBothWaysAroundTheEpochs) {
   c.month = 2;
   c.day = 30;
   EXPECT_FALSE(LocalToFileTime(c, &ft));  // no 30 February
-  c.month = 13;
-  EXPECT_FALSE(UtcToFileTime(c, &ft));
 }
 
-TEST_F(PinnedLocale, LocalMidnightFollowsDaylightSaving) {
-  // Central Europe; on 2024-03-31 the clocks went from 02:00 to 03:00.
-  setenv("TZ", "CET-1CEST,M3.5.0,M10.5.0/3", 1);
-  tzset();
-  CalendarTime noon{2024, 3, 31, 12, 0, 0, 0, 0};
-  int64_t t = 0;
-  ASSERT_TRUE(LocalToFileTime(noon, &t));
-  const int64_t midnight = LocalMidnightBefore(t);
-  EXPECT_EQ(t - midnight, 11 * 3600 * kFileTimeSecond);      // only 11 hours since midnight
-  EXPECT_EQ(midnight, FileTimeFromUnixSeconds(1711839600));  // 2024-03-30 23:00 UTC
-}
-
-TEST(Volumes, AFileGivesTheSpaceOfItsFoldersVolume) {
+TEST(Volumes, AFileGivesTheSpaceOfItsFoldersVolumeAndEveryRealDriveIsListed) {
   testing::TempTree dir;
   ASSERT_TRUE(testing::WriteFile(dir / "f", "x"));
   int64_t freeOfFile = -1, freeOfFolder = -1;
@@ -161,19 +122,14 @@ TEST(Volumes, AFileGivesTheSpaceOfItsFoldersVolume) {
   EXPECT_EQ(sector, 512u);
   EXPECT_GE(cluster, 1u);
   EXPECT_TRUE(flags & kVolumeCaseSensitive);
-  EXPECT_EQ(QueryVolumeSpace(""), 0);
   EXPECT_EQ(QueryVolumeSpace(dir / "missing"), 0);
-}
 
-TEST(Volumes, DriveLinesAndTheListOfThisMachine) {
-  EXPECT_EQ(DriveSummaryLine("/", 80026361856, 13099650662), "/ 74.53 Gb Free: 12.20 Gb");
   EXPECT_EQ(DriveSummaryLine("/media/My Disk", 1024, 1000), "/media/My Disk 1 K Free: 1000 ");
   std::vector<DriveSummary> drives{{"stale", "stale"}};
   ASSERT_TRUE(BuildDriveSummaryList(&drives));
   ASSERT_FALSE(drives.empty());
   EXPECT_NE(drives[0].mountPoint, "stale");
   for (const DriveSummary& d : drives) {
-    std::cout << "drive: " << d.line << "\n";
     EXPECT_EQ(d.line.compare(0, d.mountPoint.size() + 1, d.mountPoint + " "), 0);
     EXPECT_NE(d.mountPoint.rfind("/proc", 0), 0u);
   }
@@ -189,11 +145,8 @@ TEST(Mounts, ParsesEscapesAndSkipsDamagedLines) {
   const std::vector<MountEntry> entries = MountTable::Parse(text);
   ASSERT_EQ(entries.size(), 4u);
   EXPECT_EQ(entries[1].mountPoint, "/media/My Disk\nx");
-  EXPECT_EQ(entries[1].type, "vfat");
   EXPECT_EQ(entries[1].source, "/dev/sdb1");
-  EXPECT_EQ(entries[2].type, "proc");
   EXPECT_TRUE(MountTable::IsPseudoType(entries[2].type));
-  EXPECT_FALSE(MountTable::IsPseudoType("ext4"));
   EXPECT_EQ(entries[3].root, "/sub");
   EXPECT_EQ(entries[3].source, "");
 }
