@@ -97,9 +97,9 @@ TEST_F(SettingsStoreTest, DefaultsSaveAndReadBack) {
 TEST_F(SettingsStoreTest, UnreadableFilesKeepTheDefaults) {
   ASSERT_EQ(m_store.Save(), 1);
   const std::string valid = testing::ReadFile(m_places.settingsFile);
-  fs::create_directory(path("folder"));
-  std::vector<std::string> bad = {path("missing.dat"), path("folder"), path("empty.dat"),
-                                  path("garbage.dat"), path("foreign.dat")};
+  // Folders, FIFOs and devices in place of the file are the stored-file tests' part.
+  std::vector<std::string> bad = {path("missing.dat"), path("empty.dat"), path("garbage.dat"),
+                                  path("foreign.dat")};
   testing::WriteFile(path("empty.dat"), "");
   testing::WriteFile(path("garbage.dat"), std::string("\0\x01\xff<<>>\"", 8));
   testing::WriteFile(path("foreign.dat"), "<html><body>settings</body></html>");
@@ -129,28 +129,24 @@ TEST_F(SettingsStoreTest, FailedSavesLeaveThePreviousFileAlone) {
   m_store.SetPriority(0);
   std::string next;
   ASSERT_EQ(WriteNodeXml(m_store.root(), &next, false), 1);
-  for (rlim_t limit : {rlim_t{0}, rlim_t{1}, rlim_t{100}, rlim_t{next.size() - 1}}) {
-    std::string error;
-    {
-      testing::FileSizeLimit full(limit);
-      EXPECT_EQ(m_store.Save(&error), 0) << limit;
-    }
-    EXPECT_FALSE(error.empty());
-    EXPECT_EQ(testing::ReadFile(m_places.settingsFile), before);
-    EXPECT_EQ(filesIn(m_dir + "/config"), std::vector<std::string>{"twinfold.dat"});
+  // The disk fills up one byte before the end (every other way a save can fail is the
+  // stored-file tests' part).
+  std::string error;
+  {
+    testing::FileSizeLimit full(next.size() - 1);
+    EXPECT_EQ(m_store.Save(&error), 0);
   }
+  EXPECT_FALSE(error.empty());
+  EXPECT_EQ(testing::ReadFile(m_places.settingsFile), before);
+  EXPECT_EQ(filesIn(m_dir + "/config"), std::vector<std::string>{"twinfold.dat"});
   ASSERT_EQ(m_store.Save(), 1);
   EXPECT_EQ(testing::ReadFile(m_places.settingsFile), next);
 
-  // A folder that is a file, and a settings "file" that is a folder.
+  // A settings folder that is a file.
   testing::WriteFile(path("plain"), "x");
   SettingsStore blocked;
   ASSERT_EQ(blocked.SetDefaults({path("plain/twinfold.dat"), path("Backup")}), 1);
   EXPECT_EQ(blocked.Save(), 0);
-  fs::create_directories(path("taken/twinfold.dat/inner"));
-  ASSERT_EQ(blocked.SetDefaults({path("taken/twinfold.dat"), path("Backup")}), 1);
-  EXPECT_EQ(blocked.Save(), 0);
-  EXPECT_EQ(filesIn(path("taken")), std::vector<std::string>{"twinfold.dat"});
 
   SettingsStore empty;
   EXPECT_EQ(empty.Save(), 0);
