@@ -62,15 +62,12 @@ class TimeFilterTest : public ::testing::Test {
   std::unique_ptr<TimeFilter> m_filter;
 };
 
-TEST_F(TimeFilterTest, TodayRunsFromLocalMidnightToTheLastTick) {
-  load(at(2026, 6, 10, 15), 0);
-  expectPeriod(at(2026, 6, 10), at(2026, 6, 10));
-  EXPECT_EQ(m_filter->Lower(), DaysFromCivil(2026, 6, 9) * kFileTimeDay + 22 * kHour);
+// Today, this week (from Sunday) and this month run from a local midnight to the last
+// tick of today.
+TEST_F(TimeFilterTest, CurrentPeriodsRunFromLocalMidnightToTheLastTick) {
   load(at(2026, 6, 10, 15), 42);  // unknown choice: today
   expectPeriod(at(2026, 6, 10), at(2026, 6, 10));
-}
-
-TEST_F(TimeFilterTest, ThisWeekStartsOnSunday) {
+  EXPECT_EQ(m_filter->Lower(), DaysFromCivil(2026, 6, 9) * kFileTimeDay + 22 * kHour);
   load(at(2026, 6, 14, 10), 1);  // a Sunday: that day only
   expectPeriod(at(2026, 6, 14), at(2026, 6, 14));
   load(at(2026, 6, 13, 10), 1);  // a Saturday: the whole week
@@ -80,9 +77,6 @@ TEST_F(TimeFilterTest, ThisWeekStartsOnSunday) {
   load(at(2026, 3, 31, 12), 1);
   expectPeriod(at(2026, 3, 29), at(2026, 3, 31));
   EXPECT_EQ(local(at(2026, 3, 31)) - m_filter->Lower(), 47 * kHour);
-}
-
-TEST_F(TimeFilterTest, ThisMonth) {
   load(at(2026, 3, 31, 23, 59), 2);
   expectPeriod(at(2026, 3, 1), at(2026, 3, 31));
 }
