@@ -21,23 +21,19 @@ class AttrLinesTest : public ::testing::Test {
   const std::string m_dir = m_tree.root();
 };
 
+// The exact lines of a backup descriptor are checked by the backup tests; here values
+// holding the separator and bytes that are not UTF-8, and a value that is not set.
 TEST_F(AttrLinesTest, WritesExactLinesAndReadsThemBack) {
   AttrList list;
-  list.Set("name", AttrValue::FromString("photo 1.jpg"), 0);
   list.Set("path", AttrValue::FromString("/home/u/a\tb/\xff\xfe"), 0);
-  list.Set("size", AttrValue::FromInt64(-9000000000), 0);
-  list.Set("ratio", AttrValue::FromReal(0.5), 0);
   list.Set("unset", AttrValue(), 0);
   const std::string file = path("1.jpg.backup_info");
   ASSERT_EQ(WriteAttrLines(file, list, "\t"), 1);
-  EXPECT_EQ(testing::ReadFile(file),
-            "name\tphoto 1.jpg\r\npath\t/home/u/a\tb/\xff\xfe\r\nsize\t-9000000000\r\n"
-            "ratio\t0.500000\r\nunset\t\r\n");
+  EXPECT_EQ(testing::ReadFile(file), "path\t/home/u/a\tb/\xff\xfe\r\nunset\t\r\n");
   AttrList read;
   ASSERT_EQ(ReadAttrLines(file, &read, "\t"), 1);
-  ASSERT_EQ(read.Count(), 4);  // an empty value is not read back
+  ASSERT_EQ(read.Count(), 1);  // an empty value is not read back
   EXPECT_STREQ(read.ValueOf("path").AsString(), "/home/u/a\tb/\xff\xfe");
-  EXPECT_STREQ(read.ValueOf("size").AsString(), "-9000000000");
 
   // Long values are written whole.
   AttrList longList;
