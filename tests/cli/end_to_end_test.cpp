@@ -240,16 +240,6 @@ TEST_F(CliEndToEnd, SavedDescriptorRepeatsTheSearch) {
   EXPECT_EQ(again.status, 0) << again.err;
   EXPECT_EQ(again.out, first.out);
 
-  // A file that cannot be read, or holds no descriptor, stops the run naming the file.
-  std::ofstream(m_dir + "/junk.xml") << "<node name=\"options\"/>";
-  for (const std::string& bad : {m_dir + "/absent.xml", m_dir + "/junk.xml"}) {
-    const Outcome result = run({"--descriptor", bad, m_tree});
-    EXPECT_EQ(result.status, 1);
-    EXPECT_EQ(result.err.find("twinfold-cli: " + bad + ": "), 0u) << result.err;
-  }
-  const Outcome noSettings = run({"--settings", m_dir + "/absent.dat", m_tree});
-  EXPECT_EQ(noSettings.status, 1);
-  EXPECT_EQ(noSettings.err.find("twinfold-cli: " + m_dir + "/absent.dat: "), 0u) << noSettings.err;
   // Saving where no file can be made fails before any search, and leaves nothing behind.
   const Outcome unsaved = run({"--save-descriptor", m_dir + "/none/x.xml", m_tree});
   EXPECT_EQ(unsaved.status, 1);
@@ -292,31 +282,30 @@ TEST_F(CliEndToEnd, SavedDescriptorReplacesOnlyARegularFile) {
   alarm(0);
 }
 
-// Descriptors and settings are read only from regular files of a sane size: a FIFO, a
-// device or a huge file is refused at once with the reason; a default settings file that
-// is no file leaves the defaults.
-TEST_F(CliEndToEnd, SpecialFilesAreRefusedWithoutWaiting) {
+// Descriptors and settings are read only from regular files of a sane size that hold what
+// they should: anything else stops the run at once, naming the file. A default settings
+// file that is no file leaves the defaults.
+TEST_F(CliEndToEnd, UnreadableOrSpecialFilesAreRefusedWithoutWaiting) {
   makeFile("d/a.txt", 1);
   makeFile("e/a.txt", 1);
-  ASSERT_EQ(mkfifo((m_dir + "/fifo").c_str(), 0600), 0);
-  {
-    std::ofstream huge(m_dir + "/huge.xml");
-    huge.seekp(static_cast<std::streamoff>(65) << 20);
-    huge << "x";
+  const std::string fifo = m_dir + "/fifo", junk = m_dir + "/junk.xml", huge = m_dir + "/huge.xml";
+  ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+  std::ofstream(junk) << "<node name=\"options\"/>";
+  std::ofstream(huge).seekp(static_cast<std::streamoff>(65) << 20) << "x";
+  alarm(120);  // a run that waits on a FIFO ends the test here
+  for (const auto& [option, bad] :
+       std::vector<std::pair<std::string, std::string>>{{"--descriptor", m_dir + "/absent.xml"},
+                                                        {"--settings", m_dir + "/absent.dat"},
+                                                        {"--descriptor", junk},
+                                                        {"--descriptor", huge},
+                                                        {"--descriptor", fifo},
+                                                        {"--settings", fifo},
+                                                        {"--descriptor", "/dev/zero"},
+                                                        {"--settings", "/dev/zero"}}) {
+    const Outcome result = run({option, bad, m_tree});
+    EXPECT_EQ(result.status, 1) << option << " " << bad;
+    EXPECT_EQ(result.err.find("twinfold-cli: " + bad + ": "), 0u) << result.err;
   }
-  alarm(120);
-  for (const std::string& special : {m_dir + "/fifo", std::string("/dev/zero")}) {
-    for (const char* option : {"--descriptor", "--settings"}) {
-      const Outcome result = run({option, special, m_tree});
-      EXPECT_EQ(result.status, 1) << option << " " << special;
-      EXPECT_EQ(result.err.find("twinfold-cli: " + special + ": "), 0u) << result.err;
-      EXPECT_NE(result.err.find("is not a regular file"), std::string::npos) << result.err;
-    }
-  }
-  const Outcome huge = run({"--descriptor", m_dir + "/huge.xml"});
-  EXPECT_EQ(huge.status, 1);
-  EXPECT_NE(huge.err.find("is larger than"), std::string::npos) << huge.err;
-
   fs::create_directories(m_dir + "/config/twinfold");
   ASSERT_EQ(mkfifo((m_dir + "/config/twinfold/twinfold.dat").c_str(), 0600), 0);
   const Outcome defaults = run({m_tree});
