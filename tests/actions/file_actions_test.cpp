@@ -145,29 +145,9 @@ TEST_F(FileActionsTest, OpenAndBrowseAskBeforeTakingEveryFile) {
   EXPECT_EQ(questions.asked.size(), 4u);
 }
 
-TEST_F(FileActionsTest, ManyFilesAreAskedAboutOnceAndALinkTargetOnItsOwn) {
-  const std::string a = makeFile("x/dup.txt", "aa"), b = makeFile("y/dup.txt", "aa"),
-                    c = makeFile("z/dup.txt", "aa");
-  groupFiles({a, b, c});
-  m_linkTargets = {a};
-  Selection selection{{a, b, c}, m_result.Root(), nullptr, ResultView::kUnified, -1};
-
-  // Every copy of the group is selected: the last-copy question comes first, then the
-  // trash's one question for the three, then the link target's own.
-  questions.answers = {IDYES, IDYES, IDYES};
-  EXPECT_EQ(actions.DeleteSelected(selection, false), 1);
-  ASSERT_EQ(questions.asked.size(), 3u);
-  EXPECT_EQ(questions.asked[0].caption, kLastCopyCaption);
-  EXPECT_NE(questions.asked[1].text.find(" 3 files"), std::string::npos);
-  EXPECT_EQ(questions.asked[2].text.rfind(a + "\n", 0), 0u);
-  EXPECT_FALSE(fs::exists(a) || fs::exists(b) || fs::exists(c));
-  // The group went with its second-last file, and the view heard of it once.
-  EXPECT_EQ(m_changes, (std::vector<std::string>{"2:dup.txt"}));
-  EXPECT_EQ(m_result.Root()->FirstChild(), nullptr);
-  EXPECT_EQ(m_rebuilds, 0);  // the unified view keeps its state
-}
-
-TEST_F(FileActionsTest, ALinkTargetAnsweredNoStaysAndTheTrashQuestionCanRefuseAll) {
+// The trash asks once for many files, and can refuse them all; a link target is asked
+// about on its own, and No keeps it. Deleting every copy of a group asks first.
+TEST_F(FileActionsTest, ALinkTargetIsAskedAboutOnItsOwnAndTheLastCopiesFirst) {
   const std::string a = makeFile("x/k.txt", "k"), b = makeFile("y/k.txt", "k"),
                     c = makeFile("z/k.txt", "k"), d = makeFile("w/k.txt", "k");
   groupFiles({a, b, c, d});
@@ -175,18 +155,33 @@ TEST_F(FileActionsTest, ALinkTargetAnsweredNoStaysAndTheTrashQuestionCanRefuseAl
   DataNode* group = groupNamed("k.txt");
   ASSERT_NE(group, nullptr);
   Selection selection{{a, b, c}, m_result.Root(), group, ResultView::kSeparate, -1};
-
   questions.answers = {IDNO};
   EXPECT_EQ(actions.DeleteSelected(selection, false), 1);
   EXPECT_TRUE(fs::exists(a) && fs::exists(b) && fs::exists(c));
 
   questions.answers = {IDYES, IDNO};
   EXPECT_EQ(actions.DeleteSelected(selection, false), 1);
+  ASSERT_EQ(questions.asked.size(), 3u);
+  EXPECT_NE(questions.asked[1].text.find(" 3 files"), std::string::npos);
+  EXPECT_EQ(questions.asked[2].text.rfind(a + "\n", 0), 0u);
   EXPECT_TRUE(fs::exists(a));
   EXPECT_FALSE(fs::exists(b) || fs::exists(c));
   // The group keeps a and d, with its totals lowered; the view is rebuilt each time.
   EXPECT_EQ(group->val2, 2);
   EXPECT_EQ(group->val, 2);
+  EXPECT_EQ(m_rebuilds, 2);
+
+  // Both copies left, in the unified view: the last-copy question, the trash's, then
+  // the link target's. The group went with its second-last file; the view heard of each
+  // delete once, and the unified one is not rebuilt.
+  selection = {{a, d}, m_result.Root(), nullptr, ResultView::kUnified, -1};
+  questions.answers = {IDYES, IDYES, IDYES};
+  EXPECT_EQ(actions.DeleteSelected(selection, false), 1);
+  ASSERT_EQ(questions.asked.size(), 6u);
+  EXPECT_EQ(questions.asked[3].caption, kLastCopyCaption);
+  EXPECT_FALSE(fs::exists(a) || fs::exists(d));
+  EXPECT_EQ(m_changes, (std::vector<std::string>{"1:k.txt", "2:k.txt"}));
+  EXPECT_EQ(m_result.Root()->FirstChild(), nullptr);
   EXPECT_EQ(m_rebuilds, 2);
 }
 
