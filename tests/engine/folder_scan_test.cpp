@@ -1,14 +1,10 @@
-// One folder walk on its worker: the states it passes through when it is stopped,
-// paused or left alone.
+// One folder walk on its worker, stopped before it starts or left alone. Pauses are
+// checked with the read-ahead walk and the whole search.
 #include <gtest/gtest.h>
 
-#include <chrono>
-#include <mutex>
 #include <string>
-#include <thread>
 
 #include "engine_support.h"
-#include "search/folder_enumerator.h"
 #include "search/folder_scan.h"
 
 namespace tf {
@@ -65,29 +61,6 @@ TEST(FolderScan, StopBeforeStartAndAfterTheEnd) {
   EXPECT_EQ(finished.IndexOf()->KeyCount(), 1u);
   finished.Accept();
   EXPECT_EQ(finished.IndexOf(), nullptr);
-}
-
-TEST(FolderScan, StopDuringAPauseEndsTheWalk) {
-  TempTree tree;
-  for (int i = 0; i < 5; ++i) tree.File("f" + std::to_string(i));
-  tree.File("sub/deeper/x");
-  ScanSetup setup(tree.root());
-  FolderScan scan;
-  ASSERT_TRUE(scan.Configure(setup.params));
-  {
-    // With the listing lock held the worker waits before its first folder; the pause
-    // asked meanwhile is honoured after the first file is handed over.
-    std::lock_guard<std::mutex> hold(EnumerationLock());
-    ASSERT_TRUE(scan.StartThread(1, nullptr));
-    ASSERT_TRUE(waitFor(scan, FolderScan::kRunning));
-    ASSERT_TRUE(scan.TEST_RequestPause());
-  }
-  ASSERT_TRUE(waitFor(scan, FolderScan::kPaused));
-  std::this_thread::sleep_for(std::chrono::milliseconds(150));
-  EXPECT_EQ(scan.state(), FolderScan::kPaused);  // stays paused
-  scan.Stop();
-  EXPECT_EQ(scan.state(), FolderScan::kStopped);
-  EXPECT_EQ(scan.foldersEntered(), 0);  // never resumed
 }
 
 }  // namespace
