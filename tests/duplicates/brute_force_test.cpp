@@ -120,18 +120,11 @@ std::string randomName(std::mt19937& random) {
   std::string name;
   const int count = length(random);
   for (int i = 0; i < count; ++i) name += kPieces[piece(random)];
-  switch (random() % 6) {
-    case 0:
-      return "." + name;  // a leading dot
-    case 1:
-      return name + ".";  // ending in a dot
-    case 2:
-      return name + ".txt";
-    case 3:
-      return name + ".TXT";
-    default:
-      return name;
-  }
+  // A leading dot, a trailing dot, two cases of one extension, or none.
+  const char* const forms[] = {".", "", "", "", "", ""};
+  const char* const endings[] = {"", ".", ".txt", ".TXT", "", ""};
+  const int form = static_cast<int>(random() % 6);
+  return forms[form] + name + endings[form];
 }
 
 std::vector<File> randomFiles(uint32_t seed) {

@@ -62,6 +62,13 @@ inline bool RunToEnd(SearchRun& run) {
   return true;
 }
 
+// Polls `done` every millisecond for up to `ms` milliseconds; its last answer.
+template <typename Done>
+bool WaitUntil(Done done, int ms = 6000) {
+  for (int i = 0; i < ms && !done(); ++i) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  return done();
+}
+
 inline Group Sorted(Group group) {
   std::sort(group.begin(), group.end());
   return group;

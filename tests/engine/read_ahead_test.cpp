@@ -160,11 +160,9 @@ TEST(ReadAhead, APausedWalkResumesToTheWholeResultAndAStopIsQuick) {
     SearchRun run(options);
     ASSERT_TRUE(run.Prepare(descriptor) && run.Start());
     FolderScan* scan = run.Scans()[0].get();
-    for (int i = 0; i < 2000 && scan->foldersEntered() < 5; ++i)
-      std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    testing::WaitUntil([&] { return scan->foldersEntered() >= 5; }, 2000);
     if (scan->TEST_RequestPause()) {
-      for (int i = 0; i < 2000 && scan->state() != FolderScan::kPaused; ++i)
-        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+      testing::WaitUntil([&] { return scan->state() == FolderScan::kPaused; }, 2000);
       EXPECT_EQ(scan->state(), FolderScan::kPaused);
       const long entered = scan->foldersEntered();
       std::this_thread::sleep_for(std::chrono::milliseconds(150));
@@ -178,8 +176,7 @@ TEST(ReadAhead, APausedWalkResumesToTheWholeResultAndAStopIsQuick) {
     SearchRun run(options);
     ASSERT_TRUE(run.Prepare(descriptor) && run.Start());
     FolderScan* scan = run.Scans()[0].get();
-    for (int i = 0; i < 2000 && scan->foldersEntered() < 5; ++i)
-      std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    testing::WaitUntil([&] { return scan->foldersEntered() >= 5; }, 2000);
     const auto asked = std::chrono::steady_clock::now();
     scan->Stop();
     const auto took = std::chrono::steady_clock::now() - asked;
@@ -211,13 +208,11 @@ TEST(ReadAhead, AFolderReplacedAfterItWasReadAheadIsReadAgain) {
     // other one is read ahead.
     std::lock_guard<std::mutex> hold(IndexLock());
     ASSERT_TRUE(scan.StartThread(1, nullptr));
-    for (int i = 0; i < 3000 && scan.foldersEntered() < 2; ++i)
-      std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    testing::WaitUntil([&] { return scan.foldersEntered() >= 2; }, 3000);
     ASSERT_EQ(scan.foldersEntered(), 2);  // "top" and the first side
     ASSERT_TRUE(scan.TEST_RequestPause());
   }
-  for (int i = 0; i < 3000 && scan.state() != FolderScan::kPaused; ++i)
-    std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  testing::WaitUntil([&] { return scan.state() == FolderScan::kPaused; }, 3000);
   ASSERT_EQ(scan.state(), FolderScan::kPaused);
   std::this_thread::sleep_for(std::chrono::milliseconds(200));
   for (const std::string side : {"a", "b"}) {
@@ -225,8 +220,7 @@ TEST(ReadAhead, AFolderReplacedAfterItWasReadAheadIsReadAgain) {
     tree.File("top/" + side + "/" + side + "-new");
   }
   ASSERT_TRUE(scan.Resume());
-  for (int i = 0; i < 5000 && scan.state() != FolderScan::kCompleted; ++i)
-    std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  testing::WaitUntil([&] { return scan.state() == FolderScan::kCompleted; }, 5000);
   ASSERT_EQ(scan.state(), FolderScan::kCompleted);
   const auto keys = scan.IndexOf()->Keys();
   const std::set<std::string> names(keys.begin(), keys.end());
