@@ -7,34 +7,15 @@
 #include <random>
 #include <set>
 
-#include "datatree/node_ptr.h"
 #include "platform/path_status.h"
+#include "tests/results_rows/result_tree.h"
 #include "tests/support/temp_tree.h"
 #include "tests/support/timed.h"
 
 namespace tf {
 namespace {
 
-class Groups {
- public:
-  Groups() : m_root(CreateNode(nullptr, "Duplicate files results", ATTACH_ROOT)) {}
-  DataNode* root() const { return m_root.get(); }
-  DataNode* group() {
-    DataNode* g = CreateNode(m_root.get(), "g", ATTACH_LAST_CHILD);
-    g->kind = 1;
-    return g;
-  }
-  DataNode* file(DataNode* g, const std::string& path, int64_t size, int64_t time) {
-    DataNode* f = CreateNode(g, path.c_str(), ATTACH_LAST_CHILD);
-    f->val = size;
-    f->val2 = time;
-    g->val += size;
-    return f;
-  }
-
- private:
-  NodePtr m_root;
-};
+using Groups = testing::ResultTree;
 
 std::set<std::string> chosen(const DataNode* root, SelectRule rule,
                              const SelectionContext& context = {}) {
