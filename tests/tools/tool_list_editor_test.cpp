@@ -16,17 +16,12 @@ struct Section {
   DataNode* root = CreateNode(nullptr, "tools_section", ATTACH_ROOT);
 };
 
-TEST(ToolListEditor, AnEditReachesTheToolOnlyAfterOkAndKeepsItsOtherAttributes) {
+// What the form does not show (an icon) survives an edit.
+TEST(ToolListEditor, AnEditKeepsTheToolsOtherAttributes) {
   Section section;
   ToolListEditor editor(section.root);
   DataNode* tool = ToolAt(section.root, 0);
   tool->attrs.Set("icon", AttrValue::FromString("editor.png"), 1);
-  {
-    NodePtr cancelled = editor.CopyOf(tool);
-    StoreToolForm({"Changed", "x", "y"}, cancelled.get());
-  }
-  EXPECT_EQ(editor.Rows()[0].name, "Text editor");
-
   NodePtr copy = editor.CopyOf(tool);
   ASSERT_EQ(StoreToolForm({"Viewer <a&b>", "less \"%f1\"", "/tmp"}, copy.get()),
             ToolFormField::kNone);

@@ -49,15 +49,10 @@ TEST(ToolMacros, HostileFileNamesStayInsideTheirArgument) {
 
 TEST(ToolMacros, WorkingDirectoryExpandsItsFirstMacroOnly) {
   const auto context = contextFor({"/data/sub/x.txt", "/b%w/y"});
+  // What a macro brings in is never expanded again, nor is anything after the first.
   const std::pair<std::string, std::string> cases[] = {
-      {"", ""},
-      {"/plain/dir", "/plain/dir"},
-      {"%w", "/usr/bin"},
-      {"%t%w", "/tmp/%w"},
-      {"%d2", "/b%w/"},
-      {"%d1/%d1/%d12", "/data/sub///data/sub//%d12"},
+      {"%t%w", "/tmp/%w"}, {"%d2", "/b%w/"}, {"%d1/%d1/%d12", "/data/sub///data/sub//%d12"},
       {"%f1", "%f1"},  // no meaning for a folder: used as written
-      {"%d0/%w", "%d0/%w"},
       {"x%", "x%"},
   };
   for (const auto& [directory, expected] : cases)
