@@ -223,54 +223,41 @@ TEST(SearchControl, StopAndRestartWhileRunning) {
   EXPECT_EQ(GroupCount(f.control->GroupsRoot()), 1);
 }
 
-TEST(SearchControl, FinishedSearchFlashesForItsTime) {
+// A finished search flashes the window every interval until its time is up (longer when
+// the window is not active) or the window is activated, then never again.
+TEST(SearchControl, FinishedSearchFlashesUntilItsTimeOrActivation) {
   TempTree tree;
   tree.File("x.txt");
   int64_t now = 0;
-  for (bool active : {true, false}) {
+  for (int mode = 0; mode < 3; ++mode) {  // active; inactive; inactive, then activated
     Fixture f(10, [&now] { return now; });
     f.control->ChangeIncludeFolder(true, tree.root());
-    f.panes.active = active;
+    f.panes.active = mode == 0;
     now = 0;
     ASSERT_EQ(f.control->StartSearch(), 1);
     ASSERT_TRUE(TickToEnd(*f.control));
-    EXPECT_EQ(f.panes.flashes, 1) << active;
-    const int64_t deadline = active ? kFlashActiveMs : kFlashInactiveMs;
-    for (now = 1; now < deadline; now += 50) f.control->Tick();
-    EXPECT_TRUE(f.control->IsFlashing());
-    // Every 800 ms up to the deadline, checked on 50 ms ticks.
-    EXPECT_EQ(f.panes.flashes, 1 + (deadline - 1) / kFlashIntervalMs) << active;
-    now = deadline;
-    f.control->Tick();
-    EXPECT_FALSE(f.control->IsFlashing());
+    EXPECT_EQ(f.panes.flashes, 1) << mode;
+    if (mode == 2) {
+      now = 2000;
+      f.control->Tick();
+      f.control->OnActivate(false);
+      EXPECT_TRUE(f.control->IsFlashing());
+      f.control->OnActivate(true);
+    } else {
+      const int64_t deadline = mode == 0 ? kFlashActiveMs : kFlashInactiveMs;
+      for (now = 1; now < deadline; now += 50) f.control->Tick();
+      EXPECT_TRUE(f.control->IsFlashing());
+      EXPECT_EQ(f.panes.flashes, 1 + (deadline - 1) / kFlashIntervalMs) << mode;
+      now = deadline;
+      f.control->Tick();
+    }
+    EXPECT_FALSE(f.control->IsFlashing()) << mode;
     EXPECT_EQ(f.panes.flashStops, 1);
     const int flashes = f.panes.flashes;
     now += 5000;
     f.control->Tick();
     EXPECT_EQ(f.panes.flashes, flashes);
   }
-}
-
-TEST(SearchControl, ActivationStopsTheFlashing) {
-  TempTree tree;
-  tree.File("x.txt");
-  int64_t now = 0;
-  Fixture f(10, [&now] { return now; });
-  f.control->ChangeIncludeFolder(true, tree.root());
-  f.panes.active = false;
-  ASSERT_EQ(f.control->StartSearch(), 1);
-  ASSERT_TRUE(TickToEnd(*f.control));
-  now = 2000;
-  f.control->Tick();
-  f.control->OnActivate(false);
-  EXPECT_TRUE(f.control->IsFlashing());
-  f.control->OnActivate(true);
-  EXPECT_FALSE(f.control->IsFlashing());
-  EXPECT_EQ(f.panes.flashStops, 1);
-  const int flashes = f.panes.flashes;
-  now = 4000;
-  f.control->Tick();
-  EXPECT_EQ(f.panes.flashes, flashes);
 }
 
 TEST(SearchControl, StatusTextIsDroppedWhenTheLineStaysTaken) {
