@@ -1,9 +1,3 @@
-#include <sys/stat.h>
-#include <unistd.h>
-
-#include <cstdlib>
-#include <filesystem>
-#include <fstream>
 #include <string>
 
 #include <QApplication>
@@ -13,55 +7,39 @@
 
 #include <gtest/gtest.h>
 
+#include "tests/support/temp_tree.h"
 #include "ui/chosen_path.h"
 #include "ui/qt_questions.h"
 
 namespace tf {
 namespace {
 
-struct TempFolder {
-  std::string path;
-  TempFolder() {
-    char pattern[] = "/tmp/tf_ui_XXXXXX";
-    path = mkdtemp(pattern);
-  }
-  ~TempFolder() { std::filesystem::remove_all(path); }
-  std::string touch(const std::string& name) const {
-    std::ofstream(path + "/" + name) << "x";
-    return path + "/" + name;
-  }
-};
-
 QString Shown(const std::string& bytes) {
   return QFile::decodeName(QByteArray(bytes.data(), static_cast<qsizetype>(bytes.size())));
 }
 
+// A dialog hands back the name it shows; a name that is not UTF-8 must be mapped back to
+// its bytes on disk, or the program would act on a path that does not exist.
 TEST(ChosenPath, NamesThatAreNotUtf8GetTheirBytesBack) {
-  TempFolder dir;
-  const std::string odd = dir.touch(std::string("caf\xe9 <1>.txt"));
+  testing::TempTree dir;
+  const std::string odd = dir.File("caf\xe9 <1>.txt");
   ASSERT_TRUE(Shown(odd).contains(QChar::ReplacementCharacter));
   std::string out;
   ASSERT_TRUE(ChosenPathBytes(Shown(odd), false, &out));
   EXPECT_EQ(out, odd);
 
   // A folder with such a name on the way, and a new file below it to be saved.
-  const std::string folder = dir.path + "/\xff\xfe dir";
-  ASSERT_EQ(mkdir(folder.c_str(), 0700), 0);
+  const std::string folder = dir.Folder("\xff\xfe dir");
   ASSERT_TRUE(ChosenPathBytes(Shown(folder + "/new \"name\".mcf"), true, &out));
   EXPECT_EQ(out, folder + "/new \"name\".mcf");
   EXPECT_FALSE(ChosenPathBytes(Shown(folder + "/missing.mcf"), false, &out));
 
   // Two names that show alike: choosing either would be a guess.
-  dir.touch("x\xf0.txt");
-  dir.touch("x\xf1.txt");
+  dir.File("x\xf0.txt");
+  dir.File("x\xf1.txt");
   out = "unchanged";
-  EXPECT_FALSE(ChosenPathBytes(Shown(dir.path + "/x\xf0.txt"), false, &out));
+  EXPECT_FALSE(ChosenPathBytes(Shown(dir / "x\xf0.txt"), false, &out));
   EXPECT_EQ(out, "unchanged");
-
-  const std::string plain = dir.touch("plain name.txt");
-  ASSERT_TRUE(ChosenPathBytes(Shown(plain), false, &out));
-  EXPECT_EQ(out, plain);
-  EXPECT_FALSE(ChosenPathBytes(QString(), true, &out));
 }
 
 // Answers the file dialogs that the test opens. Whatever is still modal a few seconds
@@ -101,57 +79,41 @@ class DialogScript {
   QTimer m_watchdog;
 };
 
-TEST(QtQuestions, ChoosersAnswerWithTheChosenPath) {
-  TempFolder dir;
+TEST(QtQuestions, ChoosersAnswerWithTheChosenPathBytes) {
+  testing::TempTree dir;
   // (Qt's dialog reads a typed name with a double quote as a list of names.)
-  const std::string file = dir.touch("it's <a> file.mcf");
+  const std::string file = dir.File("caf\xe9 it's <a>.mcf");
+  const std::string folder = dir.Folder("\xff dir");
   QtQuestions questions(nullptr);
   DialogScript script;
   std::string out;
 
   script.answer(Shown(file));
-  ASSERT_TRUE(questions.ChooseFileToOpen("Mask collection", "*.mcf", "Load masks", dir.path, &out));
+  ASSERT_TRUE(
+      questions.ChooseFileToOpen("Mask collection", "*.mcf", "Load masks", dir.root(), &out));
   EXPECT_EQ(out, file);
   EXPECT_EQ(script.title, "Load masks");
 
   script.answer(QString());
   out = "kept";
-  EXPECT_FALSE(questions.ChooseFileToOpen("", "", "Open", dir.path, &out));
+  EXPECT_FALSE(questions.ChooseFileToOpen("", "", "Open", dir.root(), &out));
   EXPECT_EQ(out, "kept");
 
+  // A name typed without the extension gets it.
   std::string target = "saved";
-  script.answer(Shown(dir.path + "/saved"));
-  ASSERT_TRUE(questions.ChooseFileToSave("Mask collection", "*.mcf", ".mcf", dir.path, "Save", true,
-                                         &target));
-  EXPECT_EQ(target, dir.path + "/saved.mcf");
-
-  script.answer(Shown(dir.path));
-  ASSERT_TRUE(questions.ChooseFolder(dir.path, "", &out));
-  EXPECT_EQ(out, dir.path);
-  EXPECT_EQ(script.title, "Choose a folder");
-}
-
-TEST(QtQuestions, NamesThatAreNotUtf8CanBeChosen) {
-  TempFolder dir;
-  const std::string file = dir.touch(std::string("caf\xe9 <1>.mcf"));
-  const std::string folder = dir.path + "/\xff dir";
-  ASSERT_EQ(mkdir(folder.c_str(), 0700), 0);
-  QtQuestions questions(nullptr);
-  DialogScript script;
-  std::string out;
-
-  script.answer(Shown(file));
-  ASSERT_TRUE(questions.ChooseFileToOpen("", "", "Open", dir.path, &out));
-  EXPECT_EQ(out, file);
+  script.answer(Shown(dir / "saved"));
+  ASSERT_TRUE(questions.ChooseFileToSave("Mask collection", "*.mcf", ".mcf", dir.root(), "Save",
+                                         true, &target));
+  EXPECT_EQ(target, dir / "saved.mcf");
 
   script.answer(Shown(folder));
-  ASSERT_TRUE(questions.ChooseFolder(dir.path, "Choose working directory", &out));
+  ASSERT_TRUE(questions.ChooseFolder(dir.root(), "", &out));
   EXPECT_EQ(out, folder);
 
-  // A file where a folder is asked for is still refused, by the dialog itself.
+  // A file where a folder is asked for is refused by the dialog itself.
   script.answer(Shown(file));
   script.expectRefusal = true;
-  EXPECT_FALSE(questions.ChooseFolder(dir.path, "", &out));
+  EXPECT_FALSE(questions.ChooseFolder(dir.root(), "", &out));
 }
 
 }  // namespace
