@@ -48,29 +48,6 @@ struct Shell {
   AppShell shell;
 };
 
-TEST(AppShell, FirstStartUsesDefaultsAndShutdownWritesThemOnce) {
-  TempTree tree;
-  Shell s(tree);
-  ASSERT_TRUE(s.shell.LoadSettings());
-  EXPECT_EQ(s.shell.settingsSource(), SettingsSource::kDefaults);
-  ASSERT_TRUE(s.shell.OpenStores());
-  EXPECT_TRUE(fs::is_directory(tree.Path("data/Backup")));  // the default is made
-  EXPECT_EQ(s.shell.Masks().Count(), 6);  // the built-in groups
-  EXPECT_FALSE(s.shell.ProbeZip());       // no plug-in: start-up goes on
-  EXPECT_FALSE(fs::exists(tree.Path("config/twinfold.dat")));
-
-  s.shell.Shutdown();
-  const std::string saved = tree.Path("config/twinfold.dat");
-  ASSERT_TRUE(fs::exists(saved));
-  SettingsStore reread;
-  EXPECT_EQ(reread.Load(saved), 1);
-
-  fs::remove(saved);
-  s.shell.Shutdown();  // the second call does nothing
-  EXPECT_FALSE(fs::exists(saved));
-  EXPECT_TRUE(s.questions.asked.empty());
-}
-
 TEST(AppShell, SettingsFileChoosesPriorityBackupAndMasks) {
   TempTree tree;
   const ShellPlaces places = PlacesIn(tree);
