@@ -14,7 +14,6 @@ namespace tf::testing {
 struct AskedMessage {
   std::string text;
   std::string caption;  // "" for a null caption
-  bool nullCaption = false;
   int buttonSet = 0;
 };
 
@@ -36,7 +35,7 @@ class ScriptedQuestions : public Questions {
 
   int ShowMessage(const std::string& text, const char* caption, int buttonSet) override {
     if (text.empty()) return 0;
-    asked.push_back({text, caption ? caption : "", caption == nullptr, buttonSet});
+    asked.push_back({text, caption ? caption : "", buttonSet});
     if (answers.empty()) return IDCANCEL;
     int a = answers.front();
     answers.pop_front();
