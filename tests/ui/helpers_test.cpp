@@ -1,16 +1,12 @@
 #include <string>
 #include <vector>
 
-#include <QButtonGroup>
-#include <QComboBox>
 #include <QFont>
 #include <QFontMetrics>
-#include <QRadioButton>
 #include <QTreeWidget>
 
 #include <gtest/gtest.h>
 
-#include "ui/control_helpers.h"
 #include "ui/list_helpers.h"
 
 namespace tf {
@@ -55,30 +51,6 @@ TEST(ListHelpers, WiderFontsWidenOnlyThePixelColumns) {
   EXPECT_EQ(scaled[0], -100);
   EXPECT_GT(scaled[1], 60);
   EXPECT_EQ(scaled[2], 0);
-}
-
-TEST(ControlHelpers, RadioGroupsCanBeClearedAndCombosFillUpToABlank) {
-  QWidget parent;
-  auto* any = new QRadioButton("Any", &parent);
-  auto* same = new QRadioButton("Same", &parent);
-  QButtonGroup group;
-  group.addButton(any);
-  group.addButton(same);
-  const std::vector<RadioChoice> radios{{101, any}, {102, same}};
-  SetRadioGroup(radios, 102);
-  EXPECT_EQ(RadioValue(radios), 102);
-  SetRadioGroup(radios, 7);  // matches none: all clear, even in an exclusive group
-  EXPECT_FALSE(any->isChecked() || same->isChecked());
-  EXPECT_EQ(RadioValue(radios), 0);
-  same->click();  // the group is still exclusive afterwards
-  any->click();
-  EXPECT_EQ(RadioValue(radios), 101);
-  EXPECT_FALSE(same->isChecked());
-
-  QComboBox combo;
-  EXPECT_EQ(ComboFill(&combo, {"KB", "MB", "", "GB"}), 2);
-  EXPECT_EQ(ComboSelectText(&combo, "mb"), -1);
-  EXPECT_EQ(ComboSelection(&combo), 0);
 }
 
 }  // namespace
