@@ -4,6 +4,7 @@
 #include <QAbstractButton>
 #include <QButtonGroup>
 #include <QComboBox>
+#include <QPushButton>
 #include <QWidget>
 
 namespace tf {
@@ -25,6 +26,32 @@ bool IsChecked(const QAbstractButton* button) {
 
 void EnableControl(QWidget* control, bool enable) {
   if (control->isEnabled() != enable) control->setEnabled(enable);
+}
+
+QPushButton* MakeButton(const ButtonText& text, QWidget* parent) {
+  auto* button = new QPushButton(QString::fromUtf8(text.caption), parent);
+  if (text.toolTip) button->setToolTip(QString::fromUtf8(text.toolTip));
+  return button;
+}
+
+std::vector<QPushButton*> MakeCommandButtons(std::span<const ButtonText> texts, QWidget* parent,
+                                             const std::function<void(int)>& run) {
+  std::vector<QPushButton*> buttons;
+  for (const ButtonText& text : texts) {
+    QPushButton* button = MakeButton(text, parent);
+    button->setEnabled(false);
+    const int command = static_cast<int>(buttons.size());
+    QObject::connect(button, &QPushButton::clicked, parent, [run, command] { run(command); });
+    buttons.push_back(button);
+  }
+  return buttons;
+}
+
+void MarkDeleteButton(QPushButton* button) {
+  QPalette palette = button->palette();
+  for (QPalette::ColorGroup group : {QPalette::Active, QPalette::Inactive})
+    palette.setColor(group, QPalette::ButtonText, QColor(128, 0, 0));
+  button->setPalette(palette);
 }
 
 void SetRadioGroup(const std::vector<RadioChoice>& group, int value) {
