@@ -2,8 +2,11 @@
 #include "ui/qt_text.h"
 
 #include <QAbstractButton>
+#include <QBoxLayout>
 #include <QButtonGroup>
 #include <QComboBox>
+#include <QDialog>
+#include <QDialogButtonBox>
 #include <QPushButton>
 #include <QWidget>
 
@@ -34,6 +37,12 @@ QPushButton* MakeButton(const ButtonText& text, QWidget* parent) {
   return button;
 }
 
+QPushButton* MakeDialogButton(const ButtonText& text, QWidget* parent) {
+  QPushButton* button = MakeButton(text, parent);
+  button->setAutoDefault(false);
+  return button;
+}
+
 std::vector<QPushButton*> MakeCommandButtons(std::span<const ButtonText> texts, QWidget* parent,
                                              const std::function<void(int)>& run) {
   std::vector<QPushButton*> buttons;
@@ -45,6 +54,26 @@ std::vector<QPushButton*> MakeCommandButtons(std::span<const ButtonText> texts, 
     buttons.push_back(button);
   }
   return buttons;
+}
+
+QPushButton* MakeChooserButton(const char* toolTip, QWidget* parent) {
+  QPushButton* button = MakeDialogButton({"...", toolTip}, parent);
+  // Wide enough for its three dots in any style, no wider.
+  button->setFixedWidth(button->fontMetrics().horizontalAdvance(QStringLiteral("....")) + 16);
+  return button;
+}
+
+OkCancel AddOkCancel(QDialog* dialog, QBoxLayout* layout, const char* okTip,
+                     const char* cancelTip) {
+  auto* buttons = new QDialogButtonBox(dialog);
+  const OkCancel row{buttons->addButton(QDialogButtonBox::Ok),
+                     buttons->addButton(QDialogButtonBox::Cancel)};
+  row.ok->setToolTip(QString::fromUtf8(okTip));
+  row.cancel->setToolTip(QString::fromUtf8(cancelTip));
+  QObject::connect(buttons, &QDialogButtonBox::accepted, dialog, &QDialog::accept);
+  QObject::connect(buttons, &QDialogButtonBox::rejected, dialog, &QDialog::reject);
+  layout->addWidget(buttons);
+  return row;
 }
 
 void MarkDeleteButton(QPushButton* button) {

@@ -7,7 +7,9 @@
 #include <vector>
 
 class QAbstractButton;
+class QBoxLayout;
 class QComboBox;
+class QDialog;
 class QPushButton;
 class QWidget;
 
@@ -29,10 +31,21 @@ struct ButtonText {
 };
 // A push button of `parent` showing `text` (a null tooltip: none).
 QPushButton* MakeButton(const ButtonText& text, QWidget* parent);
+// The same for a button of a dialog that Enter does not press: Enter is the dialog's OK.
+QPushButton* MakeDialogButton(const ButtonText& text, QWidget* parent);
 // The buttons of a list's commands, one per entry of `texts` in order, disabled until the
 // selection allows their command; a click on the n-th runs `run(n)`.
 std::vector<QPushButton*> MakeCommandButtons(std::span<const ButtonText> texts, QWidget* parent,
                                              const std::function<void(int)>& run);
+// The narrow "..." button beside a box, which opens a chooser for the box's path.
+QPushButton* MakeChooserButton(const char* toolTip, QWidget* parent);
+// The OK and Cancel row at the foot of `dialog`'s `layout`, each with its tooltip. OK runs
+// the dialog's accept(), which may find a field wrong and keep it open; Cancel its reject().
+struct OkCancel {
+  QPushButton* ok;
+  QPushButton* cancel;
+};
+OkCancel AddOkCancel(QDialog* dialog, QBoxLayout* layout, const char* okTip, const char* cancelTip);
 // Draws the caption of a button that deletes in dark red while it can be pressed;
 // disabled, it greys out like its neighbours.
 void MarkDeleteButton(QPushButton* button);
