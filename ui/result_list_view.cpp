@@ -308,6 +308,29 @@ int ResultListView::RemoveFileFromResults(const std::string& path) {
   return m_actions.RemoveFileFromResults(selection, path);
 }
 
+void ResultListView::OnSearchStarted() {
+  clearRows();
+  m_host.SetCurrentFile(nullptr);  // it pointed into the tree the search replaces
+  setBusy(true);
+  RecomputeButtons();
+}
+
+void ResultListView::OnSearchFinished(bool fillNow) {
+  setBusy(false);
+  if (fillNow) rebuild();
+  RecomputeButtons();
+}
+
+void ResultListView::rebuild() {
+  clearRows();
+  RefillToolBox();
+  Fill(std::string());
+}
+
+void ResultListView::refillAfterRemoval(int answer, const std::string& groupName) {
+  Fill(answer == 1 ? groupName : std::string());
+}
+
 void ResultListView::Activate() {
   if (!m_busy && changedSinceFilled()) rebuild();
   setCurrentFile(currentFileOfSelection());
