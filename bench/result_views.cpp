@@ -117,7 +117,7 @@ int main(int argc, char** argv) {
   std::printf("unified rows re-sorted, core only:  %7.1f ms\n",
               timeMs([&] { SortRows(ResultList::kUnified, kSortByName, &rows); }));
   std::printf("fill separate lists (groups list):  %7.1f ms\n",
-              timeMs([&] { separate->FillGroups(std::string()); }));
+              timeMs([&] { separate->Fill(std::string()); }));
   std::printf("fill unified list:                  %7.1f ms\n",
               timeMs([&] { unified->Fill(std::string()); }));
 
@@ -155,7 +155,7 @@ int main(int argc, char** argv) {
   pane.SetMode(ResultsPane::kSeparateMode);  // refills: the tree changed
   QApplication::processEvents();
   for (int64_t files : {int64_t{perGroup}, int64_t{2}}) {
-    separate->FillGroups(groupOf(files)->Name());
+    separate->Fill(groupOf(files)->Name());
     removeFrom(ResultView::kSeparate, separate->selectedGroup());
   }
   std::printf("rows: groups list %d, unified list %d\n", separate->groupsModel()->rowCount(),

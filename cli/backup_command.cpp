@@ -6,6 +6,7 @@
 
 #include "cli/backup_output.h"
 #include "cli/terminal_questions.h"
+#include "cli/terminal_text.h"
 #include "platform/file_ops.h"
 #include "platform/path_utils.h"
 #include "platform/standard_paths.h"

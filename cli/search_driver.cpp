@@ -2,6 +2,7 @@
 
 #include <chrono>
 
+#include "cli/terminal_text.h"
 #include "cli/text_writer.h"
 #include "search/search_run.h"
 
@@ -86,7 +87,7 @@ void SearchDriver::report(bool force) {
   std::string text;
   for (const auto& scan : m_run->Scans()) {
     if (!text.empty()) text += m_rewriteLine ? "; " : "\n";
-    text += TerminalSafe(scan->Root()) + ": " + scan->StatusText();
+    text += TerminalText(scan->Root()) + ": " + scan->StatusText();
   }
   text += m_rewriteLine ? " | " : "\n";
   text += m_statusLine;

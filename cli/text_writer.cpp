@@ -1,8 +1,8 @@
 #include "cli/text_writer.h"
 
-#include <algorithm>
 #include <cstdio>
 
+#include "cli/terminal_text.h"
 #include "platform/display_format.h"
 #include "results/result_rows.h"
 
@@ -14,7 +14,7 @@ std::string groupLine(const DataNode* group) {
   FormatSize(group->val, &number, &unit);
   char size[64];
   std::snprintf(size, sizeof size, "$ %8s %s", number.c_str(), unit.c_str());
-  return TerminalSafe(group->Name()) + "  " + size + "\n";
+  return TerminalText(group->Name()) + "  " + size + "\n";
 }
 
 // The date and time of the last file time asked for: files of one group mostly share
@@ -42,35 +42,11 @@ class TimeTexts {
 std::string fileLine(const DataNode* file, TimeTexts* times) {
   std::string number, unit;
   FormatSize(file->val, &number, &unit);
-  return "  " + TerminalSafe(file->Name()) + "  " + number + " " + unit + "  " +
+  return "  " + TerminalText(file->Name()) + "  " + number + " " + unit + "  " +
          times->Of(file->val2) + "\n";
 }
 
 }  // namespace
-
-std::string TerminalSafe(std::string_view text) {
-  const auto isControl = [](char c) { return static_cast<unsigned char>(c) < 0x20 || c == 0x7F; };
-  if (std::find_if(text.begin(), text.end(), isControl) == text.end()) return std::string(text);
-  std::string out;
-  out.reserve(text.size());
-  for (char c : text) {
-    const auto byte = static_cast<unsigned char>(c);
-    if (byte >= 0x20 && byte != 0x7F) {
-      out += c;
-    } else if (c == '\n') {
-      out += "\\n";
-    } else if (c == '\t') {
-      out += "\\t";
-    } else if (c == '\r') {
-      out += "\\r";
-    } else {
-      char code[8];
-      std::snprintf(code, sizeof code, "\\x%02X", byte);
-      out += code;
-    }
-  }
-  return out;
-}
 
 bool WriteText(const std::vector<DataNode*>& rows, const std::string& statusLine,
                OutputSink* sink) {

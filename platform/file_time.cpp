@@ -49,6 +49,18 @@ bool toTm(const CalendarTime& c, struct tm* tm) {
   return true;
 }
 
+// The local or UTC calendar time of a file time.
+bool toCalendar(int64_t fileTime, bool local, CalendarTime* out) {
+  int64_t seconds = 0;
+  int64_t rest = 0;
+  splitFileTime(fileTime, &seconds, &rest);
+  const time_t t = static_cast<time_t>(seconds);
+  struct tm tm {};
+  if (!(local ? localtime_r(&t, &tm) : gmtime_r(&t, &tm))) return false;
+  fromTm(tm, rest, out);
+  return true;
+}
+
 // mktime/timegm normalise 31 April into 1 May; such a date is refused instead.
 bool sameDate(const struct tm& tm, const CalendarTime& c) {
   return tm.tm_year == c.year - 1900 && tm.tm_mon == c.month - 1 && tm.tm_mday == c.day;
@@ -81,25 +93,11 @@ int64_t FileTimeNow() {
 }
 
 bool FileTimeToLocal(int64_t fileTime, CalendarTime* out) {
-  int64_t seconds = 0;
-  int64_t rest = 0;
-  splitFileTime(fileTime, &seconds, &rest);
-  time_t t = static_cast<time_t>(seconds);
-  struct tm tm {};
-  if (!localtime_r(&t, &tm)) return false;
-  fromTm(tm, rest, out);
-  return true;
+  return toCalendar(fileTime, true, out);
 }
 
 bool FileTimeToUtc(int64_t fileTime, CalendarTime* out) {
-  int64_t seconds = 0;
-  int64_t rest = 0;
-  splitFileTime(fileTime, &seconds, &rest);
-  time_t t = static_cast<time_t>(seconds);
-  struct tm tm {};
-  if (!gmtime_r(&t, &tm)) return false;
-  fromTm(tm, rest, out);
-  return true;
+  return toCalendar(fileTime, false, out);
 }
 
 bool LocalToFileTime(const CalendarTime& local, int64_t* out) {

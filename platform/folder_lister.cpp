@@ -186,6 +186,24 @@ bool fillHandle(int fd, const FolderHandle* parent, FolderHandle* out) {
   return true;
 }
 
+// Takes `fd`, a folder just opened below `parent` (or -1): 1 with `out` filled, 0 when it
+// could not be opened or looked at, -1 (closed again) when a pseudo file system was
+// mounted there since the mount table was read.
+int adoptSubFolder(int fd, const FolderHandle& parent, FolderHandle* out) {
+  if (fd < 0) return 0;
+  if (!fillHandle(fd, &parent, out)) {
+    close(fd);
+    *out = FolderHandle();
+    return 0;
+  }
+  if (out->device != parent.device &&
+      MountTable::IsPseudoType(MountTable::TypeOfDevice(out->device))) {
+    FolderLister::CloseHandle(out);
+    return -1;
+  }
+  return 1;
+}
+
 }  // namespace
 
 bool FolderLister::OpenHandle(const std::string& path, FolderHandle* out) {
@@ -211,19 +229,7 @@ int FolderLister::OpenChild(const FolderHandle& parent, const std::string& name,
     fd = open(path.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC | O_NOFOLLOW);
     if (fd < 0 && errno == ENAMETOOLONG) fd = openLongPath(path);
   }
-  if (fd < 0) return 0;
-  if (!fillHandle(fd, &parent, out)) {
-    close(fd);
-    *out = FolderHandle();
-    return 0;
-  }
-  // Something mounted there since the mount table was read.
-  if (out->device != parent.device &&
-      MountTable::IsPseudoType(MountTable::TypeOfDevice(out->device))) {
-    CloseHandle(out);
-    return -1;
-  }
-  return 1;
+  return adoptSubFolder(fd, parent, out);
 }
 
 int FolderLister::OpenBelow(const FolderHandle& root, const std::string& relative,
@@ -231,18 +237,7 @@ int FolderLister::OpenBelow(const FolderHandle& root, const std::string& relativ
   *out = FolderHandle();
   if (root.fd < 0 || relative.empty() || relative[0] == '/') return 0;
   const int fd = openat(root.fd, relative.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC | O_NOFOLLOW);
-  if (fd < 0) return 0;
-  if (!fillHandle(fd, &root, out)) {
-    close(fd);
-    *out = FolderHandle();
-    return 0;
-  }
-  if (out->device != root.device &&
-      MountTable::IsPseudoType(MountTable::TypeOfDevice(out->device))) {
-    CloseHandle(out);
-    return -1;
-  }
-  return 1;
+  return adoptSubFolder(fd, root, out);
 }
 
 bool FolderLister::Reopen(const FolderHandle& from, const std::string& relative, uint64_t device,

@@ -1,5 +1,8 @@
 #include "ui/backup_folder_view.h"
 
+#include <algorithm>
+#include <iterator>
+
 #include <QApplication>
 #include <QEvent>
 #include <QHBoxLayout>
@@ -21,11 +24,6 @@
 namespace tf {
 
 namespace {
-
-struct ButtonText {
-  const char* caption;
-  const char* toolTip;
-};
 
 constexpr ButtonText kButtonTexts[] = {
     {"Restore", "Restore file"},
@@ -86,20 +84,11 @@ BackupFolderView::BackupFolderView(BackupStore& store, Questions& questions, QWi
   m_details->setTabStopDistance(m_details->fontMetrics().horizontalAdvance(QLatin1Char('x')) * 10);
   m_details->setMaximumHeight(m_details->fontMetrics().lineSpacing() * 7 + 12);
 
-  for (int command = 0; command < kCommandCount; ++command) {
-    auto* button = new QPushButton(QString::fromUtf8(kButtonTexts[command].caption), this);
-    button->setToolTip(QString::fromUtf8(kButtonTexts[command].toolTip));
-    button->setEnabled(false);
-    connect(button, &QPushButton::clicked, this,
-            [this, command] { RunCommand(static_cast<Command>(command)); });
-    m_buttons[static_cast<size_t>(command)] = button;
-  }
-  for (Command command : {kDelete, kDeleteAll}) {
-    QPalette palette = m_buttons[command]->palette();
-    for (QPalette::ColorGroup group : {QPalette::Active, QPalette::Inactive})
-      palette.setColor(group, QPalette::ButtonText, QColor(128, 0, 0));
-    m_buttons[command]->setPalette(palette);
-  }
+  static_assert(std::size(kButtonTexts) == kCommandCount);
+  const std::vector<QPushButton*> made = MakeCommandButtons(
+      kButtonTexts, this, [this](int command) { RunCommand(static_cast<Command>(command)); });
+  std::copy(made.begin(), made.end(), m_buttons.begin());
+  for (Command command : {kDelete, kDeleteAll}) MarkDeleteButton(m_buttons[command]);
 
   m_menu = new QMenu(QStringLiteral("BACKUP"), this);
   const auto addItem = [this](const char* text, Command command) {

@@ -79,13 +79,11 @@ void BrowserPreviewPane::Open(const std::string& path) {
   m_browser->SetFolder(QString::fromUtf8(folder));
   if (m_kind == kPreviewWebImage)
     openPicture(path);
-  else if (m_kind == kPreviewXml)
-    openXml(path);
   else
-    openPage(path);
+    openText(path, m_kind == kPreviewXml);
 }
 
-void BrowserPreviewPane::openPage(const std::string& path) {
+void BrowserPreviewPane::openText(const std::string& path, bool xml) {
   std::string bytes;
   int64_t size = 0;
   if (!ReadFileHead(path, kPagePreviewBytes, &bytes, &size)) {
@@ -94,22 +92,12 @@ void BrowserPreviewPane::openPage(const std::string& path) {
   }
   const PreviewText text = DecodePreviewText(bytes, size > static_cast<int64_t>(bytes.size()));
   if (text.encoding == TextEncoding::kBinary) {
-    setMessage(QStringLiteral("This file holds binary data, not a page; it is not shown."));
+    setMessage(xml ? QStringLiteral("This file holds binary data, not XML; it is not shown.")
+                   : QStringLiteral("This file holds binary data, not a page; it is not shown."));
     return;
   }
-  m_browser->setHtml(QString::fromUtf8(text.utf8));
-}
-
-void BrowserPreviewPane::openXml(const std::string& path) {
-  std::string bytes;
-  int64_t size = 0;
-  if (!ReadFileHead(path, kPagePreviewBytes, &bytes, &size)) {
-    setMessage(QStringLiteral("The file cannot be read."));
-    return;
-  }
-  const PreviewText text = DecodePreviewText(bytes, size > static_cast<int64_t>(bytes.size()));
-  if (text.encoding == TextEncoding::kBinary) {
-    setMessage(QStringLiteral("This file holds binary data, not XML; it is not shown."));
+  if (!xml) {
+    m_browser->setHtml(QString::fromUtf8(text.utf8));
     return;
   }
   // The document's own markup is what a reader wants to see.

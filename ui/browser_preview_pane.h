@@ -28,8 +28,8 @@ class BrowserPreviewPane : public PreviewPane {
  private:
   // Empties the browser and forgets the page's folder and picture.
   void clearContent();
-  void openPage(const std::string& path);
-  void openXml(const std::string& path);
+  // A page rendered, or an XML document's own markup (`xml`).
+  void openText(const std::string& path, bool xml);
   void openPicture(const std::string& path);
 
   class Browser;

@@ -2,8 +2,12 @@
 #include "ui/qt_text.h"
 
 #include <QAbstractButton>
+#include <QBoxLayout>
 #include <QButtonGroup>
 #include <QComboBox>
+#include <QDialog>
+#include <QDialogButtonBox>
+#include <QPushButton>
 #include <QWidget>
 
 namespace tf {
@@ -25,6 +29,58 @@ bool IsChecked(const QAbstractButton* button) {
 
 void EnableControl(QWidget* control, bool enable) {
   if (control->isEnabled() != enable) control->setEnabled(enable);
+}
+
+QPushButton* MakeButton(const ButtonText& text, QWidget* parent) {
+  auto* button = new QPushButton(QString::fromUtf8(text.caption), parent);
+  if (text.toolTip) button->setToolTip(QString::fromUtf8(text.toolTip));
+  return button;
+}
+
+QPushButton* MakeDialogButton(const ButtonText& text, QWidget* parent) {
+  QPushButton* button = MakeButton(text, parent);
+  button->setAutoDefault(false);
+  return button;
+}
+
+std::vector<QPushButton*> MakeCommandButtons(std::span<const ButtonText> texts, QWidget* parent,
+                                             const std::function<void(int)>& run) {
+  std::vector<QPushButton*> buttons;
+  for (const ButtonText& text : texts) {
+    QPushButton* button = MakeButton(text, parent);
+    button->setEnabled(false);
+    const int command = static_cast<int>(buttons.size());
+    QObject::connect(button, &QPushButton::clicked, parent, [run, command] { run(command); });
+    buttons.push_back(button);
+  }
+  return buttons;
+}
+
+QPushButton* MakeChooserButton(const char* toolTip, QWidget* parent) {
+  QPushButton* button = MakeDialogButton({"...", toolTip}, parent);
+  // Wide enough for its three dots in any style, no wider.
+  button->setFixedWidth(button->fontMetrics().horizontalAdvance(QStringLiteral("....")) + 16);
+  return button;
+}
+
+OkCancel AddOkCancel(QDialog* dialog, QBoxLayout* layout, const char* okTip,
+                     const char* cancelTip) {
+  auto* buttons = new QDialogButtonBox(dialog);
+  const OkCancel row{buttons->addButton(QDialogButtonBox::Ok),
+                     buttons->addButton(QDialogButtonBox::Cancel)};
+  row.ok->setToolTip(QString::fromUtf8(okTip));
+  row.cancel->setToolTip(QString::fromUtf8(cancelTip));
+  QObject::connect(buttons, &QDialogButtonBox::accepted, dialog, &QDialog::accept);
+  QObject::connect(buttons, &QDialogButtonBox::rejected, dialog, &QDialog::reject);
+  layout->addWidget(buttons);
+  return row;
+}
+
+void MarkDeleteButton(QPushButton* button) {
+  QPalette palette = button->palette();
+  for (QPalette::ColorGroup group : {QPalette::Active, QPalette::Inactive})
+    palette.setColor(group, QPalette::ButtonText, QColor(128, 0, 0));
+  button->setPalette(palette);
 }
 
 void SetRadioGroup(const std::vector<RadioChoice>& group, int value) {

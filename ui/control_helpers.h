@@ -1,11 +1,16 @@
 // Helpers for the buttons, check boxes, option buttons and combo boxes of dialogs.
 #pragma once
 
+#include <functional>
+#include <span>
 #include <string>
 #include <vector>
 
 class QAbstractButton;
+class QBoxLayout;
 class QComboBox;
+class QDialog;
+class QPushButton;
 class QWidget;
 
 namespace tf {
@@ -18,6 +23,32 @@ int SetCheck(QAbstractButton* button, int state);
 bool IsChecked(const QAbstractButton* button);
 // Enables or disables, touching the control only when its state changes.
 void EnableControl(QWidget* control, bool enable);
+
+// The caption and tooltip of a push button.
+struct ButtonText {
+  const char* caption;
+  const char* toolTip;
+};
+// A push button of `parent` showing `text` (a null tooltip: none).
+QPushButton* MakeButton(const ButtonText& text, QWidget* parent);
+// The same for a button of a dialog that Enter does not press: Enter is the dialog's OK.
+QPushButton* MakeDialogButton(const ButtonText& text, QWidget* parent);
+// The buttons of a list's commands, one per entry of `texts` in order, disabled until the
+// selection allows their command; a click on the n-th runs `run(n)`.
+std::vector<QPushButton*> MakeCommandButtons(std::span<const ButtonText> texts, QWidget* parent,
+                                             const std::function<void(int)>& run);
+// The narrow "..." button beside a box, which opens a chooser for the box's path.
+QPushButton* MakeChooserButton(const char* toolTip, QWidget* parent);
+// The OK and Cancel row at the foot of `dialog`'s `layout`, each with its tooltip. OK runs
+// the dialog's accept(), which may find a field wrong and keep it open; Cancel its reject().
+struct OkCancel {
+  QPushButton* ok;
+  QPushButton* cancel;
+};
+OkCancel AddOkCancel(QDialog* dialog, QBoxLayout* layout, const char* okTip, const char* cancelTip);
+// Draws the caption of a button that deletes in dark red while it can be pressed;
+// disabled, it greys out like its neighbours.
+void MarkDeleteButton(QPushButton* button);
 
 // An option button of a group and the value it stands for (never 0).
 struct RadioChoice {

@@ -10,6 +10,8 @@
 #include <QTimer>
 #include <QWidget>
 
+#include "ui/pending_input.h"
+
 namespace tf {
 
 namespace {
@@ -18,22 +20,6 @@ namespace {
 // 200 ms in which a window must repaint.
 constexpr int kPollMs = 40;
 constexpr int kByteScale = 1000;
-
-bool isInput(QEvent::Type type) {
-  switch (type) {
-    case QEvent::MouseButtonPress:
-    case QEvent::MouseButtonRelease:
-    case QEvent::MouseButtonDblClick:
-    case QEvent::Wheel:
-    case QEvent::KeyPress:
-    case QEvent::KeyRelease:
-    case QEvent::ShortcutOverride:
-    case QEvent::Close:
-      return true;
-    default:
-      return false;
-  }
-}
 
 }  // namespace
 
@@ -130,7 +116,9 @@ void LongWork::update() {
 }
 
 bool LongWork::eventFilter(QObject* watched, QEvent* event) {
-  if (!isInput(event->type()) || !watched->isWidgetType()) return false;
+  // Closing a window counts too: its data may be what the job works on.
+  const bool input = IsUserInput(event) || event->type() == QEvent::Close;
+  if (!input || !watched->isWidgetType()) return false;
   QWidget* window = static_cast<QWidget*>(watched)->window();
   return m_guarded.contains(window);
 }

@@ -1,4 +1,5 @@
 #include "ui/mask_collection_dialog.h"
+#include "ui/control_helpers.h"
 #include "ui/qt_text.h"
 
 #include <cstring>
@@ -42,10 +43,8 @@ MaskCollectionDialog::MaskCollectionDialog(const MaskCollection& source, Questio
 MaskCollectionDialog::~MaskCollectionDialog() = default;
 
 QPushButton* MaskCollectionDialog::addButton(const char* text, const char* tip) {
-  auto* button = new QPushButton(QString::fromUtf8(text), this);
+  QPushButton* button = MakeDialogButton({text, tip}, this);
   button->setObjectName(QString::fromUtf8(text));
-  if (tip) button->setToolTip(QString::fromUtf8(tip));
-  button->setAutoDefault(false);
   m_buttons.push_back(button);
   return button;
 }

@@ -2,7 +2,6 @@
 
 #include <QCheckBox>
 #include <QComboBox>
-#include <QDialogButtonBox>
 #include <QFile>
 #include <QGridLayout>
 #include <QHBoxLayout>
@@ -14,6 +13,7 @@
 
 #include "app/app_shell.h"
 #include "platform/path_utils.h"
+#include "ui/control_helpers.h"
 
 namespace tf {
 
@@ -41,15 +41,6 @@ std::string pathOf(const QLineEdit* box) {
 void putPath(QLineEdit* box, const std::string& path) {
   box->setProperty("pathBytes", QByteArray(path.data(), static_cast<qsizetype>(path.size())));
   box->setText(displayed(path));
-}
-
-QPushButton* chooserButton(QWidget* parent, const char* tip) {
-  auto* button = new QPushButton(QStringLiteral("..."), parent);
-  button->setToolTip(QString::fromUtf8(tip));
-  button->setAutoDefault(false);
-  // Wide enough for its three dots in any style, no wider.
-  button->setFixedWidth(button->fontMetrics().horizontalAdvance(QStringLiteral("....")) + 16);
-  return button;
 }
 
 }  // namespace
@@ -109,7 +100,7 @@ void OptionsDialog::build() {
   auto* fileRow = new QHBoxLayout;
   m_maskFile = new QLineEdit(this);
   m_maskFile->setObjectName(QStringLiteral("maskFile"));
-  m_maskChooser = chooserButton(this, "Change file (*.mcf)");
+  m_maskChooser = MakeChooserButton("Change file (*.mcf)", this);
   fileRow->addWidget(m_maskFile, 1);
   fileRow->addWidget(m_maskChooser);
   masks->addWidget(m_builtIn);
@@ -122,7 +113,7 @@ void OptionsDialog::build() {
   auto* backupRow = new QHBoxLayout;
   m_backup = new QLineEdit(this);
   m_backup->setObjectName(QStringLiteral("backupFolder"));
-  m_backupChooser = chooserButton(this, "Browse for folder");
+  m_backupChooser = MakeChooserButton("Browse for folder", this);
   backupRow->addWidget(m_backup, 1);
   backupRow->addWidget(m_backupChooser);
   m_backupError = new QLabel(QString::fromUtf8(kBackupFolderMissingLabel), this);
@@ -143,20 +134,14 @@ void OptionsDialog::build() {
                      "next start"));
   grid->addWidget(m_rememberSearch, row++, 1);
 
-  auto* buttons = new QDialogButtonBox(this);
-  m_ok = buttons->addButton(QDialogButtonBox::Ok);
-  m_ok->setToolTip(QStringLiteral("Save options"));
-  m_cancel = buttons->addButton(QDialogButtonBox::Cancel);
-  m_cancel->setToolTip(QStringLiteral("Discard changes"));
-
   auto* layout = new QVBoxLayout(this);
   layout->addLayout(grid);
   layout->addStretch();
-  layout->addWidget(buttons);
+  const OkCancel okCancel = AddOkCancel(this, layout, "Save options", "Discard changes");
+  m_ok = okCancel.ok;
+  m_cancel = okCancel.cancel;
   setMinimumWidth(fontMetrics().averageCharWidth() * 90);
 
-  connect(buttons, &QDialogButtonBox::accepted, this, &OptionsDialog::accept);
-  connect(buttons, &QDialogButtonBox::rejected, this, &OptionsDialog::reject);
   connect(m_builtIn, &QRadioButton::toggled, this, [this] { updateMaskFileControls(); });
   connect(m_maskChooser, &QPushButton::clicked, this, [this] { chooseMaskFile(); });
   connect(m_backupChooser, &QPushButton::clicked, this, [this] { chooseBackupFolder(); });

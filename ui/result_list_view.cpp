@@ -1,6 +1,7 @@
 #include "ui/result_list_view.h"
 
 #include <algorithm>
+#include <iterator>
 #include <unordered_set>
 
 #include <QApplication>
@@ -33,11 +34,6 @@
 namespace tf {
 
 namespace {
-
-struct ButtonText {
-  const char* caption;
-  const char* toolTip;
-};
 
 constexpr ButtonText kButtonTexts[] = {
     {"Open", "Open selected file"},
@@ -90,19 +86,12 @@ FileActionHooks ResultListView::actionHooks(std::function<int(DataNode*)> remove
 }
 
 void ResultListView::buildButtonRows() {
-  for (int command = 0; command < kProperties; ++command) {
-    auto* button = new QPushButton(QString::fromUtf8(kButtonTexts[command].caption), this);
-    button->setToolTip(QString::fromUtf8(kButtonTexts[command].toolTip));
-    button->setEnabled(false);
-    connect(button, &QPushButton::clicked, this,
-            [this, command] { RunCommand(static_cast<Command>(command)); });
-    m_buttons[static_cast<size_t>(command)] = button;
-  }
-  QPalette palette = m_buttons[kDelete]->palette();
-  // Dark red only while it can be pressed; disabled, it greys out like its neighbours.
-  for (QPalette::ColorGroup group : {QPalette::Active, QPalette::Inactive})
-    palette.setColor(group, QPalette::ButtonText, QColor(128, 0, 0));
-  m_buttons[kDelete]->setPalette(palette);
+  // Every command but kProperties has a button.
+  static_assert(std::size(kButtonTexts) == kProperties);
+  const std::vector<QPushButton*> made = MakeCommandButtons(
+      kButtonTexts, this, [this](int command) { RunCommand(static_cast<Command>(command)); });
+  std::copy(made.begin(), made.end(), m_buttons.begin());
+  MarkDeleteButton(m_buttons[kDelete]);
 
   m_toolBox = new QComboBox(this);
   m_toolBox->setSizeAdjustPolicy(QComboBox::AdjustToContents);
@@ -317,6 +306,29 @@ int ResultListView::RemoveFileFromResults(const std::string& path) {
   if (m_busy) return 0;
   Selection selection = currentSelection();
   return m_actions.RemoveFileFromResults(selection, path);
+}
+
+void ResultListView::OnSearchStarted() {
+  clearRows();
+  m_host.SetCurrentFile(nullptr);  // it pointed into the tree the search replaces
+  setBusy(true);
+  RecomputeButtons();
+}
+
+void ResultListView::OnSearchFinished(bool fillNow) {
+  setBusy(false);
+  if (fillNow) rebuild();
+  RecomputeButtons();
+}
+
+void ResultListView::rebuild() {
+  clearRows();
+  RefillToolBox();
+  Fill(std::string());
+}
+
+void ResultListView::refillAfterRemoval(int answer, const std::string& groupName) {
+  Fill(answer == 1 ? groupName : std::string());
 }
 
 void ResultListView::Activate() {

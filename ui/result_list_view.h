@@ -81,11 +81,14 @@ class ResultListView : public QWidget {
   // Refills the lists when the results changed since this view last filled them, then
   // makes the program's current file the one this view has selected.
   void Activate();
-  virtual void OnSearchStarted() = 0;
+  // Rebuilds the lists from the results, selecting the group named `name` (the first row
+  // when empty or not found).
+  virtual void Fill(const std::string& name) = 0;
+  void OnSearchStarted();
   // The search ended: the view on show fills at once; a hidden one (`fillNow` false) only
   // leaves its searching state and fills when it is next activated, so the end of a big
   // search does not fill a list nobody sees.
-  virtual void OnSearchFinished(bool fillNow) = 0;
+  void OnSearchFinished(bool fillNow);
   // Forgets every row of a node that is gone.
   virtual void DropRows(const std::vector<const DataNode*>& gone) = 0;
 
@@ -95,10 +98,12 @@ class ResultListView : public QWidget {
   virtual int selectedFileCount() const = 0;
   // The file the current-file slot shows for this view's selection, or null.
   virtual DataNode* currentFileOfSelection() const = 0;
+  // Empties every list of the view, forgetting its selection.
+  virtual void clearRows() = 0;
   // Refills after a file left the results (1: keep the named group, 2: first row).
-  virtual void refillAfterRemoval(int answer, const std::string& groupName) = 0;
+  void refillAfterRemoval(int answer, const std::string& groupName);
   // Empties and refills every list of the view, selecting the first group.
-  virtual void rebuild() = 0;
+  void rebuild();
   // The view's selected files (what "Invert" turns over), in no particular order.
   virtual std::vector<const DataNode*> selectedFiles() const = 0;
   // Makes exactly `files` (in tree order) the view's selected files.

@@ -7,6 +7,7 @@
 #include <QVBoxLayout>
 
 #include "ui/backup_folder_view.h"
+#include "ui/control_helpers.h"
 #include "ui/separate_lists_view.h"
 #include "ui/unified_list_view.h"
 
@@ -14,12 +15,7 @@ namespace tf {
 
 namespace {
 
-struct ModeButtonText {
-  const char* caption;
-  const char* toolTip;
-};
-
-constexpr ModeButtonText kModeButtons[] = {
+constexpr ButtonText kModeButtons[] = {
     {"Separated", "Show separate lists"},
     {"Unified", "Show unified list"},
     {"Backup", "Show Backup folder"},
@@ -39,8 +35,7 @@ ResultsPane::ResultsPane(ResultsHost& host, QWidget* parent)
 
   auto* bar = new QHBoxLayout;
   for (int mode = kSeparateMode; mode <= kBackupMode; ++mode) {
-    auto* button = new QPushButton(QString::fromUtf8(kModeButtons[mode].caption), this);
-    button->setToolTip(QString::fromUtf8(kModeButtons[mode].toolTip));
+    QPushButton* button = MakeButton(kModeButtons[mode], this);
     button->setCheckable(true);
     m_modeBar->addButton(button, mode);
     bar->addWidget(button);

@@ -37,7 +37,7 @@ SeparateListsView::SeparateListsView(ResultsHost& host, std::function<int(DataNo
           [this](const QPoint& pos) { showContextMenu(m_filesList, pos); });
 }
 
-void SeparateListsView::FillGroups(const std::string& name) {
+void SeparateListsView::Fill(const std::string& name) {
   QApplication::setOverrideCursor(Qt::WaitCursor);
   setBusy(true);
   leaveSpanning();
@@ -99,32 +99,11 @@ void SeparateListsView::fileSelectionChanged(const QItemSelection& selected,
   RecomputeButtons();
 }
 
-void SeparateListsView::OnSearchStarted() {
+void SeparateListsView::clearRows() {
   leaveSpanning();
   m_selectedGroup = nullptr;
   m_groups->Clear();
   m_files->Clear();
-  m_host.SetCurrentFile(nullptr);  // it pointed into the tree the search replaces
-  setBusy(true);
-  RecomputeButtons();
-}
-
-void SeparateListsView::OnSearchFinished(bool fillNow) {
-  setBusy(false);
-  if (fillNow) rebuild();
-  RecomputeButtons();
-}
-
-void SeparateListsView::rebuild() {
-  m_selectedGroup = nullptr;
-  m_groups->Clear();
-  m_files->Clear();
-  RefillToolBox();
-  FillGroups(std::string());
-}
-
-void SeparateListsView::refillAfterRemoval(int answer, const std::string& groupName) {
-  FillGroups(answer == 1 ? groupName : std::string());
 }
 
 void SeparateListsView::DropRows(const std::vector<const DataNode*>& gone) {

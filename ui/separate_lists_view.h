@@ -27,20 +27,14 @@ class SeparateListsView : public ResultListView {
   DataNode* selectedGroup() const { return m_selectedGroup; }
   int groupsKey() const { return m_groupsKey; }
 
-  // Rebuilds the groups list from the results, selecting the group named `name` (the
-  // first group when empty or not found).
-  void FillGroups(const std::string& name);
-
-  void OnSearchStarted() override;
-  void OnSearchFinished(bool fillNow) override;
+  void Fill(const std::string& name) override;
   void DropRows(const std::vector<const DataNode*>& gone) override;
 
  protected:
   Selection currentSelection() const override;
   int selectedFileCount() const override;
   DataNode* currentFileOfSelection() const override;
-  void refillAfterRemoval(int answer, const std::string& groupName) override;
-  void rebuild() override;
+  void clearRows() override;
   std::vector<const DataNode*> selectedFiles() const override;
   void selectFiles(const std::vector<DataNode*>& files) override;
 

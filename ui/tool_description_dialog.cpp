@@ -1,7 +1,6 @@
 #include "ui/tool_description_dialog.h"
 #include "ui/qt_text.h"
 
-#include <QDialogButtonBox>
 #include <QFile>
 #include <QGridLayout>
 #include <QGroupBox>
@@ -13,6 +12,7 @@
 
 #include "app/tool_list_editor.h"
 #include "settings/tool_node.h"
+#include "ui/control_helpers.h"
 
 namespace tf {
 
@@ -20,14 +20,6 @@ namespace {
 
 std::string bytesOf(const QLineEdit* box) {
   return box->text().toUtf8().toStdString();
-}
-
-QPushButton* chooserButton(QWidget* parent, const char* tip) {
-  auto* button = new QPushButton(QStringLiteral("..."), parent);
-  button->setToolTip(QString::fromUtf8(tip));
-  button->setAutoDefault(false);
-  button->setFixedWidth(button->fontMetrics().horizontalAdvance(QStringLiteral("....")) + 16);
-  return button;
 }
 
 // The legend of the macros, one per line: the macro and what it stands for here.
@@ -66,8 +58,8 @@ void ToolDescriptionDialog::build() {
   m_command = new QLineEdit(this);
   m_directory = new QLineEdit(this);
   for (QLineEdit* box : {m_name, m_command, m_directory}) box->setMaxLength(2047);
-  m_programChooser = chooserButton(this, "Browse");
-  m_directoryChooser = chooserButton(this, "Browse for folder");
+  m_programChooser = MakeChooserButton("Browse", this);
+  m_directoryChooser = MakeChooserButton("Browse for folder", this);
   grid->addWidget(new QLabel(QStringLiteral("Name:"), this), 0, 0);
   grid->addWidget(m_name, 0, 1, 1, 2);
   grid->addWidget(new QLabel(QStringLiteral("Command Line:"), this), 1, 0);
@@ -88,20 +80,14 @@ void ToolDescriptionDialog::build() {
   }
   legend->setColumnStretch(1, 1);
 
-  auto* buttons = new QDialogButtonBox(this);
-  m_ok = buttons->addButton(QDialogButtonBox::Ok);
-  m_ok->setToolTip(QStringLiteral("Create tool"));
-  m_cancel = buttons->addButton(QDialogButtonBox::Cancel);
-  m_cancel->setToolTip(QStringLiteral("Close dialog"));
-
   auto* layout = new QVBoxLayout(this);
   layout->addLayout(grid);
   layout->addWidget(legendBox);
-  layout->addWidget(buttons);
+  const OkCancel okCancel = AddOkCancel(this, layout, "Create tool", "Close dialog");
+  m_ok = okCancel.ok;
+  m_cancel = okCancel.cancel;
   setMinimumWidth(fontMetrics().averageCharWidth() * 72);
 
-  connect(buttons, &QDialogButtonBox::accepted, this, &ToolDescriptionDialog::accept);
-  connect(buttons, &QDialogButtonBox::rejected, this, &ToolDescriptionDialog::reject);
   for (QLineEdit* box : {m_name, m_command, m_directory})
     connect(box, &QLineEdit::textChanged, this, [this] { updateOk(); });
   connect(m_programChooser, &QPushButton::clicked, this, [this] { chooseProgram(); });

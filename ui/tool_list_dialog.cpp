@@ -8,6 +8,7 @@
 #include <QVBoxLayout>
 
 #include "settings/tool_node.h"
+#include "ui/control_helpers.h"
 #include "ui/list_helpers.h"
 #include "ui/qt_text.h"
 #include "ui/tool_description_dialog.h"
@@ -18,13 +19,6 @@ namespace {
 
 // "Name" 120 pixels, the command line and the working directory half the rest each.
 const std::vector<int> kColumnWidths = {120, -50, -50};
-
-QPushButton* commandButton(QWidget* parent, const char* text, const char* tip) {
-  auto* button = new QPushButton(QString::fromUtf8(text), parent);
-  button->setToolTip(QString::fromUtf8(tip));
-  button->setAutoDefault(false);
-  return button;
-}
 
 }  // namespace
 
@@ -52,10 +46,10 @@ void ToolListDialog::build() {
   m_list->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
   m_list->horizontalHeader()->setHighlightSections(false);
 
-  m_add = commandButton(this, "Add", "Add tool");
-  m_edit = commandButton(this, "Edit", "Edit selected tool");
-  m_remove = commandButton(this, "Remove", "Remove selected tool");
-  m_close = commandButton(this, "Close", "Close dialog");
+  m_add = MakeDialogButton({"Add", "Add tool"}, this);
+  m_edit = MakeDialogButton({"Edit", "Edit selected tool"}, this);
+  m_remove = MakeDialogButton({"Remove", "Remove selected tool"}, this);
+  m_close = MakeDialogButton({"Close", "Close dialog"}, this);
   auto* buttons = new QHBoxLayout;
   buttons->addWidget(m_add);
   buttons->addWidget(m_edit);

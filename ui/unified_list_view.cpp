@@ -58,27 +58,8 @@ void UnifiedListView::selectionChanged(const QItemSelection& selected,
   RecomputeButtons();
 }
 
-void UnifiedListView::OnSearchStarted() {
+void UnifiedListView::clearRows() {
   m_model->Clear();
-  m_host.SetCurrentFile(nullptr);  // it pointed into the tree the search replaces
-  setBusy(true);
-  RecomputeButtons();
-}
-
-void UnifiedListView::OnSearchFinished(bool fillNow) {
-  setBusy(false);
-  if (fillNow) rebuild();
-  RecomputeButtons();
-}
-
-void UnifiedListView::rebuild() {
-  m_model->Clear();
-  RefillToolBox();
-  Fill(std::string());
-}
-
-void UnifiedListView::refillAfterRemoval(int answer, const std::string& groupName) {
-  Fill(answer == 1 ? groupName : std::string());
 }
 
 void UnifiedListView::DropRows(const std::vector<const DataNode*>& gone) {

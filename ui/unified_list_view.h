@@ -20,20 +20,14 @@ class UnifiedListView : public ResultListView {
   ResultRowsModel* model() const { return m_model; }
   int sortKey() const { return m_key; }
 
-  // Rebuilds the list from the results, selecting the row named `name` (the first row when
-  // empty or not found).
-  void Fill(const std::string& name);
-
-  void OnSearchStarted() override;
-  void OnSearchFinished(bool fillNow) override;
+  void Fill(const std::string& name) override;
   void DropRows(const std::vector<const DataNode*>& gone) override;
 
  protected:
   Selection currentSelection() const override;
   int selectedFileCount() const override;
   DataNode* currentFileOfSelection() const override;
-  void refillAfterRemoval(int answer, const std::string& groupName) override;
-  void rebuild() override;
+  void clearRows() override;
   std::vector<const DataNode*> selectedFiles() const override;
   void selectFiles(const std::vector<DataNode*>& files) override;
 

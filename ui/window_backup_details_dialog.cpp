@@ -1,9 +1,9 @@
 #include "ui/window_backup_details_dialog.h"
+#include "ui/control_helpers.h"
 #include "ui/qt_text.h"
 
 #include <QCheckBox>
 #include <QDialog>
-#include <QDialogButtonBox>
 #include <QFormLayout>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -45,13 +45,6 @@ bool WindowBackupDetailsDialog::Ask(const std::string& fileName, const std::stri
   deleteOriginal->setToolTip(QStringLiteral("Delete source file"));
   deleteOriginal->setChecked(true);
 
-  auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, &dialog);
-  buttons->button(QDialogButtonBox::Ok)
-      ->setToolTip(QStringLiteral("Move file to the Backup folder"));
-  buttons->button(QDialogButtonBox::Cancel)->setToolTip(QStringLiteral("Cancel"));
-  QObject::connect(buttons, &QDialogButtonBox::accepted, &dialog, &QDialog::accept);
-  QObject::connect(buttons, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
-
   auto* form = new QFormLayout;
   form->addRow(QStringLiteral("File:"), name);
   form->addRow(QStringLiteral("Location:"), location);
@@ -59,7 +52,7 @@ bool WindowBackupDetailsDialog::Ask(const std::string& fileName, const std::stri
   auto* layout = new QVBoxLayout(&dialog);
   layout->addLayout(form);
   layout->addWidget(deleteOriginal);
-  layout->addWidget(buttons);
+  AddOkCancel(&dialog, layout, "Move file to the Backup folder", "Cancel");
   dialog.resize(460, dialog.sizeHint().height());
   comment->setFocus();
 

@@ -17,7 +17,8 @@ declare -A allowed=(
   [search]="base datatree platform scan duplicates"
   [results]="base datatree platform settings scan duplicates search"
   [app]="base datatree platform settings scan duplicates search results"
-  [ui]="base datatree platform settings scan duplicates search results app"
+  [samples]=""
+  [ui]="base datatree platform settings scan duplicates search results app samples"
   [cli]="base datatree platform settings scan duplicates search results app"
   [plugins]="base platform"
 )

@@ -1,8 +1,8 @@
-#include "tests/support/ole2_writer.h"
+#include "samples/ole2_writer.h"
 
 #include <gsf/gsf.h>
 
-namespace tf::testing {
+namespace tf {
 
 bool WriteOle2Document(const std::string& path, const std::vector<Ole2Property>& properties) {
   gsf_init();
@@ -53,4 +53,4 @@ bool WriteOle2Document(const std::string& path, const std::vector<Ole2Property>&
   return ok;
 }
 
-}  // namespace tf::testing
+}  // namespace tf
