@@ -17,9 +17,9 @@
 
 #include "app/main_commands.h"
 #include "results/file_properties.h"
-#include "samples/ole2_writer.h"
 #include "tests/backup/backup_test_support.h"
 #include "tests/gui_main/main_window_support.h"
+#include "tests/support/ole2_writer.h"
 #include "ui/file_properties_dialog.h"
 #include "ui/preview_manager.h"
 #include "ui/preview_page.h"
@@ -49,7 +49,7 @@ bool HasRow(const std::vector<std::pair<QString, QString>>& rows, const QString&
 }
 
 void WriteReport(const std::string& path) {
-  ASSERT_TRUE(WriteOle2Document(
+  ASSERT_TRUE(testing::WriteOle2Document(
       path, {{"dc:title", std::string("Budget 2026")}, {"dc:creator", std::string("Ann")}}));
   testing::SetMtime(path, 1700000000, 0);
 }

@@ -17,8 +17,7 @@ declare -A allowed=(
   [search]="base datatree platform scan duplicates"
   [results]="base datatree platform settings scan duplicates search"
   [app]="base datatree platform settings scan duplicates search results"
-  [samples]=""
-  [ui]="base datatree platform settings scan duplicates search results app samples"
+  [ui]="base datatree platform settings scan duplicates search results app"
   [cli]="base datatree platform settings scan duplicates search results app"
   [plugins]="base platform"
 )

@@ -17,13 +17,15 @@
 #include "platform/document_summary.h"
 #include "platform/file_facts.h"
 #include "results/preview_kind.h"
-#include "samples/ole2_writer.h"
+#include "tests/support/ole2_writer.h"
 #include "tests/support/temp_tree.h"
 
 namespace tf {
 namespace {
 
+using testing::Ole2Property;
 using testing::TempTree;
+using testing::WriteOle2Document;
 
 using NodePtr = std::unique_ptr<DataNode, int (*)(TreeNode*)>;
 

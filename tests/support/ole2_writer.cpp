@@ -1,8 +1,8 @@
-#include "samples/ole2_writer.h"
+#include "tests/support/ole2_writer.h"
 
 #include <gsf/gsf.h>
 
-namespace tf {
+namespace tf::testing {
 
 bool WriteOle2Document(const std::string& path, const std::vector<Ole2Property>& properties) {
   gsf_init();
@@ -53,4 +53,4 @@ bool WriteOle2Document(const std::string& path, const std::vector<Ole2Property>&
   return ok;
 }
 
-}  // namespace tf
+}  // namespace tf::testing

@@ -1,5 +1,5 @@
-// Writes small compound documents with a summary stream through libgsf's own writer: the
-// kind of file an office program leaves behind, for the tests and the screenshots.
+// Writes small compound documents with a summary stream through libgsf's own writer, so
+// that tests read the kind of file an office program leaves behind.
 #pragma once
 
 // The writer is built in its own file: GLib's headers clash with Qt's keywords.
@@ -8,7 +8,7 @@
 #include <variant>
 #include <vector>
 
-namespace tf {
+namespace tf::testing {
 
 // A summary property by the writer's name ("dc:title", "gsf:page-count", ...).
 struct Ole2Property {
@@ -21,4 +21,4 @@ struct Ole2Property {
 // `properties` and a "WordDocument" stream with some bytes. True on success.
 bool WriteOle2Document(const std::string& path, const std::vector<Ole2Property>& properties);
 
-}  // namespace tf
+}  // namespace tf::testing
