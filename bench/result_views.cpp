@@ -139,7 +139,7 @@ int main(int argc, char** argv) {
 
   // A file of a large group (which stays), then one of a group of two (which goes).
   const auto removeFrom = [&](ResultView view, DataNode* group) {
-    const std::string path = group->FirstChild()->Name();
+    const std::string path = FullName(group->FirstChild());
     const long long files = group->val2;
     const double ms = timeMs([&] { pane.RemoveFileFromResults(view, path); });
     std::printf("remove from a group of %lld (%s): %7.1f ms\n", files,

@@ -42,7 +42,7 @@ class TimeTexts {
 std::string fileLine(const DataNode* file, TimeTexts* times) {
   std::string number, unit;
   FormatSize(file->val, &number, &unit);
-  return "  " + TerminalText(file->Name()) + "  " + number + " " + unit + "  " +
+  return "  " + TerminalText(FullName(file)) + "  " + number + " " + unit + "  " +
          times->Of(file->val2) + "\n";
 }
 

@@ -151,10 +151,28 @@ int DeleteForest(TreeNode* node) {
   return 0;
 }
 
+NameParts FullNameParts(const TreeNode* node) {
+  NameParts parts;
+  if (!node) return parts;
+  if (node->name) parts.tail = node->name;
+  if (node->NameFollowsDesc() && node->desc) parts.head = node->desc;
+  return parts;
+}
+
+std::string FullName(const TreeNode* node) {
+  const NameParts parts = FullNameParts(node);
+  std::string whole;
+  whole.reserve(parts.size());
+  whole.append(parts.head).append(parts.tail);
+  return whole;
+}
+
 namespace {
 
 DataNode* cloneOne(const DataNode* source, DataNode* parent) {
-  DataNode* copy = CreateNode(parent, source->name, parent ? ATTACH_LAST_CHILD : 0);
+  const std::string name = FullName(source);
+  DataNode* copy =
+      CreateNode(parent, source->name ? name.c_str() : nullptr, parent ? ATTACH_LAST_CHILD : 0);
   if (!copy) return nullptr;
   try {
     copy->kind = source->kind;

@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 #include "datatree/attr_list.h"
 #include "datatree/int_table.h"
@@ -32,6 +33,23 @@ class DataNode : public TreeNode {
   const char* Name() const { return name ? name : ""; }
   const char* Desc() const { return desc ? desc : ""; }
 };
+
+// The whole name a node stands for: for a file node of a result that keeps only its own
+// name (TreeNode::NameFollowsDesc), its folder and then its name; else its name. A file's
+// path is read through these, never through Name().
+std::string FullName(const TreeNode* node);
+// The same as two texts to be read one after the other, without copying either.
+struct NameParts {
+  std::string_view head;  // the folder, or empty
+  std::string_view tail;  // the rest of the name
+  size_t size() const { return head.size() + tail.size(); }
+  char operator[](size_t i) const { return i < head.size() ? head[i] : tail[i - head.size()]; }
+  bool operator==(std::string_view text) const {
+    return size() == text.size() && text.substr(0, head.size()) == head &&
+           text.substr(head.size()) == tail;
+  }
+};
+NameParts FullNameParts(const TreeNode* node);
 
 // Search flags.
 constexpr int FIND_FORWARD = 16;            // walk siblings through next links (else previous)

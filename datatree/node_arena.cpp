@@ -6,6 +6,7 @@
 #include <memory>
 #include <mutex>
 #include <new>
+#include <string>
 #include <vector>
 
 namespace tf {
@@ -111,7 +112,8 @@ char* NodeArena::StoreShared(std::string_view text) {
   return at;
 }
 
-DataNode* NodeArena::Create(DataNode* parent, std::string_view name, const char* desc, int flags) {
+DataNode* NodeArena::create(DataNode* parent, std::string_view name, const char* desc, int flags,
+                            bool nameAfterDesc) {
   std::lock_guard<std::recursive_mutex> lock(NodeLock());
   // Nodes fill a block from the front and their names from the back, so that names need
   // no alignment; a name too long for a block is a heap text.
@@ -136,11 +138,17 @@ DataNode* NodeArena::Create(DataNode* parent, std::string_view name, const char*
     char* text = reinterpret_cast<char*>(m_block) + m_top;
     std::memcpy(text, name.data(), name.size());
     text[name.size()] = '\0';
-    node->BorrowTexts(text, const_cast<char*>(desc));
+    if (nameAfterDesc)
+      node->BorrowNameAfterDesc(text, const_cast<char*>(desc));
+    else
+      node->BorrowTexts(text, const_cast<char*>(desc));
   } else {
     node->BorrowTexts(nullptr, const_cast<char*>(desc));
     try {
-      node->TakeName(CopyNodeText(std::string(name).c_str()));
+      // A name too long for a block is whole on the heap.
+      const std::string whole =
+          nameAfterDesc ? std::string(desc) + std::string(name) : std::string(name);
+      node->TakeName(CopyNodeText(whole.c_str()));
     } catch (const std::exception&) {
       DeleteNode(node);
       return nullptr;

@@ -27,7 +27,16 @@ class NodeArena {
   // The node is an ordinary node of its tree: DeleteNode deletes it, SetName and SetDesc
   // give it heap texts of its own. Its block goes back to the heap when the last node in
   // it is gone and the arena has moved on.
-  DataNode* Create(DataNode* parent, std::string_view name, const char* desc, int flags);
+  DataNode* Create(DataNode* parent, std::string_view name, const char* desc, int flags) {
+    return create(parent, name, desc, flags, false);
+  }
+  // The same for a file that keeps only its own name `fileName`: `folder` (from
+  // StoreShared, ending in a separator) is its desc and the first part of its full name
+  // (see TreeNode::NameFollowsDesc).
+  DataNode* CreateInFolder(DataNode* parent, std::string_view fileName, const char* folder,
+                           int flags) {
+    return create(parent, fileName, folder, flags, folder != nullptr);
+  }
   // A zero-ended copy of `text` that lives as long as any node of this arena: for a desc
   // that many nodes share. Null when memory cannot be had.
   char* StoreShared(std::string_view text);
@@ -44,6 +53,8 @@ class NodeArena {
   struct Block;
   friend class ArenaNode;
 
+  DataNode* create(DataNode* parent, std::string_view name, const char* desc, int flags,
+                   bool nameAfterDesc);
   // Room for `bytes` between the nodes and the texts of the current block, starting a new
   // block when there is none; false when no block can be had.
   bool makeRoom(size_t bytes);

@@ -145,7 +145,10 @@ bool XmlWriter::entries(const IntTable& table, int depth) {
 bool XmlWriter::head(const DataNode& node, bool* open) {
   if (node.parent && !put(kLineEnd)) return false;
   if (!(tabs(node.depth) && put("<node"))) return false;
-  if (!(field(" name=\"", node.name) && field(" desc=\"", node.desc) && number(" id=\"", node.id) &&
+  // A result's file node keeps its folder apart; the file holds its whole name.
+  const std::string whole = node.NameFollowsDesc() ? FullName(&node) : std::string();
+  const char* name = node.NameFollowsDesc() ? whole.c_str() : node.name;
+  if (!(field(" name=\"", name) && field(" desc=\"", node.desc) && number(" id=\"", node.id) &&
         number(" kind=\"", node.kind) && number(" group=\"", node.group) &&
         number(" val=\"", node.val) && number(" val2=\"", node.val2)))
     return false;

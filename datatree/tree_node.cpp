@@ -4,6 +4,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <new>
+#include <string>
 
 namespace tf {
 
@@ -59,11 +60,17 @@ void TreeNode::freeTexts() {
 
 void TreeNode::TakeName(char* owned) {
   if (!(m_borrowed & kBorrowedName)) std::free(name);
-  m_borrowed &= static_cast<uint8_t>(~kBorrowedName);
+  m_borrowed &= static_cast<uint8_t>(~(kBorrowedName | kNameFollowsDesc));
   name = owned;
 }
 
 void TreeNode::TakeDesc(char* owned) {
+  if (m_borrowed & kNameFollowsDesc) {
+    // The name stops depending on the desc: it becomes the whole name first.
+    std::string whole = desc ? desc : "";
+    whole += name ? name : "";
+    TakeName(CopyNodeText(whole.c_str()));
+  }
   if (!(m_borrowed & kBorrowedDesc)) std::free(desc);
   m_borrowed &= static_cast<uint8_t>(~kBorrowedDesc);
   desc = owned;
@@ -74,6 +81,11 @@ void TreeNode::BorrowTexts(char* borrowedName, char* borrowedDesc) {
   name = borrowedName;
   desc = borrowedDesc;
   m_borrowed = kBorrowedName | kBorrowedDesc;
+}
+
+void TreeNode::BorrowNameAfterDesc(char* borrowedName, char* borrowedDesc) {
+  BorrowTexts(borrowedName, borrowedDesc);
+  if (borrowedDesc) m_borrowed |= kNameFollowsDesc;
 }
 
 int TreeNode::Create(const NodeParams* params) {

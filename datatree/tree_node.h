@@ -76,6 +76,11 @@ class TreeNode {
   // Points name and desc at texts kept elsewhere (a node arena) for the node's lifetime;
   // they are never freed through the node. Texts the node owned before are freed.
   void BorrowTexts(char* borrowedName, char* borrowedDesc);
+  // The same for a file node of a result that keeps only its own name: the full name is
+  // desc (its folder, ending in a separator) followed by name. The many files of a
+  // folder then share their folder's text instead of each holding a whole path.
+  void BorrowNameAfterDesc(char* borrowedName, char* borrowedDesc);
+  bool NameFollowsDesc() const { return (m_borrowed & kNameFollowsDesc) != 0; }
 
   // Test hook: the value the next constructed node's number is derived from.
   static void TEST_SetInstanceCounter(uint32_t value);
@@ -89,6 +94,7 @@ class TreeNode {
  private:
   static constexpr uint8_t kBorrowedName = 1;
   static constexpr uint8_t kBorrowedDesc = 2;
+  static constexpr uint8_t kNameFollowsDesc = 4;
   void freeTexts();
 };
 

@@ -67,7 +67,8 @@ bool DuplicateIndex::Configure(DataNode* settings) {
 
 int DuplicateIndex::Add(const DataNode* file) {
   if (!file) return 0;
-  const std::string_view path = file->Name();
+  const std::string whole = FullName(file);
+  const std::string_view path = whole;
   const size_t slash = path.rfind('/');
   const size_t cut = slash == std::string_view::npos ? 0 : slash + 1;
   return AddFile(path.substr(0, cut), path.substr(cut), file->val, file->val2);

@@ -205,7 +205,8 @@ namespace {
 // in the order the files were filed, freeing the map's file records behind it. Within a
 // key, files were filed in the order they stand in its chain, so a group listing its
 // files last to first takes each new one as its first child. File nodes come from the
-// result's arena, and the files of one folder share one desc text.
+// result's arena; the files of one folder share its text as their desc and as the first
+// part of their paths.
 class GroupBuilder {
  public:
   GroupBuilder(DuplicateIndex& index, DataNode* root, NodeArena* arena)
@@ -266,12 +267,18 @@ DataNode* GroupBuilder::fileNode(const FileRecord& file, const Group& group) {
     if (!shared) shared = m_arena->StoreShared(std::string_view(m_path).substr(0, m_folderLength));
     desc = shared;
   }
-  m_path.resize(m_folderLength);
-  m_path.append(m_index.NameOf(file));
-  DataNode* node = m_arena->Create(group.node, m_path, desc,
-                                   group.reversed ? ATTACH_FIRST_CHILD : ATTACH_LAST_CHILD);
+  const int flags = group.reversed ? ATTACH_FIRST_CHILD : ATTACH_LAST_CHILD;
+  DataNode* node = nullptr;
+  if (desc) {
+    // The path is the shared folder text and the file's own name.
+    node = m_arena->CreateInFolder(group.node, m_index.NameOf(file), desc, flags);
+  } else {
+    m_path.resize(m_folderLength);
+    m_path.append(m_index.NameOf(file));
+    node = m_arena->Create(group.node, m_path, nullptr, flags);
+    if (node) SetDesc(node, std::string(m_path, 0, m_folderLength));
+  }
   if (!node) return nullptr;
-  if (!desc) SetDesc(node, std::string(m_path, 0, m_folderLength));
   node->val = file.size;
   node->val2 = file.modified;
   return node;

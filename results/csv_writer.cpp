@@ -24,8 +24,8 @@ bool WriteCsv(const std::vector<DataNode*>& rows, TextSink* sink) {
                     std::to_string(row->val2) + ',' + std::to_string(row->val) + ',';
       continue;
     }
-    const std::string line = groupFields + CsvField(row->Name()) + ',' + std::to_string(row->val) +
-                             ',' + std::to_string(row->val2) + "\r\n";
+    const std::string line = groupFields + CsvField(FullName(row)) + ',' +
+                             std::to_string(row->val) + ',' + std::to_string(row->val2) + "\r\n";
     if (!sink->Write(line)) return false;
   }
   return !sink->Failed();

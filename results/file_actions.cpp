@@ -39,7 +39,7 @@ std::string quoted(const std::string& path) {
 // The file node named by `path` among the children of `group`.
 DataNode* fileIn(DataNode* group, const std::string& path) {
   for (DataNode* file = group ? group->FirstChild() : nullptr; file; file = file->Next())
-    if (path == file->Name()) return file;
+    if (FullNameParts(file) == path) return file;
   return nullptr;
 }
 
@@ -72,15 +72,15 @@ class FileIndex {
  private:
   void addGroup(DataNode* group) {
     for (DataNode* file = group ? group->FirstChild() : nullptr; file; file = file->Next())
-      m_files.emplace(std::string_view(file->Name()), file);
+      m_files.emplace(FullName(file), file);
   }
-  std::unordered_map<std::string_view, DataNode*> m_files;
+  std::unordered_map<std::string, DataNode*> m_files;
 };
 
 bool unchanged(const DataNode* file) {
   PathStatus now;
   // The search listed names without following links: a link is compared as itself.
-  if (!file || !StatPath(file->Name(), &now, false)) return false;
+  if (!file || !StatPath(FullName(file), &now, false)) return false;
   return now.size == file->val && now.modified == file->val2;
 }
 
@@ -221,7 +221,7 @@ int FileActions::DeleteSelected(const Selection& selection, bool afterBackup) {
   }
   std::vector<DataNode*> trashed;
   for (DataNode* file : files) {
-    const std::string path = file->Name();
+    const std::string path = FullName(file);
     if (m_hooks.isLinkTarget && m_hooks.isLinkTarget(path)) {
       if (!confirmLinkTargetDelete(path)) continue;
       confirm = false;  // the user has just answered for this file

@@ -43,7 +43,7 @@ std::string groupRow(const DataNode* group) {
 }
 
 std::string fileRow(const DataNode* file) {
-  return "<tr class=\"file\"><td class=\"path\">" + MarkupEscaped(file->Name()) + "</td>" +
+  return "<tr class=\"file\"><td class=\"path\">" + MarkupEscaped(FullName(file)) + "</td>" +
          sizeCell(file->val) + "<td class=\"time\">" + MarkupEscaped(timeText(file->val2)) +
          "</td></tr>\n";
 }

@@ -39,11 +39,11 @@ std::string groupJson(const std::vector<DataNode*>& rows, size_t* at,
   for (bool first = true; *at < rows.size() && !IsGroupRow(rows[*at]); first = false) {
     const DataNode* file = rows[(*at)++];
     out += first ? "{" : ",{";
-    appendText(&out, "path", file->Name());
+    const std::string path = FullName(file);
+    appendText(&out, "path", path);
     out += ",\"size\":" + std::to_string(file->val);
     out += ",\"modified\":" + std::to_string(file->val2);
-    if (!protectedFolders.empty() &&
-        !ProtectedFolderHolding(protectedFolders, file->Name()).empty())
+    if (!protectedFolders.empty() && !ProtectedFolderHolding(protectedFolders, path).empty())
       out += ",\"protected\":true";
     out += '}';
   }

@@ -27,7 +27,8 @@ DataNode* groupOf(const Selection& selection, const std::string& path) {
   if (selection.group) return selection.group;
   for (DataNode* g = selection.groupsRoot ? selection.groupsRoot->FirstChild() : nullptr; g;
        g = g->Next())
-    if (FindChild(g, path.c_str())) return g;
+    for (const DataNode* f = g->FirstChild(); f; f = f->Next())
+      if (FullNameParts(f) == path) return g;
   return nullptr;
 }
 
@@ -36,7 +37,7 @@ DataNode* groupOf(const Selection& selection, const std::string& path) {
 std::vector<std::string> LinkCandidates(DataNode* group, const std::string& path) {
   std::vector<std::string> candidates;
   for (DataNode* f = group ? group->FirstChild() : nullptr; f; f = f->Next())
-    if (path != f->Name()) candidates.push_back(f->Name());
+    if (!(FullNameParts(f) == path)) candidates.push_back(FullName(f));
   return candidates;
 }
 

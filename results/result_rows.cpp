@@ -100,6 +100,18 @@ Prefix foldedPrefix(const char* text) {
   return prefix;
 }
 
+// The prefix of a whole name kept in two parts: the first bytes put together, enough for
+// the fold above.
+Prefix foldedPrefix(const DataNode* node) {
+  const NameParts parts = FullNameParts(node);
+  if (parts.head.empty()) return foldedPrefix(node->Name());
+  char head[kPrefixBytes + 8 + 1];
+  size_t length = 0;
+  for (; length < sizeof head - 1 && length < parts.size(); ++length) head[length] = parts[length];
+  head[length] = '\0';
+  return foldedPrefix(head);
+}
+
 // A number in an unsigned form whose ascending order is the descending signed order.
 uint64_t descendingKey(int64_t value) {
   return ~(static_cast<uint64_t>(value) ^ (uint64_t{1} << 63));
@@ -123,7 +135,7 @@ int compareText(const Prefix& prefixA, const Prefix& prefixB, const DataNode* a,
   int byPrefix = compareKeys(prefixA.high, prefixB.high);
   if (byPrefix == 0) byPrefix = compareKeys(prefixA.low, prefixB.low);
   if (byPrefix != 0 || prefixA.complete()) return byPrefix;
-  return desc ? CompareNames(a->Desc(), b->Desc()) : CompareNames(a->Name(), b->Name());
+  return desc ? CompareNames(a->Desc(), b->Desc()) : CompareFullNames(a, b);
 }
 
 int compareKeyed(const Keyed& a, const Keyed& b, const Order& order) {
@@ -141,7 +153,7 @@ int compareKeyed(const Keyed& a, const Keyed& b, const Order& order) {
 int compareNodes(const DataNode* a, const DataNode* b, const Order& order) {
   int primary;
   if (order.field == Field::kName)
-    primary = CompareNames(a->Name(), b->Name());
+    primary = CompareFullNames(a, b);
   else if (order.field == Field::kDesc)
     primary = CompareNames(a->Desc(), b->Desc());
   else if (order.field == Field::kVal)
@@ -150,7 +162,7 @@ int compareNodes(const DataNode* a, const DataNode* b, const Order& order) {
     primary = compareKeys(descendingKey(a->val2), descendingKey(b->val2));
   if (order.reversed) primary = -primary;
   if (primary != 0 || !order.tieByName) return primary;
-  return CompareNames(a->Name(), b->Name());
+  return CompareFullNames(a, b);
 }
 
 // The rows in their new order, each with its old position. Stable: rows that compare
@@ -164,7 +176,7 @@ std::vector<Keyed> sortKeyed(std::vector<DataNode*>::const_iterator begin,
     Prefix primary;
     switch (order.field) {
       case Field::kName:
-        primary = foldedPrefix(node->Name());
+        primary = foldedPrefix(node);
         break;
       case Field::kDesc:
         primary = foldedPrefix(node->Desc());
@@ -176,7 +188,7 @@ std::vector<Keyed> sortKeyed(std::vector<DataNode*>::const_iterator begin,
         primary.high = descendingKey(node->val2);
         break;
     }
-    const Prefix name = order.tieByName ? foldedPrefix(node->Name()) : Prefix();
+    const Prefix name = order.tieByName ? foldedPrefix(node) : Prefix();
     keyed.push_back({primary, name, node, keyed.size()});
   }
   std::stable_sort(keyed.begin(), keyed.end(), [&order](const Keyed& a, const Keyed& b) {
@@ -264,7 +276,7 @@ std::string sizeText(int64_t size) {
 std::string fileCell(const DataNode* file, int column) {
   switch (column) {
     case 0:
-      return file->Name();
+      return FullName(file);
     case 1:
       return sizeText(file->val);
     case 2: {
@@ -395,6 +407,29 @@ int CompareNames(const char* a, const char* b) {
   }
 }
 
+int CompareFullNames(const DataNode* a, const DataNode* b) {
+  const NameParts x = FullNameParts(a);
+  const NameParts y = FullNameParts(b);
+  if (x.head.empty() && y.head.empty()) return CompareNames(a->Name(), b->Name());
+  const size_t xs = x.size();
+  const size_t ys = y.size();
+  for (size_t i = 0;; ++i) {
+    const auto cx = static_cast<unsigned char>(i < xs ? x[i] : '\0');
+    const auto cy = static_cast<unsigned char>(i < ys ? y[i] : '\0');
+    if (cx >= 0x80 || cy >= 0x80) {
+      // Rare: the rest is folded whole, as CompareNames does.
+      const std::string wholeX = FullName(a);
+      const std::string wholeY = FullName(b);
+      return CompareIgnoringCase(std::string_view(wholeX).substr(i),
+                                 std::string_view(wholeY).substr(i));
+    }
+    const int fx = cx >= 'a' && cx <= 'z' ? cx - 32 : cx;
+    const int fy = cy >= 'a' && cy <= 'z' ? cy - 32 : cy;
+    if (fx != fy) return fx < fy ? -1 : 1;
+    if (cx == 0) return 0;
+  }
+}
+
 std::string CellText(ResultList list, const DataNode* node, int column) {
   if (!node) return std::string();
   switch (list) {
@@ -428,7 +463,7 @@ int FindGroupRow(const std::vector<DataNode*>& rows, const DataNode* root, std::
 int FindRowByName(const std::vector<DataNode*>& rows, std::string_view name) {
   if (name.empty()) return -1;
   for (size_t i = 0; i < rows.size(); ++i)
-    if (name == rows[i]->Name()) return static_cast<int>(i);
+    if (FullNameParts(rows[i]) == name) return static_cast<int>(i);
   return -1;
 }
 

@@ -59,6 +59,8 @@ std::vector<DataNode*> SortedGroupsWithFiles(const DataNode* root, int groupKey,
 // Case-insensitive comparison of two zero-ended names, <0, 0 or >0, as CompareIgnoringCase
 // (ASCII and Latin-1 letters fold), without allocating while both texts are ASCII.
 int CompareNames(const char* a, const char* b);
+// The same for the whole names of two nodes (FullName), without putting them together.
+int CompareFullNames(const DataNode* a, const DataNode* b);
 
 // The text of a cell, made from the node on demand. In the unified list a group row shows
 // its name and "$ " with its total size right-aligned in eight characters.

@@ -10,7 +10,7 @@ namespace {
 
 // Whether `a` comes before `b` in the lists' name order; equal names keep tree order.
 bool namedBefore(const DataNode* a, const DataNode* b) {
-  return CompareNames(a->Name(), b->Name()) < 0;
+  return CompareFullNames(a, b) < 0;
 }
 
 // The index of the file a rule keeps, or -1 for the rules that keep none by themselves
@@ -20,7 +20,7 @@ int keeperOf(const std::vector<DataNode*>& files, SelectRule rule, const std::st
   for (int i = 0; i < static_cast<int>(files.size()); ++i) {
     const DataNode* file = files[static_cast<size_t>(i)];
     if (best < 0) {
-      if (rule != SelectRule::kAllButInFolder || PathInFolder(file->Name(), folder)) best = i;
+      if (rule != SelectRule::kAllButInFolder || PathInFolder(FullName(file), folder)) best = i;
       continue;
     }
     const DataNode* kept = files[static_cast<size_t>(best)];
@@ -36,7 +36,7 @@ int keeperOf(const std::vector<DataNode*>& files, SelectRule rule, const std::st
         order = file->val > kept->val ? 1 : file->val < kept->val ? -1 : 0;
         break;
       case SelectRule::kAllButInFolder:
-        if (!PathInFolder(file->Name(), folder)) continue;
+        if (!PathInFolder(FullName(file), folder)) continue;
         break;
       default:
         return -1;
@@ -74,7 +74,7 @@ class GroupChooser {
       if (byKeeper)
         pick = static_cast<int>(i) != keeper;
       else if (m_rule == SelectRule::kAllInFolder)
-        pick = PathInFolder(file->Name(), m_context.folder);
+        pick = PathInFolder(FullName(file), m_context.folder);
       else
         pick = !m_context.wasSelected || !m_context.wasSelected(file);
       m_picked[i] = pick;

@@ -164,7 +164,7 @@ bool ResultListView::RunSelectHelper(SelectRule rule) {
     m_lastFolder = context.folder;
   }
   context.isProtected = [this](const DataNode* file) {
-    return !m_host.ProtectedFolderOf(file->Name()).empty();
+    return !m_host.ProtectedFolderOf(FullName(file)).empty();
   };
   std::unordered_set<const DataNode*> before;
   if (rule == SelectRule::kInvert) {

@@ -125,13 +125,13 @@ Selection SeparateListsView::currentSelection() const {
     const DataNode* root = m_host.GroupsRoot();
     for (const DataNode* group = root ? root->FirstChild() : nullptr; group; group = group->Next())
       for (const DataNode* file = group->FirstChild(); file; file = file->Next())
-        if (m_chosen.count(file)) selection.paths.push_back(file->Name());
+        if (m_chosen.count(file)) selection.paths.push_back(FullName(file));
     selection.groupsRoot = m_host.GroupsRoot();
     selection.group = m_selectedGroup;
     selection.view = ResultView::kUnified;
     return selection;
   }
-  for (int row : selectedRows(m_filesList)) selection.paths.push_back(m_files->Node(row)->Name());
+  for (int row : selectedRows(m_filesList)) selection.paths.push_back(FullName(m_files->Node(row)));
   selection.groupsRoot = m_host.GroupsRoot();
   selection.group = m_selectedGroup;
   selection.view = ResultView::kSeparate;

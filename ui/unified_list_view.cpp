@@ -71,7 +71,7 @@ Selection UnifiedListView::currentSelection() const {
   Selection selection;
   for (int row : selectedRows(m_list)) {
     const DataNode* node = m_model->Node(row);
-    if (!IsGroupRow(node)) selection.paths.push_back(node->Name());
+    if (!IsGroupRow(node)) selection.paths.push_back(FullName(node));
   }
   selection.groupsRoot = m_host.GroupsRoot();
   selection.view = ResultView::kUnified;

@@ -89,7 +89,7 @@ void WindowResultsHost::SetCurrentFile(DataNode* file) {
   m_currentFile = file;
   // The preview follows the selection (it is gone while the window closes).
   if (SearchWindow* search = m_owner.searchWindow())
-    search->previewPage()->SetFile(file ? file->Name() : "");
+    search->previewPage()->SetFile(file ? FullName(file) : std::string());
 }
 
 }  // namespace tf

@@ -8,6 +8,7 @@
 
 #include "datatree/node_arena.h"
 #include "datatree/node_ptr.h"
+#include "datatree/node_xml.h"
 
 namespace tf {
 namespace {
@@ -38,6 +39,36 @@ TEST(NodeArena, NodesAreOrdinaryNodesOfTheirTree) {
   NodePtr loose(arena.Create(nullptr, "/loose", nullptr, ATTACH_ROOT));
   ASSERT_NE(loose, nullptr);
   EXPECT_EQ(loose->Parent(), nullptr);
+}
+
+// A file node of a result keeps only its own name after its shared folder. Whatever
+// reads or copies it as a whole sees the whole path, and a new desc does not move it.
+TEST(NodeArena, AFileInAFolderIsReadAndCopiedWhole) {
+  NodePtr root(CreateNode(nullptr, "root", ATTACH_ROOT));
+  NodeArena arena;
+  char* folder = arena.StoreShared("/a b/");
+  DataNode* file = arena.CreateInFolder(root.get(), "x.txt", folder, ATTACH_LAST_CHILD);
+  DataNode* other = arena.CreateInFolder(root.get(), "y.txt", folder, ATTACH_LAST_CHILD);
+  ASSERT_TRUE(file && other);
+  EXPECT_STREQ(file->Name(), "x.txt");
+  EXPECT_EQ(FullName(file), "/a b/x.txt");
+  EXPECT_TRUE(FullNameParts(file) == "/a b/x.txt");
+  EXPECT_FALSE(FullNameParts(file) == "/a b/x.tx");
+  EXPECT_FALSE(FullNameParts(file) == "/a bx.txt/");
+  EXPECT_EQ(FullName(root.get()), "root");
+
+  NodePtr copy(CloneNode(file, nullptr, 1));
+  EXPECT_STREQ(copy->Name(), "/a b/x.txt");
+  EXPECT_EQ(FullName(copy.get()), "/a b/x.txt");
+  std::string xml;
+  ASSERT_TRUE(WriteNodeXml(file, &xml, false));
+  EXPECT_NE(xml.find("name=\"/a b/x.txt\""), std::string::npos) << xml;
+
+  SetDesc(file, "/elsewhere/");
+  EXPECT_EQ(FullName(file), "/a b/x.txt");
+  EXPECT_STREQ(file->Desc(), "/elsewhere/");
+  SetName(other, "/c/y.txt");
+  EXPECT_EQ(FullName(other), "/c/y.txt");
 }
 
 TEST(NodeArena, BlocksGoBackAsTheirNodesAreDeletedInAnyOrder) {

@@ -41,7 +41,7 @@ inline std::set<Group> CanonicalGroups(const DataNode* root) {
   std::set<Group> groups;
   for (const DataNode* g = root ? root->FirstChild() : nullptr; g; g = g->Next()) {
     Group paths;
-    for (const DataNode* f = g->FirstChild(); f; f = f->Next()) paths.push_back(f->Name());
+    for (const DataNode* f = g->FirstChild(); f; f = f->Next()) paths.push_back(tf::FullName(f));
     std::sort(paths.begin(), paths.end());
     groups.insert(paths);
   }
@@ -53,7 +53,8 @@ inline std::vector<Group> GroupsInOrder(const DataNode* root) {
   std::vector<Group> groups;
   for (const DataNode* g = root ? root->FirstChild() : nullptr; g; g = g->Next()) {
     groups.emplace_back();
-    for (const DataNode* f = g->FirstChild(); f; f = f->Next()) groups.back().push_back(f->Name());
+    for (const DataNode* f = g->FirstChild(); f; f = f->Next())
+      groups.back().push_back(tf::FullName(f));
   }
   return groups;
 }

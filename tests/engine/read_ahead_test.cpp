@@ -36,7 +36,7 @@ std::vector<std::string> orderedResult(const DataNode* root) {
   std::vector<std::string> lines;
   for (const DataNode* g = root ? root->FirstChild() : nullptr; g; g = g->Next()) {
     lines.push_back("group " + std::string(g->Name()));
-    for (const DataNode* f = g->FirstChild(); f; f = f->Next()) lines.push_back(f->Name());
+    for (const DataNode* f = g->FirstChild(); f; f = f->Next()) lines.push_back(tf::FullName(f));
   }
   return lines;
 }

@@ -104,7 +104,7 @@ TEST(RememberedSearch, ProtectedFoldersGuardTheWindowsActionsAndComeBack) {
     QTableView* list = pane->unifiedView()->list();
     const ResultRowsModel* model = pane->unifiedView()->model();
     for (int row = 0; row < model->rowCount(); ++row)
-      if (ref == model->Node(row)->Name())
+      if (ref == tf::FullName(model->Node(row)))
         QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
                           list->visualRect(model->index(row, 0)).center());
     QTest::keyClick(list, Qt::Key_Delete);

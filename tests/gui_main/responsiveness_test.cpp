@@ -165,7 +165,7 @@ TEST(MainWindowResponsiveness, DeletingTenThousandFilesKeepsTheLoopTurningAndRef
   QItemSelection drop;
   const std::string dropped = tree.Path("drop") + "/";
   for (int row = 0; row < model->rowCount(); ++row)
-    if (std::string(model->Node(row)->Name()).rfind(dropped, 0) == 0)
+    if (tf::FullName(model->Node(row)).rfind(dropped, 0) == 0)
       drop.select(model->index(row, 0), model->index(row, model->columnCount() - 1));
   list->selectionModel()->select(drop, QItemSelectionModel::ClearAndSelect);
   int resets = 0;

@@ -36,7 +36,7 @@ Paths selectedIn(const QTableView* list) {
   auto* model = static_cast<ResultRowsModel*>(list->model());
   for (const QItemSelectionRange& range : list->selectionModel()->selection())
     for (int row = range.top(); row <= range.bottom(); ++row)
-      if (!IsGroupRow(model->Node(row))) out.insert(model->Node(row)->Name());
+      if (!IsGroupRow(model->Node(row))) out.insert(tf::FullName(model->Node(row)));
   return out;
 }
 

@@ -328,7 +328,7 @@ TEST_F(BackupActionsTest, ALinkFromTheResultsResolvesToTheTwinAndTheFileGoesToTh
   int row = 0;
   for (; row < 3; ++row) {
     selectFile(row);
-    if (host.current && host.current->Name() == replaced) break;
+    if (host.current && tf::FullName(host.current) == replaced) break;
   }
   ASSERT_LT(row, 3);
   std::string twin;
@@ -367,7 +367,7 @@ TEST_F(BackupActionsTest, ALinkFromTheResultsResolvesToTheTwinAndTheFileGoesToTh
   host.questions.answers = {IDNO};
   for (row = 0; row < 2; ++row) {
     selectFile(row);
-    if (host.current && host.current->Name() == twin) break;
+    if (host.current && tf::FullName(host.current) == twin) break;
   }
   QTest::mouseClick(separate()->button(ResultListView::kReplaceByLink), Qt::LeftButton);
   EXPECT_EQ(host.questions.asked.back().caption, "Replace file ?");

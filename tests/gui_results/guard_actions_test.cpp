@@ -58,7 +58,7 @@ class GuardActionsTest : public ::testing::Test {
     for (const std::string& path : paths) {
       const ResultRowsModel* model = pane.unifiedView()->model();
       for (int row = 0; row < model->rowCount(); ++row) {
-        if (path != model->Node(row)->Name()) continue;
+        if (path != tf::FullName(model->Node(row))) continue;
         list->scrollTo(model->index(row, 0));
         QTest::mouseClick(list->viewport(), Qt::LeftButton, Qt::ControlModifier,
                           list->visualRect(model->index(row, 0)).center());
@@ -134,8 +134,8 @@ TEST_F(GuardActionsTest, AFileChangedAfterTheSearchIsLeftInItsGroupAndNamed) {
   QTableView* files = view->filesList();
   ASSERT_EQ(view->filesModel()->rowCount(), 3);
   // Someone writes to one of the copies after the search.
-  const std::string changed = view->filesModel()->Node(0)->Name();
-  const std::string other = view->filesModel()->Node(1)->Name();
+  const std::string changed = tf::FullName(view->filesModel()->Node(0));
+  const std::string other = tf::FullName(view->filesModel()->Node(1));
   std::ofstream(changed, std::ios::app) << "edited";
   QTest::mouseClick(files->viewport(), Qt::LeftButton, {},
                     files->visualRect(view->filesModel()->index(0, 0)).center());
@@ -153,7 +153,7 @@ TEST_F(GuardActionsTest, AFileChangedAfterTheSearchIsLeftInItsGroupAndNamed) {
   // Its group stays, with the changed file and the copy that was not selected.
   std::vector<std::string> left;
   for (int row = 0; row < view->filesModel()->rowCount(); ++row)
-    left.push_back(view->filesModel()->Node(row)->Name());
+    left.push_back(tf::FullName(view->filesModel()->Node(row)));
   EXPECT_EQ(left.size(), 2u);
   EXPECT_NE(std::find(left.begin(), left.end(), changed), left.end());
   EXPECT_EQ(std::find(left.begin(), left.end(), other), left.end());

@@ -86,7 +86,7 @@ class SelectHelpersTest : public ::testing::Test {
     Paths out;
     auto* model = static_cast<ResultRowsModel*>(list->model());
     for (const QModelIndex& index : list->selectionModel()->selectedRows())
-      out.insert(model->Node(index.row())->Name());
+      out.insert(tf::FullName(model->Node(index.row())));
     return out;
   }
 

@@ -7,6 +7,8 @@
 #include <random>
 
 #include "base/text_fold.h"
+#include "datatree/node_arena.h"
+#include "datatree/node_ptr.h"
 #include "tests/results_rows/result_tree.h"
 
 namespace tf {
@@ -167,11 +169,27 @@ TEST(ResultRows, RowIndexClampsLookupIsExactAndGoneRowsAreErased) {
   EXPECT_EQ(reordered, (std::vector<DataNode*>{rows[2], rows[3], again}));
 }
 
-TEST(ResultRows, FastNameComparisonAgreesWithTheCaseFold) {
+// Both name comparisons, on whole texts and on file nodes that keep their folder apart,
+// against the plain case fold; and sorting such nodes against sorting whole names, which
+// also checks the sort keys made from the first bytes of a name in two parts.
+TEST(ResultRows, FastNameComparisonsAndSortsAgreeWithTheCaseFold) {
   std::mt19937 random(7);
   const std::string alphabet[] = {"a",        "A",    "z", "_", "/",    "\xc3\xa9",
                                   "\xc3\x89", "\xff", " ", "0", "\xc3", "~"};
   const auto sign = [](int x) { return x < 0 ? -1 : x > 0 ? 1 : 0; };
+  NodePtr parts(CreateNode(nullptr, "parts", ATTACH_ROOT));
+  NodePtr wholes(CreateNode(nullptr, "wholes", ATTACH_ROOT));
+  NodeArena arena;
+  // A folder part cut anywhere in the text, and a long shared beginning now and then, so
+  // that sort keys come from the folder, from the name or from both.
+  const auto inFolder = [&](const std::string& text) {
+    const std::string whole = (random() % 3 == 0 ? "/a long shared beginning/" : "") + text;
+    const size_t cut = random() % (whole.size() + 1);
+    DataNode* node = arena.CreateInFolder(
+        parts.get(), whole.substr(cut), arena.StoreShared(whole.substr(0, cut)), ATTACH_LAST_CHILD);
+    CreateNode(wholes.get(), whole.c_str(), ATTACH_LAST_CHILD);
+    return node;
+  };
   for (int round = 0; round < 20000; ++round) {
     std::string a, b;
     for (int i = static_cast<int>(random() % 5); i > 0; --i) a += alphabet[random() % 12];
@@ -179,6 +197,21 @@ TEST(ResultRows, FastNameComparisonAgreesWithTheCaseFold) {
     for (int i = static_cast<int>(random() % 4); i > 0; --i) b += alphabet[random() % 12];
     ASSERT_EQ(sign(CompareNames(a.c_str(), b.c_str())), sign(CompareIgnoringCase(a, b)))
         << a << " | " << b;
+    if (round % 10 != 0) continue;
+    const DataNode* x = inFolder(a);
+    const DataNode* y = inFolder(b);
+    ASSERT_EQ(sign(CompareFullNames(x, y)), sign(CompareIgnoringCase(FullName(x), FullName(y))))
+        << a << " | " << b;
+  }
+  for (const int key : {kSortByName, kSortByName | kSortReversed}) {
+    std::vector<DataNode*> byParts, byWholes;
+    for (DataNode* n = parts->FirstChild(); n; n = n->Next()) byParts.push_back(n);
+    for (DataNode* n = wholes->FirstChild(); n; n = n->Next()) byWholes.push_back(n);
+    SortRows(ResultList::kFiles, key, &byParts);
+    SortRows(ResultList::kFiles, key, &byWholes);
+    ASSERT_EQ(byParts.size(), byWholes.size());
+    for (size_t i = 0; i < byParts.size(); ++i)
+      ASSERT_EQ(FullName(byParts[i]), byWholes[i]->Name()) << "row " << i;
   }
 }
 
