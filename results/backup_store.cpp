@@ -241,13 +241,21 @@ int BackupStore::AddToBackup(const std::string& sourcePath, const char* comment)
   bool ok = entry && WriteAttrLines(descriptor, entry->attrs, kSeparator, &error) &&
             ReadAttrLines(descriptor, &written, kSeparator, &error) &&
             written.Count() == entry->attrs.Count() && StatPath(stored, &st, false) && st.regular;
-  for (int i = 0; ok && i < written.Count(); ++i)
+  std::string unkept;  // a fact that was written but reads back otherwise
+  for (int i = 0; ok && i < written.Count(); ++i) {
     ok = written.ValueAt(i).FullText() == entry->attrs.ValueAt(i).FullText();
+    if (!ok) unkept = entry->attrs.NameAt(i);
+  }
   if (!ok) {
     // Half an entry would be listed without its origin: take the new files back.
     DeleteNode(entry);
     RemoveStoredFile(descriptor);
     RemoveStoredFile(stored);
+    // The descriptor keeps a fact a line: a folder name with a line break in it cannot
+    // be kept, and saying so tells the user what to rename.
+    if (!unkept.empty())
+      return answerWith(0, "cannot keep the " + unkept + " of " + source +
+                               " in the backup folder: it holds a line break");
     return answerWith(0, "cannot write the descriptor " + descriptor +
                              (error.empty() ? std::string() : ": " + error));
   }

@@ -100,6 +100,20 @@ TEST_P(BackupStoreTest, DescriptorIsWrittenByteForByteAndReadBack) {
   EXPECT_STREQ(empty->attrs.ValueOf("size").AsString(), "0");
 }
 
+// A folder whose name breaks the descriptor's line is refused with the reason, and the
+// copy made before is taken back.
+TEST_P(BackupStoreTest, AFolderNameWithALineBreakIsRefusedByName) {
+  std::filesystem::create_directory(files / "two\r\nlines");
+  const std::string file = files / "two\r\nlines/a.txt";
+  WriteBytes(file, "kept");
+  EXPECT_EQ(store.AddToBackup(file, nullptr), 0);
+  EXPECT_NE(store.LastProblem().find("location of " + file), std::string::npos)
+      << store.LastProblem();
+  EXPECT_NE(store.LastProblem().find("line break"), std::string::npos);
+  EXPECT_TRUE(NamesIn(backup.path()).empty());
+  EXPECT_EQ(ReadBytes(file), "kept");
+}
+
 TEST_P(BackupStoreTest, MissingOrUnreadableSourceStoresNothing) {
   EXPECT_EQ(store.AddToBackup(files / "absent.txt", nullptr), 0);
   EXPECT_EQ(store.AddToBackup(files.path(), nullptr), 0);  // a folder
