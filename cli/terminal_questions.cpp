@@ -1,5 +1,7 @@
 #include "cli/terminal_questions.h"
 
+#include "cli/terminal_text.h"
+
 #include <cctype>
 #include <cstdio>
 #include <string>
@@ -43,23 +45,18 @@ int answerOf(char c, int buttonSet) {
   return 0;
 }
 
-// The message as the terminal may show it: a file name in it must not send escape
-// sequences, so control characters other than the message's own line breaks and tabs
-// are written as \xHH.
+// A question keeps its own line breaks; each line shows as any text on its way to the
+// terminal does, so a file name in it can send no escape sequence.
 std::string shownText(const std::string& text) {
   std::string shown;
-  shown.reserve(text.size());
-  for (const char c : text) {
-    const auto byte = static_cast<unsigned char>(c);
-    if ((byte < 0x20 && c != '\n' && c != '\t') || byte == 0x7f) {
-      char escaped[5];
-      std::snprintf(escaped, sizeof escaped, "\\x%02X", byte);
-      shown += escaped;
-    } else {
-      shown += c;
-    }
+  for (size_t start = 0;;) {
+    const size_t end = text.find('\n', start);
+    shown += TerminalText(
+        std::string_view(text).substr(start, end == std::string::npos ? end : end - start));
+    if (end == std::string::npos) return shown;
+    shown += '\n';
+    start = end + 1;
   }
-  return shown;
 }
 
 }  // namespace

@@ -260,8 +260,10 @@ TEST(TerminalQuestions, AnswersFitTheButtonsAndNamesCannotEscape) {
 
   std::FILE* shown = std::tmpfile();
   TerminalQuestions nobody(stdin, shown, false);
-  nobody.ShowMessage("Delete\n /tmp/a\x1b]0;owned\x07\rb.txt\t?", "Delete", MB_YESNO);
-  EXPECT_EQ(slurp(shown).find_first_of("\x1b\x07\r"), std::string::npos);
+  nobody.ShowMessage("Delete\n /tmp/a\x1b]0;owned\x07\rb\x9b.txt\t?", "Delete", MB_YESNO);
+  const std::string text = slurp(shown);
+  EXPECT_EQ(text.find_first_of("\x1b\x07\r\x9b"), std::string::npos) << text;
+  EXPECT_NE(text.find("Delete\n /tmp/a"), std::string::npos) << text;  // its own line break
   std::fclose(in);
   std::fclose(out);
 }
