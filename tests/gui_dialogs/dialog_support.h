@@ -1,13 +1,16 @@
-// Helpers of the dialog tests: driving a modal dialog from inside its own event loop, and
-// reading back the settings file the program wrote at shutdown.
+// Helpers of the dialog tests: driving a modal dialog from inside its own event loop, clicks
+// and typing, and reading back the settings file the program wrote at shutdown.
 #pragma once
 
 #include <functional>
 #include <memory>
 #include <string>
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QElapsedTimer>
+#include <QLineEdit>
+#include <QTest>
 #include <QTimer>
 
 #include "settings/settings_store.h"
@@ -32,6 +35,19 @@ void WhenShown(std::function<void(T*)> step) {
     if (dialog) step(dialog);
   });
   timer->start();
+}
+
+// Near the left edge: a check box or option button answers only on its mark and text.
+inline void Click(QAbstractButton* button) {
+  QTest::mouseClick(button, Qt::LeftButton, {}, QPoint(6, button->height() / 2));
+}
+
+// Replaces the box's text by typing, as a person would.
+inline void TypeInto(QLineEdit* box, const std::string& text) {
+  box->setFocus();
+  box->selectAll();
+  QTest::keyClick(box, Qt::Key_Delete);
+  QTest::keyClicks(box, QString::fromStdString(text));
 }
 
 // The options as the settings file holds them after the program ended.
