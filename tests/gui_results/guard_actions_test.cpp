@@ -4,77 +4,38 @@
 #include <gtest/gtest.h>
 
 #include <QAction>
-#include <QApplication>
-#include <QDialog>
 #include <QMenu>
 #include <QPushButton>
-#include <QTableView>
-#include <QTest>
-#include <QTimer>
 
 #include "results/file_actions.h"
 #include "tests/gui_results/results_host_fixture.h"
-#include "tests/support/private_trash.h"
-#include "ui/result_rows_model.h"
-#include "ui/results_pane.h"
-#include "ui/separate_lists_view.h"
-#include "ui/unified_list_view.h"
 
 namespace tf {
 namespace {
 
 namespace fs = std::filesystem;
-using testing::ScriptedHost;
+using testing::NamesIn;
 using Command = ResultListView::Command;
 
-std::vector<std::string> namesIn(const std::string& folder) {
-  std::vector<std::string> names;
-  std::error_code ec;
-  for (const auto& entry : fs::directory_iterator(folder, ec))
-    names.push_back(entry.path().filename().string());
-  return names;
-}
-
-class GuardActionsTest : public ::testing::Test {
+class GuardActionsTest : public testing::ResultsPaneFixture {
  protected:
   void SetUp() override {
+    ResultsPaneFixture::SetUp();
     host.backup = true;
-    host.Search({{"ref/a.txt", 10},
-                 {"work/a.txt", 10},
-                 {"old/a.txt", 10},
-                 {"ref/b.txt", 20},
-                 {"work/b.txt", 20}});
-    pane.resize(900, 700);
-    pane.show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(&pane));
-    pane.OnSearchFinished();
+    search({{"ref/a.txt", 10},
+            {"work/a.txt", 10},
+            {"old/a.txt", 10},
+            {"ref/b.txt", 20},
+            {"work/b.txt", 20}});
     pane.SetMode(1);
   }
-
-  // Selects the file rows of `paths` in the unified list, as clicks with Ctrl would.
-  void selectFiles(const std::vector<std::string>& paths) {
-    QTableView* list = pane.unifiedView()->list();
-    list->clearSelection();
-    for (const std::string& path : paths) {
-      const ResultRowsModel* model = pane.unifiedView()->model();
-      for (int row = 0; row < model->rowCount(); ++row) {
-        if (path != tf::FullName(model->Node(row))) continue;
-        list->scrollTo(model->index(row, 0));
-        QTest::mouseClick(list->viewport(), Qt::LeftButton, Qt::ControlModifier,
-                          list->visualRect(model->index(row, 0)).center());
-      }
-    }
-  }
-
+  void selectFiles(const std::vector<std::string>& paths) { clickPaths(unified()->list(), paths); }
   std::string trash() const { return testing::PrivateTrashHome() + "/Trash/files"; }
-
-  ScriptedHost host;
-  ResultsPane pane{host};
 };
 
 TEST_F(GuardActionsTest, AProtectedFileIsRefusedByEveryWayOfActing) {
   host.protectedFolders = {host.path("ref")};
-  const std::vector<std::string> trashedBefore = namesIn(trash());
+  const std::vector<std::string> trashedBefore = NamesIn(trash());
   UnifiedListView* view = pane.unifiedView();
   QTableView* list = view->list();
   selectFiles({host.path("ref/a.txt")});
@@ -103,8 +64,8 @@ TEST_F(GuardActionsTest, AProtectedFileIsRefusedByEveryWayOfActing) {
   EXPECT_TRUE(host.questions.prompts.empty());  // no folder was asked for
   for (const char* file : {"ref/a.txt", "work/a.txt", "ref/b.txt", "work/b.txt"})
     EXPECT_TRUE(fs::is_regular_file(fs::symlink_status(host.path(file)))) << file;
-  EXPECT_EQ(namesIn(trash()), trashedBefore);
-  EXPECT_TRUE(namesIn(host.path("Backup")).empty());
+  EXPECT_EQ(NamesIn(trash()), trashedBefore);
+  EXPECT_TRUE(NamesIn(host.path("Backup")).empty());
   EXPECT_EQ(host.result.Root()->val2, 5);  // every file still in the results
 }
 
@@ -137,11 +98,8 @@ TEST_F(GuardActionsTest, AFileChangedAfterTheSearchIsLeftInItsGroupAndNamed) {
   const std::string changed = tf::FullName(view->filesModel()->Node(0));
   const std::string other = tf::FullName(view->filesModel()->Node(1));
   std::ofstream(changed, std::ios::app) << "edited";
-  QTest::mouseClick(files->viewport(), Qt::LeftButton, {},
-                    files->visualRect(view->filesModel()->index(0, 0)).center());
-  QTest::mouseClick(files->viewport(), Qt::LeftButton, Qt::ControlModifier,
-                    files->visualRect(view->filesModel()->index(1, 0)).center());
-  ASSERT_EQ(files->selectionModel()->selectedRows().size(), 2);
+  clickPaths(files, {changed, other});
+  ASSERT_EQ(selected(files).size(), 2u);
   host.questions.answers = {IDYES, IDOK};
   QTest::keyClick(files, Qt::Key_Delete);
 
@@ -151,12 +109,11 @@ TEST_F(GuardActionsTest, AFileChangedAfterTheSearchIsLeftInItsGroupAndNamed) {
   EXPECT_EQ(host.questions.asked[1].caption, kChangedCaption);
   EXPECT_NE(host.questions.asked[1].text.find("\"" + changed + "\""), std::string::npos);
   // Its group stays, with the changed file and the copy that was not selected.
-  std::vector<std::string> left;
-  for (int row = 0; row < view->filesModel()->rowCount(); ++row)
-    left.push_back(tf::FullName(view->filesModel()->Node(row)));
-  EXPECT_EQ(left.size(), 2u);
-  EXPECT_NE(std::find(left.begin(), left.end(), changed), left.end());
-  EXPECT_EQ(std::find(left.begin(), left.end(), other), left.end());
+  std::set<std::string> left{host.path("ref/a.txt"), host.path("work/a.txt"),
+                             host.path("old/a.txt")};
+  left.erase(other);
+  files->selectAll();
+  EXPECT_EQ(selectedPaths(files), left);
 }
 
 }  // namespace

@@ -2,8 +2,16 @@
 // in a temporary folder, the real trash (in a folder of the test's own), a real backup
 // folder with the real zip plug-in, recorded opening, browsing, tools and properties, and
 // scripted answers to every question (asked on the window's thread, whichever thread
-// asks).
+// asks). Then the pane over it, shown, with clicks on its lists.
 #pragma once
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QContextMenuEvent>
+#include <QHeaderView>
+#include <QTableView>
+#include <QTest>
 
 #include <fcntl.h>
 #include <stdlib.h>
@@ -11,6 +19,7 @@
 
 #include <unistd.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <map>
@@ -27,10 +36,15 @@
 #include "results/backup_store.h"
 #include "results/links_history.h"
 #include "scan/folder_list.h"
+#include "tests/gui_results/file_listing.h"
 #include "tests/support/private_trash.h"
 #include "tests/support/scripted_questions.h"
 #include "ui/gui_thread_questions.h"
 #include "ui/progress_file_shell.h"
+#include "ui/result_rows_model.h"
+#include "ui/results_pane.h"
+#include "ui/separate_lists_view.h"
+#include "ui/unified_list_view.h"
 
 namespace tf::testing {
 
@@ -158,6 +172,74 @@ class ScriptedHost : public ResultsHost {
   BackupStore store{guiQuestions, &zip};
   LinksHistory links;
   std::vector<std::string> browsedBackup;
+};
+
+// The pane over a ScriptedHost; the tests search, then act through real events.
+class ResultsPaneFixture : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    pane.resize(900, 700);
+    pane.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&pane));
+  }
+  // A search, as the program runs one: the lists let go of the old tree first.
+  void search(const std::vector<std::pair<std::string, int>>& files) {
+    pane.OnSearchStarted();
+    host.Search(files);
+    pane.OnSearchFinished();
+  }
+  SeparateListsView* separate() { return pane.separateView(); }
+  UnifiedListView* unified() { return pane.unifiedView(); }
+
+  static std::vector<std::string> column(const QTableView* list, int col) {
+    std::vector<std::string> texts;
+    for (int row = 0; row < list->model()->rowCount(); ++row)
+      texts.push_back(list->model()->index(row, col).data().toString().toStdString());
+    return texts;
+  }
+  static std::vector<int> selected(const QTableView* list) {
+    std::vector<int> rows;
+    for (const QModelIndex& index : list->selectionModel()->selectedRows())
+      rows.push_back(index.row());
+    std::sort(rows.begin(), rows.end());
+    return rows;
+  }
+  static std::set<std::string> selectedPaths(const QTableView* list) {
+    std::set<std::string> out;
+    auto* model = static_cast<ResultRowsModel*>(list->model());
+    for (int row : selected(list)) out.insert(tf::FullName(model->Node(row)));
+    return out;
+  }
+  static void click(QTableView* list, int row, Qt::KeyboardModifiers modifiers = {}) {
+    list->scrollTo(list->model()->index(row, 0));
+    const QPoint at = list->visualRect(list->model()->index(row, 0)).center();
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, modifiers, at);
+  }
+  // Selects the rows of `paths` alone, as clicks with Ctrl would.
+  static void clickPaths(QTableView* list, const std::vector<std::string>& paths) {
+    list->clearSelection();
+    auto* model = static_cast<ResultRowsModel*>(list->model());
+    for (const std::string& path : paths)
+      for (int row = 0; row < model->rowCount(); ++row)
+        if (path == tf::FullName(model->Node(row))) click(list, row, Qt::ControlModifier);
+  }
+  static void clickHeader(QTableView* list, int section) {
+    QHeaderView* header = list->horizontalHeader();
+    const QPoint at(header->sectionViewportPosition(section) + header->sectionSize(section) / 2,
+                    header->height() / 2);
+    QTest::mouseClick(header->viewport(), Qt::LeftButton, {}, at);
+  }
+  // A right click on a row, as the desktop delivers it: the press, then the menu request.
+  static void rightClick(QAbstractItemView* list, const QModelIndex& index) {
+    const QPoint at = list->visualRect(index).center();
+    QTest::mousePress(list->viewport(), Qt::RightButton, {}, at);
+    QTest::mouseRelease(list->viewport(), Qt::RightButton, {}, at);
+    QContextMenuEvent event(QContextMenuEvent::Mouse, at, list->viewport()->mapToGlobal(at));
+    QApplication::sendEvent(list->viewport(), &event);
+  }
+
+  ScriptedHost host;
+  ResultsPane pane{host};
 };
 
 }  // namespace tf::testing
