@@ -82,27 +82,18 @@ class Program {
     }
     return false;
   }
-  // The process's state letter in /proc ('S' sleeping, 'R' running, ...).
-  char State() const {
-    const std::string text = proc("stat");
-    const size_t close = text.rfind(')');
-    return close == std::string::npos || close + 2 >= text.size() ? '?' : text[close + 2];
-  }
-  // True once the program has its own handler for `signal`.
-  bool Catches(int signal) const {
-    const std::string text = proc("status");
-    const size_t at = text.find("SigCgt:");
-    if (at == std::string::npos) return false;
-    const unsigned long long mask = std::strtoull(text.c_str() + at + 7, nullptr, 16);
-    return (mask >> (signal - 1) & 1) != 0;
-  }
-  // Waits until the program catches the signals and has been asleep, waiting for events,
-  // for a while: it has built its window or shows its question.
+  // Waits until the program catches SIGTERM and has been asleep, waiting for events, for
+  // a while: it has built its window or shows its question.
   bool SettlesWithin(std::chrono::milliseconds limit) {
     const auto until = std::chrono::steady_clock::now() + limit;
     int asleep = 0;
     while (std::chrono::steady_clock::now() < until && asleep < 25) {
-      asleep = Catches(SIGTERM) && State() == 'S' ? asleep + 1 : 0;
+      const std::string status = proc("status");
+      const size_t caught = status.find("SigCgt:");
+      const bool catches =
+          caught != std::string::npos &&
+          (std::strtoull(status.c_str() + caught + 7, nullptr, 16) >> (SIGTERM - 1) & 1) != 0;
+      asleep = catches && status.find("State:\tS") != std::string::npos ? asleep + 1 : 0;
       std::this_thread::sleep_for(20ms);
     }
     return asleep >= 25;

@@ -110,8 +110,6 @@ TEST(MainWindowResponsiveness, BigSearchKeepsTheLoopTurningAndStopsAtOnce) {
     where = meter.where();
   }
   const qint64 searchMs = took.elapsed();
-  ::testing::Test::RecordProperty("longest_stall_ms", static_cast<int>(longest));
-  ::testing::Test::RecordProperty("search_ms", static_cast<int>(searchMs));
   EXPECT_EQ(w.status(), "Finished (300000 files found)");
   EXPECT_LT(longest, kLongestStallMs)
       << "the longest stall ended at \"" << where << "\"; the search took " << searchMs << " ms";
@@ -123,9 +121,7 @@ TEST(MainWindowResponsiveness, BigSearchKeepsTheLoopTurningAndStopsAtOnce) {
   ASSERT_TRUE(stop->isEnabled()) << "the search ended before it could be stopped";
   took.restart();
   QTest::mouseClick(stop, Qt::LeftButton);
-  const qint64 stopMs = took.elapsed();
-  ::testing::Test::RecordProperty("stop_ms", static_cast<int>(stopMs));
-  EXPECT_LT(stopMs, kLongestStallMs);
+  EXPECT_LT(took.elapsed(), kLongestStallMs);
   EXPECT_EQ(w.status(), "Stopped");
   EXPECT_FALSE(stop->isEnabled());
   EXPECT_TRUE(start->isEnabled());
@@ -182,12 +178,8 @@ TEST(MainWindowResponsiveness, DeletingTenThousandFilesKeepsTheLoopTurningAndRef
     QTest::qWait(50);
     longest = meter.longest();
   }
-  const qint64 deleteMs = took.elapsed();
-  ::testing::Test::RecordProperty("delete_longest_stall_ms", static_cast<int>(longest));
-  ::testing::Test::RecordProperty("delete_ms", static_cast<int>(deleteMs));
-  ::testing::Test::RecordProperty("delete_model_resets", resets);
-  std::printf("deleted %d files in %lld ms; longest stall %lld ms; list resets %d\n", kGroups,
-              static_cast<long long>(deleteMs), static_cast<long long>(longest), resets);
+  std::printf("deleted %d files in %lld ms; longest stall %lld ms\n", kGroups,
+              static_cast<long long>(took.elapsed()), static_cast<long long>(longest));
   ASSERT_EQ(w.questions.asked.size(), 1u);
   EXPECT_EQ(model->rowCount(), 0);  // every group went with its second file
   struct stat gone {};
