@@ -408,20 +408,27 @@ int CompareNames(const char* a, const char* b) {
 }
 
 int CompareFullNames(const DataNode* a, const DataNode* b) {
-  const NameParts x = FullNameParts(a);
-  const NameParts y = FullNameParts(b);
-  if (x.head.empty() && y.head.empty()) return CompareNames(a->Name(), b->Name());
-  const size_t xs = x.size();
-  const size_t ys = y.size();
-  for (size_t i = 0;; ++i) {
-    const auto cx = static_cast<unsigned char>(i < xs ? x[i] : '\0');
-    const auto cy = static_cast<unsigned char>(i < ys ? y[i] : '\0');
+  const char* x = a->NameFollowsDesc() ? a->Desc() : a->Name();
+  const char* y = b->NameFollowsDesc() ? b->Desc() : b->Name();
+  // Files of one folder share its text, and whole names are one text: then the names
+  // decide as they stand.
+  if (x == y || (!a->NameFollowsDesc() && !b->NameFollowsDesc()))
+    return CompareNames(a->Name(), b->Name());
+  // Read as one text each, the folder running on into the name, without measuring
+  // either first: a sort compares most pairs only up to their first difference.
+  const char* xNext = a->NameFollowsDesc() ? a->Name() : nullptr;
+  const char* yNext = b->NameFollowsDesc() ? b->Name() : nullptr;
+  for (size_t at = 0;; ++at, ++x, ++y) {
+    if (!*x && xNext) x = xNext, xNext = nullptr;
+    if (!*y && yNext) y = yNext, yNext = nullptr;
+    const auto cx = static_cast<unsigned char>(*x);
+    const auto cy = static_cast<unsigned char>(*y);
     if (cx >= 0x80 || cy >= 0x80) {
       // Rare: the rest is folded whole, as CompareNames does.
       const std::string wholeX = FullName(a);
       const std::string wholeY = FullName(b);
-      return CompareIgnoringCase(std::string_view(wholeX).substr(i),
-                                 std::string_view(wholeY).substr(i));
+      return CompareIgnoringCase(std::string_view(wholeX).substr(at),
+                                 std::string_view(wholeY).substr(at));
     }
     const int fx = cx >= 'a' && cx <= 'z' ? cx - 32 : cx;
     const int fy = cy >= 'a' && cy <= 'z' ? cy - 32 : cy;
