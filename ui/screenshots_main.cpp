@@ -36,6 +36,7 @@
 #include "app/main_commands.h"
 #include "app/tools_section.h"
 #include "base/questions.h"
+#include "platform/sample_document.h"
 #include "platform/zip_plugin.h"
 #include "results/backup_store.h"
 #include "results/file_properties.h"
@@ -55,7 +56,6 @@
 #include "ui/preview_page.h"
 #include "ui/qt_questions.h"
 #include "ui/results_pane.h"
-#include "ui/screenshot_document.h"
 #include "ui/search_window.h"
 #include "ui/separate_lists_view.h"
 #include "ui/tool_description_dialog.h"
@@ -224,7 +224,19 @@ bool writeSamples(const QString& folder, tf::ZipPlugin& zip) {
        ok;
   ok = landscape(640, 400).save(folder + "/beach.png") && ok;
   ok = landscape(800, 500).save(folder + "/sunset.bmp", "BMP") && ok;
-  ok = tf::WriteScreenshotDocument((folder + "/report.doc").toStdString()) && ok;
+  const std::vector<tf::SampleProperty> report = {
+      {"dc:title", std::string("Annual report 2025")},
+      {"dc:subject", std::string("Figures for the board")},
+      {"dc:creator", std::string("Ann Lindqvist")},
+      {"dc:keywords", std::string("report; budget")},
+      {"gsf:last-saved-by", std::string("Bruno Keller")},
+      {"meta:editing-cycles", std::string("14")},
+      {"meta:creation-date", int64_t{1733222400}},
+      {"dc:date", int64_t{1741859100}},
+      {"gsf:page-count", 18},
+      {"gsf:word-count", 5120},
+      {"meta:generator", std::string("Office Writer 97")}};
+  ok = tf::WriteSampleDocument((folder + "/report.doc").toStdString(), report) && ok;
   tf::ZipFileInterface* writer = zip.AcquireZipInterface();
   if (!writer) return false;
   const std::string archive = (folder + "/holiday.zip").toStdString();

@@ -16,10 +16,10 @@
 #include <QTimer>
 
 #include "app/main_commands.h"
+#include "platform/sample_document.h"
 #include "results/file_properties.h"
 #include "tests/backup/backup_test_support.h"
 #include "tests/gui_main/main_window_support.h"
-#include "tests/support/ole2_writer.h"
 #include "ui/file_properties_dialog.h"
 #include "ui/preview_manager.h"
 #include "ui/preview_page.h"
@@ -44,7 +44,7 @@ std::vector<std::pair<QString, QString>> Rows(const QTableWidget* list) {
 }
 
 void WriteReport(const std::string& path) {
-  ASSERT_TRUE(testing::WriteOle2Document(
+  ASSERT_TRUE(WriteSampleDocument(
       path, {{"dc:title", std::string("Budget 2026")}, {"dc:creator", std::string("Ann")}}));
   testing::SetMtime(path, 1700000000, 0);
 }

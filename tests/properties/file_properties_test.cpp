@@ -16,16 +16,14 @@
 
 #include "platform/document_summary.h"
 #include "platform/file_facts.h"
+#include "platform/sample_document.h"
 #include "results/preview_kind.h"
-#include "tests/support/ole2_writer.h"
 #include "tests/support/temp_tree.h"
 
 namespace tf {
 namespace {
 
-using testing::Ole2Property;
 using testing::TempTree;
-using testing::WriteOle2Document;
 
 using NodePtr = std::unique_ptr<DataNode, int (*)(TreeNode*)>;
 
@@ -96,7 +94,7 @@ TEST_F(FileProperties, MissingFilesFoldersAndFifosAreNotFilled) {
 
 TEST_F(FileProperties, CompoundDocumentShowsItsSummaryInOrder) {
   const std::string doc = tree.Path("report.doc");
-  ASSERT_TRUE(WriteOle2Document(
+  ASSERT_TRUE(WriteSampleDocument(
       doc, {{"dc:creator", std::string("Ann Smith")},
             {"dc:title", std::string("Quarterly report")},
             {"gsf:page-count", 12},
@@ -120,7 +118,7 @@ TEST_F(FileProperties, CompoundDocumentShowsItsSummaryInOrder) {
 
 TEST_F(FileProperties, BooleanAndRealValuesReadBackInTheirForms) {
   const std::string doc = tree.Path("flags.xls");
-  ASSERT_TRUE(WriteOle2Document(doc, {{"gsf:security", true}, {"gsf:word-count", 2.5}}));
+  ASSERT_TRUE(WriteSampleDocument(doc, {{"gsf:security", true}, {"gsf:word-count", 2.5}}));
   std::vector<SummaryProperty> props;
   ASSERT_EQ(ReadDocumentSummary(doc, &props), 1);
   std::vector<std::string> texts;
@@ -137,7 +135,7 @@ TEST_F(FileProperties, BooleanAndRealValuesReadBackInTheirForms) {
 
 TEST_F(FileProperties, DamagedDocumentsNeverHurt) {
   const std::string doc = tree.Path("good.doc");
-  ASSERT_TRUE(WriteOle2Document(doc, {{"dc:title", std::string("Intact")}}));
+  ASSERT_TRUE(WriteSampleDocument(doc, {{"dc:title", std::string("Intact")}}));
   const std::string good = testing::ReadFile(doc);
   ASSERT_GT(good.size(), 1024u);
   std::vector<SummaryProperty> props;

@@ -1,5 +1,6 @@
-// Writes small compound documents with a summary stream through libgsf's own writer, so
-// that tests read the kind of file an office program leaves behind.
+// Writes small office documents (compound files with a summary stream) through libgsf's
+// own writer: the kind of file an office program leaves behind, for the tests of the
+// "File Properties" dialog and for its screenshot. The program itself never writes one.
 #pragma once
 
 // The writer is built in its own file: GLib's headers clash with Qt's keywords.
@@ -8,10 +9,10 @@
 #include <variant>
 #include <vector>
 
-namespace tf::testing {
+namespace tf {
 
 // A summary property by the writer's name ("dc:title", "gsf:page-count", ...).
-struct Ole2Property {
+struct SampleProperty {
   std::string name;
   // Text, a 32-bit integer, a boolean, a real number, or a time as Unix seconds.
   std::variant<std::string, int, bool, double, int64_t> value;
@@ -19,6 +20,6 @@ struct Ole2Property {
 
 // Writes `path` as a compound document holding a "SummaryInformation" stream with
 // `properties` and a "WordDocument" stream with some bytes. True on success.
-bool WriteOle2Document(const std::string& path, const std::vector<Ole2Property>& properties);
+bool WriteSampleDocument(const std::string& path, const std::vector<SampleProperty>& properties);
 
-}  // namespace tf::testing
+}  // namespace tf

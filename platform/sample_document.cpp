@@ -1,10 +1,10 @@
-#include "tests/support/ole2_writer.h"
+#include "platform/sample_document.h"
 
 #include <gsf/gsf.h>
 
-namespace tf::testing {
+namespace tf {
 
-bool WriteOle2Document(const std::string& path, const std::vector<Ole2Property>& properties) {
+bool WriteSampleDocument(const std::string& path, const std::vector<SampleProperty>& properties) {
   gsf_init();
   GError* error = nullptr;
   GsfOutput* file = gsf_output_stdio_new(path.c_str(), &error);
@@ -14,7 +14,7 @@ bool WriteOle2Document(const std::string& path, const std::vector<Ole2Property>&
   }
   GsfOutfile* ole = gsf_outfile_msole_new(file);
   GsfDocMetaData* meta = gsf_doc_meta_data_new();
-  for (const Ole2Property& p : properties) {
+  for (const SampleProperty& p : properties) {
     GValue* value = g_new0(GValue, 1);
     if (const auto* text = std::get_if<std::string>(&p.value)) {
       g_value_init(value, G_TYPE_STRING);
@@ -53,4 +53,4 @@ bool WriteOle2Document(const std::string& path, const std::vector<Ole2Property>&
   return ok;
 }
 
-}  // namespace tf::testing
+}  // namespace tf
