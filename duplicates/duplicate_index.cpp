@@ -81,7 +81,7 @@ int DuplicateIndex::AddFile(std::string_view folder, std::string_view name, int6
 }
 
 int DuplicateIndex::AddFileLocked(std::string_view folder, std::string_view name, int64_t size,
-                                  int64_t modified) {
+                                  int64_t modified, uint32_t links) {
   if (!m_root) return 0;
   std::string built;
   std::string_view key = name;
@@ -98,6 +98,7 @@ int DuplicateIndex::AddFileLocked(std::string_view folder, std::string_view name
   file.size = size;
   file.modified = modified;
   file.folder = internFolder(folder);
+  file.oneName = links == 1 ? 1 : 0;
   appendFile(id, file);
   if (m_keys[id].count == 2) m_groups.push_back(id);
   return m_keys[id].count >= 2 ? 1 : 0;
@@ -283,7 +284,7 @@ void DuplicateIndex::Absorb(DuplicateIndex& other) {
     const uint32_t before = m_keys[id].count;
     for (uint32_t f = theirs.first; f != kNoEntry; f = other.m_files[f].next) {
       FileRecord file = other.m_files[f];
-      if (file.folder != kNoEntry) file.folder += base;
+      if (file.folder != kNoFolder) file.folder += base;
       appendFile(id, file);
     }
     if (before < 2 && m_keys[id].count >= 2) formed.push_back(id);

@@ -92,13 +92,19 @@ class BlockArray {
   size_t m_released = 0;       // blocks freed from the front
 };
 
+constexpr uint32_t kNoFolder = 0x7FFFFFFFu;
+
 // One scanned file: 32 bytes. The name and the folder live in the index's tables.
 struct FileRecord {
   const char* name = nullptr;  // length-prefixed text in the index's arena
   int64_t size = 0;
-  int64_t modified = 0;        // last-write time, 100 ns since 1601 UTC
-  uint32_t folder = kNoEntry;  // in the index's folder table
-  uint32_t next = kNoEntry;    // the next file under the same key, in arrival order
+  int64_t modified = 0;  // last-write time, 100 ns since 1601 UTC
+  // In the index's folder table. 31 bits leave room for the mark below within the 32
+  // bytes of a record.
+  uint32_t folder : 31 = kNoFolder;
+  // The walk saw that the file has one name only: no other name of it can be in a group.
+  uint32_t oneName : 1 = 0;
+  uint32_t next = kNoEntry;  // the next file under the same key, in arrival order
 };
 
 // One key: its files form a chain in the order they arrived.
@@ -136,7 +142,9 @@ class DuplicateIndex {
   // Takes the index lock.
   int AddFile(std::string_view folder, std::string_view name, int64_t size, int64_t modified);
   // For callers that file many files at once under one hold of IndexLock().
-  int AddFileLocked(std::string_view folder, std::string_view name, int64_t size, int64_t modified);
+  // `links`: the names the file has, as the walk saw them (0: not known).
+  int AddFileLocked(std::string_view folder, std::string_view name, int64_t size, int64_t modified,
+                    uint32_t links = 0);
 
   // Hands the result root over; the index forgets it (and files nothing more).
   DataNode* TakeResultRoot();

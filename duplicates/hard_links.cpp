@@ -16,7 +16,8 @@ void HardLinks::Build(DataNode* root, const LinkIdentityOf& identityOf,
       // Relaxed: the flag only shortens the work; the thread that set it joins this one.
       if (giveUp && giveUp->load(std::memory_order_relaxed)) return;
       LinkIdentity identity;
-      if (file->kind == 0 && identityOf(FullName(file), &identity))
+      if (file->kind == 0 && file->group != kFileWithOneName &&
+          identityOf(FullName(file), &identity))
         byIdentity[{identity.device, identity.inode}].push_back(file);
     }
   uint32_t next = 1;

@@ -21,6 +21,10 @@ struct LinkIdentity {
 };
 using LinkIdentityOf = std::function<bool(const std::string& path, LinkIdentity* out)>;
 
+// The `group` of a result's file node that the walk saw having one name only: no other
+// name of it can be among the results, so Build does not read its identity.
+constexpr int32_t kFileWithOneName = 1;
+
 class HardLinks {
  public:
   // Forgets the last result, reads the identity of every file in the groups under `root`

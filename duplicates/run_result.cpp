@@ -1,5 +1,7 @@
 #include "duplicates/run_result.h"
 
+#include "duplicates/hard_links.h"
+
 #include <algorithm>
 #include <limits>
 #include <string>
@@ -279,6 +281,7 @@ DataNode* GroupBuilder::fileNode(const FileRecord& file, const Group& group) {
     if (node) SetDesc(node, std::string(m_path, 0, m_folderLength));
   }
   if (!node) return nullptr;
+  if (file.oneName) node->group = kFileWithOneName;
   node->val = file.size;
   node->val2 = file.modified;
   return node;

@@ -53,10 +53,11 @@ std::timespec toTimespec(const struct statx_timestamp& t) {
 bool statEntry(int dirFd, const char* name, EntryStat* out) {
   if (!g_noStatx.load(std::memory_order_relaxed)) {
     struct statx sx {};
-    const unsigned mask =
-        STATX_TYPE | STATX_MODE | STATX_SIZE | STATX_ATIME | STATX_MTIME | STATX_BTIME;
+    const unsigned mask = STATX_TYPE | STATX_MODE | STATX_NLINK | STATX_SIZE | STATX_ATIME |
+                          STATX_MTIME | STATX_BTIME;
     if (statx(dirFd, name, AT_SYMLINK_NOFOLLOW | AT_NO_AUTOMOUNT, mask, &sx) == 0) {
       out->info.size = static_cast<int64_t>(sx.stx_size);
+      out->info.links = (sx.stx_mask & STATX_NLINK) ? sx.stx_nlink : 0;
       out->info.accessed = FileTimeFromTimespec(toTimespec(sx.stx_atime));
       out->info.modified = FileTimeFromTimespec(toTimespec(sx.stx_mtime));
       out->info.created =
@@ -71,6 +72,7 @@ bool statEntry(int dirFd, const char* name, EntryStat* out) {
   struct stat st {};
   if (fstatat(dirFd, name, &st, AT_SYMLINK_NOFOLLOW) != 0) return false;
   out->info.size = static_cast<int64_t>(st.st_size);
+  out->info.links = static_cast<uint32_t>(st.st_nlink);
   out->info.accessed = FileTimeFromTimespec(st.st_atim);
   out->info.modified = FileTimeFromTimespec(st.st_mtim);
   out->info.created = 0;

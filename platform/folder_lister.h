@@ -21,6 +21,8 @@ struct StatInfo {
   // 0x01 read-only (owner write bit clear), 0x02 hidden (name starts with '.'),
   // 0x04 system, 0x10 directory, 0x20 archive
   uint32_t attributes = 0;
+  // Names the file has (hard links); 0 where the system did not say.
+  uint32_t links = 0;
 };
 
 // kSkippedFolder: a pseudo file system (proc, sysfs, ...) or a trash folder, never to be

@@ -68,7 +68,7 @@ bool FolderEnumerator::listOpen(FolderListing* out) {
                                  info.attributes};
       if (!m_filters->AcceptDetails(name, details)) continue;
     }
-    out->AddFile(name, info.size, info.modified);
+    out->AddFile(name, info.size, info.modified, info.links);
   }
   m_lister->Close();
   out->DropRepeatedFiles();

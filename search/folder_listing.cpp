@@ -10,8 +10,8 @@ void FolderListing::Clear() {
   m_folders.clear();
 }
 
-void FolderListing::AddFile(std::string_view name, int64_t size, int64_t modified) {
-  m_files.push_back(File{m_names.size(), name.size(), size, modified});
+void FolderListing::AddFile(std::string_view name, int64_t size, int64_t modified, uint32_t links) {
+  m_files.push_back(File{m_names.size(), name.size(), size, modified, links});
   m_names.append(name);
 }
 

@@ -334,7 +334,8 @@ bool FolderScan::visit(size_t depth) {
     {
       std::lock_guard<std::mutex> lock(IndexLock());
       for (size_t i = begin; i < end; ++i)
-        m_index->AddFileLocked(prefix, listing.NameOf(files[i]), files[i].size, files[i].modified);
+        m_index->AddFileLocked(prefix, listing.NameOf(files[i]), files[i].size, files[i].modified,
+                               files[i].links);
     }
     begin = end;
     if (!check()) return false;

@@ -32,6 +32,37 @@ using testing::MakeDescriptor;
 using testing::RunToEnd;
 using testing::TempTree;
 
+// The window reads which grouped files are names of one file. A file the walk saw with
+// one name is not asked again; the names of a linked file are still found.
+TEST(SearchRun, HardLinksAreReadOnlyForFilesWithMoreThanOneName) {
+  TempTree tree;
+  const std::string a = tree.File("a/f", 5, 100);
+  tree.Folder("b");
+  ASSERT_EQ(link(a.c_str(), tree.Path("b/f").c_str()), 0);
+  tree.File("c/f", 5, 100);
+  DataNode* descriptor = MakeDescriptor({tree.root()}, {});
+  SearchRun::Options options = FastOptions();
+  options.readHardLinks = true;
+  SearchRun run(options);
+  ASSERT_TRUE(run.Prepare(descriptor));
+  DeleteNode(descriptor);
+  ASSERT_TRUE(run.Start());
+  ASSERT_TRUE(RunToEnd(run));
+  std::map<std::string, const DataNode*> byPath;
+  for (const DataNode* g = run.ResultRoot()->FirstChild(); g; g = g->Next())
+    for (const DataNode* f = g->FirstChild(); f; f = f->Next()) byPath[FullName(f)] = f;
+  ASSERT_EQ(byPath.size(), 3u);
+  const DataNode* first = byPath[a];
+  const DataNode* second = byPath[tree.Path("b/f")];
+  const DataNode* other = byPath[tree.Path("c/f")];
+  ASSERT_TRUE(first && second && other);
+  EXPECT_NE(run.Links().SetOf(first), 0u);
+  EXPECT_EQ(run.Links().SetOf(first), run.Links().SetOf(second));
+  EXPECT_EQ(run.Links().SetOf(other), 0u);
+  EXPECT_EQ(other->group, kFileWithOneName);
+  EXPECT_NE(first->group, kFileWithOneName);
+}
+
 TEST(SearchRun, GroupsFilesAcrossFoldersAndScans) {
   TempTree one;
   TempTree two;
