@@ -391,50 +391,50 @@ void SortRows(ResultList list, int key, std::vector<DataNode*>* rows) {
   }
 }
 
+namespace {
+
+// The text that begins at `at` and runs on into `next` (null: none).
+std::string restOf(const char* at, const char* next) {
+  std::string rest(at);
+  if (next) rest += next;
+  return rest;
+}
+
 // CompareIgnoringCase folds copies of both texts; sorting a million paths that way spends
 // most of its time allocating. An ASCII letter folds to one byte, so the fast loop may
 // hand the rest to CompareIgnoringCase at the first byte of 0x80 or above. The texts are
-// not measured first: a sort compares most pairs only up to their first difference.
-int CompareNames(const char* a, const char* b) {
-  for (size_t i = 0;; ++i) {
-    const auto x = static_cast<unsigned char>(a[i]);
-    const auto y = static_cast<unsigned char>(b[i]);
-    if (x >= 0x80 || y >= 0x80) return CompareIgnoringCase(a + i, b + i);
-    const int fx = x >= 'a' && x <= 'z' ? x - 32 : x;
-    const int fy = y >= 'a' && y <= 'z' ? y - 32 : y;
-    if (fx != fy) return fx < fy ? -1 : 1;
-    if (x == 0) return 0;
-  }
-}
-
-int CompareFullNames(const DataNode* a, const DataNode* b) {
-  const char* x = a->NameFollowsDesc() ? a->Desc() : a->Name();
-  const char* y = b->NameFollowsDesc() ? b->Desc() : b->Name();
-  // Files of one folder share its text, and whole names are one text: then the names
-  // decide as they stand.
-  if (x == y || (!a->NameFollowsDesc() && !b->NameFollowsDesc()))
-    return CompareNames(a->Name(), b->Name());
-  // Read as one text each, the folder running on into the name, without measuring
-  // either first: a sort compares most pairs only up to their first difference.
-  const char* xNext = a->NameFollowsDesc() ? a->Name() : nullptr;
-  const char* yNext = b->NameFollowsDesc() ? b->Name() : nullptr;
-  for (size_t at = 0;; ++at, ++x, ++y) {
+// not measured first: a sort compares most pairs only up to their first difference. Each
+// text may come in two parts, a folder running on into a name (`xNext`, `yNext`).
+int compareFolded(const char* x, const char* xNext, const char* y, const char* yNext) {
+  for (;; ++x, ++y) {
     if (!*x && xNext) x = xNext, xNext = nullptr;
     if (!*y && yNext) y = yNext, yNext = nullptr;
     const auto cx = static_cast<unsigned char>(*x);
     const auto cy = static_cast<unsigned char>(*y);
     if (cx >= 0x80 || cy >= 0x80) {
-      // Rare: the rest is folded whole, as CompareNames does.
-      const std::string wholeX = FullName(a);
-      const std::string wholeY = FullName(b);
-      return CompareIgnoringCase(std::string_view(wholeX).substr(at),
-                                 std::string_view(wholeY).substr(at));
+      if (!xNext && !yNext) return CompareIgnoringCase(x, y);
+      return CompareIgnoringCase(restOf(x, xNext), restOf(y, yNext));
     }
     const int fx = cx >= 'a' && cx <= 'z' ? cx - 32 : cx;
     const int fy = cy >= 'a' && cy <= 'z' ? cy - 32 : cy;
     if (fx != fy) return fx < fy ? -1 : 1;
     if (cx == 0) return 0;
   }
+}
+
+}  // namespace
+
+int CompareNames(const char* a, const char* b) {
+  return compareFolded(a, nullptr, b, nullptr);
+}
+
+int CompareFullNames(const DataNode* a, const DataNode* b) {
+  const bool x = a->NameFollowsDesc();
+  const bool y = b->NameFollowsDesc();
+  // Files of one folder share its text: then their names decide.
+  if (x && y && a->desc == b->desc) return CompareNames(a->Name(), b->Name());
+  return compareFolded(x ? a->Desc() : a->Name(), x ? a->Name() : nullptr,
+                       y ? b->Desc() : b->Name(), y ? b->Name() : nullptr);
 }
 
 std::string CellText(ResultList list, const DataNode* node, int column) {
