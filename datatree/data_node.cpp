@@ -1,5 +1,6 @@
 #include "datatree/data_node.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 #include <exception>
@@ -151,20 +152,52 @@ int DeleteForest(TreeNode* node) {
   return 0;
 }
 
-NameParts FullNameParts(const TreeNode* node) {
-  NameParts parts;
-  if (!node) return parts;
-  if (node->name) parts.tail = node->name;
-  if (node->NameFollowsDesc() && node->desc) parts.head = node->desc;
-  return parts;
+std::string FullName(const TreeNode* node) {
+  if (!node) return std::string();
+  const FolderText* folder = node->Folder();
+  if (!folder) return node->name ? node->name : "";
+  const size_t nameSize = std::strlen(node->name ? node->name : "");
+  std::string whole(folder->size + nameSize, '\0');
+  folder->CopyTo(whole.data());
+  if (nameSize) std::memcpy(whole.data() + folder->size, node->name, nameSize);
+  return whole;
 }
 
-std::string FullName(const TreeNode* node) {
-  const NameParts parts = FullNameParts(node);
-  std::string whole;
-  whole.reserve(parts.size());
-  whole.append(parts.head).append(parts.tail);
-  return whole;
+bool FullNameIs(const TreeNode* node, std::string_view text) {
+  if (!node) return text.empty();
+  const std::string_view name = node->name ? node->name : "";
+  const FolderText* folder = node->Folder();
+  if (!folder) return text == name;
+  if (text.size() != folder->size + name.size() || text.substr(folder->size) != name) return false;
+  // The folder's parts from the last one up, each where it stands in the text.
+  for (const FolderText* f = folder; f; f = f->parent)
+    if (text.substr(f->size - f->PartSize(), f->PartSize()) !=
+        std::string_view(f->Part(), f->PartSize()))
+      return false;
+  return true;
+}
+
+size_t CopyFullNameStart(const TreeNode* node, char* out, size_t capacity) {
+  if (!node) return 0;
+  const char* name = node->name ? node->name : "";
+  const FolderText* folder = node->Folder();
+  size_t at = 0;
+  if (folder) {
+    for (const FolderText* f = folder; f; f = f->parent) {
+      const size_t begin = f->size - f->PartSize();
+      if (begin < capacity)
+        std::memcpy(out + begin, f->Part(), std::min<size_t>(f->PartSize(), capacity - begin));
+    }
+    at = std::min<size_t>(folder->size, capacity);
+  }
+  for (; at < capacity && *name; ++at, ++name) out[at] = *name;
+  return at;
+}
+
+std::string FullDesc(const TreeNode* node) {
+  if (!node) return std::string();
+  if (const FolderText* folder = node->Folder()) return folder->Whole();
+  return node->desc ? node->desc : "";
 }
 
 namespace {
@@ -177,7 +210,7 @@ DataNode* cloneOne(const DataNode* source, DataNode* parent) {
   try {
     copy->kind = source->kind;
     copy->id = source->id;
-    SetDesc(copy, source->desc);
+    if (source->desc) SetDesc(copy, FullDesc(source));
     copy->group = source->group;
     copy->val = source->val;
     copy->val2 = source->val2;

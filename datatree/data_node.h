@@ -29,27 +29,23 @@ class DataNode : public TreeNode {
   DataNode* LastChild() const { return static_cast<DataNode*>(lastChild); }
   DataNode* Next() const { return static_cast<DataNode*>(nextSibling); }
   DataNode* Prev() const { return static_cast<DataNode*>(prevSibling); }
-  // name and desc as texts; a null field reads as "".
+  // name and desc as texts; a null field reads as "". For a file node of a result that
+  // keeps only its own name in a folder, these are the name and the folder's last part:
+  // its path and folder are read through FullName and FullDesc.
   const char* Name() const { return name ? name : ""; }
   const char* Desc() const { return desc ? desc : ""; }
 };
 
 // The whole name a node stands for: for a file node of a result that keeps only its own
-// name (TreeNode::NameFollowsDesc), its folder and then its name; else its name. A file's
-// path is read through these, never through Name().
+// name in a folder (TreeNode::Folder), the folder's text and then its name; else its name.
+// A file's path is read through these, never through Name().
 std::string FullName(const TreeNode* node);
-// The same as two texts to be read one after the other, without copying either.
-struct NameParts {
-  std::string_view head;  // the folder, or empty
-  std::string_view tail;  // the rest of the name
-  size_t size() const { return head.size() + tail.size(); }
-  char operator[](size_t i) const { return i < head.size() ? head[i] : tail[i - head.size()]; }
-  bool operator==(std::string_view text) const {
-    return size() == text.size() && text.substr(0, head.size()) == head &&
-           text.substr(head.size()) == tail;
-  }
-};
-NameParts FullNameParts(const TreeNode* node);
+// Whether the whole name is `text`, without putting it together.
+bool FullNameIs(const TreeNode* node, std::string_view text);
+// The first bytes of the whole name, at most `capacity`, into `out`; returns how many.
+size_t CopyFullNameStart(const TreeNode* node, char* out, size_t capacity);
+// The text a node's desc stands for: for a file in a folder, the folder's whole text.
+std::string FullDesc(const TreeNode* node);
 
 // Search flags.
 constexpr int FIND_FORWARD = 16;            // walk siblings through next links (else previous)

@@ -1,5 +1,6 @@
 #include "datatree/node_arena.h"
 
+#include <cstdint>
 #include <cstdlib>
 #include <cstring>
 #include <exception>
@@ -87,33 +88,59 @@ bool NodeArena::makeRoom(size_t bytes) {
   return true;
 }
 
-char* NodeArena::StoreShared(std::string_view text) {
+char* NodeArena::sharedRoom(size_t bytes, size_t align) {
   if (!m_shared) {
     m_shared = new (std::nothrow) Shared;
     if (!m_shared) return nullptr;
   }
   Shared& shared = *m_shared;
-  const size_t size = text.size() + 1;
+  size_t at = (shared.used + align - 1) & ~(align - 1);
   try {
-    if (shared.used + size > Shared::kChunk) {
+    if (at + bytes > Shared::kChunk) {
       // A text longer than a chunk gets a chunk of its own.
-      const size_t chunk = size > Shared::kChunk ? size : Shared::kChunk;
+      const size_t chunk = bytes > Shared::kChunk ? bytes : Shared::kChunk;
       shared.chunks.emplace_back(new char[chunk]);
-      shared.used = 0;
+      at = 0;
       m_reserved += chunk;
     }
   } catch (const std::exception&) {
     return nullptr;
   }
-  char* at = shared.chunks.back().get() + shared.used;
-  shared.used += size;
+  shared.used = at + bytes;
+  return shared.chunks.back().get() + at;
+}
+
+char* NodeArena::StoreShared(std::string_view text) {
+  char* at = sharedRoom(text.size() + 1, 1);
+  if (!at) return nullptr;
   std::memcpy(at, text.data(), text.size());
   at[text.size()] = '\0';
   return at;
 }
 
+const FolderText* NodeArena::StoreFolder(const FolderText* parent, std::string_view part) {
+  const size_t before = parent ? parent->size : 0;
+  if (part.size() > UINT32_MAX - before) return nullptr;
+  // Chunks come from new[], aligned for any record.
+  char* at = sharedRoom(sizeof(FolderText) + part.size() + 1, alignof(FolderText));
+  if (!at) return nullptr;
+  auto* folder = new (at) FolderText;
+  folder->parent = parent;
+  folder->size = static_cast<uint32_t>(before + part.size());
+  folder->depth = parent ? parent->depth + 1 : 0;
+  char* text = at + sizeof(FolderText);
+  std::memcpy(text, part.data(), part.size());
+  text[part.size()] = '\0';
+  return folder;
+}
+
+DataNode* NodeArena::CreateInFolder(DataNode* parent, std::string_view fileName,
+                                    const FolderText* folder, int flags) {
+  return create(parent, fileName, nullptr, flags, folder);
+}
+
 DataNode* NodeArena::create(DataNode* parent, std::string_view name, const char* desc, int flags,
-                            bool nameAfterDesc) {
+                            const FolderText* folder) {
   std::lock_guard<std::recursive_mutex> lock(NodeLock());
   // Nodes fill a block from the front and their names from the back, so that names need
   // no alignment; a name too long for a block is a heap text.
@@ -138,17 +165,20 @@ DataNode* NodeArena::create(DataNode* parent, std::string_view name, const char*
     char* text = reinterpret_cast<char*>(m_block) + m_top;
     std::memcpy(text, name.data(), name.size());
     text[name.size()] = '\0';
-    if (nameAfterDesc)
-      node->BorrowNameAfterDesc(text, const_cast<char*>(desc));
+    if (folder)
+      node->BorrowNameInFolder(text, folder);
     else
       node->BorrowTexts(text, const_cast<char*>(desc));
   } else {
     node->BorrowTexts(nullptr, const_cast<char*>(desc));
     try {
-      // A name too long for a block is whole on the heap.
-      const std::string whole =
-          nameAfterDesc ? std::string(desc) + std::string(name) : std::string(name);
-      node->TakeName(CopyNodeText(whole.c_str()));
+      // A name too long for a block is whole on the heap, and so is its folder.
+      if (folder) {
+        node->TakeName(CopyNodeText((folder->Whole() + std::string(name)).c_str()));
+        node->TakeDesc(CopyNodeText(folder->Whole().c_str()));
+      } else {
+        node->TakeName(CopyNodeText(std::string(name).c_str()));
+      }
     } catch (const std::exception&) {
       DeleteNode(node);
       return nullptr;

@@ -28,15 +28,16 @@ class NodeArena {
   // give it heap texts of its own. Its block goes back to the heap when the last node in
   // it is gone and the arena has moved on.
   DataNode* Create(DataNode* parent, std::string_view name, const char* desc, int flags) {
-    return create(parent, name, desc, flags, false);
+    return create(parent, name, desc, flags, nullptr);
   }
-  // The same for a file that keeps only its own name `fileName`: `folder` (from
-  // StoreShared, ending in a separator) is its desc and the first part of its full name
-  // (see TreeNode::NameFollowsDesc).
-  DataNode* CreateInFolder(DataNode* parent, std::string_view fileName, const char* folder,
-                           int flags) {
-    return create(parent, fileName, folder, flags, folder != nullptr);
-  }
+  // The same for a file that keeps only its own name `fileName` in `folder` (from
+  // StoreFolder of this arena; see TreeNode::Folder).
+  DataNode* CreateInFolder(DataNode* parent, std::string_view fileName, const FolderText* folder,
+                           int flags);
+  // A folder whose text is its parent's (from StoreFolder of this arena, or null for the
+  // first part) followed by `part`, normally ending in a separator. It lives as long as
+  // any node of this arena. Null when memory cannot be had.
+  const FolderText* StoreFolder(const FolderText* parent, std::string_view part);
   // A zero-ended copy of `text` that lives as long as any node of this arena: for a desc
   // that many nodes share. Null when memory cannot be had.
   char* StoreShared(std::string_view text);
@@ -54,7 +55,9 @@ class NodeArena {
   friend class ArenaNode;
 
   DataNode* create(DataNode* parent, std::string_view name, const char* desc, int flags,
-                   bool nameAfterDesc);
+                   const FolderText* folder);
+  // Room for `bytes` in the shared texts, at an address aligned to `align`.
+  char* sharedRoom(size_t bytes, size_t align);
   // Room for `bytes` between the nodes and the texts of the current block, starting a new
   // block when there is none; false when no block can be had.
   bool makeRoom(size_t bytes);

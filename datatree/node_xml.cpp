@@ -146,9 +146,12 @@ bool XmlWriter::head(const DataNode& node, bool* open) {
   if (node.parent && !put(kLineEnd)) return false;
   if (!(tabs(node.depth) && put("<node"))) return false;
   // A result's file node keeps its folder apart; the file holds its whole name.
-  const std::string whole = node.NameFollowsDesc() ? FullName(&node) : std::string();
-  const char* name = node.NameFollowsDesc() ? whole.c_str() : node.name;
-  if (!(field(" name=\"", name) && field(" desc=\"", node.desc) && number(" id=\"", node.id) &&
+  const bool inFolder = node.NameFollowsDesc();
+  const std::string whole = inFolder ? FullName(&node) : std::string();
+  const std::string folder = inFolder ? FullDesc(&node) : std::string();
+  const char* name = inFolder ? whole.c_str() : node.name;
+  const char* desc = inFolder ? folder.c_str() : node.desc;
+  if (!(field(" name=\"", name) && field(" desc=\"", desc) && number(" id=\"", node.id) &&
         number(" kind=\"", node.kind) && number(" group=\"", node.group) &&
         number(" val=\"", node.val) && number(" val2=\"", node.val2)))
     return false;

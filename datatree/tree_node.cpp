@@ -3,6 +3,7 @@
 #include <atomic>
 #include <cstdlib>
 #include <cstring>
+#include <exception>
 #include <new>
 #include <string>
 
@@ -58,18 +59,46 @@ void TreeNode::freeTexts() {
   m_borrowed = 0;
 }
 
+void FolderText::CopyTo(char* out) const {
+  // From the last part up: each part knows where it begins from its parent's size.
+  for (const FolderText* f = this; f; f = f->parent)
+    std::memcpy(out + (f->parent ? f->parent->size : 0), f->Part(), f->PartSize());
+}
+
+std::string FolderText::Whole() const {
+  std::string whole(size, '\0');
+  CopyTo(whole.data());
+  return whole;
+}
+
+void TreeNode::ownFolderDesc() {
+  char* folder = nullptr;
+  try {
+    folder = CopyNodeText(Folder()->Whole().c_str());
+  } catch (const std::exception&) {
+    // Without memory for the folder the node keeps no desc rather than a wrong one.
+  }
+  // The part the node pointed at belongs to the arena: it is never freed here.
+  m_borrowed &= static_cast<uint8_t>(~(kBorrowedDesc | kNameFollowsDesc));
+  desc = folder;
+}
+
 void TreeNode::TakeName(char* owned) {
+  if (m_borrowed & kNameFollowsDesc) ownFolderDesc();
   if (!(m_borrowed & kBorrowedName)) std::free(name);
-  m_borrowed &= static_cast<uint8_t>(~(kBorrowedName | kNameFollowsDesc));
+  m_borrowed &= static_cast<uint8_t>(~kBorrowedName);
   name = owned;
 }
 
 void TreeNode::TakeDesc(char* owned) {
-  if (m_borrowed & kNameFollowsDesc) {
-    // The name stops depending on the desc: it becomes the whole name first.
-    std::string whole = desc ? desc : "";
-    whole += name ? name : "";
-    TakeName(CopyNodeText(whole.c_str()));
+  if (const FolderText* folder = Folder()) {
+    // The name stops depending on the folder: it becomes the whole name first.
+    char* whole = nullptr;
+    try {
+      whole = CopyNodeText((folder->Whole() + (name ? name : "")).c_str());
+    } catch (const std::exception&) {
+    }
+    TakeName(whole);
   }
   if (!(m_borrowed & kBorrowedDesc)) std::free(desc);
   m_borrowed &= static_cast<uint8_t>(~kBorrowedDesc);
@@ -83,9 +112,9 @@ void TreeNode::BorrowTexts(char* borrowedName, char* borrowedDesc) {
   m_borrowed = kBorrowedName | kBorrowedDesc;
 }
 
-void TreeNode::BorrowNameAfterDesc(char* borrowedName, char* borrowedDesc) {
-  BorrowTexts(borrowedName, borrowedDesc);
-  if (borrowedDesc) m_borrowed |= kNameFollowsDesc;
+void TreeNode::BorrowNameInFolder(char* borrowedName, const FolderText* folder) {
+  BorrowTexts(borrowedName, folder ? const_cast<char*>(folder->Part()) : nullptr);
+  if (folder) m_borrowed |= kNameFollowsDesc;
 }
 
 int TreeNode::Create(const NodeParams* params) {

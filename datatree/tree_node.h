@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <mutex>
+#include <string>
 
 namespace tf {
 
@@ -16,6 +17,26 @@ constexpr int ATTACH_FIRST_CHILD = ATTACH_AS_CHILD;                 // 1
 constexpr int ATTACH_ROOT = ATTACH_AT_END;                          // 2, with a null parent
 
 class TreeNode;
+
+// A folder of a result's files, kept as its parent folder and its own last part. The
+// files of a deep tree then share the beginnings of their paths, as the folders on disk
+// do, instead of every folder holding its whole path. Made once by a node arena and
+// never changed; the part's text follows the record.
+struct FolderText {
+  const FolderText* parent = nullptr;  // null for the first part
+  uint32_t size = 0;                   // bytes of the whole folder text, parents included
+  uint32_t depth = 0;                  // folders above this one
+
+  // This folder's own part, zero-ended, normally ending in a separator.
+  const char* Part() const { return reinterpret_cast<const char*>(this + 1); }
+  size_t PartSize() const { return size - (parent ? parent->size : 0); }
+  static const FolderText* OfPart(const char* part) {
+    return reinterpret_cast<const FolderText*>(part) - 1;
+  }
+  // Writes the whole folder text to `out`, which has room for `size` bytes.
+  void CopyTo(char* out) const;
+  std::string Whole() const;
+};
 
 // The creation record handed to Create. Factories fill parent, name and flags only.
 struct NodeParams {
@@ -76,11 +97,16 @@ class TreeNode {
   // Points name and desc at texts kept elsewhere (a node arena) for the node's lifetime;
   // they are never freed through the node. Texts the node owned before are freed.
   void BorrowTexts(char* borrowedName, char* borrowedDesc);
-  // The same for a file node of a result that keeps only its own name: the full name is
-  // desc (its folder, ending in a separator) followed by name. The many files of a
-  // folder then share their folder's text instead of each holding a whole path.
-  void BorrowNameAfterDesc(char* borrowedName, char* borrowedDesc);
+  // The same for a file node of a result that keeps only its own name in `folder`: the
+  // full name is the folder's text followed by name, and desc is the folder's own part
+  // (a text, so that a reader of the bare field still reads a name). Giving the node a
+  // new name or desc makes both whole texts of its own first.
+  void BorrowNameInFolder(char* borrowedName, const FolderText* folder);
   bool NameFollowsDesc() const { return (m_borrowed & kNameFollowsDesc) != 0; }
+  // The folder of such a node; null for every other node.
+  const FolderText* Folder() const {
+    return NameFollowsDesc() ? FolderText::OfPart(desc) : nullptr;
+  }
 
   // Test hook: the value the next constructed node's number is derived from.
   static void TEST_SetInstanceCounter(uint32_t value);
@@ -96,6 +122,8 @@ class TreeNode {
   static constexpr uint8_t kBorrowedDesc = 2;
   static constexpr uint8_t kNameFollowsDesc = 4;
   void freeTexts();
+  // For a node in a folder: desc becomes the whole folder text, the node's own.
+  void ownFolderDesc();
 };
 
 // The process-wide node lock, created before main. Only CreateNode takes it, so that

@@ -173,6 +173,11 @@ class DuplicateIndex {
   // Files filed, and folder records: a file or folder id is below these.
   size_t FileCount() const { return m_files.size(); }
   size_t FolderCount() const { return m_folders.size(); }
+  // A folder's own part and its parent folder (kNoEntry for the first part).
+  std::string_view FolderPart(uint32_t folder) const {
+    return TextArena::Prefixed(m_folders[folder].part);
+  }
+  uint32_t FolderParent(uint32_t folder) const { return m_folders[folder].parent; }
   // Appends the folder of a file (ending in '/', as it was filed) to `out`.
   void AppendFolder(uint32_t folder, std::string* out) const;
   // The full path of a file.

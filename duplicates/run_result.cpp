@@ -207,8 +207,8 @@ namespace {
 // in the order the files were filed, freeing the map's file records behind it. Within a
 // key, files were filed in the order they stand in its chain, so a group listing its
 // files last to first takes each new one as its first child. File nodes come from the
-// result's arena; the files of one folder share its text as their desc and as the first
-// part of their paths.
+// result's arena; they share their folders, kept as in the map: each folder as its
+// parent and its own part.
 class GroupBuilder {
  public:
   GroupBuilder(DuplicateIndex& index, DataNode* root, NodeArena* arena)
@@ -234,17 +234,18 @@ class GroupBuilder {
   };
 
   DataNode* fileNode(const FileRecord& file, const Group& group);
+  // The arena's copy of a map folder and of the folders above it; null when memory
+  // cannot be had.
+  const FolderText* folderText(uint32_t folder);
 
   DuplicateIndex& m_index;
   DataNode* m_root;
   NodeArena* m_arena;
   std::vector<Group> m_groups;
-  std::vector<const char*> m_folderDesc;  // by folder id, once a file of it has a node
+  std::vector<const FolderText*> m_folderText;  // by folder id, once a file below has a node
+  std::vector<uint32_t> m_pending;              // folders whose parents are made first
   std::string m_name;
   std::string m_desc;
-  std::string m_path;
-  uint32_t m_folder = kNoEntry;  // the folder whose text m_path begins with
-  size_t m_folderLength = 0;
 };
 
 uint32_t GroupBuilder::AddGroup(bool reversed) {
@@ -256,29 +257,38 @@ uint32_t GroupBuilder::AddGroup(bool reversed) {
   return static_cast<uint32_t>(m_groups.size() - 1);
 }
 
+const FolderText* GroupBuilder::folderText(uint32_t folder) {
+  if (folder >= m_folderText.size()) return nullptr;
+  if (m_folderText[folder]) return m_folderText[folder];
+  // Up to the first folder already made, then down again: no recursion, however deep.
+  m_pending.clear();
+  for (uint32_t at = folder; at != kNoEntry && at < m_folderText.size() && !m_folderText[at];
+       at = m_index.FolderParent(at))
+    m_pending.push_back(at);
+  while (!m_pending.empty()) {
+    const uint32_t at = m_pending.back();
+    m_pending.pop_back();
+    const uint32_t up = m_index.FolderParent(at);
+    const FolderText* parent = up < m_folderText.size() ? m_folderText[up] : nullptr;
+    if (up != kNoEntry && !parent) return nullptr;
+    m_folderText[at] = m_arena->StoreFolder(parent, m_index.FolderPart(at));
+    if (!m_folderText[at]) return nullptr;
+  }
+  return m_folderText[folder];
+}
+
 DataNode* GroupBuilder::fileNode(const FileRecord& file, const Group& group) {
-  if (file.folder != m_folder || m_folder == kNoEntry) {
-    m_path.clear();
-    m_index.AppendFolder(file.folder, &m_path);
-    m_folder = file.folder;
-    m_folderLength = m_path.size();
-  }
-  const char* desc = nullptr;
-  if (file.folder < m_folderDesc.size()) {
-    const char*& shared = m_folderDesc[file.folder];
-    if (!shared) shared = m_arena->StoreShared(std::string_view(m_path).substr(0, m_folderLength));
-    desc = shared;
-  }
   const int flags = group.reversed ? ATTACH_FIRST_CHILD : ATTACH_LAST_CHILD;
   DataNode* node = nullptr;
-  if (desc) {
-    // The path is the shared folder text and the file's own name.
-    node = m_arena->CreateInFolder(group.node, m_index.NameOf(file), desc, flags);
+  if (const FolderText* folder = folderText(file.folder)) {
+    node = m_arena->CreateInFolder(group.node, m_index.NameOf(file), folder, flags);
   } else {
-    m_path.resize(m_folderLength);
-    m_path.append(m_index.NameOf(file));
-    node = m_arena->Create(group.node, m_path, nullptr, flags);
-    if (node) SetDesc(node, std::string(m_path, 0, m_folderLength));
+    // Without a folder record (or memory for one) the node holds its whole path.
+    std::string folderPath;
+    if (file.folder < m_index.FolderCount()) m_index.AppendFolder(file.folder, &folderPath);
+    node =
+        m_arena->Create(group.node, folderPath + std::string(m_index.NameOf(file)), nullptr, flags);
+    if (node) SetDesc(node, folderPath);
   }
   if (!node) return nullptr;
   if (file.oneName) node->group = kFileWithOneName;
@@ -288,7 +298,7 @@ DataNode* GroupBuilder::fileNode(const FileRecord& file, const Group& group) {
 }
 
 void GroupBuilder::MakeFiles() {
-  m_folderDesc.assign(m_index.FolderCount(), nullptr);
+  m_folderText.assign(m_index.FolderCount(), nullptr);
   const size_t count = m_index.FileCount();
   for (size_t id = 0; id < count; ++id) {
     const FileRecord& file = m_index.File(static_cast<uint32_t>(id));

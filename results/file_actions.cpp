@@ -39,7 +39,7 @@ std::string quoted(const std::string& path) {
 // The file node named by `path` among the children of `group`.
 DataNode* fileIn(DataNode* group, const std::string& path) {
   for (DataNode* file = group ? group->FirstChild() : nullptr; file; file = file->Next())
-    if (FullNameParts(file) == path) return file;
+    if (FullNameIs(file, path)) return file;
   return nullptr;
 }
 

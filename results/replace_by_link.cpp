@@ -28,7 +28,7 @@ DataNode* groupOf(const Selection& selection, const std::string& path) {
   for (DataNode* g = selection.groupsRoot ? selection.groupsRoot->FirstChild() : nullptr; g;
        g = g->Next())
     for (const DataNode* f = g->FirstChild(); f; f = f->Next())
-      if (FullNameParts(f) == path) return g;
+      if (FullNameIs(f, path)) return g;
   return nullptr;
 }
 
@@ -37,7 +37,7 @@ DataNode* groupOf(const Selection& selection, const std::string& path) {
 std::vector<std::string> LinkCandidates(DataNode* group, const std::string& path) {
   std::vector<std::string> candidates;
   for (DataNode* f = group ? group->FirstChild() : nullptr; f; f = f->Next())
-    if (!(FullNameParts(f) == path)) candidates.push_back(FullName(f));
+    if (!FullNameIs(f, path)) candidates.push_back(FullName(f));
   return candidates;
 }
 

@@ -100,15 +100,12 @@ Prefix foldedPrefix(const char* text) {
   return prefix;
 }
 
-// The prefix of a whole name kept in two parts: the first bytes put together, enough for
-// the fold above.
+// The prefix of a whole name kept in parts: the first bytes put together, enough for the
+// fold above.
 Prefix foldedPrefix(const DataNode* node) {
-  const NameParts parts = FullNameParts(node);
-  if (parts.head.empty()) return foldedPrefix(node->Name());
+  if (!node->NameFollowsDesc()) return foldedPrefix(node->Name());
   char head[kPrefixBytes + 8 + 1];
-  size_t length = 0;
-  for (; length < sizeof head - 1 && length < parts.size(); ++length) head[length] = parts[length];
-  head[length] = '\0';
+  head[CopyFullNameStart(node, head, sizeof head - 1)] = '\0';
   return foldedPrefix(head);
 }
 
@@ -393,27 +390,37 @@ void SortRows(ResultList list, int key, std::vector<DataNode*>* rows) {
 
 namespace {
 
-// The text that begins at `at` and runs on into `next` (null: none).
-std::string restOf(const char* at, const char* next) {
-  std::string rest(at);
-  if (next) rest += next;
-  return rest;
-}
+// A text read as parts one after the other: a file's folders below the folder it shares
+// with the other text, then its name.
+struct PartCursor {
+  const char* at;
+  const char* const* next;  // the parts still to come
+  const char* const* end;
+
+  void stepOverEnds() {
+    while (!*at && next != end) at = *next++;
+  }
+  bool inLastPart() const { return next == end; }
+  std::string rest() const {
+    std::string text(at);
+    for (const char* const* part = next; part != end; ++part) text += *part;
+    return text;
+  }
+};
 
 // CompareIgnoringCase folds copies of both texts; sorting a million paths that way spends
 // most of its time allocating. An ASCII letter folds to one byte, so the fast loop may
 // hand the rest to CompareIgnoringCase at the first byte of 0x80 or above. The texts are
-// not measured first: a sort compares most pairs only up to their first difference. Each
-// text may come in two parts, a folder running on into a name (`xNext`, `yNext`).
-int compareFolded(const char* x, const char* xNext, const char* y, const char* yNext) {
-  for (;; ++x, ++y) {
-    if (!*x && xNext) x = xNext, xNext = nullptr;
-    if (!*y && yNext) y = yNext, yNext = nullptr;
-    const auto cx = static_cast<unsigned char>(*x);
-    const auto cy = static_cast<unsigned char>(*y);
+// not measured first: a sort compares most pairs only up to their first difference.
+int compareFolded(PartCursor x, PartCursor y) {
+  for (;; ++x.at, ++y.at) {
+    x.stepOverEnds();
+    y.stepOverEnds();
+    const auto cx = static_cast<unsigned char>(*x.at);
+    const auto cy = static_cast<unsigned char>(*y.at);
     if (cx >= 0x80 || cy >= 0x80) {
-      if (!xNext && !yNext) return CompareIgnoringCase(x, y);
-      return CompareIgnoringCase(restOf(x, xNext), restOf(y, yNext));
+      if (x.inLastPart() && y.inLastPart()) return CompareIgnoringCase(x.at, y.at);
+      return CompareIgnoringCase(x.rest(), y.rest());
     }
     const int fx = cx >= 'a' && cx <= 'z' ? cx - 32 : cx;
     const int fy = cy >= 'a' && cy <= 'z' ? cy - 32 : cy;
@@ -422,19 +429,50 @@ int compareFolded(const char* x, const char* xNext, const char* y, const char* y
   }
 }
 
+// The deepest folder two files share, or null.
+const FolderText* sharedFolder(const FolderText* a, const FolderText* b) {
+  if (!a || !b) return nullptr;
+  while (a->depth > b->depth) a = a->parent;
+  while (b->depth > a->depth) b = b->parent;
+  while (a != b) a = a->parent, b = b->parent;
+  return a;
+}
+
+// The parts of a node's whole name below `shared` (a folder of its chain, or null: all of
+// them), top down, then its name. False when they are more than `capacity`.
+bool partsBelow(const DataNode* node, const FolderText* shared, const char** parts, size_t capacity,
+                size_t* count) {
+  const FolderText* folder = node->Folder();
+  const size_t folders = folder ? folder->depth + 1 - (shared ? shared->depth + 1 : 0) : 0;
+  if (folders + 1 > capacity) return false;
+  *count = folders + 1;
+  parts[folders] = node->Name();
+  size_t at = folders;
+  for (const FolderText* f = folder; f != shared; f = f->parent) parts[--at] = f->Part();
+  return true;
+}
+
 }  // namespace
 
 int CompareNames(const char* a, const char* b) {
-  return compareFolded(a, nullptr, b, nullptr);
+  return compareFolded(PartCursor{a, nullptr, nullptr}, PartCursor{b, nullptr, nullptr});
 }
 
 int CompareFullNames(const DataNode* a, const DataNode* b) {
-  const bool x = a->NameFollowsDesc();
-  const bool y = b->NameFollowsDesc();
-  // Files of one folder share its text: then their names decide.
-  if (x && y && a->desc == b->desc) return CompareNames(a->Name(), b->Name());
-  return compareFolded(x ? a->Desc() : a->Name(), x ? a->Name() : nullptr,
-                       y ? b->Desc() : b->Name(), y ? b->Name() : nullptr);
+  const FolderText* x = a->Folder();
+  const FolderText* y = b->Folder();
+  // Files of one folder: their names decide. Files of two: the folders they share are
+  // the same text in both, so the comparison begins below them.
+  if (x == y) return CompareNames(a->Name(), b->Name());
+  const FolderText* shared = sharedFolder(x, y);
+  constexpr size_t kParts = 64;
+  const char* xs[kParts];
+  const char* ys[kParts];
+  size_t nx = 0;
+  size_t ny = 0;
+  if (!partsBelow(a, shared, xs, kParts, &nx) || !partsBelow(b, shared, ys, kParts, &ny))
+    return CompareNames(FullName(a).c_str(), FullName(b).c_str());
+  return compareFolded(PartCursor{xs[0], xs + 1, xs + nx}, PartCursor{ys[0], ys + 1, ys + ny});
 }
 
 std::string CellText(ResultList list, const DataNode* node, int column) {
@@ -470,7 +508,7 @@ int FindGroupRow(const std::vector<DataNode*>& rows, const DataNode* root, std::
 int FindRowByName(const std::vector<DataNode*>& rows, std::string_view name) {
   if (name.empty()) return -1;
   for (size_t i = 0; i < rows.size(); ++i)
-    if (FullNameParts(rows[i]) == name) return static_cast<int>(i);
+    if (FullNameIs(rows[i], name)) return static_cast<int>(i);
   return -1;
 }
 

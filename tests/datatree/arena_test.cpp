@@ -41,34 +41,47 @@ TEST(NodeArena, NodesAreOrdinaryNodesOfTheirTree) {
   EXPECT_EQ(loose->Parent(), nullptr);
 }
 
-// A file node of a result keeps only its own name after its shared folder. Whatever
-// reads or copies it as a whole sees the whole path, and a new desc does not move it.
+// A file node of a result keeps only its own name in a folder kept as parts. Whatever
+// reads or copies it as a whole sees the whole path, and a new name or desc makes both
+// texts whole first.
 TEST(NodeArena, AFileInAFolderIsReadAndCopiedWhole) {
   NodePtr root(CreateNode(nullptr, "root", ATTACH_ROOT));
   NodeArena arena;
-  char* folder = arena.StoreShared("/a b/");
+  const FolderText* top = arena.StoreFolder(nullptr, "/");
+  const FolderText* folder = arena.StoreFolder(arena.StoreFolder(top, "a b/"), "c/");
+  ASSERT_NE(folder, nullptr);
+  EXPECT_EQ(folder->Whole(), "/a b/c/");
   DataNode* file = arena.CreateInFolder(root.get(), "x.txt", folder, ATTACH_LAST_CHILD);
   DataNode* other = arena.CreateInFolder(root.get(), "y.txt", folder, ATTACH_LAST_CHILD);
-  ASSERT_TRUE(file && other);
+  DataNode* high = arena.CreateInFolder(root.get(), "z", top, ATTACH_LAST_CHILD);
+  ASSERT_TRUE(file && other && high);
   EXPECT_STREQ(file->Name(), "x.txt");
-  EXPECT_EQ(FullName(file), "/a b/x.txt");
-  EXPECT_TRUE(FullNameParts(file) == "/a b/x.txt");
-  EXPECT_FALSE(FullNameParts(file) == "/a b/x.tx");
-  EXPECT_FALSE(FullNameParts(file) == "/a bx.txt/");
+  EXPECT_EQ(FullName(file), "/a b/c/x.txt");
+  EXPECT_EQ(FullName(high), "/z");
+  EXPECT_EQ(FullDesc(file), "/a b/c/");
+  for (const char* wrong : {"/a b/c/x.tx", "/a b/d/x.txt", "/a bc//x.txt", "/a b/c/x.txtx", ""})
+    EXPECT_FALSE(FullNameIs(file, wrong)) << wrong;
+  EXPECT_TRUE(FullNameIs(file, "/a b/c/x.txt"));
+  char start[8];
+  ASSERT_EQ(CopyFullNameStart(file, start, sizeof start), sizeof start);
+  EXPECT_EQ(std::string(start, sizeof start), "/a b/c/x");
+  EXPECT_EQ(CopyFullNameStart(high, start, sizeof start), 2u);
   EXPECT_EQ(FullName(root.get()), "root");
 
   NodePtr copy(CloneNode(file, nullptr, 1));
-  EXPECT_STREQ(copy->Name(), "/a b/x.txt");
-  EXPECT_EQ(FullName(copy.get()), "/a b/x.txt");
+  EXPECT_STREQ(copy->Name(), "/a b/c/x.txt");
+  EXPECT_STREQ(copy->Desc(), "/a b/c/");
+  EXPECT_EQ(FullName(copy.get()), "/a b/c/x.txt");
   std::string xml;
   ASSERT_TRUE(WriteNodeXml(file, &xml, false));
-  EXPECT_NE(xml.find("name=\"/a b/x.txt\""), std::string::npos) << xml;
+  EXPECT_NE(xml.find("name=\"/a b/c/x.txt\" desc=\"/a b/c/\""), std::string::npos) << xml;
 
   SetDesc(file, "/elsewhere/");
-  EXPECT_EQ(FullName(file), "/a b/x.txt");
+  EXPECT_EQ(FullName(file), "/a b/c/x.txt");
   EXPECT_STREQ(file->Desc(), "/elsewhere/");
-  SetName(other, "/c/y.txt");
-  EXPECT_EQ(FullName(other), "/c/y.txt");
+  SetName(other, "/d/y.txt");
+  EXPECT_EQ(FullName(other), "/d/y.txt");
+  EXPECT_STREQ(other->Desc(), "/a b/c/");
 }
 
 TEST(NodeArena, BlocksGoBackAsTheirNodesAreDeletedInAnyOrder) {

@@ -85,7 +85,7 @@ std::string dump(const DataNode* root) {
     out << g->Name() << '|' << g->Desc() << '|' << g->kind << '|' << g->val << '|' << g->val2
         << '\n';
     for (const DataNode* f = g->FirstChild(); f; f = f->Next())
-      out << "  " << FullName(f) << '|' << f->Desc() << '|' << f->val << '|' << f->val2 << '\n';
+      out << "  " << FullName(f) << '|' << FullDesc(f) << '|' << f->val << '|' << f->val2 << '\n';
   }
   return out.str();
 }

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <map>
 #include <numeric>
 #include <random>
 
@@ -169,9 +170,9 @@ TEST(ResultRows, RowIndexClampsLookupIsExactAndGoneRowsAreErased) {
   EXPECT_EQ(reordered, (std::vector<DataNode*>{rows[2], rows[3], again}));
 }
 
-// Both name comparisons, on whole texts and on file nodes that keep their folder apart,
-// against the plain case fold; and sorting such nodes against sorting whole names, which
-// also checks the sort keys made from the first bytes of a name in two parts.
+// Both name comparisons, on whole texts and on file nodes that keep their folders as
+// parts, against the plain case fold; and sorting such nodes against sorting whole names,
+// which also checks the sort keys made from the first bytes of a name in parts.
 TEST(ResultRows, FastNameComparisonsAndSortsAgreeWithTheCaseFold) {
   std::mt19937 random(7);
   const std::string alphabet[] = {"a",        "A",    "z", "_", "/",    "\xc3\xa9",
@@ -180,16 +181,40 @@ TEST(ResultRows, FastNameComparisonsAndSortsAgreeWithTheCaseFold) {
   NodePtr parts(CreateNode(nullptr, "parts", ATTACH_ROOT));
   NodePtr wholes(CreateNode(nullptr, "wholes", ATTACH_ROOT));
   NodeArena arena;
-  // A folder part cut anywhere in the text, and a long shared beginning now and then, so
-  // that sort keys come from the folder, from the name or from both.
+  // Folders are split after each separator, and one text is one folder, as a search
+  // files them: texts that begin alike share their first folders.
+  std::map<std::string, const FolderText*> folders;
+  const auto folderOf = [&](const std::string& text) {
+    const FolderText* folder = nullptr;
+    for (size_t at = 0; at < text.size();) {
+      const size_t slash = text.find('/', at);
+      const size_t end = slash == std::string::npos ? text.size() : slash + 1;
+      const FolderText*& known = folders[text.substr(0, end)];
+      if (!known) known = arena.StoreFolder(folder, text.substr(at, end - at));
+      folder = known;
+      at = end;
+    }
+    return folder;
+  };
+  // The folder ends anywhere in the text, and a long shared beginning comes now and then,
+  // so that sort keys come from the folders, from the name or from both.
   const auto inFolder = [&](const std::string& text) {
     const std::string whole = (random() % 3 == 0 ? "/a long shared beginning/" : "") + text;
     const size_t cut = random() % (whole.size() + 1);
-    DataNode* node = arena.CreateInFolder(
-        parts.get(), whole.substr(cut), arena.StoreShared(whole.substr(0, cut)), ATTACH_LAST_CHILD);
+    DataNode* node = arena.CreateInFolder(parts.get(), whole.substr(cut),
+                                          folderOf(whole.substr(0, cut)), ATTACH_LAST_CHILD);
     CreateNode(wholes.get(), whole.c_str(), ATTACH_LAST_CHILD);
     return node;
   };
+  // Folders deeper than a comparison lists on its own, apart near the top or the bottom.
+  std::string deep;
+  for (int i = 0; i < 70; ++i) deep += "d/";
+  for (const auto& [a, b] : {std::pair{"e/" + deep + "x", deep + "x"},
+                             std::pair{deep + "x/" + deep + "y", deep + "X/" + deep}}) {
+    const DataNode* x = inFolder(a);
+    const DataNode* y = inFolder(b);
+    ASSERT_EQ(sign(CompareFullNames(x, y)), sign(CompareIgnoringCase(FullName(x), FullName(y))));
+  }
   for (int round = 0; round < 20000; ++round) {
     std::string a, b;
     for (int i = static_cast<int>(random() % 5); i > 0; --i) a += alphabet[random() % 12];
