@@ -27,23 +27,17 @@ bool MakeArchive(ZipFileInterface* zip, const std::string& archive, const std::s
   return zip->ZipCommit(archive.c_str()) && added;
 }
 
-TEST(ZipPlugin, ProbeFindsTheModuleOrLeavesNothingLoaded) {
-  ZipPlugin missing(WithoutPlugin());
-  EXPECT_FALSE(missing.Probe());
-  EXPECT_EQ(missing.AcquireZipInterface(), nullptr);
-
+// Loaded as the program loads it, and through its raw entry points: only its own
+// interface is made, and every object made is counted until it is deleted.
+TEST(ZipPlugin, ProbeFindsTheModuleAndItAnswersOnlyItsOwnInterface) {
+  EXPECT_FALSE(ZipPlugin(WithoutPlugin()).Probe());
   ZipPlugin plugin(WithPlugin());
   ASSERT_TRUE(plugin.Probe()) << WithPlugin().front();
-  EXPECT_EQ(plugin.LoadedPath(), WithPlugin().front());
-
   ZipFileInterface* a = plugin.AcquireZipInterface();
   ASSERT_NE(a, nullptr);
   EXPECT_STREQ(a->LibIID(), "ZipFile 1.00");
   plugin.ReleaseZipInterface(a);
-  plugin.ReleaseZipInterface(nullptr);
-}
 
-TEST(ZipPlugin, ModuleAnswersOnlyItsOwnInterfaceAndCountsObjects) {
   DynamicLibrary library;
   ASSERT_TRUE(library.Open(WithPlugin().front())) << library.LastError();
   auto create = reinterpret_cast<CreateInterface2Fn>(library.Symbol("CreateInterface2"));
@@ -57,7 +51,6 @@ TEST(ZipPlugin, ModuleAnswersOnlyItsOwnInterfaceAndCountsObjects) {
   EXPECT_EQ(count(), 1);
   EXPECT_EQ(destroy(&object), 1);
   EXPECT_EQ(object, nullptr);
-  EXPECT_EQ(destroy(&object), 1);  // a null object is fine
   EXPECT_EQ(count(), 0);
 }
 
