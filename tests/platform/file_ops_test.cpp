@@ -180,53 +180,39 @@ TEST(FileOps, WithinAFileSystemAMoveIsARenameAndACopyReplacesWhole) {
   EXPECT_EQ(leftovers(dir.path()), 0);
 }
 
-TEST(Trash, ADeletedFileLandsInTheUsersTrashWithItsInfo) {
+// Deleting asks first (No keeps the file), then moves the file to the user's trash,
+// whatever the current folder, with a record of its path byte for byte. Files of one name,
+// and names too long for a record, are the file actions' tests; here also a trash on
+// another file system.
+TEST(Trash, ADeletedFileLandsInTheUsersTrashWithItsPathByteForByte) {
   TempTree dir;
-  ASSERT_TRUE(WriteFile(dir / "doomed file.txt", "keep me"));
+  const std::string odd = "odd\xff\xfe name%.txt";
+  ASSERT_TRUE(WriteFile(dir / odd, "keep me"));
   // The trash must not depend on the current folder (Qt 6.4 would use ./files).
   ASSERT_EQ(chdir(dir.path().c_str()), 0);
   testing::ScriptedQuestions questions;
   questions.answers = {IDNO, IDYES};
-  EXPECT_FALSE(ShellDelete(&questions, "doomed file.txt", dir.path(), true));
-  EXPECT_TRUE(Exists(dir / "doomed file.txt"));
-  ASSERT_EQ(questions.asked.size(), 1u);
-  EXPECT_EQ(questions.asked[0].text.rfind(dir / "doomed file.txt" + "\n", 0), 0u);
-
-  EXPECT_TRUE(ShellDelete(&questions, "doomed file.txt", dir.path(), true));
+  EXPECT_FALSE(ShellDelete(&questions, odd, dir.path(), true));
+  EXPECT_TRUE(Exists(dir / odd));
+  EXPECT_TRUE(ShellDelete(&questions, odd, dir.path(), true));
   ASSERT_EQ(chdir("/"), 0);
-  EXPECT_FALSE(Exists(dir / "doomed file.txt"));
+  ASSERT_EQ(questions.asked.size(), 2u);
+  EXPECT_EQ(questions.asked[0].text.rfind(dir / odd + "\n", 0), 0u);
+  EXPECT_FALSE(Exists(dir / odd));
   EXPECT_FALSE(Exists(dir / "files"));
   const std::string trash = DataHome() + "/Trash";
-  EXPECT_EQ(ReadFile(trash + "/files/doomed file.txt"), "keep me");
-  EXPECT_TRUE(Exists(trash + "/info/doomed file.txt.trashinfo"));
+  EXPECT_EQ(ReadFile(trash + "/files/" + odd), "keep me");
   EXPECT_EQ(statOf(trash).st_mode & 0777, 0700u);
-
-  // Without confirmation nothing is asked, and the file still goes to the trash.
-  ASSERT_TRUE(WriteFile(dir / "doomed file.txt", "second"));
-  EXPECT_TRUE(ShellDelete(nullptr, "doomed file.txt", dir.path(), false));
-  EXPECT_EQ(questions.asked.size(), 2u);
-  EXPECT_FALSE(Exists(dir / "doomed file.txt"));
-  EXPECT_FALSE(ShellDelete(nullptr, "doomed file.txt", dir.path(), false));  // gone already
-}
-
-// Replacing through the results window sends files of the same name, and names too long
-// for a trash record, through the trash (the file actions' tests); here names that are not
-// UTF-8 and a trash on another file system.
-TEST(Trash, OddNamesAreTrashedByteForByte) {
-  TempTree dir;
-  const std::string odd = "odd\xff\xfe name%.txt";
-  ASSERT_TRUE(WriteFile(dir / odd, "odd"));
-  const std::string trash = DataHome() + "/Trash";
-  std::string whereOdd;
-  ASSERT_TRUE(MoveToTrash(dir / odd, &whereOdd));
-  EXPECT_FALSE(Exists(dir / odd));
-  EXPECT_EQ(whereOdd, trash + "/files/" + odd);
-  EXPECT_EQ(ReadFile(whereOdd), "odd");
   const std::string info = ReadFile(trash + "/info/" + odd + ".trashinfo");
   EXPECT_EQ(info.rfind("[Trash Info]\nPath=" + PercentEncodePath(dir / odd) + "\nDeletionDate=", 0),
             0u)
       << info;
   EXPECT_NE(info.find("%FF%FE%20name%25.txt"), std::string::npos);
+  // Without confirmation the file goes too; one gone already is reported.
+  ASSERT_TRUE(WriteFile(dir / "second", "second"));
+  EXPECT_TRUE(ShellDelete(nullptr, "second", dir.path(), false));
+  EXPECT_EQ(ReadFile(trash + "/files/second"), "second");
+  EXPECT_FALSE(ShellDelete(nullptr, "second", dir.path(), false));
 
   if (differentDevices("/dev/shm", "/tmp")) {
     TempTree shm("/dev/shm");
