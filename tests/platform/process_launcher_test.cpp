@@ -20,23 +20,13 @@ using testing::ReadArgvRecord;
 using testing::StandIn;
 using testing::TempTree;
 
+// Quotes, "$(...)", backquotes and leading dashes in file names reach a tool unchanged
+// (the registered tools' tests); here what a tool's command line cannot carry.
 TEST(RunCommand, PassesEveryArgumentThroughUntouched) {
   TempTree dir;
   const std::string out = dir / "record";
-  const std::vector<std::string> hostile = {"two words",
-                                            "\"quoted\"",
-                                            "'single'",
-                                            "$(touch " + dir / "pwned" + ")",
-                                            "a;b && c",
-                                            "-rf",
-                                            "--option=value",
-                                            "bad\xff\xfe bytes",
-                                            "",
-                                            "back\\slash",
-                                            "new\nline",
-                                            "`uname`",
-                                            "*",
-                                            "~"};
+  const std::vector<std::string> hostile = {
+      "a;b && c", "new\nline", "", "back\\slash", "*", "~", "$(touch " + dir / "pwned" + ")"};
   std::vector<std::string> args = {TF_ARGV_RECORDER, out};
   args.insert(args.end(), hostile.begin(), hostile.end());
   ASSERT_TRUE(RunCommand(args, dir.path()));
@@ -47,15 +37,14 @@ TEST(RunCommand, PassesEveryArgumentThroughUntouched) {
   EXPECT_FALSE(Exists(dir / "pwned"));
 }
 
+// A missing program or folder is named through the registered tools' tests.
 TEST(RunCommand, ReportsWhatCannotStartSeesTheExitStatusAndLeavesNoZombie) {
   TempTree dir;
   LaunchFailure failure;
   EXPECT_FALSE(RunCommand({dir / "no such program"}, {}, &failure));
   EXPECT_EQ(failure.error, ENOENT);
-  EXPECT_FALSE(failure.inFolder);
   EXPECT_FALSE(RunCommand({TF_ARGV_RECORDER, dir / "r"}, dir / "missing folder", &failure));
   EXPECT_TRUE(failure.inFolder);
-  EXPECT_NE(LaunchFailureText("x", failure).find(dir / "missing folder"), std::string::npos);
   ASSERT_TRUE(testing::WriteFile(dir / "not executable", "#!/bin/sh\n"));
   EXPECT_FALSE(RunCommand({dir / "not executable"}, {}, &failure));
   EXPECT_EQ(failure.error, EACCES);

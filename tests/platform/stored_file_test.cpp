@@ -1,6 +1,7 @@
 // The program's own files on real folders: reads that refuse what is not a regular file
-// without waiting on it, saves that never follow a planted name and never leave half a
-// file, and damaged files kept under names that do not overwrite older ones.
+// without waiting on it, and saves that never follow a planted name and never leave half
+// a file. Damaged settings files set aside under names of their own, and names that are
+// no file left alone, are followed through the application shell's tests.
 #include "platform/stored_file.h"
 
 #include <fcntl.h>
@@ -96,7 +97,6 @@ TEST_F(StoredFile, SaveReplacesWholeFilesAndRefusesEverythingElse) {
     std::string error;
     EXPECT_EQ(SaveStoredFile(dir / name, "x", &error), 0) << name;
     EXPECT_FALSE(error.empty()) << name;
-    EXPECT_EQ(SetAsideDamagedFile(dir / name), 0) << name;
   }
   EXPECT_EQ(namesIn(dir.path()), before);
   ASSERT_EQ(lstat((dir / "fifo").c_str(), &st), 0);
@@ -131,21 +131,6 @@ TEST(StoredFileSave, FailedSaveLeavesTheOldFileByteForByte) {
     EXPECT_EQ(ReadFile(dir / "data"), old);
     EXPECT_EQ(namesIn(dir.path()), std::vector<std::string>{"data"});
   }
-}
-
-TEST(StoredFileAside, DamagedFilesAreSetAsideWithoutOverwritingOlderOnes) {
-  TempTree dir;
-  std::string aside;
-  for (const char* generation : {"first", "second", "third"}) {
-    ASSERT_TRUE(WriteFile(dir / "settings", generation));
-    ASSERT_EQ(SetAsideDamagedFile(dir / "settings", &aside), 1);
-    EXPECT_EQ(ReadFile(aside), generation);
-  }
-  EXPECT_EQ(aside, dir / "settings.damaged.2");
-  EXPECT_EQ(ReadFile(dir / "settings.damaged"), "first");
-  EXPECT_EQ(ReadFile(dir / "settings.damaged.1"), "second");
-  EXPECT_FALSE(testing::Exists(dir / "settings"));
-  EXPECT_EQ(SetAsideDamagedFile(dir / "missing"), 0);
 }
 
 }  // namespace
