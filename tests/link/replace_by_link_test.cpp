@@ -127,7 +127,9 @@ TEST_F(ReplaceByLinkTest, RefusalsChangeNothingAndTheReplacementIsRemembered) {
   EXPECT_NE(questions.asked.back().text.find(path("b")), std::string::npos);
   expectUntouched("rewritten after the search");
 
-  // Without a group the unified view finds the file's group itself.
+  // Without a group the unified view finds the file's group itself. A file holding the
+  // name the temporary link would take first is never replaced by it.
+  WriteBytes(dir / "c/.twinfold-link-1", "mine");
   selection.paths = {path("c")};
   selection.group = nullptr;
   EXPECT_EQ(replace(shell), 0);
@@ -136,7 +138,8 @@ TEST_F(ReplaceByLinkTest, RefusalsChangeNothingAndTheReplacementIsRemembered) {
   EXPECT_EQ(dialog.shownCandidates, (std::vector<std::string>{path("a"), path("b")}));
   EXPECT_EQ(dialog.shownPreselected, -1);
   EXPECT_EQ(std::filesystem::read_symlink(path("c")).string(), path("a"));
-  EXPECT_EQ(NamesIn(dir / "c"), std::vector<std::string>{"report.doc"});  // no temporary link
+  EXPECT_EQ(NamesIn(dir / "c"), (std::vector<std::string>{".twinfold-link-1", "report.doc"}));
+  EXPECT_EQ(ReadBytes(dir / "c/.twinfold-link-1"), "mine");
   EXPECT_EQ(ReadBytes(testing::PrivateTrashFiles() + "/report.doc"), "copy in c");
   EXPECT_NE(history.InLinkHistory(path("a")), nullptr);
   EXPECT_EQ(questions.asked.size(), 4u);

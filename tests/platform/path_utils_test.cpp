@@ -7,7 +7,6 @@
 
 #include <cstdlib>
 
-#include "platform/shortcuts.h"
 #include "platform/standard_paths.h"
 #include "tests/support/temp_tree.h"
 
@@ -33,7 +32,8 @@ TEST(PathText, JoinSplitReplaceAndNormaliseTakeNamesAsBytes) {
   EXPECT_EQ(LexicallyNormal("/no-such/../tmp"), "/tmp");  // the disk is not asked
 }
 
-// PathKind opens what it names (and must not hang on a FIFO); NameKind only looks.
+// PathKind opens what it names (and must not hang on a FIFO); NameKind only looks. Making
+// links is the link suite's test, following a dropped one the folder page's.
 TEST(PathKinds, WhatCanBeOpenedAndWhatHoldsAName) {
   TempTree dir;
   ASSERT_TRUE(WriteFile(dir / "f", "12345"));
@@ -54,27 +54,6 @@ TEST(PathKinds, WhatCanBeOpenedAndWhatHoldsAName) {
   EXPECT_EQ(NameKind("/dev/null"), NAME_OTHER);
   EXPECT_EQ(NameKind(dir / "dangling"), NAME_OTHER);
   EXPECT_EQ(NameKind(dir / "gone"), NAME_FREE);
-}
-
-TEST(Shortcuts, AreSymbolicLinksThatNeverReplaceAFile) {
-  TempTree dir;
-  ASSERT_TRUE(WriteFile(dir / "kept file", "data"));
-  ASSERT_TRUE(WriteFile(dir / "taken", "mine"));
-  ASSERT_EQ(chdir(dir.path().c_str()), 0);
-  EXPECT_TRUE(CreateShortcut("kept file", dir / "link"));  // a relative target is anchored
-  EXPECT_FALSE(CreateShortcut(dir / "kept file", dir / "taken"));
-  EXPECT_EQ(testing::ReadFile(dir / "taken"), "mine");
-  ASSERT_EQ(chdir("/"), 0);
-  EXPECT_TRUE(IsShortcutFile(dir / "link"));
-  EXPECT_FALSE(IsShortcutFile(dir / "kept file"));
-  std::string target = "stale";
-  ASSERT_TRUE(ResolveShortcut(dir / "link", &target));
-  EXPECT_EQ(target, dir / "kept file");
-  ASSERT_EQ(symlink("nowhere", (dir / "dangling").c_str()), 0);
-  EXPECT_TRUE(IsShortcutFile(dir / "dangling"));
-  EXPECT_FALSE(ResolveShortcut(dir / "dangling", &target));
-  EXPECT_EQ(target, "");
-  EXPECT_FALSE(ResolveShortcut(dir / "kept file", &target));
 }
 
 TEST(StandardPaths, FollowXdgVariablesAndTheirDefaults) {
