@@ -35,7 +35,6 @@ TEST(ZipPlugin, ProbeFindsTheModuleAndItAnswersOnlyItsOwnInterface) {
   ASSERT_TRUE(plugin.Probe()) << WithPlugin().front();
   ZipFileInterface* a = plugin.AcquireZipInterface();
   ASSERT_NE(a, nullptr);
-  EXPECT_STREQ(a->LibIID(), "ZipFile 1.00");
   plugin.ReleaseZipInterface(a);
 
   DynamicLibrary library;
