@@ -87,82 +87,70 @@ class ReplaceByLinkTest : public ::testing::Test {
   Selection selection;
 };
 
-TEST_F(ReplaceByLinkTest, ReplacesTheFileByALinkAndRemembersTheTarget) {
-  selection.paths = {path("b")};
+// Clicking through the dialog to a link and the trash is the results window's test; here
+// every refusal must leave the file, the results and the history as they were, and the
+// replacement that follows must leave no temporary link behind.
+TEST_F(ReplaceByLinkTest, RefusalsChangeNothingAndTheReplacementIsRemembered) {
+  auto replace = [&](PlatformFileShell& using_) {
+    return ReplaceByLink(selection, history, questions, dialog, using_, actions);
+  };
+  auto expectUntouched = [&](const std::string& bytes) {
+    EXPECT_FALSE(std::filesystem::is_symlink(path("b")));
+    EXPECT_EQ(ReadBytes(path("b")), bytes);
+    EXPECT_EQ(NamesIn(dir / "b"), std::vector<std::string>{"report.doc"});
+    EXPECT_EQ(group->FirstChild()->Next()->Name(), path("b"));
+    EXPECT_EQ(history.Root(), nullptr);
+  };
+  // One file at a time.
+  selection.paths = {path("a"), path("b")};
   dialog.target = path("a");
-  ASSERT_EQ(ReplaceByLink(selection, history, questions, dialog, shell, actions), 1);
-  EXPECT_EQ(dialog.shownCandidates, (std::vector<std::string>{path("a"), path("c")}));
-  EXPECT_EQ(dialog.shownPreselected, -1);
-  EXPECT_TRUE(std::filesystem::is_symlink(path("b")));
-  EXPECT_EQ(std::filesystem::read_symlink(path("b")).string(), path("a"));
-  EXPECT_EQ(ReadBytes(path("b")), "copy in a");
-  EXPECT_EQ(NamesIn(dir / "b"), std::vector<std::string>{"report.doc"});  // no temporary link
-  EXPECT_EQ(ReadBytes(testing::PrivateTrashFiles() + "/report.doc"), "copy in b");
-  EXPECT_EQ(group->FirstChild()->Next()->Name(), path("c"));  // b left the results
-  EXPECT_NE(history.InLinkHistory(path("a")), nullptr);
-  EXPECT_TRUE(questions.asked.empty());
-
-  // The next file of that name suggests the same target (asking before replacing the
-  // target itself is exercised through the results window).
-  selection.paths = {path("c")};
-  dialog.target.clear();
-  EXPECT_EQ(ReplaceByLink(selection, history, questions, dialog, shell, actions), 0);
-  EXPECT_EQ(dialog.shownPreselected, 0);
-}
-
-TEST_F(ReplaceByLinkTest, AFileChangedSinceTheSearchIsNotReplaced) {
-  selection.paths = {path("b")};
-  dialog.target = path("a");
-  WriteBytes(path("b"), "rewritten after the search");
-  EXPECT_EQ(ReplaceByLink(selection, history, questions, dialog, shell, actions), 0);
-  EXPECT_FALSE(std::filesystem::is_symlink(path("b")));
-  EXPECT_EQ(ReadBytes(path("b")), "rewritten after the search");
-  ASSERT_FALSE(questions.asked.empty());
-  EXPECT_NE(questions.asked.back().text.find(path("b")), std::string::npos);
-  EXPECT_EQ(history.InLinkHistory(path("a")), nullptr);  // nothing was recorded
-}
-
-TEST_F(ReplaceByLinkTest, FailedTrashLeavesTheFileAndNoLink) {
-  RefusingTrash refusing(questions);
-  selection.paths = {path("b")};
-  dialog.target = path("a");
-  EXPECT_EQ(ReplaceByLink(selection, history, questions, dialog, refusing, actions), 0);
-  EXPECT_FALSE(std::filesystem::is_symlink(path("b")));
-  EXPECT_EQ(ReadBytes(path("b")), "copy in b");
-  EXPECT_EQ(NamesIn(dir / "b"), std::vector<std::string>{"report.doc"});
-  EXPECT_EQ(history.Root(), nullptr);
-  EXPECT_EQ(group->FirstChild()->Next()->Name(), path("b"));
-}
-
-TEST_F(ReplaceByLinkTest, DialogRulesRefuseTheFileItself) {
+  EXPECT_EQ(replace(shell), 0);
+  EXPECT_EQ(questions.asked.size(), 1u);
+  // The file itself, directly or through a link that resolves to it, is refused.
   selection.paths = {path("b")};
   dialog.target = path("b");
-  EXPECT_EQ(ReplaceByLink(selection, history, questions, dialog, shell, actions), 0);
-  // A link to b that resolves to b itself is the same file too.
+  EXPECT_EQ(replace(shell), 0);
   std::filesystem::create_symlink(path("b"), dir / "alias");
   dialog.target = dir / "alias";
-  EXPECT_EQ(ReplaceByLink(selection, history, questions, dialog, shell, actions), 0);
-  EXPECT_EQ(questions.asked.size(), 2u);
-  EXPECT_EQ(ReadBytes(path("b")), "copy in b");
-  EXPECT_FALSE(std::filesystem::is_symlink(path("b")));
+  EXPECT_EQ(replace(shell), 0);
+  EXPECT_EQ(questions.asked.size(), 3u);
+  expectUntouched("copy in b");
+  // A trash that refuses: the file stays and no link is made.
+  RefusingTrash refusing(questions);
+  dialog.target = path("a");
+  EXPECT_EQ(replace(refusing), 0);
+  expectUntouched("copy in b");
+  // A file changed since the search is named and kept.
+  WriteBytes(path("b"), "rewritten after the search");
+  EXPECT_EQ(replace(shell), 0);
+  ASSERT_EQ(questions.asked.size(), 4u);
+  EXPECT_NE(questions.asked.back().text.find(path("b")), std::string::npos);
+  expectUntouched("rewritten after the search");
 
+  // Without a group the unified view finds the file's group itself. A file holding the
+  // name the temporary link would take first is never replaced by it.
+  WriteBytes(dir / "c/.twinfold-link-1", "mine");
+  selection.paths = {path("c")};
+  selection.group = nullptr;
+  EXPECT_EQ(replace(shell), 0);
+  selection.view = ResultView::kUnified;
+  ASSERT_EQ(replace(shell), 1);
+  EXPECT_EQ(dialog.shownCandidates, (std::vector<std::string>{path("a"), path("b")}));
+  EXPECT_EQ(dialog.shownPreselected, -1);
+  EXPECT_EQ(std::filesystem::read_symlink(path("c")).string(), path("a"));
+  EXPECT_EQ(NamesIn(dir / "c"), (std::vector<std::string>{".twinfold-link-1", "report.doc"}));
+  EXPECT_EQ(ReadBytes(dir / "c/.twinfold-link-1"), "mine");
+  EXPECT_EQ(ReadBytes(testing::PrivateTrashFiles() + "/report.doc"), "copy in c");
+  EXPECT_NE(history.InLinkHistory(path("a")), nullptr);
+  EXPECT_EQ(questions.asked.size(), 4u);
+
+  // The next file of that name suggests the same target.
+  selection.paths = {path("b")};
+  dialog.target.clear();
+  EXPECT_EQ(replace(shell), 0);
+  EXPECT_EQ(dialog.shownPreselected, 0);
   EXPECT_FALSE(LinkTargetUsable(dir / "missing"));
   EXPECT_FALSE(LinkTargetUsable(dir.path()));
-  EXPECT_TRUE(LinkTargetUsable(path("a")));
-}
-
-TEST_F(ReplaceByLinkTest, OneFileAtATimeAndAGroupIsNeeded) {
-  selection.paths = {path("a"), path("b")};
-  EXPECT_EQ(ReplaceByLink(selection, history, questions, dialog, shell, actions), 0);
-  EXPECT_EQ(questions.asked.size(), 1u);
-  selection.paths = {path("a")};
-  selection.group = nullptr;
-  dialog.target = path("c");
-  EXPECT_EQ(ReplaceByLink(selection, history, questions, dialog, shell, actions), 0);
-  // The unified view finds the file's group itself.
-  selection.view = ResultView::kUnified;
-  EXPECT_EQ(ReplaceByLink(selection, history, questions, dialog, shell, actions), 1);
-  EXPECT_EQ(dialog.shownCandidates, (std::vector<std::string>{path("b"), path("c")}));
 }
 
 TEST(LinksHistory, ExactPathsAndOldestSuggestion) {

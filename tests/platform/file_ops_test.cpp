@@ -95,16 +95,24 @@ class AcrossFileSystems : public ::testing::Test {
   testing::ScriptedQuestions m_questions;
 };
 
-TEST_F(AcrossFileSystems, CopyAndMoveKeepBytesTimeAndMode) {
+// A cancelled copy, then a copy and a move across file systems, each checked on disk.
+TEST_F(AcrossFileSystems, CancelCopyAndMoveKeepBytesTimeAndMode) {
   const std::string source = makeSource(*m_here, "big file.bin", 3 * 1024 * 1024 + 17);
   const std::string bytes = ReadFile(source);
-  int64_t lastProgress = 0;
-  ASSERT_TRUE(ShellFileOp(&m_questions, FO_COPY, source, *m_there / "copy.bin", true,
-                          [&](int64_t copied, int64_t) { return (lastProgress = copied) >= 0; }));
-  EXPECT_EQ(lastProgress, static_cast<int64_t>(bytes.size()));
+  std::vector<int64_t> seen;
+  const CopyProgress stopAtTwo = [&](int64_t copied, int64_t total) {
+    EXPECT_EQ(total, static_cast<int64_t>(bytes.size()));
+    seen.push_back(copied);
+    return seen.size() < 2;
+  };
+  EXPECT_FALSE(ShellFileOp(nullptr, FO_MOVE, source, *m_there / "p.bin", false, stopAtTwo));
+  EXPECT_EQ(seen, (std::vector<int64_t>{1024 * 1024, 2 * 1024 * 1024}));
+  EXPECT_FALSE(Exists(*m_there / "p.bin"));
+  expectSameFileData(source, bytes);
+
+  ASSERT_TRUE(ShellFileOp(&m_questions, FO_COPY, source, *m_there / "copy.bin", true));
   expectSameFileData(*m_there / "copy.bin", bytes);
   EXPECT_EQ(ReadFile(source), bytes);
-
   // A folder as destination receives the file under its own name.
   ASSERT_TRUE(ShellFileOp(&m_questions, FO_MOVE, source, m_there->path(), true));
   EXPECT_FALSE(Exists(source));
@@ -113,73 +121,38 @@ TEST_F(AcrossFileSystems, CopyAndMoveKeepBytesTimeAndMode) {
   EXPECT_EQ(leftovers(m_there->path()), 0);
 }
 
-TEST_F(AcrossFileSystems, AnInterruptedCopyLeavesNoPartialFile) {
-  const std::string source = makeSource(*m_here, "s.bin", 2 * 1024 * 1024);
+// A full disk halfway, a declined or unconfirmed replacement: both files stay as they were.
+TEST_F(AcrossFileSystems, FailedOrDeclinedCopiesChangeNothing) {
+  const std::string source = makeSource(*m_here, "same name", 2 * 1024 * 1024);
   const std::string bytes = ReadFile(source);
-  TEST_FailCopyAfterBytes(1024 * 1024 + 5);  // the disk fills up halfway
-  EXPECT_FALSE(ShellFileOp(&m_questions, FO_MOVE, source, *m_there / "d.bin", true));
-  EXPECT_FALSE(ShellFileOp(&m_questions, FO_COPY, source, *m_there / "d.bin", true));
-  EXPECT_EQ(CopyFileHooked("s.bin", "d.bin", m_here->path(), m_there->path(), false), 0);
-  EXPECT_FALSE(Exists(*m_there / "d.bin"));
-  EXPECT_EQ(leftovers(m_there->path()), 0);
-  EXPECT_EQ(ReadFile(source), bytes);
-  expectSameFileData(source, bytes);
-
-  // An existing destination survives a failed replacement unchanged.
-  ASSERT_TRUE(WriteFile(*m_there / "d.bin", "old"));
-  m_questions.answers = {IDYES};
-  EXPECT_FALSE(ShellFileOp(&m_questions, FO_MOVE, source, *m_there / "d.bin", true));
-  EXPECT_EQ(ReadFile(*m_there / "d.bin"), "old");
-  EXPECT_EQ(ReadFile(source), bytes);
-}
-
-TEST_F(AcrossFileSystems, ProgressIsReportedAndCanCancel) {
-  const std::string source = makeSource(*m_here, "p.bin", 3 * 1024 * 1024);
-  std::vector<int64_t> seen;
-  const CopyProgress stopAtTwo = [&](int64_t copied, int64_t total) {
-    EXPECT_EQ(total, 3 * 1024 * 1024);
-    seen.push_back(copied);
-    return seen.size() < 2;
-  };
-  EXPECT_FALSE(ShellFileOp(nullptr, FO_MOVE, source, *m_there / "p.bin", false, stopAtTwo));
-  EXPECT_EQ(seen, (std::vector<int64_t>{1024 * 1024, 2 * 1024 * 1024}));
-  EXPECT_FALSE(Exists(*m_there / "p.bin"));
-  EXPECT_EQ(leftovers(m_there->path()), 0);
-  EXPECT_EQ(ReadFile(source).size(), 3u * 1024 * 1024);
-}
-
-TEST_F(AcrossFileSystems, ACollisionAsksAndSkipOrCancelChangeNothing) {
-  const std::string source = makeSource(*m_here, "same name", 100);
   const std::string target = *m_there / "same name";
+  TEST_FailCopyAfterBytes(1024 * 1024 + 5);
+  EXPECT_FALSE(ShellFileOp(&m_questions, FO_MOVE, source, target, true));
+  EXPECT_FALSE(ShellFileOp(&m_questions, FO_COPY, source, target, true));
+  EXPECT_FALSE(Exists(target));
+  EXPECT_EQ(leftovers(m_there->path()), 0);
+  expectSameFileData(source, bytes);
+  // An existing destination survives a failed replacement unchanged.
   ASSERT_TRUE(WriteFile(target, "theirs"));
+  m_questions.answers = {IDYES};
+  EXPECT_FALSE(ShellFileOp(&m_questions, FO_MOVE, source, target, true));
+  EXPECT_EQ(ReadFile(target), "theirs");
+  TEST_FailCopyAfterBytes(-1);
+
   m_questions.answers = {IDNO, IDCANCEL};
   EXPECT_FALSE(ShellFileOp(&m_questions, FO_MOVE, source, target, true));
   EXPECT_FALSE(ShellFileOp(&m_questions, FO_COPY, source, m_there->path(), true));
-  EXPECT_EQ(ReadFile(target), "theirs");
-  EXPECT_TRUE(Exists(source));
-  ASSERT_EQ(m_questions.asked.size(), 2u);
-  EXPECT_EQ(m_questions.asked[0].text.rfind(target + "\n", 0), 0u);  // names the file
-
+  ASSERT_EQ(m_questions.asked.size(), 3u);
+  EXPECT_EQ(m_questions.asked[1].text.rfind(target + "\n", 0), 0u);  // names the file
   // Without confirmation nothing is asked and nothing is overwritten.
   EXPECT_FALSE(ShellFileOp(&m_questions, FO_MOVE, source, target, false));
   EXPECT_FALSE(ShellFileOp(nullptr, FO_COPY, source, target, true));
-  EXPECT_EQ(m_questions.asked.size(), 2u);
+  EXPECT_EQ(m_questions.asked.size(), 3u);
   EXPECT_EQ(ReadFile(target), "theirs");
-
-  // Yes sends the file it replaces to the trash first; where it has no trash, as on this
-  // file system, it stays and nothing moves.
-  m_questions.answers = {IDYES};
-  const std::string bytes = ReadFile(source);
-  if (!ShellFileOp(&m_questions, FO_MOVE, source, target, true)) {
-    EXPECT_EQ(ReadFile(target), "theirs");
-    EXPECT_EQ(ReadFile(source), bytes);
-  } else {
-    expectSameFileData(target, bytes);
-    EXPECT_FALSE(Exists(source));
-  }
+  EXPECT_EQ(ReadFile(source), bytes);
 }
 
-TEST(FileOps, MoveWithinAFileSystemIsARename) {
+TEST(FileOps, WithinAFileSystemAMoveIsARenameAndACopyReplacesWhole) {
   TempTree dir;
   const std::string source = makeSource(dir, "a", 10);
   const ino_t inode = statOf(source).st_ino;
@@ -195,93 +168,51 @@ TEST(FileOps, MoveWithinAFileSystemIsARename) {
   EXPECT_FALSE(ShellFileOp(&questions, FO_COPY, dir / "to/b", dir / "to/b", true));
   EXPECT_EQ(ReadFile(dir / "to/b").size(), 10u);
   EXPECT_FALSE(ShellFileOp(nullptr, FO_MOVE, dir / "missing", dir / "x", false));
-  EXPECT_FALSE(ShellFileOp(nullptr, 3, dir / "to/b", dir / "x", false));
-}
 
-TEST(FileOps, HooksCanCancelAndDecideTheResult) {
-  TempTree dir;
+  // The backup store's copy: kept when asked to, else replaced, never half written.
   ASSERT_TRUE(WriteFile(dir / "src", "data"));
-  std::vector<std::pair<std::string, int>> calls;
-  const FileHook refuse = [&](const std::string& t, int v) {
-    calls.emplace_back(t, v);
-    return 0;
-  };
-  const FileHook record = [&](const std::string& t, int v) {
-    calls.emplace_back(t, v);
-    return v + 40;
-  };
-  EXPECT_EQ(CopyFileHooked("src", "", dir.path(), dir / "missing-folder", false), 0);
-  EXPECT_EQ(CopyFileHooked("src", "dst", dir.path(), dir.path(), false, refuse, record), 0);
-  EXPECT_FALSE(Exists(dir / "dst"));
-  EXPECT_EQ(CopyFileHooked("src", "dst", dir.path(), dir.path(), false, {}, record), 41);
-  EXPECT_EQ(ReadFile(dir / "dst"), "data");
   ASSERT_TRUE(WriteFile(dir / "dst", "keep"));
+  EXPECT_EQ(CopyFileHooked("src", "", dir.path(), dir / "missing-folder", false), 0);
   EXPECT_EQ(CopyFileHooked("src", "dst", dir.path(), dir.path(), true), 0);
   EXPECT_EQ(ReadFile(dir / "dst"), "keep");
   EXPECT_EQ(CopyFileHooked("src", "dst", dir.path(), dir.path(), false), 1);
   EXPECT_EQ(ReadFile(dir / "dst"), "data");
-  EXPECT_EQ(calls, (std::vector<std::pair<std::string, int>>{{dir / "dst", -1}, {dir / "dst", 1}}));
   EXPECT_EQ(leftovers(dir.path()), 0);
 }
 
-TEST(Trash, ADeletedFileLandsInTheUsersTrashWithItsInfo) {
+// Deleting asks first (No keeps the file), then moves the file to the user's trash,
+// whatever the current folder, with a record of its path byte for byte. Files of one name,
+// and names too long for a record, are the file actions' tests; here also a trash on
+// another file system.
+TEST(Trash, ADeletedFileLandsInTheUsersTrashWithItsPathByteForByte) {
   TempTree dir;
-  ASSERT_TRUE(WriteFile(dir / "doomed file.txt", "keep me"));
+  const std::string odd = "odd\xff\xfe name%.txt";
+  ASSERT_TRUE(WriteFile(dir / odd, "keep me"));
   // The trash must not depend on the current folder (Qt 6.4 would use ./files).
   ASSERT_EQ(chdir(dir.path().c_str()), 0);
   testing::ScriptedQuestions questions;
   questions.answers = {IDNO, IDYES};
-  EXPECT_FALSE(ShellDelete(&questions, "doomed file.txt", dir.path(), true));
-  EXPECT_TRUE(Exists(dir / "doomed file.txt"));
-  ASSERT_EQ(questions.asked.size(), 1u);
-  EXPECT_EQ(questions.asked[0].text.rfind(dir / "doomed file.txt" + "\n", 0), 0u);
-
-  EXPECT_TRUE(ShellDelete(&questions, "doomed file.txt", dir.path(), true));
+  EXPECT_FALSE(ShellDelete(&questions, odd, dir.path(), true));
+  EXPECT_TRUE(Exists(dir / odd));
+  EXPECT_TRUE(ShellDelete(&questions, odd, dir.path(), true));
   ASSERT_EQ(chdir("/"), 0);
-  EXPECT_FALSE(Exists(dir / "doomed file.txt"));
+  ASSERT_EQ(questions.asked.size(), 2u);
+  EXPECT_EQ(questions.asked[0].text.rfind(dir / odd + "\n", 0), 0u);
+  EXPECT_FALSE(Exists(dir / odd));
   EXPECT_FALSE(Exists(dir / "files"));
   const std::string trash = DataHome() + "/Trash";
-  EXPECT_EQ(ReadFile(trash + "/files/doomed file.txt"), "keep me");
-  EXPECT_TRUE(Exists(trash + "/info/doomed file.txt.trashinfo"));
+  EXPECT_EQ(ReadFile(trash + "/files/" + odd), "keep me");
   EXPECT_EQ(statOf(trash).st_mode & 0777, 0700u);
-
-  // Without confirmation nothing is asked, and the file still goes to the trash.
-  ASSERT_TRUE(WriteFile(dir / "doomed file.txt", "second"));
-  EXPECT_TRUE(ShellDelete(nullptr, "doomed file.txt", dir.path(), false));
-  EXPECT_EQ(questions.asked.size(), 2u);
-  EXPECT_FALSE(Exists(dir / "doomed file.txt"));
-  EXPECT_FALSE(ShellDelete(nullptr, "doomed file.txt", dir.path(), false));  // gone already
-}
-
-TEST(Trash, OddNamesAreTrashedByteForByteAndOverlongOnesStay) {
-  TempTree dir;
-  const std::string odd = "odd\xff\xfe name%.txt";
-  // Its trash record would need a name longer than the file system allows.
-  const std::string longName = std::string(250, 'L');
-  ASSERT_TRUE(WriteFile(dir / odd, "odd"));
-  ASSERT_TRUE(WriteFile(dir / longName, "long"));
-  const std::string trash = DataHome() + "/Trash";
-  std::string whereOdd, whereLong;
-  ASSERT_TRUE(MoveToTrash(dir / odd, &whereOdd));
-  EXPECT_FALSE(MoveToTrash(dir / longName, &whereLong));
-  EXPECT_FALSE(Exists(dir / odd));
-  EXPECT_EQ(whereOdd, trash + "/files/" + odd);
-  EXPECT_EQ(ReadFile(whereOdd), "odd");
-  EXPECT_EQ(ReadFile(dir / longName), "long");
-  EXPECT_TRUE(whereLong.empty());
   const std::string info = ReadFile(trash + "/info/" + odd + ".trashinfo");
   EXPECT_EQ(info.rfind("[Trash Info]\nPath=" + PercentEncodePath(dir / odd) + "\nDeletionDate=", 0),
             0u)
       << info;
   EXPECT_NE(info.find("%FF%FE%20name%25.txt"), std::string::npos);
-
-  // A second file of the same name gets a name of its own in the trash.
-  ASSERT_TRUE(WriteFile(dir / odd, "odd again"));
-  std::string again;
-  ASSERT_TRUE(MoveToTrash(dir / odd, &again));
-  EXPECT_NE(again, whereOdd);
-  EXPECT_EQ(ReadFile(again), "odd again");
-  EXPECT_EQ(ReadFile(whereOdd), "odd");
+  // Without confirmation the file goes too; one gone already is reported.
+  ASSERT_TRUE(WriteFile(dir / "second", "second"));
+  EXPECT_TRUE(ShellDelete(nullptr, "second", dir.path(), false));
+  EXPECT_EQ(ReadFile(trash + "/files/second"), "second");
+  EXPECT_FALSE(ShellDelete(nullptr, "second", dir.path(), false));
 
   if (differentDevices("/dev/shm", "/tmp")) {
     TempTree shm("/dev/shm");

@@ -20,23 +20,13 @@ using testing::ReadArgvRecord;
 using testing::StandIn;
 using testing::TempTree;
 
+// Quotes, "$(...)", backquotes and leading dashes in file names reach a tool unchanged
+// (the registered tools' tests); here what a tool's command line cannot carry.
 TEST(RunCommand, PassesEveryArgumentThroughUntouched) {
   TempTree dir;
   const std::string out = dir / "record";
-  const std::vector<std::string> hostile = {"two words",
-                                            "\"quoted\"",
-                                            "'single'",
-                                            "$(touch " + dir / "pwned" + ")",
-                                            "a;b && c",
-                                            "-rf",
-                                            "--option=value",
-                                            "bad\xff\xfe bytes",
-                                            "",
-                                            "back\\slash",
-                                            "new\nline",
-                                            "`uname`",
-                                            "*",
-                                            "~"};
+  const std::vector<std::string> hostile = {
+      "a;b && c", "new\nline", "", "back\\slash", "*", "~", "$(touch " + dir / "pwned" + ")"};
   std::vector<std::string> args = {TF_ARGV_RECORDER, out};
   args.insert(args.end(), hostile.begin(), hostile.end());
   ASSERT_TRUE(RunCommand(args, dir.path()));
@@ -47,62 +37,50 @@ TEST(RunCommand, PassesEveryArgumentThroughUntouched) {
   EXPECT_FALSE(Exists(dir / "pwned"));
 }
 
-TEST(RunCommand, ReportsWhatCannotStartAndLeavesNoZombie) {
+// A missing program or folder is named through the registered tools' tests.
+TEST(RunCommand, ReportsWhatCannotStartSeesTheExitStatusAndLeavesNoZombie) {
   TempTree dir;
   LaunchFailure failure;
   EXPECT_FALSE(RunCommand({dir / "no such program"}, {}, &failure));
-  EXPECT_EQ(failure.program, dir / "no such program");
   EXPECT_EQ(failure.error, ENOENT);
-  EXPECT_FALSE(failure.inFolder);
-  EXPECT_FALSE(RunCommand({}));
   EXPECT_FALSE(RunCommand({TF_ARGV_RECORDER, dir / "r"}, dir / "missing folder", &failure));
   EXPECT_TRUE(failure.inFolder);
-  EXPECT_EQ(failure.folder, dir / "missing folder");
-  EXPECT_NE(LaunchFailureText("x", failure).find(dir / "missing folder"), std::string::npos);
   ASSERT_TRUE(testing::WriteFile(dir / "not executable", "#!/bin/sh\n"));
   EXPECT_FALSE(RunCommand({dir / "not executable"}, {}, &failure));
   EXPECT_EQ(failure.error, EACCES);
   EXPECT_TRUE(RunCommand({TF_ARGV_RECORDER, dir / "r2"}));
   ReadArgvRecord(dir / "r2");
+  EXPECT_TRUE(RunAndWait({TF_ARGV_RECORDER, dir / "r3"}, 5000));
+  EXPECT_FALSE(RunAndWait({TF_ARGV_RECORDER}, 5000));  // exits with 2
+  EXPECT_FALSE(RunAndWait({"tf-no-such-program-on-path"}, 5000));
   // Every process started here was either reaped or handed to another parent.
   int status = 0;
   EXPECT_EQ(waitpid(-1, &status, WNOHANG), -1);
   EXPECT_EQ(errno, ECHILD);
 }
 
-TEST(RunCommand, WaitingVariantSeesTheExitStatus) {
+// The viewer gets one absolute path that cannot pass for an option; the file manager is
+// asked to select the file; a folder gone since is named. Showing a folder, and a missing
+// opener, are followed through the folder page's Browse button.
+TEST(Desktop, ViewerAndFileManagerGetTheFileWhole) {
   TempTree dir;
-  EXPECT_TRUE(RunAndWait({TF_ARGV_RECORDER, dir / "r"}, 5000));
-  EXPECT_FALSE(RunAndWait({TF_ARGV_RECORDER}, 5000));  // exits with 2
-  EXPECT_FALSE(RunAndWait({"tf-no-such-program-on-path"}, 5000));
-}
-
-TEST(Desktop, ViewerGetsOneAbsolutePathThatCannotPassForAnOption) {
-  TempTree dir;
-  ASSERT_TRUE(testing::WriteFile(dir / "-rf --help", "x"));
-  StandIn opener(dir, "xdg-open", dir / "record");
-  ASSERT_EQ(chdir(dir.path().c_str()), 0);
-  ASSERT_TRUE(OpenWithDefaultViewer("-rf --help", "", false));
-  ASSERT_EQ(chdir("/"), 0);
-  const std::vector<std::string> got = ReadArgvRecord(dir / "record");
-  EXPECT_EQ(got, (std::vector<std::string>{dir.path(), dir / "-rf --help"}));
-}
-
-TEST(Desktop, ExploreAsksTheFileManagerToSelectTheFile) {
-  TempTree dir;
-  ASSERT_TRUE(testing::WriteFile(dir / "a b#.txt", "x"));
-  StandIn fileManager(dir, "dbus-send", dir / "record");
-  ASSERT_TRUE(BrowseFile(dir / "a b#.txt", "explore"));
-  const std::vector<std::string> got = ReadArgvRecord(dir / "record");
-  ASSERT_EQ(got.size(), 10u);  // the working folder, then nine arguments
-  EXPECT_EQ(got[8], "array:string:" + FileUri(dir / "a b#.txt"));
-  EXPECT_FALSE(BrowseFile(dir / "missing/x", "open"));
-}
-
-// Showing a folder, and the message naming a missing opener, are followed through the
-// folder page's Browse button; a folder gone since is named as well.
-TEST(Desktop, AFolderGoneSinceIsNamed) {
-  TempTree dir;
+  ASSERT_TRUE(testing::WriteFile(dir / "-rf --help#", "x"));
+  {
+    StandIn opener(dir, "xdg-open", dir / "viewed");
+    ASSERT_EQ(chdir(dir.path().c_str()), 0);
+    ASSERT_TRUE(OpenWithDefaultViewer("-rf --help#", "", false));
+    ASSERT_EQ(chdir("/"), 0);
+    EXPECT_EQ(ReadArgvRecord(dir / "viewed"),
+              (std::vector<std::string>{dir.path(), dir / "-rf --help#"}));
+  }
+  {
+    StandIn fileManager(dir, "dbus-send", dir / "explored");
+    ASSERT_TRUE(BrowseFile(dir / "-rf --help#", "explore"));
+    const std::vector<std::string> got = ReadArgvRecord(dir / "explored");
+    ASSERT_EQ(got.size(), 10u);  // the working folder, then nine arguments
+    EXPECT_EQ(got[8], "array:string:" + FileUri(dir / "-rf --help#"));
+    EXPECT_FALSE(BrowseFile(dir / "missing/x", "open"));
+  }
   StandIn nothing(dir, "", dir / "none");
   testing::ScriptedQuestions questions;
   EXPECT_FALSE(BrowseFolderOrReport(questions, dir / "gone", false));

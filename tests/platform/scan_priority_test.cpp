@@ -5,53 +5,45 @@
 #include <sys/syscall.h>
 #include <unistd.h>
 
-#include <cerrno>
 #include <thread>
 
 namespace tf {
 namespace {
 
-struct Outcome {
+// Applies `priority` on a thread of its own; answers whether it was granted, and fills in
+// that thread's nice value before and after and its I/O priority (-1 where unknown).
+bool applyOnThread(int priority, int* niceBefore, int* niceAfter, long* ioPriority) {
   bool applied = false;
-  int niceBefore = 0;
-  int niceAfter = 0;
-  long ioPriority = -1;
-};
-
-// Applies `priority` on a thread of its own and reads back what that thread ended up with.
-Outcome applyOnThread(int priority) {
-  Outcome outcome;
-  std::thread worker([&] {
+  std::thread([&] {
     const id_t self = static_cast<id_t>(syscall(SYS_gettid));
-    errno = 0;
-    outcome.niceBefore = getpriority(PRIO_PROCESS, self);
-    outcome.applied = ApplyScanPriority(priority);
-    outcome.niceAfter = getpriority(PRIO_PROCESS, self);
+    *niceBefore = getpriority(PRIO_PROCESS, self);
+    applied = ApplyScanPriority(priority);
+    *niceAfter = getpriority(PRIO_PROCESS, self);
+    *ioPriority = -1;
 #ifdef SYS_ioprio_get
-    outcome.ioPriority = syscall(SYS_ioprio_get, 1, static_cast<int>(self));
+    *ioPriority = syscall(SYS_ioprio_get, 1, static_cast<int>(self));
 #endif
-  });
-  worker.join();
-  return outcome;
+  }).join();
+  return applied;
 }
 
 TEST(ScanPriorityTest, OnlyTheScanningThreadChangesAndNoLevelFails) {
   const int processNice = getpriority(PRIO_PROCESS, 0);
-  const Outcome low = applyOnThread(0);
-  EXPECT_EQ(low.niceAfter, 10);
-  if (low.ioPriority >= 0) {
-    EXPECT_EQ(low.ioPriority >> 13, 3);  // the idle I/O class, above the 13-bit level
+  int before = 0, after = 0;
+  long io = -1;
+  applyOnThread(0, &before, &after, &io);
+  EXPECT_EQ(after, 10);
+  if (io >= 0) {
+    EXPECT_EQ(io >> 13, 3);  // the idle I/O class, above the 13-bit level
   }
   EXPECT_EQ(getpriority(PRIO_PROCESS, 0), processNice);
-
-  const Outcome normal = applyOnThread(1);
-  EXPECT_TRUE(normal.applied);
-  EXPECT_EQ(normal.niceAfter, normal.niceBefore);
+  EXPECT_TRUE(applyOnThread(1, &before, &after, &io));
+  EXPECT_EQ(after, before);
   // Raising the priority needs a right an ordinary user lacks: either it is granted or
   // the thread carries on unchanged.
   for (int priority : {2, -1}) {
-    const Outcome high = applyOnThread(priority);
-    EXPECT_EQ(high.niceAfter, high.applied ? -5 : high.niceBefore) << priority;
+    const bool applied = applyOnThread(priority, &before, &after, &io);
+    EXPECT_EQ(after, applied ? -5 : before) << priority;
   }
 }
 

@@ -1,6 +1,7 @@
 // The program's own files on real folders: reads that refuse what is not a regular file
-// without waiting on it, saves that never follow a planted name and never leave half a
-// file, and damaged files kept under names that do not overwrite older ones.
+// without waiting on it, and saves that never follow a planted name and never leave half
+// a file. Damaged settings files set aside under names of their own, and names that are
+// no file left alone, are followed through the application shell's tests.
 #include "platform/stored_file.h"
 
 #include <fcntl.h>
@@ -22,11 +23,21 @@ using testing::ReadFile;
 using testing::TempTree;
 using testing::WriteFile;
 
-// Every test here must end long before this; a read that waits on a FIFO kills the run.
+// A folder holding a name of each kind that is not a regular file: a FIFO no writer ever
+// opens (a blocking open or read would never return), a folder, a device behind a link and
+// a dangling link. Every test here must end long before the alarm.
 class StoredFile : public ::testing::Test {
  protected:
-  void SetUp() override { alarm(60); }
+  void SetUp() override {
+    alarm(60);
+    ASSERT_EQ(mkfifo((dir / "fifo").c_str(), 0600), 0);
+    ASSERT_EQ(mkdir((dir / "folder").c_str(), 0700), 0);
+    ASSERT_EQ(symlink("/dev/null", (dir / "device").c_str()), 0);
+    ASSERT_EQ(symlink((dir / "nowhere").c_str(), (dir / "dangling").c_str()), 0);
+  }
   void TearDown() override { alarm(0); }
+  static constexpr const char* kNotFiles[] = {"fifo", "folder", "device", "dangling"};
+  TempTree dir;
 };
 
 std::vector<std::string> namesIn(const std::string& folder) {
@@ -37,14 +48,9 @@ std::vector<std::string> namesIn(const std::string& folder) {
 }
 
 TEST_F(StoredFile, ReadTakesOnlyRegularFilesUpToTheCap) {
-  TempTree dir;
-  ASSERT_EQ(mkfifo((dir / "fifo").c_str(), 0600), 0);
-  ASSERT_EQ(mkdir((dir / "folder").c_str(), 0700), 0);
   ASSERT_TRUE(WriteFile(dir / "small", "abc"));
   ASSERT_EQ(symlink((dir / "small").c_str(), (dir / "link").c_str()), 0);
   std::string text = "old", error;
-
-  // No writer ever opens the FIFO: a blocking open or read would never return.
   for (const std::string& path : {dir / "fifo", std::string("/dev/zero"), dir / "folder"}) {
     EXPECT_EQ(ReadStoredFile(path, &text, kMaxStoredFileBytes, &error), 0) << path;
     EXPECT_EQ(error, "is not a regular file") << path;
@@ -70,7 +76,6 @@ TEST_F(StoredFile, ReadTakesOnlyRegularFilesUpToTheCap) {
 }
 
 TEST_F(StoredFile, SaveReplacesWholeFilesAndRefusesEverythingElse) {
-  TempTree dir;
   // A private file stays private, and a link to a file stays a link to the new file.
   ASSERT_TRUE(WriteFile(dir / "private", "old"));
   ASSERT_EQ(chmod((dir / "private").c_str(), 0600), 0);
@@ -86,18 +91,14 @@ TEST_F(StoredFile, SaveReplacesWholeFilesAndRefusesEverythingElse) {
   EXPECT_TRUE(S_ISLNK(st.st_mode));
   EXPECT_EQ(ReadFile(dir / "kept/real"), "after");
 
-  // A FIFO, a folder, a device behind a link and a dangling link are never replaced.
-  ASSERT_EQ(mkfifo((dir / "fifo").c_str(), 0600), 0);
-  ASSERT_EQ(mkdir((dir / "folder").c_str(), 0700), 0);
-  ASSERT_EQ(symlink("/dev/null", (dir / "device").c_str()), 0);
-  ASSERT_EQ(symlink((dir / "nowhere").c_str(), (dir / "dangling").c_str()), 0);
+  // What is not a regular file is never replaced, and no temporary is left.
   const std::vector<std::string> before = namesIn(dir.path());
-  for (const char* name : {"fifo", "folder", "device", "dangling"}) {
+  for (const char* name : kNotFiles) {
     std::string error;
     EXPECT_EQ(SaveStoredFile(dir / name, "x", &error), 0) << name;
     EXPECT_FALSE(error.empty()) << name;
   }
-  EXPECT_EQ(namesIn(dir.path()), before);  // no temporary left, nothing made
+  EXPECT_EQ(namesIn(dir.path()), before);
   ASSERT_EQ(lstat((dir / "fifo").c_str(), &st), 0);
   EXPECT_TRUE(S_ISFIFO(st.st_mode));
 
@@ -108,7 +109,7 @@ TEST_F(StoredFile, SaveReplacesWholeFilesAndRefusesEverythingElse) {
   EXPECT_EQ(ReadFile(dir / "a/b/c.dat"), "x");
 }
 
-TEST_F(StoredFile, FailedSaveLeavesTheOldFileByteForByte) {
+TEST(StoredFileSave, FailedSaveLeavesTheOldFileByteForByte) {
   TempTree dir;
   const std::string old(5000, 'o');
   ASSERT_TRUE(WriteFile(dir / "data", old));
@@ -130,30 +131,6 @@ TEST_F(StoredFile, FailedSaveLeavesTheOldFileByteForByte) {
     EXPECT_EQ(ReadFile(dir / "data"), old);
     EXPECT_EQ(namesIn(dir.path()), std::vector<std::string>{"data"});
   }
-}
-
-TEST_F(StoredFile, DamagedFilesAreSetAsideWithoutOverwritingOlderOnes) {
-  TempTree dir;
-  std::string aside;
-  for (const char* generation : {"first", "second", "third"}) {
-    ASSERT_TRUE(WriteFile(dir / "settings", generation));
-    ASSERT_EQ(SetAsideDamagedFile(dir / "settings", &aside), 1);
-    EXPECT_EQ(ReadFile(aside), generation);
-  }
-  EXPECT_EQ(aside, dir / "settings.damaged.2");
-  EXPECT_EQ(ReadFile(dir / "settings.damaged"), "first");
-  EXPECT_EQ(ReadFile(dir / "settings.damaged.1"), "second");
-  EXPECT_FALSE(testing::Exists(dir / "settings"));
-
-  // Only a regular file is ever moved.
-  ASSERT_EQ(mkfifo((dir / "fifo").c_str(), 0600), 0);
-  ASSERT_EQ(mkdir((dir / "folder").c_str(), 0700), 0);
-  ASSERT_EQ(symlink("/dev/null", (dir / "device").c_str()), 0);
-  for (const char* name : {"fifo", "folder", "device", "missing"})
-    EXPECT_EQ(SetAsideDamagedFile(dir / name), 0) << name;
-  EXPECT_EQ(namesIn(dir.path()),
-            (std::vector<std::string>{"device", "fifo", "folder", "settings.damaged",
-                                      "settings.damaged.1", "settings.damaged.2"}));
 }
 
 }  // namespace

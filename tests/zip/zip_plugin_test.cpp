@@ -27,23 +27,16 @@ bool MakeArchive(ZipFileInterface* zip, const std::string& archive, const std::s
   return zip->ZipCommit(archive.c_str()) && added;
 }
 
-TEST(ZipPlugin, ProbeFindsTheModuleOrLeavesNothingLoaded) {
-  ZipPlugin missing(WithoutPlugin());
-  EXPECT_FALSE(missing.Probe());
-  EXPECT_EQ(missing.AcquireZipInterface(), nullptr);
-
+// Loaded as the program loads it, and through its raw entry points: only its own
+// interface is made, and every object made is counted until it is deleted.
+TEST(ZipPlugin, ProbeFindsTheModuleAndItAnswersOnlyItsOwnInterface) {
+  EXPECT_FALSE(ZipPlugin(WithoutPlugin()).Probe());
   ZipPlugin plugin(WithPlugin());
   ASSERT_TRUE(plugin.Probe()) << WithPlugin().front();
-  EXPECT_EQ(plugin.LoadedPath(), WithPlugin().front());
-
   ZipFileInterface* a = plugin.AcquireZipInterface();
   ASSERT_NE(a, nullptr);
-  EXPECT_STREQ(a->LibIID(), "ZipFile 1.00");
   plugin.ReleaseZipInterface(a);
-  plugin.ReleaseZipInterface(nullptr);
-}
 
-TEST(ZipPlugin, ModuleAnswersOnlyItsOwnInterfaceAndCountsObjects) {
   DynamicLibrary library;
   ASSERT_TRUE(library.Open(WithPlugin().front())) << library.LastError();
   auto create = reinterpret_cast<CreateInterface2Fn>(library.Symbol("CreateInterface2"));
@@ -57,13 +50,12 @@ TEST(ZipPlugin, ModuleAnswersOnlyItsOwnInterfaceAndCountsObjects) {
   EXPECT_EQ(count(), 1);
   EXPECT_EQ(destroy(&object), 1);
   EXPECT_EQ(object, nullptr);
-  EXPECT_EQ(destroy(&object), 1);  // a null object is fine
   EXPECT_EQ(count(), 0);
 }
 
 // A loaded plug-in with one interface acquired, and a folder for the archives. Names,
-// bytes and times of archived files, and archives on a full disk, are covered by the
-// backup tests, which store through this plug-in.
+// bytes and times of archived files, an archive of several members, and archives on a
+// full disk, are covered by the backup tests, which store through this plug-in.
 class ZipArchiveTest : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -78,7 +70,7 @@ class ZipArchiveTest : public ::testing::Test {
   ZipFileInterface* zip = nullptr;
 };
 
-TEST_F(ZipArchiveTest, ArchiveKeepsBytesNameTimeAndModeOfItsEntry) {
+TEST_F(ZipArchiveTest, ArchiveKeepsItsEntryWholeAndEveryDamagedCopyIsRefused) {
   std::string bytes(300000, '\0');
   for (size_t i = 0; i < bytes.size(); ++i) bytes[i] = static_cast<char>(i * 7 % 251);
   const std::string name = "odd \"name\" <x>\n\xff\xfe.bin";
@@ -124,19 +116,14 @@ TEST_F(ZipArchiveTest, ArchiveKeepsBytesNameTimeAndModeOfItsEntry) {
   EXPECT_EQ(ReadBytes(dir / "taken"), "keep me");
   EXPECT_FALSE(zip->ZipNext());
   EXPECT_TRUE(zip->ZipClose());
-}
 
-TEST_F(ZipArchiveTest, DamagedArchivesAreRefused) {
-  const std::string source = dir / "a.txt";
-  WriteBytes(source, std::string(5000, 'a'));
-  const std::string archive = dir / "a.zipp";
-  ASSERT_TRUE(MakeArchive(zip, archive, source, "a.txt"));
-  const std::string good = ReadBytes(archive);
-
+  // Every cut-off prefix of a small archive fails to open or to extract; none crashes.
+  WriteBytes(dir / "a.txt", std::string(5000, 'a'));
+  ASSERT_TRUE(MakeArchive(zip, dir / "a.zipp", dir / "a.txt", "a.txt"));
+  const std::string good = ReadBytes(dir / "a.zipp");
   WriteBytes(dir / "garbage.zipp", "PK\x03\x04 this is no archive");
   EXPECT_FALSE(zip->ZipOpen((dir / "garbage.zipp").c_str()));
   EXPECT_FALSE(zip->ZipFirst());
-  // Every cut-off prefix either fails to open or fails to extract; none crashes.
   for (size_t cut = 0; cut < good.size(); cut += 7) {
     const std::string part = dir / "part.zipp";
     WriteBytes(part, good.substr(0, cut));
