@@ -177,21 +177,24 @@ bool FullNameIs(const TreeNode* node, std::string_view text) {
   return true;
 }
 
-size_t CopyFullNameStart(const TreeNode* node, char* out, size_t capacity) {
+size_t CopyFullNameStart(const TreeNode* node, size_t from, char* out, size_t capacity) {
   if (!node) return 0;
-  const char* name = node->name ? node->name : "";
+  const std::string_view name = node->name ? node->name : "";
   const FolderText* folder = node->Folder();
-  size_t at = 0;
-  if (folder) {
-    for (const FolderText* f = folder; f; f = f->parent) {
-      const size_t begin = f->size - f->PartSize();
-      if (begin < capacity)
-        std::memcpy(out + begin, f->Part(), std::min<size_t>(f->PartSize(), capacity - begin));
-    }
-    at = std::min<size_t>(folder->size, capacity);
-  }
-  for (; at < capacity && *name; ++at, ++name) out[at] = *name;
-  return at;
+  const size_t folderSize = folder ? folder->size : 0;
+  const size_t size = folderSize + name.size();
+  if (from >= size) return 0;
+  const size_t end = std::min(size, from + capacity);
+  // Each part, and the name, where it overlaps [from, end).
+  const auto put = [&](size_t begin, std::string_view text) {
+    const size_t a = std::max(begin, from);
+    const size_t b = std::min(begin + text.size(), end);
+    if (a < b) std::memcpy(out + (a - from), text.data() + (a - begin), b - a);
+  };
+  for (const FolderText* f = folder; f; f = f->parent)
+    put(f->size - f->PartSize(), std::string_view(f->Part(), f->PartSize()));
+  put(folderSize, name);
+  return end - from;
 }
 
 std::string FullDesc(const TreeNode* node) {

@@ -42,8 +42,9 @@ class DataNode : public TreeNode {
 std::string FullName(const TreeNode* node);
 // Whether the whole name is `text`, without putting it together.
 bool FullNameIs(const TreeNode* node, std::string_view text);
-// The first bytes of the whole name, at most `capacity`, into `out`; returns how many.
-size_t CopyFullNameStart(const TreeNode* node, char* out, size_t capacity);
+// The bytes of the whole name from byte `from` on, at most `capacity`, into `out`;
+// returns how many.
+size_t CopyFullNameStart(const TreeNode* node, size_t from, char* out, size_t capacity);
 // The text a node's desc stands for: for a file in a folder, the folder's whole text.
 std::string FullDesc(const TreeNode* node);
 

@@ -100,12 +100,32 @@ Prefix foldedPrefix(const char* text) {
   return prefix;
 }
 
-// The prefix of a whole name kept in parts: the first bytes put together, enough for the
-// fold above.
-Prefix foldedPrefix(const DataNode* node) {
+// The deepest folder two files share, or null.
+const FolderText* sharedFolder(const FolderText* a, const FolderText* b) {
+  if (!a || !b) return nullptr;
+  while (a->depth > b->depth) a = a->parent;
+  while (b->depth > a->depth) b = b->parent;
+  while (a != b) a = a->parent, b = b->parent;
+  return a;
+}
+
+// The folder every file of a range is in, or null (then also when a row is no file in a
+// folder). Sort keys begin below it: the paths of a group mostly share their first
+// folders, which would leave nothing to tell them apart in the first bytes.
+const FolderText* folderOfAll(std::vector<DataNode*>::const_iterator begin,
+                              std::vector<DataNode*>::const_iterator end) {
+  if (begin == end) return nullptr;
+  const FolderText* shared = (*begin)->Folder();
+  for (auto it = begin; it != end && shared; ++it) shared = sharedFolder(shared, (*it)->Folder());
+  return shared;
+}
+
+// The prefix of a whole name kept in parts, from byte `from` on: the first bytes put
+// together, enough for the fold above.
+Prefix foldedPrefix(const DataNode* node, size_t from) {
   if (!node->NameFollowsDesc()) return foldedPrefix(node->Name());
   char head[kPrefixBytes + 8 + 1];
-  head[CopyFullNameStart(node, head, sizeof head - 1)] = '\0';
+  head[CopyFullNameStart(node, from, head, sizeof head - 1)] = '\0';
   return foldedPrefix(head);
 }
 
@@ -168,12 +188,15 @@ std::vector<Keyed> sortKeyed(std::vector<DataNode*>::const_iterator begin,
                              std::vector<DataNode*>::const_iterator end, const Order& order) {
   std::vector<Keyed> keyed;
   keyed.reserve(static_cast<size_t>(end - begin));
+  const FolderText* shared =
+      order.field == Field::kName || order.tieByName ? folderOfAll(begin, end) : nullptr;
+  const size_t skip = shared ? shared->size : 0;
   for (auto it = begin; it != end; ++it) {
     DataNode* node = *it;
     Prefix primary;
     switch (order.field) {
       case Field::kName:
-        primary = foldedPrefix(node);
+        primary = foldedPrefix(node, skip);
         break;
       case Field::kDesc:
         primary = foldedPrefix(node->Desc());
@@ -185,7 +208,7 @@ std::vector<Keyed> sortKeyed(std::vector<DataNode*>::const_iterator begin,
         primary.high = descendingKey(node->val2);
         break;
     }
-    const Prefix name = order.tieByName ? foldedPrefix(node) : Prefix();
+    const Prefix name = order.tieByName ? foldedPrefix(node, skip) : Prefix();
     keyed.push_back({primary, name, node, keyed.size()});
   }
   std::stable_sort(keyed.begin(), keyed.end(), [&order](const Keyed& a, const Keyed& b) {
@@ -427,15 +450,6 @@ int compareFolded(PartCursor x, PartCursor y) {
     if (fx != fy) return fx < fy ? -1 : 1;
     if (cx == 0) return 0;
   }
-}
-
-// The deepest folder two files share, or null.
-const FolderText* sharedFolder(const FolderText* a, const FolderText* b) {
-  if (!a || !b) return nullptr;
-  while (a->depth > b->depth) a = a->parent;
-  while (b->depth > a->depth) b = b->parent;
-  while (a != b) a = a->parent, b = b->parent;
-  return a;
 }
 
 // The parts of a node's whole name below `shared` (a folder of its chain, or null: all of

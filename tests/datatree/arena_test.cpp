@@ -63,9 +63,14 @@ TEST(NodeArena, AFileInAFolderIsReadAndCopiedWhole) {
     EXPECT_FALSE(FullNameIs(file, wrong)) << wrong;
   EXPECT_TRUE(FullNameIs(file, "/a b/c/x.txt"));
   char start[8];
-  ASSERT_EQ(CopyFullNameStart(file, start, sizeof start), sizeof start);
+  ASSERT_EQ(CopyFullNameStart(file, 0, start, sizeof start), sizeof start);
   EXPECT_EQ(std::string(start, sizeof start), "/a b/c/x");
-  EXPECT_EQ(CopyFullNameStart(high, start, sizeof start), 2u);
+  ASSERT_EQ(CopyFullNameStart(file, 3, start, sizeof start), sizeof start);
+  EXPECT_EQ(std::string(start, sizeof start), "b/c/x.tx");
+  ASSERT_EQ(CopyFullNameStart(file, 9, start, sizeof start), 3u);
+  EXPECT_EQ(std::string(start, 3), "txt");
+  EXPECT_EQ(CopyFullNameStart(high, 0, start, sizeof start), 2u);
+  EXPECT_EQ(CopyFullNameStart(high, 2, start, sizeof start), 0u);
   EXPECT_EQ(FullName(root.get()), "root");
 
   NodePtr copy(CloneNode(file, nullptr, 1));

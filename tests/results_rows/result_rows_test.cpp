@@ -228,15 +228,24 @@ TEST(ResultRows, FastNameComparisonsAndSortsAgreeWithTheCaseFold) {
     ASSERT_EQ(sign(CompareFullNames(x, y)), sign(CompareIgnoringCase(FullName(x), FullName(y))))
         << a << " | " << b;
   }
-  for (const int key : {kSortByName, kSortByName | kSortReversed}) {
-    std::vector<DataNode*> byParts, byWholes;
-    for (DataNode* n = parts->FirstChild(); n; n = n->Next()) byParts.push_back(n);
-    for (DataNode* n = wholes->FirstChild(); n; n = n->Next()) byWholes.push_back(n);
-    SortRows(ResultList::kFiles, key, &byParts);
-    SortRows(ResultList::kFiles, key, &byWholes);
-    ASSERT_EQ(byParts.size(), byWholes.size());
-    for (size_t i = 0; i < byParts.size(); ++i)
-      ASSERT_EQ(FullName(byParts[i]), byWholes[i]->Name()) << "row " << i;
+  // All rows, some of them in no folder; then only the rows below the long beginning,
+  // whose sort keys begin below the folders they all share.
+  const std::string below = "/a long shared beginning/";
+  for (const bool all : {true, false}) {
+    for (const int key : {kSortByName, kSortByName | kSortReversed}) {
+      std::vector<DataNode*> byParts, byWholes;
+      for (DataNode *n = parts->FirstChild(), *w = wholes->FirstChild(); n;
+           n = n->Next(), w = w->Next()) {
+        if (!all && FullDesc(n).compare(0, below.size(), below) != 0) continue;
+        byParts.push_back(n);
+        byWholes.push_back(w);
+      }
+      ASSERT_GT(byParts.size(), 100u);
+      SortRows(ResultList::kFiles, key, &byParts);
+      SortRows(ResultList::kFiles, key, &byWholes);
+      for (size_t i = 0; i < byParts.size(); ++i)
+        ASSERT_EQ(FullName(byParts[i]), byWholes[i]->Name()) << "row " << i;
+    }
   }
 }
 
