@@ -118,7 +118,8 @@ class FileActionsTest : public ::testing::Test {
 std::string FileActionsTest::s_home;
 
 // Several files are opened or browsed only when the user agrees to take them all (No
-// takes the first, Cancel none); a folder that went away is skipped.
+// takes the first, Cancel none); a folder that went away is skipped; a missing opener is
+// named.
 TEST_F(FileActionsTest, OpenAndBrowseAskBeforeTakingEveryFile) {
   const std::string a = makeFile("one/a.txt", "1"), b = makeFile("two/a.txt", "2");
   Selection selection{{a, b}, nullptr, nullptr, ResultView::kUnified, -1};
@@ -136,6 +137,23 @@ TEST_F(FileActionsTest, OpenAndBrowseAskBeforeTakingEveryFile) {
   EXPECT_EQ(shell.calls, (std::vector<std::string>{"explore " + m_dir + "/one for " + a}));
   selection.paths.clear();
   EXPECT_EQ(actions.BrowseSelected(selection), 0);
+
+  // Through the real desktop shell, with no opener on PATH: one message each, naming what
+  // is missing.
+  const std::string savedPath = std::getenv("PATH") ? std::getenv("PATH") : "";
+  setenv("PATH", (m_dir + "/empty-bin").c_str(), 1);
+  PlatformFileShell desktop(questions);
+  FileActions plain(questions, desktop, hooks());
+  selection.paths = {a, b};
+  questions.asked.clear();
+  questions.answers = {IDYES, IDOK, IDYES, IDOK};
+  EXPECT_EQ(plain.OpenSelected(selection), 1);
+  EXPECT_EQ(plain.BrowseSelected(selection), 1);
+  setenv("PATH", savedPath.c_str(), 1);
+  ASSERT_EQ(questions.asked.size(), 4u);
+  EXPECT_NE(questions.asked[1].text.find(a), std::string::npos);
+  EXPECT_NE(questions.asked[1].text.find("xdg-open"), std::string::npos);
+  EXPECT_NE(questions.asked[3].text.find(m_dir + "/one"), std::string::npos);
 }
 
 // The trash asks once for many files, and can refuse them all; a link target is asked
@@ -293,26 +311,6 @@ TEST_F(FileActionsTest, ATakenNameIsReplacedOnlyWhenAskedAndGoesToTheTrash) {
   EXPECT_EQ(bytes(taken), "old");
   EXPECT_EQ(bytes(source), "new");
   EXPECT_EQ(trashedNames(), before);
-}
-
-// Open and Browse through the real desktop shell, with no opener on PATH: one message
-// each, naming what is missing.
-TEST_F(FileActionsTest, OpenAndBrowseNameTheMissingOpener) {
-  const std::string a = makeFile("o1/a.txt", "1"), b = makeFile("o2/a.txt", "2");
-  const std::string savedPath = std::getenv("PATH") ? std::getenv("PATH") : "";
-  fs::create_directories(m_dir + "/empty-bin");
-  setenv("PATH", (m_dir + "/empty-bin").c_str(), 1);
-  PlatformFileShell desktop(questions);
-  FileActions plain(questions, desktop, hooks());
-  Selection selection{{a, b}, nullptr, nullptr, ResultView::kUnified, -1};
-  questions.answers = {IDYES, IDOK, IDYES, IDOK};
-  EXPECT_EQ(plain.OpenSelected(selection), 1);
-  EXPECT_EQ(plain.BrowseSelected(selection), 1);
-  setenv("PATH", savedPath.c_str(), 1);
-  ASSERT_EQ(questions.asked.size(), 4u);
-  EXPECT_NE(questions.asked[1].text.find(a), std::string::npos);
-  EXPECT_NE(questions.asked[1].text.find("xdg-open"), std::string::npos);
-  EXPECT_NE(questions.asked[3].text.find(m_dir + "/o1"), std::string::npos);
 }
 
 TEST_F(FileActionsTest, RemovalMatchesPathsExactly) {
