@@ -1,4 +1,6 @@
-// The parts of twinfold-cli that need no search: options, sort orders and JSON texts.
+// The parts of twinfold-cli that need no search: options, sort orders, JSON texts and what
+// it writes to a terminal for names that hold control characters, C1 controls or bytes
+// that are not UTF-8.
 #include <gtest/gtest.h>
 
 #include <cstdint>
@@ -7,8 +9,9 @@
 #include <vector>
 
 #include "cli/cli_options.h"
-#include "cli/descriptor_builder.h"
 #include "cli/output_sink.h"
+#include "cli/terminal_text.h"
+#include "datatree/node_ptr.h"
 #include "results/json_text.h"
 #include "results/json_writer.h"
 #include "results/result_rows.h"
@@ -23,7 +26,9 @@ bool parse(std::vector<std::string> args, CliOptions* options, std::string* erro
   return ParseCliOptions(static_cast<int>(argv.size()), argv.data(), options, error);
 }
 
-TEST(CliOptions, RefusesWhatCannotBeMeant) {
+// Bad values are refused with a one-line reason; after "--" everything is a folder, even
+// what reads like an option.
+TEST(CliOptions, RefusesWhatCannotBeMeantAndTakesFoldersAfterTwoDashes) {
   for (const std::vector<std::string>& args :
        std::vector<std::vector<std::string>>{{"--symbols", "4"},
                                              {"--min-size", "5T"},
@@ -40,75 +45,11 @@ TEST(CliOptions, RefusesWhatCannotBeMeant) {
     EXPECT_FALSE(error.empty());
     EXPECT_EQ(error.find('\n'), std::string::npos);
   }
-}
-
-int attr(DataNode* node, const char* name) {
-  return node->attrs.ValueOf(name).AsInt();
-}
-
-// The options, in both spellings, reach the descriptor as the editors would store them;
-// after "--" everything is a folder.
-TEST(DescriptorBuilder, StoresOptionsAsTheEditorsWould) {
-  CliOptions o;
+  CliOptions options;
   std::string error;
-  ASSERT_TRUE(parse({"--preset",
-                     "versions",
-                     "--symbols",
-                     "7",
-                     "--min-size=10M",
-                     "--max-size",
-                     "1g",
-                     "--time-filter",
-                     "before:2020-05-01",
-                     "--time-of",
-                     "created",
-                     "--attr",
-                     "-hidden",
-                     "--attr",
-                     "readonly=any",
-                     "--exclude-masks",
-                     "*.tmp",
-                     "-",
-                     "--",
-                     "--reverse",
-                     "a b"},
-                    &o, &error))
-      << error;
-  EXPECT_FALSE(o.reverse);
-  EXPECT_EQ(o.folders, (std::vector<std::string>{"-", "--reverse", "a b"}));
-  NodePtr descriptor = DescriptorBuilder::NewDescriptor();
-  ASSERT_TRUE(descriptor);
-  DescriptorBuilder::ApplyCriteria(o, descriptor.get());
-  DataNode* settings = FindChild(descriptor.get(), "settings");
-  // The preset first, then N, which (as on the criteria page) selects first-N names.
-  EXPECT_EQ(attr(settings, "name") * 10 + attr(settings, "symbols"), 27);
-  DataNode* filters = FindChild(descriptor.get(), "filters");
-  DataNode* size = FindChild(filters, "filter_size");
-  EXPECT_EQ(size->val, 1);
-  EXPECT_EQ(attr(size, "value1") * 100 + attr(size, "units1") * 10 + attr(size, "switch"), 1012);
-  EXPECT_EQ(attr(size, "value2") * 10 + attr(size, "units2"), 12);
-  DataNode* time = FindChild(filters, "filter_time");
-  EXPECT_EQ(time->val, 1);
-  EXPECT_EQ(attr(time, "mode"), 1);
-  EXPECT_EQ(attr(time, "switch"), 4);
-  DataNode* name = FindChild(filters, "filter_name");
-  EXPECT_EQ(name->val, 1);
-  EXPECT_STREQ(name->attrs.ValueOf("exclude").AsString(), "*.tmp");
-  DataNode* attrs = FindChild(filters, "filter_attr");
-  EXPECT_EQ(attrs->val, 1);
-  EXPECT_EQ(attr(attrs, "hidden"), 2);
-  EXPECT_FALSE(attrs->attrs.ValueOf("system").IsSet());
-
-  // An explicit name rule wins over the one that choosing N implies; dates between two
-  // days are kept as given (the filter itself puts them in order).
-  CliOptions exact;
-  ASSERT_TRUE(
-      parse({"--symbols", "6", "--name", "exact", "--time-filter", "between:2024-03-10:2024-03-01"},
-            &exact, &error));
-  EXPECT_GT(exact.timeFilter->date1, exact.timeFilter->date2);
-  NodePtr second = DescriptorBuilder::NewDescriptor();
-  DescriptorBuilder::ApplyCriteria(exact, second.get());
-  EXPECT_EQ(attr(FindChild(second.get(), "settings"), "name"), 0);
+  ASSERT_TRUE(parse({"-", "--", "--reverse", "a b"}, &options, &error)) << error;
+  EXPECT_FALSE(options.reverse);
+  EXPECT_EQ(options.folders, (std::vector<std::string>{"-", "--reverse", "a b"}));
 }
 
 // A result tree as the grouping leaves it: groups of kind 1 with their totals.
@@ -189,6 +130,47 @@ TEST(JsonText, ValidatesUtf8StrictlyAndEscapesControls) {
   OutputSink empty(nullptr);
   ASSERT_TRUE(WriteJson({}, 0, &empty));
   EXPECT_EQ(empty.Collected(), "{\"groups\":[],\"files\":0}\n");
+}
+
+// True when `shown` could reach a terminal safely: well-formed UTF-8 without a C0, DEL or
+// C1 control character.
+bool safeForTerminal(const std::string& shown) {
+  if (!IsValidUtf8(shown)) return false;
+  for (size_t i = 0; i < shown.size(); ++i) {
+    const auto byte = static_cast<unsigned char>(shown[i]);
+    if (byte < 0x20 || byte == 0x7F) return false;
+    if (byte == 0xC2 && i + 1 < shown.size() && static_cast<unsigned char>(shown[i + 1]) < 0xA0)
+      return false;
+  }
+  return true;
+}
+
+TEST(TerminalTextTest, NoByteSequenceReachesTheTerminalRaw) {
+  // Every one- and two-byte text, and each after a three-byte lead that would complete it.
+  for (int first = 0; first < 256; ++first) {
+    const std::string one(1, static_cast<char>(first));
+    EXPECT_TRUE(safeForTerminal(TerminalText(one))) << first;
+    for (int second = 0; second < 256; ++second) {
+      const std::string two = one + static_cast<char>(second);
+      ASSERT_TRUE(safeForTerminal(TerminalText(two))) << first << " " << second;
+      ASSERT_TRUE(safeForTerminal(TerminalText(two + "\x80"))) << first << " " << second;
+    }
+  }
+}
+
+TEST(TerminalTextTest, EscapesShowEachByteAndOrdinaryNamesStay) {
+  const struct {
+    const char* name;
+    const char* shown;
+  } cases[] = {
+      {"Résumé – 日本 😀.txt", "Résumé – 日本 😀.txt"},
+      {"a\x1b]0;x\x07!\n\t\x7f", "a\\x1b]0;x\\x07!\\n\\t\\x7f"},
+      // A C1 control in UTF-8, a cut sequence and a Latin-1 name.
+      {"\xc2\x9b[2J\xe6\x97 caf\xe9", "\\xc2\\x9b[2J\\xe6\\x97 caf\\xe9"},
+      // A name that spells an escape reads differently from one that holds the byte.
+      {"a\\x1b", "a\\\\x1b"},
+  };
+  for (const auto& c : cases) EXPECT_EQ(TerminalText(c.name), c.shown) << c.name;
 }
 
 }  // namespace
