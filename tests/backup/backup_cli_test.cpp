@@ -42,7 +42,7 @@ class BackupCliTest : public ::testing::Test {
   void SetUp() override { testing::PrivateTrashFiles(); }
 
   // Runs "backup ARGS" and keeps what it wrote.
-  int run(std::vector<std::string> args, Questions* questions = nullptr) {
+  int run(std::vector<std::string> args, Questions* questions = nullptr, bool zip = true) {
     args.insert(args.begin(), "backup");
     std::vector<char*> argv;
     for (std::string& a : args) argv.push_back(a.data());
@@ -50,7 +50,8 @@ class BackupCliTest : public ::testing::Test {
     std::FILE* err = std::tmpfile();
     std::FILE* in = std::tmpfile();
     TerminalQuestions nobody(in, err, false);
-    BackupCommandIo io{out, err, questions ? questions : &nobody, testing::WithPlugin()};
+    BackupCommandIo io{out, err, questions ? questions : &nobody,
+                       zip ? testing::WithPlugin() : testing::WithoutPlugin()};
     int status = RunBackupCommandWith(static_cast<int>(argv.size()), argv.data(), io);
     output = slurp(out);
     errors = slurp(err);
@@ -109,23 +110,6 @@ TEST_F(BackupCliTest, AddListRestoreDelete) {
   EXPECT_NE(output.find("\ta.txt\t/x/\t-\t-\t-\t-\n"), std::string::npos) << output;
 }
 
-TEST_F(BackupCliTest, WithoutATerminalNothingIsOverwritten) {
-  WriteBytes(files / "doc.txt", "backed up");
-  ASSERT_EQ(run({"add", "--keep", files / "doc.txt", "--folder", backup.path()}), 0);
-  WriteBytes(files / "doc.txt", "changed since");
-  EXPECT_EQ(run({"restore", "doc.txt", "--folder", backup.path()}), 1);
-  EXPECT_EQ(ReadBytes(files / "doc.txt"), "changed since");
-  EXPECT_EQ(NamesIn(backup.path()).size(), 2u);
-  EXPECT_NE(errors.find("taken as"), std::string::npos) << errors;
-
-  // The same question answered Yes on a terminal replaces the file.
-  testing::ScriptedQuestions person;
-  person.answers = {IDYES};
-  EXPECT_EQ(run({"restore", "doc.txt", "--folder", backup.path()}, &person), 0) << errors;
-  EXPECT_EQ(ReadBytes(files / "doc.txt"), "backed up");
-  EXPECT_EQ(person.asked.size(), 1u);
-}
-
 // Eight "backup add" processes let loose at once on one folder, plainly and compressed:
 // each says "stored" for a copy of its own, under a number of its own, whose descriptor
 // leads back to the file it came from.
@@ -151,16 +135,9 @@ TEST_F(BackupCliTest, RunsAtTheSameTimeClaimNumbersOfTheirOwn) {
         char c;
         while (::read(gate[0], &c, 1) > 0) {
         }  // the parent closing the gate starts every run at once
-        std::FILE* out = std::fopen((sources[i] + ".out").c_str(), "w");
-        TerminalQuestions nobody(stdin, out, false);
-        std::vector<std::string> args = {"backup",   "add",      "--keep",
-                                         sources[i], "--folder", folder.path()};
-        std::vector<char*> argv;
-        for (std::string& a : args) argv.push_back(a.data());
-        BackupCommandIo io{out, out, &nobody,
-                           zip ? testing::WithPlugin() : testing::WithoutPlugin()};
-        const int status = RunBackupCommandWith(static_cast<int>(argv.size()), argv.data(), io);
-        std::fclose(out);
+        const int status =
+            run({"add", "--keep", sources[i], "--folder", folder.path()}, nullptr, zip);
+        WriteBytes(sources[i] + ".out", output + errors);
         ::_exit(status);
       }
       children.push_back(pid);
@@ -268,12 +245,29 @@ TEST(TerminalQuestions, AnswersFitTheButtonsAndNamesCannotEscape) {
   std::fclose(out);
 }
 
-TEST_F(BackupCliTest, UsageErrorsAndTheFolderFromTheSettings) {
+// Without a terminal no question is answered Yes: nothing is overwritten. Usage errors
+// exit with 2, a chosen folder is never made, and the settings name the default folder.
+TEST_F(BackupCliTest, WithoutATerminalNothingIsOverwrittenAndUsageErrorsAreRefused) {
+  WriteBytes(files / "doc.txt", "backed up");
+  ASSERT_EQ(run({"add", "--keep", files / "doc.txt", "--folder", backup.path()}), 0);
+  WriteBytes(files / "doc.txt", "changed since");
+  EXPECT_EQ(run({"restore", "doc.txt", "--folder", backup.path()}), 1);
+  EXPECT_EQ(ReadBytes(files / "doc.txt"), "changed since");
+  EXPECT_EQ(NamesIn(backup.path()).size(), 2u);
+  EXPECT_NE(errors.find("taken as"), std::string::npos) << errors;
+
+  // The same question answered Yes on a terminal replaces the file.
+  testing::ScriptedQuestions person;
+  person.answers = {IDYES};
+  EXPECT_EQ(run({"restore", "doc.txt", "--folder", backup.path()}, &person), 0) << errors;
+  EXPECT_EQ(ReadBytes(files / "doc.txt"), "backed up");
+  EXPECT_EQ(person.asked.size(), 1u);
+
   EXPECT_EQ(run({}), 2);
   EXPECT_EQ(run({"add", "--folder", backup.path()}), 2);
   EXPECT_EQ(run({"list", "--folder"}), 2);
   EXPECT_EQ(run({"list", "--folder", backup / "missing"}), 1);
-  EXPECT_FALSE(std::filesystem::exists(backup / "missing"));  // a chosen folder is never made
+  EXPECT_FALSE(std::filesystem::exists(backup / "missing"));
 
   WriteBytes(backup / "4.from.settings", "x");
   const std::string settingsFile = files / "twinfold.dat";
