@@ -49,11 +49,6 @@ inline struct timespec Mtime(const std::string& path) {
   return st.st_mtim;
 }
 
-inline bool SameMtime(const std::string& a, const std::string& b) {
-  struct timespec x = Mtime(a), y = Mtime(b);
-  return x.tv_sec == y.tv_sec && x.tv_nsec == y.tv_nsec;
-}
-
 // Names directly in a folder, sorted.
 inline std::vector<std::string> NamesIn(const std::string& folder) {
   std::vector<std::string> names;
