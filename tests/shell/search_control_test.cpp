@@ -44,12 +44,6 @@ bool TickUntilStopped(SearchControl& control) {
   return control.Run()->state() == SearchRun::kStopped;
 }
 
-int GroupCount(DataNode* root) {
-  int count = 0;
-  for (DataNode* group = root ? root->FirstChild() : nullptr; group; group = group->Next()) ++count;
-  return count;
-}
-
 TEST(SearchControl, WholeSearchGoesThroughItsStatusTexts) {
   TempTree tree;
   tree.File("a/x.txt");
@@ -89,7 +83,7 @@ TEST(SearchControl, WholeSearchGoesThroughItsStatusTexts) {
                                       "Finalizing...", "Finished (2 files found)"}));
   EXPECT_EQ(f.panes.calls, (std::vector<std::string>{"started", "clear", "searching 1",
                                                      "searching 0", "finished"}));
-  EXPECT_EQ(GroupCount(f.control->GroupsRoot()), 1);
+  EXPECT_EQ(GroupRows(f.control->GroupsRoot()).size(), 1u);
   EXPECT_EQ(f.panes.flashes, 1);
   EXPECT_NE(f.control->ResultGeneration(), before);
   EXPECT_EQ(f.control->FolderStatus(tree.root()), "accepted");
@@ -98,7 +92,7 @@ TEST(SearchControl, WholeSearchGoesThroughItsStatusTexts) {
   const uint64_t shown = f.control->ResultGeneration();
   DataNode* group = f.control->GroupsRoot()->FirstChild();
   EXPECT_EQ(f.control->RemoveFile(group->FirstChild()), 2);
-  EXPECT_EQ(GroupCount(f.control->GroupsRoot()), 0);
+  EXPECT_EQ(GroupRows(f.control->GroupsRoot()).size(), 0u);
   EXPECT_NE(f.control->ResultGeneration(), shown);
 
   // The folder went away: no new search, but the lists let go of the old result before
@@ -152,7 +146,7 @@ TEST(SearchControl, TicksAskedForByTheRunFinishTheSearch) {
   EXPECT_EQ(f.panes.lines, (std::vector<std::string>{kStatusScanning, "Finalizing...",
                                                      "Finished (5 files found)"}));
   EXPECT_EQ(f.panes.calls.back(), "finished");
-  EXPECT_EQ(GroupCount(f.control->GroupsRoot()), 1);
+  EXPECT_EQ(GroupRows(f.control->GroupsRoot()).size(), 1u);
 }
 
 // Stopped part-way through a big tree, a search shows what it found: both result lists
@@ -193,7 +187,7 @@ TEST(SearchControl, StopPartWayShowsTheGroupsFoundSoFarAndRestartDropsTheRun) {
   EXPECT_EQ(f.control->Run()->state(), SearchRun::kRunning);
   ASSERT_TRUE(TickToEnd(*f.control));
   EXPECT_EQ(f.panes.lines.back(), "Finished (1500 files found)");
-  EXPECT_EQ(GroupCount(f.control->GroupsRoot()), 1);
+  EXPECT_EQ(GroupRows(f.control->GroupsRoot()).size(), 1u);
 }
 
 // A finished search, even one that found nothing, flashes the window every interval until
