@@ -41,7 +41,8 @@ class BackupCliTest : public ::testing::Test {
  protected:
   void SetUp() override { testing::PrivateTrashFiles(); }
 
-  // Runs "backup ARGS" and keeps what it wrote.
+  // Runs "backup ARGS" and keeps what it wrote. What the commands print about names goes to
+  // a terminal: no name may ring or move the cursor, whatever the command.
   int run(std::vector<std::string> args, Questions* questions = nullptr, bool zip = true) {
     args.insert(args.begin(), "backup");
     std::vector<char*> argv;
@@ -56,36 +57,31 @@ class BackupCliTest : public ::testing::Test {
     output = slurp(out);
     errors = slurp(err);
     std::fclose(in);
+    EXPECT_EQ((output + errors).find_first_of("\a\x1b"), std::string::npos) << output << errors;
     return status;
   }
   TempDir backup, files;
   std::string output, errors;
 };
 
-// What the commands print about names goes to a terminal: no name may move the cursor,
-// ring or end a line early.
+// A name that would ring, clear the screen or end a line early is shown escaped by every
+// command, and still names its entry.
 TEST_F(BackupCliTest, AddListRestoreDelete) {
   const std::string name = "odd\tname\n\xff\a\x1b[2J.txt";
   const std::string odd = files / name;
-  auto printedSafely = [&] {
-    return (output + errors).find_first_of("\a\x1b") == std::string::npos;
-  };
   WriteBytes(odd, "odd");
   WriteBytes(files / "kept.txt", "kept");
   ASSERT_EQ(run({"add", odd, "--comment", "a\nb", "--folder", backup.path()}), 0) << errors;
-  EXPECT_TRUE(printedSafely()) << output;
   ASSERT_EQ(run({"add", "--keep", files / "kept.txt", "--folder", backup.path()}), 0) << errors;
   EXPECT_FALSE(std::filesystem::exists(odd));  // moved to the trash after the backup
   EXPECT_EQ(ReadBytes(files / "kept.txt"), "kept");
 
   ASSERT_EQ(run({"list", "--folder", backup.path()}), 0) << errors;
-  EXPECT_TRUE(printedSafely()) << output;
   EXPECT_NE(output.find("\n1\todd\\tname\\n\\xff"), std::string::npos) << output;
   EXPECT_NE(output.find("\t" + files.path() + "/\t"), std::string::npos) << output;
   EXPECT_NE(output.find("\ttxt\t3 \ta \\\\ b\n"), std::string::npos) << output;
   EXPECT_NE(output.find("\n1\tkept.txt\t"), std::string::npos) << output;
   ASSERT_EQ(run({"list", "--format", "json", "--folder", backup.path()}), 0) << errors;
-  EXPECT_TRUE(printedSafely()) << output;
   EXPECT_NE(output.find("\"name\":\"odd\\tname\\n\\ufffd"), std::string::npos) << output;
   EXPECT_NE(output.find("\"size\":4,\"compressed\":true"), std::string::npos) << output;
 
@@ -93,13 +89,11 @@ TEST_F(BackupCliTest, AddListRestoreDelete) {
   EXPECT_EQ(run({"restore", "1", "--folder", backup.path()}), 1);
   EXPECT_NE(errors.find("more than one"), std::string::npos);
   ASSERT_EQ(run({"restore", name, "--folder", backup.path()}), 0) << errors;
-  EXPECT_TRUE(printedSafely()) << output;
   EXPECT_EQ(ReadBytes(odd), "odd");
   ASSERT_EQ(run({"delete", "1.kept.txt.zipp", "--folder", backup.path()}), 0) << errors;
   EXPECT_TRUE(NamesIn(backup.path()).empty());
   EXPECT_EQ(run({"delete", "1.kept.txt.zipp", "--folder", backup.path()}), 1);
   EXPECT_EQ(run({"list", "--folder", backup / "gone\x1b"}), 1);
-  EXPECT_TRUE(printedSafely()) << errors;
 
   // A size that is no number is shown as unknown.
   WriteBytes(backup / "2.a.txt", "a");
