@@ -1,5 +1,5 @@
-// twinfold-cli as a user runs it: the built program on real folders, every output form,
-// bad command lines, missing folders, descriptors and readers that go away.
+// twinfold-cli as a user runs it: the built program on real folders, every output form and
+// sort order, bad command lines, missing folders, descriptors and readers that go away.
 #include <fcntl.h>
 #include <spawn.h>
 #include <sys/stat.h>
@@ -30,6 +30,13 @@ struct Outcome {
 };
 
 using tf::testing::ReadFile;
+
+std::vector<std::string> lines(const std::string& text) {
+  std::vector<std::string> out;
+  std::stringstream in(text);
+  for (std::string line; std::getline(in, line);) out.push_back(line);
+  return out;
+}
 
 class CliEndToEnd : public ::testing::Test {
  protected:
@@ -79,17 +86,25 @@ class CliEndToEnd : public ::testing::Test {
     return outcome;
   }
 
+  // Searches the tree and lists in CSV form: the group and the path below the tree of each
+  // file row, in the order listed.
+  std::vector<std::pair<std::string, std::string>> csvRows(std::vector<std::string> args) {
+    args.insert(args.end(), {"--format", "csv", m_tree});
+    const Outcome result = run(args);
+    EXPECT_EQ(result.status, 0) << result.err;
+    std::vector<std::pair<std::string, std::string>> rows;
+    for (const std::string& line : lines(result.out)) {
+      const size_t at = line.find(m_tree) + m_tree.size();
+      if (at >= m_tree.size())
+        rows.emplace_back(line.substr(0, line.find(',')), line.substr(at, line.find(',', at) - at));
+    }
+    return rows;
+  }
+
   tf::testing::TempTree m_temp;
   const std::string m_dir = m_temp.root();
   const std::string m_tree = m_dir + "/tree";  // what is scanned; the outputs stay beside it
 };
-
-std::vector<std::string> lines(const std::string& text) {
-  std::vector<std::string> out;
-  std::stringstream in(text);
-  for (std::string line; std::getline(in, line);) out.push_back(line);
-  return out;
-}
 
 // The text form lists true duplicates like the unified list, with or without progress and
 // with one thread per disk; a missing folder is named and skipped, and with no folder left
@@ -136,15 +151,10 @@ TEST_F(CliEndToEnd, CriteriaAndFiltersReachTheSearch) {
   for (const char* name : {"a/junk.tmp", "b/junk.tmp", "a/.hid", "b/.hid"}) makeFile(name, 9);
   makeFile("a/holiday1.png", 10);
   makeFile("b/holiday2.png", 20);
-  auto found = [&](std::vector<std::string> args) {
-    args.insert(args.end(), {"--format", "csv", m_tree});
-    const Outcome result = run(args);
-    EXPECT_EQ(result.status, 0) << result.err;
-    std::string groups;  // the first field of each group's first row
-    for (const std::string& line : lines(result.out))
-      if (line.find(m_tree) != std::string::npos &&
-          groups.find(line.substr(0, line.find(','))) == std::string::npos)
-        groups += line.substr(0, line.find(',')) + " ";
+  auto found = [&](const std::vector<std::string>& args) {
+    std::string groups;  // each group once
+    for (const auto& [group, path] : csvRows(args))
+      if (groups.find(group + " ") == std::string::npos) groups += group + " ";
     return groups;
   };
   // Different formats of a file: extensions, times and sizes may differ.
@@ -163,6 +173,26 @@ TEST_F(CliEndToEnd, CriteriaAndFiltersReachTheSearch) {
   EXPECT_EQ(found({"--symbols", "7", "--size", "any", "--include", "*.png"}), "holiday*.png ");
   EXPECT_EQ(found({"--symbols", "7", "--name", "exact", "--size", "any", "--include", "*.png"}),
             "");
+}
+
+// --reverse turns round only what the order is about: by name the groups, the files
+// staying by path; by size the files, equal totals keeping the groups by name. By time the
+// newest file comes first.
+TEST_F(CliEndToEnd, SortOrdersReverseOnlyWhatTheyAreAbout) {
+  makeFile("y/b.txt", 5, 1700000001);
+  makeFile("X/b.txt", 5, 1700000002);
+  makeFile("z/A.txt", 3, 1700000009);
+  makeFile("a/A.txt", 7, 1700000001);
+  auto sorted = [&](std::vector<std::string> order) {
+    order.insert(order.end(), {"--size", "any", "--time", "any"});
+    std::string listed;
+    for (const auto& [group, path] : csvRows(order)) listed += path + " ";
+    return listed;
+  };
+  EXPECT_EQ(sorted({"--sort", "name"}), "/a/A.txt /z/A.txt /X/b.txt /y/b.txt ");
+  EXPECT_EQ(sorted({"--sort", "name", "--reverse"}), "/X/b.txt /y/b.txt /a/A.txt /z/A.txt ");
+  EXPECT_EQ(sorted({"--sort", "size", "--reverse"}), "/z/A.txt /a/A.txt /X/b.txt /y/b.txt ");
+  EXPECT_EQ(sorted({"--sort", "time"}), "/z/A.txt /a/A.txt /X/b.txt /y/b.txt ");
 }
 
 // CSV quotes what needs it and keeps the bytes of names; JSON, which must be UTF-8,

@@ -1,9 +1,7 @@
-// The parts of twinfold-cli that need no search: options, sort orders, JSON texts and what
-// it writes to a terminal for names that hold control characters, C1 controls or bytes
+// The parts of twinfold-cli that need no search: options, JSON texts and what it writes to
+// a terminal for names that hold control characters, C1 controls or bytes
 // that are not UTF-8.
 #include <gtest/gtest.h>
-
-#include <cstdint>
 
 #include <string>
 #include <vector>
@@ -11,10 +9,8 @@
 #include "cli/cli_options.h"
 #include "cli/output_sink.h"
 #include "cli/terminal_text.h"
-#include "datatree/node_ptr.h"
 #include "results/json_text.h"
 #include "results/json_writer.h"
-#include "results/result_rows.h"
 
 namespace tf {
 namespace {
@@ -50,70 +46,6 @@ TEST(CliOptions, RefusesWhatCannotBeMeantAndTakesFoldersAfterTwoDashes) {
   ASSERT_TRUE(parse({"-", "--", "--reverse", "a b"}, &options, &error)) << error;
   EXPECT_FALSE(options.reverse);
   EXPECT_EQ(options.folders, (std::vector<std::string>{"-", "--reverse", "a b"}));
-}
-
-// A result tree as the grouping leaves it: groups of kind 1 with their totals.
-class ResultTree {
- public:
-  ResultTree() : m_root(CreateNode(nullptr, "Duplicate files results", ATTACH_ROOT)) {}
-  DataNode* Group(const char* key, const char* type) {
-    DataNode* group = CreateNode(m_root.get(), key, ATTACH_LAST_CHILD);
-    SetDesc(group, type);
-    group->kind = 1;
-    return group;
-  }
-  void File(DataNode* group, const std::string& path, int64_t size, int64_t time) {
-    DataNode* file = CreateNode(group, path.c_str(), ATTACH_LAST_CHILD);
-    file->val = size;
-    file->val2 = time;
-    group->val += size;
-    group->val2 += 1;
-    m_root->val2 += 1;
-  }
-  DataNode* Root() { return m_root.get(); }
-
- private:
-  NodePtr m_root;
-};
-
-// The listing of `--sort key [--reverse]`: group names, and file paths indented.
-std::vector<std::string> listing(const DataNode* root, SortBy key, bool reverse) {
-  const ListKeys keys = ListKeysFor(key, reverse);
-  std::vector<std::string> out;
-  for (const DataNode* row : SortedGroupsWithFiles(root, keys.groups, keys.files))
-    out.push_back(IsGroupRow(row) ? row->Name() : "  " + std::string(row->Name()));
-  return out;
-}
-
-TEST(SortOption, ReversesOnlyWhatTheOrderIsAbout) {
-  ResultTree tree;
-  DataNode* b = tree.Group("b.txt", "txt");
-  tree.File(b, "/y/b.txt", 5, 1);
-  tree.File(b, "/X/b.txt", 5, 2);
-  DataNode* a = tree.Group("A.txt", "txt");
-  tree.File(a, "/z/A.txt", 3, 9);
-  tree.File(a, "/a/A.txt", 7, 1);
-  DataNode* c = tree.Group("c", "?");
-  tree.File(c, "/q/c", 4, 5);
-  tree.File(c, "/p/c", 4, 5);
-  tree.File(c, "/r/c", 2, 0);
-
-  using V = std::vector<std::string>;
-  const DataNode* root = tree.Root();
-  const V byName = {"A.txt",      "  /a/A.txt", "  /z/A.txt", "b.txt",  "  /X/b.txt",
-                    "  /y/b.txt", "c",          "  /p/c",     "  /q/c", "  /r/c"};
-  EXPECT_EQ(listing(root, SortBy::kName, false), byName);
-  // Reversed by name: only the groups turn round; the files of a group stay by path.
-  EXPECT_EQ(listing(root, SortBy::kName, true),
-            (V{"c", "  /p/c", "  /q/c", "  /r/c", "b.txt", "  /X/b.txt", "  /y/b.txt", "A.txt",
-               "  /a/A.txt", "  /z/A.txt"}));
-  // Equal totals: the groups stay by name; the files go by size, and turn round too.
-  EXPECT_EQ(listing(root, SortBy::kSize, true),
-            (V{"A.txt", "  /z/A.txt", "  /a/A.txt", "b.txt", "  /X/b.txt", "  /y/b.txt", "c",
-               "  /r/c", "  /p/c", "  /q/c"}));
-  // By time the newest file first, equal times by path, and the groups by name.
-  const V byTime = listing(root, SortBy::kTime, false);
-  EXPECT_EQ(byTime[0] + byTime[1] + byTime[7], "A.txt  /z/A.txt  /p/c");
 }
 
 // Strict UTF-8: overlong forms, surrogates, values past U+10FFFF and cut sequences are
