@@ -48,39 +48,6 @@ struct Shell {
   AppShell shell;
 };
 
-TEST(AppShell, SettingsFileChoosesPriorityBackupAndMasks) {
-  TempTree tree;
-  const ShellPlaces places = PlacesIn(tree);
-  WriteCollection(tree.Path("mine.mcf"), "Mine");
-  {
-    SettingsStore store;
-    store.SetDefaults({places.settingsFile, places.defaultBackupFolder});
-    store.SetPriority(0);
-    store.SetBackupFolder(tree.Path("chosen/Backup"));
-    store.SetFilterFlag(0);
-    store.SetFilterText(tree.Path("mine.mcf"));
-    ASSERT_EQ(store.Save(), 1);
-  }
-  Shell s(tree);
-  ASSERT_TRUE(s.shell.LoadSettings());
-  EXPECT_EQ(s.shell.settingsSource(), SettingsSource::kLoaded);
-  EXPECT_EQ(s.shell.Search().Priority(), 0);
-  ASSERT_TRUE(s.shell.OpenStores());
-  EXPECT_FALSE(fs::exists(tree.Path("chosen")));  // a folder the user chose is never made
-  EXPECT_FALSE(fs::exists(tree.Path("data/Backup")));
-  ASSERT_EQ(s.shell.Masks().Count(), 1);
-  MaskGroup group;
-  ASSERT_TRUE(s.shell.Masks().GetGroup(1, &group));
-  EXPECT_EQ(group.name, "Mine");
-
-  // The collection named by the settings is gone: the built-in groups stand in.
-  fs::remove(tree.Path("mine.mcf"));
-  Shell again(tree);
-  ASSERT_TRUE(again.shell.LoadSettings());
-  ASSERT_TRUE(again.shell.OpenStores());
-  EXPECT_EQ(again.shell.Masks().Count(), 6);
-}
-
 TEST(AppShell, DamagedSettingsFilesAreKeptAsideNeverOverwritten) {
   TempTree tree;
   const std::string file = tree.Path("config/twinfold.dat");
@@ -158,31 +125,54 @@ TEST(AppShell, NamesThatAreNoFileAreLeftAlone) {
   EXPECT_TRUE(fs::is_fifo(tree.Path("data/Filters/fifo.mcf")));
 }
 
-// A user's collection hides an installed one of the same name; a broken one is listed but
-// loading it keeps the groups in use; the built-in groups can always come back.
-TEST(AppShell, LoadMasksMenuLoadsTheChosenFile) {
+// The settings file chooses the priority, the backup folder (never made when missing) and
+// the mask collection. A user's collection hides an installed one of the same name; a
+// broken one is listed but loading it keeps the groups in use; the built-in groups come
+// back on request, or when the collection named went away.
+TEST(AppShell, SettingsFileAndCollectionsChooseTheMasks) {
   TempTree tree;
+  const ShellPlaces places = PlacesIn(tree);
   WriteCollection(tree.Path("data/Filters/Beta.mcf"), "User beta");
   WriteCollection(tree.Path("share/Filters/alpha.mcf"), "Installed alpha");
   WriteCollection(tree.Path("share/Filters/Beta.mcf"), "Installed beta");
   std::ofstream(tree.Path("data/Filters/broken.mcf")) << "not a collection";
+  {
+    SettingsStore store;
+    store.SetDefaults({places.settingsFile, places.defaultBackupFolder});
+    store.SetPriority(0);
+    store.SetBackupFolder(tree.Path("chosen/Backup"));
+    store.SetFilterFlag(0);
+    store.SetFilterText(tree.Path("share/Filters/alpha.mcf"));
+    ASSERT_EQ(store.Save(), 1);
+  }
   Shell s(tree);
   ASSERT_TRUE(s.shell.LoadSettings());
+  EXPECT_EQ(s.shell.settingsSource(), SettingsSource::kLoaded);
+  EXPECT_EQ(s.shell.Search().Priority(), 0);
   ASSERT_TRUE(s.shell.OpenStores());
-  ASSERT_EQ(s.shell.CollectionFiles().size(), 3u);
-
+  EXPECT_FALSE(fs::exists(tree.Path("chosen")));
+  EXPECT_FALSE(fs::exists(tree.Path("data/Backup")));
   MaskGroup group;
+  ASSERT_EQ(s.shell.Masks().Count(), 1);
+  ASSERT_TRUE(s.shell.Masks().GetGroup(1, &group));
+  EXPECT_EQ(group.name, "Installed alpha");
+
+  ASSERT_EQ(s.shell.CollectionFiles().size(), 3u);
   ASSERT_TRUE(s.shell.LoadMasksCommand(kFirstLoadMasksCommand));
   ASSERT_TRUE(s.shell.Masks().GetGroup(1, &group));
   EXPECT_EQ(group.name, "User beta");
   EXPECT_FALSE(s.shell.LoadMasksCommand(kFirstLoadMasksCommand + 1));  // broken: unchanged
-  EXPECT_EQ(s.shell.Masks().Count(), 1);
   EXPECT_FALSE(s.shell.LoadMasksCommand(kFirstLoadMasksCommand + 3));
-  ASSERT_TRUE(s.shell.LoadMasksCommand(kFirstLoadMasksCommand + 2));
   ASSERT_TRUE(s.shell.Masks().GetGroup(1, &group));
-  EXPECT_EQ(group.name, "Installed alpha");
+  EXPECT_EQ(group.name, "User beta");
   s.shell.LoadBuiltInMasks();
   EXPECT_EQ(s.shell.Masks().Count(), 6);
+
+  fs::remove(tree.Path("share/Filters/alpha.mcf"));
+  Shell again(tree);
+  ASSERT_TRUE(again.shell.LoadSettings());
+  ASSERT_TRUE(again.shell.OpenStores());
+  EXPECT_EQ(again.shell.Masks().Count(), 6);
 }
 
 }  // namespace
