@@ -145,7 +145,7 @@ TEST_F(CliEndToEnd, TextListsTrueDuplicatesAndSkipsMissingFolders) {
 // Each criterion and filter changes what is found: presets, folders left out, sizes in
 // both spellings, a time span given backwards, masks, attributes and name rules.
 TEST_F(CliEndToEnd, CriteriaAndFiltersReachTheSearch) {
-  makeFile("a/paper.doc", 100);
+  makeFile("a/paper.doc", 4500);
   makeFile("b/paper.pdf", 5000, 1500000000);
   for (const char* folder : {"a", "b", "c"}) makeFile(std::string(folder) + "/photo.jpg", 3000);
   for (const char* name : {"a/junk.tmp", "b/junk.tmp", "a/.hid", "b/.hid"}) makeFile(name, 9);
