@@ -48,9 +48,14 @@ struct Shell {
   AppShell shell;
 };
 
-TEST(AppShell, DamagedSettingsFilesAreKeptAsideNeverOverwritten) {
+// A damaged or far too large settings file is kept aside, never overwritten. A settings
+// name or a mask collection held by a folder, a FIFO or a device: nothing is read from it
+// (nor waited on), nothing is set aside, the defaults of the run are not saved over it, and
+// the built-in groups stand in for the collection, which the menu leaves out.
+TEST(AppShell, SettingsAndCollectionsThatCannotBeReadAreLeftAlone) {
   TempTree tree;
-  const std::string file = tree.Path("config/twinfold.dat");
+  const ShellPlaces places = PlacesIn(tree);
+  const std::string& file = places.settingsFile;
   fs::create_directories(tree.Path("config"));
   for (const char* damaged : {"this is not a tree\n", "nor this\n"}) {
     std::ofstream(file, std::ios::binary) << damaged;
@@ -65,26 +70,18 @@ TEST(AppShell, DamagedSettingsFilesAreKeptAsideNeverOverwritten) {
   }
   EXPECT_EQ(testing::ReadFile(file + ".damaged"), "this is not a tree\n");
   EXPECT_EQ(testing::ReadFile(file + ".damaged.1"), "nor this\n");
-
-  // Far larger than any settings file: refused unread, and kept aside like any damage.
   {
     std::ofstream big(file, std::ios::binary);
     big.seekp(static_cast<std::streamoff>(65) << 20);
     big << "end";
   }
-  Shell s(tree);
-  ASSERT_TRUE(s.shell.LoadSettings());
-  EXPECT_EQ(s.shell.settingsSource(), SettingsSource::kDamaged);
-  s.shell.Shutdown();
+  {
+    Shell s(tree);
+    ASSERT_TRUE(s.shell.LoadSettings());
+    EXPECT_EQ(s.shell.settingsSource(), SettingsSource::kDamaged);
+  }
   EXPECT_EQ(fs::file_size(file + ".damaged.2"), (uintmax_t{65} << 20) + 3);
-}
 
-// A settings name or a mask collection held by a folder, a FIFO or a device: nothing is
-// read from it (nor waited on), nothing is set aside, the defaults of the run are not saved
-// over it, and the built-in groups stand in for the collection, which the menu leaves out.
-TEST(AppShell, NamesThatAreNoFileAreLeftAlone) {
-  TempTree tree;
-  const ShellPlaces places = PlacesIn(tree);
   fs::create_directories(tree.Path("folder/twinfold.dat"));
   fs::create_directories(tree.Path("data/Filters"));
   ASSERT_EQ(mkfifo(tree.Path("data/Filters/fifo.mcf").c_str(), 0600), 0);
