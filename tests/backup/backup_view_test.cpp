@@ -87,13 +87,8 @@ TEST(BackupFolderChange, NothingIsMadeReplacedOrLost) {
   EXPECT_EQ(NamesIn(current.path()).size(), 2u);
   EXPECT_EQ(box, fresh.path());
 
-  // A missing new folder is never made, whatever the answer.
-  box = fresh / "nope";
-  questions.answers = {IDNO};
-  EXPECT_FALSE(ConfirmBackupFolderChange(current.path(), &box, questions, enable));
-  EXPECT_FALSE(std::filesystem::exists(fresh / "nope"));
-
-  // The old folder is gone: the new folder's state decides, without a question.
+  // The old folder is gone: the new folder's state decides, without a question, and a
+  // missing one is not made.
   const size_t asked = questions.asked.size();
   box = fresh.path();
   EXPECT_TRUE(ConfirmBackupFolderChange(current / "gone", &box, questions, enable));
@@ -101,6 +96,7 @@ TEST(BackupFolderChange, NothingIsMadeReplacedOrLost) {
   EXPECT_TRUE(ConfirmBackupFolderChange(current / "gone", &box, questions, enable));
   EXPECT_EQ(enabled, (std::vector<bool>{false, true, true, false}));
   EXPECT_EQ(questions.asked.size(), asked);
+  EXPECT_FALSE(std::filesystem::exists(fresh / "nope"));
 }
 
 // The dialog's answers, given in advance.
