@@ -15,6 +15,7 @@
 #include "platform/file_time.h"
 #include "platform/path_status.h"
 #include "platform/process_launcher.h"
+#include "tests/support/private_trash.h"
 #include "tests/support/scripted_questions.h"
 #include "tests/support/temp_tree.h"
 
@@ -40,17 +41,8 @@ class RecordingShell : public PlatformFileShell {
   std::vector<std::string> calls;
 };
 
-// The trash must land in a folder of the test's own, so XDG_DATA_HOME is set before any
-// file is trashed.
 class FileActionsTest : public ::testing::Test {
  protected:
-  static void SetUpTestSuite() {
-    char pattern[] = "/tmp/tf-actions-home-XXXXXX";
-    s_home = mkdtemp(pattern);
-    setenv("XDG_DATA_HOME", (s_home + "/share").c_str(), 1);
-  }
-  static void TearDownTestSuite() { fs::remove_all(s_home); }
-
   void SetUp() override { ASSERT_FALSE(m_dir.empty()); }
 
   std::string makeFile(const std::string& relative, const std::string& bytes) {
@@ -85,7 +77,7 @@ class FileActionsTest : public ::testing::Test {
 
   std::vector<std::string> trashedNames() {
     std::set<std::string> names;
-    const fs::path files = s_home + "/share/Trash/files";
+    const fs::path files = m_trash + "files";
     if (fs::exists(files))
       for (const auto& entry : fs::directory_iterator(files)) names.insert(entry.path().filename());
     return {names.begin(), names.end()};
@@ -103,7 +95,8 @@ class FileActionsTest : public ::testing::Test {
     return h;
   }
 
-  static std::string s_home;
+  // The trash of the test's own data folder, set before any file is trashed.
+  const std::string m_trash = testing::PrivateTrashHome() + "/Trash/";
   testing::TempTree m_tree;
   const std::string m_dir = m_tree.root();
   RunResult m_result;
@@ -115,10 +108,10 @@ class FileActionsTest : public ::testing::Test {
   RecordingShell shell{questions};
   FileActions actions{questions, shell, hooks()};
 };
-std::string FileActionsTest::s_home;
 
 // Several files are opened or browsed only when the user agrees to take them all (No
-// takes the first, Cancel none); a folder that went away is skipped.
+// takes the first, Cancel none); a folder that went away is skipped; a missing opener is
+// named.
 TEST_F(FileActionsTest, OpenAndBrowseAskBeforeTakingEveryFile) {
   const std::string a = makeFile("one/a.txt", "1"), b = makeFile("two/a.txt", "2");
   Selection selection{{a, b}, nullptr, nullptr, ResultView::kUnified, -1};
@@ -136,6 +129,23 @@ TEST_F(FileActionsTest, OpenAndBrowseAskBeforeTakingEveryFile) {
   EXPECT_EQ(shell.calls, (std::vector<std::string>{"explore " + m_dir + "/one for " + a}));
   selection.paths.clear();
   EXPECT_EQ(actions.BrowseSelected(selection), 0);
+
+  // Through the real desktop shell, with no opener on PATH: one message each, naming what
+  // is missing.
+  const std::string savedPath = std::getenv("PATH") ? std::getenv("PATH") : "";
+  setenv("PATH", (m_dir + "/empty-bin").c_str(), 1);
+  PlatformFileShell desktop(questions);
+  FileActions plain(questions, desktop, hooks());
+  selection.paths = {a, b};
+  questions.asked.clear();
+  questions.answers = {IDYES, IDOK, IDYES, IDOK};
+  EXPECT_EQ(plain.OpenSelected(selection), 1);
+  EXPECT_EQ(plain.BrowseSelected(selection), 1);
+  setenv("PATH", savedPath.c_str(), 1);
+  ASSERT_EQ(questions.asked.size(), 4u);
+  EXPECT_NE(questions.asked[1].text.find(a), std::string::npos);
+  EXPECT_NE(questions.asked[1].text.find("xdg-open"), std::string::npos);
+  EXPECT_NE(questions.asked[3].text.find(m_dir + "/one"), std::string::npos);
 }
 
 // The trash asks once for many files, and can refuse them all; a link target is asked
@@ -242,77 +252,49 @@ TEST_F(FileActionsTest, MoveTakesOneFileAndUpdatesTheResults) {
 TEST_F(FileActionsTest, ATakenNameIsReplacedOnlyWhenAskedAndGoesToTheTrash) {
   const std::string a = makeFile("r1/keep.txt", "new"), b = makeFile("r2/keep.txt", "newer");
   const std::string dest = makeFile("dest/keep.txt", "old copy");
-  const std::string trash = s_home + "/share/Trash/files/";
+  const std::string trash = m_trash + "files/";
   groupFiles({a, b});
-  Selection selection{{a}, m_result.Root(), nullptr, ResultView::kUnified, -1};
-
-  questions.folders = {m_dir + "/dest/"};
-  questions.answers = {IDNO};
-  EXPECT_EQ(actions.MoveOrCopySelected(selection, false), 0);  // No keeps both
+  // Copies (or moves) one file of the unified view into a folder, answering the question.
+  auto copy = [&](const std::string& path, const std::string& folder, int answer = IDYES,
+                  bool move = false) {
+    Selection selection{{path}, m_result.Root(), nullptr, ResultView::kUnified, -1};
+    questions.folders = {m_dir + folder};
+    questions.answers = {answer};
+    return actions.MoveOrCopySelected(selection, move);
+  };
+  EXPECT_EQ(copy(a, "/dest/", IDNO), 0);  // No keeps both
   EXPECT_EQ(bytes(dest), "old copy");
-  questions.folders = {m_dir + "/r1"};
-  EXPECT_EQ(actions.MoveOrCopySelected(selection, false), 0);  // into its own folder
+  EXPECT_EQ(copy(a, "/r1"), 0);  // into its own folder
   EXPECT_EQ(bytes(a), "new");
-  questions.folders = {m_dir + "/dest"};
-  questions.answers = {IDYES};
-  EXPECT_EQ(actions.MoveOrCopySelected(selection, false), 1);
+  EXPECT_EQ(copy(a, "/dest"), 1);
   EXPECT_EQ(bytes(dest), "new");
   EXPECT_EQ(bytes(a), "new");
   EXPECT_EQ(bytes(trash + "keep.txt"), "old copy");
   EXPECT_NE(groupNamed("keep.txt"), nullptr);
   EXPECT_TRUE(m_changes.empty());
 
-  selection.paths = {b};
-  questions.folders = {m_dir + "/dest"};
-  questions.answers = {IDYES};
-  EXPECT_EQ(actions.MoveOrCopySelected(selection, true), 1);
+  EXPECT_EQ(copy(b, "/dest", IDYES, true), 1);
   EXPECT_FALSE(fs::exists(b));
   EXPECT_EQ(bytes(dest), "newer");
   EXPECT_EQ(bytes(trash + "keep.2.txt"), "new");  // the first copy, kept apart
 
   // A copy that fails on the way puts the file it was to replace back in its place.
   const std::vector<std::string> before = trashedNames();
-  selection.paths = {a};
-  questions.folders = {m_dir + "/dest"};
-  questions.answers = {IDYES};
   TEST_FailCopyAfterBytes(0);
-  EXPECT_EQ(actions.MoveOrCopySelected(selection, false), 0);
+  EXPECT_EQ(copy(a, "/dest"), 0);
   TEST_FailCopyAfterBytes(-1);
   EXPECT_EQ(bytes(dest), "newer");
   EXPECT_EQ(trashedNames(), before);
-  EXPECT_FALSE(fs::exists(s_home + "/share/Trash/info/keep.3.txt.trashinfo"));
+  EXPECT_FALSE(fs::exists(m_trash + "info/keep.3.txt.trashinfo"));
 
   // A name too long for the trash's record cannot be trashed, so it is not replaced.
   const std::string longName = std::string(250, 'n');
   const std::string source = makeFile("l1/" + longName, "new");
   const std::string taken = makeFile("dest/" + longName, "old");
-  selection.paths = {source};
-  questions.folders = {m_dir + "/dest"};
-  questions.answers = {IDYES};
-  EXPECT_EQ(actions.MoveOrCopySelected(selection, true), 0);
+  EXPECT_EQ(copy(source, "/dest", IDYES, true), 0);
   EXPECT_EQ(bytes(taken), "old");
   EXPECT_EQ(bytes(source), "new");
   EXPECT_EQ(trashedNames(), before);
-}
-
-// Open and Browse through the real desktop shell, with no opener on PATH: one message
-// each, naming what is missing.
-TEST_F(FileActionsTest, OpenAndBrowseNameTheMissingOpener) {
-  const std::string a = makeFile("o1/a.txt", "1"), b = makeFile("o2/a.txt", "2");
-  const std::string savedPath = std::getenv("PATH") ? std::getenv("PATH") : "";
-  fs::create_directories(m_dir + "/empty-bin");
-  setenv("PATH", (m_dir + "/empty-bin").c_str(), 1);
-  PlatformFileShell desktop(questions);
-  FileActions plain(questions, desktop, hooks());
-  Selection selection{{a, b}, nullptr, nullptr, ResultView::kUnified, -1};
-  questions.answers = {IDYES, IDOK, IDYES, IDOK};
-  EXPECT_EQ(plain.OpenSelected(selection), 1);
-  EXPECT_EQ(plain.BrowseSelected(selection), 1);
-  setenv("PATH", savedPath.c_str(), 1);
-  ASSERT_EQ(questions.asked.size(), 4u);
-  EXPECT_NE(questions.asked[1].text.find(a), std::string::npos);
-  EXPECT_NE(questions.asked[1].text.find("xdg-open"), std::string::npos);
-  EXPECT_NE(questions.asked[3].text.find(m_dir + "/o1"), std::string::npos);
 }
 
 TEST_F(FileActionsTest, RemovalMatchesPathsExactly) {

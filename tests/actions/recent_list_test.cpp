@@ -34,16 +34,6 @@ TEST(RecentList, KeepsNewestFirstWithinTheCapacity) {
   list.Bind(nullptr, nullptr);  // a bound node is not the list's to delete
   EXPECT_STREQ(section->FirstChild()->Desc(), "/new");
   DeleteNode(section);
-
-  // "Clear List" empties the list and leaves the editor's text alone.
-  list.AddText("*<1>*");
-  std::string chosen = "unchanged";
-  EXPECT_FALSE(list.ChooseMenuCommand(3, &chosen));
-  EXPECT_TRUE(list.ChooseMenuCommand(1, &chosen));
-  EXPECT_EQ(chosen, "*<1>*");
-  EXPECT_FALSE(list.ChooseMenuCommand(RecentList::kClearCommand, &chosen));
-  EXPECT_EQ(chosen, "*<1>*");
-  EXPECT_FALSE(list.HasEntries());
 }
 
 // Texts with markup, quotes, entities and bytes that are no UTF-8 come back from the

@@ -41,8 +41,9 @@ class BackupCliTest : public ::testing::Test {
  protected:
   void SetUp() override { testing::PrivateTrashFiles(); }
 
-  // Runs "backup ARGS" and keeps what it wrote.
-  int run(std::vector<std::string> args, Questions* questions = nullptr) {
+  // Runs "backup ARGS" and keeps what it wrote. What the commands print about names goes to
+  // a terminal: no name may ring or move the cursor, whatever the command.
+  int run(std::vector<std::string> args, Questions* questions = nullptr, bool zip = true) {
     args.insert(args.begin(), "backup");
     std::vector<char*> argv;
     for (std::string& a : args) argv.push_back(a.data());
@@ -50,80 +51,81 @@ class BackupCliTest : public ::testing::Test {
     std::FILE* err = std::tmpfile();
     std::FILE* in = std::tmpfile();
     TerminalQuestions nobody(in, err, false);
-    BackupCommandIo io{out, err, questions ? questions : &nobody, testing::WithPlugin()};
+    BackupCommandIo io{out, err, questions ? questions : &nobody,
+                       zip ? testing::WithPlugin() : testing::WithoutPlugin()};
     int status = RunBackupCommandWith(static_cast<int>(argv.size()), argv.data(), io);
     output = slurp(out);
     errors = slurp(err);
     std::fclose(in);
+    EXPECT_EQ((output + errors).find_first_of("\a\x1b"), std::string::npos) << output << errors;
     return status;
   }
   TempDir backup, files;
   std::string output, errors;
 };
 
-// What the commands print about names goes to a terminal: no name may move the cursor,
-// ring or end a line early.
+// A name that would ring, clear the screen or end a line early is shown escaped by every
+// command, and still names its entry. Without a terminal no question is answered Yes, so
+// nothing is overwritten; usage errors exit with 2 and a chosen folder is never made.
 TEST_F(BackupCliTest, AddListRestoreDelete) {
   const std::string name = "odd\tname\n\xff\a\x1b[2J.txt";
-  const std::string odd = files / name;
-  auto printedSafely = [&] {
-    return (output + errors).find_first_of("\a\x1b") == std::string::npos;
-  };
+  const std::string odd = files / name, kept = files / "kept.txt", folder = backup.path();
   WriteBytes(odd, "odd");
-  WriteBytes(files / "kept.txt", "kept");
-  ASSERT_EQ(run({"add", odd, "--comment", "a\nb", "--folder", backup.path()}), 0) << errors;
-  EXPECT_TRUE(printedSafely()) << output;
-  ASSERT_EQ(run({"add", "--keep", files / "kept.txt", "--folder", backup.path()}), 0) << errors;
+  WriteBytes(kept, "kept");
+  ASSERT_EQ(run({"add", odd, "--comment", "a\nb", "--folder", folder}), 0) << errors;
+  ASSERT_EQ(run({"add", "--keep", kept, "--folder", folder}), 0) << errors;
   EXPECT_FALSE(std::filesystem::exists(odd));  // moved to the trash after the backup
-  EXPECT_EQ(ReadBytes(files / "kept.txt"), "kept");
+  EXPECT_EQ(ReadBytes(kept), "kept");
 
-  ASSERT_EQ(run({"list", "--folder", backup.path()}), 0) << errors;
-  EXPECT_TRUE(printedSafely()) << output;
+  ASSERT_EQ(run({"list", "--folder", folder}), 0) << errors;
   EXPECT_NE(output.find("\n1\todd\\tname\\n\\xff"), std::string::npos) << output;
   EXPECT_NE(output.find("\t" + files.path() + "/\t"), std::string::npos) << output;
   EXPECT_NE(output.find("\ttxt\t3 \ta \\\\ b\n"), std::string::npos) << output;
   EXPECT_NE(output.find("\n1\tkept.txt\t"), std::string::npos) << output;
-  ASSERT_EQ(run({"list", "--format", "json", "--folder", backup.path()}), 0) << errors;
-  EXPECT_TRUE(printedSafely()) << output;
+  ASSERT_EQ(run({"list", "--format", "json", "--folder", folder}), 0) << errors;
   EXPECT_NE(output.find("\"name\":\"odd\\tname\\n\\ufffd"), std::string::npos) << output;
   EXPECT_NE(output.find("\"size\":4,\"compressed\":true"), std::string::npos) << output;
 
   // The original name is unique, so it names the entry; the number 1 is not.
-  EXPECT_EQ(run({"restore", "1", "--folder", backup.path()}), 1);
+  EXPECT_EQ(run({"restore", "1", "--folder", folder}), 1);
   EXPECT_NE(errors.find("more than one"), std::string::npos);
-  ASSERT_EQ(run({"restore", name, "--folder", backup.path()}), 0) << errors;
-  EXPECT_TRUE(printedSafely()) << output;
+  ASSERT_EQ(run({"restore", name, "--folder", folder}), 0) << errors;
   EXPECT_EQ(ReadBytes(odd), "odd");
-  ASSERT_EQ(run({"delete", "1.kept.txt.zipp", "--folder", backup.path()}), 0) << errors;
-  EXPECT_TRUE(NamesIn(backup.path()).empty());
-  EXPECT_EQ(run({"delete", "1.kept.txt.zipp", "--folder", backup.path()}), 1);
-  EXPECT_EQ(run({"list", "--folder", backup / "gone\x1b"}), 1);
-  EXPECT_TRUE(printedSafely()) << errors;
 
-  // A size that is no number is shown as unknown.
-  WriteBytes(backup / "2.a.txt", "a");
-  WriteBytes(backup / "2.a.txt.backup_info", "location\t/x/\r\nsize\t12 bytes\r\n");
-  ASSERT_EQ(run({"list", "--format", "json", "--folder", backup.path()}), 0) << errors;
-  EXPECT_NE(output.find("\"size\":null"), std::string::npos) << output;
-  ASSERT_EQ(run({"list", "--folder", backup.path()}), 0) << errors;
-  EXPECT_NE(output.find("\ta.txt\t/x/\t-\t-\t-\t-\n"), std::string::npos) << output;
-}
-
-TEST_F(BackupCliTest, WithoutATerminalNothingIsOverwritten) {
-  WriteBytes(files / "doc.txt", "backed up");
-  ASSERT_EQ(run({"add", "--keep", files / "doc.txt", "--folder", backup.path()}), 0);
-  WriteBytes(files / "doc.txt", "changed since");
-  EXPECT_EQ(run({"restore", "doc.txt", "--folder", backup.path()}), 1);
-  EXPECT_EQ(ReadBytes(files / "doc.txt"), "changed since");
-  EXPECT_EQ(NamesIn(backup.path()).size(), 2u);
+  // The kept file changed since: replaced only after a Yes on a terminal.
+  WriteBytes(kept, "changed since");
+  EXPECT_EQ(run({"restore", "kept.txt", "--folder", folder}), 1);
+  EXPECT_EQ(ReadBytes(kept), "changed since");
   EXPECT_NE(errors.find("taken as"), std::string::npos) << errors;
-
-  // The same question answered Yes on a terminal replaces the file.
   testing::ScriptedQuestions person;
   person.answers = {IDYES};
-  EXPECT_EQ(run({"restore", "doc.txt", "--folder", backup.path()}, &person), 0) << errors;
-  EXPECT_EQ(ReadBytes(files / "doc.txt"), "backed up");
+  EXPECT_EQ(run({"restore", "kept.txt", "--folder", folder}, &person), 0) << errors;
+  EXPECT_EQ(ReadBytes(kept), "kept");
   EXPECT_EQ(person.asked.size(), 1u);
+
+  ASSERT_EQ(run({"add", "--keep", kept, "--folder", folder}), 0) << errors;
+  ASSERT_EQ(run({"delete", "1.kept.txt.zipp", "--folder", folder}), 0) << errors;
+  EXPECT_TRUE(NamesIn(folder).empty());
+  EXPECT_EQ(run({"delete", "1.kept.txt.zipp", "--folder", folder}), 1);
+
+  EXPECT_EQ(run({}), 2);
+  EXPECT_EQ(run({"add", "--folder", folder}), 2);
+  EXPECT_EQ(run({"list", "--folder"}), 2);
+  EXPECT_EQ(run({"list", "--folder", backup / "gone\x1b"}), 1);
+  EXPECT_FALSE(std::filesystem::exists(backup / "gone\x1b"));
+
+  // A size that is no number is shown as unknown; the settings name the folder.
+  WriteBytes(backup / "2.a.txt", "a");
+  WriteBytes(backup / "2.a.txt.backup_info", "location\t/x/\r\nsize\t12 bytes\r\n");
+  ASSERT_EQ(run({"list", "--format", "json", "--folder", folder}), 0) << errors;
+  EXPECT_NE(output.find("\"size\":null"), std::string::npos) << output;
+  const std::string settingsFile = files / "twinfold.dat";
+  SettingsStore settings;
+  settings.SetDefaults({settingsFile, files / "unused"});
+  settings.SetBackupFolder(folder);
+  ASSERT_EQ(settings.Save(), 1);
+  ASSERT_EQ(run({"list", "--settings", settingsFile}), 0) << errors;
+  EXPECT_NE(output.find("\ta.txt\t/x/\t-\t-\t-\t-\n"), std::string::npos) << output;
 }
 
 // Eight "backup add" processes let loose at once on one folder, plainly and compressed:
@@ -151,16 +153,9 @@ TEST_F(BackupCliTest, RunsAtTheSameTimeClaimNumbersOfTheirOwn) {
         char c;
         while (::read(gate[0], &c, 1) > 0) {
         }  // the parent closing the gate starts every run at once
-        std::FILE* out = std::fopen((sources[i] + ".out").c_str(), "w");
-        TerminalQuestions nobody(stdin, out, false);
-        std::vector<std::string> args = {"backup",   "add",      "--keep",
-                                         sources[i], "--folder", folder.path()};
-        std::vector<char*> argv;
-        for (std::string& a : args) argv.push_back(a.data());
-        BackupCommandIo io{out, out, &nobody,
-                           zip ? testing::WithPlugin() : testing::WithoutPlugin()};
-        const int status = RunBackupCommandWith(static_cast<int>(argv.size()), argv.data(), io);
-        std::fclose(out);
+        const int status =
+            run({"add", "--keep", sources[i], "--folder", folder.path()}, nullptr, zip);
+        WriteBytes(sources[i] + ".out", output + errors);
         ::_exit(status);
       }
       children.push_back(pid);
@@ -266,23 +261,6 @@ TEST(TerminalQuestions, AnswersFitTheButtonsAndNamesCannotEscape) {
   EXPECT_NE(text.find("Delete\n /tmp/a"), std::string::npos) << text;  // its own line break
   std::fclose(in);
   std::fclose(out);
-}
-
-TEST_F(BackupCliTest, UsageErrorsAndTheFolderFromTheSettings) {
-  EXPECT_EQ(run({}), 2);
-  EXPECT_EQ(run({"add", "--folder", backup.path()}), 2);
-  EXPECT_EQ(run({"list", "--folder"}), 2);
-  EXPECT_EQ(run({"list", "--folder", backup / "missing"}), 1);
-  EXPECT_FALSE(std::filesystem::exists(backup / "missing"));  // a chosen folder is never made
-
-  WriteBytes(backup / "4.from.settings", "x");
-  const std::string settingsFile = files / "twinfold.dat";
-  SettingsStore settings;
-  settings.SetDefaults({settingsFile, files / "unused"});
-  settings.SetBackupFolder(backup.path());
-  ASSERT_EQ(settings.Save(), 1);
-  ASSERT_EQ(run({"list", "--settings", settingsFile}), 0) << errors;
-  EXPECT_NE(output.find("\n4\tfrom.settings\t-\t-\t-\t-\t-\n"), std::string::npos) << output;
 }
 
 }  // namespace

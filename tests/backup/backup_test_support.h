@@ -15,29 +15,22 @@
 #include <string>
 #include <vector>
 
+#include "tests/support/private_trash.h"
 #include "tests/support/temp_tree.h"
 
 namespace tf::testing {
 
 // A new temporary folder, removed with everything in it at the end of the test.
-class TempDir : public TempTree {
- public:
-  const std::string& path() const { return root(); }
-  std::string operator/(const std::string& name) const { return Path(name); }
-};
+using TempDir = TempTree;
 
-// Points the trash at a folder of this test process, before anything is trashed, so
-// the tests never touch the user's own trash. Returns the trash's "files" folder.
+// The trash's "files" folder, in a data folder of this test process, set before anything
+// is trashed, so the tests never touch the user's own trash.
 inline std::string PrivateTrashFiles() {
-  static TempDir home;  // removed with the trash when the process ends
-  static const bool set = ::setenv("XDG_DATA_HOME", home.path().c_str(), 1) == 0;
-  (void)set;
-  return home.path() + "/Trash/files";
+  return PrivateTrashHome() + "/Trash/files";
 }
 
 inline void WriteBytes(const std::string& path, const std::string& bytes) {
-  std::ofstream out(path, std::ios::binary | std::ios::trunc);
-  out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+  WriteFile(path, bytes);
 }
 
 inline std::string ReadBytes(const std::string& path) {
@@ -54,11 +47,6 @@ inline struct timespec Mtime(const std::string& path) {
   struct stat st {};
   ::lstat(path.c_str(), &st);
   return st.st_mtim;
-}
-
-inline bool SameMtime(const std::string& a, const std::string& b) {
-  struct timespec x = Mtime(a), y = Mtime(b);
-  return x.tv_sec == y.tv_sec && x.tv_nsec == y.tv_nsec;
 }
 
 // Names directly in a folder, sorted.

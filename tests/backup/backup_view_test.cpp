@@ -4,6 +4,7 @@
 
 #include <string>
 
+#include "datatree/node_ptr.h"
 #include "platform/path_status.h"
 #include "platform/zip_plugin.h"
 #include "results/backup_folder_change.h"
@@ -87,13 +88,8 @@ TEST(BackupFolderChange, NothingIsMadeReplacedOrLost) {
   EXPECT_EQ(NamesIn(current.path()).size(), 2u);
   EXPECT_EQ(box, fresh.path());
 
-  // A missing new folder is never made, whatever the answer.
-  box = fresh / "nope";
-  questions.answers = {IDNO};
-  EXPECT_FALSE(ConfirmBackupFolderChange(current.path(), &box, questions, enable));
-  EXPECT_FALSE(std::filesystem::exists(fresh / "nope"));
-
-  // The old folder is gone: the new folder's state decides, without a question.
+  // The old folder is gone: the new folder's state decides, without a question, and a
+  // missing one is not made.
   const size_t asked = questions.asked.size();
   box = fresh.path();
   EXPECT_TRUE(ConfirmBackupFolderChange(current / "gone", &box, questions, enable));
@@ -101,6 +97,7 @@ TEST(BackupFolderChange, NothingIsMadeReplacedOrLost) {
   EXPECT_TRUE(ConfirmBackupFolderChange(current / "gone", &box, questions, enable));
   EXPECT_EQ(enabled, (std::vector<bool>{false, true, true, false}));
   EXPECT_EQ(questions.asked.size(), asked);
+  EXPECT_FALSE(std::filesystem::exists(fresh / "nope"));
 }
 
 // The dialog's answers, given in advance.
@@ -108,61 +105,45 @@ class ScriptedDetails : public BackupDetailsDialog {
  public:
   bool ok = true;
   BackupDetails reply;
-  std::string shownName, shownFolder;
-  bool Ask(const std::string& name, const std::string& folder, BackupDetails* out) override {
-    shownName = name;
+  std::string shownFolder;
+  bool Ask(const std::string&, const std::string& folder, BackupDetails* out) override {
     shownFolder = folder;
     *out = reply;
     return ok;
   }
 };
 
-class MoveToBackupTest : public ::testing::Test {
- protected:
-  void SetUp() override {
-    testing::PrivateTrashFiles();
-    store.SetFolder(backup.path());
-    results = CreateNode(nullptr, "Duplicate files results", ATTACH_ROOT);
-    group = CreateNode(results, "a.txt", ATTACH_LAST_CHILD);
-    for (const std::string& path : {files / "a.txt", files / "b/a.txt"}) {
-      std::filesystem::create_directories(std::filesystem::path(path).parent_path());
-      WriteBytes(path, "same");
-      // The size and time the search found, which Move to Backup compares before acting.
-      DataNode* file = CreateNode(group, path.c_str(), ATTACH_LAST_CHILD);
-      PathStatus found;
-      StatPath(path, &found, false);
-      file->val = found.size;
-      file->val2 = found.modified;
-    }
-    selection.groupsRoot = results;
-    selection.group = group;
-  }
-  void TearDown() override { DeleteNode(results); }
-
+// Two files, or a cancelled dialog, store nothing and leave the file; otherwise the file
+// is stored with its comment, goes to the trash and leaves the results.
+TEST(MoveToBackup, BacksUpThenTrashesAndDropsTheFile) {
+  testing::PrivateTrashFiles();
   TempDir backup, files;
   testing::ScriptedQuestions questions;
   ZipPlugin none{testing::WithoutPlugin()};
   BackupStore store{questions, &none};
-  PlatformFileShell shell{questions};
-  static FileActionHooks droppingHooks() {
-    FileActionHooks hooks;
-    hooks.removeFile = [](DataNode* file) {
-      DeleteNode(file);
-      return 1;
-    };
-    return hooks;
+  store.SetFolder(backup.path());
+  NodePtr results(CreateNode(nullptr, "Duplicate files results", ATTACH_ROOT));
+  DataNode* group = CreateNode(results.get(), "a.txt", ATTACH_LAST_CHILD);
+  for (const std::string& path : {files / "a.txt", files / "b/a.txt"}) {
+    std::filesystem::create_directories(std::filesystem::path(path).parent_path());
+    WriteBytes(path, "same");
+    // The size and time the search found, which Move to Backup compares before acting.
+    DataNode* file = CreateNode(group, path.c_str(), ATTACH_LAST_CHILD);
+    PathStatus found;
+    StatPath(path, &found, false);
+    file->val = found.size;
+    file->val2 = found.modified;
   }
-  FileActions actions{questions, shell, droppingHooks()};
-  DataNode* results = nullptr;
-  DataNode* group = nullptr;
-  Selection selection;
+  PlatformFileShell shell{questions};
+  FileActionHooks hooks;
+  hooks.removeFile = [](DataNode* file) {
+    DeleteNode(file);
+    return 1;
+  };
+  FileActions actions{questions, shell, hooks};
   ScriptedDetails dialog;
-};
-
-// Two files, or a cancelled dialog, store nothing and leave the file; otherwise the file
-// is stored with its comment, goes to the trash and leaves the results.
-TEST_F(MoveToBackupTest, BacksUpThenTrashesAndDropsTheFile) {
-  selection.paths = {files / "a.txt", files / "b/a.txt"};
+  Selection selection{
+      {files / "a.txt", files / "b/a.txt"}, results.get(), group, ResultView::kSeparate, -1};
   EXPECT_EQ(MoveToBackup(selection, store, questions, dialog, actions), 0);
   selection.paths = {files / "a.txt"};
   dialog.ok = false;

@@ -48,42 +48,14 @@ struct Shell {
   AppShell shell;
 };
 
-TEST(AppShell, SettingsFileChoosesPriorityBackupAndMasks) {
+// A damaged or far too large settings file is kept aside, never overwritten. A settings
+// name or a mask collection held by a folder, a FIFO or a device: nothing is read from it
+// (nor waited on), nothing is set aside, the defaults of the run are not saved over it, and
+// the built-in groups stand in for the collection, which the menu leaves out.
+TEST(AppShell, SettingsAndCollectionsThatCannotBeReadAreLeftAlone) {
   TempTree tree;
   const ShellPlaces places = PlacesIn(tree);
-  WriteCollection(tree.Path("mine.mcf"), "Mine");
-  {
-    SettingsStore store;
-    store.SetDefaults({places.settingsFile, places.defaultBackupFolder});
-    store.SetPriority(0);
-    store.SetBackupFolder(tree.Path("chosen/Backup"));
-    store.SetFilterFlag(0);
-    store.SetFilterText(tree.Path("mine.mcf"));
-    ASSERT_EQ(store.Save(), 1);
-  }
-  Shell s(tree);
-  ASSERT_TRUE(s.shell.LoadSettings());
-  EXPECT_EQ(s.shell.settingsSource(), SettingsSource::kLoaded);
-  EXPECT_EQ(s.shell.Search().Priority(), 0);
-  ASSERT_TRUE(s.shell.OpenStores());
-  EXPECT_FALSE(fs::exists(tree.Path("chosen")));  // a folder the user chose is never made
-  EXPECT_FALSE(fs::exists(tree.Path("data/Backup")));
-  ASSERT_EQ(s.shell.Masks().Count(), 1);
-  MaskGroup group;
-  ASSERT_TRUE(s.shell.Masks().GetGroup(1, &group));
-  EXPECT_EQ(group.name, "Mine");
-
-  // The collection named by the settings is gone: the built-in groups stand in.
-  fs::remove(tree.Path("mine.mcf"));
-  Shell again(tree);
-  ASSERT_TRUE(again.shell.LoadSettings());
-  ASSERT_TRUE(again.shell.OpenStores());
-  EXPECT_EQ(again.shell.Masks().Count(), 6);
-}
-
-TEST(AppShell, DamagedSettingsFilesAreKeptAsideNeverOverwritten) {
-  TempTree tree;
-  const std::string file = tree.Path("config/twinfold.dat");
+  const std::string& file = places.settingsFile;
   fs::create_directories(tree.Path("config"));
   for (const char* damaged : {"this is not a tree\n", "nor this\n"}) {
     std::ofstream(file, std::ios::binary) << damaged;
@@ -98,103 +70,106 @@ TEST(AppShell, DamagedSettingsFilesAreKeptAsideNeverOverwritten) {
   }
   EXPECT_EQ(testing::ReadFile(file + ".damaged"), "this is not a tree\n");
   EXPECT_EQ(testing::ReadFile(file + ".damaged.1"), "nor this\n");
-
-  // Far larger than any settings file: refused unread, and kept aside like any damage.
   {
     std::ofstream big(file, std::ios::binary);
     big.seekp(static_cast<std::streamoff>(65) << 20);
     big << "end";
   }
-  Shell s(tree);
-  ASSERT_TRUE(s.shell.LoadSettings());
-  EXPECT_EQ(s.shell.settingsSource(), SettingsSource::kDamaged);
-  s.shell.Shutdown();
-  EXPECT_EQ(fs::file_size(file + ".damaged.2"), (uintmax_t{65} << 20) + 3);
-}
-
-// A settings name held by a folder, a FIFO or a device: nothing is read from it (nor waited
-// on), nothing is set aside, and the defaults of the run are not saved over it.
-TEST(AppShell, SettingsNameThatIsNoFileIsLeftAlone) {
-  TempTree tree;
-  fs::create_directories(tree.Path("folder/twinfold.dat"));
-  ASSERT_EQ(mkfifo(tree.Path("fifo").c_str(), 0600), 0);
-  alarm(60);  // a start-up that waits on the FIFO ends the test here
-  for (const std::string& path :
-       {tree.Path("folder/twinfold.dat"), tree.Path("fifo"), std::string("/dev/zero")}) {
-    ScriptedQuestions questions;
-    RecordingPanes panes;
-    ShellPlaces places = PlacesIn(tree);
-    places.settingsFile = path;
-    AppShell shell(questions, panes, places);
-    ASSERT_TRUE(shell.LoadSettings());
-    EXPECT_EQ(shell.settingsSource(), SettingsSource::kNotAFile) << path;
-    EXPECT_EQ(shell.Search().Priority(), 1);
-    ASSERT_TRUE(shell.OpenStores());
-    shell.Shutdown();
-    EXPECT_FALSE(fs::exists(path + ".damaged")) << path;
+  {
+    Shell s(tree);
+    ASSERT_TRUE(s.shell.LoadSettings());
+    EXPECT_EQ(s.shell.settingsSource(), SettingsSource::kDamaged);
   }
-  alarm(0);
-  EXPECT_TRUE(fs::is_empty(tree.Path("folder/twinfold.dat")));
-  EXPECT_TRUE(fs::is_fifo(tree.Path("fifo")));
-  EXPECT_FALSE(fs::exists(tree.Path("folder/twinfold.dat.damaged")));
-}
+  EXPECT_EQ(fs::file_size(file + ".damaged.2"), (uintmax_t{65} << 20) + 3);
 
-// The collection the settings name may be a FIFO or a device: start-up goes on with the
-// built-in groups instead of waiting or reading without end, and the menu leaves it out.
-TEST(AppShell, MaskCollectionThatIsNoFileGivesTheBuiltInGroups) {
-  TempTree tree;
-  const ShellPlaces places = PlacesIn(tree);
+  fs::create_directories(tree.Path("folder/twinfold.dat"));
   fs::create_directories(tree.Path("data/Filters"));
   ASSERT_EQ(mkfifo(tree.Path("data/Filters/fifo.mcf").c_str(), 0600), 0);
   WriteCollection(tree.Path("data/Filters/real.mcf"), "Real");
-  alarm(60);
-  for (const std::string& named : {tree.Path("data/Filters/fifo.mcf"), std::string("/dev/zero")}) {
+  alarm(60);  // a start-up that waits on a FIFO ends the test here
+  for (const std::string& path : {tree.Path("folder/twinfold.dat"),
+                                  tree.Path("data/Filters/fifo.mcf"), std::string("/dev/zero")}) {
+    {
+      ScriptedQuestions questions;
+      RecordingPanes panes;
+      ShellPlaces odd = places;
+      odd.settingsFile = path;
+      AppShell shell(questions, panes, odd);
+      ASSERT_TRUE(shell.LoadSettings());
+      EXPECT_EQ(shell.settingsSource(), SettingsSource::kNotAFile) << path;
+      EXPECT_EQ(shell.Search().Priority(), 1);
+      ASSERT_TRUE(shell.OpenStores());
+      shell.Shutdown();
+      EXPECT_FALSE(fs::exists(path + ".damaged")) << path;
+    }
+    if (fs::is_directory(path)) continue;
     {
       SettingsStore store;
       store.SetDefaults({places.settingsFile, places.defaultBackupFolder});
       store.SetFilterFlag(0);
-      store.SetFilterText(named);
+      store.SetFilterText(path);
       ASSERT_EQ(store.Save(), 1);
     }
     Shell s(tree);
     ASSERT_TRUE(s.shell.LoadSettings());
     ASSERT_TRUE(s.shell.OpenStores());
-    EXPECT_EQ(s.shell.Masks().Count(), 6) << named;
+    EXPECT_EQ(s.shell.Masks().Count(), 6) << path;
     ASSERT_EQ(s.shell.CollectionFiles().size(), 1u);
     EXPECT_EQ(s.shell.CollectionFiles()[0].name, "real");
   }
   alarm(0);
+  EXPECT_TRUE(fs::is_empty(tree.Path("folder/twinfold.dat")));
+  EXPECT_TRUE(fs::is_fifo(tree.Path("data/Filters/fifo.mcf")));
 }
 
-TEST(AppShell, LoadMasksMenuLoadsTheChosenFile) {
+// The settings file chooses the priority, the backup folder (never made when missing) and
+// the mask collection. A user's collection hides an installed one of the same name; a
+// broken one is listed but loading it keeps the groups in use; the built-in groups come
+// back on request, or when the collection named went away.
+TEST(AppShell, SettingsFileAndCollectionsChooseTheMasks) {
   TempTree tree;
+  const ShellPlaces places = PlacesIn(tree);
   WriteCollection(tree.Path("data/Filters/Beta.mcf"), "User beta");
   WriteCollection(tree.Path("share/Filters/alpha.mcf"), "Installed alpha");
-  WriteCollection(tree.Path("share/Filters/Beta.mcf"), "Installed beta");  // hidden
-  fs::create_directories(tree.Path("data/Filters"));
+  WriteCollection(tree.Path("share/Filters/Beta.mcf"), "Installed beta");
   std::ofstream(tree.Path("data/Filters/broken.mcf")) << "not a collection";
+  {
+    SettingsStore store;
+    store.SetDefaults({places.settingsFile, places.defaultBackupFolder});
+    store.SetPriority(0);
+    store.SetBackupFolder(tree.Path("chosen/Backup"));
+    store.SetFilterFlag(0);
+    store.SetFilterText(tree.Path("share/Filters/alpha.mcf"));
+    ASSERT_EQ(store.Save(), 1);
+  }
   Shell s(tree);
   ASSERT_TRUE(s.shell.LoadSettings());
+  EXPECT_EQ(s.shell.settingsSource(), SettingsSource::kLoaded);
+  EXPECT_EQ(s.shell.Search().Priority(), 0);
   ASSERT_TRUE(s.shell.OpenStores());
-  const auto& files = s.shell.CollectionFiles();
-  ASSERT_EQ(files.size(), 3u);
-  EXPECT_EQ(files[0].name, "Beta");
-  EXPECT_EQ(files[1].name, "broken");
-  EXPECT_EQ(files[2].name, "alpha");
-
+  EXPECT_FALSE(fs::exists(tree.Path("chosen")));
+  EXPECT_FALSE(fs::exists(tree.Path("data/Backup")));
   MaskGroup group;
+  ASSERT_EQ(s.shell.Masks().Count(), 1);
+  ASSERT_TRUE(s.shell.Masks().GetGroup(1, &group));
+  EXPECT_EQ(group.name, "Installed alpha");
+
+  ASSERT_EQ(s.shell.CollectionFiles().size(), 3u);
   ASSERT_TRUE(s.shell.LoadMasksCommand(kFirstLoadMasksCommand));
   ASSERT_TRUE(s.shell.Masks().GetGroup(1, &group));
   EXPECT_EQ(group.name, "User beta");
-  EXPECT_FALSE(s.shell.LoadMasksCommand(kFirstLoadMasksCommand + 1));  // unchanged
-  EXPECT_EQ(s.shell.Masks().Count(), 1);
-  EXPECT_FALSE(s.shell.LoadMasksCommand(kFirstLoadMasksCommand - 1));
+  EXPECT_FALSE(s.shell.LoadMasksCommand(kFirstLoadMasksCommand + 1));  // broken: unchanged
   EXPECT_FALSE(s.shell.LoadMasksCommand(kFirstLoadMasksCommand + 3));
-  ASSERT_TRUE(s.shell.LoadMasksCommand(kFirstLoadMasksCommand + 2));
   ASSERT_TRUE(s.shell.Masks().GetGroup(1, &group));
-  EXPECT_EQ(group.name, "Installed alpha");
+  EXPECT_EQ(group.name, "User beta");
   s.shell.LoadBuiltInMasks();
   EXPECT_EQ(s.shell.Masks().Count(), 6);
+
+  fs::remove(tree.Path("share/Filters/alpha.mcf"));
+  Shell again(tree);
+  ASSERT_TRUE(again.shell.LoadSettings());
+  ASSERT_TRUE(again.shell.OpenStores());
+  EXPECT_EQ(again.shell.Masks().Count(), 6);
 }
 
 }  // namespace

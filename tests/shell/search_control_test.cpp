@@ -44,12 +44,6 @@ bool TickUntilStopped(SearchControl& control) {
   return control.Run()->state() == SearchRun::kStopped;
 }
 
-int GroupCount(DataNode* root) {
-  int count = 0;
-  for (DataNode* group = root ? root->FirstChild() : nullptr; group; group = group->Next()) ++count;
-  return count;
-}
-
 TEST(SearchControl, WholeSearchGoesThroughItsStatusTexts) {
   TempTree tree;
   tree.File("a/x.txt");
@@ -58,6 +52,10 @@ TEST(SearchControl, WholeSearchGoesThroughItsStatusTexts) {
   Fixture f(10);
   EXPECT_FALSE(f.control->CanStart());
   EXPECT_FALSE(f.control->CanStop());  // before the first search
+  // Stop without any search only clears the status line.
+  EXPECT_EQ(f.control->StopSearch(), 1);
+  EXPECT_EQ(f.panes.lines, std::vector<std::string>{""});
+  f.panes.lines.clear();
 
   EXPECT_EQ(f.control->ChangeIncludeFolder(true, tree.root()), kFolderAdded);
   EXPECT_EQ(f.control->ChangeIncludeFolder(true, tree.Path("a")), kFolderRefused);
@@ -65,7 +63,7 @@ TEST(SearchControl, WholeSearchGoesThroughItsStatusTexts) {
   const uint64_t before = f.control->ResultGeneration();
   ASSERT_EQ(f.control->StartSearch(), 1);
   // (Whether Stop is still offered right after the start depends on how fast three files
-  // are walked and merged; StopAndRestartWhileRunning covers a running search.)
+  // are walked and merged; the test of a stop part-way covers a running search.)
   ASSERT_TRUE(TickToEnd(*f.control));
 
   EXPECT_FALSE(f.control->CanStop());  // after it finished
@@ -74,7 +72,7 @@ TEST(SearchControl, WholeSearchGoesThroughItsStatusTexts) {
                                       "Finalizing...", "Finished (2 files found)"}));
   EXPECT_EQ(f.panes.calls, (std::vector<std::string>{"started", "clear", "searching 1",
                                                      "searching 0", "finished"}));
-  EXPECT_EQ(GroupCount(f.control->GroupsRoot()), 1);
+  EXPECT_EQ(GroupRows(f.control->GroupsRoot()).size(), 1u);
   EXPECT_EQ(f.panes.flashes, 1);
   EXPECT_NE(f.control->ResultGeneration(), before);
   EXPECT_EQ(f.control->FolderStatus(tree.root()), "accepted");
@@ -83,13 +81,14 @@ TEST(SearchControl, WholeSearchGoesThroughItsStatusTexts) {
   const uint64_t shown = f.control->ResultGeneration();
   DataNode* group = f.control->GroupsRoot()->FirstChild();
   EXPECT_EQ(f.control->RemoveFile(group->FirstChild()), 2);
-  EXPECT_EQ(GroupCount(f.control->GroupsRoot()), 0);
+  EXPECT_EQ(GroupRows(f.control->GroupsRoot()).size(), 0u);
   EXPECT_NE(f.control->ResultGeneration(), shown);
 
-  // The folder went away: no new search, but the lists let go of the old result before
-  // it is deleted.
+  // The folder went away: nothing to scan, so no new search, but the lists let go of the
+  // old result before it is deleted.
   std::filesystem::rename(tree.root(), tree.root() + ".moved");
   f.panes.calls.clear();
+  EXPECT_FALSE(f.control->CanStart());
   EXPECT_EQ(f.control->StartSearch(), 0);
   EXPECT_EQ(f.panes.calls, std::vector<std::string>{"started"});
   EXPECT_EQ(f.control->GroupsRoot(), nullptr);
@@ -137,51 +136,30 @@ TEST(SearchControl, TicksAskedForByTheRunFinishTheSearch) {
   EXPECT_EQ(f.panes.lines, (std::vector<std::string>{kStatusScanning, "Finalizing...",
                                                      "Finished (5 files found)"}));
   EXPECT_EQ(f.panes.calls.back(), "finished");
-  EXPECT_EQ(GroupCount(f.control->GroupsRoot()), 1);
-}
-
-TEST(SearchControl, NothingToScanOrNothingFound) {
-  TempTree tree;
-  Fixture f(10);
-  f.control->ChangeIncludeFolder(true, tree.Folder("gone"));
-  std::filesystem::remove(tree.Path("gone"));
-  f.panes.lines.clear();
-  EXPECT_FALSE(f.control->CanStart());
-  EXPECT_EQ(f.control->StartSearch(), 0);
-  EXPECT_TRUE(f.panes.calls.empty());
-  EXPECT_EQ(f.control->Run(), nullptr);
-
-  // Stop without any search only clears the status line.
-  EXPECT_EQ(f.control->StopSearch(), 1);
-  EXPECT_EQ(f.panes.lines, std::vector<std::string>{""});
-
-  tree.File("one.txt");
-  f.control->ChangeIncludeFolder(true, tree.root());
-  f.panes.active = false;
-  ASSERT_EQ(f.control->StartSearch(), 1);
-  ASSERT_TRUE(TickToEnd(*f.control));
-  EXPECT_EQ(f.panes.lines.back(), "Finished (NO FILES FOUND)");
-  EXPECT_EQ(f.panes.flashes, 1);  // an empty result flashes the window too
-  EXPECT_TRUE(f.control->IsFlashing());
+  EXPECT_EQ(GroupRows(f.control->GroupsRoot()).size(), 1u);
 }
 
 // Stopped part-way through a big tree, a search shows what it found: both result lists
 // (the groups, and each group followed by its files) get rows, and they learn that the
-// result changed.
-TEST(SearchControl, StopPartWayShowsTheGroupsFoundSoFar) {
+// result changed. Started again while running, the running search is dropped.
+TEST(SearchControl, StopPartWayShowsTheGroupsFoundSoFarAndRestartDropsTheRun) {
   TempTree tree;
   constexpr int kFolders = 1500;
   for (int d = 0; d < kFolders; ++d) tree.File("d" + std::to_string(d) + "/common.txt");
   Fixture f(1000);
   f.control->ChangeIncludeFolder(true, tree.root());
   ASSERT_EQ(f.control->StartSearch(), 1);
-  const uint64_t generation = f.control->ResultGeneration();
+  uint64_t generation = f.control->ResultGeneration();
   const FolderScan& scan = *f.control->Run()->Scans()[0];
   for (int i = 0; i < 100000 && scan.foldersEntered() < 20; ++i)
     std::this_thread::sleep_for(std::chrono::microseconds(100));
+  ASSERT_TRUE(f.control->CanStop());
+  f.panes.calls.clear();
   EXPECT_EQ(f.control->StopSearch(), 1);
+  EXPECT_FALSE(f.control->CanStop());
   ASSERT_TRUE(TickUntilStopped(*f.control));  // the groups form beside the window
-  EXPECT_EQ(f.panes.calls.back(), "finished");
+  EXPECT_EQ(f.panes.lines.back(), kStatusStopped);
+  EXPECT_EQ(f.panes.calls, (std::vector<std::string>{"searching 0", "finished"}));
   EXPECT_EQ(f.control->FolderStatus(tree.root()), "stopped");
   EXPECT_NE(f.control->ResultGeneration(), generation);
   const std::vector<DataNode*> groups = GroupRows(f.control->GroupsRoot());
@@ -189,42 +167,22 @@ TEST(SearchControl, StopPartWayShowsTheGroupsFoundSoFar) {
   EXPECT_GE(groups[0]->val2, 20);
   EXPECT_LT(groups[0]->val2, kFolders);
   EXPECT_EQ(UnifiedRows(f.control->GroupsRoot()).size(), static_cast<size_t>(1 + groups[0]->val2));
-}
-
-// With a work interval of a second the second folder's scan starts only on a later tick,
-// so the search is still running when it is stopped or started again.
-TEST(SearchControl, StopAndRestartWhileRunning) {
-  TempTree one;
-  TempTree two;
-  one.File("x.txt");
-  two.File("x.txt");
-  Fixture f(1000);
-  f.control->ChangeIncludeFolder(true, one.root());
-  f.control->ChangeIncludeFolder(true, two.root());
-
-  ASSERT_EQ(f.control->StartSearch(), 1);
-  ASSERT_TRUE(f.control->CanStop());
-  f.panes.calls.clear();
-  EXPECT_EQ(f.control->StopSearch(), 1);
-  EXPECT_FALSE(f.control->CanStop());
-  ASSERT_TRUE(TickUntilStopped(*f.control));
-  EXPECT_EQ(f.panes.lines.back(), kStatusStopped);
-  EXPECT_EQ(f.panes.calls, (std::vector<std::string>{"searching 0", "finished"}));
   f.control->Tick();  // a stopped run is not finished again
   EXPECT_EQ(f.panes.flashes, 0);
 
   ASSERT_EQ(f.control->StartSearch(), 1);
-  const uint64_t generation = f.control->ResultGeneration();
-  ASSERT_EQ(f.control->StartSearch(), 1);  // the running one is stopped and dropped
+  generation = f.control->ResultGeneration();
+  ASSERT_EQ(f.control->StartSearch(), 1);
   EXPECT_NE(f.control->ResultGeneration(), generation);
   EXPECT_EQ(f.control->Run()->state(), SearchRun::kRunning);
   ASSERT_TRUE(TickToEnd(*f.control));
-  EXPECT_EQ(f.panes.lines.back(), "Finished (2 files found)");
-  EXPECT_EQ(GroupCount(f.control->GroupsRoot()), 1);
+  EXPECT_EQ(f.panes.lines.back(), "Finished (1500 files found)");
+  EXPECT_EQ(GroupRows(f.control->GroupsRoot()).size(), 1u);
 }
 
-// A finished search flashes the window every interval until its time is up (longer when
-// the window is not active) or the window is activated, then never again.
+// A finished search, even one that found nothing, flashes the window every interval until
+// its time is up (longer when the window is not active) or the window is activated, then
+// never again.
 TEST(SearchControl, FinishedSearchFlashesUntilItsTimeOrActivation) {
   TempTree tree;
   tree.File("x.txt");
@@ -236,7 +194,8 @@ TEST(SearchControl, FinishedSearchFlashesUntilItsTimeOrActivation) {
     now = 0;
     ASSERT_EQ(f.control->StartSearch(), 1);
     ASSERT_TRUE(TickToEnd(*f.control));
-    EXPECT_EQ(f.panes.flashes, 1) << mode;
+    EXPECT_EQ(f.panes.lines.back(), "Finished (NO FILES FOUND)");
+    EXPECT_EQ(f.panes.flashes, 1) << mode;  // an empty result flashes the window too
     if (mode == 2) {
       now = 2000;
       f.control->Tick();

