@@ -1,7 +1,8 @@
 // The main window: start-up over a settings file, the single-instance question, whole
 // searches started from the keys and the search bar, "Stop search" part-way, the
-// accessibility tree, the remembered search across restarts, and "Export results..." on
-// names that try to break each format.
+// accessibility tree, the remembered search across restarts, "Export results..." on
+// names that try to break each format, and the menu bar's "Select" helpers followed by
+// Delete, which sends exactly the selected files to the real trash.
 #include <gtest/gtest.h>
 
 #include <sys/socket.h>
@@ -44,6 +45,7 @@
 #include "search/search_descriptor.h"
 #include "search/search_run.h"
 #include "settings/settings_store.h"
+#include "tests/gui_results/file_listing.h"
 #include "ui/criteria_page.h"
 #include "ui/folder_page.h"
 #include "ui/result_rows_model.h"
@@ -61,6 +63,12 @@ namespace {
 namespace fs = std::filesystem;
 using testing::TempTree;
 using testing::Window;
+
+// The trash of this program is a folder of its own, set before anything in the process
+// can ask where the trash is.
+[[maybe_unused]] const std::string& kTrashHome = testing::PrivateTrashHome();
+
+using Paths = std::set<std::string>;
 
 std::vector<std::string> firstColumn(QAbstractItemModel* model) {
   std::vector<std::string> rows;
@@ -457,6 +465,56 @@ TEST(MainWindowExport, EachFormatReadsBackWithEveryHostileName) {
        {"a<b>&c.txt", "say \"hi\", 'you'.txt", "two\u240Alines.txt", "bad\uFFFD\uFFFD.bin"})
     EXPECT_EQ(shownPaths.count(root + "/one/" + QString::fromUtf8(shown)), 1u) << shown;
   EXPECT_EQ(shownPaths.size(), 10u);
+}
+
+Paths selectedIn(const QTableView* list) {
+  Paths out;
+  auto* model = static_cast<ResultRowsModel*>(list->model());
+  for (const QModelIndex& index : list->selectionModel()->selectedRows())
+    out.insert(tf::FullName(model->Node(index.row())));
+  return out;
+}
+
+TEST(SelectMenu, HelpersFromTheMenuBarThenDeleteTrashesTheSelection) {
+  TempTree places;
+  TempTree tree;
+  // a.txt: the newest is two/a.txt. b.txt: one/b.txt and two/b.txt are one file.
+  tree.File("one/a.txt", 10, 100);
+  tree.File("two/a.txt", 10, 200);
+  tree.File("three/a.txt", 10, 50);
+  tree.File("one/b.txt", 20, 300);
+  ASSERT_EQ(::link(tree.Path("one/b.txt").c_str(), tree.Path("two/b.txt").c_str()), 0);
+  tree.File("three/b.txt", 20, 10);
+  Window w(places);
+  ASSERT_TRUE(w.started);
+  w.controller.shell()->Descriptor()->SetTime(1, true);  // any time: the copies group
+  w.frame.show();
+  ASSERT_TRUE(w.Search(tree.root()));
+  QAction* newest = w.frame.action(kCmdSelectAllButNewest);
+  ASSERT_TRUE(QTest::qWaitFor([&] { return newest->isEnabled(); }, 20000));
+
+  // The separate view (shown first): the selection spans both groups; the files list
+  // shows the selected group's part. The two names of b.txt's newest file stay together.
+  ResultsPane* pane = w.controller.resultsPane();
+  newest->trigger();
+  SeparateListsView* separate = pane->separateView();
+  EXPECT_EQ(std::string(separate->selectedGroup()->Name()), "a.txt");
+  EXPECT_EQ(selectedIn(separate->filesList()),
+            (Paths{tree.Path("one/a.txt"), tree.Path("three/a.txt")}));
+  EXPECT_TRUE(separate->button(ResultListView::kDelete)->isEnabled());
+
+  // The unified list: "All in a folder..." asks for the folder, then Delete.
+  pane->SetMode(ResultsPane::kUnifiedMode);
+  w.questions.folders = {tree.Path("one")};
+  w.frame.action(kCmdSelectAllInFolder)->trigger();
+  QTableView* list = pane->unifiedView()->list();
+  const Paths chosen{tree.Path("one/a.txt"), tree.Path("one/b.txt")};
+  EXPECT_EQ(selectedIn(list), chosen);
+  w.questions.answers.assign(chosen.size(), IDYES);
+  list->setFocus();
+  QTest::keyClick(list, Qt::Key_Delete);
+  EXPECT_EQ(testing::TrashedFrom(tree.root()), chosen);
+  EXPECT_TRUE(fs::exists(tree.Path("two/b.txt")));
 }
 
 }  // namespace
