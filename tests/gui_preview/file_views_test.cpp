@@ -22,6 +22,7 @@
 #include <QMenu>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QStringEncoder>
 #include <QTableView>
 #include <QTableWidget>
 #include <QTest>
@@ -142,17 +143,14 @@ TEST_F(PreviewTest, TextPaneReadsEachEncodingRefusesBinaryDataAndShowsAHugeFiles
   TextPreviewPane pane(nullptr);
   pane.resize(400, 300);
   const QString text = QString::fromUtf8("Grüße, naïve café");
-  QByteArray utf16le("\xff\xfe", 2), utf16be("\xfe\xff", 2);
-  for (const QChar c : text) {
-    const char16_t u = c.unicode();
-    utf16le.append(static_cast<char>(u & 0xFF)).append(static_cast<char>(u >> 8));
-    utf16be.append(static_cast<char>(u >> 8)).append(static_cast<char>(u & 0xFF));
-  }
+  const auto withBom = [&](QStringConverter::Encoding encoding) -> QByteArray {
+    return QStringEncoder(encoding, QStringConverter::Flag::WriteBom).encode(text);
+  };
   const std::pair<const char*, QByteArray> cases[] = {
       {"utf8.txt", text.toUtf8()},
-      {"bom.txt", QByteArray("\xEF\xBB\xBF") + text.toUtf8()},
-      {"le.txt", utf16le},
-      {"be.txt", utf16be},
+      {"bom.txt", withBom(QStringConverter::Utf8)},
+      {"le.txt", withBom(QStringConverter::Utf16LE)},
+      {"be.txt", withBom(QStringConverter::Utf16BE)},
       {"latin.txt", text.toLatin1()}};
   for (const auto& [name, bytes] : cases) {
     pane.Open(file(name, bytes.toStdString()));
