@@ -290,7 +290,7 @@ TEST_F(BackupActionsTest, CancelledLongWorkLeavesNothingHalfDoneAndTheWindowKeep
   EXPECT_EQ(separate()->filesModel()->rowCount(), 2);
 
   // Each trash takes a while; the dialog appears during the work and is cancelled.
-  host.shell.duringTrash = [] { QTest::qWait(150); };
+  host.shell.afterWork = [] { QTest::qWait(150); };
   shownAt = -1;
   separate()->groupsList()->selectRow(1);
   separate()->filesList()->selectAll();

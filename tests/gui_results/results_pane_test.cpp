@@ -108,27 +108,11 @@ TEST_F(ResultsPaneTest, ColumnsFitModesFollowTheBackupPageAndHeaderClicksSort) {
 TEST_F(ResultsPaneTest, DeletingFilesShrinksOrDropsTheirGroupsInBothViews) {
   QTableView* groups = separate()->groupsList();
   QTableView* files = separate()->filesList();
-  // a.txt, three files: one goes to the trash and the group stays with two. While the
-  // trash works the user clicks "Delete" again; that click must not delete the next file
-  // once the first delete returns.
-  QPushButton* deleteButton = separate()->button(ResultListView::kDelete);
-  host.shell.duringTrash = [&] {
-    const QPoint at = deleteButton->rect().center();
-    const QPoint global = deleteButton->mapToGlobal(at);
-    for (QEvent::Type type : {QEvent::MouseButtonPress, QEvent::MouseButtonRelease})
-      QCoreApplication::postEvent(
-          deleteButton,
-          new QMouseEvent(type, at, global, Qt::LeftButton,
-                          type == QEvent::MouseButtonPress ? Qt::LeftButton : Qt::NoButton, {}));
-  };
-  host.questions.answers = {IDYES, IDYES};
+  // a.txt, three files: one goes to the trash and the group stays with two.
+  host.questions.answers = {IDYES};
   click(files, 0);
   EXPECT_EQ(host.current, separate()->filesModel()->Node(0));
-  QTest::mouseClick(deleteButton, Qt::LeftButton);
-  QApplication::processEvents();
-  host.shell.duringTrash = nullptr;
-  EXPECT_EQ(host.shell.trashCalls, 1);
-  EXPECT_EQ(host.questions.asked.size(), 1u);
+  QTest::mouseClick(separate()->button(ResultListView::kDelete), Qt::LeftButton);
   EXPECT_FALSE(fs::exists(host.path("one/a.txt")));
   EXPECT_TRUE(trashed("one/a.txt"));
   EXPECT_EQ(column(groups, 0), (Names{"a.txt", "b.txt", "c.doc"}));
@@ -165,7 +149,7 @@ TEST_F(ResultsPaneTest, DeletingFilesShrinksOrDropsTheirGroupsInBothViews) {
   EXPECT_EQ(pane.RemoveFileFromResults(ResultView::kUnified, host.path("nowhere")), 0);
 }
 
-TEST_F(ResultsPaneTest, ToolsMenuOpenAndKeysActOnTheSelectedFiles) {
+TEST_F(ResultsPaneTest, ToolsMenuOpenCopyMoveAndKeysActOnTheSelectedFiles) {
   QTableView* files = separate()->filesList();
   SeparateListsView* view = separate();
   click(files, 0);
@@ -209,6 +193,38 @@ TEST_F(ResultsPaneTest, ToolsMenuOpenAndKeysActOnTheSelectedFiles) {
   // Ctrl+A takes every file row and no group row.
   QTest::keyClick(list, Qt::Key_A, Qt::ControlModifier);
   EXPECT_EQ(selected(list), (std::vector<int>{1, 2, 3, 5, 6, 8, 9}));
+
+  // "Copy..." copies one/a.txt into the chosen folder and keeps it in the lists. The user
+  // clicked the button again while it worked: delivered after the copy, that click would
+  // ask for a folder and copy again, so it is dropped.
+  const std::string copies = host.path("copies"), moved = host.path("moved");
+  fs::create_directories(copies);
+  fs::create_directories(moved);
+  click(list, 1);
+  ASSERT_EQ(column(list, 0)[1], host.path("one/a.txt"));
+  QPushButton* copy = unified()->button(ResultListView::kCopy);
+  host.shell.afterWork = [&] {
+    const QPoint at = copy->rect().center();
+    for (QEvent::Type type : {QEvent::MouseButtonPress, QEvent::MouseButtonRelease})
+      QCoreApplication::postEvent(
+          copy,
+          new QMouseEvent(type, at, copy->mapToGlobal(at), Qt::LeftButton,
+                          type == QEvent::MouseButtonPress ? Qt::LeftButton : Qt::NoButton, {}));
+  };
+  host.questions.folders = {copies, copies};
+  QTest::mouseClick(copy, Qt::LeftButton);
+  QApplication::processEvents();
+  host.shell.afterWork = nullptr;
+  EXPECT_EQ(host.questions.prompts.size(), 1u);
+  EXPECT_EQ(testing::NamesIn(copies), Names{"a.txt"});
+  EXPECT_EQ(column(list, 0).size(), 10u);
+  // "Move..." takes it into another folder and out of the lists.
+  host.questions.folders = {moved};
+  click(list, 1);
+  QTest::mouseClick(unified()->button(ResultListView::kMove), Qt::LeftButton);
+  EXPECT_FALSE(fs::exists(host.path("one/a.txt")));
+  EXPECT_EQ(testing::NamesIn(moved), Names{"a.txt"});
+  EXPECT_EQ(column(list, 0).size(), 9u);
 }
 
 // A search clears the lists at its start and no action reaches the old tree until it
