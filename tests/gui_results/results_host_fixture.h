@@ -36,6 +36,7 @@
 #include "results/backup_store.h"
 #include "results/links_history.h"
 #include "scan/folder_list.h"
+#include "tests/backup/backup_test_support.h"
 #include "tests/gui_results/file_listing.h"
 #include "tests/support/private_trash.h"
 #include "tests/support/scripted_questions.h"
