@@ -4,8 +4,6 @@
 #include <gtest/gtest.h>
 
 #include <signal.h>
-#include <spawn.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <chrono>
@@ -15,18 +13,16 @@
 #include <fstream>
 #include <string>
 #include <thread>
-#include <vector>
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
+#include <QProcess>
 #include <QTimer>
 
 #include "base/questions.h"
 #include "tests/support/temp_tree.h"
 #include "ui/message_box.h"
 #include "ui/signal_quit.h"
-
-extern char** environ;
 
 namespace tf {
 namespace {
@@ -36,51 +32,31 @@ using namespace std::chrono_literals;
 using testing::TempTree;
 
 // A `twinfold` whose home, data and temporary folders (the single-instance socket lives
-// in the latter) are all inside `places`.
-class Program {
- public:
+// in the latter) are all inside `places`; killed at the end unless it ended by itself.
+struct Program {
   Program(const TempTree& places, const std::string& settings) {
-    std::vector<std::string> env;
-    for (char** entry = environ; *entry; ++entry) {
-      const std::string text = *entry;
-      const std::string name = text.substr(0, text.find('='));
-      if (name != "HOME" && name != "TMPDIR" && name.rfind("XDG_", 0) != 0 &&
-          name != "QT_QPA_PLATFORM")
-        env.push_back(text);
-    }
-    env.push_back("HOME=" + places.Folder("home"));
-    env.push_back("TMPDIR=" + places.Folder("tmp"));
-    env.push_back("XDG_CONFIG_HOME=" + places.Folder("config"));
-    env.push_back("XDG_DATA_HOME=" + places.Folder("data"));
-    env.push_back("QT_QPA_PLATFORM=offscreen");
-    std::vector<char*> envp;
-    for (std::string& text : env) envp.push_back(text.data());
-    envp.push_back(nullptr);
-    std::string program = TF_TWINFOLD_PROGRAM, option = "--settings", file = settings;
-    char* argv[] = {program.data(), option.data(), file.data(), nullptr};
-    if (posix_spawn(&m_pid, program.c_str(), nullptr, nullptr, argv, envp.data()) != 0) m_pid = -1;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    for (const QString& name : env.keys())
+      if (name.startsWith("XDG_")) env.remove(name);
+    const std::pair<const char*, std::string> vars[] = {
+        {"HOME", places.Folder("home")},
+        {"TMPDIR", places.Folder("tmp")},
+        {"XDG_CONFIG_HOME", places.Folder("config")},
+        {"XDG_DATA_HOME", places.Folder("data")},
+        {"QT_QPA_PLATFORM", "offscreen"}};
+    for (const auto& [name, value] : vars) env.insert(name, QString::fromStdString(value));
+    process.setProcessEnvironment(env);
+    process.start(TF_TWINFOLD_PROGRAM, {"--settings", QString::fromStdString(settings)});
+    process.waitForStarted();
   }
   ~Program() {
-    if (m_pid > 0 && !m_ended) {
-      kill(m_pid, SIGKILL);
-      waitpid(m_pid, nullptr, 0);
-    }
+    process.kill();
+    process.waitForFinished();
   }
-
-  bool started() const { return m_pid > 0; }
-  pid_t pid() const { return m_pid; }
-  // True when the program ended by itself (not killed) within `limit`.
-  bool EndsWithin(std::chrono::milliseconds limit) {
-    const auto until = std::chrono::steady_clock::now() + limit;
-    while (std::chrono::steady_clock::now() < until) {
-      int status = 0;
-      if (waitpid(m_pid, &status, WNOHANG) == m_pid) {
-        m_ended = true;
-        return WIFEXITED(status);
-      }
-      std::this_thread::sleep_for(20ms);
-    }
-    return false;
+  // Signals the program and answers whether it then ended by itself within five seconds.
+  bool EndsOn(int signal) {
+    ::kill(static_cast<pid_t>(process.processId()), signal);
+    return process.waitForFinished(5000) && process.exitStatus() == QProcess::NormalExit;
   }
   // Waits until the program catches SIGTERM and has been asleep, waiting for events, for
   // a while: it has built its window or shows its question.
@@ -88,7 +64,8 @@ class Program {
     const auto until = std::chrono::steady_clock::now() + limit;
     int asleep = 0;
     while (std::chrono::steady_clock::now() < until && asleep < 25) {
-      const std::string status = proc("status");
+      std::ifstream in("/proc/" + std::to_string(process.processId()) + "/status");
+      const std::string status((std::istreambuf_iterator<char>(in)), {});
       const size_t caught = status.find("SigCgt:");
       const bool catches =
           caught != std::string::npos &&
@@ -98,15 +75,7 @@ class Program {
     }
     return asleep >= 25;
   }
-
- private:
-  std::string proc(const char* name) const {
-    std::ifstream in("/proc/" + std::to_string(m_pid) + "/" + name);
-    return std::string((std::istreambuf_iterator<char>(in)), {});
-  }
-
-  pid_t m_pid = -1;
-  bool m_ended = false;
+  QProcess process;
 };
 
 std::string SocketPath(const TempTree& places) {
@@ -117,27 +86,20 @@ TEST(EndOnSignal, TheQuestionOfASecondStartAndTheMainWindowBothEnd) {
   TempTree places;
   const std::string firstSettings = places.Path("first.dat");
   Program first(places, firstSettings);
-  ASSERT_TRUE(first.started());
-  const auto until = std::chrono::steady_clock::now() + 60s;
-  while (!fs::exists(SocketPath(places)) && std::chrono::steady_clock::now() < until)
-    std::this_thread::sleep_for(20ms);
+  ASSERT_TRUE(first.SettlesWithin(60s));  // its window built, its socket listening
   ASSERT_TRUE(fs::exists(SocketPath(places)));
-  ASSERT_TRUE(first.SettlesWithin(60s));
 
   // The second start asks whether to switch to the first; a signal while it asks used to
   // leave it turning at full speed for ever.
   const std::string secondSettings = places.Path("second.dat");
   Program second(places, secondSettings);
-  ASSERT_TRUE(second.started());
   ASSERT_TRUE(second.SettlesWithin(60s));
-  ASSERT_EQ(kill(second.pid(), SIGTERM), 0);
-  EXPECT_TRUE(second.EndsWithin(5s));
+  EXPECT_TRUE(second.EndsOn(SIGTERM));
   EXPECT_FALSE(fs::exists(secondSettings));  // it had built nothing to save
 
   // The first one saves its settings as a close would.
   ASSERT_FALSE(fs::exists(firstSettings));
-  ASSERT_EQ(kill(first.pid(), SIGHUP), 0);
-  EXPECT_TRUE(first.EndsWithin(5s));
+  EXPECT_TRUE(first.EndsOn(SIGHUP));
   EXPECT_TRUE(fs::exists(firstSettings));
   EXPECT_FALSE(fs::exists(SocketPath(places)));
 }

@@ -8,12 +8,16 @@
 
 #include <QCoreApplication>
 #include <QLabel>
+#include <QPushButton>
+#include <QTableView>
+#include <QTest>
 
 #include "tests/shell/shell_support.h"
 #include "tests/support/scripted_questions.h"
 #include "ui/main_controller.h"
 #include "ui/main_frame.h"
 #include "ui/search_bar.h"
+#include "ui/window_search_host.h"
 
 namespace tf::testing {
 
@@ -43,10 +47,32 @@ struct Window {
     started = controller.Init(&frame, SetupIn(places, &questions, instanceName));
   }
   std::string status() const { return controller.searchBar()->statusLabel()->text().toStdString(); }
+  bool Finished(int ms = 20000) {
+    return QTest::qWaitFor([&] { return status().rfind("Finished", 0) == 0; }, ms);
+  }
+  // Adds `folder` to the folders to search (when given), starts the search with the search
+  // bar's button and waits for its end.
+  bool Search(const std::string& folder = {}, int ms = 20000) {
+    if (!folder.empty()) controller.searchHost()->ChangeIncludeFolder(true, folder);
+    QTest::mouseClick(controller.searchBar()->startButton(), Qt::LeftButton);
+    return Finished(ms);
+  }
   ScriptedQuestions questions;
   CMainFrame frame;
   MainController controller;
   bool started = false;
 };
+
+// Clicks the row of `list` whose first column reads `text`; false when there is none.
+inline bool ClickRow(QTableView* list, const std::string& text) {
+  for (int row = 0; row < list->model()->rowCount(); ++row) {
+    const QModelIndex index = list->model()->index(row, 0);
+    if (index.data().toString().toStdString() != text) continue;
+    list->scrollTo(index);
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualRect(index).center());
+    return true;
+  }
+  return false;
+}
 
 }  // namespace tf::testing

@@ -1,5 +1,8 @@
-// The main window: start-up with and without settings, the single-instance question, whole
-// searches started from the keys and the search bar, and "Stop search" part-way.
+// The main window: start-up over a settings file, the single-instance question, whole
+// searches started from the keys and the search bar, "Stop search" part-way, the
+// accessibility tree, the remembered search across restarts, "Export results..." on
+// names that try to break each format, and the menu bar's "Select" helpers followed by
+// Delete, which sends exactly the selected files to the real trash.
 #include <gtest/gtest.h>
 
 #include <sys/socket.h>
@@ -8,27 +11,51 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <set>
+#include <string>
+#include <vector>
 
 #include <QAbstractButton>
+#include <QAccessible>
+#include <QAccessibleInterface>
 #include <QAction>
+#include <QApplication>
+#include <QComboBox>
 #include <QDir>
+#include <QFileDialog>
+#include <QLineEdit>
 #include <QLocalServer>
 #include <QMenu>
+#include <QProcess>
 #include <QPushButton>
 #include <QTableView>
 #include <QTest>
+#include <QTimer>
+#include <QToolButton>
+#include <QTreeWidget>
+#include <QXmlStreamReader>
 
 #include "app/main_commands.h"
+#include "app/remembered_search.h"
 #include "app/search_control.h"
+#include "datatree/node_xml.h"
 #include "main_window_support.h"
+#include "scan/filter_nodes.h"
 #include "scan/folder_list.h"
-#include "scan/mask_collection.h"
+#include "search/search_descriptor.h"
 #include "search/search_run.h"
 #include "settings/settings_store.h"
+#include "tests/gui_results/file_listing.h"
+#include "ui/criteria_page.h"
+#include "ui/folder_page.h"
+#include "ui/result_rows_model.h"
 #include "ui/results_pane.h"
+#include "ui/search_tab_bar.h"
+#include "ui/search_window.h"
 #include "ui/separate_lists_view.h"
 #include "ui/single_instance.h"
 #include "ui/unified_list_view.h"
+#include "ui/window_search_host.h"
 
 namespace tf {
 namespace {
@@ -37,9 +64,11 @@ namespace fs = std::filesystem;
 using testing::TempTree;
 using testing::Window;
 
-bool WaitForStatus(Window& w, const std::string& prefix, int ms = 20000) {
-  return QTest::qWaitFor([&] { return w.status().rfind(prefix, 0) == 0; }, ms);
-}
+// The trash of this program is a folder of its own, set before anything in the process
+// can ask where the trash is.
+[[maybe_unused]] const std::string& kTrashHome = testing::PrivateTrashHome();
+
+using Paths = std::set<std::string>;
 
 std::vector<std::string> firstColumn(QAbstractItemModel* model) {
   std::vector<std::string> rows;
@@ -55,32 +84,43 @@ std::vector<std::string> GroupKeys(Window& w) {
   return keys;
 }
 
-TEST(MainWindow, FirstStartMakesItsFoldersFoldsTheSearchColumnAndSavesOnClose) {
+// A start over a settings file with tooltips off and no collection files: the backup
+// folder is made, the settings apply, "Expand/Collapse" narrows the search column to its
+// button and widens it again, and the close saves the settings once.
+TEST(MainWindow, StartFollowsTheSettingsFileFoldsTheSearchColumnAndSavesOnClose) {
   TempTree places;
+  const std::string saved = places.Path("config/twinfold.dat");
+  {
+    SettingsStore store;
+    store.SetDefaults({saved, places.Path("data/Backup")});
+    store.SetTooltips(0);
+    ASSERT_EQ(store.Save(), 1);
+  }
   Window w(places);
   ASSERT_TRUE(w.started);
   EXPECT_TRUE(fs::is_directory(places.Path("data/Backup")));
+  EXPECT_FALSE(w.controller.toolTips());
   EXPECT_EQ(w.frame.loadMasksMenu(), nullptr);  // no collection files
 
-  // "Expand/Collapse" narrows the search column to its button and widens it again (the
-  // split sets sizes through a ratio, which may round a pixel away).
+  // The split sets sizes through a ratio, which may round a pixel away.
   SearchWindow* column = w.controller.searchWindow();
-  QRect first;
-  ASSERT_TRUE(w.controller.split()->GetPaneRect(kRectFirstPane, &first));
-  EXPECT_NEAR(first.width(), column->Width(true), 1);
-  emit column->expandCollapseToggled(true);
-  ASSERT_TRUE(w.controller.split()->GetPaneRect(kRectFirstPane, &first));
-  EXPECT_NEAR(first.width(), column->Width(false), 1);
+  QAbstractButton* expand = column->tabBar()->expandButton();
+  const auto columnWidth = [&] {
+    QRect first;
+    EXPECT_TRUE(w.controller.split()->GetPaneRect(kRectFirstPane, &first));
+    return first.width();
+  };
+  EXPECT_NEAR(columnWidth(), column->Width(true), 1);
+  QTest::mouseClick(expand, Qt::LeftButton);
+  EXPECT_NEAR(columnWidth(), column->Width(false), 1);
   w.frame.resize(w.frame.width() + 100, w.frame.height());
   QCoreApplication::processEvents();
-  ASSERT_TRUE(w.controller.split()->GetPaneRect(kRectFirstPane, &first));
-  EXPECT_NEAR(first.width(), column->Width(false), 1);  // fixed while the frame grows
-  emit column->expandCollapseToggled(false);
-  ASSERT_TRUE(w.controller.split()->GetPaneRect(kRectFirstPane, &first));
-  EXPECT_NEAR(first.width(), column->Width(true), 1);
+  EXPECT_NEAR(columnWidth(), column->Width(false), 1);  // fixed while the frame grows
+  QTest::mouseClick(expand, Qt::LeftButton);
+  EXPECT_NEAR(columnWidth(), column->Width(true), 1);
 
+  fs::remove(saved);
   w.frame.close();
-  const std::string saved = places.Path("config/twinfold.dat");
   ASSERT_TRUE(fs::exists(saved));
   fs::remove(saved);
   w.controller.Shutdown();  // already done by the close
@@ -88,73 +128,10 @@ TEST(MainWindow, FirstStartMakesItsFoldersFoldsTheSearchColumnAndSavesOnClose) {
   EXPECT_TRUE(w.questions.asked.empty());
 }
 
-TEST(MainWindow, SettingsFileAndMaskFilesShapeTheStart) {
-  TempTree places;
-  {
-    SettingsStore store;
-    store.SetDefaults({places.Path("config/twinfold.dat"), places.Path("data/Backup")});
-    store.SetTooltips(0);
-    ASSERT_EQ(store.Save(), 1);
-  }
-  fs::create_directories(places.Path("data/Filters"));
-  for (const char* name : {"b&w.mcf", "Audio.mcf"}) {
-    MaskCollection masks;
-    masks.SetUpdating(true);
-    masks.AddGroup(MaskGroup{0, name, "*.wav;", 1, 0});
-    masks.SetUpdating(false);
-    ASSERT_TRUE(masks.SaveToFile(places.Path(std::string("data/Filters/") + name)));
-  }
-  Window w(places);
-  ASSERT_TRUE(w.started);
-  EXPECT_FALSE(w.controller.toolTips());
-  QMenu* loadMasks = w.frame.loadMasksMenu();
-  ASSERT_NE(loadMasks, nullptr);
-  // Sorted by name; an ampersand is shown as itself, not as a mnemonic.
-  ASSERT_EQ(loadMasks->actions().size(), 2);
-  EXPECT_EQ(loadMasks->actions()[1]->text().toStdString(), "b&&w");
-  loadMasks->actions()[1]->trigger();
-  MaskGroup group;
-  ASSERT_TRUE(w.controller.shell()->Masks().GetGroup(1, &group));
-  EXPECT_EQ(group.name, "b&w.mcf");
-  EXPECT_EQ(w.controller.shell()->Masks().Count(), 1);
-}
-
-TEST(MainWindow, SecondInstanceAsksFirst) {
-  TempTree places;
-  const QString name = testing::UniqueInstanceName();
-  Window first(places, name);
-  ASSERT_TRUE(first.started);
-
-  Window cancelled(places, name);  // no scripted answer: Cancel
-  EXPECT_FALSE(cancelled.started);
-  ASSERT_EQ(cancelled.questions.asked.size(), 1u);
-  EXPECT_EQ(cancelled.questions.asked[0].buttonSet, MB_YESNOCANCEL);
-
-  TempTree otherPlaces;
-  {
-    testing::ScriptedQuestions yes;
-    yes.answers = {IDYES};
-    CMainFrame frame;
-    MainController controller;
-    EXPECT_FALSE(controller.Init(&frame, testing::SetupIn(otherPlaces, &yes, name)));
-    EXPECT_TRUE(QTest::qWaitFor([&] { return first.controller.raiseCount() == 1; }, 5000));
-  }
-  // Ended before anything was built: nothing is saved.
-  EXPECT_FALSE(fs::exists(otherPlaces.Path("config/twinfold.dat")));
-
-  testing::ScriptedQuestions no;
-  no.answers = {IDNO};
-  CMainFrame frame;
-  MainController second;
-  EXPECT_TRUE(second.Init(&frame, testing::SetupIn(otherPlaces, &no, name)));
-  EXPECT_EQ(no.asked.size(), 1u);
-  QTest::qWait(50);
-  EXPECT_EQ(first.controller.raiseCount(), 1);
-}
-
-// An instance that crashed leaves its socket file behind; the next start takes it over
-// without asking.
-TEST(MainWindow, LeftoverSocketOfACrashedInstanceIsTakenOver) {
+// An instance that crashed leaves its socket file behind: the next start takes it over
+// without asking. A second start then asks whether to switch to the first: Cancel ends it,
+// Yes raises the first and ends before anything is built, No starts beside it.
+TEST(MainWindow, ALeftoverSocketIsTakenOverAndASecondInstanceAsksFirst) {
   const QString name = testing::UniqueInstanceName();
   const std::string path = (QDir::tempPath() + QLatin1Char('/') + name).toStdString();
   const int fd = socket(AF_UNIX, SOCK_STREAM, 0);
@@ -164,15 +141,36 @@ TEST(MainWindow, LeftoverSocketOfACrashedInstanceIsTakenOver) {
   std::snprintf(address.sun_path, sizeof address.sun_path, "%s", path.c_str());
   ASSERT_EQ(bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
   close(fd);  // the file stays, nobody listens
-  ASSERT_TRUE(fs::exists(path));
   QLocalServer plain;
   ASSERT_FALSE(plain.listen(name));  // what a plain listen makes of it
 
   TempTree places;
-  Window w(places, name);
-  EXPECT_TRUE(w.started);
-  EXPECT_TRUE(w.questions.asked.empty());
-  EXPECT_TRUE(w.controller.instance()->listening());
+  Window first(places, name);
+  ASSERT_TRUE(first.started);
+  EXPECT_TRUE(first.questions.asked.empty());
+  EXPECT_TRUE(first.controller.instance()->listening());
+
+  Window cancelled(places, name);  // no scripted answer: Cancel
+  EXPECT_FALSE(cancelled.started);
+  ASSERT_EQ(cancelled.questions.asked.size(), 1u);
+  EXPECT_EQ(cancelled.questions.asked[0].buttonSet, MB_YESNOCANCEL);
+
+  TempTree otherPlaces;
+  for (const int answer : {IDYES, IDNO}) {
+    testing::ScriptedQuestions questions;
+    questions.answers = {answer};
+    CMainFrame frame;
+    MainController second;
+    EXPECT_EQ(second.Init(&frame, testing::SetupIn(otherPlaces, &questions, name)), answer == IDNO);
+    EXPECT_EQ(questions.asked.size(), 1u);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return first.controller.raiseCount() == 1; }, 5000));
+    // Ended before anything was built: nothing is saved.
+    if (answer == IDYES) {
+      EXPECT_FALSE(fs::exists(otherPlaces.Path("config/twinfold.dat")));
+    }
+  }
+  QTest::qWait(50);
+  EXPECT_EQ(first.controller.raiseCount(), 1);
 }
 
 TEST(MainWindow, SearchFromKeysAndBarShowsTheGroups) {
@@ -189,24 +187,13 @@ TEST(MainWindow, SearchFromKeysAndBarShowsTheGroups) {
   w.frame.activateWindow();
   ASSERT_TRUE(QTest::qWaitForWindowActive(&w.frame));
   QTest::keyClick(&w.frame, Qt::Key_S, Qt::ControlModifier);
-  ASSERT_TRUE(WaitForStatus(w, "Finished"));
+  ASSERT_TRUE(w.Finished());
   EXPECT_EQ(w.status(), "Finished (4 files found)");
   EXPECT_EQ(GroupKeys(w), (std::vector<std::string>{"photo.jpg", "report.txt"}));
-  // The unified list: each group followed by its files.
-  QTest::mouseClick(w.controller.resultsPane()->modeButton(1), Qt::LeftButton);
-  QAbstractItemModel* unified = w.controller.resultsPane()->unifiedView()->list()->model();
-  std::vector<std::string> rows;
-  for (int row = 0; row < unified->rowCount(); ++row)
-    rows.push_back(unified->index(row, 0).data().toString().toStdString());
-  EXPECT_EQ(rows, (std::vector<std::string>{"photo.jpg", tree.Path("b/photo.jpg"),
-                                            tree.Path("c/d/photo.jpg"), "report.txt",
-                                            tree.Path("a/report.txt"), tree.Path("b/report.txt")}));
-  QTest::mouseClick(w.controller.resultsPane()->modeButton(0), Qt::LeftButton);
 
   // Again from the bar, after one of the twins went away.
   fs::remove(tree.Path("c/d/photo.jpg"));
-  QTest::mouseClick(w.controller.searchBar()->startButton(), Qt::LeftButton);
-  ASSERT_TRUE(WaitForStatus(w, "Finished"));
+  ASSERT_TRUE(w.Search());
   EXPECT_EQ(w.status(), "Finished (2 files found)");
   EXPECT_EQ(GroupKeys(w), (std::vector<std::string>{"report.txt"}));
 
@@ -255,6 +242,279 @@ TEST(MainWindow, StopPartWayShowsTheGroupsFoundInBothLists) {
   EXPECT_LT(unified.size(), static_cast<size_t>(kFolders + 1));
   EXPECT_EQ(unified[0], "common.txt");
   EXPECT_EQ(unified[1].rfind(tree.root() + "/d", 0), 0u) << unified[1];
+}
+
+bool needsName(QAccessible::Role role) {
+  switch (role) {
+    case QAccessible::List:
+    case QAccessible::Table:
+    case QAccessible::Tree:
+    case QAccessible::EditableText:
+      return true;
+    default:
+      return false;
+  }
+}
+
+// Walks the visible part of the tree; the rows and cells of a list are its own business.
+void collectUnnamed(QAccessibleInterface* node, QStringList* unnamed, int* seen, int depth) {
+  if (!node || !node->isValid() || depth > 40 || node->state().invisible) return;
+  const QAccessible::Role role = node->role();
+  if (needsName(role)) {
+    ++*seen;
+    if (node->text(QAccessible::Name).trimmed().isEmpty()) {
+      QObject* object = node->object();
+      *unnamed << QStringLiteral("%1 \"%2\"")
+                      .arg(object ? object->metaObject()->className() : "?",
+                           object ? object->objectName() : QString());
+    }
+  }
+  if (role == QAccessible::List || role == QAccessible::Table || role == QAccessible::Tree) return;
+  for (int i = 0; i < node->childCount(); ++i)
+    collectUnnamed(node->child(i), unnamed, seen, depth + 1);
+}
+
+TEST(MainWindowAccessibility, EveryListTableAndTextBoxHasAName) {
+  TempTree places;
+  Window w(places);
+  ASSERT_TRUE(w.started);
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(&w.frame));
+  SearchWindow* search = w.controller.searchWindow();
+  for (int results = 0; results < 2; ++results) {
+    w.controller.resultsPane()->SetMode(results);
+    for (int page = 0; page <= kSearchModeSettings; ++page) {
+      QTest::mouseClick(search->tabBar()->tab(page), Qt::LeftButton);
+      QStringList unnamed;
+      int seen = 0;
+      collectUnnamed(QAccessible::queryAccessibleInterface(&w.frame), &unnamed, &seen, 0);
+      EXPECT_GE(seen, page == kSearchModeFolders ? 3 : 1) << "page " << page;  // it got there
+      EXPECT_TRUE(unnamed.isEmpty())
+          << "page " << page << ", view " << results << ": " << unnamed.join(", ").toStdString();
+    }
+  }
+}
+
+std::string descriptorXml(Window& w) {
+  std::string xml;
+  WriteNodeXml(w.controller.shell()->Descriptor()->Root(), &xml, false);
+  return xml;
+}
+
+// The descriptor's "folders" and "settings" (the filters hold the dates of their making).
+std::string foldersAndCriteria(Window& w) {
+  std::string folders, criteria;
+  WriteNodeXml(w.controller.shell()->Descriptor()->FoldersNode(), &folders, true);
+  WriteNodeXml(w.controller.shell()->Descriptor()->SettingsNode(), &criteria, true);
+  return folders + criteria;
+}
+
+// The remembered search across three starts and an older settings file: the first start
+// shows the defaults; the second changes folders, exclusions, a protected folder (which
+// guards the window's Delete at once), a criterion, a filter and the place, and is closed
+// as a person would; the third finds all of it again; a settings file written before the
+// section existed starts with the defaults.
+TEST(RememberedSearch, ComesBackAfterARestartAndAnOlderFileStartsWithTheDefaults) {
+  TempTree places;
+  TempTree tree;
+  tree.Folder("photos/cache");
+  const std::string ref = tree.File("photos/ref/a.txt", 3);
+  tree.File("photos/work/a.txt", 3);
+  std::string defaults;
+  QRect defaultPlace;
+  {
+    Window fresh(places);
+    ASSERT_TRUE(fresh.started);
+    defaults = foldersAndCriteria(fresh);
+    defaultPlace = fresh.frame.geometry();
+    fresh.controller.Shutdown();
+  }
+  std::string before;
+  {
+    Window w(places);
+    ASSERT_TRUE(w.started);
+    w.controller.searchHost()->ChangeIncludeFolder(true, tree.Path("photos"));
+    w.controller.searchHost()->ChangeExcludeFolder(true, tree.Path("photos/cache"));
+    w.controller.searchHost()->Descriptor().SetTime(kAnyValue, false);
+    QComboBox* symbols = w.controller.searchWindow()->criteriaPage()->symbolsCombo();
+    symbols->setFocus();
+    QTest::keyClick(symbols, Qt::Key_End);
+    ASSERT_TRUE(SetFilterEnabled(w.controller.shell()->Descriptor()->NameFilterNode(), 1));
+    FolderPage* page = w.controller.searchWindow()->folderPage();
+    ASSERT_EQ(page->ToggleProtectedPath(tree.Path("photos/ref")), kProtectionAdded);
+    w.frame.setGeometry(40, 50, 700, 520);
+
+    ASSERT_TRUE(w.Search());
+    w.controller.resultsPane()->SetMode(1);
+    QTableView* list = w.controller.resultsPane()->unifiedView()->list();
+    ASSERT_TRUE(testing::ClickRow(list, ref));
+    QTest::keyClick(list, Qt::Key_Delete);
+    ASSERT_EQ(w.questions.asked.size(), 1u);
+    EXPECT_EQ(w.questions.asked[0].caption, "Protected folder");
+    EXPECT_TRUE(std::filesystem::exists(ref));
+    before = descriptorXml(w);
+    w.frame.close();
+  }
+
+  {
+    Window again(places);
+    ASSERT_TRUE(again.started);
+    EXPECT_EQ(descriptorXml(again), before);
+    EXPECT_EQ(ProtectedFolders(again.controller.shell()->Descriptor()->Root()),
+              std::vector<std::string>{tree.Path("photos/ref")});
+    FolderPage* folders = again.controller.searchWindow()->folderPage();
+    QTreeWidget* includes = folders->includeList();
+    ASSERT_EQ(includes->topLevelItemCount(), 1);
+    EXPECT_TRUE(includes->topLevelItem(0)->text(0).contains("photos"));
+    ASSERT_EQ(includes->topLevelItem(0)->childCount(), 1);
+    EXPECT_EQ(includes->topLevelItem(0)->child(0)->text(1), "protected");
+    ASSERT_EQ(folders->excludeList()->topLevelItemCount(), 1);
+    EXPECT_TRUE(folders->excludeList()->topLevelItem(0)->text(0).contains("cache"));
+    QComboBox* symbols = again.controller.searchWindow()->criteriaPage()->symbolsCombo();
+    EXPECT_EQ(symbols->currentIndex(), symbols->count() - 1);
+    EXPECT_EQ(again.frame.geometry(), QRect(40, 50, 700, 520));
+  }
+
+  SettingsStore older;
+  ASSERT_TRUE(older.SetDefaults({places.Path("config/twinfold.dat"), places.Path("data/Backup")}));
+  ASSERT_TRUE(older.Save());
+  Window fromOlder(places);
+  ASSERT_TRUE(fromOlder.started);
+  EXPECT_TRUE(RememberSearchOn(&fromOlder.controller.shell()->Settings()));
+  EXPECT_EQ(foldersAndCriteria(fromOlder), defaults);
+  EXPECT_EQ(GetFilterEnabled(fromOlder.controller.shell()->Descriptor()->NameFilterNode()), 0);
+  EXPECT_EQ(fromOlder.frame.geometry(), defaultPlace);
+}
+
+// Chooses "Export results..." from the window's menu and, in its dialog, the type `type`,
+// then enters `path` and presses Enter. Answers the types the dialog offered.
+QStringList ExportTo(Window& w, const QString& type, const std::string& path) {
+  QStringList offered;
+  QTimer poll;
+  QObject::connect(&poll, &QTimer::timeout, [&] {
+    auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+    if (!dialog || !dialog->isVisible()) return;
+    poll.stop();
+    offered = dialog->nameFilters();
+    for (const QString& filter : offered)
+      if (filter.startsWith(type)) dialog->selectNameFilter(filter);
+    auto* edit = dialog->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+    if (!edit) return dialog->reject();
+    edit->setText(QString::fromStdString(path));
+    QTest::keyClick(edit, Qt::Key_Return);
+  });
+  poll.start(20);
+  w.frame.action(kCmdExportResults)->trigger();
+  return offered;
+}
+
+// Names with markup, quotes, commas, a line break and bytes that are not UTF-8.
+TEST(MainWindowExport, EachFormatReadsBackWithEveryHostileName) {
+  TempTree places, tree;
+  for (const char* name :
+       {"plain.txt", "a<b>&c.txt", "say \"hi\", 'you'.txt", "two\nlines.txt", "bad\xff\xfe.bin"}) {
+    tree.File(std::string("one/") + name, 1234, 60);
+    tree.File(std::string("two/") + name, 1234, 60);
+  }
+  places.Folder("out");
+  Window w(places);
+  ASSERT_TRUE(w.started);
+  QAction* exportAction = w.frame.action(kCmdExportResults);
+  EXPECT_FALSE(exportAction->isEnabled());  // nothing to export before a search
+  ASSERT_TRUE(w.Search(tree.root()));
+  ASSERT_TRUE(QTest::qWaitFor([&] { return exportAction->isEnabled(); }, 20000));
+
+  // CSV and JSON: the same bytes as twinfold-cli prints for the same tree, names with
+  // their bytes kept (the command line's own tests read both formats back).
+  for (const char* format : {"csv", "json"}) {
+    const std::string path = places.Path(std::string("out/groups.") + format);
+    const QStringList types = ExportTo(w, QString::fromLatin1(format).toUpper(), path);
+    EXPECT_EQ(types.size(), 3);
+    QProcess cli;
+    cli.start(QStringLiteral(TF_TWINFOLD_CLI_PROGRAM),
+              {QStringLiteral("--format"), QString::fromLatin1(format),
+               QString::fromStdString(tree.root())});
+    ASSERT_TRUE(cli.waitForFinished(20000));
+    EXPECT_EQ(cli.exitCode(), 0);
+    const std::string printed = cli.readAllStandardOutput().toStdString();
+    EXPECT_NE(printed.find(format == std::string("csv") ? "\"two\nlines.txt\"" : "path_base64"),
+              std::string::npos)
+        << printed;
+    EXPECT_EQ(testing::ReadFile(path), printed) << format;
+  }
+
+  // HTML: well-formed XHTML, no outside resource, every name shown as text.
+  const std::string htmlPath = places.Path("out/report");
+  ExportTo(w, QStringLiteral("HTML"), htmlPath);
+  const std::string html = testing::ReadFile(htmlPath + ".html");  // the type gave the suffix
+  ASSERT_FALSE(html.empty());
+  QXmlStreamReader xml(QByteArray::fromStdString(html));
+  std::multiset<QString> shownPaths;
+  QString totals;
+  while (!xml.atEnd()) {
+    if (xml.readNext() != QXmlStreamReader::StartElement) continue;
+    for (const char* outside : {"script", "img", "link"})
+      EXPECT_NE(xml.name(), QLatin1String(outside));
+    const QString cls = xml.attributes().value(QStringLiteral("class")).toString();
+    if (cls == QStringLiteral("path")) shownPaths.insert(xml.readElementText());
+    if (cls == QStringLiteral("totals")) totals = xml.readElementText();
+  }
+  ASSERT_FALSE(xml.hasError()) << xml.errorString().toStdString();
+  EXPECT_TRUE(totals.startsWith(QStringLiteral("5 groups, 10 files,"))) << totals.toStdString();
+  const QString root = QString::fromStdString(tree.root());
+  for (const char* shown :
+       {"a<b>&c.txt", "say \"hi\", 'you'.txt", "two\u240Alines.txt", "bad\uFFFD\uFFFD.bin"})
+    EXPECT_EQ(shownPaths.count(root + "/one/" + QString::fromUtf8(shown)), 1u) << shown;
+  EXPECT_EQ(shownPaths.size(), 10u);
+}
+
+Paths selectedIn(const QTableView* list) {
+  Paths out;
+  auto* model = static_cast<ResultRowsModel*>(list->model());
+  for (const QModelIndex& index : list->selectionModel()->selectedRows())
+    out.insert(tf::FullName(model->Node(index.row())));
+  return out;
+}
+
+TEST(SelectMenu, HelpersFromTheMenuBarThenDeleteTrashesTheSelection) {
+  TempTree places;
+  TempTree tree;
+  // a.txt: the newest is two/a.txt. b.txt: one/b.txt and two/b.txt are one file.
+  tree.File("one/a.txt", 10, 100);
+  tree.File("two/a.txt", 10, 200);
+  tree.File("three/a.txt", 10, 50);
+  tree.File("one/b.txt", 20, 300);
+  ASSERT_EQ(::link(tree.Path("one/b.txt").c_str(), tree.Path("two/b.txt").c_str()), 0);
+  tree.File("three/b.txt", 20, 10);
+  Window w(places);
+  ASSERT_TRUE(w.started);
+  w.controller.shell()->Descriptor()->SetTime(1, true);  // any time: the copies group
+  w.frame.show();
+  ASSERT_TRUE(w.Search(tree.root()));
+  QAction* newest = w.frame.action(kCmdSelectAllButNewest);
+  ASSERT_TRUE(QTest::qWaitFor([&] { return newest->isEnabled(); }, 20000));
+
+  // The separate view (shown first): the selection spans both groups; the files list
+  // shows the selected group's part. The two names of b.txt's newest file stay together.
+  ResultsPane* pane = w.controller.resultsPane();
+  newest->trigger();
+  SeparateListsView* separate = pane->separateView();
+  EXPECT_EQ(std::string(separate->selectedGroup()->Name()), "a.txt");
+  EXPECT_EQ(selectedIn(separate->filesList()),
+            (Paths{tree.Path("one/a.txt"), tree.Path("three/a.txt")}));
+  EXPECT_TRUE(separate->button(ResultListView::kDelete)->isEnabled());
+
+  // The unified list: "All in a folder..." asks for the folder, then Delete.
+  pane->SetMode(ResultsPane::kUnifiedMode);
+  w.questions.folders = {tree.Path("one")};
+  w.frame.action(kCmdSelectAllInFolder)->trigger();
+  QTableView* list = pane->unifiedView()->list();
+  const Paths chosen{tree.Path("one/a.txt"), tree.Path("one/b.txt")};
+  EXPECT_EQ(selectedIn(list), chosen);
+  w.questions.answers.assign(chosen.size(), IDYES);
+  list->setFocus();
+  QTest::keyClick(list, Qt::Key_Delete);
+  EXPECT_EQ(testing::TrashedFrom(tree.root()), chosen);
+  EXPECT_TRUE(fs::exists(tree.Path("two/b.txt")));
 }
 
 }  // namespace

@@ -36,6 +36,7 @@
 #include "results/backup_store.h"
 #include "results/links_history.h"
 #include "scan/folder_list.h"
+#include "tests/backup/backup_test_support.h"
 #include "tests/gui_results/file_listing.h"
 #include "tests/support/private_trash.h"
 #include "tests/support/scripted_questions.h"
@@ -61,12 +62,18 @@ class RecordingShell : public ProgressFileShell {
   }
   bool Trash(const std::string& path, bool confirm) override {
     ++trashCalls;
-    if (duringTrash) duringTrash();
-    return ProgressFileShell::Trash(path, confirm);
+    const bool done = ProgressFileShell::Trash(path, confirm);
+    if (afterWork) afterWork();
+    return done;
+  }
+  bool MoveOrCopy(bool move, const std::string& from, const std::string& to) override {
+    const bool done = ProgressFileShell::MoveOrCopy(move, from, to);
+    if (afterWork) afterWork();
+    return done;
   }
   std::vector<std::string> opened, browsed;
   int trashCalls = 0;
-  std::function<void()> duringTrash;
+  std::function<void()> afterWork;  // runs at the end of every trash, move and copy
 };
 
 class ScriptedHost : public ResultsHost {
@@ -140,7 +147,7 @@ class ScriptedHost : public ResultsHost {
   }
   bool BackupAvailable() override { return backup; }
   int BrowseMode() override { return 0; }
-  bool IsLinkTarget(const std::string& p) override { return linkTargets.count(p) > 0; }
+  bool IsLinkTarget(const std::string&) override { return false; }
   std::string ProtectedFolderOf(const std::string& p) override {
     return ProtectedFolderHolding(protectedFolders, p);
   }
@@ -162,7 +169,6 @@ class ScriptedHost : public ResultsHost {
   std::vector<std::string> tools{"Text editor"};
   std::vector<std::string> ran, properties;
   bool backup = false;
-  std::set<std::string> linkTargets;
   std::vector<std::string> protectedFolders;
   DataNode* current = nullptr;
   ScriptedQuestions questions;

@@ -1,0 +1,439 @@
+// The dialogs of the "&Settings" menu driven through the main window, each answered from
+// inside its own event loop: "Program Options" (what OK stores and applies, also to the
+// next start and the next search; what Cancel and the refusals leave), the mask collection
+// editor and the read-only "File Filters" view (the ".mcf" files, the program's
+// collection), "Registered Tools" and "Tool Description" (a tool added there runs from the
+// result list with the expected arguments).
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <memory>
+#include <string>
+
+#include <QAbstractButton>
+#include <QAction>
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QElapsedTimer>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMenu>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTableView>
+#include <QTableWidget>
+#include <QTest>
+#include <QTimer>
+#include <QTreeWidget>
+
+#include "app/main_commands.h"
+#include "app/remembered_search.h"
+#include "app/tools_section.h"
+#include "platform/volume_info.h"
+#include "results/backup_store.h"
+#include "scan/mask_collection.h"
+#include "search/search_run.h"
+#include "settings/settings_store.h"
+#include "tests/gui_main/main_window_support.h"
+#include "tests/support/argv_record.h"
+#include "tests/support/popup_menu_events.h"
+#include "ui/filters_page.h"
+#include "ui/folder_page.h"
+#include "ui/mask_collection_dialog.h"
+#include "ui/name_filter_page.h"
+#include "ui/options_dialog.h"
+#include "ui/results_pane.h"
+#include "ui/search_window.h"
+#include "ui/separate_lists_view.h"
+#include "ui/settings_dialogs.h"
+#include "ui/tool_description_dialog.h"
+#include "ui/tool_list_dialog.h"
+#include "ui/window_search_host.h"
+
+namespace tf {
+namespace {
+
+namespace fs = std::filesystem;
+using Lines = std::vector<std::string>;
+using testing::TempTree;
+using testing::Window;
+
+// Runs `step` on the modal dialog of type T as soon as it is the active modal widget;
+// the step ends the dialog. Gives up after ten seconds, so a dialog that never shows
+// fails the test instead of driving a later one.
+template <typename T>
+void WhenShown(std::function<void(T*)> step) {
+  auto* timer = new QTimer(qApp);
+  auto clock = std::make_shared<QElapsedTimer>();
+  clock->start();
+  timer->setInterval(5);
+  QObject::connect(timer, &QTimer::timeout, [timer, clock, step] {
+    T* dialog = qobject_cast<T*>(QApplication::activeModalWidget());
+    if (!dialog && clock->elapsed() < 10000) return;
+    timer->stop();
+    timer->deleteLater();
+    if (dialog) step(dialog);
+  });
+  timer->start();
+}
+
+// Near the left edge: a check box or option button answers only on its mark and text.
+void Click(QAbstractButton* button) {
+  QTest::mouseClick(button, Qt::LeftButton, {}, QPoint(6, button->height() / 2));
+}
+
+// Replaces the box's text by typing, as a person would.
+void TypeInto(QLineEdit* box, const std::string& text) {
+  box->setFocus();
+  box->selectAll();
+  QTest::keyClick(box, Qt::Key_Delete);
+  QTest::keyClicks(box, QString::fromStdString(text));
+}
+
+// The texts of a list, the first column of a table or the items of a combo box.
+Lines Texts(const QAbstractItemModel* model) {
+  Lines texts;
+  for (int row = 0; row < model->rowCount(); ++row)
+    texts.push_back(model->index(row, 0).data().toString().toStdString());
+  return texts;
+}
+
+void ClickRow(QAbstractItemView* list, int row) {
+  QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
+                    list->visualRect(list->model()->index(row, 0)).center());
+}
+
+// The options as the settings file holds them after the program ended.
+struct StoredSettings {
+  explicit StoredSettings(const std::string& file) { loaded = store.Load(file) != 0; }
+  SettingsStore store;
+  bool loaded = false;
+};
+
+// One window through four visits to the dialog: refusals that keep it open, a Cancel that
+// stores and applies nothing, an OK that stores and applies every field at once (the
+// one-thread-per-disk choice up to the next search's walk), and the choice switched off
+// again (a walk on a solid-state disk reads ahead again). The next start follows.
+TEST(OptionsDialog, RefusalsAndCancelLeaveEverythingAndOkStoresAndAppliesEveryField) {
+  TempTree places;
+  Window w(places);
+  ASSERT_TRUE(w.started);
+  const std::string oldBackup = places.Path("data/Backup");
+  const std::string kept = places.File("data/Backup/1.report.txt", 4);
+  const std::string newBackup = places.Folder("elsewhere/Backup");
+  const std::string collection = places.Path("mine.mcf");
+  MaskCollection masks;
+  masks.AddBuiltInGroups();
+  ASSERT_TRUE(masks.SaveToFile(collection));
+  std::ofstream(places.Path("damaged.mcf")) << "<node name=\"Filters\"><node";
+  places.File("photos/a/x.txt");
+  places.File("photos/b/x.txt");
+  ASSERT_EQ(w.controller.searchHost()->ChangeIncludeFolder(true, places.Path("photos")), 1);
+  const auto searchReadsAhead = [&] {
+    EXPECT_TRUE(w.Search());
+    const SearchRun* run = w.controller.shell()->Search().Run();
+    return run && !run->Scans().empty() && run->Scans()[0]->readsAhead();
+  };
+  const bool solidState = !IsOnSpinningDisk(places.root());
+  EXPECT_EQ(searchReadsAhead(), solidState);
+  SettingsStore& settings = w.controller.shell()->Settings();
+
+  w.questions.answers = {IDOK, IDNO, IDYES};
+  WhenShown<OptionsDialog>([&](OptionsDialog* d) {
+    // A collection file that cannot be loaded: told, nothing stored, still open.
+    Click(d->maskFileButton());
+    TypeInto(d->maskFileBox(), places.Path("damaged.mcf"));
+    Click(d->okButton());
+    EXPECT_TRUE(d->isVisible());
+    TypeInto(d->maskFileBox(), "");
+    Click(d->builtInMasksButton());
+    // A new backup folder that does not exist: No keeps the dialog open ...
+    TypeInto(d->backupBox(), places.Path("missing"));
+    Click(d->okButton());
+    EXPECT_TRUE(d->isVisible());
+    EXPECT_FALSE(fs::exists(places.Path("missing")));  // never made
+    // ... Yes goes back to the folder in use and closes it.
+    Click(d->okButton());
+    EXPECT_FALSE(d->isVisible());
+  });
+  w.frame.action(kCmdOptions)->trigger();
+  ASSERT_EQ(w.questions.asked.size(), 3u);
+  EXPECT_EQ(w.questions.asked[0].caption, "Error");
+  EXPECT_NE(w.questions.asked[0].text.find("damaged.mcf"), std::string::npos);
+  EXPECT_EQ(settings.GetBackupFolder(), oldBackup);
+  EXPECT_TRUE(w.controller.resultsPane()->modeButton(ResultsPane::kBackupMode)->isEnabled());
+
+  WhenShown<OptionsDialog>([&](OptionsDialog* d) {
+    Click(d->tooltipsBox());
+    Click(d->oneThreadPerDiskBox());
+    d->priorityList()->setFocus();
+    QTest::keyClick(d->priorityList(), Qt::Key_Up);
+    TypeInto(d->backupBox(), places.Folder("other"));
+    Click(d->cancelButton());
+  });
+  w.frame.action(kCmdOptions)->trigger();
+  EXPECT_TRUE(w.controller.toolTips());
+  EXPECT_EQ(settings.GetPriority(), 1);
+  EXPECT_EQ(settings.GetFilterFlag(), 1);
+  EXPECT_EQ(settings.GetOneThreadPerDisk(), 0);
+  EXPECT_EQ(settings.GetBackupFolder(), oldBackup);
+
+  w.questions.asked.clear();
+  w.questions.files = {collection};
+  w.questions.folders = {newBackup};
+  w.questions.answers = {IDYES};  // copy the backup files along
+  WhenShown<OptionsDialog>([&](OptionsDialog* d) {
+    EXPECT_EQ(d->backupBox()->text().toStdString(), oldBackup);
+    Click(d->tooltipsBox());
+    Click(d->rememberSearchBox());  // on by default
+    Click(d->oneThreadPerDiskBox());
+    d->browseList()->setFocus();
+    QTest::keyClick(d->browseList(), Qt::Key_Down);
+    d->priorityList()->setFocus();
+    QTest::keyClick(d->priorityList(), Qt::Key_Down);
+    Click(d->maskFileButton());
+    Click(d->maskFileChooser());
+    EXPECT_EQ(d->maskFileBox()->text().toStdString(), collection);
+    // Typing shows at once whether the folder exists.
+    TypeInto(d->backupBox(), places.Path("nowhere"));
+    EXPECT_FALSE(d->backupErrorLabel()->isHidden());
+    Click(d->backupChooser());
+    EXPECT_EQ(d->backupBox()->text().toStdString(), newBackup);
+    EXPECT_TRUE(d->backupErrorLabel()->isHidden());
+    Click(d->okButton());
+  });
+  w.frame.action(kCmdOptions)->trigger();
+  // The mask chooser starts in the collection folder, the folder chooser at the box's text.
+  EXPECT_EQ(w.questions.starts,
+            (std::vector<std::string>{places.Path("data/Filters"), places.Path("nowhere")}));
+  EXPECT_EQ(w.questions.asked.size(), 1u);  // whether to copy the backup files along
+  EXPECT_TRUE(fs::exists(newBackup + "/1.report.txt"));
+  EXPECT_TRUE(fs::exists(kept));  // the old folder keeps its files
+  // Applied at once: tooltips off, the store on the new folder with the copied entry, one
+  // thread per disk.
+  EXPECT_FALSE(w.controller.toolTips());
+  EXPECT_EQ(w.controller.shell()->Backup()->Folder(), newBackup);
+  EXPECT_NE(w.controller.shell()->Backup()->Entries(false)->FirstChild(), nullptr);
+  EXPECT_EQ(settings.GetOneThreadPerDisk(), 1);
+  EXPECT_FALSE(searchReadsAhead());
+
+  WhenShown<OptionsDialog>([&](OptionsDialog* d) {
+    EXPECT_TRUE(d->oneThreadPerDiskBox()->isChecked());
+    Click(d->oneThreadPerDiskBox());
+    Click(d->okButton());
+  });
+  w.frame.action(kCmdOptions)->trigger();
+  EXPECT_EQ(searchReadsAhead(), solidState);
+
+  w.controller.Shutdown();
+  StoredSettings stored(places.Path("config/twinfold.dat"));
+  ASSERT_TRUE(stored.loaded);
+  EXPECT_EQ(stored.store.GetTooltips(), 0);
+  EXPECT_EQ(stored.store.GetBrowseMode(), 1);
+  EXPECT_EQ(stored.store.GetPriority(), 2);
+  EXPECT_EQ(stored.store.GetFilterFlag(), 0);
+  EXPECT_EQ(stored.store.GetFilterText(), collection);
+  EXPECT_EQ(stored.store.GetBackupFolder(), newBackup);
+  EXPECT_EQ(stored.store.GetOneThreadPerDisk(), 0);
+  EXPECT_FALSE(RememberSearchOn(&stored.store));
+  // Not remembered: the next start shows no folder.
+  Window again(places);
+  ASSERT_TRUE(again.started);
+  EXPECT_EQ(again.controller.searchWindow()->folderPage()->includeList()->topLevelItemCount(), 0);
+}
+
+TEST(MaskCollectionDialog, EditsSavesAndReplacesTheProgramsCollectionOnOk) {
+  TempTree places;
+  const std::string saved = places.Folder("data/Filters") + "/Logs & more.mcf";
+  Window w(places);
+  ASSERT_TRUE(w.started);
+  EXPECT_EQ(w.frame.loadMasksMenu(), nullptr);
+  w.questions.files = {saved};
+  w.questions.answers = {IDOK, IDOK, IDYES};
+
+  WhenShown<MaskCollectionDialog>([&](MaskCollectionDialog* d) {
+    QListWidget* list = d->groupList();
+    ASSERT_EQ(list->count(), 6);
+
+    ClickRow(list, 2);
+    EXPECT_EQ(d->nameBox()->text().toStdString(), "Documents");
+    // Another group's name is refused and nothing is lost.
+    TypeInto(d->nameBox(), "Images");
+    Click(d->button("Accept Changes"));
+    EXPECT_EQ(list->item(2)->text().toStdString(), "03. Documents");
+    // An empty mask is refused too, with the focus on it.
+    TypeInto(d->masksBox(), "");
+    TypeInto(d->nameBox(), "Logs");
+    Click(d->button("Accept Changes"));
+    EXPECT_EQ(d->focusWidget(), d->masksBox());
+    Click(d->button("Discard Changes"));
+    EXPECT_EQ(d->nameBox()->text().toStdString(), "Documents");
+
+    TypeInto(d->nameBox(), "Logs");
+    TypeInto(d->masksBox(), "*.log, *.tmp");
+    Click(d->temporaryBox());
+    Click(d->button("Accept Changes"));
+    Click(d->button("Move Up"));
+    Click(d->button("Move Up"));
+    EXPECT_EQ(list->item(0)->text().toStdString(), "01. Logs");
+    EXPECT_EQ(list->currentRow(), 0);
+
+    // A new group goes in at the selection and is ready for its name; then deleted.
+    Click(d->button("Create New Group"));
+    EXPECT_EQ(list->item(0)->text().toStdString(), "01. New group 1");
+    EXPECT_EQ(d->focusWidget(), d->nameBox());
+    EXPECT_EQ(d->nameBox()->selectedText().toStdString(), "New group 1");
+    Click(d->button("Delete Selected"));
+    EXPECT_EQ(list->count(), 6);
+
+    Click(d->button("Save"));
+    Click(d->button("OK"));
+  });
+  w.frame.action(kCmdMaskCollection)->trigger();
+
+  EXPECT_EQ(w.questions.asked.size(), 3u);  // two refusals and the delete's question
+  EXPECT_EQ(w.questions.starts.at(0), places.Path("data/Filters"));
+
+  // The file holds the edited collection ...
+  MaskCollection fromFile;
+  ASSERT_TRUE(fromFile.LoadFromFile(saved));
+  MaskGroup group;
+  ASSERT_TRUE(fromFile.GetGroup(1, &group));
+  EXPECT_EQ(group.name, "Logs");
+  EXPECT_EQ(group.masks, "*.log;*.tmp");
+  EXPECT_EQ(group.temporary, 1);
+  // ... and so does the program's: the filters page offers it, the menu the new file.
+  w.controller.searchWindow()->SetMode(kSearchModeFilters);
+  QAbstractButton* choose = w.controller.searchWindow()->filtersPage()->namePage()->chooseButton(
+      NameFilterPage::kInclude);
+  auto offeredFirst = [&] { return testing::PickFromMenu(choose, QString()).value(2); };
+  EXPECT_EQ(offeredFirst().toStdString(), "Logs");
+  ASSERT_NE(w.frame.loadMasksMenu(), nullptr);
+  // An ampersand in the name is shown as itself, not as a mnemonic.
+  EXPECT_EQ(w.frame.loadMasksMenu()->actions().at(0)->text().toStdString(), "Logs && more");
+
+  // "Load built-in masks" and a menu file replace it again.
+  w.frame.action(kCmdBuiltInMasks)->trigger();
+  EXPECT_EQ(offeredFirst().toStdString(), "Executable, Libraries");
+  w.frame.loadMasksMenu()->actions().at(0)->trigger();
+  EXPECT_EQ(offeredFirst().toStdString(), "Logs");
+}
+
+// Cancel, a damaged file (from the dialog or the menu) and the read-only "File Filters"
+// view all leave the program's collection as it was.
+TEST(MaskCollectionDialog, CancelADamagedFileAndTheFileFiltersViewLeaveTheCollection) {
+  TempTree places;
+  const std::string damaged = places.Path("data/Filters/Broken.mcf");
+  places.Folder("data/Filters");
+  std::ofstream(damaged) << "<?xml version=\"1.0\"?>\n<node name=\"Filters\"";
+  Window w(places);
+  ASSERT_TRUE(w.started);
+  w.questions.files = {damaged};
+  w.questions.answers = {IDOK};
+
+  WhenShown<MaskCollectionDialog>([&](MaskCollectionDialog* d) {
+    const Lines before = Texts(d->groupList()->model());
+    Click(d->button("Load"));
+    EXPECT_EQ(Texts(d->groupList()->model()), before);
+    Click(d->button("Create new collection"));
+    EXPECT_EQ(Texts(d->groupList()->model()), Lines{"01. New group 1"});
+    Click(d->button("Cancel"));
+  });
+  w.frame.action(kCmdMaskCollection)->trigger();
+  EXPECT_EQ(w.questions.asked.size(), 1u);  // told that the file cannot be loaded
+  EXPECT_EQ(w.controller.shell()->Masks().Count(), 6);
+  ASSERT_NE(w.frame.loadMasksMenu(), nullptr);
+  w.frame.loadMasksMenu()->actions().at(0)->trigger();
+  EXPECT_EQ(w.controller.shell()->Masks().Count(), 6);
+
+  WhenShown<MaskCollectionDialog>([&](MaskCollectionDialog* d) {
+    ClickRow(d->groupList(), 5);
+    EXPECT_EQ(d->nameBox()->text().toStdString(), "Temporary");
+    Click(d->temporaryBox());
+    EXPECT_TRUE(d->temporaryBox()->isChecked());
+    Click(d->button("OK"));
+  });
+  ShowFileFilters(*w.controller.shell(), w.questions, &w.frame);
+  MaskGroup group;
+  ASSERT_TRUE(w.controller.shell()->Masks().GetGroup(6, &group));
+  EXPECT_EQ(group.temporary, 1);
+}
+
+TEST(ToolDialogs, AToolAddedInTheDialogRunsOnTheSelectedFile) {
+  TempTree places;
+  TempTree tree;
+  const std::string twin = tree.File("a b/notes 100%.txt", 10);
+  tree.File("c/notes 100%.txt", 10);
+  const std::string runFolder = places.Folder("run");
+  Window w(places);
+  ASSERT_TRUE(w.started);
+  QComboBox* toolBox = w.controller.resultsPane()->separateView()->toolBox();
+  EXPECT_EQ(Texts(toolBox->model()), Lines{"Text editor"});  // from the start
+  w.questions.files = {TF_ARGV_RECORDER};
+  w.questions.folders = {runFolder};
+
+  WhenShown<ToolListDialog>([&](ToolListDialog* d) {
+    ClickRow(d->list(), 0);
+
+    WhenShown<ToolDescriptionDialog>([&](ToolDescriptionDialog* t) {
+      // The program lands at the caret, before what was typed.
+      QTest::keyClicks(t->commandBox(), " run.out \"%f1\" %n1");
+      t->commandBox()->setCursorPosition(0);
+      Click(t->programChooser());
+      QTest::keyClick(t->nameBox(), Qt::Key_Return);  // refused without a name
+      EXPECT_TRUE(t->isVisible());
+      QTest::keyClicks(t->nameBox(), "Record");
+      Click(t->directoryChooser());
+      Click(t->okButton());
+    });
+    Click(d->addButton());
+    EXPECT_EQ(Texts(d->list()->model()), (Lines{"Text editor", "Record"}));
+    EXPECT_EQ(d->list()->item(1, 1)->text().toStdString(),
+              std::string(TF_ARGV_RECORDER) + " run.out \"%f1\" %n1");
+    EXPECT_EQ(d->list()->selectedItems().at(0)->text().toStdString(), "Text editor");
+
+    // An edit cancelled changes nothing.
+    ClickRow(d->list(), 1);
+    WhenShown<ToolDescriptionDialog>([&](ToolDescriptionDialog* t) {
+      EXPECT_EQ(t->nameBox()->text().toStdString(), "Record");
+      QTest::keyClicks(t->nameBox(), "er");
+      Click(t->cancelButton());
+    });
+    Click(d->editButton());
+    EXPECT_EQ(Texts(d->list()->model()), (Lines{"Text editor", "Record"}));
+    Click(d->closeButton());
+  });
+  w.frame.action(kCmdRegisteredTools)->trigger();
+  EXPECT_EQ(Texts(toolBox->model()), (Lines{"Text editor", "Record"}));
+
+  ASSERT_TRUE(w.Search(tree.root()));
+  SeparateListsView* view = w.controller.resultsPane()->separateView();
+  ASSERT_TRUE(testing::ClickRow(view->filesList(), twin));
+  toolBox->setCurrentIndex(1);
+  Click(view->button(ResultListView::kRun));
+  // The recorder writes its working folder, then the arguments after the record's name.
+  EXPECT_EQ(testing::ReadArgvRecord(runFolder + "/run.out"),
+            (Lines{runFolder, twin, "notes 100%.txt"}));
+
+  // Removing needs no confirmation and reaches the tool boxes.
+  WhenShown<ToolListDialog>([&](ToolListDialog* d) {
+    ClickRow(d->list(), 0);
+    Click(d->removeButton());
+    EXPECT_EQ(Texts(d->list()->model()), Lines{"Record"});
+    Click(d->closeButton());
+  });
+  w.frame.action(kCmdRegisteredTools)->trigger();
+  EXPECT_EQ(Texts(toolBox->model()), Lines{"Record"});
+
+  w.controller.Shutdown();
+  StoredSettings stored(places.Path("config/twinfold.dat"));
+  ASSERT_TRUE(stored.loaded);
+  EXPECT_EQ(ToolNames(ToolsSection(&stored.store)), Lines{"Record"});
+}
+
+}  // namespace
+}  // namespace tf

@@ -1,0 +1,464 @@
+// The file information views on real files made here: the preview panes and page (text in
+// each encoding, pages with pictures inside and outside their folder, pictures and bitmaps
+// written with Qt, zip archives written with the real plug-in, hostile files of every
+// kind), and the main window reaching the "File Properties" dialog of a compound document
+// from the "FILE" menu and showing the selected twin in the preview page.
+#include <gtest/gtest.h>
+
+#include <unistd.h>
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include <QAction>
+#include <QApplication>
+#include <QCheckBox>
+#include <QContextMenuEvent>
+#include <QElapsedTimer>
+#include <QHeaderView>
+#include <QImage>
+#include <QLineEdit>
+#include <QMenu>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QStringEncoder>
+#include <QTableView>
+#include <QTableWidget>
+#include <QTest>
+#include <QTextBrowser>
+#include <QTimer>
+
+#include "app/main_commands.h"
+#include "platform/sample_document.h"
+#include "platform/zip_plugin.h"
+#include "results/file_properties.h"
+#include "results/preview_kind.h"
+#include "tests/backup/backup_test_support.h"
+#include "tests/gui_main/main_window_support.h"
+#include "tests/support/temp_tree.h"
+#include "tests/support/timed.h"
+#include "ui/bitmap_preview_pane.h"
+#include "ui/browser_preview_pane.h"
+#include "ui/file_properties_dialog.h"
+#include "ui/preview_manager.h"
+#include "ui/preview_page.h"
+#include "ui/results_pane.h"
+#include "ui/search_tab_bar.h"
+#include "ui/search_window.h"
+#include "ui/separate_lists_view.h"
+#include "ui/text_preview_pane.h"
+#include "ui/window_search_host.h"
+#include "ui/zip_preview_pane.h"
+
+namespace tf {
+namespace {
+
+using testing::kTimed;
+using testing::TempTree;
+using testing::Window;
+using testing::WithPlugin;
+using testing::WriteBytes;
+
+uint32_t crc32(const std::string& bytes) {
+  uint32_t crc = 0xFFFFFFFFu;
+  for (const char ch : bytes) {
+    crc ^= static_cast<unsigned char>(ch);
+    for (int k = 0; k < 8; ++k) crc = (crc >> 1) ^ (0xEDB88320u & (0u - (crc & 1u)));
+  }
+  return ~crc;
+}
+
+// `v` as `bytes` bytes, least significant first (zip, bitmap) or, when `big`, last (PNG).
+std::string bytesOf(uint64_t v, int bytes, bool big = false) {
+  std::string out;
+  for (int i = 0; i < bytes; ++i) out += static_cast<char>(v >> (8 * (big ? bytes - 1 - i : i)));
+  return out;
+}
+std::string le16(uint64_t v) {
+  return bytesOf(v, 2);
+}
+std::string le32(uint64_t v) {
+  return bytesOf(v, 4);
+}
+std::string le64(uint64_t v) {
+  return bytesOf(v, 8);
+}
+
+std::string pngChunk(const std::string& type, const std::string& data) {
+  return bytesOf(data.size(), 4, true) + type + data + bytesOf(crc32(type + data), 4, true);
+}
+
+// A well-formed PNG header declaring a picture of width x height, with a token of data.
+std::string HugePng(uint32_t width, uint32_t height) {
+  const std::string header =
+      bytesOf(width, 4, true) + bytesOf(height, 4, true) + std::string("\x08\x02\x00\x00\x00", 5);
+  return std::string("\x89PNG\r\n\x1a\n", 8) + pngChunk("IHDR", header) +
+         pngChunk("IDAT", std::string("\x78\x9c\x03\x00\x00\x00\x00\x01", 8)) +
+         pngChunk("IEND", "");
+}
+
+// A zip archive of `count` stored one-byte members in 100 folders, written byte by byte
+// (with the zip64 end records that more than 65,535 members need), so that even a test
+// under the sanitizers makes it in a moment.
+std::string ManyMemberZip(int count) {
+  const std::string data = "x";
+  const uint32_t crc = crc32(data);
+  std::string local;
+  std::string central;
+  for (int i = 0; i < count; ++i) {
+    const std::string name = "d" + std::to_string(i % 100) + "/f" + std::to_string(i);
+    const std::string common = le16(20) + le16(0) + le16(0) + le16(0) + le16(0x21) + le32(crc) +
+                               le32(1) + le32(1) + le16(name.size()) + le16(0);
+    central += le32(0x02014b50) + le16(20) + common + le16(0) + le16(0) + le16(0) + le32(0) +
+               le32(local.size()) + name;
+    local += le32(0x04034b50) + common + name + data;
+  }
+  const uint64_t centralAt = local.size();
+  const uint64_t endAt = centralAt + central.size();
+  const std::string end64 = le32(0x06064b50) + le64(44) + le16(45) + le16(45) + le32(0) + le32(0) +
+                            le64(count) + le64(count) + le64(central.size()) + le64(centralAt);
+  const std::string locator = le32(0x07064b50) + le32(0) + le64(endAt) + le32(1);
+  const std::string end = le32(0x06054b50) + le16(0) + le16(0) + le16(0xFFFF) + le16(0xFFFF) +
+                          le32(central.size()) + le32(centralAt) + le16(0);
+  return local + central + end64 + locator + end;
+}
+
+class PreviewTest : public ::testing::Test {
+ protected:
+  std::string file(const std::string& name, const std::string& bytes) {
+    WriteBytes(tree.Path(name), bytes);
+    return tree.Path(name);
+  }
+  std::string picture(const std::string& name, int width, int height, const char* format) {
+    QImage image(width, height, QImage::Format_RGB32);
+    image.fill(QColor(20, 120, 200));
+    EXPECT_TRUE(image.save(QString::fromStdString(tree.Path(name)), format));
+    return tree.Path(name);
+  }
+  TempTree tree;
+};
+
+TEST_F(PreviewTest, TextPaneReadsEachEncodingRefusesBinaryDataAndShowsAHugeFilesStart) {
+  TextPreviewPane pane(nullptr);
+  pane.resize(400, 300);
+  const QString text = QString::fromUtf8("Grüße, naïve café");
+  const auto withBom = [&](QStringConverter::Encoding encoding) -> QByteArray {
+    return QStringEncoder(encoding, QStringConverter::Flag::WriteBom).encode(text);
+  };
+  const std::pair<const char*, QByteArray> cases[] = {
+      {"utf8.txt", text.toUtf8()},
+      {"bom.txt", withBom(QStringConverter::Utf8)},
+      {"le.txt", withBom(QStringConverter::Utf16LE)},
+      {"be.txt", withBom(QStringConverter::Utf16BE)},
+      {"latin.txt", text.toLatin1()}};
+  for (const auto& [name, bytes] : cases) {
+    pane.Open(file(name, bytes.toStdString()));
+    EXPECT_EQ(pane.field()->toPlainText(), text) << name;
+    EXPECT_FALSE(pane.showsMessage()) << name;
+  }
+  // Lines ended the Windows way show as lines, without stray characters.
+  pane.Open(file("dos.txt", "one\r\ntwo\r\n"));
+  EXPECT_EQ(pane.field()->toPlainText(), "one\ntwo\n");
+  // A program named like a text file: a message, not pages of noise.
+  pane.Open(file("program.txt", std::string("\x7f"
+                                            "ELF\x02\x01\x01",
+                                            7) +
+                                    std::string(4000, 0)));
+  EXPECT_TRUE(pane.showsMessage());
+  EXPECT_TRUE(pane.field()->toPlainText().isEmpty());
+
+  // 10 GB of which only the start holds text, the rest a hole: its start, at once
+  // (reading all of it would take minutes).
+  std::string log = "first line\nsecond line\n";
+  for (int i = 0; i < 20000; ++i) log += "more text of the log\n";
+  const std::string big = file("huge.log", log);
+  ASSERT_EQ(truncate(big.c_str(), int64_t{10} << 30), 0);
+  QElapsedTimer timer;
+  timer.start();
+  pane.Open(big);
+  EXPECT_TRUE(!kTimed || timer.elapsed() < 5000) << timer.elapsed();
+  EXPECT_FALSE(pane.showsMessage());
+  EXPECT_TRUE(pane.field()->toPlainText().startsWith("first line\nsecond line\n"));
+  EXPECT_LE(pane.field()->toPlainText().size(), static_cast<qsizetype>(kTextPreviewBytes));
+  EXPECT_TRUE(pane.captionText(1).contains("first 256 K of 10 Gb"))
+      << pane.captionText(1).toStdString();
+}
+
+TEST_F(PreviewTest, BrowserReadsOnlyFromThePagesFolderAndRefusesHostilePictures) {
+  tree.Folder("site/img");
+  picture("site/img/logo.png", 30, 20, "PNG");
+  picture("secret.png", 30, 20, "PNG");
+  const std::string page =
+      file("site/index.html",
+           "<html><head><title>T</title></head><body><h1>Welcome</h1>"
+           "<img src=\"img/logo.png\"><img src=\"http://example.com/track.png\">"
+           "<img src=\"../secret.png\"></body></html>");
+  BrowserPreviewPane pane(nullptr);
+  pane.resize(500, 400);
+  QTextBrowser* browser = pane.browser();
+  const auto image = [&](const QUrl& url) {
+    return browser->loadResource(QTextDocument::ImageResource, url);
+  };
+  pane.SetKind(kPreviewHtml);
+  pane.Open(page);
+  EXPECT_TRUE(browser->toPlainText().contains("Welcome"));
+  const QVariant inside = image(QUrl("img/logo.png"));
+  ASSERT_TRUE(inside.canConvert<QImage>());
+  EXPECT_EQ(inside.value<QImage>().size(), QSize(30, 20));
+  for (const QUrl& outside :
+       {QUrl("../secret.png"), QUrl::fromLocalFile(QString::fromStdString(tree.Path("secret.png"))),
+        QUrl("http://example.com/track.png")})
+    EXPECT_FALSE(image(outside).isValid()) << outside.toString().toStdString();
+
+  pane.SetKind(kPreviewXml);
+  pane.Open(file("data.xml", "<?xml version=\"1.0\"?><list><item>one</item></list>"));
+  EXPECT_TRUE(browser->toPlainText().contains("<item>one</item>"));
+
+  pane.SetKind(kPreviewWebImage);
+  pane.Open(picture("photo.png", 64, 48, "PNG"));
+  EXPECT_FALSE(pane.showsMessage()) << pane.messageText().toStdString();
+  const QVariant shown = image(QUrl("twinfold-preview:picture"));
+  ASSERT_TRUE(shown.canConvert<QImage>());
+  EXPECT_EQ(shown.value<QImage>().size(), QSize(64, 48));
+  // A header declaring 100,000 x 100,000 pixels is refused before anything is allocated,
+  // so at once.
+  QElapsedTimer timer;
+  timer.start();
+  pane.Open(file("huge.png", HugePng(100000, 100000)));
+  EXPECT_TRUE(pane.showsMessage());
+  EXPECT_TRUE(pane.messageText().contains("100000 x 100000")) << pane.messageText().toStdString();
+  EXPECT_TRUE(!kTimed || timer.elapsed() < 5000) << timer.elapsed();
+  pane.Open(file("broken.jpg", "\xFF\xD8\xFF\xE0 not really a picture"));
+  EXPECT_TRUE(pane.showsMessage());
+}
+
+TEST_F(PreviewTest, BitmapPaneNamesTheDepthAndScalesIntoTheArea) {
+  BitmapPreviewPane pane(nullptr);
+  pane.resize(600, 600);
+  pane.show();
+  pane.Open(picture("small.bmp", 100, 50, "BMP"));
+  EXPECT_EQ(pane.captionText(2), "100x50 24-bit");
+  pane.drawingArea()->resize(400, 400);
+  EXPECT_EQ(pane.drawnRect(), QRect(0, 0, 100, 50));
+  pane.Open(picture("wide.bmp", 800, 400, "BMP"));
+  pane.drawingArea()->resize(400, 400);
+  EXPECT_EQ(pane.drawnRect(), QRect(0, 0, 400, 200));
+  // The same small bitmap with a header declaring 100,000 x 100,000 pixels: its facts are
+  // shown, the picture refused.
+  std::string bytes = testing::ReadBytes(tree.Path("small.bmp"));
+  bytes.replace(18, 8, le32(100000) + le32(100000));
+  pane.Open(file("huge.bmp", bytes));
+  EXPECT_EQ(pane.captionText(2), "100000x100000 24-bit");
+  EXPECT_TRUE(pane.showsMessage());
+  EXPECT_TRUE(pane.drawnRect().isEmpty());
+  pane.Open(file("fake.bmp", "BM"));  // not a bitmap at all
+  EXPECT_TRUE(pane.showsMessage());
+}
+
+using Names = std::vector<std::string>;
+
+Names rowNames(const ZipPreviewPane& pane) {
+  Names names;
+  for (const ZipRow& row : pane.rows()) names.push_back(row.name);
+  return names;
+}
+
+TEST_F(PreviewTest, ZipPaneListsSumsAndSortsThroughThePlugin) {
+  ZipPlugin plugin(WithPlugin());
+  ASSERT_TRUE(plugin.Probe());
+  QWidget area;
+  area.resize(500, 500);
+  PreviewManager manager(&area);
+  const std::string archive = tree.Path("pack.zip");
+  {
+    ZipFileInterface* zip = plugin.AcquireZipInterface();
+    ASSERT_TRUE(zip->ZipCreate(archive.c_str(), 1));
+    const std::pair<const char*, int> entries[] = {{"b/zeta.txt", 5000},
+                                                   {"a/Alpha.txt", 100},
+                                                   {"b/beta.txt", 5000},
+                                                   {"top.txt", 10},
+                                                   {"a/", 0}};
+    int n = 0;
+    for (const auto& [name, size] : entries) {
+      const std::string source =
+          file("src" + std::to_string(n++), std::string(static_cast<size_t>(size), 'z'));
+      EXPECT_TRUE(zip->ZipAddFile(source.c_str(), name, 0)) << name;
+    }
+    ASSERT_TRUE(zip->ZipCommit(archive.c_str()));
+    plugin.ReleaseZipInterface(zip);
+  }
+  EXPECT_EQ(manager.Show(archive), kPreviewNone);  // no pane without the plug-in
+  manager.AttachZip(&plugin);
+  ASSERT_EQ(manager.Show(archive), kPreviewZip);
+  ZipPreviewPane& pane = *manager.zipPane();
+  EXPECT_EQ(pane.geometry(), area.rect());
+  // Initially by folder, then by name within it; the folder entry is not a row.
+  EXPECT_EQ(rowNames(pane), (Names{"top.txt", "Alpha.txt", "beta.txt", "zeta.txt"}));
+  EXPECT_TRUE(pane.captionText(3).startsWith("9.87 K / Space: "))
+      << pane.captionText(3).toStdString();
+
+  // Header clicks: size (larger first, ties by name), again reversed; name ignoring case.
+  QHeaderView* header = pane.list()->horizontalHeader();
+  area.show();
+  const QPoint sizeHeader(header->sectionViewportPosition(1) + 5, header->height() / 2);
+  QTest::mouseClick(header->viewport(), Qt::LeftButton, {}, sizeHeader);
+  EXPECT_EQ(rowNames(pane), (Names{"beta.txt", "zeta.txt", "Alpha.txt", "top.txt"}));
+  QTest::mouseClick(header->viewport(), Qt::LeftButton, {}, sizeHeader);
+  EXPECT_EQ(rowNames(pane), (Names{"top.txt", "Alpha.txt", "beta.txt", "zeta.txt"}));
+  pane.SortBy(kZipColumnName);
+  EXPECT_EQ(rowNames(pane), (Names{"Alpha.txt", "beta.txt", "top.txt", "zeta.txt"}));
+
+  // A damaged archive: an empty list and a message.
+  std::string bytes = testing::ReadBytes(archive);
+  bytes.resize(bytes.size() - 30);  // the end of the central directory is gone
+  ASSERT_EQ(manager.Show(file("broken.zip", bytes)), kPreviewZip);
+  EXPECT_TRUE(pane.rows().empty());
+  EXPECT_TRUE(pane.showsMessage());
+
+  // A hundred thousand members list in seconds, not minutes: the listing is linear, also
+  // on a busy machine.
+  const std::string many = file("many.zip", ManyMemberZip(100000));
+  QElapsedTimer timer;
+  timer.start();
+  ASSERT_EQ(manager.Show(many), kPreviewZip);
+  ASSERT_EQ(pane.rows().size(), 100000u);
+  EXPECT_FALSE(pane.showsMessage());
+  EXPECT_TRUE(pane.captionText(3).startsWith("97.66 K / Space: "))
+      << pane.captionText(3).toStdString();
+  pane.SortBy(kZipColumnSize);
+  EXPECT_TRUE(!kTimed || timer.elapsed() < 15000) << timer.elapsed();
+  manager.Close();
+}
+
+// The page shows the selected file only while "Show Preview" is ticked, fills its area with
+// the pane, and moving through a thousand files of every kind keeps each step short.
+TEST_F(PreviewTest, PageShowsTheSelectedFileWhenTickedAndEachStepStaysShort) {
+  PreviewPage page;
+  page.resize(400, 700);
+  page.show();
+  page.SetActive(true);
+  const std::string note = file("note.txt", "hello preview");
+  page.SetFile(note);
+  EXPECT_EQ(page.manager()->openPane(), nullptr);  // not ticked
+  EXPECT_TRUE(page.area()->isHidden());
+  QTest::mouseClick(page.showBox(), Qt::LeftButton, {}, QPoint(5, page.showBox()->height() / 2));
+  ASSERT_EQ(page.manager()->openPane(), page.manager()->textPane());
+  EXPECT_FALSE(page.area()->isHidden());
+  EXPECT_EQ(page.manager()->textPane()->field()->toPlainText(), "hello preview");
+  EXPECT_EQ(page.manager()->textPane()->geometry(), page.area()->rect());
+  page.SetFile(file("other.cpp", "int main() {}"));  // follows shortly after it stops
+  QTRY_COMPARE(page.manager()->textPane()->field()->toPlainText(), QString("int main() {}"));
+  page.SetFile(tree.Path("gone.txt"));
+  page.Refresh();
+  EXPECT_EQ(page.manager()->openPane(), nullptr);
+
+  std::vector<std::string> files;
+  for (int i = 0; i < 1000; ++i) {
+    const std::string name = "f" + std::to_string(i);
+    std::string lines;
+    for (int line = 0; line < 400; ++line)
+      lines += std::string(48, static_cast<char>('a' + (i + line) % 26)) + "\n";
+    const char* kinds[] = {".txt", ".html", ".bmp", ".png"};
+    files.push_back(i % 4 < 2 ? file(name + kinds[i % 4], lines + "<p>text</p>")
+                              : picture(name + kinds[i % 4], 200, 100, i % 4 == 2 ? "BMP" : "PNG"));
+  }
+  // A busy machine may stall any single step; what must hold is that the steps are short
+  // as a rule, not that the scheduler never interrupts one.
+  int slowSteps = 0;
+  qint64 slowest = 0;
+  for (const std::string& path : files) {
+    QElapsedTimer timer;
+    timer.start();
+    page.SetFile(path);
+    page.Refresh();
+    page.repaint();
+    slowest = std::max(slowest, timer.elapsed());
+    if (timer.elapsed() >= 200) ++slowSteps;
+  }
+  EXPECT_TRUE(!kTimed || slowSteps <= 10)
+      << slowSteps << " steps of 200 ms or more, slowest " << slowest;
+  // Every kind's pane is on show over the area, not just made.
+  ASSERT_EQ(page.manager()->openPane(), page.manager()->browserPane());
+  EXPECT_TRUE(page.manager()->browserPane()->isVisible());
+
+  QTest::mouseClick(page.showBox(), Qt::LeftButton, {}, QPoint(5, page.showBox()->height() / 2));
+  EXPECT_EQ(page.manager()->openPane(), nullptr);
+  EXPECT_TRUE(page.area()->isHidden());
+}
+
+// Two copies of a compound document with a title and an author, and two text twins.
+TEST(MainWindowFileViews, PropertiesFromTheMenuAndPreviewFollowTheSelection) {
+  TempTree places;
+  TempTree tree;
+  for (const std::string folder : {"a/", "b/"}) {
+    tree.Folder(folder);
+    ASSERT_TRUE(WriteSampleDocument(
+        tree.Path(folder + "budget.doc"),
+        {{"dc:title", std::string("Budget 2026")}, {"dc:creator", std::string("Ann")}}));
+    testing::WriteBytes(tree.Path(folder + "notes.txt"), "twin notes\n");
+    for (const char* name : {"budget.doc", "notes.txt"})
+      testing::SetMtime(tree.Path(folder + name), 1700000000, 0);
+  }
+  Window w(places);
+  ASSERT_TRUE(w.started);
+  ASSERT_TRUE(w.Search(tree.root()));
+  SeparateListsView* view = w.controller.resultsPane()->separateView();
+  QTableView* groups = view->groupsList();
+  QTableView* files = view->filesList();
+  ASSERT_TRUE(testing::ClickRow(groups, "budget.doc"));
+  const QPoint first = files->visualRect(files->model()->index(0, 0)).center();
+  QTest::mouseClick(files->viewport(), Qt::LeftButton, {}, first);
+
+  // "Properties" in the "FILE" menu opens the dialog for the selected file.
+  std::vector<std::pair<QString, QString>> shown;
+  QString shownFile;
+  bool labelsFit = false;
+  QTimer::singleShot(0, [&] {
+    auto* dialog = qobject_cast<FilePropertiesDialog*>(QApplication::activeModalWidget());
+    if (!dialog) return;
+    for (int r = 0; r < dialog->list()->rowCount(); ++r)
+      shown.emplace_back(dialog->list()->item(r, 0)->text(), dialog->list()->item(r, 1)->text());
+    shownFile = dialog->fileField()->text();
+    labelsFit = dialog->list()->columnWidth(0) >=
+                dialog->list()->fontMetrics().horizontalAdvance(kSummaryHeading);
+    QTest::mouseClick(dialog->closeButton(), Qt::LeftButton);
+  });
+  QTest::mousePress(files->viewport(), Qt::RightButton, {}, first);
+  QContextMenuEvent event(QContextMenuEvent::Mouse, first, files->viewport()->mapToGlobal(first));
+  QApplication::sendEvent(files->viewport(), &event);
+  QMenu* menu = view->contextMenu();
+  ASSERT_TRUE(menu->isVisible());
+  menu->actions().back()->trigger();
+  menu->hide();
+  EXPECT_TRUE(shownFile.endsWith("/budget.doc")) << shownFile.toStdString();
+  // The file's facts, then the summary under its heading, in the document's order.
+  ASSERT_FALSE(shown.empty());
+  EXPECT_EQ(shown[0], std::make_pair(QString("Name"), QString("budget.doc")));
+  const auto heading = std::find_if(shown.begin(), shown.end(),
+                                    [](const auto& row) { return row.first == kSummaryHeading; });
+  ASSERT_GE(shown.end() - heading, 3);
+  EXPECT_EQ(heading[1], std::make_pair(QString("Title"), QString("Budget 2026")));
+  EXPECT_EQ(heading[2], std::make_pair(QString("Author"), QString("Ann")));
+  EXPECT_TRUE(labelsFit) << "the heading's label is cut";
+
+  // The preview tab, "Show Preview", then a text twin: the page shows it.
+  SearchWindow* search = w.controller.searchWindow();
+  QTest::mouseClick(search->tabBar()->tab(kSearchModePreview), Qt::LeftButton);
+  PreviewPage* page = search->previewPage();
+  QTest::mouseClick(page->showBox(), Qt::LeftButton, {}, QPoint(5, page->showBox()->height() / 2));
+  ASSERT_TRUE(page->showBox()->isChecked());
+  ASSERT_TRUE(testing::ClickRow(groups, "notes.txt"));
+  QTest::mouseClick(files->viewport(), Qt::LeftButton, {},
+                    files->visualRect(files->model()->index(1, 0)).center());
+  QTRY_COMPARE(page->manager()->openPane(), page->manager()->textPane());
+  EXPECT_EQ(page->manager()->textPane()->field()->toPlainText(), "twin notes\n");
+  // Another tab closes the preview; coming back shows it again.
+  QTest::mouseClick(search->tabBar()->tab(kSearchModeFolders), Qt::LeftButton);
+  EXPECT_EQ(page->manager()->openPane(), nullptr);
+  QTest::mouseClick(search->tabBar()->tab(kSearchModePreview), Qt::LeftButton);
+  EXPECT_EQ(page->manager()->openPane(), page->manager()->textPane());
+}
+
+}  // namespace
+}  // namespace tf
