@@ -48,60 +48,50 @@ struct CriteriaFixture {
   }
 };
 
-TEST(CriteriaPage, ChoosingNSwitchesToFirstSymbolsAndRadiosStoreTheirValue) {
-  CriteriaFixture f;
-  EXPECT_EQ(f.shown(), "0 0 0 N5");
-  // Two steps down the list of N: 7, and the name rule follows.
-  QTest::keyClick(f.page->symbolsCombo(), Qt::Key_Down);
-  QTest::keyClick(f.page->symbolsCombo(), Qt::Key_Down);
-  EXPECT_EQ(f.stored(), "2 0 0 N7");
-  EXPECT_EQ(f.shown(), "2 0 0 N7");
-
-  click(f.page->nameRadio(1));
-  click(f.page->timeRadio(1));
-  click(f.page->sizeRadio(1));
-  EXPECT_EQ(f.stored(), "1 1 1 N7");
-  EXPECT_EQ(f.shown(), "1 1 1 N7");
-  click(f.page->sizeRadio(0));
-  EXPECT_EQ(f.stored(), "1 1 0 N7");
-}
-
-TEST(CriteriaPage, PredefinedSetsLeaveNAndKeepTheirTextShown) {
-  CriteriaFixture f;
-  f.d.SetSymbols(8, true);
-  QComboBox* presets = f.page->presetCombo();
-  for (int i = 0; i < 3; ++i) QTest::keyClick(presets, Qt::Key_Down);
-  EXPECT_EQ(presets->currentText(), "Different formats of a file");
-  EXPECT_EQ(f.stored(), "1 1 1 N8");
-  EXPECT_EQ(f.shown(), "1 1 1 N8");
-  QTest::keyClick(presets, Qt::Key_Down);
-  EXPECT_EQ(f.shown(), "2 1 1 N8");
-  EXPECT_EQ(presets->currentText(), "Named versions of a file");
-
-  // The blank first entry changes nothing.
-  QTest::keyClick(presets, Qt::Key_Home);
-  EXPECT_EQ(presets->currentIndex(), 0);
-  EXPECT_EQ(f.stored(), "2 1 1 N8");
-}
-
-TEST(CriteriaPage, StoredValuesOutOfRangeShowAsTheFirstChoice) {
+// One page through a user's session: what is stored out of range, N, the radios, the
+// predefined sets, and changes made elsewhere while the page lives.
+TEST(CriteriaPage, ChoicesStoreTheirValueAndTheStoredValuesShow) {
   CriteriaFixture f;
   DataNode* settings = f.d.SettingsNode();
   settings->attrs.Set("name", AttrValue::FromInt(9), 1);
   settings->attrs.Set("symbols", AttrValue::FromInt(3), 1);
   settings->attrs.Set("time", AttrValue::FromInt(-4), 1);
   f.page->Update();
-  EXPECT_EQ(f.shown(), "0 0 0 N5");
+  EXPECT_EQ(f.shown(), "0 0 0 N5");  // out of range: the first choice
   // The shown radio differs from what is stored, so clicking it stores its value.
   click(f.page->nameRadio(0));
   EXPECT_EQ(f.d.GetName(), 0);
   EXPECT_EQ(f.d.GetSymbols(), 3);  // N is stored only when chosen
 
+  // Two steps down the list of N: 7, and the name rule switches to first symbols.
+  QTest::keyClick(f.page->symbolsCombo(), Qt::Key_Down);
+  QTest::keyClick(f.page->symbolsCombo(), Qt::Key_Down);
+  EXPECT_EQ(f.d.GetSymbols(), 7);
+  EXPECT_EQ(f.shown(), "2 0 0 N7");
+  EXPECT_EQ(f.d.GetName(), 2);
+  click(f.page->nameRadio(1));
+  click(f.page->timeRadio(1));
+  click(f.page->sizeRadio(1));
+  click(f.page->sizeRadio(0));
+  EXPECT_EQ(f.stored(), "1 1 0 N7");
+  EXPECT_EQ(f.shown(), "1 1 0 N7");
+
+  // A predefined set leaves N and keeps its text shown; the blank first entry changes
+  // nothing.
+  QComboBox* presets = f.page->presetCombo();
+  for (int i = 0; i < 4; ++i) QTest::keyClick(presets, Qt::Key_Down);
+  EXPECT_EQ(presets->currentText(), "Named versions of a file");
+  EXPECT_EQ(f.stored(), "2 1 1 N7");
+  EXPECT_EQ(f.shown(), "2 1 1 N7");
+  QTest::keyClick(presets, Qt::Key_Home);
+  EXPECT_EQ(presets->currentIndex(), 0);
+  EXPECT_EQ(f.stored(), "2 1 1 N7");
+
   // Changes made elsewhere reach the page until it goes, and not after.
-  f.d.SetTime(1, true);
-  EXPECT_TRUE(f.page->timeRadio(1)->isChecked());
+  f.d.SetTime(0, true);
+  EXPECT_TRUE(f.page->timeRadio(0)->isChecked());
   f.page.reset();
-  EXPECT_TRUE(f.d.SetName(2, true));
+  EXPECT_TRUE(f.d.SetName(0, true));
 }
 
 }  // namespace
