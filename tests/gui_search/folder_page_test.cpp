@@ -75,6 +75,31 @@ struct PageFixture {
     QWidget* button = page->commandButton(command);
     QTest::mouseClick(button, Qt::LeftButton, {}, QPoint(4, button->height() / 2));
   }
+  // Opens the recent menu on the arrow of an add command and clicks `entry` in it, as a
+  // person would (none when it lacks it). Answers what the menu offered, "-" a separator.
+  QStringList pickRecent(int command, const std::string& entry) {
+    QWidget* button = page->commandButton(command);
+    QStringList offered;
+    QTimer poll;
+    QObject::connect(&poll, &QTimer::timeout, [&] {
+      auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+      if (!menu || !menu->isVisible()) return;
+      poll.stop();
+      QAction* target = nullptr;
+      for (QAction* action : menu->actions()) {
+        offered << (action->isSeparator() ? QString("-") : action->text());
+        if (action->text().toStdString() == entry) target = action;
+      }
+      if (target)
+        QTest::mouseClick(menu, Qt::LeftButton, {}, menu->actionGeometry(target).center());
+      else
+        menu->close();
+    });
+    poll.start(5);
+    QTest::mouseClick(button, Qt::LeftButton, {},
+                      QPoint(button->width() - 4, button->height() / 2));
+    return offered;
+  }
   void select(const std::string& include) {
     const int row = FindRow(page->includeList(), include, -1, nullptr);
     ASSERT_GE(row, 0) << include;
@@ -98,9 +123,12 @@ struct PageFixture {
   }
 };
 
-TEST(FolderPage, AddsThroughTheHostRefusesNestingAndKeepsTheSelection) {
+// Adding, removing and leaving out folders through the commands and their recent menus:
+// every change goes through the host, and the exclude list follows the selected folder.
+TEST(FolderPage, CommandsAndRecentMenusChangeTheFoldersThroughTheHost) {
   PageFixture f;
-  const std::string data = f.dir("data"), old = f.dir("data/old"), other = f.dir("other");
+  const std::string data = f.dir("data"), old = f.dir("data/old"), other = f.dir("other"),
+                    tmp = f.dir("other/tmp");
   const std::string file = f.scratch / "plain.txt";
   ASSERT_TRUE(testing::WriteFile(file, "x"));
   // What is no folder (a file, a missing path) adds nothing and asks nothing.
@@ -113,15 +141,44 @@ TEST(FolderPage, AddsThroughTheHostRefusesNestingAndKeepsTheSelection) {
   EXPECT_EQ(f.host.questions.asked[0].text.rfind(old + "\n", 0), 0u);
   EXPECT_EQ(f.host.changes, (Paths{"+inc " + old, "+inc " + other, "+inc " + data, "+inc " + old}));
   EXPECT_EQ(f.page->SelectedInclude(), data);  // the new entry is selected
+
+  // Folders are left out only below the selected one; the list follows the selection.
+  f.host.questions.folders = {old, tmp};
+  f.click(kAddExclude);
+  f.click(kAddExclude);  // other/tmp is not below data: refused with a message
+  EXPECT_EQ(f.host.questions.asked.size(), 2u);
+  EXPECT_EQ(rows(f.page->excludeList()), (Paths{old}));
   f.select(other);
+  EXPECT_TRUE(rows(f.page->excludeList()).empty());
+  f.host.questions.folders = {tmp};
+  f.click(kAddExclude);
   f.page->Rebuild();  // keeps the selected path
   EXPECT_EQ(f.page->SelectedInclude(), other);
+  EXPECT_EQ(rows(f.page->excludeList()), (Paths{tmp}));
+  f.select(data);
+  EXPECT_EQ(rows(f.page->excludeList()), (Paths{old}));
+  f.page->SaveRecentFolders();
 
-  // Removing the selected entry selects the first one left.
+  // Removing the selected entry selects the first one left; its exclude goes too.
+  f.page->excludeList()->setCurrentItem(f.page->excludeList()->topLevelItem(0));
+  f.click(kRemoveExclude);
+  EXPECT_EQ(ExcludePaths(f.host.descriptor.Root()), (Paths{tmp}));
   f.click(kRemoveFolder);
-  EXPECT_EQ(rows(f.page->includeList()), (Paths{data}));
+  EXPECT_EQ(rows(f.page->includeList()), (Paths{other}));
+  EXPECT_EQ(f.page->SelectedInclude(), other);
+  EXPECT_EQ(f.host.changes.back(), "-inc " + data);
+
+  // The recent menus give the saved folders back, newest first.
+  EXPECT_EQ(f.pickRecent(kAddFolder, data).join('|').toStdString(),
+            "Clear List|-|" + data + "|" + other);
+  EXPECT_EQ(rows(f.page->includeList()), (Paths{other, data}));
   EXPECT_EQ(f.page->SelectedInclude(), data);
-  EXPECT_EQ(f.host.changes.back(), "-inc " + other);
+  f.pickRecent(kAddExclude, old);
+  EXPECT_EQ(rows(f.page->excludeList()), (Paths{old}));
+  EXPECT_EQ(f.host.changes.back(), "+exc " + old);
+  EXPECT_EQ(f.host.questions.asked.size(), 2u);
+  f.pickRecent(kAddFolder, "Clear List");
+  EXPECT_TRUE(f.pickRecent(kAddFolder, "").isEmpty());
 }
 
 TEST(FolderPage, ProtectMarksAFolderToSearchOrOneBelowAndTheStatusShowsIt) {
@@ -193,32 +250,6 @@ TEST(FolderPage, BrowseOpensTheSelectedFolderItselfAsTheOptionSays) {
   EXPECT_EQ(f.host.questions.asked[0].caption, kLaunchFailureCaption);
 }
 
-TEST(FolderPage, ExcludesOnlyBelowTheSelectedFolder) {
-  PageFixture f;
-  const std::string a = f.dir("a"), b = f.dir("b"), aOld = f.dir("a/old"), bTmp = f.dir("b/tmp");
-  f.page->AddIncludePath(a);
-  f.page->AddIncludePath(b);
-  f.select(a);
-  f.host.questions.folders = {aOld, bTmp};
-  f.click(kAddExclude);
-  f.click(kAddExclude);  // b/tmp is not below a: refused with a message
-  EXPECT_EQ(f.host.questions.asked.size(), 1u);
-  EXPECT_EQ(rows(f.page->excludeList()), (Paths{aOld}));
-
-  f.select(b);
-  EXPECT_TRUE(rows(f.page->excludeList()).empty());
-  f.host.questions.folders = {bTmp};
-  f.click(kAddExclude);
-  EXPECT_EQ(rows(f.page->excludeList()), (Paths{bTmp}));
-  f.select(a);
-  EXPECT_EQ(rows(f.page->excludeList()), (Paths{aOld}));
-
-  f.page->excludeList()->setCurrentItem(f.page->excludeList()->topLevelItem(0));
-  f.click(kRemoveExclude);
-  EXPECT_TRUE(rows(f.page->excludeList()).empty());
-  EXPECT_EQ(ExcludePaths(f.host.descriptor.Root()), (Paths{bTmp}));
-}
-
 TEST(FolderPage, DropsFollowTheListTheyFallOn) {
   PageFixture f;
   const std::string odd = f.dir("odd \xff\xfe <\"name\">"),
@@ -241,38 +272,6 @@ TEST(FolderPage, DropsFollowTheListTheyFallOn) {
   EXPECT_EQ(rows(f.page->excludeList()), (Paths{sub}));
   EXPECT_EQ(IncludePaths(f.host.descriptor.Root()).size(), 2u);
   EXPECT_TRUE(f.host.questions.asked.empty());
-}
-
-TEST(FolderPage, RecentMenusOfferTheSavedFolders) {
-  PageFixture f;
-  const std::string a = f.dir("a"), aSub = f.dir("a/sub"), b = f.dir("b");
-  f.page->AddIncludePath(a);
-  f.page->AddIncludePath(b);
-  f.select(a);
-  f.page->AddExcludePath(aSub);
-  f.page->SaveRecentFolders();
-  f.page->RemoveSelectedInclude();  // a goes; b is selected now
-
-  QMenu* menu = f.page->RecentMenu(false);
-  QList<QAction*> actions = menu->actions();
-  ASSERT_EQ(actions.size(), 4);  // "Clear List", separator, newest first
-  EXPECT_EQ(actions[0]->text(), "Clear List");
-  EXPECT_TRUE(actions[1]->isSeparator());
-  EXPECT_EQ(actions[2]->text().toStdString(), b);
-  EXPECT_EQ(actions[3]->text().toStdString(), a);
-  actions[3]->trigger();
-  EXPECT_EQ(rows(f.page->includeList()), (Paths{b, a}));
-  EXPECT_EQ(f.page->SelectedInclude(), a);
-
-  f.page->excludeList()->setCurrentItem(f.page->excludeList()->topLevelItem(0));
-  f.page->RemoveSelectedExclude();
-  f.page->RecentMenu(true)->actions()[2]->trigger();  // the only exclude: a/sub
-  EXPECT_EQ(rows(f.page->excludeList()), (Paths{aSub}));
-  EXPECT_EQ(f.host.changes.back(), "+exc " + aSub);
-  EXPECT_TRUE(f.host.questions.asked.empty());
-
-  f.page->RecentMenu(false)->actions()[0]->trigger();
-  EXPECT_TRUE(f.page->RecentMenu(false)->actions().isEmpty());
 }
 
 // "Add drive" lists the mounted file systems; the chosen one becomes a folder to search,
