@@ -181,9 +181,12 @@ TEST(FolderPage, CommandsAndRecentMenusChangeTheFoldersThroughTheHost) {
   EXPECT_TRUE(f.pickRecent(kAddFolder, "").isEmpty());
 }
 
-TEST(FolderPage, ProtectMarksAFolderToSearchOrOneBelowAndTheStatusShowsIt) {
+// Protect and Browse act on the selected entry: a protected folder shows in the status
+// (beside the scan status) or under its entry's row; Browse opens the entry itself.
+TEST(FolderPage, ProtectAndBrowseActOnTheSelectedEntry) {
   PageFixture f;
-  const std::string data = f.dir("data"), ref = f.dir("data/ref"), other = f.dir("other");
+  const std::string data = f.dir("data folder"), ref = f.dir("data folder/ref"),
+                    other = f.dir("other");
   f.host.questions.folders = {data, other};
   f.click(kAddFolder);
   f.click(kAddFolder);
@@ -202,7 +205,6 @@ TEST(FolderPage, ProtectMarksAFolderToSearchOrOneBelowAndTheStatusShowsIt) {
   // A whole entry: the status shows the mark, with the scan status beside it.
   f.click(kProtect);
   EXPECT_EQ(ProtectedFolders(f.host.Descriptor().Root()), (Paths{ref, other}));
-  EXPECT_EQ(list->topLevelItem(1)->text(1), "protected");
   f.host.statuses[other] = "completed";
   f.page->RefreshStatuses();
   EXPECT_EQ(list->topLevelItem(1)->text(1), "protected, completed");
@@ -214,16 +216,11 @@ TEST(FolderPage, ProtectMarksAFolderToSearchOrOneBelowAndTheStatusShowsIt) {
   f.host.questions.folders = {ref};
   f.host.questions.answers = {IDYES};
   f.click(kProtect);
+  ASSERT_EQ(f.host.questions.asked.size(), 1u);
   EXPECT_EQ(f.host.questions.asked.back().caption, "Protect folder");
   EXPECT_EQ(list->topLevelItem(0)->childCount(), 0);
   EXPECT_EQ(ProtectedFolders(f.host.Descriptor().Root()), Paths{other});
-}
 
-TEST(FolderPage, BrowseOpensTheSelectedFolderItselfAsTheOptionSays) {
-  PageFixture f;
-  const std::string data = f.dir("data folder");
-  f.host.questions.folders = {data};
-  f.click(kAddFolder);
   f.select(data);
   {
     testing::StandIn opener(f.scratch, "xdg-open", f.scratch / "opened");
@@ -240,14 +237,14 @@ TEST(FolderPage, BrowseOpensTheSelectedFolderItselfAsTheOptionSays) {
     EXPECT_EQ(got[7], "org.freedesktop.FileManager1.ShowFolders");
     EXPECT_EQ(got[8], "array:string:" + FileUri(data));
   }
-  EXPECT_TRUE(f.host.questions.asked.empty());
+  EXPECT_EQ(f.host.questions.asked.size(), 1u);
 
   // Nothing on PATH to open it with: the user is told what is missing.
   testing::StandIn nothing(f.scratch, "", f.scratch / "unused");
   f.click(kBrowse);
-  ASSERT_EQ(f.host.questions.asked.size(), 1u);
-  EXPECT_NE(f.host.questions.asked[0].text.find("xdg-utils"), std::string::npos);
-  EXPECT_EQ(f.host.questions.asked[0].caption, kLaunchFailureCaption);
+  ASSERT_EQ(f.host.questions.asked.size(), 2u);
+  EXPECT_NE(f.host.questions.asked[1].text.find("xdg-utils"), std::string::npos);
+  EXPECT_EQ(f.host.questions.asked[1].caption, kLaunchFailureCaption);
 }
 
 TEST(FolderPage, DropsFollowTheListTheyFallOn) {
