@@ -20,88 +20,71 @@ void click(QRadioButton* radio) {
   QTest::mouseClick(radio, Qt::LeftButton, {}, QPoint(6, radio->height() / 2));
 }
 
-struct CriteriaFixture {
+// One page through a user's session: what is stored out of range, N, the radios, the
+// predefined sets, and changes made elsewhere while the page lives.
+TEST(CriteriaPage, ChoicesStoreTheirValueAndTheStoredValuesShow) {
   testing::ScriptedSearchHost host;
-  std::unique_ptr<CriteriaPage> page;
   SearchDescriptor& d = host.descriptor;
-
-  CriteriaFixture() {
-    page = std::make_unique<CriteriaPage>(host, nullptr);
-    page->show();
-    EXPECT_TRUE(QTest::qWaitForWindowExposed(page.get()));
-  }
-  // The checked value of the name, time and size radios (-1 for none) and N shown.
-  std::string shown() const {
-    auto checked = [](auto radio, int count) {
-      for (int v = 0; v < count; ++v)
-        if (radio(v)->isChecked()) return v;
-      return -1;
-    };
+  auto page = std::make_unique<CriteriaPage>(host, nullptr);
+  page->show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(page.get()));
+  // The checked value of the name, time and size radios (-1 for none) and N, as shown
+  // and as stored.
+  const auto checked = [](auto radio, int count) {
+    for (int v = 0; v < count; ++v)
+      if (radio(v)->isChecked()) return v;
+    return -1;
+  };
+  const auto shown = [&] {
     return std::to_string(checked([&](int v) { return page->nameRadio(v); }, 3)) + " " +
            std::to_string(checked([&](int v) { return page->timeRadio(v); }, 2)) + " " +
            std::to_string(checked([&](int v) { return page->sizeRadio(v); }, 2)) + " N" +
            page->symbolsCombo()->currentText().toStdString();
-  }
-  std::string stored() const {
+  };
+  const auto stored = [&] {
     return std::to_string(d.GetName()) + " " + std::to_string(d.GetTime()) + " " +
            std::to_string(d.GetSize()) + " N" + std::to_string(d.GetSymbols());
-  }
-};
-
-TEST(CriteriaPage, ChoosingNSwitchesToFirstSymbolsAndRadiosStoreTheirValue) {
-  CriteriaFixture f;
-  EXPECT_EQ(f.shown(), "0 0 0 N5");
-  // Two steps down the list of N: 7, and the name rule follows.
-  QTest::keyClick(f.page->symbolsCombo(), Qt::Key_Down);
-  QTest::keyClick(f.page->symbolsCombo(), Qt::Key_Down);
-  EXPECT_EQ(f.stored(), "2 0 0 N7");
-  EXPECT_EQ(f.shown(), "2 0 0 N7");
-
-  click(f.page->nameRadio(1));
-  click(f.page->timeRadio(1));
-  click(f.page->sizeRadio(1));
-  EXPECT_EQ(f.stored(), "1 1 1 N7");
-  EXPECT_EQ(f.shown(), "1 1 1 N7");
-  click(f.page->sizeRadio(0));
-  EXPECT_EQ(f.stored(), "1 1 0 N7");
-}
-
-TEST(CriteriaPage, PredefinedSetsLeaveNAndKeepTheirTextShown) {
-  CriteriaFixture f;
-  f.d.SetSymbols(8, true);
-  QComboBox* presets = f.page->presetCombo();
-  for (int i = 0; i < 3; ++i) QTest::keyClick(presets, Qt::Key_Down);
-  EXPECT_EQ(presets->currentText(), "Different formats of a file");
-  EXPECT_EQ(f.stored(), "1 1 1 N8");
-  EXPECT_EQ(f.shown(), "1 1 1 N8");
-  QTest::keyClick(presets, Qt::Key_Down);
-  EXPECT_EQ(f.shown(), "2 1 1 N8");
-  EXPECT_EQ(presets->currentText(), "Named versions of a file");
-
-  // The blank first entry changes nothing.
-  QTest::keyClick(presets, Qt::Key_Home);
-  EXPECT_EQ(presets->currentIndex(), 0);
-  EXPECT_EQ(f.stored(), "2 1 1 N8");
-}
-
-TEST(CriteriaPage, StoredValuesOutOfRangeShowAsTheFirstChoice) {
-  CriteriaFixture f;
-  DataNode* settings = f.d.SettingsNode();
+  };
+  DataNode* settings = d.SettingsNode();
   settings->attrs.Set("name", AttrValue::FromInt(9), 1);
   settings->attrs.Set("symbols", AttrValue::FromInt(3), 1);
   settings->attrs.Set("time", AttrValue::FromInt(-4), 1);
-  f.page->Update();
-  EXPECT_EQ(f.shown(), "0 0 0 N5");
+  page->Update();
+  EXPECT_EQ(shown(), "0 0 0 N5");  // out of range: the first choice
   // The shown radio differs from what is stored, so clicking it stores its value.
-  click(f.page->nameRadio(0));
-  EXPECT_EQ(f.d.GetName(), 0);
-  EXPECT_EQ(f.d.GetSymbols(), 3);  // N is stored only when chosen
+  click(page->nameRadio(0));
+  EXPECT_EQ(d.GetName(), 0);
+  EXPECT_EQ(d.GetSymbols(), 3);  // N is stored only when chosen
+
+  // Two steps down the list of N: 7, and the name rule switches to first symbols.
+  QTest::keyClick(page->symbolsCombo(), Qt::Key_Down);
+  QTest::keyClick(page->symbolsCombo(), Qt::Key_Down);
+  EXPECT_EQ(d.GetSymbols(), 7);
+  EXPECT_EQ(shown(), "2 0 0 N7");
+  EXPECT_EQ(d.GetName(), 2);
+  click(page->nameRadio(1));
+  click(page->timeRadio(1));
+  click(page->sizeRadio(1));
+  click(page->sizeRadio(0));
+  EXPECT_EQ(stored(), "1 1 0 N7");
+  EXPECT_EQ(shown(), "1 1 0 N7");
+
+  // A predefined set leaves N and keeps its text shown; the blank first entry changes
+  // nothing.
+  QComboBox* presets = page->presetCombo();
+  for (int i = 0; i < 4; ++i) QTest::keyClick(presets, Qt::Key_Down);
+  EXPECT_EQ(presets->currentText(), "Named versions of a file");
+  EXPECT_EQ(stored(), "2 1 1 N7");
+  EXPECT_EQ(shown(), "2 1 1 N7");
+  QTest::keyClick(presets, Qt::Key_Home);
+  EXPECT_EQ(presets->currentIndex(), 0);
+  EXPECT_EQ(stored(), "2 1 1 N7");
 
   // Changes made elsewhere reach the page until it goes, and not after.
-  f.d.SetTime(1, true);
-  EXPECT_TRUE(f.page->timeRadio(1)->isChecked());
-  f.page.reset();
-  EXPECT_TRUE(f.d.SetName(2, true));
+  d.SetTime(0, true);
+  EXPECT_TRUE(page->timeRadio(0)->isChecked());
+  page.reset();
+  EXPECT_TRUE(d.SetName(0, true));
 }
 
 }  // namespace

@@ -33,8 +33,6 @@
 #include "tests/support/popup_menu_events.h"
 #include "ui/attribute_filter_page.h"
 #include "ui/name_filter_page.h"
-#include "ui/search_tab_bar.h"
-#include "ui/search_window.h"
 #include "ui/size_filter_page.h"
 #include "ui/time_filter_page.h"
 
@@ -200,12 +198,16 @@ TEST(FiltersPage, NameMasksFromTheCollectionAndTypedSelectTheSameGroupsAsTheCli)
   EXPECT_FALSE(names->recentButton(NameFilterPage::kExclude)->isEnabled());
 }
 
-TEST(FiltersPage, SizesClampAndTheSecondValueBelongsToBetween) {
+TEST(FiltersPage, SizesAndAttributesSelectTheSameGroupsAsTheCli) {
   FiltersFixture f;
   f.pair("small.bin", 1000);
   f.pair("mid.bin", 3000);
   f.pair("big.bin", 2097152);
   f.pair("over.bin", 2097153);
+  f.pair(".hidden.bin", 1000);
+  f.pair(".locked.bin", 1000);
+  for (const char* folder : {"a/", "b/"})
+    ASSERT_EQ(chmod(f.tree.Path(std::string(folder) + ".locked.bin").c_str(), 0444), 0);
   f.selectSubPage(FiltersPage::kSizePage);
   SizeFilterPage* sizes = f.page->sizePage();
   DataNode* node = f.host.descriptor.SizeFilterNode();
@@ -230,9 +232,19 @@ TEST(FiltersPage, SizesClampAndTheSecondValueBelongsToBetween) {
   choose(sizes->switchCombo(), "At most");
   EXPECT_FALSE(sizes->valueEdit(2)->isVisible());
   EXPECT_EQ(GetSizeValue2(node), 2);  // hidden, not forgotten
-  expected = {f.group("small.bin")};
+  expected = {f.group("small.bin"), f.group(".hidden.bin"), f.group(".locked.bin")};
   EXPECT_EQ(f.searchInWindow(), expected);
   EXPECT_EQ(f.searchWithCli({"--max-size", "2K"}), expected);
+
+  // Attribute rules narrow what the size leaves.
+  f.selectSubPage(FiltersPage::kAttributePage);
+  AttributeFilterPage* attributes = f.page->attributePage();
+  clickMark(attributes->enableBox());
+  choose(attributes->ruleCombo(AttributeFilterPage::kHidden), "On");
+  choose(attributes->ruleCombo(AttributeFilterPage::kReadOnly), "Off");
+  expected = {f.group(".hidden.bin")};
+  EXPECT_EQ(f.searchInWindow(), expected);
+  EXPECT_EQ(f.searchWithCli({"--max-size", "2K", "--attr", "+hidden,-readonly"}), expected);
 }
 
 // A local time as Unix seconds.
@@ -301,49 +313,6 @@ TEST(FiltersPage, PreviousWeeksAndDateRangesSelectTheSameGroupsAsTheCli) {
   choose(times->dateModeCombo(), "After");
   EXPECT_FALSE(times->dateCombo(2, 0)->isVisible());
   EXPECT_EQ(GetTimeDate2(node), date2);
-}
-
-TEST(FiltersPage, AttributeRulesSelectTheSameGroupsAsTheCli) {
-  FiltersFixture f;
-  f.pair(".hidden.cfg");
-  f.pair(".locked.cfg");
-  f.pair("plain.cfg");
-  for (const char* folder : {"a/", "b/"})
-    ASSERT_EQ(chmod(f.tree.Path(std::string(folder) + ".locked.cfg").c_str(), 0444), 0);
-
-  f.selectSubPage(FiltersPage::kAttributePage);
-  AttributeFilterPage* attributes = f.page->attributePage();
-  clickMark(attributes->enableBox());
-  choose(attributes->ruleCombo(AttributeFilterPage::kHidden), "On");
-  choose(attributes->ruleCombo(AttributeFilterPage::kReadOnly), "Off");
-
-  const Groups expected = {f.group(".hidden.cfg")};
-  EXPECT_EQ(f.searchInWindow(), expected);
-  EXPECT_EQ(f.searchWithCli({"--attr", "+hidden,-readonly"}), expected);
-}
-
-TEST(FiltersPage, ShowsWhatWasStoredAndRemembersMasksWhenTheWindowLeavesIt) {
-  testing::ScriptedSearchHost host;
-  DataNode* sizeNode = host.descriptor.SizeFilterNode();
-  SetFilterEnabled(sizeNode, 1);
-  SetSizeSwitch(sizeNode, 9);  // unknown: read as "At least", and so shown
-  SetSizeValue1(sizeNode, 77);
-  SearchWindow window(host, nullptr);
-  window.resize(window.Width(true), 700);
-  window.show();
-  ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
-  QTest::mouseClick(window.tabBar()->tab(kSearchModeFilters), Qt::LeftButton);
-  FiltersPage* page = window.filtersPage();
-  ASSERT_TRUE(page->isVisible());
-  EXPECT_TRUE(page->selectorButton(FiltersPage::kSizePage)->font().bold());
-  EXPECT_EQ(page->sizePage()->switchCombo()->currentText(), "At least");
-  EXPECT_EQ(page->sizePage()->valueEdit(1)->text(), "77");
-
-  type(page->namePage()->edit(NameFilterPage::kInclude), "*.iso");
-  QTest::mouseClick(window.tabBar()->tab(kSearchModeSettings), Qt::LeftButton);
-  RecentList recent;
-  recent.Bind(host.RecentSection("dlg_filters_name_inc"), "dlg_filters_name_inc");
-  EXPECT_EQ(recent.MenuTexts(), std::vector<std::string>{"*.iso"});
 }
 
 }  // namespace

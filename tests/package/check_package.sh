@@ -40,33 +40,19 @@ field() { dpkg-deb -f "$deb" "$1"; }
 [ "$(field Package)" = twinfold ] || fail "package name $(field Package)"
 [[ $(field Version) == "$version"-* ]] || fail "version $(field Version), the project is $version"
 depends=$(field Depends)
-for dependency in xdg-utils libc6 libzip4; do
+for dependency in xdg-utils libzip4; do
   [[ $depends == *"$dependency"* ]] || fail "Depends lacks $dependency: $depends"
 done
 if [ "$gui" = 1 ]; then
   [[ $depends == *libqt6widgets6* ]] || fail "Depends lacks the Qt widgets: $depends"
 fi
 
-# What it holds: everything under /usr and owned by root, nothing missing.
+# What it holds: everything under /usr and owned by root. Which files land where is the
+# install layout test's; lintian misses no copyright or changelog; the steps below run,
+# load, render and complete what the package must carry of its own.
 dpkg-deb -c "$deb" >"$scratch/contents"
 awk '{ print $6 }' "$scratch/contents" | grep -v '^\./usr/' && fail "files outside /usr"
 awk '$2 != "root/root"' "$scratch/contents" | grep . && fail "files not owned by root"
-expect=(
-  usr/bin/twinfold-cli
-  usr/lib/twinfold/libpacklet.so
-  usr/share/twinfold/Filters/Standard.mcf
-  usr/share/twinfold/Filters/mcfilter.xsl
-  usr/share/twinfold/help/tfhidx.htm
-  usr/share/man/man1/twinfold-cli.1.gz
-  usr/share/bash-completion/completions/twinfold-cli
-  usr/share/doc/twinfold/copyright
-  usr/share/doc/twinfold/changelog.Debian.gz
-)
-[ "$gui" = 1 ] && expect+=(usr/bin/twinfold usr/share/man/man1/twinfold.1.gz
-  usr/share/applications/twinfold.desktop usr/share/icons/hicolor/scalable/apps/twinfold.svg)
-for path in "${expect[@]}"; do
-  grep -q " \./$path\$" "$scratch/contents" || fail "the package lacks /$path"
-done
 
 # Unpacked, the programs run from their new place and find their plug-in there.
 root=$scratch/root
@@ -84,14 +70,8 @@ if [ "$gui" = 1 ]; then
   [ "$(run "$bin/twinfold" --version)" = "twinfold $version" ] || fail "twinfold --version"
 fi
 
-mkdir -p "$scratch/tree/a" "$scratch/tree/b" "$scratch/backup"
+mkdir -p "$scratch/tree/a" "$scratch/backup"
 echo "the same words" >"$scratch/tree/a/notes.txt"
-cp -p "$scratch/tree/a/notes.txt" "$scratch/tree/b/notes.txt"
-echo "only here" >"$scratch/tree/a/single.txt"
-found=$(run "$bin/twinfold-cli" --format csv --no-progress "$scratch/tree")
-[ "$(grep -c 'notes.txt' <<<"$found")" -ge 2 ] || fail "the search found no twins: $found"
-grep -q 'single.txt' <<<"$found" && fail "the search grouped a file without a twin: $found"
-
 (cd "$scratch/tree" && run "$bin/twinfold-cli" backup add a/notes.txt --keep \
   --folder "$scratch/backup" >/dev/null)
 [ -e "$scratch/backup/1.notes.txt.zipp" ] || fail "the unpacked program did not load its plug-in"

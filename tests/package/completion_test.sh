@@ -100,12 +100,10 @@ done
 mkdir -p "$scratch/work/my pictures" "$scratch/work/bags"
 touch "$scratch/work/b.txt" "$scratch/work/notes.txt"
 cd "$scratch/work" || exit 1
-expect "" "$(words backup bags 'my pictures')"
 expect "b" "$(words backup bags)"
 expect "bags b" "bags"
 expect "-- b" "bags"
 expect "--exclude m" "my pictures"
-expect "--protect m" "my pictures"
 expect "--settings n" "notes.txt"
 expect "backup add b" "$(words b.txt bags)"
 

@@ -42,8 +42,25 @@ QAction* AddCommand(QMenu* menu, const char* text, int id) {
   return action;
 }
 
-TEST(MCMain, MenuStateFollowsCommandStateWhenAMenuOpens) {
+// Counts the tooltip events that reach it.
+class TipProbe : public QWidget {
+ public:
+  int tips = 0;
+
+ protected:
+  bool event(QEvent* e) override {
+    if (e->type() == QEvent::ToolTip) ++tips;
+    return QWidget::event(e);
+  }
+};
+
+// One program's life: its menus follow the command states as they open, its timer ticks
+// until shutdown, its fonts survive missing families and its tooltips can be switched off.
+TEST(MCMain, MenusTimerFontsAndTooltips) {
   ScriptedMain app;
+  QWidget window;
+  ASSERT_TRUE(app.Initialize(&window, "Quorvan Twinfold"));
+  EXPECT_FALSE(app.Initialize(&window, "again"));
   QMenuBar bar;
   QMenu* find = bar.addMenu("&Find");
   QAction* start = AddCommand(find, "&Start search", 32813);
@@ -70,63 +87,36 @@ TEST(MCMain, MenuStateFollowsCommandStateWhenAMenuOpens) {
   emit settings->aboutToShow();
   EXPECT_TRUE(mask->isEnabled());
   EXPECT_FALSE(mask->isChecked());
-}
 
-TEST(MCMain, TimerTicksCountsSecondsAndStopsAtShutdown) {
-  ScriptedMain app;
-  QWidget window;
-  ASSERT_TRUE(app.Initialize(&window, "Quorvan Twinfold"));
-  EXPECT_FALSE(app.Initialize(&window, "again"));
-  QTest::qWait(200);
-  EXPECT_GE(app.busyTicks, 2);
-
-  app.SetRunning(1);
-  app.TEST_Tick(100000);
-  EXPECT_GE(app.seconds(), 99);
-  EXPECT_LE(app.seconds(), 100);
-
-  // A tick that starts another tick (a dialog's own loop) is not run again inside it.
-  app.nestTick = true;
-  const int before = app.busyTicks;
-  app.TEST_Tick(0);
-  EXPECT_EQ(app.busyTicks, before + 1);
-
-  app.Shutdown();
-  const int after = app.busyTicks;
-  QTest::qWait(120);
-  EXPECT_EQ(app.busyTicks, after);
-}
-
-// Counts the tooltip events that reach it.
-class TipProbe : public QWidget {
- public:
-  int tips = 0;
-
- protected:
-  bool event(QEvent* e) override {
-    if (e->type() == QEvent::ToolTip) ++tips;
-    return QWidget::event(e);
-  }
-};
-
-TEST(MCMain, FixedPitchFontSurvivesAMissingFamilyAndTooltipsCanBeSwitchedOff) {
-  ScriptedMain app;
-  ASSERT_TRUE(app.Initialize(nullptr, "t"));
   // The missing families fall back to what the desktop has, keeping the pitch.
   EXPECT_TRUE(QFontInfo(*app.Font(4)).fixedPitch());
   EXPECT_FALSE(QFontInfo(*app.Font(0)).fixedPitch());
-
   TipProbe probe;
   app.Decorate(&probe, 2, "Start search");
   QHelpEvent tip(QEvent::ToolTip, QPoint(1, 1), QPoint(1, 1));
   QApplication::sendEvent(&probe, &tip);
-  EXPECT_EQ(probe.tips, 1);
   app.SetToolTips(false);
   QApplication::sendEvent(&probe, &tip);
   EXPECT_EQ(probe.tips, 1);
   app.SetToolTips(true);
   QApplication::sendEvent(&probe, &tip);
   EXPECT_EQ(probe.tips, 2);
+
+  QTest::qWait(200);
+  EXPECT_GE(app.busyTicks, 2);
+  app.SetRunning(1);
+  app.TEST_Tick(100000);  // the tick's clock reaches the seconds count
+  EXPECT_GE(app.seconds(), 99);
+  EXPECT_LE(app.seconds(), 100);
+  // A tick that starts another tick (a dialog's own loop) is not run again inside it.
+  app.nestTick = true;
+  const int before = app.busyTicks;
+  app.TEST_Tick(0);
+  EXPECT_EQ(app.busyTicks, before + 1);
+  app.Shutdown();
+  const int after = app.busyTicks;
+  QTest::qWait(120);
+  EXPECT_EQ(app.busyTicks, after);
 }
 
 }  // namespace

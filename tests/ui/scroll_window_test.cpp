@@ -1,6 +1,5 @@
 #include "ui/scroll_window.h"
 
-#include <memory>
 
 #include <QScrollBar>
 #include <QStyle>

@@ -26,10 +26,13 @@ struct SplitFixture {
   }
 };
 
-TEST(SplitWindow, DragMovesTheBarFirstAndThePanesOnRelease) {
+// A drag moves a ghost bar and, on release, the panes; a fixed pane keeps what the drag
+// gave it; panes show, hide, swap and go as asked.
+TEST(SplitWindow, DragShowSwapAndDestroyPanes) {
   SplitFixture f(404, 300, false, 0.5);
   QWidget* bar = f.split->bar();
   ASSERT_EQ(bar->x(), 200);
+  f.split->SetFixedPane(kFirstPane, true);
   QTest::mousePress(bar, Qt::LeftButton, {}, QPoint(2, 150));
   EXPECT_TRUE(f.split->ghostBar()->isVisible());
 
@@ -41,9 +44,6 @@ TEST(SplitWindow, DragMovesTheBarFirstAndThePanesOnRelease) {
   EXPECT_FALSE(f.split->ghostBar()->isVisible());
   EXPECT_EQ(f.first->geometry(), QRect(0, 0, 100, 300));
   EXPECT_EQ(f.second->geometry(), QRect(104, 0, 300, 300));
-
-  // A fixed first pane keeps what the drag gave it when the window grows.
-  f.split->SetFixedPane(kFirstPane, true);
   f.split->resize(504, 300);
   EXPECT_EQ(f.first->width(), 100);
   EXPECT_EQ(f.second->geometry(), QRect(104, 0, 400, 300));
@@ -54,6 +54,30 @@ TEST(SplitWindow, DragMovesTheBarFirstAndThePanesOnRelease) {
   QTest::mouseMove(bar, QPoint(150, 150));
   QTest::mouseRelease(bar, Qt::LeftButton, {}, QPoint(150, 150));
   EXPECT_EQ(f.first->width(), 100);
+
+  f.split->ShowPanes(kPaneShow, kPaneHide);
+  EXPECT_FALSE(f.second->isVisible());
+  EXPECT_FALSE(bar->isVisible());
+  EXPECT_EQ(f.first->geometry(), QRect(0, 0, 504, 300));
+  f.split->ShowPanes(3, kPaneToggle);  // 3 keeps the first pane
+  EXPECT_TRUE(bar->isVisible());
+
+  auto* page = new QWidget;
+  QPointer<QWidget> old = f.second;
+  f.split->SetPane(kSecondPane, page);
+  EXPECT_FALSE(old->isVisible());
+  EXPECT_EQ(old->parentWidget(), f.split);  // the old pane stays, hidden
+  EXPECT_EQ(page->geometry(), QRect(104, 0, 400, 300));
+
+  QPointer<QWidget> first = f.first;
+  QPointer<QWidget> second = page;
+  f.split->Destroy(true, false);
+  EXPECT_TRUE(first.isNull());
+  ASSERT_FALSE(second.isNull());
+  EXPECT_EQ(second->parentWidget(), nullptr);
+  delete f.split;
+  EXPECT_FALSE(second.isNull());
+  delete second.data();
 }
 
 TEST(SplitWindow, StackedDragPastTheEndKeepsTheFirstPane) {
@@ -65,33 +89,6 @@ TEST(SplitWindow, StackedDragPastTheEndKeepsTheFirstPane) {
   EXPECT_EQ(bar->geometry(), QRect(0, 200, 200, 4));
   f.split->resize(200, 304);  // and it stays usable afterwards
   EXPECT_EQ(f.first->height(), 300);
-}
-
-TEST(SplitWindow, ShowingSwappingAndDestroyingPanes) {
-  SplitFixture f(404, 300, false, 0.5);
-  f.split->ShowPanes(kPaneShow, kPaneHide);
-  EXPECT_FALSE(f.second->isVisible());
-  EXPECT_FALSE(f.split->bar()->isVisible());
-  EXPECT_EQ(f.first->geometry(), QRect(0, 0, 404, 300));
-  f.split->ShowPanes(3, kPaneToggle);  // 3 keeps the first pane
-  EXPECT_TRUE(f.split->bar()->isVisible());
-
-  auto* page = new QWidget;
-  QPointer<QWidget> old = f.second;
-  f.split->SetPane(kSecondPane, page);
-  EXPECT_FALSE(old->isVisible());
-  EXPECT_EQ(old->parentWidget(), f.split);  // the old pane stays, hidden
-  EXPECT_EQ(page->geometry(), QRect(204, 0, 200, 300));
-
-  QPointer<QWidget> first = f.first;
-  QPointer<QWidget> second = page;
-  f.split->Destroy(true, false);
-  EXPECT_TRUE(first.isNull());
-  ASSERT_FALSE(second.isNull());
-  EXPECT_EQ(second->parentWidget(), nullptr);
-  delete f.split;
-  EXPECT_FALSE(second.isNull());
-  delete second.data();
 }
 
 }  // namespace
