@@ -1,6 +1,5 @@
 #include "ui/scroll_window.h"
 
-
 #include <QScrollBar>
 #include <QStyle>
 #include <QTest>
