@@ -14,6 +14,20 @@ int settingOf(DataNode* settings, const char* name) {
   return settings->attrs.ValueOf(name).AsInt();
 }
 
+// A hint to the processor that `at` is read (or written) soon; nothing where the compiler
+// has no such hint.
+inline void fetchAhead(const void* at, bool forWriting = false) {
+#if defined(__GNUC__) || defined(__clang__)
+  if (forWriting)
+    __builtin_prefetch(at, 1);
+  else
+    __builtin_prefetch(at);
+#else
+  (void)at;
+  (void)forWriting;
+#endif
+}
+
 uint32_t hashOf(std::string_view text) {
   const uint64_t h = std::hash<std::string_view>()(text);
   return static_cast<uint32_t>(h ^ (h >> 32));
@@ -89,15 +103,63 @@ int DuplicateIndex::AddFileLocked(std::string_view folder, std::string_view name
     built = MakeDuplicateKey(name, m_rule, m_symbols);
     key = built;
   }
+  return addFile(internFolder(folder), name, key, hashOf(key), size, modified, links);
+}
+
+int DuplicateIndex::AddFilesLocked(std::string_view folder, std::span<const NewFile> files) {
+  if (!m_root || files.empty()) return 0;
+  const bool exact = m_rule == NameRule::kExact;
+  if (!exact) m_batchKeys.resize(std::max(m_batchKeys.size(), files.size()));
+  m_batchHashes.resize(files.size());
+  for (size_t i = 0; i < files.size(); ++i) {
+    std::string_view key = files[i].name;
+    if (!exact) key = m_batchKeys[i] = MakeDuplicateKey(key, m_rule, m_symbols);
+    m_batchHashes[i] = hashOf(key);
+  }
+  // Room for every new key first, so that the slots fetched ahead stay where they are.
+  if (m_slots.empty() && !m_keys.empty()) rebuildSlots();
+  while ((m_keys.size() + files.size()) * 4 > m_slots.size() * 3) growSlots();
+  prefetchKeys(m_batchHashes);
+  const uint32_t folderId = internFolder(folder);
+  int joined = 0;
+  for (size_t i = 0; i < files.size(); ++i) {
+    const NewFile& f = files[i];
+    const std::string_view key = exact ? f.name : std::string_view(m_batchKeys[i]);
+    joined += addFile(folderId, f.name, key, m_batchHashes[i], f.size, f.modified, f.links);
+  }
+  return joined;
+}
+
+void DuplicateIndex::prefetchKeys(std::span<const uint32_t> hashes) {
+  const size_t mask = m_slots.size() - 1;
+  // Each pass fetches what the next reads: the slots, then the keys they name, then the
+  // key's text and its last file, which filing a file under the key compares and links.
+  for (const uint32_t hash : hashes) fetchAhead(&m_slots[hash & mask]);
+  for (const uint32_t hash : hashes) {
+    const uint64_t slot = m_slots[hash & mask];
+    if (slot != 0 && static_cast<uint32_t>(slot >> 32) == hash)
+      fetchAhead(&m_keys[static_cast<uint32_t>(slot) - 1]);
+  }
+  for (const uint32_t hash : hashes) {
+    const uint64_t slot = m_slots[hash & mask];
+    if (slot == 0 || static_cast<uint32_t>(slot >> 32) != hash) continue;
+    const KeyRecord& key = m_keys[static_cast<uint32_t>(slot) - 1];
+    fetchAhead(key.text);
+    if (key.last != kNoEntry) fetchAhead(&m_files[key.last], true);
+  }
+}
+
+int DuplicateIndex::addFile(uint32_t folder, std::string_view name, std::string_view key,
+                            uint32_t hash, int64_t size, int64_t modified, uint32_t links) {
   bool isNew = false;
-  const uint32_t id = findOrInsertKey(key, hashOf(key), &isNew);
+  const uint32_t id = findOrInsertKey(key, hash, &isNew);
   if (isNew) m_keys[id].text = m_texts.StorePrefixed(key);
   FileRecord file;
   // In exact mode the key is the name: one copy serves every file of the key.
   file.name = m_rule == NameRule::kExact ? m_keys[id].text : m_texts.StorePrefixed(name);
   file.size = size;
   file.modified = modified;
-  file.folder = internFolder(folder);
+  file.folder = folder;
   file.oneName = links == 1 ? 1 : 0;
   appendFile(id, file);
   if (m_keys[id].count == 2) m_groups.push_back(id);

@@ -11,6 +11,7 @@
 #include <memory>
 #include <mutex>
 #include <new>
+#include <span>
 #include <string>
 #include <string_view>
 #include <type_traits>
@@ -145,6 +146,17 @@ class DuplicateIndex {
   // `links`: the names the file has, as the walk saw them (0: not known).
   int AddFileLocked(std::string_view folder, std::string_view name, int64_t size, int64_t modified,
                     uint32_t links = 0);
+  // One file for AddFilesLocked.
+  struct NewFile {
+    std::string_view name;
+    int64_t size = 0;
+    int64_t modified = 0;
+    uint32_t links = 0;
+  };
+  // Files several files of one folder under one hold of IndexLock(), as AddFileLocked
+  // would one after another; the number that joined a group. Their keys are looked up
+  // ahead, so that the waits for the map's scattered records overlap.
+  int AddFilesLocked(std::string_view folder, std::span<const NewFile> files);
 
   // Hands the result root over; the index forgets it (and files nothing more).
   DataNode* TakeResultRoot();
@@ -208,6 +220,10 @@ class DuplicateIndex {
 
  private:
   uint32_t findOrInsertKey(std::string_view key, uint64_t hash, bool* isNew);
+  int addFile(uint32_t folder, std::string_view name, std::string_view key, uint32_t hash,
+              int64_t size, int64_t modified, uint32_t links);
+  // Asks the processor to fetch what looking up these keys will read.
+  void prefetchKeys(std::span<const uint32_t> hashes);
   void growSlots();
   void rebuildSlots();
   uint32_t internFolder(std::string_view folder);
@@ -228,6 +244,9 @@ class DuplicateIndex {
   std::vector<std::pair<size_t, uint32_t>> m_lastParts;  // (end offset, folder id)
   NameRule m_rule = NameRule::kExact;
   int m_symbols = 0;
+  // AddFilesLocked's keys and their hashes, kept for the next batch.
+  std::vector<std::string> m_batchKeys;
+  std::vector<uint32_t> m_batchHashes;
   bool m_splitBySize = true;
   bool m_splitByTime = true;
 };

@@ -1,7 +1,9 @@
 #include "search/folder_scan.h"
 
 #include <algorithm>
+#include <array>
 #include <chrono>
+#include <span>
 #include <string_view>
 #include <system_error>
 
@@ -331,11 +333,13 @@ bool FolderScan::visit(size_t depth) {
   const auto& files = listing.files();
   for (size_t begin = 0; begin < files.size();) {
     const size_t end = std::min(files.size(), begin + kFilesPerBatch);
+    std::array<DuplicateIndex::NewFile, kFilesPerBatch> batch;
+    for (size_t i = begin; i < end; ++i)
+      batch[i - begin] = {listing.NameOf(files[i]), files[i].size, files[i].modified,
+                          files[i].links};
     {
       std::lock_guard<std::mutex> lock(IndexLock());
-      for (size_t i = begin; i < end; ++i)
-        m_index->AddFileLocked(prefix, listing.NameOf(files[i]), files[i].size, files[i].modified,
-                               files[i].links);
+      m_index->AddFilesLocked(prefix, std::span(batch.data(), end - begin));
     }
     begin = end;
     if (!check()) return false;

@@ -2,8 +2,10 @@
 // thousands of random file sets, for every combination of the criteria.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <map>
 #include <memory>
+#include <mutex>
 #include <random>
 #include <set>
 #include <string>
@@ -154,6 +156,27 @@ std::vector<File> randomFiles(uint32_t seed) {
 
 // ---- The implementation under test: the files spread over 1 to 3 scans. ----
 
+// Files a scan's share one by one, or (odd seeds) as a walk does: the neighbours of one
+// folder in batches of random length, whose keys are looked up ahead of filing.
+void fileShare(DuplicateIndex& index, const std::vector<const File*>& share, uint32_t seed) {
+  if (seed % 2 == 0) {
+    for (const File* f : share) index.AddFile(f->folder, f->name, f->size, f->time);
+    return;
+  }
+  std::mt19937 random(seed);
+  std::vector<DuplicateIndex::NewFile> batch;
+  for (size_t i = 0; i < share.size();) {
+    const size_t limit = 1 + random() % 40;
+    batch.clear();
+    size_t j = i;
+    for (; j < share.size() && batch.size() < limit && share[j]->folder == share[i]->folder; ++j)
+      batch.push_back({share[j]->name, share[j]->size, share[j]->time, 0});
+    std::lock_guard<std::mutex> lock(IndexLock());
+    index.AddFilesLocked(share[i]->folder, batch);
+    i = j;
+  }
+}
+
 std::set<Group> indexedGroups(const std::vector<File>& files, DataNode* settings, uint32_t seed,
                               int64_t* fileCount) {
   const size_t scans = 1 + seed % 3;
@@ -161,8 +184,13 @@ std::set<Group> indexedGroups(const std::vector<File>& files, DataNode* settings
   for (size_t s = 0; s < scans; ++s) {
     auto index = std::make_unique<DuplicateIndex>();
     index->Configure(settings);
-    for (size_t i = s; i < files.size(); i += scans)
-      index->AddFile(files[i].folder, files[i].name, files[i].size, files[i].time);
+    std::vector<const File*> share;
+    for (size_t i = s; i < files.size(); i += scans) share.push_back(&files[i]);
+    // A walk hands over a folder's files together.
+    if (seed % 2 == 1)
+      std::stable_sort(share.begin(), share.end(),
+                       [](const File* a, const File* b) { return a->folder < b->folder; });
+    fileShare(*index, share, seed);
     run.Merge(index);
   }
   run.Finalise(settings, FakeLocalTime);
