@@ -4,6 +4,8 @@
 #include <functional>
 #include <string>
 
+#include "base/fetch_ahead.h"
+
 namespace tf {
 
 namespace {
@@ -12,20 +14,6 @@ constexpr const char* kResultRootName = "Duplicate files results";
 
 int settingOf(DataNode* settings, const char* name) {
   return settings->attrs.ValueOf(name).AsInt();
-}
-
-// A hint to the processor that `at` is read (or written) soon; nothing where the compiler
-// has no such hint.
-inline void fetchAhead(const void* at, bool forWriting = false) {
-#if defined(__GNUC__) || defined(__clang__)
-  if (forWriting)
-    __builtin_prefetch(at, 1);
-  else
-    __builtin_prefetch(at);
-#else
-  (void)at;
-  (void)forWriting;
-#endif
 }
 
 uint32_t hashOf(std::string_view text) {
@@ -134,18 +122,18 @@ void DuplicateIndex::prefetchKeys(std::span<const uint32_t> hashes) {
   const size_t mask = m_slots.size() - 1;
   // Each pass fetches what the next reads: the slots, then the keys they name, then the
   // key's text and its last file, which filing a file under the key compares and links.
-  for (const uint32_t hash : hashes) fetchAhead(&m_slots[hash & mask]);
+  for (const uint32_t hash : hashes) FetchAhead(&m_slots[hash & mask]);
   for (const uint32_t hash : hashes) {
     const uint64_t slot = m_slots[hash & mask];
     if (slot != 0 && static_cast<uint32_t>(slot >> 32) == hash)
-      fetchAhead(&m_keys[static_cast<uint32_t>(slot) - 1]);
+      FetchAhead(&m_keys[static_cast<uint32_t>(slot) - 1]);
   }
   for (const uint32_t hash : hashes) {
     const uint64_t slot = m_slots[hash & mask];
     if (slot == 0 || static_cast<uint32_t>(slot >> 32) != hash) continue;
     const KeyRecord& key = m_keys[static_cast<uint32_t>(slot) - 1];
-    fetchAhead(key.text);
-    if (key.last != kNoEntry) fetchAhead(&m_files[key.last], true);
+    FetchAhead(key.text);
+    if (key.last != kNoEntry) FetchAhead(&m_files[key.last], true);
   }
 }
 

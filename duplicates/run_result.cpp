@@ -6,9 +6,9 @@
 #include <limits>
 #include <span>
 #include <string>
-#include <unordered_map>
 #include <vector>
 
+#include "base/fetch_ahead.h"
 #include "duplicates/duplicate_key.h"
 
 namespace tf {
@@ -38,8 +38,84 @@ struct SubKeyHash {
   }
 };
 
+struct MixHash {
+  size_t operator()(int64_t value) const {
+    const uint64_t h = static_cast<uint64_t>(value) * 0x9E3779B97F4A7C15ull;
+    return static_cast<size_t>(h ^ (h >> 32));
+  }
+};
+
 // Groups this small are split by comparing every pair: cheaper than any hashing.
 constexpr size_t kSmallGroup = 12;
+
+// A map to small values in one table of slots. Splitting looks up a million times and
+// more in a large search: a map with a node per entry pays an allocation and a second
+// wait for memory at each step, and emptying it for the next group walks every node.
+template <typename Key, typename Value, typename Hash>
+class FlatMap {
+ public:
+  // Empties the map, with room for `count` keys before it grows.
+  void Reset(size_t count) {
+    size_t want = 16;
+    while (want < count * 2) want *= 2;
+    m_count = 0;
+    // A table much larger than needed is made anew: a small group would otherwise pay
+    // for the scattered slots of the largest one.
+    if (m_slots.size() < want || m_slots.size() > want * 8) {
+      m_slots.assign(want, Slot{});
+      m_generation = 1;
+    } else if (++m_generation == 0) {
+      for (Slot& slot : m_slots) slot.generation = 0;
+      m_generation = 1;
+    }
+  }
+  // The value of `key`, set to `fresh` if the key is new; true when it was.
+  std::pair<Value*, bool> TryEmplace(const Key& key, Value fresh) {
+    if ((m_count + 1) * 2 > m_slots.size()) grow();
+    const size_t mask = m_slots.size() - 1;
+    for (size_t i = Hash()(key) & mask;; i = (i + 1) & mask) {
+      Slot& slot = m_slots[i];
+      if (slot.generation != m_generation) {
+        slot = Slot{key, fresh, m_generation};
+        ++m_count;
+        return {&slot.value, true};
+      }
+      if (slot.key == key) return {&slot.value, false};
+    }
+  }
+  // The value of `key`; null when it has none.
+  const Value* Find(const Key& key) const {
+    if (m_slots.empty()) return nullptr;
+    const size_t mask = m_slots.size() - 1;
+    for (size_t i = Hash()(key) & mask;; i = (i + 1) & mask) {
+      const Slot& slot = m_slots[i];
+      if (slot.generation != m_generation) return nullptr;
+      if (slot.key == key) return &slot.value;
+    }
+  }
+
+ private:
+  struct Slot {
+    Key key{};
+    Value value{};
+    uint32_t generation = 0;  // the slot is taken when it equals the map's
+  };
+  void grow() {
+    std::vector<Slot> old(m_slots.empty() ? 16 : m_slots.size() * 2);
+    old.swap(m_slots);
+    const size_t mask = m_slots.size() - 1;
+    for (const Slot& slot : old) {
+      if (slot.generation != m_generation) continue;
+      size_t i = Hash()(slot.key) & mask;
+      while (m_slots[i].generation == m_generation) i = (i + 1) & mask;
+      m_slots[i] = slot;
+    }
+  }
+
+  std::vector<Slot> m_slots;
+  size_t m_count = 0;
+  uint32_t m_generation = 1;
+};
 
 // The files of the groups, read a few keys at a time. A key's files lie scattered over
 // the whole map, and following one chain waits for each record in turn; following the
@@ -56,6 +132,7 @@ class ChainReader {
     size_t total = 0;
     for (size_t i = 0; i < count; ++i) {
       const KeyRecord& key = m_index.Key(keys[i]);
+      FetchAhead(key.text);  // the group is named after it
       m_at[i] = key.first;
       m_begin[i] = total;
       m_end[i] = total;
@@ -160,9 +237,9 @@ class RunResult::Splitter {
   bool m_byTime;
   bool m_bySize;
   const LocalTimeOf& m_localTime;
-  std::unordered_map<int64_t, int64_t> m_stamps;  // second -> packed stamp or kNoStamp
-  std::unordered_map<SubKey, uint32_t, SubKeyHash> m_parts;
-  std::unordered_map<int64_t, uint32_t> m_sizeCounts;
+  FlatMap<int64_t, int64_t, MixHash> m_stamps;  // second -> packed stamp or kNoStamp
+  FlatMap<SubKey, uint32_t, SubKeyHash> m_parts;
+  FlatMap<int64_t, uint32_t, MixHash> m_sizeCounts;
   std::span<const uint32_t> m_files;
   std::vector<uint32_t> m_partOf;
   std::vector<uint32_t> m_counts;
@@ -170,19 +247,18 @@ class RunResult::Splitter {
 };
 
 int64_t RunResult::Splitter::stampOf(int64_t second) {
-  auto [at, isNew] = m_stamps.try_emplace(second, kNoStamp);
-  if (!isNew) return at->second;
+  auto [at, isNew] = m_stamps.TryEmplace(second, kNoStamp);
+  if (!isNew) return *at;
   LocalStamp s;
   if (m_localTime && m_localTime(second * kSecond, &s) && s.month >= 0 && s.month < 16 &&
       s.day >= 0 && s.day < 32 && s.hour >= 0 && s.hour < 32 && s.minute >= 0 && s.minute < 64 &&
       s.second >= 0 && s.second < 64) {
-    at->second =
-        ((((static_cast<int64_t>(s.year) * 16 + s.month) * 32 + s.day) * 32 + s.hour) * 64 +
-         s.minute) *
-            64 +
-        s.second;
+    *at = ((((static_cast<int64_t>(s.year) * 16 + s.month) * 32 + s.day) * 32 + s.hour) * 64 +
+           s.minute) *
+              64 +
+          s.second;
   }
-  return at->second;
+  return *at;
 }
 
 SubKey RunResult::Splitter::keyOf(const FileRecord& file) {
@@ -212,7 +288,7 @@ bool RunResult::Splitter::sizeIsShared(size_t i) const {
       if (j != i && m_index.File(m_files[j]).size == size) return true;
     return false;
   }
-  return m_sizeCounts.find(size)->second > 1;
+  return *m_sizeCounts.Find(size) > 1;
 }
 
 void RunResult::Splitter::Split(std::span<const uint32_t> files) {
@@ -221,10 +297,10 @@ void RunResult::Splitter::Split(std::span<const uint32_t> files) {
   m_counts.clear();
   const bool small = m_files.size() <= kSmallGroup;
   if (!small && m_bySize) {
-    m_sizeCounts.clear();
-    for (const uint32_t f : m_files) ++m_sizeCounts[m_index.File(f).size];
+    m_sizeCounts.Reset(m_files.size());
+    for (const uint32_t f : m_files) ++*m_sizeCounts.TryEmplace(m_index.File(f).size, 0).first;
   }
-  if (!small) m_parts.clear();
+  if (!small) m_parts.Reset(m_files.size());
   m_keys.clear();
   for (size_t i = 0; i < m_files.size(); ++i) {
     uint32_t part = 0;
@@ -238,9 +314,9 @@ void RunResult::Splitter::Split(std::span<const uint32_t> files) {
       part = j < i ? m_partOf[j] : newPart();
       m_keys.push_back(sub);
     } else {
-      auto [at, isNew] = m_parts.try_emplace(keyOf(m_index.File(m_files[i])), 0);
-      if (isNew) at->second = newPart();
-      part = at->second;
+      auto [at, isNew] = m_parts.TryEmplace(keyOf(m_index.File(m_files[i])), 0);
+      if (isNew) *at = newPart();
+      part = *at;
     }
     ++m_counts[part];
     m_partOf.push_back(part);
@@ -387,34 +463,36 @@ void RunResult::Finalise(DataNode* settings, const LocalTimeOf& localTime) {
   m_root->val2 = 0;
   m_arena = std::make_unique<NodeArena>();
   GroupBuilder builder(*m_index, m_root, m_arena.get());
-  Splitter splitter(*m_index, byTime, bySize, localTime);
-  ChainReader chains(*m_index);
-  std::vector<uint32_t> tagOf;
-  const std::vector<uint32_t>& order = m_index->GroupOrder();
-  for (size_t from = 0; from < order.size(); from += ChainReader::kKeys) {
-    const size_t count = std::min(ChainReader::kKeys, order.size() - from);
-    // The chains are read before their links are overwritten by the tags.
-    chains.Read(order.data() + from, count);
-    for (size_t k = 0; k < count; ++k) {
-      builder.SetKey(m_index->KeyText(order[from + k]));
-      const std::span<const uint32_t> files = chains.FilesOf(k);
-      if (!byTime && !bySize) {
-        const uint32_t tag = builder.AddGroup(false);
-        for (const uint32_t f : files) m_index->TagFile(f, tag);
-        continue;
+  {  // the splitter's tables are freed before the file nodes are made
+    Splitter splitter(*m_index, byTime, bySize, localTime);
+    ChainReader chains(*m_index);
+    std::vector<uint32_t> tagOf;
+    const std::vector<uint32_t>& order = m_index->GroupOrder();
+    for (size_t from = 0; from < order.size(); from += ChainReader::kKeys) {
+      const size_t count = std::min(ChainReader::kKeys, order.size() - from);
+      // The chains are read before their links are overwritten by the tags.
+      chains.Read(order.data() + from, count);
+      for (size_t k = 0; k < count; ++k) {
+        builder.SetKey(m_index->KeyText(order[from + k]));
+        const std::span<const uint32_t> files = chains.FilesOf(k);
+        if (!byTime && !bySize) {
+          const uint32_t tag = builder.AddGroup(false);
+          for (const uint32_t f : files) m_index->TagFile(f, tag);
+          continue;
+        }
+        splitter.Split(files);
+        const auto& counts = splitter.counts();
+        const auto& partOf = splitter.partOf();
+        // Parts formed later stand before the split group, in the order they formed; a
+        // file moved into such a part became its first, so they list their files last to
+        // first.
+        tagOf.assign(counts.size(), kNoEntry);
+        for (size_t p = 1; p < counts.size(); ++p) {
+          if (counts[p] >= 2) tagOf[p] = builder.AddGroup(true);
+        }
+        if (!counts.empty() && counts[0] >= 2) tagOf[0] = builder.AddGroup(false);
+        for (size_t i = 0; i < files.size(); ++i) m_index->TagFile(files[i], tagOf[partOf[i]]);
       }
-      splitter.Split(files);
-      const auto& counts = splitter.counts();
-      const auto& partOf = splitter.partOf();
-      // Parts formed later stand before the split group, in the order they formed; a
-      // file moved into such a part became its first, so they list their files last to
-      // first.
-      tagOf.assign(counts.size(), kNoEntry);
-      for (size_t p = 1; p < counts.size(); ++p) {
-        if (counts[p] >= 2) tagOf[p] = builder.AddGroup(true);
-      }
-      if (!counts.empty() && counts[0] >= 2) tagOf[0] = builder.AddGroup(false);
-      for (size_t i = 0; i < files.size(); ++i) m_index->TagFile(files[i], tagOf[partOf[i]]);
     }
   }
   m_index->ReleaseKeys();  // the tags now say where each file goes
