@@ -54,15 +54,14 @@ constexpr size_t kSmallGroup = 12;
 template <typename Key, typename Value, typename Hash>
 class FlatMap {
  public:
-  // Empties the map, with room for `count` keys before it grows.
+  // Empties the map for up to `count` keys. It grows as keys come, so that it holds
+  // room for the keys that differ, not for every file of a group.
   void Reset(size_t count) {
-    size_t want = 16;
-    while (want < count * 2) want *= 2;
     m_count = 0;
     // A table much larger than needed is made anew: a small group would otherwise pay
-    // for the scattered slots of the largest one.
-    if (m_slots.size() < want || m_slots.size() > want * 8) {
-      m_slots.assign(want, Slot{});
+    // for the scattered slots of a large one, and its memory would stay taken.
+    if (m_slots.size() > 16 && m_slots.size() > count * 4) {
+      m_slots.assign(16, Slot{});
       m_generation = 1;
     } else if (++m_generation == 0) {
       for (Slot& slot : m_slots) slot.generation = 0;
@@ -71,7 +70,7 @@ class FlatMap {
   }
   // The value of `key`, set to `fresh` if the key is new; true when it was.
   std::pair<Value*, bool> TryEmplace(const Key& key, Value fresh) {
-    if ((m_count + 1) * 2 > m_slots.size()) grow();
+    if ((m_count + 1) * 4 > m_slots.size() * 3) grow();
     const size_t mask = m_slots.size() - 1;
     for (size_t i = Hash()(key) & mask;; i = (i + 1) & mask) {
       Slot& slot = m_slots[i];
