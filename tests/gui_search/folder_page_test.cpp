@@ -8,12 +8,10 @@
 #include <vector>
 
 #include <QAbstractButton>
-#include <QAction>
 #include <QApplication>
 #include <QDialogButtonBox>
 #include <QDropEvent>
 #include <QListWidget>
-#include <QMenu>
 #include <QMimeData>
 #include <QPushButton>
 #include <QTest>
@@ -27,6 +25,7 @@
 #include "scan/folder_list.h"
 #include "tests/gui_search/scripted_search_host.h"
 #include "tests/support/argv_record.h"
+#include "tests/support/popup_menu_events.h"
 #include "tests/support/stand_in.h"
 #include "tests/support/temp_tree.h"
 #include "ui/drive_chooser.h"
@@ -79,26 +78,8 @@ struct PageFixture {
   // person would (none when it lacks it). Answers what the menu offered, "-" a separator.
   QStringList pickRecent(int command, const std::string& entry) {
     QWidget* button = page->commandButton(command);
-    QStringList offered;
-    QTimer poll;
-    QObject::connect(&poll, &QTimer::timeout, [&] {
-      auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
-      if (!menu || !menu->isVisible()) return;
-      poll.stop();
-      QAction* target = nullptr;
-      for (QAction* action : menu->actions()) {
-        offered << (action->isSeparator() ? QString("-") : action->text());
-        if (action->text().toStdString() == entry) target = action;
-      }
-      if (target)
-        QTest::mouseClick(menu, Qt::LeftButton, {}, menu->actionGeometry(target).center());
-      else
-        menu->close();
-    });
-    poll.start(5);
-    QTest::mouseClick(button, Qt::LeftButton, {},
-                      QPoint(button->width() - 4, button->height() / 2));
-    return offered;
+    return testing::PickFromMenu(button, QString::fromStdString(entry),
+                                 QPoint(button->width() - 4, button->height() / 2));
   }
   void select(const std::string& include) {
     const int row = FindRow(page->includeList(), include, -1, nullptr);

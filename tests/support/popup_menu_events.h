@@ -2,20 +2,21 @@
 // as a person would, for widget tests of buttons whose menus run their own event loop.
 #pragma once
 
-#include <QAbstractButton>
 #include <QAction>
 #include <QApplication>
 #include <QMenu>
+#include <QPoint>
 #include <QStringList>
 #include <QTest>
 #include <QTimer>
+#include <QWidget>
 
 namespace tf::testing {
 
-// Clicks `button`, and in the menu it opens the entry `entry` (none when empty, or
-// when the menu lacks it: the menu is closed). Answers what the menu offered, in
-// order, a separator as "-"; nothing when no menu opened.
-inline QStringList PickFromMenu(QAbstractButton* button, const QString& entry) {
+// Clicks `button` (at `at`, its middle when null), and in the menu it opens the entry
+// `entry` (none when empty, or when the menu lacks it: the menu is closed). Answers what
+// the menu offered, in order, a separator as "-"; nothing when no menu opened.
+inline QStringList PickFromMenu(QWidget* button, const QString& entry, QPoint at = QPoint()) {
   QStringList offered;
   QTimer poll;
   QObject::connect(&poll, &QTimer::timeout, [&] {
@@ -33,7 +34,7 @@ inline QStringList PickFromMenu(QAbstractButton* button, const QString& entry) {
       menu->close();
   });
   poll.start(5);
-  QTest::mouseClick(button, Qt::LeftButton);
+  QTest::mouseClick(button, Qt::LeftButton, {}, at);
   return offered;
 }
 
