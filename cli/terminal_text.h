@@ -13,5 +13,7 @@ namespace tf {
 // byte for byte; a backslash is doubled, so that what is shown reads back unambiguously.
 // Ordinary text comes out unchanged.
 std::string TerminalText(std::string_view text);
+// The same, appended to `out`.
+void AppendTerminalText(std::string_view text, std::string* out);
 
 }  // namespace tf

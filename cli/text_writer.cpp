@@ -39,11 +39,19 @@ class TimeTexts {
   std::string m_text;
 };
 
-std::string fileLine(const DataNode* file, TimeTexts* times) {
+// Builds the line of a file in `line`, which is kept from line to line.
+void fileLine(const DataNode* file, TimeTexts* times, std::string* line) {
   std::string number, unit;
   FormatSize(file->val, &number, &unit);
-  return "  " + TerminalText(FullName(file)) + "  " + number + " " + unit + "  " +
-         times->Of(file->val2) + "\n";
+  line->assign("  ");
+  AppendTerminalText(FullName(file), line);
+  *line += "  ";
+  *line += number;
+  *line += ' ';
+  *line += unit;
+  *line += "  ";
+  *line += times->Of(file->val2);
+  *line += '\n';
 }
 
 }  // namespace
@@ -51,8 +59,14 @@ std::string fileLine(const DataNode* file, TimeTexts* times) {
 bool WriteText(const std::vector<DataNode*>& rows, const std::string& statusLine,
                OutputSink* sink) {
   TimeTexts times;
-  for (const DataNode* row : rows)
-    if (!sink->Write(IsGroupRow(row) ? groupLine(row) : fileLine(row, &times))) return false;
+  std::string line;
+  for (const DataNode* row : rows) {
+    if (IsGroupRow(row))
+      line = groupLine(row);
+    else
+      fileLine(row, &times, &line);
+    if (!sink->Write(line)) return false;
+  }
   sink->Write(statusLine + "\n");
   return !sink->Failed();
 }
