@@ -84,14 +84,8 @@ int DuplicateIndex::AddFile(std::string_view folder, std::string_view name, int6
 
 int DuplicateIndex::AddFileLocked(std::string_view folder, std::string_view name, int64_t size,
                                   int64_t modified, uint32_t links) {
-  if (!m_root) return 0;
-  std::string built;
-  std::string_view key = name;
-  if (m_rule != NameRule::kExact) {
-    built = MakeDuplicateKey(name, m_rule, m_symbols);
-    key = built;
-  }
-  return addFile(internFolder(folder), name, key, hashOf(key), size, modified, links);
+  const NewFile file{name, size, modified, links};
+  return AddFilesLocked(folder, std::span(&file, 1));
 }
 
 int DuplicateIndex::AddFilesLocked(std::string_view folder, std::span<const NewFile> files) {

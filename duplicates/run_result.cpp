@@ -127,7 +127,6 @@ class ChainReader {
   // Reads the chains of keys[0..count) (at most kKeys); FilesOf(i) lists those of keys[i]
   // in arrival order.
   void Read(const uint32_t* keys, size_t count) {
-    m_count = count;
     size_t total = 0;
     for (size_t i = 0; i < count; ++i) {
       const KeyRecord& key = m_index.Key(keys[i]);
@@ -160,7 +159,6 @@ class ChainReader {
 
  private:
   const DuplicateIndex& m_index;
-  size_t m_count = 0;
   uint32_t m_at[kKeys] = {};
   size_t m_begin[kKeys] = {};
   size_t m_end[kKeys] = {};
