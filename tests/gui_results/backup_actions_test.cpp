@@ -108,7 +108,6 @@ TEST_F(BackupActionsTest, ABackupFromTheResultsIsRestoredCopiedAndDeletedFromThe
 
   QTest::mouseClick(pane.modeButton(ResultsPane::kBackupMode), Qt::LeftButton);
   ASSERT_EQ(view->list()->rowCount(), 1);
-  EXPECT_EQ(backupCells(3), std::vector<std::string>{"doc"});
   press(BackupFolderView::kBrowse);
   EXPECT_EQ(host.browsedBackup, std::vector<std::string>{moved.substr(0, moved.rfind('/') + 1)});
 

@@ -1,8 +1,7 @@
-// A scripted program around the results pane: a real result tree grouped from real files
-// in a temporary folder, the real trash (in a folder of the test's own), a real backup
-// folder with the real zip plug-in, recorded opening, browsing, tools and properties, and
-// scripted answers to every question (asked on the window's thread, whichever thread
-// asks). Then the pane over it, shown, with clicks on its lists.
+// A scripted program around the results pane: real files grouped in a temporary folder,
+// the real trash (in a folder of the test's own), a backup folder with the real zip
+// plug-in, recorded opening, browsing, tools and properties, and scripted answers asked on
+// the window's thread. Then the pane over it, shown, with clicks on its lists.
 #pragma once
 
 #include <gtest/gtest.h>
