@@ -15,7 +15,6 @@
 #include <QAccessible>
 #include <QAccessibleInterface>
 #include <QAction>
-#include <QApplication>
 #include <QComboBox>
 #include <QDir>
 #include <QFileDialog>
@@ -29,7 +28,6 @@
 
 #include "app/main_commands.h"
 #include "app/remembered_search.h"
-#include "app/search_control.h"
 #include "datatree/node_xml.h"
 #include "main_window_support.h"
 #include "scan/filter_nodes.h"
@@ -40,14 +38,12 @@
 #include "tests/gui_results/file_listing.h"
 #include "ui/criteria_page.h"
 #include "ui/folder_page.h"
-#include "ui/result_rows_model.h"
 #include "ui/results_pane.h"
 #include "ui/search_tab_bar.h"
 #include "ui/search_window.h"
 #include "ui/separate_lists_view.h"
 #include "ui/single_instance.h"
 #include "ui/unified_list_view.h"
-#include "ui/window_search_host.h"
 
 namespace tf {
 namespace {
