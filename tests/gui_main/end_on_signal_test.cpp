@@ -7,10 +7,8 @@
 #include <unistd.h>
 
 #include <chrono>
-#include <csignal>
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
 #include <string>
 #include <thread>
 
@@ -64,8 +62,8 @@ struct Program {
     const auto until = std::chrono::steady_clock::now() + limit;
     int asleep = 0;
     while (std::chrono::steady_clock::now() < until && asleep < 25) {
-      std::ifstream in("/proc/" + std::to_string(process.processId()) + "/status");
-      const std::string status((std::istreambuf_iterator<char>(in)), {});
+      const std::string status =
+          testing::ReadFile("/proc/" + std::to_string(process.processId()) + "/status");
       const size_t caught = status.find("SigCgt:");
       const bool catches =
           caught != std::string::npos &&
@@ -84,14 +82,14 @@ std::string SocketPath(const TempTree& places) {
 
 TEST(EndOnSignal, TheQuestionOfASecondStartAndTheMainWindowBothEnd) {
   TempTree places;
-  const std::string firstSettings = places.Path("first.dat");
+  const std::string firstSettings = places.Path("first.dat"),
+                    secondSettings = places.Path("second.dat");
   Program first(places, firstSettings);
   ASSERT_TRUE(first.SettlesWithin(60s));  // its window built, its socket listening
   ASSERT_TRUE(fs::exists(SocketPath(places)));
 
   // The second start asks whether to switch to the first; a signal while it asks used to
   // leave it turning at full speed for ever.
-  const std::string secondSettings = places.Path("second.dat");
   Program second(places, secondSettings);
   ASSERT_TRUE(second.SettlesWithin(60s));
   EXPECT_TRUE(second.EndsOn(SIGTERM));
@@ -115,10 +113,8 @@ TEST(EndOnSignal, OpenDialogAnswersAsClosedAndTheLoopEnds) {
     asked = ShowMessage(nullptr, "Replace file ?", "Twinfold", MB_YESNOCANCEL, kProgramTitle);
     askedAfter = ShowMessage(nullptr, "Really ?", "Twinfold", MB_YESNO, kProgramTitle);
   });
-  QTimer failsafe;
-  failsafe.setSingleShot(true);
-  QObject::connect(&failsafe, &QTimer::timeout, [] { QCoreApplication::exit(1); });
-  failsafe.start(10000);
+  QObject guard;  // should it hang; gone with the test
+  QTimer::singleShot(10000, &guard, [] { QCoreApplication::exit(1); });
   QElapsedTimer clock;
   clock.start();
   EXPECT_EQ(QCoreApplication::exec(), 0);

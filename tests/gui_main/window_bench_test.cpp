@@ -25,45 +25,35 @@ std::string output(const char* program, const QStringList& arguments) {
   return process.readAllStandardOutput().toStdString();
 }
 
-size_t countOf(const std::string& text, const std::string& part) {
-  size_t count = 0;
-  for (size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1)) ++count;
-  return count;
-}
-
 TEST(WindowBench, FindsTheGroupsTheCommandLineFinds) {
   TempTree tree;
   QStringList parts;
   for (int part = 0; part < 5; ++part) {
     const std::string folder = "part" + std::to_string(part);
     // Names shared within and across the parts, with sizes and times that split some.
-    for (int i = 0; i < 40; ++i) {
+    for (int i = 0; i < 40; ++i)
       tree.File(folder + "/d" + std::to_string(i % 6) + "/file" +
                     std::to_string((i * 7 + part) % 25) + (i % 3 ? ".txt" : ".dat"),
                 i % 4, (i + part) % 3);
-    }
     tree.File(folder + "/odd \xff name.txt", 5);
     parts << QString::fromStdString(tree.Path(folder));
   }
   TempTree out;
-  struct Case {
-    QStringList folders;
-    QStringList criteria;
-  };
-  const std::vector<Case> cases = {{{QString::fromStdString(tree.root())}, {}},
-                                   {parts, {}},
-                                   {parts, {"--name", "noext", "--time", "any", "--size", "any"}}};
-  for (size_t i = 0; i < cases.size(); ++i) {
-    const Case& c = cases[i];
-    const std::string json = out.Path("groups" + std::to_string(i) + ".json");
-    const std::string timed =
-        output(TF_BENCH_WINDOW_PROGRAM,
-               QStringList(c.criteria) << "--json" << QString::fromStdString(json) << c.folders);
+  const std::pair<QStringList, QStringList> cases[] = {
+      // folders, criteria
+      {{QString::fromStdString(tree.root())}, {}},
+      {parts, {}},
+      {parts, {"--name", "noext", "--time", "any", "--size", "any"}}};
+  int i = 0;
+  for (const auto& [folders, criteria] : cases) {
+    const std::string json = out.Path("groups" + std::to_string(++i) + ".json");
+    const std::string timed = output(TF_BENCH_WINDOW_PROGRAM,
+                                     QStringList(criteria) << "--json" << json.c_str() << folders);
     EXPECT_NE(timed.find("round 1: "), std::string::npos) << timed;
     const std::string printed =
         output(TF_TWINFOLD_CLI_PROGRAM,
-               QStringList{"--no-progress", "--format", "json"} << c.criteria << c.folders);
-    EXPECT_GT(countOf(printed, "{\"key"), 5u) << i;
+               QStringList{"--no-progress", "--format", "json"} << criteria << folders);
+    EXPECT_GT(printed.size(), 1000u) << i;  // the groups are there to compare
     EXPECT_EQ(ReadFile(json), printed) << i;
   }
 }

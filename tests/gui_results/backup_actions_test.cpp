@@ -1,14 +1,11 @@
 // The backup folder page, "Move to Backup", "Replace by a link..." and the progress of long
 // file work, driven through the real widgets on real files: the real trash (in the test's
 // own folder), the real zip plug-in, the file system checked afterwards.
-#include <fcntl.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <gtest/gtest.h>
 
 #include <QCheckBox>
-#include <QDialog>
 #include <QElapsedTimer>
 #include <QLineEdit>
 #include <QListWidget>
@@ -34,16 +31,7 @@ const std::string kOddName = "odd 'q' \"d\" <x>\n\xe9.doc";
 
 // Acts on the next dialog of `objectName` once it is open (it runs its own loop).
 void onDialog(const QString& objectName, std::function<void(QDialog*)> act) {
-  auto* timer = new QTimer;
-  timer->setInterval(10);
-  QObject::connect(timer, &QTimer::timeout, [timer, objectName, act] {
-    auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
-    if (!dialog || dialog->objectName() != objectName) return;
-    timer->stop();
-    timer->deleteLater();
-    act(dialog);
-  });
-  timer->start();
+  testing::OnModal([objectName](QDialog* d) { return d->objectName() == objectName; }, act);
 }
 
 class BackupActionsTest : public testing::ResultsPaneFixture {
@@ -120,7 +108,6 @@ TEST_F(BackupActionsTest, ABackupFromTheResultsIsRestoredCopiedAndDeletedFromThe
 
   QTest::mouseClick(pane.modeButton(ResultsPane::kBackupMode), Qt::LeftButton);
   ASSERT_EQ(view->list()->rowCount(), 1);
-  EXPECT_EQ(backupCells(3), std::vector<std::string>{"doc"});
   press(BackupFolderView::kBrowse);
   EXPECT_EQ(host.browsedBackup, std::vector<std::string>{moved.substr(0, moved.rfind('/') + 1)});
 

@@ -1,12 +1,21 @@
-// What the trash holds, for tests that check where files went.
+// Shared by the window's tests: where trashed files went, what the result lists show and
+// select, and acting on a modal dialog once it runs its own loop.
 #pragma once
 
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <set>
 #include <string>
+#include <vector>
+
+#include <QApplication>
+#include <QDialog>
+#include <QTableView>
+#include <QTimer>
 
 #include "tests/support/private_trash.h"
+#include "ui/result_rows_model.h"
 
 namespace tf::testing {
 
@@ -22,6 +31,36 @@ inline std::set<std::string> TrashedFrom(const std::string& folder) {
       if (line.rfind("Path=" + folder + "/", 0) == 0) out.insert(line.substr(5));
   }
   return out;
+}
+
+inline std::vector<std::string> Column(const QAbstractItemModel* model, int col = 0) {
+  std::vector<std::string> texts;
+  for (int row = 0; row < model->rowCount(); ++row)
+    texts.push_back(model->index(row, col).data().toString().toStdString());
+  return texts;
+}
+
+// The full paths of the selected rows of a result list.
+inline std::set<std::string> SelectedPaths(const QTableView* list) {
+  std::set<std::string> out;
+  auto* model = static_cast<ResultRowsModel*>(list->model());
+  for (const QModelIndex& index : list->selectionModel()->selectedRows())
+    out.insert(tf::FullName(model->Node(index.row())));
+  return out;
+}
+
+// Acts on the next modal dialog that `accepts` once it is open and visible.
+inline void OnModal(std::function<bool(QDialog*)> accepts, std::function<void(QDialog*)> act) {
+  auto* timer = new QTimer;
+  timer->setInterval(10);
+  QObject::connect(timer, &QTimer::timeout, [timer, accepts, act] {
+    auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+    if (!dialog || !dialog->isVisible() || !accepts(dialog)) return;
+    timer->stop();
+    timer->deleteLater();
+    act(dialog);
+  });
+  timer->start();
 }
 
 }  // namespace tf::testing

@@ -1,22 +1,17 @@
-// A scripted program around the results pane: a real result tree grouped from real files
-// in a temporary folder, the real trash (in a folder of the test's own), a real backup
-// folder with the real zip plug-in, recorded opening, browsing, tools and properties, and
-// scripted answers to every question (asked on the window's thread, whichever thread
-// asks). Then the pane over it, shown, with clicks on its lists.
+// A scripted program around the results pane: real files grouped in a temporary folder,
+// the real trash (in a folder of the test's own), a backup folder with the real zip
+// plug-in, recorded opening, browsing, tools and properties, and scripted answers asked on
+// the window's thread. Then the pane over it, shown, with clicks on its lists.
 #pragma once
 
 #include <gtest/gtest.h>
 
-#include <QApplication>
 #include <QContextMenuEvent>
 #include <QHeaderView>
-#include <QTableView>
 #include <QTest>
 
 #include <fcntl.h>
-#include <stdlib.h>
 #include <sys/stat.h>
-
 #include <unistd.h>
 
 #include <algorithm>
@@ -24,7 +19,6 @@
 #include <fstream>
 #include <map>
 #include <memory>
-#include <set>
 #include <string>
 #include <vector>
 
@@ -38,11 +32,9 @@
 #include "scan/folder_list.h"
 #include "tests/backup/backup_test_support.h"
 #include "tests/gui_results/file_listing.h"
-#include "tests/support/private_trash.h"
 #include "tests/support/scripted_questions.h"
 #include "ui/gui_thread_questions.h"
 #include "ui/progress_file_shell.h"
-#include "ui/result_rows_model.h"
 #include "ui/results_pane.h"
 #include "ui/separate_lists_view.h"
 #include "ui/unified_list_view.h"
@@ -79,8 +71,6 @@ class RecordingShell : public ProgressFileShell {
 class ScriptedHost : public ResultsHost {
  public:
   ScriptedHost() {
-    char pattern[] = "/tmp/tf-results-XXXXXX";
-    dir = mkdtemp(pattern);
     PrivateTrashHome();  // the trash must land in a folder of the tests' own
     std::filesystem::create_directories(dir + "/Backup");
     zip.Probe();
@@ -90,8 +80,6 @@ class ScriptedHost : public ResultsHost {
       return true;
     });
   }
-  ~ScriptedHost() override { std::filesystem::remove_all(dir); }
-
   // Writes the files (relative path -> size in bytes) and groups them by exact name,
   // as a finished search would.
   void Search(const std::vector<std::pair<std::string, int>>& files) {
@@ -158,7 +146,8 @@ class ScriptedHost : public ResultsHost {
   FileShell& Shell() override { return shell; }
   void SetCurrentFile(DataNode* file) override { current = file; }
 
-  std::string dir;
+  TempTree temp;
+  std::string dir = temp.root();
   // For the next Search: last-write times (relative path -> file time), files made as
   // hard links of earlier ones (relative path -> relative path of the file).
   std::map<std::string, int64_t> times;
@@ -188,6 +177,8 @@ class ResultsPaneFixture : public ::testing::Test {
     pane.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&pane));
   }
+
+ public:
   // A search, as the program runs one: the lists let go of the old tree first.
   void search(const std::vector<std::pair<std::string, int>>& files) {
     pane.OnSearchStarted();
@@ -198,10 +189,7 @@ class ResultsPaneFixture : public ::testing::Test {
   UnifiedListView* unified() { return pane.unifiedView(); }
 
   static std::vector<std::string> column(const QTableView* list, int col) {
-    std::vector<std::string> texts;
-    for (int row = 0; row < list->model()->rowCount(); ++row)
-      texts.push_back(list->model()->index(row, col).data().toString().toStdString());
-    return texts;
+    return Column(list->model(), col);
   }
   static std::vector<int> selected(const QTableView* list) {
     std::vector<int> rows;
@@ -209,12 +197,6 @@ class ResultsPaneFixture : public ::testing::Test {
       rows.push_back(index.row());
     std::sort(rows.begin(), rows.end());
     return rows;
-  }
-  static std::set<std::string> selectedPaths(const QTableView* list) {
-    std::set<std::string> out;
-    auto* model = static_cast<ResultRowsModel*>(list->model());
-    for (int row : selected(list)) out.insert(tf::FullName(model->Node(row)));
-    return out;
   }
   static void click(QTableView* list, int row, Qt::KeyboardModifiers modifiers = {}) {
     list->scrollTo(list->model()->index(row, 0));
@@ -244,6 +226,7 @@ class ResultsPaneFixture : public ::testing::Test {
     QApplication::sendEvent(list->viewport(), &event);
   }
 
+ protected:
   ScriptedHost host;
   ResultsPane pane{host};
 };
