@@ -1,6 +1,6 @@
-// Grouping of files by their keys within one scan, across merged scans, and the
-// finishing steps: names and totals of groups, late files, removal of files, and the
-// cost of large scans.
+// Grouping across merged scans and the finishing steps: the order and names of groups,
+// late files, removal of files, and the cost of large scans. Which files group is checked
+// against the reference on random file sets.
 #include <gtest/gtest.h>
 
 #include <malloc.h>
@@ -47,34 +47,6 @@ void runOf(RunResult& run, DataNode* settings, const std::vector<std::vector<Fil
     run.Merge(index);
   }
   run.Finalise(settings, FakeLocalTime);
-}
-
-TEST(DuplicateIndex, FilesAGroupOnlyWhenASecondFileArrives) {
-  DuplicateIndex unconfigured;
-  EXPECT_FALSE(unconfigured.Configure(nullptr));
-  EXPECT_EQ(unconfigured.AddFile("/a/", "x", 1, 1), 0);
-
-  DataNode* settings = MakeSettings(0, 5, 1, 1);
-  DuplicateIndex index;
-  ASSERT_TRUE(index.Configure(settings));
-  DataNode* node = CreateNode(nullptr, "/a/Report.txt", ATTACH_ROOT);
-  node->val = int64_t{5} << 32;  // sizes above 4 GB stay whole
-  node->val2 = 77;
-  EXPECT_EQ(index.Add(node), 0);
-  EXPECT_EQ(index.AddFile("/b/", "report.txt", 1, 1), 0);  // case matters
-  index.MakeGroupNodes();
-  EXPECT_EQ(index.ResultRoot()->FirstChild(), nullptr);
-  index.ReleaseLookup();  // keys are still found once the lookup table is let go
-  EXPECT_EQ(index.AddFile("/c/", "Report.txt", 3, 4), 1);
-  EXPECT_EQ(index.AddFile("/d/", "Report.txt", 3, 4), 1);
-  index.MakeGroupNodes();
-  EXPECT_EQ(GroupsInOrder(index.ResultRoot()),
-            (std::vector<Group>{{"/a/Report.txt", "/c/Report.txt", "/d/Report.txt"}}));
-  const DataNode* first = index.ResultRoot()->FirstChild()->FirstChild();
-  EXPECT_EQ(first->val, int64_t{5} << 32);
-  EXPECT_EQ(first->val2, 77);
-  DeleteNode(node);
-  DeleteNode(settings);
 }
 
 // Groups formed by merging stand in the order the merges formed them, each merge's in the

@@ -38,11 +38,7 @@ inline DataNode* MakeDescriptor(const std::vector<std::string>& include,
   for (const std::string& path : include) CreateNode(in, path.c_str(), ATTACH_LAST_CHILD);
   for (const std::string& path : exclude) CreateNode(out, path.c_str(), ATTACH_LAST_CHILD);
   CreateNode(root, "filters", ATTACH_LAST_CHILD);
-  DataNode* settings = CreateNode(root, "settings", ATTACH_LAST_CHILD);
-  settings->attrs.Set("name", AttrValue::FromInt(name), 1);
-  settings->attrs.Set("symbols", AttrValue::FromInt(5), 1);
-  settings->attrs.Set("time", AttrValue::FromInt(time), 1);
-  settings->attrs.Set("size", AttrValue::FromInt(size), 1);
+  MakeSettings(name, 5, time, size)->Attach(root, ATTACH_LAST_CHILD);
   return root;
 }
 

@@ -66,18 +66,8 @@ TEST(FolderScan, StopBeforeStartAndAfterTheEnd) {
   DeleteNode(descriptor);
 }
 
-// Every group and file of a result in the order the result holds them.
-std::vector<std::string> orderedResult(const DataNode* root) {
-  std::vector<std::string> lines;
-  for (const DataNode* g = root ? root->FirstChild() : nullptr; g; g = g->Next()) {
-    lines.push_back("group " + std::string(g->Name()));
-    for (const DataNode* f = g->FirstChild(); f; f = f->Next()) lines.push_back(tf::FullName(f));
-  }
-  return lines;
-}
-
 struct Walked {
-  std::vector<std::string> ordered;
+  std::vector<Group> ordered;  // every group and file in the order the result holds them
   std::set<Group> groups;
   std::vector<long> foldersEntered;
 };
@@ -89,7 +79,7 @@ Walked walk(const DataNode* descriptor, bool oneThread) {
   SearchRun run(options);
   Walked walked;
   EXPECT_TRUE(run.Prepare(descriptor) && run.Start() && RunToEnd(run));
-  walked.ordered = orderedResult(run.ResultRoot());
+  walked.ordered = testing::GroupsInOrder(run.ResultRoot());
   walked.groups = CanonicalGroups(run.ResultRoot());
   for (const auto& scan : run.Scans()) walked.foldersEntered.push_back(scan->foldersEntered());
   return walked;
@@ -205,7 +195,7 @@ TEST(ReadAhead, APausedWalkResumesToTheWholeResultAndAStopIsQuick) {
       EXPECT_TRUE(scan->Resume());
     }
     ASSERT_TRUE(RunToEnd(run));
-    EXPECT_EQ(orderedResult(run.ResultRoot()), alone.ordered);
+    EXPECT_EQ(testing::GroupsInOrder(run.ResultRoot()), alone.ordered);
   }
   {
     SearchRun run(options);

@@ -109,9 +109,6 @@ TEST(SelectionRules, AHardLinkOfAPickedFileIsNoKeptCopy) {
     *out = {identity.device, identity.inode};
     return true;
   });
-  EXPECT_NE(links.SetOf(g->LastChild()->Prev()), 0u);
-  EXPECT_EQ(links.SetOf(g->LastChild()->Prev()), links.SetOf(g->FirstChild()->Next()));
-  EXPECT_EQ(links.SetOf(g->FirstChild()), 0u);
   EXPECT_EQ(g->val, 15) << "the two names of one file count once";
 
   SelectionContext context;
