@@ -4,7 +4,6 @@
 
 #include <filesystem>
 #include <map>
-#include <set>
 #include <string>
 #include <vector>
 
@@ -18,20 +17,18 @@ namespace {
 using testing::TempTree;
 namespace fs = std::filesystem;
 
-// Records the questions and answers by name; removes a chosen file when its name is
-// asked about, as if another program deleted it between listing and stat.
-class RecordingFilter : public EntryFilter {
- public:
-  std::vector<std::string> names;
+// Counts the names asked about and records the details by name; refuses "refused.txt" and
+// removes "gone.txt" when it is asked about, as if another program deleted it between
+// listing and stat.
+struct RecordingFilter : EntryFilter {
+  int asked = 0;
   std::map<std::string, EntryDetails> details;
-  std::string refuse;
-  std::string removeOnAsk;
   std::string folder;
 
   bool AcceptName(std::string_view name) override {
-    names.emplace_back(name);
-    if (name == removeOnAsk) fs::remove(folder + "/" + std::string(name));
-    return name != refuse;
+    ++asked;
+    if (name == "gone.txt") fs::remove(folder + "/gone.txt");
+    return name != "refused.txt";
   }
   bool AcceptDetails(std::string_view name, const EntryDetails& d) override {
     details[std::string(name)] = d;
@@ -70,15 +67,13 @@ TEST(FolderEnumerator, TakesRegularFilesAndFoldersOnly) {
   FolderEnumerator enumerator;
   RecordingFilter filter;
   filter.folder = tree.root();
-  filter.refuse = "refused.txt";
-  filter.removeOnAsk = "gone.txt";
   enumerator.SetFilters(&filter);
   FolderListing listing;
   ASSERT_TRUE(enumerator.List(tree.root(), &listing));
   EXPECT_EQ(filesOf(listing),
             (std::map<std::string, int64_t>{{odd, 7}, {"big.iso", int64_t{5} << 30}}));
   EXPECT_EQ(foldersOf(listing), (std::vector<std::string>{"empty", "sub"}));
-  EXPECT_EQ(filter.names.size(), 4u);
+  EXPECT_EQ(filter.asked, 4);
   EXPECT_EQ(filter.details.size(), 2u);  // neither the refused nor the vanished file
   const EntryDetails& big = filter.details["big.iso"];
   EXPECT_EQ(big.size, int64_t{5} << 30);
@@ -102,12 +97,11 @@ TEST(FolderEnumerator, NeverEntersAPseudoFileSystemMountedBelowAWalkedFolder) {
   ASSERT_TRUE(enumerator.OpenRoot("/", &root));
   FolderListing listing;
   ASSERT_TRUE(enumerator.List(root, "/", &listing));
-  std::set<std::string> listed;
-  for (const auto& folder : listing.folders()) listed.insert(std::string(listing.NameOf(folder)));
+  const std::vector<std::string> listed = foldersOf(listing);
   for (const std::string name : {"proc", "sys"}) {
     // Neither offered nor, asked for directly (as if mounted after the walk began),
     // opened.
-    EXPECT_EQ(listed.count(name), 0u) << name;
+    EXPECT_EQ(std::count(listed.begin(), listed.end(), name), 0) << name;
     FolderHandle child;
     const int entered = enumerator.Enter(root, name, "/" + name, &child);
     EXPECT_NE(entered, 1) << name;  // -1, or 0 where the folder is not there at all
