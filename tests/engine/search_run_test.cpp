@@ -144,35 +144,31 @@ TEST(SearchRun, AChainFarDeeperThanPathsGoIsWalkedQuicklyWithFewOpenFolders) {
   TempTree tree;
   constexpr int kDepth = 3600;
   tree.File("bottom.dat", 7);
+  tree.File("l" + std::to_string(kDepth) + "/bottom.dat", 7);
   std::set<Group> expected;
   std::string path = tree.Path("chain");
-  int fd = open(tree.root().c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-  ASSERT_EQ(mkdirat(fd, "chain", 0700), 0);
-  for (int depth = 0; depth <= kDepth; ++depth) {
-    const int next = openat(fd, depth == 0 ? "chain" : "level", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    close(fd);
-    fd = next;
-    ASSERT_GE(fd, 0) << depth;
-    if (depth > 0) path += "/level";
-    const bool side = depth % 400 == 7;
-    // Listed before or after "level" as the file system likes: one of them is entered
-    // after the walk came back up from the chain below.
-    for (const char* name : {"a-side", "level", "z-side"}) {
-      if (std::string(name) == "level" ? depth == kDepth : !side) continue;
-      ASSERT_EQ(mkdirat(fd, name, 0700), 0);
-      if (std::string(name) == "level") continue;
-      const std::string file = std::string(1, name[0]) + std::to_string(depth) + ".dat";
-      const int dir = openat(fd, name, O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-      close(openat(dir, file.c_str(), O_CREAT | O_WRONLY | O_CLOEXEC, 0600));
-      close(dir);
+  // Made as shallow folders "l<depth>", then each moved into the one above as "level".
+  // Now and then two folders beside the level, listed before or after it as the file
+  // system likes: one of them is entered after the walk came back up from below.
+  for (int depth = 0; depth <= kDepth; path += "/level", ++depth) {
+    tree.Folder("l" + std::to_string(depth));
+    if (depth % 400 != 7) continue;
+    for (const std::string side : {"a", "z"}) {
+      const std::string file = side + std::to_string(depth) + ".dat";
+      tree.File("l" + std::to_string(depth) + "/" + side + "-side/" + file, 0);
       tree.File(file, 0);
-      expected.insert(testing::Sorted({path + "/" + name + "/" + file, tree.Path(file)}));
+      expected.insert(testing::Sorted({path + "/" + side + "-side/" + file, tree.Path(file)}));
     }
   }
-  const int bottom = openat(fd, "bottom.dat", O_CREAT | O_WRONLY | O_CLOEXEC, 0600);
-  close(fd);
-  ASSERT_EQ(ftruncate(bottom, 7), 0);
-  close(bottom);
+  const int top = open(tree.root().c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  for (int depth = kDepth; depth > 0; --depth) {
+    const int above =
+        openat(top, ("l" + std::to_string(depth - 1)).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    ASSERT_EQ(renameat(top, ("l" + std::to_string(depth)).c_str(), above, "level"), 0);
+    close(above);
+  }
+  ASSERT_EQ(renameat(top, "l0", top, "chain"), 0);
+  path.resize(path.size() - 6);  // the loop went one level past the bottom
   expected.insert(testing::Sorted({path + "/bottom.dat", tree.Path("bottom.dat")}));
   ASSERT_GT(path.size(), 5u * 4096);
 
@@ -199,8 +195,7 @@ TEST(SearchRun, AChainFarDeeperThanPathsGoIsWalkedQuicklyWithFewOpenFolders) {
   EXPECT_LT(seconds, 20.0);  // each folder opened again from the root: minutes
 
   // Cut into shallow folders, each level moved up beside the chain, for the tree to remove.
-  const int top = open(tree.root().c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-  fd = openat(top, "chain", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  int fd = openat(top, "chain", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
   for (int depth = 0; renameat(fd, "level", top, ("cut" + std::to_string(depth)).c_str()) == 0;
        ++depth) {
     close(fd);
