@@ -187,8 +187,7 @@ TEST(ReadAhead, APausedWalkResumesToTheWholeResultAndAStopIsQuick) {
     FolderScan* scan = run.Scans()[0].get();
     testing::WaitUntil([&] { return scan->foldersEntered() >= 5; }, 2000);
     if (scan->TEST_RequestPause()) {
-      testing::WaitUntil([&] { return scan->state() == FolderScan::kPaused; }, 2000);
-      EXPECT_EQ(scan->state(), FolderScan::kPaused);
+      EXPECT_TRUE(testing::WaitUntil([&] { return scan->state() == FolderScan::kPaused; }, 2000));
       const long entered = scan->foldersEntered();
       std::this_thread::sleep_for(std::chrono::milliseconds(150));
       EXPECT_EQ(scan->foldersEntered(), entered);  // the listers read ahead, the walk waits
@@ -234,16 +233,14 @@ TEST(ReadAhead, AFolderReplacedAfterItWasReadAheadIsReadAgain) {
     ASSERT_EQ(scan.foldersEntered(), 2);  // "top" and the first side
     ASSERT_TRUE(scan.TEST_RequestPause());
   }
-  testing::WaitUntil([&] { return scan.state() == FolderScan::kPaused; }, 3000);
-  ASSERT_EQ(scan.state(), FolderScan::kPaused);
+  ASSERT_TRUE(testing::WaitUntil([&] { return scan.state() == FolderScan::kPaused; }, 3000));
   std::this_thread::sleep_for(std::chrono::milliseconds(200));
   for (const std::string side : {"a", "b"}) {
     fs::rename(tree.Path("top/" + side), tree.Path("gone-" + side));
     tree.File("top/" + side + "/" + side + "-new");
   }
   ASSERT_TRUE(scan.Resume());
-  testing::WaitUntil([&] { return scan.state() == FolderScan::kCompleted; }, 5000);
-  ASSERT_EQ(scan.state(), FolderScan::kCompleted);
+  ASSERT_TRUE(testing::WaitUntil([&] { return scan.state() == FolderScan::kCompleted; }, 5000));
   const auto keys = scan.IndexOf()->Keys();
   const std::set<std::string> names(keys.begin(), keys.end());
   // The side being walked keeps the files listed before; the other is the new folder.
