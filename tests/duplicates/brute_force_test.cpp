@@ -144,7 +144,9 @@ std::vector<File> randomFiles(uint32_t seed) {
   const int count = 5 + static_cast<int>(random() % 60);
   for (int i = 0; i < count; ++i) {
     File f;
-    f.folder = "/d" + std::to_string(random() % 5) + "/";
+    // Folders one and two deep, so that the scans hold their parts in different orders.
+    f.folder = "/d" + std::to_string(random() % 3) + "/";
+    if (random() % 2) f.folder += "e" + std::to_string(random() % 2) + "/";
     f.name = pool[random() % pool.size()];
     f.size = static_cast<int64_t>(random() % 3) * (int64_t{1} << 33);
     f.time = static_cast<int64_t>(random() % 3) * 86400 * kSecond +

@@ -1,6 +1,7 @@
 // Helpers of the grouping tests: criteria nodes, a fixed local clock and result dumps.
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
 #include <set>
 #include <string>
@@ -36,18 +37,6 @@ inline bool FakeLocalTime(int64_t fileTime, LocalStamp* out) {
 
 using Group = std::vector<std::string>;  // sorted paths
 
-// The groups of a result tree as sorted sets of paths.
-inline std::set<Group> CanonicalGroups(const DataNode* root) {
-  std::set<Group> groups;
-  for (const DataNode* g = root ? root->FirstChild() : nullptr; g; g = g->Next()) {
-    Group paths;
-    for (const DataNode* f = g->FirstChild(); f; f = f->Next()) paths.push_back(tf::FullName(f));
-    std::sort(paths.begin(), paths.end());
-    groups.insert(paths);
-  }
-  return groups;
-}
-
 // The paths of each group in tree order.
 inline std::vector<Group> GroupsInOrder(const DataNode* root) {
   std::vector<Group> groups;
@@ -55,6 +44,16 @@ inline std::vector<Group> GroupsInOrder(const DataNode* root) {
     groups.emplace_back();
     for (const DataNode* f = g->FirstChild(); f; f = f->Next())
       groups.back().push_back(tf::FullName(f));
+  }
+  return groups;
+}
+
+// The groups of a result tree as sorted sets of paths.
+inline std::set<Group> CanonicalGroups(const DataNode* root) {
+  std::set<Group> groups;
+  for (Group& paths : GroupsInOrder(root)) {
+    std::sort(paths.begin(), paths.end());
+    groups.insert(std::move(paths));
   }
   return groups;
 }

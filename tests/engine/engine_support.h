@@ -17,6 +17,7 @@
 
 #include "datatree/data_node.h"
 #include "scan/filter_clock.h"
+#include "search/folder_scan.h"
 #include "search/search_run.h"
 #include "tests/duplicates/grouping_support.h"
 #include "tests/support/temp_tree.h"
@@ -37,11 +38,7 @@ inline DataNode* MakeDescriptor(const std::vector<std::string>& include,
   for (const std::string& path : include) CreateNode(in, path.c_str(), ATTACH_LAST_CHILD);
   for (const std::string& path : exclude) CreateNode(out, path.c_str(), ATTACH_LAST_CHILD);
   CreateNode(root, "filters", ATTACH_LAST_CHILD);
-  DataNode* settings = CreateNode(root, "settings", ATTACH_LAST_CHILD);
-  settings->attrs.Set("name", AttrValue::FromInt(name), 1);
-  settings->attrs.Set("symbols", AttrValue::FromInt(5), 1);
-  settings->attrs.Set("time", AttrValue::FromInt(time), 1);
-  settings->attrs.Set("size", AttrValue::FromInt(size), 1);
+  MakeSettings(name, 5, time, size)->Attach(root, ATTACH_LAST_CHILD);
   return root;
 }
 
@@ -62,6 +59,13 @@ inline bool RunToEnd(SearchRun& run) {
   return true;
 }
 
+// Prepares `run` with `descriptor` (deleted here), starts it and ticks it to its end.
+inline bool RunWhole(SearchRun& run, DataNode* descriptor) {
+  const bool prepared = run.Prepare(descriptor);
+  DeleteNode(descriptor);
+  return prepared && run.Start() && RunToEnd(run);
+}
+
 // Polls `done` every millisecond for up to `ms` milliseconds; its last answer.
 template <typename Done>
 bool WaitUntil(Done done, int ms = 6000) {
@@ -74,8 +78,20 @@ inline Group Sorted(Group group) {
   return group;
 }
 
-inline std::set<Group> GroupsOf(const DataNode* root) {
-  return CanonicalGroups(root);
+// A tree of `folders` folders of `files` files, every name twice.
+inline void MakeBusyTree(const TempTree& tree, int folders, int files) {
+  for (int d = 0; d < folders; ++d)
+    for (int f = 0; f < files; ++f)
+      tree.File("d" + std::to_string(d) + "/f" + std::to_string((d / 2) * files + f));
+}
+
+// The parameters of one folder walk over `root` with the descriptor's filters and criteria.
+inline ScanParams ScanParamsOf(DataNode* descriptor, const std::string& root) {
+  ScanParams params;
+  params.root = root;
+  params.filters = FindChild(descriptor, "filters");
+  params.settings = FindChild(descriptor, "settings");
+  return params;
 }
 
 }  // namespace tf::testing

@@ -1,6 +1,6 @@
-// The walk whose folders several threads read ahead finds exactly what the walk of one
-// thread finds, in the same order, on random trees checked against a reference listing;
-// and it still pauses and stops at once.
+// One folder walk on its worker: stopped before it starts, left alone, paused, stopped,
+// and read ahead by several threads, which must find exactly what one thread finds, in
+// the same order, on random trees checked against a reference listing.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -22,27 +22,52 @@
 namespace tf {
 namespace {
 
+using testing::CanonicalGroups;
 using testing::FastOptions;
 using testing::Group;
-using testing::GroupsOf;
 using testing::MakeDescriptor;
 using testing::RunToEnd;
 using testing::TempTree;
 
 namespace fs = std::filesystem;
 
-// Every group and file of a result in the order the result holds them.
-std::vector<std::string> orderedResult(const DataNode* root) {
-  std::vector<std::string> lines;
-  for (const DataNode* g = root ? root->FirstChild() : nullptr; g; g = g->Next()) {
-    lines.push_back("group " + std::string(g->Name()));
-    for (const DataNode* f = g->FirstChild(); f; f = f->Next()) lines.push_back(tf::FullName(f));
-  }
-  return lines;
+// A stop before the start ends the worker at once; one worker per scan; a finished scan
+// hands its index over once.
+TEST(FolderScan, StopBeforeStartAndAfterTheEnd) {
+  TempTree tree;
+  tree.File("a/x");
+  DataNode* descriptor = MakeDescriptor({tree.root()}, {}, 0, 1, 1);
+  const ScanParams params = testing::ScanParamsOf(descriptor, tree.root());
+  FolderScan never;
+  never.Stop();  // not configured: nothing happens
+  EXPECT_EQ(never.state(), FolderScan::kNew);
+  ASSERT_TRUE(never.Configure(params));
+  EXPECT_FALSE(never.Configure(params));
+  never.Stop();
+  EXPECT_TRUE(never.StartThread(1, nullptr));
+  never.Join();
+  EXPECT_EQ(never.state(), FolderScan::kStopped);
+  EXPECT_EQ(never.foldersEntered(), 0);
+
+  FolderScan finished;
+  ASSERT_TRUE(finished.Configure(params));
+  int priorityAsked = -1;
+  ASSERT_TRUE(finished.StartThread(0, [&](int p) { priorityAsked = p; }));
+  EXPECT_FALSE(finished.StartThread(0, nullptr));
+  testing::WaitUntil([&] { return finished.state() == FolderScan::kCompleted; });
+  finished.Join();
+  EXPECT_EQ(priorityAsked, 0);
+  finished.Stop();
+  EXPECT_EQ(finished.state(), FolderScan::kCompleted);
+  ASSERT_NE(finished.IndexOf(), nullptr);
+  EXPECT_EQ(finished.IndexOf()->KeyCount(), 1u);
+  finished.Accept();
+  EXPECT_EQ(finished.IndexOf(), nullptr);
+  DeleteNode(descriptor);
 }
 
 struct Walked {
-  std::vector<std::string> ordered;
+  std::vector<Group> ordered;  // every group and file in the order the result holds them
   std::set<Group> groups;
   std::vector<long> foldersEntered;
 };
@@ -54,8 +79,8 @@ Walked walk(const DataNode* descriptor, bool oneThread) {
   SearchRun run(options);
   Walked walked;
   EXPECT_TRUE(run.Prepare(descriptor) && run.Start() && RunToEnd(run));
-  walked.ordered = orderedResult(run.ResultRoot());
-  walked.groups = GroupsOf(run.ResultRoot());
+  walked.ordered = testing::GroupsInOrder(run.ResultRoot());
+  walked.groups = CanonicalGroups(run.ResultRoot());
   for (const auto& scan : run.Scans()) walked.foldersEntered.push_back(scan->foldersEntered());
   return walked;
 }
@@ -77,7 +102,9 @@ struct RandomTree {
       tree.Folder(folder);
       folders.push_back(folder);
     }
-    const char* names[] = {"a.txt", "b.txt", "A.txt", "c", ".hidden", "report.doc", "x y.dat"};
+    // An odd name is kept byte for byte.
+    const char* names[] = {"a.txt",   "b.txt",      "A.txt",         "c",
+                           ".hidden", "report.doc", "x y\n\xff\"<q>"};
     for (int i = 0; i < 400; ++i) {
       const std::string path = folders[random() % folders.size()] + names[random() % 7];
       if (fs::exists(tree.Path(path))) continue;
@@ -86,6 +113,12 @@ struct RandomTree {
       tree.File(path, size, time);
       files.emplace_back(path, size, time);
     }
+    // Links are neither followed nor grouped: one to the top, one to a file under its name.
+    tree.Folder("links");
+    fs::create_symlink(tree.root(), tree.Path("links/up"));
+    const std::string target = std::get<0>(files.front());
+    fs::create_symlink(tree.Path(target),
+                       tree.Path("links/" + target.substr(target.rfind('/') + 1)));
   }
 
   // The groups of true duplicates (same name, size and time) outside `excluded` folders.
@@ -118,7 +151,7 @@ TEST(ReadAhead, BothWalksAgreeWithTheReferenceAndWithEachOther) {
       std::sort(excluded.begin(), excluded.end());
       if (excluded[1].rfind(excluded[0], 0) == 0) excluded.pop_back();
     }
-    std::vector<std::string> excludePaths;
+    std::vector<std::string> excludePaths = {"/else"};  // an exclusion never met does no harm
     for (const std::string& folder : excluded) excludePaths.push_back(random.tree.Path(folder));
     std::vector<std::string> include = {random.tree.root()};
     if (seed % 4 == 1 && random.folders.size() > 2 && !random.folders[1].empty()) {
@@ -128,7 +161,7 @@ TEST(ReadAhead, BothWalksAgreeWithTheReferenceAndWithEachOther) {
     const bool docOnly = seed % 5 == 2;
     if (docOnly) {
       DataNode* nameFilter = CreateNameFilterNode(FindChild(descriptor, "filters"));
-      SetNameInclude(nameFilter, "*.doc");
+      SetNameInclude(nameFilter, "*.DOC");  // names match in any case
       SetFilterEnabled(nameFilter, 1);
     }
     const Walked one = walk(descriptor, true);
@@ -140,17 +173,9 @@ TEST(ReadAhead, BothWalksAgreeWithTheReferenceAndWithEachOther) {
   }
 }
 
-// A tree wide and deep enough that the walk is still busy when it is paused and stopped.
-void makeBusyTree(TempTree& tree) {
-  for (int a = 0; a < 40; ++a)
-    for (int b = 0; b < 10; ++b)
-      for (int f = 0; f < 10; ++f)
-        tree.File("p" + std::to_string(a) + "/q" + std::to_string(b) + "/f" + std::to_string(f), 1);
-}
-
 TEST(ReadAhead, APausedWalkResumesToTheWholeResultAndAStopIsQuick) {
   TempTree tree;
-  makeBusyTree(tree);
+  testing::MakeBusyTree(tree, 400, 10);  // the walk is still busy when paused and stopped
   DataNode* descriptor = MakeDescriptor({tree.root()}, {});
   const Walked alone = walk(descriptor, true);
 
@@ -162,15 +187,14 @@ TEST(ReadAhead, APausedWalkResumesToTheWholeResultAndAStopIsQuick) {
     FolderScan* scan = run.Scans()[0].get();
     testing::WaitUntil([&] { return scan->foldersEntered() >= 5; }, 2000);
     if (scan->TEST_RequestPause()) {
-      testing::WaitUntil([&] { return scan->state() == FolderScan::kPaused; }, 2000);
-      EXPECT_EQ(scan->state(), FolderScan::kPaused);
+      EXPECT_TRUE(testing::WaitUntil([&] { return scan->state() == FolderScan::kPaused; }, 2000));
       const long entered = scan->foldersEntered();
       std::this_thread::sleep_for(std::chrono::milliseconds(150));
       EXPECT_EQ(scan->foldersEntered(), entered);  // the listers read ahead, the walk waits
       EXPECT_TRUE(scan->Resume());
     }
     ASSERT_TRUE(RunToEnd(run));
-    EXPECT_EQ(orderedResult(run.ResultRoot()), alone.ordered);
+    EXPECT_EQ(testing::GroupsInOrder(run.ResultRoot()), alone.ordered);
   }
   {
     SearchRun run(options);
@@ -196,10 +220,7 @@ TEST(ReadAhead, AFolderReplacedAfterItWasReadAheadIsReadAgain) {
     tree.File(std::string("top/") + side + "/" + side + "-old");
   }
   DataNode* descriptor = MakeDescriptor({tree.root()}, {});
-  ScanParams params;
-  params.root = tree.root();
-  params.filters = FindChild(descriptor, "filters");
-  params.settings = FindChild(descriptor, "settings");
+  ScanParams params = testing::ScanParamsOf(descriptor, tree.root());
   params.readAhead = true;
   FolderScan scan;
   ASSERT_TRUE(scan.Configure(params));
@@ -212,16 +233,14 @@ TEST(ReadAhead, AFolderReplacedAfterItWasReadAheadIsReadAgain) {
     ASSERT_EQ(scan.foldersEntered(), 2);  // "top" and the first side
     ASSERT_TRUE(scan.TEST_RequestPause());
   }
-  testing::WaitUntil([&] { return scan.state() == FolderScan::kPaused; }, 3000);
-  ASSERT_EQ(scan.state(), FolderScan::kPaused);
+  ASSERT_TRUE(testing::WaitUntil([&] { return scan.state() == FolderScan::kPaused; }, 3000));
   std::this_thread::sleep_for(std::chrono::milliseconds(200));
   for (const std::string side : {"a", "b"}) {
     fs::rename(tree.Path("top/" + side), tree.Path("gone-" + side));
     tree.File("top/" + side + "/" + side + "-new");
   }
   ASSERT_TRUE(scan.Resume());
-  testing::WaitUntil([&] { return scan.state() == FolderScan::kCompleted; }, 5000);
-  ASSERT_EQ(scan.state(), FolderScan::kCompleted);
+  ASSERT_TRUE(testing::WaitUntil([&] { return scan.state() == FolderScan::kCompleted; }, 5000));
   const auto keys = scan.IndexOf()->Keys();
   const std::set<std::string> names(keys.begin(), keys.end());
   // The side being walked keeps the files listed before; the other is the new folder.
