@@ -1,15 +1,16 @@
 #include "platform/file_ops.h"
 
-#include <dirent.h>
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdlib>
 
 #include "platform/path_utils.h"
 #include "platform/standard_paths.h"
+#include "platform/stored_file.h"
 #include "platform/trash.h"
 #include "tests/support/scripted_questions.h"
 #include "tests/support/temp_tree.h"
@@ -46,13 +47,10 @@ struct stat statOf(const std::string& path) {
 
 // Names of the folder's entries that a failed copy could have left behind.
 int leftovers(const std::string& folder) {
-  int n = 0;
-  DIR* d = opendir(folder.c_str());
-  if (!d) return -1;
-  while (const dirent* e = readdir(d))
-    if (std::string(e->d_name).find(".tf-copy-") != std::string::npos) ++n;
-  closedir(d);
-  return n;
+  std::vector<std::string> names;
+  ListFolderNames(folder, &names);
+  return std::count_if(names.begin(), names.end(),
+                       [](const std::string& n) { return n.find(".tf-copy-") != n.npos; });
 }
 
 bool differentDevices(const std::string& a, const std::string& b) {

@@ -1,7 +1,5 @@
-// The program's own files on real folders: reads that refuse what is not a regular file
-// without waiting on it, and saves that never follow a planted name and never leave half
-// a file. Damaged settings files set aside under names of their own, and names that are
-// no file left alone, are followed through the application shell's tests.
+// The program's own files: reads that refuse what is not a regular file without waiting
+// on it, and saves that never follow a planted name and never leave half a file.
 #include "platform/stored_file.h"
 
 #include <fcntl.h>
