@@ -6,6 +6,13 @@
 #include <string>
 #include <vector>
 
+#include "datatree/node_ptr.h"
+#include "scan/attribute_filter.h"
+#include "scan/filter_nodes.h"
+#include "scan/filter_set.h"
+#include "scan/name_filter.h"
+#include "scan/size_filter.h"
+
 namespace tf {
 namespace {
 
@@ -102,6 +109,104 @@ TEST(MaskList, WildcardAgreesWithBruteForce) {
     }
   }
   EXPECT_GT(positives, 1000);  // the draw is not all misses
+}
+
+NodePtr nameNode(const char* include, const char* exclude = nullptr) {
+  NodePtr node(CreateNameFilterNode(nullptr));
+  SetFilterEnabled(node.get(), 1);
+  if (include) SetNameInclude(node.get(), include);
+  if (exclude) SetNameExclude(node.get(), exclude);
+  return node;
+}
+
+// Texts only a stored or hand-edited descriptor holds.
+TEST(NameFilter, ReadsMaskTextLikeTheEditorsWriteIt) {
+  NodePtr node = nameNode(" *.doc , *.txt", "*.bak;~*");
+  NameFilter f;
+  ASSERT_TRUE(f.Load(node.get()));
+  EXPECT_TRUE(f.MatchName("B.TXT"));
+  EXPECT_FALSE(f.MatchName("~lock.txt"));
+  // "*.*" or "*" anywhere, or nothing at all, takes every file.
+  for (const char* text : {"*.doc;*.*;*.txt", "*.txt,*", "   "}) {
+    NodePtr all = nameNode(text);
+    f.Load(all.get());
+    EXPECT_TRUE(f.MatchName("noext")) << "'" << text << "'";
+  }
+  // An exclude text that begins with ';' excludes nothing.
+  NodePtr n = nameNode("*.bak", ";*.bak");
+  f.Load(n.get());
+  EXPECT_TRUE(f.MatchName("a.bak"));
+  // Past 1023 bytes the text is ignored, even in the middle of a mask.
+  std::string text = "*.q" + std::string(1010, 'z');  // one mask of 1013 bytes
+  text += ";*.abcdefgh";                              // its 'h' is byte 1024
+  NodePtr longNode = nameNode(text.c_str());
+  f.Load(longNode.get());
+  EXPECT_TRUE(f.MatchName("x.abcdefg"));
+  EXPECT_FALSE(f.MatchName("x.abcdefgh"));
+}
+
+NodePtr sizeNode(int32_t choice, int32_t value, int32_t units) {
+  NodePtr node(CreateSizeFilterNode(nullptr));
+  SetFilterEnabled(node.get(), 1);
+  SetSizeSwitch(node.get(), choice);
+  SetSizeValue1(node.get(), value);
+  SetSizeUnits1(node.get(), units);
+  return node;
+}
+
+bool sizeTakes(const NodePtr& node, int64_t size) {
+  SizeFilter f;
+  f.Load(node.get());
+  FileInfo info;
+  info.size = size;
+  return f.Match(info);
+}
+
+// What only a stored or damaged descriptor holds.
+TEST(SizeAndAttributeFilters, LargeSizesAndUnknownCodesFallBack) {
+  // Switch 0 at least, 1 at most; units 0 KB, 2 GB.
+  EXPECT_FALSE(sizeTakes(sizeNode(0, 3, 2), 3221225471LL));  // 3 GB: beyond 32 bits
+  EXPECT_TRUE(sizeTakes(sizeNode(0, 3, 2), 3221225472LL));
+  EXPECT_FALSE(sizeTakes(sizeNode(1, 5, 9), 5121));  // unknown unit: KB
+  EXPECT_FALSE(sizeTakes(sizeNode(7, 1, 0), 1023));  // unknown switch: at least
+  NodePtr node(CreateAttributeFilterNode(nullptr));
+  SetFilterEnabled(node.get(), 1);
+  SetAttrSystem(node.get(), 2);
+  SetAttrArchive(node.get(), 5);  // unknown rule: ignored
+  AttributeFilter f;
+  f.Load(node.get());
+  auto takes = [&f](uint32_t attributes) {
+    FileInfo info;
+    info.attributes = attributes;
+    return f.Match(info);
+  };
+  EXPECT_TRUE(takes(kAttrHidden | kAttrReadOnly | kAttrArchive));
+  EXPECT_FALSE(takes(kAttrHidden | kAttrSystem));
+}
+
+// The scan asks the name while listing and the rest after a stat; neither half may ask
+// the other's question, and disabled filters take everything.
+TEST(FilterSet, BuildsActiveFiltersAndSplitsNameFromStat) {
+  NodePtr filters(CreateNode(nullptr, "filters", ATTACH_ROOT));
+  UtcFilterClock clock;
+  DataNode* name = CreateNameFilterNode(filters.get());
+  DataNode* size = CreateSizeFilterNode(filters.get());
+  CreateTimeFilterNode(filters.get(), clock);
+  CreateAttributeFilterNode(filters.get());
+  FilterSet set;
+  EXPECT_EQ(set.LoadFrom(filters.get(), clock), 0);  // all disabled
+  FileInfo big{"a.jpg", 5 << 20, 0, 0, 0, 0};
+  SetFilterEnabled(name, 1);
+  SetNameInclude(name, "*.jpg");
+  SetFilterEnabled(size, 1);
+  SetSizeSwitch(size, 1);  // at most 1 MB
+  EXPECT_EQ(set.LoadFrom(filters.get(), clock), 2);
+  FileInfo other{"b.png", 1000, 0, 0, 0, 0};
+  EXPECT_FALSE(set.Match(big));
+  EXPECT_FALSE(set.MatchName("b.png"));
+  EXPECT_TRUE(set.MatchName("a.jpg"));  // the size is not asked
+  EXPECT_TRUE(set.MatchInfo(other));    // the name is not asked again
+  EXPECT_FALSE(set.MatchInfo(big));
 }
 
 }  // namespace
