@@ -126,12 +126,6 @@ TEST(ScanPriorityTest, OnlyTheScanningThreadChangesAndNoLevelFails) {
   EXPECT_EQ(getpriority(PRIO_PROCESS, 0), processNice);
   EXPECT_TRUE(applyOnThread(1, &before, &after, &io));
   EXPECT_EQ(after, before);
-  // Raising the priority needs a right an ordinary user lacks: either it is granted or
-  // the thread carries on unchanged.
-  for (int priority : {2, -1}) {
-    const bool applied = applyOnThread(priority, &before, &after, &io);
-    EXPECT_EQ(after, applied ? -5 : before) << priority;
-  }
 }
 
 }  // namespace

@@ -217,11 +217,8 @@ TEST(FilterEditing, TypedValuesStayWithinWhatTheFilterCanHold) {
     EXPECT_FALSE(filter->MatchName("song.flac"));
   }
 
-  // 31 January turned to February and on to March: the cut day stays cut.
-  CalendarDate date = WithDatePart(CalendarDate{2026, 1, 31}, kDateMonth, 2);
-  EXPECT_EQ(WithDatePart(date, kDateMonth, 3), (CalendarDate{2026, 3, 28}));
   // 29 February: kept in leap years, 28 in the others, 2100 among them.
-  date = WithDatePart(CalendarDate{2024, 2, 1}, kDateDay, 29);
+  const CalendarDate date = WithDatePart(CalendarDate{2024, 2, 1}, kDateDay, 29);
   EXPECT_EQ(WithDatePart(date, kDateYear, 2000), (CalendarDate{2000, 2, 29}));
   EXPECT_EQ(WithDatePart(date, kDateYear, 2100), (CalendarDate{2100, 2, 28}));
 }

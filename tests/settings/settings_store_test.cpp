@@ -7,7 +7,6 @@
 
 #include "datatree/node_xml.h"
 #include "settings/settings_store.h"
-#include "settings/tool_node.h"
 #include "tests/support/file_size_limit.h"
 #include "tests/support/temp_tree.h"
 
@@ -55,10 +54,6 @@ TEST_F(SettingsStoreTest, MissingKeysTakeTheirDefaultsAndChangesSurviveAReload) 
   EXPECT_EQ(m_store.SetTooltips(0), 1);
   EXPECT_EQ(m_store.SetPriority(-2), 1);
 
-  // Tool texts full of markup come back whole.
-  const std::string name = "a<b>&\"c\" &#60;";
-  const std::string command = "sh -c 'echo \"%f1\" > /tmp/x && cat <\"%f2\"'";
-  AddToolNode(m_store.GetOrCreate("tools_section"), name, command, "");
   ASSERT_EQ(m_store.Save(), 1);
   EXPECT_NE(testing::ReadFile(file).find("<node name=\"extra\" val=\"5\"/>"), std::string::npos);
 
@@ -67,9 +62,6 @@ TEST_F(SettingsStoreTest, MissingKeysTakeTheirDefaultsAndChangesSurviveAReload) 
   EXPECT_EQ(again.GetTooltips(), 0);   // a zero value, written without val, reads as 0
   EXPECT_EQ(again.GetPriority(), -2);  // sign-extended
   EXPECT_EQ(again.GetFilterFlag(), 1);
-  std::string n, c, d = "stale";
-  ASSERT_TRUE(ReadToolNode(again.GetOrCreate("tools_section")->LastChild(), &n, &c, &d));
-  EXPECT_EQ(n + "|" + c + "|" + d, name + "|" + command + "|");
 }
 
 TEST_F(SettingsStoreTest, UnreadableFilesKeepTheDefaults) {
