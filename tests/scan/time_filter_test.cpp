@@ -177,6 +177,7 @@ TEST_F(TimeFilterTest, MissingTimesFallBack) {
   };
   EXPECT_TRUE(takes(TimeFilter::kModified, 0, in, out));  // judged by creation
   EXPECT_TRUE(takes(TimeFilter::kModified, 0, 0, in));
+  EXPECT_TRUE(takes(TimeFilter::kCreated, in, 0, out));
   EXPECT_TRUE(takes(TimeFilter::kAccessed, in, out, 0));
   EXPECT_TRUE(takes(9, in, out, out));  // unknown mode: modified
   EXPECT_FALSE(takes(TimeFilter::kModified, 0, 0, 0));
