@@ -157,9 +157,7 @@ NodePtr sizeNode(int32_t choice, int32_t value, int32_t units) {
 bool sizeTakes(const NodePtr& node, int64_t size) {
   SizeFilter f;
   f.Load(node.get());
-  FileInfo info;
-  info.size = size;
-  return f.Match(info);
+  return f.Match(FileInfo{"", size});
 }
 
 // What only a stored or damaged descriptor holds.
@@ -175,11 +173,7 @@ TEST(SizeAndAttributeFilters, LargeSizesAndUnknownCodesFallBack) {
   SetAttrArchive(node.get(), 5);  // unknown rule: ignored
   AttributeFilter f;
   f.Load(node.get());
-  auto takes = [&f](uint32_t attributes) {
-    FileInfo info;
-    info.attributes = attributes;
-    return f.Match(info);
-  };
+  auto takes = [&f](uint32_t attributes) { return f.Match(FileInfo{"", 0, 0, 0, 0, attributes}); };
   EXPECT_TRUE(takes(kAttrHidden | kAttrReadOnly | kAttrArchive));
   EXPECT_FALSE(takes(kAttrHidden | kAttrSystem));
 }
