@@ -22,19 +22,16 @@ TEST(FolderLister, YieldsExactlyTheRegularFilesOfAHostileFolder) {
   TempTree dir;
   ASSERT_TRUE(WriteFile(dir / "plain.txt", "0123456789"));
   const std::string longName = std::string(246, 'n') + ".txt";  // 250 bytes
-  ASSERT_TRUE(WriteFile(dir / longName, ""));
-  ASSERT_TRUE(WriteFile(dir / ".hidden", ""));
-  ASSERT_TRUE(WriteFile(dir / "readonly", ""));
+  for (const std::string& empty : {longName, std::string(".hidden"), std::string("readonly")})
+    ASSERT_TRUE(WriteFile(dir / empty, ""));
   ASSERT_EQ(chmod((dir / "readonly").c_str(), 0444), 0);
   ASSERT_EQ(symlink("plain.txt", (dir / "link to file").c_str()), 0);
   ASSERT_EQ(symlink("self", (dir / "self").c_str()), 0);  // a loop of one
   ASSERT_EQ(symlink(".", (dir / "dot link").c_str()), 0);
   ASSERT_EQ(mkfifo((dir / "fifo").c_str(), 0600), 0);
-  ASSERT_EQ(mkdir((dir / "sub").c_str(), 0700), 0);
-  ASSERT_EQ(mkdir((dir / "locked").c_str(), 0700), 0);
-  ASSERT_TRUE(WriteFile(dir / "locked/inside", ""));
+  dir.Folder("sub"), dir.Folder(".Trash-1000");
+  ASSERT_TRUE(WriteFile(dir.Folder("locked") + "/inside", ""));
   ASSERT_EQ(chmod((dir / "locked").c_str(), 0), 0);
-  ASSERT_EQ(mkdir((dir / ".Trash-1000").c_str(), 0700), 0);
   const struct timespec times[2] = {{981173006, 0}, {981173106, 123456789}};
   ASSERT_EQ(utimensat(AT_FDCWD, (dir / "plain.txt").c_str(), times, 0), 0);
 
@@ -132,9 +129,7 @@ TEST(FolderLister, WalksAFolderChainDeeperThanPathMax) {
 // folder it was, never one that took its place, and never through a link.
 TEST(FolderLister, ReopenFindsOnlyTheSameFolderAgain) {
   TempTree dir;
-  ASSERT_EQ(mkdir((dir / "a").c_str(), 0700), 0);
-  ASSERT_EQ(mkdir((dir / "a/b").c_str(), 0700), 0);
-  ASSERT_EQ(mkdir((dir / "a/b/c").c_str(), 0700), 0);
+  dir.Folder("a/b/c");
   ASSERT_EQ(symlink("b", (dir / "a/link").c_str()), 0);
   FolderLister lister;
   FolderHandle a, b, c, again;
@@ -154,9 +149,7 @@ TEST(FolderLister, ReopenFindsOnlyTheSameFolderAgain) {
   EXPECT_FALSE(FolderLister::Reopen(a, "b", b.device, b.inode, &again));
   EXPECT_EQ(again.fd, -1);
   ASSERT_TRUE(FolderLister::Reopen(c, "..", b.device, b.inode, &again));
-  FolderLister::CloseHandle(&again);
-  FolderLister::CloseHandle(&a);
-  FolderLister::CloseHandle(&c);
+  for (FolderHandle* h : {&again, &a, &c}) FolderLister::CloseHandle(h);
 }
 
 TEST(DosAttributes, ReadFromTheExtendedAttributesOfNtfsAndSamba) {
