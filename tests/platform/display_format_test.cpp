@@ -49,6 +49,7 @@ TEST(FormatNumbers, SizesAndGroupedDigits) {
   EXPECT_EQ(sizeText(1000000), "0.95 MB");
   EXPECT_EQ(sizeText(3076), "3.00 K");  // 3.0039...: not within 1e-7 of 3
   EXPECT_EQ(sizeText(INT64_MAX), "8589934592 Gb");
+  EXPECT_EQ(FormatGroupedNumber(-123456), "-123 456");  // the sign stays with the digits
   EXPECT_EQ(FormatGroupedNumber(INT64_MIN), "-9 223 372 036 854 775 808");
 }
 
