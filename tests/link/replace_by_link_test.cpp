@@ -147,6 +147,7 @@ TEST_F(ReplaceByLinkTest, RefusalsChangeNothingAndTheReplacementIsRemembered) {
   dialog.target.clear();
   EXPECT_EQ(replace(shell), 0);
   EXPECT_EQ(dialog.shownPreselected, 0);
+  EXPECT_FALSE(LinkTargetUsable(dir / "missing"));  // a link to nothing loses the file
   EXPECT_FALSE(LinkTargetUsable(dir.path()));
 }
 

@@ -45,6 +45,7 @@ std::string sizeText(int64_t size) {
 // Sizes switch unit at decimal thresholds but are scaled in binary; whole values lose
 // their decimals, and the largest numbers must not overflow.
 TEST(FormatNumbers, SizesAndGroupedDigits) {
+  EXPECT_EQ(sizeText(1023) + "|" + sizeText(1024), "1023 |1 K");
   EXPECT_EQ(sizeText(999999), "976.56 K");
   EXPECT_EQ(sizeText(1000000), "0.95 MB");
   EXPECT_EQ(sizeText(3076), "3.00 K");  // 3.0039...: not within 1e-7 of 3
@@ -59,6 +60,8 @@ TEST_F(PinnedLocale, DatesAndTimesUseTheLocalTimeAndConvertBothWays) {
   std::string date, time, iso;
   EXPECT_TRUE(FormatDate(t, &date));
   EXPECT_EQ(date, "02/29/24");
+  EXPECT_TRUE(FormatTime(t, &time));
+  EXPECT_EQ(time, "13:04:05");
   setenv("TZ", "EST5", 1);  // local time, not UTC, is shown
   tzset();
   EXPECT_TRUE(FormatDateTimeIso(t, &iso, false, 1));
@@ -165,6 +168,7 @@ TEST_F(SpinningDisk, OnlyARotatingSataOrSasDiskOrAVolumeOnOneSpins) {
   EXPECT_FALSE(spinning(ssd));
   // Virtual disks say they rotate whatever lies beneath.
   EXPECT_FALSE(spinning(device("pci0000:00/0000:00:02.0/virtio1/block/vda", true)));
+  EXPECT_FALSE(spinning(device("virtual/block/loop0", true)));
   EXPECT_FALSE(
       spinning(device("pci0000:00/0000:00:14.0/usb2/2-1/2-1:1.0/host4/target4:0:0/"
                       "4:0:0:0/block/sde",

@@ -94,6 +94,7 @@ TEST(CommandLine, SplitsLikeTheToolsExpect) {
   EXPECT_EQ(SplitCommandLine("a\"b c\"d\tx \"\" \"say \"\"hi\"\"\""),
             (V{"ab cd", "x", "", "say \"hi\""}));
   EXPECT_EQ(SplitCommandLine("back\\\"slash"), (V{"back\\slash"}));  // no escapes: " opens
+  EXPECT_EQ(SplitCommandLine("\"unterminated arg"), (V{"unterminated arg"}));
   EXPECT_EQ(FileUri("/a b/c#d%e\xff-y_z.~"), "file:///a%20b/c%23d%25e%FF-y_z.~");
 }
 

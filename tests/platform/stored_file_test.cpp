@@ -163,13 +163,17 @@ TEST(PathText, JoinSplitReplaceAndNormaliseTakeNamesAsBytes) {
 
 TEST(StandardPaths, FollowXdgVariablesAndTheirDefaults) {
   const std::string savedHome = std::getenv("HOME") ? std::getenv("HOME") : "";
+  const std::string savedData = std::getenv("XDG_DATA_HOME") ? std::getenv("XDG_DATA_HOME") : "";
   setenv("HOME", "/home/someone", 1);
+  unsetenv("XDG_DATA_HOME");
+  EXPECT_EQ(DefaultBackupFolder(), "/home/someone/.local/share/twinfold/Backup");
   setenv("XDG_CONFIG_HOME", "relative/ignored", 1);  // only an absolute path counts
   EXPECT_EQ(ConfigHome(), "/home/someone/.config");
   setenv("XDG_CONFIG_HOME", "/cfg/", 1);
   EXPECT_EQ(DefaultSettingsFile(), "/cfg/twinfold/twinfold.dat");
   unsetenv("XDG_CONFIG_HOME");
   setenv("HOME", savedHome.c_str(), 1);
+  if (!savedData.empty()) setenv("XDG_DATA_HOME", savedData.c_str(), 1);
 
   const std::string program = ProgramFolder();
   ASSERT_EQ(PathKind(program + "/platform_test"), PATH_FILE);

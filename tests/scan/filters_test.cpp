@@ -36,6 +36,7 @@ TEST(MaskList, TheDotSeparatesAnExtensionOnlyWhereANameHasOne) {
     const char* name;
     bool expected;
   } cases[] = {
+      {"*.ete", "x.été", false},  // accents are not dropped
       // A mask without a dot takes any extension.
       {"readme", "README.TXT", true},
       {"readme", "my.readme", false},
@@ -361,6 +362,7 @@ TEST_F(TimeFilterTest, MissingTimesFallBack) {
   };
   EXPECT_TRUE(takes(TimeFilter::kModified, 0, in, out));  // judged by creation
   EXPECT_TRUE(takes(TimeFilter::kModified, 0, 0, in));
+  EXPECT_FALSE(takes(TimeFilter::kModified, out, in, in));  // only a missing time falls back
   EXPECT_TRUE(takes(TimeFilter::kCreated, in, 0, out));
   EXPECT_TRUE(takes(TimeFilter::kAccessed, in, out, 0));
   EXPECT_TRUE(takes(9, in, out, out));  // unknown mode: modified

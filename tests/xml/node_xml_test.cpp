@@ -109,11 +109,13 @@ NodePtr HostileTree() {
   SetDesc(root.get(), "");
   root->attrs.Set("", AttrValue::FromString("no name &#60; literal"), 0);
   root->attrs.Set("<big>", AttrValue::FromString(big), 0);
+  root->attrs.Set("empty", AttrValue::FromString(""), 0);
   root->attrs.Set("ref", AttrValue::FromStringRef("borrowed \"&\""), 0);
   root->attrs.Set("i-", AttrValue::FromInt(std::numeric_limits<int32_t>::min()), 0);
   root->attrs.Set("q+", AttrValue::FromInt64(std::numeric_limits<int64_t>::max()), 0);
   root->attrs.Set("r", AttrValue::FromReal(-1e300), 0);
   root->attrs.Set("r", AttrValue::FromReal(0.125), 0);  // a repeated name stays repeated
+  root->attrs.Set("r0", AttrValue::FromReal(0.0), 0);
   root->itable.Set(0, std::numeric_limits<int64_t>::min(), 1);
   root->itable.Set(2, std::numeric_limits<int64_t>::max(), 1);
   DataNode* child = CreateNode(root.get(), nullptr, ATTACH_LAST_CHILD);
@@ -300,6 +302,8 @@ TEST(AttrLines, WrittenWholeAndReadBackPastDamagedLines) {
   testing::WriteFile(file, "a: b: c\r\n");
   ASSERT_EQ(ReadAttrLines(file, &list, ": "), 1);
   EXPECT_STREQ(list.ValueOf("a").AsString(), "b: c");
+  EXPECT_EQ(ReadAttrLines(file, &list, ""), 1);  // no separator: no line can be split
+  EXPECT_EQ(list.Count(), 0);
 }
 
 }  // namespace
