@@ -1,11 +1,15 @@
 #include "platform/process_launcher.h"
+#include "platform/scan_priority.h"
 
 #include <gtest/gtest.h>
+#include <sys/resource.h>
+#include <sys/syscall.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <cstdlib>
+#include <thread>
 
 #include "tests/support/argv_record.h"
 #include "tests/support/scripted_questions.h"
@@ -20,8 +24,7 @@ using testing::ReadArgvRecord;
 using testing::StandIn;
 using testing::TempTree;
 
-// Quotes, "$(...)", backquotes and leading dashes in file names reach a tool unchanged
-// (the registered tools' tests); here what a tool's command line cannot carry.
+// What a shell would take apart reaches the program unchanged.
 TEST(RunCommand, PassesEveryArgumentThroughUntouched) {
   TempTree dir;
   const std::string out = dir / "record";
@@ -37,7 +40,6 @@ TEST(RunCommand, PassesEveryArgumentThroughUntouched) {
   EXPECT_FALSE(Exists(dir / "pwned"));
 }
 
-// A missing program or folder is named through the registered tools' tests.
 TEST(RunCommand, ReportsWhatCannotStartSeesTheExitStatusAndLeavesNoZombie) {
   TempTree dir;
   LaunchFailure failure;
@@ -60,8 +62,7 @@ TEST(RunCommand, ReportsWhatCannotStartSeesTheExitStatusAndLeavesNoZombie) {
 }
 
 // The viewer gets one absolute path that cannot pass for an option; the file manager is
-// asked to select the file; a folder gone since is named. Showing a folder, and a missing
-// opener, are followed through the folder page's Browse button.
+// asked to select the file; a folder gone since is named.
 TEST(Desktop, ViewerAndFileManagerGetTheFileWhole) {
   TempTree dir;
   ASSERT_TRUE(testing::WriteFile(dir / "-rf --help#", "x"));
@@ -90,12 +91,42 @@ TEST(Desktop, ViewerAndFileManagerGetTheFileWhole) {
 
 TEST(CommandLine, SplitsLikeTheToolsExpect) {
   using V = std::vector<std::string>;
-  EXPECT_EQ(SplitCommandLine("  a\tb  c "), (V{"a", "b", "c"}));
-  EXPECT_EQ(SplitCommandLine("\"say \"\"hi\"\"\""), (V{"say \"hi\""}));
-  EXPECT_EQ(SplitCommandLine("a\"b c\"d x \"\" y"), (V{"ab cd", "x", "", "y"}));
+  EXPECT_EQ(SplitCommandLine("a\"b c\"d\tx \"\" \"say \"\"hi\"\"\""),
+            (V{"ab cd", "x", "", "say \"hi\""}));
   EXPECT_EQ(SplitCommandLine("back\\\"slash"), (V{"back\\slash"}));  // no escapes: " opens
   EXPECT_EQ(SplitCommandLine("\"unterminated arg"), (V{"unterminated arg"}));
   EXPECT_EQ(FileUri("/a b/c#d%e\xff-y_z.~"), "file:///a%20b/c%23d%25e%FF-y_z.~");
+}
+
+// Applies `priority` on a thread of its own; answers whether it was granted, and fills in
+// that thread's nice value before and after and its I/O priority (-1 where unknown).
+bool applyOnThread(int priority, int* niceBefore, int* niceAfter, long* ioPriority) {
+  bool applied = false;
+  std::thread([&] {
+    const id_t self = static_cast<id_t>(syscall(SYS_gettid));
+    *niceBefore = getpriority(PRIO_PROCESS, self);
+    applied = ApplyScanPriority(priority);
+    *niceAfter = getpriority(PRIO_PROCESS, self);
+    *ioPriority = -1;
+#ifdef SYS_ioprio_get
+    *ioPriority = syscall(SYS_ioprio_get, 1, static_cast<int>(self));
+#endif
+  }).join();
+  return applied;
+}
+
+TEST(ScanPriorityTest, OnlyTheScanningThreadChangesAndNoLevelFails) {
+  const int processNice = getpriority(PRIO_PROCESS, 0);
+  int before = 0, after = 0;
+  long io = -1;
+  applyOnThread(0, &before, &after, &io);
+  EXPECT_EQ(after, 10);
+  if (io >= 0) {
+    EXPECT_EQ(io >> 13, 3);  // the idle I/O class, above the 13-bit level
+  }
+  EXPECT_EQ(getpriority(PRIO_PROCESS, 0), processNice);
+  EXPECT_TRUE(applyOnThread(1, &before, &after, &io));
+  EXPECT_EQ(after, before);
 }
 
 }  // namespace

@@ -1,7 +1,5 @@
-// The program's own files on real folders: reads that refuse what is not a regular file
-// without waiting on it, and saves that never follow a planted name and never leave half
-// a file. Damaged settings files set aside under names of their own, and names that are
-// no file left alone, are followed through the application shell's tests.
+// Paths and the program's own files: reads that refuse what is not a regular file without
+// waiting on it, and saves that never follow a planted name and never leave half a file.
 #include "platform/stored_file.h"
 
 #include <fcntl.h>
@@ -10,9 +8,12 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <string>
 #include <vector>
 
+#include "platform/path_utils.h"
+#include "platform/standard_paths.h"
 #include "tests/support/file_size_limit.h"
 #include "tests/support/temp_tree.h"
 
@@ -45,6 +46,24 @@ std::vector<std::string> namesIn(const std::string& folder) {
   ListFolderNames(folder, &names);
   std::sort(names.begin(), names.end());
   return names;
+}
+
+// PathKind opens what it names (and must not hang on a FIFO); NameKind only looks.
+TEST_F(StoredFile, PathKindsTellWhatCanBeOpenedAndWhatHoldsAName) {
+  ASSERT_TRUE(WriteFile(dir / "f", "12345"));
+  ASSERT_EQ(symlink(dir.path().c_str(), (dir / "to-folder").c_str()), 0);
+  EXPECT_EQ(PathKind("f", dir.path()), PATH_FILE);
+  EXPECT_EQ(PathKind(dir.path()), PATH_FOLDER);
+  EXPECT_EQ(PathKind(dir / "fifo"), PATH_MISSING);
+  ASSERT_EQ(chmod((dir / "f").c_str(), 0), 0);
+  if (geteuid() != 0) {  // root opens everything
+    EXPECT_EQ(PathKind(dir / "f"), PATH_MISSING);
+  }
+  EXPECT_EQ(NameKind(dir / "f"), NAME_FILE);  // unreadable, still a file
+  EXPECT_EQ(NameKind(dir / "to-folder"), NAME_FOLDER);
+  for (const char* other : {"fifo", "device", "dangling"})
+    EXPECT_EQ(NameKind(dir / other), NAME_OTHER) << other;
+  EXPECT_EQ(NameKind(dir / "nowhere"), NAME_FREE);
 }
 
 TEST_F(StoredFile, ReadTakesOnlyRegularFilesUpToTheCap) {
@@ -131,6 +150,39 @@ TEST(StoredFileSave, FailedSaveLeavesTheOldFileByteForByte) {
     EXPECT_EQ(ReadFile(dir / "data"), old);
     EXPECT_EQ(namesIn(dir.path()), std::vector<std::string>{"data"});
   }
+}
+
+TEST(PathText, JoinSplitReplaceAndNormaliseTakeNamesAsBytes) {
+  EXPECT_EQ(JoinPath("\\a", "/x\\"), "/x\\/\\a");  // a backslash is a name character
+  EXPECT_EQ(DisplayNameOf("/a/b c/"), "b c");
+  EXPECT_EQ(ReplaceAll("%f1 %f1", "%f1", "%f1x"), "%f1x %f1x");  // no rescanning
+  EXPECT_EQ(LexicallyNormal("/a/./b//c/../d/"), "/a/b/d/");
+  EXPECT_EQ(LexicallyNormal("/../x/.."), "/");
+  EXPECT_EQ(LexicallyNormal("../a/../../b"), "../../b");
+}
+
+TEST(StandardPaths, FollowXdgVariablesAndTheirDefaults) {
+  const std::string savedHome = std::getenv("HOME") ? std::getenv("HOME") : "";
+  const std::string savedData = std::getenv("XDG_DATA_HOME") ? std::getenv("XDG_DATA_HOME") : "";
+  setenv("HOME", "/home/someone", 1);
+  unsetenv("XDG_DATA_HOME");
+  EXPECT_EQ(DefaultBackupFolder(), "/home/someone/.local/share/twinfold/Backup");
+  setenv("XDG_CONFIG_HOME", "relative/ignored", 1);  // only an absolute path counts
+  EXPECT_EQ(ConfigHome(), "/home/someone/.config");
+  setenv("XDG_CONFIG_HOME", "/cfg/", 1);
+  EXPECT_EQ(DefaultSettingsFile(), "/cfg/twinfold/twinfold.dat");
+  unsetenv("XDG_CONFIG_HOME");
+  setenv("HOME", savedHome.c_str(), 1);
+  if (!savedData.empty()) setenv("XDG_DATA_HOME", savedData.c_str(), 1);
+
+  const std::string program = ProgramFolder();
+  ASSERT_EQ(PathKind(program + "/platform_test"), PATH_FILE);
+
+  // A settings file beside the program wins (portable use).
+  const std::string portable = program + "/twinfold.dat";
+  ASSERT_TRUE(WriteFile(portable, ""));
+  EXPECT_EQ(DefaultSettingsFile(), portable);
+  unlink(portable.c_str());
 }
 
 }  // namespace

@@ -27,15 +27,11 @@ bool MakeArchive(ZipFileInterface* zip, const std::string& archive, const std::s
   return zip->ZipCommit(archive.c_str()) && added;
 }
 
-// Loaded as the program loads it, and through its raw entry points: only its own
-// interface is made, and every object made is counted until it is deleted.
+// Through its raw entry points only its own interface is made, and counted until deleted.
 TEST(ZipPlugin, ProbeFindsTheModuleAndItAnswersOnlyItsOwnInterface) {
   EXPECT_FALSE(ZipPlugin(WithoutPlugin()).Probe());
   ZipPlugin plugin(WithPlugin());
   ASSERT_TRUE(plugin.Probe()) << WithPlugin().front();
-  ZipFileInterface* a = plugin.AcquireZipInterface();
-  ASSERT_NE(a, nullptr);
-  plugin.ReleaseZipInterface(a);
 
   DynamicLibrary library;
   ASSERT_TRUE(library.Open(WithPlugin().front())) << library.LastError();
@@ -53,9 +49,8 @@ TEST(ZipPlugin, ProbeFindsTheModuleAndItAnswersOnlyItsOwnInterface) {
   EXPECT_EQ(count(), 0);
 }
 
-// A loaded plug-in with one interface acquired, and a folder for the archives. Names,
-// bytes and times of archived files, an archive of several members, and archives on a
-// full disk, are covered by the backup tests, which store through this plug-in.
+// A loaded plug-in with one interface acquired. Archives of several members and on a full
+// disk are the backup tests' part, which store through this plug-in.
 class ZipArchiveTest : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -108,8 +103,7 @@ TEST_F(ZipArchiveTest, ArchiveKeepsItsEntryWholeAndEveryDamagedCopyIsRefused) {
   EXPECT_EQ(ReadBytes(out), bytes);
   EXPECT_EQ(Mtime(out).tv_nsec, 987654321);
   struct stat st {};
-  ::stat(out.c_str(), &st);
-  EXPECT_EQ(st.st_mode & 07777, 0440u);
+  EXPECT_EQ(::stat(out.c_str(), &st) == 0 ? st.st_mode & 07777 : 0, 0440u);
   // An existing file is never replaced by an extraction.
   WriteBytes(dir / "taken", "keep me");
   EXPECT_FALSE(zip->ZipExtract((dir / "taken").c_str()));
@@ -121,9 +115,6 @@ TEST_F(ZipArchiveTest, ArchiveKeepsItsEntryWholeAndEveryDamagedCopyIsRefused) {
   WriteBytes(dir / "a.txt", std::string(5000, 'a'));
   ASSERT_TRUE(MakeArchive(zip, dir / "a.zipp", dir / "a.txt", "a.txt"));
   const std::string good = ReadBytes(dir / "a.zipp");
-  WriteBytes(dir / "garbage.zipp", "PK\x03\x04 this is no archive");
-  EXPECT_FALSE(zip->ZipOpen((dir / "garbage.zipp").c_str()));
-  EXPECT_FALSE(zip->ZipFirst());
   for (size_t cut = 0; cut < good.size(); cut += 7) {
     const std::string part = dir / "part.zipp";
     WriteBytes(part, good.substr(0, cut));
