@@ -177,13 +177,6 @@ TEST_P(BackupStoreTest, OddNamesRoundTripAndOrphansTouchNoOtherEntry) {
     EXPECT_EQ(IsCompressedEntry(e), compressed()) << stored;
   }
   EXPECT_EQ(count, static_cast<int>(names.size()) + 2);
-  // An empty file without a comment or extension: placeholders, not blanks.
-  DataNode* empty = store.Entries(false)->FirstChild();
-  while (empty && std::string(empty->Desc()) != "empty") empty = empty->Next();
-  ASSERT_NE(empty, nullptr);
-  EXPECT_EQ(empty->attrs.ValueOf("comment").FullText(), "-");
-  EXPECT_EQ(empty->attrs.ValueOf("type").FullText(), "?");
-  EXPECT_EQ(empty->attrs.ValueOf("size").FullText(), "0");
   ASSERT_NE(stray, nullptr);
   EXPECT_EQ(stray->attrs.Count(), 0);
   EXPECT_EQ(store.RestoreEntry(stray), 1);
