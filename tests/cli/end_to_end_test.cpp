@@ -40,11 +40,8 @@ std::vector<std::string> lines(const std::string& text) {
 
 class CliEndToEnd : public ::testing::Test {
  protected:
-  void SetUp() override {
-    ASSERT_FALSE(m_dir.empty());
-    // Settings of the user running the tests must not change what the program does.
-    setenv("XDG_CONFIG_HOME", (m_dir + "/config").c_str(), 1);
-  }
+  // Settings of the user running the tests must not change what the program does.
+  void SetUp() override { setenv("XDG_CONFIG_HOME", (m_dir + "/config").c_str(), 1); }
 
   // A file of `size` bytes (sparse) with the given modification time (Unix seconds).
   void makeFile(const std::string& relative, off_t size, time_t mtime = 1700000000) {
