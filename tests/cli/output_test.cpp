@@ -26,10 +26,15 @@ bool parse(std::vector<std::string> args, CliOptions* options, std::string* erro
 // what reads like an option.
 TEST(CliOptions, RefusesWhatCannotBeMeantAndTakesFoldersAfterTwoDashes) {
   for (const std::vector<std::string>& args :
-       std::vector<std::vector<std::string>>{{"--max-size", "99999999999"},
+       std::vector<std::vector<std::string>>{{"--symbols", "4"},
+                                             {"--min-size", "5T"},
+                                             {"--max-size", "99999999999"},
                                              {"--time-filter", "after:2024-02-30"},
+                                             {"--time-filter", "last:0d"},
+                                             {"--attr", "+hiden"},
                                              {"--exclude"},
-                                             {"--reverse=yes"}}) {
+                                             {"--reverse=yes"},
+                                             {"--descriptor="}}) {
     CliOptions options;
     std::string error;
     EXPECT_FALSE(parse(args, &options, &error)) << args[0];

@@ -144,11 +144,11 @@ TEST_F(FileProperties, DamagedDocumentsNeverHurt) {
   EXPECT_EQ(value(root.get(), "Name"), "damaged.doc");
 }
 
-// A zip is previewed only when the plug-in that reads it is there; what is no regular file
-// is never previewed, whatever its name.
+// A zip, in any letter case, is previewed only when the plug-in that reads it is there;
+// what is no regular file is never previewed, whatever its name.
 TEST(PreviewKind, ZipNeedsThePlugInAndAFolderIsNeverPreviewed) {
   TempTree tree;
-  const std::string zip = tree.File("pack.zip");
+  const std::string zip = tree.File("pack.Zip");
   EXPECT_EQ(PreviewKind(zip, true), kPreviewZip);
   EXPECT_EQ(PreviewKind(zip, false), kPreviewNone);
   EXPECT_EQ(PreviewKind(tree.Folder("dir.txt")), kPreviewNone);

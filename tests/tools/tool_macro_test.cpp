@@ -18,8 +18,8 @@ TEST(ToolMacros, ExpandInsideEachArgumentAndNeverTwice) {
   Args files = {"/data/x.txt", "/other/dir/y.tar.gz"};
   for (int i = 3; i <= 12; ++i) files.push_back("/f" + std::to_string(i));
   const auto context = contextFor(files);
-  EXPECT_EQ(ExpandToolArguments({"%d1", "%n1", "%2", "%w/ed", "%tout", "--x=%f1"}, context),
-            (Args{"/data/", "x.txt", "/other/dir/y.tar.gz", "/usr/bin/ed", "/tmp/out",
+  EXPECT_EQ(ExpandToolArguments({"%d1", "%n1", "%2", "%w/ed", "%s", "%tout", "--x=%f1"}, context),
+            (Args{"/data/", "x.txt", "/other/dir/y.tar.gz", "/usr/bin/ed", "/usr/bin", "/tmp/out",
                   "--x=/data/x.txt"}));
   // Every digit belongs to the number; numbers past the list (however long) give "", and a
   // '%' that starts no macro is an ordinary character.
