@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "platform/document_summary.h"
+#include "platform/file_facts.h"
 #include "platform/sample_document.h"
 #include "results/preview_kind.h"
 #include "tests/support/temp_tree.h"
@@ -76,6 +77,8 @@ TEST_F(FileProperties, PlainFileHasItsFactsAndOtherThingsNone) {
   const std::string type = value(propertiesOf(odd).get(), "Type");
   // Either the database names it ("binary data"/"unknown") or the extension shows.
   EXPECT_TRUE(type == "qz7" || type.find("data") != std::string::npos) << type;
+  // A dot in a folder's name, or one that starts a name, makes no extension.
+  EXPECT_EQ(LowerExtension("/a.b/noext") + LowerExtension("/x/.bashrc"), "");
 
   // Missing files, folders and FIFOs (which must not block the open) are not filled.
   const std::string fifo = tree.Path("pipe.doc");
