@@ -43,8 +43,6 @@ class RecordingShell : public PlatformFileShell {
 
 class FileActionsTest : public ::testing::Test {
  protected:
-  void SetUp() override { ASSERT_FALSE(m_dir.empty()); }
-
   std::string makeFile(const std::string& relative, const std::string& bytes) {
     const std::string path = m_dir + "/" + relative;
     fs::create_directories(fs::path(path).parent_path());

