@@ -108,7 +108,7 @@ struct FiltersFixture {
     EXPECT_TRUE(run.Prepare(host.descriptor.Root()));
     EXPECT_TRUE(run.Start());
     EXPECT_TRUE(testing::RunToEnd(run));
-    return testing::GroupsOf(run.ResultRoot());
+    return testing::CanonicalGroups(run.ResultRoot());
   }
 
   // The groups twinfold-cli finds over the same tree with `options`.
