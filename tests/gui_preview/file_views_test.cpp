@@ -151,10 +151,7 @@ TEST_F(PreviewTest, TextPaneReadsEachEncodingRefusesBinaryDataAndShowsAHugeFiles
   pane.Open(file("dos.txt", "one\r\ntwo\r\n"));
   EXPECT_EQ(pane.field()->toPlainText(), "one\ntwo\n");
   // A program named like a text file: a message, not pages of noise.
-  pane.Open(file("program.txt", std::string("\x7f"
-                                            "ELF\x02\x01\x01",
-                                            7) +
-                                    std::string(4000, 0)));
+  pane.Open(file("program.txt", std::string("\177ELF\2\1\1", 7) + std::string(4000, 0)));
   EXPECT_TRUE(pane.showsMessage());
   EXPECT_TRUE(pane.field()->toPlainText().isEmpty());
 
