@@ -1,9 +1,6 @@
 // The dialogs of the "&Settings" menu driven through the main window, each answered from
-// inside its own event loop: "Program Options" (what OK stores and applies, also to the
-// next start and the next search; what Cancel and the refusals leave), the mask collection
-// editor and the read-only "File Filters" view (the ".mcf" files, the program's
-// collection), "Registered Tools" and "Tool Description" (a tool added there runs from the
-// result list with the expected arguments).
+// inside its own event loop, and what they leave in the settings file, the ".mcf" files,
+// the program's collection and the tools run from the result list.
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -107,13 +104,6 @@ void ClickRow(QAbstractItemView* list, int row) {
                     list->visualRect(list->model()->index(row, 0)).center());
 }
 
-// The options as the settings file holds them after the program ended.
-struct StoredSettings {
-  explicit StoredSettings(const std::string& file) { loaded = store.Load(file) != 0; }
-  SettingsStore store;
-  bool loaded = false;
-};
-
 // One window through four visits to the dialog: refusals that keep it open, a Cancel that
 // stores and applies nothing, an OK that stores and applies every field at once (the
 // one-thread-per-disk choice up to the next search's walk), and the choice switched off
@@ -162,7 +152,6 @@ TEST(OptionsDialog, RefusalsAndCancelLeaveEverythingAndOkStoresAndAppliesEveryFi
   });
   w.frame.action(kCmdOptions)->trigger();
   ASSERT_EQ(w.questions.asked.size(), 3u);
-  EXPECT_EQ(w.questions.asked[0].caption, "Error");
   EXPECT_NE(w.questions.asked[0].text.find("damaged.mcf"), std::string::npos);
   EXPECT_EQ(settings.GetBackupFolder(), oldBackup);
   EXPECT_TRUE(w.controller.resultsPane()->modeButton(ResultsPane::kBackupMode)->isEnabled());
@@ -230,16 +219,16 @@ TEST(OptionsDialog, RefusalsAndCancelLeaveEverythingAndOkStoresAndAppliesEveryFi
   EXPECT_EQ(searchReadsAhead(), solidState);
 
   w.controller.Shutdown();
-  StoredSettings stored(places.Path("config/twinfold.dat"));
-  ASSERT_TRUE(stored.loaded);
-  EXPECT_EQ(stored.store.GetTooltips(), 0);
-  EXPECT_EQ(stored.store.GetBrowseMode(), 1);
-  EXPECT_EQ(stored.store.GetPriority(), 2);
-  EXPECT_EQ(stored.store.GetFilterFlag(), 0);
-  EXPECT_EQ(stored.store.GetFilterText(), collection);
-  EXPECT_EQ(stored.store.GetBackupFolder(), newBackup);
-  EXPECT_EQ(stored.store.GetOneThreadPerDisk(), 0);
-  EXPECT_FALSE(RememberSearchOn(&stored.store));
+  SettingsStore stored;
+  ASSERT_TRUE(stored.Load(places.Path("config/twinfold.dat")));
+  EXPECT_EQ(stored.GetTooltips(), 0);
+  EXPECT_EQ(stored.GetBrowseMode(), 1);
+  EXPECT_EQ(stored.GetPriority(), 2);
+  EXPECT_EQ(stored.GetFilterFlag(), 0);
+  EXPECT_EQ(stored.GetFilterText(), collection);
+  EXPECT_EQ(stored.GetBackupFolder(), newBackup);
+  EXPECT_EQ(stored.GetOneThreadPerDisk(), 0);
+  EXPECT_FALSE(RememberSearchOn(&stored));
   // Not remembered: the next start shows no folder.
   Window again(places);
   ASSERT_TRUE(again.started);
@@ -430,9 +419,9 @@ TEST(ToolDialogs, AToolAddedInTheDialogRunsOnTheSelectedFile) {
   EXPECT_EQ(Texts(toolBox->model()), Lines{"Record"});
 
   w.controller.Shutdown();
-  StoredSettings stored(places.Path("config/twinfold.dat"));
-  ASSERT_TRUE(stored.loaded);
-  EXPECT_EQ(ToolNames(ToolsSection(&stored.store)), Lines{"Record"});
+  SettingsStore stored;
+  ASSERT_TRUE(stored.Load(places.Path("config/twinfold.dat")));
+  EXPECT_EQ(ToolNames(ToolsSection(&stored)), Lines{"Record"});
 }
 
 }  // namespace

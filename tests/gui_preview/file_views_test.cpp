@@ -1,8 +1,5 @@
-// The file information views on real files made here: the preview panes and page (text in
-// each encoding, pages with pictures inside and outside their folder, pictures and bitmaps
-// written with Qt, zip archives written with the real plug-in, hostile files of every
-// kind), and the main window reaching the "File Properties" dialog of a compound document
-// from the "FILE" menu and showing the selected twin in the preview page.
+// The file information views on real files, hostile ones among them: the preview panes
+// and page, and the "File Properties" dialog and preview reached from the main window.
 #include <gtest/gtest.h>
 
 #include <unistd.h>
@@ -69,30 +66,21 @@ uint32_t crc32(const std::string& bytes) {
   return ~crc;
 }
 
-// `v` as `bytes` bytes, least significant first (zip, bitmap) or, when `big`, last (PNG).
-std::string bytesOf(uint64_t v, int bytes, bool big = false) {
+// `v` as `n` bytes, least significant first (zip, bitmap) or, when `big`, last (PNG).
+std::string num(uint64_t v, int n, bool big = false) {
   std::string out;
-  for (int i = 0; i < bytes; ++i) out += static_cast<char>(v >> (8 * (big ? bytes - 1 - i : i)));
+  for (int i = 0; i < n; ++i) out += static_cast<char>(v >> (8 * (big ? n - 1 - i : i)));
   return out;
-}
-std::string le16(uint64_t v) {
-  return bytesOf(v, 2);
-}
-std::string le32(uint64_t v) {
-  return bytesOf(v, 4);
-}
-std::string le64(uint64_t v) {
-  return bytesOf(v, 8);
 }
 
 std::string pngChunk(const std::string& type, const std::string& data) {
-  return bytesOf(data.size(), 4, true) + type + data + bytesOf(crc32(type + data), 4, true);
+  return num(data.size(), 4, true) + type + data + num(crc32(type + data), 4, true);
 }
 
 // A well-formed PNG header declaring a picture of width x height, with a token of data.
 std::string HugePng(uint32_t width, uint32_t height) {
   const std::string header =
-      bytesOf(width, 4, true) + bytesOf(height, 4, true) + std::string("\x08\x02\x00\x00\x00", 5);
+      num(width, 4, true) + num(height, 4, true) + std::string("\x08\x02\x00\x00\x00", 5);
   return std::string("\x89PNG\r\n\x1a\n", 8) + pngChunk("IHDR", header) +
          pngChunk("IDAT", std::string("\x78\x9c\x03\x00\x00\x00\x00\x01", 8)) +
          pngChunk("IEND", "");
@@ -108,19 +96,21 @@ std::string ManyMemberZip(int count) {
   std::string central;
   for (int i = 0; i < count; ++i) {
     const std::string name = "d" + std::to_string(i % 100) + "/f" + std::to_string(i);
-    const std::string common = le16(20) + le16(0) + le16(0) + le16(0) + le16(0x21) + le32(crc) +
-                               le32(1) + le32(1) + le16(name.size()) + le16(0);
-    central += le32(0x02014b50) + le16(20) + common + le16(0) + le16(0) + le16(0) + le32(0) +
-               le32(local.size()) + name;
-    local += le32(0x04034b50) + common + name + data;
+    const std::string common = num(20, 2) + num(0, 2) + num(0, 2) + num(0, 2) + num(0x21, 2) +
+                               num(crc, 4) + num(1, 4) + num(1, 4) + num(name.size(), 2) +
+                               num(0, 2);
+    central += num(0x02014b50, 4) + num(20, 2) + common + num(0, 2) + num(0, 2) + num(0, 2) +
+               num(0, 4) + num(local.size(), 4) + name;
+    local += num(0x04034b50, 4) + common + name + data;
   }
   const uint64_t centralAt = local.size();
   const uint64_t endAt = centralAt + central.size();
-  const std::string end64 = le32(0x06064b50) + le64(44) + le16(45) + le16(45) + le32(0) + le32(0) +
-                            le64(count) + le64(count) + le64(central.size()) + le64(centralAt);
-  const std::string locator = le32(0x07064b50) + le32(0) + le64(endAt) + le32(1);
-  const std::string end = le32(0x06054b50) + le16(0) + le16(0) + le16(0xFFFF) + le16(0xFFFF) +
-                          le32(central.size()) + le32(centralAt) + le16(0);
+  const std::string end64 = num(0x06064b50, 4) + num(44, 8) + num(45, 2) + num(45, 2) + num(0, 4) +
+                            num(0, 4) + num(count, 8) + num(count, 8) + num(central.size(), 8) +
+                            num(centralAt, 8);
+  const std::string locator = num(0x07064b50, 4) + num(0, 4) + num(endAt, 8) + num(1, 4);
+  const std::string end = num(0x06054b50, 4) + num(0, 2) + num(0, 2) + num(0xFFFF, 2) +
+                          num(0xFFFF, 2) + num(central.size(), 4) + num(centralAt, 4) + num(0, 2);
   return local + central + end64 + locator + end;
 }
 
@@ -161,10 +151,7 @@ TEST_F(PreviewTest, TextPaneReadsEachEncodingRefusesBinaryDataAndShowsAHugeFiles
   pane.Open(file("dos.txt", "one\r\ntwo\r\n"));
   EXPECT_EQ(pane.field()->toPlainText(), "one\ntwo\n");
   // A program named like a text file: a message, not pages of noise.
-  pane.Open(file("program.txt", std::string("\x7f"
-                                            "ELF\x02\x01\x01",
-                                            7) +
-                                    std::string(4000, 0)));
+  pane.Open(file("program.txt", std::string("\177ELF\2\1\1", 7) + std::string(4000, 0)));
   EXPECT_TRUE(pane.showsMessage());
   EXPECT_TRUE(pane.field()->toPlainText().isEmpty());
 
@@ -247,7 +234,7 @@ TEST_F(PreviewTest, BitmapPaneNamesTheDepthAndScalesIntoTheArea) {
   // The same small bitmap with a header declaring 100,000 x 100,000 pixels: its facts are
   // shown, the picture refused.
   std::string bytes = testing::ReadBytes(tree.Path("small.bmp"));
-  bytes.replace(18, 8, le32(100000) + le32(100000));
+  bytes.replace(18, 8, num(100000, 4) + num(100000, 4));
   pane.Open(file("huge.bmp", bytes));
   EXPECT_EQ(pane.captionText(2), "100000x100000 24-bit");
   EXPECT_TRUE(pane.showsMessage());
@@ -338,36 +325,28 @@ TEST_F(PreviewTest, PageShowsTheSelectedFileWhenTickedAndEachStepStaysShort) {
   page.resize(400, 700);
   page.show();
   page.SetActive(true);
-  const std::string note = file("note.txt", "hello preview");
-  page.SetFile(note);
+  page.SetFile(file("note.txt", "hello preview"));
   EXPECT_EQ(page.manager()->openPane(), nullptr);  // not ticked
-  EXPECT_TRUE(page.area()->isHidden());
   QTest::mouseClick(page.showBox(), Qt::LeftButton, {}, QPoint(5, page.showBox()->height() / 2));
   ASSERT_EQ(page.manager()->openPane(), page.manager()->textPane());
-  EXPECT_FALSE(page.area()->isHidden());
   EXPECT_EQ(page.manager()->textPane()->field()->toPlainText(), "hello preview");
   EXPECT_EQ(page.manager()->textPane()->geometry(), page.area()->rect());
-  page.SetFile(file("other.cpp", "int main() {}"));  // follows shortly after it stops
-  QTRY_COMPARE(page.manager()->textPane()->field()->toPlainText(), QString("int main() {}"));
   page.SetFile(tree.Path("gone.txt"));
   page.Refresh();
   EXPECT_EQ(page.manager()->openPane(), nullptr);
 
-  std::vector<std::string> files;
+  // Each step is timed after its file is made. A busy machine may stall any single step;
+  // what must hold is that the steps are short as a rule.
+  int slowSteps = 0;
+  qint64 slowest = 0;
+  const char* kinds[] = {".txt", ".html", ".bmp", ".png"};
   for (int i = 0; i < 1000; ++i) {
-    const std::string name = "f" + std::to_string(i);
+    const std::string name = "f" + std::to_string(i) + kinds[i % 4];
     std::string lines;
     for (int line = 0; line < 400; ++line)
       lines += std::string(48, static_cast<char>('a' + (i + line) % 26)) + "\n";
-    const char* kinds[] = {".txt", ".html", ".bmp", ".png"};
-    files.push_back(i % 4 < 2 ? file(name + kinds[i % 4], lines + "<p>text</p>")
-                              : picture(name + kinds[i % 4], 200, 100, i % 4 == 2 ? "BMP" : "PNG"));
-  }
-  // A busy machine may stall any single step; what must hold is that the steps are short
-  // as a rule, not that the scheduler never interrupts one.
-  int slowSteps = 0;
-  qint64 slowest = 0;
-  for (const std::string& path : files) {
+    const std::string path = i % 4 < 2 ? file(name, lines + "<p>text</p>")
+                                       : picture(name, 200, 100, i % 4 == 2 ? "BMP" : "PNG");
     QElapsedTimer timer;
     timer.start();
     page.SetFile(path);
@@ -411,14 +390,14 @@ TEST(MainWindowFileViews, PropertiesFromTheMenuAndPreviewFollowTheSelection) {
   QTest::mouseClick(files->viewport(), Qt::LeftButton, {}, first);
 
   // "Properties" in the "FILE" menu opens the dialog for the selected file.
-  std::vector<std::pair<QString, QString>> shown;
+  QString shown;  // "label=value" lines
   QString shownFile;
   bool labelsFit = false;
   QTimer::singleShot(0, [&] {
     auto* dialog = qobject_cast<FilePropertiesDialog*>(QApplication::activeModalWidget());
     if (!dialog) return;
     for (int r = 0; r < dialog->list()->rowCount(); ++r)
-      shown.emplace_back(dialog->list()->item(r, 0)->text(), dialog->list()->item(r, 1)->text());
+      shown += dialog->list()->item(r, 0)->text() + "=" + dialog->list()->item(r, 1)->text() + "\n";
     shownFile = dialog->fileField()->text();
     labelsFit = dialog->list()->columnWidth(0) >=
                 dialog->list()->fontMetrics().horizontalAdvance(kSummaryHeading);
@@ -433,13 +412,9 @@ TEST(MainWindowFileViews, PropertiesFromTheMenuAndPreviewFollowTheSelection) {
   menu->hide();
   EXPECT_TRUE(shownFile.endsWith("/budget.doc")) << shownFile.toStdString();
   // The file's facts, then the summary under its heading, in the document's order.
-  ASSERT_FALSE(shown.empty());
-  EXPECT_EQ(shown[0], std::make_pair(QString("Name"), QString("budget.doc")));
-  const auto heading = std::find_if(shown.begin(), shown.end(),
-                                    [](const auto& row) { return row.first == kSummaryHeading; });
-  ASSERT_GE(shown.end() - heading, 3);
-  EXPECT_EQ(heading[1], std::make_pair(QString("Title"), QString("Budget 2026")));
-  EXPECT_EQ(heading[2], std::make_pair(QString("Author"), QString("Ann")));
+  EXPECT_TRUE(shown.startsWith("Name=budget.doc\n")) << shown.toStdString();
+  EXPECT_TRUE(shown.contains(QString(kSummaryHeading) + "=\nTitle=Budget 2026\nAuthor=Ann\n"))
+      << shown.toStdString();
   EXPECT_TRUE(labelsFit) << "the heading's label is cut";
 
   // The preview tab, "Show Preview", then a text twin: the page shows it.
@@ -451,7 +426,9 @@ TEST(MainWindowFileViews, PropertiesFromTheMenuAndPreviewFollowTheSelection) {
   ASSERT_TRUE(testing::ClickRow(groups, "notes.txt"));
   QTest::mouseClick(files->viewport(), Qt::LeftButton, {},
                     files->visualRect(files->model()->index(1, 0)).center());
-  QTRY_COMPARE(page->manager()->openPane(), page->manager()->textPane());
+  // (QTRY_COMPARE would end the test quietly on a timeout: gtest never hears of it.)
+  ASSERT_TRUE(
+      QTest::qWaitFor([&] { return page->manager()->openPane() == page->manager()->textPane(); }));
   EXPECT_EQ(page->manager()->textPane()->field()->toPlainText(), "twin notes\n");
   // Another tab closes the preview; coming back shows it again.
   QTest::mouseClick(search->tabBar()->tab(kSearchModeFolders), Qt::LeftButton);

@@ -37,15 +37,9 @@ namespace {
 namespace fs = std::filesystem;
 using Paths = std::vector<std::string>;
 
-enum Command {
-  kAddFolder,
-  kAddDrive,
-  kRemoveFolder,
-  kBrowse,
-  kAddExclude,
-  kRemoveExclude,
-  kProtect
-};
+// The page's commands, in the order of its buttons.
+constexpr int kAddFolder = 0, kAddDrive = 1, kRemoveFolder = 2, kBrowse = 3, kAddExclude = 4,
+              kRemoveExclude = 5, kProtect = 6;
 
 Paths rows(QTreeWidget* list) {
   Paths out;

@@ -8,6 +8,9 @@
 #include <string>
 #include <vector>
 
+#include <QAbstractButton>
+#include <QTest>
+
 #include "app/search_host.h"
 #include "scan/filter_clock.h"
 #include "scan/folder_list.h"
@@ -55,5 +58,10 @@ class ScriptedSearchHost : public SearchHost {
   std::map<std::string, std::string> statuses;
   std::vector<std::string> changes;  // "+inc /path", "-exc /path", ... in order
 };
+
+// Clicks a check box or radio on its mark: it takes clicks there and on its text only.
+inline void ClickMark(QAbstractButton* button) {
+  QTest::mouseClick(button, Qt::LeftButton, {}, QPoint(6, button->height() / 2));
+}
 
 }  // namespace tf::testing

@@ -1,20 +1,21 @@
 // The search window: its tabs switch the pages, each page shows what was stored while it
-// was hidden, the filters page remembers its masks when the window leaves it, and the
-// expand button folds the column.
+// was hidden, and the filters page remembers its masks when the window leaves it. The
+// criteria page: what it shows for the stored criteria and what each choice stores.
 #include "ui/search_window.h"
+
+#include <memory>
 
 #include <QComboBox>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QSignalSpy>
 #include <QTest>
-#include <QToolButton>
 
 #include <gtest/gtest.h>
 
 #include "results/recent_list.h"
 #include "scan/filter_nodes.h"
+#include "search/search_descriptor.h"
 #include "tests/gui_search/scripted_search_host.h"
 #include "ui/criteria_page.h"
 #include "ui/filters_page.h"
@@ -37,25 +38,19 @@ TEST(SearchWindow, TabsSwitchPagesThatShowWhatWasStored) {
   window.show();
   ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
   const auto tab = [&window](int mode) { return window.tabBar()->tab(mode); };
-  const auto checkedTabs = [&tab] {
-    std::string out;
-    for (int m = 0; m < 4; ++m) out += tab(m)->isChecked() ? '1' : '0';
-    return out;
-  };
-  EXPECT_EQ(checkedTabs(), "1000");
   // The page lies below the tab bar, not under it.
   EXPECT_GE(window.folderPage()->mapTo(&window, QPoint(0, 0)).y(),
             tab(0)->mapTo(&window, QPoint(0, tab(0)->height())).y());
 
   host.descriptor.SetSize(1, false);  // changed while the page was not shown
   QTest::mouseClick(tab(kSearchModeSettings), Qt::LeftButton);
-  EXPECT_EQ(checkedTabs(), "0010");
   EXPECT_TRUE(window.criteriaPage()->isVisible());
   EXPECT_FALSE(window.folderPage()->isVisible());
   EXPECT_TRUE(window.criteriaPage()->sizeRadio(1)->isChecked());
   // Clicking the current tab changes nothing and leaves it checked.
   QTest::mouseClick(tab(kSearchModeSettings), Qt::LeftButton);
-  EXPECT_EQ(checkedTabs(), "0010");
+  EXPECT_TRUE(tab(kSearchModeSettings)->isChecked());
+  EXPECT_FALSE(tab(kSearchModeFolders)->isChecked());
 
   QTest::mouseClick(tab(kSearchModeFilters), Qt::LeftButton);
   FiltersPage* filters = window.filtersPage();
@@ -76,17 +71,73 @@ TEST(SearchWindow, TabsSwitchPagesThatShowWhatWasStored) {
   EXPECT_EQ(window.LastSearchMode(), kSearchModeFilters);
   window.SetMode(7);
   EXPECT_EQ(window.Mode(), kSearchModePreview);
+}
 
-  // Collapsed, the column keeps only the expand button, which toggles it back.
-  QToolButton* expand = window.tabBar()->expandButton();
-  EXPECT_LE(window.Width(false), tab(0)->mapTo(&window, QPoint(0, 0)).x());
-  EXPECT_GE(window.Width(false), expand->mapTo(&window, QPoint(expand->width(), 0)).x());
-  QSignalSpy toggled(&window, &SearchWindow::expandCollapseToggled);
-  QTest::mouseClick(expand, Qt::LeftButton);
-  QTest::mouseClick(expand, Qt::LeftButton);
-  ASSERT_EQ(toggled.size(), 2);
-  EXPECT_TRUE(toggled[0][0].toBool());
-  EXPECT_FALSE(toggled[1][0].toBool());
+// One page through a user's session: what is stored out of range, N, the radios, the
+// predefined sets, and changes made elsewhere while the page lives.
+TEST(CriteriaPage, ChoicesStoreTheirValueAndTheStoredValuesShow) {
+  testing::ScriptedSearchHost host;
+  SearchDescriptor& d = host.descriptor;
+  auto page = std::make_unique<CriteriaPage>(host, nullptr);
+  page->show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(page.get()));
+  // The checked value of the name, time and size radios (-1 for none) and N, as shown
+  // and as stored.
+  const auto checked = [](auto radio, int count) {
+    for (int v = 0; v < count; ++v)
+      if (radio(v)->isChecked()) return v;
+    return -1;
+  };
+  const auto shown = [&] {
+    return std::to_string(checked([&](int v) { return page->nameRadio(v); }, 3)) + " " +
+           std::to_string(checked([&](int v) { return page->timeRadio(v); }, 2)) + " " +
+           std::to_string(checked([&](int v) { return page->sizeRadio(v); }, 2)) + " N" +
+           page->symbolsCombo()->currentText().toStdString();
+  };
+  const auto stored = [&] {
+    return std::to_string(d.GetName()) + " " + std::to_string(d.GetTime()) + " " +
+           std::to_string(d.GetSize()) + " N" + std::to_string(d.GetSymbols());
+  };
+  DataNode* settings = d.SettingsNode();
+  settings->attrs.Set("name", AttrValue::FromInt(9), 1);
+  settings->attrs.Set("symbols", AttrValue::FromInt(3), 1);
+  settings->attrs.Set("time", AttrValue::FromInt(-4), 1);
+  page->Update();
+  EXPECT_EQ(shown(), "0 0 0 N5");  // out of range: the first choice
+  // The shown radio differs from what is stored, so clicking it stores its value.
+  testing::ClickMark(page->nameRadio(0));
+  EXPECT_EQ(d.GetName(), 0);
+  EXPECT_EQ(d.GetSymbols(), 3);  // N is stored only when chosen
+
+  // Two steps down the list of N: 7, and the name rule switches to first symbols.
+  QTest::keyClick(page->symbolsCombo(), Qt::Key_Down);
+  QTest::keyClick(page->symbolsCombo(), Qt::Key_Down);
+  EXPECT_EQ(d.GetSymbols(), 7);
+  EXPECT_EQ(shown(), "2 0 0 N7");
+  EXPECT_EQ(d.GetName(), 2);
+  testing::ClickMark(page->nameRadio(1));
+  testing::ClickMark(page->timeRadio(1));
+  testing::ClickMark(page->sizeRadio(1));
+  testing::ClickMark(page->sizeRadio(0));
+  EXPECT_EQ(stored(), "1 1 0 N7");
+  EXPECT_EQ(shown(), "1 1 0 N7");
+
+  // A predefined set leaves N and keeps its text shown; the blank first entry changes
+  // nothing.
+  QComboBox* presets = page->presetCombo();
+  for (int i = 0; i < 4; ++i) QTest::keyClick(presets, Qt::Key_Down);
+  EXPECT_EQ(presets->currentText(), "Named versions of a file");
+  EXPECT_EQ(stored(), "2 1 1 N7");
+  EXPECT_EQ(shown(), "2 1 1 N7");
+  QTest::keyClick(presets, Qt::Key_Home);
+  EXPECT_EQ(presets->currentIndex(), 0);
+  EXPECT_EQ(stored(), "2 1 1 N7");
+
+  // Changes made elsewhere reach the page until it goes, and not after.
+  d.SetTime(0, true);
+  EXPECT_TRUE(page->timeRadio(0)->isChecked());
+  page.reset();
+  EXPECT_TRUE(d.SetName(0, true));
 }
 
 }  // namespace

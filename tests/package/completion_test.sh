@@ -68,12 +68,8 @@ words() { printf '%s\n' "$@" | sort; }
 expect "--" "$(twinfold-cli --help | grep -E '^ +--' | grep -oE -- '--[a-z][a-z-]*' | sort -u)"
 backup_options=$( (for command in "" list add restore; do offered "backup $command --"; done) |
   sort -u)
-[ "$backup_options" = "$(
-  (
-    echo --help
-    twinfold-cli backup --help | grep -oE -- '--[a-z][a-z-]*'
-  ) | sort -u
-)" ] || fail "backup options offered: ${backup_options//$'\n'/ }"
+listed=$( (echo --help && twinfold-cli backup --help | grep -oE -- '--[a-z][a-z-]*') | sort -u)
+[ "$backup_options" = "$listed" ] || fail "backup options offered: ${backup_options//$'\n'/ }"
 
 # Every fixed value offered is one the program accepts.
 for option in --preset --name --symbols --time --size --time-of --sort --format \
