@@ -1,5 +1,3 @@
-// The backup view's orders, the change of the backup folder and the Move to Backup
-// action.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -37,9 +35,7 @@ std::string Order(DataNode* root, int key) {
   return out;
 }
 
-// Missing values count as empty text or 0 and names compare without case; ties go by
-// name and are never reversed. A long comment is cut to the details box, never inside a
-// character.
+// Ties go by name and are never reversed; a long comment is never cut inside a character.
 TEST(BackupView, OrdersTieBreaksAndDetails) {
   DataNode* root = CreateNode(nullptr, "backup_files", ATTACH_ROOT);
   AddEntry(root, "b.txt", "/Z/", "2024-01-02 10:00:00", "txt", "10");
@@ -57,9 +53,6 @@ TEST(BackupView, OrdersTieBreaksAndDetails) {
   DeleteNode(root);
 }
 
-// A folder that is not there is never made; with both folders there the old files may be
-// copied, but no file already in the new folder is replaced and the old folder keeps its
-// own.
 TEST(BackupFolderChange, NothingIsMadeReplacedOrLost) {
   TempDir current, fresh;
   testing::ScriptedQuestions questions;
@@ -83,8 +76,7 @@ TEST(BackupFolderChange, NothingIsMadeReplacedOrLost) {
   EXPECT_EQ(NamesIn(current.path()).size(), 2u);
   EXPECT_EQ(box, fresh.path());
 
-  // The old folder is gone: the new folder's state decides, without a question, and a
-  // missing one is not made.
+  // The old folder is gone: the new folder's state decides, without a question.
   const size_t asked = questions.asked.size();
   box = fresh.path();
   EXPECT_TRUE(ConfirmBackupFolderChange(current / "gone", &box, questions, enable));
@@ -95,7 +87,6 @@ TEST(BackupFolderChange, NothingIsMadeReplacedOrLost) {
   EXPECT_FALSE(std::filesystem::exists(fresh / "nope"));
 }
 
-// The dialog's answers, given in advance.
 class ScriptedDetails : public BackupDetailsDialog {
  public:
   bool ok = true;
@@ -108,8 +99,6 @@ class ScriptedDetails : public BackupDetailsDialog {
   }
 };
 
-// Two files, or a cancelled dialog, store nothing and leave the file. (The backup that goes
-// through is driven from the results page, in the window's tests.)
 TEST(MoveToBackup, TwoFilesOrACancelledDialogStoreNothing) {
   TempDir backup, files;
   testing::ScriptedQuestions questions;
