@@ -22,17 +22,11 @@ DataNode* AddEntry(DataNode* root, const char* desc, const char* location, const
                    const char* type, const char* size) {
   DataNode* e = CreateNode(root, (std::string("/b/1.") + desc).c_str(), ATTACH_LAST_CHILD);
   SetDesc(e, desc);
-  if (location) e->attrs.Set("location", AttrValue::FromString(location), 1);
-  if (placed) e->attrs.Set("placed", AttrValue::FromString(placed), 1);
-  if (type) e->attrs.Set("type", AttrValue::FromString(type), 1);
-  if (size) e->attrs.Set("size", AttrValue::FromString(size), 1);
+  const char *keys[] = {"location", "placed", "type", "size"},
+             *values[] = {location, placed, type, size};
+  for (int i = 0; i < 4; ++i)
+    if (values[i]) e->attrs.Set(keys[i], AttrValue::FromString(values[i]), 1);
   return e;
-}
-
-std::string Order(DataNode* root, int key) {
-  std::string out;
-  for (DataNode* e : SortedBackupEntries(root, key)) out += std::string(e->Desc()) + " ";
-  return out;
 }
 
 // Ties go by name and are never reversed; a long comment is never cut inside a character.
@@ -42,7 +36,10 @@ TEST(BackupView, OrdersTieBreaksAndDetails) {
   DataNode* doc = AddEntry(root, "A.doc", "/a/", "2023-12-31 23:59:59", "doc", "2000");
   AddEntry(root, "c.txt", "/a/", "2024-01-02 10:00:00", "TXT", nullptr);
   AddEntry(root, "a.bin", nullptr, nullptr, nullptr, "10");
-  EXPECT_EQ(Order(root, kBackupSortLocation | kBackupSortReversed), "b.txt A.doc c.txt a.bin ");
+  std::string order;
+  for (DataNode* e : SortedBackupEntries(root, kBackupSortLocation | kBackupSortReversed))
+    order += std::string(e->Desc()) + " ";
+  EXPECT_EQ(order, "b.txt A.doc c.txt a.bin ");
 
   std::string accents;
   for (int i = 0; i < 1500; ++i) accents += "\xC3\xA9";

@@ -168,16 +168,20 @@ TEST(MainWindow, ALeftoverSocketIsTakenOverAndASecondInstanceAsksFirst) {
   EXPECT_EQ(first.controller.raiseCount(), 1);
 }
 
-TEST(MainWindow, SearchFromKeysAndBarShowsTheGroups) {
-  TempTree places;
-  TempTree tree;
+// A started window over a folder tree of its own.
+class SearchingWindow : public ::testing::Test {
+ protected:
+  void SetUp() override { ASSERT_TRUE(w.started); }
+  TempTree places, tree;
+  Window w{places};
+};
+
+TEST_F(SearchingWindow, SearchFromKeysAndBarShowsTheGroups) {
   tree.File("a/report.txt", 10);
   tree.File("b/report.txt", 10);
   tree.File("b/photo.jpg", 20);
   tree.File("c/d/photo.jpg", 20);
   tree.File("c/alone.txt", 5);
-  Window w(places);
-  ASSERT_TRUE(w.started);
   EXPECT_EQ(w.controller.searchHost()->ChangeIncludeFolder(true, tree.root()), kFolderAdded);
   w.frame.activateWindow();
   ASSERT_TRUE(QTest::qWaitForWindowActive(&w.frame));
@@ -199,13 +203,9 @@ TEST(MainWindow, SearchFromKeysAndBarShowsTheGroups) {
   fs::rename(tree.root() + ".moved", tree.root());
 }
 
-TEST(MainWindow, StopPartWayShowsTheGroupsFoundSoFar) {
-  TempTree places;
-  TempTree tree;
+TEST_F(SearchingWindow, StopPartWayShowsTheGroupsFoundSoFar) {
   constexpr int kFolders = 3000;
   for (int d = 0; d < kFolders; ++d) tree.File("d" + std::to_string(d) + "/common.txt");
-  Window w(places);
-  ASSERT_TRUE(w.started);
   w.controller.searchHost()->ChangeIncludeFolder(true, tree.root());
   w.frame.activateWindow();
   ASSERT_TRUE(QTest::qWaitForWindowActive(&w.frame));
@@ -321,16 +321,13 @@ void ExportTo(Window& w, const QString& type, const std::string& path) {
   w.frame.action(kCmdExportResults)->trigger();
 }
 
-TEST(MainWindowExport, EachFormatReadsBackWithEveryHostileName) {
-  TempTree places, tree;
+TEST_F(SearchingWindow, ExportEachFormatReadsBackWithEveryHostileName) {
   for (const char* name :
        {"plain.txt", "a<b>&c.txt", "say \"hi\", 'you'.txt", "two\nlines.txt", "bad\xff\xfe.bin"}) {
     tree.File(std::string("one/") + name, 1234, 60);
     tree.File(std::string("two/") + name, 1234, 60);
   }
   places.Folder("out");
-  Window w(places);
-  ASSERT_TRUE(w.started);
   QAction* exportAction = w.frame.action(kCmdExportResults);
   EXPECT_FALSE(exportAction->isEnabled());  // nothing to export before a search
   ASSERT_TRUE(w.Search(tree.root()));
@@ -373,17 +370,13 @@ TEST(MainWindowExport, EachFormatReadsBackWithEveryHostileName) {
   EXPECT_EQ(shownPaths.size(), 10u);
 }
 
-TEST(SelectMenu, HelpersFromTheMenuBarThenDeleteTrashesTheSelection) {
-  TempTree places;
-  TempTree tree;
+TEST_F(SearchingWindow, SelectMenuHelpersThenDeleteTrashesTheSelection) {
   tree.File("one/a.txt", 10, 100);
   tree.File("two/a.txt", 10, 200);
   tree.File("three/a.txt", 10, 50);
   tree.File("one/b.txt", 20, 300);
   ASSERT_EQ(::link(tree.Path("one/b.txt").c_str(), tree.Path("two/b.txt").c_str()), 0);
   tree.File("three/b.txt", 20, 10);
-  Window w(places);
-  ASSERT_TRUE(w.started);
   w.controller.shell()->Descriptor()->SetTime(1, true);  // any time: the copies group
   w.frame.show();
   ASSERT_TRUE(w.Search(tree.root()));

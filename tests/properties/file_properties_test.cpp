@@ -82,6 +82,11 @@ TEST_F(FileProperties, PlainFileHasItsFactsAndOtherThingsNone) {
   }
   std::vector<SummaryProperty> props;
   EXPECT_EQ(ReadDocumentSummary(fifo, &props), 0);
+  // A zip, in any letter case, is previewed only with the plug-in; a folder never.
+  const std::string zip = tree.File("pack.Zip");
+  EXPECT_EQ(PreviewKind(zip, true), kPreviewZip);
+  EXPECT_EQ(PreviewKind(zip, false), kPreviewNone);
+  EXPECT_EQ(PreviewKind(tree.Folder("dir.txt")), kPreviewNone);
 }
 
 TEST_F(FileProperties, CompoundDocumentShowsItsSummaryInOrder) {
@@ -134,14 +139,6 @@ TEST_F(FileProperties, DamagedDocumentsNeverHurt) {
   NodePtr root = propertiesOf(damaged);
   EXPECT_EQ(FindChild(root.get(), kSummaryHeading), nullptr);
   EXPECT_EQ(value(root.get(), "Name"), "damaged.doc");
-}
-
-TEST(PreviewKind, ZipNeedsThePlugInAndAFolderIsNeverPreviewed) {
-  TempTree tree;
-  const std::string zip = tree.File("pack.Zip");
-  EXPECT_EQ(PreviewKind(zip, true), kPreviewZip);
-  EXPECT_EQ(PreviewKind(zip, false), kPreviewNone);
-  EXPECT_EQ(PreviewKind(tree.Folder("dir.txt")), kPreviewNone);
 }
 
 }  // namespace
