@@ -46,9 +46,7 @@ class BackupActionsTest : public testing::ResultsPaneFixture {
   void selectFile(int row) { click(separate()->filesList(), row); }
   std::string backupFolder() const { return host.dir + "/Backup"; }
   // The trash is the whole test program's.
-  size_t trashed() const {
-    return NamesIn(testing::PrivateTrashHome() + "/Trash/files").size() - m_trashedBefore;
-  }
+  size_t trashed() const { return NamesIn(testing::PrivateTrashFiles()).size() - m_trashedBefore; }
   std::vector<std::string> backupCells(int column) const {
     std::vector<std::string> texts;
     for (int row = 0; row < view->list()->rowCount(); ++row)

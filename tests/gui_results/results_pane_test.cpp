@@ -4,7 +4,6 @@
 
 #include <QAbstractItemModelTester>
 #include <QAction>
-#include <QComboBox>
 #include <QElapsedTimer>
 #include <QMenu>
 #include <QPushButton>
@@ -38,7 +37,6 @@ class ResultsPaneTest : public testing::ResultsPaneFixture {
             {"one/c.doc", 50},
             {"two/c.doc", 60}});
   }
-  std::string trash() const { return testing::PrivateTrashHome() + "/Trash/files"; }
 };
 
 TEST_F(ResultsPaneTest, ColumnsFitModesFollowTheBackupPageAndHeaderClicksSort) {
@@ -239,7 +237,7 @@ TEST_F(ResultsPaneTest, DeletingTheLastCopiesAsksAndAProtectedFileIsRefusedEvery
   host.protectedFolders = {host.path("one")};
   host.backup = true;
   host.questions.asked.clear();
-  const std::vector<std::string> trashedBefore = testing::NamesIn(trash());
+  const std::vector<std::string> trashedBefore = testing::NamesIn(testing::PrivateTrashFiles());
   clickPaths(list, {host.path("one/a.txt")});
   ASSERT_EQ(list->selectionModel()->selectedRows().size(), 1);
   for (Command command : {ResultListView::kDelete, ResultListView::kMove,
@@ -263,7 +261,7 @@ TEST_F(ResultsPaneTest, DeletingTheLastCopiesAsksAndAProtectedFileIsRefusedEvery
   EXPECT_TRUE(host.questions.prompts.empty());  // no folder was asked for
   for (const char* file : {"one/a.txt", "one/c.doc", "two/c.doc"})
     EXPECT_TRUE(fs::is_regular_file(fs::symlink_status(host.path(file)))) << file;
-  EXPECT_EQ(testing::NamesIn(trash()), trashedBefore);
+  EXPECT_EQ(testing::NamesIn(testing::PrivateTrashFiles()), trashedBefore);
   EXPECT_TRUE(testing::NamesIn(host.path("Backup")).empty());
   EXPECT_EQ(host.result.Root()->val2, 4);  // every file still in the results
 }
