@@ -107,9 +107,7 @@ class FileActionsTest : public ::testing::Test {
   FileActions actions{questions, shell, hooks()};
 };
 
-// Several files are opened or browsed only when the user agrees to take them all (No
-// takes the first, Cancel none); a folder that went away is skipped; a missing opener is
-// named.
+// No takes the first file, Cancel none.
 TEST_F(FileActionsTest, OpenAndBrowseAskBeforeTakingEveryFile) {
   const std::string a = makeFile("one/a.txt", "1"), b = makeFile("two/a.txt", "2");
   Selection selection{{a, b}, nullptr, nullptr, ResultView::kUnified, -1};
@@ -128,8 +126,7 @@ TEST_F(FileActionsTest, OpenAndBrowseAskBeforeTakingEveryFile) {
   selection.paths.clear();
   EXPECT_EQ(actions.BrowseSelected(selection), 0);
 
-  // Through the real desktop shell, with no opener on PATH: one message each, naming what
-  // is missing.
+  // The real desktop shell with no opener on PATH.
   const std::string savedPath = std::getenv("PATH") ? std::getenv("PATH") : "";
   setenv("PATH", (m_dir + "/empty-bin").c_str(), 1);
   PlatformFileShell desktop(questions);
@@ -146,8 +143,6 @@ TEST_F(FileActionsTest, OpenAndBrowseAskBeforeTakingEveryFile) {
   EXPECT_NE(questions.asked[3].text.find(m_dir + "/one"), std::string::npos);
 }
 
-// The trash asks once for many files, and can refuse them all; a link target is asked
-// about on its own, and No keeps it. Deleting every copy of a group asks first.
 TEST_F(FileActionsTest, ALinkTargetIsAskedAboutOnItsOwnAndTheLastCopiesFirst) {
   const std::string a = makeFile("x/k.txt", "k"), b = makeFile("y/k.txt", "k"),
                     c = makeFile("z/k.txt", "k"), d = makeFile("w/k.txt", "k");
@@ -167,14 +162,11 @@ TEST_F(FileActionsTest, ALinkTargetIsAskedAboutOnItsOwnAndTheLastCopiesFirst) {
   EXPECT_EQ(questions.asked[2].text.rfind(a + "\n", 0), 0u);
   EXPECT_TRUE(fs::exists(a));
   EXPECT_FALSE(fs::exists(b) || fs::exists(c));
-  // The group keeps a and d, with its totals lowered; the view is rebuilt each time.
   EXPECT_EQ(group->val2, 2);
   EXPECT_EQ(group->val, 2);
   EXPECT_EQ(m_rebuilds, 2);
 
-  // Both copies left, in the unified view: the last-copy question, the trash's, then
-  // the link target's. The group went with its second-last file; the view heard of each
-  // delete once, and the unified one is not rebuilt.
+  // The unified view is not rebuilt: it heard of each delete once.
   selection = {{a, d}, m_result.Root(), nullptr, ResultView::kUnified, -1};
   questions.answers = {IDYES, IDYES, IDYES};
   EXPECT_EQ(actions.DeleteSelected(selection, false), 1);
@@ -195,7 +187,6 @@ TEST_F(FileActionsTest, DeleteAfterBackupAsksNothingAndNeedsAGroupInTheSeparateV
   EXPECT_EQ(actions.MoveOrCopySelected(selection, true), 0);
   EXPECT_TRUE(fs::exists(a));
 
-  // A file that vanished since the search is named and stays in the results.
   fs::remove(gone);
   selection = {{gone}, m_result.Root(), groupNamed("gone.txt"), ResultView::kSeparate, -1};
   EXPECT_EQ(actions.DeleteSelected(selection, true), 1);
@@ -208,7 +199,6 @@ TEST_F(FileActionsTest, DeleteAfterBackupAsksNothingAndNeedsAGroupInTheSeparateV
   EXPECT_EQ(questions.asked.size(), 1u);
   EXPECT_FALSE(fs::exists(a));
   EXPECT_TRUE(fs::exists(b));
-  // One file of a group of two: the whole group leaves the results.
   EXPECT_EQ(groupNamed("two.txt"), nullptr);
   EXPECT_EQ(m_changes, (std::vector<std::string>{"2:two.txt"}));
 }
@@ -225,7 +215,6 @@ TEST_F(FileActionsTest, MoveTakesOneFileAndUpdatesTheResults) {
   Selection selection{{a, b}, m_result.Root(), group, ResultView::kSeparate, -1};
   EXPECT_EQ(actions.MoveOrCopySelected(selection, true), 0);  // one file at a time
 
-  // A link target answered No, then a cancelled folder choice: nothing moves.
   selection.paths = {a};
   m_linkTargets = {a};
   questions.answers = {IDNO, IDYES};
@@ -245,14 +234,11 @@ TEST_F(FileActionsTest, MoveTakesOneFileAndUpdatesTheResults) {
   EXPECT_EQ(m_changes, (std::vector<std::string>{"1:" + name}));
 }
 
-// A copy changes no result and never replaces a file unasked; a file replaced by a copy
-// or a move goes to the trash, and one that cannot be trashed is not replaced.
 TEST_F(FileActionsTest, ATakenNameIsReplacedOnlyWhenAskedAndGoesToTheTrash) {
   const std::string a = makeFile("r1/keep.txt", "new"), b = makeFile("r2/keep.txt", "newer");
   const std::string dest = makeFile("dest/keep.txt", "old copy");
   const std::string trash = m_trash + "files/";
   groupFiles({a, b});
-  // Copies (or moves) one file of the unified view into a folder, answering the question.
   auto copy = [&](const std::string& path, const std::string& folder, int answer = IDYES,
                   bool move = false) {
     Selection selection{{path}, m_result.Root(), nullptr, ResultView::kUnified, -1};
@@ -276,7 +262,6 @@ TEST_F(FileActionsTest, ATakenNameIsReplacedOnlyWhenAskedAndGoesToTheTrash) {
   EXPECT_EQ(bytes(dest), "newer");
   EXPECT_EQ(bytes(trash + "keep.2.txt"), "new");  // the first copy, kept apart
 
-  // A copy that fails on the way puts the file it was to replace back in its place.
   const std::vector<std::string> before = trashedNames();
   TEST_FailCopyAfterBytes(0);
   EXPECT_EQ(copy(a, "/dest"), 0);
@@ -285,7 +270,7 @@ TEST_F(FileActionsTest, ATakenNameIsReplacedOnlyWhenAskedAndGoesToTheTrash) {
   EXPECT_EQ(trashedNames(), before);
   EXPECT_FALSE(fs::exists(m_trash + "info/keep.3.txt.trashinfo"));
 
-  // A name too long for the trash's record cannot be trashed, so it is not replaced.
+  // Too long for the trash's record: cannot be trashed, so it is not replaced.
   const std::string longName = std::string(250, 'n');
   const std::string source = makeFile("l1/" + longName, "new");
   const std::string taken = makeFile("dest/" + longName, "old");
@@ -296,7 +281,6 @@ TEST_F(FileActionsTest, ATakenNameIsReplacedOnlyWhenAskedAndGoesToTheTrash) {
 }
 
 TEST_F(FileActionsTest, RemovalMatchesPathsExactly) {
-  // Two files whose paths differ only in case are different files here.
   const std::string upper = makeFile("r/Case.txt", "1"), lower = makeFile("r/case.txt", "1");
   const std::string other = makeFile("s/Case.txt", "1");
   groupFiles({upper, lower, other});
@@ -332,10 +316,9 @@ TEST_F(FileActionsTest, FilesChangedSinceTheSearchAreLeftInTheirGroupAndNamedOnc
   for (int i : {0, 1, 2})
     EXPECT_NE(questions.asked[1].text.find("\"" + files[i] + "\""), std::string::npos);
   EXPECT_EQ(questions.asked[1].text.find(files[3]), std::string::npos);
-  // They stay in their group for the user to look at: four of five files are left.
   EXPECT_EQ(groupNamed("ch.txt")->val2, 4);
 
-  // Move checks just before moving: the folder was chosen, the changed file stays.
+  // Move checks again after the folder was chosen.
   questions.folders = {m_dir};
   selection.paths = {files[0]};
   EXPECT_EQ(actions.MoveOrCopySelected(selection, true), 0);
@@ -352,8 +335,8 @@ TEST_F(FileActionsTest, ADeleteOfManyFilesUpdatesTheResultsOnce) {
     all.push_back(makeFile("two/" + name, "x"));
     selected.push_back(all.back());
   }
-  // One group whose every copy goes: its second file must not be touched once the group
-  // went with the first.
+  // Every copy of one group goes: its second file must not be touched once the group went.
+
   selected.push_back(all[0]);
   groupFiles(all);
   FileActionHooks h = hooks();

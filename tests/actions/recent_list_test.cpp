@@ -17,12 +17,10 @@ TEST(RecentList, KeepsNewestFirstWithinTheCapacity) {
   for (int i = 1; i <= 16; ++i) EXPECT_EQ(list.AddText("*.t" + std::to_string(i)), 1);
   ASSERT_EQ(list.MenuTexts().size(), 15u);
   EXPECT_EQ(list.MenuTexts().back(), "*.t2");  // the oldest went
-  // A text already there, in other letter case, moves to the top instead.
   EXPECT_EQ(list.AddText("*.T5"), 0);
   EXPECT_EQ(list.MenuTexts().front(), "*.t5");
   EXPECT_EQ(list.AddText(""), 0);
 
-  // A list filled under a larger capacity shrinks to its node's.
   DataNode* section = CreateNode(nullptr, "scanfolders_inc", ATTACH_ROOT);
   section->val = 3;
   for (const char* old : {"/o1", "/o2", "/o3", "/o4"})
@@ -35,8 +33,7 @@ TEST(RecentList, KeepsNewestFirstWithinTheCapacity) {
   DeleteNode(section);
 }
 
-// Texts with markup, quotes, entities and bytes that are no UTF-8 come back from the
-// settings file as typed, as do entities stored by earlier versions.
+// Entities stored by earlier versions come back as typed too.
 TEST(RecentList, OddTextsRoundTripThroughTheSettingsFile) {
   EXPECT_EQ(RecentList::Unescape("&#60;a&#62;&#9;&#256;&x"), "<a>\t&#256;&x");
 
@@ -67,7 +64,6 @@ TEST(RecentList, OddTextsRoundTripThroughTheSettingsFile) {
   EXPECT_EQ(masks.MenuTexts(), (Texts{"*.txt", "/media/Ü\xFF/folder with spaces", "&#60;", "a&b",
                                       "say \"cheese\"*", "<*>.log"}));
   EXPECT_EQ(folders.MenuTexts(), (Texts{"*.TXT", "/media/Ü\xFF/folder with spaces"}));
-  // Names that are no list of their own are refused rather than reaching other options.
   EXPECT_EQ(RecentSection(&loaded, ""), nullptr);
   EXPECT_EQ(RecentSection(&loaded, "x:y"), nullptr);
 }

@@ -1,5 +1,4 @@
-// "twinfold-cli backup": the commands end to end on real folders, and the questions
-// they refuse when no one is there to answer.
+// "twinfold-cli backup" end to end on real folders.
 #include <gtest/gtest.h>
 
 #include <sys/wait.h>
@@ -28,7 +27,6 @@ using testing::ReadBytes;
 using testing::TempDir;
 using testing::WriteBytes;
 
-// What was written to `f`, which is closed.
 std::string slurp(std::FILE* f) {
   std::string text;
   std::rewind(f);
@@ -41,8 +39,7 @@ class BackupCliTest : public ::testing::Test {
  protected:
   void SetUp() override { testing::PrivateTrashFiles(); }
 
-  // Runs "backup ARGS" and keeps what it wrote. What the commands print about names goes to
-  // a terminal: no name may ring or move the cursor, whatever the command.
+  // What the commands print goes to a terminal: no name may ring or move the cursor.
   int run(std::vector<std::string> args, Questions* questions = nullptr, bool zip = true) {
     args.insert(args.begin(), "backup");
     std::vector<char*> argv;
@@ -64,9 +61,7 @@ class BackupCliTest : public ::testing::Test {
   std::string output, errors;
 };
 
-// A name that would ring, clear the screen or end a line early is shown escaped by every
-// command, and still names its entry. Without a terminal no question is answered Yes, so
-// nothing is overwritten; usage errors exit with 2 and a chosen folder is never made.
+// Without a terminal no question is answered Yes, so nothing is overwritten.
 TEST_F(BackupCliTest, AddListRestoreDelete) {
   const std::string name = "odd\tname\n\xff\a\x1b[2J.txt";
   const std::string odd = files / name, kept = files / "kept.txt", folder = backup.path();
@@ -86,13 +81,11 @@ TEST_F(BackupCliTest, AddListRestoreDelete) {
   EXPECT_NE(output.find("\"name\":\"odd\\tname\\n\\ufffd"), std::string::npos) << output;
   EXPECT_NE(output.find("\"size\":4,\"compressed\":true"), std::string::npos) << output;
 
-  // The original name is unique, so it names the entry; the number 1 is not.
   EXPECT_EQ(run({"restore", "1", "--folder", folder}), 1);
   EXPECT_NE(errors.find("more than one"), std::string::npos);
   ASSERT_EQ(run({"restore", name, "--folder", folder}), 0) << errors;
   EXPECT_EQ(ReadBytes(odd), "odd");
 
-  // The kept file changed since: replaced only after a Yes on a terminal.
   WriteBytes(kept, "changed since");
   EXPECT_EQ(run({"restore", "kept.txt", "--folder", folder}), 1);
   EXPECT_EQ(ReadBytes(kept), "changed since");
@@ -114,7 +107,6 @@ TEST_F(BackupCliTest, AddListRestoreDelete) {
   EXPECT_EQ(run({"list", "--folder", backup / "gone\x1b"}), 1);
   EXPECT_FALSE(std::filesystem::exists(backup / "gone\x1b"));
 
-  // A size that is no number is shown as unknown; the settings name the folder.
   WriteBytes(backup / "2.a.txt", "a");
   WriteBytes(backup / "2.a.txt.backup_info", "location\t/x/\r\nsize\t12 bytes\r\n");
   ASSERT_EQ(run({"list", "--format", "json", "--folder", folder}), 0) << errors;
@@ -128,9 +120,7 @@ TEST_F(BackupCliTest, AddListRestoreDelete) {
   EXPECT_NE(output.find("\ta.txt\t/x/\t-\t-\t-\t-\n"), std::string::npos) << output;
 }
 
-// Eight "backup add" processes let loose at once on one folder, plainly and compressed:
-// each says "stored" for a copy of its own, under a number of its own, whose descriptor
-// leads back to the file it came from.
+// Eight "backup add" processes let loose at once on one folder.
 TEST_F(BackupCliTest, RunsAtTheSameTimeClaimNumbersOfTheirOwn) {
   constexpr int kRuns = 8;
   for (bool zip : {true, false}) {
@@ -174,7 +164,6 @@ TEST_F(BackupCliTest, RunsAtTheSameTimeClaimNumbersOfTheirOwn) {
     }
     EXPECT_EQ(storedAs.size(), static_cast<size_t>(kRuns));
 
-    // Each entry's copy holds the bytes of the file its descriptor names.
     testing::ScriptedQuestions questions;
     ZipPlugin plugin(testing::WithPlugin());
     plugin.Probe();
@@ -194,9 +183,7 @@ TEST_F(BackupCliTest, RunsAtTheSameTimeClaimNumbersOfTheirOwn) {
   }
 }
 
-// README's backup lines, run as written by the real program from a scratch folder, with
-// the settings, the backup folder and the trash in temporary places. The delete line
-// needs an entry again, so the add line runs once more before it.
+// README's backup lines, run as written. The delete line needs the add line run again.
 TEST(BackupReadme, ExamplesRunAsWritten) {
   std::vector<std::string> lines;
   const std::string readme = ReadBytes(TWINFOLD_README);
@@ -213,7 +200,6 @@ TEST(BackupReadme, ExamplesRunAsWritten) {
                             home / "data" + "' XDG_CONFIG_HOME='" + home / "config" +
                             "' XDG_CACHE_HOME='" + home / "cache" + "' PATH='" +
                             cli.substr(0, cli.rfind('/')) + ":/usr/bin:/bin' && { ";
-  // The line keeps its comment: the output is caught after it, on the next line.
   auto runLine = [&](const std::string& line) {
     const std::string log = home / "log";
     const int status = std::system((shell + line + "\n} > '" + log + "' 2>&1").c_str());
@@ -238,9 +224,8 @@ TEST(BackupReadme, ExamplesRunAsWritten) {
   EXPECT_FALSE(std::filesystem::exists(scratch / "old/report.txt"));  // in the trash
 }
 
-// Answers are asked again until one fits the buttons; an empty line takes the default
-// button only where there is one; the end of the input is Cancel. Names in a question
-// cannot send escape sequences to the terminal.
+// An empty line takes the default button only where there is one; end of input is Cancel.
+
 TEST(TerminalQuestions, AnswersFitTheButtonsAndNamesCannotEscape) {
   std::FILE* in = std::tmpfile();
   std::FILE* out = std::tmpfile();

@@ -1,5 +1,4 @@
-// Helpers of the backup, zip and link tests: temporary folders, a private trash, file
-// bytes and times, a small full file system and the plug-in's place in the build.
+// Helpers of the backup tests.
 #pragma once
 
 #include <fcntl.h>
@@ -10,8 +9,6 @@
 
 #include <algorithm>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <string>
 #include <vector>
 
@@ -20,11 +17,9 @@
 
 namespace tf::testing {
 
-// A new temporary folder, removed with everything in it at the end of the test.
 using TempDir = TempTree;
 
-// The trash's "files" folder, in a data folder of this test process, set before anything
-// is trashed, so the tests never touch the user's own trash.
+// Set before anything is trashed, so the tests never touch the user's own trash.
 inline std::string PrivateTrashFiles() {
   return PrivateTrashHome() + "/Trash/files";
 }
@@ -32,10 +27,8 @@ inline std::string PrivateTrashFiles() {
 inline void WriteBytes(const std::string& path, const std::string& bytes) {
   WriteFile(path, bytes);
 }
-
 inline std::string ReadBytes(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+  return ReadFile(path);
 }
 
 inline void SetMtime(const std::string& path, time_t seconds, long nanoseconds) {
@@ -49,7 +42,6 @@ inline struct timespec Mtime(const std::string& path) {
   return st.st_mtim;
 }
 
-// Names directly in a folder, sorted.
 inline std::vector<std::string> NamesIn(const std::string& folder) {
   std::vector<std::string> names;
   std::error_code ec;
@@ -59,7 +51,6 @@ inline std::vector<std::string> NamesIn(const std::string& folder) {
   return names;
 }
 
-// Where the build put the zip plug-in, and a place where there is none.
 inline std::vector<std::string> WithPlugin() {
   return {std::string(TWINFOLD_PLUGIN_DIR) + "/libpacklet.so"};
 }
@@ -67,8 +58,7 @@ inline std::vector<std::string> WithoutPlugin() {
   return {"/nonexistent/libpacklet.so"};
 }
 
-// A 1 MiB tmpfs mounted on a temporary folder: a file system that fills up. Mounting
-// needs root; ok() is false where it cannot be had.
+// A 1 MiB tmpfs: a file system that fills up. Mounting needs root.
 class SmallFileSystem {
  public:
   SmallFileSystem() { m_ok = ::mount("tmpfs", m_dir.path().c_str(), "tmpfs", 0, "size=1m") == 0; }
@@ -83,9 +73,8 @@ class SmallFileSystem {
   bool m_ok = false;
 };
 
-// Makes a folder read-only for the length of a test: a read-only bind mount for root (whom
-// permissions do not stop), the mode 0555 for anyone else. ok() is false where neither
-// works.
+// Read-only for the test: a bind mount for root (whom permissions do not stop), else 0555.
+
 class ReadOnlyFolder {
  public:
   explicit ReadOnlyFolder(const std::string& path) : m_path(path) {

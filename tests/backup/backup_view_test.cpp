@@ -1,5 +1,3 @@
-// The backup view's orders, the change of the backup folder and the Move to Backup
-// action.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -24,29 +22,24 @@ DataNode* AddEntry(DataNode* root, const char* desc, const char* location, const
                    const char* type, const char* size) {
   DataNode* e = CreateNode(root, (std::string("/b/1.") + desc).c_str(), ATTACH_LAST_CHILD);
   SetDesc(e, desc);
-  if (location) e->attrs.Set("location", AttrValue::FromString(location), 1);
-  if (placed) e->attrs.Set("placed", AttrValue::FromString(placed), 1);
-  if (type) e->attrs.Set("type", AttrValue::FromString(type), 1);
-  if (size) e->attrs.Set("size", AttrValue::FromString(size), 1);
+  const char *keys[] = {"location", "placed", "type", "size"},
+             *values[] = {location, placed, type, size};
+  for (int i = 0; i < 4; ++i)
+    if (values[i]) e->attrs.Set(keys[i], AttrValue::FromString(values[i]), 1);
   return e;
 }
 
-std::string Order(DataNode* root, int key) {
-  std::string out;
-  for (DataNode* e : SortedBackupEntries(root, key)) out += std::string(e->Desc()) + " ";
-  return out;
-}
-
-// Missing values count as empty text or 0 and names compare without case; ties go by
-// name and are never reversed. A long comment is cut to the details box, never inside a
-// character.
+// Ties go by name and are never reversed; a long comment is never cut inside a character.
 TEST(BackupView, OrdersTieBreaksAndDetails) {
   DataNode* root = CreateNode(nullptr, "backup_files", ATTACH_ROOT);
   AddEntry(root, "b.txt", "/Z/", "2024-01-02 10:00:00", "txt", "10");
   DataNode* doc = AddEntry(root, "A.doc", "/a/", "2023-12-31 23:59:59", "doc", "2000");
   AddEntry(root, "c.txt", "/a/", "2024-01-02 10:00:00", "TXT", nullptr);
   AddEntry(root, "a.bin", nullptr, nullptr, nullptr, "10");
-  EXPECT_EQ(Order(root, kBackupSortLocation | kBackupSortReversed), "b.txt A.doc c.txt a.bin ");
+  std::string order;
+  for (DataNode* e : SortedBackupEntries(root, kBackupSortLocation | kBackupSortReversed))
+    order += std::string(e->Desc()) + " ";
+  EXPECT_EQ(order, "b.txt A.doc c.txt a.bin ");
 
   std::string accents;
   for (int i = 0; i < 1500; ++i) accents += "\xC3\xA9";
@@ -57,9 +50,6 @@ TEST(BackupView, OrdersTieBreaksAndDetails) {
   DeleteNode(root);
 }
 
-// A folder that is not there is never made; with both folders there the old files may be
-// copied, but no file already in the new folder is replaced and the old folder keeps its
-// own.
 TEST(BackupFolderChange, NothingIsMadeReplacedOrLost) {
   TempDir current, fresh;
   testing::ScriptedQuestions questions;
@@ -83,8 +73,7 @@ TEST(BackupFolderChange, NothingIsMadeReplacedOrLost) {
   EXPECT_EQ(NamesIn(current.path()).size(), 2u);
   EXPECT_EQ(box, fresh.path());
 
-  // The old folder is gone: the new folder's state decides, without a question, and a
-  // missing one is not made.
+  // The old folder is gone: the new folder's state decides, without a question.
   const size_t asked = questions.asked.size();
   box = fresh.path();
   EXPECT_TRUE(ConfirmBackupFolderChange(current / "gone", &box, questions, enable));
@@ -95,7 +84,6 @@ TEST(BackupFolderChange, NothingIsMadeReplacedOrLost) {
   EXPECT_FALSE(std::filesystem::exists(fresh / "nope"));
 }
 
-// The dialog's answers, given in advance.
 class ScriptedDetails : public BackupDetailsDialog {
  public:
   bool ok = true;
@@ -108,8 +96,6 @@ class ScriptedDetails : public BackupDetailsDialog {
   }
 };
 
-// Two files, or a cancelled dialog, store nothing and leave the file. (The backup that goes
-// through is driven from the results page, in the window's tests.)
 TEST(MoveToBackup, TwoFilesOrACancelledDialogStoreNothing) {
   TempDir backup, files;
   testing::ScriptedQuestions questions;

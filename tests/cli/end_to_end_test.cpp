@@ -1,5 +1,4 @@
-// twinfold-cli as a user runs it: the built program on real folders, every output form and
-// sort order, bad command lines, missing folders, descriptors and readers that go away.
+// twinfold-cli as a user runs it, on real folders.
 #include <fcntl.h>
 #include <spawn.h>
 #include <sys/stat.h>
@@ -40,16 +39,12 @@ std::vector<std::string> lines(const std::string& text) {
 
 class CliEndToEnd : public ::testing::Test {
  protected:
-  // Settings of the user running the tests must not change what the program does.
   void SetUp() override { setenv("XDG_CONFIG_HOME", (m_dir + "/config").c_str(), 1); }
 
-  // A file of `size` bytes (sparse) with the given modification time (Unix seconds).
   void makeFile(const std::string& relative, off_t size, time_t mtime = 1700000000) {
     m_temp.File("tree/" + relative, size, static_cast<int>(mtime - 1577836800));
   }
 
-  // Runs the program with stdout to `stdoutPath` (a file of the test folder by default),
-  // or into a pipe whose reading end is already closed.
   Outcome run(std::vector<std::string> args, const std::string& stdoutPath = "",
               bool closedPipe = false) {
     const std::string outPath = stdoutPath.empty() ? m_dir + "/stdout" : stdoutPath;
@@ -83,8 +78,7 @@ class CliEndToEnd : public ::testing::Test {
     return outcome;
   }
 
-  // Searches the tree and lists in CSV form: the group and the path below the tree of each
-  // file row, in the order listed.
+  // (group, path below the tree) of each CSV file row, in the order listed.
   std::vector<std::pair<std::string, std::string>> csvRows(std::vector<std::string> args) {
     args.insert(args.end(), {"--format", "csv", m_tree});
     const Outcome result = run(args);
@@ -103,9 +97,6 @@ class CliEndToEnd : public ::testing::Test {
   const std::string m_tree = m_dir + "/tree";  // what is scanned; the outputs stay beside it
 };
 
-// The text form lists true duplicates like the unified list, with or without progress and
-// with one thread per disk; a missing folder is named and skipped, and with no folder left
-// nothing is searched.
 TEST_F(CliEndToEnd, TextListsTrueDuplicatesAndSkipsMissingFolders) {
   makeFile("one/Report.txt", 2048);
   makeFile("two/deep/Report.txt", 2048);
@@ -122,7 +113,6 @@ TEST_F(CliEndToEnd, TextListsTrueDuplicatesAndSkipsMissingFolders) {
   EXPECT_EQ(out[2].rfind("  " + m_tree + "/two/deep/Report.txt  2 K  ", 0), 0u) << out[2];
   EXPECT_EQ(out[3], "Finished (2 files found)");
 
-  // Progress goes to stderr only: the folder's last status, then the status line.
   const Outcome shown = run({"--progress", m_tree});
   EXPECT_EQ(shown.out, result.out);
   EXPECT_TRUE(shown.err.ends_with(m_tree + ": accepted\nFinished (2 files found)\n")) << shown.err;
@@ -138,7 +128,6 @@ TEST_F(CliEndToEnd, TextListsTrueDuplicatesAndSkipsMissingFolders) {
   EXPECT_NE(none.err.find("twinfold-cli: no folder to scan"), std::string::npos) << none.err;
   EXPECT_EQ(none.out, "");
 
-  // Bad command lines exit with 2 and the usage, before any search.
   for (const std::vector<std::string>& args : std::vector<std::vector<std::string>>{
            {"--frobnicate", m_tree}, {}, {"--min-size", "2M", "--max-size", "1M", m_tree}}) {
     const Outcome bad = run(args);
@@ -149,8 +138,6 @@ TEST_F(CliEndToEnd, TextListsTrueDuplicatesAndSkipsMissingFolders) {
   }
 }
 
-// Each criterion and filter changes what is found: presets, folders left out, sizes in
-// both spellings, a time span given backwards, masks, attributes and name rules.
 TEST_F(CliEndToEnd, CriteriaAndFiltersReachTheSearch) {
   makeFile("a/paper.doc", 4500);
   makeFile("b/paper.pdf", 5000, 1500000000);
@@ -164,7 +151,6 @@ TEST_F(CliEndToEnd, CriteriaAndFiltersReachTheSearch) {
       if (groups.find(group + " ") == std::string::npos) groups += group + " ";
     return groups;
   };
-  // Different formats of a file: extensions, times and sizes may differ.
   EXPECT_EQ(found({"--preset", "formats", "--exclude-masks", "*.tmp", "--attr", "-hidden"}),
             "paper.* photo.* ");
   EXPECT_EQ(found({"--preset", "formats", "--min-size=1K", "--max-size", "4K"}), "photo.* ");
@@ -181,9 +167,7 @@ TEST_F(CliEndToEnd, CriteriaAndFiltersReachTheSearch) {
             "");
 }
 
-// --reverse turns round only what the order is about: by name the groups, the files
-// staying by path; by size the files, equal totals keeping the groups by name. By time the
-// newest file comes first.
+// --reverse turns round only what the order is about.
 TEST_F(CliEndToEnd, SortOrdersReverseOnlyWhatTheyAreAbout) {
   makeFile("y/b.txt", 5, 1700000001);
   makeFile("X/b.txt", 5, 1700000002);
@@ -201,9 +185,7 @@ TEST_F(CliEndToEnd, SortOrdersReverseOnlyWhatTheyAreAbout) {
   EXPECT_EQ(sorted({"--sort", "time"}), "/z/A.txt /a/A.txt /X/b.txt /y/b.txt ");
 }
 
-// CSV quotes what needs it and keeps the bytes of names; JSON, which must be UTF-8,
-// replaces bytes that are not and gives the exact bytes beside in base64, and marks the
-// files of protected folders (not those of a folder whose name merely starts alike).
+// JSON must be UTF-8: the exact bytes go beside in base64.
 TEST_F(CliEndToEnd, OddNamesKeepTheirBytesAndProtectedFilesAreMarked) {
   const std::string odd = "say \"hi\", then\nleave\xE9.txt";
   makeFile("x/" + odd, 7);
@@ -234,13 +216,11 @@ TEST_F(CliEndToEnd, OddNamesKeepTheirBytesAndProtectedFilesAreMarked) {
   EXPECT_NE(result.err.find("elsewhere: "), std::string::npos) << result.err;
 }
 
-// A saved descriptor repeats the search. Saving never follows a name planted beside the
-// target, never replaces anything but a regular file, and fails before any search.
 TEST_F(CliEndToEnd, SavedDescriptorRepeatsTheSearchAndReplacesOnlyARegularFile) {
   makeFile("d/holiday1.jpg", 10);
   makeFile("e/holiday2.jpg", 20);
   alarm(120);  // a run that waits on a FIFO ends the test here
-  // The name a save once used for its temporary file, planted as a link to another file.
+  // The name a save once used for its temporary file, planted as a link.
   const std::string saved = m_dir + "/search.xml";
   const std::string victim = m_dir + "/victim.txt";
   std::ofstream(victim) << "precious";
@@ -275,9 +255,6 @@ TEST_F(CliEndToEnd, SavedDescriptorRepeatsTheSearchAndReplacesOnlyARegularFile) 
   alarm(0);
 }
 
-// Descriptors and settings are read only from regular files of a sane size that hold what
-// they should: anything else stops the run at once, naming the file. A default settings
-// file that is no file leaves the defaults.
 TEST_F(CliEndToEnd, UnreadableOrSpecialFilesAreRefusedWithoutWaiting) {
   makeFile("d/a.txt", 1);
   makeFile("e/a.txt", 1);

@@ -1,6 +1,4 @@
-// A signal ends the window program whatever it shows: the real `twinfold` is started on
-// the offscreen platform, once with its main window and once stopped at the
-// single-instance question, and must leave within seconds, saving what it had built.
+// A signal ends the real `twinfold` whatever it shows, saving what it had built.
 #include <gtest/gtest.h>
 
 #include <signal.h>
@@ -29,8 +27,7 @@ namespace fs = std::filesystem;
 using namespace std::chrono_literals;
 using testing::TempTree;
 
-// A `twinfold` whose home, data and temporary folders (the single-instance socket lives
-// in the latter) are all inside `places`; killed at the end unless it ended by itself.
+// A `twinfold` whose home, data and temporary folders are all inside `places`.
 struct Program {
   Program(const TempTree& places, const std::string& settings) {
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
@@ -51,13 +48,11 @@ struct Program {
     process.kill();
     process.waitForFinished();
   }
-  // Signals the program and answers whether it then ended by itself within five seconds.
   bool EndsOn(int signal) {
     ::kill(static_cast<pid_t>(process.processId()), signal);
     return process.waitForFinished(5000) && process.exitStatus() == QProcess::NormalExit;
   }
-  // Waits until the program catches SIGTERM and has been asleep, waiting for events, for
-  // a while: it has built its window or shows its question.
+  // Catching SIGTERM and asleep a while: its window is built or its question shown.
   bool SettlesWithin(std::chrono::milliseconds limit) {
     const auto until = std::chrono::steady_clock::now() + limit;
     int asleep = 0;
@@ -88,22 +83,18 @@ TEST(EndOnSignal, TheQuestionOfASecondStartAndTheMainWindowBothEnd) {
   ASSERT_TRUE(first.SettlesWithin(60s));  // its window built, its socket listening
   ASSERT_TRUE(fs::exists(SocketPath(places)));
 
-  // The second start asks whether to switch to the first; a signal while it asks used to
-  // leave it turning at full speed for ever.
+  // A signal while the second start asks used to leave it turning at full speed for ever.
   Program second(places, secondSettings);
   ASSERT_TRUE(second.SettlesWithin(60s));
   EXPECT_TRUE(second.EndsOn(SIGTERM));
   EXPECT_FALSE(fs::exists(secondSettings));  // it had built nothing to save
 
-  // The first one saves its settings as a close would.
   ASSERT_FALSE(fs::exists(firstSettings));
   EXPECT_TRUE(first.EndsOn(SIGHUP));
   EXPECT_TRUE(fs::exists(firstSettings));
   EXPECT_FALSE(fs::exists(SocketPath(places)));
 }
 
-// A dialog open over the running main loop answers as its close box would, a question
-// asked on the way out does not wait either, and the main loop ends.
 TEST(EndOnSignal, OpenDialogAnswersAsClosedAndTheLoopEnds) {
   SignalQuit endOnSignal;
   ASSERT_TRUE(endOnSignal.installed());

@@ -1,5 +1,4 @@
-// The main window's tests: a frame and controller started over temporary folders, with
-// scripted answers and no plug-in.
+// A frame and controller over temporary folders, with scripted answers and no plug-in.
 #pragma once
 
 #include <atomic>
@@ -34,7 +33,6 @@ inline ControllerSetup SetupIn(const TempTree& places, ScriptedQuestions* questi
   return setup;
 }
 
-// A server name no other test run uses.
 inline QString UniqueInstanceName() {
   static std::atomic<int> counter{0};
   return QStringLiteral("twinfold-test-%1-%2")
@@ -50,8 +48,6 @@ struct Window {
   bool Finished(int ms = 20000) {
     return QTest::qWaitFor([&] { return status().rfind("Finished", 0) == 0; }, ms);
   }
-  // Adds `folder` to the folders to search (when given), starts the search with the search
-  // bar's button and waits for its end.
   bool Search(const std::string& folder = {}, int ms = 20000) {
     if (!folder.empty()) controller.searchHost()->ChangeIncludeFolder(true, folder);
     QTest::mouseClick(controller.searchBar()->startButton(), Qt::LeftButton);
@@ -63,7 +59,6 @@ struct Window {
   bool started = false;
 };
 
-// Clicks the row of `list` whose first column reads `text`; false when there is none.
 inline bool ClickRow(QTableView* list, const std::string& text) {
   for (int row = 0; row < list->model()->rowCount(); ++row) {
     const QModelIndex index = list->model()->index(row, 0);

@@ -31,10 +31,8 @@ using testing::Window;
 constexpr qint64 kLongestStallMs = 200;
 using testing::kTimed;
 
-// Empty files, `perFolder` to a folder, the same names in every folder. With a `seeds`
-// folder, the files of a folder are hard links to one seed file (a file system allows
-// only so many links to one file): a link is only a name, so 300,000 files take a second
-// or two to make where creating them takes a minute.
+// Hard links to a seed per folder (links per file are limited): 300,000 files take
+// seconds to make where creating them takes a minute.
 bool MakeTree(const TempTree& tree, const std::vector<std::string>& folders, int perFolder,
               const TempTree* seeds = nullptr) {
   for (const std::string& name : folders) {
@@ -52,8 +50,6 @@ bool MakeTree(const TempTree& tree, const std::vector<std::string>& folders, int
   return true;
 }
 
-// The longest time between two turns of the event loop until the timer is stopped, and
-// what `where` said right after it.
 struct StallMeter {
   explicit StallMeter(std::function<std::string()> where = [] { return std::string(); }) {
     QObject::connect(&timer, &QTimer::timeout, [this, where] {
@@ -72,8 +68,6 @@ struct StallMeter {
   std::string said;
 };
 
-// A window searching `tree` for names alone (any time: every name makes one group of
-// all its files).
 void SearchIn(Window& w, const TempTree& tree) {
   w.controller.searchHost()->ChangeIncludeFolder(true, tree.root());
   w.controller.searchHost()->Descriptor().SetTime(kAnyValue, false);
@@ -104,7 +98,6 @@ TEST(MainWindowResponsiveness, BigSearchKeepsTheLoopTurningAndStopsAtOnce) {
   EXPECT_LT(meter.longest, kLongestStallMs) << "the longest stall ended at \"" << meter.said
                                             << "\"; the search took " << searchMs << " ms";
 
-  // Stopped a third of the way through (but at least after the first walk began).
   QTest::mouseClick(start, Qt::LeftButton);
   ASSERT_TRUE(stop->isEnabled());
   QTest::qWait(static_cast<int>(std::clamp<qint64>(searchMs / 3, 100, 1000)));
@@ -117,8 +110,6 @@ TEST(MainWindowResponsiveness, BigSearchKeepsTheLoopTurningAndStopsAtOnce) {
   EXPECT_TRUE(start->isEnabled());
 }
 
-// Ten thousand selected files go to the real trash one after another beside the window,
-// which keeps repainting; the lists take the removals in at the end, once.
 TEST(MainWindowResponsiveness, DeletingTenThousandFilesKeepsTheLoopTurningAndRefillsOnce) {
   if (!kTimed) GTEST_SKIP() << "timings under the sanitizers say nothing";
   testing::PrivateTrashHome();
@@ -156,7 +147,6 @@ TEST(MainWindowResponsiveness, DeletingTenThousandFilesKeepsTheLoopTurningAndRef
   EXPECT_FALSE(std::filesystem::exists(dropped + "file0.dat"));
   EXPECT_TRUE(std::filesystem::exists(tree.Path("keep/file0.dat")));
   EXPECT_LT(meter.longest, kLongestStallMs);
-  // Dropping the rows and refilling: the list is reset twice for the whole delete.
   EXPECT_LE(resets, 2);
 }
 

@@ -1,6 +1,4 @@
-// twinfold-bench-window, which times the window program's search through its real
-// controller, finds what twinfold-cli finds on the same folders with the same criteria:
-// one folder, five folders, and five with other criteria give byte for byte the same JSON.
+// twinfold-bench-window finds byte for byte what twinfold-cli finds.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -16,7 +14,6 @@ namespace {
 using testing::ReadFile;
 using testing::TempTree;
 
-// The standard output of `program`, which must end by itself with status 0.
 std::string output(const char* program, const QStringList& arguments) {
   QProcess process;
   process.start(QString::fromUtf8(program), arguments);
@@ -30,7 +27,6 @@ TEST(WindowBench, FindsTheGroupsTheCommandLineFinds) {
   QStringList parts;
   for (int part = 0; part < 5; ++part) {
     const std::string folder = "part" + std::to_string(part);
-    // Names shared within and across the parts, with sizes and times that split some.
     for (int i = 0; i < 40; ++i)
       tree.File(folder + "/d" + std::to_string(i % 6) + "/file" +
                     std::to_string((i * 7 + part) % 25) + (i % 3 ? ".txt" : ".dat"),

@@ -1,6 +1,4 @@
-// The backup folder page, "Move to Backup", "Replace by a link..." and the progress of long
-// file work, driven through the real widgets on real files: the real trash (in the test's
-// own folder), the real zip plug-in, the file system checked afterwards.
+// The backup folder page, "Move to Backup", "Replace by a link..." and long file work.
 #include <unistd.h>
 
 #include <gtest/gtest.h>
@@ -29,7 +27,6 @@ using testing::NamesIn;
 // Spaces, quotes, '<', a line break and a byte that is not UTF-8.
 const std::string kOddName = "odd 'q' \"d\" <x>\n\xe9.doc";
 
-// Acts on the next dialog of `objectName` once it is open (it runs its own loop).
 void onDialog(const QString& objectName, std::function<void(QDialog*)> act) {
   testing::OnModal([objectName](QDialog* d) { return d->objectName() == objectName; }, act);
 }
@@ -48,11 +45,8 @@ class BackupActionsTest : public testing::ResultsPaneFixture {
 
   void selectFile(int row) { click(separate()->filesList(), row); }
   std::string backupFolder() const { return host.dir + "/Backup"; }
-  // How many files went to the trash since the test began (the trash is the whole
-  // test program's).
-  size_t trashed() const {
-    return NamesIn(testing::PrivateTrashHome() + "/Trash/files").size() - m_trashedBefore;
-  }
+  // The trash is the whole test program's.
+  size_t trashed() const { return NamesIn(testing::PrivateTrashFiles()).size() - m_trashedBefore; }
   std::vector<std::string> backupCells(int column) const {
     std::vector<std::string> texts;
     for (int row = 0; row < view->list()->rowCount(); ++row)
@@ -62,8 +56,6 @@ class BackupActionsTest : public testing::ResultsPaneFixture {
   void press(BackupFolderView::Command command) {
     QTest::mouseClick(view->button(command), Qt::LeftButton);
   }
-  // Moves the selected file to the backup folder through "Backup file details", reached
-  // by the button or the "FILE" menu.
   void moveToBackup(const QString& comment, bool deleteOriginal, bool fromMenu = false) {
     onDialog(QStringLiteral("BackupDetailsDialog"), [=](QDialog* dialog) {
       auto* box = dialog->findChild<QPlainTextEdit*>(QStringLiteral("comment"));
@@ -81,7 +73,7 @@ class BackupActionsTest : public testing::ResultsPaneFixture {
     else
       QTest::mouseClick(separate()->button(ResultListView::kMoveToBackup), Qt::LeftButton);
   }
-  // The item of the "BACKUP" menu at `index`: Restore, Copy..., Delete, -, Browse.
+  // Restore, Copy..., Delete, -, Browse.
   void menuItem(int index) { view->contextMenu()->actions()[index]->trigger(); }
 
   BackupFolderView* view = nullptr;
@@ -96,7 +88,6 @@ TEST_F(BackupActionsTest, ABackupFromTheResultsIsRestoredCopiedAndDeletedFromThe
       host.path((chosen.find("one/") != std::string::npos ? "one/" : "two/") + kOddName);
   moveToBackup(QStringLiteral("first line\nsecond"), true);
 
-  // Packed by the plug-in, described, and the original in the trash and out of the lists.
   EXPECT_EQ(NamesIn(backupFolder()), (std::vector<std::string>{"1." + kOddName + ".backup_info",
                                                                "1." + kOddName + ".zipp"}));
   EXPECT_FALSE(fs::exists(moved));
@@ -111,7 +102,6 @@ TEST_F(BackupActionsTest, ABackupFromTheResultsIsRestoredCopiedAndDeletedFromThe
   press(BackupFolderView::kBrowse);
   EXPECT_EQ(host.browsedBackup, std::vector<std::string>{moved.substr(0, moved.rfind('/') + 1)});
 
-  // Copy... unpacks the entry into the chosen folder and keeps it.
   const std::string elsewhere = host.path("elsewhere");
   fs::create_directories(elsewhere);
   host.questions.folders = {elsewhere};
@@ -119,15 +109,12 @@ TEST_F(BackupActionsTest, ABackupFromTheResultsIsRestoredCopiedAndDeletedFromThe
   EXPECT_EQ(testing::ReadFile(elsewhere + "/" + kOddName), std::string(70, 'x'));
   EXPECT_EQ(view->list()->rowCount(), 1);
 
-  // Restore (from the menu) puts it back, byte for byte, and its stored files go to the
-  // trash. (What a taken place does to a restore is the backup suite's.)
   menuItem(0);
   EXPECT_EQ(testing::ReadFile(moved), std::string(70, 'x'));
   EXPECT_EQ(NamesIn(backupFolder()), std::vector<std::string>{});
   EXPECT_EQ(view->list()->rowCount(), 0);
   EXPECT_EQ(trashed(), 3u);
 
-  // Three more backups, kept beside their originals this time, the first from the menu.
   pane.SetMode(ResultsPane::kSeparateMode);
   search(
       {{"one/b.txt", 300}, {"two/b.txt", 300}, {"one/" + kOddName, 20}, {"two/" + kOddName, 20}});
@@ -141,8 +128,6 @@ TEST_F(BackupActionsTest, ABackupFromTheResultsIsRestoredCopiedAndDeletedFromThe
   pane.SetMode(ResultsPane::kBackupMode);
   ASSERT_EQ(view->list()->rowCount(), 3);
 
-  // Sorted by size, the largest first; then the "BACKUP" menu on the first row: Browse,
-  // Copy... and Delete, whose entry's two files go to the trash.
   clickHeader(view->list(), 4);
   const std::vector<std::string> bySize = backupCells(0);
   EXPECT_TRUE(bySize[0] == "b.txt" && bySize[1] == "b.txt" && bySize[2] != "b.txt");
@@ -163,7 +148,6 @@ TEST_F(BackupActionsTest, ABackupFromTheResultsIsRestoredCopiedAndDeletedFromThe
   EXPECT_EQ(NamesIn(backupFolder()).size(), 4u);
   EXPECT_EQ(trashed(), 5u);
 
-  // "Delete All Files" asks first; No keeps everything.
   host.questions.answers = {IDNO, IDYES};
   press(BackupFolderView::kDeleteAll);
   EXPECT_EQ(view->list()->rowCount(), 2);
@@ -172,8 +156,7 @@ TEST_F(BackupActionsTest, ABackupFromTheResultsIsRestoredCopiedAndDeletedFromThe
   EXPECT_EQ(trashed(), 9u);
   EXPECT_EQ(view->list()->rowCount(), 0);
 
-  // Another backup folder (as the options dialog sets it) leaves no row that restores or
-  // deletes through an entry the store forgot.
+  // Another backup folder leaves no row acting through an entry the store forgot.
   ASSERT_TRUE(host.store.AddToBackup(host.path("one/b.txt"), nullptr));
   pane.SetMode(ResultsPane::kSeparateMode);
   pane.SetMode(ResultsPane::kBackupMode);
@@ -222,8 +205,7 @@ TEST_F(BackupActionsTest, ALinkFromTheResultsResolvesToTheTwinAndTheFileGoesToTh
   EXPECT_EQ(trashed(), 1u);
   EXPECT_EQ(separate()->filesModel()->rowCount(), 2);
 
-  // The twin is now a link target: replacing it asks first; No leaves it alone. (The link
-  // suite leaves this question to this test.)
+  // The twin is now a link target: replacing it asks first.
   host.questions.answers = {IDNO};
   clickPaths(separate()->filesList(), {twin});
   QTest::mouseClick(separate()->button(ResultListView::kReplaceByLink), Qt::LeftButton);
@@ -231,16 +213,11 @@ TEST_F(BackupActionsTest, ALinkFromTheResultsResolvesToTheTwinAndTheFileGoesToTh
   EXPECT_TRUE(fs::is_regular_file(fs::symlink_status(twin)));
 }
 
-// Long file work shows its progress dialog and stays cancellable: a copy of a big file
-// cancelled leaves no copy and no temporary, and the window keeps painting; a delete of
-// many slow files cancelled keeps the files not yet begun.
 TEST_F(BackupActionsTest, CancelledLongWorkLeavesNothingHalfDoneAndTheWindowKeepsPainting) {
   std::vector<std::pair<std::string, int>> files{{"one/big.bin", 1}, {"two/big.bin", 1}};
   for (int i = 0; i < 6; ++i) files.push_back({"d" + std::to_string(i) + "/x.txt", 3});
   search(files);
-  // Sparse gibibytes: nothing to read from disk, but every byte gets written. Four, so that
-  // an idle machine writing into its page cache is still copying when the dialog comes and
-  // its Cancel is pressed.
+  // Four sparse GiB: an idle machine is still writing when the dialog comes.
   constexpr int64_t kBigSize = int64_t{4} << 30;
   const std::string big = host.path("one/big.bin");
   ASSERT_EQ(::truncate(big.c_str(), kBigSize), 0);
@@ -248,8 +225,7 @@ TEST_F(BackupActionsTest, CancelledLongWorkLeavesNothingHalfDoneAndTheWindowKeep
   fs::create_directories(target);
   clickPaths(separate()->filesList(), {big});
 
-  // The window's clock ticks every 20 ms; the longest pause between ticks shows how long
-  // the window could not repaint.
+  // The longest pause between 20 ms ticks is how long the window could not repaint.
   QElapsedTimer clock;
   clock.start();
   qint64 last = 0, longestPause = 0, shownAt = -1;
@@ -276,7 +252,6 @@ TEST_F(BackupActionsTest, CancelledLongWorkLeavesNothingHalfDoneAndTheWindowKeep
   EXPECT_EQ(fs::file_size(big), static_cast<uintmax_t>(kBigSize));
   EXPECT_EQ(separate()->filesModel()->rowCount(), 2);
 
-  // Each trash takes a while; the dialog appears during the work and is cancelled.
   host.shell.afterWork = [] { QTest::qWait(150); };
   shownAt = -1;
   separate()->groupsList()->selectRow(1);

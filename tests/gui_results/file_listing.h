@@ -1,5 +1,4 @@
-// Shared by the window's tests: where trashed files went, what the result lists show and
-// select, and acting on a modal dialog once it runs its own loop.
+// Shared by the window's tests.
 #pragma once
 
 #include <filesystem>
@@ -19,8 +18,7 @@
 
 namespace tf::testing {
 
-// The original paths under `folder` of what the trash holds (the trash is the whole
-// test program's).
+// The original paths under `folder` of what the (whole test program's) trash holds.
 inline std::set<std::string> TrashedFrom(const std::string& folder) {
   std::set<std::string> out;
   std::error_code ec;
@@ -40,7 +38,6 @@ inline std::vector<std::string> Column(const QAbstractItemModel* model, int col 
   return texts;
 }
 
-// The full paths of the selected rows of a result list.
 inline std::set<std::string> SelectedPaths(const QTableView* list) {
   std::set<std::string> out;
   auto* model = static_cast<ResultRowsModel*>(list->model());
@@ -49,7 +46,6 @@ inline std::set<std::string> SelectedPaths(const QTableView* list) {
   return out;
 }
 
-// Acts on the next modal dialog that `accepts` once it is open and visible.
 inline void OnModal(std::function<bool(QDialog*)> accepts, std::function<void(QDialog*)> act) {
   auto* timer = new QTimer;
   timer->setInterval(10);

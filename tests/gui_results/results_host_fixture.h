@@ -1,7 +1,5 @@
-// A scripted program around the results pane: real files grouped in a temporary folder,
-// the real trash (in a folder of the test's own), a backup folder with the real zip
-// plug-in, recorded opening, browsing, tools and properties, and scripted answers asked on
-// the window's thread. Then the pane over it, shown, with clicks on its lists.
+// A scripted program around the results pane over real files, the real trash and zip
+// plug-in; opening, browsing, tools and properties recorded.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -80,8 +78,7 @@ class ScriptedHost : public ResultsHost {
       return true;
     });
   }
-  // Writes the files (relative path -> size in bytes) and groups them by exact name,
-  // as a finished search would.
+  // Writes the files (relative path -> size) and groups them by exact name.
   void Search(const std::vector<std::pair<std::string, int>>& files) {
     DataNode* settings = CreateNode(nullptr, "settings", ATTACH_ROOT);
     settings->attrs.Set("name", AttrValue::FromInt(0), 1);
@@ -97,7 +94,6 @@ class ScriptedHost : public ResultsHost {
         ::link(this->path(linkTo[relative]).c_str(), path.c_str());
       else
         std::ofstream(path, std::ios::binary) << std::string(static_cast<size_t>(size), 'x');
-      // The file gets the time the search records, as the actions compare the two.
       const int64_t modified =
           times.count(relative) ? times[relative] : 130000000000000000LL + size;
       const std::timespec stamps[2] = {TimespecFromFileTime(modified),
@@ -148,8 +144,7 @@ class ScriptedHost : public ResultsHost {
 
   TempTree temp;
   std::string dir = temp.root();
-  // For the next Search: last-write times (relative path -> file time), files made as
-  // hard links of earlier ones (relative path -> relative path of the file).
+  // For the next Search: times and hard links (relative path -> relative path).
   std::map<std::string, int64_t> times;
   std::map<std::string, std::string> linkTo;
   HardLinks hardLinks;
@@ -169,7 +164,6 @@ class ScriptedHost : public ResultsHost {
   std::vector<std::string> browsedBackup;
 };
 
-// The pane over a ScriptedHost; the tests search, then act through real events.
 class ResultsPaneFixture : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -179,7 +173,7 @@ class ResultsPaneFixture : public ::testing::Test {
   }
 
  public:
-  // A search, as the program runs one: the lists let go of the old tree first.
+  // The lists let go of the old tree first.
   void search(const std::vector<std::pair<std::string, int>>& files) {
     pane.OnSearchStarted();
     host.Search(files);
@@ -203,7 +197,6 @@ class ResultsPaneFixture : public ::testing::Test {
     const QPoint at = list->visualRect(list->model()->index(row, 0)).center();
     QTest::mouseClick(list->viewport(), Qt::LeftButton, modifiers, at);
   }
-  // Selects the rows of `paths` alone, as clicks with Ctrl would.
   static void clickPaths(QTableView* list, const std::vector<std::string>& paths) {
     list->clearSelection();
     auto* model = static_cast<ResultRowsModel*>(list->model());
@@ -217,7 +210,8 @@ class ResultsPaneFixture : public ::testing::Test {
                     header->height() / 2);
     QTest::mouseClick(header->viewport(), Qt::LeftButton, {}, at);
   }
-  // A right click on a row, as the desktop delivers it: the press, then the menu request.
+  // As the desktop delivers it: the press, then the menu request.
+
   static void rightClick(QAbstractItemView* list, const QModelIndex& index) {
     const QPoint at = list->visualRect(index).center();
     QTest::mousePress(list->viewport(), Qt::RightButton, {}, at);

@@ -4,7 +4,6 @@
 
 #include <QAbstractItemModelTester>
 #include <QAction>
-#include <QComboBox>
 #include <QElapsedTimer>
 #include <QMenu>
 #include <QPushButton>
@@ -38,12 +37,8 @@ class ResultsPaneTest : public testing::ResultsPaneFixture {
             {"one/c.doc", 50},
             {"two/c.doc", 60}});
   }
-  std::string trash() const { return testing::PrivateTrashHome() + "/Trash/files"; }
 };
 
-// "File" takes the width the other columns leave; the backup page is there only with its
-// folder; header clicks sort, the selection follows its row and the unified list keeps
-// each group's files under it.
 TEST_F(ResultsPaneTest, ColumnsFitModesFollowTheBackupPageAndHeaderClicksSort) {
   QAbstractItemModelTester groupsTester(separate()->groupsModel());
   QAbstractItemModelTester filesTester(separate()->filesModel());
@@ -85,7 +80,6 @@ TEST_F(ResultsPaneTest, ColumnsFitModesFollowTheBackupPageAndHeaderClicksSort) {
 TEST_F(ResultsPaneTest, DeletingFilesShrinksOrDropsTheirGroupsInBothViews) {
   QTableView* groups = separate()->groupsList();
   QTableView* files = separate()->filesList();
-  // a.txt, three files: one goes to the trash and the group stays with two.
   host.questions.answers = {IDYES};
   click(files, 0);
   EXPECT_EQ(host.current, separate()->filesModel()->Node(0));
@@ -96,14 +90,12 @@ TEST_F(ResultsPaneTest, DeletingFilesShrinksOrDropsTheirGroupsInBothViews) {
   EXPECT_EQ(selected(groups), std::vector<int>{0});  // rebuilt, first group selected
   EXPECT_EQ(column(files, 0).size(), 2u);
 
-  // The unified view refills on activation and shows the same; its first row, a group
-  // row, is no current file.
+  // Refilled on activation; its first row, a group row, is no current file.
   pane.SetMode(1);
   EXPECT_EQ(host.current, nullptr);
   QTableView* list = unified()->list();
   EXPECT_EQ(column(list, 0).size(), 9u);
 
-  // b.txt, two files: deleting one drops the group from both views.
   host.questions.answers = {IDYES};
   ASSERT_EQ(column(list, 0)[3], "b.txt");
   click(list, 4);
@@ -139,12 +131,10 @@ TEST_F(ResultsPaneTest, ToolsMenuOpenCopyMoveAndKeysActOnTheSelectedFiles) {
   view->contextMenu()->actions().back()->trigger();  // Properties of the first selected file
   view->contextMenu()->hide();
   EXPECT_EQ(host.properties, Names{column(files, 0)[0]});
-  // Open with two files, answered No: only the first.
   host.questions.answers = {IDNO};
   QTest::mouseClick(view->button(ResultListView::kOpen), Qt::LeftButton);
   EXPECT_EQ(host.shell.opened, Names{column(files, 0)[0]});
 
-  // In the unified list a group row counts for nothing: no menu, no opening.
   pane.SetMode(1);
   host.shell.opened.clear();
   QTableView* list = unified()->list();
@@ -159,16 +149,12 @@ TEST_F(ResultsPaneTest, ToolsMenuOpenCopyMoveAndKeysActOnTheSelectedFiles) {
   click(list, 2);
   QTest::keyClick(list, Qt::Key_Return);
   EXPECT_EQ(host.shell.opened, (Names{column(list, 0)[1], column(list, 0)[2]}));
-  // Hovering moves over rows without selecting them.
   for (int row = 3; row < 6; ++row) QTest::mouseMove(list->viewport(), at(row));
   EXPECT_EQ(selected(list), std::vector<int>{2});
-  // Ctrl+A takes every file row and no group row.
   QTest::keyClick(list, Qt::Key_A, Qt::ControlModifier);
   EXPECT_EQ(selected(list), (std::vector<int>{1, 2, 3, 5, 6, 8, 9}));
 
-  // "Copy..." copies one/a.txt into the chosen folder and keeps it in the lists. The user
-  // clicked the button again while it worked: delivered after the copy, that click would
-  // ask for a folder and copy again, so it is dropped.
+  // A click on Copy while it works would, delivered after it, copy again: it is dropped.
   const std::string copies = host.path("copies"), moved = host.path("moved");
   fs::create_directories(copies);
   fs::create_directories(moved);
@@ -190,7 +176,6 @@ TEST_F(ResultsPaneTest, ToolsMenuOpenCopyMoveAndKeysActOnTheSelectedFiles) {
   EXPECT_EQ(host.questions.prompts.size(), 1u);
   EXPECT_EQ(testing::NamesIn(copies), Names{"a.txt"});
   EXPECT_EQ(column(list, 0).size(), 10u);
-  // "Move..." takes it into another folder and out of the lists.
   host.questions.folders = {moved};
   click(list, 1);
   QTest::mouseClick(unified()->button(ResultListView::kMove), Qt::LeftButton);
@@ -199,8 +184,6 @@ TEST_F(ResultsPaneTest, ToolsMenuOpenCopyMoveAndKeysActOnTheSelectedFiles) {
   EXPECT_EQ(column(list, 0).size(), 9u);
 }
 
-// A search clears the lists at its start and no action reaches the old tree until it
-// ends; then names that are not UTF-8 reach the actions byte for byte.
 TEST_F(ResultsPaneTest, SearchClearsTheListsAndNamesThatAreNotUtf8ReachTheActions) {
   click(separate()->filesList(), 0);
   pane.OnSearchStarted();
@@ -217,7 +200,6 @@ TEST_F(ResultsPaneTest, SearchClearsTheListsAndNamesThatAreNotUtf8ReachTheAction
   host.Search({{"one/" + name, 3}, {"two/" + name, 3}});
   pane.OnSearchFinished();
   EXPECT_EQ(unified()->model()->rowCount(), 3);
-  // The hidden view is not filled at the end of a search, only when it is shown.
   EXPECT_EQ(separate()->groupsModel()->rowCount(), 0);
   pane.SetMode(0);
   EXPECT_EQ(separate()->groupsModel()->rowCount(), 1);
@@ -232,11 +214,7 @@ TEST_F(ResultsPaneTest, SearchClearsTheListsAndNamesThatAreNotUtf8ReachTheAction
   EXPECT_EQ(separate()->groupsModel()->rowCount(), 0);  // a group of two goes whole
 }
 
-// Deleting the last copies of a group asks, with "No" as the default that Enter takes.
-// Then the guards every changing action passes (a file changed since the search is the
-// actions' suite's): a protected folder refuses every way of acting, the buttons, the
-// Delete key, the context menu's items, and a selection holding one protected file among
-// others.
+// Deleting the last copies asks, with "No" as what Enter takes.
 TEST_F(ResultsPaneTest, DeletingTheLastCopiesAsksAndAProtectedFileIsRefusedEveryWay) {
   pane.SetMode(1);
   UnifiedListView* view = pane.unifiedView();
@@ -251,7 +229,6 @@ TEST_F(ResultsPaneTest, DeletingTheLastCopiesAsksAndAProtectedFileIsRefusedEvery
   EXPECT_NE(host.questions.asked[0].text.find("group \"b.txt\""), std::string::npos);
   EXPECT_EQ(host.questions.asked[0].text.find("a.txt"), std::string::npos);  // a copy stays
   for (const std::string& file : files) EXPECT_TRUE(fs::exists(file)) << file;
-  // Yes, then the trash's one question for the three files.
   host.questions.answers = {IDYES, IDYES};
   QTest::keyClick(list, Qt::Key_Delete);
   for (const std::string& file : files) EXPECT_FALSE(fs::exists(file)) << file;
@@ -260,7 +237,7 @@ TEST_F(ResultsPaneTest, DeletingTheLastCopiesAsksAndAProtectedFileIsRefusedEvery
   host.protectedFolders = {host.path("one")};
   host.backup = true;
   host.questions.asked.clear();
-  const std::vector<std::string> trashedBefore = testing::NamesIn(trash());
+  const std::vector<std::string> trashedBefore = testing::NamesIn(testing::PrivateTrashFiles());
   clickPaths(list, {host.path("one/a.txt")});
   ASSERT_EQ(list->selectionModel()->selectedRows().size(), 1);
   for (Command command : {ResultListView::kDelete, ResultListView::kMove,
@@ -284,7 +261,7 @@ TEST_F(ResultsPaneTest, DeletingTheLastCopiesAsksAndAProtectedFileIsRefusedEvery
   EXPECT_TRUE(host.questions.prompts.empty());  // no folder was asked for
   for (const char* file : {"one/a.txt", "one/c.doc", "two/c.doc"})
     EXPECT_TRUE(fs::is_regular_file(fs::symlink_status(host.path(file)))) << file;
-  EXPECT_EQ(testing::NamesIn(trash()), trashedBefore);
+  EXPECT_EQ(testing::NamesIn(testing::PrivateTrashFiles()), trashedBefore);
   EXPECT_TRUE(testing::NamesIn(host.path("Backup")).empty());
   EXPECT_EQ(host.result.Root()->val2, 4);  // every file still in the results
 }
@@ -296,9 +273,7 @@ class SelectHelpersTest : public testing::ResultsPaneFixture {
  protected:
   void SetUp() override {
     ResultsPaneFixture::SetUp();
-    // a.txt: two newest files of the same time, the largest is the oldest.
-    // b.txt: its newest copy lies in the protected folder "keep".
-    // c.txt: one/c.txt and two/c.txt are two names of one file.
+    // a.txt: two newest tie, the largest is oldest; b.txt: newest protected; c.txt: a link.
     host.times = {{"one/a.txt", kBase + 3 * kDay},  {"two/a.txt", kBase + 3 * kDay},
                   {"three/a.txt", kBase + kDay},    {"one/b.txt", kBase + 2 * kDay},
                   {"keep/b.txt", kBase + 5 * kDay}, {"one/c.txt", kBase + kDay},
@@ -321,8 +296,6 @@ class SelectHelpersTest : public testing::ResultsPaneFixture {
     return out;
   }
 
-  // Opens the list's context menu with a right click on `row` and picks the helper of
-  // `command` in its "Select" pop-up.
   static void pick(ResultListView* view, QTableView* list, int row, int command) {
     const QPoint at = list->visualRect(list->model()->index(row, 0)).center();
     QContextMenuEvent event(QContextMenuEvent::Mouse, at, list->viewport()->mapToGlobal(at));
@@ -340,9 +313,6 @@ class SelectHelpersTest : public testing::ResultsPaneFixture {
   Paths trashed() const { return testing::TrashedFrom(host.dir); }
 };
 
-// Each helper from the unified list's menu, then the separate view: the selection made in
-// every group, the files list showing the selected group's part, and Delete sending
-// exactly the selected files to the real trash.
 TEST_F(SelectHelpersTest, EachHelperSelectsAndTheSeparateViewDeletesEveryGroupsPart) {
   pane.SetMode(ResultsPane::kUnifiedMode);
   UnifiedListView* unifiedView = pane.unifiedView();
@@ -351,13 +321,9 @@ TEST_F(SelectHelpersTest, EachHelperSelectsAndTheSeparateViewDeletesEveryGroupsP
     pick(unifiedView, list, 0, command);
     return SelectedPaths(list);
   };
-  // Ties go to the name first in the lists' order; the protected copy is never picked; the
-  // newest c.txt has two names, both kept.
   EXPECT_EQ(select(kCmdSelectAllButNewest),
             paths({"three/a.txt", "two/a.txt", "one/b.txt", "three/c.txt"}));
-  // Invert: keep/b.txt is protected, so b.txt turns to nothing.
   EXPECT_EQ(select(kCmdSelectInvert), paths({"one/a.txt", "one/c.txt", "two/c.txt"}));
-  // The oldest c.txt is a copy of its own: both names of the other file may go.
   EXPECT_EQ(select(kCmdSelectAllButOldest),
             paths({"one/a.txt", "two/a.txt", "one/c.txt", "two/c.txt"}));
   EXPECT_EQ(select(kCmdSelectAllButLargest),
@@ -367,7 +333,6 @@ TEST_F(SelectHelpersTest, EachHelperSelectsAndTheSeparateViewDeletesEveryGroupsP
   host.questions.folders = {host.path("one")};
   EXPECT_EQ(select(kCmdSelectAllInFolder), paths({"one/a.txt", "one/b.txt", "one/c.txt"}));
   EXPECT_EQ(host.questions.starts.back(), host.path("two")) << "starts where the last one was";
-  // A cancelled chooser changes nothing.
   EXPECT_EQ(select(kCmdSelectAllInFolder), paths({"one/a.txt", "one/b.txt", "one/c.txt"}));
   EXPECT_TRUE(select(kCmdSelectClear).empty());
   EXPECT_FALSE(unifiedView->button(ResultListView::kDelete)->isEnabled());
@@ -376,7 +341,6 @@ TEST_F(SelectHelpersTest, EachHelperSelectsAndTheSeparateViewDeletesEveryGroupsP
   SeparateListsView* view = pane.separateView();
   QTableView* groups = view->groupsList();
   QTableView* files = view->filesList();
-  // The hard links count once in "Size w/dup".
   groups->selectRow(2);
   ASSERT_EQ(std::string(view->selectedGroup()->Name()), "c.txt");
   EXPECT_EQ(view->selectedGroup()->val, 20);
@@ -384,7 +348,6 @@ TEST_F(SelectHelpersTest, EachHelperSelectsAndTheSeparateViewDeletesEveryGroupsP
   EXPECT_EQ(SelectedPaths(files), paths({"one/c.txt", "two/c.txt"}));
   groups->selectRow(0);
   EXPECT_EQ(SelectedPaths(files), paths({"one/a.txt", "two/a.txt"}));
-  // A change by hand changes this group's part only.
   files->selectionModel()->select(files->model()->index(0, 0),
                                   QItemSelectionModel::Deselect | QItemSelectionModel::Rows);
   groups->selectRow(1);
@@ -395,12 +358,11 @@ TEST_F(SelectHelpersTest, EachHelperSelectsAndTheSeparateViewDeletesEveryGroupsP
   EXPECT_EQ(trashed(), chosen);
   for (const char* kept : {"one/a.txt", "three/a.txt", "keep/b.txt", "three/c.txt"})
     EXPECT_TRUE(fs::exists(host.path(kept))) << kept;
-  // The refilled lists hold no selection of gone files.
   EXPECT_EQ(SelectedPaths(files).size(), 1u);
 }
 
-// 100,000 files in 50,000 groups made in memory, no files on disk: a resort keeps the
-// selected group in view, and the helper selects in both views in under a second.
+// 100,000 files in memory: a resort keeps the selected group in view.
+
 TEST(SelectHelpersSpeed, AllButTheNewestOfFiftyThousandGroupsInUnderASecond) {
   struct BigHost : testing::ScriptedHost {
     NodePtr tree{CreateNode(nullptr, "Duplicate files results", ATTACH_ROOT)};

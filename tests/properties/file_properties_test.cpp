@@ -1,6 +1,4 @@
-// The facts and summary properties of real files made here: plain files, compound
-// documents written with libgsf's writer, damaged copies of them, and things that are not
-// regular files.
+// Properties of real files: plain, compound documents, damaged ones, and non-files.
 #include "results/file_properties.h"
 
 #include <gtest/gtest.h>
@@ -53,8 +51,6 @@ class FileProperties : public ::testing::Test {
   TempTree tree;
 };
 
-// A plain file has its facts and a type even when unknown, and a huge one costs only its
-// head; what is no regular file has none.
 TEST_F(FileProperties, PlainFileHasItsFactsAndOtherThingsNone) {
   const std::string path = tree.File("notes.txt", int64_t{10} << 30, 3661);  // sparse
   chmod(path.c_str(), 0444);
@@ -69,18 +65,15 @@ TEST_F(FileProperties, PlainFileHasItsFactsAndOtherThingsNone) {
   EXPECT_EQ(value(root.get(), "Size (bytes)"), "10737418240");
   EXPECT_EQ(value(root.get(), "Last modified"), "01/01/20 01:01:01 ");  // 3661 s into 2020
   EXPECT_EQ(value(root.get(), "Attributes"), " -R");
-  // The MIME database knows text files; only an unknown type falls back on the extension.
   EXPECT_NE(value(root.get(), "Type"), "?");
 
   const std::string odd = tree.Path("data.Qz7");
   testing::WriteFile(odd, std::string("\x01\x02\x03\x04\xfe\xff", 6));
   const std::string type = value(propertiesOf(odd).get(), "Type");
-  // Either the database names it ("binary data"/"unknown") or the extension shows.
   EXPECT_TRUE(type == "qz7" || type.find("data") != std::string::npos) << type;
-  // A dot in a folder's name, or one that starts a name, makes no extension.
   EXPECT_EQ(LowerExtension("/a.b/noext") + LowerExtension("/x/.bashrc"), "");
 
-  // Missing files, folders and FIFOs (which must not block the open) are not filled.
+  // FIFOs must not block the open.
   const std::string fifo = tree.Path("pipe.doc");
   ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
   for (const std::string& path : {tree.Path("gone.txt"), tree.Folder("sub"), fifo}) {
@@ -89,10 +82,13 @@ TEST_F(FileProperties, PlainFileHasItsFactsAndOtherThingsNone) {
   }
   std::vector<SummaryProperty> props;
   EXPECT_EQ(ReadDocumentSummary(fifo, &props), 0);
+  // A zip, in any letter case, is previewed only with the plug-in; a folder never.
+  const std::string zip = tree.File("pack.Zip");
+  EXPECT_EQ(PreviewKind(zip, true), kPreviewZip);
+  EXPECT_EQ(PreviewKind(zip, false), kPreviewNone);
+  EXPECT_EQ(PreviewKind(tree.Folder("dir.txt")), kPreviewNone);
 }
 
-// Each kind of value reads back in its own form, in the order of the property numbers;
-// an empty text is left out.
 TEST_F(FileProperties, CompoundDocumentShowsItsSummaryInOrder) {
   const std::string doc = tree.Path("report.doc");
   ASSERT_TRUE(WriteSampleDocument(
@@ -113,7 +109,7 @@ TEST_F(FileProperties, CompoundDocumentShowsItsSummaryInOrder) {
                                                               {"Created", "2023-11-14 22:13:20"},
                                                               {"Word Count", "2.50"},
                                                               {"Doc Security", "True/Yes"}}));
-  // The editing time is a span: it reads as hours, minutes and seconds, not as a date.
+  // The editing time is a span, not a date.
   SummaryProperty editing;
   editing.id = 10;
   editing.kind = SummaryProperty::kFileTime;
@@ -129,8 +125,6 @@ TEST_F(FileProperties, DamagedDocumentsNeverHurt) {
   std::vector<SummaryProperty> props;
   ASSERT_EQ(ReadDocumentSummaryBytes(good.data(), good.size(), &props), 1);
   ASSERT_EQ(props.size(), 1u);
-  // Every cut of the file, and every 7th byte in turn set to 0xFF: the reader answers
-  // without crashing, and a file that still reads gives well-formed properties.
   for (size_t cut = 0; cut < good.size(); cut += 61)
     ReadDocumentSummaryBytes(good.data(), cut, &props);
   for (size_t at = 0; at < good.size(); at += 7) {
@@ -145,16 +139,6 @@ TEST_F(FileProperties, DamagedDocumentsNeverHurt) {
   NodePtr root = propertiesOf(damaged);
   EXPECT_EQ(FindChild(root.get(), kSummaryHeading), nullptr);
   EXPECT_EQ(value(root.get(), "Name"), "damaged.doc");
-}
-
-// A zip, in any letter case, is previewed only when the plug-in that reads it is there;
-// what is no regular file is never previewed, whatever its name.
-TEST(PreviewKind, ZipNeedsThePlugInAndAFolderIsNeverPreviewed) {
-  TempTree tree;
-  const std::string zip = tree.File("pack.Zip");
-  EXPECT_EQ(PreviewKind(zip, true), kPreviewZip);
-  EXPECT_EQ(PreviewKind(zip, false), kPreviewNone);
-  EXPECT_EQ(PreviewKind(tree.Folder("dir.txt")), kPreviewNone);
 }
 
 }  // namespace

@@ -49,10 +49,8 @@ struct Shell {
   AppShell shell;
 };
 
-// A damaged or far too large settings file is kept aside, never overwritten. A settings
-// name or a mask collection held by a folder, a FIFO or a device: nothing is read from it
-// (nor waited on), nothing is set aside, the defaults of the run are not saved over it, and
-// the built-in groups stand in for the collection, which the menu leaves out.
+// A damaged settings file is kept aside; a folder, FIFO or device is neither read nor
+// waited on nor saved over.
 TEST(AppShell, SettingsAndCollectionsThatCannotBeReadAreLeftAlone) {
   TempTree tree;
   const ShellPlaces places = PlacesIn(tree);
@@ -121,10 +119,8 @@ TEST(AppShell, SettingsAndCollectionsThatCannotBeReadAreLeftAlone) {
   EXPECT_TRUE(fs::is_fifo(tree.Path("data/Filters/fifo.mcf")));
 }
 
-// The settings file chooses the priority, the backup folder (never made when missing) and
-// the mask collection. A user's collection hides an installed one of the same name; a
-// broken one is listed but loading it keeps the groups in use; the built-in groups come
-// back on request, or when the collection named went away.
+// A user's collection hides an installed one of the same name.
+
 TEST(AppShell, SettingsFileAndCollectionsChooseTheMasks) {
   TempTree tree;
   const ShellPlaces places = PlacesIn(tree);

@@ -21,7 +21,6 @@ TEST(MainCommands, EveryCommandOnceAndItsKeysAsShown) {
       if (entry.id == 0) continue;
       EXPECT_TRUE(ids.insert(entry.id).second) << entry.text;
       EXPECT_FALSE(entry.id >= kFirstLoadMasksCommand && entry.id <= kLastLoadMasksCommand);
-      // The key the menu shows after the tab is the key that works ("Ctrl-S" for Ctrl+S).
       std::string shown = entry.text;
       const size_t tab = shown.find('\t');
       shown = tab == std::string::npos ? std::string() : shown.substr(tab + 1);
@@ -32,8 +31,6 @@ TEST(MainCommands, EveryCommandOnceAndItsKeysAsShown) {
   }
 }
 
-// The frame never spills out of the work area (a small screen, a panel on the left or on
-// top) and stands in its middle.
 TEST(MainCommands, FrameFitsTheWorkAreaAndIsCentredInIt) {
   for (int caption : {12, 30}) {
     for (const auto& [x, y, width, height] : {std::array<int, 4>{0, 0, 1920, 1080},
@@ -51,8 +48,7 @@ TEST(MainCommands, FrameFitsTheWorkAreaAndIsCentredInIt) {
   }
 }
 
-// The help shown is the first index that exists; F1 on a desktop without an opener names
-// what is missing instead of doing nothing.
+// F1 on a desktop without an opener names what is missing instead of doing nothing.
 TEST(MainCommands, HelpIsTheFirstIndexThatExistsOrSaysWhyNot) {
   testing::TempTree tree;
   const std::string installed = tree.Path("share/help/tfhidx.htm");

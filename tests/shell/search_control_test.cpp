@@ -1,5 +1,4 @@
-// The search control over real folder trees: the status texts of a whole search, stop and
-// restart while scans run, the flashing of a finished search and the status line's lock.
+// The search control over real folder trees.
 #include <gtest/gtest.h>
 
 #include <condition_variable>
@@ -35,15 +34,6 @@ struct Fixture {
   std::unique_ptr<SearchControl> control;
 };
 
-bool TickUntilStopped(SearchControl& control) {
-  for (int i = 0; i < 20000 && control.Run()->state() != SearchRun::kStopped; ++i) {
-    control.Tick();
-    std::this_thread::sleep_for(std::chrono::milliseconds(1));
-  }
-  control.Tick();
-  return control.Run()->state() == SearchRun::kStopped;
-}
-
 TEST(SearchControl, WholeSearchGoesThroughItsStatusTexts) {
   TempTree tree;
   tree.File("a/x.txt");
@@ -51,7 +41,6 @@ TEST(SearchControl, WholeSearchGoesThroughItsStatusTexts) {
   tree.File("b/alone.txt");
   Fixture f(10);
   EXPECT_FALSE(f.control->CanStart());
-  // Stop without any search only clears the status line.
   EXPECT_EQ(f.control->StopSearch(), 1);
   EXPECT_EQ(f.panes.lines, std::vector<std::string>{""});
   f.panes.lines.clear();
@@ -72,20 +61,16 @@ TEST(SearchControl, WholeSearchGoesThroughItsStatusTexts) {
   EXPECT_NE(f.control->ResultGeneration(), before);
   EXPECT_EQ(f.control->FolderStatus(tree.root()), "accepted");
 
-  // A file leaving its group takes the group with it; the lists learn of the change.
   const uint64_t shown = f.control->ResultGeneration();
   EXPECT_EQ(f.control->RemoveFile(f.control->GroupsRoot()->FirstChild()->FirstChild()), 2);
   EXPECT_EQ(GroupRows(f.control->GroupsRoot()).size(), 0u);
   EXPECT_NE(f.control->ResultGeneration(), shown);
 
-  // Removing the only folder tells the user to choose one again.
   EXPECT_EQ(f.control->ChangeIncludeFolder(false, tree.root()), 1);
   EXPECT_EQ(f.panes.lines.back(), kStatusChooseFolders);
 }
 
-// The window ticks when the run's threads ask for it: with a tick interval longer than
-// the test, a search over several folders still reaches its end through those ticks alone,
-// with the status texts of any search.
+// A tick interval longer than the test: the ticks the run's threads ask for must suffice.
 TEST(SearchControl, TicksAskedForByTheRunFinishTheSearch) {
   TempTree tree;
   for (const char* folder : {"a", "b", "c", "d", "e"}) {
@@ -123,9 +108,6 @@ TEST(SearchControl, TicksAskedForByTheRunFinishTheSearch) {
   EXPECT_EQ(GroupRows(f.control->GroupsRoot()).size(), 1u);
 }
 
-// Stopped part-way through a big tree, a search shows what it found: both result lists
-// (the groups, and each group followed by its files) get rows, and they learn that the
-// result changed. Started again while running, the running search is dropped.
 TEST(SearchControl, StopPartWayShowsTheGroupsFoundSoFarAndRestartDropsTheRun) {
   TempTree tree;
   constexpr int kFolders = 1500;
@@ -141,7 +123,9 @@ TEST(SearchControl, StopPartWayShowsTheGroupsFoundSoFarAndRestartDropsTheRun) {
   f.panes.calls.clear();
   EXPECT_EQ(f.control->StopSearch(), 1);
   EXPECT_FALSE(f.control->CanStop());
-  ASSERT_TRUE(TickUntilStopped(*f.control));  // the groups form beside the window
+  ASSERT_TRUE(TickToEnd(*f.control, 20, SearchRun::kStopped));  // groups form beside the window
+  f.control->Tick();
+
   EXPECT_EQ(f.panes.lines.back(), kStatusStopped);
   EXPECT_EQ(f.panes.calls, (std::vector<std::string>{"searching 0", "finished"}));
   EXPECT_EQ(f.control->FolderStatus(tree.root()), "stopped");
@@ -164,9 +148,6 @@ TEST(SearchControl, StopPartWayShowsTheGroupsFoundSoFarAndRestartDropsTheRun) {
   EXPECT_EQ(GroupRows(f.control->GroupsRoot()).size(), 1u);
 }
 
-// A finished search, even one that found nothing, flashes the window every interval until
-// its time is up (longer when the window is not active) or the window is activated, then
-// never again.
 TEST(SearchControl, FinishedSearchFlashesUntilItsTimeOrActivation) {
   TempTree tree;
   tree.File("x.txt");

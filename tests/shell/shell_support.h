@@ -1,5 +1,5 @@
-// Helpers of the application shell's tests: a temporary folder tree of real files and a
-// window stand-in that records what the search control asks of it.
+// A window stand-in that records what the search control asks of it.
+
 #pragma once
 
 #include <fcntl.h>
@@ -41,12 +41,13 @@ class RecordingPanes : public SearchPanes {
   void SetWaitCursor(bool) override {}
 };
 
-// Ticks until the run is handled (state 8) or `seconds` pass; true when it was.
-inline bool TickToEnd(SearchControl& control, int seconds = 20) {
+// Ticks until the run reaches `state` (by default: handled) or `seconds` pass.
+inline bool TickToEnd(SearchControl& control, int seconds = 20, int state = SearchRun::kCancelled) {
   const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(seconds);
   while (std::chrono::steady_clock::now() < end) {
     control.Tick();
-    if (control.Run() && control.Run()->state() == SearchRun::kCancelled) return true;
+    if (control.Run() && control.Run()->state() == state) return true;
+
     std::this_thread::sleep_for(std::chrono::milliseconds(5));
   }
   return false;

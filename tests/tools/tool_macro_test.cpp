@@ -1,5 +1,3 @@
-// The texts the tools and messages are made of: macros expanded into a tool's arguments and
-// working folder, and messages centred for the message box.
 #include <gtest/gtest.h>
 
 #include "app/message_text.h"
@@ -21,8 +19,6 @@ TEST(ToolMacros, ExpandInsideEachArgumentAndNeverTwice) {
   EXPECT_EQ(ExpandToolArguments({"%d1", "%n1", "%2", "%w/ed", "%s", "%tout", "--x=%f1"}, context),
             (Args{"/data/", "x.txt", "/other/dir/y.tar.gz", "/usr/bin/ed", "/usr/bin", "/tmp/out",
                   "--x=/data/x.txt"}));
-  // Every digit belongs to the number; numbers past the list (however long) give "", and a
-  // '%' that starts no macro is an ordinary character.
   EXPECT_EQ(
       ExpandToolArguments({"%f12", "%f01", "[%f99999999999999999]", "100%", "a%%n1"}, context),
       (Args{"/f12", "/data/x.txt", "[]", "100%", "a%x.txt"}));
@@ -30,15 +26,15 @@ TEST(ToolMacros, ExpandInsideEachArgumentAndNeverTwice) {
   EXPECT_EQ(ExpandToolArguments({"%n1", "x%f0y%f2", "%f2"}, context),
             (Args{"x.txt", "x%f0y%f2", "%f2"}));
 
-  // The working folder: what a macro brings in is never expanded again.
+  // What a macro brings in is never expanded again.
   const auto folder = contextFor({"/data/sub/x.txt", "/b%w/y"});
   EXPECT_EQ(ExpandToolDirectory("%t%w", folder), "/tmp/%w");
   EXPECT_EQ(ExpandToolDirectory("%d2", folder), "/b%w/");
   EXPECT_EQ(ExpandToolDirectory("%d1/%d1/%d12", folder), "/data/sub///data/sub//%d12");
 }
 
-// Columns are characters, not UTF-8 bytes, and only the first line moves; a message with
-// any line of 76 characters or more is left as it is.
+// Columns are characters, not UTF-8 bytes.
+
 TEST(MessageText, CentresShortMessagesIn80Columns) {
   const std::string pad(38, ' ');
   EXPECT_EQ(PrepareMessageText("caf\xC3\xA9\ncd\n"), pad + "caf\xC3\xA9" + pad + "\ncd\n");

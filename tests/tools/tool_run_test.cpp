@@ -19,7 +19,6 @@ namespace {
 namespace fs = std::filesystem;
 using Args = std::vector<std::string>;
 
-// The tools run the argument recorder, which writes to the file TF_RECORD_TO names.
 class ToolRunTest : public ::testing::Test {
  protected:
   void SetUp() override { setenv("TF_RECORD_TO", m_record.c_str(), 1); }
@@ -30,8 +29,6 @@ class ToolRunTest : public ::testing::Test {
   const std::string m_record = m_tree.Path("record");
 };
 
-// Text a macro brings in is never scanned again nor given to a shell: macros, quotes and
-// shell syntax inside names stay literal, each name one argument.
 TEST_F(ToolRunTest, HostileNamesReachTheProgramUnchanged) {
   const std::string hostile =
       m_dir + "/odd name \"q\" 'a' $(touch pwned); x`id` -rf %f2%w%% \xFF.txt";
@@ -47,14 +44,15 @@ TEST_F(ToolRunTest, HostileNamesReachTheProgramUnchanged) {
   ASSERT_TRUE(registered.Run({hostile, second}));
   const Args got = testing::ReadArgvRecord(m_record);
   const std::string name = hostile.substr(m_dir.size() + 1);
-  // The working folder, then the arguments.
   EXPECT_EQ(got, (Args{m_dir, hostile, second, "--name=" + name, "", "--", m_dir + "/"}));
   EXPECT_FALSE(fs::exists(m_dir + "/pwned"));
   DeleteNode(tool);
+  // A program chosen in the form stays one argument, whatever its path.
+  for (const std::string path : {"/opt/say \"hi\"/run", "/opt/tab\there", "/opt/back\\slash"})
+    EXPECT_EQ(SplitCommandLine(ProgramPathForCommandLine(path) + " \"%f1\""), (Args{path, "%f1"}))
+        << path;
 }
 
-// Tools survive the settings file with odd names and folders, and run by index; an edit
-// through the form keeps what the form does not show (an icon).
 TEST_F(ToolRunTest, ToolsSurviveTheSettingsFileAndRunByIndex) {
   SettingsStore store;
   ASSERT_EQ(store.SetDefaults({m_dir + "/twinfold.dat", m_dir + "/Backup"}), 1);
@@ -76,7 +74,6 @@ TEST_F(ToolRunTest, ToolsSurviveTheSettingsFileAndRunByIndex) {
             (Args{workFolder, "/some file", "\"quoted\"", "/usr/bin",
                   MakeToolMacroContext({}).tempFolder}));
 
-  // A sub-section lives among the tools without becoming one or shifting their indexes.
   ASSERT_NE(ToolsSection(&loaded, "results"), nullptr);
   EXPECT_EQ(ToolNames(tools).size(), 2u);
   EXPECT_EQ(ToolAt(tools, 2), nullptr);
@@ -89,13 +86,6 @@ TEST_F(ToolRunTest, ToolsSurviveTheSettingsFileAndRunByIndex) {
   ToolListEditor::CopyBack(*copy, tool);
   EXPECT_EQ(list.Rows()[1].command, "less \"%f1\"");
   EXPECT_STREQ(tool->attrs.ValueOf("icon").AsString(), "editor.png");
-}
-
-// A program chosen in the form stays one argument of the command line, whatever its path.
-TEST(ToolListEditor, AChosenProgramStaysOneArgument) {
-  for (const std::string path : {"/opt/say \"hi\"/run", "/opt/tab\there", "/opt/back\\slash"})
-    EXPECT_EQ(SplitCommandLine(ProgramPathForCommandLine(path) + " \"%f1\""), (Args{path, "%f1"}))
-        << path;
 }
 
 TEST_F(ToolRunTest, AToolThatCannotStartIsNamedWithWhatIsMissing) {
