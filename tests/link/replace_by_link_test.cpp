@@ -17,7 +17,7 @@ using testing::ReadBytes;
 using testing::TempDir;
 using testing::WriteBytes;
 
-// The dialog's answers, given in advance; it applies the dialog's own accept rule.
+// The dialog's answers, given in advance, under the dialog's own accept rule.
 class ScriptedLinkDialog : public ReplaceLinkDialog {
  public:
   explicit ScriptedLinkDialog(Questions& questions) : m_questions(questions) {}
@@ -37,7 +37,7 @@ class ScriptedLinkDialog : public ReplaceLinkDialog {
   Questions& m_questions;
 };
 
-// The trash refusing, as on a file system where no trash can be made.
+// As on a file system where no trash can be made.
 class RefusingTrash : public PlatformFileShell {
  public:
   using PlatformFileShell::PlatformFileShell;
@@ -99,10 +99,9 @@ TEST_F(ReplaceByLinkTest, RefusalsChangeNothingAndTheReplacementIsRemembered) {
     EXPECT_EQ(group->FirstChild()->Next()->Name(), path("b"));
     EXPECT_EQ(history.Root(), nullptr);
   };
-  // One file at a time.
   selection.paths = {path("a"), path("b")};
   dialog.target = path("a");
-  EXPECT_EQ(replace(shell), 0);
+  EXPECT_EQ(replace(shell), 0);  // one file at a time
   EXPECT_EQ(questions.asked.size(), 1u);
   // The file itself, directly or through a link that resolves to it, is refused.
   selection.paths = {path("b")};
@@ -113,12 +112,11 @@ TEST_F(ReplaceByLinkTest, RefusalsChangeNothingAndTheReplacementIsRemembered) {
   EXPECT_EQ(replace(shell), 0);
   EXPECT_EQ(questions.asked.size(), 3u);
   expectUntouched("copy in b");
-  // A trash that refuses: the file stays and no link is made.
   RefusingTrash refusing(questions);
   dialog.target = path("a");
   EXPECT_EQ(replace(refusing), 0);
   expectUntouched("copy in b");
-  // A file changed since the search is named and kept.
+  // Changed since the search: named and kept.
   WriteBytes(path("b"), "rewritten after the search");
   EXPECT_EQ(replace(shell), 0);
   ASSERT_EQ(questions.asked.size(), 4u);
@@ -142,7 +140,6 @@ TEST_F(ReplaceByLinkTest, RefusalsChangeNothingAndTheReplacementIsRemembered) {
   EXPECT_NE(history.InLinkHistory(path("a")), nullptr);
   EXPECT_EQ(questions.asked.size(), 4u);
 
-  // The next file of that name suggests the same target.
   selection.paths = {path("b")};
   dialog.target.clear();
   EXPECT_EQ(replace(shell), 0);

@@ -22,7 +22,6 @@ namespace fs = std::filesystem;
 using testing::TempTree;
 using testing::WriteFile;
 
-// Pins the locale and time zone the expectations are written for.
 class PinnedLocale : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -42,8 +41,7 @@ std::string sizeText(int64_t size) {
   return number + " " + unit;
 }
 
-// Sizes switch unit at decimal thresholds but are scaled in binary; whole values lose
-// their decimals, and the largest numbers must not overflow.
+// Units switch at decimal thresholds but scale in binary; the largest numbers do not overflow.
 TEST(FormatNumbers, SizesAndGroupedDigits) {
   EXPECT_EQ(sizeText(1023) + "|" + sizeText(1024), "1023 |1 K");
   EXPECT_EQ(sizeText(999999), "976.56 K");
@@ -67,13 +65,11 @@ TEST_F(PinnedLocale, DatesAndTimesUseTheLocalTimeAndConvertBothWays) {
   EXPECT_TRUE(FormatDateTimeIso(t, &iso, false, 1));
   EXPECT_EQ(iso, "2024-02-29 08:04:05");
 
-  // No time is no date, and not 1601 either.
-  date = iso = "untouched";
+  date = iso = "untouched";  // no time is no date, and not 1601 either
   EXPECT_FALSE(FormatDate(0, &date));
   EXPECT_FALSE(FormatDateTimeIso(0, &iso, false, 1));
   EXPECT_EQ(date + iso, "untoucheduntouched");
 
-  // File times convert both ways around the epochs, to the millisecond.
   setenv("TZ", "UTC0", 1);
   tzset();
   const struct timespec before1970 = {-1, 999999900};
@@ -93,14 +89,12 @@ TEST_F(PinnedLocale, DatesAndTimesUseTheLocalTimeAndConvertBothWays) {
 }
 
 TEST(Volumes, AFileGivesTheSpaceOfItsFoldersVolume) {
-  testing::TempTree dir;
-  ASSERT_TRUE(testing::WriteFile(dir / "f", "x"));
-  int64_t freeOfFile = -1, freeOfFolder = -1;
+  TempTree dir;
+  ASSERT_TRUE(WriteFile(dir / "f", "x"));
+  int64_t freeOfFile = -1;
   const int64_t total = QueryVolumeSpace(dir / "f", nullptr, nullptr, nullptr, &freeOfFile);
-  EXPECT_GT(total, 0);
-  EXPECT_EQ(QueryVolumeSpace(dir.path(), nullptr, nullptr, nullptr, &freeOfFolder), total);
-  EXPECT_GE(freeOfFile, 0);
-  EXPECT_LE(freeOfFile, total);
+  EXPECT_TRUE(total > 0 && freeOfFile >= 0 && freeOfFile <= total);
+  EXPECT_EQ(QueryVolumeSpace(dir.path()), total);
   EXPECT_EQ(QueryVolumeSpace(dir / "missing"), 0);
 }
 
@@ -120,8 +114,7 @@ TEST(Mounts, ParsesEscapesAndSkipsDamagedLines) {
   EXPECT_EQ(entries[3].source, "");
 }
 
-// Which disks count as spinning, read from a sysfs tree laid out as the kernel lays it out
-// for the device of a real temporary folder.
+// Spinning disks, read from a sysfs tree laid out as the kernel's for a temporary folder.
 class SpinningDisk : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -133,7 +126,6 @@ class SpinningDisk : public ::testing::Test {
     fs::create_directories(m_sys.Path("dev/block"));
   }
 
-  // A block device folder under "devices" with its queue's rotational flag.
   std::string device(const std::string& relative, bool rotates) {
     const std::string folder = m_sys.Folder("devices/" + relative);
     fs::create_directories(folder + "/queue");
@@ -145,7 +137,6 @@ class SpinningDisk : public ::testing::Test {
     WriteFile(folder + "/partition", "1\n");
     return folder;
   }
-  // The data folder's device becomes `folder`.
   bool spinning(const std::string& folder) {
     fs::remove(m_link);
     fs::create_symlink(folder, m_link);
@@ -158,22 +149,14 @@ class SpinningDisk : public ::testing::Test {
 };
 
 TEST_F(SpinningDisk, OnlyARotatingSataOrSasDiskOrAVolumeOnOneSpins) {
-  const std::string sata =
-      device("pci0000:00/0000:00:1f.2/ata1/host0/target0:0:0/0:0:0:0/block/sda", true);
-  EXPECT_TRUE(spinning(sata));
+  const std::string sata = device("pci0000:00/0000:00:1f.2/ata1/host0/block/sda", true);
   EXPECT_TRUE(spinning(partitionOf(sata, "sda1")));
-
-  const std::string ssd =  // a SATA solid-state disk
-      device("pci0000:00/0000:00:1f.2/ata2/host1/target1:0:0/1:0:0:0/block/sdc", false);
+  const std::string ssd = device("pci0000:00/0000:00:1f.2/ata2/host1/block/sdc", false);
   EXPECT_FALSE(spinning(ssd));
-  // Virtual disks say they rotate whatever lies beneath.
-  EXPECT_FALSE(spinning(device("pci0000:00/0000:00:02.0/virtio1/block/vda", true)));
-  EXPECT_FALSE(spinning(device("virtual/block/loop0", true)));
-  EXPECT_FALSE(
-      spinning(device("pci0000:00/0000:00:14.0/usb2/2-1/2-1:1.0/host4/target4:0:0/"
-                      "4:0:0:0/block/sde",
-                      true)));
-
+  // Virtual and USB disks say they rotate whatever lies beneath.
+  for (const char* say : {"pci0000:00/0000:00:02.0/virtio1/block/vda", "virtual/block/loop0",
+                          "pci0000:00/0000:00:14.0/usb2/2-1/2-1:1.0/host4/block/sde"})
+    EXPECT_FALSE(spinning(device(say, true))) << say;
   // A volume (LVM, RAID) spins when a disk below it spins.
   const std::string volume = m_sys.Folder("devices/virtual/block/dm-0");
   fs::create_directories(volume + "/slaves");

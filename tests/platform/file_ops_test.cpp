@@ -29,8 +29,7 @@ using testing::ReadFile;
 using testing::TempTree;
 using testing::WriteFile;
 
-// The user's trash lives in a data folder that does not exist yet when the first file is
-// trashed, as on a fresh account.
+// The trash's data folder does not exist yet when the first file is trashed (a fresh account).
 class TrashHome : public ::testing::Environment {
  public:
   void SetUp() override {
@@ -51,7 +50,7 @@ struct stat statOf(const std::string& path) {
   return st;
 }
 
-// Names of the folder's entries that a failed copy could have left behind.
+// Entries a failed copy could have left behind.
 int leftovers(const std::string& folder) {
   std::vector<std::string> names;
   ListFolderNames(folder, &names);
@@ -99,7 +98,6 @@ class AcrossFileSystems : public ::testing::Test {
   testing::ScriptedQuestions m_questions;
 };
 
-// A cancelled copy, then a copy and a move across file systems, each checked on disk.
 TEST_F(AcrossFileSystems, CancelCopyAndMoveKeepBytesTimeAndMode) {
   const std::string source = makeSource(*m_here, "big file.bin", 3 * 1024 * 1024 + 17);
   const std::string bytes = ReadFile(source);
@@ -117,8 +115,7 @@ TEST_F(AcrossFileSystems, CancelCopyAndMoveKeepBytesTimeAndMode) {
   ASSERT_TRUE(ShellFileOp(&m_questions, FO_COPY, source, *m_there / "copy.bin", true));
   expectSameFileData(*m_there / "copy.bin", bytes);
   EXPECT_EQ(ReadFile(source), bytes);
-  // A folder as destination receives the file under its own name.
-  ASSERT_TRUE(ShellFileOp(&m_questions, FO_MOVE, source, m_there->path(), true));
+  ASSERT_TRUE(ShellFileOp(&m_questions, FO_MOVE, source, m_there->path(), true));  // own name
   EXPECT_FALSE(Exists(source));
   expectSameFileData(*m_there / "big file.bin", bytes);
   EXPECT_TRUE(m_questions.asked.empty());
@@ -136,7 +133,6 @@ TEST_F(AcrossFileSystems, FailedOrDeclinedCopiesChangeNothing) {
   EXPECT_FALSE(Exists(target));
   EXPECT_EQ(leftovers(m_there->path()), 0);
   expectSameFileData(source, bytes);
-  // An existing destination survives a failed replacement unchanged.
   ASSERT_TRUE(WriteFile(target, "theirs"));
   m_questions.answers = {IDYES};
   EXPECT_FALSE(ShellFileOp(&m_questions, FO_MOVE, source, target, true));
@@ -148,7 +144,7 @@ TEST_F(AcrossFileSystems, FailedOrDeclinedCopiesChangeNothing) {
   EXPECT_FALSE(ShellFileOp(&m_questions, FO_COPY, source, m_there->path(), true));
   ASSERT_EQ(m_questions.asked.size(), 3u);
   EXPECT_EQ(m_questions.asked[1].text.rfind(target + "\n", 0), 0u);  // names the file
-  // Without confirmation nothing is asked and nothing is overwritten.
+  // Unconfirmed: nothing asked, nothing overwritten.
   EXPECT_FALSE(ShellFileOp(&m_questions, FO_MOVE, source, target, false));
   EXPECT_FALSE(ShellFileOp(nullptr, FO_COPY, source, target, true));
   EXPECT_EQ(m_questions.asked.size(), 3u);
@@ -164,7 +160,7 @@ TEST(FileOps, WithinAFileSystemAMoveIsARenameAndACopyReplacesWhole) {
   ASSERT_TRUE(ShellFileOp(nullptr, FO_MOVE, source, dir / "to/b", false));
   EXPECT_EQ(statOf(dir / "to/b").st_ino, inode);
   EXPECT_FALSE(Exists(source));
-  // A file is never moved onto itself, nor onto a hard link of itself.
+  // Never onto itself, nor onto a hard link of itself.
   ASSERT_EQ(link((dir / "to/b").c_str(), (dir / "to/c").c_str()), 0);
   testing::ScriptedQuestions questions;
   questions.answers = {IDYES};
@@ -184,10 +180,7 @@ TEST(FileOps, WithinAFileSystemAMoveIsARenameAndACopyReplacesWhole) {
   EXPECT_EQ(leftovers(dir.path()), 0);
 }
 
-// Deleting asks first (No keeps the file), then moves the file to the user's trash,
-// whatever the current folder, with a record of its path byte for byte. Files of one name,
-// and names too long for a record, are the file actions' tests; here also a trash on
-// another file system.
+// Files of one name and over-long names are the file actions' tests.
 TEST(Trash, ADeletedFileLandsInTheUsersTrashWithItsPathByteForByte) {
   TempTree dir;
   const std::string odd = "odd\xff\xfe name%.txt";
@@ -212,7 +205,6 @@ TEST(Trash, ADeletedFileLandsInTheUsersTrashWithItsPathByteForByte) {
             0u)
       << info;
   EXPECT_NE(info.find("%FF%FE%20name%25.txt"), std::string::npos);
-  // Without confirmation the file goes too; one gone already is reported.
   ASSERT_TRUE(WriteFile(dir / "second", "second"));
   EXPECT_TRUE(ShellDelete(nullptr, "second", dir.path(), false));
   EXPECT_EQ(ReadFile(trash + "/files/second"), "second");
@@ -256,7 +248,7 @@ TEST(FolderLister, YieldsExactlyTheRegularFilesOfAHostileFolder) {
   const struct timespec times[2] = {{981173006, 0}, {981173106, 123456789}};
   ASSERT_EQ(utimensat(AT_FDCWD, (dir / "plain.txt").c_str(), times, 0), 0);
 
-  // Each name with its kind: f a file, d a folder, s a folder the walk skips.
+  // f a file, d a folder, s a folder the walk skips.
   std::map<std::string, StatInfo> files;
   std::map<std::string, char> kinds;
   FolderLister lister;
@@ -281,8 +273,7 @@ TEST(FolderLister, YieldsExactlyTheRegularFilesOfAHostileFolder) {
   EXPECT_EQ(files.at(".hidden").attributes, kAttrHidden);
   EXPECT_EQ(files.at("readonly").attributes, kAttrReadOnly);
 
-  // The locked folder: root lists it anyway, anyone else gets a clean refusal.
-  FolderLister locked;
+  FolderLister locked;  // root lists it anyway, anyone else gets a clean refusal
   EXPECT_EQ(locked.Open(dir / "locked"), geteuid() == 0);
   EXPECT_FALSE(locked.Open("/nonexistent/folder"));
   EXPECT_FALSE(locked.Next());
@@ -290,8 +281,7 @@ TEST(FolderLister, YieldsExactlyTheRegularFilesOfAHostileFolder) {
   EXPECT_FALSE(locked.Stat(&none));
 }
 
-// In a folder of more entries than one directory read returns, every one is listed, and
-// an entry that turns into a FIFO before its stat is answered false (no open may hang).
+// More entries than one directory read returns; one turning into a FIFO must not hang a stat.
 TEST(FolderLister, ListsEveryEntryAndRefusesOnesChangedBeforeTheirStat) {
   TempTree dir;
   for (int i = 0; i < 3000; ++i) ASSERT_TRUE(WriteFile(dir / ("f" + std::to_string(i)), ""));
@@ -327,7 +317,6 @@ TEST(FolderLister, WalksAFolderChainDeeperThanPathMax) {
   close(file);
   close(fd);
 
-  // Depth first, as the scan walks: the bottom file is reached through a 6000-byte path.
   std::string path = dir.path();
   int depth = 0;
   FolderLister lister;
@@ -346,8 +335,7 @@ TEST(FolderLister, WalksAFolderChainDeeperThanPathMax) {
   EXPECT_EQ(info.size, 3);
 }
 
-// A walk opens a folder it closed again from another open one: only when it is still the
-// folder it was, never one that took its place, and never through a link.
+// A closed folder is reopened only while it is still the same folder, and never via a link.
 TEST(FolderLister, ReopenFindsOnlyTheSameFolderAgain) {
   TempTree dir;
   dir.Folder("a/b/c");
@@ -379,7 +367,6 @@ TEST(DosAttributes, ReadFromTheExtendedAttributesOfNtfsAndSamba) {
   EXPECT_EQ(DecodeDosAttributeValue(be, 4, true), kAttrSystem | kAttrArchive);
   EXPECT_EQ(DecodeDosAttributeValue(be, 3, true), 0u);  // damaged value
 
-  // On a file carrying the attribute a Samba share shows; the rest is the file's own.
   TempTree dir;
   ASSERT_TRUE(WriteFile(dir / "a.txt", "x"));
   if (setxattr((dir / "a.txt").c_str(), "user.cifs.dosattrib", le, 4, 0) != 0)

@@ -1,5 +1,4 @@
-// Paths and the program's own files: reads that refuse what is not a regular file without
-// waiting on it, and saves that never follow a planted name and never leave half a file.
+// The program's own files: reads refuse non-files without waiting, saves never leave half a file.
 #include "platform/stored_file.h"
 
 #include <fcntl.h>
@@ -24,9 +23,8 @@ using testing::ReadFile;
 using testing::TempTree;
 using testing::WriteFile;
 
-// A folder holding a name of each kind that is not a regular file: a FIFO no writer ever
-// opens (a blocking open or read would never return), a folder, a device behind a link and
-// a dangling link. Every test here must end long before the alarm.
+// One name of each kind that is not a regular file; a FIFO no writer opens would hang a
+// blocking open or read, hence the alarm.
 class StoredFile : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -48,7 +46,7 @@ std::vector<std::string> namesIn(const std::string& folder) {
   return names;
 }
 
-// PathKind opens what it names (and must not hang on a FIFO); NameKind only looks.
+// PathKind opens what it names; NameKind only looks.
 TEST_F(StoredFile, PathKindsTellWhatCanBeOpenedAndWhatHoldsAName) {
   ASSERT_TRUE(WriteFile(dir / "f", "12345"));
   ASSERT_EQ(symlink(dir.path().c_str(), (dir / "to-folder").c_str()), 0);
@@ -84,7 +82,7 @@ TEST_F(StoredFile, ReadTakesOnlyRegularFilesUpToTheCap) {
   EXPECT_EQ(ReadStoredFile(dir / "small", &text, 2, &error), 0);
   EXPECT_NE(error.find("larger than"), std::string::npos);
 
-  // A sparse file one byte over the real cap costs nothing to make and must not be read.
+  // A sparse file one byte over the real cap must not be read.
   const int fd = open((dir / "huge").c_str(), O_WRONLY | O_CREAT, 0600);
   ASSERT_GE(fd, 0);
   ASSERT_EQ(ftruncate(fd, static_cast<off_t>(kMaxStoredFileBytes) + 1), 0);
@@ -95,7 +93,6 @@ TEST_F(StoredFile, ReadTakesOnlyRegularFilesUpToTheCap) {
 }
 
 TEST_F(StoredFile, SaveReplacesWholeFilesAndRefusesEverythingElse) {
-  // A private file stays private, and a link to a file stays a link to the new file.
   ASSERT_TRUE(WriteFile(dir / "private", "old"));
   ASSERT_EQ(chmod((dir / "private").c_str(), 0600), 0);
   ASSERT_EQ(SaveStoredFile(dir / "private", "new"), 1);
@@ -110,7 +107,6 @@ TEST_F(StoredFile, SaveReplacesWholeFilesAndRefusesEverythingElse) {
   EXPECT_TRUE(S_ISLNK(st.st_mode));
   EXPECT_EQ(ReadFile(dir / "kept/real"), "after");
 
-  // What is not a regular file is never replaced, and no temporary is left.
   const std::vector<std::string> before = namesIn(dir.path());
   for (const char* name : kNotFiles) {
     std::string error;
@@ -121,8 +117,7 @@ TEST_F(StoredFile, SaveReplacesWholeFilesAndRefusesEverythingElse) {
   ASSERT_EQ(lstat((dir / "fifo").c_str(), &st), 0);
   EXPECT_TRUE(S_ISFIFO(st.st_mode));
 
-  // Missing folders are made only when asked for.
-  EXPECT_EQ(SaveStoredFile(dir / "a/b/c.dat", "x"), 0);
+  EXPECT_EQ(SaveStoredFile(dir / "a/b/c.dat", "x"), 0);  // folders made only when asked
   EXPECT_FALSE(testing::Exists(dir / "a"));
   EXPECT_EQ(SaveStoredFile(dir / "a/b/c.dat", "x", nullptr, true), 1);
   EXPECT_EQ(ReadFile(dir / "a/b/c.dat"), "x");
@@ -163,23 +158,16 @@ TEST(PathText, JoinSplitReplaceAndNormaliseTakeNamesAsBytes) {
 
 TEST(StandardPaths, FollowXdgVariablesAndTheirDefaults) {
   const std::string savedHome = std::getenv("HOME") ? std::getenv("HOME") : "";
-  const std::string savedData = std::getenv("XDG_DATA_HOME") ? std::getenv("XDG_DATA_HOME") : "";
   setenv("HOME", "/home/someone", 1);
-  unsetenv("XDG_DATA_HOME");
-  EXPECT_EQ(DefaultBackupFolder(), "/home/someone/.local/share/twinfold/Backup");
   setenv("XDG_CONFIG_HOME", "relative/ignored", 1);  // only an absolute path counts
   EXPECT_EQ(ConfigHome(), "/home/someone/.config");
   setenv("XDG_CONFIG_HOME", "/cfg/", 1);
   EXPECT_EQ(DefaultSettingsFile(), "/cfg/twinfold/twinfold.dat");
   unsetenv("XDG_CONFIG_HOME");
   setenv("HOME", savedHome.c_str(), 1);
-  if (!savedData.empty()) setenv("XDG_DATA_HOME", savedData.c_str(), 1);
-
   const std::string program = ProgramFolder();
   ASSERT_EQ(PathKind(program + "/platform_test"), PATH_FILE);
-
-  // A settings file beside the program wins (portable use).
-  const std::string portable = program + "/twinfold.dat";
+  const std::string portable = program + "/twinfold.dat";  // beside the program: it wins
   ASSERT_TRUE(WriteFile(portable, ""));
   EXPECT_EQ(DefaultSettingsFile(), portable);
   unlink(portable.c_str());

@@ -40,16 +40,14 @@ class SettingsStoreTest : public ::testing::Test {
   SettingsStore m_store;
 };
 
-// A settings file from an older version holding only some keys: the missing ones come
-// with their defaults, and what is set survives a save and a fresh load.
+// A file from an older version holding only some keys.
 TEST_F(SettingsStoreTest, MissingKeysTakeTheirDefaultsAndChangesSurviveAReload) {
   const std::string file = path("root_only.dat");
   testing::WriteFile(file,
                      "<node name=\"options\" desc=\"1.0\"><node name=\"extra\" val=\"5\"/></node>");
   ASSERT_EQ(m_store.Load(file), 1);
-  EXPECT_EQ(toolCount(), 0);  // a file without tools keeps none
-  // Creating "common:filter" through its text must not leave the flag at 0.
-  EXPECT_EQ(m_store.GetFilterText(), "");
+  EXPECT_EQ(toolCount(), 0);               // a file without tools keeps none
+  EXPECT_EQ(m_store.GetFilterText(), "");  // creates "common:filter"; its flag must not be 0
   EXPECT_EQ(m_store.GetFilterFlag(), 1);
   EXPECT_EQ(m_store.SetTooltips(0), 1);
   EXPECT_EQ(m_store.SetPriority(-2), 1);
@@ -67,7 +65,6 @@ TEST_F(SettingsStoreTest, MissingKeysTakeTheirDefaultsAndChangesSurviveAReload) 
 TEST_F(SettingsStoreTest, UnreadableFilesKeepTheDefaults) {
   ASSERT_EQ(m_store.Save(), 1);
   const std::string valid = testing::ReadFile(m_places.settingsFile);
-  // A foreign tree, and every cut that ends before the root's tag does.
   std::vector<std::string> bad = {path("foreign.dat")};
   testing::WriteFile(path("foreign.dat"), "<html><body>settings</body></html>");
   for (size_t cut = 0; cut <= valid.find('>'); ++cut) {
@@ -79,7 +76,6 @@ TEST_F(SettingsStoreTest, UnreadableFilesKeepTheDefaults) {
     EXPECT_EQ(m_store.fileName(), m_places.settingsFile);
     EXPECT_EQ(toolCount(), 1);
   }
-  // Any longer cut reads what it holds and fills the rest from the defaults.
   for (size_t cut = valid.find('>') + 1; cut < valid.size(); cut += 5) {
     SettingsStore store;
     testing::WriteFile(path("cut"), valid.substr(0, cut));
@@ -88,14 +84,12 @@ TEST_F(SettingsStoreTest, UnreadableFilesKeepTheDefaults) {
   }
 }
 
-// The defaults' file makes its missing folder; a later save that fails leaves it alone.
 TEST_F(SettingsStoreTest, FailedSavesLeaveThePreviousFileAlone) {
   ASSERT_EQ(m_store.Save(), 1);
   const std::string before = testing::ReadFile(m_places.settingsFile);
   m_store.SetPriority(0);
   std::string next;
   ASSERT_EQ(WriteNodeXml(m_store.root(), &next, false), 1);
-  // The disk fills up one byte before the end.
   std::string error;
   {
     testing::FileSizeLimit full(next.size() - 1);
@@ -117,7 +111,7 @@ TEST_F(SettingsStoreTest, FailedSavesLeaveThePreviousFileAlone) {
   EXPECT_EQ(empty.SetPriority(3), 0);
 }
 
-// Keys are paths from the root, whose own name may lead them; empty parts are skipped.
+// The root's own name may lead a key; empty parts are skipped.
 TEST_F(SettingsStoreTest, PathsResolveFromTheRoot) {
   int created = -1;
   EXPECT_EQ(m_store.GetOrCreate("options:common:prior"), m_store.GetOrCreate("common:prior"));

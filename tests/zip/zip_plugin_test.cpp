@@ -1,5 +1,4 @@
-// The zip plug-in module as the program loads it: probing, acquiring, and archives
-// written and read back through the "ZipFile 1.00" interface.
+// The zip plug-in as the program loads it, through the "ZipFile 1.00" interface.
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -19,7 +18,6 @@ using testing::WithoutPlugin;
 using testing::WithPlugin;
 using testing::WriteBytes;
 
-// Builds an archive of one entry named `entryName` holding `source`.
 bool MakeArchive(ZipFileInterface* zip, const std::string& archive, const std::string& source,
                  const std::string& entryName) {
   if (!zip->ZipCreate(archive.c_str(), 1)) return false;
@@ -49,8 +47,7 @@ TEST(ZipPlugin, ProbeFindsTheModuleAndItAnswersOnlyItsOwnInterface) {
   EXPECT_EQ(count(), 0);
 }
 
-// A loaded plug-in with one interface acquired. Archives of several members and on a full
-// disk are the backup tests' part, which store through this plug-in.
+// Archives of several members and on a full disk are the backup tests' part.
 class ZipArchiveTest : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -104,7 +101,6 @@ TEST_F(ZipArchiveTest, ArchiveKeepsItsEntryWholeAndEveryDamagedCopyIsRefused) {
   EXPECT_EQ(Mtime(out).tv_nsec, 987654321);
   struct stat st {};
   EXPECT_EQ(::stat(out.c_str(), &st) == 0 ? st.st_mode & 07777 : 0, 0440u);
-  // An existing file is never replaced by an extraction.
   WriteBytes(dir / "taken", "keep me");
   EXPECT_FALSE(zip->ZipExtract((dir / "taken").c_str()));
   EXPECT_EQ(ReadBytes(dir / "taken"), "keep me");
