@@ -74,7 +74,6 @@ class ReplaceByLinkTest : public ::testing::Test {
     };
     return hooks;
   }
-
   TempDir dir;
   testing::ScriptedQuestions questions;
   ScriptedLinkDialog dialog{questions};
@@ -86,8 +85,7 @@ class ReplaceByLinkTest : public ::testing::Test {
   Selection selection;
 };
 
-// Every refusal leaves the file, the results and the history as they were; the
-// replacement that follows leaves no temporary link behind.
+// Refusals leave file, results and history as they were; a replacement leaves no temporary.
 TEST_F(ReplaceByLinkTest, RefusalsChangeNothingAndTheReplacementIsRemembered) {
   auto replace = [&](PlatformFileShell& using_) {
     return ReplaceByLink(selection, history, questions, dialog, using_, actions);
@@ -122,9 +120,7 @@ TEST_F(ReplaceByLinkTest, RefusalsChangeNothingAndTheReplacementIsRemembered) {
   ASSERT_EQ(questions.asked.size(), 4u);
   EXPECT_NE(questions.asked.back().text.find(path("b")), std::string::npos);
   expectUntouched("rewritten after the search");
-
-  // Without a group the unified view finds the file's group itself. A file holding the
-  // name the temporary link would take first is never replaced by it.
+  // Without a group the unified view finds it; a file named as the temporary link is kept.
   WriteBytes(dir / "c/.twinfold-link-1", "mine");
   selection.paths = {path("c")};
   selection.group = nullptr;
@@ -139,7 +135,6 @@ TEST_F(ReplaceByLinkTest, RefusalsChangeNothingAndTheReplacementIsRemembered) {
   EXPECT_EQ(ReadBytes(testing::PrivateTrashFiles() + "/report.doc"), "copy in c");
   EXPECT_NE(history.InLinkHistory(path("a")), nullptr);
   EXPECT_EQ(questions.asked.size(), 4u);
-
   selection.paths = {path("b")};
   dialog.target.clear();
   EXPECT_EQ(replace(shell), 0);

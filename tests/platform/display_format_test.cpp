@@ -64,12 +64,10 @@ TEST_F(PinnedLocale, DatesAndTimesUseTheLocalTimeAndConvertBothWays) {
   tzset();
   EXPECT_TRUE(FormatDateTimeIso(t, &iso, false, 1));
   EXPECT_EQ(iso, "2024-02-29 08:04:05");
-
   date = iso = "untouched";  // no time is no date, and not 1601 either
   EXPECT_FALSE(FormatDate(0, &date));
   EXPECT_FALSE(FormatDateTimeIso(0, &iso, false, 1));
   EXPECT_EQ(date + iso, "untoucheduntouched");
-
   setenv("TZ", "UTC0", 1);
   tzset();
   const struct timespec before1970 = {-1, 999999900};
@@ -88,7 +86,7 @@ TEST_F(PinnedLocale, DatesAndTimesUseTheLocalTimeAndConvertBothWays) {
   EXPECT_FALSE(LocalToFileTime(c, &ft));  // no 30 February
 }
 
-TEST(Volumes, AFileGivesTheSpaceOfItsFoldersVolume) {
+TEST(Volumes, SpaceOfAFilesVolumeAndMountLinesWithEscapesOrDamage) {
   TempTree dir;
   ASSERT_TRUE(WriteFile(dir / "f", "x"));
   int64_t freeOfFile = -1;
@@ -96,9 +94,6 @@ TEST(Volumes, AFileGivesTheSpaceOfItsFoldersVolume) {
   EXPECT_TRUE(total > 0 && freeOfFile >= 0 && freeOfFile <= total);
   EXPECT_EQ(QueryVolumeSpace(dir.path()), total);
   EXPECT_EQ(QueryVolumeSpace(dir / "missing"), 0);
-}
-
-TEST(Mounts, ParsesEscapesAndSkipsDamagedLines) {
   const std::string text =
       "22 1 8:1 / / rw,relatime shared:1 - ext4 /dev/sda1 rw\n"
       "30 22 8:17 / /media/My\\040Disk\\012x rw - vfat /dev/sdb1 rw\n"
@@ -125,7 +120,6 @@ class SpinningDisk : public ::testing::Test {
                         std::to_string(minor(st.st_dev)));
     fs::create_directories(m_sys.Path("dev/block"));
   }
-
   std::string device(const std::string& relative, bool rotates) {
     const std::string folder = m_sys.Folder("devices/" + relative);
     fs::create_directories(folder + "/queue");
@@ -142,7 +136,6 @@ class SpinningDisk : public ::testing::Test {
     fs::create_symlink(folder, m_link);
     return IsOnSpinningDisk(m_data.root(), m_sys.root());
   }
-
   TempTree m_data;
   TempTree m_sys;
   std::string m_link;
@@ -164,7 +157,6 @@ TEST_F(SpinningDisk, OnlyARotatingSataOrSasDiskOrAVolumeOnOneSpins) {
   EXPECT_FALSE(spinning(volume));
   fs::create_symlink(partitionOf(sata, "sda2"), volume + "/slaves/sda2");
   EXPECT_TRUE(spinning(volume));
-
   fs::remove(m_link);
   EXPECT_FALSE(IsOnSpinningDisk(m_data.root(), m_sys.root()));  // unknown device
 }

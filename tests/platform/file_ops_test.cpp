@@ -1,5 +1,4 @@
-// Files on disk: listing, copying, moving and trashing them, and the program's own files
-// (reads refuse non-files without waiting, saves never leave half a file).
+// Files on disk: listing, copying, moving, trashing, and reading and saving the program's own.
 #include "platform/file_ops.h"
 
 #include <fcntl.h>
@@ -91,7 +90,6 @@ class AcrossFileSystems : public ::testing::Test {
     m_there = std::make_unique<TempTree>("/dev/shm");
   }
   void TearDown() override { TEST_FailCopyAfterBytes(-1); }
-
   std::unique_ptr<TempTree> m_here;
   std::unique_ptr<TempTree> m_there;
   testing::ScriptedQuestions m_questions;
@@ -110,7 +108,6 @@ TEST_F(AcrossFileSystems, CancelCopyAndMoveKeepBytesTimeAndMode) {
   EXPECT_EQ(seen, (std::vector<int64_t>{1024 * 1024, 2 * 1024 * 1024}));
   EXPECT_FALSE(Exists(*m_there / "p.bin"));
   expectSameFileData(source, bytes);
-
   ASSERT_TRUE(ShellFileOp(&m_questions, FO_COPY, source, *m_there / "copy.bin", true));
   expectSameFileData(*m_there / "copy.bin", bytes);
   EXPECT_EQ(ReadFile(source), bytes);
@@ -137,7 +134,6 @@ TEST_F(AcrossFileSystems, FailedOrDeclinedCopiesChangeNothing) {
   EXPECT_FALSE(ShellFileOp(&m_questions, FO_MOVE, source, target, true));
   EXPECT_EQ(ReadFile(target), "theirs");
   TEST_FailCopyAfterBytes(-1);
-
   m_questions.answers = {IDNO, IDCANCEL};
   EXPECT_FALSE(ShellFileOp(&m_questions, FO_MOVE, source, target, true));
   EXPECT_FALSE(ShellFileOp(&m_questions, FO_COPY, source, m_there->path(), true));
@@ -167,7 +163,6 @@ TEST(FileOps, WithinAFileSystemAMoveIsARenameAndACopyReplacesWhole) {
   EXPECT_FALSE(ShellFileOp(&questions, FO_COPY, dir / "to/b", dir / "to/b", true));
   EXPECT_EQ(ReadFile(dir / "to/b").size(), 10u);
   EXPECT_FALSE(ShellFileOp(nullptr, FO_MOVE, dir / "missing", dir / "x", false));
-
   // The backup store's copy: kept when asked to, else replaced, never half written.
   ASSERT_TRUE(WriteFile(dir / "src", "data"));
   ASSERT_TRUE(WriteFile(dir / "dst", "keep"));
@@ -208,7 +203,6 @@ TEST(Trash, ADeletedFileLandsInTheUsersTrashWithItsPathByteForByte) {
   EXPECT_TRUE(ShellDelete(nullptr, "second", dir.path(), false));
   EXPECT_EQ(ReadFile(trash + "/files/second"), "second");
   EXPECT_FALSE(ShellDelete(nullptr, "second", dir.path(), false));
-
   if (differentDevices("/dev/shm", "/tmp")) {
     TempTree shm("/dev/shm");
     ASSERT_TRUE(WriteFile(shm / odd, "far"));
@@ -246,7 +240,6 @@ TEST(FolderLister, YieldsExactlyTheRegularFilesOfAHostileFolder) {
   ASSERT_EQ(chmod((dir / "locked").c_str(), 0), 0);
   const struct timespec times[2] = {{981173006, 0}, {981173106, 123456789}};
   ASSERT_EQ(utimensat(AT_FDCWD, (dir / "plain.txt").c_str(), times, 0), 0);
-
   // f a file, d a folder, s a folder the walk skips.
   std::map<std::string, StatInfo> files;
   std::map<std::string, char> kinds;
@@ -257,21 +250,17 @@ TEST(FolderLister, YieldsExactlyTheRegularFilesOfAHostileFolder) {
     kinds[lister.name()] = kind == EntryKind::kFile ? 'f' : kind == EntryKind::kFolder ? 'd' : 's';
     EXPECT_TRUE(kind != EntryKind::kFile || lister.Stat(&files[lister.name()]));
   }
-  EXPECT_EQ(kinds, (std::map<std::string, char>{{"plain.txt", 'f'},
-                                                {longName, 'f'},
-                                                {".hidden", 'f'},
-                                                {"readonly", 'f'},
-                                                {"sub", 'd'},
-                                                {"locked", 'd'},
-                                                {".Trash-1000", 's'}}));
+  std::string listed;
+  for (const auto& [name, kind] : kinds) listed += name + ":" + kind + " ";
+  EXPECT_EQ(listed,
+            ".Trash-1000:s .hidden:f locked:d " + longName + ":f plain.txt:f readonly:f sub:d ");
   const StatInfo& plain = files.at("plain.txt");
   EXPECT_EQ(plain.size, 10);
+  EXPECT_EQ(plain.attributes, 0u);
   EXPECT_EQ(plain.modified, (981173106 + 11644473600LL) * 10000000 + 1234567);
   EXPECT_EQ(plain.accessed, (981173006 + 11644473600LL) * 10000000);
-  EXPECT_EQ(plain.attributes, 0u);
   EXPECT_EQ(files.at(".hidden").attributes, kAttrHidden);
   EXPECT_EQ(files.at("readonly").attributes, kAttrReadOnly);
-
   FolderLister locked;  // root lists it anyway, anyone else gets a clean refusal
   EXPECT_EQ(locked.Open(dir / "locked"), geteuid() == 0);
   EXPECT_FALSE(locked.Open("/nonexistent/folder"));
@@ -315,7 +304,6 @@ TEST(FolderLister, WalksAFolderChainDeeperThanPathMax) {
   ASSERT_EQ(write(file, "abc", 3), 3);
   close(file);
   close(fd);
-
   std::string path = dir.path();
   int depth = 0;
   FolderLister lister;
@@ -351,7 +339,6 @@ TEST(FolderLister, ReopenFindsOnlyTheSameFolderAgain) {
   FolderLister::CloseHandle(&again);
   EXPECT_FALSE(FolderLister::Reopen(a, "link", b.device, b.inode, &again));
   EXPECT_FALSE(FolderLister::Reopen(a, "b/c", b.device, b.inode, &again));
-
   ASSERT_EQ(rename((dir / "a/b").c_str(), (dir / "a/moved").c_str()), 0);
   ASSERT_EQ(mkdir((dir / "a/b").c_str(), 0700), 0);
   EXPECT_FALSE(FolderLister::Reopen(a, "b", b.device, b.inode, &again));
@@ -365,7 +352,6 @@ TEST(DosAttributes, ReadFromTheExtendedAttributesOfNtfsAndSamba) {
   const unsigned char le[4] = {0x24, 0, 0, 0};
   EXPECT_EQ(DecodeDosAttributeValue(be, 4, true), kAttrSystem | kAttrArchive);
   EXPECT_EQ(DecodeDosAttributeValue(be, 3, true), 0u);  // damaged value
-
   TempTree dir;
   ASSERT_TRUE(WriteFile(dir / "a.txt", "x"));
   if (setxattr((dir / "a.txt").c_str(), "user.cifs.dosattrib", le, 4, 0) != 0)
@@ -378,8 +364,7 @@ TEST(DosAttributes, ReadFromTheExtendedAttributesOfNtfsAndSamba) {
   close(fd);
 }
 
-// One name of each kind that is not a regular file; a FIFO no writer opens would hang a
-// blocking open or read, hence the alarm.
+// Names of each kind that is not a file; a FIFO would hang a blocking open, hence the alarm.
 class StoredFile : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -423,13 +408,11 @@ TEST_F(StoredFile, ReadTakesOnlyRegularFilesUpToTheCap) {
   }
   EXPECT_EQ(ReadStoredFile(dir / "missing", &text, kMaxStoredFileBytes, &error), 0);
   EXPECT_EQ(error, "does not exist");
-
   ASSERT_EQ(ReadStoredFile(dir / "link", &text), 1);
   EXPECT_EQ(text, "abc");
   EXPECT_EQ(ReadStoredFile(dir / "small", &text, 3), 1);
   EXPECT_EQ(ReadStoredFile(dir / "small", &text, 2, &error), 0);
   EXPECT_NE(error.find("larger than"), std::string::npos);
-
   // A sparse file one byte over the real cap must not be read.
   const int fd = open((dir / "huge").c_str(), O_WRONLY | O_CREAT, 0600);
   ASSERT_GE(fd, 0);
@@ -451,7 +434,6 @@ TEST_F(StoredFile, SaveReplacesWholeFilesAndRefusesEverythingElse) {
   ASSERT_EQ(SaveStoredFile(dir / "linked", "after"), 1);
   EXPECT_TRUE(S_ISLNK(statOf(dir / "linked").st_mode));
   EXPECT_EQ(ReadFile(dir / "kept/real"), "after");
-
   const std::vector<std::string> before = namesIn(dir.path());
   for (const char* name : kNotFiles) {
     std::string error;
@@ -460,7 +442,6 @@ TEST_F(StoredFile, SaveReplacesWholeFilesAndRefusesEverythingElse) {
   }
   EXPECT_EQ(namesIn(dir.path()), before);
   EXPECT_TRUE(S_ISFIFO(statOf(dir / "fifo").st_mode));
-
   EXPECT_EQ(SaveStoredFile(dir / "a/b/c.dat", "x"), 0);  // folders made only when asked
   EXPECT_FALSE(testing::Exists(dir / "a"));
   EXPECT_EQ(SaveStoredFile(dir / "a/b/c.dat", "x", nullptr, true), 1);

@@ -25,7 +25,7 @@ using testing::StandIn;
 using testing::TempTree;
 
 // The record holds the working folder, then what a shell would take apart, unchanged.
-TEST(RunCommand, PassesEveryArgumentThroughUntouched) {
+TEST(RunCommand, PassesArgumentsWholeReportsFailuresAndLeavesNoZombie) {
   TempTree dir;
   const std::vector<std::string> hostile = {
       dir.path(),    "a;b && c", "new\nline", "",
@@ -35,10 +35,6 @@ TEST(RunCommand, PassesEveryArgumentThroughUntouched) {
   ASSERT_TRUE(RunCommand(args, dir.path()));
   EXPECT_EQ(ReadArgvRecord(dir / "record"), hostile);
   EXPECT_FALSE(Exists(dir / "pwned"));
-}
-
-TEST(RunCommand, ReportsWhatCannotStartSeesTheExitStatusAndLeavesNoZombie) {
-  TempTree dir;
   LaunchFailure failure;
   EXPECT_FALSE(RunCommand({dir / "no such program"}, {}, &failure));
   EXPECT_EQ(failure.error, ENOENT);
@@ -57,8 +53,7 @@ TEST(RunCommand, ReportsWhatCannotStartSeesTheExitStatusAndLeavesNoZombie) {
   EXPECT_EQ(errno, ECHILD);
 }
 
-// The viewer gets one absolute path that cannot pass for an option; the file manager is
-// asked to select the file; a folder gone since is named.
+// The viewer gets one absolute path that cannot pass for an option; a folder gone is named.
 TEST(Desktop, ViewerAndFileManagerGetTheFileWhole) {
   TempTree dir;
   ASSERT_TRUE(testing::WriteFile(dir / "-rf --help#", "x"));

@@ -28,7 +28,7 @@ bool matches(std::initializer_list<const char*> masks, const std::string& name) 
 }
 
 // The extension rules around the dot, which the random comparison below cannot draw.
-TEST(MaskList, TheDotSeparatesAnExtensionOnlyWhereANameHasOne) {
+TEST(MaskList, ExtensionsAroundTheDotListsAndLimits) {
   const struct {
     const char* mask;
     const char* name;
@@ -49,9 +49,6 @@ TEST(MaskList, TheDotSeparatesAnExtensionOnlyWhereANameHasOne) {
   };
   for (const auto& c : cases)
     EXPECT_EQ(matches({c.mask}, c.name), c.expected) << c.mask << " " << c.name;
-}
-
-TEST(MaskList, ListsAndLimits) {
   EXPECT_TRUE(matches({"", "*.h", "*.c"}, "x.c"));
   MaskList list;
   for (int i = 0; i < MaskList::kMaxMasks; ++i) list.Add("*.x" + std::to_string(i));
@@ -255,7 +252,6 @@ class TimeFilterTest : public ::testing::Test {
     expectBounds(local(first), endOfLast);
   }
   bool takesModified(int64_t t) { return m_filter->Match(FileInfo{"", 0, t}); }
-
   NodePtr m_node;
   std::unique_ptr<CentralEuropeClock> m_clock;
   std::unique_ptr<TimeFilter> m_filter;
@@ -313,15 +309,12 @@ TEST_F(TimeFilterTest, EditedDatesAreReadAsLocalDays) {
   SetTimeDateMode(node(), 2);  // between
   load(at(2026, 6, 10), 4);
   expectPeriod(at(2026, 5, 6), at(2026, 5, 20));
-
-  // At local midnight UTC is the day before, yet dates come back as chosen; 31 May turned to
-  // February is the 28th, and date 1 now lies after date 2.
+  // At local midnight UTC is the day before; 31 May to February is the 28th, after date 2.
   EXPECT_EQ(StoreDatePart(node(), 1, kDateDay, 31, *m_clock), (CalendarDate{2026, 5, 31}));
   EXPECT_EQ(StoreDatePart(node(), 1, kDateMonth, 2, *m_clock), (CalendarDate{2026, 2, 28}));
   EXPECT_EQ(StoreDatePart(node(), 2, kDateYear, 2025, *m_clock), (CalendarDate{2025, 5, 20}));
   load(at(2026, 6, 10), 4);
   expectPeriod(at(2025, 5, 20), at(2026, 2, 28));
-
   SetTimeDate1(node(), INT64_MAX);  // damaged: must not overflow the bounds
   SetTimeDateMode(node(), 0);
   load(at(2026, 6, 10), 4);
@@ -361,10 +354,9 @@ TEST(FilterClock, CalendarArithmetic) {
   EXPECT_EQ(clock.ToLocal(kFileTimeUnixEpoch).year, 1970);
 }
 
-TEST(FilterEditing, TypedValuesStayWithinWhatTheFilterCanHold) {
+TEST(FilterEditing, TypedValuesStayInRangeAndStoredDatesReadBackAsChosen) {
   EXPECT_EQ(SizeValueFromText("99999999999999999999999999"), INT32_MAX);  // never wrapped
   EXPECT_EQ(SizeValueFromText("-99999999999999999999999999"), 0);
-
   // A typed text without a closing separator keeps its last mask.
   const std::string documents = "*.doc;*.txt;*.pdf;";
   EXPECT_EQ(AddGroupMasks("*.*", documents), documents);
@@ -375,13 +367,9 @@ TEST(FilterEditing, TypedValuesStayWithinWhatTheFilterCanHold) {
     EXPECT_TRUE(filter->MatchName("beach.JPG") && filter->MatchName("notes.txt")) << typed;
     EXPECT_FALSE(filter->MatchName("song.flac"));
   }
-
   const CalendarDate date = WithDatePart(CalendarDate{2024, 2, 1}, kDateDay, 29);
   EXPECT_EQ(WithDatePart(date, kDateYear, 2000), (CalendarDate{2000, 2, 29}));
   EXPECT_EQ(WithDatePart(date, kDateYear, 2100), (CalendarDate{2100, 2, 28}));
-}
-
-TEST(FilterEditing, StoredDatesReadBackAsTheChosenLocalDay) {
   // Times of day that summer time skips or repeats, and where UTC is on another date.
   for (int hour : {2, 23}) {
     CentralEuropeClock clock(at(2026, 7, 1, hour, 30));

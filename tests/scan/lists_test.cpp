@@ -49,7 +49,6 @@ class MaskCollectionTest : public ::testing::Test {
   }
   void TearDown() override { DeleteNode(m_descriptor); }
   std::string dir(const std::string& relative) { return m_tree.Folder(relative); }
-
   testing::TempTree m_tree;
   const std::string m_top = m_tree.root();
   MaskCollection m_builtIn;
@@ -84,7 +83,6 @@ TEST_F(MaskCollectionTest, NumbersStayDenseAndCopiesStopAtTheLimit) {
   expected.erase(expected.begin());
   std::swap(expected.front(), expected.back());
   EXPECT_EQ(names(m_builtIn), expected);
-
   MaskCollection fresh;
   fresh.SetUpdating(true);
   fresh.AddGroup(group("New group 1", "name.ext"));
@@ -111,7 +109,6 @@ TEST_F(MaskCollectionTest, SavedFilesReadBackAndBadOnesLeaveTheCollectionAlone) 
   ASSERT_TRUE(loaded.LoadFromFile(path));
   EXPECT_EQ(loaded.Name(), "My set");
   EXPECT_EQ(describe(loaded), describe(m_builtIn));
-
   const std::string options = m_top + "/options.mcf";  // another kind of file
   std::ofstream(options) << "<node name=\"options\"><node name=\"x\" desc=\"*.x\"/></node>";
   for (const std::string& bad : {options, m_top + "/missing.mcf"}) {
@@ -187,7 +184,6 @@ TEST_F(MaskCollectionTest, DeletesAndChoosersAtTheirEdges) {
   EXPECT_TRUE(editor.DeleteSelected());
   EXPECT_EQ(editor.Collection().Count(), 7);
   EXPECT_EQ(editor.Selected(), 7);  // moved back onto the last group
-
   m_questions.files = {m_top + "/mine", ""};
   ASSERT_TRUE(editor.Save(m_top));
   EXPECT_TRUE(fs::exists(m_top + "/mine.mcf"));
@@ -195,7 +191,7 @@ TEST_F(MaskCollectionTest, DeletesAndChoosersAtTheirEdges) {
   EXPECT_EQ(editor.Collection().Count(), 7);
 }
 
-TEST_F(MaskCollectionTest, CollectionFilesForTheMenu) {
+TEST_F(MaskCollectionTest, CollectionFilesForTheMenuAndTheShippedOne) {
   const std::string user = m_top + "/user";
   fs::create_directories(user + "/folder.mcf");
   for (const char* n : {"b.mcf", "A.MCF", "notes.txt", ".mcf"})
@@ -207,9 +203,6 @@ TEST_F(MaskCollectionTest, CollectionFilesForTheMenu) {
   for (int i = 0; i < 105; ++i)
     testing::WriteFile(user + "/many" + std::to_string(i) + ".mcf", "x");
   EXPECT_EQ(ListCollectionFiles({user}).size(), size_t(kMaxCollectionFiles));
-}
-
-TEST_F(MaskCollectionTest, ShippedCollectionHoldsTheBuiltInGroups) {
   const std::string data = std::string(TWINFOLD_SOURCE_DIR) + "/data";
   ASSERT_TRUE(m_builtIn.SaveToFile(m_top + "/Standard.mcf"));
   EXPECT_EQ(testing::ReadFile(data + "/Standard.mcf"), testing::ReadFile(m_top + "/Standard.mcf"));
@@ -233,7 +226,6 @@ TEST_F(FolderListTest, IncludesAndExcludesAtTheirEdges) {
   EXPECT_EQ(AddIncludeFolder(m_descriptor, data2, m_questions), kFolderAdded);
   EXPECT_EQ(IncludePaths(m_descriptor), (Paths{data, data2}));
   EXPECT_TRUE(RemoveInclude(m_descriptor, data2));
-
   // Added directly (the recent list may name a folder since removed): marked -1.
   const std::string missing = m_top + "/missing";
   EXPECT_EQ(AddIncludeFolder(m_descriptor, missing, m_questions), kFolderNotAFolder);
@@ -244,7 +236,6 @@ TEST_F(FolderListTest, IncludesAndExcludesAtTheirEdges) {
   EXPECT_TRUE(HasUsableInclude(m_descriptor));
   fs::remove_all(data);
   EXPECT_FALSE(HasUsableInclude(m_descriptor));
-
   const std::string old = dir("data/old"), aDeep = dir("data/x/deep");
   EXPECT_EQ(AddExcludeFolder(m_descriptor, old, data, m_questions), kFolderAdded);
   EXPECT_EQ(AddExcludeFolder(m_descriptor, old, "", m_questions), kFolderRefused);

@@ -33,7 +33,6 @@ class SettingsStoreTest : public ::testing::Test {
     for (DataNode* t = m_store.GetOrCreate("tools_section")->FirstChild(); t; t = t->Next()) ++n;
     return n;
   }
-
   testing::TempTree m_tree;
   const std::string m_dir = m_tree.root();
   SettingsLocations m_places;
@@ -41,7 +40,7 @@ class SettingsStoreTest : public ::testing::Test {
 };
 
 // A file from an older version holding only some keys.
-TEST_F(SettingsStoreTest, MissingKeysTakeTheirDefaultsAndChangesSurviveAReload) {
+TEST_F(SettingsStoreTest, MissingKeysTakeDefaultsChangesSurviveAReloadAndKeysAreRootPaths) {
   const std::string file = path("root_only.dat");
   testing::WriteFile(file,
                      "<node name=\"options\" desc=\"1.0\"><node name=\"extra\" val=\"5\"/></node>");
@@ -51,10 +50,8 @@ TEST_F(SettingsStoreTest, MissingKeysTakeTheirDefaultsAndChangesSurviveAReload) 
   EXPECT_EQ(m_store.GetFilterFlag(), 1);
   EXPECT_EQ(m_store.SetTooltips(0), 1);
   EXPECT_EQ(m_store.SetPriority(-2), 1);
-
   ASSERT_EQ(m_store.Save(), 1);
   EXPECT_NE(testing::ReadFile(file).find("<node name=\"extra\" val=\"5\"/>"), std::string::npos);
-
   SettingsStore again;
   ASSERT_EQ(again.Load(file), 1);
   EXPECT_EQ(again.GetTooltips(), 0);   // a zero value, written without val, reads as 0
@@ -100,7 +97,6 @@ TEST_F(SettingsStoreTest, FailedSavesLeaveThePreviousFileAlone) {
   EXPECT_EQ(filesIn(m_dir + "/config"), std::vector<std::string>{"twinfold.dat"});
   ASSERT_EQ(m_store.Save(), 1);
   EXPECT_EQ(testing::ReadFile(m_places.settingsFile), next);
-
   // A settings folder that is a file; a store never given its defaults.
   testing::WriteFile(path("plain"), "x");
   SettingsStore blocked;
@@ -109,10 +105,7 @@ TEST_F(SettingsStoreTest, FailedSavesLeaveThePreviousFileAlone) {
   SettingsStore empty;
   EXPECT_EQ(empty.Save(), 0);
   EXPECT_EQ(empty.SetPriority(3), 0);
-}
-
-// The root's own name may lead a key; empty parts are skipped.
-TEST_F(SettingsStoreTest, PathsResolveFromTheRoot) {
+  // The root's own name may lead a key; empty parts are skipped.
   int created = -1;
   EXPECT_EQ(m_store.GetOrCreate("options:common:prior"), m_store.GetOrCreate("common:prior"));
   DataNode* list = m_store.GetOrCreate("recent_section:scanfolders_inc", &created);

@@ -142,7 +142,6 @@ TEST(NodeXmlReader, DeepDamagedAndForeignTextIsHarmless) {
   for (DataNode* n = root->FirstChild(); n; n = n->FirstChild()) ++levels;
   EXPECT_EQ(levels, kMaxXmlNodeDepth);
   EXPECT_STREQ(root->LastChild()->Name(), "after");
-
   // Bytes replaced by markup characters; random texts are the fuzz corpus's part.
   const std::string valid = Write(HostileTree().get(), true);
   for (size_t i = 0; i < valid.size(); i += 53) {
@@ -178,19 +177,16 @@ TEST(NodeXmlReader, ReadsWhatTheFormatAllows) {
   EXPECT_EQ(t->FirstChild()->name, nullptr);  // "<node/>" is not lost
   EXPECT_STREQ(t->LastChild()->Name(), "c");
   EXPECT_EQ(t->Next(), nullptr);
-
   const std::string two = "<node name=\"x\"/>\r\n<node name=\"y\"/>";
   long consumed = -1;
   DataNode* x = ParseNodeXml(t.get(), two.data(), -1, &consumed);
   EXPECT_EQ(x, t->LastChild());
   EXPECT_EQ(consumed, static_cast<long>(two.find('\r')));
-
   // Files from before texts were escaped: "<" ends a value, a stray "&" stays.
   NodePtr old = Parse("<node name=\"a & b\"><attr name=\"v\">x<y</attr></node>");
   ASSERT_TRUE(old);
   EXPECT_STREQ(old->Name(), "a & b");
   EXPECT_STREQ(old->attrs.ValueOf("v").AsString(), "x");
-
   // A tag's attributes are taken only when the tag is well formed, and not decoded.
   AttrList list;
   auto parse = [&list](const std::string& tag) {
@@ -259,13 +255,11 @@ TEST(AttrLines, WrittenWholeAndReadBackPastDamagedLines) {
   ASSERT_EQ(WriteAttrLines(file, list, "\t"), 1);
   ASSERT_EQ(ReadAttrLines(file, &read, "\t"), 1);
   EXPECT_EQ(std::string(read.ValueOf("long").AsString()), big);
-
   EXPECT_EQ(WriteAttrLines("/dev/full", list, "\t"), 0);
   EXPECT_EQ(WriteAttrLines(dir / "missing/x", list, "\t"), 0);
   EXPECT_EQ(ReadAttrLines(dir / "missing", &read, "\t"), 0);
   EXPECT_EQ(ReadAttrLines(dir.root(), &read, "\t"), 0);  // a folder
   EXPECT_EQ(read.Count(), 2);
-
   testing::WriteFile(
       file, std::string("junk line\r\nkey\tvalue\r\n\tno name\r\nno value\t\r\nlone\nlf\tv\r\n"
                         "nul\tab\0cd\r\n\0\tx\r\nlast\tno line end",

@@ -30,7 +30,6 @@ TEST(ZipPlugin, ProbeFindsTheModuleAndItAnswersOnlyItsOwnInterface) {
   EXPECT_FALSE(ZipPlugin(WithoutPlugin()).Probe());
   ZipPlugin plugin(WithPlugin());
   ASSERT_TRUE(plugin.Probe()) << WithPlugin().front();
-
   DynamicLibrary library;
   ASSERT_TRUE(library.Open(WithPlugin().front())) << library.LastError();
   auto create = reinterpret_cast<CreateInterface2Fn>(library.Symbol("CreateInterface2"));
@@ -56,7 +55,6 @@ class ZipArchiveTest : public ::testing::Test {
     ASSERT_NE(zip, nullptr);
   }
   void TearDown() override { plugin.ReleaseZipInterface(zip); }
-
   TempDir dir;
   ZipPlugin plugin{WithPlugin()};
   ZipFileInterface* zip = nullptr;
@@ -73,7 +71,6 @@ TEST_F(ZipArchiveTest, ArchiveKeepsItsEntryWholeAndEveryDamagedCopyIsRefused) {
   const std::string archive = dir / "1.odd.zipp";
   ASSERT_TRUE(MakeArchive(zip, archive, source, name));
   EXPECT_FALSE(zip->ZipCreate(archive.c_str(), 1));  // never replaces an archive
-
   ASSERT_TRUE(zip->ZipOpen(archive.c_str()));
   ASSERT_TRUE(zip->ZipFirst());
   char stored[2048];
@@ -81,7 +78,6 @@ TEST_F(ZipArchiveTest, ArchiveKeepsItsEntryWholeAndEveryDamagedCopyIsRefused) {
   EXPECT_EQ(std::string(stored), name);
   char tiny[4];
   EXPECT_FALSE(zip->ZipGetName(tiny, sizeof tiny));  // cut names are refused, not cut
-
   ZipEntry* entry = zip->ZipGetEntry();
   ASSERT_NE(entry, nullptr);
   // The caller reads the path at byte 8 and the size at byte 28.
@@ -94,7 +90,6 @@ TEST_F(ZipArchiveTest, ArchiveKeepsItsEntryWholeAndEveryDamagedCopyIsRefused) {
   EXPECT_EQ(sizeAt28, 300000);
   EXPECT_EQ(entry->size64, 300000);
   entry->Release();
-
   const std::string out = dir / "restored";
   ASSERT_TRUE(zip->ZipExtract(out.c_str()));
   EXPECT_EQ(ReadBytes(out), bytes);
@@ -106,7 +101,6 @@ TEST_F(ZipArchiveTest, ArchiveKeepsItsEntryWholeAndEveryDamagedCopyIsRefused) {
   EXPECT_EQ(ReadBytes(dir / "taken"), "keep me");
   EXPECT_FALSE(zip->ZipNext());
   EXPECT_TRUE(zip->ZipClose());
-
   // Every cut-off prefix of a small archive fails to open or to extract; none crashes.
   WriteBytes(dir / "a.txt", std::string(5000, 'a'));
   ASSERT_TRUE(MakeArchive(zip, dir / "a.zipp", dir / "a.txt", "a.txt"));
