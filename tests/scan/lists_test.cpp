@@ -35,9 +35,7 @@ std::vector<std::string> names(const MaskCollection& c) {
 
 MaskGroup group(const std::string& name, const std::string& masks, int number = 0) {
   MaskGroup g;
-  g.number = number;
-  g.name = name;
-  g.masks = masks;
+  g.number = number, g.name = name, g.masks = masks;
   return g;
 }
 
