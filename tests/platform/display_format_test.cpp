@@ -41,8 +41,8 @@ std::string sizeText(int64_t size) {
   return number + " " + unit;
 }
 
-// Units switch at decimal thresholds but scale in binary; the largest numbers do not overflow.
-TEST(FormatNumbers, SizesAndGroupedDigits) {
+TEST_F(PinnedLocale, SizesNumbersDatesAndTimesAndTheirConversions) {
+  // Units switch at decimal thresholds but scale in binary; the largest numbers do not overflow.
   EXPECT_EQ(sizeText(1023) + "|" + sizeText(1024), "1023 |1 K");
   EXPECT_EQ(sizeText(999999), "976.56 K");
   EXPECT_EQ(sizeText(1000000), "0.95 MB");
@@ -50,9 +50,6 @@ TEST(FormatNumbers, SizesAndGroupedDigits) {
   EXPECT_EQ(sizeText(INT64_MAX), "8589934592 Gb");
   EXPECT_EQ(FormatGroupedNumber(-123456), "-123 456");  // the sign stays with the digits
   EXPECT_EQ(FormatGroupedNumber(INT64_MIN), "-9 223 372 036 854 775 808");
-}
-
-TEST_F(PinnedLocale, DatesAndTimesUseTheLocalTimeAndConvertBothWays) {
   // 2024-02-29 13:04:05.5 UTC
   const int64_t t = FileTimeFromUnixSeconds(1709211845) + 5000000;
   std::string date, time, iso;

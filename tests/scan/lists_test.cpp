@@ -134,7 +134,7 @@ void loadWritten(const std::string& path, const std::vector<MaskGroup>& groups,
 }
 
 // Groups of a file, numbered in any order, land where adding them one by one puts them.
-TEST_F(MaskCollectionTest, LoadingPlacesGroupsAsAddingThemOneByOne) {
+TEST_F(MaskCollectionTest, LoadingPlacesGroupsAsAddingThemOneByOneInLinearTime) {
   std::mt19937 random(7);
   for (int round = 0; round < 20; ++round) {
     const int count = 1 + static_cast<int>(random() % 60);
@@ -150,10 +150,7 @@ TEST_F(MaskCollectionTest, LoadingPlacesGroupsAsAddingThemOneByOne) {
     loadWritten(m_top + "/order.mcf", groups, &loaded);
     ASSERT_EQ(names(loaded), names(added)) << round;
   }
-}
-
-// The list of groups used to be searched from the start for every group loaded.
-TEST_F(MaskCollectionTest, LargeCollectionsLoadInLinearTime) {
+  // The list of groups used to be searched from the start for every group loaded.
   for (bool reversed : {false, true}) {
     std::vector<MaskGroup> groups;
     for (int i = 1; i <= 40000; ++i)
@@ -210,13 +207,10 @@ TEST_F(MaskCollectionTest, CollectionFilesForTheMenuAndTheShippedOne) {
 
 using FolderListTest = MaskCollectionTest;
 
-TEST(IsBelow, NeedsASeparatorAfterThePrefix) {
+TEST_F(FolderListTest, IncludesAndExcludesAtTheirEdges) {
   EXPECT_TRUE(IsBelow("/data/x/", "/data") && IsBelow("/home", "/"));
   EXPECT_FALSE(IsBelow("/DATA/x", "/data"));  // Linux paths keep their case
   EXPECT_FALSE(IsBelow("/a\\b", "/a"));       // a backslash is a plain character
-}
-
-TEST_F(FolderListTest, IncludesAndExcludesAtTheirEdges) {
   const std::string data = dir("data"), deeper = dir("data/new/deeper"), data2 = dir("data2");
   EXPECT_EQ(AddInclude(m_descriptor, deeper), kFolderAdded);
   EXPECT_EQ(AddInclude(m_descriptor, data), kFolderAdded);
