@@ -95,13 +95,13 @@ TEST(Volumes, SpaceOfAFilesVolumeAndMountLinesWithEscapesOrDamage) {
       "garbage line\n"
       "31 22 0:5 / /proc rw master:2 - proc proc rw\n"
       "32 22 0:6 /sub /bind rw - ext4\n";
-  const std::vector<MountEntry> entries = MountTable::Parse(text);
-  ASSERT_EQ(entries.size(), 4u);
-  EXPECT_EQ(entries[1].mountPoint, "/media/My Disk\nx");
-  EXPECT_EQ(entries[1].source, "/dev/sdb1");
-  EXPECT_TRUE(MountTable::IsPseudoType(entries[2].type));
-  EXPECT_EQ(entries[3].root, "/sub");
-  EXPECT_EQ(entries[3].source, "");
+  std::string read;  // mount point, type, source, root; and whether the type is a pseudo one
+  for (const MountEntry& e : MountTable::Parse(text))
+    read += e.mountPoint + "|" + e.type + "|" + e.source + "|" + e.root +
+            (MountTable::IsPseudoType(e.type) ? "|pseudo;" : ";");
+  EXPECT_EQ(read,
+            "/|ext4|/dev/sda1|/;/media/My Disk\nx|vfat|/dev/sdb1|/;"
+            "/proc|proc|proc|/|pseudo;/bind|ext4||/sub;");
 }
 
 // Spinning disks, read from a sysfs tree laid out as the kernel's for a temporary folder.
