@@ -256,7 +256,7 @@ TEST_F(FolderListTest, DroppedItemsStandForTheirFolders) {
   EXPECT_TRUE(FoldersOfDrop({m_top + "/dangling"}, resolve).empty());
 }
 
-TEST_F(FolderListTest, ProtectionMarksFollowTheFoldersTheyCover) {
+TEST_F(FolderListTest, ProtectionMarksFollowTheirFoldersAndOlderFilesStayUnchanged) {
   const std::string data = dir("data"), ref = dir("data/ref"), deep = dir("data/ref/deep");
   ASSERT_EQ(AddInclude(m_descriptor, ref), kFolderAdded);
   EXPECT_EQ(ToggleProtectedFolder(m_descriptor, dir("other"), m_questions), kProtectionUnchanged);
@@ -282,9 +282,7 @@ TEST_F(FolderListTest, ProtectionMarksFollowTheFoldersTheyCover) {
   m_questions.answers = {testing::kPressEnter, IDYES};
   EXPECT_EQ(ToggleProtectedFolder(m_descriptor, ref, m_questions), kProtectionUnchanged);
   EXPECT_EQ(ToggleProtectedFolder(m_descriptor, ref, m_questions), kProtectionRemoved);
-}
-
-TEST(FolderListFile, ADescriptorFromBeforeProtectionLoadsAndSavesUnchanged) {
+  // A descriptor from before protection marks loads and saves unchanged.
   const std::string text =
       "<node name=\"Descriptor\">\r\n\t<node name=\"folders\">\r\n\t\t<node name=\"include\">\r\n"
       "\t\t\t<node name=\"/srv/photos\"/>\r\n\t\t</node>\r\n\t</node>\r\n</node>";
