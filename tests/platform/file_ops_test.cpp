@@ -90,8 +90,7 @@ class AcrossFileSystems : public ::testing::Test {
     m_there = std::make_unique<TempTree>("/dev/shm");
   }
   void TearDown() override { TEST_FailCopyAfterBytes(-1); }
-  std::unique_ptr<TempTree> m_here;
-  std::unique_ptr<TempTree> m_there;
+  std::unique_ptr<TempTree> m_here, m_there;
   testing::ScriptedQuestions m_questions;
 };
 
