@@ -17,7 +17,7 @@ using testing::ReadBytes;
 using testing::TempDir;
 using testing::WriteBytes;
 
-// The dialog's answers, given in advance; it applies the dialog's own accept rule.
+// The dialog's answers, given in advance, under the dialog's own accept rule.
 class ScriptedLinkDialog : public ReplaceLinkDialog {
  public:
   explicit ScriptedLinkDialog(Questions& questions) : m_questions(questions) {}
@@ -37,7 +37,7 @@ class ScriptedLinkDialog : public ReplaceLinkDialog {
   Questions& m_questions;
 };
 
-// The trash refusing, as on a file system where no trash can be made.
+// As on a file system where no trash can be made.
 class RefusingTrash : public PlatformFileShell {
  public:
   using PlatformFileShell::PlatformFileShell;
@@ -74,7 +74,6 @@ class ReplaceByLinkTest : public ::testing::Test {
     };
     return hooks;
   }
-
   TempDir dir;
   testing::ScriptedQuestions questions;
   ScriptedLinkDialog dialog{questions};
@@ -86,8 +85,7 @@ class ReplaceByLinkTest : public ::testing::Test {
   Selection selection;
 };
 
-// Every refusal leaves the file, the results and the history as they were; the
-// replacement that follows leaves no temporary link behind.
+// Refusals leave file, results and history as they were; a replacement leaves no temporary.
 TEST_F(ReplaceByLinkTest, RefusalsChangeNothingAndTheReplacementIsRemembered) {
   auto replace = [&](PlatformFileShell& using_) {
     return ReplaceByLink(selection, history, questions, dialog, using_, actions);
@@ -99,10 +97,9 @@ TEST_F(ReplaceByLinkTest, RefusalsChangeNothingAndTheReplacementIsRemembered) {
     EXPECT_EQ(group->FirstChild()->Next()->Name(), path("b"));
     EXPECT_EQ(history.Root(), nullptr);
   };
-  // One file at a time.
   selection.paths = {path("a"), path("b")};
   dialog.target = path("a");
-  EXPECT_EQ(replace(shell), 0);
+  EXPECT_EQ(replace(shell), 0);  // one file at a time
   EXPECT_EQ(questions.asked.size(), 1u);
   // The file itself, directly or through a link that resolves to it, is refused.
   selection.paths = {path("b")};
@@ -113,20 +110,17 @@ TEST_F(ReplaceByLinkTest, RefusalsChangeNothingAndTheReplacementIsRemembered) {
   EXPECT_EQ(replace(shell), 0);
   EXPECT_EQ(questions.asked.size(), 3u);
   expectUntouched("copy in b");
-  // A trash that refuses: the file stays and no link is made.
   RefusingTrash refusing(questions);
   dialog.target = path("a");
   EXPECT_EQ(replace(refusing), 0);
   expectUntouched("copy in b");
-  // A file changed since the search is named and kept.
+  // Changed since the search: named and kept.
   WriteBytes(path("b"), "rewritten after the search");
   EXPECT_EQ(replace(shell), 0);
   ASSERT_EQ(questions.asked.size(), 4u);
   EXPECT_NE(questions.asked.back().text.find(path("b")), std::string::npos);
   expectUntouched("rewritten after the search");
-
-  // Without a group the unified view finds the file's group itself. A file holding the
-  // name the temporary link would take first is never replaced by it.
+  // Without a group the unified view finds it; a file named as the temporary link is kept.
   WriteBytes(dir / "c/.twinfold-link-1", "mine");
   selection.paths = {path("c")};
   selection.group = nullptr;
@@ -141,8 +135,6 @@ TEST_F(ReplaceByLinkTest, RefusalsChangeNothingAndTheReplacementIsRemembered) {
   EXPECT_EQ(ReadBytes(testing::PrivateTrashFiles() + "/report.doc"), "copy in c");
   EXPECT_NE(history.InLinkHistory(path("a")), nullptr);
   EXPECT_EQ(questions.asked.size(), 4u);
-
-  // The next file of that name suggests the same target.
   selection.paths = {path("b")};
   dialog.target.clear();
   EXPECT_EQ(replace(shell), 0);

@@ -22,7 +22,6 @@ namespace fs = std::filesystem;
 using testing::TempTree;
 using testing::WriteFile;
 
-// Pins the locale and time zone the expectations are written for.
 class PinnedLocale : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -42,9 +41,8 @@ std::string sizeText(int64_t size) {
   return number + " " + unit;
 }
 
-// Sizes switch unit at decimal thresholds but are scaled in binary; whole values lose
-// their decimals, and the largest numbers must not overflow.
-TEST(FormatNumbers, SizesAndGroupedDigits) {
+TEST_F(PinnedLocale, SizesNumbersDatesAndTimesAndTheirConversions) {
+  // Units switch at decimal thresholds but scale in binary; the largest numbers do not overflow.
   EXPECT_EQ(sizeText(1023) + "|" + sizeText(1024), "1023 |1 K");
   EXPECT_EQ(sizeText(999999), "976.56 K");
   EXPECT_EQ(sizeText(1000000), "0.95 MB");
@@ -52,28 +50,19 @@ TEST(FormatNumbers, SizesAndGroupedDigits) {
   EXPECT_EQ(sizeText(INT64_MAX), "8589934592 Gb");
   EXPECT_EQ(FormatGroupedNumber(-123456), "-123 456");  // the sign stays with the digits
   EXPECT_EQ(FormatGroupedNumber(INT64_MIN), "-9 223 372 036 854 775 808");
-}
-
-TEST_F(PinnedLocale, DatesAndTimesUseTheLocalTimeAndConvertBothWays) {
   // 2024-02-29 13:04:05.5 UTC
   const int64_t t = FileTimeFromUnixSeconds(1709211845) + 5000000;
   std::string date, time, iso;
-  EXPECT_TRUE(FormatDate(t, &date));
-  EXPECT_EQ(date, "02/29/24");
-  EXPECT_TRUE(FormatTime(t, &time));
-  EXPECT_EQ(time, "13:04:05");
+  EXPECT_TRUE(FormatDate(t, &date) && FormatTime(t, &time));
+  EXPECT_EQ(date + " " + time, "02/29/24 13:04:05");
   setenv("TZ", "EST5", 1);  // local time, not UTC, is shown
   tzset();
   EXPECT_TRUE(FormatDateTimeIso(t, &iso, false, 1));
   EXPECT_EQ(iso, "2024-02-29 08:04:05");
-
-  // No time is no date, and not 1601 either.
-  date = iso = "untouched";
+  date = iso = "untouched";  // no time is no date, and not 1601 either
   EXPECT_FALSE(FormatDate(0, &date));
   EXPECT_FALSE(FormatDateTimeIso(0, &iso, false, 1));
   EXPECT_EQ(date + iso, "untoucheduntouched");
-
-  // File times convert both ways around the epochs, to the millisecond.
   setenv("TZ", "UTC0", 1);
   tzset();
   const struct timespec before1970 = {-1, 999999900};
@@ -92,36 +81,30 @@ TEST_F(PinnedLocale, DatesAndTimesUseTheLocalTimeAndConvertBothWays) {
   EXPECT_FALSE(LocalToFileTime(c, &ft));  // no 30 February
 }
 
-TEST(Volumes, AFileGivesTheSpaceOfItsFoldersVolume) {
-  testing::TempTree dir;
-  ASSERT_TRUE(testing::WriteFile(dir / "f", "x"));
-  int64_t freeOfFile = -1, freeOfFolder = -1;
+TEST(Volumes, SpaceOfAFilesVolumeAndMountLinesWithEscapesOrDamage) {
+  TempTree dir;
+  ASSERT_TRUE(WriteFile(dir / "f", "x"));
+  int64_t freeOfFile = -1;
   const int64_t total = QueryVolumeSpace(dir / "f", nullptr, nullptr, nullptr, &freeOfFile);
-  EXPECT_GT(total, 0);
-  EXPECT_EQ(QueryVolumeSpace(dir.path(), nullptr, nullptr, nullptr, &freeOfFolder), total);
-  EXPECT_GE(freeOfFile, 0);
-  EXPECT_LE(freeOfFile, total);
+  EXPECT_TRUE(total > 0 && freeOfFile >= 0 && freeOfFile <= total);
+  EXPECT_EQ(QueryVolumeSpace(dir.path()), total);
   EXPECT_EQ(QueryVolumeSpace(dir / "missing"), 0);
-}
-
-TEST(Mounts, ParsesEscapesAndSkipsDamagedLines) {
   const std::string text =
       "22 1 8:1 / / rw,relatime shared:1 - ext4 /dev/sda1 rw\n"
       "30 22 8:17 / /media/My\\040Disk\\012x rw - vfat /dev/sdb1 rw\n"
       "garbage line\n"
       "31 22 0:5 / /proc rw master:2 - proc proc rw\n"
       "32 22 0:6 /sub /bind rw - ext4\n";
-  const std::vector<MountEntry> entries = MountTable::Parse(text);
-  ASSERT_EQ(entries.size(), 4u);
-  EXPECT_EQ(entries[1].mountPoint, "/media/My Disk\nx");
-  EXPECT_EQ(entries[1].source, "/dev/sdb1");
-  EXPECT_TRUE(MountTable::IsPseudoType(entries[2].type));
-  EXPECT_EQ(entries[3].root, "/sub");
-  EXPECT_EQ(entries[3].source, "");
+  std::string read;  // mount point, type, source, root; and whether the type is a pseudo one
+  for (const MountEntry& e : MountTable::Parse(text))
+    read += e.mountPoint + "|" + e.type + "|" + e.source + "|" + e.root +
+            (MountTable::IsPseudoType(e.type) ? "|pseudo;" : ";");
+  EXPECT_EQ(read,
+            "/|ext4|/dev/sda1|/;/media/My Disk\nx|vfat|/dev/sdb1|/;"
+            "/proc|proc|proc|/|pseudo;/bind|ext4||/sub;");
 }
 
-// Which disks count as spinning, read from a sysfs tree laid out as the kernel lays it out
-// for the device of a real temporary folder.
+// Spinning disks, read from a sysfs tree laid out as the kernel's for a temporary folder.
 class SpinningDisk : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -132,8 +115,6 @@ class SpinningDisk : public ::testing::Test {
                         std::to_string(minor(st.st_dev)));
     fs::create_directories(m_sys.Path("dev/block"));
   }
-
-  // A block device folder under "devices" with its queue's rotational flag.
   std::string device(const std::string& relative, bool rotates) {
     const std::string folder = m_sys.Folder("devices/" + relative);
     fs::create_directories(folder + "/queue");
@@ -145,35 +126,25 @@ class SpinningDisk : public ::testing::Test {
     WriteFile(folder + "/partition", "1\n");
     return folder;
   }
-  // The data folder's device becomes `folder`.
   bool spinning(const std::string& folder) {
     fs::remove(m_link);
     fs::create_symlink(folder, m_link);
     return IsOnSpinningDisk(m_data.root(), m_sys.root());
   }
-
   TempTree m_data;
   TempTree m_sys;
   std::string m_link;
 };
 
 TEST_F(SpinningDisk, OnlyARotatingSataOrSasDiskOrAVolumeOnOneSpins) {
-  const std::string sata =
-      device("pci0000:00/0000:00:1f.2/ata1/host0/target0:0:0/0:0:0:0/block/sda", true);
-  EXPECT_TRUE(spinning(sata));
+  const std::string sata = device("pci0000:00/0000:00:1f.2/ata1/host0/block/sda", true);
   EXPECT_TRUE(spinning(partitionOf(sata, "sda1")));
-
-  const std::string ssd =  // a SATA solid-state disk
-      device("pci0000:00/0000:00:1f.2/ata2/host1/target1:0:0/1:0:0:0/block/sdc", false);
+  const std::string ssd = device("pci0000:00/0000:00:1f.2/ata2/host1/block/sdc", false);
   EXPECT_FALSE(spinning(ssd));
-  // Virtual disks say they rotate whatever lies beneath.
-  EXPECT_FALSE(spinning(device("pci0000:00/0000:00:02.0/virtio1/block/vda", true)));
-  EXPECT_FALSE(spinning(device("virtual/block/loop0", true)));
-  EXPECT_FALSE(
-      spinning(device("pci0000:00/0000:00:14.0/usb2/2-1/2-1:1.0/host4/target4:0:0/"
-                      "4:0:0:0/block/sde",
-                      true)));
-
+  // Virtual and USB disks say they rotate whatever lies beneath.
+  for (const char* say : {"pci0000:00/0000:00:02.0/virtio1/block/vda", "virtual/block/loop0",
+                          "pci0000:00/0000:00:14.0/usb2/2-1/2-1:1.0/host4/block/sde"})
+    EXPECT_FALSE(spinning(device(say, true))) << say;
   // A volume (LVM, RAID) spins when a disk below it spins.
   const std::string volume = m_sys.Folder("devices/virtual/block/dm-0");
   fs::create_directories(volume + "/slaves");
@@ -181,7 +152,6 @@ TEST_F(SpinningDisk, OnlyARotatingSataOrSasDiskOrAVolumeOnOneSpins) {
   EXPECT_FALSE(spinning(volume));
   fs::create_symlink(partitionOf(sata, "sda2"), volume + "/slaves/sda2");
   EXPECT_TRUE(spinning(volume));
-
   fs::remove(m_link);
   EXPECT_FALSE(IsOnSpinningDisk(m_data.root(), m_sys.root()));  // unknown device
 }

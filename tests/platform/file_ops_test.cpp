@@ -1,4 +1,4 @@
-// Files on disk: listing folders, copying, moving and trashing files.
+// Files on disk: listing, copying, moving, trashing, and reading and saving the program's own.
 #include "platform/file_ops.h"
 
 #include <fcntl.h>
@@ -10,6 +10,8 @@
 #include <algorithm>
 #include <cstdlib>
 #include <map>
+#include <string>
+#include <vector>
 
 #include "platform/dos_attributes.h"
 #include "platform/file_time.h"
@@ -18,6 +20,7 @@
 #include "platform/standard_paths.h"
 #include "platform/stored_file.h"
 #include "platform/trash.h"
+#include "tests/support/file_size_limit.h"
 #include "tests/support/scripted_questions.h"
 #include "tests/support/temp_tree.h"
 
@@ -29,21 +32,9 @@ using testing::ReadFile;
 using testing::TempTree;
 using testing::WriteFile;
 
-// The user's trash lives in a data folder that does not exist yet when the first file is
-// trashed, as on a fresh account.
-class TrashHome : public ::testing::Environment {
- public:
-  void SetUp() override {
-    m_folder = std::make_unique<TempTree>();
-    setenv("XDG_DATA_HOME", (*m_folder / "data").c_str(), 1);
-  }
-  void TearDown() override { m_folder.reset(); }
-
- private:
-  std::unique_ptr<TempTree> m_folder;
-};
-[[maybe_unused]] ::testing::Environment* const g_trashHome =
-    ::testing::AddGlobalTestEnvironment(new TrashHome);
+// The trash's data folder does not exist yet when the first file is trashed (a fresh account).
+const TempTree g_dataHome;
+[[maybe_unused]] const int g_trashHome = setenv("XDG_DATA_HOME", (g_dataHome / "data").c_str(), 1);
 
 struct stat statOf(const std::string& path) {
   struct stat st {};
@@ -51,10 +42,16 @@ struct stat statOf(const std::string& path) {
   return st;
 }
 
-// Names of the folder's entries that a failed copy could have left behind.
-int leftovers(const std::string& folder) {
+std::vector<std::string> namesIn(const std::string& folder) {
   std::vector<std::string> names;
   ListFolderNames(folder, &names);
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
+// Entries a failed copy could have left behind.
+int leftovers(const std::string& folder) {
+  const std::vector<std::string> names = namesIn(folder);
   return std::count_if(names.begin(), names.end(),
                        [](const std::string& n) { return n.find(".tf-copy-") != n.npos; });
 }
@@ -93,13 +90,10 @@ class AcrossFileSystems : public ::testing::Test {
     m_there = std::make_unique<TempTree>("/dev/shm");
   }
   void TearDown() override { TEST_FailCopyAfterBytes(-1); }
-
-  std::unique_ptr<TempTree> m_here;
-  std::unique_ptr<TempTree> m_there;
+  std::unique_ptr<TempTree> m_here, m_there;
   testing::ScriptedQuestions m_questions;
 };
 
-// A cancelled copy, then a copy and a move across file systems, each checked on disk.
 TEST_F(AcrossFileSystems, CancelCopyAndMoveKeepBytesTimeAndMode) {
   const std::string source = makeSource(*m_here, "big file.bin", 3 * 1024 * 1024 + 17);
   const std::string bytes = ReadFile(source);
@@ -113,12 +107,10 @@ TEST_F(AcrossFileSystems, CancelCopyAndMoveKeepBytesTimeAndMode) {
   EXPECT_EQ(seen, (std::vector<int64_t>{1024 * 1024, 2 * 1024 * 1024}));
   EXPECT_FALSE(Exists(*m_there / "p.bin"));
   expectSameFileData(source, bytes);
-
   ASSERT_TRUE(ShellFileOp(&m_questions, FO_COPY, source, *m_there / "copy.bin", true));
   expectSameFileData(*m_there / "copy.bin", bytes);
   EXPECT_EQ(ReadFile(source), bytes);
-  // A folder as destination receives the file under its own name.
-  ASSERT_TRUE(ShellFileOp(&m_questions, FO_MOVE, source, m_there->path(), true));
+  ASSERT_TRUE(ShellFileOp(&m_questions, FO_MOVE, source, m_there->path(), true));  // own name
   EXPECT_FALSE(Exists(source));
   expectSameFileData(*m_there / "big file.bin", bytes);
   EXPECT_TRUE(m_questions.asked.empty());
@@ -136,19 +128,17 @@ TEST_F(AcrossFileSystems, FailedOrDeclinedCopiesChangeNothing) {
   EXPECT_FALSE(Exists(target));
   EXPECT_EQ(leftovers(m_there->path()), 0);
   expectSameFileData(source, bytes);
-  // An existing destination survives a failed replacement unchanged.
   ASSERT_TRUE(WriteFile(target, "theirs"));
   m_questions.answers = {IDYES};
   EXPECT_FALSE(ShellFileOp(&m_questions, FO_MOVE, source, target, true));
   EXPECT_EQ(ReadFile(target), "theirs");
   TEST_FailCopyAfterBytes(-1);
-
   m_questions.answers = {IDNO, IDCANCEL};
   EXPECT_FALSE(ShellFileOp(&m_questions, FO_MOVE, source, target, true));
   EXPECT_FALSE(ShellFileOp(&m_questions, FO_COPY, source, m_there->path(), true));
   ASSERT_EQ(m_questions.asked.size(), 3u);
   EXPECT_EQ(m_questions.asked[1].text.rfind(target + "\n", 0), 0u);  // names the file
-  // Without confirmation nothing is asked and nothing is overwritten.
+  // Unconfirmed: nothing asked, nothing overwritten.
   EXPECT_FALSE(ShellFileOp(&m_questions, FO_MOVE, source, target, false));
   EXPECT_FALSE(ShellFileOp(nullptr, FO_COPY, source, target, true));
   EXPECT_EQ(m_questions.asked.size(), 3u);
@@ -164,7 +154,7 @@ TEST(FileOps, WithinAFileSystemAMoveIsARenameAndACopyReplacesWhole) {
   ASSERT_TRUE(ShellFileOp(nullptr, FO_MOVE, source, dir / "to/b", false));
   EXPECT_EQ(statOf(dir / "to/b").st_ino, inode);
   EXPECT_FALSE(Exists(source));
-  // A file is never moved onto itself, nor onto a hard link of itself.
+  // Never onto itself, nor onto a hard link of itself.
   ASSERT_EQ(link((dir / "to/b").c_str(), (dir / "to/c").c_str()), 0);
   testing::ScriptedQuestions questions;
   questions.answers = {IDYES};
@@ -172,7 +162,6 @@ TEST(FileOps, WithinAFileSystemAMoveIsARenameAndACopyReplacesWhole) {
   EXPECT_FALSE(ShellFileOp(&questions, FO_COPY, dir / "to/b", dir / "to/b", true));
   EXPECT_EQ(ReadFile(dir / "to/b").size(), 10u);
   EXPECT_FALSE(ShellFileOp(nullptr, FO_MOVE, dir / "missing", dir / "x", false));
-
   // The backup store's copy: kept when asked to, else replaced, never half written.
   ASSERT_TRUE(WriteFile(dir / "src", "data"));
   ASSERT_TRUE(WriteFile(dir / "dst", "keep"));
@@ -184,10 +173,7 @@ TEST(FileOps, WithinAFileSystemAMoveIsARenameAndACopyReplacesWhole) {
   EXPECT_EQ(leftovers(dir.path()), 0);
 }
 
-// Deleting asks first (No keeps the file), then moves the file to the user's trash,
-// whatever the current folder, with a record of its path byte for byte. Files of one name,
-// and names too long for a record, are the file actions' tests; here also a trash on
-// another file system.
+// Files of one name and over-long names are the file actions' tests.
 TEST(Trash, ADeletedFileLandsInTheUsersTrashWithItsPathByteForByte) {
   TempTree dir;
   const std::string odd = "odd\xff\xfe name%.txt";
@@ -212,12 +198,10 @@ TEST(Trash, ADeletedFileLandsInTheUsersTrashWithItsPathByteForByte) {
             0u)
       << info;
   EXPECT_NE(info.find("%FF%FE%20name%25.txt"), std::string::npos);
-  // Without confirmation the file goes too; one gone already is reported.
   ASSERT_TRUE(WriteFile(dir / "second", "second"));
   EXPECT_TRUE(ShellDelete(nullptr, "second", dir.path(), false));
   EXPECT_EQ(ReadFile(trash + "/files/second"), "second");
   EXPECT_FALSE(ShellDelete(nullptr, "second", dir.path(), false));
-
   if (differentDevices("/dev/shm", "/tmp")) {
     TempTree shm("/dev/shm");
     ASSERT_TRUE(WriteFile(shm / odd, "far"));
@@ -255,8 +239,7 @@ TEST(FolderLister, YieldsExactlyTheRegularFilesOfAHostileFolder) {
   ASSERT_EQ(chmod((dir / "locked").c_str(), 0), 0);
   const struct timespec times[2] = {{981173006, 0}, {981173106, 123456789}};
   ASSERT_EQ(utimensat(AT_FDCWD, (dir / "plain.txt").c_str(), times, 0), 0);
-
-  // Each name with its kind: f a file, d a folder, s a folder the walk skips.
+  // f a file, d a folder, s a folder the walk skips.
   std::map<std::string, StatInfo> files;
   std::map<std::string, char> kinds;
   FolderLister lister;
@@ -266,23 +249,18 @@ TEST(FolderLister, YieldsExactlyTheRegularFilesOfAHostileFolder) {
     kinds[lister.name()] = kind == EntryKind::kFile ? 'f' : kind == EntryKind::kFolder ? 'd' : 's';
     EXPECT_TRUE(kind != EntryKind::kFile || lister.Stat(&files[lister.name()]));
   }
-  EXPECT_EQ(kinds, (std::map<std::string, char>{{"plain.txt", 'f'},
-                                                {longName, 'f'},
-                                                {".hidden", 'f'},
-                                                {"readonly", 'f'},
-                                                {"sub", 'd'},
-                                                {"locked", 'd'},
-                                                {".Trash-1000", 's'}}));
+  std::string listed;
+  for (const auto& [name, kind] : kinds) listed += name + ":" + kind + " ";
+  EXPECT_EQ(listed,
+            ".Trash-1000:s .hidden:f locked:d " + longName + ":f plain.txt:f readonly:f sub:d ");
   const StatInfo& plain = files.at("plain.txt");
   EXPECT_EQ(plain.size, 10);
+  EXPECT_EQ(plain.attributes, 0u);
   EXPECT_EQ(plain.modified, (981173106 + 11644473600LL) * 10000000 + 1234567);
   EXPECT_EQ(plain.accessed, (981173006 + 11644473600LL) * 10000000);
-  EXPECT_EQ(plain.attributes, 0u);
   EXPECT_EQ(files.at(".hidden").attributes, kAttrHidden);
   EXPECT_EQ(files.at("readonly").attributes, kAttrReadOnly);
-
-  // The locked folder: root lists it anyway, anyone else gets a clean refusal.
-  FolderLister locked;
+  FolderLister locked;  // root lists it anyway, anyone else gets a clean refusal
   EXPECT_EQ(locked.Open(dir / "locked"), geteuid() == 0);
   EXPECT_FALSE(locked.Open("/nonexistent/folder"));
   EXPECT_FALSE(locked.Next());
@@ -290,8 +268,7 @@ TEST(FolderLister, YieldsExactlyTheRegularFilesOfAHostileFolder) {
   EXPECT_FALSE(locked.Stat(&none));
 }
 
-// In a folder of more entries than one directory read returns, every one is listed, and
-// an entry that turns into a FIFO before its stat is answered false (no open may hang).
+// More entries than one directory read returns; one turning into a FIFO must not hang a stat.
 TEST(FolderLister, ListsEveryEntryAndRefusesOnesChangedBeforeTheirStat) {
   TempTree dir;
   for (int i = 0; i < 3000; ++i) ASSERT_TRUE(WriteFile(dir / ("f" + std::to_string(i)), ""));
@@ -319,35 +296,26 @@ TEST(FolderLister, WalksAFolderChainDeeperThanPathMax) {
     ASSERT_EQ(mkdirat(fd, part.c_str(), 0700), 0);
     const int next = openat(fd, part.c_str(), O_RDONLY | O_DIRECTORY);
     close(fd);
-    fd = next;
-    ASSERT_GE(fd, 0);
+    ASSERT_GE(fd = next, 0);
   }
   const int file = openat(fd, "bottom.txt", O_CREAT | O_WRONLY, 0600);
   ASSERT_EQ(write(file, "abc", 3), 3);
   close(file);
   close(fd);
-
-  // Depth first, as the scan walks: the bottom file is reached through a 6000-byte path.
   std::string path = dir.path();
   int depth = 0;
   FolderLister lister;
-  for (;;) {
-    ASSERT_TRUE(lister.Open(path)) << depth;
-    ASSERT_TRUE(lister.Next());
-    if (lister.kind() == EntryKind::kFile) break;
+  for (; lister.Open(path) && lister.Next() && lister.kind() == EntryKind::kFolder; ++depth)
     path += "/" + lister.name();
-    ++depth;
-  }
   EXPECT_EQ(depth, 100);
   EXPECT_GT(path.size(), 4096u);
-  EXPECT_EQ(lister.name(), "bottom.txt");
+  ASSERT_EQ(lister.name(), "bottom.txt");
   StatInfo info;
   ASSERT_TRUE(lister.Stat(&info));
   EXPECT_EQ(info.size, 3);
 }
 
-// A walk opens a folder it closed again from another open one: only when it is still the
-// folder it was, never one that took its place, and never through a link.
+// A closed folder is reopened only while it is still the same folder, and never via a link.
 TEST(FolderLister, ReopenFindsOnlyTheSameFolderAgain) {
   TempTree dir;
   dir.Folder("a/b/c");
@@ -364,7 +332,6 @@ TEST(FolderLister, ReopenFindsOnlyTheSameFolderAgain) {
   FolderLister::CloseHandle(&again);
   EXPECT_FALSE(FolderLister::Reopen(a, "link", b.device, b.inode, &again));
   EXPECT_FALSE(FolderLister::Reopen(a, "b/c", b.device, b.inode, &again));
-
   ASSERT_EQ(rename((dir / "a/b").c_str(), (dir / "a/moved").c_str()), 0);
   ASSERT_EQ(mkdir((dir / "a/b").c_str(), 0700), 0);
   EXPECT_FALSE(FolderLister::Reopen(a, "b", b.device, b.inode, &again));
@@ -378,8 +345,6 @@ TEST(DosAttributes, ReadFromTheExtendedAttributesOfNtfsAndSamba) {
   const unsigned char le[4] = {0x24, 0, 0, 0};
   EXPECT_EQ(DecodeDosAttributeValue(be, 4, true), kAttrSystem | kAttrArchive);
   EXPECT_EQ(DecodeDosAttributeValue(be, 3, true), 0u);  // damaged value
-
-  // On a file carrying the attribute a Samba share shows; the rest is the file's own.
   TempTree dir;
   ASSERT_TRUE(WriteFile(dir / "a.txt", "x"));
   if (setxattr((dir / "a.txt").c_str(), "user.cifs.dosattrib", le, 4, 0) != 0)
@@ -390,6 +355,140 @@ TEST(DosAttributes, ReadFromTheExtendedAttributesOfNtfsAndSamba) {
   EXPECT_EQ(ReadDosAttributes(fd, "a.txt", DosAttributeSource::kNtfs), 0u);
   EXPECT_EQ(ReadDosAttributes(fd, "missing", DosAttributeSource::kSamba), 0u);
   close(fd);
+}
+
+// Names of each kind that is not a file; a FIFO would hang a blocking open, hence the alarm.
+class StoredFile : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    alarm(60);
+    ASSERT_EQ(mkfifo((dir / "fifo").c_str(), 0600), 0);
+    ASSERT_EQ(mkdir((dir / "folder").c_str(), 0700), 0);
+    ASSERT_EQ(symlink("/dev/null", (dir / "device").c_str()), 0);
+    ASSERT_EQ(symlink((dir / "nowhere").c_str(), (dir / "dangling").c_str()), 0);
+  }
+  void TearDown() override { alarm(0); }
+  static constexpr const char* kNotFiles[] = {"fifo", "folder", "device", "dangling"};
+  TempTree dir;
+};
+
+// PathKind opens what it names; NameKind only looks.
+TEST_F(StoredFile, PathKindsTellWhatCanBeOpenedAndWhatHoldsAName) {
+  ASSERT_TRUE(WriteFile(dir / "f", "12345"));
+  ASSERT_EQ(symlink(dir.path().c_str(), (dir / "to-folder").c_str()), 0);
+  EXPECT_EQ(PathKind("f", dir.path()), PATH_FILE);
+  EXPECT_EQ(PathKind(dir.path()), PATH_FOLDER);
+  EXPECT_EQ(PathKind(dir / "fifo"), PATH_MISSING);
+  ASSERT_EQ(chmod((dir / "f").c_str(), 0), 0);
+  if (geteuid() != 0) {  // root opens everything
+    EXPECT_EQ(PathKind(dir / "f"), PATH_MISSING);
+  }
+  EXPECT_EQ(NameKind(dir / "f"), NAME_FILE);  // unreadable, still a file
+  EXPECT_EQ(NameKind(dir / "to-folder"), NAME_FOLDER);
+  for (const char* other : {"fifo", "device", "dangling"})
+    EXPECT_EQ(NameKind(dir / other), NAME_OTHER) << other;
+  EXPECT_EQ(NameKind(dir / "nowhere"), NAME_FREE);
+}
+
+TEST_F(StoredFile, ReadTakesOnlyRegularFilesUpToTheCap) {
+  ASSERT_TRUE(WriteFile(dir / "small", "abc"));
+  ASSERT_EQ(symlink((dir / "small").c_str(), (dir / "link").c_str()), 0);
+  std::string text = "old", error;
+  for (const std::string& path : {dir / "fifo", std::string("/dev/zero"), dir / "folder"}) {
+    EXPECT_EQ(ReadStoredFile(path, &text, kMaxStoredFileBytes, &error), 0) << path;
+    EXPECT_EQ(error, "is not a regular file") << path;
+    EXPECT_EQ(text, "");
+  }
+  EXPECT_EQ(ReadStoredFile(dir / "missing", &text, kMaxStoredFileBytes, &error), 0);
+  EXPECT_EQ(error, "does not exist");
+  ASSERT_EQ(ReadStoredFile(dir / "link", &text), 1);
+  EXPECT_EQ(text, "abc");
+  EXPECT_EQ(ReadStoredFile(dir / "small", &text, 3), 1);
+  EXPECT_EQ(ReadStoredFile(dir / "small", &text, 2, &error), 0);
+  EXPECT_NE(error.find("larger than"), std::string::npos);
+  // A sparse file one byte over the real cap must not be read.
+  const int fd = open((dir / "huge").c_str(), O_WRONLY | O_CREAT, 0600);
+  ASSERT_GE(fd, 0);
+  ASSERT_EQ(ftruncate(fd, static_cast<off_t>(kMaxStoredFileBytes) + 1), 0);
+  close(fd);
+  EXPECT_EQ(ReadStoredFile(dir / "huge", &text, kMaxStoredFileBytes, &error), 0);
+  EXPECT_NE(error.find("larger than"), std::string::npos);
+  EXPECT_LT(text.capacity(), size_t{1} << 20);  // nothing of it was held
+}
+
+TEST_F(StoredFile, SaveReplacesWholeFilesAndRefusesEverythingElse) {
+  ASSERT_TRUE(WriteFile(dir / "private", "old"));
+  ASSERT_EQ(chmod((dir / "private").c_str(), 0600), 0);
+  ASSERT_EQ(SaveStoredFile(dir / "private", "new"), 1);
+  EXPECT_EQ(statOf(dir / "private").st_mode & 0777, 0600u);
+  ASSERT_EQ(mkdir((dir / "kept").c_str(), 0700), 0);
+  ASSERT_TRUE(WriteFile(dir / "kept/real", "before"));
+  ASSERT_EQ(symlink((dir / "kept/real").c_str(), (dir / "linked").c_str()), 0);
+  ASSERT_EQ(SaveStoredFile(dir / "linked", "after"), 1);
+  EXPECT_TRUE(S_ISLNK(statOf(dir / "linked").st_mode));
+  EXPECT_EQ(ReadFile(dir / "kept/real"), "after");
+  const std::vector<std::string> before = namesIn(dir.path());
+  for (const char* name : kNotFiles) {
+    std::string error;
+    EXPECT_EQ(SaveStoredFile(dir / name, "x", &error), 0) << name;
+    EXPECT_FALSE(error.empty()) << name;
+  }
+  EXPECT_EQ(namesIn(dir.path()), before);
+  EXPECT_TRUE(S_ISFIFO(statOf(dir / "fifo").st_mode));
+  EXPECT_EQ(SaveStoredFile(dir / "a/b/c.dat", "x"), 0);  // folders made only when asked
+  EXPECT_FALSE(testing::Exists(dir / "a"));
+  EXPECT_EQ(SaveStoredFile(dir / "a/b/c.dat", "x", nullptr, true), 1);
+  EXPECT_EQ(ReadFile(dir / "a/b/c.dat"), "x");
+}
+
+TEST(StoredFileSave, FailedSaveLeavesTheOldFileByteForByte) {
+  TempTree dir;
+  const std::string old(5000, 'o');
+  ASSERT_TRUE(WriteFile(dir / "data", old));
+  const std::string larger(20000, 'n');
+  for (rlim_t limit : {rlim_t{0}, rlim_t{4096}, rlim_t{larger.size() - 1}}) {
+    std::string error;
+    {
+      testing::FileSizeLimit full(limit);
+      EXPECT_EQ(SaveStoredFile(dir / "data", larger, &error), 0) << limit;
+    }
+    EXPECT_FALSE(error.empty());
+    EXPECT_EQ(ReadFile(dir / "data"), old);
+    EXPECT_EQ(namesIn(dir.path()), std::vector<std::string>{"data"});
+  }
+  if (geteuid() != 0) {  // root writes into read-only folders
+    ASSERT_EQ(chmod(dir.path().c_str(), 0500), 0);
+    EXPECT_EQ(SaveStoredFile(dir / "data", larger), 0);
+    ASSERT_EQ(chmod(dir.path().c_str(), 0700), 0);
+    EXPECT_EQ(ReadFile(dir / "data"), old);
+    EXPECT_EQ(namesIn(dir.path()), std::vector<std::string>{"data"});
+  }
+}
+
+TEST(PathText, JoinSplitReplaceAndNormaliseTakeNamesAsBytes) {
+  EXPECT_EQ(JoinPath("\\a", "/x\\"), "/x\\/\\a");  // a backslash is a name character
+  EXPECT_EQ(DisplayNameOf("/a/b c/"), "b c");
+  EXPECT_EQ(ReplaceAll("%f1 %f1", "%f1", "%f1x"), "%f1x %f1x");  // no rescanning
+  EXPECT_EQ(LexicallyNormal("/a/./b//c/../d/"), "/a/b/d/");
+  EXPECT_EQ(LexicallyNormal("/../x/.."), "/");
+  EXPECT_EQ(LexicallyNormal("../a/../../b"), "../../b");
+}
+
+TEST(StandardPaths, FollowXdgVariablesAndTheirDefaults) {
+  const std::string savedHome = std::getenv("HOME") ? std::getenv("HOME") : "";
+  setenv("HOME", "/home/someone", 1);
+  setenv("XDG_CONFIG_HOME", "relative/ignored", 1);  // only an absolute path counts
+  EXPECT_EQ(ConfigHome(), "/home/someone/.config");
+  setenv("XDG_CONFIG_HOME", "/cfg/", 1);
+  EXPECT_EQ(DefaultSettingsFile(), "/cfg/twinfold/twinfold.dat");
+  unsetenv("XDG_CONFIG_HOME");
+  setenv("HOME", savedHome.c_str(), 1);
+  const std::string program = ProgramFolder();
+  ASSERT_EQ(PathKind(program + "/platform_test"), PATH_FILE);
+  const std::string portable = program + "/twinfold.dat";  // beside the program: it wins
+  ASSERT_TRUE(WriteFile(portable, ""));
+  EXPECT_EQ(DefaultSettingsFile(), portable);
+  unlink(portable.c_str());
 }
 
 }  // namespace

@@ -24,24 +24,17 @@ using testing::ReadArgvRecord;
 using testing::StandIn;
 using testing::TempTree;
 
-// What a shell would take apart reaches the program unchanged.
-TEST(RunCommand, PassesEveryArgumentThroughUntouched) {
+// The record holds the working folder, then what a shell would take apart, unchanged.
+TEST(RunCommand, PassesArgumentsWholeReportsFailuresAndLeavesNoZombie) {
   TempTree dir;
-  const std::string out = dir / "record";
   const std::vector<std::string> hostile = {
-      "a;b && c", "new\nline", "", "back\\slash", "*", "~", "$(touch " + dir / "pwned" + ")"};
-  std::vector<std::string> args = {TF_ARGV_RECORDER, out};
-  args.insert(args.end(), hostile.begin(), hostile.end());
+      dir.path(),    "a;b && c", "new\nline", "",
+      "back\\slash", "*",        "~",         "$(touch " + dir / "pwned" + ")"};
+  std::vector<std::string> args = {TF_ARGV_RECORDER, dir / "record"};
+  args.insert(args.end(), hostile.begin() + 1, hostile.end());
   ASSERT_TRUE(RunCommand(args, dir.path()));
-  const std::vector<std::string> got = ReadArgvRecord(out);
-  ASSERT_EQ(got.size(), hostile.size() + 1);
-  EXPECT_EQ(got[0], dir.path());  // the working folder
-  for (size_t i = 0; i < hostile.size(); ++i) EXPECT_EQ(got[i + 1], hostile[i]) << i;
+  EXPECT_EQ(ReadArgvRecord(dir / "record"), hostile);
   EXPECT_FALSE(Exists(dir / "pwned"));
-}
-
-TEST(RunCommand, ReportsWhatCannotStartSeesTheExitStatusAndLeavesNoZombie) {
-  TempTree dir;
   LaunchFailure failure;
   EXPECT_FALSE(RunCommand({dir / "no such program"}, {}, &failure));
   EXPECT_EQ(failure.error, ENOENT);
@@ -55,14 +48,12 @@ TEST(RunCommand, ReportsWhatCannotStartSeesTheExitStatusAndLeavesNoZombie) {
   EXPECT_TRUE(RunAndWait({TF_ARGV_RECORDER, dir / "r3"}, 5000));
   EXPECT_FALSE(RunAndWait({TF_ARGV_RECORDER}, 5000));  // exits with 2
   EXPECT_FALSE(RunAndWait({"tf-no-such-program-on-path"}, 5000));
-  // Every process started here was either reaped or handed to another parent.
-  int status = 0;
+  int status = 0;  // every process started here was reaped or handed to another parent
   EXPECT_EQ(waitpid(-1, &status, WNOHANG), -1);
   EXPECT_EQ(errno, ECHILD);
 }
 
-// The viewer gets one absolute path that cannot pass for an option; the file manager is
-// asked to select the file; a folder gone since is named.
+// The viewer gets one absolute path that cannot pass for an option; a folder gone is named.
 TEST(Desktop, ViewerAndFileManagerGetTheFileWhole) {
   TempTree dir;
   ASSERT_TRUE(testing::WriteFile(dir / "-rf --help#", "x"));
@@ -98,8 +89,7 @@ TEST(CommandLine, SplitsLikeTheToolsExpect) {
   EXPECT_EQ(FileUri("/a b/c#d%e\xff-y_z.~"), "file:///a%20b/c%23d%25e%FF-y_z.~");
 }
 
-// Applies `priority` on a thread of its own; answers whether it was granted, and fills in
-// that thread's nice value before and after and its I/O priority (-1 where unknown).
+// Applies `priority` on a thread of its own; the I/O priority is -1 where unknown.
 bool applyOnThread(int priority, int* niceBefore, int* niceAfter, long* ioPriority) {
   bool applied = false;
   std::thread([&] {

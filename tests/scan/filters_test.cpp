@@ -1,5 +1,4 @@
-// The file filters: masks against a brute-force matcher, what stored descriptors hold,
-// and the time filter with a clock in a zone with summer time.
+// File filters: masks against brute force, stored descriptors, time in a zone with summer time.
 #include "scan/mask_list.h"
 
 #include <gtest/gtest.h>
@@ -28,17 +27,15 @@ bool matches(std::initializer_list<const char*> masks, const std::string& name) 
   return list.Match(name);
 }
 
-// What the random comparison below cannot draw: the extension rules around the dot.
-// Wildcards, sets and letter case are left to that comparison.
-TEST(MaskList, TheDotSeparatesAnExtensionOnlyWhereANameHasOne) {
+// The extension rules around the dot, which the random comparison below cannot draw.
+TEST(MaskList, ExtensionsAroundTheDotListsAndLimits) {
   const struct {
     const char* mask;
     const char* name;
     bool expected;
   } cases[] = {
-      {"*.ete", "x.été", false},  // accents are not dropped
-      // A mask without a dot takes any extension.
-      {"readme", "README.TXT", true},
+      {"*.ete", "x.été", false},       // accents are not dropped
+      {"readme", "README.TXT", true},  // no dot: any extension
       {"readme", "my.readme", false},
       // A leading dot and names below three characters have no extension.
       {"*.profile", ".profile", false},
@@ -52,9 +49,6 @@ TEST(MaskList, TheDotSeparatesAnExtensionOnlyWhereANameHasOne) {
   };
   for (const auto& c : cases)
     EXPECT_EQ(matches({c.mask}, c.name), c.expected) << c.mask << " " << c.name;
-}
-
-TEST(MaskList, ListsAndLimits) {
   EXPECT_TRUE(matches({"", "*.h", "*.c"}, "x.c"));
   MaskList list;
   for (int i = 0; i < MaskList::kMaxMasks; ++i) list.Add("*.x" + std::to_string(i));
@@ -92,8 +86,7 @@ std::string joined(const Tokens& t) {
 }
 
 TEST(MaskList, WildcardAgreesWithBruteForce) {
-  // Stray bytes of names that are not UTF-8 are one character each and match only
-  // themselves; a lone lead byte (C3) before another character stays a byte.
+  // Stray non-UTF-8 bytes are one character each; a lone lead byte (C3) stays a byte.
   const Tokens maskAlphabet = {"a", "b", "A", "é", "É", "\xff", "*", "*", "?", "<a-b>", "<é>"};
   const Tokens nameAlphabet = {"a", "b", "A", "é", "É", "c", "\xff", "\xc3"};
   std::mt19937 rng(20261206);
@@ -126,54 +119,41 @@ NodePtr nameNode(const char* include, const char* exclude = nullptr) {
   return node;
 }
 
-// Texts only a stored or hand-edited descriptor holds.
 TEST(NameFilter, ReadsMaskTextLikeTheEditorsWriteIt) {
-  NodePtr node = nameNode(" *.doc , *.txt", "*.bak;~*");
-  NameFilter f;
-  ASSERT_TRUE(f.Load(node.get()));
-  EXPECT_TRUE(f.MatchName("B.TXT"));
-  EXPECT_FALSE(f.MatchName("~lock.txt"));
-  // "*.*" or "*" anywhere, or nothing at all, takes every file.
-  for (const char* text : {"*.doc;*.*;*.txt", "*.txt,*", "   "}) {
-    NodePtr all = nameNode(text);
-    f.Load(all.get());
-    EXPECT_TRUE(f.MatchName("noext")) << "'" << text << "'";
-  }
-  // An exclude text that begins with ';' excludes nothing.
-  NodePtr n = nameNode("*.bak", ";*.bak");
-  f.Load(n.get());
-  EXPECT_TRUE(f.MatchName("a.bak"));
-  // Past 1023 bytes the text is ignored, even in the middle of a mask.
-  std::string text = "*.q" + std::string(1010, 'z');  // one mask of 1013 bytes
-  text += ";*.abcdefgh";                              // its 'h' is byte 1024
-  NodePtr longNode = nameNode(text.c_str());
-  f.Load(longNode.get());
-  EXPECT_TRUE(f.MatchName("x.abcdefg"));
-  EXPECT_FALSE(f.MatchName("x.abcdefgh"));
+  auto takes = [](const std::string& include, const char* exclude, const char* name) {
+    NodePtr node = nameNode(include.c_str(), exclude);
+    NameFilter f;
+    f.Load(node.get());
+    return f.MatchName(name);
+  };
+  EXPECT_TRUE(takes(" *.doc , *.txt", "*.bak;~*", "B.TXT"));
+  EXPECT_FALSE(takes(" *.doc , *.txt", "*.bak;~*", "~lock.txt"));
+  for (const char* all : {"*.doc;*.*;*.txt", "*.txt,*", "   "})
+    EXPECT_TRUE(takes(all, nullptr, "noext")) << "'" << all << "'";
+  EXPECT_TRUE(takes("*.bak", ";*.bak", "a.bak"));  // a leading ';' excludes nothing
+  // Past 1023 bytes the text is ignored, even in the middle of a mask: 'h' is byte 1024.
+  const std::string text = "*.q" + std::string(1010, 'z') + ";*.abcdefgh";
+  EXPECT_TRUE(takes(text, nullptr, "x.abcdefg"));
+  EXPECT_FALSE(takes(text, nullptr, "x.abcdefgh"));
 }
 
-NodePtr sizeNode(int32_t choice, int32_t value, int32_t units) {
+bool sizeTakes(int32_t choice, int32_t value, int32_t units, int64_t size) {
   NodePtr node(CreateSizeFilterNode(nullptr));
   SetFilterEnabled(node.get(), 1);
   SetSizeSwitch(node.get(), choice);
   SetSizeValue1(node.get(), value);
   SetSizeUnits1(node.get(), units);
-  return node;
-}
-
-bool sizeTakes(const NodePtr& node, int64_t size) {
   SizeFilter f;
   f.Load(node.get());
   return f.Match(FileInfo{"", size});
 }
 
-// What only a stored or damaged descriptor holds.
 TEST(SizeAndAttributeFilters, LargeSizesAndUnknownCodesFallBack) {
   // Switch 0 at least, 1 at most; units 0 KB, 2 GB.
-  EXPECT_FALSE(sizeTakes(sizeNode(0, 3, 2), 3221225471LL));  // 3 GB: beyond 32 bits
-  EXPECT_TRUE(sizeTakes(sizeNode(0, 3, 2), 3221225472LL));
-  EXPECT_FALSE(sizeTakes(sizeNode(1, 5, 9), 5121));  // unknown unit: KB
-  EXPECT_FALSE(sizeTakes(sizeNode(7, 1, 0), 1023));  // unknown switch: at least
+  EXPECT_FALSE(sizeTakes(0, 3, 2, 3221225471LL));  // 3 GB: beyond 32 bits
+  EXPECT_TRUE(sizeTakes(0, 3, 2, 3221225472LL));
+  EXPECT_FALSE(sizeTakes(1, 5, 9, 5121));  // unknown unit: KB
+  EXPECT_FALSE(sizeTakes(7, 1, 0, 1023));  // unknown switch: at least
   NodePtr node(CreateAttributeFilterNode(nullptr));
   SetFilterEnabled(node.get(), 1);
   SetAttrSystem(node.get(), 2);
@@ -185,8 +165,7 @@ TEST(SizeAndAttributeFilters, LargeSizesAndUnknownCodesFallBack) {
   EXPECT_FALSE(takes(kAttrHidden | kAttrSystem));
 }
 
-// The scan asks the name while listing and the rest after a stat; neither half may ask
-// the other's question, and disabled filters take everything.
+// The scan asks the name while listing and the rest after a stat; neither asks the other's.
 TEST(FilterSet, BuildsActiveFiltersAndSplitsNameFromStat) {
   NodePtr filters(CreateNode(nullptr, "filters", ATTACH_ROOT));
   UtcFilterClock clock;
@@ -202,18 +181,16 @@ TEST(FilterSet, BuildsActiveFiltersAndSplitsNameFromStat) {
   SetFilterEnabled(size, 1);
   SetSizeSwitch(size, 1);  // at most 1 MB
   EXPECT_EQ(set.LoadFrom(filters.get(), clock), 2);
-  FileInfo other{"b.png", 1000, 0, 0, 0, 0};
   EXPECT_FALSE(set.Match(big));
   EXPECT_FALSE(set.MatchName("b.png"));
-  EXPECT_TRUE(set.MatchName("a.jpg"));  // the size is not asked
-  EXPECT_TRUE(set.MatchInfo(other));    // the name is not asked again
+  EXPECT_TRUE(set.MatchName("a.jpg"));                  // the size is not asked
+  EXPECT_TRUE(set.MatchInfo(FileInfo{"b.png", 1000}));  // the name is not asked again
   EXPECT_FALSE(set.MatchInfo(big));
 }
 
 constexpr int64_t kHour = 3600 * kFileTimeSecond;
 
-// Central European time: UTC+1, and UTC+2 from the last Sunday of March to the last
-// Sunday of October, changing at 01:00 UTC.
+// UTC+1, and UTC+2 from the last Sunday of March to that of October, at 01:00 UTC.
 class CentralEuropeClock : public FilterClock {
  public:
   explicit CentralEuropeClock(const LocalTime& now) : m_now(ToUtc(now)) {}
@@ -247,7 +224,6 @@ LocalTime at(int y, int mo, int d, int h = 0, int mi = 0) {
 
 class TimeFilterTest : public ::testing::Test {
  protected:
-  // Loads a filter for `choice` with the clock standing at `now` (local time).
   void load(const LocalTime& now, int32_t choice) {
     m_clock = std::make_unique<CentralEuropeClock>(now);
     SetFilterEnabled(node(), 1);
@@ -260,7 +236,6 @@ class TimeFilterTest : public ::testing::Test {
     return m_node.get();
   }
   int64_t local(const LocalTime& t) const { return m_clock->ToUtc(t); }
-  // The filter takes both bounds and not one tick outside either.
   void expectBounds(int64_t lower, int64_t upper) {
     EXPECT_TRUE(takesModified(lower) && takesModified(upper));
     EXPECT_TRUE(lower == 0 || !takesModified(lower - 1));
@@ -271,14 +246,11 @@ class TimeFilterTest : public ::testing::Test {
     expectBounds(local(first), endOfLast);
   }
   bool takesModified(int64_t t) { return m_filter->Match(FileInfo{"", 0, t}); }
-
   NodePtr m_node;
   std::unique_ptr<CentralEuropeClock> m_clock;
   std::unique_ptr<TimeFilter> m_filter;
 };
 
-// Today, this week (from Sunday) and this month run from a local midnight to the last
-// tick of today.
 TEST_F(TimeFilterTest, CurrentPeriodsRunFromLocalMidnightToTheLastTick) {
   load(at(2026, 6, 10, 15), 42);  // unknown choice: today
   expectPeriod(at(2026, 6, 10), at(2026, 6, 10));
@@ -286,8 +258,7 @@ TEST_F(TimeFilterTest, CurrentPeriodsRunFromLocalMidnightToTheLastTick) {
   expectPeriod(at(2026, 6, 14), at(2026, 6, 14));
   load(at(2026, 6, 13, 10), 1);  // a Saturday: the whole week
   expectPeriod(at(2026, 6, 7), at(2026, 6, 13));
-  // Summer time began on Sunday 29 March 2026; the week still starts at its midnight,
-  // which lies 47 hours, not 48, before Tuesday's.
+  // Summer time began on Sunday 29 March 2026: its midnight lies 47 hours before Tuesday's.
   load(at(2026, 3, 31, 12), 1);
   expectPeriod(at(2026, 3, 29), at(2026, 3, 31));
   EXPECT_EQ(local(at(2026, 3, 31)) - m_filter->Lower(), 47 * kHour);
@@ -318,8 +289,6 @@ TEST_F(TimeFilterTest, PreviousPeriodsAreCalendarPeriods) {
   EXPECT_EQ(m_filter->Lower(), 0);
 }
 
-// Dates are read as whole local days, in either order, and stored part by part as the
-// date editors set them.
 TEST_F(TimeFilterTest, EditedDatesAreReadAsLocalDays) {
   load(at(2026, 6, 10), 0);
   // 00:30 on 6 May local is still 5 May in UTC: the filter goes by the local day.
@@ -334,18 +303,13 @@ TEST_F(TimeFilterTest, EditedDatesAreReadAsLocalDays) {
   SetTimeDateMode(node(), 2);  // between
   load(at(2026, 6, 10), 4);
   expectPeriod(at(2026, 5, 6), at(2026, 5, 20));
-
-  // Day, then month: 31 May turned to February is the 28th. At local midnight UTC is
-  // still the day before, yet the dates come back as chosen. Date 1 now lies after
-  // date 2, and the range is read the other way round.
+  // At local midnight UTC is the day before; 31 May to February is the 28th, after date 2.
   EXPECT_EQ(StoreDatePart(node(), 1, kDateDay, 31, *m_clock), (CalendarDate{2026, 5, 31}));
   EXPECT_EQ(StoreDatePart(node(), 1, kDateMonth, 2, *m_clock), (CalendarDate{2026, 2, 28}));
   EXPECT_EQ(StoreDatePart(node(), 2, kDateYear, 2025, *m_clock), (CalendarDate{2025, 5, 20}));
   load(at(2026, 6, 10), 4);
   expectPeriod(at(2025, 5, 20), at(2026, 2, 28));
-
-  // A damaged date far beyond any file time does not overflow the bounds.
-  SetTimeDate1(node(), INT64_MAX);
+  SetTimeDate1(node(), INT64_MAX);  // damaged: must not overflow the bounds
   SetTimeDateMode(node(), 0);
   load(at(2026, 6, 10), 4);
   EXPECT_FALSE(takesModified(local(at(2026, 6, 10))));
@@ -369,7 +333,6 @@ TEST_F(TimeFilterTest, MissingTimesFallBack) {
   EXPECT_FALSE(takes(TimeFilter::kModified, 0, 0, 0));
 }
 
-// Every day of four centuries converts to a date and back, a day after the one before.
 TEST(FilterClock, CalendarArithmetic) {
   EXPECT_EQ(DayOfWeek(1601, 1, 1), 1);
   int lastDay = 0;
@@ -385,12 +348,10 @@ TEST(FilterClock, CalendarArithmetic) {
   EXPECT_EQ(clock.ToLocal(kFileTimeUnixEpoch).year, 1970);
 }
 
-// Numbers past 64 bits, masks joined from groups, leap days.
-TEST(FilterEditing, TypedValuesStayWithinWhatTheFilterCanHold) {
+TEST(FilterEditing, TypedValuesStayInRangeAndStoredDatesReadBackAsChosen) {
   EXPECT_EQ(SizeValueFromText("99999999999999999999999999"), INT32_MAX);  // never wrapped
   EXPECT_EQ(SizeValueFromText("-99999999999999999999999999"), 0);
-
-  // A text typed without a closing separator keeps its last mask.
+  // A typed text without a closing separator keeps its last mask.
   const std::string documents = "*.doc;*.txt;*.pdf;";
   EXPECT_EQ(AddGroupMasks("*.*", documents), documents);
   EXPECT_EQ(AddGroupMasks("*.*;", "*.zip;"), "*.*;*.zip;");  // kept: not alone
@@ -400,17 +361,10 @@ TEST(FilterEditing, TypedValuesStayWithinWhatTheFilterCanHold) {
     EXPECT_TRUE(filter->MatchName("beach.JPG") && filter->MatchName("notes.txt")) << typed;
     EXPECT_FALSE(filter->MatchName("song.flac"));
   }
-
-  // 29 February: kept in leap years, 28 in the others, 2100 among them.
   const CalendarDate date = WithDatePart(CalendarDate{2024, 2, 1}, kDateDay, 29);
   EXPECT_EQ(WithDatePart(date, kDateYear, 2000), (CalendarDate{2000, 2, 29}));
   EXPECT_EQ(WithDatePart(date, kDateYear, 2100), (CalendarDate{2100, 2, 28}));
-}
-
-TEST(FilterEditing, StoredDatesReadBackAsTheChosenLocalDay) {
-  // Every day of a leap year, with the clock at a time of day that each change of
-  // summer time skips or repeats, and just before midnight, where UTC is a day behind
-  // or ahead of the local date.
+  // Times of day that summer time skips or repeats, and where UTC is on another date.
   for (int hour : {2, 23}) {
     CentralEuropeClock clock(at(2026, 7, 1, hour, 30));
     for (int64_t day = DaysFromCivil(2024, 1, 1); day < DaysFromCivil(2025, 1, 1); ++day) {
@@ -419,7 +373,6 @@ TEST(FilterEditing, StoredDatesReadBackAsTheChosenLocalDay) {
       const int64_t stored = StoredTimeOfDate(date, clock);
       ASSERT_EQ(StoredDate(stored, clock), date) << hour << " " << day;
       const LocalTime local = clock.ToLocal(stored);
-      // The present time of day, but where the zone skips it (one hour in March).
       if (!(date == CalendarDate{2024, 3, 31} && hour == 2)) {
         ASSERT_EQ(local.hour, hour) << day;
         ASSERT_EQ(local.minute, 30) << day;

@@ -1,5 +1,4 @@
-// The lists a search keeps: collections of mask groups and their files, and the folders
-// to search, leave out and protect.
+// Collections of mask groups and their files; the folders to search, leave out and protect.
 #include "scan/mask_collection.h"
 
 #include <gtest/gtest.h>
@@ -36,13 +35,10 @@ std::vector<std::string> names(const MaskCollection& c) {
 
 MaskGroup group(const std::string& name, const std::string& masks, int number = 0) {
   MaskGroup g;
-  g.number = number;
-  g.name = name;
-  g.masks = masks;
+  g.number = number, g.name = name, g.masks = masks;
   return g;
 }
 
-// A temporary folder, the built-in mask groups and an empty search descriptor.
 class MaskCollectionTest : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -51,7 +47,6 @@ class MaskCollectionTest : public ::testing::Test {
   }
   void TearDown() override { DeleteNode(m_descriptor); }
   std::string dir(const std::string& relative) { return m_tree.Folder(relative); }
-
   testing::TempTree m_tree;
   const std::string m_top = m_tree.root();
   MaskCollection m_builtIn;
@@ -59,7 +54,6 @@ class MaskCollectionTest : public ::testing::Test {
   testing::ScriptedQuestions m_questions;
 };
 
-// Every group with all it keeps, one line each, in number order.
 std::string describe(const MaskCollection& c) {
   std::string out;
   MaskGroup g;
@@ -69,8 +63,7 @@ std::string describe(const MaskCollection& c) {
   return out;
 }
 
-// Numbers stay 1..Count() through inserts, appends past the end, deletes and swaps; the
-// copy the dialog's OK hands back stops at its limit.
+// Numbers stay 1..Count(); the copy the dialog's OK hands back stops at its limit.
 TEST_F(MaskCollectionTest, NumbersStayDenseAndCopiesStopAtTheLimit) {
   std::vector<std::string> expected = names(m_builtIn);
   m_builtIn.SetUpdating(true);
@@ -88,7 +81,6 @@ TEST_F(MaskCollectionTest, NumbersStayDenseAndCopiesStopAtTheLimit) {
   expected.erase(expected.begin());
   std::swap(expected.front(), expected.back());
   EXPECT_EQ(names(m_builtIn), expected);
-
   MaskCollection fresh;
   fresh.SetUpdating(true);
   fresh.AddGroup(group("New group 1", "name.ext"));
@@ -115,15 +107,12 @@ TEST_F(MaskCollectionTest, SavedFilesReadBackAndBadOnesLeaveTheCollectionAlone) 
   ASSERT_TRUE(loaded.LoadFromFile(path));
   EXPECT_EQ(loaded.Name(), "My set");
   EXPECT_EQ(describe(loaded), describe(m_builtIn));
-
-  const std::string options = m_top + "/options.mcf";
+  const std::string options = m_top + "/options.mcf";  // another kind of file
   std::ofstream(options) << "<node name=\"options\"><node name=\"x\" desc=\"*.x\"/></node>";
-  const std::string unchanged = describe(loaded);
   for (const std::string& bad : {options, m_top + "/missing.mcf"}) {
     EXPECT_FALSE(loaded.LoadFromFile(bad)) << bad;
-    EXPECT_EQ(describe(loaded), unchanged);
+    EXPECT_EQ(describe(loaded), describe(m_builtIn));
   }
-  // A file that cannot be written whole leaves the older one as it was, and nothing else.
   const std::string before = testing::ReadFile(path);
   {
     testing::FileSizeLimit full(before.size() - 1);
@@ -134,7 +123,6 @@ TEST_F(MaskCollectionTest, SavedFilesReadBackAndBadOnesLeaveTheCollectionAlone) 
   EXPECT_FALSE(loaded.SaveToFile(m_top + "/no/such/folder/x.mcf"));
 }
 
-// Loads `groups` from a file holding them in the order given.
 void loadWritten(const std::string& path, const std::vector<MaskGroup>& groups,
                  MaskCollection* to) {
   std::string xml = "<node name=\"Filters\">";
@@ -145,9 +133,8 @@ void loadWritten(const std::string& path, const std::vector<MaskGroup>& groups,
   ASSERT_TRUE(to->LoadFromFile(path));
 }
 
-// The groups of a file in any order of numbers end up exactly where adding them one by one
-// would put them.
-TEST_F(MaskCollectionTest, LoadingPlacesGroupsAsAddingThemOneByOne) {
+// Groups of a file, numbered in any order, land where adding them one by one puts them.
+TEST_F(MaskCollectionTest, LoadingPlacesGroupsAsAddingThemOneByOneInLinearTime) {
   std::mt19937 random(7);
   for (int round = 0; round < 20; ++round) {
     const int count = 1 + static_cast<int>(random() % 60);
@@ -163,11 +150,7 @@ TEST_F(MaskCollectionTest, LoadingPlacesGroupsAsAddingThemOneByOne) {
     loadWritten(m_top + "/order.mcf", groups, &loaded);
     ASSERT_EQ(names(loaded), names(added)) << round;
   }
-}
-
-// 40,000 groups, in the order a save writes them and with every group first, load in
-// linear time; the list of groups used to be searched from the start for every group.
-TEST_F(MaskCollectionTest, LargeCollectionsLoadInLinearTime) {
+  // The list of groups used to be searched from the start for every group loaded.
   for (bool reversed : {false, true}) {
     std::vector<MaskGroup> groups;
     for (int i = 1; i <= 40000; ++i)
@@ -185,8 +168,7 @@ TEST_F(MaskCollectionTest, LargeCollectionsLoadInLinearTime) {
   }
 }
 
-// What the dialog's widget tests do not reach: No to a delete, the last group deleted,
-// the extension a typed name gets and a cancelled chooser.
+// What the dialog's widget tests do not reach.
 TEST_F(MaskCollectionTest, DeletesAndChoosersAtTheirEdges) {
   MaskCollectionEditor editor(m_builtIn, m_questions);
   editor.Select(3);
@@ -197,7 +179,6 @@ TEST_F(MaskCollectionTest, DeletesAndChoosersAtTheirEdges) {
   EXPECT_TRUE(editor.DeleteSelected());
   EXPECT_EQ(editor.Collection().Count(), 7);
   EXPECT_EQ(editor.Selected(), 7);  // moved back onto the last group
-
   m_questions.files = {m_top + "/mine", ""};
   ASSERT_TRUE(editor.Save(m_top));
   EXPECT_TRUE(fs::exists(m_top + "/mine.mcf"));
@@ -205,8 +186,7 @@ TEST_F(MaskCollectionTest, DeletesAndChoosersAtTheirEdges) {
   EXPECT_EQ(editor.Collection().Count(), 7);
 }
 
-// What the menu of collection files leaves out, and its limit.
-TEST_F(MaskCollectionTest, CollectionFilesForTheMenu) {
+TEST_F(MaskCollectionTest, CollectionFilesForTheMenuAndTheShippedOne) {
   const std::string user = m_top + "/user";
   fs::create_directories(user + "/folder.mcf");
   for (const char* n : {"b.mcf", "A.MCF", "notes.txt", ".mcf"})
@@ -218,9 +198,6 @@ TEST_F(MaskCollectionTest, CollectionFilesForTheMenu) {
   for (int i = 0; i < 105; ++i)
     testing::WriteFile(user + "/many" + std::to_string(i) + ".mcf", "x");
   EXPECT_EQ(ListCollectionFiles({user}).size(), size_t(kMaxCollectionFiles));
-}
-
-TEST_F(MaskCollectionTest, ShippedCollectionHoldsTheBuiltInGroups) {
   const std::string data = std::string(TWINFOLD_SOURCE_DIR) + "/data";
   ASSERT_TRUE(m_builtIn.SaveToFile(m_top + "/Standard.mcf"));
   EXPECT_EQ(testing::ReadFile(data + "/Standard.mcf"), testing::ReadFile(m_top + "/Standard.mcf"));
@@ -230,15 +207,10 @@ TEST_F(MaskCollectionTest, ShippedCollectionHoldsTheBuiltInGroups) {
 
 using FolderListTest = MaskCollectionTest;
 
-TEST(IsBelow, NeedsASeparatorAfterThePrefix) {
+TEST_F(FolderListTest, IncludesAndExcludesAtTheirEdges) {
   EXPECT_TRUE(IsBelow("/data/x/", "/data") && IsBelow("/home", "/"));
   EXPECT_FALSE(IsBelow("/DATA/x", "/data"));  // Linux paths keep their case
   EXPECT_FALSE(IsBelow("/a\\b", "/a"));       // a backslash is a plain character
-}
-
-// Nesting at its edges: a sibling sharing a prefix, a trailing '/', folders missing or
-// gone since, and excludes typed by hand.
-TEST_F(FolderListTest, IncludesAndExcludesAtTheirEdges) {
   const std::string data = dir("data"), deeper = dir("data/new/deeper"), data2 = dir("data2");
   EXPECT_EQ(AddInclude(m_descriptor, deeper), kFolderAdded);
   EXPECT_EQ(AddInclude(m_descriptor, data), kFolderAdded);
@@ -246,7 +218,6 @@ TEST_F(FolderListTest, IncludesAndExcludesAtTheirEdges) {
   EXPECT_EQ(AddIncludeFolder(m_descriptor, data2, m_questions), kFolderAdded);
   EXPECT_EQ(IncludePaths(m_descriptor), (Paths{data, data2}));
   EXPECT_TRUE(RemoveInclude(m_descriptor, data2));
-
   // Added directly (the recent list may name a folder since removed): marked -1.
   const std::string missing = m_top + "/missing";
   EXPECT_EQ(AddIncludeFolder(m_descriptor, missing, m_questions), kFolderNotAFolder);
@@ -257,7 +228,6 @@ TEST_F(FolderListTest, IncludesAndExcludesAtTheirEdges) {
   EXPECT_TRUE(HasUsableInclude(m_descriptor));
   fs::remove_all(data);
   EXPECT_FALSE(HasUsableInclude(m_descriptor));
-
   const std::string old = dir("data/old"), aDeep = dir("data/x/deep");
   EXPECT_EQ(AddExcludeFolder(m_descriptor, old, data, m_questions), kFolderAdded);
   EXPECT_EQ(AddExcludeFolder(m_descriptor, old, "", m_questions), kFolderRefused);
@@ -280,17 +250,13 @@ TEST_F(FolderListTest, DroppedItemsStandForTheirFolders) {
     *target = fs::canonical(p, ec).string();
     return ec ? -1 : 1;
   };
-  // A file stands for its folder, a link to a folder for that folder; a missing path is
-  // passed on for the adder to refuse.
-  const std::string missing = m_top + "/missing";
+  const std::string missing = m_top + "/missing";  // passed on for the adder to refuse
   EXPECT_EQ(FoldersOfDrop({d, file, e + "/", missing}, resolve), (Paths{d, d, e + "/", missing}));
   EXPECT_EQ(FoldersOfDrop({m_top + "/to_folder", file}, resolve), (Paths{m_top + "/to_folder", d}));
   EXPECT_TRUE(FoldersOfDrop({m_top + "/dangling"}, resolve).empty());
 }
 
-// The rules behind refusing a mark, and what becomes of a mark when a parent entry takes
-// its folder in.
-TEST_F(FolderListTest, ProtectionMarksFollowTheFoldersTheyCover) {
+TEST_F(FolderListTest, ProtectionMarksFollowTheirFoldersAndOlderFilesStayUnchanged) {
   const std::string data = dir("data"), ref = dir("data/ref"), deep = dir("data/ref/deep");
   ASSERT_EQ(AddInclude(m_descriptor, ref), kFolderAdded);
   EXPECT_EQ(ToggleProtectedFolder(m_descriptor, dir("other"), m_questions), kProtectionUnchanged);
@@ -298,13 +264,12 @@ TEST_F(FolderListTest, ProtectionMarksFollowTheFoldersTheyCover) {
             kFolderNotAFolder);
   EXPECT_TRUE(ProtectFolder(m_descriptor, deep));
   EXPECT_FALSE(ProtectFolder(m_descriptor, deep + "/"));  // marked already
-  // The whole entry takes in the mark below it; a folder inside it cannot be marked.
   EXPECT_TRUE(ProtectFolder(m_descriptor, ref));
   EXPECT_EQ(ProtectedFolders(m_descriptor), Paths{ref});
   EXPECT_EQ(ToggleProtectedFolder(m_descriptor, deep, m_questions), kProtectionUnchanged);
   ASSERT_EQ(m_questions.asked.size(), 2u);
   EXPECT_NE(m_questions.asked[1].text.find(ref), std::string::npos);  // names the protecting one
-  // A parent entry taking the old one in keeps its protection as a mark below it.
+  // A parent entry taking the old one in keeps its protection as a mark.
   ASSERT_EQ(AddInclude(m_descriptor, data), kFolderAdded);
   EXPECT_FALSE(IsIncludeProtected(m_descriptor, data));
   EXPECT_EQ(ProtectedFolders(m_descriptor), Paths{ref});
@@ -312,25 +277,23 @@ TEST_F(FolderListTest, ProtectionMarksFollowTheFoldersTheyCover) {
   EXPECT_EQ(ProtectedFolderHolding(ProtectedFolders(m_descriptor), deep + "/f.txt"), ref);
   EXPECT_EQ(ProtectedFolderHolding(ProtectedFolders(m_descriptor), ref + "2/f.txt"), "");
   EXPECT_FALSE(UnprotectFolder(m_descriptor, deep));  // no mark of its own
-  // Taking a mark off is asked, with No the default; a folder gone since can be unmarked.
+  // Unmarking is asked, No the default, also for a folder gone since.
   fs::remove_all(ref);
   m_questions.answers = {testing::kPressEnter, IDYES};
   EXPECT_EQ(ToggleProtectedFolder(m_descriptor, ref, m_questions), kProtectionUnchanged);
   EXPECT_EQ(ToggleProtectedFolder(m_descriptor, ref, m_questions), kProtectionRemoved);
-}
-
-TEST(FolderListFile, ADescriptorFromBeforeProtectionLoadsAndSavesUnchanged) {
-  DataNode* loaded = ParseNodeXml(nullptr,
-                                  "<node name=\"Descriptor\"><node name=\"folders\"><node "
-                                  "name=\"include\"><node name=\"/srv/photos\"/></node><node "
-                                  "name=\"exclude\"/></node></node>");
+  // A descriptor from before protection marks loads and saves unchanged.
+  const std::string text =
+      "<node name=\"Descriptor\">\r\n\t<node name=\"folders\">\r\n\t\t<node name=\"include\">\r\n"
+      "\t\t\t<node name=\"/srv/photos\"/>\r\n\t\t</node>\r\n\t</node>\r\n</node>";
+  DataNode* loaded = ParseNodeXml(nullptr, text);
   ASSERT_NE(loaded, nullptr);
   EXPECT_TRUE(ProtectedFolders(loaded).empty());
   EXPECT_EQ(IncludePaths(loaded), Paths{"/srv/photos"});
   std::string again;
   WriteNodeXml(loaded, &again, false);
   DeleteNode(loaded);
-  EXPECT_EQ(again.find("protected"), std::string::npos);  // nothing added to the file
+  EXPECT_EQ(again, text);  // nothing added to the file
 }
 
 }  // namespace

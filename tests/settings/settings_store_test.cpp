@@ -33,30 +33,25 @@ class SettingsStoreTest : public ::testing::Test {
     for (DataNode* t = m_store.GetOrCreate("tools_section")->FirstChild(); t; t = t->Next()) ++n;
     return n;
   }
-
   testing::TempTree m_tree;
   const std::string m_dir = m_tree.root();
   SettingsLocations m_places;
   SettingsStore m_store;
 };
 
-// A settings file from an older version holding only some keys: the missing ones come
-// with their defaults, and what is set survives a save and a fresh load.
-TEST_F(SettingsStoreTest, MissingKeysTakeTheirDefaultsAndChangesSurviveAReload) {
+// A file from an older version holding only some keys.
+TEST_F(SettingsStoreTest, MissingKeysTakeDefaultsChangesSurviveAReloadAndKeysAreRootPaths) {
   const std::string file = path("root_only.dat");
   testing::WriteFile(file,
                      "<node name=\"options\" desc=\"1.0\"><node name=\"extra\" val=\"5\"/></node>");
   ASSERT_EQ(m_store.Load(file), 1);
-  EXPECT_EQ(toolCount(), 0);  // a file without tools keeps none
-  // Creating "common:filter" through its text must not leave the flag at 0.
-  EXPECT_EQ(m_store.GetFilterText(), "");
+  EXPECT_EQ(toolCount(), 0);               // a file without tools keeps none
+  EXPECT_EQ(m_store.GetFilterText(), "");  // creates "common:filter"; its flag must not be 0
   EXPECT_EQ(m_store.GetFilterFlag(), 1);
   EXPECT_EQ(m_store.SetTooltips(0), 1);
   EXPECT_EQ(m_store.SetPriority(-2), 1);
-
   ASSERT_EQ(m_store.Save(), 1);
   EXPECT_NE(testing::ReadFile(file).find("<node name=\"extra\" val=\"5\"/>"), std::string::npos);
-
   SettingsStore again;
   ASSERT_EQ(again.Load(file), 1);
   EXPECT_EQ(again.GetTooltips(), 0);   // a zero value, written without val, reads as 0
@@ -64,38 +59,27 @@ TEST_F(SettingsStoreTest, MissingKeysTakeTheirDefaultsAndChangesSurviveAReload) 
   EXPECT_EQ(again.GetFilterFlag(), 1);
 }
 
-TEST_F(SettingsStoreTest, UnreadableFilesKeepTheDefaults) {
+TEST_F(SettingsStoreTest, UnreadableFilesKeepTheDefaultsAndFailedSavesTheOldFile) {
   ASSERT_EQ(m_store.Save(), 1);
   const std::string valid = testing::ReadFile(m_places.settingsFile);
-  // A foreign tree, and every cut that ends before the root's tag does.
-  std::vector<std::string> bad = {path("foreign.dat")};
-  testing::WriteFile(path("foreign.dat"), "<html><body>settings</body></html>");
-  for (size_t cut = 0; cut <= valid.find('>'); ++cut) {
-    bad.push_back(path("cut" + std::to_string(cut)));
-    testing::WriteFile(bad.back(), valid.substr(0, cut));
-  }
-  for (const std::string& file : bad) {
-    EXPECT_EQ(m_store.Load(file), 0) << file;
+  std::vector<std::string> bad = {"<html><body>settings</body></html>"};
+  for (size_t cut = 0; cut <= valid.find('>'); ++cut) bad.push_back(valid.substr(0, cut));
+  for (const std::string& text : bad) {
+    testing::WriteFile(path("bad.dat"), text);
+    EXPECT_EQ(m_store.Load(path("bad.dat")), 0) << text;
     EXPECT_EQ(m_store.fileName(), m_places.settingsFile);
     EXPECT_EQ(toolCount(), 1);
   }
-  // Any longer cut reads what it holds and fills the rest from the defaults.
   for (size_t cut = valid.find('>') + 1; cut < valid.size(); cut += 5) {
     SettingsStore store;
     testing::WriteFile(path("cut"), valid.substr(0, cut));
     ASSERT_EQ(store.Load(path("cut")), 1) << cut;
     EXPECT_EQ(store.GetTooltips() + store.GetPriority(), 2);
   }
-}
-
-// The defaults' file makes its missing folder; a later save that fails leaves it alone.
-TEST_F(SettingsStoreTest, FailedSavesLeaveThePreviousFileAlone) {
-  ASSERT_EQ(m_store.Save(), 1);
   const std::string before = testing::ReadFile(m_places.settingsFile);
   m_store.SetPriority(0);
   std::string next;
   ASSERT_EQ(WriteNodeXml(m_store.root(), &next, false), 1);
-  // The disk fills up one byte before the end.
   std::string error;
   {
     testing::FileSizeLimit full(next.size() - 1);
@@ -106,7 +90,6 @@ TEST_F(SettingsStoreTest, FailedSavesLeaveThePreviousFileAlone) {
   EXPECT_EQ(filesIn(m_dir + "/config"), std::vector<std::string>{"twinfold.dat"});
   ASSERT_EQ(m_store.Save(), 1);
   EXPECT_EQ(testing::ReadFile(m_places.settingsFile), next);
-
   // A settings folder that is a file; a store never given its defaults.
   testing::WriteFile(path("plain"), "x");
   SettingsStore blocked;
@@ -115,10 +98,7 @@ TEST_F(SettingsStoreTest, FailedSavesLeaveThePreviousFileAlone) {
   SettingsStore empty;
   EXPECT_EQ(empty.Save(), 0);
   EXPECT_EQ(empty.SetPriority(3), 0);
-}
-
-// Keys are paths from the root, whose own name may lead them; empty parts are skipped.
-TEST_F(SettingsStoreTest, PathsResolveFromTheRoot) {
+  // The root's own name may lead a key; empty parts are skipped.
   int created = -1;
   EXPECT_EQ(m_store.GetOrCreate("options:common:prior"), m_store.GetOrCreate("common:prior"));
   DataNode* list = m_store.GetOrCreate("recent_section:scanfolders_inc", &created);

@@ -1,6 +1,4 @@
-// The XML form of data trees: the exact bytes written, lossless round trips of hostile
-// texts, and reading damaged, truncated and foreign text without harm; and the line form
-// of attribute lists that backup descriptors use.
+// Data trees as XML and attribute lists as lines: exact bytes, hostile texts, damaged input.
 #include <gtest/gtest.h>
 
 #include <cstdint>
@@ -28,27 +26,30 @@ std::string Write(const DataNode* node, bool writeAll, const std::string& styleS
   return text;
 }
 
+// Every field in its fixed form.
+const std::string kSample =
+    "<node name=\"root\" desc=\"d\" id=\"7\" kind=\"-3\" group=\"2\" val=\"5000000000\" "
+    "val2=\"-1\">\r\n"
+    "\t<attr name=\"text\">hello</attr>\r\n"
+    "\t<attr name=\"ref\">borrowed</attr>\r\n"
+    "\t<attr name=\"int\" type=\"i\">-42</attr>\r\n"
+    "\t<attr name=\"big\" type=\"q\">-9223372036854775808</attr>\r\n"
+    "\t<attr name=\"real\" type=\"r\">2.500000</attr>\r\n"
+    "\t<iattr name=\"1\" val=\"9\"/>\r\n"
+    "\t<iattr name=\"3\" val=\"-1\"/>\r\n"
+    "\t<node name=\"a\">\r\n"
+    "\t\t<node name=\"b\" val=\"1\"/>\r\n"
+    "\t</node>\r\n"
+    "\t<node/>\r\n"
+    "</node>";
+
+// The sample read back, with values the writer leaves out: unset, zero and empty.
 NodePtr SampleTree() {
-  NodePtr root(CreateNode(nullptr, "root", ATTACH_ROOT));
-  SetDesc(root.get(), "d");
-  root->id = 7;
-  root->kind = -3;
-  root->group = 2;
-  root->val = 5000000000;
-  root->val2 = -1;
-  root->attrs.Set("text", AttrValue::FromString("hello"), 0);
-  root->attrs.Set("ref", AttrValue::FromStringRef("borrowed"), 0);
-  root->attrs.Set("int", AttrValue::FromInt(-42), 0);
-  root->attrs.Set("big", AttrValue::FromInt64(std::numeric_limits<int64_t>::min()), 0);
-  root->attrs.Set("real", AttrValue::FromReal(2.5), 0);
+  NodePtr root = Parse(kSample);
+  root->attrs.Set("ref", AttrValue::FromStringRef("borrowed"), 1);
   root->attrs.Set("unset", AttrValue(), 0);
   root->attrs.Set("zero", AttrValue::FromInt(0), 0);
   root->attrs.Set("empty", AttrValue::FromString(""), 0);
-  root->itable.Set(1, 9, 1);
-  root->itable.Set(3, -1, 1);
-  DataNode* a = CreateNode(root.get(), "a", ATTACH_LAST_CHILD);
-  CreateNode(a, "b", ATTACH_LAST_CHILD)->val = 1;
-  CreateNode(root.get(), nullptr, ATTACH_LAST_CHILD);
   return root;
 }
 
@@ -72,23 +73,9 @@ class FullDisk : public std::streambuf {
 
 TEST(NodeXmlWriter, WritesEveryFieldInItsFixedFormAndReportsEveryFailedWrite) {
   NodePtr root = SampleTree();
-  EXPECT_EQ(Write(root.get(), false),
-            "<node name=\"root\" desc=\"d\" id=\"7\" kind=\"-3\" group=\"2\" val=\"5000000000\" "
-            "val2=\"-1\">\r\n"
-            "\t<attr name=\"text\">hello</attr>\r\n"
-            "\t<attr name=\"ref\">borrowed</attr>\r\n"
-            "\t<attr name=\"int\" type=\"i\">-42</attr>\r\n"
-            "\t<attr name=\"big\" type=\"q\">-9223372036854775808</attr>\r\n"
-            "\t<attr name=\"real\" type=\"r\">2.500000</attr>\r\n"
-            "\t<iattr name=\"1\" val=\"9\"/>\r\n"
-            "\t<iattr name=\"3\" val=\"-1\"/>\r\n"
-            "\t<node name=\"a\">\r\n"
-            "\t\t<node name=\"b\" val=\"1\"/>\r\n"
-            "\t</node>\r\n"
-            "\t<node/>\r\n"
-            "</node>");
-  // A disk that fills up after any byte: the write reports failure, never success.
   const std::string full = Write(root.get(), false);
+  EXPECT_EQ(full, kSample);
+  // A disk that fills up after any byte: the write reports failure, never success.
   for (size_t room = 0; room <= full.size(); ++room) {
     FullDisk disk(room);
     std::ostream out(&disk);
@@ -101,10 +88,8 @@ TEST(NodeXmlWriter, WritesEveryFieldInItsFixedFormAndReportsEveryFailedWrite) {
 }
 
 NodePtr HostileTree() {
-  std::string allBytes;
-  for (int c = 1; c < 256; ++c) allBytes += static_cast<char>(c);
-  std::string big;
-  while (big.size() < 10240) big += allBytes;
+  std::string big;  // every byte but NUL, many times
+  for (int i = 0; big.size() < 10240; ++i) big += static_cast<char>(1 + i % 255);
   NodePtr root(CreateNode(nullptr, "q\"<>&\r\n\t\xff\xfe end", ATTACH_ROOT));
   SetDesc(root.get(), "");
   root->attrs.Set("", AttrValue::FromString("no name &#60; literal"), 0);
@@ -133,20 +118,17 @@ TEST(NodeXmlRoundTrip, HostileTextsComeBackWholeAndReferencesDecodeOnce) {
   long consumed = 0;
   NodePtr read(ParseNodeXml(nullptr, text.data(), static_cast<long>(text.size()), &consumed));
   EXPECT_EQ(consumed, static_cast<long>(text.size()));
-  // The texts must come back as they were, not merely as the writer wrote them.
-  ASSERT_TRUE(read);
+  ASSERT_TRUE(read);  // compared with the original, not merely with what the writer wrote
   EXPECT_STREQ(read->Name(), original->Name());
   EXPECT_EQ(read->attrs.At(1)->value.FullText(), original->attrs.At(1)->value.FullText());
   EXPECT_STREQ(read->FirstChild()->Desc(), original->FirstChild()->Desc());
   EXPECT_EQ(Write(read.get(), true), text);
-  // A reference is decoded once, and only when it is well formed.
   EXPECT_EQ(UnescapeString("&#38;#60;"), "&#60;");
   const std::string kept = "& &# &#; &#0; &#256; &#1234; &#x3c; &#60 &#6a; end&";
   EXPECT_EQ(UnescapeString(kept), kept);
 }
 
-// Nesting past the limit is cut (no recursion can overflow the stack) and the rest read;
-// damaged or foreign text is harmless.
+// Nesting past the limit is cut (no recursion can overflow the stack), the rest still read.
 TEST(NodeXmlReader, DeepDamagedAndForeignTextIsHarmless) {
   std::string text;
   for (int i = 0; i < 300; ++i) text += "<node name=\"n" + std::to_string(i) + "\">";
@@ -158,9 +140,7 @@ TEST(NodeXmlReader, DeepDamagedAndForeignTextIsHarmless) {
   for (DataNode* n = root->FirstChild(); n; n = n->FirstChild()) ++levels;
   EXPECT_EQ(levels, kMaxXmlNodeDepth);
   EXPECT_STREQ(root->LastChild()->Name(), "after");
-
-  // Every single byte replaced by each of the markup characters (random texts are the
-  // node reader's fuzz corpus, replayed under the address sanitizer).
+  // Bytes replaced by markup characters; random texts are the fuzz corpus's part.
   const std::string valid = Write(HostileTree().get(), true);
   for (size_t i = 0; i < valid.size(); i += 53) {
     for (char c : std::string("<>\"/ =\0", 7)) {
@@ -191,26 +171,20 @@ TEST(NodeXmlReader, ReadsWhatTheFormatAllows) {
   EXPECT_STREQ(t->attrs.At(1)->value.AsString(), "x");  // an unknown type is text
   ASSERT_EQ(t->itable.count(), 4);
   EXPECT_EQ(t->itable.Get(3), 7);
-  // "<node/>" is a node without fields; it is not lost.
   ASSERT_TRUE(t->FirstChild());
-  EXPECT_EQ(t->FirstChild()->name, nullptr);
+  EXPECT_EQ(t->FirstChild()->name, nullptr);  // "<node/>" is not lost
   EXPECT_STREQ(t->LastChild()->Name(), "c");
   EXPECT_EQ(t->Next(), nullptr);
-
-  // A nested parse appends under its parent and reports how far it read.
   const std::string two = "<node name=\"x\"/>\r\n<node name=\"y\"/>";
   long consumed = -1;
   DataNode* x = ParseNodeXml(t.get(), two.data(), -1, &consumed);
   EXPECT_EQ(x, t->LastChild());
   EXPECT_EQ(consumed, static_cast<long>(two.find('\r')));
-
-  // Files from before texts were escaped: an unescaped "<" ends the value, as it always
-  // did, and a "&" that starts no reference stays.
+  // Files from before texts were escaped: "<" ends a value, a stray "&" stays.
   NodePtr old = Parse("<node name=\"a & b\"><attr name=\"v\">x<y</attr></node>");
   ASSERT_TRUE(old);
   EXPECT_STREQ(old->Name(), "a & b");
   EXPECT_STREQ(old->attrs.ValueOf("v").AsString(), "x");
-
   // A tag's attributes are taken only when the tag is well formed, and not decoded.
   AttrList list;
   auto parse = [&list](const std::string& tag) {
@@ -261,33 +235,28 @@ TEST(NodeXmlReader, EveryPrefixReadsAPrefixOfTheTree) {
   }
 }
 
-// Values holding the separator or bytes that are not UTF-8, long values, damaged lines
-// that cost only themselves, and files that cannot be used.
+// Damaged lines cost only themselves.
 TEST(AttrLines, WrittenWholeAndReadBackPastDamagedLines) {
   testing::TempTree dir;
   AttrList list;
   list.Set("path", AttrValue::FromString("/home/u/a\tb/\xff\xfe"), 0);
   list.Set("unset", AttrValue(), 0);
-  const std::string file = dir / "1.jpg.backup_info";
-  ASSERT_EQ(WriteAttrLines(file, list, "\t"), 1);
-  EXPECT_EQ(testing::ReadFile(file), "path\t/home/u/a\tb/\xff\xfe\r\nunset\t\r\n");
-  AttrList read;
-  ASSERT_EQ(ReadAttrLines(file, &read, "\t"), 1);
-  ASSERT_EQ(read.Count(), 1);  // an empty value is not read back
-  EXPECT_STREQ(read.ValueOf("path").AsString(), "/home/u/a\tb/\xff\xfe");
   const std::string big(40000, 'x');
   list.Set("long", AttrValue::FromString(big), 0);
+  const std::string file = dir / "1.jpg.backup_info";
   ASSERT_EQ(WriteAttrLines(file, list, "\t"), 1);
+  EXPECT_EQ(testing::ReadFile(file),
+            "path\t/home/u/a\tb/\xff\xfe\r\nunset\t\r\nlong\t" + big + "\r\n");
+  AttrList read;
   ASSERT_EQ(ReadAttrLines(file, &read, "\t"), 1);
+  ASSERT_EQ(read.Count(), 2);  // an empty value is not read back
+  EXPECT_STREQ(read.ValueOf("path").AsString(), "/home/u/a\tb/\xff\xfe");
   EXPECT_EQ(std::string(read.ValueOf("long").AsString()), big);
-
-  // Files that cannot be written or read are reported and leave the list as it was.
   EXPECT_EQ(WriteAttrLines("/dev/full", list, "\t"), 0);
   EXPECT_EQ(WriteAttrLines(dir / "missing/x", list, "\t"), 0);
   EXPECT_EQ(ReadAttrLines(dir / "missing", &read, "\t"), 0);
   EXPECT_EQ(ReadAttrLines(dir.root(), &read, "\t"), 0);  // a folder
   EXPECT_EQ(read.Count(), 2);
-
   testing::WriteFile(
       file, std::string("junk line\r\nkey\tvalue\r\n\tno name\r\nno value\t\r\nlone\nlf\tv\r\n"
                         "nul\tab\0cd\r\n\0\tx\r\nlast\tno line end",
@@ -298,7 +267,6 @@ TEST(AttrLines, WrittenWholeAndReadBackPastDamagedLines) {
   EXPECT_STREQ(list.NameAt(1), "lone\nlf");  // only CR LF ends a line
   EXPECT_STREQ(list.ValueAt(2).AsString(), "ab");
   EXPECT_STREQ(list.ValueOf("last").AsString(), "no line end");
-  // A separator of several bytes; a value may hold it again.
   testing::WriteFile(file, "a: b: c\r\n");
   ASSERT_EQ(ReadAttrLines(file, &list, ": "), 1);
   EXPECT_STREQ(list.ValueOf("a").AsString(), "b: c");

@@ -1,5 +1,4 @@
-// The zip plug-in module as the program loads it: probing, acquiring, and archives
-// written and read back through the "ZipFile 1.00" interface.
+// The zip plug-in as the program loads it, through the "ZipFile 1.00" interface.
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -19,7 +18,6 @@ using testing::WithoutPlugin;
 using testing::WithPlugin;
 using testing::WriteBytes;
 
-// Builds an archive of one entry named `entryName` holding `source`.
 bool MakeArchive(ZipFileInterface* zip, const std::string& archive, const std::string& source,
                  const std::string& entryName) {
   if (!zip->ZipCreate(archive.c_str(), 1)) return false;
@@ -32,7 +30,6 @@ TEST(ZipPlugin, ProbeFindsTheModuleAndItAnswersOnlyItsOwnInterface) {
   EXPECT_FALSE(ZipPlugin(WithoutPlugin()).Probe());
   ZipPlugin plugin(WithPlugin());
   ASSERT_TRUE(plugin.Probe()) << WithPlugin().front();
-
   DynamicLibrary library;
   ASSERT_TRUE(library.Open(WithPlugin().front())) << library.LastError();
   auto create = reinterpret_cast<CreateInterface2Fn>(library.Symbol("CreateInterface2"));
@@ -49,8 +46,7 @@ TEST(ZipPlugin, ProbeFindsTheModuleAndItAnswersOnlyItsOwnInterface) {
   EXPECT_EQ(count(), 0);
 }
 
-// A loaded plug-in with one interface acquired. Archives of several members and on a full
-// disk are the backup tests' part, which store through this plug-in.
+// Archives of several members and on a full disk are the backup tests' part.
 class ZipArchiveTest : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -59,7 +55,6 @@ class ZipArchiveTest : public ::testing::Test {
     ASSERT_NE(zip, nullptr);
   }
   void TearDown() override { plugin.ReleaseZipInterface(zip); }
-
   TempDir dir;
   ZipPlugin plugin{WithPlugin()};
   ZipFileInterface* zip = nullptr;
@@ -76,7 +71,6 @@ TEST_F(ZipArchiveTest, ArchiveKeepsItsEntryWholeAndEveryDamagedCopyIsRefused) {
   const std::string archive = dir / "1.odd.zipp";
   ASSERT_TRUE(MakeArchive(zip, archive, source, name));
   EXPECT_FALSE(zip->ZipCreate(archive.c_str(), 1));  // never replaces an archive
-
   ASSERT_TRUE(zip->ZipOpen(archive.c_str()));
   ASSERT_TRUE(zip->ZipFirst());
   char stored[2048];
@@ -84,7 +78,6 @@ TEST_F(ZipArchiveTest, ArchiveKeepsItsEntryWholeAndEveryDamagedCopyIsRefused) {
   EXPECT_EQ(std::string(stored), name);
   char tiny[4];
   EXPECT_FALSE(zip->ZipGetName(tiny, sizeof tiny));  // cut names are refused, not cut
-
   ZipEntry* entry = zip->ZipGetEntry();
   ASSERT_NE(entry, nullptr);
   // The caller reads the path at byte 8 and the size at byte 28.
@@ -97,20 +90,17 @@ TEST_F(ZipArchiveTest, ArchiveKeepsItsEntryWholeAndEveryDamagedCopyIsRefused) {
   EXPECT_EQ(sizeAt28, 300000);
   EXPECT_EQ(entry->size64, 300000);
   entry->Release();
-
   const std::string out = dir / "restored";
   ASSERT_TRUE(zip->ZipExtract(out.c_str()));
   EXPECT_EQ(ReadBytes(out), bytes);
   EXPECT_EQ(Mtime(out).tv_nsec, 987654321);
   struct stat st {};
   EXPECT_EQ(::stat(out.c_str(), &st) == 0 ? st.st_mode & 07777 : 0, 0440u);
-  // An existing file is never replaced by an extraction.
   WriteBytes(dir / "taken", "keep me");
   EXPECT_FALSE(zip->ZipExtract((dir / "taken").c_str()));
   EXPECT_EQ(ReadBytes(dir / "taken"), "keep me");
   EXPECT_FALSE(zip->ZipNext());
   EXPECT_TRUE(zip->ZipClose());
-
   // Every cut-off prefix of a small archive fails to open or to extract; none crashes.
   WriteBytes(dir / "a.txt", std::string(5000, 'a'));
   ASSERT_TRUE(MakeArchive(zip, dir / "a.zipp", dir / "a.txt", "a.txt"));
