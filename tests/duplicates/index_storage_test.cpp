@@ -1,6 +1,5 @@
-// The compact storage behind a duplicate index: texts with their lengths in front, arenas
-// handed from one index to another, and folder paths kept as shared parts. Absorbing whole
-// indexes is checked by the merges of the reference comparison, under the sanitizers.
+// The compact storage behind a duplicate index; absorbing whole indexes is checked by the
+// merges of the reference comparison, under the sanitizers.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -38,8 +37,7 @@ TEST(DuplicateIndex, FolderPathsComeBackExactlyWhateverTheirOrder) {
   DataNode* settings = testing::MakeSettings(0, 5, 1, 1);
   DuplicateIndex index;
   ASSERT_TRUE(index.Configure(settings));
-  // Neighbours, a folder that is the start of the next one's name, a return to an earlier
-  // folder, folders without a closing '/', the empty folder, a second tree, a deep one.
+  // Prefixes of the next name, returns, no closing '/', empty, a second tree, a deep one.
   std::vector<std::string> folders = {"/a/b/",   "/a/b/c/", "/a/bc/", "/a/b",   "/a/bcd/",
                                       "/a/b/c/", "",        "/a/",    "rel/x/", "/"};
   std::string deep = "/a/b/c/";

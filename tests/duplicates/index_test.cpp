@@ -1,6 +1,5 @@
-// Grouping across merged scans and the finishing steps: the order and names of groups,
-// late files, removal of files, and the cost of large scans. Which files group is checked
-// against the reference on random file sets.
+// Merged scans and finishing: order and names of groups, late files, removal, large scans.
+// Which files group is checked against the reference elsewhere.
 #include <gtest/gtest.h>
 
 #include <malloc.h>
@@ -16,13 +15,7 @@
 namespace tf {
 namespace {
 
-using testing::FakeLocalTime;
-using testing::Group;
-using testing::GroupsInOrder;
-using testing::MakeSettings;
-
-constexpr int64_t kSecond = 10000000;
-
+using namespace testing;
 struct File {
   std::string path;
   int64_t size = 0;
@@ -40,7 +33,6 @@ std::unique_ptr<DuplicateIndex> indexOf(DataNode* settings, const std::vector<Fi
   return index;
 }
 
-// Merges one index per file list into a run and finalises it.
 void runOf(RunResult& run, DataNode* settings, const std::vector<std::vector<File>>& scans) {
   for (const auto& files : scans) {
     auto index = indexOf(settings, files);
@@ -49,8 +41,8 @@ void runOf(RunResult& run, DataNode* settings, const std::vector<std::vector<Fil
   run.Finalise(settings, FakeLocalTime);
 }
 
-// Groups formed by merging stand in the order the merges formed them, each merge's in the
-// byte order of their keys; finished groups are named with the extension in lower case.
+// Groups stand in the order merges formed them, each merge's in byte order of keys;
+// finished groups are named with the extension in lower case.
 TEST(RunResult, MergedGroupsStandInTheOrderTheyFormed) {
   DataNode* settings = MakeSettings(1, 5, 1, 1);
   RunResult run;
@@ -58,8 +50,6 @@ TEST(RunResult, MergedGroupsStandInTheOrderTheyFormed) {
         {{{"/1/b.doc", 1, 1}, {"/1/z.DOC", 1, 1}, {"/1/z.txt", 1, 1}},
          {{"/2/c.doc", 1, 1}, {"/2/b.pdf", 1, 1}, {"/2/a.x", 1, 1}, {"/2/a.y", 1, 1}},
          {{"/3/a.z", 1, 1}, {"/3/c.c", 1, 1}, {"/3/z.z", 1, 1}}});
-  // z.* formed in the first scan; a.* then b.* when the second merged; c.* and the third
-  // a.* file when the third merged.
   EXPECT_EQ(GroupsInOrder(run.Root()), (std::vector<Group>{{"/1/z.DOC", "/1/z.txt", "/3/z.z"},
                                                            {"/2/a.x", "/2/a.y", "/3/a.z"},
                                                            {"/1/b.doc", "/2/b.pdf"},
@@ -86,8 +76,7 @@ TEST(RunResult, MergedGroupsStandInTheOrderTheyFormed) {
   DeleteNode(settings);
 }
 
-// Nothing merged gives no tree; a finished result takes no late files until cleared,
-// and gives up only its own files.
+// A finished result takes no late files until cleared, and gives up only its own files.
 TEST(RunResult, AFinishedResultTakesNoLateFilesUntilCleared) {
   RunResult run;
   std::unique_ptr<DuplicateIndex> none;
@@ -117,9 +106,8 @@ TEST(RunResult, AFinishedResultTakesNoLateFilesUntilCleared) {
   DeleteNode(settings);
 }
 
-// One name shared by many files stays linear (quadratic work would take minutes). Unique
-// files make no nodes: the index's own figure, or the heap as the allocator sees it, is
-// the per-file cost that a large scan pays.
+// One name shared by many files stays linear (quadratic work would take minutes); unique
+// files make no nodes, so a large scan costs little per file.
 TEST(DuplicateIndex, LargeScansCostLinearTimeAndLittleMemory) {
   DataNode* settings = MakeSettings(0, 5, 0, 0);
   const auto begin = std::chrono::steady_clock::now();

@@ -1,6 +1,5 @@
-// Group keys on the names whose handling is easy to get wrong. The comparison with the
-// reference grouping checks the same rules over random names; these pin the key texts,
-// which become the names of the groups shown.
+// The key texts, which become the names of the groups shown; the rules themselves are
+// checked against the reference over random names.
 #include <gtest/gtest.h>
 
 #include <string>

@@ -1,7 +1,6 @@
-// The split of finalising against a plain, slow rendering of the grouping order rules:
-// new groups go just before the split one in the order they formed, files keep the order
-// in which they joined, a moved file becomes the first of its new group; whole trees
-// (names, descriptions, totals, order) must come out identical.
+// Finalising's split against a plain rendering of the order rules: new groups go just
+// before the split one in the order they formed, files keep their order, a moved file
+// becomes the first of its new group; whole trees must come out identical.
 #include <gtest/gtest.h>
 
 #include <map>
@@ -20,12 +19,7 @@
 namespace tf {
 namespace {
 
-using testing::FakeLocalTime;
-using testing::MakeSettings;
-
-constexpr int64_t kSecond = 10000000;
-
-// The fixed clock gives every whole second its own stamp: the second stands for it.
+using namespace testing;
 std::string subKeyText(const DataNode* file, bool byTime, bool bySize) {
   return (byTime ? std::to_string(file->val2 / kSecond) : "") +
          (bySize ? "|" + std::to_string(file->val) : "");
@@ -82,11 +76,9 @@ std::string dump(const DataNode* root) {
   return out.str();
 }
 
-// Few names, sizes and seconds, and times that differ below the second, so that splits
-// make groups of one, of several and none at all: the files split by the criteria against
-// the reference split of the same files grouped without any split. The last case is large
-// enough that groups have files in several of the record blocks the run map gives back one
-// by one while the nodes are made. Then files leave one by one, and the totals follow.
+// Few names, sizes and seconds, so splits make groups of one, several and none. The last
+// case spans several of the record blocks given back one by one while nodes are made.
+// Then files leave one by one, and the totals follow.
 TEST(SplitOrderTest, WholeTreeMatchesTheOrderRulesForRandomFiles) {
   const char* names[] = {"a.txt", "A.TXT", "b.jpg", "c", "photo.Jpeg", "d.tar.gz", "e.txt"};
   constexpr uint32_t kLarge = 400;

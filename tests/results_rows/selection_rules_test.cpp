@@ -6,6 +6,8 @@
 #include <chrono>
 #include <random>
 #include <set>
+#include <tuple>
+#include <vector>
 
 #include "platform/path_status.h"
 #include "tests/results_rows/result_tree.h"
@@ -17,77 +19,56 @@ namespace {
 
 using Groups = testing::ResultTree;
 
-std::set<std::string> chosen(const DataNode* root, SelectRule rule,
-                             const SelectionContext& context = {}) {
-  std::set<std::string> out;
+using Names = std::set<std::string>;
+
+Names chosen(const DataNode* root, SelectRule rule, const SelectionContext& context = {}) {
+  Names out;
   for (const DataNode* file : ChooseFiles(root, rule, context)) out.insert(file->Name());
   return out;
 }
 
-using Names = std::set<std::string>;
-
-TEST(SelectionRules, EachRuleKeepsOneFileAndBreaksTiesByNameOrder) {
-  Groups groups;
-  DataNode* g = groups.group();
-  // Tree order differs from name order on purpose: ties go to the name that sorts first.
-  groups.file(g, "/d/c", 10, 200);
-  groups.file(g, "/d/B", 30, 200);
-  groups.file(g, "/d/a", 30, 100);
-  groups.file(g, "/e/a", 20, 100);
-  EXPECT_EQ(chosen(groups.root(), SelectRule::kAllButNewest), (Names{"/d/a", "/d/c", "/e/a"}));
-  EXPECT_EQ(chosen(groups.root(), SelectRule::kAllButOldest), (Names{"/d/B", "/d/c", "/e/a"}));
-  EXPECT_EQ(chosen(groups.root(), SelectRule::kAllButLargest), (Names{"/d/B", "/d/c", "/e/a"}));
+// One group per case: a rule keeps one file, ties go to the name that sorts first (tree
+// order differs on purpose), invert never picks a whole group, protected files count as kept.
+TEST(SelectionRules, EachRuleKeepsOneFileInvertsAndCountsProtectedFilesAsKept) {
+  const auto groupOf = [](Groups& groups, std::vector<std::tuple<const char*, int, int>> files) {
+    DataNode* g = groups.group();
+    for (const auto& [path, size, time] : files) groups.file(g, path, size, time);
+  };
+  Groups rules;
+  groupOf(rules, {{"/d/c", 10, 200}, {"/d/B", 30, 200}, {"/d/a", 30, 100}, {"/e/a", 20, 100}});
+  EXPECT_EQ(chosen(rules.root(), SelectRule::kAllButNewest), (Names{"/d/a", "/d/c", "/e/a"}));
+  EXPECT_EQ(chosen(rules.root(), SelectRule::kAllButOldest), (Names{"/d/B", "/d/c", "/e/a"}));
+  EXPECT_EQ(chosen(rules.root(), SelectRule::kAllButLargest), (Names{"/d/B", "/d/c", "/e/a"}));
   SelectionContext in;
   in.folder = "/e/";
-  EXPECT_EQ(chosen(groups.root(), SelectRule::kAllButInFolder, in),
-            (Names{"/d/B", "/d/a", "/d/c"}));
-  EXPECT_EQ(chosen(groups.root(), SelectRule::kAllInFolder, in), (Names{"/e/a"}));
-  // Every file in the folder: the first in the lists' name order (which ignores case) stays.
-  in.folder = "/";
-  EXPECT_EQ(chosen(groups.root(), SelectRule::kAllInFolder, in), (Names{"/d/B", "/d/c", "/e/a"}));
-  // No file in the folder: the group is left alone by "all but the one in".
-  in.folder = "/d/a";  // a file's path is not a folder holding it
-  EXPECT_TRUE(chosen(groups.root(), SelectRule::kAllButInFolder, in).empty());
-}
+  EXPECT_EQ(chosen(rules.root(), SelectRule::kAllButInFolder, in), (Names{"/d/B", "/d/a", "/d/c"}));
+  EXPECT_EQ(chosen(rules.root(), SelectRule::kAllInFolder, in), (Names{"/e/a"}));
+  in.folder = "/";  // all in it: the first in name order (ignoring case) stays
+  EXPECT_EQ(chosen(rules.root(), SelectRule::kAllInFolder, in), (Names{"/d/B", "/d/c", "/e/a"}));
+  in.folder = "/d/a";  // a file's path holds no file: "all but in" leaves the group alone
+  EXPECT_TRUE(chosen(rules.root(), SelectRule::kAllButInFolder, in).empty());
 
-TEST(SelectionRules, InvertTurnsOverButNeverPicksAWholeGroup) {
-  Groups groups;
-  DataNode* g = groups.group();
-  groups.file(g, "/x/2", 1, 1);
-  groups.file(g, "/x/1", 1, 1);
-  groups.file(g, "/x/3", 1, 1);
-  DataNode* h = groups.group();
-  groups.file(h, "/y/1", 1, 1);
-  groups.file(h, "/y/2", 1, 1);
-  const std::set<std::string> before{"/x/2", "/y/1", "/y/2"};
+  Groups invert;
+  groupOf(invert, {{"/x/2", 1, 1}, {"/x/1", 1, 1}, {"/x/3", 1, 1}});
+  groupOf(invert, {{"/y/1", 1, 1}, {"/y/2", 1, 1}});
+  const Names before{"/x/2", "/y/1", "/y/2"};
   SelectionContext context;
   context.wasSelected = [&](const DataNode* file) { return before.count(file->Name()) > 0; };
-  // The first group turns over; the second, wholly picked before, turns to nothing; and a
-  // group with nothing picked would turn to everything, so its first name stays.
-  EXPECT_EQ(chosen(groups.root(), SelectRule::kInvert, context), (Names{"/x/1", "/x/3"}));
+  // A wholly picked group turns to nothing; one with nothing picked keeps its first name.
+  EXPECT_EQ(chosen(invert.root(), SelectRule::kInvert, context), (Names{"/x/1", "/x/3"}));
   context.wasSelected = [](const DataNode*) { return false; };
-  EXPECT_EQ(chosen(groups.root(), SelectRule::kInvert, context), (Names{"/x/2", "/x/3", "/y/2"}));
-}
+  EXPECT_EQ(chosen(invert.root(), SelectRule::kInvert, context), (Names{"/x/2", "/x/3", "/y/2"}));
 
-TEST(SelectionRules, ProtectedFilesAreNeverPickedAndCountAsKept) {
-  Groups groups;
-  DataNode* g = groups.group();
-  groups.file(g, "/keep/old", 1, 1);
-  groups.file(g, "/work/new", 1, 9);
-  groups.file(g, "/work/mid", 1, 5);
-  SelectionContext context;
+  Groups guarded;
+  groupOf(guarded, {{"/keep/old", 1, 1}, {"/work/new", 1, 9}, {"/work/mid", 1, 5}});
+  context = {};
   context.isProtected = [](const DataNode* f) { return PathInFolder(f->Name(), "/keep"); };
-  EXPECT_EQ(chosen(groups.root(), SelectRule::kAllButNewest, context), (Names{"/work/mid"}));
-  // Everything in /work is picked: the protected file is the kept copy.
-  context.folder = "/work";
-  EXPECT_EQ(chosen(groups.root(), SelectRule::kAllInFolder, context),
-            (Names{"/work/mid", "/work/new"}));
-  context.folder = "/";
-  EXPECT_EQ(chosen(groups.root(), SelectRule::kAllInFolder, context),
+  EXPECT_EQ(chosen(guarded.root(), SelectRule::kAllButNewest, context), (Names{"/work/mid"}));
+  context.folder = "/";  // all may go: the protected file is the kept copy
+  EXPECT_EQ(chosen(guarded.root(), SelectRule::kAllInFolder, context),
             (Names{"/work/mid", "/work/new"}));
 }
 
-// The hard links are real: the identities come from the file system.
 TEST(SelectionRules, AHardLinkOfAPickedFileIsNoKeptCopy) {
   testing::TempTree tree;
   const std::string a = tree.File("a/f", 5, 100);
@@ -113,13 +94,11 @@ TEST(SelectionRules, AHardLinkOfAPickedFileIsNoKeptCopy) {
 
   SelectionContext context;
   context.links = &links;
-  // The newest file has two names: both are kept, not one kept and the other picked.
+  // The newest file's two names are both kept; c kept as oldest lets both names go.
   EXPECT_EQ(chosen(groups.root(), SelectRule::kAllButNewest, context), (Names{c, d}));
-  // Oldest: c is kept; both names of the linked file may go, as c is a copy of its own.
   EXPECT_EQ(chosen(groups.root(), SelectRule::kAllButOldest, context), (Names{a, b, d}));
-  // Picking a, c and d keeps only b, another name of a: not a copy, so the first name in
-  // order (a) is kept with its other name.
-  const std::set<std::string> before{b};
+  // Inverting to a, c and d would keep only b, another name of a: no copy, so a stays too.
+  const Names before{b};
   context.wasSelected = [&](const DataNode* file) { return before.count(file->Name()) > 0; };
   EXPECT_EQ(chosen(groups.root(), SelectRule::kInvert, context), (Names{c, d}));
 
@@ -130,7 +109,6 @@ TEST(SelectionRules, AHardLinkOfAPickedFileIsNoKeptCopy) {
   EXPECT_EQ(g->val, 15);
 }
 
-// Random groups against the promises, for every rule.
 TEST(SelectionRules, EveryGroupKeepsAnUnpickedCopyAndNoProtectedFileIsPicked) {
   std::mt19937 random(15);
   Groups groups;
