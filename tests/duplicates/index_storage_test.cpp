@@ -1,11 +1,12 @@
-// The compact storage behind a duplicate index; absorbing whole indexes is checked by the
-// merges of the reference comparison, under the sanitizers.
+// Group keys and the compact storage behind a duplicate index. The key rules and the
+// absorbing of whole indexes are checked by the reference comparison, under the sanitizers.
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
 
 #include "duplicates/duplicate_index.h"
+#include "duplicates/duplicate_key.h"
 #include "duplicates/text_arena.h"
 #include "grouping_support.h"
 
@@ -53,6 +54,29 @@ TEST(DuplicateIndex, FolderPathsComeBackExactlyWhateverTheirOrder) {
   for (const std::string& folder : folders) expected.push_back(folder + "same.txt");
   EXPECT_EQ(paths, expected);
   DeleteNode(settings);
+}
+
+// The key texts become the names of the groups shown.
+std::string firstN(const std::string& name, int n) {
+  return MakeDuplicateKey(name, NameRule::kFirstSymbols, n);
+}
+
+TEST(DuplicateKey, TellingNames) {
+  EXPECT_EQ(MakeDuplicateKey(".bashrc", NameRule::kAnyExtension, 0), ".bashrc.*");
+  EXPECT_EQ(MakeDuplicateKey("x.tar.gz", NameRule::kAnyExtension, 0), "x.tar.*");
+  EXPECT_EQ(firstN("holiday1.jpg", 5), "holid*.jpg");
+  EXPECT_EQ(firstN("holid.jpg", 5), "holid.jpg");
+  EXPECT_EQ(firstN(".profile", 5), ".prof*");
+  EXPECT_EQ(firstN("abcd.e.txt", 5), "abcd.txt");  // the first five end with an inner dot
+
+  // A key never ends inside a character; invalid, cut-off, overlong and surrogate
+  // sequences count one byte per character.
+  const std::string e = "\xc3\xa9", ri = "\xe6\x97\xa5";
+  EXPECT_EQ(firstN(e + e + e + e + e + e + ".txt", 5), e + e + e + e + e + "*.txt");
+  EXPECT_EQ(firstN("abcd" + ri + "z", 5), "abcd" + ri + "*");
+  EXPECT_EQ(firstN("abcd\xe6\x97", 5), "abcd\xe6*");
+  EXPECT_EQ(firstN("abc\xe0\x80\x80z", 5), "abc\xe0\x80*");
+  EXPECT_EQ(firstN("abc\xed\xa0\x80z", 5), "abc\xed\xa0*");
 }
 
 }  // namespace
