@@ -42,6 +42,11 @@ class Tree {
     g->val2 += 1;
     return f;
   }
+  DataNode* group(const std::vector<std::tuple<std::string, int64_t, int64_t>>& files) {
+    DataNode* g = group();
+    for (const auto& [path, size, time] : files) file(g, path, size, time);
+    return g;
+  }
 
  private:
   NodePtr m_root{CreateNode(nullptr, "Duplicate files results", ATTACH_ROOT)};
@@ -266,12 +271,8 @@ Names chosen(const DataNode* root, SelectRule rule, const SelectionContext& cont
 // One group per case: a rule keeps one file, ties go to the name that sorts first (tree
 // order differs on purpose), invert never picks a whole group, protected files count as kept.
 TEST(SelectionRules, EachRuleKeepsOneFileInvertsAndCountsProtectedFilesAsKept) {
-  const auto groupOf = [](Tree& groups, std::vector<std::tuple<const char*, int, int>> files) {
-    DataNode* g = groups.group();
-    for (const auto& [path, size, time] : files) groups.file(g, path, size, time);
-  };
   Tree rules;
-  groupOf(rules, {{"/d/c", 10, 200}, {"/d/B", 30, 200}, {"/d/a", 30, 100}, {"/e/a", 20, 100}});
+  rules.group({{"/d/c", 10, 200}, {"/d/B", 30, 200}, {"/d/a", 30, 100}, {"/e/a", 20, 100}});
   EXPECT_EQ(chosen(rules.root(), SelectRule::kAllButNewest), (Names{"/d/a", "/d/c", "/e/a"}));
   EXPECT_EQ(chosen(rules.root(), SelectRule::kAllButOldest), (Names{"/d/B", "/d/c", "/e/a"}));
   EXPECT_EQ(chosen(rules.root(), SelectRule::kAllButLargest), (Names{"/d/B", "/d/c", "/e/a"}));
@@ -285,8 +286,8 @@ TEST(SelectionRules, EachRuleKeepsOneFileInvertsAndCountsProtectedFilesAsKept) {
   EXPECT_TRUE(chosen(rules.root(), SelectRule::kAllButInFolder, in).empty());
 
   Tree invert;
-  groupOf(invert, {{"/x/2", 1, 1}, {"/x/1", 1, 1}, {"/x/3", 1, 1}});
-  groupOf(invert, {{"/y/1", 1, 1}, {"/y/2", 1, 1}});
+  invert.group({{"/x/2", 1, 1}, {"/x/1", 1, 1}, {"/x/3", 1, 1}});
+  invert.group({{"/y/1", 1, 1}, {"/y/2", 1, 1}});
   const Names before{"/x/2", "/y/1", "/y/2"};
   SelectionContext context;
   context.wasSelected = [&](const DataNode* file) { return before.count(file->Name()) > 0; };
@@ -296,7 +297,7 @@ TEST(SelectionRules, EachRuleKeepsOneFileInvertsAndCountsProtectedFilesAsKept) {
   EXPECT_EQ(chosen(invert.root(), SelectRule::kInvert, context), (Names{"/x/2", "/x/3", "/y/2"}));
 
   Tree guarded;
-  groupOf(guarded, {{"/keep/old", 1, 1}, {"/work/new", 1, 9}, {"/work/mid", 1, 5}});
+  guarded.group({{"/keep/old", 1, 1}, {"/work/new", 1, 9}, {"/work/mid", 1, 5}});
   context = {};
   context.isProtected = [](const DataNode* f) { return PathInFolder(f->Name(), "/keep"); };
   EXPECT_EQ(chosen(guarded.root(), SelectRule::kAllButNewest, context), (Names{"/work/mid"}));
@@ -314,11 +315,7 @@ TEST(SelectionRules, AHardLinkOfAPickedFileIsNoKeptCopy) {
   const std::string c = tree.File("c/f", 5, 50);
   const std::string d = tree.File("d/f", 5, 50);
   Tree groups;
-  DataNode* g = groups.group();
-  groups.file(g, c, 5, 50);
-  groups.file(g, b, 5, 100);
-  groups.file(g, a, 5, 100);
-  groups.file(g, d, 5, 50);
+  DataNode* g = groups.group({{c, 5, 50}, {b, 5, 100}, {a, 5, 100}, {d, 5, 50}});
   HardLinks links;
   links.Build(groups.root(), [](const std::string& path, LinkIdentity* out) {
     FileIdentity identity;
@@ -380,9 +377,8 @@ TEST(SelectionRules, EveryGroupKeepsAnUnpickedCopyAndNoProtectedFileIsPicked) {
 TEST(SelectionRules, AllButTheNewestOfFiftyThousandGroupsIsQuick) {
   Tree groups;
   for (int n = 0; n < 50000; ++n) {
-    DataNode* g = groups.group();
-    groups.file(g, "/data/a/file" + std::to_string(n), 10, n);
-    groups.file(g, "/data/b/file" + std::to_string(n), 10, n + 1);
+    const std::string name = "/file" + std::to_string(n);
+    groups.group({{"/data/a" + name, 10, n}, {"/data/b" + name, 10, n + 1}});
   }
   const auto start = std::chrono::steady_clock::now();
   EXPECT_EQ(ChooseFiles(groups.root(), SelectRule::kAllButNewest, {}).size(), 50000u);
