@@ -3,7 +3,6 @@
 // in order), and whole searches (groups, statuses, scheduling, stop and restart).
 #include <gtest/gtest.h>
 
-#include <dirent.h>
 #include <fcntl.h>
 #include <sys/resource.h>
 #include <unistd.h>
@@ -11,6 +10,7 @@
 #include <algorithm>
 #include <atomic>
 #include <chrono>
+#include <iterator>
 #include <map>
 #include <memory>
 #include <mutex>
@@ -467,15 +467,11 @@ TEST(SearchRun, AChainFarDeeperThanPathsGoIsWalkedQuicklyWithFewOpenFolders) {
   expected.insert(testing::Sorted({path + "/bottom.dat", tree.Path("bottom.dat")}));
   ASSERT_GT(path.size(), 5u * 4096);
 
-  int openNow = 0;
-  if (DIR* fds = opendir("/proc/self/fd")) {
-    while (readdir(fds)) ++openNow;
-    closedir(fds);
-  }
+  const auto openNow = std::distance(fs::directory_iterator("/proc/self/fd"), {});
   rlimit saved{};
   ASSERT_EQ(getrlimit(RLIMIT_NOFILE, &saved), 0);
   rlimit low = saved;
-  low.rlim_cur = static_cast<rlim_t>(openNow + 96);
+  low.rlim_cur = static_cast<rlim_t>(openNow + 98);
   ASSERT_EQ(setrlimit(RLIMIT_NOFILE, &low), 0);
   const auto start = std::chrono::steady_clock::now();
   SearchRun run(FastOptions());
