@@ -16,8 +16,7 @@ TEST(DataTreeThreads, ConcurrentCreationUnderOneParent) {
   constexpr int kPerThread = 20000;
   auto add = [root](char tag) {
     for (int i = 0; i < kPerThread; ++i) {
-      std::string name = std::string(1, tag) + std::to_string(i);
-      // Alternate first and last so both ends of the child list are contended.
+      const std::string name = std::string(1, tag) + std::to_string(i);  // both ends contended
       ASSERT_NE(CreateNode(root, name.c_str(), i % 2 ? ATTACH_LAST_CHILD : ATTACH_FIRST_CHILD),
                 nullptr);
     }

@@ -1,5 +1,5 @@
-// The grouping of real scans and merges agrees with a plain reference implementation on
-// thousands of random file sets, for every combination of the criteria.
+// Real scans and merges group as a plain reference does, on thousands of random file sets
+// and every combination of the criteria.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -18,13 +18,7 @@
 namespace tf {
 namespace {
 
-using testing::CanonicalGroups;
-using testing::FakeLocalTime;
-using testing::Group;
-using testing::MakeSettings;
-
-constexpr int64_t kSecond = 10000000;
-
+using namespace testing;
 struct File {
   std::string folder;  // ends in '/'
   std::string name;
@@ -32,10 +26,8 @@ struct File {
   int64_t time;
 };
 
-// ---- The reference: characters as a list, rules read off the list. ----
-
-// Decodes a sequence by its lead byte and keeps it only when the value it encodes needs
-// exactly that many bytes and is a Unicode scalar value.
+// The reference: characters as a list, rules read off the list. A sequence is one
+// character only when it needs exactly its bytes and encodes a Unicode scalar value.
 std::vector<std::string> charactersOf(const std::string& text) {
   std::vector<std::string> chars;
   size_t i = 0;
@@ -66,7 +58,6 @@ std::string joined(const std::vector<std::string>& chars, size_t from, size_t to
   return text;
 }
 
-// Index of the dot that starts the extension, or -1.
 long extensionDot(const std::vector<std::string>& chars) {
   if (chars.size() < 3) return -1;
   for (long i = static_cast<long>(chars.size()) - 1; i > 0; --i)
@@ -109,8 +100,7 @@ std::set<Group> referenceGroups(const std::vector<File>& files, int rule, int n,
   return groups;
 }
 
-// ---- Random file sets with many collisions. ----
-
+// Random file sets with many collisions.
 const std::vector<std::string> kPieces = {
     "a",       "b",    "A",    "x", ".", ".",  "\xc3\xa9",     "\xe6\x97\xa5", "\xf0\x9f\x98\x80",
     "\xff",    "\xc3", "\x80", "1", " ", "\n", "\xe0\x80\x80", "\xed\xa0\x80", "\xf4\x90\x80\x80",
@@ -122,7 +112,6 @@ std::string randomName(std::mt19937& random) {
   std::string name;
   const int count = length(random);
   for (int i = 0; i < count; ++i) name += kPieces[piece(random)];
-  // A leading dot, a trailing dot, two cases of one extension, or none.
   const char* const forms[] = {".", "", "", "", "", ""};
   const char* const endings[] = {"", ".", ".txt", ".TXT", "", ""};
   const int form = static_cast<int>(random() % 6);
@@ -131,7 +120,6 @@ std::string randomName(std::mt19937& random) {
 
 std::vector<File> randomFiles(uint32_t seed) {
   std::mt19937 random(seed);
-  // A small pool of names and of stems with several endings, so that keys collide.
   std::vector<std::string> pool;
   for (int i = 0; i < 12; ++i) pool.push_back(randomName(random));
   for (int i = 0; i < 6; ++i) {
@@ -144,7 +132,7 @@ std::vector<File> randomFiles(uint32_t seed) {
   const int count = 5 + static_cast<int>(random() % 60);
   for (int i = 0; i < count; ++i) {
     File f;
-    // Folders one and two deep, so that the scans hold their parts in different orders.
+    // One and two deep, so scans hold their folder parts in different orders.
     f.folder = "/d" + std::to_string(random() % 3) + "/";
     if (random() % 2) f.folder += "e" + std::to_string(random() % 2) + "/";
     f.name = pool[random() % pool.size()];
@@ -156,10 +144,8 @@ std::vector<File> randomFiles(uint32_t seed) {
   return files;
 }
 
-// ---- The implementation under test: the files spread over 1 to 3 scans. ----
-
-// Files a scan's share one by one, or (odd seeds) as a walk does: the neighbours of one
-// folder in batches of random length, whose keys are looked up ahead of filing.
+// Files a scan's share one by one, or (odd seeds) as a walk does: one folder's files in
+// batches of random length, whose keys are looked up ahead of filing.
 void fileShare(DuplicateIndex& index, const std::vector<const File*>& share, uint32_t seed) {
   if (seed % 2 == 0) {
     for (const File* f : share) index.AddFile(f->folder, f->name, f->size, f->time);
@@ -188,7 +174,6 @@ std::set<Group> indexedGroups(const std::vector<File>& files, DataNode* settings
     index->Configure(settings);
     std::vector<const File*> share;
     for (size_t i = s; i < files.size(); i += scans) share.push_back(&files[i]);
-    // A walk hands over a folder's files together.
     if (seed % 2 == 1)
       std::stable_sort(share.begin(), share.end(),
                        [](const File* a, const File* b) { return a->folder < b->folder; });
@@ -197,7 +182,6 @@ std::set<Group> indexedGroups(const std::vector<File>& files, DataNode* settings
   }
   run.Finalise(settings, FakeLocalTime);
   *fileCount = run.FileCount();
-  // Every group carries its totals.
   for (const DataNode* g = run.Root() ? run.Root()->FirstChild() : nullptr; g; g = g->Next()) {
     int64_t count = 0, total = 0;
     for (const DataNode* f = g->FirstChild(); f; f = f->Next()) ++count, total += f->val;
@@ -209,8 +193,8 @@ std::set<Group> indexedGroups(const std::vector<File>& files, DataNode* settings
 }
 
 TEST(GroupingAgreesWithReference, OnRandomFileSetsForEveryCriterion) {
-  // Stored "name" and "symbols", and the rule and N they stand for: unknown names let
-  // extensions differ, first N with N out of range compares whole names.
+  // Stored "name" and "symbols" and the rule and N they mean: an unknown name lets
+  // extensions differ, N out of range compares whole names.
   struct StoredRule {
     int name, symbols, rule, n;
   };

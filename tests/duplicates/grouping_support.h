@@ -1,4 +1,4 @@
-// Helpers of the grouping tests: criteria nodes, a fixed local clock and result dumps.
+// Helpers of the grouping tests: criteria nodes, a fixed local clock and result groups.
 #pragma once
 
 #include <algorithm>
@@ -12,6 +12,8 @@
 
 namespace tf::testing {
 
+constexpr int64_t kSecond = 10000000;  // one second in file time
+
 // A "settings" node with the four criteria; delete with DeleteNode.
 inline DataNode* MakeSettings(int name, int symbols, int time, int size) {
   DataNode* settings = CreateNode(nullptr, "settings", ATTACH_ROOT);
@@ -24,7 +26,7 @@ inline DataNode* MakeSettings(int name, int symbols, int time, int size) {
 
 // A zone-free "local" time: every whole second maps to a distinct stamp.
 inline bool FakeLocalTime(int64_t fileTime, LocalStamp* out) {
-  const int64_t seconds = fileTime / 10000000;
+  const int64_t seconds = fileTime / kSecond;
   const int64_t days = seconds / 86400;
   out->year = static_cast<int>(1601 + days / 372);
   out->month = static_cast<int>(days / 31 % 12 + 1);
@@ -37,7 +39,6 @@ inline bool FakeLocalTime(int64_t fileTime, LocalStamp* out) {
 
 using Group = std::vector<std::string>;  // sorted paths
 
-// The paths of each group in tree order.
 inline std::vector<Group> GroupsInOrder(const DataNode* root) {
   std::vector<Group> groups;
   for (const DataNode* g = root ? root->FirstChild() : nullptr; g; g = g->Next()) {
@@ -48,7 +49,6 @@ inline std::vector<Group> GroupsInOrder(const DataNode* root) {
   return groups;
 }
 
-// The groups of a result tree as sorted sets of paths.
 inline std::set<Group> CanonicalGroups(const DataNode* root) {
   std::set<Group> groups;
   for (Group& paths : GroupsInOrder(root)) {

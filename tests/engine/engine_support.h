@@ -1,5 +1,4 @@
-// Helpers of the scan engine tests: temporary folder trees with files of chosen sizes
-// and times, descriptors over them, and a run driven to its end.
+// Helpers of the scan engine tests: descriptors over temporary trees, runs driven to the end.
 #pragma once
 
 #include <algorithm>
@@ -26,8 +25,7 @@ namespace tf::testing {
 
 namespace fs = std::filesystem;
 
-// A descriptor with the given include and exclude folders and criteria; filters are
-// absent (every file taken) unless added by the caller.
+// A descriptor over the folders with the criteria and no filters (every file taken).
 inline DataNode* MakeDescriptor(const std::vector<std::string>& include,
                                 const std::vector<std::string>& exclude, int name = 0, int time = 0,
                                 int size = 0) {
@@ -48,7 +46,7 @@ inline SearchRun::Options FastOptions() {
   return options;
 }
 
-// Ticks until the run is finished (or a minute has passed); false on the timeout.
+// False when the run has not finished within a minute.
 inline bool RunToEnd(SearchRun& run) {
   const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
   while (run.state() != SearchRun::kFinished) {
@@ -66,7 +64,6 @@ inline bool RunWhole(SearchRun& run, DataNode* descriptor) {
   return prepared && run.Start() && RunToEnd(run);
 }
 
-// Polls `done` every millisecond for up to `ms` milliseconds; its last answer.
 template <typename Done>
 bool WaitUntil(Done done, int ms = 6000) {
   for (int i = 0; i < ms && !done(); ++i) std::this_thread::sleep_for(std::chrono::milliseconds(1));
@@ -85,7 +82,6 @@ inline void MakeBusyTree(const TempTree& tree, int folders, int files) {
       tree.File("d" + std::to_string(d) + "/f" + std::to_string((d / 2) * files + f));
 }
 
-// The parameters of one folder walk over `root` with the descriptor's filters and criteria.
 inline ScanParams ScanParamsOf(DataNode* descriptor, const std::string& root) {
   ScanParams params;
   params.root = root;

@@ -1,38 +1,342 @@
-// Whole searches over prepared folder trees: the groups found, the status texts, the
-// scheduling of scans, and stopping or restarting a search while it runs.
+// The scan engine on real folder trees: listing one folder, one folder walk on its worker
+// (stopped, paused, read ahead by several threads, which must find what one thread finds,
+// in order), and whole searches (groups, statuses, scheduling, stop and restart).
 #include <gtest/gtest.h>
 
-#include <dirent.h>
 #include <fcntl.h>
 #include <sys/resource.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
+#include <iterator>
 #include <map>
 #include <memory>
 #include <mutex>
+#include <random>
 #include <string>
 #include <thread>
+#include <tuple>
+#include <vector>
 
+#include "duplicates/duplicate_index.h"
 #include "engine_support.h"
+#include "platform/folder_lister.h"
 #include "scan/filter_nodes.h"
 #include "search/folder_enumerator.h"
+#include "search/folder_scan.h"
 #include "search/search_run.h"
+#include "tests/support/timed.h"
 
 namespace tf {
 namespace {
 
-using testing::CanonicalGroups;
-using testing::FastOptions;
-using testing::Group;
-using testing::MakeDescriptor;
-using testing::RunToEnd;
-using testing::TempTree;
+using namespace testing;
 
-// Groups across folders and scans. The window reads which grouped files are names of one
-// file: a file the walk saw with one name is not asked again, a linked file's names are found.
+// Refuses "refused.txt"; deletes "gone.txt" when asked about it, as another program might
+// between listing and stat.
+struct RecordingFilter : EntryFilter {
+  int asked = 0;
+  std::map<std::string, EntryDetails> details;
+  std::string folder;
+
+  bool AcceptName(std::string_view name) override {
+    ++asked;
+    if (name == "gone.txt") fs::remove(folder + "/gone.txt");
+    return name != "refused.txt";
+  }
+  bool AcceptDetails(std::string_view name, const EntryDetails& d) override {
+    details[std::string(name)] = d;
+    return true;
+  }
+};
+
+std::map<std::string, int64_t> filesOf(const FolderListing& listing) {
+  std::map<std::string, int64_t> files;
+  for (const auto& f : listing.files()) files[std::string(listing.NameOf(f))] = f.size;
+  return files;
+}
+
+std::vector<std::string> foldersOf(const FolderListing& listing) {
+  std::vector<std::string> folders;
+  for (const auto& f : listing.folders()) folders.emplace_back(listing.NameOf(f));
+  std::sort(folders.begin(), folders.end());
+  return folders;
+}
+
+// Regular files and folders are taken, links of every kind are not; the filters are asked
+// about files only; a refused name costs no stat, and a file gone by then is left out.
+TEST(FolderEnumerator, TakesRegularFilesAndFoldersOnly) {
+  TempTree tree;
+  const std::string odd = "a b\n<c>\"d'\xff\xfe.txt";
+  tree.File(odd, 7);
+  tree.File("big.iso", int64_t{5} << 30);  // sparse, 5 GB
+  tree.File("sub/inner.txt");
+  tree.File("refused.txt");
+  tree.File("gone.txt");
+  tree.Folder("empty");
+  fs::create_symlink(tree.root(), tree.Path("loop"));               // a link to a folder
+  fs::create_symlink(tree.Path("big.iso"), tree.Path("link.iso"));  // a link to a file
+  fs::create_symlink(tree.Path("nowhere"), tree.Path("dangling"));
+
+  FolderEnumerator enumerator;
+  RecordingFilter filter;
+  filter.folder = tree.root();
+  enumerator.SetFilters(&filter);
+  FolderListing listing;
+  ASSERT_TRUE(enumerator.List(tree.root(), &listing));
+  EXPECT_EQ(filesOf(listing),
+            (std::map<std::string, int64_t>{{odd, 7}, {"big.iso", int64_t{5} << 30}}));
+  EXPECT_EQ(foldersOf(listing), (std::vector<std::string>{"empty", "sub"}));
+  EXPECT_EQ(filter.asked, 4);
+  EXPECT_EQ(filter.details.size(), 2u);  // neither the refused nor the vanished file
+  EXPECT_GT(filter.details["big.iso"].modified, 116444736000000000LL);  // after 1970
+
+  // A folder that cannot be listed is empty; without filters every file is taken.
+  EXPECT_TRUE(enumerator.List(tree.Path("missing"), &listing));
+  EXPECT_TRUE(listing.files().empty());
+  EXPECT_TRUE(enumerator.List(tree.Path("big.iso"), &listing));
+  EXPECT_TRUE(listing.files().empty());
+  EXPECT_FALSE(enumerator.List(tree.root(), nullptr));
+  FolderEnumerator unfiltered;
+  EXPECT_TRUE(unfiltered.List(tree.root(), &listing));
+  EXPECT_EQ(listing.files().size(), 3u);
+}
+
+TEST(FolderEnumerator, NeverEntersAPseudoFileSystemMountedBelowAWalkedFolder) {
+  FolderEnumerator enumerator;
+  FolderHandle root;
+  ASSERT_TRUE(enumerator.OpenRoot("/", &root));
+  FolderListing listing;
+  ASSERT_TRUE(enumerator.List(root, "/", &listing));
+  const std::vector<std::string> listed = foldersOf(listing);
+  for (const std::string name : {"proc", "sys"}) {
+    // Neither offered nor opened when asked for directly (mounted after the walk began).
+    EXPECT_EQ(std::count(listed.begin(), listed.end(), name), 0) << name;
+    FolderHandle child;
+    const int entered = enumerator.Enter(root, name, "/" + name, &child);
+    EXPECT_NE(entered, 1) << name;  // -1, or 0 where the folder is not there at all
+    FolderLister::CloseHandle(&child);
+  }
+  FolderHandle tmp;
+  EXPECT_EQ(enumerator.Enter(root, "tmp", "/tmp", &tmp), 1);
+  FolderLister::CloseHandle(&tmp);
+  FolderLister::CloseHandle(&root);
+}
+
+// A stop before the start ends the worker at once; a finished scan hands its index over once.
+TEST(FolderScan, StopBeforeStartAndAfterTheEnd) {
+  TempTree tree;
+  tree.File("a/x");
+  DataNode* descriptor = MakeDescriptor({tree.root()}, {}, 0, 1, 1);
+  const ScanParams params = testing::ScanParamsOf(descriptor, tree.root());
+  FolderScan never;
+  never.Stop();  // not configured: nothing happens
+  ASSERT_TRUE(never.Configure(params));
+  EXPECT_FALSE(never.Configure(params));
+  never.Stop();
+  EXPECT_TRUE(never.StartThread(1, nullptr));
+  never.Join();
+  EXPECT_EQ(never.state(), FolderScan::kStopped);
+  EXPECT_EQ(never.foldersEntered(), 0);
+
+  FolderScan finished;
+  ASSERT_TRUE(finished.Configure(params));
+  int priorityAsked = -1;
+  ASSERT_TRUE(finished.StartThread(0, [&](int p) { priorityAsked = p; }));
+  EXPECT_FALSE(finished.StartThread(0, nullptr));
+  testing::WaitUntil([&] { return finished.state() == FolderScan::kCompleted; });
+  finished.Join();
+  EXPECT_EQ(priorityAsked, 0);
+  finished.Stop();
+  ASSERT_NE(finished.IndexOf(), nullptr);
+  EXPECT_EQ(finished.IndexOf()->KeyCount(), 1u);
+  finished.Accept();
+  EXPECT_EQ(finished.IndexOf(), nullptr);
+  DeleteNode(descriptor);
+}
+
+struct Walked {
+  std::vector<Group> ordered;  // in the order the result holds them
+  std::set<Group> groups;
+  std::vector<long> foldersEntered;
+};
+
+Walked walk(const DataNode* descriptor, bool oneThread) {
+  SearchRun::Options options = FastOptions();
+  options.oneThreadPerDisk = oneThread;
+  options.spinningDisk = [](const std::string&) { return false; };
+  SearchRun run(options);
+  Walked walked;
+  EXPECT_TRUE(run.Prepare(descriptor) && run.Start() && RunToEnd(run));
+  walked.ordered = testing::GroupsInOrder(run.ResultRoot());
+  walked.groups = CanonicalGroups(run.ResultRoot());
+  for (const auto& scan : run.Scans()) walked.foldersEntered.push_back(scan->foldersEntered());
+  return walked;
+}
+
+// Folders up to five deep whose files share few names, sizes and times: many groups.
+struct RandomTree {
+  TempTree tree;
+  std::vector<std::string> folders;                          // relative, "" the root
+  std::vector<std::tuple<std::string, int64_t, int>> files;  // relative path, size, time
+
+  explicit RandomTree(uint32_t seed) {
+    std::mt19937 random(seed);
+    folders.push_back("");
+    for (int i = 0; i < 60; ++i) {
+      const std::string& parent = folders[random() % folders.size()];
+      if (std::count(parent.begin(), parent.end(), '/') >= 5) continue;
+      const std::string folder = parent + "d" + std::to_string(i) + "/";
+      tree.Folder(folder);
+      folders.push_back(folder);
+    }
+    const char* names[] = {"a.txt",   "b.txt",      "A.txt",         "c",
+                           ".hidden", "report.doc", "x y\n\xff\"<q>"};
+    for (int i = 0; i < 400; ++i) {
+      const std::string path = folders[random() % folders.size()] + names[random() % 7];
+      if (fs::exists(tree.Path(path))) continue;
+      const int64_t size = static_cast<int64_t>(random() % 3);
+      const int time = static_cast<int>(random() % 2) * 86400;
+      tree.File(path, size, time);
+      files.emplace_back(path, size, time);
+    }
+    // Links are neither followed nor grouped.
+    tree.Folder("links");
+    fs::create_symlink(tree.root(), tree.Path("links/up"));
+    const std::string target = std::get<0>(files.front());
+    fs::create_symlink(tree.Path(target),
+                       tree.Path("links/" + target.substr(target.rfind('/') + 1)));
+  }
+
+  std::set<Group> reference(const std::vector<std::string>& excluded, bool docOnly) const {
+    std::map<std::tuple<std::string, int64_t, int>, Group> byKey;
+    for (const auto& [path, size, time] : files) {
+      bool skip = false;
+      for (const std::string& folder : excluded) skip = skip || path.rfind(folder, 0) == 0;
+      const std::string name = path.substr(path.rfind('/') + 1);
+      if (skip || (docOnly && name != "report.doc")) continue;
+      byKey[{name, size, time}].push_back(tree.Path(path));
+    }
+    std::set<Group> groups;
+    for (auto& [key, paths] : byKey) {
+      if (paths.size() < 2) continue;
+      std::sort(paths.begin(), paths.end());
+      groups.insert(paths);
+    }
+    return groups;
+  }
+};
+
+TEST(ReadAhead, BothWalksAgreeWithTheReferenceAndWithEachOther) {
+  for (uint32_t seed = 1; seed <= 12; ++seed) {
+    RandomTree random(seed);
+    std::vector<std::string> excluded;
+    if (seed % 3 == 0 && random.folders.size() > 6) {
+      excluded = {random.folders[3], random.folders[6]};
+      std::sort(excluded.begin(), excluded.end());
+      if (excluded[1].rfind(excluded[0], 0) == 0) excluded.pop_back();
+    }
+    std::vector<std::string> excludePaths = {"/else"};  // an exclusion never met does no harm
+    for (const std::string& folder : excluded) excludePaths.push_back(random.tree.Path(folder));
+    std::vector<std::string> include = {random.tree.root()};
+    if (seed % 4 == 1 && random.folders.size() > 2 && !random.folders[1].empty()) {
+      include = {random.tree.Path(random.folders[1]), random.tree.root()};
+    }
+    DataNode* descriptor = MakeDescriptor(include, excludePaths, 0, 0, 0);
+    const bool docOnly = seed % 5 == 2;
+    if (docOnly) {
+      DataNode* nameFilter = CreateNameFilterNode(FindChild(descriptor, "filters"));
+      SetNameInclude(nameFilter, "*.DOC");  // names match in any case
+      SetFilterEnabled(nameFilter, 1);
+    }
+    const Walked one = walk(descriptor, true);
+    const Walked several = walk(descriptor, false);
+    DeleteNode(descriptor);
+    EXPECT_EQ(one.groups, random.reference(excluded, docOnly)) << "seed " << seed;
+    EXPECT_EQ(several.ordered, one.ordered) << "seed " << seed;
+    EXPECT_EQ(several.foldersEntered, one.foldersEntered) << "seed " << seed;
+  }
+}
+
+TEST(ReadAhead, APausedWalkResumesToTheWholeResultAndAStopIsQuick) {
+  TempTree tree;
+  testing::MakeBusyTree(tree, 400, 10);  // the walk is still busy when paused and stopped
+  DataNode* descriptor = MakeDescriptor({tree.root()}, {});
+  const Walked alone = walk(descriptor, true);
+
+  SearchRun::Options options = FastOptions();
+  options.spinningDisk = [](const std::string&) { return false; };
+  {
+    SearchRun run(options);
+    ASSERT_TRUE(run.Prepare(descriptor) && run.Start());
+    FolderScan* scan = run.Scans()[0].get();
+    testing::WaitUntil([&] { return scan->foldersEntered() >= 5; }, 2000);
+    if (scan->TEST_RequestPause()) {
+      EXPECT_TRUE(testing::WaitUntil([&] { return scan->state() == FolderScan::kPaused; }, 2000));
+      const long entered = scan->foldersEntered();
+      std::this_thread::sleep_for(std::chrono::milliseconds(150));
+      EXPECT_EQ(scan->foldersEntered(), entered);  // the listers read ahead, the walk waits
+      EXPECT_TRUE(scan->Resume());
+    }
+    ASSERT_TRUE(RunToEnd(run));
+    EXPECT_EQ(testing::GroupsInOrder(run.ResultRoot()), alone.ordered);
+  }
+  {
+    SearchRun run(options);
+    ASSERT_TRUE(run.Prepare(descriptor) && run.Start());
+    FolderScan* scan = run.Scans()[0].get();
+    testing::WaitUntil([&] { return scan->foldersEntered() >= 5; }, 2000);
+    const auto asked = std::chrono::steady_clock::now();
+    scan->Stop();
+    const auto took = std::chrono::steady_clock::now() - asked;
+    EXPECT_TRUE(scan->state() == FolderScan::kStopped || scan->state() == FolderScan::kCompleted);
+    // The sanitizers slow the lister several times over; the answer must still come.
+    EXPECT_LT(took, std::chrono::milliseconds(testing::kTimed ? 200 : 1000));
+  }
+  DeleteNode(descriptor);
+}
+
+// A folder replaced after it was read ahead, before the walk enters it, is read again.
+TEST(ReadAhead, AFolderReplacedAfterItWasReadAheadIsReadAgain) {
+  TempTree tree;
+  for (const char* side : {"a", "b"}) {
+    for (int i = 0; i < 600; ++i) tree.File(std::string("top/") + side + "/f" + std::to_string(i));
+    tree.File(std::string("top/") + side + "/" + side + "-old");
+  }
+  DataNode* descriptor = MakeDescriptor({tree.root()}, {});
+  ScanParams params = testing::ScanParamsOf(descriptor, tree.root());
+  params.readAhead = true;
+  FolderScan scan;
+  ASSERT_TRUE(scan.Configure(params));
+  {
+    // The walk stops in the first side it enters while the other is read ahead.
+    std::lock_guard<std::mutex> hold(IndexLock());
+    ASSERT_TRUE(scan.StartThread(1, nullptr));
+    testing::WaitUntil([&] { return scan.foldersEntered() >= 2; }, 3000);
+    ASSERT_EQ(scan.foldersEntered(), 2);  // "top" and the first side
+    ASSERT_TRUE(scan.TEST_RequestPause());
+  }
+  ASSERT_TRUE(testing::WaitUntil([&] { return scan.state() == FolderScan::kPaused; }, 3000));
+  std::this_thread::sleep_for(std::chrono::milliseconds(200));
+  for (const std::string side : {"a", "b"}) {
+    fs::rename(tree.Path("top/" + side), tree.Path("gone-" + side));
+    tree.File("top/" + side + "/" + side + "-new");
+  }
+  ASSERT_TRUE(scan.Resume());
+  ASSERT_TRUE(testing::WaitUntil([&] { return scan.state() == FolderScan::kCompleted; }, 5000));
+  const auto keys = scan.IndexOf()->Keys();
+  const std::set<std::string> names(keys.begin(), keys.end());
+  const bool aFirst = names.count("a-old") > 0;
+  EXPECT_EQ(names.count(aFirst ? "b-new" : "a-new"), 1u);
+  EXPECT_EQ(names.count(aFirst ? "b-old" : "a-old"), 0u);
+  EXPECT_EQ(names.count(aFirst ? "a-new" : "b-new"), 0u);
+  EXPECT_EQ(scan.foldersEntered(), 3);
+  DeleteNode(descriptor);
+}
+
+// Groups across folders and scans; a file seen with one name is not asked about its links.
 TEST(SearchRun, GroupsFilesAcrossFoldersAndScans) {
   TempTree one;
   TempTree two;
@@ -50,7 +354,7 @@ TEST(SearchRun, GroupsFilesAcrossFoldersAndScans) {
   options.onStatus = [&](const std::string& text) { statuses.push_back(text); };
   options.readHardLinks = true;
   SearchRun run(options);
-  // The run works on its own copy of the descriptor; a folder that went is passed over.
+  // A folder that went is passed over.
   ASSERT_TRUE(
       testing::RunWhole(run, MakeDescriptor({one.root(), two.root() + "/", one.Path("gone")}, {})));
   EXPECT_EQ(CanonicalGroups(run.ResultRoot()),
@@ -61,21 +365,20 @@ TEST(SearchRun, GroupsFilesAcrossFoldersAndScans) {
   std::map<std::string, const DataNode*> byPath;
   for (const DataNode* g = run.ResultRoot()->FirstChild(); g; g = g->Next())
     for (const DataNode* f = g->FirstChild(); f; f = f->Next()) byPath[FullName(f)] = f;
-  ASSERT_EQ(byPath.size(), 5u);
   const DataNode* single = byPath[one.Path("x.txt")];
-  EXPECT_NE(run.Links().SetOf(byPath[one.Path("b/x.txt")]), 0u);
-  EXPECT_EQ(run.Links().SetOf(byPath[one.Path("b/x.txt")]),
-            run.Links().SetOf(byPath[one.Path("e/x.txt")]));
+  const DataNode* linked = byPath[one.Path("e/x.txt")];
+  EXPECT_NE(run.Links().SetOf(linked), 0u);
+  EXPECT_EQ(run.Links().SetOf(byPath[one.Path("b/x.txt")]), run.Links().SetOf(linked));
   EXPECT_EQ(run.Links().SetOf(single), 0u);
   EXPECT_EQ(single->group, kFileWithOneName);
-  EXPECT_NE(byPath[one.Path("e/x.txt")]->group, kFileWithOneName);
+  EXPECT_NE(linked->group, kFileWithOneName);
   std::string status;
   EXPECT_TRUE(run.StatusOf(one.root(), &status));
   EXPECT_FALSE(run.StatusOf(one.Path("b"), &status));
   EXPECT_TRUE(run.TakeResultChanged());
   EXPECT_FALSE(run.Start());  // a finished run is not started again
 
-  // Handling the finish frees the map but keeps the groups, which files can leave.
+  // Handling the finish keeps the groups, which files can leave.
   run.Cancel();
   EXPECT_EQ(run.state(), SearchRun::kCancelled);
   DataNode* group = run.ResultRoot()->FirstChild();
@@ -84,24 +387,19 @@ TEST(SearchRun, GroupsFilesAcrossFoldersAndScans) {
   for (int64_t left = files; left > 1; --left)
     EXPECT_EQ(run.RemoveFile(group->FirstChild(), true), left == 2 ? 2 : 1);
   EXPECT_EQ(run.FileCount(), 5 - files);
-  for (int i = 0; i < 3; ++i) run.Tick();  // nothing more happens
-  EXPECT_EQ(run.state(), SearchRun::kCancelled);
 }
 
-// A folder reached a second time is walked once, whichever scan reaches it first and
-// whether or not the scans run at the same time: given twice, inside another folder
-// given, or through a symbolic link given beside the folder, in front of it or inside
-// another one. Otherwise its files would be grouped with themselves.
+// A folder reached twice (given twice, inside another given folder, or through a link) is
+// walked once, whichever scan comes first, or its files would be grouped with themselves.
 TEST(SearchRun, AFolderReachedTwiceIsWalkedOnce) {
   TempTree tree;
   tree.File("a/x/one.txt");
   tree.File("a/x/deep/two.txt");
   tree.File("other/one.txt");
-  namespace fs = std::filesystem;
   fs::create_symlink(tree.Path("a/x"), tree.Path("a/link-to-x"));
   fs::create_symlink(tree.Path("a/x"), tree.Path("outside"));
   fs::create_symlink(tree.Path("a"), tree.Path("also-a"));
-  // The folders to search, and where the walk that comes first finds a/x/one.txt.
+  // The folders to search, and where the first walk finds a/x/one.txt.
   const std::vector<std::pair<std::vector<std::string>, std::string>> cases = {
       {{tree.Path("a/x/"), tree.Path("a"), tree.Path("a/x")}, "a/x"},
       {{tree.Path("a/x"), tree.Path("a/link-to-x")}, "a/x"},
@@ -117,14 +415,13 @@ TEST(SearchRun, AFolderReachedTwiceIsWalkedOnce) {
     for (auto [include, first] : cases) {
       include.push_back(tree.Path("other"));
       SearchRun::Options options = FastOptions();
-      // Each root its own file system: the scans run side by side.
+      // Together: each root its own file system, so the scans run side by side.
       if (together) options.driveOf = [](const std::string& path) { return path; };
       SearchRun run(options);
       ASSERT_TRUE(testing::RunWhole(run, MakeDescriptor(include, {})));
       const std::set<Group> groups = CanonicalGroups(run.ResultRoot());
       ASSERT_EQ(groups.size(), 1u) << first << " " << together;
-      const Group& group = *groups.begin();
-      // Never one file twice: the other file and one name of a/x/one.txt.
+      const Group& group = *groups.begin();  // the other file and one name of a/x/one.txt
       ASSERT_EQ(group.size(), 2u);
       ASSERT_EQ(std::count(group.begin(), group.end(), other), 1);
       const std::string found = group[0] == other ? group[1] : group[0];
@@ -137,9 +434,8 @@ TEST(SearchRun, AFolderReachedTwiceIsWalkedOnce) {
   }
 }
 
-// A chain of folders deeper than any path the system takes is walked in time that grows
-// with its depth, through a bounded number of open folders, and finds the files at every
-// depth, also in folders beside the chain that are entered on the way back up.
+// A chain deeper than any path is walked in linear time with few open folders, finding
+// files at every depth, also beside the chain on the way back up.
 TEST(SearchRun, AChainFarDeeperThanPathsGoIsWalkedQuicklyWithFewOpenFolders) {
   TempTree tree;
   constexpr int kDepth = 3600;
@@ -147,9 +443,8 @@ TEST(SearchRun, AChainFarDeeperThanPathsGoIsWalkedQuicklyWithFewOpenFolders) {
   tree.File("l" + std::to_string(kDepth) + "/bottom.dat", 7);
   std::set<Group> expected;
   std::string path = tree.Path("chain");
-  // Made as shallow folders "l<depth>", then each moved into the one above as "level".
-  // Now and then two folders beside the level, listed before or after it as the file
-  // system likes: one of them is entered after the walk came back up from below.
+  // Shallow folders "l<depth>", each then moved into the one above as "level"; now and
+  // then two side folders, one of which is entered after the walk comes back up.
   for (int depth = 0; depth <= kDepth; path += "/level", ++depth) {
     tree.Folder("l" + std::to_string(depth));
     if (depth % 400 != 7) continue;
@@ -172,15 +467,11 @@ TEST(SearchRun, AChainFarDeeperThanPathsGoIsWalkedQuicklyWithFewOpenFolders) {
   expected.insert(testing::Sorted({path + "/bottom.dat", tree.Path("bottom.dat")}));
   ASSERT_GT(path.size(), 5u * 4096);
 
-  int openNow = 0;
-  if (DIR* fds = opendir("/proc/self/fd")) {
-    while (readdir(fds)) ++openNow;
-    closedir(fds);
-  }
+  const auto openNow = std::distance(fs::directory_iterator("/proc/self/fd"), {});
   rlimit saved{};
   ASSERT_EQ(getrlimit(RLIMIT_NOFILE, &saved), 0);
   rlimit low = saved;
-  low.rlim_cur = static_cast<rlim_t>(openNow + 96);
+  low.rlim_cur = static_cast<rlim_t>(openNow + 98);
   ASSERT_EQ(setrlimit(RLIMIT_NOFILE, &low), 0);
   const auto start = std::chrono::steady_clock::now();
   SearchRun run(FastOptions());
@@ -190,11 +481,10 @@ TEST(SearchRun, AChainFarDeeperThanPathsGoIsWalkedQuicklyWithFewOpenFolders) {
   setrlimit(RLIMIT_NOFILE, &saved);
   ASSERT_TRUE(finished);
   EXPECT_EQ(CanonicalGroups(run.ResultRoot()), expected);
-  // "chain", its levels and the folders beside them.
   EXPECT_EQ(run.Scans()[0]->foldersEntered(), 1 + kDepth + static_cast<long>(expected.size() - 1));
   EXPECT_LT(seconds, 20.0);  // each folder opened again from the root: minutes
 
-  // Cut into shallow folders, each level moved up beside the chain, for the tree to remove.
+  // Cut into shallow folders for the tree to remove.
   int fd = openat(top, "chain", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
   for (int depth = 0; renameat(fd, "level", top, ("cut" + std::to_string(depth)).c_str()) == 0;
        ++depth) {
@@ -203,22 +493,6 @@ TEST(SearchRun, AChainFarDeeperThanPathsGoIsWalkedQuicklyWithFewOpenFolders) {
   }
   close(fd);
   close(top);
-}
-
-TEST(SearchRun, FoldersOnTwoFileSystems) {
-  struct stat shm {};
-  struct stat tmp {};
-  if (stat("/dev/shm", &shm) != 0 || stat("/tmp", &tmp) != 0 || shm.st_dev == tmp.st_dev)
-    GTEST_SKIP() << "/tmp and /dev/shm are not two file systems here";
-  TempTree onTmp;
-  TempTree onShm("/dev/shm");
-  onTmp.File("p/same.txt");
-  onShm.File("q/same.txt");
-  onShm.File("alone.txt");
-  SearchRun run(FastOptions());
-  ASSERT_TRUE(testing::RunWhole(run, MakeDescriptor({onTmp.root(), onShm.root()}, {}, 0, 1, 1)));
-  EXPECT_EQ(CanonicalGroups(run.ResultRoot()),
-            (std::set<Group>{{onShm.Path("q/same.txt"), onTmp.Path("p/same.txt")}}));
 }
 
 TEST(SearchRun, VanishingFilesAndFoldersDoNotDisturbTheWalk) {
@@ -239,14 +513,12 @@ TEST(SearchRun, VanishingFilesAndFoldersDoNotDisturbTheWalk) {
   done = true;
   remover.join();
   ASSERT_TRUE(finished);
-  // Every group is a pair of files from two sibling folders that were present.
   for (const Group& group : CanonicalGroups(run.ResultRoot())) EXPECT_EQ(group.size(), 2u);
   EXPECT_LE(run.FileCount(), 2000);
   DeleteNode(descriptor);
 }
 
-// Stop asks every scan before it waits for any: a paused one, a running one and one that
-// waits for its drive all end stopped, and the stopped search does not finish.
+// Stop asks every scan before it waits for any: paused, running and waiting ones all stop.
 TEST(SearchRun, StopAllEndsPausedRunningAndWaitingScans) {
   TempTree tree;
   std::vector<std::string> roots;
@@ -257,8 +529,7 @@ TEST(SearchRun, StopAllEndsPausedRunningAndWaitingScans) {
   }
   DataNode* descriptor = MakeDescriptor(roots, {});
   SearchRun::Options options = FastOptions();
-  // r0 and r1 share a drive, r2 has its own; one thread per drive, so that the listing
-  // lock holds the walks back.
+  // r0 and r1 share a drive; one thread per drive, so the listing lock holds walks back.
   options.driveOf = [&](const std::string& path) { return path == roots[2] ? "two" : "one"; };
   options.oneThreadPerDisk = true;
   SearchRun run(options);
@@ -288,22 +559,20 @@ TEST(SearchRun, StopAllEndsPausedRunningAndWaitingScans) {
   EXPECT_LE(run.FileCount(), 1200);
 }
 
-// Stop and reset do nothing before a start and a restart while running begins afresh. A
-// search stopped part-way shows what its scans found up to the stop, the stopped scan
-// included, as finished groups (split, totalled, groups of one dropped).
+// Stop and reset do nothing before a start; a restart begins afresh. A search stopped
+// part-way shows what its scans found so far as finished groups.
 TEST(SearchRun, StopResetRestartAndTheGroupsOfAStoppedSearch) {
   TempTree tree;
   constexpr int kFolders = 1500;
   for (int d = 0; d < kFolders; ++d) tree.File("d" + std::to_string(d) + "/common.txt");
   DataNode* descriptor = MakeDescriptor({tree.root()}, {});
   SearchRun run(FastOptions());
-  run.StopAll();  // nothing prepared: nothing to do
+  run.StopAll();
   run.Reset();
   ASSERT_TRUE(run.Prepare(descriptor));
   run.StopAll();
-  EXPECT_EQ(run.state(), SearchRun::kPrepared);  // only a running search stops
   run.Tick();
-  EXPECT_EQ(run.state(), SearchRun::kPrepared);  // nor does a prepared one finish
+  EXPECT_EQ(run.state(), SearchRun::kPrepared);  // neither stopped nor finished
   for (int round = 0; round < 3; ++round) {
     ASSERT_TRUE(run.Prepare(descriptor));
     ASSERT_TRUE(run.Start());
@@ -312,10 +581,8 @@ TEST(SearchRun, StopResetRestartAndTheGroupsOfAStoppedSearch) {
   ASSERT_TRUE(RunToEnd(run));
   EXPECT_EQ(run.FileCount(), kFolders);  // each file once
   run.Reset();
-  EXPECT_EQ(run.state(), SearchRun::kReset);
-  EXPECT_EQ(run.ResultRoot(), nullptr);
   run.Tick();
-  EXPECT_EQ(run.state(), SearchRun::kReset);
+  EXPECT_EQ(run.ResultRoot(), nullptr);
 
   SearchRun stopped(FastOptions());
   ASSERT_TRUE(stopped.Prepare(descriptor) && stopped.Start());
@@ -331,18 +598,15 @@ TEST(SearchRun, StopResetRestartAndTheGroupsOfAStoppedSearch) {
   const DataNode* group = stopped.ResultRoot() ? stopped.ResultRoot()->FirstChild() : nullptr;
   ASSERT_NE(group, nullptr);
   EXPECT_STREQ(group->Name(), "common.txt");
-  EXPECT_EQ(group->kind, 1);
-  EXPECT_GE(group->val2, 20);
-  EXPECT_LT(group->val2, kFolders);
+  EXPECT_TRUE(group->val2 >= 20 && group->val2 < kFolders) << group->val2;
   EXPECT_EQ(group->val, 3 * group->val2);
   EXPECT_EQ(group->Next(), nullptr);
   EXPECT_EQ(stopped.FileCount(), group->val2);
   EXPECT_TRUE(stopped.TakeResultChanged());  // for the result lists to fill themselves
 }
 
-// A run ticked all the time starts at most one scan per tick, at most five at once, never
-// two on one drive. With a tick interval longer than any test, a run ticked only when it
-// says it has news still starts every scan, merges each and forms the same groups.
+// Ticked all the time, a run starts at most one scan per tick, five at once, one per
+// drive. Ticked only when it says it has news, it still finishes with the same groups.
 TEST(SearchRun, SchedulingRulesWhetherTickedOrWoken) {
   TempTree tree;
   std::vector<std::string> roots;

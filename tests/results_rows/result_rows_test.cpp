@@ -1,24 +1,59 @@
-#include "results/result_rows.h"
-
+// The rows of the result lists and the selection rules, over finished result trees built
+// by hand.
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <algorithm>
+#include <chrono>
 #include <map>
 #include <numeric>
 #include <random>
+#include <set>
+#include <tuple>
+#include <vector>
 
 #include "base/text_fold.h"
 #include "datatree/node_arena.h"
 #include "datatree/node_ptr.h"
-#include "tests/results_rows/result_tree.h"
+#include "platform/path_status.h"
+#include "results/result_rows.h"
+#include "results/selection_rules.h"
+#include "tests/support/temp_tree.h"
+#include "tests/support/timed.h"
 
 namespace tf {
 namespace {
 
-using Tree = testing::ResultTree;
+// Groups (kind 1) with their totals of size and count, and their files.
+class Tree {
+ public:
+  DataNode* root() const { return m_root.get(); }
+  DataNode* group(const std::string& name = "g", const std::string& type = "?") {
+    DataNode* g = CreateNode(m_root.get(), name.c_str(), ATTACH_LAST_CHILD);
+    g->kind = 1;
+    SetDesc(g, type);
+    return g;
+  }
+  DataNode* file(DataNode* g, const std::string& path, int64_t size, int64_t time) {
+    DataNode* f = CreateNode(g, path.c_str(), ATTACH_LAST_CHILD);
+    f->val = size;
+    f->val2 = time;
+    g->val += size;
+    g->val2 += 1;
+    return f;
+  }
+  DataNode* group(const std::vector<std::tuple<std::string, int64_t, int64_t>>& files) {
+    DataNode* g = group();
+    for (const auto& [path, size, time] : files) file(g, path, size, time);
+    return g;
+  }
 
-// The orders as a plain reading of the result lists' sorting table: the slow, allocating
-// case fold, one primary field, a direction, a tie-break by name, then the tree order.
+ private:
+  NodePtr m_root{CreateNode(nullptr, "Duplicate files results", ATTACH_ROOT)};
+};
+
+// The sorting table read plainly: slow case fold, one field, a direction, ties by name,
+// then tree order.
 struct Order {
   enum Field { kName, kVal, kVal2, kDesc } field;
   bool descending;  // the field's own direction before any reversal
@@ -62,8 +97,7 @@ std::vector<DataNode*> referenceSort(std::vector<DataNode*> rows, Order order, b
   return sorted;
 }
 
-// Few names, sizes and times, with case variants and non-ASCII names: many ties. Lists
-// both shorter and longer than 16 rows, which are sorted by different means.
+// Many ties; lists both shorter and longer than 16 rows, which are sorted by different means.
 void randomTree(Tree& tree, uint32_t seed) {
   std::mt19937 random(seed);
   // Long names share more than a 16-byte prefix; one has a two-byte letter across byte 16.
@@ -131,20 +165,9 @@ TEST(ResultRows, EveryListAgreesWithTheSortingTableOnRandomTrees) {
   }
 }
 
-// A click on the sorting column turns its direction; another column starts ascending; the
-// unified list cannot sort by time, so that click only beeps. Row indexes clamp, lookups
-// are exact, and rows of a group that went are erased by address, without reading them.
-TEST(ResultRows, HeaderClicksRowIndexesAndLookups) {
-  const int bySize = SortKeyAfterHeaderClick(ResultList::kGroups, 3, kInitialSortKey);
-  EXPECT_EQ(bySize & kSortReversed, 0);
-  EXPECT_EQ(SortKeyAfterHeaderClick(ResultList::kGroups, 3, bySize), bySize ^ kSortReversed);
-  EXPECT_EQ(SortKeyAfterHeaderClick(ResultList::kFiles, 2, 2 | kSortReversed), 4);
-  EXPECT_EQ(SortKeyAfterHeaderClick(ResultList::kUnified, 2, 1), -1);
-  EXPECT_EQ(SortKeyAfterHeaderClick(ResultList::kFiles, 3, 1), -1);
-  EXPECT_EQ(ClampRowIndex(5, 3), 0);  // past the end: the first row
-  EXPECT_EQ(ClampRowIndex(3, 3), 2);  // at the end: the last row
-  EXPECT_EQ(ClampRowIndex(0, 0), -1);
-
+// Lookups are exact, and rows of a group that went are erased by address, without reading
+// them. (Header clicks are tried on the result lists themselves.)
+TEST(ResultRows, RowLookupsAndErasure) {
   Tree tree;
   tree.file(tree.group("Report.txt", "txt"), "/a/Report.txt", 1, 1);
   tree.file(tree.group("report.txt", "txt"), "/b/report.txt", 1, 1);
@@ -162,9 +185,8 @@ TEST(ResultRows, HeaderClicksRowIndexesAndLookups) {
   EXPECT_EQ(reordered, (std::vector<DataNode*>{rows[2], rows[3], again}));
 }
 
-// Both name comparisons, on whole texts and on file nodes that keep their folders as
-// parts, against the plain case fold; and sorting such nodes against sorting whole names,
-// which also checks the sort keys made from the first bytes of a name in parts.
+// Both name comparisons (whole texts, and nodes whose folders are parts) against the plain
+// case fold; sorting such nodes against sorting whole names checks their sort keys too.
 TEST(ResultRows, FastNameComparisonsAndSortsAgreeWithTheCaseFold) {
   std::mt19937 random(7);
   const std::string alphabet[] = {"a",        "A",    "z", "_", "/",    "\xc3\xa9",
@@ -173,8 +195,7 @@ TEST(ResultRows, FastNameComparisonsAndSortsAgreeWithTheCaseFold) {
   NodePtr parts(CreateNode(nullptr, "parts", ATTACH_ROOT));
   NodePtr wholes(CreateNode(nullptr, "wholes", ATTACH_ROOT));
   NodeArena arena;
-  // Folders are split after each separator, and one text is one folder, as a search
-  // files them: texts that begin alike share their first folders.
+  // Split after each separator, one text one folder: texts that begin alike share folders.
   std::map<std::string, const FolderText*> folders;
   const auto folderOf = [&](const std::string& text) {
     const FolderText* folder = nullptr;
@@ -188,8 +209,7 @@ TEST(ResultRows, FastNameComparisonsAndSortsAgreeWithTheCaseFold) {
     }
     return folder;
   };
-  // The folder ends anywhere in the text, and a long shared beginning comes now and then,
-  // so that sort keys come from the folders, from the name or from both.
+  // The folder ends anywhere, so sort keys come from the folders, the name or both.
   const auto inFolder = [&](const std::string& text) {
     const std::string whole = (random() % 3 == 0 ? "/a long shared beginning/" : "") + text;
     const size_t cut = random() % (whole.size() + 1);
@@ -220,8 +240,7 @@ TEST(ResultRows, FastNameComparisonsAndSortsAgreeWithTheCaseFold) {
     ASSERT_EQ(sign(CompareFullNames(x, y)), sign(CompareIgnoringCase(FullName(x), FullName(y))))
         << a << " | " << b;
   }
-  // All rows, some of them in no folder; then only the rows below the long beginning,
-  // whose sort keys begin below the folders they all share.
+  // All rows; then only those below the long beginning, whose keys start below it.
   const std::string below = "/a long shared beginning/";
   for (const bool all : {true, false}) {
     for (const int key : {kSortByName, kSortByName | kSortReversed}) {
@@ -238,6 +257,133 @@ TEST(ResultRows, FastNameComparisonsAndSortsAgreeWithTheCaseFold) {
       for (size_t i = 0; i < byParts.size(); ++i)
         ASSERT_EQ(FullName(byParts[i]), byWholes[i]->Name()) << "row " << i;
     }
+  }
+}
+
+using Names = std::set<std::string>;
+
+Names chosen(const DataNode* root, SelectRule rule, const SelectionContext& context = {}) {
+  Names out;
+  for (const DataNode* file : ChooseFiles(root, rule, context)) out.insert(file->Name());
+  return out;
+}
+
+// One group per case: a rule keeps one file, ties go to the name that sorts first (tree
+// order differs on purpose), invert never picks a whole group, protected files count as kept.
+TEST(SelectionRules, EachRuleKeepsOneFileInvertsAndCountsProtectedFilesAsKept) {
+  Tree rules;
+  rules.group({{"/d/c", 10, 200}, {"/d/B", 30, 200}, {"/d/a", 30, 100}, {"/e/a", 20, 100}});
+  EXPECT_EQ(chosen(rules.root(), SelectRule::kAllButNewest), (Names{"/d/a", "/d/c", "/e/a"}));
+  EXPECT_EQ(chosen(rules.root(), SelectRule::kAllButOldest), (Names{"/d/B", "/d/c", "/e/a"}));
+  EXPECT_EQ(chosen(rules.root(), SelectRule::kAllButLargest), (Names{"/d/B", "/d/c", "/e/a"}));
+  SelectionContext in;
+  in.folder = "/e/";
+  EXPECT_EQ(chosen(rules.root(), SelectRule::kAllButInFolder, in), (Names{"/d/B", "/d/a", "/d/c"}));
+  EXPECT_EQ(chosen(rules.root(), SelectRule::kAllInFolder, in), (Names{"/e/a"}));
+  in.folder = "/";  // all in it: the first in name order (ignoring case) stays
+  EXPECT_EQ(chosen(rules.root(), SelectRule::kAllInFolder, in), (Names{"/d/B", "/d/c", "/e/a"}));
+  in.folder = "/d/a";  // a file's path holds no file: "all but in" leaves the group alone
+  EXPECT_TRUE(chosen(rules.root(), SelectRule::kAllButInFolder, in).empty());
+
+  Tree invert;
+  invert.group({{"/x/2", 1, 1}, {"/x/1", 1, 1}, {"/x/3", 1, 1}});
+  invert.group({{"/y/1", 1, 1}, {"/y/2", 1, 1}});
+  const Names before{"/x/2", "/y/1", "/y/2"};
+  SelectionContext context;
+  context.wasSelected = [&](const DataNode* file) { return before.count(file->Name()) > 0; };
+  // A wholly picked group turns to nothing; one with nothing picked keeps its first name.
+  EXPECT_EQ(chosen(invert.root(), SelectRule::kInvert, context), (Names{"/x/1", "/x/3"}));
+  context.wasSelected = [](const DataNode*) { return false; };
+  EXPECT_EQ(chosen(invert.root(), SelectRule::kInvert, context), (Names{"/x/2", "/x/3", "/y/2"}));
+
+  Tree guarded;
+  guarded.group({{"/keep/old", 1, 1}, {"/work/new", 1, 9}, {"/work/mid", 1, 5}});
+  context = {};
+  context.isProtected = [](const DataNode* f) { return PathInFolder(f->Name(), "/keep"); };
+  EXPECT_EQ(chosen(guarded.root(), SelectRule::kAllButNewest, context), (Names{"/work/mid"}));
+  context.folder = "/";  // all may go: the protected file is the kept copy
+  EXPECT_EQ(chosen(guarded.root(), SelectRule::kAllInFolder, context),
+            (Names{"/work/mid", "/work/new"}));
+}
+
+TEST(SelectionRules, AHardLinkOfAPickedFileIsNoKeptCopy) {
+  testing::TempTree tree;
+  const std::string a = tree.File("a/f", 5, 100);
+  const std::string b = tree.Path("b/f");
+  tree.Folder("b");
+  ASSERT_EQ(link(a.c_str(), b.c_str()), 0);
+  const std::string c = tree.File("c/f", 5, 50);
+  const std::string d = tree.File("d/f", 5, 50);
+  Tree groups;
+  DataNode* g = groups.group({{c, 5, 50}, {b, 5, 100}, {a, 5, 100}, {d, 5, 50}});
+  HardLinks links;
+  links.Build(groups.root(), [](const std::string& path, LinkIdentity* out) {
+    FileIdentity identity;
+    if (!ReadFileIdentity(path, &identity) || identity.names < 2) return false;
+    *out = {identity.device, identity.inode};
+    return true;
+  });
+  EXPECT_EQ(g->val, 15) << "the two names of one file count once";
+
+  SelectionContext context;
+  context.links = &links;
+  // The newest file's two names are both kept; c kept as oldest lets both names go.
+  EXPECT_EQ(chosen(groups.root(), SelectRule::kAllButNewest, context), (Names{c, d}));
+  EXPECT_EQ(chosen(groups.root(), SelectRule::kAllButOldest, context), (Names{a, b, d}));
+  // Inverting to a, c and d would keep only b, another name of a: no copy, so a stays too.
+  const Names before{b};
+  context.wasSelected = [&](const DataNode* file) { return before.count(file->Name()) > 0; };
+  EXPECT_EQ(chosen(groups.root(), SelectRule::kInvert, context), (Names{c, d}));
+
+  // One name leaves the group: the other still counts once.
+  links.BeforeRemove(g->FirstChild()->Next());
+  g->val -= 5;
+  DeleteNode(g->FirstChild()->Next());
+  EXPECT_EQ(g->val, 15);
+}
+
+TEST(SelectionRules, EveryGroupKeepsAnUnpickedCopyAndNoProtectedFileIsPicked) {
+  std::mt19937 random(15);
+  Tree groups;
+  for (int n = 0; n < 400; ++n) {
+    DataNode* g = groups.group();
+    const int count = 2 + static_cast<int>(random() % 5);
+    for (int i = 0; i < count; ++i)
+      groups.file(g, "/" + std::to_string(random() % 3) + "/" + std::to_string(random() % 4),
+                  1 + random() % 3, random() % 3);
+  }
+  SelectionContext context;
+  context.folder = "/1";
+  context.isProtected = [](const DataNode* f) { return f->Name()[3] == '0'; };
+  context.wasSelected = [](const DataNode* f) { return f->Name()[3] == '1'; };
+  for (SelectRule rule :
+       {SelectRule::kAllButNewest, SelectRule::kAllButOldest, SelectRule::kAllButLargest,
+        SelectRule::kAllButInFolder, SelectRule::kAllInFolder, SelectRule::kInvert}) {
+    std::set<const DataNode*> picked;
+    for (const DataNode* f : ChooseFiles(groups.root(), rule, context)) picked.insert(f);
+    for (const DataNode* g = groups.root()->FirstChild(); g; g = g->Next()) {
+      int left = 0;
+      for (const DataNode* f = g->FirstChild(); f; f = f->Next()) {
+        left += picked.count(f) == 0;
+        if (picked.count(f)) {
+          EXPECT_FALSE(context.isProtected(f)) << f->Name();
+        }
+      }
+      EXPECT_GE(left, 1) << "rule " << static_cast<int>(rule);
+    }
+  }
+}
+
+TEST(SelectionRules, AllButTheNewestOfFiftyThousandGroupsIsQuick) {
+  Tree groups;
+  for (int n = 0; n < 50000; ++n) {
+    const std::string name = "/file" + std::to_string(n);
+    groups.group({{"/data/a" + name, 10, n}, {"/data/b" + name, 10, n + 1}});
+  }
+  const auto start = std::chrono::steady_clock::now();
+  EXPECT_EQ(ChooseFiles(groups.root(), SelectRule::kAllButNewest, {}).size(), 50000u);
+  if (testing::kTimed) {
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(300));
   }
 }
 
