@@ -1,7 +1,10 @@
 #include <gtest/gtest.h>
 
+#include <memory>
 #include <string>
 
+#include "duplicates/run_result.h"
+#include "platform/path_status.h"
 #include "platform/zip_plugin.h"
 #include "results/backup_folder_change.h"
 #include "results/backup_store.h"
@@ -118,6 +121,27 @@ TEST(MoveToBackup, TwoFilesOrACancelledDialogStoreNothing) {
   EXPECT_EQ(dialog.shownFolder, files.path() + "/");
   EXPECT_TRUE(NamesIn(backup.path()).empty());
   EXPECT_EQ(ReadBytes(files / "a.txt"), "same");
+
+  // What is kept must be the file the search found: one that grew since is left alone.
+  auto scan = std::make_unique<DuplicateIndex>();
+  DataNode* settings = CreateNode(nullptr, "settings", ATTACH_ROOT);
+  scan->Configure(settings);
+  for (const char* name : {"a.txt", "b.txt"}) {
+    PathStatus found;
+    ASSERT_TRUE(StatPath(files / name, &found, false));
+    scan->AddFile(files.path() + "/", name, found.size, found.modified);
+  }
+  RunResult result;
+  result.Merge(scan);
+  result.Finalise(nullptr, {});
+  WriteBytes(files / "a.txt", "grown");
+  dialog.ok = true;
+  selection.groupsRoot = result.Root();
+  EXPECT_EQ(MoveToBackup(selection, store, questions, dialog, actions), 0);
+  EXPECT_EQ(questions.asked.back().caption, kChangedCaption);
+  EXPECT_TRUE(NamesIn(backup.path()).empty());
+  EXPECT_EQ(ReadBytes(files / "a.txt"), "grown");
+  DeleteNode(settings);
 }
 
 }  // namespace
