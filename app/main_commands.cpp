@@ -24,6 +24,8 @@ const std::vector<MenuDefinition>& MainMenus() {
         {kCmdStopSearch, "Sto&p search\tCtrl-P", "Ctrl+P"},
         {0, "", ""},
         {kCmdExportResults, "&Export results...", ""},
+        {kCmdSaveResults, "Sa&ve results...", ""},
+        {kCmdOpenResults, "&Open results...", ""},
         {0, "", ""},
         {kCmdExit, "E&xit", ""}}},
       {"&Settings",
@@ -45,6 +47,7 @@ const MenuDefinition& SelectMenu() {
       {{kCmdSelectAllButNewest, "All but the &newest", ""},
        {kCmdSelectAllButOldest, "All but the &oldest", ""},
        {kCmdSelectAllButLargest, "All but the &largest", ""},
+       {kCmdSelectAllButFirst, "All but the fi&rst by name", ""},
        {kCmdSelectAllButInFolder, "All but the one in a &folder...", ""},
        {kCmdSelectAllInFolder, "All in a f&older...", ""},
        {0, "", ""},
@@ -57,20 +60,23 @@ bool SelectRuleOf(int commandId, SelectRule* rule) {
   static constexpr SelectRule kRules[] = {SelectRule::kAllButNewest,  SelectRule::kAllButOldest,
                                           SelectRule::kAllButLargest, SelectRule::kAllButInFolder,
                                           SelectRule::kAllInFolder,   SelectRule::kInvert,
-                                          SelectRule::kClear};
-  if (commandId < kCmdSelectAllButNewest || commandId > kCmdSelectClear) return false;
+                                          SelectRule::kClear,         SelectRule::kAllButFirst};
+  if (commandId < kCmdSelectAllButNewest || commandId > kCmdSelectAllButFirst) return false;
   *rule = kRules[commandId - kCmdSelectAllButNewest];
   return true;
 }
 
 int MainCommandState(AppShell& shell, int commandId) {
   SelectRule rule;
-  if (SelectRuleOf(commandId, &rule)) commandId = kCmdExportResults;  // the same condition
+  // The same condition: a result to work on, and no search changing it.
+  if (SelectRuleOf(commandId, &rule) || commandId == kCmdSaveResults) commandId = kCmdExportResults;
   switch (commandId) {
     case kCmdStartSearch:
       return shell.Search().CanStart() ? kEnabled : kDisabled;
     case kCmdStopSearch:
       return shell.Search().CanStop() ? kEnabled : kDisabled;
+    case kCmdOpenResults:
+      return shell.Search().CanStop() ? kDisabled : kEnabled;
     case kCmdExportResults: {
       const DataNode* groups = shell.Search().GroupsRoot();
       return !shell.Search().CanStop() && groups && groups->FirstChild() ? kEnabled : kDisabled;

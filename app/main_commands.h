@@ -16,6 +16,8 @@ constexpr int kCmdStartSearch = 32813;
 constexpr int kCmdStopSearch = 32814;
 constexpr int kCmdExit = 57665;
 constexpr int kCmdExportResults = 32840;
+constexpr int kCmdSaveResults = 32841;
+constexpr int kCmdOpenResults = 32842;
 constexpr int kCmdRegisteredTools = 32815;
 constexpr int kCmdOptions = 32774;
 constexpr int kCmdMaskCollection = 32775;
@@ -30,6 +32,7 @@ constexpr int kCmdSelectAllButInFolder = 32853;
 constexpr int kCmdSelectAllInFolder = 32854;
 constexpr int kCmdSelectInvert = 32855;
 constexpr int kCmdSelectClear = 32856;
+constexpr int kCmdSelectAllButFirst = 32857;
 // "&Load masks" items: kFirstLoadMasksCommand (40000) + index, up to this one.
 constexpr int kLastLoadMasksCommand = 40100;
 

@@ -21,6 +21,23 @@ void dropCopies(DataNode* at) {
 
 }  // namespace
 
+void ReplaceDescriptorParts(DataNode* descriptor, const DataNode* saved) {
+  for (const char* part : kDescriptorParts) {
+    DataNode* kept = FindChild(const_cast<DataNode*>(saved), part);
+    DataNode* current = FindChild(descriptor, part);
+    if (!kept) continue;
+    // The kept node takes the place of the current one, so the descriptor's order stays.
+    DataNode* restored = CloneNode(kept, nullptr, 1);
+    if (!restored) continue;
+    if (current) {
+      restored->Attach(current, ATTACH_BEFORE);
+      DeleteNode(current);
+    } else {
+      restored->Attach(descriptor, ATTACH_LAST_CHILD);
+    }
+  }
+}
+
 bool RememberSearchOn(SettingsStore* store) {
   DataNode* node = section(store);
   if (!node) return true;
@@ -69,20 +86,7 @@ bool RestoreSearch(SettingsStore* store, DataNode* descriptor, WindowPlace* plac
   }
   DataNode* copy = FindChild(node, kCopyNode);
   if (!copy || !descriptor) return false;
-  for (const char* part : kDescriptorParts) {
-    DataNode* kept = FindChild(copy, part);
-    DataNode* current = FindChild(descriptor, part);
-    if (!kept) continue;
-    // The kept node takes the place of the current one, so the descriptor's order stays.
-    DataNode* restored = CloneNode(kept, nullptr, 1);
-    if (!restored) continue;
-    if (current) {
-      restored->Attach(current, ATTACH_BEFORE);
-      DeleteNode(current);
-    } else {
-      restored->Attach(descriptor, ATTACH_LAST_CHILD);
-    }
-  }
+  ReplaceDescriptorParts(descriptor, copy);
   return true;
 }
 

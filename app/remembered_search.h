@@ -37,4 +37,8 @@ void KeepSearch(SettingsStore* store, const DataNode* descriptor, const WindowPl
 // was kept, the option is on, and its size is positive). True when a copy was applied.
 bool RestoreSearch(SettingsStore* store, DataNode* descriptor, WindowPlace* place);
 
+// Each of the "folders", "filters" and "settings" nodes of `descriptor` is replaced by a
+// copy of `saved`'s node of that name (a node `saved` lacks stays as it is).
+void ReplaceDescriptorParts(DataNode* descriptor, const DataNode* saved);
+
 }  // namespace tf

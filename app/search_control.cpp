@@ -3,6 +3,7 @@
 #include <chrono>
 #include <thread>
 
+#include "app/remembered_search.h"
 #include "scan/folder_list.h"
 #include "search/search_descriptor.h"
 #include "search/search_run.h"
@@ -64,6 +65,16 @@ int SearchControl::StartSearch() {
     if (!listsEmptied) m_panes->OnSearchStarted();
     m_panes->ClearProgress();
   }
+  m_run = newRun();
+  SetStatusText(kStatusScanning);
+  // The run keeps its own copy of the descriptor: later edits reach only the next search.
+  if (m_run->Prepare(m_descriptor->Root()) && m_run->Start() && m_panes)
+    m_panes->SetSearching(true);
+  waitCursor(false);
+  return 1;
+}
+
+std::unique_ptr<SearchRun> SearchControl::newRun() {
   SearchRun::Options runOptions;
   runOptions.tickMs = m_options.tickMs;
   runOptions.priority = m_options.priority;
@@ -73,11 +84,27 @@ int SearchControl::StartSearch() {
   runOptions.onProgress = [this] { RefreshProgress(); };
   runOptions.onWork = m_options.wake;
   runOptions.readHardLinks = true;  // the lists mark them and the helpers need them
-  m_run = std::make_unique<SearchRun>(std::move(runOptions));
-  SetStatusText(kStatusScanning);
-  // The run keeps its own copy of the descriptor: later edits reach only the next search.
-  if (m_run->Prepare(m_descriptor->Root()) && m_run->Start() && m_panes)
-    m_panes->SetSearching(true);
+  return std::make_unique<SearchRun>(std::move(runOptions));
+}
+
+int SearchControl::ShowSavedResult(const DataNode* descriptor, DataNode* root, HardLinks links) {
+  waitCursor(true);
+  // The lists point into the result that is about to go.
+  if (m_panes) m_panes->OnSearchStarted();
+  if (m_run) m_run->Reset();
+  m_stopPending = false;
+  m_flashDeadline.reset();
+  if (m_descriptor && m_descriptor->Root() && descriptor)
+    ReplaceDescriptorParts(m_descriptor->Root(), descriptor);
+  m_run = newRun();
+  m_run->Adopt(descriptor, root, std::move(links));
+  ++m_generation;
+  if (m_panes) {
+    m_panes->SetSearching(false);
+    m_panes->OnSearchFinished();
+    m_panes->RefreshProgress();
+  }
+  SetStatusText(m_run->StatusLine());
   waitCursor(false);
   return 1;
 }

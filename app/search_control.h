@@ -63,6 +63,11 @@ class SearchControl {
   // 1. The run's finish is handled once: the run map goes, the groups are shown and the
   // window flashes.
   int FinishSearch();
+  // Shows a saved result read back as if a search had just found it: any run is dropped,
+  // the descriptor takes the saved folders, exclusions, protected folders, filters and
+  // criteria, and the lists show `root` (taken over) with its hard links `links`. Every
+  // action then works on it as on a search's result. 1.
+  int ShowSavedResult(const DataNode* descriptor, DataNode* root, HardLinks links);
   // 1, or 0 when the status line could not be had within kStatusLockWaitMs.
   int SetStatusText(const std::string& text);
   int RefreshProgress();
@@ -108,6 +113,7 @@ class SearchControl {
 
  private:
   int64_t now() const;
+  std::unique_ptr<SearchRun> newRun();
   void waitCursor(bool on);
   void showStopped();
 

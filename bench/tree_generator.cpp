@@ -2,13 +2,15 @@
 // count, seed and mode always give the same names, sizes and times. Files are sparse
 // (their size is set, no content is written), so a million files take little disk space.
 //
-//   twinfold-make-tree [--files N] [--seed S] [--mode mixed|one-name|flat] ROOT
+//   twinfold-make-tree [--files N] [--seed S] [--mode mixed|one-name|flat|pairs] ROOT
 //
 // mixed: folders nested up to 8 deep, names drawn with many repeats from a vocabulary,
 // about 5% true duplicates (same name, size and time in another folder) and a few odd
 // names (blanks, quotes, '<', a newline, bytes that are not UTF-8, 255-byte names).
 // one-name: every file is called "shared name.txt", each in its own folder.
 // flat: every file in ROOT itself.
+// pairs: every file has exactly one true duplicate: N/2 groups of two, the copies in
+// ROOT/a and ROOT/b, a thousand files a folder.
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -182,6 +184,21 @@ void makeFlat(const Options& options, Random& rng) {
   }
 }
 
+void makePairs(const Options& options, Random& rng) {
+  for (const char* side : {"/a", "/b"}) makeFolder(options.root + side);
+  for (uint64_t i = 0; i < options.files / 2; ++i) {
+    const std::string part = "/part " + std::to_string(i / 1000);
+    const PlannedFile planned = {"copy " + std::to_string(i) + ".dat",
+                                 static_cast<int64_t>(rng.Below(100000)),
+                                 1262304000 + static_cast<int64_t>(rng.Below(15ULL * 365 * 86400))};
+    for (const char* side : {"/a", "/b"}) {
+      const std::string folder = options.root + side + part;
+      if (i % 1000 == 0) makeFolder(folder);
+      makeFile(folder + "/" + planned.name, planned);
+    }
+  }
+}
+
 bool parse(int argc, char** argv, Options* options) {
   for (int i = 1; i < argc; ++i) {
     const std::string arg = argv[i];
@@ -198,8 +215,8 @@ bool parse(int argc, char** argv, Options* options) {
       return false;
   }
   while (options->root.size() > 1 && options->root.back() == '/') options->root.pop_back();
-  return !options->root.empty() &&
-         (options->mode == "mixed" || options->mode == "one-name" || options->mode == "flat");
+  return !options->root.empty() && (options->mode == "mixed" || options->mode == "one-name" ||
+                                    options->mode == "flat" || options->mode == "pairs");
 }
 
 }  // namespace
@@ -209,7 +226,7 @@ int main(int argc, char** argv) {
   if (!parse(argc, argv, &options)) {
     std::fprintf(stderr,
                  "usage: twinfold-make-tree [--files N] [--seed S] "
-                 "[--mode mixed|one-name|flat] ROOT\n");
+                 "[--mode mixed|one-name|flat|pairs] ROOT\n");
     return 2;
   }
   makeFolder(options.root);
@@ -218,6 +235,8 @@ int main(int argc, char** argv) {
     makeOneName(options, rng);
   else if (options.mode == "flat")
     makeFlat(options, rng);
+  else if (options.mode == "pairs")
+    makePairs(options, rng);
   else
     makeMixed(options, rng);
   return 0;

@@ -7,12 +7,14 @@
 //   twinfold-bench-window [--runs N] [--warmup N] [--name exact|noext|first] [--symbols N]
 //                         [--time same|any] [--size same|any] [--json FILE]
 //                         [--stop-after SECONDS] FOLDER...
+//   twinfold-bench-window --open RESULTS-FILE
 //
 // Prints one line per timed round ("round 1: 1234 groups, 5678 files, 1.234 s") and then
 // "mean 1.234 s"; --json writes the groups of the last round as `twinfold-cli --format json`
 // prints them. With --stop-after, "Stop" is clicked that long after the start instead, and
 // each round says how long the click took to return and how long until the groups found
-// so far were shown.
+// so far were shown. With --open, the results file is opened instead, as "Open results..."
+// does, and the time until its groups are in the lists is printed.
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -49,6 +51,7 @@ struct Arguments {
   int size = -1;
   std::string json;
   double stopAfter = -1;
+  std::string open;
   std::vector<std::string> folders;
 };
 
@@ -86,12 +89,14 @@ bool parse(int argc, char** argv, Arguments* a) {
       a->json = value;
     } else if (option == "--stop-after") {
       a->stopAfter = std::atof(value);
+    } else if (option == "--open") {
+      a->open = value;
     } else {
       return false;
     }
     if (a->name < -1 || a->time < -1 || a->size < -1) return false;
   }
-  return a->runs > 0 && a->warmup >= 0 && !a->folders.empty();
+  return a->runs > 0 && a->warmup >= 0 && (!a->folders.empty() || !a->open.empty());
 }
 
 // The criteria as twinfold-cli applies them: choosing N symbols switches the names to
@@ -143,6 +148,20 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "twinfold-bench-window: the window could not be built\n");
     return 1;
   }
+  using Clock = std::chrono::steady_clock;
+  const auto since = [](Clock::time_point begin) {
+    return std::chrono::duration<double>(Clock::now() - begin).count();
+  };
+  if (!arguments.open.empty()) {
+    const auto begin = Clock::now();
+    if (!controller.OpenResultsFile(arguments.open)) return 1;
+    const SearchRun* run = controller.shell()->Search().Run();
+    std::printf("opened: %lld groups, %lld files, %.3f s\n",
+                static_cast<long long>(countGroups(run->ResultRoot())),
+                static_cast<long long>(run->FileCount()), since(begin));
+    controller.Shutdown();
+    return 0;
+  }
   for (const std::string& folder : arguments.folders)
     controller.searchHost()->ChangeIncludeFolder(true, folder);
   applyCriteria(arguments, controller.shell()->Descriptor());
@@ -153,10 +172,6 @@ int main(int argc, char** argv) {
     return 1;
   }
 
-  using Clock = std::chrono::steady_clock;
-  const auto since = [](Clock::time_point begin) {
-    return std::chrono::duration<double>(Clock::now() - begin).count();
-  };
   double total = 0;
   for (int round = -arguments.warmup; round < arguments.runs; ++round) {
     const auto begin = Clock::now();

@@ -5,17 +5,22 @@
 #include <string>
 #include <vector>
 
+#include "cli/act_command.h"
 #include "cli/cli_options.h"
 #include "cli/descriptor_builder.h"
 #include "cli/output_sink.h"
 #include "cli/search_driver.h"
 #include "cli/text_writer.h"
 #include "datatree/node_xml.h"
+#include "platform/file_time.h"
 #include "platform/node_files.h"
+#include "platform/path_status.h"
 #include "platform/standard_paths.h"
+#include "platform/stored_file.h"
 #include "results/csv_writer.h"
 #include "results/json_writer.h"
 #include "results/result_rows.h"
+#include "results/results_file.h"
 #include "scan/folder_list.h"
 #include "settings/settings_store.h"
 
@@ -80,8 +85,8 @@ NodePtr buildDescriptor(const CliOptions& options, const CliStreams& io) {
   return descriptor;
 }
 
-bool writeResult(const CliOptions& options, const SearchDriver& search,
-                 const std::vector<std::string>& protectedFolders, OutputSink* sink) {
+bool writeResult(const CliOptions& options, const SearchDriver& search, DataNode* descriptor,
+                 OutputSink* sink) {
   const ListKeys keys = ListKeysFor(options.sortBy, options.reverse);
   const std::vector<DataNode*> rows =
       SortedGroupsWithFiles(search.Result(), keys.groups, keys.files);
@@ -89,9 +94,10 @@ bool writeResult(const CliOptions& options, const SearchDriver& search,
     case OutputFormat::kCsv:
       WriteCsv(rows, sink);
       break;
-    case OutputFormat::kJson:
-      WriteJson(rows, search.FileCount(), sink, protectedFolders);
-      break;
+    case OutputFormat::kJson: {
+      ResultsHeader header{std::string("twinfold ") + TWINFOLD_VERSION, FileTimeNow(), descriptor};
+      WriteJson(rows, search.FileCount(), sink, ProtectedFolders(descriptor), &header);
+    } break;
     case OutputFormat::kText:
       WriteText(rows, search.StatusLine(), sink);
       break;
@@ -115,6 +121,12 @@ int search(const CliOptions& options, const CliStreams& io) {
     say(io, options.saveDescriptorFile + ": cannot save the search descriptor: " + error);
     return kExitFailed;
   }
+  PathStatus target;
+  if (!options.outputFile.empty() && options.outputFile != "-" &&
+      StatPath(options.outputFile, &target, true) && !target.regular) {
+    say(io, options.outputFile + ": cannot write the output: it is not a regular file");
+    return kExitFailed;
+  }
   std::vector<std::string> notes;
   const bool usable = DescriptorBuilder::CheckIncludes(descriptor.get(), &notes);
   if (!options.descriptorFile.empty())
@@ -131,9 +143,17 @@ int search(const CliOptions& options, const CliStreams& io) {
     say(io, "the search could not run: " + driver.Error());
     return kExitFailed;
   }
-  OutputSink sink(io.out);
-  if (writeResult(options, driver, ProtectedFolders(descriptor.get()), &sink) || sink.ReaderGone())
-    return kExitOk;
+  const bool toFile = !options.outputFile.empty() && options.outputFile != "-";
+  OutputSink sink(toFile ? nullptr : io.out);
+  const bool written = writeResult(options, driver, descriptor.get(), &sink);
+  if (toFile) {
+    // The one atomic save: a reader of the file sees the old or the new result whole, and
+    // a FIFO, a device or a folder at that name is refused, not written into.
+    if (SaveStoredFile(options.outputFile, sink.Collected(), &error)) return kExitOk;
+    say(io, options.outputFile + ": cannot write the output: " + error);
+    return kExitFailed;
+  }
+  if (written || sink.ReaderGone()) return kExitOk;
   say(io, std::string("cannot write the output: ") + std::strerror(sink.ErrorCode()));
   return kExitFailed;
 }
@@ -141,6 +161,7 @@ int search(const CliOptions& options, const CliStreams& io) {
 }  // namespace
 
 int RunCli(int argc, char** argv, const CliStreams& io) {
+  if (argc > 1 && std::string(argv[1]) == "act") return RunActCommand(argc - 1, argv + 1, io);
   CliOptions options;
   std::string error;
   if (!ParseCliOptions(argc, argv, &options, &error)) return usageError(io, error);

@@ -14,6 +14,8 @@ namespace {
 
 const char kUsage[] =
     "Usage: twinfold-cli [options] FOLDER...\n"
+    "  or:  twinfold-cli act RESULTS --keep RULE [--action ACTION] [--protect FOLDER]...\n"
+    "                        [--dry-run] [--format text|json]\n"
     "  or:  twinfold-cli backup list|add|restore|delete [ARGS]...\n"
     "Finds duplicate and similar files by name, size and modification time.\n"
     "\n"
@@ -42,7 +44,10 @@ const char kUsage[] =
     "Output:\n"
     "  --sort KEY               name (default), size, count, type or time\n"
     "  --reverse                reverse the order of the sort key\n"
-    "  --format FORMAT          text (default), csv or json\n"
+    "  --format FORMAT          text (default), csv or json; json is a results file that\n"
+    "                           twinfold opens and \"twinfold-cli act\" acts on\n"
+    "  --output FILE            write to FILE (replaced whole, or left as it was when the\n"
+    "                           write fails) instead of standard output; - is standard output\n"
     "  --progress, --no-progress  folder statuses on stderr (default: when it is a terminal)\n"
     "  --one-thread-per-disk    read one folder at a time, also on solid-state disks\n"
     "                           (as always on spinning disks; the results are the same)\n"
@@ -50,8 +55,23 @@ const char kUsage[] =
     "  --help                   show this help\n"
     "  --version                show the version\n"
     "\n"
-    "Exit status: 0 when the search ran (with or without groups), 1 when it could not run,\n"
-    "2 for a usage error.\n";
+    "\n"
+    "Acting on a results file (- reads standard input):\n"
+    "  --keep RULE              which copy of each group stays: newest, oldest, largest,\n"
+    "                           first (in name order) or in:FOLDER (the copies under\n"
+    "                           FOLDER; a group with none there is left whole)\n"
+    "  --action ACTION          what happens to the others: trash (default), backup (to the\n"
+    "                           backup folder), move:FOLDER, or link (replaced by a symbolic\n"
+    "                           link to the kept copy, the file itself to the trash)\n"
+    "  --protect FOLDER         never act on files in FOLDER (besides the saved ones)\n"
+    "  --dry-run                print the plan and change nothing\n"
+    "Each file is checked just before it is acted on: one that changed or went since the\n"
+    "search is skipped; a results file naming a file outside its search folders or in a\n"
+    "group its name does not belong to is refused as a whole.\n"
+    "\n"
+    "Exit status: 0 when the search ran (with or without groups), or when act did every\n"
+    "planned action; 1 when the search could not run, or act skipped or failed any (each\n"
+    "named on standard error); 2 for a usage error or a results file that cannot be read.\n";
 
 bool parseInt(std::string_view text, int64_t low, int64_t high, int64_t* out) {
   int64_t value = 0;
@@ -222,6 +242,8 @@ bool applyValue(std::string_view option, const std::string& value, CliOptions* o
     o->descriptorFile = value;
   else if (option == "--save-descriptor")
     o->saveDescriptorFile = value;
+  else if (option == "--output")
+    o->outputFile = value;
   else if (option == "--settings")
     o->settingsFile = value;
   else if (option == "--sort") {
@@ -240,10 +262,11 @@ bool applyValue(std::string_view option, const std::string& value, CliOptions* o
 }
 
 bool takesValue(std::string_view option) {
-  for (const char* known :
-       {"--exclude", "--protect", "--preset", "--name", "--symbols", "--time", "--size",
-        "--include", "--exclude-masks", "--min-size", "--max-size", "--time-filter", "--time-of",
-        "--attr", "--descriptor", "--save-descriptor", "--settings", "--sort", "--format"})
+  for (const char* known : {"--exclude",       "--protect",  "--preset",     "--name",
+                            "--symbols",       "--time",     "--size",       "--include",
+                            "--exclude-masks", "--min-size", "--max-size",   "--time-filter",
+                            "--time-of",       "--attr",     "--descriptor", "--save-descriptor",
+                            "--settings",      "--sort",     "--format",     "--output"})
     if (option == known) return true;
   return false;
 }

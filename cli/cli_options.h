@@ -53,6 +53,7 @@ struct CliOptions {
   std::optional<int> attrRules[4];
   std::string descriptorFile;
   std::string saveDescriptorFile;
+  std::string outputFile;  // empty or "-": standard output
   std::string settingsFile;
   SortBy sortBy = SortBy::kName;
   bool reverse = false;

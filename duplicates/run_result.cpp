@@ -184,6 +184,13 @@ void RunResult::Clear() {
   m_built = false;
 }
 
+void RunResult::Adopt(DataNode* root) {
+  Clear();
+  m_root = root;
+  m_built = true;
+  m_changed = true;
+}
+
 void RunResult::Merge(std::unique_ptr<DuplicateIndex>& scanIndex) {
   std::lock_guard<std::mutex> lock(MergeLock());
   // A finished result has spent its map: files come too late to join it.

@@ -62,6 +62,9 @@ class RunResult {
   void ClearMap() { m_index.reset(); }
   // Deletes the tree and the map.
   void Clear();
+  // Takes over `root`, a finished result made elsewhere (a saved result read back), in
+  // place of the tree and the map: as after Finalise, nothing is merged into it.
+  void Adopt(DataNode* root);
   // Set by Finalise and RemoveFile, cleared by the reader.
   bool TakeChanged() { return m_changed.exchange(false); }
 

@@ -1,5 +1,6 @@
 # bash completion for twinfold-cli: its options and their fixed values, folders where a
-# folder is asked for, and the backup folder's entries for "backup restore|delete".
+# folder is asked for, results files and keep rules for "act", and the backup folder's
+# entries for "backup restore|delete".
 
 # A word as the program will receive it: quotes and backslashes gone, "~/" expanded.
 _twinfold_cli_unquote()
@@ -97,6 +98,48 @@ _twinfold_cli_backup()
     esac
 }
 
+# "twinfold-cli act RESULTS --keep RULE ...": results files, the rules and actions, and
+# folders after "in:" and "move:".
+_twinfold_cli_act()
+{
+    case $prev in
+        --protect)
+            _filedir -d
+            return
+            ;;
+        --settings)
+            _filedir
+            return
+            ;;
+        --format)
+            COMPREPLY=($(compgen -W 'text json' -- "$cur"))
+            return
+            ;;
+        --keep | --action)
+            local prefix=in:
+            [[ $prev == --action ]] && prefix=move:
+            if [[ $cur == "$prefix"* ]]; then
+                # A folder after the prefix.
+                local typed=${cur#"$prefix"}
+                COMPREPLY=($(compgen -d -P "$prefix" -- "$typed"))
+                compopt -o nospace -o filenames 2>/dev/null
+            elif [[ $prev == --keep ]]; then
+                COMPREPLY=($(compgen -W 'newest oldest largest first in:' -- "$cur"))
+            else
+                COMPREPLY=($(compgen -W 'trash backup link move:' -- "$cur"))
+            fi
+            [[ ${COMPREPLY-} == *: ]] && compopt -o nospace
+            return
+            ;;
+    esac
+    if [[ $cur == -* ]]; then
+        COMPREPLY=($(compgen -W '--keep --action --protect --dry-run --format --settings
+            --help' -- "$cur"))
+        return
+    fi
+    _filedir '@(json)'
+}
+
 _twinfold_cli()
 {
     local cur prev words cword split
@@ -104,6 +147,10 @@ _twinfold_cli()
 
     if [[ ${words[1]-} == backup ]] && ((cword > 1)); then
         _twinfold_cli_backup
+        return
+    fi
+    if [[ ${words[1]-} == act ]] && ((cword > 1)); then
+        _twinfold_cli_act
         return
     fi
 
@@ -121,7 +168,7 @@ _twinfold_cli()
             _filedir -d
             return
             ;;
-        --descriptor | --save-descriptor | --settings)
+        --descriptor | --save-descriptor | --settings | --output)
             _filedir
             return
             ;;
@@ -182,10 +229,10 @@ _twinfold_cli()
         COMPREPLY=($(compgen -W '--exclude --protect --descriptor --save-descriptor --preset --name
             --symbols --time --size --include --exclude-masks --min-size --max-size
             --time-filter --time-of --attr --sort --reverse --format --progress --no-progress
-            --one-thread-per-disk --settings --help --version' -- "$cur"))
+            --one-thread-per-disk --settings --output --help --version' -- "$cur"))
         return
     fi
     _filedir -d
-    ((cword == 1)) && COMPREPLY+=($(compgen -W 'backup' -- "$cur"))
+    ((cword == 1)) && COMPREPLY+=($(compgen -W 'act backup' -- "$cur"))
 }
 complete -F _twinfold_cli twinfold-cli

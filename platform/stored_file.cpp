@@ -73,6 +73,26 @@ void syncFolder(const std::string& folder) {
 
 }  // namespace
 
+int ReadStandardInput(std::string* out, size_t maxBytes, std::string* error) {
+  out->clear();
+  char buffer[65536];
+  for (;;) {
+    const ssize_t got = read(STDIN_FILENO, buffer, sizeof buffer);
+    if (got < 0 && errno == EINTR) continue;
+    if (got < 0) {
+      setError(error, systemText(errno));
+      return 0;
+    }
+    if (got == 0) return 1;
+    if (out->size() + static_cast<size_t>(got) > maxBytes) {
+      out->clear();
+      setError(error, "is larger than " + std::to_string(maxBytes) + " bytes");
+      return 0;
+    }
+    out->append(buffer, static_cast<size_t>(got));
+  }
+}
+
 int ReadStoredFile(const std::string& path, std::string* out, size_t maxBytes, std::string* error) {
   if (!out) return 0;
   out->clear();

@@ -21,6 +21,10 @@ constexpr size_t kMaxStoredFileBytes = size_t{64} << 20;
 int ReadStoredFile(const std::string& path, std::string* out, size_t maxBytes = kMaxStoredFileBytes,
                    std::string* error = nullptr);
 
+// Reads standard input to its end into *out, the way a pipe hands over a file: at most
+// maxBytes, one byte more is refused as too large. 1 on success; 0 with a reason.
+int ReadStandardInput(std::string* out, size_t maxBytes, std::string* error = nullptr);
+
 // Replaces `path` by `bytes`: writes a temporary file of a unique name beside it (created
 // with O_EXCL|O_NOFOLLOW, so a planted link is never followed), syncs it, renames it over
 // `path` and syncs the folder. A failed save leaves the previous file byte for byte and no

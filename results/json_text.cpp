@@ -116,4 +116,43 @@ std::string Base64(std::string_view bytes) {
   return out;
 }
 
+bool FromBase64(std::string_view text, std::string* out) {
+  out->clear();
+  uint32_t chunk = 0;
+  int bits = 0;
+  size_t end = text.size();
+  while (end > 0 && text[end - 1] == '=') --end;
+  for (size_t i = 0; i < end; ++i) {
+    const char c = text[i];
+    int value = -1;
+    if (c >= 'A' && c <= 'Z') value = c - 'A';
+    if (c >= 'a' && c <= 'z') value = c - 'a' + 26;
+    if (c >= '0' && c <= '9') value = c - '0' + 52;
+    if (c == '+') value = 62;
+    if (c == '/') value = 63;
+    if (value < 0) return false;
+    chunk = (chunk << 6) | static_cast<uint32_t>(value);
+    bits += 6;
+    if (bits >= 8) {
+      bits -= 8;
+      *out += static_cast<char>((chunk >> bits) & 0xFF);
+    }
+  }
+  return true;
+}
+
+void AppendJsonText(std::string* out, const char* name, std::string_view text) {
+  *out += '"';
+  *out += name;
+  *out += "\":";
+  *out += JsonQuoted(text);
+  if (!IsValidUtf8(text)) {
+    *out += ",\"";
+    *out += name;
+    *out += "_base64\":\"";
+    *out += Base64(text);
+    *out += '"';
+  }
+}
+
 }  // namespace tf

@@ -17,5 +17,10 @@ bool IsValidUtf8(std::string_view text);
 std::string JsonQuoted(std::string_view text);
 // Standard base64 (RFC 4648) with padding.
 std::string Base64(std::string_view bytes);
+// The bytes of standard base64 text (padding optional); false for any other character.
+bool FromBase64(std::string_view text, std::string* out);
+// Appends "name":"text" and, when the text is not valid UTF-8, "name_base64":"..." with
+// its exact bytes after it.
+void AppendJsonText(std::string* out, const char* name, std::string_view text);
 
 }  // namespace tf

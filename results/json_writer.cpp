@@ -9,30 +9,15 @@
 namespace tf {
 namespace {
 
-// "name":"text" and, for bytes that are not UTF-8, "name_base64":"..." after it.
-void appendText(std::string* out, const char* name, std::string_view text) {
-  *out += '"';
-  *out += name;
-  *out += "\":";
-  *out += JsonQuoted(text);
-  if (!IsValidUtf8(text)) {
-    *out += ",\"";
-    *out += name;
-    *out += "_base64\":\"";
-    *out += Base64(text);
-    *out += '"';
-  }
-}
-
 // The group's object from the group row at `at` and the file rows after it; `at` moves
 // past them.
 std::string groupJson(const std::vector<DataNode*>& rows, size_t* at,
                       const std::vector<std::string>& protectedFolders) {
   const DataNode* group = rows[(*at)++];
   std::string out = "{";
-  appendText(&out, "key", group->Name());
+  AppendJsonText(&out, "key", group->Name());
   out += ',';
-  appendText(&out, "type", group->Desc());
+  AppendJsonText(&out, "type", group->Desc());
   out += ",\"count\":" + std::to_string(group->val2);
   out += ",\"size\":" + std::to_string(group->val);
   out += ",\"files\":[";
@@ -40,7 +25,7 @@ std::string groupJson(const std::vector<DataNode*>& rows, size_t* at,
     const DataNode* file = rows[(*at)++];
     out += first ? "{" : ",{";
     const std::string path = FullName(file);
-    appendText(&out, "path", path);
+    AppendJsonText(&out, "path", path);
     out += ",\"size\":" + std::to_string(file->val);
     out += ",\"modified\":" + std::to_string(file->val2);
     if (!protectedFolders.empty() && !ProtectedFolderHolding(protectedFolders, path).empty())
@@ -54,8 +39,10 @@ std::string groupJson(const std::vector<DataNode*>& rows, size_t* at,
 }  // namespace
 
 bool WriteJson(const std::vector<DataNode*>& rows, int64_t fileCount, TextSink* sink,
-               const std::vector<std::string>& protectedFolders) {
-  sink->Write("{\"groups\":[");
+               const std::vector<std::string>& protectedFolders, const ResultsHeader* header) {
+  sink->Write("{");
+  if (header) sink->Write(ResultsHeaderJson(*header));
+  sink->Write("\"groups\":[");
   size_t at = 0;
   while (at < rows.size() && !IsGroupRow(rows[at])) ++at;  // a listing begins with a group
   const bool any = at < rows.size();

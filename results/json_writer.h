@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "datatree/data_node.h"
+#include "results/results_file.h"
 #include "results/text_sink.h"
 
 namespace tf {
@@ -15,8 +16,10 @@ namespace tf {
 // is the 64-bit file time. A file in one of `protectedFolders` has "protected":true after
 // its time (the others have no such field). A key or path that is not valid UTF-8 is given with
 // replacement characters and, beside it, its exact bytes in "key_base64" or "path_base64".
-// False when the sink failed.
+// With a header, its members (ResultsHeaderJson) come first and make the text a results
+// file. False when the sink failed.
 bool WriteJson(const std::vector<DataNode*>& rows, int64_t fileCount, TextSink* sink,
-               const std::vector<std::string>& protectedFolders = {});
+               const std::vector<std::string>& protectedFolders = {},
+               const ResultsHeader* header = nullptr);
 
 }  // namespace tf

@@ -34,7 +34,8 @@ ExportFormat ExportFormatOf(const std::string& path, ExportFormat fallback) {
 }
 
 int ExportResult(const DataNode* root, ExportFormat format, const std::string& path,
-                 std::string* error, const std::vector<std::string>& protectedFolders) {
+                 std::string* error, const std::vector<std::string>& protectedFolders,
+                 const ResultsHeader* header) {
   const std::vector<DataNode*> rows = SortedGroupsWithFiles(root, kSortByName, kSortByName);
   int64_t fileCount = 0;
   for (const DataNode* row : rows) fileCount += IsGroupRow(row) ? 0 : 1;
@@ -44,7 +45,7 @@ int ExportResult(const DataNode* root, ExportFormat format, const std::string& p
       WriteCsv(rows, &sink);
       break;
     case ExportFormat::kJson:
-      WriteJson(rows, fileCount, &sink, protectedFolders);
+      WriteJson(rows, fileCount, &sink, protectedFolders, header);
       break;
     case ExportFormat::kHtml:
       WriteHtmlReport(rows, &sink);

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "datatree/data_node.h"
+#include "results/results_file.h"
 
 namespace tf {
 
@@ -18,8 +19,10 @@ ExportFormat ExportFormatOf(const std::string& path, ExportFormat fallback);
 // Writes the groups under `root` (groups by key, the files of each by path, the order of
 // twinfold-cli's default) in `format` and saves them as `path`, replacing an older file
 // only when the new one is complete; JSON marks the files in `protectedFolders` as
-// twinfold-cli does. 1 on success; 0 with the reason in *error.
+// twinfold-cli does and, given a header, is a results file. 1 on success; 0 with the
+// reason in *error.
 int ExportResult(const DataNode* root, ExportFormat format, const std::string& path,
-                 std::string* error, const std::vector<std::string>& protectedFolders = {});
+                 std::string* error, const std::vector<std::string>& protectedFolders = {},
+                 const ResultsHeader* header = nullptr);
 
 }  // namespace tf

@@ -38,6 +38,8 @@ int keeperOf(const std::vector<DataNode*>& files, SelectRule rule, const std::st
       case SelectRule::kAllButInFolder:
         if (!PathInFolder(FullName(file), folder)) continue;
         break;
+      case SelectRule::kAllButFirst:
+        break;  // name order alone decides
       default:
         return -1;
     }
@@ -59,7 +61,7 @@ class GroupChooser {
   GroupChooser(SelectRule rule, const SelectionContext& context)
       : m_rule(rule), m_context(context) {}
 
-  void choose(const DataNode* group, std::vector<DataNode*>* out) {
+  void choose(const DataNode* group, std::vector<DataNode*>* out, std::vector<DataNode*>* kept) {
     m_files.clear();
     for (DataNode* file = group->FirstChild(); file; file = file->Next())
       if (!IsGroupRow(file)) m_files.push_back(file);
@@ -84,8 +86,12 @@ class GroupChooser {
       if (m_picked[i] && m_context.isProtected && m_context.isProtected(m_files[i]))
         m_picked[i] = 0;
     if (!hasKeptCopy()) keepWithNames(firstNamed(m_files));
-    for (size_t i = 0; i < m_files.size(); ++i)
-      if (m_picked[i]) out->push_back(m_files[i]);
+    DataNode* copy = kept ? keptCopy(keeper) : nullptr;
+    for (size_t i = 0; i < m_files.size(); ++i) {
+      if (!m_picked[i]) continue;
+      out->push_back(m_files[i]);
+      if (kept) kept->push_back(copy);
+    }
   }
 
  private:
@@ -101,6 +107,25 @@ class GroupChooser {
     if (!set) return;
     for (size_t i = 0; i < m_files.size(); ++i)
       if (setOf(i) == set) m_picked[i] = 0;
+  }
+
+  // The rule's keeper, else the first unpicked file in name order none of whose names is
+  // picked.
+  DataNode* keptCopy(int keeper) const {
+    if (keeper >= 0) return m_files[static_cast<size_t>(keeper)];
+    int best = -1;
+    for (size_t i = 0; i < m_files.size(); ++i)
+      if (!m_picked[i] && !namePicked(i) &&
+          (best < 0 || namedBefore(m_files[i], m_files[static_cast<size_t>(best)])))
+        best = static_cast<int>(i);
+    return best < 0 ? nullptr : m_files[static_cast<size_t>(best)];
+  }
+
+  bool namePicked(size_t i) const {
+    const uint32_t set = setOf(i);
+    for (size_t j = 0; set && j < m_files.size(); ++j)
+      if (m_picked[j] && setOf(j) == set) return true;
+    return false;
   }
 
   // An unpicked file none of whose names is picked.
@@ -133,12 +158,12 @@ bool PathInFolder(const std::string& path, const std::string& folder) {
 }
 
 std::vector<DataNode*> ChooseFiles(const DataNode* root, SelectRule rule,
-                                   const SelectionContext& context) {
+                                   const SelectionContext& context, std::vector<DataNode*>* kept) {
   std::vector<DataNode*> chosen;
   if (!root) return chosen;
   GroupChooser chooser(rule, context);
   for (const DataNode* group = root->FirstChild(); group; group = group->Next())
-    chooser.choose(group, &chosen);
+    chooser.choose(group, &chosen, kept);
   return chosen;
 }
 

@@ -21,6 +21,7 @@ enum class SelectRule {
   kAllInFolder,
   kInvert,
   kClear,
+  kAllButFirst,  // all but the first in the lists' name order
 };
 
 // True for the rules that ask for a folder first.
@@ -53,8 +54,11 @@ struct SelectionContext {
 // copy (every file in the chosen folder, an inverse of nothing), the first file in name
 // order (with its other names) stays unpicked. A protected file is never picked and,
 // being left alone, counts as a kept copy.
+// With `kept`, each picked file's entry there is the copy its group keeps: the file the
+// rule chose to keep, else the first kept copy in name order.
 std::vector<DataNode*> ChooseFiles(const DataNode* root, SelectRule rule,
-                                   const SelectionContext& context);
+                                   const SelectionContext& context,
+                                   std::vector<DataNode*>* kept = nullptr);
 
 // True when `path` lies in `folder` or below it (compared byte for byte).
 bool PathInFolder(const std::string& path, const std::string& folder);

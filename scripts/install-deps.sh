@@ -17,6 +17,8 @@ packages=(
   libzip-dev libgsf-1-dev
   # the Debian package: manual pages, run-time dependencies, checks, completion
   help2man dpkg-dev lintian man-db bash-completion
+  # the desktop files' checks: desktop entry and AppStream metainfo
+  desktop-file-utils appstream
 )
 
 missing=()

@@ -2,7 +2,7 @@
 # Writes PNG pictures of the main window (before and after a search, both result views,
 # the backup folder page, the open "Select" menu), of each search page, of each sub-page of the filters page, of
 # a message box, of the backup and link dialogs, of a progress dialog, of the "&Settings"
-# dialogs and of the HTML report of "Export results..." into docs/screenshots/. It needs
+# dialogs, of the file dialogs of "Save results..." and "Open results..." and of the HTML report of "Export results..." into docs/screenshots/. It needs
 # no display: the program runs on Qt's offscreen platform over a small made-up folder tree.
 # Usage: scripts/screenshots.sh [BUILD_DIR]   (default: build)
 set -euo pipefail

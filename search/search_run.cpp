@@ -42,7 +42,22 @@ bool isCovered(const std::vector<std::string>& roots, size_t index) {
   return false;
 }
 
+std::string finishedText(int64_t found) {
+  if (found <= 0) return "Finished (NO FILES FOUND)";
+  char text[64];
+  std::snprintf(text, sizeof text, "Finished (%" PRId64 " files found)", found);
+  return text;
+}
+
 }  // namespace
+
+bool ReadLinkIdentity(const std::string& path, LinkIdentity* out) {
+  // Only a file with more than one name needs a record; most have one.
+  FileIdentity identity;
+  if (!ReadFileIdentity(path, &identity) || identity.names < 2) return false;
+  *out = {identity.device, identity.inode};
+  return true;
+}
 
 SearchRun::SearchRun() : SearchRun(Options()) {}
 
@@ -233,14 +248,7 @@ void SearchRun::startFinalise() {
 
 void SearchRun::finishFinalise() {
   waitForMerge();
-  const int64_t found = m_result.FileCount();
-  if (found <= 0) {
-    setStatus("Finished (NO FILES FOUND)");
-  } else {
-    char text[64];
-    std::snprintf(text, sizeof text, "Finished (%" PRId64 " files found)", found);
-    setStatus(text);
-  }
+  setStatus(finishedText(m_result.FileCount()));
   m_state = kFinished;
   progress();
 }
@@ -339,17 +347,7 @@ void SearchRun::formStoppedResult() {
 void SearchRun::finalise() {
   try {
     m_result.Finalise(m_settings, m_options.localTime);
-    if (m_options.readHardLinks)
-      m_links.Build(
-          m_result.Root(),
-          [](const std::string& path, LinkIdentity* out) {
-            // Only a file with more than one name needs a record; most have one.
-            FileIdentity identity;
-            if (!ReadFileIdentity(path, &identity) || identity.names < 2) return false;
-            *out = {identity.device, identity.inode};
-            return true;
-          },
-          &m_skipLinks);
+    if (m_options.readHardLinks) m_links.Build(m_result.Root(), ReadLinkIdentity, &m_skipLinks);
   } catch (...) {
     // Out of memory: the groups formed so far stay.
   }
@@ -375,6 +373,16 @@ void SearchRun::Reset() {
   m_descriptor = nullptr;
   m_settings = nullptr;
   m_ticked = false;
+}
+
+void SearchRun::Adopt(const DataNode* descriptor, DataNode* root, HardLinks links) {
+  Reset();
+  m_descriptor = descriptor ? CloneNode(descriptor, nullptr, 1) : nullptr;
+  m_settings = m_descriptor ? FindChild(m_descriptor, "settings") : nullptr;
+  m_result.Adopt(root);
+  m_links = std::move(links);
+  m_statusLine = finishedText(m_result.FileCount());
+  m_state = kCancelled;
 }
 
 bool SearchRun::StatusOf(const std::string& folder, std::string* text) const {

@@ -41,6 +41,10 @@
 
 namespace tf {
 
+// The identity of a file with more than one name, from the platform; false for a file
+// with one name (which needs no record) or one that cannot be asked. For HardLinks::Build.
+bool ReadLinkIdentity(const std::string& path, LinkIdentity* out);
+
 class SearchRun {
  public:
   // Run states.
@@ -114,6 +118,12 @@ class SearchRun {
   void Cancel();
   // Stops everything and forgets the scans, the result and the descriptor copy.
   void Reset();
+  // Resets, then holds a finished result made elsewhere (a saved result read back): a
+  // copy of the descriptor it was found with, `root` (taken over) and its hard links.
+  // The state is kCancelled, as of a search whose finish was handled.
+  void Adopt(const DataNode* descriptor, DataNode* root, HardLinks links);
+  // The run's own copy of the descriptor; null before Prepare or Adopt.
+  const DataNode* Descriptor() const { return m_descriptor; }
 
   // The status text of the scan of `folder` (paths compared exactly); false and an
   // empty text when no scan has that root.

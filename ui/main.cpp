@@ -1,8 +1,10 @@
-// twinfold: the window program. Usage: twinfold [--settings FILE] [--help] [--version]
+// twinfold: the window program. Usage: twinfold [--settings FILE] [--search] [FOLDER...]
+// [RESULTS-FILE] [--help] [--version]
 #include <cstdio>
 #include <cstring>
 #include <string>
 #include <utility>
+#include <vector>
 
 #include <QApplication>
 
@@ -16,10 +18,16 @@ namespace {
 
 void usage(std::FILE* to) {
   std::fputs(
-      "Usage: twinfold [--settings FILE]\n"
+      "Usage: twinfold [--settings FILE] [--search] [FOLDER...] [RESULTS-FILE]\n"
       "Finds duplicate and similar files by name, size and modification time, in a window.\n"
       "\n"
+      "Each FOLDER joins the list of folders to search; --search also starts the search.\n"
+      "A RESULTS-FILE (saved with \"Save results...\" or written by\n"
+      "twinfold-cli --format json) is opened: its files are checked again, those that\n"
+      "changed since are left out, and the groups are shown as after a search.\n"
+      "\n"
       "  --settings FILE   read the settings from FILE and save them there\n"
+      "  --search          start the search over the folders given\n"
       "  --help            show this help\n"
       "  --version         show the version\n"
       "\n"
@@ -46,12 +54,23 @@ int main(int argc, char** argv) {
   QApplication app(argc, argv);
   QApplication::setApplicationName(QStringLiteral("twinfold"));
   std::string settingsFile;
+  std::vector<std::string> operands;
+  bool search = false;
+  bool onlyOperands = false;
   for (int i = 1; i < argc; ++i) {
+    if (onlyOperands || argv[i][0] != '-' || argv[i][1] == '\0') {
+      operands.emplace_back(argv[i]);
+      continue;
+    }
     // Kept as bytes: the file name goes to the system as it was given.
     if (std::strcmp(argv[i], "--settings") == 0 && i + 1 < argc && argv[i + 1][0] != '\0') {
       settingsFile = argv[++i];
     } else if (std::strncmp(argv[i], "--settings=", 11) == 0 && argv[i][11] != '\0') {
       settingsFile = argv[i] + 11;
+    } else if (std::strcmp(argv[i], "--search") == 0) {
+      search = true;
+    } else if (std::strcmp(argv[i], "--") == 0) {
+      onlyOperands = true;
     } else {
       std::fprintf(stderr, "twinfold: unexpected argument: %s\n", argv[i]);
       usage(stderr);
@@ -72,6 +91,8 @@ int main(int argc, char** argv) {
                  "nor saved there\n",
                  used.c_str());
   if (!controller.Init(&frame, std::move(setup))) return 0;
+  // A desktop's "Open with" hands over folders and results files the same way.
+  if (!operands.empty()) controller.OpenFromCommandLine(operands, search);
   // A signal during start-up (while the single-instance question or a message was shown)
   // ends the program here: the main loop would not see it any more.
   const int result = endOnSignal.received() ? 0 : app.exec();

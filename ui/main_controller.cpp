@@ -1,5 +1,9 @@
 #include "ui/main_controller.h"
 
+#include <algorithm>
+#include <cstdio>
+
+#include <QFile>
 #include <QFileDialog>
 #include <QGuiApplication>
 #include <QLayout>
@@ -8,15 +12,22 @@
 #include <QVBoxLayout>
 
 #include "app/main_commands.h"
+#include "platform/file_time.h"
+#include "platform/path_utils.h"
 #include "platform/process_launcher.h"
 #include "platform/standard_paths.h"
 #include "platform/zip_plugin.h"
 #include "results/backup_store.h"
+#include "results/result_act.h"
 #include "results/result_export.h"
+#include "results/results_file.h"
 #include "scan/folder_list.h"
+#include "search/search_run.h"
 #include "settings/settings_store.h"
 #include "ui/backup_folder_view.h"
+#include "ui/folder_page.h"
 #include "ui/gui_thread_questions.h"
+#include "ui/long_work.h"
 #include "ui/main_frame.h"
 #include "ui/message_box.h"
 #include "ui/preview_page.h"
@@ -199,6 +210,12 @@ int MainController::OnCommand(int commandId) {
     case kCmdExportResults:
       exportResults();
       break;
+    case kCmdSaveResults:
+      saveResults();
+      break;
+    case kCmdOpenResults:
+      openResults();
+      break;
     case kCmdExit:
       m_frame->close();
       return 1;
@@ -290,9 +307,128 @@ void MainController::exportResults() {
   const std::vector<std::string> protectedFolders =
       m_shell->Descriptor() ? ProtectedFolders(m_shell->Descriptor()->Root())
                             : std::vector<std::string>();
-  if (!ExportResult(m_shell->Search().GroupsRoot(), format, path, &error, protectedFolders))
+  // JSON is a results file, as twinfold-cli writes it.
+  const SearchRun* run = m_shell->Search().Run();
+  const ResultsHeader header{std::string("twinfold ") + TWINFOLD_VERSION, FileTimeNow(),
+                             run ? run->Descriptor() : nullptr};
+  if (!ExportResult(m_shell->Search().GroupsRoot(), format, path, &error, protectedFolders,
+                    run && run->Descriptor() ? &header : nullptr))
     m_questions->ShowMessage("Cannot export the results to \"" + path + "\":\n" + error, nullptr,
                              MB_OK);
+}
+
+namespace {
+
+// The chosen file's name as the system spells it: the bytes, not a round trip through UTF-8.
+std::string chosenPath(const QFileDialog& dialog) {
+  return QFile::encodeName(dialog.selectedFiles().front()).toStdString();
+}
+
+const QString kResultsFilter = QStringLiteral("Twinfold results (*%1)").arg(kResultsFileSuffix);
+
+}  // namespace
+
+void MainController::saveResults() {
+  if (MainCommandState(*m_shell, kCmdSaveResults) != 0 || !m_shell->Search().Run()) return;
+  QFileDialog dialog(m_frame, QStringLiteral("Save results"));
+  dialog.setObjectName(QStringLiteral("SaveResultsDialog"));
+  dialog.setAcceptMode(QFileDialog::AcceptSave);
+  dialog.setFileMode(QFileDialog::AnyFile);
+  dialog.setOption(QFileDialog::DontUseNativeDialog);
+  dialog.setNameFilters({kResultsFilter});
+  // The ending by which the desktop knows a results file and opens it here.
+  dialog.setDefaultSuffix(QString::fromLatin1(kResultsFileSuffix + 1));
+  dialog.selectFile(QStringLiteral("results") + QString::fromLatin1(kResultsFileSuffix));
+  if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return;
+  const std::string path = chosenPath(dialog);
+  // The descriptor the search ran with, not the pages as edited since.
+  const DataNode* searched = m_shell->Search().Run()->Descriptor();
+  const ResultsHeader header{std::string("twinfold ") + TWINFOLD_VERSION, FileTimeNow(), searched};
+  std::string error;
+  if (!ExportResult(m_shell->Search().GroupsRoot(), ExportFormat::kJson, path, &error,
+                    ProtectedFolders(const_cast<DataNode*>(searched)), &header))
+    m_questions->ShowMessage("Cannot save the results to \"" + path + "\":\n" + error, nullptr,
+                             MB_OK);
+}
+
+void MainController::openResults() {
+  if (MainCommandState(*m_shell, kCmdOpenResults) != 0) return;
+  QFileDialog dialog(m_frame, QStringLiteral("Open results"));
+  dialog.setObjectName(QStringLiteral("OpenResultsDialog"));
+  dialog.setAcceptMode(QFileDialog::AcceptOpen);
+  dialog.setFileMode(QFileDialog::ExistingFile);
+  dialog.setOption(QFileDialog::DontUseNativeDialog);
+  dialog.setNameFilters(
+      {kResultsFilter, QStringLiteral("JSON (*.json)"), QStringLiteral("All files (*)")});
+  if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return;
+  OpenResultsFile(chosenPath(dialog));
+}
+
+bool MainController::OpenResultsFile(const std::string& path) {
+  if (!m_shell || m_shell->IsShutDown() || m_shell->Search().CanStop()) return false;
+  struct Opened {
+    LoadedResults results;
+    HardLinks links;
+    std::vector<std::string> dropped;
+    std::string problem;
+  };
+  auto opened = std::make_shared<Opened>();
+  // Reading, checking and re-examining a million files takes seconds: beside the window,
+  // which goes on painting, with "Cancel" once it takes long.
+  const bool done = LongWork::RunOnce(
+      m_frame, QStringLiteral("Opening results..."), [opened, path](const CopyProgress& progress) {
+        if (!ReadResultsFile(path, &opened->results, &opened->problem)) return true;
+        opened->problem = WhyResultsUntrusted(opened->results);
+        if (!opened->problem.empty()) return true;
+        if (!DropChangedFiles(&opened->results, &opened->dropped,
+                              [&progress](int64_t checked, int64_t total) {
+                                return !progress || progress(checked, total);
+                              }))
+          return false;
+        opened->links.Build(opened->results.root.get(), ReadLinkIdentity);
+        return true;
+      });
+  if (!done) return false;  // cancelled: the lists stay as they were
+  if (!opened->problem.empty()) {
+    m_questions->ShowMessage("Cannot open the results file \"" + path + "\":\n" + opened->problem,
+                             "Open results", MB_OK);
+    return false;
+  }
+  m_shell->Search().ShowSavedResult(opened->results.descriptor.get(),
+                                    opened->results.root.release(), std::move(opened->links));
+  if (m_searchWindow) m_searchWindow->ReloadPage();
+  UpdateCommandStates();
+  if (!opened->dropped.empty()) {
+    std::string text =
+        "These files changed or went away since the results were saved; they "
+        "are left out:";
+    const size_t shown = std::min<size_t>(opened->dropped.size(), 15);
+    for (size_t i = 0; i < shown; ++i) text += "\n" + opened->dropped[i];
+    if (opened->dropped.size() > shown)
+      text += "\n... and " + std::to_string(opened->dropped.size() - shown) + " more";
+    m_questions->ShowMessage(text, "Open results", MB_OK);
+  }
+  return true;
+}
+
+void MainController::OpenFromCommandLine(const std::vector<std::string>& operands, bool search) {
+  bool folders = false;
+  for (const std::string& operand : operands) {
+    if (PathKind(operand) == PATH_FILE) {
+      OpenResultsFile(AbsolutePath(operand));
+      continue;
+    }
+    const std::string folder = AbsolutePath(operand);
+    if (PathKind(folder) != PATH_FOLDER) {
+      std::fprintf(stderr, "twinfold: %s: no such folder; not added to the search list\n",
+                   operand.c_str());
+      continue;
+    }
+    m_searchWindow->SetMode(kSearchModeFolders);
+    if (m_searchWindow->folderPage()->AddIncludePath(folder) == kFolderAdded) folders = true;
+  }
+  if (search && folders) OnCommand(kCmdStartSearch);
+  UpdateCommandStates();
 }
 
 void MainController::onTick() {

@@ -73,6 +73,15 @@ class MainController : public MCMain {
   WindowSearchHost* searchHost() const { return m_searchHost.get(); }
   // Pushes the command states into the menus and the search bar (each tick does).
   void UpdateCommandStates();
+  // What the command line names: a regular file is opened as a results file, anything else
+  // joins the search list as the folder page adds a folder (a path that is no folder is
+  // named on standard error); with `search` and folders given, the search starts.
+  void OpenFromCommandLine(const std::vector<std::string>& operands, bool search);
+  // Reads a results file off the window's thread (a progress dialog with "Cancel" when it
+  // takes long), drops the files that changed since (named in one message) and shows the
+  // rest as a search's result. False when it was refused (the user has been told) or
+  // cancelled.
+  bool OpenResultsFile(const std::string& path);
 
  protected:
   void OnBusyTick() override { onTick(); }
@@ -88,6 +97,8 @@ class MainController : public MCMain {
   void showAbout();
   // Asks for a file and writes the result there in the format its type or name chooses.
   void exportResults();
+  void saveResults();
+  void openResults();
   void bringToFront();
   // Puts the frame where the remembered search left it, when that is on a screen.
   void placeAsKept();

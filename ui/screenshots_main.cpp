@@ -14,6 +14,7 @@
 #include <QDialog>
 #include <QDir>
 #include <QElapsedTimer>
+#include <QFileDialog>
 #include <QLineEdit>
 #include <QPixmap>
 #include <QPlainTextEdit>
@@ -407,6 +408,17 @@ int main(int argc, char** argv) {
   ok = save(&box, out, "message-box.png") && ok;
   box.hide();
   ok = saveSettingsDialogs(controller, frame, out) && ok;
+
+  // The file dialogs of "Save results..." and "Open results...", in the demo's home.
+  for (const auto& [command, name] : {std::pair{tf::kCmdSaveResults, "dialog-save-results.png"},
+                                      std::pair{tf::kCmdOpenResults, "dialog-open-results.png"}}) {
+    saveNextDialog(out, name, &ok, [&](QDialog* dialog) {
+      if (auto* files = qobject_cast<QFileDialog*>(dialog))
+        files->setDirectory(QString::fromStdString(argv[2]));
+      dialog->resize(720, 440);
+    });
+    controller.OnCommand(command);
+  }
 
   // A few files kept in the backup folder, on the results pane's "Backup" page.
   const std::string home = argv[2];

@@ -44,6 +44,8 @@ class SearchWindow : public QWidget {
   // just the "Expand/Collapse" button.
   int Width(bool wide) const;
 
+  // Shows the descriptor anew on the page on show (the descriptor was replaced).
+  void ReloadPage() { activatePage(m_mode); }
   // Rebuilds the status column of the folder list from the running search.
   void RefreshFolders();
   // Clears the folder statuses (a search is starting).

@@ -39,7 +39,11 @@ std::vector<std::string> lines(const std::string& text) {
 
 class CliEndToEnd : public ::testing::Test {
  protected:
-  void SetUp() override { setenv("XDG_CONFIG_HOME", (m_dir + "/config").c_str(), 1); }
+  void SetUp() override {
+    setenv("XDG_CONFIG_HOME", (m_dir + "/config").c_str(), 1);
+    // The trash and the backup folder of the runs.
+    setenv("XDG_DATA_HOME", (m_dir + "/data").c_str(), 1);
+  }
 
   void makeFile(const std::string& relative, off_t size, time_t mtime = 1700000000) {
     m_temp.File("tree/" + relative, size, static_cast<int>(mtime - 1577836800));
@@ -61,6 +65,8 @@ class CliEndToEnd : public ::testing::Test {
     }
     posix_spawn_file_actions_addopen(&actions, 2, errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
                                      0644);
+    if (!m_stdin.empty())
+      posix_spawn_file_actions_addopen(&actions, 0, m_stdin.c_str(), O_RDONLY, 0);
     args.insert(args.begin(), TWINFOLD_CLI_PATH);
     std::vector<char*> argv;
     for (std::string& arg : args) argv.push_back(arg.data());
@@ -92,7 +98,18 @@ class CliEndToEnd : public ::testing::Test {
     return rows;
   }
 
+  // Files in the trash of the runs.
+  size_t trashed() const {
+    std::error_code ignored;
+    size_t count = 0;
+    for (auto it = fs::directory_iterator(m_dir + "/data/Trash/files", ignored);
+         it != fs::directory_iterator(); ++it)
+      ++count;
+    return count;
+  }
+
   tf::testing::TempTree m_temp;
+  std::string m_stdin;  // what the runs read as standard input; empty: the test's own
   const std::string m_dir = m_temp.root();
   const std::string m_tree = m_dir + "/tree";  // what is scanned; the outputs stay beside it
 };
@@ -212,7 +229,7 @@ TEST_F(CliEndToEnd, OddNamesKeepTheirBytesAndProtectedFilesAreMarked) {
   const size_t mark = out.find(",\"protected\":true}");
   EXPECT_LT(out.find(m_tree + "/x/"), mark);
   EXPECT_GT(out.find(m_tree + "/x2/"), mark);
-  EXPECT_EQ(out.find("\"protected\""), out.rfind("\"protected\""));
+  EXPECT_EQ(mark, out.rfind(",\"protected\":true"));
   EXPECT_NE(result.err.find("elsewhere: "), std::string::npos) << result.err;
 }
 
@@ -295,6 +312,192 @@ TEST_F(CliEndToEnd, ClosedPipeEndsQuietlyAndFullDiskIsAnError) {
     EXPECT_EQ(full.status, 1);
     EXPECT_NE(full.err.find("cannot write the output"), std::string::npos) << full.err;
   }
+}
+
+// One name in three places: old and large in a/, in between in b/, new and small in c/.
+class CliAct : public CliEndToEnd {
+ protected:
+  void makeCopies() {
+    fs::remove_all(m_tree);
+    fs::remove_all(m_dir + "/data");
+    makeFile("a/n.txt", 9, 1700000000);
+    makeFile("b/n.txt", 7, 1700000100);
+    makeFile("c/n.txt", 5, 1700000200);
+  }
+  void save(std::vector<std::string> extra = {}) {
+    extra.insert(extra.end(), {"--time", "any", "--size", "any", "--format", "json", "--output",
+                               m_results, m_tree});
+    const Outcome saved = run(extra);
+    ASSERT_EQ(saved.status, 0) << saved.err;
+    ASSERT_EQ(saved.out, "");
+  }
+  Outcome act(std::vector<std::string> args) {
+    args.insert(args.begin(), {"act", m_results});
+    return run(args);
+  }
+  bool there(const std::string& relative) const { return fs::exists(m_tree + "/" + relative); }
+
+  const std::string m_results = m_dir + "/found" + ".twinfold.json";
+};
+
+TEST_F(CliAct, EachRuleKeepsOneCopyAndEachActionDoesWhatItSays) {
+  makeCopies();
+  save();
+  const std::string saved = ReadFile(m_results);
+  EXPECT_EQ(saved.rfind("{\"format\":\"twinfold-results\",\"version\":1,", 0), 0u) << saved;
+
+  Outcome result = act({"--keep", "newest", "--dry-run"});
+  EXPECT_EQ(result.status, 0) << result.err;
+  EXPECT_EQ(result.out, "trash " + m_tree + "/a/n.txt (keeping " + m_tree + "/c/n.txt)\ntrash " +
+                            m_tree + "/b/n.txt (keeping " + m_tree + "/c/n.txt)\n");
+  EXPECT_TRUE(there("a/n.txt") && there("b/n.txt"));
+  m_stdin = m_results;  // the same through a pipe's end
+  result = run({"act", "-", "--keep", "newest", "--format", "json"});
+  m_stdin.clear();
+  EXPECT_EQ(result.status, 0) << result.err;
+  EXPECT_NE(
+      result.out.find("{\"path\":\"" + m_tree + "/b/n.txt\",\"action\":\"trash\",\"kept\":\"" +
+                      m_tree + "/c/n.txt\",\"done\":true,\"reason\":\"\"}"),
+      std::string::npos)
+      << result.out;
+  EXPECT_FALSE(there("a/n.txt") || there("b/n.txt"));
+  EXPECT_TRUE(there("c/n.txt"));
+  EXPECT_EQ(trashed(), 2u);
+
+  makeCopies();
+  save();
+  result = act({"--keep", "oldest", "--action", "backup"});
+  EXPECT_EQ(result.status, 0) << result.err;
+  EXPECT_TRUE(there("a/n.txt") && !there("b/n.txt") && !there("c/n.txt"));
+  std::string comments;  // the descriptors of the stored copies name the kept one
+  for (const auto& entry : fs::directory_iterator(m_dir + "/data/twinfold/Backup"))
+    comments += ReadFile(entry.path());
+  const std::string comment = "A duplicate of " + m_tree + "/a/n.txt, which was kept.";
+  const size_t first = comments.find(comment);
+  EXPECT_NE(first, std::string::npos) << comments;
+  EXPECT_NE(comments.rfind(comment), first);
+  EXPECT_EQ(trashed(), 2u);
+
+  // Both copies to one folder: the second finds the name taken and stays.
+  makeCopies();
+  save();
+  fs::create_directory(m_dir + "/moved");
+  result = act({"--keep", "largest", "--action", "move:" + m_dir + "/moved"});
+  EXPECT_EQ(result.status, 1);
+  EXPECT_EQ(result.out,
+            "moved " + m_tree + "/b/n.txt to " + m_dir + "/moved (kept " + m_tree + "/a/n.txt)\n");
+  EXPECT_EQ(result.err, "twinfold-cli act: skipped " + m_tree +
+                            "/c/n.txt: a file of that name is "
+                            "already in " +
+                            m_dir + "/moved\n");
+  EXPECT_EQ(fs::file_size(m_dir + "/moved/n.txt"), 7u);
+  EXPECT_TRUE(there("a/n.txt") && !there("b/n.txt") && there("c/n.txt"));
+
+  makeCopies();
+  save();
+  result = act({"--keep", "first", "--action", "link"});
+  EXPECT_EQ(result.status, 0) << result.err;
+  for (const char* replaced : {"b/n.txt", "c/n.txt"}) {
+    EXPECT_TRUE(fs::is_symlink(m_tree + "/" + replaced)) << replaced;
+    EXPECT_EQ(fs::read_symlink(m_tree + "/" + replaced), m_tree + "/a/n.txt");
+  }
+  EXPECT_EQ(trashed(), 2u);
+  // Acting again on the same file: each replaced file is a link now, and is left alone.
+  result = act({"--keep", "first"});
+  EXPECT_EQ(result.status, 1);
+  EXPECT_NE(result.err.find(m_tree + "/b/n.txt: it is a symbolic link now"), std::string::npos)
+      << result.err;
+  EXPECT_EQ(trashed(), 2u);
+}
+
+TEST_F(CliAct, ProtectedChangedAndUnkeptFilesAreLeftAlone) {
+  makeCopies();
+  save({"--protect", m_tree + "/a"});
+  // A group with no copy in the folder is left whole, as the window's helper leaves it.
+  Outcome result = act({"--keep", "in:" + m_dir + "/elsewhere"});
+  EXPECT_EQ(result.status, 0) << result.err;
+  EXPECT_EQ(result.out, "");
+  fs::last_write_time(m_tree + "/b/n.txt", fs::file_time_type::clock::now());
+  result = act({"--keep", "newest", "--protect", m_tree + "/c/"});
+  EXPECT_EQ(result.status, 1);
+  EXPECT_EQ(result.out, "");
+  EXPECT_EQ(result.err,
+            "twinfold-cli act: skipped " + m_tree + "/b/n.txt: it changed since the search\n");
+  EXPECT_TRUE(there("a/n.txt") && there("b/n.txt") && there("c/n.txt"));
+  // With the newest copy gone, nothing of its group is acted on.
+  fs::remove(m_tree + "/c/n.txt");
+  result = act({"--keep", "newest"});
+  EXPECT_EQ(result.status, 1);
+  EXPECT_NE(result.err.find("b/n.txt: the kept copy " + m_tree + "/c/n.txt: it went away"),
+            std::string::npos)
+      << result.err;
+  EXPECT_TRUE(there("a/n.txt") && there("b/n.txt"));
+  EXPECT_EQ(trashed(), 0u);
+}
+
+std::string replaced(std::string text, const std::string& from, const std::string& to) {
+  const size_t at = text.find(from);
+  EXPECT_NE(at, std::string::npos) << from;
+  return at == std::string::npos ? text : text.replace(at, from.size(), to);
+}
+
+TEST_F(CliAct, HostileResultsFilesAreRefusedAndTouchNothing) {
+  makeFile("a/x.txt", 4);
+  makeFile("b/x.txt", 4);
+  makeFile("b/y.txt", 4);
+  m_temp.File("outside/x.txt", 4, 1700000000 - 1577836800);
+  save();
+  const std::string good = ReadFile(m_results);
+  alarm(120);  // a run that waits on a FIFO ends the test here
+  const std::string fifo = m_dir + "/fifo";
+  ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+  const std::string older = "{" + good.substr(good.find("\"groups\""));
+  const std::vector<std::pair<std::string, std::string>> hostile = {
+      {replaced(good, m_tree + "/b/x.txt", m_dir + "/outside/x.txt"),
+       m_dir + "/outside/x.txt: outside the folders that were searched"},
+      {replaced(good, m_tree + "/b/x.txt", m_tree + "/b/../../outside/x.txt"),
+       "not a plain absolute path"},
+      {replaced(good, m_tree + "/b/x.txt", m_tree + "/b/y.txt"),
+       m_tree + "/b/y.txt: its name does not belong to the group \"x.txt\""},
+      {replaced(good, "\"version\":1,", "\"version\":7,"), "version 7 is not readable here"},
+      {good.substr(0, good.size() / 2), "not a results file: "},
+      {older, "no header naming the folders"},
+      {"", "not a results file"}};
+  for (const auto& [text, reason] : hostile) {
+    ASSERT_TRUE(tf::testing::WriteFile(m_results, text));
+    const Outcome result = act({"--keep", "first"});
+    EXPECT_EQ(result.status, 2) << reason;
+    EXPECT_NE(result.err.find(reason), std::string::npos) << result.err;
+    EXPECT_EQ(result.out, "");
+  }
+  for (const std::string& bad : {fifo, m_dir + "/huge.json", m_dir + "/nothing"}) {
+    if (bad.ends_with("huge.json")) std::ofstream(bad).seekp(200000000) << "x";
+    const Outcome result = run({"act", bad, "--keep", "first"});
+    EXPECT_EQ(result.status, 2) << bad;
+    EXPECT_EQ(result.err.find("twinfold-cli act: " + bad + ": cannot read it: "), 0u) << result.err;
+  }
+  EXPECT_EQ(run({"act", m_results}).status, 2);  // no --keep
+  EXPECT_EQ(run({"--format", "json", "--output", fifo, m_tree}).status, 1);
+  EXPECT_TRUE(fs::is_fifo(fifo));
+
+  // A link or a FIFO where a file was found is left as it is.
+  ASSERT_TRUE(tf::testing::WriteFile(m_results, good));
+  fs::remove(m_tree + "/b/x.txt");
+  fs::create_symlink(m_dir + "/outside/x.txt", m_tree + "/b/x.txt");
+  Outcome result = act({"--keep", "first"});
+  EXPECT_EQ(result.status, 1);
+  EXPECT_NE(result.err.find("b/x.txt: it is a symbolic link now"), std::string::npos);
+  fs::remove(m_tree + "/a/x.txt");
+  ASSERT_EQ(mkfifo((m_tree + "/a/x.txt").c_str(), 0600), 0);
+  result = act({"--keep", "largest"});
+  EXPECT_EQ(result.status, 1);
+  EXPECT_NE(result.err.find("the kept copy " + m_tree + "/a/x.txt: it is no regular file now"),
+            std::string::npos)
+      << result.err;
+  EXPECT_TRUE(fs::is_symlink(m_tree + "/b/x.txt") && fs::is_fifo(m_tree + "/a/x.txt"));
+  EXPECT_TRUE(fs::exists(m_dir + "/outside/x.txt") && there("b/y.txt"));
+  EXPECT_EQ(trashed(), 0u);
+  alarm(0);
 }
 
 }  // namespace

@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <csignal>
 #include <cstdio>
 #include <set>
 #include <string>
@@ -18,6 +19,7 @@
 #include <QFileDialog>
 #include <QLineEdit>
 #include <QProcess>
+#include <QProcessEnvironment>
 #include <QTableView>
 #include <QTest>
 #include <QToolButton>
@@ -307,7 +309,9 @@ TEST(RememberedSearch, ComesBackAfterARestartAndAnOlderFileStartsWithTheDefaults
   EXPECT_EQ(fromOlder.frame.geometry(), defaultPlace);
 }
 
-void ExportTo(Window& w, const QString& type, const std::string& path) {
+// Answers the next file dialog with `path`, typed and confirmed with Return, after choosing
+// the name filter that begins with `type`.
+void AnswerFileDialog(const QString& type, const std::string& path) {
   testing::OnModal([](QDialog* d) { return qobject_cast<QFileDialog*>(d) != nullptr; },
                    [=](QDialog* d) {
                      auto* dialog = static_cast<QFileDialog*>(d);
@@ -318,6 +322,10 @@ void ExportTo(Window& w, const QString& type, const std::string& path) {
                      edit->setText(QString::fromStdString(path));
                      QTest::keyClick(edit, Qt::Key_Return);
                    });
+}
+
+void ExportTo(Window& w, const QString& type, const std::string& path) {
+  AnswerFileDialog(type, path);
   w.frame.action(kCmdExportResults)->trigger();
 }
 
@@ -343,7 +351,15 @@ TEST_F(SearchingWindow, ExportEachFormatReadsBackWithEveryHostileName) {
                QString::fromStdString(tree.root())});
     ASSERT_TRUE(cli.waitForFinished(20000));
     EXPECT_EQ(cli.exitCode(), 0);
-    EXPECT_EQ(testing::ReadFile(path), cli.readAllStandardOutput().toStdString()) << format;
+    // JSON opens with the header of its search (its time, the descriptor): the groups after
+    // it are the same bytes.
+    std::string exported = testing::ReadFile(path),
+                printed = cli.readAllStandardOutput().toStdString();
+    if (exported.starts_with("{\"format\":\"twinfold-results\",")) {
+      exported.erase(1, exported.find("\"groups\"") - 1);
+      printed.erase(1, printed.find("\"groups\"") - 1);
+    }
+    EXPECT_EQ(exported, printed) << format;
   }
 
   const std::string htmlPath = places.Path("out/report");
@@ -399,6 +415,101 @@ TEST_F(SearchingWindow, SelectMenuHelpersThenDeleteTrashesTheSelection) {
   QTest::keyClick(list, Qt::Key_Delete);
   EXPECT_EQ(testing::TrashedFrom(tree.root()), chosen);
   EXPECT_TRUE(fs::exists(tree.Path("two/b.txt")));
+}
+
+// Saved, the window closed, a new one started: the opened result is the search's again.
+TEST_F(SearchingWindow, SavedResultsOpenInANewWindowAndTheirFilesCanBeDeleted) {
+  tree.File("one/a.txt", 10, 100);
+  tree.File("two/a.txt", 10, 100);
+  tree.File("three/a.txt", 10, 100);
+  tree.File("one/b.txt", 20, 300);
+  tree.File("two/b.txt", 20, 300);
+  tree.File("one/c.txt", 5);
+  tree.File("two/c.txt", 5);
+  places.Folder("out");
+  QAction* save = w.frame.action(kCmdSaveResults);
+  EXPECT_FALSE(save->isEnabled());
+  ASSERT_TRUE(w.Search(tree.root()));
+  ASSERT_TRUE(QTest::qWaitFor([&] { return save->isEnabled(); }, 20000));
+  AnswerFileDialog(QStringLiteral("Twinfold"), places.Path("out/found"));
+  save->trigger();
+  const std::string saved = places.Path("out/found.twinfold.json");  // the suggested ending
+  ASSERT_TRUE(fs::is_regular_file(saved));
+  w.frame.close();
+  fs::resize_file(tree.Path("two/c.txt"), 6);  // changed since: left out, and so its group
+
+  Window again(places);
+  ASSERT_TRUE(again.started);
+  again.controller.searchHost()->ChangeIncludeFolder(false, tree.root());
+  again.frame.show();
+  AnswerFileDialog(QStringLiteral("Twinfold"), saved);
+  again.frame.action(kCmdOpenResults)->trigger();
+  ASSERT_TRUE(QTest::qWaitFor([&] { return again.status() == "Finished (5 files found)"; }, 20000))
+      << again.status();
+  EXPECT_EQ(GroupKeys(again), (Names{"a.txt", "b.txt"}));
+  ASSERT_EQ(again.questions.asked.size(), 1u);
+  EXPECT_NE(again.questions.asked[0].text.find(tree.Path("two/c.txt")), std::string::npos);
+  EXPECT_EQ(IncludePaths(again.controller.shell()->Descriptor()->Root()),
+            std::vector<std::string>{tree.root()});
+
+  ResultsPane* pane = again.controller.resultsPane();
+  pane->SetMode(ResultsPane::kUnifiedMode);
+  QTableView* list = pane->unifiedView()->list();
+  ASSERT_TRUE(testing::ClickRow(list, tree.Path("one/a.txt")));
+  again.questions.answers = {IDYES};
+  list->setFocus();
+  QTest::keyClick(list, Qt::Key_Delete);
+  EXPECT_EQ(testing::TrashedFrom(tree.root()), (std::set<std::string>{tree.Path("one/a.txt")}));
+  EXPECT_EQ(again.status(), "Finished (5 files found)");
+  EXPECT_EQ(GroupKeys(again), (Names{"a.txt", "b.txt"}));
+
+  // A file that is no results file is refused with its reason; the lists stay.
+  tf::testing::WriteFile(places.Path("out/junk.twinfold.json"), "{\"groups\":[");
+  again.questions.asked.clear();
+  EXPECT_FALSE(again.controller.OpenResultsFile(places.Path("out/junk.twinfold.json")));
+  ASSERT_EQ(again.questions.asked.size(), 1u);
+  EXPECT_NE(again.questions.asked[0].text.find("not a results file"), std::string::npos);
+  EXPECT_EQ(GroupKeys(again), (Names{"a.txt", "b.txt"}));
+}
+
+TEST_F(SearchingWindow, FoldersOfTheCommandLineJoinTheListAndSearch) {
+  tree.File("one/a.txt", 10);
+  tree.File("two/a.txt", 10);
+  w.controller.OpenFromCommandLine({tree.Path("one"), tree.Path("none"), tree.Path("two")}, true);
+  EXPECT_EQ(IncludePaths(w.controller.shell()->Descriptor()->Root()),
+            (std::vector<std::string>{tree.Path("one"), tree.Path("two")}));
+  ASSERT_TRUE(w.Finished());
+  EXPECT_EQ(GroupKeys(w), (Names{"a.txt"}));
+}
+
+// The real program, as a desktop starts it: a results file given opens, and its search's
+// folders are what the next start remembers.
+TEST(WindowProgram, OpensTheResultsFileItIsGiven) {
+  TempTree places, tree;
+  tree.File("one/a.txt", 10);
+  tree.File("two/a.txt", 10);
+  const std::string results = places.Path("found.twinfold.json");
+  QProcess cli;
+  cli.start(QStringLiteral(TF_TWINFOLD_CLI_PROGRAM),
+            {QStringLiteral("--format"), QStringLiteral("json"), QStringLiteral("--output"),
+             QString::fromStdString(results), QString::fromStdString(tree.root())});
+  ASSERT_TRUE(cli.waitForFinished(20000));
+  ASSERT_EQ(cli.exitCode(), 0);
+  const std::string settings = places.Path("twinfold.dat");
+  QProcess window;
+  QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+  environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+  environment.insert(QStringLiteral("XDG_DATA_HOME"), QString::fromStdString(places.Path("data")));
+  window.setProcessEnvironment(environment);
+  window.start(QStringLiteral(TF_TWINFOLD_PROGRAM),
+               {QStringLiteral("--settings"), QString::fromStdString(settings),
+                QString::fromStdString(results)});
+  ASSERT_TRUE(window.waitForStarted());
+  QTest::qWait(3000);  // started, and the file read
+  ::kill(static_cast<pid_t>(window.processId()), SIGTERM);
+  ASSERT_TRUE(window.waitForFinished(20000));
+  const std::string kept = testing::ReadFile(settings);
+  EXPECT_NE(kept.find("<node name=\"" + tree.root() + "\"/>"), std::string::npos) << kept;
 }
 
 }  // namespace

@@ -328,6 +328,8 @@ TEST_F(SelectHelpersTest, EachHelperSelectsAndTheSeparateViewDeletesEveryGroupsP
             paths({"one/a.txt", "two/a.txt", "one/c.txt", "two/c.txt"}));
   EXPECT_EQ(select(kCmdSelectAllButLargest),
             paths({"one/a.txt", "two/a.txt", "one/b.txt", "three/c.txt"}));
+  EXPECT_EQ(select(kCmdSelectAllButFirst),
+            paths({"three/a.txt", "two/a.txt", "one/b.txt", "three/c.txt"}));
   host.questions.folders = {host.path("two")};
   EXPECT_EQ(select(kCmdSelectAllButInFolder), paths({"one/a.txt", "three/a.txt", "three/c.txt"}));
   host.questions.folders = {host.path("one")};

@@ -21,6 +21,17 @@ expect share/twinfold/help/tfhidx.htm
 if [ "$gui" = 1 ]; then
   expect share/applications/twinfold.desktop
   expect share/icons/hicolor/scalable/apps/twinfold.svg
+  expect share/mime/packages/twinfold.xml
+  expect share/metainfo/org.twinfold.Twinfold.metainfo.xml
+  desktop-file-validate "$prefix/share/applications/twinfold.desktop" || fail "desktop entry"
+  appstreamcli validate --no-net "$prefix/share/metainfo/org.twinfold.Twinfold.metainfo.xml" \
+    >/dev/null || fail "AppStream metainfo"
+  # The shared MIME database knows a saved result by its name and by its first bytes.
+  update-mime-database "$prefix/share/mime" >/dev/null
+  grep -q '^application/x-twinfold-results:\*\.twinfold\.json$' "$prefix/share/mime/globs" ||
+    fail "results files have no MIME type"
+  grep -q 'application/x-twinfold-results' "$prefix/share/mime/magic" || fail "no magic for results"
+  grep -q '^Exec=twinfold %F$' "$prefix/share/applications/twinfold.desktop" || fail "Exec"
 else
   [ ! -e "$prefix/share/applications/twinfold.desktop" ] || fail "a desktop entry without its program"
 fi

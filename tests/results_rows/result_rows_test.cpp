@@ -277,6 +277,7 @@ TEST(SelectionRules, EachRuleKeepsOneFileInvertsAndCountsProtectedFilesAsKept) {
   EXPECT_EQ(chosen(rules.root(), SelectRule::kAllButOldest), (Names{"/d/B", "/d/c", "/e/a"}));
   EXPECT_EQ(chosen(rules.root(), SelectRule::kAllButLargest), (Names{"/d/B", "/d/c", "/e/a"}));
   SelectionContext in;
+  EXPECT_EQ(chosen(rules.root(), SelectRule::kAllButFirst), (Names{"/d/B", "/d/c", "/e/a"}));
   in.folder = "/e/";
   EXPECT_EQ(chosen(rules.root(), SelectRule::kAllButInFolder, in), (Names{"/d/B", "/d/a", "/d/c"}));
   EXPECT_EQ(chosen(rules.root(), SelectRule::kAllInFolder, in), (Names{"/e/a"}));
@@ -358,9 +359,18 @@ TEST(SelectionRules, EveryGroupKeepsAnUnpickedCopyAndNoProtectedFileIsPicked) {
   context.wasSelected = [](const DataNode* f) { return f->Name()[3] == '1'; };
   for (SelectRule rule :
        {SelectRule::kAllButNewest, SelectRule::kAllButOldest, SelectRule::kAllButLargest,
-        SelectRule::kAllButInFolder, SelectRule::kAllInFolder, SelectRule::kInvert}) {
+        SelectRule::kAllButInFolder, SelectRule::kAllInFolder, SelectRule::kInvert,
+        SelectRule::kAllButFirst}) {
     std::set<const DataNode*> picked;
-    for (const DataNode* f : ChooseFiles(groups.root(), rule, context)) picked.insert(f);
+    std::vector<DataNode*> kept;  // the copy each picked file's group keeps
+    const std::vector<DataNode*> files = ChooseFiles(groups.root(), rule, context, &kept);
+    ASSERT_EQ(kept.size(), files.size());
+    for (const DataNode* f : files) picked.insert(f);
+    for (size_t i = 0; i < files.size(); ++i) {
+      ASSERT_NE(kept[i], nullptr);
+      EXPECT_EQ(kept[i]->Parent(), files[i]->Parent());
+      EXPECT_EQ(picked.count(kept[i]), 0u) << kept[i]->Name();
+    }
     for (const DataNode* g = groups.root()->FirstChild(); g; g = g->Next()) {
       int left = 0;
       for (const DataNode* f = g->FirstChild(); f; f = f->Next()) {
