@@ -38,8 +38,14 @@ constexpr const char* kActUsage =
     "                        [--dry-run] [--format text|json] [--settings FILE]\n"
     "RESULTS: a results file (twinfold-cli --format json, or the window's \"Save results...\"),\n"
     "         or - for standard input\n"
-    "RULE:    newest, oldest, largest, first or in:FOLDER\n"
-    "ACTION:  trash (default), backup, move:FOLDER or link\n";
+    "RULE:    which copy of each group stays: newest, oldest, largest, first (in name\n"
+    "         order) or in:FOLDER (the copies under FOLDER; a group with none there is left\n"
+    "         whole)\n"
+    "ACTION:  what happens to the others: trash (default), backup (to the backup folder),\n"
+    "         move:FOLDER, or link (replaced by a symbolic link to the kept copy, the file\n"
+    "         itself to the trash)\n"
+    "options: --protect FOLDER (never act on files there), --dry-run (print the plan, change\n"
+    "         nothing), --format text|json, --settings FILE (where the backup folder is set)\n";
 
 bool parseArgs(int argc, char** argv, ActArgs* args, std::string* error) {
   for (int i = 1; i < argc; ++i) {

@@ -102,6 +102,11 @@ _twinfold_cli_backup()
 # folders after "in:" and "move:".
 _twinfold_cli_act()
 {
+    # The line is split at ':', so "in:DIR" and "move:DIR" arrive as "in" ":" "DIR".
+    if [[ $prev == : && ${words[cword - 2]} == @(in|move) ]]; then
+        _filedir -d
+        return
+    fi
     case $prev in
         --protect)
             _filedir -d
@@ -116,14 +121,7 @@ _twinfold_cli_act()
             return
             ;;
         --keep | --action)
-            local prefix=in:
-            [[ $prev == --action ]] && prefix=move:
-            if [[ $cur == "$prefix"* ]]; then
-                # A folder after the prefix.
-                local typed=${cur#"$prefix"}
-                COMPREPLY=($(compgen -d -P "$prefix" -- "$typed"))
-                compopt -o nospace -o filenames 2>/dev/null
-            elif [[ $prev == --keep ]]; then
+            if [[ $prev == --keep ]]; then
                 COMPREPLY=($(compgen -W 'newest oldest largest first in:' -- "$cur"))
             else
                 COMPREPLY=($(compgen -W 'trash backup link move:' -- "$cur"))
