@@ -55,7 +55,6 @@ const char kUsage[] =
     "  --help                   show this help\n"
     "  --version                show the version\n"
     "\n"
-    "\n"
     "Acting on a results file: see twinfold-cli act --help. Each file is checked just\n"
     "before it is acted on: one that changed or went since the search is skipped; a results\n"
     "file naming a file outside its search folders or in a group its name does not belong\n"

@@ -5,10 +5,14 @@
 #include <vector>
 
 #include "cli/cli_options.h"
+#include "cli/descriptor_builder.h"
 #include "cli/output_sink.h"
 #include "cli/terminal_text.h"
 #include "results/json_text.h"
 #include "results/json_writer.h"
+#include "results/result_rows.h"
+#include "results/results_file.h"
+#include "scan/folder_list.h"
 
 namespace tf {
 namespace {
@@ -54,6 +58,88 @@ TEST(JsonText, ValidatesUtf8StrictlyAndEscapesControls) {
   OutputSink empty(nullptr);
   ASSERT_TRUE(WriteJson({}, 0, &empty));
   EXPECT_EQ(empty.Collected(), "{\"groups\":[],\"files\":0}\n");
+}
+
+// A result of the names a file system allows and JSON does not: each group is its key and
+// the paths of its files, all of one size.
+NodePtr resultOf(const std::vector<std::vector<std::string>>& groups) {
+  NodePtr root(CreateNode(nullptr, "Duplicate files results", ATTACH_ROOT));
+  for (const auto& group : groups) {
+    DataNode* node = CreateNode(root.get(), group[0].c_str(), ATTACH_LAST_CHILD);
+    node->kind = 1;
+    for (size_t i = 1; i < group.size(); ++i) {
+      DataNode* file = CreateNode(node, group[i].c_str(), ATTACH_LAST_CHILD);
+      file->val = 7;
+      file->val2 = 133444736000000000 + static_cast<int64_t>(i);
+      node->val += 7;
+      ++node->val2;
+    }
+  }
+  return root;
+}
+
+std::string resultsText(const DataNode* root, const DataNode* descriptor) {
+  OutputSink sink(nullptr);
+  ResultsHeader header{"twinfold 0.1.0", 133444736000000000, descriptor};
+  const auto rows = SortedGroupsWithFiles(root, kSortByName, kSortByName);
+  EXPECT_TRUE(WriteJson(rows, 4, &sink, {}, &header));
+  return sink.Collected();
+}
+
+std::string readBack(const std::string& text, LoadedResults* loaded) {
+  std::string error;
+  return ParseResults(text, loaded, &error) ? WhyResultsUntrusted(*loaded) : "unread: " + error;
+}
+
+TEST(ResultsFile, ReadsBackItsOwnBytesAndRefusesWhatItDidNotWrite) {
+  NodePtr descriptor = DescriptorBuilder::NewDescriptor();
+  AddInclude(descriptor.get(), "/r");
+  AddExclude(descriptor.get(), "/r/skip");
+  const std::string odd =
+      "say \"hi\"\n\x01"
+      "caf\xE9 <\xF0\x9F\x98\x80>.txt";
+  NodePtr result =
+      resultOf({{odd, "/r/a/" + odd, "/r/b/" + odd}, {"x.txt", "/r/x.txt", "/r/c/x.txt"}});
+  const std::string text = resultsText(result.get(), descriptor.get());
+  LoadedResults loaded;
+  ASSERT_EQ(readBack(text, &loaded), "");
+  EXPECT_EQ(loaded.files, 4);
+  std::vector<std::string> paths;
+  for (const DataNode* g = loaded.root->FirstChild(); g; g = g->Next())
+    for (const DataNode* f = g->FirstChild(); f; f = f->Next())
+      paths.push_back(std::string(g->Name()) + "|" + FullName(f) + "|" + std::to_string(f->val2));
+  EXPECT_EQ(paths, (std::vector<std::string>{odd + "|/r/a/" + odd + "|133444736000000001",
+                                             odd + "|/r/b/" + odd + "|133444736000000002",
+                                             "x.txt|/r/c/x.txt|133444736000000002",
+                                             "x.txt|/r/x.txt|133444736000000001"}));
+  EXPECT_EQ(IncludePaths(loaded.descriptor.get()), std::vector<std::string>{"/r"});
+
+  // Every cut-off text is refused, never half read.
+  for (size_t cut = 0; cut < text.size() - 1; ++cut)
+    ASSERT_EQ(readBack(text.substr(0, cut), &loaded).rfind("unread: not a results file", 0), 0u)
+        << cut;
+  EXPECT_EQ(readBack("{\"groups\":" + std::string(100000, '['), &loaded).rfind("unread:", 0), 0u);
+  for (const auto& [groups, reason] :
+       std::vector<std::pair<std::vector<std::vector<std::string>>, std::string>>{
+           {{{"x.txt", "/r/x.txt", "/r/skip/x.txt"}},
+            "/r/skip/x.txt: in a folder the search left out"},
+           {{{"x.txt", "/r/x.txt", "/r/x.txt"}}, "/r/x.txt: listed twice"},
+           {{{"x.txt", "/r/x.txt", "/r//x.txt"}}, "/r//x.txt: not a plain absolute path"},
+           {{{"x.txt", "/r/x.txt", "/rx/x.txt"}},
+            "/rx/x.txt: outside the folders that were searched"},
+           {{{"X.txt", "/r/x.txt", "/r/X.txt"}},
+            "/r/x.txt: its name does not belong to the group"}}) {
+    EXPECT_EQ(
+        readBack(resultsText(resultOf(groups).get(), descriptor.get()), &loaded).rfind(reason, 0),
+        0u)
+        << reason;
+  }
+  // Escapes another writer may use: a pair of surrogates, and a lone one as U+FFFD.
+  std::string other = text;
+  other.replace(other.find("x.txt"), 1, "\\ud83d\\ude00\\udc00");
+  ASSERT_EQ(readBack(other, &loaded).rfind("/r/c/x.txt: its name", 0), 0u);
+  EXPECT_EQ(std::string(loaded.root->FirstChild()->Next()->Name()),
+            "\xF0\x9F\x98\x80\xEF\xBF\xBD.txt");
 }
 
 // Well-formed UTF-8 without a C0, DEL or C1 control character.
