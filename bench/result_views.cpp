@@ -18,10 +18,10 @@
 #include "base/silent_questions.h"
 #include "duplicates/run_result.h"
 #include "results/result_rows.h"
-#include "ui/result_rows_model.h"
-#include "ui/results_pane.h"
-#include "ui/separate_lists_view.h"
-#include "ui/unified_list_view.h"
+#include "ui/result_views/result_rows_model.h"
+#include "ui/result_views/results_pane.h"
+#include "ui/result_views/separate_lists_view.h"
+#include "ui/result_views/unified_list_view.h"
 
 namespace {
 

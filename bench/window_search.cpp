@@ -31,10 +31,10 @@
 #include "results/result_export.h"
 #include "search/search_descriptor.h"
 #include "search/search_run.h"
-#include "ui/main_controller.h"
-#include "ui/main_frame.h"
-#include "ui/search_bar.h"
-#include "ui/window_search_host.h"
+#include "ui/shell/main_controller.h"
+#include "ui/shell/main_frame.h"
+#include "ui/shell/search_bar.h"
+#include "ui/shell/window_search_host.h"
 
 namespace {
 

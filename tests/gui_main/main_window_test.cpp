@@ -34,14 +34,14 @@
 #include "search/search_run.h"
 #include "settings/settings_store.h"
 #include "tests/gui_results/file_listing.h"
-#include "ui/criteria_page.h"
-#include "ui/folder_page.h"
-#include "ui/results_pane.h"
-#include "ui/search_tab_bar.h"
-#include "ui/search_window.h"
-#include "ui/separate_lists_view.h"
-#include "ui/single_instance.h"
-#include "ui/unified_list_view.h"
+#include "ui/result_views/results_pane.h"
+#include "ui/result_views/separate_lists_view.h"
+#include "ui/result_views/unified_list_view.h"
+#include "ui/search_pages/criteria_page.h"
+#include "ui/search_pages/folder_page.h"
+#include "ui/search_pages/search_tab_bar.h"
+#include "ui/search_pages/search_window.h"
+#include "ui/shell/single_instance.h"
 
 namespace tf {
 namespace {

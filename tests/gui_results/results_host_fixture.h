@@ -31,11 +31,11 @@
 #include "tests/backup/backup_test_support.h"
 #include "tests/gui_results/file_listing.h"
 #include "tests/support/scripted_questions.h"
-#include "ui/gui_thread_questions.h"
-#include "ui/progress_file_shell.h"
-#include "ui/results_pane.h"
-#include "ui/separate_lists_view.h"
-#include "ui/unified_list_view.h"
+#include "ui/result_views/results_pane.h"
+#include "ui/result_views/separate_lists_view.h"
+#include "ui/result_views/unified_list_view.h"
+#include "ui/window/gui_thread_questions.h"
+#include "ui/window/progress_file_shell.h"
 
 namespace tf::testing {
 

@@ -1,7 +1,7 @@
 // The search window: its tabs switch the pages, each page shows what was stored while it
 // was hidden, and the filters page remembers its masks when the window leaves it. The
 // criteria page: what it shows for the stored criteria and what each choice stores.
-#include "ui/search_window.h"
+#include "ui/search_pages/search_window.h"
 
 #include <memory>
 
@@ -17,12 +17,12 @@
 #include "scan/filter_nodes.h"
 #include "search/search_descriptor.h"
 #include "tests/gui_search/scripted_search_host.h"
-#include "ui/criteria_page.h"
-#include "ui/filters_page.h"
-#include "ui/folder_page.h"
-#include "ui/name_filter_page.h"
-#include "ui/search_tab_bar.h"
-#include "ui/size_filter_page.h"
+#include "ui/search_pages/criteria_page.h"
+#include "ui/search_pages/filters_page.h"
+#include "ui/search_pages/folder_page.h"
+#include "ui/search_pages/name_filter_page.h"
+#include "ui/search_pages/search_tab_bar.h"
+#include "ui/search_pages/size_filter_page.h"
 
 namespace tf {
 namespace {
