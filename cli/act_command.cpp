@@ -42,8 +42,8 @@ constexpr const char* kActUsage =
     "         order) or in:FOLDER (the copies under FOLDER; a group with none there is left\n"
     "         whole)\n"
     "ACTION:  what happens to the others: trash (default), backup (to the backup folder),\n"
-    "         move:FOLDER, or link (replaced by a symbolic link to the kept copy, the file\n"
-    "         itself to the trash)\n"
+    "         move:FOLDER, or link, which replaces each by a symbolic link to the kept copy\n"
+    "         (the file itself goes to the trash)\n"
     "options: --protect FOLDER (never act on files there), --dry-run (print the plan, change\n"
     "         nothing), --format text|json, --settings FILE (where the backup folder is set)\n";
 

@@ -7,7 +7,7 @@
 
 #include "datatree/node_arena.h"
 #include "datatree/node_xml.h"
-#include "duplicates/duplicate_index.h"
+#include "duplicates/duplicate_criteria.h"
 #include "duplicates/duplicate_key.h"
 #include "platform/stored_file.h"
 #include "results/json_reader.h"
@@ -59,10 +59,10 @@ void appendPaths(std::string* out, const char* name, const std::vector<std::stri
   *out += "],";
 }
 
-// The criteria as the search's index reads them from the descriptor's "settings".
-int criterion(const DataNode* descriptor, const char* name) {
-  DataNode* settings = FindChild(const_cast<DataNode*>(descriptor), "settings");
-  return settings ? settings->attrs.ValueOf(name).AsInt() : 0;
+// The criteria of a descriptor, as the search read them.
+DuplicateCriteria criteriaOf(const DataNode* descriptor) {
+  return ReadCriteria(FindChild(const_cast<DataNode*>(descriptor), "settings"))
+      .value_or(DuplicateCriteria{});
 }
 
 // A text member: the exact bytes of "<name>_base64" when it is there, else the text.
@@ -276,10 +276,13 @@ std::string ResultsHeaderJson(const ResultsHeader& header) {
   appendPaths(&out, "folders", IncludePaths(descriptor));
   appendPaths(&out, "exclude", ExcludePaths(descriptor));
   appendPaths(&out, "protected", ProtectedFolders(descriptor));
-  out += "\n\"criteria\":{\"name\":" + std::to_string(criterion(descriptor, "name")) +
-         ",\"symbols\":" + std::to_string(criterion(descriptor, "symbols")) +
-         ",\"time\":" + std::to_string(criterion(descriptor, "time")) +
-         ",\"size\":" + std::to_string(criterion(descriptor, "size")) + "},\n";
+  // In the words of twinfold-cli's options.
+  const DuplicateCriteria criteria = criteriaOf(descriptor);
+  static const char* const kNames[] = {"exact", "noext", "first"};
+  out += std::string("\n\"criteria\":{\"name\":\"") + kNames[static_cast<int>(criteria.name)] +
+         "\",\"symbols\":" + std::to_string(criteria.symbols) + ",\"time\":\"" +
+         (criteria.sameTime ? "same" : "any") + "\",\"size\":\"" +
+         (criteria.sameSize ? "same" : "any") + "\"},\n";
   std::string xml;
   WriteNodeXml(descriptor, &xml, false);
   // The descriptor whole (filters included), in the form the settings file keeps it: the
@@ -315,10 +318,9 @@ std::string WhyResultsUntrusted(const LoadedResults& results) {
   DataNode* descriptor = results.descriptor.get();
   const std::vector<std::string> roots = IncludePaths(descriptor);
   const std::vector<std::string> excluded = ExcludePaths(descriptor);
-  // The search's own reading of its criteria, so that a key is checked by the rule that
-  // made it.
-  DuplicateIndex index;
-  index.Configure(FindChild(descriptor, "settings"));
+  // The search's own reading of its criteria and its own key, so that a key is checked by
+  // the rule that made it.
+  const DuplicateCriteria criteria = criteriaOf(descriptor);
   std::unordered_set<std::string> seen;
   for (const DataNode* group = results.root->FirstChild(); group; group = group->Next()) {
     for (const DataNode* file = group->FirstChild(); file; file = file->Next()) {
@@ -330,9 +332,10 @@ std::string WhyResultsUntrusted(const LoadedResults& results) {
       if (underAny(path, excluded)) return path + ": in a folder the search left out";
       if (!seen.insert(path).second) return path + ": listed twice";
       const std::string name = path.substr(path.rfind('/') + 1);
-      if (GroupNameOf(MakeDuplicateKey(name, index.nameRule(), index.symbols())) != group->Name())
+      if (GroupNameOf(MakeDuplicateKey(name, criteria.name, criteria.KeySymbols())) !=
+          group->Name())
         return path + ": its name does not belong to the group \"" + group->Name() + "\"";
-      if (index.splitBySize() && file->val != group->FirstChild()->val)
+      if (criteria.sameSize && file->val != group->FirstChild()->val)
         return path + ": its size differs from its group's";
     }
   }
