@@ -69,12 +69,14 @@ std::vector<PlannedAction> PlanActions(const LoadedResults& results, const ActRe
   return plan;
 }
 
-std::string WhyChanged(const std::string& path, int64_t size, int64_t modified) {
+std::string WhyChanged(const std::string& path, int64_t size, int64_t modified,
+                       LinkIdentity* identity) {
   PathStatus now;
   if (!StatPath(path, &now, false)) return now.exists ? "it cannot be examined" : "it went away";
   if (now.link) return "it is a symbolic link now";
   if (!now.regular) return "it is no regular file now";
   if (now.size != size || now.modified != modified) return "it changed since the search";
+  if (identity) *identity = {now.device, now.inode};
   return "";
 }
 
@@ -125,23 +127,28 @@ size_t CarryOut(std::vector<PlannedAction>* plan, const ActRequest& request,
   size_t failed = 0;
   const DataNode* checkedKept = nullptr;  // files of one group follow one another
   std::string keptProblem;
+  LinkIdentity keptIdentity;
   for (size_t i = 0; i < plan->size(); ++i) {
     PlannedAction& action = (*plan)[i];
+    LinkIdentity identity;
     if (progress) progress(i);
     if (!action.kept) {
       action.reason = "its group keeps no copy";
     } else {
       if (action.kept != checkedKept) {
         checkedKept = action.kept;
-        keptProblem = WhyChanged(action.keptPath, action.kept->val, action.kept->val2);
+        keptProblem =
+            WhyChanged(action.keptPath, action.kept->val, action.kept->val2, &keptIdentity);
       }
       // The kept copy is checked before each file: once it is gone, acting on the others
       // would leave none.
       if (!keptProblem.empty())
         action.reason = "the kept copy " + action.keptPath + ": " + keptProblem;
       else
-        action.reason = WhyChanged(action.path, action.file->val, action.file->val2);
-      if (action.reason.empty() && SameFile(action.path, action.keptPath))
+        action.reason = WhyChanged(action.path, action.file->val, action.file->val2, &identity);
+      // The one stat of the check tells a name of the kept copy itself, made since.
+      if (action.reason.empty() && identity.device == keptIdentity.device &&
+          identity.inode == keptIdentity.inode)
         action.reason = "it is another name of the kept copy";
     }
     if (!action.reason.empty()) {

@@ -51,7 +51,9 @@ std::vector<PlannedAction> PlanActions(const LoadedResults& results, const ActRe
 
 // Why the file at `path` may no longer be acted on: "" when it is still a regular file
 // (not a link, a FIFO or a folder) of `size` bytes modified at `modified`.
-std::string WhyChanged(const std::string& path, int64_t size, int64_t modified);
+// *identity (when given) gets the file's device and inode.
+std::string WhyChanged(const std::string& path, int64_t size, int64_t modified,
+                       LinkIdentity* identity = nullptr);
 
 // The actions themselves; each answers true when done, else false with the reason.
 struct ActServices {
