@@ -263,7 +263,10 @@ TEST(RememberedSearch, ComesBackAfterARestartAndAnOlderFileStartsWithTheDefaults
     ASSERT_TRUE(w.started);
     w.controller.searchHost()->ChangeIncludeFolder(true, tree.Path("photos"));
     w.controller.searchHost()->ChangeExcludeFolder(true, tree.Path("photos/cache"));
-    w.controller.searchHost()->Descriptor().SetTime(kAnyValue, false);
+    SearchDescriptor& descriptor = w.controller.searchHost()->Descriptor();
+    DuplicateCriteria anyTime = descriptor.Criteria();
+    anyTime.sameTime = false;
+    descriptor.SetCriteria(anyTime, false);
     QComboBox* symbols = w.controller.searchWindow()->criteriaPage()->symbolsCombo();
     symbols->setFocus();
     QTest::keyClick(symbols, Qt::Key_End);
@@ -377,7 +380,9 @@ TEST_F(SearchingWindow, SelectMenuHelpersThenDeleteTrashesTheSelection) {
   tree.File("one/b.txt", 20, 300);
   ASSERT_EQ(::link(tree.Path("one/b.txt").c_str(), tree.Path("two/b.txt").c_str()), 0);
   tree.File("three/b.txt", 20, 10);
-  w.controller.shell()->Descriptor()->SetTime(1, true);  // any time: the copies group
+  DuplicateCriteria anyTime = w.controller.shell()->Descriptor()->Criteria();
+  anyTime.sameTime = false;  // the copies group
+  w.controller.shell()->Descriptor()->SetCriteria(anyTime, true);
   w.frame.show();
   ASSERT_TRUE(w.Search(tree.root()));
   QAction* newest = w.frame.action(kCmdSelectAllButNewest);

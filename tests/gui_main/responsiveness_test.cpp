@@ -70,7 +70,9 @@ struct StallMeter {
 
 void SearchIn(Window& w, const TempTree& tree) {
   w.controller.searchHost()->ChangeIncludeFolder(true, tree.root());
-  w.controller.searchHost()->Descriptor().SetTime(kAnyValue, false);
+  DuplicateCriteria anyTime;
+  anyTime.sameTime = false;
+  w.controller.searchHost()->Descriptor().SetCriteria(anyTime, false);
 }
 
 TEST(MainWindowResponsiveness, BigSearchKeepsTheLoopTurningAndStopsAtOnce) {

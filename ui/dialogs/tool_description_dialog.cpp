@@ -1,7 +1,6 @@
 #include "ui/dialogs/tool_description_dialog.h"
 #include "ui/qt_text.h"
 
-#include <QFile>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>

@@ -2,7 +2,7 @@
 
 #include <QPainter>
 
-#include "platform/file_facts.h"
+#include "platform/stored_file.h"
 #include "results/bitmap_preview.h"
 #include "ui/preview/preview_image.h"
 

@@ -3,8 +3,8 @@
 #include <QTextBrowser>
 #include <QUrl>
 
-#include "platform/file_facts.h"
 #include "platform/path_utils.h"
+#include "platform/stored_file.h"
 #include "results/preview_kind.h"
 #include "results/preview_text.h"
 #include "ui/preview/preview_image.h"

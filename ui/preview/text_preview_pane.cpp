@@ -3,7 +3,7 @@
 #include <QPlainTextEdit>
 
 #include "platform/display_format.h"
-#include "platform/file_facts.h"
+#include "platform/stored_file.h"
 #include "results/preview_text.h"
 #include "ui/window/library_fonts.h"
 

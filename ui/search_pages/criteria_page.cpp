@@ -21,6 +21,17 @@ constexpr int kNameGroup = 0;
 constexpr int kTimeGroup = 1;
 constexpr int kSizeGroup = 2;
 
+// The name rules in the order of their radios.
+constexpr NameRule kNameRules[] = {NameRule::kExact, NameRule::kAnyExtension,
+                                   NameRule::kFirstSymbols};
+constexpr int kFirstSymbolsRadio = 2;
+
+int nameRadioOf(NameRule rule) {
+  for (int i = 0; i < 3; ++i)
+    if (kNameRules[i] == rule) return i;
+  return 0;
+}
+
 struct RadioText {
   const char* text;
   const char* tip;
@@ -62,7 +73,7 @@ CriteriaPage::CriteriaPage(SearchHost& host, MCMain* main, QWidget* parent)
       decorate(main, radio, radios[g][value].tip);
       m_groups[g].push_back({value + 1, radio});
       connect(radio, &QRadioButton::clicked, this, [this, g, value] { radioClicked(g, value); });
-      if (g == kNameGroup && value == kNameFirstSymbols) {
+      if (g == kNameGroup && value == kFirstSymbolsRadio) {
         // N stands right of its radio: "The same must be first [N] symbols in names".
         m_symbols = new QComboBox(box);
         for (int n = kMinSymbols; n <= kMaxSymbols; ++n) m_symbols->addItem(QString::number(n));
@@ -81,7 +92,9 @@ CriteriaPage::CriteriaPage(SearchHost& host, MCMain* main, QWidget* parent)
 
   layout->addWidget(new QLabel("Choose pre-defined settings :", this));
   m_presets = new QComboBox(this);
-  for (const char* text : kPredefinedSetTexts) m_presets->addItem(QString::fromUtf8(text));
+  m_presets->addItem(QString::fromUtf8(kNoPresetText));
+  for (const CriteriaPreset& preset : kCriteriaPresets)
+    m_presets->addItem(QString::fromUtf8(preset.text));
   layout->addWidget(m_presets);
   layout->addStretch();
 
@@ -115,29 +128,25 @@ QRadioButton* CriteriaPage::sizeRadio(int value) const {
 }
 
 void CriteriaPage::Update() {
-  const SearchDescriptor& descriptor = m_host.Descriptor();
-  SetRadioGroup(m_groups[kNameGroup], descriptor.ShownName() + 1);
-  SetRadioGroup(m_groups[kTimeGroup], descriptor.ShownTime() + 1);
-  SetRadioGroup(m_groups[kSizeGroup], descriptor.ShownSize() + 1);
-  if (ComboSelectText(m_symbols, std::to_string(descriptor.ShownSymbols())) < 0)
+  const DuplicateCriteria criteria = m_host.Descriptor().Criteria();
+  SetRadioGroup(m_groups[kNameGroup], nameRadioOf(criteria.name) + 1);
+  SetRadioGroup(m_groups[kTimeGroup], criteria.sameTime ? 1 : 2);
+  SetRadioGroup(m_groups[kSizeGroup], criteria.sameSize ? 1 : 2);
+  if (ComboSelectText(m_symbols, std::to_string(criteria.symbols)) < 0)
     m_symbols->setCurrentIndex(-1);
 }
 
 void CriteriaPage::radioClicked(int which, int value) {
   SearchDescriptor& descriptor = m_host.Descriptor();
-  switch (which) {
-    case kNameGroup:
-      if (value != descriptor.GetName()) descriptor.SetName(value, true);
-      break;
-    case kTimeGroup:
-      if (value != descriptor.GetTime()) descriptor.SetTime(value, true);
-      break;
-    case kSizeGroup:
-      if (value != descriptor.GetSize()) descriptor.SetSize(value, true);
-      break;
-    default:
-      break;
-  }
+  const DuplicateCriteria stored = descriptor.Criteria();
+  DuplicateCriteria chosen = stored;
+  if (which == kNameGroup)
+    chosen.name = kNameRules[value];
+  else if (which == kTimeGroup)
+    chosen.sameTime = value == 0;
+  else if (which == kSizeGroup)
+    chosen.sameSize = value == 0;
+  if (chosen != stored) descriptor.SetCriteria(chosen, true);
 }
 
 }  // namespace tf

@@ -27,10 +27,11 @@ class CriteriaPage : public QWidget {
   CriteriaPage(const CriteriaPage&) = delete;
   CriteriaPage& operator=(const CriteriaPage&) = delete;
 
-  // Shows the stored criteria (out-of-range values as the first choice, N as 5).
+  // Shows the stored criteria as the search reads them.
   void Update();
 
-  // The radio of a value of "name" (0 to 2), "time" or "size" (0, 1).
+  // The radios in the page's order: exact names, any extension, first N symbols; the
+  // same time or size, any.
   QRadioButton* nameRadio(int value) const;
   QRadioButton* timeRadio(int value) const;
   QRadioButton* sizeRadio(int value) const;
