@@ -68,9 +68,10 @@ bool MainController::Init(CMainFrame* frame, ControllerSetup setup) {
   m_guiQuestions = std::make_unique<GuiThreadQuestions>(m_setup.questions ? *m_setup.questions
                                                                           : *m_ownQuestions);
   m_questions = m_guiQuestions.get();
-  m_resultsHost = std::make_unique<WindowResultsHost>(*this, *m_questions);
-  m_searchHost = std::make_unique<WindowSearchHost>(*this, *m_questions);
-  m_searchPanes = std::make_unique<WindowSearchPanes>(*this);
+  m_panes.frame = frame;
+  m_panes.updateCommandStates = [this] { UpdateCommandStates(); };
+  m_panes.isActive = [this] { return active(); };
+  m_searchPanes = std::make_unique<WindowSearchPanes>(m_panes);
   if (!Initialize(frame, kProgramTitle)) return false;
   m_frame->SetCommandHandler([this](int id) { OnCommand(id); });
   m_frame->SetCloseHandler([this] { Shutdown(); });
@@ -87,6 +88,8 @@ bool MainController::Init(CMainFrame* frame, ControllerSetup setup) {
   ShellPlaces places = m_setup.places;
   places.wakeTick = [this] { WakeTick(); };
   m_shell = std::make_unique<AppShell>(*m_questions, *m_searchPanes, std::move(places));
+  m_resultsHost = std::make_unique<WindowResultsHost>(*m_shell, m_panes, *m_questions);
+  m_searchHost = std::make_unique<WindowSearchHost>(*m_shell, m_panes, *m_questions);
   if (!m_shell->LoadSettings()) return false;
   placeAsKept();
   SetToolTips(m_shell->Settings().GetTooltips() != 0);
@@ -167,6 +170,9 @@ void MainController::createPanes() {
   m_split = new SplitWindow(m_frame->view(), nullptr, m_searchWindow, m_rightColumn, false,
                             kSearchColumnRatio);
   m_frame->view()->layout()->addWidget(m_split);
+  m_panes.searchWindow = m_searchWindow;
+  m_panes.bar = m_bar;
+  m_panes.results = m_results;
   connect(m_bar, &SearchBar::startClicked, this, [this] { OnCommand(kCmdStartSearch); });
   connect(m_bar, &SearchBar::stopClicked, this, [this] { OnCommand(kCmdStopSearch); });
   connect(m_searchWindow, &SearchWindow::expandCollapseToggled, this,
