@@ -36,7 +36,7 @@
 #include "app/main_commands.h"
 #include "app/tools_section.h"
 #include "base/questions.h"
-#include "platform/sample_document.h"
+#include "tests/support/sample_document.h"
 #include "platform/zip_plugin.h"
 #include "results/backup_store.h"
 #include "results/file_properties.h"

@@ -28,7 +28,7 @@
 #include <QTimer>
 
 #include "app/main_commands.h"
-#include "platform/sample_document.h"
+#include "tests/support/sample_document.h"
 #include "platform/zip_plugin.h"
 #include "results/file_properties.h"
 #include "results/preview_kind.h"
