@@ -202,6 +202,20 @@ void RunResult::Merge(std::unique_ptr<DuplicateIndex>& scanIndex) {
   m_index->Absorb(*scanIndex);
 }
 
+void RunResult::ReadUnread(const ReadFileOf& read) {
+  std::lock_guard<std::mutex> lock(MergeLock());
+  if (!m_index || m_built || !m_index->HasUnread()) return;
+  for (const uint32_t id : m_index->TakeUnread()) {
+    int64_t size = 0;
+    int64_t modified = 0;
+    uint32_t links = 0;
+    if (read(m_index->PathOf(m_index->File(id)), &size, &modified, &links))
+      m_index->ReadFile(id, size, modified, links);
+    else
+      m_index->DropFile(id);
+  }
+}
+
 // Partitions the files of a key by size and local time to the second. The local time of
 // a second is looked up once per run (a time zone lookup costs far more than the rest of
 // a split), and only for files whose size another file of the key shares when sizes

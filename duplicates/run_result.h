@@ -8,6 +8,7 @@
 #include <functional>
 #include <memory>
 #include <mutex>
+#include <string>
 
 #include "datatree/data_node.h"
 #include "datatree/node_arena.h"
@@ -44,6 +45,12 @@ class RunResult {
   // index is left to its owner, emptied: its files now belong to the run map. After
   // Finalise nothing is merged until Clear.
   void Merge(std::unique_ptr<DuplicateIndex>& scanIndex);
+  // Reads the files that scans filed by name alone and that a file of another scan now
+  // joins: `read` gets a file's path and gives its size, last-write time and names, or
+  // false when it is gone (it then leaves its group). Before Finalise.
+  using ReadFileOf = std::function<bool(const std::string& path, int64_t* size, int64_t* modified,
+                                        uint32_t* links)>;
+  void ReadUnread(const ReadFileOf& read);
   // Splits the groups by last-modified time (local, to the second) and by size where the
   // run's "settings" ask for it (null settings: no split), drops groups left with fewer
   // than two files, and sets every group's kind, totals, name and description and the

@@ -17,7 +17,6 @@ namespace tf {
 
 namespace {
 
-constexpr auto kPollStep = std::chrono::milliseconds(100);
 constexpr size_t kFilesPerBatch = 256;
 // The walk keeps the root and at most this many of the deepest folders on its way open,
 // so that a deep tree cannot use up the open files; a folder closed on the way down is
@@ -46,6 +45,10 @@ class FilterSetJudge : public EntryFilter {
   FilterSet& m_set;
 };
 
+std::atomic<bool> g_readEveryFile{false};
+std::mutex g_hookLock;
+std::function<void(const std::string&)> g_beforeReading;
+
 // Excluded folders are compared with the paths the walk builds, which never end in '/'.
 std::string withoutTrailingSlash(std::string path) {
   while (path.size() > 1 && path.back() == '/') path.pop_back();
@@ -59,6 +62,12 @@ struct FolderScan::Walker {
   FilterSet filters;
   FilterSetJudge judge{filters};
   FolderEnumerator enumerator;
+  // Files are listed by name alone and read only when another file shares their key: no
+  // filter needs more, and a name of its own can never group.
+  bool namesOnly = false;
+  std::function<void(const std::string&)> beforeReading;
+  std::vector<uint32_t> unread;  // reused
+  std::string unreadPath;
   // Reused folder after folder: its buffers are allocated once, not per folder.
   FolderListing listing;
   // A folder on the way from the root to the one being walked.
@@ -154,18 +163,41 @@ bool FolderScan::RequestStop() {
   while (current >= kRunning && current <= kStopRequested &&
          !m_state.compare_exchange_weak(current, kStopRequested, std::memory_order_acq_rel)) {
   }
-  return current >= kRunning && current <= kStopRequested;
+  if (current < kRunning || current > kStopRequested) return false;
+  m_stopAsked.store(true, std::memory_order_relaxed);
+  stateChanged();  // a paused worker wakes to stop
+  return true;
 }
 
 void FolderScan::WaitForStop() {
-  while (state() == kStopRequested) std::this_thread::sleep_for(kPollStep);
+  {
+    std::unique_lock<std::mutex> lock(m_waitLock);
+    m_stateCv.wait(lock, [this] { return state() != kStopRequested; });
+  }
   Join();
 }
 
 bool FolderScan::Resume() {
   int current = state();
   if (current != kPauseRequested && current != kPaused) return false;
-  return m_state.compare_exchange_strong(current, kRunning, std::memory_order_acq_rel);
+  if (!m_state.compare_exchange_strong(current, kRunning, std::memory_order_acq_rel)) return false;
+  stateChanged();
+  return true;
+}
+
+void FolderScan::stateChanged() {
+  // Under the lock, so that a waiter between its test and its sleep cannot miss it.
+  { std::lock_guard<std::mutex> lock(m_waitLock); }
+  m_stateCv.notify_all();
+}
+
+void FolderScan::TEST_ReadEveryFile(bool every) {
+  g_readEveryFile.store(every);
+}
+
+void FolderScan::TEST_BeforeReading(std::function<void(const std::string& path)> hook) {
+  std::lock_guard<std::mutex> lock(g_hookLock);
+  g_beforeReading = std::move(hook);
 }
 
 bool FolderScan::TEST_RequestPause() {
@@ -214,7 +246,13 @@ void FolderScan::run(int priority, PriorityHook hook) {
     prepareWorker(priority, hook);
     const bool walked = walkTree();
     m_walker.reset();  // the listing buffers and the open folders are not needed any more
-    if (walked) m_state.store(kCompleted, std::memory_order_release);
+    if (walked) {
+      // A stop asked after the last check still finds the walk complete.
+      int expected = kRunning;
+      if (!m_state.compare_exchange_strong(expected, kCompleted, std::memory_order_acq_rel) &&
+          expected == kStopRequested)
+        m_state.store(kCompleted, std::memory_order_release);
+    }
   } catch (...) {
     // Out of memory in the middle of a walk: what the index holds may be half filed,
     // so the scan ends as stopped and delivers nothing.
@@ -222,6 +260,7 @@ void FolderScan::run(int priority, PriorityHook hook) {
     m_walker.reset();
     m_state.store(kStopped, std::memory_order_release);
   }
+  stateChanged();
   // After the last change of state: a step taken on this news sees the scan ended.
   if (m_onEnd) m_onEnd();
 }
@@ -231,6 +270,14 @@ void FolderScan::prepareWorker(int priority, const PriorityHook& hook) {
   m_walker->filters.LoadFrom(m_filtersNode, m_clock ? *m_clock : m_walker->utcClock);
   m_walker->enumerator.SetFilters(&m_walker->judge);
   m_walker->enumerator.SetSerialised(!m_readAhead);
+  m_walker->enumerator.SetCancel(&m_stopAsked);
+  m_walker->namesOnly =
+      m_walker->filters.JudgesNamesOnly() && !g_readEveryFile.load(std::memory_order_relaxed);
+  m_walker->enumerator.SetNamesOnly(m_walker->namesOnly);
+  {
+    std::lock_guard<std::mutex> lock(g_hookLock);
+    m_walker->beforeReading = g_beforeReading;
+  }
   m_index = std::make_unique<DuplicateIndex>();
   m_index->Configure(m_settingsNode);
   if (m_readAhead) startListers(priority, hook);
@@ -260,10 +307,13 @@ bool FolderScan::check() {
   if (m_state.load(std::memory_order_relaxed) == kRunning) return true;
   int current = kPauseRequested;
   if (m_state.compare_exchange_strong(current, kPaused, std::memory_order_acq_rel)) {
-    while (state() == kPaused) std::this_thread::sleep_for(kPollStep);
+    std::unique_lock<std::mutex> lock(m_waitLock);
+    m_stateCv.wait(lock, [this] { return state() != kPaused; });
   }
   current = kStopRequested;
-  return !m_state.compare_exchange_strong(current, kStopped, std::memory_order_acq_rel);
+  if (!m_state.compare_exchange_strong(current, kStopped, std::memory_order_acq_rel)) return true;
+  stateChanged();
+  return false;
 }
 
 // Depth first, without recursion (a tree may be deeper than any stack): files of a folder
@@ -282,7 +332,7 @@ bool FolderScan::walkTree() {
     FolderLister::CloseHandle(&root.handle);
   w.rootPrefix = w.path.size() + (w.path.empty() || w.path.back() != '/' ? 1 : 0);
   if (root.handle.fd >= 0 && !w.listerJudges.empty())
-    w.prefetcher.Start(root.handle, w.listerJudges, w.priority, w.hook);
+    w.prefetcher.Start(root.handle, w.listerJudges, w.priority, w.hook, w.namesOnly);
   if (!visit(0)) return false;
   size_t depth = 0;
   for (;;) {
@@ -325,22 +375,27 @@ bool FolderScan::visit(size_t depth) {
     w.enumerator.List(level.handle, w.path, &w.listing);
     read = &w.listing;
   }
+  if (!check()) return false;  // a listing cut short by the stop is not filed
   const FolderListing& listing = *read;
   if (w.path.empty() || w.path.back() != '/') w.path += '/';
   const std::string_view prefix = w.path;
   // Files go to the index in batches under one hold of the index lock; a stop asked
   // meanwhile is noticed after the batch, so the index holds whole batches only.
   const auto& files = listing.files();
+  const size_t firstHere = m_index->FileCount();
   for (size_t begin = 0; begin < files.size();) {
     const size_t end = std::min(files.size(), begin + kFilesPerBatch);
     std::array<DuplicateIndex::NewFile, kFilesPerBatch> batch;
     for (size_t i = begin; i < end; ++i)
       batch[i - begin] = {listing.NameOf(files[i]), files[i].size, files[i].modified,
-                          files[i].links};
+                          files[i].links, files[i].unread};
+    bool toRead = false;
     {
       std::lock_guard<std::mutex> lock(IndexLock());
       m_index->AddFilesLocked(prefix, std::span(batch.data(), end - begin));
+      toRead = m_index->HasUnread();
     }
+    if (toRead) readShared(depth, firstHere);
     begin = end;
     if (!check()) return false;
   }
@@ -350,6 +405,44 @@ bool FolderScan::visit(size_t depth) {
   if (w.prefetcher.running()) queueSubfolders(depth);
   w.path.resize(level.pathLength);
   return true;
+}
+
+void FolderScan::readShared(size_t depth, size_t firstHere) {
+  Walker& w = *m_walker;
+  {
+    std::lock_guard<std::mutex> lock(IndexLock());
+    w.unread = m_index->TakeUnread();
+  }
+  const int here = w.levels[depth].handle.fd;
+  // (read, size, time, links) per file, applied to the index under one hold of its lock.
+  struct Read {
+    uint32_t id;
+    bool read;
+    StatInfo info;
+  };
+  std::vector<Read> results;
+  results.reserve(w.unread.size());
+  for (const uint32_t id : w.unread) {
+    const FileRecord& file = m_index->File(id);  // only this thread changes the index
+    StatInfo info{};
+    bool read = false;
+    const bool inHere = id >= firstHere && here >= 0;
+    if (inHere && !w.beforeReading) {
+      read = FolderLister::StatFileIn(here, std::string(m_index->NameOf(file)), &info);
+    } else {
+      w.unreadPath = m_index->PathOf(file);
+      if (w.beforeReading) w.beforeReading(w.unreadPath);
+      read = FolderLister::StatFileAt(-1, w.unreadPath, &info);
+    }
+    results.push_back({id, read, info});
+  }
+  std::lock_guard<std::mutex> lock(IndexLock());
+  for (const Read& r : results) {
+    if (r.read)
+      m_index->ReadFile(r.id, r.info.size, r.info.modified, r.info.links);
+    else
+      m_index->DropFile(r.id);  // vanished or no file any more since the listing
+  }
 }
 
 // Hands the sub-folders of the folder just visited (its path ends in '/') to the

@@ -4,9 +4,11 @@
 #pragma once
 
 #include <atomic>
+#include <condition_variable>
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <mutex>
 #include <string>
 #include <thread>
 #include <vector>
@@ -100,6 +102,11 @@ class FolderScan {
 
   // Test hook: asks a running worker to pause at its next check (2 -> 3).
   bool TEST_RequestPause();
+  // Test hooks, for every scan of the process: read every file's size and time while
+  // listing, as when a filter needs them; and a call with each path whose size and time
+  // are about to be read after its folder was listed (empty: none).
+  static void TEST_ReadEveryFile(bool every);
+  static void TEST_BeforeReading(std::function<void(const std::string& path)> hook);
 
  private:
   void run(int priority, PriorityHook hook);
@@ -113,11 +120,20 @@ class FolderScan {
   void startListers(int priority, const PriorityHook& hook);
   void queueSubfolders(size_t depth);
   bool check();  // false: stop
+  // Reads size and time of the files filed by name alone whose key another file now
+  // shares; those of the folder at hand (ids from `firstHere`) through its open handle.
+  void readShared(size_t depth, size_t firstHere);
+  // Wakes whoever waits for the state to change (a paused worker, a stop).
+  void stateChanged();
 
   // Release on the worker's writes so that the index it built is seen by whoever
   // observes 6; acquire on the reads.
   std::atomic<int> m_state{kNew};
   std::atomic<long> m_foldersEntered{0};
+  // Set with a stop request, so that the listing of a huge folder ends part-way.
+  std::atomic<bool> m_stopAsked{false};
+  std::mutex m_waitLock;
+  std::condition_variable m_stateCv;
   bool m_started = false;  // interface thread only
   std::thread m_thread;
 

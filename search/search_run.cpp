@@ -6,6 +6,7 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/folder_lister.h"
 #include "platform/path_status.h"
 #include "scan/folder_list.h"
 #include "search/engine_platform.h"
@@ -338,6 +339,17 @@ void SearchRun::formStoppedResult() {
 
 void SearchRun::finalise() {
   try {
+    // Files that no other file of their own scan shared were filed by name alone: those
+    // that another scan's file joins are read now.
+    m_result.ReadUnread(
+        [](const std::string& path, int64_t* size, int64_t* modified, uint32_t* links) {
+          StatInfo info;
+          if (!FolderLister::StatFileAt(-1, path, &info)) return false;
+          *size = info.size;
+          *modified = info.modified;
+          *links = info.links;
+          return true;
+        });
     m_result.Finalise(m_settings, m_options.localTime);
     if (m_options.readHardLinks)
       m_links.Build(
