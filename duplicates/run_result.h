@@ -69,6 +69,9 @@ class RunResult {
   void ClearMap() { m_index.reset(); }
   // Deletes the tree and the map.
   void Clear();
+  // After Finalise: memory ran out while the nodes were made, so some groups or files
+  // that belong to the result are missing from it.
+  bool Incomplete() const { return m_incomplete; }
   // Set by Finalise and RemoveFile, cleared by the reader.
   bool TakeChanged() { return m_changed.exchange(false); }
 
@@ -80,6 +83,7 @@ class RunResult {
   std::unique_ptr<NodeArena> m_arena;       // where the file nodes of m_root live
   std::unique_ptr<DuplicateIndex> m_index;  // the run map; its own root was handed to m_root
   bool m_built = false;                     // the groups of m_index are nodes under m_root
+  bool m_incomplete = false;
   std::atomic<bool> m_changed{false};
 };
 

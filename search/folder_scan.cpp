@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cerrno>
 #include <chrono>
 #include <span>
 #include <string_view>
@@ -141,7 +142,8 @@ bool FolderScan::StartThread(int priority, const PriorityHook& hook) {
   if (m_started) return false;
   try {
     m_thread = std::thread([this, priority, hook] { run(priority, hook); });
-  } catch (const std::system_error&) {
+  } catch (const std::system_error& error) {
+    m_startError = error.code().message();
     return false;  // no thread to be had now; the run tries again on a later tick
   }
   m_started = true;
@@ -214,8 +216,29 @@ void FolderScan::Join() {
   if (m_thread.joinable() && m_thread.get_id() != std::this_thread::get_id()) m_thread.join();
 }
 
+std::vector<std::string> FolderScan::UnreadFolders() const {
+  std::lock_guard<std::mutex> lock(m_unreadLock);
+  return m_unreadFolders;
+}
+
+void FolderScan::noteUnread(const std::string& path) {
+  std::lock_guard<std::mutex> lock(m_unreadLock);
+  m_unreadFolders.push_back(path);
+}
+
 std::string FolderScan::StatusText() const {
-  switch (state()) {
+  const int current = state();
+  if (current >= kStopRequested) {
+    const size_t unread = UnreadFolders().size();
+    if (unread > 0) {
+      std::string text = current == kAccepted  ? "accepted"
+                         : current == kStopped ? "stopped"
+                                               : "completed";
+      return text + ", " + std::to_string(unread) +
+             (unread == 1 ? " folder could not be read" : " folders could not be read");
+    }
+  }
+  switch (current) {
     case kNew:
     case kReady:
       return "ready";
@@ -258,6 +281,7 @@ void FolderScan::run(int priority, PriorityHook hook) {
     // so the scan ends as stopped and delivers nothing.
     m_index.reset();
     m_walker.reset();
+    m_outOfMemory.store(true, std::memory_order_release);
     m_state.store(kStopped, std::memory_order_release);
   }
   stateChanged();
@@ -323,7 +347,8 @@ bool FolderScan::walkTree() {
   w.path = m_root;
   if (w.levels.empty()) w.levels.emplace_back();
   Walker::Level& root = w.levels[0];
-  w.enumerator.OpenRoot(m_root, &root.handle);  // unopenable: an empty root
+  if (!w.enumerator.OpenRoot(m_root, &root.handle) && (errno == EMFILE || errno == ENFILE))
+    noteUnread(m_root);  // unopenable for another reason: an empty root
   root.device = root.handle.device;
   root.inode = root.handle.inode;
   root.pathLength = w.path.size();
@@ -479,7 +504,13 @@ int FolderScan::enter(size_t depth) {
   w.path += name;
   if (isExcluded(w.path) || level.handle.fd < 0) return 0;
   FolderHandle child;
-  const int opened = w.enumerator.Enter(level.handle, name, w.path, &child);
+  int opened = w.enumerator.Enter(level.handle, name, w.path, &child);
+  if (opened == 0 && (errno == EMFILE || errno == ENFILE)) {
+    // Not empty: the open files ran out. Let go of what can be reopened, and try again.
+    freeDescriptors(depth);
+    opened = w.enumerator.Enter(w.levels[depth].handle, name, w.path, &child);
+    if (opened == 0 && (errno == EMFILE || errno == ENFILE)) noteUnread(w.path);
+  }
   if (opened < 0) return 0;
   if (opened > 0 && !m_walked->Claim(child.device, child.inode)) {
     FolderLister::CloseHandle(&child);  // reached before, through a bind mount
@@ -497,6 +528,19 @@ int FolderScan::enter(size_t depth) {
   ++w.openLevels;
   keepOpenLevelsBounded(depth + 1);
   return 1;
+}
+
+void FolderScan::freeDescriptors(size_t depth) {
+  Walker& w = *m_walker;
+  w.prefetcher.Stop();  // its listers' folders and its copy of the root
+  w.entering.reset();
+  for (size_t at = w.firstOpen; at < depth; ++at) {
+    FolderHandle& handle = w.levels[at].handle;
+    if (handle.fd < 0) continue;
+    FolderLister::CloseHandle(&handle);
+    --w.openLevels;
+  }
+  w.firstOpen = std::max(w.firstOpen, depth);
 }
 
 void FolderScan::keepOpenLevelsBounded(size_t deepest) {
@@ -526,6 +570,13 @@ void FolderScan::leave(size_t depth) {
       reopened = FolderLister::Reopen(w.levels[above].handle,
                                       w.path.substr(from, parent.pathLength - from), parent.device,
                                       parent.inode, &parent.handle);
+    }
+    if (!reopened && (errno == EMFILE || errno == ENFILE)) {
+      freeDescriptors(depth);
+      reopened = level.handle.fd >= 0 && FolderLister::Reopen(level.handle, "..", parent.device,
+                                                              parent.inode, &parent.handle);
+      if (!reopened && parent.next < parent.subfolders.folders().size())
+        noteUnread(w.path.substr(0, parent.pathLength));  // its other sub-folders are missed
     }
     if (reopened) {
       ++w.openLevels;

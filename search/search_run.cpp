@@ -106,6 +106,8 @@ bool SearchRun::Start() {
   waitForMerge();
   m_wakePending.store(false, std::memory_order_relaxed);
   m_skipLinks.store(false, std::memory_order_relaxed);
+  m_failure.clear();
+  m_failedStarts = 0;
   m_links.Clear();
   m_result.Clear();
   m_walked.Clear();
@@ -165,9 +167,37 @@ void SearchRun::startNextScan() {
     const bool waiting = current == FolderScan::kReady && !scan.started();
     if (!waiting && current != FolderScan::kPaused) continue;
     if (busyDrive(m_drives[i])) continue;
-    if (waiting ? scan.StartThread(m_options.priority, m_options.applyPriority) : scan.Resume())
+    if (!waiting) {
+      if (scan.Resume()) return;
+      continue;
+    }
+    if (scan.StartThread(m_options.priority, m_options.applyPriority)) {
+      m_failedStarts = 0;
       return;  // one scan per tick
+    }
+    // Threads may be short for a moment; under a memory limit that leaves no room for a
+    // thread's stack they never come, and the search must not wait for ever.
+    if (++m_failedStarts >= kThreadTries)
+      fail("no thread can be started to scan " + scan.Root() + ": " + scan.StartError());
+    return;
   }
+}
+
+void SearchRun::fail(const std::string& reason) {
+  stopScans();
+  m_failure = reason;
+  m_state = kStopped;
+  setStatus("Search failed: " + reason);
+  progress();
+}
+
+std::vector<std::string> SearchRun::UnreadFolders() const {
+  std::vector<std::string> folders;
+  for (const auto& scan : m_scans) {
+    const std::vector<std::string> unread = scan->UnreadFolders();
+    folders.insert(folders.end(), unread.begin(), unread.end());
+  }
+  return folders;
 }
 
 bool SearchRun::busyDrive(const std::string& drive) const {
@@ -185,15 +215,24 @@ bool SearchRun::startMerge(FolderScan* scan) {
       try {
         m_result.Merge(scan->Index());
       } catch (...) {
-        // Out of memory: the groups merged so far stay; the scan counts as merged.
+        // Out of memory: the groups merged so far stay; the scan counts as merged, and
+        // the search says that its result is not whole.
+        m_groupsCut.store(true, std::memory_order_release);
       }
       scan->Accept();
       m_mergeIdle.store(true, std::memory_order_release);
       wake();
     });
   } catch (const std::system_error&) {
-    m_mergeIdle.store(true, std::memory_order_release);  // tried again on a later tick
-    return false;
+    // No thread to spare: merged here, so that a search short of threads still ends.
+    try {
+      m_result.Merge(scan->Index());
+    } catch (...) {
+      m_groupsCut.store(true, std::memory_order_release);
+    }
+    scan->Accept();
+    m_mergeIdle.store(true, std::memory_order_release);
+    wake();
   }
   return true;
 }
@@ -213,6 +252,9 @@ bool SearchRun::startCompletedMerge() {
 
 void SearchRun::startFinalise() {
   waitForMerge();
+  for (const auto& scan : m_scans)
+    if (scan->ranOutOfMemory() && m_failure.empty())
+      m_failure = "out of memory while scanning " + scan->Root();
   m_running = -1;
   setStatus("Finalizing...");
   m_state = kFinalising;
@@ -235,7 +277,11 @@ void SearchRun::startFinalise() {
 void SearchRun::finishFinalise() {
   waitForMerge();
   const int64_t found = m_result.FileCount();
-  if (found <= 0) {
+  if (m_groupsCut.exchange(false, std::memory_order_acq_rel) && m_failure.empty())
+    m_failure = "out of memory: the groups found are not all there";
+  if (!m_failure.empty()) {
+    setStatus("Search failed: " + m_failure);  // what was found is shown, but not all
+  } else if (found <= 0) {
     setStatus("Finished (NO FILES FOUND)");
   } else {
     char text[64];
@@ -327,6 +373,7 @@ void SearchRun::formStoppedResult() {
       m_result.Merge(scan->Index());
     } catch (...) {
       // Out of memory: the groups merged so far stay.
+      m_groupsCut.store(true, std::memory_order_release);
     }
     if (scanState == FolderScan::kCompleted) {
       scan->Accept();
@@ -351,6 +398,7 @@ void SearchRun::finalise() {
           return true;
         });
     m_result.Finalise(m_settings, m_options.localTime);
+    if (m_result.Incomplete()) m_groupsCut.store(true, std::memory_order_release);
     if (m_options.readHardLinks)
       m_links.Build(
           m_result.Root(),
@@ -363,7 +411,8 @@ void SearchRun::finalise() {
           },
           &m_skipLinks);
   } catch (...) {
-    // Out of memory: the groups formed so far stay.
+    // Out of memory: the groups formed so far stay, but the search says it failed.
+    m_groupsCut.store(true, std::memory_order_release);
   }
 }
 
