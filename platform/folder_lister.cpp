@@ -397,7 +397,7 @@ bool FolderLister::classify(unsigned char type) {
   return true;
 }
 
-bool FolderLister::Stat(StatInfo* out) {
+bool FolderLister::Stat(StatInfo* out, bool attributes) {
   if (m_fd < 0 || m_name.empty()) return false;
   if (!m_haveStat) {
     EntryStat es;
@@ -408,7 +408,7 @@ bool FolderLister::Stat(StatInfo* out) {
     m_haveStat = true;
   }
   *out = m_stat;
-  if (m_dosSource != DosAttributeSource::kNone)
+  if (attributes && m_dosSource != DosAttributeSource::kNone)
     out->attributes |= ReadDosAttributes(m_fd, m_name.c_str(), m_dosSource);
   return true;
 }

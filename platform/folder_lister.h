@@ -93,7 +93,9 @@ class FolderLister {
   EntryKind kind() const { return m_kind; }
   // Size, times and attributes of the current entry, from one statx relative to the open
   // folder without following links. False when the entry vanished or cannot be read.
-  bool Stat(StatInfo* out);
+  // Without `attributes`, the DOS attributes kept beside the file (a read of its extended
+  // attributes) are not asked for.
+  bool Stat(StatInfo* out, bool attributes = true);
   // Whether the listing itself did not say what the current entry is, so that it was
   // read already to learn its type: its Stat costs nothing more.
   bool statTaken() const { return m_haveStat; }

@@ -66,7 +66,8 @@ bool FolderEnumerator::listOpen(FolderListing* out) {
       continue;
     }
     StatInfo info{};
-    if (!m_lister->Stat(&info)) continue;  // vanished since the listing
+    // No filter judges attributes when names alone decide.
+    if (!m_lister->Stat(&info, !m_namesOnly)) continue;  // vanished since the listing
     if (m_filters) {
       const EntryDetails details{info.size, info.created, info.accessed, info.modified,
                                  info.attributes};

@@ -68,7 +68,6 @@ struct FolderScan::Walker {
   bool namesOnly = false;
   std::function<void(const std::string&)> beforeReading;
   std::vector<uint32_t> unread;  // reused
-  std::string unreadPath;
   // Reused folder after folder: its buffers are allocated once, not per folder.
   FolderListing listing;
   // A folder on the way from the root to the one being walked.
@@ -134,6 +133,7 @@ bool FolderScan::Configure(const ScanParams& params) {
   }
   m_exclusionActive = !m_excludes.empty();
   m_readAhead = params.readAhead;
+  m_readers = params.readers;
   m_state.store(kReady, std::memory_order_release);
   return true;
 }
@@ -314,7 +314,8 @@ void FolderScan::startListers(int priority, const PriorityHook& hook) {
   const unsigned cores = std::thread::hardware_concurrency();
   // The walk reads folders itself while it would wait: one core is its own, and on a
   // machine of one core nothing is gained by reading ahead.
-  const unsigned listers = std::min(cores > 1 ? cores - 1 : 0u, kMostListers);
+  const unsigned listers =
+      m_readers > 0 ? m_readers : std::min(cores > 1 ? cores - 1 : 0u, kMostListers);
   for (unsigned i = 0; i < listers; ++i) {
     auto filters = std::make_unique<Walker::ListerFilters>();
     filters->filters.LoadFrom(m_filtersNode, m_clock ? *m_clock : w.utcClock);
@@ -439,30 +440,49 @@ void FolderScan::readShared(size_t depth, size_t firstHere) {
     w.unread = m_index->TakeUnread();
   }
   const int here = w.levels[depth].handle.fd;
-  // (read, size, time, links) per file, applied to the index under one hold of its lock.
+  // Read by name in the folder at hand, else by path; applied to the index under one
+  // hold of its lock.
   struct Read {
     uint32_t id;
-    bool read;
+    int folder;
+    std::string name;
+    bool read = false;
     StatInfo info;
   };
-  std::vector<Read> results;
-  results.reserve(w.unread.size());
+  std::vector<Read> reads;
+  reads.reserve(w.unread.size());
   for (const uint32_t id : w.unread) {
     const FileRecord& file = m_index->File(id);  // only this thread changes the index
-    StatInfo info{};
-    bool read = false;
-    const bool inHere = id >= firstHere && here >= 0;
-    if (inHere && !w.beforeReading) {
-      read = FolderLister::StatFileIn(here, std::string(m_index->NameOf(file)), &info);
+    if (id >= firstHere && here >= 0 && !w.beforeReading) {
+      reads.push_back({id, here, std::string(m_index->NameOf(file)), false, StatInfo{}});
     } else {
-      w.unreadPath = m_index->PathOf(file);
-      if (w.beforeReading) w.beforeReading(w.unreadPath);
-      read = FolderLister::StatFileAt(-1, w.unreadPath, &info);
+      reads.push_back({id, -1, m_index->PathOf(file), false, StatInfo{}});
+      if (w.beforeReading) w.beforeReading(reads.back().name);
     }
-    results.push_back({id, read, info});
   }
+  auto readSome = [&reads](size_t from, size_t step) {
+    for (size_t i = from; i < reads.size(); i += step)
+      reads[i].read = FolderLister::StatFileIn(reads[i].folder, reads[i].name, &reads[i].info);
+  };
+  // Where each read waits for a server, several are kept in flight at once.
+  const size_t helpers = m_readers > 0 ? std::min<size_t>(m_readers, reads.size() / 4) : 0;
+  std::vector<std::thread> threads;
+  for (size_t t = 1; t <= helpers; ++t) {
+    try {
+      threads.emplace_back(readSome, t, helpers + 1);
+    } catch (const std::system_error&) {
+      break;
+    }
+  }
+  if (threads.size() == helpers) {
+    readSome(0, helpers + 1);
+  } else {  // fewer threads than planned: the slices of the missing ones are read here
+    for (size_t t = threads.size() + 1; t <= helpers; ++t) readSome(t, helpers + 1);
+    readSome(0, helpers + 1);
+  }
+  for (std::thread& thread : threads) thread.join();
   std::lock_guard<std::mutex> lock(IndexLock());
-  for (const Read& r : results) {
+  for (const Read& r : reads) {
     if (r.read)
       m_index->ReadFile(r.id, r.info.size, r.info.modified, r.info.links);
     else

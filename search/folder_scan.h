@@ -44,6 +44,9 @@ struct ScanParams {
   // walk still files them on its own thread, in the order it would alone. False: the
   // walk reads each folder itself, one at a time in the whole program.
   bool readAhead = false;
+  // Threads reading ahead, at most; 0: as the processors allow. More than processors pay
+  // where each request waits for a server.
+  unsigned readers = 0;
 };
 
 class FolderScan {
@@ -157,6 +160,7 @@ class FolderScan {
   std::vector<std::string> m_excludes;
   bool m_exclusionActive = false;
   bool m_readAhead = false;
+  unsigned m_readers = 0;
   DataNode* m_filtersNode = nullptr;  // owned copies
   DataNode* m_settingsNode = nullptr;
   const FilterClock* m_clock = nullptr;

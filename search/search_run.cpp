@@ -89,6 +89,9 @@ bool SearchRun::Prepare(const DataNode* descriptor) {
     params.walked = &m_walked;
     params.onEnd = [this] { wake(); };
     params.readAhead = !m_options.oneThreadPerDisk && !m_options.spinningDisk(params.root);
+    // Where every request waits for a server, many in flight at once make the walk fast.
+    if (params.readAhead && PlatformOnRoundTripFileSystem(params.root))
+      params.readers = kRoundTripReaders;
     auto scan = std::make_unique<FolderScan>();
     if (!scan->Configure(params)) continue;
     m_drives.push_back(m_options.driveOf(params.root));

@@ -56,6 +56,8 @@ class SearchRun {
   static constexpr int kMaxRunningScans = 5;
   // Ticks that try to start a scan's thread before the search gives up for want of one.
   static constexpr int kThreadTries = 5;
+  // Threads reading ahead of a walk on a network share or a file system in user space.
+  static constexpr unsigned kRoundTripReaders = 8;
 
   struct Options {
     // Longest time between two steps when nothing wakes the run (the progress display
