@@ -50,8 +50,8 @@ const char kUsage[] =
     "  --help                   show this help\n"
     "  --version                show the version\n"
     "\n"
-    "Exit status: 0 when the search ran (with or without groups), 1 when it could not run,\n"
-    "2 for a usage error.\n";
+    "Exit status: 0 when the search ran (with or without groups), 1 when it could not run\n"
+    "or could not read a folder that is there, 2 for a usage error.\n";
 
 bool parseInt(std::string_view text, int64_t low, int64_t high, int64_t* out) {
   int64_t value = 0;
