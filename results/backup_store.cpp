@@ -93,9 +93,7 @@ void setText(DataNode* entry, const char* name, const std::string& value) {
 BackupStore::BackupStore(Questions& questions, ZipPlugin* zip)
     : m_questions(questions), m_zip(zip) {}
 
-BackupStore::~BackupStore() {
-  DeleteNode(m_entries);
-}
+BackupStore::~BackupStore() = default;
 
 bool BackupStore::fail(const std::string& problem) {
   m_problem = problem;
@@ -108,8 +106,7 @@ int BackupStore::answerWith(int answer, const std::string& problem) {
 }
 
 int BackupStore::SetFolder(const std::string& path) {
-  DeleteNode(m_entries);
-  m_entries = nullptr;
+  m_entries.reset();
   m_folder = path;
   m_tidied = false;
   return !m_folder.empty() && PathKind(m_folder) == PATH_FOLDER ? 1 : 0;
@@ -117,8 +114,7 @@ int BackupStore::SetFolder(const std::string& path) {
 
 int BackupStore::LoadEntries() {
   if (m_folder.empty()) return 0;
-  DeleteNode(m_entries);
-  m_entries = CreateNode(nullptr, "backup_files", ATTACH_ROOT);
+  m_entries.reset(CreateNode(nullptr, "backup_files", ATTACH_ROOT));
   if (!m_entries) return 0;
   std::vector<std::string> names = regularFilesIn(m_folder);
   std::erase_if(names, isHousekeeping);
@@ -131,7 +127,7 @@ int BackupStore::LoadEntries() {
   for (const BackupFiles& file : files) {
     if (file.descriptor.empty() && isOldPackTemporary(file.stored)) continue;
     DataNode* entry =
-        CreateNode(m_entries, JoinPath(file.stored, m_folder).c_str(), ATTACH_LAST_CHILD);
+        CreateNode(m_entries.get(), JoinPath(file.stored, m_folder).c_str(), ATTACH_LAST_CHILD);
     if (!entry) continue;
     entry->kind = file.compressed ? kBackupEntryCompressed : 0;
     // A descriptor that cannot be read leaves the entry without an origin.
@@ -208,7 +204,7 @@ void BackupStore::tidy() {
 
 DataNode* BackupStore::Entries(bool reload) {
   if (reload || !m_entries) LoadEntries();
-  return m_entries;
+  return m_entries.get();
 }
 
 std::string BackupStore::descriptorOf(DataNode* entry) const {
@@ -350,7 +346,7 @@ int BackupStore::AddToBackup(const std::string& sourcePath, const char* comment)
     if (!compressed) return answerWith(0, copyProblem(source, stored));
   }
   AddOwnerWrite(stored);
-  DataNode* entry = CreateNode(m_entries, stored.c_str(), ATTACH_LAST_CHILD);
+  DataNode* entry = CreateNode(m_entries.get(), stored.c_str(), ATTACH_LAST_CHILD);
   if (entry) {
     entry->kind = (compressed ? kBackupEntryCompressed : 0) | kBackupEntryDescribed;
     SetDesc(entry, name);

@@ -13,7 +13,7 @@
 #include "results/file_actions.h"
 #include "tests/gui_results/results_host_fixture.h"
 #include "tests/support/timed.h"
-#include "ui/results_pane.h"
+#include "ui/result_views/results_pane.h"
 
 namespace tf {
 namespace {
