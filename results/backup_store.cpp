@@ -80,6 +80,7 @@ int BackupStore::answerWith(int answer, const std::string& problem) {
 }
 
 int BackupStore::SetFolder(const std::string& path) {
+  ++m_loads;  // the entries handed out go
   DeleteNode(m_entries);
   m_entries = nullptr;
   m_folder = path;
@@ -88,6 +89,7 @@ int BackupStore::SetFolder(const std::string& path) {
 
 int BackupStore::LoadEntries() {
   if (m_folder.empty()) return 0;
+  ++m_loads;
   DeleteNode(m_entries);
   m_entries = CreateNode(nullptr, "backup_files", ATTACH_ROOT);
   if (!m_entries) return 0;
