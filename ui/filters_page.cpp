@@ -120,9 +120,9 @@ QStringList FiltersPage::FiltersOn() const {
   return on;
 }
 
-void FiltersPage::MarkFilterOn(QWidget* button, bool on) {
-  QFont font = button->font();
-  font.setBold(on);
+void FiltersPage::MarkFilterOn(QWidget* button, bool on, const QFont* plain) {
+  QFont font = plain ? *plain : button->font();
+  font.setBold(on || (plain && plain->bold()));
   button->setFont(font);
   QPalette palette = button->palette();
   palette.setColor(QPalette::ButtonText,

@@ -59,8 +59,9 @@ class FiltersPage : public QWidget {
   FilterSubPage* subPage(int index) const;
   // The selector texts of the filters that are on, in selector order.
   QStringList FiltersOn() const;
-  // Draws `button` as the selector of an enabled filter (bold, green) or plainly.
-  static void MarkFilterOn(QWidget* button, bool on);
+  // Draws `button` as the selector of an enabled filter (bold, green) or plainly, in
+  // `plain` when given (else its own font, not bold).
+  static void MarkFilterOn(QWidget* button, bool on, const QFont* plain = nullptr);
 
  signals:
   // A filter was switched on or off here.

@@ -56,6 +56,7 @@ SearchWindow::SearchWindow(SearchHost& host, MCMain* main, QWidget* parent)
   connect(m_tabBar, &SearchTabBar::expandCollapseToggled, this,
           &SearchWindow::expandCollapseToggled);
   SetMode(kSearchModeFolders);
+  m_plainTabFont = m_tabBar->tab(kSearchModeFilters)->font();
   RefreshFiltersTab();
 }
 
@@ -68,7 +69,7 @@ void SearchWindow::RefreshFiltersTab() {
   QString tip = QStringLiteral("File filters");
   if (!on.isEmpty()) tip += QStringLiteral("\nOn: ") + on.join(QStringLiteral(", "));
   QPushButton* tab = m_tabBar->tab(kSearchModeFilters);
-  FiltersPage::MarkFilterOn(tab, !on.isEmpty());
+  FiltersPage::MarkFilterOn(tab, !on.isEmpty(), &m_plainTabFont);
   tab->setToolTip(tip);
 }
 

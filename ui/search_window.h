@@ -5,6 +5,7 @@
 
 #include <array>
 
+#include <QFont>
 #include <QStringList>
 #include <QWidget>
 
@@ -91,6 +92,7 @@ class SearchWindow : public QWidget {
   int m_folderPageWidth = 0;
   // The filters the "Filters" tab shows as on, once marked.
   QStringList m_filtersOn;
+  QFont m_plainTabFont;  // the tabs' own font
   bool m_filtersTabMarked = false;
   int m_mode = -1;
   int m_lastSearchMode = kSearchModeFolders;

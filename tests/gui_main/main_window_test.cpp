@@ -305,12 +305,15 @@ TEST(RememberedSearch, ComesBackAfterARestartAndAnOlderFileStartsWithTheDefaults
     EXPECT_EQ(again.status(), "<- Click to start search");
     QPushButton* filtersTab = again.controller.searchWindow()->tabBar()->tab(kSearchModeFilters);
     QPushButton* nameSelector = again.controller.searchWindow()->filtersPage()->selectorButton(0);
+    const QColor onColour = nameSelector->palette().color(QPalette::ButtonText);
+    const QFont plainFont = again.controller.searchWindow()->tabBar()->tab(0)->font();
     EXPECT_TRUE(filtersTab->font().bold());
-    EXPECT_EQ(filtersTab->palette().color(QPalette::ButtonText),
-              nameSelector->palette().color(QPalette::ButtonText));
+    EXPECT_EQ(filtersTab->palette().color(QPalette::ButtonText), onColour);
     EXPECT_EQ(filtersTab->toolTip(), "File filters\nOn: File name(mask) filter");
     ASSERT_TRUE(SetFilterEnabled(again.controller.shell()->Descriptor()->NameFilterNode(), 0));
-    EXPECT_TRUE(QTest::qWaitFor([&] { return !filtersTab->font().bold(); }, 2000));
+    EXPECT_TRUE(QTest::qWaitFor(
+        [&] { return filtersTab->palette().color(QPalette::ButtonText) != onColour; }, 2000));
+    EXPECT_EQ(filtersTab->font(), plainFont);  // as the other tabs again
     EXPECT_EQ(filtersTab->toolTip(), "File filters");
   }
 
