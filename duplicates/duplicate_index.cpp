@@ -12,10 +12,6 @@ namespace {
 
 constexpr const char* kResultRootName = "Duplicate files results";
 
-int settingOf(DataNode* settings, const char* name) {
-  return settings->attrs.ValueOf(name).AsInt();
-}
-
 uint32_t hashOf(std::string_view text) {
   const uint64_t h = std::hash<std::string_view>()(text);
   return static_cast<uint32_t>(h ^ (h >> 32));
@@ -45,35 +41,11 @@ void DuplicateIndex::clear() {
   m_texts.Clear();
 }
 
-bool DuplicateIndex::Configure(DataNode* settings) {
-  if (!settings) return false;
+void DuplicateIndex::Configure(const DuplicateCriteria& criteria) {
   clear();
   DeleteNode(m_root);
   m_root = CreateNode(nullptr, kResultRootName, ATTACH_ROOT);
-  const int name = settingOf(settings, "name");
-  const int symbols = settingOf(settings, "symbols");
-  m_symbols = 0;
-  if (name == 0) {
-    m_rule = NameRule::kExact;
-  } else if (name == 2) {
-    const bool usable = symbols >= 5 && symbols <= 10;
-    m_rule = usable ? NameRule::kFirstSymbols : NameRule::kExact;
-    m_symbols = usable ? symbols : 0;
-  } else {
-    m_rule = NameRule::kAnyExtension;
-  }
-  m_splitByTime = settingOf(settings, "time") == 0;
-  m_splitBySize = settingOf(settings, "size") == 0;
-  return true;
-}
-
-int DuplicateIndex::Add(const DataNode* file) {
-  if (!file) return 0;
-  const std::string whole = FullName(file);
-  const std::string_view path = whole;
-  const size_t slash = path.rfind('/');
-  const size_t cut = slash == std::string_view::npos ? 0 : slash + 1;
-  return AddFile(path.substr(0, cut), path.substr(cut), file->val, file->val2);
+  m_criteria = criteria;
 }
 
 int DuplicateIndex::AddFile(std::string_view folder, std::string_view name, int64_t size,
@@ -90,12 +62,13 @@ int DuplicateIndex::AddFileLocked(std::string_view folder, std::string_view name
 
 int DuplicateIndex::AddFilesLocked(std::string_view folder, std::span<const NewFile> files) {
   if (!m_root || files.empty()) return 0;
-  const bool exact = m_rule == NameRule::kExact;
+  const bool exact = m_criteria.name == NameRule::kExact;
   if (!exact) m_batchKeys.resize(std::max(m_batchKeys.size(), files.size()));
   m_batchHashes.resize(files.size());
   for (size_t i = 0; i < files.size(); ++i) {
     std::string_view key = files[i].name;
-    if (!exact) key = m_batchKeys[i] = MakeDuplicateKey(key, m_rule, m_symbols);
+    if (!exact)
+      key = m_batchKeys[i] = MakeDuplicateKey(key, m_criteria.name, m_criteria.KeySymbols());
     m_batchHashes[i] = hashOf(key);
   }
   // Room for every new key first, so that the slots fetched ahead stay where they are.
@@ -138,7 +111,7 @@ int DuplicateIndex::addFile(uint32_t folder, std::string_view name, std::string_
   if (isNew) m_keys[id].text = m_texts.StorePrefixed(key);
   FileRecord file;
   // In exact mode the key is the name: one copy serves every file of the key.
-  file.name = m_rule == NameRule::kExact ? m_keys[id].text : m_texts.StorePrefixed(name);
+  file.name = m_criteria.name == NameRule::kExact ? m_keys[id].text : m_texts.StorePrefixed(name);
   file.size = size;
   file.modified = modified;
   file.folder = folder;

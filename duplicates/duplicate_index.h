@@ -18,6 +18,7 @@
 #include <vector>
 
 #include "datatree/data_node.h"
+#include "duplicates/duplicate_criteria.h"
 #include "duplicates/duplicate_key.h"
 #include "duplicates/text_arena.h"
 
@@ -132,15 +133,12 @@ class DuplicateIndex {
   DuplicateIndex(const DuplicateIndex&) = delete;
   DuplicateIndex& operator=(const DuplicateIndex&) = delete;
 
-  // Reads the criteria from the "settings" node: clears the map, replaces the result
-  // root by a new "Duplicate files results". False (and nothing changes) for null.
-  bool Configure(DataNode* settings);
-  // Files a node produced by a scan (name = full path, val = size, val2 = last-write
-  // time). 1 when the file joined a group, 0 when it was the first of its key or when
-  // the index has no root.
-  int Add(const DataNode* file);
-  // The same without a node: `folder` ends in '/' (or is empty), `name` is the file name.
-  // Takes the index lock.
+  // Takes the criteria the keys are made by: clears the map, replaces the result root by
+  // a new "Duplicate files results".
+  void Configure(const DuplicateCriteria& criteria);
+  // Files one file: `folder` ends in '/' (or is empty), `name` is the file name. 1 when
+  // the file joined a group, 0 when it was the first of its key or when the index has no
+  // root. Takes the index lock.
   int AddFile(std::string_view folder, std::string_view name, int64_t size, int64_t modified);
   // For callers that file many files at once under one hold of IndexLock().
   // `links`: the names the file has, as the walk saw them (0: not known).
@@ -168,10 +166,7 @@ class DuplicateIndex {
   void MakeGroupNodes(DataNode* root) const;
   void MakeGroupNodes() { MakeGroupNodes(m_root); }
 
-  NameRule nameRule() const { return m_rule; }
-  int symbols() const { return m_symbols; }
-  bool splitBySize() const { return m_splitBySize; }
-  bool splitByTime() const { return m_splitByTime; }
+  const DuplicateCriteria& criteria() const { return m_criteria; }
 
   // Distinct keys, and their texts (in no particular order).
   size_t KeyCount() const { return m_keys.size(); }
@@ -242,13 +237,10 @@ class DuplicateIndex {
   // folder (usually the same or a neighbour) is interned by its new parts only.
   std::string m_lastFolder;
   std::vector<std::pair<size_t, uint32_t>> m_lastParts;  // (end offset, folder id)
-  NameRule m_rule = NameRule::kExact;
-  int m_symbols = 0;
+  DuplicateCriteria m_criteria;
   // AddFilesLocked's keys and their hashes, kept for the next batch.
   std::vector<std::string> m_batchKeys;
   std::vector<uint32_t> m_batchHashes;
-  bool m_splitBySize = true;
-  bool m_splitByTime = true;
 };
 
 }  // namespace tf

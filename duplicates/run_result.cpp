@@ -246,7 +246,7 @@ class RunResult::Splitter {
 int64_t RunResult::Splitter::stampOf(int64_t second) {
   auto [at, isNew] = m_stamps.TryEmplace(second, kNoStamp);
   if (!isNew) return *at;
-  LocalStamp s;
+  CalendarTime s;
   if (m_localTime && m_localTime(second * kSecond, &s) && s.month >= 0 && s.month < 16 &&
       s.day >= 0 && s.day < 32 && s.hour >= 0 && s.hour < 32 && s.minute >= 0 && s.minute < 64 &&
       s.second >= 0 && s.second < 64) {
@@ -446,7 +446,7 @@ void GroupBuilder::MakeFiles() {
 
 }  // namespace
 
-void RunResult::Finalise(DataNode* settings, const LocalTimeOf& localTime) {
+void RunResult::Finalise(const DuplicateCriteria& criteria, const LocalTimeOf& localTime) {
   m_changed = true;
   if (!m_root) return;
   if (m_built || !m_index) {
@@ -455,8 +455,8 @@ void RunResult::Finalise(DataNode* settings, const LocalTimeOf& localTime) {
   }
   m_built = true;
   m_index->ReleaseLookup();  // room for the nodes
-  const bool byTime = settings && settings->attrs.ValueOf("time").AsInt() == 0;
-  const bool bySize = settings && settings->attrs.ValueOf("size").AsInt() == 0;
+  const bool byTime = criteria.sameTime;
+  const bool bySize = criteria.sameSize;
   m_root->val2 = 0;
   m_arena = std::make_unique<NodeArena>();
   GroupBuilder builder(*m_index, m_root, m_arena.get());

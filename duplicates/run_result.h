@@ -9,25 +9,16 @@
 #include <memory>
 #include <mutex>
 
+#include "base/file_time_units.h"
 #include "datatree/data_node.h"
 #include "datatree/node_arena.h"
 #include "duplicates/duplicate_index.h"
 
 namespace tf {
 
-// A local calendar time, to the second.
-struct LocalStamp {
-  int year = 0;
-  int month = 0;
-  int day = 0;
-  int hour = 0;
-  int minute = 0;
-  int second = 0;
-};
-
 // Converts a file time to local time; false when it cannot. The core does not read the
 // time zone itself: the caller passes the platform's conversion.
-using LocalTimeOf = std::function<bool(int64_t fileTime, LocalStamp* out)>;
+using LocalTimeOf = std::function<bool(int64_t fileTime, CalendarTime* out)>;
 
 // The process-wide lock held by every merge.
 std::mutex& MergeLock();
@@ -45,11 +36,11 @@ class RunResult {
   // Finalise nothing is merged until Clear.
   void Merge(std::unique_ptr<DuplicateIndex>& scanIndex);
   // Splits the groups by last-modified time (local, to the second) and by size where the
-  // run's "settings" ask for it (null settings: no split), drops groups left with fewer
+  // criteria ask for it, drops groups left with fewer
   // than two files, and sets every group's kind, totals, name and description and the
   // root's file count. The group and file nodes are made here, for the files that stay
   // in groups only. Nothing happens without a root.
-  void Finalise(DataNode* settings, const LocalTimeOf& localTime);
+  void Finalise(const DuplicateCriteria& criteria, const LocalTimeOf& localTime);
   // Removes a file node of the result: 1 when its group keeps two or more files (the
   // group's totals shrink), 2 when the whole group was deleted (with `dropGroup`), 0 when
   // the node is not a file of this result. The root's file count follows.

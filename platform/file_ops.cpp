@@ -166,13 +166,6 @@ int CopyFileHooked(const std::string& sourceName, const std::string& targetName,
   });
 }
 
-int DeleteFileHooked(const std::string& name, const std::string& folder, const FileHook& before,
-                     const FileHook& after) {
-  if (name.empty()) return 0;
-  const std::string path = JoinPath(name, folder);
-  return runHooked(path, before, after, [&] { return ::unlink(path.c_str()) == 0; });
-}
-
 bool ShellDelete(Questions* questions, const std::string& name, const std::string& folder,
                  bool confirm) {
   if (name.empty()) return false;

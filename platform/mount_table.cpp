@@ -5,10 +5,11 @@
 
 #include <chrono>
 #include <cstdio>
-#include <fstream>
 #include <map>
 #include <mutex>
 #include <sstream>
+
+#include "platform/stored_file.h"
 
 namespace tf {
 namespace {
@@ -88,10 +89,9 @@ std::vector<MountEntry> MountTable::Parse(const std::string& text) {
 }
 
 std::vector<MountEntry> MountTable::Current() {
-  std::ifstream in("/proc/self/mountinfo");
-  std::stringstream text;
-  text << in.rdbuf();
-  return Parse(text.str());
+  std::string text;
+  ReadStoredFile("/proc/self/mountinfo", &text);
+  return Parse(text);
 }
 
 std::string MountTable::TypeOfDevice(uint64_t device) {

@@ -7,6 +7,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cerrno>
 #include <chrono>
@@ -14,6 +15,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "platform/path_utils.h"
 #include "platform/unique_fd.h"
 
 namespace tf {
@@ -25,13 +27,6 @@ void setError(std::string* error, std::string text) {
 
 std::string systemText(int code) {
   return std::strerror(code);
-}
-
-std::string folderOf(const std::string& path) {
-  const size_t slash = path.rfind('/');
-  if (slash == std::string::npos) return ".";
-  if (slash == 0) return "/";
-  return path.substr(0, slash);
 }
 
 bool writeAll(int fd, std::string_view bytes) {
@@ -71,9 +66,11 @@ void syncFolder(const std::string& folder) {
   close(fd);
 }
 
-}  // namespace
-
-int ReadStoredFile(const std::string& path, std::string* out, size_t maxBytes, std::string* error) {
+// The one bounded read. Only a regular file is read, opened without blocking; it is read to
+// its end whatever size it claims (files under /proc claim none), up to `maxBytes`. With
+// `whole`, a file holding more is refused; otherwise it is cut there.
+int readBounded(const std::string& path, size_t maxBytes, bool whole, std::string* out,
+                std::string* error, int64_t* fileSize) {
   if (!out) return 0;
   out->clear();
   if (path.empty()) {
@@ -96,23 +93,22 @@ int ReadStoredFile(const std::string& path, std::string* out, size_t maxBytes, s
     setError(error, "is not a regular file");
     return 0;
   }
-  if (st.st_size < 0 || static_cast<uint64_t>(st.st_size) > maxBytes) {
-    setError(error, "is larger than " + std::to_string(maxBytes) + " bytes");
+  if (fileSize) *fileSize = static_cast<int64_t>(st.st_size);
+  const std::string tooLarge = "is larger than " + std::to_string(maxBytes) + " bytes";
+  if (whole && (st.st_size < 0 || static_cast<uint64_t>(st.st_size) > maxBytes)) {
+    setError(error, tooLarge);
     return 0;
   }
   const int flags = fcntl(fd.get(), F_GETFL);
   if (flags >= 0) fcntl(fd.get(), F_SETFL, flags & ~O_NONBLOCK);
-  out->resize(static_cast<size_t>(st.st_size));
+  // One byte past the cap tells a whole read that the file grew too large meanwhile.
+  const size_t limit = whole ? maxBytes + 1 : maxBytes;
+  out->resize(std::min(limit, static_cast<size_t>(std::max<off_t>(st.st_size, 0))));
   size_t got = 0;
-  // The file may grow while it is read: one byte past the cap means it is too large.
   for (;;) {
     if (got == out->size()) {
-      if (out->size() > maxBytes) {
-        out->clear();
-        setError(error, "is larger than " + std::to_string(maxBytes) + " bytes");
-        return 0;
-      }
-      out->resize(out->size() + 4096);
+      if (got >= limit) break;
+      out->resize(std::min(limit, out->size() + 4096));
     }
     const ssize_t n = read(fd.get(), out->data() + got, out->size() - got);
     if (n < 0 && errno == EINTR) continue;
@@ -125,12 +121,22 @@ int ReadStoredFile(const std::string& path, std::string* out, size_t maxBytes, s
     got += static_cast<size_t>(n);
   }
   out->resize(got);
-  if (got > maxBytes) {
+  if (whole && got > maxBytes) {
     out->clear();
-    setError(error, "is larger than " + std::to_string(maxBytes) + " bytes");
+    setError(error, tooLarge);
     return 0;
   }
   return 1;
+}
+
+}  // namespace
+
+int ReadStoredFile(const std::string& path, std::string* out, size_t maxBytes, std::string* error) {
+  return readBounded(path, maxBytes, true, out, error, nullptr);
+}
+
+int ReadFileHead(const std::string& path, size_t maxBytes, std::string* out, int64_t* fileSize) {
+  return readBounded(path, maxBytes, false, out, nullptr, fileSize);
 }
 
 int SaveStoredFile(const std::string& path, std::string_view bytes, std::string* error,
@@ -162,7 +168,7 @@ int SaveStoredFile(const std::string& path, std::string_view bytes, std::string*
     setError(error, systemText(errno));
     return 0;
   }
-  const std::string folder = folderOf(target);
+  const std::string folder = FolderOf(target).empty() ? "." : FolderOf(target);
   if (makeFolder && !MakeFolders(folder)) {
     setError(error, "cannot create the folder " + folder);
     return 0;

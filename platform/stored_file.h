@@ -1,6 +1,7 @@
 // The one way the program reads and writes its own files (settings, search descriptors,
 // backup descriptions, mask collections, the links history): a bounded read that accepts
-// only a regular file, and an atomic save that leaves either the old or the new file whole.
+// only a regular file (also the head of a file to preview, and the kernel's tables), and
+// an atomic save that leaves either the old or the new file whole.
 #pragma once
 
 #include <cstddef>
@@ -20,6 +21,13 @@ constexpr size_t kMaxStoredFileBytes = size_t{64} << 20;
 // ...", or the system's text).
 int ReadStoredFile(const std::string& path, std::string* out, size_t maxBytes = kMaxStoredFileBytes,
                    std::string* error = nullptr);
+
+// Reads at most `maxBytes` from the start of the regular file `path` into *out, refusing
+// anything else as ReadStoredFile does, so a file of any size costs no more than what is
+// read. *fileSize (when given) gets the size the file claims. 1 on success, 0 when the file
+// cannot be read.
+int ReadFileHead(const std::string& path, size_t maxBytes, std::string* out,
+                 int64_t* fileSize = nullptr);
 
 // Replaces `path` by `bytes`: writes a temporary file of a unique name beside it (created
 // with O_EXCL|O_NOFOLLOW, so a planted link is never followed), syncs it, renames it over

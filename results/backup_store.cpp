@@ -65,9 +65,7 @@ void setText(DataNode* entry, const char* name, const std::string& value) {
 BackupStore::BackupStore(Questions& questions, ZipPlugin* zip)
     : m_questions(questions), m_zip(zip) {}
 
-BackupStore::~BackupStore() {
-  DeleteNode(m_entries);
-}
+BackupStore::~BackupStore() = default;
 
 bool BackupStore::fail(const std::string& problem) {
   m_problem = problem;
@@ -81,8 +79,7 @@ int BackupStore::answerWith(int answer, const std::string& problem) {
 
 int BackupStore::SetFolder(const std::string& path) {
   ++m_loads;  // the entries handed out go
-  DeleteNode(m_entries);
-  m_entries = nullptr;
+  m_entries.reset();
   m_folder = path;
   return !m_folder.empty() && PathKind(m_folder) == PATH_FOLDER ? 1 : 0;
 }
@@ -90,8 +87,7 @@ int BackupStore::SetFolder(const std::string& path) {
 int BackupStore::LoadEntries() {
   if (m_folder.empty()) return 0;
   ++m_loads;
-  DeleteNode(m_entries);
-  m_entries = CreateNode(nullptr, "backup_files", ATTACH_ROOT);
+  m_entries.reset(CreateNode(nullptr, "backup_files", ATTACH_ROOT));
   if (!m_entries) return 0;
   std::vector<BackupFiles> files = PairBackupFiles(regularFilesIn(m_folder));
   // Listing order differs from run to run; the number order is the order of storing.
@@ -101,7 +97,7 @@ int BackupStore::LoadEntries() {
   });
   for (const BackupFiles& file : files) {
     DataNode* entry =
-        CreateNode(m_entries, JoinPath(file.stored, m_folder).c_str(), ATTACH_LAST_CHILD);
+        CreateNode(m_entries.get(), JoinPath(file.stored, m_folder).c_str(), ATTACH_LAST_CHILD);
     if (!entry) continue;
     entry->kind = file.compressed ? kBackupEntryCompressed : 0;
     // A descriptor that cannot be read leaves the entry without an origin.
@@ -115,7 +111,7 @@ int BackupStore::LoadEntries() {
 
 DataNode* BackupStore::Entries(bool reload) {
   if (reload || !m_entries) LoadEntries();
-  return m_entries;
+  return m_entries.get();
 }
 
 std::string BackupStore::descriptorOf(DataNode* entry) const {
@@ -226,7 +222,7 @@ int BackupStore::AddToBackup(const std::string& sourcePath, const char* comment)
     }
   }
   AddOwnerWrite(stored);
-  DataNode* entry = CreateNode(m_entries, stored.c_str(), ATTACH_LAST_CHILD);
+  DataNode* entry = CreateNode(m_entries.get(), stored.c_str(), ATTACH_LAST_CHILD);
   if (entry) {
     entry->kind = (compressed ? kBackupEntryCompressed : 0) | kBackupEntryDescribed;
     SetDesc(entry, name);

@@ -9,6 +9,7 @@
 
 #include "base/questions.h"
 #include "datatree/data_node.h"
+#include "datatree/node_ptr.h"
 #include "platform/file_ops.h"
 
 namespace tf {
@@ -123,7 +124,7 @@ class BackupStore {
   Questions& m_questions;
   ZipPlugin* m_zip;
   std::string m_folder;  // empty: none
-  DataNode* m_entries = nullptr;
+  NodePtr m_entries;
   uint64_t m_loads = 0;
   bool m_compress = true;
   bool m_lastDone = false;

@@ -103,8 +103,6 @@ FolderScan::FolderScan() = default;
 FolderScan::~FolderScan() {
   Stop();
   Join();
-  DeleteNode(m_filtersNode);
-  DeleteNode(m_settingsNode);
 }
 
 bool FolderScan::Configure(const ScanParams& params) {
@@ -113,8 +111,8 @@ bool FolderScan::Configure(const ScanParams& params) {
   m_root = params.root;
   m_excludes.clear();
   for (const std::string& path : params.excludes) m_excludes.push_back(withoutTrailingSlash(path));
-  m_filtersNode = params.filters ? CloneNode(params.filters, nullptr, 1) : nullptr;
-  m_settingsNode = params.settings ? CloneNode(params.settings, nullptr, 1) : nullptr;
+  m_filtersNode.reset(params.filters ? CloneNode(params.filters, nullptr, 1) : nullptr);
+  m_criteria = params.criteria;
   m_clock = params.clock;
   m_walked = params.walked;
   m_onEnd = params.onEnd;
@@ -228,11 +226,11 @@ void FolderScan::run(int priority, PriorityHook hook) {
 
 void FolderScan::prepareWorker(int priority, const PriorityHook& hook) {
   m_walker = std::make_unique<Walker>();
-  m_walker->filters.LoadFrom(m_filtersNode, m_clock ? *m_clock : m_walker->utcClock);
+  m_walker->filters.LoadFrom(m_filtersNode.get(), m_clock ? *m_clock : m_walker->utcClock);
   m_walker->enumerator.SetFilters(&m_walker->judge);
   m_walker->enumerator.SetSerialised(!m_readAhead);
   m_index = std::make_unique<DuplicateIndex>();
-  m_index->Configure(m_settingsNode);
+  if (m_criteria) m_index->Configure(*m_criteria);
   if (m_readAhead) startListers(priority, hook);
 }
 
@@ -246,7 +244,7 @@ void FolderScan::startListers(int priority, const PriorityHook& hook) {
   const unsigned listers = std::min(cores > 1 ? cores - 1 : 0u, kMostListers);
   for (unsigned i = 0; i < listers; ++i) {
     auto filters = std::make_unique<Walker::ListerFilters>();
-    filters->filters.LoadFrom(m_filtersNode, m_clock ? *m_clock : w.utcClock);
+    filters->filters.LoadFrom(m_filtersNode.get(), m_clock ? *m_clock : w.utcClock);
     w.listerJudges.push_back(&filters->judge);
     w.listerFilters.push_back(std::move(filters));
   }

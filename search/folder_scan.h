@@ -7,11 +7,13 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <thread>
 #include <vector>
 
 #include "datatree/data_node.h"
+#include "datatree/node_ptr.h"
 #include "duplicates/duplicate_index.h"
 #include "scan/filter_clock.h"
 #include "search/walked_folders.h"
@@ -27,10 +29,10 @@ using PriorityHook = std::function<void(int priority)>;
 // node. The clock must outlive the scan.
 struct ScanParams {
   std::string root;
-  std::vector<std::string> excludes;   // full paths of excluded folders below root
-  DataNode* filters = nullptr;         // "filters" (null: every file is taken)
-  DataNode* settings = nullptr;        // "settings" (null: the index stays unconfigured)
-  const FilterClock* clock = nullptr;  // for the time filter; null: UTC
+  std::vector<std::string> excludes;          // full paths of excluded folders below root
+  DataNode* filters = nullptr;                // "filters" (null: every file is taken)
+  std::optional<DuplicateCriteria> criteria;  // none: the index stays unconfigured
+  const FilterClock* clock = nullptr;         // for the time filter; null: UTC
   // The folders walked by every scan of the search (must outlive the scan); null: the
   // scan keeps its own, so that it still walks each folder once.
   WalkedFolders* walked = nullptr;
@@ -126,8 +128,8 @@ class FolderScan {
   std::vector<std::string> m_excludes;
   bool m_exclusionActive = false;
   bool m_readAhead = false;
-  DataNode* m_filtersNode = nullptr;  // owned copies
-  DataNode* m_settingsNode = nullptr;
+  NodePtr m_filtersNode;  // own copy
+  std::optional<DuplicateCriteria> m_criteria;
   const FilterClock* m_clock = nullptr;
   WalkedFolders* m_walked = nullptr;
   std::unique_ptr<WalkedFolders> m_ownWalked;

@@ -49,11 +49,6 @@ SearchRun::SearchRun() : SearchRun(Options()) {}
 SearchRun::SearchRun(Options options) : m_options(std::move(options)) {
   if (!m_options.driveOf) m_options.driveOf = PlatformDriveOf;
   if (!m_options.spinningDisk) m_options.spinningDisk = PlatformOnSpinningDisk;
-  if (!m_options.localTime) {
-    m_options.localTime = [](int64_t fileTime, LocalStamp* out) {
-      return PlatformLocalStamp(fileTime, out, nullptr);
-    };
-  }
   if (!m_options.clock) {
     m_ownClock = std::make_unique<LocalFilterClock>();
     m_options.clock = m_ownClock.get();
@@ -68,12 +63,12 @@ SearchRun::~SearchRun() {
 bool SearchRun::Prepare(const DataNode* descriptor) {
   Reset();
   if (!descriptor) return false;
-  m_descriptor = CloneNode(descriptor, nullptr, 1);
-  DataNode* folders = FindChild(m_descriptor, "folders");
+  m_descriptor.reset(CloneNode(descriptor, nullptr, 1));
+  DataNode* folders = FindChild(m_descriptor.get(), "folders");
   if (!m_descriptor || !folders) return false;
   DataNode* include = FindChild(folders, "include");
-  DataNode* filters = FindChild(m_descriptor, "filters");
-  m_settings = FindChild(m_descriptor, "settings");
+  DataNode* filters = FindChild(m_descriptor.get(), "filters");
+  m_criteria = ReadCriteria(FindChild(m_descriptor.get(), "settings"));
   std::vector<std::string> roots;
   for (DataNode* entry = include ? include->FirstChild() : nullptr; entry; entry = entry->Next())
     roots.emplace_back(entry->Name());
@@ -81,9 +76,9 @@ bool SearchRun::Prepare(const DataNode* descriptor) {
     if (isCovered(roots, i)) continue;
     ScanParams params;
     params.root = roots[i];
-    params.excludes = ExcludesUnder(m_descriptor, params.root);
+    params.excludes = ExcludesUnder(m_descriptor.get(), params.root);
     params.filters = filters;
-    params.settings = m_settings;
+    params.criteria = m_criteria;
     params.clock = m_options.clock;
     params.walked = &m_walked;
     params.onEnd = [this] { wake(); };
@@ -338,7 +333,13 @@ void SearchRun::formStoppedResult() {
 
 void SearchRun::finalise() {
   try {
-    m_result.Finalise(m_settings, m_options.localTime);
+    // Without criteria no scan filed a file: there is no result to split.
+    const FilterClock* clock = m_options.clock;
+    m_result.Finalise(m_criteria.value_or(DuplicateCriteria{}),
+                      [clock](int64_t fileTime, CalendarTime* out) {
+                        *out = clock->ToLocal(fileTime);
+                        return true;
+                      });
     if (m_options.readHardLinks)
       m_links.Build(
           m_result.Root(),
@@ -371,9 +372,8 @@ void SearchRun::Reset() {
   m_result.Clear();
   m_scans.clear();  // each scan waits for its worker
   m_drives.clear();
-  DeleteNode(m_descriptor);
-  m_descriptor = nullptr;
-  m_settings = nullptr;
+  m_descriptor.reset();
+  m_criteria.reset();
   m_ticked = false;
 }
 

@@ -28,11 +28,13 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <thread>
 #include <vector>
 
 #include "datatree/data_node.h"
+#include "datatree/node_ptr.h"
 #include "duplicates/hard_links.h"
 #include "duplicates/run_result.h"
 #include "scan/filter_clock.h"
@@ -71,9 +73,8 @@ class SearchRun {
     bool oneThreadPerDisk = false;
     // Whether a path lies on a spinning disk; empty: the platform's answer.
     std::function<bool(const std::string&)> spinningDisk;
-    // Local time of a file time, for the split by time; empty: the platform's.
-    LocalTimeOf localTime;
-    // The time filter's clock; null: the local clock of the platform.
+    // The local time of the search: the time filter's and the split by time's; null: the
+    // local clock of the platform.
     const FilterClock* clock = nullptr;
     // The status line ("Finalizing...", "Finished (...)") and the progress display.
     std::function<void(const std::string&)> onStatus;
@@ -158,8 +159,8 @@ class SearchRun {
   Options m_options;
   std::unique_ptr<FilterClock> m_ownClock;
   std::atomic<int> m_state{kReset};
-  DataNode* m_descriptor = nullptr;  // the run's own copy
-  DataNode* m_settings = nullptr;
+  NodePtr m_descriptor;  // the run's own copy
+  std::optional<DuplicateCriteria> m_criteria;
   std::vector<std::unique_ptr<FolderScan>> m_scans;  // in include order
   std::vector<std::string> m_drives;                 // file system of each scan's root
   WalkedFolders m_walked;                            // by every scan of this search

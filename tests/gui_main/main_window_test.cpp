@@ -39,16 +39,16 @@
 #include "search/search_run.h"
 #include "settings/settings_store.h"
 #include "tests/gui_results/file_listing.h"
-#include "ui/criteria_page.h"
-#include "ui/filters_page.h"
-#include "ui/folder_page.h"
-#include "ui/results_pane.h"
-#include "ui/scroll_window.h"
-#include "ui/search_tab_bar.h"
-#include "ui/search_window.h"
-#include "ui/separate_lists_view.h"
-#include "ui/single_instance.h"
-#include "ui/unified_list_view.h"
+#include "ui/result_views/results_pane.h"
+#include "ui/result_views/separate_lists_view.h"
+#include "ui/result_views/unified_list_view.h"
+#include "ui/search_pages/criteria_page.h"
+#include "ui/search_pages/filters_page.h"
+#include "ui/search_pages/folder_page.h"
+#include "ui/search_pages/search_tab_bar.h"
+#include "ui/search_pages/search_window.h"
+#include "ui/shell/single_instance.h"
+#include "ui/window/scroll_window.h"
 
 namespace tf {
 namespace {
@@ -270,7 +270,10 @@ TEST(RememberedSearch, ComesBackAfterARestartAndAnOlderFileStartsWithTheDefaults
     ASSERT_TRUE(w.started);
     w.controller.searchHost()->ChangeIncludeFolder(true, tree.Path("photos"));
     w.controller.searchHost()->ChangeExcludeFolder(true, tree.Path("photos/cache"));
-    w.controller.searchHost()->Descriptor().SetTime(kAnyValue, false);
+    SearchDescriptor& descriptor = w.controller.searchHost()->Descriptor();
+    DuplicateCriteria anyTime = descriptor.Criteria();
+    anyTime.sameTime = false;
+    descriptor.SetCriteria(anyTime, false);
     QComboBox* symbols = w.controller.searchWindow()->criteriaPage()->symbolsCombo();
     symbols->setFocus();
     QTest::keyClick(symbols, Qt::Key_End);
@@ -456,7 +459,9 @@ TEST_F(SearchingWindow, SelectMenuHelpersThenDeleteTrashesTheSelection) {
   tree.File("one/b.txt", 20, 300);
   ASSERT_EQ(::link(tree.Path("one/b.txt").c_str(), tree.Path("two/b.txt").c_str()), 0);
   tree.File("three/b.txt", 20, 10);
-  w.controller.shell()->Descriptor()->SetTime(1, true);  // any time: the copies group
+  DuplicateCriteria anyTime = w.controller.shell()->Descriptor()->Criteria();
+  anyTime.sameTime = false;  // the copies group
+  w.controller.shell()->Descriptor()->SetCriteria(anyTime, true);
   w.frame.show();
   ASSERT_TRUE(w.Search(tree.root()));
   QAction* newest = w.frame.action(kCmdSelectAllButNewest);

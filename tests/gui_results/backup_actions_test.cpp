@@ -15,8 +15,8 @@
 #include <QTimer>
 
 #include "tests/gui_results/results_host_fixture.h"
-#include "ui/backup_folder_view.h"
-#include "ui/long_work.h"
+#include "ui/result_views/backup_folder_view.h"
+#include "ui/window/long_work.h"
 
 namespace tf {
 namespace {

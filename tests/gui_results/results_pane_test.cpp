@@ -15,9 +15,9 @@
 #include "tests/gui_results/results_host_fixture.h"
 #include "tests/support/click_answer.h"
 #include "tests/support/timed.h"
-#include "ui/long_work.h"
-#include "ui/qt_questions.h"
-#include "ui/results_pane.h"
+#include "ui/result_views/results_pane.h"
+#include "ui/window/long_work.h"
+#include "ui/window/qt_questions.h"
 
 namespace tf {
 namespace {
