@@ -106,6 +106,7 @@ int BackupStore::answerWith(int answer, const std::string& problem) {
 }
 
 int BackupStore::SetFolder(const std::string& path) {
+  ++m_loads;  // the entries handed out go
   m_entries.reset();
   m_folder = path;
   m_tidied = false;
@@ -114,6 +115,7 @@ int BackupStore::SetFolder(const std::string& path) {
 
 int BackupStore::LoadEntries() {
   if (m_folder.empty()) return 0;
+  ++m_loads;
   m_entries.reset(CreateNode(nullptr, "backup_files", ATTACH_ROOT));
   if (!m_entries) return 0;
   std::vector<std::string> names = regularFilesIn(m_folder);

@@ -57,6 +57,9 @@ class BackupStore {
   // The "backup_files" root, loaded first when asked or not yet loaded; null without a
   // folder. Every reload deletes the entry nodes handed out before.
   DataNode* Entries(bool reload);
+  // Counts the loads and folder changes: a view that holds on to entries refills when it has
+  // changed.
+  uint64_t LoadCount() const { return m_loads; }
 
   // Stores a copy of the file and its descriptor, both written and flushed before it
   // answers 1. The number is claimed by creating the new names exclusively, so that runs
@@ -138,6 +141,7 @@ class BackupStore {
   ZipPlugin* m_zip;
   std::string m_folder;  // empty: none
   NodePtr m_entries;
+  uint64_t m_loads = 0;
   bool m_compress = true;
   bool m_lastDone = false;
   std::string m_problem;

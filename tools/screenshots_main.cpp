@@ -170,6 +170,14 @@ bool saveFilterSubPages(tf::MainController& controller, const QString& out) {
     window->filtersPage()->ShowSubPage(i);
     ok = save(window, out, names[i]) && ok;
   }
+  // From another page the "Filters" tab tells that filters are on; then they go off again.
+  window->SetMode(tf::kSearchModeFolders);
+  window->RefreshFiltersTab();
+  ok = save(window, out, "page-folders-filters-on.png") && ok;
+  for (tf::DataNode* filter : {descriptor.NameFilterNode(), descriptor.SizeFilterNode(),
+                               descriptor.TimeFilterNode(), descriptor.AttributeFilterNode()})
+    tf::SetFilterEnabled(filter, 0);
+  window->RefreshFiltersTab();
   return ok;
 }
 
@@ -281,6 +289,12 @@ bool saveSettingsDialogs(tf::MainController& controller, tf::CMainFrame& frame,
                                     tf::MaskCollectionDialog::Mode::kEdit, &frame);
     dialog.show();
     ok = save(&dialog, out, "dialog-mask-collection.png") && ok;
+  }
+  {
+    tf::MaskCollectionDialog dialog(shell.Masks(), questions, std::string(),
+                                    tf::MaskCollectionDialog::Mode::kView, &frame);
+    dialog.show();
+    ok = save(&dialog, out, "dialog-file-filters.png") && ok;
   }
   return ok;
 }

@@ -113,7 +113,9 @@ bool MainController::Init(CMainFrame* frame, ControllerSetup setup) {
     m_frame->raise();
     m_frame->activateWindow();
   }
-  m_shell->Search().SetStatusText(kStatusChooseFolders);
+  // Folders brought back from the last run are as ready to search as ones just added.
+  m_shell->Search().SetStatusText(m_shell->Search().CanStart() ? kStatusClickToStart
+                                                               : kStatusChooseFolders);
   UpdateCommandStates();
   m_searchPanes->SetWaitCursor(false);
   return true;
@@ -220,6 +222,9 @@ int MainController::OnCommand(int commandId) {
       // The filters page reads the collection whenever it offers its groups.
       if (OpenMaskCollectionEditor(*m_shell, *m_questions, m_frame)) rebuildMasksMenu();
       break;
+    case kCmdFileFilters:
+      ShowFileFilters(*m_shell, *m_questions, m_frame);
+      break;
     case kCmdBuiltInMasks:
       m_shell->LoadBuiltInMasks();
       break;
@@ -305,6 +310,10 @@ void MainController::onTick() {
   if (!m_shell || m_shell->IsShutDown()) return;
   m_shell->Search().Tick();
   UpdateCommandStates();
+  // The filters may change outside their page too (a mask collection loaded from the menu).
+  if (m_searchWindow) m_searchWindow->RefreshFiltersTab();
+  if (m_results && m_results->backupView() && m_results->backupView()->isVisible())
+    m_results->backupView()->FollowStore();
 }
 
 void MainController::OnActivate(bool active) {
