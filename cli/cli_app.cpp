@@ -10,6 +10,7 @@
 #include "cli/descriptor_builder.h"
 #include "cli/output_sink.h"
 #include "cli/search_driver.h"
+#include "cli/terminal_text.h"
 #include "cli/text_writer.h"
 #include "datatree/node_xml.h"
 #include "platform/file_time.h"
@@ -145,15 +146,20 @@ int search(const CliOptions& options, const CliStreams& io) {
   }
   const bool toFile = !options.outputFile.empty() && options.outputFile != "-";
   OutputSink sink(toFile ? nullptr : io.out);
+  // What was found is written; a folder that could not be read makes it incomplete.
+  const std::vector<std::string> unread = driver.UnreadFolders();
+  for (const std::string& folder : unread)
+    say(io, TerminalText(folder) + ": cannot read the folder: too many open files");
+  const int done = unread.empty() ? kExitOk : kExitFailed;
   const bool written = writeResult(options, driver, descriptor.get(), &sink);
   if (toFile) {
     // The one atomic save: a reader of the file sees the old or the new result whole, and
     // a FIFO, a device or a folder at that name is refused, not written into.
-    if (SaveStoredFile(options.outputFile, sink.Collected(), &error)) return kExitOk;
+    if (SaveStoredFile(options.outputFile, sink.Collected(), &error)) return done;
     say(io, options.outputFile + ": cannot write the output: " + error);
     return kExitFailed;
   }
-  if (written || sink.ReaderGone()) return kExitOk;
+  if (written || sink.ReaderGone()) return done;
   say(io, std::string("cannot write the output: ") + std::strerror(sink.ErrorCode()));
   return kExitFailed;
 }

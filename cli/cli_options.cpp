@@ -61,8 +61,9 @@ const char kUsage[] =
     "to is refused as a whole.\n"
     "\n"
     "Exit status: 0 when the search ran (with or without groups), or when act did every\n"
-    "planned action; 1 when the search could not run, or act skipped or failed any (each\n"
-    "named on standard error); 2 for a usage error or a results file that cannot be read.\n";
+    "planned action; 1 when the search could not run or could not read a folder that is\n"
+    "there, or act skipped or failed any (each named on standard error); 2 for a usage\n"
+    "error or a results file that cannot be read.\n";
 
 bool parseInt(std::string_view text, int64_t low, int64_t high, int64_t* out) {
   int64_t value = 0;

@@ -36,6 +36,7 @@ void DuplicateIndex::clear() {
   m_slots.shrink_to_fit();
   m_groups.clear();
   m_groups.shrink_to_fit();
+  m_unread.clear();
   m_lastFolder.clear();
   m_lastParts.clear();
   m_texts.Clear();
@@ -80,7 +81,8 @@ int DuplicateIndex::AddFilesLocked(std::string_view folder, std::span<const NewF
   for (size_t i = 0; i < files.size(); ++i) {
     const NewFile& f = files[i];
     const std::string_view key = exact ? f.name : std::string_view(m_batchKeys[i]);
-    joined += addFile(folderId, f.name, key, m_batchHashes[i], f.size, f.modified, f.links);
+    joined +=
+        addFile(folderId, f.name, key, m_batchHashes[i], f.size, f.modified, f.links, f.unread);
   }
   return joined;
 }
@@ -105,7 +107,8 @@ void DuplicateIndex::prefetchKeys(std::span<const uint32_t> hashes) {
 }
 
 int DuplicateIndex::addFile(uint32_t folder, std::string_view name, std::string_view key,
-                            uint32_t hash, int64_t size, int64_t modified, uint32_t links) {
+                            uint32_t hash, int64_t size, int64_t modified, uint32_t links,
+                            bool unread) {
   bool isNew = false;
   const uint32_t id = findOrInsertKey(key, hash, &isNew);
   if (isNew) m_keys[id].text = m_texts.StorePrefixed(key);
@@ -116,6 +119,7 @@ int DuplicateIndex::addFile(uint32_t folder, std::string_view name, std::string_
   file.modified = modified;
   file.folder = folder;
   file.oneName = links == 1 ? 1 : 0;
+  file.unread = unread ? 1 : 0;
   appendFile(id, file);
   if (m_keys[id].count == 2) m_groups.push_back(id);
   return m_keys[id].count >= 2 ? 1 : 0;
@@ -190,6 +194,55 @@ void DuplicateIndex::appendFile(uint32_t key, const FileRecord& file) {
     m_files[record.last].next = id;
   record.last = id;
   ++record.count;
+  // A key that another file shares can group: its files unread so far must be read now.
+  if (record.count == 2 && m_files[record.first].unread) m_unread.push_back(record.first);
+  if (record.count >= 2 && copy.unread) m_unread.push_back(id);
+}
+
+std::vector<uint32_t> DuplicateIndex::TakeUnread() {
+  std::vector<uint32_t> taken;
+  taken.swap(m_unread);
+  return taken;
+}
+
+void DuplicateIndex::ReadFile(uint32_t id, int64_t size, int64_t modified, uint32_t links) {
+  FileRecord& file = m_files[id];
+  file.size = size;
+  file.modified = modified;
+  file.oneName = links == 1 ? 1 : 0;
+  file.unread = 0;
+}
+
+void DuplicateIndex::DropFile(uint32_t id) {
+  const std::string_view name = NameOf(m_files[id]);
+  const std::string key = m_criteria.name == NameRule::kExact
+                              ? std::string(name)
+                              : MakeDuplicateKey(name, m_criteria.name, m_criteria.KeySymbols());
+  bool isNew = false;
+  const uint32_t keyId = findOrInsertKey(key, hashOf(key), &isNew);
+  KeyRecord& record = m_keys[keyId];
+  if (isNew) {  // never filed under it: nothing to take out
+    record.text = m_texts.StorePrefixed(key);
+    return;
+  }
+  uint32_t before = kNoEntry;
+  uint32_t at = record.first;
+  while (at != kNoEntry && at != id) {
+    before = at;
+    at = m_files[at].next;
+  }
+  if (at == kNoEntry) return;
+  const uint32_t after = m_files[id].next;
+  if (before == kNoEntry)
+    record.first = after;
+  else
+    m_files[before].next = after;
+  if (record.last == id) record.last = before;
+  m_files[id].next = kNoEntry;
+  m_files[id].unread = 0;
+  // Still a group when it keeps two; else it may become one again, in its turn.
+  if (--record.count == 1)
+    m_groups.erase(std::remove(m_groups.begin(), m_groups.end(), keyId), m_groups.end());
 }
 
 uint32_t DuplicateIndex::internFolder(std::string_view folder) {

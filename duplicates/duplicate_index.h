@@ -94,18 +94,20 @@ class BlockArray {
   size_t m_released = 0;       // blocks freed from the front
 };
 
-constexpr uint32_t kNoFolder = 0x7FFFFFFFu;
+constexpr uint32_t kNoFolder = 0x3FFFFFFFu;
 
 // One scanned file: 32 bytes. The name and the folder live in the index's tables.
 struct FileRecord {
   const char* name = nullptr;  // length-prefixed text in the index's arena
   int64_t size = 0;
   int64_t modified = 0;  // last-write time, 100 ns since 1601 UTC
-  // In the index's folder table. 31 bits leave room for the mark below within the 32
+  // In the index's folder table. 30 bits leave room for the marks below within the 32
   // bytes of a record.
-  uint32_t folder : 31 = kNoFolder;
+  uint32_t folder : 30 = kNoFolder;
   // The walk saw that the file has one name only: no other name of it can be in a group.
   uint32_t oneName : 1 = 0;
+  // Filed by its name alone: size and time are not read yet (see TakeUnread).
+  uint32_t unread : 1 = 0;
   uint32_t next = kNoEntry;  // the next file under the same key, in arrival order
 };
 
@@ -150,11 +152,22 @@ class DuplicateIndex {
     int64_t size = 0;
     int64_t modified = 0;
     uint32_t links = 0;
+    bool unread = false;  // size, time and links not read yet
   };
   // Files several files of one folder under one hold of IndexLock(), as AddFileLocked
   // would one after another; the number that joined a group. Their keys are looked up
   // ahead, so that the waits for the map's scattered records overlap.
   int AddFilesLocked(std::string_view folder, std::span<const NewFile> files);
+
+  // Files filed unread whose key another file now shares, in the order they came to need
+  // it: their size and time must be read (ReadFile) or the file dropped (DropFile) before
+  // the groups are formed. A key's first file comes with its second.
+  std::vector<uint32_t> TakeUnread();
+  bool HasUnread() const { return !m_unread.empty(); }
+  void ReadFile(uint32_t id, int64_t size, int64_t modified, uint32_t links);
+  // Takes a file out of its key (it vanished before its size was read); a key left with
+  // one file is no group any more.
+  void DropFile(uint32_t id);
 
   // Hands the result root over; the index forgets it (and files nothing more).
   DataNode* TakeResultRoot();
@@ -216,7 +229,7 @@ class DuplicateIndex {
  private:
   uint32_t findOrInsertKey(std::string_view key, uint64_t hash, bool* isNew);
   int addFile(uint32_t folder, std::string_view name, std::string_view key, uint32_t hash,
-              int64_t size, int64_t modified, uint32_t links);
+              int64_t size, int64_t modified, uint32_t links, bool unread);
   // Asks the processor to fetch what looking up these keys will read.
   void prefetchKeys(std::span<const uint32_t> hashes);
   void growSlots();
@@ -233,6 +246,7 @@ class DuplicateIndex {
   // Open addressing over the keys: key id + 1 (0 empty) and the upper hash bits.
   std::vector<uint64_t> m_slots;
   std::vector<uint32_t> m_groups;
+  std::vector<uint32_t> m_unread;  // see TakeUnread
   // The folder path filed last and the folder ids of its parts, so that the next
   // folder (usually the same or a neighbour) is interned by its new parts only.
   std::string m_lastFolder;

@@ -182,6 +182,7 @@ void RunResult::Clear() {
   m_root = nullptr;
   m_arena.reset();
   m_built = false;
+  m_incomplete = false;
 }
 
 void RunResult::Adopt(DataNode* root) {
@@ -207,6 +208,20 @@ void RunResult::Merge(std::unique_ptr<DuplicateIndex>& scanIndex) {
   }
   // Groups that form here are appended in the byte order of their keys.
   m_index->Absorb(*scanIndex);
+}
+
+void RunResult::ReadUnread(const ReadFileOf& read) {
+  std::lock_guard<std::mutex> lock(MergeLock());
+  if (!m_index || m_built || !m_index->HasUnread()) return;
+  for (const uint32_t id : m_index->TakeUnread()) {
+    int64_t size = 0;
+    int64_t modified = 0;
+    uint32_t links = 0;
+    if (read(m_index->PathOf(m_index->File(id)), &size, &modified, &links))
+      m_index->ReadFile(id, size, modified, links);
+    else
+      m_index->DropFile(id);
+  }
 }
 
 // Partitions the files of a key by size and local time to the second. The local time of
@@ -354,6 +369,8 @@ class GroupBuilder {
   // files (a node that could not be made) are dropped. The map's file records are gone
   // afterwards.
   void MakeFiles();
+  // Groups and files whose nodes could not be made (memory ran out).
+  size_t missed() const { return m_missed; }
 
  private:
   struct Group {
@@ -374,11 +391,15 @@ class GroupBuilder {
   std::vector<uint32_t> m_pending;              // folders whose parents are made first
   std::string m_name;
   std::string m_desc;
+  size_t m_missed = 0;
 };
 
 uint32_t GroupBuilder::AddGroup(bool reversed) {
   DataNode* node = CreateNode(m_root, m_name.c_str(), ATTACH_LAST_CHILD);
-  if (!node) return kNoEntry;
+  if (!node) {
+    ++m_missed;
+    return kNoEntry;
+  }
   SetDesc(node, m_desc);
   node->kind = 1;
   m_groups.push_back(Group{node, reversed});
@@ -430,7 +451,7 @@ void GroupBuilder::MakeFiles() {
   const size_t count = m_index.FileCount();
   for (size_t id = 0; id < count; ++id) {
     const FileRecord& file = m_index.File(static_cast<uint32_t>(id));
-    if (file.next != kNoEntry) fileNode(file, m_groups[file.next]);
+    if (file.next != kNoEntry && !fileNode(file, m_groups[file.next])) ++m_missed;
     m_index.ReleaseFilesBelow(id + 1);
   }
   for (const Group& group : m_groups) {
@@ -501,6 +522,7 @@ void RunResult::Finalise(const DuplicateCriteria& criteria, const LocalTimeOf& l
   }
   m_index->ReleaseKeys();  // the tags now say where each file goes
   builder.MakeFiles();
+  m_incomplete = builder.missed() > 0;
   // The map's file records are gone: nothing more can be read from it.
   m_index.reset();
 }

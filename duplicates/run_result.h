@@ -8,6 +8,7 @@
 #include <functional>
 #include <memory>
 #include <mutex>
+#include <string>
 
 #include "base/file_time_units.h"
 #include "datatree/data_node.h"
@@ -35,6 +36,12 @@ class RunResult {
   // index is left to its owner, emptied: its files now belong to the run map. After
   // Finalise nothing is merged until Clear.
   void Merge(std::unique_ptr<DuplicateIndex>& scanIndex);
+  // Reads the files that scans filed by name alone and that a file of another scan now
+  // joins: `read` gets a file's path and gives its size, last-write time and names, or
+  // false when it is gone (it then leaves its group). Before Finalise.
+  using ReadFileOf = std::function<bool(const std::string& path, int64_t* size, int64_t* modified,
+                                        uint32_t* links)>;
+  void ReadUnread(const ReadFileOf& read);
   // Splits the groups by last-modified time (local, to the second) and by size where the
   // criteria ask for it, drops groups left with fewer
   // than two files, and sets every group's kind, totals, name and description and the
@@ -56,6 +63,9 @@ class RunResult {
   // Takes over `root`, a finished result made elsewhere (a saved result read back), in
   // place of the tree and the map: as after Finalise, nothing is merged into it.
   void Adopt(DataNode* root);
+  // After Finalise: memory ran out while the nodes were made, so some groups or files
+  // that belong to the result are missing from it.
+  bool Incomplete() const { return m_incomplete; }
   // Set by Finalise and RemoveFile, cleared by the reader.
   bool TakeChanged() { return m_changed.exchange(false); }
 
@@ -67,6 +77,7 @@ class RunResult {
   std::unique_ptr<NodeArena> m_arena;       // where the file nodes of m_root live
   std::unique_ptr<DuplicateIndex> m_index;  // the run map; its own root was handed to m_root
   bool m_built = false;                     // the groups of m_index are nodes under m_root
+  bool m_incomplete = false;
   std::atomic<bool> m_changed{false};
 };
 

@@ -115,6 +115,14 @@ bool MountTable::IsPseudoType(const std::string& type) {
   return false;
 }
 
+bool MountTable::IsRoundTripType(const std::string& type) {
+  static const char* const kRemote[] = {"nfs", "nfs4", "cifs", "smb3",  "smbfs",
+                                        "9p",  "ceph", "afs",  "davfs", "fuse"};
+  for (const char* r : kRemote)
+    if (type == r) return true;
+  return type.rfind("fuse.", 0) == 0;  // fuse.sshfs, fuse.rclone, ...; not fuseblk
+}
+
 std::string MountTable::MountPointOf(const std::string& path) {
   struct stat st {};
   if (::stat(path.c_str(), &st) != 0) return {};

@@ -65,4 +65,20 @@ int RemoveStoredFile(const std::string& path);
 // 1 when this call created it.
 int ClaimFileName(const std::string& path);
 
+// The program's own temporary files start with these names (or, from earlier versions, are
+// named "<name>.tmp-<pid>-<n>-<hex>"); they never grow with the name of the file they
+// become, and no listing of the program's folders shows them.
+constexpr const char* kSaveTemporaryPrefix = ".tf-save-";
+constexpr const char* kCopyTemporaryPrefix = ".tf-copy-";
+bool IsProgramTemporaryName(std::string_view name);
+// Locks the just-created temporary `path` open as `fd` for as long as its writer keeps it
+// open, so that no other program tidies it away; false when the name no longer leads to
+// it (it was tidied away before the lock: make another).
+bool HoldTemporary(int fd, const std::string& path);
+// Removes from `folder` the program's temporary files that no running program holds: what
+// a killed save or copy left. Only regular files go; the number removed.
+int RemoveStaleTemporaries(const std::string& folder);
+// The same, at most once per folder in a run: for the first write into a folder.
+void RemoveStaleTemporariesOnce(const std::string& folder);
+
 }  // namespace tf

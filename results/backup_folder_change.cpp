@@ -10,12 +10,15 @@ namespace tf {
 
 namespace {
 
-// The files of the folder that a copy can read.
+// The files of the folder that a copy can read; the lock and the temporaries of adds under
+// way are the program's, not backups.
 std::vector<std::string> filesOf(const std::string& folder) {
   std::vector<std::string> names, files;
   ListFolderNames(folder, &names);
   for (std::string& name : names)
-    if (PathKind(JoinPath(name, folder)) == PATH_FILE) files.push_back(std::move(name));
+    if (name.rfind(".tf-", 0) != 0 && !IsProgramTemporaryName(name) &&
+        PathKind(JoinPath(name, folder)) == PATH_FILE)
+      files.push_back(std::move(name));
   return files;
 }
 

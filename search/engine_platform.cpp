@@ -2,6 +2,7 @@
 
 #include "platform/file_time.h"
 #include "platform/mount_table.h"
+#include "platform/path_status.h"
 #include "platform/scan_priority.h"
 #include "platform/volume_info.h"
 
@@ -13,6 +14,12 @@ std::string PlatformDriveOf(const std::string& path) {
 
 bool PlatformOnSpinningDisk(const std::string& path) {
   return IsOnSpinningDisk(path);
+}
+
+bool PlatformOnRoundTripFileSystem(const std::string& path) {
+  PathStatus status;
+  return StatPath(path, &status, true) &&
+         MountTable::IsRoundTripType(MountTable::TypeOfDevice(status.device));
 }
 
 bool PlatformLocalTime(int64_t fileTime, CalendarTime* out) {

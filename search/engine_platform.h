@@ -15,6 +15,9 @@ std::string PlatformDriveOf(const std::string& path);
 // Whether `path` lies on a spinning (SATA or SAS) disk, whose folders are best read one at
 // a time; virtual disks count as solid-state.
 bool PlatformOnSpinningDisk(const std::string& path);
+// Whether every request for a file under `path` is a round trip (a network share, a file
+// system served by a program), so that many requests are best kept in flight at once.
+bool PlatformOnRoundTripFileSystem(const std::string& path);
 // The local calendar time of a file time; false when it cannot be represented.
 bool PlatformLocalTime(int64_t fileTime, CalendarTime* out);
 // The UTC file time of a local calendar time (dayOfWeek is ignored); false when invalid.

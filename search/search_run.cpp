@@ -6,6 +6,7 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/folder_lister.h"
 #include "platform/path_status.h"
 #include "scan/folder_list.h"
 #include "search/engine_platform.h"
@@ -98,6 +99,9 @@ bool SearchRun::Prepare(const DataNode* descriptor) {
     params.walked = &m_walked;
     params.onEnd = [this] { wake(); };
     params.readAhead = !m_options.oneThreadPerDisk && !m_options.spinningDisk(params.root);
+    // Where every request waits for a server, many in flight at once make the walk fast.
+    if (params.readAhead && PlatformOnRoundTripFileSystem(params.root))
+      params.readers = kRoundTripReaders;
     auto scan = std::make_unique<FolderScan>();
     if (!scan->Configure(params)) continue;
     m_drives.push_back(m_options.driveOf(params.root));
@@ -115,6 +119,8 @@ bool SearchRun::Start() {
   waitForMerge();
   m_wakePending.store(false, std::memory_order_relaxed);
   m_skipLinks.store(false, std::memory_order_relaxed);
+  m_failure.clear();
+  m_failedStarts = 0;
   m_links.Clear();
   m_result.Clear();
   m_walked.Clear();
@@ -174,9 +180,37 @@ void SearchRun::startNextScan() {
     const bool waiting = current == FolderScan::kReady && !scan.started();
     if (!waiting && current != FolderScan::kPaused) continue;
     if (busyDrive(m_drives[i])) continue;
-    if (waiting ? scan.StartThread(m_options.priority, m_options.applyPriority) : scan.Resume())
+    if (!waiting) {
+      if (scan.Resume()) return;
+      continue;
+    }
+    if (scan.StartThread(m_options.priority, m_options.applyPriority)) {
+      m_failedStarts = 0;
       return;  // one scan per tick
+    }
+    // Threads may be short for a moment; under a memory limit that leaves no room for a
+    // thread's stack they never come, and the search must not wait for ever.
+    if (++m_failedStarts >= kThreadTries)
+      fail("no thread can be started to scan " + scan.Root() + ": " + scan.StartError());
+    return;
   }
+}
+
+void SearchRun::fail(const std::string& reason) {
+  stopScans();
+  m_failure = reason;
+  m_state = kStopped;
+  setStatus("Search failed: " + reason);
+  progress();
+}
+
+std::vector<std::string> SearchRun::UnreadFolders() const {
+  std::vector<std::string> folders;
+  for (const auto& scan : m_scans) {
+    const std::vector<std::string> unread = scan->UnreadFolders();
+    folders.insert(folders.end(), unread.begin(), unread.end());
+  }
+  return folders;
 }
 
 bool SearchRun::busyDrive(const std::string& drive) const {
@@ -194,15 +228,24 @@ bool SearchRun::startMerge(FolderScan* scan) {
       try {
         m_result.Merge(scan->Index());
       } catch (...) {
-        // Out of memory: the groups merged so far stay; the scan counts as merged.
+        // Out of memory: the groups merged so far stay; the scan counts as merged, and
+        // the search says that its result is not whole.
+        m_groupsCut.store(true, std::memory_order_release);
       }
       scan->Accept();
       m_mergeIdle.store(true, std::memory_order_release);
       wake();
     });
   } catch (const std::system_error&) {
-    m_mergeIdle.store(true, std::memory_order_release);  // tried again on a later tick
-    return false;
+    // No thread to spare: merged here, so that a search short of threads still ends.
+    try {
+      m_result.Merge(scan->Index());
+    } catch (...) {
+      m_groupsCut.store(true, std::memory_order_release);
+    }
+    scan->Accept();
+    m_mergeIdle.store(true, std::memory_order_release);
+    wake();
   }
   return true;
 }
@@ -222,6 +265,9 @@ bool SearchRun::startCompletedMerge() {
 
 void SearchRun::startFinalise() {
   waitForMerge();
+  for (const auto& scan : m_scans)
+    if (scan->ranOutOfMemory() && m_failure.empty())
+      m_failure = "out of memory while scanning " + scan->Root();
   m_running = -1;
   setStatus("Finalizing...");
   m_state = kFinalising;
@@ -243,7 +289,14 @@ void SearchRun::startFinalise() {
 
 void SearchRun::finishFinalise() {
   waitForMerge();
-  setStatus(finishedText(m_result.FileCount()));
+  const int64_t found = m_result.FileCount();
+  if (m_groupsCut.exchange(false, std::memory_order_acq_rel) && m_failure.empty())
+    m_failure = "out of memory: the groups found are not all there";
+  if (!m_failure.empty()) {
+    setStatus("Search failed: " + m_failure);  // what was found is shown, but not all
+  } else {
+    setStatus(finishedText(found));
+  }
   m_state = kFinished;
   progress();
 }
@@ -329,6 +382,7 @@ void SearchRun::formStoppedResult() {
       m_result.Merge(scan->Index());
     } catch (...) {
       // Out of memory: the groups merged so far stay.
+      m_groupsCut.store(true, std::memory_order_release);
     }
     if (scanState == FolderScan::kCompleted) {
       scan->Accept();
@@ -341,6 +395,17 @@ void SearchRun::formStoppedResult() {
 
 void SearchRun::finalise() {
   try {
+    // Files that no other file of their own scan shared were filed by name alone: those
+    // that another scan's file joins are read now.
+    m_result.ReadUnread(
+        [](const std::string& path, int64_t* size, int64_t* modified, uint32_t* links) {
+          StatInfo info;
+          if (!FolderLister::StatFileAt(-1, path, &info)) return false;
+          *size = info.size;
+          *modified = info.modified;
+          *links = info.links;
+          return true;
+        });
     // Without criteria no scan filed a file: there is no result to split.
     const FilterClock* clock = m_options.clock;
     m_result.Finalise(m_criteria.value_or(DuplicateCriteria{}),
@@ -348,9 +413,12 @@ void SearchRun::finalise() {
                         *out = clock->ToLocal(fileTime);
                         return true;
                       });
-    if (m_options.readHardLinks) m_links.Build(m_result.Root(), ReadLinkIdentity, &m_skipLinks);
+    if (m_result.Incomplete()) m_groupsCut.store(true, std::memory_order_release);
+    if (m_options.readHardLinks)
+      m_links.Build(m_result.Root(), ReadLinkIdentity, &m_skipLinks);
   } catch (...) {
-    // Out of memory: the groups formed so far stay.
+    // Out of memory: the groups formed so far stay, but the search says it failed.
+    m_groupsCut.store(true, std::memory_order_release);
   }
 }
 

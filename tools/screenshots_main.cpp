@@ -37,7 +37,7 @@
 #include "app/main_commands.h"
 #include "app/tools_section.h"
 #include "base/questions.h"
-#include "platform/sample_document.h"
+#include "tests/support/sample_document.h"
 #include "platform/zip_plugin.h"
 #include "results/backup_store.h"
 #include "results/file_properties.h"
@@ -171,6 +171,14 @@ bool saveFilterSubPages(tf::MainController& controller, const QString& out) {
     window->filtersPage()->ShowSubPage(i);
     ok = save(window, out, names[i]) && ok;
   }
+  // From another page the "Filters" tab tells that filters are on; then they go off again.
+  window->SetMode(tf::kSearchModeFolders);
+  window->RefreshFiltersTab();
+  ok = save(window, out, "page-folders-filters-on.png") && ok;
+  for (tf::DataNode* filter : {descriptor.NameFilterNode(), descriptor.SizeFilterNode(),
+                               descriptor.TimeFilterNode(), descriptor.AttributeFilterNode()})
+    tf::SetFilterEnabled(filter, 0);
+  window->RefreshFiltersTab();
   return ok;
 }
 
@@ -282,6 +290,12 @@ bool saveSettingsDialogs(tf::MainController& controller, tf::CMainFrame& frame,
                                     tf::MaskCollectionDialog::Mode::kEdit, &frame);
     dialog.show();
     ok = save(&dialog, out, "dialog-mask-collection.png") && ok;
+  }
+  {
+    tf::MaskCollectionDialog dialog(shell.Masks(), questions, std::string(),
+                                    tf::MaskCollectionDialog::Mode::kView, &frame);
+    dialog.show();
+    ok = save(&dialog, out, "dialog-file-filters.png") && ok;
   }
   return ok;
 }

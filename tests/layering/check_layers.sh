@@ -50,9 +50,6 @@ my @excused = (
   # The file chooser lists folders through its own model; the filter that offers
   # programs reads the execute bit of the entry the model hands it.
   [qr{^ui/(?:.*/)?qt_questions\.cpp$}, qr{QFileInfo}],
-  # The screenshot tool, until it leaves ui/ for tools/: it writes its pictures and
-  # sample files, as tools do.
-  [qr{^ui/screenshots_main\.cpp$}, qr{.}],
 );
 
 my $fileSystem = qr{

@@ -14,6 +14,8 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include "platform/stored_file.h"
+
 namespace tf {
 
 namespace {
@@ -229,10 +231,14 @@ void MaskCollectionDialog::createCollection() {
 }
 
 void MaskCollectionDialog::load() {
+  // The chooser starts in the user's collection folder, which a fresh account lacks;
+  // without it the chooser would open elsewhere and the saved collections never show.
+  MakeFolders(m_folder);
   if (m_editor.Load(m_folder)) refill();
 }
 
 void MaskCollectionDialog::save() {
+  MakeFolders(m_folder);
   m_editor.Save(m_folder);
 }
 

@@ -13,6 +13,7 @@
 
 #include "app/app_shell.h"
 #include "platform/path_utils.h"
+#include "platform/stored_file.h"
 #include "ui/window/control_helpers.h"
 
 namespace tf {
@@ -179,6 +180,7 @@ void OptionsDialog::chooseMaskFile() {
     SplitPath(current, &start, &name);
   } else if (!m_shell.places().collectionFolders.empty()) {
     start = m_shell.places().collectionFolders.front();
+    MakeFolders(start);  // so that a collection saved there is found at once
   }
   std::string chosen;
   if (m_questions.ChooseFileToOpen(kMaskFilterName, kMaskPattern, "Choose mask collection file",

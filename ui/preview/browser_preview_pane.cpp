@@ -1,6 +1,5 @@
 #include "ui/preview/browser_preview_pane.h"
 
-#include <QDir>
 #include <QTextBrowser>
 #include <QUrl>
 
@@ -29,17 +28,22 @@ class BrowserPreviewPane::Browser : public QTextBrowser {
     setOpenExternalLinks(false);
     setReadOnly(true);
   }
-  void SetFolder(const QString& folder) { m_folder = folder; }
+  // The folder's bytes as the file system has them: a name that is not UTF-8 would not
+  // come back the same from a QString.
+  void SetFolder(std::string folder) { m_folder = std::move(folder); }
   void SetPicture(const QImage& picture) { m_picture = picture; }
 
   QVariant loadResource(int type, const QUrl& url) override {
     if (url == kPictureUrl) return m_picture.isNull() ? QVariant() : QVariant(m_picture);
-    if (m_folder.isEmpty()) return {};
+    if (m_folder.empty()) return {};
     if (!url.isRelative() && !url.isLocalFile()) return {};  // no network, no other schemes
-    const QString wanted = QDir::cleanPath(
-        url.isRelative() ? m_folder + QLatin1Char('/') + url.path() : url.toLocalFile());
-    if (!wanted.startsWith(m_folder + QLatin1Char('/'))) return {};
-    const std::string path = wanted.toStdString();
+    // The page's own bytes for the name, percent escapes and all.
+    const QByteArray named =
+        QByteArray::fromPercentEncoding(url.path(QUrl::FullyEncoded).toLatin1());
+    const std::string asked(named.constData(), static_cast<size_t>(named.size()));
+    const std::string path = LexicallyNormal(url.isRelative() ? m_folder + '/' + asked : asked);
+    const std::string inside = m_folder == "/" ? m_folder : m_folder + '/';
+    if (path.size() <= inside.size() || path.compare(0, inside.size(), inside) != 0) return {};
     std::string bytes;
     if (type == QTextDocument::ImageResource) {
       if (!ReadFileHead(path, kPicturePreviewBytes, &bytes)) return {};
@@ -54,7 +58,7 @@ class BrowserPreviewPane::Browser : public QTextBrowser {
   }
 
  private:
-  QString m_folder;
+  std::string m_folder;
   QImage m_picture;
 };
 
@@ -76,7 +80,7 @@ void BrowserPreviewPane::Open(const std::string& path) {
   std::string folder;
   SplitPath(path, &folder, nullptr);
   while (folder.size() > 1 && folder.back() == '/') folder.pop_back();
-  m_browser->SetFolder(QString::fromUtf8(folder));
+  m_browser->SetFolder(std::move(folder));
   if (m_kind == kPreviewWebImage)
     openPicture(path);
   else
@@ -129,7 +133,7 @@ void BrowserPreviewPane::clearContent() {
   m_browser->clear();
   m_browser->document()->clear();
   m_browser->setFont(font());
-  m_browser->SetFolder(QString());
+  m_browser->SetFolder(std::string());
   m_browser->SetPicture(QImage());
 }
 

@@ -15,6 +15,8 @@
 #include <QTableWidget>
 #include <QVBoxLayout>
 
+#include "platform/file_time.h"
+#include "platform/path_status.h"
 #include "ui/qt_text.h"
 #include "ui/window/control_helpers.h"
 #include "ui/window/list_helpers.h"
@@ -113,8 +115,38 @@ BackupFolderView::BackupFolderView(BackupStore& store, Questions& questions, QWi
   layout->addLayout(buttons);
 
   m_store.Entries(false);
+  noteFolderTime();
   fillRows(std::string());
   applyWidths(true);
+}
+
+void BackupFolderView::Activate() {
+  rereadIfChanged();
+  Refill(std::string());
+}
+
+void BackupFolderView::FollowStore() {
+  if (m_store.LoadCount() == m_rowsLoad || m_inCommand) return;
+  DataNode* entry = selectedEntry();
+  Refill(entry ? entry->Desc() : std::string());
+}
+
+void BackupFolderView::noteFolderTime() {
+  PathStatus status;
+  m_folderTimeSure = !m_store.Folder().empty() && StatPath(m_store.Folder(), &status, true);
+  m_folderTime = status.modified;
+  // A change within the file system's clock step after this look would leave the time
+  // as it is; only a time well before the look is proof of no change since.
+  constexpr int64_t kClockStep = 20000000;  // two seconds in file time
+  if (m_folderTimeSure && FileTimeNow() - m_folderTime < kClockStep) m_folderTimeSure = false;
+}
+
+void BackupFolderView::rereadIfChanged() {
+  if (m_store.Folder().empty()) return;
+  PathStatus status;
+  const bool known = StatPath(m_store.Folder(), &status, true);
+  if (!m_folderTimeSure || !known || status.modified != m_folderTime) m_store.LoadEntries();
+  noteFolderTime();
 }
 
 BackupFolderView::~BackupFolderView() = default;
@@ -132,19 +164,22 @@ void BackupFolderView::fillRows(const std::string& selectName) {
   m_details->clear();
   m_list->clearSelection();
   m_list->setRowCount(0);
-  m_rows = SortedBackupEntries(m_store.Entries(false), m_sortKey);
-  m_list->setRowCount(static_cast<int>(m_rows.size()));
-  int selectRow = m_rows.empty() ? -1 : 0;
+  const std::vector<DataNode*> entries = SortedBackupEntries(m_store.Entries(false), m_sortKey);
+  m_rowsLoad = m_store.LoadCount();
+  m_rows.clear();
+  for (const DataNode* entry : entries) m_rows.push_back(entry->Name());
+  m_list->setRowCount(static_cast<int>(entries.size()));
+  int selectRow = entries.empty() ? -1 : 0;
   bool found = false;
-  for (size_t row = 0; row < m_rows.size(); ++row) {
+  for (size_t row = 0; row < entries.size(); ++row) {
     for (int column = 0; column < kColumnCount; ++column) {
-      const std::string text = BackupCellText(m_rows[row], static_cast<BackupColumn>(column));
+      const std::string text = BackupCellText(entries[row], static_cast<BackupColumn>(column));
       auto* item = new QTableWidgetItem(QtText(text));
       if (column == static_cast<int>(BackupColumn::kSize))
         item->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
       m_list->setItem(static_cast<int>(row), column, item);
     }
-    if (!found && !selectName.empty() && selectName == m_rows[row]->Desc()) {
+    if (!found && !selectName.empty() && selectName == entries[row]->Desc()) {
       selectRow = static_cast<int>(row);
       found = true;
     }
@@ -162,12 +197,15 @@ DataNode* BackupFolderView::selectedEntry() const {
   if (items.isEmpty()) return nullptr;
   const int row = items.front()->row();
   if (row < 0 || row >= static_cast<int>(m_rows.size())) return nullptr;
-  // A new backup folder in the options reloads the store behind the page's back: a row
-  // counts only while its entry is still one of the store's.
-  const DataNode* wanted = m_rows[static_cast<size_t>(row)];
+  // Looked up by its stored name each time: after a reload the row still finds its own
+  // entry, or none when it is gone.
+  return entryNamed(m_rows[static_cast<size_t>(row)]);
+}
+
+DataNode* BackupFolderView::entryNamed(const std::string& name) const {
   DataNode* root = m_store.Entries(false);
   for (DataNode* entry = root ? root->FirstChild() : nullptr; entry; entry = entry->Next())
-    if (entry == wanted) return entry;
+    if (name == entry->Name()) return entry;
   return nullptr;
 }
 
@@ -238,6 +276,14 @@ void BackupFolderView::RunCommand(Command command) {
       break;
   }
   m_store.SetStepRunner({});
+  // What the action did is on disk now; another program may have added meanwhile.
+  if (command == kRestore || command == kDelete || command == kDeleteAll) {
+    noteFolderTime();
+  } else if (command == kCopy) {
+    const std::string keep = entry->Desc();
+    rereadIfChanged();
+    if (m_store.LoadCount() != m_rowsLoad) Refill(keep);
+  }
   // Why a restore, copy or delete did nothing, unless the user stopped it.
   const bool acted = command == kRestore || command == kCopy || command == kDelete;
   if (acted && !cancelled && !m_store.LastActionDone() && !m_store.LastProblem().empty())

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <array>
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -34,8 +35,12 @@ class BackupFolderView : public QWidget {
   // Lists the entries again (read from disk only when the store has none loaded) and
   // selects the row named `name`, else the first.
   void Refill(const std::string& name);
-  // The page is shown: refill, selecting the first row.
-  void Activate() { Refill(std::string()); }
+  // The page is shown: reads the folder again when it changed since it was last looked
+  // at (another program may have added to it), refills, selecting the first row.
+  void Activate();
+  // Refills, keeping the selected entry, when the store has loaded its entries again
+  // since the rows were made (a new folder in the options, say); cheap otherwise.
+  void FollowStore();
   // Runs a command on the selected entry, as its button or menu item does.
   void RunCommand(Command command);
 
@@ -50,6 +55,12 @@ class BackupFolderView : public QWidget {
 
  private:
   DataNode* selectedEntry() const;
+  // The store's entry stored as `name` (its full path), or null.
+  DataNode* entryNamed(const std::string& name) const;
+  // Reloads the store when the folder's change time moved since the last look.
+  void rereadIfChanged();
+  // Remembers the folder's change time as the store's entries now reflect it.
+  void noteFolderTime();
   void fillRows(const std::string& selectName);
   void selectionChanged();
   void recomputeButtons();
@@ -63,9 +74,15 @@ class BackupFolderView : public QWidget {
   QPlainTextEdit* m_details;
   std::array<QPushButton*, kCommandCount> m_buttons{};
   QMenu* m_menu;
-  // The entry of each row, in row order. The rows show copies of their texts, so the
-  // list paints without the entries while the store works on them.
-  std::vector<DataNode*> m_rows;
+  // The stored name (the entry node's name, its full path) of each row, in row order.
+  // Rows never hold entry nodes: a reload frees them, and a new node may take the
+  // place of a freed one. The rows show copies of their texts.
+  std::vector<std::string> m_rows;
+  uint64_t m_rowsLoad = 0;  // the store's load count the rows were made from
+  // The folder's modification time when last looked at; a time that close to the look
+  // itself may hide a later change within the clock's step, so it counts as unknown.
+  int64_t m_folderTime = 0;
+  bool m_folderTimeSure = false;
   int m_sortKey = kBackupSortName;
   bool m_inCommand = false;
 };

@@ -130,6 +130,7 @@ void ResultListView::buildContextMenu() {
   addItem("Delete", kDelete);
   const MenuDefinition& helpers = SelectMenu();
   m_selectMenu = new QMenu(QString::fromUtf8(helpers.title), this);
+  m_selectMenu->setToolTipsVisible(true);
   for (const MenuEntry& entry : helpers.entries) {
     if (entry.id == 0) {
       m_selectMenu->addSeparator();
@@ -139,6 +140,7 @@ void ResultListView::buildContextMenu() {
     SelectRuleOf(entry.id, &rule);
     QAction* action = m_selectMenu->addAction(QString::fromUtf8(entry.text));
     action->setData(entry.id);
+    action->setToolTip(QString::fromUtf8(entry.hint));
     connect(action, &QAction::triggered, this, [this, rule] { RunSelectHelper(rule); });
   }
   m_menu->addSeparator();

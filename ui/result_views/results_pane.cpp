@@ -82,6 +82,8 @@ void ResultsPane::updateModeBar() {
 void ResultsPane::EnableBackup(bool enabled) {
   m_modeBar->button(kBackupMode)->setEnabled(enabled);
   if (!enabled && m_mode == kBackupMode) SetMode(kSeparateMode);
+  // A new backup folder reloads the store: the page's rows follow it at once.
+  if (m_backupView) m_backupView->FollowStore();
   m_separate->RecomputeButtons();
   m_unified->RecomputeButtons();
 }

@@ -61,6 +61,9 @@ void SeparateListsView::groupSelectionChanged() {
   DataNode* group = rows.empty() ? nullptr : m_groups->Node(rows.front());
   if (group == m_selectedGroup) return;
   m_selectedGroup = group;
+  // A helper's choice across groups is looked over in the group it was made in; another
+  // group starts afresh from its first file, so that an action takes only what is shown.
+  leaveSpanning();
   if (group)
     fillFiles();
   else
@@ -74,10 +77,7 @@ void SeparateListsView::fillFiles() {
   m_showingChosen = true;  // the old group's rows leave, not its chosen files
   m_files->SetRows(std::move(rows));
   m_showingChosen = false;
-  if (m_spanning)
-    showChosen();
-  else
-    selectRow(m_filesList, 0);
+  selectRow(m_filesList, 0);
   applyWidths(m_filesList);
 }
 

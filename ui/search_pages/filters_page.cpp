@@ -108,17 +108,26 @@ void FiltersPage::Leave() {
 }
 
 void FiltersPage::updateSelector() {
-  for (int i = 0; i < 4; ++i) {
-    QPushButton* button = m_selector[static_cast<size_t>(i)];
-    const bool enabled = GetFilterEnabled(subPage(i)->Node()) != 0;
-    QFont font = button->font();
-    font.setBold(enabled);
-    button->setFont(font);
-    QPalette palette = button->palette();
-    palette.setColor(QPalette::ButtonText,
-                     enabled ? kEnabledText : QPalette().color(QPalette::ButtonText));
-    button->setPalette(palette);
-  }
+  for (int i = 0; i < 4; ++i)
+    MarkFilterOn(m_selector[static_cast<size_t>(i)], GetFilterEnabled(subPage(i)->Node()) != 0);
+  emit filtersOnChanged();
+}
+
+QStringList FiltersPage::FiltersOn() const {
+  QStringList on;
+  for (int i = 0; i < 4; ++i)
+    if (GetFilterEnabled(subPage(i)->Node()) != 0) on << QString::fromUtf8(kSelectorTexts[i]);
+  return on;
+}
+
+void FiltersPage::MarkFilterOn(QWidget* button, bool on, const QFont* plain) {
+  QFont font = plain ? *plain : button->font();
+  font.setBold(on || (plain && plain->bold()));
+  button->setFont(font);
+  QPalette palette = button->palette();
+  palette.setColor(QPalette::ButtonText,
+                   on ? kEnabledText : QPalette().color(QPalette::ButtonText));
+  button->setPalette(palette);
 }
 
 }  // namespace tf

@@ -6,6 +6,7 @@
 #include <array>
 #include <memory>
 
+#include <QStringList>
 #include <QWidget>
 
 class QButtonGroup;
@@ -56,6 +57,15 @@ class FiltersPage : public QWidget {
   TimeFilterPage* timePage() const { return m_time; }
   AttributeFilterPage* attributePage() const { return m_attributes; }
   FilterSubPage* subPage(int index) const;
+  // The selector texts of the filters that are on, in selector order.
+  QStringList FiltersOn() const;
+  // Draws `button` as the selector of an enabled filter (bold, green) or plainly, in
+  // `plain` when given (else its own font, not bold).
+  static void MarkFilterOn(QWidget* button, bool on, const QFont* plain = nullptr);
+
+ signals:
+  // A filter was switched on or off here.
+  void filtersOnChanged();
 
  private:
   // Highlights the selector buttons of the enabled filters.

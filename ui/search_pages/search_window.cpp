@@ -2,7 +2,9 @@
 
 #include <algorithm>
 
+#include <QPushButton>
 #include <QResizeEvent>
+#include <QStringList>
 #include <QToolButton>
 
 #include "ui/preview/preview_page.h"
@@ -10,6 +12,7 @@
 #include "ui/search_pages/filters_page.h"
 #include "ui/search_pages/folder_page.h"
 #include "ui/search_pages/search_tab_bar.h"
+#include "ui/window/scroll_window.h"
 #include "ui/window/split_window.h"
 
 namespace tf {
@@ -29,9 +32,14 @@ SearchWindow::SearchWindow(SearchHost& host, MCMain* main, QWidget* parent)
   m_filtersPage = new FiltersPage(host, main, nullptr, this);
   m_filtersPage->setObjectName("FiltersPage");
   m_previewPage = new PreviewPage(this);
-  for (QWidget* page : {static_cast<QWidget*>(m_folderPage), static_cast<QWidget*>(m_criteriaPage),
-                        static_cast<QWidget*>(m_filtersPage), static_cast<QWidget*>(m_previewPage)})
-    page->hide();
+  for (int mode = kSearchModeFolders; mode <= kSearchModePreview; ++mode) {
+    // Each page keeps at least the height its layout needs; a shorter column scrolls it.
+    // The width follows the column, which the folder page sets, or folds to its button.
+    QWidget* shown = page(mode);
+    const QSize least(1, std::max(1, shown->minimumSizeHint().height()));
+    shown->resize(least);
+    m_holders[static_cast<size_t>(mode)] = new ScrollWindow(shown, &least, false);
+  }
 
   const QSize bar = m_tabBar->naturalSize();
   m_folderPageWidth = std::max(m_folderPage->sizeHint().width(), bar.width());
@@ -39,14 +47,30 @@ SearchWindow::SearchWindow(SearchHost& host, MCMain* main, QWidget* parent)
   // fixed right after, keeps the bar's natural height.
   const QRect start(0, 0, m_folderPageWidth, 2 * bar.height() + kSplitBarThickness);
   resize(start.size());
-  m_split = new SplitWindow(this, &start, m_tabBar, m_folderPage, true, 0.5);
+  m_split = new SplitWindow(this, &start, m_tabBar, m_holders[kSearchModeFolders], true, 0.5);
   m_split->SetFixedPane(kFirstPane, true);
   m_split->SetLocked(true);
 
   connect(m_tabBar, &SearchTabBar::tabClicked, this, &SearchWindow::SetMode);
+  connect(m_filtersPage, &FiltersPage::filtersOnChanged, this, &SearchWindow::RefreshFiltersTab);
   connect(m_tabBar, &SearchTabBar::expandCollapseToggled, this,
           &SearchWindow::expandCollapseToggled);
   SetMode(kSearchModeFolders);
+  m_plainTabFont = m_tabBar->tab(kSearchModeFilters)->font();
+  RefreshFiltersTab();
+}
+
+void SearchWindow::RefreshFiltersTab() {
+  // A filter left on from the last run narrows the search; the tab says so from any page.
+  const QStringList on = m_filtersPage->FiltersOn();
+  if (m_filtersTabMarked && on == m_filtersOn) return;
+  m_filtersTabMarked = true;
+  m_filtersOn = on;
+  QString tip = QStringLiteral("File filters");
+  if (!on.isEmpty()) tip += QStringLiteral("\nOn: ") + on.join(QStringLiteral(", "));
+  QPushButton* tab = m_tabBar->tab(kSearchModeFilters);
+  FiltersPage::MarkFilterOn(tab, !on.isEmpty(), &m_plainTabFont);
+  tab->setToolTip(tip);
 }
 
 SearchWindow::~SearchWindow() = default;
@@ -66,8 +90,14 @@ QWidget* SearchWindow::page(int mode) const {
   }
 }
 
+ScrollWindow* SearchWindow::pageHolder(int mode) const {
+  return mode >= kSearchModeFolders && mode <= kSearchModePreview
+             ? m_holders[static_cast<size_t>(mode)]
+             : nullptr;
+}
+
 void SearchWindow::SetMode(int mode) {
-  QWidget* next = page(mode);
+  QWidget* next = pageHolder(mode);
   if (!next) return;
   // The exclusive tab group has already checked a clicked tab; keep it so for calls.
   m_tabBar->CheckTab(mode);

@@ -3,6 +3,10 @@
 // or the preview of the selected file.
 #pragma once
 
+#include <array>
+
+#include <QFont>
+#include <QStringList>
 #include <QWidget>
 
 namespace tf {
@@ -14,6 +18,7 @@ class MCMain;
 class PreviewPage;
 class SearchHost;
 class SearchTabBar;
+class ScrollWindow;
 class SplitWindow;
 
 // The pages, by the mode that shows them.
@@ -52,6 +57,9 @@ class SearchWindow : public QWidget {
   void ClearFolders();
   // Copies the include and exclude folders into their recent lists.
   void SaveRecentFolders();
+  // Draws the "Filters" tab as an enabled filter's selector while any filter is on, its
+  // tooltip naming those filters.
+  void RefreshFiltersTab();
 
   FolderPage* folderPage() const { return m_folderPage; }
   CriteriaPage* criteriaPage() const { return m_criteriaPage; }
@@ -60,6 +68,8 @@ class SearchWindow : public QWidget {
   SearchTabBar* tabBar() const { return m_tabBar; }
   SplitWindow* split() const { return m_split; }
   QWidget* page(int mode) const;
+  // The scrolling holder the page of `mode` is shown in; null out of range.
+  ScrollWindow* pageHolder(int mode) const;
 
  signals:
   // "Expand/Collapse" was pressed; checked asks for the narrow column.
@@ -79,7 +89,13 @@ class SearchWindow : public QWidget {
   FiltersPage* m_filtersPage = nullptr;
   PreviewPage* m_previewPage = nullptr;
   SplitWindow* m_split = nullptr;
+  // One per page, in mode order: a short window scrolls a page rather than cut it off.
+  std::array<ScrollWindow*, 4> m_holders{};
   int m_folderPageWidth = 0;
+  // The filters the "Filters" tab shows as on, once marked.
+  QStringList m_filtersOn;
+  QFont m_plainTabFont;  // the tabs' own font
+  bool m_filtersTabMarked = false;
   int m_mode = -1;
   int m_lastSearchMode = kSearchModeFolders;
 };

@@ -79,9 +79,10 @@ bool MainController::Init(CMainFrame* frame, ControllerSetup setup) {
   m_guiQuestions = std::make_unique<GuiThreadQuestions>(m_setup.questions ? *m_setup.questions
                                                                           : *m_ownQuestions);
   m_questions = m_guiQuestions.get();
-  m_resultsHost = std::make_unique<WindowResultsHost>(*this, *m_questions);
-  m_searchHost = std::make_unique<WindowSearchHost>(*this, *m_questions);
-  m_searchPanes = std::make_unique<WindowSearchPanes>(*this);
+  m_panes.frame = frame;
+  m_panes.updateCommandStates = [this] { UpdateCommandStates(); };
+  m_panes.isActive = [this] { return active(); };
+  m_searchPanes = std::make_unique<WindowSearchPanes>(m_panes);
   if (!Initialize(frame, kProgramTitle)) return false;
   m_frame->SetCommandHandler([this](int id) { OnCommand(id); });
   m_frame->SetCloseHandler([this] { Shutdown(); });
@@ -98,6 +99,8 @@ bool MainController::Init(CMainFrame* frame, ControllerSetup setup) {
   ShellPlaces places = m_setup.places;
   places.wakeTick = [this] { WakeTick(); };
   m_shell = std::make_unique<AppShell>(*m_questions, *m_searchPanes, std::move(places));
+  m_resultsHost = std::make_unique<WindowResultsHost>(*m_shell, m_panes, *m_questions);
+  m_searchHost = std::make_unique<WindowSearchHost>(*m_shell, m_panes, *m_questions);
   if (!m_shell->LoadSettings()) return false;
   placeAsKept();
   SetToolTips(m_shell->Settings().GetTooltips() != 0);
@@ -121,7 +124,9 @@ bool MainController::Init(CMainFrame* frame, ControllerSetup setup) {
     m_frame->raise();
     m_frame->activateWindow();
   }
-  m_shell->Search().SetStatusText(kStatusChooseFolders);
+  // Folders brought back from the last run are as ready to search as ones just added.
+  m_shell->Search().SetStatusText(m_shell->Search().CanStart() ? kStatusClickToStart
+                                                               : kStatusChooseFolders);
   UpdateCommandStates();
   m_searchPanes->SetWaitCursor(false);
   return true;
@@ -178,6 +183,9 @@ void MainController::createPanes() {
   m_split = new SplitWindow(m_frame->view(), nullptr, m_searchWindow, m_rightColumn, false,
                             kSearchColumnRatio);
   m_frame->view()->layout()->addWidget(m_split);
+  m_panes.searchWindow = m_searchWindow;
+  m_panes.bar = m_bar;
+  m_panes.results = m_results;
   connect(m_bar, &SearchBar::startClicked, this, [this] { OnCommand(kCmdStartSearch); });
   connect(m_bar, &SearchBar::stopClicked, this, [this] { OnCommand(kCmdStopSearch); });
   connect(m_searchWindow, &SearchWindow::expandCollapseToggled, this,
@@ -230,6 +238,9 @@ int MainController::OnCommand(int commandId) {
     case kCmdMaskCollection:
       // The filters page reads the collection whenever it offers its groups.
       if (OpenMaskCollectionEditor(*m_shell, *m_questions, m_frame)) rebuildMasksMenu();
+      break;
+    case kCmdFileFilters:
+      ShowFileFilters(*m_shell, *m_questions, m_frame);
       break;
     case kCmdBuiltInMasks:
       m_shell->LoadBuiltInMasks();
@@ -435,6 +446,10 @@ void MainController::onTick() {
   if (!m_shell || m_shell->IsShutDown()) return;
   m_shell->Search().Tick();
   UpdateCommandStates();
+  // The filters may change outside their page too (a mask collection loaded from the menu).
+  if (m_searchWindow) m_searchWindow->RefreshFiltersTab();
+  if (m_results && m_results->backupView() && m_results->backupView()->isVisible())
+    m_results->backupView()->FollowStore();
 }
 
 void MainController::OnActivate(bool active) {

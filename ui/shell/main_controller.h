@@ -16,6 +16,7 @@
 #include "ui/result_views/results_pane.h"
 #include "ui/search_pages/search_window.h"
 #include "ui/shell/search_bar.h"
+#include "ui/shell/window_panes.h"
 #include "ui/shell/window_results_host.h"
 #include "ui/shell/window_search_host.h"
 #include "ui/shell/window_search_panes.h"
@@ -110,11 +111,14 @@ class MainController : public MCMain {
   std::unique_ptr<Questions> m_guiQuestions;
   Questions* m_questions = nullptr;
   std::unique_ptr<SingleInstance> m_instance;
+  // What the hosts reach of the window; filled as the panes are built.
+  WindowPanes m_panes;
   // Declared before the shell and destroyed after it, which keeps a reference to the panes.
-  std::unique_ptr<WindowResultsHost> m_resultsHost;
-  std::unique_ptr<WindowSearchHost> m_searchHost;
   std::unique_ptr<WindowSearchPanes> m_searchPanes;
   std::unique_ptr<AppShell> m_shell;
+  // Built over the shell, and destroyed before it.
+  std::unique_ptr<WindowResultsHost> m_resultsHost;
+  std::unique_ptr<WindowSearchHost> m_searchHost;
   QPointer<SplitWindow> m_split;
   QPointer<SearchWindow> m_searchWindow;
   QPointer<QWidget> m_rightColumn;

@@ -59,14 +59,21 @@ CMainFrame::CMainFrame(QWidget* parent) : QMainWindow(parent), m_view(new QWidge
   setCentralWidget(m_view);
   // The status texts have a pane of their own; the frame's bar stays hidden.
   statusBar()->hide();
+  setMinimumSize(kFrameMinWidth, kFrameMinHeight);
   buildMenus();
 }
 
 CMainFrame::~CMainFrame() = default;
 
-QAction* CMainFrame::addCommand(QMenu* menu, int id, const char* text, const char* keys) {
+QAction* CMainFrame::addCommand(QMenu* menu, int id, const char* text, const char* keys,
+                                const char* hint) {
   QAction* action = menu->addAction(QString::fromUtf8(text));
   action->setData(id);
+  if (hint && *hint) {
+    // The frame's status bar stays hidden: the hint shows as the item's tooltip.
+    action->setToolTip(QString::fromUtf8(hint));
+    action->setStatusTip(QString::fromUtf8(hint));
+  }
   if (keys && *keys) {
     action->setShortcut(QKeySequence(QString::fromLatin1(keys)));
     // The keys work wherever the focus is in the frame, also while the menu is closed.
@@ -81,11 +88,12 @@ QAction* CMainFrame::addCommand(QMenu* menu, int id, const char* text, const cha
 
 QMenu* CMainFrame::addMenu(const MenuDefinition& definition) {
   QMenu* menu = menuBar()->addMenu(QString::fromUtf8(definition.title));
+  menu->setToolTipsVisible(true);
   for (const MenuEntry& entry : definition.entries) {
     if (entry.id == 0)
       menu->addSeparator();
     else
-      addCommand(menu, entry.id, entry.text, entry.keys);
+      addCommand(menu, entry.id, entry.text, entry.keys, entry.hint);
   }
   return menu;
 }

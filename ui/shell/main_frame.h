@@ -51,7 +51,7 @@ class CMainFrame : public QMainWindow {
 
  private:
   void buildMenus();
-  QAction* addCommand(QMenu* menu, int id, const char* text, const char* keys);
+  QAction* addCommand(QMenu* menu, int id, const char* text, const char* keys, const char* hint);
   QMenu* addMenu(const MenuDefinition& definition);
 
   QWidget* m_view;

@@ -6,89 +6,78 @@
 #include "results/backup_store.h"
 #include "results/file_properties.h"
 #include "scan/folder_list.h"
+#include "search/search_descriptor.h"
 #include "settings/settings_store.h"
 #include "ui/preview/file_properties_dialog.h"
 #include "ui/preview/preview_page.h"
 #include "ui/search_pages/search_window.h"
-#include "ui/shell/main_controller.h"
 #include "ui/shell/main_frame.h"
-#include "ui/shell/window_search_host.h"
+#include "ui/shell/window_panes.h"
 
 namespace tf {
 
-WindowResultsHost::WindowResultsHost(MainController& owner, Questions& questions)
-    : m_owner(owner), m_questions(questions), m_fileShell(questions, owner.frame()) {}
+WindowResultsHost::WindowResultsHost(AppShell& shell, WindowPanes& panes, Questions& questions)
+    : m_shell(shell), m_panes(panes), m_questions(questions), m_fileShell(questions, panes.frame) {}
 
 BackupStore* WindowResultsHost::Backup() {
-  AppShell* shell = m_owner.shell();
-  return shell ? shell->Backup() : nullptr;
+  return m_shell.Backup();
 }
 
 LinksHistory* WindowResultsHost::Links() {
-  AppShell* shell = m_owner.shell();
-  return shell ? &shell->Links() : nullptr;
+  return &m_shell.Links();
 }
 
 DataNode* WindowResultsHost::GroupsRoot() {
-  AppShell* shell = m_owner.shell();
-  return shell ? shell->Search().GroupsRoot() : nullptr;
+  return m_shell.Search().GroupsRoot();
 }
 
 uint64_t WindowResultsHost::ResultGeneration() {
-  AppShell* shell = m_owner.shell();
-  return shell ? shell->Search().ResultGeneration() : 0;
+  return m_shell.Search().ResultGeneration();
 }
 
 int WindowResultsHost::RemoveFile(DataNode* file) {
   if (file == m_currentFile) m_currentFile = nullptr;
-  AppShell* shell = m_owner.shell();
-  return shell ? shell->Search().RemoveFile(file) : 0;
+  return m_shell.Search().RemoveFile(file);
 }
 
 std::vector<std::string> WindowResultsHost::ToolNames() {
-  AppShell* shell = m_owner.shell();
-  return shell ? tf::ToolNames(shell->ToolsSection()) : std::vector<std::string>();
+  return tf::ToolNames(m_shell.ToolsSection());
 }
 
 bool WindowResultsHost::RunTool(int index, const std::vector<std::string>& paths) {
-  AppShell* shell = m_owner.shell();
-  return shell && RunToolAt(shell->ToolsSection(), index, paths, &m_questions);
+  return RunToolAt(m_shell.ToolsSection(), index, paths, &m_questions);
 }
 
 bool WindowResultsHost::BackupAvailable() {
-  AppShell* shell = m_owner.shell();
-  return shell && shell->Backup() && PathKind(shell->Backup()->Folder()) == 2;
+  return m_shell.Backup() && PathKind(m_shell.Backup()->Folder()) == 2;
 }
 
 int WindowResultsHost::BrowseMode() {
-  AppShell* shell = m_owner.shell();
-  return shell ? shell->Settings().GetBrowseMode() : 0;
+  return m_shell.Settings().GetBrowseMode();
 }
 
 bool WindowResultsHost::IsLinkTarget(const std::string& path) {
-  AppShell* shell = m_owner.shell();
-  return shell && shell->InLinkHistory(path) != nullptr;
+  return m_shell.InLinkHistory(path) != nullptr;
 }
 
 std::string WindowResultsHost::ProtectedFolderOf(const std::string& path) {
-  WindowSearchHost* search = m_owner.searchHost();
-  if (!search) return {};
-  return ProtectedFolderHolding(ProtectedFolders(search->Descriptor().Root()), path);
+  SearchDescriptor* descriptor = m_shell.Descriptor();
+  if (!descriptor) return {};
+  return ProtectedFolderHolding(ProtectedFolders(descriptor->Root()), path);
 }
 
 const HardLinks* WindowResultsHost::HardLinkSets() {
-  AppShell* shell = m_owner.shell();
-  return shell ? shell->Search().HardLinkSets() : nullptr;
+  return m_shell.Search().HardLinkSets();
 }
 
 void WindowResultsHost::ShowProperties(DataNode* fileInfo) {
-  if (FillFileProperties(fileInfo)) ShowFileProperties(m_owner.frame(), fileInfo);
+  if (FillFileProperties(fileInfo)) ShowFileProperties(m_panes.frame, fileInfo);
 }
 
 void WindowResultsHost::SetCurrentFile(DataNode* file) {
   m_currentFile = file;
   // The preview follows the selection (it is gone while the window closes).
-  if (SearchWindow* search = m_owner.searchWindow())
+  if (SearchWindow* search = m_panes.searchWindow)
     search->previewPage()->SetFile(file ? FullName(file) : std::string());
 }
 

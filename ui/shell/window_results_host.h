@@ -1,6 +1,6 @@
 // WindowResultsHost: the result views' host in the window program. It reads the result
-// tree of the controller's search, runs the registered tools, asks the controller's
-// questions and acts on files through the desktop.
+// tree of the shell's search, runs the registered tools, asks the program's questions and
+// acts on files through the desktop.
 #pragma once
 
 #include <string>
@@ -12,13 +12,14 @@
 
 namespace tf {
 
-class MainController;
+class AppShell;
+struct WindowPanes;
 
 class WindowResultsHost : public ResultsHost {
  public:
   // `questions` must answer on any thread (GuiThreadQuestions): the file work asks
-  // from a worker.
-  WindowResultsHost(MainController& owner, Questions& questions);
+  // from a worker. The shell and the panes outlive the host.
+  WindowResultsHost(AppShell& shell, WindowPanes& panes, Questions& questions);
 
   DataNode* GroupsRoot() override;
   uint64_t ResultGeneration() override;
@@ -39,7 +40,8 @@ class WindowResultsHost : public ResultsHost {
   void SetCurrentFile(DataNode* file) override;
 
  private:
-  MainController& m_owner;
+  AppShell& m_shell;
+  WindowPanes& m_panes;
   Questions& m_questions;
   // Moves, copies and trashing off the window's thread, with progress and "Cancel".
   ProgressFileShell m_fileShell;

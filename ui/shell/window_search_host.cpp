@@ -2,46 +2,43 @@
 
 #include "app/app_shell.h"
 #include "settings/settings_store.h"
-#include "ui/shell/main_controller.h"
+#include "ui/shell/window_panes.h"
 
 namespace tf {
 
-WindowSearchHost::WindowSearchHost(MainController& owner, Questions& questions)
-    : m_owner(owner), m_questions(questions) {}
+WindowSearchHost::WindowSearchHost(AppShell& shell, WindowPanes& panes, Questions& questions)
+    : m_shell(shell), m_panes(panes), m_questions(questions) {}
 
-// The search window exists only while the shell does.
+// The search window exists only while the shell's descriptor does.
 SearchDescriptor& WindowSearchHost::Descriptor() {
-  return *m_owner.shell()->Descriptor();
+  return *m_shell.Descriptor();
 }
 
 int WindowSearchHost::ChangeIncludeFolder(bool add, const std::string& path) {
-  const int result = m_owner.shell()->Search().ChangeIncludeFolder(add, path);
-  m_owner.UpdateCommandStates();  // "Start search" follows the include list
+  const int result = m_shell.Search().ChangeIncludeFolder(add, path);
+  // "Start search" follows the include list.
+  if (m_panes.updateCommandStates) m_panes.updateCommandStates();
   return result;
 }
 
 int WindowSearchHost::ChangeExcludeFolder(bool add, const std::string& path) {
-  return m_owner.shell()->Search().ChangeExcludeFolder(add, path);
+  return m_shell.Search().ChangeExcludeFolder(add, path);
 }
 
 std::string WindowSearchHost::FolderStatus(const std::string& path) {
-  AppShell* shell = m_owner.shell();
-  return shell ? shell->Search().FolderStatus(path) : std::string();
+  return m_shell.Search().FolderStatus(path);
 }
 
 DataNode* WindowSearchHost::RecentSection(const std::string& name) {
-  AppShell* shell = m_owner.shell();
-  return shell ? shell->RecentSection(name) : nullptr;
+  return m_shell.RecentSection(name);
 }
 
 const MaskCollection* WindowSearchHost::Masks() {
-  AppShell* shell = m_owner.shell();
-  return shell ? &shell->Masks() : nullptr;
+  return &m_shell.Masks();
 }
 
 int WindowSearchHost::BrowseMode() {
-  AppShell* shell = m_owner.shell();
-  return shell ? shell->Settings().GetBrowseMode() : 0;
+  return m_shell.Settings().GetBrowseMode();
 }
 
 }  // namespace tf

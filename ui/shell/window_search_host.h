@@ -1,5 +1,5 @@
 // WindowSearchHost: the search window's host in the window program. It hands the pages
-// the controller's search descriptor, changes the folder lists through the search control
+// the shell's search descriptor, changes the folder lists through the search control
 // and keeps the menus in step.
 #pragma once
 
@@ -9,11 +9,13 @@
 
 namespace tf {
 
-class MainController;
+class AppShell;
+struct WindowPanes;
 
 class WindowSearchHost : public SearchHost {
  public:
-  WindowSearchHost(MainController& owner, Questions& questions);
+  // The shell and the panes outlive the host.
+  WindowSearchHost(AppShell& shell, WindowPanes& panes, Questions& questions);
 
   SearchDescriptor& Descriptor() override;
   int ChangeIncludeFolder(bool add, const std::string& path) override;
@@ -25,7 +27,8 @@ class WindowSearchHost : public SearchHost {
   Questions& Ask() override { return m_questions; }
 
  private:
-  MainController& m_owner;
+  AppShell& m_shell;
+  WindowPanes& m_panes;
   Questions& m_questions;
 };
 

@@ -9,11 +9,12 @@
 
 namespace tf {
 
-class MainController;
+struct WindowPanes;
 
 class WindowSearchPanes : public SearchPanes {
  public:
-  explicit WindowSearchPanes(MainController& owner);
+  // The panes outlive this class.
+  explicit WindowSearchPanes(WindowPanes& panes);
 
   void OnSearchStarted() override;
   void OnSearchFinished() override;
@@ -30,7 +31,7 @@ class WindowSearchPanes : public SearchPanes {
   void ReleaseWaitCursors();
 
  private:
-  MainController& m_owner;
+  WindowPanes& m_panes;
   int m_waitCursors = 0;
 };
 

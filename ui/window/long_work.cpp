@@ -5,6 +5,7 @@
 #include <QApplication>
 #include <QEvent>
 #include <QEventLoop>
+#include <QList>
 #include <QProgressDialog>
 #include <QPushButton>
 #include <QTimer>
@@ -21,15 +22,41 @@ namespace {
 constexpr int kPollMs = 40;
 constexpr int kByteScale = 1000;
 
+// Touched on the window's thread only.
+QList<LongWork*>& liveWorks() {
+  static QList<LongWork*> works;
+  return works;
+}
+int g_questionsOpen = 0;
+
 }  // namespace
 
 LongWork::LongWork(QWidget* parent, const QString& label, int steps)
     : m_parent(parent), m_label(label), m_steps(steps) {
-  m_clock.start();
+  liveWorks().append(this);
 }
 
 LongWork::~LongWork() {
+  liveWorks().removeOne(this);
   delete m_dialog;
+}
+
+LongWork::QuestionOpen::QuestionOpen() {
+  if (g_questionsOpen++ == 0)
+    for (LongWork* work : liveWorks()) work->questionOpens();
+}
+
+LongWork::QuestionOpen::~QuestionOpen() {
+  if (--g_questionsOpen == 0)
+    for (LongWork* work : liveWorks()) work->questionAnswered();
+}
+
+void LongWork::questionOpens() {
+  if (m_dialog) m_dialog->hide();
+}
+
+void LongWork::questionAnswered() {
+  if (m_clock.isValid()) m_clock.restart();
 }
 
 std::function<void(QProgressDialog*)>& LongWork::TEST_OnDialogShown() {
@@ -44,6 +71,7 @@ bool LongWork::RunOnce(QWidget* parent, const QString& label, const Job& job) {
 
 bool LongWork::Run(const Job& job) {
   if (m_cancelled.load()) return false;
+  if (!m_clock.isValid()) m_clock.start();
   m_copied = 0;
   m_total = 0;
   // The windows open now take no input until the job is over; a dialog that opens
@@ -82,9 +110,13 @@ void LongWork::StepDone() {
 }
 
 void LongWork::update() {
+  if (g_questionsOpen > 0) return;
   const bool appears = !m_dialog;
+  if (!m_dialog || !m_dialog->isVisible()) {
+    if (!m_clock.isValid() || m_clock.elapsed() < kShowAfterMs) return;
+  }
+  if (m_dialog && !m_dialog->isVisible()) m_dialog->show();
   if (!m_dialog) {
-    if (m_clock.elapsed() < kShowAfterMs) return;
     m_dialog = new QProgressDialog(m_label, QStringLiteral("Cancel"), 0, 0, m_parent);
     m_dialog->setWindowTitle(QStringLiteral("Twinfold"));
     m_dialog->setWindowModality(Qt::ApplicationModal);

@@ -53,16 +53,31 @@ class LongWork : public QObject {
   // buttons); empty by default.
   static std::function<void(QProgressDialog*)>& TEST_OnDialogShown();
 
+  // Held (on the window's thread) while a question waits for the user: no progress
+  // dialog shows or stays on top of it, and each work counts its half second again once
+  // the question is answered, so the dialog never covers the buttons to be clicked.
+  class QuestionOpen {
+   public:
+    QuestionOpen();
+    ~QuestionOpen();
+    QuestionOpen(const QuestionOpen&) = delete;
+    QuestionOpen& operator=(const QuestionOpen&) = delete;
+  };
+
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
   void update();
+  // A question opens (hide the dialog) or the last one is answered (count again).
+  void questionOpens();
+  void questionAnswered();
 
   QPointer<QWidget> m_parent;
   QString m_label;
   int m_steps;
   int m_stepsDone = 0;
+  // Runs from the first Run on: a question asked before the work began is no work.
   QElapsedTimer m_clock;
   QProgressDialog* m_dialog = nullptr;
   QSet<QObject*> m_guarded;

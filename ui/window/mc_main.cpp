@@ -127,7 +127,9 @@ void MCMain::tick(int64_t nowMs) {
 }
 
 bool MCMain::eventFilter(QObject* watched, QEvent* event) {
-  if (event->type() == QEvent::ToolTip && !m_toolTips) return true;
+  // A menu item's hint is its status text, not a control's tooltip: it shows either way.
+  if (event->type() == QEvent::ToolTip && !m_toolTips && !qobject_cast<QMenu*>(watched))
+    return true;
   if (watched == m_mainWindow && event->type() == QEvent::ActivationChange) {
     const bool active = m_mainWindow->isActiveWindow();
     if (active != m_active) {

@@ -11,6 +11,7 @@
 #include "platform/path_utils.h"
 #include "ui/qt_text.h"
 #include "ui/window/chosen_path.h"
+#include "ui/window/long_work.h"
 
 namespace tf {
 
@@ -60,6 +61,7 @@ class ByteSafeFileDialog : public QFileDialog {
 
 // Runs the dialog and hands back the chosen path's own bytes.
 bool runChooser(QFileDialog& dialog, bool lastMayBeNew, std::string* out) {
+  const LongWork::QuestionOpen asking;
   if (dialog.exec() != QDialog::Accepted) return false;
   const QStringList chosen = dialog.selectedFiles();
   if (chosen.isEmpty()) return false;
@@ -94,6 +96,7 @@ QtQuestions::QtQuestions(QWidget* owner, std::string programTitle)
     : m_owner(owner), m_programTitle(std::move(programTitle)) {}
 
 int QtQuestions::ShowMessage(const std::string& text, const char* caption, int buttonSet) {
+  const LongWork::QuestionOpen asking;
   return tf::ShowMessage(m_owner, text, caption, buttonSet, m_programTitle);
 }
 

@@ -1,4 +1,4 @@
-#include "platform/sample_document.h"
+#include "tests/support/sample_document.h"
 
 #include <gsf/gsf.h>
 
