@@ -20,14 +20,14 @@ constexpr int kSmallCaptionLimit = 21;
 const std::vector<MenuDefinition>& MainMenus() {
   static const std::vector<MenuDefinition> menus = {
       {"&Find",
-       {{kCmdStartSearch, "&Start search\tCtrl-S", "Ctrl+S"},
-        {kCmdStopSearch, "Sto&p search\tCtrl-P", "Ctrl+P"},
+       {{kCmdStartSearch, "&Start search\tCtrl+S", "Ctrl+S"},
+        {kCmdStopSearch, "Sto&p search\tCtrl+P", "Ctrl+P"},
         {0, "", ""},
         {kCmdExportResults, "&Export results...", ""},
         {0, "", ""},
         {kCmdExit, "E&xit", ""}}},
       {"&Settings",
-       {{kCmdRegisteredTools, "Registered &tools\tCtrl-T", "Ctrl+T"},
+       {{kCmdRegisteredTools, "Registered &tools...\tCtrl+T", "Ctrl+T"},
         {0, "", ""},
         {kCmdOptions, "&Options...\tCtrl+I", "Ctrl+I"},
         {0, "", ""},
@@ -88,7 +88,7 @@ FramePlacement PlaceFrame(int captionHeight, int areaX, int areaY, int areaWidth
 }
 
 std::string SecondInstanceText(const std::string& programTitle) {
-  return programTitle + " already running.\n Do you want switch to already running program?";
+  return programTitle + " already running.\n Do you want to switch to the already running program?";
 }
 
 std::string AboutText(const std::string& programTitle, const std::string& version) {

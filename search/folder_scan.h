@@ -95,7 +95,9 @@ class FolderScan {
   int state() const { return m_state.load(std::memory_order_acquire); }
   bool started() const { return m_started; }
   long foldersEntered() const { return m_foldersEntered.load(std::memory_order_relaxed); }
-  // "ready", "%ld folders...", "suspended", "completed", "accepted" or "stopped".
+  long filesFound() const { return m_filesFound.load(std::memory_order_relaxed); }
+  // "ready", "scanning: %ld folders, %ld files...", "suspended", "completed", "accepted"
+  // or "stopped".
   std::string StatusText() const;
 
   // Test hook: asks a running worker to pause at its next check (2 -> 3).
@@ -118,7 +120,8 @@ class FolderScan {
   // observes 6; acquire on the reads.
   std::atomic<int> m_state{kNew};
   std::atomic<long> m_foldersEntered{0};
-  bool m_started = false;  // interface thread only
+  std::atomic<long> m_filesFound{0};  // accepted by the filters; counters only, relaxed
+  bool m_started = false;             // interface thread only
   std::thread m_thread;
 
   // Set by Configure before the worker starts; then the worker's alone.

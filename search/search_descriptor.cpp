@@ -109,12 +109,25 @@ bool SearchDescriptor::SetSize(int value, bool updatePage) {
   return store("size", inRange(value, 0, 1, kMustBeSame), updatePage);
 }
 
+namespace {
+
+// name, time, size of the sets after the blank first entry.
+constexpr int kSets[4][3] = {{kNameExact, kMustBeSame, kMustBeSame},
+                             {kNameExact, kAnyValue, kAnyValue},
+                             {kNameAnyExtension, kAnyValue, kAnyValue},
+                             {kNameFirstSymbols, kAnyValue, kAnyValue}};
+
+}  // namespace
+
+int SearchDescriptor::MatchingPredefinedSet() const {
+  for (int index = 1; index <= 4; ++index) {
+    const int* set = kSets[index - 1];
+    if (ShownName() == set[0] && ShownTime() == set[1] && ShownSize() == set[2]) return index;
+  }
+  return 0;
+}
+
 bool SearchDescriptor::ApplyPredefinedSet(int index) {
-  // name, time, size of the sets after the blank first entry.
-  static constexpr int kSets[4][3] = {{kNameExact, kMustBeSame, kMustBeSame},
-                                      {kNameExact, kAnyValue, kAnyValue},
-                                      {kNameAnyExtension, kAnyValue, kAnyValue},
-                                      {kNameFirstSymbols, kAnyValue, kAnyValue}};
   if (index < 1 || index > 4) return false;
   const int* set = kSets[index - 1];
   return SetName(set[0], false) && SetTime(set[1], false) && SetSize(set[2], true);

@@ -65,6 +65,9 @@ class SearchDescriptor {
   // Writes the predefined set `index` of kPredefinedSetTexts ("symbols" is left as it
   // is); 0 and unknown indexes change nothing (false).
   bool ApplyPredefinedSet(int index);
+  // The predefined set whose criteria are the shown ones, or 0 (the blank entry) when
+  // none is: the page names what is in force, whoever set it.
+  int MatchingPredefinedSet() const;
   // The page's choice of N from its list ("5" at index 0): stores "symbols" and turns
   // the name rule to first N symbols when it is not already.
   bool ChooseSymbols(int listIndex);

@@ -88,8 +88,9 @@ CriteriaPage::CriteriaPage(SearchHost& host, MCMain* main, QWidget* parent)
   connect(m_symbols, &QComboBox::activated, this,
           [this](int index) { m_host.Descriptor().ChooseSymbols(index); });
   connect(m_presets, &QComboBox::activated, this, [this](int index) {
-    // The chosen text stays shown; the blank first entry changes nothing.
-    if (m_host.Descriptor().ApplyPredefinedSet(index)) Update();
+    // The blank first entry changes nothing; the box then names what is in force again.
+    m_host.Descriptor().ApplyPredefinedSet(index);
+    Update();
   });
   m_host.Descriptor().SetPageUpdater([this] { Update(); });
   Update();
@@ -121,6 +122,7 @@ void CriteriaPage::Update() {
   SetRadioGroup(m_groups[kSizeGroup], descriptor.ShownSize() + 1);
   if (ComboSelectText(m_symbols, std::to_string(descriptor.ShownSymbols())) < 0)
     m_symbols->setCurrentIndex(-1);
+  m_presets->setCurrentIndex(descriptor.MatchingPredefinedSet());
 }
 
 void CriteriaPage::radioClicked(int which, int value) {

@@ -8,7 +8,6 @@
 
 #include <QWidget>
 
-class QButtonGroup;
 class QPushButton;
 class QStackedWidget;
 
@@ -63,7 +62,6 @@ class FiltersPage : public QWidget {
 
   std::unique_ptr<FilterClock> m_ownClock;
   std::array<QPushButton*, 4> m_selector{};
-  QButtonGroup* m_group = nullptr;
   QStackedWidget* m_stack = nullptr;
   NameFilterPage* m_name = nullptr;
   SizeFilterPage* m_size = nullptr;

@@ -8,6 +8,7 @@
 #include <QVBoxLayout>
 
 #include "app/main_commands.h"
+#include "platform/path_utils.h"
 #include "platform/process_launcher.h"
 #include "platform/standard_paths.h"
 #include "platform/zip_plugin.h"
@@ -17,6 +18,7 @@
 #include "settings/settings_store.h"
 #include "ui/backup_folder_view.h"
 #include "ui/gui_thread_questions.h"
+#include "ui/help_viewer.h"
 #include "ui/main_frame.h"
 #include "ui/message_box.h"
 #include "ui/preview_page.h"
@@ -191,6 +193,8 @@ int MainController::OnCommand(int commandId) {
   if (!m_shell || m_shell->IsShutDown()) return 1;
   switch (commandId) {
     case kCmdStartSearch:
+      // The masks a search uses are remembered as when their page is left.
+      if (m_searchWindow) m_searchWindow->RememberMasks();
       m_shell->Search().StartSearch();
       break;
     case kCmdStopSearch:
@@ -254,8 +258,17 @@ void MainController::UpdateCommandStates() {
 }
 
 void MainController::showHelp() {
-  // A help page that cannot be shown (no desktop opener) says so rather than nothing.
-  OpenHelp(*m_questions, m_setup.helpFiles);
+  const std::string index = ChooseHelpIndex(m_setup.helpFiles);
+  if (PathKind(index) != PATH_FILE) {
+    m_questions->ShowMessage("The manual \"" + index + "\" cannot be found.", "Help", MB_OK);
+    return;
+  }
+  // The desktop's browser first; where none takes the manual, the program's own viewer.
+  if (!m_helpViewer && OpenWithDefaultViewer(index, std::string(), false)) return;
+  if (!m_helpViewer) m_helpViewer = new HelpViewer(index, m_frame);
+  m_helpViewer->show();
+  m_helpViewer->raise();
+  m_helpViewer->activateWindow();
 }
 
 void MainController::showAbout() {

@@ -26,6 +26,7 @@ namespace tf {
 
 class CMainFrame;
 class SingleInstance;
+class HelpViewer;
 
 struct ControllerSetup {
   ShellPlaces places;
@@ -109,6 +110,7 @@ class MainController : public MCMain {
   QPointer<QWidget> m_rightColumn;
   QPointer<SearchBar> m_bar;
   QPointer<ResultsPane> m_results;
+  QPointer<HelpViewer> m_helpViewer;  // open once the desktop could not show the manual
   int m_raised = 0;
   bool m_shutDown = false;
 };

@@ -21,6 +21,7 @@ constexpr int kSearchModeFolders = 0;
 constexpr int kSearchModeFilters = 1;
 constexpr int kSearchModeSettings = 2;
 constexpr int kSearchModePreview = 3;
+constexpr int kSearchModeCount = 4;
 
 class SearchWindow : public QWidget {
   Q_OBJECT
@@ -50,6 +51,8 @@ class SearchWindow : public QWidget {
   void ClearFolders();
   // Copies the include and exclude folders into their recent lists.
   void SaveRecentFolders();
+  // Adds the masks of the name filter to their recent lists, as leaving its page does.
+  void RememberMasks();
 
   FolderPage* folderPage() const { return m_folderPage; }
   CriteriaPage* criteriaPage() const { return m_criteriaPage; }
@@ -80,6 +83,7 @@ class SearchWindow : public QWidget {
   int m_folderPageWidth = 0;
   int m_mode = -1;
   int m_lastSearchMode = kSearchModeFolders;
+  bool m_collapsed = false;
 };
 
 }  // namespace tf
