@@ -20,21 +20,27 @@ constexpr int kSmallCaptionLimit = 21;
 const std::vector<MenuDefinition>& MainMenus() {
   static const std::vector<MenuDefinition> menus = {
       {"&Find",
-       {{kCmdStartSearch, "&Start search\tCtrl+S", "Ctrl+S"},
-        {kCmdStopSearch, "Sto&p search\tCtrl+P", "Ctrl+P"},
+       {{kCmdStartSearch, "&Start search\tCtrl+S", "Ctrl+S", "Search the chosen folders"},
+        {kCmdStopSearch, "Sto&p search\tCtrl+P", "Ctrl+P", "Stop the running search"},
         {0, "", ""},
-        {kCmdExportResults, "&Export results...", ""},
+        {kCmdExportResults, "&Export results...", "",
+         "Save the groups as an HTML report, CSV or JSON"},
         {0, "", ""},
-        {kCmdExit, "E&xit", ""}}},
+        {kCmdExit, "E&xit", "", "Quit the program"}}},
       {"&Settings",
-       {{kCmdRegisteredTools, "Registered &tools...\tCtrl+T", "Ctrl+T"},
+       {{kCmdRegisteredTools, "Registered &tools...\tCtrl+T", "Ctrl+T", "Modify list of tools"},
         {0, "", ""},
-        {kCmdOptions, "&Options...\tCtrl+I", "Ctrl+I"},
+        {kCmdOptions, "&Options...\tCtrl+I", "Ctrl+I", "Change the program options"},
         {0, "", ""},
-        {kCmdMaskCollection, "&Mask collection...\tCtrl+M", "Ctrl+M"},
-        {kCmdBuiltInMasks, "&Load built-in masks", ""},
+        {kCmdMaskCollection, "&Mask collection...\tCtrl+M", "Ctrl+M",
+         "Edit the mask collection the name filter offers"},
+        {kCmdFileFilters, "&File filters...", "", "Show the groups of the mask collection"},
+        {kCmdBuiltInMasks, "&Load built-in masks", "",
+         "Replace the mask collection by the built-in one"},
         {0, "", ""}}},
-      {"&Help", {{kCmdHelp, "&Help\tF1", "F1"}, {kCmdAbout, "&About...", ""}}},
+      {"&Help",
+       {{kCmdHelp, "&Help\tF1", "F1", "Open the manual"},
+        {kCmdAbout, "&About...", "", "Show the program's version"}}},
   };
   return menus;
 }
@@ -42,14 +48,18 @@ const std::vector<MenuDefinition>& MainMenus() {
 const MenuDefinition& SelectMenu() {
   static const MenuDefinition menu = {
       "S&elect",
-      {{kCmdSelectAllButNewest, "All but the &newest", ""},
-       {kCmdSelectAllButOldest, "All but the &oldest", ""},
-       {kCmdSelectAllButLargest, "All but the &largest", ""},
-       {kCmdSelectAllButInFolder, "All but the one in a &folder...", ""},
-       {kCmdSelectAllInFolder, "All in a f&older...", ""},
+      {{kCmdSelectAllButNewest, "All but the &newest", "",
+        "In every group, select all files but the newest"},
+       {kCmdSelectAllButOldest, "All but the &oldest", "",
+        "In every group, select all files but the oldest"},
+       {kCmdSelectAllButLargest, "All but the &largest", "",
+        "In every group, select all files but the largest"},
+       {kCmdSelectAllButInFolder, "All but the one in a &folder...", "",
+        "In every group, select all files but the one in a chosen folder"},
+       {kCmdSelectAllInFolder, "All in a f&older...", "", "Select every file in a chosen folder"},
        {0, "", ""},
-       {kCmdSelectInvert, "&Invert selection", ""},
-       {kCmdSelectClear, "&Clear selection", ""}}};
+       {kCmdSelectInvert, "&Invert selection", "", "Select the files not selected, and no others"},
+       {kCmdSelectClear, "&Clear selection", "", "Select no file"}}};
   return menu;
 }
 

@@ -19,6 +19,8 @@ constexpr int kCmdExportResults = 32840;
 constexpr int kCmdRegisteredTools = 32815;
 constexpr int kCmdOptions = 32774;
 constexpr int kCmdMaskCollection = 32775;
+// The mask collection shown read-only ("File Filters"), beside its editor.
+constexpr int kCmdFileFilters = 32841;
 constexpr int kCmdBuiltInMasks = 32806;
 constexpr int kCmdHelp = 32777;
 constexpr int kCmdAbout = 57664;
@@ -34,11 +36,13 @@ constexpr int kCmdSelectClear = 32856;
 constexpr int kLastLoadMasksCommand = 40100;
 
 // One menu entry; a separator has id 0. `text` is shown as it stands, the part after
-// '\t' as the key; `keys` is the key sequence in portable form ("Ctrl+S"), empty for none.
+// '\t' as the key; `keys` is the key sequence in portable form ("Ctrl+S"), empty for none;
+// `hint` says what the command does while the pointer rests on it.
 struct MenuEntry {
   int id;
   const char* text;
   const char* keys;
+  const char* hint = "";
 };
 
 struct MenuDefinition {
@@ -55,7 +59,7 @@ const MenuDefinition& SelectMenu();
 bool SelectRuleOf(int commandId, SelectRule* rule);
 constexpr const char* kLoadMasksMenuText = "&Load masks";
 // Where the "&Load masks" pop-up goes in the "&Settings" menu (separators count).
-constexpr int kLoadMasksPosition = 7;
+constexpr int kLoadMasksPosition = 8;
 
 // kCommandEnabled or kCommandDisabled (bit 1) for a command of the main window: starting
 // needs an include folder that exists, stopping a running search, exporting a finished
@@ -71,6 +75,9 @@ struct FramePlacement {
   int height;
 };
 FramePlacement PlaceFrame(int captionHeight, int areaX, int areaY, int areaWidth, int areaHeight);
+// The least size of the frame's inside; the pages of the search column scroll in it.
+constexpr int kFrameMinWidth = 560;
+constexpr int kFrameMinHeight = 400;
 
 constexpr const char* kProductName = "Twinfold";
 constexpr const char* kSecondInstanceCaption = "Second instance of Twinfold";

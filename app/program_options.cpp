@@ -2,6 +2,7 @@
 
 #include "app/app_shell.h"
 #include "app/remembered_search.h"
+#include "platform/path_utils.h"
 #include "results/backup_store.h"
 #include "scan/mask_collection.h"
 #include "settings/settings_store.h"
@@ -55,7 +56,13 @@ OptionsOutcome ConfirmProgramOptions(AppShell& shell, ProgramOptions* options, Q
   store.SetBackupFolder(options->backupFolder);
   SetRememberSearchOn(&store, options->rememberSearch);
   store.SetOneThreadPerDisk(options->oneThreadPerDisk ? 1 : 0);
-  if (shell.Backup()) ApplyBackupFolder(*shell.Backup(), options->backupFolder, enableBackup);
+  if (BackupStore* backup = shell.Backup()) {
+    // The same folder keeps its loaded entries: a page on show may act on them.
+    if (backup->Folder() != options->backupFolder)
+      ApplyBackupFolder(*backup, options->backupFolder, enableBackup);
+    else if (enableBackup)
+      enableBackup(PathKind(options->backupFolder) == PATH_FOLDER);
+  }
   shell.Search().SetPriority(store.GetPriority());
   shell.Search().SetOneThreadPerDisk(store.GetOneThreadPerDisk() != 0);
   return OptionsOutcome::kStored;

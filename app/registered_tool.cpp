@@ -1,5 +1,6 @@
 #include "app/registered_tool.h"
 
+#include "platform/path_utils.h"
 #include "platform/process_launcher.h"
 #include "platform/standard_paths.h"
 #include "settings/tool_node.h"
@@ -12,16 +13,6 @@ constexpr const char* kBinaryFolder = "/usr/bin";
 
 bool isDigit(char c) {
   return c >= '0' && c <= '9';
-}
-
-// The folder part of a path, with its trailing '/', and the name part.
-std::string folderPart(const std::string& path) {
-  size_t slash = path.rfind('/');
-  return slash == std::string::npos ? std::string() : path.substr(0, slash + 1);
-}
-std::string namePart(const std::string& path) {
-  size_t slash = path.rfind('/');
-  return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
 // Reads the number of a macro at `pos`; `end` receives the first position after its
@@ -42,8 +33,10 @@ long readNumber(const std::string& text, size_t pos, size_t* end, bool* tooLarge
 std::string fileValue(char kind, long number, bool tooLarge, const ToolMacroContext& context) {
   if (tooLarge || number < 1 || static_cast<size_t>(number) > context.files.size()) return "";
   const std::string& path = context.files[static_cast<size_t>(number - 1)];
-  if (kind == 'd') return folderPart(path);
-  if (kind == 'n') return namePart(path);
+  std::string folder, name;
+  SplitPath(path, &folder, &name);
+  if (kind == 'd') return folder;
+  if (kind == 'n') return name;
   return path;
 }
 

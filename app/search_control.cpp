@@ -54,6 +54,7 @@ int SearchControl::StartSearch() {
     m_run->Reset();  // stops every scan and waits for it
     m_run.reset();
     m_stopPending = false;
+    m_failureShown = false;
     ++m_generation;
   }
   if (!m_descriptor || !HasUsableInclude(m_descriptor->Root())) {
@@ -170,6 +171,14 @@ void SearchControl::Tick() {
   m_run->Tick();
   showStopped();
   if (m_run->state() == SearchRun::kFinished) FinishSearch();
+  // A search that could not go on (no thread to be had) ends; the status line says why.
+  if (!m_run->Failure().empty() && !m_failureShown) {
+    m_failureShown = true;
+    if (m_panes) {
+      m_panes->SetSearching(false);
+      m_panes->OnSearchFinished();
+    }
+  }
 }
 
 void SearchControl::OnActivate(bool active) {

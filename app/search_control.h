@@ -121,7 +121,8 @@ class SearchControl {
   std::optional<int64_t> m_flashDeadline;
   int64_t m_nextFlash = 0;
   uint64_t m_generation = 0;
-  bool m_stopPending = false;  // stopped; the lists wait for the groups found so far
+  bool m_stopPending = false;   // stopped; the lists wait for the groups found so far
+  bool m_failureShown = false;  // the run's failure ended the search in the window
 };
 
 }  // namespace tf

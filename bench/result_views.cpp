@@ -18,10 +18,10 @@
 #include "base/silent_questions.h"
 #include "duplicates/run_result.h"
 #include "results/result_rows.h"
-#include "ui/result_rows_model.h"
-#include "ui/results_pane.h"
-#include "ui/separate_lists_view.h"
-#include "ui/unified_list_view.h"
+#include "ui/result_views/result_rows_model.h"
+#include "ui/result_views/results_pane.h"
+#include "ui/result_views/separate_lists_view.h"
+#include "ui/result_views/unified_list_view.h"
 
 namespace {
 
@@ -66,12 +66,10 @@ void clickHeader(QTableView* list, int section) {
 // Paths of realistic length in a few thousand folders; sizes and times repeat so that the
 // sorts meet ties. Every tenth group has two files only; the others make up the count.
 void buildResult(BenchHost& host, long groups, int perGroup) {
-  DataNode* settings = CreateNode(nullptr, "settings", ATTACH_ROOT);
-  settings->attrs.Set("name", AttrValue::FromInt(0), 1);
-  for (const char* key : {"symbols", "time", "size"})
-    settings->attrs.Set(key, AttrValue::FromInt(1), 1);
+  DuplicateCriteria criteria;
+  criteria.sameTime = criteria.sameSize = false;
   auto index = std::make_unique<DuplicateIndex>();
-  index->Configure(settings);
+  index->Configure(criteria);
   const long filesWanted = groups * perGroup;
   long filed = 0;
   for (int copy = 0; filed < filesWanted; ++copy) {
@@ -86,8 +84,7 @@ void buildResult(BenchHost& host, long groups, int perGroup) {
     }
   }
   host.result.Merge(index);
-  host.result.Finalise(settings, {});
-  DeleteNode(settings);
+  host.result.Finalise(criteria, {});
 }
 
 }  // namespace

@@ -31,10 +31,10 @@
 #include "results/result_export.h"
 #include "search/search_descriptor.h"
 #include "search/search_run.h"
-#include "ui/main_controller.h"
-#include "ui/main_frame.h"
-#include "ui/search_bar.h"
-#include "ui/window_search_host.h"
+#include "ui/shell/main_controller.h"
+#include "ui/shell/main_frame.h"
+#include "ui/shell/search_bar.h"
+#include "ui/shell/window_search_host.h"
 
 namespace {
 
@@ -97,13 +97,14 @@ bool parse(int argc, char** argv, Arguments* a) {
 // The criteria as twinfold-cli applies them: choosing N symbols switches the names to
 // "first N symbols" unless a name criterion is given too.
 void applyCriteria(const Arguments& a, SearchDescriptor* descriptor) {
-  if (a.symbols) {
-    descriptor->SetSymbols(a.symbols, true);
-    if (a.name < 0) descriptor->SetName(2, true);
-  }
-  if (a.name >= 0) descriptor->SetName(a.name, true);
-  if (a.time >= 0) descriptor->SetTime(a.time, true);
-  if (a.size >= 0) descriptor->SetSize(a.size, true);
+  constexpr NameRule kRules[] = {NameRule::kExact, NameRule::kAnyExtension,
+                                 NameRule::kFirstSymbols};
+  DuplicateCriteria criteria = descriptor->Criteria();
+  if (a.symbols) criteria = criteria.WithSymbols(a.symbols);
+  if (a.name >= 0) criteria.name = kRules[a.name];
+  if (a.time >= 0) criteria.sameTime = a.time == 0;
+  if (a.size >= 0) criteria.sameSize = a.size == 0;
+  descriptor->SetCriteria(criteria, true);
 }
 
 int64_t countGroups(const DataNode* root) {

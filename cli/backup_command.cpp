@@ -4,6 +4,7 @@
 
 #include <memory>
 
+#include "base/quoted_input.h"
 #include "cli/backup_output.h"
 #include "cli/terminal_questions.h"
 #include "cli/terminal_text.h"
@@ -88,7 +89,7 @@ std::string backupFolderOf(const BackupArgs& args, std::FILE* err) {
     std::fprintf(err,
                  "twinfold-cli backup: cannot read the settings file %s; using the "
                  "default backup folder\n",
-                 TerminalText(file).c_str());
+                 TerminalText(QuoteInput(file)).c_str());
   std::string folder = settings.GetBackupFolder();
   return folder.empty() ? DefaultBackupFolder() : folder;
 }
@@ -100,7 +101,15 @@ int addFiles(BackupStore& store, const BackupArgs& args, Questions& questions,
     const std::string path = AbsolutePath(file);
     if (!store.AddToBackup(path, args.hasComment ? args.comment.c_str() : nullptr)) {
       std::fprintf(io.err, "twinfold-cli backup: cannot back up %s: %s\n",
-                   TerminalText(file).c_str(), TerminalText(store.LastProblem()).c_str());
+                   TerminalText(QuoteInput(file)).c_str(),
+                   TerminalText(store.LastProblem()).c_str());
+      status = kExitFailed;
+      continue;
+    }
+    if (!args.keep && !store.OriginalIsStoredFile(path)) {
+      std::fprintf(io.err, "twinfold-cli backup: cannot back up %s: %s\n",
+                   TerminalText(QuoteInput(file)).c_str(),
+                   TerminalText(store.LastProblem()).c_str());
       status = kExitFailed;
       continue;
     }
@@ -113,7 +122,7 @@ int addFiles(BackupStore& store, const BackupArgs& args, Questions& questions,
       std::fprintf(io.err,
                    "twinfold-cli backup: %s is backed up but could not be moved to "
                    "the trash\n",
-                   TerminalText(file).c_str());
+                   TerminalText(QuoteInput(file)).c_str());
       status = kExitFailed;
     }
   }
@@ -145,7 +154,7 @@ int actOnEntries(BackupStore& store, const BackupArgs& args, const BackupCommand
       done = store.DeleteEntry(entry) == 1;
     if (entry && !done) problem = store.LastProblem();
     const char* verb = restore ? "restore" : "delete";
-    const std::string shown = TerminalText(FileNameOf(path));
+    const std::string shown = TerminalText(QuoteInput(FileNameOf(path)));
     if (done)
       std::fprintf(io.out, "%sd %s\n", verb, shown.c_str());
     else
@@ -168,7 +177,7 @@ int runCommand(const BackupArgs& args, Questions& questions, const BackupCommand
   BackupStore store(questions, &plugin);
   if (!store.SetFolder(folder)) {
     std::fprintf(io.err, "twinfold-cli backup: the backup folder %s does not exist\n",
-                 TerminalText(folder).c_str());
+                 TerminalText(QuoteInput(folder)).c_str());
     return kExitFailed;
   }
   if (args.command == "list") {

@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "base/quoted_input.h"
 #include "cli/terminal_text.h"
 #include "platform/display_format.h"
 #include "results/backup_names.h"
@@ -59,6 +60,16 @@ void jsonField(std::string* out, const char* name, const std::string& value) {
     *out += std::string(",\"") + name + "_base64\":\"" + Base64(value) + "\"";
 }
 
+// A comment as the terminal shows it: the " \ " that stands for each line break stays one
+// backslash, as in the descriptor; any other backslash is doubled, as TerminalText does.
+std::string commentText(const std::string& comment) {
+  std::string out;
+  size_t start = 0;
+  for (size_t at; (at = comment.find(" \\ ", start)) != std::string::npos; start = at + 3)
+    out += TerminalText(std::string_view(comment).substr(start, at - start)) + " \\ ";
+  return out + TerminalText(std::string_view(comment).substr(start));
+}
+
 std::vector<DataNode*> entriesOf(DataNode* root) {
   std::vector<DataNode*> list;
   for (DataNode* e = root ? root->FirstChild() : nullptr; e; e = e->Next()) list.push_back(e);
@@ -81,10 +92,11 @@ DataNode* FindBackupEntry(DataNode* entries, const std::string& name, std::strin
   for (const auto* found : {&byNumberedName, &byName, &byNumber}) {
     if (found->empty()) continue;
     if (found->size() == 1) return found->front();
-    *problem = TerminalText(name) + " names more than one backup entry; give the stored name";
+    *problem =
+        TerminalText(QuoteInput(name)) + " names more than one backup entry; give the stored name";
     return nullptr;
   }
-  *problem = "no backup entry is named " + TerminalText(name);
+  *problem = "no backup entry is named " + TerminalText(QuoteInput(name));
   return nullptr;
 }
 
@@ -100,7 +112,7 @@ bool WriteBackupText(DataNode* entries, std::FILE* out) {
     text += std::to_string(StoredNumberOf(FileNameOf(e->Name()))) + "\t" + TerminalText(e->Desc()) +
             "\t" + TerminalText(attr(e, "location")) + "\t" + TerminalText(attr(e, "placed")) +
             "\t" + TerminalText(attr(e, "type")) + "\t" + size + "\t" +
-            TerminalText(attr(e, "comment")) + "\n";
+            commentText(attr(e, "comment")) + "\n";
   }
   return std::fwrite(text.data(), 1, text.size(), out) == text.size() && std::fflush(out) == 0;
 }

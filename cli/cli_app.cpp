@@ -9,6 +9,7 @@
 #include "cli/descriptor_builder.h"
 #include "cli/output_sink.h"
 #include "cli/search_driver.h"
+#include "cli/terminal_text.h"
 #include "cli/text_writer.h"
 #include "datatree/node_xml.h"
 #include "platform/node_files.h"
@@ -132,8 +133,12 @@ int search(const CliOptions& options, const CliStreams& io) {
     return kExitFailed;
   }
   OutputSink sink(io.out);
+  // What was found is written; a folder that could not be read makes it incomplete.
+  const std::vector<std::string> unread = driver.UnreadFolders();
+  for (const std::string& folder : unread)
+    say(io, TerminalText(folder) + ": cannot read the folder: too many open files");
   if (writeResult(options, driver, ProtectedFolders(descriptor.get()), &sink) || sink.ReaderGone())
-    return kExitOk;
+    return unread.empty() ? kExitOk : kExitFailed;
   say(io, std::string("cannot write the output: ") + std::strerror(sink.ErrorCode()));
   return kExitFailed;
 }

@@ -50,8 +50,8 @@ const char kUsage[] =
     "  --help                   show this help\n"
     "  --version                show the version\n"
     "\n"
-    "Exit status: 0 when the search ran (with or without groups), 1 when it could not run,\n"
-    "2 for a usage error.\n";
+    "Exit status: 0 when the search ran (with or without groups), 1 when it could not run\n"
+    "or could not read a folder that is there, 2 for a usage error.\n";
 
 bool parseInt(std::string_view text, int64_t low, int64_t high, int64_t* out) {
   int64_t value = 0;
@@ -175,18 +175,29 @@ bool storeChoice(int index, std::optional<int>* out) {
 bool applySearchValue(std::string_view option, const std::string& value, CliOptions* o) {
   int64_t n = 0;
   if (option == "--preset") {
-    const int index = choiceIndex(value, {"true-duplicates", "versions", "formats", "named"});
-    return storeChoice(index < 0 ? -1 : index + 1, &o->preset);
+    const CriteriaPreset* chosen = nullptr;
+    for (const CriteriaPreset& preset : kCriteriaPresets)
+      if (EqualIgnoringCase(value, preset.word)) chosen = &preset;
+    if (chosen) o->preset = chosen;
+    return chosen != nullptr;
   }
-  if (option == "--name")
-    return storeChoice(choiceIndex(value, {"exact", "noext", "first"}), &o->name);
+  if (option == "--name") {
+    const int index = choiceIndex(value, {"exact", "noext", "first"});
+    constexpr NameRule kRules[] = {NameRule::kExact, NameRule::kAnyExtension,
+                                   NameRule::kFirstSymbols};
+    if (index >= 0) o->name = kRules[index];
+    return index >= 0;
+  }
   if (option == "--symbols") {
     if (!parseInt(value, 5, 10, &n)) return false;
     o->symbols = static_cast<int>(n);
     return true;
   }
-  if (option == "--time") return storeChoice(choiceIndex(value, {"same", "any"}), &o->time);
-  if (option == "--size") return storeChoice(choiceIndex(value, {"same", "any"}), &o->size);
+  if (option == "--time" || option == "--size") {
+    const int index = choiceIndex(value, {"same", "any"});
+    if (index >= 0) (option == "--time" ? o->time : o->size) = index == 0;
+    return index >= 0;
+  }
   if (option == "--min-size" || option == "--max-size") {
     SizeBound bound;
     if (!parseSize(value, &bound)) return false;

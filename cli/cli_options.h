@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "duplicates/duplicate_criteria.h"
+
 namespace tf {
 
 enum class OutputFormat { kText, kCsv, kJson };
@@ -35,13 +37,12 @@ struct CliOptions {
   std::vector<std::string> folders;
   std::vector<std::string> excludes;
   std::vector<std::string> protects;  // folders whose files no action may change
-  // Criteria: the preset (1..4, the index of the predefined set) is applied first, then the
-  // single criteria given on their own.
-  int preset = 0;  // 0: none given (a new descriptor already holds true duplicates)
-  std::optional<int> name;
+  // Criteria: the preset is applied first, then the single criteria given on their own.
+  const CriteriaPreset* preset = nullptr;  // none given (a new descriptor holds true duplicates)
+  std::optional<NameRule> name;
   std::optional<int> symbols;
-  std::optional<int> time;
-  std::optional<int> size;
+  std::optional<bool> time;  // true: the same time
+  std::optional<bool> size;  // true: the same size
   std::optional<std::string> includeMasks;
   std::optional<std::string> excludeMasks;
   std::optional<SizeBound> minSize;

@@ -1,6 +1,7 @@
 #include "cli/descriptor_builder.h"
 
 #include "datatree/node_xml.h"
+#include "duplicates/duplicate_criteria.h"
 #include "platform/node_files.h"
 #include "platform/path_utils.h"
 #include "scan/filter_nodes.h"
@@ -10,10 +11,6 @@
 
 namespace tf {
 namespace {
-
-void setInt(DataNode* node, const char* name, int32_t value) {
-  node->attrs.Set(name, AttrValue::FromInt(value), 1);
-}
 
 // The child named `name`, created (as the last child) when missing.
 DataNode* child(DataNode* parent, const char* name, bool* created = nullptr) {
@@ -39,7 +36,7 @@ void completeDescriptor(DataNode* root) {
   if (DataNode* filters = child(root, "filters")) addMissingFilters(filters);
   bool created = false;
   DataNode* settings = child(root, "settings", &created);
-  if (settings && created) setInt(settings, "symbols", 5);
+  if (settings && created) WriteCriteria(DuplicateCriteria{}, settings);
 }
 
 DataNode* findPath(DataNode* root, const char* first, const char* second) {
@@ -47,21 +44,15 @@ DataNode* findPath(DataNode* root, const char* first, const char* second) {
 }
 
 void applySettings(const CliOptions& o, DataNode* settings) {
-  // The predefined sets: name, time, size; "symbols" stays as it is.
-  static const int kPresets[5][3] = {{0, 0, 0}, {0, 0, 0}, {0, 1, 1}, {1, 1, 1}, {2, 1, 1}};
-  if (o.preset >= 1 && o.preset <= 4) {
-    setInt(settings, "name", kPresets[o.preset][0]);
-    setInt(settings, "time", kPresets[o.preset][1]);
-    setInt(settings, "size", kPresets[o.preset][2]);
-  }
-  if (o.symbols) {
-    setInt(settings, "symbols", *o.symbols);
-    // As on the criteria page: choosing N switches the names to "first N symbols".
-    if (!o.name) setInt(settings, "name", 2);
-  }
-  if (o.name) setInt(settings, "name", *o.name);
-  if (o.time) setInt(settings, "time", *o.time);
-  if (o.size) setInt(settings, "size", *o.size);
+  if (!o.preset && !o.symbols && !o.name && !o.time && !o.size) return;
+  DuplicateCriteria criteria = ReadCriteria(settings).value_or(DuplicateCriteria{});
+  if (o.preset) criteria = o.preset->AppliedTo(criteria);
+  // As on the criteria page: choosing N switches the names to "first N symbols".
+  if (o.symbols) criteria = criteria.WithSymbols(*o.symbols);
+  if (o.name) criteria.name = *o.name;
+  if (o.time) criteria.sameTime = *o.time;
+  if (o.size) criteria.sameSize = *o.size;
+  WriteCriteria(criteria, settings);
 }
 
 void applySizeFilter(const CliOptions& o, DataNode* node) {

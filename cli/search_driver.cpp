@@ -54,7 +54,7 @@ bool SearchDriver::Run(DataNode* descriptor) {
   // Sleeps until the run has news (a scan or merge ended, the groups are formed), or for
   // one tick interval, which keeps the progress report moving.
   const auto interval = std::chrono::milliseconds(m_tickMilliseconds);
-  while (m_run->state() != SearchRun::kFinished) {
+  while (m_run->state() != SearchRun::kFinished && m_run->state() != SearchRun::kStopped) {
     {
       std::unique_lock<std::mutex> lock(m_wakeLock);
       m_woken.wait_for(lock, interval, [this] { return m_workPending; });
@@ -70,8 +70,16 @@ bool SearchDriver::Run(DataNode* descriptor) {
   m_statusLine = m_run->StatusLine();
   report(true);
   if (m_progress && m_rewriteLine) std::fputs("\n", m_progress);
+  if (!m_run->Failure().empty()) {
+    m_error = m_run->Failure();
+    return false;
+  }
   m_run->Cancel();  // the result is handled: the run map can go, the groups stay
   return true;
+}
+
+std::vector<std::string> SearchDriver::UnreadFolders() const {
+  return m_run ? m_run->UnreadFolders() : std::vector<std::string>();
 }
 
 const DataNode* SearchDriver::Result() const {

@@ -9,6 +9,7 @@
 #include <memory>
 #include <mutex>
 #include <string>
+#include <vector>
 
 #include "datatree/data_node.h"
 
@@ -28,8 +29,10 @@ class SearchDriver {
   // Every folder walk reads one folder at a time, also on a solid-state disk.
   void SetOneThreadPerDisk(bool on) { m_oneThreadPerDisk = on; }
   // Prepares, starts and ticks the run until it has finished. False when the run could not
-  // be prepared or started; the reason is in Error().
+  // be prepared, started or run to its end; the reason is in Error().
   bool Run(DataNode* descriptor);
+  // After Run: folders that are there but could not be read (their files are missing).
+  std::vector<std::string> UnreadFolders() const;
 
   // After Run: the result tree (owned by the run), the number of files in groups and the
   // final status line ("Finished (%ld files found)" or "Finished (NO FILES FOUND)").

@@ -12,10 +12,6 @@ namespace {
 
 constexpr const char* kResultRootName = "Duplicate files results";
 
-int settingOf(DataNode* settings, const char* name) {
-  return settings->attrs.ValueOf(name).AsInt();
-}
-
 uint32_t hashOf(std::string_view text) {
   const uint64_t h = std::hash<std::string_view>()(text);
   return static_cast<uint32_t>(h ^ (h >> 32));
@@ -40,40 +36,17 @@ void DuplicateIndex::clear() {
   m_slots.shrink_to_fit();
   m_groups.clear();
   m_groups.shrink_to_fit();
+  m_unread.clear();
   m_lastFolder.clear();
   m_lastParts.clear();
   m_texts.Clear();
 }
 
-bool DuplicateIndex::Configure(DataNode* settings) {
-  if (!settings) return false;
+void DuplicateIndex::Configure(const DuplicateCriteria& criteria) {
   clear();
   DeleteNode(m_root);
   m_root = CreateNode(nullptr, kResultRootName, ATTACH_ROOT);
-  const int name = settingOf(settings, "name");
-  const int symbols = settingOf(settings, "symbols");
-  m_symbols = 0;
-  if (name == 0) {
-    m_rule = NameRule::kExact;
-  } else if (name == 2) {
-    const bool usable = symbols >= 5 && symbols <= 10;
-    m_rule = usable ? NameRule::kFirstSymbols : NameRule::kExact;
-    m_symbols = usable ? symbols : 0;
-  } else {
-    m_rule = NameRule::kAnyExtension;
-  }
-  m_splitByTime = settingOf(settings, "time") == 0;
-  m_splitBySize = settingOf(settings, "size") == 0;
-  return true;
-}
-
-int DuplicateIndex::Add(const DataNode* file) {
-  if (!file) return 0;
-  const std::string whole = FullName(file);
-  const std::string_view path = whole;
-  const size_t slash = path.rfind('/');
-  const size_t cut = slash == std::string_view::npos ? 0 : slash + 1;
-  return AddFile(path.substr(0, cut), path.substr(cut), file->val, file->val2);
+  m_criteria = criteria;
 }
 
 int DuplicateIndex::AddFile(std::string_view folder, std::string_view name, int64_t size,
@@ -90,12 +63,13 @@ int DuplicateIndex::AddFileLocked(std::string_view folder, std::string_view name
 
 int DuplicateIndex::AddFilesLocked(std::string_view folder, std::span<const NewFile> files) {
   if (!m_root || files.empty()) return 0;
-  const bool exact = m_rule == NameRule::kExact;
+  const bool exact = m_criteria.name == NameRule::kExact;
   if (!exact) m_batchKeys.resize(std::max(m_batchKeys.size(), files.size()));
   m_batchHashes.resize(files.size());
   for (size_t i = 0; i < files.size(); ++i) {
     std::string_view key = files[i].name;
-    if (!exact) key = m_batchKeys[i] = MakeDuplicateKey(key, m_rule, m_symbols);
+    if (!exact)
+      key = m_batchKeys[i] = MakeDuplicateKey(key, m_criteria.name, m_criteria.KeySymbols());
     m_batchHashes[i] = hashOf(key);
   }
   // Room for every new key first, so that the slots fetched ahead stay where they are.
@@ -107,7 +81,8 @@ int DuplicateIndex::AddFilesLocked(std::string_view folder, std::span<const NewF
   for (size_t i = 0; i < files.size(); ++i) {
     const NewFile& f = files[i];
     const std::string_view key = exact ? f.name : std::string_view(m_batchKeys[i]);
-    joined += addFile(folderId, f.name, key, m_batchHashes[i], f.size, f.modified, f.links);
+    joined +=
+        addFile(folderId, f.name, key, m_batchHashes[i], f.size, f.modified, f.links, f.unread);
   }
   return joined;
 }
@@ -132,17 +107,19 @@ void DuplicateIndex::prefetchKeys(std::span<const uint32_t> hashes) {
 }
 
 int DuplicateIndex::addFile(uint32_t folder, std::string_view name, std::string_view key,
-                            uint32_t hash, int64_t size, int64_t modified, uint32_t links) {
+                            uint32_t hash, int64_t size, int64_t modified, uint32_t links,
+                            bool unread) {
   bool isNew = false;
   const uint32_t id = findOrInsertKey(key, hash, &isNew);
   if (isNew) m_keys[id].text = m_texts.StorePrefixed(key);
   FileRecord file;
   // In exact mode the key is the name: one copy serves every file of the key.
-  file.name = m_rule == NameRule::kExact ? m_keys[id].text : m_texts.StorePrefixed(name);
+  file.name = m_criteria.name == NameRule::kExact ? m_keys[id].text : m_texts.StorePrefixed(name);
   file.size = size;
   file.modified = modified;
   file.folder = folder;
   file.oneName = links == 1 ? 1 : 0;
+  file.unread = unread ? 1 : 0;
   appendFile(id, file);
   if (m_keys[id].count == 2) m_groups.push_back(id);
   return m_keys[id].count >= 2 ? 1 : 0;
@@ -217,6 +194,55 @@ void DuplicateIndex::appendFile(uint32_t key, const FileRecord& file) {
     m_files[record.last].next = id;
   record.last = id;
   ++record.count;
+  // A key that another file shares can group: its files unread so far must be read now.
+  if (record.count == 2 && m_files[record.first].unread) m_unread.push_back(record.first);
+  if (record.count >= 2 && copy.unread) m_unread.push_back(id);
+}
+
+std::vector<uint32_t> DuplicateIndex::TakeUnread() {
+  std::vector<uint32_t> taken;
+  taken.swap(m_unread);
+  return taken;
+}
+
+void DuplicateIndex::ReadFile(uint32_t id, int64_t size, int64_t modified, uint32_t links) {
+  FileRecord& file = m_files[id];
+  file.size = size;
+  file.modified = modified;
+  file.oneName = links == 1 ? 1 : 0;
+  file.unread = 0;
+}
+
+void DuplicateIndex::DropFile(uint32_t id) {
+  const std::string_view name = NameOf(m_files[id]);
+  const std::string key = m_criteria.name == NameRule::kExact
+                              ? std::string(name)
+                              : MakeDuplicateKey(name, m_criteria.name, m_criteria.KeySymbols());
+  bool isNew = false;
+  const uint32_t keyId = findOrInsertKey(key, hashOf(key), &isNew);
+  KeyRecord& record = m_keys[keyId];
+  if (isNew) {  // never filed under it: nothing to take out
+    record.text = m_texts.StorePrefixed(key);
+    return;
+  }
+  uint32_t before = kNoEntry;
+  uint32_t at = record.first;
+  while (at != kNoEntry && at != id) {
+    before = at;
+    at = m_files[at].next;
+  }
+  if (at == kNoEntry) return;
+  const uint32_t after = m_files[id].next;
+  if (before == kNoEntry)
+    record.first = after;
+  else
+    m_files[before].next = after;
+  if (record.last == id) record.last = before;
+  m_files[id].next = kNoEntry;
+  m_files[id].unread = 0;
+  // Still a group when it keeps two; else it may become one again, in its turn.
+  if (--record.count == 1)
+    m_groups.erase(std::remove(m_groups.begin(), m_groups.end(), keyId), m_groups.end());
 }
 
 uint32_t DuplicateIndex::internFolder(std::string_view folder) {

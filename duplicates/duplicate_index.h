@@ -18,6 +18,7 @@
 #include <vector>
 
 #include "datatree/data_node.h"
+#include "duplicates/duplicate_criteria.h"
 #include "duplicates/duplicate_key.h"
 #include "duplicates/text_arena.h"
 
@@ -93,18 +94,20 @@ class BlockArray {
   size_t m_released = 0;       // blocks freed from the front
 };
 
-constexpr uint32_t kNoFolder = 0x7FFFFFFFu;
+constexpr uint32_t kNoFolder = 0x3FFFFFFFu;
 
 // One scanned file: 32 bytes. The name and the folder live in the index's tables.
 struct FileRecord {
   const char* name = nullptr;  // length-prefixed text in the index's arena
   int64_t size = 0;
   int64_t modified = 0;  // last-write time, 100 ns since 1601 UTC
-  // In the index's folder table. 31 bits leave room for the mark below within the 32
+  // In the index's folder table. 30 bits leave room for the marks below within the 32
   // bytes of a record.
-  uint32_t folder : 31 = kNoFolder;
+  uint32_t folder : 30 = kNoFolder;
   // The walk saw that the file has one name only: no other name of it can be in a group.
   uint32_t oneName : 1 = 0;
+  // Filed by its name alone: size and time are not read yet (see TakeUnread).
+  uint32_t unread : 1 = 0;
   uint32_t next = kNoEntry;  // the next file under the same key, in arrival order
 };
 
@@ -132,15 +135,12 @@ class DuplicateIndex {
   DuplicateIndex(const DuplicateIndex&) = delete;
   DuplicateIndex& operator=(const DuplicateIndex&) = delete;
 
-  // Reads the criteria from the "settings" node: clears the map, replaces the result
-  // root by a new "Duplicate files results". False (and nothing changes) for null.
-  bool Configure(DataNode* settings);
-  // Files a node produced by a scan (name = full path, val = size, val2 = last-write
-  // time). 1 when the file joined a group, 0 when it was the first of its key or when
-  // the index has no root.
-  int Add(const DataNode* file);
-  // The same without a node: `folder` ends in '/' (or is empty), `name` is the file name.
-  // Takes the index lock.
+  // Takes the criteria the keys are made by: clears the map, replaces the result root by
+  // a new "Duplicate files results".
+  void Configure(const DuplicateCriteria& criteria);
+  // Files one file: `folder` ends in '/' (or is empty), `name` is the file name. 1 when
+  // the file joined a group, 0 when it was the first of its key or when the index has no
+  // root. Takes the index lock.
   int AddFile(std::string_view folder, std::string_view name, int64_t size, int64_t modified);
   // For callers that file many files at once under one hold of IndexLock().
   // `links`: the names the file has, as the walk saw them (0: not known).
@@ -152,11 +152,22 @@ class DuplicateIndex {
     int64_t size = 0;
     int64_t modified = 0;
     uint32_t links = 0;
+    bool unread = false;  // size, time and links not read yet
   };
   // Files several files of one folder under one hold of IndexLock(), as AddFileLocked
   // would one after another; the number that joined a group. Their keys are looked up
   // ahead, so that the waits for the map's scattered records overlap.
   int AddFilesLocked(std::string_view folder, std::span<const NewFile> files);
+
+  // Files filed unread whose key another file now shares, in the order they came to need
+  // it: their size and time must be read (ReadFile) or the file dropped (DropFile) before
+  // the groups are formed. A key's first file comes with its second.
+  std::vector<uint32_t> TakeUnread();
+  bool HasUnread() const { return !m_unread.empty(); }
+  void ReadFile(uint32_t id, int64_t size, int64_t modified, uint32_t links);
+  // Takes a file out of its key (it vanished before its size was read); a key left with
+  // one file is no group any more.
+  void DropFile(uint32_t id);
 
   // Hands the result root over; the index forgets it (and files nothing more).
   DataNode* TakeResultRoot();
@@ -168,10 +179,7 @@ class DuplicateIndex {
   void MakeGroupNodes(DataNode* root) const;
   void MakeGroupNodes() { MakeGroupNodes(m_root); }
 
-  NameRule nameRule() const { return m_rule; }
-  int symbols() const { return m_symbols; }
-  bool splitBySize() const { return m_splitBySize; }
-  bool splitByTime() const { return m_splitByTime; }
+  const DuplicateCriteria& criteria() const { return m_criteria; }
 
   // Distinct keys, and their texts (in no particular order).
   size_t KeyCount() const { return m_keys.size(); }
@@ -221,7 +229,7 @@ class DuplicateIndex {
  private:
   uint32_t findOrInsertKey(std::string_view key, uint64_t hash, bool* isNew);
   int addFile(uint32_t folder, std::string_view name, std::string_view key, uint32_t hash,
-              int64_t size, int64_t modified, uint32_t links);
+              int64_t size, int64_t modified, uint32_t links, bool unread);
   // Asks the processor to fetch what looking up these keys will read.
   void prefetchKeys(std::span<const uint32_t> hashes);
   void growSlots();
@@ -238,17 +246,15 @@ class DuplicateIndex {
   // Open addressing over the keys: key id + 1 (0 empty) and the upper hash bits.
   std::vector<uint64_t> m_slots;
   std::vector<uint32_t> m_groups;
+  std::vector<uint32_t> m_unread;  // see TakeUnread
   // The folder path filed last and the folder ids of its parts, so that the next
   // folder (usually the same or a neighbour) is interned by its new parts only.
   std::string m_lastFolder;
   std::vector<std::pair<size_t, uint32_t>> m_lastParts;  // (end offset, folder id)
-  NameRule m_rule = NameRule::kExact;
-  int m_symbols = 0;
+  DuplicateCriteria m_criteria;
   // AddFilesLocked's keys and their hashes, kept for the next batch.
   std::vector<std::string> m_batchKeys;
   std::vector<uint32_t> m_batchHashes;
-  bool m_splitBySize = true;
-  bool m_splitByTime = true;
 };
 
 }  // namespace tf

@@ -182,6 +182,7 @@ void RunResult::Clear() {
   m_root = nullptr;
   m_arena.reset();
   m_built = false;
+  m_incomplete = false;
 }
 
 void RunResult::Merge(std::unique_ptr<DuplicateIndex>& scanIndex) {
@@ -200,6 +201,20 @@ void RunResult::Merge(std::unique_ptr<DuplicateIndex>& scanIndex) {
   }
   // Groups that form here are appended in the byte order of their keys.
   m_index->Absorb(*scanIndex);
+}
+
+void RunResult::ReadUnread(const ReadFileOf& read) {
+  std::lock_guard<std::mutex> lock(MergeLock());
+  if (!m_index || m_built || !m_index->HasUnread()) return;
+  for (const uint32_t id : m_index->TakeUnread()) {
+    int64_t size = 0;
+    int64_t modified = 0;
+    uint32_t links = 0;
+    if (read(m_index->PathOf(m_index->File(id)), &size, &modified, &links))
+      m_index->ReadFile(id, size, modified, links);
+    else
+      m_index->DropFile(id);
+  }
 }
 
 // Partitions the files of a key by size and local time to the second. The local time of
@@ -246,7 +261,7 @@ class RunResult::Splitter {
 int64_t RunResult::Splitter::stampOf(int64_t second) {
   auto [at, isNew] = m_stamps.TryEmplace(second, kNoStamp);
   if (!isNew) return *at;
-  LocalStamp s;
+  CalendarTime s;
   if (m_localTime && m_localTime(second * kSecond, &s) && s.month >= 0 && s.month < 16 &&
       s.day >= 0 && s.day < 32 && s.hour >= 0 && s.hour < 32 && s.minute >= 0 && s.minute < 64 &&
       s.second >= 0 && s.second < 64) {
@@ -347,6 +362,8 @@ class GroupBuilder {
   // files (a node that could not be made) are dropped. The map's file records are gone
   // afterwards.
   void MakeFiles();
+  // Groups and files whose nodes could not be made (memory ran out).
+  size_t missed() const { return m_missed; }
 
  private:
   struct Group {
@@ -367,11 +384,15 @@ class GroupBuilder {
   std::vector<uint32_t> m_pending;              // folders whose parents are made first
   std::string m_name;
   std::string m_desc;
+  size_t m_missed = 0;
 };
 
 uint32_t GroupBuilder::AddGroup(bool reversed) {
   DataNode* node = CreateNode(m_root, m_name.c_str(), ATTACH_LAST_CHILD);
-  if (!node) return kNoEntry;
+  if (!node) {
+    ++m_missed;
+    return kNoEntry;
+  }
   SetDesc(node, m_desc);
   node->kind = 1;
   m_groups.push_back(Group{node, reversed});
@@ -423,7 +444,7 @@ void GroupBuilder::MakeFiles() {
   const size_t count = m_index.FileCount();
   for (size_t id = 0; id < count; ++id) {
     const FileRecord& file = m_index.File(static_cast<uint32_t>(id));
-    if (file.next != kNoEntry) fileNode(file, m_groups[file.next]);
+    if (file.next != kNoEntry && !fileNode(file, m_groups[file.next])) ++m_missed;
     m_index.ReleaseFilesBelow(id + 1);
   }
   for (const Group& group : m_groups) {
@@ -446,7 +467,7 @@ void GroupBuilder::MakeFiles() {
 
 }  // namespace
 
-void RunResult::Finalise(DataNode* settings, const LocalTimeOf& localTime) {
+void RunResult::Finalise(const DuplicateCriteria& criteria, const LocalTimeOf& localTime) {
   m_changed = true;
   if (!m_root) return;
   if (m_built || !m_index) {
@@ -455,8 +476,8 @@ void RunResult::Finalise(DataNode* settings, const LocalTimeOf& localTime) {
   }
   m_built = true;
   m_index->ReleaseLookup();  // room for the nodes
-  const bool byTime = settings && settings->attrs.ValueOf("time").AsInt() == 0;
-  const bool bySize = settings && settings->attrs.ValueOf("size").AsInt() == 0;
+  const bool byTime = criteria.sameTime;
+  const bool bySize = criteria.sameSize;
   m_root->val2 = 0;
   m_arena = std::make_unique<NodeArena>();
   GroupBuilder builder(*m_index, m_root, m_arena.get());
@@ -494,6 +515,7 @@ void RunResult::Finalise(DataNode* settings, const LocalTimeOf& localTime) {
   }
   m_index->ReleaseKeys();  // the tags now say where each file goes
   builder.MakeFiles();
+  m_incomplete = builder.missed() > 0;
   // The map's file records are gone: nothing more can be read from it.
   m_index.reset();
 }

@@ -8,26 +8,18 @@
 #include <functional>
 #include <memory>
 #include <mutex>
+#include <string>
 
+#include "base/file_time_units.h"
 #include "datatree/data_node.h"
 #include "datatree/node_arena.h"
 #include "duplicates/duplicate_index.h"
 
 namespace tf {
 
-// A local calendar time, to the second.
-struct LocalStamp {
-  int year = 0;
-  int month = 0;
-  int day = 0;
-  int hour = 0;
-  int minute = 0;
-  int second = 0;
-};
-
 // Converts a file time to local time; false when it cannot. The core does not read the
 // time zone itself: the caller passes the platform's conversion.
-using LocalTimeOf = std::function<bool(int64_t fileTime, LocalStamp* out)>;
+using LocalTimeOf = std::function<bool(int64_t fileTime, CalendarTime* out)>;
 
 // The process-wide lock held by every merge.
 std::mutex& MergeLock();
@@ -44,12 +36,18 @@ class RunResult {
   // index is left to its owner, emptied: its files now belong to the run map. After
   // Finalise nothing is merged until Clear.
   void Merge(std::unique_ptr<DuplicateIndex>& scanIndex);
+  // Reads the files that scans filed by name alone and that a file of another scan now
+  // joins: `read` gets a file's path and gives its size, last-write time and names, or
+  // false when it is gone (it then leaves its group). Before Finalise.
+  using ReadFileOf = std::function<bool(const std::string& path, int64_t* size, int64_t* modified,
+                                        uint32_t* links)>;
+  void ReadUnread(const ReadFileOf& read);
   // Splits the groups by last-modified time (local, to the second) and by size where the
-  // run's "settings" ask for it (null settings: no split), drops groups left with fewer
+  // criteria ask for it, drops groups left with fewer
   // than two files, and sets every group's kind, totals, name and description and the
   // root's file count. The group and file nodes are made here, for the files that stay
   // in groups only. Nothing happens without a root.
-  void Finalise(DataNode* settings, const LocalTimeOf& localTime);
+  void Finalise(const DuplicateCriteria& criteria, const LocalTimeOf& localTime);
   // Removes a file node of the result: 1 when its group keeps two or more files (the
   // group's totals shrink), 2 when the whole group was deleted (with `dropGroup`), 0 when
   // the node is not a file of this result. The root's file count follows.
@@ -62,6 +60,9 @@ class RunResult {
   void ClearMap() { m_index.reset(); }
   // Deletes the tree and the map.
   void Clear();
+  // After Finalise: memory ran out while the nodes were made, so some groups or files
+  // that belong to the result are missing from it.
+  bool Incomplete() const { return m_incomplete; }
   // Set by Finalise and RemoveFile, cleared by the reader.
   bool TakeChanged() { return m_changed.exchange(false); }
 
@@ -73,6 +74,7 @@ class RunResult {
   std::unique_ptr<NodeArena> m_arena;       // where the file nodes of m_root live
   std::unique_ptr<DuplicateIndex> m_index;  // the run map; its own root was handed to m_root
   bool m_built = false;                     // the groups of m_index are nodes under m_root
+  bool m_incomplete = false;
   std::atomic<bool> m_changed{false};
 };
 

@@ -6,8 +6,8 @@
 #include <cstring>
 #include <mutex>
 
-#include "platform/file_facts.h"
 #include "platform/file_time.h"
+#include "platform/stored_file.h"
 
 namespace tf {
 namespace {

@@ -76,31 +76,4 @@ bool ReadFileFacts(const std::string& path, FileFacts* out) {
   return true;
 }
 
-int ReadFileHead(const std::string& path, size_t maxBytes, std::string* out, int64_t* fileSize) {
-  if (!out || path.empty()) return 0;
-  out->clear();
-  UniqueFd file(open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY));
-  if (file.get() < 0) return 0;
-  struct stat st {};
-  if (fstat(file.get(), &st) != 0 || !S_ISREG(st.st_mode)) return 0;
-  if (fileSize) *fileSize = static_cast<int64_t>(st.st_size);
-  // A file that grows while it is read is cut at what was asked for.
-  const size_t want =
-      st.st_size > 0 ? std::min(maxBytes, static_cast<size_t>(st.st_size)) : size_t{0};
-  out->resize(want);
-  size_t have = 0;
-  while (have < want) {
-    const ssize_t got = read(file.get(), out->data() + have, want - have);
-    if (got < 0 && errno == EINTR) continue;
-    if (got < 0) {
-      out->clear();
-      return 0;
-    }
-    if (got == 0) break;  // the file shrank meanwhile
-    have += static_cast<size_t>(got);
-  }
-  out->resize(have);
-  return 1;
-}
-
 }  // namespace tf

@@ -24,11 +24,4 @@ struct FileFacts {
 // untouched, when the path is missing, is not a regular file, or cannot be asked.
 bool ReadFileFacts(const std::string& path, FileFacts* out);
 
-// Reads at most `maxBytes` from the start of the regular file `path` into *out. Only a
-// regular file is opened, without blocking (a FIFO or device named like a file is refused),
-// so a file of any size costs no more than what is read. *fileSize (when given) gets the
-// whole file's size. 1 on success, 0 when the file cannot be read.
-int ReadFileHead(const std::string& path, size_t maxBytes, std::string* out,
-                 int64_t* fileSize = nullptr);
-
 }  // namespace tf

@@ -12,6 +12,7 @@
 
 #include "base/questions.h"
 #include "platform/path_utils.h"
+#include "platform/stored_file.h"
 #include "platform/trash.h"
 #include "platform/unique_fd.h"
 
@@ -51,14 +52,24 @@ bool copyContents(int from, int to, int64_t total, const CopyProgress& progress,
   }
 }
 
-// A fresh, empty file beside `target`, named so that it cannot collide with anything.
+// A fresh, empty file beside `target`, named so that it cannot collide with anything and
+// held locked as long as it is open. What killed copies left there before goes first.
 int createTempBeside(const std::string& target, std::string* tempPath) {
   std::string folder;
   SplitPath(target, &folder, nullptr);
-  std::string pattern = folder + ".tf-copy-XXXXXX";
-  const int fd = mkostemp(pattern.data(), O_CLOEXEC);
-  if (fd >= 0) *tempPath = pattern;
-  return fd;
+  RemoveStaleTemporariesOnce(folder.empty() ? "." : folder);
+  for (int attempt = 0; attempt < 8; ++attempt) {
+    std::string pattern = folder + kCopyTemporaryPrefix + "XXXXXX";
+    const int fd = mkostemp(pattern.data(), O_CLOEXEC);
+    if (fd < 0) return fd;
+    if (HoldTemporary(fd, pattern)) {
+      *tempPath = pattern;
+      return fd;
+    }
+    ::close(fd);  // tidied away by another program before it was locked
+  }
+  errno = EEXIST;
+  return -1;
 }
 
 // Puts `temp` in the place of `target`; without `replace` an existing target is kept.
@@ -92,7 +103,7 @@ bool copyFileSafely(const std::string& source, const std::string& target, bool r
   ok = ok && fchmod(out.get(), st.st_mode & 07777) == 0;
   const struct timespec times[2] = {st.st_atim, st.st_mtim};
   ok = ok && futimens(out.get(), times) == 0;
-  ok = close(out.release()) == 0 && ok;
+  // The temporary stays open, and so locked, until it has its final name.
   ok = ok && renameIntoPlace(temp, target, replace);
   if (!ok) ::unlink(temp.c_str());
   return ok;
@@ -176,13 +187,6 @@ int CopyFileHooked(const std::string& sourceName, const std::string& targetName,
   return runHooked(target, before, after, [&] {
     return source != target && copyFileSafely(source, target, !failIfExists, progress);
   });
-}
-
-int DeleteFileHooked(const std::string& name, const std::string& folder, const FileHook& before,
-                     const FileHook& after) {
-  if (name.empty()) return 0;
-  const std::string path = JoinPath(name, folder);
-  return runHooked(path, before, after, [&] { return ::unlink(path.c_str()) == 0; });
 }
 
 bool ShellDelete(Questions* questions, const std::string& name, const std::string& folder,

@@ -43,10 +43,6 @@ int CopyFileHooked(const std::string& sourceName, const std::string& targetName,
                    const std::string& sourceFolder, const std::string& targetFolder,
                    bool failIfExists, const FileHook& before = {}, const FileHook& after = {},
                    const CopyProgress& progress = {});
-// Unlinks folder/name for good: only for the program's own scratch files, never for the
-// user's files (those go through ShellDelete). Result 1/0, or the after hook's.
-int DeleteFileHooked(const std::string& name, const std::string& folder,
-                     const FileHook& before = {}, const FileHook& after = {});
 // Moves folder/name to the trash; with `confirm` asks kTrashQuestion first (Yes, No).
 // Never deletes for good: a file that cannot be trashed stays and the answer is false, with
 // the reason in `why` (left empty when the user answered No).

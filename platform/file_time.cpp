@@ -96,10 +96,6 @@ bool FileTimeToLocal(int64_t fileTime, CalendarTime* out) {
   return toCalendar(fileTime, true, out);
 }
 
-bool FileTimeToUtc(int64_t fileTime, CalendarTime* out) {
-  return toCalendar(fileTime, false, out);
-}
-
 bool LocalToFileTime(const CalendarTime& local, int64_t* out) {
   struct tm tm {};
   if (!toTm(local, &tm)) return false;
@@ -109,23 +105,6 @@ bool LocalToFileTime(const CalendarTime& local, int64_t* out) {
   if (!sameDate(tm, local) && local.second != 60) return false;
   *out = FileTimeFromUnixSeconds(t) + local.milliseconds * 10000LL;
   return true;
-}
-
-bool UtcToFileTime(const CalendarTime& utc, int64_t* out) {
-  struct tm tm {};
-  if (!toTm(utc, &tm)) return false;
-  time_t t = timegm(&tm);
-  if (!sameDate(tm, utc) && utc.second != 60) return false;
-  *out = FileTimeFromUnixSeconds(t) + utc.milliseconds * 10000LL;
-  return true;
-}
-
-int64_t LocalMidnightBefore(int64_t fileTime) {
-  CalendarTime c;
-  if (!FileTimeToLocal(fileTime, &c)) return fileTime;
-  c.hour = c.minute = c.second = c.milliseconds = 0;
-  int64_t midnight = fileTime;
-  return LocalToFileTime(c, &midnight) ? midnight : fileTime;
 }
 
 }  // namespace tf

@@ -19,10 +19,5 @@ int64_t FileTimeNow();
 bool FileTimeToLocal(int64_t fileTime, CalendarTime* out);
 // The UTC file time of a local calendar time (dayOfWeek is ignored); false when invalid.
 bool LocalToFileTime(const CalendarTime& local, int64_t* out);
-// Same in UTC, for tests and for formats that store UTC.
-bool FileTimeToUtc(int64_t fileTime, CalendarTime* out);
-bool UtcToFileTime(const CalendarTime& utc, int64_t* out);
-// The file time of the local midnight that begins the day holding `fileTime`.
-int64_t LocalMidnightBefore(int64_t fileTime);
 
 }  // namespace tf

@@ -25,6 +25,12 @@ constexpr size_t kBufferSize = 64 * 1024;
 // Remembered once: a kernel or sandbox that refuses statx is not asked again.
 std::atomic<bool> g_noStatx{false};
 
+std::atomic<uint64_t> g_statCalls{0};
+
+void countStat() {
+  g_statCalls.fetch_add(1, std::memory_order_relaxed);
+}
+
 struct EntryStat {
   StatInfo info;
   mode_t mode = 0;
@@ -51,6 +57,7 @@ std::timespec toTimespec(const struct statx_timestamp& t) {
 }
 
 bool statEntry(int dirFd, const char* name, EntryStat* out) {
+  countStat();
   if (!g_noStatx.load(std::memory_order_relaxed)) {
     struct statx sx {};
     const unsigned mask = STATX_TYPE | STATX_MODE | STATX_NLINK | STATX_SIZE | STATX_ATIME |
@@ -70,6 +77,7 @@ bool statEntry(int dirFd, const char* name, EntryStat* out) {
     g_noStatx.store(true, std::memory_order_relaxed);  // only a hint: racing stores agree
   }
   struct stat st {};
+  if (g_noStatx.load(std::memory_order_relaxed)) countStat();  // the statx above failed
   if (fstatat(dirFd, name, &st, AT_SYMLINK_NOFOLLOW) != 0) return false;
   out->info.size = static_cast<int64_t>(st.st_size);
   out->info.links = static_cast<uint32_t>(st.st_nlink);
@@ -109,7 +117,61 @@ int openLongPath(const std::string& path) {
   return fd;
 }
 
+// Size, last-write time and names only: the fields a file's place in a group needs.
+bool statFile(int dirFd, const char* name, StatInfo* out) {
+  countStat();
+  if (!g_noStatx.load(std::memory_order_relaxed)) {
+    struct statx sx {};
+    const unsigned mask = STATX_TYPE | STATX_SIZE | STATX_MTIME | STATX_NLINK;
+    if (statx(dirFd, name, AT_SYMLINK_NOFOLLOW | AT_NO_AUTOMOUNT, mask, &sx) == 0) {
+      if (!S_ISREG(sx.stx_mode)) {
+        errno = 0;  // there, but no file
+        return false;
+      }
+      out->size = static_cast<int64_t>(sx.stx_size);
+      out->links = (sx.stx_mask & STATX_NLINK) ? sx.stx_nlink : 0;
+      out->modified = FileTimeFromTimespec(toTimespec(sx.stx_mtime));
+      return true;
+    }
+    if (errno != ENOSYS && errno != EPERM) return false;
+    g_noStatx.store(true, std::memory_order_relaxed);
+    countStat();
+  }
+  struct stat st {};
+  if (fstatat(dirFd, name, &st, AT_SYMLINK_NOFOLLOW) != 0 || !S_ISREG(st.st_mode)) return false;
+  out->size = static_cast<int64_t>(st.st_size);
+  out->links = static_cast<uint32_t>(st.st_nlink);
+  out->modified = FileTimeFromTimespec(st.st_mtim);
+  return true;
+}
+
 }  // namespace
+
+uint64_t FolderStatCalls() {
+  return g_statCalls.load(std::memory_order_relaxed);
+}
+
+bool FolderLister::StatFileIn(int folder, const std::string& name, StatInfo* out) {
+  if (folder < 0) return StatFileAt(-1, name, out);
+  return statFile(folder, name.c_str(), out);
+}
+
+bool FolderLister::StatFileAt(int from, const std::string& path, StatInfo* out) {
+  if (path.empty()) return false;
+  const int base = from >= 0 && path[0] != '/' ? from : AT_FDCWD;
+  if (statFile(base, path.c_str(), out)) return true;
+  if (errno != ENAMETOOLONG) return false;
+  // Deeper than a path may be: the folder is opened one name at a time, then asked.
+  const size_t slash = path.rfind('/');
+  if (slash == std::string::npos) return false;
+  std::string folder = path.substr(0, slash == 0 ? 1 : slash);
+  if (base != AT_FDCWD) folder = "/proc/self/fd/" + std::to_string(base) + "/" + folder;
+  const int fd = openLongPath(folder);
+  if (fd < 0) return false;
+  const bool read = statFile(fd, path.c_str() + slash + 1, out);
+  close(fd);
+  return read;
+}
 
 FolderLister::FolderLister() : m_dataHome(DataHome()) {}
 
@@ -125,6 +187,7 @@ bool FolderLister::Open(const std::string& folderPath) {
   if (m_fd < 0) return false;
   struct stat st {};
   struct statfs sf {};
+  countStat();
   if (fstat(m_fd, &st) != 0) {
     Close();
     return false;
@@ -166,6 +229,7 @@ void FolderLister::readMountParents() {
     if (point.size() < 2 || slash == std::string::npos) continue;
     const std::string parent = slash == 0 ? "/" : point.substr(0, slash);
     struct stat st {};
+    countStat();
     if (::stat(parent.c_str(), &st) == 0) m_mountParents.emplace(st.st_dev, st.st_ino);
   }
 }
@@ -174,6 +238,7 @@ namespace {
 
 bool fillHandle(int fd, const FolderHandle* parent, FolderHandle* out) {
   struct stat st {};
+  countStat();
   if (fstat(fd, &st) != 0) return false;
   out->fd = fd;
   out->device = st.st_dev;
@@ -332,7 +397,7 @@ bool FolderLister::classify(unsigned char type) {
   return true;
 }
 
-bool FolderLister::Stat(StatInfo* out) {
+bool FolderLister::Stat(StatInfo* out, bool attributes) {
   if (m_fd < 0 || m_name.empty()) return false;
   if (!m_haveStat) {
     EntryStat es;
@@ -343,7 +408,7 @@ bool FolderLister::Stat(StatInfo* out) {
     m_haveStat = true;
   }
   *out = m_stat;
-  if (m_dosSource != DosAttributeSource::kNone)
+  if (attributes && m_dosSource != DosAttributeSource::kNone)
     out->attributes |= ReadDosAttributes(m_fd, m_name.c_str(), m_dosSource);
   return true;
 }

@@ -39,6 +39,10 @@ struct FolderHandle {
   DosAttributeSource dosSource = DosAttributeSource::kNone;
 };
 
+// Stat-family calls this process made through the listers (a file's or a folder's, for
+// whatever reason): a search's cost in the kernel is mostly these.
+uint64_t FolderStatCalls();
+
 // One folder at a time; not thread-safe; reusable after Close or a new Open.
 // Cost: the listing itself, plus one statx only for entries a caller asks Stat for; the
 // entry type comes from the listing (only file systems that do not give it cost an
@@ -89,7 +93,20 @@ class FolderLister {
   EntryKind kind() const { return m_kind; }
   // Size, times and attributes of the current entry, from one statx relative to the open
   // folder without following links. False when the entry vanished or cannot be read.
-  bool Stat(StatInfo* out);
+  // Without `attributes`, the DOS attributes kept beside the file (a read of its extended
+  // attributes) are not asked for.
+  bool Stat(StatInfo* out, bool attributes = true);
+  // Whether the listing itself did not say what the current entry is, so that it was
+  // read already to learn its type: its Stat costs nothing more.
+  bool statTaken() const { return m_haveStat; }
+  // Size, last-write time and names of the regular file `name` in the open folder `folder`
+  // (or, with `folder` -1, of the file at `path`, however long), asking the kernel for
+  // those fields only and following no link. False when it is gone or no regular file any
+  // more. Only size, modified and links of `out` are set.
+  static bool StatFileIn(int folder, const std::string& name, StatInfo* out);
+  // The same for a file given by path from the open folder `from` (relative, or any path
+  // with `from` -1).
+  static bool StatFileAt(int from, const std::string& path, StatInfo* out);
   void Close();
 
  private:

@@ -5,10 +5,11 @@
 
 #include <chrono>
 #include <cstdio>
-#include <fstream>
 #include <map>
 #include <mutex>
 #include <sstream>
+
+#include "platform/stored_file.h"
 
 namespace tf {
 namespace {
@@ -88,10 +89,9 @@ std::vector<MountEntry> MountTable::Parse(const std::string& text) {
 }
 
 std::vector<MountEntry> MountTable::Current() {
-  std::ifstream in("/proc/self/mountinfo");
-  std::stringstream text;
-  text << in.rdbuf();
-  return Parse(text.str());
+  std::string text;
+  ReadStoredFile("/proc/self/mountinfo", &text);
+  return Parse(text);
 }
 
 std::string MountTable::TypeOfDevice(uint64_t device) {
@@ -113,6 +113,14 @@ bool MountTable::IsPseudoType(const std::string& type) {
   for (const char* p : kPseudo)
     if (type == p) return true;
   return false;
+}
+
+bool MountTable::IsRoundTripType(const std::string& type) {
+  static const char* const kRemote[] = {"nfs", "nfs4", "cifs", "smb3",  "smbfs",
+                                        "9p",  "ceph", "afs",  "davfs", "fuse"};
+  for (const char* r : kRemote)
+    if (type == r) return true;
+  return type.rfind("fuse.", 0) == 0;  // fuse.sshfs, fuse.rclone, ...; not fuseblk
 }
 
 std::string MountTable::MountPointOf(const std::string& path) {

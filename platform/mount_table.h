@@ -27,6 +27,9 @@ class MountTable {
   static std::string TypeOfDevice(uint64_t device);
   // Kernel and virtual file systems that hold no user files and must never be walked.
   static bool IsPseudoType(const std::string& type);
+  // File systems where every request is a round trip (to a server or a program in user
+  // space): waiting, not computing, is what a walk there spends its time on.
+  static bool IsRoundTripType(const std::string& type);
   // The mount point holding `path` (an existing absolute path), "" when unknown.
   static std::string MountPointOf(const std::string& path);
 };

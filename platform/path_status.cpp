@@ -4,6 +4,7 @@
 #include <fcntl.h>
 #include <stdio.h>
 #include <stdlib.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <sys/statvfs.h>
 #include <unistd.h>
@@ -11,16 +12,51 @@
 #include <cerrno>
 #include <climits>
 #include <cstring>
+#include <map>
+#include <mutex>
+#include <set>
 
+#include "base/quoted_input.h"
 #include "platform/file_time.h"
 
 namespace tf {
 namespace {
 
+constexpr const char* kScratchPrefix = "twinfold-restore-";
+
 std::string withoutTrailingSlash(const std::string& folder) {
   std::string f = folder;
   while (f.size() > 1 && f.back() == '/') f.pop_back();
   return f;
+}
+
+// The scratch folders this process uses, each held open and locked until it is removed,
+// so that another run tidying the temporary folder leaves them alone.
+std::mutex g_scratchMutex;
+std::map<std::string, int> g_heldScratch;
+
+// Removes the scratch folders in `parent` that a killed run left: ours, not held by any
+// running program. Once per parent in a run.
+void removeStaleScratchFolders(const std::string& parent) {
+  static std::set<std::string> tidied;
+  {
+    std::lock_guard<std::mutex> lock(g_scratchMutex);
+    if (!tidied.insert(parent).second) return;
+  }
+  DIR* dir = ::opendir(parent.c_str());
+  if (!dir) return;
+  const size_t prefix = std::strlen(kScratchPrefix);
+  while (const dirent* entry = ::readdir(dir)) {
+    if (std::strncmp(entry->d_name, kScratchPrefix, prefix) != 0) continue;
+    const int fd =
+        ::openat(::dirfd(dir), entry->d_name, O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+    if (fd < 0) continue;
+    struct stat st {};
+    if (::fstat(fd, &st) == 0 && st.st_uid == ::geteuid() && ::flock(fd, LOCK_EX | LOCK_NB) == 0)
+      RemoveScratchFolder(withoutTrailingSlash(parent) + "/" + entry->d_name);
+    ::close(fd);
+  }
+  ::closedir(dir);
 }
 
 }  // namespace
@@ -69,26 +105,28 @@ bool ReadFileIdentity(const std::string& path, FileIdentity* out) {
 
 std::string WhyCannotCreateIn(const std::string& folder, const std::string& name) {
   const std::string f = withoutTrailingSlash(folder.empty() ? std::string(".") : folder);
+  const std::string shown = QuoteInput(f);
   struct stat st {};
   if (::stat(f.c_str(), &st) != 0) {
-    if (errno == ENOENT || errno == ENOTDIR) return "the folder " + f + " does not exist";
-    if (errno == ENAMETOOLONG) return "the path " + f + " is too long";
-    return "cannot reach the folder " + f + ": " + std::strerror(errno);
+    if (errno == ENOENT || errno == ENOTDIR) return "the folder " + shown + " does not exist";
+    if (errno == ENAMETOOLONG) return "the path " + shown + " is too long";
+    return "cannot reach the folder " + shown + ": " + std::strerror(errno);
   }
-  if (!S_ISDIR(st.st_mode)) return f + " is not a folder";
+  if (!S_ISDIR(st.st_mode)) return shown + " is not a folder";
   long nameMax = ::pathconf(f.c_str(), _PC_NAME_MAX);
   if (nameMax <= 0) nameMax = NAME_MAX;
   if (static_cast<long>(name.size()) > nameMax)
-    return "the name " + name + " is too long (" + std::to_string(name.size()) +
+    return "the name " + QuoteInput(name) + " is too long (" + std::to_string(name.size()) +
            " bytes, the folder takes at most " + std::to_string(nameMax) + ")";
-  if (f.size() + 1 + name.size() >= PATH_MAX) return "the path " + f + "/" + name + " is too long";
+  if (f.size() + 1 + name.size() >= PATH_MAX)
+    return "the path " + QuoteInput(f + "/" + name) + " is too long";
   struct statvfs vfs {};
   if (::statvfs(f.c_str(), &vfs) == 0 && (vfs.f_flag & ST_RDONLY))
-    return f + " is on a read-only file system";
+    return shown + " is on a read-only file system";
   if (::access(f.c_str(), W_OK | X_OK) != 0) {
-    if (errno == EROFS) return f + " is on a read-only file system";
-    if (errno == EACCES || errno == EPERM) return "no permission to write in " + f;
-    return "cannot write in " + f + ": " + std::strerror(errno);
+    if (errno == EROFS) return shown + " is on a read-only file system";
+    if (errno == EACCES || errno == EPERM) return "no permission to write in " + shown;
+    return "cannot write in " + shown + ": " + std::strerror(errno);
   }
   return {};
 }
@@ -103,9 +141,18 @@ int AddOwnerWrite(const std::string& path) {
 int MakeScratchFolder(const std::string& parent, std::string* out, std::string* error) {
   std::string pattern = withoutTrailingSlash(parent.empty() ? std::string("/tmp") : parent);
   if (pattern != "/") pattern += '/';
-  pattern += "twinfold-restore-XXXXXX";
+  removeStaleScratchFolders(parent.empty() ? std::string("/tmp") : parent);
+  pattern += kScratchPrefix;
+  pattern += "XXXXXX";
   if (char* made = ::mkdtemp(pattern.data())) {
     *out = made;
+    const int fd = ::open(made, O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+    if (fd >= 0 && ::flock(fd, LOCK_EX) == 0) {
+      std::lock_guard<std::mutex> lock(g_scratchMutex);
+      g_heldScratch[*out] = fd;
+    } else if (fd >= 0) {
+      ::close(fd);
+    }
     return 1;
   }
   if (error) {
@@ -119,6 +166,15 @@ int MakeScratchFolder(const std::string& parent, std::string* out, std::string* 
 
 int RemoveScratchFolder(const std::string& folder) {
   if (folder.empty()) return 1;
+  int held = -1;
+  {
+    std::lock_guard<std::mutex> lock(g_scratchMutex);
+    auto it = g_heldScratch.find(folder);
+    if (it != g_heldScratch.end()) {
+      held = it->second;
+      g_heldScratch.erase(it);
+    }
+  }
   if (DIR* dir = ::opendir(folder.c_str())) {
     while (const dirent* entry = ::readdir(dir)) {
       if (std::strcmp(entry->d_name, ".") == 0 || std::strcmp(entry->d_name, "..") == 0) continue;
@@ -126,7 +182,9 @@ int RemoveScratchFolder(const std::string& folder) {
     }
     ::closedir(dir);
   }
-  return ::rmdir(folder.c_str()) == 0 || errno == ENOENT ? 1 : 0;
+  const bool gone = ::rmdir(folder.c_str()) == 0 || errno == ENOENT;
+  if (held >= 0) ::close(held);
+  return gone ? 1 : 0;
 }
 
 int RenameNoReplace(const std::string& from, const std::string& to) {
@@ -136,6 +194,55 @@ int RenameNoReplace(const std::string& from, const std::string& to) {
   if (::link(from.c_str(), to.c_str()) != 0) return 0;
   ::unlink(from.c_str());
   return 1;
+}
+
+int RenameOver(const std::string& from, const std::string& to) {
+  return ::rename(from.c_str(), to.c_str()) == 0 ? 1 : 0;
+}
+
+int MakeTemporaryFile(const std::string& folder, const std::string& prefix, std::string* path) {
+  std::string pattern = withoutTrailingSlash(folder.empty() ? std::string(".") : folder);
+  if (pattern != "/") pattern += '/';
+  pattern += prefix + "XXXXXX";
+  const int fd = ::mkostemp(pattern.data(), O_CLOEXEC);
+  if (fd < 0) return 0;
+  ::close(fd);
+  *path = pattern;
+  return 1;
+}
+
+std::string FirstLinkInPath(const std::string& folder) {
+  if (folder.empty() || folder.front() != '/') return {};
+  int at = ::open("/", O_PATH | O_DIRECTORY | O_CLOEXEC);
+  std::string walked;
+  size_t start = 1;
+  while (at >= 0 && start < folder.size()) {
+    size_t slash = folder.find('/', start);
+    if (slash == std::string::npos) slash = folder.size();
+    const std::string name = folder.substr(start, slash - start);
+    start = slash + 1;
+    if (name.empty() || name == ".") continue;
+    walked += "/" + name;
+    const int next = ::openat(at, name.c_str(), O_PATH | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+    if (next < 0) {
+      struct stat st {};
+      const bool link =
+          ::fstatat(at, name.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0 && S_ISLNK(st.st_mode);
+      ::close(at);
+      return link ? walked : std::string();
+    }
+    ::close(at);
+    at = next;
+  }
+  if (at >= 0) ::close(at);
+  return {};
+}
+
+bool LacksSpaceFor(const std::string& folder, int64_t needed) {
+  struct statvfs vfs {};
+  if (::statvfs(folder.empty() ? "." : folder.c_str(), &vfs) != 0) return false;
+  const auto free = static_cast<int64_t>(vfs.f_bavail) * static_cast<int64_t>(vfs.f_frsize);
+  return free < needed;
 }
 
 }  // namespace tf

@@ -53,5 +53,17 @@ int RemoveScratchFolder(const std::string& folder);
 
 // Renames `from` to `to` only when `to` is free; 1 on success.
 int RenameNoReplace(const std::string& from, const std::string& to);
+// Renames `from` over `to` (a file of the program's own that `from` replaces); 1 on success.
+int RenameOver(const std::string& from, const std::string& to);
+// Makes a new empty file "<prefix>XXXXXX" in `folder` (XXXXXX unique); 1 with its path.
+int MakeTemporaryFile(const std::string& folder, const std::string& prefix, std::string* path);
+
+// The first component of the absolute path `folder` that is a symbolic link, as a path
+// ("/home/ann"), found by opening each component inside the one before it without following
+// links; empty when there is none (a component that is missing or cannot be opened ends the
+// walk: what is there cannot be a link).
+std::string FirstLinkInPath(const std::string& folder);
+// True when the file system holding `folder` has less than `needed` bytes free for the user.
+bool LacksSpaceFor(const std::string& folder, int64_t needed);
 
 }  // namespace tf

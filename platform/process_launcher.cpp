@@ -103,15 +103,8 @@ std::string safeArgument(const std::string& path) {
   return "./" + path;
 }
 
-std::string folderOf(const std::string& path) {
-  std::string folder;
-  SplitPath(path, &folder, nullptr);
-  if (folder.size() > 1 && folder.back() == '/') folder.pop_back();
-  return folder;
-}
-
 bool isFolder(const std::string& folder, LaunchFailure* failure) {
-  if (PathKind(folder) == PATH_FOLDER) return true;
+  if (IsFolder(folder)) return true;
   if (failure) *failure = {std::string(), folder, true, ENOENT};
   return false;
 }
@@ -130,6 +123,34 @@ bool askFileManager(const char* method, const std::string& fullPath) {
                                          "array:string:" + FileUri(fullPath),
                                          "string:"};
   return RunAndWait(call, 5000);
+}
+
+// The message for a launch that failed: `what` says what could not be done, the rest
+// names the program or folder that is missing and why.
+std::string launchFailureText(const std::string& what, const LaunchFailure& failure) {
+  std::string text = what + "\n";
+  if (failure.inFolder)
+    return text + "The folder \"" + failure.folder +
+           "\" cannot be opened: " + std::strerror(failure.error) + ".";
+  if (failure.program.empty()) return text + "No program to start is named.";
+  if (failure.exitStatus != 0) {
+    if (failure.program == kOpener)
+      return text + "The desktop's opener \"" + kOpener +
+             "\" found no program to show it (it ended with status " +
+             std::to_string(failure.exitStatus) +
+             "). Choose a default program for this type of file in the desktop's settings.";
+    return text + "The program \"" + failure.program + "\" ended at once with status " +
+           std::to_string(failure.exitStatus) + ".";
+  }
+  if (failure.error == ENOENT) {
+    text += "The program \"" + failure.program + "\" was not found.";
+    if (failure.program == kOpener)
+      text += std::string(" It comes with the package ") + kOpenerPackage +
+              ", which opens files and folders with the desktop's programs.";
+    return text;
+  }
+  return text + "The program \"" + failure.program +
+         "\" could not be started: " + std::strerror(failure.error) + ".";
 }
 
 }  // namespace
@@ -221,14 +242,14 @@ bool OpenWithDefaultViewer(const std::string& path, const std::string& workFolde
   if (path.empty()) return false;
   // An absolute path can neither begin with '-' nor depend on the working folder.
   const std::string full = AbsolutePath(path);
-  const std::string folder = workFolder.empty() ? folderOf(full) : workFolder;
+  const std::string folder = workFolder.empty() ? FolderOf(full) : workFolder;
   return RunCommand({kOpener, safeArgument(full)}, folder, failure, kOpenerWatchMs);
 }
 
 bool BrowseFile(const std::string& path, const std::string& verb, LaunchFailure* failure) {
   if (path.empty()) return false;
   const std::string full = AbsolutePath(path);
-  const std::string folder = folderOf(full);
+  const std::string folder = FolderOf(full);
   if (!isFolder(folder, failure)) return false;
   if (verb == "explore" && askFileManager("ShowItems", full)) return true;
   return RunCommand({kOpener, safeArgument(folder)}, folder, failure, kOpenerWatchMs);
@@ -242,35 +263,9 @@ bool BrowseFolder(const std::string& folder, bool explore, LaunchFailure* failur
   return RunCommand({kOpener, safeArgument(full)}, full, failure, kOpenerWatchMs);
 }
 
-std::string LaunchFailureText(const std::string& what, const LaunchFailure& failure) {
-  std::string text = what + "\n";
-  if (failure.inFolder)
-    return text + "The folder \"" + failure.folder +
-           "\" cannot be opened: " + std::strerror(failure.error) + ".";
-  if (failure.program.empty()) return text + "No program to start is named.";
-  if (failure.exitStatus != 0) {
-    if (failure.program == kOpener)
-      return text + "The desktop's opener \"" + kOpener +
-             "\" found no program to show it (it ended with status " +
-             std::to_string(failure.exitStatus) +
-             "). Choose a default program for this type of file in the desktop's settings.";
-    return text + "The program \"" + failure.program + "\" ended at once with status " +
-           std::to_string(failure.exitStatus) + ".";
-  }
-  if (failure.error == ENOENT) {
-    text += "The program \"" + failure.program + "\" was not found.";
-    if (failure.program == kOpener)
-      text += std::string(" It comes with the package ") + kOpenerPackage +
-              ", which opens files and folders with the desktop's programs.";
-    return text;
-  }
-  return text + "The program \"" + failure.program +
-         "\" could not be started: " + std::strerror(failure.error) + ".";
-}
-
 void ReportLaunchFailure(Questions& questions, const std::string& what,
                          const LaunchFailure& failure) {
-  questions.ShowMessage(LaunchFailureText(what, failure), kLaunchFailureCaption, MB_OK);
+  questions.ShowMessage(launchFailureText(what, failure), kLaunchFailureCaption, MB_OK);
 }
 
 bool BrowseFolderOrReport(Questions& questions, const std::string& folder, bool explore) {

@@ -50,10 +50,9 @@ bool BrowseFile(const std::string& path, const std::string& verb, LaunchFailure*
 // D-Bus), falling back to the desktop's opener, which is all that "open" uses. True when
 // something was started.
 bool BrowseFolder(const std::string& folder, bool explore, LaunchFailure* failure = nullptr);
-// The message for a launch that failed: `what` says what could not be done, the rest
-// names the program or folder that is missing and why.
-std::string LaunchFailureText(const std::string& what, const LaunchFailure& failure);
-// Shows LaunchFailureText with the caption kLaunchFailureCaption and an OK button.
+// Shows the message for a launch that failed (`what` says what could not be done, the
+// rest names the program or folder that is missing and why) with the caption kLaunchFailureCaption
+// and an OK button.
 void ReportLaunchFailure(Questions& questions, const std::string& what,
                          const LaunchFailure& failure);
 constexpr const char* kLaunchFailureCaption = "Program not started";

@@ -34,9 +34,8 @@ std::string installPrefix() {
   return folder.substr(0, slash);
 }
 
-}  // namespace
-
-std::string HomeFolder() {
+// The home folder: $HOME when it is absolute, else the password database's, else "/".
+std::string homeFolder() {
   std::string home = absoluteEnv("HOME");
   if (!home.empty()) return withoutTrailingSlash(home);
   struct passwd pw {};
@@ -48,17 +47,19 @@ std::string HomeFolder() {
   return "/";
 }
 
+}  // namespace
+
 std::string ConfigHome() {
   std::string v = absoluteEnv("XDG_CONFIG_HOME");
   if (!v.empty()) return withoutTrailingSlash(v);
-  std::string home = HomeFolder();
+  std::string home = homeFolder();
   return (home == "/" ? "" : home) + "/.config";
 }
 
 std::string DataHome() {
   std::string v = absoluteEnv("XDG_DATA_HOME");
   if (!v.empty()) return withoutTrailingSlash(v);
-  std::string home = HomeFolder();
+  std::string home = homeFolder();
   return (home == "/" ? "" : home) + "/.local/share";
 }
 

@@ -24,6 +24,5 @@ std::string TempFolder();
 // XDG base folders with their defaults when the variable is unset, empty or relative.
 std::string ConfigHome();
 std::string DataHome();
-std::string HomeFolder();
 
 }  // namespace tf

@@ -3,17 +3,22 @@
 #include <dirent.h>
 #include <fcntl.h>
 #include <stdio.h>
+#include <sys/file.h>
 #include <sys/random.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cerrno>
 #include <chrono>
 #include <climits>
 #include <cstdlib>
 #include <cstring>
+#include <mutex>
+#include <set>
 
+#include "platform/path_utils.h"
 #include "platform/unique_fd.h"
 
 namespace tf {
@@ -25,13 +30,6 @@ void setError(std::string* error, std::string text) {
 
 std::string systemText(int code) {
   return std::strerror(code);
-}
-
-std::string folderOf(const std::string& path) {
-  const size_t slash = path.rfind('/');
-  if (slash == std::string::npos) return ".";
-  if (slash == 0) return "/";
-  return path.substr(0, slash);
 }
 
 bool writeAll(int fd, std::string_view bytes) {
@@ -52,16 +50,54 @@ bool writeAll(int fd, std::string_view bytes) {
 
 // A name no other saver picks: the process id, a counter and a random part. The random
 // part comes from the kernel without waiting; when it cannot be had, the clock serves, since
-// the O_EXCL create below turns a clash into another try rather than a lost file.
-std::string temporaryNameFor(const std::string& path) {
+// the O_EXCL create below turns a clash into another try rather than a lost file. The name
+// does not grow with the saved file's, so a name near the system's limit can be saved too.
+std::string temporaryNameFor(const std::string& folder) {
   static std::atomic<unsigned> counter{0};
   unsigned random = 0;
   if (getrandom(&random, sizeof random, GRND_NONBLOCK) != static_cast<ssize_t>(sizeof random))
     random = static_cast<unsigned>(std::chrono::steady_clock::now().time_since_epoch().count());
-  char suffix[64];
-  std::snprintf(suffix, sizeof suffix, ".tmp-%ld-%u-%08x", static_cast<long>(getpid()),
-                counter.fetch_add(1, std::memory_order_relaxed), random);
-  return path + suffix;
+  char name[64];
+  std::snprintf(name, sizeof name, "%s%ld-%u-%08x", kSaveTemporaryPrefix,
+                static_cast<long>(getpid()), counter.fetch_add(1, std::memory_order_relaxed),
+                random);
+  return folder == "/" ? folder + name : folder + "/" + name;
+}
+
+bool allDigits(std::string_view text, size_t min) {
+  if (text.size() < min) return false;
+  for (char c : text)
+    if (c < '0' || c > '9') return false;
+  return true;
+}
+
+// "<name>.tmp-<pid>-<counter>-<8 hex digits>": the saves of earlier versions.
+bool isOldSaveTemporary(std::string_view name) {
+  const size_t at = name.rfind(".tmp-");
+  if (at == std::string_view::npos || at == 0) return false;
+  const std::string_view tail = name.substr(at + 5);
+  const size_t first = tail.find('-'), second = tail.find('-', first + 1);
+  if (first == std::string_view::npos || second == std::string_view::npos) return false;
+  const std::string_view hex = tail.substr(second + 1);
+  if (hex.size() != 8 || hex.find_first_not_of("0123456789abcdef") != std::string_view::npos)
+    return false;
+  return allDigits(tail.substr(0, first), 1) &&
+         allDigits(tail.substr(first + 1, second - first - 1), 1);
+}
+
+// Removes `name` of `folder` when it is a regular file that nobody holds locked, still the
+// file that was locked.
+bool removeUnheld(int folderFd, const char* name) {
+  UniqueFd fd(openat(folderFd, name, O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC | O_NOCTTY));
+  struct stat held {
+  }, now{};
+  if (fd.get() < 0 || fstat(fd.get(), &held) != 0 || !S_ISREG(held.st_mode)) return false;
+  if (flock(fd.get(), LOCK_EX | LOCK_NB) != 0) return false;  // its writer is still at work
+  // The writer may have given the file its final name since it was opened.
+  if (fstatat(folderFd, name, &now, AT_SYMLINK_NOFOLLOW) != 0 || now.st_dev != held.st_dev ||
+      now.st_ino != held.st_ino)
+    return false;
+  return unlinkat(folderFd, name, 0) == 0;
 }
 
 void syncFolder(const std::string& folder) {
@@ -71,9 +107,11 @@ void syncFolder(const std::string& folder) {
   close(fd);
 }
 
-}  // namespace
-
-int ReadStoredFile(const std::string& path, std::string* out, size_t maxBytes, std::string* error) {
+// The one bounded read. Only a regular file is read, opened without blocking; it is read to
+// its end whatever size it claims (files under /proc claim none), up to `maxBytes`. With
+// `whole`, a file holding more is refused; otherwise it is cut there.
+int readBounded(const std::string& path, size_t maxBytes, bool whole, std::string* out,
+                std::string* error, int64_t* fileSize) {
   if (!out) return 0;
   out->clear();
   if (path.empty()) {
@@ -96,23 +134,22 @@ int ReadStoredFile(const std::string& path, std::string* out, size_t maxBytes, s
     setError(error, "is not a regular file");
     return 0;
   }
-  if (st.st_size < 0 || static_cast<uint64_t>(st.st_size) > maxBytes) {
-    setError(error, "is larger than " + std::to_string(maxBytes) + " bytes");
+  if (fileSize) *fileSize = static_cast<int64_t>(st.st_size);
+  const std::string tooLarge = "is larger than " + std::to_string(maxBytes) + " bytes";
+  if (whole && (st.st_size < 0 || static_cast<uint64_t>(st.st_size) > maxBytes)) {
+    setError(error, tooLarge);
     return 0;
   }
   const int flags = fcntl(fd.get(), F_GETFL);
   if (flags >= 0) fcntl(fd.get(), F_SETFL, flags & ~O_NONBLOCK);
-  out->resize(static_cast<size_t>(st.st_size));
+  // One byte past the cap tells a whole read that the file grew too large meanwhile.
+  const size_t limit = whole ? maxBytes + 1 : maxBytes;
+  out->resize(std::min(limit, static_cast<size_t>(std::max<off_t>(st.st_size, 0))));
   size_t got = 0;
-  // The file may grow while it is read: one byte past the cap means it is too large.
   for (;;) {
     if (got == out->size()) {
-      if (out->size() > maxBytes) {
-        out->clear();
-        setError(error, "is larger than " + std::to_string(maxBytes) + " bytes");
-        return 0;
-      }
-      out->resize(out->size() + 4096);
+      if (got >= limit) break;
+      out->resize(std::min(limit, out->size() + 4096));
     }
     const ssize_t n = read(fd.get(), out->data() + got, out->size() - got);
     if (n < 0 && errno == EINTR) continue;
@@ -125,12 +162,22 @@ int ReadStoredFile(const std::string& path, std::string* out, size_t maxBytes, s
     got += static_cast<size_t>(n);
   }
   out->resize(got);
-  if (got > maxBytes) {
+  if (whole && got > maxBytes) {
     out->clear();
-    setError(error, "is larger than " + std::to_string(maxBytes) + " bytes");
+    setError(error, tooLarge);
     return 0;
   }
   return 1;
+}
+
+}  // namespace
+
+int ReadStoredFile(const std::string& path, std::string* out, size_t maxBytes, std::string* error) {
+  return readBounded(path, maxBytes, true, out, error, nullptr);
+}
+
+int ReadFileHead(const std::string& path, size_t maxBytes, std::string* out, int64_t* fileSize) {
+  return readBounded(path, maxBytes, false, out, nullptr, fileSize);
 }
 
 int SaveStoredFile(const std::string& path, std::string_view bytes, std::string* error,
@@ -162,7 +209,7 @@ int SaveStoredFile(const std::string& path, std::string_view bytes, std::string*
     setError(error, systemText(errno));
     return 0;
   }
-  const std::string folder = folderOf(target);
+  const std::string folder = FolderOf(target).empty() ? "." : FolderOf(target);
   if (makeFolder && !MakeFolders(folder)) {
     setError(error, "cannot create the folder " + folder);
     return 0;
@@ -171,10 +218,16 @@ int SaveStoredFile(const std::string& path, std::string_view bytes, std::string*
   // over for a fresh one.
   std::string temporary;
   UniqueFd fd;
+  RemoveStaleTemporariesOnce(folder);
   for (int attempt = 0; attempt < 8; ++attempt) {
-    temporary = temporaryNameFor(target);
+    temporary = temporaryNameFor(folder);
     fd.reset(open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0644));
-    if (fd.get() >= 0 || errno != EEXIST) break;
+    if (fd.get() >= 0 && HoldTemporary(fd.get(), temporary)) break;
+    if (fd.get() >= 0) {
+      fd.reset();
+      continue;  // tidied away by another program between its making and its lock
+    }
+    if (errno != EEXIST) break;
   }
   if (fd.get() < 0) {
     setError(error, systemText(errno));
@@ -185,7 +238,8 @@ int SaveStoredFile(const std::string& path, std::string_view bytes, std::string*
     struct stat old {};
     if (stat(target.c_str(), &old) == 0) fchmod(fd.get(), old.st_mode & 07777);
   }
-  if (!writeAll(fd.get(), bytes) || fsync(fd.get()) != 0 || !fd.closeNow()) {
+  // The temporary stays open, and so locked, until it has its final name.
+  if (!writeAll(fd.get(), bytes) || fsync(fd.get()) != 0) {
     const int code = errno;
     unlink(temporary.c_str());
     setError(error, systemText(code));
@@ -197,6 +251,7 @@ int SaveStoredFile(const std::string& path, std::string_view bytes, std::string*
     setError(error, systemText(code));
     return 0;
   }
+  fd.reset();
   syncFolder(folder);
   return 1;
 }
@@ -260,6 +315,44 @@ int RemoveStoredFile(const std::string& path) {
   if (lstat(path.c_str(), &st) != 0) return errno == ENOENT ? 1 : 0;
   if (S_ISDIR(st.st_mode)) return 0;
   return unlink(path.c_str()) == 0 || errno == ENOENT ? 1 : 0;
+}
+
+bool IsProgramTemporaryName(std::string_view name) {
+  const auto startsWith = [&](const char* prefix) {
+    return name.substr(0, std::strlen(prefix)) == prefix && name.size() > std::strlen(prefix);
+  };
+  return startsWith(kSaveTemporaryPrefix) || startsWith(kCopyTemporaryPrefix) ||
+         isOldSaveTemporary(name);
+}
+
+bool HoldTemporary(int fd, const std::string& path) {
+  int result;
+  while ((result = flock(fd, LOCK_EX)) != 0 && errno == EINTR) {
+  }
+  struct stat held {
+  }, now{};
+  return result == 0 && fstat(fd, &held) == 0 && lstat(path.c_str(), &now) == 0 &&
+         held.st_dev == now.st_dev && held.st_ino == now.st_ino;
+}
+
+int RemoveStaleTemporaries(const std::string& folder) {
+  DIR* dir = opendir(folder.empty() ? "." : folder.c_str());
+  if (!dir) return 0;
+  int removed = 0;
+  while (const dirent* entry = readdir(dir))
+    if (IsProgramTemporaryName(entry->d_name) && removeUnheld(dirfd(dir), entry->d_name)) ++removed;
+  closedir(dir);
+  return removed;
+}
+
+void RemoveStaleTemporariesOnce(const std::string& folder) {
+  static std::mutex mutex;
+  static std::set<std::string> tidied;
+  {
+    std::lock_guard<std::mutex> lock(mutex);
+    if (!tidied.insert(folder).second) return;
+  }
+  RemoveStaleTemporaries(folder);
 }
 
 int ClaimFileName(const std::string& path) {

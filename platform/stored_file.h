@@ -1,6 +1,7 @@
 // The one way the program reads and writes its own files (settings, search descriptors,
 // backup descriptions, mask collections, the links history): a bounded read that accepts
-// only a regular file, and an atomic save that leaves either the old or the new file whole.
+// only a regular file (also the head of a file to preview, and the kernel's tables), and
+// an atomic save that leaves either the old or the new file whole.
 #pragma once
 
 #include <cstddef>
@@ -20,6 +21,13 @@ constexpr size_t kMaxStoredFileBytes = size_t{64} << 20;
 // ...", or the system's text).
 int ReadStoredFile(const std::string& path, std::string* out, size_t maxBytes = kMaxStoredFileBytes,
                    std::string* error = nullptr);
+
+// Reads at most `maxBytes` from the start of the regular file `path` into *out, refusing
+// anything else as ReadStoredFile does, so a file of any size costs no more than what is
+// read. *fileSize (when given) gets the size the file claims. 1 on success, 0 when the file
+// cannot be read.
+int ReadFileHead(const std::string& path, size_t maxBytes, std::string* out,
+                 int64_t* fileSize = nullptr);
 
 // Replaces `path` by `bytes`: writes a temporary file of a unique name beside it (created
 // with O_EXCL|O_NOFOLLOW, so a planted link is never followed), syncs it, renames it over
@@ -52,5 +60,21 @@ int RemoveStoredFile(const std::string& path);
 // (O_EXCL|O_NOFOLLOW): the way to claim a name that another process may want too.
 // 1 when this call created it.
 int ClaimFileName(const std::string& path);
+
+// The program's own temporary files start with these names (or, from earlier versions, are
+// named "<name>.tmp-<pid>-<n>-<hex>"); they never grow with the name of the file they
+// become, and no listing of the program's folders shows them.
+constexpr const char* kSaveTemporaryPrefix = ".tf-save-";
+constexpr const char* kCopyTemporaryPrefix = ".tf-copy-";
+bool IsProgramTemporaryName(std::string_view name);
+// Locks the just-created temporary `path` open as `fd` for as long as its writer keeps it
+// open, so that no other program tidies it away; false when the name no longer leads to
+// it (it was tidied away before the lock: make another).
+bool HoldTemporary(int fd, const std::string& path);
+// Removes from `folder` the program's temporary files that no running program holds: what
+// a killed save or copy left. Only regular files go; the number removed.
+int RemoveStaleTemporaries(const std::string& folder);
+// The same, at most once per folder in a run: for the first write into a folder.
+void RemoveStaleTemporariesOnce(const std::string& folder);
 
 }  // namespace tf

@@ -108,26 +108,6 @@ std::string findInTrash(const std::string& path, const Identity& id) {
 
 }  // namespace
 
-bool IsInTrashFolder(const std::string& path) {
-  std::string folder;
-  SplitPath(path, &folder, nullptr);
-  if (folder.size() < 2) return false;
-  folder.pop_back();  // the trailing '/'
-  std::string trash, files;
-  SplitPath(folder, &trash, &files);
-  if (files != "files" || trash.size() < 2) return false;
-  trash.pop_back();
-  if (trash == DataHome() + "/Trash") return true;
-  std::string top, name;
-  SplitPath(trash, &top, &name);
-  const std::string uid = std::to_string(getuid());
-  if (name == ".Trash-" + uid) return true;
-  // $topdir/.Trash/$uid
-  if (name != uid || top.size() < 2) return false;
-  top.pop_back();
-  return DisplayNameOf(top) == ".Trash";
-}
-
 bool MoveToTrash(const std::string& path, std::string* trashedPath, std::string* why) {
   std::string ignored;
   if (!why) why = &ignored;

@@ -17,8 +17,5 @@ bool MoveToTrash(const std::string& path, std::string* trashedPath = nullptr,
 // Puts an item MoveToTrash left at `trashedPath` back at `original` (which must be free)
 // and drops its trash record. True when it is back.
 bool RestoreFromTrash(const std::string& trashedPath, const std::string& original);
-// Whether `path` is the "files" sub-folder entry of a trash folder, i.e. a place
-// MoveToTrash may leave an item.
-bool IsInTrashFolder(const std::string& path);
 
 }  // namespace tf

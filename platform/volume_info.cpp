@@ -11,7 +11,6 @@
 #include <climits>
 #include <cstdlib>
 
-#include <fstream>
 #include <set>
 
 #include "platform/display_format.h"
@@ -33,16 +32,10 @@ bool isRemovableDevice(uint64_t device) {
   const std::string base =
       "/sys/dev/block/" + std::to_string(major(device)) + ":" + std::to_string(minor(device));
   for (const char* rel : {"/removable", "/../removable"}) {
-    std::ifstream in(base + rel);
-    int flag = 0;
-    if (in >> flag) return flag == 1;
+    std::string flag;
+    if (ReadFileHead(base + rel, 16, &flag) && !flag.empty()) return flag[0] == '1';
   }
   return false;
-}
-
-bool isFolder(const std::string& path) {
-  struct stat st {};
-  return ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
 }
 
 // Kernel names of disks that never spin, whatever their queue says (a virtual disk
@@ -114,7 +107,11 @@ bool IsOnSpinningDisk(const std::string& path, const std::string& sysRoot) {
   return isSpinningDisk(folder, 0);
 }
 
-uint32_t FatSectorsPerCluster(bool fat32, int64_t totalBytes) {
+namespace {
+
+// The cluster size that old FAT formatting tools chose for a volume of `totalBytes`, in
+// 512-byte sectors: the FAT12/16 table when !fat32, else the FAT32 table.
+uint32_t fatSectorsPerCluster(bool fat32, int64_t totalBytes) {
   if (fat32) {
     if (totalBytes < (int64_t{1} << 33)) return 8;
     if (totalBytes < (int64_t{1} << 34)) return 16;
@@ -131,9 +128,20 @@ uint32_t FatSectorsPerCluster(bool fat32, int64_t totalBytes) {
   return 128;
 }
 
-bool IsFat32ClusterCount(uint64_t clusters) {
+// Whether a FAT volume with this many clusters is FAT32 (FAT12/16 stop below 65525).
+bool isFat32ClusterCount(uint64_t clusters) {
   return clusters >= 65525;
 }
+
+// The text of a drive line, as FormatSize writes the figures.
+std::string driveSummaryLine(const std::string& mountPoint, int64_t total, int64_t freeBytes) {
+  std::string totalNumber, totalUnit, freeNumber, freeUnit;
+  FormatSize(total, &totalNumber, &totalUnit);
+  FormatSize(freeBytes, &freeNumber, &freeUnit);
+  return mountPoint + " " + totalNumber + " " + totalUnit + " Free: " + freeNumber + " " + freeUnit;
+}
+
+}  // namespace
 
 int64_t QueryVolumeSpace(const std::string& path, uint32_t* bytesPerSector,
                          uint32_t* sectorsPerCluster, uint32_t* flags, int64_t* freeBytes) {
@@ -154,7 +162,7 @@ int64_t QueryVolumeSpace(const std::string& path, uint32_t* bytesPerSector,
   uint32_t perCluster = static_cast<uint32_t>(unit / 512 ? unit / 512 : 1);
   uint32_t fsFlags = kVolumeCaseSensitive | kVolumeCasePreserved;
   if (fs.f_type == MSDOS_SUPER_MAGIC) {
-    perCluster = FatSectorsPerCluster(IsFat32ClusterCount(vs.f_blocks), total);
+    perCluster = fatSectorsPerCluster(isFat32ClusterCount(vs.f_blocks), total);
     fsFlags = kVolumeCasePreserved;
   }
   if (vs.f_flag & ST_RDONLY) fsFlags |= kVolumeReadOnly;
@@ -163,13 +171,6 @@ int64_t QueryVolumeSpace(const std::string& path, uint32_t* bytesPerSector,
   if (flags) *flags = fsFlags;
   if (freeBytes) *freeBytes = static_cast<int64_t>(vs.f_bfree) * unit;
   return total;
-}
-
-std::string DriveSummaryLine(const std::string& mountPoint, int64_t total, int64_t freeBytes) {
-  std::string totalNumber, totalUnit, freeNumber, freeUnit;
-  FormatSize(total, &totalNumber, &totalUnit);
-  FormatSize(freeBytes, &freeNumber, &freeUnit);
-  return mountPoint + " " + totalNumber + " " + totalUnit + " Free: " + freeNumber + " " + freeUnit;
 }
 
 bool BuildDriveSummaryList(std::vector<DriveSummary>* out) {
@@ -182,13 +183,13 @@ bool BuildDriveSummaryList(std::vector<DriveSummary>* out) {
     if (MountTable::IsPseudoType(m.type) || isMemoryOrImageType(m.type)) continue;
     // An overlay is the root of a container and counts there, nowhere else.
     if (m.type == "overlay" && m.mountPoint != "/") continue;
-    if (listed.count(m.device) || !isFolder(m.mountPoint)) continue;
+    if (listed.count(m.device) || !IsFolder(m.mountPoint)) continue;
     if (isRemovableDevice(m.device)) continue;
     int64_t freeBytes = 0;
     const int64_t total = QueryVolumeSpace(m.mountPoint, nullptr, nullptr, nullptr, &freeBytes);
     if (total <= 0) continue;
     listed.insert(m.device);
-    out->push_back({m.mountPoint, DriveSummaryLine(m.mountPoint, total, freeBytes)});
+    out->push_back({m.mountPoint, driveSummaryLine(m.mountPoint, total, freeBytes)});
   }
   return true;
 }

@@ -19,11 +19,6 @@ constexpr uint32_t kVolumeReadOnly = 0x00080000;
 int64_t QueryVolumeSpace(const std::string& path, uint32_t* bytesPerSector = nullptr,
                          uint32_t* sectorsPerCluster = nullptr, uint32_t* flags = nullptr,
                          int64_t* freeBytes = nullptr);
-// The cluster size that old FAT formatting tools chose for a volume of `totalBytes`, in
-// 512-byte sectors: the FAT12/16 table when !fat32, else the FAT32 table.
-uint32_t FatSectorsPerCluster(bool fat32, int64_t totalBytes);
-// Whether a FAT volume with this many clusters is FAT32 (FAT12/16 stop below 65525).
-bool IsFat32ClusterCount(uint64_t clusters);
 
 // Whether the file system holding `path` lies on a spinning disk, where reading several
 // folders at once only makes the heads seek: a SATA or SAS disk whose kernel queue says
@@ -40,8 +35,6 @@ struct DriveSummary {
   std::string line;  // "<mount point> <total> <unit> Free: <free> <unit>"
 };
 
-// The text of a drive line, as FormatSize writes the figures.
-std::string DriveSummaryLine(const std::string& mountPoint, int64_t total, int64_t freeBytes);
 // Fills `out` (cleared first) with the mounted real file systems in mount order: pseudo and
 // memory file systems, removable devices, bind mounts of a file system already listed and
 // volumes reporting no size are left out. False when the mount table cannot be read.

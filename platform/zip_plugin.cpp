@@ -24,10 +24,7 @@ bool ZipPlugin::loadModule(const std::string& path) {
   m_create = reinterpret_cast<CreateInterface2Fn>(m_library.Symbol("CreateInterface2"));
   m_delete = reinterpret_cast<DeleteInterfaceFn>(m_library.Symbol("DeleteInterface"));
   m_refCount = reinterpret_cast<RefCountFn>(m_library.Symbol("RefCount"));
-  if (m_create && m_delete && m_refCount) {
-    m_loadedPath = path;
-    return true;
-  }
+  if (m_create && m_delete && m_refCount) return true;
   Unload();
   return false;
 }
@@ -93,7 +90,6 @@ void ZipPlugin::ReleaseZipInterface(ZipFileInterface* object) {
 
 void ZipPlugin::Unload() {
   m_library.Close();
-  m_loadedPath.clear();
   m_create = nullptr;
   m_delete = nullptr;
   m_refCount = nullptr;

@@ -30,8 +30,6 @@ class ZipPlugin {
   // Gives an acquired object back to the module; null is ignored.
   void ReleaseZipInterface(ZipFileInterface* object);
   bool IsLoaded() const { return m_library.IsOpen(); }
-  // The module path that was loaded, empty when none.
-  const std::string& LoadedPath() const { return m_loadedPath; }
   void Unload();
 
  private:
@@ -42,7 +40,6 @@ class ZipPlugin {
 
   std::vector<std::string> m_candidates;
   DynamicLibrary m_library;
-  std::string m_loadedPath;
   CreateInterface2Fn m_create = nullptr;
   DeleteInterfaceFn m_delete = nullptr;
   RefCountFn m_refCount = nullptr;

@@ -10,16 +10,15 @@ namespace tf {
 
 namespace {
 
-bool isFolder(const std::string& path) {
-  return !path.empty() && PathKind(path) == PATH_FOLDER;
-}
-
-// The files of the folder that a copy can read.
+// The files of the folder that a copy can read; the lock and the temporaries of adds under
+// way are the program's, not backups.
 std::vector<std::string> filesOf(const std::string& folder) {
   std::vector<std::string> names, files;
   ListFolderNames(folder, &names);
   for (std::string& name : names)
-    if (PathKind(JoinPath(name, folder)) == PATH_FILE) files.push_back(std::move(name));
+    if (name.rfind(".tf-", 0) != 0 && !IsProgramTemporaryName(name) &&
+        PathKind(JoinPath(name, folder)) == PATH_FILE)
+      files.push_back(std::move(name));
   return files;
 }
 
@@ -33,7 +32,7 @@ int ApplyBackupFolder(BackupStore& store, const std::string& path,
 }
 
 bool BackupFolderLabelShown(const std::string& boxText) {
-  return !isFolder(boxText);
+  return !IsFolder(boxText);
 }
 
 bool ConfirmBackupFolderChange(const std::string& currentFolder, std::string* boxText,
@@ -41,8 +40,8 @@ bool ConfirmBackupFolderChange(const std::string& currentFolder, std::string* bo
   const std::string wanted = *boxText;
   // Paths name different folders when their letters differ in case.
   if (wanted == currentFolder) return true;
-  const bool newExists = isFolder(wanted);
-  if (!isFolder(currentFolder)) {
+  const bool newExists = IsFolder(wanted);
+  if (!IsFolder(currentFolder)) {
     if (enableBackup) enableBackup(newExists);
     return true;
   }

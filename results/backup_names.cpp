@@ -22,6 +22,22 @@ std::string StoredName(int64_t number, const std::string& originalName, bool com
   return name;
 }
 
+std::string FittingName(int64_t number, const std::string& originalName) {
+  // The trash keeps a record "<name>.trashinfo" of each file it takes, and numbers a name
+  // it holds already: the descriptor's name leaves room for both, or the entry could never
+  // be deleted.
+  const size_t room = kMaxFileNameBytes - kTrashRoom - std::to_string(number).size() - 1 -
+                      std::strlen(kDescriptorSuffix);
+  if (originalName.size() <= room) return originalName;
+  const size_t dot = originalName.rfind('.');
+  std::string tail = "~";
+  if (dot != std::string::npos && dot > 0 && originalName.size() - dot <= 16)
+    tail += originalName.substr(dot);
+  size_t end = room - tail.size();
+  while (end > 0 && (static_cast<unsigned char>(originalName[end]) & 0xC0) == 0x80) --end;
+  return originalName.substr(0, end) + tail;
+}
+
 bool IsCompressedName(const std::string& storedName) {
   return endsWith(storedName, kZippSuffix);
 }

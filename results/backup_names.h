@@ -14,6 +14,14 @@ constexpr const char* kDescriptorSuffix = ".backup_info";
 
 // "<number>.<original name>", with ".zipp" when `compressed`.
 std::string StoredName(int64_t number, const std::string& originalName, bool compressed);
+// The longest file name the system takes, in bytes, and what the trash adds to a name.
+constexpr size_t kMaxFileNameBytes = 255;
+constexpr size_t kTrashRoom = 32;
+// The original name as it is put into the stored names of `number`: itself when its
+// descriptor's name and the trash's record of it fit in kMaxFileNameBytes, else its start
+// (never cut inside a UTF-8 sequence), "~" and its extension (when that is short), so that
+// they do. A shortened name keeps the whole one in the descriptor's "name" line.
+std::string FittingName(int64_t number, const std::string& originalName);
 // True for a name ending in ".zipp".
 bool IsCompressedName(const std::string& storedName);
 // The original name held in a stored name: after its first '.', without the final ".zipp"

@@ -1,11 +1,15 @@
 #include "results/backup_store.h"
 
 #include <algorithm>
+#include <cctype>
+#include <cstring>
 #include <vector>
 
+#include "base/quoted_input.h"
 #include "platform/file_ops.h"
 #include "platform/file_time.h"
 #include "platform/folder_lister.h"
+#include "platform/folder_lock.h"
 #include "platform/node_files.h"
 #include "platform/path_status.h"
 #include "platform/path_utils.h"
@@ -23,6 +27,30 @@ namespace {
 constexpr const char* kSeparator = "\t";
 // The longest archive member name read.
 constexpr int kMemberNameBytes = 2048;
+// An archive is packed under this hidden name before it takes its stored name, and the zip
+// library writes its own temporary beside it ("<name>.XXXXXX").
+constexpr const char* kPackTemporaryPrefix = ".tf-pack-";
+// The descriptor line that keeps an original name too long to be part of the file names.
+constexpr const char* kLongNameAttr = "name";
+
+// Files of the folder that are never entries: the lock and the program's temporaries.
+bool isHousekeeping(const std::string& name) {
+  return name.rfind(".tf-", 0) == 0 || IsProgramTemporaryName(name);
+}
+
+// The zip library's temporary of an archive that earlier versions packed in place
+// ("<stored>.zipp.XXXXXX"); only a file without a descriptor of its own is one.
+bool isOldPackTemporary(const std::string& name) {
+  const size_t at = name.rfind(".zipp.");
+  if (at == std::string::npos || name.size() - at != 12) return false;
+  for (size_t i = at + 6; i < name.size(); ++i)
+    if (!std::isalnum(static_cast<unsigned char>(name[i]))) return false;
+  return true;
+}
+
+std::string quoted(const std::string& text) {
+  return QuoteInput(text);
+}
 
 bool exists(const std::string& path) {
   PathStatus st;
@@ -65,9 +93,7 @@ void setText(DataNode* entry, const char* name, const std::string& value) {
 BackupStore::BackupStore(Questions& questions, ZipPlugin* zip)
     : m_questions(questions), m_zip(zip) {}
 
-BackupStore::~BackupStore() {
-  DeleteNode(m_entries);
-}
+BackupStore::~BackupStore() = default;
 
 bool BackupStore::fail(const std::string& problem) {
   m_problem = problem;
@@ -80,40 +106,107 @@ int BackupStore::answerWith(int answer, const std::string& problem) {
 }
 
 int BackupStore::SetFolder(const std::string& path) {
-  DeleteNode(m_entries);
-  m_entries = nullptr;
+  ++m_loads;  // the entries handed out go
+  m_entries.reset();
   m_folder = path;
+  m_tidied = false;
   return !m_folder.empty() && PathKind(m_folder) == PATH_FOLDER ? 1 : 0;
 }
 
 int BackupStore::LoadEntries() {
   if (m_folder.empty()) return 0;
-  DeleteNode(m_entries);
-  m_entries = CreateNode(nullptr, "backup_files", ATTACH_ROOT);
+  ++m_loads;
+  m_entries.reset(CreateNode(nullptr, "backup_files", ATTACH_ROOT));
   if (!m_entries) return 0;
-  std::vector<BackupFiles> files = PairBackupFiles(regularFilesIn(m_folder));
+  std::vector<std::string> names = regularFilesIn(m_folder);
+  std::erase_if(names, isHousekeeping);
+  std::vector<BackupFiles> files = PairBackupFiles(names);
   // Listing order differs from run to run; the number order is the order of storing.
   std::sort(files.begin(), files.end(), [](const BackupFiles& a, const BackupFiles& b) {
     int64_t na = StoredNumberOf(a.stored), nb = StoredNumberOf(b.stored);
     return na != nb ? na < nb : a.stored < b.stored;
   });
   for (const BackupFiles& file : files) {
+    if (file.descriptor.empty() && isOldPackTemporary(file.stored)) continue;
     DataNode* entry =
-        CreateNode(m_entries, JoinPath(file.stored, m_folder).c_str(), ATTACH_LAST_CHILD);
+        CreateNode(m_entries.get(), JoinPath(file.stored, m_folder).c_str(), ATTACH_LAST_CHILD);
     if (!entry) continue;
     entry->kind = file.compressed ? kBackupEntryCompressed : 0;
     // A descriptor that cannot be read leaves the entry without an origin.
     if (!file.descriptor.empty() &&
-        ReadAttrLines(JoinPath(file.descriptor, m_folder), &entry->attrs, kSeparator))
+        ReadAttrLines(JoinPath(file.descriptor, m_folder), &entry->attrs, kSeparator)) {
+      // An empty descriptor is a number claimed by an add that is under way or was
+      // killed: no entry yet.
+      if (entry->attrs.Count() == 0) {
+        DeleteNode(entry);
+        continue;
+      }
       entry->kind |= kBackupEntryDescribed;
-    SetDesc(entry, OriginalNameOf(file.stored, file.compressed));
+    }
+    const std::string longName = entry->attrs.ValueOf(kLongNameAttr).FullText();
+    SetDesc(entry,
+            isPlainFileName(longName) ? longName : OriginalNameOf(file.stored, file.compressed));
   }
   return 1;
 }
 
+void BackupStore::beginWrite(FolderLock* lock) {
+  if (!lock->Open(m_folder)) return;  // a folder that cannot hold the lock takes no writes
+  if (!m_tidied && lock->TryExclusive()) {
+    tidy();
+    m_tidied = true;
+  }
+  lock->Shared();
+}
+
+// Removes what killed runs left (no other program is at work in the folder): temporaries,
+// the numbers adds claimed (a copy whose descriptor was never written, a lone empty
+// descriptor) and the descriptor of a copy already deleted. An empty descriptor is never a
+// finished entry's: those hold six lines.
+void BackupStore::tidy() {
+  std::vector<std::string> names = regularFilesIn(m_folder);
+  for (const std::string& name : names)
+    if (name != kFolderLockName && isHousekeeping(name)) RemoveStoredFile(JoinPath(name, m_folder));
+  std::erase_if(names, isHousekeeping);
+  const auto emptyFile = [&](const std::string& name) {
+    PathStatus st;
+    return StatPath(JoinPath(name, m_folder), &st, false) && st.regular && st.size == 0;
+  };
+  std::vector<std::string> paired;  // copies and descriptors of entries
+  for (const BackupFiles& file : PairBackupFiles(names)) {
+    paired.push_back(file.stored);
+    if (file.descriptor.empty()) {
+      if (isOldPackTemporary(file.stored)) RemoveStoredFile(JoinPath(file.stored, m_folder));
+      continue;
+    }
+    paired.push_back(file.descriptor);
+    if (!emptyFile(file.descriptor)) continue;
+    // The copy first: a copy without its descriptor would be listed.
+    if (RemoveStoredFile(JoinPath(file.stored, m_folder)))
+      RemoveStoredFile(JoinPath(file.descriptor, m_folder));
+  }
+  std::sort(paired.begin(), paired.end());
+  std::vector<std::string> sorted = names;
+  std::sort(sorted.begin(), sorted.end());
+  const auto present = [&](const std::string& name) {
+    return std::binary_search(sorted.begin(), sorted.end(), name);
+  };
+  // A descriptor alone: a claim never used, or what a delete killed between its two files
+  // left (that one goes where its copy went). One that a copy could own stays.
+  for (const std::string& name : names) {
+    if (!IsDescriptorName(name) || std::binary_search(paired.begin(), paired.end(), name)) continue;
+    const std::string owner = name.substr(0, name.size() - std::strlen(kDescriptorSuffix));
+    if (present(owner) || present(owner + kZippSuffix)) continue;
+    if (emptyFile(name))
+      RemoveStoredFile(JoinPath(name, m_folder));
+    else
+      ShellDelete(&m_questions, name, m_folder, false);
+  }
+}
+
 DataNode* BackupStore::Entries(bool reload) {
   if (reload || !m_entries) LoadEntries();
-  return m_entries;
+  return m_entries.get();
 }
 
 std::string BackupStore::descriptorOf(DataNode* entry) const {
@@ -127,11 +220,11 @@ bool BackupStore::claimNumber(const std::string& name, bool compressed, std::str
                               std::string* descriptor) {
   auto cannotCreate = [&](const std::string& file) {
     std::string why = WhyCannotCreateIn(m_folder, file);
-    return fail("cannot store " + name + " in the backup folder: " +
-                (why.empty() ? "cannot create " + JoinPath(file, m_folder) : why));
+    return fail("cannot store " + quoted(name) + " in the backup folder: " +
+                (why.empty() ? "cannot create " + quoted(JoinPath(file, m_folder)) : why));
   };
   for (int64_t number = 1; number < INT64_MAX; ++number) {
-    const std::string storedName = StoredName(number, name, compressed);
+    const std::string storedName = StoredName(number, FittingName(number, name), compressed);
     const std::string descriptorName = DescriptorNameOf(storedName, compressed);
     *stored = JoinPath(storedName, m_folder);
     *descriptor = JoinPath(descriptorName, m_folder);
@@ -151,7 +244,7 @@ bool BackupStore::claimNumber(const std::string& name, bool compressed, std::str
     RemoveStoredFile(*stored);
     RemoveStoredFile(*descriptor);
   }
-  return fail("no free number for " + name + " in the backup folder");
+  return fail("no free number for " + quoted(name) + " in the backup folder");
 }
 
 bool BackupStore::archiveHolds(ZipFileInterface* zip, const std::string& archive, int64_t size) {
@@ -163,7 +256,9 @@ bool BackupStore::archiveHolds(ZipFileInterface* zip, const std::string& archive
   return ok;
 }
 
-// Writes the archive over the empty file claimed for it.
+// Packs the archive under a hidden name of its own (the zip library's temporary beside it
+// is hidden too, so a killed add leaves nothing listed), then puts it over the empty file
+// claimed for it.
 bool BackupStore::compressTo(const std::string& source, const std::string& name,
                              const std::string& archive, int64_t size) {
   ZipFileInterface* zip = m_zip ? m_zip->AcquireZipInterface() : nullptr;
@@ -171,35 +266,64 @@ bool BackupStore::compressTo(const std::string& source, const std::string& name,
     m_compress = false;
     return false;
   }
+  std::string packing;
   bool done = false;
   try {
-    if (zip->ZipCreate(archive.c_str(), 0)) {
+    if (MakeTemporaryFile(m_folder, kPackTemporaryPrefix, &packing) &&
+        zip->ZipCreate(packing.c_str(), 0)) {
       bool added = zip->ZipAddFile(source.c_str(), name.c_str(), 0);
       // A commit that failed (a full disk) must not count as a stored copy.
-      bool committed = zip->ZipCommit(archive.c_str());
-      done = added && committed && archiveHolds(zip, archive, size);
+      bool committed = zip->ZipCommit(packing.c_str());
+      done = added && committed && archiveHolds(zip, packing, size);
     }
   } catch (...) {
     done = false;
   }
   m_zip->ReleaseZipInterface(zip);
+  done = done && RenameOver(packing, archive);
+  if (!done && !packing.empty()) RemoveStoredFile(packing);
   return done;
+}
+
+bool BackupStore::sameAsStored(const std::string& path) const {
+  PathStatus now;
+  return StatPath(path, &now, false) && now.regular && now.device == m_lastSource.device &&
+         now.inode == m_lastSource.inode && now.size == m_lastSource.size &&
+         now.modified == m_lastSource.modified;
+}
+
+// Why a copy into the backup folder failed, in words the user can act on.
+std::string BackupStore::copyProblem(const std::string& source, const std::string& stored) const {
+  const std::string start = "cannot copy " + quoted(source) + " to the backup folder";
+  if (LacksSpaceFor(m_folder, m_lastSource.size))
+    return start + ": the disk is full (" + std::to_string(m_lastSource.size) +
+           " bytes do not fit into " + quoted(m_folder) + ")";
+  const std::string why = WhyCannotCreateIn(m_folder, FileNameOf(stored));
+  return start + (why.empty() ? std::string() : ": " + why);
 }
 
 int BackupStore::AddToBackup(const std::string& sourcePath, const char* comment) {
   m_lastDone = false;
   m_problem.clear();
   m_lastStored.clear();
+  m_lastDescriptor.clear();
   const std::string source = AbsolutePath(sourcePath);
-  PathStatus st;
+  PathStatus& st = m_lastSource;
   if (!StatPath(source, &st, false) || !st.regular)
-    return answerWith(0, source + (st.exists ? " is not a regular file" : " does not exist"));
-  if (!Entries(false)) return answerWith(0, "the backup folder " + m_folder + " cannot be listed");
+    return answerWith(0,
+                      quoted(source) + (st.exists ? " is not a regular file" : " does not exist"));
+  if (!Entries(false))
+    return answerWith(0, "the backup folder " + quoted(m_folder) + " cannot be listed");
+  FolderLock lock;
+  beginWrite(&lock);
   std::string sourceFolder, name;
   SplitPath(source, &sourceFolder, &name);
   std::string stored, descriptor;
   bool compressed = m_compress && m_zip;
   bool stopped = false;
+  const std::string changed = quoted(source) +
+                              " changed while it was copied (it was replaced or written to); "
+                              "it was left where it is and nothing was stored";
   // A copy that cannot be compressed is stored plainly, under a number claimed anew.
   for (;; compressed = false) {
     if (!claimNumber(name, compressed, &stored, &descriptor)) return 0;
@@ -213,18 +337,18 @@ int BackupStore::AddToBackup(const std::string& sourcePath, const char* comment)
       return CopyFileHooked(name, FileNameOf(stored), sourceFolder, m_folder, false, {}, {},
                             watched) != 0;
     });
-    if (done) break;
+    // What was copied must be the file that stays behind to be trashed: the very file
+    // (not one renamed over it), neither grown nor written to since it was looked at.
+    const bool same = sameAsStored(source);
+    if (done && same) break;
     RemoveStoredFile(stored);
     RemoveStoredFile(descriptor);
-    if (stopped) return answerWith(0, "the backup of " + source + " was cancelled");
-    if (!compressed) {
-      const std::string why = WhyCannotCreateIn(m_folder, FileNameOf(stored));
-      return answerWith(0, "cannot copy " + source + " to the backup folder" +
-                               (why.empty() ? std::string() : ": " + why));
-    }
+    if (!same) return answerWith(0, changed);
+    if (stopped) return answerWith(0, "the backup of " + quoted(source) + " was cancelled");
+    if (!compressed) return answerWith(0, copyProblem(source, stored));
   }
   AddOwnerWrite(stored);
-  DataNode* entry = CreateNode(m_entries, stored.c_str(), ATTACH_LAST_CHILD);
+  DataNode* entry = CreateNode(m_entries.get(), stored.c_str(), ATTACH_LAST_CHILD);
   if (entry) {
     entry->kind = (compressed ? kBackupEntryCompressed : 0) | kBackupEntryDescribed;
     SetDesc(entry, name);
@@ -234,13 +358,17 @@ int BackupStore::AddToBackup(const std::string& sourcePath, const char* comment)
     setText(entry, "type", BackupTypeOf(name));
     setText(entry, "size", std::to_string(st.size));
     setText(entry, "comment", DescriptorComment(comment ? comment : ""));
+    if (OriginalNameOf(FileNameOf(stored), compressed) != name) setText(entry, kLongNameAttr, name);
   }
   std::string error;
   AttrList written;
   // "Stored" only for a copy that is there with a descriptor that reads back as written.
+  // The descriptor is written last: until then the number is claimed but no entry.
+  PathStatus kept;
   bool ok = entry && WriteAttrLines(descriptor, entry->attrs, kSeparator, &error) &&
             ReadAttrLines(descriptor, &written, kSeparator, &error) &&
-            written.Count() == entry->attrs.Count() && StatPath(stored, &st, false) && st.regular;
+            written.Count() == entry->attrs.Count() && StatPath(stored, &kept, false) &&
+            kept.regular;
   std::string unkept;  // a fact that was written but reads back otherwise
   for (int i = 0; ok && i < written.Count(); ++i) {
     ok = written.ValueAt(i).FullText() == entry->attrs.ValueAt(i).FullText();
@@ -249,24 +377,44 @@ int BackupStore::AddToBackup(const std::string& sourcePath, const char* comment)
   if (!ok) {
     // Half an entry would be listed without its origin: take the new files back.
     DeleteNode(entry);
-    RemoveStoredFile(descriptor);
     RemoveStoredFile(stored);
+    RemoveStoredFile(descriptor);
     // The descriptor keeps a fact a line: a folder name with a line break in it cannot
     // be kept, and saying so tells the user what to rename.
     if (!unkept.empty())
-      return answerWith(0, "cannot keep the " + unkept + " of " + source +
+      return answerWith(0, "cannot keep the " + unkept + " of " + quoted(source) +
                                " in the backup folder: it holds a line break");
-    return answerWith(0, "cannot write the descriptor " + descriptor +
+    if (LacksSpaceFor(m_folder, 4096))
+      return answerWith(0, "cannot write the descriptor of " + quoted(source) +
+                               " in the backup folder: the disk is full");
+    return answerWith(0, "cannot write the descriptor " + quoted(descriptor) +
                              (error.empty() ? std::string() : ": " + error));
   }
   m_lastStored = stored;
+  m_lastDescriptor = descriptor;
   m_lastDone = true;
   return 1;
 }
 
+bool BackupStore::OriginalIsStoredFile(const std::string& path) {
+  if (m_lastStored.empty()) return false;
+  if (sameAsStored(AbsolutePath(path))) return true;
+  FolderLock lock;
+  beginWrite(&lock);
+  if (m_entries) DeleteNode(FindChild(m_entries, m_lastStored.c_str()));
+  RemoveStoredFile(m_lastStored);
+  RemoveStoredFile(m_lastDescriptor);
+  m_lastStored.clear();
+  m_lastDone = false;
+  m_problem = quoted(path) +
+              " changed after it was copied (it was replaced or written to); it was left where "
+              "it is and its backup was taken back";
+  return false;
+}
+
 bool BackupStore::extract(ZipFileInterface* zip, const std::string& archive, std::string* extracted,
                           std::string* scratch) {
-  const std::string shown = FileNameOf(archive);
+  const std::string shown = quoted(FileNameOf(archive));
   if (!zip->ZipOpen(archive.c_str()))
     return fail(shown + " cannot be read as an archive (it is damaged or no archive)");
   std::vector<char> member(kMemberNameBytes, '\0');
@@ -279,7 +427,7 @@ bool BackupStore::extract(ZipFileInterface* zip, const std::string& archive, std
     return fail("the archive " + shown + " holds a folder, not a file");
   const std::string fileName = FileNameOf(memberName);
   if (!isPlainFileName(fileName))
-    return fail("the archive " + shown + " names its file \"" + memberName +
+    return fail("the archive " + shown + " names its file \"" + quoted(memberName) +
                 "\", which is no file name");
   if (zip->ZipNext() || !zip->ZipFirst())
     return fail("the archive " + shown + " holds more than one file");
@@ -304,20 +452,21 @@ bool BackupStore::sourceOf(DataNode* entry, std::string* source, std::string* sc
   if (!IsCompressedEntry(entry)) {
     PathStatus st;
     if (StatPath(*source, &st, false) && st.regular) return true;
-    return fail("the stored copy " + *source + " is missing");
+    return fail("the stored copy " + quoted(*source) + " is missing");
   }
   ZipFileInterface* zip = m_zip ? m_zip->AcquireZipInterface() : nullptr;
   if (!zip) {
     m_questions.ShowMessage(kZipInitErrorText, kErrorCaption, MB_OK);
     *answer = 0;
-    return fail("the zip plug-in, needed to unpack " + FileNameOf(*source) + ", cannot be loaded");
+    return fail("the zip plug-in, needed to unpack " + quoted(FileNameOf(*source)) +
+                ", cannot be loaded");
   }
   std::string extracted;
   bool ok = false;
   try {
     ok = extract(zip, *source, &extracted, scratch);
   } catch (...) {
-    ok = fail("the archive " + FileNameOf(*source) + " cannot be unpacked");
+    ok = fail("the archive " + quoted(FileNameOf(*source)) + " cannot be unpacked");
   }
   zip->ZipClose();
   m_zip->ReleaseZipInterface(zip);
@@ -328,33 +477,43 @@ bool BackupStore::sourceOf(DataNode* entry, std::string* source, std::string* sc
 // Where a restore goes: the entry's original place, or another one the user chooses when
 // that place is now a folder.
 bool BackupStore::restorePlace(DataNode* entry, std::string* destination) {
-  const std::string stored = FileNameOf(entry->Name());
+  const std::string stored = quoted(FileNameOf(entry->Name()));
   if (!IsDescribedEntry(entry))
     return fail(stored + " has no descriptor of its own, so its original place is unknown");
   const std::string location = entry->attrs.ValueOf("location").FullText();
   const std::string desc = entry->Desc();
   if (location.empty() || location.front() != '/')
-    return fail("the original place \"" + location + "\" of " + stored +
+    return fail("the original place \"" + quoted(location) + "\" of " + stored +
                 " is not an absolute path");
   if (hasParentStep(location))
-    return fail("the original place \"" + location + "\" of " + stored + " contains \"..\"");
+    return fail("the original place \"" + quoted(location) + "\" of " + stored +
+                " contains \"..\"");
+  // A folder on the way replaced by a link would send the file somewhere else, perhaps
+  // where whoever made the link wants it.
+  const std::string link = FirstLinkInPath(location);
+  if (!link.empty())
+    return fail("cannot restore " + stored + " to " + quoted(location) + ": " + quoted(link) +
+                " is a symbolic link now, so the folder may not be the one the file came from");
   if (!isPlainFileName(desc))
     return fail("the stored name " + stored + " gives no file name to restore to");
   *destination = JoinPath(desc, location);
   if (PathKind(*destination) == PATH_FOLDER) {
-    const std::string title = *destination + " is now a folder: choose another place for " + desc;
+    const std::string title =
+        quoted(*destination) + " is now a folder: choose another place for " + quoted(desc);
     std::string chosen = desc;
     if (!m_questions.ChooseFileToSave("", "", "", location, title, true, &chosen) || chosen.empty())
-      return fail(*destination + " is now a folder, and no other place was chosen");
+      return fail(quoted(*destination) + " is now a folder, and no other place was chosen");
     if (chosen.front() != '/' || hasParentStep(chosen))
-      return fail("the chosen place \"" + chosen + "\" is not an absolute path without \"..\"");
-    if (PathKind(chosen) == PATH_FOLDER) return fail("the chosen place " + chosen + " is a folder");
+      return fail("the chosen place \"" + quoted(chosen) +
+                  "\" is not an absolute path without \"..\"");
+    if (PathKind(chosen) == PATH_FOLDER)
+      return fail("the chosen place " + quoted(chosen) + " is a folder");
     *destination = chosen;
   }
   std::string folder, name;
   SplitPath(*destination, &folder, &name);
   const std::string why = WhyCannotCreateIn(folder, name);
-  if (!why.empty()) return fail("cannot restore to " + *destination + ": " + why);
+  if (!why.empty()) return fail("cannot restore to " + quoted(*destination) + ": " + why);
   return true;
 }
 
@@ -368,13 +527,15 @@ bool BackupStore::copyOut(const std::string& source, const std::string& destinat
     return !stopped;
   };
   if (ShellFileOp(&m_questions, FO_COPY, source, destination, true, watched)) return true;
-  if (stopped) return fail("the copy to " + destination + " was cancelled");
+  if (stopped) return fail("the copy to " + quoted(destination) + " was cancelled");
   if (taken && exists(destination))
-    return fail(destination + " is already there and was kept as it is");
+    return fail(quoted(destination) + " is already there and was kept as it is");
   std::string folder, name;
   SplitPath(destination, &folder, &name);
   const std::string why = WhyCannotCreateIn(folder, name);
-  return fail("cannot copy to " + destination + ": " +
+  if (why.empty() && LacksSpaceFor(folder, FileSize64(source)))
+    return fail("cannot copy to " + quoted(destination) + ": the disk is full");
+  return fail("cannot copy to " + quoted(destination) + ": " +
               (why.empty() ? "the copy failed (is the disk full?)" : why));
 }
 
@@ -384,6 +545,8 @@ int BackupStore::RestoreEntry(DataNode* entry) {
   if (!entry || m_folder.empty()) return answerWith(1, "no backup entry was given");
   std::string destination;
   if (!restorePlace(entry, &destination)) return 1;
+  FolderLock lock;
+  beginWrite(&lock);
   // The stored files leave the folder once the copy is back: a folder they cannot leave
   // would leave the entry listed beside its restored copy.
   const std::string stuck = WhyCannotCreateIn(m_folder, FileNameOf(entry->Name()));
@@ -398,11 +561,10 @@ int BackupStore::RestoreEntry(DataNode* entry) {
     if (DeleteEntry(entry))
       m_lastDone = true;
     else
-      fail("the copy is back at " + destination + ", but the stored copy could not be moved " +
-           "to the trash");
+      fail("the copy is back at " + quoted(destination) +
+           ", but the stored copy could not be moved to the trash");
   }
   RemoveScratchFolder(scratch);
-  LoadEntries();
   return answer;
 }
 
@@ -427,21 +589,29 @@ int BackupStore::DeleteEntry(DataNode* entry) {
   const std::string descriptor = descriptorOf(entry);
   std::string folder, name;
   SplitPath(stored, &folder, &name);
+  FolderLock lock;
+  beginWrite(&lock);
   if (!ShellDelete(&m_questions, name, folder, false)) {
     const std::string why = WhyCannotCreateIn(folder, name);
-    return answerWith(0,
-                      "cannot move " + stored + " to the trash" + (why.empty() ? "" : ": " + why));
+    return answerWith(
+        0, "cannot move " + quoted(stored) + " to the trash" + (why.empty() ? "" : ": " + why));
   }
   if (!descriptor.empty() && exists(descriptor)) {
     SplitPath(descriptor, &folder, &name);
     ShellDelete(&m_questions, name, folder, false);
   }
-  LoadEntries();
+  // Only this entry has changed: reading the whole folder again after each of many
+  // deletes would make them take the square of its size.
+  if (entry->Parent() == m_entries) DeleteNode(entry);
   return 1;
 }
 
 int BackupStore::DeleteAllEntries() {
-  const std::vector<std::string> names = regularFilesIn(m_folder);
+  FolderLock lock;
+  beginWrite(&lock);
+  std::vector<std::string> names = regularFilesIn(m_folder);
+  // The lock and the temporaries of adds under way are the program's, not the user's.
+  std::erase_if(names, isHousekeeping);
   runStep([&](const CopyProgress& progress) {
     const auto count = static_cast<int64_t>(names.size());
     for (size_t i = 0; i < names.size(); ++i) {

@@ -9,10 +9,13 @@
 
 #include "base/questions.h"
 #include "datatree/data_node.h"
+#include "datatree/node_ptr.h"
 #include "platform/file_ops.h"
+#include "platform/path_status.h"
 
 namespace tf {
 
+class FolderLock;
 class ZipPlugin;
 class ZipFileInterface;
 
@@ -56,24 +59,35 @@ class BackupStore {
   // The "backup_files" root, loaded first when asked or not yet loaded; null without a
   // folder. Every reload deletes the entry nodes handed out before.
   DataNode* Entries(bool reload);
+  // Counts the loads and folder changes: a view that holds on to entries refills when it has
+  // changed.
+  uint64_t LoadCount() const { return m_loads; }
 
   // Stores a copy of the file and its descriptor, both written and flushed before it
   // answers 1. The number is claimed by creating the new names exclusively, so that runs
-  // at the same time (other processes too) never share one. On failure nothing new is
-  // left in the folder and no entry is added. `comment` may be null.
+  // at the same time (other processes too) never share one; the entry counts once its
+  // descriptor is written, the last step. A file replaced or written to while it was
+  // copied fails the add. On failure, or when the program is killed meanwhile, nothing
+  // listed is left in the folder and no entry is added. `comment` may be null.
   int AddToBackup(const std::string& sourcePath, const char* comment);
+  // Whether `path` is still the very file the last add stored (the same device, inode,
+  // size and time): asked just before the original leaves its place. When it is not, that
+  // add is taken back (its files removed, its entry dropped), LastProblem says why, and
+  // the caller keeps the original.
+  bool OriginalIsStoredFile(const std::string& path);
   // Copies the entry back to its original place (a taken name is asked about; a place
   // that is now a folder asks for another one) and, when that worked, moves the stored
   // files to the trash and reloads. Refused before anything is copied: an entry without
-  // a descriptor, an original place that is relative or holds "..", a stored name that
-  // gives no file name, and a backup folder the stored files cannot leave. 0 only when a
+  // a descriptor, an original place that is relative, holds ".." or passes through a
+  // symbolic link, a stored name that gives no file name, and a backup folder the stored
+  // files cannot leave. The restored entry is dropped, the others stay as loaded. 0 only when a
   // compressed entry met a missing zip plug-in; else 1, also when nothing was restored
   // (see LastActionDone and LastProblem).
   int RestoreEntry(DataNode* entry);
   // Copies the entry into `folder` and keeps it; answers as RestoreEntry.
   int CopyEntryTo(DataNode* entry, const std::string& folder);
-  // Moves the entry's stored copy and its own descriptor to the trash and reloads; 1 when
-  // the stored copy went.
+  // Moves the entry's stored copy and its own descriptor to the trash and drops the entry
+  // (the other entries stay as loaded); 1 when the stored copy went.
   int DeleteEntry(DataNode* entry);
   // Moves every file of the backup folder to the trash (files that are no entry too)
   // and reloads. Always 1.
@@ -119,15 +133,25 @@ class BackupStore {
                std::string* scratch);
   std::string descriptorOf(DataNode* entry) const;
   bool runStep(const std::function<bool(const CopyProgress&)>& step);
+  // Every change of the folder begins here: the folder lock is taken shared, after what
+  // killed runs left was tidied away when no other program is at work in the folder.
+  void beginWrite(FolderLock* lock);
+  void tidy();
+  bool sameAsStored(const std::string& path) const;
+  std::string copyProblem(const std::string& source, const std::string& stored) const;
 
   Questions& m_questions;
   ZipPlugin* m_zip;
   std::string m_folder;  // empty: none
-  DataNode* m_entries = nullptr;
+  NodePtr m_entries;
+  uint64_t m_loads = 0;
   bool m_compress = true;
   bool m_lastDone = false;
   std::string m_problem;
   std::string m_lastStored;
+  std::string m_lastDescriptor;
+  PathStatus m_lastSource;  // the file the last add copied, as it was
+  bool m_tidied = false;
   std::function<bool(const std::string&)> m_browse;
   StepRunner m_runner;
 };

@@ -28,12 +28,6 @@ constexpr const char* kLinkTargetCaption = "Delete file ?";
 constexpr const char* kMoveTitle = "Move selected file to the folder:";
 constexpr const char* kCopyTitle = "Copy selected file to the folder:";
 
-std::string folderOf(const std::string& path) {
-  size_t slash = path.rfind('/');
-  if (slash == std::string::npos) return std::string();
-  return slash == 0 ? std::string("/") : path.substr(0, slash);
-}
-
 std::string quoted(const std::string& path) {
   return "\"" + path + "\"";
 }
@@ -131,7 +125,7 @@ int FileActions::OpenSelected(const Selection& selection) {
   if (!filesToOpen(selection, kOpenAllQuestion, &files)) return 1;
   // A file that cannot be opened has been reported; the rest would fail alike.
   for (const std::string& path : files)
-    if (!m_shell.OpenFile(path, folderOf(path))) break;
+    if (!m_shell.OpenFile(path, FolderOf(path))) break;
   return 1;
 }
 
@@ -141,7 +135,7 @@ int FileActions::BrowseSelected(const Selection& selection) {
   if (!filesToOpen(selection, kBrowseAllQuestion, &files)) return 1;
   bool explore = m_hooks.browseMode && m_hooks.browseMode() == 1;
   for (const std::string& path : files) {
-    std::string folder = folderOf(path);
+    std::string folder = FolderOf(path);
     if (PathKind(folder) != PATH_FOLDER) continue;
     if (!m_shell.ShowFolder(path, folder, explore)) break;
   }
@@ -180,7 +174,7 @@ int FileActions::MoveOrCopySelected(const Selection& selection, bool move) {
   const std::string target = JoinPath(name, folder);
   // Moving or copying a file onto itself would at best do nothing and at worst replace
   // the only copy by an empty one.
-  if (IsSameFile(path, target)) {
+  if (SameFile(path, target)) {
     m_questions.ShowMessage(quoted(path) + "\nis already in the folder\n" + quoted(folder) +
                                 "\nA file cannot be " + (move ? "moved" : "copied") +
                                 " onto itself: choose another folder.",

@@ -10,6 +10,7 @@
 #include "platform/file_facts.h"
 #include "platform/mime_type.h"
 #include "platform/path_utils.h"
+#include "platform/stored_file.h"
 #include "results/preview_kind.h"
 
 namespace tf {

@@ -37,6 +37,8 @@ int MoveToBackup(Selection& selection, BackupStore& store, Questions& questions,
   const std::string comment = cutComment(details.comment);
   if (!store.AddToBackup(path, comment.empty() ? nullptr : comment.c_str())) return 0;
   if (details.deleteOriginal) {
+    // A file put in its place since it was copied is not the one kept: it stays.
+    if (!store.OriginalIsStoredFile(path)) return 0;
     Selection source = selection;
     source.paths = {path};
     actions.DeleteSelected(source, true);

@@ -1,27 +1,15 @@
 #include "results/recent_list.h"
 
 #include "base/text_fold.h"
+#include "datatree/node_xml.h"
 
 namespace tf {
 
-RecentList::~RecentList() {
-  release();
-}
-
-void RecentList::release() {
-  if (m_ownsRoot) DeleteNode(m_root);
-  m_root = nullptr;
-  m_ownsRoot = false;
-}
+RecentList::~RecentList() = default;
 
 int RecentList::Bind(DataNode* node, const char* name) {
-  release();
-  if (node) {
-    m_root = node;
-  } else {
-    m_root = CreateNode(nullptr, name ? name : "recent", ATTACH_ROOT);
-    m_ownsRoot = m_root != nullptr;
-  }
+  m_ownRoot.reset(node ? nullptr : CreateNode(nullptr, name ? name : "recent", ATTACH_ROOT));
+  m_root = node ? node : m_ownRoot.get();
   m_capacity = kDefaultCapacity;
   if (!m_root) return 1;
   // Numbers live in the low 32 bits of val, with the high half as the sign.
@@ -33,39 +21,6 @@ int RecentList::Bind(DataNode* node, const char* name) {
   return 1;
 }
 
-std::string RecentList::Escape(const std::string& text) {
-  std::string out;
-  out.reserve(text.size());
-  for (char c : text) {
-    if (c == '<' || c == '>' || c == '"' || c == '&')
-      out += "&#" + std::to_string(static_cast<int>(c)) + ";";
-    else
-      out += c;
-  }
-  return out;
-}
-
-std::string RecentList::Unescape(const std::string& text) {
-  std::string out;
-  out.reserve(text.size());
-  size_t i = 0;
-  while (i < text.size()) {
-    if (text.compare(i, 2, "&#") == 0) {
-      size_t k = i + 2;
-      int code = 0;
-      while (k < text.size() && k < i + 5 && text[k] >= '0' && text[k] <= '9')
-        code = code * 10 + (text[k++] - '0');
-      if (k > i + 2 && k < text.size() && text[k] == ';' && code >= 1 && code <= 255) {
-        out += static_cast<char>(code);
-        i = k + 1;
-        continue;
-      }
-    }
-    out += text[i++];
-  }
-  return out;
-}
-
 DataNode* RecentList::entryAt(int index) const {
   DataNode* entry = m_root ? m_root->FirstChild() : nullptr;
   for (int i = 0; entry && i < index; ++i) entry = entry->Next();
@@ -73,7 +28,7 @@ DataNode* RecentList::entryAt(int index) const {
 }
 
 int RecentList::IndexOfText(const std::string& text, DataNode** entry) const {
-  const std::string escaped = Escape(text);
+  const std::string escaped = EscapeString(text);
   int index = 0;
   for (DataNode* child = m_root ? m_root->FirstChild() : nullptr; child; child = child->Next()) {
     if (EqualIgnoringCase(child->Desc(), escaped)) {
@@ -104,7 +59,7 @@ int RecentList::AddText(const std::string& text) {
       extra = next;
     }
   }
-  const std::string escaped = Escape(text);
+  const std::string escaped = EscapeString(text);
   DataNode* entry = CreateNode(m_root, escaped.c_str(), ATTACH_FIRST_CHILD);
   if (!entry) return 0;
   SetDesc(entry, escaped);
@@ -122,7 +77,7 @@ void RecentList::Clear() {
 std::vector<std::string> RecentList::MenuTexts() const {
   std::vector<std::string> texts;
   for (DataNode* child = m_root ? m_root->FirstChild() : nullptr; child; child = child->Next())
-    texts.push_back(Unescape(child->desc && *child->desc ? child->Desc() : child->Name()));
+    texts.push_back(UnescapeString(child->desc && *child->desc ? child->Desc() : child->Name()));
   return texts;
 }
 
@@ -133,7 +88,7 @@ bool RecentList::ChooseMenuCommand(int command, std::string* out) {
   }
   DataNode* entry = command >= 1 ? entryAt(command - 1) : nullptr;
   if (!entry || !out) return false;
-  *out = Unescape(entry->Desc());
+  *out = UnescapeString(entry->Desc());
   return true;
 }
 

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "datatree/data_node.h"
+#include "datatree/node_ptr.h"
 
 namespace tf {
 
@@ -43,17 +44,11 @@ class RecentList {
   DataNode* root() const { return m_root; }
   int capacity() const { return m_capacity; }
 
-  // Entry texts hold '<', '>', '"' and '&' as "&#NN;" so they can sit in any markup.
-  static std::string Escape(const std::string& text);
-  // Turns each "&#NN;" with NN in 1..255 back into its byte; anything else is copied.
-  static std::string Unescape(const std::string& text);
-
  private:
-  void release();
   DataNode* entryAt(int index) const;
 
-  DataNode* m_root = nullptr;
-  bool m_ownsRoot = false;
+  DataNode* m_root = nullptr;  // bound, or m_ownRoot
+  NodePtr m_ownRoot;
   int m_capacity = kDefaultCapacity;
 };
 

@@ -41,6 +41,12 @@ bool FilterSet::MatchName(std::string_view name) {
   return true;
 }
 
+bool FilterSet::JudgesNamesOnly() const {
+  for (const auto& f : m_filters)
+    if (f->Kind() != FilterKind::kName) return false;
+  return true;
+}
+
 bool FilterSet::MatchInfo(const FileInfo& entry) {
   for (auto& f : m_filters)
     if (f->Kind() != FilterKind::kName && !f->Match(entry)) return false;

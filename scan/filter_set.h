@@ -56,6 +56,8 @@ class FilterSet {
   bool MatchName(std::string_view name);
   // Every filter but the name filters (after the stat); `entry.name` is not read.
   bool MatchInfo(const FileInfo& entry);
+  // True when no filter needs more than the name: MatchInfo then takes every entry.
+  bool JudgesNamesOnly() const;
 
  private:
   std::vector<std::unique_ptr<FileFilter>> m_filters;

@@ -90,9 +90,7 @@ std::vector<size_t> finalPlaces(const std::vector<size_t>& positions) {
 
 MaskCollection::MaskCollection() : m_root(CreateNode(nullptr, kRootName, ATTACH_ROOT)) {}
 
-MaskCollection::~MaskCollection() {
-  DeleteNode(m_root);
-}
+MaskCollection::~MaskCollection() = default;
 
 DataNode* MaskCollection::nodeOf(int number) const {
   if (number < 1 || number > lastNumber()) return nullptr;
@@ -114,7 +112,8 @@ void MaskCollection::renumberFrom(size_t index) {
 }
 
 DataNode* MaskCollection::makeNode(const MaskGroup& group) {
-  DataNode* node = m_root ? CreateNode(m_root, group.name.c_str(), ATTACH_LAST_CHILD) : nullptr;
+  DataNode* node =
+      m_root ? CreateNode(m_root.get(), group.name.c_str(), ATTACH_LAST_CHILD) : nullptr;
   if (!node) return nullptr;
   SetDesc(node, group.masks);
   node->kind = group.temporary;

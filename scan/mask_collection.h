@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "datatree/data_node.h"
+#include "datatree/node_ptr.h"
 #include "scan/mask_group.h"
 #include "scan/mask_list.h"
 
@@ -105,7 +106,7 @@ class MaskCollection {
   void rebuildIndex();
   void dropIndex();
 
-  DataNode* m_root = nullptr;        // the groups are its children, in no particular order
+  NodePtr m_root;                    // the groups are its children, in no particular order
   std::vector<DataNode*> m_ordered;  // group n is m_ordered[n - 1]
   std::unordered_map<std::string, DataNode*> m_byName;  // the groups by name
   int m_count = 0;

@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <string>
 
-#include "duplicates/run_result.h"
+#include "base/file_time_units.h"
 
 namespace tf {
 
@@ -15,10 +15,13 @@ std::string PlatformDriveOf(const std::string& path);
 // Whether `path` lies on a spinning (SATA or SAS) disk, whose folders are best read one at
 // a time; virtual disks count as solid-state.
 bool PlatformOnSpinningDisk(const std::string& path);
+// Whether every request for a file under `path` is a round trip (a network share, a file
+// system served by a program), so that many requests are best kept in flight at once.
+bool PlatformOnRoundTripFileSystem(const std::string& path);
 // The local calendar time of a file time; false when it cannot be represented.
-bool PlatformLocalStamp(int64_t fileTime, LocalStamp* out, int* millisecond);
-// The UTC file time of a local calendar time; false when invalid.
-bool PlatformFileTimeOfLocal(const LocalStamp& local, int millisecond, int64_t* out);
+bool PlatformLocalTime(int64_t fileTime, CalendarTime* out);
+// The UTC file time of a local calendar time (dayOfWeek is ignored); false when invalid.
+bool PlatformFileTimeOfLocal(const CalendarTime& local, int64_t* out);
 // Applies a search priority (0 low, 1 normal, else high) to the calling thread; a
 // priority the system refuses is skipped quietly.
 void PlatformApplyScanPriority(int priority);

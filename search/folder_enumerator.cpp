@@ -61,8 +61,13 @@ bool FolderEnumerator::listOpen(FolderListing* out) {
     }
     if (m_lister->kind() != EntryKind::kFile) continue;
     if (m_filters && !m_filters->AcceptName(name)) continue;
+    if (m_namesOnly && !m_lister->statTaken()) {
+      out->AddUnreadFile(name);
+      continue;
+    }
     StatInfo info{};
-    if (!m_lister->Stat(&info)) continue;  // vanished since the listing
+    // No filter judges attributes when names alone decide.
+    if (!m_lister->Stat(&info, !m_namesOnly)) continue;  // vanished since the listing
     if (m_filters) {
       const EntryDetails details{info.size, info.created, info.accessed, info.modified,
                                  info.attributes};

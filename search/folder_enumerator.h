@@ -36,6 +36,10 @@ class FolderEnumerator {
   // A flag that ends a listing part-way when set (the listing is then incomplete and
   // the caller throws it away); null: every listing runs to its end.
   void SetCancel(const std::atomic<bool>* cancel) { m_cancel = cancel; }
+  // On: a file whose type the listing gives is listed by its name alone, unread (its
+  // size and time are read later, when they can matter); only for filters that judge
+  // names only.
+  void SetNamesOnly(bool namesOnly) { m_namesOnly = namesOnly; }
   // Fills `out` with the accepted regular files and the sub-folders to enter, in the
   // order the file system gives them. A folder that cannot be listed gives an empty
   // listing and still true; false only without `out`. Files that vanish between the
@@ -58,6 +62,7 @@ class FolderEnumerator {
   std::unique_ptr<FolderLister> m_lister;  // reused for every folder
   EntryFilter* m_filters = nullptr;
   bool m_serialised = true;
+  bool m_namesOnly = false;
   const std::atomic<bool>* m_cancel = nullptr;
 };
 

@@ -11,7 +11,12 @@ void FolderListing::Clear() {
 }
 
 void FolderListing::AddFile(std::string_view name, int64_t size, int64_t modified, uint32_t links) {
-  m_files.push_back(File{m_names.size(), name.size(), size, modified, links});
+  m_files.push_back(File{m_names.size(), name.size(), size, modified, links, false});
+  m_names.append(name);
+}
+
+void FolderListing::AddUnreadFile(std::string_view name) {
+  m_files.push_back(File{m_names.size(), name.size(), 0, 0, 0, true});
   m_names.append(name);
 }
 

@@ -18,6 +18,9 @@ class FolderListing {
     int64_t size = 0;
     int64_t modified = 0;  // last-write time, 100 ns since 1601 UTC
     uint32_t links = 0;    // names of the file; 0 unknown
+    // Known by its name only: size, time and names are read once another file shares
+    // its key.
+    bool unread = false;
   };
   struct Folder {
     size_t nameOffset = 0;
@@ -26,6 +29,7 @@ class FolderListing {
 
   void Clear();
   void AddFile(std::string_view name, int64_t size, int64_t modified, uint32_t links = 0);
+  void AddUnreadFile(std::string_view name);
   void AddFolder(std::string_view name);
   // Keeps the first of files listed under one name: a file removed and made again while
   // its folder is read can be listed twice, and one file must never become two members

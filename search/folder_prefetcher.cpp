@@ -23,7 +23,7 @@ FolderPrefetcher::~FolderPrefetcher() {
 }
 
 bool FolderPrefetcher::Start(const FolderHandle& root, const std::vector<EntryFilter*>& filters,
-                             int priority, const std::function<void(int)>& hook) {
+                             int priority, const std::function<void(int)>& hook, bool namesOnly) {
   if (running() || filters.empty() || !FolderLister::DuplicateHandle(root, &m_root)) return false;
   m_quit.store(false, std::memory_order_relaxed);
   for (size_t i = 0; i < filters.size(); ++i) {
@@ -31,6 +31,7 @@ bool FolderPrefetcher::Start(const FolderHandle& root, const std::vector<EntryFi
     enumerator->SetFilters(filters[i]);
     enumerator->SetSerialised(false);
     enumerator->SetCancel(&m_quit);
+    enumerator->SetNamesOnly(namesOnly);
     m_enumerators.push_back(std::move(enumerator));
   }
   for (size_t i = 0; i < filters.size(); ++i) {

@@ -55,8 +55,9 @@ class FolderPrefetcher {
   // outlive Stop) over the tree below `root` (duplicated: the walk may close its own).
   // Each lister first applies `priority` through `hook`. False when no lister could be
   // started; the walk then reads every folder itself.
+  // `namesOnly`: files are listed unread, as FolderEnumerator::SetNamesOnly.
   bool Start(const FolderHandle& root, const std::vector<EntryFilter*>& filters, int priority,
-             const std::function<void(int)>& hook);
+             const std::function<void(int)>& hook, bool namesOnly = false);
   // Ends the listers (a listing in progress stops part-way) and waits for them.
   void Stop();
   bool running() const { return !m_threads.empty(); }

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cerrno>
 #include <chrono>
 #include <span>
 #include <string_view>
@@ -17,7 +18,6 @@ namespace tf {
 
 namespace {
 
-constexpr auto kPollStep = std::chrono::milliseconds(100);
 constexpr size_t kFilesPerBatch = 256;
 // The walk keeps the root and at most this many of the deepest folders on its way open,
 // so that a deep tree cannot use up the open files; a folder closed on the way down is
@@ -46,6 +46,10 @@ class FilterSetJudge : public EntryFilter {
   FilterSet& m_set;
 };
 
+std::atomic<bool> g_readEveryFile{false};
+std::mutex g_hookLock;
+std::function<void(const std::string&)> g_beforeReading;
+
 // Excluded folders are compared with the paths the walk builds, which never end in '/'.
 std::string withoutTrailingSlash(std::string path) {
   while (path.size() > 1 && path.back() == '/') path.pop_back();
@@ -59,6 +63,11 @@ struct FolderScan::Walker {
   FilterSet filters;
   FilterSetJudge judge{filters};
   FolderEnumerator enumerator;
+  // Files are listed by name alone and read only when another file shares their key: no
+  // filter needs more, and a name of its own can never group.
+  bool namesOnly = false;
+  std::function<void(const std::string&)> beforeReading;
+  std::vector<uint32_t> unread;  // reused
   // Reused folder after folder: its buffers are allocated once, not per folder.
   FolderListing listing;
   // A folder on the way from the root to the one being walked.
@@ -103,8 +112,6 @@ FolderScan::FolderScan() = default;
 FolderScan::~FolderScan() {
   Stop();
   Join();
-  DeleteNode(m_filtersNode);
-  DeleteNode(m_settingsNode);
 }
 
 bool FolderScan::Configure(const ScanParams& params) {
@@ -114,8 +121,8 @@ bool FolderScan::Configure(const ScanParams& params) {
   m_root = params.root;
   m_excludes.clear();
   for (const std::string& path : params.excludes) m_excludes.push_back(withoutTrailingSlash(path));
-  m_filtersNode = params.filters ? CloneNode(params.filters, nullptr, 1) : nullptr;
-  m_settingsNode = params.settings ? CloneNode(params.settings, nullptr, 1) : nullptr;
+  m_filtersNode.reset(params.filters ? CloneNode(params.filters, nullptr, 1) : nullptr);
+  m_criteria = params.criteria;
   m_clock = params.clock;
   m_walked = params.walked;
   m_onEnd = params.onEnd;
@@ -125,6 +132,7 @@ bool FolderScan::Configure(const ScanParams& params) {
   }
   m_exclusionActive = !m_excludes.empty();
   m_readAhead = params.readAhead;
+  m_readers = params.readers;
   m_state.store(kReady, std::memory_order_release);
   return true;
 }
@@ -133,7 +141,8 @@ bool FolderScan::StartThread(int priority, const PriorityHook& hook) {
   if (m_started) return false;
   try {
     m_thread = std::thread([this, priority, hook] { run(priority, hook); });
-  } catch (const std::system_error&) {
+  } catch (const std::system_error& error) {
+    m_startError = error.code().message();
     return false;  // no thread to be had now; the run tries again on a later tick
   }
   m_started = true;
@@ -155,18 +164,41 @@ bool FolderScan::RequestStop() {
   while (current >= kRunning && current <= kStopRequested &&
          !m_state.compare_exchange_weak(current, kStopRequested, std::memory_order_acq_rel)) {
   }
-  return current >= kRunning && current <= kStopRequested;
+  if (current < kRunning || current > kStopRequested) return false;
+  m_stopAsked.store(true, std::memory_order_relaxed);
+  stateChanged();  // a paused worker wakes to stop
+  return true;
 }
 
 void FolderScan::WaitForStop() {
-  while (state() == kStopRequested) std::this_thread::sleep_for(kPollStep);
+  {
+    std::unique_lock<std::mutex> lock(m_waitLock);
+    m_stateCv.wait(lock, [this] { return state() != kStopRequested; });
+  }
   Join();
 }
 
 bool FolderScan::Resume() {
   int current = state();
   if (current != kPauseRequested && current != kPaused) return false;
-  return m_state.compare_exchange_strong(current, kRunning, std::memory_order_acq_rel);
+  if (!m_state.compare_exchange_strong(current, kRunning, std::memory_order_acq_rel)) return false;
+  stateChanged();
+  return true;
+}
+
+void FolderScan::stateChanged() {
+  // Under the lock, so that a waiter between its test and its sleep cannot miss it.
+  { std::lock_guard<std::mutex> lock(m_waitLock); }
+  m_stateCv.notify_all();
+}
+
+void FolderScan::TEST_ReadEveryFile(bool every) {
+  g_readEveryFile.store(every);
+}
+
+void FolderScan::TEST_BeforeReading(std::function<void(const std::string& path)> hook) {
+  std::lock_guard<std::mutex> lock(g_hookLock);
+  g_beforeReading = std::move(hook);
 }
 
 bool FolderScan::TEST_RequestPause() {
@@ -183,8 +215,29 @@ void FolderScan::Join() {
   if (m_thread.joinable() && m_thread.get_id() != std::this_thread::get_id()) m_thread.join();
 }
 
+std::vector<std::string> FolderScan::UnreadFolders() const {
+  std::lock_guard<std::mutex> lock(m_unreadLock);
+  return m_unreadFolders;
+}
+
+void FolderScan::noteUnread(const std::string& path) {
+  std::lock_guard<std::mutex> lock(m_unreadLock);
+  m_unreadFolders.push_back(path);
+}
+
 std::string FolderScan::StatusText() const {
-  switch (state()) {
+  const int current = state();
+  if (current >= kStopRequested) {
+    const size_t unread = UnreadFolders().size();
+    if (unread > 0) {
+      std::string text = current == kAccepted  ? "accepted"
+                         : current == kStopped ? "stopped"
+                                               : "completed";
+      return text + ", " + std::to_string(unread) +
+             (unread == 1 ? " folder could not be read" : " folders could not be read");
+    }
+  }
+  switch (current) {
     case kNew:
     case kReady:
       return "ready";
@@ -217,25 +270,41 @@ void FolderScan::run(int priority, PriorityHook hook) {
     prepareWorker(priority, hook);
     const bool walked = walkTree();
     m_walker.reset();  // the listing buffers and the open folders are not needed any more
-    if (walked) m_state.store(kCompleted, std::memory_order_release);
+    if (walked) {
+      // A stop asked after the last check still finds the walk complete.
+      int expected = kRunning;
+      if (!m_state.compare_exchange_strong(expected, kCompleted, std::memory_order_acq_rel) &&
+          expected == kStopRequested)
+        m_state.store(kCompleted, std::memory_order_release);
+    }
   } catch (...) {
     // Out of memory in the middle of a walk: what the index holds may be half filed,
     // so the scan ends as stopped and delivers nothing.
     m_index.reset();
     m_walker.reset();
+    m_outOfMemory.store(true, std::memory_order_release);
     m_state.store(kStopped, std::memory_order_release);
   }
+  stateChanged();
   // After the last change of state: a step taken on this news sees the scan ended.
   if (m_onEnd) m_onEnd();
 }
 
 void FolderScan::prepareWorker(int priority, const PriorityHook& hook) {
   m_walker = std::make_unique<Walker>();
-  m_walker->filters.LoadFrom(m_filtersNode, m_clock ? *m_clock : m_walker->utcClock);
+  m_walker->filters.LoadFrom(m_filtersNode.get(), m_clock ? *m_clock : m_walker->utcClock);
   m_walker->enumerator.SetFilters(&m_walker->judge);
   m_walker->enumerator.SetSerialised(!m_readAhead);
+  m_walker->enumerator.SetCancel(&m_stopAsked);
+  m_walker->namesOnly =
+      m_walker->filters.JudgesNamesOnly() && !g_readEveryFile.load(std::memory_order_relaxed);
+  m_walker->enumerator.SetNamesOnly(m_walker->namesOnly);
+  {
+    std::lock_guard<std::mutex> lock(g_hookLock);
+    m_walker->beforeReading = g_beforeReading;
+  }
   m_index = std::make_unique<DuplicateIndex>();
-  m_index->Configure(m_settingsNode);
+  if (m_criteria) m_index->Configure(*m_criteria);
   if (m_readAhead) startListers(priority, hook);
 }
 
@@ -246,10 +315,11 @@ void FolderScan::startListers(int priority, const PriorityHook& hook) {
   const unsigned cores = std::thread::hardware_concurrency();
   // The walk reads folders itself while it would wait: one core is its own, and on a
   // machine of one core nothing is gained by reading ahead.
-  const unsigned listers = std::min(cores > 1 ? cores - 1 : 0u, kMostListers);
+  const unsigned listers =
+      m_readers > 0 ? m_readers : std::min(cores > 1 ? cores - 1 : 0u, kMostListers);
   for (unsigned i = 0; i < listers; ++i) {
     auto filters = std::make_unique<Walker::ListerFilters>();
-    filters->filters.LoadFrom(m_filtersNode, m_clock ? *m_clock : w.utcClock);
+    filters->filters.LoadFrom(m_filtersNode.get(), m_clock ? *m_clock : w.utcClock);
     w.listerJudges.push_back(&filters->judge);
     w.listerFilters.push_back(std::move(filters));
   }
@@ -263,10 +333,13 @@ bool FolderScan::check() {
   if (m_state.load(std::memory_order_relaxed) == kRunning) return true;
   int current = kPauseRequested;
   if (m_state.compare_exchange_strong(current, kPaused, std::memory_order_acq_rel)) {
-    while (state() == kPaused) std::this_thread::sleep_for(kPollStep);
+    std::unique_lock<std::mutex> lock(m_waitLock);
+    m_stateCv.wait(lock, [this] { return state() != kPaused; });
   }
   current = kStopRequested;
-  return !m_state.compare_exchange_strong(current, kStopped, std::memory_order_acq_rel);
+  if (!m_state.compare_exchange_strong(current, kStopped, std::memory_order_acq_rel)) return true;
+  stateChanged();
+  return false;
 }
 
 // Depth first, without recursion (a tree may be deeper than any stack): files of a folder
@@ -276,7 +349,8 @@ bool FolderScan::walkTree() {
   w.path = m_root;
   if (w.levels.empty()) w.levels.emplace_back();
   Walker::Level& root = w.levels[0];
-  w.enumerator.OpenRoot(m_root, &root.handle);  // unopenable: an empty root
+  if (!w.enumerator.OpenRoot(m_root, &root.handle) && (errno == EMFILE || errno == ENFILE))
+    noteUnread(m_root);  // unopenable for another reason: an empty root
   root.device = root.handle.device;
   root.inode = root.handle.inode;
   root.pathLength = w.path.size();
@@ -285,7 +359,7 @@ bool FolderScan::walkTree() {
     FolderLister::CloseHandle(&root.handle);
   w.rootPrefix = w.path.size() + (w.path.empty() || w.path.back() != '/' ? 1 : 0);
   if (root.handle.fd >= 0 && !w.listerJudges.empty())
-    w.prefetcher.Start(root.handle, w.listerJudges, w.priority, w.hook);
+    w.prefetcher.Start(root.handle, w.listerJudges, w.priority, w.hook, w.namesOnly);
   if (!visit(0)) return false;
   size_t depth = 0;
   for (;;) {
@@ -328,23 +402,28 @@ bool FolderScan::visit(size_t depth) {
     w.enumerator.List(level.handle, w.path, &w.listing);
     read = &w.listing;
   }
+  if (!check()) return false;  // a listing cut short by the stop is not filed
   const FolderListing& listing = *read;
   if (w.path.empty() || w.path.back() != '/') w.path += '/';
   const std::string_view prefix = w.path;
   // Files go to the index in batches under one hold of the index lock; a stop asked
   // meanwhile is noticed after the batch, so the index holds whole batches only.
   const auto& files = listing.files();
+  const size_t firstHere = m_index->FileCount();
   for (size_t begin = 0; begin < files.size();) {
     const size_t end = std::min(files.size(), begin + kFilesPerBatch);
     std::array<DuplicateIndex::NewFile, kFilesPerBatch> batch;
     for (size_t i = begin; i < end; ++i)
       batch[i - begin] = {listing.NameOf(files[i]), files[i].size, files[i].modified,
-                          files[i].links};
+                          files[i].links, files[i].unread};
+    bool toRead = false;
     {
       std::lock_guard<std::mutex> lock(IndexLock());
       m_index->AddFilesLocked(prefix, std::span(batch.data(), end - begin));
+      toRead = m_index->HasUnread();
     }
     m_filesFound.fetch_add(static_cast<long>(end - begin), std::memory_order_relaxed);
+    if (toRead) readShared(depth, firstHere);
     begin = end;
     if (!check()) return false;
   }
@@ -354,6 +433,63 @@ bool FolderScan::visit(size_t depth) {
   if (w.prefetcher.running()) queueSubfolders(depth);
   w.path.resize(level.pathLength);
   return true;
+}
+
+void FolderScan::readShared(size_t depth, size_t firstHere) {
+  Walker& w = *m_walker;
+  {
+    std::lock_guard<std::mutex> lock(IndexLock());
+    w.unread = m_index->TakeUnread();
+  }
+  const int here = w.levels[depth].handle.fd;
+  // Read by name in the folder at hand, else by path; applied to the index under one
+  // hold of its lock.
+  struct Read {
+    uint32_t id;
+    int folder;
+    std::string name;
+    bool read = false;
+    StatInfo info;
+  };
+  std::vector<Read> reads;
+  reads.reserve(w.unread.size());
+  for (const uint32_t id : w.unread) {
+    const FileRecord& file = m_index->File(id);  // only this thread changes the index
+    if (id >= firstHere && here >= 0 && !w.beforeReading) {
+      reads.push_back({id, here, std::string(m_index->NameOf(file)), false, StatInfo{}});
+    } else {
+      reads.push_back({id, -1, m_index->PathOf(file), false, StatInfo{}});
+      if (w.beforeReading) w.beforeReading(reads.back().name);
+    }
+  }
+  auto readSome = [&reads](size_t from, size_t step) {
+    for (size_t i = from; i < reads.size(); i += step)
+      reads[i].read = FolderLister::StatFileIn(reads[i].folder, reads[i].name, &reads[i].info);
+  };
+  // Where each read waits for a server, several are kept in flight at once.
+  const size_t helpers = m_readers > 0 ? std::min<size_t>(m_readers, reads.size() / 4) : 0;
+  std::vector<std::thread> threads;
+  for (size_t t = 1; t <= helpers; ++t) {
+    try {
+      threads.emplace_back(readSome, t, helpers + 1);
+    } catch (const std::system_error&) {
+      break;
+    }
+  }
+  if (threads.size() == helpers) {
+    readSome(0, helpers + 1);
+  } else {  // fewer threads than planned: the slices of the missing ones are read here
+    for (size_t t = threads.size() + 1; t <= helpers; ++t) readSome(t, helpers + 1);
+    readSome(0, helpers + 1);
+  }
+  for (std::thread& thread : threads) thread.join();
+  std::lock_guard<std::mutex> lock(IndexLock());
+  for (const Read& r : reads) {
+    if (r.read)
+      m_index->ReadFile(r.id, r.info.size, r.info.modified, r.info.links);
+    else
+      m_index->DropFile(r.id);  // vanished or no file any more since the listing
+  }
 }
 
 // Hands the sub-folders of the folder just visited (its path ends in '/') to the
@@ -390,7 +526,13 @@ int FolderScan::enter(size_t depth) {
   w.path += name;
   if (isExcluded(w.path) || level.handle.fd < 0) return 0;
   FolderHandle child;
-  const int opened = w.enumerator.Enter(level.handle, name, w.path, &child);
+  int opened = w.enumerator.Enter(level.handle, name, w.path, &child);
+  if (opened == 0 && (errno == EMFILE || errno == ENFILE)) {
+    // Not empty: the open files ran out. Let go of what can be reopened, and try again.
+    freeDescriptors(depth);
+    opened = w.enumerator.Enter(w.levels[depth].handle, name, w.path, &child);
+    if (opened == 0 && (errno == EMFILE || errno == ENFILE)) noteUnread(w.path);
+  }
   if (opened < 0) return 0;
   if (opened > 0 && !m_walked->Claim(child.device, child.inode)) {
     FolderLister::CloseHandle(&child);  // reached before, through a bind mount
@@ -408,6 +550,19 @@ int FolderScan::enter(size_t depth) {
   ++w.openLevels;
   keepOpenLevelsBounded(depth + 1);
   return 1;
+}
+
+void FolderScan::freeDescriptors(size_t depth) {
+  Walker& w = *m_walker;
+  w.prefetcher.Stop();  // its listers' folders and its copy of the root
+  w.entering.reset();
+  for (size_t at = w.firstOpen; at < depth; ++at) {
+    FolderHandle& handle = w.levels[at].handle;
+    if (handle.fd < 0) continue;
+    FolderLister::CloseHandle(&handle);
+    --w.openLevels;
+  }
+  w.firstOpen = std::max(w.firstOpen, depth);
 }
 
 void FolderScan::keepOpenLevelsBounded(size_t deepest) {
@@ -437,6 +592,13 @@ void FolderScan::leave(size_t depth) {
       reopened = FolderLister::Reopen(w.levels[above].handle,
                                       w.path.substr(from, parent.pathLength - from), parent.device,
                                       parent.inode, &parent.handle);
+    }
+    if (!reopened && (errno == EMFILE || errno == ENFILE)) {
+      freeDescriptors(depth);
+      reopened = level.handle.fd >= 0 && FolderLister::Reopen(level.handle, "..", parent.device,
+                                                              parent.inode, &parent.handle);
+      if (!reopened && parent.next < parent.subfolders.folders().size())
+        noteUnread(w.path.substr(0, parent.pathLength));  // its other sub-folders are missed
     }
     if (reopened) {
       ++w.openLevels;

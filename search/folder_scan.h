@@ -4,14 +4,18 @@
 #pragma once
 
 #include <atomic>
+#include <condition_variable>
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <mutex>
+#include <optional>
 #include <string>
 #include <thread>
 #include <vector>
 
 #include "datatree/data_node.h"
+#include "datatree/node_ptr.h"
 #include "duplicates/duplicate_index.h"
 #include "scan/filter_clock.h"
 #include "search/walked_folders.h"
@@ -27,10 +31,10 @@ using PriorityHook = std::function<void(int priority)>;
 // node. The clock must outlive the scan.
 struct ScanParams {
   std::string root;
-  std::vector<std::string> excludes;   // full paths of excluded folders below root
-  DataNode* filters = nullptr;         // "filters" (null: every file is taken)
-  DataNode* settings = nullptr;        // "settings" (null: the index stays unconfigured)
-  const FilterClock* clock = nullptr;  // for the time filter; null: UTC
+  std::vector<std::string> excludes;          // full paths of excluded folders below root
+  DataNode* filters = nullptr;                // "filters" (null: every file is taken)
+  std::optional<DuplicateCriteria> criteria;  // none: the index stays unconfigured
+  const FilterClock* clock = nullptr;         // for the time filter; null: UTC
   // The folders walked by every scan of the search (must outlive the scan); null: the
   // scan keeps its own, so that it still walks each folder once.
   WalkedFolders* walked = nullptr;
@@ -42,6 +46,9 @@ struct ScanParams {
   // walk still files them on its own thread, in the order it would alone. False: the
   // walk reads each folder itself, one at a time in the whole program.
   bool readAhead = false;
+  // Threads reading ahead, at most; 0: as the processors allow. More than processors pay
+  // where each request waits for a server.
+  unsigned readers = 0;
 };
 
 class FolderScan {
@@ -66,8 +73,9 @@ class FolderScan {
   // Only before the first Configure (state 0): copies the parameters, state 1.
   bool Configure(const ScanParams& params);
   // Starts the worker once; it applies `priority` through `hook` (may be empty) to
-  // itself. False when a worker was started before or cannot be.
+  // itself. False when a worker was started before or cannot be (StartError says why).
   bool StartThread(int priority, const PriorityHook& hook);
+  const std::string& StartError() const { return m_startError; }
   // Asks the worker to stop and waits, 100 ms at a time, until it has noticed; a scan
   // that never started is stopped at once; a finished one is left alone.
   void Stop();
@@ -97,11 +105,22 @@ class FolderScan {
   long foldersEntered() const { return m_foldersEntered.load(std::memory_order_relaxed); }
   long filesFound() const { return m_filesFound.load(std::memory_order_relaxed); }
   // "ready", "scanning: %ld folders, %ld files...", "suspended", "completed", "accepted"
-  // or "stopped".
+  // or "stopped"; once the walk has ended, followed by ", N folders could not be read"
+  // when some could not.
   std::string StatusText() const;
+  // Folders that are there but could not be opened because the open files ran out, even
+  // after the walk let go of every descriptor it could; read once the walk has ended.
+  std::vector<std::string> UnreadFolders() const;
+  // The walk ran out of memory and delivered nothing.
+  bool ranOutOfMemory() const { return m_outOfMemory.load(std::memory_order_acquire); }
 
   // Test hook: asks a running worker to pause at its next check (2 -> 3).
   bool TEST_RequestPause();
+  // Test hooks, for every scan of the process: read every file's size and time while
+  // listing, as when a filter needs them; and a call with each path whose size and time
+  // are about to be read after its folder was listed (empty: none).
+  static void TEST_ReadEveryFile(bool every);
+  static void TEST_BeforeReading(std::function<void(const std::string& path)> hook);
 
  private:
   void run(int priority, PriorityHook hook);
@@ -112,16 +131,33 @@ class FolderScan {
   void leave(size_t depth);
   void keepOpenLevelsBounded(size_t depth);
   bool isExcluded(const std::string& path);
+  // The open files ran out: gives back every descriptor the walk can do without (the
+  // read-ahead and the folders held between the root and `depth`).
+  void freeDescriptors(size_t depth);
+  void noteUnread(const std::string& path);
   void startListers(int priority, const PriorityHook& hook);
   void queueSubfolders(size_t depth);
   bool check();  // false: stop
+  // Reads size and time of the files filed by name alone whose key another file now
+  // shares; those of the folder at hand (ids from `firstHere`) through its open handle.
+  void readShared(size_t depth, size_t firstHere);
+  // Wakes whoever waits for the state to change (a paused worker, a stop).
+  void stateChanged();
 
   // Release on the worker's writes so that the index it built is seen by whoever
   // observes 6; acquire on the reads.
   std::atomic<int> m_state{kNew};
   std::atomic<long> m_foldersEntered{0};
   std::atomic<long> m_filesFound{0};  // accepted by the filters; counters only, relaxed
-  bool m_started = false;             // interface thread only
+  // Set with a stop request, so that the listing of a huge folder ends part-way.
+  std::atomic<bool> m_stopAsked{false};
+  std::atomic<bool> m_outOfMemory{false};
+  std::mutex m_waitLock;
+  std::condition_variable m_stateCv;
+  bool m_started = false;  // interface thread only
+  std::string m_startError;
+  mutable std::mutex m_unreadLock;
+  std::vector<std::string> m_unreadFolders;
   std::thread m_thread;
 
   // Set by Configure before the worker starts; then the worker's alone.
@@ -129,8 +165,9 @@ class FolderScan {
   std::vector<std::string> m_excludes;
   bool m_exclusionActive = false;
   bool m_readAhead = false;
-  DataNode* m_filtersNode = nullptr;  // owned copies
-  DataNode* m_settingsNode = nullptr;
+  unsigned m_readers = 0;
+  NodePtr m_filtersNode;  // own copy
+  std::optional<DuplicateCriteria> m_criteria;
   const FilterClock* m_clock = nullptr;
   WalkedFolders* m_walked = nullptr;
   std::unique_ptr<WalkedFolders> m_ownWalked;

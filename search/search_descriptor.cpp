@@ -4,18 +4,6 @@
 
 namespace tf {
 
-namespace {
-
-int inRange(int value, int low, int high, int fallback) {
-  return value >= low && value <= high ? value : fallback;
-}
-
-}  // namespace
-
-SearchDescriptor::~SearchDescriptor() {
-  DeleteNode(m_root);
-}
-
 bool SearchDescriptor::Create(const FilterClock& clock) {
   if (m_root) return false;
   DataNode* root = CreateNode(nullptr, "Descriptor", ATTACH_ROOT);
@@ -27,23 +15,23 @@ bool SearchDescriptor::Create(const FilterClock& clock) {
               CreateNode(folders, "exclude", ATTACH_LAST_CHILD) && CreateNameFilterNode(filters) &&
               CreateSizeFilterNode(filters) && CreateTimeFilterNode(filters, clock) &&
               CreateAttributeFilterNode(filters);
-  if (made) made = settings->attrs.Set("symbols", AttrValue::FromInt(kDefaultSymbols), 1) != 0;
+  if (made) made = WriteCriteria(DuplicateCriteria{}, settings);
   if (!made) {
     DeleteNode(root);
     return false;
   }
-  m_root = root;
+  m_root.reset(root);
   return true;
 }
 
 DataNode* SearchDescriptor::FoldersNode() const {
-  return FindChild(m_root, "folders");
+  return FindChild(m_root.get(), "folders");
 }
 DataNode* SearchDescriptor::FiltersNode() const {
-  return FindChild(m_root, "filters");
+  return FindChild(m_root.get(), "filters");
 }
 DataNode* SearchDescriptor::SettingsNode() const {
-  return FindChild(m_root, "settings");
+  return FindChild(m_root.get(), "settings");
 }
 DataNode* SearchDescriptor::NameFilterNode() const {
   return FindChild(FiltersNode(), kNameFilterNode);
@@ -58,86 +46,30 @@ DataNode* SearchDescriptor::AttributeFilterNode() const {
   return FindChild(FiltersNode(), kAttributeFilterNode);
 }
 
-int SearchDescriptor::setting(const char* name) const {
-  DataNode* settings = SettingsNode();
-  return settings ? settings->attrs.ValueOf(name).AsInt() : 0;
+DuplicateCriteria SearchDescriptor::Criteria() const {
+  return ReadCriteria(SettingsNode()).value_or(DuplicateCriteria{});
 }
 
-int SearchDescriptor::GetName() const {
-  return setting("name");
-}
-int SearchDescriptor::GetSymbols() const {
-  return setting("symbols");
-}
-int SearchDescriptor::GetTime() const {
-  return setting("time");
-}
-int SearchDescriptor::GetSize() const {
-  return setting("size");
-}
-
-int SearchDescriptor::ShownName() const {
-  return inRange(GetName(), 0, 2, kNameExact);
-}
-int SearchDescriptor::ShownSymbols() const {
-  return inRange(GetSymbols(), kMinSymbols, kMaxSymbols, kDefaultSymbols);
-}
-int SearchDescriptor::ShownTime() const {
-  return inRange(GetTime(), 0, 1, kMustBeSame);
-}
-int SearchDescriptor::ShownSize() const {
-  return inRange(GetSize(), 0, 1, kMustBeSame);
-}
-
-bool SearchDescriptor::store(const char* name, int value, bool updatePage) {
-  DataNode* settings = SettingsNode();
-  if (!settings || !settings->attrs.Set(name, AttrValue::FromInt(value), 1)) return false;
+bool SearchDescriptor::SetCriteria(const DuplicateCriteria& criteria, bool updatePage) {
+  if (!WriteCriteria(criteria, SettingsNode())) return false;
   if (updatePage && m_updatePage) m_updatePage();
   return true;
 }
 
-bool SearchDescriptor::SetName(int value, bool updatePage) {
-  return store("name", inRange(value, 0, 2, kNameExact), updatePage);
-}
-bool SearchDescriptor::SetSymbols(int value, bool updatePage) {
-  return store("symbols", inRange(value, kMinSymbols, kMaxSymbols, kDefaultSymbols), updatePage);
-}
-bool SearchDescriptor::SetTime(int value, bool updatePage) {
-  return store("time", inRange(value, 0, 1, kMustBeSame), updatePage);
-}
-bool SearchDescriptor::SetSize(int value, bool updatePage) {
-  return store("size", inRange(value, 0, 1, kMustBeSame), updatePage);
-}
-
-namespace {
-
-// name, time, size of the sets after the blank first entry.
-constexpr int kSets[4][3] = {{kNameExact, kMustBeSame, kMustBeSame},
-                             {kNameExact, kAnyValue, kAnyValue},
-                             {kNameAnyExtension, kAnyValue, kAnyValue},
-                             {kNameFirstSymbols, kAnyValue, kAnyValue}};
-
-}  // namespace
-
 int SearchDescriptor::MatchingPredefinedSet() const {
-  for (int index = 1; index <= 4; ++index) {
-    const int* set = kSets[index - 1];
-    if (ShownName() == set[0] && ShownTime() == set[1] && ShownSize() == set[2]) return index;
-  }
+  const DuplicateCriteria criteria = Criteria();
+  for (size_t index = 0; index < kCriteriaPresets.size(); ++index)
+    if (kCriteriaPresets[index].AppliedTo(criteria) == criteria) return static_cast<int>(index) + 1;
   return 0;
 }
 
 bool SearchDescriptor::ApplyPredefinedSet(int index) {
-  if (index < 1 || index > 4) return false;
-  const int* set = kSets[index - 1];
-  return SetName(set[0], false) && SetTime(set[1], false) && SetSize(set[2], true);
+  if (index < 1 || index > static_cast<int>(kCriteriaPresets.size())) return false;
+  return SetCriteria(kCriteriaPresets[index - 1].AppliedTo(Criteria()), true);
 }
 
 bool SearchDescriptor::ChooseSymbols(int listIndex) {
-  if (!SetSymbols(listIndex + kMinSymbols, false)) return false;
-  if (GetName() != kNameFirstSymbols) return SetName(kNameFirstSymbols, true);
-  if (m_updatePage) m_updatePage();
-  return true;
+  return SetCriteria(Criteria().WithSymbols(listIndex + kMinSymbols), true);
 }
 
 }  // namespace tf

@@ -6,6 +6,7 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/folder_lister.h"
 #include "platform/path_status.h"
 #include "scan/folder_list.h"
 #include "search/engine_platform.h"
@@ -49,11 +50,6 @@ SearchRun::SearchRun() : SearchRun(Options()) {}
 SearchRun::SearchRun(Options options) : m_options(std::move(options)) {
   if (!m_options.driveOf) m_options.driveOf = PlatformDriveOf;
   if (!m_options.spinningDisk) m_options.spinningDisk = PlatformOnSpinningDisk;
-  if (!m_options.localTime) {
-    m_options.localTime = [](int64_t fileTime, LocalStamp* out) {
-      return PlatformLocalStamp(fileTime, out, nullptr);
-    };
-  }
   if (!m_options.clock) {
     m_ownClock = std::make_unique<LocalFilterClock>();
     m_options.clock = m_ownClock.get();
@@ -68,12 +64,12 @@ SearchRun::~SearchRun() {
 bool SearchRun::Prepare(const DataNode* descriptor) {
   Reset();
   if (!descriptor) return false;
-  m_descriptor = CloneNode(descriptor, nullptr, 1);
-  DataNode* folders = FindChild(m_descriptor, "folders");
+  m_descriptor.reset(CloneNode(descriptor, nullptr, 1));
+  DataNode* folders = FindChild(m_descriptor.get(), "folders");
   if (!m_descriptor || !folders) return false;
   DataNode* include = FindChild(folders, "include");
-  DataNode* filters = FindChild(m_descriptor, "filters");
-  m_settings = FindChild(m_descriptor, "settings");
+  DataNode* filters = FindChild(m_descriptor.get(), "filters");
+  m_criteria = ReadCriteria(FindChild(m_descriptor.get(), "settings"));
   std::vector<std::string> roots;
   for (DataNode* entry = include ? include->FirstChild() : nullptr; entry; entry = entry->Next())
     roots.emplace_back(entry->Name());
@@ -81,13 +77,16 @@ bool SearchRun::Prepare(const DataNode* descriptor) {
     if (isCovered(roots, i)) continue;
     ScanParams params;
     params.root = roots[i];
-    params.excludes = ExcludesUnder(m_descriptor, params.root);
+    params.excludes = ExcludesUnder(m_descriptor.get(), params.root);
     params.filters = filters;
-    params.settings = m_settings;
+    params.criteria = m_criteria;
     params.clock = m_options.clock;
     params.walked = &m_walked;
     params.onEnd = [this] { wake(); };
     params.readAhead = !m_options.oneThreadPerDisk && !m_options.spinningDisk(params.root);
+    // Where every request waits for a server, many in flight at once make the walk fast.
+    if (params.readAhead && PlatformOnRoundTripFileSystem(params.root))
+      params.readers = kRoundTripReaders;
     auto scan = std::make_unique<FolderScan>();
     if (!scan->Configure(params)) continue;
     m_drives.push_back(m_options.driveOf(params.root));
@@ -105,6 +104,8 @@ bool SearchRun::Start() {
   waitForMerge();
   m_wakePending.store(false, std::memory_order_relaxed);
   m_skipLinks.store(false, std::memory_order_relaxed);
+  m_failure.clear();
+  m_failedStarts = 0;
   m_links.Clear();
   m_result.Clear();
   m_walked.Clear();
@@ -164,9 +165,37 @@ void SearchRun::startNextScan() {
     const bool waiting = current == FolderScan::kReady && !scan.started();
     if (!waiting && current != FolderScan::kPaused) continue;
     if (busyDrive(m_drives[i])) continue;
-    if (waiting ? scan.StartThread(m_options.priority, m_options.applyPriority) : scan.Resume())
+    if (!waiting) {
+      if (scan.Resume()) return;
+      continue;
+    }
+    if (scan.StartThread(m_options.priority, m_options.applyPriority)) {
+      m_failedStarts = 0;
       return;  // one scan per tick
+    }
+    // Threads may be short for a moment; under a memory limit that leaves no room for a
+    // thread's stack they never come, and the search must not wait for ever.
+    if (++m_failedStarts >= kThreadTries)
+      fail("no thread can be started to scan " + scan.Root() + ": " + scan.StartError());
+    return;
   }
+}
+
+void SearchRun::fail(const std::string& reason) {
+  stopScans();
+  m_failure = reason;
+  m_state = kStopped;
+  setStatus("Search failed: " + reason);
+  progress();
+}
+
+std::vector<std::string> SearchRun::UnreadFolders() const {
+  std::vector<std::string> folders;
+  for (const auto& scan : m_scans) {
+    const std::vector<std::string> unread = scan->UnreadFolders();
+    folders.insert(folders.end(), unread.begin(), unread.end());
+  }
+  return folders;
 }
 
 bool SearchRun::busyDrive(const std::string& drive) const {
@@ -184,15 +213,24 @@ bool SearchRun::startMerge(FolderScan* scan) {
       try {
         m_result.Merge(scan->Index());
       } catch (...) {
-        // Out of memory: the groups merged so far stay; the scan counts as merged.
+        // Out of memory: the groups merged so far stay; the scan counts as merged, and
+        // the search says that its result is not whole.
+        m_groupsCut.store(true, std::memory_order_release);
       }
       scan->Accept();
       m_mergeIdle.store(true, std::memory_order_release);
       wake();
     });
   } catch (const std::system_error&) {
-    m_mergeIdle.store(true, std::memory_order_release);  // tried again on a later tick
-    return false;
+    // No thread to spare: merged here, so that a search short of threads still ends.
+    try {
+      m_result.Merge(scan->Index());
+    } catch (...) {
+      m_groupsCut.store(true, std::memory_order_release);
+    }
+    scan->Accept();
+    m_mergeIdle.store(true, std::memory_order_release);
+    wake();
   }
   return true;
 }
@@ -212,6 +250,9 @@ bool SearchRun::startCompletedMerge() {
 
 void SearchRun::startFinalise() {
   waitForMerge();
+  for (const auto& scan : m_scans)
+    if (scan->ranOutOfMemory() && m_failure.empty())
+      m_failure = "out of memory while scanning " + scan->Root();
   m_running = -1;
   setStatus("Finalizing...");
   m_state = kFinalising;
@@ -234,7 +275,11 @@ void SearchRun::startFinalise() {
 void SearchRun::finishFinalise() {
   waitForMerge();
   const int64_t found = m_result.FileCount();
-  if (found <= 0) {
+  if (m_groupsCut.exchange(false, std::memory_order_acq_rel) && m_failure.empty())
+    m_failure = "out of memory: the groups found are not all there";
+  if (!m_failure.empty()) {
+    setStatus("Search failed: " + m_failure);  // what was found is shown, but not all
+  } else if (found <= 0) {
     setStatus("Finished (NO FILES FOUND)");
   } else {
     char text[64];
@@ -326,6 +371,7 @@ void SearchRun::formStoppedResult() {
       m_result.Merge(scan->Index());
     } catch (...) {
       // Out of memory: the groups merged so far stay.
+      m_groupsCut.store(true, std::memory_order_release);
     }
     if (scanState == FolderScan::kCompleted) {
       scan->Accept();
@@ -338,7 +384,25 @@ void SearchRun::formStoppedResult() {
 
 void SearchRun::finalise() {
   try {
-    m_result.Finalise(m_settings, m_options.localTime);
+    // Files that no other file of their own scan shared were filed by name alone: those
+    // that another scan's file joins are read now.
+    m_result.ReadUnread(
+        [](const std::string& path, int64_t* size, int64_t* modified, uint32_t* links) {
+          StatInfo info;
+          if (!FolderLister::StatFileAt(-1, path, &info)) return false;
+          *size = info.size;
+          *modified = info.modified;
+          *links = info.links;
+          return true;
+        });
+    // Without criteria no scan filed a file: there is no result to split.
+    const FilterClock* clock = m_options.clock;
+    m_result.Finalise(m_criteria.value_or(DuplicateCriteria{}),
+                      [clock](int64_t fileTime, CalendarTime* out) {
+                        *out = clock->ToLocal(fileTime);
+                        return true;
+                      });
+    if (m_result.Incomplete()) m_groupsCut.store(true, std::memory_order_release);
     if (m_options.readHardLinks)
       m_links.Build(
           m_result.Root(),
@@ -351,7 +415,8 @@ void SearchRun::finalise() {
           },
           &m_skipLinks);
   } catch (...) {
-    // Out of memory: the groups formed so far stay.
+    // Out of memory: the groups formed so far stay, but the search says it failed.
+    m_groupsCut.store(true, std::memory_order_release);
   }
 }
 
@@ -371,9 +436,8 @@ void SearchRun::Reset() {
   m_result.Clear();
   m_scans.clear();  // each scan waits for its worker
   m_drives.clear();
-  DeleteNode(m_descriptor);
-  m_descriptor = nullptr;
-  m_settings = nullptr;
+  m_descriptor.reset();
+  m_criteria.reset();
   m_ticked = false;
 }
 

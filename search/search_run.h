@@ -28,11 +28,13 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <thread>
 #include <vector>
 
 #include "datatree/data_node.h"
+#include "datatree/node_ptr.h"
 #include "duplicates/hard_links.h"
 #include "duplicates/run_result.h"
 #include "scan/filter_clock.h"
@@ -54,6 +56,10 @@ class SearchRun {
   static constexpr int kStopped = 9;
 
   static constexpr int kMaxRunningScans = 5;
+  // Ticks that try to start a scan's thread before the search gives up for want of one.
+  static constexpr int kThreadTries = 5;
+  // Threads reading ahead of a walk on a network share or a file system in user space.
+  static constexpr unsigned kRoundTripReaders = 8;
 
   struct Options {
     // Longest time between two steps when nothing wakes the run (the progress display
@@ -71,9 +77,8 @@ class SearchRun {
     bool oneThreadPerDisk = false;
     // Whether a path lies on a spinning disk; empty: the platform's answer.
     std::function<bool(const std::string&)> spinningDisk;
-    // Local time of a file time, for the split by time; empty: the platform's.
-    LocalTimeOf localTime;
-    // The time filter's clock; null: the local clock of the platform.
+    // The local time of the search: the time filter's and the split by time's; null: the
+    // local clock of the platform.
     const FilterClock* clock = nullptr;
     // The status line ("Finalizing...", "Finished (...)") and the progress display.
     std::function<void(const std::string&)> onStatus;
@@ -131,6 +136,13 @@ class SearchRun {
   const HardLinks& Links() const { return m_links; }
   int64_t FileCount() const { return m_result.FileCount(); }
   const std::string& StatusLine() const { return m_statusLine; }
+  // Why the search could not run to its end or was cut short (no thread to be had: it
+  // is then stopped; out of memory: it finishes with what it found), also in the status
+  // line; empty when nothing failed.
+  const std::string& Failure() const { return m_failure; }
+  // The folders that could not be read although they are there (the open files ran out),
+  // over every scan; their contents are missing from the result.
+  std::vector<std::string> UnreadFolders() const;
   // True once after the result was finalised or a file was removed from it.
   bool TakeResultChanged() { return m_result.TakeChanged(); }
   const std::vector<std::unique_ptr<FolderScan>>& Scans() const { return m_scans; }
@@ -140,7 +152,8 @@ class SearchRun {
   void stopScans();
   void formStoppedResult();
   void startNextScan();
-  // False when no merge thread could be started (the scan stays completed).
+  void fail(const std::string& reason);
+  // Merges on the merge thread, or on this one when no thread can be had.
   bool startMerge(FolderScan* scan);
   void waitForMerge();
   bool startCompletedMerge();
@@ -158,8 +171,8 @@ class SearchRun {
   Options m_options;
   std::unique_ptr<FilterClock> m_ownClock;
   std::atomic<int> m_state{kReset};
-  DataNode* m_descriptor = nullptr;  // the run's own copy
-  DataNode* m_settings = nullptr;
+  NodePtr m_descriptor;  // the run's own copy
+  std::optional<DuplicateCriteria> m_criteria;
   std::vector<std::unique_ptr<FolderScan>> m_scans;  // in include order
   std::vector<std::string> m_drives;                 // file system of each scan's root
   WalkedFolders m_walked;                            // by every scan of this search
@@ -177,6 +190,9 @@ class SearchRun {
   bool m_formingStopped = false;  // the merge thread forms a stopped search's groups
   std::chrono::steady_clock::time_point m_lastTick;
   std::string m_statusLine;
+  std::string m_failure;
+  int m_failedStarts = 0;                // ticks in a row that could not start a scan's thread
+  std::atomic<bool> m_groupsCut{false};  // merging or forming the groups ran out of memory
 };
 
 }  // namespace tf

@@ -40,17 +40,14 @@ int64_t storedNumber(int32_t value) {
 
 }  // namespace
 
-SettingsStore::~SettingsStore() {
-  DeleteNode(m_root);
-}
+SettingsStore::~SettingsStore() = default;
 
 int SettingsStore::SetDefaults(const SettingsLocations& places) {
   DataNode* root = CreateNode(nullptr, kRootName, ATTACH_ROOT);
   if (!root) return 0;
   SetDesc(root, kFormatVersion);
-  // The store owns one tree at a time; an earlier one would otherwise be lost.
-  DeleteNode(m_root);
-  m_root = root;
+  // The store owns one tree at a time; an earlier one goes.
+  m_root.reset(root);
   m_defaultBackup = places.backupFolder;
   SetTooltips(kDefaultTooltips);
   SetShowTips(kDefaultShowTips);
@@ -67,8 +64,7 @@ int SettingsStore::SetDefaults(const SettingsLocations& places) {
 int SettingsStore::Load(const std::string& path, std::string* error) {
   DataNode* tree = LoadTreeXmlFile(path, error);
   if (!tree) return 0;
-  DeleteNode(m_root);
-  m_root = tree;
+  m_root.reset(tree);
   m_fileName = path;
   return 1;
 }
@@ -76,7 +72,7 @@ int SettingsStore::Load(const std::string& path, std::string* error) {
 int SettingsStore::Save(std::string* error) {
   if (!m_root || m_fileName.empty()) return 0;
   std::string text;
-  if (!WriteNodeXml(m_root, &text, false)) return 0;
+  if (!WriteNodeXml(m_root.get(), &text, false)) return 0;
   // The old file stays whole until the new one is complete: a full disk or a crash
   // mid-write then costs this save, never the settings already on disk.
   return SaveStoredFile(m_fileName, text, error, true);
@@ -85,11 +81,11 @@ int SettingsStore::Save(std::string* error) {
 DataNode* SettingsStore::GetOrCreate(const std::string& path, int* created) {
   if (created) *created = 0;
   if (!m_root) return nullptr;
-  if (DataNode* found = FindByPath(m_root, path.c_str(), ':')) return found;
+  if (DataNode* found = FindByPath(m_root.get(), path.c_str(), ':')) return found;
   // Walk the names, looking each partial path up from the root and creating what is
   // missing under the node of the previous name. Empty names are passed over, as
   // FindByPath does.
-  DataNode* current = m_root;
+  DataNode* current = m_root.get();
   std::string partial;
   bool any = false;
   size_t pos = 0;
@@ -102,7 +98,7 @@ DataNode* SettingsStore::GetOrCreate(const std::string& path, int* created) {
     if (any) partial += ':';
     partial += token;
     any = true;
-    DataNode* next = FindByPath(m_root, partial.c_str(), ':');
+    DataNode* next = FindByPath(m_root.get(), partial.c_str(), ':');
     if (!next) next = CreateNode(current, token.c_str(), ATTACH_LAST_CHILD);
     if (!next) return nullptr;
     current = next;

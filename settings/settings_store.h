@@ -6,6 +6,7 @@
 #include <string>
 
 #include "datatree/data_node.h"
+#include "datatree/node_ptr.h"
 
 namespace tf {
 
@@ -59,7 +60,7 @@ class SettingsStore {
   int SetBackupFolder(const std::string& folder);
   int SetOneThreadPerDisk(int32_t on);
 
-  DataNode* root() const { return m_root; }
+  DataNode* root() const { return m_root.get(); }
   const std::string& fileName() const { return m_fileName; }
 
  private:
@@ -70,7 +71,7 @@ class SettingsStore {
   std::string getText(const char* path, int32_t defaultNumber, const std::string& defaultText);
   int setText(const char* path, int32_t defaultNumber, const std::string& text);
 
-  DataNode* m_root = nullptr;
+  NodePtr m_root;
   std::string m_fileName;
   std::string m_defaultBackup;
 };

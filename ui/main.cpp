@@ -8,9 +8,9 @@
 
 #include "platform/path_utils.h"
 #include "platform/process_memory.h"
-#include "ui/main_controller.h"
-#include "ui/main_frame.h"
-#include "ui/signal_quit.h"
+#include "ui/shell/main_controller.h"
+#include "ui/shell/main_frame.h"
+#include "ui/shell/signal_quit.h"
 
 namespace {
 

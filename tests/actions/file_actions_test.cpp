@@ -52,9 +52,8 @@ class FileActionsTest : public ::testing::Test {
 
   // Groups the files by name, as a finished search would show them.
   void groupFiles(const std::vector<std::string>& paths) {
-    DataNode* settings = CreateNode(nullptr, "settings", ATTACH_ROOT);
-    for (const char* key : {"name", "symbols", "time", "size"})
-      settings->attrs.Set(key, AttrValue::FromInt(std::string(key) == "name" ? 0 : 1), 1);
+    DuplicateCriteria settings;
+    settings.sameTime = settings.sameSize = false;
     auto index = std::make_unique<DuplicateIndex>();
     index->Configure(settings);
     for (const std::string& path : paths) {
@@ -66,7 +65,6 @@ class FileActionsTest : public ::testing::Test {
     }
     m_result.Merge(index);
     m_result.Finalise(settings, {});
-    DeleteNode(settings);
   }
 
   DataNode* groupNamed(const std::string& key) { return FindChild(m_result.Root(), key.c_str()); }

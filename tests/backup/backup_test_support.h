@@ -42,11 +42,12 @@ inline struct timespec Mtime(const std::string& path) {
   return st.st_mtim;
 }
 
+// The names in a folder but the backup folder's lock, which stays once made.
 inline std::vector<std::string> NamesIn(const std::string& folder) {
   std::vector<std::string> names;
   std::error_code ec;
   for (std::filesystem::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec))
-    names.push_back(it->path().filename().string());
+    if (it->path().filename() != ".tf-lock") names.push_back(it->path().filename().string());
   std::sort(names.begin(), names.end());
   return names;
 }

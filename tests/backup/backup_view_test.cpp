@@ -124,8 +124,8 @@ TEST(MoveToBackup, TwoFilesOrACancelledDialogStoreNothing) {
 
   // What is kept must be the file the search found: one that grew since is left alone.
   auto scan = std::make_unique<DuplicateIndex>();
-  DataNode* settings = CreateNode(nullptr, "settings", ATTACH_ROOT);
-  scan->Configure(settings);
+  DuplicateCriteria unsplit;
+  scan->Configure(unsplit);
   for (const char* name : {"a.txt", "b.txt"}) {
     PathStatus found;
     ASSERT_TRUE(StatPath(files / name, &found, false));
@@ -133,7 +133,8 @@ TEST(MoveToBackup, TwoFilesOrACancelledDialogStoreNothing) {
   }
   RunResult result;
   result.Merge(scan);
-  result.Finalise(nullptr, {});
+  unsplit.sameTime = unsplit.sameSize = false;
+  result.Finalise(unsplit, {});
   WriteBytes(files / "a.txt", "grown");
   dialog.ok = true;
   selection.groupsRoot = result.Root();
@@ -141,7 +142,6 @@ TEST(MoveToBackup, TwoFilesOrACancelledDialogStoreNothing) {
   EXPECT_EQ(questions.asked.back().caption, kChangedCaption);
   EXPECT_TRUE(NamesIn(backup.path()).empty());
   EXPECT_EQ(ReadBytes(files / "a.txt"), "grown");
-  DeleteNode(settings);
 }
 
 }  // namespace

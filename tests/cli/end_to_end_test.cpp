@@ -63,6 +63,12 @@ class CliEndToEnd : public ::testing::Test {
     posix_spawn_file_actions_addopen(&actions, 2, errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
                                      0644);
     args.insert(args.begin(), TWINFOLD_CLI_PATH);
+    // Limits are set in the child by prlimit, which then becomes the program.
+    if (!m_limits.empty()) {
+      args.insert(args.begin(), "--");
+      args.insert(args.begin(), m_limits.begin(), m_limits.end());
+      args.insert(args.begin(), "/usr/bin/prlimit");
+    }
     std::vector<char*> argv;
     for (std::string& arg : args) argv.push_back(arg.data());
     argv.push_back(nullptr);
@@ -94,6 +100,7 @@ class CliEndToEnd : public ::testing::Test {
   }
 
   tf::testing::TempTree m_temp;
+  std::vector<std::string> m_limits;  // prlimit options for the runs
   const std::string m_dir = m_temp.root();
   const std::string m_tree = m_dir + "/tree";  // what is scanned; the outputs stay beside it
 };
@@ -303,6 +310,38 @@ TEST_F(CliEndToEnd, ClosedPipeEndsQuietlyAndFullDiskIsAnError) {
     EXPECT_EQ(full.status, 1);
     EXPECT_NE(full.err.find("cannot write the output"), std::string::npos) << full.err;
   }
+}
+
+// Under tight limits a search either finds everything or says what it could not do.
+TEST_F(CliEndToEnd, TightLimitsGiveTheWholeResultOrTheReason) {
+  std::string deep;
+  for (int i = 1; i <= 60; ++i) {
+    deep += "l" + std::to_string(i) + "/";
+    makeFile(deep + "same.txt", 1);
+    makeFile(deep + "own" + std::to_string(i), 1);
+  }
+  // Out of open files: the walk lets go of the folders it can reopen and goes on.
+  m_limits = {"--nofile=32"};
+  const Outcome few = run({"--format", "csv", m_tree});
+  EXPECT_EQ(few.status, 0) << few.err;
+  EXPECT_EQ(lines(few.out).size(), 61u);  // the header and every "same.txt"
+  // With too few even for that, the folders it could not read are named, and it fails.
+  m_limits = {"--nofile=5"};
+  const Outcome none = run({"--format", "csv", m_tree});
+  EXPECT_EQ(none.status, 1);
+  EXPECT_EQ(none.err.rfind("twinfold-cli: " + m_tree + "/l1", 0), 0u) << none.err;
+  EXPECT_NE(none.err.find(": cannot read the folder: too many open files\n"), std::string::npos);
+#if !defined(__SANITIZE_ADDRESS__) && !defined(__SANITIZE_THREAD__)
+  // No room for a thread's stack (each would take the 1 GB stack limit): the search gives
+  // up and says why, instead of trying for ever.
+  m_limits = {"--stack=1000000000", "--as=900000000"};
+  alarm(120);
+  const Outcome threadless = run({m_tree});
+  alarm(0);
+  EXPECT_EQ(threadless.status, 1);
+  EXPECT_NE(threadless.err.find("no thread can be started to scan " + m_tree), std::string::npos)
+      << threadless.err;
+#endif
 }
 
 }  // namespace

@@ -165,8 +165,8 @@ void fileShare(DuplicateIndex& index, const std::vector<const File*>& share, uin
   }
 }
 
-std::set<Group> indexedGroups(const std::vector<File>& files, DataNode* settings, uint32_t seed,
-                              int64_t* fileCount) {
+std::set<Group> indexedGroups(const std::vector<File>& files, const DuplicateCriteria& settings,
+                              uint32_t seed, int64_t* fileCount) {
   const size_t scans = 1 + seed % 3;
   RunResult run;
   for (size_t s = 0; s < scans; ++s) {
@@ -206,7 +206,7 @@ TEST(GroupingAgreesWithReference, OnRandomFileSetsForEveryCriterion) {
     for (const auto& [name, symbols, rule, n] : nameRules) {
       for (int time = 0; time <= 1; ++time) {
         for (int size = 0; size <= 1; ++size) {
-          DataNode* settings = MakeSettings(name, symbols, time, size);
+          DuplicateCriteria settings = StoredCriteria(name, symbols, time, size);
           int64_t count = 0;
           const auto expected = referenceGroups(files, rule, n, time == 0, size == 0);
           ASSERT_EQ(indexedGroups(files, settings, seed, &count), expected)
@@ -215,7 +215,6 @@ TEST(GroupingAgreesWithReference, OnRandomFileSetsForEveryCriterion) {
           int64_t expectedCount = 0;
           for (const Group& g : expected) expectedCount += static_cast<int64_t>(g.size());
           EXPECT_EQ(count, expectedCount);
-          DeleteNode(settings);
         }
       }
     }

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "datatree/data_node.h"
+#include "duplicates/duplicate_criteria.h"
 #include "duplicates/run_result.h"
 
 namespace tf::testing {
@@ -24,8 +25,16 @@ inline DataNode* MakeSettings(int name, int symbols, int time, int size) {
   return settings;
 }
 
+// The criteria that a "settings" node holding these stored values means.
+inline DuplicateCriteria StoredCriteria(int name, int symbols, int time, int size) {
+  DataNode* settings = MakeSettings(name, symbols, time, size);
+  const DuplicateCriteria criteria = *ReadCriteria(settings);
+  DeleteNode(settings);
+  return criteria;
+}
+
 // A zone-free "local" time: every whole second maps to a distinct stamp.
-inline bool FakeLocalTime(int64_t fileTime, LocalStamp* out) {
+inline bool FakeLocalTime(int64_t fileTime, CalendarTime* out) {
   const int64_t seconds = fileTime / kSecond;
   const int64_t days = seconds / 86400;
   out->year = static_cast<int>(1601 + days / 372);

@@ -29,9 +29,10 @@ struct File {
   int64_t time = 0;
 };
 
-std::unique_ptr<DuplicateIndex> indexOf(DataNode* settings, const std::vector<File>& files) {
+std::unique_ptr<DuplicateIndex> indexOf(const DuplicateCriteria& settings,
+                                        const std::vector<File>& files) {
   auto index = std::make_unique<DuplicateIndex>();
-  EXPECT_TRUE(index->Configure(settings));
+  index->Configure(settings);
   for (const File& f : files) {
     const size_t cut = f.path.rfind('/') + 1;
     index->AddFile(std::string_view(f.path).substr(0, cut), std::string_view(f.path).substr(cut),
@@ -40,7 +41,8 @@ std::unique_ptr<DuplicateIndex> indexOf(DataNode* settings, const std::vector<Fi
   return index;
 }
 
-void runOf(RunResult& run, DataNode* settings, const std::vector<std::vector<File>>& scans) {
+void runOf(RunResult& run, const DuplicateCriteria& settings,
+           const std::vector<std::vector<File>>& scans) {
   for (const auto& files : scans) {
     auto index = indexOf(settings, files);
     run.Merge(index);
@@ -51,7 +53,7 @@ void runOf(RunResult& run, DataNode* settings, const std::vector<std::vector<Fil
 // Groups stand in the order merges formed them, each merge's in byte order of keys;
 // finished groups are named with the extension in lower case.
 TEST(RunResult, MergedGroupsStandInTheOrderTheyFormed) {
-  DataNode* settings = MakeSettings(1, 5, 1, 1);
+  DuplicateCriteria settings = StoredCriteria(1, 5, 1, 1);
   RunResult run;
   runOf(run, settings,
         {{{"/1/b.doc", 1, 1}, {"/1/z.DOC", 1, 1}, {"/1/z.txt", 1, 1}},
@@ -62,9 +64,8 @@ TEST(RunResult, MergedGroupsStandInTheOrderTheyFormed) {
                                                            {"/1/b.doc", "/2/b.pdf"},
                                                            {"/2/c.doc", "/3/c.c"}}));
   EXPECT_EQ(run.FileCount(), 10);
-  DeleteNode(settings);
 
-  settings = MakeSettings(0, 5, 1, 1);
+  settings = StoredCriteria(0, 5, 1, 1);
   RunResult exact;
   const std::vector<std::string> names = {"\xff.bin", "C.txt", "a.txt", "B.TXT", "b.txt"};
   std::vector<File> first, second;
@@ -80,7 +81,6 @@ TEST(RunResult, MergedGroupsStandInTheOrderTheyFormed) {
                                              "\xff.bin|bin"}));
   EXPECT_TRUE(exact.TakeChanged());
   EXPECT_FALSE(exact.TakeChanged());
-  DeleteNode(settings);
 }
 
 // A finished result takes no late files until cleared, and gives up only its own files.
@@ -88,11 +88,11 @@ TEST(RunResult, AFinishedResultTakesNoLateFilesUntilCleared) {
   RunResult run;
   std::unique_ptr<DuplicateIndex> none;
   run.Merge(none);
-  run.Finalise(nullptr, FakeLocalTime);
+  run.Finalise(DuplicateCriteria{}, FakeLocalTime);
   EXPECT_EQ(run.Root(), nullptr);
   EXPECT_EQ(run.FileCount(), 0);
 
-  DataNode* settings = MakeSettings(0, 5, 1, 1);
+  DuplicateCriteria settings = StoredCriteria(0, 5, 1, 1);
   runOf(run, settings, {{{"/a/x", 1, 1}, {"/b/x", 2, 1}}});
   DataNode* root = run.Root();
   auto late = indexOf(settings, {{"/c/x", 4, 1}, {"/c/y", 8, 1}, {"/d/y", 8, 1}});
@@ -110,13 +110,12 @@ TEST(RunResult, AFinishedResultTakesNoLateFilesUntilCleared) {
   EXPECT_EQ(run.RemoveFile(run.Root()->FirstChild(), true), 0);
   EXPECT_EQ(run.FileCount(), 2);
   DeleteNode(stray);
-  DeleteNode(settings);
 }
 
 // One name shared by many files stays linear (quadratic work would take minutes); unique
 // files make no nodes, so a large scan costs little per file.
 TEST(DuplicateIndex, LargeScansCostLinearTimeAndLittleMemory) {
-  DataNode* settings = MakeSettings(0, 5, 0, 0);
+  DuplicateCriteria settings = StoredCriteria(0, 5, 0, 0);
   const auto begin = std::chrono::steady_clock::now();
   auto shared = std::make_unique<DuplicateIndex>();
   shared->Configure(settings);
@@ -143,7 +142,6 @@ TEST(DuplicateIndex, LargeScansCostLinearTimeAndLittleMemory) {
   const double perFile = static_cast<double>(heap > 0 ? heap : index->ApproximateBytes()) / kFiles;
   RecordProperty("bytes_per_file", std::to_string(perFile));
   EXPECT_LT(perFile, 250.0);
-  DeleteNode(settings);
 }
 
 // Finalising's split against a plain rendering of the order rules: new groups go just
@@ -217,8 +215,8 @@ TEST(SplitOrderTest, WholeTreeMatchesTheOrderRulesForRandomFiles) {
     const int nameRule = 1 + static_cast<int>(seed % 2);
     for (int time = 0; time <= 1; ++time) {
       for (int size = 0; size <= 1; ++size) {
-        DataNode* settings = MakeSettings(nameRule, 5, time, size);
-        DataNode* unsplit = MakeSettings(nameRule, 5, 1, 1);
+        DuplicateCriteria settings = StoredCriteria(nameRule, 5, time, size);
+        DuplicateCriteria unsplit = StoredCriteria(nameRule, 5, 1, 1);
         std::mt19937 random(seed);
         RunResult run, plain;
         for (int s = 0; s < scans; ++s) {
@@ -243,8 +241,6 @@ TEST(SplitOrderTest, WholeTreeMatchesTheOrderRulesForRandomFiles) {
         NodePtr expected(CloneNode(plain.Root(), nullptr, 1));
         referenceFinalise(expected.get(), time == 0, size == 0);
         run.Finalise(settings, FakeLocalTime);
-        DeleteNode(settings);
-        DeleteNode(unsplit);
         ASSERT_EQ(dump(run.Root()), dump(expected.get()))
             << "seed " << seed << " time " << time << " size " << size;
         for (DataNode* g = run.Root()->FirstChild(); g;) {
@@ -289,9 +285,9 @@ TEST(TextArena, PrefixedTextsOfEveryLengthSurviveTheirArenaBeingAdopted) {
 }
 
 TEST(DuplicateIndex, FolderPathsComeBackExactlyWhateverTheirOrder) {
-  DataNode* settings = testing::MakeSettings(0, 5, 1, 1);
+  DuplicateCriteria settings = testing::StoredCriteria(0, 5, 1, 1);
   DuplicateIndex index;
-  ASSERT_TRUE(index.Configure(settings));
+  index.Configure(settings);
   // Prefixes of the next name, returns, no closing '/', empty, a second tree, a deep one.
   std::vector<std::string> folders = {"/a/b/",   "/a/b/c/", "/a/bc/", "/a/b",   "/a/bcd/",
                                       "/a/b/c/", "",        "/a/",    "rel/x/", "/"};
@@ -307,7 +303,6 @@ TEST(DuplicateIndex, FolderPathsComeBackExactlyWhateverTheirOrder) {
   }
   for (const std::string& folder : folders) expected.push_back(folder + "same.txt");
   EXPECT_EQ(paths, expected);
-  DeleteNode(settings);
 }
 
 // The key texts become the names of the groups shown.

@@ -86,7 +86,7 @@ inline ScanParams ScanParamsOf(DataNode* descriptor, const std::string& root) {
   ScanParams params;
   params.root = root;
   params.filters = FindChild(descriptor, "filters");
-  params.settings = FindChild(descriptor, "settings");
+  params.criteria = ReadCriteria(FindChild(descriptor, "settings"));
   return params;
 }
 

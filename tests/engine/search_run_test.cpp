@@ -15,6 +15,7 @@
 #include <memory>
 #include <mutex>
 #include <random>
+#include <set>
 #include <string>
 #include <thread>
 #include <tuple>
@@ -195,7 +196,10 @@ struct RandomTree {
     const char* names[] = {"a.txt",   "b.txt",      "A.txt",         "c",
                            ".hidden", "report.doc", "x y\n\xff\"<q>"};
     for (int i = 0; i < 400; ++i) {
-      const std::string path = folders[random() % folders.size()] + names[random() % 7];
+      // Names of their own too, which share a key only under the looser name rules.
+      const std::string name =
+          i % 3 == 0 ? "unique" + std::to_string(i) + (i % 2 ? ".txt" : "") : names[random() % 7];
+      const std::string path = folders[random() % folders.size()] + name;
       if (fs::exists(tree.Path(path))) continue;
       const int64_t size = static_cast<int64_t>(random() % 3);
       const int time = static_cast<int>(random() % 2) * 86400;
@@ -210,10 +214,11 @@ struct RandomTree {
                        tree.Path("links/" + target.substr(target.rfind('/') + 1)));
   }
 
-  std::set<Group> reference(const std::vector<std::string>& excluded, bool docOnly) const {
+  std::set<Group> reference(const std::vector<std::string>& excluded, bool docOnly,
+                            const std::set<std::string>& gone = {}) const {
     std::map<std::tuple<std::string, int64_t, int>, Group> byKey;
     for (const auto& [path, size, time] : files) {
-      bool skip = false;
+      bool skip = gone.count(tree.Path(path)) > 0;
       for (const std::string& folder : excluded) skip = skip || path.rfind(folder, 0) == 0;
       const std::string name = path.substr(path.rfind('/') + 1);
       if (skip || (docOnly && name != "report.doc")) continue;
@@ -258,6 +263,93 @@ TEST(ReadAhead, BothWalksAgreeWithTheReferenceAndWithEachOther) {
     EXPECT_EQ(several.ordered, one.ordered) << "seed " << seed;
     EXPECT_EQ(several.foldersEntered, one.foldersEntered) << "seed " << seed;
   }
+}
+
+// Without a filter that needs a file's details, files are filed by name and read only
+// once another file shares their key: every criteria set and filter must give the very
+// groups, in the very order, of a walk that reads every file; files that vanish or become
+// folders before they are read are left out.
+TEST(NamesAlone, EveryCriteriaSetAndFilterGivesTheGroupsOfAWalkThatReadsEveryFile) {
+  for (uint32_t seed = 1; seed <= 3; ++seed) {
+    RandomTree random(seed);
+    for (int criteria = 0; criteria < 12; ++criteria) {
+      for (int filter = 0; filter < 3; ++filter) {
+        std::vector<std::string> include = {random.tree.root()};
+        if (criteria % 4 == 1) include.insert(include.begin(), random.tree.Path("d0"));
+        DataNode* descriptor =
+            MakeDescriptor(include, {}, criteria % 3, (criteria / 3) % 2, criteria / 6);
+        DataNode* filters = FindChild(descriptor, "filters");
+        if (filter == 1) {
+          DataNode* names = CreateNameFilterNode(filters);
+          SetNameExclude(names, "*.DOC");
+          SetFilterEnabled(names, 1);
+        } else if (filter == 2) {  // at most 1 KB: takes every file, but must read it
+          DataNode* size = CreateSizeFilterNode(filters);
+          SetSizeSwitch(size, 1);
+          SetSizeValue1(size, 1);
+          SetFilterEnabled(size, 1);
+        }
+        const bool oneThread = (criteria + filter) % 2 == 0;
+        FolderScan::TEST_ReadEveryFile(true);
+        const Walked every = walk(descriptor, oneThread);
+        FolderScan::TEST_ReadEveryFile(false);
+        const Walked named = walk(descriptor, !oneThread);
+        DeleteNode(descriptor);
+        EXPECT_EQ(named.ordered, every.ordered)
+            << "seed " << seed << " criteria " << criteria << " filter " << filter;
+        if (criteria == 0 && filter == 0) {
+          EXPECT_EQ(named.groups, random.reference({}, false)) << "seed " << seed;
+        }
+      }
+    }
+  }
+  // Every third file about to be read vanishes, every seventh becomes a folder.
+  RandomTree random(7);
+  std::set<std::string> gone;
+  int reads = 0;
+  FolderScan::TEST_BeforeReading([&](const std::string& path) {
+    if (++reads % 3 != 0 && reads % 7 != 0) return;
+    fs::remove(path);
+    if (reads % 7 == 0) fs::create_directory(path);
+    gone.insert(path);
+  });
+  DataNode* descriptor = MakeDescriptor({random.tree.root()}, {});
+  const Walked named = walk(descriptor, true);
+  FolderScan::TEST_BeforeReading(nullptr);
+  DeleteNode(descriptor);
+  EXPECT_GT(gone.size(), 20u);
+  EXPECT_EQ(named.groups, random.reference({}, false, gone));
+}
+
+// The stat calls of a search through the platform layer: a name of its own costs none.
+TEST(NamesAlone, AFileWhoseNameNoOtherFileHasIsNeverStated) {
+  TempTree tree;
+  int shared = 0;
+  int unique = 0;
+  for (int d = 0; d < 20; ++d) {
+    for (int f = 0; f < 30; ++f) {
+      const bool own = f % 3 != 0;
+      tree.File("d" + std::to_string(d) + "/" +
+                (own ? "own" + std::to_string(d * 100 + f) : "s" + std::to_string(f)));
+      ++(own ? unique : shared);
+    }
+  }
+  auto statsOfSearch = [&](bool every) {
+    FolderScan::TEST_ReadEveryFile(every);
+    DataNode* descriptor = MakeDescriptor({tree.root()}, {});
+    const uint64_t before = FolderStatCalls();
+    const Walked walked = walk(descriptor, true);
+    const uint64_t calls = FolderStatCalls() - before;
+    FolderScan::TEST_ReadEveryFile(false);
+    DeleteNode(descriptor);
+    EXPECT_EQ(walked.groups.size(), 10u);
+    return calls;
+  };
+  const uint64_t every = statsOfSearch(true);
+  const uint64_t named = statsOfSearch(false);
+  EXPECT_EQ(every - named, static_cast<uint64_t>(unique));
+  // Beside the shared names: the folders' own (open and mount checks) and the mount table.
+  EXPECT_LE(named, static_cast<uint64_t>(shared + 2 * 21 + 200));
 }
 
 TEST(ReadAhead, APausedWalkResumesToTheWholeResultAndAStopIsQuick) {

@@ -3,6 +3,7 @@
 // the program's collection and the tools run from the result list.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <functional>
@@ -19,12 +20,14 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMenu>
+#include <QMenuBar>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTableView>
 #include <QTableWidget>
 #include <QTest>
 #include <QTimer>
+#include <QToolTip>
 #include <QTreeWidget>
 
 #include "app/main_commands.h"
@@ -38,18 +41,19 @@
 #include "tests/gui_main/main_window_support.h"
 #include "tests/support/argv_record.h"
 #include "tests/support/popup_menu_events.h"
-#include "ui/filters_page.h"
-#include "ui/folder_page.h"
-#include "ui/mask_collection_dialog.h"
-#include "ui/name_filter_page.h"
-#include "ui/options_dialog.h"
-#include "ui/results_pane.h"
-#include "ui/search_window.h"
-#include "ui/separate_lists_view.h"
-#include "ui/settings_dialogs.h"
-#include "ui/tool_description_dialog.h"
-#include "ui/tool_list_dialog.h"
-#include "ui/window_search_host.h"
+#include "ui/dialogs/mask_collection_dialog.h"
+#include "ui/dialogs/options_dialog.h"
+#include "ui/dialogs/settings_dialogs.h"
+#include "ui/dialogs/tool_description_dialog.h"
+#include "ui/dialogs/tool_list_dialog.h"
+#include "ui/result_views/backup_folder_view.h"
+#include "ui/result_views/results_pane.h"
+#include "ui/result_views/separate_lists_view.h"
+#include "ui/search_pages/filters_page.h"
+#include "ui/search_pages/folder_page.h"
+#include "ui/search_pages/name_filter_page.h"
+#include "ui/search_pages/search_window.h"
+#include "ui/shell/window_search_host.h"
 
 namespace tf {
 namespace {
@@ -210,6 +214,22 @@ TEST(OptionsDialog, RefusalsAndCancelLeaveEverythingAndOkStoresAndAppliesEveryFi
   EXPECT_EQ(settings.GetOneThreadPerDisk(), 1);
   EXPECT_FALSE(searchReadsAhead());
 
+  // The backup page on show keeps acting on its own entries through an OK that keeps the
+  // folder, and shows what another program added once it is shown again.
+  BackupStore* store = w.controller.shell()->Backup();
+  for (const char* name : {"first.txt", "second.txt", "third.txt"}) places.File(name, 6);
+  ASSERT_TRUE(store->AddToBackup(places.Path("first.txt"), "one"));
+  ASSERT_TRUE(store->AddToBackup(places.Path("second.txt"), "two"));
+  fs::remove(places.Path("second.txt"));
+  ResultsPane* pane = w.controller.resultsPane();
+  QTest::mouseClick(pane->modeButton(ResultsPane::kBackupMode), Qt::LeftButton);
+  QTableWidget* entries = pane->backupView()->list();
+  const auto rowOf = [&](const std::string& name) {
+    const Lines names = Texts(entries->model());
+    return static_cast<int>(std::find(names.begin(), names.end(), name) - names.begin());
+  };
+  ClickRow(entries, rowOf("second.txt"));
+
   WhenShown<OptionsDialog>([&](OptionsDialog* d) {
     EXPECT_TRUE(d->oneThreadPerDiskBox()->isChecked());
     Click(d->oneThreadPerDiskBox());
@@ -217,6 +237,17 @@ TEST(OptionsDialog, RefusalsAndCancelLeaveEverythingAndOkStoresAndAppliesEveryFi
   });
   w.frame.action(kCmdOptions)->trigger();
   EXPECT_EQ(searchReadsAhead(), solidState);
+  QTest::mouseClick(pane->backupView()->button(BackupFolderView::kRestore), Qt::LeftButton);
+  EXPECT_EQ(fs::file_size(places.Path("second.txt")), 6u);
+  EXPECT_TRUE(fs::exists(places.Path("first.txt")));
+  EXPECT_EQ(rowOf("second.txt"), entries->rowCount());
+  testing::ScriptedQuestions quiet;
+  BackupStore other(quiet, nullptr);  // another copy of the program, or the command line
+  ASSERT_TRUE(other.SetFolder(newBackup));
+  ASSERT_TRUE(other.AddToBackup(places.Path("third.txt"), "three"));
+  QTest::mouseClick(pane->modeButton(ResultsPane::kUnifiedMode), Qt::LeftButton);
+  QTest::mouseClick(pane->modeButton(ResultsPane::kBackupMode), Qt::LeftButton);
+  EXPECT_LT(rowOf("third.txt"), entries->rowCount());
 
   w.controller.Shutdown();
   SettingsStore stored;
@@ -237,7 +268,8 @@ TEST(OptionsDialog, RefusalsAndCancelLeaveEverythingAndOkStoresAndAppliesEveryFi
 
 TEST(MaskCollectionDialog, EditsSavesAndReplacesTheProgramsCollectionOnOk) {
   TempTree places;
-  const std::string saved = places.Folder("data/Filters") + "/Logs & more.mcf";
+  // A fresh account has no collection folder: the editor's chooser makes it.
+  const std::string saved = places.Path("data/Filters/Logs & more.mcf");
   Window w(places);
   ASSERT_TRUE(w.started);
   EXPECT_EQ(w.frame.loadMasksMenu(), nullptr);
@@ -347,7 +379,18 @@ TEST(MaskCollectionDialog, CancelADamagedFileAndTheFileFiltersViewLeaveTheCollec
     EXPECT_TRUE(d->temporaryBox()->isChecked());
     Click(d->button("OK"));
   });
-  ShowFileFilters(*w.controller.shell(), w.questions, &w.frame);
+  // Through the "&Settings" menu, whose items tell what they do as the pointer rests.
+  QMenuBar* bar = w.frame.menuBar();
+  QMenu* settingsMenu = w.frame.menu(1);
+  QTest::mouseClick(bar, Qt::LeftButton, {},
+                    bar->actionGeometry(settingsMenu->menuAction()).center());
+  ASSERT_TRUE(QTest::qWaitFor([&] { return settingsMenu->isVisible(); }));
+  const auto itemAt = [&](int id) {
+    return settingsMenu->actionGeometry(w.frame.action(id)).center();
+  };
+  QTest::mouseMove(settingsMenu, itemAt(kCmdRegisteredTools));
+  EXPECT_TRUE(QTest::qWaitFor([] { return QToolTip::text() == "Modify list of tools"; }, 3000));
+  QTest::mouseClick(settingsMenu, Qt::LeftButton, {}, itemAt(kCmdFileFilters));
   MaskGroup group;
   ASSERT_TRUE(w.controller.shell()->Masks().GetGroup(6, &group));
   EXPECT_EQ(group.temporary, 1);

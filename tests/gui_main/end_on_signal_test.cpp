@@ -17,8 +17,8 @@
 
 #include "base/questions.h"
 #include "tests/support/temp_tree.h"
-#include "ui/message_box.h"
-#include "ui/signal_quit.h"
+#include "ui/shell/signal_quit.h"
+#include "ui/window/message_box.h"
 
 namespace tf {
 namespace {

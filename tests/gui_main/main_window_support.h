@@ -14,10 +14,10 @@
 
 #include "tests/shell/shell_support.h"
 #include "tests/support/scripted_questions.h"
-#include "ui/main_controller.h"
-#include "ui/main_frame.h"
-#include "ui/search_bar.h"
-#include "ui/window_search_host.h"
+#include "ui/shell/main_controller.h"
+#include "ui/shell/main_frame.h"
+#include "ui/shell/search_bar.h"
+#include "ui/shell/window_search_host.h"
 
 namespace tf::testing {
 

@@ -12,6 +12,8 @@
 #include <set>
 #include <string>
 
+#include <QAbstractButton>
+#include <QAbstractSpinBox>
 #include <QAccessible>
 #include <QAccessibleInterface>
 #include <QAction>
@@ -22,6 +24,8 @@
 #include <QFileDialog>
 #include <QLineEdit>
 #include <QProcess>
+#include <QPushButton>
+#include <QScrollBar>
 #include <QTableView>
 #include <QTest>
 #include <QTextBrowser>
@@ -40,16 +44,18 @@
 #include "search/search_run.h"
 #include "settings/settings_store.h"
 #include "tests/gui_results/file_listing.h"
-#include "ui/browser_preview_pane.h"
-#include "ui/criteria_page.h"
-#include "ui/folder_page.h"
-#include "ui/help_viewer.h"
-#include "ui/results_pane.h"
-#include "ui/search_tab_bar.h"
-#include "ui/search_window.h"
-#include "ui/separate_lists_view.h"
-#include "ui/single_instance.h"
-#include "ui/unified_list_view.h"
+#include "ui/preview/browser_preview_pane.h"
+#include "ui/result_views/results_pane.h"
+#include "ui/result_views/separate_lists_view.h"
+#include "ui/result_views/unified_list_view.h"
+#include "ui/search_pages/criteria_page.h"
+#include "ui/search_pages/filters_page.h"
+#include "ui/search_pages/folder_page.h"
+#include "ui/search_pages/search_tab_bar.h"
+#include "ui/search_pages/search_window.h"
+#include "ui/shell/help_viewer.h"
+#include "ui/shell/single_instance.h"
+#include "ui/window/scroll_window.h"
 
 namespace tf {
 namespace {
@@ -387,7 +393,10 @@ TEST(RememberedSearch, ComesBackAfterARestartAndAnOlderFileStartsWithTheDefaults
     ASSERT_TRUE(w.started);
     w.controller.searchHost()->ChangeIncludeFolder(true, tree.Path("photos"));
     w.controller.searchHost()->ChangeExcludeFolder(true, tree.Path("photos/cache"));
-    w.controller.searchHost()->Descriptor().SetTime(kAnyValue, false);
+    SearchDescriptor& descriptor = w.controller.searchHost()->Descriptor();
+    DuplicateCriteria anyTime = descriptor.Criteria();
+    anyTime.sameTime = false;
+    descriptor.SetCriteria(anyTime, false);
     QComboBox* symbols = w.controller.searchWindow()->criteriaPage()->symbolsCombo();
     symbols->setFocus();
     QTest::keyClick(symbols, Qt::Key_End);
@@ -418,6 +427,20 @@ TEST(RememberedSearch, ComesBackAfterARestartAndAnOlderFileStartsWithTheDefaults
     QComboBox* symbols = again.controller.searchWindow()->criteriaPage()->symbolsCombo();
     EXPECT_EQ(symbols->currentIndex(), symbols->count() - 1);
     EXPECT_EQ(again.frame.geometry(), QRect(40, 50, 700, 520));
+    // Ready to search, and the filter left on shows outside its page.
+    EXPECT_EQ(again.status(), "<- Click to start search");
+    QPushButton* filtersTab = again.controller.searchWindow()->tabBar()->tab(kSearchModeFilters);
+    QPushButton* nameSelector = again.controller.searchWindow()->filtersPage()->selectorButton(0);
+    const QColor onColour = nameSelector->palette().color(QPalette::ButtonText);
+    const QFont plainFont = again.controller.searchWindow()->tabBar()->tab(0)->font();
+    EXPECT_TRUE(filtersTab->font().bold());
+    EXPECT_EQ(filtersTab->palette().color(QPalette::ButtonText), onColour);
+    EXPECT_EQ(filtersTab->toolTip(), "File filters\nOn: File name(mask) filter");
+    ASSERT_TRUE(SetFilterEnabled(again.controller.shell()->Descriptor()->NameFilterNode(), 0));
+    EXPECT_TRUE(QTest::qWaitFor(
+        [&] { return filtersTab->palette().color(QPalette::ButtonText) != onColour; }, 2000));
+    EXPECT_EQ(filtersTab->font(), plainFont);  // as the other tabs again
+    EXPECT_EQ(filtersTab->toolTip(), "File filters");
   }
 
   SettingsStore older;
@@ -429,6 +452,64 @@ TEST(RememberedSearch, ComesBackAfterARestartAndAnOlderFileStartsWithTheDefaults
   EXPECT_EQ(foldersAndCriteria(fromOlder), defaults);
   EXPECT_EQ(GetFilterEnabled(fromOlder.controller.shell()->Descriptor()->NameFilterNode()), 0);
   EXPECT_EQ(fromOlder.frame.geometry(), defaultPlace);
+  EXPECT_EQ(fromOlder.status(), "Choose folders/drives to be scanned");
+}
+
+// The lowest control of a page, by its bottom edge: what a short window would cut off.
+QWidget* lowestControl(QWidget* page) {
+  QWidget* lowest = nullptr;
+  int bottom = -1;
+  for (QWidget* child : page->findChildren<QWidget*>()) {
+    const bool control = qobject_cast<QAbstractButton*>(child) || qobject_cast<QComboBox*>(child) ||
+                         qobject_cast<QLineEdit*>(child) || qobject_cast<QAbstractSpinBox*>(child);
+    if (!control || !child->isVisibleTo(page) || qobject_cast<QLineEdit*>(child->parentWidget()) ||
+        qobject_cast<QComboBox*>(child->parentWidget()) ||
+        qobject_cast<QAbstractSpinBox*>(child->parentWidget()))
+      continue;
+    const int at = child->mapTo(page, QPoint(0, child->height())).y();
+    if (at > bottom) {
+      bottom = at;
+      lowest = child;
+    }
+  }
+  return lowest;
+}
+
+// At its smallest the window cuts no page off: each scrolls, by its bar, to its lowest
+// control, which then takes the click.
+TEST(SmallestWindow, EveryPageScrollsToItsLowestControl) {
+  TempTree places;
+  Window w(places);
+  ASSERT_TRUE(w.started);
+  w.frame.resize(w.frame.minimumSize());
+  QApplication::processEvents();
+  ASSERT_EQ(w.frame.size(), QSize(kFrameMinWidth, kFrameMinHeight));
+  SearchWindow* column = w.controller.searchWindow();
+  int scrolled = 0;  // pages cut off before scrolling
+  for (int mode : {kSearchModeFolders, kSearchModeFilters, kSearchModeSettings}) {
+    QTest::mouseClick(column->tabBar()->tab(mode), Qt::LeftButton);
+    ScrollWindow* holder = column->pageHolder(mode);
+    QWidget* control = lowestControl(column->page(mode));
+    ASSERT_TRUE(holder && control) << mode;
+    ASSERT_TRUE(holder->isVisible()) << mode;
+    const auto shown = [&] {
+      const QRect at(control->mapTo(holder, QPoint(0, 0)), control->size());
+      return at.bottom() < holder->verticalBar()->y() + holder->verticalBar()->height() &&
+             at.top() >= 0;
+    };
+    EXPECT_FALSE(holder->horizontalBar()->isVisible()) << mode;
+    scrolled += shown() ? 0 : 1;
+    QScrollBar* bar = holder->verticalBar();
+    for (int click = 0; click < 40 && !shown(); ++click)  // the groove above the lower arrow
+      QTest::mouseClick(bar, Qt::LeftButton, {},
+                        QPoint(bar->width() / 2, bar->height() - bar->width() - 2));
+    ASSERT_TRUE(shown()) << mode;
+    const QPoint middle = control->mapToGlobal(control->rect().center());
+    QWidget* under = QApplication::widgetAt(middle);
+    EXPECT_TRUE(under == control || control->isAncestorOf(under))
+        << mode << ": " << (under ? under->metaObject()->className() : "nothing");
+  }
+  EXPECT_GE(scrolled, 2);  // the filter and criteria pages need more than the smallest window
 }
 
 // The records of CSV text by RFC 4180: quoted fields may hold commas, quotes and line
@@ -544,7 +625,9 @@ TEST_F(SearchingWindow, SelectMenuHelpersThenDeleteTrashesTheSelection) {
   tree.File("one/b.txt", 20, 300);
   ASSERT_EQ(::link(tree.Path("one/b.txt").c_str(), tree.Path("two/b.txt").c_str()), 0);
   tree.File("three/b.txt", 20, 10);
-  w.controller.shell()->Descriptor()->SetTime(1, true);  // any time: the copies group
+  DuplicateCriteria anyTime = w.controller.shell()->Descriptor()->Criteria();
+  anyTime.sameTime = false;  // the copies group
+  w.controller.shell()->Descriptor()->SetCriteria(anyTime, true);
   w.frame.show();
   ASSERT_TRUE(w.Search(tree.root()));
   QAction* newest = w.frame.action(kCmdSelectAllButNewest);

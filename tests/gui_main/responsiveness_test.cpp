@@ -18,9 +18,9 @@
 #include "search/search_descriptor.h"
 #include "tests/support/private_trash.h"
 #include "tests/support/timed.h"
-#include "ui/result_rows_model.h"
-#include "ui/results_pane.h"
-#include "ui/unified_list_view.h"
+#include "ui/result_views/result_rows_model.h"
+#include "ui/result_views/results_pane.h"
+#include "ui/result_views/unified_list_view.h"
 
 namespace tf {
 namespace {
@@ -70,7 +70,9 @@ struct StallMeter {
 
 void SearchIn(Window& w, const TempTree& tree) {
   w.controller.searchHost()->ChangeIncludeFolder(true, tree.root());
-  w.controller.searchHost()->Descriptor().SetTime(kAnyValue, false);
+  DuplicateCriteria anyTime;
+  anyTime.sameTime = false;
+  w.controller.searchHost()->Descriptor().SetCriteria(anyTime, false);
 }
 
 TEST(MainWindowResponsiveness, BigSearchKeepsTheLoopTurningAndStopsAtOnce) {

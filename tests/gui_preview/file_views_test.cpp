@@ -10,6 +10,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QBuffer>
 #include <QCheckBox>
 #include <QContextMenuEvent>
 #include <QElapsedTimer>
@@ -27,7 +28,7 @@
 #include <QTimer>
 
 #include "app/main_commands.h"
-#include "platform/sample_document.h"
+#include "tests/support/sample_document.h"
 #include "platform/zip_plugin.h"
 #include "results/file_properties.h"
 #include "results/preview_kind.h"
@@ -35,18 +36,18 @@
 #include "tests/gui_main/main_window_support.h"
 #include "tests/support/temp_tree.h"
 #include "tests/support/timed.h"
-#include "ui/bitmap_preview_pane.h"
-#include "ui/browser_preview_pane.h"
-#include "ui/file_properties_dialog.h"
-#include "ui/preview_manager.h"
-#include "ui/preview_page.h"
-#include "ui/results_pane.h"
-#include "ui/search_tab_bar.h"
-#include "ui/search_window.h"
-#include "ui/separate_lists_view.h"
-#include "ui/text_preview_pane.h"
-#include "ui/window_search_host.h"
-#include "ui/zip_preview_pane.h"
+#include "ui/preview/bitmap_preview_pane.h"
+#include "ui/preview/browser_preview_pane.h"
+#include "ui/preview/file_properties_dialog.h"
+#include "ui/preview/preview_manager.h"
+#include "ui/preview/preview_page.h"
+#include "ui/preview/text_preview_pane.h"
+#include "ui/preview/zip_preview_pane.h"
+#include "ui/result_views/results_pane.h"
+#include "ui/result_views/separate_lists_view.h"
+#include "ui/search_pages/search_tab_bar.h"
+#include "ui/search_pages/search_window.h"
+#include "ui/shell/window_search_host.h"
 
 namespace tf {
 namespace {
@@ -197,6 +198,28 @@ TEST_F(PreviewTest, BrowserReadsOnlyFromThePagesFolderAndRefusesHostilePictures)
        {QUrl("../secret.png"), QUrl::fromLocalFile(QString::fromStdString(tree.Path("secret.png"))),
         QUrl("http://example.com/track.png")})
     EXPECT_FALSE(image(outside).isValid()) << outside.toString().toStdString();
+
+  // A page in a folder whose name is not UTF-8 shows its picture all the same: the folder
+  // is read by its own bytes, not by a text made from them.
+  QByteArray png;
+  QBuffer pngBuffer(&png);
+  pngBuffer.open(QIODevice::WriteOnly);
+  QImage blue(30, 20, QImage::Format_RGB32);
+  blue.fill(QColor(20, 120, 200));
+  ASSERT_TRUE(blue.save(&pngBuffer, "PNG"));
+  tree.Folder("caf\xE9 site/img");
+  file("caf\xE9 site/img/logo.png", png.toStdString());
+  pane.Open(
+      file("caf\xE9 site/index.html", "<html><body><img src=\"img/logo.png\"></body></html>"));
+  pane.show();
+  QApplication::processEvents();
+  const QImage shownPage = pane.grab().toImage().convertToFormat(QImage::Format_RGB32);
+  int bluePixels = 0;
+  for (int y = 0; y < shownPage.height(); ++y)
+    for (int x = 0; x < shownPage.width(); ++x)
+      bluePixels += shownPage.pixelColor(x, y) == QColor(20, 120, 200);
+  EXPECT_EQ(bluePixels, 30 * 20);
+  pane.hide();
 
   pane.SetKind(kPreviewXml);
   pane.Open(file("data.xml", "<?xml version=\"1.0\"?><list><item>one</item></list>"));

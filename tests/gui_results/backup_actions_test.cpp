@@ -18,8 +18,8 @@
 
 #include "results/replace_by_link.h"
 #include "tests/gui_results/results_host_fixture.h"
-#include "ui/backup_folder_view.h"
-#include "ui/long_work.h"
+#include "ui/result_views/backup_folder_view.h"
+#include "ui/window/long_work.h"
 
 namespace tf {
 namespace {

@@ -14,7 +14,7 @@
 #include <QTimer>
 
 #include "tests/support/private_trash.h"
-#include "ui/result_rows_model.h"
+#include "ui/result_views/result_rows_model.h"
 
 namespace tf::testing {
 

@@ -31,11 +31,11 @@
 #include "tests/backup/backup_test_support.h"
 #include "tests/gui_results/file_listing.h"
 #include "tests/support/scripted_questions.h"
-#include "ui/gui_thread_questions.h"
-#include "ui/progress_file_shell.h"
-#include "ui/results_pane.h"
-#include "ui/separate_lists_view.h"
-#include "ui/unified_list_view.h"
+#include "ui/result_views/results_pane.h"
+#include "ui/result_views/separate_lists_view.h"
+#include "ui/result_views/unified_list_view.h"
+#include "ui/window/gui_thread_questions.h"
+#include "ui/window/progress_file_shell.h"
 
 namespace tf::testing {
 
@@ -80,10 +80,8 @@ class ScriptedHost : public ResultsHost {
   }
   // Writes the files (relative path -> size) and groups them by exact name.
   void Search(const std::vector<std::pair<std::string, int>>& files) {
-    DataNode* settings = CreateNode(nullptr, "settings", ATTACH_ROOT);
-    settings->attrs.Set("name", AttrValue::FromInt(0), 1);
-    for (const char* key : {"symbols", "time", "size"})
-      settings->attrs.Set(key, AttrValue::FromInt(1), 1);
+    DuplicateCriteria settings;
+    settings.sameTime = settings.sameSize = false;
     auto index = std::make_unique<DuplicateIndex>();
     index->Configure(settings);
     for (const auto& [relative, size] : files) {
@@ -105,7 +103,6 @@ class ScriptedHost : public ResultsHost {
     result.Clear();
     result.Merge(index);
     result.Finalise(settings, {});
-    DeleteNode(settings);
     ++generation;
     hardLinks.Build(result.Root(), [](const std::string& path, LinkIdentity* out) {
       FileIdentity identity;

@@ -6,14 +6,18 @@
 #include <QAction>
 #include <QElapsedTimer>
 #include <QMenu>
+#include <QProgressDialog>
 #include <QPushButton>
 
 #include "app/main_commands.h"
 #include "datatree/node_ptr.h"
 #include "results/file_actions.h"
 #include "tests/gui_results/results_host_fixture.h"
+#include "tests/support/click_answer.h"
 #include "tests/support/timed.h"
-#include "ui/results_pane.h"
+#include "ui/result_views/results_pane.h"
+#include "ui/window/long_work.h"
+#include "ui/window/qt_questions.h"
 
 namespace tf {
 namespace {
@@ -282,6 +286,55 @@ TEST_F(ResultsPaneTest, DeletingTheLastCopiesAsksAndAProtectedFileIsRefusedEvery
   EXPECT_EQ(host.result.Root()->val2, 4);  // every file still in the results
 }
 
+// The questions of a delete and a copy, answered by mouse on the real dialogs: none is
+// covered by a progress dialog, and questions asked before the work never count towards
+// its half second.
+TEST_F(ResultsPaneTest, QuestionsOfTheFileWorkAreNeverCoveredByItsProgressDialog) {
+  QtQuestions dialogs(&pane);
+  host.questions.showReally = &dialogs;
+  int progressDialogs = 0;
+  LongWork::TEST_OnDialogShown() = [&](QProgressDialog*) { ++progressDialogs; };
+  const auto answered = [](const std::shared_ptr<std::vector<testing::ClickedAnswer>>& answers,
+                           size_t count) {
+    EXPECT_EQ(answers->size(), count);
+    for (const testing::ClickedAnswer& answer : *answers) {
+      EXPECT_TRUE(answer.underPointer) << answer.title.toStdString();
+      EXPECT_FALSE(answer.progressShown) << answer.title.toStdString();
+    }
+  };
+
+  // One file: its question is asked from the work itself.
+  QTableView* files = separate()->filesList();
+  click(files, 0);
+  ASSERT_EQ(SelectedPaths(files), Paths{host.path("one/a.txt")});
+  auto answers = testing::ClickAnswers({"Yes"});
+  QTest::mouseClick(separate()->button(ResultListView::kDelete), Qt::LeftButton);
+  answered(answers, 1);
+  EXPECT_FALSE(fs::exists(host.path("one/a.txt")));
+
+  // Both copies of b.TXT: the last-copy question, then the one for both files.
+  pane.SetMode(1);
+  QTableView* list = unified()->list();
+  clickPaths(list, {host.path("one/b.TXT"), host.path("two/b.TXT")});
+  answers = testing::ClickAnswers({"Yes", "Yes"});
+  QTest::mouseClick(unified()->button(ResultListView::kDelete), Qt::LeftButton);
+  answered(answers, 2);
+  EXPECT_FALSE(fs::exists(host.path("two/b.TXT")));
+
+  // A copy onto a taken name asks from the work.
+  const std::string copies = host.path("copies");
+  fs::create_directories(copies);
+  std::ofstream(copies + "/c.doc") << "older";
+  clickPaths(list, {host.path("one/c.doc")});
+  host.questions.folders = {copies};
+  answers = testing::ClickAnswers({"Yes"});
+  QTest::mouseClick(unified()->button(ResultListView::kCopy), Qt::LeftButton);
+  answered(answers, 1);
+  EXPECT_EQ(fs::file_size(copies + "/c.doc"), 50u);
+  EXPECT_EQ(progressDialogs, 0);  // none of the work took half a second
+  LongWork::TEST_OnDialogShown() = {};
+}
+
 constexpr int64_t kDay = 864000000000LL;
 constexpr int64_t kBase = 130000000000000000LL;
 
@@ -357,24 +410,32 @@ TEST_F(SelectHelpersTest, EachHelperSelectsAndTheSeparateViewDeletesEveryGroupsP
   SeparateListsView* view = pane.separateView();
   QTableView* groups = view->groupsList();
   QTableView* files = view->filesList();
-  groups->selectRow(2);
+  click(groups, 2);
   ASSERT_EQ(std::string(view->selectedGroup()->Name()), "c.txt");
   EXPECT_EQ(view->selectedGroup()->val, 20);
   pick(view, files, 0, kCmdSelectAllButOldest);
   EXPECT_EQ(SelectedPaths(files), paths({"one/c.txt", "two/c.txt"}));
-  groups->selectRow(0);
-  EXPECT_EQ(SelectedPaths(files), paths({"one/a.txt", "two/a.txt"}));
-  files->selectionModel()->select(files->model()->index(0, 0),
-                                  QItemSelectionModel::Deselect | QItemSelectionModel::Rows);
-  groups->selectRow(1);
-  EXPECT_TRUE(SelectedPaths(files).empty());
-  const Paths chosen = paths({"two/a.txt", "one/c.txt", "two/c.txt"});
+  // Another group ends the choice across groups: its first file is what the actions take.
+  for (int command : {kCmdSelectAllButOldest, kCmdSelectClear}) {
+    click(groups, 2);
+    pick(view, files, 0, command);
+    click(groups, 0);
+    EXPECT_EQ(SelectedPaths(files), paths({"one/a.txt"})) << command;
+    for (Command button :
+         {ResultListView::kMove, ResultListView::kCopy, ResultListView::kReplaceByLink})
+      EXPECT_TRUE(view->button(button)->isEnabled()) << command;
+  }
+  host.questions.answers = {IDYES};
+  QTest::mouseClick(view->button(ResultListView::kDelete), Qt::LeftButton);
+  EXPECT_EQ(trashed(), paths({"one/a.txt"}));
+  // In its own group the choice takes every group's part.
+  pick(view, files, 0, kCmdSelectAllButOldest);
+  const Paths chosen = paths({"one/a.txt", "two/a.txt", "one/c.txt", "two/c.txt"});
   host.questions.answers.assign(chosen.size(), IDYES);
   QTest::mouseClick(view->button(ResultListView::kDelete), Qt::LeftButton);
   EXPECT_EQ(trashed(), chosen);
-  for (const char* kept : {"one/a.txt", "three/a.txt", "keep/b.txt", "three/c.txt"})
+  for (const char* kept : {"three/a.txt", "one/b.txt", "keep/b.txt", "three/c.txt"})
     EXPECT_TRUE(fs::exists(host.path(kept))) << kept;
-  EXPECT_EQ(SelectedPaths(files).size(), 1u);
 }
 
 // 100,000 files in memory: a resort keeps the selected group in view.

@@ -1,7 +1,7 @@
 // The filters page: each sub-page set through mouse and key events, then a real search
 // over a prepared tree, whose groups twinfold-cli must find too with the equivalent
 // options; the selector's highlights and the recent mask lists.
-#include "ui/filters_page.h"
+#include "ui/search_pages/filters_page.h"
 
 #include <sys/stat.h>
 
@@ -31,10 +31,10 @@
 #include "tests/engine/engine_support.h"
 #include "tests/gui_search/scripted_search_host.h"
 #include "tests/support/popup_menu_events.h"
-#include "ui/attribute_filter_page.h"
-#include "ui/name_filter_page.h"
-#include "ui/size_filter_page.h"
-#include "ui/time_filter_page.h"
+#include "ui/search_pages/attribute_filter_page.h"
+#include "ui/search_pages/name_filter_page.h"
+#include "ui/search_pages/size_filter_page.h"
+#include "ui/search_pages/time_filter_page.h"
 
 namespace tf {
 namespace {

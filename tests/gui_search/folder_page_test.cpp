@@ -1,6 +1,6 @@
 // The folder page: adds and removes through the host with the messages of the folder
 // list, the exclude list following the selected folder, drops and the recent menus.
-#include "ui/folder_page.h"
+#include "ui/search_pages/folder_page.h"
 
 #include <filesystem>
 #include <memory>
@@ -28,8 +28,8 @@
 #include "tests/support/popup_menu_events.h"
 #include "tests/support/stand_in.h"
 #include "tests/support/temp_tree.h"
-#include "ui/drive_chooser.h"
-#include "ui/list_helpers.h"
+#include "ui/search_pages/drive_chooser.h"
+#include "ui/window/list_helpers.h"
 
 namespace tf {
 namespace {

@@ -1,7 +1,7 @@
 // The search window: its tabs switch the pages, each page shows what was stored while it
 // was hidden, and the filters page remembers its masks when the window leaves it. The
 // criteria page: what it shows for the stored criteria and what each choice stores.
-#include "ui/search_window.h"
+#include "ui/search_pages/search_window.h"
 
 #include <memory>
 #include <vector>
@@ -20,13 +20,13 @@
 #include "scan/filter_nodes.h"
 #include "search/search_descriptor.h"
 #include "tests/gui_search/scripted_search_host.h"
-#include "ui/criteria_page.h"
-#include "ui/filters_page.h"
-#include "ui/folder_page.h"
-#include "ui/name_filter_page.h"
-#include "ui/search_tab_bar.h"
-#include "ui/size_filter_page.h"
-#include "ui/time_filter_page.h"
+#include "ui/search_pages/criteria_page.h"
+#include "ui/search_pages/filters_page.h"
+#include "ui/search_pages/folder_page.h"
+#include "ui/search_pages/name_filter_page.h"
+#include "ui/search_pages/search_tab_bar.h"
+#include "ui/search_pages/size_filter_page.h"
+#include "ui/search_pages/time_filter_page.h"
 
 namespace tf {
 namespace {
@@ -46,7 +46,9 @@ TEST(SearchWindow, TabsSwitchPagesThatShowWhatWasStored) {
   EXPECT_GE(window.folderPage()->mapTo(&window, QPoint(0, 0)).y(),
             tab(0)->mapTo(&window, QPoint(0, tab(0)->height())).y());
 
-  host.descriptor.SetSize(1, false);  // changed while the page was not shown
+  DuplicateCriteria anySize;
+  anySize.sameSize = false;
+  host.descriptor.SetCriteria(anySize, false);  // changed while the page was not shown
   QTest::mouseClick(tab(kSearchModeSettings), Qt::LeftButton);
   EXPECT_TRUE(window.criteriaPage()->isVisible());
   EXPECT_FALSE(window.folderPage()->isVisible());
@@ -140,27 +142,35 @@ TEST(CriteriaPage, ChoicesStoreTheirValueAndTheStoredValuesShow) {
            std::to_string(checked([&](int v) { return page->sizeRadio(v); }, 2)) + " N" +
            page->symbolsCombo()->currentText().toStdString();
   };
-  const auto stored = [&] {
-    return std::to_string(d.GetName()) + " " + std::to_string(d.GetTime()) + " " +
-           std::to_string(d.GetSize()) + " N" + std::to_string(d.GetSymbols());
-  };
   DataNode* settings = d.SettingsNode();
-  settings->attrs.Set("name", AttrValue::FromInt(9), 1);
-  settings->attrs.Set("symbols", AttrValue::FromInt(3), 1);
-  settings->attrs.Set("time", AttrValue::FromInt(-4), 1);
-  page->Update();
-  EXPECT_EQ(shown(), "0 0 0 N5");  // out of range: the first choice
-  // The shown radio differs from what is stored, so clicking it stores its value.
+  const auto value = [&](const char* key) {
+    return std::to_string(settings->attrs.ValueOf(key).AsInt());
+  };
+  const auto stored = [&] {
+    return value("name") + " " + value("time") + " " + value("size") + " N" + value("symbols");
+  };
+  const auto store = [&](int name, int symbols, int time) {
+    settings->attrs.Set("name", AttrValue::FromInt(name), 1);
+    settings->attrs.Set("symbols", AttrValue::FromInt(symbols), 1);
+    settings->attrs.Set("time", AttrValue::FromInt(time), 1);
+    page->Update();
+  };
+  // Out of range, the page shows what the search will do: an unknown name rule lets
+  // extensions differ and an unknown time rule takes any time; the first N symbols with
+  // an N it cannot use compare whole names.
+  store(9, 3, -4);
+  EXPECT_EQ(shown(), "1 1 0 N5");
+  store(2, 3, -4);
+  EXPECT_EQ(shown(), "0 1 0 N5");
+  // The radio already in force stores nothing.
   testing::ClickMark(page->nameRadio(0));
-  EXPECT_EQ(d.GetName(), 0);
-  EXPECT_EQ(d.GetSymbols(), 3);  // N is stored only when chosen
+  EXPECT_EQ(stored(), "2 -4 0 N3");
 
   // Two steps down the list of N: 7, and the name rule switches to first symbols.
   QTest::keyClick(page->symbolsCombo(), Qt::Key_Down);
   QTest::keyClick(page->symbolsCombo(), Qt::Key_Down);
-  EXPECT_EQ(d.GetSymbols(), 7);
-  EXPECT_EQ(shown(), "2 0 0 N7");
-  EXPECT_EQ(d.GetName(), 2);
+  EXPECT_EQ(stored(), "2 1 0 N7");
+  EXPECT_EQ(shown(), "2 1 0 N7");
   testing::ClickMark(page->nameRadio(1));
   testing::ClickMark(page->timeRadio(1));
   testing::ClickMark(page->sizeRadio(1));
@@ -187,11 +197,13 @@ TEST(CriteriaPage, ChoicesStoreTheirValueAndTheStoredValuesShow) {
   EXPECT_EQ(presets->currentIndex(), 0);
 
   // Changes made elsewhere reach the page until it goes, and not after.
-  d.SetTime(0, true);
+  DuplicateCriteria elsewhere = d.Criteria();
+  elsewhere.sameTime = true;
+  d.SetCriteria(elsewhere, true);
   EXPECT_TRUE(page->timeRadio(0)->isChecked());
   EXPECT_EQ(presets->currentText(), "True duplicates (default)");
   page.reset();
-  EXPECT_TRUE(d.SetName(0, true));
+  EXPECT_TRUE(d.SetCriteria(DuplicateCriteria{}, true));
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 
 #include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <sys/xattr.h>
 #include <unistd.h>
@@ -463,6 +464,42 @@ TEST(StoredFileSave, FailedSaveLeavesTheOldFileByteForByte) {
     EXPECT_EQ(ReadFile(dir / "data"), old);
     EXPECT_EQ(namesIn(dir.path()), std::vector<std::string>{"data"});
   }
+}
+
+// What killed saves and copies left goes with the next write into their folder; a temporary
+// that a running program holds stays, and so do names that only look alike and links.
+// Temporary names do not grow with the saved file's name.
+TEST(StoredFileSave, NextWriteTidiesOnlyTemporariesNobodyHolds) {
+  TempTree dir, outside;
+  ASSERT_TRUE(WriteFile(outside / "victim", "precious"));
+  const std::vector<std::string> stale = {"twinfold.dat.tmp-4242-0-0badc0de", ".tf-save-1-2-3",
+                                          ".tf-copy-AbC123"};
+  const std::vector<std::string> kept = {".tf-copy-held", ".tf-save-link", "notes.tmp-1-2",
+                                         "a.tmp-x-1-0badc0de"};
+  for (const std::string& name : stale) ASSERT_TRUE(WriteFile(dir / name, "partial"));
+  for (const std::string& name : kept) {
+    if (name != ".tf-save-link") {
+      ASSERT_TRUE(WriteFile(dir / name, "kept"));
+    }
+  }
+  ASSERT_EQ(symlink((outside / "victim").c_str(), (dir / ".tf-save-link").c_str()), 0);
+  const int held = open((dir / ".tf-copy-held").c_str(), O_RDONLY | O_CLOEXEC);
+  ASSERT_EQ(flock(held, LOCK_EX), 0);
+  const std::string longName(255, 'n');
+  ASSERT_EQ(SaveStoredFile(dir / longName, "new"), 1);
+  std::vector<std::string> expected = kept;
+  expected.push_back(longName);
+  std::sort(expected.begin(), expected.end());
+  EXPECT_EQ(namesIn(dir.path()), expected);
+  EXPECT_EQ(ReadFile(outside / "victim"), "precious");
+  close(held);
+
+  // A copy tidies the folder it writes into.
+  TempTree target;
+  ASSERT_TRUE(WriteFile(target / ".tf-copy-Old123", "partial"));
+  ASSERT_TRUE(WriteFile(dir / "source", "bytes"));
+  ASSERT_EQ(CopyFileHooked("source", "", dir.path(), target.path(), true), 1);
+  EXPECT_EQ(namesIn(target.path()), std::vector<std::string>{"source"});
 }
 
 TEST(PathText, JoinSplitReplaceAndNormaliseTakeNamesAsBytes) {

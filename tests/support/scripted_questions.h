@@ -28,6 +28,9 @@ class ScriptedQuestions : public Questions {
   std::deque<std::string> folders;
   std::deque<std::string> files;
 
+  // When set, messages are recorded and then shown by it (the real dialogs) instead.
+  Questions* showReally = nullptr;
+
   std::vector<AskedMessage> asked;
   std::vector<std::string> prompts;  // prompts/titles of the choosers, in order
   std::vector<std::string> starts;   // the folder each chooser started in, in order
@@ -36,6 +39,7 @@ class ScriptedQuestions : public Questions {
   int ShowMessage(const std::string& text, const char* caption, int buttonSet) override {
     if (text.empty()) return 0;
     asked.push_back({text, caption ? caption : "", buttonSet});
+    if (showReally) return showReally->ShowMessage(text, caption, buttonSet);
     if (answers.empty()) return IDCANCEL;
     int a = answers.front();
     answers.pop_front();

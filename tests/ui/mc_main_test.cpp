@@ -1,4 +1,4 @@
-#include "ui/mc_main.h"
+#include "ui/window/mc_main.h"
 
 #include <map>
 

@@ -23,10 +23,10 @@
 
 #include "base/questions.h"
 #include "tests/support/temp_tree.h"
-#include "ui/chosen_path.h"
-#include "ui/list_helpers.h"
-#include "ui/message_box.h"
-#include "ui/qt_questions.h"
+#include "ui/window/chosen_path.h"
+#include "ui/window/list_helpers.h"
+#include "ui/window/message_box.h"
+#include "ui/window/qt_questions.h"
 
 namespace tf {
 namespace {

@@ -1,5 +1,5 @@
 // The containers: the split window and its bar, the scroll window over a larger content.
-#include "ui/split_window.h"
+#include "ui/window/split_window.h"
 
 #include <memory>
 
@@ -11,7 +11,7 @@
 
 #include <gtest/gtest.h>
 
-#include "ui/scroll_window.h"
+#include "ui/window/scroll_window.h"
 
 namespace tf {
 namespace {

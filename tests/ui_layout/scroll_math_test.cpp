@@ -1,6 +1,6 @@
-#include "ui/scroll_math.h"
-#include "ui/column_widths.h"
-#include "ui/tick_counter.h"
+#include "ui/layout/scroll_math.h"
+#include "ui/layout/column_widths.h"
+#include "ui/layout/tick_counter.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "ui/split_layout.h"
+#include "ui/layout/split_layout.h"
 
 #include <gtest/gtest.h>
 

@@ -1,0 +1,67 @@
+#include "duplicates/duplicate_criteria.h"
+
+namespace tf {
+
+namespace {
+
+// The stored values of the name rule; the order of NameRule is not part of the file.
+constexpr int kStoredExact = 0;
+constexpr int kStoredAnyExtension = 1;
+constexpr int kStoredFirstSymbols = 2;
+
+bool validSymbols(int n) {
+  return n >= kMinSymbols && n <= kMaxSymbols;
+}
+
+int storedName(NameRule rule) {
+  switch (rule) {
+    case NameRule::kAnyExtension:
+      return kStoredAnyExtension;
+    case NameRule::kFirstSymbols:
+      return kStoredFirstSymbols;
+    case NameRule::kExact:
+      break;
+  }
+  return kStoredExact;
+}
+
+}  // namespace
+
+DuplicateCriteria DuplicateCriteria::WithSymbols(int n) const {
+  DuplicateCriteria chosen = *this;
+  chosen.name = NameRule::kFirstSymbols;
+  chosen.symbols = validSymbols(n) ? n : kDefaultSymbols;
+  return chosen;
+}
+
+std::optional<DuplicateCriteria> ReadCriteria(DataNode* settings) {
+  if (!settings) return std::nullopt;
+  const int name = settings->attrs.ValueOf("name").AsInt();
+  const int symbols = settings->attrs.ValueOf("symbols").AsInt();
+  DuplicateCriteria criteria;
+  criteria.symbols = validSymbols(symbols) ? symbols : kDefaultSymbols;
+  if (name == kStoredExact)
+    criteria.name = NameRule::kExact;
+  else if (name == kStoredFirstSymbols)
+    criteria.name = validSymbols(symbols) ? NameRule::kFirstSymbols : NameRule::kExact;
+  else
+    criteria.name = NameRule::kAnyExtension;
+  criteria.sameTime = settings->attrs.ValueOf("time").AsInt() == 0;
+  criteria.sameSize = settings->attrs.ValueOf("size").AsInt() == 0;
+  return criteria;
+}
+
+bool WriteCriteria(const DuplicateCriteria& criteria, DataNode* settings) {
+  if (!settings) return false;
+  const int symbols = validSymbols(criteria.symbols) ? criteria.symbols : kDefaultSymbols;
+  const std::pair<const char*, int> values[] = {{"name", storedName(criteria.name)},
+                                                {"symbols", symbols},
+                                                {"time", criteria.sameTime ? 0 : 1},
+                                                {"size", criteria.sameSize ? 0 : 1}};
+  bool stored = true;
+  for (const auto& [attribute, value] : values)
+    stored = settings->attrs.Set(attribute, AttrValue::FromInt(value), 1) != 0 && stored;
+  return stored;
+}
+
+}  // namespace tf

@@ -1,0 +1,356 @@
+#include "ui/shell/main_controller.h"
+
+#include <QFileDialog>
+#include <QGuiApplication>
+#include <QLayout>
+#include <QMenuBar>
+#include <QScreen>
+#include <QVBoxLayout>
+
+#include "app/main_commands.h"
+#include "platform/path_utils.h"
+#include "platform/process_launcher.h"
+#include "platform/standard_paths.h"
+#include "platform/zip_plugin.h"
+#include "results/backup_store.h"
+#include "results/result_export.h"
+#include "scan/folder_list.h"
+#include "settings/settings_store.h"
+#include "ui/dialogs/settings_dialogs.h"
+#include "ui/preview/preview_page.h"
+#include "ui/result_views/backup_folder_view.h"
+#include "ui/result_views/results_pane.h"
+#include "ui/search_pages/search_window.h"
+#include "ui/shell/help_viewer.h"
+#include "ui/shell/main_frame.h"
+#include "ui/shell/search_bar.h"
+#include "ui/shell/single_instance.h"
+#include "ui/window/gui_thread_questions.h"
+#include "ui/window/message_box.h"
+#include "ui/window/qt_questions.h"
+#include "ui/window/split_window.h"
+
+#ifndef TWINFOLD_VERSION
+#define TWINFOLD_VERSION "unknown"
+#endif
+
+namespace tf {
+
+namespace {
+
+// The search column's share of the frame until it takes its own width.
+constexpr double kSearchColumnRatio = 0.35;
+
+}  // namespace
+
+ControllerSetup DefaultSetup(const std::string& settingsFile) {
+  ControllerSetup setup;
+  setup.places.settingsFile = settingsFile.empty() ? DefaultSettingsFile() : settingsFile;
+  setup.places.defaultBackupFolder = DefaultBackupFolder();
+  setup.places.collectionFolders = CollectionFolders();
+  setup.places.zipCandidates = ZipPlugin::DefaultCandidates();
+  setup.instanceName = SingleInstance::DefaultName();
+  // The build folder holds the help in the installed layout too.
+  setup.helpFiles = {HelpIndexFile()};
+  return setup;
+}
+
+MainController::MainController() = default;
+
+MainController::~MainController() {
+  Shutdown();
+}
+
+bool MainController::Init(CMainFrame* frame, ControllerSetup setup) {
+  if (m_frame || !frame) return false;
+  m_frame = frame;
+  m_setup = std::move(setup);
+  if (!m_setup.questions) m_ownQuestions = std::make_unique<QtQuestions>(frame);
+  // File work runs off the window's thread and may ask from there.
+  m_guiQuestions = std::make_unique<GuiThreadQuestions>(m_setup.questions ? *m_setup.questions
+                                                                          : *m_ownQuestions);
+  m_questions = m_guiQuestions.get();
+  m_panes.frame = frame;
+  m_panes.updateCommandStates = [this] { UpdateCommandStates(); };
+  m_panes.isActive = [this] { return active(); };
+  m_searchPanes = std::make_unique<WindowSearchPanes>(m_panes);
+  if (!Initialize(frame, kProgramTitle)) return false;
+  m_frame->SetCommandHandler([this](int id) { OnCommand(id); });
+  m_frame->SetCloseHandler([this] { Shutdown(); });
+  m_frame->PlaceOnScreen();
+
+  if (!m_setup.instanceName.isEmpty() && !askAboutOtherInstance()) {
+    m_shutDown = true;  // nothing was built, nothing is saved
+    MCMain::Shutdown();
+    return false;
+  }
+
+  // A scan or merge that ends brings the next step of the search at once, not on the
+  // next timer tick.
+  ShellPlaces places = m_setup.places;
+  places.wakeTick = [this] { WakeTick(); };
+  m_shell = std::make_unique<AppShell>(*m_questions, *m_searchPanes, std::move(places));
+  m_resultsHost = std::make_unique<WindowResultsHost>(*m_shell, m_panes, *m_questions);
+  m_searchHost = std::make_unique<WindowSearchHost>(*m_shell, m_panes, *m_questions);
+  if (!m_shell->LoadSettings()) return false;
+  placeAsKept();
+  SetToolTips(m_shell->Settings().GetTooltips() != 0);
+  createPanes();
+  if (!m_shell->OpenStores()) return false;
+  m_shell->Backup()->SetBrowseHook([this](const std::string& folder) {
+    return BrowseFolder(folder, m_shell->Settings().GetBrowseMode() == 1);
+  });
+  m_results->SetBackupView(new BackupFolderView(*m_shell->Backup(), *m_questions));
+  m_results->EnableBackup(m_resultsHost->BackupAvailable());
+  m_results->OnToolsChanged();
+  rebuildMasksMenu();
+
+  m_searchPanes->SetWaitCursor(true);
+  if (m_setup.showWindow) m_frame->showNormal();
+  m_frame->centralWidget()->layout()->activate();
+  setSearchColumn(true);
+  if (m_setup.probeZip) m_shell->ProbeZip();
+  m_searchWindow->previewPage()->AttachZip(&m_shell->Zip());
+  if (m_setup.showWindow) {
+    m_frame->raise();
+    m_frame->activateWindow();
+  }
+  // Folders brought back from the last run are as ready to search as ones just added.
+  m_shell->Search().SetStatusText(m_shell->Search().CanStart() ? kStatusClickToStart
+                                                               : kStatusChooseFolders);
+  UpdateCommandStates();
+  m_searchPanes->SetWaitCursor(false);
+  return true;
+}
+
+bool MainController::askAboutOtherInstance() {
+  m_instance = std::make_unique<SingleInstance>(m_setup.instanceName);
+  if (m_instance->Listen()) {
+    connect(m_instance.get(), &SingleInstance::raiseRequested, this, &MainController::bringToFront);
+    return true;
+  }
+  const int answer = m_questions->ShowMessage(SecondInstanceText(kProgramTitle),
+                                              kSecondInstanceCaption, MB_YESNOCANCEL);
+  if (answer == IDYES) {
+    m_instance->SendRaise();
+    return false;
+  }
+  if (answer != IDNO) return false;
+  m_instance.reset();  // a second full instance, without a server of its own
+  return true;
+}
+
+void MainController::placeAsKept() {
+  const WindowPlace& kept = m_shell->KeptWindowPlace();
+  if (!kept.valid) return;
+  const QRect place(kept.x, kept.y, kept.width, kept.height);
+  // A place on a screen that is gone (or shrank) would hide the window: keep the default.
+  QScreen* screen = QGuiApplication::screenAt(place.center());
+  if (!screen || !screen->availableGeometry().intersects(place)) return;
+  // The same measure as kept: the frame's inside, without the window manager's border.
+  m_frame->setGeometry(
+      QRect(place.topLeft(), place.size().boundedTo(screen->availableGeometry().size())));
+}
+
+void MainController::bringToFront() {
+  ++m_raised;
+  if (!m_frame) return;
+  m_frame->showNormal();
+  m_frame->raise();
+  m_frame->activateWindow();
+}
+
+void MainController::createPanes() {
+  m_searchWindow = new SearchWindow(*m_searchHost, this, nullptr);
+  m_rightColumn = new QWidget;
+  m_rightColumn->setObjectName(QStringLiteral("ResultsColumn"));
+  auto* column = new QVBoxLayout(m_rightColumn);
+  column->setContentsMargins(0, 0, 0, 0);
+  column->setSpacing(0);
+  m_bar = new SearchBar(this, m_rightColumn);
+  m_results = new ResultsPane(*m_resultsHost, m_rightColumn);
+  column->addWidget(m_bar);
+  column->addWidget(m_results, 1);
+  m_split = new SplitWindow(m_frame->view(), nullptr, m_searchWindow, m_rightColumn, false,
+                            kSearchColumnRatio);
+  m_frame->view()->layout()->addWidget(m_split);
+  m_panes.searchWindow = m_searchWindow;
+  m_panes.bar = m_bar;
+  m_panes.results = m_results;
+  connect(m_bar, &SearchBar::startClicked, this, [this] { OnCommand(kCmdStartSearch); });
+  connect(m_bar, &SearchBar::stopClicked, this, [this] { OnCommand(kCmdStopSearch); });
+  connect(m_searchWindow, &SearchWindow::expandCollapseToggled, this,
+          [this](bool narrow) { setSearchColumn(!narrow); });
+}
+
+void MainController::setSearchColumn(bool wide) {
+  if (!m_split || !m_searchWindow) return;
+  m_split->setUpdatesEnabled(false);
+  m_split->SetFixedPane(kFirstPane, false);
+  m_split->SetPaneSize(kFirstPane, m_searchWindow->Width(wide));
+  m_split->SetFixedPane(kFirstPane, true);
+  m_split->setUpdatesEnabled(true);
+}
+
+void MainController::rebuildMasksMenu() {
+  m_shell->RefreshCollectionFiles();
+  m_frame->RebuildLoadMasksMenu(m_shell->CollectionFiles());
+}
+
+int MainController::OnCommand(int commandId) {
+  if (!m_shell || m_shell->IsShutDown()) return 1;
+  switch (commandId) {
+    case kCmdStartSearch:
+      // The masks a search uses are remembered as when their page is left.
+      if (m_searchWindow) m_searchWindow->RememberMasks();
+      m_shell->Search().StartSearch();
+      break;
+    case kCmdStopSearch:
+      m_shell->Search().StopSearch();
+      break;
+    case kCmdExportResults:
+      exportResults();
+      break;
+    case kCmdExit:
+      m_frame->close();
+      return 1;
+    case kCmdRegisteredTools:
+      OpenToolList(*m_shell, *m_questions, m_frame, [this] { m_results->OnToolsChanged(); });
+      break;
+    case kCmdOptions:
+      OpenProgramOptions(
+          *m_shell, *m_questions, m_frame, [this](bool on) { m_results->EnableBackup(on); },
+          [this] { SetToolTips(m_shell->Settings().GetTooltips() != 0); });
+      break;
+    case kCmdMaskCollection:
+      // The filters page reads the collection whenever it offers its groups.
+      if (OpenMaskCollectionEditor(*m_shell, *m_questions, m_frame)) rebuildMasksMenu();
+      break;
+    case kCmdFileFilters:
+      ShowFileFilters(*m_shell, *m_questions, m_frame);
+      break;
+    case kCmdBuiltInMasks:
+      m_shell->LoadBuiltInMasks();
+      break;
+    case kCmdHelp:
+      showHelp();
+      break;
+    case kCmdAbout:
+      showAbout();
+      break;
+    default:
+      if (SelectRule rule; SelectRuleOf(commandId, &rule)) {
+        if (CommandState(commandId) == 0) m_results->RunSelectHelper(rule);
+        break;
+      }
+      if (commandId >= kFirstLoadMasksCommand && commandId <= kLastLoadMasksCommand) {
+        m_shell->LoadMasksCommand(commandId);
+        rebuildMasksMenu();
+      }
+      break;
+  }
+  UpdateCommandStates();
+  return 1;
+}
+
+int MainController::CommandState(int commandId) {
+  if (!m_shell || m_shell->IsShutDown()) return kCommandDisabled;
+  // The helpers work on the list on show, so not on the backup page.
+  SelectRule rule;
+  if (SelectRuleOf(commandId, &rule) && (!m_results || !m_results->listView()))
+    return kCommandDisabled;
+  return MainCommandState(*m_shell, commandId);
+}
+
+void MainController::UpdateCommandStates() {
+  if (!m_frame || !m_shell || m_shell->IsShutDown()) return;
+  UpdateMenuState(m_frame->menuBar());
+  if (m_bar) m_bar->UpdateButtons(m_shell->Search().CanStart());
+}
+
+void MainController::showHelp() {
+  const std::string index = ChooseHelpIndex(m_setup.helpFiles);
+  if (PathKind(index) != PATH_FILE) {
+    m_questions->ShowMessage("The manual \"" + index + "\" cannot be found.", "Help", MB_OK);
+    return;
+  }
+  // The desktop's browser first; where none takes the manual, the program's own viewer.
+  if (!m_helpViewer && OpenWithDefaultViewer(index, std::string(), false)) return;
+  if (!m_helpViewer) m_helpViewer = new HelpViewer(index, m_frame);
+  m_helpViewer->show();
+  m_helpViewer->raise();
+  m_helpViewer->activateWindow();
+}
+
+void MainController::showAbout() {
+  m_questions->ShowMessage(AboutText(kProgramTitle, TWINFOLD_VERSION), "About Twinfold", MB_OK);
+}
+
+void MainController::exportResults() {
+  if (MainCommandState(*m_shell, kCmdExportResults) != 0) return;
+  static const QStringList kTypes = {QStringLiteral("HTML report (*.html *.htm)"),
+                                     QStringLiteral("CSV (*.csv)"),
+                                     QStringLiteral("JSON (*.json)")};
+  static const ExportFormat kFormats[] = {ExportFormat::kHtml, ExportFormat::kCsv,
+                                          ExportFormat::kJson};
+  QFileDialog dialog(m_frame, QStringLiteral("Export results"));
+  dialog.setObjectName(QStringLiteral("ExportDialog"));
+  dialog.setAcceptMode(QFileDialog::AcceptSave);
+  dialog.setFileMode(QFileDialog::AnyFile);
+  // Qt's own dialog: the same everywhere, and reachable by keyboard and tests alike.
+  dialog.setOption(QFileDialog::DontUseNativeDialog);
+  dialog.setNameFilters(kTypes);
+  dialog.setDefaultSuffix(QStringLiteral("html"));
+  connect(&dialog, &QFileDialog::filterSelected, &dialog, [&dialog](const QString& type) {
+    static const char* const kSuffixes[] = {"html", "csv", "json"};
+    const int index = static_cast<int>(kTypes.indexOf(type));
+    if (index >= 0) dialog.setDefaultSuffix(QString::fromLatin1(kSuffixes[index]));
+  });
+  if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return;
+  const std::string path = dialog.selectedFiles().front().toStdString();
+  const int typeIndex = static_cast<int>(kTypes.indexOf(dialog.selectedNameFilter()));
+  const ExportFormat format = ExportFormatOf(path, kFormats[typeIndex < 0 ? 0 : typeIndex]);
+  std::string error;
+  const std::vector<std::string> protectedFolders =
+      m_shell->Descriptor() ? ProtectedFolders(m_shell->Descriptor()->Root())
+                            : std::vector<std::string>();
+  if (!ExportResult(m_shell->Search().GroupsRoot(), format, path, &error, protectedFolders))
+    m_questions->ShowMessage("Cannot export the results to \"" + path + "\":\n" + error, nullptr,
+                             MB_OK);
+}
+
+void MainController::onTick() {
+  if (!m_shell || m_shell->IsShutDown()) return;
+  m_shell->Search().Tick();
+  UpdateCommandStates();
+  // The filters may change outside their page too (a mask collection loaded from the menu).
+  if (m_searchWindow) m_searchWindow->RefreshFiltersTab();
+  if (m_results && m_results->backupView() && m_results->backupView()->isVisible())
+    m_results->backupView()->FollowStore();
+}
+
+void MainController::OnActivate(bool active) {
+  if (m_shell && !m_shell->IsShutDown()) m_shell->Search().OnActivate(active);
+}
+
+void MainController::Shutdown() {
+  if (m_shutDown) return;
+  m_shutDown = true;
+  MCMain::Shutdown();  // no tick reaches the panes from here on
+  if (m_searchWindow && m_shell && !m_shell->IsShutDown()) m_searchWindow->SaveRecentFolders();
+  if (m_shell && !m_shell->IsShutDown() && m_frame) {
+    const QRect shown = m_frame->isMaximized() || m_frame->isMinimized() ? m_frame->normalGeometry()
+                                                                         : m_frame->geometry();
+    m_shell->RememberSearch({shown.x(), shown.y(), shown.width(), shown.height(), true});
+  }
+  if (m_split) {
+    m_split->Destroy(true, true);
+    delete m_split;
+  }
+  delete m_searchWindow;
+  delete m_rightColumn;
+  if (m_shell) m_shell->Shutdown();
+  if (m_searchPanes) m_searchPanes->ReleaseWaitCursors();
+}
+
+}  // namespace tf

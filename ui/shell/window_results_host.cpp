@@ -1,0 +1,84 @@
+#include "ui/shell/window_results_host.h"
+
+#include "app/app_shell.h"
+#include "app/tools_section.h"
+#include "platform/path_utils.h"
+#include "results/backup_store.h"
+#include "results/file_properties.h"
+#include "scan/folder_list.h"
+#include "search/search_descriptor.h"
+#include "settings/settings_store.h"
+#include "ui/preview/file_properties_dialog.h"
+#include "ui/preview/preview_page.h"
+#include "ui/search_pages/search_window.h"
+#include "ui/shell/main_frame.h"
+#include "ui/shell/window_panes.h"
+
+namespace tf {
+
+WindowResultsHost::WindowResultsHost(AppShell& shell, WindowPanes& panes, Questions& questions)
+    : m_shell(shell), m_panes(panes), m_questions(questions), m_fileShell(questions, panes.frame) {}
+
+BackupStore* WindowResultsHost::Backup() {
+  return m_shell.Backup();
+}
+
+LinksHistory* WindowResultsHost::Links() {
+  return &m_shell.Links();
+}
+
+DataNode* WindowResultsHost::GroupsRoot() {
+  return m_shell.Search().GroupsRoot();
+}
+
+uint64_t WindowResultsHost::ResultGeneration() {
+  return m_shell.Search().ResultGeneration();
+}
+
+int WindowResultsHost::RemoveFile(DataNode* file) {
+  if (file == m_currentFile) m_currentFile = nullptr;
+  return m_shell.Search().RemoveFile(file);
+}
+
+std::vector<std::string> WindowResultsHost::ToolNames() {
+  return tf::ToolNames(m_shell.ToolsSection());
+}
+
+bool WindowResultsHost::RunTool(int index, const std::vector<std::string>& paths) {
+  return RunToolAt(m_shell.ToolsSection(), index, paths, &m_questions);
+}
+
+bool WindowResultsHost::BackupAvailable() {
+  return m_shell.Backup() && PathKind(m_shell.Backup()->Folder()) == 2;
+}
+
+int WindowResultsHost::BrowseMode() {
+  return m_shell.Settings().GetBrowseMode();
+}
+
+bool WindowResultsHost::IsLinkTarget(const std::string& path) {
+  return m_shell.InLinkHistory(path) != nullptr;
+}
+
+std::string WindowResultsHost::ProtectedFolderOf(const std::string& path) {
+  SearchDescriptor* descriptor = m_shell.Descriptor();
+  if (!descriptor) return {};
+  return ProtectedFolderHolding(ProtectedFolders(descriptor->Root()), path);
+}
+
+const HardLinks* WindowResultsHost::HardLinkSets() {
+  return m_shell.Search().HardLinkSets();
+}
+
+void WindowResultsHost::ShowProperties(DataNode* fileInfo) {
+  if (FillFileProperties(fileInfo)) ShowFileProperties(m_panes.frame, fileInfo);
+}
+
+void WindowResultsHost::SetCurrentFile(DataNode* file) {
+  m_currentFile = file;
+  // The preview follows the selection (it is gone while the window closes).
+  if (SearchWindow* search = m_panes.searchWindow)
+    search->previewPage()->SetFile(file ? FullName(file) : std::string());
+}
+
+}  // namespace tf

@@ -1,0 +1,136 @@
+#include "ui/window/control_helpers.h"
+#include "ui/qt_text.h"
+
+#include <QAbstractButton>
+#include <QBoxLayout>
+#include <QButtonGroup>
+#include <QComboBox>
+#include <QDialog>
+#include <QDialogButtonBox>
+#include <QPushButton>
+#include <QWidget>
+
+namespace tf {
+
+void SetRedraw(QWidget* window, bool on) {
+  window->setUpdatesEnabled(on);
+  if (on) window->repaint();
+}
+
+int SetCheck(QAbstractButton* button, int state) {
+  const bool checked = state == 2 ? !button->isChecked() : state != 0;
+  button->setChecked(checked);
+  return button->isChecked() ? 1 : 0;
+}
+
+bool IsChecked(const QAbstractButton* button) {
+  return button->isChecked();
+}
+
+void EnableControl(QWidget* control, bool enable) {
+  if (control->isEnabled() != enable) control->setEnabled(enable);
+}
+
+QPushButton* MakeButton(const ButtonText& text, QWidget* parent) {
+  auto* button = new QPushButton(QString::fromUtf8(text.caption), parent);
+  if (text.toolTip) button->setToolTip(QString::fromUtf8(text.toolTip));
+  return button;
+}
+
+QPushButton* MakeDialogButton(const ButtonText& text, QWidget* parent) {
+  QPushButton* button = MakeButton(text, parent);
+  button->setAutoDefault(false);
+  return button;
+}
+
+std::vector<QPushButton*> MakeCommandButtons(std::span<const ButtonText> texts, QWidget* parent,
+                                             const std::function<void(int)>& run) {
+  std::vector<QPushButton*> buttons;
+  for (const ButtonText& text : texts) {
+    QPushButton* button = MakeButton(text, parent);
+    button->setEnabled(false);
+    const int command = static_cast<int>(buttons.size());
+    QObject::connect(button, &QPushButton::clicked, parent, [run, command] { run(command); });
+    buttons.push_back(button);
+  }
+  return buttons;
+}
+
+QPushButton* MakeChooserButton(const char* toolTip, QWidget* parent) {
+  QPushButton* button = MakeDialogButton({"...", toolTip}, parent);
+  // Wide enough for its three dots in any style, no wider.
+  button->setFixedWidth(button->fontMetrics().horizontalAdvance(QStringLiteral("....")) + 16);
+  return button;
+}
+
+OkCancel AddOkCancel(QDialog* dialog, QBoxLayout* layout, const char* okTip,
+                     const char* cancelTip) {
+  auto* buttons = new QDialogButtonBox(dialog);
+  const OkCancel row{buttons->addButton(QDialogButtonBox::Ok),
+                     buttons->addButton(QDialogButtonBox::Cancel)};
+  row.ok->setToolTip(QString::fromUtf8(okTip));
+  row.cancel->setToolTip(QString::fromUtf8(cancelTip));
+  QObject::connect(buttons, &QDialogButtonBox::accepted, dialog, &QDialog::accept);
+  QObject::connect(buttons, &QDialogButtonBox::rejected, dialog, &QDialog::reject);
+  layout->addWidget(buttons);
+  return row;
+}
+
+void MarkDeleteButton(QPushButton* button) {
+  QPalette palette = button->palette();
+  for (QPalette::ColorGroup group : {QPalette::Active, QPalette::Inactive})
+    palette.setColor(group, QPalette::ButtonText, QColor(128, 0, 0));
+  button->setPalette(palette);
+}
+
+void SetRadioGroup(const std::vector<RadioChoice>& group, int value) {
+  for (const RadioChoice& choice : group) {
+    QAbstractButton* button = choice.button;
+    // Exclusive groups refuse to clear their checked button; lift that for the moment.
+    QButtonGroup* buttonGroup = button->group();
+    const bool groupExclusive = buttonGroup && buttonGroup->exclusive();
+    const bool autoExclusive = button->autoExclusive();
+    if (groupExclusive) buttonGroup->setExclusive(false);
+    button->setAutoExclusive(false);
+    button->setChecked(choice.id == value);
+    button->setAutoExclusive(autoExclusive);
+    if (groupExclusive) buttonGroup->setExclusive(true);
+  }
+}
+
+int RadioValue(const std::vector<RadioChoice>& group) {
+  for (const RadioChoice& choice : group)
+    if (choice.button->isChecked()) return choice.id;
+  return 0;
+}
+
+void ComboClear(QComboBox* combo) {
+  combo->clear();
+}
+
+int ComboFill(QComboBox* combo, const std::vector<std::string>& texts, int count) {
+  int added = 0;
+  for (const std::string& text : texts) {
+    if (text.empty() || (count >= 0 && added >= count)) break;
+    ComboAdd(combo, text);
+    ++added;
+  }
+  return added;
+}
+
+int ComboAdd(QComboBox* combo, const std::string& text) {
+  combo->addItem(QtText(text));
+  return combo->count() - 1;
+}
+
+int ComboSelectText(QComboBox* combo, const std::string& text) {
+  const int index = combo->findText(QtText(text), Qt::MatchExactly);
+  if (index >= 0) combo->setCurrentIndex(index);
+  return index;
+}
+
+int ComboSelection(const QComboBox* combo) {
+  return combo->currentIndex();
+}
+
+}  // namespace tf
