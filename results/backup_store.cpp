@@ -401,7 +401,7 @@ bool BackupStore::OriginalIsStoredFile(const std::string& path) {
   if (sameAsStored(AbsolutePath(path))) return true;
   FolderLock lock;
   beginWrite(&lock);
-  if (m_entries) DeleteNode(FindChild(m_entries, m_lastStored.c_str()));
+  if (m_entries) DeleteNode(FindChild(m_entries.get(), m_lastStored.c_str()));
   RemoveStoredFile(m_lastStored);
   RemoveStoredFile(m_lastDescriptor);
   m_lastStored.clear();
@@ -533,7 +533,8 @@ bool BackupStore::copyOut(const std::string& source, const std::string& destinat
   std::string folder, name;
   SplitPath(destination, &folder, &name);
   const std::string why = WhyCannotCreateIn(folder, name);
-  if (why.empty() && LacksSpaceFor(folder, FileSize64(source)))
+  PathStatus copied;
+  if (why.empty() && StatPath(source, &copied, true) && LacksSpaceFor(folder, copied.size))
     return fail("cannot copy to " + quoted(destination) + ": the disk is full");
   return fail("cannot copy to " + quoted(destination) + ": " +
               (why.empty() ? "the copy failed (is the disk full?)" : why));
@@ -602,7 +603,7 @@ int BackupStore::DeleteEntry(DataNode* entry) {
   }
   // Only this entry has changed: reading the whole folder again after each of many
   // deletes would make them take the square of its size.
-  if (entry->Parent() == m_entries) DeleteNode(entry);
+  if (entry->Parent() == m_entries.get()) DeleteNode(entry);
   return 1;
 }
 
