@@ -20,8 +20,8 @@ constexpr int kSmallCaptionLimit = 21;
 const std::vector<MenuDefinition>& MainMenus() {
   static const std::vector<MenuDefinition> menus = {
       {"&Find",
-       {{kCmdStartSearch, "&Start search\tCtrl-S", "Ctrl+S", "Search the chosen folders"},
-        {kCmdStopSearch, "Sto&p search\tCtrl-P", "Ctrl+P", "Stop the running search"},
+       {{kCmdStartSearch, "&Start search\tCtrl+S", "Ctrl+S", "Search the chosen folders"},
+        {kCmdStopSearch, "Sto&p search\tCtrl+P", "Ctrl+P", "Stop the running search"},
         {0, "", ""},
         {kCmdExportResults, "&Export results...", "",
          "Save the groups as an HTML report, CSV or JSON"},
@@ -30,7 +30,7 @@ const std::vector<MenuDefinition>& MainMenus() {
         {0, "", ""},
         {kCmdExit, "E&xit", "", "Quit the program"}}},
       {"&Settings",
-       {{kCmdRegisteredTools, "Registered &tools\tCtrl-T", "Ctrl+T", "Modify list of tools"},
+       {{kCmdRegisteredTools, "Registered &tools...\tCtrl+T", "Ctrl+T", "Modify list of tools"},
         {0, "", ""},
         {kCmdOptions, "&Options...\tCtrl+I", "Ctrl+I", "Change the program options"},
         {0, "", ""},
@@ -105,7 +105,7 @@ FramePlacement PlaceFrame(int captionHeight, int areaX, int areaY, int areaWidth
 }
 
 std::string SecondInstanceText(const std::string& programTitle) {
-  return programTitle + " already running.\n Do you want switch to already running program?";
+  return programTitle + " already running.\n Do you want to switch to the already running program?";
 }
 
 std::string AboutText(const std::string& programTitle, const std::string& version) {

@@ -84,7 +84,7 @@ constexpr int kFrameMinHeight = 400;
 
 constexpr const char* kProductName = "Twinfold";
 constexpr const char* kSecondInstanceCaption = "Second instance of Twinfold";
-// "<title> already running.\n Do you want switch to already running program?"
+// "<title> already running.\n Do you want to switch to the already running program?"
 std::string SecondInstanceText(const std::string& programTitle);
 // The text of the about box.
 std::string AboutText(const std::string& programTitle, const std::string& version);

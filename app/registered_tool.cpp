@@ -156,7 +156,13 @@ bool RegisteredTool::Run(const std::vector<std::string>& files, LaunchFailure* f
     if (failure) *failure = LaunchFailure{};
     return false;
   }
-  return RunCommand(launch.arguments, launch.directory, failure);
+  // The desktop's opener (the default "Text editor") ends at once, with an error when no
+  // program takes the file: it is watched so that such a failure is told. Other tools
+  // are left to run without waiting.
+  const std::string& program = launch.arguments.front();
+  const bool opener = program == kDesktopOpener ||
+                      (program.size() > 9 && program.ends_with(std::string("/") + kDesktopOpener));
+  return RunCommand(launch.arguments, launch.directory, failure, opener ? kOpenerWatchMs : 0);
 }
 
 }  // namespace tf

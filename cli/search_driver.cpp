@@ -30,6 +30,8 @@ bool SearchDriver::Run(DataNode* descriptor) {
   options.tickMs = m_tickMilliseconds;
   options.priority = m_priority;
   options.oneThreadPerDisk = m_oneThreadPerDisk;
+  // Names of one file count their bytes once in a group's size, as in the window.
+  options.readHardLinks = true;
   options.onStatus = [this](const std::string& text) { m_statusLine = text; };
   options.onWork = [this] {
     {

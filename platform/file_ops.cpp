@@ -7,6 +7,7 @@
 
 #include <atomic>
 #include <cerrno>
+#include <cstring>
 #include <vector>
 
 #include "base/questions.h"
@@ -117,15 +118,26 @@ int runHooked(const std::string& target, const FileHook& before, const FileHook&
 
 enum class Collision { kNone, kReplace, kStop };
 
-// Decides what to do about a destination that is already there.
+// Decides what to do about a destination that is already there; a stop that the user did
+// not choose says why.
 Collision askAboutCollision(Questions* questions, const std::string& from, const std::string& to,
-                            bool confirm) {
+                            bool confirm, std::string* why) {
   struct stat dst {};
   if (lstat(to.c_str(), &dst) != 0) return Collision::kNone;
   struct stat src {};
-  if (::stat(from.c_str(), &src) == 0 && src.st_dev == dst.st_dev && src.st_ino == dst.st_ino)
-    return Collision::kStop;  // the same file under two names: replacing would lose it
-  if (S_ISDIR(dst.st_mode) || !confirm || !questions) return Collision::kStop;
+  if (::stat(from.c_str(), &src) == 0 && src.st_dev == dst.st_dev && src.st_ino == dst.st_ino) {
+    // The same file under two names: replacing would lose it.
+    *why = "the destination is the file itself (the same folder, or another name of it)";
+    return Collision::kStop;
+  }
+  if (S_ISDIR(dst.st_mode)) {
+    *why = "a folder of that name is in the way";
+    return Collision::kStop;
+  }
+  if (!confirm || !questions) {
+    *why = "a file of that name is already there";
+    return Collision::kStop;
+  }
   const std::string text = ReplaceAll(kReplaceQuestion, "%s", to);
   const int answer = questions->ShowMessage(text, kReplaceCaption, MB_YESNOCANCEL);
   return answer == IDYES ? Collision::kReplace : Collision::kStop;
@@ -178,32 +190,51 @@ int CopyFileHooked(const std::string& sourceName, const std::string& targetName,
 }
 
 bool ShellDelete(Questions* questions, const std::string& name, const std::string& folder,
-                 bool confirm) {
+                 bool confirm, std::string* why) {
   if (name.empty()) return false;
   const std::string path = JoinPath(name, folder);
   if (confirm && questions) {
     const std::string text = ReplaceAll(kTrashQuestion, "%s", path);
     if (questions->ShowMessage(text, kTrashCaption, MB_YESNO) != IDYES) return false;
   }
-  return MoveToTrash(path);
+  return MoveToTrash(path, nullptr, why);
 }
 
 bool ShellFileOp(Questions* questions, int operation, const std::string& from,
-                 const std::string& to, bool confirm, const CopyProgress& progress) {
+                 const std::string& to, bool confirm, const CopyProgress& progress,
+                 std::string* why) {
+  std::string ignored;
+  if (!why) why = &ignored;
   if (from.empty() || to.empty() || (operation != FO_MOVE && operation != FO_COPY)) return false;
   struct stat src {};
-  if (lstat(from.c_str(), &src) != 0) return false;
+  if (lstat(from.c_str(), &src) != 0) {
+    *why = std::string("it cannot be found: ") + strerror(errno);
+    return false;
+  }
   std::string target = to;
   if (PathKind(to) == PATH_FOLDER) target = JoinPath(DisplayNameOf(from), to);
-  const Collision collision = askAboutCollision(questions, from, target, confirm);
+  const Collision collision = askAboutCollision(questions, from, target, confirm, why);
   if (collision == Collision::kStop) return false;
-  if (operation == FO_COPY && !S_ISREG(src.st_mode)) return false;
+  if (operation == FO_COPY && !S_ISREG(src.st_mode)) {
+    *why = "only a regular file can be copied";
+    return false;
+  }
   // The file being replaced goes to the trash first, so that it can be got back; when it
   // cannot be trashed it stays and nothing is moved or copied.
-  std::string replaced;
-  if (collision == Collision::kReplace && !MoveToTrash(target, &replaced)) return false;
-  const bool done = operation == FO_MOVE ? moveFile(from, target, progress)
-                                         : copyFileSafely(from, target, false, progress);
+  std::string replaced, trashWhy;
+  if (collision == Collision::kReplace && !MoveToTrash(target, &replaced, &trashWhy)) {
+    *why = "the file it would replace cannot be moved to the trash: " + trashWhy;
+    return false;
+  }
+  bool stopped = false;  // by the user, who needs no reason
+  const CopyProgress watched = [&](int64_t copied, int64_t total) {
+    stopped = progress && !progress(copied, total);
+    return !stopped;
+  };
+  errno = 0;
+  const bool done = operation == FO_MOVE ? moveFile(from, target, watched)
+                                         : copyFileSafely(from, target, false, watched);
+  if (!done && !stopped) *why = errno ? strerror(errno) : "the operation failed";
   // A failed move or copy puts the replaced file back in its place.
   if (!done && !replaced.empty()) RestoreFromTrash(replaced, target);
   return done;

@@ -44,9 +44,10 @@ int CopyFileHooked(const std::string& sourceName, const std::string& targetName,
                    bool failIfExists, const FileHook& before = {}, const FileHook& after = {},
                    const CopyProgress& progress = {});
 // Moves folder/name to the trash; with `confirm` asks kTrashQuestion first (Yes, No).
-// Never deletes for good: a file that cannot be trashed stays and the answer is false.
+// Never deletes for good: a file that cannot be trashed stays and the answer is false, with
+// the reason in `why` (left empty when the user answered No).
 bool ShellDelete(Questions* questions, const std::string& name, const std::string& folder,
-                 bool confirm);
+                 bool confirm, std::string* why = nullptr);
 // Moves or copies one file `from` to the path `to` (an existing folder there receives the
 // file under its own name). A move within one file system is a rename; across file systems
 // a copy as in CopyFileHooked, after which the source is removed. A taken destination is
@@ -54,9 +55,11 @@ bool ShellDelete(Questions* questions, const std::string& name, const std::strin
 // it the operation fails. Nothing is overwritten without a Yes, and a Yes sends the
 // replaced file to the trash before the new one takes its place (when it cannot be
 // trashed, nothing happens; when the move or copy then fails, it is put back). True when
-// done.
+// done; otherwise `why` says what stood in the way, or stays empty when the user chose to
+// skip or stop.
 bool ShellFileOp(Questions* questions, int operation, const std::string& from,
-                 const std::string& to, bool confirm, const CopyProgress& progress = {});
+                 const std::string& to, bool confirm, const CopyProgress& progress = {},
+                 std::string* why = nullptr);
 
 // Test hook: the safe copy fails with ENOSPC once this many bytes were written to the
 // temporary file (negative: never).

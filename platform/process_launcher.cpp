@@ -17,11 +17,11 @@ namespace tf {
 namespace {
 
 // The desktop's opener, and the package that brings it.
-constexpr const char* kOpener = "xdg-open";
+constexpr const char* kOpener = kDesktopOpener;
 constexpr const char* kOpenerPackage = "xdg-utils";
 
 // What the started process reports when it cannot become the program.
-enum Stage : int { kStageFork = 0, kStageFolder = 1, kStageExec = 2 };
+enum Stage : int { kStageFork = 0, kStageFolder = 1, kStageExec = 2, kStageExit = 3 };
 struct ChildReport {
   int stage = kStageFork;
   int error = 0;
@@ -76,7 +76,8 @@ void setFailure(LaunchFailure* failure, const std::string& program, const std::s
   failure->program = program;
   failure->folder = folder;
   failure->inFolder = report.stage == kStageFolder;
-  failure->error = report.error;
+  failure->error = report.stage == kStageExit ? 0 : report.error;
+  failure->exitStatus = report.stage == kStageExit ? report.error : 0;
 }
 
 int waitForExit(pid_t pid, int timeoutMs) {
@@ -132,6 +133,15 @@ std::string launchFailureText(const std::string& what, const LaunchFailure& fail
     return text + "The folder \"" + failure.folder +
            "\" cannot be opened: " + std::strerror(failure.error) + ".";
   if (failure.program.empty()) return text + "No program to start is named.";
+  if (failure.exitStatus != 0) {
+    if (failure.program == kOpener)
+      return text + "The desktop's opener \"" + kOpener +
+             "\" found no program to show it (it ended with status " +
+             std::to_string(failure.exitStatus) +
+             "). Choose a default program for this type of file in the desktop's settings.";
+    return text + "The program \"" + failure.program + "\" ended at once with status " +
+           std::to_string(failure.exitStatus) + ".";
+  }
   if (failure.error == ENOENT) {
     text += "The program \"" + failure.program + "\" was not found.";
     if (failure.program == kOpener)
@@ -146,7 +156,7 @@ std::string launchFailureText(const std::string& what, const LaunchFailure& fail
 }  // namespace
 
 bool RunCommand(const std::vector<std::string>& args, const std::string& workFolder,
-                LaunchFailure* failure) {
+                LaunchFailure* failure, int watchMs) {
   if (args.empty() || args[0].empty()) {
     setFailure(failure, std::string(), workFolder, {kStageExec, ENOENT});
     return false;
@@ -167,6 +177,20 @@ bool RunCommand(const std::vector<std::string>& args, const std::string& workFol
     const pid_t grandchild = fork();
     if (grandchild < 0) reportAndExit(fds[1], kStageFork, errno);
     if (grandchild == 0) execChild(argv.data(), folder, fds[1]);
+    // A program that ends with an error while it is watched is reported as failed; one
+    // still running then is left to itself. (Only async-signal-safe calls here.)
+    for (int waited = 0; waited < watchMs; waited += 10) {
+      int status = 0;
+      const pid_t ended = waitpid(grandchild, &status, WNOHANG);
+      if (ended == grandchild) {
+        const int code = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+        if (code != 0) reportAndExit(fds[1], kStageExit, code);
+        break;
+      }
+      if (ended < 0) break;
+      const struct timespec pause = {0, 10 * 1000000L};
+      nanosleep(&pause, nullptr);
+    }
     _exit(0);
   }
   const int forkError = errno;
@@ -219,7 +243,7 @@ bool OpenWithDefaultViewer(const std::string& path, const std::string& workFolde
   // An absolute path can neither begin with '-' nor depend on the working folder.
   const std::string full = AbsolutePath(path);
   const std::string folder = workFolder.empty() ? FolderOf(full) : workFolder;
-  return RunCommand({kOpener, safeArgument(full)}, folder, failure);
+  return RunCommand({kOpener, safeArgument(full)}, folder, failure, kOpenerWatchMs);
 }
 
 bool BrowseFile(const std::string& path, const std::string& verb, LaunchFailure* failure) {
@@ -228,7 +252,7 @@ bool BrowseFile(const std::string& path, const std::string& verb, LaunchFailure*
   const std::string folder = FolderOf(full);
   if (!isFolder(folder, failure)) return false;
   if (verb == "explore" && askFileManager("ShowItems", full)) return true;
-  return RunCommand({kOpener, safeArgument(folder)}, folder, failure);
+  return RunCommand({kOpener, safeArgument(folder)}, folder, failure, kOpenerWatchMs);
 }
 
 bool BrowseFolder(const std::string& folder, bool explore, LaunchFailure* failure) {
@@ -236,7 +260,7 @@ bool BrowseFolder(const std::string& folder, bool explore, LaunchFailure* failur
   const std::string full = AbsolutePath(folder);
   if (!isFolder(full, failure)) return false;
   if (explore && askFileManager("ShowFolders", full)) return true;
-  return RunCommand({kOpener, safeArgument(full)}, full, failure);
+  return RunCommand({kOpener, safeArgument(full)}, full, failure, kOpenerWatchMs);
 }
 
 void ReportLaunchFailure(Questions& questions, const std::string& what,

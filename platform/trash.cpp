@@ -7,6 +7,9 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cerrno>
+#include <climits>
+#include <cstring>
 #include <string_view>
 #include <vector>
 
@@ -15,6 +18,8 @@
 
 namespace tf {
 namespace {
+
+constexpr const char* kRecordSuffix = ".trashinfo";
 
 // What identifies an item whatever its name: a trashed item is renamed, never copied.
 struct Identity {
@@ -103,23 +108,46 @@ std::string findInTrash(const std::string& path, const Identity& id) {
 
 }  // namespace
 
-bool MoveToTrash(const std::string& path, std::string* trashedPath) {
+bool MoveToTrash(const std::string& path, std::string* trashedPath, std::string* why) {
+  std::string ignored;
+  if (!why) why = &ignored;
   if (path.empty() || path.back() == '/') return false;
   const std::string full = AbsolutePath(path);
   Identity id;
-  if (!identityOf(full, &id)) return false;
+  if (!identityOf(full, &id)) {
+    *why = std::string("it cannot be found: ") + strerror(errno);
+    return false;
+  }
+  // The trash records an item in a file named after it plus ".trashinfo"; no file system
+  // takes a name that long for a name near the limit.
+  const size_t recordName = DisplayNameOf(full).size() + std::strlen(kRecordSuffix);
+  if (recordName > NAME_MAX) {
+    *why = "the trash cannot take a name that long: its record would need a name of " +
+           std::to_string(recordName) + " bytes, and a name may have at most " +
+           std::to_string(NAME_MAX) + ". Rename the file to trash it.";
+    return false;
+  }
   // GLib takes the path as bytes, so any name the file system holds can be trashed. It
   // only ever renames: an item it cannot put in a trash on its own file system stays.
   GFile* file = g_vfs_get_file_for_path(g_vfs_get_local(), full.c_str());
   if (!file) return false;
   GError* error = nullptr;
   const bool trashed = g_file_trash(file, nullptr, &error);
-  if (error) g_error_free(error);
+  if (error) {
+    *why = error->message;
+    g_error_free(error);
+  }
   g_object_unref(file);
   // Success counts only when the item has really left its place for a trash folder.
-  if (!trashed || isItem(full, id)) return false;
+  if (!trashed || isItem(full, id)) {
+    if (why->empty()) *why = "the trash did not take it";
+    return false;
+  }
   const std::string where = findInTrash(full, id);
-  if (where.empty()) return false;
+  if (where.empty()) {
+    *why = "it left its place but cannot be found in the trash";
+    return false;
+  }
   if (trashedPath) *trashedPath = where;
   return true;
 }
@@ -128,7 +156,7 @@ bool RestoreFromTrash(const std::string& trashedPath, const std::string& origina
   std::string files, name;
   SplitPath(trashedPath, &files, &name);
   // Only an item with its record beside it in a trash folder is taken back.
-  const std::string record = files + "../info/" + name + ".trashinfo";
+  const std::string record = files + "../info/" + name + kRecordSuffix;
   struct stat st {};
   if (files.size() < 7 || files.compare(files.size() - 7, 7, "/files/") != 0 ||
       lstat(record.c_str(), &st) != 0)

@@ -10,8 +10,10 @@ namespace tf {
 // the .Trash/<uid> or .Trash-<uid> folder at the top of the file system holding it. The
 // item is only ever renamed, never copied or deleted. True only when the item has left its
 // place and now lies in a trash folder; on failure (no trash on its file system, a name too
-// long for the trash's record) it stays where it was. `trashedPath` receives its new place.
-bool MoveToTrash(const std::string& path, std::string* trashedPath = nullptr);
+// long for the trash's record) it stays where it was. `trashedPath` receives its new place,
+// `why` the reason of a failure, in words for the user.
+bool MoveToTrash(const std::string& path, std::string* trashedPath = nullptr,
+                 std::string* why = nullptr);
 // Puts an item MoveToTrash left at `trashedPath` back at `original` (which must be free)
 // and drops its trash record. True when it is back.
 bool RestoreFromTrash(const std::string& trashedPath, const std::string& original);

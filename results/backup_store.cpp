@@ -632,7 +632,16 @@ bool BackupStore::runStep(const std::function<bool(const CopyProgress&)>& step) 
 int BackupStore::BrowseEntryFolder(DataNode* entry, bool testOnly) {
   if (!entry) return 0;
   const std::string location = entry->attrs.ValueOf("location").FullText();
-  if (location.empty() || PathKind(location) != PATH_FOLDER) return 0;
+  if (location.empty() || PathKind(location) != PATH_FOLDER) {
+    if (!testOnly)
+      m_questions.ShowMessage(
+          location.empty()
+              ? std::string("No original folder is recorded for this file.")
+              : "The original folder\n\"" + location +
+                    "\"\nno longer exists. \"Restore\" makes it again and puts the file back.",
+          kBrowseCaption, MB_OK);
+    return 0;
+  }
   if (testOnly) return 1;
   return m_browse && m_browse(location) ? 1 : 0;
 }

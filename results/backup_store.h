@@ -38,6 +38,8 @@ inline bool IsDescribedEntry(const DataNode* entry) {
   return (entry->kind & kBackupEntryDescribed) != 0;
 }
 
+inline constexpr char kBrowseCaption[] = "Browse original folder";
+
 class BackupStore {
  public:
   // `questions` answers the copy's collision questions and shows the store's messages;
@@ -91,7 +93,8 @@ class BackupStore {
   // and reloads. Always 1.
   int DeleteAllEntries();
   // testOnly: 1 when the entry's "location" is an existing folder. Otherwise shows that
-  // folder through the browse hook and answers its result.
+  // folder through the browse hook and answers its result; a folder that is gone is
+  // told in a message.
   int BrowseEntryFolder(DataNode* entry, bool testOnly);
 
   // Whether the last Add, Restore, Copy or Delete did its work; when not, why (a sentence

@@ -37,14 +37,28 @@ bool ReadBitmapHeader(std::string_view head, BitmapHeader* out) {
     return false;
   }
   if (header.width <= 0 || header.height <= 0) return false;
+  if (header.bitsPerPixel == 1) {
+    // The two palette entries follow the picture header: blue, green, red (and a spare
+    // byte, but for the old header).
+    const size_t entry = infoSize == kCoreHeaderBytes ? 3 : 4;
+    const size_t at = kFileHeaderBytes + infoSize;
+    if (head.size() >= at + 2 * entry) {
+      const auto rgb = [&](size_t i) {
+        return le16(head, at + i * entry) |
+               static_cast<uint32_t>(static_cast<unsigned char>(head[at + i * entry + 2])) << 16;
+      };
+      const uint32_t a = rgb(0), b = rgb(1);
+      header.blackAndWhite = (a == 0 && b == 0xFFFFFF) || (a == 0xFFFFFF && b == 0);
+    }
+  }
   *out = header;
   return true;
 }
 
-std::string BitmapDepthName(int bitsPerPixel) {
+std::string BitmapDepthName(int bitsPerPixel, bool blackAndWhite) {
   switch (bitsPerPixel) {
     case 1:
-      return "BW";
+      return blackAndWhite ? "BW" : "2 Colors";
     case 4:
       return "16 Colors";
     case 8:

@@ -12,15 +12,18 @@ struct BitmapHeader {
   int64_t width = 0;
   int64_t height = 0;  // positive also for pictures stored top-down
   int bitsPerPixel = 0;
+  // Two colours, black and white: a 1-bit picture whose palette holds exactly those (or
+  // none can be read). A 1-bit picture may have any two colours.
+  bool blackAndWhite = true;
 };
 
 // Reads the 14-byte file header ("BM") and the picture header after it (the 40-byte one
 // and its longer successors, or the old 12-byte one). False when `head` is not a bitmap.
 bool ReadBitmapHeader(std::string_view head, BitmapHeader* out);
 
-// "BW", "16 Colors", "256 Colors", "16-bit, Hi Color", "24-bit", "32-bit, True Color";
-// empty for other depths.
-std::string BitmapDepthName(int bitsPerPixel);
+// "BW" ("2 Colors" when not `blackAndWhite`), "16 Colors", "256 Colors", "16-bit, Hi
+// Color", "24-bit", "32-bit, True Color"; empty for other depths.
+std::string BitmapDepthName(int bitsPerPixel, bool blackAndWhite = true);
 
 struct DrawSize {
   int64_t width = 0;

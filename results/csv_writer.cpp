@@ -1,5 +1,6 @@
 #include "results/csv_writer.h"
 
+#include "platform/display_format.h"
 #include "results/result_rows.h"
 
 namespace tf {
@@ -15,6 +16,14 @@ std::string CsvField(std::string_view field) {
   return out;
 }
 
+std::string IsoLocalTime(int64_t fileTime) {
+  std::string text;
+  if (!FormatDateTimeIso(fileTime, &text, false, 1)) return std::string();
+  const size_t blank = text.find(' ');
+  if (blank != std::string::npos) text[blank] = 'T';
+  return text;
+}
+
 bool WriteCsv(const std::vector<DataNode*>& rows, TextSink* sink) {
   sink->Write("group,type,count,group_size,path,size,modified\r\n");
   std::string groupFields;
@@ -25,7 +34,7 @@ bool WriteCsv(const std::vector<DataNode*>& rows, TextSink* sink) {
       continue;
     }
     const std::string line = groupFields + CsvField(FullName(row)) + ',' +
-                             std::to_string(row->val) + ',' + std::to_string(row->val2) + "\r\n";
+                             std::to_string(row->val) + ',' + IsoLocalTime(row->val2) + "\r\n";
     if (!sink->Write(line)) return false;
   }
   return !sink->Failed();

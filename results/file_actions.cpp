@@ -16,9 +16,11 @@ namespace {
 
 constexpr const char* kMoreThanOneCaption = "More than one file selected";
 constexpr const char* kOpenAllQuestion =
-    "There is more than one file selected. Would you like to open ALL SELECTED files?";
+    "There is more than one file selected. Would you like to open ALL SELECTED files?\n"
+    "(No opens only the first selected file.)";
 constexpr const char* kBrowseAllQuestion =
-    "There is more than one file selected. Would you like to browse ALL SELECTED folders?";
+    "There is more than one file selected. Would you like to browse ALL SELECTED folders?\n"
+    "(No browses only the folder of the first selected file.)";
 constexpr const char* kOnlyOneMessage = "You can copy only one selected file at a time.";
 constexpr const char* kLinkTargetQuestion =
     "\nYou have just created a link to this file.\nAre you sure you want to delete it?";
@@ -172,12 +174,25 @@ int FileActions::MoveOrCopySelected(const Selection& selection, bool move) {
   const std::string target = JoinPath(name, folder);
   // Moving or copying a file onto itself would at best do nothing and at worst replace
   // the only copy by an empty one.
-  if (SameFile(path, target)) return 0;
+  if (SameFile(path, target)) {
+    m_questions.ShowMessage(quoted(path) + "\nis already in the folder\n" + quoted(folder) +
+                                "\nA file cannot be " + (move ? "moved" : "copied") +
+                                " onto itself: choose another folder.",
+                            move ? kNotMovedCaption : kNotCopiedCaption, MB_OK);
+    return 0;
+  }
   if (move && !UnchangedSinceSearch(selection, path)) {
     ReportChanged({path});
     return 0;
   }
-  if (!m_shell.MoveOrCopy(move, path, target)) return 0;
+  if (!m_shell.MoveOrCopy(move, path, target)) {
+    const std::string why = m_shell.FailureReason();
+    if (!why.empty())
+      m_questions.ShowMessage(std::string(move ? "Cannot move " : "Cannot copy ") + quoted(path) +
+                                  "\nto " + quoted(folder) + ":\n" + why,
+                              move ? kNotMovedCaption : kNotCopiedCaption, MB_OK);
+    return 0;
+  }
   if (move) {
     Selection current = selection;
     RemoveFileFromResults(current, path);
@@ -214,6 +229,8 @@ int FileActions::DeleteSelected(const Selection& selection, bool afterBackup) {
     confirm = false;
   }
   std::vector<DataNode*> trashed;
+  std::vector<std::string> failed;  // each path followed by why
+  size_t stopped = 0;               // left when the user stopped the work
   for (DataNode* file : files) {
     const std::string path = FullName(file);
     if (m_hooks.isLinkTarget && m_hooks.isLinkTarget(path)) {
@@ -225,12 +242,40 @@ int FileActions::DeleteSelected(const Selection& selection, bool afterBackup) {
       changed.push_back(path);
       continue;
     }
-    if (m_shell.Trash(path, confirm)) trashed.push_back(file);
+    if (m_shell.Trash(path, confirm)) {
+      trashed.push_back(file);
+      continue;
+    }
+    const std::string why = m_shell.FailureReason();
+    if (!why.empty())
+      failed.insert(failed.end(), {path, why});
+    else if (!confirm)
+      ++stopped;  // no question was asked: the work was cancelled
   }
   removeFromResults(current, trashed);
   if (selection.view == ResultView::kSeparate && m_hooks.rebuildView) m_hooks.rebuildView();
+  if (stopped)
+    m_questions.ShowMessage("Stopped. " + std::to_string(trashed.size()) + " of " +
+                                std::to_string(files.size()) + " files went to the trash; " +
+                                std::to_string(stopped) + " stay in their place and in the list.",
+                            kTrashStoppedCaption, MB_OK);
+  reportNotTrashed(failed);
   ReportChanged(changed);
   return 1;
+}
+
+void FileActions::reportNotTrashed(const std::vector<std::string>& failed) {
+  if (failed.empty()) return;
+  std::string text = failed.size() == 2 ? "This file could not be moved to the trash and stays "
+                                          "where it is:"
+                                        : std::to_string(failed.size() / 2) +
+                                              " files could not be moved to the trash and stay "
+                                              "where they are:";
+  for (size_t i = 0; i + 1 < failed.size() && i / 2 < kNamesShown; i += 2)
+    text += "\n" + quoted(failed[i]) + "\n    " + failed[i + 1];
+  if (failed.size() / 2 > kNamesShown)
+    text += "\n... and " + std::to_string(failed.size() / 2 - kNamesShown) + " more";
+  m_questions.ShowMessage(text, kNotTrashedCaption, MB_OK);
 }
 
 bool FileActions::RefuseProtected(const std::vector<std::string>& paths) {
@@ -346,11 +391,13 @@ bool PlatformFileShell::ShowFolder(const std::string& path, const std::string& f
 }
 
 bool PlatformFileShell::Trash(const std::string& path, bool confirm) {
-  return ShellDelete(&m_questions, path, std::string(), confirm);
+  m_failure.clear();
+  return ShellDelete(&m_questions, path, std::string(), confirm, &m_failure);
 }
 
 bool PlatformFileShell::MoveOrCopy(bool move, const std::string& from, const std::string& to) {
-  return ShellFileOp(&m_questions, move ? FO_MOVE : FO_COPY, from, to, true);
+  m_failure.clear();
+  return ShellFileOp(&m_questions, move ? FO_MOVE : FO_COPY, from, to, true, {}, &m_failure);
 }
 
 }  // namespace tf

@@ -36,6 +36,9 @@ class FileShell {
   virtual bool Trash(const std::string& path, bool confirm) = 0;
   // Moves or copies `from` to the full path `to`; a name collision is asked about.
   virtual bool MoveOrCopy(bool move, const std::string& from, const std::string& to) = 0;
+  // Why the last Trash or MoveOrCopy failed, in words for the user; empty when it did not
+  // fail, or when the user chose not to go on (answered No, pressed Cancel).
+  virtual std::string FailureReason() const { return std::string(); }
 };
 
 // The shell of the running desktop, through the platform layer. A program that cannot be
@@ -47,6 +50,10 @@ class PlatformFileShell : public FileShell {
   bool ShowFolder(const std::string& path, const std::string& folder, bool explore) override;
   bool Trash(const std::string& path, bool confirm) override;
   bool MoveOrCopy(bool move, const std::string& from, const std::string& to) override;
+  std::string FailureReason() const override { return m_failure; }
+
+ protected:
+  std::string m_failure;
 
  private:
   Questions& m_questions;
@@ -82,6 +89,11 @@ struct FileActionHooks {
 constexpr const char* kProtectedCaption = "Protected folder";
 constexpr const char* kChangedCaption = "Files changed since the search";
 constexpr const char* kLastCopyCaption = "Delete every copy ?";
+// Captions of the messages that say why an action left a file where it was.
+constexpr const char* kNotTrashedCaption = "Not moved to the trash";
+constexpr const char* kTrashStoppedCaption = "Delete stopped";
+constexpr const char* kNotMovedCaption = "File not moved";
+constexpr const char* kNotCopiedCaption = "File not copied";
 
 class FileActions {
  public:
@@ -127,6 +139,8 @@ class FileActions {
   // The last-copy question for the groups whose every remaining file is to go; true
   // when the user answered Yes (or no group is concerned).
   bool confirmLastCopies(const std::vector<DataNode*>& files);
+  // Names each file the trash refused, with its reason (`failed`: path, reason, ...).
+  void reportNotTrashed(const std::vector<std::string>& failed);
   // Takes the trashed files out of the results at once and refills the view once.
   void removeFromResults(Selection& selection, const std::vector<DataNode*>& files);
 

@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "results/csv_writer.h"
 #include "results/json_text.h"
 #include "results/result_rows.h"
 #include "scan/folder_list.h"
@@ -28,6 +29,7 @@ std::string groupJson(const std::vector<DataNode*>& rows, size_t* at,
     AppendJsonText(&out, "path", path);
     out += ",\"size\":" + std::to_string(file->val);
     out += ",\"modified\":" + std::to_string(file->val2);
+    out += ",\"modified_iso\":" + JsonQuoted(IsoLocalTime(file->val2));
     if (!protectedFolders.empty() && !ProtectedFolderHolding(protectedFolders, path).empty())
       out += ",\"protected\":true";
     out += '}';

@@ -11,9 +11,10 @@
 
 namespace tf {
 
-// {"groups":[{"key","type","count","size","files":[{"path","size","modified"}]}],"files":N},
-// one group per line, from `rows` (group rows, each followed by its file rows). modified
-// is the 64-bit file time. A file in one of `protectedFolders` has "protected":true after
+// {"groups":[{"key","type","count","size","files":[{"path","size","modified",
+// "modified_iso"}]}],"files":N}, one group per line, from `rows` (group rows, each followed
+// by its file rows). modified is the 64-bit file time, modified_iso the same as local
+// ISO 8601 text (IsoLocalTime). A file in one of `protectedFolders` has "protected":true after
 // its time (the others have no such field). A key or path that is not valid UTF-8 is given with
 // replacement characters and, beside it, its exact bytes in "key_base64" or "path_base64".
 // With a header, its members (ResultsHeaderJson) come first and make the text a results

@@ -17,6 +17,10 @@ std::string formatPath(const char* pattern, const std::string& path) {
   return text;
 }
 
+std::string quotedPath(const std::string& path) {
+  return "\"" + path + "\"";
+}
+
 bool sameFile(const std::string& a, const std::string& b) {
   return a == b || SameFile(a, b);
 }
@@ -77,7 +81,10 @@ void LinkBrowseFilter(const std::string& fileToReplace, std::string* description
   *pattern = "*." + ext;
 }
 
-bool ReplaceFileByLink(const std::string& path, const std::string& target, FileShell& shell) {
+bool ReplaceFileByLink(const std::string& path, const std::string& target, FileShell& shell,
+                       std::string* why) {
+  std::string ignored;
+  if (!why) why = &ignored;
   const std::string linkTo = AbsolutePath(target);
   std::string folder;
   SplitPath(path, &folder, nullptr);
@@ -90,15 +97,24 @@ bool ReplaceFileByLink(const std::string& path, const std::string& target, FileS
     }
     PathStatus taken;
     StatPath(candidate, &taken, false);
-    if (!taken.exists) return false;  // not a taken name: links cannot be made here
+    if (!taken.exists) {  // not a taken name: links cannot be made here
+      *why = "a link cannot be made in its folder";
+      return false;
+    }
   }
-  if (temporary.empty()) return false;
+  if (temporary.empty()) {
+    *why = "a link cannot be made in its folder";
+    return false;
+  }
   if (!shell.Trash(path, false)) {
+    *why = shell.FailureReason();
+    if (why->empty()) *why = "it cannot be moved to the trash";
     RemoveStoredFile(temporary);
     return false;
   }
   // Whatever took the name since the file left is never replaced.
   if (RenameNoReplace(temporary, path)) return true;
+  *why = "its name was taken by another file meanwhile; the file is in the trash";
   RemoveStoredFile(temporary);
   return false;
 }
@@ -129,7 +145,13 @@ int ReplaceByLink(Selection& selection, LinksHistory& history, Questions& questi
     actions.ReportChanged({path});
     return 0;
   }
-  if (!ReplaceFileByLink(path, target, shell)) return 0;
+  std::string why;
+  if (!ReplaceFileByLink(path, target, shell, &why)) {
+    questions.ShowMessage(
+        "Cannot replace " + quotedPath(path) + "\nby a link to " + quotedPath(target) + ":\n" + why,
+        kNotReplacedCaption, MB_OK);
+    return 0;
+  }
   actions.RemoveFileFromResults(selection, path);
   history.AddLinkHistory(target);
   return 1;

@@ -48,8 +48,10 @@ void LinkBrowseFilter(const std::string& fileToReplace, std::string* description
 // Puts a symbolic link to `target` in place of `path`: the link is made under a
 // temporary name beside the file, the file goes to the trash, then the link takes its
 // name. When the trash step fails the link is removed and the file stays. True when
-// the link is in place.
-bool ReplaceFileByLink(const std::string& path, const std::string& target, FileShell& shell);
+// the link is in place; otherwise `why` says what stood in the way.
+bool ReplaceFileByLink(const std::string& path, const std::string& target, FileShell& shell,
+                       std::string* why = nullptr);
+constexpr const char* kNotReplacedCaption = "File not replaced";
 
 // The action: asks, replaces the one selected file and records its target in `history`.
 // 1 when the link was made.

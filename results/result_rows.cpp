@@ -530,7 +530,8 @@ ResultButtons EnabledButtons(int selectedFiles, bool backupAvailable, int toolCo
   ResultButtons buttons;
   const bool any = selectedFiles >= 1;
   buttons.open = buttons.browse = buttons.remove = any;
-  buttons.moveToBackup = any && backupAvailable;
+  // The backup takes one file at a time: with more selected it would only refuse.
+  buttons.moveToBackup = selectedFiles == 1 && backupAvailable;
   buttons.run = any && toolCount > 0;
   buttons.move = buttons.copy = buttons.replaceByLink = selectedFiles == 1;
   return buttons;

@@ -24,10 +24,12 @@ struct BuiltIn {
 constexpr BuiltIn kBuiltIn[] = {
     {"Executable, Libraries", "*.exe;*.dll;*.ocx;", 0},
     {"Internet files", "*.htm;*.html;*.asp;*.shtml;", 0},
-    {"Documents", "*.doc;*.txt;*.pdf;", 0},
-    {"Images", "*.bmp;*.gif;*.jpg;", 0},
-    {"Archives", "*.zip;*.arj;", 0},
+    {"Documents", "*.doc;*.txt;*.pdf;*.odt;*.docx;*.xlsx;", 0},
+    {"Images", "*.bmp;*.gif;*.jpg;*.png;*.jpeg;*.webp;*.heic;", 0},
+    {"Archives", "*.zip;*.arj;*.7z;*.tar.gz;*.rar;", 0},
     {"Temporary", "*.tmp;~*.*;*.bak;*.old;*.~*;", 1},
+    // After the classic six, so that their numbers stay as they always were.
+    {"Video", "*.mp4;*.mkv;", 0},
 };
 
 // The masks of a group's text, as the name filter reads them; empty pieces dropped.

@@ -58,7 +58,7 @@ class MaskCollection {
   // Clear, then the groups 1..kMaxCopiedGroups of `other` in number order (up to the
   // first missing number), its modified flag and its name.
   void AssignFrom(const MaskCollection& other);
-  // Clear, then the six built-in groups; the collection is then modified.
+  // Clear, then the built-in groups; the collection is then modified.
   void AddBuiltInGroups();
 
   // Writes the ".mcf" file: through a temporary file beside it, so a failed write

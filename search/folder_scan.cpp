@@ -117,6 +117,7 @@ FolderScan::~FolderScan() {
 bool FolderScan::Configure(const ScanParams& params) {
   if (state() >= kReady) return false;
   m_foldersEntered = 0;
+  m_filesFound = 0;
   m_root = params.root;
   m_excludes.clear();
   for (const std::string& path : params.excludes) m_excludes.push_back(withoutTrailingSlash(path));
@@ -241,7 +242,9 @@ std::string FolderScan::StatusText() const {
     case kReady:
       return "ready";
     case kRunning:
-      return std::to_string(foldersEntered()) + " folders...";
+      // Like the status line: the scan is at work, and how far it has got.
+      return "scanning: " + std::to_string(foldersEntered()) + " folders, " +
+             std::to_string(filesFound()) + " files...";
     case kPauseRequested:
     case kPaused:
       return "suspended";
@@ -419,6 +422,7 @@ bool FolderScan::visit(size_t depth) {
       m_index->AddFilesLocked(prefix, std::span(batch.data(), end - begin));
       toRead = m_index->HasUnread();
     }
+    m_filesFound.fetch_add(static_cast<long>(end - begin), std::memory_order_relaxed);
     if (toRead) readShared(depth, firstHere);
     begin = end;
     if (!check()) return false;

@@ -103,8 +103,10 @@ class FolderScan {
   int state() const { return m_state.load(std::memory_order_acquire); }
   bool started() const { return m_started; }
   long foldersEntered() const { return m_foldersEntered.load(std::memory_order_relaxed); }
-  // "ready", "%ld folders...", "suspended", "completed", "accepted" or "stopped"; once
-  // the walk has ended, followed by ", N folders could not be read" when some could not.
+  long filesFound() const { return m_filesFound.load(std::memory_order_relaxed); }
+  // "ready", "scanning: %ld folders, %ld files...", "suspended", "completed", "accepted"
+  // or "stopped"; once the walk has ended, followed by ", N folders could not be read"
+  // when some could not.
   std::string StatusText() const;
   // Folders that are there but could not be opened because the open files ran out, even
   // after the walk let go of every descriptor it could; read once the walk has ended.
@@ -146,6 +148,7 @@ class FolderScan {
   // observes 6; acquire on the reads.
   std::atomic<int> m_state{kNew};
   std::atomic<long> m_foldersEntered{0};
+  std::atomic<long> m_filesFound{0};  // accepted by the filters; counters only, relaxed
   // Set with a stop request, so that the listing of a huge folder ends part-way.
   std::atomic<bool> m_stopAsked{false};
   std::atomic<bool> m_outOfMemory{false};

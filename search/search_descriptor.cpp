@@ -56,6 +56,13 @@ bool SearchDescriptor::SetCriteria(const DuplicateCriteria& criteria, bool updat
   return true;
 }
 
+int SearchDescriptor::MatchingPredefinedSet() const {
+  const DuplicateCriteria criteria = Criteria();
+  for (size_t index = 0; index < kCriteriaPresets.size(); ++index)
+    if (kCriteriaPresets[index].AppliedTo(criteria) == criteria) return static_cast<int>(index) + 1;
+  return 0;
+}
+
 bool SearchDescriptor::ApplyPredefinedSet(int index) {
   if (index < 1 || index > static_cast<int>(kCriteriaPresets.size())) return false;
   return SetCriteria(kCriteriaPresets[index - 1].AppliedTo(Criteria()), true);

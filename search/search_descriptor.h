@@ -44,6 +44,9 @@ class SearchDescriptor {
   // Applies kCriteriaPresets[index - 1] (N is left as it is); 0 (the page's blank first
   // entry) and unknown indexes change nothing (false).
   bool ApplyPredefinedSet(int index);
+  // The predefined set whose criteria are the stored ones, or 0 (the blank entry) when
+  // none is: the page names what is in force, whoever set it.
+  int MatchingPredefinedSet() const;
   // The page's choice of N from its list ("5" at index 0): stores N and turns the name
   // rule to first N symbols when it is not already.
   bool ChooseSymbols(int listIndex);

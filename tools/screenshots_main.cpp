@@ -37,6 +37,8 @@
 #include "app/main_commands.h"
 #include "app/tools_section.h"
 #include "base/questions.h"
+#include "platform/sample_document.h"
+#include "platform/standard_paths.h"
 #include "tests/support/sample_document.h"
 #include "platform/zip_plugin.h"
 #include "results/backup_store.h"
@@ -58,6 +60,7 @@
 #include "ui/search_pages/filters_page.h"
 #include "ui/search_pages/folder_page.h"
 #include "ui/search_pages/search_window.h"
+#include "ui/shell/help_viewer.h"
 #include "ui/shell/main_controller.h"
 #include "ui/shell/main_frame.h"
 #include "ui/window/long_work.h"
@@ -415,12 +418,31 @@ int main(int argc, char** argv) {
     tf::DeleteNode(root);
   }
 
+  const std::string home0 = argv[2];
   tf::MessageBox box(
       &frame, std::string(argv[2]) + "\nThis folder or its parent already exists in the scan list",
       QStringLiteral("Cannot add folder"), tf::MB_OK);
   box.show();
   ok = save(&box, out, "message-box.png") && ok;
   box.hide();
+  // A path of three 255-byte names, as the trash refuses it: cut in its middle to fit.
+  const std::string longName(251, 'x');
+  tf::MessageBox longBox(&frame,
+                         "This file could not be moved to the trash and stays where it is:\n\"" +
+                             home0 + "/" + longName + "/" + longName + "/" + longName +
+                             ".txt\"\n    the trash cannot take a name that long",
+                         QStringLiteral("Not moved to the trash"), tf::MB_OK);
+  longBox.show();
+  ok = save(&longBox, out, "message-box-long-path.png") && ok;
+  longBox.hide();
+  {
+    // The manual in the program's own viewer, where no browser takes it.
+    tf::HelpViewer help(tf::HelpIndexFile(), &frame);
+    help.setAttribute(Qt::WA_DeleteOnClose, false);
+    help.show();
+    ok = save(&help, out, "help-viewer.png") && ok;
+    help.hide();
+  }
   ok = saveSettingsDialogs(controller, frame, out) && ok;
 
   // The file dialogs of "Save results..." and "Open results...", in the demo's home.

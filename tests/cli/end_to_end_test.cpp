@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <ctime>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -217,9 +218,13 @@ TEST_F(CliEndToEnd, OddNamesKeepTheirBytesAndProtectedFilesAreMarked) {
   Outcome result = run({"--format", "csv", "--sort", "size", m_tree});
   ASSERT_EQ(result.status, 0) << result.err;
   const std::string quoted = "say \"\"hi\"\", then\nleave\xE9.txt\"";
+  // The time as a spreadsheet reads it: local, ISO 8601.
+  const time_t modified = 1700000000;
+  struct tm local {};
+  char iso[32];
+  strftime(iso, sizeof iso, "%Y-%m-%dT%H:%M:%S", localtime_r(&modified, &local));
   const std::string expected = "group,type,count,group_size,path,size,modified\r\n\"" + quoted +
-                               ",txt,2,14,\"" + m_tree + "/x/" + quoted +
-                               ",7,133444736000000000\r\n";
+                               ",txt,2,14,\"" + m_tree + "/x/" + quoted + ",7," + iso + "\r\n";
   EXPECT_EQ(result.out.substr(0, expected.size()), expected);
 
   result = run(
@@ -231,6 +236,9 @@ TEST_F(CliEndToEnd, OddNamesKeepTheirBytesAndProtectedFilesAreMarked) {
             std::string::npos)
       << out;
   EXPECT_NE(out.find("\"path_base64\":"), std::string::npos);
+  EXPECT_NE(
+      out.find(",\"modified\":133444736000000000,\"modified_iso\":\"" + std::string(iso) + "\""),
+      std::string::npos);
   EXPECT_EQ(out.find("\xE9"), std::string::npos);
   EXPECT_TRUE(out.ends_with("],\"files\":2}\n")) << out;
   const size_t mark = out.find(",\"protected\":true}");

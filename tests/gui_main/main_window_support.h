@@ -4,6 +4,7 @@
 #include <atomic>
 #include <filesystem>
 #include <string>
+#include <vector>
 
 #include <QCoreApplication>
 #include <QLabel>
@@ -41,8 +42,11 @@ inline QString UniqueInstanceName() {
 }
 
 struct Window {
-  Window(const TempTree& places, const QString& instanceName = QString()) {
-    started = controller.Init(&frame, SetupIn(places, &questions, instanceName));
+  Window(const TempTree& places, const QString& instanceName = QString(),
+         const std::vector<std::string>& helpFiles = {}) {
+    ControllerSetup setup = SetupIn(places, &questions, instanceName);
+    setup.helpFiles = helpFiles;
+    started = controller.Init(&frame, setup);
   }
   std::string status() const { return controller.searchBar()->statusLabel()->text().toStdString(); }
   bool Finished(int ms = 20000) {

@@ -2,12 +2,14 @@
 #include <gtest/gtest.h>
 
 #include <sys/socket.h>
+#include <sys/stat.h>
 #include <sys/un.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <csignal>
 #include <cstdio>
+#include <cstdlib>
 #include <set>
 #include <string>
 
@@ -18,6 +20,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QComboBox>
+#include <QDateTime>
 #include <QDir>
 #include <QFileDialog>
 #include <QLineEdit>
@@ -27,8 +30,10 @@
 #include <QScrollBar>
 #include <QTableView>
 #include <QTest>
+#include <QTextBrowser>
 #include <QToolButton>
 #include <QTreeWidget>
+#include <QUrl>
 #include <QXmlStreamReader>
 
 #include "app/main_commands.h"
@@ -41,6 +46,7 @@
 #include "search/search_run.h"
 #include "settings/settings_store.h"
 #include "tests/gui_results/file_listing.h"
+#include "ui/preview/browser_preview_pane.h"
 #include "ui/result_views/results_pane.h"
 #include "ui/result_views/separate_lists_view.h"
 #include "ui/result_views/unified_list_view.h"
@@ -49,6 +55,7 @@
 #include "ui/search_pages/folder_page.h"
 #include "ui/search_pages/search_tab_bar.h"
 #include "ui/search_pages/search_window.h"
+#include "ui/shell/help_viewer.h"
 #include "ui/shell/single_instance.h"
 #include "ui/window/scroll_window.h"
 
@@ -212,6 +219,110 @@ TEST_F(SearchingWindow, SearchFromKeysAndBarShowsTheGroups) {
   fs::rename(tree.root() + ".moved", tree.root());
 }
 
+// Where the desktop's opener has no program for a file (it says "no method available"
+// and ends with an error), Open and Browse say so, and the help shows in a viewer of the
+// program's own, whose links lead through the manual.
+TEST(MainWindow, WhereTheDesktopOpensNothingTheUserIsToldAndTheHelpShowsItself) {
+  TempTree places, tree;
+  const std::string bin = places.Folder("bin");
+  ASSERT_TRUE(testing::WriteFile(bin + "/xdg-open",
+                                 "#!/bin/sh\necho 'xdg-open: no method available' >&2\nexit 3\n"));
+  ASSERT_EQ(::chmod((bin + "/xdg-open").c_str(), 0755), 0);
+  const std::string savedPath = std::getenv("PATH");
+  ::setenv("PATH", (bin + ":" + savedPath).c_str(), 1);
+  Window w(places, QString(), {TF_HELP_INDEX});
+  ASSERT_TRUE(w.started);
+  w.frame.show();
+  w.frame.activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(&w.frame));
+
+  QTest::keyClick(&w.frame, Qt::Key_F1);
+  auto* viewer = w.frame.findChild<HelpViewer*>();
+  ASSERT_NE(viewer, nullptr);
+  EXPECT_TRUE(viewer->isVisible());
+  QTextBrowser* browser = viewer->pane()->browser();
+  EXPECT_TRUE(browser->toPlainText().contains(QStringLiteral("Twinfold")));
+  emit browser->anchorClicked(QUrl(QStringLiteral("searching.htm")));  // a link of the index
+  EXPECT_NE(viewer->page(), TF_HELP_INDEX);
+  EXPECT_TRUE(browser->toPlainText().contains(QStringLiteral("Searching")));
+  emit browser->anchorClicked(QUrl(QStringLiteral("../../etc/passwd")));  // not the manual
+  EXPECT_TRUE(browser->toPlainText().contains(QStringLiteral("Searching")));
+  EXPECT_TRUE(viewer->page().ends_with(".htm")) << viewer->page();
+  EXPECT_TRUE(w.questions.asked.empty());
+  viewer->close();
+
+  tree.File("one/report.txt", 10);
+  tree.File("two/report.txt", 10);
+  ASSERT_TRUE(w.Search(tree.root()));
+  ResultsPane* pane = w.controller.resultsPane();
+  QTableView* files = pane->separateView()->filesList();
+  ASSERT_TRUE(testing::ClickRow(files, tree.Path("one/report.txt")));
+  for (ResultListView::Command command : {ResultListView::kOpen, ResultListView::kBrowse}) {
+    const size_t asked = w.questions.asked.size();
+    QTest::mouseClick(pane->separateView()->button(command), Qt::LeftButton);
+    ASSERT_EQ(w.questions.asked.size(), asked + 1) << command;
+    const std::string& text = w.questions.asked.back().text;
+    EXPECT_NE(text.find(command == ResultListView::kOpen ? tree.Path("one/report.txt")
+                                                         : tree.Path("one")),
+              std::string::npos)
+        << text;
+    EXPECT_NE(text.find("found no program"), std::string::npos) << text;
+  }
+  ::setenv("PATH", savedPath.c_str(), 1);
+}
+
+// Whether `a` comes before `b` as a reader scans a screen: rows top to bottom (a widget
+// beside another, overlapping it in height, is on its row), left to right in a row.
+bool ReadsBefore(const QRect& a, const QRect& b) {
+  const bool oneRow = a.top() < b.bottom() && b.top() < a.bottom();
+  return oneRow ? a.left() < b.left() : a.top() < b.top();
+}
+
+// Tab goes round every control of the window: down the left column, then down the right
+// one ("Separated", "Unified", "Backup" among them), each top to bottom and left to right.
+TEST_F(SearchingWindow, TabWalksEachSideTopToBottomAndLeftToRight) {
+  tree.File("one/a.txt", 10);
+  tree.File("two/a.txt", 10);
+  w.frame.show();
+  ASSERT_TRUE(w.Search(tree.root()));
+  w.frame.activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(&w.frame));
+  SearchWindow* left = w.controller.searchWindow();
+  QWidget* start = left->tabBar()->expandButton();
+  start->setFocus();
+  std::vector<QWidget*> walked;
+  for (int step = 0; step < 200; ++step) {
+    walked.push_back(QApplication::focusWidget());
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    if (QApplication::focusWidget() == start) break;
+  }
+  ASSERT_EQ(QApplication::focusWidget(), start) << "Tab does not come round";
+  const auto where = [&](QWidget* widget) {
+    return QRect(widget->mapTo(&w.frame, QPoint(0, 0)), widget->size());
+  };
+  const auto name = [](QWidget* widget) {
+    const QString text = widget->property("text").toString();
+    return (widget->metaObject()->className() + (" " + text)).toStdString();
+  };
+  size_t firstRight = 0;
+  while (firstRight < walked.size() && left->isAncestorOf(walked[firstRight])) ++firstRight;
+  for (size_t i = firstRight; i < walked.size(); ++i)
+    EXPECT_FALSE(left->isAncestorOf(walked[i])) << name(walked[i]) << " after the right side";
+  for (size_t i = 1; i < walked.size(); ++i) {
+    if (i == firstRight) continue;
+    EXPECT_TRUE(ReadsBefore(where(walked[i - 1]), where(walked[i])))
+        << name(walked[i - 1]) << " before " << name(walked[i]);
+  }
+  ResultsPane* pane = w.controller.resultsPane();
+  for (int mode = 0; mode < 3; ++mode) {
+    if (!pane->modeButton(mode)->isEnabled()) continue;
+    EXPECT_NE(std::find(walked.begin(), walked.end(), pane->modeButton(mode)), walked.end())
+        << mode;
+  }
+  EXPECT_NE(std::find(walked.begin(), walked.end(), left->tabBar()->tab(kSearchModeFilters)),
+            walked.end());
+}
+
 TEST_F(SearchingWindow, StopPartWayShowsTheGroupsFoundSoFar) {
   constexpr int kFolders = 3000;
   for (int d = 0; d < kFolders; ++d) tree.File("d" + std::to_string(d) + "/common.txt");
@@ -225,6 +336,18 @@ TEST_F(SearchingWindow, StopPartWayShowsTheGroupsFoundSoFar) {
   QAction* stop = w.frame.action(kCmdStopSearch);
   ASSERT_TRUE(
       QTest::qWaitFor([&] { return scan.foldersEntered() >= 20 && stop->isEnabled(); }, 20000));
+  // The folder's row says that it is being scanned and how far it got, as it goes.
+  w.controller.searchWindow()->folderPage()->Rebuild();
+  QTreeWidgetItem* row = w.controller.searchWindow()->folderPage()->includeList()->topLevelItem(0);
+  ASSERT_NE(row, nullptr);
+  const auto rowScanning = [&] { return row->text(1).startsWith(QStringLiteral("scanning: ")); };
+  EXPECT_TRUE(QTest::qWaitFor(
+      [&] { return rowScanning() || scan.state() >= FolderScan::kStopRequested; }, 5000))
+      << row->text(1).toStdString();
+  if (scan.state() == FolderScan::kRunning) {
+    EXPECT_TRUE(rowScanning()) << row->text(1).toStdString();
+    EXPECT_TRUE(row->text(1).contains(QStringLiteral(" files"))) << row->text(1).toStdString();
+  }
   QTest::keyClick(&w.frame, Qt::Key_P, Qt::ControlModifier);
   // On a machine busy enough to hold this thread back, the walk can end before the key
   // arrives; there is then nothing part-way to look at.
@@ -391,6 +514,31 @@ TEST(SmallestWindow, EveryPageScrollsToItsLowestControl) {
   EXPECT_GE(scrolled, 2);  // the filter and criteria pages need more than the smallest window
 }
 
+// The records of CSV text by RFC 4180: quoted fields may hold commas, quotes and line
+// breaks; records end in CR LF.
+std::vector<std::vector<std::string>> CsvRecords(const std::string& text) {
+  std::vector<std::vector<std::string>> records(1);
+  std::string field;
+  bool quoted = false;
+  for (size_t i = 0; i < text.size(); ++i) {
+    const char c = text[i];
+    if (quoted && c == '"' && i + 1 < text.size() && text[i + 1] == '"') {
+      field += '"';
+      ++i;
+    } else if (c == '"') {
+      quoted = !quoted;
+    } else if (!quoted && (c == ',' || c == '\r')) {
+      records.back().push_back(field);
+      field.clear();
+      if (c == '\r' && i + 1 < text.size() && text[++i] == '\n') records.emplace_back();
+    } else {
+      field += c;
+    }
+  }
+  if (records.back().empty()) records.pop_back();
+  return records;
+}
+
 // Answers the next file dialog with `path`, typed and confirmed with Return, after choosing
 // the name filter that begins with `type`.
 void AnswerFileDialog(const QString& type, const std::string& path) {
@@ -417,6 +565,9 @@ TEST_F(SearchingWindow, ExportEachFormatReadsBackWithEveryHostileName) {
     tree.File(std::string("one/") + name, 1234, 60);
     tree.File(std::string("two/") + name, 1234, 60);
   }
+  // A third name of one of the files: both front ends count its bytes once.
+  tree.Folder("three");
+  ASSERT_EQ(::link(tree.Path("one/plain.txt").c_str(), tree.Path("three/plain.txt").c_str()), 0);
   places.Folder("out");
   QAction* exportAction = w.frame.action(kCmdExportResults);
   EXPECT_FALSE(exportAction->isEnabled());  // nothing to export before a search
@@ -443,6 +594,21 @@ TEST_F(SearchingWindow, ExportEachFormatReadsBackWithEveryHostileName) {
     }
     EXPECT_EQ(exported, printed) << format;
   }
+  EXPECT_NE(testing::ReadFile(places.Path("out/groups.json")).find("\"size\":2468,"),
+            std::string::npos);
+
+  // Read back as a spreadsheet reads it: every time is the file's own, local.
+  const auto records = CsvRecords(testing::ReadFile(places.Path("out/groups.csv")));
+  ASSERT_EQ(records.size(), 12u);
+  EXPECT_EQ(records[0].back(), "modified");
+  for (size_t i = 1; i < records.size(); ++i) {
+    ASSERT_EQ(records[i].size(), 7u) << i;
+    const QDateTime time =
+        QDateTime::fromString(QString::fromStdString(records[i].back()), Qt::ISODate);
+    struct stat st {};
+    ASSERT_EQ(::stat(records[i][4].c_str(), &st), 0) << records[i][4];
+    EXPECT_EQ(time, QDateTime::fromSecsSinceEpoch(st.st_mtime, Qt::LocalTime)) << records[i][6];
+  }
 
   const std::string htmlPath = places.Path("out/report");
   ExportTo(w, QStringLiteral("HTML"), htmlPath);
@@ -460,12 +626,12 @@ TEST_F(SearchingWindow, ExportEachFormatReadsBackWithEveryHostileName) {
     if (cls == QStringLiteral("totals")) totals = xml.readElementText();
   }
   ASSERT_FALSE(xml.hasError()) << xml.errorString().toStdString();
-  EXPECT_TRUE(totals.startsWith(QStringLiteral("5 groups, 10 files,"))) << totals.toStdString();
+  EXPECT_TRUE(totals.startsWith(QStringLiteral("5 groups, 11 files,"))) << totals.toStdString();
   const QString root = QString::fromStdString(tree.root());
   for (const char* shown :
        {"a<b>&c.txt", "say \"hi\", 'you'.txt", "two\u240Alines.txt", "bad\uFFFD\uFFFD.bin"})
     EXPECT_EQ(shownPaths.count(root + "/one/" + QString::fromUtf8(shown)), 1u) << shown;
-  EXPECT_EQ(shownPaths.size(), 10u);
+  EXPECT_EQ(shownPaths.size(), 11u);
 }
 
 TEST_F(SearchingWindow, SelectMenuHelpersThenDeleteTrashesTheSelection) {

@@ -231,6 +231,14 @@ TEST_F(PreviewTest, BrowserReadsOnlyFromThePagesFolderAndRefusesHostilePictures)
   const QVariant shown = image(QUrl("twinfold-preview:picture"));
   ASSERT_TRUE(shown.canConvert<QImage>());
   EXPECT_EQ(shown.value<QImage>().size(), QSize(64, 48));
+  // A photograph larger than the pane is scaled to fit it whole.
+  pane.show();
+  pane.Open(picture("camera.jpg", 2000, 1500, "JPEG"));
+  const QSize viewport = browser->viewport()->size();
+  EXPECT_LE(browser->document()->size().width(), viewport.width());
+  EXPECT_LE(browser->document()->size().height(), viewport.height());
+  EXPECT_GT(browser->document()->size().width(), viewport.width() / 2);
+  pane.hide();
   // A header declaring 100,000 x 100,000 pixels is refused before anything is allocated,
   // so at once.
   QElapsedTimer timer;
@@ -264,6 +272,17 @@ TEST_F(PreviewTest, BitmapPaneNamesTheDepthAndScalesIntoTheArea) {
   EXPECT_TRUE(pane.drawnRect().isEmpty());
   pane.Open(file("fake.bmp", "BM"));  // not a bitmap at all
   EXPECT_TRUE(pane.showsMessage());
+  // One bit a pixel is black and white only when its two colours are.
+  for (const auto& [colours, depth] :
+       {std::pair{QList<QRgb>{qRgb(0, 0, 0), qRgb(255, 255, 255)}, "BW"},
+        std::pair{QList<QRgb>{qRgb(200, 0, 0), qRgb(0, 0, 200)}, "2 Colors"}}) {
+    QImage mono(16, 8, QImage::Format_Mono);
+    mono.setColorTable(colours);
+    mono.fill(1);
+    ASSERT_TRUE(mono.save(QString::fromStdString(tree.Path("mono.bmp")), "BMP"));
+    pane.Open(tree.Path("mono.bmp"));
+    EXPECT_EQ(pane.captionText(2).toStdString(), std::string("16x8 ") + depth);
+  }
 }
 
 using Names = std::vector<std::string>;

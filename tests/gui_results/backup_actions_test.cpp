@@ -1,6 +1,8 @@
 // The backup folder page, "Move to Backup", "Replace by a link..." and long file work.
 #include <unistd.h>
 
+#include <set>
+
 #include <gtest/gtest.h>
 
 #include <QCheckBox>
@@ -14,6 +16,7 @@
 #include <QTableWidget>
 #include <QTimer>
 
+#include "results/replace_by_link.h"
 #include "tests/gui_results/results_host_fixture.h"
 #include "ui/result_views/backup_folder_view.h"
 #include "ui/window/long_work.h"
@@ -129,8 +132,11 @@ TEST_F(BackupActionsTest, ABackupFromTheResultsIsRestoredCopiedAndDeletedFromThe
   ASSERT_EQ(view->list()->rowCount(), 3);
 
   clickHeader(view->list(), 4);
+  // The two kept b.txt are told apart by their numbers.
   const std::vector<std::string> bySize = backupCells(0);
-  EXPECT_TRUE(bySize[0] == "b.txt" && bySize[1] == "b.txt" && bySize[2] != "b.txt");
+  EXPECT_EQ(std::set<std::string>(bySize.begin(), bySize.begin() + 2),
+            (std::set<std::string>{"b.txt  (no. 1)", "b.txt  (no. 2)"}));
+  EXPECT_EQ(bySize[2], QString::fromUtf8(kOddName.c_str()).toStdString());
   rightClick(view->list(), view->list()->model()->index(0, 0));
   ASSERT_TRUE(view->contextMenu()->isVisible());
   view->contextMenu()->hide();
@@ -144,9 +150,21 @@ TEST_F(BackupActionsTest, ABackupFromTheResultsIsRestoredCopiedAndDeletedFromThe
   EXPECT_EQ(NamesIn(copies), std::vector<std::string>{"b.txt"});
   menuItem(2);  // "Delete"
   EXPECT_EQ(view->list()->rowCount(), 2);
-  EXPECT_EQ(backupCells(0)[0], "b.txt");
+  EXPECT_EQ(backupCells(0)[0], "b.txt");  // alone now: no number
   EXPECT_EQ(NamesIn(backupFolder()).size(), 4u);
   EXPECT_EQ(trashed(), 5u);
+
+  // Its folder gone, Browse says so rather than nothing.
+  fs::rename(host.path("one"), host.path("one-gone"));
+  fs::rename(host.path("two"), host.path("two-gone"));
+  const size_t browsedBefore = host.browsedBackup.size();
+  press(BackupFolderView::kBrowse);
+  EXPECT_EQ(host.browsedBackup.size(), browsedBefore);
+  ASSERT_FALSE(host.questions.asked.empty());
+  EXPECT_EQ(host.questions.asked.back().caption, kBrowseCaption);
+  EXPECT_NE(host.questions.asked.back().text.find("no longer exists"), std::string::npos);
+  fs::rename(host.path("one-gone"), host.path("one"));
+  fs::rename(host.path("two-gone"), host.path("two"));
 
   host.questions.answers = {IDNO, IDYES};
   press(BackupFolderView::kDeleteAll);
@@ -190,9 +208,10 @@ TEST_F(BackupActionsTest, ALinkFromTheResultsResolvesToTheTwinAndTheFileGoesToTh
     EXPECT_EQ(found->count(), 2);  // the other two copies
     QListWidgetItem* item = found->item(1);
     const QPoint at = found->visualItemRect(item).center();
-    QTest::mouseClick(found->viewport(), Qt::LeftButton, {}, at);
-    QTest::mouseDClick(found->viewport(), Qt::LeftButton, {}, at);
+    EXPECT_FALSE(replace->isEnabled());
+    QTest::mouseClick(found->viewport(), Qt::LeftButton, {}, at);  // one click takes it
     EXPECT_EQ(target->text(), item->text());
+    EXPECT_TRUE(replace->isEnabled());
     twin = item->text().contains(QStringLiteral("/two/")) ? host.path("two/" + kOddName)
                                                           : host.path("three/" + kOddName);
     QTest::mouseClick(replace, Qt::LeftButton);
@@ -211,6 +230,69 @@ TEST_F(BackupActionsTest, ALinkFromTheResultsResolvesToTheTwinAndTheFileGoesToTh
   QTest::mouseClick(separate()->button(ResultListView::kReplaceByLink), Qt::LeftButton);
   EXPECT_EQ(host.questions.asked.back().caption, "Replace file ?");
   EXPECT_TRUE(fs::is_regular_file(fs::symlink_status(twin)));
+}
+
+// 255 bytes, the longest name a file system takes: each action does its work or says
+// why not, and a file it leaves stays in its place and in the list.
+TEST_F(BackupActionsTest, ANameOf255BytesIsActedOnOrTheUserIsToldWhy) {
+  const std::string name = std::string(251, 'x') + ".txt";
+  search({{"one/" + name, 40}, {"two/" + name, 40}, {"three/" + name, 40}});
+  const std::string first = host.path("one/" + name);
+  const auto told = [&](const char* caption, const char* why) {
+    ASSERT_FALSE(host.questions.asked.empty());
+    EXPECT_EQ(host.questions.asked.back().caption, caption);
+    EXPECT_NE(host.questions.asked.back().text.find(why), std::string::npos)
+        << host.questions.asked.back().text;
+    EXPECT_NE(host.questions.asked.back().text.find(first), std::string::npos);
+  };
+
+  // The trash records an item under its name plus ".trashinfo": too long here.
+  clickPaths(separate()->filesList(), {first});
+  host.questions.answers = {IDYES};
+  QTest::mouseClick(separate()->button(ResultListView::kDelete), Qt::LeftButton);
+  told(kNotTrashedCaption, "the trash cannot take a name that long");
+  EXPECT_TRUE(fs::exists(first));
+  EXPECT_EQ(trashed(), 0u);
+  EXPECT_EQ(separate()->filesModel()->rowCount(), 3);
+
+  // A link would need the file in the trash first: nothing changes, no stray link stays.
+  clickPaths(separate()->filesList(), {first});
+  onDialog(QStringLiteral("ReplaceLinkDialog"), [&](QDialog* dialog) {
+    auto* found = dialog->findChild<QListWidget*>(QStringLiteral("found"));
+    QTest::mouseClick(found->viewport(), Qt::LeftButton, {},
+                      found->visualItemRect(found->item(0)).center());
+    for (auto* button : dialog->findChildren<QPushButton*>())
+      if (button->text() == "Replace file") QTest::mouseClick(button, Qt::LeftButton);
+  });
+  QTest::mouseClick(separate()->button(ResultListView::kReplaceByLink), Qt::LeftButton);
+  told(kNotReplacedCaption, "the trash cannot take a name that long");
+  EXPECT_TRUE(fs::is_regular_file(fs::symlink_status(first)));
+  EXPECT_EQ(NamesIn(host.path("one")), std::vector<std::string>{name});
+  EXPECT_EQ(separate()->filesModel()->rowCount(), 3);
+
+  // The backup keeps it, or says why it cannot.
+  clickPaths(separate()->filesList(), {first});
+  const size_t asked = host.questions.asked.size();
+  moveToBackup(QString(), false);
+  EXPECT_TRUE(NamesIn(backupFolder()).size() > 0 || host.questions.asked.size() > asked);
+  EXPECT_TRUE(fs::exists(first));
+
+  // A copy and a move take the name as it is; a copy into its own folder says why not.
+  const std::string copies = host.path("copies"), moved = host.path("moved");
+  fs::create_directories(copies);
+  fs::create_directories(moved);
+  host.questions.folders = {copies, host.path("one"), moved};
+  clickPaths(separate()->filesList(), {first});
+  QTest::mouseClick(separate()->button(ResultListView::kCopy), Qt::LeftButton);
+  EXPECT_EQ(fs::file_size(copies + "/" + name), 40u);
+  clickPaths(separate()->filesList(), {first});
+  QTest::mouseClick(separate()->button(ResultListView::kCopy), Qt::LeftButton);
+  told(kNotCopiedCaption, "cannot be copied onto itself");
+  clickPaths(separate()->filesList(), {first});
+  QTest::mouseClick(separate()->button(ResultListView::kMove), Qt::LeftButton);
+  EXPECT_EQ(NamesIn(moved), std::vector<std::string>{name});
+  EXPECT_FALSE(fs::exists(first));
+  EXPECT_EQ(separate()->filesModel()->rowCount(), 2);
 }
 
 TEST_F(BackupActionsTest, CancelledLongWorkLeavesNothingHalfDoneAndTheWindowKeepsPainting) {
@@ -266,6 +348,13 @@ TEST_F(BackupActionsTest, CancelledLongWorkLeavesNothingHalfDoneAndTheWindowKeep
   size_t left = 0;
   for (int i = 0; i < 6; ++i) left += fs::exists(host.path("d" + std::to_string(i) + "/x.txt"));
   EXPECT_EQ(left + gone, 6u);
+  // The user is told how far it got; the cancelled copy needed no word.
+  ASSERT_FALSE(host.questions.asked.empty());
+  EXPECT_EQ(host.questions.asked.back().caption, kTrashStoppedCaption);
+  EXPECT_EQ(host.questions.asked.back().text,
+            "Stopped. " + std::to_string(gone) + " of 6 files went to the trash; " +
+                std::to_string(left) + " stay in their place and in the list.");
+  for (const auto& message : host.questions.asked) EXPECT_NE(message.caption, kNotCopiedCaption);
 }
 
 }  // namespace

@@ -124,9 +124,16 @@ TEST_F(ResultsPaneTest, DeletingFilesShrinksOrDropsTheirGroupsInBothViews) {
 TEST_F(ResultsPaneTest, ToolsMenuOpenCopyMoveAndKeysActOnTheSelectedFiles) {
   QTableView* files = separate()->filesList();
   SeparateListsView* view = separate();
+  host.backup = true;
+  view->RecomputeButtons();
   click(files, 0);
+  EXPECT_TRUE(view->button(ResultListView::kMoveToBackup)->isEnabled());
   click(files, 1, Qt::ControlModifier);
   EXPECT_EQ(host.current, nullptr);  // two selected: no current file
+  // The backup takes one file at a time: it is not offered for two, Delete is.
+  EXPECT_FALSE(view->button(ResultListView::kMoveToBackup)->isEnabled());
+  EXPECT_TRUE(view->button(ResultListView::kDelete)->isEnabled());
+  host.backup = false;
   QTest::mouseClick(view->button(ResultListView::kRun), Qt::LeftButton);
   EXPECT_EQ(host.ran, std::vector<std::string>{"0:2"});  // the first tool, both files
 
@@ -201,12 +208,21 @@ TEST_F(ResultsPaneTest, SearchClearsTheListsAndNamesThatAreNotUtf8ReachTheAction
   EXPECT_EQ(pane.RemoveFileFromResults(ResultView::kUnified, host.path("one/a.txt")), 0);
 
   const std::string name = "caf\xe9 <\"x\">.txt";
-  host.Search({{"one/" + name, 3}, {"two/" + name, 3}});
+  const std::string broken = "new\nline\t.txt";
+  host.Search({{"one/" + name, 3}, {"two/" + name, 3}, {"one/" + broken, 4}, {"two/" + broken, 4}});
   pane.OnSearchFinished();
-  EXPECT_EQ(unified()->model()->rowCount(), 3);
+  EXPECT_EQ(unified()->model()->rowCount(), 6);
+  // A control character shows as its picture, so nothing after it hides; a long path
+  // loses its middle, and its tooltip holds it whole.
+  const QModelIndex brokenRow = unified()->model()->index(4, 0);  // after the café group
+  EXPECT_EQ(brokenRow.data().toString(),
+            QString::fromStdString(host.path("one/new\u240Aline\u2409.txt")));
+  EXPECT_EQ(brokenRow.data(Qt::ToolTipRole), brokenRow.data());
+  EXPECT_EQ(unified()->list()->textElideMode(), Qt::ElideMiddle);
   EXPECT_EQ(separate()->groupsModel()->rowCount(), 0);
   pane.SetMode(0);
-  EXPECT_EQ(separate()->groupsModel()->rowCount(), 1);
+  EXPECT_EQ(separate()->groupsModel()->rowCount(), 2);
+  separate()->groupsList()->selectRow(0);  // café
   QTableView* files = separate()->filesList();
   EXPECT_NE(column(files, 0)[0].find("\xef\xbf\xbd"), std::string::npos);  // shown as U+FFFD
   click(files, 0);
@@ -215,7 +231,7 @@ TEST_F(ResultsPaneTest, SearchClearsTheListsAndNamesThatAreNotUtf8ReachTheAction
   host.questions.answers = {IDYES};
   QTest::mouseClick(separate()->button(ResultListView::kDelete), Qt::LeftButton);
   EXPECT_FALSE(fs::exists(host.path("one/" + name)));
-  EXPECT_EQ(separate()->groupsModel()->rowCount(), 0);  // a group of two goes whole
+  EXPECT_EQ(separate()->groupsModel()->rowCount(), 1);  // a group of two goes whole
 }
 
 // Deleting the last copies asks, with "No" as what Enter takes.

@@ -137,30 +137,40 @@ struct FiltersFixture {
 
 TEST(FiltersPage, NameMasksFromTheCollectionAndTypedSelectTheSameGroupsAsTheCli) {
   FiltersFixture f;
-  for (const char* name : {"report.doc", "notes.txt", "photo.jpg", "song.flac"}) f.pair(name);
+  for (const char* name :
+       {"report.doc", "notes.txt", "photo.jpg", "song.flac", "shot.png", "clip.mkv", "a.tar.gz"})
+    f.pair(name);
   NameFilterPage* names = f.page->namePage();
   QLineEdit* include = names->edit(NameFilterPage::kInclude);
   QLineEdit* exclude = names->edit(NameFilterPage::kExclude);
   testing::ClickMark(names->enableBox());
 
   // Adding to "*.*" replaces it; adding again appends; choosing replaces; Cancel keeps.
+  const std::string documents = "*.doc;*.txt;*.pdf;*.odt;*.docx;*.xlsx;";
   QAbstractButton* add = names->addButton(NameFilterPage::kInclude);
   testing::PickFromMenu(add, "Documents");
-  EXPECT_EQ(text(include), "*.doc;*.txt;*.pdf;");
+  EXPECT_EQ(text(include), documents);
   testing::PickFromMenu(add, "Documents");
-  EXPECT_EQ(text(include), "*.doc;*.txt;*.pdf;*.doc;*.txt;*.pdf;");
+  EXPECT_EQ(text(include), documents + documents);
   testing::PickFromMenu(names->chooseButton(NameFilterPage::kInclude), "Images");
-  EXPECT_EQ(text(include), "*.bmp;*.gif;*.jpg;");
+  const std::string images = "*.bmp;*.gif;*.jpg;*.png;*.jpeg;*.webp;*.heic;";
+  EXPECT_EQ(text(include), images);
   testing::PickFromMenu(add, "Cancel");
   testing::PickFromMenu(add, "Documents");
-  const std::string masks = "*.bmp;*.gif;*.jpg;*.doc;*.txt;*.pdf;";
+  testing::PickFromMenu(add, "Video");
+  const std::string masks = images + documents + "*.mp4;*.mkv;";
   type(exclude, "notes.*");
 
-  const Groups expected = {f.group("photo.jpg"), f.group("report.doc")};
+  // Today's formats are in the groups; an archive of two dots is not among those chosen.
+  const Groups expected = {f.group("photo.jpg"), f.group("report.doc"), f.group("shot.png"),
+                           f.group("clip.mkv")};
   EXPECT_EQ(f.searchInWindow(), expected);
   EXPECT_EQ(
       f.searchWithCli({"--include", QString::fromStdString(masks), "--exclude-masks", "notes.*"}),
       expected);
+  testing::PickFromMenu(names->chooseButton(NameFilterPage::kInclude), "Archives");
+  EXPECT_EQ(f.searchInWindow(), Groups{f.group("a.tar.gz")});
+  type(include, QString::fromStdString(masks));
 
   // Leaving the sub-page remembers both texts.
   f.selectSubPage(FiltersPage::kSizePage);
@@ -302,6 +312,22 @@ TEST(FiltersPage, PreviousWeeksAndDateRangesSelectTheSameGroupsAsTheCli) {
   const int64_t date2 = GetTimeDate2(node);
   choose(times->dateModeCombo(), "After");
   EXPECT_EQ(GetTimeDate2(node), date2);
+
+  // A year older than the list's ten is typed, as the command line takes it.
+  f.pair("ancient.txt", 3, localTime(1990, 6, 1));
+  QLineEdit* year1 = times->dateCombo(1, 0)->lineEdit();
+  ASSERT_NE(year1, nullptr);
+  type(year1, "1985");
+  QTest::keyClick(year1, Qt::Key_Return);
+  EXPECT_EQ(times->dateCombo(1, 0)->currentText(), "1985");
+  expected = {f.group("recent.txt"), f.group("older.txt"),  f.group("winter.txt"),
+              f.group("spring.txt"), f.group("summer.txt"), f.group("ancient.txt")};
+  EXPECT_EQ(f.searchInWindow(), expected);
+  EXPECT_EQ(f.searchWithCli({"--time-filter", "after:1985-03-01"}), expected);
+  // Before 1970 there are no file times to choose: such a year is not taken.
+  type(year1, "1960");
+  QTest::keyClick(year1, Qt::Key_Return);
+  EXPECT_EQ(f.searchInWindow(), expected);
 }
 
 }  // namespace

@@ -132,7 +132,6 @@ TEST(FolderPage, CommandsAndRecentMenusChangeTheFoldersThroughTheHost) {
   EXPECT_EQ(rows(f.page->excludeList()), (Paths{tmp}));
   f.select(data);
   EXPECT_EQ(rows(f.page->excludeList()), (Paths{old}));
-  f.page->SaveRecentFolders();
 
   // Removing the selected entry selects the first one left; its exclude goes too.
   f.page->excludeList()->setCurrentItem(f.page->excludeList()->topLevelItem(0));
@@ -143,12 +142,14 @@ TEST(FolderPage, CommandsAndRecentMenusChangeTheFoldersThroughTheHost) {
   EXPECT_EQ(f.page->SelectedInclude(), other);
   EXPECT_EQ(f.host.changes.back(), "-inc " + data);
 
-  // The recent menus give the saved folders back, newest first.
+  // Each folder added entered its recent list at once; the menus give them back, newest
+  // first, each arrow its own.
   EXPECT_EQ(f.pickRecent(kAddFolder, data).join('|').toStdString(),
-            "Clear List|-|" + data + "|" + other);
+            "Clear List|-|" + data + "|" + other + "|" + old);
   EXPECT_EQ(rows(f.page->includeList()), (Paths{other, data}));
   EXPECT_EQ(f.page->SelectedInclude(), data);
-  f.pickRecent(kAddExclude, old);
+  EXPECT_EQ(f.pickRecent(kAddExclude, old).join('|').toStdString(),
+            "Clear List|-|" + tmp + "|" + old);
   EXPECT_EQ(rows(f.page->excludeList()), (Paths{old}));
   EXPECT_EQ(f.host.changes.back(), "+exc " + old);
   EXPECT_EQ(f.host.questions.asked.size(), 2u);

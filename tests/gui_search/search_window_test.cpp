@@ -4,12 +4,15 @@
 #include "ui/search_pages/search_window.h"
 
 #include <memory>
+#include <vector>
 
+#include <QApplication>
 #include <QComboBox>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTest>
+#include <QToolButton>
 
 #include <gtest/gtest.h>
 
@@ -23,6 +26,7 @@
 #include "ui/search_pages/name_filter_page.h"
 #include "ui/search_pages/search_tab_bar.h"
 #include "ui/search_pages/size_filter_page.h"
+#include "ui/search_pages/time_filter_page.h"
 
 namespace tf {
 namespace {
@@ -73,6 +77,48 @@ TEST(SearchWindow, TabsSwitchPagesThatShowWhatWasStored) {
   EXPECT_EQ(window.LastSearchMode(), kSearchModeFilters);
   window.SetMode(7);
   EXPECT_EQ(window.Mode(), kSearchModePreview);
+
+  // From the keyboard: Tab reaches "Expand/Collapse" and the four tabs, Space on a tab
+  // shows its page, and Ctrl+Tab / Ctrl+Shift+Tab step through the pages, round.
+  window.activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+  window.tabBar()->expandButton()->setFocus();
+  std::vector<QWidget*> reached{QApplication::focusWidget()};
+  for (int i = 0; i < 4; ++i) {
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    reached.push_back(QApplication::focusWidget());
+  }
+  EXPECT_EQ(reached, (std::vector<QWidget*>{window.tabBar()->expandButton(), tab(0), tab(1), tab(2),
+                                            tab(3)}));
+  QTest::keyClick(tab(kSearchModeFolders), Qt::Key_Space);
+  EXPECT_EQ(window.Mode(), kSearchModeFolders);
+  QWidget* inPage = window.folderPage();
+  const auto ctrlTab = [&](bool back) {
+    QTest::keyClick(QApplication::focusWidget() ? QApplication::focusWidget() : inPage,
+                    back ? Qt::Key_Backtab : Qt::Key_Tab,
+                    back ? Qt::ControlModifier | Qt::ShiftModifier : Qt::ControlModifier);
+    return window.Mode();
+  };
+  EXPECT_EQ(ctrlTab(false), kSearchModeFilters);
+  // The filter selectors take the focus too; Space shows their sub-page.
+  QPushButton* timeSelector = filters->selectorButton(FiltersPage::kTimePage);
+  EXPECT_NE(timeSelector->focusPolicy() & Qt::TabFocus, 0);
+  timeSelector->setFocus();
+  QTest::keyClick(timeSelector, Qt::Key_Space);
+  EXPECT_TRUE(filters->timePage()->isVisible());
+  EXPECT_EQ(ctrlTab(false), kSearchModeSettings);
+  EXPECT_EQ(ctrlTab(false), kSearchModePreview);
+  EXPECT_EQ(ctrlTab(false), kSearchModeFolders);
+  EXPECT_EQ(ctrlTab(true), kSearchModePreview);
+  EXPECT_EQ(ctrlTab(true), kSearchModeSettings);
+
+  // Folded to its button, the column shows no sliver of a tab or page, and unfolds whole.
+  QTest::mouseClick(window.tabBar()->expandButton(), Qt::LeftButton);
+  EXPECT_FALSE(tab(0)->isVisible());
+  EXPECT_FALSE(window.criteriaPage()->isVisible());
+  QTest::mouseClick(window.tabBar()->expandButton(), Qt::LeftButton);
+  EXPECT_TRUE(tab(0)->isVisible());
+  EXPECT_TRUE(window.criteriaPage()->isVisible());
 }
 
 // One page through a user's session: what is stored out of range, N, the radios, the
@@ -132,22 +178,30 @@ TEST(CriteriaPage, ChoicesStoreTheirValueAndTheStoredValuesShow) {
   EXPECT_EQ(stored(), "1 1 0 N7");
   EXPECT_EQ(shown(), "1 1 0 N7");
 
-  // A predefined set leaves N and keeps its text shown; the blank first entry changes
-  // nothing.
+  // The box names the set the criteria match, or none: "1 1 0" is no set.
   QComboBox* presets = page->presetCombo();
+  EXPECT_EQ(presets->currentIndex(), 0);
+  // A predefined set leaves N and keeps its text shown; the blank first entry changes
+  // nothing, and the box goes on naming the set in force.
   for (int i = 0; i < 4; ++i) QTest::keyClick(presets, Qt::Key_Down);
   EXPECT_EQ(presets->currentText(), "Named versions of a file");
   EXPECT_EQ(stored(), "2 1 1 N7");
   EXPECT_EQ(shown(), "2 1 1 N7");
   QTest::keyClick(presets, Qt::Key_Home);
-  EXPECT_EQ(presets->currentIndex(), 0);
+  EXPECT_EQ(presets->currentText(), "Named versions of a file");
   EXPECT_EQ(stored(), "2 1 1 N7");
+  // A criterion changed by hand: the set no longer holds, and then another one does.
+  testing::ClickMark(page->nameRadio(0));
+  EXPECT_EQ(presets->currentText(), "Different versions of a file");
+  testing::ClickMark(page->sizeRadio(0));
+  EXPECT_EQ(presets->currentIndex(), 0);
 
   // Changes made elsewhere reach the page until it goes, and not after.
   DuplicateCriteria elsewhere = d.Criteria();
   elsewhere.sameTime = true;
   d.SetCriteria(elsewhere, true);
   EXPECT_TRUE(page->timeRadio(0)->isChecked());
+  EXPECT_EQ(presets->currentText(), "True duplicates (default)");
   page.reset();
   EXPECT_TRUE(d.SetCriteria(DuplicateCriteria{}, true));
 }

@@ -114,10 +114,14 @@ TEST_F(ReplaceByLinkTest, RefusalsChangeNothingAndTheReplacementIsRemembered) {
   dialog.target = path("a");
   EXPECT_EQ(replace(refusing), 0);
   expectUntouched("copy in b");
+  // The user is told which file stayed and why.
+  ASSERT_EQ(questions.asked.size(), 4u);
+  EXPECT_EQ(questions.asked.back().caption, kNotReplacedCaption);
+  EXPECT_NE(questions.asked.back().text.find("cannot be moved to the trash"), std::string::npos);
   // Changed since the search: named and kept.
   WriteBytes(path("b"), "rewritten after the search");
   EXPECT_EQ(replace(shell), 0);
-  ASSERT_EQ(questions.asked.size(), 4u);
+  ASSERT_EQ(questions.asked.size(), 5u);
   EXPECT_NE(questions.asked.back().text.find(path("b")), std::string::npos);
   expectUntouched("rewritten after the search");
   // Without a group the unified view finds it; a file named as the temporary link is kept.
@@ -134,7 +138,7 @@ TEST_F(ReplaceByLinkTest, RefusalsChangeNothingAndTheReplacementIsRemembered) {
   EXPECT_EQ(ReadBytes(dir / "c/.twinfold-link-1"), "mine");
   EXPECT_EQ(ReadBytes(testing::PrivateTrashFiles() + "/report.doc"), "copy in c");
   EXPECT_NE(history.InLinkHistory(path("a")), nullptr);
-  EXPECT_EQ(questions.asked.size(), 4u);
+  EXPECT_EQ(questions.asked.size(), 5u);
   selection.paths = {path("b")};
   dialog.target.clear();
   EXPECT_EQ(replace(shell), 0);

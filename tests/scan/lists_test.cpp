@@ -68,14 +68,14 @@ TEST_F(MaskCollectionTest, NumbersStayDenseAndCopiesStopAtTheLimit) {
   std::vector<std::string> expected = names(m_builtIn);
   m_builtIn.SetUpdating(true);
   EXPECT_EQ(m_builtIn.AddGroup(group("Text", "*.txt, *.md", 1)), 1);
-  EXPECT_EQ(m_builtIn.AddGroup(group("Far", "*.far", 40)), 8);  // appended, no gap
+  EXPECT_EQ(m_builtIn.AddGroup(group("Far", "*.far", 40)), 9);  // appended, no gap
   m_builtIn.SetUpdating(false);
   expected.insert(expected.begin(), "Text");
   expected.push_back("Far");
   EXPECT_EQ(names(m_builtIn), expected);
   EXPECT_TRUE(m_builtIn.DeleteGroup("Text"));
   EXPECT_FALSE(m_builtIn.DeleteGroup("Text"));
-  m_builtIn.SwapNumbers(1, 7);
+  m_builtIn.SwapNumbers(1, 8);
   m_builtIn.SwapNumbers(2, 2);
   m_builtIn.SwapNumbers(2, 9);
   expected.erase(expected.begin());
@@ -173,17 +173,17 @@ TEST_F(MaskCollectionTest, DeletesAndChoosersAtTheirEdges) {
   MaskCollectionEditor editor(m_builtIn, m_questions);
   editor.Select(3);
   EXPECT_EQ(editor.CreateNewGroup() + editor.CreateNewGroup(), 6);
-  editor.Select(8);
+  editor.Select(9);
   m_questions.answers = {IDNO, IDYES};
   EXPECT_FALSE(editor.DeleteSelected());
   EXPECT_TRUE(editor.DeleteSelected());
-  EXPECT_EQ(editor.Collection().Count(), 7);
-  EXPECT_EQ(editor.Selected(), 7);  // moved back onto the last group
+  EXPECT_EQ(editor.Collection().Count(), 8);
+  EXPECT_EQ(editor.Selected(), 8);  // moved back onto the last group
   m_questions.files = {m_top + "/mine", ""};
   ASSERT_TRUE(editor.Save(m_top));
   EXPECT_TRUE(fs::exists(m_top + "/mine.mcf"));
   EXPECT_FALSE(editor.Load(m_top));  // cancelled
-  EXPECT_EQ(editor.Collection().Count(), 7);
+  EXPECT_EQ(editor.Collection().Count(), 8);
 }
 
 TEST_F(MaskCollectionTest, CollectionFilesForTheMenuAndTheShippedOne) {

@@ -110,7 +110,7 @@ TEST(AppShell, SettingsAndCollectionsThatCannotBeReadAreLeftAlone) {
     Shell s(tree);
     ASSERT_TRUE(s.shell.LoadSettings());
     ASSERT_TRUE(s.shell.OpenStores());
-    EXPECT_EQ(s.shell.Masks().Count(), 6) << path;
+    EXPECT_EQ(s.shell.Masks().Count(), 7) << path;
     ASSERT_EQ(s.shell.CollectionFiles().size(), 1u);
     EXPECT_EQ(s.shell.CollectionFiles()[0].name, "real");
   }
@@ -158,13 +158,13 @@ TEST(AppShell, SettingsFileAndCollectionsChooseTheMasks) {
   ASSERT_TRUE(s.shell.Masks().GetGroup(1, &group));
   EXPECT_EQ(group.name, "User beta");
   s.shell.LoadBuiltInMasks();
-  EXPECT_EQ(s.shell.Masks().Count(), 6);
+  EXPECT_EQ(s.shell.Masks().Count(), 7);
 
   fs::remove(tree.Path("share/Filters/alpha.mcf"));
   Shell again(tree);
   ASSERT_TRUE(again.shell.LoadSettings());
   ASSERT_TRUE(again.shell.OpenStores());
-  EXPECT_EQ(again.shell.Masks().Count(), 6);
+  EXPECT_EQ(again.shell.Masks().Count(), 7);
 }
 
 }  // namespace

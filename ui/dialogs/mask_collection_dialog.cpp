@@ -87,7 +87,7 @@ void MaskCollectionDialog::build(Mode mode) {
   auto* fields = new QGridLayout;
   fields->addWidget(new QLabel(QStringLiteral("Group name"), this), 0, 0);
   fields->addWidget(m_name, 0, 1);
-  fields->addWidget(new QLabel(QStringLiteral("Mask;"), this), 1, 0);
+  fields->addWidget(new QLabel(QStringLiteral("Mask:"), this), 1, 0);
   fields->addWidget(m_masks, 1, 1);
   fields->addWidget(flags, 2, 0, 1, 2);
   auto* fieldButtons = new QHBoxLayout;

@@ -61,10 +61,12 @@ void BitmapPreviewPane::Open(const std::string& path) {
     setMessage(QStringLiteral("This file is not a bitmap picture."));
     return;
   }
-  setCaption(2, QStringLiteral("%1x%2 %3")
-                    .arg(header.width)
-                    .arg(header.height)
-                    .arg(QString::fromStdString(BitmapDepthName(header.bitsPerPixel))));
+  setCaption(
+      2,
+      QStringLiteral("%1x%2 %3")
+          .arg(header.width)
+          .arg(header.height)
+          .arg(QString::fromStdString(BitmapDepthName(header.bitsPerPixel, header.blackAndWhite))));
   QString error;
   QImage picture = DecodePreviewImage(bytes, QSize(), &error);
   if (picture.isNull()) {

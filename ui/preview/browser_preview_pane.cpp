@@ -1,9 +1,12 @@
 #include "ui/preview/browser_preview_pane.h"
 
+#include <algorithm>
+
 #include <QTextBrowser>
 #include <QUrl>
 
 #include "platform/path_utils.h"
+#include "results/bitmap_preview.h"
 #include "platform/stored_file.h"
 #include "results/preview_kind.h"
 #include "results/preview_text.h"
@@ -17,6 +20,8 @@ constexpr size_t kStyleSheetBytes = 256 * 1024;
 // Pictures inside a page are decoded no larger than this.
 const QSize kPagePictureBox(2048, 2048);
 const QUrl kPictureUrl(QStringLiteral("twinfold-preview:picture"));
+// The document's own margin around a picture, on both sides.
+constexpr int kPictureMargin = 12;
 
 }  // namespace
 
@@ -123,10 +128,14 @@ void BrowserPreviewPane::openPicture(const std::string& path) {
     return;
   }
   m_browser->SetPicture(image);
+  // A photograph larger than the pane is shown whole, scaled down to fit it.
+  const QSize room = m_browser->viewport()->size() - QSize(kPictureMargin, kPictureMargin);
+  const DrawSize drawn = ScaledBitmapSize(image.width(), image.height(), std::max(room.width(), 1),
+                                          std::max(room.height(), 1));
   m_browser->setHtml(QStringLiteral("<img src=\"%1\" width=\"%2\" height=\"%3\">")
                          .arg(kPictureUrl.toString())
-                         .arg(image.width())
-                         .arg(image.height()));
+                         .arg(drawn.width)
+                         .arg(drawn.height));
 }
 
 void BrowserPreviewPane::clearContent() {

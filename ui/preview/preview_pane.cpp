@@ -51,8 +51,10 @@ PreviewPane::PreviewPane(const std::vector<QString>& captions, QWidget* parent) 
     m_captionGrid->addWidget(captionLabel(all[i], palette().color(QPalette::WindowText), this), row,
                              0);
     QLabel* value = captionLabel(QString(), i == 0 ? kNameColor : kCaptionColor, this);
-    // A long name must not widen the side panel.
+    // A long name must not widen the side panel; the other facts wrap rather than lose
+    // their end ("(first 256 K of 1.10 MB shown)").
     value->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+    value->setWordWrap(i > 0);
     m_captionGrid->addWidget(value, row, 1);
     m_values.push_back(value);
   }

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <iterator>
+#include <map>
 
 #include <QApplication>
 #include <QEvent>
@@ -159,6 +160,19 @@ void BackupFolderView::Refill(const std::string& name) {
   recomputeButtons();
 }
 
+namespace {
+
+// The number that begins the stored file's name ("3" of ".../Backup/3.report.txt.zipp").
+std::string storedNumber(const DataNode* entry) {
+  const std::string& stored = entry->Name();
+  const size_t start = stored.rfind('/') + 1;  // npos + 1 is 0: a name without folder
+  size_t end = start;
+  while (end < stored.size() && stored[end] >= '0' && stored[end] <= '9') ++end;
+  return stored.substr(start, end - start);
+}
+
+}  // namespace
+
 void BackupFolderView::fillRows(const std::string& selectName) {
   QSignalBlocker blocker(m_list);
   m_details->clear();
@@ -171,9 +185,14 @@ void BackupFolderView::fillRows(const std::string& selectName) {
   m_list->setRowCount(static_cast<int>(entries.size()));
   int selectRow = entries.empty() ? -1 : 0;
   bool found = false;
+  // Kept files of one name are told apart by their number in the backup folder.
+  std::map<std::string, int> named;
+  for (const DataNode* entry : entries) ++named[entry->Desc()];
   for (size_t row = 0; row < entries.size(); ++row) {
     for (int column = 0; column < kColumnCount; ++column) {
-      const std::string text = BackupCellText(entries[row], static_cast<BackupColumn>(column));
+      std::string text = BackupCellText(entries[row], static_cast<BackupColumn>(column));
+      if (column == static_cast<int>(BackupColumn::kName) && named[entries[row]->Desc()] > 1)
+        text += "  (no. " + storedNumber(entries[row]) + ")";
       auto* item = new QTableWidgetItem(QtText(text));
       if (column == static_cast<int>(BackupColumn::kSize))
         item->setTextAlignment(Qt::AlignRight | Qt::AlignVCenter);
@@ -226,7 +245,8 @@ void BackupFolderView::recomputeButtons() {
   DataNode* root = m_store.Entries(false);
   for (Command command : {kRestore, kCopy, kDelete}) EnableControl(m_buttons[command], entry);
   EnableControl(m_buttons[kDeleteAll], root && root->FirstChild());
-  EnableControl(m_buttons[kBrowse], entry && m_store.BrowseEntryFolder(entry, true));
+  // Enabled for every entry: a folder gone since is told when Browse is pressed.
+  EnableControl(m_buttons[kBrowse], entry);
 }
 
 void BackupFolderView::RunCommand(Command command) {

@@ -115,6 +115,14 @@ void ResultListView::buildButtonRows() {
   rows->addLayout(second);
 }
 
+void ResultListView::chainTabs(const std::vector<QWidget*>& lists) {
+  std::vector<QWidget*> order(lists);
+  order.insert(order.end(), {m_buttons[kOpen], m_buttons[kBrowse], m_toolBox, m_buttons[kRun]});
+  for (Command command : {kMoveToBackup, kMove, kCopy, kReplaceByLink, kDelete})
+    order.push_back(m_buttons[command]);
+  for (size_t i = 1; i < order.size(); ++i) QWidget::setTabOrder(order[i - 1], order[i]);
+}
+
 void ResultListView::buildContextMenu() {
   m_menu = new QMenu(QStringLiteral("FILE"), this);
   const auto addItem = [this](const char* text, Command command) {
@@ -368,6 +376,8 @@ QTableView* ResultListView::makeList(ResultRowsModel* model, bool severalRows) {
   list->setEditTriggers(QAbstractItemView::NoEditTriggers);
   list->setShowGrid(true);
   list->setWordWrap(false);
+  // A long path loses its middle, not the file name at its end.
+  list->setTextElideMode(Qt::ElideMiddle);
   list->setTabKeyNavigation(false);
   list->setCornerButtonEnabled(false);
   // Every row is one line high, so a list of a million rows costs no measuring.

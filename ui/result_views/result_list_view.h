@@ -111,6 +111,8 @@ class ResultListView : public QWidget {
 
   // The two rows of buttons with the tool box, for the view's layout.
   QWidget* takeButtonRows();
+  // Tab leads through `lists`, then the buttons row by row, left to right, as they stand.
+  void chainTabs(const std::vector<QWidget*>& lists);
   // Opens the "FILE" menu at `pos` of `list` when a file is selected.
   void showContextMenu(QAbstractItemView* list, const QPoint& pos);
   // Report-style list over `model`, its "File" column sized to what the others leave.

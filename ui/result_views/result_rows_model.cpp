@@ -75,7 +75,8 @@ QVariant ResultRowsModel::data(const QModelIndex& index, int role) const {
   if (!node) return QVariant();
   const uint32_t set = linkSet(node, index.column());
   if (role == Qt::ToolTipRole) {
-    if (!set) return QVariant();
+    // A path elided in the middle can be read whole in its tooltip.
+    if (!set) return index.column() == 0 ? ShownText(CellText(m_list, node, 0)) : QVariant();
     return QStringLiteral(
                "A hard link: the same file as every row marked \u2261%1. Removing "
                "one of its names frees no space, and no name of it counts as a "
@@ -84,7 +85,7 @@ QVariant ResultRowsModel::data(const QModelIndex& index, int role) const {
   }
   // Names that are not UTF-8 show with replacement characters; the node keeps the bytes.
   const std::string text = CellText(m_list, node, index.column());
-  const QString cell = QtText(text);
+  const QString cell = ShownText(text);
   return set ? QStringLiteral("\u2261%1 ").arg(set) + cell : cell;
 }
 

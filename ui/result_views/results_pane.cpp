@@ -1,6 +1,5 @@
 #include "ui/result_views/results_pane.h"
 
-#include <QButtonGroup>
 #include <QHBoxLayout>
 #include <QPushButton>
 #include <QStackedWidget>
@@ -23,8 +22,16 @@ constexpr ButtonText kModeButtons[] = {
 
 }  // namespace
 
-ResultsPane::ResultsPane(ResultsHost& host, QWidget* parent)
-    : QWidget(parent), m_host(host), m_modeBar(new QButtonGroup(this)) {
+ResultsPane::ResultsPane(ResultsHost& host, QWidget* parent) : QWidget(parent), m_host(host) {
+  // The mode bar is made first: Tab reaches it before the view below it.
+  auto* bar = new QHBoxLayout;
+  for (int mode = kSeparateMode; mode <= kBackupMode; ++mode) {
+    QPushButton* button = MakeButton(kModeButtons[mode], this);
+    button->setCheckable(true);
+    m_modeButtons[static_cast<size_t>(mode)] = button;
+    connect(button, &QPushButton::clicked, this, [this, mode] { SetMode(mode); });
+    bar->addWidget(button);
+  }
   const auto removeFile = [this](DataNode* file) { return this->removeFile(file); };
   m_separate = new SeparateListsView(host, removeFile, this);
   m_unified = new UnifiedListView(host, removeFile, this);
@@ -33,17 +40,10 @@ ResultsPane::ResultsPane(ResultsHost& host, QWidget* parent)
   m_unified->SetRemovalBatch(batch);
   m_backupPage = new QWidget(this);
 
-  auto* bar = new QHBoxLayout;
-  for (int mode = kSeparateMode; mode <= kBackupMode; ++mode) {
-    QPushButton* button = MakeButton(kModeButtons[mode], this);
-    button->setCheckable(true);
-    m_modeBar->addButton(button, mode);
-    bar->addWidget(button);
-  }
   bar->addStretch(1);
-  m_modeBar->setExclusive(true);
-  m_modeBar->button(kBackupMode)->setEnabled(false);
-  connect(m_modeBar, &QButtonGroup::idClicked, this, [this](int mode) { SetMode(mode); });
+  // Checked one at a time by updateModeBar and kept out of a button group: in a group,
+  // Tab would stop only at the checked button, and every button here is a stop of its own.
+  modeButton(kBackupMode)->setEnabled(false);
 
   m_stack = new QStackedWidget(this);
   m_stack->addWidget(m_separate);
@@ -61,7 +61,7 @@ ResultsPane::~ResultsPane() = default;
 
 void ResultsPane::SetMode(int mode) {
   const bool refused = mode == m_mode || mode < kSeparateMode || mode > kBackupMode ||
-                       (mode == kBackupMode && !m_modeBar->button(kBackupMode)->isEnabled());
+                       (mode == kBackupMode && !modeButton(kBackupMode)->isEnabled());
   if (!refused) {
     // The view is on show when it refills, so that its selection sets the current file.
     // Neither view ever holds rows of deleted nodes, so nothing stale can paint first.
@@ -76,11 +76,11 @@ void ResultsPane::SetMode(int mode) {
 
 void ResultsPane::updateModeBar() {
   for (int mode = kSeparateMode; mode <= kBackupMode; ++mode)
-    m_modeBar->button(mode)->setChecked(mode == m_mode);
+    modeButton(mode)->setChecked(mode == m_mode);
 }
 
 void ResultsPane::EnableBackup(bool enabled) {
-  m_modeBar->button(kBackupMode)->setEnabled(enabled);
+  modeButton(kBackupMode)->setEnabled(enabled);
   if (!enabled && m_mode == kBackupMode) SetMode(kSeparateMode);
   // A new backup folder reloads the store: the page's rows follow it at once.
   if (m_backupView) m_backupView->FollowStore();
@@ -131,7 +131,8 @@ void ResultsPane::SetBackupView(BackupFolderView* view) {
 }
 
 QAbstractButton* ResultsPane::modeButton(int mode) const {
-  return m_modeBar->button(mode);
+  return mode >= kSeparateMode && mode <= kBackupMode ? m_modeButtons[static_cast<size_t>(mode)]
+                                                      : nullptr;
 }
 
 int ResultsPane::removeFile(DataNode* file) {

@@ -2,6 +2,8 @@
 // mode: the separate lists, the unified list, or the backup folder page.
 #pragma once
 
+#include <array>
+
 #include <string>
 
 #include <vector>
@@ -13,7 +15,7 @@
 #include "results/selection_rules.h"
 
 class QAbstractButton;
-class QButtonGroup;
+class QPushButton;
 class QStackedWidget;
 
 namespace tf {
@@ -79,7 +81,7 @@ class ResultsPane : public QWidget {
   void updateModeBar();
 
   ResultsHost& m_host;
-  QButtonGroup* m_modeBar;
+  std::array<QPushButton*, 3> m_modeButtons{};
   QStackedWidget* m_stack;
   SeparateListsView* m_separate;
   UnifiedListView* m_unified;

@@ -24,6 +24,7 @@ SeparateListsView::SeparateListsView(ResultsHost& host, std::function<int(DataNo
   layout->addWidget(new QLabel(QStringLiteral("Found copies of the selected file :"), this));
   layout->addWidget(m_filesList, 1);
   layout->addWidget(takeButtonRows());
+  chainTabs({m_groupsList, m_filesList});
 
   connect(m_groupsList->horizontalHeader(), &QHeaderView::sectionClicked, this,
           [this](int column) { headerClicked(m_groups, &m_groupsKey, column, true); });

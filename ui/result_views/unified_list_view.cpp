@@ -22,6 +22,7 @@ UnifiedListView::UnifiedListView(ResultsHost& host, std::function<int(DataNode*)
   layout->addWidget(new QLabel(QStringLiteral("Duplicate files:"), this));
   layout->addWidget(m_list, 1);
   layout->addWidget(takeButtonRows());
+  chainTabs({m_list});
 
   connect(m_list->horizontalHeader(), &QHeaderView::sectionClicked, this,
           [this](int column) { headerClicked(m_model, &m_key, column, false); });

@@ -71,8 +71,12 @@ bool WindowReplaceLinkDialog::Ask(const std::string& fileToReplace,
   const auto recheck = [&] { replace->setEnabled(LinkTargetUsable(targetBytes())); };
 
   QObject::connect(targetBox, &QLineEdit::textChanged, &dialog, recheck);
-  QObject::connect(found, &QListWidget::itemDoubleClicked, &dialog,
-                   [&](QListWidgetItem* item) { targetBox->setText(item->text()); });
+  // One click on a duplicate takes it as the target: a click that only selected it would
+  // leave "Replace file" disabled with no hint why. A suggestion selected at opening is
+  // not taken until it is clicked, so the box still starts empty.
+  const auto take = [&](QListWidgetItem* item) { targetBox->setText(item->text()); };
+  QObject::connect(found, &QListWidget::itemClicked, &dialog, take);
+  QObject::connect(found, &QListWidget::itemDoubleClicked, &dialog, take);
   QObject::connect(found, &QListWidget::currentRowChanged, &dialog, recheck);
   QObject::connect(browse, &QPushButton::clicked, &dialog, [&] {
     std::string description, pattern, chosen;

@@ -101,8 +101,9 @@ CriteriaPage::CriteriaPage(SearchHost& host, MCMain* main, QWidget* parent)
   connect(m_symbols, &QComboBox::activated, this,
           [this](int index) { m_host.Descriptor().ChooseSymbols(index); });
   connect(m_presets, &QComboBox::activated, this, [this](int index) {
-    // The chosen text stays shown; the blank first entry changes nothing.
-    if (m_host.Descriptor().ApplyPredefinedSet(index)) Update();
+    // The blank first entry changes nothing; the box then names what is in force again.
+    m_host.Descriptor().ApplyPredefinedSet(index);
+    Update();
   });
   m_host.Descriptor().SetPageUpdater([this] { Update(); });
   Update();
@@ -134,6 +135,7 @@ void CriteriaPage::Update() {
   SetRadioGroup(m_groups[kSizeGroup], criteria.sameSize ? 1 : 2);
   if (ComboSelectText(m_symbols, std::to_string(criteria.symbols)) < 0)
     m_symbols->setCurrentIndex(-1);
+  m_presets->setCurrentIndex(descriptor.MatchingPredefinedSet());
 }
 
 void CriteriaPage::radioClicked(int which, int value) {

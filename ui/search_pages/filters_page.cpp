@@ -1,6 +1,5 @@
 #include "ui/search_pages/filters_page.h"
 
-#include <QButtonGroup>
 #include <QCheckBox>
 #include <QFrame>
 #include <QGridLayout>
@@ -33,15 +32,14 @@ FiltersPage::FiltersPage(SearchHost& host, MCMain* main, const FilterClock* cloc
     m_ownClock = std::make_unique<LocalFilterClock>();
     clock = m_ownClock.get();
   }
-  m_group = new QButtonGroup(this);
-  m_group->setExclusive(true);
+  // Checked one at a time by ShowSubPage and kept out of a button group: in a group, Tab
+  // would stop only at the checked button, and every selector is a stop of its own.
   auto* selector = new QGridLayout;
   selector->setSpacing(2);
   for (int i = 0; i < 4; ++i) {
     auto* button = new QPushButton(kSelectorTexts[i], this);
     button->setCheckable(true);
-    button->setFocusPolicy(Qt::NoFocus);
-    m_group->addButton(button, i);
+    connect(button, &QPushButton::clicked, this, [this, i] { ShowSubPage(i); });
     selector->addWidget(button, i / 2, i % 2);
     m_selector[static_cast<size_t>(i)] = button;
   }
@@ -66,7 +64,6 @@ FiltersPage::FiltersPage(SearchHost& host, MCMain* main, const FilterClock* cloc
   layout->addWidget(line);
   layout->addWidget(m_stack, 1);
 
-  connect(m_group, &QButtonGroup::idClicked, this, &FiltersPage::ShowSubPage);
   m_selector[kNamePage]->setChecked(true);
   m_stack->setCurrentIndex(kNamePage);
   updateSelector();
@@ -96,7 +93,7 @@ void FiltersPage::Update() {
 
 void FiltersPage::ShowSubPage(int index) {
   if (!subPage(index)) return;
-  m_selector[static_cast<size_t>(index)]->setChecked(true);
+  for (int i = 0; i < 4; ++i) m_selector[static_cast<size_t>(i)]->setChecked(i == index);
   if (index == m_current) return;
   if (m_current == kNamePage) m_name->RememberMasks();
   m_current = index;

@@ -9,7 +9,6 @@
 #include <QStringList>
 #include <QWidget>
 
-class QButtonGroup;
 class QPushButton;
 class QStackedWidget;
 
@@ -73,7 +72,6 @@ class FiltersPage : public QWidget {
 
   std::unique_ptr<FilterClock> m_ownClock;
   std::array<QPushButton*, 4> m_selector{};
-  QButtonGroup* m_group = nullptr;
   QStackedWidget* m_stack = nullptr;
   NameFilterPage* m_name = nullptr;
   SizeFilterPage* m_size = nullptr;

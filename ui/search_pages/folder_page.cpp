@@ -19,6 +19,7 @@
 #include "platform/shortcuts.h"
 #include "results/recent_list.h"
 #include "scan/folder_list.h"
+#include "ui/qt_text.h"
 #include "ui/search_pages/drive_chooser.h"
 #include "ui/window/list_helpers.h"
 
@@ -78,24 +79,25 @@ FolderPage::FolderPage(SearchHost& host, QWidget* parent) : QWidget(parent), m_h
   header->setStretchLastSection(false);
   header->setSectionResizeMode(0, QHeaderView::Stretch);
   header->setSectionResizeMode(kStatusColumn, QHeaderView::Fixed);
-  header->resizeSection(
-      kStatusColumn,
-      m_includes->fontMetrics().horizontalAdvance("protected, 888888 folders...") + 12);
-  m_excludes = makeList(this, {"Folder Name"});
-  // Named for screen readers; the page shows them by place, under their buttons.
-  m_includes->setAccessibleName(QStringLiteral("Folders to search"));
-  m_excludes->setAccessibleName(QStringLiteral("Folders to leave out"));
-  m_excludes->setHeaderHidden(true);
+  header->resizeSection(kStatusColumn, m_includes->fontMetrics().horizontalAdvance(
+                                           "protected, scanning: 88888 folders, 888888 files...") +
+                                           12);
   m_addInclude = makeAddButton(this, "Add folder to search list");
   m_addDrive = new QPushButton("Add drive to search list", this);
   m_removeInclude = new QPushButton("Remove folder from search list", this);
   m_browse = new QPushButton("Browse folder", this);
-  m_addExclude = makeAddButton(this, "Add folder to exclusion list");
-  m_removeExclude = new QPushButton("Remove folder from exclusion list", this);
   m_protect = new QPushButton("Protect folder...", this);
   m_protect->setToolTip(
       "Mark a folder to search, or a folder below one, so that no action changes its files "
       "(choose a protected folder to take the mark off)");
+  // Made in the order they stand, top to bottom and left to right: the order of Tab.
+  m_excludes = makeList(this, {"Folder Name"});
+  m_addExclude = makeAddButton(this, "Add folder to exclusion list");
+  m_removeExclude = new QPushButton("Remove folder from exclusion list", this);
+  // Named for screen readers; the page shows them by place, under their buttons.
+  m_includes->setAccessibleName(QStringLiteral("Folders to search"));
+  m_excludes->setAccessibleName(QStringLiteral("Folders to leave out"));
+  m_excludes->setHeaderHidden(true);
 
   auto* includeButtons = new QGridLayout;
   includeButtons->addWidget(m_addInclude, 0, 0);
@@ -236,6 +238,7 @@ int FolderPage::AddIncludePath(const std::string& path) {
       [this](const std::string& p) { return m_host.ChangeIncludeFolder(true, p); });
   if (result == kFolderNotAFolder) QApplication::beep();
   if (result == kFolderAdded) {
+    rememberFolder(false, path);
     Rebuild();
     selectInclude(path);
   }
@@ -247,8 +250,19 @@ int FolderPage::AddExcludePath(const std::string& path) {
       m_host.Descriptor().Root(), path, SelectedInclude(), m_host.Ask(),
       [this](const std::string& p) { return m_host.ChangeExcludeFolder(true, p); });
   if (result == kFolderNotAFolder) QApplication::beep();
-  if (result == kFolderAdded) RebuildExcludes();
+  if (result == kFolderAdded) {
+    rememberFolder(true, path);
+    RebuildExcludes();
+  }
   return result;
+}
+
+void FolderPage::rememberFolder(bool exclude, const std::string& path) {
+  // Taken into its recent list at once, so that its arrow offers it from now on.
+  const char* name = kRecentLists[exclude ? 1 : 0];
+  RecentList recent;
+  recent.Bind(m_host.RecentSection(name), name);
+  recent.AddText(path);
 }
 
 void FolderPage::DropPaths(const std::vector<std::string>& paths, bool ontoExcludeList) {
@@ -333,7 +347,7 @@ void FolderPage::fillRecentMenu(bool exclude) {
   const std::vector<std::string> texts = recent.MenuTexts();
   for (size_t i = 0; i < texts.size(); ++i) {
     if (texts[i].empty()) continue;  // keeps its number, shows nothing
-    QAction* action = menu->addAction(shown(texts[i]));
+    QAction* action = menu->addAction(MenuText(texts[i]));
     action->setData(static_cast<int>(i) + 1);
   }
 }

@@ -81,6 +81,7 @@ class FolderPage : public QWidget {
   void dropEvent(QDropEvent* event) override;
 
  private:
+  void rememberFolder(bool exclude, const std::string& path);
   void fillRecentMenu(bool exclude);
   void recentChosen(bool exclude, int command);
   void selectInclude(const std::string& path);

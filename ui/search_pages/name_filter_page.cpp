@@ -11,6 +11,7 @@
 #include "scan/filter_editing.h"
 #include "scan/filter_nodes.h"
 #include "search/search_descriptor.h"
+#include "ui/qt_text.h"
 
 namespace tf {
 
@@ -105,7 +106,8 @@ bool NameFilterPage::chooseGroup(QPushButton* under, std::string* masks) {
   if (const MaskCollection* collection = m_host.Masks()) {
     MaskGroup group;
     for (int number = 1; number <= collection->Count(); ++number)
-      if (collection->GetGroup(number, &group)) menu.addAction(shown(group.name))->setData(number);
+      if (collection->GetGroup(number, &group))
+        menu.addAction(MenuText(group.name))->setData(number);
   }
   const QAction* chosen = menu.exec(under->mapToGlobal(QPoint(0, under->height())));
   if (!chosen || !chosen->data().isValid()) return false;
@@ -125,7 +127,7 @@ void NameFilterPage::showRecent(int side) {
   menu.addSeparator();
   const std::vector<std::string> texts = recent.MenuTexts();
   for (size_t i = 0; i < texts.size(); ++i)
-    if (!texts[i].empty()) menu.addAction(shown(texts[i]))->setData(static_cast<int>(i) + 1);
+    if (!texts[i].empty()) menu.addAction(MenuText(texts[i]))->setData(static_cast<int>(i) + 1);
   QPushButton* button = m_recent[side];
   const QAction* chosen = menu.exec(button->mapToGlobal(QPoint(0, button->height())));
   std::string text;

@@ -1,6 +1,5 @@
 #include "ui/search_pages/search_tab_bar.h"
 
-#include <QButtonGroup>
 #include <QPainter>
 #include <QPixmap>
 #include <QPushButton>
@@ -46,22 +45,22 @@ void decorate(MCMain* main, QWidget* control, int fontIndex, const char* tip) {
 }  // namespace
 
 SearchTabBar::SearchTabBar(MCMain* main, QWidget* parent) : QWidget(parent) {
-  m_group = new QButtonGroup(this);
-  m_group->setExclusive(true);
+  // Made first, as it stands first in the row: Tab reaches it before the tabs.
+  m_expand = new QToolButton(this);
+  m_expand->setCheckable(true);
+  // Reached by Tab like every other control, so the pages can be chosen from the keyboard.
+  m_expand->setFocusPolicy(Qt::StrongFocus);
+  m_expand->setAccessibleName(QString::fromUtf8(kExpandText));
+  decorate(main, m_expand, -1, kExpandText);
+  // Checked one at a time by CheckTab and kept out of a button group: in a group, Tab
+  // would stop only at the checked button, and every tab is a stop of its own.
   for (int i = 0; i < 4; ++i) {
     auto* button = new QPushButton(QString::fromUtf8(kTabTexts[i]), this);
     button->setCheckable(true);
-    button->setFocusPolicy(Qt::NoFocus);
     decorate(main, button, 2, kTabTips[i]);
-    m_group->addButton(button, i);
+    connect(button, &QPushButton::clicked, this, [this, i] { emit tabClicked(i); });
     m_tabs[static_cast<size_t>(i)] = button;
   }
-  m_expand = new QToolButton(this);
-  m_expand->setCheckable(true);
-  m_expand->setFocusPolicy(Qt::NoFocus);
-  m_expand->setAccessibleName(QString::fromUtf8(kExpandText));
-  decorate(main, m_expand, -1, kExpandText);
-  connect(m_group, &QButtonGroup::idClicked, this, &SearchTabBar::tabClicked);
   connect(m_expand, &QToolButton::toggled, this, &SearchTabBar::expandCollapseToggled);
   layOut();
 }
@@ -88,7 +87,7 @@ void SearchTabBar::layOut() {
 
 void SearchTabBar::CheckTab(int mode) {
   if (mode < 0 || mode >= 4) return;
-  m_tabs[static_cast<size_t>(mode)]->setChecked(true);  // the exclusive group clears the rest
+  for (int i = 0; i < 4; ++i) m_tabs[static_cast<size_t>(i)]->setChecked(i == mode);
 }
 
 }  // namespace tf

@@ -7,7 +7,6 @@
 #include <QWidget>
 
 class QAbstractButton;
-class QButtonGroup;
 class QPushButton;
 class QToolButton;
 
@@ -42,7 +41,6 @@ class SearchTabBar : public QWidget {
 
   std::array<QPushButton*, 4> m_tabs{};
   QToolButton* m_expand = nullptr;
-  QButtonGroup* m_group = nullptr;
   QSize m_natural;
 };
 

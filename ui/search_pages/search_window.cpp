@@ -1,9 +1,11 @@
 #include "ui/search_pages/search_window.h"
 
 #include <algorithm>
+#include <utility>
 
 #include <QPushButton>
 #include <QResizeEvent>
+#include <QShortcut>
 #include <QStringList>
 #include <QToolButton>
 
@@ -11,6 +13,7 @@
 #include "ui/search_pages/criteria_page.h"
 #include "ui/search_pages/filters_page.h"
 #include "ui/search_pages/folder_page.h"
+#include "ui/search_pages/name_filter_page.h"
 #include "ui/search_pages/search_tab_bar.h"
 #include "ui/window/scroll_window.h"
 #include "ui/window/split_window.h"
@@ -53,8 +56,26 @@ SearchWindow::SearchWindow(SearchHost& host, MCMain* main, QWidget* parent)
 
   connect(m_tabBar, &SearchTabBar::tabClicked, this, &SearchWindow::SetMode);
   connect(m_filtersPage, &FiltersPage::filtersOnChanged, this, &SearchWindow::RefreshFiltersTab);
-  connect(m_tabBar, &SearchTabBar::expandCollapseToggled, this,
-          &SearchWindow::expandCollapseToggled);
+  // Ctrl+Tab and Ctrl+Shift+Tab step through the pages wherever the focus is in the window.
+  // (Shift+Tab arrives as Backtab, with or without Shift among the modifiers.)
+  const std::pair<QKeySequence, int> steps[] = {
+      {QKeySequence(Qt::CTRL | Qt::Key_Tab), 1},
+      {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Backtab), kSearchModeCount - 1},
+      {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Tab), kSearchModeCount - 1}};
+  for (const auto& [keys, step] : steps) {
+    auto* shortcut = new QShortcut(keys, this);
+    shortcut->setContext(Qt::WindowShortcut);
+    connect(shortcut, &QShortcut::activated, this,
+            [this, step] { SetMode((m_mode + step) % kSearchModeCount); });
+  }
+  connect(m_tabBar, &SearchTabBar::expandCollapseToggled, this, [this](bool narrow) {
+    // The narrow column shows its button only: no sliver of a page or tab beside it, and
+    // nothing there for Tab to reach.
+    m_collapsed = narrow;
+    for (int mode = 0; mode < kSearchModeCount; ++mode) m_tabBar->tab(mode)->setVisible(!narrow);
+    if (QWidget* shown = page(m_mode)) shown->setVisible(!narrow);
+    emit expandCollapseToggled(narrow);
+  });
   SetMode(kSearchModeFolders);
   m_plainTabFont = m_tabBar->tab(kSearchModeFilters)->font();
   RefreshFiltersTab();
@@ -99,11 +120,12 @@ ScrollWindow* SearchWindow::pageHolder(int mode) const {
 void SearchWindow::SetMode(int mode) {
   QWidget* next = pageHolder(mode);
   if (!next) return;
-  // The exclusive tab group has already checked a clicked tab; keep it so for calls.
+  // A click on the current tab unchecked it: it is checked again, and the others cleared.
   m_tabBar->CheckTab(mode);
   if (mode == m_mode) return;
   leavePage(m_mode);
   m_split->SetPane(kSecondPane, next);
+  if (m_collapsed) next->hide();
   activatePage(mode);
   m_mode = mode;
   if (mode <= kSearchModeSettings) m_lastSearchMode = mode;
@@ -141,6 +163,10 @@ void SearchWindow::RefreshFolders() {
 
 void SearchWindow::ClearFolders() {
   m_folderPage->ClearStatuses();
+}
+
+void SearchWindow::RememberMasks() {
+  m_filtersPage->namePage()->RememberMasks();
 }
 
 void SearchWindow::SaveRecentFolders() {

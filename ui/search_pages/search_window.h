@@ -26,6 +26,7 @@ constexpr int kSearchModeFolders = 0;
 constexpr int kSearchModeFilters = 1;
 constexpr int kSearchModeSettings = 2;
 constexpr int kSearchModePreview = 3;
+constexpr int kSearchModeCount = 4;
 
 class SearchWindow : public QWidget {
   Q_OBJECT
@@ -57,6 +58,8 @@ class SearchWindow : public QWidget {
   void ClearFolders();
   // Copies the include and exclude folders into their recent lists.
   void SaveRecentFolders();
+  // Adds the masks of the name filter to their recent lists, as leaving its page does.
+  void RememberMasks();
   // Draws the "Filters" tab as an enabled filter's selector while any filter is on, its
   // tooltip naming those filters.
   void RefreshFiltersTab();
@@ -98,6 +101,7 @@ class SearchWindow : public QWidget {
   bool m_filtersTabMarked = false;
   int m_mode = -1;
   int m_lastSearchMode = kSearchModeFolders;
+  bool m_collapsed = false;
 };
 
 }  // namespace tf

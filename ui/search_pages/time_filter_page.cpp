@@ -4,7 +4,9 @@
 #include <QComboBox>
 #include <QGridLayout>
 #include <QHBoxLayout>
+#include <QIntValidator>
 #include <QLabel>
+#include <QLineEdit>
 #include <QRadioButton>
 
 #include "app/search_host.h"
@@ -21,6 +23,8 @@ constexpr int kChoiceDate = 4;
 constexpr int kDateBefore = 1;
 constexpr int kDateBetween = 2;
 constexpr int kMaxPrevValue = 12;
+constexpr int kFirstTypedYear = 1970;
+constexpr int kLastTypedYear = 9999;
 constexpr const char* kChoiceTexts[5] = {"Today", "This week (Sunday...Today)",
                                          "This month (1st day of the current month...Today)",
                                          "During the previous", "Date"};
@@ -92,6 +96,14 @@ TimeFilterPage::TimeFilterPage(SearchHost& host, MCMain* main, const FilterClock
       connect(m_date[i][part], &QComboBox::activated, this,
               [this, which, part](int index) { datePartChosen(which, part, index); });
     }
+    // The list offers the last ten years; any year from 1970 on may be typed, as the
+    // command line takes any date.
+    QComboBox* year = m_date[i][kDateYear];
+    year->setEditable(true);
+    year->setInsertPolicy(QComboBox::NoInsert);
+    year->setValidator(new QIntValidator(kFirstTypedYear, kLastTypedYear, year));
+    connect(year->lineEdit(), &QLineEdit::editingFinished, this,
+            [this, which] { yearTyped(which); });
     date->addStretch();
     dates->addLayout(date, i, 2);
   }
@@ -151,14 +163,32 @@ void TimeFilterPage::datePartChosen(int which, int part, int index) {
   m_choices->button(kChoiceDate)->setChecked(true);
 }
 
+void TimeFilterPage::yearTyped(int which) {
+  QComboBox* year = m_date[which - 1][kDateYear];
+  bool number = false;
+  const int value = year->currentText().toInt(&number);
+  if (!number || value < kFirstTypedYear || value > kLastTypedYear) {
+    showDate(which);  // a partial or empty entry gives the stored year back
+    return;
+  }
+  const CalendarDate stored =
+      StoredDate(which == 2 ? GetTimeDate2(Node()) : GetTimeDate1(Node()), m_clock);
+  if (stored.year == value && m_choices->checkedId() == kChoiceDate) return;
+  StoreDatePart(Node(), which, kDateYear, value, m_clock);
+  showDate(which);
+  m_choices->button(kChoiceDate)->setChecked(true);
+}
+
 void TimeFilterPage::showDate(int which) {
   DataNode* node = Node();
   if (!node) return;
   const CalendarDate date =
       StoredDate(which == 2 ? GetTimeDate2(node) : GetTimeDate1(node), m_clock);
   QComboBox* const* combos = m_date[which - 1];
-  // A year older than the list shows blank; choosing a month or day keeps it.
-  combos[kDateYear]->setCurrentIndex(combos[kDateYear]->findText(QString::number(date.year)));
+  // A year older than the list shows as typed; choosing a month or day keeps it.
+  const QString year = QString::number(date.year);
+  combos[kDateYear]->setCurrentIndex(combos[kDateYear]->findText(year));
+  combos[kDateYear]->setEditText(year);
   combos[kDateMonth]->setCurrentIndex(date.month - 1);
   combos[kDateDay]->setCurrentIndex(date.day - 1);
 }

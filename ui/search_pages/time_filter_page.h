@@ -39,6 +39,7 @@ class TimeFilterPage : public FilterSubPage {
  private:
   void choose(int choice);
   void datePartChosen(int which, int part, int index);
+  void yearTyped(int which);
   void showDate(int which);
   // The second date only for "Between".
   void showSecond();

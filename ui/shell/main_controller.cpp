@@ -30,6 +30,7 @@
 #include "ui/result_views/results_pane.h"
 #include "ui/search_pages/folder_page.h"
 #include "ui/search_pages/search_window.h"
+#include "ui/shell/help_viewer.h"
 #include "ui/shell/main_frame.h"
 #include "ui/shell/search_bar.h"
 #include "ui/shell/single_instance.h"
@@ -210,6 +211,8 @@ int MainController::OnCommand(int commandId) {
   if (!m_shell || m_shell->IsShutDown()) return 1;
   switch (commandId) {
     case kCmdStartSearch:
+      // The masks a search uses are remembered as when their page is left.
+      if (m_searchWindow) m_searchWindow->RememberMasks();
       m_shell->Search().StartSearch();
       break;
     case kCmdStopSearch:
@@ -282,8 +285,17 @@ void MainController::UpdateCommandStates() {
 }
 
 void MainController::showHelp() {
-  // A help page that cannot be shown (no desktop opener) says so rather than nothing.
-  OpenHelp(*m_questions, m_setup.helpFiles);
+  const std::string index = ChooseHelpIndex(m_setup.helpFiles);
+  if (PathKind(index) != PATH_FILE) {
+    m_questions->ShowMessage("The manual \"" + index + "\" cannot be found.", "Help", MB_OK);
+    return;
+  }
+  // The desktop's browser first; where none takes the manual, the program's own viewer.
+  if (!m_helpViewer && OpenWithDefaultViewer(index, std::string(), false)) return;
+  if (!m_helpViewer) m_helpViewer = new HelpViewer(index, m_frame);
+  m_helpViewer->show();
+  m_helpViewer->raise();
+  m_helpViewer->activateWindow();
 }
 
 void MainController::showAbout() {

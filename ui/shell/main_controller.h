@@ -27,6 +27,7 @@ namespace tf {
 
 class CMainFrame;
 class SingleInstance;
+class HelpViewer;
 
 struct ControllerSetup {
   ShellPlaces places;
@@ -124,6 +125,7 @@ class MainController : public MCMain {
   QPointer<QWidget> m_rightColumn;
   QPointer<SearchBar> m_bar;
   QPointer<ResultsPane> m_results;
+  QPointer<HelpViewer> m_helpViewer;  // open once the desktop could not show the manual
   int m_raised = 0;
   bool m_shutDown = false;
 };

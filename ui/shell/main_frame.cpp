@@ -14,6 +14,7 @@
 #include <QVBoxLayout>
 
 #include "app/main_commands.h"
+#include "ui/qt_text.h"
 
 namespace tf {
 
@@ -132,10 +133,7 @@ void CMainFrame::RebuildLoadMasksMenu(const std::vector<CollectionFile>& files) 
   if (files.empty()) return;
   m_loadMasks = new QMenu(QString::fromUtf8(kLoadMasksMenuText), settings);
   for (size_t n = 0; n < files.size() && n < static_cast<size_t>(kMaxCollectionFiles); ++n) {
-    QString name =
-        QString::fromUtf8(files[n].name.data(), static_cast<qsizetype>(files[n].name.size()));
-    // A '&' of a file name is shown, not taken for a mnemonic.
-    name.replace(QLatin1Char('&'), QStringLiteral("&&"));
+    const QString name = MenuText(files[n].name);
     const int id = kFirstLoadMasksCommand + static_cast<int>(n);
     QAction* item = m_loadMasks->addAction(name);
     item->setData(id);

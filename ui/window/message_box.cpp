@@ -1,9 +1,15 @@
 #include "ui/window/message_box.h"
 
+#include <algorithm>
+
 #include <QFontDatabase>
+#include <QFontMetrics>
+#include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QPlainTextEdit>
 #include <QPushButton>
+#include <QScreen>
 #include <QVBoxLayout>
 
 #include "app/message_text.h"
@@ -15,6 +21,29 @@ namespace {
 
 // The dialog's least width, 226 dialog units of the original layout.
 constexpr int kMinimumWidth = 340;
+
+// Room left around the text by the dialog's frame, margins and the screen's edges.
+constexpr int kFrameRoom = 80;
+// Lines of the whole text the detail box shows before it scrolls.
+constexpr int kDetailLines = 6;
+
+QRect screenArea(QWidget* owner) {
+  QScreen* screen = owner ? owner->screen() : nullptr;
+  if (!screen) screen = QGuiApplication::primaryScreen();
+  return screen ? screen->availableGeometry() : QRect(0, 0, 1024, 768);
+}
+
+// The text with every line too wide for `width` pixels cut in its middle, where a long
+// path keeps both its start and its file name. `cut` tells whether any line was.
+QString fittedText(const QString& text, const QFontMetrics& metrics, int width, bool* cut) {
+  QStringList lines = text.split(QLatin1Char('\n'));
+  for (QString& line : lines) {
+    if (metrics.horizontalAdvance(line) <= width) continue;
+    line = metrics.elidedText(line, Qt::ElideMiddle, width);
+    *cut = true;
+  }
+  return lines.join(QLatin1Char('\n'));
+}
 
 int slotOf(int controlId) {
   return controlId == kMessageButtonFirst ? 0 : controlId == kMessageButtonSecond ? 1 : 2;
@@ -31,15 +60,31 @@ MessageBox::MessageBox(QWidget* owner, const std::string& text, const QString& c
   setMinimumWidth(kMinimumWidth);
 
   const std::string prepared = PrepareMessageText(text);
+  const QString whole = QString::fromUtf8(prepared.data(), static_cast<qsizetype>(prepared.size()));
   m_text->setObjectName("messageText");
   m_text->setTextFormat(Qt::PlainText);
-  m_text->setText(QString::fromUtf8(prepared.data(), static_cast<qsizetype>(prepared.size())));
-  m_text->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
   // Centring pads with blanks, which lines up only in a fixed-pitch font.
-  m_text->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
+  const QFont fixed = QFontDatabase::systemFont(QFontDatabase::FixedFont);
+  m_text->setFont(fixed);
+  // A line wider than the screen (a path of 255-byte names) would push the buttons off
+  // it: such lines are cut in the middle, and the whole text waits in a detail box below.
+  const QRect area = screenArea(owner);
+  const int room = std::max(kMinimumWidth, area.width() - kFrameRoom);
+  bool cut = false;
+  m_text->setText(fittedText(whole, QFontMetrics(fixed), room - 16, &cut));
+  m_text->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
   m_text->setContentsMargins(8, 2, 8, 2);
-  m_text->setToolTip("Message");
+  m_text->setToolTip(cut ? whole : QStringLiteral("Message"));
   m_text->setTextInteractionFlags(Qt::TextSelectableByMouse);
+  if (cut) {
+    m_detail = new QPlainTextEdit(whole, this);
+    m_detail->setObjectName("messageDetail");
+    m_detail->setReadOnly(true);
+    m_detail->setWordWrapMode(QTextOption::WrapAnywhere);
+    m_detail->setFont(fixed);
+    m_detail->setFixedWidth(std::min(room, m_text->sizeHint().width()));
+    m_detail->setFixedHeight(QFontMetrics(fixed).lineSpacing() * kDetailLines + 12);
+  }
 
   const char* defaults[3] = {"OK", "Cancel", "No"};
   const int ids[3] = {kMessageButtonFirst, kMessageButtonSecond, kMessageButtonNo};
@@ -65,6 +110,7 @@ MessageBox::MessageBox(QWidget* owner, const std::string& text, const QString& c
 
   auto* column = new QVBoxLayout(this);
   column->addWidget(m_text, 1);
+  if (m_detail) column->addWidget(m_detail);
   column->addLayout(row);
   column->setSizeConstraint(QLayout::SetFixedSize);
 

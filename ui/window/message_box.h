@@ -8,6 +8,7 @@
 #include <QString>
 
 class QLabel;
+class QPlainTextEdit;
 class QPushButton;
 
 namespace tf {
@@ -27,6 +28,8 @@ class MessageBox : public QDialog {
   // The button of a control id (1, 2 or 7), or null while that button is hidden.
   QPushButton* button(int controlId) const;
   QLabel* textLabel() const { return m_text; }
+  // The whole text, scrollable, when a line had to be cut to fit the screen; else null.
+  QPlainTextEdit* detail() const { return m_detail; }
 
  public slots:
   // Escape and the window's close box answer as the second button does.
@@ -34,6 +37,7 @@ class MessageBox : public QDialog {
 
  private:
   QLabel* m_text;
+  QPlainTextEdit* m_detail = nullptr;
   QPushButton* m_buttons[3];  // controls 1, 2 and 7
   int m_closeResult;
 };

@@ -27,9 +27,13 @@ bool ProgressFileShell::run(const QString& label,
 }
 
 bool ProgressFileShell::Trash(const std::string& path, bool confirm) {
-  return run(QStringLiteral("Moving files to the trash..."), [&](const CopyProgress&) {
-    return ShellDelete(&m_questions, path, std::string(), confirm);
+  // Written by the work and read once it is over: the run has ended by then.
+  std::string why;
+  const bool done = run(QStringLiteral("Moving files to the trash..."), [&](const CopyProgress&) {
+    return ShellDelete(&m_questions, path, std::string(), confirm, &why);
   });
+  m_failure = done ? std::string() : why;
+  return done;
 }
 
 bool ProgressFileShell::MoveOrCopy(bool move, const std::string& from, const std::string& to) {
@@ -37,9 +41,12 @@ bool ProgressFileShell::MoveOrCopy(bool move, const std::string& from, const std
   const QString label =
       (move ? QStringLiteral("Moving %1...") : QStringLiteral("Copying %1..."))
           .arg(QString::fromUtf8(name.data(), static_cast<qsizetype>(name.size())));
-  return run(label, [&](const CopyProgress& progress) {
-    return ShellFileOp(&m_questions, move ? FO_MOVE : FO_COPY, from, to, true, progress);
+  std::string why;
+  const bool done = run(label, [&](const CopyProgress& progress) {
+    return ShellFileOp(&m_questions, move ? FO_MOVE : FO_COPY, from, to, true, progress, &why);
   });
+  m_failure = done ? std::string() : why;
+  return done;
 }
 
 }  // namespace tf
