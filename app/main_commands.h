@@ -22,7 +22,7 @@ constexpr int kCmdRegisteredTools = 32815;
 constexpr int kCmdOptions = 32774;
 constexpr int kCmdMaskCollection = 32775;
 // The mask collection shown read-only ("File Filters"), beside its editor.
-constexpr int kCmdFileFilters = 32841;
+constexpr int kCmdFileFilters = 32843;
 constexpr int kCmdBuiltInMasks = 32806;
 constexpr int kCmdHelp = 32777;
 constexpr int kCmdAbout = 57664;

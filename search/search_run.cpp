@@ -414,8 +414,7 @@ void SearchRun::finalise() {
                         return true;
                       });
     if (m_result.Incomplete()) m_groupsCut.store(true, std::memory_order_release);
-    if (m_options.readHardLinks)
-      m_links.Build(m_result.Root(), ReadLinkIdentity, &m_skipLinks);
+    if (m_options.readHardLinks) m_links.Build(m_result.Root(), ReadLinkIdentity, &m_skipLinks);
   } catch (...) {
     // Out of memory: the groups formed so far stay, but the search says it failed.
     m_groupsCut.store(true, std::memory_order_release);

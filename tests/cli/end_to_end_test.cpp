@@ -116,7 +116,7 @@ class CliEndToEnd : public ::testing::Test {
   }
 
   tf::testing::TempTree m_temp;
-  std::string m_stdin;  // what the runs read as standard input; empty: the test's own
+  std::string m_stdin;                // what the runs read as standard input; empty: the test's own
   std::vector<std::string> m_limits;  // prlimit options for the runs
   const std::string m_dir = m_temp.root();
   const std::string m_tree = m_dir + "/tree";  // what is scanned; the outputs stay beside it
@@ -513,6 +513,8 @@ TEST_F(CliAct, HostileResultsFilesAreRefusedAndTouchNothing) {
   EXPECT_TRUE(fs::exists(m_dir + "/outside/x.txt") && there("b/y.txt"));
   EXPECT_EQ(trashed(), 0u);
   alarm(0);
+}
+
 // Under tight limits a search either finds everything or says what it could not do.
 TEST_F(CliEndToEnd, TightLimitsGiveTheWholeResultOrTheReason) {
   std::string deep;

@@ -46,9 +46,12 @@ TEST(WindowBench, FindsTheGroupsTheCommandLineFinds) {
     const std::string timed = output(TF_BENCH_WINDOW_PROGRAM,
                                      QStringList(criteria) << "--json" << json.c_str() << folders);
     EXPECT_NE(timed.find("round 1: "), std::string::npos) << timed;
-    const std::string printed =
+    std::string printed =
         output(TF_TWINFOLD_CLI_PROGRAM,
                QStringList{"--no-progress", "--format", "json"} << criteria << folders);
+    // The command line's JSON opens with the header of its search; the groups follow it.
+    if (printed.starts_with("{\"format\":\"twinfold-results\","))
+      printed.erase(1, printed.find("\"groups\"") - 1);
     EXPECT_GT(printed.size(), 1000u) << i;  // the groups are there to compare
     EXPECT_EQ(ReadFile(json), printed) << i;
   }

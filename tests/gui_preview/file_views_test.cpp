@@ -28,12 +28,12 @@
 #include <QTimer>
 
 #include "app/main_commands.h"
-#include "tests/support/sample_document.h"
 #include "platform/zip_plugin.h"
 #include "results/file_properties.h"
 #include "results/preview_kind.h"
 #include "tests/backup/backup_test_support.h"
 #include "tests/gui_main/main_window_support.h"
+#include "tests/support/sample_document.h"
 #include "tests/support/temp_tree.h"
 #include "tests/support/timed.h"
 #include "ui/preview/bitmap_preview_pane.h"

@@ -45,8 +45,9 @@ my @excused = (
   [qr{^plugins/packlet/}, qr{.}],
   # Path text between Qt and the file system'"'"'s bytes: no file is touched.
   [qr{^ui/}, qr{QFile::(en|de)codeName|#\s*include\s*<QFile>}],
-  # Lexical clean-up of a link in a previewed page; no file is touched.
-  [qr{^ui/(?:.*/)?browser_preview_pane\.cpp$}, qr{QDir::cleanPath|#\s*include\s*<QDir>}],
+  # Lexical clean-up of a link in a previewed page or a page of the manual; no file is
+  # touched.
+  [qr{^ui/(?:.*/)?(?:browser_preview_pane|help_viewer)\.cpp$}, qr{QDir::cleanPath|#\s*include\s*<QDir>}],
   # The file chooser lists folders through its own model; the filter that offers
   # programs reads the execute bit of the entry the model hands it.
   [qr{^ui/(?:.*/)?qt_questions\.cpp$}, qr{QFileInfo}],

@@ -14,8 +14,8 @@
 
 #include "platform/document_summary.h"
 #include "platform/file_facts.h"
-#include "tests/support/sample_document.h"
 #include "results/preview_kind.h"
+#include "tests/support/sample_document.h"
 #include "tests/support/temp_tree.h"
 
 namespace tf {

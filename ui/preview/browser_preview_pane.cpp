@@ -6,8 +6,8 @@
 #include <QUrl>
 
 #include "platform/path_utils.h"
-#include "results/bitmap_preview.h"
 #include "platform/stored_file.h"
+#include "results/bitmap_preview.h"
 #include "results/preview_kind.h"
 #include "results/preview_text.h"
 #include "ui/preview/preview_image.h"

@@ -135,7 +135,7 @@ void CriteriaPage::Update() {
   SetRadioGroup(m_groups[kSizeGroup], criteria.sameSize ? 1 : 2);
   if (ComboSelectText(m_symbols, std::to_string(criteria.symbols)) < 0)
     m_symbols->setCurrentIndex(-1);
-  m_presets->setCurrentIndex(descriptor.MatchingPredefinedSet());
+  m_presets->setCurrentIndex(m_host.Descriptor().MatchingPredefinedSet());
 }
 
 void CriteriaPage::radioClicked(int which, int value) {

@@ -41,7 +41,11 @@ SearchWindow::SearchWindow(SearchHost& host, MCMain* main, QWidget* parent)
     QWidget* shown = page(mode);
     const QSize least(1, std::max(1, shown->minimumSizeHint().height()));
     shown->resize(least);
-    m_holders[static_cast<size_t>(mode)] = new ScrollWindow(shown, &least, false);
+    ScrollWindow* holder = new ScrollWindow(shown, &least, false);
+    // Tab goes straight to the page's own controls; a click on the page's background still
+    // gives its holder the keys that scroll it.
+    holder->setFocusPolicy(Qt::ClickFocus);
+    m_holders[static_cast<size_t>(mode)] = holder;
   }
 
   const QSize bar = m_tabBar->naturalSize();
