@@ -223,29 +223,22 @@ bool SearchRun::startMerge(FolderScan* scan) {
   waitForMerge();
   scan->Join();  // the worker has ended its walk; let its thread go
   m_mergeIdle.store(false, std::memory_order_release);
-  try {
-    m_mergeThread = std::thread([this, scan] {
-      try {
-        m_result.Merge(scan->Index());
-      } catch (...) {
-        // Out of memory: the groups merged so far stay; the scan counts as merged, and
-        // the search says that its result is not whole.
-        m_groupsCut.store(true, std::memory_order_release);
-      }
-      scan->Accept();
-      m_mergeIdle.store(true, std::memory_order_release);
-      wake();
-    });
-  } catch (const std::system_error&) {
-    // No thread to spare: merged here, so that a search short of threads still ends.
+  auto merge = [this, scan] {
     try {
       m_result.Merge(scan->Index());
     } catch (...) {
+      // Out of memory: the groups merged so far stay; the scan counts as merged, and the
+      // search says that its result is not whole.
       m_groupsCut.store(true, std::memory_order_release);
     }
     scan->Accept();
     m_mergeIdle.store(true, std::memory_order_release);
     wake();
+  };
+  try {
+    m_mergeThread = std::thread(merge);
+  } catch (const std::system_error&) {
+    merge();  // no thread to spare: merged here, so that a search short of threads still ends
   }
   return true;
 }
