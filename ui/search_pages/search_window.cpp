@@ -66,8 +66,9 @@ SearchWindow::SearchWindow(SearchHost& host, MCMain* main, QWidget* parent)
       {QKeySequence(Qt::CTRL | Qt::Key_Tab), 1},
       {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Backtab), kSearchModeCount - 1},
       {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Tab), kSearchModeCount - 1}};
-  for (const auto& [keys, step] : steps) {
-    auto* shortcut = new QShortcut(keys, this);
+  for (const auto& keysAndStep : steps) {
+    const int step = keysAndStep.second;  // a lambda may not capture a structured binding
+    auto* shortcut = new QShortcut(keysAndStep.first, this);
     shortcut->setContext(Qt::WindowShortcut);
     connect(shortcut, &QShortcut::activated, this,
             [this, step] { SetMode((m_mode + step) % kSearchModeCount); });
