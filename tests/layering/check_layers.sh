@@ -14,7 +14,6 @@ exec perl -e '
 use strict;
 use warnings;
 use File::Find;
-use File::Spec;
 
 # Folder -> the project folders its code may include (itself always). Folders of tests,
 # benchmarks, fuzz targets and developer tools stand outside the program and may include
