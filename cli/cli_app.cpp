@@ -2,6 +2,7 @@
 
 #include <cerrno>
 #include <cstring>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -17,6 +18,7 @@
 #include "platform/node_files.h"
 #include "platform/path_status.h"
 #include "platform/standard_paths.h"
+#include "platform/stop_signals.h"
 #include "platform/stored_file.h"
 #include "results/csv_writer.h"
 #include "results/json_writer.h"
@@ -140,7 +142,19 @@ int search(const CliOptions& options, const CliStreams& io) {
   SearchDriver driver(io.tickMilliseconds, priority, progress ? io.err : nullptr,
                       progress && io.errIsTerminal);
   driver.SetOneThreadPerDisk(options.oneThreadPerDisk || oneThreadPerDisk);
-  if (!driver.Run(descriptor.get())) {
+  std::optional<StopSignals> signals;
+  if (io.stopOnSignals) {
+    signals.emplace();
+    driver.SetStopCheck([] { return StopSignals::Received() != 0; });
+  }
+  const bool ran = driver.Run(descriptor.get());
+  const int stopSignal = signals ? StopSignals::Received() : 0;
+  signals.reset();  // from here a signal ends the process as usual
+  if (driver.Stopped() || stopSignal != 0) {
+    say(io, "stopped");
+    return 128 + stopSignal;
+  }
+  if (!ran) {
     say(io, "the search could not run: " + driver.Error());
     return kExitFailed;
   }

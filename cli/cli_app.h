@@ -16,6 +16,9 @@ struct CliStreams {
   std::FILE* err = stderr;
   bool errIsTerminal = false;  // progress is on by default only on a terminal
   int tickMilliseconds = 20;   // how often the search is ticked
+  // SIGINT and SIGTERM during the search stop it: nothing is written and the status is
+  // 128 + the signal. Only the program itself sets this; tests in one process do not.
+  bool stopOnSignals = false;
 };
 
 // Runs the command line `argv[0..argc-1]` and answers the exit status. Every problem is

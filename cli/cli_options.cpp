@@ -63,7 +63,8 @@ const char kUsage[] =
     "Exit status: 0 when the search ran (with or without groups), or when act did every\n"
     "planned action; 1 when the search could not run or could not read a folder that is\n"
     "there, or act skipped or failed any (each named on standard error); 2 for a usage\n"
-    "error or a results file that cannot be read.\n";
+    "error or a results file that cannot be read; 130 or 143 when SIGINT (Ctrl+C) or\n"
+    "SIGTERM stopped the search, which then writes nothing.\n";
 
 bool parseInt(std::string_view text, int64_t low, int64_t high, int64_t* out) {
   int64_t value = 0;

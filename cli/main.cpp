@@ -21,5 +21,6 @@ int main(int argc, char** argv) {
 
   tf::CliStreams streams;
   streams.errIsTerminal = isatty(STDERR_FILENO) == 1;
+  streams.stopOnSignals = true;
   return tf::RunCli(argc, argv, streams);
 }

@@ -60,6 +60,14 @@ bool SearchDriver::Run(DataNode* descriptor) {
       m_woken.wait_for(lock, interval, [this] { return m_workPending; });
       m_workPending = false;
     }
+    if (m_stopRequested && m_stopRequested()) {
+      // Nothing part-way is printed: a script would take it for the whole result.
+      m_run->Reset();
+      m_stopped = true;
+      m_error = "stopped";
+      if (m_progress && m_rewriteLine) std::fputs("\n", m_progress);
+      return false;
+    }
     m_run->Tick();
     const auto now = std::chrono::steady_clock::now();
     if (now - lastRedraw >= (m_rewriteLine ? kRedrawInterval : kLogInterval)) {

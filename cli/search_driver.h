@@ -6,6 +6,7 @@
 #include <condition_variable>
 #include <cstdint>
 #include <cstdio>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -28,9 +29,15 @@ class SearchDriver {
 
   // Every folder walk reads one folder at a time, also on a solid-state disk.
   void SetOneThreadPerDisk(bool on) { m_oneThreadPerDisk = on; }
+  // Asked on every tick; when it answers true the walks are stopped, their workers waited
+  // for and the result dropped, and Run answers false with Stopped() true.
+  void SetStopCheck(std::function<bool()> stopRequested) {
+    m_stopRequested = std::move(stopRequested);
+  }
   // Prepares, starts and ticks the run until it has finished. False when the run could not
   // be prepared, started or run to its end; the reason is in Error().
   bool Run(DataNode* descriptor);
+  bool Stopped() const { return m_stopped; }
   // After Run: folders that are there but could not be read (their files are missing).
   std::vector<std::string> UnreadFolders() const;
 
@@ -47,6 +54,8 @@ class SearchDriver {
   int m_tickMilliseconds;
   int m_priority;
   bool m_oneThreadPerDisk = false;
+  std::function<bool()> m_stopRequested;
+  bool m_stopped = false;
   std::FILE* m_progress;
   bool m_rewriteLine;
   // The run's threads wake the loop through these; they are declared before the run so

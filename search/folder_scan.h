@@ -76,7 +76,7 @@ class FolderScan {
   // itself. False when a worker was started before or cannot be (StartError says why).
   bool StartThread(int priority, const PriorityHook& hook);
   const std::string& StartError() const { return m_startError; }
-  // Asks the worker to stop and waits, 100 ms at a time, until it has noticed; a scan
+  // Asks the worker to stop and waits on its state until it has noticed; a scan
   // that never started is stopped at once; a finished one is left alone.
   void Stop();
   // Stop in two halves, so that several scans are asked before any is waited for: true

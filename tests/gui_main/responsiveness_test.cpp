@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <fcntl.h>
+#include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -12,10 +13,12 @@
 #include <vector>
 
 #include <QElapsedTimer>
+#include <QProcess>
 #include <QTimer>
 
 #include "main_window_support.h"
 #include "search/search_descriptor.h"
+#include "search/search_run.h"
 #include "tests/support/private_trash.h"
 #include "tests/support/timed.h"
 #include "ui/result_views/result_rows_model.h"
@@ -150,6 +153,99 @@ TEST(MainWindowResponsiveness, DeletingTenThousandFilesKeepsTheLoopTurningAndRef
   EXPECT_TRUE(std::filesystem::exists(tree.Path("keep/file0.dat")));
   EXPECT_LT(meter.longest, kLongestStallMs);
   EXPECT_LE(resets, 2);
+}
+
+// One folder of 200,000 names whose first five symbols mostly repeat, so that its listing
+// reads the details of nearly every file: a long listing of one folder, which Stop must
+// interrupt between two batches rather than at its end.
+constexpr int kBigFolderFiles = 200000;
+bool MakeBigFolder(const TempTree& tree, const TempTree& seeds) {
+  const std::string folder = tree.Folder("big");
+  std::string seed;
+  for (int i = 0; i < kBigFolderFiles; ++i) {
+    // Hard links, a new seed every 50,000 names (the file systems' bound on links per file).
+    if (i % 50000 == 0) {
+      seed = seeds.Path("seed" + std::to_string(i));
+      const int fd = open(seed.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
+      if (fd < 0 || close(fd) != 0) return false;
+    }
+    if (link(seed.c_str(), (folder + "/file" + std::to_string(i) + ".dat").c_str()) != 0)
+      return false;
+  }
+  return true;
+}
+
+DuplicateCriteria FirstFiveSymbols() {
+  DuplicateCriteria criteria;
+  criteria.name = NameRule::kFirstSymbols;
+  criteria.symbols = 5;
+  return criteria;
+}
+
+TEST(MainWindowResponsiveness, StopIsAnsweredInsideTheListingOfAHugeFolder) {
+  if (!kTimed) GTEST_SKIP() << "timings under the sanitizers say nothing";
+  TempTree places;
+  TempTree tree;
+  ASSERT_TRUE(MakeBigFolder(tree, places));
+  Window w(places);
+  ASSERT_TRUE(w.started);
+  w.controller.searchHost()->ChangeIncludeFolder(true, tree.Path("big"));
+  w.controller.searchHost()->Descriptor().SetCriteria(FirstFiveSymbols(), false);
+  QPushButton* start = w.controller.searchBar()->startButton();
+  QPushButton* stop = w.controller.searchBar()->stopButton();
+  QTest::mouseClick(start, Qt::LeftButton);
+  const SearchRun* run = w.controller.shell()->Search().Run();
+  ASSERT_NE(run, nullptr);
+  ASSERT_TRUE(QTest::qWaitFor([&] { return !run->Scans().empty(); }, 20000));
+  const FolderScan& scan = *run->Scans()[0];
+  // Well into the one folder's listing, and far from its end.
+  ASSERT_TRUE(QTest::qWaitFor([&] { return scan.filesFound() >= 1000; }, 20000));
+  if (scan.state() != FolderScan::kRunning) GTEST_SKIP() << "the listing ended before Stop";
+  QElapsedTimer took;
+  took.start();
+  QTest::mouseClick(stop, Qt::LeftButton);
+  ASSERT_TRUE(QTest::qWaitFor([&] { return scan.state() == FolderScan::kStopped; }, 5000));
+  EXPECT_LT(took.elapsed(), 100) << "after " << scan.filesFound() << " files";
+  EXPECT_LT(scan.filesFound(), kBigFolderFiles);
+  EXPECT_EQ(w.status(), "Stopped");
+  EXPECT_TRUE(start->isEnabled());
+}
+
+// twinfold-cli stopped by SIGINT or SIGTERM in the same listing: it ends within 0.3 s with
+// 128 + the signal and prints nothing of what it had found.
+TEST(CliResponsiveness, SignalsStopTheSearchInsideTheListingOfAHugeFolder) {
+  if (!kTimed) GTEST_SKIP() << "timings under the sanitizers say nothing";
+  TempTree places;
+  TempTree tree;
+  ASSERT_TRUE(MakeBigFolder(tree, places));
+  const QStringList arguments{"--name",
+                              "first",
+                              "--symbols",
+                              "5",
+                              "--format",
+                              "json",
+                              QString::fromStdString(tree.Path("big"))};
+  QProcess whole;
+  QElapsedTimer took;
+  took.start();
+  whole.start(TF_TWINFOLD_CLI_PROGRAM, arguments);
+  ASSERT_TRUE(whole.waitForFinished(60000));
+  ASSERT_EQ(whole.exitCode(), 0) << whole.readAllStandardError().toStdString();
+  const qint64 searchMs = took.elapsed();
+  for (const int signal : {SIGINT, SIGTERM}) {
+    QProcess cli;
+    cli.start(TF_TWINFOLD_CLI_PROGRAM, arguments);
+    ASSERT_TRUE(cli.waitForStarted());
+    QTest::qWait(static_cast<int>(searchMs / 3));
+    took.restart();
+    ::kill(static_cast<pid_t>(cli.processId()), signal);
+    ASSERT_TRUE(cli.waitForFinished(5000));
+    EXPECT_LT(took.elapsed(), 300) << "signal " << signal << ", search " << searchMs << " ms";
+    EXPECT_EQ(cli.exitStatus(), QProcess::NormalExit) << signal;
+    EXPECT_EQ(cli.exitCode(), 128 + signal);
+    EXPECT_EQ(cli.readAllStandardOutput().size(), 0);
+    EXPECT_TRUE(cli.readAllStandardError().contains("stopped"));
+  }
 }
 
 }  // namespace
