@@ -79,6 +79,8 @@ bool SelectRuleOf(int commandId, SelectRule* rule) {
 
 int MainCommandState(AppShell& shell, int commandId) {
   SelectRule rule;
+  // A result shown without the record of its search would be saved with a made-up one.
+  if (commandId == kCmdSaveResults && shell.Search().UnrecordedResult()) return kDisabled;
   // The same condition: a result to work on, and no search changing it.
   if (SelectRuleOf(commandId, &rule) || commandId == kCmdSaveResults) commandId = kCmdExportResults;
   switch (commandId) {

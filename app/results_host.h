@@ -48,6 +48,9 @@ class ResultsHost {
     (void)path;
     return {};
   }
+  // True while the result shown may be looked at but not acted on (read back from a file
+  // that does not say which search made it).
+  virtual bool ResultsReadOnly() { return false; }
   // The files of the result that are other names of one file; null when none are known.
   virtual const HardLinks* HardLinkSets() { return nullptr; }
   // Fills and shows the properties of a file; returns when they are closed.

@@ -46,6 +46,7 @@ void SearchControl::waitCursor(bool on) {
 
 int SearchControl::StartSearch() {
   waitCursor(true);
+  m_unrecorded = false;
   bool listsEmptied = false;
   if (m_run) {
     // The lists point into the result that is about to go, so they are emptied first,
@@ -99,6 +100,7 @@ int SearchControl::ShowSavedResult(const DataNode* descriptor, DataNode* root, H
     ReplaceDescriptorParts(m_descriptor->Root(), descriptor);
   m_run = newRun();
   m_run->Adopt(descriptor, root, std::move(links));
+  m_unrecorded = descriptor == nullptr;
   ++m_generation;
   if (m_panes) {
     m_panes->SetSearching(false);

@@ -66,8 +66,13 @@ class SearchControl {
   // Shows a saved result read back as if a search had just found it: any run is dropped,
   // the descriptor takes the saved folders, exclusions, protected folders, filters and
   // criteria, and the lists show `root` (taken over) with its hard links `links`. Every
-  // action then works on it as on a search's result. 1.
+  // action then works on it as on a search's result. 1. Without a descriptor (a file an
+  // older version wrote) the result is only shown: see UnrecordedResult.
   int ShowSavedResult(const DataNode* descriptor, DataNode* root, HardLinks links);
+  // True while the lists show a saved result that does not say which search made it: its
+  // folders and criteria are unknown, so nothing may move, delete, back up, link or save
+  // it as a complete record. A search ends it.
+  bool UnrecordedResult() const { return m_unrecorded; }
   // 1, or 0 when the status line could not be had within kStatusLockWaitMs.
   int SetStatusText(const std::string& text);
   int RefreshProgress();
@@ -127,6 +132,7 @@ class SearchControl {
   std::optional<int64_t> m_flashDeadline;
   int64_t m_nextFlash = 0;
   uint64_t m_generation = 0;
+  bool m_unrecorded = false;
   bool m_stopPending = false;   // stopped; the lists wait for the groups found so far
   bool m_failureShown = false;  // the run's failure ended the search in the window
 };

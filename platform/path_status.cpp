@@ -81,6 +81,7 @@ bool StatPath(const std::string& path, PathStatus* out, bool followLinks) {
   out->modified = FileTimeFromTimespec(st.st_mtim);
   out->device = static_cast<uint64_t>(st.st_dev);
   out->inode = static_cast<uint64_t>(st.st_ino);
+  out->names = static_cast<uint64_t>(st.st_nlink);
   return true;
 }
 

@@ -17,6 +17,7 @@ struct PathStatus {
   int64_t modified = 0;  // file time (100 ns since 1601)
   uint64_t device = 0;
   uint64_t inode = 0;
+  uint64_t names = 0;  // how many names (hard links) the file has
 };
 
 // Fills *out for `path`; false when nothing is there or it cannot be asked (following

@@ -279,6 +279,10 @@ void FileActions::reportNotTrashed(const std::vector<std::string>& failed) {
 }
 
 bool FileActions::RefuseProtected(const std::vector<std::string>& paths) {
+  if (!paths.empty() && m_hooks.resultsReadOnly && m_hooks.resultsReadOnly()) {
+    m_questions.ShowMessage(kReadOnlyMessage, kReadOnlyCaption, MB_OK);
+    return true;
+  }
   if (!m_hooks.protectedFolderOf) return false;
   std::string first, folder;
   size_t count = 0;

@@ -80,6 +80,9 @@ struct FileActionHooks {
   std::function<void()> buttonsChanged;
   // The protected folder that holds a file, or "" when actions may change it.
   std::function<std::string(const std::string& path)> protectedFolderOf;
+  // True while the result shown may not be acted on at all (read back from a file that
+  // does not say which search made it).
+  std::function<bool()> resultsReadOnly;
   // Called with true before a delete takes many files out of the results one after
   // another, and with false after the last: the views may then drop their rows once.
   std::function<void(bool begin)> removals;
@@ -87,6 +90,11 @@ struct FileActionHooks {
 
 // Texts of the guards every changing action passes.
 constexpr const char* kProtectedCaption = "Protected folder";
+constexpr const char* kReadOnlyCaption = "Results shown only";
+constexpr const char* kReadOnlyMessage =
+    "These results were read from a file that does not say which search made them, so "
+    "the folders they came from are unknown.\nTheir files are shown, but none is moved, "
+    "deleted, backed up or replaced by a link. Search again to act on them.";
 constexpr const char* kChangedCaption = "Files changed since the search";
 constexpr const char* kLastCopyCaption = "Delete every copy ?";
 // Captions of the messages that say why an action left a file where it was.
@@ -121,7 +129,8 @@ class FileActions {
   // The guards of Delete, Move, Move to Backup and Replace by link, which call them
   // before they change anything.
   // When a file of `paths` lies in a protected folder, says so naming the folder and
-  // answers true: the action must not go on.
+  // answers true: the action must not go on. So too, with its own message, for every file
+  // of a result that is only shown.
   bool RefuseProtected(const std::vector<std::string>& paths);
   // Whether the file still has the size and modification time the search found (the
   // file node of the selection's results); false when it changed, went or is not in the

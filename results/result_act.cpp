@@ -70,13 +70,14 @@ std::vector<PlannedAction> PlanActions(const LoadedResults& results, const ActRe
 }
 
 std::string WhyChanged(const std::string& path, int64_t size, int64_t modified,
-                       LinkIdentity* identity) {
+                       LinkIdentity* identity, uint64_t* names) {
   PathStatus now;
   if (!StatPath(path, &now, false)) return now.exists ? "it cannot be examined" : "it went away";
   if (now.link) return "it is a symbolic link now";
   if (!now.regular) return "it is no regular file now";
   if (now.size != size || now.modified != modified) return "it changed since the search";
   if (identity) *identity = {now.device, now.inode};
+  if (names) *names = now.names;
   return "";
 }
 
@@ -93,7 +94,9 @@ bool DropChangedFiles(LoadedResults* results, std::vector<std::string>* dropped,
       if (keepGoing && (checked & 1023) == 0 && !keepGoing(checked, total)) return false;
       ++checked;
       const std::string path = FullName(file);
-      if (WhyChanged(path, file->val, file->val2).empty()) {
+      uint64_t names = 0;
+      if (WhyChanged(path, file->val, file->val2, nullptr, &names).empty()) {
+        if (names == 1) file->group = kFileWithOneName;
         ++count;
         size += file->val;
       } else {

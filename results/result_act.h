@@ -51,9 +51,9 @@ std::vector<PlannedAction> PlanActions(const LoadedResults& results, const ActRe
 
 // Why the file at `path` may no longer be acted on: "" when it is still a regular file
 // (not a link, a FIFO or a folder) of `size` bytes modified at `modified`.
-// *identity (when given) gets the file's device and inode.
+// *identity (when given) gets the file's device and inode, *names how many names it has.
 std::string WhyChanged(const std::string& path, int64_t size, int64_t modified,
-                       LinkIdentity* identity = nullptr);
+                       LinkIdentity* identity = nullptr, uint64_t* names = nullptr);
 
 // The actions themselves; each answers true when done, else false with the reason.
 struct ActServices {
@@ -75,7 +75,8 @@ size_t CarryOut(std::vector<PlannedAction>* plan, const ActRequest& request,
 // went or became another thing; a group left with fewer than two files goes too, and the
 // totals follow. `keepGoing` (may be empty) hears how many files were checked of how many
 // and answers false to stop: then false is answered and the result is not to be used.
-// The paths dropped go to *dropped.
+// The paths dropped go to *dropped. A file that has one name only is marked so
+// (kFileWithOneName), as the walk marks it, so that HardLinks::Build need not ask again.
 bool DropChangedFiles(LoadedResults* results, std::vector<std::string>* dropped,
                       const std::function<bool(int64_t checked, int64_t total)>& keepGoing = {});
 

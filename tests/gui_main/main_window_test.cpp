@@ -10,6 +10,7 @@
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
+#include <map>
 #include <set>
 #include <string>
 
@@ -673,7 +674,7 @@ TEST_F(SearchingWindow, SavedResultsOpenInANewWindowAndTheirFilesCanBeDeleted) {
   tree.File("two/a.txt", 10, 100);
   tree.File("three/a.txt", 10, 100);
   tree.File("one/b.txt", 20, 300);
-  tree.File("two/b.txt", 20, 300);
+  ASSERT_EQ(::link(tree.Path("one/b.txt").c_str(), tree.Path("two/b.txt").c_str()), 0);
   tree.File("one/c.txt", 5);
   tree.File("two/c.txt", 5);
   places.Folder("out");
@@ -701,6 +702,19 @@ TEST_F(SearchingWindow, SavedResultsOpenInANewWindowAndTheirFilesCanBeDeleted) {
   EXPECT_NE(again.questions.asked[0].text.find(tree.Path("two/c.txt")), std::string::npos);
   EXPECT_EQ(IncludePaths(again.controller.shell()->Descriptor()->Root()),
             std::vector<std::string>{tree.root()});
+  // The two names of one file are known as such again, the other files as single names.
+  const HardLinks* links = again.controller.shell()->Search().HardLinkSets();
+  ASSERT_NE(links, nullptr);
+  std::map<std::string, uint32_t> sets;
+  for (const DataNode* g = again.controller.shell()->Search().GroupsRoot()->FirstChild(); g;
+       g = g->Next())
+    for (const DataNode* f = g->FirstChild(); f; f = f->Next())
+      sets[FullName(f).substr(tree.root().size() + 1)] = links->SetOf(f);
+  EXPECT_EQ(sets, (std::map<std::string, uint32_t>{{"one/a.txt", 0},
+                                                   {"two/a.txt", 0},
+                                                   {"three/a.txt", 0},
+                                                   {"one/b.txt", 1},
+                                                   {"two/b.txt", 1}}));
 
   ResultsPane* pane = again.controller.resultsPane();
   pane->SetMode(ResultsPane::kUnifiedMode);
@@ -720,6 +734,31 @@ TEST_F(SearchingWindow, SavedResultsOpenInANewWindowAndTheirFilesCanBeDeleted) {
   ASSERT_EQ(again.questions.asked.size(), 1u);
   EXPECT_NE(again.questions.asked[0].text.find("not a results file"), std::string::npos);
   EXPECT_EQ(GroupKeys(again), (Names{"a.txt", "b.txt"}));
+
+  // What an older version wrote, without the header: shown, but nothing in it is acted on
+  // and it cannot be saved as a complete record, until a search replaces it.
+  const std::string whole = tf::testing::ReadFile(saved);
+  const std::string older = places.Path("out/older.json");
+  tf::testing::WriteFile(older, "{" + whole.substr(whole.rfind("\"groups\":")));
+  again.questions.asked.clear();
+  ASSERT_TRUE(again.controller.OpenResultsFile(older));
+  pane->SetMode(ResultsPane::kSeparateMode);
+  EXPECT_EQ(GroupKeys(again), (Names{"a.txt", "b.txt"}));
+  ASSERT_EQ(again.questions.asked.size(), 1u);
+  EXPECT_NE(again.questions.asked[0].text.find("does not say which search"), std::string::npos);
+  EXPECT_NE(again.questions.asked[0].text.find(tree.Path("two/c.txt")), std::string::npos);
+  EXPECT_FALSE(again.frame.action(kCmdSaveResults)->isEnabled());
+  pane->SetMode(ResultsPane::kUnifiedMode);
+  list = pane->unifiedView()->list();
+  ASSERT_TRUE(testing::ClickRow(list, tree.Path("two/a.txt")));
+  again.questions.asked.clear();
+  again.questions.answers = {IDYES};
+  list->setFocus();
+  QTest::keyClick(list, Qt::Key_Delete);
+  ASSERT_EQ(again.questions.asked.size(), 1u);
+  EXPECT_EQ(again.questions.asked[0].caption, kReadOnlyCaption);
+  EXPECT_TRUE(fs::exists(tree.Path("two/a.txt")));
+  EXPECT_EQ(testing::TrashedFrom(tree.root()), (std::set<std::string>{tree.Path("one/a.txt")}));
 }
 
 TEST_F(SearchingWindow, FoldersOfTheCommandLineJoinTheListAndSearch) {

@@ -22,6 +22,7 @@
 #include "results/links_history.h"
 #include "results/move_to_backup.h"
 #include "results/replace_by_link.h"
+#include "ui/qt_text.h"
 #include "ui/result_views/result_rows_model.h"
 #include "ui/result_views/window_backup_details_dialog.h"
 #include "ui/result_views/window_replace_link_dialog.h"
@@ -79,6 +80,7 @@ FileActionHooks ResultListView::actionHooks(std::function<int(DataNode*)> remove
   hooks.protectedFolderOf = [this](const std::string& path) {
     return m_host.ProtectedFolderOf(path);
   };
+  hooks.resultsReadOnly = [this] { return m_host.ResultsReadOnly(); };
   hooks.removals = [this](bool begin) {
     if (m_removals) m_removals(begin);
   };
@@ -126,7 +128,7 @@ void ResultListView::chainTabs(const std::vector<QWidget*>& lists) {
 void ResultListView::buildContextMenu() {
   m_menu = new QMenu(QStringLiteral("FILE"), this);
   const auto addItem = [this](const char* text, Command command) {
-    QAction* action = m_menu->addAction(QString::fromUtf8(text));
+    QAction* action = m_menu->addAction(QtText(text));
     connect(action, &QAction::triggered, this, [this, command] { RunCommand(command); });
   };
   addItem("Open", kOpen);
@@ -137,7 +139,7 @@ void ResultListView::buildContextMenu() {
   addItem("Copy...", kCopy);
   addItem("Delete", kDelete);
   const MenuDefinition& helpers = SelectMenu();
-  m_selectMenu = new QMenu(QString::fromUtf8(helpers.title), this);
+  m_selectMenu = new QMenu(QtText(helpers.title), this);
   m_selectMenu->setToolTipsVisible(true);
   for (const MenuEntry& entry : helpers.entries) {
     if (entry.id == 0) {
@@ -146,9 +148,9 @@ void ResultListView::buildContextMenu() {
     }
     SelectRule rule = SelectRule::kClear;
     SelectRuleOf(entry.id, &rule);
-    QAction* action = m_selectMenu->addAction(QString::fromUtf8(entry.text));
+    QAction* action = m_selectMenu->addAction(QtText(entry.text));
     action->setData(entry.id);
-    action->setToolTip(QString::fromUtf8(entry.hint));
+    action->setToolTip(QtText(entry.hint));
     connect(action, &QAction::triggered, this, [this, rule] { RunSelectHelper(rule); });
   }
   m_menu->addSeparator();

@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <cstdio>
 
-#include <QFile>
 #include <QFileDialog>
 #include <QGuiApplication>
 #include <QLayout>
@@ -18,6 +17,7 @@
 #include "platform/standard_paths.h"
 #include "platform/zip_plugin.h"
 #include "results/backup_store.h"
+#include "results/file_actions.h"
 #include "results/result_act.h"
 #include "results/result_export.h"
 #include "results/results_file.h"
@@ -34,6 +34,7 @@
 #include "ui/shell/main_frame.h"
 #include "ui/shell/search_bar.h"
 #include "ui/shell/single_instance.h"
+#include "ui/window/chosen_path.h"
 #include "ui/window/gui_thread_questions.h"
 #include "ui/window/long_work.h"
 #include "ui/window/message_box.h"
@@ -302,6 +303,18 @@ void MainController::showAbout() {
   m_questions->ShowMessage(AboutText(kProgramTitle, TWINFOLD_VERSION), "About Twinfold", MB_OK);
 }
 
+namespace {
+
+// The chosen file's name as the system spells it: the bytes, not a round trip through UTF-8.
+// "" when the dialog's text names no file for sure (a name that is not UTF-8 in a folder
+// holding several that show alike).
+std::string chosenPath(const QFileDialog& dialog) {
+  std::string path;
+  return ChosenPathBytes(dialog.selectedFiles().front(), true, &path) ? path : std::string();
+}
+
+}  // namespace
+
 void MainController::exportResults() {
   if (MainCommandState(*m_shell, kCmdExportResults) != 0) return;
   static const QStringList kTypes = {QStringLiteral("HTML report (*.html *.htm)"),
@@ -323,7 +336,8 @@ void MainController::exportResults() {
     if (index >= 0) dialog.setDefaultSuffix(QString::fromLatin1(kSuffixes[index]));
   });
   if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return;
-  const std::string path = dialog.selectedFiles().front().toStdString();
+  const std::string path = chosenPath(dialog);
+  if (path.empty()) return;
   const int typeIndex = static_cast<int>(kTypes.indexOf(dialog.selectedNameFilter()));
   const ExportFormat format = ExportFormatOf(path, kFormats[typeIndex < 0 ? 0 : typeIndex]);
   std::string error;
@@ -342,11 +356,6 @@ void MainController::exportResults() {
 
 namespace {
 
-// The chosen file's name as the system spells it: the bytes, not a round trip through UTF-8.
-std::string chosenPath(const QFileDialog& dialog) {
-  return QFile::encodeName(dialog.selectedFiles().front()).toStdString();
-}
-
 const QString kResultsFilter = QStringLiteral("Twinfold results (*%1)").arg(kResultsFileSuffix);
 
 }  // namespace
@@ -364,6 +373,7 @@ void MainController::saveResults() {
   dialog.selectFile(QStringLiteral("results") + QString::fromLatin1(kResultsFileSuffix));
   if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return;
   const std::string path = chosenPath(dialog);
+  if (path.empty()) return;
   // The descriptor the search ran with, not the pages as edited since.
   const DataNode* searched = m_shell->Search().Run()->Descriptor();
   const ResultsHeader header{std::string("twinfold ") + TWINFOLD_VERSION, FileTimeNow(), searched};
@@ -384,7 +394,8 @@ void MainController::openResults() {
   dialog.setNameFilters(
       {kResultsFilter, QStringLiteral("JSON (*.json)"), QStringLiteral("All files (*)")});
   if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return;
-  OpenResultsFile(chosenPath(dialog));
+  const std::string path = chosenPath(dialog);
+  if (!path.empty()) OpenResultsFile(path);
 }
 
 bool MainController::OpenResultsFile(const std::string& path) {
@@ -401,8 +412,12 @@ bool MainController::OpenResultsFile(const std::string& path) {
   const bool done = LongWork::RunOnce(
       m_frame, QStringLiteral("Opening results..."), [opened, path](const CopyProgress& progress) {
         if (!ReadResultsFile(path, &opened->results, &opened->problem)) return true;
-        opened->problem = WhyResultsUntrusted(opened->results);
-        if (!opened->problem.empty()) return true;
+        // A file without the header is shown but never acted on, so the check of what
+        // it may direct an action at has nothing to guard.
+        if (opened->results.descriptor) {
+          opened->problem = WhyResultsUntrusted(opened->results);
+          if (!opened->problem.empty()) return true;
+        }
         if (!DropChangedFiles(&opened->results, &opened->dropped,
                               [&progress](int64_t checked, int64_t total) {
                                 return !progress || progress(checked, total);
@@ -421,16 +436,19 @@ bool MainController::OpenResultsFile(const std::string& path) {
                                     opened->results.root.release(), std::move(opened->links));
   if (m_searchWindow) m_searchWindow->ReloadPage();
   UpdateCommandStates();
+  std::string text;
+  if (!opened->results.descriptor) text = kReadOnlyMessage;
   if (!opened->dropped.empty()) {
-    std::string text =
+    if (!text.empty()) text += "\n\n";
+    text +=
         "These files changed or went away since the results were saved; they "
         "are left out:";
     const size_t shown = std::min<size_t>(opened->dropped.size(), 15);
     for (size_t i = 0; i < shown; ++i) text += "\n" + opened->dropped[i];
     if (opened->dropped.size() > shown)
       text += "\n... and " + std::to_string(opened->dropped.size() - shown) + " more";
-    m_questions->ShowMessage(text, "Open results", MB_OK);
   }
+  if (!text.empty()) m_questions->ShowMessage(text, "Open results", MB_OK);
   return true;
 }
 

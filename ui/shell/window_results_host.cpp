@@ -66,6 +66,10 @@ std::string WindowResultsHost::ProtectedFolderOf(const std::string& path) {
   return ProtectedFolderHolding(ProtectedFolders(descriptor->Root()), path);
 }
 
+bool WindowResultsHost::ResultsReadOnly() {
+  return m_shell.Search().UnrecordedResult();
+}
+
 const HardLinks* WindowResultsHost::HardLinkSets() {
   return m_shell.Search().HardLinkSets();
 }

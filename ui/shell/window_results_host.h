@@ -31,6 +31,7 @@ class WindowResultsHost : public ResultsHost {
   bool IsLinkTarget(const std::string& path) override;
   // From the folder page's marks as they are now, in the search descriptor.
   std::string ProtectedFolderOf(const std::string& path) override;
+  bool ResultsReadOnly() override;
   const HardLinks* HardLinkSets() override;
   void ShowProperties(DataNode* fileInfo) override;
   BackupStore* Backup() override;
