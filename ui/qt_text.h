@@ -1,14 +1,32 @@
-// The program keeps texts as UTF-8 bytes in std::string; Qt wants QString. One conversion
-// for every widget, keeping the length so that a text with a NUL byte is not cut short.
+// The program keeps texts and paths as UTF-8 bytes in std::string; Qt wants QString. One
+// conversion each way for every widget, keeping the length so that a text with a NUL byte
+// is not cut short. Bytes that are not UTF-8 show as replacement characters (as the file
+// dialogs show such names); a path that went through QString goes back to its bytes only
+// through ChosenPathBytes, never through TextBytes.
 #pragma once
 
+#include <QByteArray>
 #include <QString>
 #include <string>
+#include <string_view>
 
 namespace tf {
 
-inline QString QtText(const std::string& text) {
+inline QString QtText(std::string_view text) {
   return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+}
+// A literal, or null for no text.
+inline QString QtText(const char* text) {
+  return text ? QtText(std::string_view(text)) : QString();
+}
+inline QString QtText(const std::string& text) {
+  return QtText(std::string_view(text));
+}
+
+// What the user typed, as the program keeps it.
+inline std::string TextBytes(const QString& text) {
+  const QByteArray bytes = text.toUtf8();
+  return std::string(bytes.constData(), static_cast<size_t>(bytes.size()));
 }
 
 // A file name or path as a list shows it: a control character (a newline, a tab, ...)

@@ -13,11 +13,14 @@
 #include <QBuffer>
 #include <QCheckBox>
 #include <QContextMenuEvent>
+#include <QDragEnterEvent>
+#include <QDropEvent>
 #include <QElapsedTimer>
 #include <QHeaderView>
 #include <QImage>
 #include <QLineEdit>
 #include <QMenu>
+#include <QMimeData>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QStringEncoder>
@@ -26,6 +29,7 @@
 #include <QTest>
 #include <QTextBrowser>
 #include <QTimer>
+#include <QUrl>
 
 #include "app/main_commands.h"
 #include "platform/zip_plugin.h"
@@ -358,6 +362,31 @@ TEST_F(PreviewTest, ZipPaneListsSumsAndSortsThroughThePlugin) {
   pane.SortBy(kZipColumnSize);
   EXPECT_TRUE(!kTimed || timer.elapsed() < 15000) << timer.elapsed();
   manager.Close();
+}
+
+// A file dropped from a file manager is previewed under its own bytes, also where its name
+// is not UTF-8 (the URL carries them percent-encoded), and the page ticks "Show Preview".
+TEST_F(PreviewTest, ADroppedFileIsPreviewedUnderItsOwnName) {
+  PreviewPage page;
+  page.resize(400, 700);
+  page.show();
+  page.SetActive(true);
+  const std::string path = file("dropped \xE9 %41.txt", "dropped bytes");
+  auto* data = new QMimeData;
+  data->setUrls({QUrl::fromEncoded(
+      "file://" +
+      QByteArray(path.data(), static_cast<qsizetype>(path.size())).toPercentEncoding("/"))});
+  const QPoint at = page.rect().center();
+  QDragEnterEvent enter(at, Qt::CopyAction, data, Qt::LeftButton, Qt::NoModifier);
+  QApplication::sendEvent(&page, &enter);
+  ASSERT_TRUE(enter.isAccepted());
+  QDropEvent drop(at, Qt::CopyAction, data, Qt::LeftButton, Qt::NoModifier);
+  QApplication::sendEvent(&page, &drop);
+  EXPECT_EQ(page.file(), path);
+  EXPECT_TRUE(page.showBox()->isChecked());
+  ASSERT_EQ(page.manager()->openPane(), page.manager()->textPane());
+  EXPECT_EQ(page.manager()->textPane()->field()->toPlainText(), "dropped bytes");
+  delete data;
 }
 
 // The page shows the selected file only while "Show Preview" is ticked, fills its area with

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Checks the layers of the source tree: every top folder is one that README's layout table
 # names; every #include of a project folder (in any spelling: "# include", <...>, "../")
-# names a folder that the including folder may use; and nothing outside platform/ reaches
+# names a folder that the including folder may use, and within ui/ a room that the including
+# room may use; and nothing outside platform/ reaches
 # the file system on its own. Every C and C++ file of every top folder is read; a tree in
 # which none is read fails, so that the check cannot pass by looking at nothing.
 # Usage: check_layers.sh SOURCE_DIR
@@ -33,6 +34,25 @@ my %allowed = (
   plugins    => "base platform",
 );
 my %outside = map { $_ => 1 } qw(tests bench fuzz tools);
+# The rooms of ui/, each with the rooms it may include (itself always); "" is ui/ itself
+# (main.cpp and qt_text.h). qt_text.h may be included by every room but layout/.
+my %uiRooms = (
+  layout       => "",
+  window       => "layout",
+  result_views => "layout window",
+  preview      => "layout window",
+  dialogs      => "layout window",
+  search_pages => "layout window preview",
+  shell        => "layout window result_views preview dialogs search_pages",
+  ""           => "layout window result_views preview dialogs search_pages shell",
+);
+# The room of a path under ui/ ("ui/window/x.h" is in window, "ui/main.cpp" in ""), or
+# undef for a path elsewhere.
+sub uiRoom {
+  my @parts = split m{/}, $_[0];
+  return undef unless @parts >= 2 && $parts[0] eq "ui";
+  return @parts == 2 ? "" : $parts[1];
+}
 my %noCode = map { $_ => 1 } qw(data docs packaging scripts);
 
 # Where the file system may be reached without platform/: the folders outside the
@@ -42,11 +62,8 @@ my @excused = (
   # The zip plug-in is a library of its own, loaded at run time; it links no part of the
   # program but its interface, so it writes the archives it is asked for itself.
   [qr{^plugins/packlet/}, qr{.}],
-  # Path text between Qt and the file system'"'"'s bytes: no file is touched.
-  [qr{^ui/}, qr{QFile::(en|de)codeName|#\s*include\s*<QFile>}],
-  # Lexical clean-up of a link in a previewed page or a page of the manual; no file is
-  # touched.
-  [qr{^ui/(?:.*/)?(?:browser_preview_pane|help_viewer)\.cpp$}, qr{QDir::cleanPath|#\s*include\s*<QDir>}],
+  # Lexical clean-up of a link in a page of the manual; no file is touched.
+  [qr{^ui/(?:.*/)?help_viewer\.cpp$}, qr{QDir::cleanPath|#\s*include\s*<QDir>}],
   # The file chooser lists folders through its own model; the filter that offers
   # programs reads the execute bit of the entry the model hands it.
   [qr{^ui/(?:.*/)?qt_questions\.cpp$}, qr{QFileInfo}],
@@ -100,6 +117,8 @@ for my $folder (@folders) {
     open(my $in, "<", $file) or do { fault("$file: cannot be read"); next; };
     $read++;
     fault("$file: C or C++ code in a folder without code") if $noCode{$folder};
+    my $room = uiRoom($file);
+    fault("$file: ui/$room/ is not a room of ui/ in this check") if defined $room && !exists $uiRooms{$room};
     (my $dir = $file) =~ s{/[^/]*$}{};
     my $line = 0;
     while (my $text = <$in>) {
@@ -107,6 +126,7 @@ for my $folder (@folders) {
       if ($text =~ /^\s*#\s*include\s*[<"]([^">]+)[">]/) {
         my $target = $1;
         my $first;
+        my $resolved = $target;
         if ($target =~ m{^\.\.?/}) {  # relative to the including file
           my @parts;
           for my $part (split m{/}, "$dir/$target") {
@@ -114,8 +134,17 @@ for my $folder (@folders) {
             if ($part eq "..") { pop @parts; } else { push @parts, $part; }
           }
           $first = $parts[0];
+          $resolved = join("/", @parts);
         } elsif ($target =~ m{^([^/]+)/} && $project{$1}) {
           $first = $1;
+        }
+        my $targetRoom = uiRoom($resolved);
+        if (defined $room && exists $uiRooms{$room} && defined $targetRoom && $targetRoom ne $room) {
+          chomp(my $shown = $text);
+          my $may = " $uiRooms{$room} ";
+          my $lawful = $resolved eq "ui/qt_text.h" ? $room ne "layout"
+                     : index($may, " $targetRoom ") >= 0;
+          fault("$file:$line: ui/$room/ may not include ui/$targetRoom/: $shown") unless $lawful;
         }
         if (defined $first && $first ne $folder && !$outside{$folder}) {
           my $may = " " . ($allowed{$folder} // "") . " ";

@@ -21,14 +21,14 @@ plant() {  # plant PATH LINE: writes the file, with its folders
 
 # Lawful: an include within ui/ from one of its rooms, and calls of the program's own
 # members that share a name with a file call.
-plant ui/room/planted_ok.cpp '#include "../main_frame.h"'
+plant ui/shell/planted_ok.cpp '#include "../window/message_box.h"'
 plant datatree/planted_ok.cpp 'void f(N& n, N* p) { n.unlink(); p->remove(1); std::remove(b, e, 0); }'
 if ! out=$("$check" "$tree" 2>&1); then
   echo "the tree with lawful lines fails:"
   echo "$out"
   failed=1
 fi
-rm -rf "$tree/ui/room" "$tree/datatree/planted_ok.cpp"
+rm -f "$tree/ui/shell/planted_ok.cpp" "$tree/datatree/planted_ok.cpp"
 
 expect_fault() {  # expect_fault PATH LINE [WHAT THE CHECK NAMES: the path]
   plant "$1" "$2"
@@ -62,6 +62,11 @@ expect_fault ui/planted.cpp 'QTemporaryFile scratch;'
 expect_fault app/planted.cpp 'QDir().mkpath(out);'
 expect_fault settings/planted.cpp '#include <fstream>'
 expect_fault scan/planted.cpp 'namespace fs = std::filesystem;'
+expect_fault ui/window/planted.cpp '#include "ui/shell/main_frame.h"'
+expect_fault ui/dialogs/planted.cpp '#include "../result_views/results_pane.h"'
+expect_fault ui/layout/planted.h '#include "ui/qt_text.h"'
+expect_fault ui/lounge/planted.cpp 'int lawful = 0;' 'ui/lounge/'
+rmdir "$tree/ui/lounge"
 expect_fault extras/planted.cpp 'int lawful = 0;' 'top folder extras/'
 rmdir "$tree/extras"
 

@@ -1,6 +1,4 @@
 #include "ui/dialogs/mask_collection_dialog.h"
-#include "ui/qt_text.h"
-#include "ui/window/control_helpers.h"
 
 #include <cstring>
 
@@ -15,6 +13,8 @@
 #include <QVBoxLayout>
 
 #include "platform/stored_file.h"
+#include "ui/qt_text.h"
+#include "ui/window/control_helpers.h"
 
 namespace tf {
 
@@ -46,14 +46,14 @@ MaskCollectionDialog::~MaskCollectionDialog() = default;
 
 QPushButton* MaskCollectionDialog::addButton(const char* text, const char* tip) {
   QPushButton* button = MakeDialogButton({text, tip}, this);
-  button->setObjectName(QString::fromUtf8(text));
+  button->setObjectName(QtText(text));
   m_buttons.push_back(button);
   return button;
 }
 
 QPushButton* MaskCollectionDialog::button(const char* text) const {
   for (QPushButton* button : m_buttons)
-    if (button->objectName() == QString::fromUtf8(text)) return button;
+    if (button->objectName() == QtText(text)) return button;
   return nullptr;
 }
 
@@ -99,22 +99,20 @@ void MaskCollectionDialog::build(Mode mode) {
   QPushButton* fresh = addButton("Create new collection", "Create new (empty) mask collection");
   QPushButton* load = addButton("Load", "Load mask collection from file");
   QPushButton* save = addButton("Save", "Save mask collection to file");
-  QPushButton* ok = addButton("OK", nullptr);
-  QPushButton* cancel = addButton("Cancel", "Close dialog");
-  ok->setDefault(true);
-  auto* bottom = new QHBoxLayout;
-  bottom->addWidget(fresh);
-  bottom->addWidget(load);
-  bottom->addWidget(save);
-  bottom->addStretch();
-  bottom->addWidget(ok);
-  bottom->addWidget(cancel);
-
   auto* layout = new QVBoxLayout(this);
   layout->addWidget(new QLabel(QStringLiteral("Groups:"), this));
   layout->addLayout(listRow, 1);
   layout->addLayout(fields);
-  layout->addLayout(bottom);
+  const OkCancel okCancel = AddOkCancel(
+      this, layout,
+      OkCancelRow{{nullptr, nullptr}, {nullptr, "Close dialog"}, {fresh, load, save}, {}});
+  QPushButton* ok = okCancel.ok;
+  QPushButton* cancel = okCancel.cancel;
+  // The tests and the kView mode find them by their captions, as the other buttons.
+  ok->setObjectName(QStringLiteral("OK"));
+  cancel->setObjectName(QStringLiteral("Cancel"));
+  m_buttons.push_back(ok);
+  m_buttons.push_back(cancel);
   resize(fontMetrics().averageCharWidth() * 80, fontMetrics().height() * 26);
 
   connect(m_groups, &QListWidget::currentRowChanged, this, [this](int row) {
@@ -131,8 +129,6 @@ void MaskCollectionDialog::build(Mode mode) {
   connect(fresh, &QPushButton::clicked, this, [this] { createCollection(); });
   connect(load, &QPushButton::clicked, this, [this] { this->load(); });
   connect(save, &QPushButton::clicked, this, [this] { this->save(); });
-  connect(ok, &QPushButton::clicked, this, &QDialog::accept);
-  connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
 
   if (mode == Mode::kView) {
     // A view of the groups: nothing in it changes the collection.

@@ -2,7 +2,6 @@
 
 #include <QCheckBox>
 #include <QComboBox>
-#include <QFile>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -14,6 +13,7 @@
 #include "app/app_shell.h"
 #include "platform/path_utils.h"
 #include "platform/stored_file.h"
+#include "ui/qt_text.h"
 #include "ui/window/control_helpers.h"
 
 namespace tf {
@@ -23,10 +23,6 @@ namespace {
 constexpr const char* kMaskFilterName = "Mask collection file (*.mcf)";
 constexpr const char* kMaskPattern = "*.mcf";
 
-QString displayed(const std::string& path) {
-  return QFile::decodeName(QByteArray(path.data(), static_cast<qsizetype>(path.size())));
-}
-
 // The path a box names: the bytes last put into it while its text is unchanged (a name
 // that is not UTF-8 survives), else what the user typed.
 std::string pathOf(const QLineEdit* box) {
@@ -34,14 +30,14 @@ std::string pathOf(const QLineEdit* box) {
   if (bytes.isValid()) {
     const QByteArray raw = bytes.toByteArray();
     const std::string path(raw.constData(), static_cast<size_t>(raw.size()));
-    if (displayed(path) == box->text()) return path;
+    if (QtText(path) == box->text()) return path;
   }
-  return box->text().toUtf8().toStdString();
+  return TextBytes(box->text());
 }
 
 void putPath(QLineEdit* box, const std::string& path) {
   box->setProperty("pathBytes", QByteArray(path.data(), static_cast<qsizetype>(path.size())));
-  box->setText(displayed(path));
+  box->setText(QtText(path));
 }
 
 }  // namespace
@@ -67,8 +63,7 @@ void OptionsDialog::build() {
   grid->setColumnStretch(1, 1);
   int row = 0;
   auto label = [&](const char* text) {
-    grid->addWidget(new QLabel(QString::fromUtf8(text), this), row, 0,
-                    Qt::AlignLeft | Qt::AlignTop);
+    grid->addWidget(new QLabel(QtText(text), this), row, 0, Qt::AlignLeft | Qt::AlignTop);
   };
 
   label("Show tooltips");
@@ -117,7 +112,7 @@ void OptionsDialog::build() {
   m_backupChooser = MakeChooserButton("Browse for folder", this);
   backupRow->addWidget(m_backup, 1);
   backupRow->addWidget(m_backupChooser);
-  m_backupError = new QLabel(QString::fromUtf8(kBackupFolderMissingLabel), this);
+  m_backupError = new QLabel(QtText(kBackupFolderMissingLabel), this);
   QPalette palette = m_backupError->palette();
   palette.setColor(QPalette::WindowText, QColor(128, 0, 0));
   m_backupError->setPalette(palette);

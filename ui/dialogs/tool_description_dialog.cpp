@@ -1,5 +1,4 @@
 #include "ui/dialogs/tool_description_dialog.h"
-#include "ui/qt_text.h"
 
 #include <QGridLayout>
 #include <QGroupBox>
@@ -11,6 +10,7 @@
 
 #include "app/tool_list_editor.h"
 #include "settings/tool_node.h"
+#include "ui/qt_text.h"
 #include "ui/window/control_helpers.h"
 
 namespace tf {
@@ -72,10 +72,10 @@ void ToolDescriptionDialog::build() {
   auto* legend = new QGridLayout(legendBox);
   int row = 0;
   for (const auto& entry : kLegend) {
-    auto* macro = new QLabel(QString::fromUtf8(entry[0]), legendBox);
+    auto* macro = new QLabel(QtText(entry[0]), legendBox);
     macro->setTextInteractionFlags(Qt::TextSelectableByMouse);
     legend->addWidget(macro, row, 0);
-    legend->addWidget(new QLabel(QString::fromUtf8(entry[1]), legendBox), row++, 1);
+    legend->addWidget(new QLabel(QtText(entry[1]), legendBox), row++, 1);
   }
   legend->setColumnStretch(1, 1);
 

@@ -11,6 +11,7 @@
 #include "results/preview_kind.h"
 #include "results/preview_text.h"
 #include "ui/preview/preview_image.h"
+#include "ui/qt_text.h"
 #include "ui/window/library_fonts.h"
 
 namespace tf {
@@ -57,7 +58,7 @@ class BrowserPreviewPane::Browser : public QTextBrowser {
     }
     if (type == QTextDocument::StyleSheetResource) {
       if (!ReadFileHead(path, kStyleSheetBytes, &bytes)) return {};
-      return QString::fromUtf8(DecodePreviewText(bytes, false).utf8);
+      return QtText(DecodePreviewText(bytes, false).utf8);
     }
     return {};
   }
@@ -106,12 +107,12 @@ void BrowserPreviewPane::openText(const std::string& path, bool xml) {
     return;
   }
   if (!xml) {
-    m_browser->setHtml(QString::fromUtf8(text.utf8));
+    m_browser->setHtml(QtText(text.utf8));
     return;
   }
   // The document's own markup is what a reader wants to see.
   m_browser->setFont(LibraryFont(kFixedPitchFont));
-  m_browser->setPlainText(QString::fromUtf8(text.utf8));
+  m_browser->setPlainText(QtText(text.utf8));
 }
 
 void BrowserPreviewPane::openPicture(const std::string& path) {

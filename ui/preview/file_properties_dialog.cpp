@@ -10,6 +10,8 @@
 #include <QTableWidget>
 #include <QVBoxLayout>
 
+#include "ui/qt_text.h"
+
 namespace tf {
 namespace {
 
@@ -63,22 +65,22 @@ FilePropertiesDialog::FilePropertiesDialog(DataNode* root, QWidget* parent) : QD
 
 void FilePropertiesDialog::fill(DataNode* root) {
   if (!root) return;
-  m_file->setText(QString::fromUtf8(root->Name()));
+  m_file->setText(QtText(root->Name()));
   m_file->setCursorPosition(0);
   QFont heading = m_list->font();
   heading.setBold(true);
   for (DataNode* child = root->FirstChild(); child; child = child->Next()) {
     const int row = m_list->rowCount();
     m_list->insertRow(row);
-    m_list->setItem(row, 0, cell(QString::fromUtf8(child->Name())));
-    m_list->setItem(row, 1, cell(QString::fromUtf8(child->Desc())));
+    m_list->setItem(row, 0, cell(QtText(child->Name())));
+    m_list->setItem(row, 1, cell(QtText(child->Desc())));
     if (child->attrs.Count() > 0) m_list->item(row, 0)->setFont(heading);
     for (const NodeAttr& attr : child->attrs.items()) {
       const int attrRow = m_list->rowCount();
       m_list->insertRow(attrRow);
       m_list->setItem(attrRow, 0, cell(QString::fromStdString(attr.name)));
       const char* text = attr.value.AsString();
-      m_list->setItem(attrRow, 1, cell(text ? QString::fromUtf8(text) : QString()));
+      m_list->setItem(attrRow, 1, cell(text ? QtText(text) : QString()));
     }
   }
   if (m_list->rowCount() > 0) m_list->selectRow(0);

@@ -5,7 +5,6 @@
 #include <QCheckBox>
 #include <QDragEnterEvent>
 #include <QDropEvent>
-#include <QFile>
 #include <QMimeData>
 #include <QTimer>
 #include <QUrl>
@@ -103,7 +102,10 @@ void PreviewPage::dropEvent(QDropEvent* event) {
   const QList<QUrl> urls = event->mimeData()->urls();
   if (urls.isEmpty() || !urls.first().isLocalFile()) return;
   // A dropped file is previewed like a selected one.
-  m_path = QFile::encodeName(urls.first().toLocalFile()).toStdString();
+  // The URL carries the name's own bytes, percent-encoded, also where they are not UTF-8.
+  const QByteArray bytes =
+      QByteArray::fromPercentEncoding(urls.first().path(QUrl::FullyEncoded).toLatin1());
+  m_path.assign(bytes.constData(), static_cast<size_t>(bytes.size()));
   event->acceptProposedAction();
   if (!m_show->isChecked()) m_show->setChecked(true);
   Refresh();

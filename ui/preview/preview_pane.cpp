@@ -7,6 +7,7 @@
 #include "platform/display_format.h"
 #include "platform/file_facts.h"
 #include "platform/path_utils.h"
+#include "ui/qt_text.h"
 #include "ui/window/library_fonts.h"
 
 namespace tf {
@@ -108,7 +109,7 @@ void PreviewPane::setMessage(const QString& text) {
 }
 
 bool PreviewPane::fillNameAndTime(const std::string& path) {
-  setCaption(0, QString::fromUtf8(DisplayNameOf(path)));
+  setCaption(0, QtText(DisplayNameOf(path)));
   FileFacts facts;
   if (!ReadFileFacts(path, &facts)) {
     setCaption(1, QString());

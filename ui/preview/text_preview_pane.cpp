@@ -5,6 +5,7 @@
 #include "platform/display_format.h"
 #include "platform/stored_file.h"
 #include "results/preview_text.h"
+#include "ui/qt_text.h"
 #include "ui/window/library_fonts.h"
 
 namespace tf {
@@ -51,7 +52,7 @@ void TextPreviewPane::Open(const std::string& path) {
     setMessage(QStringLiteral("This file holds binary data, not text; it is not shown."));
     return;
   }
-  QString shown = QString::fromUtf8(text.utf8);
+  QString shown = QtText(text.utf8);
   shown.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));  // files written on Windows
   m_field->setPlainText(shown);
   if (cut) {

@@ -6,6 +6,7 @@
 
 #include "platform/display_format.h"
 #include "platform/file_facts.h"
+#include "ui/qt_text.h"
 
 namespace tf {
 
@@ -38,7 +39,7 @@ class ZipRowsModel : public QAbstractTableModel {
     if (role != Qt::DisplayRole && role != Qt::ToolTipRole) return {};
     switch (index.column()) {
       case kZipColumnName:
-        return QString::fromUtf8(row.name);
+        return QtText(row.name);
       case kZipColumnSize: {
         std::string number;
         std::string unit;
@@ -46,7 +47,7 @@ class ZipRowsModel : public QAbstractTableModel {
         return QString::fromStdString(number + " " + unit);
       }
       default:
-        return QString::fromUtf8(row.folder);
+        return QtText(row.folder);
     }
   }
   QVariant headerData(int section, Qt::Orientation orientation, int role) const override {

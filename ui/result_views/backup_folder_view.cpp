@@ -54,7 +54,7 @@ BackupFolderView::BackupFolderView(BackupStore& store, Questions& questions, QWi
   setObjectName(QStringLiteral("BackupFolderView"));
   m_list = new QTableWidget(0, kColumnCount, this);
   QStringList headers;
-  for (const char* title : kColumns) headers << QString::fromUtf8(title);
+  for (const char* title : kColumns) headers << QtText(title);
   m_list->setHorizontalHeaderLabels(headers);
   m_list->setSelectionBehavior(QAbstractItemView::SelectRows);
   m_list->setSelectionMode(QAbstractItemView::SingleSelection);
@@ -95,7 +95,7 @@ BackupFolderView::BackupFolderView(BackupStore& store, Questions& questions, QWi
 
   m_menu = new QMenu(QStringLiteral("BACKUP"), this);
   const auto addItem = [this](const char* text, Command command) {
-    QAction* action = m_menu->addAction(QString::fromUtf8(text));
+    QAction* action = m_menu->addAction(QtText(text));
     connect(action, &QAction::triggered, this, [this, command] { RunCommand(command); });
   };
   addItem("Restore", kRestore);
@@ -260,7 +260,7 @@ void BackupFolderView::RunCommand(Command command) {
   // Copying, unpacking and trashing run off the window's thread, with progress.
   static constexpr const char* kLabels[] = {"Restoring the file...", "Copying the file...", "", "",
                                             "Moving the backup files to the trash..."};
-  const QString label = QString::fromUtf8(kLabels[command]);
+  const QString label = QtText(kLabels[command]);
   bool cancelled = false;
   m_store.SetStepRunner([this, label, &cancelled](const LongWork::Job& step) {
     LongWork work(window(), label);

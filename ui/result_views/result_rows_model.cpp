@@ -1,8 +1,9 @@
 #include "ui/result_views/result_rows_model.h"
-#include "ui/qt_text.h"
 
 #include <algorithm>
 #include <unordered_map>
+
+#include "ui/qt_text.h"
 
 namespace tf {
 
@@ -92,7 +93,7 @@ QVariant ResultRowsModel::data(const QModelIndex& index, int role) const {
 QVariant ResultRowsModel::headerData(int section, Qt::Orientation orientation, int role) const {
   if (role != Qt::DisplayRole || orientation != Qt::Horizontal) return QVariant();
   if (section < 0 || section >= ColumnCount(m_list)) return QVariant();
-  return QString::fromUtf8(ColumnCaption(m_list, section));
+  return QtText(ColumnCaption(m_list, section));
 }
 
 }  // namespace tf

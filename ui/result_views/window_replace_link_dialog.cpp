@@ -1,10 +1,10 @@
 #include "ui/result_views/window_replace_link_dialog.h"
 
+#include <functional>
 #include <map>
 
 #include <QDialog>
 #include <QGridLayout>
-#include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -13,6 +13,7 @@
 
 #include "ui/qt_text.h"
 #include "ui/window/chosen_path.h"
+#include "ui/window/control_helpers.h"
 
 namespace tf {
 
@@ -43,12 +44,6 @@ bool WindowReplaceLinkDialog::Ask(const std::string& fileToReplace,
   browse->setAutoDefault(false);
   auto* found = new QListWidget(&dialog);
   found->setObjectName(QStringLiteral("found"));
-  auto* replace = new QPushButton(QStringLiteral("Replace file"), &dialog);
-  replace->setToolTip(QStringLiteral("Replace file by link"));
-  replace->setDefault(true);
-  auto* cancel = new QPushButton(QStringLiteral("Cancel"), &dialog);
-  cancel->setToolTip(QStringLiteral("Close dialog"));
-  cancel->setAutoDefault(false);
 
   // The exact bytes behind every text the box was given, so that a name that is not
   // UTF-8 reaches the link as it is on disk.
@@ -68,7 +63,21 @@ bool WindowReplaceLinkDialog::Ask(const std::string& fileToReplace,
     const QByteArray utf8 = text.toUtf8();
     return std::string(utf8.constData(), static_cast<size_t>(utf8.size()));
   };
-  const auto recheck = [&] { replace->setEnabled(LinkTargetUsable(targetBytes())); };
+  std::function<void()> recheck;
+  // A refused target may have changed on disk meanwhile: the button follows it.
+  const auto mayReplace = [&] {
+    if (AcceptLinkTarget(fileToReplace, targetBytes(), m_questions)) return true;
+    recheck();
+    return false;
+  };
+  auto* layout = new QVBoxLayout(&dialog);
+  QPushButton* replace =
+      AddOkCancel(
+          &dialog, layout,
+          OkCancelRow{
+              {"Replace file", "Replace file by link"}, {nullptr, "Close dialog"}, {}, mayReplace})
+          .ok;
+  recheck = [&] { replace->setEnabled(LinkTargetUsable(targetBytes())); };
 
   QObject::connect(targetBox, &QLineEdit::textChanged, &dialog, recheck);
   // One click on a duplicate takes it as the target: a click that only selected it would
@@ -88,11 +97,6 @@ bool WindowReplaceLinkDialog::Ask(const std::string& fileToReplace,
     }
     recheck();
   });
-  QObject::connect(cancel, &QPushButton::clicked, &dialog, &QDialog::reject);
-  QObject::connect(replace, &QPushButton::clicked, &dialog, [&] {
-    if (AcceptLinkTarget(fileToReplace, targetBytes(), m_questions)) dialog.accept();
-    recheck();
-  });
 
   auto* grid = new QGridLayout;
   grid->addWidget(new QLabel(QStringLiteral("Replace file"), &dialog), 0, 0);
@@ -101,15 +105,9 @@ bool WindowReplaceLinkDialog::Ask(const std::string& fileToReplace,
   grid->addWidget(targetBox, 1, 1);
   grid->addWidget(browse, 1, 2);
   grid->setColumnStretch(1, 1);
-  auto* buttons = new QHBoxLayout;
-  buttons->addStretch(1);
-  buttons->addWidget(replace);
-  buttons->addWidget(cancel);
-  auto* layout = new QVBoxLayout(&dialog);
-  layout->addLayout(grid);
-  layout->addWidget(new QLabel(QStringLiteral("Found duplicates"), &dialog));
-  layout->addWidget(found, 1);
-  layout->addLayout(buttons);
+  layout->insertLayout(0, grid);
+  layout->insertWidget(1, new QLabel(QStringLiteral("Found duplicates"), &dialog));
+  layout->insertWidget(2, found, 1);
   dialog.resize(560, 320);
   recheck();
   targetBox->setFocus();

@@ -11,6 +11,7 @@
 
 #include "app/search_host.h"
 #include "search/search_descriptor.h"
+#include "ui/qt_text.h"
 #include "ui/window/mc_main.h"
 
 namespace tf {
@@ -51,7 +52,7 @@ void decorate(MCMain* main, QWidget* control, const char* tip) {
   if (main)
     main->Decorate(control, -1, tip);
   else
-    control->setToolTip(QString::fromUtf8(tip));
+    control->setToolTip(QtText(tip));
 }
 
 }  // namespace
@@ -92,9 +93,8 @@ CriteriaPage::CriteriaPage(SearchHost& host, MCMain* main, QWidget* parent)
 
   layout->addWidget(new QLabel("Choose pre-defined settings :", this));
   m_presets = new QComboBox(this);
-  m_presets->addItem(QString::fromUtf8(kNoPresetText));
-  for (const CriteriaPreset& preset : kCriteriaPresets)
-    m_presets->addItem(QString::fromUtf8(preset.text));
+  m_presets->addItem(QtText(kNoPresetText));
+  for (const CriteriaPreset& preset : kCriteriaPresets) m_presets->addItem(QtText(preset.text));
   layout->addWidget(m_presets);
   layout->addStretch();
 

@@ -1,9 +1,11 @@
 #include "ui/search_pages/drive_chooser.h"
 
-#include <QDialogButtonBox>
 #include <QListWidget>
 #include <QPushButton>
 #include <QVBoxLayout>
+
+#include "ui/qt_text.h"
+#include "ui/window/control_helpers.h"
 
 namespace tf {
 
@@ -12,15 +14,12 @@ DriveChooser::DriveChooser(const std::vector<DriveSummary>& drives, QWidget* own
   setWindowTitle("Add drive to search list");
   m_list = new QListWidget(this);
   m_list->setAccessibleName(QStringLiteral("Drives"));
-  for (const DriveSummary& drive : m_drives) m_list->addItem(QString::fromUtf8(drive.line));
+  for (const DriveSummary& drive : m_drives) m_list->addItem(QtText(drive.line));
   if (m_list->count() > 0) m_list->setCurrentRow(0);
-  auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
-  connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
-  connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
   connect(m_list, &QListWidget::itemDoubleClicked, this, &QDialog::accept);
   auto* layout = new QVBoxLayout(this);
   layout->addWidget(m_list);
-  layout->addWidget(buttons);
+  AddOkCancel(this, layout, "Add the chosen drive to the search list", "Close dialog");
 }
 
 std::string DriveChooser::ChosenMountPoint() const {

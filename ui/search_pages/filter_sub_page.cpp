@@ -6,6 +6,7 @@
 
 #include "app/search_host.h"
 #include "scan/filter_nodes.h"
+#include "ui/qt_text.h"
 #include "ui/window/mc_main.h"
 
 namespace tf {
@@ -45,7 +46,7 @@ void FilterSubPage::decorate(QWidget* control, const char* tip) const {
   if (m_main)
     m_main->Decorate(control, -1, tip);
   else
-    control->setToolTip(QString::fromUtf8(tip));
+    control->setToolTip(QtText(tip));
 }
 
 }  // namespace tf

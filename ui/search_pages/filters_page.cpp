@@ -9,6 +9,7 @@
 
 #include "scan/filter_nodes.h"
 #include "search/local_filter_clock.h"
+#include "ui/qt_text.h"
 #include "ui/search_pages/attribute_filter_page.h"
 #include "ui/search_pages/name_filter_page.h"
 #include "ui/search_pages/size_filter_page.h"
@@ -113,7 +114,7 @@ void FiltersPage::updateSelector() {
 QStringList FiltersPage::FiltersOn() const {
   QStringList on;
   for (int i = 0; i < 4; ++i)
-    if (GetFilterEnabled(subPage(i)->Node()) != 0) on << QString::fromUtf8(kSelectorTexts[i]);
+    if (GetFilterEnabled(subPage(i)->Node()) != 0) on << QtText(kSelectorTexts[i]);
   return on;
 }
 

@@ -33,10 +33,6 @@ constexpr const char* kProtectedStatus = "protected";
 constexpr const char* kProtectedTip =
     "Protected: no action moves, deletes, backs up or links the files in this folder";
 
-QString shown(const std::string& bytes) {
-  return QString::fromUtf8(bytes.data(), static_cast<qsizetype>(bytes.size()));
-}
-
 QTreeWidget* makeList(QWidget* parent, const QStringList& headers) {
   auto* list = new QTreeWidget(parent);
   list->setColumnCount(static_cast<int>(headers.size()));
@@ -167,7 +163,7 @@ void FolderPage::Rebuild() {
       // Protected folders below the entry hang under its row; they are shown, not
       // chosen: the page's commands work on the folders to search.
       for (const std::string& below : ProtectedBelow(root, path)) {
-        auto* mark = new QTreeWidgetItem(row, {shown(below), QString(kProtectedStatus)});
+        auto* mark = new QTreeWidgetItem(row, {QtText(below), QString(kProtectedStatus)});
         mark->setFlags(Qt::ItemIsEnabled);
         mark->setToolTip(0, kProtectedTip);
       }
@@ -201,9 +197,9 @@ void FolderPage::RebuildExcludes() {
 
 QString FolderPage::statusText(const std::string& include, const std::string& scanStatus) const {
   // Both show: the mark first, as it stays while the scan status comes and goes.
-  if (!IsIncludeProtected(m_host.Descriptor().Root(), include)) return shown(scanStatus);
+  if (!IsIncludeProtected(m_host.Descriptor().Root(), include)) return QtText(scanStatus);
   if (scanStatus.empty()) return QString(kProtectedStatus);
-  return QString(kProtectedStatus) + ", " + shown(scanStatus);
+  return QString(kProtectedStatus) + ", " + QtText(scanStatus);
 }
 
 void FolderPage::RefreshStatuses() {

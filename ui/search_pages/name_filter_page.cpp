@@ -24,10 +24,6 @@ constexpr const char* kChooseText = "Choose file name (mask) filter from list";
 constexpr const char* kAddText = "Add file name (mask) filter";
 constexpr const char* kRecentText = "Recent masks";
 
-QString shown(const std::string& bytes) {
-  return QString::fromUtf8(bytes.data(), static_cast<qsizetype>(bytes.size()));
-}
-
 std::string bytesOf(const QString& text) {
   return text.toUtf8().toStdString();
 }
@@ -82,8 +78,8 @@ DataNode* NameFilterPage::Node() const {
 }
 
 void NameFilterPage::updateValues() {
-  m_edits[kExclude]->setText(shown(GetNameExclude(Node())));
-  m_edits[kInclude]->setText(shown(GetNameInclude(Node())));
+  m_edits[kExclude]->setText(QtText(GetNameExclude(Node())));
+  m_edits[kInclude]->setText(QtText(GetNameInclude(Node())));
   updateRecentButtons();
 }
 
@@ -95,7 +91,7 @@ void NameFilterPage::store(int side, const std::string& text) {
 }
 
 void NameFilterPage::setText(int side, const std::string& text) {
-  m_edits[side]->setText(shown(text));
+  m_edits[side]->setText(QtText(text));
   store(side, text);
 }
 

@@ -5,6 +5,7 @@
 #include <QPushButton>
 #include <QToolButton>
 
+#include "ui/qt_text.h"
 #include "ui/window/mc_main.h"
 
 namespace tf {
@@ -39,7 +40,7 @@ void decorate(MCMain* main, QWidget* control, int fontIndex, const char* tip) {
   if (main)
     main->Decorate(control, fontIndex, tip);
   else
-    control->setToolTip(QString::fromUtf8(tip));
+    control->setToolTip(QtText(tip));
 }
 
 }  // namespace
@@ -50,12 +51,12 @@ SearchTabBar::SearchTabBar(MCMain* main, QWidget* parent) : QWidget(parent) {
   m_expand->setCheckable(true);
   // Reached by Tab like every other control, so the pages can be chosen from the keyboard.
   m_expand->setFocusPolicy(Qt::StrongFocus);
-  m_expand->setAccessibleName(QString::fromUtf8(kExpandText));
+  m_expand->setAccessibleName(QtText(kExpandText));
   decorate(main, m_expand, -1, kExpandText);
   // Checked one at a time by CheckTab and kept out of a button group: in a group, Tab
   // would stop only at the checked button, and every tab is a stop of its own.
   for (int i = 0; i < 4; ++i) {
-    auto* button = new QPushButton(QString::fromUtf8(kTabTexts[i]), this);
+    auto* button = new QPushButton(QtText(kTabTexts[i]), this);
     button->setCheckable(true);
     decorate(main, button, 2, kTabTips[i]);
     connect(button, &QPushButton::clicked, this, [this, i] { emit tabClicked(i); });

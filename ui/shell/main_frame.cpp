@@ -68,12 +68,12 @@ CMainFrame::~CMainFrame() = default;
 
 QAction* CMainFrame::addCommand(QMenu* menu, int id, const char* text, const char* keys,
                                 const char* hint) {
-  QAction* action = menu->addAction(QString::fromUtf8(text));
+  QAction* action = menu->addAction(QtText(text));
   action->setData(id);
   if (hint && *hint) {
     // The frame's status bar stays hidden: the hint shows as the item's tooltip.
-    action->setToolTip(QString::fromUtf8(hint));
-    action->setStatusTip(QString::fromUtf8(hint));
+    action->setToolTip(QtText(hint));
+    action->setStatusTip(QtText(hint));
   }
   if (keys && *keys) {
     action->setShortcut(QKeySequence(QString::fromLatin1(keys)));
@@ -88,7 +88,7 @@ QAction* CMainFrame::addCommand(QMenu* menu, int id, const char* text, const cha
 }
 
 QMenu* CMainFrame::addMenu(const MenuDefinition& definition) {
-  QMenu* menu = menuBar()->addMenu(QString::fromUtf8(definition.title));
+  QMenu* menu = menuBar()->addMenu(QtText(definition.title));
   menu->setToolTipsVisible(true);
   for (const MenuEntry& entry : definition.entries) {
     if (entry.id == 0)
@@ -131,7 +131,7 @@ void CMainFrame::RebuildLoadMasksMenu(const std::vector<CollectionFile>& files) 
     m_loadMasks = nullptr;
   }
   if (files.empty()) return;
-  m_loadMasks = new QMenu(QString::fromUtf8(kLoadMasksMenuText), settings);
+  m_loadMasks = new QMenu(QtText(kLoadMasksMenuText), settings);
   for (size_t n = 0; n < files.size() && n < static_cast<size_t>(kMaxCollectionFiles); ++n) {
     const QString name = MenuText(files[n].name);
     const int id = kFirstLoadMasksCommand + static_cast<int>(n);

@@ -2,20 +2,15 @@
 
 #include <vector>
 
-#include <QFile>
 #include <QStringList>
 
 #include "platform/path_utils.h"
 #include "platform/stored_file.h"
+#include "ui/qt_text.h"
 
 namespace tf {
 
 namespace {
-
-std::string bytesOf(const QString& text) {
-  const QByteArray bytes = QFile::encodeName(text);
-  return std::string(bytes.constData(), static_cast<size_t>(bytes.size()));
-}
 
 bool existsHere(const std::string& path) {
   return NameKind(path) != NAME_FREE;
@@ -30,7 +25,7 @@ enum class Match { None, One, Several };
 
 // The name in `folder` that Qt shows as `component`.
 Match matchName(const std::string& folder, const QString& component, std::string* name) {
-  const std::string direct = bytesOf(component);
+  const std::string direct = TextBytes(component);
   if (existsHere(joined(folder, direct))) {
     *name = direct;
     return Match::One;
@@ -39,9 +34,7 @@ Match matchName(const std::string& folder, const QString& component, std::string
   std::vector<std::string> entries;
   ListFolderNames(folder.empty() ? "." : folder, &entries);
   for (const std::string& entry : entries) {
-    if (QFile::decodeName(QByteArray(entry.data(), static_cast<qsizetype>(entry.size()))) !=
-        component)
-      continue;
+    if (QtText(entry) != component) continue;
     if (match == Match::One) return Match::Several;
     *name = entry;
     match = Match::One;
@@ -54,8 +47,8 @@ Match matchName(const std::string& folder, const QString& component, std::string
 bool ChosenPathBytes(const QString& chosen, bool lastMayBeNew, std::string* out) {
   if (chosen.isEmpty()) return false;
   // Valid Unicode converts back exactly; only replacement characters lost bytes.
-  if (!chosen.contains(QChar::ReplacementCharacter) || existsHere(bytesOf(chosen))) {
-    *out = bytesOf(chosen);
+  if (!chosen.contains(QChar::ReplacementCharacter) || existsHere(TextBytes(chosen))) {
+    *out = TextBytes(chosen);
     return true;
   }
   const QStringList parts = chosen.split('/');
@@ -67,7 +60,7 @@ bool ChosenPathBytes(const QString& chosen, bool lastMayBeNew, std::string* out)
     if (match == Match::Several) return false;
     if (match == Match::None) {
       if (!lastMayBeNew || i != parts.size() - 1) return false;
-      name = bytesOf(parts[i]);
+      name = TextBytes(parts[i]);
     }
     path = joined(path, name);
   }

@@ -1,5 +1,4 @@
 #include "ui/window/control_helpers.h"
-#include "ui/qt_text.h"
 
 #include <QAbstractButton>
 #include <QBoxLayout>
@@ -9,6 +8,8 @@
 #include <QDialogButtonBox>
 #include <QPushButton>
 #include <QWidget>
+
+#include "ui/qt_text.h"
 
 namespace tf {
 
@@ -32,8 +33,8 @@ void EnableControl(QWidget* control, bool enable) {
 }
 
 QPushButton* MakeButton(const ButtonText& text, QWidget* parent) {
-  auto* button = new QPushButton(QString::fromUtf8(text.caption), parent);
-  if (text.toolTip) button->setToolTip(QString::fromUtf8(text.toolTip));
+  auto* button = new QPushButton(QtText(text.caption), parent);
+  if (text.toolTip) button->setToolTip(QtText(text.toolTip));
   return button;
 }
 
@@ -63,17 +64,37 @@ QPushButton* MakeChooserButton(const char* toolTip, QWidget* parent) {
   return button;
 }
 
+OkCancel AddOkCancel(QDialog* dialog, QBoxLayout* layout, const OkCancelRow& row) {
+  auto* buttons = new QDialogButtonBox(dialog);
+  const OkCancel made{
+      row.ok.caption ? buttons->addButton(QtText(row.ok.caption), QDialogButtonBox::AcceptRole)
+                     : buttons->addButton(QDialogButtonBox::Ok),
+      row.cancel.caption
+          ? buttons->addButton(QtText(row.cancel.caption), QDialogButtonBox::RejectRole)
+          : buttons->addButton(QDialogButtonBox::Cancel)};
+  made.ok->setToolTip(QtText(row.ok.toolTip));
+  made.cancel->setToolTip(QtText(row.cancel.toolTip));
+  made.ok->setDefault(true);
+  const std::function<bool()> mayAccept = row.mayAccept;
+  QObject::connect(buttons, &QDialogButtonBox::accepted, dialog, [dialog, mayAccept] {
+    if (!mayAccept || mayAccept()) dialog->accept();
+  });
+  QObject::connect(buttons, &QDialogButtonBox::rejected, dialog, &QDialog::reject);
+  if (row.left.empty()) {
+    layout->addWidget(buttons);
+  } else {
+    auto* line = new QHBoxLayout;
+    for (QPushButton* button : row.left) line->addWidget(button);
+    line->addStretch(1);
+    line->addWidget(buttons);
+    layout->addLayout(line);
+  }
+  return made;
+}
+
 OkCancel AddOkCancel(QDialog* dialog, QBoxLayout* layout, const char* okTip,
                      const char* cancelTip) {
-  auto* buttons = new QDialogButtonBox(dialog);
-  const OkCancel row{buttons->addButton(QDialogButtonBox::Ok),
-                     buttons->addButton(QDialogButtonBox::Cancel)};
-  row.ok->setToolTip(QString::fromUtf8(okTip));
-  row.cancel->setToolTip(QString::fromUtf8(cancelTip));
-  QObject::connect(buttons, &QDialogButtonBox::accepted, dialog, &QDialog::accept);
-  QObject::connect(buttons, &QDialogButtonBox::rejected, dialog, &QDialog::reject);
-  layout->addWidget(buttons);
-  return row;
+  return AddOkCancel(dialog, layout, OkCancelRow{{nullptr, okTip}, {nullptr, cancelTip}, {}, {}});
 }
 
 void MarkDeleteButton(QPushButton* button) {

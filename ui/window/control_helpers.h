@@ -39,12 +39,22 @@ std::vector<QPushButton*> MakeCommandButtons(std::span<const ButtonText> texts, 
                                              const std::function<void(int)>& run);
 // The narrow "..." button beside a box, which opens a chooser for the box's path.
 QPushButton* MakeChooserButton(const char* toolTip, QWidget* parent);
-// The OK and Cancel row at the foot of `dialog`'s `layout`, each with its tooltip. OK runs
-// the dialog's accept(), which may find a field wrong and keep it open; Cancel its reject().
+// The OK and Cancel row at the foot of `dialog`'s `layout`, the one row every dialog of the
+// program ends with. OK (the default button) runs the dialog's accept(), which may find a
+// field wrong and keep it open; with `mayAccept`, OK accepts only when that answers true
+// (having said why not). Cancel runs reject(). A null caption is "OK" or "Cancel"; the
+// buttons of `left` stand at the row's other end, apart from the two.
 struct OkCancel {
   QPushButton* ok;
   QPushButton* cancel;
 };
+struct OkCancelRow {
+  ButtonText ok{nullptr, nullptr};
+  ButtonText cancel{nullptr, nullptr};
+  std::vector<QPushButton*> left;
+  std::function<bool()> mayAccept;
+};
+OkCancel AddOkCancel(QDialog* dialog, QBoxLayout* layout, const OkCancelRow& row);
 OkCancel AddOkCancel(QDialog* dialog, QBoxLayout* layout, const char* okTip, const char* cancelTip);
 // Draws the caption of a button that deletes in dark red while it can be pressed;
 // disabled, it greys out like its neighbours.

@@ -7,6 +7,8 @@
 #include <QMenuBar>
 #include <QWidget>
 
+#include "ui/qt_text.h"
+
 namespace tf {
 
 namespace {
@@ -54,7 +56,7 @@ void MCMain::SetRunning(int state) {
 
 void MCMain::SetTitle(const std::string& title) {
   m_title = title;
-  if (m_mainWindow) m_mainWindow->setWindowTitle(QString::fromUtf8(title));
+  if (m_mainWindow) m_mainWindow->setWindowTitle(QtText(title));
 }
 
 const QFont* MCMain::Font(int index) const {
@@ -64,7 +66,7 @@ const QFont* MCMain::Font(int index) const {
 
 void MCMain::Decorate(QWidget* control, int fontIndex, const std::string& toolTip) const {
   if (const QFont* font = Font(fontIndex)) control->setFont(*font);
-  if (!toolTip.empty()) control->setToolTip(QString::fromUtf8(toolTip));
+  if (!toolTip.empty()) control->setToolTip(QtText(toolTip));
 }
 
 int MCMain::CommandState(int) {

@@ -14,6 +14,7 @@
 
 #include "app/message_text.h"
 #include "base/questions.h"
+#include "ui/qt_text.h"
 
 namespace tf {
 
@@ -60,7 +61,7 @@ MessageBox::MessageBox(QWidget* owner, const std::string& text, const QString& c
   setMinimumWidth(kMinimumWidth);
 
   const std::string prepared = PrepareMessageText(text);
-  const QString whole = QString::fromUtf8(prepared.data(), static_cast<qsizetype>(prepared.size()));
+  const QString whole = QtText(prepared);
   m_text->setObjectName("messageText");
   m_text->setTextFormat(Qt::PlainText);
   // Centring pads with blanks, which lines up only in a fixed-pitch font.
@@ -100,8 +101,8 @@ MessageBox::MessageBox(QWidget* owner, const std::string& text, const QString& c
   row->addStretch();
   for (const MessageButton& shown : layout.buttons) {
     QPushButton* button = m_buttons[slotOf(shown.controlId)];
-    button->setText(QString::fromUtf8(shown.label.c_str()));
-    if (!shown.toolTip.empty()) button->setToolTip(QString::fromUtf8(shown.toolTip.c_str()));
+    button->setText(QtText(shown.label));
+    if (!shown.toolTip.empty()) button->setToolTip(QtText(shown.toolTip));
     const int result = shown.result;
     connect(button, &QPushButton::clicked, this, [this, result] { done(result); });
     row->addWidget(button);
@@ -138,7 +139,7 @@ void MessageBox::reject() {
 int ShowMessage(QWidget* owner, const std::string& text, const char* caption, int buttonSet,
                 const std::string& programTitle) {
   if (text.empty()) return 0;
-  const QString title = QString::fromUtf8(caption ? caption : programTitle.c_str());
+  const QString title = QtText(caption ? caption : programTitle);
   MessageBox box(owner, text, title, buttonSet);
   return box.exec();
 }

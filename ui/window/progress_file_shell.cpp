@@ -1,6 +1,7 @@
 #include "ui/window/progress_file_shell.h"
 
 #include "platform/file_ops.h"
+#include "ui/qt_text.h"
 #include "ui/window/long_work.h"
 
 namespace tf {
@@ -39,8 +40,7 @@ bool ProgressFileShell::Trash(const std::string& path, bool confirm) {
 bool ProgressFileShell::MoveOrCopy(bool move, const std::string& from, const std::string& to) {
   const std::string name = from.substr(from.rfind('/') + 1);
   const QString label =
-      (move ? QStringLiteral("Moving %1...") : QStringLiteral("Copying %1..."))
-          .arg(QString::fromUtf8(name.data(), static_cast<qsizetype>(name.size())));
+      (move ? QStringLiteral("Moving %1...") : QStringLiteral("Copying %1...")).arg(QtText(name));
   std::string why;
   const bool done = run(label, [&](const CopyProgress& progress) {
     return ShellFileOp(&m_questions, move ? FO_MOVE : FO_COPY, from, to, true, progress, &why);

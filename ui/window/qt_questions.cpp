@@ -2,7 +2,6 @@
 
 #include <utility>
 
-#include <QFile>
 #include <QFileDialog>
 #include <QFileSystemModel>
 #include <QSortFilterProxyModel>
@@ -16,10 +15,6 @@
 namespace tf {
 
 namespace {
-
-QString pathOf(const std::string& path) {
-  return QFile::decodeName(QByteArray(path.data(), static_cast<qsizetype>(path.size())));
-}
 
 // One filter named by the caller ("Mask collection", or "Exe file (*.exe)" that already
 // shows its pattern), then every file.
@@ -105,7 +100,7 @@ bool QtQuestions::ChooseFolder(const std::string& start, const std::string& prom
   ByteSafeFileDialog dialog(m_owner, prompt.empty() ? QString("Choose a folder") : QtText(prompt));
   dialog.setFileMode(QFileDialog::Directory);
   dialog.setOption(QFileDialog::ShowDirsOnly);
-  if (!start.empty()) dialog.setDirectory(pathOf(start));
+  if (!start.empty()) dialog.setDirectory(QtText(start));
   return runChooser(dialog, false, out);
 }
 
@@ -116,7 +111,7 @@ bool QtQuestions::ChooseFileToOpen(const std::string& filterName, const std::str
   dialog.setFileMode(QFileDialog::ExistingFile);
   dialog.setAcceptMode(QFileDialog::AcceptOpen);
   dialog.setNameFilters(nameFilters(filterName, filterPattern));
-  if (!initialFolder.empty()) dialog.setDirectory(pathOf(initialFolder));
+  if (!initialFolder.empty()) dialog.setDirectory(QtText(initialFolder));
   return runChooser(dialog, false, out);
 }
 
@@ -132,8 +127,8 @@ bool QtQuestions::ChooseFileToSave(const std::string& filterName, const std::str
   if (suffix.startsWith('.')) suffix.remove(0, 1);
   if (!suffix.isEmpty()) dialog.setDefaultSuffix(suffix);
   dialog.setOption(QFileDialog::DontConfirmOverwrite, !overwritePrompt);
-  if (!initialFolder.empty()) dialog.setDirectory(pathOf(initialFolder));
-  if (!inOut->empty()) dialog.selectFile(pathOf(*inOut));
+  if (!initialFolder.empty()) dialog.setDirectory(QtText(initialFolder));
+  if (!inOut->empty()) dialog.selectFile(QtText(*inOut));
   return runChooser(dialog, true, inOut);
 }
 
@@ -151,7 +146,7 @@ bool QtQuestions::ChooseProgram(const std::string& title, const std::string& ini
   QObject::connect(
       &dialog, &QFileDialog::filterSelected, proxy,
       [proxy, programs](const QString& filter) { proxy->setProgramsOnly(filter == programs); });
-  if (!initialFolder.empty()) dialog.setDirectory(pathOf(initialFolder));
+  if (!initialFolder.empty()) dialog.setDirectory(QtText(initialFolder));
   return runChooser(dialog, false, out);
 }
 
