@@ -6,6 +6,7 @@
 #include <condition_variable>
 #include <cstdint>
 #include <cstdio>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -28,6 +29,8 @@ class SearchDriver {
 
   // Every folder walk reads one folder at a time, also on a solid-state disk.
   void SetOneThreadPerDisk(bool on) { m_oneThreadPerDisk = on; }
+  // The groups the result leaves out (see SearchRun::Options::hideGroup); empty: none.
+  void SetHideGroup(std::function<bool(const DataNode*)> hide) { m_hideGroup = std::move(hide); }
   // Prepares, starts and ticks the run until it has finished. False when the run could not
   // be prepared, started or run to its end; the reason is in Error().
   bool Run(DataNode* descriptor);
@@ -47,6 +50,7 @@ class SearchDriver {
   int m_tickMilliseconds;
   int m_priority;
   bool m_oneThreadPerDisk = false;
+  std::function<bool(const DataNode*)> m_hideGroup;
   std::FILE* m_progress;
   bool m_rewriteLine;
   // The run's threads wake the loop through these; they are declared before the run so
