@@ -6,6 +6,7 @@
 #include "platform/stored_file.h"
 #include "platform/zip_plugin.h"
 #include "results/backup_store.h"
+#include "results/ignore_store.h"
 #include "results/links_history.h"
 #include "scan/mask_collection.h"
 #include "search/local_filter_clock.h"
@@ -23,7 +24,18 @@ AppShell::AppShell(Questions& questions, SearchPanes& panes, ShellPlaces places)
       m_descriptor(std::make_unique<SearchDescriptor>()),
       m_masks(std::make_unique<MaskCollection>()),
       m_links(std::make_unique<LinksHistory>()) {
+  if (!m_places.ignoredFile.empty())
+    m_ignored = std::make_unique<IgnoreStore>(m_places.ignoredFile);
   SearchControl::Options options;
+  options.hiddenGroups = [this]() -> std::function<bool(const DataNode*)> {
+    // Read afresh for each search, so that twinfold-cli's changes count too; a list that
+    // cannot be read hides nothing. The search gets its own copy, as it reads it on the
+    // thread that forms the groups.
+    auto list = std::make_shared<IgnoreList>();
+    if (!m_ignored || m_ignored->Read(list.get()) != IgnoreStore::State::kRead || list->Empty())
+      return {};
+    return [list](const DataNode* group) { return list->HidesGroup(group); };
+  };
   options.tickMs = m_places.tickMs;
   options.clock = m_places.clock;
   options.wake = m_places.wakeTick;

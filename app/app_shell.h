@@ -27,6 +27,7 @@
 namespace tf {
 
 class BackupStore;
+class IgnoreStore;
 class LinksHistory;
 class MaskCollection;
 class SearchDescriptor;
@@ -39,7 +40,9 @@ struct ShellPlaces {
   std::string defaultBackupFolder;             // made at start-up while it is the one in use
   std::vector<std::string> collectionFolders;  // searched for ".mcf" files, in order
   std::vector<std::string> zipCandidates;      // plug-in modules tried in order
-  int tickMs = 1000;                           // the search run's longest step interval
+  // The ignore list that hides groups from searches; empty: none (every group shows).
+  std::string ignoredFile;
+  int tickMs = 1000;  // the search run's longest step interval
   // Called from the search's threads for a Tick soon on the window's thread (see
   // SearchControl::Options::wake); empty: the ticks of the window's timer only.
   std::function<void()> wakeTick;
@@ -108,6 +111,8 @@ class AppShell {
   SearchDescriptor* Descriptor() { return m_descriptor.get(); }
   SearchControl& Search() { return *m_search; }
   BackupStore* Backup() { return m_backup.get(); }
+  // The ignore list's file; null when the places name none.
+  IgnoreStore* Ignored() { return m_ignored.get(); }
   MaskCollection& Masks() { return *m_masks; }
   ZipPlugin& Zip() { return *m_zip; }
   LinksHistory& Links() { return *m_links; }
@@ -128,6 +133,7 @@ class AppShell {
   std::unique_ptr<SearchDescriptor> m_descriptor;
   std::unique_ptr<SearchControl> m_search;
   std::unique_ptr<BackupStore> m_backup;
+  std::unique_ptr<IgnoreStore> m_ignored;
   std::unique_ptr<MaskCollection> m_masks;
   std::unique_ptr<LinksHistory> m_links;
   std::vector<CollectionFile> m_collectionFiles;

@@ -39,7 +39,10 @@ const std::vector<MenuDefinition>& MainMenus() {
         {kCmdFileFilters, "&File filters...", "", "Show the groups of the mask collection"},
         {kCmdBuiltInMasks, "&Load built-in masks", "",
          "Replace the mask collection by the built-in one"},
-        {0, "", ""}}},
+        {0, "", ""},
+        {0, "", ""},
+        {kCmdIgnoredGroups, "&Ignored groups...", "",
+         "List the groups marked as not duplicates, and show them again"}}},
       {"&Help",
        {{kCmdHelp, "&Help\tF1", "F1", "Open the manual"},
         {kCmdAbout, "&About...", "", "Show the program's version"}}},
@@ -90,6 +93,8 @@ int MainCommandState(AppShell& shell, int commandId) {
       return shell.Search().CanStop() ? kEnabled : kDisabled;
     case kCmdOpenResults:
       return shell.Search().CanStop() ? kDisabled : kEnabled;
+    case kCmdIgnoredGroups:
+      return shell.Ignored() ? kEnabled : kDisabled;
     case kCmdExportResults: {
       const DataNode* groups = shell.Search().GroupsRoot();
       return !shell.Search().CanStop() && groups && groups->FirstChild() ? kEnabled : kDisabled;

@@ -24,6 +24,8 @@ constexpr int kCmdMaskCollection = 32775;
 // The mask collection shown read-only ("File Filters"), beside its editor.
 constexpr int kCmdFileFilters = 32843;
 constexpr int kCmdBuiltInMasks = 32806;
+// The ignore list's entries ("Ignored groups..."), after "&Load masks".
+constexpr int kCmdIgnoredGroups = 32860;
 constexpr int kCmdHelp = 32777;
 constexpr int kCmdAbout = 57664;
 // The "&Select" menu: the selection helpers of the result lists.

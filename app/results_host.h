@@ -15,6 +15,7 @@
 namespace tf {
 
 class BackupStore;
+class IgnoreStore;
 class LinksHistory;
 
 class ResultsHost {
@@ -60,6 +61,9 @@ class ResultsHost {
   // made to; null where the program has none.
   virtual BackupStore* Backup() { return nullptr; }
   virtual LinksHistory* Links() { return nullptr; }
+  // The ignore list that "Ignore group" adds to; null where the program keeps none (the
+  // command is then not offered).
+  virtual IgnoreStore* Ignored() { return nullptr; }
 
   virtual Questions& Ask() = 0;
   virtual FileShell& Shell() = 0;

@@ -86,6 +86,7 @@ std::unique_ptr<SearchRun> SearchControl::newRun() {
   runOptions.onProgress = [this] { RefreshProgress(); };
   runOptions.onWork = m_options.wake;
   runOptions.readHardLinks = true;  // the lists mark them and the helpers need them
+  if (m_options.hiddenGroups) runOptions.hideGroup = m_options.hiddenGroups();
   return std::make_unique<SearchRun>(std::move(runOptions));
 }
 

@@ -45,6 +45,10 @@ class SearchControl {
     // Tick soon, on its own thread. Empty: the run's steps wait for tickMs.
     std::function<void()> wake;
     bool oneThreadPerDisk = false;  // option "common:one_thread_per_disk"
+    // Asked at each search and each saved result shown for the rule that hides groups
+    // (see SearchRun::Options::hideGroup), so that it follows the ignore list as it is
+    // then. Empty, or an empty rule: every group shows.
+    std::function<std::function<bool(const DataNode*)>()> hiddenGroups{};
   };
 
   // Neither is owned; both must outlive the control or be let go with Detach.

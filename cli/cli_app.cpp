@@ -2,6 +2,8 @@
 
 #include <cerrno>
 #include <cstring>
+#include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -9,6 +11,7 @@
 #include "cli/act_command.h"
 #include "cli/cli_options.h"
 #include "cli/descriptor_builder.h"
+#include "cli/ignore_command.h"
 #include "cli/output_sink.h"
 #include "cli/search_driver.h"
 #include "cli/terminal_text.h"
@@ -21,6 +24,7 @@
 #include "platform/stop_signals.h"
 #include "platform/stored_file.h"
 #include "results/csv_writer.h"
+#include "results/ignore_store.h"
 #include "results/json_writer.h"
 #include "results/result_rows.h"
 #include "results/results_file.h"
@@ -88,6 +92,20 @@ NodePtr buildDescriptor(const CliOptions& options, const CliStreams& io) {
   return descriptor;
 }
 
+// The rule that hides the groups of the user's ignore list; empty with --no-ignore or
+// without a list. A list that cannot be read hides nothing, and says so.
+std::function<bool(const DataNode*)> ignoredGroups(const CliOptions& options,
+                                                   const CliStreams& io) {
+  if (options.noIgnore) return {};
+  auto list = std::make_shared<IgnoreList>();
+  std::string error;
+  const IgnoreStore::State state = IgnoreStore(IgnoredGroupsFile()).Read(list.get(), &error);
+  if (state == IgnoreStore::State::kDamaged || state == IgnoreStore::State::kNotAFile)
+    say(io, TerminalText(error) + "; the ignore list hides no group");
+  if (list->Empty()) return {};
+  return [list](const DataNode* group) { return list->HidesGroup(group); };
+}
+
 bool writeResult(const CliOptions& options, const SearchDriver& search, DataNode* descriptor,
                  OutputSink* sink) {
   const ListKeys keys = ListKeysFor(options.sortBy, options.reverse);
@@ -142,6 +160,7 @@ int search(const CliOptions& options, const CliStreams& io) {
   SearchDriver driver(io.tickMilliseconds, priority, progress ? io.err : nullptr,
                       progress && io.errIsTerminal);
   driver.SetOneThreadPerDisk(options.oneThreadPerDisk || oneThreadPerDisk);
+  driver.SetHideGroup(ignoredGroups(options, io));
   std::optional<StopSignals> signals;
   if (io.stopOnSignals) {
     signals.emplace();
@@ -182,6 +201,7 @@ int search(const CliOptions& options, const CliStreams& io) {
 
 int RunCli(int argc, char** argv, const CliStreams& io) {
   if (argc > 1 && std::string(argv[1]) == "act") return RunActCommand(argc - 1, argv + 1, io);
+  if (argc > 1 && std::string(argv[1]) == "ignore") return RunIgnoreCommand(argc - 1, argv + 1, io);
   CliOptions options;
   std::string error;
   if (!ParseCliOptions(argc, argv, &options, &error)) return usageError(io, error);

@@ -17,6 +17,7 @@ const char kUsage[] =
     "  or:  twinfold-cli act RESULTS --keep RULE [--action ACTION] [--protect FOLDER]...\n"
     "                        [--dry-run] [--format text|json]\n"
     "  or:  twinfold-cli backup list|add|restore|delete [ARGS]...\n"
+    "  or:  twinfold-cli ignore list|add|remove|clear [ARGS]...\n"
     "Finds duplicate and similar files by name, size and modification time.\n"
     "\n"
     "Folders:\n"
@@ -51,9 +52,14 @@ const char kUsage[] =
     "  --progress, --no-progress  folder statuses on stderr (default: when it is a terminal)\n"
     "  --one-thread-per-disk    read one folder at a time, also on solid-state disks\n"
     "                           (as always on spinning disks; the results are the same)\n"
+    "  --no-ignore              show the groups of the ignore list too\n"
     "  --settings FILE          read the program's settings from FILE\n"
     "  --help                   show this help\n"
     "  --version                show the version\n"
+    "\n"
+    "The ignore list (groups marked \"not duplicates\": twinfold-cli ignore --help) hides\n"
+    "a group while all its files belong to one of its entries; a file joining it shows it\n"
+    "again.\n"
     "\n"
     "Acting on a results file: see twinfold-cli act --help. Each file is checked just\n"
     "before it is acted on: one that changed or went since the search is skipped; a results\n"
@@ -284,6 +290,8 @@ bool applyFlag(std::string_view option, CliOptions* o) {
     o->progress = false;
   else if (option == "--one-thread-per-disk")
     o->oneThreadPerDisk = true;
+  else if (option == "--no-ignore")
+    o->noIgnore = true;
   else if (option == "--help")
     o->help = true;
   else if (option == "--version")

@@ -61,6 +61,7 @@ struct CliOptions {
   OutputFormat format = OutputFormat::kText;
   std::optional<bool> progress;   // unset: on when stderr is a terminal
   bool oneThreadPerDisk = false;  // else as the settings say
+  bool noIgnore = false;          // show the groups of the ignore list too
   bool help = false;
   bool version = false;
 };

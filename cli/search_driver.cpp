@@ -30,6 +30,7 @@ bool SearchDriver::Run(DataNode* descriptor) {
   options.tickMs = m_tickMilliseconds;
   options.priority = m_priority;
   options.oneThreadPerDisk = m_oneThreadPerDisk;
+  options.hideGroup = m_hideGroup;
   // Names of one file count their bytes once in a group's size, as in the window.
   options.readHardLinks = true;
   options.onStatus = [this](const std::string& text) { m_statusLine = text; };

@@ -34,6 +34,8 @@ class SearchDriver {
   void SetStopCheck(std::function<bool()> stopRequested) {
     m_stopRequested = std::move(stopRequested);
   }
+  // The groups the result leaves out (see SearchRun::Options::hideGroup); empty: none.
+  void SetHideGroup(std::function<bool(const DataNode*)> hide) { m_hideGroup = std::move(hide); }
   // Prepares, starts and ticks the run until it has finished. False when the run could not
   // be prepared, started or run to its end; the reason is in Error().
   bool Run(DataNode* descriptor);
@@ -56,6 +58,7 @@ class SearchDriver {
   bool m_oneThreadPerDisk = false;
   std::function<bool()> m_stopRequested;
   bool m_stopped = false;
+  std::function<bool(const DataNode*)> m_hideGroup;
   std::FILE* m_progress;
   bool m_rewriteLine;
   // The run's threads wake the loop through these; they are declared before the run so

@@ -2,22 +2,27 @@
 # its gzip-compressed copy for installation. Run with cmake -P and:
 #   HELP2MAN  the help2man program       PROGRAM  the program to describe
 #   INCLUDE   the hand-written sections  OUTPUT   the page to write (NAME.1)
-#   SUBCOMMAND (optional) a command whose own "--help" replaces @SUBCOMMAND_USAGE@ in
-#              the hand-written sections, so that this part cannot drift either
+#   SUBCOMMAND (optional) commands, separated by commas, whose own "--help" replaces
+#              @<COMMAND>_USAGE@ in the hand-written sections, so that these parts
+#              cannot drift either
 set(include_file ${INCLUDE})
 if(SUBCOMMAND)
-  execute_process(COMMAND ${PROGRAM} ${SUBCOMMAND} --help OUTPUT_VARIABLE usage
-                  RESULT_VARIABLE status)
-  if(NOT status EQUAL 0)
-    message(FATAL_ERROR "${PROGRAM} ${SUBCOMMAND} --help failed: ${status}")
-  endif()
-  # Verbatim in roff: a backslash printed as \e, dashes as minus signs (they are typed
-  # as such), a leading dot or quote kept literal.
-  string(REPLACE "\\" "\\e" usage "${usage}")
-  string(REPLACE "-" "\\-" usage "${usage}")
-  string(REGEX REPLACE "(^|\n)([.'])" "\\1\\\\&\\2" usage "${usage}")
   file(READ ${INCLUDE} hand_written)
-  string(REPLACE "@SUBCOMMAND_USAGE@" ".PP\n.nf\n${usage}.fi" hand_written "${hand_written}")
+  string(REPLACE "," ";" subcommands "${SUBCOMMAND}")
+  foreach(command ${subcommands})
+    execute_process(COMMAND ${PROGRAM} ${command} --help OUTPUT_VARIABLE usage
+                    RESULT_VARIABLE status)
+    if(NOT status EQUAL 0)
+      message(FATAL_ERROR "${PROGRAM} ${command} --help failed: ${status}")
+    endif()
+    # Verbatim in roff: a backslash printed as \e, dashes as minus signs (they are typed
+    # as such), a leading dot or quote kept literal.
+    string(REPLACE "\\" "\\e" usage "${usage}")
+    string(REPLACE "-" "\\-" usage "${usage}")
+    string(REGEX REPLACE "(^|\n)([.'])" "\\1\\\\&\\2" usage "${usage}")
+    string(TOUPPER ${command} marker)
+    string(REPLACE "@${marker}_USAGE@" ".PP\n.nf\n${usage}.fi" hand_written "${hand_written}")
+  endforeach()
   set(include_file ${OUTPUT}.h2m)
   file(WRITE ${include_file} "${hand_written}")
 endif()

@@ -21,7 +21,7 @@ else()
     set(page ${packaging_out}/${program}.1)
     set(subcommand "")
     if(program STREQUAL "twinfold-cli")
-      set(subcommand backup)
+      set(subcommand backup,ignore)
     endif()
     add_custom_command(
       OUTPUT ${page} ${page}.gz

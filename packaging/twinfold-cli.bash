@@ -1,6 +1,6 @@
 # bash completion for twinfold-cli: its options and their fixed values, folders where a
-# folder is asked for, results files and keep rules for "act", and the backup folder's
-# entries for "backup restore|delete".
+# folder is asked for, results files and keep rules for "act", the backup folder's
+# entries for "backup restore|delete", and the ignore list's numbers for "ignore remove".
 
 # A word as the program will receive it: quotes and backslashes gone, "~/" expanded.
 _twinfold_cli_unquote()
@@ -98,6 +98,36 @@ _twinfold_cli_backup()
     esac
 }
 
+# "twinfold-cli ignore list|add|remove|clear": files to add, the numbers "list" shows to
+# remove.
+_twinfold_cli_ignore()
+{
+    if ((cword == 2)); then
+        if [[ $cur == -* ]]; then
+            COMPREPLY=($(compgen -W '--help' -- "$cur"))
+        else
+            COMPREPLY=($(compgen -W 'list add remove clear' -- "$cur"))
+        fi
+        return
+    fi
+    case ${words[2]} in
+        list)
+            if [[ $prev == --format ]]; then
+                COMPREPLY=($(compgen -W 'text json' -- "$cur"))
+            else
+                COMPREPLY=($(compgen -W '--format' -- "$cur"))
+            fi
+            ;;
+        add) _filedir ;;
+        remove)
+            local numbers
+            numbers=$("$(_twinfold_cli_unquote "${words[0]}")" ignore list 2>/dev/null |
+                sed -n 's/^#\([0-9]*\)$/\1/p')
+            COMPREPLY=($(compgen -W "$numbers" -- "$cur"))
+            ;;
+    esac
+}
+
 # "twinfold-cli act RESULTS --keep RULE ...": results files, the rules and actions, and
 # folders after "in:" and "move:".
 _twinfold_cli_act()
@@ -149,6 +179,10 @@ _twinfold_cli()
     fi
     if [[ ${words[1]-} == act ]] && ((cword > 1)); then
         _twinfold_cli_act
+        return
+    fi
+    if [[ ${words[1]-} == ignore ]] && ((cword > 1)); then
+        _twinfold_cli_ignore
         return
     fi
 
@@ -227,10 +261,10 @@ _twinfold_cli()
         COMPREPLY=($(compgen -W '--exclude --protect --descriptor --save-descriptor --preset --name
             --symbols --time --size --include --exclude-masks --min-size --max-size
             --time-filter --time-of --attr --sort --reverse --format --progress --no-progress
-            --one-thread-per-disk --settings --output --help --version' -- "$cur"))
+            --one-thread-per-disk --no-ignore --settings --output --help --version' -- "$cur"))
         return
     fi
     _filedir -d
-    ((cword == 1)) && COMPREPLY+=($(compgen -W 'act backup' -- "$cur"))
+    ((cword == 1)) && COMPREPLY+=($(compgen -W 'act backup ignore' -- "$cur"))
 }
 complete -F _twinfold_cli twinfold-cli

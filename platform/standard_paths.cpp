@@ -89,6 +89,10 @@ std::string DefaultBackupFolder() {
   return DataHome() + "/twinfold/Backup";
 }
 
+std::string IgnoredGroupsFile() {
+  return DataHome() + "/twinfold/ignored";
+}
+
 std::vector<std::string> CollectionFolders() {
   std::vector<std::string> folders{DataHome() + "/twinfold/Filters"};
   folders.push_back(installPrefix() + "/share/twinfold/Filters");

@@ -13,6 +13,8 @@ std::string ProgramFolder();
 std::string DefaultSettingsFile();
 // $XDG_DATA_HOME/twinfold/Backup (not created here).
 std::string DefaultBackupFolder();
+// $XDG_DATA_HOME/twinfold/ignored: the groups the user said are not duplicates.
+std::string IgnoredGroupsFile();
 // Folders holding filter collections, in search order: the user's
 // $XDG_DATA_HOME/twinfold/Filters, then the installed ../share/twinfold/Filters beside the
 // executable's folder.

@@ -4,8 +4,8 @@
 # the filters page, of the folder page with the "Filters" tab marked while filters are on,
 # of a message box (also one with a path too long for the screen), of the help viewer, of
 # the backup and link dialogs, of a progress dialog, of the "&Settings" dialogs (the mask
-# collection's editor and its "File Filters" view among them), of the file dialogs of
-# "Save results..." and "Open results..." and of the HTML report of
+# collection's editor, its "File Filters" view and the ignored groups among them), of the
+# file dialogs of "Save results..." and "Open results..." and of the HTML report of
 # "Export results..." into docs/screenshots/. It needs no display: the program runs on
 # Qt's offscreen platform over a small made-up folder tree.
 # Usage: scripts/screenshots.sh [BUILD_DIR]   (default: build)

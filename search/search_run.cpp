@@ -407,6 +407,8 @@ void SearchRun::finalise() {
                         return true;
                       });
     if (m_result.Incomplete()) m_groupsCut.store(true, std::memory_order_release);
+    // Before the hard links are read, so that no hidden file costs a statx.
+    hideGroups();
     if (m_options.readHardLinks) m_links.Build(m_result.Root(), ReadLinkIdentity, &m_skipLinks);
   } catch (...) {
     // Out of memory: the groups formed so far stay, but the search says it failed.
@@ -441,8 +443,29 @@ void SearchRun::Adopt(const DataNode* descriptor, DataNode* root, HardLinks link
   m_criteria = ReadCriteria(FindChild(m_descriptor.get(), "settings"));
   m_result.Adopt(root);
   m_links = std::move(links);
+  hideGroups();
   m_statusLine = finishedText(m_result.FileCount());
   m_state = kCancelled;
+}
+
+void SearchRun::hideGroups() {
+  DataNode* root = m_result.Root();
+  if (!m_options.hideGroup || !root) return;
+  for (DataNode* group = root->FirstChild(); group;) {
+    DataNode* next = group->Next();
+    if (m_options.hideGroup(group)) {
+      // Taken out file by file as an action would, so that the totals stay right; the
+      // last but one takes the group with it.
+      for (int answer = 1; answer == 1;) {
+        DataNode* file = group->FirstChild();
+        if (!file) break;
+        m_links.BeforeRemove(file);
+        answer = m_result.RemoveFile(file, true);
+        if (answer == 0) break;
+      }
+    }
+    group = next;
+  }
 }
 
 bool SearchRun::StatusOf(const std::string& folder, std::string* text) const {

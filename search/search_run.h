@@ -94,6 +94,11 @@ class SearchRun {
     // Reads, on the thread that forms the groups, which grouped files are names of one
     // file (one statx per grouped file), for the window's marks and helpers.
     bool readHardLinks = false;
+    // Whether a formed group is hidden (the user said its files are not duplicates): true
+    // takes it out of the result, also out of a saved result that Adopt takes. Asked on
+    // the thread that forms the groups, so what it reads must not change while the run
+    // lives. Empty: every group shows.
+    std::function<bool(const DataNode* group)> hideGroup;
   };
 
   SearchRun();
@@ -171,6 +176,8 @@ class SearchRun {
   // Finalises the result and, when asked, reads its hard links.
   void finalise();
   void finishFinalise();
+  // Takes the groups that Options::hideGroup hides out of the result.
+  void hideGroups();
   void recount();
   bool busyDrive(const std::string& drive) const;
   void setStatus(const std::string& text);

@@ -23,6 +23,7 @@
 #include <QTextBrowser>
 #include <QThread>
 #include <QTimer>
+#include <QTreeWidget>
 
 #include <QAbstractItemModel>
 #include <QCheckBox>
@@ -41,11 +42,13 @@
 #include "platform/zip_plugin.h"
 #include "results/backup_store.h"
 #include "results/file_properties.h"
+#include "results/ignore_store.h"
 #include "results/result_export.h"
 #include "scan/filter_nodes.h"
 #include "search/search_run.h"
 #include "settings/tool_node.h"
 #include "tests/support/sample_document.h"
+#include "ui/dialogs/ignored_groups_dialog.h"
 #include "ui/dialogs/mask_collection_dialog.h"
 #include "ui/dialogs/options_dialog.h"
 #include "ui/dialogs/tool_description_dialog.h"
@@ -265,8 +268,8 @@ bool writeSamples(const QString& folder, tf::ZipPlugin& zip) {
 }
 
 // The dialogs of the "&Settings" menu, each shown as its command opens it.
-bool saveSettingsDialogs(tf::MainController& controller, tf::CMainFrame& frame,
-                         const QString& out) {
+bool saveSettingsDialogs(tf::MainController& controller, tf::CMainFrame& frame, const QString& out,
+                         const std::string& home) {
   tf::AppShell& shell = *controller.shell();
   tf::Questions& questions = controller.searchHost()->Ask();
   tf::DataNode* tools = shell.ToolsSection();
@@ -298,6 +301,25 @@ bool saveSettingsDialogs(tf::MainController& controller, tf::CMainFrame& frame,
                                     tf::MaskCollectionDialog::Mode::kView, &frame);
     dialog.show();
     ok = save(&dialog, out, "dialog-file-filters.png") && ok;
+  }
+  if (tf::IgnoreStore* ignored = shell.Ignored()) {
+    // Two groups marked as not duplicates, then the list emptied again for what follows.
+    ignored->Change([&home](tf::IgnoreList& list) {
+      list.Add({home + "/Pictures/2024/harbour.jpg", home + "/Pictures/Holiday copy/harbour.jpg"});
+      list.Add({home + "/Documents/tax return 2025.pdf",
+                home + "/Old laptop/Documents/tax return 2025.pdf"});
+      return true;
+    });
+    {
+      tf::IgnoredGroupsDialog dialog(*ignored, questions, &frame);
+      dialog.list()->setCurrentItem(dialog.list()->topLevelItem(1));
+      dialog.show();
+      ok = save(&dialog, out, "dialog-ignored-groups.png") && ok;
+    }
+    ignored->Change([](tf::IgnoreList& list) {
+      list.Clear();
+      return true;
+    });
   }
   return ok;
 }
@@ -340,6 +362,8 @@ int main(int argc, char** argv) {
       tf::DefaultSetup(scratch.filePath(QStringLiteral("twinfold.dat")).toStdString());
   setup.places.tickMs = 50;
   setup.places.defaultBackupFolder = scratch.filePath(QStringLiteral("Backup")).toStdString();
+  // The pictures show the demo's groups, whatever the user running this has ignored.
+  setup.places.ignoredFile = scratch.filePath(QStringLiteral("ignored")).toStdString();
   setup.instanceName.clear();
   tf::CMainFrame frame;
   tf::MainController controller;
@@ -442,7 +466,7 @@ int main(int argc, char** argv) {
     ok = save(&help, out, "help-viewer.png") && ok;
     help.hide();
   }
-  ok = saveSettingsDialogs(controller, frame, out) && ok;
+  ok = saveSettingsDialogs(controller, frame, out, argv[2]) && ok;
 
   // The file dialogs of "Save results..." and "Open results...", in the demo's home.
   for (const auto& [command, name] : {std::pair{tf::kCmdSaveResults, "dialog-save-results.png"},

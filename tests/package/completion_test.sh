@@ -120,5 +120,14 @@ expect "backup --folder $scratch/backup restore 1.n" "1.notes.txt.zipp"
 # Without --folder the default folder is listed: it does not exist yet, so nothing.
 expect "backup restore " ""
 
+# The ignore list's commands, files to add and the numbers of its entries.
+expect "ignore " "$(words add clear list remove)"
+expect "ignore list --format " "$(words json text)"
+expect "ignore add n" "notes.txt"
+expect "ignore remove " ""
+twinfold-cli ignore add notes.txt b.txt >/dev/null || fail "ignore add failed"
+twinfold-cli ignore add notes.txt "my file.txt" >/dev/null || fail "ignore add failed"
+expect "ignore remove " "$(words 1 2)"
+
 [ "$failures" = 0 ] || exit 1
 echo "completion ok"

@@ -1,7 +1,9 @@
 #include "ui/dialogs/settings_dialogs.h"
 
 #include "app/app_shell.h"
+#include "results/ignore_store.h"
 #include "scan/mask_collection.h"
+#include "ui/dialogs/ignored_groups_dialog.h"
 #include "ui/dialogs/mask_collection_dialog.h"
 #include "ui/dialogs/options_dialog.h"
 #include "ui/dialogs/tool_list_dialog.h"
@@ -42,6 +44,12 @@ bool OpenMaskCollectionEditor(AppShell& shell, Questions& questions, QWidget* ow
 void ShowFileFilters(AppShell& shell, Questions& questions, QWidget* owner) {
   MaskCollectionDialog dialog(shell.Masks(), questions, collectionFolder(shell),
                               MaskCollectionDialog::Mode::kView, owner);
+  dialog.exec();
+}
+
+void ShowIgnoredGroups(AppShell& shell, Questions& questions, QWidget* owner) {
+  if (!shell.Ignored()) return;
+  IgnoredGroupsDialog dialog(*shell.Ignored(), questions, owner);
   dialog.exec();
 }
 

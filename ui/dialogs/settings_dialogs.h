@@ -28,4 +28,7 @@ bool OpenMaskCollectionEditor(AppShell& shell, Questions& questions, QWidget* ow
 // The read-only "File Filters" view of the program's collection.
 void ShowFileFilters(AppShell& shell, Questions& questions, QWidget* owner);
 
+// "Ignored Groups": the ignore list, whose entries it removes; nothing without one.
+void ShowIgnoredGroups(AppShell& shell, Questions& questions, QWidget* owner);
+
 }  // namespace tf

@@ -19,6 +19,7 @@
 
 #include "app/main_commands.h"
 #include "results/backup_store.h"
+#include "results/ignore_store.h"
 #include "results/links_history.h"
 #include "results/move_to_backup.h"
 #include "results/replace_by_link.h"
@@ -51,9 +52,8 @@ constexpr ButtonText kButtonTexts[] = {
 
 ResultListView::ResultListView(ResultsHost& host, std::function<int(DataNode*)> removeFile,
                                QWidget* parent)
-    : QWidget(parent),
-      m_host(host),
-      m_actions(host.Ask(), host.Shell(), actionHooks(std::move(removeFile))) {
+    : QWidget(parent), m_host(host), m_actions(host.Ask(), host.Shell(), actionHooks(removeFile)) {
+  m_removeFile = std::move(removeFile);
   buildButtonRows();
   buildContextMenu();
 }
@@ -155,6 +155,8 @@ void ResultListView::buildContextMenu() {
   }
   m_menu->addSeparator();
   m_menu->addMenu(m_selectMenu);
+  // Offered only where the program keeps an ignore list.
+  if (m_host.Ignored()) addItem("Ignore group", kIgnoreGroup);
   m_menu->addSeparator();
   addItem("Properties", kProperties);
 }
@@ -227,6 +229,9 @@ void ResultListView::RunCommand(Command command) {
     case kMoveToBackup:
       moveToBackup(selection);
       break;
+    case kIgnoreGroup:
+      ignoreSelectedGroups(selection);
+      break;
     case kReplaceByLink:
       if (LinksHistory* links = m_host.Links()) {
         WindowReplaceLinkDialog dialog(window(), m_host.Ask());
@@ -280,6 +285,51 @@ void ResultListView::moveToBackup(Selection& selection) {
   store->SetStepRunner({});
   if (!made && dialog.accepted && !cancelled && !store->LastProblem().empty())
     m_host.Ask().ShowMessage(store->LastProblem(), kErrorCaption, MB_OK);
+}
+
+void ResultListView::ignoreSelectedGroups(const Selection& selection) {
+  IgnoreStore* store = m_host.Ignored();
+  if (!store || !HasGroups()) return;
+  // Each group once, in the order its first selected file is met.
+  std::vector<DataNode*> groups;
+  const auto take = [&groups](DataNode* group) {
+    if (group && std::find(groups.begin(), groups.end(), group) == groups.end())
+      groups.push_back(group);
+  };
+  for (const DataNode* file : selectedFiles()) take(file->Parent());
+  if (groups.empty()) take(selection.group);
+  if (groups.empty()) return;
+  std::vector<std::vector<std::string>> entries;
+  for (const DataNode* group : groups) {
+    std::vector<std::string> paths;
+    for (const DataNode* file = group->FirstChild(); file; file = file->Next())
+      paths.push_back(FullName(file));
+    entries.push_back(std::move(paths));
+  }
+  std::string error;
+  const bool saved = store->Change(
+      [&entries](IgnoreList& list) {
+        bool added = false;
+        for (std::vector<std::string>& paths : entries)
+          added = list.Add(std::move(paths)) == IgnoreList::Added::kAdded || added;
+        return added;
+      },
+      &error);
+  if (!saved) {
+    // Hidden now but shown by the next search would be a promise broken: nothing hides.
+    m_host.Ask().ShowMessage("The group cannot be ignored.\n" + error, kErrorCaption, MB_OK);
+    return;
+  }
+  if (m_removals) m_removals(true);
+  for (DataNode* group : groups) {
+    // The last but one file takes the group with it.
+    for (int answer = 1; answer == 1;) {
+      DataNode* file = group->FirstChild();
+      answer = file ? m_removeFile(file) : 0;
+    }
+  }
+  if (m_removals) m_removals(false);
+  m_pending = Pending::kRebuild;
 }
 
 void ResultListView::resultsChanged(int answer, const std::string& groupName) {

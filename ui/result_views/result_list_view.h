@@ -39,7 +39,8 @@ class ResultListView : public QWidget {
     kCopy,
     kReplaceByLink,
     kDelete,
-    kProperties,  // context menu only
+    kProperties,   // context menu only
+    kIgnoreGroup,  // context menu only: the groups of the selection into the ignore list
     kCommandCount
   };
 
@@ -48,7 +49,7 @@ class ResultListView : public QWidget {
   ResultListView(ResultsHost& host, std::function<int(DataNode*)> removeFile, QWidget* parent);
   ~ResultListView() override;
 
-  // The button of a command (null for kProperties).
+  // The button of a command (null for the context menu's own).
   QPushButton* button(Command command) const { return m_buttons[command]; }
   QComboBox* toolBox() const { return m_toolBox; }
   QMenu* contextMenu() const { return m_menu; }
@@ -148,11 +149,15 @@ class ResultListView : public QWidget {
   void resultsChanged(int answer, const std::string& groupName);
   void deleteSelected(const Selection& selection);
   void moveToBackup(Selection& selection);
+  // Adds the groups of the selected files to the ignore list and, once it is saved, takes
+  // them out of the results.
+  void ignoreSelectedGroups(const Selection& selection);
   // The keys of a file manager on a list: Enter opens, Delete deletes, Ctrl+A selects
   // every file row. True when the key was one of them.
   bool listKey(QTableView* list, const QKeyEvent* key);
 
   std::vector<QTableView*> m_lists;
+  std::function<int(DataNode*)> m_removeFile;
 
   FileActions m_actions;
   std::array<QPushButton*, kCommandCount> m_buttons{};

@@ -60,6 +60,7 @@ ControllerSetup DefaultSetup(const std::string& settingsFile) {
   setup.places.defaultBackupFolder = DefaultBackupFolder();
   setup.places.collectionFolders = CollectionFolders();
   setup.places.zipCandidates = ZipPlugin::DefaultCandidates();
+  setup.places.ignoredFile = IgnoredGroupsFile();
   setup.instanceName = SingleInstance::DefaultName();
   // The build folder holds the help in the installed layout too.
   setup.helpFiles = {HelpIndexFile()};
@@ -248,6 +249,9 @@ int MainController::OnCommand(int commandId) {
       break;
     case kCmdBuiltInMasks:
       m_shell->LoadBuiltInMasks();
+      break;
+    case kCmdIgnoredGroups:
+      ShowIgnoredGroups(*m_shell, *m_questions, m_frame);
       break;
     case kCmdHelp:
       showHelp();

@@ -23,6 +23,10 @@ BackupStore* WindowResultsHost::Backup() {
   return m_shell.Backup();
 }
 
+IgnoreStore* WindowResultsHost::Ignored() {
+  return m_shell.Ignored();
+}
+
 LinksHistory* WindowResultsHost::Links() {
   return &m_shell.Links();
 }

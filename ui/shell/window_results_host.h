@@ -36,6 +36,7 @@ class WindowResultsHost : public ResultsHost {
   void ShowProperties(DataNode* fileInfo) override;
   BackupStore* Backup() override;
   LinksHistory* Links() override;
+  IgnoreStore* Ignored() override;
   Questions& Ask() override { return m_questions; }
   FileShell& Shell() override { return m_fileShell; }
   void SetCurrentFile(DataNode* file) override;
