@@ -61,6 +61,7 @@ struct CliOptions {
   OutputFormat format = OutputFormat::kText;
   std::optional<bool> progress;   // unset: on when stderr is a terminal
   bool oneThreadPerDisk = false;  // else as the settings say
+  bool verify = false;            // split the groups by the bytes of their files
   bool help = false;
   bool version = false;
 };
