@@ -68,6 +68,10 @@ class SearchControl {
   // criteria, and the lists show `root` (taken over) with its hard links `links`. Every
   // action then works on it as on a search's result. 1.
   int ShowSavedResult(const DataNode* descriptor, DataNode* root, HardLinks links);
+  // Shows `root` (taken over) with its hard links `links` in place of the finished
+  // result, which it was made from (its groups verified): the search it came from and the
+  // search pages stay as they are. 0 without a finished result (root is then deleted).
+  int ReplaceResult(DataNode* root, HardLinks links);
   // 1, or 0 when the status line could not be had within kStatusLockWaitMs.
   int SetStatusText(const std::string& text);
   int RefreshProgress();

@@ -33,6 +33,7 @@ class WindowResultsHost : public ResultsHost {
   std::string ProtectedFolderOf(const std::string& path) override;
   const HardLinks* HardLinkSets() override;
   void ShowProperties(DataNode* fileInfo) override;
+  bool VerifyGroups(const std::vector<const DataNode*>& groups) override;
   BackupStore* Backup() override;
   LinksHistory* Links() override;
   Questions& Ask() override { return m_questions; }
