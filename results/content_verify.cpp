@@ -3,8 +3,10 @@
 #include <algorithm>
 #include <atomic>
 #include <chrono>
+#include <condition_variable>
 #include <map>
 #include <memory>
+#include <mutex>
 #include <new>
 #include <system_error>
 #include <thread>
@@ -85,7 +87,10 @@ class Readers {
         inline_.pop_back();
         continue;
       }
-      std::this_thread::sleep_for(std::chrono::milliseconds(50));
+      // Woken at once by the last read, so the next stage does not wait for the clock.
+      std::unique_lock<std::mutex> lock(m_doneLock);
+      m_allDone.wait_for(lock, std::chrono::milliseconds(50),
+                         [this] { return m_finished.load() >= m_started; });
     }
     for (std::thread& t : threads) t.join();
     *m_bytesRead += m_read.load() - start;
@@ -127,7 +132,10 @@ class Readers {
         job.why = "no memory to read it";
       }
       // Release: the job's fields are complete before the count says so.
-      m_finished.fetch_add(1, std::memory_order_release);
+      if (m_finished.fetch_add(1, std::memory_order_release) + 1 == m_started) {
+        std::lock_guard<std::mutex> lock(m_doneLock);
+        m_allDone.notify_all();
+      }
     }
   }
 
@@ -140,6 +148,8 @@ class Readers {
   std::atomic<size_t> m_finished{0};
   std::atomic<int64_t> m_read{0};
   std::atomic<bool> m_stop{false};
+  std::mutex m_doneLock;  // guards nothing but the wait on m_allDone
+  std::condition_variable m_allDone;
 };
 
 class Verifier {
