@@ -83,18 +83,23 @@ bool HashCache::Load(const std::string& path, std::string* why) {
     if (why) *why = error;
     return error == "does not exist";
   }
+  return Parse(text, why);
+}
+
+bool HashCache::Parse(std::string_view text, std::string* why) {
+  m_entries.clear();
+  m_clock = 0;
   auto damaged = [this, why](const char* reason) {
     m_entries.clear();
     if (why) *why = reason;
     return false;
   };
-  if (!std::string_view(text).starts_with(kHeader)) return damaged("not a hash cache");
+  if (!text.starts_with(kHeader)) return damaged("not a hash cache");
   // The closing line holds the count and the hash of every byte before it.
   const size_t last = text.size() >= 2 ? text.rfind('\n', text.size() - 2) : std::string::npos;
   if (last == std::string::npos || text.back() != '\n') return damaged("cut off");
-  const std::vector<std::string_view> end =
-      fields(std::string_view(text).substr(last + 1, text.size() - last - 2));
-  const std::string_view body = std::string_view(text).substr(0, last + 1);
+  const std::vector<std::string_view> end = fields(text.substr(last + 1, text.size() - last - 2));
+  const std::string_view body = text.substr(0, last + 1);
   size_t count = 0;
   ContentHash sum;
   if (end.size() != 3 || end[0] != "end" || !parseNumber(end[1], &count) ||

@@ -14,6 +14,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <unordered_map>
 
 #include "platform/content_read.h"
@@ -41,6 +42,8 @@ class HashCache {
   // oversized one (false, with the reason in *why when given), which the next Save
   // replaces.
   bool Load(const std::string& path, std::string* why = nullptr);
+  // The same for the text of a cache file: false (and empty) unless it is whole.
+  bool Parse(std::string_view text, std::string* why = nullptr);
   // Saves through the one atomic save, the most recently used entries first, at most
   // kMaxHashCacheEntries. The folder is made when missing.
   bool Save(std::string* error = nullptr) const;
