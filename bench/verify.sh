@@ -3,6 +3,12 @@
 # the same run), then a second verification that finds every hash in its cache, and prints
 # the peak memory of both verifications beside the size of the biggest file.
 # Usage: bench/verify.sh BUILD_BIN [MIB_PER_FILE] [GROUPS]   (defaults: 64 MiB, 4 groups)
+#
+# Measured on a shared 2-core VM (ext4, load about 7 from other builds), 16 files of 64 MiB:
+#   xxhsum -H3 0.34-0.72 s; twinfold-cli --verify (search included) 0.44-0.72 s, peak
+#   about 10 MiB; again from the cache 0.02-0.06 s. The same peak memory with files of
+#   any size: one 128 KiB buffer per reader. Two 4 GiB sparse files that differ in their
+#   first byte: 8 KiB read, well under a second (tests/verify).
 set -euo pipefail
 bin=$1
 mib=${2:-64}
