@@ -27,6 +27,8 @@ const std::vector<MenuDefinition>& MainMenus() {
          "Save the groups as an HTML report, CSV or JSON"},
         {kCmdSaveResults, "Sa&ve results...", "", "Save the result to a file to open later"},
         {kCmdOpenResults, "&Open results...", "", "Open a saved result and check its files"},
+        {kCmdVerifyContents, "&Verify contents", "",
+         "Read the files of every group and keep together only those with the same bytes"},
         {0, "", ""},
         {kCmdExit, "E&xit", "", "Quit the program"}}},
       {"&Settings",
@@ -85,7 +87,9 @@ int MainCommandState(AppShell& shell, int commandId) {
   // A result shown without the record of its search would be saved with a made-up one.
   if (commandId == kCmdSaveResults && shell.Search().UnrecordedResult()) return kDisabled;
   // The same condition: a result to work on, and no search changing it.
-  if (SelectRuleOf(commandId, &rule) || commandId == kCmdSaveResults) commandId = kCmdExportResults;
+  if (SelectRuleOf(commandId, &rule) || commandId == kCmdSaveResults ||
+      commandId == kCmdVerifyContents)
+    commandId = kCmdExportResults;
   switch (commandId) {
     case kCmdStartSearch:
       return shell.Search().CanStart() ? kEnabled : kDisabled;

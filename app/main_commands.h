@@ -18,6 +18,8 @@ constexpr int kCmdExit = 57665;
 constexpr int kCmdExportResults = 32840;
 constexpr int kCmdSaveResults = 32841;
 constexpr int kCmdOpenResults = 32842;
+// Splits the groups by the bytes their files hold.
+constexpr int kCmdVerifyContents = 32900;
 constexpr int kCmdRegisteredTools = 32815;
 constexpr int kCmdOptions = 32774;
 constexpr int kCmdMaskCollection = 32775;

@@ -54,6 +54,12 @@ class ResultsHost {
   virtual bool ResultsReadOnly() { return false; }
   // The files of the result that are other names of one file; null when none are known.
   virtual const HardLinks* HardLinkSets() { return nullptr; }
+  // Splits `groups` by the bytes their files hold, off the window's thread; the views
+  // then show the new result. False when nothing changed (cancelled, not built).
+  virtual bool VerifyGroups(const std::vector<const DataNode*>& groups) {
+    (void)groups;
+    return false;
+  }
   // Fills and shows the properties of a file; returns when they are closed.
   virtual void ShowProperties(DataNode* fileInfo) = 0;
 

@@ -4,6 +4,7 @@
 #include <thread>
 
 #include "app/remembered_search.h"
+#include "datatree/node_ptr.h"
 #include "scan/folder_list.h"
 #include "search/search_descriptor.h"
 #include "search/search_run.h"
@@ -110,6 +111,25 @@ int SearchControl::ShowSavedResult(const DataNode* descriptor, DataNode* root, H
   }
   SetStatusText(m_run->StatusLine());
   waitCursor(false);
+  return 1;
+}
+
+int SearchControl::ReplaceResult(DataNode* root, HardLinks links) {
+  if (!m_run || CanStop()) {
+    DeleteNode(root);
+    return 0;
+  }
+  // Adopt forgets the run's descriptor first: it takes a copy.
+  NodePtr descriptor(m_run->Descriptor() ? CloneNode(m_run->Descriptor(), nullptr, 1) : nullptr);
+  if (m_panes) m_panes->OnSearchStarted();
+  m_run->Adopt(descriptor.get(), root, std::move(links));
+  ++m_generation;
+  if (m_panes) {
+    m_panes->SetSearching(false);
+    m_panes->OnSearchFinished();
+    m_panes->RefreshProgress();
+  }
+  SetStatusText(m_run->StatusLine());
   return 1;
 }
 

@@ -77,6 +77,10 @@ class SearchControl {
   // folders and criteria are unknown, so nothing may move, delete, back up, link or save
   // it as a complete record. A search ends it.
   bool UnrecordedResult() const { return m_unrecorded; }
+  // Shows `root` (taken over) with its hard links `links` in place of the finished
+  // result, which it was made from (its groups verified): the search it came from and the
+  // search pages stay as they are. 0 without a finished result (root is then deleted).
+  int ReplaceResult(DataNode* root, HardLinks links);
   // 1, or 0 when the status line could not be had within kStatusLockWaitMs.
   int SetStatusText(const std::string& text);
   int RefreshProgress();

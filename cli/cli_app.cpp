@@ -16,6 +16,7 @@
 #include "cli/search_driver.h"
 #include "cli/terminal_text.h"
 #include "cli/text_writer.h"
+#include "cli/verify_step.h"
 #include "datatree/node_xml.h"
 #include "platform/file_time.h"
 #include "platform/node_files.h"
@@ -29,6 +30,7 @@
 #include "results/result_rows.h"
 #include "results/results_file.h"
 #include "scan/folder_list.h"
+#include "search/search_run.h"
 #include "settings/settings_store.h"
 
 #ifndef TWINFOLD_VERSION
@@ -106,21 +108,27 @@ std::function<bool(const DataNode*)> ignoredGroups(const CliOptions& options,
   return [list](const DataNode* group) { return list->HidesGroup(group); };
 }
 
-bool writeResult(const CliOptions& options, const SearchDriver& search, DataNode* descriptor,
+// The groups to write: the search's, or their verified copy.
+struct FoundGroups {
+  const DataNode* root = nullptr;
+  int64_t files = 0;
+  std::string statusLine;
+};
+
+bool writeResult(const CliOptions& options, const FoundGroups& found, DataNode* descriptor,
                  OutputSink* sink) {
   const ListKeys keys = ListKeysFor(options.sortBy, options.reverse);
-  const std::vector<DataNode*> rows =
-      SortedGroupsWithFiles(search.Result(), keys.groups, keys.files);
+  const std::vector<DataNode*> rows = SortedGroupsWithFiles(found.root, keys.groups, keys.files);
   switch (options.format) {
     case OutputFormat::kCsv:
       WriteCsv(rows, sink);
       break;
     case OutputFormat::kJson: {
       ResultsHeader header{std::string("twinfold ") + TWINFOLD_VERSION, FileTimeNow(), descriptor};
-      WriteJson(rows, search.FileCount(), sink, ProtectedFolders(descriptor), &header);
+      WriteJson(rows, found.files, sink, ProtectedFolders(descriptor), &header);
     } break;
     case OutputFormat::kText:
-      WriteText(rows, search.StatusLine(), sink);
+      WriteText(rows, found.statusLine, sink);
       break;
   }
   return sink->Finish();
@@ -183,8 +191,21 @@ int search(const CliOptions& options, const CliStreams& io) {
   const std::vector<std::string> unread = driver.UnreadFolders();
   for (const std::string& folder : unread)
     say(io, TerminalText(folder) + ": cannot read the folder: too many open files");
-  const int done = unread.empty() ? kExitOk : kExitFailed;
-  const bool written = writeResult(options, driver, descriptor.get(), &sink);
+  int done = unread.empty() ? kExitOk : kExitFailed;
+  FoundGroups found{driver.Result(), driver.FileCount(), driver.StatusLine()};
+  VerifyStepOutput verified;
+  if (options.verify && found.root) {
+    verified = RunVerifyStep(found.root, io.err, progress ? io.err : nullptr,
+                             progress && io.errIsTerminal);
+    if (!verified.root) {
+      say(io, "the contents could not be verified: out of memory");
+      return kExitFailed;
+    }
+    if (!verified.allRead) done = kExitFailed;
+    found = FoundGroups{verified.root.get(), verified.root->val2,
+                        FinishedStatusText(verified.root->val2)};
+  }
+  const bool written = writeResult(options, found, descriptor.get(), &sink);
   if (toFile) {
     // The one atomic save: a reader of the file sees the old or the new result whole, and
     // a FIFO, a device or a folder at that name is refused, not written into.

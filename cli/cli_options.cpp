@@ -42,6 +42,11 @@ const char kUsage[] =
     "  --time-of WHICH          modified (default), created or accessed\n"
     "  --attr RULES             comma-separated +NAME (must be set), -NAME (must be clear)\n"
     "                           or NAME=any, NAME one of readonly, archive, hidden, system\n"
+    "Contents:\n"
+    "  --verify                 read the files of each group and keep together only those\n"
+    "                           with the same bytes (marked \"verified\" in the JSON); a file\n"
+    "                           that cannot be read leaves its group and is named; hashes\n"
+    "                           are kept in $XDG_CACHE_HOME/twinfold/hashes\n"
     "Output:\n"
     "  --sort KEY               name (default), size, count, type or time\n"
     "  --reverse                reverse the order of the sort key\n"
@@ -68,9 +73,9 @@ const char kUsage[] =
     "\n"
     "Exit status: 0 when the search ran (with or without groups), or when act did every\n"
     "planned action; 1 when the search could not run or could not read a folder that is\n"
-    "there, or act skipped or failed any (each named on standard error); 2 for a usage\n"
-    "error or a results file that cannot be read; 130 or 143 when SIGINT (Ctrl+C) or\n"
-    "SIGTERM stopped the search, which then writes nothing.\n";
+    "there, --verify could not read a file, or act skipped or failed any (each named on\n"
+    "standard error); 2 for a usage error or a results file that cannot be read; 130 or\n"
+    "143 when SIGINT (Ctrl+C) or SIGTERM stopped the search, which then writes nothing.\n";
 
 bool parseInt(std::string_view text, int64_t low, int64_t high, int64_t* out) {
   int64_t value = 0;
@@ -292,6 +297,8 @@ bool applyFlag(std::string_view option, CliOptions* o) {
     o->oneThreadPerDisk = true;
   else if (option == "--no-ignore")
     o->noIgnore = true;
+  else if (option == "--verify")
+    o->verify = true;
   else if (option == "--help")
     o->help = true;
   else if (option == "--version")

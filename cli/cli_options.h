@@ -62,6 +62,7 @@ struct CliOptions {
   std::optional<bool> progress;   // unset: on when stderr is a terminal
   bool oneThreadPerDisk = false;  // else as the settings say
   bool noIgnore = false;          // show the groups of the ignore list too
+  bool verify = false;            // split the groups by the bytes of their files
   bool help = false;
   bool version = false;
 };

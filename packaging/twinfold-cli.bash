@@ -261,7 +261,7 @@ _twinfold_cli()
         COMPREPLY=($(compgen -W '--exclude --protect --descriptor --save-descriptor --preset --name
             --symbols --time --size --include --exclude-masks --min-size --max-size
             --time-filter --time-of --attr --sort --reverse --format --progress --no-progress
-            --one-thread-per-disk --no-ignore --settings --output --help --version' -- "$cur"))
+            --one-thread-per-disk --no-ignore --verify --settings --output --help --version' -- "$cur"))
         return
     fi
     _filedir -d

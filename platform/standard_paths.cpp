@@ -63,6 +63,13 @@ std::string DataHome() {
   return (home == "/" ? "" : home) + "/.local/share";
 }
 
+std::string CacheHome() {
+  std::string v = absoluteEnv("XDG_CACHE_HOME");
+  if (!v.empty()) return withoutTrailingSlash(v);
+  std::string home = homeFolder();
+  return (home == "/" ? "" : home) + "/.cache";
+}
+
 std::string ProgramFolder() {
   std::string buf(4096, '\0');
   for (;;) {

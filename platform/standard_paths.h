@@ -26,5 +26,6 @@ std::string TempFolder();
 // XDG base folders with their defaults when the variable is unset, empty or relative.
 std::string ConfigHome();
 std::string DataHome();
+std::string CacheHome();
 
 }  // namespace tf

@@ -21,6 +21,7 @@ std::string groupJson(const std::vector<DataNode*>& rows, size_t* at,
   AppendJsonText(&out, "type", group->Desc());
   out += ",\"count\":" + std::to_string(group->val2);
   out += ",\"size\":" + std::to_string(group->val);
+  if (IsVerifiedGroup(group)) out += ",\"verified\":true";
   out += ",\"files\":[";
   for (bool first = true; *at < rows.size() && !IsGroupRow(rows[*at]); first = false) {
     const DataNode* file = rows[(*at)++];

@@ -1,10 +1,12 @@
 #include "results/replace_by_link.h"
 
 #include "base/text_fold.h"
+#include "platform/content_read.h"
 #include "platform/path_status.h"
 #include "platform/path_utils.h"
 #include "platform/shortcuts.h"
 #include "platform/stored_file.h"
+#include "results/result_rows.h"
 
 namespace tf {
 
@@ -119,6 +121,25 @@ bool ReplaceFileByLink(const std::string& path, const std::string& target, FileS
   return false;
 }
 
+bool AcceptDifferentBytes(const DataNode* group, const std::string& path, const std::string& target,
+                          Questions& questions) {
+  // A verified group's files hold the same bytes; a target from elsewhere is compared.
+  if (IsVerifiedGroup(group)) {
+    for (const DataNode* f = group->FirstChild(); f; f = f->Next())
+      if (FullNameIs(f, target)) return true;
+  }
+  std::string why;
+  const int same = CompareContents(path, target, &why);
+  if (same == 1) return true;
+  const std::string text =
+      same == 0 ? quotedPath(path) + "\nand " + quotedPath(target) +
+                      "\ndo not hold the same bytes: what is only in the first is lost with it."
+                : "The contents of " + quotedPath(path) + "\nand " + quotedPath(target) +
+                      "\ncannot be compared: " + why + ".";
+  return questions.ShowMessage(text + "\nReplace it by a link anyway?", kDifferentBytesCaption,
+                               MB_YESNO | MB_DEFBUTTON2) == IDYES;
+}
+
 int ReplaceByLink(Selection& selection, LinksHistory& history, Questions& questions,
                   ReplaceLinkDialog& dialog, FileShell& shell, FileActions& actions) {
   if (selection.view == ResultView::kSeparate && !selection.group) return 0;
@@ -145,6 +166,7 @@ int ReplaceByLink(Selection& selection, LinksHistory& history, Questions& questi
     actions.ReportChanged({path});
     return 0;
   }
+  if (!AcceptDifferentBytes(groupOf(selection, path), path, target, questions)) return 0;
   std::string why;
   if (!ReplaceFileByLink(path, target, shell, &why)) {
     questions.ShowMessage(

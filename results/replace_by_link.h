@@ -53,6 +53,13 @@ bool ReplaceFileByLink(const std::string& path, const std::string& target, FileS
                        std::string* why = nullptr);
 constexpr const char* kNotReplacedCaption = "File not replaced";
 
+// Before a link replaces `path`: true when `target` holds the same bytes (known from the
+// verified `group` holding both, else compared now), or when the user answers "Yes" to
+// linking files whose bytes differ or cannot be compared ("No" is the default).
+constexpr const char* kDifferentBytesCaption = "Different contents";
+bool AcceptDifferentBytes(const DataNode* group, const std::string& path, const std::string& target,
+                          Questions& questions);
+
 // The action: asks, replaces the one selected file and records its target in `history`.
 // 1 when the link was made.
 int ReplaceByLink(Selection& selection, LinksHistory& history, Questions& questions,

@@ -39,6 +39,12 @@ inline bool IsGroupRow(const DataNode* node) {
   return node->kind != 0;
 }
 
+// The `group` field of a group whose files were proven to hold the same bytes.
+constexpr int32_t kVerifiedGroup = 1;
+inline bool IsVerifiedGroup(const DataNode* group) {
+  return group && group->kind != 0 && group->group == kVerifiedGroup;
+}
+
 // Rows in tree order: the groups under `root`, the files of `group`, and each group of
 // `root` followed by its files. A null root or group gives no rows.
 std::vector<DataNode*> GroupRows(const DataNode* root);

@@ -12,6 +12,7 @@
 #include "platform/stored_file.h"
 #include "results/json_reader.h"
 #include "results/json_text.h"
+#include "results/result_rows.h"
 #include "scan/folder_list.h"
 
 namespace tf {
@@ -163,6 +164,10 @@ class Loader {
       if (name == "files") {
         sawFiles = true;
         if (!files(node)) return false;
+      } else if (name == "verified") {
+        bool verified = false;
+        if (!m_json.Bool(&verified)) return false;
+        if (verified) node->group = kVerifiedGroup;
       } else if (!m_json.Skip()) {  // "count" and "size" are counted again below
         return false;
       }

@@ -3,8 +3,9 @@
 # the backup folder page, the open "Select" menu), of each search page, of each sub-page of
 # the filters page, of the folder page with the "Filters" tab marked while filters are on,
 # of a message box (also one with a path too long for the screen), of the help viewer, of
-# the backup and link dialogs, of a progress dialog, of the "&Settings" dialogs (the mask
-# collection's editor, its "File Filters" view and the ignored groups among them), of the
+# the backup and link dialogs, of a progress dialog, of the "&Find" menu and of a result
+# after "Verify contents", of the "&Settings" dialogs (the mask collection's editor, its
+# "File Filters" view and the ignored groups among them), of the
 # file dialogs of "Save results..." and "Open results..." and of the HTML report of
 # "Export results..." into docs/screenshots/. It needs no display: the program runs on
 # Qt's offscreen platform over a small made-up folder tree.
@@ -50,10 +51,14 @@ file "Downloads/01 Allegro.flac" 31457280 "2025-01-20 20:05:12"
 file "Documents/letter.odt" 18877 "2026-11-02 16:40:00"
 file "Old laptop/Cache/thumbs.db" 65536 "2023-05-01 10:00:00"
 file "Old laptop/Cache/beach.jpg" 2483712 "2024-07-14 18:22:05"
+# The copy on the old laptop has another last byte: "Verify contents" takes it out of its group.
+printf '\377' | dd of="$home/Old laptop/Pictures/beach.jpg" bs=1 seek=2483711 conv=notrunc status=none
+touch -d "2024-07-14 18:22:05" "$home/Old laptop/Pictures/beach.jpg"
 # A second name of one file (a hard link), which the lists mark.
 mkdir -p "$home/Desktop"
 ln "$home/Pictures/2024/beach.jpg" "$home/Desktop/beach.jpg"
 
 mkdir -p docs/screenshots
-HOME=$settings XDG_CONFIG_HOME=$settings/config XDG_DATA_HOME=$settings/data QT_QPA_PLATFORM=offscreen \
+HOME=$settings XDG_CONFIG_HOME=$settings/config XDG_DATA_HOME=$settings/data \
+  XDG_CACHE_HOME=$settings/cache QT_QPA_PLATFORM=offscreen \
   "$build/bin/twinfold-screenshots" docs/screenshots "$home" "$home/Old laptop/Cache"

@@ -43,14 +43,14 @@ bool isCovered(const std::vector<std::string>& roots, size_t index) {
   return false;
 }
 
-std::string finishedText(int64_t found) {
+}  // namespace
+
+std::string FinishedStatusText(int64_t found) {
   if (found <= 0) return "Finished (NO FILES FOUND)";
   char text[64];
   std::snprintf(text, sizeof text, "Finished (%" PRId64 " files found)", found);
   return text;
 }
-
-}  // namespace
 
 bool ReadLinkIdentity(const std::string& path, LinkIdentity* out) {
   // Only a file with more than one name needs a record; most have one.
@@ -288,7 +288,7 @@ void SearchRun::finishFinalise() {
   if (!m_failure.empty()) {
     setStatus("Search failed: " + m_failure);  // what was found is shown, but not all
   } else {
-    setStatus(finishedText(found));
+    setStatus(FinishedStatusText(found));
   }
   m_state = kFinished;
   progress();
@@ -444,7 +444,7 @@ void SearchRun::Adopt(const DataNode* descriptor, DataNode* root, HardLinks link
   m_result.Adopt(root);
   m_links = std::move(links);
   hideGroups();
-  m_statusLine = finishedText(m_result.FileCount());
+  m_statusLine = FinishedStatusText(m_result.FileCount());
   m_state = kCancelled;
 }
 

@@ -47,6 +47,9 @@ namespace tf {
 // with one name (which needs no record) or one that cannot be asked. For HardLinks::Build.
 bool ReadLinkIdentity(const std::string& path, LinkIdentity* out);
 
+// The status line of a finished search that found `found` files in groups.
+std::string FinishedStatusText(int64_t found);
+
 class SearchRun {
  public:
   // Run states.

@@ -135,6 +135,30 @@ bool saveSelectMenu(tf::CMainFrame& frame, tf::MainController& controller, const
   return true;
 }
 
+// The frame with its "&Find" menu open, drawn as saveSelectMenu draws its menu.
+bool saveFindMenu(tf::CMainFrame& frame, const QString& out) {
+  QAction* title = nullptr;
+  for (QAction* action : frame.menuBar()->actions())
+    if (action->text() == QStringLiteral("&Find")) title = action;
+  if (!title || !title->menu()) return false;
+  QMenu* menu = title->menu();
+  menu->popup(frame.menuBar()->mapToGlobal(frame.menuBar()->actionGeometry(title).bottomLeft()));
+  settle();
+  QPixmap picture = frame.grab();
+  {
+    QPainter painter(&picture);
+    painter.drawPixmap(frame.mapFromGlobal(menu->pos()), menu->grab());
+  }
+  menu->hide();
+  const QString path = out + QStringLiteral("/menu-find.png");
+  if (!picture.save(path, "PNG")) {
+    std::fprintf(stderr, "twinfold-screenshots: cannot write %s\n", path.toLocal8Bit().constData());
+    return false;
+  }
+  std::printf("wrote %s\n", path.toLocal8Bit().constData());
+  return true;
+}
+
 // Runs the search to its end on the controller's own ticks.
 bool searchToTheEnd(tf::MainController& controller) {
   controller.OnCommand(kStartSearchCommand);
@@ -527,6 +551,13 @@ int main(int argc, char** argv) {
                           return true;
                         });
   tf::LongWork::TEST_OnDialogShown() = {};
+
+  // The "&Find" menu, then the result once "Verify contents" has read the files.
+  controller.resultsPane()->SetMode(0);
+  ok = saveFindMenu(frame, out) && ok;
+  controller.OnCommand(tf::kCmdVerifyContents);
+  settle();
+  ok = save(&frame, out, "main-window-verified.png") && ok;
 
   controller.Shutdown();
   return ok ? 0 : 1;

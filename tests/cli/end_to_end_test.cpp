@@ -193,6 +193,55 @@ TEST_F(CliEndToEnd, CriteriaAndFiltersReachTheSearch) {
 }
 
 // --reverse turns round only what the order is about.
+TEST_F(CliEndToEnd, VerifyKeepsTogetherOnlyTheSameBytes) {
+  setenv("XDG_CACHE_HOME", (m_dir + "/cache").c_str(), 1);
+  // Same name, size and time; c differs in its last byte, y.txt's two copies in the first.
+  const std::string same(10000, 'x');
+  std::string other = same;
+  other.back() = 'y';
+  for (const auto& [name, bytes] :
+       std::vector<std::pair<std::string, std::string>>{{"a/x.bin", same},
+                                                        {"b/x.bin", same},
+                                                        {"c/x.bin", other},
+                                                        {"d/x.bin", same},
+                                                        {"a/y.txt", "1 copy"},
+                                                        {"b/y.txt", "2 copy"}}) {
+    makeFile(name, 0);
+    ASSERT_TRUE(tf::testing::WriteFile(m_tree + "/" + name, bytes));
+    const timespec times[2] = {{1700000000, 0}, {1700000000, 0}};
+    ASSERT_EQ(utimensat(AT_FDCWD, (m_tree + "/" + name).c_str(), times, 0), 0);
+  }
+  const std::string results = m_dir + "/verified.twinfold.json";
+  const Outcome verified =
+      run({"--verify", "--no-progress", "--format", "json", "--output", results, m_tree});
+  ASSERT_EQ(verified.status, 0) << verified.err;
+  EXPECT_EQ(verified.err, "");
+  const std::string json = ReadFile(results);
+  EXPECT_NE(json.find("\"key\":\"x.bin\",\"type\":\"bin\",\"count\":3,\"size\":30000,"
+                      "\"verified\":true,"),
+            std::string::npos)
+      << json;
+  EXPECT_EQ(json.find("/c/x.bin"), std::string::npos);
+  EXPECT_EQ(json.find("y.txt"), std::string::npos);
+  EXPECT_NE(json.find("\"files\":3}"), std::string::npos);
+  EXPECT_TRUE(fs::is_regular_file(m_dir + "/cache/twinfold/hashes"));
+  // The results file is read back with its mark; the text names the files verified.
+  const Outcome acted = run({"act", results, "--keep", "first", "--dry-run"});
+  EXPECT_EQ(acted.status, 0) << acted.err;
+  const Outcome text = run({"--verify", "--no-progress", m_tree});
+  EXPECT_EQ(text.status, 0) << text.err;
+  EXPECT_TRUE(text.out.ends_with("Finished (3 files found)\n")) << text.out;
+  // A damaged cache is named, ignored and rebuilt; the result stays the same.
+  ASSERT_TRUE(
+      tf::testing::WriteFile(m_dir + "/cache/twinfold/hashes", "twinfold-hashes 1\nrubbish"));
+  const Outcome rebuilt = run({"--verify", "--no-progress", m_tree});
+  EXPECT_EQ(rebuilt.status, 0);
+  EXPECT_EQ(rebuilt.out, text.out);
+  EXPECT_NE(rebuilt.err.find("the hash cache is ignored and rebuilt"), std::string::npos)
+      << rebuilt.err;
+  EXPECT_EQ(run({"--verify", "--no-progress", m_tree}).err, "");
+}
+
 TEST_F(CliEndToEnd, SortOrdersReverseOnlyWhatTheyAreAbout) {
   makeFile("y/b.txt", 5, 1700000001);
   makeFile("X/b.txt", 5, 1700000002);

@@ -6,6 +6,7 @@
 #include "platform/path_status.h"
 #include "results/links_history.h"
 #include "results/replace_by_link.h"
+#include "results/result_rows.h"
 #include "tests/backup/backup_test_support.h"
 #include "tests/support/scripted_questions.h"
 
@@ -50,6 +51,9 @@ class ReplaceByLinkTest : public ::testing::Test {
     testing::PrivateTrashFiles();
     results = CreateNode(nullptr, "Duplicate files results", ATTACH_ROOT);
     group = CreateNode(results, "report.doc", ATTACH_LAST_CHILD);
+    group->kind = 1;
+    // Taken as proven equal, so that the refusals below are not the contents question's.
+    group->group = kVerifiedGroup;
     for (const char* folder : {"a", "b", "c"}) {
       std::filesystem::create_directories(dir / folder);
       const std::string path = dir / (std::string(folder) + "/report.doc");
@@ -145,6 +149,37 @@ TEST_F(ReplaceByLinkTest, RefusalsChangeNothingAndTheReplacementIsRemembered) {
   EXPECT_EQ(dialog.shownPreselected, 0);
   EXPECT_FALSE(LinkTargetUsable(dir / "missing"));  // a link to nothing loses the file
   EXPECT_FALSE(LinkTargetUsable(dir.path()));
+}
+
+// Unless the group was verified, the bytes are compared first; linking files whose bytes
+// differ, or cannot be compared, is asked with "No" the default.
+TEST_F(ReplaceByLinkTest, DifferentBytesAreAskedAboutFirst) {
+  group->group = 0;
+  selection.paths = {path("b")};
+  dialog.target = path("a");
+  questions.answers = {testing::kPressEnter};
+  EXPECT_EQ(ReplaceByLink(selection, history, questions, dialog, shell, actions), 0);
+  ASSERT_EQ(questions.asked.size(), 1u);
+  EXPECT_EQ(questions.asked[0].caption, kDifferentBytesCaption);
+  EXPECT_EQ(questions.asked[0].buttonSet, MB_YESNO | MB_DEFBUTTON2);
+  EXPECT_EQ(ReadBytes(path("b")), "copy in b");
+  // A target outside a verified group is compared too.
+  group->group = kVerifiedGroup;
+  WriteBytes(dir / "elsewhere", "copy in a");
+  EXPECT_FALSE(AcceptDifferentBytes(group, path("b"), dir / "elsewhere", questions));
+  EXPECT_EQ(questions.asked.size(), 2u);
+  // The same bytes ask nothing; "Yes" links files that differ.
+  group->group = 0;
+  WriteBytes(path("b"), "copy in a");
+  EXPECT_TRUE(AcceptDifferentBytes(group, path("b"), path("a"), questions));
+  EXPECT_EQ(questions.asked.size(), 2u);
+  questions.answers = {IDYES};
+  EXPECT_TRUE(AcceptDifferentBytes(group, path("c"), path("a"), questions));
+  EXPECT_EQ(questions.asked.size(), 3u);
+  // A file that cannot be read is never taken for equal.
+  questions.answers = {testing::kPressEnter};
+  EXPECT_FALSE(AcceptDifferentBytes(group, dir / "missing", path("a"), questions));
+  EXPECT_NE(questions.asked.back().text.find("cannot be compared"), std::string::npos);
 }
 
 // Names match with their letter case; of several targets of one name the oldest is offered.

@@ -138,6 +138,12 @@ void ResultListView::buildContextMenu() {
   addItem("Move...", kMove);
   addItem("Copy...", kCopy);
   addItem("Delete", kDelete);
+  m_menu->addSeparator();
+  m_verifyAction = m_menu->addAction(QStringLiteral("Verify contents"));
+  m_verifyAction->setToolTip(QStringLiteral(
+      "Read the files of the selected files' groups and keep together only those with the same "
+      "bytes"));
+  connect(m_verifyAction, &QAction::triggered, this, [this] { VerifySelectedGroups(); });
   const MenuDefinition& helpers = SelectMenu();
   m_selectMenu = new QMenu(QtText(helpers.title), this);
   m_selectMenu->setToolTipsVisible(true);
@@ -192,6 +198,17 @@ bool ResultListView::RunSelectHelper(SelectRule rule) {
   QApplication::restoreOverrideCursor();
   RecomputeButtons();
   return true;
+}
+
+bool ResultListView::VerifySelectedGroups() {
+  if (!HasGroups() || m_inCommand) return false;
+  std::vector<const DataNode*> groups;
+  std::unordered_set<const DataNode*> seen;
+  for (const DataNode* file : selectedFiles())
+    if (file->Parent() && seen.insert(file->Parent()).second) groups.push_back(file->Parent());
+  if (groups.empty()) return false;
+  // The lists are refilled from the verified result, which replaces the one they show.
+  return m_host.VerifyGroups(groups);
 }
 
 ResultListView::~ResultListView() = default;

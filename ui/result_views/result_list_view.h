@@ -16,6 +16,7 @@
 #include "results/selection_rules.h"
 
 class QAbstractItemView;
+class QAction;
 class QComboBox;
 class QKeyEvent;
 class QMenu;
@@ -72,6 +73,9 @@ class ResultListView : public QWidget {
   // folder first where the rule needs one. False when nothing was done (no groups, busy,
   // or the folder chooser was cancelled).
   bool RunSelectHelper(SelectRule rule);
+  // Verifies the groups of the selected files (ResultsHost::VerifyGroups). False when
+  // nothing changed.
+  bool VerifySelectedGroups();
   // True while the view has groups and takes commands.
   bool HasGroups() const;
   void RefillToolBox();
@@ -165,6 +169,7 @@ class ResultListView : public QWidget {
   QWidget* m_buttonRows;
   QMenu* m_menu;
   QMenu* m_selectMenu;
+  QAction* m_verifyAction = nullptr;
   std::string m_lastFolder;  // where the folder chooser of the helpers starts
   int m_toolCount = 0;
   bool m_busy = false;

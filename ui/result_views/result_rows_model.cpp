@@ -75,6 +75,9 @@ QVariant ResultRowsModel::data(const QModelIndex& index, int role) const {
   const DataNode* node = Node(index.row());
   if (!node) return QVariant();
   const uint32_t set = linkSet(node, index.column());
+  const bool verified = index.column() == 0 && IsVerifiedGroup(node);
+  if (role == Qt::ToolTipRole && verified)
+    return QStringLiteral("Verified: every file of this group holds the same bytes");
   if (role == Qt::ToolTipRole) {
     // A path elided in the middle can be read whole in its tooltip.
     if (!set) return index.column() == 0 ? ShownText(CellText(m_list, node, 0)) : QVariant();
@@ -87,6 +90,7 @@ QVariant ResultRowsModel::data(const QModelIndex& index, int role) const {
   // Names that are not UTF-8 show with replacement characters; the node keeps the bytes.
   const std::string text = CellText(m_list, node, index.column());
   const QString cell = ShownText(text);
+  if (verified) return QStringLiteral("\u2713 ") + cell;
   return set ? QStringLiteral("\u2261%1 ").arg(set) + cell : cell;
 }
 

@@ -34,6 +34,7 @@
 #include "ui/shell/main_frame.h"
 #include "ui/shell/search_bar.h"
 #include "ui/shell/single_instance.h"
+#include "ui/shell/window_verify.h"
 #include "ui/window/chosen_path.h"
 #include "ui/window/gui_thread_questions.h"
 #include "ui/window/long_work.h"
@@ -228,6 +229,10 @@ int MainController::OnCommand(int commandId) {
       break;
     case kCmdOpenResults:
       openResults();
+      break;
+    case kCmdVerifyContents:
+      if (MainCommandState(*m_shell, kCmdVerifyContents) == 0)
+        VerifyInWindow(m_frame, *m_shell, *m_questions, {});
       break;
     case kCmdExit:
       m_frame->close();

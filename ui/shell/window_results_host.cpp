@@ -1,5 +1,7 @@
 #include "ui/shell/window_results_host.h"
 
+#include <utility>
+
 #include "app/app_shell.h"
 #include "app/tools_section.h"
 #include "platform/path_utils.h"
@@ -13,6 +15,7 @@
 #include "ui/search_pages/search_window.h"
 #include "ui/shell/main_frame.h"
 #include "ui/shell/window_panes.h"
+#include "ui/shell/window_verify.h"
 
 namespace tf {
 
@@ -80,6 +83,15 @@ const HardLinks* WindowResultsHost::HardLinkSets() {
 
 void WindowResultsHost::ShowProperties(DataNode* fileInfo) {
   if (FillFileProperties(fileInfo)) ShowFileProperties(m_panes.frame, fileInfo);
+}
+
+bool WindowResultsHost::VerifyGroups(const std::vector<const DataNode*>& groups) {
+  if (groups.empty()) return false;
+  // The current file belongs to the result that is about to be replaced.
+  DataNode* current = std::exchange(m_currentFile, nullptr);
+  if (VerifyInWindow(m_panes.frame, m_shell, m_questions, groups)) return true;
+  m_currentFile = current;
+  return false;
 }
 
 void WindowResultsHost::SetCurrentFile(DataNode* file) {

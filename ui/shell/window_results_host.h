@@ -34,6 +34,7 @@ class WindowResultsHost : public ResultsHost {
   bool ResultsReadOnly() override;
   const HardLinks* HardLinkSets() override;
   void ShowProperties(DataNode* fileInfo) override;
+  bool VerifyGroups(const std::vector<const DataNode*>& groups) override;
   BackupStore* Backup() override;
   LinksHistory* Links() override;
   IgnoreStore* Ignored() override;
