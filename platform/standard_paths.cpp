@@ -63,6 +63,17 @@ std::string DataHome() {
   return (home == "/" ? "" : home) + "/.local/share";
 }
 
+std::string StateHome() {
+  std::string v = absoluteEnv("XDG_STATE_HOME");
+  if (!v.empty()) return withoutTrailingSlash(v);
+  std::string home = homeFolder();
+  return (home == "/" ? "" : home) + "/.local/state";
+}
+
+std::string DefaultJournalFile() {
+  return StateHome() + "/twinfold/journal";
+}
+
 std::string ProgramFolder() {
   std::string buf(4096, '\0');
   for (;;) {

@@ -24,5 +24,8 @@ std::string TempFolder();
 // XDG base folders with their defaults when the variable is unset, empty or relative.
 std::string ConfigHome();
 std::string DataHome();
+std::string StateHome();
+// $XDG_STATE_HOME/twinfold/journal: the journal of the actions on the user's files.
+std::string DefaultJournalFile();
 
 }  // namespace tf
