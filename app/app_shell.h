@@ -27,6 +27,8 @@
 namespace tf {
 
 class BackupStore;
+class ActionJournal;
+class JournalControl;
 class LinksHistory;
 class MaskCollection;
 class SearchDescriptor;
@@ -39,6 +41,7 @@ struct ShellPlaces {
   std::string defaultBackupFolder;             // made at start-up while it is the one in use
   std::vector<std::string> collectionFolders;  // searched for ".mcf" files, in order
   std::vector<std::string> zipCandidates;      // plug-in modules tried in order
+  std::string journalFile;                     // the action journal; empty: the default
   int tickMs = 1000;                           // the search run's longest step interval
   // Called from the search's threads for a Tick soon on the window's thread (see
   // SearchControl::Options::wake); empty: the ticks of the window's timer only.
@@ -111,6 +114,8 @@ class AppShell {
   MaskCollection& Masks() { return *m_masks; }
   ZipPlugin& Zip() { return *m_zip; }
   LinksHistory& Links() { return *m_links; }
+  // The action journal every action of the window writes to, and its undo.
+  JournalControl& Journal() { return *m_journalControl; }
   const ShellPlaces& places() const { return m_places; }
 
  private:
@@ -130,6 +135,8 @@ class AppShell {
   std::unique_ptr<BackupStore> m_backup;
   std::unique_ptr<MaskCollection> m_masks;
   std::unique_ptr<LinksHistory> m_links;
+  std::unique_ptr<ActionJournal> m_journal;
+  std::unique_ptr<JournalControl> m_journalControl;
   std::vector<CollectionFile> m_collectionFiles;
 };
 

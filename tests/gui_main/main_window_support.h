@@ -28,6 +28,7 @@ inline ControllerSetup SetupIn(const TempTree& places, ScriptedQuestions* questi
   setup.places.defaultBackupFolder = places.Path("data/Backup");
   setup.places.collectionFolders = {places.Path("data/Filters")};
   setup.places.zipCandidates = {};
+  setup.places.journalFile = places.Path("state/twinfold/journal");
   setup.instanceName = instanceName;
   setup.questions = questions;
   setup.probeZip = false;
