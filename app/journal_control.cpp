@@ -55,11 +55,10 @@ const JournalAction* JournalControl::Find(const std::string& id) {
 
 bool JournalControl::Undo(const JournalAction& action, UndoReport* report, std::string* why,
                           const std::function<bool(size_t, size_t)>& progress) {
-  // A copy: reading the journal again (its undo records) replaces the loaded actions.
+  // A copy: reading the journal again (its undo records, which change its size) replaces
+  // the loaded actions. Runs beside the window: nothing of this object's is touched.
   const JournalAction taken = action;
-  const bool ok = UndoAction(taken, m_journal, false, report, why, progress);
-  m_size = -1;  // read again next time
-  return ok;
+  return UndoAction(taken, m_journal, false, report, why, progress);
 }
 
 }  // namespace tf

@@ -239,8 +239,11 @@ std::string ActionLabel(const JournalAction& action) {
 }
 
 const JournalAction* NewestUndoable(const std::vector<JournalAction>& actions) {
+  // A file an earlier undo had to leave (its place taken) is tried again only when its
+  // action is asked for by name: it would otherwise stand before every older action.
+  const auto open = [](const JournalEntry& e) { return e.state == "done" || e.state == "intent"; };
   for (auto it = actions.rbegin(); it != actions.rend(); ++it)
-    if (std::any_of(it->files.begin(), it->files.end(), EntryUndoable)) return &*it;
+    if (std::any_of(it->files.begin(), it->files.end(), open)) return &*it;
   return nullptr;
 }
 

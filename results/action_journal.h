@@ -76,7 +76,8 @@ std::string ActionStateText(const JournalAction& action);
 size_t ActionFileCount(const JournalAction& action);
 // "Delete of 12 files", "Move of 1 file", ...
 std::string ActionLabel(const JournalAction& action);
-// The newest action with something left to take back; null when none.
+// The newest action with a file not yet taken back (files an undo had to leave where they
+// are do not count); null when none.
 const JournalAction* NewestUndoable(const std::vector<JournalAction>& actions);
 
 class ActionJournal : public FileChangeWatcher {

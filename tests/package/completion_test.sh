@@ -120,5 +120,12 @@ expect "backup --folder $scratch/backup restore 1.n" "1.notes.txt.zipp"
 # Without --folder the default folder is listed: it does not exist yet, so nothing.
 expect "backup restore " ""
 
+# The journal's commands; undo offers the ids of the actions the journal lists (the
+# backup add above is one).
+expect "journal --format " "$(words json text)"
+expect "undo --d" "--dry-run"
+expect "undo " "$(twinfold-cli journal --format json | sed -n 's/^{"id":"\([^"]*\)".*/\1/p')"
+[ -n "$(offered "undo ")" ] || fail "undo offers no action id"
+
 [ "$failures" = 0 ] || exit 1
 echo "completion ok"
