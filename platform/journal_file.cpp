@@ -109,7 +109,7 @@ bool JournalFile::reopenIfReplaced(std::string* why) {
   return true;
 }
 
-bool JournalFile::Append(std::string_view lines, std::string* why) {
+bool JournalFile::Append(std::string_view lines, std::string* why, bool sync) {
   if (!IsOpen()) return *why = "the journal is not open", false;
   LockHold hold(m_lock.get(), LOCK_EX);
   if (!hold.Held())
@@ -123,7 +123,7 @@ bool JournalFile::Append(std::string_view lines, std::string* why) {
   if (st.st_size > 0 && ::pread(m_fd.get(), &last, 1, st.st_size - 1) == 1 && last != '\n')
     block = "\n";
   block.append(lines);
-  if (!writeAll(m_fd.get(), block) || ::fdatasync(m_fd.get()) != 0) {
+  if (!writeAll(m_fd.get(), block) || (sync && ::fdatasync(m_fd.get()) != 0)) {
     const int error = errno;
     // No piece of a record stays to be glued to the next one.
     if (::ftruncate(m_fd.get(), st.st_size) == 0) ::fdatasync(m_fd.get());

@@ -31,9 +31,9 @@ class JournalFile {
     m_lock.reset();
   }
   const std::string& Path() const { return m_path; }
-  // Appends `lines` (each ending in '\n') whole and syncs them. A failed append leaves the
-  // file as it was; false with the reason.
-  bool Append(std::string_view lines, std::string* why);
+  // Appends `lines` (each ending in '\n') whole and, with `sync`, syncs them before it
+  // answers. A failed append leaves the file as it was; false with the reason.
+  bool Append(std::string_view lines, std::string* why, bool sync = true);
   // Under the lock, hands the journal's path to `rewrite`, which answers the new contents
   // (false: leave it), and replaces the file by them through the one atomic save.
   bool Rewrite(const std::function<bool(std::string* contents)>& rewrite, std::string* why);

@@ -293,9 +293,9 @@ std::string ActionJournal::CurrentAction() const {
   return m_action;
 }
 
-bool ActionJournal::write(const JournalRecord& record, std::string* why) {
+bool ActionJournal::write(const JournalRecord& record, std::string* why, bool sync) {
   std::string reason;
-  if (m_file.Append(FormatJournalRecord(record), &reason)) return true;
+  if (m_file.Append(FormatJournalRecord(record), &reason, sync)) return true;
   *why = "the action journal " + m_path + " cannot be written: " + reason;
   return false;
 }
@@ -341,9 +341,10 @@ void ActionJournal::After(FileChange change, const std::string& from, const std:
     r.modified = st.modified;
   }
   // Nothing to do when the end cannot be written: the intent alone sends an undo looking
-  // for the file at both ends.
+  // for the file at both ends. For the same reason the end is not synced: only a crash of
+  // the machine loses it (a killed program does not), which costs an undo a look.
   std::string ignored;
-  write(r, &ignored);
+  write(r, &ignored, false);
 }
 
 bool ActionJournal::Append(const std::vector<JournalRecord>& records, std::string* why) {

@@ -106,7 +106,7 @@ class ActionJournal : public FileChangeWatcher {
 
  private:
   bool openFile(std::string* why);
-  bool write(const JournalRecord& record, std::string* why);
+  bool write(const JournalRecord& record, std::string* why, bool sync = true);
 
   std::string m_path;
   mutable std::mutex m_mutex;
