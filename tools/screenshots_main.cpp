@@ -32,13 +32,16 @@
 #include <QMenuBar>
 #include <QPainter>
 #include <QTableView>
+#include <QTreeWidget>
 
 #include "app/app_shell.h"
 #include "app/main_commands.h"
 #include "app/tools_section.h"
 #include "base/questions.h"
+#include "platform/file_ops.h"
 #include "platform/standard_paths.h"
 #include "platform/zip_plugin.h"
+#include "results/action_journal.h"
 #include "results/backup_store.h"
 #include "results/file_properties.h"
 #include "results/result_export.h"
@@ -106,12 +109,9 @@ void saveNextDialog(const QString& folder, const char* name, bool* ok,
   });
 }
 
-// The frame with its "Select" menu open after a helper has chosen the files: the menu is a
-// window of its own, so its picture is drawn onto the frame's where it stands.
-bool saveSelectMenu(tf::CMainFrame& frame, tf::MainController& controller, const QString& out) {
-  controller.resultsPane()->SetMode(1);
-  controller.OnCommand(tf::kCmdSelectAllButNewest);
-  QMenu* menu = frame.selectMenu();
+// The frame with one of its menus open: the menu is a window of its own, so its picture is
+// drawn onto the frame's where it stands.
+bool saveMenu(tf::CMainFrame& frame, QMenu* menu, const QString& out, const char* name) {
   QAction* title = menu->menuAction();
   menu->popup(frame.menuBar()->mapToGlobal(frame.menuBar()->actionGeometry(title).bottomLeft()));
   settle();
@@ -121,15 +121,23 @@ bool saveSelectMenu(tf::CMainFrame& frame, tf::MainController& controller, const
     painter.drawPixmap(frame.mapFromGlobal(menu->pos()), menu->grab());
   }
   menu->hide();
-  controller.OnCommand(tf::kCmdSelectClear);
-  controller.resultsPane()->SetMode(0);
-  const QString path = out + QStringLiteral("/menu-select.png");
+  const QString path = out + QStringLiteral("/") + QString::fromLatin1(name);
   if (!picture.save(path, "PNG")) {
     std::fprintf(stderr, "twinfold-screenshots: cannot write %s\n", path.toLocal8Bit().constData());
     return false;
   }
   std::printf("wrote %s\n", path.toLocal8Bit().constData());
   return true;
+}
+
+// The "Select" menu open after a helper has chosen the files.
+bool saveSelectMenu(tf::CMainFrame& frame, tf::MainController& controller, const QString& out) {
+  controller.resultsPane()->SetMode(1);
+  controller.OnCommand(tf::kCmdSelectAllButNewest);
+  const bool ok = saveMenu(frame, frame.selectMenu(), out, "menu-select.png");
+  controller.OnCommand(tf::kCmdSelectClear);
+  controller.resultsPane()->SetMode(0);
+  return ok;
 }
 
 // Runs the search to its end on the controller's own ticks.
@@ -340,6 +348,7 @@ int main(int argc, char** argv) {
       tf::DefaultSetup(scratch.filePath(QStringLiteral("twinfold.dat")).toStdString());
   setup.places.tickMs = 50;
   setup.places.defaultBackupFolder = scratch.filePath(QStringLiteral("Backup")).toStdString();
+  setup.places.journalFile = scratch.filePath(QStringLiteral("journal")).toStdString();
   setup.instanceName.clear();
   tf::CMainFrame frame;
   tf::MainController controller;
@@ -468,6 +477,24 @@ int main(int argc, char** argv) {
   controller.resultsPane()->SetMode(2);
   ok = save(&frame, out, "main-window-backup.png") && ok;
   controller.resultsPane()->SetMode(0);
+
+  // Two files copied aside as one action, then the "&Find" menu naming it and the action
+  // history listing it above the backups.
+  {
+    tf::JournalScope copy(tf::kActCopy);
+    const QString aside = scratch.filePath(QStringLiteral("aside"));
+    QDir().mkpath(aside);
+    for (const char* path : {"/Pictures/2024/beach.jpg", "/Pictures/2024/harbour.jpg"})
+      tf::ShellFileOp(nullptr, tf::FO_COPY, home + path, aside.toStdString(), false);
+  }
+  controller.UpdateCommandStates();
+  ok = saveMenu(frame, frame.menu(0), out, "menu-find.png") && ok;
+  saveNextDialog(out, "dialog-action-history.png", &ok, [](QDialog* dialog) {
+    auto* tree = dialog->findChild<QTreeWidget*>(QStringLiteral("HistoryTree"));
+    if (tree && tree->topLevelItemCount()) tree->expandItem(tree->topLevelItem(0));
+    settle();
+  });
+  controller.OnCommand(tf::kCmdActionHistory);
 
   tf::WindowBackupDetailsDialog details(&frame);
   tf::BackupDetails filled;
