@@ -318,6 +318,29 @@ TEST_F(JournalTest, LeavesTakenPlacesAndReplacedTrashItems) {
   EXPECT_EQ(ActionStateText(load().back()), "partly undone");
 }
 
+// An undo stopped part way (Cancel) leaves the rest where it is; the next one finishes.
+TEST_F(JournalTest, CancelledUndoLeavesTheRestForTheNext) {
+  std::vector<std::string> files;
+  for (const char* name : {"a.txt", "b.txt", "c.txt"}) {
+    files.push_back(dir / name);
+    WriteBytes(files.back(), name);
+  }
+  {
+    JournalScope scope(kActDelete);
+    for (const std::string& file : files) ASSERT_TRUE(MoveToTrash(file));
+  }
+  UndoReport report;
+  std::string why;
+  ASSERT_TRUE(UndoAction(*NewestUndoable(load()), journal, false, &report, &why,
+                         [](size_t handled, size_t) { return handled < 1; }));
+  EXPECT_TRUE(report.cancelled);
+  EXPECT_EQ(report.restored, std::vector<std::string>{files[2]});
+  EXPECT_FALSE(testing::Exists(files[0]));
+  EXPECT_EQ(ActionStateText(load().back()), "partly undone");
+  undoNewest();
+  for (const std::string& file : files) EXPECT_TRUE(testing::Exists(file)) << file;
+}
+
 // A record that was begun and never heard to end (the program was killed): the file is
 // looked for in its place and in the trash.
 TEST_F(JournalTest, IntentWithoutEndIsLookedForAtBothEnds) {
