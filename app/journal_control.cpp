@@ -33,7 +33,7 @@ std::string UndoKeptText(const UndoReport& report) {
 const std::vector<JournalAction>& JournalControl::Actions() {
   // While an action of this program's is under way the journal grows with every file:
   // it is read again once the action is over, not on every tick meanwhile.
-  if (!m_journal.CurrentAction().empty() && m_size >= 0) return m_actions;
+  if (m_journal.Busy() && m_size >= 0) return m_actions;
   PathStatus st;
   const bool there = StatPath(m_journal.Path(), &st, false);
   const int64_t size = there ? st.size : -1, modified = there ? st.modified : -1;

@@ -273,6 +273,7 @@ bool ActionJournal::Begin(const char* kind, std::string* why) {
     }
   }
   m_depth = 1;
+  m_busy = true;
   m_action = newActionId();
   m_kind = kind;
   m_next = 0;
@@ -283,6 +284,7 @@ bool ActionJournal::Begin(const char* kind, std::string* why) {
 void ActionJournal::End() {
   std::lock_guard<std::mutex> lock(m_mutex);
   if (m_depth > 0 && --m_depth == 0) {
+    m_busy = false;
     m_action.clear();
     m_pending.clear();
   }

@@ -3,6 +3,7 @@
 // intent is written and synced before a file moves, its end (done or failed) after.
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 #include <map>
 #include <mutex>
@@ -93,6 +94,9 @@ class ActionJournal : public FileChangeWatcher {
   void End();
   // The id of the action under way, "" when none.
   std::string CurrentAction() const;
+  // Whether an action is under way; never waits for a writer (the window asks on each tick
+  // while a worker syncs the journal).
+  bool Busy() const { return m_busy.load(); }
 
   bool Before(FileChange change, const std::string& from, const std::string& to,
               std::string* why) override;
@@ -112,6 +116,7 @@ class ActionJournal : public FileChangeWatcher {
   mutable std::mutex m_mutex;
   JournalFile m_file;
   int m_depth = 0;
+  std::atomic<bool> m_busy{false};
   bool m_compactChecked = false;
   std::string m_action, m_kind;
   int64_t m_next = 0;

@@ -47,15 +47,12 @@ Step untrash(const JournalEntry& e, bool dryRun) {
   std::string item = e.ended ? e.to : std::string();
   if (item.empty() || !sameFile(item, e.size, e.modified)) {
     // Never heard to end, or the item was not where it went: look through the trash.
-    std::string found = FindTrashedItem(e.path, e.size, e.modified);
+    const std::string found = FindTrashedItem(e.path, e.size, e.modified);
     if (found.empty()) {
-      if (!e.ended && !e.to.empty()) found = e.to;
       if (!item.empty() && taken(item))
         return keep("its trash item " + quoted(item) + " was replaced by another file");
-      if (found.empty() || !sameFile(found, e.size, e.modified))
-        return keep(e.ended ? "it is no longer in the trash"
-                            : "it is neither in its place nor in "
-                              "the trash");
+      return keep(e.ended ? "it is no longer in the trash"
+                          : "it is neither in its place nor in the trash");
     }
     item = found;
   }
