@@ -1,10 +1,13 @@
 #include "app/app_shell.h"
 
+#include "app/journal_control.h"
 #include "app/recent_section.h"
 #include "app/tools_section.h"
 #include "platform/path_utils.h"
+#include "platform/standard_paths.h"
 #include "platform/stored_file.h"
 #include "platform/zip_plugin.h"
+#include "results/action_journal.h"
 #include "results/backup_store.h"
 #include "results/ignore_store.h"
 #include "results/links_history.h"
@@ -40,10 +43,15 @@ AppShell::AppShell(Questions& questions, SearchPanes& panes, ShellPlaces places)
   options.clock = m_places.clock;
   options.wake = m_places.wakeTick;
   m_search = std::make_unique<SearchControl>(m_descriptor.get(), &m_panes, std::move(options));
+  m_journal = std::make_unique<ActionJournal>(m_places.journalFile.empty() ? DefaultJournalFile()
+                                                                           : m_places.journalFile);
+  m_journalControl = std::make_unique<JournalControl>(*m_journal);
+  InstallActionJournal(m_journal.get());
 }
 
 AppShell::~AppShell() {
   Shutdown();
+  if (InstalledActionJournal() == m_journal.get()) InstallActionJournal(nullptr);
 }
 
 bool AppShell::LoadSettings() {

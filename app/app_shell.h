@@ -28,6 +28,8 @@ namespace tf {
 
 class BackupStore;
 class IgnoreStore;
+class ActionJournal;
+class JournalControl;
 class LinksHistory;
 class MaskCollection;
 class SearchDescriptor;
@@ -42,7 +44,8 @@ struct ShellPlaces {
   std::vector<std::string> zipCandidates;      // plug-in modules tried in order
   // The ignore list that hides groups from searches; empty: none (every group shows).
   std::string ignoredFile;
-  int tickMs = 1000;  // the search run's longest step interval
+  std::string journalFile;                     // the action journal; empty: the default
+  int tickMs = 1000;                           // the search run's longest step interval
   // Called from the search's threads for a Tick soon on the window's thread (see
   // SearchControl::Options::wake); empty: the ticks of the window's timer only.
   std::function<void()> wakeTick;
@@ -116,6 +119,8 @@ class AppShell {
   MaskCollection& Masks() { return *m_masks; }
   ZipPlugin& Zip() { return *m_zip; }
   LinksHistory& Links() { return *m_links; }
+  // The action journal every action of the window writes to, and its undo.
+  JournalControl& Journal() { return *m_journalControl; }
   const ShellPlaces& places() const { return m_places; }
 
  private:
@@ -136,6 +141,8 @@ class AppShell {
   std::unique_ptr<IgnoreStore> m_ignored;
   std::unique_ptr<MaskCollection> m_masks;
   std::unique_ptr<LinksHistory> m_links;
+  std::unique_ptr<ActionJournal> m_journal;
+  std::unique_ptr<JournalControl> m_journalControl;
   std::vector<CollectionFile> m_collectionFiles;
 };
 

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "app/app_shell.h"
+#include "app/journal_control.h"
 #include "base/questions.h"
 #include "platform/path_utils.h"
 #include "platform/process_launcher.h"
@@ -29,6 +30,11 @@ const std::vector<MenuDefinition>& MainMenus() {
         {kCmdOpenResults, "&Open results...", "", "Open a saved result and check its files"},
         {kCmdVerifyContents, "&Verify contents", "",
          "Read the files of every group and keep together only those with the same bytes"},
+        {0, "", ""},
+        {kCmdUndo, "&Undo\tCtrl+Z", "Ctrl+Z",
+         "Take back the newest action on files: they return to their places"},
+        {kCmdActionHistory, "Action &history...", "",
+         "List the actions on files, newest first, and undo one"},
         {0, "", ""},
         {kCmdExit, "E&xit", "", "Quit the program"}}},
       {"&Settings",
@@ -96,9 +102,12 @@ int MainCommandState(AppShell& shell, int commandId) {
     case kCmdStopSearch:
       return shell.Search().CanStop() ? kEnabled : kDisabled;
     case kCmdOpenResults:
+    case kCmdActionHistory:
       return shell.Search().CanStop() ? kDisabled : kEnabled;
     case kCmdIgnoredGroups:
       return shell.Ignored() ? kEnabled : kDisabled;
+    case kCmdUndo:
+      return !shell.Search().CanStop() && shell.Journal().Newest() ? kEnabled : kDisabled;
     case kCmdExportResults: {
       const DataNode* groups = shell.Search().GroupsRoot();
       return !shell.Search().CanStop() && groups && groups->FirstChild() ? kEnabled : kDisabled;

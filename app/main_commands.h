@@ -39,6 +39,9 @@ constexpr int kCmdSelectAllInFolder = 32854;
 constexpr int kCmdSelectInvert = 32855;
 constexpr int kCmdSelectClear = 32856;
 constexpr int kCmdSelectAllButFirst = 32857;
+// "&Undo ..." and "Action history..." of the "&Find" menu: the action journal.
+constexpr int kCmdUndo = 32880;
+constexpr int kCmdActionHistory = 32881;
 // "&Load masks" items: kFirstLoadMasksCommand (40000) + index, up to this one.
 constexpr int kLastLoadMasksCommand = 40100;
 

@@ -48,6 +48,7 @@ void SearchControl::waitCursor(bool on) {
 int SearchControl::StartSearch() {
   waitCursor(true);
   m_unrecorded = false;
+  m_removed.Clear();
   bool listsEmptied = false;
   if (m_run) {
     // The lists point into the result that is about to go, so they are emptied first,
@@ -93,6 +94,7 @@ std::unique_ptr<SearchRun> SearchControl::newRun() {
 
 int SearchControl::ShowSavedResult(const DataNode* descriptor, DataNode* root, HardLinks links) {
   waitCursor(true);
+  m_removed.Clear();
   // The lists point into the result that is about to go.
   if (m_panes) m_panes->OnSearchStarted();
   if (m_run) m_run->Reset();
@@ -260,9 +262,17 @@ const HardLinks* SearchControl::HardLinkSets() const {
 
 int SearchControl::RemoveFile(DataNode* file) {
   if (!m_run) return 0;
+  m_removed.Remember(file);
   const int result = m_run->RemoveFile(file, true);
   if (result) ResultGeneration();
   return result;
+}
+
+int SearchControl::RejoinFiles(const std::vector<std::string>& paths) {
+  if (!m_run || CanStop()) return 0;
+  const int count = m_removed.Rejoin(GroupsRoot(), paths);
+  if (count) ++m_generation;
+  return count;
 }
 
 std::string SearchControl::FolderStatus(const std::string& path) const {

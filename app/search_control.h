@@ -12,6 +12,7 @@
 #include <optional>
 #include <string>
 
+#include "app/removed_files.h"
 #include "app/search_panes.h"
 #include "datatree/data_node.h"
 #include "duplicates/hard_links.h"
@@ -107,6 +108,9 @@ class SearchControl {
   uint64_t ResultGeneration();
   // RemoveFile of the run, dropping a group left with one file; 0 without a run.
   int RemoveFile(DataNode* file);
+  // Puts files an undo brought back into the groups they left (a group that went comes
+  // back); the number put back.
+  int RejoinFiles(const std::vector<std::string>& paths);
   // The grouped files that are names of one file; null without a run.
   const HardLinks* HardLinkSets() const;
   // The scan status of an include folder in the current run; empty when none knows it.
@@ -141,6 +145,7 @@ class SearchControl {
   int64_t m_nextFlash = 0;
   uint64_t m_generation = 0;
   bool m_unrecorded = false;
+  RemovedFiles m_removed;       // what left the shown result, for an undo
   bool m_stopPending = false;   // stopped; the lists wait for the groups found so far
   bool m_failureShown = false;  // the run's failure ended the search in the window
 };

@@ -2,6 +2,7 @@
 
 #include <cerrno>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -14,6 +15,7 @@
 #include "platform/standard_paths.h"
 #include "platform/stored_file.h"
 #include "platform/zip_plugin.h"
+#include "results/action_journal.h"
 #include "results/backup_store.h"
 #include "results/file_actions.h"
 #include "results/json_text.h"
@@ -276,6 +278,15 @@ int RunActCommand(int argc, char** argv, const CliStreams& io) {
     std::fflush(io.err);
   };
   Services services(args);
+  static const char* const kKinds[] = {kActDelete, kActBackup, kActMove, kActLink};
+  std::optional<JournalScope> journal;
+  if (!args.dryRun) {
+    journal.emplace(kKinds[static_cast<int>(request.action)]);
+    if (!journal->Ok()) {
+      std::fprintf(io.err, "twinfold-cli act: %s\n", TerminalText(journal->Why()).c_str());
+      return kExitFailed;
+    }
+  }
   CarryOut(&plan, request, services.Get(), args.dryRun, progress);
   int status = kExitOk;
   for (const PlannedAction& action : plan) {

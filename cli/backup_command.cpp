@@ -13,6 +13,7 @@
 #include "platform/standard_paths.h"
 #include "platform/stored_file.h"
 #include "platform/zip_plugin.h"
+#include "results/action_journal.h"
 #include "results/backup_names.h"
 #include "results/backup_store.h"
 #include "results/links_history.h"
@@ -184,6 +185,15 @@ int runCommand(const BackupArgs& args, Questions& questions, const BackupCommand
     bool ok = args.format == "json" ? WriteBackupJson(store.Entries(true), io.out)
                                     : WriteBackupText(store.Entries(true), io.out);
     return ok ? kExitOk : kExitFailed;
+  }
+  // One action of the journal for all the files the command names.
+  const bool restore = args.command == "restore";
+  JournalScope journal(args.command == "add" ? kActBackup
+                       : restore             ? kActBackupRestore
+                                             : kActBackupDelete);
+  if (!journal.Ok()) {
+    std::fprintf(io.err, "twinfold-cli backup: %s\n", TerminalText(journal.Why()).c_str());
+    return kExitFailed;
   }
   if (args.command == "add") return addFiles(store, args, questions, io);
   return actOnEntries(store, args, io);

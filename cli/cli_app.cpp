@@ -12,6 +12,7 @@
 #include "cli/cli_options.h"
 #include "cli/descriptor_builder.h"
 #include "cli/ignore_command.h"
+#include "cli/journal_command.h"
 #include "cli/output_sink.h"
 #include "cli/search_driver.h"
 #include "cli/terminal_text.h"
@@ -223,6 +224,9 @@ int search(const CliOptions& options, const CliStreams& io) {
 int RunCli(int argc, char** argv, const CliStreams& io) {
   if (argc > 1 && std::string(argv[1]) == "act") return RunActCommand(argc - 1, argv + 1, io);
   if (argc > 1 && std::string(argv[1]) == "ignore") return RunIgnoreCommand(argc - 1, argv + 1, io);
+  if (argc > 1 && std::string(argv[1]) == "journal")
+    return RunJournalCommand(argc - 1, argv + 1, io);
+  if (argc > 1 && std::string(argv[1]) == "undo") return RunUndoCommand(argc - 1, argv + 1, io);
   CliOptions options;
   std::string error;
   if (!ParseCliOptions(argc, argv, &options, &error)) return usageError(io, error);

@@ -1,6 +1,7 @@
 # bash completion for twinfold-cli: its options and their fixed values, folders where a
 # folder is asked for, results files and keep rules for "act", the backup folder's
-# entries for "backup restore|delete", and the ignore list's numbers for "ignore remove".
+# entries for "backup restore|delete", the ignore list's numbers for "ignore remove", and
+# the journal's actions for "undo".
 
 # A word as the program will receive it: quotes and backslashes gone, "~/" expanded.
 _twinfold_cli_unquote()
@@ -168,6 +169,28 @@ _twinfold_cli_act()
     _filedir '@(json)'
 }
 
+# "twinfold-cli journal [--format text|json] [--limit N]" and "twinfold-cli undo
+# [ACTION-ID] [--dry-run]": the ids offered are those the journal lists.
+_twinfold_cli_journal()
+{
+    if [[ ${words[1]} == journal ]]; then
+        case $prev in
+            --format) COMPREPLY=($(compgen -W 'text json' -- "$cur")) ;;
+            --limit) ;;
+            *) COMPREPLY=($(compgen -W '--format --limit --help' -- "$cur")) ;;
+        esac
+        return
+    fi
+    if [[ $cur == -* ]]; then
+        COMPREPLY=($(compgen -W '--dry-run --help' -- "$cur"))
+        return
+    fi
+    local -a ids
+    mapfile -t ids < <("$(_twinfold_cli_unquote "${words[0]}")" journal --format json \
+        2>/dev/null | sed -n 's/^{"id":"\([0-9a-f-]*\)".*/\1/p')
+    COMPREPLY=($(compgen -W "${ids[*]}" -- "$cur"))
+}
+
 _twinfold_cli()
 {
     local cur prev words cword split
@@ -183,6 +206,10 @@ _twinfold_cli()
     fi
     if [[ ${words[1]-} == ignore ]] && ((cword > 1)); then
         _twinfold_cli_ignore
+        return
+    fi
+    if [[ ${words[1]-} == @(journal|undo) ]] && ((cword > 1)); then
+        _twinfold_cli_journal
         return
     fi
 
@@ -265,6 +292,6 @@ _twinfold_cli()
         return
     fi
     _filedir -d
-    ((cword == 1)) && COMPREPLY+=($(compgen -W 'act backup ignore' -- "$cur"))
+    ((cword == 1)) && COMPREPLY+=($(compgen -W 'act backup ignore journal undo' -- "$cur"))
 }
 complete -F _twinfold_cli twinfold-cli

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "base/questions.h"
+#include "platform/file_change_watcher.h"
 #include "platform/path_utils.h"
 #include "platform/stored_file.h"
 #include "platform/trash.h"
@@ -231,10 +232,15 @@ bool ShellFileOp(Questions* questions, int operation, const std::string& from,
     stopped = progress && !progress(copied, total);
     return !stopped;
   };
-  errno = 0;
-  const bool done = operation == FO_MOVE ? moveFile(from, target, watched)
-                                         : copyFileSafely(from, target, false, watched);
-  if (!done && !stopped) *why = errno ? strerror(errno) : "the operation failed";
+  const FileChange change = operation == FO_MOVE ? FileChange::kMove : FileChange::kCopy;
+  bool done = false;
+  if (WatchBefore(change, from, target, why)) {
+    errno = 0;
+    done = operation == FO_MOVE ? moveFile(from, target, watched)
+                                : copyFileSafely(from, target, false, watched);
+    if (!done && !stopped) *why = errno ? strerror(errno) : "the operation failed";
+    WatchAfter(change, from, target, done);
+  }
   // A failed move or copy puts the replaced file back in its place.
   if (!done && !replaced.empty()) RestoreFromTrash(replaced, target);
   return done;

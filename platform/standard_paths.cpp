@@ -70,6 +70,17 @@ std::string CacheHome() {
   return (home == "/" ? "" : home) + "/.cache";
 }
 
+std::string StateHome() {
+  std::string v = absoluteEnv("XDG_STATE_HOME");
+  if (!v.empty()) return withoutTrailingSlash(v);
+  std::string home = homeFolder();
+  return (home == "/" ? "" : home) + "/.local/state";
+}
+
+std::string DefaultJournalFile() {
+  return StateHome() + "/twinfold/journal";
+}
+
 std::string ProgramFolder() {
   std::string buf(4096, '\0');
   for (;;) {

@@ -27,5 +27,8 @@ std::string TempFolder();
 std::string ConfigHome();
 std::string DataHome();
 std::string CacheHome();
+std::string StateHome();
+// $XDG_STATE_HOME/twinfold/journal: the journal of the actions on the user's files.
+std::string DefaultJournalFile();
 
 }  // namespace tf

@@ -13,8 +13,11 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/file_change_watcher.h"
+#include "platform/path_status.h"
 #include "platform/path_utils.h"
 #include "platform/standard_paths.h"
+#include "platform/stored_file.h"
 
 namespace tf {
 namespace {
@@ -106,18 +109,39 @@ std::string findInTrash(const std::string& path, const Identity& id) {
   return {};
 }
 
-}  // namespace
-
-bool MoveToTrash(const std::string& path, std::string* trashedPath, std::string* why) {
-  std::string ignored;
-  if (!why) why = &ignored;
-  if (path.empty() || path.back() == '/') return false;
-  const std::string full = AbsolutePath(path);
-  Identity id;
-  if (!identityOf(full, &id)) {
-    *why = std::string("it cannot be found: ") + strerror(errno);
-    return false;
+// The original place a .trashinfo record names, percent escapes undone; "" when it
+// names none.
+std::string recordedPlace(const std::string& record) {
+  std::string text;
+  if (!ReadStoredFile(record, &text, 64 << 10)) return {};
+  const size_t at = text.find("\nPath=");
+  if (at == std::string::npos) return {};
+  const size_t start = at + 6;
+  const size_t end = text.find('\n', start);
+  const std::string_view coded =
+      std::string_view(text).substr(start, end == std::string::npos ? end : end - start);
+  auto hex = [](char c) {
+    if (c >= '0' && c <= '9') return c - '0';
+    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+    return -1;
+  };
+  std::string place;
+  for (size_t i = 0; i < coded.size(); ++i) {
+    const int high = coded[i] == '%' && i + 1 < coded.size() ? hex(coded[i + 1]) : -1;
+    const int low = high >= 0 && i + 2 < coded.size() ? hex(coded[i + 2]) : -1;
+    if (low >= 0) {
+      place += static_cast<char>(high * 16 + low);
+      i += 2;
+    } else {
+      place += coded[i];
+    }
   }
+  return place;
+}
+
+bool moveToTrash(const std::string& full, const Identity& id, std::string* trashedPath,
+                 std::string* why) {
   // The trash records an item in a file named after it plus ".trashinfo"; no file system
   // takes a name that long for a name near the limit.
   const size_t recordName = DisplayNameOf(full).size() + std::strlen(kRecordSuffix);
@@ -150,6 +174,62 @@ bool MoveToTrash(const std::string& path, std::string* trashedPath, std::string*
   }
   if (trashedPath) *trashedPath = where;
   return true;
+}
+
+}  // namespace
+
+bool MoveToTrash(const std::string& path, std::string* trashedPath, std::string* why) {
+  std::string ignored;
+  if (!why) why = &ignored;
+  if (path.empty() || path.back() == '/') return false;
+  const std::string full = AbsolutePath(path);
+  Identity id;
+  if (!identityOf(full, &id)) {
+    *why = std::string("it cannot be found: ") + strerror(errno);
+    return false;
+  }
+  if (!WatchBefore(FileChange::kTrash, full, std::string(), why)) return false;
+  std::string where;
+  const bool done = moveToTrash(full, id, &where, why);
+  WatchAfter(FileChange::kTrash, full, where, done);
+  if (done && trashedPath) *trashedPath = where;
+  return done;
+}
+
+std::string TrashRecordOf(const std::string& trashedPath) {
+  std::string files, name;
+  SplitPath(trashedPath, &files, &name);
+  return files + "../info/" + name + kRecordSuffix;
+}
+
+std::string FindTrashedItem(const std::string& original, int64_t size, int64_t modified) {
+  const std::string full = AbsolutePath(original);
+  std::string folder;
+  SplitPath(full, &folder, nullptr);
+  if (folder.size() > 1) folder.pop_back();
+  struct stat st {};
+  // The folder decides which file system's trash it went to.
+  const Identity id{lstat(folder.c_str(), &st) == 0 ? st.st_dev : dev_t{0}, 0};
+  for (const std::string& files : trashFoldersFor(full, id)) {
+    const std::string info = files.substr(0, files.size() - 5) + "info";
+    std::vector<std::string> names;
+    if (!ListFolderNames(info, &names)) continue;
+    for (const std::string& record : names) {
+      if (record.size() <= std::strlen(kRecordSuffix)) continue;
+      const std::string item =
+          files + "/" + record.substr(0, record.size() - std::strlen(kRecordSuffix));
+      PathStatus there;
+      if (!StatPath(item, &there, false) || there.size != size || there.modified != modified)
+        continue;
+      // A trash at the top of another file system records the place below its top.
+      const std::string place = recordedPlace(info + "/" + record);
+      if (place == full || (!place.empty() && place[0] != '/' && full.size() > place.size() &&
+                            full.compare(full.size() - place.size(), place.size(), place) == 0 &&
+                            full[full.size() - place.size() - 1] == '/'))
+        return item;
+    }
+  }
+  return {};
 }
 
 bool RestoreFromTrash(const std::string& trashedPath, const std::string& original) {

@@ -1,6 +1,7 @@
 // The freedesktop.org trash: where the user's deleted files go, recoverable.
 #pragma once
 
+#include <cstdint>
 #include <string>
 
 namespace tf {
@@ -17,5 +18,16 @@ bool MoveToTrash(const std::string& path, std::string* trashedPath = nullptr,
 // Puts an item MoveToTrash left at `trashedPath` back at `original` (which must be free)
 // and drops its trash record. True when it is back.
 bool RestoreFromTrash(const std::string& trashedPath, const std::string& original);
+
+}  // namespace tf
+
+namespace tf {
+
+// The trash's record (".trashinfo") of an item MoveToTrash left at `trashedPath`.
+std::string TrashRecordOf(const std::string& trashedPath);
+// The item in a trash that came from `original` and still has `size` bytes and the
+// modification time `modified` (file time); "" when there is none. For an item whose
+// move to the trash was begun but never heard to end.
+std::string FindTrashedItem(const std::string& original, int64_t size, int64_t modified);
 
 }  // namespace tf

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "base/quoted_input.h"
+#include "platform/file_change_watcher.h"
 #include "platform/file_ops.h"
 #include "platform/file_time.h"
 #include "platform/folder_lister.h"
@@ -16,6 +17,7 @@
 #include "platform/standard_paths.h"
 #include "platform/stored_file.h"
 #include "platform/zip_plugin.h"
+#include "results/action_journal.h"
 #include "results/backup_names.h"
 #include "results/backup_view.h"
 #include "results/links_history.h"
@@ -314,6 +316,8 @@ int BackupStore::AddToBackup(const std::string& sourcePath, const char* comment)
                       quoted(source) + (st.exists ? " is not a regular file" : " does not exist"));
   if (!Entries(false))
     return answerWith(0, "the backup folder " + quoted(m_folder) + " cannot be listed");
+  JournalScope journal(kActBackup);
+  if (!journal.Ok()) return answerWith(0, journal.Why());
   FolderLock lock;
   beginWrite(&lock);
   std::string sourceFolder, name;
@@ -393,6 +397,11 @@ int BackupStore::AddToBackup(const std::string& sourcePath, const char* comment)
   m_lastStored = stored;
   m_lastDescriptor = descriptor;
   m_lastDone = true;
+  // An undo takes both away again, so that the entry goes.
+  for (const std::string* made : {&stored, &descriptor}) {
+    WatchBefore(FileChange::kMade, *made, std::string(), nullptr);
+    WatchAfter(FileChange::kMade, *made, std::string(), true);
+  }
   return 1;
 }
 
@@ -546,6 +555,8 @@ int BackupStore::RestoreEntry(DataNode* entry) {
   if (!entry || m_folder.empty()) return answerWith(1, "no backup entry was given");
   std::string destination;
   if (!restorePlace(entry, &destination)) return 1;
+  JournalScope journal(kActBackupRestore);
+  if (!journal.Ok()) return answerWith(1, journal.Why());
   FolderLock lock;
   beginWrite(&lock);
   // The stored files leave the folder once the copy is back: a folder they cannot leave
@@ -573,6 +584,8 @@ int BackupStore::CopyEntryTo(DataNode* entry, const std::string& folder) {
   m_lastDone = false;
   m_problem.clear();
   if (!entry || folder.empty()) return answerWith(1, "no backup entry or folder was given");
+  JournalScope journal(kActBackupCopy);
+  if (!journal.Ok()) return answerWith(1, journal.Why());
   std::string source, scratch;
   int answer = 1;
   m_lastDone = runStep([&](const CopyProgress& progress) {
@@ -590,6 +603,8 @@ int BackupStore::DeleteEntry(DataNode* entry) {
   const std::string descriptor = descriptorOf(entry);
   std::string folder, name;
   SplitPath(stored, &folder, &name);
+  JournalScope journal(kActBackupDelete);
+  if (!journal.Ok()) return answerWith(0, journal.Why());
   FolderLock lock;
   beginWrite(&lock);
   if (!ShellDelete(&m_questions, name, folder, false)) {
@@ -608,6 +623,8 @@ int BackupStore::DeleteEntry(DataNode* entry) {
 }
 
 int BackupStore::DeleteAllEntries() {
+  JournalScope journal(kActBackupDelete);
+  if (!journal.Ok()) return answerWith(1, journal.Why());
   FolderLock lock;
   beginWrite(&lock);
   std::vector<std::string> names = regularFilesIn(m_folder);

@@ -9,6 +9,7 @@
 #include "platform/path_status.h"
 #include "platform/path_utils.h"
 #include "platform/process_launcher.h"
+#include "results/action_journal.h"
 
 namespace tf {
 
@@ -185,6 +186,11 @@ int FileActions::MoveOrCopySelected(const Selection& selection, bool move) {
     ReportChanged({path});
     return 0;
   }
+  JournalScope journal(move ? kActMove : kActCopy);
+  if (!journal.Ok()) {
+    m_questions.ShowMessage(journal.Why(), kJournalCaption, MB_OK);
+    return 0;
+  }
   if (!m_shell.MoveOrCopy(move, path, target)) {
     const std::string why = m_shell.FailureReason();
     if (!why.empty())
@@ -205,6 +211,11 @@ int FileActions::DeleteSelected(const Selection& selection, bool afterBackup) {
   if (!mayChangeFiles(selection)) return 0;
   // After a backup the file was checked before it was kept.
   if (!afterBackup && RefuseProtected(selection.paths)) return 1;
+  JournalScope journal(kActDelete);
+  if (!journal.Ok()) {
+    m_questions.ShowMessage(journal.Why(), kJournalCaption, MB_OK);
+    return 1;
+  }
   Selection current = selection;
   const FileIndex index(selection);
   std::vector<std::string> changed;

@@ -1,6 +1,7 @@
 #include "results/move_to_backup.h"
 
 #include "platform/path_utils.h"
+#include "results/action_journal.h"
 
 namespace tf {
 namespace {
@@ -35,6 +36,11 @@ int MoveToBackup(Selection& selection, BackupStore& store, Questions& questions,
     return 0;
   }
   const std::string comment = cutComment(details.comment);
+  JournalScope journal(kActBackup);
+  if (!journal.Ok()) {
+    questions.ShowMessage(journal.Why(), kJournalCaption, MB_OK);
+    return 0;
+  }
   if (!store.AddToBackup(path, comment.empty() ? nullptr : comment.c_str())) return 0;
   if (details.deleteOriginal) {
     // A file put in its place since it was copied is not the one kept: it stays.

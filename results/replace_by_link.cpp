@@ -2,11 +2,13 @@
 
 #include "base/text_fold.h"
 #include "platform/content_read.h"
+#include "platform/file_change_watcher.h"
 #include "platform/path_status.h"
 #include "platform/path_utils.h"
 #include "platform/shortcuts.h"
 #include "platform/stored_file.h"
 #include "results/result_rows.h"
+#include "results/action_journal.h"
 
 namespace tf {
 
@@ -108,6 +110,12 @@ bool ReplaceFileByLink(const std::string& path, const std::string& target, FileS
     *why = "a link cannot be made in its folder";
     return false;
   }
+  JournalScope journal(kActLink);
+  if (!journal.Ok()) {
+    *why = journal.Why();
+    RemoveStoredFile(temporary);
+    return false;
+  }
   if (!shell.Trash(path, false)) {
     *why = shell.FailureReason();
     if (why->empty()) *why = "it cannot be moved to the trash";
@@ -115,7 +123,13 @@ bool ReplaceFileByLink(const std::string& path, const std::string& target, FileS
     return false;
   }
   // Whatever took the name since the file left is never replaced.
-  if (RenameNoReplace(temporary, path)) return true;
+  if (!WatchBefore(FileChange::kLink, path, target, why)) {
+    RemoveStoredFile(temporary);
+    return false;
+  }
+  const bool linked = RenameNoReplace(temporary, path);
+  WatchAfter(FileChange::kLink, path, target, linked);
+  if (linked) return true;
   *why = "its name was taken by another file meanwhile; the file is in the trash";
   RemoveStoredFile(temporary);
   return false;

@@ -1,14 +1,14 @@
 #!/usr/bin/env bash
 # Writes PNG pictures of the main window (before and after a search, both result views,
-# the backup folder page, the open "Select" menu), of each search page, of each sub-page of
-# the filters page, of the folder page with the "Filters" tab marked while filters are on,
-# of a message box (also one with a path too long for the screen), of the help viewer, of
-# the backup and link dialogs, of a progress dialog, of the "&Find" menu and of a result
-# after "Verify contents", of the "&Settings" dialogs (the mask collection's editor, its
-# "File Filters" view and the ignored groups among them), of the
-# file dialogs of "Save results..." and "Open results..." and of the HTML report of
-# "Export results..." into docs/screenshots/. It needs no display: the program runs on
-# Qt's offscreen platform over a small made-up folder tree.
+# the backup folder page, the open "Select" and "&Find" menus), of each search page, of
+# each sub-page of the filters page, of the folder page with the "Filters" tab marked while
+# filters are on, of a message box (also one with a path too long for the screen), of the
+# help viewer, of the backup and link dialogs, of the action history, of a progress dialog,
+# of a result after "Verify contents", of the "&Settings" dialogs (the mask collection's
+# editor, its "File Filters" view and the ignored groups among them), of the file dialogs of
+# "Save results..." and "Open results..." and of the HTML report of "Export results..."
+# into docs/screenshots/. It needs no display: the program runs on Qt's offscreen platform
+# over a small made-up folder tree.
 # Usage: scripts/screenshots.sh [BUILD_DIR]   (default: build)
 set -euo pipefail
 cd "$(dirname "$0")/.."

@@ -33,13 +33,16 @@
 #include <QMenuBar>
 #include <QPainter>
 #include <QTableView>
+#include <QTreeWidget>
 
 #include "app/app_shell.h"
 #include "app/main_commands.h"
 #include "app/tools_section.h"
 #include "base/questions.h"
+#include "platform/file_ops.h"
 #include "platform/standard_paths.h"
 #include "platform/zip_plugin.h"
+#include "results/action_journal.h"
 #include "results/backup_store.h"
 #include "results/file_properties.h"
 #include "results/ignore_store.h"
@@ -109,12 +112,9 @@ void saveNextDialog(const QString& folder, const char* name, bool* ok,
   });
 }
 
-// The frame with its "Select" menu open after a helper has chosen the files: the menu is a
-// window of its own, so its picture is drawn onto the frame's where it stands.
-bool saveSelectMenu(tf::CMainFrame& frame, tf::MainController& controller, const QString& out) {
-  controller.resultsPane()->SetMode(1);
-  controller.OnCommand(tf::kCmdSelectAllButNewest);
-  QMenu* menu = frame.selectMenu();
+// The frame with one of its menus open: the menu is a window of its own, so its picture is
+// drawn onto the frame's where it stands.
+bool saveMenu(tf::CMainFrame& frame, QMenu* menu, const QString& out, const char* name) {
   QAction* title = menu->menuAction();
   menu->popup(frame.menuBar()->mapToGlobal(frame.menuBar()->actionGeometry(title).bottomLeft()));
   settle();
@@ -124,9 +124,7 @@ bool saveSelectMenu(tf::CMainFrame& frame, tf::MainController& controller, const
     painter.drawPixmap(frame.mapFromGlobal(menu->pos()), menu->grab());
   }
   menu->hide();
-  controller.OnCommand(tf::kCmdSelectClear);
-  controller.resultsPane()->SetMode(0);
-  const QString path = out + QStringLiteral("/menu-select.png");
+  const QString path = out + QStringLiteral("/") + QString::fromLatin1(name);
   if (!picture.save(path, "PNG")) {
     std::fprintf(stderr, "twinfold-screenshots: cannot write %s\n", path.toLocal8Bit().constData());
     return false;
@@ -135,28 +133,14 @@ bool saveSelectMenu(tf::CMainFrame& frame, tf::MainController& controller, const
   return true;
 }
 
-// The frame with its "&Find" menu open, drawn as saveSelectMenu draws its menu.
-bool saveFindMenu(tf::CMainFrame& frame, const QString& out) {
-  QAction* title = nullptr;
-  for (QAction* action : frame.menuBar()->actions())
-    if (action->text() == QStringLiteral("&Find")) title = action;
-  if (!title || !title->menu()) return false;
-  QMenu* menu = title->menu();
-  menu->popup(frame.menuBar()->mapToGlobal(frame.menuBar()->actionGeometry(title).bottomLeft()));
-  settle();
-  QPixmap picture = frame.grab();
-  {
-    QPainter painter(&picture);
-    painter.drawPixmap(frame.mapFromGlobal(menu->pos()), menu->grab());
-  }
-  menu->hide();
-  const QString path = out + QStringLiteral("/menu-find.png");
-  if (!picture.save(path, "PNG")) {
-    std::fprintf(stderr, "twinfold-screenshots: cannot write %s\n", path.toLocal8Bit().constData());
-    return false;
-  }
-  std::printf("wrote %s\n", path.toLocal8Bit().constData());
-  return true;
+// The "Select" menu open after a helper has chosen the files.
+bool saveSelectMenu(tf::CMainFrame& frame, tf::MainController& controller, const QString& out) {
+  controller.resultsPane()->SetMode(1);
+  controller.OnCommand(tf::kCmdSelectAllButNewest);
+  const bool ok = saveMenu(frame, frame.selectMenu(), out, "menu-select.png");
+  controller.OnCommand(tf::kCmdSelectClear);
+  controller.resultsPane()->SetMode(0);
+  return ok;
 }
 
 // Runs the search to its end on the controller's own ticks.
@@ -388,6 +372,7 @@ int main(int argc, char** argv) {
   setup.places.defaultBackupFolder = scratch.filePath(QStringLiteral("Backup")).toStdString();
   // The pictures show the demo's groups, whatever the user running this has ignored.
   setup.places.ignoredFile = scratch.filePath(QStringLiteral("ignored")).toStdString();
+  setup.places.journalFile = scratch.filePath(QStringLiteral("journal")).toStdString();
   setup.instanceName.clear();
   tf::CMainFrame frame;
   tf::MainController controller;
@@ -517,6 +502,24 @@ int main(int argc, char** argv) {
   ok = save(&frame, out, "main-window-backup.png") && ok;
   controller.resultsPane()->SetMode(0);
 
+  // Two files copied aside as one action, then the "&Find" menu naming it and the action
+  // history listing it above the backups.
+  {
+    tf::JournalScope copy(tf::kActCopy);
+    const QString aside = scratch.filePath(QStringLiteral("aside"));
+    QDir().mkpath(aside);
+    for (const char* path : {"/Pictures/2024/beach.jpg", "/Pictures/2024/harbour.jpg"})
+      tf::ShellFileOp(nullptr, tf::FO_COPY, home + path, aside.toStdString(), false);
+  }
+  controller.UpdateCommandStates();
+  ok = saveMenu(frame, frame.menu(0), out, "menu-find.png") && ok;
+  saveNextDialog(out, "dialog-action-history.png", &ok, [](QDialog* dialog) {
+    auto* tree = dialog->findChild<QTreeWidget*>(QStringLiteral("HistoryTree"));
+    if (tree && tree->topLevelItemCount()) tree->expandItem(tree->topLevelItem(0));
+    settle();
+  });
+  controller.OnCommand(tf::kCmdActionHistory);
+
   tf::WindowBackupDetailsDialog details(&frame);
   tf::BackupDetails filled;
   saveNextDialog(out, "backup-file-details.png", &ok, [](QDialog* dialog) {
@@ -552,9 +555,9 @@ int main(int argc, char** argv) {
                         });
   tf::LongWork::TEST_OnDialogShown() = {};
 
-  // The "&Find" menu, then the result once "Verify contents" has read the files.
+  // The result once "Verify contents" has read the files (the "&Find" menu is pictured
+  // above, with its Undo).
   controller.resultsPane()->SetMode(0);
-  ok = saveFindMenu(frame, out) && ok;
   controller.OnCommand(tf::kCmdVerifyContents);
   settle();
   ok = save(&frame, out, "main-window-verified.png") && ok;

@@ -41,7 +41,12 @@ std::string slurp(std::FILE* f) {
 
 class BackupCliTest : public ::testing::Test {
  protected:
-  void SetUp() override { testing::PrivateTrashFiles(); }
+  void SetUp() override {
+    testing::PrivateTrashFiles();
+    // The action journal of the programs run, away from the user's own.
+    static TempDir stateHome;
+    setenv("XDG_STATE_HOME", stateHome.path().c_str(), 1);
+  }
 
   // What the commands print goes to a terminal: no name may ring or move the cursor.
   int run(std::vector<std::string> args, Questions* questions = nullptr, bool zip = true) {

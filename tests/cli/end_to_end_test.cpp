@@ -44,6 +44,8 @@ class CliEndToEnd : public ::testing::Test {
     setenv("XDG_CONFIG_HOME", (m_dir + "/config").c_str(), 1);
     // The trash and the backup folder of the runs.
     setenv("XDG_DATA_HOME", (m_dir + "/data").c_str(), 1);
+    // The action journal of the runs.
+    setenv("XDG_STATE_HOME", (m_dir + "/state").c_str(), 1);
   }
 
   void makeFile(const std::string& relative, off_t size, time_t mtime = 1700000000) {

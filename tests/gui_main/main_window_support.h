@@ -29,6 +29,7 @@ inline ControllerSetup SetupIn(const TempTree& places, ScriptedQuestions* questi
   setup.places.collectionFolders = {places.Path("data/Filters")};
   setup.places.zipCandidates = {};
   setup.places.ignoredFile = places.Path("data/ignored");
+  setup.places.journalFile = places.Path("state/twinfold/journal");
   setup.instanceName = instanceName;
   setup.questions = questions;
   setup.probeZip = false;

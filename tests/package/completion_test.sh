@@ -128,6 +128,12 @@ expect "ignore remove " ""
 twinfold-cli ignore add notes.txt b.txt >/dev/null || fail "ignore add failed"
 twinfold-cli ignore add notes.txt "my file.txt" >/dev/null || fail "ignore add failed"
 expect "ignore remove " "$(words 1 2)"
+# The journal's commands; undo offers the ids of the actions the journal lists (the
+# backup add above is one).
+expect "journal --format " "$(words json text)"
+expect "undo --d" "--dry-run"
+expect "undo " "$(twinfold-cli journal --format json | sed -n 's/^{"id":"\([^"]*\)".*/\1/p')"
+[ -n "$(offered "undo ")" ] || fail "undo offers no action id"
 
 [ "$failures" = 0 ] || exit 1
 echo "completion ok"

@@ -29,6 +29,7 @@ ShellPlaces PlacesIn(const TempTree& tree) {
   places.defaultBackupFolder = tree.Path("data/Backup");
   places.collectionFolders = {tree.Path("data/Filters"), tree.Path("share/Filters")};
   places.zipCandidates = {tree.Path("no-such-plugin.so")};
+  places.journalFile = tree.Path("state/journal");
   return places;
 }
 

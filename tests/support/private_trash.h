@@ -13,7 +13,9 @@ namespace tf::testing {
 
 inline const std::string& PrivateTrashHome() {
   static TempTree home;
-  static const bool set = ::setenv("XDG_DATA_HOME", home.root().c_str(), 1) == 0;
+  static const bool set = ::setenv("XDG_DATA_HOME", home.root().c_str(), 1) == 0 &&
+                          // and the action journal of what the tests trash
+                          ::setenv("XDG_STATE_HOME", (home.root() + "/state").c_str(), 1) == 0;
   (void)set;
   return home.root();
 }

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cstdio>
 
+#include <QAction>
+#include <QFile>
 #include <QFileDialog>
 #include <QGuiApplication>
 #include <QLayout>
@@ -10,6 +12,7 @@
 #include <QScreen>
 #include <QVBoxLayout>
 
+#include "app/journal_control.h"
 #include "app/main_commands.h"
 #include "platform/file_time.h"
 #include "platform/path_utils.h"
@@ -24,8 +27,10 @@
 #include "scan/folder_list.h"
 #include "search/search_run.h"
 #include "settings/settings_store.h"
+#include "ui/dialogs/action_history_dialog.h"
 #include "ui/dialogs/settings_dialogs.h"
 #include "ui/preview/preview_page.h"
+#include "ui/qt_text.h"
 #include "ui/result_views/backup_folder_view.h"
 #include "ui/result_views/results_pane.h"
 #include "ui/search_pages/folder_page.h"
@@ -234,6 +239,12 @@ int MainController::OnCommand(int commandId) {
       if (MainCommandState(*m_shell, kCmdVerifyContents) == 0)
         VerifyInWindow(m_frame, *m_shell, *m_questions, {});
       break;
+    case kCmdUndo:
+      if (CommandState(kCmdUndo) == 0) UndoJournalAction(std::string());
+      break;
+    case kCmdActionHistory:
+      if (CommandState(kCmdActionHistory) == 0) showActionHistory();
+      break;
     case kCmdExit:
       m_frame->close();
       return 1;
@@ -285,6 +296,10 @@ int MainController::CommandState(int commandId) {
   SelectRule rule;
   if (SelectRuleOf(commandId, &rule) && (!m_results || !m_results->listView()))
     return kCommandDisabled;
+  // The command names the action it would undo.
+  if (commandId == kCmdUndo && m_frame)
+    if (QAction* undo = m_frame->action(kCmdUndo))
+      undo->setText(QtText(UndoCommandText(m_shell->Journal().Newest())));
   return MainCommandState(*m_shell, commandId);
 }
 
@@ -306,6 +321,47 @@ void MainController::showHelp() {
   m_helpViewer->show();
   m_helpViewer->raise();
   m_helpViewer->activateWindow();
+}
+
+void MainController::UndoJournalAction(const std::string& id) {
+  if (!m_shell || m_shell->IsShutDown() || m_shell->Search().CanStop()) return;
+  JournalControl& journal = m_shell->Journal();
+  const JournalAction* found = id.empty() ? journal.Newest() : journal.Find(id);
+  if (!found || UndoFileCount(*found) == 0) return;
+  const JournalAction action = *found;
+  const std::string question = UndoQuestion(action);
+  if (!question.empty() && m_questions->ShowMessage(question, "Undo", MB_YESNO) != IDYES) return;
+  auto report = std::make_shared<UndoReport>();
+  auto why = std::make_shared<std::string>();
+  auto written = std::make_shared<bool>(true);
+  // Many files come back beside the window, with "Cancel" once it takes long; a file
+  // already under way is finished first.
+  LongWork::RunOnce(m_frame, QtText("Undoing " + ActionLabel(action) + "..."),
+                    [&journal, action, report, why, written](const CopyProgress& progress) {
+                      *written =
+                          journal.Undo(action, report.get(), why.get(),
+                                       [&progress](size_t handled, size_t total) {
+                                         return !progress || progress(static_cast<int64_t>(handled),
+                                                                      static_cast<int64_t>(total));
+                                       });
+                      return true;
+                    });
+  if (m_shell->Search().RejoinFiles(report->restored) && m_results) m_results->OnSearchFinished();
+  if (BackupStore* store = m_shell->Backup()) {
+    store->LoadEntries();
+    if (m_results && m_results->backupView()) m_results->backupView()->FollowStore();
+  }
+  const std::string kept = UndoKeptText(*report);
+  if (!kept.empty()) m_questions->ShowMessage(kept, "Undo", MB_OK);
+  if (!*written) m_questions->ShowMessage(*why, "Undo", MB_OK);
+  UpdateCommandStates();
+}
+
+void MainController::showActionHistory() {
+  ActionHistoryDialog dialog(
+      m_shell->Journal(), [this](const std::string& id) { UndoJournalAction(id); }, m_frame);
+  dialog.exec();
+  UpdateCommandStates();
 }
 
 void MainController::showAbout() {

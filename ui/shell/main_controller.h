@@ -84,6 +84,10 @@ class MainController : public MCMain {
   // rest as a search's result. False when it was refused (the user has been told) or
   // cancelled.
   bool OpenResultsFile(const std::string& path);
+  // Takes the journal's action `id` (empty: the newest one not yet undone) back: asks first
+  // when more than one file comes back, shows progress with "Cancel" when it takes long,
+  // names the files that stay, and puts the files that came back into their groups.
+  void UndoJournalAction(const std::string& id);
 
  protected:
   void OnBusyTick() override { onTick(); }
@@ -101,6 +105,7 @@ class MainController : public MCMain {
   void exportResults();
   void saveResults();
   void openResults();
+  void showActionHistory();
   void bringToFront();
   // Puts the frame where the remembered search left it, when that is on a screen.
   void placeAsKept();

@@ -1,0 +1,21 @@
+// The action journal as the user reads it: a text listing and a JSON form, newest first.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "results/action_journal.h"
+
+namespace tf {
+
+// The local time of a journal time (seconds since 1970), "YYYY-MM-DD hh:mm:ss".
+std::string JournalTimeText(int64_t seconds);
+// What happened to one file, in words: "trashed /a/b.txt (to the trash item ...)".
+std::string JournalEntryText(const JournalEntry& entry);
+// The actions (oldest first, as loaded), listed newest first: a line per action (its id,
+// time, label and state), then an indented line per file.
+std::string JournalText(const std::vector<JournalAction>& actions);
+// {"actions":[{"id":...,"time":...,"kind":...,"label":...,"state":...,"files":[...]}]}
+std::string JournalJson(const std::vector<JournalAction>& actions);
+
+}  // namespace tf
