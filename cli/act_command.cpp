@@ -15,6 +15,7 @@
 #include "platform/standard_paths.h"
 #include "platform/stored_file.h"
 #include "platform/zip_plugin.h"
+#include "platform/file_change_watcher.h"
 #include "results/action_journal.h"
 #include "results/backup_store.h"
 #include "results/file_actions.h"
@@ -287,7 +288,18 @@ int RunActCommand(int argc, char** argv, const CliStreams& io) {
       return kExitFailed;
     }
   }
-  CarryOut(&plan, request, services.Get(), args.dryRun, progress);
+  ActServices acting = services.Get();
+  if (journal && (request.action == ActKind::kTrash || request.action == ActKind::kMove)) {
+    const FileChange change =
+        request.action == ActKind::kTrash ? FileChange::kTrash : FileChange::kMove;
+    acting.announce = [&journal, change](const std::vector<std::string>& paths,
+                                         std::string* why) {
+      if (journal->Announce(change, paths)) return true;
+      *why = journal->Why();
+      return false;
+    };
+  }
+  CarryOut(&plan, request, acting, args.dryRun, progress);
   int status = kExitOk;
   for (const PlannedAction& action : plan) {
     if (action.reason.empty()) continue;

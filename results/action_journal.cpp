@@ -284,6 +284,16 @@ bool ActionJournal::Begin(const char* kind, std::string* why) {
 void ActionJournal::End() {
   std::lock_guard<std::mutex> lock(m_mutex);
   if (m_depth > 0 && --m_depth == 0) {
+    // Announced and never reached (the user stopped, the file changed): they stayed.
+    std::string lines;
+    for (auto& [key, pending] : m_pending) {
+      if (pending.started) continue;
+      pending.record.time = nowSeconds();
+      pending.record.state = "failed";
+      lines += FormatJournalRecord(pending.record);
+    }
+    std::string ignored;
+    if (!lines.empty()) m_file.Append(lines, &ignored, false);
     m_busy = false;
     m_action.clear();
     m_pending.clear();
@@ -302,10 +312,8 @@ bool ActionJournal::write(const JournalRecord& record, std::string* why, bool sy
   return false;
 }
 
-bool ActionJournal::Before(FileChange change, const std::string& from, const std::string& to,
-                           std::string* why) {
-  std::lock_guard<std::mutex> lock(m_mutex);
-  if (m_depth == 0) return true;  // not an action of the user's: the program's own files
+JournalRecord ActionJournal::intentOf(FileChange change, const std::string& from,
+                                      const std::string& to) {
   JournalRecord r;
   r.action = m_action;
   r.time = nowSeconds();
@@ -320,8 +328,47 @@ bool ActionJournal::Before(FileChange change, const std::string& from, const std
     r.size = st.size;
     r.modified = st.modified;
   }
+  return r;
+}
+
+bool ActionJournal::Announce(FileChange change, const std::vector<std::string>& paths,
+                             std::string* why) {
+  std::lock_guard<std::mutex> lock(m_mutex);
+  if (m_depth == 0) return true;
+  std::string lines;
+  std::vector<JournalRecord> records;
+  for (const std::string& path : paths) {
+    if (m_pending.count({static_cast<int>(change), path})) continue;
+    records.push_back(intentOf(change, path, std::string()));
+    lines += FormatJournalRecord(records.back());
+  }
+  if (lines.empty()) return true;
+  std::string reason;
+  if (!m_file.Append(lines, &reason, true)) {
+    *why = "the action journal " + m_path + " cannot be written: " + reason;
+    return false;
+  }
+  for (JournalRecord& r : records) {
+    const std::string path = r.path;
+    m_pending[{static_cast<int>(change), path}] = Pending{std::move(r), false};
+  }
+  return true;
+}
+
+bool ActionJournal::Before(FileChange change, const std::string& from, const std::string& to,
+                           std::string* why) {
+  std::lock_guard<std::mutex> lock(m_mutex);
+  if (m_depth == 0) return true;  // not an action of the user's: the program's own files
+  const auto announced = m_pending.find({static_cast<int>(change), from});
+  if (announced != m_pending.end() && !announced->second.started) {
+    // Its intent is on disk already; where it goes is told with its end.
+    announced->second.started = true;
+    if (!to.empty()) announced->second.record.to = to;
+    return true;
+  }
+  JournalRecord r = intentOf(change, from, to);
   if (!write(r, why)) return false;
-  m_pending[{static_cast<int>(change), from}] = r;
+  m_pending[{static_cast<int>(change), from}] = Pending{std::move(r), true};
   return true;
 }
 
@@ -330,7 +377,7 @@ void ActionJournal::After(FileChange change, const std::string& from, const std:
   std::lock_guard<std::mutex> lock(m_mutex);
   auto it = m_pending.find({static_cast<int>(change), from});
   if (it == m_pending.end()) return;
-  JournalRecord r = std::move(it->second);
+  JournalRecord r = std::move(it->second.record);
   m_pending.erase(it);
   r.time = nowSeconds();
   r.state = done ? "done" : "failed";
@@ -405,11 +452,17 @@ ActionJournal* InstalledActionJournal() {
 }
 
 JournalScope::JournalScope(const char* kind) : m_journal(InstalledActionJournal()) {
-  if (m_journal) m_ok = m_journal->Begin(kind, &m_why);
+  if (m_journal) m_ok = m_began = m_journal->Begin(kind, &m_why);
+}
+
+bool JournalScope::Announce(FileChange change, const std::vector<std::string>& paths) {
+  if (!m_journal || !m_ok) return true;
+  m_ok = m_journal->Announce(change, paths, &m_why);
+  return m_ok;
 }
 
 JournalScope::~JournalScope() {
-  if (m_journal && m_ok) m_journal->End();
+  if (m_journal && m_began) m_journal->End();
 }
 
 }  // namespace tf

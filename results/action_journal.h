@@ -98,6 +98,11 @@ class ActionJournal : public FileChangeWatcher {
   // while a worker syncs the journal).
   bool Busy() const { return m_busy.load(); }
 
+  // Writes the intents of many changes to come in one piece, synced once, so that a bulk
+  // action does not wait for the disk once per file; Before then finds each file already
+  // announced. Announced files that the action never reaches get a failed record at its
+  // end. False with the reason when the journal cannot be written: nothing may move.
+  bool Announce(FileChange change, const std::vector<std::string>& paths, std::string* why);
   bool Before(FileChange change, const std::string& from, const std::string& to,
               std::string* why) override;
   void After(FileChange change, const std::string& from, const std::string& to, bool done) override;
@@ -120,8 +125,14 @@ class ActionJournal : public FileChangeWatcher {
   bool m_compactChecked = false;
   std::string m_action, m_kind;
   int64_t m_next = 0;
-  // Files told Before and not yet After: the record's number, size and time.
-  std::map<std::pair<int, std::string>, JournalRecord> m_pending;
+  // Files told Before (or announced) and not yet After: the record's number, size and
+  // time, and whether Before has come.
+  struct Pending {
+    JournalRecord record;
+    bool started = false;
+  };
+  std::map<std::pair<int, std::string>, Pending> m_pending;
+  JournalRecord intentOf(FileChange change, const std::string& from, const std::string& to);
 };
 
 // The journal the program's actions write to (not owned; null: none, nothing is
@@ -139,9 +150,12 @@ class JournalScope {
   JournalScope& operator=(const JournalScope&) = delete;
   bool Ok() const { return m_ok; }
   const std::string& Why() const { return m_why; }
+  // ActionJournal::Announce for this action; true without a journal.
+  bool Announce(FileChange change, const std::vector<std::string>& paths);
 
  private:
   ActionJournal* m_journal;
+  bool m_began = false;  // End is owed
   bool m_ok = true;
   std::string m_why;
 };

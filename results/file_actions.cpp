@@ -9,6 +9,7 @@
 #include "platform/path_status.h"
 #include "platform/path_utils.h"
 #include "platform/process_launcher.h"
+#include "platform/file_change_watcher.h"
 #include "results/action_journal.h"
 
 namespace tf {
@@ -238,6 +239,15 @@ int FileActions::DeleteSelected(const Selection& selection, bool afterBackup) {
                              " files to the trash?";
     if (m_questions.ShowMessage(text, kTrashCaption, MB_YESNO) != IDYES) files.clear();
     confirm = false;
+  }
+  // One synced write of every intent, not one per file: thousands of files would each
+  // wait for the disk.
+  std::vector<std::string> announced;
+  announced.reserve(files.size());
+  for (DataNode* file : files) announced.push_back(FullName(file));
+  if (files.size() > 1 && !journal.Announce(FileChange::kTrash, announced)) {
+    m_questions.ShowMessage(journal.Why(), kJournalCaption, MB_OK);
+    return 1;
   }
   std::vector<DataNode*> trashed;
   std::vector<std::string> failed;  // each path followed by why

@@ -131,7 +131,21 @@ size_t CarryOut(std::vector<PlannedAction>* plan, const ActRequest& request,
   const DataNode* checkedKept = nullptr;  // files of one group follow one another
   std::string keptProblem;
   LinkIdentity keptIdentity;
+  // The journal hears of the files a chunk at a time: one synced write per chunk, and a
+  // bounded number of intents held open.
+  constexpr size_t kAnnounced = 1024;
   for (size_t i = 0; i < plan->size(); ++i) {
+    if (!dryRun && services.announce && i % kAnnounced == 0) {
+      std::vector<std::string> next;
+      for (size_t j = i; j < plan->size() && j < i + kAnnounced; ++j)
+        next.push_back((*plan)[j].path);
+      std::string why;
+      if (!services.announce(next, &why)) {
+        for (size_t j = i; j < plan->size(); ++j) (*plan)[j].reason = why;
+        failed += plan->size() - i;
+        break;
+      }
+    }
     PlannedAction& action = (*plan)[i];
     LinkIdentity identity;
     if (progress) progress(i);

@@ -61,6 +61,9 @@ struct ActServices {
   std::function<bool(const std::string& path, const std::string& comment, std::string* why)> backup;
   std::function<bool(const std::string& path, const std::string& folder, std::string* why)> move;
   std::function<bool(const std::string& path, const std::string& target, std::string* why)> link;
+  // Tells the journal of the files the next actions take, in one piece (may be empty);
+  // false with the reason stops the action before another file moves.
+  std::function<bool(const std::vector<std::string>& paths, std::string* why)> announce;
 };
 
 // Re-checks each planned file and the copy its group keeps, then, unless `dryRun`, acts on
