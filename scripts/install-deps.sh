@@ -15,6 +15,8 @@ packages=(
   qt6-base-dev fonts-dejavu-core xdg-utils
   # the zip plug-in and the document summary reader
   libzip-dev libgsf-1-dev
+  # the names' Unicode forms and case folding
+  libicu-dev
   # the Debian package: manual pages, run-time dependencies, checks, completion
   help2man dpkg-dev lintian man-db bash-completion
   # the limit tests (prlimit) and the benchmarks' stat count and slow file system
