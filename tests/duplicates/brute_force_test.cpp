@@ -366,7 +366,7 @@ std::vector<File> randomFormFiles(std::mt19937& random, int tolerance) {
 }
 
 TEST(GroupingAgreesWithReference, FoldedAndComposedNamesAndTimeTolerances) {
-  for (uint32_t seed = 0; seed < 300; ++seed) {
+  for (uint32_t seed = 0; seed < 200; ++seed) {
     std::mt19937 random(seed);
     for (const int tolerance : {0, 1, 2, 5}) {
       const auto files = randomFormFiles(random, tolerance);
@@ -496,7 +496,7 @@ bool referenceAlike(const File& a, const File& b, int percent) {
 }
 
 TEST(GroupingAgreesWithReference, SimilarNamesWithAndWithoutSizeAndTime) {
-  for (uint32_t seed = 0; seed < 400; ++seed) {
+  for (uint32_t seed = 0; seed < 300; ++seed) {
     std::mt19937 random(seed);
     const auto files = randomSimilarFiles(random);
     for (const int percent : {65, 80, 90}) {
