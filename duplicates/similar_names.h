@@ -5,6 +5,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace tf {
@@ -27,6 +28,10 @@ class SimilarNames {
   static int BoundedDistance(const std::u32string& a, const std::u32string& b, int limit);
 
  private:
+  // BoundedDistance with rows kept between calls.
+  static int distanceWithin(std::u32string_view a, std::u32string_view b, int limit,
+                            std::vector<int> (&rows)[2]);
+
   int m_percent;
 };
 
