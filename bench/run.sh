@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Times twinfold-cli against bfs listing the same trees (names, sizes, times), warm cache,
-# in one run, and measures peak memory. Usage: bench/run.sh [BIN_DIR] [--quick]
+# in one run, and measures peak memory; times similar names against the exact search.
+# Usage: bench/run.sh [BIN_DIR] [--quick]
 #   BIN_DIR  where twinfold-cli and twinfold-make-tree are (default: build/bin)
 #   --quick  100,000-file trees only (no million-file tree, no /usr, no slow file system)
 # Trees are generated once under $BENCH_DIR (default /tmp/twinfold-bench) and reused.
@@ -169,6 +170,43 @@ if [ "$quick" -eq 0 ]; then
     printf "scaling: 1,000,000 files take %.2f x the memory above idle of 100,000 (target <= 10.5: %s)\n",
            m, m <= 10.5 ? "met" : "MISSED";
   }' | tee -a "$results/summary.txt"
+fi
+
+# Similar names against the exact search on the same tree, in one hyperfine run: time and
+# peak memory at 90, 80 and 70 %. At 90 % the search may take at most 10 times the exact
+# search's time and twice its memory.
+similar_vs_exact() {  # similar_vs_exact LABEL ROOT
+  local label=$1 root=$2 csv=$results/similar-$1.csv
+  echo
+  echo "== similar-$label: $root"
+  hyperfine --warmup 1 --runs "${SIMILAR_RUNS:-3}" --export-csv "$csv" --style basic \
+    -n exact "$cli --no-progress --format text '$root'" \
+    -n similar-90 "$cli --no-progress --format text --name similar --similarity 90 '$root'" \
+    -n similar-80 "$cli --no-progress --format text --name similar --similarity 80 '$root'" \
+    -n similar-70 "$cli --no-progress --format text --name similar --similarity 70 '$root'" |
+    grep -E 'Time|±' || true
+  local exact_kb p90 p80 p70
+  exact_kb=$(peak_kb "$cli" --no-progress --format text "$root")
+  p90=$(peak_kb "$cli" --no-progress --format text --name similar --similarity 90 "$root")
+  p80=$(peak_kb "$cli" --no-progress --format text --name similar --similarity 80 "$root")
+  p70=$(peak_kb "$cli" --no-progress --format text --name similar --similarity 70 "$root")
+  awk -F, -v l="similar-$label" -v e="$exact_kb" -v p90="$p90" -v p80="$p80" -v p70="$p70" '
+    NR == 2 { exact = $2 }
+    NR >= 3 {
+      split("90 80 70", at, " ");
+      p = NR == 3 ? p90 : NR == 4 ? p80 : p70;
+      t = $2 / exact; m = p / (e > 0 ? e : 1);
+      verdict = NR == 3 ? ((t <= 10 && m <= 2) ? " (target at 90 %: <= 10 x time, <= 2 x memory: met)" \
+                                               : " (target at 90 %: <= 10 x time, <= 2 x memory: MISSED)") : "";
+      printf "%s at %s %%: %.3f s, %.2f x the exact search (%.3f s); peak %d KiB, %.2f x its %d KiB%s\n",
+             l, at[NR - 2], $2, t, exact, p, m, e, verdict;
+    }' "$csv" | tee -a "$results/summary.txt"
+}
+if [ "$quick" -eq 0 ]; then
+  similar_vs_exact usr /usr
+  similar_vs_exact mixed-1m "$bench_dir/mixed-1m"
+else
+  similar_vs_exact mixed-100k "$bench_dir/mixed-100k"
 fi
 
 # The window program's search, through its real controller on the offscreen platform

@@ -30,10 +30,18 @@ const char kUsage[] =
     "  --save-descriptor FILE   save the search descriptor before searching\n"
     "Criteria:\n"
     "  --preset SET             true-duplicates (default), versions, formats or named\n"
-    "  --name RULE              exact, noext (extensions may differ) or first (first N symbols)\n"
+    "  --name RULE              exact, noext (extensions may differ), first (first N symbols)\n"
+    "                           or similar (names alike by edit distance, extensions equal)\n"
     "  --symbols N              N for --name first, 5 to 10\n"
+    "  --similarity P           P for --name similar, 50 to 100 percent (default 80)\n"
+    "  --fold-case              case-insensitive names (full Unicode case folding)\n"
+    "  --normalize              Unicode-equivalent names (composed and decomposed alike)\n"
     "  --time same|any          whether last-modified times must be the same\n"
+    "  --time-tolerance N       same times may differ by up to N seconds between\n"
+    "                           neighbours, 0 to 86400 (default 0; 2 suits FAT media)\n"
     "  --size same|any          whether sizes must be the same\n"
+    "  --across-roots           only groups with files under two or more FOLDERs\n"
+    "  --with-protected         only groups holding a file of a protected folder\n"
     "Filters:\n"
     "  --include MASKS          take only files matching these masks (e.g. \"*.jpg;*.png\")\n"
     "  --exclude-masks MASKS    leave out files matching these masks\n"
@@ -217,15 +225,25 @@ bool applySearchValue(std::string_view option, const std::string& value, CliOpti
     return chosen != nullptr;
   }
   if (option == "--name") {
-    const int index = choiceIndex(value, {"exact", "noext", "first"});
+    const int index = choiceIndex(value, {"exact", "noext", "first", "similar"});
     constexpr NameRule kRules[] = {NameRule::kExact, NameRule::kAnyExtension,
-                                   NameRule::kFirstSymbols};
+                                   NameRule::kFirstSymbols, NameRule::kSimilar};
     if (index >= 0) o->name = kRules[index];
     return index >= 0;
   }
   if (option == "--symbols") {
     if (!parseInt(value, 5, 10, &n)) return false;
     o->symbols = static_cast<int>(n);
+    return true;
+  }
+  if (option == "--similarity") {
+    if (!parseInt(value, kMinSimilarity, kMaxSimilarity, &n)) return false;
+    o->similarity = static_cast<int>(n);
+    return true;
+  }
+  if (option == "--time-tolerance") {
+    if (!parseInt(value, 0, kMaxTimeTolerance, &n)) return false;
+    o->timeTolerance = static_cast<int>(n);
     return true;
   }
   if (option == "--time" || option == "--size") {
@@ -288,11 +306,13 @@ bool applyValue(std::string_view option, const std::string& value, CliOptions* o
 }
 
 bool takesValue(std::string_view option) {
-  for (const char* known : {"--exclude",       "--protect",  "--preset",     "--name",
-                            "--symbols",       "--time",     "--size",       "--include",
-                            "--exclude-masks", "--min-size", "--max-size",   "--time-filter",
-                            "--time-of",       "--attr",     "--descriptor", "--save-descriptor",
-                            "--settings",      "--sort",     "--format",     "--output"})
+  for (const char* known :
+       {"--exclude",       "--protect",       "--preset",     "--name",
+        "--symbols",       "--time",          "--size",       "--include",
+        "--exclude-masks", "--min-size",      "--max-size",   "--time-filter",
+        "--time-of",       "--attr",          "--descriptor", "--save-descriptor",
+        "--settings",      "--sort",          "--format",     "--output",
+        "--similarity",    "--time-tolerance"})
     if (option == known) return true;
   return false;
 }
@@ -310,6 +330,14 @@ bool applyFlag(std::string_view option, CliOptions* o) {
     o->noIgnore = true;
   else if (option == "--verify")
     o->verify = true;
+  else if (option == "--fold-case")
+    o->foldCase = true;
+  else if (option == "--normalize")
+    o->normalize = true;
+  else if (option == "--across-roots")
+    o->acrossRoots = true;
+  else if (option == "--with-protected")
+    o->withProtected = true;
   else if (option == "--help")
     o->help = true;
   else if (option == "--version")

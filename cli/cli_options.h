@@ -41,8 +41,15 @@ struct CliOptions {
   const CriteriaPreset* preset = nullptr;  // none given (a new descriptor holds true duplicates)
   std::optional<NameRule> name;
   std::optional<int> symbols;
-  std::optional<bool> time;  // true: the same time
-  std::optional<bool> size;  // true: the same size
+  std::optional<bool> time;          // true: the same time
+  std::optional<bool> size;          // true: the same size
+  std::optional<int> similarity;     // P of --name similar; alone it switches to similar names
+  std::optional<int> timeTolerance;  // seconds
+  // The looser options only switch on: a saved descriptor's own stay as they are otherwise.
+  bool foldCase = false;
+  bool normalize = false;
+  bool acrossRoots = false;
+  bool withProtected = false;
   std::optional<std::string> includeMasks;
   std::optional<std::string> excludeMasks;
   std::optional<SizeBound> minSize;

@@ -44,14 +44,22 @@ DataNode* findPath(DataNode* root, const char* first, const char* second) {
 }
 
 void applySettings(const CliOptions& o, DataNode* settings) {
-  if (!o.preset && !o.symbols && !o.name && !o.time && !o.size) return;
+  if (!o.preset && !o.symbols && !o.name && !o.time && !o.size && !o.similarity &&
+      !o.timeTolerance && !o.foldCase && !o.normalize && !o.acrossRoots && !o.withProtected)
+    return;
   DuplicateCriteria criteria = ReadCriteria(settings).value_or(DuplicateCriteria{});
   if (o.preset) criteria = o.preset->AppliedTo(criteria);
   // As on the criteria page: choosing N switches the names to "first N symbols".
   if (o.symbols) criteria = criteria.WithSymbols(*o.symbols);
+  if (o.similarity) criteria = criteria.WithSimilarity(*o.similarity);
   if (o.name) criteria.name = *o.name;
   if (o.time) criteria.sameTime = *o.time;
   if (o.size) criteria.sameSize = *o.size;
+  if (o.timeTolerance) criteria.timeTolerance = *o.timeTolerance;
+  criteria.foldCase = criteria.foldCase || o.foldCase;
+  criteria.normalize = criteria.normalize || o.normalize;
+  criteria.acrossRoots = criteria.acrossRoots || o.acrossRoots;
+  criteria.withProtected = criteria.withProtected || o.withProtected;
   WriteCriteria(criteria, settings);
 }
 

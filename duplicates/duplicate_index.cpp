@@ -5,6 +5,7 @@
 #include <string>
 
 #include "base/fetch_ahead.h"
+#include "duplicates/criteria_key.h"
 
 namespace tf {
 
@@ -63,13 +64,12 @@ int DuplicateIndex::AddFileLocked(std::string_view folder, std::string_view name
 
 int DuplicateIndex::AddFilesLocked(std::string_view folder, std::span<const NewFile> files) {
   if (!m_root || files.empty()) return 0;
-  const bool exact = m_criteria.name == NameRule::kExact;
+  const bool exact = KeyIsName(m_criteria);
   if (!exact) m_batchKeys.resize(std::max(m_batchKeys.size(), files.size()));
   m_batchHashes.resize(files.size());
   for (size_t i = 0; i < files.size(); ++i) {
     std::string_view key = files[i].name;
-    if (!exact)
-      key = m_batchKeys[i] = MakeDuplicateKey(key, m_criteria.name, m_criteria.KeySymbols());
+    if (!exact) key = m_batchKeys[i] = CriteriaKey(key, m_criteria);
     m_batchHashes[i] = hashOf(key);
   }
   // Room for every new key first, so that the slots fetched ahead stay where they are.
@@ -114,7 +114,7 @@ int DuplicateIndex::addFile(uint32_t folder, std::string_view name, std::string_
   if (isNew) m_keys[id].text = m_texts.StorePrefixed(key);
   FileRecord file;
   // In exact mode the key is the name: one copy serves every file of the key.
-  file.name = m_criteria.name == NameRule::kExact ? m_keys[id].text : m_texts.StorePrefixed(name);
+  file.name = KeyIsName(m_criteria) ? m_keys[id].text : m_texts.StorePrefixed(name);
   file.size = size;
   file.modified = modified;
   file.folder = folder;
@@ -215,9 +215,7 @@ void DuplicateIndex::ReadFile(uint32_t id, int64_t size, int64_t modified, uint3
 
 void DuplicateIndex::DropFile(uint32_t id) {
   const std::string_view name = NameOf(m_files[id]);
-  const std::string key = m_criteria.name == NameRule::kExact
-                              ? std::string(name)
-                              : MakeDuplicateKey(name, m_criteria.name, m_criteria.KeySymbols());
+  const std::string key = CriteriaKey(name, m_criteria);
   bool isNew = false;
   const uint32_t keyId = findOrInsertKey(key, hashOf(key), &isNew);
   KeyRecord& record = m_keys[keyId];

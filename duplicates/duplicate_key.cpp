@@ -85,6 +85,8 @@ std::string MakeDuplicateKey(std::string_view name, NameRule rule, int symbols) 
     }
     case NameRule::kFirstSymbols:
       return firstSymbolsKey(name, symbols > 0 ? static_cast<size_t>(symbols) : 1);
+    case NameRule::kSimilar:
+      break;  // keyed by CriteriaKey; alone, a name is only like itself
   }
   return std::string(name);
 }

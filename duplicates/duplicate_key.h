@@ -13,6 +13,7 @@ enum class NameRule {
   kExact,         // the whole file name
   kAnyExtension,  // the name without its extension; extensions may differ
   kFirstSymbols,  // the first N characters and the extension
+  kSimilar,       // names alike by edit distance, extensions equal (see SimilarNames)
 };
 
 constexpr size_t kNoExtension = std::string_view::npos;

@@ -6,10 +6,14 @@
 #include <limits>
 #include <span>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "base/fetch_ahead.h"
+#include "duplicates/criteria_key.h"
 #include "duplicates/duplicate_key.h"
+#include "duplicates/similar_names.h"
+#include "platform/unicode_text.h"
 
 namespace tf {
 
@@ -230,8 +234,13 @@ void RunResult::ReadUnread(const ReadFileOf& read) {
 // split too: a file of a size of its own stays alone whatever its time.
 class RunResult::Splitter {
  public:
-  Splitter(const DuplicateIndex& index, bool byTime, bool bySize, const LocalTimeOf& localTime)
-      : m_index(index), m_byTime(byTime), m_bySize(bySize), m_localTime(localTime) {}
+  Splitter(const DuplicateIndex& index, bool byTime, bool bySize, const LocalTimeOf& localTime,
+           int tolerance = 0)
+      : m_index(index),
+        m_byTime(byTime),
+        m_bySize(bySize),
+        m_tolerance(tolerance),
+        m_localTime(localTime) {}
 
   // Fills partOf() with the part of each of a key's files (in arrival order), numbered
   // in the order the parts first appear; counts() holds their sizes.
@@ -246,6 +255,7 @@ class RunResult::Splitter {
 
   SubKey keyOf(const FileRecord& file);
   int64_t stampOf(int64_t second);
+  void splitInChains();
   bool sizeIsShared(size_t i) const;
   uint32_t newPart() {
     m_counts.push_back(0);
@@ -255,6 +265,7 @@ class RunResult::Splitter {
   const DuplicateIndex& m_index;
   bool m_byTime;
   bool m_bySize;
+  int m_tolerance;  // seconds; 0 splits at every local second
   const LocalTimeOf& m_localTime;
   FlatMap<int64_t, int64_t, MixHash> m_stamps;  // second -> packed stamp or kNoStamp
   FlatMap<SubKey, uint32_t, SubKeyHash> m_parts;
@@ -310,10 +321,56 @@ bool RunResult::Splitter::sizeIsShared(size_t i) const {
   return *m_sizeCounts.Find(size) > 1;
 }
 
+// With a tolerance, the files of each size are sorted by their second and a new part
+// begins where a neighbour lies more than the tolerance after the one before, so that
+// copies a second or two apart chain into one part. The gaps are measured between the
+// files' own (UTC) seconds: local time jumps where the clocks change, and a tolerance is
+// about the real time between two copies.
+void RunResult::Splitter::splitInChains() {
+  struct Entry {
+    int64_t size;
+    int64_t second;
+    uint32_t at;  // in m_files
+  };
+  std::vector<Entry> entries;
+  entries.reserve(m_files.size());
+  for (size_t i = 0; i < m_files.size(); ++i) {
+    const FileRecord& file = m_index.File(m_files[i]);
+    int64_t second = file.modified / kSecond;
+    if (file.modified % kSecond < 0) --second;
+    entries.push_back({m_bySize ? file.size : 0, second, static_cast<uint32_t>(i)});
+  }
+  std::sort(entries.begin(), entries.end(), [](const Entry& a, const Entry& b) {
+    return a.size != b.size       ? a.size < b.size
+           : a.second != b.second ? a.second < b.second
+                                  : a.at < b.at;
+  });
+  std::vector<uint32_t> chainOf(m_files.size());
+  uint32_t chain = 0;
+  for (size_t e = 0; e < entries.size(); ++e) {
+    if (e > 0 && (entries[e].size != entries[e - 1].size ||
+                  entries[e].second - entries[e - 1].second > m_tolerance))
+      ++chain;
+    chainOf[entries[e].at] = chain;
+  }
+  // Parts numbered in the order they first appear, as without a tolerance.
+  std::vector<uint32_t> partOfChain(entries.size(), kNoEntry);
+  for (size_t i = 0; i < m_files.size(); ++i) {
+    uint32_t& part = partOfChain[chainOf[i]];
+    if (part == kNoEntry) part = newPart();
+    ++m_counts[part];
+    m_partOf.push_back(part);
+  }
+}
+
 void RunResult::Splitter::Split(std::span<const uint32_t> files) {
   m_files = files;
   m_partOf.clear();
   m_counts.clear();
+  if (m_byTime && m_tolerance > 0) {
+    splitInChains();
+    return;
+  }
   const bool small = m_files.size() <= kSmallGroup;
   if (!small && m_bySize) {
     m_sizeCounts.Reset(m_files.size());
@@ -341,6 +398,82 @@ void RunResult::Splitter::Split(std::span<const uint32_t> files) {
     m_partOf.push_back(part);
   }
 }
+
+namespace {
+
+// The files of one similar-names key in their linked sets: files of a size (when sizes
+// must match) whose stems are alike, each set with two files or more, in arrival order,
+// the sets in the order of their first files.
+class SimilarSets {
+ public:
+  SimilarSets(const DuplicateIndex& index, int percent, bool bySize)
+      : m_index(index), m_similar(percent), m_bySize(bySize) {}
+
+  const std::vector<std::vector<uint32_t>>& Sets(std::string_view key,
+                                                 std::span<const uint32_t> files) {
+    m_sets.clear();
+    // Sizes first: files of different sizes are never linked.
+    std::vector<std::vector<uint32_t>> bySize;
+    if (m_bySize) {
+      std::unordered_map<int64_t, size_t> sizes;
+      for (const uint32_t f : files) {
+        const auto [at, isNew] = sizes.try_emplace(m_index.File(f).size, bySize.size());
+        if (isNew) bySize.emplace_back();
+        bySize[at->second].push_back(f);
+      }
+    } else {
+      bySize.emplace_back(files.begin(), files.end());
+    }
+    // A name that is not UTF-8 is keyed by its bytes: its key's files are one set.
+    const bool bytes = !key.empty() && key.front() == kSimilarBytes;
+    for (const std::vector<uint32_t>& part : bySize) {
+      if (part.size() < 2) continue;
+      if (bytes)
+        m_sets.push_back(part);
+      else
+        linkAlike(part);
+    }
+    std::sort(m_sets.begin(), m_sets.end(),
+              [](const auto& a, const auto& b) { return a.front() < b.front(); });
+    return m_sets;
+  }
+
+ private:
+  void linkAlike(const std::vector<uint32_t>& files) {
+    // Each distinct stem is measured once, however many files bear it.
+    std::unordered_map<std::u32string, uint32_t> ids;
+    std::vector<std::u32string> stems;
+    std::vector<uint32_t> stemOf;
+    stemOf.reserve(files.size());
+    for (const uint32_t f : files) {
+      const std::string stem = SimilarStem(m_index.NameOf(m_index.File(f)));
+      std::vector<char32_t> points = CodePointsOf(stem);
+      std::u32string text(points.begin(), points.end());
+      const auto [at, isNew] =
+          ids.try_emplace(std::move(text), static_cast<uint32_t>(stems.size()));
+      if (isNew) stems.push_back(at->first);
+      stemOf.push_back(at->second);
+    }
+    const std::vector<uint32_t> first = m_similar.Link(stems);
+    std::unordered_map<uint32_t, size_t> setOf;
+    const size_t before = m_sets.size();
+    for (size_t i = 0; i < files.size(); ++i) {
+      const auto [at, isNew] = setOf.try_emplace(first[stemOf[i]], m_sets.size());
+      if (isNew) m_sets.emplace_back();
+      m_sets[at->second].push_back(files[i]);
+    }
+    m_sets.erase(std::remove_if(m_sets.begin() + static_cast<long>(before), m_sets.end(),
+                                [](const auto& set) { return set.size() < 2; }),
+                 m_sets.end());
+  }
+
+  const DuplicateIndex& m_index;
+  SimilarNames m_similar;
+  bool m_bySize;
+  std::vector<std::vector<uint32_t>> m_sets;
+};
+
+}  // namespace
 
 namespace {
 
@@ -488,18 +621,59 @@ void RunResult::Finalise(const DuplicateCriteria& criteria, const LocalTimeOf& l
   m_root->val2 = 0;
   m_arena = std::make_unique<NodeArena>();
   GroupBuilder builder(*m_index, m_root, m_arena.get());
+  const bool similar = criteria.name == NameRule::kSimilar;
   {  // the splitter's tables are freed before the file nodes are made
-    Splitter splitter(*m_index, byTime, bySize, localTime);
+    Splitter splitter(*m_index, byTime, bySize, localTime, criteria.timeTolerance);
+    Splitter timeSplitter(*m_index, byTime, false, localTime, criteria.timeTolerance);
+    SimilarSets similarSets(*m_index, criteria.similarity, bySize);
     ChainReader chains(*m_index);
     std::vector<uint32_t> tagOf;
+    // A similar-names group is named after its first file in path order.
+    auto addNamedGroup = [&](const std::vector<uint32_t>& members) {
+      uint32_t first = members.front();
+      std::string firstPath = m_index->PathOf(m_index->File(first));
+      for (const uint32_t f : members) {
+        std::string path = m_index->PathOf(m_index->File(f));
+        if (path < firstPath) {
+          firstPath.swap(path);
+          first = f;
+        }
+      }
+      builder.SetKey(m_index->NameOf(m_index->File(first)));
+      const uint32_t tag = builder.AddGroup(false);
+      for (const uint32_t f : members) m_index->TagFile(f, tag);
+    };
+    std::vector<uint32_t> members;
+    auto addSimilar = [&](std::string_view key, std::span<const uint32_t> files) {
+      const std::vector<std::vector<uint32_t>>& sets = similarSets.Sets(key, files);
+      for (const uint32_t f : files) m_index->TagFile(f, kNoEntry);  // in no group, so far
+      for (const std::vector<uint32_t>& set : sets) {
+        if (!byTime) {
+          addNamedGroup(set);
+          continue;
+        }
+        timeSplitter.Split(set);
+        for (size_t p = 0; p < timeSplitter.counts().size(); ++p) {
+          if (timeSplitter.counts()[p] < 2) continue;
+          members.clear();
+          for (size_t i = 0; i < set.size(); ++i)
+            if (timeSplitter.partOf()[i] == p) members.push_back(set[i]);
+          addNamedGroup(members);
+        }
+      }
+    };
     const std::vector<uint32_t>& order = m_index->GroupOrder();
     for (size_t from = 0; from < order.size(); from += ChainReader::kKeys) {
       const size_t count = std::min(ChainReader::kKeys, order.size() - from);
       // The chains are read before their links are overwritten by the tags.
       chains.Read(order.data() + from, count);
       for (size_t k = 0; k < count; ++k) {
-        builder.SetKey(m_index->KeyText(order[from + k]));
         const std::span<const uint32_t> files = chains.FilesOf(k);
+        if (similar) {
+          addSimilar(m_index->KeyText(order[from + k]), files);
+          continue;
+        }
+        builder.SetKey(m_index->KeyText(order[from + k]));
         if (!byTime && !bySize) {
           const uint32_t tag = builder.AddGroup(false);
           for (const uint32_t f : files) m_index->TagFile(f, tag);
@@ -525,6 +699,19 @@ void RunResult::Finalise(const DuplicateCriteria& criteria, const LocalTimeOf& l
   m_incomplete = builder.missed() > 0;
   // The map's file records are gone: nothing more can be read from it.
   m_index.reset();
+}
+
+void RunResult::KeepGroupsWhere(const std::function<bool(const DataNode* group)>& keep) {
+  if (!m_root) return;
+  for (DataNode* group = m_root->FirstChild(); group;) {
+    DataNode* next = group->Next();
+    if (!keep(group)) {
+      m_root->val2 -= group->val2;
+      DeleteNode(group);
+      m_changed = true;
+    }
+    group = next;
+  }
 }
 
 void RunResult::recountTree() {

@@ -48,6 +48,9 @@ class RunResult {
   // root's file count. The group and file nodes are made here, for the files that stay
   // in groups only. Nothing happens without a root.
   void Finalise(const DuplicateCriteria& criteria, const LocalTimeOf& localTime);
+  // After Finalise: deletes every group for which `keep` is false; the root's file count
+  // follows.
+  void KeepGroupsWhere(const std::function<bool(const DataNode* group)>& keep);
   // Removes a file node of the result: 1 when its group keeps two or more files (the
   // group's totals shrink), 2 when the whole group was deleted (with `dropGroup`), 0 when
   // the node is not a file of this result. The root's file count follows.

@@ -236,11 +236,19 @@ _twinfold_cli()
             return
             ;;
         --name)
-            COMPREPLY=($(compgen -W 'exact noext first' -- "$cur"))
+            COMPREPLY=($(compgen -W 'exact noext first similar' -- "$cur"))
             return
             ;;
         --symbols)
             COMPREPLY=($(compgen -W '5 6 7 8 9 10' -- "$cur"))
+            return
+            ;;
+        --similarity)
+            COMPREPLY=($(compgen -W '50 60 70 80 90 100' -- "$cur"))
+            return
+            ;;
+        --time-tolerance)
+            COMPREPLY=($(compgen -W '0 1 2 5' -- "$cur"))
             return
             ;;
         --time | --size)
@@ -286,7 +294,8 @@ _twinfold_cli()
 
     if [[ $cur == -* ]]; then
         COMPREPLY=($(compgen -W '--exclude --protect --descriptor --save-descriptor --preset --name
-            --symbols --time --size --include --exclude-masks --min-size --max-size
+            --symbols --similarity --fold-case --normalize --time --time-tolerance --size
+            --across-roots --with-protected --include --exclude-masks --min-size --max-size
             --time-filter --time-of --attr --sort --reverse --format --progress --no-progress
             --one-thread-per-disk --no-ignore --verify --settings --output --help --version' -- "$cur"))
         return

@@ -7,9 +7,11 @@
 
 #include "datatree/node_arena.h"
 #include "datatree/node_xml.h"
+#include "duplicates/criteria_key.h"
 #include "duplicates/duplicate_criteria.h"
 #include "duplicates/duplicate_key.h"
 #include "platform/stored_file.h"
+#include "platform/unicode_text.h"
 #include "results/json_reader.h"
 #include "results/json_text.h"
 #include "results/result_rows.h"
@@ -17,6 +19,17 @@
 
 namespace tf {
 namespace {
+
+// Whether a file of this name can stand in the group of this name under the criteria:
+// by the key that filed it; under similar names, which the group is named after one of,
+// by the extension they share.
+bool fitsGroup(const std::string& name, const DuplicateCriteria& criteria,
+               const std::string& groupName) {
+  if (criteria.name != NameRule::kSimilar)
+    return GroupNameOf(CriteriaKey(name, criteria)) == groupName;
+  if (!IsWellFormedUtf8(name)) return GroupNameOf(name) == groupName;
+  return CriteriaKey(name, criteria) == CriteriaKey(groupName, criteria);
+}
 
 constexpr const char* kResultRoot = "Duplicate files results";
 
@@ -337,8 +350,7 @@ std::string WhyResultsUntrusted(const LoadedResults& results) {
       if (underAny(path, excluded)) return path + ": in a folder the search left out";
       if (!seen.insert(path).second) return path + ": listed twice";
       const std::string name = path.substr(path.rfind('/') + 1);
-      if (GroupNameOf(MakeDuplicateKey(name, criteria.name, criteria.KeySymbols())) !=
-          group->Name())
+      if (!fitsGroup(name, criteria, group->Name()))
         return path + ": its name does not belong to the group \"" + group->Name() + "\"";
       if (criteria.sameSize && file->val != group->FirstChild()->val)
         return path + ": its size differs from its group's";

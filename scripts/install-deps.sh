@@ -17,6 +17,8 @@ packages=(
   libzip-dev libgsf-1-dev
   # the hashes that verify contents (and xxhsum, which the benchmark compares with)
   libxxhash-dev xxhash
+  # the names' Unicode forms and case folding
+  libicu-dev
   # the Debian package: manual pages, run-time dependencies, checks, completion
   help2man dpkg-dev lintian man-db bash-completion
   # the limit tests (prlimit) and the benchmarks' stat count and slow file system

@@ -43,6 +43,36 @@ bool isCovered(const std::vector<std::string>& roots, size_t index) {
   return false;
 }
 
+// The search folder a path was found under: the first folder listed that holds it and
+// lies in no other listed folder (one below another is walked as part of it); -1 for
+// none.
+long rootOf(const std::vector<std::string>& roots, std::string_view path) {
+  for (size_t i = 0; i < roots.size(); ++i)
+    if (!isCovered(roots, i) && IsBelow(path, roots[i])) return static_cast<long>(i);
+  return -1;
+}
+
+// Whether a finished group passes the criteria's group rules: files under two search
+// folders or more, a file in a protected folder.
+bool passesGroupRules(const DataNode* group, const DuplicateCriteria& criteria,
+                      const std::vector<std::string>& roots,
+                      const std::vector<std::string>& guarded) {
+  long firstRoot = -1;
+  bool across = false;
+  bool guardedFile = false;
+  for (const DataNode* file = group->FirstChild(); file; file = file->Next()) {
+    const std::string path = FullName(file);
+    if (criteria.acrossRoots && !across) {
+      const long root = rootOf(roots, path);
+      if (firstRoot < 0) firstRoot = root;
+      across = root >= 0 && root != firstRoot;
+    }
+    if (criteria.withProtected && !guardedFile)
+      guardedFile = !ProtectedFolderHolding(guarded, path).empty();
+  }
+  return (!criteria.acrossRoots || across) && (!criteria.withProtected || guardedFile);
+}
+
 }  // namespace
 
 std::string FinishedStatusText(int64_t found) {
@@ -406,6 +436,14 @@ void SearchRun::finalise() {
                         *out = clock->ToLocal(fileTime);
                         return true;
                       });
+    const DuplicateCriteria criteria = m_criteria.value_or(DuplicateCriteria{});
+    if (criteria.acrossRoots || criteria.withProtected) {
+      const std::vector<std::string> roots = IncludePaths(m_descriptor.get());
+      const std::vector<std::string> guarded = ProtectedFolders(m_descriptor.get());
+      m_result.KeepGroupsWhere([&criteria, &roots, &guarded](const DataNode* group) {
+        return passesGroupRules(group, criteria, roots, guarded);
+      });
+    }
     if (m_result.Incomplete()) m_groupsCut.store(true, std::memory_order_release);
     // Before the hard links are read, so that no hidden file costs a statx.
     hideGroups();

@@ -194,6 +194,45 @@ TEST_F(CliEndToEnd, CriteriaAndFiltersReachTheSearch) {
             "");
 }
 
+// The looser options: each reaches the search, and each is off unless asked for.
+TEST_F(CliEndToEnd, LooserMatchingOptionsReachTheSearch) {
+  makeFile(
+      "a/Stra\xC3\x9F"
+      "e.txt",
+      10);
+  makeFile("b/STRASSE.TXT", 10);
+  makeFile("a/caf\xC3\xA9.txt", 20);
+  makeFile("b/cafe\xCC\x81.txt", 20);
+  makeFile("a/clip.mp4", 30, 1700000000);
+  makeFile("b/clip.mp4", 30, 1700000001);
+  makeFile("a/holiday photo.jpg", 40);
+  makeFile("b/holiday photo (1).jpg", 40);
+  auto found = [&](const std::vector<std::string>& args) {
+    std::string groups;
+    for (const auto& [group, path] : csvRows(args))
+      if (groups.find(group + " ") == std::string::npos) groups += group + " ";
+    return groups;
+  };
+  EXPECT_EQ(found({}), "");
+  EXPECT_EQ(found({"--fold-case"}), "strasse.txt ");
+  EXPECT_EQ(found({"--normalize"}), "caf\xC3\xA9.txt ");
+  EXPECT_EQ(found({"--time-tolerance", "1"}), "clip.mp4 ");
+  // Similar names are always composed and folded; a group is named after its first path.
+  EXPECT_EQ(found({"--name", "similar", "--similarity", "70"}),
+            "caf\xC3\xA9.txt holiday photo.jpg Stra\xC3\x9F"
+            "e.txt ");
+  EXPECT_EQ(found({"--similarity", "80"}),
+            "caf\xC3\xA9.txt Stra\xC3\x9F"
+            "e.txt ");
+  EXPECT_EQ(
+      found({"--fold-case", "--time-tolerance=1", "--with-protected", "--protect", m_tree + "/b"}),
+      "clip.mp4 strasse.txt ");
+  EXPECT_EQ(found({"--fold-case", "--across-roots"}), "");  // one search folder only
+  for (const char* bad :
+       {"--similarity=49", "--similarity=101", "--time-tolerance=-1", "--time-tolerance=86401"})
+    EXPECT_EQ(run({bad, m_tree}).status, 2) << bad;
+}
+
 // --reverse turns round only what the order is about.
 TEST_F(CliEndToEnd, VerifyKeepsTogetherOnlyTheSameBytes) {
   setenv("XDG_CACHE_HOME", (m_dir + "/cache").c_str(), 1);

@@ -328,5 +328,45 @@ TEST(DuplicateKey, TellingNames) {
   EXPECT_EQ(firstN("abc\xed\xa0\x80z", 5), "abc\xed\xa0*");
 }
 
+// The options added later: an older node lacks them and means what it meant; values out
+// of range read as the search will use them; what is written reads back the same.
+TEST(DuplicateCriteria, LaterOptionsReadOffWhenMissingClampedWhenOutOfRangeAndRoundTrip) {
+  DataNode* older = MakeSettings(0, 5, 0, 0);
+  EXPECT_EQ(*ReadCriteria(older), DuplicateCriteria{});
+  struct Stored {
+    const char* attribute;
+    int value;
+    int foldCase, tolerance, similarity;  // as read
+  };
+  const Stored table[] = {
+      {"fold_case", 1, 1, 0, 80},       {"fold_case", 2, 0, 0, 80},
+      {"time_tolerance", -5, 0, 0, 80}, {"time_tolerance", 86401, 0, 86400, 80},
+      {"time_tolerance", 2, 0, 2, 80},  {"similarity", 49, 0, 0, 80},
+      {"similarity", 101, 0, 0, 80},    {"similarity", 50, 0, 0, 50},
+  };
+  for (const Stored& row : table) {
+    DataNode* settings = MakeSettings(3, 5, 0, 0);
+    settings->attrs.Set(row.attribute, AttrValue::FromInt(row.value), 1);
+    const DuplicateCriteria read = *ReadCriteria(settings);
+    EXPECT_EQ(read.name, NameRule::kSimilar);
+    EXPECT_EQ(read.foldCase, row.foldCase == 1) << row.attribute << " " << row.value;
+    EXPECT_EQ(read.timeTolerance, row.tolerance) << row.attribute << " " << row.value;
+    EXPECT_EQ(read.similarity, row.similarity) << row.attribute << " " << row.value;
+    DeleteNode(settings);
+  }
+  DuplicateCriteria all;
+  all.name = NameRule::kSimilar;
+  all.similarity = 65;
+  all.foldCase = all.normalize = all.acrossRoots = all.withProtected = true;
+  all.timeTolerance = 86400;
+  all.sameSize = false;
+  ASSERT_TRUE(WriteCriteria(all, older));
+  EXPECT_EQ(*ReadCriteria(older), all);
+  all.similarity = 30;  // written as it would be read
+  ASSERT_TRUE(WriteCriteria(all, older));
+  EXPECT_EQ(ReadCriteria(older)->similarity, kDefaultSimilarity);
+  DeleteNode(older);
+}
+
 }  // namespace
 }  // namespace tf

@@ -25,6 +25,7 @@
 #include "engine_support.h"
 #include "platform/folder_lister.h"
 #include "scan/filter_nodes.h"
+#include "scan/folder_list.h"
 #include "search/folder_enumerator.h"
 #include "search/folder_scan.h"
 #include "search/search_run.h"
@@ -272,12 +273,21 @@ TEST(ReadAhead, BothWalksAgreeWithTheReferenceAndWithEachOther) {
 TEST(NamesAlone, EveryCriteriaSetAndFilterGivesTheGroupsOfAWalkThatReadsEveryFile) {
   for (uint32_t seed = 1; seed <= 3; ++seed) {
     RandomTree random(seed);
-    for (int criteria = 0; criteria < 12; ++criteria) {
+    for (int criteria = 0; criteria < 15; ++criteria) {
       for (int filter = 0; filter < 3; ++filter) {
         std::vector<std::string> include = {random.tree.root()};
         if (criteria % 4 == 1) include.insert(include.begin(), random.tree.Path("d0"));
         DataNode* descriptor =
-            MakeDescriptor(include, {}, criteria % 3, (criteria / 3) % 2, criteria / 6);
+            MakeDescriptor(include, {}, criteria % 3, (criteria / 3) % 2, criteria / 6 % 2);
+        if (criteria >= 12) {  // the looser names decide which names are shared
+          DataNode* settings = FindChild(descriptor, "settings");
+          DuplicateCriteria looser = *ReadCriteria(settings);
+          looser.foldCase = criteria != 13;
+          looser.normalize = criteria == 14;
+          looser.timeTolerance = criteria == 14 ? 86400 : 0;
+          if (criteria == 13) looser.name = NameRule::kSimilar;
+          WriteCriteria(looser, settings);
+        }
         DataNode* filters = FindChild(descriptor, "filters");
         if (filter == 1) {
           DataNode* names = CreateNameFilterNode(filters);
@@ -479,6 +489,70 @@ TEST(SearchRun, GroupsFilesAcrossFoldersAndScans) {
   for (int64_t left = files; left > 1; --left)
     EXPECT_EQ(run.RemoveFile(group->FirstChild(), true), left == 2 ? 2 : 1);
   EXPECT_EQ(run.FileCount(), 5 - files);
+}
+
+// The group rules on real trees against a reference read off the files made: only groups
+// whose files lie under two search folders (a folder listed below another counts as that
+// one), only groups holding a file of a protected folder, and both.
+TEST(SearchRun, GroupRulesAgreeWithTheReferenceWithinOneFolderAndAcrossTwo) {
+  for (uint32_t seed = 1; seed <= 6; ++seed) {
+    std::mt19937 random(seed);
+    TempTree one;
+    TempTree two;
+    const TempTree* trees[] = {&one, &two};
+    for (const TempTree* tree : trees)
+      for (const char* folder : {"p", "q", "p/r"}) tree->Folder(folder);
+    struct Made {
+      std::string path;
+      int tree;
+    };
+    std::vector<Made> files;
+    const char* names[] = {"a.txt", "b.txt", "c", "d.doc"};
+    const char* folders[] = {"", "p/", "q/", "p/r/"};
+    for (int i = 0; i < 30; ++i) {
+      const int t = static_cast<int>(random() % 2);
+      const std::string path =
+          trees[t]->Path(std::string(folders[random() % 4]) + names[random() % 4]);
+      if (fs::exists(path)) continue;
+      trees[t]->File(path.substr(trees[t]->root().size() + 1));
+      files.push_back({path, t});
+    }
+    const std::string guarded = seed % 2 ? one.Path("p") : two.root();
+    for (int rules = 1; rules < 4; ++rules) {
+      DataNode* descriptor = MakeDescriptor({one.root(), two.root(), one.Path("q")}, {});
+      ASSERT_TRUE(ProtectFolder(descriptor, guarded));
+      DataNode* settings = FindChild(descriptor, "settings");
+      DuplicateCriteria criteria = *ReadCriteria(settings);
+      criteria.acrossRoots = rules & 1;
+      criteria.withProtected = rules & 2;
+      WriteCriteria(criteria, settings);
+      std::map<std::string, std::vector<const Made*>> byName;
+      for (const Made& f : files) byName[f.path.substr(f.path.rfind('/') + 1)].push_back(&f);
+      std::set<Group> expected;
+      for (const auto& [name, members] : byName) {
+        std::set<int> roots;
+        bool hasGuarded = false;
+        Group paths;
+        for (const Made* f : members) {
+          roots.insert(f->tree);
+          hasGuarded = hasGuarded || f->path.rfind(guarded + "/", 0) == 0;
+          paths.push_back(f->path);
+        }
+        if (members.size() < 2 || (criteria.acrossRoots && roots.size() < 2) ||
+            (criteria.withProtected && !hasGuarded))
+          continue;
+        std::sort(paths.begin(), paths.end());
+        expected.insert(paths);
+      }
+      SearchRun run(FastOptions());
+      ASSERT_TRUE(testing::RunWhole(run, descriptor));
+      EXPECT_EQ(CanonicalGroups(run.ResultRoot()), expected)
+          << "seed " << seed << " rules " << rules;
+      int64_t count = 0;
+      for (const Group& g : expected) count += static_cast<int64_t>(g.size());
+      EXPECT_EQ(run.FileCount(), count);
+    }
+  }
 }
 
 // A folder reached twice (given twice, inside another given folder, or through a link) is

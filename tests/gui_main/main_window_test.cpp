@@ -20,6 +20,7 @@
 #include <QAccessibleInterface>
 #include <QAction>
 #include <QApplication>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QDateTime>
 #include <QDir>
@@ -28,7 +29,10 @@
 #include <QProcess>
 #include <QProcessEnvironment>
 #include <QPushButton>
+#include <QRadioButton>
+#include <QScrollArea>
 #include <QScrollBar>
+#include <QSpinBox>
 #include <QTableView>
 #include <QTest>
 #include <QTextBrowser>
@@ -218,6 +222,88 @@ TEST_F(SearchingWindow, SearchFromKeysAndBarShowsTheGroups) {
   w.frame.repaint();
   EXPECT_TRUE(GroupKeys(w).empty());
   fs::rename(tree.root() + ".moved", tree.root());
+}
+
+// Each looser option of the "Settings" page, set by the mouse or typed, reaches the
+// search: the groups found change as the option says.
+TEST_F(SearchingWindow, LooserCriteriaOfTheSettingsPageReachTheSearch) {
+  tree.File(
+      "a/Stra\xC3\x9F"
+      "e.txt",
+      10);
+  tree.File("b/STRASSE.TXT", 10);
+  tree.File("a/caf\xC3\xA9.txt", 20);
+  tree.File("b/cafe\xCC\x81.txt", 20);
+  tree.File("a/clip.mp4", 30, 0);
+  tree.File("b/clip.mp4", 30, 1);
+  tree.File("a/holiday photo.jpg", 40);
+  tree.File("b/holiday photo (1).jpg", 40);
+  tree.File("a/report.txt", 50);
+  tree.File("a/old/report.txt", 50);  // within one search folder
+  w.controller.searchHost()->ChangeIncludeFolder(true, tree.Path("a"));
+  ASSERT_EQ(w.controller.searchWindow()->folderPage()->ToggleProtectedPath(tree.Path("a")),
+            kProtectionAdded);
+  w.controller.searchHost()->ChangeIncludeFolder(true, tree.Path("b"));
+  const auto groups = [&] {
+    Names keys = GroupKeys(w);
+    std::sort(keys.begin(), keys.end());
+    return keys;
+  };
+  ASSERT_TRUE(w.Search());
+  EXPECT_EQ(groups(), (Names{"report.txt"}));
+
+  QTest::mouseClick(w.controller.searchWindow()->tabBar()->tab(kSearchModeSettings),
+                    Qt::LeftButton);
+  CriteriaPage* page = w.controller.searchWindow()->criteriaPage();
+  const auto reach = [](QWidget* control) {
+    for (QWidget* up = control->parentWidget(); up; up = up->parentWidget())
+      if (auto* area = qobject_cast<QScrollArea*>(up)) area->ensureWidgetVisible(control);
+  };
+  const auto click = [&](QAbstractButton* box) {
+    reach(box);
+    // On its mark: a check box takes clicks there and on its text only.
+    QTest::mouseClick(box, Qt::LeftButton, {}, QPoint(6, box->height() / 2));
+  };
+  const auto type = [&](QSpinBox* spin, int value) {
+    reach(spin);
+    QTest::mouseClick(spin, Qt::LeftButton, {}, QPoint(8, spin->height() / 2));
+    QTest::keyClick(spin, Qt::Key_A, Qt::ControlModifier);
+    QTest::keyClicks(spin, QString::number(value));
+    QTest::keyClick(spin, Qt::Key_Return);
+  };
+  click(page->foldCaseBox());
+  ASSERT_TRUE(w.Search());
+  EXPECT_EQ(groups(), (Names{"report.txt", "strasse.txt"}));
+  click(page->foldCaseBox());
+  click(page->normalizeBox());
+  ASSERT_TRUE(w.Search());
+  EXPECT_EQ(groups(), (Names{"caf\xC3\xA9.txt", "report.txt"}));
+  click(page->normalizeBox());
+  type(page->toleranceSpin(), 1);
+  ASSERT_TRUE(w.Search());
+  EXPECT_EQ(groups(), (Names{"clip.mp4", "report.txt"}));
+  type(page->toleranceSpin(), 0);
+  type(page->similaritySpin(), 70);  // a similarity chooses similar names
+  EXPECT_TRUE(page->nameRadio(3)->isChecked());
+  ASSERT_TRUE(w.Search());
+  // Always composed and folded; each group named after its first file in path order.
+  EXPECT_EQ(groups(), (Names{"Stra\xC3\x9F"
+                             "e.txt",
+                             "caf\xC3\xA9.txt", "holiday photo.jpg", "report.txt"}));
+  click(page->nameRadio(0));
+  click(page->foldCaseBox());
+  click(page->acrossRootsBox());
+  ASSERT_TRUE(w.Search());
+  EXPECT_EQ(groups(), (Names{"strasse.txt"}));
+  click(page->acrossRootsBox());
+  click(page->withProtectedBox());
+  tree.File("b/only-here.txt", 60);
+  tree.File("b/new/only-here.txt", 60);  // no file of the protected folder
+  ASSERT_TRUE(w.Search());
+  EXPECT_EQ(groups(), (Names{"report.txt", "strasse.txt"}));
+  const DuplicateCriteria stored = w.controller.searchHost()->Descriptor().Criteria();
+  EXPECT_TRUE(stored.foldCase && stored.withProtected && !stored.acrossRoots && !stored.normalize &&
+              stored.timeTolerance == 0 && stored.similarity == 70);
 }
 
 // Where the desktop's opener has no program for a file (it says "no method available"

@@ -72,8 +72,8 @@ listed=$( (echo --help && twinfold-cli backup --help | grep -oE -- '--[a-z][a-z-
 [ "$backup_options" = "$listed" ] || fail "backup options offered: ${backup_options//$'\n'/ }"
 
 # Every fixed value offered is one the program accepts.
-for option in --preset --name --symbols --time --size --time-of --sort --format \
-  --time-filter; do
+for option in --preset --name --symbols --similarity --time --time-tolerance --size --time-of \
+  --sort --format --time-filter; do
   values=$(offered "$option ")
   [ -n "$values" ] || fail "$option offers nothing"
   for value in $values; do
