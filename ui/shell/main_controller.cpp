@@ -4,7 +4,6 @@
 #include <cstdio>
 
 #include <QAction>
-#include <QFile>
 #include <QFileDialog>
 #include <QGuiApplication>
 #include <QLayout>
