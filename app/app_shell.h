@@ -44,8 +44,8 @@ struct ShellPlaces {
   std::vector<std::string> zipCandidates;      // plug-in modules tried in order
   // The ignore list that hides groups from searches; empty: none (every group shows).
   std::string ignoredFile;
-  std::string journalFile;                     // the action journal; empty: the default
-  int tickMs = 1000;                           // the search run's longest step interval
+  std::string journalFile;  // the action journal; empty: the default
+  int tickMs = 1000;        // the search run's longest step interval
   // Called from the search's threads for a Tick soon on the window's thread (see
   // SearchControl::Options::wake); empty: the ticks of the window's timer only.
   std::function<void()> wakeTick;

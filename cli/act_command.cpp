@@ -9,13 +9,13 @@
 #include "base/silent_questions.h"
 #include "cli/descriptor_builder.h"
 #include "cli/terminal_text.h"
+#include "platform/file_change_watcher.h"
 #include "platform/file_ops.h"
 #include "platform/path_status.h"
 #include "platform/path_utils.h"
 #include "platform/standard_paths.h"
 #include "platform/stored_file.h"
 #include "platform/zip_plugin.h"
-#include "platform/file_change_watcher.h"
 #include "results/action_journal.h"
 #include "results/backup_store.h"
 #include "results/file_actions.h"
@@ -292,8 +292,7 @@ int RunActCommand(int argc, char** argv, const CliStreams& io) {
   if (journal && (request.action == ActKind::kTrash || request.action == ActKind::kMove)) {
     const FileChange change =
         request.action == ActKind::kTrash ? FileChange::kTrash : FileChange::kMove;
-    acting.announce = [&journal, change](const std::vector<std::string>& paths,
-                                         std::string* why) {
+    acting.announce = [&journal, change](const std::vector<std::string>& paths, std::string* why) {
       if (journal->Announce(change, paths)) return true;
       *why = journal->Why();
       return false;

@@ -5,11 +5,11 @@
 #include <unordered_map>
 #include <unordered_set>
 
+#include "platform/file_change_watcher.h"
 #include "platform/file_ops.h"
 #include "platform/path_status.h"
 #include "platform/path_utils.h"
 #include "platform/process_launcher.h"
-#include "platform/file_change_watcher.h"
 #include "results/action_journal.h"
 
 namespace tf {

@@ -7,8 +7,8 @@
 #include "platform/path_utils.h"
 #include "platform/shortcuts.h"
 #include "platform/stored_file.h"
-#include "results/result_rows.h"
 #include "results/action_journal.h"
+#include "results/result_rows.h"
 
 namespace tf {
 
