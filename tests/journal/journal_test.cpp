@@ -341,6 +341,28 @@ TEST_F(JournalTest, CancelledUndoLeavesTheRestForTheNext) {
   for (const std::string& file : files) EXPECT_TRUE(testing::Exists(file)) << file;
 }
 
+// A bulk action announces its files in one piece: the ones it reaches come back on undo,
+// the ones it never reached (the user stopped it) stay where they are and are not counted.
+TEST_F(JournalTest, AnnouncedFilesNeverReachedAreNotTakenBack) {
+  std::vector<std::string> files;
+  for (const char* name : {"a.txt", "b.txt", "c.txt"}) {
+    files.push_back(dir / name);
+    WriteBytes(files.back(), name);
+  }
+  {
+    JournalScope scope(kActDelete);
+    ASSERT_TRUE(scope.Announce(FileChange::kTrash, files));
+    ASSERT_TRUE(MoveToTrash(files[1]));
+  }
+  const std::vector<JournalAction> actions = load();
+  ASSERT_EQ(actions.size(), 1u);
+  EXPECT_EQ(ActionLabel(actions[0]), "Delete of 1 file");
+  const UndoReport report = undoNewest();
+  EXPECT_EQ(report.restored, std::vector<std::string>{files[1]});
+  for (const std::string& file : files) EXPECT_TRUE(testing::Exists(file)) << file;
+  EXPECT_EQ(NewestUndoable(load()), nullptr);
+}
+
 // A record that was begun and never heard to end (the program was killed): the file is
 // looked for in its place and in the trash.
 TEST_F(JournalTest, IntentWithoutEndIsLookedForAtBothEnds) {
