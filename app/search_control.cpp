@@ -105,6 +105,12 @@ int SearchControl::ShowSavedResult(const DataNode* descriptor, DataNode* root, H
   m_run = newRun();
   m_run->Adopt(descriptor, root, std::move(links));
   m_unrecorded = descriptor == nullptr;
+  showAdopted();
+  waitCursor(false);
+  return 1;
+}
+
+void SearchControl::showAdopted() {
   ++m_generation;
   if (m_panes) {
     m_panes->SetSearching(false);
@@ -112,8 +118,6 @@ int SearchControl::ShowSavedResult(const DataNode* descriptor, DataNode* root, H
     m_panes->RefreshProgress();
   }
   SetStatusText(m_run->StatusLine());
-  waitCursor(false);
-  return 1;
 }
 
 int SearchControl::ReplaceResult(DataNode* root, HardLinks links) {
@@ -125,13 +129,7 @@ int SearchControl::ReplaceResult(DataNode* root, HardLinks links) {
   NodePtr descriptor(m_run->Descriptor() ? CloneNode(m_run->Descriptor(), nullptr, 1) : nullptr);
   if (m_panes) m_panes->OnSearchStarted();
   m_run->Adopt(descriptor.get(), root, std::move(links));
-  ++m_generation;
-  if (m_panes) {
-    m_panes->SetSearching(false);
-    m_panes->OnSearchFinished();
-    m_panes->RefreshProgress();
-  }
-  SetStatusText(m_run->StatusLine());
+  showAdopted();
   return 1;
 }
 

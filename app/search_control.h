@@ -131,6 +131,8 @@ class SearchControl {
  private:
   int64_t now() const;
   std::unique_ptr<SearchRun> newRun();
+  // The lists, the progress and the status line after the run adopted a result.
+  void showAdopted();
   void waitCursor(bool on);
   void showStopped();
 

@@ -292,8 +292,9 @@ int RunActCommand(int argc, char** argv, const CliStreams& io) {
   if (journal && (request.action == ActKind::kTrash || request.action == ActKind::kMove)) {
     const FileChange change =
         request.action == ActKind::kTrash ? FileChange::kTrash : FileChange::kMove;
-    acting.announce = [&journal, change](const std::vector<std::string>& paths, std::string* why) {
-      if (journal->Announce(change, paths)) return true;
+    acting.announce = [&journal, change](const std::vector<AnnouncedFile>& files,
+                                         std::string* why) {
+      if (journal->Announce(change, files)) return true;
       *why = journal->Why();
       return false;
     };

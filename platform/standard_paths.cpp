@@ -47,34 +47,30 @@ std::string homeFolder() {
   return "/";
 }
 
+// An XDG base folder: the variable when it holds an absolute path, else `below` the home.
+std::string xdgFolder(const char* variable, const char* below) {
+  std::string v = absoluteEnv(variable);
+  if (!v.empty()) return withoutTrailingSlash(v);
+  std::string home = homeFolder();
+  return (home == "/" ? "" : home) + below;
+}
+
 }  // namespace
 
 std::string ConfigHome() {
-  std::string v = absoluteEnv("XDG_CONFIG_HOME");
-  if (!v.empty()) return withoutTrailingSlash(v);
-  std::string home = homeFolder();
-  return (home == "/" ? "" : home) + "/.config";
+  return xdgFolder("XDG_CONFIG_HOME", "/.config");
 }
 
 std::string DataHome() {
-  std::string v = absoluteEnv("XDG_DATA_HOME");
-  if (!v.empty()) return withoutTrailingSlash(v);
-  std::string home = homeFolder();
-  return (home == "/" ? "" : home) + "/.local/share";
+  return xdgFolder("XDG_DATA_HOME", "/.local/share");
 }
 
 std::string CacheHome() {
-  std::string v = absoluteEnv("XDG_CACHE_HOME");
-  if (!v.empty()) return withoutTrailingSlash(v);
-  std::string home = homeFolder();
-  return (home == "/" ? "" : home) + "/.cache";
+  return xdgFolder("XDG_CACHE_HOME", "/.cache");
 }
 
 std::string StateHome() {
-  std::string v = absoluteEnv("XDG_STATE_HOME");
-  if (!v.empty()) return withoutTrailingSlash(v);
-  std::string home = homeFolder();
-  return (home == "/" ? "" : home) + "/.local/state";
+  return xdgFolder("XDG_STATE_HOME", "/.local/state");
 }
 
 std::string DefaultJournalFile() {

@@ -331,16 +331,26 @@ JournalRecord ActionJournal::intentOf(FileChange change, const std::string& from
   return r;
 }
 
-bool ActionJournal::Announce(FileChange change, const std::vector<std::string>& paths,
+bool ActionJournal::Announce(FileChange change, const std::vector<AnnouncedFile>& files,
                              std::string* why) {
   std::lock_guard<std::mutex> lock(m_mutex);
   if (m_depth == 0) return true;
   std::string lines;
   std::vector<JournalRecord> records;
-  for (const std::string& path : paths) {
-    if (m_pending.count({static_cast<int>(change), path})) continue;
-    records.push_back(intentOf(change, path, std::string()));
-    lines += FormatJournalRecord(records.back());
+  for (const AnnouncedFile& file : files) {
+    if (m_pending.count({static_cast<int>(change), file.path})) continue;
+    JournalRecord r;
+    r.action = m_action;
+    r.time = nowSeconds();
+    r.kind = m_kind;
+    r.index = m_next++;
+    r.op = opName(change);
+    r.state = "intent";
+    r.path = file.path;
+    r.size = file.size;
+    r.modified = file.modified;
+    lines += FormatJournalRecord(r);
+    records.push_back(std::move(r));
   }
   if (lines.empty()) return true;
   std::string reason;
@@ -455,9 +465,9 @@ JournalScope::JournalScope(const char* kind) : m_journal(InstalledActionJournal(
   if (m_journal) m_ok = m_began = m_journal->Begin(kind, &m_why);
 }
 
-bool JournalScope::Announce(FileChange change, const std::vector<std::string>& paths) {
+bool JournalScope::Announce(FileChange change, const std::vector<AnnouncedFile>& files) {
   if (!m_journal || !m_ok) return true;
-  m_ok = m_journal->Announce(change, paths, &m_why);
+  m_ok = m_journal->Announce(change, files, &m_why);
   return m_ok;
 }
 

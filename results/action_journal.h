@@ -81,6 +81,14 @@ std::string ActionLabel(const JournalAction& action);
 // are do not count); null when none.
 const JournalAction* NewestUndoable(const std::vector<JournalAction>& actions);
 
+// A file a bulk action is about to take, with the size and time it was just seen with (the
+// journal then asks the disk nothing).
+struct AnnouncedFile {
+  std::string path;
+  int64_t size = 0;
+  int64_t modified = 0;
+};
+
 class ActionJournal : public FileChangeWatcher {
  public:
   explicit ActionJournal(std::string path) : m_path(std::move(path)) {}
@@ -102,7 +110,7 @@ class ActionJournal : public FileChangeWatcher {
   // action does not wait for the disk once per file; Before then finds each file already
   // announced. Announced files that the action never reaches get a failed record at its
   // end. False with the reason when the journal cannot be written: nothing may move.
-  bool Announce(FileChange change, const std::vector<std::string>& paths, std::string* why);
+  bool Announce(FileChange change, const std::vector<AnnouncedFile>& files, std::string* why);
   bool Before(FileChange change, const std::string& from, const std::string& to,
               std::string* why) override;
   void After(FileChange change, const std::string& from, const std::string& to, bool done) override;
@@ -151,7 +159,7 @@ class JournalScope {
   bool Ok() const { return m_ok; }
   const std::string& Why() const { return m_why; }
   // ActionJournal::Announce for this action; true without a journal.
-  bool Announce(FileChange change, const std::vector<std::string>& paths);
+  bool Announce(FileChange change, const std::vector<AnnouncedFile>& files);
 
  private:
   ActionJournal* m_journal;

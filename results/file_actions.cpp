@@ -240,19 +240,24 @@ int FileActions::DeleteSelected(const Selection& selection, bool afterBackup) {
     if (m_questions.ShowMessage(text, kTrashCaption, MB_YESNO) != IDYES) files.clear();
     confirm = false;
   }
-  // One synced write of every intent, not one per file: thousands of files would each
-  // wait for the disk.
-  std::vector<std::string> announced;
-  announced.reserve(files.size());
-  for (DataNode* file : files) announced.push_back(FullName(file));
-  if (files.size() > 1 && !journal.Announce(FileChange::kTrash, announced)) {
-    m_questions.ShowMessage(journal.Why(), kJournalCaption, MB_OK);
-    return 1;
-  }
   std::vector<DataNode*> trashed;
   std::vector<std::string> failed;  // each path followed by why
   size_t stopped = 0;               // left when the user stopped the work
-  for (DataNode* file : files) {
+  // The journal hears of the files a few hundred at a time, with one synced write each:
+  // one per file would make thousands wait for the disk, one for all would hold up the
+  // window.
+  constexpr size_t kAnnounced = 256;
+  for (size_t i = 0; i < files.size(); ++i) {
+    if (files.size() > 1 && i % kAnnounced == 0) {
+      std::vector<AnnouncedFile> next;
+      for (size_t j = i; j < files.size() && j < i + kAnnounced; ++j)
+        next.push_back({FullName(files[j]), files[j]->val, files[j]->val2});
+      if (!journal.Announce(FileChange::kTrash, next)) {
+        m_questions.ShowMessage(journal.Why(), kJournalCaption, MB_OK);
+        break;
+      }
+    }
+    DataNode* file = files[i];
     const std::string path = FullName(file);
     if (m_hooks.isLinkTarget && m_hooks.isLinkTarget(path)) {
       if (!confirmLinkTargetDelete(path)) continue;

@@ -136,9 +136,12 @@ size_t CarryOut(std::vector<PlannedAction>* plan, const ActRequest& request,
   constexpr size_t kAnnounced = 1024;
   for (size_t i = 0; i < plan->size(); ++i) {
     if (!dryRun && services.announce && i % kAnnounced == 0) {
-      std::vector<std::string> next;
-      for (size_t j = i; j < plan->size() && j < i + kAnnounced; ++j)
-        next.push_back((*plan)[j].path);
+      std::vector<AnnouncedFile> next;
+      for (size_t j = i; j < plan->size() && j < i + kAnnounced; ++j) {
+        const PlannedAction& planned = (*plan)[j];
+        next.push_back({planned.path, planned.file ? planned.file->val : 0,
+                        planned.file ? planned.file->val2 : 0});
+      }
       std::string why;
       if (!services.announce(next, &why)) {
         for (size_t j = i; j < plan->size(); ++j) (*plan)[j].reason = why;

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "duplicates/hard_links.h"
+#include "results/action_journal.h"
 #include "results/results_file.h"
 #include "results/selection_rules.h"
 
@@ -63,7 +64,7 @@ struct ActServices {
   std::function<bool(const std::string& path, const std::string& target, std::string* why)> link;
   // Tells the journal of the files the next actions take, in one piece (may be empty);
   // false with the reason stops the action before another file moves.
-  std::function<bool(const std::vector<std::string>& paths, std::string* why)> announce;
+  std::function<bool(const std::vector<AnnouncedFile>& files, std::string* why)> announce;
 };
 
 // Re-checks each planned file and the copy its group keeps, then, unless `dryRun`, acts on

@@ -351,7 +351,13 @@ TEST_F(JournalTest, AnnouncedFilesNeverReachedAreNotTakenBack) {
   }
   {
     JournalScope scope(kActDelete);
-    ASSERT_TRUE(scope.Announce(FileChange::kTrash, files));
+    std::vector<AnnouncedFile> announced;
+    for (const std::string& file : files) {
+      PathStatus seen;
+      ASSERT_TRUE(StatPath(file, &seen, false));
+      announced.push_back({file, seen.size, seen.modified});
+    }
+    ASSERT_TRUE(scope.Announce(FileChange::kTrash, announced));
     ASSERT_TRUE(MoveToTrash(files[1]));
   }
   const std::vector<JournalAction> actions = load();
