@@ -313,7 +313,7 @@ bool ActionJournal::write(const JournalRecord& record, std::string* why, bool sy
 }
 
 JournalRecord ActionJournal::intentOf(FileChange change, const std::string& from,
-                                      const std::string& to) {
+                                      const std::string& to, int64_t size, int64_t modified) {
   JournalRecord r;
   r.action = m_action;
   r.time = nowSeconds();
@@ -323,11 +323,8 @@ JournalRecord ActionJournal::intentOf(FileChange change, const std::string& from
   r.state = "intent";
   r.path = from;
   r.to = to;
-  PathStatus st;
-  if (StatPath(from, &st, false)) {
-    r.size = st.size;
-    r.modified = st.modified;
-  }
+  r.size = size;
+  r.modified = modified;
   return r;
 }
 
@@ -339,16 +336,7 @@ bool ActionJournal::Announce(FileChange change, const std::vector<AnnouncedFile>
   std::vector<JournalRecord> records;
   for (const AnnouncedFile& file : files) {
     if (m_pending.count({static_cast<int>(change), file.path})) continue;
-    JournalRecord r;
-    r.action = m_action;
-    r.time = nowSeconds();
-    r.kind = m_kind;
-    r.index = m_next++;
-    r.op = opName(change);
-    r.state = "intent";
-    r.path = file.path;
-    r.size = file.size;
-    r.modified = file.modified;
+    JournalRecord r = intentOf(change, file.path, std::string(), file.size, file.modified);
     lines += FormatJournalRecord(r);
     records.push_back(std::move(r));
   }
@@ -376,7 +364,9 @@ bool ActionJournal::Before(FileChange change, const std::string& from, const std
     if (!to.empty()) announced->second.record.to = to;
     return true;
   }
-  JournalRecord r = intentOf(change, from, to);
+  PathStatus st;
+  StatPath(from, &st, false);  // a file that cannot be asked is journaled with size 0
+  JournalRecord r = intentOf(change, from, to, st.size, st.modified);
   if (!write(r, why)) return false;
   m_pending[{static_cast<int>(change), from}] = Pending{std::move(r), true};
   return true;

@@ -140,7 +140,8 @@ class ActionJournal : public FileChangeWatcher {
     bool started = false;
   };
   std::map<std::pair<int, std::string>, Pending> m_pending;
-  JournalRecord intentOf(FileChange change, const std::string& from, const std::string& to);
+  JournalRecord intentOf(FileChange change, const std::string& from, const std::string& to,
+                         int64_t size, int64_t modified);
 };
 
 // The journal the program's actions write to (not owned; null: none, nothing is
