@@ -120,9 +120,9 @@ int DuplicateIndex::addFile(uint32_t folder, std::string_view name, std::string_
   file.folder = folder;
   file.oneName = links == 1 ? 1 : 0;
   file.unread = unread ? 1 : 0;
-  appendFile(id, file);
-  if (m_keys[id].count == 2) m_groups.push_back(id);
-  return m_keys[id].count >= 2 ? 1 : 0;
+  const bool formed = appendFile(id, file);
+  if (formed) m_groups.push_back(id);
+  return m_keys[id].Grouped() ? 1 : 0;
 }
 
 uint32_t DuplicateIndex::findOrInsertKey(std::string_view key, uint64_t hash, bool* isNew) {
@@ -183,20 +183,21 @@ void DuplicateIndex::rebuildSlots() {
   }
 }
 
-void DuplicateIndex::appendFile(uint32_t key, const FileRecord& file) {
+bool DuplicateIndex::appendFile(uint32_t key, const FileRecord& file) {
   FileRecord copy = file;
   copy.next = kNoEntry;
   const uint32_t id = m_files.push_back(copy);
   KeyRecord& record = m_keys[key];
+  const bool hadOne = record.last != kNoEntry && record.first == record.last;
   if (record.last == kNoEntry)
     record.first = id;
   else
     m_files[record.last].next = id;
   record.last = id;
-  ++record.count;
   // A key that another file shares can group: its files unread so far must be read now.
-  if (record.count == 2 && m_files[record.first].unread) m_unread.push_back(record.first);
-  if (record.count >= 2 && copy.unread) m_unread.push_back(id);
+  if (hadOne && m_files[record.first].unread) m_unread.push_back(record.first);
+  if (record.Grouped() && copy.unread) m_unread.push_back(id);
+  return hadOne;
 }
 
 std::vector<uint32_t> DuplicateIndex::TakeUnread() {
@@ -239,7 +240,7 @@ void DuplicateIndex::DropFile(uint32_t id) {
   m_files[id].next = kNoEntry;
   m_files[id].unread = 0;
   // Still a group when it keeps two; else it may become one again, in its turn.
-  if (--record.count == 1)
+  if (record.first != kNoEntry && !record.Grouped())
     m_groups.erase(std::remove(m_groups.begin(), m_groups.end(), keyId), m_groups.end());
 }
 
@@ -349,13 +350,13 @@ void DuplicateIndex::Absorb(DuplicateIndex& other) {
     bool isNew = false;
     const uint32_t id = findOrInsertKey(text, hashOf(text), &isNew);
     if (isNew) m_keys[id].text = theirs.text;  // the text came over with the arena
-    const uint32_t before = m_keys[id].count;
+    const bool before = m_keys[id].Grouped();
     for (uint32_t f = theirs.first; f != kNoEntry; f = other.m_files[f].next) {
       FileRecord file = other.m_files[f];
       if (file.folder != kNoFolder) file.folder += base;
       appendFile(id, file);
     }
-    if (before < 2 && m_keys[id].count >= 2) formed.push_back(id);
+    if (!before && m_keys[id].Grouped()) formed.push_back(id);
   }
   std::sort(formed.begin(), formed.end(),
             [this](uint32_t a, uint32_t b) { return KeyText(a) < KeyText(b); });

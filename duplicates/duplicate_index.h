@@ -111,12 +111,14 @@ struct FileRecord {
   uint32_t next = kNoEntry;  // the next file under the same key, in arrival order
 };
 
-// One key: its files form a chain in the order they arrived.
+// One key: its files form a chain in the order they arrived. 16 bytes: most keys of a
+// big tree have one file, so the key table is a good part of the memory per file. A key
+// with two or more files (a group) is one whose chain has two ends.
 struct KeyRecord {
   const char* text = nullptr;  // length-prefixed; the first file's name in exact mode
   uint32_t first = kNoEntry;
   uint32_t last = kNoEntry;
-  uint32_t count = 0;
+  bool Grouped() const { return first != last; }
 };
 
 // A folder as its last part below its parent: paths share their common beginning.
@@ -235,7 +237,8 @@ class DuplicateIndex {
   void growSlots();
   void rebuildSlots();
   uint32_t internFolder(std::string_view folder);
-  void appendFile(uint32_t key, const FileRecord& file);
+  // True when the file made the key a group (it is the key's second file).
+  bool appendFile(uint32_t key, const FileRecord& file);
   void clear();
 
   DataNode* m_root = nullptr;

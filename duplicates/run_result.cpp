@@ -7,6 +7,7 @@
 #include <span>
 #include <string>
 #include <unordered_map>
+#include <utility>
 #include <vector>
 
 #include "base/fetch_ahead.h"
@@ -131,28 +132,35 @@ class ChainReader {
   // Reads the chains of keys[0..count) (at most kKeys); FilesOf(i) lists those of keys[i]
   // in arrival order.
   void Read(const uint32_t* keys, size_t count) {
-    size_t total = 0;
+    m_read.clear();
     for (size_t i = 0; i < count; ++i) {
       const KeyRecord& key = m_index.Key(keys[i]);
       FetchAhead(key.text);  // the group is named after it
       m_at[i] = key.first;
-      m_begin[i] = total;
-      m_end[i] = total;
-      total += key.count;
+      m_begin[i] = m_end[i] = 0;
     }
-    m_files.resize(total);
-    for (bool more = true; more;) {
+    // The keys do not count their files: the chains are followed side by side into one
+    // list of (chain, file), then laid out chain after chain. No chain holds more than
+    // every file of the index: the bound keeps a damaged one from looping.
+    const size_t bound = m_index.FileCount();
+    for (bool more = true; more && m_read.size() <= bound;) {
       more = false;
       for (size_t i = 0; i < count; ++i) {
-        // A chain is never longer than its count says; the bound keeps a damaged one
-        // from writing past its share.
-        const size_t limit = i + 1 < count ? m_begin[i + 1] : total;
-        if (m_at[i] == kNoEntry || m_end[i] == limit) continue;
-        m_files[m_end[i]++] = m_at[i];
+        if (m_at[i] == kNoEntry) continue;
+        m_read.emplace_back(static_cast<uint32_t>(i), m_at[i]);
+        ++m_end[i];
         m_at[i] = m_index.File(m_at[i]).next;
         more = true;
       }
     }
+    size_t total = 0;
+    for (size_t i = 0; i < count; ++i) {
+      m_begin[i] = total;
+      total += m_end[i];
+      m_end[i] = m_begin[i];
+    }
+    m_files.resize(total);
+    for (const auto& [chain, file] : m_read) m_files[m_end[chain]++] = file;
   }
 
   std::span<const uint32_t> FilesOf(size_t i) const {
@@ -166,6 +174,7 @@ class ChainReader {
   uint32_t m_at[kKeys] = {};
   size_t m_begin[kKeys] = {};
   size_t m_end[kKeys] = {};
+  std::vector<std::pair<uint32_t, uint32_t>> m_read;
   std::vector<uint32_t> m_files;
 };
 
