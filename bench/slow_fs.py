@@ -2,7 +2,9 @@
 # A read-only passthrough file system that answers every request after a delay, as a
 # network share does: usage slow_fs.py SOURCE MOUNTPOINT [DELAY_MS] (stays in the
 # foreground; unmount with fusermount -u MOUNTPOINT). The kernel keeps no names or
-# attributes between requests, so every lookup and stat costs a round trip.
+# attributes between requests, so every lookup and stat costs a round trip. Names pass
+# through byte for byte: the library speaks Latin-1 to the kernel, so any byte is a
+# character, and the source is reached by the bytes themselves.
 import errno
 import os
 import stat
@@ -14,12 +16,12 @@ from fusepy import FUSE, FuseOSError, Operations
 
 class Slow(Operations):
     def __init__(self, root, delay):
-        self.root = root
+        self.root = os.fsencode(root)
         self.delay = delay
 
     def _path(self, path):
         time.sleep(self.delay)
-        return os.path.join(self.root, path.lstrip('/'))
+        return os.path.join(self.root, path.encode('latin-1').lstrip(b'/'))
 
     def getattr(self, path, fh=None):
         try:
@@ -36,7 +38,7 @@ class Slow(Operations):
         # type from the mode).
         try:
             with os.scandir(full) as entries:
-                listed = [(entry.name, {'st_mode': self._type(entry), 'st_ino': entry.inode()}, 0)
+                listed = [(entry.name.decode('latin-1'), {'st_mode': self._type(entry), 'st_ino': entry.inode()}, 0)
                           for entry in entries]
         except OSError as error:
             raise FuseOSError(error.errno)
@@ -53,7 +55,7 @@ class Slow(Operations):
         return 0
 
     def readlink(self, path):
-        return os.readlink(self._path(path))
+        return os.readlink(self._path(path)).decode('latin-1')
 
     def access(self, path, mode):
         if not os.access(self._path(path), mode):
@@ -82,4 +84,4 @@ if __name__ == '__main__':
     delay = float(sys.argv[3]) / 1000 if len(sys.argv) > 3 else 0.001
     FUSE(Slow(os.path.realpath(sys.argv[1]), delay), sys.argv[2], foreground=True, ro=True,
          nothreads=False, allow_other=True, attr_timeout=0, entry_timeout=0,
-         negative_timeout=0, use_ino=True)
+         negative_timeout=0, use_ino=True, encoding='latin-1')
