@@ -85,7 +85,7 @@ int RunJournalCommand(int argc, char** argv, const CliStreams& io) {
   const std::vector<JournalAction> newest(actions.end() - static_cast<ptrdiff_t>(shown),
                                           actions.end());
   const std::string text =
-      format == "json" ? JournalJson(newest) : TerminalText(JournalText(newest));
+      format == "json" ? JournalJson(newest) : JournalText(newest, TerminalText);
   if (std::fputs(text.c_str(), io.out) < 0 || std::fflush(io.out) != 0)
     return errno == EPIPE ? kExitOk : kExitFailed;
   return kExitOk;

@@ -156,6 +156,12 @@ TEST_P(ShareOnFileSystem, CopiesUseTheKeptCopysBlocksAndKeepTheirBytesAndTimes) 
   EXPECT_EQ(ReadFile(disk.Path("b/big.bin")), big);
   EXPECT_EQ(cli({"undo"}, &out), 1);
   EXPECT_EQ(out, "twinfold-cli undo: the journal holds no action that can be undone\n");
+  ASSERT_EQ(cli({"journal"}, &out), 0) << out;
+  EXPECT_NE(out.find("Share storage of 3 files  (undone)\n"), std::string::npos) << out;
+  EXPECT_NE(out.find("shares storage: " + disk.Path("c/big.bin") + " with " +
+                     disk.Path("a/big.bin") + " [undone]"),
+            std::string::npos)
+      << out;
 }
 
 // What the kernel must never be handed: a file whose bytes changed since they were
