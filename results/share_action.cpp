@@ -125,7 +125,7 @@ std::string ShareSummary(const std::vector<PlannedAction>& plan, bool dryRun, si
   text += "\n" + std::to_string(left.size()) +
           (left.size() == 1 ? " file was left as it was:" : " files were left as they were:");
   for (size_t i = 0; i < left.size() && i < shown; ++i)
-    text += "\n\"" + left[i]->path + "\": " + left[i]->reason;
+    text += "\n\"" + left[i]->path + "\"\n    " + left[i]->reason;
   if (left.size() > shown) text += "\n... and " + std::to_string(left.size() - shown) + " more";
   return text;
 }

@@ -46,7 +46,7 @@ std::string WhyCannotShareSelection(const std::vector<const DataNode*>& selected
                                     size_t probes = 64);
 
 // "Shared 12.5 MB in 3 files." (or "Would share ..." for a dry run), then the files left
-// as they were, each with its reason (at most `shown` named).
+// as they were, each with its reason on an indented line below (at most `shown` named).
 std::string ShareSummary(const std::vector<PlannedAction>& plan, bool dryRun, size_t shown = 15);
 
 }  // namespace tf
