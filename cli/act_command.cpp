@@ -249,8 +249,8 @@ bool verifyFirst(LoadedResults* results, const CliStreams& io, int* status) {
        group = group->Next())
     unverified = IsGroupRow(group) && !IsVerifiedGroup(group);
   if (!unverified) return true;
-  VerifyStepOutput verified = RunVerifyStep(results->root.get(), io.err,
-                                            io.errIsTerminal ? io.err : nullptr, true, true);
+  VerifyStepOutput verified =
+      RunVerifyStep(results->root.get(), io.err, io.errIsTerminal ? io.err : nullptr, true, true);
   if (!verified.root) {
     std::fputs("twinfold-cli act: there was not enough memory to verify the contents\n", io.err);
     return false;
@@ -303,8 +303,7 @@ int RunActCommand(int argc, char** argv, const CliStreams& io) {
   if (!untrusted.empty()) return refuse(io, args.results, "refused: " + untrusted);
 
   int status = kExitOk;
-  if (request.action == ActKind::kShare && !verifyFirst(&results, io, &status))
-    return kExitFailed;
+  if (request.action == ActKind::kShare && !verifyFirst(&results, io, &status)) return kExitFailed;
   HardLinks links;
   links.Build(results.root.get(), ReadLinkIdentity);
   std::vector<PlannedAction> plan = PlanActions(results, request, &links);

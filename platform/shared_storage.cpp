@@ -141,7 +141,8 @@ ShareReport ShareStorage(const std::string& kept, const std::string& copy, int64
     return report(ShareOutcome::kFailed, "it is another name of the kept copy");
   struct statfs fs {};
   if (::fstatfs(copyFd.get(), &fs) == 0 && !typeCanShare(static_cast<int64_t>(fs.f_type)))
-    return report(ShareOutcome::kCannotShare, cannotShareText(copy, static_cast<int64_t>(fs.f_type)));
+    return report(ShareOutcome::kCannotShare,
+                  cannotShareText(copy, static_cast<int64_t>(fs.f_type)));
 
   const uint64_t total = static_cast<uint64_t>(size);
   uint64_t offset = 0;
@@ -183,9 +184,8 @@ ShareReport ShareStorage(const std::string& kept, const std::string& copy, int64
   // Sharing leaves the times alone on btrfs and XFS; should a file system move the
   // modification time, the copy gets its own back.
   struct stat after {};
-  if (::fstat(copyFd.get(), &after) == 0 &&
-      (after.st_mtim.tv_sec != copySt.st_mtim.tv_sec ||
-       after.st_mtim.tv_nsec != copySt.st_mtim.tv_nsec)) {
+  if (::fstat(copyFd.get(), &after) == 0 && (after.st_mtim.tv_sec != copySt.st_mtim.tv_sec ||
+                                             after.st_mtim.tv_nsec != copySt.st_mtim.tv_nsec)) {
     const timespec times[2] = {{0, UTIME_OMIT}, copySt.st_mtim};
     if (::futimens(copyFd.get(), times) != 0)
       return report(ShareOutcome::kFailed,

@@ -11,9 +11,9 @@ constexpr int64_t kEpochSeconds = 11644473600;
 constexpr int64_t kTicks = 10000000;
 
 const char* verbOf(const std::string& op) {
-  return op == "trash"  ? "to the trash: "
-         : op == "move" ? "moved: "
-         : op == "copy" ? "copied: "
+  return op == "trash"   ? "to the trash: "
+         : op == "move"  ? "moved: "
+         : op == "copy"  ? "copied: "
          : op == "made"  ? "made: "
          : op == "share" ? "shares storage: "
                          : "replaced by a link: ";
@@ -34,8 +34,7 @@ std::string JournalTimeText(int64_t seconds) {
 
 std::string JournalEntryText(const JournalEntry& e) {
   std::string text = verbOf(e.op) + e.path;
-  if (!e.to.empty())
-    text += (e.op == "link" ? " -> " : e.op == "share" ? " with " : " => ") + e.to;
+  if (!e.to.empty()) text += (e.op == "link" ? " -> " : e.op == "share" ? " with " : " => ") + e.to;
   text += " [" + std::string(e.state == "intent" ? "begun, not heard to end" : e.state) + "]";
   if (!e.note.empty()) text += " (" + e.note + ")";
   return text;

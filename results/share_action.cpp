@@ -11,8 +11,8 @@
 
 namespace tf {
 
-bool ShareOneFile(const std::string& path, const std::string& kept, int64_t size,
-                  int64_t modified, int64_t* bytes, std::string* why) {
+bool ShareOneFile(const std::string& path, const std::string& kept, int64_t size, int64_t modified,
+                  int64_t* bytes, std::string* why) {
   if (!WatchBefore(FileChange::kShare, path, kept, why)) return false;
   const ShareReport report = ShareStorage(kept, path, size, modified);
   *bytes = report.bytes;
@@ -117,8 +117,8 @@ std::string ShareSummary(const std::vector<PlannedAction>& plan, bool dryRun, si
   }
   std::string number, unit;
   FormatSize(bytes, &number, &unit);
-  std::string text = std::string(dryRun ? "Would share " : "Shared ") +
-                     FormatGroupedNumber(bytes) + (bytes == 1 ? " byte" : " bytes");
+  std::string text = std::string(dryRun ? "Would share " : "Shared ") + FormatGroupedNumber(bytes) +
+                     (bytes == 1 ? " byte" : " bytes");
   if (!unit.empty()) text += " (" + number + " " + unit + ")";
   text += " in " + std::to_string(files) + (files == 1 ? " file." : " files.");
   if (left.empty()) return text;

@@ -18,8 +18,8 @@ namespace tf {
 // Shares the storage of `path` (still `size` bytes modified at `modified`) with `kept`,
 // told to the journal first (FileChange::kShare). True when all of it is shared, with the
 // bytes in *bytes; else false with the reason in *why.
-bool ShareOneFile(const std::string& path, const std::string& kept, int64_t size,
-                  int64_t modified, int64_t* bytes, std::string* why);
+bool ShareOneFile(const std::string& path, const std::string& kept, int64_t size, int64_t modified,
+                  int64_t* bytes, std::string* why);
 
 // Shares each planned file in turn (CarryOut re-checks it and its kept copy first),
 // journaled as one action. `keepGoing` (may be empty) hears the bytes handled of all and

@@ -480,8 +480,8 @@ int main(int argc, char** argv) {
     shared[1].bytes = 31457280;
     shared[2].path = home0 + "/Pictures/Holiday copy/harbour.jpg";
     shared[2].reason = "its bytes differ from the kept copy's now; it was left as it is";
-    tf::MessageBox report(&frame, tf::ShareSummary(shared, false),
-                          QStringLiteral("Share storage"), tf::MB_OK);
+    tf::MessageBox report(&frame, tf::ShareSummary(shared, false), QStringLiteral("Share storage"),
+                          tf::MB_OK);
     report.show();
     ok = save(&report, out, "dialog-share-report.png") && ok;
     report.hide();

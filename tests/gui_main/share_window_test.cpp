@@ -119,10 +119,12 @@ TEST_F(SharingWindow, VerifiedCopiesShareTheKeptCopysBlocksAndUndoHasNothingToDo
   ASSERT_TRUE(w.Search(disk.path()));
 
   // Not verified yet: offered, disabled, and the tooltip says what to do.
-  Offered offered = rightClick(list(), disk.Path("two/a.bin"), QStringLiteral("Share storage"), true);
+  Offered offered =
+      rightClick(list(), disk.Path("two/a.bin"), QStringLiteral("Share storage"), true);
   EXPECT_FALSE(offered.enabled);
-  EXPECT_EQ(offered.tip, QStringLiteral("Only groups whose contents are verified can share storage: "
-                                        "choose \"Verify contents\" first"));
+  EXPECT_EQ(offered.tip,
+            QStringLiteral("Only groups whose contents are verified can share storage: "
+                           "choose \"Verify contents\" first"));
   EXPECT_FALSE(testing::SharesBlocksWith(disk.Path("two/a.bin"), disk.Path("one/a.bin")));
 
   verify(disk.Path("two/a.bin"));

@@ -81,10 +81,10 @@ class ShareStorage : public ::testing::Test {
   std::string search(const std::string& folder) {
     const std::string results = home.Path("found.twinfold.json");
     std::string out;
-    EXPECT_EQ(cli({"--time", "any", "--size", "any", "--format", "json", "--output", results,
-                   folder},
-                  &out),
-              0)
+    EXPECT_EQ(
+        cli({"--time", "any", "--size", "any", "--format", "json", "--output", results, folder},
+            &out),
+        0)
         << out;
     return results;
   }
@@ -126,7 +126,8 @@ TEST_P(ShareOnFileSystem, CopiesUseTheKeptCopysBlocksAndKeepTheirBytesAndTimes) 
   EXPECT_EQ(out, "share " + disk.Path("b/big.bin") + " (keeping " + disk.Path("a/big.bin") +
                      ")\nshare " + disk.Path("c/big.bin") + " (keeping " + disk.Path("a/big.bin") +
                      ")\nshare " + disk.Path("b/small.txt") + " (keeping " +
-                     disk.Path("a/small.txt") + ")\nWould share 33 556 910 bytes (32.00 MB) in 3 files.\n");
+                     disk.Path("a/small.txt") +
+                     ")\nWould share 33 556 910 bytes (32.00 MB) in 3 files.\n");
   EXPECT_FALSE(SharesBlocksWith(disk.Path("b/big.bin"), disk.Path("a/big.bin")));
   EXPECT_EQ(journal().find("\"share\""), std::string::npos);  // a dry run journals nothing
 
@@ -176,8 +177,8 @@ TEST_P(ShareOnFileSystem, ChangedFilesFifosLinksAndOtherFileSystemsAreLeftAlone)
   put(disk.Path("kept.bin"), bytes, 1700000000, 0);
   put(disk.Path("changed.bin"), changed, 1700000000, 0);  // as if edited since, time put back
   const int64_t fileTime = (int64_t{1700000000} + 11644473600) * 10000000;
-  ShareReport report = tf::ShareStorage(disk.Path("kept.bin"), disk.Path("changed.bin"),
-                                        300000, fileTime);
+  ShareReport report =
+      tf::ShareStorage(disk.Path("kept.bin"), disk.Path("changed.bin"), 300000, fileTime);
   EXPECT_EQ(report.outcome, ShareOutcome::kDiffers) << report.why;
   EXPECT_EQ(ReadFile(disk.Path("changed.bin")), changed);
   EXPECT_FALSE(SharesBlocksWith(disk.Path("changed.bin"), disk.Path("kept.bin")));
@@ -214,7 +215,8 @@ TEST_P(ShareOnFileSystem, ChangedFilesFifosLinksAndOtherFileSystemsAreLeftAlone)
 }
 
 INSTANTIATE_TEST_SUITE_P(BtrfsAndXfs, ShareOnFileSystem,
-                         ::testing::Values(std::make_pair("btrfs", 256), std::make_pair("xfs", 300)),
+                         ::testing::Values(std::make_pair("btrfs", 256),
+                                           std::make_pair("xfs", 300)),
                          [](const auto& info) { return std::string(info.param.first); });
 
 // ext4 and tmpfs cannot share: the command says so, exits 1 and changes nothing, not even

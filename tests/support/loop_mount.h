@@ -25,8 +25,8 @@ extern char** environ;
 
 namespace tf::testing {
 
-// Runs `argv` (found in the system's program folders, the administrator's too) with its standard output
-// and error in *output; its exit status, or -1 when it could not run or was killed.
+// Runs `argv` (found in the system's program folders, the administrator's too) with its standard
+// output and error in *output; its exit status, or -1 when it could not run or was killed.
 inline int RunProgram(const std::vector<std::string>& argv, std::string* output) {
   TempTree scratch;
   const std::string log = scratch.Path("output");
@@ -41,11 +41,12 @@ inline int RunProgram(const std::vector<std::string>& argv, std::string* output)
   // mkfs, losetup and filefrag live in the administrator's folders.
   std::string program = argv[0].find('/') == std::string::npos ? "" : argv[0];
   for (const char* folder : {"/usr/sbin/", "/sbin/", "/usr/bin/", "/bin/"})
-    if (program.empty() && access((folder + argv[0]).c_str(), X_OK) == 0) program = folder + argv[0];
+    if (program.empty() && access((folder + argv[0]).c_str(), X_OK) == 0)
+      program = folder + argv[0];
   pid_t pid = -1;
-  const int spawned = program.empty() ? ENOENT
-                                      : posix_spawn(&pid, program.c_str(), &actions, nullptr,
-                                                    args.data(), environ);
+  const int spawned =
+      program.empty() ? ENOENT
+                      : posix_spawn(&pid, program.c_str(), &actions, nullptr, args.data(), environ);
   posix_spawn_file_actions_destroy(&actions);
   if (spawned != 0) {
     if (output) *output = argv[0] + ": cannot be run";
@@ -98,14 +99,16 @@ class LoopMount {
       return true;
     }
     const std::string image = m_scratch.Path(type + ".img");
-    std::filesystem::resize_file(m_scratch.File(type + ".img", 0),
-                                 static_cast<uintmax_t>(megabytes) << 20);
+    std::filesystem::resize_file(m_scratch.File(type + ".img", 0), static_cast<uintmax_t>(megabytes)
+                                                                       << 20);
     const std::vector<std::string> mkfs =
         type == "ext4" ? std::vector<std::string>{"mkfs.ext4", "-q", "-F", image}
                        : std::vector<std::string>{"mkfs." + type, "-q", "-f", image};
     if (RunProgram(mkfs, &output) != 0)
       return fail("mkfs." + type + " cannot make the image (Debian's " +
-                  (type == "btrfs" ? "btrfs-progs" : type == "xfs" ? "xfsprogs" : "e2fsprogs") +
+                  (type == "btrfs" ? "btrfs-progs"
+                   : type == "xfs" ? "xfsprogs"
+                                   : "e2fsprogs") +
                   "): " + output);
     // Another test may take the free device between the look and the attach: try again.
     for (int attempt = 0; attempt < 5 && m_device.empty(); ++attempt)
@@ -136,7 +139,8 @@ inline std::vector<Extent> FileExtents(const std::string& path, std::string* pro
     if (problem) *problem = output;
     return extents;
   }
-  static const std::regex line(R"(^\s*\d+:\s+(\d+)\.\.\s*\d+:\s+(\d+)\.\.\s*\d+:\s+(\d+):\s*(.*)$)");
+  static const std::regex line(
+      R"(^\s*\d+:\s+(\d+)\.\.\s*\d+:\s+(\d+)\.\.\s*\d+:\s+(\d+):\s*(.*)$)");
   std::istringstream in(output);
   for (std::string text; std::getline(in, text);) {
     std::smatch m;

@@ -24,16 +24,14 @@ bool ShareInWindow(QWidget* parent, Questions& questions,
   if (work->plan.empty()) return false;
   // The result's nodes are only read on the way: the lists stay as they are, since every
   // file keeps its name, size and time.
-  LongWork::RunOnce(parent, QStringLiteral("Sharing storage..."),
-                    [work](const CopyProgress& progress) {
-                      work->journaled = ShareFiles(
-                          &work->plan,
-                          [&progress](int64_t done, int64_t total) {
-                            return !progress || progress(done, total);
-                          },
-                          &work->why);
-                      return true;
-                    });
+  LongWork::RunOnce(
+      parent, QStringLiteral("Sharing storage..."), [work](const CopyProgress& progress) {
+        work->journaled = ShareFiles(
+            &work->plan,
+            [&progress](int64_t done, int64_t total) { return !progress || progress(done, total); },
+            &work->why);
+        return true;
+      });
   questions.ShowMessage(work->journaled ? ShareSummary(work->plan, false) : work->why,
                         "Share storage", MB_OK);
   return true;
