@@ -58,6 +58,10 @@ const char* fileSystemName(int64_t type) {
       return "FUSE";
     case OVERLAYFS_SUPER_MAGIC:
       return "overlay";
+    case BTRFS_SUPER_MAGIC:
+      return "btrfs";
+    case XFS_SUPER_MAGIC:
+      return "XFS";
     case 0xFF534D42:  // CIFS
     case 0xFE534D42:  // SMB2
       return "SMB";
@@ -73,6 +77,11 @@ bool typeCanShare(int64_t type) {
 
 std::string cannotShareText(const std::string& path, int64_t type) {
   const char* name = fileSystemName(type);
+  // A btrfs or XFS that refuses: an XFS made without reflink, or a kernel without it.
+  if (typeCanShare(type))
+    return std::string("the file system of ") + quoted(path) + " (" + name +
+           ") refused to share storage" +
+           (type == static_cast<int64_t>(XFS_SUPER_MAGIC) ? " (made without reflink?)" : "");
   return std::string("the file system of ") + quoted(path) + " (" + (name ? name : "this kind") +
          ") cannot share storage between files; btrfs and XFS can";
 }

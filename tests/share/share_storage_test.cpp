@@ -241,6 +241,21 @@ TEST_F(ShareStorage, FileSystemsThatCannotShareAreRefusedAndNothingChanges) {
     EXPECT_EQ(ReadFile(disk.Path("two/n.bin")), "twin bytes");
     EXPECT_EQ(journal().find("share"), std::string::npos);
   }
+  // An XFS made without reflink looks able to share until the kernel refuses: the file is
+  // named with the reason and stays as it was.
+  LoopMount disk("xfs", 300, {"-m", "reflink=0"});
+  ASSERT_TRUE(disk.ok()) << disk.problem();
+  put(disk.Path("one/n.bin"), "twin bytes", 1700000000, 0);
+  put(disk.Path("two/n.bin"), "twin bytes", 1700000000, 0);
+  const Looked before = look(disk.Path("two/n.bin"));
+  std::string out;
+  EXPECT_EQ(cli({"act", search(disk.path()), "--keep", "first", "--action", "share"}, &out), 1);
+  EXPECT_EQ(out, "twinfold-cli act: skipped " + disk.Path("two/n.bin") + ": the file system of \"" +
+                     disk.Path("two/n.bin") +
+                     "\" (XFS) refused to share storage (made without reflink?)\n"
+                     "Shared 0 bytes in 0 files.\n");
+  EXPECT_TRUE(look(disk.Path("two/n.bin")) == before);
+  EXPECT_EQ(ReadFile(disk.Path("two/n.bin")), "twin bytes");
 }
 
 }  // namespace

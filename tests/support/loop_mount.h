@@ -62,8 +62,10 @@ inline int RunProgram(const std::vector<std::string>& argv, std::string* output)
 class LoopMount {
  public:
   // `type`: "btrfs", "xfs", "ext4" or "tmpfs"; `megabytes`: the image's size (btrfs needs
-  // about 110, XFS 300 at least).
-  LoopMount(const std::string& type, int megabytes) { m_mounted = mount(type, megabytes); }
+  // about 110, XFS 300 at least); `options`: more arguments for its mkfs.
+  LoopMount(const std::string& type, int megabytes, const std::vector<std::string>& options = {}) {
+    m_mounted = mount(type, megabytes, options);
+  }
   ~LoopMount() {
     std::string ignored;
     // A file system still writing back (a full one, say) may refuse for a moment.
@@ -87,7 +89,7 @@ class LoopMount {
     m_problem = why;
     return false;
   }
-  bool mount(const std::string& type, int megabytes) {
+  bool mount(const std::string& type, int megabytes, const std::vector<std::string>& options) {
     if (m_scratch.root().empty()) return fail("no scratch folder");
     m_path = m_scratch.Folder("mnt");
     std::string output;
@@ -101,9 +103,9 @@ class LoopMount {
     const std::string image = m_scratch.Path(type + ".img");
     std::filesystem::resize_file(m_scratch.File(type + ".img", 0), static_cast<uintmax_t>(megabytes)
                                                                        << 20);
-    const std::vector<std::string> mkfs =
-        type == "ext4" ? std::vector<std::string>{"mkfs.ext4", "-q", "-F", image}
-                       : std::vector<std::string>{"mkfs." + type, "-q", "-f", image};
+    std::vector<std::string> mkfs = {"mkfs." + type, "-q", type == "ext4" ? "-F" : "-f"};
+    mkfs.insert(mkfs.end(), options.begin(), options.end());
+    mkfs.push_back(image);
     if (RunProgram(mkfs, &output) != 0)
       return fail("mkfs." + type + " cannot make the image (Debian's " +
                   (type == "btrfs" ? "btrfs-progs"
