@@ -321,7 +321,9 @@ int RunActCommand(int argc, char** argv, const CliStreams& io) {
       for (const PlannedAction& action : refused)
         std::fprintf(io.err, "twinfold-cli act: cannot share %s: %s\n",
                      TerminalText(action.path).c_str(), TerminalText(action.reason).c_str());
-      std::fputs("twinfold-cli act: nothing was shared\n", io.err);
+      std::fputs(args.dryRun ? "twinfold-cli act: nothing would be shared\n"
+                             : "twinfold-cli act: nothing was shared\n",
+                 io.err);
       return kExitFailed;
     }
   }
