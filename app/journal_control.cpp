@@ -11,7 +11,7 @@ std::string UndoCommandText(const JournalAction* newest) {
 
 std::string UndoQuestion(const JournalAction& action) {
   const size_t count = UndoFileCount(action);
-  if (count < 2) return {};
+  if (count < 2 || action.kind == kActShare) return {};
   return "Undo " + ActionLabel(action) + "?\n" + std::to_string(count) +
          " files go back to where they were. A file whose place is taken meanwhile stays "
          "where it is.";

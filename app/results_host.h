@@ -60,6 +60,14 @@ class ResultsHost {
     (void)groups;
     return false;
   }
+  // Whether "Share storage" is offered; then ShareStorage lets the selected files of
+  // verified groups use their kept copies' storage (results/share_action.h) and reports
+  // what was shared. False when nothing was done.
+  virtual bool OffersShareStorage() { return false; }
+  virtual bool ShareStorage(const std::vector<const DataNode*>& selected) {
+    (void)selected;
+    return false;
+  }
   // Fills and shows the properties of a file; returns when they are closed.
   virtual void ShowProperties(DataNode* fileInfo) = 0;
 

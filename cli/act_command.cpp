@@ -9,10 +9,12 @@
 #include "base/silent_questions.h"
 #include "cli/descriptor_builder.h"
 #include "cli/terminal_text.h"
+#include "cli/verify_step.h"
 #include "platform/file_change_watcher.h"
 #include "platform/file_ops.h"
 #include "platform/path_status.h"
 #include "platform/path_utils.h"
+#include "platform/shared_storage.h"
 #include "platform/standard_paths.h"
 #include "platform/stored_file.h"
 #include "platform/zip_plugin.h"
@@ -22,6 +24,8 @@
 #include "results/json_text.h"
 #include "results/replace_by_link.h"
 #include "results/result_act.h"
+#include "results/result_rows.h"
+#include "results/share_action.h"
 #include "search/search_run.h"
 #include "settings/settings_store.h"
 
@@ -45,8 +49,10 @@ constexpr const char* kActUsage =
     "         order) or in:FOLDER (the copies under FOLDER; a group with none there is left\n"
     "         whole)\n"
     "ACTION:  what happens to the others: trash (default), backup (to the backup folder),\n"
-    "         move:FOLDER, or link, which replaces each by a symbolic link to the kept copy\n"
-    "         (the file itself goes to the trash)\n"
+    "         move:FOLDER, link, which replaces each by a symbolic link to the kept copy\n"
+    "         (the file itself goes to the trash), or share, which lets each use the kept\n"
+    "         copy's storage on btrfs or XFS (names, times and bytes stay; groups not\n"
+    "         verified are verified first, and the kernel compares the bytes again)\n"
     "options: --protect FOLDER (never act on files there), --dry-run (print the plan, change\n"
     "         nothing), --format text|json, --settings FILE (where the backup folder is set)\n";
 
@@ -131,6 +137,7 @@ class Services {
       *why = "it could not be replaced by a link";
       return false;
     };
+    m_services.share = ShareOneFile;
   }
   const ActServices& Get() const { return m_services; }
 
@@ -176,12 +183,14 @@ const char* verbOf(ActKind kind, bool done) {
       return done ? "moved" : "move";
     case ActKind::kLink:
       return done ? "linked" : "link";
+    case ActKind::kShare:
+      return done ? "shared" : "share";
   }
   return "";
 }
 
 const char* nameOf(ActKind kind) {
-  static const char* const kNames[] = {"trash", "backup", "move", "link"};
+  static const char* const kNames[] = {"trash", "backup", "move", "link", "share"};
   return kNames[static_cast<int>(kind)];
 }
 
@@ -197,6 +206,11 @@ bool writeText(const std::vector<PlannedAction>& plan, const ActRequest& request
     AppendTerminalText(action.keptPath, &line);
     line += ")\n";
     if (std::fputs(line.c_str(), out) < 0) return false;
+  }
+  if (request.action == ActKind::kShare) {
+    // The files left as they were are named on standard error.
+    const std::string summary = ShareSummary(plan, dryRun);
+    if (std::fprintf(out, "%s\n", summary.substr(0, summary.find('\n')).c_str()) < 0) return false;
   }
   return std::fflush(out) == 0;
 }
@@ -214,6 +228,7 @@ bool writeJson(const std::vector<PlannedAction>& plan, const ActRequest& request
     AppendJsonText(&text, "kept", action.keptPath);
     text += action.done ? ",\"done\":true," : ",\"done\":false,";
     AppendJsonText(&text, "reason", action.reason);
+    if (request.action == ActKind::kShare) text += ",\"bytes\":" + std::to_string(action.bytes);
     text += '}';
     if (text.size() > (size_t{1} << 16)) {
       if (std::fputs(text.c_str(), out) < 0) return false;
@@ -222,6 +237,27 @@ bool writeJson(const std::vector<PlannedAction>& plan, const ActRequest& request
   }
   text += plan.empty() ? "]}\n" : "\n]}\n";
   return std::fputs(text.c_str(), out) >= 0 && std::fflush(out) == 0;
+}
+
+// Verifies the groups not yet verified, so that only files proven to hold the same bytes
+// are offered to the kernel (which compares them once more as it shares). Files that
+// could not be compared are named and leave their groups (*status 1). False when memory
+// ran out.
+bool verifyFirst(LoadedResults* results, const CliStreams& io, int* status) {
+  bool unverified = false;
+  for (const DataNode* group = results->root->FirstChild(); group && !unverified;
+       group = group->Next())
+    unverified = IsGroupRow(group) && !IsVerifiedGroup(group);
+  if (!unverified) return true;
+  VerifyStepOutput verified =
+      RunVerifyStep(results->root.get(), io.err, io.errIsTerminal ? io.err : nullptr, true, true);
+  if (!verified.root) {
+    std::fputs("twinfold-cli act: there was not enough memory to verify the contents\n", io.err);
+    return false;
+  }
+  if (!verified.allRead) *status = kExitFailed;
+  results->root = std::move(verified.root);
+  return true;
 }
 
 int refuse(const CliStreams& io, const std::string& results, const std::string& why) {
@@ -266,9 +302,31 @@ int RunActCommand(int argc, char** argv, const CliStreams& io) {
   const std::string untrusted = WhyResultsUntrusted(results);
   if (!untrusted.empty()) return refuse(io, args.results, "refused: " + untrusted);
 
+  int status = kExitOk;
+  if (request.action == ActKind::kShare && !verifyFirst(&results, io, &status)) return kExitFailed;
   HardLinks links;
   links.Build(results.root.get(), ReadLinkIdentity);
   std::vector<PlannedAction> plan = PlanActions(results, request, &links);
+  // Copies whose file system cannot share are named and left out before anything is
+  // journaled; when none is left nothing happens at all.
+  std::vector<PlannedAction> refused;
+  if (request.action == ActKind::kShare) {
+    std::vector<PlannedAction> able;
+    for (PlannedAction& action : plan) {
+      action.reason = WhyCannotShare(action.keptPath, action.path);
+      (action.reason.empty() ? able : refused).push_back(std::move(action));
+    }
+    plan.swap(able);
+    if (plan.empty() && !refused.empty()) {
+      for (const PlannedAction& action : refused)
+        std::fprintf(io.err, "twinfold-cli act: cannot share %s: %s\n",
+                     TerminalText(action.path).c_str(), TerminalText(action.reason).c_str());
+      std::fputs(args.dryRun ? "twinfold-cli act: nothing would be shared\n"
+                             : "twinfold-cli act: nothing was shared\n",
+                 io.err);
+      return kExitFailed;
+    }
+  }
   const bool showProgress = io.errIsTerminal && plan.size() > 1000;
   size_t shown = 0;
   auto progress = [&](size_t handled) {
@@ -279,7 +337,7 @@ int RunActCommand(int argc, char** argv, const CliStreams& io) {
     std::fflush(io.err);
   };
   Services services(args);
-  static const char* const kKinds[] = {kActDelete, kActBackup, kActMove, kActLink};
+  static const char* const kKinds[] = {kActDelete, kActBackup, kActMove, kActLink, kActShare};
   std::optional<JournalScope> journal;
   if (!args.dryRun) {
     journal.emplace(kKinds[static_cast<int>(request.action)]);
@@ -289,9 +347,11 @@ int RunActCommand(int argc, char** argv, const CliStreams& io) {
     }
   }
   ActServices acting = services.Get();
-  if (journal && (request.action == ActKind::kTrash || request.action == ActKind::kMove)) {
-    const FileChange change =
-        request.action == ActKind::kTrash ? FileChange::kTrash : FileChange::kMove;
+  if (journal && (request.action == ActKind::kTrash || request.action == ActKind::kMove ||
+                  request.action == ActKind::kShare)) {
+    const FileChange change = request.action == ActKind::kTrash  ? FileChange::kTrash
+                              : request.action == ActKind::kMove ? FileChange::kMove
+                                                                 : FileChange::kShare;
     acting.announce = [&journal, change](const std::vector<AnnouncedFile>& files,
                                          std::string* why) {
       if (journal->Announce(change, files)) return true;
@@ -300,7 +360,7 @@ int RunActCommand(int argc, char** argv, const CliStreams& io) {
     };
   }
   CarryOut(&plan, request, acting, args.dryRun, progress);
-  int status = kExitOk;
+  for (PlannedAction& action : refused) plan.push_back(std::move(action));
   for (const PlannedAction& action : plan) {
     if (action.reason.empty()) continue;
     std::fprintf(io.err, "twinfold-cli act: skipped %s: %s\n", TerminalText(action.path).c_str(),

@@ -1,5 +1,6 @@
 #include "cli/journal_command.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <ctime>
@@ -24,7 +25,8 @@ constexpr const char* kJournalUsage =
 constexpr const char* kUndoUsage =
     "usage: twinfold-cli undo [ACTION-ID] [--dry-run]\n"
     "Takes an action of the journal back (by default the newest not yet undone): trashed\n"
-    "files come back from the trash, moved ones are moved back, copies and links go.\n"
+    "files come back from the trash, moved ones are moved back, copies and links go;\n"
+    "files that share storage kept their contents, so there is nothing to undo.\n"
     "A file whose place is taken stays where it is and is named (exit status 1).\n"
     "options: --dry-run (say what would come back, change nothing)\n";
 
@@ -83,7 +85,7 @@ int RunJournalCommand(int argc, char** argv, const CliStreams& io) {
   const std::vector<JournalAction> newest(actions.end() - static_cast<ptrdiff_t>(shown),
                                           actions.end());
   const std::string text =
-      format == "json" ? JournalJson(newest) : TerminalText(JournalText(newest));
+      format == "json" ? JournalJson(newest) : JournalText(newest, TerminalText);
   if (std::fputs(text.c_str(), io.out) < 0 || std::fflush(io.out) != 0)
     return errno == EPIPE ? kExitOk : kExitFailed;
   return kExitOk;
@@ -124,8 +126,10 @@ int RunUndoCommand(int argc, char** argv, const CliStreams& io) {
   }
   UndoReport report;
   const bool written = UndoAction(*action, journal, dryRun, &report, &why);
-  std::string out =
-      (dryRun ? "would undo " : "undo ") + action->id + ": " + ActionLabel(*action) + "\n";
+  std::string nothing = NothingToUndoText(*action);
+  std::replace(nothing.begin(), nothing.end(), '\n', ' ');
+  std::string out = (dryRun ? "would undo " : "undo ") + action->id + ": " +
+                    (nothing.empty() ? ActionLabel(*action) : nothing) + "\n";
   for (const std::string& line : report.lines) out += "  " + TerminalText(line) + "\n";
   std::fputs(out.c_str(), io.out);
   std::fflush(io.out);

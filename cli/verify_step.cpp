@@ -24,11 +24,11 @@ std::string byteText(int64_t bytes) {
 }  // namespace
 
 VerifyStepOutput RunVerifyStep(const DataNode* root, std::FILE* err, std::FILE* progress,
-                               bool rewriteLine) {
+                               bool rewriteLine, bool unverifiedOnly) {
   VerifyStepOutput out;
   std::vector<const DataNode*> groups;
   for (const DataNode* group = root->FirstChild(); group; group = group->Next())
-    if (IsGroupRow(group)) groups.push_back(group);
+    if (IsGroupRow(group) && !(unverifiedOnly && IsVerifiedGroup(group))) groups.push_back(group);
   const std::vector<VerifyGroup> files = GroupsToVerify(groups);
   HashCache cache;
   std::string why;

@@ -15,8 +15,9 @@ struct VerifyStepOutput {
 };
 
 // `progress` (null: none) gets "Verifying contents: N of M" lines, rewritten in place
-// when `rewriteLine`.
+// when `rewriteLine`. With `unverifiedOnly` a group already marked verified is kept as it
+// is, unread.
 VerifyStepOutput RunVerifyStep(const DataNode* root, std::FILE* err, std::FILE* progress,
-                               bool rewriteLine);
+                               bool rewriteLine, bool unverifiedOnly = false);
 
 }  // namespace tf

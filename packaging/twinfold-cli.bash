@@ -155,7 +155,7 @@ _twinfold_cli_act()
             if [[ $prev == --keep ]]; then
                 COMPREPLY=($(compgen -W 'newest oldest largest first in:' -- "$cur"))
             else
-                COMPREPLY=($(compgen -W 'trash backup link move:' -- "$cur"))
+                COMPREPLY=($(compgen -W 'trash backup link share move:' -- "$cur"))
             fi
             [[ ${COMPREPLY-} == *: ]] && compopt -o nospace
             return

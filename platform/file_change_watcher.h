@@ -8,9 +8,10 @@
 namespace tf {
 
 // What was done to a file. kMade (a new file of the program's own making, such as a
-// stored backup copy) and kLink (a symbolic link put in a file's place) are told by the
-// code that makes them.
-enum class FileChange { kTrash, kMove, kCopy, kMade, kLink };
+// stored backup copy), kLink (a symbolic link put in a file's place) and kShare (a file
+// made to share another's storage, its bytes unchanged) are told by the code that makes
+// them.
+enum class FileChange { kTrash, kMove, kCopy, kMade, kLink, kShare };
 
 class FileChangeWatcher {
  public:

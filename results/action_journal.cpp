@@ -31,6 +31,8 @@ const char* opName(FileChange change) {
       return "made";
     case FileChange::kLink:
       return "link";
+    case FileChange::kShare:
+      return "share";
   }
   return "";
 }
@@ -95,7 +97,8 @@ bool knownState(const std::string& state) {
 }
 
 bool knownOp(const std::string& op) {
-  return op == "trash" || op == "move" || op == "copy" || op == "made" || op == "link";
+  return op == "trash" || op == "move" || op == "copy" || op == "made" || op == "link" ||
+         op == "share";
 }
 
 std::mutex g_installMutex;
@@ -212,6 +215,7 @@ size_t ActionFileCount(const JournalAction& action) {
                      : k == kActMove                          ? "move"
                      : k == kActBackup                        ? "made"
                      : k == kActLink                          ? "link"
+                     : k == kActShare                         ? "share"
                                                               : "copy";
   std::set<std::string> paths;
   for (const JournalEntry& e : action.files) {
@@ -233,6 +237,7 @@ std::string ActionLabel(const JournalAction& action) {
                      : k == kActBackupRestore ? "Restore from backup"
                      : k == kActBackupCopy    ? "Copy from backup"
                      : k == kActBackupDelete  ? "Delete from backup"
+                     : k == kActShare         ? "Share storage"
                                               : "Action";
   const size_t count = ActionFileCount(action);
   return std::string(name) + " of " + std::to_string(count) + (count == 1 ? " file" : " files");

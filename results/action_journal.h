@@ -26,6 +26,9 @@ constexpr const char* kActLink = "link";
 constexpr const char* kActBackupRestore = "backup-restore";
 constexpr const char* kActBackupCopy = "backup-copy";
 constexpr const char* kActBackupDelete = "backup-delete";
+// Copies made to share the kept copy's storage: their contents never change, so an undo
+// has nothing to take back.
+constexpr const char* kActShare = "share";
 
 // The journal keeps at most this many actions, none older than kJournalDays.
 constexpr size_t kJournalActions = 10000;
@@ -37,7 +40,7 @@ struct JournalRecord {
   int64_t time = 0;    // seconds since 1970
   std::string kind;    // kActDelete, ...
   int64_t index = 0;   // the file record's number within its action
-  std::string op;      // "trash", "move", "copy", "made" or "link"
+  std::string op;      // "trash", "move", "copy", "made", "link" or "share"
   std::string state;   // "intent", "done", "failed", "undone" or "kept" (an undo left it)
   std::string path;    // the file
   std::string to;      // the trash item, the target of a move, copy or link

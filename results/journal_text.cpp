@@ -11,11 +11,12 @@ constexpr int64_t kEpochSeconds = 11644473600;
 constexpr int64_t kTicks = 10000000;
 
 const char* verbOf(const std::string& op) {
-  return op == "trash"  ? "to the trash: "
-         : op == "move" ? "moved: "
-         : op == "copy" ? "copied: "
-         : op == "made" ? "made: "
-                        : "replaced by a link: ";
+  return op == "trash"   ? "to the trash: "
+         : op == "move"  ? "moved: "
+         : op == "copy"  ? "copied: "
+         : op == "made"  ? "made: "
+         : op == "share" ? "shares storage: "
+                         : "replaced by a link: ";
 }
 
 void appendNumber(std::string* out, const char* name, int64_t value) {
@@ -33,18 +34,22 @@ std::string JournalTimeText(int64_t seconds) {
 
 std::string JournalEntryText(const JournalEntry& e) {
   std::string text = verbOf(e.op) + e.path;
-  if (!e.to.empty()) text += (e.op == "link" ? " -> " : " => ") + e.to;
+  if (!e.to.empty()) text += (e.op == "link" ? " -> " : e.op == "share" ? " with " : " => ") + e.to;
   text += " [" + std::string(e.state == "intent" ? "begun, not heard to end" : e.state) + "]";
   if (!e.note.empty()) text += " (" + e.note + ")";
   return text;
 }
 
-std::string JournalText(const std::vector<JournalAction>& actions) {
+std::string JournalText(const std::vector<JournalAction>& actions,
+                        const std::function<std::string(std::string_view)>& shown) {
+  const auto line = [&shown](const std::string& text) {
+    return (shown ? shown(text) : text) + "\n";
+  };
   std::string text;
   for (auto it = actions.rbegin(); it != actions.rend(); ++it) {
-    text += it->id + "  " + JournalTimeText(it->time) + "  " + ActionLabel(*it) + "  (" +
-            ActionStateText(*it) + ")\n";
-    for (const JournalEntry& e : it->files) text += "    " + JournalEntryText(e) + "\n";
+    text += line(it->id + "  " + JournalTimeText(it->time) + "  " + ActionLabel(*it) + "  (" +
+                 ActionStateText(*it) + ")");
+    for (const JournalEntry& e : it->files) text += "    " + line(JournalEntryText(e));
   }
   return text;
 }

@@ -109,6 +109,13 @@ int64_t nowSeconds() {
 
 }  // namespace
 
+std::string NothingToUndoText(const JournalAction& action) {
+  if (action.kind != kActShare) return {};
+  return ActionLabel(action) +
+         ": there is nothing to undo.\nSharing storage never changed the files' contents: each "
+         "kept its bytes, its name and its times.";
+}
+
 size_t UndoFileCount(const JournalAction& action) {
   size_t count = 0;
   for (const JournalEntry& e : action.files)
@@ -144,6 +151,9 @@ bool UndoAction(const JournalAction& action, ActionJournal& journal, bool dryRun
       step = moveBack(e, dryRun);
     } else if (e.op == "link") {
       step = removeLink(e, dryRun);
+    } else if (e.op == "share") {
+      // Sharing storage changed no byte, name or time of the file: nothing comes back.
+      step = {Outcome::kNothing, "nothing to undo: " + e.path + " kept its contents", {}};
     } else if (keptAny) {
       step = keep("a file of this action could not come back, so what it made stays");
     } else {

@@ -18,14 +18,19 @@ struct UndoReport {
   bool cancelled = false;
 };
 
+// What an undo of `action` says when it has nothing to take back (files made to share
+// storage: their contents never changed); "" for every other action.
+std::string NothingToUndoText(const JournalAction& action);
+
 // The files of an entry that come back, for the question before an undo.
 size_t UndoFileCount(const JournalAction& action);
 
 // Takes `action` back, its files in the reverse order of their records: a trashed file
 // from the trash item it went to (which must still have the journaled size and time), a
 // moved file from where it went, a copy, a made file and a link sent to the trash / taken
-// away. A file whose record has an intent and no end is looked for at both ends. Where
-// the original place is taken the file stays and is named; what a kept file's action
+// away; a file that shares storage with its kept copy held the same bytes throughout, so
+// it is only marked undone. A file whose record has an intent and no end is looked for at both
+// ends. Where the original place is taken the file stays and is named; what a kept file's action
 // made is then left too. Unless `dryRun`, each file's outcome is appended to `journal`.
 // `progress` (may be empty) hears how many of how many were handled and answers false to
 // stop. False when the journal could not be written (the reason in *why).

@@ -35,11 +35,13 @@ bool ParseActKind(const std::string& text, ActRequest* request, std::string* err
     request->action = ActKind::kBackup;
   } else if (text == "link") {
     request->action = ActKind::kLink;
+  } else if (text == "share") {
+    request->action = ActKind::kShare;
   } else if (text.rfind("move:", 0) == 0 && text.size() > 5) {
     request->action = ActKind::kMove;
     request->moveFolder = text.substr(5);
   } else {
-    *error = "--action takes trash, backup, move:FOLDER or link, not \"" + text + "\"";
+    *error = "--action takes trash, backup, move:FOLDER, link or share, not \"" + text + "\"";
     return false;
   }
   return true;
@@ -189,6 +191,10 @@ size_t CarryOut(std::vector<PlannedAction>* plan, const ActRequest& request,
         break;
       case ActKind::kLink:
         action.done = services.link(action.path, action.keptPath, &why);
+        break;
+      case ActKind::kShare:
+        action.done = services.share(action.path, action.keptPath, action.file->val,
+                                     action.file->val2, &action.bytes, &why);
         break;
     }
     if (!action.done) {

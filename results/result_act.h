@@ -1,6 +1,7 @@
 // Acting on a result read back from a results file: which copies a keep rule leaves, the
 // re-check every file passes just before it is acted on, and the actions themselves (to the
-// trash, to the backup folder, moved, replaced by a link to the kept copy).
+// trash, to the backup folder, moved, replaced by a link to the kept copy, or sharing the
+// kept copy's storage).
 #pragma once
 
 #include <cstdint>
@@ -15,7 +16,7 @@
 
 namespace tf {
 
-enum class ActKind { kTrash, kBackup, kMove, kLink };
+enum class ActKind { kTrash, kBackup, kMove, kLink, kShare };
 
 struct ActRequest {
   // kAllButNewest, kAllButOldest, kAllButLargest, kAllButFirst or kAllButInFolder.
@@ -35,10 +36,11 @@ struct PlannedAction {
   std::string keptPath;
   bool done = false;
   std::string reason;  // why it was skipped or failed; empty when done or only planned
+  int64_t bytes = 0;   // of a share: the bytes now shared with the kept copy
 };
 
 // Reads the keep rule and the action as the command line gives them ("newest", "oldest",
-// "largest", "first", "in:FOLDER"; "trash", "backup", "move:FOLDER", "link"). False with
+// "largest", "first", "in:FOLDER"; "trash", "backup", "move:FOLDER", "link", "share"). False with
 // the reason in *error.
 bool ParseKeepRule(const std::string& text, ActRequest* request, std::string* error);
 bool ParseActKind(const std::string& text, ActRequest* request, std::string* error);
@@ -62,6 +64,11 @@ struct ActServices {
   std::function<bool(const std::string& path, const std::string& comment, std::string* why)> backup;
   std::function<bool(const std::string& path, const std::string& folder, std::string* why)> move;
   std::function<bool(const std::string& path, const std::string& target, std::string* why)> link;
+  // Lets the file (of `size` bytes modified at `modified`) share the kept copy's storage;
+  // *bytes gets the bytes shared.
+  std::function<bool(const std::string& path, const std::string& kept, int64_t size,
+                     int64_t modified, int64_t* bytes, std::string* why)>
+      share;
   // Tells the journal of the files the next actions take, in one piece (may be empty);
   // false with the reason stops the action before another file moves.
   std::function<bool(const std::vector<AnnouncedFile>& files, std::string* why)> announce;

@@ -25,6 +25,8 @@ packages=(
   util-linux strace python3-fusepy fuse3
   # the desktop files' checks: desktop entry and AppStream metainfo
   desktop-file-utils appstream
+  # the share storage tests: btrfs, XFS and ext4 images, loop devices, where blocks lie
+  btrfs-progs xfsprogs e2fsprogs mount
 )
 
 missing=()

@@ -4,7 +4,7 @@
 # each sub-page of the filters page, of the folder page with the "Filters" tab marked while
 # filters are on, of a message box (also one with a path too long for the screen), of the
 # help viewer, of the backup and link dialogs, of the action history, of a progress dialog,
-# of a result after "Verify contents", of the "&Settings" dialogs (the mask collection's
+# of a result after "Verify contents", of the report of "Share storage", of the "&Settings" dialogs (the mask collection's
 # editor, its "File Filters" view and the ignored groups among them), of the file dialogs of
 # "Save results..." and "Open results..." and of the HTML report of "Export results..."
 # into docs/screenshots/. It needs no display: the program runs on Qt's offscreen platform

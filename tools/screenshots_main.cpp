@@ -47,6 +47,7 @@
 #include "results/file_properties.h"
 #include "results/ignore_store.h"
 #include "results/result_export.h"
+#include "results/share_action.h"
 #include "scan/filter_nodes.h"
 #include "search/search_run.h"
 #include "settings/tool_node.h"
@@ -467,6 +468,24 @@ int main(int argc, char** argv) {
   longBox.show();
   ok = save(&longBox, out, "message-box-long-path.png") && ok;
   longBox.hide();
+  {
+    // The report of "Share storage", worded by the action's own summary: two copies
+    // shared, one that changed after it was verified left as it was.
+    std::vector<tf::PlannedAction> shared(3);
+    shared[0].path = home0 + "/Pictures/Holiday copy/beach.jpg";
+    shared[0].done = true;
+    shared[0].bytes = 2483712;
+    shared[1].path = home0 + "/Downloads/01 Allegro.flac";
+    shared[1].done = true;
+    shared[1].bytes = 31457280;
+    shared[2].path = home0 + "/Pictures/Holiday copy/harbour.jpg";
+    shared[2].reason = "its bytes differ from the kept copy's now; it was left as it is";
+    tf::MessageBox report(&frame, tf::ShareSummary(shared, false), QStringLiteral("Share storage"),
+                          tf::MB_OK);
+    report.show();
+    ok = save(&report, out, "dialog-share-report.png") && ok;
+    report.hide();
+  }
   {
     // The manual in the program's own viewer, where no browser takes it.
     tf::HelpViewer help(tf::HelpIndexFile(), &frame);

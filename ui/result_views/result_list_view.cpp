@@ -23,6 +23,7 @@
 #include "results/links_history.h"
 #include "results/move_to_backup.h"
 #include "results/replace_by_link.h"
+#include "results/share_action.h"
 #include "ui/qt_text.h"
 #include "ui/result_views/result_rows_model.h"
 #include "ui/result_views/window_backup_details_dialog.h"
@@ -144,6 +145,13 @@ void ResultListView::buildContextMenu() {
       "Read the files of the selected files' groups and keep together only those with the same "
       "bytes"));
   connect(m_verifyAction, &QAction::triggered, this, [this] { VerifySelectedGroups(); });
+  if (m_host.OffersShareStorage()) {
+    m_shareAction = m_menu->addAction(QStringLiteral("Share storage"));
+    m_shareAction->setObjectName(QStringLiteral("ShareStorage"));
+    connect(m_shareAction, &QAction::triggered, this, [this] { ShareSelectedFiles(); });
+    // The tooltip says why the command is disabled.
+    m_menu->setToolTipsVisible(true);
+  }
   const MenuDefinition& helpers = SelectMenu();
   m_selectMenu = new QMenu(QtText(helpers.title), this);
   m_selectMenu->setToolTipsVisible(true);
@@ -209,6 +217,28 @@ bool ResultListView::VerifySelectedGroups() {
   if (groups.empty()) return false;
   // The lists are refilled from the verified result, which replaces the one they show.
   return m_host.VerifyGroups(groups);
+}
+
+void ResultListView::updateShareAction() {
+  if (!m_shareAction) return;
+  const std::vector<const DataNode*> selected = selectedFiles();
+  const std::string why =
+      HasGroups() && !m_host.ResultsReadOnly()
+          ? WhyCannotShareSelection(selected,
+                                    [this](const DataNode* file) {
+                                      return !m_host.ProtectedFolderOf(FullName(file)).empty();
+                                    })
+          : std::string("There is no result to act on");
+  m_shareAction->setEnabled(why.empty());
+  m_shareAction->setToolTip(
+      why.empty() ? QStringLiteral("Let the selected copies of verified groups use the storage of "
+                                   "the copy each group keeps; names, times and bytes stay")
+                  : QtText(why));
+}
+
+bool ResultListView::ShareSelectedFiles() {
+  if (!HasGroups() || m_inCommand || m_host.ResultsReadOnly()) return false;
+  return m_host.ShareStorage(selectedFiles());
 }
 
 ResultListView::~ResultListView() = default;
@@ -433,6 +463,7 @@ void ResultListView::showContextMenu(QAbstractItemView* list, const QPoint& pos)
   const bool files = selectedFileCount() >= 1;
   if (!files && !HasGroups()) return;
   for (QAction* action : m_selectMenu->actions()) action->setEnabled(HasGroups());
+  if (files) updateShareAction();
   (files ? m_menu : m_selectMenu)->popup(list->viewport()->mapToGlobal(pos));
 }
 

@@ -76,6 +76,9 @@ class ResultListView : public QWidget {
   // Verifies the groups of the selected files (ResultsHost::VerifyGroups). False when
   // nothing changed.
   bool VerifySelectedGroups();
+  // Shares the storage of the selected files of verified groups (ResultsHost::ShareStorage).
+  // False when nothing was done (the command is then disabled, its tooltip says why).
+  bool ShareSelectedFiles();
   // True while the view has groups and takes commands.
   bool HasGroups() const;
   void RefillToolBox();
@@ -170,6 +173,8 @@ class ResultListView : public QWidget {
   QMenu* m_menu;
   QMenu* m_selectMenu;
   QAction* m_verifyAction = nullptr;
+  QAction* m_shareAction = nullptr;  // null where the host offers no sharing
+  void updateShareAction();
   std::string m_lastFolder;  // where the folder chooser of the helpers starts
   int m_toolCount = 0;
   bool m_busy = false;

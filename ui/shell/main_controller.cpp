@@ -352,6 +352,9 @@ void MainController::UndoJournalAction(const std::string& id) {
   }
   const std::string kept = UndoKeptText(*report);
   if (!kept.empty()) m_questions->ShowMessage(kept, "Undo", MB_OK);
+  // Files made to share storage never changed: the undo only says so.
+  const std::string nothing = NothingToUndoText(action);
+  if (!nothing.empty() && *written) m_questions->ShowMessage(nothing, "Undo", MB_OK);
   if (!*written) m_questions->ShowMessage(*why, "Undo", MB_OK);
   UpdateCommandStates();
 }

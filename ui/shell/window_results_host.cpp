@@ -15,6 +15,7 @@
 #include "ui/search_pages/search_window.h"
 #include "ui/shell/main_frame.h"
 #include "ui/shell/window_panes.h"
+#include "ui/shell/window_share.h"
 #include "ui/shell/window_verify.h"
 
 namespace tf {
@@ -92,6 +93,12 @@ bool WindowResultsHost::VerifyGroups(const std::vector<const DataNode*>& groups)
   if (VerifyInWindow(m_panes.frame, m_shell, m_questions, groups)) return true;
   m_currentFile = current;
   return false;
+}
+
+bool WindowResultsHost::ShareStorage(const std::vector<const DataNode*>& selected) {
+  return ShareInWindow(m_panes.frame, m_questions, selected, [this](const DataNode* file) {
+    return !ProtectedFolderOf(FullName(file)).empty();
+  });
 }
 
 void WindowResultsHost::SetCurrentFile(DataNode* file) {

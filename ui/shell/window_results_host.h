@@ -35,6 +35,8 @@ class WindowResultsHost : public ResultsHost {
   const HardLinks* HardLinkSets() override;
   void ShowProperties(DataNode* fileInfo) override;
   bool VerifyGroups(const std::vector<const DataNode*>& groups) override;
+  bool OffersShareStorage() override { return true; }
+  bool ShareStorage(const std::vector<const DataNode*>& selected) override;
   BackupStore* Backup() override;
   LinksHistory* Links() override;
   IgnoreStore* Ignored() override;
