@@ -152,6 +152,7 @@ bool SearchRun::Start() {
   m_failure.clear();
   m_failedStarts = 0;
   m_links.Clear();
+  m_folders.clear();
   m_result.Clear();
   m_walked.Clear();
   m_state = kRunning;
@@ -467,6 +468,7 @@ void SearchRun::Reset() {
   m_running = 0;
   m_ready = 0;
   m_links.Clear();
+  m_folders.clear();
   m_result.Clear();
   m_scans.clear();  // each scan waits for its worker
   m_drives.clear();
@@ -514,6 +516,33 @@ bool SearchRun::StatusOf(const std::string& folder, std::string* text) const {
     return true;
   }
   return false;
+}
+
+bool SearchRun::RemoveFolder(const std::string& path) {
+  bool found = false;
+  for (auto group = m_folders.begin(); group != m_folders.end() && !found; ++group) {
+    auto& folders = group->folders;
+    for (auto folder = folders.begin(); folder != folders.end(); ++folder) {
+      if (folder->path != path) continue;
+      folders.erase(folder);
+      if (folders.size() < 2) m_folders.erase(group);
+      found = true;
+      break;
+    }
+  }
+  if (!found) return false;
+  // Its files leave their file groups as a file sent away one by one would.
+  DataNode* root = m_result.Root();
+  for (DataNode* group = root ? root->FirstChild() : nullptr; group;) {
+    DataNode* nextGroup = group->Next();
+    for (DataNode* file = group->FirstChild(); file;) {
+      DataNode* nextFile = file->Next();
+      if (IsBelow(FullName(file), path) && RemoveFile(file, true) == 2) break;
+      file = nextFile;
+    }
+    group = nextGroup;
+  }
+  return true;
 }
 
 int SearchRun::RemoveFile(DataNode* file, bool dropGroup) {
