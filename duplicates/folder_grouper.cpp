@@ -155,9 +155,11 @@ FolderGroups FormFolderGroups(DuplicateIndex& index, const DuplicateCriteria& cr
   for (size_t f = 0; f < index.FolderCount(); ++f)
     if (isCandidate(index.Sum(static_cast<uint32_t>(f))))
       candidates.push_back(static_cast<uint32_t>(f));
-  auto keyOf = [&index](uint32_t f) {
+  // Sizes any: folders of one signature may differ in bytes.
+  const bool bySize = criteria.sameSize;
+  auto keyOf = [&index, bySize](uint32_t f) {
     const FolderSum& s = index.Sum(f);
-    return std::make_tuple(s.signature[0], s.signature[1], s.files, s.size);
+    return std::make_tuple(s.signature[0], s.signature[1], s.files, bySize ? s.size : 0);
   };
   std::sort(candidates.begin(), candidates.end(),
             [&keyOf](uint32_t a, uint32_t b) { return keyOf(a) < keyOf(b); });

@@ -135,6 +135,7 @@ bool FolderScan::Configure(const ScanParams& params) {
   m_readAhead = params.readAhead;
   m_readers = params.readers;
   m_folderSums = params.folderSums && params.criteria.has_value();
+  m_readEveryFile = params.readEveryFile;
   if (params.criteria) m_terms = FolderTerms::Of(*params.criteria);
   m_state.store(kReady, std::memory_order_release);
   return true;
@@ -299,8 +300,8 @@ void FolderScan::prepareWorker(int priority, const PriorityHook& hook) {
   m_walker->enumerator.SetFilters(&m_walker->judge);
   m_walker->enumerator.SetSerialised(!m_readAhead);
   m_walker->enumerator.SetCancel(&m_stopAsked);
-  m_walker->namesOnly =
-      m_walker->filters.JudgesNamesOnly() && !g_readEveryFile.load(std::memory_order_relaxed);
+  m_walker->namesOnly = m_walker->filters.JudgesNamesOnly() && !m_readEveryFile &&
+                        !g_readEveryFile.load(std::memory_order_relaxed);
   m_walker->enumerator.SetNamesOnly(m_walker->namesOnly);
   {
     std::lock_guard<std::mutex> lock(g_hookLock);

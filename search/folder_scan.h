@@ -51,6 +51,9 @@ struct ScanParams {
   unsigned readers = 0;
   // Keeps a FolderSum for every folder walked, made bottom-up as the walk leaves it.
   bool folderSums = false;
+  // Reads every file's size and time while listing, not only those whose name another
+  // file has (a walk of one folder, to be compared with what a search saw).
+  bool readEveryFile = false;
 };
 
 class FolderScan {
@@ -176,6 +179,7 @@ class FolderScan {
   bool m_readAhead = false;
   unsigned m_readers = 0;
   bool m_folderSums = false;
+  bool m_readEveryFile = false;
   FolderTerms m_terms;
   NodePtr m_filtersNode;  // own copy
   std::optional<DuplicateCriteria> m_criteria;

@@ -550,15 +550,14 @@ bool SearchRun::StatusOf(const std::string& folder, std::string* text) const {
 
 bool SearchRun::RemoveFolder(const std::string& path) {
   bool found = false;
-  for (auto group = m_folders.begin(); group != m_folders.end() && !found; ++group) {
-    auto& folders = group->folders;
-    for (auto folder = folders.begin(); folder != folders.end(); ++folder) {
-      if (folder->path != path) continue;
-      folders.erase(folder);
-      if (folders.size() < 2) m_folders.erase(group);
-      found = true;
-      break;
-    }
+  for (size_t g = 0; g < m_folders.size() && !found; ++g) {
+    auto& folders = m_folders[g].folders;
+    const auto at = std::find_if(folders.begin(), folders.end(),
+                                 [&path](const DuplicateFolder& f) { return f.path == path; });
+    if (at == folders.end()) continue;
+    folders.erase(at);
+    if (folders.size() < 2) m_folders.erase(m_folders.begin() + static_cast<std::ptrdiff_t>(g));
+    found = true;
   }
   if (!found) return false;
   // Its files leave their file groups as a file sent away one by one would.
