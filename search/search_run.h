@@ -191,6 +191,8 @@ class SearchRun {
   // Finalises the result and, when asked, reads its hard links.
   void finalise();
   void finishFinalise();
+  // The folder groups of the run map, before Finalise spends it.
+  void formFolderGroups();
   // Takes the groups that Options::hideGroup hides out of the result.
   void hideGroups();
   void recount();
