@@ -11,11 +11,16 @@
 #include <map>
 #include <string>
 
+#include <QAction>
+#include <QApplication>
 #include <QCheckBox>
+#include <QContextMenuEvent>
 #include <QLabel>
+#include <QMenu>
 #include <QPushButton>
 #include <QTableView>
 #include <QTest>
+#include <QTimer>
 
 #include "app/app_shell.h"
 #include "app/folder_actions.h"
@@ -146,7 +151,7 @@ TEST_F(FoldersWindow, ListsTheCopyAndCtrlZBringsItBackWholeFromTheTrash) {
   EXPECT_EQ(fileGroups(), 3u);  // its files are back in their groups
 }
 
-TEST_F(FoldersWindow, MoveMovesTheFolderAndBrowseShowsIt) {
+TEST_F(FoldersWindow, BrowseShowsTheFolderAndMoveMovesIt) {
   // The desktop's opener, as Browse starts it, writes down what it was asked to show.
   const std::string bin = places.Folder("bin");
   const std::string shown = places.Path("shown");
@@ -159,14 +164,41 @@ TEST_F(FoldersWindow, MoveMovesTheFolderAndBrowseShowsIt) {
   ASSERT_NO_FATAL_FAILURE(searchFolders());
   const std::string copy = tree.Path("backup/my photos");
   click(copy);
-  QTest::keyClick(view->list(), Qt::Key_Return);
-  EXPECT_TRUE(QTest::qWaitFor([&] { return fs::exists(shown); }, 5000));
-  EXPECT_EQ(testing::ReadFile(shown), copy);
+  // Enter and the button browse alike.
+  for (bool key : {true, false}) {
+    fs::remove(shown);
+    if (key)
+      QTest::keyClick(view->list(), Qt::Key_Return);
+    else
+      QTest::mouseClick(view->button(FolderGroupsView::kBrowse), Qt::LeftButton);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return fs::exists(shown); }, 5000)) << key;
+    EXPECT_EQ(testing::ReadFile(shown), copy) << key;
+  }
   ::setenv("PATH", savedPath.c_str(), 1);
 
+  // "Move..." of the folder's right-click menu.
   const std::string elsewhere = tree.Folder("elsewhere");
   w.questions.folders = {elsewhere};
-  QTest::mouseClick(view->button(FolderGroupsView::kMove), Qt::LeftButton);
+  bool picked = false;
+  QTimer poll;
+  QObject::connect(&poll, &QTimer::timeout, [&] {
+    auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+    if (!menu || !menu->isVisible()) return;
+    poll.stop();
+    for (QAction* action : menu->actions())
+      if (action->text() == QStringLiteral("Move...") && action->isEnabled()) {
+        picked = true;
+        QTest::mouseClick(menu, Qt::LeftButton, {}, menu->actionGeometry(action).center());
+        return;
+      }
+    menu->close();
+  });
+  poll.start(5);
+  QTableView* list = view->list();
+  const QPoint at = list->visualRect(list->currentIndex()).center();
+  QContextMenuEvent event(QContextMenuEvent::Mouse, at, list->viewport()->mapToGlobal(at));
+  QApplication::sendEvent(list->viewport(), &event);
+  ASSERT_TRUE(QTest::qWaitFor([&] { return picked && !fs::exists(copy); }, 5000));
   EXPECT_TRUE(w.questions.asked.empty()) << w.questions.asked.front().text;
   EXPECT_FALSE(fs::exists(copy));
   expectWhole(elsewhere + "/my photos");
@@ -204,7 +236,12 @@ TEST_F(FoldersWindow, ProtectedLastCopyAndChangedFoldersAreLeftAlone) {
   // The copy itself changed: refused before any question.
   put("backup/my photos/2024/raw/added.txt", "new", 1);
   EXPECT_EQ(trash(copy).caption, kFolderChangedCaption);
-  EXPECT_EQ(w.questions.asked.size(), 3u);
+  // And so is a move of it.
+  w.questions.folders = {tree.Folder("elsewhere")};
+  QTest::mouseClick(view->button(FolderGroupsView::kMove), Qt::LeftButton);
+  ASSERT_EQ(w.questions.asked.size(), 4u);
+  EXPECT_EQ(w.questions.asked.back().caption, kFolderChangedCaption);
+  EXPECT_TRUE(w.questions.folders.empty());  // the destination was asked for
   EXPECT_TRUE(fs::exists(copy + "/2024/beach.jpg"));
   EXPECT_TRUE(fs::exists(tree.Path("photos/2024/beach.jpg")));
   EXPECT_TRUE(testing::TrashedFrom(tree.root()).empty());
