@@ -280,6 +280,13 @@ bool SearchControl::RemoveFolder(const std::string& path) {
     for (const DataNode* group = root->FirstChild(); group; group = group->Next())
       for (const DataNode* file = group->FirstChild(); file; file = file->Next())
         if (IsBelow(FullName(file), path)) m_removed.Remember(file);
+  // A folder of another group may lie inside it (its copy elsewhere is no copy of the
+  // folder's parent): it left with the folder, so it leaves its group too.
+  std::vector<std::string> inside;
+  for (const FolderGroup& group : m_run->Folders())
+    for (const DuplicateFolder& folder : group.folders)
+      if (IsBelow(folder.path, path)) inside.push_back(folder.path);
+  for (const std::string& folder : inside) m_run->RemoveFolder(folder);
   const bool removed = m_run->RemoveFolder(path);
   ++m_generation;
   return removed;

@@ -112,9 +112,9 @@ class SearchControl {
   // The duplicate folder groups of the result shown; null when its search did not look
   // for them (the option was off, or the result was read from a file).
   const FolderGroups* Folders() const;
-  // Takes a folder that left its place out of its folder group and every file at or
-  // below it out of the file groups, remembering them for an undo; false when the folder
-  // is in no group (the files go all the same).
+  // Takes a folder that left its place out of its folder group (and the folders below it
+  // out of theirs) and every file at or below it out of the file groups, remembering them
+  // for an undo; false when the folder is in no group.
   bool RemoveFolder(const std::string& path);
   // Puts files an undo brought back into the groups they left (a group that went comes
   // back); a path of a folder brings back the files below it that left with it. The
