@@ -3,6 +3,7 @@
 #include <unordered_set>
 
 #include "platform/path_status.h"
+#include "scan/folder_list.h"
 
 namespace tf {
 namespace {
@@ -26,6 +27,13 @@ DataNode* addFile(DataNode* group, const std::string& path, int64_t size, int64_
 }
 
 }  // namespace
+
+std::vector<std::string> RemovedFiles::PathsBelow(const std::string& folder) const {
+  std::vector<std::string> paths;
+  for (const auto& [path, group] : m_byPath)
+    if (IsBelow(path, folder)) paths.push_back(path);
+  return paths;
+}
 
 void RemovedFiles::Remember(const DataNode* file) {
   const DataNode* group = file ? file->Parent() : nullptr;

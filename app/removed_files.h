@@ -22,6 +22,8 @@ class RemovedFiles {
   // there and in no group). The number of files put back.
   int Rejoin(DataNode* root, const std::vector<std::string>& paths);
   void Clear() { m_groups.clear(), m_byPath.clear(); }
+  // The remembered files at or below the folder `folder`.
+  std::vector<std::string> PathsBelow(const std::string& folder) const;
 
  private:
   struct File {

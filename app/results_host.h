@@ -9,6 +9,7 @@
 
 #include "base/questions.h"
 #include "datatree/data_node.h"
+#include "duplicates/folder_groups.h"
 #include "duplicates/hard_links.h"
 #include "results/file_actions.h"
 
@@ -68,6 +69,25 @@ class ResultsHost {
     (void)selected;
     return false;
   }
+  // The duplicate folder groups of the result shown; null when its search did not look
+  // for them.
+  virtual const FolderGroups* FolderGroupsShown() { return nullptr; }
+  // Takes a folder that left its place out of its folder group, and the files at or
+  // below it out of the file groups (remembered for an undo); false when it is in no
+  // group. The views must hold no row of those files when it is called.
+  virtual bool RemoveFolder(const std::string& path) {
+    (void)path;
+    return false;
+  }
+  // The signature the search would give the folder `path` now, with its filters and
+  // criteria; false with the reason when it cannot be had.
+  virtual bool FolderSignatureNow(const std::string& path, uint64_t out[2], std::string* why) {
+    (void)path, (void)out;
+    *why = "the search that found it is gone";
+    return false;
+  }
+  // Every protected folder, as the search pages mark them now.
+  virtual std::vector<std::string> ProtectedFolders() { return {}; }
   // Fills and shows the properties of a file; returns when they are closed.
   virtual void ShowProperties(DataNode* fileInfo) = 0;
 

@@ -5,6 +5,7 @@
 
 #include "app/remembered_search.h"
 #include "datatree/node_ptr.h"
+#include "platform/path_utils.h"
 #include "scan/folder_list.h"
 #include "search/search_descriptor.h"
 #include "search/search_run.h"
@@ -88,6 +89,8 @@ std::unique_ptr<SearchRun> SearchControl::newRun() {
   runOptions.onProgress = [this] { RefreshProgress(); };
   runOptions.onWork = m_options.wake;
   runOptions.readHardLinks = true;  // the lists mark them and the helpers need them
+  m_foldersSearched = m_descriptor && m_descriptor->Criteria().findFolders;
+  runOptions.findFolders = m_foldersSearched;
   if (m_options.hiddenGroups) runOptions.hideGroup = m_options.hiddenGroups();
   return std::make_unique<SearchRun>(std::move(runOptions));
 }
@@ -105,6 +108,7 @@ int SearchControl::ShowSavedResult(const DataNode* descriptor, DataNode* root, H
   m_run = newRun();
   m_run->Adopt(descriptor, root, std::move(links));
   m_unrecorded = descriptor == nullptr;
+  m_foldersSearched = false;  // a results file keeps no folder groups
   showAdopted();
   waitCursor(false);
   return 1;
@@ -266,9 +270,36 @@ int SearchControl::RemoveFile(DataNode* file) {
   return result;
 }
 
+const FolderGroups* SearchControl::Folders() const {
+  return m_run && m_foldersSearched && !CanStop() ? &m_run->Folders() : nullptr;
+}
+
+bool SearchControl::RemoveFolder(const std::string& path) {
+  if (!m_run || CanStop()) return false;
+  if (const DataNode* root = GroupsRoot())
+    for (const DataNode* group = root->FirstChild(); group; group = group->Next())
+      for (const DataNode* file = group->FirstChild(); file; file = file->Next())
+        if (IsBelow(FullName(file), path)) m_removed.Remember(file);
+  // A folder of another group may lie inside it (its copy elsewhere is no copy of the
+  // folder's parent): it left with the folder, so it leaves its group too.
+  std::vector<std::string> inside;
+  for (const FolderGroup& group : m_run->Folders())
+    for (const DuplicateFolder& folder : group.folders)
+      if (IsBelow(folder.path, path)) inside.push_back(folder.path);
+  for (const std::string& folder : inside) m_run->RemoveFolder(folder);
+  const bool removed = m_run->RemoveFolder(path);
+  ++m_generation;
+  return removed;
+}
+
 int SearchControl::RejoinFiles(const std::vector<std::string>& paths) {
   if (!m_run || CanStop()) return 0;
-  const int count = m_removed.Rejoin(GroupsRoot(), paths);
+  std::vector<std::string> files = paths;
+  for (const std::string& path : paths) {
+    const std::vector<std::string> below = m_removed.PathsBelow(path);
+    files.insert(files.end(), below.begin(), below.end());
+  }
+  const int count = m_removed.Rejoin(GroupsRoot(), files);
   if (count) ++m_generation;
   return count;
 }

@@ -15,6 +15,7 @@
 #include "app/removed_files.h"
 #include "app/search_panes.h"
 #include "datatree/data_node.h"
+#include "duplicates/folder_groups.h"
 #include "duplicates/hard_links.h"
 
 namespace tf {
@@ -108,8 +109,16 @@ class SearchControl {
   uint64_t ResultGeneration();
   // RemoveFile of the run, dropping a group left with one file; 0 without a run.
   int RemoveFile(DataNode* file);
+  // The duplicate folder groups of the result shown; null when its search did not look
+  // for them (the option was off, or the result was read from a file).
+  const FolderGroups* Folders() const;
+  // Takes a folder that left its place out of its folder group (and the folders below it
+  // out of theirs) and every file at or below it out of the file groups, remembering them
+  // for an undo; false when the folder is in no group.
+  bool RemoveFolder(const std::string& path);
   // Puts files an undo brought back into the groups they left (a group that went comes
-  // back); the number put back.
+  // back); a path of a folder brings back the files below it that left with it. The
+  // number put back.
   int RejoinFiles(const std::vector<std::string>& paths);
   // The grouped files that are names of one file; null without a run.
   const HardLinks* HardLinkSets() const;
@@ -147,9 +156,10 @@ class SearchControl {
   int64_t m_nextFlash = 0;
   uint64_t m_generation = 0;
   bool m_unrecorded = false;
-  RemovedFiles m_removed;       // what left the shown result, for an undo
-  bool m_stopPending = false;   // stopped; the lists wait for the groups found so far
-  bool m_failureShown = false;  // the run's failure ended the search in the window
+  bool m_foldersSearched = false;  // the run builds folder groups
+  RemovedFiles m_removed;          // what left the shown result, for an undo
+  bool m_stopPending = false;      // stopped; the lists wait for the groups found so far
+  bool m_failureShown = false;     // the run's failure ended the search in the window
 };
 
 }  // namespace tf

@@ -1,5 +1,6 @@
 #include "cli/cli_app.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <functional>
@@ -135,6 +136,50 @@ bool writeResult(const CliOptions& options, const FoundGroups& found, DataNode* 
   return sink->Finish();
 }
 
+// The folder groups in the order --sort asks: by their first folder (name, type), their
+// bytes (size), their files (count) or their latest file (time).
+FolderGroups sortedFolders(FolderGroups groups, SortBy sortBy, bool reverse) {
+  auto latest = [](const FolderGroup& g) {
+    int64_t at = 0;
+    for (const DuplicateFolder& folder : g.folders) at = std::max(at, folder.latest);
+    return at;
+  };
+  std::stable_sort(groups.begin(), groups.end(), [&](const FolderGroup& a, const FolderGroup& b) {
+    switch (sortBy) {
+      case SortBy::kSize:
+        if (a.size != b.size) return (a.size < b.size) != reverse;
+        break;
+      case SortBy::kCount:
+        if (a.files != b.files) return (a.files < b.files) != reverse;
+        break;
+      case SortBy::kTime:
+        if (latest(a) != latest(b)) return (latest(a) < latest(b)) != reverse;
+        break;
+      case SortBy::kName:
+      case SortBy::kType:
+        return (a.folders.front().path < b.folders.front().path) != reverse;
+    }
+    return a.folders.front().path < b.folders.front().path;
+  });
+  return groups;
+}
+
+bool writeFolders(const CliOptions& options, const FolderGroups& found, OutputSink* sink) {
+  const FolderGroups groups = sortedFolders(found, options.sortBy, options.reverse);
+  switch (options.format) {
+    case OutputFormat::kCsv:
+      WriteFolderGroupsCsv(groups, sink);
+      break;
+    case OutputFormat::kJson:
+      WriteFolderGroupsJson(groups, sink);
+      break;
+    case OutputFormat::kText:
+      WriteFolderText(groups, sink);
+      break;
+  }
+  return sink->Finish();
+}
+
 // Everything after a valid command line.
 int search(const CliOptions& options, const CliStreams& io) {
   int priority = 1;
@@ -169,7 +214,9 @@ int search(const CliOptions& options, const CliStreams& io) {
   SearchDriver driver(io.tickMilliseconds, priority, progress ? io.err : nullptr,
                       progress && io.errIsTerminal);
   driver.SetOneThreadPerDisk(options.oneThreadPerDisk || oneThreadPerDisk);
-  driver.SetHideGroup(ignoredGroups(options, io));
+  driver.SetFindFolders(options.findFolders);
+  // The ignore list hides file groups; folder groups are shown whole.
+  if (!options.findFolders) driver.SetHideGroup(ignoredGroups(options, io));
   std::optional<StopSignals> signals;
   if (io.stopOnSignals) {
     signals.emplace();
@@ -206,7 +253,8 @@ int search(const CliOptions& options, const CliStreams& io) {
     found = FoundGroups{verified.root.get(), verified.root->val2,
                         FinishedStatusText(verified.root->val2)};
   }
-  const bool written = writeResult(options, found, descriptor.get(), &sink);
+  const bool written = options.findFolders ? writeFolders(options, driver.Folders(), &sink)
+                                           : writeResult(options, found, descriptor.get(), &sink);
   if (toFile) {
     // The one atomic save: a reader of the file sees the old or the new result whole, and
     // a FIFO, a device or a folder at that name is refused, not written into.
@@ -240,6 +288,8 @@ int RunCli(int argc, char** argv, const CliStreams& io) {
   }
   if (options.folders.empty() && options.descriptorFile.empty())
     return usageError(io, "no folder given");
+  if (options.findFolders && options.verify)
+    return usageError(io, "--folders cannot be combined with --verify");
   if (options.minSize && options.maxSize && bytesOf(*options.minSize) > bytesOf(*options.maxSize))
     return usageError(io, "--min-size is larger than --max-size");
   return search(options, io);

@@ -57,6 +57,9 @@ const char kUsage[] =
     "                           with the same bytes (marked \"verified\" in the JSON); a file\n"
     "                           that cannot be read leaves its group and is named; hashes\n"
     "                           are kept in $XDG_CACHE_HOME/twinfold/hashes\n"
+    "  --folders                list folders that hold the same files (each counted file\n"
+    "                           under the same relative path, alike as the criteria say)\n"
+    "                           instead of file groups; of nested copies only the topmost\n"
     "Output:\n"
     "  --sort KEY               name (default), size, count, type or time\n"
     "  --reverse                reverse the order of the sort key\n"
@@ -331,6 +334,8 @@ bool applyFlag(std::string_view option, CliOptions* o) {
     o->noIgnore = true;
   else if (option == "--verify")
     o->verify = true;
+  else if (option == "--folders")
+    o->findFolders = true;
   else if (option == "--fold-case")
     o->foldCase = true;
   else if (option == "--normalize")

@@ -70,6 +70,7 @@ struct CliOptions {
   bool oneThreadPerDisk = false;  // else as the settings say
   bool noIgnore = false;          // show the groups of the ignore list too
   bool verify = false;            // split the groups by the bytes of their files
+  bool findFolders = false;       // list folders holding the same files, not file groups
   bool help = false;
   bool version = false;
 };

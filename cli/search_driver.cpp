@@ -32,7 +32,8 @@ bool SearchDriver::Run(DataNode* descriptor) {
   options.oneThreadPerDisk = m_oneThreadPerDisk;
   options.hideGroup = m_hideGroup;
   // Names of one file count their bytes once in a group's size, as in the window.
-  options.readHardLinks = true;
+  options.readHardLinks = !m_findFolders;
+  options.findFolders = m_findFolders;
   options.onStatus = [this](const std::string& text) { m_statusLine = text; };
   options.onWork = [this] {
     {
@@ -93,6 +94,11 @@ std::vector<std::string> SearchDriver::UnreadFolders() const {
 
 const DataNode* SearchDriver::Result() const {
   return m_run ? m_run->ResultRoot() : nullptr;
+}
+
+const FolderGroups& SearchDriver::Folders() const {
+  static const FolderGroups kNone;
+  return m_run ? m_run->Folders() : kNone;
 }
 
 int64_t SearchDriver::FileCount() const {

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "datatree/data_node.h"
+#include "duplicates/folder_groups.h"
 
 namespace tf {
 
@@ -34,6 +35,9 @@ class SearchDriver {
   void SetStopCheck(std::function<bool()> stopRequested) {
     m_stopRequested = std::move(stopRequested);
   }
+  // Forms the folder groups too (SearchRun::Options::findFolders); the file groups then
+  // need no hard links read.
+  void SetFindFolders(bool on) { m_findFolders = on; }
   // The groups the result leaves out (see SearchRun::Options::hideGroup); empty: none.
   void SetHideGroup(std::function<bool(const DataNode*)> hide) { m_hideGroup = std::move(hide); }
   // Prepares, starts and ticks the run until it has finished. False when the run could not
@@ -46,6 +50,8 @@ class SearchDriver {
   // After Run: the result tree (owned by the run), the number of files in groups and the
   // final status line ("Finished (%ld files found)" or "Finished (NO FILES FOUND)").
   const DataNode* Result() const;
+  // After Run with SetFindFolders: the folder groups.
+  const FolderGroups& Folders() const;
   int64_t FileCount() const;
   const std::string& StatusLine() const { return m_statusLine; }
   const std::string& Error() const { return m_error; }
@@ -56,6 +62,7 @@ class SearchDriver {
   int m_tickMilliseconds;
   int m_priority;
   bool m_oneThreadPerDisk = false;
+  bool m_findFolders = false;
   std::function<bool()> m_stopRequested;
   bool m_stopped = false;
   std::function<bool(const DataNode*)> m_hideGroup;

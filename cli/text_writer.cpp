@@ -71,4 +71,30 @@ bool WriteText(const std::vector<DataNode*>& rows, const std::string& statusLine
   return !sink->Failed();
 }
 
+bool WriteFolderText(const FolderGroups& groups, OutputSink* sink) {
+  TimeTexts times;
+  std::string line;
+  for (const FolderGroup& group : groups) {
+    std::string number, unit;
+    FormatSize(group.size, &number, &unit);
+    char head[96];
+    std::snprintf(head, sizeof head, "%lld %s  $ %8s %s\n", static_cast<long long>(group.files),
+                  group.files == 1 ? "file" : "files", number.c_str(), unit.c_str());
+    if (!sink->Write(head)) return false;
+    for (const DuplicateFolder& folder : group.folders) {
+      line.assign("  ");
+      AppendTerminalText(folder.path, &line);
+      line += "  ";
+      line += times.Of(folder.latest);
+      line += '\n';
+      if (!sink->Write(line)) return false;
+    }
+  }
+  sink->Write(groups.empty()
+                  ? std::string("Finished (NO FOLDERS FOUND)\n")
+                  : "Finished (" + std::to_string(groups.size()) +
+                        (groups.size() == 1 ? " folder group" : " folder groups") + " found)\n");
+  return !sink->Failed();
+}
+
 }  // namespace tf

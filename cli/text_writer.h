@@ -6,6 +6,7 @@
 
 #include "cli/output_sink.h"
 #include "datatree/data_node.h"
+#include "duplicates/folder_groups.h"
 
 namespace tf {
 
@@ -14,5 +15,11 @@ namespace tf {
 // blanks: "PATH  SIZE  DATE TIME" through the display formatters. Ends with `statusLine`.
 // False when the sink failed.
 bool WriteText(const std::vector<DataNode*>& rows, const std::string& statusLine, OutputSink* sink);
+
+// For each folder group a line "N files  $ SIZE" (the files and bytes of each of its
+// folders), then a line per folder, indented by two blanks: "PATH  DATE TIME" of its
+// latest file. Ends with "Finished (N folder groups found)" or "Finished (NO FOLDERS
+// FOUND)". False when the sink failed.
+bool WriteFolderText(const FolderGroups& groups, OutputSink* sink);
 
 }  // namespace tf

@@ -75,6 +75,7 @@ std::optional<DuplicateCriteria> ReadCriteria(DataNode* settings) {
   criteria.timeTolerance = validTolerance(settings->attrs.ValueOf("time_tolerance").AsInt());
   criteria.acrossRoots = settings->attrs.ValueOf("across_roots").AsInt() == 1;
   criteria.withProtected = settings->attrs.ValueOf("with_protected").AsInt() == 1;
+  criteria.findFolders = settings->attrs.ValueOf("find_folders").AsInt() == 1;
   criteria.similarity = validSimilarity(settings->attrs.ValueOf("similarity").AsInt());
   return criteria;
 }
@@ -92,6 +93,7 @@ bool WriteCriteria(const DuplicateCriteria& criteria, DataNode* settings) {
       {"time_tolerance", validTolerance(criteria.timeTolerance)},
       {"across_roots", criteria.acrossRoots ? 1 : 0},
       {"with_protected", criteria.withProtected ? 1 : 0},
+      {"find_folders", criteria.findFolders ? 1 : 0},
       {"similarity", validSimilarity(criteria.similarity)}};
   bool stored = true;
   for (const auto& [attribute, value] : values)

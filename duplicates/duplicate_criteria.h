@@ -40,6 +40,8 @@ struct DuplicateCriteria {
   // holding a file of a protected folder.
   bool acrossRoots = false;
   bool withProtected = false;
+  // Also look for whole folders that hold the same files (the duplicate folder groups).
+  bool findFolders = false;
   // P of NameRule::kSimilar, within 50..100; kept under the other rules too, as N is.
   int similarity = kDefaultSimilarity;
 
@@ -58,13 +60,13 @@ struct DuplicateCriteria {
 // similar names, every other value names with any extension; "time" and "size" must
 // match only when they are 0; a missing attribute reads as 0. The later options are off
 // when missing (an older file): "fold_case", "normalize", "across_roots" and
-// "with_protected" are on when 1, "time_tolerance" is clamped to 0..86400, "similarity"
-// outside 50..100 reads as 80. None for a missing node.
+// "with_protected" and "find_folders" are on when 1, "time_tolerance" is clamped to 0..86400,
+// "similarity" outside 50..100 reads as 80. None for a missing node.
 std::optional<DuplicateCriteria> ReadCriteria(DataNode* settings);
 // Stores the criteria as the integer attributes "name" (0..3), "symbols" (5..10), "time"
-// and "size" (0 the same, 1 any), "fold_case", "normalize", "across_roots" and
-// "with_protected" (0 or 1), "time_tolerance" and "similarity" of "settings"; false when
-// the node is null or an attribute cannot be stored.
+// and "size" (0 the same, 1 any), "fold_case", "normalize", "across_roots",
+// "with_protected" and "find_folders" (0 or 1), "time_tolerance" and "similarity" of "settings";
+// false when the node is null or an attribute cannot be stored.
 bool WriteCriteria(const DuplicateCriteria& criteria, DataNode* settings);
 
 // A predefined criteria set. Choosing one changes the name rule, the time and the size;

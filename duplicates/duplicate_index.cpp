@@ -33,6 +33,7 @@ void DuplicateIndex::clear() {
   m_files.clear();
   m_keys.clear();
   m_folders.clear();
+  m_sums.clear();
   m_slots.clear();
   m_slots.shrink_to_fit();
   m_groups.clear();
@@ -239,6 +240,7 @@ void DuplicateIndex::DropFile(uint32_t id) {
   if (record.last == id) record.last = before;
   m_files[id].next = kNoEntry;
   m_files[id].unread = 0;
+  m_files[id].size = kVanishedSize;
   // Still a group when it keeps two; else it may become one again, in its turn.
   if (record.first != kNoEntry && !record.Grouped())
     m_groups.erase(std::remove(m_groups.begin(), m_groups.end(), keyId), m_groups.end());
@@ -262,6 +264,7 @@ uint32_t DuplicateIndex::internFolder(std::string_view folder) {
   uint32_t parent = m_lastParts.empty() ? kNoEntry : m_lastParts.back().second;
   if (m_lastParts.empty() && folder.empty()) {
     parent = m_folders.push_back(FolderRecord{m_texts.StorePrefixed(""), kNoEntry});
+    if (m_keepSums) m_sums.push_back(FolderSum());
     m_lastParts.emplace_back(0, parent);
   }
   while (pos < folder.size()) {
@@ -269,10 +272,16 @@ uint32_t DuplicateIndex::internFolder(std::string_view folder) {
     const size_t end = slash == std::string_view::npos ? folder.size() : slash + 1;
     parent = m_folders.push_back(
         FolderRecord{m_texts.StorePrefixed(folder.substr(pos, end - pos)), parent});
+    if (m_keepSums) m_sums.push_back(FolderSum());
     m_lastParts.emplace_back(end, parent);
     pos = end;
   }
   return parent;
+}
+
+void DuplicateIndex::KeepFolderSums() {
+  m_keepSums = true;
+  while (m_sums.size() < m_folders.size()) m_sums.push_back(FolderSum());
 }
 
 void DuplicateIndex::AppendFolder(uint32_t folder, std::string* out) const {
@@ -341,6 +350,12 @@ void DuplicateIndex::Absorb(DuplicateIndex& other) {
     if (folder.parent != kNoEntry) folder.parent += base;
     m_folders.push_back(folder);
   }
+  if (other.m_keepSums || m_keepSums) {
+    // Sums stay beside their folders; an index that kept none gives empty ones.
+    KeepFolderSums();  // pads this index's own folders, and the other's
+    for (size_t i = 0; i < other.m_folders.size(); ++i)
+      m_sums[base + i] = other.m_keepSums ? other.m_sums[i] : FolderSum();
+  }
   m_lastFolder.clear();
   m_lastParts.clear();
   std::vector<uint32_t> formed;
@@ -358,6 +373,17 @@ void DuplicateIndex::Absorb(DuplicateIndex& other) {
     }
     if (!before && m_keys[id].Grouped()) formed.push_back(id);
   }
+  // Vanished files are in no key; their records come too, so that their folders still
+  // know that they are not whole.
+  if (m_keepSums) {
+    for (size_t f = 0; f < other.m_files.size(); ++f) {
+      FileRecord file = other.m_files[f];
+      if (file.size != kVanishedSize || file.folder == kNoFolder) continue;
+      file.folder += base;
+      file.next = kNoEntry;
+      m_files.push_back(file);
+    }
+  }
   std::sort(formed.begin(), formed.end(),
             [this](uint32_t a, uint32_t b) { return KeyText(a) < KeyText(b); });
   m_groups.insert(m_groups.end(), formed.begin(), formed.end());
@@ -366,8 +392,8 @@ void DuplicateIndex::Absorb(DuplicateIndex& other) {
 
 size_t DuplicateIndex::ApproximateBytes() const {
   return m_files.ReservedBytes() + m_keys.ReservedBytes() + m_folders.ReservedBytes() +
-         m_slots.capacity() * sizeof(uint64_t) + m_groups.capacity() * sizeof(uint32_t) +
-         m_texts.ReservedBytes();
+         m_sums.ReservedBytes() + m_slots.capacity() * sizeof(uint64_t) +
+         m_groups.capacity() * sizeof(uint32_t) + m_texts.ReservedBytes();
 }
 
 }  // namespace tf

@@ -20,6 +20,7 @@
 #include "datatree/data_node.h"
 #include "duplicates/duplicate_criteria.h"
 #include "duplicates/duplicate_key.h"
+#include "duplicates/folder_sum.h"
 #include "duplicates/text_arena.h"
 
 namespace tf {
@@ -95,6 +96,8 @@ class BlockArray {
 };
 
 constexpr uint32_t kNoFolder = 0x3FFFFFFFu;
+// The size a file record keeps once the file vanished before it could be read.
+constexpr int64_t kVanishedSize = -1;
 
 // One scanned file: 32 bytes. The name and the folder live in the index's tables.
 struct FileRecord {
@@ -167,9 +170,19 @@ class DuplicateIndex {
   std::vector<uint32_t> TakeUnread();
   bool HasUnread() const { return !m_unread.empty(); }
   void ReadFile(uint32_t id, int64_t size, int64_t modified, uint32_t links);
-  // Takes a file out of its key (it vanished before its size was read); a key left with
-  // one file is no group any more.
+  // Takes a file out of its key (it vanished before its size was read; its record stays,
+  // with kVanishedSize, for its folder's sake); a key left with one file is no group any
+  // more.
   void DropFile(uint32_t id);
+
+  // Keeps a FolderSum beside every folder record from now on (for the folder groups).
+  void KeepFolderSums();
+  bool KeepsFolderSums() const { return m_keepSums; }
+  // The folder record of `folder` (ending in '/'), made when new, under IndexLock(); the
+  // files of that folder filed next share it.
+  uint32_t InternFolderLocked(std::string_view folder) { return internFolder(folder); }
+  FolderSum& Sum(uint32_t folder) { return m_sums[folder]; }
+  const FolderSum& Sum(uint32_t folder) const { return m_sums[folder]; }
 
   // Hands the result root over; the index forgets it (and files nothing more).
   DataNode* TakeResultRoot();
@@ -246,6 +259,8 @@ class DuplicateIndex {
   BlockArray<FileRecord> m_files;
   BlockArray<KeyRecord> m_keys;
   BlockArray<FolderRecord> m_folders;
+  BlockArray<FolderSum> m_sums;  // beside m_folders when m_keepSums
+  bool m_keepSums = false;
   // Open addressing over the keys: key id + 1 (0 empty) and the upper hash bits.
   std::vector<uint64_t> m_slots;
   std::vector<uint32_t> m_groups;

@@ -57,6 +57,8 @@ class RunResult {
   int RemoveFile(DataNode* file, bool dropGroup);
 
   DataNode* Root() const { return m_root; }
+  // The run map, until Finalise spends it (for the folder groups); null before a merge.
+  DuplicateIndex* Map() const { return m_built ? nullptr : m_index.get(); }
   // Files in groups after finalising (the root's val2); 0 without a root.
   int64_t FileCount() const { return m_root ? m_root->val2 : 0; }
   // Frees the run map but keeps the result tree (a finished search).

@@ -297,7 +297,7 @@ _twinfold_cli()
             --symbols --similarity --fold-case --normalize --time --time-tolerance --size
             --across-roots --with-protected --include --exclude-masks --min-size --max-size
             --time-filter --time-of --attr --sort --reverse --format --progress --no-progress
-            --one-thread-per-disk --no-ignore --verify --settings --output --help --version' -- "$cur"))
+            --one-thread-per-disk --no-ignore --verify --folders --settings --output --help --version' -- "$cur"))
         return
     fi
     _filedir -d

@@ -9,6 +9,7 @@
 #include <sys/statvfs.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <climits>
 #include <cstring>
@@ -83,6 +84,50 @@ bool StatPath(const std::string& path, PathStatus* out, bool followLinks) {
   out->inode = static_cast<uint64_t>(st.st_ino);
   out->names = static_cast<uint64_t>(st.st_nlink);
   return true;
+}
+
+namespace {
+
+// Adds the files below the open folder `fd` (taken over) to *out; false when any part
+// could not be read. Sub-folders are opened inside their parent, so no path grows long.
+bool addFolderFacts(int fd, FolderFacts* out, int depth) {
+  DIR* dir = fd >= 0 ? ::fdopendir(fd) : nullptr;
+  if (!dir) {
+    if (fd >= 0) ::close(fd);
+    return false;
+  }
+  constexpr int kDeepest = 4096;  // deeper than any path the system can name
+  bool whole = depth < kDeepest;
+  errno = 0;
+  for (dirent* entry; whole && (entry = ::readdir(dir)) != nullptr; errno = 0) {
+    const char* name = entry->d_name;
+    if (name[0] == '.' && (name[1] == 0 || (name[1] == '.' && name[2] == 0))) continue;
+    struct stat st {};
+    if (::fstatat(::dirfd(dir), name, &st, AT_SYMLINK_NOFOLLOW) != 0) {
+      whole = false;
+    } else if (S_ISREG(st.st_mode)) {
+      ++out->files;
+      out->bytes += static_cast<int64_t>(st.st_size);
+      out->latest = std::max(out->latest, FileTimeFromTimespec(st.st_mtim));
+    } else if (S_ISDIR(st.st_mode)) {
+      whole = addFolderFacts(
+                  ::openat(::dirfd(dir), name, O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC),
+                  out, depth + 1) &&
+              whole;
+    }
+  }
+  if (errno != 0) whole = false;
+  ::closedir(dir);
+  return whole;
+}
+
+}  // namespace
+
+bool ReadFolderFacts(const std::string& path, FolderFacts* out) {
+  *out = FolderFacts{};
+  if (path.empty()) return false;
+  return addFolderFacts(::open(path.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC), out,
+                        0);
 }
 
 bool SameFile(const std::string& a, const std::string& b) {

@@ -23,6 +23,17 @@ struct PathStatus {
 // Fills *out for `path`; false when nothing is there or it cannot be asked (following
 // links, a dangling link answers false with `exists` set: its name is taken).
 bool StatPath(const std::string& path, PathStatus* out, bool followLinks);
+// What the action journal knows a folder by, in place of a file's size and time: the
+// regular files at or below it (links neither followed nor counted), their bytes in all
+// and the latest modification time among them. A rename of the folder leaves all three.
+struct FolderFacts {
+  int64_t files = 0;
+  int64_t bytes = 0;
+  int64_t latest = 0;  // file time; 0 for a folder without files
+};
+// Fills *out for the folder `path` (not followed when a link); false when it is no folder
+// or a folder at or below it cannot be read through.
+bool ReadFolderFacts(const std::string& path, FolderFacts* out);
 // Whether the two paths reach the same file (device and inode, links followed).
 bool SameFile(const std::string& a, const std::string& b);
 

@@ -219,8 +219,14 @@ std::string FindTrashedItem(const std::string& original, int64_t size, int64_t m
       const std::string item =
           files + "/" + record.substr(0, record.size() - std::strlen(kRecordSuffix));
       PathStatus there;
-      if (!StatPath(item, &there, false) || there.size != size || there.modified != modified)
-        continue;
+      if (!StatPath(item, &there, false)) continue;
+      // A folder is known by its files (see ReadFolderFacts), a file by itself.
+      FolderFacts facts;
+      if (there.folder && ReadFolderFacts(item, &facts)) {
+        there.size = facts.bytes;
+        there.modified = facts.latest;
+      }
+      if (there.size != size || there.modified != modified) continue;
       // A trash at the top of another file system records the place below its top.
       const std::string place = recordedPlace(info + "/" + record);
       if (place == full || (!place.empty() && place[0] != '/' && full.size() > place.size() &&

@@ -211,12 +211,12 @@ size_t ActionFileCount(const JournalAction& action) {
   // Each kind counts the files of its own step; the backup folder's descriptors and the
   // trash steps of a link or backup are parts of one file's action.
   const std::string& k = action.kind;
-  const char* main = k == kActDelete || k == kActBackupDelete ? "trash"
-                     : k == kActMove                          ? "move"
-                     : k == kActBackup                        ? "made"
-                     : k == kActLink                          ? "link"
-                     : k == kActShare                         ? "share"
-                                                              : "copy";
+  const char* main = k == kActDelete || k == kActBackupDelete || k == kActDeleteFolder ? "trash"
+                     : k == kActMove || k == kActMoveFolder                            ? "move"
+                     : k == kActBackup                                                 ? "made"
+                     : k == kActLink                                                   ? "link"
+                     : k == kActShare                                                  ? "share"
+                                                                                       : "copy";
   std::set<std::string> paths;
   for (const JournalEntry& e : action.files) {
     if (e.op != main || e.state == "failed") continue;
@@ -229,18 +229,20 @@ size_t ActionFileCount(const JournalAction& action) {
 
 std::string ActionLabel(const JournalAction& action) {
   const std::string& k = action.kind;
-  const char* name = k == kActDelete          ? "Delete"
-                     : k == kActMove          ? "Move"
-                     : k == kActCopy          ? "Copy"
-                     : k == kActBackup        ? "Move to Backup"
-                     : k == kActLink          ? "Replace by link"
-                     : k == kActBackupRestore ? "Restore from backup"
-                     : k == kActBackupCopy    ? "Copy from backup"
-                     : k == kActBackupDelete  ? "Delete from backup"
-                     : k == kActShare         ? "Share storage"
-                                              : "Action";
+  const char* name = k == kActDelete || k == kActDeleteFolder ? "Delete"
+                     : k == kActMove || k == kActMoveFolder   ? "Move"
+                     : k == kActCopy                          ? "Copy"
+                     : k == kActBackup                        ? "Move to Backup"
+                     : k == kActLink                          ? "Replace by link"
+                     : k == kActBackupRestore                 ? "Restore from backup"
+                     : k == kActBackupCopy                    ? "Copy from backup"
+                     : k == kActBackupDelete                  ? "Delete from backup"
+                     : k == kActShare                         ? "Share storage"
+                                                              : "Action";
   const size_t count = ActionFileCount(action);
-  return std::string(name) + " of " + std::to_string(count) + (count == 1 ? " file" : " files");
+  const bool folders = k == kActDeleteFolder || k == kActMoveFolder;
+  return std::string(name) + " of " + std::to_string(count) +
+         (folders ? (count == 1 ? " folder" : " folders") : (count == 1 ? " file" : " files"));
 }
 
 const JournalAction* NewestUndoable(const std::vector<JournalAction>& actions) {
@@ -371,6 +373,12 @@ bool ActionJournal::Before(FileChange change, const std::string& from, const std
   }
   PathStatus st;
   StatPath(from, &st, false);  // a file that cannot be asked is journaled with size 0
+  // A folder is known by its files: its own size and time change with its entries.
+  FolderFacts facts;
+  if (st.folder && ReadFolderFacts(from, &facts)) {
+    st.size = facts.bytes;
+    st.modified = facts.latest;
+  }
   JournalRecord r = intentOf(change, from, to, st.size, st.modified);
   if (!write(r, why)) return false;
   m_pending[{static_cast<int>(change), from}] = Pending{std::move(r), true};

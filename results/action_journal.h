@@ -29,6 +29,10 @@ constexpr const char* kActBackupDelete = "backup-delete";
 // Copies made to share the kept copy's storage: their contents never change, so an undo
 // has nothing to take back.
 constexpr const char* kActShare = "share";
+// A whole folder to the trash, or moved; its record's size and time are the folder's
+// files' (see ReadFolderFacts).
+constexpr const char* kActDeleteFolder = "delete-folder";
+constexpr const char* kActMoveFolder = "move-folder";
 
 // The journal keeps at most this many actions, none older than kJournalDays.
 constexpr size_t kJournalActions = 10000;
@@ -78,7 +82,7 @@ bool EntryUndoable(const JournalEntry& entry);
 std::string ActionStateText(const JournalAction& action);
 // The user's files an action took ("Delete of 12 files" counts 12).
 size_t ActionFileCount(const JournalAction& action);
-// "Delete of 12 files", "Move of 1 file", ...
+// "Delete of 12 files", "Move of 1 file", "Delete of 1 folder", ...
 std::string ActionLabel(const JournalAction& action);
 // The newest action with a file not yet taken back (files an undo had to leave where they
 // are do not count); null when none.

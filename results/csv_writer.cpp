@@ -40,4 +40,18 @@ bool WriteCsv(const std::vector<DataNode*>& rows, TextSink* sink) {
   return !sink->Failed();
 }
 
+bool WriteFolderGroupsCsv(const FolderGroups& groups, TextSink* sink) {
+  if (!sink->Write("group,files,size,path,latest\r\n")) return false;
+  std::string line;
+  for (size_t g = 0; g < groups.size(); ++g) {
+    for (const DuplicateFolder& folder : groups[g].folders) {
+      line = std::to_string(g + 1) + "," + std::to_string(groups[g].files) + "," +
+             std::to_string(groups[g].size) + "," + CsvField(folder.path) + "," +
+             IsoLocalTime(folder.latest) + "\r\n";
+      if (!sink->Write(line)) return false;
+    }
+  }
+  return !sink->Failed();
+}
+
 }  // namespace tf

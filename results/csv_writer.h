@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "datatree/data_node.h"
+#include "duplicates/folder_groups.h"
 #include "results/text_sink.h"
 
 namespace tf {
@@ -22,5 +23,10 @@ std::string IsoLocalTime(int64_t fileTime);
 // local date and time as ISO 8601 ("2026-12-07T14:43:18"), which spreadsheets read, or
 // empty for a file without a time. False when the sink failed.
 bool WriteCsv(const std::vector<DataNode*>& rows, TextSink* sink);
+
+// A header line "group,files,size,path,latest" and one line per folder of each group (the
+// group's number from 1, the files and bytes of each of its folders, the folder, the
+// latest time of its files as in WriteCsv), CR LF after each. False when the sink failed.
+bool WriteFolderGroupsCsv(const FolderGroups& groups, TextSink* sink);
 
 }  // namespace tf

@@ -11,11 +11,15 @@
 namespace tf {
 namespace {
 
-// The file at `path` is the journaled one: a regular file of that size and time.
+// The file at `path` is the journaled one: a regular file of that size and time, or a
+// folder whose files have those bytes in all and that latest time (ReadFolderFacts).
 bool sameFile(const std::string& path, int64_t size, int64_t modified) {
   PathStatus st;
-  return StatPath(path, &st, false) && !st.link && !st.folder && st.size == size &&
-         st.modified == modified;
+  if (!StatPath(path, &st, false) || st.link) return false;
+  FolderFacts facts;
+  if (st.folder)
+    return ReadFolderFacts(path, &facts) && facts.bytes == size && facts.latest == modified;
+  return st.size == size && st.modified == modified;
 }
 
 bool taken(const std::string& path) {

@@ -58,4 +58,24 @@ bool WriteJson(const std::vector<DataNode*>& rows, int64_t fileCount, TextSink* 
   return !sink->Failed();
 }
 
+bool WriteFolderGroupsJson(const FolderGroups& groups, TextSink* sink) {
+  std::string line = "{\"folder_groups\":[";
+  for (size_t g = 0; g < groups.size(); ++g) {
+    const FolderGroup& group = groups[g];
+    line += g == 0 ? "\n" : ",\n";
+    line += "{\"files\":" + std::to_string(group.files) +
+            ",\"size\":" + std::to_string(group.size) + ",\"folders\":[";
+    for (size_t f = 0; f < group.folders.size(); ++f) {
+      line += f == 0 ? "{" : ",{";
+      AppendJsonText(&line, "path", group.folders[f].path);
+      line += "}";
+    }
+    line += "]}";
+    if (!sink->Write(line)) return false;
+    line.clear();
+  }
+  line += "\n]}\n";
+  return sink->Write(line);
+}
+
 }  // namespace tf

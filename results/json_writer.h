@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "datatree/data_node.h"
+#include "duplicates/folder_groups.h"
 #include "results/results_file.h"
 #include "results/text_sink.h"
 
@@ -22,5 +23,10 @@ namespace tf {
 bool WriteJson(const std::vector<DataNode*>& rows, int64_t fileCount, TextSink* sink,
                const std::vector<std::string>& protectedFolders = {},
                const ResultsHeader* header = nullptr);
+
+// {"folder_groups":[{"files":N,"size":BYTES,"folders":[{"path":...},...]},...]}, one group
+// per line: the files and bytes of each folder of the group. A path that is not valid
+// UTF-8 has its exact bytes in "path_base64" beside it. False when the sink failed.
+bool WriteFolderGroupsJson(const FolderGroups& groups, TextSink* sink);
 
 }  // namespace tf

@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # Writes PNG pictures of the main window (before and after a search, both result views,
-# the backup folder page, the open "Select" and "&Find" menus), of each search page, of
-# each sub-page of the filters page, of the folder page with the "Filters" tab marked while
-# filters are on, of a message box (also one with a path too long for the screen), of the
+# the backup folder page, the duplicate folders view, the open "Select" and "&Find"
+# menus), of each search page, of each sub-page of the filters page, of the folder page
+# with the "Filters" tab marked while filters are on, of a message box (also one with a path too long for the screen), of the
 # help viewer, of the backup and link dialogs, of the action history, of a progress dialog,
 # of a result after "Verify contents", of the report of "Share storage", of the "&Settings" dialogs (the mask collection's
 # editor, its "File Filters" view and the ignored groups among them), of the file dialogs of

@@ -75,10 +75,11 @@ struct FolderScan::Walker {
     FolderHandle handle;  // closed while deeper levels hold the descriptors
     uint64_t device = 0;  // what it was when entered, to know it again when reopened
     uint64_t inode = 0;
-    size_t pathLength = 0;     // its path is the first pathLength bytes of `path`
-    size_t nameStart = 0;      // where its own name begins there
-    size_t next = 0;           // its next sub-folder to enter
-    FolderListing subfolders;  // reused likewise
+    size_t pathLength = 0;       // its path is the first pathLength bytes of `path`
+    size_t nameStart = 0;        // where its own name begins there
+    size_t next = 0;             // its next sub-folder to enter
+    uint32_t folder = kNoEntry;  // its record in the index, with folder sums
+    FolderListing subfolders;    // reused likewise
   };
   std::vector<Level> levels;  // [0] is the root
   std::string path;           // of the folder at hand
@@ -133,6 +134,9 @@ bool FolderScan::Configure(const ScanParams& params) {
   m_exclusionActive = !m_excludes.empty();
   m_readAhead = params.readAhead;
   m_readers = params.readers;
+  m_folderSums = params.folderSums && params.criteria.has_value();
+  m_readEveryFile = params.readEveryFile;
+  if (params.criteria) m_terms = FolderTerms::Of(*params.criteria);
   m_state.store(kReady, std::memory_order_release);
   return true;
 }
@@ -296,8 +300,8 @@ void FolderScan::prepareWorker(int priority, const PriorityHook& hook) {
   m_walker->enumerator.SetFilters(&m_walker->judge);
   m_walker->enumerator.SetSerialised(!m_readAhead);
   m_walker->enumerator.SetCancel(&m_stopAsked);
-  m_walker->namesOnly =
-      m_walker->filters.JudgesNamesOnly() && !g_readEveryFile.load(std::memory_order_relaxed);
+  m_walker->namesOnly = m_walker->filters.JudgesNamesOnly() && !m_readEveryFile &&
+                        !g_readEveryFile.load(std::memory_order_relaxed);
   m_walker->enumerator.SetNamesOnly(m_walker->namesOnly);
   {
     std::lock_guard<std::mutex> lock(g_hookLock);
@@ -305,6 +309,7 @@ void FolderScan::prepareWorker(int priority, const PriorityHook& hook) {
   }
   m_index = std::make_unique<DuplicateIndex>();
   if (m_criteria) m_index->Configure(*m_criteria);
+  if (m_folderSums) m_index->KeepFolderSums();
   if (m_readAhead) startListers(priority, hook);
 }
 
@@ -365,7 +370,10 @@ bool FolderScan::walkTree() {
   for (;;) {
     const Walker::Level& level = w.levels[depth];
     if (level.next >= level.subfolders.folders().size()) {
-      if (depth == 0) return true;
+      if (depth == 0) {
+        if (m_folderSums) leaveSum(0);
+        return true;
+      }
       leave(depth--);
       continue;
     }
@@ -386,6 +394,7 @@ bool FolderScan::visit(size_t depth) {
   Walker& w = *m_walker;
   Walker::Level& level = w.levels[depth];
   level.next = 0;
+  level.folder = kNoEntry;
   level.subfolders.Clear();
   w.path.resize(level.pathLength);
   // A listing read ahead serves when it is of this very folder; else it is read here.
@@ -406,6 +415,7 @@ bool FolderScan::visit(size_t depth) {
   const FolderListing& listing = *read;
   if (w.path.empty() || w.path.back() != '/') w.path += '/';
   const std::string_view prefix = w.path;
+  if (m_folderSums) startSum(depth, prefix);
   // Files go to the index in batches under one hold of the index lock; a stop asked
   // meanwhile is noticed after the batch, so the index holds whole batches only.
   const auto& files = listing.files();
@@ -427,6 +437,7 @@ bool FolderScan::visit(size_t depth) {
     begin = end;
     if (!check()) return false;
   }
+  if (m_folderSums) addOwnFiles(depth, firstHere);
   // The shared listing is refilled below; only the sub-folders' names are kept here.
   for (const FolderListing::Folder& sub : listing.folders())
     level.subfolders.AddFolder(listing.NameOf(sub));
@@ -524,7 +535,11 @@ int FolderScan::enter(size_t depth) {
   if (w.path.empty() || w.path.back() != '/') w.path += '/';
   const size_t nameStart = w.path.size();
   w.path += name;
-  if (isExcluded(w.path) || level.handle.fd < 0) return 0;
+  if (isExcluded(w.path)) return 0;
+  if (level.handle.fd < 0) {
+    blindSum(depth);
+    return 0;
+  }
   FolderHandle child;
   int opened = w.enumerator.Enter(level.handle, name, w.path, &child);
   if (opened == 0 && (errno == EMFILE || errno == ENFILE)) {
@@ -536,10 +551,14 @@ int FolderScan::enter(size_t depth) {
   if (opened < 0) return 0;
   if (opened > 0 && !m_walked->Claim(child.device, child.inode)) {
     FolderLister::CloseHandle(&child);  // reached before, through a bind mount
+    blindSum(depth);
     return 0;
   }
   m_foldersEntered.fetch_add(1, std::memory_order_relaxed);
-  if (opened == 0) return check() ? 0 : -1;
+  if (opened == 0) {
+    blindSum(depth);  // what it holds is not known
+    return check() ? 0 : -1;
+  }
   if (w.levels.size() <= depth + 1) w.levels.emplace_back();  // `level` moves
   Walker::Level& sub = w.levels[depth + 1];
   sub.handle = child;
@@ -579,6 +598,7 @@ void FolderScan::keepOpenLevelsBounded(size_t deepest) {
 // from the level itself by "..", or else from the nearest open folder above it by the
 // names in between; a parent that is not where it was has its other sub-folders left.
 void FolderScan::leave(size_t depth) {
+  if (m_folderSums) leaveSum(depth);
   Walker& w = *m_walker;
   Walker::Level& level = w.levels[depth];
   Walker::Level& parent = w.levels[depth - 1];
@@ -604,6 +624,7 @@ void FolderScan::leave(size_t depth) {
       ++w.openLevels;
       w.firstOpen = std::min(w.firstOpen, depth - 1);
     } else {
+      if (parent.next < parent.subfolders.folders().size()) blindSum(depth - 1);
       if (w.prefetcher.running())
         w.prefetcher.Drop(parent.subfolders.folders().size() - parent.next);
       parent.next = parent.subfolders.folders().size();
@@ -614,6 +635,54 @@ void FolderScan::leave(size_t depth) {
     --w.openLevels;
   }
   w.path.resize(parent.pathLength);
+}
+
+void FolderScan::startSum(size_t depth, std::string_view folder) {
+  uint32_t id;
+  {
+    std::lock_guard<std::mutex> lock(IndexLock());
+    id = m_index->InternFolderLocked(folder);
+  }
+  m_walker->levels[depth].folder = id;
+  m_index->Sum(id).flags |= FolderSum::kWalked;
+}
+
+// After the folder's files are filed and those sharing a name read: a file still unread
+// may be read later, when a twin of its name turns up, so the folder's sum waits.
+void FolderScan::addOwnFiles(size_t depth, size_t firstHere) {
+  const uint32_t id = m_walker->levels[depth].folder;
+  FolderSum sum = m_index->Sum(id);
+  for (size_t f = firstHere; f < m_index->FileCount(); ++f) {
+    const FileRecord& file = m_index->File(static_cast<uint32_t>(f));
+    if (file.unread)
+      sum.flags |= FolderSum::kDeferred;
+    else if (file.size == kVanishedSize)
+      sum.flags |= FolderSum::kBlind;
+    else
+      m_terms.AddFile(m_index->NameOf(file), file.size, file.modified, &sum);
+  }
+  m_index->Sum(id) = sum;
+}
+
+void FolderScan::leaveSum(size_t depth) {
+  const Walker::Level& level = m_walker->levels[depth];
+  if (level.folder == kNoEntry) return;
+  FolderSum& sum = m_index->Sum(level.folder);
+  sum.flags |= FolderSum::kLeft;
+  if (depth == 0) return;
+  const uint32_t parentId = m_walker->levels[depth - 1].folder;
+  if (parentId == kNoEntry) return;
+  const FolderSum child = sum;
+  FolderSum& parent = m_index->Sum(parentId);
+  parent.flags |= child.flags & (FolderSum::kDeferred | FolderSum::kBlind);
+  if (!(parent.flags & (FolderSum::kDeferred | FolderSum::kBlind)))
+    parent.AddChild(m_index->FolderPart(level.folder), child);
+}
+
+void FolderScan::blindSum(size_t depth) {
+  if (!m_folderSums) return;
+  const uint32_t id = m_walker->levels[depth].folder;
+  if (id != kNoEntry) m_index->Sum(id).flags |= FolderSum::kBlind;
 }
 
 bool FolderScan::isExcluded(const std::string& path) {

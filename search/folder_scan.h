@@ -49,6 +49,11 @@ struct ScanParams {
   // Threads reading ahead, at most; 0: as the processors allow. More than processors pay
   // where each request waits for a server.
   unsigned readers = 0;
+  // Keeps a FolderSum for every folder walked, made bottom-up as the walk leaves it.
+  bool folderSums = false;
+  // Reads every file's size and time while listing, not only those whose name another
+  // file has (a walk of one folder, to be compared with what a search saw).
+  bool readEveryFile = false;
 };
 
 class FolderScan {
@@ -131,6 +136,13 @@ class FolderScan {
   void leave(size_t depth);
   void keepOpenLevelsBounded(size_t depth);
   bool isExcluded(const std::string& path);
+  // Folder sums: the folder a level lists is interned; its own files are added once they
+  // are filed and read; a level left adds its sum to its parent's; a sub-folder passed
+  // over unread makes its parent blind.
+  void startSum(size_t depth, std::string_view folder);
+  void addOwnFiles(size_t depth, size_t firstHere);
+  void leaveSum(size_t depth);
+  void blindSum(size_t depth);
   // The open files ran out: gives back every descriptor the walk can do without (the
   // read-ahead and the folders held between the root and `depth`).
   void freeDescriptors(size_t depth);
@@ -166,6 +178,9 @@ class FolderScan {
   bool m_exclusionActive = false;
   bool m_readAhead = false;
   unsigned m_readers = 0;
+  bool m_folderSums = false;
+  bool m_readEveryFile = false;
+  FolderTerms m_terms;
   NodePtr m_filtersNode;  // own copy
   std::optional<DuplicateCriteria> m_criteria;
   const FilterClock* m_clock = nullptr;

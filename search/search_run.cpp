@@ -6,6 +6,7 @@
 #include <string_view>
 #include <vector>
 
+#include "duplicates/folder_grouper.h"
 #include "platform/folder_lister.h"
 #include "platform/path_status.h"
 #include "scan/folder_list.h"
@@ -128,6 +129,7 @@ bool SearchRun::Prepare(const DataNode* descriptor) {
     params.clock = m_options.clock;
     params.walked = &m_walked;
     params.onEnd = [this] { wake(); };
+    params.folderSums = m_options.findFolders;
     params.readAhead = !m_options.oneThreadPerDisk && !m_options.spinningDisk(params.root);
     // Where every request waits for a server, many in flight at once make the walk fast.
     if (params.readAhead && PlatformOnRoundTripFileSystem(params.root))
@@ -152,6 +154,7 @@ bool SearchRun::Start() {
   m_failure.clear();
   m_failedStarts = 0;
   m_links.Clear();
+  m_folders.clear();
   m_result.Clear();
   m_walked.Clear();
   m_state = kRunning;
@@ -429,6 +432,7 @@ void SearchRun::finalise() {
           *links = info.links;
           return true;
         });
+    if (m_options.findFolders) formFolderGroups();
     // Without criteria no scan filed a file: there is no result to split.
     const FilterClock* clock = m_options.clock;
     m_result.Finalise(m_criteria.value_or(DuplicateCriteria{}),
@@ -454,6 +458,33 @@ void SearchRun::finalise() {
   }
 }
 
+void SearchRun::formFolderGroups() {
+  DuplicateIndex* map = m_result.Map();
+  if (!map) return;
+  const DuplicateCriteria criteria = m_criteria.value_or(DuplicateCriteria{});
+  FolderGroups groups = FormFolderGroups(*map, criteria);
+  if (criteria.acrossRoots || criteria.withProtected) {
+    const std::vector<std::string> roots = IncludePaths(m_descriptor.get());
+    const std::vector<std::string> guarded = ProtectedFolders(m_descriptor.get());
+    std::erase_if(groups, [&](const FolderGroup& group) {
+      long firstRoot = -1;
+      bool across = false;
+      bool guardedFolder = false;
+      for (const DuplicateFolder& folder : group.folders) {
+        const long root = rootOf(roots, folder.path);
+        if (firstRoot < 0) firstRoot = root;
+        across = across || (root >= 0 && root != firstRoot);
+        // A folder holds protected files when it lies in a protected folder or holds one.
+        for (const std::string& guard : guarded)
+          guardedFolder = guardedFolder || IsBelow(guard, folder.path) ||
+                          !ProtectedFolderHolding({guard}, folder.path + "/").empty();
+      }
+      return (criteria.acrossRoots && !across) || (criteria.withProtected && !guardedFolder);
+    });
+  }
+  m_folders = std::move(groups);
+}
+
 void SearchRun::Cancel() {
   waitForMerge();
   m_state = kCancelled;
@@ -467,6 +498,7 @@ void SearchRun::Reset() {
   m_running = 0;
   m_ready = 0;
   m_links.Clear();
+  m_folders.clear();
   m_result.Clear();
   m_scans.clear();  // each scan waits for its worker
   m_drives.clear();
@@ -514,6 +546,32 @@ bool SearchRun::StatusOf(const std::string& folder, std::string* text) const {
     return true;
   }
   return false;
+}
+
+bool SearchRun::RemoveFolder(const std::string& path) {
+  bool found = false;
+  for (size_t g = 0; g < m_folders.size() && !found; ++g) {
+    auto& folders = m_folders[g].folders;
+    const auto at = std::find_if(folders.begin(), folders.end(),
+                                 [&path](const DuplicateFolder& f) { return f.path == path; });
+    if (at == folders.end()) continue;
+    folders.erase(at);
+    if (folders.size() < 2) m_folders.erase(m_folders.begin() + static_cast<std::ptrdiff_t>(g));
+    found = true;
+  }
+  if (!found) return false;
+  // Its files leave their file groups as a file sent away one by one would.
+  DataNode* root = m_result.Root();
+  for (DataNode* group = root ? root->FirstChild() : nullptr; group;) {
+    DataNode* nextGroup = group->Next();
+    for (DataNode* file = group->FirstChild(); file;) {
+      DataNode* nextFile = file->Next();
+      if (IsBelow(FullName(file), path) && RemoveFile(file, true) == 2) break;
+      file = nextFile;
+    }
+    group = nextGroup;
+  }
+  return true;
 }
 
 int SearchRun::RemoveFile(DataNode* file, bool dropGroup) {

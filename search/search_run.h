@@ -35,6 +35,7 @@
 
 #include "datatree/data_node.h"
 #include "datatree/node_ptr.h"
+#include "duplicates/folder_groups.h"
 #include "duplicates/hard_links.h"
 #include "duplicates/run_result.h"
 #include "scan/filter_clock.h"
@@ -102,6 +103,10 @@ class SearchRun {
     // the thread that forms the groups, so what it reads must not change while the run
     // lives. Empty: every group shows.
     std::function<bool(const DataNode* group)> hideGroup;
+    // Builds a signature of every walked folder, bottom-up as the walk leaves it (no
+    // second walk), and forms the folder groups when the file groups are formed (after a
+    // stop too: from the folders walked whole).
+    bool findFolders = false;
   };
 
   SearchRun();
@@ -144,6 +149,13 @@ class SearchRun {
   // Removes a file node from the result: 1 when its group remains, 2 when the group
   // went with it, 0 when it is not a file of this result.
   int RemoveFile(DataNode* file, bool dropGroup);
+  // The folder groups, once the groups are formed; empty without Options::findFolders,
+  // before the groups are formed and after Reset.
+  const FolderGroups& Folders() const { return m_folders; }
+  // Takes a folder (its path as Folders() gives it) out of its folder group, which goes
+  // when fewer than two folders remain, and every file at or below it out of the file
+  // groups, as RemoveFile does; false when the folder is in no group.
+  bool RemoveFolder(const std::string& path);
 
   int state() const { return m_state.load(std::memory_order_acquire); }
   int running() const { return m_running; }
@@ -179,6 +191,8 @@ class SearchRun {
   // Finalises the result and, when asked, reads its hard links.
   void finalise();
   void finishFinalise();
+  // The folder groups of the run map, before Finalise spends it.
+  void formFolderGroups();
   // Takes the groups that Options::hideGroup hides out of the result.
   void hideGroups();
   void recount();
@@ -199,7 +213,8 @@ class SearchRun {
   int m_running = 0;
   int m_ready = 0;
   RunResult m_result;
-  HardLinks m_links;  // of m_result's groups; written where the groups are formed
+  HardLinks m_links;       // of m_result's groups; written where the groups are formed
+  FolderGroups m_folders;  // written where the groups are formed
   std::thread m_mergeThread;
   std::atomic<bool> m_mergeIdle{true};
   std::atomic<bool> m_wakePending{false};

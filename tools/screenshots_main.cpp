@@ -59,6 +59,7 @@
 #include "ui/dialogs/tool_list_dialog.h"
 #include "ui/preview/file_properties_dialog.h"
 #include "ui/preview/preview_page.h"
+#include "ui/result_views/folder_groups_view.h"
 #include "ui/result_views/results_pane.h"
 #include "ui/result_views/separate_lists_view.h"
 #include "ui/result_views/window_backup_details_dialog.h"
@@ -580,6 +581,22 @@ int main(int argc, char** argv) {
   controller.OnCommand(tf::kCmdVerifyContents);
   settle();
   ok = save(&frame, out, "main-window-verified.png") && ok;
+
+  // The "Duplicate folders" view after a search that looked for folders too: the holiday
+  // pictures copied whole.
+  {
+    tf::SearchDescriptor& descriptor = *controller.shell()->Descriptor();
+    tf::DuplicateCriteria criteria = descriptor.Criteria();
+    criteria.findFolders = true;
+    descriptor.SetCriteria(criteria, true);
+    ok = searchToTheEnd(controller) && ok;
+    controller.searchWindow()->SetMode(tf::kSearchModeSettings);
+    controller.resultsPane()->SetMode(tf::ResultsPane::kFoldersMode);
+    if (QTableView* list = controller.resultsPane()->foldersView()->list()) list->selectRow(2);
+    settle();
+    ok = save(&frame, out, "main-window-duplicate-folders.png") && ok;
+    controller.resultsPane()->SetMode(0);
+  }
 
   controller.Shutdown();
   return ok ? 0 : 1;

@@ -15,6 +15,7 @@
 #include <string>
 #include <vector>
 
+#include "results/json_text.h"
 #include "tests/support/temp_tree.h"
 
 extern char** environ;
@@ -281,6 +282,57 @@ TEST_F(CliEndToEnd, VerifyKeepsTogetherOnlyTheSameBytes) {
   EXPECT_NE(rebuilt.err.find("the hash cache is ignored and rebuilt"), std::string::npos)
       << rebuilt.err;
   EXPECT_EQ(run({"--verify", "--no-progress", m_tree}).err, "");
+}
+
+// --folders in each format: the copied folder beside its original, the nested copy not
+// listed again, a name that is not UTF-8 in base64 beside its text, criteria and filters
+// reaching the folder search, and --verify refused beside it.
+TEST_F(CliEndToEnd, FoldersInTextCsvAndJson) {
+  for (const std::string copy : {"old/Photos/", "new/Photos \xff/"}) {
+    makeFile(copy + "a.jpg", 1024);
+    makeFile(copy + "2024/b.jpg", 2048);
+    makeFile(copy + "2024/c.tmp", 9, copy[0] == 'o' ? 1700000000 : 1600000000);
+  }
+  makeFile("old/notes.txt", 5);
+  const std::string old = m_tree + "/old/Photos";
+  const std::string fresh = m_tree + "/new/Photos \xff";
+  // The times of c.tmp differ: only with it left out, or times any, are the folders alike.
+  for (const std::vector<std::string>& args :
+       std::vector<std::vector<std::string>>{{"--exclude-masks", "*.tmp"}, {"--time", "any"}}) {
+    std::vector<std::string> all = {"--no-progress", "--folders"};
+    all.insert(all.end(), args.begin(), args.end());
+    all.push_back(m_tree);
+    const Outcome text = run(all);
+    ASSERT_EQ(text.status, 0) << text.err;
+    const auto out = lines(text.out);
+    const std::string files =
+        args[0] == "--time" ? "3 files  $     3.01 K" : "2 files  $        3 K";
+    ASSERT_EQ(out.size(), 4u) << text.out;
+    EXPECT_EQ(out[0], files);
+    EXPECT_EQ(out[1].rfind("  " + fresh.substr(0, fresh.size() - 1) + "\\xff  ", 0), 0u) << out[1];
+    EXPECT_EQ(out[2].rfind("  " + old + "  ", 0), 0u) << out[2];
+    EXPECT_EQ(out[3], "Finished (1 folder group found)");
+  }
+  EXPECT_EQ(lines(run({"--no-progress", "--folders", m_tree}).out),
+            std::vector<std::string>{"Finished (NO FOLDERS FOUND)"});
+
+  const Outcome json = run({"--folders", "--exclude-masks", "*.tmp", "--format", "json", m_tree});
+  ASSERT_EQ(json.status, 0) << json.err;
+  EXPECT_EQ(json.out, "{\"folder_groups\":[\n{\"files\":2,\"size\":3072,\"folders\":[{\"path\":" +
+                          tf::JsonQuoted(fresh) + ",\"path_base64\":\"" + tf::Base64(fresh) +
+                          "\"},{\"path\":\"" + old + "\"}]}\n]}\n");
+
+  const Outcome csv = run({"--folders", "--exclude-masks", "*.tmp", "--format", "csv", m_tree});
+  ASSERT_EQ(csv.status, 0) << csv.err;
+  const auto rows = lines(csv.out);
+  ASSERT_EQ(rows.size(), 3u) << csv.out;
+  EXPECT_EQ(rows[0], "group,files,size,path,latest\r");
+  EXPECT_EQ(rows[1].rfind("1,2,3072," + fresh + ",", 0), 0u) << rows[1];
+  EXPECT_EQ(rows[2].rfind("1,2,3072," + old + ",2023-11-", 0), 0u) << rows[2];
+
+  const Outcome both = run({"--folders", "--verify", m_tree});
+  EXPECT_EQ(both.status, 2);
+  EXPECT_NE(both.err.find("--folders cannot be combined with --verify"), std::string::npos);
 }
 
 TEST_F(CliEndToEnd, SortOrdersReverseOnlyWhatTheyAreAbout) {

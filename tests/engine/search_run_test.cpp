@@ -750,7 +750,9 @@ TEST(SearchRun, StopResetRestartAndTheGroupsOfAStoppedSearch) {
   run.Tick();
   EXPECT_EQ(run.ResultRoot(), nullptr);
 
-  SearchRun stopped(FastOptions());
+  SearchRun::Options withFolders = FastOptions();
+  withFolders.findFolders = true;
+  SearchRun stopped(withFolders);
   ASSERT_TRUE(stopped.Prepare(descriptor) && stopped.Start());
   DeleteNode(descriptor);
   const FolderScan& scan = *stopped.Scans()[0];
@@ -769,6 +771,13 @@ TEST(SearchRun, StopResetRestartAndTheGroupsOfAStoppedSearch) {
   EXPECT_EQ(group->Next(), nullptr);
   EXPECT_EQ(stopped.FileCount(), group->val2);
   EXPECT_TRUE(stopped.TakeResultChanged());  // for the result lists to fill themselves
+  // The folders walked whole are copies of each other; the root, never left, is none.
+  ASSERT_EQ(stopped.Folders().size(), 1u);
+  const auto& copies = stopped.Folders()[0].folders;
+  EXPECT_TRUE(static_cast<int64_t>(copies.size()) == group->val2 ||
+              static_cast<int64_t>(copies.size()) == group->val2 - 1)
+      << copies.size();
+  for (const DuplicateFolder& copy : copies) EXPECT_TRUE(IsBelow(copy.path, tree.root()));
 }
 
 // Ticked all the time, a run starts at most one scan per tick, five at once, one per

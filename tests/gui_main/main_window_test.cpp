@@ -366,7 +366,8 @@ bool ReadsBefore(const QRect& a, const QRect& b) {
 }
 
 // Tab goes round every control of the window: down the left column, then down the right
-// one ("Separated", "Unified", "Backup" among them), each top to bottom and left to right.
+// one ("Separated", "Unified", "Backup", "Duplicate folders" among them), each top to bottom and
+// left to right.
 TEST_F(SearchingWindow, TabWalksEachSideTopToBottomAndLeftToRight) {
   tree.File("one/a.txt", 10);
   tree.File("two/a.txt", 10);
@@ -401,7 +402,7 @@ TEST_F(SearchingWindow, TabWalksEachSideTopToBottomAndLeftToRight) {
         << name(walked[i - 1]) << " before " << name(walked[i]);
   }
   ResultsPane* pane = w.controller.resultsPane();
-  for (int mode = 0; mode < 3; ++mode) {
+  for (int mode = 0; mode <= ResultsPane::kFoldersMode; ++mode) {
     if (!pane->modeButton(mode)->isEnabled()) continue;
     EXPECT_NE(std::find(walked.begin(), walked.end(), pane->modeButton(mode)), walked.end())
         << mode;

@@ -6,6 +6,7 @@
 #include <QVBoxLayout>
 
 #include "ui/result_views/backup_folder_view.h"
+#include "ui/result_views/folder_groups_view.h"
 #include "ui/result_views/separate_lists_view.h"
 #include "ui/result_views/unified_list_view.h"
 #include "ui/window/control_helpers.h"
@@ -18,6 +19,7 @@ constexpr ButtonText kModeButtons[] = {
     {"Separated", "Show separate lists"},
     {"Unified", "Show unified list"},
     {"Backup", "Show Backup folder"},
+    {"Duplicate folders", "Show folders that hold the same files"},
 };
 
 }  // namespace
@@ -25,7 +27,7 @@ constexpr ButtonText kModeButtons[] = {
 ResultsPane::ResultsPane(ResultsHost& host, QWidget* parent) : QWidget(parent), m_host(host) {
   // The mode bar is made first: Tab reaches it before the view below it.
   auto* bar = new QHBoxLayout;
-  for (int mode = kSeparateMode; mode <= kBackupMode; ++mode) {
+  for (int mode = kSeparateMode; mode <= kFoldersMode; ++mode) {
     QPushButton* button = MakeButton(kModeButtons[mode], this);
     button->setCheckable(true);
     m_modeButtons[static_cast<size_t>(mode)] = button;
@@ -39,6 +41,8 @@ ResultsPane::ResultsPane(ResultsHost& host, QWidget* parent) : QWidget(parent), 
   m_separate->SetRemovalBatch(batch);
   m_unified->SetRemovalBatch(batch);
   m_backupPage = new QWidget(this);
+  m_folders = new FolderGroupsView(
+      host, [this](const std::string& path) { removeFolder(path); }, this);
 
   bar->addStretch(1);
   // Checked one at a time by updateModeBar and kept out of a button group: in a group,
@@ -49,6 +53,7 @@ ResultsPane::ResultsPane(ResultsHost& host, QWidget* parent) : QWidget(parent), 
   m_stack->addWidget(m_separate);
   m_stack->addWidget(m_unified);
   m_stack->addWidget(m_backupPage);
+  m_stack->addWidget(m_folders);
 
   auto* layout = new QVBoxLayout(this);
   layout->setContentsMargins(0, 0, 0, 0);
@@ -60,7 +65,7 @@ ResultsPane::ResultsPane(ResultsHost& host, QWidget* parent) : QWidget(parent), 
 ResultsPane::~ResultsPane() = default;
 
 void ResultsPane::SetMode(int mode) {
-  const bool refused = mode == m_mode || mode < kSeparateMode || mode > kBackupMode ||
+  const bool refused = mode == m_mode || mode < kSeparateMode || mode > kFoldersMode ||
                        (mode == kBackupMode && !modeButton(kBackupMode)->isEnabled());
   if (!refused) {
     // The view is on show when it refills, so that its selection sets the current file.
@@ -70,12 +75,13 @@ void ResultsPane::SetMode(int mode) {
     if (mode == kSeparateMode) m_separate->Activate();
     if (mode == kUnifiedMode) m_unified->Activate();
     if (mode == kBackupMode && m_backupView) m_backupView->Activate();
+    if (mode == kFoldersMode) m_folders->Activate();
   }
   updateModeBar();
 }
 
 void ResultsPane::updateModeBar() {
-  for (int mode = kSeparateMode; mode <= kBackupMode; ++mode)
+  for (int mode = kSeparateMode; mode <= kFoldersMode; ++mode)
     modeButton(mode)->setChecked(mode == m_mode);
 }
 
@@ -102,9 +108,21 @@ bool ResultsPane::RunSelectHelper(SelectRule rule) {
 void ResultsPane::OnSearchStarted() {
   m_separate->OnSearchStarted();
   m_unified->OnSearchStarted();
+  m_folders->OnSearchStarted();
 }
 
 void ResultsPane::OnSearchFinished() {
+  m_separate->OnSearchFinished(m_mode == kSeparateMode);
+  m_unified->OnSearchFinished(m_mode == kUnifiedMode);
+  m_folders->OnSearchFinished(m_mode == kFoldersMode);
+}
+
+void ResultsPane::removeFolder(const std::string& path) {
+  // Every file at or below the folder leaves its group, so both lists let go of all
+  // their rows first, as at the start of a search, and refill from what is left.
+  m_separate->OnSearchStarted();
+  m_unified->OnSearchStarted();
+  m_host.RemoveFolder(path);
   m_separate->OnSearchFinished(m_mode == kSeparateMode);
   m_unified->OnSearchFinished(m_mode == kUnifiedMode);
 }
@@ -131,8 +149,8 @@ void ResultsPane::SetBackupView(BackupFolderView* view) {
 }
 
 QAbstractButton* ResultsPane::modeButton(int mode) const {
-  return mode >= kSeparateMode && mode <= kBackupMode ? m_modeButtons[static_cast<size_t>(mode)]
-                                                      : nullptr;
+  return mode >= kSeparateMode && mode <= kFoldersMode ? m_modeButtons[static_cast<size_t>(mode)]
+                                                       : nullptr;
 }
 
 int ResultsPane::removeFile(DataNode* file) {

@@ -1,5 +1,6 @@
-// ResultsPane: the mode bar ("Separated", "Unified", "Backup") over the view of the active
-// mode: the separate lists, the unified list, or the backup folder page.
+// ResultsPane: the mode bar ("Separated", "Unified", "Backup", "Duplicate folders") over the
+// view of the active mode: the separate lists, the unified list, the backup folder page or
+// the duplicate folder groups.
 #pragma once
 
 #include <array>
@@ -21,6 +22,7 @@ class QStackedWidget;
 namespace tf {
 
 class BackupFolderView;
+class FolderGroupsView;
 class ResultListView;
 class SeparateListsView;
 class UnifiedListView;
@@ -32,12 +34,13 @@ class ResultsPane : public QWidget {
   static constexpr int kSeparateMode = 0;
   static constexpr int kUnifiedMode = 1;
   static constexpr int kBackupMode = 2;
+  static constexpr int kFoldersMode = 3;
 
   // `host` must outlive the pane.
   explicit ResultsPane(ResultsHost& host, QWidget* parent = nullptr);
   ~ResultsPane() override;
 
-  // Shows the view of `mode` (0, 1 or 2), refilling it first when the results changed since
+  // Shows the view of `mode` (0 to 3), refilling it first when the results changed since
   // it was last filled. Nothing happens for the current mode, an unknown one, or the backup
   // mode while "Backup" is disabled.
   void SetMode(int mode);
@@ -47,9 +50,9 @@ class ResultsPane : public QWidget {
   // to the separate lists. Both list views recompute their buttons.
   void EnableBackup(bool enabled);
 
-  // A search began: both views empty their lists and ignore actions until it finishes.
+  // A search began: the views empty their lists and ignore actions until it finishes.
   void OnSearchStarted();
-  // A search finished: both views show its groups, selecting the first one.
+  // A search finished: the views show its groups, selecting the first one.
   void OnSearchFinished();
   // The registered tools changed: both views refill their tool boxes.
   void OnToolsChanged();
@@ -71,6 +74,7 @@ class ResultsPane : public QWidget {
 
   SeparateListsView* separateView() const { return m_separate; }
   UnifiedListView* unifiedView() const { return m_unified; }
+  FolderGroupsView* foldersView() const { return m_folders; }
   QAbstractButton* modeButton(int mode) const;
 
  private:
@@ -79,13 +83,17 @@ class ResultsPane : public QWidget {
   // Opens (true) or closes a run of removals whose rows both views drop once, at the end.
   void batchRemovals(bool begin);
   void updateModeBar();
+  // Takes a folder that left its place out of the results: the file lists let go of
+  // their rows first, as the folder's files go, and every view refills.
+  void removeFolder(const std::string& path);
 
   ResultsHost& m_host;
-  std::array<QPushButton*, 3> m_modeButtons{};
+  std::array<QPushButton*, 4> m_modeButtons{};
   QStackedWidget* m_stack;
   SeparateListsView* m_separate;
   UnifiedListView* m_unified;
   QWidget* m_backupPage;
+  FolderGroupsView* m_folders;
   BackupFolderView* m_backupView = nullptr;
   int m_mode = kSeparateMode;
   bool m_batching = false;

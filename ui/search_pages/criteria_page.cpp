@@ -144,6 +144,10 @@ CriteriaPage::CriteriaPage(SearchHost& host, MCMain* main, QWidget* parent)
       addCheck(groupsLayout, "Only groups with a protected file",
                "Only groups that hold a file of a protected folder: its reference copy",
                &DuplicateCriteria::withProtected);
+  m_findFolders = addCheck(groupsLayout, "Find duplicate f&olders",
+                           "Also find whole folders that hold the same files, for the "
+                           "\"Duplicate folders\" view",
+                           &DuplicateCriteria::findFolders);
   layout->addWidget(groups);
 
   layout->addWidget(new QLabel("Choose pre-defined settings :", this));
@@ -226,6 +230,7 @@ void CriteriaPage::Update() {
   m_normalize->setChecked(criteria.normalize);
   m_acrossRoots->setChecked(criteria.acrossRoots);
   m_withProtected->setChecked(criteria.withProtected);
+  m_findFolders->setChecked(criteria.findFolders);
   m_presets->setCurrentIndex(m_host.Descriptor().MatchingPredefinedSet());
 }
 

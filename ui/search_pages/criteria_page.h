@@ -48,6 +48,7 @@ class CriteriaPage : public QWidget {
   QCheckBox* normalizeBox() const { return m_normalize; }
   QCheckBox* acrossRootsBox() const { return m_acrossRoots; }
   QCheckBox* withProtectedBox() const { return m_withProtected; }
+  QCheckBox* findFoldersBox() const { return m_findFolders; }
 
  private:
   void radioClicked(int which, int value);
@@ -66,6 +67,7 @@ class CriteriaPage : public QWidget {
   QCheckBox* m_normalize = nullptr;
   QCheckBox* m_acrossRoots = nullptr;
   QCheckBox* m_withProtected = nullptr;
+  QCheckBox* m_findFolders = nullptr;
   MCMain* m_main = nullptr;
 };
 

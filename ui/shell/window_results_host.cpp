@@ -8,7 +8,9 @@
 #include "results/backup_store.h"
 #include "results/file_properties.h"
 #include "scan/folder_list.h"
+#include "search/folder_signature_now.h"
 #include "search/search_descriptor.h"
+#include "search/search_run.h"
 #include "settings/settings_store.h"
 #include "ui/preview/file_properties_dialog.h"
 #include "ui/preview/preview_page.h"
@@ -71,7 +73,32 @@ bool WindowResultsHost::IsLinkTarget(const std::string& path) {
 std::string WindowResultsHost::ProtectedFolderOf(const std::string& path) {
   SearchDescriptor* descriptor = m_shell.Descriptor();
   if (!descriptor) return {};
-  return ProtectedFolderHolding(ProtectedFolders(descriptor->Root()), path);
+  return ProtectedFolderHolding(tf::ProtectedFolders(descriptor->Root()), path);
+}
+
+const FolderGroups* WindowResultsHost::FolderGroupsShown() {
+  return m_shell.Search().Folders();
+}
+
+bool WindowResultsHost::RemoveFolder(const std::string& path) {
+  // The current file may be one of the folder's.
+  SetCurrentFile(nullptr);
+  return m_shell.Search().RemoveFolder(path);
+}
+
+bool WindowResultsHost::FolderSignatureNow(const std::string& path, uint64_t out[2],
+                                           std::string* why) {
+  const SearchRun* run = m_shell.Search().Run();
+  if (!run || !run->Descriptor()) {
+    *why = "the search that found it is gone";
+    return false;
+  }
+  return tf::FolderSignatureNow(run->Descriptor(), path, out, why);
+}
+
+std::vector<std::string> WindowResultsHost::ProtectedFolders() {
+  SearchDescriptor* descriptor = m_shell.Descriptor();
+  return descriptor ? tf::ProtectedFolders(descriptor->Root()) : std::vector<std::string>();
 }
 
 bool WindowResultsHost::ResultsReadOnly() {

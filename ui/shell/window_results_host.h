@@ -32,6 +32,11 @@ class WindowResultsHost : public ResultsHost {
   // From the folder page's marks as they are now, in the search descriptor.
   std::string ProtectedFolderOf(const std::string& path) override;
   bool ResultsReadOnly() override;
+  const FolderGroups* FolderGroupsShown() override;
+  bool RemoveFolder(const std::string& path) override;
+  // With the descriptor the search ran with, not the pages as edited since.
+  bool FolderSignatureNow(const std::string& path, uint64_t out[2], std::string* why) override;
+  std::vector<std::string> ProtectedFolders() override;
   const HardLinks* HardLinkSets() override;
   void ShowProperties(DataNode* fileInfo) override;
   bool VerifyGroups(const std::vector<const DataNode*>& groups) override;

@@ -1,0 +1,252 @@
+// The "Duplicate folders" view through real events: a copied folder found beside its
+// original after a real search, sent to the trash and brought back whole by Ctrl+Z, moved
+// with "Move...", and left alone where it is protected, where it is the last copy the
+// user keeps, and where it changed since the search.
+#include <gtest/gtest.h>
+
+#include <stdlib.h>
+#include <sys/stat.h>
+
+#include <filesystem>
+#include <map>
+#include <string>
+
+#include <QAction>
+#include <QApplication>
+#include <QCheckBox>
+#include <QContextMenuEvent>
+#include <QLabel>
+#include <QMenu>
+#include <QPushButton>
+#include <QTableView>
+#include <QTest>
+#include <QTimer>
+
+#include "app/app_shell.h"
+#include "app/folder_actions.h"
+#include "app/main_commands.h"
+#include "main_window_support.h"
+#include "results/file_actions.h"
+#include "scan/folder_list.h"
+#include "search/search_descriptor.h"
+#include "tests/gui_results/file_listing.h"
+#include "ui/result_views/folder_groups_view.h"
+#include "ui/result_views/folder_rows_model.h"
+#include "ui/result_views/results_pane.h"
+#include "ui/search_pages/criteria_page.h"
+#include "ui/search_pages/folder_page.h"
+#include "ui/search_pages/search_window.h"
+
+namespace tf {
+namespace {
+
+namespace fs = std::filesystem;
+using testing::TempTree;
+using testing::Window;
+using Names = std::vector<std::string>;
+
+class FoldersWindow : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    testing::PrivateTrashHome();
+    ASSERT_TRUE(w.started);
+    // A photo year and its copy on the "backup"; the copy's name needs no quoting to
+    // be found, but a blank and a quote in it show that nothing parses it.
+    const std::map<std::string, std::string> photos = {
+        {"2024/beach.jpg", std::string(3000, 'b')},
+        {"2024/raw/beach.raw", "raw bytes \x01\x02\x03"},
+        {"2024/notes 'x'.txt", "sunny"}};
+    int second = 0;
+    for (const auto& [name, bytes] : photos) {
+      for (const char* top : {"photos/", "backup/my photos/"}) put(top + name, bytes, second);
+      content[name] = bytes;
+      second += 100;
+    }
+    put("other/alone.txt", "one of a kind", 7);
+    w.frame.show();
+    w.frame.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&w.frame));
+    pane = w.controller.resultsPane();
+    view = pane->foldersView();
+  }
+  void put(const std::string& relative, const std::string& bytes, int second) {
+    const std::string path = tree.Path(relative);
+    fs::create_directories(fs::path(path).parent_path());
+    ASSERT_TRUE(testing::WriteFile(path, bytes));
+    const std::chrono::sys_seconds day{std::chrono::sys_days{std::chrono::year{2021} / 3 / 1}};
+    fs::last_write_time(path,
+                        std::chrono::file_clock::from_sys(day + std::chrono::seconds(second)));
+  }
+  // Turns "Find duplicate folders" on as the user does, searches and shows the view.
+  void searchFolders(bool addFolder = true) {
+    SearchWindow* search = w.controller.searchWindow();
+    search->SetMode(kSearchModeSettings);
+    QCheckBox* box = search->criteriaPage()->findFoldersBox();
+    ASSERT_TRUE(box->isVisible());
+    if (!box->isChecked()) QTest::mouseClick(box, Qt::LeftButton, {}, QPoint(6, box->height() / 2));
+    ASSERT_TRUE(box->isChecked());
+    ASSERT_TRUE(w.Search(addFolder ? tree.root() : std::string()));
+    QTest::mouseClick(pane->modeButton(ResultsPane::kFoldersMode), Qt::LeftButton);
+    ASSERT_EQ(pane->Mode(), ResultsPane::kFoldersMode);
+    ASSERT_EQ(rows().size(), 3u);  // the group and its two folders
+  }
+  Names rows() { return testing::Column(view->model()); }
+  void click(const std::string& path) {
+    ASSERT_TRUE(testing::ClickRow(view->list(), path)) << path;
+  }
+  size_t fileGroups() {
+    size_t count = 0;
+    const DataNode* root = w.controller.shell()->Search().GroupsRoot();
+    for (const DataNode* g = root ? root->FirstChild() : nullptr; g; g = g->Next()) ++count;
+    return count;
+  }
+  // Every file of the copy, byte for byte.
+  void expectWhole(const std::string& folder) {
+    for (const auto& [name, bytes] : content)
+      EXPECT_EQ(testing::ReadFile(folder + "/" + name), bytes) << folder << "/" << name;
+  }
+
+  TempTree places, tree;
+  Window w{places};
+  ResultsPane* pane = nullptr;
+  FolderGroupsView* view = nullptr;
+  std::map<std::string, std::string> content;
+};
+
+TEST_F(FoldersWindow, ListsTheCopyAndCtrlZBringsItBackWholeFromTheTrash) {
+  // Before a search that looked for folders, the view says how to get them.
+  ASSERT_TRUE(w.Search(tree.root()));
+  EXPECT_TRUE(pane->modeButton(ResultsPane::kFoldersMode)->isEnabled());
+  QTest::mouseClick(pane->modeButton(ResultsPane::kFoldersMode), Qt::LeftButton);
+  EXPECT_TRUE(view->notice()->isVisible());
+  EXPECT_TRUE(view->notice()->text().contains(QStringLiteral("Find duplicate folders")));
+  ASSERT_NO_FATAL_FAILURE(searchFolders(false));
+  EXPECT_FALSE(view->notice()->isVisible());
+  const std::string copy = tree.Path("backup/my photos");
+  // Only the topmost copies: not "2024" nor "raw" again.
+  ASSERT_EQ(rows(), (Names{"2 folders alike", copy, tree.Path("photos")}));
+  EXPECT_EQ(testing::Column(view->model(), FolderRowsModel::kFilesColumn)[1], "3");
+  EXPECT_EQ(fileGroups(), 3u);
+
+  click(copy);
+  EXPECT_TRUE(view->button(FolderGroupsView::kTrash)->isEnabled());
+  w.questions.answers = {IDYES};
+  QTest::keyClick(view->list(), Qt::Key_Delete);
+  ASSERT_EQ(w.questions.asked.size(), 1u);
+  EXPECT_NE(w.questions.asked[0].text.find("move this folder (3 files)"), std::string::npos)
+      << w.questions.asked[0].text;
+  EXPECT_FALSE(fs::exists(copy));
+  EXPECT_EQ(testing::TrashedFrom(tree.Path("backup")).size(), 1u);
+  // The group went with the copy, and so did the file groups its files were in.
+  EXPECT_TRUE(rows().empty());
+  EXPECT_EQ(fileGroups(), 0u);
+  EXPECT_FALSE(view->button(FolderGroupsView::kTrash)->isEnabled());
+
+  w.controller.UpdateCommandStates();
+  EXPECT_EQ(w.frame.action(kCmdUndo)->text().toStdString(), "&Undo Delete of 1 folder\tCtrl+Z");
+  w.frame.activateWindow();
+  QTest::keyClick(&w.frame, Qt::Key_Z, Qt::ControlModifier);
+  expectWhole(copy);
+  EXPECT_TRUE(testing::TrashedFrom(tree.Path("backup")).empty());
+  EXPECT_EQ(fileGroups(), 3u);  // its files are back in their groups
+}
+
+TEST_F(FoldersWindow, BrowseShowsTheFolderAndMoveMovesIt) {
+  // The desktop's opener, as Browse starts it, writes down what it was asked to show.
+  const std::string bin = places.Folder("bin");
+  const std::string shown = places.Path("shown");
+  ASSERT_TRUE(testing::WriteFile(bin + "/xdg-open", "#!/bin/sh\nprintf '%s' \"$1\" > '" + shown +
+                                                        ".part' && mv '" + shown + ".part' '" +
+                                                        shown + "'\n"));
+  ASSERT_EQ(::chmod((bin + "/xdg-open").c_str(), 0755), 0);
+  const std::string savedPath = std::getenv("PATH");
+  ::setenv("PATH", (bin + ":" + savedPath).c_str(), 1);
+  ASSERT_NO_FATAL_FAILURE(searchFolders());
+  const std::string copy = tree.Path("backup/my photos");
+  click(copy);
+  // Enter and the button browse alike.
+  for (bool key : {true, false}) {
+    fs::remove(shown);
+    if (key)
+      QTest::keyClick(view->list(), Qt::Key_Return);
+    else
+      QTest::mouseClick(view->button(FolderGroupsView::kBrowse), Qt::LeftButton);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return fs::exists(shown); }, 5000)) << key;
+    EXPECT_EQ(testing::ReadFile(shown), copy) << key;
+  }
+  ::setenv("PATH", savedPath.c_str(), 1);
+
+  // "Move..." of the folder's right-click menu.
+  const std::string elsewhere = tree.Folder("elsewhere");
+  w.questions.folders = {elsewhere};
+  bool picked = false;
+  QTimer poll;
+  QObject::connect(&poll, &QTimer::timeout, [&] {
+    auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+    if (!menu || !menu->isVisible()) return;
+    poll.stop();
+    for (QAction* action : menu->actions())
+      if (action->text() == QStringLiteral("Move...") && action->isEnabled()) {
+        picked = true;
+        QTest::mouseClick(menu, Qt::LeftButton, {}, menu->actionGeometry(action).center());
+        return;
+      }
+    menu->close();
+  });
+  poll.start(5);
+  QTableView* list = view->list();
+  const QPoint at = list->visualRect(list->currentIndex()).center();
+  QContextMenuEvent event(QContextMenuEvent::Mouse, at, list->viewport()->mapToGlobal(at));
+  QApplication::sendEvent(list->viewport(), &event);
+  ASSERT_TRUE(QTest::qWaitFor([&] { return picked && !fs::exists(copy); }, 5000));
+  EXPECT_TRUE(w.questions.asked.empty()) << w.questions.asked.front().text;
+  EXPECT_FALSE(fs::exists(copy));
+  expectWhole(elsewhere + "/my photos");
+  EXPECT_TRUE(rows().empty());
+  EXPECT_EQ(fileGroups(), 0u);
+
+  // The option is kept in the settings file with the search.
+  w.controller.Shutdown();
+  EXPECT_NE(testing::ReadFile(places.Path("config/twinfold.dat")).find("find_folders"),
+            std::string::npos);
+}
+
+TEST_F(FoldersWindow, ProtectedLastCopyAndChangedFoldersAreLeftAlone) {
+  // A folder can be protected once it is to be searched.
+  w.controller.searchHost()->ChangeIncludeFolder(true, tree.root());
+  ASSERT_EQ(
+      w.controller.searchWindow()->folderPage()->ToggleProtectedPath(tree.Path("photos/2024")),
+      kProtectionAdded);
+  ASSERT_NO_FATAL_FAILURE(searchFolders(false));
+  const std::string copy = tree.Path("backup/my photos");
+  const auto trash = [&](const std::string& path) {
+    click(path);
+    QTest::mouseClick(view->button(FolderGroupsView::kTrash), Qt::LeftButton);
+    return w.questions.asked.empty() ? testing::AskedMessage{} : w.questions.asked.back();
+  };
+  // A folder holding a protected folder.
+  EXPECT_EQ(trash(tree.Path("photos")).caption, kProtectedCaption);
+  // The original changed since the search: the copy is the last copy, asked about with
+  // "No" the default, and "No" keeps it.
+  put("photos/2024/notes 'x'.txt", "rainy", 300);
+  w.questions.answers = {IDNO};
+  const testing::AskedMessage last = trash(copy);
+  EXPECT_EQ(last.caption, kLastCopyCaption);
+  EXPECT_EQ(last.buttonSet, MB_YESNO | MB_DEFBUTTON2);
+  // The copy itself changed: refused before any question.
+  put("backup/my photos/2024/raw/added.txt", "new", 1);
+  EXPECT_EQ(trash(copy).caption, kFolderChangedCaption);
+  // And so is a move of it.
+  w.questions.folders = {tree.Folder("elsewhere")};
+  QTest::mouseClick(view->button(FolderGroupsView::kMove), Qt::LeftButton);
+  ASSERT_EQ(w.questions.asked.size(), 4u);
+  EXPECT_EQ(w.questions.asked.back().caption, kFolderChangedCaption);
+  EXPECT_TRUE(w.questions.folders.empty());  // the destination was asked for
+  EXPECT_TRUE(fs::exists(copy + "/2024/beach.jpg"));
+  EXPECT_TRUE(fs::exists(tree.Path("photos/2024/beach.jpg")));
+  EXPECT_TRUE(testing::TrashedFrom(tree.root()).empty());
+  EXPECT_EQ(rows().size(), 3u);
+}
+
+}  // namespace
+}  // namespace tf
