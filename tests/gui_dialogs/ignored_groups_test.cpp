@@ -23,6 +23,7 @@
 #include "app/main_commands.h"
 #include "results/ignore_store.h"
 #include "tests/gui_main/main_window_support.h"
+#include "tests/support/click_answer.h"
 #include "ui/dialogs/ignored_groups_dialog.h"
 #include "ui/result_views/results_pane.h"
 #include "ui/result_views/separate_lists_view.h"
@@ -30,35 +31,11 @@
 namespace tf {
 namespace {
 
+using testing::ClickOn;
 using testing::TempTree;
+using testing::WhenShown;
 using testing::Window;
 using Names = std::vector<std::string>;
-
-// Runs `step` on the dialog of type T once it is the active modal widget (the step ends
-// it); gives up after ten seconds, so a dialog that never shows fails the test.
-template <typename T>
-void WhenShown(std::function<void(T*)> step) {
-  auto* timer = new QTimer(qApp);
-  auto clock = std::make_shared<QElapsedTimer>();
-  clock->start();
-  timer->setInterval(5);
-  QObject::connect(timer, &QTimer::timeout, [timer, clock, step] {
-    T* dialog = qobject_cast<T*>(QApplication::activeModalWidget());
-    if ((!dialog || !dialog->isVisible()) && clock->elapsed() < 10000) return;
-    timer->stop();
-    timer->deleteLater();
-    if (dialog) step(dialog);
-  });
-  timer->start();
-}
-
-// Clicks the middle of `widget` as the pointer does: what lies there must be it.
-void ClickOn(QWidget* widget, QPoint at = QPoint()) {
-  if (at.isNull()) at = widget->rect().center();
-  const QPoint global = widget->mapToGlobal(at);
-  EXPECT_EQ(QApplication::widgetAt(global), widget);
-  QTest::mouseClick(widget, Qt::LeftButton, {}, at);
-}
 
 Names column(QTableView* list) {
   Names texts;
@@ -86,7 +63,7 @@ TEST(IgnoredGroups, IgnoreGroupFromTheListsMenuHidesItUntilTheDialogRemovesIt) {
   const auto ignoreGroupOf = [&](const std::string& group) {
     ASSERT_TRUE(testing::ClickRow(groups, group));
     const QPoint at = files->visualRect(files->model()->index(0, 0)).center();
-    ClickOn(files->viewport(), at);
+    EXPECT_TRUE(ClickOn(files->viewport(), at));
     QContextMenuEvent event(QContextMenuEvent::Mouse, at, files->viewport()->mapToGlobal(at));
     QApplication::sendEvent(files->viewport(), &event);
     QMenu* menu = view->contextMenu();
@@ -128,20 +105,14 @@ TEST(IgnoredGroups, IgnoreGroupFromTheListsMenuHidesItUntilTheDialogRemovesIt) {
     ASSERT_EQ(entries->topLevelItemCount(), 1);
     QTreeWidgetItem* path = entries->topLevelItem(0)->child(1);
     ASSERT_EQ(path->text(0).toStdString(), tree.Path("two/photo.jpg"));
-    ClickOn(entries->viewport(), entries->visualItemRect(path).center());
+    EXPECT_TRUE(ClickOn(entries->viewport(), entries->visualItemRect(path).center()));
     ASSERT_TRUE(d->removeButton()->isEnabled());
-    ClickOn(d->removeButton());
+    EXPECT_TRUE(ClickOn(d->removeButton()));
     EXPECT_EQ(entries->topLevelItemCount(), 0);
     EXPECT_FALSE(d->removeButton()->isEnabled());
-    ClickOn(d->closeButton());
+    EXPECT_TRUE(ClickOn(d->closeButton()));
   });
-  QMenuBar* bar = w.frame.menuBar();
-  QMenu* settings = w.frame.menu(1);
-  QTest::mouseClick(bar, Qt::LeftButton, {}, bar->actionGeometry(settings->menuAction()).center());
-  ASSERT_TRUE(QTest::qWaitFor([&] { return settings->isVisible(); }));
-  QAction* item = w.frame.action(kCmdIgnoredGroups);
-  ASSERT_TRUE(item && item->isEnabled());
-  QTest::mouseClick(settings, Qt::LeftButton, {}, settings->actionGeometry(item).center());
+  ASSERT_TRUE(testing::ChooseFromMenu(w.frame, 1, kCmdIgnoredGroups));
   EXPECT_TRUE(seen);
   ASSERT_EQ(store.Read(&list), IgnoreStore::State::kRead);
   EXPECT_TRUE(list.Empty());

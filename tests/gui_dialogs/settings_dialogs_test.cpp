@@ -40,6 +40,7 @@
 #include "settings/settings_store.h"
 #include "tests/gui_main/main_window_support.h"
 #include "tests/support/argv_record.h"
+#include "tests/support/click_answer.h"
 #include "tests/support/popup_menu_events.h"
 #include "ui/dialogs/mask_collection_dialog.h"
 #include "ui/dialogs/options_dialog.h"
@@ -61,26 +62,8 @@ namespace {
 namespace fs = std::filesystem;
 using Lines = std::vector<std::string>;
 using testing::TempTree;
+using testing::WhenShown;
 using testing::Window;
-
-// Runs `step` on the modal dialog of type T as soon as it is the active modal widget;
-// the step ends the dialog. Gives up after ten seconds, so a dialog that never shows
-// fails the test instead of driving a later one.
-template <typename T>
-void WhenShown(std::function<void(T*)> step) {
-  auto* timer = new QTimer(qApp);
-  auto clock = std::make_shared<QElapsedTimer>();
-  clock->start();
-  timer->setInterval(5);
-  QObject::connect(timer, &QTimer::timeout, [timer, clock, step] {
-    T* dialog = qobject_cast<T*>(QApplication::activeModalWidget());
-    if (!dialog && clock->elapsed() < 10000) return;
-    timer->stop();
-    timer->deleteLater();
-    if (dialog) step(dialog);
-  });
-  timer->start();
-}
 
 // Near the left edge: a check box or option button answers only on its mark and text.
 void Click(QAbstractButton* button) {
