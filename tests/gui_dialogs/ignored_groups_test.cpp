@@ -23,6 +23,7 @@
 #include "app/main_commands.h"
 #include "results/ignore_store.h"
 #include "tests/gui_main/main_window_support.h"
+#include "tests/gui_results/file_listing.h"
 #include "tests/support/click_answer.h"
 #include "ui/dialogs/ignored_groups_dialog.h"
 #include "ui/result_views/results_pane.h"
@@ -32,17 +33,11 @@ namespace tf {
 namespace {
 
 using testing::ClickOn;
+using testing::Column;
 using testing::TempTree;
 using testing::WhenShown;
 using testing::Window;
 using Names = std::vector<std::string>;
-
-Names column(QTableView* list) {
-  Names texts;
-  for (int row = 0; row < list->model()->rowCount(); ++row)
-    texts.push_back(list->model()->index(row, 0).data().toString().toStdString());
-  return texts;
-}
 
 TEST(IgnoredGroups, IgnoreGroupFromTheListsMenuHidesItUntilTheDialogRemovesIt) {
   TempTree places;
@@ -56,7 +51,7 @@ TEST(IgnoredGroups, IgnoreGroupFromTheListsMenuHidesItUntilTheDialogRemovesIt) {
   ASSERT_TRUE(w.Search(tree.root()));
   SeparateListsView* view = w.controller.resultsPane()->separateView();
   QTableView* groups = view->groupsList();
-  ASSERT_EQ(column(groups), (Names{"notes.txt", "photo.jpg"}));
+  ASSERT_EQ(Column(groups->model()), (Names{"notes.txt", "photo.jpg"}));
 
   // Right-click the group's file and take "Ignore group".
   QTableView* files = view->filesList();
@@ -80,12 +75,12 @@ TEST(IgnoredGroups, IgnoreGroupFromTheListsMenuHidesItUntilTheDialogRemovesIt) {
   ignoreGroupOf("photo.jpg");
   ASSERT_EQ(w.questions.asked.size(), 1u);
   EXPECT_NE(w.questions.asked[0].text.find("cannot be ignored"), std::string::npos);
-  EXPECT_EQ(column(groups), (Names{"notes.txt", "photo.jpg"}));
+  EXPECT_EQ(Column(groups->model()), (Names{"notes.txt", "photo.jpg"}));
   std::filesystem::remove(listFile);
 
   ignoreGroupOf("photo.jpg");
-  EXPECT_TRUE(QTest::qWaitFor([&] { return column(groups) == Names{"notes.txt"}; }, 3000))
-      << column(groups).size();
+  EXPECT_TRUE(QTest::qWaitFor([&] { return Column(groups->model()) == Names{"notes.txt"}; }, 3000))
+      << Column(groups->model()).size();
 
   // The list on disk holds the group's files.
   IgnoreStore store(listFile);
@@ -95,7 +90,7 @@ TEST(IgnoredGroups, IgnoreGroupFromTheListsMenuHidesItUntilTheDialogRemovesIt) {
       list.Entries(),
       (std::vector<IgnoreList::Entry>{{tree.Path("one/photo.jpg"), tree.Path("two/photo.jpg")}}));
   ASSERT_TRUE(w.Search());
-  EXPECT_EQ(column(groups), Names{"notes.txt"});  // and later searches hide it too
+  EXPECT_EQ(Column(groups->model()), Names{"notes.txt"});  // and later searches hide it too
 
   // "Ignored groups..." through the menu bar; "Remove" on the entry, then "Close".
   bool seen = false;
@@ -118,7 +113,7 @@ TEST(IgnoredGroups, IgnoreGroupFromTheListsMenuHidesItUntilTheDialogRemovesIt) {
   EXPECT_TRUE(list.Empty());
 
   ASSERT_TRUE(w.Search());
-  EXPECT_EQ(column(groups), (Names{"notes.txt", "photo.jpg"}));
+  EXPECT_EQ(Column(groups->model()), (Names{"notes.txt", "photo.jpg"}));
 }
 
 }  // namespace

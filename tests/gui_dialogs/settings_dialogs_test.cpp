@@ -39,6 +39,7 @@
 #include "search/search_run.h"
 #include "settings/settings_store.h"
 #include "tests/gui_main/main_window_support.h"
+#include "tests/gui_results/file_listing.h"
 #include "tests/support/argv_record.h"
 #include "tests/support/click_answer.h"
 #include "tests/support/popup_menu_events.h"
@@ -61,6 +62,7 @@ namespace {
 
 namespace fs = std::filesystem;
 using Lines = std::vector<std::string>;
+using testing::Column;
 using testing::TempTree;
 using testing::WhenShown;
 using testing::Window;
@@ -76,14 +78,6 @@ void TypeInto(QLineEdit* box, const std::string& text) {
   box->selectAll();
   QTest::keyClick(box, Qt::Key_Delete);
   QTest::keyClicks(box, QString::fromStdString(text));
-}
-
-// The texts of a list, the first column of a table or the items of a combo box.
-Lines Texts(const QAbstractItemModel* model) {
-  Lines texts;
-  for (int row = 0; row < model->rowCount(); ++row)
-    texts.push_back(model->index(row, 0).data().toString().toStdString());
-  return texts;
 }
 
 void ClickRow(QAbstractItemView* list, int row) {
@@ -208,7 +202,7 @@ TEST(OptionsDialog, RefusalsAndCancelLeaveEverythingAndOkStoresAndAppliesEveryFi
   QTest::mouseClick(pane->modeButton(ResultsPane::kBackupMode), Qt::LeftButton);
   QTableWidget* entries = pane->backupView()->list();
   const auto rowOf = [&](const std::string& name) {
-    const Lines names = Texts(entries->model());
+    const Lines names = Column(entries->model());
     return static_cast<int>(std::find(names.begin(), names.end(), name) - names.begin());
   };
   ClickRow(entries, rowOf("second.txt"));
@@ -341,11 +335,11 @@ TEST(MaskCollectionDialog, CancelADamagedFileAndTheFileFiltersViewLeaveTheCollec
   w.questions.answers = {IDOK};
 
   WhenShown<MaskCollectionDialog>([&](MaskCollectionDialog* d) {
-    const Lines before = Texts(d->groupList()->model());
+    const Lines before = Column(d->groupList()->model());
     Click(d->button("Load"));
-    EXPECT_EQ(Texts(d->groupList()->model()), before);
+    EXPECT_EQ(Column(d->groupList()->model()), before);
     Click(d->button("Create new collection"));
-    EXPECT_EQ(Texts(d->groupList()->model()), Lines{"01. New group 1"});
+    EXPECT_EQ(Column(d->groupList()->model()), Lines{"01. New group 1"});
     Click(d->button("Cancel"));
   });
   w.frame.action(kCmdMaskCollection)->trigger();
@@ -388,7 +382,7 @@ TEST(ToolDialogs, AToolAddedInTheDialogRunsOnTheSelectedFile) {
   Window w(places);
   ASSERT_TRUE(w.started);
   QComboBox* toolBox = w.controller.resultsPane()->separateView()->toolBox();
-  EXPECT_EQ(Texts(toolBox->model()), Lines{"Text editor"});  // from the start
+  EXPECT_EQ(Column(toolBox->model()), Lines{"Text editor"});  // from the start
   w.questions.files = {TF_ARGV_RECORDER};
   w.questions.folders = {runFolder};
 
@@ -407,7 +401,7 @@ TEST(ToolDialogs, AToolAddedInTheDialogRunsOnTheSelectedFile) {
       Click(t->okButton());
     });
     Click(d->addButton());
-    EXPECT_EQ(Texts(d->list()->model()), (Lines{"Text editor", "Record"}));
+    EXPECT_EQ(Column(d->list()->model()), (Lines{"Text editor", "Record"}));
     EXPECT_EQ(d->list()->item(1, 1)->text().toStdString(),
               std::string(TF_ARGV_RECORDER) + " run.out \"%f1\" %n1");
     EXPECT_EQ(d->list()->selectedItems().at(0)->text().toStdString(), "Text editor");
@@ -420,11 +414,11 @@ TEST(ToolDialogs, AToolAddedInTheDialogRunsOnTheSelectedFile) {
       Click(t->cancelButton());
     });
     Click(d->editButton());
-    EXPECT_EQ(Texts(d->list()->model()), (Lines{"Text editor", "Record"}));
+    EXPECT_EQ(Column(d->list()->model()), (Lines{"Text editor", "Record"}));
     Click(d->closeButton());
   });
   w.frame.action(kCmdRegisteredTools)->trigger();
-  EXPECT_EQ(Texts(toolBox->model()), (Lines{"Text editor", "Record"}));
+  EXPECT_EQ(Column(toolBox->model()), (Lines{"Text editor", "Record"}));
 
   ASSERT_TRUE(w.Search(tree.root()));
   SeparateListsView* view = w.controller.resultsPane()->separateView();
@@ -439,11 +433,11 @@ TEST(ToolDialogs, AToolAddedInTheDialogRunsOnTheSelectedFile) {
   WhenShown<ToolListDialog>([&](ToolListDialog* d) {
     ClickRow(d->list(), 0);
     Click(d->removeButton());
-    EXPECT_EQ(Texts(d->list()->model()), Lines{"Record"});
+    EXPECT_EQ(Column(d->list()->model()), Lines{"Record"});
     Click(d->closeButton());
   });
   w.frame.action(kCmdRegisteredTools)->trigger();
-  EXPECT_EQ(Texts(toolBox->model()), Lines{"Record"});
+  EXPECT_EQ(Column(toolBox->model()), Lines{"Record"});
 
   w.controller.Shutdown();
   SettingsStore stored;
