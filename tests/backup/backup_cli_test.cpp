@@ -31,14 +31,6 @@ using testing::ReadBytes;
 using testing::TempDir;
 using testing::WriteBytes;
 
-std::string slurp(std::FILE* f) {
-  std::string text;
-  std::rewind(f);
-  for (int c; (c = std::fgetc(f)) != EOF;) text.push_back(static_cast<char>(c));
-  std::fclose(f);
-  return text;
-}
-
 class BackupCliTest : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -60,8 +52,8 @@ class BackupCliTest : public ::testing::Test {
     BackupCommandIo io{out, err, questions ? questions : &nobody,
                        zip ? testing::WithPlugin() : testing::WithoutPlugin()};
     int status = RunBackupCommandWith(static_cast<int>(argv.size()), argv.data(), io);
-    output = slurp(out);
-    errors = slurp(err);
+    output = testing::ReadAndClose(out);
+    errors = testing::ReadAndClose(err);
     std::fclose(in);
     EXPECT_EQ((output + errors).find_first_of("\a\x1b"), std::string::npos) << output << errors;
     return status;
@@ -338,7 +330,7 @@ TEST(TerminalQuestions, AnswersFitTheButtonsAndNamesCannotEscape) {
   std::FILE* shown = std::tmpfile();
   TerminalQuestions nobody(stdin, shown, false);
   nobody.ShowMessage("Delete\n /tmp/a\x1b]0;owned\x07\rb\x9b.txt\t?", "Delete", MB_YESNO);
-  const std::string text = slurp(shown);
+  const std::string text = testing::ReadAndClose(shown);
   EXPECT_EQ(text.find_first_of("\x1b\x07\r\x9b"), std::string::npos) << text;
   EXPECT_NE(text.find("Delete\n /tmp/a"), std::string::npos) << text;  // its own line break
   std::fclose(in);

@@ -23,6 +23,8 @@
 #include "app/main_commands.h"
 #include "results/ignore_store.h"
 #include "tests/gui_main/main_window_support.h"
+#include "tests/gui_results/file_listing.h"
+#include "tests/support/click_answer.h"
 #include "ui/dialogs/ignored_groups_dialog.h"
 #include "ui/result_views/results_pane.h"
 #include "ui/result_views/separate_lists_view.h"
@@ -30,42 +32,12 @@
 namespace tf {
 namespace {
 
+using testing::ClickOn;
+using testing::Column;
 using testing::TempTree;
+using testing::WhenShown;
 using testing::Window;
 using Names = std::vector<std::string>;
-
-// Runs `step` on the dialog of type T once it is the active modal widget (the step ends
-// it); gives up after ten seconds, so a dialog that never shows fails the test.
-template <typename T>
-void WhenShown(std::function<void(T*)> step) {
-  auto* timer = new QTimer(qApp);
-  auto clock = std::make_shared<QElapsedTimer>();
-  clock->start();
-  timer->setInterval(5);
-  QObject::connect(timer, &QTimer::timeout, [timer, clock, step] {
-    T* dialog = qobject_cast<T*>(QApplication::activeModalWidget());
-    if ((!dialog || !dialog->isVisible()) && clock->elapsed() < 10000) return;
-    timer->stop();
-    timer->deleteLater();
-    if (dialog) step(dialog);
-  });
-  timer->start();
-}
-
-// Clicks the middle of `widget` as the pointer does: what lies there must be it.
-void ClickOn(QWidget* widget, QPoint at = QPoint()) {
-  if (at.isNull()) at = widget->rect().center();
-  const QPoint global = widget->mapToGlobal(at);
-  EXPECT_EQ(QApplication::widgetAt(global), widget);
-  QTest::mouseClick(widget, Qt::LeftButton, {}, at);
-}
-
-Names column(QTableView* list) {
-  Names texts;
-  for (int row = 0; row < list->model()->rowCount(); ++row)
-    texts.push_back(list->model()->index(row, 0).data().toString().toStdString());
-  return texts;
-}
 
 TEST(IgnoredGroups, IgnoreGroupFromTheListsMenuHidesItUntilTheDialogRemovesIt) {
   TempTree places;
@@ -79,14 +51,14 @@ TEST(IgnoredGroups, IgnoreGroupFromTheListsMenuHidesItUntilTheDialogRemovesIt) {
   ASSERT_TRUE(w.Search(tree.root()));
   SeparateListsView* view = w.controller.resultsPane()->separateView();
   QTableView* groups = view->groupsList();
-  ASSERT_EQ(column(groups), (Names{"notes.txt", "photo.jpg"}));
+  ASSERT_EQ(Column(groups->model()), (Names{"notes.txt", "photo.jpg"}));
 
   // Right-click the group's file and take "Ignore group".
   QTableView* files = view->filesList();
   const auto ignoreGroupOf = [&](const std::string& group) {
     ASSERT_TRUE(testing::ClickRow(groups, group));
     const QPoint at = files->visualRect(files->model()->index(0, 0)).center();
-    ClickOn(files->viewport(), at);
+    EXPECT_TRUE(ClickOn(files->viewport(), at));
     QContextMenuEvent event(QContextMenuEvent::Mouse, at, files->viewport()->mapToGlobal(at));
     QApplication::sendEvent(files->viewport(), &event);
     QMenu* menu = view->contextMenu();
@@ -103,12 +75,12 @@ TEST(IgnoredGroups, IgnoreGroupFromTheListsMenuHidesItUntilTheDialogRemovesIt) {
   ignoreGroupOf("photo.jpg");
   ASSERT_EQ(w.questions.asked.size(), 1u);
   EXPECT_NE(w.questions.asked[0].text.find("cannot be ignored"), std::string::npos);
-  EXPECT_EQ(column(groups), (Names{"notes.txt", "photo.jpg"}));
+  EXPECT_EQ(Column(groups->model()), (Names{"notes.txt", "photo.jpg"}));
   std::filesystem::remove(listFile);
 
   ignoreGroupOf("photo.jpg");
-  EXPECT_TRUE(QTest::qWaitFor([&] { return column(groups) == Names{"notes.txt"}; }, 3000))
-      << column(groups).size();
+  EXPECT_TRUE(QTest::qWaitFor([&] { return Column(groups->model()) == Names{"notes.txt"}; }, 3000))
+      << Column(groups->model()).size();
 
   // The list on disk holds the group's files.
   IgnoreStore store(listFile);
@@ -118,7 +90,7 @@ TEST(IgnoredGroups, IgnoreGroupFromTheListsMenuHidesItUntilTheDialogRemovesIt) {
       list.Entries(),
       (std::vector<IgnoreList::Entry>{{tree.Path("one/photo.jpg"), tree.Path("two/photo.jpg")}}));
   ASSERT_TRUE(w.Search());
-  EXPECT_EQ(column(groups), Names{"notes.txt"});  // and later searches hide it too
+  EXPECT_EQ(Column(groups->model()), Names{"notes.txt"});  // and later searches hide it too
 
   // "Ignored groups..." through the menu bar; "Remove" on the entry, then "Close".
   bool seen = false;
@@ -128,26 +100,20 @@ TEST(IgnoredGroups, IgnoreGroupFromTheListsMenuHidesItUntilTheDialogRemovesIt) {
     ASSERT_EQ(entries->topLevelItemCount(), 1);
     QTreeWidgetItem* path = entries->topLevelItem(0)->child(1);
     ASSERT_EQ(path->text(0).toStdString(), tree.Path("two/photo.jpg"));
-    ClickOn(entries->viewport(), entries->visualItemRect(path).center());
+    EXPECT_TRUE(ClickOn(entries->viewport(), entries->visualItemRect(path).center()));
     ASSERT_TRUE(d->removeButton()->isEnabled());
-    ClickOn(d->removeButton());
+    EXPECT_TRUE(ClickOn(d->removeButton()));
     EXPECT_EQ(entries->topLevelItemCount(), 0);
     EXPECT_FALSE(d->removeButton()->isEnabled());
-    ClickOn(d->closeButton());
+    EXPECT_TRUE(ClickOn(d->closeButton()));
   });
-  QMenuBar* bar = w.frame.menuBar();
-  QMenu* settings = w.frame.menu(1);
-  QTest::mouseClick(bar, Qt::LeftButton, {}, bar->actionGeometry(settings->menuAction()).center());
-  ASSERT_TRUE(QTest::qWaitFor([&] { return settings->isVisible(); }));
-  QAction* item = w.frame.action(kCmdIgnoredGroups);
-  ASSERT_TRUE(item && item->isEnabled());
-  QTest::mouseClick(settings, Qt::LeftButton, {}, settings->actionGeometry(item).center());
+  ASSERT_TRUE(testing::ChooseFromMenu(w.frame, 1, kCmdIgnoredGroups));
   EXPECT_TRUE(seen);
   ASSERT_EQ(store.Read(&list), IgnoreStore::State::kRead);
   EXPECT_TRUE(list.Empty());
 
   ASSERT_TRUE(w.Search());
-  EXPECT_EQ(column(groups), (Names{"notes.txt", "photo.jpg"}));
+  EXPECT_EQ(Column(groups->model()), (Names{"notes.txt", "photo.jpg"}));
 }
 
 }  // namespace

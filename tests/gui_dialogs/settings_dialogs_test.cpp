@@ -39,7 +39,9 @@
 #include "search/search_run.h"
 #include "settings/settings_store.h"
 #include "tests/gui_main/main_window_support.h"
+#include "tests/gui_results/file_listing.h"
 #include "tests/support/argv_record.h"
+#include "tests/support/click_answer.h"
 #include "tests/support/popup_menu_events.h"
 #include "ui/dialogs/mask_collection_dialog.h"
 #include "ui/dialogs/options_dialog.h"
@@ -60,27 +62,10 @@ namespace {
 
 namespace fs = std::filesystem;
 using Lines = std::vector<std::string>;
+using testing::Column;
 using testing::TempTree;
+using testing::WhenShown;
 using testing::Window;
-
-// Runs `step` on the modal dialog of type T as soon as it is the active modal widget;
-// the step ends the dialog. Gives up after ten seconds, so a dialog that never shows
-// fails the test instead of driving a later one.
-template <typename T>
-void WhenShown(std::function<void(T*)> step) {
-  auto* timer = new QTimer(qApp);
-  auto clock = std::make_shared<QElapsedTimer>();
-  clock->start();
-  timer->setInterval(5);
-  QObject::connect(timer, &QTimer::timeout, [timer, clock, step] {
-    T* dialog = qobject_cast<T*>(QApplication::activeModalWidget());
-    if (!dialog && clock->elapsed() < 10000) return;
-    timer->stop();
-    timer->deleteLater();
-    if (dialog) step(dialog);
-  });
-  timer->start();
-}
 
 // Near the left edge: a check box or option button answers only on its mark and text.
 void Click(QAbstractButton* button) {
@@ -93,14 +78,6 @@ void TypeInto(QLineEdit* box, const std::string& text) {
   box->selectAll();
   QTest::keyClick(box, Qt::Key_Delete);
   QTest::keyClicks(box, QString::fromStdString(text));
-}
-
-// The texts of a list, the first column of a table or the items of a combo box.
-Lines Texts(const QAbstractItemModel* model) {
-  Lines texts;
-  for (int row = 0; row < model->rowCount(); ++row)
-    texts.push_back(model->index(row, 0).data().toString().toStdString());
-  return texts;
 }
 
 void ClickRow(QAbstractItemView* list, int row) {
@@ -225,7 +202,7 @@ TEST(OptionsDialog, RefusalsAndCancelLeaveEverythingAndOkStoresAndAppliesEveryFi
   QTest::mouseClick(pane->modeButton(ResultsPane::kBackupMode), Qt::LeftButton);
   QTableWidget* entries = pane->backupView()->list();
   const auto rowOf = [&](const std::string& name) {
-    const Lines names = Texts(entries->model());
+    const Lines names = Column(entries->model());
     return static_cast<int>(std::find(names.begin(), names.end(), name) - names.begin());
   };
   ClickRow(entries, rowOf("second.txt"));
@@ -358,11 +335,11 @@ TEST(MaskCollectionDialog, CancelADamagedFileAndTheFileFiltersViewLeaveTheCollec
   w.questions.answers = {IDOK};
 
   WhenShown<MaskCollectionDialog>([&](MaskCollectionDialog* d) {
-    const Lines before = Texts(d->groupList()->model());
+    const Lines before = Column(d->groupList()->model());
     Click(d->button("Load"));
-    EXPECT_EQ(Texts(d->groupList()->model()), before);
+    EXPECT_EQ(Column(d->groupList()->model()), before);
     Click(d->button("Create new collection"));
-    EXPECT_EQ(Texts(d->groupList()->model()), Lines{"01. New group 1"});
+    EXPECT_EQ(Column(d->groupList()->model()), Lines{"01. New group 1"});
     Click(d->button("Cancel"));
   });
   w.frame.action(kCmdMaskCollection)->trigger();
@@ -405,7 +382,7 @@ TEST(ToolDialogs, AToolAddedInTheDialogRunsOnTheSelectedFile) {
   Window w(places);
   ASSERT_TRUE(w.started);
   QComboBox* toolBox = w.controller.resultsPane()->separateView()->toolBox();
-  EXPECT_EQ(Texts(toolBox->model()), Lines{"Text editor"});  // from the start
+  EXPECT_EQ(Column(toolBox->model()), Lines{"Text editor"});  // from the start
   w.questions.files = {TF_ARGV_RECORDER};
   w.questions.folders = {runFolder};
 
@@ -424,7 +401,7 @@ TEST(ToolDialogs, AToolAddedInTheDialogRunsOnTheSelectedFile) {
       Click(t->okButton());
     });
     Click(d->addButton());
-    EXPECT_EQ(Texts(d->list()->model()), (Lines{"Text editor", "Record"}));
+    EXPECT_EQ(Column(d->list()->model()), (Lines{"Text editor", "Record"}));
     EXPECT_EQ(d->list()->item(1, 1)->text().toStdString(),
               std::string(TF_ARGV_RECORDER) + " run.out \"%f1\" %n1");
     EXPECT_EQ(d->list()->selectedItems().at(0)->text().toStdString(), "Text editor");
@@ -437,11 +414,11 @@ TEST(ToolDialogs, AToolAddedInTheDialogRunsOnTheSelectedFile) {
       Click(t->cancelButton());
     });
     Click(d->editButton());
-    EXPECT_EQ(Texts(d->list()->model()), (Lines{"Text editor", "Record"}));
+    EXPECT_EQ(Column(d->list()->model()), (Lines{"Text editor", "Record"}));
     Click(d->closeButton());
   });
   w.frame.action(kCmdRegisteredTools)->trigger();
-  EXPECT_EQ(Texts(toolBox->model()), (Lines{"Text editor", "Record"}));
+  EXPECT_EQ(Column(toolBox->model()), (Lines{"Text editor", "Record"}));
 
   ASSERT_TRUE(w.Search(tree.root()));
   SeparateListsView* view = w.controller.resultsPane()->separateView();
@@ -456,11 +433,11 @@ TEST(ToolDialogs, AToolAddedInTheDialogRunsOnTheSelectedFile) {
   WhenShown<ToolListDialog>([&](ToolListDialog* d) {
     ClickRow(d->list(), 0);
     Click(d->removeButton());
-    EXPECT_EQ(Texts(d->list()->model()), Lines{"Record"});
+    EXPECT_EQ(Column(d->list()->model()), Lines{"Record"});
     Click(d->closeButton());
   });
   w.frame.action(kCmdRegisteredTools)->trigger();
-  EXPECT_EQ(Texts(toolBox->model()), Lines{"Record"});
+  EXPECT_EQ(Column(toolBox->model()), Lines{"Record"});
 
   w.controller.Shutdown();
   SettingsStore stored;

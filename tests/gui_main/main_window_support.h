@@ -8,6 +8,8 @@
 
 #include <QCoreApplication>
 #include <QLabel>
+#include <QMenu>
+#include <QMenuBar>
 #include <QPushButton>
 #include <QTableView>
 #include <QTest>
@@ -74,6 +76,22 @@ inline bool ClickRow(QTableView* list, const std::string& text) {
     return true;
   }
   return false;
+}
+
+// Opens the menu bar's menu `menuIndex` with the mouse and clicks its item `command`;
+// false when the item is missing or disabled.
+inline bool ChooseFromMenu(CMainFrame& frame, int menuIndex, int command) {
+  QMenuBar* bar = frame.menuBar();
+  QMenu* menu = frame.menu(menuIndex);
+  QAction* item = frame.action(command);
+  if (!menu || !item) return false;
+  QTest::mouseClick(bar, Qt::LeftButton, {}, bar->actionGeometry(menu->menuAction()).center());
+  if (!QTest::qWaitFor([&] { return menu->isVisible(); }) || !item->isEnabled()) {
+    menu->close();
+    return false;
+  }
+  QTest::mouseClick(menu, Qt::LeftButton, {}, menu->actionGeometry(item).center());
+  return true;
 }
 
 }  // namespace tf::testing

@@ -20,14 +20,6 @@ struct Outcome {
   std::string err;
 };
 
-std::string contents(std::FILE* file) {
-  std::string text;
-  std::rewind(file);
-  for (int c; (c = std::fgetc(file)) != EOF;) text += static_cast<char>(c);
-  std::fclose(file);
-  return text;
-}
-
 class IgnoreCliTest : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -46,8 +38,8 @@ class IgnoreCliTest : public ::testing::Test {
     io.err = std::tmpfile();
     Outcome outcome;
     outcome.status = RunCli(static_cast<int>(argv.size()), argv.data(), io);
-    outcome.out = contents(io.out);
-    outcome.err = contents(io.err);
+    outcome.out = testing::ReadAndClose(io.out);
+    outcome.err = testing::ReadAndClose(io.err);
     return outcome;
   }
   // The groups a search shows, as their keys.

@@ -384,18 +384,5 @@ TEST(SelectionRules, EveryGroupKeepsAnUnpickedCopyAndNoProtectedFileIsPicked) {
   }
 }
 
-TEST(SelectionRules, AllButTheNewestOfFiftyThousandGroupsIsQuick) {
-  Tree groups;
-  for (int n = 0; n < 50000; ++n) {
-    const std::string name = "/file" + std::to_string(n);
-    groups.group({{"/data/a" + name, 10, n}, {"/data/b" + name, 10, n + 1}});
-  }
-  const auto start = std::chrono::steady_clock::now();
-  EXPECT_EQ(ChooseFiles(groups.root(), SelectRule::kAllButNewest, {}).size(), 50000u);
-  if (testing::kTimed) {
-    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(300));
-  }
-}
-
 }  // namespace
 }  // namespace tf

@@ -4,6 +4,7 @@
 // under it there is clicked.
 #pragma once
 
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -11,6 +12,7 @@
 #include <QApplication>
 #include <QDialog>
 #include <QElapsedTimer>
+#include <QPoint>
 #include <QPointer>
 #include <QProgressDialog>
 #include <QString>
@@ -30,7 +32,7 @@ struct ClickedAnswer {
 
 // Answers the next questions in turn, each with the button of `texts` at its place
 // (mnemonics left out), each after `waitMs` of the program's timers; gives up ten seconds
-// after the last answer.
+// after the last answer, or when the answers returned are dropped.
 inline std::shared_ptr<std::vector<ClickedAnswer>> ClickAnswers(const QStringList& texts,
                                                                 int waitMs = 800) {
   auto answers = std::make_shared<std::vector<ClickedAnswer>>();
@@ -45,7 +47,10 @@ inline std::shared_ptr<std::vector<ClickedAnswer>> ClickAnswers(const QStringLis
       timer->stop();
       timer->deleteLater();
     };
-    if (answers->size() >= static_cast<size_t>(texts.size())) return done();
+    // Done, or the caller let go of the answers: a question it did not expect is left
+    // for the next answerer, not clicked by this one.
+    if (answers->size() >= static_cast<size_t>(texts.size()) || answers.use_count() == 1)
+      return done();
     const QString& text = texts[static_cast<qsizetype>(answers->size())];
     if (*last && (*last)->isVisible()) return;
     auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
@@ -78,6 +83,34 @@ inline std::shared_ptr<std::vector<ClickedAnswer>> ClickAnswers(const QStringLis
   });
   timer->start();
   return answers;
+}
+
+// Clicks `widget` at `at` (default: its middle) as the pointer does: false, and no click,
+// when something else lies there on the screen.
+inline bool ClickOn(QWidget* widget, QPoint at = QPoint()) {
+  if (at.isNull()) at = widget->rect().center();
+  if (QApplication::widgetAt(widget->mapToGlobal(at)) != widget) return false;
+  QTest::mouseClick(widget, Qt::LeftButton, {}, at);
+  return true;
+}
+
+// Runs `step` on the modal dialog of type T as soon as it shows; the step ends the
+// dialog. Gives up after ten seconds, so a dialog that never shows fails the test instead
+// of driving a later one.
+template <typename T>
+void WhenShown(std::function<void(T*)> step) {
+  auto* timer = new QTimer(qApp);
+  auto clock = std::make_shared<QElapsedTimer>();
+  clock->start();
+  timer->setInterval(5);
+  QObject::connect(timer, &QTimer::timeout, [timer, clock, step] {
+    T* dialog = qobject_cast<T*>(QApplication::activeModalWidget());
+    if ((!dialog || !dialog->isVisible()) && clock->elapsed() < 10000) return;
+    timer->stop();
+    timer->deleteLater();
+    if (dialog) step(dialog);
+  });
+  timer->start();
 }
 
 }  // namespace tf::testing

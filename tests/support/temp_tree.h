@@ -7,6 +7,7 @@
 
 #include <chrono>
 #include <cstdint>
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -77,6 +78,15 @@ inline std::string ReadFile(const std::string& path) {
   std::stringstream s;
   s << in.rdbuf();
   return s.str();
+}
+
+// What was written to `file` (a std::tmpfile() a command wrote to), which is closed.
+inline std::string ReadAndClose(std::FILE* file) {
+  std::string text;
+  std::rewind(file);
+  for (int c; (c = std::fgetc(file)) != EOF;) text.push_back(static_cast<char>(c));
+  std::fclose(file);
+  return text;
 }
 
 // True when anything (a dangling link too) is at `path`.
