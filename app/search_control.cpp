@@ -1,10 +1,12 @@
 #include "app/search_control.h"
 
+#include <algorithm>
 #include <chrono>
 #include <thread>
 
 #include "app/remembered_search.h"
 #include "datatree/node_ptr.h"
+#include "platform/path_status.h"
 #include "platform/path_utils.h"
 #include "scan/folder_list.h"
 #include "search/search_descriptor.h"
@@ -50,6 +52,7 @@ int SearchControl::StartSearch() {
   waitCursor(true);
   m_unrecorded = false;
   m_removed.Clear();
+  m_removedFolders.clear();
   bool listsEmptied = false;
   if (m_run) {
     // The lists point into the result that is about to go, so they are emptied first,
@@ -98,6 +101,7 @@ std::unique_ptr<SearchRun> SearchControl::newRun() {
 int SearchControl::ShowSavedResult(const DataNode* descriptor, DataNode* root, HardLinks links) {
   waitCursor(true);
   m_removed.Clear();
+  m_removedFolders.clear();
   // The lists point into the result that is about to go.
   if (m_panes) m_panes->OnSearchStarted();
   if (m_run) m_run->Reset();
@@ -284,8 +288,11 @@ bool SearchControl::RemoveFolder(const std::string& path) {
   // folder's parent): it left with the folder, so it leaves its group too.
   std::vector<std::string> inside;
   for (const FolderGroup& group : m_run->Folders())
-    for (const DuplicateFolder& folder : group.folders)
+    for (const DuplicateFolder& folder : group.folders) {
+      if (folder.path == path || IsBelow(folder.path, path))
+        m_removedFolders.emplace_back(folder.path, group);
       if (IsBelow(folder.path, path)) inside.push_back(folder.path);
+    }
   for (const std::string& folder : inside) m_run->RemoveFolder(folder);
   const bool removed = m_run->RemoveFolder(path);
   ++m_generation;
@@ -299,7 +306,30 @@ int SearchControl::RejoinFiles(const std::vector<std::string>& paths) {
     const std::vector<std::string> below = m_removed.PathsBelow(path);
     files.insert(files.end(), below.begin(), below.end());
   }
-  const int count = m_removed.Rejoin(GroupsRoot(), files);
+  int count = m_removed.Rejoin(GroupsRoot(), files);
+  // The listed folders that came back (a folder brings back those below it).
+  std::vector<std::pair<std::string, FolderGroup>> back;
+  for (auto it = m_removedFolders.begin(); it != m_removedFolders.end();) {
+    const bool cameBack = std::any_of(paths.begin(), paths.end(), [&](const std::string& path) {
+      return it->first == path || IsBelow(it->first, path);
+    });
+    if (!cameBack) {
+      ++it;
+      continue;
+    }
+    back.push_back(std::move(*it));
+    it = m_removedFolders.erase(it);
+  }
+  // A folder of a group that went comes back with the other folders of the group that
+  // are still in their places (not away themselves).
+  const auto inPlace = [this](const std::string& folder) {
+    for (const auto& [away, group] : m_removedFolders)
+      if (folder == away || IsBelow(folder, away)) return false;
+    PathStatus st;
+    return StatPath(folder, &st, false) && st.folder;
+  };
+  for (const auto& [folder, group] : back)
+    if (m_run->RejoinFolder(group, folder, inPlace)) ++count;
   if (count) ++m_generation;
   return count;
 }

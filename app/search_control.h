@@ -11,6 +11,8 @@
 #include <mutex>
 #include <optional>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "app/removed_files.h"
 #include "app/search_panes.h"
@@ -117,7 +119,8 @@ class SearchControl {
   // for an undo; false when the folder is in no group.
   bool RemoveFolder(const std::string& path);
   // Puts files an undo brought back into the groups they left (a group that went comes
-  // back); a path of a folder brings back the files below it that left with it. The
+  // back); a path of a folder brings back the files below it that left with it, and the
+  // folder and the listed folders below it rejoin their folder groups. The
   // number put back.
   int RejoinFiles(const std::vector<std::string>& paths);
   // The grouped files that are names of one file; null without a run.
@@ -158,8 +161,10 @@ class SearchControl {
   bool m_unrecorded = false;
   bool m_foldersSearched = false;  // the run builds folder groups
   RemovedFiles m_removed;          // what left the shown result, for an undo
-  bool m_stopPending = false;      // stopped; the lists wait for the groups found so far
-  bool m_failureShown = false;     // the run's failure ended the search in the window
+  // The listed folders that left their places, each with its group as it was then.
+  std::vector<std::pair<std::string, FolderGroup>> m_removedFolders;
+  bool m_stopPending = false;   // stopped; the lists wait for the groups found so far
+  bool m_failureShown = false;  // the run's failure ended the search in the window
 };
 
 }  // namespace tf

@@ -574,6 +574,37 @@ bool SearchRun::RemoveFolder(const std::string& path) {
   return true;
 }
 
+bool SearchRun::RejoinFolder(const FolderGroup& was, const std::string& path,
+                             const std::function<bool(const std::string&)>& inPlace) {
+  const auto grouped = [this](const std::string& folder) {
+    for (const FolderGroup& group : m_folders)
+      for (const DuplicateFolder& f : group.folders)
+        if (f.path == folder) return true;
+    return false;
+  };
+  const auto byPath = [](const DuplicateFolder& a, const DuplicateFolder& b) {
+    return a.path < b.path;
+  };
+  const auto back = std::find_if(was.folders.begin(), was.folders.end(),
+                                 [&path](const DuplicateFolder& f) { return f.path == path; });
+  if (back == was.folders.end() || grouped(path)) return false;
+  for (FolderGroup& group : m_folders) {
+    if (group.signature[0] != was.signature[0] || group.signature[1] != was.signature[1] ||
+        group.files != was.files || group.size != was.size)
+      continue;
+    group.folders.insert(
+        std::upper_bound(group.folders.begin(), group.folders.end(), *back, byPath), *back);
+    return true;
+  }
+  FolderGroup made = was;
+  made.folders.clear();
+  for (const DuplicateFolder& f : was.folders)
+    if (f.path == path || (!grouped(f.path) && inPlace(f.path))) made.folders.push_back(f);
+  if (made.folders.size() < 2) return false;
+  m_folders.push_back(std::move(made));
+  return true;
+}
+
 int SearchRun::RemoveFile(DataNode* file, bool dropGroup) {
   m_links.BeforeRemove(file);
   return m_result.RemoveFile(file, dropGroup);

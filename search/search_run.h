@@ -156,6 +156,12 @@ class SearchRun {
   // when fewer than two folders remain, and every file at or below it out of the file
   // groups, as RemoveFile does; false when the folder is in no group.
   bool RemoveFolder(const std::string& path);
+  // Puts the folder `path`, back where it was, into the group it left (`was`, as the
+  // group was then); when that group went, it is made anew with those of its other
+  // folders that are in no group now and for which `inPlace` holds. False when the
+  // folder is in a group already or no group of two comes of it.
+  bool RejoinFolder(const FolderGroup& was, const std::string& path,
+                    const std::function<bool(const std::string&)>& inPlace);
 
   int state() const { return m_state.load(std::memory_order_acquire); }
   int running() const { return m_running; }
