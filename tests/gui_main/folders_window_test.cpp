@@ -1,13 +1,16 @@
 // The "Duplicate folders" view through real events: a copied folder found beside its
 // original after a real search, sent to the trash and brought back whole by Ctrl+Z, moved
-// with "Move...", and left alone where it is protected, where it is the last copy the
-// user keeps, and where it changed since the search.
+// with "Move..." and moved back by Ctrl+Z, and left alone where it is protected, where it
+// is the last copy the user keeps, and where it changed since the search. Every question
+// and message is answered by clicking its button; the folder choosers are answered from
+// code.
 #include <gtest/gtest.h>
 
 #include <stdlib.h>
 #include <sys/stat.h>
 
 #include <filesystem>
+#include <functional>
 #include <map>
 #include <string>
 
@@ -30,12 +33,14 @@
 #include "scan/folder_list.h"
 #include "search/search_descriptor.h"
 #include "tests/gui_results/file_listing.h"
+#include "tests/support/click_answer.h"
 #include "ui/result_views/folder_groups_view.h"
 #include "ui/result_views/folder_rows_model.h"
 #include "ui/result_views/results_pane.h"
 #include "ui/search_pages/criteria_page.h"
 #include "ui/search_pages/folder_page.h"
 #include "ui/search_pages/search_window.h"
+#include "ui/window/qt_questions.h"
 
 namespace tf {
 namespace {
@@ -63,6 +68,7 @@ class FoldersWindow : public ::testing::Test {
       second += 100;
     }
     put("other/alone.txt", "one of a kind", 7);
+    w.questions.showReally = &dialogs;
     w.frame.show();
     w.frame.activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(&w.frame));
@@ -78,7 +84,7 @@ class FoldersWindow : public ::testing::Test {
                         std::chrono::file_clock::from_sys(day + std::chrono::seconds(second)));
   }
   // Turns "Find duplicate folders" on as the user does, searches and shows the view.
-  void searchFolders(bool addFolder = true) {
+  void searchFolders(bool addFolder = true, size_t expectedRows = 3) {
     SearchWindow* search = w.controller.searchWindow();
     search->SetMode(kSearchModeSettings);
     QCheckBox* box = search->criteriaPage()->findFoldersBox();
@@ -88,17 +94,34 @@ class FoldersWindow : public ::testing::Test {
     ASSERT_TRUE(w.Search(addFolder ? tree.root() : std::string()));
     QTest::mouseClick(pane->modeButton(ResultsPane::kFoldersMode), Qt::LeftButton);
     ASSERT_EQ(pane->Mode(), ResultsPane::kFoldersMode);
-    ASSERT_EQ(rows().size(), 3u);  // the group and its two folders
+    ASSERT_EQ(rows().size(), expectedRows);  // 3: the group and its two folders
   }
   Names rows() { return testing::Column(view->model()); }
   void click(const std::string& path) {
     ASSERT_TRUE(testing::ClickRow(view->list(), path)) << path;
   }
-  size_t fileGroups() {
+  // The files of the file groups of the shown result.
+  size_t groupedFiles() {
     size_t count = 0;
     const DataNode* root = w.controller.shell()->Search().GroupsRoot();
-    for (const DataNode* g = root ? root->FirstChild() : nullptr; g; g = g->Next()) ++count;
+    for (const DataNode* g = root ? root->FirstChild() : nullptr; g; g = g->Next())
+      for (const DataNode* f = g->FirstChild(); f; f = f->Next()) ++count;
     return count;
+  }
+  // Runs `step`, answering the dialogs it shows by clicking `answers` in turn; the
+  // captions of the messages it showed (recorded as they are put on the screen).
+  std::vector<std::string> answering(const QStringList& answers,
+                                     const std::function<void()>& step) {
+    const size_t before = w.questions.asked.size();
+    const auto clicked = testing::ClickAnswers(answers);
+    step();
+    EXPECT_EQ(clicked->size(), static_cast<size_t>(answers.size()));
+    for (const testing::ClickedAnswer& answer : *clicked)
+      EXPECT_TRUE(answer.underPointer) << answer.title.toStdString();
+    std::vector<std::string> captions;
+    for (size_t i = before; i < w.questions.asked.size(); ++i)
+      captions.push_back(w.questions.asked[i].caption);
+    return captions;
   }
   // Every file of the copy, byte for byte.
   void expectWhole(const std::string& folder) {
@@ -108,50 +131,66 @@ class FoldersWindow : public ::testing::Test {
 
   TempTree places, tree;
   Window w{places};
+  QtQuestions dialogs{&w.frame};
   ResultsPane* pane = nullptr;
   FolderGroupsView* view = nullptr;
   std::map<std::string, std::string> content;
 };
 
 TEST_F(FoldersWindow, ListsTheCopyAndCtrlZBringsItBackWholeFromTheTrash) {
+  // A third copy of the year beside a letter: the years are a group of their own, one of
+  // them inside the copy.
+  int second = 0;
+  for (const auto& [name, bytes] : content) {
+    put("old/" + name, bytes, second);
+    second += 100;
+  }
+  put("old/letter.txt", "dear", 9);
   // Before a search that looked for folders, the view says how to get them.
   ASSERT_TRUE(w.Search(tree.root()));
   EXPECT_TRUE(pane->modeButton(ResultsPane::kFoldersMode)->isEnabled());
   QTest::mouseClick(pane->modeButton(ResultsPane::kFoldersMode), Qt::LeftButton);
   EXPECT_TRUE(view->notice()->isVisible());
   EXPECT_TRUE(view->notice()->text().contains(QStringLiteral("Find duplicate folders")));
-  ASSERT_NO_FATAL_FAILURE(searchFolders(false));
+  ASSERT_NO_FATAL_FAILURE(searchFolders(false, 7));
   EXPECT_FALSE(view->notice()->isVisible());
   const std::string copy = tree.Path("backup/my photos");
-  // Only the topmost copies: not "2024" nor "raw" again.
-  ASSERT_EQ(rows(), (Names{"2 folders alike", copy, tree.Path("photos")}));
+  // Only the topmost copies: not "raw" again, and a year only as the group of three.
+  const Names listed = {"2 folders alike",       copy,           tree.Path("photos"),
+                        "3 folders alike",       copy + "/2024", tree.Path("old/2024"),
+                        tree.Path("photos/2024")};
+  ASSERT_EQ(rows(), listed);
   EXPECT_EQ(testing::Column(view->model(), FolderRowsModel::kFilesColumn)[1], "3");
-  EXPECT_EQ(fileGroups(), 3u);
+  EXPECT_EQ(groupedFiles(), 9u);
 
   click(copy);
   EXPECT_TRUE(view->button(FolderGroupsView::kTrash)->isEnabled());
-  w.questions.answers = {IDYES};
-  QTest::keyClick(view->list(), Qt::Key_Delete);
-  ASSERT_EQ(w.questions.asked.size(), 1u);
+  EXPECT_EQ(answering({"Yes"}, [&] { QTest::keyClick(view->list(), Qt::Key_Delete); }),
+            Names{"Delete folder ?"});
   EXPECT_NE(w.questions.asked[0].text.find("move this folder (3 files)"), std::string::npos)
       << w.questions.asked[0].text;
   EXPECT_FALSE(fs::exists(copy));
   EXPECT_EQ(testing::TrashedFrom(tree.Path("backup")).size(), 1u);
-  // The group went with the copy, and so did the file groups its files were in.
-  EXPECT_TRUE(rows().empty());
-  EXPECT_EQ(fileGroups(), 0u);
-  EXPECT_FALSE(view->button(FolderGroupsView::kTrash)->isEnabled());
+  // The copy left its group, which went, and its year left the group of three; its
+  // files left their file groups.
+  EXPECT_EQ(rows(), (Names{"2 folders alike", tree.Path("old/2024"), tree.Path("photos/2024")}));
+  EXPECT_EQ(groupedFiles(), 6u);
+  EXPECT_TRUE(view->button(FolderGroupsView::kTrash)->isEnabled());
 
   w.controller.UpdateCommandStates();
   EXPECT_EQ(w.frame.action(kCmdUndo)->text().toStdString(), "&Undo Delete of 1 folder\tCtrl+Z");
   w.frame.activateWindow();
-  QTest::keyClick(&w.frame, Qt::Key_Z, Qt::ControlModifier);
+  ASSERT_TRUE(QTest::qWaitForWindowActive(&w.frame));
+  EXPECT_TRUE(
+      answering({}, [&] { QTest::keyClick(&w.frame, Qt::Key_Z, Qt::ControlModifier); }).empty());
   expectWhole(copy);
   EXPECT_TRUE(testing::TrashedFrom(tree.Path("backup")).empty());
-  EXPECT_EQ(fileGroups(), 3u);  // its files are back in their groups
+  // Its files are back in their file groups, it and its year in their folder groups.
+  EXPECT_EQ(groupedFiles(), 9u);
+  EXPECT_EQ(rows(), listed);
 }
 
-TEST_F(FoldersWindow, BrowseShowsTheFolderAndMoveMovesIt) {
+TEST_F(FoldersWindow, BrowseShowsTheFolderMoveMovesItAndCtrlZMovesItBack) {
   // The desktop's opener, as Browse starts it, writes down what it was asked to show.
   const std::string bin = places.Folder("bin");
   const std::string shown = places.Path("shown");
@@ -197,13 +236,29 @@ TEST_F(FoldersWindow, BrowseShowsTheFolderAndMoveMovesIt) {
   QTableView* list = view->list();
   const QPoint at = list->visualRect(list->currentIndex()).center();
   QContextMenuEvent event(QContextMenuEvent::Mouse, at, list->viewport()->mapToGlobal(at));
-  QApplication::sendEvent(list->viewport(), &event);
-  ASSERT_TRUE(QTest::qWaitFor([&] { return picked && !fs::exists(copy); }, 5000));
-  EXPECT_TRUE(w.questions.asked.empty()) << w.questions.asked.front().text;
-  EXPECT_FALSE(fs::exists(copy));
-  expectWhole(elsewhere + "/my photos");
+  // The chosen folder is the only question.
+  EXPECT_TRUE(answering({}, [&] {
+                QApplication::sendEvent(list->viewport(), &event);
+                ASSERT_TRUE(QTest::qWaitFor([&] { return picked && !fs::exists(copy); }, 5000));
+              }).empty());
+  EXPECT_TRUE(w.questions.folders.empty());
+  const std::string moved = elsewhere + "/my photos";
+  expectWhole(moved);
   EXPECT_TRUE(rows().empty());
-  EXPECT_EQ(fileGroups(), 0u);
+  EXPECT_EQ(groupedFiles(), 0u);
+
+  // Ctrl+Z moves it back whole and leaves nothing where it went.
+  w.controller.UpdateCommandStates();
+  EXPECT_EQ(w.frame.action(kCmdUndo)->text().toStdString(), "&Undo Move of 1 folder\tCtrl+Z");
+  w.frame.activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(&w.frame));
+  EXPECT_TRUE(
+      answering({}, [&] { QTest::keyClick(&w.frame, Qt::Key_Z, Qt::ControlModifier); }).empty());
+  expectWhole(copy);
+  EXPECT_FALSE(fs::exists(moved));
+  EXPECT_TRUE(fs::is_empty(elsewhere));
+  EXPECT_EQ(groupedFiles(), 6u);
+  EXPECT_EQ(rows(), (Names{"2 folders alike", copy, tree.Path("photos")}));
 
   // The option is kept in the settings file with the search.
   w.controller.Shutdown();
@@ -219,28 +274,41 @@ TEST_F(FoldersWindow, ProtectedLastCopyAndChangedFoldersAreLeftAlone) {
       kProtectionAdded);
   ASSERT_NO_FATAL_FAILURE(searchFolders(false));
   const std::string copy = tree.Path("backup/my photos");
-  const auto trash = [&](const std::string& path) {
+  // Each refusal is a message closed by its "OK"; the text says why.
+  const auto trash = [&](const std::string& path, const QString& answer) {
     click(path);
-    QTest::mouseClick(view->button(FolderGroupsView::kTrash), Qt::LeftButton);
+    const Names captions = answering(
+        {answer}, [&] { EXPECT_TRUE(testing::ClickOn(view->button(FolderGroupsView::kTrash))); });
+    EXPECT_EQ(captions.size(), 1u);
     return w.questions.asked.empty() ? testing::AskedMessage{} : w.questions.asked.back();
   };
+  const auto says = [](const testing::AskedMessage& message, const std::string& part) {
+    EXPECT_NE(message.text.find(part), std::string::npos) << message.text;
+  };
   // A folder holding a protected folder.
-  EXPECT_EQ(trash(tree.Path("photos")).caption, kProtectedCaption);
+  const testing::AskedMessage holding = trash(tree.Path("photos"), "OK");
+  EXPECT_EQ(holding.caption, kProtectedCaption);
+  says(holding, "holds the protected folder\n\"" + tree.Path("photos/2024") + "\"");
   // The original changed since the search: the copy is the last copy, asked about with
   // "No" the default, and "No" keeps it.
   put("photos/2024/notes 'x'.txt", "rainy", 300);
-  w.questions.answers = {IDNO};
-  const testing::AskedMessage last = trash(copy);
+  const testing::AskedMessage last = trash(copy, "No");
   EXPECT_EQ(last.caption, kLastCopyCaption);
   EXPECT_EQ(last.buttonSet, MB_YESNO | MB_DEFBUTTON2);
+  says(last, "is the last copy");
   // The copy itself changed: refused before any question.
   put("backup/my photos/2024/raw/added.txt", "new", 1);
-  EXPECT_EQ(trash(copy).caption, kFolderChangedCaption);
+  const testing::AskedMessage changed = trash(copy, "OK");
+  EXPECT_EQ(changed.caption, kFolderChangedCaption);
+  says(changed, "a file in it was added, removed or changed");
   // And so is a move of it.
   w.questions.folders = {tree.Folder("elsewhere")};
-  QTest::mouseClick(view->button(FolderGroupsView::kMove), Qt::LeftButton);
+  EXPECT_EQ(
+      answering({"OK"},
+                [&] { EXPECT_TRUE(testing::ClickOn(view->button(FolderGroupsView::kMove))); }),
+      Names{kFolderChangedCaption});
   ASSERT_EQ(w.questions.asked.size(), 4u);
-  EXPECT_EQ(w.questions.asked.back().caption, kFolderChangedCaption);
+  says(w.questions.asked.back(), "search again to act on it");
   EXPECT_TRUE(w.questions.folders.empty());  // the destination was asked for
   EXPECT_TRUE(fs::exists(copy + "/2024/beach.jpg"));
   EXPECT_TRUE(fs::exists(tree.Path("photos/2024/beach.jpg")));
