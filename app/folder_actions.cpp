@@ -96,16 +96,28 @@ bool FolderActions::anotherCopyLeft(const FolderGroup& group, const std::string&
 bool FolderActions::Trash(const FolderGroup& group, const std::string& path) {
   if (!mayChange(group, path)) return false;
   Questions& ask = m_host.Ask();
+  // The group counts the files the search compared; the folder goes whole, with the files
+  // the filters left out and those of excluded folders inside it: the question says so.
+  std::string uncompared;
+  FolderFacts facts;
+  if (ReadFolderFacts(path, &facts) && facts.files > group.files) {
+    const int64_t more = facts.files - group.files;
+    uncompared = "\nIt also holds " + std::to_string(more) + (more == 1 ? " file" : " files") +
+                 " that the search did not compare (left out by the filters or in an excluded "
+                 "folder), which " +
+                 (more == 1 ? "goes" : "go") + " to the trash with it.";
+  }
   if (!anotherCopyLeft(group, path)) {
     const std::string text = "No other folder of this group is still as the search saw it:\n" +
                              quoted(path) +
                              "\nis the last copy. Moving it to the trash leaves no copy in its "
-                             "place.\nMove it to the trash?";
+                             "place." +
+                             uncompared + "\nMove it to the trash?";
     if (ask.ShowMessage(text, kLastCopyCaption, MB_YESNO | MB_DEFBUTTON2) != IDYES) return false;
   } else {
-    const std::string text = quoted(path) + "\nAre you sure you want to move this folder (" +
-                             std::to_string(group.files) + (group.files == 1 ? " file" : " files") +
-                             ") to the trash?";
+    const std::string text =
+        quoted(path) + uncompared + "\nAre you sure you want to move this folder (" +
+        std::to_string(group.files) + (group.files == 1 ? " file" : " files") + ") to the trash?";
     if (ask.ShowMessage(text, "Delete folder ?", MB_YESNO) != IDYES) return false;
   }
   JournalScope journal(kActDeleteFolder);

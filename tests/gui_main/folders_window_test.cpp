@@ -272,6 +272,12 @@ TEST_F(FoldersWindow, ProtectedLastCopyAndChangedFoldersAreLeftAlone) {
   ASSERT_EQ(
       w.controller.searchWindow()->folderPage()->ToggleProtectedPath(tree.Path("photos/2024")),
       kProtectionAdded);
+  // A folder the search leaves out inside the copy does not tell the copy apart, but it
+  // goes to the trash with it: the question says so.
+  put("backup/my photos/private/diary.txt", "dear diary", 5);
+  ASSERT_EQ(w.controller.searchWindow()->folderPage()->AddExcludePath(
+                tree.Path("backup/my photos/private")),
+            kFolderAdded);
   ASSERT_NO_FATAL_FAILURE(searchFolders(false));
   const std::string copy = tree.Path("backup/my photos");
   // Each refusal is a message closed by its "OK"; the text says why.
@@ -296,6 +302,7 @@ TEST_F(FoldersWindow, ProtectedLastCopyAndChangedFoldersAreLeftAlone) {
   EXPECT_EQ(last.caption, kLastCopyCaption);
   EXPECT_EQ(last.buttonSet, MB_YESNO | MB_DEFBUTTON2);
   says(last, "is the last copy");
+  says(last, "It also holds 1 file that the search did not compare");
   // The copy itself changed: refused before any question.
   put("backup/my photos/2024/raw/added.txt", "new", 1);
   const testing::AskedMessage changed = trash(copy, "OK");
