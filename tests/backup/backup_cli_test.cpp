@@ -1,7 +1,6 @@
 // "twinfold-cli backup" end to end on real folders.
 #include <gtest/gtest.h>
 
-#include <fcntl.h>
 #include <signal.h>
 #include <sys/wait.h>
 
@@ -21,6 +20,7 @@
 #include "results/links_history.h"
 #include "settings/settings_store.h"
 #include "tests/backup/backup_test_support.h"
+#include "tests/support/run_program.h"
 #include "tests/support/scripted_questions.h"
 
 namespace tf {
@@ -187,26 +187,15 @@ TEST_F(BackupCliTest, RunsAtTheSameTimeClaimNumbersOfTheirOwn) {
 
 // A real twinfold-cli, killed with SIGKILL after `killAfterUs` (never, when negative);
 // returns its exit status, or -1 when it was killed. Its output goes to `log`.
-int runCli(const std::string& cli, const std::vector<std::string>& args, const std::string& log,
+int runCli(const std::string& cli, std::vector<std::string> args, const std::string& log,
            long killAfterUs = -1) {
-  const pid_t pid = ::fork();
-  if (pid == 0) {
-    const int fd = ::open(log.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-    ::dup2(fd, 1);
-    ::dup2(fd, 2);
-    std::vector<char*> argv{const_cast<char*>(cli.c_str()), const_cast<char*>("backup")};
-    for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
-    argv.push_back(nullptr);
-    ::execv(cli.c_str(), argv.data());
-    ::_exit(127);
-  }
+  args.insert(args.begin(), {cli, "backup"});
+  const pid_t pid = testing::StartProgram(args, {log, log});
   if (killAfterUs >= 0) {
     ::usleep(static_cast<useconds_t>(killAfterUs));
     ::kill(pid, SIGKILL);
   }
-  int status = 0;
-  ::waitpid(pid, &status, 0);
-  return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  return testing::WaitProgram(pid);
 }
 
 // Adds and restores killed at random moments, packed (the plug-in beside the program) and

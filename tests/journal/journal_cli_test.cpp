@@ -2,11 +2,8 @@
 // and `kill -9` in the middle of a bulk delete.
 #include <gtest/gtest.h>
 
-#include <fcntl.h>
 #include <signal.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <chrono>
 #include <filesystem>
@@ -16,6 +13,7 @@
 #include <vector>
 
 #include "tests/backup/backup_test_support.h"
+#include "tests/support/run_program.h"
 
 namespace tf {
 namespace {
@@ -26,32 +24,22 @@ using testing::WriteBytes;
 
 class JournalCliTest : public ::testing::Test {
  protected:
-  void SetUp() override { testing::PrivateTrashFiles(); }
+  void SetUp() override {
+    testing::PrivateTrashFiles();
+    setenv("XDG_STATE_HOME", state.path().c_str(), 1);  // for the programs run
+  }
+  void TearDown() override { unsetenv("XDG_STATE_HOME"); }
 
-  // Starts twinfold-cli with the test's state folder; its output goes to files.
-  pid_t start(const std::vector<std::string>& args) {
-    const std::string out = dir / "out.txt", err = dir / "err.txt";
-    const pid_t pid = fork();
-    if (pid == 0) {
-      setenv("XDG_STATE_HOME", state.path().c_str(), 1);
-      const int o = open(out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-      const int e = open(err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-      dup2(o, 1);
-      dup2(e, 2);
-      std::vector<char*> argv{const_cast<char*>(TWINFOLD_CLI)};
-      for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
-      argv.push_back(nullptr);
-      execv(TWINFOLD_CLI, argv.data());
-      _exit(127);
-    }
-    return pid;
+  // Starts twinfold-cli; its output goes to files.
+  pid_t start(std::vector<std::string> args) {
+    args.insert(args.begin(), TWINFOLD_CLI);
+    return testing::StartProgram(args, {dir / "out.txt", dir / "err.txt"});
   }
   int finish(pid_t pid) {
-    int status = 0;
-    waitpid(pid, &status, 0);
+    const int status = testing::WaitProgram(pid);
     output = ReadBytes(dir / "out.txt");
     errors = ReadBytes(dir / "err.txt");
-    return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+    return status;
   }
   int run(const std::vector<std::string>& args) { return finish(start(args)); }
 
