@@ -18,9 +18,9 @@
 namespace tf {
 namespace {
 
-using testing::ReadBytes;
-using testing::TempDir;
-using testing::WriteBytes;
+using testing::ReadFile;
+using testing::TempTree;
+using testing::WriteFile;
 
 class JournalCliTest : public ::testing::Test {
  protected:
@@ -37,8 +37,8 @@ class JournalCliTest : public ::testing::Test {
   }
   int finish(pid_t pid) {
     const int status = testing::WaitProgram(pid);
-    output = ReadBytes(dir / "out.txt");
-    errors = ReadBytes(dir / "err.txt");
+    output = ReadFile(dir / "out.txt");
+    errors = ReadFile(dir / "err.txt");
     return status;
   }
   int run(const std::vector<std::string>& args) { return finish(start(args)); }
@@ -49,8 +49,8 @@ class JournalCliTest : public ::testing::Test {
     for (int i = 0; i < count; ++i) {
       const std::string name = "f" + std::to_string(i) + ".txt";
       const std::string bytes = "content of " + std::to_string(i);
-      WriteBytes(dir / ("a/" + name), bytes);
-      WriteBytes(dir / ("b/" + name), bytes);
+      WriteFile(dir / ("a/" + name), bytes);
+      WriteFile(dir / ("b/" + name), bytes);
       testing::SetMtime(dir / ("a/" + name), 1700000000 + i, 0);
       testing::SetMtime(dir / ("b/" + name), 1700000000 + i, 0);
     }
@@ -60,12 +60,12 @@ class JournalCliTest : public ::testing::Test {
   }
   void expectAllBack(int count) {
     for (int i = 0; i < count; ++i)
-      ASSERT_EQ(ReadBytes(dir / ("a/f" + std::to_string(i) + ".txt")),
+      ASSERT_EQ(ReadFile(dir / ("a/f" + std::to_string(i) + ".txt")),
                 "content of " + std::to_string(i))
           << i;
   }
 
-  TempDir dir, state;
+  TempTree dir, state;
   std::string output, errors;
 };
 
@@ -91,10 +91,10 @@ TEST_F(JournalCliTest, ActJournalAndUndo) {
   EXPECT_NE(errors.find("no action that can be undone"), std::string::npos) << errors;
 
   // The backup folder's commands are journaled too.
-  TempDir backup;
+  TempTree backup;
   ASSERT_EQ(run({"backup", "add", dir / "a/f1.txt", "--folder", backup.path()}), 0) << errors;
   ASSERT_EQ(run({"undo"}), 0) << errors;
-  EXPECT_EQ(ReadBytes(dir / "a/f1.txt"), "content of 1");
+  EXPECT_EQ(ReadFile(dir / "a/f1.txt"), "content of 1");
   EXPECT_TRUE(testing::NamesIn(backup.path()).empty());
 }
 
@@ -123,11 +123,11 @@ TEST_F(JournalCliTest, KillDuringBulkDeleteThenUndo) {
 TEST_F(JournalCliTest, AJournalThatIsNoFileStopsTheAction) {
   std::filesystem::create_directories(state / "twinfold");
   ASSERT_EQ(mkfifo((state / "twinfold/journal").c_str(), 0600), 0);
-  TempDir backup;
-  WriteBytes(dir / "f.txt", "f");
+  TempTree backup;
+  WriteFile(dir / "f.txt", "f");
   EXPECT_EQ(run({"backup", "add", dir / "f.txt", "--folder", backup.path()}), 1);
   EXPECT_NE(errors.find("not a regular file"), std::string::npos) << errors;
-  EXPECT_EQ(ReadBytes(dir / "f.txt"), "f");
+  EXPECT_EQ(ReadFile(dir / "f.txt"), "f");
   EXPECT_TRUE(testing::NamesIn(backup.path()).empty());
   EXPECT_EQ(run({"journal"}), 1);
   EXPECT_NE(errors.find("not a regular file"), std::string::npos) << errors;
