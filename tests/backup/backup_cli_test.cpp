@@ -1,7 +1,6 @@
 // "twinfold-cli backup" end to end on real folders.
 #include <gtest/gtest.h>
 
-#include <fcntl.h>
 #include <signal.h>
 #include <sys/wait.h>
 
@@ -21,22 +20,23 @@
 #include "results/links_history.h"
 #include "settings/settings_store.h"
 #include "tests/backup/backup_test_support.h"
+#include "tests/support/run_program.h"
 #include "tests/support/scripted_questions.h"
 
 namespace tf {
 namespace {
 
 using testing::NamesIn;
-using testing::ReadBytes;
-using testing::TempDir;
-using testing::WriteBytes;
+using testing::ReadFile;
+using testing::TempTree;
+using testing::WriteFile;
 
 class BackupCliTest : public ::testing::Test {
  protected:
   void SetUp() override {
     testing::PrivateTrashFiles();
     // The action journal of the programs run, away from the user's own.
-    static TempDir stateHome;
+    static TempTree stateHome;
     setenv("XDG_STATE_HOME", stateHome.path().c_str(), 1);
   }
 
@@ -58,7 +58,7 @@ class BackupCliTest : public ::testing::Test {
     EXPECT_EQ((output + errors).find_first_of("\a\x1b"), std::string::npos) << output << errors;
     return status;
   }
-  TempDir backup, files;
+  TempTree backup, files;
   std::string output, errors;
 };
 
@@ -66,12 +66,12 @@ class BackupCliTest : public ::testing::Test {
 TEST_F(BackupCliTest, AddListRestoreDelete) {
   const std::string name = "odd\tname\n\xff\a\x1b[2J.txt";
   const std::string odd = files / name, kept = files / "kept.txt", folder = backup.path();
-  WriteBytes(odd, "odd");
-  WriteBytes(kept, "kept");
+  WriteFile(odd, "odd");
+  WriteFile(kept, "kept");
   ASSERT_EQ(run({"add", odd, "--comment", "a\nb\\c", "--folder", folder}), 0) << errors;
   ASSERT_EQ(run({"add", "--keep", kept, "--folder", folder}), 0) << errors;
   EXPECT_FALSE(std::filesystem::exists(odd));  // moved to the trash after the backup
-  EXPECT_EQ(ReadBytes(kept), "kept");
+  EXPECT_EQ(ReadFile(kept), "kept");
 
   ASSERT_EQ(run({"list", "--folder", folder}), 0) << errors;
   EXPECT_NE(output.find("\n1\todd\\tname\\n\\xff"), std::string::npos) << output;
@@ -86,16 +86,16 @@ TEST_F(BackupCliTest, AddListRestoreDelete) {
   EXPECT_EQ(run({"restore", "1", "--folder", folder}), 1);
   EXPECT_NE(errors.find("more than one"), std::string::npos);
   ASSERT_EQ(run({"restore", name, "--folder", folder}), 0) << errors;
-  EXPECT_EQ(ReadBytes(odd), "odd");
+  EXPECT_EQ(ReadFile(odd), "odd");
 
-  WriteBytes(kept, "changed since");
+  WriteFile(kept, "changed since");
   EXPECT_EQ(run({"restore", "kept.txt", "--folder", folder}), 1);
-  EXPECT_EQ(ReadBytes(kept), "changed since");
+  EXPECT_EQ(ReadFile(kept), "changed since");
   EXPECT_NE(errors.find("taken as"), std::string::npos) << errors;
   testing::ScriptedQuestions person;
   person.answers = {IDYES};
   EXPECT_EQ(run({"restore", "kept.txt", "--folder", folder}, &person), 0) << errors;
-  EXPECT_EQ(ReadBytes(kept), "kept");
+  EXPECT_EQ(ReadFile(kept), "kept");
   EXPECT_EQ(person.asked.size(), 1u);
 
   ASSERT_EQ(run({"add", "--keep", kept, "--folder", folder}), 0) << errors;
@@ -109,8 +109,8 @@ TEST_F(BackupCliTest, AddListRestoreDelete) {
   EXPECT_EQ(run({"list", "--folder", backup / "gone\x1b"}), 1);
   EXPECT_FALSE(std::filesystem::exists(backup / "gone\x1b"));
 
-  WriteBytes(backup / "2.a.txt", "a");
-  WriteBytes(backup / "2.a.txt.backup_info", "location\t/x/\r\nsize\t12 bytes\r\n");
+  WriteFile(backup / "2.a.txt", "a");
+  WriteFile(backup / "2.a.txt.backup_info", "location\t/x/\r\nsize\t12 bytes\r\n");
   ASSERT_EQ(run({"list", "--format", "json", "--folder", folder}), 0) << errors;
   EXPECT_NE(output.find("\"size\":null"), std::string::npos) << output;
   const std::string settingsFile = files / "twinfold.dat";
@@ -126,12 +126,12 @@ TEST_F(BackupCliTest, AddListRestoreDelete) {
 TEST_F(BackupCliTest, RunsAtTheSameTimeClaimNumbersOfTheirOwn) {
   constexpr int kRuns = 8;
   for (bool zip : {true, false}) {
-    TempDir folder;
+    TempTree folder;
     std::vector<std::string> sources;
     for (int i = 0; i < kRuns; ++i) {
       const std::string dir = files / ((zip ? "zip-" : "plain-") + std::to_string(i));
       std::filesystem::create_directory(dir);
-      WriteBytes(dir + "/report.txt", "copy " + std::to_string(i) + std::string(i * 4096, '.'));
+      WriteFile(dir + "/report.txt", "copy " + std::to_string(i) + std::string(i * 4096, '.'));
       sources.push_back(dir + "/report.txt");
     }
     int gate[2];
@@ -147,7 +147,7 @@ TEST_F(BackupCliTest, RunsAtTheSameTimeClaimNumbersOfTheirOwn) {
         }  // the parent closing the gate starts every run at once
         const int status =
             run({"add", "--keep", sources[i], "--folder", folder.path()}, nullptr, zip);
-        WriteBytes(sources[i] + ".out", output + errors);
+        WriteFile(sources[i] + ".out", output + errors);
         ::_exit(status);
       }
       children.push_back(pid);
@@ -158,7 +158,7 @@ TEST_F(BackupCliTest, RunsAtTheSameTimeClaimNumbersOfTheirOwn) {
     for (int i = 0; i < kRuns; ++i) {
       int status = 0;
       ::waitpid(children[i], &status, 0);
-      const std::string said = ReadBytes(sources[i] + ".out");
+      const std::string said = ReadFile(sources[i] + ".out");
       EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << said;
       const std::string prefix = "stored " + sources[i] + " as ";
       ASSERT_EQ(said.substr(0, prefix.size()), prefix) << said;
@@ -175,11 +175,11 @@ TEST_F(BackupCliTest, RunsAtTheSameTimeClaimNumbersOfTheirOwn) {
     for (DataNode* e = store.Entries(true)->FirstChild(); e; e = e->Next()) {
       EXPECT_EQ(IsCompressedEntry(e), zip);
       numbers.insert(StoredNumberOf(FileNameOf(e->Name())));
-      TempDir copy;
+      TempTree copy;
       ASSERT_EQ(store.CopyEntryTo(e, copy.path()), 1);
       ASSERT_TRUE(store.LastActionDone()) << store.LastProblem();
       const std::string origin = e->attrs.ValueOf("location").FullText() + "report.txt";
-      EXPECT_EQ(ReadBytes(copy / NamesIn(copy.path()).front()), ReadBytes(origin)) << e->Name();
+      EXPECT_EQ(ReadFile(copy / NamesIn(copy.path()).front()), ReadFile(origin)) << e->Name();
     }
     EXPECT_EQ(numbers.size(), static_cast<size_t>(kRuns));
   }
@@ -187,26 +187,15 @@ TEST_F(BackupCliTest, RunsAtTheSameTimeClaimNumbersOfTheirOwn) {
 
 // A real twinfold-cli, killed with SIGKILL after `killAfterUs` (never, when negative);
 // returns its exit status, or -1 when it was killed. Its output goes to `log`.
-int runCli(const std::string& cli, const std::vector<std::string>& args, const std::string& log,
+int runCli(const std::string& cli, std::vector<std::string> args, const std::string& log,
            long killAfterUs = -1) {
-  const pid_t pid = ::fork();
-  if (pid == 0) {
-    const int fd = ::open(log.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-    ::dup2(fd, 1);
-    ::dup2(fd, 2);
-    std::vector<char*> argv{const_cast<char*>(cli.c_str()), const_cast<char*>("backup")};
-    for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
-    argv.push_back(nullptr);
-    ::execv(cli.c_str(), argv.data());
-    ::_exit(127);
-  }
+  args.insert(args.begin(), {cli, "backup"});
+  const pid_t pid = testing::StartProgram(args, {log, log});
   if (killAfterUs >= 0) {
     ::usleep(static_cast<useconds_t>(killAfterUs));
     ::kill(pid, SIGKILL);
   }
-  int status = 0;
-  ::waitpid(pid, &status, 0);
-  return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  return testing::WaitProgram(pid);
 }
 
 // Adds and restores killed at random moments, packed (the plug-in beside the program) and
@@ -214,7 +203,7 @@ int runCli(const std::string& cli, const std::vector<std::string>& args, const s
 // and restore by name find exactly one entry.
 TEST(BackupKilled, KilledAddsAndRestoresLeaveNothingListed) {
   testing::PrivateTrashFiles();
-  TempDir files, bin, tmp, backup;
+  TempTree files, bin, tmp, backup;
   std::filesystem::copy_file(TWINFOLD_CLI, bin / "twinfold-cli");
   const char* savedTmp = std::getenv("TMPDIR");
   const std::string restoreTmp = savedTmp ? savedTmp : "";
@@ -228,14 +217,14 @@ TEST(BackupKilled, KilledAddsAndRestoresLeaveNothingListed) {
   for (const std::string& cli : {std::string(TWINFOLD_CLI), bin / "twinfold-cli"})
     for (int round = 0; round < 5; ++round, ++trial) {
       const std::string name = "f" + std::to_string(trial) + ".bin", path = files / name;
-      WriteBytes(path, noise);
+      WriteFile(path, noise);
       const std::vector<std::string> add = {"add", "--keep", "--folder", backup.path(), path};
       const std::vector<std::string> restore = {"restore", "--folder", backup.path(), name};
       const std::vector<std::string> list = {"list", "--folder", backup.path()};
       // Whether `name` is listed; every line must be the header or a whole entry.
       auto listed = [&] {
-        EXPECT_EQ(runCli(cli, list, log), 0) << ReadBytes(log);
-        std::istringstream lines(ReadBytes(log));
+        EXPECT_EQ(runCli(cli, list, log), 0) << ReadFile(log);
+        std::istringstream lines(ReadFile(log));
         std::string line;
         std::getline(lines, line);
         bool found = false;
@@ -249,22 +238,22 @@ TEST(BackupKilled, KilledAddsAndRestoresLeaveNothingListed) {
       auto randomMoment = [&] { return std::uniform_int_distribution<long>(0, 60000)(random); };
       runCli(cli, add, log, randomMoment());
       if (!listed()) {
-        ASSERT_EQ(runCli(cli, add, log), 0) << ReadBytes(log);
+        ASSERT_EQ(runCli(cli, add, log), 0) << ReadFile(log);
       }
       ::unlink(path.c_str());
       runCli(cli, restore, log, randomMoment());
       if (listed()) {
         ::unlink(path.c_str());  // killed after its copy was back
-        EXPECT_EQ(runCli(cli, restore, log), 0) << trial << ": " << ReadBytes(log);
+        EXPECT_EQ(runCli(cli, restore, log), 0) << trial << ": " << ReadFile(log);
       }
-      EXPECT_EQ(ReadBytes(path), noise) << trial;
+      EXPECT_EQ(ReadFile(path), noise) << trial;
     }
   // One more run of each kind tidies what the last killed ones left.
   const std::string path = files / "last.bin";
-  WriteBytes(path, "last");
+  WriteFile(path, "last");
   EXPECT_EQ(runCli(TWINFOLD_CLI, {"add", "--folder", backup.path(), path}, log), 0);
   EXPECT_EQ(runCli(TWINFOLD_CLI, {"restore", "--folder", backup.path(), "last.bin"}, log), 0)
-      << ReadBytes(log);
+      << ReadFile(log);
   EXPECT_TRUE(NamesIn(backup.path()).empty());
   EXPECT_TRUE(NamesIn(tmp.path()).empty());
   for (const std::string& left : NamesIn(files.path()))
@@ -275,14 +264,14 @@ TEST(BackupKilled, KilledAddsAndRestoresLeaveNothingListed) {
 // README's backup lines, run as written. The delete line needs the add line run again.
 TEST(BackupReadme, ExamplesRunAsWritten) {
   std::vector<std::string> lines;
-  const std::string readme = ReadBytes(TWINFOLD_README);
+  const std::string readme = ReadFile(TWINFOLD_README);
   for (size_t at = 0; (at = readme.find("\ntwinfold-cli backup ", at)) != std::string::npos;) {
     const size_t end = readme.find('\n', at + 1);
     lines.push_back(readme.substr(at + 1, end - at - 1));
     at = end;
   }
   ASSERT_EQ(lines.size(), 4u);
-  TempDir scratch, home;
+  TempTree scratch, home;
   std::filesystem::create_directory(scratch / "old");
   const std::string cli = TWINFOLD_CLI;
   const std::string shell = "cd '" + scratch.path() + "' && export XDG_DATA_HOME='" +
@@ -292,12 +281,12 @@ TEST(BackupReadme, ExamplesRunAsWritten) {
   auto runLine = [&](const std::string& line) {
     const std::string log = home / "log";
     const int status = std::system((shell + line + "\n} > '" + log + "' 2>&1").c_str());
-    return std::make_pair(status, ReadBytes(log));
+    return std::make_pair(status, ReadFile(log));
   };
-  WriteBytes(scratch / "old/report.txt", "the report");
+  WriteFile(scratch / "old/report.txt", "the report");
   for (const std::string& line : lines) {
     if (line.find(" delete ") != std::string::npos) {
-      WriteBytes(scratch / "old/report.txt", "the report");
+      WriteFile(scratch / "old/report.txt", "the report");
       ASSERT_EQ(runLine(lines.front()).first, 0);
     }
     const auto [status, said] = runLine(line);
@@ -306,7 +295,7 @@ TEST(BackupReadme, ExamplesRunAsWritten) {
       EXPECT_NE(said.find("\"stored\":\"1.report.txt.zipp\""), std::string::npos) << said;
     }
     if (line.find(" restore ") != std::string::npos) {
-      EXPECT_EQ(ReadBytes(scratch / "old/report.txt"), "the report");
+      EXPECT_EQ(ReadFile(scratch / "old/report.txt"), "the report");
     }
   }
   EXPECT_TRUE(NamesIn(home / "data/twinfold/Backup").empty());

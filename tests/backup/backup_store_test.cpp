@@ -21,9 +21,9 @@
 namespace tf {
 namespace {
 using testing::NamesIn;
-using testing::ReadBytes;
-using testing::TempDir;
-using testing::WriteBytes;
+using testing::ReadFile;
+using testing::TempTree;
+using testing::WriteFile;
 
 class BackupStoreTest : public ::testing::TestWithParam<bool> {
  public:
@@ -35,7 +35,7 @@ class BackupStoreTest : public ::testing::TestWithParam<bool> {
   }
   bool compressed() const { return GetParam(); }
   std::string source(const std::string& name, const std::string& bytes) {
-    WriteBytes(files / name, bytes);
+    WriteFile(files / name, bytes);
     return files / name;
   }
   // Backs the file up the way Move to Backup does: the original goes to the trash.
@@ -49,7 +49,7 @@ class BackupStoreTest : public ::testing::TestWithParam<bool> {
     return root && root->FirstChild() && !root->FirstChild()->Next() ? root->FirstChild() : nullptr;
   }
 
-  TempDir backup, files, elsewhere;
+  TempTree backup, files, elsewhere;
   testing::ScriptedQuestions questions;
   ZipPlugin plugin{GetParam() ? testing::WithPlugin() : testing::WithoutPlugin()};
   BackupStore store{questions, &plugin};
@@ -74,7 +74,7 @@ TEST_P(BackupStoreTest, NamesCountUpAndDescriptorsAreWrittenByteForByte) {
   EXPECT_EQ(NamesIn(backup.path()), expected);
   EXPECT_EQ(store.Compress(), compressed());
 
-  std::string text = ReadBytes(backup / "1.notes.tar.gz.backup_info");
+  std::string text = ReadFile(backup / "1.notes.tar.gz.backup_info");
   // The two times, in the user's formats, are left out of the comparison.
   for (const char* field : {"placed\t", "modified\t"}) {
     const size_t at = text.find(field) + std::strlen(field);
@@ -88,11 +88,11 @@ TEST_P(BackupStoreTest, NamesCountUpAndDescriptorsAreWrittenByteForByte) {
   EXPECT_EQ(fields(entry->attrs), written);
 
   // A plain "3.x" must not let a compressed copy share its descriptor.
-  WriteBytes(backup / "3.notes.tar.gz", "older plain copy");
-  WriteBytes(backup / "4.notes.tar.gz.zipp", "older archive");
+  WriteFile(backup / "3.notes.tar.gz", "older plain copy");
+  WriteFile(backup / "4.notes.tar.gz.zipp", "older archive");
   ASSERT_EQ(store.AddToBackup(file, nullptr), 1);
   EXPECT_EQ(FileNameOf(store.LastStoredPath()), "5.notes.tar.gz" + z);
-  EXPECT_EQ(ReadBytes(backup / "3.notes.tar.gz"), "older plain copy");
+  EXPECT_EQ(ReadFile(backup / "3.notes.tar.gz"), "older plain copy");
 }
 
 TEST_P(BackupStoreTest, SourcesThatCannotBeStoredLeaveNothing) {
@@ -107,7 +107,7 @@ TEST_P(BackupStoreTest, SourcesThatCannotBeStoredLeaveNothing) {
       << store.LastProblem();
   EXPECT_NE(store.LastProblem().find("line break"), std::string::npos);
   EXPECT_TRUE(NamesIn(backup.path()).empty());
-  EXPECT_EQ(ReadBytes(file), "kept");
+  EXPECT_EQ(ReadFile(file), "kept");
 }
 
 TEST_P(BackupStoreTest, FullFileSystemFailsCleanly) {
@@ -122,7 +122,7 @@ TEST_P(BackupStoreTest, FullFileSystemFailsCleanly) {
   EXPECT_NE(store.LastProblem().find("the disk is full"), std::string::npos) << store.LastProblem();
   EXPECT_EQ(store.Entries(true)->FirstChild(), nullptr);
   EXPECT_TRUE(NamesIn(small.path()).empty());
-  EXPECT_EQ(ReadBytes(big), noise);
+  EXPECT_EQ(ReadFile(big), noise);
 
   const std::string fits = source("fits.bin", noise.substr(0, (1 << 20) - 4096));
   store.AddToBackup(fits, std::string(1 << 16, 'c').c_str());
@@ -151,7 +151,7 @@ TEST_P(BackupStoreTest, OddNamesRoundTripAndOrphansTouchNoOtherEntry) {
   storedAs["empty"] = FileNameOf(store.LastStoredPath());
   // Cutting this name at ".zipp" would give the descriptor of "x".
   const std::string orphan = std::to_string(StoredNumberOf(storedAs["x"])) + ".x.zipped";
-  WriteBytes(backup / orphan, "orphan");
+  WriteFile(backup / orphan, "orphan");
   std::filesystem::create_directory(backup / "9.folder");  // no entry
 
   DataNode* stray = nullptr;
@@ -193,10 +193,10 @@ TEST_P(BackupStoreTest, OddNamesRoundTripAndOrphansTouchNoOtherEntry) {
     ASSERT_TRUE(store.LastActionDone()) << name << ": " << store.LastProblem();
   }
   for (const std::string& name : names) {
-    EXPECT_EQ(ReadBytes(files / name), name);
+    EXPECT_EQ(ReadFile(files / name), name);
     EXPECT_EQ(testing::Mtime(files / name).tv_nsec, 123456789) << name;
   }
-  EXPECT_EQ(ReadBytes(files / "empty"), "");
+  EXPECT_EQ(ReadFile(files / "empty"), "");
   EXPECT_EQ(NamesIn(backup.path()), std::vector<std::string>{});
   EXPECT_TRUE(questions.asked.empty());
 }
@@ -220,25 +220,25 @@ TEST_P(BackupStoreTest, AFileReplacedOrWrittenWhileCopiedIsNeitherStoredNorTrash
          testing::SetMtime(path, 1600000000, 0);
        }}};
   for (const auto& [what, change] : cases) {
-    const std::string before = ReadBytes(path);
+    const std::string before = ReadFile(path);
     meddle = change;
     EXPECT_EQ(store.AddToBackup(path, nullptr), 0) << what;
     EXPECT_NE(store.LastProblem().find("changed while it was copied"), std::string::npos)
         << what << ": " << store.LastProblem();
-    EXPECT_NE(ReadBytes(path), before) << what;  // the new file stays
+    EXPECT_NE(ReadFile(path), before) << what;  // the new file stays
     EXPECT_TRUE(NamesIn(backup.path()).empty()) << what;
     EXPECT_EQ(store.Entries(true)->FirstChild(), nullptr) << what;
   }
   // Changed between the add and the trash: the add is taken back, the file kept.
   ASSERT_EQ(store.AddToBackup(path, nullptr), 1) << store.LastProblem();
   EXPECT_TRUE(store.OriginalIsStoredFile(path));
-  WriteBytes(other, "newer");
+  WriteFile(other, "newer");
   std::filesystem::rename(other, path);
   EXPECT_FALSE(store.OriginalIsStoredFile(path));
   EXPECT_NE(store.LastProblem().find("taken back"), std::string::npos) << store.LastProblem();
   EXPECT_TRUE(NamesIn(backup.path()).empty());
   EXPECT_EQ(store.Entries(false)->FirstChild(), nullptr);
-  EXPECT_EQ(ReadBytes(path), "newer");
+  EXPECT_EQ(ReadFile(path), "newer");
 }
 
 // What killed adds leave is never listed, and goes with the next change of the folder made
@@ -256,14 +256,14 @@ TEST_P(BackupStoreTest, LeftoversOfKilledAddsAreNotListedAndGoWhenNobodyWrites) 
                                          "6.b.txt.backup_info",
                                          "7.lone.txt.backup_info"};
   for (const std::string& name : junk)
-    WriteBytes(backup / name, name.find(".backup_info") != std::string::npos &&
-                                      name.find(".tmp-") == std::string::npos
-                                  ? ""
-                                  : "partial");
+    WriteFile(backup / name, name.find(".backup_info") != std::string::npos &&
+                                     name.find(".tmp-") == std::string::npos
+                                 ? ""
+                                 : "partial");
   // Kept: an entry whose own name looks like a temporary, and a user's hidden file.
-  WriteBytes(backup / "8.x.zipp.Ab12Cd", "kept");
-  WriteBytes(backup / "8.x.zipp.Ab12Cd.backup_info", "location\t/x/\r\n");
-  WriteBytes(backup / ".hidden", "user's");
+  WriteFile(backup / "8.x.zipp.Ab12Cd", "kept");
+  WriteFile(backup / "8.x.zipp.Ab12Cd.backup_info", "location\t/x/\r\n");
+  WriteFile(backup / ".hidden", "user's");
   auto listed = [&] {
     std::vector<std::string> names;
     for (DataNode* e = store.Entries(true)->FirstChild(); e; e = e->Next())
@@ -317,15 +317,15 @@ TEST(BackupNames, PairingLendsNoDescriptor) {
 
 TEST_P(BackupStoreTest, DeletingAnEntryLeavesEntriesWithTheSamePrefix) {
   for (const char* name : {"1.a.txt", "11.a.txt", "1.a.txt.x"}) {
-    WriteBytes(backup / name, name);
-    WriteBytes(backup / (std::string(name) + ".backup_info"), "location\t/nowhere/\r\n");
+    WriteFile(backup / name, name);
+    WriteFile(backup / (std::string(name) + ".backup_info"), "location\t/nowhere/\r\n");
   }
   DataNode* first = store.Entries(true)->FirstChild();
   ASSERT_STREQ(FileNameOf(first->Name()).c_str(), "1.a.txt");
   EXPECT_EQ(store.DeleteEntry(first), 1);
   EXPECT_EQ(NamesIn(backup.path()), (std::vector<std::string>{"1.a.txt.x", "1.a.txt.x.backup_info",
                                                               "11.a.txt", "11.a.txt.backup_info"}));
-  EXPECT_EQ(ReadBytes(testing::PrivateTrashFiles() + "/1.a.txt"), "1.a.txt");
+  EXPECT_EQ(ReadFile(testing::PrivateTrashFiles() + "/1.a.txt"), "1.a.txt");
 
   std::filesystem::create_directory(backup / "kept folder");
   EXPECT_EQ(store.DeleteAllEntries(), 1);
@@ -344,16 +344,16 @@ TEST_P(BackupStoreTest, CopiesAndRestoresThatCannotFinishKeepTheEntry) {
   EXPECT_EQ(store.CopyEntryTo(onlyEntry(), elsewhere.path()), 1);
   EXPECT_TRUE(store.LastActionDone());
   const std::string copy = elsewhere / (compressed() ? "doc.txt" : "1.doc.txt");
-  EXPECT_EQ(ReadBytes(copy), "kept");
+  EXPECT_EQ(ReadFile(copy), "kept");
   EXPECT_EQ(testing::Mtime(copy).tv_sec, 1500000000);
   ::unlink(copy.c_str());
 
-  WriteBytes(path, "newer");
+  WriteFile(path, "newer");
   questions.answers = {IDNO};
   EXPECT_EQ(store.RestoreEntry(onlyEntry()), 1);
   EXPECT_FALSE(store.LastActionDone());
   EXPECT_EQ(questions.asked.size(), 1u);
-  EXPECT_EQ(ReadBytes(path), "newer");
+  EXPECT_EQ(ReadFile(path), "newer");
   ::unlink(path.c_str());
 
   auto refused = [&](const char* reason) {
@@ -388,7 +388,7 @@ TEST_P(BackupStoreTest, CopiesAndRestoresThatCannotFinishKeepTheEntry) {
   questions.files = {elsewhere / "doc (restored).txt"};
   EXPECT_EQ(store.RestoreEntry(onlyEntry()), 1);
   EXPECT_TRUE(store.LastActionDone()) << store.LastProblem();
-  EXPECT_EQ(ReadBytes(elsewhere / "doc (restored).txt"), "kept");
+  EXPECT_EQ(ReadFile(elsewhere / "doc (restored).txt"), "kept");
   EXPECT_TRUE(std::filesystem::is_empty(path));
 
   // "home" moved away and a link put in its place, to a folder where the file would land.
@@ -404,8 +404,8 @@ TEST_P(BackupStoreTest, CopiesAndRestoresThatCannotFinishKeepTheEntry) {
       {files.path() + "/home/", "/home is a symbolic link"},
       {huge, "bytes) is too long"}};
   for (const auto& [location, reason] : origins) {
-    WriteBytes(backup / "1.doc.txt", "planted");
-    WriteBytes(backup / "1.doc.txt.backup_info", "location\t" + location + "\r\n");
+    WriteFile(backup / "1.doc.txt", "planted");
+    WriteFile(backup / "1.doc.txt.backup_info", "location\t" + location + "\r\n");
     store.LoadEntries();
     refused(reason.c_str());
     EXPECT_LT(store.LastProblem().size(), 1000u);
@@ -413,8 +413,8 @@ TEST_P(BackupStoreTest, CopiesAndRestoresThatCannotFinishKeepTheEntry) {
   EXPECT_EQ(NamesIn(elsewhere.path()), elsewhereBefore);
   ::unlink((backup / "1.doc.txt").c_str());
   ::unlink((backup / "1.doc.txt.backup_info").c_str());
-  WriteBytes(backup / "2...", "dots");
-  WriteBytes(backup / "2....backup_info", "location\t" + files.path() + "/\r\n");
+  WriteFile(backup / "2...", "dots");
+  WriteFile(backup / "2....backup_info", "location\t" + files.path() + "/\r\n");
   store.LoadEntries();
   refused("gives no file name");
 }
@@ -422,9 +422,9 @@ TEST_P(BackupStoreTest, CopiesAndRestoresThatCannotFinishKeepTheEntry) {
 TEST_P(BackupStoreTest, HostileArchivesLetOnlyOneFileOutAndNeverOutside) {
   if (!compressed()) GTEST_SKIP() << "archives need the plug-in";
   const std::string archive = backup / "1.evil.txt.zipp";
-  const TempDir& target = elsewhere;
+  const TempTree& target = elsewhere;
   auto plant = [&](const std::vector<std::string>& members) {
-    WriteBytes(files / "payload", "payload");
+    WriteFile(files / "payload", "payload");
     ZipFileInterface* zip = plugin.AcquireZipInterface();
     ASSERT_NE(zip, nullptr);
     ::unlink(archive.c_str());
@@ -433,7 +433,7 @@ TEST_P(BackupStoreTest, HostileArchivesLetOnlyOneFileOutAndNeverOutside) {
       ASSERT_TRUE(zip->ZipAddFile((files / "payload").c_str(), m.c_str(), 0));
     ASSERT_TRUE(zip->ZipCommit(archive.c_str()));
     plugin.ReleaseZipInterface(zip);
-    WriteBytes(backup / "1.evil.txt.backup_info", "location\t" + target.path() + "/\r\n");
+    WriteFile(backup / "1.evil.txt.backup_info", "location\t" + target.path() + "/\r\n");
   };
   const std::string outside = files.path() + "/escaped.txt";
   struct Case {
@@ -454,14 +454,14 @@ TEST_P(BackupStoreTest, HostileArchivesLetOnlyOneFileOutAndNeverOutside) {
       EXPECT_EQ(NamesIn(backup.path()).size(), 2u);
     } else {
       EXPECT_TRUE(NamesIn(backup.path()).empty()) << c.members[0];
-      EXPECT_EQ(ReadBytes(target / "evil.txt"), "payload") << c.members[0];
+      EXPECT_EQ(ReadFile(target / "evil.txt"), "payload") << c.members[0];
       std::filesystem::remove(target / "evil.txt");
     }
   }
-  WriteBytes(archive, "PK\x03\x04 but nothing after");
+  WriteFile(archive, "PK\x03\x04 but nothing after");
   ASSERT_EQ(store.RestoreEntry(store.Entries(true)->FirstChild()), 1);
   EXPECT_NE(store.LastProblem().find("damaged"), std::string::npos) << store.LastProblem();
-  WriteBytes(archive, std::string("PK\x05\x06", 4) + std::string(18, '\0'));
+  WriteFile(archive, std::string("PK\x05\x06", 4) + std::string(18, '\0'));
   EXPECT_EQ(store.RestoreEntry(store.Entries(true)->FirstChild()), 1);
   EXPECT_FALSE(store.LastActionDone());
   ZipPlugin none(testing::WithoutPlugin());

@@ -17,18 +17,9 @@
 
 namespace tf::testing {
 
-using TempDir = TempTree;
-
 // Set before anything is trashed, so the tests never touch the user's own trash.
 inline std::string PrivateTrashFiles() {
   return PrivateTrashHome() + "/Trash/files";
-}
-
-inline void WriteBytes(const std::string& path, const std::string& bytes) {
-  WriteFile(path, bytes);
-}
-inline std::string ReadBytes(const std::string& path) {
-  return ReadFile(path);
 }
 
 inline void SetMtime(const std::string& path, time_t seconds, long nanoseconds) {
@@ -70,7 +61,7 @@ class SmallFileSystem {
   const std::string& path() const { return m_dir.path(); }
 
  private:
-  TempDir m_dir;
+  TempTree m_dir;
   bool m_ok = false;
 };
 

@@ -17,9 +17,9 @@ namespace tf {
 namespace {
 
 using testing::NamesIn;
-using testing::ReadBytes;
-using testing::TempDir;
-using testing::WriteBytes;
+using testing::ReadFile;
+using testing::TempTree;
+using testing::WriteFile;
 
 DataNode* AddEntry(DataNode* root, const char* desc, const char* location, const char* placed,
                    const char* type, const char* size) {
@@ -54,7 +54,7 @@ TEST(BackupView, OrdersTieBreaksAndDetails) {
 }
 
 TEST(BackupFolderChange, NothingIsMadeReplacedOrLost) {
-  TempDir current, fresh;
+  TempTree current, fresh;
   testing::ScriptedQuestions questions;
   std::vector<bool> enabled;
   EnableBackupFn enable = [&](bool on) { enabled.push_back(on); };
@@ -65,14 +65,14 @@ TEST(BackupFolderChange, NothingIsMadeReplacedOrLost) {
   EXPECT_EQ(ApplyBackupFolder(store, current.path(), enable), 1);
   EXPECT_EQ(enabled, (std::vector<bool>{false, true}));
 
-  WriteBytes(current / "1.a.txt", "a");
-  WriteBytes(current / "1.a.txt.backup_info", "info");
-  WriteBytes(fresh / "1.a.txt", "already here");
+  WriteFile(current / "1.a.txt", "a");
+  WriteFile(current / "1.a.txt.backup_info", "info");
+  WriteFile(fresh / "1.a.txt", "already here");
   std::string box = fresh.path();
   questions.answers = {IDYES, IDNO};  // copy; then keep the file already there
   EXPECT_TRUE(ConfirmBackupFolderChange(current.path(), &box, questions, enable));
-  EXPECT_EQ(ReadBytes(fresh / "1.a.txt.backup_info"), "info");
-  EXPECT_EQ(ReadBytes(fresh / "1.a.txt"), "already here");
+  EXPECT_EQ(ReadFile(fresh / "1.a.txt.backup_info"), "info");
+  EXPECT_EQ(ReadFile(fresh / "1.a.txt"), "already here");
   EXPECT_EQ(NamesIn(current.path()).size(), 2u);
   EXPECT_EQ(box, fresh.path());
 
@@ -100,13 +100,13 @@ class ScriptedDetails : public BackupDetailsDialog {
 };
 
 TEST(MoveToBackup, TwoFilesOrACancelledDialogStoreNothing) {
-  TempDir backup, files;
+  TempTree backup, files;
   testing::ScriptedQuestions questions;
   ZipPlugin none{testing::WithoutPlugin()};
   BackupStore store{questions, &none};
   store.SetFolder(backup.path());
-  WriteBytes(files / "a.txt", "same");
-  WriteBytes(files / "b.txt", "same");
+  WriteFile(files / "a.txt", "same");
+  WriteFile(files / "b.txt", "same");
   PlatformFileShell shell{questions};
   FileActions actions{questions, shell, FileActionHooks{}};
   ScriptedDetails dialog;
@@ -120,7 +120,7 @@ TEST(MoveToBackup, TwoFilesOrACancelledDialogStoreNothing) {
   EXPECT_EQ(MoveToBackup(selection, store, questions, dialog, actions), 0);
   EXPECT_EQ(dialog.shownFolder, files.path() + "/");
   EXPECT_TRUE(NamesIn(backup.path()).empty());
-  EXPECT_EQ(ReadBytes(files / "a.txt"), "same");
+  EXPECT_EQ(ReadFile(files / "a.txt"), "same");
 
   // What is kept must be the file the search found: one that grew since is left alone.
   auto scan = std::make_unique<DuplicateIndex>();
@@ -135,13 +135,13 @@ TEST(MoveToBackup, TwoFilesOrACancelledDialogStoreNothing) {
   result.Merge(scan);
   unsplit.sameTime = unsplit.sameSize = false;
   result.Finalise(unsplit, {});
-  WriteBytes(files / "a.txt", "grown");
+  WriteFile(files / "a.txt", "grown");
   dialog.ok = true;
   selection.groupsRoot = result.Root();
   EXPECT_EQ(MoveToBackup(selection, store, questions, dialog, actions), 0);
   EXPECT_EQ(questions.asked.back().caption, kChangedCaption);
   EXPECT_TRUE(NamesIn(backup.path()).empty());
-  EXPECT_EQ(ReadBytes(files / "a.txt"), "grown");
+  EXPECT_EQ(ReadFile(files / "a.txt"), "grown");
 }
 
 }  // namespace

@@ -1,8 +1,6 @@
 // twinfold-cli as a user runs it, on real folders.
 #include <fcntl.h>
-#include <spawn.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <gtest/gtest.h>
@@ -16,9 +14,8 @@
 #include <vector>
 
 #include "results/json_text.h"
+#include "tests/support/run_program.h"
 #include "tests/support/temp_tree.h"
-
-extern char** environ;
 
 namespace {
 
@@ -55,22 +52,13 @@ class CliEndToEnd : public ::testing::Test {
 
   Outcome run(std::vector<std::string> args, const std::string& stdoutPath = "",
               bool closedPipe = false) {
-    const std::string outPath = stdoutPath.empty() ? m_dir + "/stdout" : stdoutPath;
-    const std::string errPath = m_dir + "/stderr";
+    tf::testing::Streams streams{stdoutPath.empty() ? m_dir + "/stdout" : stdoutPath,
+                                 m_dir + "/stderr", m_stdin.empty() ? "/dev/null" : m_stdin};
     int fds[2] = {-1, -1};
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
     if (closedPipe && pipe(fds) == 0) {
       close(fds[0]);
-      posix_spawn_file_actions_adddup2(&actions, fds[1], 1);
-    } else {
-      posix_spawn_file_actions_addopen(&actions, 1, outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
-                                       0644);
+      streams.outFd = fds[1];
     }
-    posix_spawn_file_actions_addopen(&actions, 2, errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
-                                     0644);
-    if (!m_stdin.empty())
-      posix_spawn_file_actions_addopen(&actions, 0, m_stdin.c_str(), O_RDONLY, 0);
     args.insert(args.begin(), TWINFOLD_CLI_PATH);
     // Limits are set in the child by prlimit, which then becomes the program.
     if (!m_limits.empty()) {
@@ -78,19 +66,11 @@ class CliEndToEnd : public ::testing::Test {
       args.insert(args.begin(), m_limits.begin(), m_limits.end());
       args.insert(args.begin(), "/usr/bin/prlimit");
     }
-    std::vector<char*> argv;
-    for (std::string& arg : args) argv.push_back(arg.data());
-    argv.push_back(nullptr);
     Outcome outcome;
-    pid_t pid = 0;
-    int status = 0;
-    if (posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ) == 0 &&
-        waitpid(pid, &status, 0) == pid && WIFEXITED(status))
-      outcome.status = WEXITSTATUS(status);
-    posix_spawn_file_actions_destroy(&actions);
+    outcome.status = tf::testing::WaitProgram(tf::testing::StartProgram(args, streams));
     if (fds[1] >= 0) close(fds[1]);
-    if (stdoutPath.empty() && !closedPipe) outcome.out = ReadFile(outPath);
-    outcome.err = ReadFile(errPath);
+    if (stdoutPath.empty() && !closedPipe) outcome.out = ReadFile(streams.out);
+    outcome.err = ReadFile(streams.err);
     return outcome;
   }
 
@@ -108,6 +88,14 @@ class CliEndToEnd : public ::testing::Test {
     return rows;
   }
 
+  // The groups found, each once, in the order listed.
+  std::string found(const std::vector<std::string>& args) {
+    std::string groups;
+    for (const auto& [group, path] : csvRows(args))
+      if (groups.find(group + " ") == std::string::npos) groups += group + " ";
+    return groups;
+  }
+
   // Files in the trash of the runs.
   size_t trashed() const {
     std::error_code ignored;
@@ -119,7 +107,7 @@ class CliEndToEnd : public ::testing::Test {
   }
 
   tf::testing::TempTree m_temp;
-  std::string m_stdin;                // what the runs read as standard input; empty: the test's own
+  std::string m_stdin;                // what the runs read as standard input; empty: nothing
   std::vector<std::string> m_limits;  // prlimit options for the runs
   const std::string m_dir = m_temp.root();
   const std::string m_tree = m_dir + "/tree";  // what is scanned; the outputs stay beside it
@@ -173,12 +161,6 @@ TEST_F(CliEndToEnd, CriteriaAndFiltersReachTheSearch) {
   for (const char* name : {"a/junk.tmp", "b/junk.tmp", "a/.hid", "b/.hid"}) makeFile(name, 9);
   makeFile("a/holiday1.png", 10);
   makeFile("b/holiday2.png", 20);
-  auto found = [&](const std::vector<std::string>& args) {
-    std::string groups;  // each group once
-    for (const auto& [group, path] : csvRows(args))
-      if (groups.find(group + " ") == std::string::npos) groups += group + " ";
-    return groups;
-  };
   EXPECT_EQ(found({"--preset", "formats", "--exclude-masks", "*.tmp", "--attr", "-hidden"}),
             "paper.* photo.* ");
   EXPECT_EQ(found({"--preset", "formats", "--min-size=1K", "--max-size", "4K"}), "photo.* ");
@@ -208,12 +190,6 @@ TEST_F(CliEndToEnd, LooserMatchingOptionsReachTheSearch) {
   makeFile("b/clip.mp4", 30, 1700000001);
   makeFile("a/holiday photo.jpg", 40);
   makeFile("b/holiday photo (1).jpg", 40);
-  auto found = [&](const std::vector<std::string>& args) {
-    std::string groups;
-    for (const auto& [group, path] : csvRows(args))
-      if (groups.find(group + " ") == std::string::npos) groups += group + " ";
-    return groups;
-  };
   EXPECT_EQ(found({}), "");
   EXPECT_EQ(found({"--fold-case"}), "strasse.txt ");
   EXPECT_EQ(found({"--normalize"}), "caf\xC3\xA9.txt ");

@@ -60,7 +60,7 @@ using testing::kTimed;
 using testing::TempTree;
 using testing::Window;
 using testing::WithPlugin;
-using testing::WriteBytes;
+using testing::WriteFile;
 
 uint32_t crc32(const std::string& bytes) {
   uint32_t crc = 0xFFFFFFFFu;
@@ -122,7 +122,7 @@ std::string ManyMemberZip(int count) {
 class PreviewTest : public ::testing::Test {
  protected:
   std::string file(const std::string& name, const std::string& bytes) {
-    WriteBytes(tree.Path(name), bytes);
+    WriteFile(tree.Path(name), bytes);
     return tree.Path(name);
   }
   std::string picture(const std::string& name, int width, int height, const char* format) {
@@ -268,7 +268,7 @@ TEST_F(PreviewTest, BitmapPaneNamesTheDepthAndScalesIntoTheArea) {
   EXPECT_EQ(pane.drawnRect(), QRect(0, 0, 400, 200));
   // The same small bitmap with a header declaring 100,000 x 100,000 pixels: its facts are
   // shown, the picture refused.
-  std::string bytes = testing::ReadBytes(tree.Path("small.bmp"));
+  std::string bytes = testing::ReadFile(tree.Path("small.bmp"));
   bytes.replace(18, 8, num(100000, 4) + num(100000, 4));
   pane.Open(file("huge.bmp", bytes));
   EXPECT_EQ(pane.captionText(2), "100000x100000 24-bit");
@@ -343,7 +343,7 @@ TEST_F(PreviewTest, ZipPaneListsSumsAndSortsThroughThePlugin) {
   EXPECT_EQ(rowNames(pane), (Names{"Alpha.txt", "beta.txt", "top.txt", "zeta.txt"}));
 
   // A damaged archive: an empty list and a message.
-  std::string bytes = testing::ReadBytes(archive);
+  std::string bytes = testing::ReadFile(archive);
   bytes.resize(bytes.size() - 30);  // the end of the central directory is gone
   ASSERT_EQ(manager.Show(file("broken.zip", bytes)), kPreviewZip);
   EXPECT_TRUE(pane.rows().empty());
@@ -446,7 +446,7 @@ TEST(MainWindowFileViews, PropertiesFromTheMenuAndPreviewFollowTheSelection) {
     ASSERT_TRUE(WriteSampleDocument(
         tree.Path(folder + "budget.doc"),
         {{"dc:title", std::string("Budget 2026")}, {"dc:creator", std::string("Ann")}}));
-    testing::WriteBytes(tree.Path(folder + "notes.txt"), "twin notes\n");
+    testing::WriteFile(tree.Path(folder + "notes.txt"), "twin notes\n");
     for (const char* name : {"budget.doc", "notes.txt"})
       testing::SetMtime(tree.Path(folder + name), 1700000000, 0);
   }

@@ -2,11 +2,8 @@
 // and `kill -9` in the middle of a bulk delete.
 #include <gtest/gtest.h>
 
-#include <fcntl.h>
 #include <signal.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <chrono>
 #include <filesystem>
@@ -16,42 +13,33 @@
 #include <vector>
 
 #include "tests/backup/backup_test_support.h"
+#include "tests/support/run_program.h"
 
 namespace tf {
 namespace {
 
-using testing::ReadBytes;
-using testing::TempDir;
-using testing::WriteBytes;
+using testing::ReadFile;
+using testing::TempTree;
+using testing::WriteFile;
 
 class JournalCliTest : public ::testing::Test {
  protected:
-  void SetUp() override { testing::PrivateTrashFiles(); }
+  void SetUp() override {
+    testing::PrivateTrashFiles();
+    setenv("XDG_STATE_HOME", state.path().c_str(), 1);  // for the programs run
+  }
+  void TearDown() override { unsetenv("XDG_STATE_HOME"); }
 
-  // Starts twinfold-cli with the test's state folder; its output goes to files.
-  pid_t start(const std::vector<std::string>& args) {
-    const std::string out = dir / "out.txt", err = dir / "err.txt";
-    const pid_t pid = fork();
-    if (pid == 0) {
-      setenv("XDG_STATE_HOME", state.path().c_str(), 1);
-      const int o = open(out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-      const int e = open(err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-      dup2(o, 1);
-      dup2(e, 2);
-      std::vector<char*> argv{const_cast<char*>(TWINFOLD_CLI)};
-      for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
-      argv.push_back(nullptr);
-      execv(TWINFOLD_CLI, argv.data());
-      _exit(127);
-    }
-    return pid;
+  // Starts twinfold-cli; its output goes to files.
+  pid_t start(std::vector<std::string> args) {
+    args.insert(args.begin(), TWINFOLD_CLI);
+    return testing::StartProgram(args, {dir / "out.txt", dir / "err.txt"});
   }
   int finish(pid_t pid) {
-    int status = 0;
-    waitpid(pid, &status, 0);
-    output = ReadBytes(dir / "out.txt");
-    errors = ReadBytes(dir / "err.txt");
-    return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+    const int status = testing::WaitProgram(pid);
+    output = ReadFile(dir / "out.txt");
+    errors = ReadFile(dir / "err.txt");
+    return status;
   }
   int run(const std::vector<std::string>& args) { return finish(start(args)); }
 
@@ -61,8 +49,8 @@ class JournalCliTest : public ::testing::Test {
     for (int i = 0; i < count; ++i) {
       const std::string name = "f" + std::to_string(i) + ".txt";
       const std::string bytes = "content of " + std::to_string(i);
-      WriteBytes(dir / ("a/" + name), bytes);
-      WriteBytes(dir / ("b/" + name), bytes);
+      WriteFile(dir / ("a/" + name), bytes);
+      WriteFile(dir / ("b/" + name), bytes);
       testing::SetMtime(dir / ("a/" + name), 1700000000 + i, 0);
       testing::SetMtime(dir / ("b/" + name), 1700000000 + i, 0);
     }
@@ -72,12 +60,12 @@ class JournalCliTest : public ::testing::Test {
   }
   void expectAllBack(int count) {
     for (int i = 0; i < count; ++i)
-      ASSERT_EQ(ReadBytes(dir / ("a/f" + std::to_string(i) + ".txt")),
+      ASSERT_EQ(ReadFile(dir / ("a/f" + std::to_string(i) + ".txt")),
                 "content of " + std::to_string(i))
           << i;
   }
 
-  TempDir dir, state;
+  TempTree dir, state;
   std::string output, errors;
 };
 
@@ -103,10 +91,10 @@ TEST_F(JournalCliTest, ActJournalAndUndo) {
   EXPECT_NE(errors.find("no action that can be undone"), std::string::npos) << errors;
 
   // The backup folder's commands are journaled too.
-  TempDir backup;
+  TempTree backup;
   ASSERT_EQ(run({"backup", "add", dir / "a/f1.txt", "--folder", backup.path()}), 0) << errors;
   ASSERT_EQ(run({"undo"}), 0) << errors;
-  EXPECT_EQ(ReadBytes(dir / "a/f1.txt"), "content of 1");
+  EXPECT_EQ(ReadFile(dir / "a/f1.txt"), "content of 1");
   EXPECT_TRUE(testing::NamesIn(backup.path()).empty());
 }
 
@@ -135,11 +123,11 @@ TEST_F(JournalCliTest, KillDuringBulkDeleteThenUndo) {
 TEST_F(JournalCliTest, AJournalThatIsNoFileStopsTheAction) {
   std::filesystem::create_directories(state / "twinfold");
   ASSERT_EQ(mkfifo((state / "twinfold/journal").c_str(), 0600), 0);
-  TempDir backup;
-  WriteBytes(dir / "f.txt", "f");
+  TempTree backup;
+  WriteFile(dir / "f.txt", "f");
   EXPECT_EQ(run({"backup", "add", dir / "f.txt", "--folder", backup.path()}), 1);
   EXPECT_NE(errors.find("not a regular file"), std::string::npos) << errors;
-  EXPECT_EQ(ReadBytes(dir / "f.txt"), "f");
+  EXPECT_EQ(ReadFile(dir / "f.txt"), "f");
   EXPECT_TRUE(testing::NamesIn(backup.path()).empty());
   EXPECT_EQ(run({"journal"}), 1);
   EXPECT_NE(errors.find("not a regular file"), std::string::npos) << errors;

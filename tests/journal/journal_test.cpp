@@ -26,9 +26,9 @@
 namespace tf {
 namespace {
 
-using testing::ReadBytes;
-using testing::TempDir;
-using testing::WriteBytes;
+using testing::ReadFile;
+using testing::TempTree;
+using testing::WriteFile;
 
 class JournalTest : public ::testing::Test {
  protected:
@@ -58,7 +58,7 @@ class JournalTest : public ::testing::Test {
     return report;
   }
 
-  TempDir dir, state;
+  TempTree dir, state;
   ActionJournal journal{state / "twinfold/journal"};
   testing::ScriptedQuestions questions;
 };
@@ -107,13 +107,13 @@ TEST_F(JournalTest, RefusesAPathThatIsNoWritableFile) {
       {"read-only",
        [&] {
          readOnly = std::make_unique<testing::ReadOnlyTmpfs>(state / "twinfold",
-                                                             [&] { WriteBytes(path, ""); });
+                                                             [&] { WriteFile(path, ""); });
          EXPECT_TRUE(readOnly->Ok()) << readOnly->Why();
        },
        "Read-only file system"},
   };
   const std::string file = dir / "keep.txt";
-  WriteBytes(file, "keep");
+  WriteFile(file, "keep");
   for (const Case& c : cases) {
     std::error_code ignored;
     std::filesystem::remove_all(path, ignored);
@@ -122,7 +122,7 @@ TEST_F(JournalTest, RefusesAPathThatIsNoWritableFile) {
     EXPECT_FALSE(scope.Ok()) << c.name;
     EXPECT_NE(scope.Why().find(c.says), std::string::npos) << c.name << ": " << scope.Why();
     EXPECT_NE(scope.Why().find(path), std::string::npos) << scope.Why();
-    EXPECT_EQ(ReadBytes(file), "keep");
+    EXPECT_EQ(ReadFile(file), "keep");
   }
 }
 
@@ -177,7 +177,7 @@ TEST_F(JournalTest, DamagedLinesAreSkippedAndCompactedAway) {
   }
   ASSERT_GT(std::filesystem::file_size(journal.Path()), 100u << 20);
   const std::string file = dir / "a.txt";
-  WriteBytes(file, "a");
+  WriteFile(file, "a");
   {
     JournalScope scope(kActDelete);
     ASSERT_TRUE(scope.Ok()) << scope.Why();
@@ -188,7 +188,7 @@ TEST_F(JournalTest, DamagedLinesAreSkippedAndCompactedAway) {
   ASSERT_EQ(actions.size(), 1u);
   EXPECT_EQ(ActionLabel(actions[0]), "Delete of 1 file");
   undoNewest();
-  EXPECT_EQ(ReadBytes(file), "a");
+  EXPECT_EQ(ReadFile(file), "a");
 }
 
 TEST_F(JournalTest, CompactionKeepsTheNewestActionsOfTheLastNinetyDays) {
@@ -205,7 +205,7 @@ TEST_F(JournalTest, CompactionKeepsTheNewestActionsOfTheLastNinetyDays) {
     r.path = "/f" + std::to_string(i);
     text += FormatJournalRecord(r);
   }
-  WriteBytes(journal.Path(), text + "damaged\n");
+  WriteFile(journal.Path(), text + "damaged\n");
   std::string why;
   ASSERT_TRUE(journal.Compact(now, &why)) << why;
   const std::vector<JournalAction> actions = load();
@@ -219,18 +219,18 @@ TEST_F(JournalTest, CompactionKeepsTheNewestActionsOfTheLastNinetyDays) {
 TEST_F(JournalTest, AMoveOverAnotherFileBringsBothBack) {
   const std::string c = dir / "c.txt";
   std::filesystem::create_directories(dir / "to");
-  WriteBytes(c, "gamma");
-  WriteBytes(dir / "to/c.txt", "older c");
+  WriteFile(c, "gamma");
+  WriteFile(dir / "to/c.txt", "older c");
   questions.answers = {IDYES};
   {
     JournalScope scope(kActMove);
     ASSERT_TRUE(scope.Ok()) << scope.Why();
     ASSERT_TRUE(ShellFileOp(&questions, FO_MOVE, c, dir / "to/c.txt", true));
   }
-  ASSERT_EQ(ReadBytes(dir / "to/c.txt"), "gamma");
+  ASSERT_EQ(ReadFile(dir / "to/c.txt"), "gamma");
   undoNewest();
-  EXPECT_EQ(ReadBytes(c), "gamma");
-  EXPECT_EQ(ReadBytes(dir / "to/c.txt"), "older c");
+  EXPECT_EQ(ReadFile(c), "gamma");
+  EXPECT_EQ(ReadFile(dir / "to/c.txt"), "older c");
   EXPECT_EQ(ActionStateText(load().back()), "undone");
 }
 
@@ -238,26 +238,26 @@ TEST_F(JournalTest, AMoveOverAnotherFileBringsBothBack) {
 // the rest of the action comes back.
 TEST_F(JournalTest, LeavesTakenPlacesAndReplacedTrashItems) {
   const std::string a = dir / "a.txt", b = dir / "b.txt", c = dir / "c.txt";
-  WriteBytes(a, "alpha");
-  WriteBytes(b, "beta");
-  WriteBytes(c, "gamma");
+  WriteFile(a, "alpha");
+  WriteFile(b, "beta");
+  WriteFile(c, "gamma");
   std::string itemOfB;
   {
     JournalScope scope(kActDelete);
     ASSERT_TRUE(MoveToTrash(a) && MoveToTrash(b, &itemOfB) && MoveToTrash(c));
   }
-  WriteBytes(a, "a newer file");
+  WriteFile(a, "a newer file");
   // Another file of the same name in the trash's place of b.
   std::filesystem::remove(itemOfB);
-  WriteBytes(itemOfB, "not b at all");
+  WriteFile(itemOfB, "not b at all");
   const UndoReport report = undoNewest(true);
   ASSERT_EQ(report.kept.size(), 4u);
   EXPECT_EQ(report.kept[0], b);
   EXPECT_NE(report.kept[1].find("replaced"), std::string::npos) << report.kept[1];
   EXPECT_EQ(report.kept[2], a);
   EXPECT_NE(report.kept[3].find("taken"), std::string::npos) << report.kept[3];
-  EXPECT_EQ(ReadBytes(a), "a newer file");
-  EXPECT_EQ(ReadBytes(c), "gamma");
+  EXPECT_EQ(ReadFile(a), "a newer file");
+  EXPECT_EQ(ReadFile(c), "gamma");
   EXPECT_FALSE(testing::Exists(b));
   EXPECT_EQ(ActionStateText(load().back()), "partly undone");
 }
@@ -267,7 +267,7 @@ TEST_F(JournalTest, CancelledUndoLeavesTheRestForTheNext) {
   std::vector<std::string> files;
   for (const char* name : {"a.txt", "b.txt", "c.txt"}) {
     files.push_back(dir / name);
-    WriteBytes(files.back(), name);
+    WriteFile(files.back(), name);
   }
   {
     JournalScope scope(kActDelete);
@@ -291,7 +291,7 @@ TEST_F(JournalTest, AnnouncedFilesNeverReachedAreNotTakenBack) {
   std::vector<std::string> files;
   for (const char* name : {"a.txt", "b.txt", "c.txt"}) {
     files.push_back(dir / name);
-    WriteBytes(files.back(), name);
+    WriteFile(files.back(), name);
   }
   {
     JournalScope scope(kActDelete);
@@ -317,8 +317,8 @@ TEST_F(JournalTest, AnnouncedFilesNeverReachedAreNotTakenBack) {
 // looked for in its place and in the trash.
 TEST_F(JournalTest, IntentWithoutEndIsLookedForAtBothEnds) {
   const std::string a = dir / "a.txt", b = dir / "b.txt";
-  WriteBytes(a, "alpha");
-  WriteBytes(b, "beta");
+  WriteFile(a, "alpha");
+  WriteFile(b, "beta");
   std::string why;
   ASSERT_TRUE(journal.Begin(kActDelete, &why)) << why;
   ASSERT_TRUE(journal.Before(FileChange::kTrash, a, "", &why));
@@ -329,8 +329,8 @@ TEST_F(JournalTest, IntentWithoutEndIsLookedForAtBothEnds) {
   InstallActionJournal(&journal);
   const UndoReport report = undoNewest();
   EXPECT_EQ(report.restored, std::vector<std::string>{a});
-  EXPECT_EQ(ReadBytes(a), "alpha");
-  EXPECT_EQ(ReadBytes(b), "beta");
+  EXPECT_EQ(ReadFile(a), "alpha");
+  EXPECT_EQ(ReadFile(b), "beta");
   EXPECT_EQ(NewestUndoable(load()), nullptr);
 }
 

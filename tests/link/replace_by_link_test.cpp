@@ -14,9 +14,9 @@ namespace tf {
 namespace {
 
 using testing::NamesIn;
-using testing::ReadBytes;
-using testing::TempDir;
-using testing::WriteBytes;
+using testing::ReadFile;
+using testing::TempTree;
+using testing::WriteFile;
 
 // The dialog's answers, given in advance, under the dialog's own accept rule.
 class ScriptedLinkDialog : public ReplaceLinkDialog {
@@ -57,7 +57,7 @@ class ReplaceByLinkTest : public ::testing::Test {
     for (const char* folder : {"a", "b", "c"}) {
       std::filesystem::create_directories(dir / folder);
       const std::string path = dir / (std::string(folder) + "/report.doc");
-      WriteBytes(path, std::string("copy in ") + folder);
+      WriteFile(path, std::string("copy in ") + folder);
       // The size and time the search found, which the action compares before replacing.
       DataNode* file = CreateNode(group, path.c_str(), ATTACH_LAST_CHILD);
       PathStatus found;
@@ -78,7 +78,7 @@ class ReplaceByLinkTest : public ::testing::Test {
     };
     return hooks;
   }
-  TempDir dir;
+  TempTree dir;
   testing::ScriptedQuestions questions;
   ScriptedLinkDialog dialog{questions};
   PlatformFileShell shell{questions};
@@ -96,7 +96,7 @@ TEST_F(ReplaceByLinkTest, RefusalsChangeNothingAndTheReplacementIsRemembered) {
   };
   auto expectUntouched = [&](const std::string& bytes) {
     EXPECT_FALSE(std::filesystem::is_symlink(path("b")));
-    EXPECT_EQ(ReadBytes(path("b")), bytes);
+    EXPECT_EQ(ReadFile(path("b")), bytes);
     EXPECT_EQ(NamesIn(dir / "b"), std::vector<std::string>{"report.doc"});
     EXPECT_EQ(group->FirstChild()->Next()->Name(), path("b"));
     EXPECT_EQ(history.Root(), nullptr);
@@ -123,13 +123,13 @@ TEST_F(ReplaceByLinkTest, RefusalsChangeNothingAndTheReplacementIsRemembered) {
   EXPECT_EQ(questions.asked.back().caption, kNotReplacedCaption);
   EXPECT_NE(questions.asked.back().text.find("cannot be moved to the trash"), std::string::npos);
   // Changed since the search: named and kept.
-  WriteBytes(path("b"), "rewritten after the search");
+  WriteFile(path("b"), "rewritten after the search");
   EXPECT_EQ(replace(shell), 0);
   ASSERT_EQ(questions.asked.size(), 5u);
   EXPECT_NE(questions.asked.back().text.find(path("b")), std::string::npos);
   expectUntouched("rewritten after the search");
   // Without a group the unified view finds it; a file named as the temporary link is kept.
-  WriteBytes(dir / "c/.twinfold-link-1", "mine");
+  WriteFile(dir / "c/.twinfold-link-1", "mine");
   selection.paths = {path("c")};
   selection.group = nullptr;
   EXPECT_EQ(replace(shell), 0);
@@ -139,8 +139,8 @@ TEST_F(ReplaceByLinkTest, RefusalsChangeNothingAndTheReplacementIsRemembered) {
   EXPECT_EQ(dialog.shownPreselected, -1);
   EXPECT_EQ(std::filesystem::read_symlink(path("c")).string(), path("a"));
   EXPECT_EQ(NamesIn(dir / "c"), (std::vector<std::string>{".twinfold-link-1", "report.doc"}));
-  EXPECT_EQ(ReadBytes(dir / "c/.twinfold-link-1"), "mine");
-  EXPECT_EQ(ReadBytes(testing::PrivateTrashFiles() + "/report.doc"), "copy in c");
+  EXPECT_EQ(ReadFile(dir / "c/.twinfold-link-1"), "mine");
+  EXPECT_EQ(ReadFile(testing::PrivateTrashFiles() + "/report.doc"), "copy in c");
   EXPECT_NE(history.InLinkHistory(path("a")), nullptr);
   EXPECT_EQ(questions.asked.size(), 5u);
   selection.paths = {path("b")};
@@ -162,15 +162,15 @@ TEST_F(ReplaceByLinkTest, DifferentBytesAreAskedAboutFirst) {
   ASSERT_EQ(questions.asked.size(), 1u);
   EXPECT_EQ(questions.asked[0].caption, kDifferentBytesCaption);
   EXPECT_EQ(questions.asked[0].buttonSet, MB_YESNO | MB_DEFBUTTON2);
-  EXPECT_EQ(ReadBytes(path("b")), "copy in b");
+  EXPECT_EQ(ReadFile(path("b")), "copy in b");
   // A target outside a verified group is compared too.
   group->group = kVerifiedGroup;
-  WriteBytes(dir / "elsewhere", "copy in a");
+  WriteFile(dir / "elsewhere", "copy in a");
   EXPECT_FALSE(AcceptDifferentBytes(group, path("b"), dir / "elsewhere", questions));
   EXPECT_EQ(questions.asked.size(), 2u);
   // The same bytes ask nothing; "Yes" links files that differ.
   group->group = 0;
-  WriteBytes(path("b"), "copy in a");
+  WriteFile(path("b"), "copy in a");
   EXPECT_TRUE(AcceptDifferentBytes(group, path("b"), path("a"), questions));
   EXPECT_EQ(questions.asked.size(), 2u);
   questions.answers = {IDYES};

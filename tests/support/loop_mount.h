@@ -6,12 +6,8 @@
 // and reading where a file's blocks lie (filefrag).
 #pragma once
 
-#include <fcntl.h>
-#include <spawn.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
-#include <cerrno>
 #include <cstdlib>
 #include <filesystem>
 #include <regex>
@@ -19,9 +15,8 @@
 #include <string>
 #include <vector>
 
+#include "tests/support/run_program.h"
 #include "tests/support/temp_tree.h"
-
-extern char** environ;
 
 namespace tf::testing {
 
@@ -30,33 +25,22 @@ namespace tf::testing {
 inline int RunProgram(const std::vector<std::string>& argv, std::string* output) {
   TempTree scratch;
   const std::string log = scratch.Path("output");
-  posix_spawn_file_actions_t actions;
-  posix_spawn_file_actions_init(&actions);
-  posix_spawn_file_actions_addopen(&actions, 1, log.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-  posix_spawn_file_actions_adddup2(&actions, 1, 2);
-  posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
-  std::vector<char*> args;
-  for (const std::string& arg : argv) args.push_back(const_cast<char*>(arg.c_str()));
-  args.push_back(nullptr);
   // mkfs, losetup and filefrag live in the administrator's folders.
-  std::string program = argv[0].find('/') == std::string::npos ? "" : argv[0];
-  for (const char* folder : {"/usr/sbin/", "/sbin/", "/usr/bin/", "/bin/"})
-    if (program.empty() && access((folder + argv[0]).c_str(), X_OK) == 0)
-      program = folder + argv[0];
-  pid_t pid = -1;
-  const int spawned =
-      program.empty() ? ENOENT
-                      : posix_spawn(&pid, program.c_str(), &actions, nullptr, args.data(), environ);
-  posix_spawn_file_actions_destroy(&actions);
-  if (spawned != 0) {
+  std::vector<std::string> args = argv;
+  if (args[0].find('/') == std::string::npos)
+    for (const char* folder : {"/usr/sbin/", "/sbin/", "/usr/bin/", "/bin/"})
+      if (access((folder + argv[0]).c_str(), X_OK) == 0) {
+        args[0] = folder + argv[0];
+        break;
+      }
+  const pid_t pid = args[0].find('/') == std::string::npos ? -1 : StartProgram(args, {log, log});
+  if (pid < 0) {
     if (output) *output = argv[0] + ": cannot be run";
     return -1;
   }
-  int status = 0;
-  while (waitpid(pid, &status, 0) < 0 && errno == EINTR) {
-  }
+  const int status = WaitProgram(pid);
   if (output) *output = ReadFile(log);
-  return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  return status;
 }
 
 class LoopMount {

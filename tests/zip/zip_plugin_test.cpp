@@ -11,12 +11,12 @@ namespace tf {
 namespace {
 
 using testing::Mtime;
-using testing::ReadBytes;
+using testing::ReadFile;
 using testing::SetMtime;
-using testing::TempDir;
+using testing::TempTree;
 using testing::WithoutPlugin;
 using testing::WithPlugin;
-using testing::WriteBytes;
+using testing::WriteFile;
 
 bool MakeArchive(ZipFileInterface* zip, const std::string& archive, const std::string& source,
                  const std::string& entryName) {
@@ -55,7 +55,7 @@ class ZipArchiveTest : public ::testing::Test {
     ASSERT_NE(zip, nullptr);
   }
   void TearDown() override { plugin.ReleaseZipInterface(zip); }
-  TempDir dir;
+  TempTree dir;
   ZipPlugin plugin{WithPlugin()};
   ZipFileInterface* zip = nullptr;
 };
@@ -65,7 +65,7 @@ TEST_F(ZipArchiveTest, ArchiveKeepsItsEntryWholeAndEveryDamagedCopyIsRefused) {
   for (size_t i = 0; i < bytes.size(); ++i) bytes[i] = static_cast<char>(i * 7 % 251);
   const std::string name = "odd \"name\" <x>\n\xff\xfe.bin";
   const std::string source = dir / name;
-  WriteBytes(source, bytes);
+  WriteFile(source, bytes);
   SetMtime(source, 1234567890, 987654321);
   ::chmod(source.c_str(), 0440);
   const std::string archive = dir / "1.odd.zipp";
@@ -92,22 +92,22 @@ TEST_F(ZipArchiveTest, ArchiveKeepsItsEntryWholeAndEveryDamagedCopyIsRefused) {
   entry->Release();
   const std::string out = dir / "restored";
   ASSERT_TRUE(zip->ZipExtract(out.c_str()));
-  EXPECT_EQ(ReadBytes(out), bytes);
+  EXPECT_EQ(ReadFile(out), bytes);
   EXPECT_EQ(Mtime(out).tv_nsec, 987654321);
   struct stat st {};
   EXPECT_EQ(::stat(out.c_str(), &st) == 0 ? st.st_mode & 07777 : 0, 0440u);
-  WriteBytes(dir / "taken", "keep me");
+  WriteFile(dir / "taken", "keep me");
   EXPECT_FALSE(zip->ZipExtract((dir / "taken").c_str()));
-  EXPECT_EQ(ReadBytes(dir / "taken"), "keep me");
+  EXPECT_EQ(ReadFile(dir / "taken"), "keep me");
   EXPECT_FALSE(zip->ZipNext());
   EXPECT_TRUE(zip->ZipClose());
   // Every cut-off prefix of a small archive fails to open or to extract; none crashes.
-  WriteBytes(dir / "a.txt", std::string(5000, 'a'));
+  WriteFile(dir / "a.txt", std::string(5000, 'a'));
   ASSERT_TRUE(MakeArchive(zip, dir / "a.zipp", dir / "a.txt", "a.txt"));
-  const std::string good = ReadBytes(dir / "a.zipp");
+  const std::string good = ReadFile(dir / "a.zipp");
   for (size_t cut = 0; cut < good.size(); cut += 7) {
     const std::string part = dir / "part.zipp";
-    WriteBytes(part, good.substr(0, cut));
+    WriteFile(part, good.substr(0, cut));
     if (zip->ZipOpen(part.c_str()) && zip->ZipFirst()) {
       std::filesystem::remove(dir / "out");
       EXPECT_FALSE(zip->ZipExtract((dir / "out").c_str())) << cut;
