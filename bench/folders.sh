@@ -15,34 +15,13 @@ quick=0
 bench_dir=${BENCH_DIR:-/tmp/twinfold-bench}
 cli=$bin/twinfold-cli
 maker=$bin/twinfold-make-tree
-for tool in "$cli" "$maker"; do
-  [ -x "$tool" ] || { echo "folders.sh: $tool is missing; build it first" >&2; exit 1; }
-done
+. "$(dirname "$0")/common.sh"
+need_tools folders.sh
 need=()
 command -v hyperfine >/dev/null || need+=(hyperfine)
 [ -x /usr/bin/time ] || need+=(time)
-if [ ${#need[@]} -gt 0 ]; then
-  sudo=""
-  [ "$(id -u)" -eq 0 ] || sudo="sudo"
-  $sudo apt-get update -qq
-  DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq "${need[@]}" >/dev/null
-fi
+install_missing "${need[@]}"
 mkdir -p "$bench_dir/results"
-
-# The same trees as run.sh (a stamp marks a finished tree).
-make_tree() {
-  local dir=$bench_dir/$1
-  if [ ! -e "$dir.done" ]; then
-    rm -rf "$dir"
-    echo "Generating $dir ($2 files, $3)..."
-    "$maker" --files "$2" --seed 7 --mode "$3" "$dir"
-    touch "$dir.done"
-  fi
-}
-
-peak_kb() {
-  /usr/bin/time -v "$@" 2>&1 >/dev/null | awk -F: '/Maximum resident set size/ { print $2 + 0 }'
-}
 
 # compare LABEL ROOT: both searches in one hyperfine run, then their peak memory.
 compare() {

@@ -15,9 +15,8 @@ quick=0
 bench_dir=${BENCH_DIR:-/tmp/twinfold-bench}
 cli=$bin/twinfold-cli
 maker=$bin/twinfold-make-tree
-for tool in "$cli" "$maker"; do
-  [ -x "$tool" ] || { echo "run.sh: $tool is missing; build it first" >&2; exit 1; }
-done
+. "$(dirname "$0")/common.sh"
+need_tools run.sh
 
 need=()
 command -v hyperfine >/dev/null || need+=(hyperfine)
@@ -26,35 +25,14 @@ command -v strace >/dev/null || need+=(strace)
 [ "$quick" -eq 1 ] || /usr/bin/python3 -c 'import fusepy' 2>/dev/null || need+=(python3-fusepy)
 [ "$quick" -eq 1 ] || command -v fusermount >/dev/null || need+=(fuse3)
 [ -x /usr/bin/time ] || need+=(time)
-if [ ${#need[@]} -gt 0 ]; then
-  sudo=""
-  [ "$(id -u)" -eq 0 ] || sudo="sudo"
-  $sudo apt-get update -qq
-  DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq "${need[@]}" >/dev/null
-fi
+install_missing "${need[@]}"
 
 mkdir -p "$bench_dir"
 results=$bench_dir/results
 mkdir -p "$results"
 
-# make_tree NAME FILES MODE: builds $bench_dir/NAME once (a stamp marks a finished tree).
-make_tree() {
-  local dir=$bench_dir/$1
-  if [ ! -e "$dir.done" ]; then
-    rm -rf "$dir"
-    echo "Generating $dir ($2 files, $3)..."
-    "$maker" --files "$2" --seed 7 --mode "$3" "$dir"
-    touch "$dir.done"
-  fi
-}
-
 # mean_seconds CSV: the mean of the first command of a hyperfine CSV export.
 mean_of() { awk -F, -v row="$2" 'NR == row + 1 { print $2 }' "$1"; }
-
-# peak_kb COMMAND...: maximum resident set size in KiB.
-peak_kb() {
-  /usr/bin/time -v "$@" 2>&1 >/dev/null | awk -F: '/Maximum resident set size/ { print $2 + 0 }'
-}
 
 declare -A seconds bfs_seconds files peaks idles
 # compare LABEL ROOT [TARGET [STRETCH]]: TARGET is the most twinfold-cli may take, as a
