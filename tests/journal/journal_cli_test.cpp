@@ -106,9 +106,22 @@ TEST_F(JournalCliTest, KillDuringBulkDeleteThenUndo) {
   std::filesystem::create_directories(dir / "b");
   const std::string found = twins(kFiles);
   std::mt19937 random(std::random_device{}());
+  const std::filesystem::path journal = state / "twinfold/journal";
+  const auto journalSize = [&] {
+    std::error_code error;
+    const auto size = std::filesystem::file_size(journal, error);
+    return error ? 0 : size;
+  };
   for (int trial = 0; trial < 3; ++trial) {
+    // Killed at a random moment of the action: once its first intent is in the journal
+    // (a slow start, as under the sanitizers, must not make the kill fall before it).
+    const auto before = journalSize();
     const pid_t pid = start({"act", found, "--keep", "in:" + dir / "b"});
-    std::this_thread::sleep_for(std::chrono::milliseconds(100 + random() % 1500));
+    const auto give_up = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+    while (journalSize() == before && std::chrono::steady_clock::now() < give_up)
+      std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    ASSERT_GT(journalSize(), before) << "trial " << trial << ": the action never began";
+    std::this_thread::sleep_for(std::chrono::milliseconds(random() % 800));
     kill(pid, SIGKILL);
     finish(pid);
     int left = 0;
