@@ -56,23 +56,9 @@ BackupFolderView::BackupFolderView(BackupStore& store, Questions& questions, QWi
   QStringList headers;
   for (const char* title : kColumns) headers << QtText(title);
   m_list->setHorizontalHeaderLabels(headers);
-  m_list->setSelectionBehavior(QAbstractItemView::SelectRows);
-  m_list->setSelectionMode(QAbstractItemView::SingleSelection);
-  m_list->setEditTriggers(QAbstractItemView::NoEditTriggers);
-  m_list->setShowGrid(true);
-  m_list->setWordWrap(false);
-  m_list->setTextElideMode(Qt::ElideMiddle);  // a folder's last parts say most
-  m_list->setTabKeyNavigation(false);
-  m_list->setCornerButtonEnabled(false);
+  SetUpRowList(m_list, false);
   m_list->setMouseTracking(false);  // hovering never selects
-  m_list->verticalHeader()->hide();
-  m_list->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
-  m_list->verticalHeader()->setDefaultSectionSize(m_list->fontMetrics().height() + 4);
   QHeaderView* header = m_list->horizontalHeader();
-  header->setSectionsClickable(true);
-  header->setHighlightSections(false);
-  header->setStretchLastSection(false);
-  header->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
   connect(header, &QHeaderView::sectionClicked, this,
           [this](int column) { headerClicked(column); });
   m_list->setContextMenuPolicy(Qt::CustomContextMenu);

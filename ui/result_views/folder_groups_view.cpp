@@ -51,20 +51,8 @@ FolderGroupsView::FolderGroupsView(ResultsHost& host,
   m_list = new QTableView(this);
   m_list->setModel(m_model);
   m_list->setAccessibleName(QStringLiteral("Duplicate folders"));
-  m_list->setSelectionBehavior(QAbstractItemView::SelectRows);
-  m_list->setSelectionMode(QAbstractItemView::SingleSelection);
-  m_list->setEditTriggers(QAbstractItemView::NoEditTriggers);
-  m_list->setWordWrap(false);
-  m_list->setTextElideMode(Qt::ElideMiddle);
-  m_list->setTabKeyNavigation(false);
-  m_list->setCornerButtonEnabled(false);
-  m_list->verticalHeader()->hide();
-  m_list->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
-  m_list->verticalHeader()->setDefaultSectionSize(m_list->fontMetrics().height() + 4);
+  SetUpRowList(m_list, false);
   QHeaderView* header = m_list->horizontalHeader();
-  header->setSectionsClickable(true);
-  header->setHighlightSections(false);
-  header->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
   header->setSortIndicatorShown(true);
   header->setSectionResizeMode(FolderRowsModel::kFolderColumn, QHeaderView::Stretch);
   for (int column = FolderRowsModel::kFilesColumn; column < FolderRowsModel::kColumnCount; ++column)

@@ -470,26 +470,8 @@ void ResultListView::showContextMenu(QAbstractItemView* list, const QPoint& pos)
 QTableView* ResultListView::makeList(ResultRowsModel* model, bool severalRows) {
   auto* list = new QTableView(this);
   list->setModel(model);
-  list->setSelectionBehavior(QAbstractItemView::SelectRows);
-  list->setSelectionMode(severalRows ? QAbstractItemView::ExtendedSelection
-                                     : QAbstractItemView::SingleSelection);
-  list->setEditTriggers(QAbstractItemView::NoEditTriggers);
-  list->setShowGrid(true);
-  list->setWordWrap(false);
-  // A long path loses its middle, not the file name at its end.
-  list->setTextElideMode(Qt::ElideMiddle);
-  list->setTabKeyNavigation(false);
-  list->setCornerButtonEnabled(false);
-  // Every row is one line high, so a list of a million rows costs no measuring.
-  QHeaderView* rowsHeader = list->verticalHeader();
-  rowsHeader->hide();
-  rowsHeader->setSectionResizeMode(QHeaderView::Fixed);
-  rowsHeader->setDefaultSectionSize(list->fontMetrics().height() + 4);
+  SetUpRowList(list, severalRows);
   QHeaderView* header = list->horizontalHeader();
-  header->setSectionsClickable(true);
-  header->setHighlightSections(false);
-  header->setStretchLastSection(false);
-  header->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
   header->setSortIndicatorShown(true);
   showSortKey(list, model->List(), kInitialSortKey);
   list->setContextMenuPolicy(Qt::CustomContextMenu);

@@ -6,7 +6,9 @@
 #include <QComboBox>
 #include <QDialog>
 #include <QDialogButtonBox>
+#include <QHeaderView>
 #include <QPushButton>
+#include <QTableView>
 #include <QWidget>
 
 #include "ui/qt_text.h"
@@ -152,6 +154,27 @@ int ComboSelectText(QComboBox* combo, const std::string& text) {
 
 int ComboSelection(const QComboBox* combo) {
   return combo->currentIndex();
+}
+
+void SetUpRowList(QTableView* list, bool severalRows) {
+  list->setSelectionBehavior(QAbstractItemView::SelectRows);
+  list->setSelectionMode(severalRows ? QAbstractItemView::ExtendedSelection
+                                     : QAbstractItemView::SingleSelection);
+  list->setEditTriggers(QAbstractItemView::NoEditTriggers);
+  list->setShowGrid(true);
+  list->setWordWrap(false);
+  list->setTextElideMode(Qt::ElideMiddle);
+  list->setTabKeyNavigation(false);
+  list->setCornerButtonEnabled(false);
+  QHeaderView* rowsHeader = list->verticalHeader();
+  rowsHeader->hide();
+  rowsHeader->setSectionResizeMode(QHeaderView::Fixed);
+  rowsHeader->setDefaultSectionSize(list->fontMetrics().height() + 4);
+  QHeaderView* header = list->horizontalHeader();
+  header->setSectionsClickable(true);
+  header->setHighlightSections(false);
+  header->setStretchLastSection(false);
+  header->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
 }
 
 }  // namespace tf

@@ -1,4 +1,5 @@
-// Helpers for the buttons, check boxes, option buttons and combo boxes of dialogs.
+// Helpers for the buttons, check boxes, option buttons, combo boxes and row lists of the
+// window and its dialogs.
 #pragma once
 
 #include <functional>
@@ -11,6 +12,7 @@ class QBoxLayout;
 class QComboBox;
 class QDialog;
 class QPushButton;
+class QTableView;
 class QWidget;
 
 namespace tf {
@@ -59,6 +61,11 @@ OkCancel AddOkCancel(QDialog* dialog, QBoxLayout* layout, const char* okTip, con
 // Draws the caption of a button that deletes in dark red while it can be pressed;
 // disabled, it greys out like its neighbours.
 void MarkDeleteButton(QPushButton* button);
+// Sets up a list of whole rows as every list of the window shows them: rows selected whole
+// (one, or several with `severalRows`), not edited, one line high without a row header
+// (a list of a million rows costs no measuring), long paths losing their middle, not the
+// name at their end; column headings clickable, left-aligned.
+void SetUpRowList(QTableView* list, bool severalRows);
 
 // An option button of a group and the value it stands for (never 0).
 struct RadioChoice {
