@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cerrno>
 #include <cstring>
 #include <vector>
 
@@ -230,13 +231,16 @@ bool BackupStore::claimNumber(const std::string& name, bool compressed, std::str
     const std::string descriptorName = DescriptorNameOf(storedName, compressed);
     *stored = JoinPath(storedName, m_folder);
     *descriptor = JoinPath(descriptorName, m_folder);
+    // A name another run holds is taken, even when that run lets go of it before we look:
+    // an add beside us claims and gives back numbers as it finds rivals.
     if (!ClaimFileName(*descriptor)) {
-      if (exists(*descriptor)) continue;
+      if (errno == EEXIST || exists(*descriptor)) continue;
       return cannotCreate(descriptorName);
     }
     if (!ClaimFileName(*stored)) {
+      const bool taken = errno == EEXIST;
       RemoveStoredFile(*descriptor);
-      if (exists(*stored)) continue;
+      if (taken || exists(*stored)) continue;
       return cannotCreate(storedName);
     }
     const std::vector<std::string> rivals = PairingRivals(storedName, compressed);
