@@ -169,6 +169,11 @@ class DuplicateIndex {
   // the groups are formed. A key's first file comes with its second.
   std::vector<uint32_t> TakeUnread();
   bool HasUnread() const { return !m_unread.empty(); }
+  // Gives taken files back unread (a stopped walk did not get to them): whoever forms the
+  // groups reads them.
+  void PutBackUnread(std::span<const uint32_t> ids) {
+    m_unread.insert(m_unread.end(), ids.begin(), ids.end());
+  }
   void ReadFile(uint32_t id, int64_t size, int64_t modified, uint32_t links);
   // Takes a file out of its key (it vanished before its size was read; its record stays,
   // with kVanishedSize, for its folder's sake); a key left with one file is no group any

@@ -15,6 +15,9 @@ constexpr size_t kReadAhead = 32;
 constexpr size_t kKeepRead = 2 * kReadAhead;
 constexpr size_t kWakeUnread = kReadAhead / 4;
 constexpr auto kWaitStep = std::chrono::milliseconds(20);
+// A sleeping lister is woken for reads of sizes and times once this many files wait:
+// waking it for every folder's few would cost more than the reads.
+constexpr size_t kWakeStats = 128;
 
 }  // namespace
 
@@ -146,6 +149,10 @@ int FolderPrefetcher::WaitRead(const Job& job, FolderEnumerator& helper,
       other->state = kRead;
       continue;
     }
+    if (!m_stats.empty()) {
+      readStatJob(lock);
+      continue;
+    }
     ++m_walkWaits;
     const bool woken = m_read.wait_for(lock, kWaitStep) == std::cv_status::no_timeout;
     --m_walkWaits;
@@ -174,6 +181,83 @@ void FolderPrefetcher::read(Job& job, FolderEnumerator& enumerator) {
   job.inode = folder.inode;
 }
 
+FolderPrefetcher::StatJob::~StatJob() {
+  FolderLister::CloseHandle(&folder);
+}
+
+void FolderPrefetcher::ReadStats(StatJob& job) {
+  job.infos.resize(job.names.size());
+  job.read.resize(job.names.size());
+  for (size_t i = 0; i < job.names.size(); ++i)
+    job.read[i] = FolderLister::StatFileAt(job.folder.fd, job.names[i], &job.infos[i]) ? 1 : 0;
+}
+
+void FolderPrefetcher::QueueStats(std::unique_ptr<StatJob> job, bool urgent) {
+  size_t waiting = 0;
+  {
+    std::lock_guard<std::mutex> lock(m_lock);
+    m_stats.push_back(std::move(job));
+    if (m_idle == 0 || m_quit.load(std::memory_order_relaxed)) return;
+    if (!urgent)
+      for (const auto& queued : m_stats) waiting += queued->names.size();
+  }
+  if (urgent || waiting >= kWakeStats) m_work.notify_one();
+}
+
+size_t FolderPrefetcher::StatsPending() {
+  std::lock_guard<std::mutex> lock(m_lock);
+  return m_stats.size() + m_statsReading;
+}
+
+void FolderPrefetcher::readStatJob(std::unique_lock<std::mutex>& lock) {
+  std::unique_ptr<StatJob> job = std::move(m_stats.front());
+  m_stats.pop_front();
+  ++m_statsReading;
+  lock.unlock();
+  ReadStats(*job);
+  lock.lock();
+  --m_statsReading;
+  m_statted.push_back(std::move(job));
+}
+
+bool FolderPrefetcher::ReadOneStatJob() {
+  std::unique_lock<std::mutex> lock(m_lock);
+  if (m_stats.empty()) return false;
+  readStatJob(lock);
+  return true;
+}
+
+void FolderPrefetcher::TakeStatted(std::vector<std::unique_ptr<StatJob>>* out) {
+  std::lock_guard<std::mutex> lock(m_lock);
+  for (auto& job : m_statted) out->push_back(std::move(job));
+  m_statted.clear();
+}
+
+void FolderPrefetcher::TakeQueuedStats(std::vector<std::unique_ptr<StatJob>>* out) {
+  std::lock_guard<std::mutex> lock(m_lock);
+  for (auto& job : m_stats) out->push_back(std::move(job));
+  m_stats.clear();
+}
+
+bool FolderPrefetcher::FinishStats(const std::function<bool()>& keepWaiting) {
+  std::unique_lock<std::mutex> lock(m_lock);
+  while (!m_stats.empty() || m_statsReading > 0) {
+    if (!m_stats.empty()) {
+      readStatJob(lock);
+      continue;
+    }
+    ++m_walkWaits;
+    const bool woken = m_read.wait_for(lock, kWaitStep) == std::cv_status::no_timeout;
+    --m_walkWaits;
+    if (woken) continue;
+    lock.unlock();
+    const bool wait = keepWaiting();
+    lock.lock();
+    if (!wait) return false;
+  }
+  return true;
+}
+
 void FolderPrefetcher::Drop(size_t count) {
   std::lock_guard<std::mutex> lock(m_lock);
   while (count-- > 0 && !m_queue.empty()) m_queue.pop_front();
@@ -186,6 +270,11 @@ void FolderPrefetcher::listerLoop(size_t index, int priority, std::function<void
   for (;;) {
     std::shared_ptr<Job> job = nextToRead();
     if (m_quit.load(std::memory_order_relaxed)) return;
+    if (!job && !m_stats.empty()) {
+      readStatJob(lock);
+      if (m_walkWaits > 0) m_read.notify_one();
+      continue;
+    }
     if (!job) {
       ++m_idle;
       m_work.wait(lock);

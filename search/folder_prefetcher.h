@@ -7,6 +7,11 @@
 // The queue is kept in the walk's order: the sub-folders of the folder just visited come
 // before the remaining sub-folders of the folders above it. Listers work only on the
 // first few queued folders, so that a wide or deep tree is never read far ahead.
+//
+// Listers with no folder to read take the walk's reading of sizes and times (StatJob):
+// the walk files names and needs a file's details only once another file shares its name,
+// and those reads need not hold it up, as long as they are all in before its index is
+// merged.
 #pragma once
 
 #include <atomic>
@@ -41,6 +46,21 @@ class FolderPrefetcher {
     uint64_t device = 0;  // of the folder read, to know it is the one the walk entered
     uint64_t inode = 0;
     FolderListing listing;
+  };
+  // Files whose size and time are read beside the walk: by name in a folder held open for
+  // the job, or by their paths from a folder held open likewise (the search's root), or
+  // by full paths when no folder could be held.
+  struct StatJob {
+    StatJob() = default;
+    ~StatJob();  // closes the folder
+    StatJob(const StatJob&) = delete;
+    StatJob& operator=(const StatJob&) = delete;
+    FolderHandle folder;
+    std::vector<uint32_t> ids;  // the walk's own numbers for the files
+    std::vector<std::string> names;
+    // Filled by whoever reads the job: read[i] is 0 when the file vanished or is no file.
+    std::vector<StatInfo> infos;
+    std::vector<uint8_t> read;
   };
   static constexpr int kQueued = 0;
   static constexpr int kReading = 1;
@@ -81,17 +101,39 @@ class FolderPrefetcher {
   // Drops the next `count` queued folders: the walk will not enter them after all.
   void Drop(size_t count);
 
+  // Queues a job for a lister with no folder to read (or for the walk while it waits).
+  // Stop leaves queued jobs queued: FinishStats then reads them on the walk's thread.
+  // `urgent`: a sleeping lister is woken at once (each read waits for a server).
+  void QueueStats(std::unique_ptr<StatJob> job, bool urgent);
+  // Jobs queued or being read.
+  size_t StatsPending();
+  // Reads one queued job on the calling thread; false when none was queued.
+  bool ReadOneStatJob();
+  // Hands over the jobs read so far, in no particular order.
+  void TakeStatted(std::vector<std::unique_ptr<StatJob>>* out);
+  // Hands over the jobs no one has begun (after Stop, when the walk gives up on them).
+  void TakeQueuedStats(std::vector<std::unique_ptr<StatJob>>* out);
+  // Reads every queued job on the calling thread and waits for those being read, calling
+  // `keepWaiting` every few milliseconds; false when it said to give up (a stop).
+  bool FinishStats(const std::function<bool()>& keepWaiting);
+  static void ReadStats(StatJob& job);
+
  private:
   void listerLoop(size_t index, int priority, std::function<void(int)> hook);
   std::shared_ptr<Job> nextToRead();    // under m_lock
   bool wantsLister() const;             // under m_lock
   void forgetFarListings(size_t from);  // under m_lock
   void read(Job& job, FolderEnumerator& enumerator);
+  // Reads the first queued job with the lock held on entry and on return.
+  void readStatJob(std::unique_lock<std::mutex>& lock);
 
   std::mutex m_lock;
   std::condition_variable m_work;  // a folder was queued, or the listers must end
   std::condition_variable m_read;  // a folder was read
   std::deque<std::shared_ptr<Job>> m_queue;
+  std::deque<std::unique_ptr<StatJob>> m_stats;  // queued
+  std::vector<std::unique_ptr<StatJob>> m_statted;
+  size_t m_statsReading = 0;
   int m_idle = 0;       // listers asleep for want of work
   int m_walkWaits = 0;  // the walk waits for a listing
   std::atomic<bool> m_quit{false};

@@ -25,6 +25,9 @@ constexpr size_t kFilesPerBatch = 256;
 constexpr size_t kHeldFolders = 64;
 // Threads that read folders ahead of a walk on a solid-state disk, at most.
 constexpr unsigned kMostListers = 4;
+// Jobs of reading sizes and times that may wait beside the walk, each holding a folder
+// open; past this the walk reads them itself.
+constexpr size_t kMostStatJobs = 64;
 
 // The scan's filter set, asked by the enumerator through the plain entry interface.
 class FilterSetJudge : public EntryFilter {
@@ -101,6 +104,7 @@ struct FolderScan::Walker {
   std::shared_ptr<FolderPrefetcher::Job> entering;
   size_t rootPrefix = 0;       // bytes of `path` before a folder's path below the root
   std::vector<bool> excluded;  // of the sub-folders being queued, reused
+  std::vector<std::unique_ptr<FolderPrefetcher::StatJob>> statted;  // reused
 
   ~Walker() {
     prefetcher.Stop();  // before the filters and the root it reads below go
@@ -273,6 +277,7 @@ void FolderScan::run(int priority, PriorityHook hook) {
     if (hook) hook(priority);
     prepareWorker(priority, hook);
     const bool walked = walkTree();
+    if (!walked) giveBackStats();
     m_walker.reset();  // the listing buffers and the open folders are not needed any more
     if (walked) {
       // A stop asked after the last check still finds the walk complete.
@@ -371,6 +376,9 @@ bool FolderScan::walkTree() {
     const Walker::Level& level = w.levels[depth];
     if (level.next >= level.subfolders.folders().size()) {
       if (depth == 0) {
+        // Every size and time read beside the walk is in the index before it is merged.
+        if (!w.prefetcher.FinishStats([this] { return check(); })) return false;
+        applyStatted();
         if (m_folderSums) leaveSum(0);
         return true;
       }
@@ -392,6 +400,7 @@ bool FolderScan::walkTree() {
 bool FolderScan::visit(size_t depth) {
   if (!check()) return false;
   Walker& w = *m_walker;
+  applyStatted();
   Walker::Level& level = w.levels[depth];
   level.next = 0;
   level.folder = kNoEntry;
@@ -452,6 +461,12 @@ void FolderScan::readShared(size_t depth, size_t firstHere) {
     std::lock_guard<std::mutex> lock(IndexLock());
     w.unread = m_index->TakeUnread();
   }
+  // Where listers run, they read beside the walk; a folder's sum is made as soon as its
+  // files are read, so with sums the walk reads them at once.
+  if (w.prefetcher.running() && !m_folderSums) {
+    queueShared(depth, firstHere);
+    return;
+  }
   const int here = w.levels[depth].handle.fd;
   // Read by name in the folder at hand, else by path; applied to the index under one
   // hold of its lock.
@@ -501,6 +516,86 @@ void FolderScan::readShared(size_t depth, size_t firstHere) {
     else
       m_index->DropFile(r.id);  // vanished or no file any more since the listing
   }
+}
+
+// Hands the reads of readShared to the listers: the folder at hand's files by name through
+// a descriptor of its own, the others by their paths from the root's; split among the
+// listers where each read waits for a server.
+void FolderScan::queueShared(size_t depth, size_t firstHere) {
+  Walker& w = *m_walker;
+  using StatJob = FolderPrefetcher::StatJob;
+  const FolderHandle& here = w.levels[depth].handle;
+  const FolderHandle& root = w.levels[0].handle;
+  std::vector<uint32_t> byName;
+  std::vector<uint32_t> byPath;
+  for (const uint32_t id : w.unread)
+    (id >= firstHere && here.fd >= 0 && !w.beforeReading ? byName : byPath).push_back(id);
+  const size_t perJob = m_readers > 0
+                            ? std::max<size_t>(1, (w.unread.size() + m_readers) / (m_readers + 1))
+                            : w.unread.size();
+  const bool urgent = m_readers > 0;
+  for (size_t begin = 0; begin < byName.size(); begin += perJob) {
+    auto job = std::make_unique<StatJob>();
+    const size_t end = std::min(byName.size(), begin + perJob);
+    if (!FolderLister::DuplicateHandle(here, &job->folder)) {
+      byPath.insert(byPath.end(), byName.begin() + static_cast<std::ptrdiff_t>(begin),
+                    byName.end());
+      break;
+    }
+    for (size_t i = begin; i < end; ++i) {
+      job->ids.push_back(byName[i]);
+      job->names.emplace_back(m_index->NameOf(m_index->File(byName[i])));
+    }
+    w.prefetcher.QueueStats(std::move(job), urgent);
+  }
+  for (size_t begin = 0; begin < byPath.size(); begin += perJob) {
+    auto job = std::make_unique<StatJob>();
+    const size_t end = std::min(byPath.size(), begin + perJob);
+    const bool fromRoot = FolderLister::DuplicateHandle(root, &job->folder);
+    for (size_t i = begin; i < end; ++i) {
+      std::string path = m_index->PathOf(m_index->File(byPath[i]));
+      if (w.beforeReading) w.beforeReading(path);
+      job->ids.push_back(byPath[i]);
+      // Below the root, a path is walked from the root's descriptor, not from "/".
+      if (fromRoot && path.size() > w.rootPrefix) path.erase(0, w.rootPrefix);
+      job->names.push_back(std::move(path));
+    }
+    w.prefetcher.QueueStats(std::move(job), urgent);
+  }
+  // Each waiting job holds a folder open: past a bound, the walk reads them itself.
+  while (w.prefetcher.StatsPending() > kMostStatJobs && w.prefetcher.ReadOneStatJob()) {
+  }
+}
+
+void FolderScan::applyStatted() {
+  Walker& w = *m_walker;
+  w.prefetcher.TakeStatted(&w.statted);
+  if (w.statted.empty()) return;
+  {
+    std::lock_guard<std::mutex> lock(IndexLock());
+    for (const auto& job : w.statted) {
+      for (size_t i = 0; i < job->ids.size(); ++i) {
+        if (job->read[i])
+          m_index->ReadFile(job->ids[i], job->infos[i].size, job->infos[i].modified,
+                            job->infos[i].links);
+        else
+          m_index->DropFile(job->ids[i]);  // vanished or no file any more since the listing
+      }
+    }
+  }
+  w.statted.clear();
+}
+
+// A stopped walk's index still shows what it found: the reads done beside it are filed,
+// and the files of those never begun go back to the index unread, for the groups' maker.
+void FolderScan::giveBackStats() {
+  Walker& w = *m_walker;
+  w.prefetcher.Stop();
+  applyStatted();
+  w.prefetcher.TakeQueuedStats(&w.statted);
+  std::lock_guard<std::mutex> lock(IndexLock());
+  for (const auto& job : w.statted) m_index->PutBackUnread(job->ids);
+  w.statted.clear();
 }
 
 // Hands the sub-folders of the folder just visited (its path ends in '/') to the
@@ -573,6 +668,10 @@ int FolderScan::enter(size_t depth) {
 
 void FolderScan::freeDescriptors(size_t depth) {
   Walker& w = *m_walker;
+  // Reads waiting beside the walk hold folders open: they are read now (a stop asked
+  // meanwhile leaves the rest, and the walk ends at its next check).
+  w.prefetcher.FinishStats([this] { return !m_stopAsked.load(std::memory_order_relaxed); });
+  applyStatted();
   w.prefetcher.Stop();  // its listers' folders and its copy of the root
   w.entering.reset();
   for (size_t at = w.firstOpen; at < depth; ++at) {

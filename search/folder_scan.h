@@ -153,6 +153,10 @@ class FolderScan {
   // Reads size and time of the files filed by name alone whose key another file now
   // shares; those of the folder at hand (ids from `firstHere`) through its open handle.
   void readShared(size_t depth, size_t firstHere);
+  void queueShared(size_t depth, size_t firstHere);
+  // Files the index with what was read beside the walk so far.
+  void applyStatted();
+  void giveBackStats();
   // Wakes whoever waits for the state to change (a paused worker, a stop).
   void stateChanged();
 

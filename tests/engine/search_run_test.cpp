@@ -313,22 +313,25 @@ TEST(NamesAlone, EveryCriteriaSetAndFilterGivesTheGroupsOfAWalkThatReadsEveryFil
       }
     }
   }
-  // Every third file about to be read vanishes, every seventh becomes a folder.
-  RandomTree random(7);
-  std::set<std::string> gone;
-  int reads = 0;
-  FolderScan::TEST_BeforeReading([&](const std::string& path) {
-    if (++reads % 3 != 0 && reads % 7 != 0) return;
-    fs::remove(path);
-    if (reads % 7 == 0) fs::create_directory(path);
-    gone.insert(path);
-  });
-  DataNode* descriptor = MakeDescriptor({random.tree.root()}, {});
-  const Walked named = walk(descriptor, true);
-  FolderScan::TEST_BeforeReading(nullptr);
-  DeleteNode(descriptor);
-  EXPECT_GT(gone.size(), 20u);
-  EXPECT_EQ(named.groups, random.reference({}, false, gone));
+  // Every third file about to be read vanishes, every seventh becomes a folder: read by
+  // the walk itself, and by the listers beside it.
+  for (const bool oneThread : {true, false}) {
+    RandomTree random(7);
+    std::set<std::string> gone;
+    int reads = 0;
+    FolderScan::TEST_BeforeReading([&](const std::string& path) {
+      if (++reads % 3 != 0 && reads % 7 != 0) return;
+      fs::remove(path);
+      if (reads % 7 == 0) fs::create_directory(path);
+      gone.insert(path);
+    });
+    DataNode* descriptor = MakeDescriptor({random.tree.root()}, {});
+    const Walked named = walk(descriptor, oneThread);
+    FolderScan::TEST_BeforeReading(nullptr);
+    DeleteNode(descriptor);
+    EXPECT_GT(gone.size(), 20u);
+    EXPECT_EQ(named.groups, random.reference({}, false, gone)) << oneThread;
+  }
 }
 
 // The stat calls of a search through the platform layer: a name of its own costs none.
