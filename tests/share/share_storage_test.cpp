@@ -10,7 +10,6 @@
 
 #include <cstdlib>
 #include <filesystem>
-#include <random>
 #include <string>
 #include <vector>
 
@@ -26,13 +25,6 @@ using testing::LoopMount;
 using testing::ReadFile;
 using testing::RunProgram;
 using testing::SharesBlocksWith;
-
-std::string randomBytes(size_t size, unsigned seed) {
-  std::mt19937_64 random(seed);
-  std::string bytes(size, '\0');
-  for (char& c : bytes) c = static_cast<char>(random());
-  return bytes;
-}
 
 // Writes `bytes` to `path` for good (on disk, so that filefrag sees blocks) with the
 // modification time `seconds`.`nanoseconds`.
@@ -103,7 +95,7 @@ class ShareOnFileSystem : public ShareStorage,
 TEST_P(ShareOnFileSystem, CopiesUseTheKeptCopysBlocksAndKeepTheirBytesAndTimes) {
   LoopMount disk(GetParam().first, GetParam().second);
   ASSERT_TRUE(disk.ok()) << disk.problem();
-  const std::string big = randomBytes((size_t{16} << 20) + 1234, 7);
+  const std::string big = testing::RandomBytes((size_t{16} << 20) + 1234, 7);
   std::string other = big;
   other.back() ^= 1;
   put(disk.Path("a/big.bin"), big, 1700000000, 111111111);
@@ -171,7 +163,7 @@ TEST_P(ShareOnFileSystem, CopiesUseTheKeptCopysBlocksAndKeepTheirBytesAndTimes) 
 TEST_P(ShareOnFileSystem, ChangedFilesFifosLinksAndOtherFileSystemsAreLeftAlone) {
   LoopMount disk(GetParam().first, GetParam().second);
   ASSERT_TRUE(disk.ok()) << disk.problem();
-  const std::string bytes = randomBytes(300000, 3);
+  const std::string bytes = testing::RandomBytes(300000, 3);
   std::string changed = bytes;
   changed[150000] ^= 1;
   put(disk.Path("kept.bin"), bytes, 1700000000, 0);
