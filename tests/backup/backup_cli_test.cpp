@@ -26,10 +26,7 @@
 namespace tf {
 namespace {
 
-using testing::NamesIn;
-using testing::ReadFile;
-using testing::TempTree;
-using testing::WriteFile;
+using namespace testing;
 
 class BackupCliTest : public ::testing::Test {
  protected:

@@ -21,10 +21,7 @@
 
 namespace tf {
 namespace {
-using testing::NamesIn;
-using testing::ReadFile;
-using testing::TempTree;
-using testing::WriteFile;
+using namespace testing;
 
 class BackupStoreTest : public ::testing::TestWithParam<bool> {
  public:

@@ -25,9 +25,7 @@
 namespace tf {
 namespace {
 
-using testing::ReadFile;
-using testing::TempTree;
-using testing::WriteFile;
+using namespace testing;
 
 class JournalTest : public ::testing::Test {
  protected:

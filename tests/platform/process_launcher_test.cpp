@@ -18,10 +18,7 @@
 namespace tf {
 namespace {
 
-using testing::Exists;
-using testing::ReadArgvRecord;
-using testing::StandIn;
-using testing::TempTree;
+using namespace testing;
 
 // The record holds the working folder, then what a shell would take apart, unchanged.
 TEST(RunCommand, PassesArgumentsWholeReportsFailuresAndLeavesNoZombie) {
