@@ -26,10 +26,7 @@
 namespace tf {
 namespace {
 
-using testing::NamesIn;
-using testing::ReadFile;
-using testing::TempTree;
-using testing::WriteFile;
+using namespace testing;
 
 class BackupCliTest : public ::testing::Test {
  protected:
@@ -208,9 +205,7 @@ TEST(BackupKilled, KilledAddsAndRestoresLeaveNothingListed) {
   const char* savedTmp = std::getenv("TMPDIR");
   const std::string restoreTmp = savedTmp ? savedTmp : "";
   ::setenv("TMPDIR", tmp.path().c_str(), 1);
-  std::string noise(6 << 20, '\0');
-  uint32_t x = 11;
-  for (char& c : noise) c = static_cast<char>((x = x * 1103515245 + 12345) >> 16);
+  const std::string noise = testing::RandomBytes(6 << 20, 11);
   std::mt19937 random(20261207);
   const std::string log = files / "log";
   int trial = 0;

@@ -16,14 +16,12 @@
 #include "results/backup_store.h"
 #include "results/links_history.h"
 #include "tests/backup/backup_test_support.h"
+#include "tests/support/loop_mount.h"
 #include "tests/support/scripted_questions.h"
 
 namespace tf {
 namespace {
-using testing::NamesIn;
-using testing::ReadFile;
-using testing::TempTree;
-using testing::WriteFile;
+using namespace testing;
 
 class BackupStoreTest : public ::testing::TestWithParam<bool> {
  public:
@@ -111,11 +109,9 @@ TEST_P(BackupStoreTest, SourcesThatCannotBeStoredLeaveNothing) {
 }
 
 TEST_P(BackupStoreTest, FullFileSystemFailsCleanly) {
-  testing::SmallFileSystem small;
-  ASSERT_TRUE(small.ok()) << "mounting a small tmpfs needs root";
-  std::string noise(2 << 20, '\0');
-  uint32_t x = 7;
-  for (char& c : noise) c = static_cast<char>((x = x * 1103515245 + 12345) >> 16);
+  testing::LoopMount small("tmpfs", 1);  // a file system that fills up
+  ASSERT_TRUE(small.ok()) << small.problem();
+  const std::string noise = testing::RandomBytes(2 << 20, 7);
   const std::string big = source("big.bin", noise);
   ASSERT_EQ(store.SetFolder(small.path()), 1);
   EXPECT_EQ(store.AddToBackup(big, "does not fit"), 0);

@@ -2,7 +2,6 @@
 #pragma once
 
 #include <fcntl.h>
-#include <stdlib.h>
 #include <sys/mount.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -50,23 +49,7 @@ inline std::vector<std::string> WithoutPlugin() {
   return {"/nonexistent/libpacklet.so"};
 }
 
-// A 1 MiB tmpfs: a file system that fills up. Mounting needs root.
-class SmallFileSystem {
- public:
-  SmallFileSystem() { m_ok = ::mount("tmpfs", m_dir.path().c_str(), "tmpfs", 0, "size=1m") == 0; }
-  ~SmallFileSystem() {
-    if (m_ok) ::umount2(m_dir.path().c_str(), MNT_DETACH);
-  }
-  bool ok() const { return m_ok; }
-  const std::string& path() const { return m_dir.path(); }
-
- private:
-  TempTree m_dir;
-  bool m_ok = false;
-};
-
 // Read-only for the test: a bind mount for root (whom permissions do not stop), else 0555.
-
 class ReadOnlyFolder {
  public:
   explicit ReadOnlyFolder(const std::string& path) : m_path(path) {

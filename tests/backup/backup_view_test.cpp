@@ -16,10 +16,7 @@
 namespace tf {
 namespace {
 
-using testing::NamesIn;
-using testing::ReadFile;
-using testing::TempTree;
-using testing::WriteFile;
+using namespace testing;
 
 DataNode* AddEntry(DataNode* root, const char* desc, const char* location, const char* placed,
                    const char* type, const char* size) {

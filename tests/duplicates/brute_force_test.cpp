@@ -300,28 +300,27 @@ TEST(GroupingAgreesWithReference, OnRandomFileSetsForEveryCriterion) {
   }
 }
 
-// Case and form variants: ß and ss, the Turkish dotted and dotless i, the Greek final
-// sigma, composed and decomposed accents, bytes that are no UTF-8.
-const std::vector<std::string> kForms = {"a",
-                                         "A",
-                                         "\xc3\x9f" /* ß */,
-                                         "ss",
-                                         "SS",
-                                         "\xe1\xba\x9e" /* ẞ */,
-                                         "i",
-                                         "I",
-                                         "\xc4\xb0" /* İ */,
-                                         "\xc4\xb1" /* ı */,
-                                         "\xce\xa3" /* Σ */,
-                                         "\xcf\x83" /* σ */,
-                                         "\xcf\x82" /* ς */,
-                                         "\xc3\xa9" /* é */,
-                                         "e\xcc\x81" /* e + ◌́ */,
-                                         "\xc3\x89" /* É */,
-                                         "E\xcc\x81",
-                                         ".",
-                                         "\xff",
-                                         "\xc3"};
+// Case and form variants: ß ss SS ẞ, the Turkish i I İ ı, the Greek Σ σ and final ς,
+// é and É composed and decomposed, bytes that are no UTF-8.
+const std::vector<std::string> kForms = {
+    "a",         "A",        "\xc3\x9f",  "ss",       "SS",       "\xe1\xba\x9e", "i",
+    "I",         "\xc4\xb0", "\xc4\xb1",  "\xce\xa3", "\xcf\x83", "\xcf\x82",     "\xc3\xa9",
+    "e\xcc\x81", "\xc3\x89", "E\xcc\x81", ".",        "\xff",     "\xc3"};
+
+// Five to 44 files of the pool's names in three folders, of sizes 0 and 1, at `time()`.
+template <typename Time>
+std::vector<File> pickFiles(std::mt19937& random, const std::vector<std::string>& pool, Time time) {
+  std::set<std::string> used;
+  std::vector<File> files;
+  const int count = 5 + static_cast<int>(random() % 40);
+  for (int i = 0; i < count; ++i) {
+    File f{"/d" + std::to_string(random() % 3) + "/", pool[random() % pool.size()],
+           static_cast<int64_t>(random() % 2), 0};
+    f.time = time();
+    if (used.insert(f.folder + f.name).second) files.push_back(f);
+  }
+  return files;
+}
 
 std::vector<File> randomFormFiles(std::mt19937& random, int tolerance) {
   std::uniform_int_distribution<size_t> piece(0, kForms.size() - 1);
@@ -333,20 +332,11 @@ std::vector<File> randomFormFiles(std::mt19937& random, int tolerance) {
     pool.push_back(name + (random() % 2 ? ".txt" : ".TXT"));
     pool.push_back(name);
   }
-  std::set<std::string> used;
-  std::vector<File> files;
-  const int count = 5 + static_cast<int>(random() % 40);
-  for (int i = 0; i < count; ++i) {
-    File f;
-    f.folder = "/d" + std::to_string(random() % 3) + "/";
-    f.name = pool[random() % pool.size()];
-    f.size = static_cast<int64_t>(random() % 2);
-    // Seconds a few apart, so that tolerances chain some and split others.
-    f.time = static_cast<int64_t>(random() % 2) * 86400 * kSecond +
-             static_cast<int64_t>(random() % (3 * tolerance + 3)) * kSecond + random() % kSecond;
-    if (used.insert(f.folder + f.name).second) files.push_back(f);
-  }
-  return files;
+  // Seconds a few apart, so that tolerances chain some and split others.
+  return pickFiles(random, pool, [&] {
+    return static_cast<int64_t>(random() % 2) * 86400 * kSecond +
+           static_cast<int64_t>(random() % (3 * tolerance + 3)) * kSecond + random() % kSecond;
+  });
 }
 
 TEST(GroupingAgreesWithReference, FoldedAndComposedNamesAndTimeTolerances) {
@@ -377,20 +367,20 @@ TEST(GroupingAgreesWithReference, FoldedAndComposedNamesAndTimeTolerances) {
       }
       // The forms themselves against ICU's comparison of canonical equivalents, with and
       // without case.
+      const auto utf16 = [](const std::string& name, UChar* out, int32_t* length,
+                            UErrorCode* status) {
+        u_strFromUTF8(out, 512, length, name.data(), static_cast<int32_t>(name.size()), status);
+      };
       for (const File& a : files) {
         for (const File& b : files) {
-          std::u16string ua(512, u'\0');
-          std::u16string ub(512, u'\0');
-          int32_t la = 0;
-          int32_t lb = 0;
+          UChar ua[512], ub[512];
+          int32_t la = 0, lb = 0;
           UErrorCode status = U_ZERO_ERROR;
-          u_strFromUTF8(ua.data(), 512, &la, a.name.data(), static_cast<int32_t>(a.name.size()),
-                        &status);
-          u_strFromUTF8(ub.data(), 512, &lb, b.name.data(), static_cast<int32_t>(b.name.size()),
-                        &status);
+          utf16(a.name, ua, &la, &status);
+          utf16(b.name, ub, &lb, &status);
           if (U_FAILURE(status)) continue;  // not UTF-8: compared as bytes
           for (const uint32_t options : {0u, static_cast<uint32_t>(U_COMPARE_IGNORE_CASE)}) {
-            const bool equal = unorm_compare(ua.data(), la, ub.data(), lb, options, &status) == 0;
+            const bool equal = unorm_compare(ua, la, ub, lb, options, &status) == 0;
             const bool fold = options != 0;
             EXPECT_EQ(equal, referenceForm(a.name, true, fold) == referenceForm(b.name, true, fold))
                 << a.name << " " << b.name;
@@ -403,13 +393,8 @@ TEST(GroupingAgreesWithReference, FoldedAndComposedNamesAndTimeTolerances) {
 
 // Names of a few stems with random edits, cases and extensions.
 std::vector<File> randomSimilarFiles(std::mt19937& random) {
-  const std::vector<std::string> stems = {"holiday photo",
-                                          "report",
-                                          "Stra\xc3\x9f"
-                                          "e",
-                                          "\xce\xa3\xce\xbf\xcf\x86\xce\xb9\xce\xb1",
-                                          "ab",
-                                          "x"};
+  const std::vector<std::string> stems = {
+      "holiday photo", "report", "Stra\u00dfe", "\u03a3\u03bf\u03c6\u03b9\u03b1", "ab", "x"};
   const std::string letters = "aeiosSx ()1";
   std::vector<std::string> pool;
   for (int i = 0; i < 14; ++i) {
@@ -434,18 +419,7 @@ std::vector<File> randomSimilarFiles(std::mt19937& random) {
     const char* const endings[] = {".jpg", ".JPG", ".txt", ""};
     pool.push_back(stem + endings[random() % 4]);
   }
-  std::set<std::string> used;
-  std::vector<File> files;
-  const int count = 5 + static_cast<int>(random() % 40);
-  for (int i = 0; i < count; ++i) {
-    File f;
-    f.folder = "/d" + std::to_string(random() % 3) + "/";
-    f.name = pool[random() % pool.size()];
-    f.size = static_cast<int64_t>(random() % 2);
-    f.time = static_cast<int64_t>(random() % 3) * kSecond;
-    if (used.insert(f.folder + f.name).second) files.push_back(f);
-  }
-  return files;
+  return pickFiles(random, pool, [&] { return static_cast<int64_t>(random() % 3) * kSecond; });
 }
 
 // Plain Levenshtein distance over the whole table.

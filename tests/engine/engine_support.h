@@ -3,11 +3,7 @@
 
 #include <algorithm>
 #include <chrono>
-#include <cstdint>
-#include <cstdlib>
 #include <filesystem>
-#include <fstream>
-#include <set>
 #include <string>
 #include <thread>
 #include <vector>
@@ -16,6 +12,7 @@
 
 #include "datatree/data_node.h"
 #include "scan/filter_clock.h"
+#include "scan/filter_nodes.h"
 #include "search/folder_scan.h"
 #include "search/search_run.h"
 #include "tests/duplicates/grouping_support.h"
@@ -38,6 +35,24 @@ inline DataNode* MakeDescriptor(const std::vector<std::string>& include,
   CreateNode(root, "filters", ATTACH_LAST_CHILD);
   MakeSettings(name, 5, time, size)->Attach(root, ATTACH_LAST_CHILD);
   return root;
+}
+
+// Turns on a name filter of the descriptor taking `include` and leaving out `exclude`.
+inline void AddNameFilter(DataNode* descriptor, const char* include, const char* exclude) {
+  DataNode* names = CreateNameFilterNode(FindChild(descriptor, "filters"));
+  if (include) SetNameInclude(names, include);
+  if (exclude) SetNameExclude(names, exclude);
+  SetFilterEnabled(names, 1);
+}
+
+// Changes the criteria the descriptor holds; the criteria written are returned.
+template <typename Change>
+DuplicateCriteria ChangeCriteria(DataNode* descriptor, Change change) {
+  DataNode* settings = FindChild(descriptor, "settings");
+  DuplicateCriteria criteria = *ReadCriteria(settings);
+  change(criteria);
+  WriteCriteria(criteria, settings);
+  return criteria;
 }
 
 inline SearchRun::Options FastOptions() {

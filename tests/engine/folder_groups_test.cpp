@@ -16,7 +16,6 @@
 #include <vector>
 
 #include "engine_support.h"
-#include "scan/filter_nodes.h"
 #include "search/folder_signature_now.h"
 #include "search/search_run.h"
 
@@ -190,17 +189,8 @@ DataNode* descriptorFor(const CopiesTree& copies, const std::vector<std::string>
   std::vector<std::string> include;
   for (const std::string& root : roots) include.push_back(copies.full(root));
   DataNode* descriptor = MakeDescriptor(include, {}, 0, time, size);
-  if (tolerance > 0) {
-    DataNode* settings = FindChild(descriptor, "settings");
-    DuplicateCriteria criteria = *ReadCriteria(settings);
-    criteria.timeTolerance = tolerance;
-    WriteCriteria(criteria, settings);
-  }
-  if (filter) {
-    DataNode* names = CreateNameFilterNode(FindChild(descriptor, "filters"));
-    SetNameExclude(names, "*.tmp");
-    SetFilterEnabled(names, 1);
-  }
+  ChangeCriteria(descriptor, [&](DuplicateCriteria& c) { c.timeTolerance = tolerance; });
+  if (filter) AddNameFilter(descriptor, nullptr, "*.tmp");
   return descriptor;
 }
 
@@ -246,9 +236,7 @@ TEST(FolderGroups, TheRecheckAndTakingAFolderOut) {
   options.findFolders = true;
   SearchRun run(options);
   DataNode* descriptor = MakeDescriptor({tree.root()}, {}, 0, 0, 0);
-  DataNode* names = CreateNameFilterNode(FindChild(descriptor, "filters"));
-  SetNameExclude(names, "*.tmp");
-  SetFilterEnabled(names, 1);
+  AddNameFilter(descriptor, nullptr, "*.tmp");
   NodePtr kept(CloneNode(descriptor, nullptr, 1));
   ASSERT_TRUE(RunWhole(run, descriptor));
   ASSERT_EQ(run.Folders().size(), 1u);  // the 2024 folders are nested copies

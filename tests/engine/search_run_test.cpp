@@ -12,7 +12,6 @@
 #include <chrono>
 #include <iterator>
 #include <map>
-#include <memory>
 #include <mutex>
 #include <random>
 #include <set>
@@ -252,11 +251,7 @@ TEST(ReadAhead, BothWalksAgreeWithTheReferenceAndWithEachOther) {
     }
     DataNode* descriptor = MakeDescriptor(include, excludePaths, 0, 0, 0);
     const bool docOnly = seed % 5 == 2;
-    if (docOnly) {
-      DataNode* nameFilter = CreateNameFilterNode(FindChild(descriptor, "filters"));
-      SetNameInclude(nameFilter, "*.DOC");  // names match in any case
-      SetFilterEnabled(nameFilter, 1);
-    }
+    if (docOnly) AddNameFilter(descriptor, "*.DOC", nullptr);  // names match in any case
     const Walked one = walk(descriptor, true);
     const Walked several = walk(descriptor, false);
     DeleteNode(descriptor);
@@ -280,21 +275,17 @@ TEST(NamesAlone, EveryCriteriaSetAndFilterGivesTheGroupsOfAWalkThatReadsEveryFil
         DataNode* descriptor =
             MakeDescriptor(include, {}, criteria % 3, (criteria / 3) % 2, criteria / 6 % 2);
         if (criteria >= 12) {  // the looser names decide which names are shared
-          DataNode* settings = FindChild(descriptor, "settings");
-          DuplicateCriteria looser = *ReadCriteria(settings);
-          looser.foldCase = criteria != 13;
-          looser.normalize = criteria == 14;
-          looser.timeTolerance = criteria == 14 ? 86400 : 0;
-          if (criteria == 13) looser.name = NameRule::kSimilar;
-          WriteCriteria(looser, settings);
+          ChangeCriteria(descriptor, [&](DuplicateCriteria& looser) {
+            looser.foldCase = criteria != 13;
+            looser.normalize = criteria == 14;
+            looser.timeTolerance = criteria == 14 ? 86400 : 0;
+            if (criteria == 13) looser.name = NameRule::kSimilar;
+          });
         }
-        DataNode* filters = FindChild(descriptor, "filters");
         if (filter == 1) {
-          DataNode* names = CreateNameFilterNode(filters);
-          SetNameExclude(names, "*.DOC");
-          SetFilterEnabled(names, 1);
+          AddNameFilter(descriptor, nullptr, "*.DOC");
         } else if (filter == 2) {  // at most 1 KB: takes every file, but must read it
-          DataNode* size = CreateSizeFilterNode(filters);
+          DataNode* size = CreateSizeFilterNode(FindChild(descriptor, "filters"));
           SetSizeSwitch(size, 1);
           SetSizeValue1(size, 1);
           SetFilterEnabled(size, 1);
@@ -373,26 +364,23 @@ TEST(ReadAhead, APausedWalkResumesToTheWholeResultAndAStopIsQuick) {
 
   SearchRun::Options options = FastOptions();
   options.spinningDisk = [](const std::string&) { return false; };
-  {
+  for (const bool pause : {true, false}) {
     SearchRun run(options);
     ASSERT_TRUE(run.Prepare(descriptor) && run.Start());
     FolderScan* scan = run.Scans()[0].get();
     testing::WaitUntil([&] { return scan->foldersEntered() >= 5; }, 2000);
-    if (scan->TEST_RequestPause()) {
-      EXPECT_TRUE(testing::WaitUntil([&] { return scan->state() == FolderScan::kPaused; }, 2000));
-      const long entered = scan->foldersEntered();
-      std::this_thread::sleep_for(std::chrono::milliseconds(150));
-      EXPECT_EQ(scan->foldersEntered(), entered);  // the listers read ahead, the walk waits
-      EXPECT_TRUE(scan->Resume());
+    if (pause) {
+      if (scan->TEST_RequestPause()) {
+        EXPECT_TRUE(testing::WaitUntil([&] { return scan->state() == FolderScan::kPaused; }, 2000));
+        const long entered = scan->foldersEntered();
+        std::this_thread::sleep_for(std::chrono::milliseconds(150));
+        EXPECT_EQ(scan->foldersEntered(), entered);  // the listers read ahead, the walk waits
+        EXPECT_TRUE(scan->Resume());
+      }
+      ASSERT_TRUE(RunToEnd(run));
+      EXPECT_EQ(testing::GroupsInOrder(run.ResultRoot()), alone.ordered);
+      continue;
     }
-    ASSERT_TRUE(RunToEnd(run));
-    EXPECT_EQ(testing::GroupsInOrder(run.ResultRoot()), alone.ordered);
-  }
-  {
-    SearchRun run(options);
-    ASSERT_TRUE(run.Prepare(descriptor) && run.Start());
-    FolderScan* scan = run.Scans()[0].get();
-    testing::WaitUntil([&] { return scan->foldersEntered() >= 5; }, 2000);
     const auto asked = std::chrono::steady_clock::now();
     scan->Stop();
     const auto took = std::chrono::steady_clock::now() - asked;
@@ -524,11 +512,10 @@ TEST(SearchRun, GroupRulesAgreeWithTheReferenceWithinOneFolderAndAcrossTwo) {
     for (int rules = 1; rules < 4; ++rules) {
       DataNode* descriptor = MakeDescriptor({one.root(), two.root(), one.Path("q")}, {});
       ASSERT_TRUE(ProtectFolder(descriptor, guarded));
-      DataNode* settings = FindChild(descriptor, "settings");
-      DuplicateCriteria criteria = *ReadCriteria(settings);
-      criteria.acrossRoots = rules & 1;
-      criteria.withProtected = rules & 2;
-      WriteCriteria(criteria, settings);
+      const DuplicateCriteria criteria = ChangeCriteria(descriptor, [&](DuplicateCriteria& c) {
+        c.acrossRoots = rules & 1;
+        c.withProtected = rules & 2;
+      });
       std::map<std::string, std::vector<const Made*>> byName;
       for (const Made& f : files) byName[f.path.substr(f.path.rfind('/') + 1)].push_back(&f);
       std::set<Group> expected;

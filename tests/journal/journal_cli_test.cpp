@@ -18,9 +18,7 @@
 namespace tf {
 namespace {
 
-using testing::ReadFile;
-using testing::TempTree;
-using testing::WriteFile;
+using namespace testing;
 
 class JournalCliTest : public ::testing::Test {
  protected:

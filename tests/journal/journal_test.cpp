@@ -10,7 +10,6 @@
 #include <filesystem>
 #include <fstream>
 #include <memory>
-#include <set>
 #include <string>
 #include <vector>
 
@@ -26,9 +25,7 @@
 namespace tf {
 namespace {
 
-using testing::ReadFile;
-using testing::TempTree;
-using testing::WriteFile;
+using namespace testing;
 
 class JournalTest : public ::testing::Test {
  protected:
@@ -58,20 +55,36 @@ class JournalTest : public ::testing::Test {
     return report;
   }
 
+  // a.txt, b.txt and c.txt, each holding its name.
+  std::vector<std::string> threeFiles() {
+    std::vector<std::string> files;
+    for (const char* name : {"a.txt", "b.txt", "c.txt"}) {
+      files.push_back(dir / name);
+      WriteFile(files.back(), name);
+    }
+    return files;
+  }
+
   TempTree dir, state;
   ActionJournal journal{state / "twinfold/journal"};
   testing::ScriptedQuestions questions;
 };
 
-TEST(JournalRecordTest, ReadsBackWhatItWritesAndSkipsDamage) {
+// A file of a delete, sent to the trash.
+JournalRecord deleteRecord(const std::string& action, int64_t time, const std::string& path) {
   JournalRecord r;
-  r.action = "1-ab";
-  r.time = 1765000000;
+  r.action = action;
+  r.time = time;
   r.kind = kActDelete;
-  r.index = 7;
   r.op = "trash";
   r.state = "done";
-  r.path = "/home/a/odd \"name\"\n\xff\xfe.txt";  // not UTF-8, with a line break
+  r.path = path;
+  return r;
+}
+
+TEST(JournalRecordTest, ReadsBackWhatItWritesAndSkipsDamage) {
+  JournalRecord r = deleteRecord("1-ab", 1765000000, "/home/a/odd \"name\"\n\xff\xfe.txt");
+  r.index = 7;  // the path is not UTF-8, with a line break
   r.to = "/home/a/.local/share/Trash/files/odd";
   r.size = 12;
   r.modified = 133000000000000000;
@@ -195,16 +208,10 @@ TEST_F(JournalTest, CompactionKeepsTheNewestActionsOfTheLastNinetyDays) {
   std::filesystem::create_directories(state / "twinfold");
   const int64_t now = 2000000000;
   std::string text;
-  for (int i = 0; i < 10010; ++i) {
-    JournalRecord r;
-    r.action = "a" + std::to_string(i);
-    r.time = i < 5 ? now - 91 * 24 * 3600 : now - 10010 + i;  // the first five are old
-    r.kind = kActDelete;
-    r.op = "trash";
-    r.state = "done";
-    r.path = "/f" + std::to_string(i);
-    text += FormatJournalRecord(r);
-  }
+  for (int i = 0; i < 10010; ++i)  // the first five are old
+    text += FormatJournalRecord(deleteRecord("a" + std::to_string(i),
+                                             i < 5 ? now - 91 * 24 * 3600 : now - 10010 + i,
+                                             "/f" + std::to_string(i)));
   WriteFile(journal.Path(), text + "damaged\n");
   std::string why;
   ASSERT_TRUE(journal.Compact(now, &why)) << why;
@@ -264,11 +271,7 @@ TEST_F(JournalTest, LeavesTakenPlacesAndReplacedTrashItems) {
 
 // An undo stopped part way (Cancel) leaves the rest where it is; the next one finishes.
 TEST_F(JournalTest, CancelledUndoLeavesTheRestForTheNext) {
-  std::vector<std::string> files;
-  for (const char* name : {"a.txt", "b.txt", "c.txt"}) {
-    files.push_back(dir / name);
-    WriteFile(files.back(), name);
-  }
+  const std::vector<std::string> files = threeFiles();
   {
     JournalScope scope(kActDelete);
     for (const std::string& file : files) ASSERT_TRUE(MoveToTrash(file));
@@ -288,11 +291,7 @@ TEST_F(JournalTest, CancelledUndoLeavesTheRestForTheNext) {
 // A bulk action announces its files in one piece: the ones it reaches come back on undo,
 // the ones it never reached (the user stopped it) stay where they are and are not counted.
 TEST_F(JournalTest, AnnouncedFilesNeverReachedAreNotTakenBack) {
-  std::vector<std::string> files;
-  for (const char* name : {"a.txt", "b.txt", "c.txt"}) {
-    files.push_back(dir / name);
-    WriteFile(files.back(), name);
-  }
+  const std::vector<std::string> files = threeFiles();
   {
     JournalScope scope(kActDelete);
     std::vector<AnnouncedFile> announced;

@@ -13,10 +13,7 @@
 namespace tf {
 namespace {
 
-using testing::NamesIn;
-using testing::ReadFile;
-using testing::TempTree;
-using testing::WriteFile;
+using namespace testing;
 
 // The dialog's answers, given in advance, under the dialog's own accept rule.
 class ScriptedLinkDialog : public ReplaceLinkDialog {

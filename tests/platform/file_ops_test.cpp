@@ -28,10 +28,7 @@
 namespace tf {
 namespace {
 
-using testing::Exists;
-using testing::ReadFile;
-using testing::TempTree;
-using testing::WriteFile;
+using namespace testing;
 
 // The trash's data folder does not exist yet when the first file is trashed (a fresh account).
 const TempTree g_dataHome;

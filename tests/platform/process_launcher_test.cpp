@@ -8,7 +8,6 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <cstdlib>
 #include <thread>
 
 #include "tests/support/argv_record.h"
@@ -19,10 +18,7 @@
 namespace tf {
 namespace {
 
-using testing::Exists;
-using testing::ReadArgvRecord;
-using testing::StandIn;
-using testing::TempTree;
+using namespace testing;
 
 // The record holds the working folder, then what a shell would take apart, unchanged.
 TEST(RunCommand, PassesArgumentsWholeReportsFailuresAndLeavesNoZombie) {

@@ -8,7 +8,6 @@
 
 #include <unistd.h>
 
-#include <cstdlib>
 #include <filesystem>
 #include <regex>
 #include <sstream>

@@ -5,7 +5,6 @@
 #include <unistd.h>
 
 #include <chrono>
-#include <filesystem>
 #include <map>
 #include <string>
 #include <vector>

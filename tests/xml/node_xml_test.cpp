@@ -3,7 +3,6 @@
 
 #include <cstdint>
 #include <limits>
-#include <memory>
 #include <streambuf>
 #include <string>
 #include <vector>

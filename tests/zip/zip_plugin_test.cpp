@@ -10,13 +10,7 @@
 namespace tf {
 namespace {
 
-using testing::Mtime;
-using testing::ReadFile;
-using testing::SetMtime;
-using testing::TempTree;
-using testing::WithoutPlugin;
-using testing::WithPlugin;
-using testing::WriteFile;
+using namespace testing;
 
 bool MakeArchive(ZipFileInterface* zip, const std::string& archive, const std::string& source,
                  const std::string& entryName) {
