@@ -17,7 +17,7 @@ constexpr size_t kWakeUnread = kReadAhead / 4;
 constexpr auto kWaitStep = std::chrono::milliseconds(20);
 // A sleeping lister is woken for reads of sizes and times once this many files wait:
 // waking it for every folder's few would cost more than the reads.
-constexpr size_t kWakeStats = 128;
+constexpr size_t kWakeStats = 32;
 
 }  // namespace
 
@@ -153,16 +153,21 @@ int FolderPrefetcher::WaitRead(const Job& job, FolderEnumerator& helper,
       readStatJob(lock);
       continue;
     }
-    ++m_walkWaits;
-    const bool woken = m_read.wait_for(lock, kWaitStep) == std::cv_status::no_timeout;
-    --m_walkWaits;
-    if (woken) continue;
-    lock.unlock();
-    const bool wait = keepWaiting();
-    lock.lock();
-    if (!wait) return -1;
+    if (!waitStep(lock, keepWaiting)) return -1;
   }
   return job.state;
+}
+
+bool FolderPrefetcher::waitStep(std::unique_lock<std::mutex>& lock,
+                                const std::function<bool()>& keepWaiting) {
+  ++m_walkWaits;
+  const bool woken = m_read.wait_for(lock, kWaitStep) == std::cv_status::no_timeout;
+  --m_walkWaits;
+  if (woken) return true;
+  lock.unlock();
+  const bool wait = keepWaiting();
+  lock.lock();
+  return wait;
 }
 
 // Fills the job's result; only the thread that marked it kReading touches it meanwhile.
@@ -246,14 +251,7 @@ bool FolderPrefetcher::FinishStats(const std::function<bool()>& keepWaiting) {
       readStatJob(lock);
       continue;
     }
-    ++m_walkWaits;
-    const bool woken = m_read.wait_for(lock, kWaitStep) == std::cv_status::no_timeout;
-    --m_walkWaits;
-    if (woken) continue;
-    lock.unlock();
-    const bool wait = keepWaiting();
-    lock.lock();
-    if (!wait) return false;
+    if (!waitStep(lock, keepWaiting)) return false;
   }
   return true;
 }

@@ -124,6 +124,9 @@ class FolderPrefetcher {
   bool wantsLister() const;             // under m_lock
   void forgetFarListings(size_t from);  // under m_lock
   void read(Job& job, FolderEnumerator& enumerator);
+  // The walk waits a little for a lister to finish something; false when `keepWaiting`,
+  // asked once the wait ran out, said to give up. The lock is held on entry and return.
+  bool waitStep(std::unique_lock<std::mutex>& lock, const std::function<bool()>& keepWaiting);
   // Reads the first queued job with the lock held on entry and on return.
   void readStatJob(std::unique_lock<std::mutex>& lock);
 
