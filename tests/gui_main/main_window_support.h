@@ -1,11 +1,15 @@
 // A frame and controller over temporary folders, with scripted answers and no plug-in.
 #pragma once
 
+#include <gtest/gtest.h>
+
 #include <atomic>
-#include <filesystem>
+#include <functional>
+#include <set>
 #include <string>
 #include <vector>
 
+#include <QAction>
 #include <QCoreApplication>
 #include <QLabel>
 #include <QMenu>
@@ -14,7 +18,9 @@
 #include <QTableView>
 #include <QTest>
 
+#include "app/main_commands.h"
 #include "tests/shell/shell_support.h"
+#include "tests/support/click_answer.h"
 #include "tests/support/scripted_questions.h"
 #include "ui/shell/main_controller.h"
 #include "ui/shell/main_frame.h"
@@ -92,6 +98,41 @@ inline bool ChooseFromMenu(CMainFrame& frame, int menuIndex, int command) {
   }
   QTest::mouseClick(menu, Qt::LeftButton, {}, menu->actionGeometry(item).center());
   return true;
+}
+
+// Runs `step`, answering the dialogs it shows by clicking `answers` in turn, each on the
+// button that lies under the pointer; the captions of the messages it showed.
+inline std::vector<std::string> Answering(Window& w, const QStringList& answers,
+                                          const std::function<void()>& step) {
+  const size_t before = w.questions.asked.size();
+  const auto clicked = ClickAnswers(answers);
+  step();
+  EXPECT_EQ(clicked->size(), static_cast<size_t>(answers.size()));
+  for (const ClickedAnswer& answer : *clicked)
+    EXPECT_TRUE(answer.underPointer) << answer.title.toStdString();
+  std::vector<std::string> captions;
+  for (size_t i = before; i < w.questions.asked.size(); ++i)
+    captions.push_back(w.questions.asked[i].caption);
+  return captions;
+}
+
+// Ctrl+Z, which names the action it undoes, answered by clicking `answers`.
+inline std::vector<std::string> UndoByKey(Window& w, const std::string& label,
+                                          const QStringList& answers = {}) {
+  w.controller.UpdateCommandStates();
+  EXPECT_EQ(w.frame.action(kCmdUndo)->text().toStdString(), "&Undo " + label + "\tCtrl+Z");
+  w.frame.activateWindow();
+  EXPECT_TRUE(QTest::qWaitForWindowActive(&w.frame));
+  return Answering(w, answers, [&] { QTest::keyClick(&w.frame, Qt::Key_Z, Qt::ControlModifier); });
+}
+
+// The files of the file groups of the shown result.
+inline std::set<std::string> GroupedFiles(Window& w) {
+  std::set<std::string> paths;
+  const DataNode* root = w.controller.shell()->Search().GroupsRoot();
+  for (const DataNode* g = root ? root->FirstChild() : nullptr; g; g = g->Next())
+    for (const DataNode* f = g->FirstChild(); f; f = f->Next()) paths.insert(FullName(f));
+  return paths;
 }
 
 }  // namespace tf::testing

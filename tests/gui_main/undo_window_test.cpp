@@ -6,25 +6,19 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <functional>
 #include <map>
 #include <set>
 #include <string>
 
-#include <QAction>
-#include <QApplication>
 #include <QListWidget>
-#include <QPushButton>
 #include <QTableView>
 #include <QTableWidget>
 #include <QTest>
 #include <QTreeWidget>
 
-#include "app/main_commands.h"
 #include "main_window_support.h"
 #include "results/action_journal.h"
 #include "tests/gui_results/file_listing.h"
-#include "tests/support/click_answer.h"
 #include "tests/support/read_only_mount.h"
 #include "ui/dialogs/action_history_dialog.h"
 #include "ui/result_views/backup_folder_view.h"
@@ -81,20 +75,13 @@ class UndoWindow : public ::testing::Test {
   std::string backupFolder() const { return places.Path("data/Backup"); }
   std::string journalFile() const { return places.Path("state/twinfold/journal"); }
 
-  // The groups the separate lists show, and the files of the shown result.
+  // The groups the separate lists show.
   Names groups() {
     const int mode = pane->Mode();
     pane->SetMode(ResultsPane::kSeparateMode);
     Names names = testing::Column(pane->separateView()->groupsList()->model());
     pane->SetMode(mode);
     return names;
-  }
-  std::set<std::string> shownFiles() {
-    std::set<std::string> paths;
-    for (const DataNode* g = w.controller.shell()->Search().GroupsRoot()->FirstChild(); g;
-         g = g->Next())
-      for (const DataNode* f = g->FirstChild(); f; f = f->Next()) paths.insert(FullName(f));
-    return paths;
   }
   // Every file of the tree, the other folder and the backup folder (not the program's
   // lock) with its bytes and time; a link with its target.
@@ -129,13 +116,8 @@ class UndoWindow : public ::testing::Test {
     return places;
   }
 
-  // Runs `step`, answering the questions it asks by clicking `answers` in turn.
   void answering(const QStringList& answers, const std::function<void()>& step) {
-    const auto clicked = testing::ClickAnswers(answers);
-    step();
-    ASSERT_EQ(clicked->size(), static_cast<size_t>(answers.size()));
-    for (const testing::ClickedAnswer& answer : *clicked)
-      EXPECT_TRUE(answer.underPointer) << answer.title.toStdString();
+    testing::Answering(w, answers, step);
   }
   // Clicks the rows of `relative` files in the unified list (Ctrl held for the next ones).
   void select(const Names& relative) {
@@ -202,14 +184,6 @@ class UndoWindow : public ::testing::Test {
 
   void act(Act kind);
 
-  // Ctrl+Z, which names the action it undoes.
-  void undoByKey(const std::string& label, const QStringList& answers) {
-    w.controller.UpdateCommandStates();
-    EXPECT_EQ(w.frame.action(kCmdUndo)->text().toStdString(), "&Undo " + label + "\tCtrl+Z");
-    w.frame.activateWindow();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(&w.frame));
-    answering(answers, [&] { QTest::keyClick(&w.frame, Qt::Key_Z, Qt::ControlModifier); });
-  }
   // "Action history..." from the "&Find" menu: the newest action is listed as done, its
   // "Undo" takes it back, and it is listed as undone.
   void undoInHistory(const std::string& label, const QStringList& answers) {
@@ -294,7 +268,7 @@ TEST_P(UndoEveryKind, TakesTheActionBackAndTheFilesRejoinTheirGroups) {
   const Disk disk0 = disk();
   const std::multiset<std::string> trash0 = trash();
   const Names groups0 = groups();
-  const std::set<std::string> shown0 = shownFiles();
+  const std::set<std::string> shown0 = testing::GroupedFiles(w);
 
   act(kind.act);
   const Disk acted = disk();
@@ -309,11 +283,11 @@ TEST_P(UndoEveryKind, TakesTheActionBackAndTheFilesRejoinTheirGroups) {
   if (kind.inHistory)
     undoInHistory(kind.label, answers);
   else
-    undoByKey(kind.label, answers);
+    testing::UndoByKey(w, kind.label, answers);
   EXPECT_EQ(disk(), disk0);
   EXPECT_EQ(trash(), trashed);
   EXPECT_EQ(groups(), groups0);
-  EXPECT_EQ(shownFiles(), shown0);
+  EXPECT_EQ(testing::GroupedFiles(w), shown0);
   std::vector<JournalAction> actions;
   std::string why;
   ASSERT_TRUE(LoadJournal(journalFile(), &actions, &why)) << why;
@@ -343,7 +317,7 @@ TEST_F(UndoWindow, AJournalThatCannotBeWrittenStopsTheActionAndSaysWhy) {
   EXPECT_NE(told.text.find("Read-only file system"), std::string::npos) << told.text;
   EXPECT_EQ(disk(), disk0);
   EXPECT_EQ(trash(), trash0);
-  EXPECT_EQ(shownFiles().size(), 5u);
+  EXPECT_EQ(testing::GroupedFiles(w).size(), 5u);
 }
 
 }  // namespace

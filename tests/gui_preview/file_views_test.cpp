@@ -12,7 +12,6 @@
 #include <QApplication>
 #include <QBuffer>
 #include <QCheckBox>
-#include <QContextMenuEvent>
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QElapsedTimer>
@@ -37,6 +36,7 @@
 #include "results/preview_kind.h"
 #include "tests/backup/backup_test_support.h"
 #include "tests/gui_main/main_window_support.h"
+#include "tests/gui_results/file_listing.h"
 #include "tests/support/sample_document.h"
 #include "tests/support/temp_tree.h"
 #include "tests/support/timed.h"
@@ -474,9 +474,7 @@ TEST(MainWindowFileViews, PropertiesFromTheMenuAndPreviewFollowTheSelection) {
                 dialog->list()->fontMetrics().horizontalAdvance(kSummaryHeading);
     QTest::mouseClick(dialog->closeButton(), Qt::LeftButton);
   });
-  QTest::mousePress(files->viewport(), Qt::RightButton, {}, first);
-  QContextMenuEvent event(QContextMenuEvent::Mouse, first, files->viewport()->mapToGlobal(first));
-  QApplication::sendEvent(files->viewport(), &event);
+  testing::RightClick(files, first);
   QMenu* menu = view->contextMenu();
   ASSERT_TRUE(menu->isVisible());
   menu->actions().back()->trigger();

@@ -257,13 +257,7 @@ TEST_F(BackupActionsTest, ANameOf255BytesIsActedOnOrTheUserIsToldWhy) {
 
   // A link would need the file in the trash first: nothing changes, no stray link stays.
   clickPaths(separate()->filesList(), {first});
-  onDialog(QStringLiteral("ReplaceLinkDialog"), [&](QDialog* dialog) {
-    auto* found = dialog->findChild<QListWidget*>(QStringLiteral("found"));
-    QTest::mouseClick(found->viewport(), Qt::LeftButton, {},
-                      found->visualItemRect(found->item(0)).center());
-    for (auto* button : dialog->findChildren<QPushButton*>())
-      if (button->text() == "Replace file") QTest::mouseClick(button, Qt::LeftButton);
-  });
+  testing::ReplaceWithFirstTwin();
   QTest::mouseClick(separate()->button(ResultListView::kReplaceByLink), Qt::LeftButton);
   told(kNotReplacedCaption, "the trash cannot take a name that long");
   EXPECT_TRUE(fs::is_regular_file(fs::symlink_status(first)));

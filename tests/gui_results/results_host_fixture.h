@@ -4,7 +4,6 @@
 
 #include <gtest/gtest.h>
 
-#include <QContextMenuEvent>
 #include <QHeaderView>
 #include <QTest>
 
@@ -207,14 +206,8 @@ class ResultsPaneFixture : public ::testing::Test {
                     header->height() / 2);
     QTest::mouseClick(header->viewport(), Qt::LeftButton, {}, at);
   }
-  // As the desktop delivers it: the press, then the menu request.
-
   static void rightClick(QAbstractItemView* list, const QModelIndex& index) {
-    const QPoint at = list->visualRect(index).center();
-    QTest::mousePress(list->viewport(), Qt::RightButton, {}, at);
-    QTest::mouseRelease(list->viewport(), Qt::RightButton, {}, at);
-    QContextMenuEvent event(QContextMenuEvent::Mouse, at, list->viewport()->mapToGlobal(at));
-    QApplication::sendEvent(list->viewport(), &event);
+    RightClick(list, list->visualRect(index).center());
   }
 
  protected:
