@@ -54,9 +54,7 @@ class FoldersWindow : public ::testing::Test {
     }
     put("other/alone.txt", "one of a kind", 7);
     w.questions.showReally = &dialogs;
-    w.frame.show();
-    w.frame.activateWindow();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(&w.frame));
+    ASSERT_TRUE(w.Activate());
     pane = w.controller.resultsPane();
     view = pane->foldersView();
   }

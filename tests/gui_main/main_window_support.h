@@ -19,9 +19,12 @@
 #include <QTest>
 
 #include "app/main_commands.h"
+#include "tests/gui_results/file_listing.h"
 #include "tests/shell/shell_support.h"
 #include "tests/support/click_answer.h"
 #include "tests/support/scripted_questions.h"
+#include "ui/result_views/results_pane.h"
+#include "ui/result_views/separate_lists_view.h"
 #include "ui/shell/main_controller.h"
 #include "ui/shell/main_frame.h"
 #include "ui/shell/search_bar.h"
@@ -61,6 +64,12 @@ struct Window {
   std::string status() const { return controller.searchBar()->statusLabel()->text().toStdString(); }
   bool Finished(int ms = 20000) {
     return QTest::qWaitFor([&] { return status().rfind("Finished", 0) == 0; }, ms);
+  }
+  // Shown and the active window, as keys need it.
+  bool Activate() {
+    frame.show();
+    frame.activateWindow();
+    return QTest::qWaitForWindowActive(&frame);
   }
   bool Search(const std::string& folder = {}, int ms = 20000) {
     if (!folder.empty()) controller.searchHost()->ChangeIncludeFolder(true, folder);
@@ -121,9 +130,13 @@ inline std::vector<std::string> UndoByKey(Window& w, const std::string& label,
                                           const QStringList& answers = {}) {
   w.controller.UpdateCommandStates();
   EXPECT_EQ(w.frame.action(kCmdUndo)->text().toStdString(), "&Undo " + label + "\tCtrl+Z");
-  w.frame.activateWindow();
-  EXPECT_TRUE(QTest::qWaitForWindowActive(&w.frame));
+  EXPECT_TRUE(w.Activate());
   return Answering(w, answers, [&] { QTest::keyClick(&w.frame, Qt::Key_Z, Qt::ControlModifier); });
+}
+
+// The keys of the groups the separate lists show.
+inline std::vector<std::string> GroupKeys(Window& w) {
+  return Column(w.controller.resultsPane()->separateView()->groupsList()->model());
 }
 
 // The files of the file groups of the shown result.

@@ -13,6 +13,7 @@
 #include <map>
 #include <set>
 #include <string>
+#include <tuple>
 
 #include <QAbstractButton>
 #include <QAbstractSpinBox>
@@ -68,6 +69,7 @@ namespace tf {
 namespace {
 
 namespace fs = std::filesystem;
+using testing::GroupKeys;
 using testing::TempTree;
 using testing::Window;
 
@@ -77,10 +79,6 @@ using testing::Window;
 using Paths = std::set<std::string>;
 using Names = std::vector<std::string>;
 using testing::Column;
-
-Names GroupKeys(Window& w) {
-  return Column(w.controller.resultsPane()->separateView()->groupsList()->model());
-}
 
 // Lists, tables, trees and text boxes without an accessible name.
 void collectUnnamed(QAccessibleInterface* node, QStringList* unnamed, int* seen, int depth) {
@@ -110,7 +108,6 @@ TEST(MainWindow, StartFollowsTheSettingsFileFoldsTheSearchColumnAndSavesOnClose)
   ASSERT_TRUE(w.started);
   EXPECT_TRUE(fs::is_directory(places.Path("data/Backup")));
   EXPECT_FALSE(w.controller.toolTips());
-  EXPECT_EQ(w.frame.loadMasksMenu(), nullptr);  // no collection files
 
   ASSERT_TRUE(QTest::qWaitForWindowExposed(&w.frame));
   // The split sets sizes through a ratio, which may round a pixel away.
@@ -204,8 +201,7 @@ TEST_F(SearchingWindow, SearchFromKeysAndBarShowsTheGroups) {
   tree.File("c/d/photo.jpg", 20);
   tree.File("c/alone.txt", 5);
   EXPECT_EQ(w.controller.searchHost()->ChangeIncludeFolder(true, tree.root()), kFolderAdded);
-  w.frame.activateWindow();
-  ASSERT_TRUE(QTest::qWaitForWindowActive(&w.frame));
+  ASSERT_TRUE(w.Activate());
   QTest::keyClick(&w.frame, Qt::Key_S, Qt::ControlModifier);
   ASSERT_TRUE(w.Finished());
   EXPECT_EQ(w.status(), "Finished (4 files found)");
@@ -227,31 +223,20 @@ TEST_F(SearchingWindow, SearchFromKeysAndBarShowsTheGroups) {
 // Each looser option of the "Settings" page, set by the mouse or typed, reaches the
 // search: the groups found change as the option says.
 TEST_F(SearchingWindow, LooserCriteriaOfTheSettingsPageReachTheSearch) {
-  tree.File(
-      "a/Stra\xC3\x9F"
-      "e.txt",
-      10);
-  tree.File("b/STRASSE.TXT", 10);
-  tree.File("a/caf\xC3\xA9.txt", 20);
-  tree.File("b/cafe\xCC\x81.txt", 20);
-  tree.File("a/clip.mp4", 30, 0);
-  tree.File("b/clip.mp4", 30, 1);
-  tree.File("a/holiday photo.jpg", 40);
-  tree.File("b/holiday photo (1).jpg", 40);
-  tree.File("a/report.txt", 50);
-  tree.File("a/old/report.txt", 50);  // within one search folder
+  const std::string strasse = "Stra\xC3\x9F\x65.txt", cafe = "caf\xC3\xA9.txt";
+  const std::tuple<std::string, int, int> files[] = {
+      // path, size, seconds
+      {"a/" + strasse, 10, 0},        {"b/STRASSE.TXT", 10, 0},
+      {"a/" + cafe, 20, 0},           {"b/cafe\xCC\x81.txt", 20, 0},
+      {"a/clip.mp4", 30, 0},          {"b/clip.mp4", 30, 1},
+      {"a/holiday photo.jpg", 40, 0}, {"b/holiday photo (1).jpg", 40, 0},
+      {"a/report.txt", 50, 0},        {"a/old/report.txt", 50, 0},      // in one search folder
+      {"b/only-here.txt", 60, 0},     {"b/new/only-here.txt", 60, 0}};  // none protected
+  for (const auto& [path, size, seconds] : files) tree.File(path, size, seconds);
   w.controller.searchHost()->ChangeIncludeFolder(true, tree.Path("a"));
   ASSERT_EQ(w.controller.searchWindow()->folderPage()->ToggleProtectedPath(tree.Path("a")),
             kProtectionAdded);
   w.controller.searchHost()->ChangeIncludeFolder(true, tree.Path("b"));
-  const auto groups = [&] {
-    Names keys = GroupKeys(w);
-    std::sort(keys.begin(), keys.end());
-    return keys;
-  };
-  ASSERT_TRUE(w.Search());
-  EXPECT_EQ(groups(), (Names{"report.txt"}));
-
   QTest::mouseClick(w.controller.searchWindow()->tabBar()->tab(kSearchModeSettings),
                     Qt::LeftButton);
   CriteriaPage* page = w.controller.searchWindow()->criteriaPage();
@@ -259,48 +244,42 @@ TEST_F(SearchingWindow, LooserCriteriaOfTheSettingsPageReachTheSearch) {
     for (QWidget* up = control->parentWidget(); up; up = up->parentWidget())
       if (auto* area = qobject_cast<QScrollArea*>(up)) area->ensureWidgetVisible(control);
   };
-  const auto click = [&](QAbstractButton* box) {
-    reach(box);
-    // On its mark: a check box takes clicks there and on its text only.
-    QTest::mouseClick(box, Qt::LeftButton, {}, QPoint(6, box->height() / 2));
-  };
   const auto type = [&](QSpinBox* spin, int value) {
+    if (value < 0) return;
     reach(spin);
     QTest::mouseClick(spin, Qt::LeftButton, {}, QPoint(8, spin->height() / 2));
     QTest::keyClick(spin, Qt::Key_A, Qt::ControlModifier);
     QTest::keyClicks(spin, QString::number(value));
     QTest::keyClick(spin, Qt::Key_Return);
   };
-  click(page->foldCaseBox());
-  ASSERT_TRUE(w.Search());
-  EXPECT_EQ(groups(), (Names{"report.txt", "strasse.txt"}));
-  click(page->foldCaseBox());
-  click(page->normalizeBox());
-  ASSERT_TRUE(w.Search());
-  EXPECT_EQ(groups(), (Names{"caf\xC3\xA9.txt", "report.txt"}));
-  click(page->normalizeBox());
-  type(page->toleranceSpin(), 1);
-  ASSERT_TRUE(w.Search());
-  EXPECT_EQ(groups(), (Names{"clip.mp4", "report.txt"}));
-  type(page->toleranceSpin(), 0);
-  type(page->similaritySpin(), 70);  // a similarity chooses similar names
-  EXPECT_TRUE(page->nameRadio(3)->isChecked());
-  ASSERT_TRUE(w.Search());
-  // Always composed and folded; each group named after its first file in path order.
-  EXPECT_EQ(groups(), (Names{"Stra\xC3\x9F"
-                             "e.txt",
-                             "caf\xC3\xA9.txt", "holiday photo.jpg", "report.txt"}));
-  click(page->nameRadio(0));
-  click(page->foldCaseBox());
-  click(page->acrossRootsBox());
-  ASSERT_TRUE(w.Search());
-  EXPECT_EQ(groups(), (Names{"strasse.txt"}));
-  click(page->acrossRootsBox());
-  click(page->withProtectedBox());
-  tree.File("b/only-here.txt", 60);
-  tree.File("b/new/only-here.txt", 60);  // no file of the protected folder
-  ASSERT_TRUE(w.Search());
-  EXPECT_EQ(groups(), (Names{"report.txt", "strasse.txt"}));
+  // Each step clicks its boxes and radios on their marks, types its tolerance and
+  // similarity (-1: left), then searches. Groups are named after their first file in path
+  // order, always composed and folded.
+  const struct {
+    std::vector<QAbstractButton*> clicked;
+    int tolerance, similarity;
+    Names groups;
+  } steps[] = {
+      {{}, -1, -1, {"only-here.txt", "report.txt"}},
+      {{page->foldCaseBox()}, -1, -1, {"only-here.txt", "report.txt", "strasse.txt"}},
+      {{page->foldCaseBox(), page->normalizeBox()}, -1, -1, {cafe, "only-here.txt", "report.txt"}},
+      {{page->normalizeBox()}, 1, -1, {"clip.mp4", "only-here.txt", "report.txt"}},
+      {{}, 0, 70, {strasse, cafe, "holiday photo.jpg", "only-here.txt", "report.txt"}},
+      {{page->nameRadio(0), page->foldCaseBox(), page->acrossRootsBox()}, -1, -1, {"strasse.txt"}},
+      {{page->acrossRootsBox(), page->withProtectedBox()}, -1, -1, {"report.txt", "strasse.txt"}},
+  };
+  for (size_t i = 0; i < std::size(steps); ++i) {
+    for (QAbstractButton* box : steps[i].clicked) {
+      reach(box);
+      QTest::mouseClick(box, Qt::LeftButton, {}, QPoint(6, box->height() / 2));
+    }
+    type(page->toleranceSpin(), steps[i].tolerance);
+    type(page->similaritySpin(), steps[i].similarity);
+    ASSERT_TRUE(w.Search());
+    Names keys = GroupKeys(w);
+    std::sort(keys.begin(), keys.end());
+    EXPECT_EQ(keys, steps[i].groups) << "step " << i;
+  }
   const DuplicateCriteria stored = w.controller.searchHost()->Descriptor().Criteria();
   EXPECT_TRUE(stored.foldCase && stored.withProtected && !stored.acrossRoots && !stored.normalize &&
               stored.timeTolerance == 0 && stored.similarity == 70);
@@ -319,9 +298,7 @@ TEST(MainWindow, WhereTheDesktopOpensNothingTheUserIsToldAndTheHelpShowsItself) 
   ::setenv("PATH", (bin + ":" + savedPath).c_str(), 1);
   Window w(places, QString(), {TF_HELP_INDEX});
   ASSERT_TRUE(w.started);
-  w.frame.show();
-  w.frame.activateWindow();
-  ASSERT_TRUE(QTest::qWaitForWindowActive(&w.frame));
+  ASSERT_TRUE(w.Activate());
 
   QTest::keyClick(&w.frame, Qt::Key_F1);
   auto* viewer = w.frame.findChild<HelpViewer*>();
@@ -371,10 +348,8 @@ bool ReadsBefore(const QRect& a, const QRect& b) {
 TEST_F(SearchingWindow, TabWalksEachSideTopToBottomAndLeftToRight) {
   tree.File("one/a.txt", 10);
   tree.File("two/a.txt", 10);
-  w.frame.show();
   ASSERT_TRUE(w.Search(tree.root()));
-  w.frame.activateWindow();
-  ASSERT_TRUE(QTest::qWaitForWindowActive(&w.frame));
+  ASSERT_TRUE(w.Activate());
   SearchWindow* left = w.controller.searchWindow();
   QWidget* start = left->tabBar()->expandButton();
   start->setFocus();
@@ -415,8 +390,7 @@ TEST_F(SearchingWindow, StopPartWayShowsTheGroupsFoundSoFar) {
   constexpr int kFolders = 3000;
   for (int d = 0; d < kFolders; ++d) tree.File("d" + std::to_string(d) + "/common.txt");
   w.controller.searchHost()->ChangeIncludeFolder(true, tree.root());
-  w.frame.activateWindow();
-  ASSERT_TRUE(QTest::qWaitForWindowActive(&w.frame));
+  ASSERT_TRUE(w.Activate());
   QTest::keyClick(&w.frame, Qt::Key_S, Qt::ControlModifier);
   const SearchRun* run = w.controller.shell()->Search().Run();
   ASSERT_NE(run, nullptr);

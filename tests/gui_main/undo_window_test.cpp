@@ -64,9 +64,7 @@ class UndoWindow : public ::testing::Test {
       fs::last_write_time(tree.Path(name), time);
     }
     w.questions.showReally = &dialogs;
-    w.frame.show();
-    w.frame.activateWindow();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(&w.frame));
+    ASSERT_TRUE(w.Activate());
     ASSERT_TRUE(w.Search(tree.root()));
     pane = w.controller.resultsPane();
     pane->SetMode(ResultsPane::kUnifiedMode);
