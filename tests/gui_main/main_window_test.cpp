@@ -7,7 +7,6 @@
 #include <unistd.h>
 
 #include <algorithm>
-#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <map>
@@ -28,7 +27,6 @@
 #include <QFileDialog>
 #include <QLineEdit>
 #include <QProcess>
-#include <QProcessEnvironment>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScrollArea>
@@ -830,36 +828,6 @@ TEST_F(SearchingWindow, FoldersOfTheCommandLineJoinTheListAndSearch) {
             (std::vector<std::string>{tree.Path("one"), tree.Path("two")}));
   ASSERT_TRUE(w.Finished());
   EXPECT_EQ(GroupKeys(w), (Names{"a.txt"}));
-}
-
-// The real program, as a desktop starts it: a results file given opens, and its search's
-// folders are what the next start remembers.
-TEST(WindowProgram, OpensTheResultsFileItIsGiven) {
-  TempTree places, tree;
-  tree.File("one/a.txt", 10);
-  tree.File("two/a.txt", 10);
-  const std::string results = places.Path("found.twinfold.json");
-  QProcess cli;
-  cli.start(QStringLiteral(TF_TWINFOLD_CLI_PROGRAM),
-            {QStringLiteral("--format"), QStringLiteral("json"), QStringLiteral("--output"),
-             QString::fromStdString(results), QString::fromStdString(tree.root())});
-  ASSERT_TRUE(cli.waitForFinished(20000));
-  ASSERT_EQ(cli.exitCode(), 0);
-  const std::string settings = places.Path("twinfold.dat");
-  QProcess window;
-  QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-  environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
-  environment.insert(QStringLiteral("XDG_DATA_HOME"), QString::fromStdString(places.Path("data")));
-  window.setProcessEnvironment(environment);
-  window.start(QStringLiteral(TF_TWINFOLD_PROGRAM),
-               {QStringLiteral("--settings"), QString::fromStdString(settings),
-                QString::fromStdString(results)});
-  ASSERT_TRUE(window.waitForStarted());
-  QTest::qWait(3000);  // started, and the file read
-  ::kill(static_cast<pid_t>(window.processId()), SIGTERM);
-  ASSERT_TRUE(window.waitForFinished(20000));
-  const std::string kept = testing::ReadFile(settings);
-  EXPECT_NE(kept.find("<node name=\"" + tree.root() + "\"/>"), std::string::npos) << kept;
 }
 
 }  // namespace

@@ -36,21 +36,9 @@ using testing::Window;
 using Names = std::vector<std::string>;
 using Disk = std::map<std::string, std::string>;
 
-// The kinds of action, each done in the window as a user does it.
-enum class Act {
-  kDelete,
-  kDeleteTwo,
-  kMove,
-  kCopy,
-  kBackup,
-  kLink,
-  kRestore,
-  kBackupCopy,
-  kBackupDelete
-};
-
+// The members are public: the table of action kinds below names them.
 class UndoWindow : public ::testing::Test {
- protected:
+ public:
   void SetUp() override {
     testing::PrivateTrashHome();
     ASSERT_TRUE(w.started);
@@ -148,7 +136,8 @@ class UndoWindow : public ::testing::Test {
     return page;
   }
 
-  // The actions, each on one/a.txt unless it says otherwise.
+  // The kinds of action, each done in the window as a user does it, each on one/a.txt
+  // unless it says otherwise.
   void trashFiles(const Names& files, const QStringList& answers) {
     select(files);
     answering(answers, [&] { QTest::keyClick(pane->unifiedView()->list(), Qt::Key_Delete); });
@@ -180,7 +169,13 @@ class UndoWindow : public ::testing::Test {
     pane->SetMode(ResultsPane::kUnifiedMode);
   }
 
-  void act(Act kind);
+  void deleteOne() { trashFiles({"one/a.txt"}, {"Yes"}); }
+  void deleteTwo() { trashFiles({"one/b.txt", "two/b.txt"}, {"Yes"}); }
+  void move() { moveOrCopy(ResultListView::kMove); }
+  void copy() { moveOrCopy(ResultListView::kCopy); }
+  void restore() { onBackupPage(BackupFolderView::kRestore); }
+  void copyFromBackup() { onBackupPage(BackupFolderView::kCopy); }
+  void deleteFromBackup() { onBackupPage(BackupFolderView::kDelete); }
 
   // "Action history..." from the "&Find" menu: the newest action is listed as done, its
   // "Undo" takes it back, and it is listed as undone.
@@ -215,60 +210,40 @@ class UndoWindow : public ::testing::Test {
 
 struct Kind {
   const char* name;
-  Act act;
+  void (UndoWindow::*act)();
   const char* label;     // the action as the journal names it
+  bool onBackupPage;     // acts on an entry a move to the backup made first
   bool madeGoesToTrash;  // what the action made (a copy, a stored entry) goes to the trash
   bool asks;             // more than one file comes back: asked first
   bool inHistory;        // undone through "Action history...", else by Ctrl+Z
 };
 
 // The delete of one file takes its group of two with it, which comes back with it.
+using W = UndoWindow;
 const Kind kKinds[] = {
-    {"Delete", Act::kDelete, "Delete of 1 file", false, false, false},
-    {"DeleteTwo", Act::kDeleteTwo, "Delete of 2 files", false, true, true},
-    {"Move", Act::kMove, "Move of 1 file", false, false, true},
-    {"Copy", Act::kCopy, "Copy of 1 file", true, false, false},
-    {"MoveToBackup", Act::kBackup, "Move to Backup of 1 file", true, true, false},
-    {"ReplaceByLink", Act::kLink, "Replace by link of 1 file", false, true, true},
-    {"BackupRestore", Act::kRestore, "Restore from backup of 1 file", true, true, false},
-    {"BackupCopy", Act::kBackupCopy, "Copy from backup of 1 file", true, false, true},
-    {"BackupDelete", Act::kBackupDelete, "Delete from backup of 1 file", false, true, false},
+    {"Delete", &W::deleteOne, "Delete of 1 file", false, false, false, false},
+    {"DeleteTwo", &W::deleteTwo, "Delete of 2 files", false, false, true, true},
+    {"Move", &W::move, "Move of 1 file", false, false, false, true},
+    {"Copy", &W::copy, "Copy of 1 file", false, true, false, false},
+    {"MoveToBackup", &W::moveToBackup, "Move to Backup of 1 file", false, true, true, false},
+    {"ReplaceByLink", &W::replaceByLink, "Replace by link of 1 file", false, false, true, true},
+    {"BackupRestore", &W::restore, "Restore from backup of 1 file", true, true, true, false},
+    {"BackupCopy", &W::copyFromBackup, "Copy from backup of 1 file", true, true, false, true},
+    {"BackupDelete", &W::deleteFromBackup, "Delete from backup of 1 file", true, false, true,
+     false},
 };
-
-void UndoWindow::act(Act kind) {
-  switch (kind) {
-    case Act::kDelete:
-      return trashFiles({"one/a.txt"}, {"Yes"});
-    case Act::kDeleteTwo:
-      return trashFiles({"one/b.txt", "two/b.txt"}, {"Yes"});
-    case Act::kMove:
-      return moveOrCopy(ResultListView::kMove);
-    case Act::kCopy:
-      return moveOrCopy(ResultListView::kCopy);
-    case Act::kBackup:
-      return moveToBackup();
-    case Act::kLink:
-      return replaceByLink();
-    case Act::kRestore:
-      return onBackupPage(BackupFolderView::kRestore);
-    case Act::kBackupCopy:
-      return onBackupPage(BackupFolderView::kCopy);
-    case Act::kBackupDelete:
-      return onBackupPage(BackupFolderView::kDelete);
-  }
-}
 
 class UndoEveryKind : public UndoWindow, public ::testing::WithParamInterface<size_t> {};
 
 TEST_P(UndoEveryKind, TakesTheActionBackAndTheFilesRejoinTheirGroups) {
   const Kind& kind = kKinds[GetParam()];
-  if (kind.act >= Act::kRestore) moveToBackup();  // the entry the backup page acts on
+  if (kind.onBackupPage) moveToBackup();
   const Disk disk0 = disk();
   const std::multiset<std::string> trash0 = trash();
   const Names groups0 = groups();
   const std::set<std::string> shown0 = testing::GroupedFiles(w);
 
-  act(kind.act);
+  (this->*kind.act)();
   const Disk acted = disk();
   ASSERT_NE(acted, disk0) << "the action changed nothing";
   // What the action made, which its undo sends to the trash.
