@@ -4,36 +4,24 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <filesystem>
-#include <fstream>
-#include <string>
 
-#include <QAbstractButton>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLineEdit>
-#include <QListWidget>
-#include <QMenu>
-#include <QMenuBar>
 #include <QRadioButton>
 #include <QTableWidget>
-#include <QTest>
 #include <QToolTip>
 #include <QTreeWidget>
 
-#include "app/main_commands.h"
 #include "app/remembered_search.h"
 #include "app/tools_section.h"
 #include "platform/volume_info.h"
 #include "results/backup_store.h"
 #include "results/ignore_store.h"
 #include "scan/mask_collection.h"
-#include "search/search_run.h"
 #include "settings/settings_store.h"
 #include "tests/gui_main/main_window_support.h"
-#include "tests/gui_results/file_listing.h"
 #include "tests/support/argv_record.h"
-#include "tests/support/click_answer.h"
 #include "tests/support/popup_menu_events.h"
 #include "ui/dialogs/ignored_groups_dialog.h"
 #include "ui/dialogs/mask_collection_dialog.h"
@@ -42,13 +30,10 @@
 #include "ui/dialogs/tool_description_dialog.h"
 #include "ui/dialogs/tool_list_dialog.h"
 #include "ui/result_views/backup_folder_view.h"
-#include "ui/result_views/results_pane.h"
-#include "ui/result_views/separate_lists_view.h"
 #include "ui/search_pages/filters_page.h"
 #include "ui/search_pages/folder_page.h"
 #include "ui/search_pages/name_filter_page.h"
 #include "ui/search_pages/search_window.h"
-#include "ui/shell/window_search_host.h"
 
 namespace tf {
 namespace {

@@ -5,10 +5,6 @@
 #include <signal.h>
 #include <unistd.h>
 
-#include <chrono>
-#include <cstdlib>
-#include <filesystem>
-#include <string>
 #include <thread>
 
 #include <QCoreApplication>

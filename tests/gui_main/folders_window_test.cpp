@@ -6,22 +6,16 @@
 // code.
 #include <gtest/gtest.h>
 
-#include <filesystem>
 #include <map>
-#include <string>
 
 #include <QCheckBox>
-#include <QTableView>
-#include <QTest>
 
 #include "main_window_support.h"
 #include "scan/folder_list.h"
-#include "tests/gui_results/file_listing.h"
 #include "tests/support/argv_record.h"
 #include "tests/support/stand_in.h"
 #include "ui/result_views/folder_groups_view.h"
 #include "ui/result_views/folder_rows_model.h"
-#include "ui/result_views/results_pane.h"
 #include "ui/search_pages/criteria_page.h"
 #include "ui/search_pages/folder_page.h"
 #include "ui/search_pages/search_window.h"

@@ -4,19 +4,11 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
-#include <functional>
-#include <set>
-#include <string>
-#include <vector>
 
 #include <QAction>
 #include <QCoreApplication>
 #include <QLabel>
-#include <QMenu>
 #include <QMenuBar>
-#include <QPushButton>
-#include <QTableView>
-#include <QTest>
 
 #include "app/main_commands.h"
 #include "tests/gui_results/file_listing.h"

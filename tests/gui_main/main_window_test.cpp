@@ -2,24 +2,16 @@
 #include <gtest/gtest.h>
 
 #include <sys/socket.h>
-#include <sys/stat.h>
 #include <sys/un.h>
 #include <unistd.h>
 
 #include <algorithm>
-#include <cstdio>
-#include <cstdlib>
 #include <map>
-#include <set>
-#include <string>
 #include <tuple>
 
-#include <QAbstractButton>
 #include <QAbstractSpinBox>
 #include <QAccessible>
 #include <QAccessibleInterface>
-#include <QAction>
-#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDateTime>
@@ -27,32 +19,24 @@
 #include <QFileDialog>
 #include <QLineEdit>
 #include <QProcess>
-#include <QPushButton>
 #include <QRadioButton>
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QSpinBox>
-#include <QTableView>
-#include <QTest>
 #include <QTextBrowser>
 #include <QToolButton>
 #include <QTreeWidget>
 #include <QUrl>
 #include <QXmlStreamReader>
 
-#include "app/main_commands.h"
 #include "app/remembered_search.h"
 #include "datatree/node_xml.h"
 #include "main_window_support.h"
 #include "scan/filter_nodes.h"
 #include "scan/folder_list.h"
 #include "search/search_descriptor.h"
-#include "search/search_run.h"
 #include "settings/settings_store.h"
-#include "tests/gui_results/file_listing.h"
 #include "ui/preview/browser_preview_pane.h"
-#include "ui/result_views/results_pane.h"
-#include "ui/result_views/separate_lists_view.h"
 #include "ui/result_views/unified_list_view.h"
 #include "ui/search_pages/criteria_page.h"
 #include "ui/search_pages/filters_page.h"

@@ -4,25 +4,13 @@
 
 #include <fcntl.h>
 #include <signal.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
-#include <filesystem>
-#include <functional>
-#include <string>
-#include <vector>
-
-#include <QElapsedTimer>
 #include <QProcess>
-#include <QTimer>
 
 #include "main_window_support.h"
 #include "search/search_descriptor.h"
-#include "search/search_run.h"
-#include "tests/support/private_trash.h"
 #include "tests/support/timed.h"
-#include "ui/result_views/result_rows_model.h"
-#include "ui/result_views/results_pane.h"
 #include "ui/result_views/unified_list_view.h"
 
 namespace tf {

@@ -5,25 +5,16 @@
 // answered by clicking its button. A journal that cannot be written stops an action first.
 #include <gtest/gtest.h>
 
-#include <filesystem>
 #include <map>
-#include <set>
-#include <string>
 
-#include <QListWidget>
-#include <QTableView>
 #include <QTableWidget>
-#include <QTest>
 #include <QTreeWidget>
 
 #include "main_window_support.h"
 #include "results/action_journal.h"
-#include "tests/gui_results/file_listing.h"
 #include "tests/support/read_only_mount.h"
 #include "ui/dialogs/action_history_dialog.h"
 #include "ui/result_views/backup_folder_view.h"
-#include "ui/result_views/results_pane.h"
-#include "ui/result_views/separate_lists_view.h"
 #include "ui/result_views/unified_list_view.h"
 #include "ui/window/qt_questions.h"
 

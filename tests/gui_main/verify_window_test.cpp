@@ -3,26 +3,13 @@
 // whose bytes differ, answered by clicking; sharing on a btrfs file system made for the
 // test, its report and its "&Undo", and on tmpfs, where the command is disabled and its
 // tooltip says why.
-#include <sys/stat.h>
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
-#include <filesystem>
 #include <random>
-#include <string>
-
-#include <QProgressDialog>
-#include <QPushButton>
-#include <QTableView>
-#include <QTest>
-#include <QTimer>
 
 #include "main_window_support.h"
-#include "tests/gui_results/file_listing.h"
 #include "tests/support/loop_mount.h"
-#include "ui/result_views/results_pane.h"
-#include "ui/result_views/separate_lists_view.h"
 #include "ui/result_views/unified_list_view.h"
 #include "ui/window/long_work.h"
 #include "ui/window/qt_questions.h"

@@ -2,42 +2,25 @@
 // and page, and the "File Properties" dialog and preview reached from the main window.
 #include <gtest/gtest.h>
 
-#include <unistd.h>
-
-#include <cstdint>
-#include <string>
-#include <vector>
-
-#include <QAction>
-#include <QApplication>
 #include <QCheckBox>
 #include <QDragEnterEvent>
 #include <QDropEvent>
-#include <QElapsedTimer>
 #include <QHeaderView>
 #include <QImage>
 #include <QLineEdit>
-#include <QMenu>
 #include <QMimeData>
 #include <QPlainTextEdit>
-#include <QPushButton>
 #include <QStringEncoder>
-#include <QTableView>
 #include <QTableWidget>
-#include <QTest>
 #include <QTextBrowser>
-#include <QTimer>
 #include <QUrl>
 
-#include "app/main_commands.h"
 #include "platform/zip_plugin.h"
 #include "results/file_properties.h"
 #include "results/preview_kind.h"
 #include "tests/backup/backup_test_support.h"
 #include "tests/gui_main/main_window_support.h"
-#include "tests/gui_results/file_listing.h"
 #include "tests/support/sample_document.h"
-#include "tests/support/temp_tree.h"
 #include "tests/support/timed.h"
 #include "ui/preview/bitmap_preview_pane.h"
 #include "ui/preview/browser_preview_pane.h"
@@ -46,11 +29,8 @@
 #include "ui/preview/preview_page.h"
 #include "ui/preview/text_preview_pane.h"
 #include "ui/preview/zip_preview_pane.h"
-#include "ui/result_views/results_pane.h"
-#include "ui/result_views/separate_lists_view.h"
 #include "ui/search_pages/search_tab_bar.h"
 #include "ui/search_pages/search_window.h"
-#include "ui/shell/window_search_host.h"
 
 namespace tf {
 namespace {

@@ -1,20 +1,13 @@
 // The backup folder page, "Move to Backup", "Replace by a link..." and long file work.
-#include <unistd.h>
-
-#include <set>
 
 #include <gtest/gtest.h>
 
 #include <QCheckBox>
 #include <QElapsedTimer>
 #include <QLineEdit>
-#include <QListWidget>
-#include <QMenu>
 #include <QPlainTextEdit>
 #include <QProgressDialog>
-#include <QPushButton>
 #include <QTableWidget>
-#include <QTimer>
 
 #include "results/replace_by_link.h"
 #include "tests/gui_results/results_host_fixture.h"

@@ -1,12 +1,9 @@
 // Shared by the window's tests.
 #pragma once
 
-#include <filesystem>
-#include <fstream>
 #include <functional>
 #include <memory>
 #include <set>
-#include <string>
 #include <vector>
 
 #include <QApplication>

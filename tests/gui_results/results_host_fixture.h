@@ -5,19 +5,8 @@
 #include <gtest/gtest.h>
 
 #include <QHeaderView>
-#include <QTest>
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
-#include <algorithm>
-#include <filesystem>
-#include <fstream>
 #include <map>
-#include <memory>
-#include <string>
-#include <vector>
 
 #include "app/results_host.h"
 #include "duplicates/run_result.h"

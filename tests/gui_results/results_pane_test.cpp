@@ -4,10 +4,6 @@
 
 #include <QAbstractItemModelTester>
 #include <QAction>
-#include <QElapsedTimer>
-#include <QMenu>
-#include <QProgressDialog>
-#include <QPushButton>
 
 #include "app/main_commands.h"
 #include "datatree/node_ptr.h"
@@ -15,7 +11,6 @@
 #include "tests/gui_results/results_host_fixture.h"
 #include "tests/support/click_answer.h"
 #include "tests/support/timed.h"
-#include "ui/result_views/results_pane.h"
 #include "ui/window/long_work.h"
 #include "ui/window/qt_questions.h"
 

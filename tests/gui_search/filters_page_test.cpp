@@ -3,15 +3,8 @@
 // options; the selector's highlights and the recent mask lists.
 #include "ui/search_pages/filters_page.h"
 
-#include <sys/stat.h>
-
-#include <chrono>
 #include <ctime>
-#include <filesystem>
 #include <memory>
-#include <set>
-#include <string>
-#include <vector>
 
 #include <QAbstractItemView>
 #include <QCheckBox>
@@ -22,7 +15,6 @@
 #include <QProcess>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QTest>
 
 #include <gtest/gtest.h>
 

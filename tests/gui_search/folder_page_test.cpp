@@ -2,32 +2,23 @@
 // list, the exclude list following the selected folder, drops and the recent menus.
 #include "ui/search_pages/folder_page.h"
 
-#include <filesystem>
 #include <memory>
-#include <string>
-#include <vector>
 
-#include <QAbstractButton>
-#include <QApplication>
 #include <QDialogButtonBox>
 #include <QDropEvent>
 #include <QListWidget>
 #include <QMimeData>
 #include <QPushButton>
-#include <QTest>
-#include <QTimer>
 #include <QTreeWidget>
 #include <QUrl>
 
 #include <gtest/gtest.h>
 
 #include "platform/process_launcher.h"
-#include "scan/folder_list.h"
 #include "tests/gui_search/scripted_search_host.h"
 #include "tests/support/argv_record.h"
 #include "tests/support/popup_menu_events.h"
 #include "tests/support/stand_in.h"
-#include "tests/support/temp_tree.h"
 #include "ui/search_pages/drive_chooser.h"
 #include "ui/window/list_helpers.h"
 

@@ -4,14 +4,12 @@
 #include "ui/search_pages/search_window.h"
 
 #include <memory>
-#include <vector>
 
 #include <QApplication>
 #include <QComboBox>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QTest>
 #include <QToolButton>
 
 #include <gtest/gtest.h>

@@ -1,8 +1,6 @@
 // A window stand-in that records what the search control asks of it.
 #pragma once
 
-#include <chrono>
-#include <string>
 #include <thread>
 #include <vector>
 

@@ -2,7 +2,6 @@
 // their buttons and keys give, and the file and folder choosers, which must hand back the
 // bytes of the chosen path on disk, as list rows keep theirs.
 #include <functional>
-#include <string>
 #include <utility>
 #include <vector>
 
