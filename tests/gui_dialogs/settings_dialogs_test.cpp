@@ -479,7 +479,6 @@ TEST(IgnoredGroups, IgnoreGroupFromTheListsMenuHidesItUntilTheDialogRemovesIt) {
     QTreeWidgetItem* path = entries->topLevelItem(0)->child(1);
     ASSERT_EQ(path->text(0).toStdString(), tree.Path("two/photo.jpg"));
     EXPECT_TRUE(ClickOn(entries->viewport(), entries->visualItemRect(path).center()));
-    ASSERT_TRUE(d->removeButton()->isEnabled());
     EXPECT_TRUE(ClickOn(d->removeButton()));
     EXPECT_EQ(entries->topLevelItemCount(), 0);
     EXPECT_FALSE(d->removeButton()->isEnabled());

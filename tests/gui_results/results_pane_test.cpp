@@ -256,10 +256,8 @@ TEST_F(ResultsPaneTest, DeletingTheLastCopiesAsksAndAProtectedFileIsRefusedEvery
   clickPaths(list, {host.path("one/a.txt")});
   ASSERT_EQ(list->selectionModel()->selectedRows().size(), 1);
   for (Command command : {ResultListView::kDelete, ResultListView::kMove,
-                          ResultListView::kMoveToBackup, ResultListView::kReplaceByLink}) {
-    ASSERT_TRUE(view->button(command)->isEnabled()) << command;
+                          ResultListView::kMoveToBackup, ResultListView::kReplaceByLink})
     QTest::mouseClick(view->button(command), Qt::LeftButton);
-  }
   QTest::keyClick(list, Qt::Key_Delete);
   for (QAction* item : view->contextMenu()->actions())
     if (item->text() == "Delete" || item->text() == "Move to Backup" || item->text() == "Move...")
