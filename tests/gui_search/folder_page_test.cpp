@@ -17,6 +17,7 @@
 #include "platform/process_launcher.h"
 #include "tests/gui_search/scripted_search_host.h"
 #include "tests/support/argv_record.h"
+#include "tests/support/click_answer.h"
 #include "tests/support/popup_menu_events.h"
 #include "tests/support/stand_in.h"
 #include "ui/search_pages/drive_chooser.h"
@@ -246,9 +247,7 @@ TEST(FolderPage, AddDriveAddsTheChosenMountPoint) {
   PageFixture f;
   std::string chosen;
   const auto answer = [&chosen](bool ok) {
-    QTimer::singleShot(0, [&chosen, ok] {
-      auto* dialog = qobject_cast<DriveChooser*>(QApplication::activeModalWidget());
-      ASSERT_NE(dialog, nullptr);
+    testing::WhenShown<DriveChooser>([&chosen, ok](DriveChooser* dialog) {
       QTest::keyClick(dialog->list(), Qt::Key_End);
       chosen = dialog->ChosenMountPoint();
       if (ok)
@@ -256,9 +255,6 @@ TEST(FolderPage, AddDriveAddsTheChosenMountPoint) {
                           Qt::LeftButton);
       else
         QTest::keyClick(dialog, Qt::Key_Escape);
-    });
-    QTimer::singleShot(5000, [] {  // a failed answer must not hang the test
-      if (auto* left = qobject_cast<QDialog*>(QApplication::activeModalWidget())) left->reject();
     });
   };
   answer(false);
