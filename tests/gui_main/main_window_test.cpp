@@ -318,9 +318,9 @@ bool ReadsBefore(const QRect& a, const QRect& b) {
   return oneRow ? a.left() < b.left() : a.top() < b.top();
 }
 
-// Tab goes round every control of the window: down the left column, then down the right
-// one ("Separated", "Unified", "Backup", "Duplicate folders" among them), each top to bottom and
-// left to right.
+// Tab goes round every control of the window: down the left column (its four page tabs
+// among them), then down the right one ("Separated", "Unified", "Backup", "Duplicate
+// folders" among them), each top to bottom and left to right.
 TEST_F(SearchingWindow, TabWalksEachSideTopToBottomAndLeftToRight) {
   tree.File("one/a.txt", 10);
   tree.File("two/a.txt", 10);
@@ -358,8 +358,9 @@ TEST_F(SearchingWindow, TabWalksEachSideTopToBottomAndLeftToRight) {
     EXPECT_NE(std::find(walked.begin(), walked.end(), pane->modeButton(mode)), walked.end())
         << mode;
   }
-  EXPECT_NE(std::find(walked.begin(), walked.end(), left->tabBar()->tab(kSearchModeFilters)),
-            walked.end());
+  for (int page = 0; page <= kSearchModePreview; ++page)
+    EXPECT_NE(std::find(walked.begin(), walked.end(), left->tabBar()->tab(page)), walked.end())
+        << "tab " << page;
 }
 
 TEST_F(SearchingWindow, StopPartWayShowsTheGroupsFoundSoFar) {
