@@ -59,7 +59,6 @@ using testing::Window;
 
 using Paths = std::set<std::string>;
 using Names = std::vector<std::string>;
-using testing::Column;
 
 // Lists, tables, trees and text boxes without an accessible name.
 void collectUnnamed(QAccessibleInterface* node, QStringList* unnamed, int* seen, int depth) {
