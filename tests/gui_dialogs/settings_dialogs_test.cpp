@@ -1,67 +1,47 @@
 // The dialogs of the "&Settings" menu driven through the main window, each answered from
 // inside its own event loop, and what they leave in the settings file, the ".mcf" files,
-// the program's collection and the tools run from the result list.
+// the program's collection, the tools run from the result list and the ignore list.
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <filesystem>
-#include <fstream>
-#include <functional>
-#include <memory>
-#include <string>
 
-#include <QAbstractButton>
-#include <QAction>
-#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
-#include <QElapsedTimer>
-#include <QLabel>
 #include <QLineEdit>
-#include <QListWidget>
-#include <QMenu>
-#include <QMenuBar>
-#include <QPushButton>
 #include <QRadioButton>
-#include <QTableView>
 #include <QTableWidget>
-#include <QTest>
-#include <QTimer>
 #include <QToolTip>
 #include <QTreeWidget>
 
-#include "app/main_commands.h"
 #include "app/remembered_search.h"
 #include "app/tools_section.h"
 #include "platform/volume_info.h"
 #include "results/backup_store.h"
+#include "results/ignore_store.h"
 #include "scan/mask_collection.h"
-#include "search/search_run.h"
 #include "settings/settings_store.h"
 #include "tests/gui_main/main_window_support.h"
-#include "tests/gui_results/file_listing.h"
 #include "tests/support/argv_record.h"
-#include "tests/support/click_answer.h"
 #include "tests/support/popup_menu_events.h"
+#include "ui/dialogs/ignored_groups_dialog.h"
 #include "ui/dialogs/mask_collection_dialog.h"
 #include "ui/dialogs/options_dialog.h"
 #include "ui/dialogs/settings_dialogs.h"
 #include "ui/dialogs/tool_description_dialog.h"
 #include "ui/dialogs/tool_list_dialog.h"
 #include "ui/result_views/backup_folder_view.h"
-#include "ui/result_views/results_pane.h"
-#include "ui/result_views/separate_lists_view.h"
 #include "ui/search_pages/filters_page.h"
 #include "ui/search_pages/folder_page.h"
 #include "ui/search_pages/name_filter_page.h"
 #include "ui/search_pages/search_window.h"
-#include "ui/shell/window_search_host.h"
 
 namespace tf {
 namespace {
 
 namespace fs = std::filesystem;
 using Lines = std::vector<std::string>;
+using Names = std::vector<std::string>;
+using testing::ClickOn;
 using testing::Column;
 using testing::TempTree;
 using testing::WhenShown;
@@ -443,6 +423,74 @@ TEST(ToolDialogs, AToolAddedInTheDialogRunsOnTheSelectedFile) {
   SettingsStore stored;
   ASSERT_TRUE(stored.Load(places.Path("config/twinfold.dat")));
   EXPECT_EQ(ToolNames(ToolsSection(&stored)), Lines{"Record"});
+}
+
+TEST(IgnoredGroups, IgnoreGroupFromTheListsMenuHidesItUntilTheDialogRemovesIt) {
+  TempTree places;
+  TempTree tree;
+  for (const char* name : {"one/photo.jpg", "two/photo.jpg", "one/notes.txt", "two/notes.txt"})
+    tree.File(name, 10);
+  Window w(places);
+  ASSERT_TRUE(w.started);
+  w.frame.show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(&w.frame));
+  ASSERT_TRUE(w.Search(tree.root()));
+  SeparateListsView* view = w.controller.resultsPane()->separateView();
+  QTableView* groups = view->groupsList();
+  ASSERT_EQ(Column(groups->model()), (Names{"notes.txt", "photo.jpg"}));
+
+  // Right-click the group's file and take "Ignore group".
+  QTableView* files = view->filesList();
+  const auto ignoreGroupOf = [&](const std::string& group) {
+    ASSERT_TRUE(testing::ClickRow(groups, group));
+    EXPECT_TRUE(
+        ClickOn(files->viewport(), files->visualRect(files->model()->index(0, 0)).center()));
+    EXPECT_TRUE(testing::TakeFromRowMenu(files, "Ignore group").enabled);
+  };
+  // A folder where the list belongs: the user is told, and nothing hides.
+  const std::string listFile = places.Path("data/ignored");
+  ASSERT_TRUE(std::filesystem::create_directories(listFile));
+  ignoreGroupOf("photo.jpg");
+  ASSERT_EQ(w.questions.asked.size(), 1u);
+  EXPECT_NE(w.questions.asked[0].text.find("cannot be ignored"), std::string::npos);
+  EXPECT_EQ(Column(groups->model()), (Names{"notes.txt", "photo.jpg"}));
+  std::filesystem::remove(listFile);
+
+  ignoreGroupOf("photo.jpg");
+  EXPECT_TRUE(QTest::qWaitFor([&] { return Column(groups->model()) == Names{"notes.txt"}; }, 3000))
+      << Column(groups->model()).size();
+
+  // The list on disk holds the group's files.
+  IgnoreStore store(listFile);
+  IgnoreList list;
+  ASSERT_EQ(store.Read(&list), IgnoreStore::State::kRead);
+  EXPECT_EQ(
+      list.Entries(),
+      (std::vector<IgnoreList::Entry>{{tree.Path("one/photo.jpg"), tree.Path("two/photo.jpg")}}));
+  ASSERT_TRUE(w.Search());
+  EXPECT_EQ(Column(groups->model()), Names{"notes.txt"});  // and later searches hide it too
+
+  // "Ignored groups..." through the menu bar; "Remove" on the entry, then "Close".
+  bool seen = false;
+  WhenShown<IgnoredGroupsDialog>([&](IgnoredGroupsDialog* d) {
+    seen = true;
+    QTreeWidget* entries = d->list();
+    ASSERT_EQ(entries->topLevelItemCount(), 1);
+    QTreeWidgetItem* path = entries->topLevelItem(0)->child(1);
+    ASSERT_EQ(path->text(0).toStdString(), tree.Path("two/photo.jpg"));
+    EXPECT_TRUE(ClickOn(entries->viewport(), entries->visualItemRect(path).center()));
+    EXPECT_TRUE(ClickOn(d->removeButton()));
+    EXPECT_EQ(entries->topLevelItemCount(), 0);
+    EXPECT_FALSE(d->removeButton()->isEnabled());
+    EXPECT_TRUE(ClickOn(d->closeButton()));
+  });
+  ASSERT_TRUE(testing::ChooseFromMenu(w.frame, 1, kCmdIgnoredGroups));
+  EXPECT_TRUE(seen);
+  ASSERT_EQ(store.Read(&list), IgnoreStore::State::kRead);
+  EXPECT_TRUE(list.Empty());
+
+  ASSERT_TRUE(w.Search());
+  EXPECT_EQ(Column(groups->model()), (Names{"notes.txt", "photo.jpg"}));
 }
 
 }  // namespace

@@ -1,13 +1,10 @@
-// A signal ends the real `twinfold` whatever it shows, saving what it had built.
+// The real `twinfold`: a signal ends it whatever it shows, saving what it had built, and a
+// results file it is given opens as a desktop starts it.
 #include <gtest/gtest.h>
 
 #include <signal.h>
 #include <unistd.h>
 
-#include <chrono>
-#include <cstdlib>
-#include <filesystem>
-#include <string>
 #include <thread>
 
 #include <QCoreApplication>
@@ -29,7 +26,7 @@ using testing::TempTree;
 
 // A `twinfold` whose home, data and temporary folders are all inside `places`.
 struct Program {
-  Program(const TempTree& places, const std::string& settings) {
+  Program(const TempTree& places, const std::string& settings, const QStringList& more = {}) {
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     for (const QString& name : env.keys())
       if (name.startsWith("XDG_")) env.remove(name);
@@ -41,7 +38,8 @@ struct Program {
         {"QT_QPA_PLATFORM", "offscreen"}};
     for (const auto& [name, value] : vars) env.insert(name, QString::fromStdString(value));
     process.setProcessEnvironment(env);
-    process.start(TF_TWINFOLD_PROGRAM, {"--settings", QString::fromStdString(settings)});
+    process.start(TF_TWINFOLD_PROGRAM,
+                  QStringList{"--settings", QString::fromStdString(settings)} + more);
     process.waitForStarted();
   }
   ~Program() {
@@ -113,6 +111,26 @@ TEST(EndOnSignal, OpenDialogAnswersAsClosedAndTheLoopEnds) {
   EXPECT_TRUE(endOnSignal.received());
   EXPECT_EQ(asked, IDCANCEL);
   EXPECT_NE(askedAfter, IDYES);
+}
+
+// A results file given opens, and its search's folders are what the next start remembers.
+TEST(WindowProgram, OpensTheResultsFileItIsGiven) {
+  TempTree places, tree;
+  tree.File("one/a.txt", 10);
+  tree.File("two/a.txt", 10);
+  const std::string results = places.Path("found.twinfold.json");
+  QProcess cli;
+  cli.start(TF_TWINFOLD_CLI_PROGRAM,
+            {"--format", "json", "--output", QString::fromStdString(results),
+             QString::fromStdString(tree.root())});
+  ASSERT_TRUE(cli.waitForFinished(20000));
+  ASSERT_EQ(cli.exitCode(), 0);
+  const std::string settings = places.Path("twinfold.dat");
+  Program window(places, settings, {QString::fromStdString(results)});
+  ASSERT_TRUE(window.SettlesWithin(60s));  // started, and the file read
+  EXPECT_TRUE(window.EndsOn(SIGTERM));
+  const std::string kept = testing::ReadFile(settings);
+  EXPECT_NE(kept.find("<node name=\"" + tree.root() + "\"/>"), std::string::npos) << kept;
 }
 
 }  // namespace

@@ -6,37 +6,16 @@
 // code.
 #include <gtest/gtest.h>
 
-#include <stdlib.h>
-#include <sys/stat.h>
-
-#include <filesystem>
-#include <functional>
 #include <map>
-#include <string>
 
-#include <QAction>
-#include <QApplication>
 #include <QCheckBox>
-#include <QContextMenuEvent>
-#include <QLabel>
-#include <QMenu>
-#include <QPushButton>
-#include <QTableView>
-#include <QTest>
-#include <QTimer>
 
-#include "app/app_shell.h"
-#include "app/folder_actions.h"
-#include "app/main_commands.h"
 #include "main_window_support.h"
-#include "results/file_actions.h"
 #include "scan/folder_list.h"
-#include "search/search_descriptor.h"
-#include "tests/gui_results/file_listing.h"
-#include "tests/support/click_answer.h"
+#include "tests/support/argv_record.h"
+#include "tests/support/stand_in.h"
 #include "ui/result_views/folder_groups_view.h"
 #include "ui/result_views/folder_rows_model.h"
-#include "ui/result_views/results_pane.h"
 #include "ui/search_pages/criteria_page.h"
 #include "ui/search_pages/folder_page.h"
 #include "ui/search_pages/search_window.h"
@@ -69,9 +48,7 @@ class FoldersWindow : public ::testing::Test {
     }
     put("other/alone.txt", "one of a kind", 7);
     w.questions.showReally = &dialogs;
-    w.frame.show();
-    w.frame.activateWindow();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(&w.frame));
+    ASSERT_TRUE(w.Activate());
     pane = w.controller.resultsPane();
     view = pane->foldersView();
   }
@@ -100,28 +77,10 @@ class FoldersWindow : public ::testing::Test {
   void click(const std::string& path) {
     ASSERT_TRUE(testing::ClickRow(view->list(), path)) << path;
   }
-  // The files of the file groups of the shown result.
-  size_t groupedFiles() {
-    size_t count = 0;
-    const DataNode* root = w.controller.shell()->Search().GroupsRoot();
-    for (const DataNode* g = root ? root->FirstChild() : nullptr; g; g = g->Next())
-      for (const DataNode* f = g->FirstChild(); f; f = f->Next()) ++count;
-    return count;
-  }
-  // Runs `step`, answering the dialogs it shows by clicking `answers` in turn; the
-  // captions of the messages it showed (recorded as they are put on the screen).
+  size_t groupedFiles() { return testing::GroupedFiles(w).size(); }
   std::vector<std::string> answering(const QStringList& answers,
                                      const std::function<void()>& step) {
-    const size_t before = w.questions.asked.size();
-    const auto clicked = testing::ClickAnswers(answers);
-    step();
-    EXPECT_EQ(clicked->size(), static_cast<size_t>(answers.size()));
-    for (const testing::ClickedAnswer& answer : *clicked)
-      EXPECT_TRUE(answer.underPointer) << answer.title.toStdString();
-    std::vector<std::string> captions;
-    for (size_t i = before; i < w.questions.asked.size(); ++i)
-      captions.push_back(w.questions.asked[i].caption);
-    return captions;
+    return testing::Answering(w, answers, step);
   }
   // Every file of the copy, byte for byte.
   void expectWhole(const std::string& folder) {
@@ -148,7 +107,6 @@ TEST_F(FoldersWindow, ListsTheCopyAndCtrlZBringsItBackWholeFromTheTrash) {
   put("old/letter.txt", "dear", 9);
   // Before a search that looked for folders, the view says how to get them.
   ASSERT_TRUE(w.Search(tree.root()));
-  EXPECT_TRUE(pane->modeButton(ResultsPane::kFoldersMode)->isEnabled());
   QTest::mouseClick(pane->modeButton(ResultsPane::kFoldersMode), Qt::LeftButton);
   EXPECT_TRUE(view->notice()->isVisible());
   EXPECT_TRUE(view->notice()->text().contains(QStringLiteral("Find duplicate folders")));
@@ -164,7 +122,6 @@ TEST_F(FoldersWindow, ListsTheCopyAndCtrlZBringsItBackWholeFromTheTrash) {
   EXPECT_EQ(groupedFiles(), 9u);
 
   click(copy);
-  EXPECT_TRUE(view->button(FolderGroupsView::kTrash)->isEnabled());
   EXPECT_EQ(answering({"Yes"}, [&] { QTest::keyClick(view->list(), Qt::Key_Delete); }),
             Names{"Delete folder ?"});
   EXPECT_NE(w.questions.asked[0].text.find("move this folder (3 files)"), std::string::npos)
@@ -177,12 +134,7 @@ TEST_F(FoldersWindow, ListsTheCopyAndCtrlZBringsItBackWholeFromTheTrash) {
   EXPECT_EQ(groupedFiles(), 6u);
   EXPECT_TRUE(view->button(FolderGroupsView::kTrash)->isEnabled());
 
-  w.controller.UpdateCommandStates();
-  EXPECT_EQ(w.frame.action(kCmdUndo)->text().toStdString(), "&Undo Delete of 1 folder\tCtrl+Z");
-  w.frame.activateWindow();
-  ASSERT_TRUE(QTest::qWaitForWindowActive(&w.frame));
-  EXPECT_TRUE(
-      answering({}, [&] { QTest::keyClick(&w.frame, Qt::Key_Z, Qt::ControlModifier); }).empty());
+  EXPECT_TRUE(testing::UndoByKey(w, "Delete of 1 folder").empty());
   expectWhole(copy);
   EXPECT_TRUE(testing::TrashedFrom(tree.Path("backup")).empty());
   // Its files are back in their file groups, it and its year in their folder groups.
@@ -191,55 +143,27 @@ TEST_F(FoldersWindow, ListsTheCopyAndCtrlZBringsItBackWholeFromTheTrash) {
 }
 
 TEST_F(FoldersWindow, BrowseShowsTheFolderMoveMovesItAndCtrlZMovesItBack) {
-  // The desktop's opener, as Browse starts it, writes down what it was asked to show.
-  const std::string bin = places.Folder("bin");
-  const std::string shown = places.Path("shown");
-  ASSERT_TRUE(testing::WriteFile(bin + "/xdg-open", "#!/bin/sh\nprintf '%s' \"$1\" > '" + shown +
-                                                        ".part' && mv '" + shown + ".part' '" +
-                                                        shown + "'\n"));
-  ASSERT_EQ(::chmod((bin + "/xdg-open").c_str(), 0755), 0);
-  const std::string savedPath = std::getenv("PATH");
-  ::setenv("PATH", (bin + ":" + savedPath).c_str(), 1);
   ASSERT_NO_FATAL_FAILURE(searchFolders());
   const std::string copy = tree.Path("backup/my photos");
   click(copy);
-  // Enter and the button browse alike.
+  // Enter and the button browse alike, the desktop's opener given the folder.
   for (bool key : {true, false}) {
-    fs::remove(shown);
+    const std::string shown = places.Path(key ? "shown by key" : "shown by button");
+    testing::StandIn opener(places, "xdg-open", shown);
     if (key)
       QTest::keyClick(view->list(), Qt::Key_Return);
     else
       QTest::mouseClick(view->button(FolderGroupsView::kBrowse), Qt::LeftButton);
-    EXPECT_TRUE(QTest::qWaitFor([&] { return fs::exists(shown); }, 5000)) << key;
-    EXPECT_EQ(testing::ReadFile(shown), copy) << key;
+    EXPECT_EQ(testing::ReadArgvRecord(shown), (Names{copy, copy})) << key;  // run in it, given it
   }
-  ::setenv("PATH", savedPath.c_str(), 1);
 
   // "Move..." of the folder's right-click menu.
   const std::string elsewhere = tree.Folder("elsewhere");
   w.questions.folders = {elsewhere};
-  bool picked = false;
-  QTimer poll;
-  QObject::connect(&poll, &QTimer::timeout, [&] {
-    auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
-    if (!menu || !menu->isVisible()) return;
-    poll.stop();
-    for (QAction* action : menu->actions())
-      if (action->text() == QStringLiteral("Move...") && action->isEnabled()) {
-        picked = true;
-        QTest::mouseClick(menu, Qt::LeftButton, {}, menu->actionGeometry(action).center());
-        return;
-      }
-    menu->close();
-  });
-  poll.start(5);
-  QTableView* list = view->list();
-  const QPoint at = list->visualRect(list->currentIndex()).center();
-  QContextMenuEvent event(QContextMenuEvent::Mouse, at, list->viewport()->mapToGlobal(at));
   // The chosen folder is the only question.
   EXPECT_TRUE(answering({}, [&] {
-                QApplication::sendEvent(list->viewport(), &event);
-                ASSERT_TRUE(QTest::qWaitFor([&] { return picked && !fs::exists(copy); }, 5000));
+                EXPECT_TRUE(testing::TakeFromRowMenu(view->list(), "Move...").enabled);
+                ASSERT_TRUE(QTest::qWaitFor([&] { return !fs::exists(copy); }, 5000));
               }).empty());
   EXPECT_TRUE(w.questions.folders.empty());
   const std::string moved = elsewhere + "/my photos";
@@ -248,12 +172,7 @@ TEST_F(FoldersWindow, BrowseShowsTheFolderMoveMovesItAndCtrlZMovesItBack) {
   EXPECT_EQ(groupedFiles(), 0u);
 
   // Ctrl+Z moves it back whole and leaves nothing where it went.
-  w.controller.UpdateCommandStates();
-  EXPECT_EQ(w.frame.action(kCmdUndo)->text().toStdString(), "&Undo Move of 1 folder\tCtrl+Z");
-  w.frame.activateWindow();
-  ASSERT_TRUE(QTest::qWaitForWindowActive(&w.frame));
-  EXPECT_TRUE(
-      answering({}, [&] { QTest::keyClick(&w.frame, Qt::Key_Z, Qt::ControlModifier); }).empty());
+  EXPECT_TRUE(testing::UndoByKey(w, "Move of 1 folder").empty());
   expectWhole(copy);
   EXPECT_FALSE(fs::exists(moved));
   EXPECT_TRUE(fs::is_empty(elsewhere));

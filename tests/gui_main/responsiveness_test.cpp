@@ -4,25 +4,13 @@
 
 #include <fcntl.h>
 #include <signal.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
-#include <filesystem>
-#include <functional>
-#include <string>
-#include <vector>
-
-#include <QElapsedTimer>
 #include <QProcess>
-#include <QTimer>
 
 #include "main_window_support.h"
 #include "search/search_descriptor.h"
-#include "search/search_run.h"
-#include "tests/support/private_trash.h"
 #include "tests/support/timed.h"
-#include "ui/result_views/result_rows_model.h"
-#include "ui/result_views/results_pane.h"
 #include "ui/result_views/unified_list_view.h"
 
 namespace tf {
@@ -34,19 +22,23 @@ using testing::Window;
 constexpr qint64 kLongestStallMs = 200;
 using testing::kTimed;
 
-// Hard links to a seed per folder (links per file are limited): 300,000 files take
+// Empty files "file<i>.dat" in each folder; given `seeds`, hard links to a new seed there
+// every 50,000 names (the file systems' bound on links per file): 300,000 files take
 // seconds to make where creating them takes a minute.
 bool MakeTree(const TempTree& tree, const std::vector<std::string>& folders, int perFolder,
               const TempTree* seeds = nullptr) {
+  const auto make = [](const std::string& path) {
+    const int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
+    return fd >= 0 && close(fd) == 0;
+  };
   for (const std::string& name : folders) {
-    const std::string folder = tree.Path(name), seed = seeds ? seeds->Path(name) : "";
-    const auto make = [](const std::string& path) {
-      const int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
-      return fd >= 0 && close(fd) == 0;
-    };
-    if (mkdir(folder.c_str(), 0755) != 0 || (seeds && !make(seed))) return false;
+    const std::string folder = tree.Path(name);
+    if (mkdir(folder.c_str(), 0755) != 0) return false;
+    std::string seed;
     for (int i = 0; i < perFolder; ++i) {
       const std::string file = folder + "/file" + std::to_string(i) + ".dat";
+      if (seeds && i % 50000 == 0 && !make(seed = seeds->Path(name + std::to_string(i))))
+        return false;
       if (!(seeds ? link(seed.c_str(), file.c_str()) == 0 : make(file))) return false;
     }
   }
@@ -160,19 +152,7 @@ TEST(MainWindowResponsiveness, DeletingTenThousandFilesKeepsTheLoopTurningAndRef
 // interrupt between two batches rather than at its end.
 constexpr int kBigFolderFiles = 200000;
 bool MakeBigFolder(const TempTree& tree, const TempTree& seeds) {
-  const std::string folder = tree.Folder("big");
-  std::string seed;
-  for (int i = 0; i < kBigFolderFiles; ++i) {
-    // Hard links, a new seed every 50,000 names (the file systems' bound on links per file).
-    if (i % 50000 == 0) {
-      seed = seeds.Path("seed" + std::to_string(i));
-      const int fd = open(seed.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
-      if (fd < 0 || close(fd) != 0) return false;
-    }
-    if (link(seed.c_str(), (folder + "/file" + std::to_string(i) + ".dat").c_str()) != 0)
-      return false;
-  }
-  return true;
+  return MakeTree(tree, {"big"}, kBigFolderFiles, &seeds);
 }
 
 DuplicateCriteria FirstFiveSymbols() {

@@ -5,31 +5,16 @@
 // answered by clicking its button. A journal that cannot be written stops an action first.
 #include <gtest/gtest.h>
 
-#include <filesystem>
-#include <functional>
 #include <map>
-#include <set>
-#include <string>
 
-#include <QAction>
-#include <QApplication>
-#include <QListWidget>
-#include <QPushButton>
-#include <QTableView>
 #include <QTableWidget>
-#include <QTest>
 #include <QTreeWidget>
 
-#include "app/main_commands.h"
 #include "main_window_support.h"
 #include "results/action_journal.h"
-#include "tests/gui_results/file_listing.h"
-#include "tests/support/click_answer.h"
 #include "tests/support/read_only_mount.h"
 #include "ui/dialogs/action_history_dialog.h"
 #include "ui/result_views/backup_folder_view.h"
-#include "ui/result_views/results_pane.h"
-#include "ui/result_views/separate_lists_view.h"
 #include "ui/result_views/unified_list_view.h"
 #include "ui/window/qt_questions.h"
 
@@ -42,21 +27,9 @@ using testing::Window;
 using Names = std::vector<std::string>;
 using Disk = std::map<std::string, std::string>;
 
-// The kinds of action, each done in the window as a user does it.
-enum class Act {
-  kDelete,
-  kDeleteTwo,
-  kMove,
-  kCopy,
-  kBackup,
-  kLink,
-  kRestore,
-  kBackupCopy,
-  kBackupDelete
-};
-
+// The members are public: the table of action kinds below names them.
 class UndoWindow : public ::testing::Test {
- protected:
+ public:
   void SetUp() override {
     testing::PrivateTrashHome();
     ASSERT_TRUE(w.started);
@@ -70,9 +43,7 @@ class UndoWindow : public ::testing::Test {
       fs::last_write_time(tree.Path(name), time);
     }
     w.questions.showReally = &dialogs;
-    w.frame.show();
-    w.frame.activateWindow();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(&w.frame));
+    ASSERT_TRUE(w.Activate());
     ASSERT_TRUE(w.Search(tree.root()));
     pane = w.controller.resultsPane();
     pane->SetMode(ResultsPane::kUnifiedMode);
@@ -81,20 +52,13 @@ class UndoWindow : public ::testing::Test {
   std::string backupFolder() const { return places.Path("data/Backup"); }
   std::string journalFile() const { return places.Path("state/twinfold/journal"); }
 
-  // The groups the separate lists show, and the files of the shown result.
+  // The groups the separate lists show.
   Names groups() {
     const int mode = pane->Mode();
     pane->SetMode(ResultsPane::kSeparateMode);
     Names names = testing::Column(pane->separateView()->groupsList()->model());
     pane->SetMode(mode);
     return names;
-  }
-  std::set<std::string> shownFiles() {
-    std::set<std::string> paths;
-    for (const DataNode* g = w.controller.shell()->Search().GroupsRoot()->FirstChild(); g;
-         g = g->Next())
-      for (const DataNode* f = g->FirstChild(); f; f = f->Next()) paths.insert(FullName(f));
-    return paths;
   }
   // Every file of the tree, the other folder and the backup folder (not the program's
   // lock) with its bytes and time; a link with its target.
@@ -129,13 +93,8 @@ class UndoWindow : public ::testing::Test {
     return places;
   }
 
-  // Runs `step`, answering the questions it asks by clicking `answers` in turn.
   void answering(const QStringList& answers, const std::function<void()>& step) {
-    const auto clicked = testing::ClickAnswers(answers);
-    step();
-    ASSERT_EQ(clicked->size(), static_cast<size_t>(answers.size()));
-    for (const testing::ClickedAnswer& answer : *clicked)
-      EXPECT_TRUE(answer.underPointer) << answer.title.toStdString();
+    testing::Answering(w, answers, step);
   }
   // Clicks the rows of `relative` files in the unified list (Ctrl held for the next ones).
   void select(const Names& relative) {
@@ -168,7 +127,8 @@ class UndoWindow : public ::testing::Test {
     return page;
   }
 
-  // The actions, each on one/a.txt unless it says otherwise.
+  // The kinds of action, each done in the window as a user does it, each on one/a.txt
+  // unless it says otherwise.
   void trashFiles(const Names& files, const QStringList& answers) {
     select(files);
     answering(answers, [&] { QTest::keyClick(pane->unifiedView()->list(), Qt::Key_Delete); });
@@ -200,16 +160,14 @@ class UndoWindow : public ::testing::Test {
     pane->SetMode(ResultsPane::kUnifiedMode);
   }
 
-  void act(Act kind);
+  void deleteOne() { trashFiles({"one/a.txt"}, {"Yes"}); }
+  void deleteTwo() { trashFiles({"one/b.txt", "two/b.txt"}, {"Yes"}); }
+  void move() { moveOrCopy(ResultListView::kMove); }
+  void copy() { moveOrCopy(ResultListView::kCopy); }
+  void restore() { onBackupPage(BackupFolderView::kRestore); }
+  void copyFromBackup() { onBackupPage(BackupFolderView::kCopy); }
+  void deleteFromBackup() { onBackupPage(BackupFolderView::kDelete); }
 
-  // Ctrl+Z, which names the action it undoes.
-  void undoByKey(const std::string& label, const QStringList& answers) {
-    w.controller.UpdateCommandStates();
-    EXPECT_EQ(w.frame.action(kCmdUndo)->text().toStdString(), "&Undo " + label + "\tCtrl+Z");
-    w.frame.activateWindow();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(&w.frame));
-    answering(answers, [&] { QTest::keyClick(&w.frame, Qt::Key_Z, Qt::ControlModifier); });
-  }
   // "Action history..." from the "&Find" menu: the newest action is listed as done, its
   // "Undo" takes it back, and it is listed as undone.
   void undoInHistory(const std::string& label, const QStringList& answers) {
@@ -225,7 +183,6 @@ class UndoWindow : public ::testing::Test {
       EXPECT_EQ(newest(2), "done");
       EXPECT_TRUE(testing::ClickOn(actions->viewport(),
                                    actions->visualItemRect(actions->topLevelItem(0)).center()));
-      ASSERT_TRUE(dialog->undoButton()->isEnabled());
       answering(answers, [&] { EXPECT_TRUE(testing::ClickOn(dialog->undoButton())); });
       EXPECT_EQ(newest(2), "undone");
       EXPECT_FALSE(dialog->undoButton()->isEnabled());
@@ -243,60 +200,40 @@ class UndoWindow : public ::testing::Test {
 
 struct Kind {
   const char* name;
-  Act act;
+  void (UndoWindow::*act)();
   const char* label;     // the action as the journal names it
+  bool onBackupPage;     // acts on an entry a move to the backup made first
   bool madeGoesToTrash;  // what the action made (a copy, a stored entry) goes to the trash
   bool asks;             // more than one file comes back: asked first
   bool inHistory;        // undone through "Action history...", else by Ctrl+Z
 };
 
 // The delete of one file takes its group of two with it, which comes back with it.
+using W = UndoWindow;
 const Kind kKinds[] = {
-    {"Delete", Act::kDelete, "Delete of 1 file", false, false, false},
-    {"DeleteTwo", Act::kDeleteTwo, "Delete of 2 files", false, true, true},
-    {"Move", Act::kMove, "Move of 1 file", false, false, true},
-    {"Copy", Act::kCopy, "Copy of 1 file", true, false, false},
-    {"MoveToBackup", Act::kBackup, "Move to Backup of 1 file", true, true, false},
-    {"ReplaceByLink", Act::kLink, "Replace by link of 1 file", false, true, true},
-    {"BackupRestore", Act::kRestore, "Restore from backup of 1 file", true, true, false},
-    {"BackupCopy", Act::kBackupCopy, "Copy from backup of 1 file", true, false, true},
-    {"BackupDelete", Act::kBackupDelete, "Delete from backup of 1 file", false, true, false},
+    {"Delete", &W::deleteOne, "Delete of 1 file", false, false, false, false},
+    {"DeleteTwo", &W::deleteTwo, "Delete of 2 files", false, false, true, true},
+    {"Move", &W::move, "Move of 1 file", false, false, false, true},
+    {"Copy", &W::copy, "Copy of 1 file", false, true, false, false},
+    {"MoveToBackup", &W::moveToBackup, "Move to Backup of 1 file", false, true, true, false},
+    {"ReplaceByLink", &W::replaceByLink, "Replace by link of 1 file", false, false, true, true},
+    {"BackupRestore", &W::restore, "Restore from backup of 1 file", true, true, true, false},
+    {"BackupCopy", &W::copyFromBackup, "Copy from backup of 1 file", true, true, false, true},
+    {"BackupDelete", &W::deleteFromBackup, "Delete from backup of 1 file", true, false, true,
+     false},
 };
-
-void UndoWindow::act(Act kind) {
-  switch (kind) {
-    case Act::kDelete:
-      return trashFiles({"one/a.txt"}, {"Yes"});
-    case Act::kDeleteTwo:
-      return trashFiles({"one/b.txt", "two/b.txt"}, {"Yes"});
-    case Act::kMove:
-      return moveOrCopy(ResultListView::kMove);
-    case Act::kCopy:
-      return moveOrCopy(ResultListView::kCopy);
-    case Act::kBackup:
-      return moveToBackup();
-    case Act::kLink:
-      return replaceByLink();
-    case Act::kRestore:
-      return onBackupPage(BackupFolderView::kRestore);
-    case Act::kBackupCopy:
-      return onBackupPage(BackupFolderView::kCopy);
-    case Act::kBackupDelete:
-      return onBackupPage(BackupFolderView::kDelete);
-  }
-}
 
 class UndoEveryKind : public UndoWindow, public ::testing::WithParamInterface<size_t> {};
 
 TEST_P(UndoEveryKind, TakesTheActionBackAndTheFilesRejoinTheirGroups) {
   const Kind& kind = kKinds[GetParam()];
-  if (kind.act >= Act::kRestore) moveToBackup();  // the entry the backup page acts on
+  if (kind.onBackupPage) moveToBackup();
   const Disk disk0 = disk();
   const std::multiset<std::string> trash0 = trash();
   const Names groups0 = groups();
-  const std::set<std::string> shown0 = shownFiles();
+  const std::set<std::string> shown0 = testing::GroupedFiles(w);
 
-  act(kind.act);
+  (this->*kind.act)();
   const Disk acted = disk();
   ASSERT_NE(acted, disk0) << "the action changed nothing";
   // What the action made, which its undo sends to the trash.
@@ -309,11 +246,11 @@ TEST_P(UndoEveryKind, TakesTheActionBackAndTheFilesRejoinTheirGroups) {
   if (kind.inHistory)
     undoInHistory(kind.label, answers);
   else
-    undoByKey(kind.label, answers);
+    testing::UndoByKey(w, kind.label, answers);
   EXPECT_EQ(disk(), disk0);
   EXPECT_EQ(trash(), trashed);
   EXPECT_EQ(groups(), groups0);
-  EXPECT_EQ(shownFiles(), shown0);
+  EXPECT_EQ(testing::GroupedFiles(w), shown0);
   std::vector<JournalAction> actions;
   std::string why;
   ASSERT_TRUE(LoadJournal(journalFile(), &actions, &why)) << why;
@@ -343,7 +280,7 @@ TEST_F(UndoWindow, AJournalThatCannotBeWrittenStopsTheActionAndSaysWhy) {
   EXPECT_NE(told.text.find("Read-only file system"), std::string::npos) << told.text;
   EXPECT_EQ(disk(), disk0);
   EXPECT_EQ(trash(), trash0);
-  EXPECT_EQ(shownFiles().size(), 5u);
+  EXPECT_EQ(testing::GroupedFiles(w).size(), 5u);
 }
 
 }  // namespace

@@ -1,7 +1,6 @@
 // twinfold-bench-window finds byte for byte what twinfold-cli finds.
 #include <gtest/gtest.h>
 
-#include <string>
 #include <vector>
 
 #include <QProcess>

@@ -2,43 +2,25 @@
 // and page, and the "File Properties" dialog and preview reached from the main window.
 #include <gtest/gtest.h>
 
-#include <unistd.h>
-
-#include <cstdint>
-#include <string>
-#include <vector>
-
-#include <QAction>
-#include <QApplication>
-#include <QBuffer>
 #include <QCheckBox>
-#include <QContextMenuEvent>
 #include <QDragEnterEvent>
 #include <QDropEvent>
-#include <QElapsedTimer>
 #include <QHeaderView>
 #include <QImage>
 #include <QLineEdit>
-#include <QMenu>
 #include <QMimeData>
 #include <QPlainTextEdit>
-#include <QPushButton>
 #include <QStringEncoder>
-#include <QTableView>
 #include <QTableWidget>
-#include <QTest>
 #include <QTextBrowser>
-#include <QTimer>
 #include <QUrl>
 
-#include "app/main_commands.h"
 #include "platform/zip_plugin.h"
 #include "results/file_properties.h"
 #include "results/preview_kind.h"
 #include "tests/backup/backup_test_support.h"
 #include "tests/gui_main/main_window_support.h"
 #include "tests/support/sample_document.h"
-#include "tests/support/temp_tree.h"
 #include "tests/support/timed.h"
 #include "ui/preview/bitmap_preview_pane.h"
 #include "ui/preview/browser_preview_pane.h"
@@ -47,11 +29,8 @@
 #include "ui/preview/preview_page.h"
 #include "ui/preview/text_preview_pane.h"
 #include "ui/preview/zip_preview_pane.h"
-#include "ui/result_views/results_pane.h"
-#include "ui/result_views/separate_lists_view.h"
 #include "ui/search_pages/search_tab_bar.h"
 #include "ui/search_pages/search_window.h"
-#include "ui/shell/window_search_host.h"
 
 namespace tf {
 namespace {
@@ -205,14 +184,8 @@ TEST_F(PreviewTest, BrowserReadsOnlyFromThePagesFolderAndRefusesHostilePictures)
 
   // A page in a folder whose name is not UTF-8 shows its picture all the same: the folder
   // is read by its own bytes, not by a text made from them.
-  QByteArray png;
-  QBuffer pngBuffer(&png);
-  pngBuffer.open(QIODevice::WriteOnly);
-  QImage blue(30, 20, QImage::Format_RGB32);
-  blue.fill(QColor(20, 120, 200));
-  ASSERT_TRUE(blue.save(&pngBuffer, "PNG"));
   tree.Folder("caf\xE9 site/img");
-  file("caf\xE9 site/img/logo.png", png.toStdString());
+  file("caf\xE9 site/img/logo.png", testing::ReadFile(tree.Path("site/img/logo.png")));
   pane.Open(
       file("caf\xE9 site/index.html", "<html><body><img src=\"img/logo.png\"></body></html>"));
   pane.show();
@@ -364,47 +337,45 @@ TEST_F(PreviewTest, ZipPaneListsSumsAndSortsThroughThePlugin) {
   manager.Close();
 }
 
-// A file dropped from a file manager is previewed under its own bytes, also where its name
-// is not UTF-8 (the URL carries them percent-encoded), and the page ticks "Show Preview".
-TEST_F(PreviewTest, ADroppedFileIsPreviewedUnderItsOwnName) {
+// The page shows the selected file only while "Show Preview" is ticked and fills its area
+// with the pane; a file dropped from a file manager is previewed under its own bytes, also
+// where its name is not UTF-8 (the URL carries them percent-encoded), and ticks "Show
+// Preview"; moving through a thousand files of every kind keeps each step short.
+TEST_F(PreviewTest, PageShowsTheSelectedOrDroppedFileWhenTickedAndEachStepStaysShort) {
   PreviewPage page;
   page.resize(400, 700);
   page.show();
   page.SetActive(true);
-  const std::string path = file("dropped \xE9 %41.txt", "dropped bytes");
-  auto* data = new QMimeData;
-  data->setUrls({QUrl::fromEncoded(
-      "file://" +
-      QByteArray(path.data(), static_cast<qsizetype>(path.size())).toPercentEncoding("/"))});
-  const QPoint at = page.rect().center();
-  QDragEnterEvent enter(at, Qt::CopyAction, data, Qt::LeftButton, Qt::NoModifier);
-  QApplication::sendEvent(&page, &enter);
-  ASSERT_TRUE(enter.isAccepted());
-  QDropEvent drop(at, Qt::CopyAction, data, Qt::LeftButton, Qt::NoModifier);
-  QApplication::sendEvent(&page, &drop);
-  EXPECT_EQ(page.file(), path);
-  EXPECT_TRUE(page.showBox()->isChecked());
-  ASSERT_EQ(page.manager()->openPane(), page.manager()->textPane());
-  EXPECT_EQ(page.manager()->textPane()->field()->toPlainText(), "dropped bytes");
-  delete data;
-}
-
-// The page shows the selected file only while "Show Preview" is ticked, fills its area with
-// the pane, and moving through a thousand files of every kind keeps each step short.
-TEST_F(PreviewTest, PageShowsTheSelectedFileWhenTickedAndEachStepStaysShort) {
-  PreviewPage page;
-  page.resize(400, 700);
-  page.show();
-  page.SetActive(true);
+  const auto tick = [&] {
+    QTest::mouseClick(page.showBox(), Qt::LeftButton, {}, QPoint(5, page.showBox()->height() / 2));
+  };
   page.SetFile(file("note.txt", "hello preview"));
   EXPECT_EQ(page.manager()->openPane(), nullptr);  // not ticked
-  QTest::mouseClick(page.showBox(), Qt::LeftButton, {}, QPoint(5, page.showBox()->height() / 2));
+  tick();
   ASSERT_EQ(page.manager()->openPane(), page.manager()->textPane());
   EXPECT_EQ(page.manager()->textPane()->field()->toPlainText(), "hello preview");
   EXPECT_EQ(page.manager()->textPane()->geometry(), page.area()->rect());
   page.SetFile(tree.Path("gone.txt"));
   page.Refresh();
   EXPECT_EQ(page.manager()->openPane(), nullptr);
+  tick();
+  EXPECT_TRUE(page.area()->isHidden());
+
+  const std::string path = file("dropped \xE9 %41.txt", "dropped bytes");
+  QMimeData data;
+  data.setUrls({QUrl::fromEncoded(
+      "file://" +
+      QByteArray(path.data(), static_cast<qsizetype>(path.size())).toPercentEncoding("/"))});
+  const QPoint at = page.rect().center();
+  QDragEnterEvent enter(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+  QApplication::sendEvent(&page, &enter);
+  ASSERT_TRUE(enter.isAccepted());
+  QDropEvent drop(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+  QApplication::sendEvent(&page, &drop);
+  EXPECT_EQ(page.file(), path);
+  EXPECT_TRUE(page.showBox()->isChecked());
+  ASSERT_EQ(page.manager()->openPane(), page.manager()->textPane());
+  EXPECT_EQ(page.manager()->textPane()->field()->toPlainText(), "dropped bytes");
 
   // Each step is timed after its file is made. A busy machine may stall any single step;
   // what must hold is that the steps are short as a rule.
@@ -431,10 +402,6 @@ TEST_F(PreviewTest, PageShowsTheSelectedFileWhenTickedAndEachStepStaysShort) {
   // Every kind's pane is on show over the area, not just made.
   ASSERT_EQ(page.manager()->openPane(), page.manager()->browserPane());
   EXPECT_TRUE(page.manager()->browserPane()->isVisible());
-
-  QTest::mouseClick(page.showBox(), Qt::LeftButton, {}, QPoint(5, page.showBox()->height() / 2));
-  EXPECT_EQ(page.manager()->openPane(), nullptr);
-  EXPECT_TRUE(page.area()->isHidden());
 }
 
 // Two copies of a compound document with a title and an author, and two text twins.
@@ -474,9 +441,7 @@ TEST(MainWindowFileViews, PropertiesFromTheMenuAndPreviewFollowTheSelection) {
                 dialog->list()->fontMetrics().horizontalAdvance(kSummaryHeading);
     QTest::mouseClick(dialog->closeButton(), Qt::LeftButton);
   });
-  QTest::mousePress(files->viewport(), Qt::RightButton, {}, first);
-  QContextMenuEvent event(QContextMenuEvent::Mouse, first, files->viewport()->mapToGlobal(first));
-  QApplication::sendEvent(files->viewport(), &event);
+  testing::RightClick(files, first);
   QMenu* menu = view->contextMenu();
   ASSERT_TRUE(menu->isVisible());
   menu->actions().back()->trigger();

@@ -1,20 +1,13 @@
 // The backup folder page, "Move to Backup", "Replace by a link..." and long file work.
-#include <unistd.h>
-
-#include <set>
 
 #include <gtest/gtest.h>
 
 #include <QCheckBox>
 #include <QElapsedTimer>
 #include <QLineEdit>
-#include <QListWidget>
-#include <QMenu>
 #include <QPlainTextEdit>
 #include <QProgressDialog>
-#include <QPushButton>
 #include <QTableWidget>
-#include <QTimer>
 
 #include "results/replace_by_link.h"
 #include "tests/gui_results/results_host_fixture.h"
@@ -257,13 +250,7 @@ TEST_F(BackupActionsTest, ANameOf255BytesIsActedOnOrTheUserIsToldWhy) {
 
   // A link would need the file in the trash first: nothing changes, no stray link stays.
   clickPaths(separate()->filesList(), {first});
-  onDialog(QStringLiteral("ReplaceLinkDialog"), [&](QDialog* dialog) {
-    auto* found = dialog->findChild<QListWidget*>(QStringLiteral("found"));
-    QTest::mouseClick(found->viewport(), Qt::LeftButton, {},
-                      found->visualItemRect(found->item(0)).center());
-    for (auto* button : dialog->findChildren<QPushButton*>())
-      if (button->text() == "Replace file") QTest::mouseClick(button, Qt::LeftButton);
-  });
+  testing::ReplaceWithFirstTwin();
   QTest::mouseClick(separate()->button(ResultListView::kReplaceByLink), Qt::LeftButton);
   told(kNotReplacedCaption, "the trash cannot take a name that long");
   EXPECT_TRUE(fs::is_regular_file(fs::symlink_status(first)));

@@ -1,16 +1,19 @@
 // Shared by the window's tests.
 #pragma once
 
-#include <filesystem>
-#include <fstream>
 #include <functional>
+#include <memory>
 #include <set>
-#include <string>
 #include <vector>
 
 #include <QApplication>
+#include <QContextMenuEvent>
 #include <QDialog>
+#include <QListWidget>
+#include <QMenu>
+#include <QPushButton>
 #include <QTableView>
+#include <QTest>
 #include <QTimer>
 
 #include "tests/support/private_trash.h"
@@ -57,6 +60,66 @@ inline void OnModal(std::function<bool(QDialog*)> accepts, std::function<void(QD
     act(dialog);
   });
   timer->start();
+}
+
+// A right click at `at` in `list` as the desktop delivers it: the press, the release,
+// then the menu request.
+inline void RightClick(QAbstractItemView* list, QPoint at) {
+  QTest::mousePress(list->viewport(), Qt::RightButton, {}, at);
+  QTest::mouseRelease(list->viewport(), Qt::RightButton, {}, at);
+  QContextMenuEvent event(QContextMenuEvent::Mouse, at, list->viewport()->mapToGlobal(at));
+  QApplication::sendEvent(list->viewport(), &event);
+}
+
+// What the next pop-up menu offered for one entry.
+struct Offered {
+  bool shown = false;  // a menu showed
+  bool enabled = false;
+  QString tip;
+};
+
+// Watches for the next pop-up menu and clicks `entry` in it when it is there and enabled,
+// else closes the menu; what the menu offered is filled in once it showed.
+inline std::shared_ptr<Offered> ClickInNextMenu(const QString& entry) {
+  auto offered = std::make_shared<Offered>();
+  auto* poll = new QTimer(qApp);
+  QObject::connect(poll, &QTimer::timeout, [poll, entry, offered] {
+    auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+    if (!menu || !menu->isVisible()) return;
+    poll->stop();
+    poll->deleteLater();
+    QAction* target = nullptr;
+    for (QAction* action : menu->actions())
+      if (action->text() == entry) target = action;
+    offered->shown = true;
+    if (target) offered->enabled = target->isEnabled(), offered->tip = target->toolTip();
+    if (target && target->isEnabled())
+      QTest::mouseClick(menu, Qt::LeftButton, {}, menu->actionGeometry(target).center());
+    else
+      menu->close();
+  });
+  poll->start(5);
+  return offered;
+}
+
+// Right-clicks the current row of `list` and takes `entry` in the menu that opens.
+inline Offered TakeFromRowMenu(QTableView* list, const QString& entry) {
+  const auto offered = ClickInNextMenu(entry);
+  RightClick(list, list->visualRect(list->currentIndex()).center());
+  static_cast<void>(QTest::qWaitFor([&] { return offered->shown; }, 10000));  // callers check
+  return *offered;
+}
+
+// Answers the next "Replace by a link" dialog: the first twin it found, then "Replace file".
+inline void ReplaceWithFirstTwin() {
+  OnModal([](QDialog* d) { return d->objectName() == "ReplaceLinkDialog"; },
+          [](QDialog* dialog) {
+            auto* found = dialog->findChild<QListWidget*>(QStringLiteral("found"));
+            QTest::mouseClick(found->viewport(), Qt::LeftButton, {},
+                              found->visualItemRect(found->item(0)).center());
+            for (auto* button : dialog->findChildren<QPushButton*>())
+              if (button->text() == "Replace file") QTest::mouseClick(button, Qt::LeftButton);
+          });
 }
 
 }  // namespace tf::testing

@@ -4,21 +4,9 @@
 
 #include <gtest/gtest.h>
 
-#include <QContextMenuEvent>
 #include <QHeaderView>
-#include <QTest>
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
-#include <algorithm>
-#include <filesystem>
-#include <fstream>
 #include <map>
-#include <memory>
-#include <string>
-#include <vector>
 
 #include "app/results_host.h"
 #include "duplicates/run_result.h"
@@ -207,14 +195,8 @@ class ResultsPaneFixture : public ::testing::Test {
                     header->height() / 2);
     QTest::mouseClick(header->viewport(), Qt::LeftButton, {}, at);
   }
-  // As the desktop delivers it: the press, then the menu request.
-
   static void rightClick(QAbstractItemView* list, const QModelIndex& index) {
-    const QPoint at = list->visualRect(index).center();
-    QTest::mousePress(list->viewport(), Qt::RightButton, {}, at);
-    QTest::mouseRelease(list->viewport(), Qt::RightButton, {}, at);
-    QContextMenuEvent event(QContextMenuEvent::Mouse, at, list->viewport()->mapToGlobal(at));
-    QApplication::sendEvent(list->viewport(), &event);
+    RightClick(list, list->visualRect(index).center());
   }
 
  protected:

@@ -4,10 +4,6 @@
 
 #include <QAbstractItemModelTester>
 #include <QAction>
-#include <QElapsedTimer>
-#include <QMenu>
-#include <QProgressDialog>
-#include <QPushButton>
 
 #include "app/main_commands.h"
 #include "datatree/node_ptr.h"
@@ -15,7 +11,6 @@
 #include "tests/gui_results/results_host_fixture.h"
 #include "tests/support/click_answer.h"
 #include "tests/support/timed.h"
-#include "ui/result_views/results_pane.h"
 #include "ui/window/long_work.h"
 #include "ui/window/qt_questions.h"
 
@@ -218,7 +213,6 @@ TEST_F(ResultsPaneTest, SearchClearsTheListsAndNamesThatAreNotUtf8ReachTheAction
   EXPECT_EQ(brokenRow.data().toString(),
             QString::fromStdString(host.path("one/new\u240Aline\u2409.txt")));
   EXPECT_EQ(brokenRow.data(Qt::ToolTipRole), brokenRow.data());
-  EXPECT_EQ(unified()->list()->textElideMode(), Qt::ElideMiddle);
   EXPECT_EQ(separate()->groupsModel()->rowCount(), 0);
   pane.SetMode(0);
   EXPECT_EQ(separate()->groupsModel()->rowCount(), 2);
@@ -261,10 +255,8 @@ TEST_F(ResultsPaneTest, DeletingTheLastCopiesAsksAndAProtectedFileIsRefusedEvery
   clickPaths(list, {host.path("one/a.txt")});
   ASSERT_EQ(list->selectionModel()->selectedRows().size(), 1);
   for (Command command : {ResultListView::kDelete, ResultListView::kMove,
-                          ResultListView::kMoveToBackup, ResultListView::kReplaceByLink}) {
-    ASSERT_TRUE(view->button(command)->isEnabled()) << command;
+                          ResultListView::kMoveToBackup, ResultListView::kReplaceByLink})
     QTest::mouseClick(view->button(command), Qt::LeftButton);
-  }
   QTest::keyClick(list, Qt::Key_Delete);
   for (QAction* item : view->contextMenu()->actions())
     if (item->text() == "Delete" || item->text() == "Move to Backup" || item->text() == "Move...")

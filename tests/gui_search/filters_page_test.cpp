@@ -3,15 +3,8 @@
 // options; the selector's highlights and the recent mask lists.
 #include "ui/search_pages/filters_page.h"
 
-#include <sys/stat.h>
-
-#include <chrono>
 #include <ctime>
-#include <filesystem>
 #include <memory>
-#include <set>
-#include <string>
-#include <vector>
 
 #include <QAbstractItemView>
 #include <QCheckBox>
@@ -22,7 +15,6 @@
 #include <QProcess>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QTest>
 
 #include <gtest/gtest.h>
 
@@ -128,6 +120,12 @@ struct FiltersFixture {
     return groups;
   }
 
+  // Both the window's search and twinfold-cli with the equivalent `options` find `expected`.
+  void bothFind(const Groups& expected, const QStringList& options) {
+    EXPECT_EQ(searchInWindow(), expected);
+    EXPECT_EQ(searchWithCli(options), expected);
+  }
+
   std::vector<std::string> recent(const char* name) {
     RecentList list;
     list.Bind(host.RecentSection(name), name);
@@ -162,12 +160,9 @@ TEST(FiltersPage, NameMasksFromTheCollectionAndTypedSelectTheSameGroupsAsTheCli)
   type(exclude, "notes.*");
 
   // Today's formats are in the groups; an archive of two dots is not among those chosen.
-  const Groups expected = {f.group("photo.jpg"), f.group("report.doc"), f.group("shot.png"),
-                           f.group("clip.mkv")};
-  EXPECT_EQ(f.searchInWindow(), expected);
-  EXPECT_EQ(
-      f.searchWithCli({"--include", QString::fromStdString(masks), "--exclude-masks", "notes.*"}),
-      expected);
+  f.bothFind(
+      {f.group("photo.jpg"), f.group("report.doc"), f.group("shot.png"), f.group("clip.mkv")},
+      {"--include", QString::fromStdString(masks), "--exclude-masks", "notes.*"});
   testing::PickFromMenu(names->chooseButton(NameFilterPage::kInclude), "Archives");
   EXPECT_EQ(f.searchInWindow(), Groups{f.group("a.tar.gz")});
   type(include, QString::fromStdString(masks));
@@ -228,15 +223,12 @@ TEST(FiltersPage, SizesAndAttributesSelectTheSameGroupsAsTheCli) {
   choose(sizes->unitsCombo(2), "MB");
 
   // Both bounds are inclusive: exactly 2 MB is in, one byte more is out.
-  Groups expected = {f.group("big.bin"), f.group("mid.bin")};
-  EXPECT_EQ(f.searchInWindow(), expected);
-  EXPECT_EQ(f.searchWithCli({"--min-size", "2K", "--max-size", "2M"}), expected);
+  f.bothFind({f.group("big.bin"), f.group("mid.bin")}, {"--min-size", "2K", "--max-size", "2M"});
 
   choose(sizes->switchCombo(), "At most");
   EXPECT_EQ(GetSizeValue2(node), 2);  // hidden, not forgotten
-  expected = {f.group("small.bin"), f.group(".hidden.bin"), f.group(".locked.bin")};
-  EXPECT_EQ(f.searchInWindow(), expected);
-  EXPECT_EQ(f.searchWithCli({"--max-size", "2K"}), expected);
+  f.bothFind({f.group("small.bin"), f.group(".hidden.bin"), f.group(".locked.bin")},
+             {"--max-size", "2K"});
 
   // Attribute rules narrow what the size leaves.
   f.selectSubPage(FiltersPage::kAttributePage);
@@ -244,9 +236,7 @@ TEST(FiltersPage, SizesAndAttributesSelectTheSameGroupsAsTheCli) {
   testing::ClickMark(attributes->enableBox());
   choose(attributes->ruleCombo(AttributeFilterPage::kHidden), "On");
   choose(attributes->ruleCombo(AttributeFilterPage::kReadOnly), "Off");
-  expected = {f.group(".hidden.bin")};
-  EXPECT_EQ(f.searchInWindow(), expected);
-  EXPECT_EQ(f.searchWithCli({"--max-size", "2K", "--attr", "+hidden,-readonly"}), expected);
+  f.bothFind({f.group(".hidden.bin")}, {"--max-size", "2K", "--attr", "+hidden,-readonly"});
 }
 
 // A local time as Unix seconds.
@@ -284,9 +274,7 @@ TEST(FiltersPage, PreviousWeeksAndDateRangesSelectTheSameGroupsAsTheCli) {
   choose(times->prevUnitsCombo(), "week(s)");
   EXPECT_TRUE(times->choiceRadio(3)->isChecked());
 
-  Groups expected = {f.group("recent.txt")};
-  EXPECT_EQ(f.searchInWindow(), expected);
-  EXPECT_EQ(f.searchWithCli({"--time-filter", "last:2w"}), expected);
+  f.bothFind({f.group("recent.txt")}, {"--time-filter", "last:2w"});
 
   // Between 1 March and 30 June of last year; 31 June is cut to the 30th.
   choose(times->dateModeCombo(), "Between");
@@ -301,12 +289,9 @@ TEST(FiltersPage, PreviousWeeksAndDateRangesSelectTheSameGroupsAsTheCli) {
   choose(times->dateCombo(2, 1), "Jun");
   EXPECT_EQ(times->dateCombo(2, 2)->currentText(), "30");
 
-  expected = {f.group("spring.txt")};
-  EXPECT_EQ(f.searchInWindow(), expected);
   const std::string y = std::to_string(lastYear);
-  EXPECT_EQ(f.searchWithCli({"--time-filter",
-                             QString::fromStdString("between:" + y + "-03-01:" + y + "-06-30")}),
-            expected);
+  f.bothFind({f.group("spring.txt")},
+             {"--time-filter", QString::fromStdString("between:" + y + "-03-01:" + y + "-06-30")});
 
   // "After" keeps the second date for when "Between" comes back.
   const int64_t date2 = GetTimeDate2(node);
@@ -320,14 +305,13 @@ TEST(FiltersPage, PreviousWeeksAndDateRangesSelectTheSameGroupsAsTheCli) {
   type(year1, "1985");
   QTest::keyClick(year1, Qt::Key_Return);
   EXPECT_EQ(times->dateCombo(1, 0)->currentText(), "1985");
-  expected = {f.group("recent.txt"), f.group("older.txt"),  f.group("winter.txt"),
-              f.group("spring.txt"), f.group("summer.txt"), f.group("ancient.txt")};
-  EXPECT_EQ(f.searchInWindow(), expected);
-  EXPECT_EQ(f.searchWithCli({"--time-filter", "after:1985-03-01"}), expected);
+  const Groups all = {f.group("recent.txt"), f.group("older.txt"),  f.group("winter.txt"),
+                      f.group("spring.txt"), f.group("summer.txt"), f.group("ancient.txt")};
+  f.bothFind(all, {"--time-filter", "after:1985-03-01"});
   // Before 1970 there are no file times to choose: such a year is not taken.
   type(year1, "1960");
   QTest::keyClick(year1, Qt::Key_Return);
-  EXPECT_EQ(f.searchInWindow(), expected);
+  EXPECT_EQ(f.searchInWindow(), all);
 }
 
 }  // namespace

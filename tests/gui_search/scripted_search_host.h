@@ -5,8 +5,6 @@
 #pragma once
 
 #include <map>
-#include <string>
-#include <vector>
 
 #include <QAbstractButton>
 #include <QTest>

@@ -1,12 +1,8 @@
 // Start-up and shutdown of the application shell with real settings, backup and mask
 // collection files in temporary folders.
-#include <sys/stat.h>
 #include <unistd.h>
 
 #include <gtest/gtest.h>
-
-#include <filesystem>
-#include <fstream>
 
 #include "app/app_shell.h"
 #include "results/backup_store.h"

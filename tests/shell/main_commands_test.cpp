@@ -2,9 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <array>
-#include <cstdlib>
 #include <set>
-#include <string>
 
 #include "app/main_commands.h"
 #include "scan/collection_files.h"

@@ -2,17 +2,14 @@
 #include <gtest/gtest.h>
 
 #include <condition_variable>
-#include <filesystem>
 #include <future>
 #include <mutex>
-#include <thread>
 
 #include "app/search_control.h"
 #include "results/result_rows.h"
 #include "scan/folder_list.h"
 #include "search/local_filter_clock.h"
 #include "search/search_descriptor.h"
-#include "search/search_run.h"
 #include "shell_support.h"
 
 namespace tf {

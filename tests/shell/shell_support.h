@@ -1,16 +1,6 @@
 // A window stand-in that records what the search control asks of it.
-
 #pragma once
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
-#include <chrono>
-#include <cstdlib>
-#include <filesystem>
-#include <fstream>
-#include <string>
 #include <thread>
 #include <vector>
 
@@ -47,7 +37,6 @@ inline bool TickToEnd(SearchControl& control, int seconds = 20, int state = Sear
   while (std::chrono::steady_clock::now() < end) {
     control.Tick();
     if (control.Run() && control.Run()->state() == state) return true;
-
     std::this_thread::sleep_for(std::chrono::milliseconds(5));
   }
   return false;

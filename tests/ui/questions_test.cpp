@@ -2,7 +2,6 @@
 // their buttons and keys give, and the file and folder choosers, which must hand back the
 // bytes of the chosen path on disk, as list rows keep theirs.
 #include <functional>
-#include <string>
 #include <utility>
 #include <vector>
 
@@ -128,32 +127,32 @@ TEST(MessageBox, AVeryLongPathFitsTheScreenAndItsButtonsAreWhereTheyAreClicked) 
   const std::string name(251, 'x');
   const std::string path = "/tmp/" + name + "/" + name + "/" + name + ".txt";
   const std::string text = "\"" + path + "\"\nThe trash cannot take a name that long.";
-  for (int control : {1, 2}) {
-    QString detail, tip, firstLine;
-    const int answer = WhileShown<MessageBox>(
-        [&](MessageBox* box) {
-          ASSERT_TRUE(QTest::qWaitForWindowExposed(box));
-          const QRect screen = box->screen()->availableGeometry();
-          EXPECT_TRUE(screen.contains(box->frameGeometry())) << box->frameGeometry().width();
-          ASSERT_NE(box->detail(), nullptr);
-          detail = box->detail()->toPlainText();
-          tip = box->textLabel()->toolTip();
-          firstLine = box->textLabel()->text().section(QLatin1Char('\n'), 0, 0);
+  QString detail, tip, firstLine;
+  const int answer = WhileShown<MessageBox>(
+      [&](MessageBox* box) {
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(box));
+        const QRect screen = box->screen()->availableGeometry();
+        EXPECT_TRUE(screen.contains(box->frameGeometry())) << box->frameGeometry().width();
+        ASSERT_NE(box->detail(), nullptr);
+        detail = box->detail()->toPlainText();
+        tip = box->textLabel()->toolTip();
+        firstLine = box->textLabel()->text().section(QLatin1Char('\n'), 0, 0);
+        for (int control : {1, 2}) {  // Yes and No, each where a click at its middle lands
           QPushButton* button = box->button(control);
           const QPoint centre = button->mapToGlobal(button->rect().center());
-          EXPECT_TRUE(screen.contains(centre));
-          EXPECT_EQ(QApplication::widgetAt(centre), button);
-          QTest::mouseClick(button, Qt::LeftButton);
-        },
-        [&] { return ShowMessage(nullptr, text, "Not moved to the trash", MB_YESNO); });
-    EXPECT_EQ(answer, control == 1 ? IDYES : IDNO);
-    EXPECT_EQ(detail.toStdString(), text);
-    EXPECT_EQ(tip.toStdString(), text);
-    // Both ends of the path stay readable, the file name among them.
-    EXPECT_TRUE(firstLine.startsWith(QStringLiteral("\"/tmp/xxx")));
-    EXPECT_TRUE(firstLine.endsWith(QStringLiteral("xxx.txt\""))) << firstLine.toStdString();
-    EXPECT_TRUE(firstLine.contains(QChar(0x2026)));
-  }
+          EXPECT_TRUE(screen.contains(centre)) << control;
+          EXPECT_EQ(QApplication::widgetAt(centre), button) << control;
+        }
+        QTest::mouseClick(box->button(2), Qt::LeftButton);
+      },
+      [&] { return ShowMessage(nullptr, text, "Not moved to the trash", MB_YESNO); });
+  EXPECT_EQ(answer, IDNO);
+  EXPECT_EQ(detail.toStdString(), text);
+  EXPECT_EQ(tip.toStdString(), text);
+  // Both ends of the path stay readable, the file name among them.
+  EXPECT_TRUE(firstLine.startsWith(QStringLiteral("\"/tmp/xxx")));
+  EXPECT_TRUE(firstLine.endsWith(QStringLiteral("xxx.txt\""))) << firstLine.toStdString();
+  EXPECT_TRUE(firstLine.contains(QChar(0x2026)));
   // A short message needs no detail.
   WhileShown<MessageBox>(
       [](MessageBox* box) {
