@@ -2,6 +2,8 @@
 // answer at once: the workers walk the folders, the ticks only poll.
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 #include <fcntl.h>
 #include <signal.h>
 #include <unistd.h>
@@ -214,9 +216,18 @@ TEST(CliResponsiveness, SignalsStopTheSearchInsideTheListingOfAHugeFolder) {
   const qint64 searchMs = took.elapsed();
   for (const int signal : {SIGINT, SIGTERM}) {
     QProcess cli;
+    // The signal goes once the walk's thread is there: before that, the program has not
+    // yet taken the signals over, and a busy machine would find it still starting.
     cli.start(TF_TWINFOLD_CLI_PROGRAM, arguments);
     ASSERT_TRUE(cli.waitForStarted());
-    QTest::qWait(static_cast<int>(searchMs / 3));
+    const std::string tasks = "/proc/" + std::to_string(cli.processId()) + "/task";
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] {
+          std::error_code error;
+          return std::distance(std::filesystem::directory_iterator(tasks, error), {}) >= 2;
+        },
+        20000));
+    QTest::qWait(static_cast<int>(searchMs / 4));
     took.restart();
     ::kill(static_cast<pid_t>(cli.processId()), signal);
     ASSERT_TRUE(cli.waitForFinished(5000));
