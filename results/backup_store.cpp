@@ -602,6 +602,7 @@ int BackupStore::CopyEntryTo(DataNode* entry, const std::string& folder) {
 
 int BackupStore::DeleteEntry(DataNode* entry) {
   m_problem.clear();
+  m_lastDone = false;  // a failure must not read as the last action's success
   if (!entry) return 0;
   const std::string stored = entry->Name();
   const std::string descriptor = descriptorOf(entry);
@@ -623,6 +624,7 @@ int BackupStore::DeleteEntry(DataNode* entry) {
   // Only this entry has changed: reading the whole folder again after each of many
   // deletes would make them take the square of its size.
   if (entry->Parent() == m_entries.get()) DeleteNode(entry);
+  m_lastDone = true;
   return 1;
 }
 

@@ -327,6 +327,20 @@ TEST_P(BackupStoreTest, DeletingAnEntryLeavesEntriesWithTheSamePrefix) {
   EXPECT_EQ(store.DeleteAllEntries(), 1);
   EXPECT_EQ(NamesIn(backup.path()), std::vector<std::string>{"kept folder"});
   EXPECT_EQ(store.Entries(false)->FirstChild(), nullptr);
+  // A delete that cannot trash its copy (gone behind the store's back) says so, and is
+  // not taken for done because the delete before it was.
+  for (const char* name : {"2.b.txt", "3.c.txt"}) {
+    WriteFile(backup / name, name);
+    WriteFile(backup / (std::string(name) + ".backup_info"), "location\t/nowhere/\r\n");
+  }
+  DataNode* done = store.Entries(true)->FirstChild();
+  ASSERT_EQ(store.DeleteEntry(done), 1);
+  EXPECT_TRUE(store.LastActionDone()) << store.LastProblem();
+  DataNode* gone = store.Entries(false)->FirstChild();
+  std::filesystem::remove(gone->Name());
+  EXPECT_EQ(store.DeleteEntry(gone), 0);
+  EXPECT_FALSE(store.LastActionDone());
+  EXPECT_FALSE(store.LastProblem().empty());
 }
 
 TEST_P(BackupStoreTest, CopiesAndRestoresThatCannotFinishKeepTheEntry) {
