@@ -104,7 +104,7 @@ struct FolderScan::Walker {
   std::shared_ptr<FolderPrefetcher::Job> entering;
   size_t rootPrefix = 0;       // bytes of `path` before a folder's path below the root
   std::vector<bool> excluded;  // of the sub-folders being queued, reused
-  std::vector<std::unique_ptr<FolderPrefetcher::StatJob>> statted;  // reused
+  std::vector<std::unique_ptr<StatJob>> statted;  // reused
 
   ~Walker() {
     prefetcher.Stop();  // before the filters and the root it reads below go
@@ -461,69 +461,37 @@ void FolderScan::readShared(size_t depth, size_t firstHere) {
     std::lock_guard<std::mutex> lock(IndexLock());
     w.unread = m_index->TakeUnread();
   }
+  std::vector<std::unique_ptr<StatJob>> jobs = statJobs(depth, firstHere);
   // Where listers run, they read beside the walk; a folder's sum is made as soon as its
   // files are read, so with sums the walk reads them at once.
   if (w.prefetcher.running() && !m_folderSums) {
-    queueShared(depth, firstHere);
+    for (auto& job : jobs) w.prefetcher.QueueStats(std::move(job), m_readers > 0);
+    // Each waiting job holds a folder open: past a bound, the walk reads them itself.
+    while (w.prefetcher.StatsPending() > kMostStatJobs && w.prefetcher.ReadOneStatJob()) {
+    }
     return;
   }
-  const int here = w.levels[depth].handle.fd;
-  // Read by name in the folder at hand, else by path; applied to the index under one
-  // hold of its lock.
-  struct Read {
-    uint32_t id;
-    int folder;
-    std::string name;
-    bool read = false;
-    StatInfo info;
-  };
-  std::vector<Read> reads;
-  reads.reserve(w.unread.size());
-  for (const uint32_t id : w.unread) {
-    const FileRecord& file = m_index->File(id);  // only this thread changes the index
-    if (id >= firstHere && here >= 0 && !w.beforeReading) {
-      reads.push_back({id, here, std::string(m_index->NameOf(file)), false, StatInfo{}});
-    } else {
-      reads.push_back({id, -1, m_index->PathOf(file), false, StatInfo{}});
-      if (w.beforeReading) w.beforeReading(reads.back().name);
-    }
-  }
-  auto readSome = [&reads](size_t from, size_t step) {
-    for (size_t i = from; i < reads.size(); i += step)
-      reads[i].read = FolderLister::StatFileIn(reads[i].folder, reads[i].name, &reads[i].info);
-  };
-  // Where each read waits for a server, several are kept in flight at once.
-  const size_t helpers = m_readers > 0 ? std::min<size_t>(m_readers, reads.size() / 4) : 0;
+  // Where each read waits for a server, the jobs are read on threads of their own.
   std::vector<std::thread> threads;
-  for (size_t t = 1; t <= helpers; ++t) {
+  for (size_t j = 1; m_readers > 0 && j < jobs.size(); ++j) {
     try {
-      threads.emplace_back(readSome, t, helpers + 1);
+      threads.emplace_back(&FolderPrefetcher::ReadStats, std::ref(*jobs[j]));
     } catch (const std::system_error&) {
-      break;
+      break;  // fewer threads: the jobs of the missing ones are read here
     }
   }
-  if (threads.size() == helpers) {
-    readSome(0, helpers + 1);
-  } else {  // fewer threads than planned: the slices of the missing ones are read here
-    for (size_t t = threads.size() + 1; t <= helpers; ++t) readSome(t, helpers + 1);
-    readSome(0, helpers + 1);
-  }
+  for (size_t j = threads.size() + 1; j < jobs.size(); ++j) FolderPrefetcher::ReadStats(*jobs[j]);
+  if (!jobs.empty()) FolderPrefetcher::ReadStats(*jobs[0]);
   for (std::thread& thread : threads) thread.join();
-  std::lock_guard<std::mutex> lock(IndexLock());
-  for (const Read& r : reads) {
-    if (r.read)
-      m_index->ReadFile(r.id, r.info.size, r.info.modified, r.info.links);
-    else
-      m_index->DropFile(r.id);  // vanished or no file any more since the listing
-  }
+  fileStats(jobs);
 }
 
-// Hands the reads of readShared to the listers: the folder at hand's files by name through
-// a descriptor of its own, the others by their paths from the root's; split among the
-// listers where each read waits for a server.
-void FolderScan::queueShared(size_t depth, size_t firstHere) {
+// The reads of readShared as jobs: the folder at hand's files by name through a descriptor
+// of its own, the others by their paths from the root's; split in as many jobs as there
+// are listers, and one more, where each read waits for a server.
+std::vector<std::unique_ptr<FolderScan::StatJob>> FolderScan::statJobs(size_t depth,
+                                                                       size_t firstHere) {
   Walker& w = *m_walker;
-  using StatJob = FolderPrefetcher::StatJob;
   const FolderHandle& here = w.levels[depth].handle;
   const FolderHandle& root = w.levels[0].handle;
   std::vector<uint32_t> byName;
@@ -532,8 +500,8 @@ void FolderScan::queueShared(size_t depth, size_t firstHere) {
     (id >= firstHere && here.fd >= 0 && !w.beforeReading ? byName : byPath).push_back(id);
   const size_t perJob = m_readers > 0
                             ? std::max<size_t>(1, (w.unread.size() + m_readers) / (m_readers + 1))
-                            : w.unread.size();
-  const bool urgent = m_readers > 0;
+                            : std::max<size_t>(1, w.unread.size());
+  std::vector<std::unique_ptr<StatJob>> jobs;
   for (size_t begin = 0; begin < byName.size(); begin += perJob) {
     auto job = std::make_unique<StatJob>();
     const size_t end = std::min(byName.size(), begin + perJob);
@@ -546,7 +514,7 @@ void FolderScan::queueShared(size_t depth, size_t firstHere) {
       job->ids.push_back(byName[i]);
       job->names.emplace_back(m_index->NameOf(m_index->File(byName[i])));
     }
-    w.prefetcher.QueueStats(std::move(job), urgent);
+    jobs.push_back(std::move(job));
   }
   for (size_t begin = 0; begin < byPath.size(); begin += perJob) {
     auto job = std::make_unique<StatJob>();
@@ -560,30 +528,30 @@ void FolderScan::queueShared(size_t depth, size_t firstHere) {
       if (fromRoot && path.size() > w.rootPrefix) path.erase(0, w.rootPrefix);
       job->names.push_back(std::move(path));
     }
-    w.prefetcher.QueueStats(std::move(job), urgent);
+    jobs.push_back(std::move(job));
   }
-  // Each waiting job holds a folder open: past a bound, the walk reads them itself.
-  while (w.prefetcher.StatsPending() > kMostStatJobs && w.prefetcher.ReadOneStatJob()) {
-  }
+  return jobs;
 }
 
 void FolderScan::applyStatted() {
   Walker& w = *m_walker;
   w.prefetcher.TakeStatted(&w.statted);
-  if (w.statted.empty()) return;
-  {
-    std::lock_guard<std::mutex> lock(IndexLock());
-    for (const auto& job : w.statted) {
-      for (size_t i = 0; i < job->ids.size(); ++i) {
-        if (job->read[i])
-          m_index->ReadFile(job->ids[i], job->infos[i].size, job->infos[i].modified,
-                            job->infos[i].links);
-        else
-          m_index->DropFile(job->ids[i]);  // vanished or no file any more since the listing
-      }
+  fileStats(w.statted);
+  w.statted.clear();
+}
+
+void FolderScan::fileStats(const std::vector<std::unique_ptr<StatJob>>& jobs) {
+  if (jobs.empty()) return;
+  std::lock_guard<std::mutex> lock(IndexLock());
+  for (const auto& job : jobs) {
+    for (size_t i = 0; i < job->ids.size(); ++i) {
+      if (job->read[i])
+        m_index->ReadFile(job->ids[i], job->infos[i].size, job->infos[i].modified,
+                          job->infos[i].links);
+      else
+        m_index->DropFile(job->ids[i]);  // vanished or no file any more since the listing
     }
   }
-  w.statted.clear();
 }
 
 // A stopped walk's index still shows what it found: the reads done beside it are filed,

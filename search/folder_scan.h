@@ -18,6 +18,7 @@
 #include "datatree/node_ptr.h"
 #include "duplicates/duplicate_index.h"
 #include "scan/filter_clock.h"
+#include "search/folder_prefetcher.h"
 #include "search/walked_folders.h"
 
 namespace tf {
@@ -153,9 +154,11 @@ class FolderScan {
   // Reads size and time of the files filed by name alone whose key another file now
   // shares; those of the folder at hand (ids from `firstHere`) through its open handle.
   void readShared(size_t depth, size_t firstHere);
-  void queueShared(size_t depth, size_t firstHere);
+  using StatJob = FolderPrefetcher::StatJob;
+  std::vector<std::unique_ptr<StatJob>> statJobs(size_t depth, size_t firstHere);
   // Files the index with what was read beside the walk so far.
   void applyStatted();
+  void fileStats(const std::vector<std::unique_ptr<StatJob>>& jobs);
   void giveBackStats();
   // Wakes whoever waits for the state to change (a paused worker, a stop).
   void stateChanged();
