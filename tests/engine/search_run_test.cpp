@@ -746,7 +746,8 @@ TEST(SearchRun, StopResetRestartAndTheGroupsOfAStoppedSearch) {
   ASSERT_TRUE(stopped.Prepare(descriptor) && stopped.Start());
   DeleteNode(descriptor);
   const FolderScan& scan = *stopped.Scans()[0];
-  for (int i = 0; i < 100000 && scan.foldersEntered() < 20; ++i)
+  // Files found, not folders entered: a folder counts as entered before its files are.
+  for (int i = 0; i < 100000 && scan.filesFound() < 20; ++i)
     std::this_thread::sleep_for(std::chrono::microseconds(100));
   stopped.StopAll();
   EXPECT_EQ(stopped.state(), SearchRun::kStopped);
