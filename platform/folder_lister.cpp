@@ -173,6 +173,25 @@ bool FolderLister::StatFileAt(int from, const std::string& path, StatInfo* out) 
   return read;
 }
 
+void FolderLister::StatFilesBelow(int from, const std::string& folder,
+                                  std::span<const std::string> names, StatInfo* out,
+                                  uint8_t* read) {
+  std::string opened = folder;
+  if (opened.size() > 1 && opened.back() == '/') opened.pop_back();
+  const int base = from >= 0 && opened[0] != '/' ? from : AT_FDCWD;
+  // O_PATH: the folder is only a place to look names up from, never read.
+  const int fd = opened.empty()
+                     ? -1
+                     : openat(base, opened.c_str(), O_PATH | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+  for (size_t i = 0; i < names.size(); ++i) {
+    read[i] = (fd >= 0 ? statFile(fd, names[i].c_str(), &out[i])
+                       : StatFileAt(from, folder + names[i], &out[i]))
+                  ? 1
+                  : 0;
+  }
+  if (fd >= 0) close(fd);
+}
+
 FolderLister::FolderLister() : m_dataHome(DataHome()) {}
 
 FolderLister::~FolderLister() {

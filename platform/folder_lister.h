@@ -3,6 +3,7 @@
 
 #include <cstdint>
 #include <set>
+#include <span>
 #include <string>
 #include <utility>
 #include <vector>
@@ -107,6 +108,12 @@ class FolderLister {
   // The same for a file given by path from the open folder `from` (relative, or any path
   // with `from` -1).
   static bool StatFileAt(int from, const std::string& path, StatInfo* out);
+  // StatFileAt for each file `names[i]` of the folder `folder` (its path from `from`,
+  // ending in '/'), with read[i] set to the answer: the folder's path is walked once, not
+  // once per file. Where the folder cannot be opened as it is (gone, a link now, too
+  // deep), each file is asked by its own path.
+  static void StatFilesBelow(int from, const std::string& folder,
+                             std::span<const std::string> names, StatInfo* out, uint8_t* read);
   void Close();
 
  private:

@@ -186,15 +186,26 @@ void FolderPrefetcher::read(Job& job, FolderEnumerator& enumerator) {
   job.inode = folder.inode;
 }
 
-FolderPrefetcher::StatJob::~StatJob() {
-  FolderLister::CloseHandle(&folder);
+std::shared_ptr<const FolderHandle> FolderPrefetcher::Hold(const FolderHandle& handle) {
+  auto copy = std::make_unique<FolderHandle>();
+  if (!FolderLister::DuplicateHandle(handle, copy.get())) return nullptr;
+  return std::shared_ptr<const FolderHandle>(copy.release(), [](const FolderHandle* held) {
+    FolderHandle closing = *held;
+    FolderLister::CloseHandle(&closing);
+    delete held;
+  });
 }
 
 void FolderPrefetcher::ReadStats(StatJob& job) {
   job.infos.resize(job.names.size());
   job.read.resize(job.names.size());
+  const int from = job.folder ? job.folder->fd : -1;
+  if (!job.below.empty()) {
+    FolderLister::StatFilesBelow(from, job.below, job.names, job.infos.data(), job.read.data());
+    return;
+  }
   for (size_t i = 0; i < job.names.size(); ++i)
-    job.read[i] = FolderLister::StatFileAt(job.folder.fd, job.names[i], &job.infos[i]) ? 1 : 0;
+    job.read[i] = FolderLister::StatFileAt(from, job.names[i], &job.infos[i]) ? 1 : 0;
 }
 
 void FolderPrefetcher::QueueStats(std::unique_ptr<StatJob> job, bool urgent) {

@@ -48,20 +48,21 @@ class FolderPrefetcher {
     FolderListing listing;
   };
   // Files whose size and time are read beside the walk: by name in a folder held open for
-  // the job, or by their paths from a folder held open likewise (the search's root), or
-  // by full paths when no folder could be held.
+  // the jobs of one visit, or by their paths from a folder held open likewise (the
+  // search's root), or by full paths when no folder could be held. With `below`, the names
+  // are of the files of that folder (its path from `folder`, ending in '/').
   struct StatJob {
-    StatJob() = default;
-    ~StatJob();  // closes the folder
-    StatJob(const StatJob&) = delete;
-    StatJob& operator=(const StatJob&) = delete;
-    FolderHandle folder;
+    std::shared_ptr<const FolderHandle> folder;  // closed with its last job
+    std::string below;
     std::vector<uint32_t> ids;  // the walk's own numbers for the files
     std::vector<std::string> names;
     // Filled by whoever reads the job: read[i] is 0 when the file vanished or is no file.
     std::vector<StatInfo> infos;
     std::vector<uint8_t> read;
   };
+  // A copy of `handle` that its jobs share, closed when the last of them goes; null when
+  // no descriptor is to be had.
+  static std::shared_ptr<const FolderHandle> Hold(const FolderHandle& handle);
   static constexpr int kQueued = 0;
   static constexpr int kReading = 1;
   static constexpr int kRead = 2;

@@ -25,8 +25,8 @@ constexpr size_t kFilesPerBatch = 256;
 constexpr size_t kHeldFolders = 64;
 // Threads that read folders ahead of a walk on a solid-state disk, at most.
 constexpr unsigned kMostListers = 4;
-// Jobs of reading sizes and times that may wait beside the walk, each holding a folder
-// open; past this the walk reads them itself.
+// Jobs of reading sizes and times that may wait beside the walk, each holding its files'
+// names and maybe a folder open; past this the walk reads them itself.
 constexpr size_t kMostStatJobs = 64;
 
 // The scan's filter set, asked by the enumerator through the plain entry interface.
@@ -105,6 +105,16 @@ struct FolderScan::Walker {
   size_t rootPrefix = 0;       // bytes of `path` before a folder's path below the root
   std::vector<bool> excluded;  // of the sub-folders being queued, reused
   std::vector<std::unique_ptr<StatJob>> statted;  // reused
+  // Copies of the root's and the visited folder's descriptors that the jobs share.
+  std::shared_ptr<const FolderHandle> rootHold;
+  std::shared_ptr<const FolderHandle> hereHold;
+  size_t visits = 0;
+  size_t hereVisit = 0;  // the visit hereHold is of
+  // Files of folders walked already whose key a later file joined: read at the walk's
+  // end, folder by folder (sorted by folder from `deferredNext` on then), instead of one
+  // path walk per file now.
+  std::vector<uint32_t> deferred;
+  size_t deferredNext = 0;
 
   ~Walker() {
     prefetcher.Stop();  // before the filters and the root it reads below go
@@ -377,6 +387,7 @@ bool FolderScan::walkTree() {
     if (level.next >= level.subfolders.folders().size()) {
       if (depth == 0) {
         // Every size and time read beside the walk is in the index before it is merged.
+        if (!readDeferred()) return false;
         if (!w.prefetcher.FinishStats([this] { return check(); })) return false;
         applyStatted();
         if (m_folderSums) leaveSum(0);
@@ -401,6 +412,7 @@ bool FolderScan::visit(size_t depth) {
   if (!check()) return false;
   Walker& w = *m_walker;
   applyStatted();
+  ++w.visits;
   Walker::Level& level = w.levels[depth];
   level.next = 0;
   level.folder = kNoEntry;
@@ -461,14 +473,12 @@ void FolderScan::readShared(size_t depth, size_t firstHere) {
     std::lock_guard<std::mutex> lock(IndexLock());
     w.unread = m_index->TakeUnread();
   }
-  std::vector<std::unique_ptr<StatJob>> jobs = statJobs(depth, firstHere);
   // Where listers run, they read beside the walk; a folder's sum is made as soon as its
   // files are read, so with sums the walk reads them at once.
-  if (w.prefetcher.running() && !m_folderSums) {
-    for (auto& job : jobs) w.prefetcher.QueueStats(std::move(job), m_readers > 0);
-    // Each waiting job holds a folder open: past a bound, the walk reads them itself.
-    while (w.prefetcher.StatsPending() > kMostStatJobs && w.prefetcher.ReadOneStatJob()) {
-    }
+  const bool beside = w.prefetcher.running() && !m_folderSums;
+  std::vector<std::unique_ptr<StatJob>> jobs = statJobs(depth, firstHere, beside);
+  if (beside) {
+    for (auto& job : jobs) queueStats(std::move(job), m_readers > 0);
     return;
   }
   // Where each read waits for a server, the jobs are read on threads of their own.
@@ -486,31 +496,44 @@ void FolderScan::readShared(size_t depth, size_t firstHere) {
   fileStats(jobs);
 }
 
+void FolderScan::queueStats(std::unique_ptr<StatJob> job, bool urgent) {
+  Walker& w = *m_walker;
+  w.prefetcher.QueueStats(std::move(job), urgent);
+  // Each waiting job holds its files' names: past a bound, the walk reads them itself.
+  while (w.prefetcher.StatsPending() > kMostStatJobs && w.prefetcher.ReadOneStatJob()) {
+  }
+}
+
 // The reads of readShared as jobs: the folder at hand's files by name through a descriptor
-// of its own, the others by their paths from the root's; split in as many jobs as there
-// are listers, and one more, where each read waits for a server.
+// of its own, the others by their paths from the root's (or, with `defer`, put off to
+// readDeferred); split in as many jobs as there are listers, and one more, where each
+// read waits for a server.
 std::vector<std::unique_ptr<FolderScan::StatJob>> FolderScan::statJobs(size_t depth,
-                                                                       size_t firstHere) {
+                                                                       size_t firstHere,
+                                                                       bool defer) {
   Walker& w = *m_walker;
   const FolderHandle& here = w.levels[depth].handle;
-  const FolderHandle& root = w.levels[0].handle;
   std::vector<uint32_t> byName;
   std::vector<uint32_t> byPath;
   for (const uint32_t id : w.unread)
     (id >= firstHere && here.fd >= 0 && !w.beforeReading ? byName : byPath).push_back(id);
+  if (defer) {
+    w.deferred.insert(w.deferred.end(), byPath.begin(), byPath.end());
+    byPath.clear();
+  }
   const size_t perJob = m_readers > 0
                             ? std::max<size_t>(1, (w.unread.size() + m_readers) / (m_readers + 1))
                             : std::max<size_t>(1, w.unread.size());
   std::vector<std::unique_ptr<StatJob>> jobs;
-  for (size_t begin = 0; begin < byName.size(); begin += perJob) {
+  if (!byName.empty() && w.hereVisit != w.visits) {
+    w.hereHold = FolderPrefetcher::Hold(here);
+    w.hereVisit = w.visits;
+  }
+  if (!w.hereHold) byPath.insert(byPath.end(), byName.begin(), byName.end());
+  for (size_t begin = 0; w.hereHold && begin < byName.size(); begin += perJob) {
     auto job = std::make_unique<StatJob>();
-    const size_t end = std::min(byName.size(), begin + perJob);
-    if (!FolderLister::DuplicateHandle(here, &job->folder)) {
-      byPath.insert(byPath.end(), byName.begin() + static_cast<std::ptrdiff_t>(begin),
-                    byName.end());
-      break;
-    }
-    for (size_t i = begin; i < end; ++i) {
+    job->folder = w.hereHold;
+    for (size_t i = begin; i < std::min(byName.size(), begin + perJob); ++i) {
       job->ids.push_back(byName[i]);
       job->names.emplace_back(m_index->NameOf(m_index->File(byName[i])));
     }
@@ -518,19 +541,68 @@ std::vector<std::unique_ptr<FolderScan::StatJob>> FolderScan::statJobs(size_t de
   }
   for (size_t begin = 0; begin < byPath.size(); begin += perJob) {
     auto job = std::make_unique<StatJob>();
-    const size_t end = std::min(byPath.size(), begin + perJob);
-    const bool fromRoot = FolderLister::DuplicateHandle(root, &job->folder);
-    for (size_t i = begin; i < end; ++i) {
+    job->folder = rootHold();
+    for (size_t i = begin; i < std::min(byPath.size(), begin + perJob); ++i) {
       std::string path = m_index->PathOf(m_index->File(byPath[i]));
       if (w.beforeReading) w.beforeReading(path);
       job->ids.push_back(byPath[i]);
       // Below the root, a path is walked from the root's descriptor, not from "/".
-      if (fromRoot && path.size() > w.rootPrefix) path.erase(0, w.rootPrefix);
+      if (job->folder && path.size() > w.rootPrefix) path.erase(0, w.rootPrefix);
       job->names.push_back(std::move(path));
     }
     jobs.push_back(std::move(job));
   }
   return jobs;
+}
+
+const std::shared_ptr<const FolderHandle>& FolderScan::rootHold() {
+  Walker& w = *m_walker;
+  if (!w.rootHold) w.rootHold = FolderPrefetcher::Hold(w.levels[0].handle);
+  return w.rootHold;
+}
+
+// The files put off by statJobs, read folder by folder: each folder's path is walked
+// once for all its files, where read one by one each file's path was walked again.
+bool FolderScan::readDeferred() {
+  Walker& w = *m_walker;
+  std::vector<uint32_t>& ids = w.deferred;
+  if (ids.empty()) return true;
+  std::stable_sort(ids.begin(), ids.end(), [this](uint32_t a, uint32_t b) {
+    return m_index->File(a).folder < m_index->File(b).folder;
+  });
+  std::string folder;
+  while (w.deferredNext < ids.size()) {
+    if (!check()) return false;
+    const size_t begin = w.deferredNext;
+    const uint32_t folderId = m_index->File(ids[begin]).folder;
+    size_t end = begin;
+    while (end < ids.size() && m_index->File(ids[end]).folder == folderId) ++end;
+    auto job = std::make_unique<StatJob>();
+    job->folder = rootHold();
+    folder.clear();
+    m_index->AppendFolder(folderId, &folder);
+    for (size_t i = begin; i < end; ++i) {
+      job->ids.push_back(ids[i]);
+      job->names.emplace_back(m_index->NameOf(m_index->File(ids[i])));
+      if (w.beforeReading) w.beforeReading(folder + job->names.back());
+    }
+    if (job->folder) folder.erase(0, std::min(folder.size(), w.rootPrefix));
+    // The root's own files are named from the root; an empty `below` says so.
+    if (!job->folder || !folder.empty()) job->below = folder;
+    w.deferredNext = end;
+    if (w.prefetcher.running()) {
+      queueStats(std::move(job), true);
+      applyStatted();
+    } else {
+      FolderPrefetcher::ReadStats(*job);
+      std::vector<std::unique_ptr<StatJob>> one;
+      one.push_back(std::move(job));
+      fileStats(one);
+    }
+  }
+  ids.clear();
+  w.deferredNext = 0;
+  return true;
 }
 
 void FolderScan::applyStatted() {
@@ -564,6 +636,9 @@ void FolderScan::giveBackStats() {
   std::lock_guard<std::mutex> lock(IndexLock());
   for (const auto& job : w.statted) m_index->PutBackUnread(job->ids);
   w.statted.clear();
+  m_index->PutBackUnread(std::span(w.deferred).subspan(w.deferredNext));
+  w.deferred.clear();
+  w.deferredNext = 0;
 }
 
 // Hands the sub-folders of the folder just visited (its path ends in '/') to the
@@ -640,6 +715,7 @@ void FolderScan::freeDescriptors(size_t depth) {
   // meanwhile leaves the rest, and the walk ends at its next check).
   w.prefetcher.FinishStats([this] { return !m_stopAsked.load(std::memory_order_relaxed); });
   applyStatted();
+  w.hereHold.reset();
   w.prefetcher.Stop();  // its listers' folders and its copy of the root
   w.entering.reset();
   for (size_t at = w.firstOpen; at < depth; ++at) {

@@ -155,7 +155,10 @@ class FolderScan {
   // shares; those of the folder at hand (ids from `firstHere`) through its open handle.
   void readShared(size_t depth, size_t firstHere);
   using StatJob = FolderPrefetcher::StatJob;
-  std::vector<std::unique_ptr<StatJob>> statJobs(size_t depth, size_t firstHere);
+  std::vector<std::unique_ptr<StatJob>> statJobs(size_t depth, size_t firstHere, bool defer);
+  void queueStats(std::unique_ptr<StatJob> job, bool urgent);
+  bool readDeferred();
+  const std::shared_ptr<const FolderHandle>& rootHold();
   // Files the index with what was read beside the walk so far.
   void applyStatted();
   void fileStats(const std::vector<std::unique_ptr<StatJob>>& jobs);
