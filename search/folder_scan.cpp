@@ -567,9 +567,15 @@ bool FolderScan::readDeferred() {
   Walker& w = *m_walker;
   std::vector<uint32_t>& ids = w.deferred;
   if (ids.empty()) return true;
-  std::stable_sort(ids.begin(), ids.end(), [this](uint32_t a, uint32_t b) {
-    return m_index->File(a).folder < m_index->File(b).folder;
-  });
+  {
+    // Sorted by folder, then by file: each file's record is looked up once, not at every
+    // comparison.
+    std::vector<uint64_t> byFolder(ids.size());
+    for (size_t i = 0; i < ids.size(); ++i)
+      byFolder[i] = uint64_t{m_index->File(ids[i]).folder} << 32 | ids[i];
+    std::sort(byFolder.begin(), byFolder.end());
+    for (size_t i = 0; i < ids.size(); ++i) ids[i] = static_cast<uint32_t>(byFolder[i]);
+  }
   std::string folder;
   while (w.deferredNext < ids.size()) {
     if (!check()) return false;
