@@ -357,6 +357,15 @@ void FolderLister::CloseHandle(FolderHandle* handle) {
   handle->fd = -1;
 }
 
+bool FolderLister::IsFolderAt(const FolderHandle& parent, const std::string& name, uint64_t device,
+                              uint64_t inode) {
+  if (parent.fd < 0) return false;
+  struct stat st {};
+  countStat();
+  return fstatat(parent.fd, name.c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0 && S_ISDIR(st.st_mode) &&
+         static_cast<uint64_t>(st.st_dev) == device && static_cast<uint64_t>(st.st_ino) == inode;
+}
+
 bool FolderLister::DuplicateHandle(const FolderHandle& handle, FolderHandle* out) {
   *out = handle;
   out->fd = handle.fd >= 0 ? fcntl(handle.fd, F_DUPFD_CLOEXEC, 0) : -1;

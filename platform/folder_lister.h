@@ -72,6 +72,10 @@ class FolderLister {
   // which opens it again itself and compares device and inode.
   int OpenBelow(const FolderHandle& root, const std::string& relative, FolderHandle* out);
   static void CloseHandle(FolderHandle* handle);
+  // Whether `name` in the open folder `parent` is, without following a link, the folder
+  // `device` and `inode` (one stat): for taking a folder opened by another path.
+  static bool IsFolderAt(const FolderHandle& parent, const std::string& name, uint64_t device,
+                         uint64_t inode);
   // A second handle on the folder of `handle`, closed on its own; false when none.
   static bool DuplicateHandle(const FolderHandle& handle, FolderHandle* out);
   // Opens again a folder whose handle a walk closed, by `relative` (names separated by

@@ -15,6 +15,9 @@ constexpr size_t kReadAhead = 32;
 constexpr size_t kKeepRead = 2 * kReadAhead;
 constexpr size_t kWakeUnread = kReadAhead / 4;
 constexpr auto kWaitStep = std::chrono::milliseconds(20);
+// Folders read ahead that are kept open for the walk to enter, at most: beyond, the walk
+// opens them itself.
+constexpr size_t kMostHeld = kReadAhead;
 // A sleeping lister is woken for reads of sizes and times once this many files wait:
 // waking it for every folder's few would cost more than the reads.
 constexpr size_t kWakeStats = 32;
@@ -102,6 +105,7 @@ void FolderPrefetcher::forgetFarListings(size_t pushed) {
     job.state = kQueued;
     job.opened = 0;
     job.listing = FolderListing();
+    job.Release();
   }
 }
 
@@ -180,20 +184,42 @@ void FolderPrefetcher::read(Job& job, FolderEnumerator& enumerator) {
   } catch (...) {
     opened = 0;  // out of memory: the walk reads this folder itself
   }
-  FolderLister::CloseHandle(&folder);
   job.opened = opened;
   job.device = folder.device;
   job.inode = folder.inode;
+  if (opened > 0 && m_held.load(std::memory_order_relaxed) < kMostHeld) {
+    m_held.fetch_add(1, std::memory_order_relaxed);
+    job.handle = folder;
+    job.held = &m_held;
+  } else {
+    FolderLister::CloseHandle(&folder);
+  }
 }
 
-std::shared_ptr<const FolderHandle> FolderPrefetcher::Hold(const FolderHandle& handle) {
-  auto copy = std::make_unique<FolderHandle>();
-  if (!FolderLister::DuplicateHandle(handle, copy.get())) return nullptr;
-  return std::shared_ptr<const FolderHandle>(copy.release(), [](const FolderHandle* held) {
-    FolderHandle closing = *held;
-    FolderLister::CloseHandle(&closing);
-    delete held;
-  });
+void FolderPrefetcher::Job::Release() {
+  if (handle.fd < 0) return;
+  FolderLister::CloseHandle(&handle);
+  held->fetch_sub(1, std::memory_order_relaxed);
+}
+
+bool FolderPrefetcher::TakeHandle(Job& job, FolderHandle* out) {
+  std::lock_guard<std::mutex> lock(m_lock);
+  if (job.state != kRead || job.skip || job.opened <= 0 || job.handle.fd < 0) return false;
+  *out = job.handle;
+  job.handle.fd = -1;
+  m_held.fetch_sub(1, std::memory_order_relaxed);
+  return true;
+}
+
+std::shared_ptr<const FolderHandle> FolderPrefetcher::Share(const FolderHandle& handle) {
+  struct Shared {
+    FolderHandle handle;
+    ~Shared() { FolderLister::CloseHandle(&handle); }
+  };
+  // Made before it owns the descriptor: a failure leaves the descriptor with the walk.
+  auto shared = std::make_shared<Shared>();
+  shared->handle = handle;
+  return std::shared_ptr<const FolderHandle>(shared, &shared->handle);
 }
 
 void FolderPrefetcher::ReadStats(StatJob& job) {

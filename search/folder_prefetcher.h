@@ -46,6 +46,15 @@ class FolderPrefetcher {
     uint64_t device = 0;  // of the folder read, to know it is the one the walk entered
     uint64_t inode = 0;
     FolderListing listing;
+    // The folder read, kept open for the walk to enter without opening it again (fd -1
+    // when not kept); `held` counts the folders kept so.
+    FolderHandle handle;
+    std::atomic<size_t>* held = nullptr;
+    Job() = default;
+    ~Job() { Release(); }
+    Job(const Job&) = delete;
+    Job& operator=(const Job&) = delete;
+    void Release();
   };
   // Files whose size and time are read beside the walk: by name in a folder held open for
   // the jobs of one visit, or by their paths from a folder held open likewise (the
@@ -60,9 +69,9 @@ class FolderPrefetcher {
     std::vector<StatInfo> infos;
     std::vector<uint8_t> read;
   };
-  // A copy of `handle` that its jobs share, closed when the last of them goes; null when
-  // no descriptor is to be had.
-  static std::shared_ptr<const FolderHandle> Hold(const FolderHandle& handle);
+  // `handle` as jobs share it: it is closed when the last holder lets go (the walk, done
+  // with the folder, forgets its own descriptor and drops its share).
+  static std::shared_ptr<const FolderHandle> Share(const FolderHandle& handle);
   static constexpr int kQueued = 0;
   static constexpr int kReading = 1;
   static constexpr int kRead = 2;
@@ -99,6 +108,9 @@ class FolderPrefetcher {
   // Meanwhile the walk reads queued folders itself with `helper` (which must not take the
   // program-wide listing lock).
   int WaitRead(const Job& job, FolderEnumerator& helper, const std::function<bool()>& keepWaiting);
+  // The open folder of a popped `job` that a lister read, for the walk to enter; false
+  // when none was kept open.
+  bool TakeHandle(Job& job, FolderHandle* out);
   // Drops the next `count` queued folders: the walk will not enter them after all.
   void Drop(size_t count);
 
@@ -141,6 +153,7 @@ class FolderPrefetcher {
   int m_idle = 0;       // listers asleep for want of work
   int m_walkWaits = 0;  // the walk waits for a listing
   std::atomic<bool> m_quit{false};
+  std::atomic<size_t> m_held{0};  // folders read and kept for the walk, Job::handle
   FolderHandle m_root;
   std::vector<std::unique_ptr<FolderEnumerator>> m_enumerators;
   std::vector<std::thread> m_threads;

@@ -83,6 +83,17 @@ struct FolderScan::Walker {
     size_t next = 0;             // its next sub-folder to enter
     uint32_t folder = kNoEntry;  // its record in the index, with folder sums
     FolderListing subfolders;    // reused likewise
+    // `handle` as the reads of its files share it: whichever of the level and those
+    // reads lets go last closes it.
+    std::shared_ptr<const FolderHandle> shared;
+    void Close() {
+      if (shared) {
+        handle.fd = -1;
+        shared.reset();
+      } else {
+        FolderLister::CloseHandle(&handle);
+      }
+    }
   };
   std::vector<Level> levels;  // [0] is the root
   std::string path;           // of the folder at hand
@@ -105,11 +116,6 @@ struct FolderScan::Walker {
   size_t rootPrefix = 0;       // bytes of `path` before a folder's path below the root
   std::vector<bool> excluded;  // of the sub-folders being queued, reused
   std::vector<std::unique_ptr<StatJob>> statted;  // reused
-  // Copies of the root's and the visited folder's descriptors that the jobs share.
-  std::shared_ptr<const FolderHandle> rootHold;
-  std::shared_ptr<const FolderHandle> hereHold;
-  size_t visits = 0;
-  size_t hereVisit = 0;  // the visit hereHold is of
   // Files of folders walked already whose key a later file joined: read at the walk's
   // end, folder by folder (sorted by folder from `deferredNext` on then), instead of one
   // path walk per file now.
@@ -118,7 +124,7 @@ struct FolderScan::Walker {
 
   ~Walker() {
     prefetcher.Stop();  // before the filters and the root it reads below go
-    for (Level& level : levels) FolderLister::CloseHandle(&level.handle);
+    for (Level& level : levels) level.Close();
   }
 };
 
@@ -412,7 +418,6 @@ bool FolderScan::visit(size_t depth) {
   if (!check()) return false;
   Walker& w = *m_walker;
   applyStatted();
-  ++w.visits;
   Walker::Level& level = w.levels[depth];
   level.next = 0;
   level.folder = kNoEntry;
@@ -474,9 +479,11 @@ void FolderScan::readShared(size_t depth, size_t firstHere) {
     w.unread = m_index->TakeUnread();
   }
   // Where listers run, they read beside the walk; a folder's sum is made as soon as its
-  // files are read, so with sums the walk reads them at once.
+  // files are read, so with sums the walk reads them at once. Where each request waits
+  // for a server, the reads of earlier folders' files overlap the walk best when they
+  // are not put off.
   const bool beside = w.prefetcher.running() && !m_folderSums;
-  std::vector<std::unique_ptr<StatJob>> jobs = statJobs(depth, firstHere, beside);
+  std::vector<std::unique_ptr<StatJob>> jobs = statJobs(depth, firstHere, beside && m_readers == 0);
   if (beside) {
     for (auto& job : jobs) queueStats(std::move(job), m_readers > 0);
     return;
@@ -525,14 +532,11 @@ std::vector<std::unique_ptr<FolderScan::StatJob>> FolderScan::statJobs(size_t de
                             ? std::max<size_t>(1, (w.unread.size() + m_readers) / (m_readers + 1))
                             : std::max<size_t>(1, w.unread.size());
   std::vector<std::unique_ptr<StatJob>> jobs;
-  if (!byName.empty() && w.hereVisit != w.visits) {
-    w.hereHold = FolderPrefetcher::Hold(here);
-    w.hereVisit = w.visits;
-  }
-  if (!w.hereHold) byPath.insert(byPath.end(), byName.begin(), byName.end());
-  for (size_t begin = 0; w.hereHold && begin < byName.size(); begin += perJob) {
+  Walker::Level& level = w.levels[depth];
+  if (!byName.empty() && !level.shared) level.shared = FolderPrefetcher::Share(level.handle);
+  for (size_t begin = 0; begin < byName.size(); begin += perJob) {
     auto job = std::make_unique<StatJob>();
-    job->folder = w.hereHold;
+    job->folder = level.shared;
     for (size_t i = begin; i < std::min(byName.size(), begin + perJob); ++i) {
       job->ids.push_back(byName[i]);
       job->names.emplace_back(m_index->NameOf(m_index->File(byName[i])));
@@ -556,9 +560,9 @@ std::vector<std::unique_ptr<FolderScan::StatJob>> FolderScan::statJobs(size_t de
 }
 
 const std::shared_ptr<const FolderHandle>& FolderScan::rootHold() {
-  Walker& w = *m_walker;
-  if (!w.rootHold) w.rootHold = FolderPrefetcher::Hold(w.levels[0].handle);
-  return w.rootHold;
+  Walker::Level& root = m_walker->levels[0];
+  if (!root.shared && root.handle.fd >= 0) root.shared = FolderPrefetcher::Share(root.handle);
+  return root.shared;
 }
 
 // The files put off by statJobs, read folder by folder: each folder's path is walked
@@ -685,7 +689,16 @@ int FolderScan::enter(size_t depth) {
     return 0;
   }
   FolderHandle child;
-  int opened = w.enumerator.Enter(level.handle, name, w.path, &child);
+  int opened = 0;
+  // A folder a lister read is taken as it opened it, once it is known to be the one
+  // here now; else it is opened here.
+  if (w.entering && w.prefetcher.TakeHandle(*w.entering, &child)) {
+    if (FolderLister::IsFolderAt(level.handle, name, child.device, child.inode))
+      opened = 1;
+    else
+      FolderLister::CloseHandle(&child);
+  }
+  if (opened == 0) opened = w.enumerator.Enter(level.handle, name, w.path, &child);
   if (opened == 0 && (errno == EMFILE || errno == ENFILE)) {
     // Not empty: the open files ran out. Let go of what can be reopened, and try again.
     freeDescriptors(depth);
@@ -721,13 +734,11 @@ void FolderScan::freeDescriptors(size_t depth) {
   // meanwhile leaves the rest, and the walk ends at its next check).
   w.prefetcher.FinishStats([this] { return !m_stopAsked.load(std::memory_order_relaxed); });
   applyStatted();
-  w.hereHold.reset();
   w.prefetcher.Stop();  // its listers' folders and its copy of the root
   w.entering.reset();
   for (size_t at = w.firstOpen; at < depth; ++at) {
-    FolderHandle& handle = w.levels[at].handle;
-    if (handle.fd < 0) continue;
-    FolderLister::CloseHandle(&handle);
+    if (w.levels[at].handle.fd < 0) continue;
+    w.levels[at].Close();
     --w.openLevels;
   }
   w.firstOpen = std::max(w.firstOpen, depth);
@@ -736,9 +747,9 @@ void FolderScan::freeDescriptors(size_t depth) {
 void FolderScan::keepOpenLevelsBounded(size_t deepest) {
   Walker& w = *m_walker;
   while (w.openLevels > kHeldFolders && w.firstOpen < deepest) {
-    FolderHandle& handle = w.levels[w.firstOpen++].handle;
-    if (handle.fd < 0) continue;
-    FolderLister::CloseHandle(&handle);
+    Walker::Level& level = w.levels[w.firstOpen++];
+    if (level.handle.fd < 0) continue;
+    level.Close();
     --w.openLevels;
   }
 }
@@ -780,7 +791,7 @@ void FolderScan::leave(size_t depth) {
     }
   }
   if (level.handle.fd >= 0) {
-    FolderLister::CloseHandle(&level.handle);
+    level.Close();
     --w.openLevels;
   }
   w.path.resize(parent.pathLength);
