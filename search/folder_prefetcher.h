@@ -56,10 +56,11 @@ class FolderPrefetcher {
     Job& operator=(const Job&) = delete;
     void Release();
   };
-  // Files whose size and time are read beside the walk: by name in a folder held open for
-  // the jobs of one visit, or by their paths from a folder held open likewise (the
-  // search's root), or by full paths when no folder could be held. With `below`, the names
-  // are of the files of that folder (its path from `folder`, ending in '/').
+  // Files whose size and time are read beside the walk: by name in the folder being
+  // visited, through the walk's own descriptor of it (shared), or by their paths from the
+  // root's descriptor (shared likewise), or by full paths when there is none. With
+  // `below`, the names are of the files of that folder (its path from `folder`, ending in
+  // '/').
   struct StatJob {
     std::shared_ptr<const FolderHandle> folder;  // closed with its last job
     std::string below;
