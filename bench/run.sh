@@ -1,12 +1,13 @@
 #!/usr/bin/env bash
 # Times twinfold-cli against bfs listing the same trees (names, sizes, times), warm cache,
-# in one run, and measures peak memory; times similar names against the exact search.
+# in one run, the programs taking turns, and measures peak memory; times similar names
+# against the exact search.
 # Usage: bench/run.sh [BIN_DIR] [--quick]
 #   BIN_DIR  where twinfold-cli and twinfold-make-tree are (default: build/bin)
 #   --quick  100,000-file trees only (no million-file tree, no /usr, no slow file system)
 # Trees are generated once under $BENCH_DIR (default /tmp/twinfold-bench) and reused.
-# REF_CLI=PATH times another twinfold-cli (an earlier build) in the same hyperfine runs,
-# alternating with this one, and prints this one's time as a ratio of it.
+# REF_CLI=PATH times another twinfold-cli (an earlier build) in the same turns as this
+# one, and prints this one's time as a ratio of it.
 set -euo pipefail
 
 bin=${1:-build/bin}
@@ -44,11 +45,11 @@ compare() {
   echo
   echo "== $label: $root (${files[$label]} files)"
   local reference=()
-  [ -n "${REF_CLI:-}" ] && reference=(-n reference "$REF_CLI --no-progress --format text '$root'")
-  hyperfine --warmup 1 --runs "${RUNS:-5}" --export-csv "$csv" --style basic \
-    -n twinfold-cli "$cli --no-progress --format text '$root'" \
-    -n bfs "bfs '$root' -type f -printf '%f %s %T@\n' 2>/dev/null" \
-    "${reference[@]}" | grep -E 'Time|±|faster' || true
+  [ -n "${REF_CLI:-}" ] && reference=(reference "$REF_CLI --no-progress --format text '$root'")
+  time_in_turns "$csv" "${RUNS:-5}" 1 \
+    twinfold-cli "$cli --no-progress --format text '$root'" \
+    bfs "bfs '$root' -type f -printf '%f %s %T@\n' 2>/dev/null" \
+    "${reference[@]}"
   seconds[$label]=$(mean_of "$csv" 1)
   bfs_seconds[$label]=$(mean_of "$csv" 2)
   local idle peak
@@ -105,11 +106,11 @@ slow_fs() {
   echo
   echo "== slow file system: $mount (1 ms per request)"
   local reference=()
-  [ -n "${REF_CLI:-}" ] && reference=(-n reference "$REF_CLI --no-progress --format text '$mount'")
-  hyperfine --runs "${SLOW_RUNS:-3}" --export-csv "$csv" --style basic \
-    -n twinfold-cli "$cli --no-progress --format text '$mount'" \
-    -n bfs "bfs '$mount' -type f -printf '%f %s %T@\n' 2>/dev/null" \
-    "${reference[@]}" | grep -E 'Time|±' || true
+  [ -n "${REF_CLI:-}" ] && reference=(reference "$REF_CLI --no-progress --format text '$mount'")
+  time_in_turns "$csv" "${SLOW_RUNS:-3}" 0 \
+    twinfold-cli "$cli --no-progress --format text '$mount'" \
+    bfs "bfs '$mount' -type f -printf '%f %s %T@\n' 2>/dev/null" \
+    "${reference[@]}"
   fusermount -u "$mount" || kill "$pid"
   wait "$pid" 2>/dev/null || true
   awk -F, 'NR == 2 { t = $2 } NR == 3 { b = $2 } NR == 4 { ref = $2 } END {
@@ -150,19 +151,18 @@ if [ "$quick" -eq 0 ]; then
   }' | tee -a "$results/summary.txt"
 fi
 
-# Similar names against the exact search on the same tree, in one hyperfine run: time and
+# Similar names against the exact search on the same tree, timed in turns: time and
 # peak memory at 90, 80 and 70 %. At 90 % the search may take at most 10 times the exact
 # search's time and twice its memory.
 similar_vs_exact() {  # similar_vs_exact LABEL ROOT
   local label=$1 root=$2 csv=$results/similar-$1.csv
   echo
   echo "== similar-$label: $root"
-  hyperfine --warmup 1 --runs "${SIMILAR_RUNS:-3}" --export-csv "$csv" --style basic \
-    -n exact "$cli --no-progress --format text '$root'" \
-    -n similar-90 "$cli --no-progress --format text --name similar --similarity 90 '$root'" \
-    -n similar-80 "$cli --no-progress --format text --name similar --similarity 80 '$root'" \
-    -n similar-70 "$cli --no-progress --format text --name similar --similarity 70 '$root'" |
-    grep -E 'Time|±' || true
+  time_in_turns "$csv" "${SIMILAR_RUNS:-3}" 1 \
+    exact "$cli --no-progress --format text '$root'" \
+    similar-90 "$cli --no-progress --format text --name similar --similarity 90 '$root'" \
+    similar-80 "$cli --no-progress --format text --name similar --similarity 80 '$root'" \
+    similar-70 "$cli --no-progress --format text --name similar --similarity 70 '$root'"
   local exact_kb p90 p80 p70
   exact_kb=$(peak_kb "$cli" --no-progress --format text "$root")
   p90=$(peak_kb "$cli" --no-progress --format text --name similar --similarity 90 "$root")
