@@ -1,6 +1,12 @@
 #include "cli/text_writer.h"
 
+#include <algorithm>
+#include <condition_variable>
 #include <cstdio>
+#include <mutex>
+#include <new>
+#include <system_error>
+#include <thread>
 
 #include "cli/terminal_text.h"
 #include "platform/display_format.h"
@@ -54,18 +60,111 @@ void fileLine(const DataNode* file, TimeTexts* times, std::string* line) {
   *line += '\n';
 }
 
+// Rows [from, to) as lines, appended to `text`.
+void appendRows(const std::vector<DataNode*>& rows, size_t from, size_t to, TimeTexts* times,
+                std::string* line, std::string* text) {
+  for (size_t i = from; i < to; ++i) {
+    if (IsGroupRow(rows[i]))
+      *line = groupLine(rows[i]);
+    else
+      fileLine(rows[i], times, line);
+    *text += *line;
+  }
+}
+
+// Making a line mostly waits for its row's node to come from memory: the nodes of a big
+// result lie scattered. A helper thread makes every other block of lines, so that the two
+// threads' waits overlap; this thread writes the blocks in order.
+class BlockHelper {
+ public:
+  static constexpr size_t kRows = 8192;
+
+  explicit BlockHelper(const std::vector<DataNode*>& rows) : m_rows(rows) {}
+  ~BlockHelper() { Stop(); }
+  BlockHelper(const BlockHelper&) = delete;
+  BlockHelper& operator=(const BlockHelper&) = delete;
+
+  // False when no thread could be had: this thread then makes every block.
+  bool Start() {
+    try {
+      m_thread = std::thread([this] { run(); });
+      return true;
+    } catch (const std::system_error&) {
+      return false;
+    }
+  }
+  // Block `block` (odd) made by the helper, into `text`; false when the helper could not
+  // make it (memory ran out), and it is left to the caller.
+  bool Take(size_t block, std::string* text) {
+    std::unique_lock<std::mutex> lock(m_lock);
+    m_changed.wait(lock, [&] { return m_ready == block || m_failed; });
+    if (m_ready != block) return false;
+    text->swap(m_text);
+    m_ready = kNone;
+    m_changed.notify_all();
+    return true;
+  }
+  void Stop() {
+    if (!m_thread.joinable()) return;
+    {
+      std::lock_guard<std::mutex> lock(m_lock);
+      m_stop = true;
+    }
+    m_changed.notify_all();
+    m_thread.join();
+  }
+
+ private:
+  static constexpr size_t kNone = static_cast<size_t>(-1);
+
+  void run() {
+    TimeTexts times;
+    std::string line, made;
+    for (size_t block = 1; block * kRows < m_rows.size(); block += 2) {
+      made.clear();
+      try {
+        appendRows(m_rows, block * kRows, std::min(m_rows.size(), (block + 1) * kRows), &times,
+                   &line, &made);
+      } catch (const std::bad_alloc&) {
+        std::lock_guard<std::mutex> lock(m_lock);
+        m_failed = true;
+        m_changed.notify_all();
+        return;
+      }
+      std::unique_lock<std::mutex> lock(m_lock);
+      m_changed.wait(lock, [&] { return m_stop || m_ready == kNone; });
+      if (m_stop) return;
+      m_text.swap(made);
+      m_ready = block;
+      m_changed.notify_all();
+    }
+  }
+
+  const std::vector<DataNode*>& m_rows;
+  std::thread m_thread;
+  std::mutex m_lock;
+  std::condition_variable m_changed;
+  std::string m_text;      // the block made, waiting to be taken
+  size_t m_ready = kNone;  // its number
+  bool m_failed = false;
+  bool m_stop = false;
+};
+
 }  // namespace
 
 bool WriteText(const std::vector<DataNode*>& rows, const std::string& statusLine,
                OutputSink* sink) {
+  constexpr size_t kRows = BlockHelper::kRows;
+  BlockHelper helper(rows);
+  const bool helped = rows.size() > 2 * kRows && helper.Start();
   TimeTexts times;
-  std::string line;
-  for (const DataNode* row : rows) {
-    if (IsGroupRow(row))
-      line = groupLine(row);
-    else
-      fileLine(row, &times, &line);
-    if (!sink->Write(line)) return false;
+  std::string line, text;
+  for (size_t block = 0; block * kRows < rows.size(); ++block) {
+    text.clear();
+    if (!helped || block % 2 == 0 || !helper.Take(block, &text))
+      appendRows(rows, block * kRows, std::min(rows.size(), (block + 1) * kRows), &times, &line,
+                 &text);
+    if (!sink->Write(text)) return false;
   }
   sink->Write(statusLine + "\n");
   return !sink->Failed();

@@ -1,6 +1,7 @@
 // The parts of twinfold-cli that need no search.
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -8,6 +9,8 @@
 #include "cli/descriptor_builder.h"
 #include "cli/output_sink.h"
 #include "cli/terminal_text.h"
+#include "cli/text_writer.h"
+#include "datatree/node_ptr.h"
 #include "results/json_text.h"
 #include "results/json_writer.h"
 #include "results/result_rows.h"
@@ -168,6 +171,44 @@ TEST(TerminalTextTest, NoByteSequenceReachesTheTerminalRaw) {
   EXPECT_EQ(TerminalText("Résumé – 日本 😀.txt"), "Résumé – 日本 😀.txt");
   EXPECT_EQ(TerminalText("\xc2\x9b[2J\xe6\x97 caf\xe9"), "\\xc2\\x9b[2J\\xe6\\x97 caf\\xe9");
   EXPECT_EQ(TerminalText("a\\x1b"), "a\\\\x1b");
+}
+
+// A big result's lines are made by two threads, block by block: they come out whole and in
+// order, as the same rows written a few at a time; a sink that fails ends the writing.
+TEST(TextWriter, ABigResultComesOutInOrderAndAFailingSinkEndsIt) {
+  NodePtr root(CreateNode(nullptr, "Duplicate files results", ATTACH_ROOT));
+  for (int g = 0; g < 12000; ++g) {
+    DataNode* group =
+        CreateNode(root.get(), ("name " + std::to_string(g)).c_str(), ATTACH_LAST_CHILD);
+    group->kind = 1;
+    for (int f = 0; f < 2 + g % 2; ++f) {
+      const std::string path = "/d" + std::to_string(f) + "/name " + std::to_string(g);
+      DataNode* file = CreateNode(group, path.c_str(), ATTACH_LAST_CHILD);
+      file->val = g;
+      file->val2 = int64_t{g} * 10000000 * 3600;
+      group->val += g;
+    }
+  }
+  const std::vector<DataNode*> rows = SortedGroupsWithFiles(root.get(), kSortByName, kSortByName);
+  ASSERT_GT(rows.size(), 4u * 8192);
+  OutputSink whole(nullptr);
+  ASSERT_TRUE(WriteText(rows, "end", &whole));
+  std::string pieces;
+  for (size_t from = 0; from < rows.size(); from += 1000) {
+    OutputSink piece(nullptr);
+    const std::vector<DataNode*> some(rows.begin() + from,
+                                      rows.begin() + std::min(rows.size(), from + 1000));
+    ASSERT_TRUE(WriteText(some, "", &piece));
+    pieces += piece.Collected().substr(0, piece.Collected().size() - 1);  // its empty status
+  }
+  EXPECT_EQ(whole.Collected(), pieces + "end\n");
+
+  std::FILE* full = std::fopen("/dev/full", "w");
+  ASSERT_NE(full, nullptr);
+  OutputSink failing(full);
+  EXPECT_FALSE(WriteText(rows, "end", &failing) && failing.Finish());
+  EXPECT_TRUE(failing.Failed());
+  std::fclose(full);
 }
 
 }  // namespace
