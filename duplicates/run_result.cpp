@@ -50,6 +50,12 @@ struct MixHash {
   }
 };
 
+// What splitting a key's files reads of each: its size and time.
+struct FileDetails {
+  int64_t size = 0;
+  int64_t modified = 0;
+};
+
 // Groups this small are split by comparing every pair: cheaper than any hashing.
 constexpr size_t kSmallGroup = 12;
 
@@ -124,13 +130,15 @@ class FlatMap {
 // The files of the groups, read a few keys at a time. A key's files lie scattered over
 // the whole map, and following one chain waits for each record in turn; following the
 // chains of several keys side by side lets those waits overlap. On a million files this
-// was most of the time spent making the result.
+// was most of the time spent making the result. Each file's size and time are taken on
+// the way: a key of thousands of files would otherwise wait for its records once more
+// when it is split.
 class ChainReader {
  public:
   explicit ChainReader(const DuplicateIndex& index) : m_index(index) {}
 
   // Reads the chains of keys[0..count) (at most kKeys); FilesOf(i) lists those of keys[i]
-  // in arrival order.
+  // in arrival order, DetailsOf(i) their sizes and times.
   void Read(const uint32_t* keys, size_t count) {
     m_read.clear();
     for (size_t i = 0; i < count; ++i) {
@@ -147,9 +155,10 @@ class ChainReader {
       more = false;
       for (size_t i = 0; i < count; ++i) {
         if (m_at[i] == kNoEntry) continue;
-        m_read.emplace_back(static_cast<uint32_t>(i), m_at[i]);
+        const FileRecord& file = m_index.File(m_at[i]);
+        m_read.push_back({static_cast<uint32_t>(i), m_at[i], {file.size, file.modified}});
         ++m_end[i];
-        m_at[i] = m_index.File(m_at[i]).next;
+        m_at[i] = file.next;
         more = true;
       }
     }
@@ -160,11 +169,19 @@ class ChainReader {
       m_end[i] = m_begin[i];
     }
     m_files.resize(total);
-    for (const auto& [chain, file] : m_read) m_files[m_end[chain]++] = file;
+    m_details.resize(total);
+    for (const Step& read : m_read) {
+      const size_t at = m_end[read.chain]++;
+      m_files[at] = read.file;
+      m_details[at] = read.details;
+    }
   }
 
   std::span<const uint32_t> FilesOf(size_t i) const {
     return {m_files.data() + m_begin[i], m_end[i] - m_begin[i]};
+  }
+  std::span<const FileDetails> DetailsOf(size_t i) const {
+    return {m_details.data() + m_begin[i], m_end[i] - m_begin[i]};
   }
 
   static constexpr size_t kKeys = 16;
@@ -174,8 +191,14 @@ class ChainReader {
   uint32_t m_at[kKeys] = {};
   size_t m_begin[kKeys] = {};
   size_t m_end[kKeys] = {};
-  std::vector<std::pair<uint32_t, uint32_t>> m_read;
+  struct Step {
+    uint32_t chain;
+    uint32_t file;
+    FileDetails details;
+  };
+  std::vector<Step> m_read;
   std::vector<uint32_t> m_files;
+  std::vector<FileDetails> m_details;
 };
 
 }  // namespace
@@ -252,8 +275,9 @@ class RunResult::Splitter {
         m_localTime(localTime) {}
 
   // Fills partOf() with the part of each of a key's files (in arrival order), numbered
-  // in the order the parts first appear; counts() holds their sizes.
-  void Split(std::span<const uint32_t> files);
+  // in the order the parts first appear; counts() holds their sizes. `details`: the
+  // files' sizes and times as already read, else empty (they are read from the map).
+  void Split(std::span<const uint32_t> files, std::span<const FileDetails> details = {});
 
   const std::vector<uint32_t>& partOf() const { return m_partOf; }
   const std::vector<uint32_t>& counts() const { return m_counts; }
@@ -262,7 +286,7 @@ class RunResult::Splitter {
   static constexpr int64_t kSecond = 10000000;  // file time units
   static constexpr int64_t kNoStamp = std::numeric_limits<int64_t>::min();
 
-  SubKey keyOf(const FileRecord& file);
+  SubKey keyOf(const FileDetails& file);
   int64_t stampOf(int64_t second);
   void splitInChains();
   bool sizeIsShared(size_t i) const;
@@ -276,31 +300,44 @@ class RunResult::Splitter {
   bool m_bySize;
   int m_tolerance;  // seconds; 0 splits at every local second
   const LocalTimeOf& m_localTime;
-  FlatMap<int64_t, int64_t, MixHash> m_stamps;  // second -> packed stamp or kNoStamp
+  // The stamps of seconds met lately, at the place their second hashes to. Copies share
+  // their second, and meet within a key; a table of every second met would spend a wait
+  // for memory on nearly each look-up of a million files of random times.
+  struct StampSlot {
+    int64_t second = 0;
+    int64_t stamp = kNoStamp;
+    bool filled = false;
+  };
+  static constexpr size_t kStampSlots = size_t{1} << 12;
+  std::vector<StampSlot> m_stamps = std::vector<StampSlot>(kStampSlots);
   FlatMap<SubKey, uint32_t, SubKeyHash> m_parts;
   FlatMap<int64_t, uint32_t, MixHash> m_sizeCounts;
   std::span<const uint32_t> m_files;
+  std::span<const FileDetails> m_details;  // of m_files
+  std::vector<FileDetails> m_readDetails;
   std::vector<uint32_t> m_partOf;
   std::vector<uint32_t> m_counts;
   std::vector<SubKey> m_keys;  // of the files, for small groups
 };
 
 int64_t RunResult::Splitter::stampOf(int64_t second) {
-  auto [at, isNew] = m_stamps.TryEmplace(second, kNoStamp);
-  if (!isNew) return *at;
+  StampSlot& slot = m_stamps[MixHash()(second) & (kStampSlots - 1)];
+  if (slot.filled && slot.second == second) return slot.stamp;
+  slot = StampSlot{second, kNoStamp, true};
   CalendarTime s;
   if (m_localTime && m_localTime(second * kSecond, &s) && s.month >= 0 && s.month < 16 &&
       s.day >= 0 && s.day < 32 && s.hour >= 0 && s.hour < 32 && s.minute >= 0 && s.minute < 64 &&
       s.second >= 0 && s.second < 64) {
-    *at = ((((static_cast<int64_t>(s.year) * 16 + s.month) * 32 + s.day) * 32 + s.hour) * 64 +
-           s.minute) *
-              64 +
-          s.second;
+    slot.stamp =
+        ((((static_cast<int64_t>(s.year) * 16 + s.month) * 32 + s.day) * 32 + s.hour) * 64 +
+         s.minute) *
+            64 +
+        s.second;
   }
-  return *at;
+  return slot.stamp;
 }
 
-SubKey RunResult::Splitter::keyOf(const FileRecord& file) {
+SubKey RunResult::Splitter::keyOf(const FileDetails& file) {
   SubKey key;
   if (m_bySize) key.size = file.size;
   if (!m_byTime) return key;
@@ -321,10 +358,10 @@ SubKey RunResult::Splitter::keyOf(const FileRecord& file) {
 
 bool RunResult::Splitter::sizeIsShared(size_t i) const {
   if (!m_bySize) return true;
-  const int64_t size = m_index.File(m_files[i]).size;
+  const int64_t size = m_details[i].size;
   if (m_files.size() <= kSmallGroup) {
     for (size_t j = 0; j < m_files.size(); ++j)
-      if (j != i && m_index.File(m_files[j]).size == size) return true;
+      if (j != i && m_details[j].size == size) return true;
     return false;
   }
   return *m_sizeCounts.Find(size) > 1;
@@ -344,7 +381,7 @@ void RunResult::Splitter::splitInChains() {
   std::vector<Entry> entries;
   entries.reserve(m_files.size());
   for (size_t i = 0; i < m_files.size(); ++i) {
-    const FileRecord& file = m_index.File(m_files[i]);
+    const FileDetails& file = m_details[i];
     int64_t second = file.modified / kSecond;
     if (file.modified % kSecond < 0) --second;
     entries.push_back({m_bySize ? file.size : 0, second, static_cast<uint32_t>(i)});
@@ -372,8 +409,18 @@ void RunResult::Splitter::splitInChains() {
   }
 }
 
-void RunResult::Splitter::Split(std::span<const uint32_t> files) {
+void RunResult::Splitter::Split(std::span<const uint32_t> files,
+                                std::span<const FileDetails> details) {
   m_files = files;
+  if (details.size() != files.size()) {
+    m_readDetails.resize(files.size());
+    for (size_t i = 0; i < files.size(); ++i) {
+      const FileRecord& file = m_index.File(files[i]);
+      m_readDetails[i] = {file.size, file.modified};
+    }
+    details = m_readDetails;
+  }
+  m_details = details;
   m_partOf.clear();
   m_counts.clear();
   if (m_byTime && m_tolerance > 0) {
@@ -383,7 +430,7 @@ void RunResult::Splitter::Split(std::span<const uint32_t> files) {
   const bool small = m_files.size() <= kSmallGroup;
   if (!small && m_bySize) {
     m_sizeCounts.Reset(m_files.size());
-    for (const uint32_t f : m_files) ++*m_sizeCounts.TryEmplace(m_index.File(f).size, 0).first;
+    for (const FileDetails& file : m_details) ++*m_sizeCounts.TryEmplace(file.size, 0).first;
   }
   if (!small) m_parts.Reset(m_files.size());
   m_keys.clear();
@@ -393,13 +440,13 @@ void RunResult::Splitter::Split(std::span<const uint32_t> files) {
       part = newPart();
       if (small) m_keys.push_back(SubKey{0, 0, -1});  // equal to no other file's key
     } else if (small) {
-      const SubKey sub = keyOf(m_index.File(m_files[i]));
+      const SubKey sub = keyOf(m_details[i]);
       size_t j = 0;
       while (j < i && !(m_keys[j] == sub)) ++j;
       part = j < i ? m_partOf[j] : newPart();
       m_keys.push_back(sub);
     } else {
-      auto [at, isNew] = m_parts.TryEmplace(keyOf(m_index.File(m_files[i])), 0);
+      auto [at, isNew] = m_parts.TryEmplace(keyOf(m_details[i]), 0);
       if (isNew) *at = newPart();
       part = *at;
     }
@@ -688,7 +735,7 @@ void RunResult::Finalise(const DuplicateCriteria& criteria, const LocalTimeOf& l
           for (const uint32_t f : files) m_index->TagFile(f, tag);
           continue;
         }
-        splitter.Split(files);
+        splitter.Split(files, chains.DetailsOf(k));
         const auto& counts = splitter.counts();
         const auto& partOf = splitter.partOf();
         // Parts formed later stand before the split group, in the order they formed; a
