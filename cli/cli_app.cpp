@@ -120,17 +120,18 @@ struct FoundGroups {
 bool writeResult(const CliOptions& options, const FoundGroups& found, DataNode* descriptor,
                  OutputSink* sink) {
   const ListKeys keys = ListKeysFor(options.sortBy, options.reverse);
-  const std::vector<DataNode*> rows = SortedGroupsWithFiles(found.root, keys.groups, keys.files);
   switch (options.format) {
     case OutputFormat::kCsv:
-      WriteCsv(rows, sink);
+      WriteCsv(SortedGroupsWithFiles(found.root, keys.groups, keys.files), sink);
       break;
     case OutputFormat::kJson: {
       ResultsHeader header{std::string("twinfold ") + TWINFOLD_VERSION, FileTimeNow(), descriptor};
-      WriteJson(rows, found.files, sink, ProtectedFolders(descriptor), &header);
+      WriteJson(SortedGroupsWithFiles(found.root, keys.groups, keys.files), found.files, sink,
+                ProtectedFolders(descriptor), &header);
     } break;
     case OutputFormat::kText:
-      WriteText(rows, found.statusLine, sink);
+      // The files of each group are sorted as their lines are made, a block at a time.
+      WriteText(SortedGroups(found.root, keys.groups), keys.files, found.statusLine, sink);
       break;
   }
   return sink->Finish();

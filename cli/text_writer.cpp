@@ -60,26 +60,46 @@ void fileLine(const DataNode* file, TimeTexts* times, std::string* line) {
   *line += '\n';
 }
 
-// Rows [from, to) as lines, appended to `text`.
-void appendRows(const std::vector<DataNode*>& rows, size_t from, size_t to, TimeTexts* times,
-                std::string* line, std::string* text) {
-  for (size_t i = from; i < to; ++i) {
-    if (IsGroupRow(rows[i]))
-      *line = groupLine(rows[i]);
-    else
-      fileLine(rows[i], times, line);
-    *text += *line;
-  }
-}
+// Makes the lines of blocks of groups: each group's row and its files, sorted as they
+// are listed. One per thread.
+class BlockMaker {
+ public:
+  static constexpr size_t kGroups = 1024;
 
-// Making a line mostly waits for its row's node to come from memory: the nodes of a big
-// result lie scattered. A helper thread makes every other block of lines, so that the two
-// threads' waits overlap; this thread writes the blocks in order.
+  BlockMaker(const std::vector<DataNode*>& groups, int fileKey)
+      : m_groups(groups), m_fileKey(fileKey) {}
+
+  size_t Blocks() const { return (m_groups.size() + kGroups - 1) / kGroups; }
+  // Appends the lines of block `block` to `text`.
+  void Make(size_t block, std::string* text) {
+    m_rows.clear();
+    const size_t end = std::min(m_groups.size(), (block + 1) * kGroups);
+    for (size_t g = block * kGroups; g < end; ++g)
+      AppendGroupWithFiles(m_groups[g], m_fileKey, &m_rows);
+    for (const DataNode* row : m_rows) {
+      if (IsGroupRow(row))
+        m_line = groupLine(row);
+      else
+        fileLine(row, &m_times, &m_line);
+      *text += m_line;
+    }
+  }
+
+ private:
+  const std::vector<DataNode*>& m_groups;
+  const int m_fileKey;
+  std::vector<DataNode*> m_rows;
+  TimeTexts m_times;
+  std::string m_line;
+};
+
+// Sorting a group's files and making their lines mostly wait for their nodes to come
+// from memory: the nodes of a big result lie scattered. A helper thread makes every
+// other block, so that the two threads' waits overlap; this thread writes the blocks in
+// order.
 class BlockHelper {
  public:
-  static constexpr size_t kRows = 8192;
-
-  explicit BlockHelper(const std::vector<DataNode*>& rows) : m_rows(rows) {}
+  BlockHelper(const std::vector<DataNode*>& groups, int fileKey) : m_maker(groups, fileKey) {}
   ~BlockHelper() { Stop(); }
   BlockHelper(const BlockHelper&) = delete;
   BlockHelper& operator=(const BlockHelper&) = delete;
@@ -118,13 +138,11 @@ class BlockHelper {
   static constexpr size_t kNone = static_cast<size_t>(-1);
 
   void run() {
-    TimeTexts times;
-    std::string line, made;
-    for (size_t block = 1; block * kRows < m_rows.size(); block += 2) {
+    std::string made;
+    for (size_t block = 1; block < m_maker.Blocks(); block += 2) {
       made.clear();
       try {
-        appendRows(m_rows, block * kRows, std::min(m_rows.size(), (block + 1) * kRows), &times,
-                   &line, &made);
+        m_maker.Make(block, &made);
       } catch (const std::bad_alloc&) {
         std::lock_guard<std::mutex> lock(m_lock);
         m_failed = true;
@@ -140,7 +158,7 @@ class BlockHelper {
     }
   }
 
-  const std::vector<DataNode*>& m_rows;
+  BlockMaker m_maker;
   std::thread m_thread;
   std::mutex m_lock;
   std::condition_variable m_changed;
@@ -152,18 +170,15 @@ class BlockHelper {
 
 }  // namespace
 
-bool WriteText(const std::vector<DataNode*>& rows, const std::string& statusLine,
+bool WriteText(const std::vector<DataNode*>& groups, int fileKey, const std::string& statusLine,
                OutputSink* sink) {
-  constexpr size_t kRows = BlockHelper::kRows;
-  BlockHelper helper(rows);
-  const bool helped = rows.size() > 2 * kRows && helper.Start();
-  TimeTexts times;
-  std::string line, text;
-  for (size_t block = 0; block * kRows < rows.size(); ++block) {
+  BlockMaker maker(groups, fileKey);
+  BlockHelper helper(groups, fileKey);
+  const bool helped = maker.Blocks() > 2 && helper.Start();
+  std::string text;
+  for (size_t block = 0; block < maker.Blocks(); ++block) {
     text.clear();
-    if (!helped || block % 2 == 0 || !helper.Take(block, &text))
-      appendRows(rows, block * kRows, std::min(rows.size(), (block + 1) * kRows), &times, &line,
-                 &text);
+    if (!helped || block % 2 == 0 || !helper.Take(block, &text)) maker.Make(block, &text);
     if (!sink->Write(text)) return false;
   }
   sink->Write(statusLine + "\n");

@@ -10,11 +10,12 @@
 
 namespace tf {
 
-// `rows`: group rows, each followed by its file rows (SortedGroupsWithFiles). For each
-// group a line "KEY  $ %8s %s" with its total size, then a line per file, indented by two
-// blanks: "PATH  SIZE  DATE TIME" through the display formatters. Ends with `statusLine`.
-// False when the sink failed.
-bool WriteText(const std::vector<DataNode*>& rows, const std::string& statusLine, OutputSink* sink);
+// `groups`: sorted (SortedGroups). For each group a line "KEY  $ %8s %s" with its total
+// size, then a line per file, sorted by `fileKey` (as SortedGroupsWithFiles) and indented
+// by two blanks: "PATH  SIZE  DATE TIME" through the display formatters. Ends with
+// `statusLine`. False when the sink failed.
+bool WriteText(const std::vector<DataNode*>& groups, int fileKey, const std::string& statusLine,
+               OutputSink* sink);
 
 // For each folder group a line "N files  $ SIZE" (the files and bytes of each of its
 // folders), then a line per folder, indented by two blanks: "PATH  DATE TIME" of its

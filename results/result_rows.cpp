@@ -394,7 +394,27 @@ std::vector<DataNode*> SortedUnifiedRows(const DataNode* root, int key) {
 }
 
 std::vector<DataNode*> SortedGroupsWithFiles(const DataNode* root, int groupKey, int fileKey) {
-  return sortedBlocks(root, groupOrder(groupKey), fileOrder(fileKey));
+  std::vector<DataNode*> rows;
+  const std::vector<DataNode*> groups = SortedGroups(root, groupKey);
+  if (root) rows.reserve(groups.size() + static_cast<size_t>(std::max<int64_t>(root->val2, 0)));
+  for (DataNode* group : groups) AppendGroupWithFiles(group, fileKey, &rows);
+  return rows;
+}
+
+std::vector<DataNode*> SortedGroups(const DataNode* root, int groupKey) {
+  const std::vector<DataNode*> groupRows = GroupRows(root);
+  std::vector<DataNode*> sorted;
+  sorted.reserve(groupRows.size());
+  for (const Keyed& group : sortKeyed(groupRows.begin(), groupRows.end(), groupOrder(groupKey)))
+    sorted.push_back(group.node);
+  return sorted;
+}
+
+void AppendGroupWithFiles(DataNode* group, int fileKey, std::vector<DataNode*>* rows) {
+  rows->push_back(group);
+  const size_t first = rows->size();
+  for (DataNode* file = group->FirstChild(); file; file = file->Next()) rows->push_back(file);
+  sortRange(rows->begin() + static_cast<std::ptrdiff_t>(first), rows->end(), fileOrder(fileKey));
 }
 
 void SortRows(ResultList list, int key, std::vector<DataNode*>* rows) {

@@ -61,6 +61,11 @@ std::vector<DataNode*> SortedUnifiedRows(const DataNode* root, int key);
 // groups list sorts them by `groupKey`, each followed by its files as the files list
 // sorts them by `fileKey`.
 std::vector<DataNode*> SortedGroupsWithFiles(const DataNode* root, int groupKey, int fileKey);
+// The same in two steps, for a writer that takes a few groups at a time: the groups of
+// `root` sorted by `groupKey`; then a group's row and its files sorted by `fileKey`,
+// appended to `rows`.
+std::vector<DataNode*> SortedGroups(const DataNode* root, int groupKey);
+void AppendGroupWithFiles(DataNode* group, int fileKey, std::vector<DataNode*>* rows);
 
 // Case-insensitive comparison of two zero-ended names, <0, 0 or >0, as CompareIgnoringCase
 // (ASCII and Latin-1 letters fold), without allocating while both texts are ASCII.

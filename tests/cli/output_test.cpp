@@ -174,14 +174,15 @@ TEST(TerminalTextTest, NoByteSequenceReachesTheTerminalRaw) {
 }
 
 // A big result's lines are made by two threads, block by block: they come out whole and in
-// order, as the same rows written a few at a time; a sink that fails ends the writing.
+// order, each group's files sorted, as when the groups are written a few at a time; a sink
+// that fails ends the writing.
 TEST(TextWriter, ABigResultComesOutInOrderAndAFailingSinkEndsIt) {
   NodePtr root(CreateNode(nullptr, "Duplicate files results", ATTACH_ROOT));
   for (int g = 0; g < 12000; ++g) {
     DataNode* group =
         CreateNode(root.get(), ("name " + std::to_string(g)).c_str(), ATTACH_LAST_CHILD);
     group->kind = 1;
-    for (int f = 0; f < 2 + g % 2; ++f) {
+    for (int f = 1 + g % 2; f >= 0; --f) {  // last path first
       const std::string path = "/d" + std::to_string(f) + "/name " + std::to_string(g);
       DataNode* file = CreateNode(group, path.c_str(), ATTACH_LAST_CHILD);
       file->val = g;
@@ -189,24 +190,29 @@ TEST(TextWriter, ABigResultComesOutInOrderAndAFailingSinkEndsIt) {
       group->val += g;
     }
   }
-  const std::vector<DataNode*> rows = SortedGroupsWithFiles(root.get(), kSortByName, kSortByName);
-  ASSERT_GT(rows.size(), 4u * 8192);
+  const std::vector<DataNode*> groups = SortedGroups(root.get(), kSortByName);
   OutputSink whole(nullptr);
-  ASSERT_TRUE(WriteText(rows, "end", &whole));
+  ASSERT_TRUE(WriteText(groups, kSortByName, "end", &whole));
   std::string pieces;
-  for (size_t from = 0; from < rows.size(); from += 1000) {
+  for (size_t from = 0; from < groups.size(); from += 100) {
     OutputSink piece(nullptr);
-    const std::vector<DataNode*> some(rows.begin() + from,
-                                      rows.begin() + std::min(rows.size(), from + 1000));
-    ASSERT_TRUE(WriteText(some, "", &piece));
+    const std::vector<DataNode*> some(groups.begin() + from,
+                                      groups.begin() + std::min(groups.size(), from + 100));
+    ASSERT_TRUE(WriteText(some, kSortByName, "", &piece));
     pieces += piece.Collected().substr(0, piece.Collected().size() - 1);  // its empty status
   }
   EXPECT_EQ(whole.Collected(), pieces + "end\n");
+  const size_t group = whole.Collected().find("\nname 11001  ");
+  ASSERT_NE(group, std::string::npos);
+  const size_t first = whole.Collected().find('\n', group + 1) + 1;
+  EXPECT_EQ(whole.Collected().compare(first, 16, "  /d0/name 11001"), 0);
+  const size_t second = whole.Collected().find('\n', first) + 1;
+  EXPECT_EQ(whole.Collected().compare(second, 16, "  /d1/name 11001"), 0);
 
   std::FILE* full = std::fopen("/dev/full", "w");
   ASSERT_NE(full, nullptr);
   OutputSink failing(full);
-  EXPECT_FALSE(WriteText(rows, "end", &failing) && failing.Finish());
+  EXPECT_FALSE(WriteText(groups, kSortByName, "end", &failing) && failing.Finish());
   EXPECT_TRUE(failing.Failed());
   std::fclose(full);
 }
