@@ -130,17 +130,19 @@ class FlatMap {
 // The files of the groups, read a few keys at a time. A key's files lie scattered over
 // the whole map, and following one chain waits for each record in turn; following the
 // chains of several keys side by side lets those waits overlap. On a million files this
-// was most of the time spent making the result. Each file's size and time are taken on
-// the way: a key of thousands of files would otherwise wait for its records once more
-// when it is split.
+// was most of the time spent making the result. With `withDetails`, each file's size and
+// time are taken on the way: a key of thousands of files would otherwise wait for its
+// records once more when it is split.
 class ChainReader {
  public:
-  explicit ChainReader(const DuplicateIndex& index) : m_index(index) {}
+  ChainReader(const DuplicateIndex& index, bool withDetails)
+      : m_index(index), m_withDetails(withDetails) {}
 
   // Reads the chains of keys[0..count) (at most kKeys); FilesOf(i) lists those of keys[i]
-  // in arrival order, DetailsOf(i) their sizes and times.
+  // in arrival order, DetailsOf(i) their sizes and times when asked for.
   void Read(const uint32_t* keys, size_t count) {
     m_read.clear();
+    m_readDetails.clear();
     for (size_t i = 0; i < count; ++i) {
       const KeyRecord& key = m_index.Key(keys[i]);
       FetchAhead(key.text);  // the group is named after it
@@ -156,7 +158,8 @@ class ChainReader {
       for (size_t i = 0; i < count; ++i) {
         if (m_at[i] == kNoEntry) continue;
         const FileRecord& file = m_index.File(m_at[i]);
-        m_read.push_back({static_cast<uint32_t>(i), m_at[i], {file.size, file.modified}});
+        m_read.emplace_back(static_cast<uint32_t>(i), m_at[i]);
+        if (m_withDetails) m_readDetails.push_back({file.size, file.modified});
         ++m_end[i];
         m_at[i] = file.next;
         more = true;
@@ -169,11 +172,11 @@ class ChainReader {
       m_end[i] = m_begin[i];
     }
     m_files.resize(total);
-    m_details.resize(total);
-    for (const Step& read : m_read) {
-      const size_t at = m_end[read.chain]++;
-      m_files[at] = read.file;
-      m_details[at] = read.details;
+    m_details.resize(m_readDetails.size());
+    for (size_t r = 0; r < m_read.size(); ++r) {
+      const size_t at = m_end[m_read[r].first]++;
+      m_files[at] = m_read[r].second;
+      if (m_withDetails) m_details[at] = m_readDetails[r];
     }
   }
 
@@ -181,6 +184,7 @@ class ChainReader {
     return {m_files.data() + m_begin[i], m_end[i] - m_begin[i]};
   }
   std::span<const FileDetails> DetailsOf(size_t i) const {
+    if (!m_withDetails) return {};
     return {m_details.data() + m_begin[i], m_end[i] - m_begin[i]};
   }
 
@@ -191,12 +195,9 @@ class ChainReader {
   uint32_t m_at[kKeys] = {};
   size_t m_begin[kKeys] = {};
   size_t m_end[kKeys] = {};
-  struct Step {
-    uint32_t chain;
-    uint32_t file;
-    FileDetails details;
-  };
-  std::vector<Step> m_read;
+  const bool m_withDetails;
+  std::vector<std::pair<uint32_t, uint32_t>> m_read;  // (chain, file) in reading order
+  std::vector<FileDetails> m_readDetails;             // of each, likewise
   std::vector<uint32_t> m_files;
   std::vector<FileDetails> m_details;
 };
@@ -682,7 +683,8 @@ void RunResult::Finalise(const DuplicateCriteria& criteria, const LocalTimeOf& l
     Splitter splitter(*m_index, byTime, bySize, localTime, criteria.timeTolerance);
     Splitter timeSplitter(*m_index, byTime, false, localTime, criteria.timeTolerance);
     SimilarSets similarSets(*m_index, criteria.similarity, bySize);
-    ChainReader chains(*m_index);
+    // Similar names split their keys by their own rule: the details would only take room.
+    ChainReader chains(*m_index, !similar);
     std::vector<uint32_t> tagOf;
     // A similar-names group is named after its first file in path order.
     auto addNamedGroup = [&](const std::vector<uint32_t>& members) {
