@@ -60,21 +60,53 @@ void fileLine(const DataNode* file, TimeTexts* times, std::string* line) {
   *line += '\n';
 }
 
-// Makes the lines of blocks of groups: each group's row and its files, sorted as they
-// are listed. One per thread.
+// A run of sorted groups whose lines are made in one go.
+struct Block {
+  size_t begin;
+  size_t end;
+  bool helped;  // made by the helper thread
+};
+
+constexpr size_t kBlockRows = 8192;
+
+// Blocks of groups of about kBlockRows rows, every other one the helper's. A group of
+// more files is a block of its own, for the writing thread: the text of a block waits
+// whole for its turn, and that of a group of a million files would double the memory
+// of the output. The counts only size the blocks.
+std::vector<Block> blocksOf(const std::vector<DataNode*>& groups) {
+  std::vector<Block> blocks;
+  size_t rows = 0;  // of the last block, while more groups may join it
+  bool helped = false;
+  for (size_t g = 0; g < groups.size(); ++g) {
+    const size_t own = 1 + static_cast<size_t>(std::clamp<int64_t>(groups[g]->val2, 0, kBlockRows));
+    if (own >= kBlockRows) {
+      blocks.push_back({g, g + 1, false});
+      rows = 0;
+    } else if (rows > 0 && rows + own <= kBlockRows) {
+      blocks.back().end = g + 1;
+      rows += own;
+    } else {
+      blocks.push_back({g, g + 1, helped});
+      helped = !helped;
+      rows = own;
+    }
+  }
+  return blocks;
+}
+
+// Makes the lines of blocks: each group's row and its files, sorted as they are listed.
+// One per thread.
 class BlockMaker {
  public:
-  static constexpr size_t kGroups = 1024;
-
   BlockMaker(const std::vector<DataNode*>& groups, int fileKey)
       : m_groups(groups), m_fileKey(fileKey) {}
 
-  size_t Blocks() const { return (m_groups.size() + kGroups - 1) / kGroups; }
-  // Appends the lines of block `block` to `text`.
-  void Make(size_t block, std::string* text) {
+  // Appends the lines of `block` to `text`; with a `sink`, writes them out whenever
+  // they fill a buffer, and answers false once it failed.
+  bool Make(const Block& block, std::string* text, OutputSink* sink = nullptr) {
+    constexpr size_t kBuffer = size_t{1} << 16;
     m_rows.clear();
-    const size_t end = std::min(m_groups.size(), (block + 1) * kGroups);
-    for (size_t g = block * kGroups; g < end; ++g)
+    for (size_t g = block.begin; g < block.end; ++g)
       AppendGroupWithFiles(m_groups[g], m_fileKey, &m_rows);
     for (const DataNode* row : m_rows) {
       if (IsGroupRow(row))
@@ -82,7 +114,12 @@ class BlockMaker {
       else
         fileLine(row, &m_times, &m_line);
       *text += m_line;
+      if (sink && text->size() >= kBuffer) {
+        if (!sink->Write(*text)) return false;
+        text->clear();
+      }
     }
+    return true;
   }
 
  private:
@@ -95,16 +132,17 @@ class BlockMaker {
 
 // Sorting a group's files and making their lines mostly wait for their nodes to come
 // from memory: the nodes of a big result lie scattered. A helper thread makes every
-// other block, so that the two threads' waits overlap; this thread writes the blocks in
-// order.
+// other block, so that the two threads' waits overlap; the writing thread writes the
+// blocks in order.
 class BlockHelper {
  public:
-  BlockHelper(const std::vector<DataNode*>& groups, int fileKey) : m_maker(groups, fileKey) {}
+  BlockHelper(const std::vector<DataNode*>& groups, int fileKey, const std::vector<Block>& blocks)
+      : m_maker(groups, fileKey), m_blocks(blocks) {}
   ~BlockHelper() { Stop(); }
   BlockHelper(const BlockHelper&) = delete;
   BlockHelper& operator=(const BlockHelper&) = delete;
 
-  // False when no thread could be had: this thread then makes every block.
+  // False when no thread could be had: the writing thread then makes every block.
   bool Start() {
     try {
       m_thread = std::thread([this] { run(); });
@@ -113,12 +151,12 @@ class BlockHelper {
       return false;
     }
   }
-  // Block `block` (odd) made by the helper, into `text`; false when the helper could not
-  // make it (memory ran out), and it is left to the caller.
-  bool Take(size_t block, std::string* text) {
+  // The lines of blocks[index] (one of the helper's), into `text`; false when the helper
+  // could not make them (memory ran out), and they are left to the caller.
+  bool Take(size_t index, std::string* text) {
     std::unique_lock<std::mutex> lock(m_lock);
-    m_changed.wait(lock, [&] { return m_ready == block || m_failed; });
-    if (m_ready != block) return false;
+    m_changed.wait(lock, [&] { return m_ready == index || m_failed; });
+    if (m_ready != index) return false;
     text->swap(m_text);
     m_ready = kNone;
     m_changed.notify_all();
@@ -139,10 +177,11 @@ class BlockHelper {
 
   void run() {
     std::string made;
-    for (size_t block = 1; block < m_maker.Blocks(); block += 2) {
+    for (size_t index = 0; index < m_blocks.size(); ++index) {
+      if (!m_blocks[index].helped) continue;
       made.clear();
       try {
-        m_maker.Make(block, &made);
+        m_maker.Make(m_blocks[index], &made);
       } catch (const std::bad_alloc&) {
         std::lock_guard<std::mutex> lock(m_lock);
         m_failed = true;
@@ -153,17 +192,18 @@ class BlockHelper {
       m_changed.wait(lock, [&] { return m_stop || m_ready == kNone; });
       if (m_stop) return;
       m_text.swap(made);
-      m_ready = block;
+      m_ready = index;
       m_changed.notify_all();
     }
   }
 
   BlockMaker m_maker;
+  const std::vector<Block>& m_blocks;
   std::thread m_thread;
   std::mutex m_lock;
   std::condition_variable m_changed;
   std::string m_text;      // the block made, waiting to be taken
-  size_t m_ready = kNone;  // its number
+  size_t m_ready = kNone;  // its index
   bool m_failed = false;
   bool m_stop = false;
 };
@@ -172,13 +212,16 @@ class BlockHelper {
 
 bool WriteText(const std::vector<DataNode*>& groups, int fileKey, const std::string& statusLine,
                OutputSink* sink) {
+  const std::vector<Block> blocks = blocksOf(groups);
   BlockMaker maker(groups, fileKey);
-  BlockHelper helper(groups, fileKey);
-  const bool helped = maker.Blocks() > 2 && helper.Start();
+  BlockHelper helper(groups, fileKey, blocks);
+  const bool helped = blocks.size() > 2 && helper.Start();
   std::string text;
-  for (size_t block = 0; block < maker.Blocks(); ++block) {
+  for (size_t index = 0; index < blocks.size(); ++index) {
     text.clear();
-    if (!helped || block % 2 == 0 || !helper.Take(block, &text)) maker.Make(block, &text);
+    if (!helped || !blocks[index].helped || !helper.Take(index, &text)) {
+      if (!maker.Make(blocks[index], &text, sink)) return false;
+    }
     if (!sink->Write(text)) return false;
   }
   sink->Write(statusLine + "\n");

@@ -174,15 +174,17 @@ TEST(TerminalTextTest, NoByteSequenceReachesTheTerminalRaw) {
 }
 
 // A big result's lines are made by two threads, block by block: they come out whole and in
-// order, each group's files sorted, as when the groups are written a few at a time; a sink
-// that fails ends the writing.
+// order, each group's files sorted, as when the groups are written a few at a time; one
+// group of many files among them too; a sink that fails ends the writing.
 TEST(TextWriter, ABigResultComesOutInOrderAndAFailingSinkEndsIt) {
   NodePtr root(CreateNode(nullptr, "Duplicate files results", ATTACH_ROOT));
   for (int g = 0; g < 12000; ++g) {
     DataNode* group =
         CreateNode(root.get(), ("name " + std::to_string(g)).c_str(), ATTACH_LAST_CHILD);
     group->kind = 1;
-    for (int f = 1 + g % 2; f >= 0; --f) {  // last path first
+    const int files = g == 5000 ? 9000 : 2 + g % 2;
+    group->val2 = files;
+    for (int f = files - 1; f >= 0; --f) {  // last path first
       const std::string path = "/d" + std::to_string(f) + "/name " + std::to_string(g);
       DataNode* file = CreateNode(group, path.c_str(), ATTACH_LAST_CHILD);
       file->val = g;
