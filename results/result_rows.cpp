@@ -275,15 +275,27 @@ void sortUnified(int key, std::vector<DataNode*>* rows) {
 }
 
 // Each group row of `root` in the `groups` order followed by its files in the `files` order.
+std::vector<DataNode*> sortedGroups(const DataNode* root, const Order& order) {
+  const std::vector<DataNode*> groupRows = GroupRows(root);
+  std::vector<DataNode*> sorted;
+  sorted.reserve(groupRows.size());
+  for (const Keyed& group : sortKeyed(groupRows.begin(), groupRows.end(), order))
+    sorted.push_back(group.node);
+  return sorted;
+}
+
+void appendGroupWithFiles(DataNode* group, const Order& files, std::vector<DataNode*>* rows) {
+  rows->push_back(group);
+  const size_t first = rows->size();
+  for (DataNode* file = group->FirstChild(); file; file = file->Next()) rows->push_back(file);
+  sortRange(rows->begin() + static_cast<std::ptrdiff_t>(first), rows->end(), files);
+}
+
 std::vector<DataNode*> sortedBlocks(const DataNode* root, const Order& groups, const Order& files) {
   std::vector<DataNode*> rows;
-  const std::vector<DataNode*> groupRows = GroupRows(root);
-  if (root) rows.reserve(groupRows.size() + static_cast<size_t>(std::max<int64_t>(root->val2, 0)));
-  std::vector<DataNode*> children;
-  for (const Keyed& group : sortKeyed(groupRows.begin(), groupRows.end(), groups)) {
-    children = FileRows(group.node);
-    appendBlock(group.node, children.begin(), children.end(), files, &rows);
-  }
+  const std::vector<DataNode*> sorted = sortedGroups(root, groups);
+  if (root) rows.reserve(sorted.size() + static_cast<size_t>(std::max<int64_t>(root->val2, 0)));
+  for (DataNode* group : sorted) appendGroupWithFiles(group, files, &rows);
   return rows;
 }
 
@@ -394,27 +406,15 @@ std::vector<DataNode*> SortedUnifiedRows(const DataNode* root, int key) {
 }
 
 std::vector<DataNode*> SortedGroupsWithFiles(const DataNode* root, int groupKey, int fileKey) {
-  std::vector<DataNode*> rows;
-  const std::vector<DataNode*> groups = SortedGroups(root, groupKey);
-  if (root) rows.reserve(groups.size() + static_cast<size_t>(std::max<int64_t>(root->val2, 0)));
-  for (DataNode* group : groups) AppendGroupWithFiles(group, fileKey, &rows);
-  return rows;
+  return sortedBlocks(root, groupOrder(groupKey), fileOrder(fileKey));
 }
 
 std::vector<DataNode*> SortedGroups(const DataNode* root, int groupKey) {
-  const std::vector<DataNode*> groupRows = GroupRows(root);
-  std::vector<DataNode*> sorted;
-  sorted.reserve(groupRows.size());
-  for (const Keyed& group : sortKeyed(groupRows.begin(), groupRows.end(), groupOrder(groupKey)))
-    sorted.push_back(group.node);
-  return sorted;
+  return sortedGroups(root, groupOrder(groupKey));
 }
 
 void AppendGroupWithFiles(DataNode* group, int fileKey, std::vector<DataNode*>* rows) {
-  rows->push_back(group);
-  const size_t first = rows->size();
-  for (DataNode* file = group->FirstChild(); file; file = file->Next()) rows->push_back(file);
-  sortRange(rows->begin() + static_cast<std::ptrdiff_t>(first), rows->end(), fileOrder(fileKey));
+  appendGroupWithFiles(group, fileOrder(fileKey), rows);
 }
 
 void SortRows(ResultList list, int key, std::vector<DataNode*>* rows) {
